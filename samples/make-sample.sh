@@ -1,0 +1,21 @@
+#!/bin/sh
+# Builds the sample lecture "talk" in DEST: copies the slides, titles and
+# events files and generates its media with the ffmpeg command-line tool.
+#   part 1: talk1.rm  RealMedia, rv20 video 160x120 + ac3 audio, 6 s
+#   part 2: talk2.rm  RealMedia, ac3 audio only, 4 s
+#   talk1.mp4         the same recording as H.264/AAC MP4
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+dest=${1:?usage: make-sample.sh DEST}
+mkdir -p "$dest"
+cp "$here"/talk/* "$dest"/
+ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
+ff -f lavfi -i "testsrc=size=160x120:rate=15:duration=6" \
+   -f lavfi -i "sine=frequency=440:duration=6" \
+   -c:v rv20 -b:v 100k -c:a ac3 -b:a 64k -ar 44100 "$dest/talk1.rm"
+ff -f lavfi -i "sine=frequency=660:duration=4" \
+   -c:a ac3 -b:a 64k -ar 44100 -f rm "$dest/talk2.rm"
+ff -f lavfi -i "testsrc=size=160x120:rate=15:duration=6" \
+   -f lavfi -i "sine=frequency=440:duration=6" \
+   -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 64k "$dest/talk1.mp4"
+echo "sample lecture written to $dest"

@@ -1,0 +1,6 @@
+// Headless subcommands of the pellucor executable. Each takes the
+// subcommand's own argc/argv (argv[0] is the subcommand name) and returns
+// the process exit code.
+#pragma once
+
+int RunSlideInfoCommand(int argc, char** argv);

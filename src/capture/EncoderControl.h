@@ -1,0 +1,71 @@
+// The encoder component as the rest of the program sees it: capture set-up,
+// converting a file, and the media-file object used when publishing.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A media file opened for reading its properties and merging slide events.
+class MediaFileObject {
+public:
+    virtual ~MediaFileObject() = default;
+    virtual bool HasVideo() = 0;
+    virtual int VideoHeight() = 0;
+    virtual int VideoWidth() = 0;
+    // Adds every URL event of a ".rat" events file. False with err on failure.
+    virtual bool AddEvents(const std::string& ratPath, std::string& err) = 0;
+    // Writes the media with its events to outPath. False with err on failure.
+    virtual bool Save(const std::string& outPath, std::string& err) = 0;
+    virtual void Close() = 0;
+};
+
+// Callbacks raised by the encoder; any may be left empty.
+struct EncoderEvents {
+    std::function<void()> OnEncodingStarted;
+    std::function<void()> OnEncodingStopped;
+    std::function<void(int code, const std::string& text)> OnErrorOccurred;
+    std::function<void(int percent)> OnEncodingProgressChanged;
+    std::function<void()> OnVideoWindowSized;
+};
+
+class EncoderControl {
+public:
+    enum InputKind { InputFile = 0, InputDevices = 1 };
+    enum Target { Target28KModem, Target56KModem, TargetSingleISDN, TargetDualISDN, TargetDSLCableModem, TargetLAN };
+
+    virtual ~EncoderControl() = default;
+
+    EncoderEvents events;
+
+    // Properties, written before encoding starts.
+    virtual void SetInputKind(int kind) = 0;
+    virtual void SetInputFilename(const std::string& path) = 0;
+    virtual void SetAudioDriver(int index) = 0;
+    virtual void SetVideoDriver(int index) = 0;
+    virtual void SetAudioOn(bool on) = 0;
+    virtual void SetVideoOn(bool on) = 0;
+    virtual bool VideoOn() const = 0;
+    virtual int VideoDriverCount() const = 0;
+    virtual std::vector<std::string> AudioDriverNames() const = 0;
+    virtual std::vector<std::string> VideoDriverNames() const = 0;
+    virtual void SetVideoOutputWidth(int w) = 0;
+    virtual void SetVideoOutputHeight(int h) = 0;
+    virtual void SetDoOutputFile(bool on) = 0;
+    virtual void SetOutputFilename(const std::string& path) = 0;
+    virtual void SetTarget(Target target, bool on) = 0;
+    virtual void SetSetting(int id, int value) = 0;  // settings 3407, 3410, 3411
+
+    virtual bool IsEncoding() const = 0;
+    virtual bool IsSourceOpen() const = 0;
+    virtual void StartEncoding() = 0;
+    virtual void StopEncoding() = 0;
+    virtual void OpenSource() = 0;
+    virtual void ShowFormatDialog() = 0;
+    virtual void ShowSourceDialog() = 0;
+    virtual void ShowCompressionDialog() = 0;
+
+    // Opens an existing media file; nullptr with err when it cannot be read.
+    virtual std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) = 0;
+};

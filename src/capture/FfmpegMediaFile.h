@@ -1,0 +1,37 @@
+// A media file read through FFmpeg's libavformat.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "capture/EncoderControl.h"
+
+struct AVFormatContext;
+
+class FfmpegMediaFile : public MediaFileObject {
+public:
+    // Opens and probes path; nullptr with err when it is not readable media.
+    static std::unique_ptr<FfmpegMediaFile> Open(const std::string& path, std::string& err);
+    ~FfmpegMediaFile() override;
+
+    bool HasVideo() override;
+    int VideoHeight() override;
+    int VideoWidth() override;
+    bool AddEvents(const std::string& ratPath, std::string& err) override;
+    bool Save(const std::string& outPath, std::string& err) override;
+    void Close() override;
+
+    const std::string& Path() const { return path_; }
+    double DurationSeconds() const;
+
+private:
+    FfmpegMediaFile() = default;
+    int videoStream() const;
+
+    std::string path_;
+    std::string ratPath_;
+    AVFormatContext* ctx_ = nullptr;
+};
+
+// Human-readable text of an FFmpeg error code.
+std::string FfmpegErrorText(int code);

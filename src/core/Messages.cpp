@@ -1,0 +1,71 @@
+#include "core/Messages.h"
+
+#include "core/DebugLog.h"
+
+#include <atomic>
+#include <iostream>
+
+namespace {
+StderrMessageSink g_stderrSink;
+MessageSink* g_sink = &g_stderrSink;
+std::atomic<bool> g_unattended{false};
+}  // namespace
+
+void StderrMessageSink::ShowMessage(const std::string& text)
+{
+    std::cerr << "pellucor: " << text << std::endl;
+}
+
+int StderrMessageSink::AskOkCancel(const std::string& text)
+{
+    std::cerr << "pellucor: " << text << " [answered OK]" << std::endl;
+    return TavOK;
+}
+
+int StderrMessageSink::AskYesNoCancel(const std::string& text)
+{
+    std::cerr << "pellucor: " << text << " [answered Yes]" << std::endl;
+    return TavYes;
+}
+
+MessageSink* Tav_SetMessageSink(MessageSink* sink)
+{
+    MessageSink* previous = g_sink;
+    g_sink = sink ? sink : &g_stderrSink;
+    return previous;
+}
+
+MessageSink& Tav_MessageSink() { return *g_sink; }
+
+void Tav_SetUnattended(bool on) { g_unattended = on; }
+bool Tav_Unattended() { return g_unattended; }
+
+void Tav_Message(const std::string& text)
+{
+    if (g_unattended) {
+        Tav_DebugLog("Message (unattended): " + text);
+        return;
+    }
+    g_sink->ShowMessage(text);
+}
+
+int Tav_AskOkCancel(const std::string& text)
+{
+    if (g_unattended) {
+        Tav_DebugLog("Question answered OK (unattended): " + text);
+        return TavOK;
+    }
+    return g_sink->AskOkCancel(text);
+}
+
+int Tav_AskYesNoCancel(const std::string& text)
+{
+    if (g_unattended) {
+        Tav_DebugLog("Question answered Yes (unattended): " + text);
+        return TavYes;
+    }
+    return g_sink->AskYesNoCancel(text);
+}
+
+void Tav_PlainMessage(const std::string& text) { g_sink->ShowMessage(text); }
+int Tav_PlainAskYesNoCancel(const std::string& text) { return g_sink->AskYesNoCancel(text); }

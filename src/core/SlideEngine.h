@@ -1,0 +1,48 @@
+// The lecture-facing half of the publishing engine: the publish settings,
+// the slide table and its loader. The style and publish layers extend it
+// into the full engine (syncpub1).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/EngineHost.h"
+#include "core/SlideInfo.h"
+
+class SlideEngine {
+public:
+    explicit SlideEngine(EngineHost* host = nullptr) : host_(host) {}
+    virtual ~SlideEngine() = default;
+    SlideEngine(const SlideEngine&) = delete;
+    SlideEngine& operator=(const SlideEngine&) = delete;
+
+    SlideInfo SI;
+    PublishSettings S;
+
+    // Layout numbers read by the token substitution.
+    int16_t VideoHeight = 120;
+    int16_t VideoWidth = 160;
+    int16_t FrameWidth = 190;
+    int16_t PlayerWidth = 160;
+    uint32_t StatusColour = kColourYellow;
+
+    EngineHost* Host() const { return host_; }
+    void SetHost(EngineHost* host) { host_ = host; }
+
+    // Copies the publish settings from the detailed form.
+    void ReadFormSettings();
+    void SetStatus(const std::string& text);
+    std::string Preference(const std::string& key) const;
+
+    // Finds the lecture's events and media files, fills SI and, with the full
+    // check, reads the slide titles. False with err on failure.
+    bool LoadSlideInfo(bool fullCheck, bool verbose, std::string& err);
+    void PrintSlideInfo() const;
+
+    // Turns a directory published by an earlier edition back into events
+    // and titles files; the style layer provides it.
+    virtual void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName);
+
+private:
+    EngineHost* host_;
+};

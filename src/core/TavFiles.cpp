@@ -1,0 +1,210 @@
+#include "core/TavUtils.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+bool Tav_WildcardMatch(const std::string& name, const std::string& pattern)
+{
+    const std::string n = tav::lower(name);
+    const std::string p = pattern == "*.*" ? std::string("*") : tav::lower(pattern);
+    // Iterative matcher with single-star backtracking.
+    size_t ni = 0, pi = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++ni;
+            ++pi;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*')
+        ++pi;
+    return pi == p.size();
+}
+
+namespace {
+std::vector<std::string> listEntries(const std::string& dir, bool wantDirs, const std::string& pattern)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    if (dir.empty())
+        return names;
+    fs::directory_iterator it(dir, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code tec;
+        const bool isDir = it->is_directory(tec);
+        const bool isFile = it->is_regular_file(tec);
+        if (wantDirs ? !isDir : !isFile)
+            continue;
+        const std::string name = it->path().filename().string();
+        if (Tav_WildcardMatch(name, pattern))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string errorText(const std::error_code& ec) { return ec ? ec.message() : std::string(std::strerror(errno)); }
+}  // namespace
+
+std::vector<std::string> Tav_ListFiles(const std::string& dir, const std::string& pattern)
+{
+    return listEntries(dir, false, pattern);
+}
+
+std::vector<std::string> Tav_ListDirs(const std::string& dir) { return listEntries(dir, true, "*"); }
+
+bool Tav_HasFiles(const std::string& dir, const std::string& pattern) { return !Tav_ListFiles(dir, pattern).empty(); }
+
+int64_t Tav_FileLen(const std::string& path)
+{
+    std::error_code ec;
+    const auto n = fs::file_size(path, ec);
+    return ec ? -1 : static_cast<int64_t>(n);
+}
+
+void Tav_WriteLine(std::ostream& out, const std::string& text) { out << text << "\r\n"; }
+
+bool Tav_Chkdrv(const std::string& path)
+{
+    // Drive letters exist only on Windows; a path that carries one cannot
+    // name anything here.
+    if (path.size() < 2 || path[1] != ':')
+        return true;
+    Tav_Message("Error - Drive Letter wrong (5) - " + path);
+    return false;
+}
+
+bool Tav_ChkDir(const std::string& path)
+{
+    Tav_DebugLog("Tav_ChkDir " + path);
+    const std::string dir = Tav_DirSlash(path);
+    if (dir.empty())
+        return false;
+    std::error_code ec;
+    return fs::is_directory(dir, ec) && !ec;
+}
+
+bool Tav_ChkFile(const std::string& path)
+{
+    Tav_DebugLog("Tav_ChkFile " + path);
+    std::error_code ec;
+    if (path.empty() || fs::is_directory(path, ec))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
+bool Tav_ChkFileMsg(const std::string& path)
+{
+    if (Tav_ChkFile(path))
+        return true;
+    std::error_code ec;
+    const std::string why = fs::is_directory(path, ec) ? "Is a directory" : std::strerror(ENOENT);
+    Tav_Message(path + " does not exist " + why);
+    return false;
+}
+
+bool Tav_Mkdir(const std::string& path)
+{
+    const std::string dir = Tav_DirSlash(path);
+    if (dir.empty())
+        return false;
+    if (!Tav_Chkdrv(dir))
+        return false;
+    if (!Tav_ChkDir(dir) && Tav_AskYesNoCancel("OK to create " + dir) != TavYes)
+        return false;
+    // Create every missing level, one at a time, so the message can name
+    // the level that failed.
+    size_t pos = dir[0] == Tav_Sep ? 1 : 0;
+    while (pos < dir.size()) {
+        const size_t next = dir.find(Tav_Sep, pos);
+        const std::string prefix = dir.substr(0, next == std::string::npos ? dir.size() : next);
+        pos = next == std::string::npos ? dir.size() : next + 1;
+        std::error_code ec;
+        if (fs::is_directory(prefix, ec))
+            continue;
+        if (!fs::create_directory(prefix, ec) || ec) {
+            Tav_Message("Unable to create " + prefix);
+            return false;
+        }
+    }
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        Tav_Message("Unable to enter " + dir);
+        return false;
+    }
+    return true;
+}
+
+bool Tav_RemoveDir(const std::string& path)
+{
+    const std::string dir = Tav_DirSlash(path);
+    Tav_DebugLog("Removing a complete directory " + dir);
+    if (Tav_ListFiles(dir, "*.*").empty()) {
+        Tav_DebugLog("No Files To Clean Up");
+        return true;
+    }
+    const bool windowsRoot = dir.size() > 1 && dir[1] == ':' && dir.size() < 5;
+    std::error_code ec;
+    const bool root = dir == "/" || windowsRoot || fs::weakly_canonical(dir, ec) == fs::path("/");
+    if (root) {
+        Tav_Message("This program will not remove a root directory " + dir);
+        return false;
+    }
+    if (Tav_AskOkCancel("Ok to remove files from " + dir) != TavOK)
+        return false;
+    for (const auto& name : Tav_ListFiles(dir, "*.*")) {
+        std::error_code rec;
+        if (!fs::remove(dir + name, rec) || rec) {
+            Tav_Message("Problems removing file(s) " + name + " - " + errorText(rec));
+            return false;
+        }
+    }
+    const auto left = Tav_ListFiles(dir, "*.*");
+    if (!left.empty()) {
+        Tav_Message("Not all files were removed - " + left.front());
+        return false;
+    }
+    return true;
+}
+
+bool Tav_RemoveFile(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        return true;
+    if (Tav_AskOkCancel("Ok to remove  " + path) != TavOK)
+        return false;
+    if (!fs::remove(path, ec) || ec) {
+        Tav_Message("Unable to remove " + path);
+        return false;
+    }
+    return true;
+}
+
+bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern)
+{
+    const std::string from = Tav_DirSlash(src + Tav_Sep);
+    const std::string to = Tav_DirSlash(dst + Tav_Sep);
+    for (const auto& name : Tav_ListFiles(from, pattern)) {
+        const std::string target = to + tav::lower(name);
+        std::error_code ec;
+        fs::copy_file(from + name, target, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            return false;
+        Tav_DebugLog("Copied " + from + name + " to " + target);
+    }
+    return true;
+}

@@ -1,0 +1,74 @@
+#include "core/TavUtils.h"
+
+#include <QProcess>
+#include <QStringList>
+
+std::string Tav_StripExt(const std::string& path)
+{
+    const std::string p = tav::trim(path);
+    const auto dot = p.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return p;
+    return p.substr(0, dot);
+}
+
+std::string Tav_FixSlashes(const std::string& path)
+{
+    const std::string p = tav::trim(path);
+    if (p.empty())
+        return p;
+    std::string out(1, p[0]);
+    for (size_t i = 1; i < p.size(); ++i) {
+        if (p[i] == Tav_Sep && out.back() == Tav_Sep)
+            continue;
+        out.push_back(p[i]);
+    }
+    return out;
+}
+
+std::string Tav_DirSlash(const std::string& path)
+{
+    if (tav::trim(path).empty())
+        return "";
+    std::string out = Tav_FixSlashes(path);
+    if (out.back() != Tav_Sep)
+        out.push_back(Tav_Sep);
+    return out;
+}
+
+std::string Tav_Join(const std::string& dir, const std::string& name)
+{
+    if (dir.empty())
+        return name;
+    size_t skip = 0;
+    while (skip < name.size() && name[skip] == Tav_Sep)
+        ++skip;
+    std::string d = dir;
+    while (d.size() > 1 && d.back() == Tav_Sep)
+        d.pop_back();
+    if (d.back() != Tav_Sep)
+        d.push_back(Tav_Sep);
+    return d + name.substr(skip);
+}
+
+TavPathParts Tav_SplitPath(const std::string& path)
+{
+    // File names are case-sensitive here, so the parts keep their letter
+    // case; comparisons that must ignore case do so themselves.
+    std::string p = tav::trim(path);
+    if (p.empty())
+        return {};
+    size_t end = p.size();
+    if (p.back() == Tav_Sep)
+        --end;  // a separator at the very end is not counted
+    const auto pos = p.rfind(Tav_Sep, end == 0 ? 0 : end - 1);
+    if (pos == std::string::npos || end == 0)
+        return {p.substr(0, end), ""};
+    return {p.substr(pos + 1, end - pos - 1), p.substr(0, pos + 1)};
+}
+
+bool Tav_ShellOpen(const std::string& target)
+{
+    Tav_DebugLog("ShellOpen " + target);
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(target)});
+}

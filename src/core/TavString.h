@@ -1,0 +1,47 @@
+// String helpers shared by every module: field splitting, line reading from
+// text files, and the small text utilities the rest of the program leans on.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Splits text into fields. Fields are stored from index 1 (index 0 stays
+// empty); the result's size() - 1 is the field count. The separator is the
+// first character of sep, or a blank when sep is empty.
+std::vector<std::string> Tav_Split(std::string_view text, std::string_view sep = " ");
+
+// Reads one line: skips CR, LF, blanks and tabs before the first kept
+// character, then stops at CR or LF. Returns false (and an empty line) at the
+// end of the input.
+bool Tav_ReadLine(std::istream& in, std::string& line);
+
+namespace tav {
+
+std::string trim(std::string_view s);
+std::string lower(std::string_view s);
+std::string upper(std::string_view s);
+bool contains(std::string_view s, std::string_view what);
+bool icontains(std::string_view s, std::string_view what);
+bool startsWith(std::string_view s, std::string_view prefix);
+bool endsWith(std::string_view s, std::string_view suffix);
+bool iequals(std::string_view a, std::string_view b);
+
+// Replaces every occurrence left to right without rescanning inserted text.
+std::string replaceAll(std::string_view s, std::string_view find, std::string_view with);
+
+// Reads a number the lenient way: leading blanks, optional sign, digits and
+// an optional fraction; anything unreadable counts as 0.
+double val(std::string_view s);
+
+// Rounds to the nearest whole number, halves to even.
+int64_t roundHalfEven(double v);
+
+// Formats with at least three digits, zero-filled ("000" pattern).
+std::string fmt000(long n);
+// Formats as two digits, zero-filled ("00" pattern).
+std::string fmt00(long n);
+
+}  // namespace tav

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "capture/FfmpegEncoder.h"
+#include "capture/FfmpegMediaFile.h"
+#include "core/SlideEngine.h"
+
+using namespace testing_support;
+
+namespace {
+
+TEST(FfmpegMediaFile, ProbesVideoAndAudioOnlyRealMedia)
+{
+    const std::string s = sampleDir();
+    ASSERT_FALSE(s.empty());
+    std::string err;
+    auto video = FfmpegMediaFile::Open(s + "talk1.rm", err);
+    ASSERT_TRUE(video) << err;
+    EXPECT_TRUE(video->HasVideo());
+    EXPECT_EQ(video->VideoWidth(), 160);
+    EXPECT_EQ(video->VideoHeight(), 120);
+    EXPECT_NEAR(video->DurationSeconds(), 6.0, 0.5);
+    video->Close();
+    video->Close();  // closing twice is harmless
+
+    auto audio = FfmpegMediaFile::Open(s + "talk2.rm", err);
+    ASSERT_TRUE(audio) << err;
+    EXPECT_FALSE(audio->HasVideo());
+    EXPECT_EQ(audio->VideoWidth(), 0);
+}
+
+TEST(FfmpegMediaFile, GarbageIsRefusedWithAReason)
+{
+    TempDir t;
+    writeFile(t.file("bad.rm"), std::string(4096, 'z'));
+    std::string err;
+    EXPECT_FALSE(FfmpegMediaFile::Open(t.file("bad.rm"), err));
+    EXPECT_NE(err.find(t.file("bad.rm")), std::string::npos);
+    EXPECT_FALSE(FfmpegMediaFile::Open(t.file("missing.rm"), err));
+}
+
+TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
+{
+    const std::string s = sampleDir();
+    BasicEngineHost host;
+    host.settings.MediaDir = s;
+    host.settings.LecDir = s;
+    host.settings.LecName = "talk";
+    host.prefs["prfRmmerge"] = "None";
+    host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    SlideEngine engine(&host);
+    std::string err;
+    ASSERT_TRUE(engine.LoadSlideInfo(true, false, err)) << err;
+    const SlideInfo& si = engine.SI;
+    EXPECT_EQ(si.NumOfEventFiles, 2);
+    EXPECT_EQ(si.NumOfSlides, 4);
+    EXPECT_EQ(si.VideoFile[1], s + "talk1.rm");
+    EXPECT_EQ(si.AudioFile[1], "");
+    EXPECT_EQ(si.AudioFile[2], s + "talk2.rm");
+    EXPECT_EQ(si.VideoFile[2], "");
+    EXPECT_EQ(si.VideoPart[3], 1);
+    EXPECT_EQ(si.AudioPart[4], 2);
+    EXPECT_EQ(si.SlideTitle[2], "Why \"timing\" matters");
+    EXPECT_EQ(si.SlideTitle[4], "Questions");
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "core/TavUtils.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Unattended {
+    Unattended() { Tav_SetUnattended(true); }
+    ~Unattended() { Tav_SetUnattended(false); }
+};
+
+TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
+{
+    RecordingMessageSink sink;
+    sink.answers = {TavCancel, TavNo};
+    {
+        Unattended u;
+        Tav_Message("hidden");
+        EXPECT_EQ(Tav_AskOkCancel("q1"), TavOK);
+        EXPECT_EQ(Tav_AskYesNoCancel("q2"), TavYes);
+        Tav_PlainMessage("plain is shown even now");
+    }
+    EXPECT_TRUE(sink.questions.empty());
+    EXPECT_EQ(sink.messages, (std::vector<std::string>{"plain is shown even now"}));
+    EXPECT_EQ(Tav_AskOkCancel("q3"), TavCancel);
+    EXPECT_EQ(Tav_AskYesNoCancel("q4"), TavNo);
+}
+
+TEST(DebugLog, WritesCrLfLinesToTheStateDirectory)
+{
+    Tav_DebugLog("marker line for the test");
+    const std::string text = readFile(Tav_DebugLogPath());
+    EXPECT_NE(text.find("marker line for the test\r\n"), std::string::npos);
+}
+
+}  // namespace

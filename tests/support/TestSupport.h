@@ -1,0 +1,55 @@
+// Shared test helpers: temporary directories, small file helpers and a
+// message sink that records what the program said and answers as told.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Messages.h"
+
+namespace testing_support {
+
+// A fresh directory removed again at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    // The directory as a directory text (ending in "/").
+    std::string dir() const { return path_.string() + "/"; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+void writeFile(const std::filesystem::path& path, const std::string& content);
+std::string readFile(const std::filesystem::path& path);
+std::vector<std::string> readLines(const std::filesystem::path& path);  // split at CR LF
+std::string sampleDir();  // the generated sample lecture (ends in "/")
+std::string sourceDir();  // the source tree (ends in "/")
+
+// Records every message and question; questions take queued answers (the
+// affirmative one when the queue is empty).
+class RecordingMessageSink : public MessageSink {
+public:
+    RecordingMessageSink();
+    ~RecordingMessageSink() override;
+    void ShowMessage(const std::string& text) override;
+    int AskOkCancel(const std::string& text) override;
+    int AskYesNoCancel(const std::string& text) override;
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<int> answers;
+    bool saw(const std::string& fragment) const;
+
+private:
+    MessageSink* previous_;
+};
+
+}  // namespace testing_support
