@@ -13,6 +13,8 @@ void usage(std::ostream& out)
            "Commands:\n"
            "  slide-info LECTURE_DIR [--name NAME] [--media DIR]\n"
            "             load a lecture and print its slide table\n"
+           "  import-slides FILE --out DIR [--size 640x480]\n"
+           "             export a presentation's slides as GIF pictures with titles\n"
            "\n"
            "Run 'pellucor COMMAND --help' for the options of a command.\n";
 }
@@ -27,6 +29,8 @@ int main(int argc, char** argv)
     const std::string cmd = argv[1];
     if (cmd == "slide-info")
         return RunSlideInfoCommand(argc - 1, argv + 1);
+    if (cmd == "import-slides")
+        return RunImportSlidesCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";
     usage(std::cerr);
     return 2;

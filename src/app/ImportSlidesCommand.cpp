@@ -1,0 +1,86 @@
+// pellucor import-slides: export a presentation's slides into a slide
+// directory (images, titles.txt, index.htm), printing the progress.
+#include "app/Commands.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+
+#include <iostream>
+
+#include "core/TavUtils.h"
+#include "import/GifWriter.h"
+#include "import/TavPowerPoint.h"
+
+namespace {
+
+class PrintedStatus : public PptStatusForm {
+public:
+    void SetStatus(const std::string& caption, uint32_t) override { std::cout << caption << std::endl; }
+    void SetFile(const std::string& file) override { file_ = Tav_SplitPath(file).last; }
+    void SetTitle(const std::string& title) override { std::cout << "  " << file_ << "  " << title << std::endl; }
+    void SetPreview(const std::string&) override {}
+
+private:
+    std::string file_;
+};
+
+bool parseSize(const QString& text, int& width, int& height)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const auto m = re.match(text.trimmed());
+    if (!m.hasMatch())
+        return false;
+    width = m.captured(1).toInt();
+    height = m.captured(2).toInt();
+    return width >= 1 && height >= 1 && width <= kMaxGifSide && height <= kMaxGifSide;
+}
+
+}  // namespace
+
+int RunImportSlidesCommand(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Export the slides of a presentation (.pptx, .ppt, .odp) as imgNNN.gif pictures with titles.txt and "
+        "index.htm, using LibreOffice.");
+    parser.addHelpOption();
+    parser.addPositionalArgument("file", "The presentation.");
+    QCommandLineOption outOpt("out", "Slide directory to write (created when missing).", "dir");
+    QCommandLineOption sizeOpt("size", "Picture size WIDTHxHEIGHT (default 640x480).", "size", "640x480");
+    parser.addOption(outOpt);
+    parser.addOption(sizeOpt);
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1 || !parser.isSet(outOpt)) {
+        std::cerr << "pellucor import-slides: give one presentation file and --out DIR\n";
+        return 2;
+    }
+    int width = 0;
+    int height = 0;
+    if (!parseSize(parser.value(sizeOpt), width, height)) {
+        std::cerr << "pellucor import-slides: --size must be WIDTHxHEIGHT, each from 1 to " << kMaxGifSide << "\n";
+        return 2;
+    }
+    const QString outDir = QDir(parser.value(outOpt)).absolutePath();
+    if (!QDir().mkpath(outDir)) {
+        std::cerr << "pellucor import-slides: cannot create " << outDir.toStdString() << "\n";
+        return 1;
+    }
+    const std::string file = QDir(parser.positionalArguments().front()).absolutePath().toStdString();
+
+    TavPowerPoint ppt;
+    const int count = ppt.PptOpenPresentation(file);
+    if (count < 0)
+        return 1;
+    if (count == 0) {
+        ppt.PptClose();
+        std::cerr << "pellucor import-slides: the presentation has no slides\n";
+        return 1;
+    }
+    PrintedStatus status;
+    const bool ok = ppt.PptExportSlides(Tav_DirSlash(outDir.toStdString()), width, height, &status);
+    ppt.PptClose();
+    return ok ? 0 : 1;
+}

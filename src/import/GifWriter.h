@@ -1,0 +1,14 @@
+// Writes one picture as a GIF file: FFmpeg picks a 256-colour palette for
+// the picture (palettegen/paletteuse) and its GIF encoder writes the file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// pixels: width x height pixels of 32 bits, 0xAARRGGBB in native byte order,
+// rows stride bytes apart. The file is replaced only once it is complete.
+bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, int width, int height,
+                  std::string& err);
+
+// Largest width or height accepted for a slide picture.
+inline constexpr int kMaxGifSide = 16384;

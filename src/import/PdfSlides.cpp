@@ -1,0 +1,67 @@
+#include "import/PdfSlides.h"
+
+#include <poppler-document.h>
+#include <poppler-image.h>
+#include <poppler-page-renderer.h>
+#include <poppler-page.h>
+
+#include "core/DebugLog.h"
+#include "import/GifWriter.h"
+
+namespace {
+void logPoppler(const std::string& msg, void*) { Tav_DebugLog("poppler: " + msg); }
+}  // namespace
+
+PdfSlides::PdfSlides() { poppler::set_debug_error_function(logPoppler, nullptr); }
+
+PdfSlides::~PdfSlides() = default;
+
+bool PdfSlides::Load(const std::string& pdfPath, std::string& err)
+{
+    doc_.reset(poppler::document::load_from_file(pdfPath));
+    if (!doc_ || doc_->is_locked()) {
+        doc_.reset();
+        err = "cannot read the slide pages " + pdfPath;
+        return false;
+    }
+    return true;
+}
+
+int PdfSlides::Count() const { return doc_ ? doc_->pages() : 0; }
+
+bool PdfSlides::WriteGif(int index, const std::string& file, int width, int height, std::string& err) const
+{
+    if (!doc_ || index < 0 || index >= doc_->pages()) {
+        err = "no slide " + std::to_string(index + 1);
+        return false;
+    }
+    if (width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide) {
+        err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
+        return false;
+    }
+    const std::unique_ptr<poppler::page> page(doc_->create_page(index));
+    if (!page) {
+        err = "cannot read slide " + std::to_string(index + 1);
+        return false;
+    }
+    const poppler::rectf box = page->page_rect(poppler::media_box);
+    if (box.width() <= 0 || box.height() <= 0) {
+        err = "slide " + std::to_string(index + 1) + " has no size";
+        return false;
+    }
+    poppler::page_renderer renderer;
+    renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
+    renderer.set_render_hint(poppler::page_renderer::text_antialiasing, true);
+    renderer.set_image_format(poppler::image::format_argb32);
+    // Resolutions that stretch the page onto exactly width x height pixels;
+    // the crop rectangle fixes the size against rounding.
+    const double xres = 72.0 * width / box.width();
+    const double yres = 72.0 * height / box.height();
+    const poppler::image img = renderer.render_page(page.get(), xres, yres, 0, 0, width, height);
+    if (!img.is_valid() || img.width() != width || img.height() != height) {
+        err = "cannot render slide " + std::to_string(index + 1);
+        return false;
+    }
+    return Tav_WriteGif(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width,
+                        height, err);
+}
