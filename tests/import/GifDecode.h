@@ -1,0 +1,16 @@
+// Test helper: decodes the first picture of a GIF file with FFmpeg.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct DecodedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // 0xAARRGGBB, row after row
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xffffff; }
+};
+
+// False when the file is not a readable GIF.
+bool DecodeGif(const std::string& path, DecodedPicture& out);

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "GifDecode.h"
+#include "TestSupport.h"
+#include "import/GifWriter.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A picture with a red left half and a white right half on rows that carry
+// padding at their ends, and a gradient stripe that needs more than 256
+// colours.
+struct Picture {
+    int width = 64, height = 48, stride = 64 * 4 + 12;
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(static_cast<size_t>(stride) * height, 0xAB);
+    Picture()
+    {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                uint32_t v = x < width / 2 ? 0xFFFF0000u : 0xFFFFFFFFu;
+                if (y >= 40)
+                    v = 0xFF000000u | static_cast<uint32_t>(x * 4) << 16 | static_cast<uint32_t>(y * 5) << 8 |
+                        static_cast<uint32_t>((x * y) & 0xff);
+                std::memcpy(&bytes[static_cast<size_t>(y) * stride + x * 4], &v, 4);
+            }
+    }
+};
+
+TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColours)
+{
+    TempDir dir;
+    Picture pic;
+    std::string err;
+    ASSERT_TRUE(Tav_WriteGif(dir.file("a.gif"), pic.bytes.data(), pic.stride, pic.width, pic.height, err)) << err;
+    const std::string data = readFile(dir.file("a.gif"));
+    ASSERT_GT(data.size(), 13u);
+    EXPECT_EQ(data.substr(0, 6), "GIF89a");
+    EXPECT_EQ(static_cast<uint8_t>(data[6]) | static_cast<uint8_t>(data[7]) << 8, 64);
+    EXPECT_EQ(static_cast<uint8_t>(data[8]) | static_cast<uint8_t>(data[9]) << 8, 48);
+    EXPECT_EQ(data.back(), '\x3B');
+    EXPECT_EQ(data.find("NETSCAPE2.0"), std::string::npos);  // no animation loop block
+
+    DecodedPicture decoded;
+    ASSERT_TRUE(DecodeGif(dir.file("a.gif"), decoded));
+    EXPECT_EQ(decoded.width, 64);
+    EXPECT_EQ(decoded.height, 48);
+    EXPECT_EQ(decoded.at(3, 3), 0xFF0000u);
+    EXPECT_EQ(decoded.at(60, 30), 0xFFFFFFu);
+}
+
+TEST(GifWriter, RefusesBadSizesAndUnwritablePlacesWithoutTouchingFiles)
+{
+    TempDir dir;
+    Picture pic;
+    std::string err;
+    writeFile(dir.file("old.gif"), "old");
+    EXPECT_FALSE(Tav_WriteGif(dir.file("old.gif"), pic.bytes.data(), pic.stride, 0, 10, err));
+    EXPECT_FALSE(Tav_WriteGif(dir.file("old.gif"), pic.bytes.data(), 10, 64, 48, err));  // stride too short
+    EXPECT_FALSE(Tav_WriteGif(dir.file("old.gif"), pic.bytes.data(), pic.stride, kMaxGifSide + 1, 1, err));
+    EXPECT_EQ(readFile(dir.file("old.gif")), "old");
+    err.clear();
+    EXPECT_FALSE(Tav_WriteGif(dir.file("none/x.gif"), pic.bytes.data(), pic.stride, pic.width, pic.height, err));
+    EXPECT_FALSE(err.empty());
+    EXPECT_FALSE(fs::exists(dir.file("none")));
+}
+
+}  // namespace
