@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -43,6 +44,59 @@ struct InOutDeleter {
     void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
 };
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+
+FramePtr newPaletteFrame(int width, int height)
+{
+    FramePtr frame(av_frame_alloc());
+    if (!frame)
+        return nullptr;
+    frame->format = AV_PIX_FMT_PAL8;
+    frame->width = width;
+    frame->height = height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        return nullptr;
+    return frame;
+}
+
+// Slides are mostly flat colour with anti-aliased edges and often use no
+// more than 256 colours: those are written losslessly with exactly their
+// own colours. False when the picture has more colours.
+bool exactPalette(const uint8_t* pixels, int stride, int width, int height, FramePtr& out)
+{
+    std::unordered_map<uint32_t, uint8_t> index;
+    index.reserve(512);
+    FramePtr frame = newPaletteFrame(width, height);
+    if (!frame)
+        return false;
+    auto* palette = reinterpret_cast<uint32_t*>(frame->data[1]);
+    std::memset(palette, 0, AVPALETTE_SIZE);
+    uint32_t last = 0;
+    uint8_t lastIndex = 0;
+    bool haveLast = false;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * stride;
+        uint8_t* dst = frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0];
+        for (int x = 0; x < width; ++x) {
+            uint32_t v;
+            std::memcpy(&v, row + static_cast<ptrdiff_t>(x) * 4, 4);
+            v |= 0xFF000000u;  // slides are opaque
+            if (!haveLast || v != last) {
+                auto [it, added] = index.try_emplace(v, static_cast<uint8_t>(index.size()));
+                if (added) {
+                    if (index.size() > 256)
+                        return false;
+                    palette[it->second] = v;
+                }
+                last = v;
+                lastIndex = it->second;
+                haveLast = true;
+            }
+            dst[x] = lastIndex;
+        }
+    }
+    out = std::move(frame);
+    return true;
+}
 
 // Reduces the picture to one palette chosen for it.
 bool toPalette(const uint8_t* pixels, int stride, int width, int height, FramePtr& out, std::string& err)
@@ -225,7 +279,10 @@ bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, in
         av_log_set_level(AV_LOG_WARNING);
     FramePtr palette;
     std::string data;
-    if (!toPalette(pixels, stride, width, height, palette, err) || !encodeGif(palette.get(), data, err))
+    if (!exactPalette(pixels, stride, width, height, palette) &&
+        !toPalette(pixels, stride, width, height, palette, err))
+        return false;
+    if (!encodeGif(palette.get(), data, err))
         return false;
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly) || file.write(data.data(), static_cast<qint64>(data.size())) !=

@@ -1,5 +1,6 @@
-// Writes one picture as a GIF file: FFmpeg picks a 256-colour palette for
-// the picture (palettegen/paletteuse) and its GIF encoder writes the file.
+// Writes one picture as a GIF file. A picture of at most 256 colours keeps
+// them exactly; for richer ones FFmpeg picks a palette for the picture
+// (palettegen/paletteuse). FFmpeg's GIF encoder writes the file.
 #pragma once
 
 #include <cstdint>
