@@ -20,29 +20,14 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/pellucor-bench-import.XXXXXX")
 trap 'rm -rf "$work"' EXIT INT TERM
 
 # A deck of $slides slides: a title, three bullets and a coloured shape.
-{
-  cat <<'HEAD'
-<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
- xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
- xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
- office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
-<office:body><office:presentation>
-HEAD
-  i=1
-  while [ "$i" -le "$slides" ]; do
-    printf '<draw:page><draw:frame svg:x="1cm" svg:y="1cm" svg:width="24cm" svg:height="3cm"><draw:text-box><text:p>Slide %s: measuring the import</text:p></draw:text-box></draw:frame>' "$i"
-    printf '<draw:frame svg:x="1cm" svg:y="5cm" svg:width="16cm" svg:height="9cm"><draw:text-box><text:p>First point of slide %s</text:p><text:p>Second point, a little longer than the first</text:p><text:p>Third point</text:p></draw:text-box></draw:frame>' "$i"
-    printf '<draw:ellipse svg:x="18cm" svg:y="6cm" svg:width="%scm" svg:height="5cm"/></draw:page>\n' "$(( 2 + i % 5 ))"
-    i=$((i + 1))
-  done
-  printf '</office:presentation></office:body></office:document>\n'
-} > "$work/deck.fodp"
-soffice "-env:UserInstallation=file://$work/setup-profile" --headless --convert-to pptx --outdir "$work" \
-  "$work/deck.fodp" >/dev/null 2>&1
-[ -s "$work/deck.pptx" ] || { echo "run.sh: soffice could not make the deck" >&2; exit 1; }
+. "$here/../../tests/import/fodp.sh"
+i=1
+while [ "$i" -le "$slides" ]; do
+  fodp_page "$(fodp_frame 1cm "Slide $i: measuring the import")$(fodp_frame 5cm "First point of slide $i" \
+    'Second point, a little longer than the first' 'Third point')$(fodp_shape ellipse 18cm "$((2 + i % 5))cm")"
+  i=$((i + 1))
+done | fodp_deck > "$work/deck.fodp"
+fodp_convert "$work/setup-profile" pptx "$work/deck.fodp" "$work" || exit 1
 
 now() { date +%s.%N; }
 elapsed() { awk "BEGIN { print $2 - $1 }"; }
