@@ -9,6 +9,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/log.h>
 }
 
 std::string FfmpegErrorText(int code)
@@ -18,8 +19,19 @@ std::string FfmpegErrorText(int code)
     return buf;
 }
 
+void FfmpegQuietLogs()
+{
+    // FFmpeg's own chatter would drown our progress lines; errors still show.
+    static const bool once = [] {
+        av_log_set_level(AV_LOG_ERROR);
+        return true;
+    }();
+    (void)once;
+}
+
 std::unique_ptr<FfmpegMediaFile> FfmpegMediaFile::Open(const std::string& path, std::string& err)
 {
+    FfmpegQuietLogs();
     std::unique_ptr<FfmpegMediaFile> file(new FfmpegMediaFile);
     file->path_ = path;
     int rc = avformat_open_input(&file->ctx_, path.c_str(), nullptr, nullptr);
@@ -113,6 +125,7 @@ bool FfmpegMediaFile::Save(const std::string& outPath, std::string& err)
     options.videoCodec = "libvpx";
     options.audioCodec = "libopus";
     options.videoBitRate = 500000;
+    options.audioBitRate = 64000;
     return browserCopy.Run(path_, base + ".webm", options, err);
 }
 

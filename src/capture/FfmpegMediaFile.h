@@ -41,5 +41,8 @@ private:
     AVFormatContext* ctx_ = nullptr;
 };
 
+// Keeps FFmpeg's log to errors only.
+void FfmpegQuietLogs();
+
 // Human-readable text of an FFmpeg error code.
 std::string FfmpegErrorText(int code);

@@ -366,6 +366,7 @@ bool FfmpegTranscoder::Run(const std::string& input, const std::string& output, 
                            std::string& err)
 {
     cancelled_ = false;
+    FfmpegQuietLogs();
     bool ok;
     {
         Job job;
