@@ -80,7 +80,7 @@
   }
 
   function step(delta) {
-    var at = entries.indexOf(current);
+    var at = entries.indexOf(current || local[0]);
     go(entries[at + delta]);
   }
 
@@ -130,5 +130,4 @@
   } else {
     media.addEventListener("loadedmetadata", seekWanted);
   }
-  current = local.length ? local[0] : null;
 })();
