@@ -4,3 +4,4 @@
 #pragma once
 
 int RunSlideInfoCommand(int argc, char** argv);
+int RunUploadCommand(int argc, char** argv);
