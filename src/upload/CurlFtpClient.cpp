@@ -61,6 +61,11 @@ CurlFtpClient::CurlFtpClient()
 CurlFtpClient::~CurlFtpClient()
 {
     cancel_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    jobReady_.notify_all();
     if (worker_.joinable())
         worker_.join();
     curl_multi_cleanup(multi_);
@@ -111,8 +116,6 @@ bool CurlFtpClient::Execute(const std::string& command, std::string& error)
         error = "Still executing last request";
         return false;
     }
-    if (worker_.joinable())
-        worker_.join();
     std::vector<std::string> words;
     if (!FtpSplitCommand(command, words, error))
         return false;
@@ -135,22 +138,37 @@ bool CurlFtpClient::Execute(const std::string& command, std::string& error)
         dropConnection();
         loginKey_ = key;
     }
+    if (!worker_.joinable())
+        worker_ = std::thread(&CurlFtpClient::workerLoop, this);
+    cancel_ = false;
+    executing_ = true;
     {
         std::lock_guard lock(mutex_);
         states_.clear();
         finished_ = false;
         result_ = Outcome{};
         replyPos_ = 0;
+        job_ = Job{std::move(words), command};
+        hasJob_ = true;
     }
-    cancel_ = false;
-    executing_ = true;
-    worker_ = std::thread(&CurlFtpClient::run, this, std::move(words), command);
+    jobReady_.notify_one();
     return true;
 }
 
-void CurlFtpClient::run(std::vector<std::string> words, std::string command)
+void CurlFtpClient::workerLoop()
 {
-    finish(dispatch(words, command));
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            jobReady_.wait(lock, [this] { return hasJob_ || stopping_; });
+            if (stopping_)
+                return;
+            job = std::move(job_);
+            hasJob_ = false;
+        }
+        finish(dispatch(job.words, job.command));
+    }
 }
 
 void CurlFtpClient::finish(Outcome out)
@@ -178,11 +196,8 @@ void CurlFtpClient::DeliverStateChanges(int waitMs)
         finished = finished_;
         finished_ = false;
     }
-    if (finished) {
-        if (worker_.joinable())
-            worker_.join();
+    if (finished)
         executing_ = false;
-    }
     for (int s : states)
         NotifyState(s);
 }
@@ -479,15 +494,17 @@ CurlFtpClient::Outcome CurlFtpClient::perform(const Request& req, std::string* b
 
 int CurlFtpClient::transfer()
 {
-    // The multi interface with a short poll: the plain easy interface can
-    // sit out a whole second of its internal wait before it connects an FTP
-    // data stream, which would cost a second on some files of an upload.
-    // The poll grows from 1 ms to 50 ms while nothing happens.
+    // The multi interface with a short poll: after the reply to EPSV/PASV
+    // libcurl may leave nothing to wait on until its next turn, and the
+    // plain easy interface then sits out a whole second before it connects
+    // the data stream, a second on many files of an upload. So after any
+    // activity it gets another turn at once; while nothing happens the poll
+    // grows to 50 ms.
     if (curl_multi_add_handle(multi_, easy_) != CURLM_OK)
         return CURLE_FAILED_INIT;
     CURLcode rc = CURLE_OK;
     int running = 1;
-    int pollMs = 1;
+    int pollMs = 0;
     while (running) {
         if (curl_multi_perform(multi_, &running) != CURLM_OK) {
             rc = CURLE_FAILED_INIT;
@@ -500,7 +517,7 @@ int CurlFtpClient::transfer()
             rc = CURLE_FAILED_INIT;
             break;
         }
-        pollMs = active ? 1 : std::min(pollMs * 2, 50);
+        pollMs = active ? 0 : std::min(std::max(pollMs * 2, 1), 50);
     }
     int queued = 0;
     while (CURLMsg* msg = curl_multi_info_read(multi_, &queued)) {

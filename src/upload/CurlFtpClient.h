@@ -1,6 +1,6 @@
 // FtpClient on libcurl. One easy handle, and so one server connection, is
 // kept for every command of the client, so a whole upload logs in once.
-// Each command runs on a worker thread; its state changes are handed to the
+// Each command runs on the client's worker thread; its state changes are handed to the
 // owner's thread by DeliverStateChanges, so a window keeps processing its
 // events while it waits and Cancel takes effect within about a second.
 //
@@ -63,7 +63,7 @@ private:
         std::string url;     // the address itself, when not made from path
     };
 
-    void run(std::vector<std::string> words, std::string command);
+    void workerLoop();
     Outcome dispatch(const std::vector<std::string>& words, const std::string& command);
     Outcome perform(const Request& req, std::string* body);
     int transfer();  // a CURLcode
@@ -92,11 +92,19 @@ private:
     std::string urlError_;  // why url_ cannot be used, if it cannot
     std::string urlUser_, urlPassword_;
 
-    std::thread worker_;
+    struct Job {
+        std::vector<std::string> words;
+        std::string command;
+    };
+    std::thread worker_;  // runs the commands, one at a time
     std::atomic<bool> executing_{false};
     std::atomic<bool> cancel_{false};
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    std::condition_variable wake_;      // a state change is waiting
+    std::condition_variable jobReady_;  // a command is waiting
+    Job job_;
+    bool hasJob_ = false;
+    bool stopping_ = false;
     std::deque<int> states_;
     bool finished_ = false;
     Outcome result_;
