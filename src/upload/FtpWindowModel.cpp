@@ -1,6 +1,7 @@
 #include "upload/FtpWindowModel.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
@@ -265,6 +266,11 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
 
 void FtpWindowModel::cmdClose_Click()
 {
+    // A second click on Close arrives while this one processes events.
+    if (closing_)
+        return;
+    closing_ = true;
+    const auto done = qScopeGuard([this] { closing_ = false; });
     if (inet_.StillExecuting()) {
         // Only a Yes cancels: No and Cancel keep the window and its command.
         if (Tav_AskYesNoCancel("Operation in progress - OK to cancel (may take up to 15 seconds)?") != TavYes)

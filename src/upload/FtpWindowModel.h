@@ -73,4 +73,5 @@ private:
     bool error_ = false, done_ = false;
     bool busy_ = false;
     bool closed_ = false;
+    bool closing_ = false;
 };

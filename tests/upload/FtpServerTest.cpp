@@ -1,6 +1,7 @@
 // The window and the libcurl client against a real FTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QProcess>
 
 #include <filesystem>
@@ -185,6 +186,44 @@ TEST_F(FtpServer, CommandLineUploadReadsThePasswordFile)
     EXPECT_TRUE(out.contains("Upload Complete 2 Files/")) << out.toStdString();
     EXPECT_FALSE(out.contains(FtpTestServer::kPassword));
     EXPECT_EQ(readFile(server_->root() + "site/index.htm"), "<html></html>");
+}
+
+}  // namespace
+
+namespace {
+
+class SlowFtpServer : public FtpServer {
+protected:
+    void SetUp() override
+    {
+        args_ = {"--throttle", "65536"};
+        FtpServer::SetUp();
+    }
+};
+
+TEST_F(SlowFtpServer, ClosingDuringAnUploadCancelsItPromptly)
+{
+    TempDir local;
+    writeFile(local.path() / "a.rm", std::string(4 << 20, 'x'));  // about a minute at this speed
+    writeFile(local.path() / "b.htm", "b");
+    RecordingMessageSink sink;
+    Session s(*server_);
+    bool closed = false;
+    QObject::connect(&s.ftp, &FtpWindowModel::closeRequested, [&] { closed = true; });
+    QElapsedTimer clock;
+    s.ftp.ProcessEvents = [&] {
+        if (!closed && s.ftp.lblCmd.rfind("PUT", 0) == 0 && clock.isValid() && clock.elapsed() > 300)
+            s.ftp.cmdClose_Click();
+    };
+    ASSERT_TRUE(s.ftp.FtpLogin());
+    clock.start();
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/"));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(sink.questions, (std::vector<std::string>{"Operation in progress - OK to cancel (may take up to 15 seconds)?"}));
+    EXPECT_EQ(s.ftp.txtStatus, "Upload Failure - Upload not Complete");
+    EXPECT_EQ(s.ftp.lblState, "11");
+    EXPECT_FALSE(fs::exists(server_->root() + "b.htm"));
 }
 
 }  // namespace

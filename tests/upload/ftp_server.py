@@ -2,7 +2,7 @@
 
 Serves ROOT for one user with full rights; the directory ROOT/readonly (made
 when missing) may be listed and entered but not written. Files named by
---refuse are refused on STOR. Listens on a free port and prints
+--refuse are refused on STOR; --throttle slows the data connections. Listens on a free port and prints
 "PORT <number>" once ready; stops on SIGTERM or when stdin closes.
 """
 import argparse
@@ -12,7 +12,7 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -22,6 +22,7 @@ def main():
     ap.add_argument("--user", default="alice")
     ap.add_argument("--password", default="secret")
     ap.add_argument("--refuse", action="append", default=[])
+    ap.add_argument("--throttle", type=int, default=0, help="bytes a second on data connections")
     args = ap.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -41,6 +42,11 @@ def main():
             return super().ftp_STOR(file, mode)
 
     Handler.authorizer = auth
+    if args.throttle:
+        class SlowDTP(ThrottledDTPHandler):
+            read_limit = args.throttle
+            write_limit = args.throttle
+        Handler.dtp_handler = SlowDTP
     Handler.banner = "test server ready"
     Handler.auth_failed_timeout = 0.1  # answer a wrong password at once
     server = FTPServer(("127.0.0.1", 0), Handler)

@@ -68,6 +68,20 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     txtStatus_ = new QLineEdit;
     txtStatus_->setReadOnly(true);
 
+    // Object names follow the window's field names.
+    txtFTPURL_->setObjectName("txtFTPURL");
+    txtAccount_->setObjectName("txtAccount");
+    txtPass_->setObjectName("txtPass");
+    txtFTPPath_->setObjectName("txtFTPPath");
+    txtLocalDir_->setObjectName("txtLocalDir");
+    txtStatus_->setObjectName("txtStatus");
+    lstBox_->setObjectName("lstBox");
+    cmdBrowse_->setObjectName("cmdBrowse");
+    cmdCD_->setObjectName("cmdCD");
+    cmdMkDir_->setObjectName("cmdMkDir");
+    cmdMput_->setObjectName("cmdMput");
+    cmdClose_->setObjectName("cmdClose");
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(lstBox_, 1);
@@ -92,9 +106,14 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     });
     connect(&model_, &FtpWindowModel::changed, this, &FtpWindow::refresh);
     connect(&model_, &FtpWindowModel::closeRequested, this, [this] {
-        closing_ = true;
+        if (inCloseEvent_) {
+            closeAgreed_ = true;  // closeEvent accepts the close itself
+            return;
+        }
+        inCloseEvent_ = true;
+        closeAgreed_ = true;
         close();
-        closing_ = false;
+        inCloseEvent_ = false;
     });
     model_.InputBox = [this](const std::string& title, const std::string& prompt) {
         return QInputDialog::getText(this, q(title), q(prompt)).toStdString();
@@ -140,12 +159,15 @@ void FtpWindow::showEvent(QShowEvent* event)
 
 void FtpWindow::closeEvent(QCloseEvent* event)
 {
-    if (closing_) {
-        event->accept();
+    if (inCloseEvent_) {  // the close the model asked for
+        event->setAccepted(closeAgreed_);
         return;
     }
-    // The model decides: it may ask to cancel a running command, and closes
-    // the window through closeRequested when it agrees.
-    event->ignore();
+    // The model decides: it may ask to cancel a running command, and agrees
+    // through closeRequested.
+    inCloseEvent_ = true;
+    closeAgreed_ = false;
     model_.cmdClose_Click();
+    inCloseEvent_ = false;
+    event->setAccepted(closeAgreed_);
 }

@@ -25,7 +25,8 @@ private:
     void refresh();
 
     FtpWindowModel& model_;
-    bool closing_ = false;
+    bool inCloseEvent_ = false;
+    bool closeAgreed_ = false;
     QLineEdit *txtFTPURL_, *txtAccount_, *txtPass_, *txtFTPPath_, *txtLocalDir_;
     QLineEdit* txtStatus_;
     QLabel *txtData_, *lblCmd_, *lblState_, *lblCode_, *lblInfo_;
