@@ -154,34 +154,27 @@ void FtpWindowModel::cmdBrowse_Click()
     showStatus("Directory listed.");
 }
 
-std::string FtpWindowModel::askDirectory(const std::string& title)
+std::string FtpWindowModel::askDirectory(const std::string& title, const std::string& cancelled)
 {
-    return InputBox ? tav::trim(InputBox(title, "Enter New Directory")) : std::string();
+    if (busy_ || !loggedIn_)
+        return "";
+    const std::string dir = InputBox ? tav::trim(InputBox(title, "Enter New Directory")) : std::string();
+    if (dir.empty())
+        showStatus(cancelled);
+    return dir;
 }
 
 void FtpWindowModel::cmdCD_Click()
 {
-    if (busy_ || !loggedIn_)
-        return;
-    const std::string dir = askDirectory("Changing Directory");
-    if (dir.empty()) {
-        showStatus("Change Directory Cancelled");
-        return;
-    }
-    if (FtpExecuteOnPath("CD", dir))
+    const std::string dir = askDirectory("Changing Directory", "Change Directory Cancelled");
+    if (!dir.empty() && FtpExecuteOnPath("CD", dir))
         cmdBrowse_Click();
 }
 
 void FtpWindowModel::cmdMkdir_Click()
 {
-    if (busy_ || !loggedIn_)
-        return;
-    const std::string dir = askDirectory("Creating Directory");
-    if (dir.empty()) {
-        showStatus("Make Directory Cancelled");
-        return;
-    }
-    if (FtpExecuteOnPath("mkdir", dir) && FtpExecuteOnPath("cd", dir))
+    const std::string dir = askDirectory("Creating Directory", "Make Directory Cancelled");
+    if (!dir.empty() && FtpExecuteOnPath("mkdir", dir) && FtpExecuteOnPath("cd", dir))
         cmdBrowse_Click();
 }
 

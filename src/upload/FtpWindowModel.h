@@ -66,7 +66,8 @@ private:
     void showStatus(const std::string& text);
     void onState(int state);
     void pump();
-    std::string askDirectory(const std::string& title);
+    // The answer of the input box, or "" (status: cancelled) when there is none.
+    std::string askDirectory(const std::string& title, const std::string& cancelled);
 
     FtpClient& inet_;
     bool loggedIn_ = false;

@@ -8,21 +8,26 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <memory>
+
 #include "ScriptedFtpClient.h"
 #include "upload/FtpWindowModel.h"
 #include "upload/widgets/FtpWindow.h"
 
 namespace {
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "upload_widgets_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication instance(argc, argv);
-    return instance;
-}
+// One application per test, gone before the process exits.
+struct Application {
+    int argc = 1;
+    char name[24] = "upload_widgets_tests";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+    Application()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+};
 
 template <class W>
 W* child(QWidget& w, const char* name)
@@ -34,7 +39,7 @@ W* child(QWidget& w, const char* name)
 
 TEST(FtpWindow, BindsToTheModel)
 {
-    app();
+    Application app;
     ScriptedFtpClient inet;
     inet.replies["PWD"] = "/home/bob";
     inet.replies["DIR"] = "web/\r\nindex.htm\r\n";
