@@ -31,6 +31,8 @@ int main(int argc, char** argv)
         return RunPublishCommand(argc - 1, argv + 1);
     if (cmd == "slide-info")
         return RunSlideInfoCommand(argc - 1, argv + 1);
+    if (cmd == "upload")
+        return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";
     usage(std::cerr);
     return 2;

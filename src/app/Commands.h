@@ -5,3 +5,4 @@
 
 int RunSlideInfoCommand(int argc, char** argv);
 int RunPublishCommand(int argc, char** argv);
+int RunUploadCommand(int argc, char** argv);
