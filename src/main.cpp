@@ -11,6 +11,8 @@ void usage(std::ostream& out)
     out << "Usage: pellucor COMMAND [options]\n"
            "\n"
            "Commands:\n"
+           "  publish LECTURE_DIR [options]\n"
+           "             publish a lecture for disk and/or the web, unattended\n"
            "  slide-info LECTURE_DIR [--name NAME] [--media DIR]\n"
            "             load a lecture and print its slide table\n"
            "  import-slides FILE --out DIR [--size 640x480]\n"
@@ -27,10 +29,14 @@ int main(int argc, char** argv)
         return argc < 2 ? 2 : 0;
     }
     const std::string cmd = argv[1];
+    if (cmd == "publish")
+        return RunPublishCommand(argc - 1, argv + 1);
     if (cmd == "slide-info")
         return RunSlideInfoCommand(argc - 1, argv + 1);
     if (cmd == "import-slides")
         return RunImportSlidesCommand(argc - 1, argv + 1);
+    if (cmd == "upload")
+        return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";
     usage(std::cerr);
     return 2;

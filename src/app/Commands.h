@@ -4,4 +4,6 @@
 #pragma once
 
 int RunSlideInfoCommand(int argc, char** argv);
+int RunPublishCommand(int argc, char** argv);
+int RunUploadCommand(int argc, char** argv);
 int RunImportSlidesCommand(int argc, char** argv);

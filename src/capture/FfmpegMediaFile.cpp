@@ -1,8 +1,15 @@
 #include "capture/FfmpegMediaFile.h"
 
+#include <fstream>
+
+#include "capture/FfmpegTranscoder.h"
+#include "capture/MediaEvents.h"
+#include "core/TavUtils.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/log.h>
 }
 
 std::string FfmpegErrorText(int code)
@@ -12,8 +19,19 @@ std::string FfmpegErrorText(int code)
     return buf;
 }
 
+void FfmpegQuietLogs()
+{
+    // FFmpeg's own chatter would drown our progress lines; errors still show.
+    static const bool once = [] {
+        av_log_set_level(AV_LOG_ERROR);
+        return true;
+    }();
+    (void)once;
+}
+
 std::unique_ptr<FfmpegMediaFile> FfmpegMediaFile::Open(const std::string& path, std::string& err)
 {
+    FfmpegQuietLogs();
     std::unique_ptr<FfmpegMediaFile> file(new FfmpegMediaFile);
     file->path_ = path;
     int rc = avformat_open_input(&file->ctx_, path.c_str(), nullptr, nullptr);
@@ -67,15 +85,48 @@ double FfmpegMediaFile::DurationSeconds() const
 
 bool FfmpegMediaFile::AddEvents(const std::string& ratPath, std::string& err)
 {
-    ratPath_ = ratPath;
-    err = "merging slide events into media is not available yet";
-    return false;
+    std::ifstream in(ratPath, std::ios::binary);
+    if (!in) {
+        err = "Unable to open " + ratPath;
+        return false;
+    }
+    // Lines: TYPE START END &&slide&&ADDRESS
+    std::string line;
+    while (Tav_ReadLine(in, line)) {
+        if (line[0] == '#')
+            continue;
+        const auto f = Tav_Split(line);
+        const auto mark = line.find("&&slide&&");
+        if (f.size() < 4 || mark == std::string::npos)
+            continue;
+        Event e;
+        e.start = Tav_TimeToTicks(f[2]) / 60.0;
+        e.end = Tav_TimeToTicks(f[3]) / 60.0;
+        e.target = tav::trim(line.substr(mark + 9));
+        events_.push_back(e);
+    }
+    return true;
 }
 
-bool FfmpegMediaFile::Save(const std::string&, std::string& err)
+bool FfmpegMediaFile::Save(const std::string& outPath, std::string& err)
 {
-    err = "saving media is not available yet";
-    return false;
+    if (!ctx_) {
+        err = "the media file is not open";
+        return false;
+    }
+    if (!RemuxWithChapters(path_, outPath, events_, err))
+        return false;
+    const std::string base = Tav_StripExt(outPath);
+    if (!WriteWebVtt(base + ".vtt", events_, err))
+        return false;
+    // A copy every current browser plays, for the published pages.
+    FfmpegTranscoder browserCopy;
+    TranscodeOptions options;
+    options.videoCodec = "libvpx";
+    options.audioCodec = "libopus";
+    options.videoBitRate = 500000;
+    options.audioBitRate = 64000;
+    return browserCopy.Run(path_, base + ".webm", options, err);
 }
 
 void FfmpegMediaFile::Close()

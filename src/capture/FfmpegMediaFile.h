@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "capture/EncoderControl.h"
 
@@ -21,6 +22,13 @@ public:
     bool Save(const std::string& outPath, std::string& err) override;
     void Close() override;
 
+    // One slide event of a ".rat" file: seconds and the slide address.
+    struct Event {
+        double start = 0, end = 0;
+        std::string target;
+    };
+    const std::vector<Event>& Events() const { return events_; }
+
     const std::string& Path() const { return path_; }
     double DurationSeconds() const;
 
@@ -29,9 +37,12 @@ private:
     int videoStream() const;
 
     std::string path_;
-    std::string ratPath_;
+    std::vector<Event> events_;
     AVFormatContext* ctx_ = nullptr;
 };
+
+// Keeps FFmpeg's log to errors only.
+void FfmpegQuietLogs();
 
 // Human-readable text of an FFmpeg error code.
 std::string FfmpegErrorText(int code);

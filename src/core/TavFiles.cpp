@@ -152,16 +152,18 @@ bool Tav_RemoveDir(const std::string& path)
 {
     const std::string dir = Tav_DirSlash(path);
     Tav_DebugLog("Removing a complete directory " + dir);
-    if (Tav_ListFiles(dir, "*.*").empty()) {
-        Tav_DebugLog("No Files To Clean Up");
-        return true;
-    }
+    // A root is refused even when it holds no files: the caller would go on
+    // to write its output there.
     const bool windowsRoot = dir.size() > 1 && dir[1] == ':' && dir.size() < 5;
     std::error_code ec;
-    const bool root = dir == "/" || windowsRoot || fs::weakly_canonical(dir, ec) == fs::path("/");
+    const bool root = dir.empty() || dir == "/" || windowsRoot || fs::weakly_canonical(dir, ec) == fs::path("/");
     if (root) {
         Tav_Message("This program will not remove a root directory " + dir);
         return false;
+    }
+    if (Tav_ListFiles(dir, "*.*").empty()) {
+        Tav_DebugLog("No Files To Clean Up");
+        return true;
     }
     if (Tav_AskOkCancel("Ok to remove files from " + dir) != TavOK)
         return false;

@@ -1,0 +1,181 @@
+#include "app/Prefs2.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+#include "core/TavUtils.h"
+
+#ifndef PELLUCOR_SOURCE_DIR
+#define PELLUCOR_SOURCE_DIR ""
+#endif
+
+namespace {
+std::string home() { return QDir::homePath().toStdString(); }
+}  // namespace
+
+std::string Prefs2::DefaultStyleDir()
+{
+    if (const char* env = std::getenv("PELLUCOR_STYLE_DIR"); env && *env)
+        return Tav_DirSlash(env);
+    QStringList candidates;
+    if (QCoreApplication::instance())
+        candidates << QCoreApplication::applicationDirPath() + "/../share/pellucor/styles/html5";
+    candidates << QStringLiteral(PELLUCOR_SOURCE_DIR "/styles/html5") << "/usr/share/pellucor/styles/html5";
+    for (const auto& c : candidates)
+        if (QFileInfo(c).isDir())
+            return Tav_DirSlash(QDir(c).absolutePath().toStdString());
+    return Tav_DirSlash(candidates.back().toStdString());
+}
+
+const std::vector<PrefDef>& Prefs2::Definitions()
+{
+    static const std::vector<PrefDef> defs = {
+        {"prfLectureDir", "Last Lecture", home() + "/lectures/test/"},
+        {"prfStyle", "Style Path", DefaultStyleDir()},
+        {"prfOutRoot", "HD/CD Output Path", "${lecdir}/synccd/"},
+        {"prfOutWeb", "Web Output Path", "${lecdir}/syncweb/"},
+        {"prfHttp", "http: path", "http://lectures.example.org/pellucor/lectures/${lecname}/"},
+        {"prfPnm", "pnm: or rtsp: prefix", "rtsp://stream.example.org/pellucor/lectures/${lecname}/"},
+        {"prfMedia", "Media Directory", "${lecdir}"},
+        {"prfCopy", "Copy Directory", "${lecdir}/copy/"},
+        {"prfMore", "Always Start in the Power User Screen (Yes/No)", ""},
+        {"prfWebHost", "Host  for Web Upload", ""},
+        {"prfWebAccount", "Account for Web Upload", "myacct"},
+        {"prfRepHost", "Repository Upload Host", "repository.example.org"},
+        {"prfRepAccount", "Repository Upload Account", "myacct"},
+        {"prfEvent32", "Path to Audio Events", "None"},
+        {"prfRmmerge", "Rmmerge Command", "None"},
+        {"prfEvents", "Rmevents.dll", ""},
+        {"prfRmcut", "RmCut Command", ""},
+        {"prfsrvIncoming", "Incoming Directory:", "/srv/ftp/incoming"},
+        {"prfsrvRepository", "Repository:", "/srv/pellucor/repository"},
+        {"prfsrvPubDir", "Web (http) directory:", "/var/www/html/lectures"},
+        {"prfsrvLogFile", "Log file:", "/var/www/html/plrlog.htm"},
+        {"prfsrvWebURL", "Web (http) URL:", "http://lectures.example.org/lectures/"},
+        {"prfsrvStreamURL", "Stream (rtsp:) URL:", "rtsp://stream.example.org/lectures/"},
+    };
+    return defs;
+}
+
+Prefs2::Prefs2(const QString& iniPath, QObject* parent) : QObject(parent)
+{
+    if (iniPath.isEmpty())
+        store_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Pellucor2.0", "Pellucor2.0");
+    else
+        store_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    for (const auto& d : Definitions())
+        fields_.emplace_back(d.key, d.def);  // design text until loaded
+}
+
+Prefs2::~Prefs2() = default;
+
+std::string Prefs2::Get(const std::string& key) const
+{
+    for (const auto& [k, v] : fields_)
+        if (k == key)
+            return v;
+    return "";
+}
+
+void Prefs2::Set(const std::string& key, const std::string& value)
+{
+    for (auto& [k, v] : fields_)
+        if (k == key) {
+            v = value;
+            emit fieldChanged(QString::fromStdString(key));
+            return;
+        }
+}
+
+void Prefs2::readStore()
+{
+    store_->sync();
+    // A key never stored reads as its built-in default, so a first run
+    // publishes with the built-in tools and the bundled style.
+    loading_ = true;
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const QString key = "Pref/" + QString::fromStdString(fields_[i].first);
+        const std::string fallback = i < defaults_.size() ? defaults_[i] : std::string();
+        fields_[i].second = store_->value(key, QString::fromStdString(fallback)).toString().toStdString();
+    }
+    loading_ = false;
+}
+
+void Prefs2::Form_Load()
+{
+    defaults_.clear();
+    for (auto& [k, v] : fields_) {
+        v = tav::trim(v);
+        defaults_.push_back(v);
+    }
+    readStore();
+}
+
+void Prefs2::trimAll()
+{
+    for (auto& kv : fields_)
+        kv.second = tav::trim(kv.second);
+}
+
+void Prefs2::DoSave()
+{
+    for (const auto& [k, v] : fields_)
+        store_->setValue("Pref/" + QString::fromStdString(k), QString::fromStdString(v));
+    store_->sync();
+}
+
+void Prefs2::cmdSave_Click()
+{
+    DoSave();
+    emit statusText("Preferences saved");
+    emit hideRequested();
+}
+
+void Prefs2::Command1_Click()
+{
+    readStore();
+    emit hideRequested();
+}
+
+void Prefs2::cmdDefault_Click()
+{
+    for (size_t i = 0; i < fields_.size() && i < defaults_.size(); ++i)
+        fields_[i].second = defaults_[i];
+}
+
+void Prefs2::setTools(const std::string& event32, const std::string& rmmerge, const std::string& events,
+                      const std::string& rmcut)
+{
+    Set("prfEvent32", event32);
+    Set("prfRmmerge", rmmerge);
+    Set("prfEvents", events);
+    Set("prfRmcut", rmcut);
+}
+
+void Prefs2::makeBuiltIn_Click() { setTools("None", "None", "", ""); }
+
+void Prefs2::makeG2_Click()
+{
+    const std::string d = "/opt/real/RealProducer/";
+    setTools(d + "rmevents", d + "rmevents", d + "rmevents.dll", d + "rmcut");
+}
+
+void Prefs2::makeRE5_Click()
+{
+    const std::string d = "/opt/real/encoder/";
+    setTools(d + "rmmerge", d + "rmmerge", d + "rmevents.dll", d + "rmcut");
+}
+
+void Prefs2::makeRP50_Click()
+{
+    const std::string d = "/opt/real/publisher/";
+    setTools(d + "rmmerge", d + "rmmerge", d + "rmevents.dll", d + "rmcut");
+}
+
+void Prefs2::makeRPPlus_Click()
+{
+    const std::string d = "/opt/real/RealProducerPlus/";
+    setTools(d + "rmevents", d + "rmevents", d + "rmevents.dll", d + "rmcut");
+}

@@ -1,0 +1,158 @@
+#include "capture/MediaEvents.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "core/TavUtils.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/mem.h>
+}
+
+std::string WebVttTime(double seconds)
+{
+    const long long ms = std::llround(std::max(0.0, seconds) * 1000.0);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, (ms / 60000) % 60, (ms / 1000) % 60,
+                  ms % 1000);
+    return buf;
+}
+
+bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Event>& events, std::string& err)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    Tav_WriteLine(out, "WEBVTT");
+    Tav_WriteLine(out, "");
+    int n = 0;
+    for (const auto& e : events) {
+        Tav_WriteLine(out, std::to_string(++n));
+        Tav_WriteLine(out, WebVttTime(e.start) + " --> " + WebVttTime(std::max(e.end, e.start)));
+        Tav_WriteLine(out, e.target);
+        Tav_WriteLine(out, "");
+    }
+    out.close();
+    if (!out) {
+        err = "Unable to write " + path;
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+struct Remux {
+    AVFormatContext* in = nullptr;
+    AVFormatContext* out = nullptr;
+    AVPacket* pkt = av_packet_alloc();
+    ~Remux()
+    {
+        av_packet_free(&pkt);
+        if (out) {
+            if (!(out->oformat->flags & AVFMT_NOFILE))
+                avio_closep(&out->pb);
+            avformat_free_context(out);
+        }
+        avformat_close_input(&in);
+    }
+};
+
+void addChapters(AVFormatContext* out, const std::vector<FfmpegMediaFile::Event>& events)
+{
+    if (events.empty())
+        return;
+    out->chapters = static_cast<AVChapter**>(av_calloc(events.size(), sizeof(AVChapter*)));
+    if (!out->chapters)
+        return;
+    for (size_t i = 0; i < events.size(); ++i) {
+        auto* ch = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        if (!ch)
+            break;
+        ch->id = static_cast<int64_t>(i + 1);
+        ch->time_base = {1, 1000};
+        ch->start = std::llround(events[i].start * 1000.0);
+        ch->end = std::max(ch->start, static_cast<int64_t>(std::llround(events[i].end * 1000.0)));
+        av_dict_set(&ch->metadata, "title", events[i].target.c_str(), 0);
+        out->chapters[out->nb_chapters++] = ch;
+    }
+}
+
+bool remux(Remux& r, const std::string& input, const std::string& output,
+           const std::vector<FfmpegMediaFile::Event>& events, std::string& err)
+{
+    int rc = avformat_open_input(&r.in, input.c_str(), nullptr, nullptr);
+    if (rc < 0 || (rc = avformat_find_stream_info(r.in, nullptr)) < 0) {
+        err = "cannot read " + input + ": " + FfmpegErrorText(rc);
+        return false;
+    }
+    const std::string ext = tav::lower(output.substr(output.rfind('.') + 1));
+    const char* format = (ext == "rm" || ext == "ra") ? "rm" : nullptr;
+    rc = avformat_alloc_output_context2(&r.out, nullptr, format, output.c_str());
+    if (rc < 0 || !r.out) {
+        err = "cannot write a file of this kind: " + output;
+        return false;
+    }
+    std::vector<int> map(r.in->nb_streams, -1);
+    for (unsigned i = 0; i < r.in->nb_streams; ++i) {
+        const auto type = r.in->streams[i]->codecpar->codec_type;
+        if (type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_VIDEO)
+            continue;
+        AVStream* st = avformat_new_stream(r.out, nullptr);
+        avcodec_parameters_copy(st->codecpar, r.in->streams[i]->codecpar);
+        st->codecpar->codec_tag = 0;
+        st->time_base = r.in->streams[i]->time_base;
+        map[i] = st->index;
+    }
+    if (r.out->nb_streams == 0) {
+        err = input + " holds no audio or video";
+        return false;
+    }
+    if (ext == "mp4" || ext == "mkv" || ext == "webm" || ext == "m4a")
+        addChapters(r.out, events);
+    if (!(r.out->oformat->flags & AVFMT_NOFILE) && (rc = avio_open(&r.out->pb, output.c_str(), AVIO_FLAG_WRITE)) < 0) {
+        err = "cannot create " + output + ": " + FfmpegErrorText(rc);
+        return false;
+    }
+    if ((rc = avformat_write_header(r.out, nullptr)) < 0) {
+        err = "cannot write " + output + ": " + FfmpegErrorText(rc);
+        return false;
+    }
+    while ((rc = av_read_frame(r.in, r.pkt)) >= 0) {
+        const int target = map[r.pkt->stream_index];
+        if (target >= 0) {
+            av_packet_rescale_ts(r.pkt, r.in->streams[r.pkt->stream_index]->time_base, r.out->streams[target]->time_base);
+            r.pkt->stream_index = target;
+            r.pkt->pos = -1;
+            if ((rc = av_interleaved_write_frame(r.out, r.pkt)) < 0) {
+                err = "writing " + output + " failed: " + FfmpegErrorText(rc);
+                return false;
+            }
+        }
+        av_packet_unref(r.pkt);
+    }
+    if ((rc = av_write_trailer(r.out)) < 0) {
+        err = "cannot finish " + output + ": " + FfmpegErrorText(rc);
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool RemuxWithChapters(const std::string& input, const std::string& output,
+                       const std::vector<FfmpegMediaFile::Event>& events, std::string& err)
+{
+    bool ok;
+    {
+        Remux r;
+        ok = remux(r, input, output, events, err);
+    }
+    if (!ok) {
+        std::error_code ec;
+        std::filesystem::remove(output, ec);
+    }
+    return ok;
+}

@@ -1,0 +1,55 @@
+#include "publish/BatchScript.h"
+
+#include "core/TavUtils.h"
+
+std::string ShellQuote(const std::string& word)
+{
+    std::string q = "'";
+    for (char c : word) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+bool BatchScript::Create(const std::string& path)
+{
+    path_ = path;
+    out_.open(path, std::ios::binary | std::ios::trunc);
+    if (!out_)
+        return false;
+    line("#!/bin/sh");
+    return true;
+}
+
+// The script is run by sh, which would take a CR as part of the last word
+// of a line, so its lines end in LF alone.
+void BatchScript::line(const std::string& text) { out_ << text << '\n'; }
+
+void BatchScript::WriteCd(const std::string& dir) { line("cd " + ShellQuote(dir) + " || exit 1"); }
+
+void BatchScript::WriteLog(const std::string& text) { line("printf '%s\\n' " + ShellQuote(text) + " > log.log"); }
+
+void BatchScript::WriteCommand(const std::vector<std::string>& argv)
+{
+    std::string cmd;
+    for (const auto& a : argv)
+        cmd += (cmd.empty() ? "" : " ") + ShellQuote(a);
+    line(cmd);
+}
+
+void BatchScript::WriteCopyHere(const std::string& file) { line("cp -- " + ShellQuote(file) + " ."); }
+
+void BatchScript::WriteEnd()
+{
+    WriteLog("All Done");
+    line("exit");
+}
+
+bool BatchScript::Close()
+{
+    out_.close();
+    return !out_.fail();
+}

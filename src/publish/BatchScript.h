@@ -1,0 +1,37 @@
+// The batch script "process.bat" that each publish writes into its output
+// directory: a POSIX sh script whose steps first replace "log.log" with the
+// step's name and then run the step's command. Every path or name is quoted
+// so that no character of it is ever interpreted by the shell.
+#pragma once
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+// Quotes a word for sh: 'text' with every ' written as '\''.
+std::string ShellQuote(const std::string& word);
+
+class BatchScript {
+public:
+    // Creates (replaces) the script. False when it cannot be created.
+    bool Create(const std::string& path);
+    const std::string& Path() const { return path_; }
+
+    // "cd" into the output directory.
+    void WriteCd(const std::string& dir);
+    // A log line: "log.log" is replaced by this one line of text.
+    void WriteLog(const std::string& text);
+    // A command line: the program and its arguments, each quoted.
+    void WriteCommand(const std::vector<std::string>& argv);
+    // A copy of a file into the current directory.
+    void WriteCopyHere(const std::string& file);
+    // The closing lines: "All Done" in the log, then exit.
+    void WriteEnd();
+    // Closes the script; false if anything failed to be written.
+    bool Close();
+
+private:
+    void line(const std::string& text);
+    std::string path_;
+    std::ofstream out_;
+};

@@ -1,0 +1,163 @@
+// Media preparation and event merge: one ".rat" events file per part and
+// the commands that merge it into the media, or the merge itself through
+// the encoder component when the built-in events processing is chosen.
+#include "publish/syncpub1.h"
+
+#include <fstream>
+
+#include "core/TavUtils.h"
+
+namespace {
+const char* const kSupport = "support@pellucor.org";
+
+bool isBuiltIn(const std::string& tool) { return tav::contains(tav::upper(tool), "NONE"); }
+
+// The merge tool named without an extension, as stored, or with ".exe".
+bool toolExists(const std::string& tool) { return Tav_ChkFile(tool) || Tav_ChkFile(tool + ".exe"); }
+}  // namespace
+
+bool syncpub1::writeRat(int part, const std::string& rat, bool toDisk)
+{
+    if (SI.NumOfEventFiles == 1) {
+        std::ofstream out(rat, std::ios::binary | std::ios::trunc);
+        for (int i = 1; i <= SI.NumOfSlides; ++i) {
+            const std::string& page = SI.SlideName[i];
+            const std::string address = (toDisk || tav::contains(page, "http:")) ? page : S.WebURL + page;
+            Tav_WriteLine(out, "u " + SI.StartTime[i] + " " + SI.EndTime[i] + " &&slide&&" + address);
+        }
+        out.close();
+        if (!out)
+            return fail("Unable to create " + rat);
+        return true;
+    }
+    if (!Tav_ChkFileMsg(SI.EventsFile[part]))
+        return fail("Cannot find timing file");
+    if (!ConvertEventUrls(toDisk, S.WebURL, SI.EventsFile[part], rat))
+        return fail("Unable to create " + rat);
+    return true;
+}
+
+bool syncpub1::writeToolCommands(BatchScript& bat, int part, const std::string& media, bool video)
+{
+    const std::string T = Preference("prfRmmerge");
+    const std::string A = Preference("prfEvent32");
+    const std::string E = Preference("prfEvents");
+    const std::string Np = S.LecName + std::to_string(part);
+    const std::string out = Tav_DirSlash(S.OutDir);
+    if (video) {
+        const std::string O = out + Np + ".rm";
+        if (tav::icontains(T, "rvencode")) {
+            bat.WriteLog("Video Pre-5.0 Merge " + Np);
+            bat.WriteCommand({T, "-f", E, Np + ".rat", Np + ".raz"});
+            bat.WriteLog("Video Phase 2 Merge " + Np);
+            bat.WriteCommand({T, Np + ".raz", media, O});
+        } else if (tav::icontains(T, "rmevents")) {
+            bat.WriteLog("Video G2 Merge " + Np);
+            bat.WriteCommand({T, "-i", media, "-o", O, "-e", Np + ".rat"});
+        } else {
+            bat.WriteLog("Video 5.0 Merge " + Np);
+            bat.WriteCommand({T, "-f", E, Np + ".rat", media, O});
+        }
+        return true;
+    }
+    const std::string raIn = Tav_DirSlash(S.MediaDir) + Np + ".ra";
+    if (tav::icontains(A, "cevent")) {
+        bat.WriteLog("Audio 3.0 Merge " + Np);
+        bat.WriteCommand({A, Np + ".rat", Np + ".rae"});
+        bat.WriteCopyHere(media);
+    } else if (tav::icontains(T, "rmevents")) {
+        bat.WriteLog("Audio G2 Merge " + Np);
+        bat.WriteCommand({T, "-i", raIn, "-o", Np + ".ra", "-e", Np + ".rat"});
+    } else {
+        bat.WriteLog("Audio 5.0 Merge " + Np);
+        bat.WriteCommand({A, "-f", E, Np + ".rat", raIn, Np + ".ra"});
+    }
+    return true;
+}
+
+bool syncpub1::builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
+                            bool readSizes)
+{
+    (void)part;
+    if (!encoder_) {
+        std::string why;
+        encoder_ = Host() ? Host()->LoadEncoder(why) : nullptr;
+        if (!encoder_)
+            return fail("Pellucor cannot Load RealProducer ActiveX Control - " + why);
+    }
+    SetStatus("OpenRMFile " + media);
+    std::string err;
+    auto file = encoder_->OpenRmFile(media, err);
+    if (!file) {
+        Tav_PlainMessage(err);
+    } else {
+        // Only a part with video tells the page its picture size.
+        if (readSizes && file->HasVideo()) {
+            VideoHeight = static_cast<int16_t>(file->VideoHeight());
+            VideoWidth = PlayerWidth = static_cast<int16_t>(file->VideoWidth());
+            FrameWidth = static_cast<int16_t>(VideoWidth + 30);
+            PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
+            FrameWidth = std::max<int16_t>(FrameWidth, 190);
+        }
+        SetStatus("Adding Events - " + rat);
+        if (!file->AddEvents(rat, err)) {
+            Tav_PlainMessage(err);
+            Tav_DebugLog("Adding events failed: " + err);
+        } else {
+            SetStatus("Saving " + output);
+            if (!file->Save(output, err))
+                Tav_PlainMessage(err);
+        }
+        file->Close();
+    }
+    if (!Tav_ChkFile(output))
+        return fail("Error - Unable to create " + output);
+    SetStatus("Event process complete....");
+    return true;
+}
+
+bool syncpub1::PrepareMedia(BatchScript& bat, bool toDisk)
+{
+    const std::string T = Preference("prfRmmerge");
+    const bool builtIn = isBuiltIn(T);
+    if (!builtIn && !toolExists(T))
+        return fail("Real Event Software does not exist - " + T);
+    const std::string out = Tav_DirSlash(S.OutDir);
+
+    for (int p = 1; p <= SI.NumOfEventFiles; ++p) {
+        const std::string Np = S.LecName + std::to_string(p);
+        const std::string rat = out + Np + ".rat";
+        if (!writeRat(p, rat, toDisk))
+            return false;
+
+        std::string media = SI.VideoFile[p];
+        if (media.empty() && tav::endsWith(tav::lower(SI.AudioFile[p]), ".rm"))
+            media = SI.AudioFile[p];
+        bool counted = false;
+        if (!media.empty() && Tav_ChkFile(media)) {
+            counted = true;
+            VideoHeight = 120;
+            VideoWidth = 160;
+            PlayerWidth = 160;
+            FrameWidth = 190;
+            if (builtIn ? !builtInMerge(p, media, rat, out + Np + ".rm", true)
+                        : !writeToolCommands(bat, p, media, true))
+                return false;
+        } else {
+            const std::string& audio = SI.AudioFile[p];
+            Tav_DebugLog("Checking " + audio);
+            if (!audio.empty() && Tav_ChkFile(audio) && !tav::endsWith(tav::lower(audio), ".rm")) {
+                Tav_PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ") +
+                                 kSupport);
+                counted = true;
+                if (builtIn ? !builtInMerge(p, audio, rat, out + Np + ".ra", false)
+                            : !writeToolCommands(bat, p, audio, false))
+                    return false;
+            }
+        }
+        if (!counted)
+            return fail("Error " + SI.EventsFile[p] + " exists but no audio or video found");
+    }
+    bat.WriteEnd();
+    return true;
+}

@@ -1,0 +1,69 @@
+#include "publish/syncpub1.h"
+
+#include "core/TavUtils.h"
+
+bool syncpub1::fail(const std::string& text)
+{
+    LastError = text;
+    Tav_DebugLog("Publish failed: " + text);
+    StatusColour = kColourRed;
+    SetStatus(text);
+    StatusColour = kColourYellow;
+    Tav_PlainMessage(text);
+    return false;
+}
+
+bool syncpub1::OKToPublish(bool showMsg, std::string& err)
+{
+    const bool ok = LoadSlideInfo(false, false, err);
+    if (!ok && showMsg)
+        Tav_PlainMessage(err);
+    return ok;
+}
+
+bool syncpub1::Publish(bool ToDisk)
+{
+    LastError.clear();
+    SetStatus("Getting info on slides");
+    std::string err;
+    if (!LoadSlideInfo(true, true, err))
+        return fail("Slide Load Error:" + err);
+
+    const std::string out = Tav_DirSlash(S.OutDir);
+    SetStatus("Changing directory to " + out);
+    if (out.empty() || !Tav_Mkdir(out))
+        return fail("Cannot complete execution");
+    SetStatus("Removing files from " + out);
+    if (!Tav_RemoveDir(out))
+        return fail("Unable to cleanup " + out);
+
+    const std::string style = Tav_DirSlash(S.StyleDir);
+    if (Tav_ChkFile(style + "process.bat"))
+        SetStatus("User Controlled Process.bat");
+
+    BatchScript bat;
+    if (!bat.Create(out + "process.bat"))
+        return fail("Unable to create - PROCESS.BAT");
+    bat.WriteCd(out);
+
+    const std::string slides = Tav_DirSlash(S.LecDir);
+    Tav_CopyFiles(style, out, "*.gif");
+    Tav_CopyFiles(style, out, "*.jpg");
+    Tav_CopyFiles(style + "copy", out, "*.*");
+    Tav_CopyFiles(slides, out, "*.gif");
+    Tav_CopyFiles(slides, out, "*.jpg");
+
+    SetStatus("Preparing Media Files");
+    const bool prepared = PrepareMedia(bat, ToDisk);
+    encoder_.reset();
+    const bool closed = bat.Close();
+    if (!prepared)
+        return false;
+    if (!closed)
+        return fail("Unable to create - PROCESS.BAT");
+
+    SetStatus("Converting the slides");
+    if (!ProcessStyleDirectory(ToDisk))
+        return fail(StyleError);
+    return true;
+}

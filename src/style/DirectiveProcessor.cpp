@@ -1,0 +1,200 @@
+// The line processor of the template language: comments, directives, the
+// condition stack and loop expansion.
+#include "style/StyleEngine.h"
+
+#include "core/TavUtils.h"
+
+namespace {
+constexpr auto npos = std::string::npos;
+bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
+int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
+}  // namespace
+
+bool StyleEngine::Fail(const std::string& text)
+{
+    if (StyleError.empty())
+        StyleError = text;
+    Tav_DebugLog(text);
+    Tav_Message(text);
+    return false;
+}
+
+std::string StyleEngine::SlidePagePath(int slide) const { return Tav_Join(S.LecDir, "sld" + tav::fmt000(slide) + ".htm"); }
+
+std::string StyleEngine::NotesFile(int slide) const
+{
+    const std::string& image = SI.SlideImage[clampSlide(slide)];
+    if (image.empty())
+        return "";
+    return Tav_Join(S.LecDir, Tav_StripExt(image) + ".not");
+}
+
+int StyleEngine::FirstSlideOfPart(int part) const
+{
+    const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
+    for (int s = 1; s <= n; ++s)
+        if (SI.AudioPart[s] == part || SI.VideoPart[s] == part)
+            return s;
+    return 1;
+}
+
+bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) const
+{
+    const int s = clampSlide(slide);
+    const bool hasAudio = SI.AudioPart[s] != -1;
+    const bool hasVideo = SI.VideoPart[s] != -1;
+    // Neighbours in the same part; slide 0 and slide 500 bound the table.
+    const auto partChanges = [&](int other) {
+        const int o = clampSlide(other);
+        if (hasAudio)
+            return SI.AudioPart[s] != SI.AudioPart[o];
+        if (hasVideo)
+            return SI.VideoPart[s] != SI.VideoPart[o];
+        return false;
+    };
+    // Order matters: AUDIOONLY must be tested before AUDIO, and a word whose
+    // disk-flag side does not hold falls through to the later rows.
+    if (has(line, "AUDIOANDVIDEO"))
+        return hasAudio && hasVideo;
+    if (has(line, "AUDIOONLY"))
+        return hasAudio && !hasVideo;
+    if (has(line, "AUDIO"))
+        return hasAudio;
+    if (has(line, "VIDEOONLY"))
+        return hasVideo && !hasAudio;
+    if (has(line, "VIDEO"))
+        return hasVideo;
+    if (toDisk && has(line, "CDROM"))
+        return S.OptCD;
+    if (!toDisk && has(line, "WEB"))
+        return S.OptWeb;
+    if (toDisk && has(line, "PSEUDOSTREAM"))
+        return !S.Stream;
+    if (!toDisk && has(line, "STREAM"))
+        return S.Stream;
+    if (has(line, "FIRSTSLIDE"))
+        return slide == 1;
+    if (has(line, "LASTSLIDE"))
+        return slide == SI.NumOfSlides;
+    if (has(line, "FIRSTINPART"))
+        return slide == 1 || partChanges(s - 1);
+    if (has(line, "LASTINPART"))
+        return slide == SI.NumOfSlides || partChanges(s + 1);
+    return false;
+}
+
+void StyleEngine::ApplyDirectives(const std::string& line, int slide, const std::string& slidePage, bool active,
+                                  std::ostream& out, bool toDisk) const
+{
+    if (!active)
+        return;
+    if (has(line, "!INCLUDE"))
+        CopySection("", "", slidePage, out, slide, toDisk, false, false, false);
+    if (has(line, "!HEAD"))
+        CopySection("<HEAD>", "</HEAD>", slidePage, out, slide, toDisk, false, false, false);
+    if (has(line, "!NOTES")) {
+        if (Tav_ChkFile(slidePage))
+            CopySection("Notes:", "<!--", slidePage, out, slide, toDisk, true, false, false);
+        else
+            CopySection("", "", NotesFile(slide), out, slide, toDisk, true, false, false);
+    }
+    if (has(line, "!RTNOTES"))
+        CopySection("Notes:", "<!--", slidePage, out, slide, toDisk, true, true, false);
+    if (has(line, "!MAP"))
+        CopySection("<MAP", "</MAP>", slidePage, out, slide, toDisk, false, false, true);
+}
+
+bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, TemplateLines& in, std::ostream& out,
+                                  bool toDisk)
+{
+    bool active = true;
+    std::array<bool, kMaxIfDepth + 1> stored{};  // slot 0 is never used
+    int depth = 0;
+    std::string line;
+    while (in.Next(line)) {
+        if (!line.empty() && line[0] == '#')
+            continue;
+        SubstituteTokens(line, slide, toDisk);
+        if (line.find('!') != npos) {
+            ApplyDirectives(line, slide, slidePage, active, out, toDisk);
+            if (has(line, "!FORSLIDE") && !ExpandLoop("!FORSLIDE", "!ENDSLIDE", slide, active, slidePage, in, out, toDisk))
+                return false;
+            if (has(line, "!FORPART") && !ExpandLoop("!FORPART", "!ENDPART", slide, active, slidePage, in, out, toDisk))
+                return false;
+            if (has(line, "!IFDEF")) {
+                if (depth >= kMaxIfDepth)
+                    return Fail("Too many nested !IFDEF (more than " + std::to_string(kMaxIfDepth) + ") in " +
+                                currentTemplate_);
+                stored[++depth] = active;
+                active = Condition(line, slide, toDisk) && stored[depth];
+            }
+            if (has(line, "!ELSE")) {
+                if (depth == 0)
+                    Tav_Message("Error, Stack Underflow " + line);
+                else
+                    active = stored[depth] && !active;
+            }
+            if (has(line, "!ENDIF")) {
+                if (depth == 0) {
+                    Tav_Message("Error, Stack Underflow " + line);
+                    active = true;
+                } else {
+                    active = stored[depth--];
+                }
+            }
+        }
+        if (active && (line.empty() || line[0] != '!'))
+            Tav_WriteLine(out, line);
+    }
+    return true;
+}
+
+bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& endWord, int slide, bool active,
+                             const std::string& slidePage, TemplateLines& in, std::ostream& out, bool toDisk)
+{
+    (void)slidePage;  // each pass uses the page of its own slide
+    if (LoopDepth >= kMaxLoopDepth)
+        return Fail("Too many nested loops (more than " + std::to_string(kMaxLoopDepth) + ") in " +
+                    currentTemplate_);
+    ++LoopDepth;
+    // The body is captured verbatim: tokens are substituted in each pass,
+    // with the pass's slide. The first end word ends it.
+    std::vector<std::string> body;
+    std::string line;
+    while (in.Next(line)) {
+        if (line.find(endWord) != npos)
+            break;
+        if (active)
+            body.push_back(line);
+    }
+    bool ok = true;
+    if (active && !body.empty()) {
+        const int s = clampSlide(slide);
+        if (startWord == "!FORPART") {
+            const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
+            for (int p = 1; ok && p <= parts; ++p) {
+                const int i = FirstSlideOfPart(p);
+                const bool saved = PartRestrict;
+                PartRestrict = true;
+                ok = RFileGrep(i, body, SlidePagePath(i), out, toDisk);
+                PartRestrict = saved;
+            }
+        } else {
+            const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
+            for (int i = 1; ok && i <= n; ++i) {
+                if (PartRestrict && SI.AudioPart[i] != SI.AudioPart[s] && SI.VideoPart[i] != SI.VideoPart[s])
+                    continue;
+                ok = RFileGrep(i, body, SlidePagePath(i), out, toDisk);
+            }
+        }
+    }
+    --LoopDepth;
+    return ok;
+}
+
+bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, const std::string& slidePage,
+                            std::ostream& out, bool toDisk)
+{
+    TemplateLines lines(body);
+    return ProcessTemplate(slide, slidePage, lines, out, toDisk);
+}

@@ -1,0 +1,101 @@
+// From a style directory to output files: the scan, per-slide and per-part
+// templates, output naming, and one output file per template and slide.
+#include "style/StyleEngine.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/TavUtils.h"
+
+namespace {
+int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
+}  // namespace
+
+bool StyleEngine::ProcessStyleDirectory(bool toDisk)
+{
+    StyleError.clear();
+    bool ok = true;
+    for (const std::string& name : Tav_ListFiles(S.StyleDir, "*.*")) {
+        PartRestrict = false;
+        if (name.empty() || name[0] == '.')
+            continue;  // hidden
+        const std::string l = tav::lower(name);
+        if (tav::endsWith(l, ".gif") || tav::endsWith(l, ".jpg") || l == "style.cfg")
+            continue;  // images are copied by the publish driver
+        if (name.find("000") != std::string::npos) {
+            ok = ProcessPerSlide(name, toDisk) && ok;
+        } else if (name.find('0') == std::string::npos) {
+            ok = ProcessStyleFile(1, name, toDisk) && ok;
+        } else {
+            PartRestrict = true;
+            ok = ProcessPerPart(name, toDisk) && ok;
+        }
+    }
+    PartRestrict = false;
+    return ok;
+}
+
+bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
+{
+    const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
+    for (int s = 1; s <= n; ++s)
+        if (!ProcessStyleFile(s, fileName, toDisk))
+            return false;  // the same template fails the same way for every slide
+    return true;
+}
+
+bool StyleEngine::ProcessPerPart(const std::string& fileName, bool toDisk)
+{
+    if (SI.NumOfSlides < 1 || SI.NumOfParts < 1)
+        return true;
+    const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
+    for (int p = 1; p <= parts; ++p)
+        if (!ProcessStyleFile(FirstSlideOfPart(p), fileName, toDisk))
+            return false;
+    return true;
+}
+
+bool StyleEngine::ProcessStyleFile(int slide, const std::string& fileName, bool toDisk)
+{
+    const int s = clampSlide(slide);
+    int part = 1;
+    if (SI.AudioPart[s] != -1)
+        part = SI.AudioPart[s];
+    if (SI.VideoPart[s] != -1)
+        part = SI.VideoPart[s];  // video wins
+
+    std::string outName = tav::replaceAll(fileName, "000", tav::fmt000(slide));
+    if (outName == fileName)
+        outName = tav::replaceAll(fileName, "0", std::to_string(part));
+
+    const std::string templatePath = Tav_Join(S.StyleDir, fileName);
+    if (!Tav_ChkFileMsg(templatePath)) {
+        if (StyleError.empty())
+            StyleError = templatePath + " does not exist ";
+        return false;
+    }
+    std::ifstream in(templatePath, std::ios::binary);
+
+    const std::string outPath = Tav_Join(S.OutDir, outName);
+    std::vector<char> buffer(1 << 16);
+    std::ofstream out;
+    out.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    out.open(outPath, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return Fail("Unable to create " + outPath);
+    SetStatus("Destination:" + outPath);
+
+    currentTemplate_ = templatePath;
+    TemplateLines lines(in);
+    bool ok = ProcessTemplate(slide, Tav_Join(S.LecDir, outName), lines, out, toDisk);
+    out.close();
+    if (ok && out.fail())
+        ok = Fail("Unable to write " + outPath);
+
+    // A broken-off file is not left behind looking finished, and a template
+    // that wrote nothing leaves no file.
+    std::error_code ec;
+    if (!ok || std::filesystem::file_size(outPath, ec) == 0)
+        std::filesystem::remove(outPath, ec);
+    return ok;
+}

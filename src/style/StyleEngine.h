@@ -1,0 +1,92 @@
+// The style half of the publishing engine: substitution tokens, the notes
+// filters, the directive processor that runs a style directory's templates,
+// the section copier, the whole-file replace operations, and the
+// conversion of directories published by an earlier edition. The publish
+// layer derives the full engine (syncpub1) from it.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/SlideEngine.h"
+#include "style/TemplateLines.h"
+
+class StyleEngine : public SlideEngine {
+public:
+    using SlideEngine::SlideEngine;
+
+    // Condition stack: slots 1..100 are usable, slot 0 is never used.
+    static constexpr int kMaxIfDepth = 100;
+    // Loops nest through recursion; every level multiplies the work by the
+    // number of slides or parts, so nesting is bounded.
+    static constexpr int kMaxLoopDepth = 8;
+
+    // Nesting depth of the loop expansions under way.
+    int16_t LoopDepth = 0;
+    // While set, a !FORSLIDE loop visits only the slides of the current part.
+    bool PartRestrict = false;
+    // The text of the last hard failure (empty when there was none).
+    std::string StyleError;
+
+    // --- Tokens -----------------------------------------------------------
+    void SubstituteTokens(std::string& line, int slide, bool toDisk) const;
+    // Replaces every occurrence left to right; inserted text is not searched
+    // again, so a value holding its own token is inserted once per place.
+    static void ReplaceAll(std::string& text, const std::string& find, const std::string& replacement);
+
+    // --- Notes filters ----------------------------------------------------
+    // Removes comments and tags, keeping paragraph tags.
+    static std::string StripTags(const std::string& text);
+    // Turns a bare address into a hyperlink unless the text carries markup.
+    static std::string AutoLink(const std::string& text);
+
+    // --- Directive processor ----------------------------------------------
+    // Runs every template of the style directory; false if any template
+    // failed (StyleError names the first failure).
+    bool ProcessStyleDirectory(bool toDisk);
+    bool ProcessPerSlide(const std::string& fileName, bool toDisk);
+    bool ProcessPerPart(const std::string& fileName, bool toDisk);
+    // One output file from one template for one slide. A missing template
+    // is reported and skipped (true); a template that breaks off is false
+    // and leaves no output file.
+    bool ProcessStyleFile(int slide, const std::string& fileName, bool toDisk);
+    // The line processor; false on a hard failure (StyleError set).
+    bool ProcessTemplate(int slide, const std::string& slidePage, TemplateLines& in, std::ostream& out, bool toDisk);
+    // Captures a loop body up to the end word and runs it once per slide or
+    // part. Loop bodies are held in memory.
+    bool ExpandLoop(const std::string& startWord, const std::string& endWord, int slide, bool active,
+                    const std::string& slidePage, TemplateLines& in, std::ostream& out, bool toDisk);
+    // Runs one captured loop body for one slide.
+    bool RFileGrep(int slide, const std::vector<std::string>& body, const std::string& slidePage, std::ostream& out,
+                   bool toDisk);
+
+    // --- Section copy -----------------------------------------------------
+    // Copies the section of file between the markers into out; returns the
+    // last line written (empty when nothing was).
+    std::string CopySection(const std::string& startMarker, const std::string& endMarker, const std::string& file,
+                            std::ostream& out, int slide, bool toDisk, bool autoLinks, bool stripTags,
+                            bool keepMarkers) const;
+
+    // --- Whole-file replace -----------------------------------------------
+    bool ConvertEventUrls(bool toDisk, const std::string& webURL, const std::string& in, const std::string& out);
+    bool ReplaceInFile(const std::string& find, const std::string& replacement, const std::string& in,
+                       const std::string& out);
+
+    // --- Published-lecture conversion -------------------------------------
+    void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName) override;
+
+private:
+    bool Fail(const std::string& text);
+    void ApplyDirectives(const std::string& line, int slide, const std::string& slidePage, bool active,
+                         std::ostream& out, bool toDisk) const;
+    bool Condition(const std::string& line, int slide, bool toDisk) const;
+    std::string NotesFile(int slide) const;
+    std::string SlidePagePath(int slide) const;
+    int FirstSlideOfPart(int part) const;
+
+    std::string currentTemplate_;
+};

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "PublishFixture.h"
+#include "core/TavUtils.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+class MediaPrep : public PublishFixture {
+protected:
+    std::string tool(const std::string& name)
+    {
+        const std::string path = root.dir() + "tools/" + name;
+        writeFile(path, "#!/bin/sh\n");
+        return path;
+    }
+    // The script without its first line and "cd" line.
+    std::vector<std::string> steps()
+    {
+        std::vector<std::string> lines;
+        std::string text = readFile(out + "process.bat");
+        size_t from = 0;
+        for (size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1)
+            lines.push_back(text.substr(from, nl - from));
+        return {lines.begin() + 2, lines.end()};
+    }
+    std::string q(const std::string& s) { return ShellQuote(s); }
+};
+
+TEST_F(MediaPrep, VideoToolCases)
+{
+    onePart();
+    const std::string rv = tool("rvencode");
+    host.prefs["prfRmmerge"] = rv;
+    host.prefs["prfEvents"] = "/opt/real/rmevents.dll";
+    ASSERT_TRUE(publish(true)) << lastError;
+    const std::string M = lecture + "talk1.rm", O = out + "talk1.rm";
+    EXPECT_EQ(steps(), (std::vector<std::string>{
+                           "printf '%s\\n' 'Video Pre-5.0 Merge talk1' > log.log",
+                           q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'",
+                           "printf '%s\\n' 'Video Phase 2 Merge talk1' > log.log",
+                           q(rv) + " 'talk1.raz' " + q(M) + " " + q(O),
+                           "printf '%s\\n' 'All Done' > log.log",
+                           "exit"}));
+
+    const std::string rme = tool("RMEvents");  // letter case does not matter
+    host.prefs["prfRmmerge"] = rme;
+    ASSERT_TRUE(publish(true)) << lastError;
+    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video G2 Merge talk1' > log.log");
+    EXPECT_EQ(steps()[1], q(rme) + " '-i' " + q(M) + " '-o' " + q(O) + " '-e' 'talk1.rat'");
+
+    const std::string mm = tool("rmmerge");
+    host.prefs["prfRmmerge"] = mm;
+    ASSERT_TRUE(publish(true)) << lastError;
+    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video 5.0 Merge talk1' > log.log");
+    EXPECT_EQ(steps()[1], q(mm) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' " + q(M) + " " + q(O));
+}
+
+TEST_F(MediaPrep, AudioToolCases)
+{
+    onePart();
+    fs::rename(lecture + "talk1.rm", lecture + "talk1.ra");
+    const std::string mm = tool("rmmerge");
+    host.prefs["prfRmmerge"] = mm;
+    host.prefs["prfEvents"] = "ev.dll";
+    host.prefs["prfEvent32"] = tool("cevent32");
+    ASSERT_TRUE(publish(true)) << lastError;
+    EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));
+    const std::string ra = lecture + "talk1.ra";
+    EXPECT_EQ(steps(), (std::vector<std::string>{"printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
+                                                 q(host.prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'",
+                                                 "cp -- " + q(ra) + " .", "printf '%s\\n' 'All Done' > log.log",
+                                                 "exit"}));
+
+    host.prefs["prfEvent32"] = tool("audioev");
+    ASSERT_TRUE(publish(true)) << lastError;
+    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio 5.0 Merge talk1' > log.log");
+    EXPECT_EQ(steps()[1], q(host.prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " + q(lecture + "talk1.ra") +
+                              " 'talk1.ra'");
+
+    host.prefs["prfRmmerge"] = tool("rmevents");
+    ASSERT_TRUE(publish(true)) << lastError;
+    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio G2 Merge talk1' > log.log");
+    EXPECT_EQ(steps()[1],
+              q(host.prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra") + " '-o' 'talk1.ra' '-e' 'talk1.rat'");
+}
+
+TEST_F(MediaPrep, MissingToolFailsAfterTheImagesAreCopied)
+{
+    host.prefs["prfRmmerge"] = root.dir() + "tools/nothing";
+    EXPECT_FALSE(publish(true));
+    EXPECT_EQ(lastError, "Real Event Software does not exist - " + root.dir() + "tools/nothing");
+    EXPECT_TRUE(fs::exists(out + "img001.gif"));
+    EXPECT_FALSE(fs::exists(out + "talk1.rat"));
+}
+
+TEST_F(MediaPrep, TimingFileGoneAfterLoadingLeavesAScriptWithoutAllDone)
+{
+    host.onStatus = [&](const std::string& text) {
+        if (text == "Preparing Media Files")
+            fs::remove(lecture + "talk2.txt");
+    };
+    host.prefs["prfRmmerge"] = tool("rmmerge");
+    EXPECT_FALSE(publish(true));
+    EXPECT_EQ(lastError, "Cannot find timing file");
+    EXPECT_EQ(readFile(out + "process.bat").find("All Done"), std::string::npos);
+    EXPECT_TRUE(fs::exists(out + "talk1.rat"));
+}
+
+TEST_F(MediaPrep, HostileNamesAreNeverRunByTheShell)
+{
+    onePart();
+    const std::string evil = "t'$(touch PWNED)`touch PWNED2`;x";
+    const std::string evilLecture = root.dir() + "lec $(touch PWNED3)/";
+    fs::create_directories(evilLecture);
+    fs::rename(lecture + "talk1.txt", evilLecture + evil + "1.txt");
+    fs::rename(lecture + "talk1.rm", evilLecture + evil + "1.rm");
+    host.settings.LecName = evil;
+    host.settings.MediaDir = evilLecture;
+    out = root.dir() + "out '$HOME\"/";
+    host.settings.OutDir = out;
+    const std::string mm = tool("rmmerge");
+    writeFile(mm, "#!/bin/sh\nprintf '%s\\n' \"$@\" > args.txt\n");
+    fs::permissions(mm, fs::perms::owner_all);
+    host.prefs["prfRmmerge"] = mm;
+    ASSERT_TRUE(publish(true)) << lastError;
+    const std::string cmd = "cd " + ShellQuote(root.dir()) + " && sh " + ShellQuote(out + "process.bat");
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    for (const char* f : {"PWNED", "PWNED2", "PWNED3"}) {
+        EXPECT_FALSE(fs::exists(root.dir() + f)) << f;
+        EXPECT_FALSE(fs::exists(out + f)) << f;
+    }
+    EXPECT_EQ(readFile(out + "log.log"), "All Done\n");
+    EXPECT_EQ(readFile(out + "args.txt"), "-f\n\n" + evil + "1.rat\n" + evilLecture + evil + "1.rm\n" + out + evil +
+                                              "1.rm\n");
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+// A copy of the sample lecture in a temporary directory and an engine host
+// set up to publish it with the bundled style.
+#pragma once
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "capture/FfmpegEncoder.h"
+#include "core/EngineHost.h"
+#include "publish/syncpub1.h"
+
+class PublishFixture : public ::testing::Test {
+protected:
+    testing_support::TempDir root;
+    testing_support::RecordingMessageSink sink;
+    BasicEngineHost host;
+    std::string lecture, out;
+
+    void SetUp() override
+    {
+        lecture = root.dir() + "talk/";
+        out = root.dir() + "out/";
+        std::filesystem::create_directories(lecture);
+        for (const auto& e : std::filesystem::directory_iterator(testing_support::sampleDir()))
+            if (e.is_regular_file())
+                std::filesystem::copy_file(e.path(), lecture + e.path().filename().string());
+        host.settings.LecName = "talk";
+        host.settings.MediaDir = lecture;
+        host.settings.LecDir = lecture;
+        host.settings.StyleDir = PELLUCOR_STYLE_DIR;
+        host.settings.OutDir = out;
+        host.settings.WebURL = "http://lectures.example.org/talk/";
+        host.prefs["prfRmmerge"] = "None";
+        host.prefs["prfEvent32"] = "None";
+        host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    }
+
+    // Keeps only part 1 of the sample: a one-part lecture.
+    void onePart()
+    {
+        std::filesystem::remove(lecture + "talk2.txt");
+        std::filesystem::remove(lecture + "talk2.rm");
+    }
+
+    bool publish(bool toDisk)
+    {
+        syncpub1 engine(&host);
+        const bool ok = engine.Publish(toDisk);
+        lastError = engine.LastError;
+        return ok;
+    }
+    std::string lastError;
+};

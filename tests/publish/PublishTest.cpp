@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "PublishFixture.h"
+#include "core/TavUtils.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
+{
+    writeFile(out + "stale.htm", "old");
+    ASSERT_TRUE(publish(true)) << lastError;
+    for (const char* f : {"index.htm", "part1.htm", "part2.htm", "sld001.htm", "sld004.htm", "img001.gif",
+                          "img004.gif", "style.css", "player.js", "process.bat", "talk1.rat", "talk2.rat",
+                          "talk1.rm", "talk1.vtt", "talk1.webm", "talk2.rm", "talk2.vtt", "talk2.webm"})
+        EXPECT_TRUE(fs::exists(out + f)) << f;
+    EXPECT_FALSE(fs::exists(out + "stale.htm"));
+    EXPECT_FALSE(fs::exists(out + "sld000.htm"));
+    EXPECT_FALSE(fs::exists(out + "part0.htm"));
+    EXPECT_FALSE(fs::exists(out + "style.cfg"));
+    EXPECT_FALSE(fs::exists(out + "sld005.htm"));
+
+    // Several parts: each .rat is the part's own events file with its URLs
+    // turned into slide events.
+    EXPECT_EQ(readLines(out + "talk1.rat"),
+              (std::vector<std::string>{"u 00:00:00 00:00:02 &&slide&&sld001.htm",
+                                        "u 00:00:02 00:00:04 &&slide&&sld002.htm",
+                                        "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
+    const std::string index = readFile(out + "index.htm");
+    EXPECT_NE(index.find("<video id=\"media\""), std::string::npos);
+    EXPECT_NE(index.find("src=\"talk1.webm\""), std::string::npos);
+    EXPECT_NE(index.find("Why \"timing\" matters"), std::string::npos);
+    EXPECT_NE(index.find("data-start=\"00:00:02\" data-img=\"img002.gif\""), std::string::npos);
+    EXPECT_NE(readFile(out + "part2.htm").find("<audio id=\"media\""), std::string::npos);
+    EXPECT_NE(readFile(out + "sld002.htm").find("href=\"sld003.htm\""), std::string::npos);
+    // The built-in merge leaves a script with nothing to run.
+    EXPECT_NE(readFile(out + "process.bat").find("printf '%s\\n' 'All Done' > log.log\nexit\n"), std::string::npos);
+}
+
+TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDirectories)
+{
+    onePart();
+    ASSERT_TRUE(publish(true)) << lastError;
+    const std::string diskOut = out;
+    out = root.dir() + "web/";
+    host.settings.OutDir = out;
+    ASSERT_TRUE(publish(false)) << lastError;
+    EXPECT_TRUE(fs::exists(diskOut + "index.htm"));
+    // One part: the .rat comes from the slide table.
+    EXPECT_EQ(readLines(out + "talk1.rat"),
+              (std::vector<std::string>{"u 00:00:00 00:00:02 &&slide&&http://lectures.example.org/talk/sld001.htm",
+                                        "u 00:00:02 00:00:04 &&slide&&http://lectures.example.org/talk/sld002.htm",
+                                        "u 00:00:04 00:00:06 &&slide&&http://lectures.example.org/talk/sld003.htm"}));
+    EXPECT_EQ(readLines(diskOut + "talk1.rat")[0], "u 00:00:00 00:00:02 &&slide&&sld001.htm");
+    EXPECT_NE(readFile(out + "talk1.vtt").find("http://lectures.example.org/talk/sld002.htm"), std::string::npos);
+}
+
+TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
+{
+    host.settings.OutDir = "/";
+    EXPECT_FALSE(publish(true));
+    EXPECT_EQ(lastError, "Unable to cleanup /");
+
+    host.settings.OutDir = out;
+    host.settings.MediaDir = root.dir() + "empty/";
+    fs::create_directories(host.settings.MediaDir);
+    EXPECT_FALSE(publish(true));
+    EXPECT_EQ(lastError, "Slide Load Error:Media directory has no RealMedia files (*.rm) " + root.dir() + "empty/");
+    EXPECT_TRUE(sink.saw("Slide Load Error:"));  // shown even when unattended
+}
+
+TEST_F(PublishFixture, OkToPublishAsksNothingAndWritesNothing)
+{
+    host.prefs["prfRmmerge"] = "/nonexistent/rmmerge";
+    syncpub1 engine(&host);
+    std::string err;
+    EXPECT_TRUE(engine.OKToPublish(false, err)) << err;
+    EXPECT_TRUE(sink.questions.empty());
+    EXPECT_FALSE(fs::exists(out));
+    fs::remove(lecture + "talk1.rm");
+    EXPECT_FALSE(engine.OKToPublish(false, err));
+    EXPECT_EQ(err, "Unable to find media file correponding to " + lecture + "talk1.txt");
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(PublishFixture, StyleOwnProcessBatReplacesTheGeneratedOne)
+{
+    const std::string style = root.dir() + "style/";
+    fs::create_directories(style);
+    writeFile(style + "process.bat", "echo custom N*N\r\n");
+    writeFile(style + "index.htm", "<p>T#T</p>\r\n");
+    host.settings.StyleDir = style;
+    ASSERT_TRUE(publish(true)) << lastError;
+    EXPECT_EQ(readFile(out + "process.bat"), "echo custom talk\r\n");
+}
+
+}  // namespace
