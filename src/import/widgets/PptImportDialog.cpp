@@ -55,6 +55,15 @@ PptImportDialog::PptImportDialog(PptImportModel* model, QWidget* parent)
     auto* browseDir = new QPushButton(tr("..."), this);
     auto* cmdImport = new QPushButton(tr("Import"), this);
     auto* cmdDone = new QPushButton(tr("Done"), this);
+    txtFile_->setObjectName("txtFile");
+    txtDir_->setObjectName("txtDir");
+    lstSize_->setObjectName("lstSize");
+    lblStatus_->setObjectName("lblStatus");
+    lblFile_->setObjectName("lblFile");
+    lblTitle_->setObjectName("lblTitle");
+    imgPreview_->setObjectName("imgPreview");
+    cmdImport->setObjectName("cmdImport");
+    cmdDone->setObjectName("cmdDone");
 
     auto* form = new QFormLayout;
     form->addRow(tr("Presentation"), withBrowse(txtFile_, browseFile));
@@ -84,8 +93,10 @@ PptImportDialog::PptImportDialog(PptImportModel* model, QWidget* parent)
         if (!dir.isEmpty())
             txtDir_->setText(dir);
     });
+    connect(txtFile_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtFile = t; });
+    connect(txtDir_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtDir = t; });
+    connect(lstSize_, &QComboBox::currentIndexChanged, this, [this](int i) { model_->lstSize = i; });
     connect(cmdImport, &QPushButton::clicked, this, [this, cmdImport] {
-        pullFields();
         cmdImport->setEnabled(false);
         model_->cmdImport_Click();
         cmdImport->setEnabled(true);
@@ -94,13 +105,6 @@ PptImportDialog::PptImportDialog(PptImportModel* model, QWidget* parent)
     connect(model_, &PptImportModel::closeRequested, this, &QDialog::accept);
     connect(model_, &PptImportModel::changed, this, &PptImportDialog::refresh);
     refresh();
-}
-
-void PptImportDialog::pullFields()
-{
-    model_->txtFile = txtFile_->text();
-    model_->txtDir = txtDir_->text();
-    model_->lstSize = lstSize_->currentIndex();
 }
 
 void PptImportDialog::refresh()

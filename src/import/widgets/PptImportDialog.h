@@ -15,8 +15,7 @@ public:
     explicit PptImportDialog(PptImportModel* model, QWidget* parent = nullptr);
 
 private:
-    void pullFields();  // widgets -> model
-    void refresh();     // model -> widgets
+    void refresh();  // model -> widgets
 
     PptImportModel* model_;
     QLineEdit* txtFile_;
