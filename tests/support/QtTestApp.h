@@ -28,6 +28,15 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
+// The child widget of that object name; a test failure when there is none.
+template <class W>
+W* findWidget(QObject& parent, const char* name)
+{
+    W* found = parent.findChild<W*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
 // Use once per test program: PELLUCOR_QT_TEST_APP();
 #define PELLUCOR_QT_TEST_APP()                                                                  \
     [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_ =                     \
