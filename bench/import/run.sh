@@ -10,6 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../../build}" && pwd)
 slides=${2:-30}
 rounds=${3:-3}
+photo=${4:-}
 pellucor="$build/src/pellucor"
 [ -x "$pellucor" ] || { echo "run.sh: build pellucor first ($pellucor)" >&2; exit 1; }
 for tool in soffice pdftoppm; do
@@ -21,9 +22,14 @@ trap 'rm -rf "$work"' EXIT INT TERM
 
 # A deck of $slides slides: a title, three bullets and a coloured shape.
 . "$here/../../tests/import/fodp.sh"
+picture=""
+if [ "$photo" = photo ]; then
+  ffmpeg -loglevel error -f lavfi -i mandelbrot=s=800x600 -frames:v 1 "$work/picture.png"
+  picture='<draw:frame svg:x="0cm" svg:y="0cm" svg:width="28cm" svg:height="15.75cm"><draw:image xlink:href="'"$work/picture.png"'"/></draw:frame>'
+fi
 i=1
 while [ "$i" -le "$slides" ]; do
-  fodp_page "$(fodp_frame 1cm "Slide $i: measuring the import")$(fodp_frame 5cm "First point of slide $i" \
+  fodp_page "$picture$(fodp_frame 1cm "Slide $i: measuring the import")$(fodp_frame 5cm "First point of slide $i" \
     'Second point, a little longer than the first' 'Third point')$(fodp_shape ellipse 18cm "$((2 + i % 5))cm")"
   i=$((i + 1))
 done | fodp_deck > "$work/deck.fodp"
@@ -60,7 +66,7 @@ done
 made=$(ls "$work/ours" | grep -c '^img[0-9]*\.gif$' || true)
 [ "$made" -eq "$slides" ] || { echo "run.sh: pellucor wrote $made of $slides slides" >&2; exit 1; }
 ratio=$(awk "BEGIN { print $best_ours / $best_plain }")
-printf 'slides: %s at 640x480, best of %s rounds\n' "$slides" "$rounds"
+printf 'slides: %s%s at 640x480, best of %s rounds\n' "$slides" "${photo:+ with pictures}" "$rounds"
 printf 'soffice pdf + pdftoppm: %.2f s\n' "$best_plain"
 printf 'pellucor import-slides: %.2f s\n' "$best_ours"
 printf 'ratio: %.2f (target <= 1.20)\n' "$ratio"

@@ -273,10 +273,11 @@ bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, in
         err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
         return false;
     }
-    // palettegen reports every palette at information level; keep FFmpeg's
-    // default output to warnings and errors.
+    // palettegen reports every palette it makes (and each colour it had to
+    // pick twice): while FFmpeg's log is at its default level, keep it to
+    // errors.
     if (av_log_get_level() == AV_LOG_INFO)
-        av_log_set_level(AV_LOG_WARNING);
+        av_log_set_level(AV_LOG_ERROR);
     FramePtr palette;
     std::string data;
     if (!exactPalette(pixels, stride, width, height, palette) &&
