@@ -126,6 +126,29 @@ void Prefs2::DoSave()
     store_->sync();
 }
 
+std::vector<std::string> Prefs2::RecentFiles() const
+{
+    std::vector<std::string> files;
+    for (int i = 1; i <= 5; ++i) {
+        const QString v = store_->value("Recent/File" + QString::number(i)).toString();
+        if (!v.isEmpty())
+            files.push_back(v.toStdString());
+    }
+    return files;
+}
+
+void Prefs2::SetRecentFiles(const std::vector<std::string>& files)
+{
+    for (int i = 1; i <= 5; ++i) {
+        const QString key = "Recent/File" + QString::number(i);
+        if (static_cast<size_t>(i) <= files.size())
+            store_->setValue(key, QString::fromStdString(files[static_cast<size_t>(i - 1)]));
+        else
+            store_->remove(key);
+    }
+    store_->sync();
+}
+
 void Prefs2::cmdSave_Click()
 {
     DoSave();
