@@ -11,6 +11,9 @@
 #include "core/TavUtils.h"
 
 namespace {
+const char* const kNoRecorder =
+    "Pellucor cannot Load RealProducer ActiveX Control - the recording set-up is not available";
+
 // Removes a file the user already agreed to lose; failures go to the log.
 void removeAgreed(const std::string& path)
 {
@@ -190,7 +193,7 @@ bool Form1::mnuRecordLecture_Click()
             tav::iequals(name.substr(stem.size() + 1), ".txt"))
             removeAgreed(media + name);
     if (!hooks_->recordingSetup) {
-        Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - the recording set-up is not available");
+        Tav_Message(kNoRecorder);
         return false;
     }
     if (!hooks_->recordingSetup(media)) {
@@ -202,50 +205,28 @@ bool Form1::mnuRecordLecture_Click()
 
 void Form1::mnuImportPowerPoint_Click()
 {
-    if (!hooks_->pptImport) {
-        Tav_Message("Slide import is not available");
-        return;
-    }
-    hooks_->pptImport(Tav_DirSlash(TextPP));
-    SetControl("TextPP", TextPP);
+    if (FrontEndHooks::Open(hooks_->pptImport, "Slide import is not available", Tav_DirSlash(TextPP)))
+        SetControl("TextPP", TextPP);
 }
 
-void Form1::mnuDuzoDA_Click()
-{
-    if (hooks_->recordingSetup)
-        hooks_->recordingSetup(Tav_DirSlash(TextMedia));
-    else
-        Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - the recording set-up is not available");
-}
+void Form1::mnuDuzoDA_Click() { FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia)); }
 
 void Form1::mnuRuziZE_Click()
 {
-    if (hooks_->timingEditor)
-        hooks_->timingEditor(Tav_DirSlash(TextMedia));
-    else
-        Tav_Message("The timing editor is not available");
+    FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(TextMedia));
 }
 
 void Form1::mnuRealPlay_Click()
 {
-    if (hooks_->player)
-        hooks_->player();
-    else
-        Tav_Message("Unable to load RealPlayer ActiveX Control - no player");
+    FrontEndHooks::Open(hooks_->player, "Unable to load RealPlayer ActiveX Control - no player");
 }
 
 void Form1::mnuRealEncode_Click()
 {
-    if (hooks_->encoderSetup)
-        hooks_->encoderSetup();
-    else
-        Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - no encoder set-up");
+    FrontEndHooks::Open(hooks_->encoderSetup, "Pellucor cannot Load RealProducer ActiveX Control - no encoder set-up");
 }
 
 void Form1::mnuServerMode_Click()
 {
-    if (hooks_->serverWindow)
-        hooks_->serverWindow();
-    else
-        Tav_Message("The server edition is not available");
+    FrontEndHooks::Open(hooks_->serverWindow, "The server edition is not available");
 }

@@ -284,27 +284,20 @@ void Form2::cmdPubWeb_Click()
 
 // The watchers also stop when the publish run ended without "All Done"
 // (a failed script), instead of ticking for the rest of the session.
-void Form2::timDisk_Timer()
+void Form2::watch(QTimer& watcher, std::initializer_list<const char*> next)
 {
     if (tav::contains(lblStatus, "All Done")) {
-        enable({"cmdTestDisk", "mnuTestDisk"}, true);
-        timDisk.stop();
+        enable(next, true);
+        watcher.stop();
         emit fieldsChanged();
     } else if (!form1_->Timer1.isActive()) {
-        timDisk.stop();
+        watcher.stop();
     }
 }
 
-void Form2::timWeb_Timer()
-{
-    if (tav::contains(lblStatus, "All Done")) {
-        enable({"cmdUploadWeb", "mnuUploadWeb"}, true);
-        timWeb.stop();
-        emit fieldsChanged();
-    } else if (!form1_->Timer1.isActive()) {
-        timWeb.stop();
-    }
-}
+void Form2::timDisk_Timer() { watch(timDisk, {"cmdTestDisk", "mnuTestDisk"}); }
+
+void Form2::timWeb_Timer() { watch(timWeb, {"cmdUploadWeb", "mnuUploadWeb"}); }
 
 void Form2::cmdTestDisk_Click()
 {
@@ -373,10 +366,7 @@ void Form2::cmdRecord_Click()
 
 void Form2::mnuAdjustTimes_Click()
 {
-    if (hooks_->timingEditor)
-        hooks_->timingEditor(Tav_DirSlash(LectureDir));
-    else
-        Tav_Message("The timing editor is not available");
+    FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(LectureDir));
 }
 
 void Form2::mnuLiberal_Click()

@@ -111,6 +111,7 @@ signals:
 
 private:
     void enable(std::initializer_list<const char*> names, bool on);
+    void watch(QTimer& watcher, std::initializer_list<const char*> next);
     void chooseLecture(bool open);
     void prefillDetailedForm();
     std::string expanded(const char* key) const;

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+
+#include "core/Messages.h"
 
 // The FTP window's three inputs; the window may change account and host.
 struct FtpRequest {
@@ -56,4 +59,17 @@ struct FrontEndHooks {
 
     bool ChooseDirectory(const std::string& title, std::string& dir, bool allowCreate) const;
     bool InputBox(const std::string& prompt, const std::string& title, std::string& answer) const;
+
+    // Opens a tool window through its hook, or says that the tool is
+    // missing; true when the hook ran.
+    template <typename Sig, typename... Args>
+    static bool Open(const std::function<Sig>& hook, const std::string& missing, Args&&... args)
+    {
+        if (!hook) {
+            Tav_Message(missing);
+            return false;
+        }
+        hook(std::forward<Args>(args)...);
+        return true;
+    }
 };

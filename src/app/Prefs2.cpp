@@ -105,11 +105,13 @@ void Prefs2::readStore()
 
 void Prefs2::Form_Load()
 {
-    defaults_.clear();
-    for (auto& [k, v] : fields_) {
-        v = tav::trim(v);
-        defaults_.push_back(v);
-    }
+    // The defaults table is taken from the design texts on the first load
+    // only; a second load must not take stored values for defaults.
+    if (defaults_.empty())
+        for (auto& [k, v] : fields_) {
+            v = tav::trim(v);
+            defaults_.push_back(v);
+        }
     readStore();
 }
 
