@@ -20,6 +20,7 @@ void usage(std::ostream& out)
            "             publish a lecture for disk and/or the web, unattended\n"
            "  slide-info LECTURE_DIR [--name NAME] [--media DIR]\n"
            "             load a lecture and print its slide table\n"
+           "  upload     upload a directory by FTP\n"
            "\n"
            "Run 'pellucor COMMAND --help' for the options of a command.\n";
 }
@@ -41,6 +42,8 @@ int main(int argc, char** argv)
         return RunPublishCommand(argc - 1, argv + 1);
     if (cmd == "slide-info")
         return RunSlideInfoCommand(argc - 1, argv + 1);
+    if (cmd == "upload")
+        return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";
     usage(std::cerr);
     return 2;

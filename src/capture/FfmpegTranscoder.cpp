@@ -140,7 +140,7 @@ bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     int rc = avcodec_open2(enc, codec, nullptr);
     if (rc < 0)
         return job.fail(std::string("cannot open the audio encoder ") + codec->name, rc);
-    AVChannelLayout inLayout;
+    AVChannelLayout inLayout{};
     if (lane.dec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || lane.dec->ch_layout.nb_channels == 0)
         av_channel_layout_default(&inLayout, lane.dec->ch_layout.nb_channels > 0 ? lane.dec->ch_layout.nb_channels : 1);
     else

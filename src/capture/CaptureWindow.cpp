@@ -1,0 +1,16 @@
+#include "capture/CaptureWindow.h"
+
+#include <QCoreApplication>
+
+void CaptureWindow::SetStatus(const std::string& text, uint32_t colour)
+{
+    status_ = text;
+    statusColour_ = colour;
+    emit changed();
+}
+
+void CaptureWindow::processEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}

@@ -1,0 +1,69 @@
+// The FTP client the upload window talks to: set the address and the
+// credentials, start one raw FTP command at a time, learn through state
+// changes when it is done or failed, read the response code, the response
+// text and the reply, and cancel.
+//
+// Commands (verb case does not matter, arguments may be in double quotes,
+// a double quote inside a quoted argument is written twice):
+//   PWD                 reply: the remote working directory
+//   CD dir, CDUP        change the remote working directory
+//   DIR [dir], LS [dir] reply: one name a line, directories end in "/"
+//                       (LS: plain names as the server lists them)
+//   MKDIR dir, RMDIR dir, DELETE file, RENAME old new, SIZE file
+//   PUT local remote, GET remote local
+//   QUIT, CLOSE         drop the connection
+// Any other text is sent to the server as it stands.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// State numbers reported by the state-change handler.
+enum FtpState : int {
+    FtpStateNone = 0,
+    FtpStateConnecting = 3,
+    FtpStateRequesting = 5,
+    FtpStateResponseReceived = 8,
+    FtpStateError = 11,
+    FtpStateResponseCompleted = 12,
+};
+
+class FtpClient {
+public:
+    virtual ~FtpClient() = default;
+
+    virtual void SetURL(const std::string& url) = 0;
+    virtual std::string URL() const = 0;
+    virtual void SetUserName(const std::string& user) = 0;
+    virtual void SetPassword(const std::string& password) = 0;
+    // Seconds a command may take; 0 means no limit.
+    virtual void SetRequestTimeout(int seconds) = 0;
+
+    // Starts one command. False, with the reason in error, when it cannot be
+    // started at all (bad command text, a command still running); then no
+    // state change follows.
+    virtual bool Execute(const std::string& command, std::string& error) = 0;
+    virtual bool StillExecuting() const = 0;
+    virtual int ResponseCode() const = 0;
+    virtual std::string ResponseInfo() const = 0;
+    // The next piece of the reply of the last command, at most size
+    // characters; empty once it has all been read.
+    virtual std::string GetChunk(size_t size) = 0;
+    // Aborts the running command (or drops an idle connection).
+    virtual void Cancel() = 0;
+
+    // Calls the state handler, on the calling thread, for every state change
+    // that happened since the last call, first waiting up to waitMs for one.
+    virtual void DeliverStateChanges(int waitMs) = 0;
+    void SetStateHandler(std::function<void(int)> handler) { stateHandler_ = std::move(handler); }
+
+protected:
+    void NotifyState(int state)
+    {
+        if (stateHandler_)
+            stateHandler_(state);
+    }
+
+private:
+    std::function<void(int)> stateHandler_;
+};

@@ -1,0 +1,173 @@
+#include "upload/widgets/FtpWindow.h"
+
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "upload/FtpWindowModel.h"
+
+namespace {
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+void setIfChanged(QLineEdit* edit, const std::string& text)
+{
+    if (edit->text() != q(text))
+        edit->setText(q(text));
+}
+
+// Keeps a model field in step with what the user types.
+void bindInput(QLineEdit* edit, std::string& field)
+{
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [&field](const QString& t) { field = t.toStdString(); });
+}
+}  // namespace
+
+FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), model_(model)
+{
+    setWindowTitle(tr("FTP Upload"));
+    auto* form = new QFormLayout;
+    txtFTPURL_ = new QLineEdit;
+    txtAccount_ = new QLineEdit;
+    txtPass_ = new QLineEdit;
+    txtPass_->setEchoMode(QLineEdit::Password);
+    txtFTPPath_ = new QLineEdit;
+    txtLocalDir_ = new QLineEdit;
+    form->addRow(tr("Server"), txtFTPURL_);
+    form->addRow(tr("Account"), txtAccount_);
+    form->addRow(tr("Password"), txtPass_);
+    form->addRow(tr("Remote directory"), txtFTPPath_);
+    form->addRow(tr("Local directory"), txtLocalDir_);
+
+    lstBox_ = new QListWidget;
+    txtData_ = new QLabel;
+    txtData_->setWordWrap(true);
+    txtData_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblCmd_ = new QLabel;
+    lblState_ = new QLabel;
+    lblCode_ = new QLabel;
+    lblInfo_ = new QLabel;
+    auto* states = new QHBoxLayout;
+    for (QLabel* l : {lblCmd_, lblState_, lblCode_, lblInfo_})
+        states->addWidget(l);
+
+    cmdBrowse_ = new QPushButton(tr("Refresh"));
+    cmdCD_ = new QPushButton(tr("Change Dir"));
+    cmdMkDir_ = new QPushButton(tr("Make Dir"));
+    cmdMput_ = new QPushButton(tr("Upload"));
+    cmdClose_ = new QPushButton(tr("Close"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {cmdBrowse_, cmdCD_, cmdMkDir_, cmdMput_, cmdClose_})
+        buttons->addWidget(b);
+
+    txtStatus_ = new QLineEdit;
+    txtStatus_->setReadOnly(true);
+
+    // Object names follow the window's field names.
+    txtFTPURL_->setObjectName("txtFTPURL");
+    txtAccount_->setObjectName("txtAccount");
+    txtPass_->setObjectName("txtPass");
+    txtFTPPath_->setObjectName("txtFTPPath");
+    txtLocalDir_->setObjectName("txtLocalDir");
+    txtStatus_->setObjectName("txtStatus");
+    lstBox_->setObjectName("lstBox");
+    cmdBrowse_->setObjectName("cmdBrowse");
+    cmdCD_->setObjectName("cmdCD");
+    cmdMkDir_->setObjectName("cmdMkDir");
+    cmdMput_->setObjectName("cmdMput");
+    cmdClose_->setObjectName("cmdClose");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(lstBox_, 1);
+    layout->addLayout(states);
+    layout->addLayout(buttons);
+    layout->addWidget(txtStatus_);
+
+    bindInput(txtFTPURL_, model_.txtFTPURL);
+    bindInput(txtAccount_, model_.txtAccount);
+    bindInput(txtPass_, model_.txtPass);
+    bindInput(txtFTPPath_, model_.txtFTPPath);
+    bindInput(txtLocalDir_, model_.txtLocalDir);
+    connect(cmdBrowse_, &QPushButton::clicked, this, [this] { model_.cmdBrowse_Click(); });
+    connect(cmdCD_, &QPushButton::clicked, this, [this] { model_.cmdCD_Click(); });
+    connect(cmdMkDir_, &QPushButton::clicked, this, [this] { model_.cmdMkdir_Click(); });
+    connect(cmdMput_, &QPushButton::clicked, this, [this] { model_.cmdMput_Click(); });
+    connect(cmdClose_, &QPushButton::clicked, this, [this] { model_.cmdClose_Click(); });
+    connect(lstBox_, &QListWidget::currentRowChanged, this, [this](int row) { model_.lstBoxIndex = row; });
+    connect(lstBox_, &QListWidget::itemDoubleClicked, this, [this] {
+        model_.lstBoxIndex = lstBox_->currentRow();
+        model_.lstBox_DblClick();
+    });
+    connect(&model_, &FtpWindowModel::changed, this, &FtpWindow::refresh);
+    connect(&model_, &FtpWindowModel::closeRequested, this, [this] {
+        if (inCloseEvent_) {
+            closeAgreed_ = true;  // closeEvent accepts the close itself
+            return;
+        }
+        inCloseEvent_ = true;
+        closeAgreed_ = true;
+        close();
+        inCloseEvent_ = false;
+    });
+    model_.InputBox = [this](const std::string& title, const std::string& prompt) {
+        return QInputDialog::getText(this, q(title), q(prompt)).toStdString();
+    };
+    refresh();
+}
+
+void FtpWindow::refresh()
+{
+    setIfChanged(txtFTPURL_, model_.txtFTPURL);
+    setIfChanged(txtAccount_, model_.txtAccount);
+    setIfChanged(txtPass_, model_.txtPass);
+    setIfChanged(txtFTPPath_, model_.txtFTPPath);
+    setIfChanged(txtLocalDir_, model_.txtLocalDir);
+    setIfChanged(txtStatus_, model_.txtStatus);
+    txtData_->setText(q(model_.txtData).left(2000));
+    lblCmd_->setText(q(model_.lblCmd));
+    lblState_->setText(q(model_.lblState));
+    lblCode_->setText(q(model_.lblCode));
+    lblInfo_->setText(q(model_.lblInfo));
+    QStringList items;
+    for (const auto& item : model_.lstBox)
+        items << q(item);
+    bool same = lstBox_->count() == items.size();
+    for (int i = 0; same && i < items.size(); ++i)
+        same = lstBox_->item(i)->text() == items[i];
+    if (!same) {
+        lstBox_->clear();
+        lstBox_->addItems(items);
+    }
+    txtAccount_->setEnabled(model_.txtAccountEnabled);
+    txtPass_->setEnabled(model_.txtPassEnabled);
+    cmdCD_->setEnabled(model_.cmdCDEnabled);
+    cmdMkDir_->setEnabled(model_.cmdMkDirEnabled);
+    cmdMput_->setEnabled(model_.cmdMputEnabled);
+}
+
+void FtpWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    model_.Form_Activate();
+}
+
+void FtpWindow::closeEvent(QCloseEvent* event)
+{
+    if (inCloseEvent_) {  // the close the model asked for
+        event->setAccepted(closeAgreed_);
+        return;
+    }
+    // The model decides: it may ask to cancel a running command, and agrees
+    // through closeRequested.
+    inCloseEvent_ = true;
+    closeAgreed_ = false;
+    model_.cmdClose_Click();
+    inCloseEvent_ = false;
+    event->setAccepted(closeAgreed_);
+}

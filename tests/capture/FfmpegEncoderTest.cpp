@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include "QtTestApp.h"
+#include "TestSupport.h"
+#include "capture/FfmpegEncoder.h"
+#include "capture/FfmpegMediaFile.h"
+#include "capture/RealConv.h"
+#include "capture/RealRecord.h"
+
+using namespace testing_support;
+
+PELLUCOR_QT_TEST_APP();
+
+namespace {
+
+bool ffmpeg(const QStringList& args)
+{
+    return QProcess::execute("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + args) ==
+           0;
+}
+
+// Runs the event loop until done() holds or the time is up.
+template <class F>
+bool runUntil(F done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+TEST(FfmpegConverter, ConvertsAQuickTimeFileWithProgressToTheEnd)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    const std::string mov = dir.file("lecture.mov");
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=4", "-f", "lavfi", "-i",
+                        "sine=frequency=440:duration=4", "-c:v", "mpeg4", "-c:a", "aac", QString::fromStdString(mov)}));
+    FfmpegEncoder encoder;
+    RealConv conv(encoder);
+    std::vector<int> progress;
+    QObject::connect(&conv, &RealConv::changed, [&] {
+        if (progress.empty() || progress.back() != conv.Progress())
+            progress.push_back(conv.Progress());
+    });
+    conv.txtInput_Change(mov);
+    conv.txtOutput_Change(dir.file("lecture.rm"));
+    conv.cmdStart_Click();
+    EXPECT_EQ(conv.Status(), "Encoding Started...");
+    ASSERT_TRUE(runUntil([&] { return !encoder.IsEncoding(); }, 60000));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_TRUE(sink.saw("Encoding Complete"));
+
+    std::string err;
+    auto out = FfmpegMediaFile::Open(dir.file("lecture.rm"), err);
+    ASSERT_TRUE(out) << err;
+    EXPECT_TRUE(out->HasVideo());
+    EXPECT_NEAR(out->DurationSeconds(), 4.0, 1.0);
+}
+
+TEST(FfmpegConverter, UnreadableMovShowsTheCodedErrorAndTheQuickTimeHint)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    writeFile(dir.file("BROKEN.MOV"), std::string(2048, 'x'));
+    FfmpegEncoder encoder;
+    RealConv conv(encoder);
+    conv.txtInput_Change(dir.file("BROKEN.MOV"));
+    conv.txtOutput_Change(dir.file("out.rm"));
+    conv.cmdStart_Click();
+    EXPECT_EQ(conv.Status().rfind("Error in Encoding (", 0), 0u) << conv.Status();
+    EXPECT_TRUE(sink.saw("you may have to convert from " + dir.file("BROKEN.MOV") + " to " + dir.file("out.rm")));
+    EXPECT_FALSE(sink.saw("Encoding Complete"));
+}
+
+TEST(FfmpegCapture, RecordsFromVirtualDevicesIntoMedia)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    FfmpegEncoder encoder;
+    encoder.SetDevices({{"lavfi", "sine=frequency=440:sample_rate=44100", "Test tone (lavfi)"}},
+                       {{"lavfi", "testsrc=size=320x240:rate=15", "Test picture (lavfi)"}});
+    RealRecord rec(encoder);
+    EXPECT_EQ(rec.LstAudio(), (std::vector<std::string>{"Test tone (lavfi)"}));
+    EXPECT_TRUE(rec.ChkVideoEnabled());
+    rec.DoVideo(dir.file("rawmedia.rm"));
+    rec.cmdSetup_Click();
+    ASSERT_TRUE(encoder.IsSourceOpen()) << rec.Status();
+    EXPECT_EQ(rec.Status(), "Setup Complete - you should now see your video in the left screen...");
+    EXPECT_TRUE(rec.RecordEnabled());
+    ASSERT_TRUE(rec.Start_Encoding()) << rec.Status();
+    EXPECT_FALSE(rec.Start_Encoding());
+    EXPECT_EQ(rec.Status(), "Already Encoding...");
+    // Let a few seconds of media be captured.
+    QElapsedTimer t;
+    t.start();
+    runUntil([&] { return t.elapsed() > 2500; }, 5000);
+    rec.Stop_Encoding();
+    EXPECT_FALSE(encoder.IsEncoding());
+
+    std::string err;
+    auto out = FfmpegMediaFile::Open(dir.file("rawmedia.rm"), err);
+    ASSERT_TRUE(out) << err;
+    EXPECT_TRUE(out->HasVideo());
+    EXPECT_EQ(out->VideoWidth(), 160);
+    EXPECT_EQ(out->VideoHeight(), 120);
+    EXPECT_GT(out->DurationSeconds(), 1.0);
+}
+
+TEST(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
+{
+    RecordingMessageSink sink;
+    FfmpegEncoder encoder;
+    encoder.SetDevices({}, {});
+    RealRecord rec(encoder);
+    rec.Form_Load();
+    EXPECT_TRUE(sink.saw("RealRecord - Unable to find any audio drivers"));
+    EXPECT_FALSE(rec.ChkVideoEnabled());
+    rec.DoAudio("/tmp/never.rm");
+    rec.cmdSetup_Click();
+    EXPECT_EQ(rec.Status(), "Unable to Initialize Video Driver");
+    EXPECT_FALSE(rec.Start_Encoding());
+    EXPECT_EQ(rec.Status(), "Error Unable to StartEncoding..");
+}
+
+TEST(FfmpegEncoderArgs, BitRateIndexFourAsksForTheDslRates)
+{
+    FfmpegEncoder encoder;
+    encoder.SetDevices({{"lavfi", "sine", "tone"}}, {});
+    encoder.SetInputKind(EncoderControl::InputDevices);
+    encoder.SetOutputFilename("/tmp/x.rm");
+    encoder.SetTarget(EncoderControl::TargetDSLCableModem, true);
+    std::vector<std::string> args;
+    std::string err;
+    ASSERT_TRUE(encoder.Arguments(args, err)) << err;
+    const auto has = [&](const std::string& a, const std::string& b) {
+        for (size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == a && args[i + 1] == b)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(has("-b:a", std::to_string(BitRatesFor(EncoderControl::TargetDSLCableModem).audio) + "k"));
+    EXPECT_TRUE(has("-c:a", "ac3"));
+    EXPECT_TRUE(has("-f", "lavfi"));
+    EXPECT_EQ(args.back(), "/tmp/x.rm");
+    EXPECT_NE(std::find(args.begin(), args.end(), "-vn"), args.end());
+}
+
+}  // namespace

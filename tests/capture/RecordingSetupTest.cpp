@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include "FakeEncoder.h"
+#include "FakePlayer.h"
+#include "TestSupport.h"
+#include "capture/DuzoDa.h"
+#include "capture/PageGIF.h"
+#include "capture/RealPlay.h"
+#include "capture/RealRecord.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The windows of the recording flow, with fake components; the recorder
+// runs on a fixed clock and presses Page Down, waits 10 s and presses Esc.
+struct FakeWindows : RecordingWindows {
+    FakeEncoderLog log;
+    FakeEncoder encoder{&log};
+    FakePlayer player;
+    std::unique_ptr<RealRecord> enc;
+    std::unique_ptr<RealPlay> play;
+    std::string dir;
+    bool openSourceInDialog = true;
+    std::vector<std::string> calls;
+
+    RealRecord* LoadEncoder(std::string&) override
+    {
+        encoder.audioDrivers = {"default"};
+        enc = std::make_unique<RealRecord>(encoder);
+        return enc.get();
+    }
+    void ShowEncoderModal() override
+    {
+        calls.push_back("encoder");
+        if (openSourceInDialog)
+            enc->cmdSetup_Click();
+    }
+    RealPlay* LoadPlayer(std::string&) override
+    {
+        play = std::make_unique<RealPlay>(player);
+        return play.get();
+    }
+    void ShowPlayer() override { calls.push_back("player"); }
+    void RunRecorder(bool maximized, RecordingFields& fields) override
+    {
+        calls.push_back(maximized ? "PageGIF2" : "PageGIF");
+        int64_t now = 500;
+        PageGIF rec(fields, PageGIF::FullScreen, maximized);
+        rec.clock = [&] { return now; };
+        rec.imageName = [](int) { return std::string("img001.gif"); };
+        rec.lectureDir = [this] { return dir; };
+        rec.encoder = enc.get();
+        rec.player = play.get();
+        if (!rec.Form_Load())
+            return;
+        rec.cmdPlus_Click();
+        now += 10;
+        rec.cmdX_Click();
+    }
+    void UnloadEncoder() override { enc.reset(); }
+    void UnloadPlayer() override { play.reset(); }
+};
+
+class DuzoDaTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    RecordingMessageSink sink;
+    FakeWindows windows;
+    DuzoDa setup{&windows};
+
+    void SetUp() override
+    {
+        windows.dir = dir.dir();
+        writeFile(dir.file("img001.gif"), "GIF89a");
+        setup.lectureDir = [this] { return dir.dir(); };
+        setup.lectureName = [] { return std::string("talk"); };
+        setup.Form_Load();
+    }
+};
+
+TEST_F(DuzoDaTest, FileNamesFollowTheSingleAndMultiPartNaming)
+{
+    EXPECT_EQ(setup.Fields().txtFile, dir.dir() + "rawmedia.txt");
+    EXPECT_EQ(setup.Fields().txtMedia, dir.dir() + "rawmedia.rm");
+    EXPECT_FALSE(setup.PartVisible());
+    setup.chkMulti_Click(true);
+    EXPECT_TRUE(sink.saw("MultiPart lectures use a different naming scheme"));
+    setup.txtPart_Change("2");
+    EXPECT_EQ(setup.Fields().txtFile, dir.dir() + "talk2.txt");
+    EXPECT_EQ(setup.Fields().txtMedia, dir.dir() + "talk2.rm");
+}
+
+TEST_F(DuzoDaTest, StatusLineDescribesTheEventsFile)
+{
+    EXPECT_EQ(setup.Status(), "Event file does not exist (normal)");
+    writeFile(setup.Fields().txtFile, "");
+    setup.ShowFileStatus();
+    EXPECT_EQ(setup.Status(), "Event file is empty (normal)");
+    EXPECT_EQ(setup.StatusColour(), kColourWhite);
+    EXPECT_EQ(setup.TxtFileColour(), kColourYellow);
+    writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
+    setup.ShowFileStatus();
+    EXPECT_EQ(setup.Status().rfind("Event file size 36 bytes - Unless you intend to append", 0), 0u);
+    EXPECT_EQ(setup.StatusColour(), kColourYellow);
+
+    setup.lectureDir = [] { return std::string("/no/such/dir/"); };
+    setup.Form_Load();
+    EXPECT_EQ(setup.Status(), "Error in Directory");
+}
+
+TEST_F(DuzoDaTest, PlayMediaWithoutTheFileIsRefused)
+{
+    setup.SetMediaControl(DuzoDa::PlayMedia);
+    EXPECT_EQ(setup.TxtMediaColour(), kColourYellow);
+    EXPECT_FALSE(setup.Setup_Player());
+    EXPECT_TRUE(sink.saw("RealPlayer not started - file does not exist - " + dir.dir() + "rawmedia.rm"));
+    setup.cmdGo_Click();
+    EXPECT_TRUE(sink.saw("Player Setup Incomplete"));
+    EXPECT_EQ(windows.calls, std::vector<std::string>{});  // no recorder
+}
+
+TEST_F(DuzoDaTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLectures)
+{
+    writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
+    sink.answers = {TavNo};
+    setup.cmdGo_Click();
+    ASSERT_EQ(sink.questions.size(), 1u);
+    EXPECT_EQ(sink.questions[0].rfind("Are you sure that you want to append timing events to an existing file - ", 0),
+              0u);
+    EXPECT_TRUE(windows.calls.empty());
+
+    setup.chkMulti_Click(true);
+    writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
+    setup.cmdGo_Click();
+    EXPECT_EQ(sink.questions.size(), 1u);
+    EXPECT_EQ(windows.calls, std::vector<std::string>{"PageGIF"});
+}
+
+TEST_F(DuzoDaTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
+{
+    setup.SetMediaControl(DuzoDa::RecordMedia);
+    setup.SetDisplayStyle(DuzoDa::MaximizedGIFs);
+    setup.cmdGo_Click();
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"encoder", "PageGIF2"}));
+    EXPECT_EQ(windows.log.opened.size(), 0u);
+    EXPECT_EQ(windows.encoder.outputFile, dir.dir() + "rawmedia.rm");
+    EXPECT_EQ(windows.encoder.starts, 1);
+    EXPECT_FALSE(windows.encoder.encoding);
+    EXPECT_EQ(readLines(setup.Fields().txtFile), std::vector<std::string>{"u 00:00:00 00:00:10 URL\\sld001.htm"});
+    EXPECT_EQ(setup.Fields().txtSlideNum, "2");
+    EXPECT_EQ(setup.Fields().txtStartTime, "00:00:10");
+    EXPECT_FALSE(windows.enc);  // unloaded afterwards
+}
+
+TEST_F(DuzoDaTest, EncoderThatDidNotOpenStopsTheFlow)
+{
+    windows.openSourceInDialog = false;
+    setup.SetMediaControl(DuzoDa::RecordMedia);
+    setup.cmdGo_Click();
+    EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
+    EXPECT_EQ(windows.calls, std::vector<std::string>{"encoder"});
+}
+
+TEST(RealRecordModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
+{
+    RecordingMessageSink sink;
+    FakeEncoderLog log;
+    FakeEncoder enc(&log);
+    enc.audioDrivers = {"default"};
+    enc.videoDrivers = {"cam", "WDM cam"};
+    RealRecord rec(enc);
+    EXPECT_EQ(rec.VideoIndex(), 1);  // the WDM driver
+    rec.lstSpeed_Click(4);
+    rec.ApplyEncoderSettings();
+    EXPECT_EQ(std::vector<bool>(enc.targets, enc.targets + 6),
+              (std::vector<bool>{false, false, false, false, true, false}));
+    EXPECT_EQ(enc.inputKind, EncoderControl::InputDevices);
+    EXPECT_FALSE(rec.RecordEnabled());
+    rec.chkVideo_Click(true);
+    rec.cmdSetup_Click();
+    EXPECT_TRUE(rec.RecordEnabled());
+    EXPECT_TRUE(rec.DialogsVisible());
+    rec.cmdStart_Click();
+    EXPECT_TRUE(rec.StopEnabled());
+    EXPECT_FALSE(rec.RecordEnabled());
+    rec.cmdFormat_Click();
+    EXPECT_EQ(rec.Status(), "Card Format Completed");
+    rec.Helper(true);
+    EXPECT_STREQ(rec.DoneCaption(), "Next >>");
+}
+
+TEST(RealPlayModel, OpensPausedReportsTheClipAndCompletes)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    FakePlayer ctl;
+    ctl.width = 160;
+    ctl.height = 120;
+    RealPlay play(ctl);
+    EXPECT_FALSE(play.SetSource(dir.file("missing.rm")));
+    EXPECT_TRUE(sink.saw("RealPlay Module - File does not exist " + dir.file("missing.rm")));
+    writeFile(dir.file("talk.rm"), "media");
+    ASSERT_TRUE(play.SetSource(dir.file("talk.rm")));
+    EXPECT_EQ(ctl.Source(), "file:\\\\\\" + dir.file("talk.rm"));
+    EXPECT_EQ(ctl.PlayState(), PlayerControl::Paused);  // paused once open
+    EXPECT_EQ(play.Status(), "Size=160X120 Length=6000");
+
+    play.cmdPlay_Click();
+    EXPECT_EQ(play.PlayCaption(), "Pause");
+    ctl.position = 2500;
+    play.Timer1_Timer();
+    EXPECT_EQ(play.Status(), "Playing 00:00:02/00:00:06");
+    EXPECT_EQ(play.StatusColour(), kColourGreen);
+    play.cmdPlay_Click();
+    EXPECT_EQ(play.PlayCaption(), "Play");
+    play.Timer1_Timer();
+    EXPECT_EQ(play.Status().rfind("Paused ", 0), 0u);
+    ctl.End();
+    play.Timer1_Timer();
+    EXPECT_EQ(play.Status(), "Play Complete");
+    EXPECT_FALSE(play.Timer1().isActive());
+}
+
+TEST(RealPlayModel, AudioOnlyClipShowsItsLength)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    FakePlayer ctl;
+    ctl.length = 4000;
+    RealPlay play(ctl);
+    writeFile(dir.file("talk2.rm"), "media");
+    ASSERT_TRUE(play.SetSource(dir.file("talk2.rm")));
+    EXPECT_EQ(play.Status(), "Audio-Only Length=4000");
+    EXPECT_TRUE(play.Start_Playing());
+    EXPECT_FALSE(play.Start_Playing());  // already playing
+    EXPECT_EQ(play.Status(), "Cannot Play");
+}
+
+}  // namespace

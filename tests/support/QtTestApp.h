@@ -1,0 +1,36 @@
+// One QApplication for a test program whose tests need widgets or an event
+// loop. It runs on the offscreen platform, is created before the first test
+// and destroyed after the last (while the program is still running).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <memory>
+
+namespace testing_support {
+
+class QtAppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "pellucor-tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+// Use once per test program: PELLUCOR_QT_TEST_APP();
+#define PELLUCOR_QT_TEST_APP()                                                                  \
+    [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_ =                     \
+        ::testing::AddGlobalTestEnvironment(new ::testing_support::QtAppEnvironment)
+
+}  // namespace testing_support

@@ -1,0 +1,65 @@
+// An FtpClient that answers from a script: every command succeeds unless
+// it starts with one of the failing prefixes, replies come from a table.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "upload/FtpClient.h"
+
+class ScriptedFtpClient : public FtpClient {
+public:
+    std::vector<std::string> commands;
+    std::vector<std::string> failing;  // commands starting with one of these fail
+    std::map<std::string, std::string> replies;
+    std::function<void()> whileRunning;  // runs once while a command is in progress
+    std::string url, user;
+    int cancels = 0;
+
+    void SetURL(const std::string& u) override { url = u; }
+    std::string URL() const override { return url; }
+    void SetUserName(const std::string& u) override { user = u; }
+    void SetPassword(const std::string&) override {}
+    void SetRequestTimeout(int) override {}
+    bool Execute(const std::string& command, std::string&) override
+    {
+        commands.push_back(command);
+        ok_ = true;
+        for (const auto& f : failing)
+            ok_ = ok_ && command.rfind(f, 0) != 0;
+        reply_ = replies[command];
+        running_ = true;
+        return true;
+    }
+    bool StillExecuting() const override { return running_; }
+    int ResponseCode() const override { return ok_ ? 226 : 550; }
+    std::string ResponseInfo() const override { return ok_ ? "226 ok" : "550 no"; }
+    std::string GetChunk(size_t size) override
+    {
+        const std::string piece = reply_.substr(0, size);
+        reply_.erase(0, piece.size());
+        return piece;
+    }
+    void Cancel() override
+    {
+        ++cancels;
+        ok_ = false;
+    }
+    void DeliverStateChanges(int) override
+    {
+        if (!running_)
+            return;
+        if (auto f = std::exchange(whileRunning, nullptr))
+            f();
+        running_ = false;
+        NotifyState(FtpStateResponseReceived);
+        NotifyState(ok_ ? FtpStateResponseCompleted : FtpStateError);
+    }
+
+private:
+    bool running_ = false, ok_ = true;
+    std::string reply_;
+};
