@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <iostream>
+#include <memory>
 
 #include "app/AppContext.h"
 #include "app/Form1.h"
@@ -22,6 +23,7 @@
 #include "app/widgets/GuiMessageSink.h"
 #include "app/widgets/Prefs2View.h"
 #include "app/widgets/SelDirDialog.h"
+#include "app/widgets/ToolWindows.h"
 
 namespace {
 void installDialogs(FrontEndHooks& hooks)
@@ -101,6 +103,9 @@ int RunGui(int argc, char** argv)
     Form1View f1(&context.form1());
     Form2View f2(&context.form2());
     Prefs2View prefs(&context.prefs(), &f2);
+    std::unique_ptr<ToolWindows> tools;
+    if (!screenshotMode)
+        tools = std::make_unique<ToolWindows>(context, &f2);
 
     Form1& detail = context.form1();
     Form2& main = context.form2();
@@ -136,7 +141,6 @@ int RunGui(int argc, char** argv)
         break;
     case Form2::StartWindow::Server:
         if (context.hooks.serverWindow) {
-            detail.chkAuto = 0;
             context.hooks.serverWindow();
             break;
         }
