@@ -5,6 +5,9 @@
 
 #include "app/AppContext.h"
 #include "app/Prefs2.h"
+#include "capture/Ruzize.h"
+#include "capture/widgets/QtFileChooser.h"
+#include "capture/widgets/RuzizeView.h"
 #include "server/Form3.h"
 #include "server/widgets/Form3View.h"
 #include "upload/CurlFtpClient.h"
@@ -35,6 +38,7 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
 {
     context_.hooks.ftpUpload = showFtp;
     context_.hooks.serverWindow = [this] { showServer(); };
+    context_.hooks.timingEditor = [this](const std::string& dir) { showTimingEditor(dir); };
 }
 
 ToolWindows::~ToolWindows() = default;
@@ -51,4 +55,18 @@ void ToolWindows::showServer()
     if (mainWindow_)
         mainWindow_->hide();
     form3View_->show();
+}
+
+void ToolWindows::showTimingEditor(const std::string& dir)
+{
+    timingDir_ = dir;
+    if (!ruzize_) {
+        chooser_ = std::make_unique<QtFileChooser>(mainWindow_);
+        ruzize_ = std::make_unique<Ruzize>(chooser_.get());
+        ruzize_->lectureDir = [this] { return timingDir_; };
+        ruzize_->Form_Load();
+        ruzizeView_ = std::make_unique<RuzizeView>(*ruzize_);
+    }
+    ruzizeView_->show();
+    ruzizeView_->raise();
 }
