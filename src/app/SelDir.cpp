@@ -50,7 +50,7 @@ void SelDir::Form_Activate()
     if (!setDir1(DirName)) {
         Tav_Message("Directory Not Found " + DirName);
         setDir1("/");
-        DirName = "/";
+        DirName.assign(1, Tav_Sep);  // (a plain "/" literal trips a false -Wrestrict in GCC 12 at -O2)
     }
 }
 

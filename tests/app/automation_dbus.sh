@@ -16,7 +16,7 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$work/config" "$work/lec"
 export XDG_CONFIG_HOME="$work/config"
-cp "$sample"/* "$work/lec/"
+find "$sample" -maxdepth 1 -type f -exec cp {} "$work/lec/" \;
 
 "$pellucor" automation >"$work/service.log" 2>&1 &
 svc=$!
