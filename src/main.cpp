@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Commands.h"
+#include "server/ServerCommand.h"
 
 namespace {
 void usage(std::ostream& out)
@@ -18,6 +19,7 @@ void usage(std::ostream& out)
            "             (org.pellucor.Pellucor, object /Pellucor)\n"
            "  publish LECTURE_DIR [options]\n"
            "             publish a lecture for disk and/or the web, unattended\n"
+           "  server     watch the incoming directory and publish every ready lecture\n"
            "  slide-info LECTURE_DIR [--name NAME] [--media DIR]\n"
            "             load a lecture and print its slide table\n"
            "  upload     upload a directory by FTP\n"
@@ -40,6 +42,8 @@ int main(int argc, char** argv)
         return RunAutomationCommand(argc - 1, argv + 1);
     if (cmd == "publish")
         return RunPublishCommand(argc - 1, argv + 1);
+    if (cmd == "server")
+        return RunServerCommand(argc - 1, argv + 1);
     if (cmd == "slide-info")
         return RunSlideInfoCommand(argc - 1, argv + 1);
     if (cmd == "upload")
