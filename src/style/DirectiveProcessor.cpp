@@ -38,6 +38,15 @@ int StyleEngine::FirstSlideOfPart(int part) const
     return 1;
 }
 
+bool StyleEngine::SamePart(int i, int s) const
+{
+    const int16_t a = SI.AudioPart[s], v = SI.VideoPart[s];
+    if (a == -1 && v == -1)  // no media: grouped with the other slides without media
+        return SI.AudioPart[i] == -1 && SI.VideoPart[i] == -1;
+    // -1 means "no part", so it is never a shared part.
+    return (a != -1 && SI.AudioPart[i] == a) || (v != -1 && SI.VideoPart[i] == v);
+}
+
 bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) const
 {
     const int s = clampSlide(slide);
@@ -156,6 +165,8 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
     if (LoopDepth >= kMaxLoopDepth)
         return Fail("Too many nested loops (more than " + std::to_string(kMaxLoopDepth) + ") in " +
                     currentTemplate_);
+    if (LoopDepth == 0)
+        loopPasses_ = 0;
     ++LoopDepth;
     // The body is captured verbatim: tokens are substituted in each pass,
     // with the pass's slide. The first end word ends it.
@@ -182,7 +193,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
         } else {
             const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
             for (int i = 1; ok && i <= n; ++i) {
-                if (PartRestrict && SI.AudioPart[i] != SI.AudioPart[s] && SI.VideoPart[i] != SI.VideoPart[s])
+                if (PartRestrict && !SamePart(i, s))
                     continue;
                 ok = RFileGrep(i, body, SlidePagePath(i), out, toDisk);
             }
@@ -195,6 +206,9 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
 bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, const std::string& slidePage,
                             std::ostream& out, bool toDisk)
 {
+    if (++loopPasses_ > MaxLoopPasses)
+        return Fail("Loop expansion too large (more than " + std::to_string(MaxLoopPasses) + " passes) in " +
+                    currentTemplate_);
     TemplateLines lines(body);
     return ProcessTemplate(slide, slidePage, lines, out, toDisk);
 }

@@ -24,6 +24,9 @@ public:
     // Loops nest through recursion; every level multiplies the work by the
     // number of slides or parts, so nesting is bounded.
     static constexpr int kMaxLoopDepth = 8;
+    // Passes one outermost loop may run, nested passes included; a garbage
+    // template could otherwise multiply into billions.
+    int64_t MaxLoopPasses = 1000000;
 
     // Nesting depth of the loop expansions under way.
     int16_t LoopDepth = 0;
@@ -87,6 +90,9 @@ private:
     std::string NotesFile(int slide) const;
     std::string SlidePagePath(int slide) const;
     int FirstSlideOfPart(int part) const;
+    // Whether slide i plays from the audio or video part of slide s.
+    bool SamePart(int i, int s) const;
 
     std::string currentTemplate_;
+    int64_t loopPasses_ = 0;
 };

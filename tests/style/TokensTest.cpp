@@ -1,0 +1,114 @@
+#include "StyleFixture.h"
+
+using namespace style_test;
+
+namespace {
+
+class Tokens : public StyleFixture {};
+
+TEST_F(Tokens, SlideNumbersStayInRangeAtBothEnds)
+{
+    audioSlides(3);
+    EXPECT_EQ(tokens("N-N N#N N+N", 1), "001 001 002");
+    EXPECT_EQ(tokens("n-n n#n n+n", 1), "1 1 2");
+    EXPECT_EQ(tokens("N-N N#N N+N", 3), "002 003 003");
+    EXPECT_EQ(tokens("S-S S#S S+S", 3), "sld002.htm sld003.htm sld003.htm");
+    EXPECT_EQ(tokens("S-S|X-X|X#X|X+X", 1), "sld001.htm|00:00:00|00:00:00|00:00:10");
+    audioSlides(12);
+    EXPECT_EQ(tokens("n#n N#N I#I T#T", 12), "12 012 img012.gif Title 12");
+}
+
+TEST_F(Tokens, AreCaseSensitiveAndSkipCommentLines)
+{
+    audioSlides(3);
+    EXPECT_EQ(tokens("N-N n-n", 2), "001 1");
+    EXPECT_EQ(tokens("#N-N n-n", 2), "#N-N n-n");
+    EXPECT_EQ(tokens("N-n s#s", 2), "N-n s#s");
+}
+
+TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
+{
+    audioSlides(2);
+    engine.SI.SlideTitle[1] = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
+    EXPECT_EQ(tokens("T#T", 1), "About talk, slide N#N");
+    // A value holding its own token is inserted once, not expanded forever.
+    engine.S.LecName = "the N*N lecture";
+    EXPECT_EQ(tokens("N*N and N*N", 1), "the N*N lecture and the N*N lecture");
+}
+
+TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
+{
+    std::string s = "aXa XaX";
+    StyleEngine::ReplaceAll(s, "X", "XX");
+    EXPECT_EQ(s, "aXXa XXaXX");
+    s = "aaaa";
+    StyleEngine::ReplaceAll(s, "aa", "a");
+    EXPECT_EQ(s, "aa");
+    s = "abc";
+    StyleEngine::ReplaceAll(s, "", "x");
+    EXPECT_EQ(s, "abc");
+}
+
+TEST_F(Tokens, AddressesDependOnTargetAndStreaming)
+{
+    audioSlides(1);
+    EXPECT_EQ(tokens("U#U M#M", 1, true), "file: file:");
+    EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|http://example.org/talk/");
+    engine.S.Stream = true;
+    EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|rtsp://example.org/talk/");
+    EXPECT_EQ(tokens("M#M", 1, true), "file:");
+}
+
+TEST_F(Tokens, DriveLettersAndSettings)
+{
+    audioSlides(1);
+    engine.S.CDDir = "E:\\cd\\";
+    engine.S.WebDir = "\\\\server\\web\\";
+    EXPECT_EQ(tokens("L*C L*W", 1), "E: C:");
+    engine.S.CDDir = "/media/cd/";
+    EXPECT_EQ(tokens("L*C", 1), "C:");
+    engine.S.MediaDir = "/m/";
+    engine.S.CopyDir = "/c/";
+    engine.S.WebDir = "/w/";
+    EXPECT_EQ(tokens("S*P|S*M|S*C|S*S|D*C|D*W", 1),
+              engine.S.LecDir + "|/m/|/c/|" + engine.S.StyleDir + "|/media/cd/|/w/");
+    EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "120 160 190 160");
+    engine.VideoHeight = 240;
+    engine.VideoWidth = 320;
+    engine.FrameWidth = 350;
+    engine.PlayerWidth = 320;
+    EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "240 320 350 320");
+}
+
+TEST_F(Tokens, PartsAndMediaFiles)
+{
+    slides({{1, -1}, {2, -1}, {-1, 3}, {-1, -1}});
+    engine.SI.AudioFile[1] = "/m/talk1.ra";
+    engine.SI.AudioFile[2] = "/m/talk2.ra";
+    engine.SI.VideoFile[3] = "/m/talk3.rm";
+    EXPECT_EQ(tokens("P-P P#P P+P F*M", 1), "1 1 2 /m/talk1.ra");
+    // The audio rule compares with the last slide's audio part (-1): no cap.
+    EXPECT_EQ(tokens("P-P P#P P+P F*M", 2), "1 2 3 /m/talk2.ra");
+    EXPECT_EQ(tokens("P-P P#P P+P F*M", 3), "2 3 4 /m/talk3.rm");
+    // Neither audio nor video: the rules work on -1, and there is no file.
+    EXPECT_EQ(tokens("P-P P#P P+P [F*M]", 4), "-2 -1 -1 []");
+}
+
+TEST_F(Tokens, PartEndTimeIsTheEndOfTheLastSlideSharingTheMedia)
+{
+    slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}, {2, -1}});
+    EXPECT_EQ(tokens("X*X", 1), "00:00:20");
+    EXPECT_EQ(tokens("X*X", 2), "00:00:20");
+    EXPECT_EQ(tokens("X*X", 3), "00:00:50");
+    EXPECT_EQ(tokens("X*X", 5), "00:00:50");
+}
+
+TEST_F(Tokens, ImageMapLinksLoseTheFilePrefix)
+{
+    audioSlides(1);
+    EXPECT_EQ(tokens("<AREA SHAPE=rect HREF=\"file://sld002.htm\">", 1), "<AREA SHAPE=rect HREF=\"sld002.htm\">");
+    EXPECT_EQ(tokens("<A HREF=\"file://sld002.htm\">", 1), "<A HREF=\"file://sld002.htm\">");
+    EXPECT_EQ(tokens("<area HREF=\"file://x\">", 1), "<area HREF=\"file://x\">");
+}
+
+}  // namespace
