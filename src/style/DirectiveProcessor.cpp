@@ -2,12 +2,23 @@
 // condition stack and loop expansion.
 #include "style/StyleEngine.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "core/TavUtils.h"
 
 namespace {
 constexpr auto npos = std::string::npos;
 bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
 int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
+// Whether a file can be opened for reading (checked once per slide page, so
+// quietly: no debug-log line).
+bool readable(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && ::access(path.c_str(), R_OK) == 0 && !std::filesystem::is_directory(path, ec);
+}
 }  // namespace
 
 bool StyleEngine::Fail(const std::string& text)
@@ -19,7 +30,16 @@ bool StyleEngine::Fail(const std::string& text)
     return false;
 }
 
-std::string StyleEngine::SlidePagePath(int slide) const { return Tav_Join(S.LecDir, "sld" + tav::fmt000(slide) + ".htm"); }
+const std::string& StyleEngine::SlidePagePath(int slide) const
+{
+    if (pagePaths_.empty() || pagePathsDir_ != S.LecDir) {
+        pagePathsDir_ = S.LecDir;
+        pagePaths_.assign(kMaxSlides + 1, std::string());
+        for (int i = 0; i <= kMaxSlides; ++i)
+            pagePaths_[i] = Tav_Join(S.LecDir, "sld" + tav::fmt000(i) + ".htm");
+    }
+    return pagePaths_[clampSlide(slide)];
+}
 
 std::string StyleEngine::NotesFile(int slide) const
 {
@@ -102,7 +122,7 @@ void StyleEngine::ApplyDirectives(const std::string& line, int slide, const std:
     if (has(line, "!HEAD"))
         CopySection("<HEAD>", "</HEAD>", slidePage, out, slide, toDisk, false, false, false);
     if (has(line, "!NOTES")) {
-        if (Tav_ChkFile(slidePage))
+        if (readable(slidePage))
             CopySection("Notes:", "<!--", slidePage, out, slide, toDisk, true, false, false);
         else
             CopySection("", "", NotesFile(slide), out, slide, toDisk, true, false, false);
@@ -119,7 +139,8 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
     bool active = true;
     std::array<bool, kMaxIfDepth + 1> stored{};  // slot 0 is never used
     int depth = 0;
-    std::string line;
+    // One line buffer per loop level, reused from pass to pass.
+    std::string& line = lineBuffers_[static_cast<size_t>(std::clamp<int>(LoopDepth, 0, kMaxLoopDepth))];
     while (in.Next(line)) {
         if (!line.empty() && line[0] == '#')
             continue;
@@ -153,7 +174,7 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
             }
         }
         if (active && (line.empty() || line[0] != '!'))
-            Tav_WriteLine(out, line);
+            WriteTextLine(out, line);
     }
     return true;
 }

@@ -84,15 +84,23 @@ public:
 
 private:
     bool Fail(const std::string& text);
+    // Reads a template of the style directory (reported when missing).
+    bool LoadTemplate(const std::string& fileName, std::vector<std::string>& lines);
+    // One output file from a template already read.
+    bool ExpandTemplate(int slide, const std::string& fileName, const std::vector<std::string>& lines, bool toDisk);
     void ApplyDirectives(const std::string& line, int slide, const std::string& slidePage, bool active,
                          std::ostream& out, bool toDisk) const;
     bool Condition(const std::string& line, int slide, bool toDisk) const;
     std::string NotesFile(int slide) const;
-    std::string SlidePagePath(int slide) const;
+    const std::string& SlidePagePath(int slide) const;
     int FirstSlideOfPart(int part) const;
     // Whether slide i plays from the audio or video part of slide s.
     bool SamePart(int i, int s) const;
 
     std::string currentTemplate_;
     int64_t loopPasses_ = 0;
+    // The lecture's slide page paths, built once per lecture directory.
+    mutable std::vector<std::string> pagePaths_;
+    mutable std::string pagePathsDir_;
+    std::array<std::string, kMaxLoopDepth + 1> lineBuffers_;
 };
