@@ -4,7 +4,24 @@ using namespace style_test;
 
 namespace {
 
-class Directives : public StyleFixture {};
+class Directives : public StyleFixture {
+protected:
+    // Whether "!IFDEF word" holds for the slide.
+    bool cond(const std::string& word, int slide, bool toDisk = true)
+    {
+        return run("!IFDEF " + word + "\nyes\n!ELSE\nno\n!ENDIF\n", slide, toDisk) == Lines{"yes"};
+    }
+    struct Row {
+        const char* word;
+        int slide;
+        bool expected;
+    };
+    void expectRows(const std::vector<Row>& rows)
+    {
+        for (const Row& r : rows)
+            EXPECT_EQ(cond(r.word, r.slide), r.expected) << r.word << " on slide " << r.slide;
+    }
+};
 
 TEST_F(Directives, CommentAndBangLinesAreNeverWritten)
 {
@@ -20,64 +37,44 @@ TEST_F(Directives, ConditionTableRowOrder)
 {
     // slide 1: audio only; 2: video only; 3: both; 4: neither
     slides({{1, -1}, {-1, 2}, {3, 3}, {-1, -1}});
-    const auto cond = [&](const std::string& word, int slide, bool toDisk = true) {
-        return run("!IFDEF " + word + "\nyes\n!ELSE\nno\n!ENDIF\n", slide, toDisk).at(0) == "yes";
-    };
-    EXPECT_TRUE(cond("AUDIOONLY", 1));
-    EXPECT_FALSE(cond("AUDIOONLY", 3));  // not decided by the AUDIO row
-    EXPECT_TRUE(cond("AUDIO", 3));
-    EXPECT_TRUE(cond("AUDIOANDVIDEO", 3));
-    EXPECT_FALSE(cond("AUDIOANDVIDEO", 1));
-    EXPECT_TRUE(cond("VIDEOONLY", 2));
-    EXPECT_FALSE(cond("VIDEOONLY", 3));
-    EXPECT_TRUE(cond("VIDEO", 3));
-    EXPECT_FALSE(cond("VIDEO", 4));
-    EXPECT_FALSE(cond("AUDIO", 4));
-    EXPECT_TRUE(cond("FIRSTSLIDE", 1));
-    EXPECT_FALSE(cond("FIRSTSLIDE", 2));
-    EXPECT_TRUE(cond("LASTSLIDE", 4));
-    EXPECT_FALSE(cond("NOSUCHWORD", 1));
+    expectRows({
+        {"AUDIOONLY", 1, true},      {"AUDIOONLY", 3, false},  // not decided by the AUDIO row
+        {"AUDIO", 3, true},          {"AUDIO", 4, false},      {"AUDIOANDVIDEO", 3, true},
+        {"AUDIOANDVIDEO", 1, false}, {"VIDEOONLY", 2, true},   {"VIDEOONLY", 3, false},
+        {"VIDEO", 3, true},          {"VIDEO", 4, false},      {"FIRSTSLIDE", 1, true},
+        {"FIRSTSLIDE", 2, false},    {"LASTSLIDE", 4, true},   {"NOSUCHWORD", 1, false},
+    });
 }
 
 TEST_F(Directives, TargetConditionsFallThroughByDiskFlag)
 {
     audioSlides(1);
-    const auto cond = [&](const std::string& word, bool toDisk) {
-        return run("!IFDEF " + word + "\nyes\n!ELSE\nno\n!ENDIF\n", 1, toDisk).at(0) == "yes";
-    };
     engine.S.OptCD = true;
     engine.S.OptWeb = true;
     engine.S.Stream = false;
-    EXPECT_TRUE(cond("CDROM", true));
-    EXPECT_FALSE(cond("CDROM", false));
-    EXPECT_TRUE(cond("WEB", false));
-    EXPECT_FALSE(cond("WEB", true));
-    EXPECT_TRUE(cond("PSEUDOSTREAM", true));   // NOT the streaming option
-    EXPECT_FALSE(cond("PSEUDOSTREAM", false));  // decided by the STREAM row
-    EXPECT_FALSE(cond("STREAM", true));         // no row for it on disk
+    EXPECT_TRUE(cond("CDROM", 1, true));
+    EXPECT_FALSE(cond("CDROM", 1, false));
+    EXPECT_TRUE(cond("WEB", 1, false));
+    EXPECT_FALSE(cond("WEB", 1, true));
+    EXPECT_TRUE(cond("PSEUDOSTREAM", 1, true));   // NOT the streaming option
+    EXPECT_FALSE(cond("PSEUDOSTREAM", 1, false));  // decided by the STREAM row
+    EXPECT_FALSE(cond("STREAM", 1, true));         // no row for it on disk
     engine.S.Stream = true;
-    EXPECT_FALSE(cond("PSEUDOSTREAM", true));
-    EXPECT_TRUE(cond("PSEUDOSTREAM", false));
-    EXPECT_TRUE(cond("STREAM", false));
+    EXPECT_FALSE(cond("PSEUDOSTREAM", 1, true));
+    EXPECT_TRUE(cond("PSEUDOSTREAM", 1, false));
+    EXPECT_TRUE(cond("STREAM", 1, false));
     // On disk a line naming both CDROM and STREAM is decided by CDROM.
     engine.S.OptCD = false;
-    EXPECT_FALSE(cond("CDROM STREAM", true));
+    EXPECT_FALSE(cond("CDROM STREAM", 1, true));
 }
 
 TEST_F(Directives, FirstAndLastInPart)
 {
     slides({{1, -1}, {1, -1}, {-1, 2}, {-1, 2}});
-    const auto cond = [&](const std::string& word, int slide) {
-        return run("!IFDEF " + word + "\nyes\n!ENDIF\n", slide) == Lines{"yes"};
-    };
-    EXPECT_TRUE(cond("FIRSTINPART", 1));
-    EXPECT_FALSE(cond("FIRSTINPART", 2));
-    EXPECT_TRUE(cond("FIRSTINPART", 3));
-    EXPECT_FALSE(cond("FIRSTINPART", 4));
-    EXPECT_FALSE(cond("LASTINPART", 1));
-    EXPECT_TRUE(cond("LASTINPART", 2));
-    EXPECT_FALSE(cond("LASTINPART", 3));
-    EXPECT_TRUE(cond("LASTINPART", 4));
+    expectRows({
+        {"FIRSTINPART", 1, true},  {"FIRSTINPART", 2, false}, {"FIRSTINPART", 3, true}, {"FIRSTINPART", 4, false},
+        {"LASTINPART", 1, false},  {"LASTINPART", 2, true},   {"LASTINPART", 3, false}, {"LASTINPART", 4, true},
+    });
 }
 
 TEST_F(Directives, NestedConditionsAndUnderflow)

@@ -79,21 +79,7 @@ protected:
     }
     bool lastOk = true;
 
-    static std::vector<std::string> splitCrLf(const std::string& text)
-    {
-        std::vector<std::string> lines;
-        size_t from = 0;
-        while (from < text.size()) {
-            const size_t end = text.find("\r\n", from);
-            if (end == std::string::npos) {
-                lines.push_back(text.substr(from));
-                break;
-            }
-            lines.push_back(text.substr(from, end - from));
-            from = end + 2;
-        }
-        return lines;
-    }
+    static std::vector<std::string> splitCrLf(const std::string& text) { return testing_support::splitCrLf(text); }
 
     void putStyle(const std::string& name, const std::string& text) { testing_support::writeFile(style.file(name), text); }
     void putLecture(const std::string& name, const std::string& text)
