@@ -1,3 +1,5 @@
+#include <random>
+
 #include "StyleFixture.h"
 
 using namespace style_test;
@@ -34,6 +36,63 @@ TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
     // A value holding its own token is inserted once, not expanded forever.
     engine.S.LecName = "the N*N lecture";
     EXPECT_EQ(tokens("N*N and N*N", 1), "the N*N lecture and the N*N lecture");
+}
+
+TEST_F(Tokens, ValuesFormingTokensWithTheirNeighboursFollowTheOrder)
+{
+    audioSlides(2);
+    engine.SI.SlideTitle[1] = "ab L";
+    // T#T gives "ab L*W#V": L*W comes before W#V and takes its W.
+    EXPECT_EQ(tokens("T#T*W#V", 1), "ab C:#V");
+    // Overlapping tokens: S#S comes first and breaks S*S.
+    EXPECT_EQ(tokens("S*S#S", 1), "S*sld001.htm");
+    EXPECT_EQ(tokens("S#S*S", 1), "sld001.htm*S");
+}
+
+// Applies the tokens one after another in their fixed order, each to the
+// line as the earlier ones left it: the rule the engine must match.
+std::string referenceSubstitution(std::string line, const std::vector<std::string>& values)
+{
+    static const char* const kOrder[] = {
+        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
+        "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
+        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C"};
+    if (!line.empty() && line[0] == '#')
+        return line;
+    for (size_t k = 0; k < values.size(); ++k)
+        if (line.find(kOrder[k]) != std::string::npos)
+            line = tav::replaceAll(line, kOrder[k], values[k]);
+    if (line.find("<AREA") != std::string::npos)
+        line = tav::replaceAll(line, "HREF=\"file://", "HREF=\"");
+    return line;
+}
+
+TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
+{
+    audioSlides(3);
+    const std::vector<std::string> pieces = {
+        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X", "I#I",
+        "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M", "S*C", "S*S",
+        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
+        "x", " ", "<AREA ", "HREF=\"file://", "\""};
+    std::vector<std::string> values;
+    for (size_t k = 0; k < 34; ++k)
+        values.push_back(tokens(pieces[k], 2));
+    // Values that hold tokens or halves of them.
+    engine.SI.SlideTitle[2] = values[17] = "T S*";
+    engine.S.LecName = values[20] = "N-N W";
+    engine.S.LecDir = values[24] = "S*S#";
+    engine.S.MediaDir = values[25] = "-";
+    engine.S.CopyDir = values[26] = "";
+    engine.S.StyleDir = values[27] = "*P";
+    std::mt19937 rng(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string line;
+        const int n = 1 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < n; ++i)
+            line += pieces[rng() % pieces.size()];
+        ASSERT_EQ(tokens(line, 2), referenceSubstitution(line, values)) << "line: " << line;
+    }
 }
 
 TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
