@@ -96,6 +96,8 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
     if (outName == fileName)
         outName = tav::replaceAll(fileName, "0", std::to_string(part));
 
+    if (tav::trim(S.OutDir).empty())
+        return Fail("No output directory for " + outName);
     const std::string outPath = Tav_Join(S.OutDir, outName);
     std::vector<char> buffer(1 << 16);
     std::ofstream out;

@@ -99,6 +99,10 @@ TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
     engine.StyleError.clear();
     EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
     EXPECT_NE(engine.StyleError.find("Unable to create "), std::string::npos);
+    // Never into whatever the current directory happens to be.
+    engine.S.OutDir = " ";
+    EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
+    EXPECT_TRUE(sink.saw("No output directory for index.htm"));
 }
 
 TEST_F(StyleDirectory, JoinedPathsHaveOneSeparator)
