@@ -30,7 +30,7 @@ bool StyleEngine::Fail(const std::string& text)
     return false;
 }
 
-const std::string& StyleEngine::SlidePagePath(int slide) const
+const std::vector<std::string>& StyleEngine::SlidePagePaths() const
 {
     if (pagePaths_.empty() || pagePathsDir_ != S.LecDir) {
         pagePathsDir_ = S.LecDir;
@@ -38,7 +38,7 @@ const std::string& StyleEngine::SlidePagePath(int slide) const
         for (int i = 0; i <= kMaxSlides; ++i)
             pagePaths_[i] = Tav_Join(S.LecDir, "sld" + tav::fmt000(i) + ".htm");
     }
-    return pagePaths_[clampSlide(slide)];
+    return pagePaths_;
 }
 
 std::string StyleEngine::NotesFile(int slide) const
@@ -202,13 +202,14 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
     bool ok = true;
     if (active && !body.empty()) {
         const int s = clampSlide(slide);
+        const std::vector<std::string>& pages = SlidePagePaths();
         if (startWord == "!FORPART") {
             const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
             for (int p = 1; ok && p <= parts; ++p) {
                 const int i = FirstSlideOfPart(p);
                 const bool saved = PartRestrict;
                 PartRestrict = true;
-                ok = RFileGrep(i, body, SlidePagePath(i), out, toDisk);
+                ok = RFileGrep(i, body, pages[i], out, toDisk);
                 PartRestrict = saved;
             }
         } else {
@@ -216,7 +217,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
             for (int i = 1; ok && i <= n; ++i) {
                 if (PartRestrict && !SamePart(i, s))
                     continue;
-                ok = RFileGrep(i, body, SlidePagePath(i), out, toDisk);
+                ok = RFileGrep(i, body, pages[i], out, toDisk);
             }
         }
     }

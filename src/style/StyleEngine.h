@@ -92,7 +92,8 @@ private:
                          std::ostream& out, bool toDisk) const;
     bool Condition(const std::string& line, int slide, bool toDisk) const;
     std::string NotesFile(int slide) const;
-    const std::string& SlidePagePath(int slide) const;
+    // The lecture's slide pages sldNNN.htm, indexed by slide number.
+    const std::vector<std::string>& SlidePagePaths() const;
     int FirstSlideOfPart(int part) const;
     // Whether slide i plays from the audio or video part of slide s.
     bool SamePart(int i, int s) const;
