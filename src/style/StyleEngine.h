@@ -32,7 +32,7 @@ public:
     int16_t LoopDepth = 0;
     // While set, a !FORSLIDE loop visits only the slides of the current part.
     bool PartRestrict = false;
-    // The text of the last hard failure (empty when there was none).
+    // The first failure since ProcessStyleDirectory began (empty when none).
     std::string StyleError;
 
     // --- Tokens -----------------------------------------------------------
@@ -53,9 +53,9 @@ public:
     bool ProcessStyleDirectory(bool toDisk);
     bool ProcessPerSlide(const std::string& fileName, bool toDisk);
     bool ProcessPerPart(const std::string& fileName, bool toDisk);
-    // One output file from one template for one slide. A missing template
-    // is reported and skipped (true); a template that breaks off is false
-    // and leaves no output file.
+    // One output file from one template for one slide. False when the
+    // template is missing (reported by the usual file check) or breaks off;
+    // a broken-off file leaves no output file behind.
     bool ProcessStyleFile(int slide, const std::string& fileName, bool toDisk);
     // The line processor; false on a hard failure (StyleError set).
     bool ProcessTemplate(int slide, const std::string& slidePage, TemplateLines& in, std::ostream& out, bool toDisk);
