@@ -11,7 +11,6 @@
 namespace {
 constexpr auto npos = std::string::npos;
 bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
-int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
 // Whether a file can be opened for reading (checked once per slide page, so
 // quietly: no debug-log line).
 bool readable(const std::string& path)
@@ -43,7 +42,7 @@ const std::vector<std::string>& StyleEngine::SlidePagePaths() const
 
 std::string StyleEngine::NotesFile(int slide) const
 {
-    const std::string& image = SI.SlideImage[clampSlide(slide)];
+    const std::string& image = SI.SlideImage[SlideIndex(slide)];
     if (image.empty())
         return "";
     return Tav_Join(S.LecDir, Tav_StripExt(image) + ".not");
@@ -69,12 +68,12 @@ bool StyleEngine::SamePart(int i, int s) const
 
 bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) const
 {
-    const int s = clampSlide(slide);
+    const int s = SlideIndex(slide);
     const bool hasAudio = SI.AudioPart[s] != -1;
     const bool hasVideo = SI.VideoPart[s] != -1;
     // Neighbours in the same part; slide 0 and slide 500 bound the table.
     const auto partChanges = [&](int other) {
-        const int o = clampSlide(other);
+        const int o = SlideIndex(other);
         if (hasAudio)
             return SI.AudioPart[s] != SI.AudioPart[o];
         if (hasVideo)
@@ -201,7 +200,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
     }
     bool ok = true;
     if (active && !body.empty()) {
-        const int s = clampSlide(slide);
+        const int s = SlideIndex(slide);
         const std::vector<std::string>& pages = SlidePagePaths();
         if (startWord == "!FORPART") {
             const int parts = std::min<int>(SI.NumOfParts, kMaxParts);

@@ -7,10 +7,6 @@
 
 #include "core/TavUtils.h"
 
-namespace {
-int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
-}  // namespace
-
 bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 {
     StyleError.clear();
@@ -85,7 +81,7 @@ bool StyleEngine::ProcessStyleFile(int slide, const std::string& fileName, bool 
 bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const std::vector<std::string>& lines,
                                  bool toDisk)
 {
-    const int s = clampSlide(slide);
+    const int s = SlideIndex(slide);
     int part = 1;
     if (SI.AudioPart[s] != -1)
         part = SI.AudioPart[s];

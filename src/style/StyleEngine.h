@@ -83,6 +83,8 @@ public:
     void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName) override;
 
 private:
+    // A slide number made safe for indexing the slide table.
+    static int SlideIndex(int slide) { return std::clamp(slide, 0, kMaxSlides); }
     bool Fail(const std::string& text);
     // Reads a template of the style directory (reported when missing).
     bool LoadTemplate(const std::string& fileName, std::vector<std::string>& lines);

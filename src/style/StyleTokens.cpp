@@ -78,7 +78,6 @@ uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullpt
     return mask;
 }
 
-int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
 
 // "E:" for a directory on drive E; "C:" when the text names no drive.
 std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : "C:"; }
@@ -153,12 +152,12 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
     found.clear();
     uint64_t mask = tokensIn(line, &found);
     if (mask != 0) {
-        const int s = clampSlide(slide);
+        const int s = SlideIndex(slide);
         const int n = SI.NumOfSlides;
         const int prev = s > 1 ? s - 1 : s;
         const int next = s < n ? s + 1 : s;
         const bool hasAudio = SI.AudioPart[s] != -1;
-        const auto part = [&](int i) { return hasAudio ? SI.AudioPart[clampSlide(i)] : SI.VideoPart[clampSlide(i)]; };
+        const auto part = [&](int i) { return hasAudio ? SI.AudioPart[SlideIndex(i)] : SI.VideoPart[SlideIndex(i)]; };
 
         // Values are views into the table and settings, or into scratch for
         // the computed ones; each is used before the next is asked for.
@@ -173,12 +172,12 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
             case 3: return number(prev);
             case 4: return number(next);
             case 5: return number(s);
-            case 6: return SI.SlideName[clampSlide(prev)];
-            case 7: return SI.SlideName[clampSlide(next)];
+            case 6: return SI.SlideName[SlideIndex(prev)];
+            case 7: return SI.SlideName[SlideIndex(next)];
             case 8: return SI.SlideName[s];
             case 9: return SI.StartTime[s];
-            case 10: return SI.StartTime[clampSlide(prev)];
-            case 11: return SI.StartTime[clampSlide(next)];
+            case 10: return SI.StartTime[SlideIndex(prev)];
+            case 11: return SI.StartTime[SlideIndex(next)];
             case 12: {
                 // End of the run of slides that share this slide's media.
                 int last = s;
