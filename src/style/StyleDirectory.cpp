@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "core/TavUtils.h"
 
@@ -95,9 +96,10 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
     if (tav::trim(S.OutDir).empty())
         return Fail("No output directory for " + outName);
     const std::string outPath = Tav_Join(S.OutDir, outName);
-    std::vector<char> buffer(1 << 16);
+    constexpr std::streamsize kBufferSize = 1 << 16;
+    const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     std::ofstream out;
-    out.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    out.rdbuf()->pubsetbuf(buffer.get(), kBufferSize);
     out.open(outPath, std::ios::binary | std::ios::trunc);
     if (!out)
         return Fail("Unable to create " + outPath);

@@ -43,8 +43,9 @@ struct Occurrence {
 // Bit k is set when the text holds token k; every place is recorded in
 // found when it is given. One pass over the text instead of one search per
 // token: most template lines hold no token at all.
-// Whether any of the eight bytes of w is one of the token middles - + # *.
-bool holdsTokenMiddle(uint64_t w)
+// A mark (0x80) on the bytes of w that may be one of the token middles
+// - + # *: every such byte is marked, and a few others may be.
+uint64_t tokenMiddleMarks(uint64_t w)
 {
     constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
     const auto zeroByte = [&](uint64_t x) { return (x - ones) & ~x & highs; };
@@ -55,44 +56,44 @@ bool holdsTokenMiddle(uint64_t w)
 uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullptr)
 {
     uint64_t mask = 0;
-    for (size_t i = 1; i + 1 < text.size(); ++i) {
-        // Skip eight bytes at a time while none of them can be a middle.
-        if (i + 8 < text.size()) {
-            uint64_t w;
-            std::memcpy(&w, text.data() + i, sizeof w);
-            if (!holdsTokenMiddle(w)) {
-                i += 7;
-                continue;
-            }
-        }
+    const auto at = [&](size_t i) {
         uint64_t m = kTable.middle[static_cast<unsigned char>(text[i])];
         if (!m)
-            continue;
+            return;
         m &= kTable.first[static_cast<unsigned char>(text[i - 1])] & kTable.last[static_cast<unsigned char>(text[i + 1])];
         if (!m)
-            continue;
+            return;
         mask |= m;
         if (found)
             found->push_back({i - 1, static_cast<size_t>(std::countr_zero(m))});
+    };
+    size_t i = 1;
+    // Eight places at a time; only the marked places are looked at.
+    for (; i + 8 < text.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, text.data() + i, sizeof w);
+        for (uint64_t marks = tokenMiddleMarks(w); marks != 0; marks &= marks - 1)
+            at(i + static_cast<size_t>(std::countr_zero(marks)) / 8);
     }
+    for (; i + 1 < text.size(); ++i)
+        at(i);
     return mask;
 }
-
 
 // "E:" for a directory on drive E; "C:" when the text names no drive.
 std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : "C:"; }
 
-// Whether the line holds "<AREA": a search for "<" and a look at the four
-// bytes after it, much cheaper on short lines than a general substring search.
+// Whether the line holds "<AREA". Looks for its "R", rare in markup, which
+// is much cheaper on short lines than a general substring search.
 bool holdsAreaTag(std::string_view line)
 {
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    while (end - p >= 5) {
-        p = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p - 4)));
-        if (!p)
-            return false;
-        if (std::memcmp(p + 1, "AREA", 4) == 0)
+    if (line.size() < 5)
+        return false;
+    const char* const begin = line.data();
+    const char* const last = begin + line.size() - 2;  // room for "EA" after the R
+    const char* p = begin + 2;                          // room for "<A" before it
+    while (p < last && (p = static_cast<const char*>(std::memchr(p, 'R', static_cast<size_t>(last - p))))) {
+        if (p[-2] == '<' && p[-1] == 'A' && p[1] == 'E' && p[2] == 'A')
             return true;
         ++p;
     }
