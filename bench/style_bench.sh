@@ -7,7 +7,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BENCH_BUILD_DIR:-$root/build-bench}
-runs=${BENCH_RUNS:-5}
+runs=${BENCH_RUNS:-9}
 lock=/tmp/pellucor-build.lock
 
 if [ ! -f "$build/build.ninja" ]; then
