@@ -2,12 +2,22 @@
 // condition stack and loop expansion.
 #include "style/StyleEngine.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "core/TavUtils.h"
 
 namespace {
 constexpr auto npos = std::string::npos;
 bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
-int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
+// Whether a file can be opened for reading (checked once per slide page, so
+// quietly: no debug-log line).
+bool readable(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && ::access(path.c_str(), R_OK) == 0 && !std::filesystem::is_directory(path, ec);
+}
 }  // namespace
 
 bool StyleEngine::Fail(const std::string& text)
@@ -19,11 +29,20 @@ bool StyleEngine::Fail(const std::string& text)
     return false;
 }
 
-std::string StyleEngine::SlidePagePath(int slide) const { return Tav_Join(S.LecDir, "sld" + tav::fmt000(slide) + ".htm"); }
+const std::vector<std::string>& StyleEngine::SlidePagePaths() const
+{
+    if (pagePaths_.empty() || pagePathsDir_ != S.LecDir) {
+        pagePathsDir_ = S.LecDir;
+        pagePaths_.assign(kMaxSlides + 1, std::string());
+        for (int i = 0; i <= kMaxSlides; ++i)
+            pagePaths_[i] = Tav_Join(S.LecDir, "sld" + tav::fmt000(i) + ".htm");
+    }
+    return pagePaths_;
+}
 
 std::string StyleEngine::NotesFile(int slide) const
 {
-    const std::string& image = SI.SlideImage[clampSlide(slide)];
+    const std::string& image = SI.SlideImage[SlideIndex(slide)];
     if (image.empty())
         return "";
     return Tav_Join(S.LecDir, Tav_StripExt(image) + ".not");
@@ -38,14 +57,23 @@ int StyleEngine::FirstSlideOfPart(int part) const
     return 1;
 }
 
+bool StyleEngine::SamePart(int i, int s) const
+{
+    const int16_t a = SI.AudioPart[s], v = SI.VideoPart[s];
+    if (a == -1 && v == -1)  // no media: grouped with the other slides without media
+        return SI.AudioPart[i] == -1 && SI.VideoPart[i] == -1;
+    // -1 means "no part", so it is never a shared part.
+    return (a != -1 && SI.AudioPart[i] == a) || (v != -1 && SI.VideoPart[i] == v);
+}
+
 bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) const
 {
-    const int s = clampSlide(slide);
+    const int s = SlideIndex(slide);
     const bool hasAudio = SI.AudioPart[s] != -1;
     const bool hasVideo = SI.VideoPart[s] != -1;
     // Neighbours in the same part; slide 0 and slide 500 bound the table.
     const auto partChanges = [&](int other) {
-        const int o = clampSlide(other);
+        const int o = SlideIndex(other);
         if (hasAudio)
             return SI.AudioPart[s] != SI.AudioPart[o];
         if (hasVideo)
@@ -93,7 +121,7 @@ void StyleEngine::ApplyDirectives(const std::string& line, int slide, const std:
     if (has(line, "!HEAD"))
         CopySection("<HEAD>", "</HEAD>", slidePage, out, slide, toDisk, false, false, false);
     if (has(line, "!NOTES")) {
-        if (Tav_ChkFile(slidePage))
+        if (readable(slidePage))
             CopySection("Notes:", "<!--", slidePage, out, slide, toDisk, true, false, false);
         else
             CopySection("", "", NotesFile(slide), out, slide, toDisk, true, false, false);
@@ -110,7 +138,8 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
     bool active = true;
     std::array<bool, kMaxIfDepth + 1> stored{};  // slot 0 is never used
     int depth = 0;
-    std::string line;
+    // One line buffer per loop level, reused from pass to pass.
+    std::string& line = lineBuffers_[static_cast<size_t>(std::clamp<int>(LoopDepth, 0, kMaxLoopDepth))];
     while (in.Next(line)) {
         if (!line.empty() && line[0] == '#')
             continue;
@@ -144,7 +173,7 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
             }
         }
         if (active && (line.empty() || line[0] != '!'))
-            Tav_WriteLine(out, line);
+            WriteTextLine(out, line);
     }
     return true;
 }
@@ -156,6 +185,8 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
     if (LoopDepth >= kMaxLoopDepth)
         return Fail("Too many nested loops (more than " + std::to_string(kMaxLoopDepth) + ") in " +
                     currentTemplate_);
+    if (LoopDepth == 0)
+        loopPasses_ = 0;
     ++LoopDepth;
     // The body is captured verbatim: tokens are substituted in each pass,
     // with the pass's slide. The first end word ends it.
@@ -169,22 +200,23 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
     }
     bool ok = true;
     if (active && !body.empty()) {
-        const int s = clampSlide(slide);
+        const int s = SlideIndex(slide);
+        const std::vector<std::string>& pages = SlidePagePaths();
         if (startWord == "!FORPART") {
             const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
             for (int p = 1; ok && p <= parts; ++p) {
                 const int i = FirstSlideOfPart(p);
                 const bool saved = PartRestrict;
                 PartRestrict = true;
-                ok = RFileGrep(i, body, SlidePagePath(i), out, toDisk);
+                ok = RFileGrep(i, body, pages[i], out, toDisk);
                 PartRestrict = saved;
             }
         } else {
             const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
             for (int i = 1; ok && i <= n; ++i) {
-                if (PartRestrict && SI.AudioPart[i] != SI.AudioPart[s] && SI.VideoPart[i] != SI.VideoPart[s])
+                if (PartRestrict && !SamePart(i, s))
                     continue;
-                ok = RFileGrep(i, body, SlidePagePath(i), out, toDisk);
+                ok = RFileGrep(i, body, pages[i], out, toDisk);
             }
         }
     }
@@ -195,6 +227,9 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
 bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, const std::string& slidePage,
                             std::ostream& out, bool toDisk)
 {
+    if (++loopPasses_ > MaxLoopPasses)
+        return Fail("Loop expansion too large (more than " + std::to_string(MaxLoopPasses) + " passes) in " +
+                    currentTemplate_);
     TemplateLines lines(body);
     return ProcessTemplate(slide, slidePage, lines, out, toDisk);
 }

@@ -9,7 +9,8 @@ std::string StyleEngine::CopySection(const std::string& startMarker, const std::
                                      const std::string& file, std::ostream& out, int slide, bool toDisk,
                                      bool autoLinks, bool stripTags, bool keepMarkers) const
 {
-    if (file.empty() || !Tav_ChkFile(file))
+    // A file that cannot be opened has no section.
+    if (file.empty())
         return "";
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -49,7 +50,7 @@ std::string StyleEngine::CopySection(const std::string& startMarker, const std::
         if (autoLinks)
             text = AutoLink(text);
         SubstituteTokens(text, slide, toDisk);
-        Tav_WriteLine(out, text);
+        WriteTextLine(out, text);
         last = text;
         if (e != npos)
             break;

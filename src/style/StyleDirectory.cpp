@@ -4,12 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "core/TavUtils.h"
-
-namespace {
-int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
-}  // namespace
 
 bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 {
@@ -35,11 +32,29 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
     return ok;
 }
 
+bool StyleEngine::LoadTemplate(const std::string& fileName, std::vector<std::string>& lines)
+{
+    const std::string templatePath = Tav_Join(S.StyleDir, fileName);
+    if (!Tav_ChkFileMsg(templatePath) || !ReadTextFile(templatePath, lines)) {
+        if (StyleError.empty())
+            StyleError = templatePath + " does not exist ";
+        return false;
+    }
+    currentTemplate_ = templatePath;
+    return true;
+}
+
+// A template is read once and expanded from memory for every slide or part.
 bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
 {
     const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
+    std::vector<std::string> lines;
+    if (n < 1)
+        return true;
+    if (!LoadTemplate(fileName, lines))
+        return false;
     for (int s = 1; s <= n; ++s)
-        if (!ProcessStyleFile(s, fileName, toDisk))
+        if (!ExpandTemplate(s, fileName, lines, toDisk))
             return false;  // the same template fails the same way for every slide
     return true;
 }
@@ -48,16 +63,26 @@ bool StyleEngine::ProcessPerPart(const std::string& fileName, bool toDisk)
 {
     if (SI.NumOfSlides < 1 || SI.NumOfParts < 1)
         return true;
+    std::vector<std::string> lines;
+    if (!LoadTemplate(fileName, lines))
+        return false;
     const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
     for (int p = 1; p <= parts; ++p)
-        if (!ProcessStyleFile(FirstSlideOfPart(p), fileName, toDisk))
+        if (!ExpandTemplate(FirstSlideOfPart(p), fileName, lines, toDisk))
             return false;
     return true;
 }
 
 bool StyleEngine::ProcessStyleFile(int slide, const std::string& fileName, bool toDisk)
 {
-    const int s = clampSlide(slide);
+    std::vector<std::string> lines;
+    return LoadTemplate(fileName, lines) && ExpandTemplate(slide, fileName, lines, toDisk);
+}
+
+bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const std::vector<std::string>& lines,
+                                 bool toDisk)
+{
+    const int s = SlideIndex(slide);
     int part = 1;
     if (SI.AudioPart[s] != -1)
         part = SI.AudioPart[s];
@@ -68,26 +93,20 @@ bool StyleEngine::ProcessStyleFile(int slide, const std::string& fileName, bool 
     if (outName == fileName)
         outName = tav::replaceAll(fileName, "0", std::to_string(part));
 
-    const std::string templatePath = Tav_Join(S.StyleDir, fileName);
-    if (!Tav_ChkFileMsg(templatePath)) {
-        if (StyleError.empty())
-            StyleError = templatePath + " does not exist ";
-        return false;
-    }
-    std::ifstream in(templatePath, std::ios::binary);
-
+    if (tav::trim(S.OutDir).empty())
+        return Fail("No output directory for " + outName);
     const std::string outPath = Tav_Join(S.OutDir, outName);
-    std::vector<char> buffer(1 << 16);
+    constexpr std::streamsize kBufferSize = 1 << 16;
+    const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     std::ofstream out;
-    out.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    out.rdbuf()->pubsetbuf(buffer.get(), kBufferSize);
     out.open(outPath, std::ios::binary | std::ios::trunc);
     if (!out)
         return Fail("Unable to create " + outPath);
     SetStatus("Destination:" + outPath);
 
-    currentTemplate_ = templatePath;
-    TemplateLines lines(in);
-    bool ok = ProcessTemplate(slide, Tav_Join(S.LecDir, outName), lines, out, toDisk);
+    TemplateLines in(lines);
+    bool ok = ProcessTemplate(slide, Tav_Join(S.LecDir, outName), in, out, toDisk);
     out.close();
     if (ok && out.fail())
         ok = Fail("Unable to write " + outPath);

@@ -24,12 +24,15 @@ public:
     // Loops nest through recursion; every level multiplies the work by the
     // number of slides or parts, so nesting is bounded.
     static constexpr int kMaxLoopDepth = 8;
+    // Passes one outermost loop may run, nested passes included; a garbage
+    // template could otherwise multiply into billions.
+    int64_t MaxLoopPasses = 1000000;
 
     // Nesting depth of the loop expansions under way.
     int16_t LoopDepth = 0;
     // While set, a !FORSLIDE loop visits only the slides of the current part.
     bool PartRestrict = false;
-    // The text of the last hard failure (empty when there was none).
+    // The first failure since ProcessStyleDirectory began (empty when none).
     std::string StyleError;
 
     // --- Tokens -----------------------------------------------------------
@@ -50,9 +53,9 @@ public:
     bool ProcessStyleDirectory(bool toDisk);
     bool ProcessPerSlide(const std::string& fileName, bool toDisk);
     bool ProcessPerPart(const std::string& fileName, bool toDisk);
-    // One output file from one template for one slide. A missing template
-    // is reported and skipped (true); a template that breaks off is false
-    // and leaves no output file.
+    // One output file from one template for one slide. False when the
+    // template is missing (reported by the usual file check) or breaks off;
+    // a broken-off file leaves no output file behind.
     bool ProcessStyleFile(int slide, const std::string& fileName, bool toDisk);
     // The line processor; false on a hard failure (StyleError set).
     bool ProcessTemplate(int slide, const std::string& slidePage, TemplateLines& in, std::ostream& out, bool toDisk);
@@ -80,13 +83,27 @@ public:
     void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName) override;
 
 private:
+    // A slide number made safe for indexing the slide table.
+    static int SlideIndex(int slide) { return std::clamp(slide, 0, kMaxSlides); }
     bool Fail(const std::string& text);
+    // Reads a template of the style directory (reported when missing).
+    bool LoadTemplate(const std::string& fileName, std::vector<std::string>& lines);
+    // One output file from a template already read.
+    bool ExpandTemplate(int slide, const std::string& fileName, const std::vector<std::string>& lines, bool toDisk);
     void ApplyDirectives(const std::string& line, int slide, const std::string& slidePage, bool active,
                          std::ostream& out, bool toDisk) const;
     bool Condition(const std::string& line, int slide, bool toDisk) const;
     std::string NotesFile(int slide) const;
-    std::string SlidePagePath(int slide) const;
+    // The lecture's slide pages sldNNN.htm, indexed by slide number.
+    const std::vector<std::string>& SlidePagePaths() const;
     int FirstSlideOfPart(int part) const;
+    // Whether slide i plays from the audio or video part of slide s.
+    bool SamePart(int i, int s) const;
 
     std::string currentTemplate_;
+    int64_t loopPasses_ = 0;
+    // The lecture's slide page paths, built once per lecture directory.
+    mutable std::vector<std::string> pagePaths_;
+    mutable std::string pagePathsDir_;
+    std::array<std::string, kMaxLoopDepth + 1> lineBuffers_;
 };

@@ -2,6 +2,9 @@
 // lecture, tried in a fixed order on every template line.
 #include "style/StyleEngine.h"
 
+#include <bit>
+#include <cstring>
+
 #include "core/TavUtils.h"
 
 namespace {
@@ -16,27 +19,118 @@ constexpr std::array<const char*, 34> kTokens = {
 
 bool isTokenMiddle(char c) { return c == '-' || c == '+' || c == '#' || c == '*'; }
 
-// Bit k is set when the line holds token k. One pass over the line instead
-// of one search per token: most template lines hold no token at all.
-uint64_t tokensIn(const std::string& line)
-{
-    uint64_t mask = 0;
-    for (size_t i = 1; i + 1 < line.size(); ++i) {
-        if (!isTokenMiddle(line[i]))
-            continue;
+// Bit k of first[c] is set when token k begins with c, and so on; a token
+// sits at a place exactly when all three masks share its bit.
+struct TokenTable {
+    std::array<uint64_t, 256> first{}, middle{}, last{};
+    TokenTable()
+    {
         for (size_t k = 0; k < kTokens.size(); ++k) {
-            const char* t = kTokens[k];
-            if (line[i] == t[1] && line[i - 1] == t[0] && line[i + 1] == t[2])
-                mask |= uint64_t{1} << k;
+            const uint64_t bit = uint64_t{1} << k;
+            first[static_cast<unsigned char>(kTokens[k][0])] |= bit;
+            middle[static_cast<unsigned char>(kTokens[k][1])] |= bit;
+            last[static_cast<unsigned char>(kTokens[k][2])] |= bit;
         }
     }
+};
+const TokenTable kTable;
+
+struct Occurrence {
+    size_t pos;
+    size_t token;
+};
+
+// Bit k is set when the text holds token k; every place is recorded in
+// found when it is given. One pass over the text instead of one search per
+// token: most template lines hold no token at all.
+// A mark (0x80) on the bytes of w that may be one of the token middles
+// - + # *: every such byte is marked, and a few others may be.
+uint64_t tokenMiddleMarks(uint64_t w)
+{
+    constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    const auto zeroByte = [&](uint64_t x) { return (x - ones) & ~x & highs; };
+    return zeroByte(w ^ (ones * '-')) | zeroByte(w ^ (ones * '+')) | zeroByte(w ^ (ones * '#')) |
+           zeroByte(w ^ (ones * '*'));
+}
+
+uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullptr)
+{
+    uint64_t mask = 0;
+    const auto at = [&](size_t i) {
+        uint64_t m = kTable.middle[static_cast<unsigned char>(text[i])];
+        if (!m)
+            return;
+        m &= kTable.first[static_cast<unsigned char>(text[i - 1])] & kTable.last[static_cast<unsigned char>(text[i + 1])];
+        if (!m)
+            return;
+        mask |= m;
+        if (found)
+            found->push_back({i - 1, static_cast<size_t>(std::countr_zero(m))});
+    };
+    size_t i = 1;
+    // Eight places at a time; only the marked places are looked at.
+    for (; i + 8 < text.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, text.data() + i, sizeof w);
+        for (uint64_t marks = tokenMiddleMarks(w); marks != 0; marks &= marks - 1)
+            at(i + static_cast<size_t>(std::countr_zero(marks)) / 8);
+    }
+    for (; i + 1 < text.size(); ++i)
+        at(i);
     return mask;
 }
 
-int clampSlide(int i) { return i < 0 ? 0 : (i > kMaxSlides ? kMaxSlides : i); }
-
 // "E:" for a directory on drive E; "C:" when the text names no drive.
 std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : "C:"; }
+
+// Whether the line holds "<AREA". Looks for its "R", rare in markup, which
+// is much cheaper on short lines than a general substring search.
+bool holdsAreaTag(std::string_view line)
+{
+    if (line.size() < 5)
+        return false;
+    const char* const begin = line.data();
+    const char* const last = begin + line.size() - 2;  // room for "EA" after the R
+    const char* p = begin + 2;                          // room for "<A" before it
+    while (p < last && (p = static_cast<const char*>(std::memchr(p, 'R', static_cast<size_t>(last - p))))) {
+        if (p[-2] == '<' && p[-1] == 'A' && p[1] == 'E' && p[2] == 'A')
+            return true;
+        ++p;
+    }
+    return false;
+}
+
+// Replaces every token in one left-to-right pass. That gives the same line
+// as applying the tokens one after another in their fixed order unless
+// tokens overlap or an inserted value could hold or form a token with its
+// neighbours; then nothing is changed and the result is false.
+template <typename Value>
+bool substituteInOnePass(std::string& line, const std::vector<Occurrence>& found, const Value& value)
+{
+    thread_local std::string out;
+    thread_local std::vector<std::pair<size_t, size_t>> inserted;
+    out.clear();
+    inserted.clear();
+    size_t from = 0;
+    for (const Occurrence& o : found) {
+        if (o.pos < from)
+            return false;  // overlapping tokens
+        out.append(line, from, o.pos - from);
+        const std::string_view v = value(o.token);
+        if (tokensIn(v) != 0)
+            return false;
+        inserted.emplace_back(out.size(), out.size() + v.size());
+        out += v;
+        from = o.pos + 3;
+    }
+    out.append(line, from, std::string::npos);
+    const auto special = [&](size_t i) { return i < out.size() && isTokenMiddle(out[i]); };
+    for (const auto& [b, e] : inserted)
+        if ((b > 0 && special(b - 1)) || special(b) || (e > 0 && special(e - 1)) || special(e))
+            return false;
+    line.swap(out);
+    return true;
+}
 
 }  // namespace
 
@@ -55,29 +149,36 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
 {
     if (line.empty() || line[0] == '#')
         return;
-    uint64_t mask = tokensIn(line);
+    thread_local std::vector<Occurrence> found;
+    found.clear();
+    uint64_t mask = tokensIn(line, &found);
     if (mask != 0) {
-        const int s = clampSlide(slide);
+        const int s = SlideIndex(slide);
         const int n = SI.NumOfSlides;
         const int prev = s > 1 ? s - 1 : s;
         const int next = s < n ? s + 1 : s;
         const bool hasAudio = SI.AudioPart[s] != -1;
-        const auto part = [&](int i) { return hasAudio ? SI.AudioPart[clampSlide(i)] : SI.VideoPart[clampSlide(i)]; };
+        const auto part = [&](int i) { return hasAudio ? SI.AudioPart[SlideIndex(i)] : SI.VideoPart[SlideIndex(i)]; };
 
-        const auto value = [&](size_t k) -> std::string {
+        // Values are views into the table and settings, or into scratch for
+        // the computed ones; each is used before the next is asked for.
+        std::string scratch;
+        const auto value = [&](size_t k) -> std::string_view {
+            const auto number = [&](long v) -> std::string_view { return scratch = std::to_string(v); };
+            const auto digits3 = [&](long v) -> std::string_view { return scratch = tav::fmt000(v); };
             switch (k) {
-            case 0: return tav::fmt000(prev);
-            case 1: return tav::fmt000(next);
-            case 2: return tav::fmt000(s);
-            case 3: return std::to_string(prev);
-            case 4: return std::to_string(next);
-            case 5: return std::to_string(s);
-            case 6: return SI.SlideName[clampSlide(prev)];
-            case 7: return SI.SlideName[clampSlide(next)];
+            case 0: return digits3(prev);
+            case 1: return digits3(next);
+            case 2: return digits3(s);
+            case 3: return number(prev);
+            case 4: return number(next);
+            case 5: return number(s);
+            case 6: return SI.SlideName[SlideIndex(prev)];
+            case 7: return SI.SlideName[SlideIndex(next)];
             case 8: return SI.SlideName[s];
             case 9: return SI.StartTime[s];
-            case 10: return SI.StartTime[clampSlide(prev)];
-            case 11: return SI.StartTime[clampSlide(next)];
+            case 10: return SI.StartTime[SlideIndex(prev)];
+            case 11: return SI.StartTime[SlideIndex(next)];
             case 12: {
                 // End of the run of slides that share this slide's media.
                 int last = s;
@@ -87,18 +188,18 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
                 return SI.EndTime[last];
             }
             case 13: return SI.SlideImage[s];
-            case 14: return std::to_string(part(s));
+            case 14: return number(part(s));
             case 15: {
                 const int p = part(s);
-                return std::to_string(p == 1 ? p : p - 1);
+                return number(p == 1 ? p : p - 1);
             }
             case 16: {
                 const int p = part(s);
-                return std::to_string(p == part(n) ? p : p + 1);
+                return number(p == part(n) ? p : p + 1);
             }
             case 17: return SI.SlideTitle[s];
-            case 18: return toDisk ? "file:" : S.WebURL;
-            case 19: return toDisk ? "file:" : (S.Stream ? S.StreamURL : S.WebURL);
+            case 18: return toDisk ? std::string_view("file:") : std::string_view(S.WebURL);
+            case 19: return toDisk ? std::string_view("file:") : std::string_view(S.Stream ? S.StreamURL : S.WebURL);
             case 20: return S.LecName;
             case 21: {
                 const int p = part(s);
@@ -106,29 +207,32 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
                     return "";
                 return hasAudio ? SI.AudioFile[p] : SI.VideoFile[p];
             }
-            case 22: return driveOf(S.CDDir);
-            case 23: return driveOf(S.WebDir);
+            case 22: return scratch = driveOf(S.CDDir);
+            case 23: return scratch = driveOf(S.WebDir);
             case 24: return S.LecDir;
             case 25: return S.MediaDir;
             case 26: return S.CopyDir;
             case 27: return S.StyleDir;
             case 28: return S.CDDir;
             case 29: return S.WebDir;
-            case 30: return std::to_string(VideoHeight);
-            case 31: return std::to_string(VideoWidth);
-            case 32: return std::to_string(FrameWidth);
-            default: return std::to_string(PlayerWidth);
+            case 30: return number(VideoHeight);
+            case 31: return number(VideoWidth);
+            case 32: return number(FrameWidth);
+            default: return number(PlayerWidth);
             }
         };
 
-        for (size_t k = 0; k < kTokens.size() && mask != 0; ++k) {
-            if (!(mask & (uint64_t{1} << k)))
-                continue;
-            ReplaceAll(line, kTokens[k], value(k));
-            mask = tokensIn(line) & ~((uint64_t{2} << k) - 1);
+        if (!substituteInOnePass(line, found, value)) {
+            // Tokens in order, each on the line as the earlier ones left it.
+            for (size_t k = 0; k < kTokens.size() && mask != 0; ++k) {
+                if (!(mask & (uint64_t{1} << k)))
+                    continue;
+                ReplaceAll(line, kTokens[k], std::string(value(k)));
+                mask = tokensIn(line) & ~((uint64_t{2} << k) - 1);
+            }
         }
     }
     // Image-map links point into the published directory, never at a file.
-    if (line.find("<AREA") != std::string::npos)
+    if (holdsAreaTag(line))
         ReplaceAll(line, "HREF=\"file://", "HREF=\"");
 }

@@ -29,6 +29,14 @@ bool ReadTextLine(std::istream& in, std::string& line)
     }
 }
 
+void WriteTextLine(std::ostream& out, std::string_view line)
+{
+    std::streambuf* buf = out.rdbuf();
+    const auto n = static_cast<std::streamsize>(line.size());
+    if (!buf || buf->sputn(line.data(), n) != n || buf->sputn("\r\n", 2) != 2)
+        out.setstate(std::ios::badbit);
+}
+
 bool ReadTextFile(const std::string& path, std::vector<std::string>& lines)
 {
     lines.clear();

@@ -4,12 +4,17 @@
 
 #include <cstddef>
 #include <istream>
+#include <ostream>
+#include <string_view>
 #include <string>
 #include <vector>
 
 // Reads one line of a text file without its line end (CR LF, LF or a lone
 // CR). False at the end of the input with nothing read.
 bool ReadTextLine(std::istream& in, std::string& line);
+
+// Writes one line followed by CR LF straight into the stream's buffer.
+void WriteTextLine(std::ostream& out, std::string_view line);
 
 // Reads every line of a text file; false when it cannot be opened.
 bool ReadTextFile(const std::string& path, std::vector<std::string>& lines);

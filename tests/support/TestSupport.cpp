@@ -46,10 +46,11 @@ std::string readFile(const fs::path& path)
     return ss.str();
 }
 
-std::vector<std::string> readLines(const fs::path& path)
+std::vector<std::string> readLines(const fs::path& path) { return splitCrLf(readFile(path)); }
+
+std::vector<std::string> splitCrLf(const std::string& text)
 {
     std::vector<std::string> lines;
-    const std::string text = readFile(path);
     size_t from = 0;
     while (from < text.size()) {
         auto end = text.find("\r\n", from);

@@ -30,6 +30,7 @@ private:
 void writeFile(const std::filesystem::path& path, const std::string& content);
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> readLines(const std::filesystem::path& path);  // split at CR LF
+std::vector<std::string> splitCrLf(const std::string& text);
 std::string sampleDir();  // the generated sample lecture (ends in "/")
 std::string sourceDir();  // the source tree (ends in "/")
 

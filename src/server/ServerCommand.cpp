@@ -1,0 +1,108 @@
+// pellucor server: watches the incoming directory and publishes every
+// lecture marked ready, unattended, until SIGTERM or SIGINT.
+#include "server/ServerCommand.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <csignal>
+#include <iostream>
+
+#include "app/AppContext.h"
+#include "app/Form1.h"
+#include "app/Prefs2.h"
+#include "core/TavUtils.h"
+#include "server/Form3.h"
+
+namespace {
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+
+std::string absPath(const QString& p) { return QDir(p).absolutePath().toStdString(); }
+}  // namespace
+
+int RunServerCommand(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Watch the incoming directory and publish, for the web, every lecture directory named x-NAME that "
+        "appears in it. Settings default to the stored server preferences. Stops cleanly on SIGTERM or SIGINT "
+        "(a lecture being published is finished first).");
+    parser.addHelpOption();
+    const QCommandLineOption incoming("incoming", "Incoming directory to watch.", "dir");
+    const QCommandLineOption repository("repository", "Repository that receives the lectures.", "dir");
+    const QCommandLineOption publish("publish", "Root of the web publish directories.", "dir");
+    const QCommandLineOption log("log", "HTML log file.", "file");
+    const QCommandLineOption url("url", "Root web URL of the publish directories.", "url");
+    const QCommandLineOption stream("stream", "Root streaming URL (empty: no streaming server).", "url");
+    const QCommandLineOption interval("interval", "Seconds between checks (default 10).", "seconds", "10");
+    const QCommandLineOption once("once", "Check once, publish what is ready, and exit.");
+    for (const auto& o : {incoming, repository, publish, log, url, stream, interval, once})
+        parser.addOption(o);
+    parser.process(app);
+
+    Tav_SetUnattended(true);
+    AppContext context;
+    context.Start(false);
+    // Options override the stored server preferences for this run only.
+    Prefs2& prefs = context.prefs();
+    const std::pair<const QCommandLineOption*, const char*> overrides[] = {
+        {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"}, {&publish, "prfsrvPubDir"},
+        {&log, "prfsrvLogFile"},       {&url, "prfsrvWebURL"},            {&stream, "prfsrvStreamURL"},
+    };
+    for (const auto& [option, key] : overrides) {
+        if (!parser.isSet(*option))
+            continue;
+        const bool isPath = option != &url && option != &stream;
+        prefs.Set(key, isPath ? absPath(parser.value(*option)) : parser.value(*option).toStdString());
+    }
+    Form3 server(&prefs, &context.form1(), &context.form2());
+    server.Form_Load();
+    if (!Tav_ChkDir(server.txtIncoming)) {
+        std::cerr << "pellucor server: incoming directory " << server.txtIncoming << " does not exist\n";
+        return 1;
+    }
+
+    std::string lastPhase, lastStatus;
+    QObject::connect(&server, &Form3::changed, [&] {
+        if (server.lblPhase != lastPhase)
+            std::cout << server.lblPhase << std::endl;
+        if (server.lblStatus != lastStatus && !tav::startsWith(server.lblStatus, "Last Checked"))
+            std::cout << "  " << server.lblStatus << std::endl;
+        lastPhase = server.lblPhase;
+        lastStatus = server.lblStatus;
+    });
+
+    std::cout << "pellucor server: watching " << server.txtIncoming << std::endl;
+    if (parser.isSet(once)) {
+        server.CheckIncoming();
+        return 0;
+    }
+
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, [&] {
+        if (g_stop)
+            app.quit();
+    });
+    stopWatch.start(200);
+
+    const int seconds = std::max(1, parser.value(interval).toInt());
+    server.chkAuto = 1;
+    server.chkAuto_Click();
+    server.Timer1.setInterval(seconds * 1000);
+    QObject::disconnect(&server.Timer1, nullptr, &server, nullptr);
+    QObject::connect(&server.Timer1, &QTimer::timeout, [&] {
+        server.CheckIncoming();
+        server.Timer1.setInterval(seconds * 1000);
+    });
+    QTimer::singleShot(0, [&] { server.CheckIncoming(); });
+    const int rc = app.exec();
+    server.WriteLogLine("Server stopped");
+    std::cout << "pellucor server: stopped" << std::endl;
+    return rc;
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// pellucor server: the lecture watcher, headless and unattended.
+int RunServerCommand(int argc, char** argv);

@@ -1,0 +1,137 @@
+#include <filesystem>
+
+#include "FakeEncoder.h"
+#include "StyleFixture.h"
+
+using namespace style_test;
+using testing_support::readFile;
+using testing_support::readLines;
+using testing_support::writeFile;
+
+namespace {
+
+class Conversion : public StyleFixture {
+protected:
+    testing_support::TempDir media;
+    void put(const std::string& name, const std::string& text) { writeFile(media.file(name), text); }
+    bool has(const std::string& name) const { return std::filesystem::exists(media.file(name)); }
+    void publishedLecture()
+    {
+        put("talk1.rat", "u 00:00:00 00:00:05 &&slide&&http://host/pub/sld001.htm\r\n"
+                         "\r\n"
+                         "   u 00:00:05 00:00:09 &&slide&&http://host/pub/SLD002.HTM\r\n"
+                         "&&slide&&sld003.htm\r\n"
+                         "u 00:00:09 00:00:12 plain line\r\n");
+        put("n001.htm", "<HTML><FORM>\r\n<P>Slide Index</P>\r\n<SELECT NAME=s>\r\n"
+                        "<OPTION VALUE=\"sld001.htm\">Introduction\r\n"
+                        "<OPTION VALUE=\"sld002.htm\">Overview\r\n"
+                        "</SELECT>\r\n<A HREF=\"sld003.htm\">elsewhere</A>\r\n");
+        put("sld001.htm", "old page");
+        put("sld002.htm", "old page");
+        put("sld01.htm", "not a slide page");
+        put("talk1.rm", "");
+    }
+};
+
+TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
+{
+    publishedLecture();
+    engine.AutoConvertPublished(media.dir(), "talk");
+    ASSERT_EQ(sink.questions.size(), 1u);
+    EXPECT_EQ(sink.questions[0], media.dir() + " appears to be a published directory - OK - to autoconvert?");
+    EXPECT_EQ(readLines(media.file("talk1.txt")),
+              (Lines{"u 00:00:00 00:00:05 URL\\sld001.htm", "u 00:00:05 00:00:09 URL\\SLD002.HTM",
+                     "&&slide&&sld003.htm", "u 00:00:09 00:00:12 plain line"}));
+    EXPECT_EQ(readLines(media.file("titles.txt")),
+              (Lines{"\"sld001.htm\" \"Introduction\"", "\"sld002.htm\" \"Overview\""}));
+    EXPECT_FALSE(has("sld001.htm"));
+    EXPECT_FALSE(has("sld002.htm"));
+    EXPECT_TRUE(has("sld01.htm"));
+}
+
+TEST_F(Conversion, LoadSlideInfoConvertsFirst)
+{
+    publishedLecture();
+    testing_support::FakeEncoderLog encoderLog;
+    host.settings.MediaDir = media.dir();
+    host.settings.LecDir = media.dir();
+    host.settings.LecName = "talk";
+    host.prefs["prfRmmerge"] = "None";
+    host.encoderFactory = [&] { return std::make_unique<testing_support::FakeEncoder>(&encoderLog); };
+    Tav_SetUnattended(true);
+    std::string err;
+    const bool ok = engine.LoadSlideInfo(true, false, err);
+    Tav_SetUnattended(false);
+    ASSERT_TRUE(ok) << err;
+    EXPECT_TRUE(sink.questions.empty());
+    EXPECT_EQ(engine.SI.NumOfSlides, 2);
+    EXPECT_EQ(engine.SI.SlideTitle[1], "Introduction");
+    EXPECT_EQ(engine.SI.SlideTitle[2], "Overview");
+}
+
+TEST_F(Conversion, NothingHappensWithEventsFilesWithoutRatFilesOrOnCancel)
+{
+    publishedLecture();
+    put("talk.txt", "u 0 1 URL\\sld001.htm\r\n");
+    engine.AutoConvertPublished(media.dir(), "talk");
+    EXPECT_TRUE(sink.questions.empty());
+    EXPECT_FALSE(has("talk1.txt"));
+    EXPECT_TRUE(has("sld001.htm"));
+
+    std::filesystem::remove(media.file("talk.txt"));
+    sink.answers.push_back(TavCancel);
+    engine.AutoConvertPublished(media.dir(), "talk");
+    EXPECT_EQ(sink.questions.size(), 1u);
+    EXPECT_FALSE(has("talk1.txt"));
+    EXPECT_FALSE(has("titles.txt"));
+    EXPECT_TRUE(has("sld001.htm"));
+
+    engine.AutoConvertPublished(media.dir(), "other");
+    EXPECT_EQ(sink.questions.size(), 1u);
+}
+
+TEST_F(Conversion, NavigationPageFallsBackAndMayBeMissing)
+{
+    publishedLecture();
+    std::filesystem::rename(media.file("n001.htm"), media.file("an001.htm"));
+    engine.AutoConvertPublished(media.dir(), "talk");
+    EXPECT_EQ(readLines(media.file("titles.txt")).size(), 2u);
+
+    std::filesystem::remove(media.file("talk1.txt"));
+    std::filesystem::remove(media.file("titles.txt"));
+    std::filesystem::remove(media.file("an001.htm"));
+    engine.AutoConvertPublished(media.dir(), "talk");
+    EXPECT_TRUE(has("talk1.txt"));
+    EXPECT_FALSE(has("titles.txt"));
+}
+
+TEST_F(Conversion, EventUrlsForDiskAndWeb)
+{
+    const std::string in = media.file("talk1.txt");
+    put("talk1.txt", "u 0 5 URL\\sld001.htm\r\nu 5 9 URL\\http://elsewhere/sld002.htm URL\\x\r\n# URL\\URL\\\r\n");
+    ASSERT_TRUE(engine.ConvertEventUrls(true, "http://w/", in, media.file("disk.rat")));
+    EXPECT_EQ(readLines(media.file("disk.rat")),
+              (Lines{"u 0 5 &&slide&&sld001.htm", "u 5 9 &&slide&&http://elsewhere/sld002.htm &&slide&&x",
+                     "# &&slide&&&&slide&&"}));
+    ASSERT_TRUE(engine.ConvertEventUrls(false, "http://w/", in, media.file("web.rat")));
+    EXPECT_EQ(readLines(media.file("web.rat")),
+              (Lines{"u 0 5 &&slide&&http://w/sld001.htm", "u 5 9 &&slide&&http://elsewhere/sld002.htm &&slide&&x",
+                     "# &&slide&&http://w/&&slide&&http://w/"}));
+    // In place.
+    ASSERT_TRUE(engine.ConvertEventUrls(true, "", in, in));
+    EXPECT_EQ(readLines(in).at(0), "u 0 5 &&slide&&sld001.htm");
+}
+
+TEST_F(Conversion, ReplaceInFileAndItsFailures)
+{
+    put("a.txt", "aba\nb\r\n");
+    ASSERT_TRUE(engine.ReplaceInFile("a", "aa", media.file("a.txt"), media.file("b.txt")));
+    EXPECT_EQ(readFile(media.file("b.txt")), "aabaa\r\nb\r\n");
+    EXPECT_FALSE(engine.ReplaceInFile("a", "b", media.file("none.txt"), media.file("c.txt")));
+    EXPECT_TRUE(sink.saw("Replace: unable to open " + media.file("none.txt")));
+    EXPECT_FALSE(has("c.txt"));
+    EXPECT_FALSE(engine.ConvertEventUrls(true, "", media.file("a.txt"), media.file("no/dir.txt")));
+    EXPECT_TRUE(sink.saw("Replace: unable to create " + media.file("no/dir.txt")));
+}
+
+}  // namespace

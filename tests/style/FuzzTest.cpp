@@ -1,0 +1,106 @@
+// Random and garbage templates, pages and events lines: nothing may crash,
+// hang or write out of bounds, and the loop depth always comes back to 0.
+#include <random>
+
+#include "StyleFixture.h"
+
+using namespace style_test;
+
+namespace {
+
+class Fuzz : public StyleFixture {
+protected:
+    std::mt19937 rng{20240517};
+
+    std::string pick(const std::vector<std::string>& words) { return words[rng() % words.size()]; }
+
+    std::string garbage(size_t maxLen)
+    {
+        std::string s(rng() % (maxLen + 1), ' ');
+        for (char& c : s)
+            c = static_cast<char>(rng() % 256);
+        return s;
+    }
+
+    std::string randomLine()
+    {
+        static const std::vector<std::string> words = {
+            "!INCLUDE", "!HEAD", "!NOTES", "!RTNOTES", "!MAP", "!FORSLIDE", "!ENDSLIDE", "!FORPART", "!ENDPART",
+            "!IFDEF", "!ELSE", "!ENDIF", "AUDIO", "VIDEOONLY", "STREAM", "PSEUDOSTREAM", "CDROM", "WEB",
+            "FIRSTINPART", "LASTINPART", "N-N", "N+N", "n#n", "S+S", "X*X", "P+P", "P-P", "F*M", "T#T", "N*N",
+            "L*C", "<AREA HREF=\"file://", "#", "<", ">", "<!--", "-->", "http://", "www.", "\r", "\n", "",
+        };
+        std::string line;
+        const int n = static_cast<int>(rng() % 6);
+        for (int i = 0; i < n; ++i)
+            line += (rng() % 4 == 0) ? garbage(8) : pick(words) + " ";
+        return line;
+    }
+
+    std::string randomText(int maxLines)
+    {
+        std::string text;
+        const int n = static_cast<int>(rng() % static_cast<unsigned>(maxLines));
+        for (int i = 0; i < n; ++i)
+            text += randomLine() + (rng() % 3 ? "\n" : "\r\n");
+        return text;
+    }
+};
+
+TEST_F(Fuzz, RandomTemplatesAndPages)
+{
+    slides({{1, -1}, {1, 2}, {-1, 2}, {-1, -1}});
+    engine.SI.SlideTitle[2] = "N*N T#T";
+    engine.S.LecName = "N*N";
+    engine.MaxLoopPasses = 2000;
+    Tav_SetUnattended(true);
+    for (int round = 0; round < 300; ++round) {
+        putLecture("sld001.htm", randomText(12));
+        putLecture("sld002.htm", garbage(200));
+        putLecture("img004.not", randomText(5));
+        const bool toDisk = rng() % 2;
+        engine.S.Stream = rng() % 2;
+        engine.PartRestrict = rng() % 2;
+        run(randomText(30), static_cast<int>(rng() % 6), toDisk);
+        ASSERT_EQ(engine.LoopDepth, 0) << "round " << round;
+        std::string line = garbage(40) + randomLine();
+        engine.SubstituteTokens(line, static_cast<int>(rng() % 700) - 100, toDisk);
+        StyleEngine::AutoLink(StyleEngine::StripTags(line));
+    }
+    // Whole style directories, including slide numbers beyond the table.
+    engine.SI.NumOfSlides = 500;
+    engine.SI.NumOfParts = 3;
+    for (int round = 0; round < 5; ++round) {
+        putStyle("sld000.htm", "!IFDEF LASTINPART\nN+N X*X\n!ENDIF\n");
+        putStyle("p0.htm", randomText(10));
+        putStyle("index.htm", randomText(10));
+        engine.ProcessStyleDirectory(rng() % 2);
+        ASSERT_EQ(engine.LoopDepth, 0);
+    }
+    Tav_SetUnattended(false);
+}
+
+TEST_F(Fuzz, RandomEventsFilesAndPublishedDirectories)
+{
+    Tav_SetUnattended(true);
+    for (int round = 0; round < 100; ++round) {
+        std::string events;
+        for (int i = 0; i < 8; ++i) {
+            events += rng() % 2 ? randomLine() : garbage(30);
+            if (rng() % 2)
+                events += "&&slide&&" + garbage(12) + (rng() % 2 ? "sld00" + std::to_string(i) + ".htm" : "");
+            events += "\r\n";
+        }
+        testing_support::writeFile(lecture.file("talk1.rat"), events);
+        testing_support::writeFile(lecture.file("n001.htm"),
+                                   "x Slide Index\n" + randomText(10) + "\nsld" + garbage(5) + "\n x /SELECT\n");
+        std::filesystem::remove(lecture.file("talk1.txt"));
+        engine.AutoConvertPublished(lecture.dir(), "talk");
+        ASSERT_TRUE(std::filesystem::exists(lecture.file("talk1.txt")));
+        engine.ConvertEventUrls(rng() % 2, garbage(10), lecture.file("talk1.txt"), lecture.file("out.txt"));
+        engine.ReplaceInFile(garbage(3), garbage(5), lecture.file("n001.htm"), lecture.file("out2.txt"));
+    }
+    Tav_SetUnattended(false);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#include "StyleFixture.h"
+
+using namespace style_test;
+
+namespace {
+
+class SectionCopy : public StyleFixture {
+protected:
+    Lines copy(const std::string& content, const std::string& start, const std::string& end, bool keep,
+               std::string* last = nullptr)
+    {
+        putLecture("page.htm", content);
+        std::ostringstream out;
+        const std::string l =
+            engine.CopySection(start, end, lecture.file("page.htm"), out, 1, true, false, false, keep);
+        if (last)
+            *last = l;
+        return splitCrLf(out.str());
+    }
+};
+
+TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
+{
+    audioSlides(1);
+    std::string last;
+    EXPECT_EQ(copy("skip\nxx START yy END\nmid\ntail END more\nafter\n", "START", "END", false, &last),
+              (Lines{"", "mid", "tail "}));
+    EXPECT_EQ(last, "tail ");
+    // The end marker on the marker line itself is not looked for.
+    EXPECT_EQ(copy("a START b END\nc\n", "START", "END", false), (Lines{"", "c"}));
+    EXPECT_EQ(copy("END first\n", "", "END", false), Lines{""});
+}
+
+TEST_F(SectionCopy, KeepMarkersTakesFromTheStartMarkerThroughTheEndMarker)
+{
+    audioSlides(1);
+    EXPECT_EQ(copy("xx<MAP a>y</MAP> tail\n", "<MAP", "</MAP>", true), Lines{"<MAP a>y</MAP>"});
+    EXPECT_EQ(copy("  <MAP a>\n<AREA>\nzz</MAP>! after\n", "<MAP", "</MAP>", true),
+              (Lines{"<MAP a>", "<AREA>", "zz</MAP>"}));
+    // A marker at the very end of its line cannot end there.
+    EXPECT_EQ(copy("x<M\nq<M\n", "<M", "<M", true), (Lines{"<M", "q<M"}));
+}
+
+TEST_F(SectionCopy, WholeFileEmptyMarkersAndMissingFiles)
+{
+    audioSlides(1);
+    std::string last = "unchanged";
+    EXPECT_EQ(copy("one\nN#N\n", "", "", false, &last), (Lines{"one", "001"}));
+    EXPECT_EQ(last, "001");
+    EXPECT_EQ(copy("one\n", "NOPE", "", false), Lines{});
+    std::ostringstream out;
+    EXPECT_EQ(engine.CopySection("", "", lecture.file("none.htm"), out, 1, true, true, true, false), "");
+    EXPECT_EQ(engine.CopySection("", "", "", out, 1, true, true, true, false), "");
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST_F(SectionCopy, FiltersRunBeforeTokens)
+{
+    audioSlides(1);
+    engine.S.LecName = "<b>www.x.org</b>";
+    putLecture("page.htm", "<i>N*N</i> www.a.org\n");
+    std::ostringstream out;
+    engine.CopySection("", "", lecture.file("page.htm"), out, 1, true, true, true, false);
+    // Tags of the page are stripped and its address linked; the inserted
+    // lecture name is neither.
+    EXPECT_EQ(out.str(), "<b>www.x.org</b> <a href=http://www.a.org>www.a.org</a>\r\n");
+}
+
+}  // namespace

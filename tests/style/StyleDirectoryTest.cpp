@@ -1,0 +1,120 @@
+#include "StyleFixture.h"
+
+using namespace style_test;
+
+namespace {
+
+class StyleDirectory : public StyleFixture {};
+
+TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
+{
+    slides({{1, -1}, {1, -1}, {-1, 2}});
+    putStyle("sld000.htm", "page N#N\n");
+    putStyle("part0.htm", "part P#P\n");
+    putStyle("index.htm", "index n#n\n");
+    putStyle("logo.GIF", "GIF89a");
+    putStyle("back.jpg", "jpeg");
+    putStyle("Style.cfg", "cfg\n");
+    putStyle(".hidden", "x\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
+    for (const char* name : {"sld001.htm", "sld002.htm", "sld003.htm", "part1.htm", "part2.htm", "index.htm"})
+        EXPECT_TRUE(outExists(name)) << name;
+    EXPECT_EQ(outLines("sld002.htm"), Lines{"page 002"});
+    EXPECT_EQ(outLines("part2.htm"), Lines{"part 2"});
+    EXPECT_EQ(outLines("index.htm"), Lines{"index 1"});
+    for (const char* name : {"logo.GIF", "logo.gif", "back.jpg", "Style.cfg", ".hidden", "part3.htm"})
+        EXPECT_FALSE(outExists(name)) << name;
+    EXPECT_EQ(testing_support::readFile(output.file("sld002.htm")), "page 002\r\n");
+    EXPECT_FALSE(engine.PartRestrict);
+    EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "Destination:" + output.file("index.htm")),
+              host.statuses.end());
+}
+
+TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRight)
+{
+    slides(std::vector<SlideSpec>(12, SlideSpec{-1, 1}));
+    putStyle("a000b000.htm", "x\n");
+    putStyle("v0x0.htm", "y\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true));
+    EXPECT_TRUE(outExists("a012b012.htm"));
+    EXPECT_TRUE(outExists("v1x1.htm"));
+}
+
+TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
+{
+    slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}});
+    putStyle("toc0.htm", "!FORSLIDE\nS#S\n!ENDSLIDE\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true));
+    EXPECT_EQ(outLines("toc1.htm"), (Lines{"sld001.htm", "sld002.htm"}));
+    EXPECT_EQ(outLines("toc2.htm"), (Lines{"sld003.htm", "sld004.htm"}));
+}
+
+TEST_F(StyleDirectory, EmptyOutputsAreRemoved)
+{
+    audioSlides(2);
+    putStyle("sld000.htm", "!IFDEF LASTSLIDE\nlast\n!ENDIF\n");
+    putStyle("nothing.htm", "# only a comment\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true));
+    EXPECT_FALSE(outExists("sld001.htm"));
+    EXPECT_TRUE(outExists("sld002.htm"));
+    EXPECT_FALSE(outExists("nothing.htm"));
+}
+
+TEST_F(StyleDirectory, NoSlidesNoPartsMeansNoPerSlideOrPerPartOutput)
+{
+    putStyle("sld000.htm", "x\n");
+    putStyle("part0.htm", "y\n");
+    putStyle("index.htm", "z\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true));
+    EXPECT_FALSE(outExists("sld001.htm"));
+    EXPECT_FALSE(outExists("part1.htm"));
+    EXPECT_TRUE(outExists("index.htm"));
+}
+
+TEST_F(StyleDirectory, ABrokenTemplateLeavesNoFileButTheOthersArePublished)
+{
+    audioSlides(2);
+    std::string deep;
+    for (int i = 0; i < 101; ++i)
+        deep += "!IFDEF AUDIO\n";
+    putStyle("bad.htm", "started\n" + deep);
+    putStyle("sld000.htm", "fine\n" + deep);
+    putStyle("good.htm", "ok\n");
+    EXPECT_FALSE(engine.ProcessStyleDirectory(true));
+    EXPECT_NE(engine.StyleError.find("bad.htm"), std::string::npos);
+    EXPECT_FALSE(outExists("bad.htm"));
+    EXPECT_FALSE(outExists("sld001.htm"));
+    EXPECT_TRUE(outExists("good.htm"));
+    // One message per broken template, not one per slide.
+    EXPECT_EQ(sink.messages.size(), 2u);
+}
+
+TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
+{
+    audioSlides(1);
+    EXPECT_FALSE(engine.ProcessStyleFile(1, "gone.htm", true));
+    EXPECT_TRUE(sink.saw(style.file("gone.htm") + " does not exist "));
+    putStyle("index.htm", "x\n");
+    engine.S.OutDir = output.file("missing/deeper");
+    engine.StyleError.clear();
+    EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
+    EXPECT_NE(engine.StyleError.find("Unable to create "), std::string::npos);
+    // Never into whatever the current directory happens to be.
+    engine.S.OutDir = " ";
+    EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
+    EXPECT_TRUE(sink.saw("No output directory for index.htm"));
+}
+
+TEST_F(StyleDirectory, JoinedPathsHaveOneSeparator)
+{
+    audioSlides(1);
+    engine.S.StyleDir = style.path().string();            // none
+    engine.S.LecDir = lecture.path().string() + "//";     // two
+    putStyle("sld000.htm", "!INCLUDE\n");
+    putLecture("sld001.htm", "lecture page\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true));
+    EXPECT_EQ(outLines("sld001.htm"), Lines{"lecture page"});
+    EXPECT_EQ(host.statuses.back(), "Destination:" + output.path().string() + "/sld001.htm");
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+// A style engine over temporary style, lecture and output directories,
+// with a slide table filled by hand.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "core/TavUtils.h"
+#include "style/StyleEngine.h"
+
+namespace style_test {
+
+struct SlideSpec {
+    int audio = -1;
+    int video = -1;
+};
+
+class StyleFixture : public ::testing::Test {
+protected:
+    testing_support::TempDir style, lecture, output;
+    testing_support::RecordingMessageSink sink;
+    BasicEngineHost host;
+    StyleEngine engine{&host};
+
+    void SetUp() override
+    {
+        engine.S.StyleDir = style.dir();
+        engine.S.LecDir = lecture.dir();
+        engine.S.OutDir = output.path().string();  // no trailing separator on purpose
+        engine.S.LecName = "talk";
+        engine.S.WebURL = "http://example.org/talk/";
+        engine.S.StreamURL = "rtsp://example.org/talk/";
+    }
+
+    // Slides 1..n, each with the given parts; names, images, times and
+    // titles follow the slide number.
+    void slides(const std::vector<SlideSpec>& specs)
+    {
+        SlideInfo& si = engine.SI;
+        si = SlideInfo{};
+        si.NumOfSlides = static_cast<int16_t>(specs.size());
+        for (size_t k = 0; k < specs.size(); ++k) {
+            const int i = static_cast<int>(k) + 1;
+            si.AudioPart[i] = static_cast<int16_t>(specs[k].audio);
+            si.VideoPart[i] = static_cast<int16_t>(specs[k].video);
+            si.SlideName[i] = "sld" + tav::fmt000(i) + ".htm";
+            si.SlideImage[i] = "img" + tav::fmt000(i) + ".gif";
+            si.SlideTitle[i] = "Title " + std::to_string(i);
+            si.StartTime[i] = "00:00:" + tav::fmt00(10 * (i - 1));
+            si.EndTime[i] = "00:00:" + tav::fmt00(10 * i);
+            for (int p : {specs[k].audio, specs[k].video})
+                if (p > si.NumOfParts)
+                    si.NumOfParts = static_cast<int16_t>(p);
+        }
+    }
+    // n audio-only slides in part 1.
+    void audioSlides(int n) { slides(std::vector<SlideSpec>(static_cast<size_t>(n), SlideSpec{1, -1})); }
+
+    std::string tokens(const std::string& line, int slide, bool toDisk = true) const
+    {
+        std::string s = line;
+        engine.SubstituteTokens(s, slide, toDisk);
+        return s;
+    }
+
+    // Runs template text through the line processor; the output lines.
+    std::vector<std::string> run(const std::string& text, int slide = 1, bool toDisk = true)
+    {
+        std::istringstream in(text);
+        TemplateLines lines(in);
+        std::ostringstream out;
+        lastOk = engine.ProcessTemplate(slide, engine.S.LecDir + "sld" + tav::fmt000(slide) + ".htm", lines, out,
+                                        toDisk);
+        return splitCrLf(out.str());
+    }
+    bool lastOk = true;
+
+    static std::vector<std::string> splitCrLf(const std::string& text) { return testing_support::splitCrLf(text); }
+
+    void putStyle(const std::string& name, const std::string& text) { testing_support::writeFile(style.file(name), text); }
+    void putLecture(const std::string& name, const std::string& text)
+    {
+        testing_support::writeFile(lecture.file(name), text);
+    }
+    std::vector<std::string> outLines(const std::string& name) const { return testing_support::readLines(output.file(name)); }
+    bool outExists(const std::string& name) const { return std::filesystem::exists(output.file(name)); }
+};
+
+using Lines = std::vector<std::string>;
+
+}  // namespace style_test

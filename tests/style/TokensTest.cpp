@@ -1,0 +1,173 @@
+#include <random>
+
+#include "StyleFixture.h"
+
+using namespace style_test;
+
+namespace {
+
+class Tokens : public StyleFixture {};
+
+TEST_F(Tokens, SlideNumbersStayInRangeAtBothEnds)
+{
+    audioSlides(3);
+    EXPECT_EQ(tokens("N-N N#N N+N", 1), "001 001 002");
+    EXPECT_EQ(tokens("n-n n#n n+n", 1), "1 1 2");
+    EXPECT_EQ(tokens("N-N N#N N+N", 3), "002 003 003");
+    EXPECT_EQ(tokens("S-S S#S S+S", 3), "sld002.htm sld003.htm sld003.htm");
+    EXPECT_EQ(tokens("S-S|X-X|X#X|X+X", 1), "sld001.htm|00:00:00|00:00:00|00:00:10");
+    audioSlides(12);
+    EXPECT_EQ(tokens("n#n N#N I#I T#T", 12), "12 012 img012.gif Title 12");
+}
+
+TEST_F(Tokens, AreCaseSensitiveAndSkipCommentLines)
+{
+    audioSlides(3);
+    EXPECT_EQ(tokens("N-N n-n", 2), "001 1");
+    EXPECT_EQ(tokens("#N-N n-n", 2), "#N-N n-n");
+    EXPECT_EQ(tokens("N-n s#s", 2), "N-n s#s");
+}
+
+TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
+{
+    audioSlides(2);
+    engine.SI.SlideTitle[1] = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
+    EXPECT_EQ(tokens("T#T", 1), "About talk, slide N#N");
+    // A value holding its own token is inserted once, not expanded forever.
+    engine.S.LecName = "the N*N lecture";
+    EXPECT_EQ(tokens("N*N and N*N", 1), "the N*N lecture and the N*N lecture");
+}
+
+TEST_F(Tokens, ValuesFormingTokensWithTheirNeighboursFollowTheOrder)
+{
+    audioSlides(2);
+    engine.SI.SlideTitle[1] = "ab L";
+    // T#T gives "ab L*W#V": L*W comes before W#V and takes its W.
+    EXPECT_EQ(tokens("T#T*W#V", 1), "ab C:#V");
+    // Overlapping tokens: S#S comes first and breaks S*S.
+    EXPECT_EQ(tokens("S*S#S", 1), "S*sld001.htm");
+    EXPECT_EQ(tokens("S#S*S", 1), "sld001.htm*S");
+}
+
+// Applies the tokens one after another in their fixed order, each to the
+// line as the earlier ones left it: the rule the engine must match.
+std::string referenceSubstitution(std::string line, const std::vector<std::string>& values)
+{
+    static const char* const kOrder[] = {
+        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
+        "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
+        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C"};
+    if (!line.empty() && line[0] == '#')
+        return line;
+    for (size_t k = 0; k < values.size(); ++k)
+        if (line.find(kOrder[k]) != std::string::npos)
+            line = tav::replaceAll(line, kOrder[k], values[k]);
+    if (line.find("<AREA") != std::string::npos)
+        line = tav::replaceAll(line, "HREF=\"file://", "HREF=\"");
+    return line;
+}
+
+TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
+{
+    audioSlides(3);
+    const std::vector<std::string> pieces = {
+        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X", "I#I",
+        "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M", "S*C", "S*S",
+        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
+        "x", " ", "<AREA ", "HREF=\"file://", "\""};
+    std::vector<std::string> values;
+    for (size_t k = 0; k < 34; ++k)
+        values.push_back(tokens(pieces[k], 2));
+    // Values that hold tokens or halves of them.
+    engine.SI.SlideTitle[2] = values[17] = "T S*";
+    engine.S.LecName = values[20] = "N-N W";
+    engine.S.LecDir = values[24] = "S*S#";
+    engine.S.MediaDir = values[25] = "-";
+    engine.S.CopyDir = values[26] = "";
+    engine.S.StyleDir = values[27] = "*P";
+    std::mt19937 rng(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string line;
+        const int n = 1 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < n; ++i)
+            line += pieces[rng() % pieces.size()];
+        ASSERT_EQ(tokens(line, 2), referenceSubstitution(line, values)) << "line: " << line;
+    }
+}
+
+TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
+{
+    std::string s = "aXa XaX";
+    StyleEngine::ReplaceAll(s, "X", "XX");
+    EXPECT_EQ(s, "aXXa XXaXX");
+    s = "aaaa";
+    StyleEngine::ReplaceAll(s, "aa", "a");
+    EXPECT_EQ(s, "aa");
+    s = "abc";
+    StyleEngine::ReplaceAll(s, "", "x");
+    EXPECT_EQ(s, "abc");
+}
+
+TEST_F(Tokens, AddressesDependOnTargetAndStreaming)
+{
+    audioSlides(1);
+    EXPECT_EQ(tokens("U#U M#M", 1, true), "file: file:");
+    EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|http://example.org/talk/");
+    engine.S.Stream = true;
+    EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|rtsp://example.org/talk/");
+    EXPECT_EQ(tokens("M#M", 1, true), "file:");
+}
+
+TEST_F(Tokens, DriveLettersAndSettings)
+{
+    audioSlides(1);
+    engine.S.CDDir = "E:\\cd\\";
+    engine.S.WebDir = "\\\\server\\web\\";
+    EXPECT_EQ(tokens("L*C L*W", 1), "E: C:");
+    engine.S.CDDir = "/media/cd/";
+    EXPECT_EQ(tokens("L*C", 1), "C:");
+    engine.S.MediaDir = "/m/";
+    engine.S.CopyDir = "/c/";
+    engine.S.WebDir = "/w/";
+    EXPECT_EQ(tokens("S*P|S*M|S*C|S*S|D*C|D*W", 1),
+              engine.S.LecDir + "|/m/|/c/|" + engine.S.StyleDir + "|/media/cd/|/w/");
+    EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "120 160 190 160");
+    engine.VideoHeight = 240;
+    engine.VideoWidth = 320;
+    engine.FrameWidth = 350;
+    engine.PlayerWidth = 320;
+    EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "240 320 350 320");
+}
+
+TEST_F(Tokens, PartsAndMediaFiles)
+{
+    slides({{1, -1}, {2, -1}, {-1, 3}, {-1, -1}});
+    engine.SI.AudioFile[1] = "/m/talk1.ra";
+    engine.SI.AudioFile[2] = "/m/talk2.ra";
+    engine.SI.VideoFile[3] = "/m/talk3.rm";
+    EXPECT_EQ(tokens("P-P P#P P+P F*M", 1), "1 1 2 /m/talk1.ra");
+    // The audio rule compares with the last slide's audio part (-1): no cap.
+    EXPECT_EQ(tokens("P-P P#P P+P F*M", 2), "1 2 3 /m/talk2.ra");
+    EXPECT_EQ(tokens("P-P P#P P+P F*M", 3), "2 3 4 /m/talk3.rm");
+    // Neither audio nor video: the rules work on -1, and there is no file.
+    EXPECT_EQ(tokens("P-P P#P P+P [F*M]", 4), "-2 -1 -1 []");
+}
+
+TEST_F(Tokens, PartEndTimeIsTheEndOfTheLastSlideSharingTheMedia)
+{
+    slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}, {2, -1}});
+    EXPECT_EQ(tokens("X*X", 1), "00:00:20");
+    EXPECT_EQ(tokens("X*X", 2), "00:00:20");
+    EXPECT_EQ(tokens("X*X", 3), "00:00:50");
+    EXPECT_EQ(tokens("X*X", 5), "00:00:50");
+}
+
+TEST_F(Tokens, ImageMapLinksLoseTheFilePrefix)
+{
+    audioSlides(1);
+    EXPECT_EQ(tokens("<AREA SHAPE=rect HREF=\"file://sld002.htm\">", 1), "<AREA SHAPE=rect HREF=\"sld002.htm\">");
+    EXPECT_EQ(tokens("<A HREF=\"file://sld002.htm\">", 1), "<A HREF=\"file://sld002.htm\">");
+    EXPECT_EQ(tokens("<area HREF=\"file://x\">", 1), "<area HREF=\"file://x\">");
+}
+
+}  // namespace
