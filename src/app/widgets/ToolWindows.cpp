@@ -4,10 +4,13 @@
 #include <QWidget>
 
 #include "app/AppContext.h"
+#include "app/Form2SlideImporter.h"
 #include "app/Prefs2.h"
 #include "capture/Ruzize.h"
 #include "capture/widgets/QtFileChooser.h"
 #include "capture/widgets/RuzizeView.h"
+#include "import/PptImportModel.h"
+#include "import/widgets/PptImportDialog.h"
 #include "server/Form3.h"
 #include "server/widgets/Form3View.h"
 #include "upload/CurlFtpClient.h"
@@ -39,9 +42,25 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.ftpUpload = showFtp;
     context_.hooks.serverWindow = [this] { showServer(); };
     context_.hooks.timingEditor = [this](const std::string& dir) { showTimingEditor(dir); };
+    context_.hooks.pptImport = [this](const std::string& dir) { showPptImport(dir); };
+    slideImporter_ = std::make_unique<Form2SlideImporter>(context_.form2());
+    context_.hooks.slideImporter = slideImporter_.get();
 }
 
-ToolWindows::~ToolWindows() = default;
+ToolWindows::~ToolWindows()
+{
+    if (context_.hooks.slideImporter == slideImporter_.get())
+        context_.hooks.slideImporter = nullptr;
+    context_.hooks.pptImport = nullptr;
+}
+
+void ToolWindows::showPptImport(const std::string& slideDir)
+{
+    PptImportModel model;
+    model.txtDir = QString::fromStdString(slideDir);
+    PptImportDialog dialog(&model, mainWindow_);
+    dialog.exec();
+}
 
 void ToolWindows::showServer()
 {

@@ -1,12 +1,14 @@
 // The windows of the other layers that the main window and the detailed
-// form open through their hooks: the FTP window, the timing editor and the
-// server edition.
+// form open through their hooks: the FTP window, the timing editor, the
+// server edition and the PPTImport dialog; also the main window's slide
+// import.
 #pragma once
 
 #include <memory>
 #include <string>
 
 class AppContext;
+class Form2SlideImporter;
 class Form3;
 class Form3View;
 class QtFileChooser;
@@ -23,6 +25,7 @@ public:
 private:
     void showServer();
     void showTimingEditor(const std::string& dir);
+    void showPptImport(const std::string& slideDir);
 
     AppContext& context_;
     QWidget* mainWindow_;
@@ -32,4 +35,5 @@ private:
     std::unique_ptr<QtFileChooser> chooser_;
     std::unique_ptr<Ruzize> ruzize_;
     std::unique_ptr<RuzizeView> ruzizeView_;
+    std::unique_ptr<Form2SlideImporter> slideImporter_;
 };
