@@ -76,6 +76,8 @@ TEST_F(LibreOfficeImport, PptxWithAwkwardNameGivesImagesTitlesAndIndexThenAShort
     // LibreOffice left nothing beside the user's file.
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 2);
 
+    // The second slide is hidden from the slide show, and is imported all
+    // the same.
     ASSERT_EQ(ppt_.PptOpenPresentation(shortFodp), 2);
     ASSERT_TRUE(ppt_.PptExportSlides(slides, 320, 240, nullptr));
     expectGifs(slides, 2, 320, 240);

@@ -4,6 +4,8 @@
 # Texts are XML: escape "&", "<" and double quotes yourself.
 
 fodp_page() { printf '<draw:page>%s</draw:page>\n' "$1"; }
+# A slide hidden from the slide show.
+fodp_hidden_page() { printf '<draw:page draw:style-name="hidden">%s</draw:page>\n' "$1"; }
 
 # fodp_frame Y TEXT...: a text frame at height Y with one paragraph per TEXT.
 fodp_frame() {
@@ -28,8 +30,11 @@ fodp_deck() {
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  xmlns:xlink="http://www.w3.org/1999/xlink"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
  xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
  office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
+<office:automatic-styles><style:style style:name="hidden" style:family="drawing-page">
+<style:drawing-page-properties presentation:visibility="hidden"/></style:style></office:automatic-styles>
 <office:body><office:presentation>
 HEAD
   cat

@@ -2,8 +2,9 @@
 # Writes the small presentations the slide import tests share into DIR:
 # deck.fodp (3 slides: a title, a title with double quotes above a body
 # text, a rectangle without text) converted by LibreOffice to deck.pptx and
-# deck.ppt, and short.fodp (2 slides; the second one's first shape is an
-# ellipse without text, with a text frame after it).
+# deck.ppt, and short.fodp (2 slides; the second one is hidden from the
+# slide show and its first shape is an ellipse without text, with a text
+# frame after it).
 set -eu
 dir=${1:?usage: make-decks.sh DIR}
 . "$(dirname "$0")/fodp.sh"
@@ -19,7 +20,7 @@ dir=$(pwd)
 
 {
   fodp_page "$(fodp_frame 2cm 'Only one')"
-  fodp_page "$(fodp_shape ellipse 2cm 8cm)$(fodp_frame 12cm 'Not the first shape')"
+  fodp_hidden_page "$(fodp_shape ellipse 2cm 8cm)$(fodp_frame 12cm 'Not the first shape')"
 } | fodp_deck > short.fodp
 
 for format in pptx ppt; do
