@@ -343,9 +343,14 @@ bool open(Job& job, const std::vector<MediaInput>& inputs, const std::string& ou
                                             output.c_str());
     if (rc < 0 || !job.out)
         return job.fail("cannot write a file of this kind: " + output, rc);
-    for (auto& src : job.sources)
+    for (auto& src : job.sources) {
+        const size_t before = job.lanes.size();
         if (!openLanes(job, *src, o))
             return false;
+        // An input with nothing to encode (pictures for a sound-only file)
+        // is not read at all.
+        src->ended = job.lanes.size() == before;
+    }
     if (job.lanes.empty())
         return job.fail("the input has no audio or video stream that can be converted", 0);
     if (!(job.out->oformat->flags & AVFMT_NOFILE) && (rc = avio_open(&job.out->pb, output.c_str(), AVIO_FLAG_WRITE)) < 0)

@@ -103,6 +103,25 @@ TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
     EXPECT_EQ(media->VideoWidth(), 160);
     EXPECT_NEAR(media->DurationSeconds(), 1.2, 0.6);
 
+    // Sound only: the picture source is not read and does not hold up the
+    // sound.
+    o.dropVideo = true;
+    ASSERT_TRUE(tr.Open({{"testsrc=size=320x240:rate=15", "lavfi", {}},
+                         {"sine=frequency=440:sample_rate=44100", "lavfi", {}}},
+                        t.file("live.ra"), o, err))
+        << err;
+    std::thread stopper2([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        tr.Stop();
+    });
+    const bool ok2 = tr.Finish(err);
+    stopper2.join();
+    ASSERT_TRUE(ok2) << err;
+    media = FfmpegMediaFile::Open(t.file("live.ra"), err);
+    ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(media->HasVideo());
+    EXPECT_NEAR(media->DurationSeconds(), 0.6, 0.4);
+
     // A device format that does not exist is refused at once.
     EXPECT_FALSE(tr.Open({{"x", "no-such-device", {}}}, t.file("none.rm"), o, err));
     EXPECT_EQ(err, "no support for reading no-such-device");
