@@ -8,13 +8,19 @@
 namespace {
 void usage(std::ostream& out)
 {
-    out << "Usage: pellucor COMMAND [options]\n"
+    out << "Usage: pellucor [--screenshot DIR]\n"
+           "       pellucor COMMAND [options]\n"
+           "\n"
+           "Without a command the windows start (the first one chosen by the preferences).\n"
            "\n"
            "Commands:\n"
+           "  automation serve the automation interface on the D-Bus session bus\n"
+           "             (org.pellucor.Pellucor, object /Pellucor)\n"
            "  publish LECTURE_DIR [options]\n"
            "             publish a lecture for disk and/or the web, unattended\n"
            "  slide-info LECTURE_DIR [--name NAME] [--media DIR]\n"
            "             load a lecture and print its slide table\n"
+           "  upload     upload a directory by FTP\n"
            "\n"
            "Run 'pellucor COMMAND --help' for the options of a command.\n";
 }
@@ -22,11 +28,16 @@ void usage(std::ostream& out)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-        usage(argc < 2 ? std::cerr : std::cout);
-        return argc < 2 ? 2 : 0;
+    if (argc >= 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+        usage(std::cout);
+        return 0;
     }
+    // No command, or options only (--screenshot, Qt's own): the windows.
+    if (argc < 2 || argv[1][0] == '-')
+        return RunGui(argc, argv);
     const std::string cmd = argv[1];
+    if (cmd == "automation")
+        return RunAutomationCommand(argc - 1, argv + 1);
     if (cmd == "publish")
         return RunPublishCommand(argc - 1, argv + 1);
     if (cmd == "slide-info")

@@ -9,7 +9,9 @@
 
 #include "app/PathVars.h"
 #include "app/Prefs2.h"
+#include "app/FrontEndHooks.h"
 #include "capture/FfmpegEncoder.h"
+#include "capture/FfmpegTranscoder.h"
 #include "core/TavUtils.h"
 #include "publish/syncpub1.h"
 
@@ -22,7 +24,8 @@ bool sameDir(const std::string& a, const std::string& b)
 }
 }  // namespace
 
-Form1::Form1(Prefs2* prefs, QObject* parent) : QObject(parent), prefs_(prefs)
+Form1::Form1(Prefs2* prefs, QObject* parent)
+    : QObject(parent), prefs_(prefs), hooks_(&FrontEndHooks::Headless())
 {
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
@@ -33,13 +36,28 @@ Form1::Form1(Prefs2* prefs, QObject* parent) : QObject(parent), prefs_(prefs)
         return pid;
     };
     encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    convertMedia = [this](const std::string& input, const std::string& output, std::string& err) {
+        // RealMedia as the merge tools expect it: RealVideo 2 and AC-3.
+        TranscodeOptions options;
+        options.format = "rm";
+        options.videoCodec = "rv20";
+        options.audioCodec = "ac3";
+        FfmpegTranscoder transcoder;
+        transcoder.onProgress = [this](int percent) {
+            SetStatus("Converting from Quicktime to Real " + std::to_string(percent) + "%");
+        };
+        return transcoder.Run(input, output, options, err);
+    };
 }
+
+void Form1::SetHooks(FrontEndHooks* hooks) { hooks_ = hooks ? hooks : &FrontEndHooks::Headless(); }
 
 Form1::~Form1() = default;
 
 void Form1::Form_Load()
 {
     StartDir = QDir::currentPath().toStdString();
+    mnuFile = prefs_->RecentFiles();
     TextStyle = prefs_->Get("prfStyle");
     if (tav::lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
         chkStream = 1;
@@ -174,6 +192,7 @@ bool Form1::LoadSettingsFile(const std::string& path)
             SetControl(name, value);
     }
     chkAuto = static_cast<int>(tav::val(autoValue)) ? 1 : 0;
+    addRecentFile(path);
     emit fieldsChanged();
     return true;
 }
@@ -243,6 +262,7 @@ bool Form1::DoStart(std::string& msg)
     }
     if (!Timer1.isActive())
         lastRunOk_ = true;  // nothing left to wait for
+    msg.clear();  // a started publish carries no error text
     return true;
 }
 
@@ -326,7 +346,9 @@ void Form1::Timer1_Timer()
     if (line != "All Done" && !running && !scriptPids_.empty()) {
         // A step failed and the script stopped before "All Done".
         Timer1.stop();
-        SetStatus("process.bat stopped before All Done at: " + line, kColourRed);
+        // The text must not contain the words the main window's watchers
+        // look for.
+        SetStatus("process.bat stopped before it finished, at: " + line, kColourRed);
         emit publishFinished(false);
     }
 }

@@ -105,11 +105,13 @@ void Prefs2::readStore()
 
 void Prefs2::Form_Load()
 {
-    defaults_.clear();
-    for (auto& [k, v] : fields_) {
-        v = tav::trim(v);
-        defaults_.push_back(v);
-    }
+    // The defaults table is taken from the design texts on the first load
+    // only; a second load must not take stored values for defaults.
+    if (defaults_.empty())
+        for (auto& [k, v] : fields_) {
+            v = tav::trim(v);
+            defaults_.push_back(v);
+        }
     readStore();
 }
 
@@ -123,6 +125,29 @@ void Prefs2::DoSave()
 {
     for (const auto& [k, v] : fields_)
         store_->setValue("Pref/" + QString::fromStdString(k), QString::fromStdString(v));
+    store_->sync();
+}
+
+std::vector<std::string> Prefs2::RecentFiles() const
+{
+    std::vector<std::string> files;
+    for (int i = 1; i <= 5; ++i) {
+        const QString v = store_->value("Recent/File" + QString::number(i)).toString();
+        if (!v.isEmpty())
+            files.push_back(v.toStdString());
+    }
+    return files;
+}
+
+void Prefs2::SetRecentFiles(const std::vector<std::string>& files)
+{
+    for (int i = 1; i <= 5; ++i) {
+        const QString key = "Recent/File" + QString::number(i);
+        if (static_cast<size_t>(i) <= files.size())
+            store_->setValue(key, QString::fromStdString(files[static_cast<size_t>(i - 1)]));
+        else
+            store_->remove(key);
+    }
     store_->sync();
 }
 

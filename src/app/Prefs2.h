@@ -34,6 +34,11 @@ public:
     std::string Get(const std::string& key) const;
     void Set(const std::string& key, const std::string& value);
 
+    // The settings files listed in the detailed form's File menu, most
+    // recent first (kept in their own group, not a preference).
+    std::vector<std::string> RecentFiles() const;
+    void SetRecentFiles(const std::vector<std::string>& files);
+
     void Form_Load();
     void Form_Activate() { trimAll(); }
     void Form_Deactivate() { trimAll(); }

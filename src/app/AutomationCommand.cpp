@@ -1,0 +1,37 @@
+// pellucor automation: serves the automation class on the D-Bus session bus
+// until a client releases it.
+#include "app/Commands.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <iostream>
+
+#include "app/AppContext.h"
+#include "app/Pellucor.h"
+#include "app/PellucorService.h"
+
+int RunAutomationCommand(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QString("Serve the automation interface on the D-Bus session bus as %1, object %2, until a client calls "
+                "Class_Terminate (or Release).")
+            .arg(PellucorService::kService, PellucorService::kPath));
+    parser.addHelpOption();
+    parser.process(app);
+
+    AppContext context;
+    context.Start(true);
+    pellucor automation(&context);
+    PellucorService service(&automation);
+    QString err;
+    if (!service.Register(err)) {
+        std::cerr << "pellucor automation: " << err.toStdString() << "\n";
+        return 1;
+    }
+    std::cout << "pellucor automation: serving " << PellucorService::kService << " " << PellucorService::kPath
+              << std::endl;
+    return app.exec();
+}

@@ -1,0 +1,18 @@
+#include "app/FrontEndHooks.h"
+
+FrontEndHooks& FrontEndHooks::Headless()
+{
+    static FrontEndHooks hooks;
+    return hooks;
+}
+
+bool FrontEndHooks::ChooseDirectory(const std::string& title, std::string& dir, bool allowCreate) const
+{
+    // Without a chooser the offered directory is taken as chosen.
+    return chooseDirectory ? chooseDirectory(title, dir, allowCreate) : true;
+}
+
+bool FrontEndHooks::InputBox(const std::string& prompt, const std::string& title, std::string& answer) const
+{
+    return inputBox ? inputBox(prompt, title, answer) : true;
+}

@@ -1,0 +1,75 @@
+// What the window models ask of the user interface around them: the modal
+// dialogs (directory chooser, input box, open-file dialog) and the tool
+// windows that live in other layers (slide import, recording set-up,
+// timing editor, player, encoder set-up, FTP, server edition). The widgets
+// layer and the application context fill these in; a hook left empty makes
+// the model answer as a headless run would (dialogs accept what they were
+// offered, missing tools are reported as not available).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "core/Messages.h"
+
+// The FTP window's three inputs; the window may change account and host.
+struct FtpRequest {
+    std::string localPath;
+    std::string account;
+    std::string host;
+};
+
+// The slide import module (PowerPoint export) as the main window uses it.
+class SlideImporter {
+public:
+    virtual ~SlideImporter() = default;
+    // Slide count of the presentation, or -1 after a message.
+    virtual int16_t OpenPresentation(const std::string& path) = 0;
+    // Exports every slide as imgNNN.gif (with titles.txt) into slideDir.
+    virtual bool ExportSlides(const std::string& slideDir, int width, int height) = 0;
+    virtual std::string SlideTitle(int i) = 0;
+    virtual void Close() = 0;
+};
+
+struct FrontEndHooks {
+    // Directory chooser: shows `title` with `dir` as the starting path; true
+    // and the chosen directory in `dir` on OK, false on Cancel.
+    std::function<bool(const std::string& title, std::string& dir, bool allowCreate)> chooseDirectory;
+    // Input box: true and the answer on OK, false on Cancel.
+    std::function<bool(const std::string& prompt, const std::string& title, std::string& answer)> inputBox;
+    // Open-file dialog for a presentation: true and the path when chosen.
+    std::function<bool(std::string& path)> choosePresentation;
+
+    SlideImporter* slideImporter = nullptr;
+    // Opens the recording set-up for a prepared media directory; answers
+    // whether its encoder set-up is complete.
+    std::function<bool(const std::string& mediaDir)> recordingSetup;
+    std::function<void(const std::string& lectureDir)> timingEditor;
+    std::function<void()> player;
+    std::function<void()> encoderSetup;
+    std::function<void(const std::string& slideDir)> pptImport;
+    std::function<void()> serverWindow;
+    // Shows the FTP window modally; it may change account and host.
+    std::function<void(FtpRequest& request)> ftpUpload;
+
+    // The hooks of a run without a display.
+    static FrontEndHooks& Headless();
+
+    bool ChooseDirectory(const std::string& title, std::string& dir, bool allowCreate) const;
+    bool InputBox(const std::string& prompt, const std::string& title, std::string& answer) const;
+
+    // Opens a tool window through its hook, or says that the tool is
+    // missing; true when the hook ran.
+    template <typename Sig, typename... Args>
+    static bool Open(const std::function<Sig>& hook, const std::string& missing, Args&&... args)
+    {
+        if (!hook) {
+            Tav_Message(missing);
+            return false;
+        }
+        hook(std::forward<Args>(args)...);
+        return true;
+    }
+};

@@ -1,0 +1,87 @@
+#include "app/Pellucor.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <cstdlib>
+
+#include "app/AppContext.h"
+#include "app/Form1.h"
+#include "core/TavUtils.h"
+
+pellucor::pellucor(AppContext* app, QObject* parent) : QObject(parent), app_(app)
+{
+    terminate = [] {
+        if (QCoreApplication::instance())
+            QCoreApplication::exit(0);
+        else
+            std::exit(0);
+    };
+}
+
+AppContext& pellucor::app()
+{
+    app_->Start(true);
+    return *app_;
+}
+
+void pellucor::Class_Terminate()
+{
+    Tav_DebugLog("Automation client released the program");
+    if (terminate)
+        terminate();
+}
+
+std::string pellucor::GetStatus() { return app().form1().Label3; }
+
+void pellucor::SetTextPP(const std::string& path)
+{
+    const std::string dir = Tav_DirSlash(path);
+    AppContext& a = app();
+    a.form2().SetLectureDir(dir);
+    a.form1().lblDirectory = dir;
+    a.form1().SetControl("TextPP", dir);
+    a.form2().DirOrPPTChanged();
+}
+
+void pellucor::setDirField(const char* name, const std::string& path)
+{
+    app().form1().SetControl(name, Tav_DirSlash(path));
+}
+
+void pellucor::SetTextMedia(const std::string& path) { setDirField("TextMedia", path); }
+void pellucor::SetTextCopy(const std::string& path) { setDirField("TextCopy", path); }
+void pellucor::SetTextStyle(const std::string& path) { setDirField("TextStyle", path); }
+void pellucor::SetTextCDDir(const std::string& path) { setDirField("TextCDDir", path); }
+void pellucor::SetTextWebDir(const std::string& path) { setDirField("TextWebDir", path); }
+void pellucor::SetTextWebURL(const std::string& url) { app().form1().SetControl("TextWebURL", url); }
+void pellucor::SetTextStream(const std::string& url) { app().form1().SetControl("TextStream", url); }
+void pellucor::SetOptWeb(bool flag) { app().form1().SetControl("optWeb", flag ? "1" : "0"); }
+void pellucor::SetOptCD(bool flag) { app().form1().SetControl("optCD", flag ? "1" : "0"); }
+void pellucor::SetOptStream(bool flag) { app().form1().SetControl("chkStream", flag ? "1" : "0"); }
+
+bool pellucor::OKToPublish(std::string& msg)
+{
+    if (!app().form2().OKToPublish(false, msg))
+        return false;
+    msg.clear();
+    return true;
+}
+
+bool pellucor::Publish(std::string& msg)
+{
+    Tav_SetUnattended(true);
+    return app().form1().DoStart(msg);
+}
+
+void pellucor::WaitUntilComplete()
+{
+    // Without an event loop the poller can never run.
+    if (!QCoreApplication::instance())
+        return;
+    Form1& form = app().form1();
+    while (form.Timer1.isActive())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+bool pellucor::IsRunning() { return app().form1().Timer1.isActive(); }

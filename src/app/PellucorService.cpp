@@ -1,0 +1,95 @@
+#include "app/PellucorService.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+
+#include "app/Pellucor.h"
+
+PellucorService::PellucorService(pellucor* target, QObject* parent) : QObject(parent), target_(target)
+{
+    waitPoll_.setInterval(100);
+    connect(&waitPoll_, &QTimer::timeout, this, &PellucorService::answerWaiters);
+}
+
+bool PellucorService::Register(QString& err)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        err = "no D-Bus session bus: " + bus.lastError().message();
+        return false;
+    }
+    if (!bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots)) {
+        err = "unable to register the object " + QString(kPath);
+        return false;
+    }
+    if (!bus.registerService(kService)) {
+        err = "unable to own the name " + QString(kService) + " (is another instance running?)";
+        return false;
+    }
+    return true;
+}
+
+void PellucorService::Class_Initialize() { target_->Class_Initialize(); }
+
+void PellucorService::Class_Terminate()
+{
+    // Answer the call first, then end the program.
+    QTimer::singleShot(200, this, [this] { target_->Class_Terminate(); });
+}
+
+void PellucorService::Release() { Class_Terminate(); }
+
+QString PellucorService::GetStatus() { return QString::fromStdString(target_->GetStatus()); }
+
+void PellucorService::SetTextPP(const QString& path) { target_->SetTextPP(path.toStdString()); }
+void PellucorService::SetTextMedia(const QString& path) { target_->SetTextMedia(path.toStdString()); }
+void PellucorService::SetTextCopy(const QString& path) { target_->SetTextCopy(path.toStdString()); }
+void PellucorService::SetTextStyle(const QString& path) { target_->SetTextStyle(path.toStdString()); }
+void PellucorService::SetTextCDDir(const QString& path) { target_->SetTextCDDir(path.toStdString()); }
+void PellucorService::SetTextWebDir(const QString& path) { target_->SetTextWebDir(path.toStdString()); }
+void PellucorService::SetTextWebURL(const QString& url) { target_->SetTextWebURL(url.toStdString()); }
+void PellucorService::SetTextStream(const QString& url) { target_->SetTextStream(url.toStdString()); }
+void PellucorService::SetOptWeb(bool flag) { target_->SetOptWeb(flag); }
+void PellucorService::SetOptCD(bool flag) { target_->SetOptCD(flag); }
+void PellucorService::SetOptStream(bool flag) { target_->SetOptStream(flag); }
+
+bool PellucorService::OKToPublish(const QString& msgIn, QString& msgOut)
+{
+    std::string msg = msgIn.toStdString();
+    const bool ok = target_->OKToPublish(msg);
+    msgOut = QString::fromStdString(msg);
+    return ok;
+}
+
+bool PellucorService::Publish(const QString& msgIn, QString& msgOut)
+{
+    std::string msg = msgIn.toStdString();
+    const bool ok = target_->Publish(msg);
+    msgOut = QString::fromStdString(msg);
+    return ok;
+}
+
+void PellucorService::WaitUntilComplete()
+{
+    if (!target_->IsRunning())
+        return;
+    // The answer is sent later, so the event loop (and with it the log
+    // poller) keeps running while the client waits.
+    setDelayedReply(true);
+    waiters_.push_back(message());
+    waitPoll_.start();
+}
+
+void PellucorService::answerWaiters()
+{
+    if (target_->IsRunning())
+        return;
+    waitPoll_.stop();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    for (const QDBusMessage& m : waiters_)
+        bus.send(m.createReply());
+    waiters_.clear();
+}
+
+bool PellucorService::IsRunning() { return target_->IsRunning(); }

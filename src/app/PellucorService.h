@@ -1,0 +1,59 @@
+// The automation class on the D-Bus session bus: service
+// org.pellucor.Pellucor, object /Pellucor, interface org.pellucor.Pellucor,
+// with the class's method names. The in/out message arguments of
+// OKToPublish and Publish take the client's text in and return
+// (result, msg). WaitUntilComplete answers once the publish has ended while
+// the event loop keeps running; Class_Terminate (or Release) ends the
+// service process after answering.
+#pragma once
+
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <vector>
+
+class pellucor;
+
+class PellucorService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.pellucor.Pellucor")
+public:
+    static constexpr const char* kService = "org.pellucor.Pellucor";
+    static constexpr const char* kPath = "/Pellucor";
+
+    explicit PellucorService(pellucor* target, QObject* parent = nullptr);
+
+    // Registers the service and object on the session bus; false with err.
+    bool Register(QString& err);
+
+public slots:
+    void Class_Initialize();
+    void Class_Terminate();
+    void Release();
+    QString GetStatus();
+    void SetTextPP(const QString& path);
+    void SetTextMedia(const QString& path);
+    void SetTextCopy(const QString& path);
+    void SetTextStyle(const QString& path);
+    void SetTextCDDir(const QString& path);
+    void SetTextWebDir(const QString& path);
+    void SetTextWebURL(const QString& url);
+    void SetTextStream(const QString& url);
+    void SetOptWeb(bool flag);
+    void SetOptCD(bool flag);
+    void SetOptStream(bool flag);
+    bool OKToPublish(const QString& msgIn, QString& msgOut);
+    bool Publish(const QString& msgIn, QString& msgOut);
+    void WaitUntilComplete();
+    bool IsRunning();
+
+private:
+    void answerWaiters();
+
+    pellucor* target_;
+    QTimer waitPoll_;
+    std::vector<QDBusMessage> waiters_;
+};

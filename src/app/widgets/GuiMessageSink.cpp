@@ -1,0 +1,27 @@
+#include "app/widgets/GuiMessageSink.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+const QString kTitle = QStringLiteral("Pellucor");
+}
+
+void GuiMessageSink::ShowMessage(const std::string& text)
+{
+    QMessageBox::information(QApplication::activeWindow(), kTitle, QString::fromStdString(text));
+}
+
+int GuiMessageSink::AskOkCancel(const std::string& text)
+{
+    const auto b = QMessageBox::question(QApplication::activeWindow(), kTitle, QString::fromStdString(text),
+                                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+    return b == QMessageBox::Ok ? TavOK : TavCancel;
+}
+
+int GuiMessageSink::AskYesNoCancel(const std::string& text)
+{
+    const auto b = QMessageBox::question(QApplication::activeWindow(), kTitle, QString::fromStdString(text),
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    return b == QMessageBox::Yes ? TavYes : b == QMessageBox::No ? TavNo : TavCancel;
+}

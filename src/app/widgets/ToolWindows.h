@@ -1,0 +1,35 @@
+// The windows of the other layers that the main window and the detailed
+// form open through their hooks: the FTP window, the timing editor and the
+// server edition.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class AppContext;
+class Form3;
+class Form3View;
+class QtFileChooser;
+class Ruzize;
+class RuzizeView;
+class QWidget;
+
+class ToolWindows {
+public:
+    // mainWindow is hidden when the server edition opens.
+    ToolWindows(AppContext& context, QWidget* mainWindow);
+    ~ToolWindows();
+
+private:
+    void showServer();
+    void showTimingEditor(const std::string& dir);
+
+    AppContext& context_;
+    QWidget* mainWindow_;
+    std::unique_ptr<Form3> form3_;
+    std::unique_ptr<Form3View> form3View_;
+    std::string timingDir_;
+    std::unique_ptr<QtFileChooser> chooser_;
+    std::unique_ptr<Ruzize> ruzize_;
+    std::unique_ptr<RuzizeView> ruzizeView_;
+};

@@ -1,0 +1,69 @@
+#!/bin/sh
+# Runs "pellucor automation" on the session bus (the caller provides a
+# private one with dbus-run-session) and drives a full publish of the sample
+# lecture from this separate process with gdbus, waiting with
+# WaitUntilComplete; then releases the service and checks that it ended.
+set -eu
+pellucor=$1
+sample=$2
+style=$3
+work=$(mktemp -d)
+svc=""
+cleanup() {
+  if [ -n "$svc" ] && kill -0 "$svc" 2>/dev/null; then kill "$svc"; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/config" "$work/lec"
+export XDG_CONFIG_HOME="$work/config"
+find "$sample" -maxdepth 1 -type f -exec cp {} "$work/lec/" \;
+
+"$pellucor" automation >"$work/service.log" 2>&1 &
+svc=$!
+
+call() {  # METHOD [ARGS...] -> gdbus's printed reply
+  method=$1
+  shift
+  gdbus call --session --timeout 100 --dest org.pellucor.Pellucor --object-path /Pellucor \
+    --method "org.pellucor.Pellucor.$method" "$@"
+}
+expect() {  # WHAT GOT WANTED
+  if [ "$2" != "$3" ]; then
+    echo "FAIL: $1 answered $2, expected $3"
+    cat "$work/service.log"
+    exit 1
+  fi
+  echo "ok: $1 -> $2"
+}
+
+i=0
+until call IsRunning >/dev/null 2>&1; do
+  i=$((i + 1))
+  [ $i -lt 100 ] || { echo "FAIL: the service did not appear"; cat "$work/service.log"; exit 1; }
+  kill -0 "$svc" 2>/dev/null || { echo "FAIL: the service ended"; cat "$work/service.log"; exit 1; }
+  sleep 0.1
+done
+
+call SetTextPP "'$work/lec'" >/dev/null
+call SetTextStyle "'$style'" >/dev/null
+call SetTextCDDir "'  $work/out  '" >/dev/null
+call SetOptCD true >/dev/null
+call SetOptWeb false >/dev/null
+expect OKToPublish "$(call OKToPublish "'text from the client'")" "(true, '')"
+expect Publish "$(call Publish "''")" "(true, '')"
+call WaitUntilComplete >/dev/null
+expect IsRunning "$(call IsRunning)" "(false,)"
+expect GetStatus "$(call GetStatus)" "('Process:All Done',)"
+[ -s "$work/out/index.htm" ] || { echo "FAIL: no published index.htm"; exit 1; }
+echo "ok: published $work/out/index.htm"
+
+call Class_Terminate >/dev/null
+i=0
+while kill -0 "$svc" 2>/dev/null; do
+  i=$((i + 1))
+  [ $i -lt 50 ] || { echo "FAIL: the service is still running after Class_Terminate"; exit 1; }
+  sleep 0.1
+done
+wait "$svc" || { echo "FAIL: the service exited with an error"; exit 1; }
+svc=""
+echo "ok: the service ended"
