@@ -68,6 +68,18 @@ TEST(FfmpegTranscoder, AudioOnlyInputAndFailuresLeaveNoFile)
     EXPECT_EQ(readFile(t.file("keep.webm")), "mine");
 }
 
+// Finishes an opened transcode, stopped from another thread after ms.
+bool finishAfter(FfmpegTranscoder& tr, int ms, std::string& err)
+{
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        tr.Stop();
+    });
+    const bool ok = tr.Finish(err);
+    stopper.join();
+    return ok;
+}
+
 // Two live sources (sound and pictures from lavfi) recorded into one file
 // until a stop from another thread: the file is finished, both streams are
 // in it, and it lasts about as long as the recording ran.
@@ -89,13 +101,7 @@ TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
                          {"testsrc=size=320x240:rate=15", "lavfi", {}}},
                         t.file("live.rm"), o, err))
         << err;
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-        tr.Stop();
-    });
-    const bool ok = tr.Finish(err);
-    stopper.join();
-    ASSERT_TRUE(ok) << err;
+    ASSERT_TRUE(finishAfter(tr, 1200, err)) << err;
     EXPECT_FALSE(progressed);
     auto media = FfmpegMediaFile::Open(t.file("live.rm"), err);
     ASSERT_TRUE(media) << err;
@@ -110,13 +116,7 @@ TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
                          {"sine=frequency=440:sample_rate=44100", "lavfi", {}}},
                         t.file("live.ra"), o, err))
         << err;
-    std::thread stopper2([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(600));
-        tr.Stop();
-    });
-    const bool ok2 = tr.Finish(err);
-    stopper2.join();
-    ASSERT_TRUE(ok2) << err;
+    ASSERT_TRUE(finishAfter(tr, 600, err)) << err;
     media = FfmpegMediaFile::Open(t.file("live.ra"), err);
     ASSERT_TRUE(media) << err;
     EXPECT_FALSE(media->HasVideo());
