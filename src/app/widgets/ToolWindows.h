@@ -1,6 +1,6 @@
 // The windows of the other layers that the main window and the detailed
-// form open through their hooks: the FTP window, the timing editor and the
-// server edition.
+// form open through their hooks: the FTP window, the timing editor, the
+// recording set-up, the player, the encoder set-up and the server edition.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,7 @@ class AppContext;
 class Form3;
 class Form3View;
 class QtFileChooser;
+class QtRecordingWindows;
 class Ruzize;
 class RuzizeView;
 class QWidget;
@@ -23,6 +24,9 @@ public:
 private:
     void showServer();
     void showTimingEditor(const std::string& dir);
+    bool showRecordingSetup(const std::string& dir);
+    void showPlayer();
+    void showEncoderSetup();
 
     AppContext& context_;
     QWidget* mainWindow_;
@@ -32,4 +36,6 @@ private:
     std::unique_ptr<QtFileChooser> chooser_;
     std::unique_ptr<Ruzize> ruzize_;
     std::unique_ptr<RuzizeView> ruzizeView_;
+    // The player and encoder set-up opened on their own from the menus.
+    std::unique_ptr<QtRecordingWindows> tools_;
 };
