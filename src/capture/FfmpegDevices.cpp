@@ -1,22 +1,19 @@
 #include "capture/FfmpegDevices.h"
 
-#include <mutex>
+#include <fcntl.h>
+#include <linux/videodev2.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include "capture/FfmpegMediaFile.h"
 
 extern "C" {
 #include <libavdevice/avdevice.h>
 #include <libavformat/avformat.h>
-#include <libavutil/dict.h>
+#include <libavutil/pixdesc.h>
 }
 
 namespace {
-
-void registerDevices()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { avdevice_register_all(); });
-}
 
 void listSources(const char* formatName, std::vector<CaptureDevice>& out)
 {
@@ -36,11 +33,54 @@ void listSources(const char* formatName, std::vector<CaptureDevice>& out)
     avdevice_free_list_devices(&list);
 }
 
+// Every pixel format and frame size a V4L2 camera offers.
+void cameraFormats(const std::string& path, std::vector<std::string>& out)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    v4l2_fmtdesc fmt{};
+    fmt.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    for (fmt.index = 0; ::ioctl(fd, VIDIOC_ENUM_FMT, &fmt) == 0; ++fmt.index) {
+        const std::string name = reinterpret_cast<const char*>(fmt.description);
+        v4l2_frmsizeenum size{};
+        size.pixel_format = fmt.pixelformat;
+        bool any = false;
+        for (size.index = 0; ::ioctl(fd, VIDIOC_ENUM_FRAMESIZES, &size) == 0; ++size.index) {
+            if (size.type != V4L2_FRMSIZE_TYPE_DISCRETE) {
+                out.push_back(name + " " + std::to_string(size.stepwise.min_width) + "x" +
+                              std::to_string(size.stepwise.min_height) + " to " +
+                              std::to_string(size.stepwise.max_width) + "x" + std::to_string(size.stepwise.max_height));
+                any = true;
+                break;
+            }
+            out.push_back(name + " " + std::to_string(size.discrete.width) + "x" + std::to_string(size.discrete.height));
+            any = true;
+        }
+        if (!any)
+            out.push_back(name);
+    }
+    ::close(fd);
+}
+
+// The format each stream of an opened device delivers now.
+std::string streamFormat(const AVCodecParameters* p)
+{
+    if (p->codec_type == AVMEDIA_TYPE_VIDEO) {
+        const char* pix = av_get_pix_fmt_name(static_cast<AVPixelFormat>(p->format));
+        return std::string(pix ? pix : avcodec_get_name(p->codec_id)) + " " + std::to_string(p->width) + "x" +
+               std::to_string(p->height);
+    }
+    const char* sample = av_get_sample_fmt_name(static_cast<AVSampleFormat>(p->format));
+    return std::string(sample ? sample : avcodec_get_name(p->codec_id)) + " " + std::to_string(p->sample_rate) +
+           " Hz " + std::to_string(p->ch_layout.nb_channels) + " channels";
+}
+
 }  // namespace
 
 std::vector<CaptureDevice> FfmpegAudioDevices()
 {
-    registerDevices();
+    FfmpegRegisterDevices();
     std::vector<CaptureDevice> out;
     listSources("pulse", out);
     listSources("alsa", out);
@@ -49,30 +89,45 @@ std::vector<CaptureDevice> FfmpegAudioDevices()
 
 std::vector<CaptureDevice> FfmpegVideoDevices()
 {
-    registerDevices();
+    FfmpegRegisterDevices();
     std::vector<CaptureDevice> out;
     listSources("v4l2", out);
     return out;
 }
 
+MediaInput CaptureInput(const CaptureDevice& device, int width, int height)
+{
+    MediaInput in{device.url, device.format, {}};
+    if (width > 0 && height > 0 && device.format == "v4l2")
+        in.options.emplace_back("video_size", std::to_string(width) + "x" + std::to_string(height));
+    return in;
+}
+
 bool FfmpegProbeDevice(const CaptureDevice& device, int width, int height, std::string& err)
 {
-    registerDevices();
-    const AVInputFormat* fmt = av_find_input_format(device.format.c_str());
-    if (!fmt) {
-        err = "no capture support for " + device.format;
-        return false;
-    }
-    AVDictionary* opts = nullptr;
-    if (width > 0 && height > 0 && device.format == "v4l2")
-        av_dict_set(&opts, "video_size", (std::to_string(width) + "x" + std::to_string(height)).c_str(), 0);
-    AVFormatContext* ctx = nullptr;
-    const int rc = avformat_open_input(&ctx, device.url.c_str(), fmt, &opts);
-    av_dict_free(&opts);
-    if (rc < 0) {
-        err = "cannot open " + device.label + ": " + FfmpegErrorText(rc);
+    int code = 0;
+    AVFormatContext* ctx = OpenMediaInput(CaptureInput(device, width, height), err, code);
+    if (!ctx) {
+        err = device.label + ": " + err;
         return false;
     }
     avformat_close_input(&ctx);
     return true;
+}
+
+std::vector<std::string> FfmpegDeviceFormats(const CaptureDevice& device, std::string& err)
+{
+    std::vector<std::string> out;
+    int code = 0;
+    AVFormatContext* ctx = OpenMediaInput(CaptureInput(device, 0, 0), err, code);
+    if (!ctx) {
+        err = device.label + ": " + err;
+        return out;
+    }
+    for (unsigned i = 0; i < ctx->nb_streams; ++i)
+        out.push_back("Now: " + streamFormat(ctx->streams[i]->codecpar));
+    avformat_close_input(&ctx);
+    if (device.format == "v4l2")
+        cameraFormats(device.url, out);
+    return out;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "capture/MediaInput.h"
+
 struct CaptureDevice {
     std::string format;  // libavdevice input format: "pulse", "alsa", "v4l2", "lavfi"
     std::string url;     // the device name handed to the format
@@ -14,7 +16,15 @@ struct CaptureDevice {
 std::vector<CaptureDevice> FfmpegAudioDevices();
 std::vector<CaptureDevice> FfmpegVideoDevices();
 
+// The input that reads device; width/height ask a camera for that picture
+// size (0: its default).
+MediaInput CaptureInput(const CaptureDevice& device, int width, int height);
+
 // Opens and closes the device once to see that it can be used; false with
-// err when it cannot. width/height ask a camera for that picture size (0:
-// its default).
+// err when it cannot.
 bool FfmpegProbeDevice(const CaptureDevice& device, int width, int height, std::string& err);
+
+// What a device can deliver, one text a line ("yuyv422 640x480", "s16le
+// 48000 Hz 2 channels"), read by opening it; empty with err when it cannot
+// be opened.
+std::vector<std::string> FfmpegDeviceFormats(const CaptureDevice& device, std::string& err);

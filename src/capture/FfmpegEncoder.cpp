@@ -1,7 +1,7 @@
 #include "capture/FfmpegEncoder.h"
 
-#include <QProcess>
-#include <QStringList>
+#include <QMetaObject>
+#include <QObject>
 
 #include <algorithm>
 
@@ -14,16 +14,14 @@ TargetBitRates BitRatesFor(EncoderControl::Target target)
     return rates[std::clamp(static_cast<int>(target), 0, 5)];
 }
 
-FfmpegEncoder::FfmpegEncoder() : audioDevices_(FfmpegAudioDevices()), videoDevices_(FfmpegVideoDevices()) {}
+FfmpegEncoder::FfmpegEncoder() : owner_(std::make_unique<QObject>()) {}
 
 FfmpegEncoder::~FfmpegEncoder()
 {
-    if (process_ && process_->state() != QProcess::NotRunning) {
-        process_->disconnect();
-        process_->terminate();
-        if (!process_->waitForFinished(5000))
-            process_->kill();
-        process_->waitForFinished(1000);
+    // The recording so far is kept: the file is finished, not thrown away.
+    if (worker_.joinable()) {
+        transcoder_->Stop();
+        worker_.join();
     }
 }
 
@@ -31,6 +29,23 @@ void FfmpegEncoder::SetDevices(std::vector<CaptureDevice> audio, std::vector<Cap
 {
     audioDevices_ = std::move(audio);
     videoDevices_ = std::move(video);
+    devicesListed_ = true;
+}
+
+const std::vector<CaptureDevice>& FfmpegEncoder::audioDevices() const
+{
+    if (!devicesListed_) {
+        devicesListed_ = true;
+        audioDevices_ = FfmpegAudioDevices();
+        videoDevices_ = FfmpegVideoDevices();
+    }
+    return audioDevices_;
+}
+
+const std::vector<CaptureDevice>& FfmpegEncoder::videoDevices() const
+{
+    audioDevices();
+    return videoDevices_;
 }
 
 namespace {
@@ -47,10 +62,10 @@ const CaptureDevice* pick(const std::vector<CaptureDevice>& devices, int index)
 }
 }  // namespace
 
-std::vector<std::string> FfmpegEncoder::AudioDriverNames() const { return labels(audioDevices_); }
-std::vector<std::string> FfmpegEncoder::VideoDriverNames() const { return labels(videoDevices_); }
-const CaptureDevice* FfmpegEncoder::audioDevice() const { return pick(audioDevices_, audioDriver_); }
-const CaptureDevice* FfmpegEncoder::videoDevice() const { return pick(videoDevices_, videoDriver_); }
+std::vector<std::string> FfmpegEncoder::AudioDriverNames() const { return labels(audioDevices()); }
+std::vector<std::string> FfmpegEncoder::VideoDriverNames() const { return labels(videoDevices()); }
+const CaptureDevice* FfmpegEncoder::audioDevice() const { return pick(audioDevices(), audioDriver_); }
+const CaptureDevice* FfmpegEncoder::videoDevice() const { return pick(videoDevices(), videoDriver_); }
 
 void FfmpegEncoder::error(int code, const std::string& text)
 {
@@ -58,20 +73,16 @@ void FfmpegEncoder::error(int code, const std::string& text)
         events.OnErrorOccurred(code, text);
 }
 
-bool FfmpegEncoder::Arguments(std::vector<std::string>& args, std::string& err) const
+bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
 {
-    args = {"-hide_banner", "-nostats", "-loglevel", "error", "-y", "-progress", "pipe:1"};
-    bool video = false;
+    plan = EncodingPlan{};
+    TranscodeOptions& o = plan.options;
     if (inputKind_ == InputFile) {
         if (tav::trim(inputFile_).empty()) {
             err = "No input file";
             return false;
         }
-        auto media = FfmpegMediaFile::Open(inputFile_, err);
-        if (!media)
-            return false;
-        video = media->HasVideo();
-        args.insert(args.end(), {"-i", inputFile_});
+        plan.inputs.push_back({inputFile_, {}, {}});
     } else {
         const CaptureDevice* a = audioOn_ ? audioDevice() : nullptr;
         const CaptureDevice* v = videoOn_ ? videoDevice() : nullptr;
@@ -88,14 +99,15 @@ bool FfmpegEncoder::Arguments(std::vector<std::string>& args, std::string& err) 
             return false;
         }
         if (a)
-            args.insert(args.end(), {"-f", a->format, "-i", a->url});
+            plan.inputs.push_back(CaptureInput(*a, 0, 0));
         if (v) {
-            args.insert(args.end(), {"-f", v->format});
-            if (v->format == "v4l2")
-                args.insert(args.end(), {"-video_size", std::to_string(outWidth_) + "x" + std::to_string(outHeight_)});
-            args.insert(args.end(), {"-i", v->url});
+            plan.inputs.push_back(CaptureInput(*v, outWidth_, outHeight_));
+            // Live pictures are encoded at the output size; a converted
+            // file keeps its own.
+            o.width = outWidth_;
+            o.height = outHeight_;
         }
-        video = v != nullptr;
+        o.live = true;
     }
     if (!doOutputFile_ || tav::trim(outputFile_).empty()) {
         err = "No output file";
@@ -108,28 +120,16 @@ bool FfmpegEncoder::Arguments(std::vector<std::string>& args, std::string& err) 
             break;
         }
     const TargetBitRates rates = BitRatesFor(static_cast<Target>(target));
-    const std::string ext = tav::lower(outputFile_.substr(outputFile_.find_last_of('.') == std::string::npos
-                                                              ? outputFile_.size()
-                                                              : outputFile_.find_last_of('.')));
-    const bool realMedia = ext == ".rm" || ext == ".ra";
-    if (ext == ".ra")
-        video = false;
-    if (video) {
-        // Live pictures are encoded at the output size; a converted file
-        // keeps its own (RealVideo wants a multiple of 4).
-        const std::string scale = inputKind_ == InputDevices
-                                      ? "scale=" + std::to_string(outWidth_) + ":" + std::to_string(outHeight_)
-                                      : std::string("scale=trunc(iw/4)*4:trunc(ih/4)*4");
-        args.insert(args.end(), {"-vf", scale, "-b:v", std::to_string(rates.video) + "k"});
-        if (realMedia)
-            args.insert(args.end(), {"-c:v", "rv20"});
-    } else {
-        args.push_back("-vn");
+    o.videoBitRate = rates.video * 1000;
+    o.audioBitRate = rates.audio * 1000;
+    const auto dot = outputFile_.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? std::string() : tav::lower(outputFile_.substr(dot));
+    if (ext == ".rm" || ext == ".ra") {
+        o.format = "rm";
+        o.videoCodec = "rv20";
+        o.audioCodec = "ac3";
+        o.dropVideo = ext == ".ra";
     }
-    args.insert(args.end(), {"-b:a", std::to_string(rates.audio) + "k"});
-    if (realMedia)
-        args.insert(args.end(), {"-c:a", "ac3", "-ar", "44100", "-f", "rm"});
-    args.push_back(outputFile_);
     return true;
 }
 
@@ -137,92 +137,65 @@ void FfmpegEncoder::StartEncoding()
 {
     if (encoding_)
         return;
-    std::vector<std::string> args;
+    EncodingPlan plan;
     std::string err;
-    if (!Arguments(args, err)) {
+    if (!Plan(plan, err)) {
         error(-1, err);
         return;
     }
-    inputSeconds_ = 0.0;
-    if (inputKind_ == InputFile) {
-        std::string ignored;
-        if (auto media = FfmpegMediaFile::Open(inputFile_, ignored))
-            inputSeconds_ = media->DurationSeconds();
-    }
-    QStringList qargs;
-    for (const auto& a : args)
-        qargs << QString::fromStdString(a);
-    process_ = std::make_unique<QProcess>();
-    QObject::connect(process_.get(), &QProcess::readyReadStandardOutput, process_.get(), [this] { readProgress(); });
-    QObject::connect(process_.get(), &QProcess::finished, process_.get(),
-                     [this](int code, QProcess::ExitStatus status) { finished(code, status == QProcess::CrashExit); });
-    process_->start(QString::fromStdString(program_), qargs);
-    if (!process_->waitForStarted(10000)) {
-        error(-2, "Unable to run " + program_ + ": " + process_->errorString().toStdString());
-        process_.reset();
+    auto transcoder = std::make_unique<FfmpegTranscoder>();
+    if (!transcoder->Open(plan.inputs, outputFile_, plan.options, err)) {
+        error(transcoder->ErrorCode(), err);
         return;
     }
+    const unsigned run = ++run_;
+    QObject* owner = owner_.get();
+    transcoder->onProgress = [this, owner, run](int percent) {
+        QMetaObject::invokeMethod(owner, [this, run, percent] { progress(run, percent); }, Qt::QueuedConnection);
+    };
+    transcoder_ = std::move(transcoder);
     encoding_ = true;
-    stopping_ = false;
-    lastPercent_ = -1;
-    progressBuffer_.clear();
+    if (inputKind_ == InputDevices)
+        sourceOpen_ = true;
+    worker_ = std::thread([this, owner, run] {
+        std::string text;
+        resultOk_ = transcoder_->Finish(text);
+        resultError_ = text;
+        resultCode_ = transcoder_->ErrorCode();
+        QMetaObject::invokeMethod(owner, [this, run] { complete(run); }, Qt::QueuedConnection);
+    });
     if (events.OnEncodingStarted)
         events.OnEncodingStarted();
 }
 
-void FfmpegEncoder::readProgress()
+void FfmpegEncoder::progress(unsigned run, int percent)
 {
-    progressBuffer_ += process_->readAllStandardOutput().toStdString();
-    size_t nl;
-    while ((nl = progressBuffer_.find('\n')) != std::string::npos) {
-        const std::string line = tav::trim(progressBuffer_.substr(0, nl));
-        progressBuffer_.erase(0, nl + 1);
-        if (inputSeconds_ <= 0.0 || !tav::startsWith(line, "out_time_us="))
-            continue;
-        const double done = tav::val(line.substr(12)) / 1e6;
-        const int percent = std::clamp(static_cast<int>(done * 100.0 / inputSeconds_), 0, 99);
-        if (percent != lastPercent_) {
-            lastPercent_ = percent;
-            if (events.OnEncodingProgressChanged)
-                events.OnEncodingProgressChanged(percent);
-        }
-    }
+    if (run == run_ && worker_.joinable() && events.OnEncodingProgressChanged)
+        events.OnEncodingProgressChanged(percent);
 }
 
-void FfmpegEncoder::finished(int exitCode, bool crashed)
+void FfmpegEncoder::complete(unsigned run)
 {
-    readProgress();
+    if (run != run_ || !worker_.joinable())
+        return;  // already completed by a stop
+    worker_.join();
+    transcoder_.reset();
+    ++run_;  // progress still queued belongs to the finished run
     encoding_ = false;
     sourceOpen_ = false;
-    const bool ok = stopping_ || (exitCode == 0 && !crashed);
-    if (!ok) {
-        std::string text = tav::trim(process_->readAllStandardError().toStdString());
-        const auto nl = text.find_last_of('\n');
-        if (nl != std::string::npos)
-            text = text.substr(nl + 1);
-        error(crashed ? -3 : exitCode, text.empty() ? program_ + " failed" : text);
-        return;
-    }
-    if (inputKind_ == InputFile && !stopping_ && events.OnEncodingProgressChanged)
-        events.OnEncodingProgressChanged(100);
-    if (events.OnEncodingStopped)
+    if (!resultOk_)
+        error(resultCode_, resultError_);
+    else if (events.OnEncodingStopped)
         events.OnEncodingStopped();
 }
 
 void FfmpegEncoder::StopEncoding()
 {
-    if (process_ && process_->state() != QProcess::NotRunning) {
-        stopping_ = true;
-        // "q" asks ffmpeg to finish the file; a signal is the fallback.
-        process_->write("q");
-        process_->closeWriteChannel();
-        if (!process_->waitForFinished(5000)) {
-            process_->terminate();
-            if (!process_->waitForFinished(5000)) {
-                process_->kill();
-                process_->waitForFinished(2000);
-            }
-        }
+    if (worker_.joinable()) {
+        // Reading ends at once; the file is finished before this returns.
+        transcoder_->Stop();
+        complete(run_);
+        return;
     }
     encoding_ = false;
     sourceOpen_ = false;
@@ -252,23 +225,19 @@ void FfmpegEncoder::OpenSource()
     sourceOpen_ = true;
 }
 
-void FfmpegEncoder::ShowFormatDialog()
+void FfmpegEncoder::dialog(const std::function<std::string(const CaptureDevice&)>& show)
 {
-    if (formatDialog && videoDevice())
-        formatDialog(*videoDevice());
+    const CaptureDevice* device = videoDevice();
+    if (!show || !device)
+        return;
+    const std::string failure = show(*device);
+    if (!failure.empty())
+        error(-1, failure);
 }
 
-void FfmpegEncoder::ShowSourceDialog()
-{
-    if (sourceDialog && videoDevice())
-        sourceDialog(*videoDevice());
-}
-
-void FfmpegEncoder::ShowCompressionDialog()
-{
-    if (compressionDialog && videoDevice())
-        compressionDialog(*videoDevice());
-}
+void FfmpegEncoder::ShowFormatDialog() { dialog(formatDialog); }
+void FfmpegEncoder::ShowSourceDialog() { dialog(sourceDialog); }
+void FfmpegEncoder::ShowCompressionDialog() { dialog(compressionDialog); }
 
 std::unique_ptr<MediaFileObject> FfmpegEncoder::OpenRmFile(const std::string& path, std::string& err)
 {

@@ -1,19 +1,22 @@
-// The encoder component on FFmpeg: live capture from libavdevice sources
-// (ALSA/PulseAudio sound, V4L2 pictures at 160x120) and conversion of an
-// existing media file, both encoded by an ffmpeg process that reports its
-// progress; the calling thread never blocks except while a stop waits for
-// the output to be finished.
+// The encoder component on FFmpeg's libraries: live capture from
+// libavdevice sources (ALSA/PulseAudio sound, V4L2 pictures at 160x120) and
+// conversion of an existing media file, both through FfmpegTranscoder on a
+// worker thread. Events reach the owner on the thread that created the
+// encoder (through its Qt event loop); the calling thread never blocks
+// except while a stop waits for the output to be finished.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "capture/EncoderControl.h"
 #include "capture/FfmpegDevices.h"
+#include "capture/FfmpegTranscoder.h"
 
-class QProcess;
+class QObject;
 
 // Audio and video bit rates (kbit/s) of a target audience.
 struct TargetBitRates {
@@ -21,6 +24,12 @@ struct TargetBitRates {
     int audio;
 };
 TargetBitRates BitRatesFor(EncoderControl::Target target);
+
+// What one encoding reads and how it writes.
+struct EncodingPlan {
+    std::vector<MediaInput> inputs;
+    TranscodeOptions options;
+};
 
 class FfmpegEncoder : public EncoderControl {
 public:
@@ -34,7 +43,7 @@ public:
     void SetAudioOn(bool on) override { audioOn_ = on; }
     void SetVideoOn(bool on) override { videoOn_ = on; }
     bool VideoOn() const override { return videoOn_; }
-    int VideoDriverCount() const override { return static_cast<int>(videoDevices_.size()); }
+    int VideoDriverCount() const override { return static_cast<int>(videoDevices().size()); }
     std::vector<std::string> AudioDriverNames() const override;
     std::vector<std::string> VideoDriverNames() const override;
     void SetVideoOutputWidth(int w) override { outWidth_ = w; }
@@ -55,23 +64,25 @@ public:
 
     std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) override;
 
-    // The device lists (found at construction; replaceable, e.g. by lavfi
-    // sources on a machine without devices).
+    // The device lists (found when first asked for; replaceable, e.g. by
+    // lavfi sources on a machine without devices).
     void SetDevices(std::vector<CaptureDevice> audio, std::vector<CaptureDevice> video);
-    // The encoder program (default "ffmpeg" from the PATH).
-    void SetProgram(const std::string& program) { program_ = program; }
     // Device dialogs shown by the window toolkit; each gets the chosen
-    // device. Without one the dialog does nothing.
-    std::function<void(const CaptureDevice&)> formatDialog, sourceDialog, compressionDialog;
+    // device. Without one the dialog does nothing. A dialog reports a
+    // failure by returning its text (empty: done).
+    std::function<std::string(const CaptureDevice&)> formatDialog, sourceDialog, compressionDialog;
 
-    // The ffmpeg arguments of the current settings; false with err when they
-    // are incomplete.
-    bool Arguments(std::vector<std::string>& args, std::string& err) const;
+    // The inputs and options of the current settings; false with err when
+    // they are incomplete.
+    bool Plan(EncodingPlan& plan, std::string& err) const;
 
 private:
     void error(int code, const std::string& text);
-    void readProgress();
-    void finished(int exitCode, bool crashed);
+    void progress(unsigned run, int percent);
+    void complete(unsigned run);
+    void dialog(const std::function<std::string(const CaptureDevice&)>& show);
+    const std::vector<CaptureDevice>& audioDevices() const;
+    const std::vector<CaptureDevice>& videoDevices() const;
     const CaptureDevice* audioDevice() const;
     const CaptureDevice* videoDevice() const;
 
@@ -88,11 +99,16 @@ private:
     bool targets_[6] = {};
     bool encoding_ = false;
     bool sourceOpen_ = false;
-    bool stopping_ = false;
-    std::vector<CaptureDevice> audioDevices_, videoDevices_;
-    std::string program_ = "ffmpeg";
-    std::unique_ptr<QProcess> process_;
-    std::string progressBuffer_;
-    double inputSeconds_ = 0.0;
-    int lastPercent_ = -1;
+    mutable bool devicesListed_ = false;
+    mutable std::vector<CaptureDevice> audioDevices_, videoDevices_;
+
+    // The running encoding: its transcoder works on worker_; run_ numbers
+    // the encodings so that late events of a finished one are dropped.
+    std::unique_ptr<QObject> owner_;
+    std::unique_ptr<FfmpegTranscoder> transcoder_;
+    std::thread worker_;
+    unsigned run_ = 0;
+    bool resultOk_ = false;
+    std::string resultError_;
+    int resultCode_ = 0;
 };

@@ -1,7 +1,9 @@
 #include "capture/FfmpegTranscoder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <memory>
 #include <vector>
 
@@ -17,12 +19,21 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-namespace {
+// One opened input and how far it has been read.
+struct TranscodeSource {
+    AVFormatContext* ctx = nullptr;
+    int64_t startUs = AV_NOPTS_VALUE;  // first timestamp read (live mode)
+    double clock = 0.0;                // seconds read so far
+    bool ended = false;
+
+    ~TranscodeSource() { avformat_close_input(&ctx); }
+};
 
 // One input stream being transcoded into one output stream.
-struct Lane {
+struct TranscodeLane {
     bool video = false;
-    int in = -1;
+    TranscodeSource* src = nullptr;
+    int in = -1;  // stream index in src
     AVStream* out = nullptr;
     AVCodecContext* dec = nullptr;
     AVCodecContext* enc = nullptr;
@@ -32,7 +43,7 @@ struct Lane {
     int64_t nextPts = 0;
     int64_t lastVideoPts = AV_NOPTS_VALUE;
 
-    ~Lane()
+    ~TranscodeLane()
     {
         avcodec_free_context(&dec);
         avcodec_free_context(&enc);
@@ -43,17 +54,23 @@ struct Lane {
     }
 };
 
-struct Job {
-    AVFormatContext* in = nullptr;
+struct TranscodeJob {
+    std::vector<std::unique_ptr<TranscodeSource>> sources;
     AVFormatContext* out = nullptr;
-    std::vector<std::unique_ptr<Lane>> lanes;
-    AVPacket* pkt = av_packet_alloc();
+    std::vector<std::unique_ptr<TranscodeLane>> lanes;
+    AVPacket* in = av_packet_alloc();   // read from an input
+    AVPacket* pkt = av_packet_alloc();  // encoded, to be written
     AVFrame* frame = av_frame_alloc();
+    const std::atomic<bool>* stopped = nullptr;
+    const std::atomic<bool>* cancelled = nullptr;
     std::string err;
+    int code = -1;
+    bool created = false;  // the output file was opened for writing
 
-    ~Job()
+    ~TranscodeJob()
     {
         lanes.clear();
+        av_packet_free(&in);
         av_packet_free(&pkt);
         av_frame_free(&frame);
         if (out) {
@@ -61,15 +78,23 @@ struct Job {
                 avio_closep(&out->pb);
             avformat_free_context(out);
         }
-        avformat_close_input(&in);
+        sources.clear();
     }
 
     bool fail(const std::string& what, int rc)
     {
         err = what + (rc < 0 ? ": " + FfmpegErrorText(rc) : std::string());
+        code = rc < 0 ? rc : -1;
         return false;
     }
+
+    bool interrupted() const { return *stopped || *cancelled; }
 };
+
+namespace {
+
+using Job = TranscodeJob;
+using Lane = TranscodeLane;
 
 const AVCodec* findEncoder(const std::string& name, AVCodecID fallback)
 {
@@ -94,13 +119,15 @@ int pickSampleRate(const AVCodec* codec, int wanted)
 bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
 {
     AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
-    const AVStream* st = job.in->streams[lane.in];
+    const AVStream* st = lane.src->ctx->streams[lane.in];
     enc->width = o.width > 0 ? o.width : lane.dec->width;
     enc->height = o.height > 0 ? o.height : lane.dec->height;
-    enc->width += enc->width % 2;
-    enc->height += enc->height % 2;
+    // H.263 and the RealVideo codecs built on it want multiples of 4.
+    const int align = codec->id == AV_CODEC_ID_H263 || codec->id == AV_CODEC_ID_RV10 || codec->id == AV_CODEC_ID_RV20 ? 4 : 2;
+    enc->width = (enc->width + align - 1) / align * align;
+    enc->height = (enc->height + align - 1) / align * align;
     enc->pix_fmt = codec->pix_fmts ? codec->pix_fmts[0] : AV_PIX_FMT_YUV420P;
-    AVRational rate = av_guess_frame_rate(job.in, const_cast<AVStream*>(st), nullptr);
+    AVRational rate = av_guess_frame_rate(lane.src->ctx, const_cast<AVStream*>(st), nullptr);
     if (rate.num <= 0 || rate.den <= 0)
         rate = {25, 1};
     enc->time_base = av_inv_q(rate);
@@ -189,7 +216,7 @@ bool encodeVideo(Job& job, Lane& lane, AVFrame* in)
         return job.fail("out of memory", 0);
     }
     sws_scale(lane.sws, in->data, in->linesize, 0, in->height, f->data, f->linesize);
-    const AVRational tb = job.in->streams[lane.in]->time_base;
+    const AVRational tb = lane.src->ctx->streams[lane.in]->time_base;
     int64_t pts = in->best_effort_timestamp == AV_NOPTS_VALUE ? lane.nextPts
                                                               : av_rescale_q(in->best_effort_timestamp, tb, lane.enc->time_base);
     if (lane.lastVideoPts != AV_NOPTS_VALUE && pts <= lane.lastVideoPts)
@@ -262,10 +289,10 @@ bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
     }
 }
 
-bool openLanes(Job& job, const TranscodeOptions& o)
+bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
 {
-    for (unsigned i = 0; i < job.in->nb_streams; ++i) {
-        const AVStream* st = job.in->streams[i];
+    for (unsigned i = 0; i < src.ctx->nb_streams; ++i) {
+        const AVStream* st = src.ctx->streams[i];
         const auto type = st->codecpar->codec_type;
         const bool video = type == AVMEDIA_TYPE_VIDEO && !(st->disposition & AV_DISPOSITION_ATTACHED_PIC);
         if (!(video && !o.dropVideo) && type != AVMEDIA_TYPE_AUDIO)
@@ -277,13 +304,14 @@ bool openLanes(Job& job, const TranscodeOptions& o)
             continue;
         auto lane = std::make_unique<Lane>();
         lane->video = video;
+        lane->src = &src;
         lane->in = static_cast<int>(i);
         lane->dec = avcodec_alloc_context3(decoder);
         avcodec_parameters_to_context(lane->dec, st->codecpar);
         lane->dec->pkt_timebase = st->time_base;
         int rc = avcodec_open2(lane->dec, decoder, nullptr);
         if (rc < 0)
-            return job.fail("cannot decode stream " + std::to_string(i), rc);
+            return job.fail("cannot decode stream " + std::to_string(i) + " of " + src.ctx->url, rc);
         if (!(video ? openVideoEncoder(job, *lane, encoder, o) : openAudioEncoder(job, *lane, encoder, o)))
             return false;
         lane->out = avformat_new_stream(job.out, nullptr);
@@ -291,61 +319,88 @@ bool openLanes(Job& job, const TranscodeOptions& o)
         lane->out->time_base = lane->enc->time_base;
         job.lanes.push_back(std::move(lane));
     }
-    if (job.lanes.empty())
-        return job.fail("the input has no audio or video stream that can be converted", 0);
     return true;
 }
 
-bool transcode(Job& job, const std::string& input, const std::string& output, const TranscodeOptions& o,
-               const std::function<void(int)>& progress, const std::atomic<bool>& cancelled)
+int interruptCallback(void* opaque) { return static_cast<const Job*>(opaque)->interrupted() ? 1 : 0; }
+
+bool open(Job& job, const std::vector<MediaInput>& inputs, const std::string& output, const TranscodeOptions& o)
 {
-    int rc = avformat_open_input(&job.in, input.c_str(), nullptr, nullptr);
-    if (rc < 0)
-        return job.fail("cannot open " + input, rc);
-    if ((rc = avformat_find_stream_info(job.in, nullptr)) < 0)
-        return job.fail("cannot read the streams of " + input, rc);
-    rc = avformat_alloc_output_context2(&job.out, nullptr, o.format.empty() ? nullptr : o.format.c_str(),
-                                        output.c_str());
+    if (inputs.empty())
+        return job.fail("nothing to read", 0);
+    const AVIOInterruptCB interrupt{interruptCallback, &job};
+    for (const auto& input : inputs) {
+        auto src = std::make_unique<TranscodeSource>();
+        src->ctx = OpenMediaInput(input, job.err, job.code, &interrupt);
+        if (!src->ctx)
+            return false;
+        const int rc = avformat_find_stream_info(src->ctx, nullptr);
+        if (rc < 0)
+            return job.fail("cannot read the streams of " + input.url, rc);
+        job.sources.push_back(std::move(src));
+    }
+    int rc = avformat_alloc_output_context2(&job.out, nullptr, o.format.empty() ? nullptr : o.format.c_str(),
+                                            output.c_str());
     if (rc < 0 || !job.out)
         return job.fail("cannot write a file of this kind: " + output, rc);
-    if (!openLanes(job, o))
-        return false;
+    for (auto& src : job.sources) {
+        const size_t before = job.lanes.size();
+        if (!openLanes(job, *src, o))
+            return false;
+        // An input with nothing to encode (pictures for a sound-only file)
+        // is not read at all.
+        src->ended = job.lanes.size() == before;
+    }
+    if (job.lanes.empty())
+        return job.fail("the input has no audio or video stream that can be converted", 0);
     if (!(job.out->oformat->flags & AVFMT_NOFILE) && (rc = avio_open(&job.out->pb, output.c_str(), AVIO_FLAG_WRITE)) < 0)
         return job.fail("cannot create " + output, rc);
+    job.created = true;
     if ((rc = avformat_write_header(job.out, nullptr)) < 0)
         return job.fail("cannot write the header of " + output, rc);
+    return true;
+}
 
-    const double duration = job.in->duration > 0 ? static_cast<double>(job.in->duration) / AV_TIME_BASE : 0.0;
-    int lastPercent = -1;
-    auto report = [&](int percent) {
-        if (percent > lastPercent && progress) {
-            lastPercent = percent;
-            progress(percent);
-        }
-    };
-    report(0);
-    while ((rc = av_read_frame(job.in, job.pkt)) >= 0) {
-        if (cancelled)
-            return job.fail("cancelled", 0);
-        Lane* lane = nullptr;
-        for (auto& l : job.lanes)
-            if (l->in == job.pkt->stream_index)
-                lane = l.get();
-        if (lane) {
-            if (duration > 0 && job.pkt->pts != AV_NOPTS_VALUE) {
-                const double t = job.pkt->pts * av_q2d(job.in->streams[lane->in]->time_base);
-                report(std::clamp(static_cast<int>(t * 100.0 / duration), 0, 99));
-            }
-            AVPacket* copy = av_packet_clone(job.pkt);
-            const bool ok = decodeInto(job, *lane, copy);
-            av_packet_free(&copy);
-            if (!ok)
-                return false;
-        }
-        av_packet_unref(job.pkt);
+// The input that has been read least far (so that live sources are read in
+// turn), or null when every input has ended.
+TranscodeSource* nextSource(Job& job)
+{
+    TranscodeSource* next = nullptr;
+    for (auto& s : job.sources)
+        if (!s->ended && (!next || s->clock < next->clock))
+            next = s.get();
+    return next;
+}
+
+// Live mode: starts the packet's clock at 0 and holds it back until its
+// time has come, so that a source faster than real time (lavfi) records
+// no more than the time that passed.
+void pace(Job& job, TranscodeSource& src, AVPacket* pkt, const AVStream* st,
+          std::chrono::steady_clock::time_point started)
+{
+    const int64_t ts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
+    if (ts == AV_NOPTS_VALUE)
+        return;
+    const int64_t us = av_rescale_q(ts, st->time_base, AV_TIME_BASE_Q);
+    if (src.startUs == AV_NOPTS_VALUE)
+        src.startUs = us;
+    const int64_t shift = av_rescale_q(src.startUs, AV_TIME_BASE_Q, st->time_base);
+    if (pkt->pts != AV_NOPTS_VALUE)
+        pkt->pts -= shift;
+    if (pkt->dts != AV_NOPTS_VALUE)
+        pkt->dts -= shift;
+    src.clock = static_cast<double>(us - src.startUs) / AV_TIME_BASE;
+    using namespace std::chrono;
+    for (;;) {
+        const double ahead = src.clock - duration<double>(steady_clock::now() - started).count();
+        if (ahead <= 0 || job.interrupted())
+            return;
+        std::this_thread::sleep_for(duration<double>(std::min(ahead, 0.02)));
     }
-    if (rc != AVERROR_EOF)
-        return job.fail("reading " + input + " failed", rc);
+}
+
+bool flush(Job& job)
+{
     for (auto& l : job.lanes) {
         if (!decodeInto(job, *l, nullptr))
             return false;
@@ -354,28 +409,118 @@ bool transcode(Job& job, const std::string& input, const std::string& output, co
         if (!encode(job, *l, nullptr))
             return false;
     }
-    if ((rc = av_write_trailer(job.out)) < 0)
-        return job.fail("cannot finish " + output, rc);
-    report(100);
+    const int rc = av_write_trailer(job.out);
+    return rc < 0 ? job.fail(std::string("cannot finish ") + job.out->url, rc) : true;
+}
+
+bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& progress)
+{
+    const AVFormatContext* first = job.sources.front()->ctx;
+    const double duration = !o.live && first->duration > 0 ? static_cast<double>(first->duration) / AV_TIME_BASE : 0.0;
+    int lastPercent = -1;
+    auto report = [&](int percent) {
+        if (percent > lastPercent && progress) {
+            lastPercent = percent;
+            progress(percent);
+        }
+    };
+    if (!o.live)
+        report(0);
+    const auto started = std::chrono::steady_clock::now();
+    while (!*job.stopped) {
+        if (*job.cancelled)
+            return job.fail("cancelled", 0);
+        TranscodeSource* src = nextSource(job);
+        if (!src)
+            break;
+        const int rc = av_read_frame(src->ctx, job.in);
+        if (rc == AVERROR(EAGAIN)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
+        }
+        if (rc == AVERROR_EOF || (rc == AVERROR_EXIT && job.interrupted())) {
+            src->ended = true;
+            continue;
+        }
+        if (rc < 0)
+            return job.fail(std::string("reading ") + src->ctx->url + " failed", rc);
+        Lane* lane = nullptr;
+        for (auto& l : job.lanes)
+            if (l->src == src && l->in == job.in->stream_index)
+                lane = l.get();
+        if (lane) {
+            const AVStream* st = src->ctx->streams[lane->in];
+            if (o.live) {
+                pace(job, *src, job.in, st, started);
+            } else if (job.in->pts != AV_NOPTS_VALUE) {
+                src->clock = job.in->pts * av_q2d(st->time_base);
+                if (duration > 0)
+                    report(std::clamp(static_cast<int>(src->clock * 100.0 / duration), 0, 99));
+            }
+            if (!decodeInto(job, *lane, job.in))
+                return false;
+        }
+        av_packet_unref(job.in);
+    }
+    if (*job.cancelled)
+        return job.fail("cancelled", 0);
+    const bool reachedEnd = !*job.stopped;
+    if (!flush(job))
+        return false;
+    if (!o.live && reachedEnd)
+        report(100);
     return true;
 }
 
 }  // namespace
 
+FfmpegTranscoder::FfmpegTranscoder() = default;
+FfmpegTranscoder::~FfmpegTranscoder() = default;
+
+bool FfmpegTranscoder::failed(std::string& err)
+{
+    err = job_->err;
+    code_ = job_->code;
+    // A file that was there before is kept unless this run overwrote it.
+    if (job_->created) {
+        std::error_code ec;
+        std::filesystem::remove(output_, ec);
+    }
+    job_.reset();
+    return false;
+}
+
+bool FfmpegTranscoder::Open(const std::vector<MediaInput>& inputs, const std::string& output,
+                            const TranscodeOptions& options, std::string& err)
+{
+    FfmpegQuietLogs();
+    stopped_ = cancelled_ = false;
+    output_ = output;
+    options_ = options;
+    code_ = 0;
+    job_ = std::make_unique<TranscodeJob>();
+    job_->stopped = &stopped_;
+    job_->cancelled = &cancelled_;
+    if (!open(*job_, inputs, output, options))
+        return failed(err);
+    return true;
+}
+
+bool FfmpegTranscoder::Finish(std::string& err)
+{
+    if (!job_) {
+        err = "nothing was opened";
+        code_ = -1;
+        return false;
+    }
+    if (!pump(*job_, options_, onProgress))
+        return failed(err);
+    job_.reset();
+    return true;
+}
+
 bool FfmpegTranscoder::Run(const std::string& input, const std::string& output, const TranscodeOptions& options,
                            std::string& err)
 {
-    cancelled_ = false;
-    FfmpegQuietLogs();
-    bool ok;
-    {
-        Job job;
-        ok = transcode(job, input, output, options, onProgress, cancelled_);
-        err = job.err;
-    }
-    if (!ok) {
-        std::error_code ec;
-        std::filesystem::remove(output, ec);
-    }
-    return ok;
+    return Open({MediaInput{input, {}, {}}}, output, options, err) && Finish(err);
 }

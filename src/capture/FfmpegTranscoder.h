@@ -1,11 +1,16 @@
-// Transcodes one media file into another with FFmpeg's libraries: every
-// audio and video stream of the input is decoded, converted and encoded
-// with the codecs asked for, and progress is reported in percent.
+// Transcodes media with FFmpeg's libraries: every audio and video stream of
+// the inputs (media files or libavdevice capture sources) is decoded,
+// converted and encoded with the codecs asked for, and muxed into one
+// output file; progress is reported in percent.
 #pragma once
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "capture/MediaInput.h"
 
 struct TranscodeOptions {
     std::string format;      // muxer name; empty: chosen from the output name
@@ -16,19 +21,54 @@ struct TranscodeOptions {
     int width = 0;           // output size; 0: keep the input's
     int height = 0;
     bool dropVideo = false;  // audio only
+    // Live capture: the inputs are read no faster than real time, their
+    // clocks start together at 0, and no progress is reported (the end is
+    // not known).
+    bool live = false;
 };
+
+struct TranscodeJob;
 
 class FfmpegTranscoder {
 public:
+    FfmpegTranscoder();
+    ~FfmpegTranscoder();
+
+    // Called with 0, then rising percentages, and 100 once the file is
+    // finished (not in live mode). Runs on the thread running Finish.
     std::function<void(int percent)> onProgress;
 
-    // False with err when the input cannot be read, no stream can be
-    // encoded, or writing fails; a failed output file is removed.
+    // Open and Finish of one file. False with err when the input cannot be
+    // read, no stream can be encoded, or writing fails; a failed output
+    // file is removed.
     bool Run(const std::string& input, const std::string& output, const TranscodeOptions& options, std::string& err);
 
-    // Stops a running transcode from another thread or a progress callback.
+    // Opens the inputs and creates the output with its header written.
+    // False with err when they cannot be opened (nothing is left behind).
+    bool Open(const std::vector<MediaInput>& inputs, const std::string& output, const TranscodeOptions& options,
+              std::string& err);
+    // Reads the opened inputs to their end, or until Stop, and finishes the
+    // output file. May run on another thread than Open. False with err when
+    // reading or writing fails or the work was cancelled; the output file is
+    // then removed.
+    bool Finish(std::string& err);
+
+    // The FFmpeg error code of the last failure (-1 when it had none).
+    int ErrorCode() const { return code_; }
+
+    // From any thread or a progress callback: ends reading now and finishes
+    // the file with what was encoded so far.
+    void Stop() { stopped_ = true; }
+    // From any thread or a progress callback: abandons the work; the output
+    // file is removed.
     void Cancel() { cancelled_ = true; }
 
 private:
-    std::atomic<bool> cancelled_{false};
+    bool failed(std::string& err);
+
+    std::unique_ptr<TranscodeJob> job_;
+    std::string output_;
+    TranscodeOptions options_;
+    int code_ = 0;
+    std::atomic<bool> stopped_{false}, cancelled_{false};
 };

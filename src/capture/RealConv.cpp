@@ -110,7 +110,7 @@ void RealConv::rpCtl_OnEncodingStarted() { SetStatus("Encoding Started...", kCol
 
 void RealConv::rpCtl_OnEncodingStopped()
 {
-    // A cancelled conversion left an unfinished file: not a completion.
+    // A cancelled conversion holds only the part read so far: not a completion.
     if (cancelled_) {
         SetStatus("Encoding stopped...", kColourYellow);
         return;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "TestSupport.h"
 #include "capture/FfmpegMediaFile.h"
@@ -58,6 +60,72 @@ TEST(FfmpegTranscoder, AudioOnlyInputAndFailuresLeaveNoFile)
     EXPECT_FALSE(tr.Run(sampleDir() + "talk1.rm", t.file("c.webm"), o, err));
     EXPECT_EQ(err, "cancelled");
     EXPECT_FALSE(std::filesystem::exists(t.file("c.webm")));
+
+    // An output that was there before is not removed when the input fails.
+    writeFile(t.file("keep.webm"), "mine");
+    tr.onProgress = nullptr;
+    EXPECT_FALSE(tr.Run(t.file("junk.rm"), t.file("keep.webm"), o, err));
+    EXPECT_EQ(readFile(t.file("keep.webm")), "mine");
+}
+
+// Finishes an opened transcode, stopped from another thread after ms.
+bool finishAfter(FfmpegTranscoder& tr, int ms, std::string& err)
+{
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        tr.Stop();
+    });
+    const bool ok = tr.Finish(err);
+    stopper.join();
+    return ok;
+}
+
+// Two live sources (sound and pictures from lavfi) recorded into one file
+// until a stop from another thread: the file is finished, both streams are
+// in it, and it lasts about as long as the recording ran.
+TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
+{
+    TempDir t;
+    FfmpegTranscoder tr;
+    TranscodeOptions o;
+    o.live = true;
+    o.width = 160;
+    o.height = 120;
+    o.format = "rm";
+    o.videoCodec = "rv20";
+    o.audioCodec = "ac3";
+    bool progressed = false;
+    tr.onProgress = [&](int) { progressed = true; };
+    std::string err;
+    ASSERT_TRUE(tr.Open({{"sine=frequency=440:sample_rate=44100", "lavfi", {}},
+                         {"testsrc=size=320x240:rate=15", "lavfi", {}}},
+                        t.file("live.rm"), o, err))
+        << err;
+    ASSERT_TRUE(finishAfter(tr, 1200, err)) << err;
+    EXPECT_FALSE(progressed);
+    auto media = FfmpegMediaFile::Open(t.file("live.rm"), err);
+    ASSERT_TRUE(media) << err;
+    EXPECT_TRUE(media->HasVideo());
+    EXPECT_EQ(media->VideoWidth(), 160);
+    EXPECT_NEAR(media->DurationSeconds(), 1.2, 0.6);
+
+    // Sound only: the picture source is not read and does not hold up the
+    // sound.
+    o.dropVideo = true;
+    ASSERT_TRUE(tr.Open({{"testsrc=size=320x240:rate=15", "lavfi", {}},
+                         {"sine=frequency=440:sample_rate=44100", "lavfi", {}}},
+                        t.file("live.ra"), o, err))
+        << err;
+    ASSERT_TRUE(finishAfter(tr, 600, err)) << err;
+    media = FfmpegMediaFile::Open(t.file("live.ra"), err);
+    ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(media->HasVideo());
+    EXPECT_NEAR(media->DurationSeconds(), 0.6, 0.4);
+
+    // A device format that does not exist is refused at once.
+    EXPECT_FALSE(tr.Open({{"x", "no-such-device", {}}}, t.file("none.rm"), o, err));
+    EXPECT_EQ(err, "no support for reading no-such-device");
+    EXPECT_FALSE(std::filesystem::exists(t.file("none.rm")));
 }
 
 }  // namespace

@@ -4,10 +4,17 @@
 #include <QWidget>
 
 #include "app/AppContext.h"
+#include "app/Form1.h"
+#include "app/Form2.h"
 #include "app/Form2SlideImporter.h"
 #include "app/Prefs2.h"
+#include "capture/DuzoDa.h"
 #include "capture/Ruzize.h"
+#include "capture/widgets/DuzoDaView.h"
 #include "capture/widgets/QtFileChooser.h"
+#include "capture/widgets/QtRecordingWindows.h"
+#include "capture/widgets/RealPlayView.h"
+#include "capture/widgets/RealRecordView.h"
 #include "capture/widgets/RuzizeView.h"
 #include "import/PptImportModel.h"
 #include "import/widgets/PptImportDialog.h"
@@ -42,6 +49,9 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.ftpUpload = showFtp;
     context_.hooks.serverWindow = [this] { showServer(); };
     context_.hooks.timingEditor = [this](const std::string& dir) { showTimingEditor(dir); };
+    context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
+    context_.hooks.player = [this] { showPlayer(); };
+    context_.hooks.encoderSetup = [this] { showEncoderSetup(); };
     context_.hooks.pptImport = [this](const std::string& dir) { showPptImport(dir); };
     slideImporter_ = std::make_unique<Form2SlideImporter>(context_.form2());
     context_.hooks.slideImporter = slideImporter_.get();
@@ -88,4 +98,46 @@ void ToolWindows::showTimingEditor(const std::string& dir)
     }
     ruzizeView_->show();
     ruzizeView_->raise();
+}
+
+bool ToolWindows::showRecordingSetup(const std::string& dir)
+{
+    // The set-up window reports an incomplete encoder set-up itself and
+    // stays open for another try, so its closing is the answer.
+    QtRecordingWindows windows(mainWindow_);
+    windows.imageName = [this](int n) { return context_.form2().TavImageName(n); };
+    windows.lectureDir = [dir] { return dir; };
+    DuzoDa model(&windows);
+    model.lectureDir = [dir] { return dir; };
+    model.lectureName = [this] { return context_.form1().TextName; };
+    model.Form_Load();
+    DuzoDaView view(model, mainWindow_);
+    view.exec();
+    return true;
+}
+
+void ToolWindows::showPlayer()
+{
+    if (!tools_)
+        tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+    std::string err;
+    if (!tools_->PlayerView() && !tools_->LoadPlayer(err)) {
+        Tav_Message("Unable to load RealPlayer ActiveX Control - " + err);
+        return;
+    }
+    tools_->ShowPlayer();
+    tools_->PlayerView()->raise();
+}
+
+void ToolWindows::showEncoderSetup()
+{
+    if (!tools_)
+        tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+    std::string err;
+    if (!tools_->EncoderView() && !tools_->LoadEncoder(err)) {
+        Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - " + err);
+        return;
+    }
+    tools_->EncoderView()->show();
+    tools_->EncoderView()->raise();
 }

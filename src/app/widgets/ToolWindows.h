@@ -1,7 +1,7 @@
 // The windows of the other layers that the main window and the detailed
 // form open through their hooks: the FTP window, the timing editor, the
-// server edition and the PPTImport dialog; also the main window's slide
-// import.
+// recording set-up, the player, the encoder set-up, the server edition and
+// the PPTImport dialog; also the main window's slide import.
 #pragma once
 
 #include <memory>
@@ -12,6 +12,7 @@ class Form2SlideImporter;
 class Form3;
 class Form3View;
 class QtFileChooser;
+class QtRecordingWindows;
 class Ruzize;
 class RuzizeView;
 class QWidget;
@@ -25,6 +26,9 @@ public:
 private:
     void showServer();
     void showTimingEditor(const std::string& dir);
+    bool showRecordingSetup(const std::string& dir);
+    void showPlayer();
+    void showEncoderSetup();
     void showPptImport(const std::string& slideDir);
 
     AppContext& context_;
@@ -35,5 +39,7 @@ private:
     std::unique_ptr<QtFileChooser> chooser_;
     std::unique_ptr<Ruzize> ruzize_;
     std::unique_ptr<RuzizeView> ruzizeView_;
+    // The player and encoder set-up opened on their own from the menus.
+    std::unique_ptr<QtRecordingWindows> tools_;
     std::unique_ptr<Form2SlideImporter> slideImporter_;
 };

@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "capture/PageGIF.h"
-#include "capture/widgets/StatusLabel.h"
+#include "capture/widgets/ViewBinding.h"
 
 PageGIFView::PageGIFView(PageGIF& model, QWidget* parent)
     : QWidget(parent), model_(model), slide_(new QLabel(this)), tiny_(new QLabel(this)), file_(new QLabel(this)),
@@ -83,6 +83,13 @@ void PageGIFView::resizeEvent(QResizeEvent* event)
 {
     slide_->setGeometry(0, 0, width(), height());
     QWidget::resizeEvent(event);
+}
+
+void PageGIFView::closeEvent(QCloseEvent* event)
+{
+    if (!model_.Stopped())
+        model_.cmdX_Click();
+    QWidget::closeEvent(event);
 }
 
 void PageGIFView::keyPressEvent(QKeyEvent* event)

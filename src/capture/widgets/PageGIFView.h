@@ -20,6 +20,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the window stops the recording as X does.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void refresh();

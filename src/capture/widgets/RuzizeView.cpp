@@ -13,19 +13,8 @@
 #include <QVBoxLayout>
 
 #include "capture/Ruzize.h"
+#include "capture/widgets/ViewBinding.h"
 
-namespace {
-
-void setText(QLineEdit* edit, const std::string& text)
-{
-    const QString t = QString::fromStdString(text);
-    if (edit->text() != t) {
-        const QSignalBlocker block(edit);
-        edit->setText(t);
-    }
-}
-
-}  // namespace
 
 RuzizeView::RuzizeView(Ruzize& model, QWidget* parent)
     : QWidget(parent), model_(model), grid_(new QTableWidget(this)), timein_(new QLineEdit(this)),
@@ -126,10 +115,10 @@ void RuzizeView::refresh()
         grid_->item(r, 1)->setBackground(r == model_.GreenRow() ? Qt::green : Qt::white);
     }
     grid_->setCurrentCell(model_.SelectedRow(), model_.SelectedCol());
-    setText(timein_, model_.Timein());
-    setText(image_, model_.TxtImage());
-    setText(timeEnd_, model_.TimeEnd());
-    setText(delta_, model_.Delta());
+    SetFieldText(timein_, model_.Timein());
+    SetFieldText(image_, model_.TxtImage());
+    SetFieldText(timeEnd_, model_.TimeEnd());
+    SetFieldText(delta_, model_.Delta());
     refreshing_ = false;
 }
 

@@ -1,0 +1,61 @@
+#!/bin/sh
+# Times a whole "pellucor publish" of a generated 500-slide, 3-part lecture
+# (every slide page carries a table of contents of the whole lecture; each
+# part has a real 10-second recording that the built-in events processing
+# merges and converts) against cp -r of the published directory, and prints
+# the ratio. Best of several runs each.
+# BENCH_BUILD_DIR overrides the build directory (default: build-bench, a
+# Release build); BENCH_RUNS the number of runs.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BENCH_BUILD_DIR:-$root/build-bench}
+runs=${BENCH_RUNS:-3}
+lock=/tmp/pellucor-build.lock
+
+if [ ! -f "$build/build.ninja" ]; then
+  flock "$lock" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=ON >/dev/null
+fi
+flock "$lock" cmake --build "$build" --target style_bench pellucor >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export PELLUCOR_STATE_DIR="$work/state"
+export XDG_CONFIG_HOME="$work/config"
+"$build/bench/style_bench" generate "$work/lecture"
+for p in 1 2 3; do
+  rm -f "$work/lecture/media/talk$p.ra"
+  ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "sine=frequency=$((300 + 100 * p)):duration=10" \
+    -c:a ac3 -b:a 64k -ar 44100 -f rm "$work/lecture/media/talk$p.rm"
+done
+
+now() { date +%s.%N; }
+elapsed() { awk -v s="$1" -v e="$2" 'BEGIN { print e - s }'; }
+best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
+
+exec 9>"$lock"
+flock 9
+pub_best=""
+cp_best=""
+i=0
+while [ "$i" -lt "$runs" ]; do
+  i=$((i + 1))
+  s=$(now)
+  "$build/src/pellucor" publish "$work/lecture/media" --name talk --style "$work/lecture/style" \
+    --disk "$work/out$i" --quiet >/dev/null
+  e=$(now)
+  pub_best=$(best "$pub_best" "$(elapsed "$s" "$e")")
+  sync
+  s=$(now)
+  cp -r "$work/out$i" "$work/copy$i"
+  e=$(now)
+  cp_best=$(best "$cp_best" "$(elapsed "$s" "$e")")
+done
+flock -u 9
+
+files=$(find "$work/out1" -type f | wc -l)
+size=$(du -sk "$work/out1" | cut -f1)
+echo "output: $files files, ${size} KB"
+echo "pellucor publish: ${pub_best} s (best of $runs)"
+echo "cp -r:            ${cp_best} s (best of $runs)"
+awk -v a="$pub_best" -v b="$cp_best" 'BEGIN { printf "ratio: %.2f\n", a / b }'

@@ -1,0 +1,97 @@
+#include "capture/widgets/QtRecordingWindows.h"
+
+#include <QEventLoop>
+#include <QVideoWidget>
+
+#include "capture/FfmpegEncoder.h"
+#include "capture/PageGIF.h"
+#include "capture/RealPlay.h"
+#include "capture/RealRecord.h"
+#include "capture/widgets/DeviceDialogs.h"
+#include "capture/widgets/PageGIFView.h"
+#include "capture/widgets/QtMediaPlayer.h"
+#include "capture/widgets/RealPlayView.h"
+#include "capture/widgets/RealRecordView.h"
+
+QtRecordingWindows::QtRecordingWindows(QWidget* parent) : parent_(parent), chooser_(parent) {}
+
+QtRecordingWindows::~QtRecordingWindows()
+{
+    UnloadPlayer();
+    UnloadEncoder();
+}
+
+RealRecord* QtRecordingWindows::LoadEncoder(std::string& err)
+{
+    UnloadEncoder();
+    auto encoder = std::make_unique<FfmpegEncoder>();
+    if (prepareEncoder)
+        prepareEncoder(*encoder);
+    encoder_ = std::move(encoder);
+    record_ = std::make_unique<RealRecord>(*encoder_, &chooser_);
+    recordView_ = std::make_unique<RealRecordView>(*record_, parent_);
+    InstallDeviceDialogs(*encoder_, recordView_.get());
+    err.clear();
+    return record_.get();
+}
+
+void QtRecordingWindows::ShowEncoderModal()
+{
+    if (recordView_)
+        recordView_->exec();
+}
+
+RealPlay* QtRecordingWindows::LoadPlayer(std::string& err)
+{
+    UnloadPlayer();
+    auto* video = new QVideoWidget;
+    player_ = std::make_unique<QtMediaPlayer>(video);
+    play_ = std::make_unique<RealPlay>(*player_, &chooser_);
+    playView_ = std::make_unique<RealPlayView>(*play_, video, parent_);
+    err.clear();
+    return play_.get();
+}
+
+void QtRecordingWindows::ShowPlayer()
+{
+    if (playView_)
+        playView_->show();
+}
+
+void QtRecordingWindows::RunRecorder(bool maximized, RecordingFields& fields)
+{
+    PageGIF model(fields, maximized ? PageGIF::FullScreen : PageGIF::Windowed, maximized);
+    model.imageName = imageName;
+    model.lectureDir = lectureDir;
+    model.encoder = record_.get();
+    model.player = play_.get();
+    PageGIFView view(model);
+    view.setWindowModality(Qt::ApplicationModal);
+    recorderView_ = &view;
+    if (model.Form_Load()) {
+        view.show();
+        QEventLoop loop;
+        QObject::connect(&model, &PageGIF::closeRequested, &loop, &QEventLoop::quit);
+        if (!model.Stopped())
+            loop.exec();
+    }
+    recorderView_ = nullptr;
+}
+
+void QtRecordingWindows::UnloadEncoder()
+{
+    // The window goes first, then its model, then the component (which
+    // finishes a recording still running).
+    recordView_.reset();
+    record_.reset();
+    encoder_.reset();
+}
+
+void QtRecordingWindows::UnloadPlayer()
+{
+    if (playView_)
+        playView_->hide();
+    play_.reset();
+    player_.reset();
+    playView_.reset();
+}
