@@ -75,10 +75,9 @@ bool syncpub1::writeToolCommands(BatchScript& bat, int part, const std::string& 
     return true;
 }
 
-bool syncpub1::builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
+bool syncpub1::builtInMerge(const std::string& media, const std::string& rat, const std::string& output,
                             bool readSizes)
 {
-    (void)part;
     if (!encoder_) {
         std::string why;
         encoder_ = Host() ? Host()->LoadEncoder(why) : nullptr;
@@ -140,7 +139,7 @@ bool syncpub1::PrepareMedia(BatchScript& bat, bool toDisk)
             VideoWidth = 160;
             PlayerWidth = 160;
             FrameWidth = 190;
-            if (builtIn ? !builtInMerge(p, media, rat, out + Np + ".rm", true)
+            if (builtIn ? !builtInMerge(media, rat, out + Np + ".rm", true)
                         : !writeToolCommands(bat, p, media, true))
                 return false;
         } else {
@@ -150,7 +149,7 @@ bool syncpub1::PrepareMedia(BatchScript& bat, bool toDisk)
                 Tav_PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ") +
                                  kSupport);
                 counted = true;
-                if (builtIn ? !builtInMerge(p, audio, rat, out + Np + ".ra", false)
+                if (builtIn ? !builtInMerge(audio, rat, out + Np + ".ra", false)
                             : !writeToolCommands(bat, p, audio, false))
                     return false;
             }

@@ -26,7 +26,7 @@ private:
     bool PrepareMedia(BatchScript& bat, bool toDisk);
     bool writeRat(int part, const std::string& rat, bool toDisk);
     bool writeToolCommands(BatchScript& bat, int part, const std::string& media, bool video);
-    bool builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
+    bool builtInMerge(const std::string& media, const std::string& rat, const std::string& output,
                       bool readSizes);
 
     std::unique_ptr<EncoderControl> encoder_;
