@@ -68,7 +68,7 @@ int RunImportSlidesCommand(int argc, char** argv)
         std::cerr << "pellucor import-slides: cannot create " << outDir.toStdString() << "\n";
         return 1;
     }
-    const std::string file = QDir(parser.positionalArguments().front()).absolutePath().toStdString();
+    const std::string file = CommandLinePath(parser.positionalArguments().front());
 
     TavPowerPoint ppt;
     const int count = ppt.PptOpenPresentation(file);

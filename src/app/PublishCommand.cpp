@@ -4,7 +4,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
 
 #include <iostream>
@@ -13,10 +12,6 @@
 #include "app/PathVars.h"
 #include "app/Prefs2.h"
 #include "core/TavUtils.h"
-
-namespace {
-std::string absDir(const QString& path) { return Tav_DirSlash(QDir(path).absolutePath().toStdString()); }
-}  // namespace
 
 int RunPublishCommand(int argc, char** argv)
 {
@@ -52,7 +47,7 @@ int RunPublishCommand(int argc, char** argv)
     form.Form_Load();
     form.chkAuto = 0;
 
-    const std::string lecDir = absDir(parser.positionalArguments().front());
+    const std::string lecDir = CommandLineDir(parser.positionalArguments().front());
     if (!Tav_ChkDir(lecDir)) {
         std::cerr << "pellucor publish: " << lecDir << " is not a directory\n";
         return 1;
@@ -72,11 +67,11 @@ int RunPublishCommand(int argc, char** argv)
     if (parser.isSet(web)) {
         form.optWeb = 1;
         form.optCD = parser.isSet(disk) ? 1 : 0;
-        form.TextWebDir = absDir(parser.value(web));
+        form.TextWebDir = CommandLineDir(parser.value(web));
     }
     if (parser.isSet(disk)) {
         form.optCD = 1;
-        form.TextCDDir = absDir(parser.value(disk));
+        form.TextCDDir = CommandLineDir(parser.value(disk));
     }
     if (parser.isSet(url)) {
         std::string u = parser.value(url).toStdString();
@@ -89,9 +84,9 @@ int RunPublishCommand(int argc, char** argv)
         form.TextStream = parser.value(stream).toStdString();
     }
     if (parser.isSet(style))
-        form.TextStyle = absDir(parser.value(style));
+        form.TextStyle = CommandLineDir(parser.value(style));
     if (parser.isSet(media))
-        form.TextMedia = absDir(parser.value(media));
+        form.TextMedia = CommandLineDir(parser.value(media));
     if (parser.isSet(name))
         form.TextName = parser.value(name).toStdString();
     if (parser.isSet(noRun))

@@ -3,7 +3,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
 #include <iomanip>
@@ -50,7 +49,7 @@ int RunSlideInfoCommand(int argc, char** argv)
         std::cerr << "pellucor slide-info: give exactly one lecture directory\n";
         return 2;
     }
-    const std::string lecDir = Tav_DirSlash(QDir(parser.positionalArguments().front()).absolutePath().toStdString());
+    const std::string lecDir = CommandLineDir(parser.positionalArguments().front());
     if (!Tav_ChkDir(lecDir)) {
         std::cerr << "pellucor slide-info: " << lecDir << " is not a directory\n";
         return 1;
@@ -58,7 +57,7 @@ int RunSlideInfoCommand(int argc, char** argv)
     BasicEngineHost host;
     host.settings.LecDir = lecDir;
     host.settings.MediaDir = parser.isSet(mediaOpt)
-                                 ? Tav_DirSlash(QDir(parser.value(mediaOpt)).absolutePath().toStdString())
+                                 ? CommandLineDir(parser.value(mediaOpt))
                                  : lecDir;
     host.settings.LecName = parser.isSet(nameOpt) ? parser.value(nameOpt).toStdString() : Tav_SplitPath(lecDir).last;
     host.prefs["prfRmmerge"] = "None";

@@ -3,7 +3,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 
 #include <cstdlib>
 #include <fstream>
@@ -64,7 +63,7 @@ int RunUploadCommand(int argc, char** argv)
     ftp.txtFTPURL = parser.value(hostOpt).toStdString();
     ftp.txtAccount = parser.value(userOpt).toStdString();
     ftp.txtPass = password;
-    ftp.txtLocalDir = Tav_DirSlash(QDir(parser.positionalArguments().front()).absolutePath().toStdString());
+    ftp.txtLocalDir = CommandLineDir(parser.positionalArguments().front());
     ftp.Form_Activate();
 
     const bool quiet = parser.isSet(quietOpt);

@@ -4,13 +4,13 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QTimer>
 
 #include <csignal>
 #include <iostream>
 
 #include "app/AppContext.h"
+#include "app/Commands.h"
 #include "app/Form1.h"
 #include "app/Prefs2.h"
 #include "core/TavUtils.h"
@@ -19,8 +19,6 @@
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
-
-std::string absPath(const QString& p) { return QDir(p).absolutePath().toStdString(); }
 }  // namespace
 
 int RunServerCommand(int argc, char** argv)
@@ -57,7 +55,7 @@ int RunServerCommand(int argc, char** argv)
         if (!parser.isSet(*option))
             continue;
         const bool isPath = option != &url && option != &stream;
-        prefs.Set(key, isPath ? absPath(parser.value(*option)) : parser.value(*option).toStdString());
+        prefs.Set(key, isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString());
     }
     Form3 server(&prefs, &context.form1(), &context.form2());
     server.Form_Load();

@@ -1,0 +1,9 @@
+#include "app/Commands.h"
+
+#include <QDir>
+
+#include "core/TavUtils.h"
+
+std::string CommandLinePath(const QString& path) { return QDir(path).absolutePath().toStdString(); }
+
+std::string CommandLineDir(const QString& path) { return Tav_DirSlash(CommandLinePath(path)); }
