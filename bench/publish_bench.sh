@@ -7,20 +7,9 @@
 # BENCH_BUILD_DIR overrides the build directory (default: build-bench, a
 # Release build); BENCH_RUNS the number of runs.
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BENCH_BUILD_DIR:-$root/build-bench}
+. "$(dirname "$0")/bench_lib.sh"
 runs=${BENCH_RUNS:-3}
-lock=/tmp/pellucor-build.lock
-
-if [ ! -f "$build/build.ninja" ]; then
-  flock "$lock" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=ON >/dev/null
-fi
-flock "$lock" cmake --build "$build" --target style_bench pellucor >/dev/null
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export PELLUCOR_STATE_DIR="$work/state"
+bench_build style_bench pellucor
 export XDG_CONFIG_HOME="$work/config"
 "$build/bench/style_bench" generate "$work/lecture"
 for p in 1 2 3; do
@@ -28,10 +17,6 @@ for p in 1 2 3; do
   ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "sine=frequency=$((300 + 100 * p)):duration=10" \
     -c:a ac3 -b:a 64k -ar 44100 -f rm "$work/lecture/media/talk$p.rm"
 done
-
-now() { date +%s.%N; }
-elapsed() { awk -v s="$1" -v e="$2" 'BEGIN { print e - s }'; }
-best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
 
 exec 9>"$lock"
 flock 9

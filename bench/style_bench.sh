@@ -5,25 +5,11 @@
 # BENCH_BUILD_DIR overrides the build directory (default: build-bench, a
 # Release build of the benchmark only); BENCH_RUNS the number of runs.
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BENCH_BUILD_DIR:-$root/build-bench}
+. "$(dirname "$0")/bench_lib.sh"
 runs=${BENCH_RUNS:-9}
-lock=/tmp/pellucor-build.lock
-
-if [ ! -f "$build/build.ninja" ]; then
-  flock "$lock" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=ON >/dev/null
-fi
-flock "$lock" cmake --build "$build" --target style_bench >/dev/null
+bench_build style_bench
 bench="$build/bench/style_bench"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export PELLUCOR_STATE_DIR="$work/state"
 "$bench" generate "$work/lecture"
-
-now() { date +%s.%N; }
-best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
 
 # Hold the build lock while timing so that concurrent builds do not skew it.
 exec 9>"$lock"
@@ -42,7 +28,7 @@ copy() {
   s=$(now)
   cp -r "$work/out$1" "$work/copy$2"
   e=$(now)
-  cp_best=$(best "$cp_best" "$(awk -v s="$s" -v e="$e" 'BEGIN { print e - s }')")
+  cp_best=$(best "$cp_best" "$(elapsed "$s" "$e")")
 }
 # Fresh directories every run and nothing deleted before the end; the order
 # alternates because whichever side creates files first after a deletion

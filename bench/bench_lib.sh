@@ -1,0 +1,22 @@
+# Shared by the bench scripts (sourced, not run): a Release build of the
+# given targets in build-bench (or $BENCH_BUILD_DIR), a scratch directory,
+# and timing helpers. Builds and timing hold the shared build lock.
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BENCH_BUILD_DIR:-$root/build-bench}
+lock=/tmp/pellucor-build.lock
+
+bench_build() {  # TARGET...
+  if [ ! -f "$build/build.ninja" ]; then
+    flock "$lock" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DPELLUCOR_TESTS=OFF -DPELLUCOR_BENCH=ON >/dev/null
+  fi
+  flock "$lock" cmake --build "$build" --target "$@" >/dev/null
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export PELLUCOR_STATE_DIR="$work/state"
+
+now() { date +%s.%N; }
+elapsed() { awk -v s="$1" -v e="$2" 'BEGIN { print e - s }'; }
+best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
