@@ -5,6 +5,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -132,3 +134,5 @@ bool GenerateBenchLecture(const std::string& root, std::string& err)
            write(style / "part0.htm", kPartTemplate, err) && write(style / "index.htm", kIndexTemplate, err) &&
            write(style / "logo.gif", "GIF89a", err) && write(style / "style.cfg", "bench\r\n", err);
 }
+
+}  // namespace pellucor

@@ -5,6 +5,10 @@
 
 #include <string>
 
+namespace pellucor {
+
 // Writes <root>/media (events files and media of the three parts, slide
 // pages, titles.txt) and <root>/style. False with err on failure.
 bool GenerateBenchLecture(const std::string& root, std::string& err);
+
+}  // namespace pellucor

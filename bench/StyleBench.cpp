@@ -12,6 +12,8 @@
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
 
+using namespace pellucor;
+
 namespace {
 
 double cpuSeconds(bool user)

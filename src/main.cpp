@@ -6,6 +6,8 @@
 #include "app/Commands.h"
 #include "server/ServerCommand.h"
 
+using namespace pellucor;
+
 namespace {
 void usage(std::ostream& out)
 {

@@ -1,30 +1,32 @@
 #include "app/AppContext.h"
 
-#include "app/Form1.h"
-#include "app/Prefs2.h"
+#include "app/PublishForm.h"
+#include "app/Preferences.h"
 #include "core/SlideInfo.h"
 
+namespace pellucor {
+
 AppContext::AppContext(const QString& prefsIni, QObject* parent)
-    : QObject(parent), prefs_(std::make_unique<Prefs2>(prefsIni)), form1_(std::make_unique<Form1>(prefs_.get())),
-      form2_(std::make_unique<Form2>(prefs_.get(), form1_.get()))
+    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), form1_(std::make_unique<PublishForm>(prefs_.get())),
+      form2_(std::make_unique<MainWindow>(prefs_.get(), form1_.get()))
 {
     form1_->SetHooks(&hooks);
     form2_->SetHooks(&hooks);
-    Form2* main = form2_.get();
-    Form1* detail = form1_.get();
-    connect(detail, &Form1::statusChanged, main,
+    MainWindow* main = form2_.get();
+    PublishForm* detail = form1_.get();
+    connect(detail, &PublishForm::statusChanged, main,
             [main](const QString& text, uint colour) { main->ShowStatus(text.toStdString(), colour); });
-    connect(prefs_.get(), &Prefs2::statusText, detail,
+    connect(prefs_.get(), &Preferences::statusText, detail,
             [detail](const QString& text) { detail->SetStatus(text.toStdString(), kColourWhite); });
-    connect(detail, &Form1::openLectureRequested, main, &Form2::cmdOpenLecture_Click);
-    connect(detail, &Form1::newLectureRequested, main, &Form2::cmdNewLecture_Click);
-    connect(detail, &Form1::liberalSlideNamesRequested, main, &Form2::mnuLiberal_Click);
-    connect(detail, &Form1::onlineHelpRequested, main, &Form2::mnuOnlineHelp_Click);
+    connect(detail, &PublishForm::openLectureRequested, main, &MainWindow::cmdOpenLecture_Click);
+    connect(detail, &PublishForm::newLectureRequested, main, &MainWindow::cmdNewLecture_Click);
+    connect(detail, &PublishForm::liberalSlideNamesRequested, main, &MainWindow::mnuLiberal_Click);
+    connect(detail, &PublishForm::onlineHelpRequested, main, &MainWindow::mnuOnlineHelp_Click);
 }
 
 AppContext::~AppContext() = default;
 
-Form2::StartWindow AppContext::Start(bool byAutomation)
+MainWindow::StartWindow AppContext::Start(bool byAutomation)
 {
     if (!started_) {
         started_ = true;
@@ -32,3 +34,5 @@ Form2::StartWindow AppContext::Start(bool byAutomation)
     }
     return first_;
 }
+
+}  // namespace pellucor

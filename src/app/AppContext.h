@@ -10,11 +10,13 @@
 
 #include <memory>
 
-#include "app/Form2.h"
+#include "app/MainWindow.h"
 #include "app/FrontEndHooks.h"
 
-class Form1;
-class Prefs2;
+namespace pellucor {
+
+class PublishForm;
+class Preferences;
 
 class AppContext : public QObject {
     Q_OBJECT
@@ -23,21 +25,23 @@ public:
     explicit AppContext(const QString& prefsIni = QString(), QObject* parent = nullptr);
     ~AppContext() override;
 
-    Prefs2& prefs() { return *prefs_; }
-    Form1& form1() { return *form1_; }
-    Form2& form2() { return *form2_; }
+    Preferences& prefs() { return *prefs_; }
+    PublishForm& form1() { return *form1_; }
+    MainWindow& form2() { return *form2_; }
     FrontEndHooks hooks;
 
     // Loads the windows once (the main window's Form_Load) and answers
     // which window to show first.
-    Form2::StartWindow Start(bool byAutomation = false);
+    MainWindow::StartWindow Start(bool byAutomation = false);
     bool Started() const { return started_; }
-    Form2::StartWindow FirstWindow() const { return first_; }
+    MainWindow::StartWindow FirstWindow() const { return first_; }
 
 private:
-    std::unique_ptr<Prefs2> prefs_;
-    std::unique_ptr<Form1> form1_;
-    std::unique_ptr<Form2> form2_;
+    std::unique_ptr<Preferences> prefs_;
+    std::unique_ptr<PublishForm> form1_;
+    std::unique_ptr<MainWindow> form2_;
     bool started_ = false;
-    Form2::StartWindow first_ = Form2::StartWindow::Main;
+    MainWindow::StartWindow first_ = MainWindow::StartWindow::Main;
 };
+
+}  // namespace pellucor

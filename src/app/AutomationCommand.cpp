@@ -11,6 +11,8 @@
 #include "app/Pellucor.h"
 #include "app/PellucorService.h"
 
+namespace pellucor {
+
 int RunAutomationCommand(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -35,3 +37,5 @@ int RunAutomationCommand(int argc, char** argv)
               << std::endl;
     return app.exec();
 }
+
+}  // namespace pellucor

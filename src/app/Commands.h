@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace pellucor {
+
 // A path given on the command line, made absolute.
 std::string CommandLinePath(const QString& path);
 // A directory given on the command line, made absolute, ending in "/".
@@ -20,3 +22,5 @@ int RunAutomationCommand(int argc, char** argv);
 // Starts the windows (the first one chosen by the preferences); also
 // "--screenshot DIR" to save a picture of each main window and quit.
 int RunGui(int argc, char** argv);
+
+}  // namespace pellucor

@@ -1,5 +1,7 @@
 #include "app/FrontEndHooks.h"
 
+namespace pellucor {
+
 FrontEndHooks& FrontEndHooks::Headless()
 {
     static FrontEndHooks hooks;
@@ -16,3 +18,5 @@ bool FrontEndHooks::InputBox(const std::string& prompt, const std::string& title
 {
     return inputBox ? inputBox(prompt, title, answer) : true;
 }
+
+}  // namespace pellucor

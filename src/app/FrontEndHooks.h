@@ -14,6 +14,8 @@
 
 #include "core/Messages.h"
 
+namespace pellucor {
+
 // The FTP window's three inputs; the window may change account and host.
 struct FtpRequest {
     std::string localPath;
@@ -73,3 +75,5 @@ struct FrontEndHooks {
         return true;
     }
 };
+
+}  // namespace pellucor

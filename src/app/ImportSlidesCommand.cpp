@@ -11,11 +11,13 @@
 
 #include "core/TavUtils.h"
 #include "import/GifWriter.h"
-#include "import/TavPowerPoint.h"
+#include "import/SlideExporter.h"
+
+namespace pellucor {
 
 namespace {
 
-class PrintedStatus : public PptStatusForm {
+class PrintedStatus : public SlideExportStatus {
 public:
     void SetStatus(const std::string& caption, uint32_t) override { std::cout << caption << std::endl; }
     void SetFile(const std::string& file) override { file_ = Tav_SplitPath(file).last; }
@@ -70,7 +72,7 @@ int RunImportSlidesCommand(int argc, char** argv)
     }
     const std::string file = CommandLinePath(parser.positionalArguments().front());
 
-    TavPowerPoint ppt;
+    SlideExporter ppt;
     const int count = ppt.PptOpenPresentation(file);
     if (count < 0)
         return 1;
@@ -84,3 +86,5 @@ int RunImportSlidesCommand(int argc, char** argv)
     ppt.PptClose();
     return ok ? 0 : 1;
 }
+
+}  // namespace pellucor

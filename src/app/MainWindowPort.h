@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace pellucor {
+
 class MainWindowPort {
 public:
     virtual ~MainWindowPort() = default;
@@ -14,3 +16,5 @@ public:
     // Asks the kept publish driver whether the lecture can be published.
     virtual bool OKToPublish(bool showMsg, std::string& msg) = 0;
 };
+
+}  // namespace pellucor

@@ -2,6 +2,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 LectureNames SplitLectureDir(const std::string& lectureDir)
 {
     const auto parts = Tav_SplitPath(tav::trim(lectureDir));
@@ -17,3 +19,5 @@ std::string TavPrefString(const std::string& text, const std::string& lecDirCapt
         s = tav::replaceAll(s, "${lecparent}", names.parent);
     return s;
 }
+
+}  // namespace pellucor

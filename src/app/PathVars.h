@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace pellucor {
+
 struct LectureNames {
     std::string name;    // LecName
     std::string parent;  // LecParent
@@ -14,3 +16,5 @@ LectureNames SplitLectureDir(const std::string& lectureDir);
 // Replaces every occurrence of each variable, in the order lecdir, lecname,
 // lecparent. withParent false expands only the first two.
 std::string TavPrefString(const std::string& text, const std::string& lecDirCaption, bool withParent = true);
+
+}  // namespace pellucor

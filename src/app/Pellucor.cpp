@@ -6,8 +6,10 @@
 #include <cstdlib>
 
 #include "app/AppContext.h"
-#include "app/Form1.h"
+#include "app/PublishForm.h"
 #include "core/TavUtils.h"
+
+namespace pellucor {
 
 pellucor::pellucor(AppContext* app, QObject* parent) : QObject(parent), app_(app)
 {
@@ -79,9 +81,11 @@ void pellucor::WaitUntilComplete()
     // Without an event loop the poller can never run.
     if (!QCoreApplication::instance())
         return;
-    Form1& form = app().form1();
+    PublishForm& form = app().form1();
     while (form.Timer1.isActive())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 bool pellucor::IsRunning() { return app().form1().Timer1.isActive(); }
+
+}  // namespace pellucor

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+namespace pellucor {
+
 class AppContext;
 
 class pellucor : public QObject {
@@ -51,3 +53,5 @@ private:
 
     AppContext* app_;
 };
+
+}  // namespace pellucor

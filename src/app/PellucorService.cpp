@@ -6,6 +6,8 @@
 
 #include "app/Pellucor.h"
 
+namespace pellucor {
+
 PellucorService::PellucorService(pellucor* target, QObject* parent) : QObject(parent), target_(target)
 {
     waitPoll_.setInterval(100);
@@ -93,3 +95,5 @@ void PellucorService::answerWaiters()
 }
 
 bool PellucorService::IsRunning() { return target_->IsRunning(); }
+
+}  // namespace pellucor

@@ -15,6 +15,8 @@
 
 #include <vector>
 
+namespace pellucor {
+
 class pellucor;
 
 class PellucorService : public QObject, protected QDBusContext {
@@ -57,3 +59,5 @@ private:
     QTimer waitPoll_;
     std::vector<QDBusMessage> waiters_;
 };
+
+}  // namespace pellucor

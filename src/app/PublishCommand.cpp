@@ -8,10 +8,12 @@
 
 #include <iostream>
 
-#include "app/Form1.h"
+#include "app/PublishForm.h"
 #include "app/PathVars.h"
-#include "app/Prefs2.h"
+#include "app/Preferences.h"
 #include "core/TavUtils.h"
+
+namespace pellucor {
 
 int RunPublishCommand(int argc, char** argv)
 {
@@ -41,9 +43,9 @@ int RunPublishCommand(int argc, char** argv)
     }
 
     Tav_SetUnattended(true);
-    Prefs2 prefs;
+    Preferences prefs;
     prefs.Form_Load();
-    Form1 form(&prefs);
+    PublishForm form(&prefs);
     form.Form_Load();
     form.chkAuto = 0;
 
@@ -95,7 +97,7 @@ int RunPublishCommand(int argc, char** argv)
     form.optWeb_Click();
 
     const bool verbose = !parser.isSet(quiet);
-    QObject::connect(&form, &Form1::statusChanged, [&](const QString& text, uint) {
+    QObject::connect(&form, &PublishForm::statusChanged, [&](const QString& text, uint) {
         if (verbose)
             std::cout << "  " << text.toStdString() << std::endl;
     });
@@ -111,7 +113,7 @@ int RunPublishCommand(int argc, char** argv)
     }
     if (form.Timer1.isActive()) {
         QEventLoop loop;
-        QObject::connect(&form, &Form1::publishFinished, &loop, &QEventLoop::quit);
+        QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
         if (form.Timer1.isActive())
             loop.exec();
     }
@@ -125,3 +127,5 @@ int RunPublishCommand(int argc, char** argv)
         std::cout << "Published for the web: " << Tav_DirSlash(form.TextWebDir) << "index.htm" << std::endl;
     return 0;
 }
+
+}  // namespace pellucor

@@ -12,6 +12,8 @@
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace {
 void printTable(const SlideInfo& si)
 {
@@ -73,3 +75,5 @@ int RunSlideInfoCommand(int argc, char** argv)
     printTable(engine.SI);
     return 0;
 }
+
+}  // namespace pellucor

@@ -12,6 +12,8 @@
 #include "upload/CurlFtpClient.h"
 #include "upload/FtpWindowModel.h"
 
+namespace pellucor {
+
 namespace {
 // The first line of the file, without its line end.
 bool readPasswordFile(const std::string& path, std::string& password)
@@ -93,3 +95,5 @@ int RunUploadCommand(int argc, char** argv)
     ftp.cmdClose_Click();
     return ok ? 0 : 1;
 }
+
+}  // namespace pellucor

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+namespace pellucor {
+
 void CaptureWindow::SetStatus(const std::string& text, uint32_t colour)
 {
     status_ = text;
@@ -14,3 +16,5 @@ void CaptureWindow::processEvents()
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 }
+
+}  // namespace pellucor

@@ -9,6 +9,8 @@
 
 #include "core/SlideInfo.h"
 
+namespace pellucor {
+
 // The status line's own background (no colour set).
 inline constexpr uint32_t kColourNormal = 0xFFFFFFFFu;
 
@@ -33,3 +35,5 @@ private:
     std::string status_;
     uint32_t statusColour_ = kColourNormal;
 };
+
+}  // namespace pellucor

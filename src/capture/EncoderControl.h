@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace pellucor {
+
 // A media file opened for reading its properties and merging slide events.
 class MediaFileObject {
 public:
@@ -69,3 +71,5 @@ public:
     // Opens an existing media file; nullptr with err when it cannot be read.
     virtual std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) = 0;
 };
+
+}  // namespace pellucor

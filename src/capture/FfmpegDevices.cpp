@@ -13,6 +13,8 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+namespace pellucor {
+
 namespace {
 
 void listSources(const char* formatName, std::vector<CaptureDevice>& out)
@@ -131,3 +133,5 @@ std::vector<std::string> FfmpegDeviceFormats(const CaptureDevice& device, std::s
         cameraFormats(device.url, out);
     return out;
 }
+
+}  // namespace pellucor

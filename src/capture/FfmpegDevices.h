@@ -7,6 +7,8 @@
 
 #include "capture/MediaInput.h"
 
+namespace pellucor {
+
 struct CaptureDevice {
     std::string format;  // libavdevice input format: "pulse", "alsa", "v4l2", "lavfi"
     std::string url;     // the device name handed to the format
@@ -28,3 +30,5 @@ bool FfmpegProbeDevice(const CaptureDevice& device, int width, int height, std::
 // 48000 Hz 2 channels"), read by opening it; empty with err when it cannot
 // be opened.
 std::vector<std::string> FfmpegDeviceFormats(const CaptureDevice& device, std::string& err);
+
+}  // namespace pellucor

@@ -8,6 +8,8 @@
 #include "capture/FfmpegMediaFile.h"
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 TargetBitRates BitRatesFor(EncoderControl::Target target)
 {
     static const TargetBitRates rates[6] = {{16, 32}, {24, 32}, {32, 32}, {64, 48}, {160, 64}, {320, 96}};
@@ -243,3 +245,5 @@ std::unique_ptr<MediaFileObject> FfmpegEncoder::OpenRmFile(const std::string& pa
 {
     return FfmpegMediaFile::Open(path, err);
 }
+
+}  // namespace pellucor

@@ -18,6 +18,8 @@
 
 class QObject;
 
+namespace pellucor {
+
 // Audio and video bit rates (kbit/s) of a target audience.
 struct TargetBitRates {
     int video;
@@ -112,3 +114,5 @@ private:
     std::string resultError_;
     int resultCode_ = 0;
 };
+
+}  // namespace pellucor

@@ -12,6 +12,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+namespace pellucor {
+
 std::string FfmpegErrorText(int code)
 {
     char buf[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -135,3 +137,5 @@ void FfmpegMediaFile::Close()
         avformat_close_input(&ctx_);
     ctx_ = nullptr;
 }
+
+}  // namespace pellucor

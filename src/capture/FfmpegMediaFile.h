@@ -9,6 +9,8 @@
 
 struct AVFormatContext;
 
+namespace pellucor {
+
 class FfmpegMediaFile : public MediaFileObject {
 public:
     // Opens and probes path; nullptr with err when it is not readable media.
@@ -46,3 +48,5 @@ void FfmpegQuietLogs();
 
 // Human-readable text of an FFmpeg error code.
 std::string FfmpegErrorText(int code);
+
+}  // namespace pellucor

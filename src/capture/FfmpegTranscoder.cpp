@@ -19,6 +19,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+namespace pellucor {
+
 // One opened input and how far it has been read.
 struct TranscodeSource {
     AVFormatContext* ctx = nullptr;
@@ -524,3 +526,5 @@ bool FfmpegTranscoder::Run(const std::string& input, const std::string& output, 
 {
     return Open({MediaInput{input, {}, {}}}, output, options, err) && Finish(err);
 }
+
+}  // namespace pellucor

@@ -12,6 +12,8 @@
 
 #include "capture/MediaInput.h"
 
+namespace pellucor {
+
 struct TranscodeOptions {
     std::string format;      // muxer name; empty: chosen from the output name
     std::string videoCodec;  // encoder name; empty: the muxer's default
@@ -72,3 +74,5 @@ private:
     int code_ = 0;
     std::atomic<bool> stopped_{false}, cancelled_{false};
 };
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace pellucor {
+
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
@@ -13,3 +15,5 @@ public:
     // The chosen file to create or overwrite, or an empty text.
     virtual std::string SaveFileName(const std::string& startDir, const std::string& filter) = 0;
 };
+
+}  // namespace pellucor

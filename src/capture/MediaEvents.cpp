@@ -13,6 +13,8 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+namespace pellucor {
+
 std::string WebVttTime(double seconds)
 {
     const long long ms = std::llround(std::max(0.0, seconds) * 1000.0);
@@ -156,3 +158,5 @@ bool RemuxWithChapters(const std::string& input, const std::string& output,
     }
     return ok;
 }
+
+}  // namespace pellucor

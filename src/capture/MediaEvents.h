@@ -7,6 +7,8 @@
 
 #include "capture/FfmpegMediaFile.h"
 
+namespace pellucor {
+
 // Writes a WebVTT file whose cues carry the slide addresses.
 bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Event>& events, std::string& err);
 
@@ -18,3 +20,5 @@ bool RemuxWithChapters(const std::string& input, const std::string& output,
 
 // "hh:mm:ss.mmm"
 std::string WebVttTime(double seconds);
+
+}  // namespace pellucor

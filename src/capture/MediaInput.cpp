@@ -10,6 +10,8 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+namespace pellucor {
+
 void FfmpegRegisterDevices()
 {
     static std::once_flag once;
@@ -46,3 +48,5 @@ AVFormatContext* OpenMediaInput(const MediaInput& input, std::string& err, int& 
     }
     return ctx;
 }
+
+}  // namespace pellucor

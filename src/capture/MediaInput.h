@@ -9,6 +9,8 @@
 struct AVFormatContext;
 struct AVIOInterruptCB;
 
+namespace pellucor {
+
 struct MediaInput {
     std::string url;     // file path or device name
     std::string format;  // demuxer or device; empty: found from the data
@@ -23,3 +25,5 @@ void FfmpegRegisterDevices();
 // blocking read be ended from another thread.
 AVFormatContext* OpenMediaInput(const MediaInput& input, std::string& err, int& code,
                                 const AVIOInterruptCB* interrupt = nullptr);
+
+}  // namespace pellucor

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace pellucor {
+
 class PlayerControl {
 public:
     enum State { Stopped = 0, Playing = 3, Paused = 4 };
@@ -35,3 +37,5 @@ public:
     virtual int Height() const = 0;
     virtual void SetGeometry(int left, int top, int width, int height) = 0;
 };
+
+}  // namespace pellucor

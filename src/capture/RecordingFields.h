@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace pellucor {
+
 struct RecordingFields {
     std::string txtFile;                   // "Events File"
     std::string txtMedia;                  // "Media File"
@@ -19,3 +21,5 @@ struct RecordingFields {
     bool chkGIF = true;      // "Small GIFs"
     bool chkNone = false;    // "No Slides"
 };
+
+}  // namespace pellucor

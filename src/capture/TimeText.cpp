@@ -4,6 +4,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace {
 
 bool readField(const std::string& f, long limit, long& out)
@@ -45,3 +47,5 @@ bool TimeValue(const std::string& text, long& seconds)
 }
 
 std::string HmsText(long seconds) { return Tav_TicksToTime(static_cast<int64_t>(seconds) * 60); }
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <mutex>
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -56,3 +58,5 @@ void Tav_DebugLog(const std::string& text)
             g_state = -1;
     }
 }
+
+}  // namespace pellucor

@@ -4,8 +4,12 @@
 
 #include <string>
 
+namespace pellucor {
+
 void Tav_DebugLog(const std::string& text);
 
 // Path of the log file: $PELLUCOR_STATE_DIR, else $XDG_STATE_HOME/pellucor,
 // else ~/.local/state/pellucor, followed by "Syncdbg.txt".
 std::string Tav_DebugLogPath();
+
+}  // namespace pellucor

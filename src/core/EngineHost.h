@@ -13,6 +13,8 @@
 
 #include "capture/EncoderControl.h"
 
+namespace pellucor {
+
 struct PublishSettings {
     std::string LecName;    // TextName
     std::string MediaDir;   // TextMedia
@@ -70,3 +72,5 @@ public:
         return nullptr;
     }
 };
+
+}  // namespace pellucor

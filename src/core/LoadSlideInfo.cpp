@@ -6,6 +6,8 @@
 #include <fstream>
 #include <memory>
 
+namespace pellucor {
+
 namespace {
 
 enum class Convention { MultiPart, Images, Plain, FirstRm };
@@ -295,3 +297,5 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
     }
     return true;
 }
+
+}  // namespace pellucor

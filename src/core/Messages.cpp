@@ -5,6 +5,8 @@
 #include <atomic>
 #include <iostream>
 
+namespace pellucor {
+
 namespace {
 StderrMessageSink g_stderrSink;
 MessageSink* g_sink = &g_stderrSink;
@@ -69,3 +71,5 @@ int Tav_AskYesNoCancel(const std::string& text)
 
 void Tav_PlainMessage(const std::string& text) { g_sink->ShowMessage(text); }
 int Tav_PlainAskYesNoCancel(const std::string& text) { return g_sink->AskYesNoCancel(text); }
+
+}  // namespace pellucor

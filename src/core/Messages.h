@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace pellucor {
+
 // Standard answer codes of the message boxes.
 enum TavAnswer : int { TavOK = 1, TavCancel = 2, TavYes = 6, TavNo = 7 };
 
@@ -47,3 +49,5 @@ int Tav_AskYesNoCancel(const std::string& text);
 // sink logs them instead of blocking).
 void Tav_PlainMessage(const std::string& text);
 int Tav_PlainAskYesNoCancel(const std::string& text);
+
+}  // namespace pellucor

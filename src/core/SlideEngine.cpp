@@ -2,6 +2,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 void SlideEngine::ReadFormSettings()
 {
     if (host_)
@@ -37,3 +39,5 @@ void SlideEngine::PrintSlideInfo() const
     }
     Tav_DebugLog("End of struct");
 }
+
+}  // namespace pellucor

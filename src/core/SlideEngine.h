@@ -1,6 +1,6 @@
 // The lecture-facing half of the publishing engine: the publish settings,
 // the slide table and its loader. The style and publish layers extend it
-// into the full engine (syncpub1).
+// into the full engine (Publisher).
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,8 @@
 
 #include "core/EngineHost.h"
 #include "core/SlideInfo.h"
+
+namespace pellucor {
 
 class SlideEngine {
 public:
@@ -46,3 +48,5 @@ public:
 private:
     EngineHost* host_;
 };
+
+}  // namespace pellucor

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace pellucor {
+
 inline constexpr int kMaxSlides = 500;
 inline constexpr int kMaxParts = 500;
 
@@ -33,3 +35,5 @@ inline constexpr uint32_t kColourGreen = 65280;
 inline constexpr uint32_t kColourYellow = 65535;
 inline constexpr uint32_t kColourRed = 255;
 inline constexpr uint32_t kColourWhite = 16777215;
+
+}  // namespace pellucor

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 
 bool Tav_WildcardMatch(const std::string& name, const std::string& pattern)
@@ -210,3 +212,5 @@ bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::st
     }
     return true;
 }
+
+}  // namespace pellucor

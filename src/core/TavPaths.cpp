@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+namespace pellucor {
+
 std::string Tav_StripExt(const std::string& path)
 {
     const std::string p = tav::trim(path);
@@ -72,3 +74,5 @@ bool Tav_ShellOpen(const std::string& target)
     Tav_DebugLog("ShellOpen " + target);
     return QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(target)});
 }
+
+}  // namespace pellucor

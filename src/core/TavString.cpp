@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace pellucor {
+
 std::vector<std::string> Tav_Split(std::string_view text, std::string_view sep)
 {
     const char separator = sep.empty() ? ' ' : sep.front();
@@ -146,3 +148,5 @@ std::string fmt00(long n)
 }
 
 }  // namespace tav
+
+}  // namespace pellucor

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace pellucor {
+
 // Splits text into fields. Fields are stored from index 1 (index 0 stays
 // empty); the result's size() - 1 is the field count. The separator is the
 // first character of sep, or a blank when sep is empty.
@@ -45,3 +47,5 @@ std::string fmt000(long n);
 std::string fmt00(long n);
 
 }  // namespace tav
+
+}  // namespace pellucor

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace pellucor {
+
 std::string Tav_TicksToTime(int64_t ticks)
 {
     int64_t seconds = tav::roundHalfEven(static_cast<double>(ticks) / 60.0);
@@ -43,3 +45,5 @@ std::string Tav_SizeText(int64_t n)
         return std::to_string(n / 1024) + " KB";
     return std::to_string(n) + " Bytes";
 }
+
+}  // namespace pellucor

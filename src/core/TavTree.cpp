@@ -1,5 +1,6 @@
 #include "core/TavUtils.h"
 
+namespace pellucor {
 
 namespace {
 constexpr size_t kTreeTableSize = 1000;
@@ -38,3 +39,5 @@ std::string Tav_NextTreeEntry(const std::string& root)
     }
     return g_tree[g_treeNext++];
 }
+
+}  // namespace pellucor

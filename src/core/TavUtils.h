@@ -13,6 +13,8 @@
 #include "core/Messages.h"
 #include "core/TavString.h"
 
+namespace pellucor {
+
 inline constexpr char Tav_Sep = '/';
 
 std::string Tav_StripExt(const std::string& path);
@@ -61,3 +63,5 @@ int64_t Tav_FileLen(const std::string& path);
 
 // Writes one line of a text file, ended by CR LF.
 void Tav_WriteLine(std::ostream& out, const std::string& text);
+
+}  // namespace pellucor

@@ -19,6 +19,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+namespace pellucor {
+
 namespace {
 
 std::string avError(int code)
@@ -294,3 +296,5 @@ bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, in
     }
     return true;
 }
+
+}  // namespace pellucor

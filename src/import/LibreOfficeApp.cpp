@@ -12,6 +12,8 @@
 
 #include "core/DebugLog.h"
 
+namespace pellucor {
+
 namespace {
 
 QString findSoffice()
@@ -212,3 +214,5 @@ bool LibreOfficeApp::Quit(std::string&)
     work_.reset();
     return true;
 }
+
+}  // namespace pellucor

@@ -17,6 +17,8 @@
 
 class QTemporaryDir;
 
+namespace pellucor {
+
 class LibreOfficeApp : public PresentationApp {
 public:
     // soffice: the program to run; empty means $PELLUCOR_SOFFICE, else
@@ -48,3 +50,5 @@ private:
     std::unique_ptr<PdfSlides> pages_;
     SlideTitleList titles_;
 };
+
+}  // namespace pellucor

@@ -8,6 +8,8 @@
 #include "core/DebugLog.h"
 #include "import/GifWriter.h"
 
+namespace pellucor {
+
 namespace {
 void logPoppler(const std::string& msg, void*) { Tav_DebugLog("poppler: " + msg); }
 }  // namespace
@@ -65,3 +67,5 @@ bool PdfSlides::WriteGif(int index, const std::string& file, int width, int heig
     return Tav_WriteGif(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width,
                         height, err);
 }
+
+}  // namespace pellucor

@@ -8,6 +8,8 @@ namespace poppler {
 class document;
 }
 
+namespace pellucor {
+
 class PdfSlides {
 public:
     PdfSlides();
@@ -24,3 +26,5 @@ public:
 private:
     std::unique_ptr<poppler::document> doc_;
 };
+
+}  // namespace pellucor

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+namespace pellucor {
+
 class PresentationApp {
 public:
     virtual ~PresentationApp() = default;
@@ -26,3 +28,5 @@ public:
     // Closes the active presentation and the application.
     virtual bool Quit(std::string& err) = 0;
 };
+
+}  // namespace pellucor

@@ -9,6 +9,8 @@
 
 #include "import/ZipReader.h"
 
+namespace pellucor {
+
 namespace {
 
 constexpr QStringView kDrawNs = u"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
@@ -337,3 +339,5 @@ SlideTitleList ReadSlideTitles(const std::string& path, DeckKind kind)
     }
     return {};
 }
+
+}  // namespace pellucor

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace pellucor {
+
 enum class DeckKind { OpenDocument, FlatOpenDocument, OfficeOpenXml, Other };
 
 // Looks at the file's content, not its name.
@@ -27,3 +29,5 @@ SlideTitleList OdfSlideTitles(const QByteArray& contentXml);
 std::optional<std::string> OoxmlSlideTitle(const QByteArray& slideXml);
 // Zip member names of the slides of presentation.xml, in slide order.
 std::vector<std::string> OoxmlSlideParts(const QByteArray& presentationXml, const QByteArray& presentationRels);
+
+}  // namespace pellucor

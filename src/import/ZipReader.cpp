@@ -2,6 +2,8 @@
 
 #include <zip.h>
 
+namespace pellucor {
+
 ZipReader::ZipReader(const std::string& path)
 {
     int error = 0;
@@ -38,3 +40,5 @@ std::optional<QByteArray> ZipReader::Read(const std::string& name, qint64 maxByt
         return std::nullopt;
     return data;
 }
+
+}  // namespace pellucor

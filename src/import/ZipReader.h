@@ -7,6 +7,10 @@
 #include <optional>
 #include <string>
 
+struct zip;
+
+namespace pellucor {
+
 class ZipReader {
 public:
     explicit ZipReader(const std::string& path);
@@ -21,5 +25,7 @@ public:
     std::optional<QByteArray> Read(const std::string& name, qint64 maxBytes = 256 << 20) const;
 
 private:
-    struct zip* zip_ = nullptr;
+    ::zip* zip_ = nullptr;
 };
+
+}  // namespace pellucor

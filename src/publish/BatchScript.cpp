@@ -2,6 +2,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 std::string ShellQuote(const std::string& word)
 {
     std::string q = "'";
@@ -53,3 +55,5 @@ bool BatchScript::Close()
     out_.close();
     return !out_.fail();
 }
+
+}  // namespace pellucor

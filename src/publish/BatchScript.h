@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace pellucor {
+
 // Quotes a word for sh: 'text' with every ' written as '\''.
 std::string ShellQuote(const std::string& word);
 
@@ -35,3 +37,5 @@ private:
     std::string path_;
     std::ofstream out_;
 };
+
+}  // namespace pellucor

@@ -1,11 +1,13 @@
 // Media preparation and event merge: one ".rat" events file per part and
 // the commands that merge it into the media, or the merge itself through
 // the encoder component when the built-in events processing is chosen.
-#include "publish/syncpub1.h"
+#include "publish/Publisher.h"
 
 #include <fstream>
 
 #include "core/TavUtils.h"
+
+namespace pellucor {
 
 namespace {
 const char* const kSupport = "support@pellucor.org";
@@ -16,7 +18,7 @@ bool isBuiltIn(const std::string& tool) { return tav::contains(tav::upper(tool),
 bool toolExists(const std::string& tool) { return Tav_ChkFile(tool) || Tav_ChkFile(tool + ".exe"); }
 }  // namespace
 
-bool syncpub1::writeRat(int part, const std::string& rat, bool toDisk)
+bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
 {
     if (SI.NumOfEventFiles == 1) {
         std::ofstream out(rat, std::ios::binary | std::ios::trunc);
@@ -37,7 +39,7 @@ bool syncpub1::writeRat(int part, const std::string& rat, bool toDisk)
     return true;
 }
 
-bool syncpub1::writeToolCommands(BatchScript& bat, int part, const std::string& media, bool video)
+bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string& media, bool video)
 {
     const std::string T = Preference("prfRmmerge");
     const std::string A = Preference("prfEvent32");
@@ -75,7 +77,7 @@ bool syncpub1::writeToolCommands(BatchScript& bat, int part, const std::string& 
     return true;
 }
 
-bool syncpub1::builtInMerge(const std::string& media, const std::string& rat, const std::string& output,
+bool Publisher::builtInMerge(const std::string& media, const std::string& rat, const std::string& output,
                             bool readSizes)
 {
     if (!encoder_) {
@@ -115,7 +117,7 @@ bool syncpub1::builtInMerge(const std::string& media, const std::string& rat, co
     return true;
 }
 
-bool syncpub1::PrepareMedia(BatchScript& bat, bool toDisk)
+bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
 {
     const std::string T = Preference("prfRmmerge");
     const bool builtIn = isBuiltIn(T);
@@ -160,3 +162,5 @@ bool syncpub1::PrepareMedia(BatchScript& bat, bool toDisk)
     bat.WriteEnd();
     return true;
 }
+
+}  // namespace pellucor

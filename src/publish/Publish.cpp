@@ -1,8 +1,10 @@
-#include "publish/syncpub1.h"
+#include "publish/Publisher.h"
 
 #include "core/TavUtils.h"
 
-bool syncpub1::fail(const std::string& text)
+namespace pellucor {
+
+bool Publisher::fail(const std::string& text)
 {
     LastError = text;
     Tav_DebugLog("Publish failed: " + text);
@@ -13,7 +15,7 @@ bool syncpub1::fail(const std::string& text)
     return false;
 }
 
-bool syncpub1::OKToPublish(bool showMsg, std::string& err)
+bool Publisher::OKToPublish(bool showMsg, std::string& err)
 {
     const bool ok = LoadSlideInfo(false, false, err);
     if (!ok && showMsg)
@@ -21,7 +23,7 @@ bool syncpub1::OKToPublish(bool showMsg, std::string& err)
     return ok;
 }
 
-bool syncpub1::Publish(bool ToDisk)
+bool Publisher::Publish(bool ToDisk)
 {
     LastError.clear();
     SetStatus("Getting info on slides");
@@ -67,3 +69,5 @@ bool syncpub1::Publish(bool ToDisk)
         return fail(StyleError);
     return true;
 }
+
+}  // namespace pellucor

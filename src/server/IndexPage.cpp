@@ -1,6 +1,6 @@
 // The index page of one published lecture: links to what its publish
 // directory holds (slides, recordings, sub-directories).
-#include "server/Form3.h"
+#include "server/LectureWatcher.h"
 
 #include <QDateTime>
 
@@ -9,6 +9,8 @@
 #include <fstream>
 
 #include "core/TavUtils.h"
+
+namespace pellucor {
 
 namespace fs = std::filesystem;
 
@@ -20,7 +22,7 @@ bool nonEmptyFile(const fs::path& p)
 }
 }  // namespace
 
-bool Form3::WriteIndexPage()
+bool LectureWatcher::WriteIndexPage()
 {
     const std::string dir = Tav_DirSlash(txtPubDir);
     const std::string index = dir + "index.htm";
@@ -72,3 +74,5 @@ bool Form3::WriteIndexPage()
     out.close();
     return !out.fail();
 }
+
+}  // namespace pellucor

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 
 bool MoveDirectory(const std::string& src, const std::string& dst, std::string& err)
@@ -46,3 +48,5 @@ bool MoveDirectory(const std::string& src, const std::string& dst, std::string& 
         err = "copied, but the source could not be removed: " + ec.message();
     return true;
 }
+
+}  // namespace pellucor

@@ -11,10 +11,12 @@
 
 #include "app/AppContext.h"
 #include "app/Commands.h"
-#include "app/Form1.h"
-#include "app/Prefs2.h"
+#include "app/PublishForm.h"
+#include "app/Preferences.h"
 #include "core/TavUtils.h"
-#include "server/Form3.h"
+#include "server/LectureWatcher.h"
+
+namespace pellucor {
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
@@ -46,7 +48,7 @@ int RunServerCommand(int argc, char** argv)
     AppContext context;
     context.Start(false);
     // Options override the stored server preferences for this run only.
-    Prefs2& prefs = context.prefs();
+    Preferences& prefs = context.prefs();
     const std::pair<const QCommandLineOption*, const char*> overrides[] = {
         {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"}, {&publish, "prfsrvPubDir"},
         {&log, "prfsrvLogFile"},       {&url, "prfsrvWebURL"},            {&stream, "prfsrvStreamURL"},
@@ -57,7 +59,7 @@ int RunServerCommand(int argc, char** argv)
         const bool isPath = option != &url && option != &stream;
         prefs.Set(key, isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString());
     }
-    Form3 server(&prefs, &context.form1(), &context.form2());
+    LectureWatcher server(&prefs, &context.form1(), &context.form2());
     server.Form_Load();
     if (!Tav_ChkDir(server.txtIncoming)) {
         std::cerr << "pellucor server: incoming directory " << server.txtIncoming << " does not exist\n";
@@ -65,7 +67,7 @@ int RunServerCommand(int argc, char** argv)
     }
 
     std::string lastPhase, lastStatus;
-    QObject::connect(&server, &Form3::changed, [&] {
+    QObject::connect(&server, &LectureWatcher::changed, [&] {
         if (server.lblPhase != lastPhase)
             std::cout << server.lblPhase << std::endl;
         if (server.lblStatus != lastStatus && !tav::startsWith(server.lblStatus, "Last Checked"))
@@ -104,3 +106,5 @@ int RunServerCommand(int argc, char** argv)
     std::cout << "pellucor server: stopped" << std::endl;
     return rc;
 }
+
+}  // namespace pellucor

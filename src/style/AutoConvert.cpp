@@ -8,6 +8,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace {
 
 constexpr size_t kPageNameLen = 10;  // sldNNN.htm
@@ -122,3 +124,5 @@ void StyleEngine::AutoConvertPublished(const std::string& mediaDir, const std::s
             return;
     writeTitles(dir);
 }
+
+}  // namespace pellucor

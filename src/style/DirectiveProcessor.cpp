@@ -8,6 +8,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace {
 constexpr auto npos = std::string::npos;
 bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
@@ -233,3 +235,5 @@ bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, con
     TemplateLines lines(body);
     return ProcessTemplate(slide, slidePage, lines, out, toDisk);
 }
+
+}  // namespace pellucor

@@ -6,6 +6,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace {
 
 // Reads the whole input before creating the output, so a file may be
@@ -51,3 +53,5 @@ bool StyleEngine::ReplaceInFile(const std::string& find, const std::string& repl
 {
     return rewriteLines(in, out, [&](std::string& line) { ReplaceAll(line, find, replacement); });
 }
+
+}  // namespace pellucor

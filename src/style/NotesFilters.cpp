@@ -3,6 +3,8 @@
 
 #include "core/TavString.h"
 
+namespace pellucor {
+
 std::string StyleEngine::StripTags(const std::string& text)
 {
     std::string out;
@@ -83,3 +85,5 @@ std::string StyleEngine::AutoLink(const std::string& text)
     }
     return result;
 }
+
+}  // namespace pellucor

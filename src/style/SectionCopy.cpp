@@ -5,6 +5,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 std::string StyleEngine::CopySection(const std::string& startMarker, const std::string& endMarker,
                                      const std::string& file, std::ostream& out, int slide, bool toDisk,
                                      bool autoLinks, bool stripTags, bool keepMarkers) const
@@ -57,3 +59,5 @@ std::string StyleEngine::CopySection(const std::string& startMarker, const std::
     }
     return last;
 }
+
+}  // namespace pellucor

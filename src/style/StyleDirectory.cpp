@@ -8,6 +8,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 {
     StyleError.clear();
@@ -118,3 +120,5 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
         std::filesystem::remove(outPath, ec);
     return ok;
 }
+
+}  // namespace pellucor

@@ -2,7 +2,7 @@
 // filters, the directive processor that runs a style directory's templates,
 // the section copier, the whole-file replace operations, and the
 // conversion of directories published by an earlier edition. The publish
-// layer derives the full engine (syncpub1) from it.
+// layer derives the full engine (Publisher) from it.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,8 @@
 
 #include "core/SlideEngine.h"
 #include "style/TemplateLines.h"
+
+namespace pellucor {
 
 class StyleEngine : public SlideEngine {
 public:
@@ -107,3 +109,5 @@ private:
     mutable std::string pagePathsDir_;
     std::array<std::string, kMaxLoopDepth + 1> lineBuffers_;
 };
+
+}  // namespace pellucor

@@ -7,6 +7,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace {
 
 // In order of application: a value holding a later token has that token
@@ -236,3 +238,5 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
     if (holdsAreaTag(line))
         ReplaceAll(line, "HREF=\"file://", "HREF=\"");
 }
+
+}  // namespace pellucor

@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+namespace pellucor {
+
 bool ReadTextLine(std::istream& in, std::string& line)
 {
     line.clear();
@@ -60,3 +62,5 @@ bool TemplateLines::Next(std::string& line)
     line.assign((*lines_)[pos_++]);
     return true;
 }
+
+}  // namespace pellucor

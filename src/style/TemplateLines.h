@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace pellucor {
+
 // Reads one line of a text file without its line end (CR LF, LF or a lone
 // CR). False at the end of the input with nothing read.
 bool ReadTextLine(std::istream& in, std::string& line);
@@ -31,3 +33,5 @@ private:
     const std::vector<std::string>* lines_ = nullptr;
     size_t pos_ = 0;
 };
+
+}  // namespace pellucor

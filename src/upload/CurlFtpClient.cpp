@@ -14,6 +14,8 @@
 #include "core/TavString.h"
 #include "upload/FtpText.h"
 
+namespace pellucor {
+
 namespace {
 std::once_flag g_curlInit;
 
@@ -559,3 +561,5 @@ int CurlFtpClient::onProgress(void* self, int64_t, int64_t, int64_t, int64_t)
 {
     return static_cast<CurlFtpClient*>(self)->cancel_ ? 1 : 0;
 }
+
+}  // namespace pellucor

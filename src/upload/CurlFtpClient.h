@@ -19,6 +19,8 @@
 
 #include "upload/FtpClient.h"
 
+namespace pellucor {
+
 typedef void CURL;
 typedef void CURLM;
 
@@ -110,3 +112,5 @@ private:
     Outcome result_;
     size_t replyPos_ = 0;
 };
+
+}  // namespace pellucor

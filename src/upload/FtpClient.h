@@ -18,6 +18,8 @@
 #include <functional>
 #include <string>
 
+namespace pellucor {
+
 // State numbers reported by the state-change handler.
 enum FtpState : int {
     FtpStateNone = 0,
@@ -67,3 +69,5 @@ protected:
 private:
     std::function<void(int)> stateHandler_;
 };
+
+}  // namespace pellucor

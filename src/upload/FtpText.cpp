@@ -5,6 +5,8 @@
 
 #include "core/TavString.h"
 
+namespace pellucor {
+
 bool FtpSplitCommand(const std::string& command, std::vector<std::string>& words, std::string& error)
 {
     words.clear();
@@ -171,3 +173,5 @@ std::string FtpRedactUrl(const std::string& url)
         return url;
     return url.substr(0, colon + 1) + "***" + url.substr(at);
 }
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pellucor {
+
 // Splits a command into words. Words are separated by blanks; a word in
 // double quotes may hold blanks, and "" inside it stands for one quote.
 // Control characters (CR, LF, NUL ...) are refused: they would let a name
@@ -32,3 +34,5 @@ std::string FtpServerUrl(const std::string& serverText);
 // The address with any password in it replaced by "***" (for logs and
 // status lines).
 std::string FtpRedactUrl(const std::string& url);
+
+}  // namespace pellucor

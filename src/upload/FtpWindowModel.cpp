@@ -6,6 +6,8 @@
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
 
+namespace pellucor {
+
 namespace {
 std::string filesText(size_t count, int64_t bytes)
 {
@@ -291,3 +293,5 @@ void FtpWindowModel::Form_Activate()
     lblInfo.clear();
     FtpSetControls();
 }
+
+}  // namespace pellucor

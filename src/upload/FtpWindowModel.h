@@ -12,6 +12,8 @@
 
 #include "upload/FtpClient.h"
 
+namespace pellucor {
+
 class FtpWindowModel : public QObject {
     Q_OBJECT
 
@@ -76,3 +78,5 @@ private:
     bool closed_ = false;
     bool closing_ = false;
 };
+
+}  // namespace pellucor

@@ -9,17 +9,19 @@
 
 #include "TestSupport.h"
 #include "app/AppContext.h"
-#include "app/Form1.h"
-#include "app/Prefs2.h"
+#include "app/PublishForm.h"
+#include "app/Preferences.h"
 #include "core/TavUtils.h"
+
+namespace pellucor {
 
 class AppFixture : public ::testing::Test {
 protected:
     testing_support::TempDir dir;
     testing_support::RecordingMessageSink sink;
     AppContext app{QString::fromStdString(dir.file("prefs.ini"))};
-    Form1& form1 = app.form1();
-    Form2& form2 = app.form2();
+    PublishForm& form1 = app.form1();
+    MainWindow& form2 = app.form2();
     std::string lec = dir.dir() + "talk/";
 
     void SetUp() override
@@ -39,3 +41,5 @@ protected:
                 fs::copy_file(e.path(), lec + e.path().filename().string(), fs::copy_options::overwrite_existing);
     }
 };
+
+}  // namespace pellucor

@@ -2,6 +2,8 @@
 
 #include "app/PathVars.h"
 
+namespace pellucor {
+
 namespace {
 
 TEST(PathVars, ExpandsEachVariableEverywhere)
@@ -14,3 +16,5 @@ TEST(PathVars, ExpandsEachVariableEverywhere)
 }
 
 }  // namespace
+
+}  // namespace pellucor

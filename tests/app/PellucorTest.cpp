@@ -5,6 +5,8 @@
 #include "AppFixture.h"
 #include "app/Pellucor.h"
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 using namespace testing_support;
 
@@ -109,3 +111,5 @@ TEST_F(Automation, ReleasingEndsTheProgram)
 }
 
 }  // namespace
+
+}  // namespace pellucor

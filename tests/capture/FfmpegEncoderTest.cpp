@@ -8,8 +8,10 @@
 #include "TestSupport.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegMediaFile.h"
-#include "capture/RealConv.h"
-#include "capture/RealRecord.h"
+#include "capture/MediaConverter.h"
+#include "capture/EncoderSetup.h"
+
+namespace pellucor {
 
 using namespace testing_support;
 
@@ -42,9 +44,9 @@ TEST(FfmpegConverter, ConvertsAQuickTimeFileWithProgressToTheEnd)
     ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=4", "-f", "lavfi", "-i",
                         "sine=frequency=440:duration=4", "-c:v", "mpeg4", "-c:a", "aac", QString::fromStdString(mov)}));
     FfmpegEncoder encoder;
-    RealConv conv(encoder);
+    MediaConverter conv(encoder);
     std::vector<int> progress;
-    QObject::connect(&conv, &RealConv::changed, [&] {
+    QObject::connect(&conv, &MediaConverter::changed, [&] {
         if (progress.empty() || progress.back() != conv.Progress())
             progress.push_back(conv.Progress());
     });
@@ -73,7 +75,7 @@ TEST(FfmpegConverter, CancelFinishesTheFileSoFarWithoutClaimingCompletion)
     ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30", "-c:v", "mpeg4",
                         QString::fromStdString(mov)}));
     FfmpegEncoder encoder;
-    RealConv conv(encoder);
+    MediaConverter conv(encoder);
     conv.txtInput_Change(mov);
     conv.txtOutput_Change(dir.file("long.rm"));
     conv.cmdStart_Click();
@@ -95,7 +97,7 @@ TEST(FfmpegConverter, UnreadableMovShowsTheCodedErrorAndTheQuickTimeHint)
     RecordingMessageSink sink;
     writeFile(dir.file("BROKEN.MOV"), std::string(2048, 'x'));
     FfmpegEncoder encoder;
-    RealConv conv(encoder);
+    MediaConverter conv(encoder);
     conv.txtInput_Change(dir.file("BROKEN.MOV"));
     conv.txtOutput_Change(dir.file("out.rm"));
     conv.cmdStart_Click();
@@ -111,7 +113,7 @@ TEST(FfmpegCapture, RecordsFromVirtualDevicesIntoMedia)
     FfmpegEncoder encoder;
     encoder.SetDevices({{"lavfi", "sine=frequency=440:sample_rate=44100", "Test tone (lavfi)"}},
                        {{"lavfi", "testsrc=size=320x240:rate=15", "Test picture (lavfi)"}});
-    RealRecord rec(encoder);
+    EncoderSetup rec(encoder);
     EXPECT_EQ(rec.LstAudio(), (std::vector<std::string>{"Test tone (lavfi)"}));
     EXPECT_TRUE(rec.ChkVideoEnabled());
     rec.DoVideo(dir.file("rawmedia.rm"));
@@ -144,7 +146,7 @@ TEST(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
     RecordingMessageSink sink;
     FfmpegEncoder encoder;
     encoder.SetDevices({}, {});
-    RealRecord rec(encoder);
+    EncoderSetup rec(encoder);
     rec.Form_Load();
     EXPECT_TRUE(sink.saw("RealRecord - Unable to find any audio drivers"));
     EXPECT_FALSE(rec.ChkVideoEnabled());
@@ -178,3 +180,5 @@ TEST(FfmpegEncoderPlan, BitRateIndexFourAsksForTheDslRatesInRealMedia)
 }
 
 }  // namespace
+
+}  // namespace pellucor

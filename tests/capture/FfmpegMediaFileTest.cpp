@@ -5,6 +5,8 @@
 #include "capture/FfmpegMediaFile.h"
 #include "core/SlideEngine.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -65,3 +67,5 @@ TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
 }
 
 }  // namespace
+
+}  // namespace pellucor

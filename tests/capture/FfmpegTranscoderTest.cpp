@@ -8,6 +8,8 @@
 #include "capture/FfmpegMediaFile.h"
 #include "capture/FfmpegTranscoder.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -129,3 +131,5 @@ TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -10,6 +10,8 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -69,3 +71,5 @@ TEST(MediaEvents, MissingEventsFileIsAnError)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -3,10 +3,12 @@
 #include "FakeEncoder.h"
 #include "FakePlayer.h"
 #include "TestSupport.h"
-#include "capture/DuzoDa.h"
-#include "capture/PageGIF.h"
-#include "capture/RealPlay.h"
-#include "capture/RealRecord.h"
+#include "capture/RecordingSetup.h"
+#include "capture/SlideFlipRecorder.h"
+#include "capture/PlayerWindow.h"
+#include "capture/EncoderSetup.h"
+
+namespace pellucor {
 
 using namespace testing_support;
 
@@ -18,16 +20,16 @@ struct FakeWindows : RecordingWindows {
     FakeEncoderLog log;
     FakeEncoder encoder{&log};
     FakePlayer player;
-    std::unique_ptr<RealRecord> enc;
-    std::unique_ptr<RealPlay> play;
+    std::unique_ptr<EncoderSetup> enc;
+    std::unique_ptr<PlayerWindow> play;
     std::string dir;
     bool openSourceInDialog = true;
     std::vector<std::string> calls;
 
-    RealRecord* LoadEncoder(std::string&) override
+    EncoderSetup* LoadEncoder(std::string&) override
     {
         encoder.audioDrivers = {"default"};
-        enc = std::make_unique<RealRecord>(encoder);
+        enc = std::make_unique<EncoderSetup>(encoder);
         return enc.get();
     }
     void ShowEncoderModal() override
@@ -36,9 +38,9 @@ struct FakeWindows : RecordingWindows {
         if (openSourceInDialog)
             enc->cmdSetup_Click();
     }
-    RealPlay* LoadPlayer(std::string&) override
+    PlayerWindow* LoadPlayer(std::string&) override
     {
-        play = std::make_unique<RealPlay>(player);
+        play = std::make_unique<PlayerWindow>(player);
         return play.get();
     }
     void ShowPlayer() override { calls.push_back("player"); }
@@ -46,7 +48,7 @@ struct FakeWindows : RecordingWindows {
     {
         calls.push_back(maximized ? "PageGIF2" : "PageGIF");
         int64_t now = 500;
-        PageGIF rec(fields, PageGIF::FullScreen, maximized);
+        SlideFlipRecorder rec(fields, SlideFlipRecorder::FullScreen, maximized);
         rec.clock = [&] { return now; };
         rec.imageName = [](int) { return std::string("img001.gif"); };
         rec.lectureDir = [this] { return dir; };
@@ -62,12 +64,12 @@ struct FakeWindows : RecordingWindows {
     void UnloadPlayer() override { play.reset(); }
 };
 
-class DuzoDaTest : public ::testing::Test {
+class RecordingSetupTest : public ::testing::Test {
 protected:
     TempDir dir;
     RecordingMessageSink sink;
     FakeWindows windows;
-    DuzoDa setup{&windows};
+    RecordingSetup setup{&windows};
 
     void SetUp() override
     {
@@ -79,7 +81,7 @@ protected:
     }
 };
 
-TEST_F(DuzoDaTest, FileNamesFollowTheSingleAndMultiPartNaming)
+TEST_F(RecordingSetupTest, FileNamesFollowTheSingleAndMultiPartNaming)
 {
     EXPECT_EQ(setup.Fields().txtFile, dir.dir() + "rawmedia.txt");
     EXPECT_EQ(setup.Fields().txtMedia, dir.dir() + "rawmedia.rm");
@@ -91,7 +93,7 @@ TEST_F(DuzoDaTest, FileNamesFollowTheSingleAndMultiPartNaming)
     EXPECT_EQ(setup.Fields().txtMedia, dir.dir() + "talk2.rm");
 }
 
-TEST_F(DuzoDaTest, StatusLineDescribesTheEventsFile)
+TEST_F(RecordingSetupTest, StatusLineDescribesTheEventsFile)
 {
     EXPECT_EQ(setup.Status(), "Event file does not exist (normal)");
     writeFile(setup.Fields().txtFile, "");
@@ -109,9 +111,9 @@ TEST_F(DuzoDaTest, StatusLineDescribesTheEventsFile)
     EXPECT_EQ(setup.Status(), "Error in Directory");
 }
 
-TEST_F(DuzoDaTest, PlayMediaWithoutTheFileIsRefused)
+TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileIsRefused)
 {
-    setup.SetMediaControl(DuzoDa::PlayMedia);
+    setup.SetMediaControl(RecordingSetup::PlayMedia);
     EXPECT_EQ(setup.TxtMediaColour(), kColourYellow);
     EXPECT_FALSE(setup.Setup_Player());
     EXPECT_TRUE(sink.saw("RealPlayer not started - file does not exist - " + dir.dir() + "rawmedia.rm"));
@@ -120,7 +122,7 @@ TEST_F(DuzoDaTest, PlayMediaWithoutTheFileIsRefused)
     EXPECT_EQ(windows.calls, std::vector<std::string>{});  // no recorder
 }
 
-TEST_F(DuzoDaTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLectures)
+TEST_F(RecordingSetupTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLectures)
 {
     writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
     sink.answers = {TavNo};
@@ -137,10 +139,10 @@ TEST_F(DuzoDaTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLectures)
     EXPECT_EQ(windows.calls, std::vector<std::string>{"PageGIF"});
 }
 
-TEST_F(DuzoDaTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
+TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
 {
-    setup.SetMediaControl(DuzoDa::RecordMedia);
-    setup.SetDisplayStyle(DuzoDa::MaximizedGIFs);
+    setup.SetMediaControl(RecordingSetup::RecordMedia);
+    setup.SetDisplayStyle(RecordingSetup::MaximizedGIFs);
     setup.cmdGo_Click();
     EXPECT_EQ(windows.calls, (std::vector<std::string>{"encoder", "PageGIF2"}));
     EXPECT_EQ(windows.log.opened.size(), 0u);
@@ -153,23 +155,23 @@ TEST_F(DuzoDaTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
     EXPECT_FALSE(windows.enc);  // unloaded afterwards
 }
 
-TEST_F(DuzoDaTest, EncoderThatDidNotOpenStopsTheFlow)
+TEST_F(RecordingSetupTest, EncoderThatDidNotOpenStopsTheFlow)
 {
     windows.openSourceInDialog = false;
-    setup.SetMediaControl(DuzoDa::RecordMedia);
+    setup.SetMediaControl(RecordingSetup::RecordMedia);
     setup.cmdGo_Click();
     EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
     EXPECT_EQ(windows.calls, std::vector<std::string>{"encoder"});
 }
 
-TEST(RealRecordModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
+TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
 {
     RecordingMessageSink sink;
     FakeEncoderLog log;
     FakeEncoder enc(&log);
     enc.audioDrivers = {"default"};
     enc.videoDrivers = {"cam", "WDM cam"};
-    RealRecord rec(enc);
+    EncoderSetup rec(enc);
     EXPECT_EQ(rec.VideoIndex(), 1);  // the WDM driver
     rec.lstSpeed_Click(4);
     rec.ApplyEncoderSettings();
@@ -190,14 +192,14 @@ TEST(RealRecordModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
     EXPECT_STREQ(rec.DoneCaption(), "Next >>");
 }
 
-TEST(RealPlayModel, OpensPausedReportsTheClipAndCompletes)
+TEST(PlayerWindowModel, OpensPausedReportsTheClipAndCompletes)
 {
     TempDir dir;
     RecordingMessageSink sink;
     FakePlayer ctl;
     ctl.width = 160;
     ctl.height = 120;
-    RealPlay play(ctl);
+    PlayerWindow play(ctl);
     EXPECT_FALSE(play.SetSource(dir.file("missing.rm")));
     EXPECT_TRUE(sink.saw("RealPlay Module - File does not exist " + dir.file("missing.rm")));
     writeFile(dir.file("talk.rm"), "media");
@@ -222,13 +224,13 @@ TEST(RealPlayModel, OpensPausedReportsTheClipAndCompletes)
     EXPECT_FALSE(play.Timer1().isActive());
 }
 
-TEST(RealPlayModel, AudioOnlyClipShowsItsLength)
+TEST(PlayerWindowModel, AudioOnlyClipShowsItsLength)
 {
     TempDir dir;
     RecordingMessageSink sink;
     FakePlayer ctl;
     ctl.length = 4000;
-    RealPlay play(ctl);
+    PlayerWindow play(ctl);
     writeFile(dir.file("talk2.rm"), "media");
     ASSERT_TRUE(play.SetSource(dir.file("talk2.rm")));
     EXPECT_EQ(play.Status(), "Audio-Only Length=4000");
@@ -238,3 +240,5 @@ TEST(RealPlayModel, AudioOnlyClipShowsItsLength)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -212,3 +214,5 @@ TEST_F(LectureFixture, PrintSlideInfoWritesTheTableToTheDebugLog)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -3,6 +3,8 @@
 #include "TestSupport.h"
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -37,3 +39,5 @@ TEST(DebugLog, WritesCrLfLinesToTheStateDirectory)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 using namespace testing_support;
 
@@ -141,3 +143,5 @@ TEST(TavTree, StopsBelowTenLevels)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -4,6 +4,8 @@
 
 #include "core/TavString.h"
 
+namespace pellucor {
+
 namespace {
 
 std::vector<std::string> fields(const std::vector<std::string>& f) { return {f.begin() + 1, f.end()}; }
@@ -62,3 +64,5 @@ TEST(TavText, LenientNumbersAndRounding)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -2,6 +2,8 @@
 
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace {
 
 TEST(TavPaths, DirSlashNormalisesAndBlankGivesEmpty)
@@ -84,3 +86,5 @@ TEST(TavWildcard, MatchesLikeTheDirectoryListing)
 }
 
 }  // namespace
+
+}  // namespace pellucor

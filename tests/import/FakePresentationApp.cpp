@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+namespace pellucor {
+
 bool FakePresentationApp::Start(std::string& err)
 {
     log_->calls.push_back("start");
@@ -55,3 +57,5 @@ bool FakePresentationApp::Quit(std::string& err)
     ++log_->quit;
     return true;
 }
+
+}  // namespace pellucor

@@ -10,6 +10,8 @@
 
 #include "import/PresentationApp.h"
 
+namespace pellucor {
+
 struct FakeDeck {
     std::vector<std::optional<std::string>> titles;  // one entry per slide
 };
@@ -39,3 +41,5 @@ private:
     FakeAppLog* log_;
     const FakeDeck* active_ = nullptr;
 };
+
+}  // namespace pellucor

@@ -8,6 +8,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+namespace pellucor {
+
 bool DecodeGif(const std::string& path, DecodedPicture& out)
 {
     AVFormatContext* fmt = nullptr;
@@ -50,3 +52,5 @@ bool DecodeGif(const std::string& path, DecodedPicture& out)
     avformat_close_input(&fmt);
     return ok;
 }
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pellucor {
+
 struct DecodedPicture {
     int width = 0;
     int height = 0;
@@ -14,3 +16,5 @@ struct DecodedPicture {
 
 // False when the file is not a readable GIF.
 bool DecodeGif(const std::string& path, DecodedPicture& out);
+
+}  // namespace pellucor

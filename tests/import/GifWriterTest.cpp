@@ -7,6 +7,8 @@
 #include "TestSupport.h"
 #include "import/GifWriter.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 namespace fs = std::filesystem;
 
@@ -88,3 +90,5 @@ TEST(GifWriter, RefusesBadSizesAndUnwritablePlacesWithoutTouchingFiles)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -10,7 +10,9 @@
 #include "GifDecode.h"
 #include "RecordingStatusForm.h"
 #include "TestSupport.h"
-#include "import/TavPowerPoint.h"
+#include "import/SlideExporter.h"
+
+namespace pellucor {
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -33,7 +35,7 @@ protected:
         ppt_.dateText = [] { return "today"; };
     }
 
-    TavPowerPoint ppt_;
+    SlideExporter ppt_;
     RecordingMessageSink sink;
     TempDir out;
 };
@@ -42,7 +44,7 @@ void expectGifs(const std::string& dir, int count, int width, int height)
 {
     for (int i = 1; i <= count; ++i) {
         DecodedPicture pic;
-        ASSERT_TRUE(DecodeGif(TavPowerPoint::PptImageFile(dir, i), pic)) << i;
+        ASSERT_TRUE(DecodeGif(SlideExporter::PptImageFile(dir, i), pic)) << i;
         EXPECT_EQ(pic.width, width);
         EXPECT_EQ(pic.height, height);
         EXPECT_EQ(pic.at(2, height - 2), 0xFFFFFFu) << "slide background should be white";
@@ -130,3 +132,5 @@ TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlides)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -6,9 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "import/PptStatusForm.h"
+#include "import/SlideExportStatus.h"
 
-struct RecordingStatusForm : PptStatusForm {
+namespace pellucor {
+
+struct RecordingStatusForm : SlideExportStatus {
     std::vector<std::pair<std::string, uint32_t>> statuses;
     std::vector<std::string> files, titles, previews;
     std::vector<std::pair<int, int>> progress;
@@ -19,3 +21,5 @@ struct RecordingStatusForm : PptStatusForm {
     void SetPreview(const std::string& file) override { previews.push_back(file); }
     void SetProgress(int done, int total) override { progress.emplace_back(done, total); }
 };
+
+}  // namespace pellucor

@@ -3,6 +3,8 @@
 #include "TestSupport.h"
 #include "import/SlideTitles.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -134,3 +136,5 @@ TEST(DeckSniffing, ByContentNotName)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 #include "publish/BatchScript.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -34,3 +36,5 @@ TEST(BatchScript, CannotCreateInAMissingDirectory)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -6,6 +6,8 @@
 #include "PublishFixture.h"
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 using namespace testing_support;
 
@@ -141,3 +143,5 @@ TEST_F(MediaPrep, HostileNamesAreNeverRunByTheShell)
 }
 
 }  // namespace
+
+}  // namespace pellucor

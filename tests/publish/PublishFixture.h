@@ -7,7 +7,9 @@
 #include "TestSupport.h"
 #include "capture/FfmpegEncoder.h"
 #include "core/EngineHost.h"
-#include "publish/syncpub1.h"
+#include "publish/Publisher.h"
+
+namespace pellucor {
 
 class PublishFixture : public ::testing::Test {
 protected:
@@ -44,10 +46,12 @@ protected:
 
     bool publish(bool toDisk)
     {
-        syncpub1 engine(&host);
+        Publisher engine(&host);
         const bool ok = engine.Publish(toDisk);
         lastError = engine.LastError;
         return ok;
     }
     std::string lastError;
 };
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include "PublishFixture.h"
 #include "core/TavUtils.h"
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 using namespace testing_support;
 
@@ -76,7 +78,7 @@ TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
 TEST_F(PublishFixture, OkToPublishAsksNothingAndWritesNothing)
 {
     host.prefs["prfRmmerge"] = "/nonexistent/rmmerge";
-    syncpub1 engine(&host);
+    Publisher engine(&host);
     std::string err;
     EXPECT_TRUE(engine.OKToPublish(false, err)) << err;
     EXPECT_TRUE(sink.questions.empty());
@@ -99,3 +101,5 @@ TEST_F(PublishFixture, StyleOwnProcessBatReplacesTheGeneratedOne)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 #include "server/MoveDirectory.h"
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 using namespace testing_support;
 
@@ -40,3 +42,5 @@ TEST(MoveDirectory, NeverOverwritesAndKeepsTheSourceOnFailure)
 }
 
 }  // namespace
+
+}  // namespace pellucor

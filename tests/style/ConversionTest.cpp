@@ -3,6 +3,8 @@
 #include "FakeEncoder.h"
 #include "StyleFixture.h"
 
+namespace pellucor {
+
 using namespace style_test;
 using testing_support::readFile;
 using testing_support::readLines;
@@ -135,3 +137,5 @@ TEST_F(Conversion, ReplaceInFileAndItsFailures)
 }
 
 }  // namespace
+
+}  // namespace pellucor

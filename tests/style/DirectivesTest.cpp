@@ -1,5 +1,7 @@
 #include "StyleFixture.h"
 
+namespace pellucor {
+
 using namespace style_test;
 
 namespace {
@@ -224,3 +226,5 @@ TEST_F(Directives, NotesFallBackToTheNotesFileOnlyForNotes)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -4,6 +4,8 @@
 
 #include "StyleFixture.h"
 
+namespace pellucor {
+
 using namespace style_test;
 
 namespace {
@@ -104,3 +106,5 @@ TEST_F(Fuzz, RandomEventsFilesAndPublishedDirectories)
 }
 
 }  // namespace
+
+}  // namespace pellucor

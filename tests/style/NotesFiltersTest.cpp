@@ -1,5 +1,7 @@
 #include "StyleFixture.h"
 
+namespace pellucor {
+
 namespace {
 
 TEST(StripTags, KeepsParagraphTagsAndTextDropsOtherTagsAndComments)
@@ -41,3 +43,5 @@ TEST(AutoLink, OnlyTheLastSchemeFoundIsLinked)
 }
 
 }  // namespace
+
+}  // namespace pellucor

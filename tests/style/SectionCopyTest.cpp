@@ -1,5 +1,7 @@
 #include "StyleFixture.h"
 
+namespace pellucor {
+
 using namespace style_test;
 
 namespace {
@@ -67,3 +69,5 @@ TEST_F(SectionCopy, FiltersRunBeforeTokens)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -1,5 +1,7 @@
 #include "StyleFixture.h"
 
+namespace pellucor {
+
 using namespace style_test;
 
 namespace {
@@ -118,3 +120,5 @@ TEST_F(StyleDirectory, JoinedPathsHaveOneSeparator)
 }
 
 }  // namespace
+
+}  // namespace pellucor

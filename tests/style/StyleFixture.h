@@ -12,6 +12,8 @@
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
 
+namespace pellucor {
+
 namespace style_test {
 
 struct SlideSpec {
@@ -93,3 +95,5 @@ protected:
 using Lines = std::vector<std::string>;
 
 }  // namespace style_test
+
+}  // namespace pellucor

@@ -2,6 +2,8 @@
 
 #include "StyleFixture.h"
 
+namespace pellucor {
+
 using namespace style_test;
 
 namespace {
@@ -171,3 +173,5 @@ TEST_F(Tokens, ImageMapLinksLoseTheFilePrefix)
 }
 
 }  // namespace
+
+}  // namespace pellucor

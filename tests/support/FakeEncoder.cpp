@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+namespace pellucor {
+
 namespace testing_support {
 
 namespace {
@@ -41,3 +43,5 @@ std::unique_ptr<MediaFileObject> FakeEncoder::OpenRmFile(const std::string& path
 }
 
 }  // namespace testing_support
+
+}  // namespace pellucor

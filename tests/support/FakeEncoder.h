@@ -8,6 +8,8 @@
 
 #include "capture/EncoderControl.h"
 
+namespace pellucor {
+
 namespace testing_support {
 
 struct FakeEncoderLog {
@@ -71,3 +73,5 @@ private:
 };
 
 }  // namespace testing_support
+
+}  // namespace pellucor

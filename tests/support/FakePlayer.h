@@ -4,6 +4,8 @@
 
 #include "capture/PlayerControl.h"
 
+namespace pellucor {
+
 namespace testing_support {
 
 class FakePlayer : public PlayerControl {
@@ -52,3 +54,5 @@ private:
 };
 
 }  // namespace testing_support
+
+}  // namespace pellucor

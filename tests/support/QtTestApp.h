@@ -9,6 +9,8 @@
 
 #include <memory>
 
+namespace pellucor {
+
 namespace testing_support {
 
 class QtAppEnvironment : public ::testing::Environment {
@@ -40,6 +42,8 @@ W* findWidget(QObject& parent, const char* name)
 // Use once per test program: PELLUCOR_QT_TEST_APP();
 #define PELLUCOR_QT_TEST_APP()                                                                  \
     [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_ =                     \
-        ::testing::AddGlobalTestEnvironment(new ::testing_support::QtAppEnvironment)
+        ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtAppEnvironment)
 
 }  // namespace testing_support
+
+}  // namespace pellucor

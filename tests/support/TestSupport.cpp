@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pellucor {
+
 namespace fs = std::filesystem;
 
 namespace testing_support {
@@ -113,3 +115,5 @@ bool RecordingMessageSink::saw(const std::string& fragment) const
 }
 
 }  // namespace testing_support
+
+}  // namespace pellucor

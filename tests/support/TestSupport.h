@@ -9,6 +9,8 @@
 
 #include "core/Messages.h"
 
+namespace pellucor {
+
 namespace testing_support {
 
 // A fresh directory removed again at the end of the test.
@@ -54,3 +56,5 @@ private:
 };
 
 }  // namespace testing_support
+
+}  // namespace pellucor

@@ -12,6 +12,8 @@
 #include "upload/CurlFtpClient.h"
 #include "upload/FtpWindowModel.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 namespace fs = std::filesystem;
 
@@ -227,3 +229,5 @@ TEST_F(SlowFtpServer, ClosingDuringAnUploadCancelsItPromptly)
 }
 
 }  // namespace
+
+}  // namespace pellucor

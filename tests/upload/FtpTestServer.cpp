@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+namespace pellucor {
+
 void EnsureCoreApplication()
 {
     static int argc = 1;
@@ -40,3 +42,5 @@ FtpTestServer::~FtpTestServer()
         process_->waitForFinished(3000);
     }
 }
+
+}  // namespace pellucor

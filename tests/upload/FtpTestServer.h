@@ -10,6 +10,8 @@
 
 #include "TestSupport.h"
 
+namespace pellucor {
+
 class FtpTestServer {
 public:
     static constexpr const char* kUser = "alice";
@@ -33,3 +35,5 @@ private:
 
 // Makes sure a QCoreApplication exists for the rest of the test process.
 void EnsureCoreApplication();
+
+}  // namespace pellucor

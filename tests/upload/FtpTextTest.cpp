@@ -2,6 +2,8 @@
 
 #include "upload/FtpText.h"
 
+namespace pellucor {
+
 namespace {
 
 using Words = std::vector<std::string>;
@@ -65,3 +67,5 @@ TEST(FtpText, ServerTextBecomesAnAddress)
 }
 
 }  // namespace
+
+}  // namespace pellucor

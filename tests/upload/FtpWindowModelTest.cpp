@@ -7,6 +7,8 @@
 #include "TestSupport.h"
 #include "upload/FtpWindowModel.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -172,3 +174,5 @@ TEST(FtpWindowModel, CloseDuringACommandCancelsOnlyOnYes)
 }
 
 }  // namespace
+
+}  // namespace pellucor

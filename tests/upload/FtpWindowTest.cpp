@@ -14,6 +14,8 @@
 #include "upload/FtpWindowModel.h"
 #include "upload/widgets/FtpWindow.h"
 
+namespace pellucor {
+
 namespace {
 
 // One application per test, gone before the process exits.
@@ -73,3 +75,5 @@ TEST(FtpWindow, BindsToTheModel)
 }
 
 }  // namespace
+
+}  // namespace pellucor

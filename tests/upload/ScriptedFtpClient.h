@@ -10,6 +10,8 @@
 
 #include "upload/FtpClient.h"
 
+namespace pellucor {
+
 class ScriptedFtpClient : public FtpClient {
 public:
     std::vector<std::string> commands;
@@ -63,3 +65,5 @@ private:
     bool running_ = false, ok_ = true;
     std::string reply_;
 };
+
+}  // namespace pellucor

@@ -5,14 +5,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Form2.h"
+#include "app/MainWindow.h"
 #include "core/TavUtils.h"
+
+namespace pellucor {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(tr("About Pellucor"));
     auto* layout = new QVBoxLayout(this);
-    auto* name = new QLabel(QString("<h2><a href=\"%1\">Pellucor 2000</a></h2>").arg(Form2::kHomePage));
+    auto* name = new QLabel(QString("<h2><a href=\"%1\">Pellucor 2000</a></h2>").arg(MainWindow::kHomePage));
     auto* version = new QLabel(tr("Version %1").arg(QStringLiteral("2.0")));
     auto* credits = new QLabel(tr("Lectures with slides that change in step with the recording.<br>"
                                   "Built with Qt, FFmpeg, libcurl and LibreOffice."));
@@ -28,6 +30,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
     row->addWidget(help);
     row->addWidget(end);
     layout->addLayout(row);
-    connect(help, &QPushButton::clicked, this, [] { Tav_ShellOpen(Form2::kHelpPage); });
+    connect(help, &QPushButton::clicked, this, [] { Tav_ShellOpen(MainWindow::kHelpPage); });
     connect(end, &QPushButton::clicked, this, &QDialog::accept);
 }
+
+}  // namespace pellucor

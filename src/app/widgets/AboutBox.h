@@ -4,8 +4,12 @@
 
 #include <QDialog>
 
+namespace pellucor {
+
 class AboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit AboutBox(QWidget* parent = nullptr);
 };
+
+}  // namespace pellucor

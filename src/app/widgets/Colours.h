@@ -6,8 +6,12 @@
 
 #include <cstdint>
 
+namespace pellucor {
+
 inline QString BackgroundStyle(uint32_t bgr)
 {
     const unsigned r = bgr & 0xFF, g = (bgr >> 8) & 0xFF, b = (bgr >> 16) & 0xFF;
     return QString("background-color: rgb(%1,%2,%3); color: black; padding: 2px;").arg(r).arg(g).arg(b);
 }
+
+}  // namespace pellucor

@@ -14,22 +14,24 @@
 #include <memory>
 
 #include "app/AppContext.h"
-#include "app/Form1.h"
-#include "app/Prefs2.h"
-#include "app/SelDir.h"
+#include "app/PublishForm.h"
+#include "app/Preferences.h"
+#include "app/DirectoryChooser.h"
 #include "app/widgets/AboutBox.h"
-#include "app/widgets/Form1View.h"
-#include "app/widgets/Form2View.h"
+#include "app/widgets/PublishFormView.h"
+#include "app/widgets/MainWindowView.h"
 #include "app/widgets/GuiMessageSink.h"
-#include "app/widgets/Prefs2View.h"
-#include "app/widgets/SelDirDialog.h"
+#include "app/widgets/PreferencesView.h"
+#include "app/widgets/DirectoryChooserDialog.h"
 #include "app/widgets/ToolWindows.h"
+
+namespace pellucor {
 
 namespace {
 void installDialogs(FrontEndHooks& hooks)
 {
     hooks.chooseDirectory = [&hooks](const std::string& title, std::string& dir, bool allowCreate) {
-        return SelDirDialog::Choose(QApplication::activeWindow(), &hooks, title, dir, allowCreate);
+        return DirectoryChooserDialog::Choose(QApplication::activeWindow(), &hooks, title, dir, allowCreate);
     };
     hooks.inputBox = [](const std::string& prompt, const std::string& title, std::string& answer) {
         bool ok = false;
@@ -63,14 +65,14 @@ bool save(QWidget* w, const QString& dir, const QString& name)
     return ok;
 }
 
-int screenshots(Form1View& f1, Form2View& f2, Prefs2View& prefs, const QString& dir)
+int screenshots(PublishFormView& f1, MainWindowView& f2, PreferencesView& prefs, const QString& dir)
 {
     QDir().mkpath(dir);
-    SelDir chooser;
+    DirectoryChooser chooser;
     chooser.Allow_Create();
     chooser.Caption = "Select Disk Publish Directory";
     chooser.DirName = QDir::homePath().toStdString();  // an existing one: nothing is created
-    SelDirDialog selDir(&chooser);
+    DirectoryChooserDialog selDir(&chooser);
     AboutBox about;
     bool ok = save(&f2, dir, "form2-main") && save(&f1, dir, "form1-detail");
     ok = save(&prefs, dir, "prefs2") && ok;
@@ -100,15 +102,15 @@ int RunGui(int argc, char** argv)
     AppContext context;
     if (!screenshotMode)
         installDialogs(context.hooks);
-    Form1View f1(&context.form1());
-    Form2View f2(&context.form2());
-    Prefs2View prefs(&context.prefs(), &f2);
+    PublishFormView f1(&context.form1());
+    MainWindowView f2(&context.form2());
+    PreferencesView prefs(&context.prefs(), &f2);
     std::unique_ptr<ToolWindows> tools;
     if (!screenshotMode)
         tools = std::make_unique<ToolWindows>(context, &f2);
 
-    Form1& detail = context.form1();
-    Form2& main = context.form2();
+    PublishForm& detail = context.form1();
+    MainWindow& main = context.form2();
     auto showDetail = [&] {
         f2.hide();
         f1.refresh();
@@ -119,35 +121,37 @@ int RunGui(int argc, char** argv)
         f2.refresh();
         f2.show();
     };
-    QObject::connect(&main, &Form2::showDetailRequested, &f1, showDetail);
-    QObject::connect(&detail, &Form1::lessDetailRequested, &f2, showMain);
-    QObject::connect(&main, &Form2::preferencesRequested, &prefs, &QDialog::show);
-    QObject::connect(&detail, &Form1::preferencesRequested, &prefs, &QDialog::show);
+    QObject::connect(&main, &MainWindow::showDetailRequested, &f1, showDetail);
+    QObject::connect(&detail, &PublishForm::lessDetailRequested, &f2, showMain);
+    QObject::connect(&main, &MainWindow::preferencesRequested, &prefs, &QDialog::show);
+    QObject::connect(&detail, &PublishForm::preferencesRequested, &prefs, &QDialog::show);
     auto about = [&] { AboutBox(QApplication::activeWindow()).exec(); };
-    QObject::connect(&main, &Form2::aboutRequested, &f2, about);
-    QObject::connect(&detail, &Form1::aboutRequested, &f1, about);
-    QObject::connect(&main, &Form2::exitRequested, &app, &QApplication::quit);
-    QObject::connect(&detail, &Form1::exitRequested, &app, &QApplication::quit);
+    QObject::connect(&main, &MainWindow::aboutRequested, &f2, about);
+    QObject::connect(&detail, &PublishForm::aboutRequested, &f1, about);
+    QObject::connect(&main, &MainWindow::exitRequested, &app, &QApplication::quit);
+    QObject::connect(&detail, &PublishForm::exitRequested, &app, &QApplication::quit);
 
-    const Form2::StartWindow first = context.Start(false);
+    const MainWindow::StartWindow first = context.Start(false);
     f1.refresh();
     f2.refresh();
     if (screenshotMode)
         return screenshots(f1, f2, prefs, parser.value(shot));
 
     switch (first) {
-    case Form2::StartWindow::Detail:
+    case MainWindow::StartWindow::Detail:
         showDetail();
         break;
-    case Form2::StartWindow::Server:
+    case MainWindow::StartWindow::Server:
         if (context.hooks.serverWindow) {
             context.hooks.serverWindow();
             break;
         }
         [[fallthrough]];
-    case Form2::StartWindow::Main:
+    case MainWindow::StartWindow::Main:
         showMain();
         break;
     }
     return app.exec();
 }
+
+}  // namespace pellucor

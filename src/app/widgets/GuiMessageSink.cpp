@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace pellucor {
+
 namespace {
 const QString kTitle = QStringLiteral("Pellucor");
 }
@@ -25,3 +27,5 @@ int GuiMessageSink::AskYesNoCancel(const std::string& text)
                                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     return b == QMessageBox::Yes ? TavYes : b == QMessageBox::No ? TavNo : TavCancel;
 }
+
+}  // namespace pellucor

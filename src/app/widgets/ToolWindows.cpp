@@ -4,25 +4,27 @@
 #include <QWidget>
 
 #include "app/AppContext.h"
-#include "app/Form1.h"
-#include "app/Form2.h"
-#include "app/Form2SlideImporter.h"
-#include "app/Prefs2.h"
-#include "capture/DuzoDa.h"
-#include "capture/Ruzize.h"
-#include "capture/widgets/DuzoDaView.h"
+#include "app/PublishForm.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowSlideImport.h"
+#include "app/Preferences.h"
+#include "capture/RecordingSetup.h"
+#include "capture/TimingEditor.h"
+#include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/QtFileChooser.h"
 #include "capture/widgets/QtRecordingWindows.h"
-#include "capture/widgets/RealPlayView.h"
-#include "capture/widgets/RealRecordView.h"
-#include "capture/widgets/RuzizeView.h"
-#include "import/PptImportModel.h"
-#include "import/widgets/PptImportDialog.h"
-#include "server/Form3.h"
-#include "server/widgets/Form3View.h"
+#include "capture/widgets/PlayerWindowView.h"
+#include "capture/widgets/EncoderSetupView.h"
+#include "capture/widgets/TimingEditorView.h"
+#include "import/SlideImportModel.h"
+#include "import/widgets/SlideImportDialog.h"
+#include "server/LectureWatcher.h"
+#include "server/widgets/LectureWatcherView.h"
 #include "upload/CurlFtpClient.h"
 #include "upload/FtpWindowModel.h"
 #include "upload/widgets/FtpWindow.h"
+
+namespace pellucor {
 
 namespace {
 // Shows the FTP window modally; the user may change account and host.
@@ -52,8 +54,8 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
     context_.hooks.player = [this] { showPlayer(); };
     context_.hooks.encoderSetup = [this] { showEncoderSetup(); };
-    context_.hooks.pptImport = [this](const std::string& dir) { showPptImport(dir); };
-    slideImporter_ = std::make_unique<Form2SlideImporter>(context_.form2());
+    context_.hooks.pptImport = [this](const std::string& dir) { showSlideImport(dir); };
+    slideImporter_ = std::make_unique<MainWindowSlideImport>(context_.form2());
     context_.hooks.slideImporter = slideImporter_.get();
 }
 
@@ -64,20 +66,20 @@ ToolWindows::~ToolWindows()
     context_.hooks.pptImport = nullptr;
 }
 
-void ToolWindows::showPptImport(const std::string& slideDir)
+void ToolWindows::showSlideImport(const std::string& slideDir)
 {
-    PptImportModel model;
+    SlideImportModel model;
     model.txtDir = QString::fromStdString(slideDir);
-    PptImportDialog dialog(&model, mainWindow_);
+    SlideImportDialog dialog(&model, mainWindow_);
     dialog.exec();
 }
 
 void ToolWindows::showServer()
 {
     if (!form3_) {
-        form3_ = std::make_unique<Form3>(&context_.prefs(), &context_.form1(), &context_.form2());
+        form3_ = std::make_unique<LectureWatcher>(&context_.prefs(), &context_.form1(), &context_.form2());
         form3_->Form_Load();
-        form3View_ = std::make_unique<Form3View>(form3_.get());
+        form3View_ = std::make_unique<LectureWatcherView>(form3_.get());
     }
     form3_->chkAuto = 0;
     emit form3_->changed();
@@ -91,10 +93,10 @@ void ToolWindows::showTimingEditor(const std::string& dir)
     timingDir_ = dir;
     if (!ruzize_) {
         chooser_ = std::make_unique<QtFileChooser>(mainWindow_);
-        ruzize_ = std::make_unique<Ruzize>(chooser_.get());
+        ruzize_ = std::make_unique<TimingEditor>(chooser_.get());
         ruzize_->lectureDir = [this] { return timingDir_; };
         ruzize_->Form_Load();
-        ruzizeView_ = std::make_unique<RuzizeView>(*ruzize_);
+        ruzizeView_ = std::make_unique<TimingEditorView>(*ruzize_);
     }
     ruzizeView_->show();
     ruzizeView_->raise();
@@ -107,11 +109,11 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     QtRecordingWindows windows(mainWindow_);
     windows.imageName = [this](int n) { return context_.form2().TavImageName(n); };
     windows.lectureDir = [dir] { return dir; };
-    DuzoDa model(&windows);
+    RecordingSetup model(&windows);
     model.lectureDir = [dir] { return dir; };
     model.lectureName = [this] { return context_.form1().TextName; };
     model.Form_Load();
-    DuzoDaView view(model, mainWindow_);
+    RecordingSetupView view(model, mainWindow_);
     view.exec();
     return true;
 }
@@ -141,3 +143,5 @@ void ToolWindows::showEncoderSetup()
     tools_->EncoderView()->show();
     tools_->EncoderView()->raise();
 }
+
+}  // namespace pellucor

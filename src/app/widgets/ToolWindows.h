@@ -7,15 +7,18 @@
 #include <memory>
 #include <string>
 
+class QWidget;
+
+namespace pellucor {
+
 class AppContext;
-class Form2SlideImporter;
-class Form3;
-class Form3View;
+class MainWindowSlideImport;
+class LectureWatcher;
+class LectureWatcherView;
 class QtFileChooser;
 class QtRecordingWindows;
-class Ruzize;
-class RuzizeView;
-class QWidget;
+class TimingEditor;
+class TimingEditorView;
 
 class ToolWindows {
 public:
@@ -29,17 +32,19 @@ private:
     bool showRecordingSetup(const std::string& dir);
     void showPlayer();
     void showEncoderSetup();
-    void showPptImport(const std::string& slideDir);
+    void showSlideImport(const std::string& slideDir);
 
     AppContext& context_;
     QWidget* mainWindow_;
-    std::unique_ptr<Form3> form3_;
-    std::unique_ptr<Form3View> form3View_;
+    std::unique_ptr<LectureWatcher> form3_;
+    std::unique_ptr<LectureWatcherView> form3View_;
     std::string timingDir_;
     std::unique_ptr<QtFileChooser> chooser_;
-    std::unique_ptr<Ruzize> ruzize_;
-    std::unique_ptr<RuzizeView> ruzizeView_;
+    std::unique_ptr<TimingEditor> ruzize_;
+    std::unique_ptr<TimingEditorView> ruzizeView_;
     // The player and encoder set-up opened on their own from the menus.
     std::unique_ptr<QtRecordingWindows> tools_;
-    std::unique_ptr<Form2SlideImporter> slideImporter_;
+    std::unique_ptr<MainWindowSlideImport> slideImporter_;
 };
+
+}  // namespace pellucor

@@ -7,6 +7,8 @@
 
 #include "capture/FfmpegEncoder.h"
 
+namespace pellucor {
+
 void ShowListDialog(QWidget* parent, const QString& title, const std::vector<std::string>& lines)
 {
     QDialog dialog(parent);
@@ -62,3 +64,5 @@ void InstallDeviceDialogs(FfmpegEncoder& encoder, QWidget* parent)
         return std::string();
     };
 }
+
+}  // namespace pellucor

@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
-class FfmpegEncoder;
 class QWidget;
+
+namespace pellucor {
+
+class FfmpegEncoder;
 
 // Shows lines in a modal list dialog.
 void ShowListDialog(QWidget* parent, const QString& title, const std::vector<std::string>& lines);
@@ -19,3 +22,5 @@ void InstallDeviceDialogs(FfmpegEncoder& encoder, QWidget* parent);
 // The lines the compression dialog shows for encoder's current settings;
 // empty with err when the settings are incomplete.
 std::vector<std::string> CompressionLines(const FfmpegEncoder& encoder, std::string& err);
+
+}  // namespace pellucor

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
+namespace pellucor {
+
 QString QtFileChooser::QtFilter(const std::string& filter)
 {
     const QStringList parts = QString::fromStdString(filter).split('|');
@@ -26,3 +28,5 @@ std::string QtFileChooser::SaveFileName(const std::string& startDir, const std::
     return QFileDialog::getSaveFileName(parent_, QString(), QString::fromStdString(startDir), QtFilter(filter))
         .toStdString();
 }
+
+}  // namespace pellucor

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace pellucor {
+
 class QtFileChooser : public FileChooser {
 public:
     explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
@@ -19,3 +21,5 @@ public:
 private:
     QWidget* parent_;
 };
+
+}  // namespace pellucor

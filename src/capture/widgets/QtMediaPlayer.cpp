@@ -7,6 +7,8 @@
 
 #include "core/TavString.h"
 
+namespace pellucor {
+
 namespace {
 constexpr const char* kFilePrefix = "file:\\\\\\";
 }
@@ -84,3 +86,5 @@ void QtMediaPlayer::SetGeometry(int left, int top, int width, int height)
     if (video_)
         video_->setGeometry(left, top, width, height);
 }
+
+}  // namespace pellucor

@@ -10,6 +10,8 @@
 class QAudioOutput;
 class QVideoWidget;
 
+namespace pellucor {
+
 class QtMediaPlayer : public PlayerControl {
 public:
     // video: where pictures are shown (may be null: sound only).
@@ -46,3 +48,5 @@ private:
     std::string source_;
     bool opened_ = false;
 };
+
+}  // namespace pellucor

@@ -4,14 +4,16 @@
 #include <QVideoWidget>
 
 #include "capture/FfmpegEncoder.h"
-#include "capture/PageGIF.h"
-#include "capture/RealPlay.h"
-#include "capture/RealRecord.h"
+#include "capture/SlideFlipRecorder.h"
+#include "capture/PlayerWindow.h"
+#include "capture/EncoderSetup.h"
 #include "capture/widgets/DeviceDialogs.h"
-#include "capture/widgets/PageGIFView.h"
+#include "capture/widgets/SlideFlipRecorderView.h"
 #include "capture/widgets/QtMediaPlayer.h"
-#include "capture/widgets/RealPlayView.h"
-#include "capture/widgets/RealRecordView.h"
+#include "capture/widgets/PlayerWindowView.h"
+#include "capture/widgets/EncoderSetupView.h"
+
+namespace pellucor {
 
 QtRecordingWindows::QtRecordingWindows(QWidget* parent) : parent_(parent), chooser_(parent) {}
 
@@ -21,15 +23,15 @@ QtRecordingWindows::~QtRecordingWindows()
     UnloadEncoder();
 }
 
-RealRecord* QtRecordingWindows::LoadEncoder(std::string& err)
+EncoderSetup* QtRecordingWindows::LoadEncoder(std::string& err)
 {
     UnloadEncoder();
     auto encoder = std::make_unique<FfmpegEncoder>();
     if (prepareEncoder)
         prepareEncoder(*encoder);
     encoder_ = std::move(encoder);
-    record_ = std::make_unique<RealRecord>(*encoder_, &chooser_);
-    recordView_ = std::make_unique<RealRecordView>(*record_, parent_);
+    record_ = std::make_unique<EncoderSetup>(*encoder_, &chooser_);
+    recordView_ = std::make_unique<EncoderSetupView>(*record_, parent_);
     InstallDeviceDialogs(*encoder_, recordView_.get());
     err.clear();
     return record_.get();
@@ -41,13 +43,13 @@ void QtRecordingWindows::ShowEncoderModal()
         recordView_->exec();
 }
 
-RealPlay* QtRecordingWindows::LoadPlayer(std::string& err)
+PlayerWindow* QtRecordingWindows::LoadPlayer(std::string& err)
 {
     UnloadPlayer();
     auto* video = new QVideoWidget;
     player_ = std::make_unique<QtMediaPlayer>(video);
-    play_ = std::make_unique<RealPlay>(*player_, &chooser_);
-    playView_ = std::make_unique<RealPlayView>(*play_, video, parent_);
+    play_ = std::make_unique<PlayerWindow>(*player_, &chooser_);
+    playView_ = std::make_unique<PlayerWindowView>(*play_, video, parent_);
     err.clear();
     return play_.get();
 }
@@ -60,18 +62,18 @@ void QtRecordingWindows::ShowPlayer()
 
 void QtRecordingWindows::RunRecorder(bool maximized, RecordingFields& fields)
 {
-    PageGIF model(fields, maximized ? PageGIF::FullScreen : PageGIF::Windowed, maximized);
+    SlideFlipRecorder model(fields, maximized ? SlideFlipRecorder::FullScreen : SlideFlipRecorder::Windowed, maximized);
     model.imageName = imageName;
     model.lectureDir = lectureDir;
     model.encoder = record_.get();
     model.player = play_.get();
-    PageGIFView view(model);
+    SlideFlipRecorderView view(model);
     view.setWindowModality(Qt::ApplicationModal);
     recorderView_ = &view;
     if (model.Form_Load()) {
         view.show();
         QEventLoop loop;
-        QObject::connect(&model, &PageGIF::closeRequested, &loop, &QEventLoop::quit);
+        QObject::connect(&model, &SlideFlipRecorder::closeRequested, &loop, &QEventLoop::quit);
         if (!model.Stopped())
             loop.exec();
     }
@@ -95,3 +97,5 @@ void QtRecordingWindows::UnloadPlayer()
     player_.reset();
     playView_.reset();
 }
+
+}  // namespace pellucor

@@ -1,21 +1,24 @@
 // The windows of the recording flow on Qt Widgets: the encoder set-up and
 // player windows with their real components, and the slide-flip recorder
-// (PageGIF2 full screen and scaled, PageGIF windowed) run modally.
+// (SlideFlipRecorderScaled full screen and scaled, SlideFlipRecorder windowed) run modally.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "capture/DuzoDa.h"
+#include "capture/RecordingSetup.h"
 #include "capture/widgets/QtFileChooser.h"
 
-class FfmpegEncoder;
-class PageGIFView;
-class QtMediaPlayer;
-class RealPlayView;
-class RealRecordView;
 class QWidget;
+
+namespace pellucor {
+
+class FfmpegEncoder;
+class SlideFlipRecorderView;
+class QtMediaPlayer;
+class PlayerWindowView;
+class EncoderSetupView;
 
 class QtRecordingWindows : public RecordingWindows {
 public:
@@ -30,27 +33,29 @@ public:
     // its devices).
     std::function<void(FfmpegEncoder&)> prepareEncoder;
 
-    RealRecord* LoadEncoder(std::string& err) override;
+    EncoderSetup* LoadEncoder(std::string& err) override;
     void ShowEncoderModal() override;
-    RealPlay* LoadPlayer(std::string& err) override;
+    PlayerWindow* LoadPlayer(std::string& err) override;
     void ShowPlayer() override;
     void RunRecorder(bool maximized, RecordingFields& fields) override;
     void UnloadEncoder() override;
     void UnloadPlayer() override;
 
     // The open windows; null when not loaded.
-    RealRecordView* EncoderView() const { return recordView_.get(); }
-    RealPlayView* PlayerView() const { return playView_.get(); }
-    PageGIFView* RecorderView() const { return recorderView_; }
+    EncoderSetupView* EncoderView() const { return recordView_.get(); }
+    PlayerWindowView* PlayerView() const { return playView_.get(); }
+    SlideFlipRecorderView* RecorderView() const { return recorderView_; }
 
 private:
     QWidget* parent_;
     QtFileChooser chooser_;
     std::unique_ptr<FfmpegEncoder> encoder_;
-    std::unique_ptr<RealRecord> record_;
-    std::unique_ptr<RealRecordView> recordView_;
-    std::unique_ptr<RealPlayView> playView_;  // holds the player's picture
+    std::unique_ptr<EncoderSetup> record_;
+    std::unique_ptr<EncoderSetupView> recordView_;
+    std::unique_ptr<PlayerWindowView> playView_;  // holds the player's picture
     std::unique_ptr<QtMediaPlayer> player_;
-    std::unique_ptr<RealPlay> play_;
-    PageGIFView* recorderView_ = nullptr;
+    std::unique_ptr<PlayerWindow> play_;
+    SlideFlipRecorderView* recorderView_ = nullptr;
 };
+
+}  // namespace pellucor

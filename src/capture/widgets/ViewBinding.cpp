@@ -9,6 +9,8 @@
 
 #include "capture/CaptureWindow.h"
 
+namespace pellucor {
+
 QColor StoredColour(uint32_t value)
 {
     return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
@@ -75,3 +77,5 @@ QHBoxLayout* FieldRow(QLineEdit* edit, QPushButton* button)
     row->addWidget(button);
     return row;
 }
+
+}  // namespace pellucor

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-class CaptureWindow;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -17,6 +16,10 @@ class QListWidget;
 class QPushButton;
 class QString;
 class QWidget;
+
+namespace pellucor {
+
+class CaptureWindow;
 
 void ShowStatus(QLabel* label, const CaptureWindow& model);
 
@@ -38,3 +41,5 @@ QPushButton* ActionButton(const QString& caption, QWidget* parent, std::function
 
 // An edit stretched beside its button.
 QHBoxLayout* FieldRow(QLineEdit* edit, QPushButton* button);
+
+}  // namespace pellucor

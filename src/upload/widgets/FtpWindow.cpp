@@ -12,6 +12,8 @@
 
 #include "upload/FtpWindowModel.h"
 
+namespace pellucor {
+
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -171,3 +173,5 @@ void FtpWindow::closeEvent(QCloseEvent* event)
     inCloseEvent_ = false;
     event->setAccepted(closeAgreed_);
 }
+
+}  // namespace pellucor

@@ -4,11 +4,14 @@
 
 #include <QWidget>
 
-class FtpWindowModel;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+
+namespace pellucor {
+
+class FtpWindowModel;
 
 class FtpWindow : public QWidget {
     Q_OBJECT
@@ -33,3 +36,5 @@ private:
     QListWidget* lstBox_;
     QPushButton *cmdBrowse_, *cmdCD_, *cmdMkDir_, *cmdMput_, *cmdClose_;
 };
+
+}  // namespace pellucor

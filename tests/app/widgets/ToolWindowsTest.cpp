@@ -8,6 +8,8 @@
 #include "app/AppContext.h"
 #include "app/widgets/ToolWindows.h"
 
+namespace pellucor {
+
 using namespace testing_support;
 
 namespace {
@@ -38,3 +40,5 @@ TEST(ToolWindows, MenusOpenTheEncoderSetUpAndThePlayer)
 }
 
 }  // namespace
+
+}  // namespace pellucor

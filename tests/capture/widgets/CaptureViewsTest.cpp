@@ -11,19 +11,21 @@
 #include "FakeEncoder.h"
 #include "FakePlayer.h"
 #include "TestSupport.h"
-#include "capture/DuzoDa.h"
+#include "capture/RecordingSetup.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegMediaFile.h"
-#include "capture/RealConv.h"
-#include "capture/RealPlay.h"
-#include "capture/RealRecord.h"
+#include "capture/MediaConverter.h"
+#include "capture/PlayerWindow.h"
+#include "capture/EncoderSetup.h"
 #include "capture/widgets/DeviceDialogs.h"
-#include "capture/widgets/DuzoDaView.h"
-#include "capture/widgets/PageGIFView.h"
+#include "capture/widgets/RecordingSetupView.h"
+#include "capture/widgets/SlideFlipRecorderView.h"
 #include "capture/widgets/QtRecordingWindows.h"
-#include "capture/widgets/RealConvView.h"
-#include "capture/widgets/RealPlayView.h"
-#include "capture/widgets/RealRecordView.h"
+#include "capture/widgets/MediaConverterView.h"
+#include "capture/widgets/PlayerWindowView.h"
+#include "capture/widgets/EncoderSetupView.h"
+
+namespace pellucor {
 
 using namespace testing_support;
 
@@ -37,8 +39,8 @@ TEST(CaptureViews, EncoderWindowFollowsItsModel)
     FakeEncoderLog log;
     FakeEncoder encoder(&log);
     encoder.audioDrivers = {"default"};
-    RealRecord model(encoder);
-    RealRecordView view(model);
+    EncoderSetup model(encoder);
+    EncoderSetupView view(model);
     EXPECT_EQ(view.windowTitle(), "RealProducer - Live Media Capture");
     EXPECT_FALSE(view.CmdStart()->isEnabled());
     model.cmdSetup_Click();
@@ -56,8 +58,8 @@ TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding
     RecordingMessageSink sink;
     FakeEncoderLog log;
     FakeEncoder encoder(&log);
-    RealConv model(encoder);
-    RealConvView view(model);
+    MediaConverter model(encoder);
+    MediaConverterView view(model);
     view.show();
     EXPECT_EQ(view.windowTitle(), "RealProducer - Offline Encoding");
     model.cmdStart_Click();
@@ -79,8 +81,8 @@ TEST(CaptureViews, PlayerWindowFollowsTheClip)
     RecordingMessageSink sink;
     writeFile(dir.file("talk.rm"), "media");
     FakePlayer player;
-    RealPlay model(player);
-    RealPlayView view(model, nullptr);
+    PlayerWindow model(player);
+    PlayerWindowView view(model, nullptr);
     ASSERT_TRUE(model.SetSource(dir.file("talk.rm")));
     EXPECT_EQ(text(view.LblStatus()), "Audio-Only Length=6000");
     EXPECT_EQ(view.CmdPlay()->text(), "Play");
@@ -93,10 +95,10 @@ TEST(CaptureViews, RecordingSetupWindowShowsTheEventsFileStatus)
 {
     TempDir dir;
     RecordingMessageSink sink;
-    DuzoDa model;
+    RecordingSetup model;
     model.lectureDir = [&] { return dir.dir(); };
     model.lectureName = [] { return std::string("talk"); };
-    DuzoDaView view(model);
+    RecordingSetupView view(model);
     model.Form_Load();
     EXPECT_EQ(view.windowTitle(), "Pellucor DuzoDA!");
     EXPECT_EQ(text(view.LblCount()), "Event file does not exist (normal)");
@@ -135,7 +137,7 @@ TEST(QtRecordingWindows, RecordsEventsAndMediaThroughTheRealWindows)
     };
     windows.lectureDir = [&] { return dir.dir(); };
     std::string err;
-    RealRecord* enc = windows.LoadEncoder(err);
+    EncoderSetup* enc = windows.LoadEncoder(err);
     ASSERT_TRUE(enc) << err;
     ASSERT_TRUE(windows.EncoderView());
     enc->DoAudio(dir.file("rawmedia.rm"));
@@ -169,7 +171,7 @@ TEST(QtRecordingWindows, RecordsEventsAndMediaThroughTheRealWindows)
     EXPECT_EQ(windows.EncoderView(), nullptr);
 
     // The player window with its picture loads and unloads cleanly.
-    RealPlay* play = windows.LoadPlayer(err);
+    PlayerWindow* play = windows.LoadPlayer(err);
     ASSERT_TRUE(play) << err;
     ASSERT_TRUE(windows.PlayerView());
     windows.ShowPlayer();
@@ -179,3 +181,5 @@ TEST(QtRecordingWindows, RecordsEventsAndMediaThroughTheRealWindows)
 }
 
 }  // namespace
+
+}  // namespace pellucor

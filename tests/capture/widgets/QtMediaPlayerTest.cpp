@@ -5,8 +5,10 @@
 #include <QProcess>
 
 #include "TestSupport.h"
-#include "capture/RealPlay.h"
+#include "capture/PlayerWindow.h"
 #include "capture/widgets/QtMediaPlayer.h"
+
+namespace pellucor {
 
 using namespace testing_support;
 
@@ -24,7 +26,7 @@ TEST(QtMediaPlayer, OpensAGeneratedClipPausedAndReportsItsLength)
                                            "sine=frequency=440:duration=2", QString::fromStdString(wav)}),
               0);
     QtMediaPlayer ctl;
-    RealPlay play(ctl);
+    PlayerWindow play(ctl);
     bool opened = false;
     const auto previous = ctl.OnClipOpened;
     ctl.OnClipOpened = [&] {
@@ -45,3 +47,5 @@ TEST(QtMediaPlayer, OpensAGeneratedClipPausedAndReportsItsLength)
 }
 
 }  // namespace
+
+}  // namespace pellucor

@@ -1,0 +1,91 @@
+#include "app/DirectoryChooser.h"
+
+#include <QStorageInfo>
+
+#include <algorithm>
+
+#include "app/FrontEndHooks.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+DirectoryChooser::DirectoryChooser(const FrontEndHooks* hooks) : hooks_(hooks ? hooks : &FrontEndHooks::Headless()) {}
+
+std::vector<std::string> DirectoryChooser::Drives()
+{
+    std::vector<std::string> drives{"/"};
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        if (!v.isValid() || !v.isReady())
+            continue;
+        const std::string root = Tav_DirSlash(v.rootPath().toStdString());
+        if (std::find(drives.begin(), drives.end(), root) == drives.end())
+            drives.push_back(root);
+    }
+    return drives;
+}
+
+bool DirectoryChooser::setDir1(const std::string& dir)
+{
+    if (!Tav_ChkDir(dir))
+        return false;
+    Dir1 = Tav_DirSlash(dir);
+    // The drive list shows the deepest mounted root that holds the directory.
+    std::string best = "/";
+    for (const std::string& d : Drives())
+        if (tav::startsWith(Dir1, d) && d.size() > best.size())
+            best = d;
+    Drive1 = best;
+    return true;
+}
+
+void DirectoryChooser::Form_Activate()
+{
+    DirName = Tav_DirSlash(DirName);
+    if (DirName.empty())
+        return;
+    // Drive letters do not exist here: a "X:" path names no drive.
+    const bool badDrive = DirName.size() > 1 && DirName[1] == ':';
+    if (badDrive)
+        Tav_Message("Error - Drive Letter wrong - " + DirName);
+    if (!badDrive && cmdMkDirVisible && !Tav_ChkDir(DirName))
+        Tav_Mkdir(DirName);
+    if (!setDir1(DirName)) {
+        Tav_Message("Directory Not Found " + DirName);
+        setDir1("/");
+        DirName.assign(1, Tav_Sep);  // (a plain "/" literal trips a false -Wrestrict in GCC 12 at -O2)
+    }
+}
+
+void DirectoryChooser::Drive1_Change(const std::string& drive)
+{
+    if (setDir1(drive))
+        DirName = Dir1;
+}
+
+void DirectoryChooser::Dir1_Change(const std::string& dir)
+{
+    if (setDir1(dir))
+        DirName = Dir1;
+}
+
+void DirectoryChooser::cmdMkDir_Click()
+{
+    std::string answer = DirName;
+    if (!hooks_->InputBox("Enter New Directory", "Creating Directory", answer))
+        return;
+    answer = tav::trim(answer);
+    if (answer.empty() || !Tav_Mkdir(answer))
+        return;
+    DirName = Tav_DirSlash(answer);
+    setDir1(DirName);
+}
+
+void DirectoryChooser::cmdOK_Click()
+{
+    DirName = tav::trim(DirName);
+    if (DirName.empty() || DirName.back() != Tav_Sep)
+        DirName += Tav_Sep;
+    chkCancel = 0;
+}
+
+}  // namespace pellucor

@@ -1,0 +1,410 @@
+#include "app/MainWindow.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <limits>
+
+#include "app/PublishForm.h"
+#include "app/FrontEndHooks.h"
+#include "app/PathVars.h"
+#include "app/Preferences.h"
+#include "core/TavUtils.h"
+#include "publish/Publisher.h"
+
+namespace pellucor {
+
+const char* const MainWindow::kHomePage = "https://pellucor.example.org/";
+const char* const MainWindow::kHelpPage = "https://pellucor.example.org/help/";
+
+MainWindow::MainWindow(Preferences* prefs, PublishForm* form1, QObject* parent)
+    : QObject(parent), prefs_(prefs), form1_(form1), hooks_(&FrontEndHooks::Headless()),
+      driver_(std::make_unique<Publisher>(form1))
+{
+    lblDirectory = Tav_DirSlash(QDir::homePath().toStdString());
+    timDisk.setInterval(1000);
+    timWeb.setInterval(1000);
+    connect(&timDisk, &QTimer::timeout, this, &MainWindow::timDisk_Timer);
+    connect(&timWeb, &QTimer::timeout, this, &MainWindow::timWeb_Timer);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::SetHooks(FrontEndHooks* hooks) { hooks_ = hooks ? hooks : &FrontEndHooks::Headless(); }
+
+void MainWindow::enable(std::initializer_list<const char*> names, bool on)
+{
+    for (const char* n : names)
+        Enabled[n] = on;
+}
+
+MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
+{
+    Tav_DebugLog("Current directory " + QDir::currentPath().toStdString());
+    lstSize = {"320x240", "400x300", "640x480", "800x600", "1024x768"};
+    lstSizeIndex = 2;
+    prefs_->Form_Load();
+    form1_->Form_Load();
+
+    const std::string last = prefs_->Get("prfLectureDir");
+    form1_->chkAuto = 0;
+    form1_->TextName = "media";
+    form1_->TextPP = last;
+    SetLectureDir(last);
+    DirOrPPTChanged();
+
+    if (byAutomation)
+        form1_->Caption = "Pellucor-Pellucor (automated)";
+    const std::string more = tav::lower(tav::trim(prefs_->Get("prfMore")));
+    if (more == "yes" || byAutomation)
+        return StartWindow::Detail;
+    if (more == "server")
+        return StartWindow::Server;
+    return StartWindow::Main;
+}
+
+void MainWindow::SetLectureDir(const std::string& dir)
+{
+    lblDirectory = dir;
+    const LectureNames names = SplitLectureDir(tav::trim(dir));
+    LecName = names.name;
+    LecParent = names.parent;
+    form1_->TextName = tav::trim(LecName).empty() ? "media" : LecName;
+    // The detailed form takes the new directory before the publish check
+    // runs, so that the check reads this lecture and not the previous one.
+    form1_->SetLectureDir(dir);
+    DirOrPPTChanged();
+}
+
+bool MainWindow::OKToPublish(bool showMsg, std::string& msg) { return driver_->OKToPublish(showMsg, msg); }
+
+std::string MainWindow::TavPrefString(const std::string& text) const { return pellucor::TavPrefString(text, lblDirectory); }
+
+std::string MainWindow::expanded(const char* key) const
+{
+    return pellucor::TavPrefString(prefs_->Get(key), lblDirectory, false);
+}
+
+std::string MainWindow::TavImageName(int index) const
+{
+    if (index < 1 || index > ImageCount)
+        return "";
+    return ImageNames[static_cast<size_t>(index - 1)];
+}
+
+void MainWindow::TavSlideScan()
+{
+    ImageNames.clear();
+    const std::string dir = Tav_DirSlash(LectureDir);
+    if (!dir.empty()) {
+        // Names keep their letter case: file names are case-sensitive here.
+        ImageNames = Tav_ListFiles(dir, "img???.gif");
+        if (mnuLiberal)
+            for (const char* pattern : {"*.gif", "*.jpg"})
+                for (const std::string& name : Tav_ListFiles(dir, pattern))
+                    if (std::find(ImageNames.begin(), ImageNames.end(), name) == ImageNames.end())
+                        ImageNames.push_back(name);
+    }
+    std::sort(ImageNames.begin(), ImageNames.end());
+    if (ImageNames.size() > static_cast<size_t>(std::numeric_limits<int16_t>::max()))
+        ImageNames.resize(std::numeric_limits<int16_t>::max());
+    ImageCount = static_cast<int16_t>(ImageNames.size());
+}
+
+void MainWindow::TavSlidePreview()
+{
+    if (ImageCount < 1) {
+        lblCount = lblPreview = "No Slides";
+        imgPreview.clear();
+        lblTitle.clear();
+        enable({"cmdMinus", "cmdPlus"}, false);
+        emit fieldsChanged();
+        return;
+    }
+    PreviewIndex = std::clamp(PreviewIndex, 1, static_cast<int>(ImageCount));
+    const std::string name = TavImageName(PreviewIndex);
+    const std::string path = Tav_DirSlash(LectureDir) + name;
+    if (Tav_ChkFile(path)) {
+        imgPreview = path;
+        lblPreview = name;
+        lblTitle = hooks_->slideImporter ? hooks_->slideImporter->SlideTitle(PreviewIndex) : "";
+    } else {
+        imgPreview.clear();
+        lblPreview = "No Image";
+    }
+    lblCount = std::to_string(PreviewIndex) + "/" + std::to_string(ImageCount);
+    Enabled["cmdMinus"] = PreviewIndex != 1;
+    Enabled["cmdPlus"] = PreviewIndex != ImageCount;
+    emit fieldsChanged();
+}
+
+void MainWindow::cmdPlus_Click()
+{
+    ++PreviewIndex;
+    TavSlidePreview();
+}
+
+void MainWindow::cmdMinus_Click()
+{
+    --PreviewIndex;
+    TavSlidePreview();
+}
+
+void MainWindow::DirOrPPTChanged()
+{
+    Tav_DebugLog("DirOrPPTChanged " + lblDirectory);
+    LectureDir = tav::trim(lblDirectory);
+    lblPPTFile = tav::trim(lblPPTFile);
+    TavSlideScan();
+    TavSlidePreview();
+    if (tav::trim(prefs_->Get("prfLectureDir")) != LectureDir) {
+        prefs_->Set("prfLectureDir", LectureDir);
+        prefs_->DoSave();
+    }
+    enable({"cmdSelectPPT", "mnuSelectPPT"}, !LectureDir.empty() && Tav_ChkDir(LectureDir));
+    SlideChecks(false);
+    OldLayoutCheck();
+    std::string msg;
+    UpdatePublishControls(OKToPublish(false, msg));
+    emit fieldsChanged();
+}
+
+void MainWindow::SlideChecks(bool showMsg, bool afterExport)
+{
+    auto say = [showMsg](const std::string& text) {
+        if (showMsg)
+            Tav_Message(text);
+    };
+    bool exportOn = false;
+    if (LectureDir.empty()) {
+        say("Please Specify A Directory");
+    } else if (!Tav_ChkDir(LectureDir)) {
+        say("Error Directory does not exist - " + LectureDir);
+    } else {
+        exportOn = PPTSlideCount >= 0;
+        if (PPTSlideCount > 0 && PPTSlideCount != ImageCount)
+            say(afterExport ? "Mis-Match between number of PowerPoint Slides and Images - may want to re-export"
+                            : "Mis-Match between number of PowerPoint Slides and Images - may want to re-convert "
+                              "PowerPoint to GIF");
+    }
+    enable({"cmdExport", "mnuExport", "lstSize"}, exportOn);
+}
+
+void MainWindow::OldLayoutCheck()
+{
+    if (LectureDir == LastCheckedDir)
+        return;
+    LastCheckedDir = LectureDir;
+    const std::string dir = Tav_DirSlash(LectureDir);
+    if (dir.empty() || Tav_HasFiles(dir, "*.rm") || !tav::contains(dir, "htm_sld"))
+        return;
+    const std::string media = tav::replaceAll(dir, "htm_sld", "media");
+    if (!Tav_HasFiles(media, "*.rm"))
+        return;
+    Tav_Message(LectureDir + " appears to be from a previous version of Pellucor.  The media files (*.rm and *.txt) "
+                "files appear to be in " + media + ". Please exit the program and move the *.rm and *.txt files into " +
+                LectureDir + ".  Alternatively you might use \"More Detail\" to point to the old media directory "
+                "directly.");
+}
+
+void MainWindow::UpdatePublishControls(bool ok)
+{
+    enable({"mnuAdjustTimes", "cmdPub", "mnuPubDisk", "cmdUploadRep", "mnuUploadRep"}, ok);
+    enable({"cmdTestDisk", "mnuTestDisk", "cmdTestWeb", "mnuTestWeb", "cmdPubWeb", "mnuPubWeb", "cmdUploadWeb",
+            "mnuUploadWeb"},
+           false);
+    if (ok)
+        prefillDetailedForm();
+}
+
+void MainWindow::prefillDetailedForm()
+{
+    form1_->TextStyle = prefs_->Get("prfStyle");
+    form1_->TextCDDir = Tav_DirSlash(expanded("prfOutRoot"));
+    std::string url = expanded("prfHttp");
+    if (!tav::endsWith(url, "/"))
+        url += "/";
+    form1_->TextWebURL = url;
+    form1_->TextWebDir = Tav_DirSlash(expanded("prfOutWeb"));
+    emit form1_->fieldsChanged();
+}
+
+void MainWindow::cmdPub_Click()
+{
+    const std::string style = prefs_->Get("prfStyle");
+    if (Tav_ChkDir(style)) {
+        form1_->TextStyle = style;
+    } else {
+        std::string chosen = style;
+        if (!hooks_->ChooseDirectory("Select the style for publishing", chosen, false))
+            return;
+        form1_->TextStyle = chosen;
+    }
+    std::string out = Tav_DirSlash(expanded("prfOutRoot"));
+    if (!hooks_->ChooseDirectory("Select Disk Publish Directory", out, true))
+        return;
+    form1_->TextCDDir = out;
+    form1_->optCD = 1;
+    form1_->optWeb = 0;
+    form1_->optCD_Click();
+    form1_->optWeb_Click();
+    emit form1_->fieldsChanged();
+    std::string msg;
+    if (form1_->DoStart(msg))
+        timDisk.start();
+    else
+        Tav_Message(msg);
+}
+
+void MainWindow::cmdPubWeb_Click()
+{
+    Tav_Message("Select a directory to store the data on your local disk for later upload");
+    std::string dir = Tav_DirSlash(expanded("prfOutWeb"));
+    if (!hooks_->ChooseDirectory("Select Web Publish Directory", dir, true))
+        return;
+    form1_->TextWebDir = dir;
+    std::string url = expanded("prfHttp");
+    if (!hooks_->InputBox("Enter the URL where this lecture will be stored", "Publish to the Web", url) ||
+        tav::trim(url).empty())
+        return;
+    if (url.back() != '/')
+        url += '/';
+    form1_->TextWebURL = url;
+    form1_->chkStream = 0;
+    form1_->optCD = 0;
+    form1_->optWeb = 1;
+    form1_->chkStream_Click();
+    form1_->optCD_Click();
+    form1_->optWeb_Click();
+    emit form1_->fieldsChanged();
+    std::string msg;
+    if (form1_->DoStart(msg))
+        timWeb.start();
+    else
+        Tav_Message(msg);
+}
+
+// The watchers also stop when the publish run ended without "All Done"
+// (a failed script), instead of ticking for the rest of the session.
+void MainWindow::watch(QTimer& watcher, std::initializer_list<const char*> next)
+{
+    if (tav::contains(lblStatus, "All Done")) {
+        enable(next, true);
+        watcher.stop();
+        emit fieldsChanged();
+    } else if (!form1_->Timer1.isActive()) {
+        watcher.stop();
+    }
+}
+
+void MainWindow::timDisk_Timer() { watch(timDisk, {"cmdTestDisk", "mnuTestDisk"}); }
+
+void MainWindow::timWeb_Timer() { watch(timWeb, {"cmdUploadWeb", "mnuUploadWeb"}); }
+
+void MainWindow::cmdTestDisk_Click()
+{
+    form1_->cmdTestCD_Click();
+    enable({"cmdPubWeb", "mnuPubWeb"}, true);
+    emit fieldsChanged();
+}
+
+void MainWindow::cmdTestWeb_Click() { form1_->cmdTestWeb_Click(); }
+
+void MainWindow::cmdUploadWeb_Click()
+{
+    form1_->cmdFtp_Click();
+    enable({"cmdTestWeb", "mnuTestWeb"}, true);
+    emit fieldsChanged();
+}
+
+void MainWindow::cmdUploadRep_Click()
+{
+    Tav_Message("This option uploads the 'raw' lecture images, media, and timing information to a server using "
+                "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
+                "'publishes' the lecture.");
+    FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost")};
+    form1_->ShowFtp(request);
+}
+
+void MainWindow::cmdExport_Click()
+{
+    static const int widths[] = {320, 400, 640, 800, 1024};
+    const int width = lstSizeIndex >= 0 && lstSizeIndex < 5 ? widths[lstSizeIndex] : 640;
+    const auto height = static_cast<int16_t>(width * 60 / 80);
+    SlideImporter* importer = hooks_->slideImporter;
+    if (!importer) {
+        Tav_Message("Slide import is not available");
+        return;
+    }
+    // No recording while the slides are being replaced.
+    enable({"cmdRecord", "mnuRecord"}, false);
+    emit fieldsChanged();
+    if (importer->OpenPresentation(lblPPTFile) >= 0)
+        importer->ExportSlides(Tav_DirSlash(LectureDir), width, height);
+    importer->Close();
+    enable({"cmdRecord", "mnuRecord"}, true);
+    TavSlideScan();
+    TavSlidePreview();
+    SlideChecks(true, true);
+}
+
+void MainWindow::cmdSelectPPT_Click()
+{
+    std::string path;
+    if (!hooks_->choosePresentation || !hooks_->choosePresentation(path))
+        return;
+    lblPPTFile = path;
+    PPTSlideCount = hooks_->slideImporter ? hooks_->slideImporter->OpenPresentation(path) : -1;
+    lblPPTCount = std::to_string(PPTSlideCount) + " Slide(s)";
+    TavSlidePreview();
+    SlideChecks(true);
+}
+
+void MainWindow::cmdRecord_Click()
+{
+    form1_->mnuRecordLecture_Click();
+    DirOrPPTChanged();
+}
+
+void MainWindow::mnuAdjustTimes_Click()
+{
+    FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(LectureDir));
+}
+
+void MainWindow::mnuLiberal_Click()
+{
+    mnuLiberal = !mnuLiberal;
+    if (mnuLiberal)
+        Tav_Message("Now, any file with a *.jpg or *.gif extension will be treated as a slide");
+    TavSlideScan();
+    TavSlidePreview();
+}
+
+void MainWindow::mnuMore_Click() { emit showDetailRequested(); }
+
+void MainWindow::mnuOnlineHelp_Click() { Tav_ShellOpen(kHelpPage); }
+
+void MainWindow::LaunchHome() { Tav_ShellOpen(kHomePage); }
+
+void MainWindow::chooseLecture(bool open)
+{
+    std::string dir = lblDirectory;
+    if (!hooks_->ChooseDirectory("Select Lecture Directory", dir, true))
+        return;
+    if (!Tav_ChkDir(dir)) {
+        Tav_Message("Directory - " + dir + " does not exist");
+        return;
+    }
+    SetLectureDir(dir);
+    if (open)
+        DirOrPPTChanged();
+}
+
+void MainWindow::ShowStatus(const std::string& text, uint32_t colour)
+{
+    lblStatus = text;
+    lblStatusColour = colour;
+    emit statusChanged(QString::fromStdString(text), colour);
+}
+
+}  // namespace pellucor

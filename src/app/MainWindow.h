@@ -1,0 +1,127 @@
+// The main window ("Less Detail"): the lecture directory and presentation,
+// the slide list and preview, slide conversion, recording, and the guided
+// sequence publish to disk -> test -> publish for the web -> upload -> test.
+// Every publish is carried out by the detailed form (PublishForm).
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainWindowPort.h"
+
+namespace pellucor {
+
+class PublishForm;
+class Preferences;
+class Publisher;
+struct FrontEndHooks;
+
+class MainWindow : public QObject, public MainWindowPort {
+    Q_OBJECT
+public:
+    // Which window start-up shows first.
+    enum class StartWindow { Main, Detail, Server };
+
+    MainWindow(Preferences* prefs, PublishForm* form1, QObject* parent = nullptr);
+    ~MainWindow() override;
+
+    void SetHooks(FrontEndHooks* hooks);
+
+    std::string Caption = "Pellucor 2000";
+    std::string lblDirectory;
+    std::string lblPPTFile, lblPPTCount, lblCount, lblPreview, lblTitle;
+    std::string lblStatus;
+    uint32_t lblStatusColour = 16777215;
+    std::vector<std::string> lstSize;
+    int lstSizeIndex = -1;
+    // The image shown in imgPreview; empty when the picture is hidden.
+    std::string imgPreview;
+    bool mnuLiberal = false;  // "Liberal Slide Names"
+
+    std::string LectureDir, LecName, LecParent;
+    int16_t ImageCount = 0;
+    std::vector<std::string> ImageNames;  // ImageNames[0] is entry 1
+    int16_t PPTSlideCount = -1;
+    std::string LastCheckedDir;
+    int PreviewIndex = 1;
+
+    QTimer timDisk, timWeb;
+    // Enabled state of buttons and menu items, by control name.
+    std::map<std::string, bool> Enabled;
+
+    // Start-up; byAutomation: an automation client started the program.
+    StartWindow Form_Load(bool byAutomation = false);
+
+    // MainWindowPort
+    void SetLectureDir(const std::string& dir) override;  // lblDirectory change
+    bool OKToPublish(bool showMsg, std::string& msg) override;
+
+    std::string TavPrefString(const std::string& text) const;
+    int16_t TavImageCount() const { return ImageCount; }
+    std::string TavImageName(int index) const;
+    void TavSlideScan();
+    void TavSlidePreview();
+    void DirOrPPTChanged();
+    // The slide checks; afterExport words the mismatch for a re-export.
+    void SlideChecks(bool showMsg, bool afterExport = false);
+    void OldLayoutCheck();
+    void UpdatePublishControls(bool ok);
+
+    void cmdPlus_Click();
+    void cmdMinus_Click();
+    void cmdPub_Click();       // "Publish To Disk"
+    void cmdPubWeb_Click();    // "Publish for Web"
+    void timDisk_Timer();
+    void timWeb_Timer();
+    void cmdTestDisk_Click();  // "Test On Disk"
+    void cmdTestWeb_Click();   // "Test on Web"
+    void cmdUploadWeb_Click(); // "Upload to the Web"
+    void cmdUploadRep_Click(); // "Upload Unpublished Lecture"
+    void cmdExport_Click();    // "Convert PPT to GIFs"
+    void cmdSelectPPT_Click();
+    void cmdRecord_Click();
+    void mnuAdjustTimes_Click();
+    void mnuLiberal_Click();
+    void mnuMore_Click();
+    void mnuPreferences_Click() { emit preferencesRequested(); }
+    void mnuAbout_Click() { emit aboutRequested(); }
+    void mnuOnlineHelp_Click();
+    void LaunchHome();
+    void cmdNewLecture_Click() { chooseLecture(false); }
+    void cmdOpenLecture_Click() { chooseLecture(true); }
+    void mnuExit_Click() { emit exitRequested(); }
+
+    // Mirror of the detailed form's status line.
+    void ShowStatus(const std::string& text, uint32_t colour);
+
+    static const char* const kHomePage;
+    static const char* const kHelpPage;
+
+signals:
+    void fieldsChanged();
+    void statusChanged(const QString& text, uint colourBgr);
+    void showDetailRequested();
+    void preferencesRequested();
+    void aboutRequested();
+    void exitRequested();
+
+private:
+    void enable(std::initializer_list<const char*> names, bool on);
+    void watch(QTimer& watcher, std::initializer_list<const char*> next);
+    void chooseLecture(bool open);
+    void prefillDetailedForm();
+    std::string expanded(const char* key) const;
+
+    Preferences* prefs_;
+    PublishForm* form1_;
+    FrontEndHooks* hooks_;
+    std::unique_ptr<Publisher> driver_;
+};
+
+}  // namespace pellucor

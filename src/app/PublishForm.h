@@ -1,0 +1,160 @@
+// The detailed publish form: every path and option of one publish, the
+// publish for a disk/CD and/or web target, the batch scripts it starts and
+// the one-second poller that follows their log.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/EngineHost.h"
+#include "core/SlideInfo.h"
+
+namespace pellucor {
+
+class Preferences;
+struct FtpRequest;
+struct FrontEndHooks;
+
+class PublishForm : public QObject, public EngineHost {
+    Q_OBJECT
+public:
+    explicit PublishForm(Preferences* prefs, QObject* parent = nullptr);
+    ~PublishForm() override;
+
+    // Text fields (directories end in "/").
+    std::string lblDirectory;
+    std::string TextPP, TextMedia, TextStyle, TextCopy, TextCDDir, TextWebDir, TextWebURL, TextStream;
+    std::string TextLocDir, TextName, TextCP = "pellucor";
+    // Check boxes: 0 clear, 1 checked.
+    int optCD = 1, optWeb = 0, chkStream = 0, chkAutoStart = 1, chkVerbose = 0, chkAuto = 0;
+    // Status line.
+    std::string Label3 = "Start Up";
+    uint32_t Label3Colour = kColourWhite;
+    std::string Caption = "Pellucor 2000 - Power User Version :)";
+
+    QTimer Timer1;
+    int Published = 0;
+    std::string LastLogLine;
+    int16_t LogRepeat = 0;
+    std::string StartDir;
+
+    // Controls enabled by the option clicks, for the view.
+    std::map<std::string, bool> Enabled;
+
+    // Captions of the recent-file items mnuFile1 to mnuFile5 (settings files,
+    // most recently loaded first).
+    std::vector<std::string> mnuFile;
+
+    void SetHooks(FrontEndHooks* hooks);
+    void Form_Load();
+    // The lecture directory changed: refill the paths from the preferences.
+    void SetLectureDir(const std::string& dir);
+    // Sets a field by control name as a settings file or the automation
+    // interface does; false when no control has that name.
+    bool SetControl(const std::string& name, const std::string& value);
+    std::string Control(const std::string& name) const;
+
+    void optCD_Click();
+    void optWeb_Click();
+    void chkStream_Click();
+
+    bool LoadSettingsFile(const std::string& path);
+    bool DoStart(std::string& msg);
+    bool RunPublish(bool isDisk);
+    void Timer1_Timer();
+    bool CheckUpToDate();
+    void cmdTestCD_Click();
+    void cmdTestWeb_Click();
+
+    // "Publish " / "Publish" / "Make Lecture": DoStart, and on failure its
+    // message and "Publish aborted.".
+    bool cmdPubDisk_Click() { return publishClicked(); }
+    bool cmdPubWeb_Click() { return publishClicked(); }
+    bool mnuMakeLecture_Click() { return publishClicked(); }
+    // Browse buttons: the directory chooser on the named text field.
+    void Browse_Click(const std::string& field);
+    // Background of TextPP, TextStyle and TextMedia: white when the
+    // directory exists, yellow when not.
+    uint32_t FieldColour(const std::string& field) const;
+    // "Auto-Upload": the FTP upload of the web output.
+    void cmdFtp_Click();
+    // Shows the FTP window and keeps a changed web account or host.
+    void ShowFtp(FtpRequest& request);
+    // Recent-file item 1 to 5.
+    bool mnuFile_Click(int index);
+    // "Import ClipBoard": converts rawmedia.mov/.avi into rawmedia.rm.
+    bool mnuImportClipBoard_Click();
+    // "Record Lecture": clears the media directory for a new recording and
+    // opens the recording set-up.
+    bool mnuRecordLecture_Click();
+    // Menus that open other windows.
+    void mnuImportPowerPoint_Click();
+    void mnuRecordingSetup_Click();
+    void mnuRuziZE_Click();
+    void mnuPlayer_Click();
+    void mnuRealEncode_Click();
+    void mnuServerMode_Click();
+    void mnuLessDetail_Click() { emit lessDetailRequested(); }
+    void mnuPreferences_Click() { emit preferencesRequested(); }
+    void mnuOpen_Click() { emit openLectureRequested(); }
+    void mnuNew_Click() { emit newLectureRequested(); }
+    void mnuLiberal_Click() { emit liberalSlideNamesRequested(); }
+    void mnuOnlineHelp_Click() { emit onlineHelpRequested(); }
+    void mnuAbout_Click() { emit aboutRequested(); }
+    void mnuExit_Click() { emit exitRequested(); }
+
+    // Shows a status text (mirrored into the main window) and lets pending
+    // events run.
+    void SetStatus(const std::string& text, uint32_t colour = kColourYellow) override;
+    // True once the scripts of the last publish reported "All Done" twice;
+    // false while they run or when they ended without it.
+    bool LastRunSucceeded() const { return lastRunOk_; }
+    const std::string& LastPublishError() const { return lastPublishError_; }
+
+    // EngineHost
+    PublishSettings ReadFormSettings() override;
+    std::string Preference(const std::string& key) override;
+    std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) override;
+
+    // How scripts are started (tests may replace it); returns the pid or -1.
+    std::function<qint64(const std::string& script, const std::string& dir)> startScript;
+    std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
+    // Converts a ClipBoard recording into RealMedia (FFmpeg by default).
+    std::function<bool(const std::string& input, const std::string& output, std::string& err)> convertMedia;
+
+signals:
+    void statusChanged(const QString& text, uint ColourBgr);
+    void fieldsChanged();
+    void publishFinished(bool ok);
+    void lessDetailRequested();
+    void preferencesRequested();
+    void openLectureRequested();
+    void newLectureRequested();
+    void liberalSlideNamesRequested();
+    void onlineHelpRequested();
+    void aboutRequested();
+    void exitRequested();
+
+private:
+    std::string* textField(const std::string& name);
+    int* checkField(const std::string& name);
+    bool checkTarget(const std::string& dir, std::string& msg);
+    bool scriptsRunning() const;
+    bool publishClicked();
+    void addRecentFile(const std::string& path);
+    bool clipBoardImport();
+
+    Preferences* prefs_;
+    FrontEndHooks* hooks_;
+    std::vector<qint64> scriptPids_;
+    bool lastRunOk_ = false;
+    std::string lastPublishError_;
+};
+
+}  // namespace pellucor

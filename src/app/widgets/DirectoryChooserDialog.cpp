@@ -1,0 +1,104 @@
+#include "app/widgets/DirectoryChooserDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/DirectoryChooser.h"
+
+namespace pellucor {
+
+DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget* parent) : QDialog(parent), model_(model)
+{
+    setWindowTitle(QString::fromStdString(model->Caption));
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    Drive1_ = new QComboBox;
+    for (const std::string& d : DirectoryChooser::Drives())
+        Drive1_->addItem(QString::fromStdString(d));
+    cmdMkDir_ = new QPushButton(tr("New Directory..."));
+    cmdMkDir_->setVisible(model->cmdMkDirVisible);
+    top->addWidget(Drive1_, 1);
+    top->addWidget(cmdMkDir_);
+    layout->addLayout(top);
+
+    fs_ = new QFileSystemModel(this);
+    fs_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    fs_->setRootPath("/");
+    Dir1_ = new QTreeView;
+    Dir1_->setModel(fs_);
+    for (int c = 1; c < fs_->columnCount(); ++c)
+        Dir1_->hideColumn(c);
+    Dir1_->header()->hide();
+    layout->addWidget(Dir1_, 1);  // the tree takes the dialog's extra height
+
+    DirName_ = new QLineEdit;
+    layout->addWidget(DirName_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    layout->addWidget(buttons);
+    resize(460, 420);
+
+    connect(Drive1_, &QComboBox::textActivated, this, [this](const QString& d) {
+        model_->Drive1_Change(d.toStdString());
+        refresh();
+    });
+    connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
+        model_->Dir1_Change(fs_->filePath(i).toStdString());
+        DirName_->setText(QString::fromStdString(model_->DirName));
+    });
+    connect(DirName_, &QLineEdit::textEdited, this, [this](const QString& t) { model_->DirName = t.toStdString(); });
+    connect(cmdMkDir_, &QPushButton::clicked, this, [this] {
+        model_->cmdMkDir_Click();
+        refresh();
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        model_->cmdOK_Click();
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, [this] {
+        model_->cmdCancel_Click();
+        reject();
+    });
+}
+
+void DirectoryChooserDialog::showEvent(QShowEvent* event)
+{
+    model_->Form_Activate();
+    refresh();
+    QDialog::showEvent(event);
+}
+
+void DirectoryChooserDialog::refresh()
+{
+    Drive1_->setCurrentText(QString::fromStdString(model_->Drive1));
+    DirName_->setText(QString::fromStdString(model_->DirName));
+    if (!model_->Dir1.empty()) {
+        const QModelIndex i = fs_->index(QString::fromStdString(model_->Dir1));
+        Dir1_->setCurrentIndex(i);
+        Dir1_->scrollTo(i);
+    }
+}
+
+bool DirectoryChooserDialog::Choose(QWidget* parent, const FrontEndHooks* hooks, const std::string& title, std::string& dir,
+                          bool allowCreate)
+{
+    DirectoryChooser model(hooks);
+    if (allowCreate)
+        model.Allow_Create();
+    model.Caption = title;
+    model.DirName = dir;
+    DirectoryChooserDialog dialog(&model, parent);
+    dialog.exec();
+    if (model.chkCancel != 0)
+        return false;
+    dir = model.DirName;
+    return true;
+}
+
+}  // namespace pellucor

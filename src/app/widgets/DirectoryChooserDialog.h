@@ -1,0 +1,43 @@
+// The directory chooser's dialog, bound to the DirectoryChooser model.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QComboBox;
+class QFileSystemModel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
+namespace pellucor {
+
+class DirectoryChooser;
+struct FrontEndHooks;
+
+class DirectoryChooserDialog : public QDialog {
+    Q_OBJECT
+public:
+    DirectoryChooserDialog(DirectoryChooser* model, QWidget* parent = nullptr);
+
+    // Loads the chooser afresh, shows it modally and, on OK, puts the chosen
+    // directory into dir.
+    static bool Choose(QWidget* parent, const FrontEndHooks* hooks, const std::string& title, std::string& dir,
+                       bool allowCreate);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+
+    DirectoryChooser* model_;
+    QComboBox* Drive1_;
+    QTreeView* Dir1_;
+    QFileSystemModel* fs_;
+    QLineEdit* DirName_;
+    QPushButton* cmdMkDir_;
+};
+
+}  // namespace pellucor

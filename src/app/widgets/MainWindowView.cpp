@@ -1,0 +1,173 @@
+#include "app/widgets/MainWindowView.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/MainWindow.h"
+#include "app/widgets/Colours.h"
+
+namespace pellucor {
+
+QWidget* MainWindowView::button(const char* name, const char* caption, void (MainWindow::*click)())
+{
+    auto* b = new QPushButton(tr(caption));
+    b->setObjectName(name);
+    widgets_.emplace(name, b);
+    connect(b, &QPushButton::clicked, model_, click);
+    return b;
+}
+
+void MainWindowView::menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)())
+{
+    QAction* a = menu->addAction(tr(caption), model_, click);
+    actions_.emplace(name, a);
+}
+
+MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow(parent), model_(model)
+{
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+
+    auto* lecture = new QGroupBox(tr("Lecture Directory"));
+    auto* lecRow = new QHBoxLayout(lecture);
+    lblDirectory_ = new QLabel;
+    lblDirectory_->setObjectName("lblDirectory");
+    lecRow->addWidget(lblDirectory_, 1);
+    lecRow->addWidget(button("cmdNewLecture", "New", &MainWindow::cmdNewLecture_Click));
+    lecRow->addWidget(button("cmdOpenLecture", "Open", &MainWindow::cmdOpenLecture_Click));
+    layout->addWidget(lecture);
+
+    auto* slides = new QGroupBox(tr("Slides"));
+    auto* grid = new QGridLayout(slides);
+    lblPPTFile_ = new QLabel;
+    lblPPTCount_ = new QLabel;
+    grid->addWidget(button("cmdSelectPPT", "Select PowerPoint", &MainWindow::cmdSelectPPT_Click), 0, 0);
+    grid->addWidget(lblPPTFile_, 0, 1, 1, 2);
+    grid->addWidget(lblPPTCount_, 0, 3);
+    lstSize_ = new QComboBox;
+    lstSize_->setObjectName("lstSize");
+    widgets_.emplace("lstSize", lstSize_);
+    grid->addWidget(lstSize_, 1, 0);
+    grid->addWidget(button("cmdExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click), 1, 1);
+    connect(lstSize_, &QComboBox::currentIndexChanged, this, [this](int i) { model_->lstSizeIndex = i; });
+
+    imgPreview_ = new QLabel;
+    imgPreview_->setFixedSize(320, 240);
+    imgPreview_->setAlignment(Qt::AlignCenter);
+    imgPreview_->setStyleSheet("background: #202020;");
+    grid->addWidget(imgPreview_, 2, 0, 1, 4, Qt::AlignHCenter);
+    lblPreview_ = new QLabel;
+    lblTitle_ = new QLabel;
+    lblCount_ = new QLabel;
+    lblCount_->setAlignment(Qt::AlignCenter);
+    grid->addWidget(lblPreview_, 3, 0);
+    grid->addWidget(lblTitle_, 3, 1, 1, 3);
+    grid->addWidget(button("cmdMinus", "<", &MainWindow::cmdMinus_Click), 4, 0);
+    grid->addWidget(lblCount_, 4, 1, 1, 2);
+    grid->addWidget(button("cmdPlus", ">", &MainWindow::cmdPlus_Click), 4, 3);
+    layout->addWidget(slides);
+
+    auto* steps = new QGroupBox(tr("Lecture"));
+    auto* stepGrid = new QGridLayout(steps);
+    stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::cmdRecord_Click), 0, 0);
+    stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::cmdUploadRep_Click), 0, 1, 1, 2);
+    stepGrid->addWidget(button("cmdPub", "Publish To Disk", &MainWindow::cmdPub_Click), 1, 0);
+    stepGrid->addWidget(button("cmdTestDisk", "Test", &MainWindow::cmdTestDisk_Click), 1, 1);
+    stepGrid->addWidget(button("cmdPubWeb", "Publish for Web", &MainWindow::cmdPubWeb_Click), 2, 0);
+    stepGrid->addWidget(button("cmdTestWeb", "Test", &MainWindow::cmdTestWeb_Click), 2, 1);
+    stepGrid->addWidget(button("cmdUploadWeb", "Upload to the Web", &MainWindow::cmdUploadWeb_Click), 2, 2);
+    layout->addWidget(steps);
+
+    lblStatus_ = new QLabel;
+    lblStatus_->setObjectName("lblStatus");
+    lblStatus_->setWordWrap(true);
+    layout->addWidget(lblStatus_);
+    setCentralWidget(central);
+
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    menuItem(file, "mnuOpenLecture", "Open Lecture", &MainWindow::cmdOpenLecture_Click);
+    menuItem(file, "mnuNewLecture", "New Lecture", &MainWindow::cmdNewLecture_Click);
+    menuItem(file, "mnuExit", "Exit", &MainWindow::mnuExit_Click);
+    QMenu* options = menuBar()->addMenu(tr("&Options"));
+    menuItem(options, "mnuMore", "More Detail", &MainWindow::mnuMore_Click);
+    mnuLiberal_ = options->addAction(tr("Liberal Slide Names"), model_, &MainWindow::mnuLiberal_Click);
+    mnuLiberal_->setCheckable(true);
+    menuItem(options, "mnuPreferences", "Preferences", &MainWindow::mnuPreferences_Click);
+    QMenu* execute = menuBar()->addMenu(tr("&Execute"));
+    menuItem(execute, "mnuSelectPPT", "Select PowerPoint", &MainWindow::cmdSelectPPT_Click);
+    menuItem(execute, "mnuExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click);
+    menuItem(execute, "mnuRecord", "Record Lecture", &MainWindow::cmdRecord_Click);
+    menuItem(execute, "mnuAdjustTimes", "Adjust Times", &MainWindow::mnuAdjustTimes_Click);
+    menuItem(execute, "mnuUploadRep", "Upload to Repository", &MainWindow::cmdUploadRep_Click);
+    menuItem(execute, "mnuPubDisk", "Publish to Disk", &MainWindow::cmdPub_Click);
+    menuItem(execute, "mnuTestDisk", "Test On Disk", &MainWindow::cmdTestDisk_Click);
+    menuItem(execute, "mnuPubWeb", "Publish to Web", &MainWindow::cmdPubWeb_Click);
+    menuItem(execute, "mnuUploadWeb", "Upload to Web", &MainWindow::cmdUploadWeb_Click);
+    menuItem(execute, "mnuTestWeb", "Test on Web", &MainWindow::cmdTestWeb_Click);
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    menuItem(help, "mnuAbout", "About", &MainWindow::mnuAbout_Click);
+    menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::mnuOnlineHelp_Click);
+
+    connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
+    connect(model_, &MainWindow::statusChanged, this, &MainWindowView::showStatus);
+    refresh();
+}
+
+void MainWindowView::refresh()
+{
+    setWindowTitle(QString::fromStdString(model_->Caption));
+    lblDirectory_->setText(QString::fromStdString(model_->lblDirectory));
+    lblPPTFile_->setText(QString::fromStdString(model_->lblPPTFile));
+    lblPPTCount_->setText(QString::fromStdString(model_->lblPPTCount));
+    lblCount_->setText(QString::fromStdString(model_->lblCount));
+    lblPreview_->setText(QString::fromStdString(model_->lblPreview));
+    lblTitle_->setText(QString::fromStdString(model_->lblTitle));
+    const QSignalBlocker quiet(lstSize_);  // filling the list is not a choice
+    if (lstSize_->count() != static_cast<int>(model_->lstSize.size())) {
+        lstSize_->clear();
+        for (const std::string& s : model_->lstSize)
+            lstSize_->addItem(QString::fromStdString(s));
+    }
+    lstSize_->setCurrentIndex(model_->lstSizeIndex);
+    if (model_->imgPreview.empty()) {
+        imgPreview_->clear();
+    } else {
+        QPixmap p(QString::fromStdString(model_->imgPreview));
+        imgPreview_->setPixmap(p.scaled(imgPreview_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
+    mnuLiberal_->setChecked(model_->mnuLiberal);
+    for (const auto& [name, on] : model_->Enabled) {
+        auto [w0, w1] = widgets_.equal_range(name);
+        for (auto it = w0; it != w1; ++it)
+            it->second->setEnabled(on);
+        auto [a0, a1] = actions_.equal_range(name);
+        for (auto it = a0; it != a1; ++it)
+            it->second->setEnabled(on);
+    }
+    showStatus(QString::fromStdString(model_->lblStatus), model_->lblStatusColour);
+}
+
+void MainWindowView::showStatus(const QString& text, uint colour)
+{
+    lblStatus_->setText(text);
+    lblStatus_->setStyleSheet(BackgroundStyle(colour));
+}
+
+void MainWindowView::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program.
+    event->accept();
+    qApp->quit();
+}
+
+}  // namespace pellucor

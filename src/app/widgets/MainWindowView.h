@@ -1,0 +1,43 @@
+// The main window ("Pellucor 2000"), bound to the MainWindow model.
+#pragma once
+
+#include <QMainWindow>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QLabel;
+
+namespace pellucor {
+
+class MainWindow;
+
+class MainWindowView : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindowView(MainWindow* model, QWidget* parent = nullptr);
+
+    void refresh();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* button(const char* name, const char* caption, void (MainWindow::*click)());
+    void menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)());
+    void showStatus(const QString& text, uint colour);
+
+    MainWindow* model_;
+    QLabel *lblDirectory_, *lblPPTFile_, *lblPPTCount_, *lblCount_, *lblPreview_, *imgPreview_, *lblTitle_,
+        *lblStatus_;
+    QComboBox* lstSize_;
+    QAction* mnuLiberal_ = nullptr;
+    // Buttons and menu items by control name, for the enabled states.
+    std::multimap<std::string, QWidget*> widgets_;
+    std::multimap<std::string, QAction*> actions_;
+};
+
+}  // namespace pellucor

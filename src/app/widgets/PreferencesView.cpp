@@ -1,0 +1,134 @@
+#include "app/widgets/PreferencesView.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <functional>
+
+#include "app/Preferences.h"
+
+namespace pellucor {
+
+namespace {
+QLabel* note(const char* text)
+{
+    auto* l = new QLabel(QString::fromUtf8(text));
+    l->setWordWrap(true);
+    return l;
+}
+
+// Which tab a preference goes on.
+int tabOf(const std::string& key)
+{
+    if (key.rfind("prfsrv", 0) == 0)
+        return 3;
+    if (key == "prfEvent32" || key == "prfRmmerge" || key == "prfEvents" || key == "prfRmcut")
+        return 2;
+    if (key.find("Host") != std::string::npos || key.find("Account") != std::string::npos)
+        return 1;
+    return 0;
+}
+}  // namespace
+
+PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(parent), model_(model)
+{
+    setWindowTitle(tr("Preferences"));
+    auto* layout = new QVBoxLayout(this);
+    auto* tabs = new QTabWidget;
+    layout->addWidget(tabs);
+    QFormLayout* forms[4];
+    QWidget* pages[4];
+    const char* names[4] = {"Paths", "Upload", "Events", "Server"};
+    for (int i = 0; i < 4; ++i) {
+        pages[i] = new QWidget;
+        auto* v = new QVBoxLayout(pages[i]);
+        forms[i] = new QFormLayout;
+        v->addLayout(forms[i]);
+        tabs->addTab(pages[i], tr(names[i]));
+    }
+    for (const PrefDef& d : Preferences::Definitions()) {
+        auto* edit = new QLineEdit;
+        edit->setObjectName(d.key);
+        edit->setMinimumWidth(360);
+        fields_[d.key] = edit;
+        forms[tabOf(d.key)]->addRow(QString::fromUtf8(d.label), edit);
+        const std::string key = d.key;
+        connect(edit, &QLineEdit::textEdited, this, [this, key](const QString& t) { model_->Set(key, t.toStdString()); });
+    }
+    forms[0]->addRow(note("In the above fields ${lecname} will be replaced by the last portion of the lecture "
+                          "directory name, ${lecdir} will be replaced by the entire lecture directory path, and "
+                          "${lecparent} will be replaced by the path to the directory one level above the lecture "
+                          "directory.  This does not apply to the style directory."));
+    forms[1]->addRow(note("If the \"Web Upload  Host\" is left blank, the default host name will be taken from the "
+                          "URL where the lecture will be stored.  Normally you should just leave this blank.  The "
+                          "default host name can always be overridden on the FTP upload screen."));
+    forms[2]->addRow(note("Normally, the built-in events processing should be used.  However, to retain backwards "
+                          "compatibility with Pellucor 3000 and RealEncoder as early as version 5.0, this preference "
+                          "area is retained.  Generally use one of the buttons to select the external program (and "
+                          "files) to be used for events processing.  Setting this preference will affect both the "
+                          "\"More Detail\" and \"Less Detail\" operations."));
+    const std::pair<const char*, void (Preferences::*)()> presets[] = {
+        {"Built-In Events (Default)", &Preferences::makeBuiltIn_Click},
+        {"RealProducer 6.0 or higher", &Preferences::makeG2_Click},
+        {"Real Encoder 5.0", &Preferences::makeRE5_Click},
+        {"RealPublisher 5.0", &Preferences::makeRP50_Click},
+        {"RealProducerPlus 6.0 or higher", &Preferences::makeRPPlus_Click},
+    };
+    for (const auto& [caption, click] : presets) {
+        auto* b = new QPushButton(tr(caption));
+        forms[2]->addRow(b);
+        connect(b, &QPushButton::clicked, this, [this, click = click] {
+            std::invoke(click, model_);
+            refresh();
+        });
+    }
+    forms[3]->addRow(note("These fields are used to store the defaults for server mode.  They can be changed here "
+                          "or in server mode."));
+    forms[3]->addRow(note("Leave the Stream URL blank if you do not have a streaming server."));
+
+    auto* row = new QHBoxLayout;
+    auto* cmdDefault = new QPushButton(tr("Defaults"));
+    auto* cmdSave = new QPushButton(tr("Save"));
+    auto* cancel = new QPushButton(tr("Cancel"));
+    row->addWidget(cmdDefault);
+    row->addStretch(1);
+    row->addWidget(cmdSave);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    connect(cmdDefault, &QPushButton::clicked, this, [this] {
+        model_->cmdDefault_Click();
+        refresh();
+    });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { model_->cmdSave_Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { model_->Command1_Click(); });
+    connect(model_, &Preferences::hideRequested, this, &QDialog::hide);
+}
+
+void PreferencesView::refresh()
+{
+    for (auto& [key, edit] : fields_) {
+        const QString v = QString::fromStdString(model_->Get(key));
+        if (edit->text() != v)
+            edit->setText(v);
+    }
+}
+
+void PreferencesView::showEvent(QShowEvent* event)
+{
+    model_->Form_Activate();
+    refresh();
+    QDialog::showEvent(event);
+}
+
+void PreferencesView::hideEvent(QHideEvent* event)
+{
+    model_->Form_Deactivate();
+    QDialog::hideEvent(event);
+}
+
+}  // namespace pellucor

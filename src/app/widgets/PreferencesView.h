@@ -1,0 +1,31 @@
+// The "Preferences" window, bound to the Preferences model.
+#pragma once
+
+#include <QDialog>
+
+#include <map>
+#include <string>
+
+class QLineEdit;
+
+namespace pellucor {
+
+class Preferences;
+
+class PreferencesView : public QDialog {
+    Q_OBJECT
+public:
+    explicit PreferencesView(Preferences* model, QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void refresh();
+
+    Preferences* model_;
+    std::map<std::string, QLineEdit*> fields_;
+};
+
+}  // namespace pellucor

@@ -1,0 +1,192 @@
+#include "app/widgets/PublishFormView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/PublishForm.h"
+#include "app/widgets/Colours.h"
+
+namespace pellucor {
+
+namespace {
+struct TextRow {
+    const char* name;
+    const char* label;
+    const char* browse;  // browse button name, or nullptr
+};
+const TextRow kTextRows[] = {
+    {"TextPP", "PowerPoint Output:", "BrowsePP"},  {"TextMedia", "Media Directory:", "BrowseMedia"},
+    {"TextStyle", "Style Directory:", "BrowseStyle"}, {"TextCopy", "Copy Materials", "BrowseCopy"},
+    {"TextCDDir", "Disk Output Dir:", "BrowseDest"},  {"TextWebDir", "Web Output Dir:", "BrowseWeb"},
+    {"TextWebURL", "Ultimate Web URL:", nullptr},     {"TextStream", "Streaming URL:", nullptr},
+    {"TextName", "Lecture name (debug):", nullptr},   {"TextCP", "Course:", nullptr},
+};
+const std::pair<const char*, const char*> kChecks[] = {
+    {"optCD", "Hard Disk/CD"}, {"optWeb", "Web Server"},   {"chkStream", "Streaming"},
+    {"chkAutoStart", "Autostart process.bat"}, {"chkVerbose", "Verbose"}, {"chkAuto", "AutoSet Fields Below"},
+};
+}  // namespace
+
+PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWindow(parent), model_(model)
+{
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(tr("Lecture Directory")), 0, 0);
+    lblDirectory_ = new QLabel;
+    grid->addWidget(lblDirectory_, 0, 1, 1, 2);
+    int row = 1;
+    for (const TextRow& r : kTextRows) {
+        grid->addWidget(new QLabel(tr(r.label)), row, 0);
+        auto* edit = new QLineEdit;
+        edit->setObjectName(r.name);
+        edit->setMinimumWidth(380);
+        texts_[r.name] = edit;
+        controls_[r.name] = edit;
+        grid->addWidget(edit, row, 1);
+        const std::string name = r.name;
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, name](const QString& t) { model_->SetControl(name, t.toStdString()); });
+        if (r.browse) {
+            auto* b = new QPushButton(tr("Browse..."));
+            b->setObjectName(r.browse);
+            grid->addWidget(b, row, 2);
+            connect(b, &QPushButton::clicked, this, [this, name] { model_->Browse_Click(name); });
+        }
+        ++row;
+    }
+    texts_["TextPP"]->setToolTip(tr("The Lecture Directory and PowerPoint Output Directory are the same directory."));
+    layout->addLayout(grid);
+
+    auto* checkRow = new QHBoxLayout;
+    for (const auto& [name, caption] : kChecks) {
+        auto* c = new QCheckBox(tr(caption));
+        c->setObjectName(name);
+        checks_[name] = c;
+        controls_[name] = c;
+        checkRow->addWidget(c);
+        const std::string n = name;
+        connect(c, &QCheckBox::clicked, this, [this, n](bool on) { model_->SetControl(n, on ? "1" : "0"); });
+    }
+    layout->addLayout(checkRow);
+
+    auto* buttons = new QHBoxLayout;
+    auto addButton = [&](const char* name, const char* caption, auto handler) {
+        auto* b = new QPushButton(tr(caption));
+        b->setObjectName(name);
+        controls_[name] = b;
+        buttons->addWidget(b);
+        connect(b, &QPushButton::clicked, this, handler);
+    };
+    addButton("cmdPubDisk", "Publish ", [this] { model_->cmdPubDisk_Click(); });
+    addButton("cmdTestCD", "Test Disk", [this] { model_->cmdTestCD_Click(); });
+    addButton("cmdPubWeb", "Publish", [this] { model_->cmdPubWeb_Click(); });
+    addButton("cmdTestWeb", "Test Web", [this] { model_->cmdTestWeb_Click(); });
+    addButton("cmdFtp", "Auto-Upload", [this] { model_->cmdFtp_Click(); });
+    layout->addLayout(buttons);
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(new QLabel(tr("Status:")));
+    Label3_ = new QLabel;
+    Label3_->setObjectName("Label3");
+    Label3_->setWordWrap(true);
+    status->addWidget(Label3_, 1);
+    layout->addLayout(status);
+    setCentralWidget(central);
+
+    buildMenus();
+    connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
+    connect(model_, &PublishForm::statusChanged, this, &PublishFormView::showStatus);
+    refresh();
+}
+
+void PublishFormView::buildMenus()
+{
+    fileMenu_ = menuBar()->addMenu(tr("&File"));
+    fileMenu_->addAction(tr("Open"), model_, &PublishForm::mnuOpen_Click);
+    fileMenu_->addAction(tr("New"), model_, &PublishForm::mnuNew_Click);
+    fileMenu_->addAction(tr("Load Settings..."), this, [this] {
+        const QString f = QFileDialog::getOpenFileName(this, tr("Load Settings"), QString(),
+                                                       tr("Settings Files (*.som);;All Files (*)"));
+        if (!f.isEmpty())
+            model_->LoadSettingsFile(f.toStdString());
+    });
+    fileMenu_->addSeparator();
+    for (int i = 0; i < 5; ++i)
+        recent_[i] = fileMenu_->addAction(QString(), this, [this, i] { model_->mnuFile_Click(i + 1); });
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(tr("Exit"), model_, &PublishForm::mnuExit_Click);
+
+    QMenu* options = menuBar()->addMenu(tr("&Options"));
+    options->addAction(tr("Less Detail"), model_, &PublishForm::mnuLessDetail_Click);
+    options->addAction(tr("Liberal Slide Names"), model_, &PublishForm::mnuLiberal_Click);
+    options->addAction(tr("Preferences"), model_, &PublishForm::mnuPreferences_Click);
+    options->addAction(tr("Server Mode"), model_, &PublishForm::mnuServerMode_Click);
+
+    QMenu* execute = menuBar()->addMenu(tr("&Execute"));
+    execute->addAction(tr("Import PowerPoint"), model_, &PublishForm::mnuImportPowerPoint_Click);
+    execute->addAction(tr("Import ClipBoard"), model_, &PublishForm::mnuImportClipBoard_Click);
+    execute->addAction(tr("Record Lecture"), model_, &PublishForm::mnuRecordLecture_Click);
+    execute->addAction(tr("DuzoDA!"), model_, &PublishForm::mnuRecordingSetup_Click);
+    execute->addAction(tr("RuziZE!"), model_, &PublishForm::mnuRuziZE_Click);
+    execute->addAction(tr("Make Lecture"), model_, &PublishForm::mnuMakeLecture_Click);
+
+    QMenu* test = menuBar()->addMenu(tr("&Test"));
+    test->addAction(tr("PPTImport"), model_, &PublishForm::mnuImportPowerPoint_Click);
+    test->addAction(tr("RealRecord"), model_, &PublishForm::mnuRecordingSetup_Click);
+    test->addAction(tr("Real Encode"), model_, &PublishForm::mnuRealEncode_Click);
+    test->addAction(tr("RealPlay"), model_, &PublishForm::mnuPlayer_Click);
+    test->addAction(tr("About"), model_, &PublishForm::mnuAbout_Click);
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("About"), model_, &PublishForm::mnuAbout_Click);
+    help->addAction(tr("Online Help"), model_, &PublishForm::mnuOnlineHelp_Click);
+}
+
+void PublishFormView::refresh()
+{
+    setWindowTitle(QString::fromStdString(model_->Caption));
+    lblDirectory_->setText(QString::fromStdString(model_->lblDirectory));
+    for (auto& [name, edit] : texts_) {
+        const QString v = QString::fromStdString(model_->Control(name));
+        if (edit->text() != v)
+            edit->setText(v);
+        edit->setStyleSheet(BackgroundStyle(model_->FieldColour(name)));
+    }
+    for (auto& [name, box] : checks_)
+        box->setChecked(model_->Control(name) == "1");
+    for (const auto& [name, on] : model_->Enabled)
+        if (auto it = controls_.find(name); it != controls_.end())
+            it->second->setEnabled(on);
+    for (int i = 0; i < 5; ++i) {
+        const bool used = static_cast<size_t>(i) < model_->mnuFile.size();
+        recent_[i]->setVisible(used);
+        if (used)
+            recent_[i]->setText(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(model_->mnuFile[i])));
+    }
+    showStatus(QString::fromStdString(model_->Label3), model_->Label3Colour);
+}
+
+void PublishFormView::showStatus(const QString& text, uint colour)
+{
+    Label3_->setText(text);
+    Label3_->setStyleSheet(BackgroundStyle(colour));
+}
+
+void PublishFormView::closeEvent(QCloseEvent* event)
+{
+    // Closing this window ends the program.
+    event->accept();
+    qApp->quit();
+}
+
+}  // namespace pellucor

@@ -1,0 +1,250 @@
+#include "capture/EncoderSetup.h"
+
+#include "capture/FileChooser.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+const std::vector<std::string>& BitRateItems()
+{
+    static const std::vector<std::string> items = {"28.8 Modem",  "56K Modem",       "Single ISDN",
+                                                   "Dual ISDN",   "DSL/Cable Modem", "LAN"};
+    return items;
+}
+
+EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObject* parent)
+    : CaptureWindow(parent), encoder_(encoder), chooser_(chooser)
+{
+    encoder_.events.OnEncodingStarted = [this] { SetStatus("Encoding has started..."); };
+    encoder_.events.OnEncodingStopped = [this] { SetStatus("Encoding stopped..."); };
+    encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) {
+        lastError_ = text;
+        SetStatus("Error (" + std::to_string(code) + ") " + text, kColourRed);
+    };
+    encoder_.events.OnVideoWindowSized = [this] { emit videoWindowSized(); };
+    Form_Load();
+}
+
+EncoderSetup::~EncoderSetup() { encoder_.events = EncoderEvents{}; }
+
+void EncoderSetup::Form_Load()
+{
+    video_ = encoder_.VideoDriverNames();
+    audio_ = encoder_.AudioDriverNames();
+    if (audio_.empty())
+        Tav_PlainMessage("RealRecord - Unable to find any audio drivers");
+    // A WDM (kernel streaming) driver is the better default where present.
+    videoIndex_ = video_.empty() ? -1 : 0;
+    for (size_t i = 0; i < video_.size(); ++i)
+        if (tav::contains(video_[i], "WDM")) {
+            videoIndex_ = static_cast<int>(i);
+            break;
+        }
+    if (videoIndex_ >= 0)
+        encoder_.SetVideoDriver(videoIndex_);
+    chkVideoEnabled_ = encoder_.VideoDriverCount() > 0;
+    if (!chkVideoEnabled_)
+        chkVideo_ = false;
+    UpdateButtons();
+}
+
+void EncoderSetup::UpdateButtons()
+{
+    const bool open = encoder_.IsSourceOpen(), encoding = encoder_.IsEncoding();
+    recordEnabled_ = open && !encoding;
+    dialogsEnabled_ = open && !encoding;
+    stopEnabled_ = encoding;
+    dialogsVisible_ = encoder_.VideoOn();
+    emit changed();
+}
+
+void EncoderSetup::ApplyEncoderSettings()
+{
+    encoder_.SetInputKind(EncoderControl::InputDevices);
+    encoder_.SetDoOutputFile(true);
+    for (int i = 0; i < 6; ++i)
+        encoder_.SetTarget(static_cast<EncoderControl::Target>(i), speed_ == i);
+    encoder_.SetSetting(3407, 0);
+    encoder_.SetSetting(3410, 5);
+    encoder_.SetAudioDriver(0);
+    encoder_.SetSetting(3411, 1);
+    encoder_.SetAudioOn(true);
+    if (chkVideo_) {
+        encoder_.SetVideoOn(true);
+        encoder_.SetVideoOutputWidth(160);
+        encoder_.SetVideoOutputHeight(120);
+    } else {
+        encoder_.SetVideoOn(false);
+    }
+    UpdateButtons();
+}
+
+bool EncoderSetup::Start_Encoding()
+{
+    if (encoder_.IsEncoding()) {
+        SetStatus("Already Encoding...", kColourYellow);
+        return false;
+    }
+    lastError_.clear();
+    encoder_.StartEncoding();
+    if (!encoder_.IsEncoding()) {
+        SetStatus("Error Unable to StartEncoding..", kColourRed);
+        return false;
+    }
+    SetStatus("Encoding Started...", kColourGreen);
+    recordEnabled_ = false;
+    stopEnabled_ = true;
+    emit changed();
+    return true;
+}
+
+void EncoderSetup::Stop_Encoding()
+{
+    SetStatus("Stopping encoding..", kColourYellow);
+    processEvents();
+    lastError_.clear();
+    if (encoder_.IsSourceOpen() || encoder_.IsEncoding())
+        encoder_.StopEncoding();
+    if (encoder_.IsEncoding() || !lastError_.empty())
+        SetStatus("Error trying to StopEncoding..", kColourRed);
+    recordEnabled_ = true;
+    stopEnabled_ = false;
+    emit changed();
+}
+
+void EncoderSetup::cmdStart_Click()
+{
+    Start_Encoding();
+    UpdateButtons();
+}
+
+void EncoderSetup::cmdStop_Click()
+{
+    Stop_Encoding();
+    UpdateButtons();
+}
+
+void EncoderSetup::DoVideo(const std::string& path)
+{
+    txtOutput_Change(path);
+    chkVideo_ = chkVideoEnabled_;
+    ApplyEncoderSettings();
+}
+
+void EncoderSetup::DoAudio(const std::string& path)
+{
+    txtOutput_Change(path);
+    chkVideo_ = false;
+    ApplyEncoderSettings();
+}
+
+void EncoderSetup::Helper(bool wizard)
+{
+    wizard_ = wizard;
+    emit changed();
+}
+
+void EncoderSetup::txtOutput_Change(const std::string& text)
+{
+    output_ = text;
+    encoder_.SetOutputFilename(text);
+    emit changed();
+}
+
+void EncoderSetup::stopIfBusy()
+{
+    if (encoder_.IsSourceOpen() || encoder_.IsEncoding())
+        encoder_.StopEncoding();
+}
+
+void EncoderSetup::lstAudio_Click(int index)
+{
+    stopIfBusy();
+    encoder_.SetAudioDriver(index);
+    SetStatus("Please select the audio and video device drivers and press Setup...");
+}
+
+void EncoderSetup::lstVideo_Click(int index)
+{
+    stopIfBusy();
+    videoIndex_ = index;
+    encoder_.SetVideoDriver(index);
+    SetStatus("When you are done selecting device drivers, press Setup...");
+}
+
+void EncoderSetup::chkVideo_Click(bool on)
+{
+    chkVideo_ = on && chkVideoEnabled_;
+    ApplyEncoderSettings();
+}
+
+void EncoderSetup::cmdSetup_Click()
+{
+    ApplyEncoderSettings();
+    dialogsEnabled_ = false;
+    SetStatus("Opening Source...", kColourYellow);
+    stopIfBusy();
+    encoder_.OpenSource();
+    if (!encoder_.IsSourceOpen()) {
+        SetStatus("Unable to Initialize Video Driver", kColourRed);
+        UpdateButtons();
+        return;
+    }
+    UpdateButtons();
+    if (encoder_.VideoOn() && videoIndex_ >= 0)
+        SetStatus("Setup Complete - you should now see your video in the left screen...", kColourGreen);
+    else
+        SetStatus("Setup Complete...", kColourGreen);
+}
+
+void EncoderSetup::deviceDialog(void (EncoderControl::*dialog)(), const std::string& busy, const std::string& done,
+                              const std::string& failed)
+{
+    dialogsEnabled_ = false;
+    SetStatus(busy, kColourYellow);
+    lastError_.clear();
+    (encoder_.*dialog)();
+    if (lastError_.empty())
+        SetStatus(done, kColourGreen);
+    else
+        SetStatus(failed + lastError_, kColourRed);
+    UpdateButtons();
+}
+
+void EncoderSetup::cmdFormat_Click()
+{
+    deviceDialog(&EncoderControl::ShowFormatDialog, "Setting Format...", "Card Format Completed",
+                 "Setting Format failed:");
+}
+
+void EncoderSetup::cmdSource_Click()
+{
+    deviceDialog(&EncoderControl::ShowSourceDialog, "Setting Card Source...", "Card Source Set",
+                 "Setting Card Source failed:");
+}
+
+void EncoderSetup::cmdCompression_Click()
+{
+    deviceDialog(&EncoderControl::ShowCompressionDialog, "Setting Compression...", "Compression Setting Completed",
+                 "Setting Compression failed:");
+}
+
+void EncoderSetup::cmdSelect_Click()
+{
+    if (!chooser_)
+        return;
+    const std::string name = chooser_->SaveFileName(std::string(), kFilter);
+    if (!name.empty())
+        txtOutput_Change(name);
+}
+
+void EncoderSetup::cmdCancel_Click()
+{
+    if (encoder_.IsEncoding())
+        encoder_.StopEncoding();
+    emit closeRequested();
+}
+
+void EncoderSetup::cmdDone_Click() { emit closeRequested(); }
+
+}  // namespace pellucor

@@ -1,0 +1,91 @@
+// The encoder set-up window: chooses capture devices, bit rate and output
+// file, opens the devices, and starts and stops live encoding. The
+// recording set-up shows it before a recording; the recorder calls
+// Start_Encoding and Stop_Encoding.
+#pragma once
+
+#include <vector>
+
+#include "capture/CaptureWindow.h"
+#include "capture/EncoderControl.h"
+
+namespace pellucor {
+
+class FileChooser;
+
+// The six bit-rate items, index 0 to 5, in target order.
+const std::vector<std::string>& BitRateItems();
+
+class EncoderSetup : public CaptureWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kCaption = "RealProducer - Live Media Capture";
+    static constexpr const char* kFilter = "RealMedia Files (*.rm)|*.rm|All Files|*.*";
+
+    explicit EncoderSetup(EncoderControl& encoder, FileChooser* chooser = nullptr, QObject* parent = nullptr);
+    ~EncoderSetup() override;
+
+    EncoderControl& rpCtl() { return encoder_; }
+
+    void Form_Load();
+    bool Start_Encoding();
+    void Stop_Encoding();
+    void DoVideo(const std::string& path);
+    void DoAudio(const std::string& path);
+    void Helper(bool wizard);
+    void ApplyEncoderSettings();
+    void UpdateButtons();
+
+    void cmdStart_Click();
+    void cmdStop_Click();
+    void cmdSetup_Click();
+    void cmdFormat_Click();
+    void cmdSource_Click();
+    void cmdCompression_Click();
+    void cmdSelect_Click();
+    void cmdCancel_Click();
+    void cmdDone_Click();
+    void txtOutput_Change(const std::string& text);
+    void lstAudio_Click(int index);
+    void lstVideo_Click(int index);
+    void lstSpeed_Click(int index) { speed_ = index; }
+    void chkVideo_Click(bool on);
+
+    const std::vector<std::string>& LstAudio() const { return audio_; }
+    const std::vector<std::string>& LstVideo() const { return video_; }
+    int Speed() const { return speed_; }
+    int VideoIndex() const { return videoIndex_; }
+    bool ChkVideo() const { return chkVideo_; }
+    bool ChkVideoEnabled() const { return chkVideoEnabled_; }
+    const std::string& TxtOutput() const { return output_; }
+    bool Wizard() const { return wizard_; }
+    const char* DoneCaption() const { return wizard_ ? "Next >>" : "Done"; }
+    // Button states after UpdateButtons.
+    bool RecordEnabled() const { return recordEnabled_; }
+    bool StopEnabled() const { return stopEnabled_; }
+    bool DialogsEnabled() const { return dialogsEnabled_; }
+    bool DialogsVisible() const { return dialogsVisible_; }
+
+signals:
+    // The encoder's preview size changed.
+    void videoWindowSized();
+
+private:
+    void deviceDialog(void (EncoderControl::*dialog)(), const std::string& busy, const std::string& done,
+                      const std::string& failed);
+    void stopIfBusy();
+
+    EncoderControl& encoder_;
+    FileChooser* chooser_;
+    std::vector<std::string> audio_, video_;
+    int speed_ = 0;
+    int videoIndex_ = -1;
+    bool chkVideo_ = false;
+    bool chkVideoEnabled_ = false;
+    std::string output_;
+    bool wizard_ = false;
+    bool recordEnabled_ = false, stopEnabled_ = false, dialogsEnabled_ = false, dialogsVisible_ = false;
+    std::string lastError_;
+};
+
+}  // namespace pellucor

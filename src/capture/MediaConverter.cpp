@@ -1,0 +1,136 @@
+#include "capture/MediaConverter.h"
+
+#include "capture/FileChooser.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+MediaConverter::MediaConverter(EncoderControl& encoder, FileChooser* chooser, QObject* parent)
+    : CaptureWindow(parent), encoder_(encoder), chooser_(chooser)
+{
+    encoder_.events.OnEncodingProgressChanged = [this](int p) { rpCtl_OnEncodingProgressChanged(p); };
+    encoder_.events.OnEncodingStarted = [this] { rpCtl_OnEncodingStarted(); };
+    encoder_.events.OnEncodingStopped = [this] { rpCtl_OnEncodingStopped(); };
+    encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) { rpCtl_OnErrorOccurred(code, text); };
+}
+
+MediaConverter::~MediaConverter() { encoder_.events = EncoderEvents{}; }
+
+void MediaConverter::ApplyEncoderSettings()
+{
+    encoder_.SetInputKind(EncoderControl::InputFile);
+    encoder_.SetInputFilename(input_);
+    encoder_.SetDoOutputFile(true);
+    encoder_.SetOutputFilename(output_);
+    for (int i = 0; i < 6; ++i)
+        encoder_.SetTarget(static_cast<EncoderControl::Target>(i), speed_ == i);
+    encoder_.SetSetting(3407, 0);
+    encoder_.SetSetting(3410, 5);
+    encoder_.SetSetting(3411, 1);
+    encoder_.SetAudioOn(true);
+}
+
+void MediaConverter::cmdSelInp_Click()
+{
+    if (!chooser_)
+        return;
+    const std::string name = chooser_->OpenFileName(std::string(), kInputFilter);
+    if (!name.empty())
+        txtInput_Change(name);
+}
+
+void MediaConverter::cmdSelOut_Click()
+{
+    if (!chooser_)
+        return;
+    const std::string name = chooser_->SaveFileName(std::string(), kOutputFilter);
+    if (!name.empty())
+        txtOutput_Change(name);
+}
+
+void MediaConverter::txtInput_Change(const std::string& text)
+{
+    input_ = text;
+    ApplyEncoderSettings();
+    emit changed();
+}
+
+void MediaConverter::txtOutput_Change(const std::string& text)
+{
+    output_ = text;
+    ApplyEncoderSettings();
+    emit changed();
+}
+
+void MediaConverter::lstSpeed_Click(int index)
+{
+    speed_ = index;
+    ApplyEncoderSettings();
+    emit changed();
+}
+
+void MediaConverter::cmdStart_Click()
+{
+    if (encoder_.IsEncoding())
+        return;
+    SetStatus("Encoding Starting...");
+    progress_ = 0;
+    failed_ = cancelled_ = false;
+    ApplyEncoderSettings();
+    encoder_.StartEncoding();
+    if (!encoder_.IsEncoding() && !failed_)
+        SetStatus("Unable to Start Encoding..", kColourRed);
+}
+
+void MediaConverter::cmdCancel_Click()
+{
+    if (encoder_.IsEncoding()) {
+        cancelled_ = true;
+        encoder_.StopEncoding();
+    }
+}
+
+bool MediaConverter::cmdDone_Click()
+{
+    if (encoder_.IsEncoding()) {
+        if (Tav_AskYesNoCancel("Currently encoding - to you want to stop encoding?") != TavYes)
+            return false;
+        cancelled_ = true;
+        encoder_.StopEncoding();
+    }
+    emit closeRequested();
+    return true;
+}
+
+void MediaConverter::rpCtl_OnEncodingProgressChanged(int percent)
+{
+    progress_ = std::max(0, std::min(100, percent));
+    emit changed();
+}
+
+void MediaConverter::rpCtl_OnEncodingStarted() { SetStatus("Encoding Started...", kColourGreen); }
+
+void MediaConverter::rpCtl_OnEncodingStopped()
+{
+    // A cancelled conversion holds only the part read so far: not a completion.
+    if (cancelled_) {
+        SetStatus("Encoding stopped...", kColourYellow);
+        return;
+    }
+    progress_ = 100;
+    emit changed();
+    Tav_Message("Encoding Complete");
+}
+
+void MediaConverter::rpCtl_OnErrorOccurred(int code, const std::string& description)
+{
+    failed_ = true;
+    SetStatus("Error in Encoding (" + std::to_string(code) + ") " + description, kColourRed);
+    if (tav::endsWith(tav::upper(input_), ".MOV"))
+        Tav_Message("This error typically occurs when Real cannot understand the video or audio format.  "
+                    "RealProducer on the Macintosh is more capable of handling Quicktime - you may have to convert "
+                    "from " +
+                    input_ + " to " + output_ + " manually on a Macintosh.");
+}
+
+}  // namespace pellucor

@@ -1,0 +1,150 @@
+#include "capture/PlayerWindow.h"
+
+#include "capture/FileChooser.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace {
+std::string msText(long ms) { return Tav_TicksToTime(static_cast<int64_t>(ms) * 60 / 1000); }
+}  // namespace
+
+PlayerWindow::PlayerWindow(PlayerControl& control, FileChooser* chooser, QObject* parent)
+    : CaptureWindow(parent), control_(control), chooser_(chooser)
+{
+    timer1_.setInterval(1000);
+    connect(&timer1_, &QTimer::timeout, this, &PlayerWindow::Timer1_Timer);
+    control_.OnClipOpened = [this] { RealAudio1_OnClipOpened(); };
+    control_.OnClipClosed = [this] { RealAudio1_OnClipClosed(); };
+}
+
+PlayerWindow::~PlayerWindow()
+{
+    control_.OnClipOpened = nullptr;
+    control_.OnClipClosed = nullptr;
+}
+
+bool PlayerWindow::SetSource(const std::string& path)
+{
+    if (control_.CanStop())
+        Stop_Playing();
+    if (!Tav_ChkFile(path)) {
+        Tav_PlainMessage("RealPlay Module - File does not exist " + path);
+        return false;
+    }
+    input_ = path;
+    pauseAfterOpen_ = true;
+    control_.SetSource("file:\\\\\\" + path);
+    stopEnabled_ = true;
+    playCaption_ = "Play";
+    emit changed();
+    control_.Play();  // opens the clip; it is paused again once open
+    return true;
+}
+
+bool PlayerWindow::Start_Playing()
+{
+    if (!control_.CanPlay()) {
+        SetStatus("Cannot Play");
+        return false;
+    }
+    control_.Play();
+    SetStatus("Playing", kColourGreen);
+    timer1_.start();
+    return true;
+}
+
+bool PlayerWindow::Stop_Playing()
+{
+    bool ok = false;
+    if (control_.CanStop()) {
+        control_.Stop();
+        ok = true;
+    } else {
+        SetStatus("Cannot Play");
+    }
+    timer1_.stop();
+    playCaption_ = "Play";
+    emit changed();
+    return ok;
+}
+
+bool PlayerWindow::Pause_Playing()
+{
+    if (!control_.CanPause()) {
+        SetStatus("Cannot Pause");
+        return false;
+    }
+    control_.Pause();
+    return true;
+}
+
+void PlayerWindow::Helper()
+{
+    helper_ = true;
+    emit changed();
+}
+
+void PlayerWindow::cmdPlay_Click()
+{
+    if (playCaption_ == "Play")
+        playCaption_ = Start_Playing() ? "Pause" : "Play";
+    else
+        playCaption_ = Pause_Playing() ? "Play" : "Pause";
+    emit changed();
+}
+
+void PlayerWindow::cmdSelInp_Click()
+{
+    if (control_.PlayState() == PlayerControl::Playing)
+        Stop_Playing();
+    if (!chooser_)
+        return;
+    const std::string name = chooser_->OpenFileName(std::string(), kFilter);
+    if (!name.empty() && !SetSource(name))
+        Tav_PlainMessage("Unable to set source to " + name);
+}
+
+void PlayerWindow::cmdDone_Click()
+{
+    if (control_.CanStop())
+        Stop_Playing();
+    emit closeRequested();
+}
+
+void PlayerWindow::RealAudio1_OnClipOpened()
+{
+    if (pauseAfterOpen_) {
+        pauseAfterOpen_ = false;
+        if (!Pause_Playing())
+            SetStatus("Unable to Pause media after initial open");
+    }
+    playEnabled_ = true;
+    stopEnabled_ = true;
+    timer1_.start();
+    const std::string length = std::to_string(control_.Length());
+    if (control_.ClipWidth() == 0) {
+        SetStatus("Audio-Only Length=" + length);
+    } else {
+        SetStatus("Size=" + std::to_string(control_.ClipWidth()) + "X" + std::to_string(control_.ClipHeight()) +
+                  " Length=" + length);
+        emit videoSized(control_.ClipWidth(), control_.ClipHeight());
+    }
+}
+
+void PlayerWindow::RealAudio1_OnClipClosed() { SetStatus("Clip Stopped"); }
+
+void PlayerWindow::Timer1_Timer()
+{
+    const std::string times = msText(control_.Position()) + "/" + msText(control_.Length());
+    switch (control_.PlayState()) {
+    case PlayerControl::Playing: SetStatus("Playing " + times, kColourGreen); break;
+    case PlayerControl::Paused: SetStatus("Paused " + times); break;
+    default:
+        timer1_.stop();
+        SetStatus("Play Complete");
+        break;
+    }
+}
+
+}  // namespace pellucor

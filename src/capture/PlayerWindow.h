@@ -1,0 +1,62 @@
+// The media player window: opens a clip paused, plays, pauses and stops it,
+// and shows the position once a second. The recorder drives it through
+// Start_Playing, Stop_Playing and the control's play state.
+#pragma once
+
+#include <QTimer>
+
+#include "capture/CaptureWindow.h"
+#include "capture/PlayerControl.h"
+
+namespace pellucor {
+
+class FileChooser;
+
+class PlayerWindow : public CaptureWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kFilter = "RealMedia Files (*.rm)|*.rm|All Files|*.*";
+
+    explicit PlayerWindow(PlayerControl& control, FileChooser* chooser = nullptr, QObject* parent = nullptr);
+    ~PlayerWindow() override;
+
+    PlayerControl& RealAudio1() { return control_; }
+
+    bool SetSource(const std::string& path);
+    bool Start_Playing();
+    bool Stop_Playing();
+    bool Pause_Playing();
+    void Helper();
+
+    void cmdPlay_Click();
+    void cmdStop_Click() { Stop_Playing(); }
+    void cmdSelInp_Click();
+    void cmdDone_Click();
+    void RealAudio1_OnClipOpened();
+    void RealAudio1_OnClipClosed();
+    void Timer1_Timer();
+
+    const std::string& TxtInput() const { return input_; }
+    const std::string& PlayCaption() const { return playCaption_; }
+    bool PlayEnabled() const { return playEnabled_; }
+    bool StopEnabled() const { return stopEnabled_; }
+    bool HelperMode() const { return helper_; }
+    QTimer& Timer1() { return timer1_; }
+
+signals:
+    // A clip with a picture was opened: the view sizes the picture to it.
+    void videoSized(int width, int height);
+
+private:
+    PlayerControl& control_;
+    FileChooser* chooser_;
+    QTimer timer1_;
+    std::string input_;
+    std::string playCaption_ = "Play";
+    bool playEnabled_ = false;
+    bool stopEnabled_ = false;
+    bool helper_ = false;
+    bool pauseAfterOpen_ = true;
+};
+
+}  // namespace pellucor

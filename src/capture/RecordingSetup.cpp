@@ -1,0 +1,182 @@
+#include "capture/RecordingSetup.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "capture/PlayerWindow.h"
+#include "capture/EncoderSetup.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+
+RecordingSetup::RecordingSetup(RecordingWindows* windows, QObject* parent) : CaptureWindow(parent), windows_(windows) {}
+
+void RecordingSetup::Form_Load()
+{
+    part_ = "1";
+    chkMulti_Click(chkMulti_);
+    if (!Tav_ChkDir(dir()))
+        SetStatus("Error in Directory");
+}
+
+void RecordingSetup::chkMulti_Click(bool on)
+{
+    chkMulti_ = on;
+    if (on)
+        Tav_Message("MultiPart lectures use a different naming scheme for the media and events files.  Instead of "
+                    "rawmedia.txt and rawmedia.rm, the lecture name is used with a single digit appended for each "
+                    "part.");
+    txtPart_Change(part_);
+}
+
+void RecordingSetup::txtPart_Change(const std::string& text)
+{
+    part_ = text;
+    const std::string name = lectureName ? lectureName() : std::string();
+    if (chkMulti_) {
+        fields_.txtFile = dir() + name + part_ + ".txt";
+        fields_.txtMedia = dir() + name + part_ + ".rm";
+    } else {
+        fields_.txtFile = dir() + "rawmedia.txt";
+        fields_.txtMedia = dir() + "rawmedia.rm";
+    }
+    ShowFileStatus();
+}
+
+void RecordingSetup::txtFile_Change(const std::string& text)
+{
+    fields_.txtFile = text;
+    ShowFileStatus();
+}
+
+void RecordingSetup::txtMedia_Change(const std::string& text)
+{
+    fields_.txtMedia = text;
+    ShowFileStatus();
+}
+
+void RecordingSetup::SetMediaControl(MediaControl which)
+{
+    fields_.chkNoMedia = which == NoMedia;
+    fields_.chkEncoder = which == RecordMedia;
+    fields_.chkPlayer = which == PlayMedia;
+    ShowFileStatus();
+}
+
+void RecordingSetup::SetDisplayStyle(DisplayStyle which)
+{
+    fields_.chkMaxGIF = which == MaximizedGIFs;
+    fields_.chkGIF = which == SmallGIFs;
+    fields_.chkNone = which == NoSlides;
+    emit changed();
+}
+
+void RecordingSetup::ShowFileStatus()
+{
+    std::error_code ec;
+    const fs::path events(fields_.txtFile);
+    const bool exists = !fields_.txtFile.empty() && fs::exists(events, ec);
+    if (!exists && !ec) {
+        SetStatus("Event file does not exist (normal)", kColourWhite);
+    } else {
+        const auto size = ec ? 0 : fs::file_size(events, ec);
+        if (ec)
+            SetStatus("Error:" + ec.message(), kColourRed);
+        else if (size == 0)
+            SetStatus("Event file is empty (normal)", kColourWhite);
+        else
+            SetStatus("Event file size " + std::to_string(size) +
+                          " bytes - Unless you intend to append to existing events file you should clear exisiting "
+                          "events and/or media before starting the lecture",
+                      kColourYellow);
+    }
+    fileColour_ = exists ? kColourYellow : kColourWhite;
+    const bool media = !fields_.txtMedia.empty() && Tav_ChkFile(fields_.txtMedia);
+    mediaColour_ = (media && fields_.chkEncoder) || (!media && fields_.chkPlayer) ? kColourYellow : kColourWhite;
+    emit changed();
+}
+
+void RecordingSetup::cmdReset_Click()
+{
+    fields_.txtSlideNum = "1";
+    fields_.txtStartTime = "00:00:00";
+    Tav_RemoveFile(fields_.txtFile);
+    txtFile_Change(fields_.txtFile);
+}
+
+void RecordingSetup::cmdDelMedia_Click()
+{
+    Tav_RemoveFile(fields_.txtMedia);
+    txtMedia_Change(fields_.txtMedia);
+}
+
+bool RecordingSetup::Setup_Encoder()
+{
+    std::string err;
+    EncoderSetup* enc = windows_ ? windows_->LoadEncoder(err) : nullptr;
+    if (!enc) {
+        Tav_PlainMessage("Pellucor cannot Load RealProducer ActiveX Control - " + err);
+        return false;
+    }
+    if (!Tav_RemoveFile(fields_.txtMedia))
+        return false;
+    emit visibilityRequested(false);
+    enc->Helper(true);
+    enc->DoAudio(fields_.txtMedia);
+    windows_->ShowEncoderModal();
+    return enc->rpCtl().IsSourceOpen();
+}
+
+bool RecordingSetup::Setup_Player()
+{
+    if (!Tav_ChkFile(fields_.txtMedia)) {
+        Tav_PlainMessage("RealPlayer not started - file does not exist - " + fields_.txtMedia);
+        return false;
+    }
+    std::string err;
+    PlayerWindow* player = windows_ ? windows_->LoadPlayer(err) : nullptr;
+    if (!player) {
+        Tav_PlainMessage("Unable to load RealPlayer ActiveX Control - " + err);
+        return false;
+    }
+    emit visibilityRequested(false);
+    windows_->ShowPlayer();
+    if (!player->SetSource(fields_.txtMedia)) {
+        Tav_PlainMessage("Error unable to set media source - " + fields_.txtMedia);
+        return false;
+    }
+    return true;
+}
+
+void RecordingSetup::cmdGo_Click()
+{
+    if (tav::trim(fields_.txtFile).empty()) {
+        Tav_PlainMessage("Please Specify a File Name");
+        return;
+    }
+    if (Tav_ChkFile(fields_.txtFile) && !chkMulti_ &&
+        Tav_PlainAskYesNoCancel("Are you sure that you want to append timing events to an existing file - " +
+                                fields_.txtFile) != TavYes)
+        return;
+    bool ready = true;
+    if (fields_.chkEncoder && !Setup_Encoder()) {
+        Tav_PlainMessage("Encoder Setup Incomplete");
+        ready = false;
+    }
+    if (ready && fields_.chkPlayer && !Setup_Player()) {
+        Tav_PlainMessage("Player Setup Incomplete");
+        ready = false;
+    }
+    if (ready && windows_)
+        windows_->RunRecorder(fields_.chkMaxGIF, fields_);
+    emit visibilityRequested(true);
+    if (windows_) {
+        windows_->UnloadEncoder();
+        windows_->UnloadPlayer();
+    }
+    ShowFileStatus();
+}
+
+}  // namespace pellucor

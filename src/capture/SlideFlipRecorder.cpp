@@ -1,0 +1,269 @@
+#include "capture/SlideFlipRecorder.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <fstream>
+
+#include "capture/PlayerWindow.h"
+#include "capture/EncoderSetup.h"
+#include "capture/TimeText.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace {
+
+constexpr long kDay = 24 * 3600;
+
+int toInt16(const std::string& text)
+{
+    return static_cast<int>(std::clamp(tav::val(text), -32768.0, 32767.0));
+}
+
+}  // namespace
+
+SlideFlipRecorder::SlideFlipRecorder(RecordingFields& setup, Mode mode, bool scaled, QObject* parent)
+    : CaptureWindow(parent), setup_(setup), mode_(mode), scaled_(scaled)
+{
+    clock = [] { return QDateTime::currentSecsSinceEpoch(); };
+    loadPicture = [](const std::string& path) { return Tav_ChkFile(path); };
+    timer1_.setInterval(1000);
+    timer2_.setInterval(1000);
+    connect(&timer1_, &QTimer::timeout, this, &SlideFlipRecorder::Timer1_Timer);
+    connect(&timer2_, &QTimer::timeout, this, &SlideFlipRecorder::Timer2_Timer);
+}
+
+std::string SlideFlipRecorder::PicturePath() const { return (lectureDir ? lectureDir() : std::string()) + image_; }
+
+void SlideFlipRecorder::fail(const std::string& message)
+{
+    Tav_PlainMessage(message);
+    stopped_ = true;
+    timer1_.stop();
+    timer2_.stop();
+    emit closeRequested();
+}
+
+bool SlideFlipRecorder::Form_Load()
+{
+    statusVisible_ = true;
+    SetStatus(mode_ == FullScreen ? "Page-Down to Start ESC to Exit" : "Plus or Page-Down to Start");
+    delayLeft_ = std::max(0, toInt16(setup_.txtDelay));
+    slide_ = toInt16(setup_.txtSlideNum);
+    if (tav::trim(setup_.txtStartTime).empty())
+        setup_.txtStartTime = "00:00:00";
+    if (!TimeValue(setup_.txtStartTime, offset_)) {
+        fail("Unable to read the Start Time " + setup_.txtStartTime);
+        return false;
+    }
+    offset_ %= kDay;
+    previousEnd_ = HmsText(offset_);
+    currentEnd_.clear();
+    timingStarted_ = mediaStarted_ = stopped_ = false;
+    lblFileVisible_ = true;
+    slideVisible_ = false;
+    {
+        std::ofstream test(setup_.txtFile, std::ios::binary | std::ios::app);
+        if (setup_.txtFile.empty() || !test) {
+            fail("Error, Unable to open " + setup_.txtFile);
+            return false;
+        }
+    }
+    if (!setup_.chkNone) {
+        image_ = imageName ? imageName(slide_) : std::string();
+        if (image_.empty() || !loadPicture(PicturePath())) {
+            fail("Unable to find Image " + PicturePath());
+            return false;
+        }
+        tinyVisible_ = true;
+    }
+    emit changed();
+    emit raiseRequested();
+    return true;
+}
+
+void SlideFlipRecorder::startMedia()
+{
+    if (setup_.chkEncoder) {
+        SetStatus("Starting Real Producer...");
+        processEvents();
+        if (encoder && encoder->Start_Encoding())
+            mediaStarted_ = true;
+        else
+            Tav_PlainMessage("Unable to Start Encoder");
+    }
+    if (setup_.chkPlayer) {
+        SetStatus("Starting Real Player...");
+        processEvents();
+        if (player && player->Start_Playing()) {
+            mediaStarted_ = true;
+            timer2_.start();
+        } else {
+            Tav_PlainMessage("Unable to Start RealPlayer");
+        }
+    }
+}
+
+void SlideFlipRecorder::waiting() { SetStatus("Waiting for " + std::to_string(delayLeft_) + " seconds ", kColourYellow); }
+
+void SlideFlipRecorder::cmdPlus_Click()
+{
+    if (stopped_)
+        return;
+    if (timingStarted_) {
+        if (!WriteTimingEvent())
+            return;
+        ++slide_;
+    } else {
+        if (!mediaStarted_)
+            startMedia();
+        if (delayLeft_ > 1) {
+            timer1_.start();
+            waiting();
+            return;
+        }
+        startTime_ = clock();
+        lastChange_ = clock();
+        timingStarted_ = true;
+    }
+    showSlide();
+}
+
+void SlideFlipRecorder::cmdMinus_Click()
+{
+    if (stopped_)
+        return;
+    if (timingStarted_ && !WriteTimingEvent())
+        return;
+    if (slide_ > 1)
+        --slide_;
+    showSlide();
+}
+
+void SlideFlipRecorder::showSlide()
+{
+    if (!setup_.chkNone) {
+        lblFileVisible_ = false;
+        tinyVisible_ = false;
+        image_ = imageName ? imageName(slide_) : std::string();
+        slideVisible_ = false;
+        if (image_.empty() || !loadPicture(PicturePath())) {
+            // The end of the slides ends the recording.
+            timingStarted_ = false;
+            cmdX_Click();
+            return;
+        }
+        slideVisible_ = true;
+    }
+    if (mode_ == Windowed) {
+        SetStatus("Viewing Slide " + tav::fmt000(slide_));
+    } else {
+        statusVisible_ = false;
+        emit changed();
+    }
+    emit raiseRequested();
+}
+
+bool SlideFlipRecorder::WriteTimingEvent()
+{
+    const int64_t now = clock();
+    const long elapsed = static_cast<long>(now - startTime_);
+    const std::string end = HmsText(((elapsed + offset_) % kDay + kDay) % kDay);
+
+    std::ofstream out(setup_.txtFile, std::ios::binary | std::ios::app);
+    if (!out) {
+        fail("Error, Unable to open " + setup_.txtFile);
+        return false;
+    }
+    if (tav::icontains(setup_.txtFile, "images.txt")) {
+        // Each data line holds how long its slide was on screen; the reader
+        // adds them up from the start of the file.
+        const long interval = std::max(0L, static_cast<long>(now - lastChange_));
+        const std::string ticks = std::to_string(Tav_TimeToTicks(HmsText(interval)));
+        Tav_WriteLine(out, "# CS=" + end + " DT=" + ticks);
+        Tav_WriteLine(out, ticks + " " + image_);
+    } else {
+        Tav_WriteLine(out, "u " + previousEnd_ + " " + end + " URL\\sld" + tav::fmt000(slide_) + ".htm");
+    }
+    lastChange_ = now;
+    out.close();
+    if (!out) {
+        fail("Error, Unable to open " + setup_.txtFile);
+        return false;
+    }
+    currentEnd_ = previousEnd_ = end;
+    return true;
+}
+
+bool SlideFlipRecorder::Form_KeyDown(int key)
+{
+    switch (key) {
+    case Qt::Key_Plus:
+    case Qt::Key_PageDown:
+    case Qt::Key_Equal: cmdPlus_Click(); return true;
+    case Qt::Key_Minus:
+    case Qt::Key_PageUp: cmdMinus_Click(); return true;
+    case Qt::Key_Escape: cmdX_Click(); return true;
+    default: return false;
+    }
+}
+
+void SlideFlipRecorder::Timer1_Timer()
+{
+    if (delayLeft_ > 1) {
+        --delayLeft_;
+        waiting();
+        return;
+    }
+    timer1_.stop();
+    SetStatus(Status());
+    emit raiseRequested();
+    cmdPlus_Click();
+}
+
+void SlideFlipRecorder::Timer2_Timer()
+{
+    if (player && player->RealAudio1().PlayState() == 0) {
+        timer2_.stop();
+        cmdX_Click();
+    }
+}
+
+void SlideFlipRecorder::cmdX_Click()
+{
+    if (stopped_)
+        return;
+    timer1_.stop();
+    timer2_.stop();
+    if (mediaStarted_) {
+        if (setup_.chkEncoder) {
+            if (encoder) {
+                encoder->Stop_Encoding();
+                mediaStarted_ = false;
+            } else {
+                Tav_PlainMessage("Unable to stop Encoder");
+            }
+        }
+        if (setup_.chkPlayer) {
+            if (player) {
+                player->Stop_Playing();
+                mediaStarted_ = false;
+            } else {
+                Tav_PlainMessage("Unable to stop RealPlayer");
+            }
+        }
+    }
+    if (timingStarted_) {
+        timingStarted_ = false;
+        if (WriteTimingEvent())
+            ++slide_;
+    }
+    setup_.txtSlideNum = std::to_string(slide_);
+    setup_.txtStartTime = currentEnd_;
+    stopped_ = true;
+    emit changed();
+    emit closeRequested();
+}
+
+}  // namespace pellucor

@@ -1,0 +1,294 @@
+#include "capture/TimingEditor.h"
+
+#include <QSaveFile>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "capture/FileChooser.h"
+#include "capture/TimeText.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace {
+
+constexpr const char* kDiscard = "Data has not been saved.  OK to discard changes?";
+
+// Grid times are read as times of day; a short text such as "1:30" means
+// minutes and seconds. Unreadable text counts as 00:00:00.
+long gridSeconds(const std::string& text)
+{
+    const std::string t = tav::trim(text);
+    long s = 0;
+    return TimeValue(t.size() < 6 ? "0:" + t : t, s) ? s : 0;
+}
+
+}  // namespace
+
+TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(parent), chooser_(chooser) { Form_Load(); }
+
+void TimingEditor::Form_Load()
+{
+    rows_.assign(1, Row{"sld001.htm", "", "", false});
+    row_ = 0;
+    col_ = 1;
+    unsaved_ = false;
+    Grid1_Click(0, 1);
+}
+
+std::string TimingEditor::NormaliseTime(const std::string& text)
+{
+    const std::string t = tav::trim(text);
+    switch (t.size()) {
+    case 1: return "0:00:0" + t;
+    case 2: return "0:00:" + t;
+    case 4: return "0:0" + t;
+    case 5: return "0:" + t;
+    default: return t;
+    }
+}
+
+std::string TimingEditor::NextPage(const std::string& page)
+{
+    if (!tav::startsWith(tav::lower(page), "sld"))
+        return {};
+    const double n = tav::val(page.substr(3));
+    if (n < 1 || n >= 999999)
+        return {};
+    return "sld" + tav::fmt000(static_cast<long>(n) + 1) + ".htm";
+}
+
+bool TimingEditor::ConfirmDiscard() { return !unsaved_ || Tav_AskOkCancel(kDiscard) == TavOK; }
+
+// --- Loading and saving ----------------------------------------------------
+
+void TimingEditor::cmdLoad_Click()
+{
+    if (!chooser_ || !ConfirmDiscard())
+        return;
+    const std::string path = chooser_->OpenFileName(lectureDir ? lectureDir() : std::string(), kFilter);
+    if (!path.empty())
+        LoadFile(path);
+}
+
+bool TimingEditor::LoadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Tav_Message("Unable to open file - " + path);
+        return false;
+    }
+    std::vector<Row> rows;
+    std::string line;
+    while (Tav_ReadLine(in, line)) {
+        line = tav::trim(line);
+        if (line.empty() || line[0] == '#')
+            continue;
+        const auto f = Tav_Split(line, " ");
+        if (f.size() - 1 != 4 || f[1] != "u")
+            continue;
+        rows.push_back(Row{f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false});
+    }
+    if (rows.empty()) {
+        Tav_Message("No valid lines found in file " + path +
+                    ". Only events files written by this program can be edited here; files in the "
+                    "alternative format (such as \"images.txt\") can be read for publishing but not edited.");
+        rows.push_back(Row{});
+        timeEnd_.clear();
+    } else {
+        timeEnd_ = rows.back().end;
+    }
+    rows_ = std::move(rows);
+    row_ = 0;
+    col_ = 1;
+    Grid1_Click(0, 1);
+    unsaved_ = false;
+    emit changed();
+    return true;
+}
+
+void TimingEditor::cmdSave_Click()
+{
+    if (!chooser_)
+        return;
+    const std::string path = chooser_->SaveFileName(lectureDir ? lectureDir() : std::string(), kFilter);
+    if (!path.empty())
+        SaveFile(path);
+}
+
+bool TimingEditor::SaveFile(const std::string& path)
+{
+    std::ostringstream out;
+    for (const Row& r : rows_) {
+        if (tav::trim(r.start).empty() || tav::trim(r.end).empty())
+            continue;
+        Tav_WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
+    }
+    // Written to a temporary file and renamed into place, so a failed save
+    // never leaves a half-written events file behind.
+    QSaveFile file(QString::fromStdString(path));
+    const std::string text = out.str();
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        Tav_Message("Unable to save file - " + path);
+        return false;
+    }
+    unsaved_ = false;
+    emit changed();
+    return true;
+}
+
+// --- Rows --------------------------------------------------------------------
+
+void TimingEditor::insertRow(int at)
+{
+    Row r;
+    r.page = at == 0 ? std::string("sld001.htm") : NextPage(rows_[static_cast<size_t>(at - 1)].page);
+    rows_.insert(rows_.begin() + at, r);
+}
+
+void TimingEditor::cmdAdd_Click()
+{
+    insertRow(row_ + 1);
+    setUnsaved();
+    Grid1_Click(row_ + 1, col_);
+}
+
+void TimingEditor::Command2_Click()
+{
+    insertRow(row_);
+    setUnsaved();
+    Grid1_Click(row_, col_);
+}
+
+void TimingEditor::Command3_Click()
+{
+    if (rows_.size() < 2)
+        rows_[0] = Row{};
+    else
+        rows_.erase(rows_.begin() + row_);
+    setUnsaved();
+    Grid1_Click(std::min(row_, static_cast<int>(rows_.size()) - 1), col_);
+}
+
+void TimingEditor::cmdReset_Click()
+{
+    if (!ConfirmDiscard())
+        return;
+    rows_.resize(1);
+    Row& r = rows_[0];
+    (col_ == 0 ? r.page : col_ == 2 ? r.end : r.start) = " ";
+    select(0);
+    CheckTimes();
+    unsaved_ = false;
+    emit changed();
+}
+
+bool TimingEditor::cmdDone_Click()
+{
+    if (!ConfirmDiscard())
+        return false;
+    emit closeRequested();
+    return true;
+}
+
+// --- Selection and the edit fields --------------------------------------------
+
+void TimingEditor::select(int row)
+{
+    row_ = std::clamp(row, 0, static_cast<int>(rows_.size()) - 1);
+    timein_ = rows_[static_cast<size_t>(row_)].start;
+    image_ = rows_[static_cast<size_t>(row_)].page;
+}
+
+void TimingEditor::Grid1_Click(int row, int col)
+{
+    col_ = std::clamp(col, 0, 2);
+    select(row);
+    CheckTimes();
+    emit changed();
+}
+
+void TimingEditor::editCell(std::string Row::*cell, std::string& field, const std::string& text)
+{
+    field = text;
+    std::string& current = rows_[static_cast<size_t>(row_)].*cell;
+    if (current != text) {
+        current = text;
+        setUnsaved();
+    }
+    CheckTimes();
+    emit changed();
+}
+
+void TimingEditor::Timein_Change(const std::string& text) { editCell(&Row::start, timein_, text); }
+void TimingEditor::txtImage_Change(const std::string& text) { editCell(&Row::page, image_, text); }
+
+void TimingEditor::TimeEnd_Change(const std::string& text)
+{
+    timeEnd_ = text;
+    CheckTimes();
+    emit changed();
+}
+
+void TimingEditor::Timein_KeyUp()
+{
+    if (row_ > 0)
+        Grid1_Click(row_ - 1, col_);
+}
+
+void TimingEditor::Timein_KeyDown()
+{
+    if (row_ + 1 < static_cast<int>(rows_.size()))
+        Grid1_Click(row_ + 1, col_);
+}
+
+void TimingEditor::Timein_Enter()
+{
+    if (row_ + 1 == static_cast<int>(rows_.size()))
+        insertRow(row_ + 1);
+    setUnsaved();
+    Grid1_Click(row_ + 1, col_);
+}
+
+// --- Shifting and checking ------------------------------------------------------
+
+void TimingEditor::shift(int sign)
+{
+    const long delta = gridSeconds(NormaliseTime(delta_));
+    for (size_t i = 1; i < rows_.size(); ++i) {
+        const std::string start = tav::trim(rows_[i].start);
+        const long s = gridSeconds(start);
+        if (start.empty() || s <= 0)
+            continue;
+        // A start cannot move before the beginning of the media.
+        const std::string moved = HmsText(std::max(0L, s + sign * delta));
+        if (moved != rows_[i].start) {
+            rows_[i].start = moved;
+            setUnsaved();
+        }
+    }
+    select(row_);
+    CheckTimes();
+    emit changed();
+}
+
+void TimingEditor::cmdMinus_Click() { shift(-1); }
+void TimingEditor::cmdPlus_Click() { shift(+1); }
+
+void TimingEditor::CheckTimes()
+{
+    std::string next = timeEnd_;
+    for (size_t i = rows_.size(); i-- > 0;) {
+        Row& r = rows_[i];
+        r.end = next;
+        next = r.start;
+        r.bad = tav::trim(r.page).empty() || tav::trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
+    }
+    greenRow_ = row_;
+}
+
+}  // namespace pellucor

@@ -1,0 +1,104 @@
+// The timing editor: a lecture's slide events in a three-column grid (page,
+// start, end) that can be edited, extended, shifted and written back as an
+// events file. Each row's end is kept equal to the next row's start; the
+// last row ends at the media length (TimeEnd).
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pellucor {
+
+class FileChooser;
+
+class TimingEditor : public QObject {
+    Q_OBJECT
+public:
+    struct Row {
+        std::string page;   // column 0, e.g. "sld001.htm"
+        std::string start;  // column 1
+        std::string end;    // column 2
+        bool bad = false;   // the page cell is shown red
+    };
+
+    static constexpr const char* kCaption = "Pellucor - RuziZE!";
+    static constexpr const char* kFilter = "Text (*.txt)|*.txt|All Files (*.*)|*.*";
+
+    explicit TimingEditor(FileChooser* chooser = nullptr, QObject* parent = nullptr);
+
+    // Where the file dialogs start: the main window's lecture directory.
+    std::function<std::string()> lectureDir;
+
+    // Window actions.
+    void Form_Load();
+    void cmdLoad_Click();
+    void cmdSave_Click();
+    void cmdAdd_Click();
+    void Command2_Click();  // Insert
+    void Command3_Click();  // Delete
+    void cmdMinus_Click();
+    void cmdPlus_Click();
+    void cmdReset_Click();
+    // True when the window may close (after the unsaved question).
+    bool cmdDone_Click();
+    void Grid1_Click(int row, int col = 1);
+    void Timein_Change(const std::string& text);
+    void txtImage_Change(const std::string& text);
+    void TimeEnd_Change(const std::string& text);
+    void txtDelta_Change(const std::string& text) { delta_ = text; }
+    void Timein_KeyUp();    // Up arrow in the time or page field
+    void Timein_KeyDown();  // Down arrow
+    void Timein_Enter();    // Enter: move down, growing the grid at its end
+
+    // The unsaved question: true when nothing is unsaved or the user agrees
+    // to discard the changes.
+    bool ConfirmDiscard();
+
+    // The file operations behind Load and Save, without the dialogs.
+    bool LoadFile(const std::string& path);
+    bool SaveFile(const std::string& path);
+
+    // Re-derives the end times from the starts and marks the bad rows.
+    void CheckTimes();
+
+    const std::vector<Row>& Rows() const { return rows_; }
+    int SelectedRow() const { return row_; }
+    int SelectedCol() const { return col_; }
+    int GreenRow() const { return greenRow_; }  // start cell shown green
+    const std::string& Timein() const { return timein_; }
+    const std::string& TxtImage() const { return image_; }
+    const std::string& TimeEnd() const { return timeEnd_; }
+    const std::string& Delta() const { return delta_; }
+    bool Unsaved() const { return unsaved_; }
+
+    // "5" -> "0:00:05", "1:30" -> "0:01:30", "12:30" -> "0:12:30".
+    static std::string NormaliseTime(const std::string& text);
+    // The page that follows page ("sld004.htm" -> "sld005.htm"); empty when
+    // page is not "sld" followed by a number above 0.
+    static std::string NextPage(const std::string& page);
+
+signals:
+    // Any part of the grid or of the fields changed.
+    void changed();
+    void closeRequested();
+
+private:
+    void insertRow(int at);
+    void select(int row);
+    void shift(int sign);
+    void editCell(std::string Row::*cell, std::string& field, const std::string& text);
+    void setUnsaved() { unsaved_ = true; }
+
+    FileChooser* chooser_;
+    std::vector<Row> rows_;
+    int row_ = 0;
+    int col_ = 1;
+    int greenRow_ = 0;
+    std::string timein_, image_, timeEnd_, delta_;
+    bool unsaved_ = false;
+};
+
+}  // namespace pellucor

@@ -1,0 +1,102 @@
+#include "capture/widgets/EncoderSetupView.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "capture/EncoderSetup.h"
+#include "capture/widgets/ViewBinding.h"
+
+namespace pellucor {
+
+EncoderSetupView::EncoderSetupView(EncoderSetup& model, QWidget* parent)
+    : QDialog(parent), model_(model), speed_(new QListWidget(this)), audio_(new QListWidget(this)),
+      video_(new QListWidget(this)), chkVideo_(new QCheckBox("Video", this)), output_(new QLineEdit(this)),
+      status_(new QLabel(this))
+{
+    setWindowTitle(EncoderSetup::kCaption);
+    select_ = button("Select", &EncoderSetup::cmdSelect_Click);
+    setup_ = button("Setup", &EncoderSetup::cmdSetup_Click);
+    format_ = button("Format", &EncoderSetup::cmdFormat_Click);
+    source_ = button("Source", &EncoderSetup::cmdSource_Click);
+    compression_ = button("Compress", &EncoderSetup::cmdCompression_Click);
+    start_ = button("Record", &EncoderSetup::cmdStart_Click);
+    stop_ = button("Stop", &EncoderSetup::cmdStop_Click);
+    done_ = button("Done", &EncoderSetup::cmdDone_Click);
+    cancel_ = button("Cancel", &EncoderSetup::cmdCancel_Click);
+    status_->setWordWrap(true);
+
+    OnRowChosen(speed_, [this](int row) { model_.lstSpeed_Click(row); });
+    OnRowChosen(audio_, [this](int row) { model_.lstAudio_Click(row); });
+    OnRowChosen(video_, [this](int row) { model_.lstVideo_Click(row); });
+    connect(chkVideo_, &QCheckBox::clicked, this, [this](bool on) { model_.chkVideo_Click(on); });
+    connect(output_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { model_.txtOutput_Change(text.toStdString()); });
+
+    auto* lists = new QGridLayout;
+    lists->addWidget(new QLabel("Select Bit Rate For Recording:", this), 0, 0);
+    lists->addWidget(speed_, 1, 0);
+    lists->addWidget(new QLabel("Select Audio Device Driver:", this), 0, 1);
+    lists->addWidget(audio_, 1, 1);
+    lists->addWidget(new QLabel("Select Video Device Driver:", this), 0, 2);
+    lists->addWidget(video_, 1, 2);
+    lists->addWidget(chkVideo_, 2, 2);
+
+    QHBoxLayout* file = FieldRow(output_, select_);
+    file->insertWidget(0, new QLabel("Output File:", this));
+
+    auto* devices = new QHBoxLayout;
+    for (QPushButton* b : {setup_, format_, source_, compression_})
+        devices->addWidget(b);
+    auto* run = new QHBoxLayout;
+    for (QPushButton* b : {start_, stop_, cancel_, done_})
+        run->addWidget(b);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(lists);
+    layout->addLayout(file);
+    layout->addLayout(devices);
+    layout->addLayout(run);
+    layout->addWidget(status_);
+
+    connect(&model_, &EncoderSetup::changed, this, &EncoderSetupView::refresh);
+    connect(&model_, &EncoderSetup::closeRequested, this, &QDialog::accept);
+    refresh();
+}
+
+QPushButton* EncoderSetupView::button(const QString& caption, void (EncoderSetup::*action)())
+{
+    return ActionButton(caption, this, [this, action] { (model_.*action)(); });
+}
+
+void EncoderSetupView::refresh()
+{
+    SetListItems(speed_, BitRateItems(), model_.Speed());
+    SetListItems(audio_, model_.LstAudio(), audio_->currentRow() >= 0 ? audio_->currentRow() : 0);
+    SetListItems(video_, model_.LstVideo(), model_.VideoIndex());
+    {
+        const QSignalBlocker block(chkVideo_);
+        chkVideo_->setChecked(model_.ChkVideo());
+    }
+    chkVideo_->setEnabled(model_.ChkVideoEnabled());
+    SetFieldText(output_, model_.TxtOutput());
+    // As a step of the recording flow the output file is the lecture's.
+    output_->setReadOnly(model_.Wizard());
+    select_->setEnabled(!model_.Wizard());
+    start_->setEnabled(model_.RecordEnabled());
+    stop_->setEnabled(model_.StopEnabled());
+    for (QPushButton* b : {format_, source_, compression_}) {
+        b->setEnabled(model_.DialogsEnabled());
+        b->setVisible(model_.DialogsVisible());
+    }
+    done_->setText(model_.DoneCaption());
+    ShowStatus(status_, model_);
+}
+
+}  // namespace pellucor

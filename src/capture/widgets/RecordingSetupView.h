@@ -1,0 +1,40 @@
+// The recording set-up window ("Pellucor DuzoDA!"): binds a RecordingSetup model to
+// its file fields, the media-control and display-style choices, the
+// starting values and the buttons.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace pellucor {
+
+class RecordingSetup;
+
+class RecordingSetupView : public QDialog {
+    Q_OBJECT
+public:
+    explicit RecordingSetupView(RecordingSetup& model, QWidget* parent = nullptr);
+
+    QLabel* LblCount() const { return count_; }
+    QLineEdit* TxtFile() const { return file_; }
+    QLineEdit* TxtMedia() const { return media_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+
+    RecordingSetup& model_;
+    QLineEdit *file_, *media_, *part_, *slideNum_, *startTime_, *delay_;
+    QLabel* partLabel_;
+    QCheckBox* multi_;
+    QRadioButton *noMedia_, *encoder_, *player_, *maxGif_, *gif_, *none_;
+    QLabel* count_;
+};
+
+}  // namespace pellucor

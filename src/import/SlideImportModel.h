@@ -1,0 +1,68 @@
+// The PPTImport dialog without its widgets: the presentation file, the
+// output directory, the size list and the status labels, and the Import and
+// Done handlers. The widget view binds to it; tests drive it headless.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+#include "core/SlideInfo.h"
+#include "import/SlideExportStatus.h"
+
+namespace pellucor {
+
+class SlideExporter;
+
+class SlideImportModel : public QObject, public SlideExportStatus {
+    Q_OBJECT
+public:
+    // module: the slide export to drive; null for the process-wide one.
+    explicit SlideImportModel(SlideExporter* module = nullptr, QObject* parent = nullptr);
+
+    // Entries of the size list, in order.
+    static QStringList SizeList();
+    // Width of the size list entry (640 when nothing is selected); the
+    // height is width / 80 x 60.
+    static int ImportWidth(int listIndex);
+    static int ImportHeight(int listIndex);
+    // File chooser filter for the presentation file.
+    static QString FileFilter();
+
+    // Fields the user edits.
+    QString txtFile;  // the presentation
+    QString txtDir;   // the output (slide) directory
+    int lstSize = -1;  // index into SizeList(), -1 for none
+
+    // What the dialog shows.
+    QString lblStatus;
+    uint32_t lblStatusBackColor = kColourWhite;
+    QString lblFile;
+    QString lblTitle;
+    QString imgPreview;  // picture file
+    int progressDone = 0;
+    int progressTotal = 0;
+
+    // Import: opens the presentation and exports its slides into txtDir.
+    void cmdImport_Click();
+    // Done: asks the view to close.
+    void cmdDone_Click();
+
+    void SetStatus(const std::string& caption, uint32_t backColor) override;
+    void SetFile(const std::string& file) override;
+    void SetTitle(const std::string& title) override;
+    void SetPreview(const std::string& imageFile) override;
+    void SetProgress(int done, int total) override;
+
+signals:
+    // Any shown field changed.
+    void changed();
+    void closeRequested();
+
+private:
+    SlideExporter* module_;
+};
+
+}  // namespace pellucor

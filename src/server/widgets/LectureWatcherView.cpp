@@ -1,0 +1,131 @@
+#include "server/widgets/LectureWatcherView.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "server/LectureWatcher.h"
+
+namespace pellucor {
+
+LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) : QWidget(parent), model_(model)
+{
+    setWindowTitle(QString::fromStdString(model->Caption));
+    auto* top = new QVBoxLayout(this);
+
+    auto* settingsBox = new QGroupBox("Settings");
+    auto* settings = new QFormLayout(settingsBox);
+    addSetting(settings, "Incoming Directory:", &LectureWatcher::txtIncoming, true);
+    addSetting(settings, "Repository:", &LectureWatcher::txtRepository, true);
+    addSetting(settings, "Web (http) directory:", &LectureWatcher::txtPubPrefix, true);
+    addSetting(settings, "Log file:", &LectureWatcher::txtLogFile, false);
+    addSetting(settings, "Web (http) URL:", &LectureWatcher::txtWebPrefix, false);
+    addSetting(settings, "Stream (rtsp:) URL:", &LectureWatcher::txtStreamPrefix, false);
+    top->addWidget(settingsBox);
+
+    auto* lectureBox = new QGroupBox("Current lecture");
+    auto* lecture = new QFormLayout(lectureBox);
+    const std::pair<const char*, std::string LectureWatcher::*> derived[] = {
+        {"Directory", &LectureWatcher::txtDir},           {"Lecture Name", &LectureWatcher::txtName},
+        {"Relative Path", &LectureWatcher::txtRelPath},   {"Web Directory", &LectureWatcher::txtPubDir},
+        {"http address", &LectureWatcher::txtWebURL},     {"Stream address", &LectureWatcher::txtStreamURL},
+        {"Phase", &LectureWatcher::lblPhase},             {"Status", &LectureWatcher::lblStatus},
+    };
+    for (const auto& [label, field] : derived) {
+        auto* l = new QLabel;
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lecture->addRow(label, l);
+        labels_[l] = field;
+    }
+    top->addWidget(lectureBox);
+
+    auto* buttons = new QHBoxLayout;
+    chkAuto_ = new QCheckBox("Auto");
+    buttons->addWidget(chkAuto_);
+    auto button = [&](const QString& caption, auto handler) {
+        auto* b = new QPushButton(caption);
+        buttons->addWidget(b);
+        connect(b, &QPushButton::clicked, this, handler);
+    };
+    auto manual = [this](auto action) {
+        return [this, action] {
+            chkAuto_->setChecked(false);
+            pull();
+            action();
+            refresh();
+        };
+    };
+    button("Check", manual([this] { model_->FindReadyLecture(); }));
+    button("Go for It", manual([this] { model_->CheckIncoming(); }));
+    button("Make Index", manual([this] { model_->WriteIndexPage(); }));
+    button("Pellucor", manual([this] { model_->PublishLecture(); }));
+    button("Clear Log", [this] {
+        model_->cmdClearLog_Click();
+        refresh();
+    });
+    button("Preferences", [this] { emit preferencesRequested(); });
+    top->addLayout(buttons);
+
+    connect(chkAuto_, &QCheckBox::toggled, this, [this](bool on) {
+        pull();
+        model_->chkAuto = on ? 1 : 0;
+        model_->chkAuto_Click();
+    });
+    connect(model_, &LectureWatcher::changed, this, &LectureWatcherView::refresh);
+    refresh();
+}
+
+QLineEdit* LectureWatcherView::addSetting(QFormLayout* form, const QString& label, std::string LectureWatcher::*field, bool browse)
+{
+    auto* edit = new QLineEdit;
+    settings_[edit] = field;
+    if (!browse) {
+        form->addRow(label, edit);
+        return edit;
+    }
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit);
+    auto* b = new QPushButton("Browse...");
+    row->addWidget(b);
+    connect(b, &QPushButton::clicked, this, [this, edit] {
+        const QString dir = QFileDialog::getExistingDirectory(this, "Select a directory", edit->text());
+        if (!dir.isEmpty())
+            edit->setText(dir + "/");
+    });
+    form->addRow(label, row);
+    return edit;
+}
+
+void LectureWatcherView::pull()
+{
+    for (const auto& [edit, field] : settings_)
+        model_->*field = edit->text().toStdString();
+}
+
+void LectureWatcherView::refresh()
+{
+    for (const auto& [edit, field] : settings_)
+        if (!edit->hasFocus())
+            edit->setText(QString::fromStdString(model_->*field));
+    for (const auto& [label, field] : labels_)
+        label->setText(QString::fromStdString(model_->*field));
+    chkAuto_->blockSignals(true);
+    chkAuto_->setChecked(model_->chkAuto != 0);
+    chkAuto_->blockSignals(false);
+}
+
+void LectureWatcherView::closeEvent(QCloseEvent* event)
+{
+    pull();
+    model_->Form_Unload();
+    event->accept();
+}
+
+}  // namespace pellucor

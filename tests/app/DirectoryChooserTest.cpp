@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "app/FrontEndHooks.h"
+#include "app/DirectoryChooser.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+TEST(DirectoryChooser, OkAddsTheSeparatorAndCancelKeepsTheCallersValue)
+{
+    TempDir d;
+    DirectoryChooser s;
+    EXPECT_EQ(s.chkCancel, 1);
+    EXPECT_FALSE(s.cmdMkDirVisible);
+    s.DirName = "  " + d.path().string() + "  ";
+    s.Form_Activate();
+    EXPECT_EQ(s.DirName, d.dir());
+    EXPECT_EQ(s.Dir1, d.dir());
+    s.DirName = d.path().string() + "/sub";
+    s.cmdOK_Click();
+    EXPECT_EQ(s.DirName, d.dir() + "sub/");
+    EXPECT_EQ(s.chkCancel, 0);
+    s.cmdCancel_Click();
+    EXPECT_EQ(s.chkCancel, 1);
+}
+
+TEST(DirectoryChooser, BadDriveAndMissingDirectoryFallBackToTheRoot)
+{
+    RecordingMessageSink sink;
+    DirectoryChooser s;
+    s.Allow_Create();
+    s.DirName = "Q:\\lectures";
+    s.Form_Activate();
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[0], "Error - Drive Letter wrong - Q:\\lectures/");
+    EXPECT_EQ(sink.messages[1], "Directory Not Found Q:\\lectures/");
+    EXPECT_EQ(s.DirName, "/");
+    EXPECT_EQ(s.Dir1, "/");
+    EXPECT_EQ(s.Drive1, "/");
+}
+
+TEST(DirectoryChooser, CreatesTheStartingPathWhenAllowedAndMakesNewDirectories)
+{
+    TempDir d;
+    RecordingMessageSink sink;
+    FrontEndHooks hooks;
+    DirectoryChooser s(&hooks);
+    s.DirName = d.dir() + "not/yet";
+    s.Form_Activate();  // creation not allowed
+    EXPECT_FALSE(fs::exists(d.dir() + "not/yet"));
+    EXPECT_EQ(s.DirName, "/");
+    s.Allow_Create();
+    s.DirName = d.dir() + "not/yet";
+    s.Form_Activate();
+    EXPECT_TRUE(fs::is_directory(d.dir() + "not/yet"));
+    EXPECT_EQ(s.Dir1, d.dir() + "not/yet/");
+
+    hooks.inputBox = [&](const std::string& prompt, const std::string& title, std::string& answer) {
+        EXPECT_EQ(prompt, "Enter New Directory");
+        EXPECT_EQ(title, "Creating Directory");
+        answer += "made ";
+        return true;
+    };
+    s.cmdMkDir_Click();
+    EXPECT_TRUE(fs::is_directory(d.dir() + "not/yet/made"));
+    EXPECT_EQ(s.DirName, d.dir() + "not/yet/made/");
+    hooks.inputBox = [](const std::string&, const std::string&, std::string& answer) {
+        answer = "   ";
+        return true;
+    };
+    s.cmdMkDir_Click();
+    EXPECT_EQ(s.DirName, d.dir() + "not/yet/made/");
+}
+
+}  // namespace
+
+}  // namespace pellucor

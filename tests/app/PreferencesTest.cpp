@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "app/Preferences.h"
+
+namespace pellucor {
+
+using namespace testing_support;
+
+namespace {
+
+class Prefs : public ::testing::Test {
+protected:
+    TempDir dir;
+    QString ini() const { return QString::fromStdString(dir.file("prefs.ini")); }
+};
+
+TEST_F(Prefs, FirstRunReadsBuiltInDefaultsAndSaveStoresTheFields)
+{
+    Preferences p(ini());
+    p.Form_Load();
+    EXPECT_EQ(p.Get("prfRmmerge"), "None");
+    EXPECT_EQ(p.Get("prfOutRoot"), "${lecdir}/synccd/");
+    EXPECT_EQ(p.Get("prfMore"), "");
+    p.Set("prfMore", "yes");
+    QString status;
+    QObject::connect(&p, &Preferences::statusText, [&](const QString& s) { status = s; });
+    p.cmdSave_Click();
+    EXPECT_EQ(status, "Preferences saved");
+    Preferences again(ini());
+    again.Form_Load();
+    EXPECT_EQ(again.Get("prfMore"), "yes");
+    EXPECT_EQ(readFile(dir.file("prefs.ini")).find("[Pref]"), 0u);
+}
+
+TEST_F(Prefs, CancelRestoresStoredValuesNotDefaults)
+{
+    Preferences p(ini());
+    p.Form_Load();
+    p.Set("prfHttp", "http://mine/");
+    p.DoSave();
+    p.Set("prfHttp", "http://edited/");
+    p.Command1_Click();
+    EXPECT_EQ(p.Get("prfHttp"), "http://mine/");
+    p.cmdDefault_Click();
+    EXPECT_EQ(p.Get("prfHttp"), "http://lectures.example.org/pellucor/lectures/${lecname}/");
+    p.Command1_Click();
+    EXPECT_EQ(p.Get("prfHttp"), "http://mine/");
+    p.cmdDefault_Click();
+    p.cmdSave_Click();
+    Preferences again(ini());
+    again.Form_Load();
+    EXPECT_EQ(again.Get("prfHttp"), "http://lectures.example.org/pellucor/lectures/${lecname}/");
+}
+
+TEST_F(Prefs, BlanksAreTrimmedOnDeactivationAndPresetsSetTheFourTools)
+{
+    Preferences p(ini());
+    p.Form_Load();
+    p.Set("prfWebHost", "  host.example.org  ");
+    p.Form_Deactivate();
+    EXPECT_EQ(p.Get("prfWebHost"), "host.example.org");
+    p.makeG2_Click();
+    EXPECT_NE(p.Get("prfRmmerge").find("rmevents"), std::string::npos);
+    EXPECT_NE(p.Get("prfEvents").find("rmevents.dll"), std::string::npos);
+    EXPECT_NE(p.Get("prfRmcut").find("rmcut"), std::string::npos);
+    p.makeRPPlus_Click();
+    EXPECT_NE(p.Get("prfRmmerge").find("rmevents"), std::string::npos);
+    p.makeRE5_Click();
+    EXPECT_NE(p.Get("prfRmmerge").find("rmmerge"), std::string::npos);
+    p.makeBuiltIn_Click();
+    EXPECT_EQ(p.Get("prfRmmerge"), "None");
+    EXPECT_EQ(p.Get("prfEvent32"), "None");
+    EXPECT_EQ(p.Get("prfEvents"), "");
+    // Presets store nothing.
+    Preferences again(ini());
+    again.Form_Load();
+    EXPECT_EQ(again.Get("prfWebHost"), "");
+}
+
+}  // namespace
+
+}  // namespace pellucor

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "app/PublishForm.h"
+#include "app/Preferences.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+class DetailedForm : public ::testing::Test {
+protected:
+    TempDir dir;
+    RecordingMessageSink sink;
+    Preferences prefs{QString::fromStdString(dir.file("prefs.ini"))};
+    PublishForm form{&prefs};
+    std::string media, out;
+    std::string msg;
+
+    void SetUp() override
+    {
+        prefs.Form_Load();
+        form.Form_Load();
+        media = dir.dir() + "talk/";
+        out = dir.dir() + "out/";
+        fs::create_directories(media);
+        form.TextMedia = media;
+        form.TextPP = media;
+        form.TextName = "talk";
+        form.TextStyle = PELLUCOR_STYLE_DIR;
+        form.TextCDDir = out;
+        form.optCD = 1;
+        form.optWeb = 0;
+    }
+    void copySample()
+    {
+        for (const auto& e : fs::directory_iterator(sampleDir()))
+            if (e.is_regular_file())
+                fs::copy_file(e.path(), media + e.path().filename().string(), fs::copy_options::overwrite_existing);
+    }
+};
+
+TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
+{
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg, "Media directory is empty " + media);
+    EXPECT_TRUE(sink.saw("Media directory is empty "));
+    writeFile(media + "talk1.rm", "");
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg, "Media directory has no event data (*.txt) " + media);
+    fs::remove(media + "talk1.rm");
+    writeFile(media + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg, "Media directory has no media (*.rm or *.ra) " + media);
+    writeFile(media + "talk1.ra", "");
+    form.TextCDDir = "  " + media.substr(0, media.size() - 1) + "  ";
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg, "Input and Output Directories are the same " + media);
+    form.TextCDDir = "C:\\out";
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg, "Bad drive letter C:\\out");
+}
+
+TEST_F(DetailedForm, AFailedPublishIsNotReportedAsStarted)
+{
+    writeFile(media + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
+    writeFile(media + "talk1.rm", "not media");
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_NE(msg.find("Slide Load Error:"), std::string::npos);
+    EXPECT_FALSE(form.Timer1.isActive());
+}
+
+TEST_F(DetailedForm, AutoStartOffLeavesTheScriptForTheUser)
+{
+    copySample();
+    form.chkAutoStart = 0;
+    ASSERT_TRUE(form.DoStart(msg)) << msg;
+    EXPECT_EQ(form.Label3, "Complete (You must manually run: \"" + out + "process.bat\")");
+    EXPECT_FALSE(form.Timer1.isActive());
+    EXPECT_EQ(form.Published, 1);
+}
+
+TEST_F(DetailedForm, PublishRunsTheScriptUntilAllDoneIsReadTwice)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    copySample();
+    form.Timer1.setInterval(50);  // the poller's logic is the same at any pace
+    ASSERT_TRUE(form.DoStart(msg)) << msg;
+    ASSERT_TRUE(form.Timer1.isActive());
+    QEventLoop loop;
+    QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(form.LastRunSucceeded());
+    EXPECT_EQ(form.Label3, "Process:All Done");
+    EXPECT_TRUE(fs::exists(out + "index.htm"));
+}
+
+TEST_F(DetailedForm, LogPollerNeedsTwoSuccessiveAllDoneReadings)
+{
+    form.TextLocDir = out;
+    fs::create_directories(out);
+    form.startScript = [](const std::string&, const std::string&) -> qint64 { return getpid(); };
+    form.Label3 = "Auto-executing:";
+    form.Timer1.start();
+    writeFile(out + "log.log", "All Done\n");
+    form.Timer1_Timer();
+    EXPECT_EQ(form.Label3, "process:All Done (1 seconds)");
+    writeFile(out + "log.log", "Video 5.0 Merge talk1\n");
+    form.Timer1_Timer();
+    EXPECT_EQ(form.Label3, "process:Video 5.0 Merge talk1 (1 seconds)");
+    form.Timer1_Timer();
+    EXPECT_EQ(form.Label3, "process:Video 5.0 Merge talk1 (2 seconds)");
+    writeFile(out + "log.log", "All Done,extra\r\n");
+    form.Timer1_Timer();
+    EXPECT_TRUE(form.Timer1.isActive());
+    form.Timer1_Timer();
+    EXPECT_FALSE(form.Timer1.isActive());
+    EXPECT_EQ(form.Label3, "Process:All Done");
+    EXPECT_EQ(form.Label3Colour, kColourWhite);
+}
+
+TEST_F(DetailedForm, BothTargetsAlternateBetweenTheirLogs)
+{
+    form.optCD = form.optWeb = 1;
+    form.TextCDDir = dir.dir() + "cd/";
+    form.TextWebDir = dir.dir() + "web/";
+    writeFile(form.TextCDDir + "log.log", "Video 5.0 Merge talk1\n");
+    writeFile(form.TextWebDir + "log.log", "All Done\n");
+    form.Label3 = "";
+    form.Timer1_Timer();
+    EXPECT_EQ(form.Label3, "cd:Video 5.0 Merge talk1 (1 seconds)");
+    form.Timer1_Timer();
+    EXPECT_EQ(form.Label3, "net:All Done (1 seconds)");
+}
+
+TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesAndApplyAutoLast)
+{
+    writeFile(dir.file("a.som"),
+              "chkAuto=1\r\n"
+              "  TextCP   =   my course  \r\n"
+              "TextWebURL=http://h/a=b/\r\n"
+              "=nothing\r\n"
+              "no equals here\r\n"
+              "Unknown=3\r\n"
+              "optWeb = 1\r\n"
+              "\r\n");
+    form.chkAuto = 0;
+    ASSERT_TRUE(form.LoadSettingsFile(dir.file("a.som")));
+    EXPECT_EQ(form.TextCP, "my course");
+    EXPECT_EQ(form.TextWebURL, "http://h/a=b/");
+    EXPECT_EQ(form.optWeb, 1);
+    EXPECT_EQ(form.chkAuto, 1);
+    EXPECT_EQ(sink.messages, (std::vector<std::string>{"Bad " + dir.file("a.som") + " line - =nothing",
+                                                       "Bad " + dir.file("a.som") + " line - no equals here"}));
+    EXPECT_FALSE(form.LoadSettingsFile(dir.file("missing.som")));
+    EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
+}
+
+TEST_F(DetailedForm, LectureDirectoryRefillsThePathsFromThePreferences)
+{
+    form.SetLectureDir("/lec/talk/");
+    EXPECT_EQ(form.TextPP, "/lec/talk/");
+    EXPECT_EQ(form.TextMedia, "/lec/talk/");
+    EXPECT_EQ(form.TextCDDir, "/lec/talk/synccd/");
+    EXPECT_EQ(form.TextWebDir, "/lec/talk/syncweb/");
+    EXPECT_EQ(form.TextWebURL, "http://lectures.example.org/pellucor/lectures/talk/");
+    EXPECT_EQ(form.TextCopy, "/lec/talk/copy/");
+    // Clearing both targets selects the other one.
+    form.optCD = 0;
+    form.optWeb = 0;
+    form.optCD_Click();
+    EXPECT_EQ(form.optWeb, 1);
+    EXPECT_FALSE(form.Enabled["cmdPubDisk"]);
+    EXPECT_TRUE(form.Enabled["cmdFtp"]);
+}
+
+}  // namespace
+
+}  // namespace pellucor

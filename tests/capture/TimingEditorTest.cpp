@@ -1,0 +1,328 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "capture/FileChooser.h"
+#include "capture/TimingEditor.h"
+
+namespace pellucor {
+
+using namespace testing_support;
+
+namespace {
+
+struct FakeChooser : FileChooser {
+    std::string answer, askedDir, askedFilter;
+    std::string OpenFileName(const std::string& dir, const std::string& filter) override
+    {
+        askedDir = dir;
+        askedFilter = filter;
+        return answer;
+    }
+    std::string SaveFileName(const std::string& dir, const std::string& filter) override
+    {
+        return OpenFileName(dir, filter);
+    }
+};
+
+// What the recorder writes for three slides: CR LF lines, no comments.
+const std::string kRecorded =
+    "u 00:00:00 00:01:10 URL\\sld001.htm\r\n"
+    "u 00:01:10 00:02:00 URL\\sld002.htm\r\n"
+    "u 00:02:00 00:03:30 URL\\sld003.htm\r\n";
+
+std::vector<std::string> starts(const TimingEditor& r)
+{
+    std::vector<std::string> v;
+    for (const auto& row : r.Rows())
+        v.push_back(row.start);
+    return v;
+}
+std::vector<std::string> ends(const TimingEditor& r)
+{
+    std::vector<std::string> v;
+    for (const auto& row : r.Rows())
+        v.push_back(row.end);
+    return v;
+}
+std::vector<std::string> pages(const TimingEditor& r)
+{
+    std::vector<std::string> v;
+    for (const auto& row : r.Rows())
+        v.push_back(row.page);
+    return v;
+}
+
+class TimingEditorTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    RecordingMessageSink sink;
+    FakeChooser chooser;
+    TimingEditor ed{&chooser};
+
+    void load(const std::string& text)
+    {
+        writeFile(dir.file("talk.txt"), text);
+        ASSERT_TRUE(ed.LoadFile(dir.file("talk.txt")));
+    }
+};
+
+TEST_F(TimingEditorTest, StartsWithOneRowForTheFirstSlide)
+{
+    ASSERT_EQ(ed.Rows().size(), 1u);
+    EXPECT_EQ(ed.Rows()[0].page, "sld001.htm");
+    EXPECT_FALSE(ed.Unsaved());
+}
+
+TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByte)
+{
+    load(kRecorded);
+    EXPECT_EQ(pages(ed), (std::vector<std::string>{"sld001.htm", "sld002.htm", "sld003.htm"}));
+    EXPECT_EQ(ed.TimeEnd(), "00:03:30");
+    EXPECT_EQ(ed.SelectedRow(), 0);
+    EXPECT_EQ(ed.Timein(), "00:00:00");
+    EXPECT_EQ(ed.TxtImage(), "sld001.htm");
+    EXPECT_FALSE(ed.Unsaved());
+    ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
+    EXPECT_EQ(readFile(dir.file("out.txt")), kRecorded);
+}
+
+TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
+{
+    load("# a comment\r\n"
+         "u 00:00:00 00:00:05\r\n"                          // 3 fields
+         "u 00:00:00 00:00:05 URL\\sld001.htm\r\n"
+         "x 00:00:05 00:00:09 URL\\sld002.htm\r\n"          // not "u"
+         "u 00:00:05 00:00:09 URL\\sld002.htm extra\r\n"    // 5 fields
+         "\r\n"
+         "   u 00:00:09 00:00:20 URL\\intro.htm\r\n");
+    EXPECT_EQ(pages(ed), (std::vector<std::string>{"sld001.htm", "intro.htm"}));
+    EXPECT_EQ(starts(ed), (std::vector<std::string>{"00:00:00", "00:00:09"}));
+    // The media length is the last event's end; the check pass makes every
+    // end the next row's start.
+    EXPECT_EQ(ed.TimeEnd(), "00:00:20");
+    EXPECT_EQ(ends(ed), (std::vector<std::string>{"00:00:09", "00:00:20"}));
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(TimingEditorTest, LoadFailuresAreReported)
+{
+    load(kRecorded);
+    EXPECT_FALSE(ed.LoadFile(dir.file("missing.txt")));
+    EXPECT_TRUE(sink.saw("Unable to open file - " + dir.file("missing.txt")));
+    EXPECT_EQ(ed.Rows().size(), 3u);  // nothing changed
+
+    load("# only comments\r\n300 img001.gif\r\n");
+    EXPECT_TRUE(sink.saw("No valid lines found in file " + dir.file("talk.txt")));
+    EXPECT_TRUE(sink.saw("images.txt"));
+    ASSERT_EQ(ed.Rows().size(), 1u);
+    EXPECT_EQ(ed.Rows()[0].page, "");
+}
+
+TEST_F(TimingEditorTest, LoadAndSaveUseTheDialogsFromTheLectureDirectory)
+{
+    writeFile(dir.file("talk.txt"), kRecorded);
+    ed.lectureDir = [&] { return dir.dir(); };
+    chooser.answer = dir.file("talk.txt");
+    ed.cmdLoad_Click();
+    EXPECT_EQ(chooser.askedDir, dir.dir());
+    EXPECT_EQ(chooser.askedFilter, "Text (*.txt)|*.txt|All Files (*.*)|*.*");
+    EXPECT_EQ(ed.Rows().size(), 3u);
+
+    chooser.answer.clear();  // cancelled: nothing is written
+    ed.cmdSave_Click();
+    chooser.answer = dir.file("copy.txt");
+    ed.cmdSave_Click();
+    EXPECT_EQ(readFile(dir.file("copy.txt")), kRecorded);
+}
+
+TEST_F(TimingEditorTest, SaveLeavesOutRowsWithoutStartOrEnd)
+{
+    load(kRecorded);
+    ed.TimeEnd_Change("");  // the last row loses its end
+    ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
+    EXPECT_EQ(readLines(dir.file("out.txt")),
+              (std::vector<std::string>{"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
+}
+
+TEST_F(TimingEditorTest, FailedSaveKeepsTheChangesAndTheOldFile)
+{
+    load(kRecorded);
+    ed.cmdAdd_Click();
+    EXPECT_FALSE(ed.SaveFile(dir.file("no/such/dir/out.txt")));
+    EXPECT_TRUE(sink.saw("Unable to save file - "));
+    EXPECT_TRUE(ed.Unsaved());
+}
+
+TEST(TimingEditorNormalise, PadsShortTimes)
+{
+    EXPECT_EQ(TimingEditor::NormaliseTime("5"), "0:00:05");
+    EXPECT_EQ(TimingEditor::NormaliseTime("15"), "0:00:15");
+    EXPECT_EQ(TimingEditor::NormaliseTime(" 1:30 "), "0:01:30");
+    EXPECT_EQ(TimingEditor::NormaliseTime("12:30"), "0:12:30");
+    EXPECT_EQ(TimingEditor::NormaliseTime("1:00:00"), "1:00:00");
+    EXPECT_EQ(TimingEditor::NormaliseTime("123"), "123");
+}
+
+TEST_F(TimingEditorTest, MinusFiveMovesEveryStartButTheFirstAndZero)
+{
+    load("u 00:00:03 00:01:10 URL\\sld001.htm\r\n"
+         "u 00:01:10 00:02:00 URL\\sld002.htm\r\n"
+         "u 00:00:00 00:02:00 URL\\sld003.htm\r\n"
+         "u 00:02:00 00:03:30 URL\\sld004.htm\r\n");
+    ed.Grid1_Click(2);
+    ed.txtDelta_Change("5");
+    ed.cmdMinus_Click();
+    EXPECT_EQ(starts(ed), (std::vector<std::string>{"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
+    // Ends re-derived from the new starts; the last ends at the media end.
+    EXPECT_EQ(ends(ed), (std::vector<std::string>{"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
+    EXPECT_EQ(ed.SelectedRow(), 2);
+
+    ed.txtDelta_Change("1:30");
+    ed.cmdPlus_Click();
+    EXPECT_EQ(starts(ed), (std::vector<std::string>{"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
+}
+
+TEST_F(TimingEditorTest, MinusBelowZeroStopsAtZero)
+{
+    load(kRecorded);
+    ed.txtDelta_Change("1:15");
+    ed.cmdMinus_Click();
+    EXPECT_EQ(starts(ed), (std::vector<std::string>{"00:00:00", "00:00:00", "00:00:45"}));
+}
+
+TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
+{
+    load("u 00:00:00 00:00:10 URL\\sld001.htm\r\n"
+         "u 00:00:10 00:00:10 URL\\sld002.htm\r\n"   // start equals the next start
+         "u 00:00:10 00:00:20 URL\\\r\n"             // no page
+         "u 0:20 00:00:30 URL\\sld004.htm\r\n"       // short text: minutes:seconds
+         "u 00:00:30 00:00:40 URL\\sld005.htm\r\n");
+    std::vector<bool> bad;
+    for (const auto& r : ed.Rows())
+        bad.push_back(r.bad);
+    EXPECT_EQ(bad, (std::vector<bool>{false, true, true, false, false}));
+    EXPECT_EQ(ed.GreenRow(), 0);
+
+    ed.Grid1_Click(4);
+    EXPECT_EQ(ed.GreenRow(), 4);
+    ed.Timein_Change("");  // an empty start is bad
+    EXPECT_TRUE(ed.Rows()[4].bad);
+    EXPECT_EQ(ed.Rows()[3].end, "");
+    ed.Timein_Change("00:00:50");  // later than the media end
+    EXPECT_TRUE(ed.Rows()[4].bad);
+    ed.TimeEnd_Change("00:01:00");
+    EXPECT_FALSE(ed.Rows()[4].bad);
+    EXPECT_EQ(ed.Rows()[4].end, "00:01:00");
+}
+
+TEST_F(TimingEditorTest, NewRowsContinueTheSlideNumbering)
+{
+    load(kRecorded);
+    ed.Grid1_Click(1);
+    ed.cmdAdd_Click();  // below sld002
+    EXPECT_EQ(pages(ed), (std::vector<std::string>{"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
+    EXPECT_EQ(ed.SelectedRow(), 2);
+
+    ed.Grid1_Click(0);
+    ed.Command2_Click();  // above the first row
+    EXPECT_EQ(ed.Rows()[0].page, "sld001.htm");
+    EXPECT_EQ(ed.Rows().size(), 5u);
+
+    ed.Grid1_Click(4);
+    ed.Timein_Enter();  // at the last row: the grid grows
+    EXPECT_EQ(ed.Rows().size(), 6u);
+    EXPECT_EQ(ed.Rows()[5].page, "sld004.htm");
+    EXPECT_EQ(ed.SelectedRow(), 5);
+    ed.Grid1_Click(2);
+    ed.Timein_Enter();  // inside the grid: only moves down
+    EXPECT_EQ(ed.Rows().size(), 6u);
+    EXPECT_EQ(ed.SelectedRow(), 3);
+
+    ed.txtImage_Change("intro.htm");
+    ed.cmdAdd_Click();  // no number to continue
+    EXPECT_EQ(ed.Rows()[4].page, "");
+}
+
+TEST_F(TimingEditorTest, DeleteRemovesTheRowOrClearsTheLastOne)
+{
+    load(kRecorded);
+    ed.Grid1_Click(2);
+    ed.Command3_Click();
+    EXPECT_EQ(pages(ed), (std::vector<std::string>{"sld001.htm", "sld002.htm"}));
+    EXPECT_EQ(ed.SelectedRow(), 1);
+    EXPECT_EQ(ed.Rows()[1].end, "00:03:30");
+    ed.Command3_Click();
+    ed.Command3_Click();
+    ASSERT_EQ(ed.Rows().size(), 1u);
+    EXPECT_EQ(ed.Rows()[0].page, "");
+    EXPECT_EQ(ed.Rows()[0].start, "");
+}
+
+TEST_F(TimingEditorTest, UpAndDownMoveTheSelectionWithinTheGrid)
+{
+    load(kRecorded);
+    ed.Timein_KeyUp();
+    EXPECT_EQ(ed.SelectedRow(), 0);
+    ed.Timein_KeyDown();
+    ed.Timein_KeyDown();
+    ed.Timein_KeyDown();
+    EXPECT_EQ(ed.SelectedRow(), 2);
+    EXPECT_EQ(ed.Timein(), "00:02:00");
+    EXPECT_EQ(ed.TxtImage(), "sld003.htm");
+    EXPECT_EQ(ed.GreenRow(), 2);
+}
+
+TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheData)
+{
+    load(kRecorded);
+    ed.Grid1_Click(1);
+    ed.Timein_Change(ed.Timein());  // the field echoing its own row
+    ed.txtDelta_Change("0");
+    ed.cmdPlus_Click();  // moves nothing
+    EXPECT_FALSE(ed.Unsaved());
+
+    ed.Timein_Change("00:01:20");
+    EXPECT_TRUE(ed.Unsaved());
+    ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
+    EXPECT_FALSE(ed.Unsaved());
+
+    ed.txtDelta_Change("5");
+    ed.cmdMinus_Click();
+    EXPECT_TRUE(ed.Unsaved());
+    load(kRecorded);
+    for (auto action : {&TimingEditor::cmdAdd_Click, &TimingEditor::Command2_Click, &TimingEditor::Command3_Click,
+                        &TimingEditor::Timein_Enter}) {
+        load(kRecorded);
+        (ed.*action)();
+        EXPECT_TRUE(ed.Unsaved());
+    }
+}
+
+TEST_F(TimingEditorTest, ResetAndDoneAskBeforeDiscarding)
+{
+    int closes = 0;
+    QObject::connect(&ed, &TimingEditor::closeRequested, [&] { ++closes; });
+    load(kRecorded);
+    EXPECT_TRUE(ed.cmdDone_Click());  // nothing to lose: no question
+    EXPECT_TRUE(sink.questions.empty());
+    EXPECT_EQ(closes, 1);
+
+    ed.cmdAdd_Click();
+    sink.answers = {TavCancel, TavCancel};
+    EXPECT_FALSE(ed.cmdDone_Click());
+    ed.cmdReset_Click();
+    EXPECT_EQ(ed.Rows().size(), 4u);
+    EXPECT_EQ(closes, 1);
+    ASSERT_EQ(sink.questions.size(), 2u);
+    EXPECT_EQ(sink.questions[0], "Data has not been saved.  OK to discard changes?");
+
+    sink.answers = {TavOK};
+    ed.cmdReset_Click();
+    ASSERT_EQ(ed.Rows().size(), 1u);
+    EXPECT_EQ(ed.Rows()[0].start, " ");
+    EXPECT_FALSE(ed.Unsaved());
+}
+
+}  // namespace
+
+}  // namespace pellucor

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableWidget>
+
+#include "QtTestApp.h"
+#include "TestSupport.h"
+#include "capture/TimingEditor.h"
+#include "capture/widgets/QtFileChooser.h"
+#include "capture/widgets/TimingEditorView.h"
+
+namespace pellucor {
+
+using namespace testing_support;
+
+namespace {
+
+PELLUCOR_QT_TEST_APP();
+
+void key(QWidget* w, int k)
+{
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    writeFile(dir.file("talk.txt"), "u 00:00:00 00:00:10 URL\\sld001.htm\r\n"
+                                     "u 00:00:10 00:00:20 URL\\sld002.htm\r\n"
+                                     "u 00:00:20 00:00:20 URL\\sld003.htm\r\n");
+    TimingEditor model;
+    TimingEditorView view(model);
+    EXPECT_EQ(view.windowTitle(), "Pellucor - RuziZE!");
+    ASSERT_TRUE(model.LoadFile(dir.file("talk.txt")));
+    QTableWidget* g = view.Grid1();
+    ASSERT_EQ(g->rowCount(), 3);
+    EXPECT_EQ(g->item(1, 0)->text(), "sld002.htm");
+    EXPECT_EQ(g->item(1, 2)->text(), "00:00:20");
+    EXPECT_EQ(g->item(2, 0)->background().color(), QColor(Qt::red));  // starts at its end
+    EXPECT_EQ(g->item(0, 1)->background().color(), QColor(Qt::green));
+    EXPECT_EQ(g->item(1, 1)->background().color(), QColor(Qt::white));
+    EXPECT_EQ(view.TimeEnd()->text(), "00:00:20");
+
+    key(view.Timein(), Qt::Key_Down);
+    EXPECT_EQ(model.SelectedRow(), 1);
+    EXPECT_EQ(view.Timein()->text(), "00:00:10");
+    EXPECT_EQ(g->item(1, 1)->background().color(), QColor(Qt::green));
+
+    view.TimeEnd()->setText("00:00:30");
+    emit view.TimeEnd()->textEdited("00:00:30");
+    EXPECT_EQ(g->item(2, 2)->text(), "00:00:30");
+    EXPECT_NE(g->item(2, 0)->background().color(), QColor(Qt::red));
+
+    key(view.TxtImage(), Qt::Key_Down);
+    key(view.TxtImage(), Qt::Key_Return);  // at the last row: a new row
+    EXPECT_EQ(g->rowCount(), 4);
+    EXPECT_EQ(g->item(3, 0)->text(), "sld004.htm");
+    EXPECT_EQ(view.TxtImage()->text(), "sld004.htm");
+
+    g->setCurrentCell(0, 1);  // choosing a row in the grid
+    EXPECT_EQ(model.SelectedRow(), 0);
+}
+
+TEST(TimingEditorView, ClosingWithUnsavedChangesAsksFirst)
+{
+    RecordingMessageSink sink;
+    TimingEditor model;
+    TimingEditorView view(model);
+    view.show();
+    model.cmdAdd_Click();
+    sink.answers = {TavCancel};
+    EXPECT_FALSE(view.close());
+    EXPECT_EQ(sink.questions.size(), 1u);
+    sink.answers = {TavOK};
+    EXPECT_TRUE(model.cmdDone_Click());
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_EQ(sink.questions.size(), 2u);  // Done asked once, the close did not ask again
+}
+
+TEST(QtFileChooser, TurnsFiltersIntoQtFilters)
+{
+    EXPECT_EQ(QtFileChooser::QtFilter("Text (*.txt)|*.txt|All Files (*.*)|*.*"), "Text (*.txt);;All Files (*.*)");
+    EXPECT_EQ(QtFileChooser::QtFilter("RealMedia Files (*.rm)|*.rm|All Files|*.*"),
+              "RealMedia Files (*.rm);;All Files (*.*)");
+}
+
+}  // namespace
+
+}  // namespace pellucor

@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FakePresentationApp.h"
+#include "RecordingStatusForm.h"
+#include "TestSupport.h"
+#include "core/SlideInfo.h"
+#include "import/SlideImportModel.h"
+#include "import/SlideExporter.h"
+
+namespace pellucor {
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+class PptModule : public ::testing::Test {
+protected:
+    FakeAppLog log;
+    SlideExporter ppt{[this] { return std::make_unique<FakePresentationApp>(&log); }};
+    RecordingMessageSink sink;
+    RecordingStatusForm form;
+    TempDir dir;
+
+    void SetUp() override { ppt.dateText = [] { return "12/6/2026 8:20 PM"; }; }
+    void addDeck(const std::string& path, std::vector<std::optional<std::string>> titles)
+    {
+        log.decks.push_back({path, FakeDeck{std::move(titles)}});
+    }
+    std::vector<std::string> images() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.path().extension() == ".gif")
+                names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactly)
+{
+    addDeck("/p/talk.pptx", {"Welcome", "Why \"timing\" matters", std::nullopt, ""});
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/talk.pptx"), 4);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
+
+    EXPECT_EQ(readFile(dir.file("titles.txt")),
+              "# Title information extraced by Pellucor from PowerPoint\r\n"
+              "# Date 12/6/2026 8:20 PM\r\n"
+              "\"img001.gif\" \"Welcome\"\r\n"
+              "\"img002.gif\" \"Why &qt;timing&qt; matters\"\r\n"
+              "\"img003.gif\" \"Slide 3\"\r\n"
+              "\"img004.gif\" \"Slide 4\"\r\n");
+    EXPECT_EQ(readFile(dir.file("index.htm")),
+              "<P ALIGN=LEFT><A HREF=\"sld001.htm\">Welcome</A></P>\r\n"
+              "<P ALIGN=LEFT><A HREF=\"sld002.htm\">Why \"timing\" matters</A></P>\r\n"
+              "<P ALIGN=LEFT><A HREF=\"sld003.htm\">Slide 3</A></P>\r\n"
+              "<P ALIGN=LEFT><A HREF=\"sld004.htm\">Slide 4</A></P>\r\n");
+    EXPECT_EQ(readFile(dir.file("img002.gif")), "slide 2 320x240");
+    EXPECT_EQ(ppt.PptSlideTitle(2), "Why \"timing\" matters");
+    EXPECT_EQ(ppt.PptSlideTitle(3), "Slide 3");
+    EXPECT_EQ(ppt.PptSlideTitle(5), "");
+    EXPECT_EQ(ppt.PptSlideTitle(0), "");
+}
+
+TEST_F(PptModule, StatusTextsColoursAndPreviewFollowEachSlide)
+{
+    addDeck("/p/a.odp", {"One", "Two"});
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/a.odp"), 2);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.path().string(), 640, 480, &form));  // separator added
+    const std::string d = dir.dir();
+    const std::vector<std::pair<std::string, uint32_t>> expected = {
+        {"Deleting graphics files from " + d, kColourYellow},
+        {"Processing Slide 1/2  to " + d, kColourYellow},
+        {"Processing Slide 2/2  to " + d, kColourYellow},
+        {"Slide processing complete - 2 slides", kColourGreen}};
+    EXPECT_EQ(form.statuses, expected);
+    EXPECT_EQ(form.files, (std::vector<std::string>{d + "img001.gif", d + "img002.gif"}));
+    EXPECT_EQ(form.previews, form.files);
+    EXPECT_EQ(form.titles, (std::vector<std::string>{"One", "Two"}));
+    EXPECT_EQ(form.progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
+}
+
+TEST_F(PptModule, ZeroSlidesWriteHeadersOnly)
+{
+    addDeck("/p/empty.pptx", {});
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/empty.pptx"), 0);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
+    EXPECT_EQ(readLines(dir.file("titles.txt")),
+              (std::vector<std::string>{"# Title information extraced by Pellucor from PowerPoint",
+                                        "# Date 12/6/2026 8:20 PM"}));
+    EXPECT_EQ(readFile(dir.file("index.htm")), "");
+    EXPECT_EQ(form.statuses.back().first, "Slide processing complete - 0 slides");
+}
+
+TEST_F(PptModule, SecondExportWithFewerSlidesLeavesNoStaleImagesButKeepsOtherFiles)
+{
+    addDeck("/p/long.pptx", {"a", "b", "c", "d"});
+    addDeck("/p/short.pptx", {"x", "y"});
+    writeFile(dir.file("img1000.gif"), "not a three-digit name");
+    writeFile(dir.file("logo.gif"), "keep");
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/long.pptx"), 4);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/short.pptx"), 2);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
+    EXPECT_EQ(images(), (std::vector<std::string>{"img001.gif", "img002.gif", "img1000.gif", "logo.gif"}));
+    EXPECT_EQ(readLines(dir.file("titles.txt")).size(), 4u);
+}
+
+TEST_F(PptModule, SecondOpenOfTheSamePathIsSkippedUntilClosed)
+{
+    addDeck("/p/a.pptx", {"a"});
+    addDeck("/p/b.pptx", {"b", "c"});
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/b.pptx"), 2);
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
+    ppt.PptClose();
+    EXPECT_FALSE(ppt.IsOpen());
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"start", "open /p/a.pptx", "open /p/b.pptx", "open /p/a.pptx",
+                                                   "quit", "start", "open /p/a.pptx"}));
+}
+
+TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
+{
+    log.failStart = true;
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), -1);
+    EXPECT_EQ(sink.messages.back(), "Unable to Initialize PowerPoint no application");
+    EXPECT_FALSE(ppt.IsOpen());
+
+    log.failStart = false;
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/missing.pptx"), -1);
+    EXPECT_EQ(sink.messages.back(), "Unable to Open PowerPoint Presentation /p/missing.pptx error=file not found");
+    // A failed open is not remembered: the next try opens again.
+    addDeck("/p/missing.pptx", {"late"});
+    EXPECT_EQ(ppt.PptOpenPresentation("/p/missing.pptx"), 1);
+    // Nothing is active after a failed start, so an export does nothing.
+    SlideExporter idle{[this] { return std::make_unique<FakePresentationApp>(&log); }};
+    EXPECT_FALSE(idle.PptExportSlides(dir.dir(), 320, 240, &form));
+    EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
+    EXPECT_EQ(idle.PptSlideTitle(1), "");
+}
+
+TEST_F(PptModule, OldVersionWarningIsShownOncePerRun)
+{
+    log.version = "9.0";
+    addDeck("/p/a.ppt", {"a"});
+    addDeck("/p/b.ppt", {"b"});
+    ppt.PptOpenPresentation("/p/a.ppt");
+    ppt.PptOpenPresentation("/p/b.ppt");
+    ppt.PptClose();
+    ppt.PptOpenPresentation("/p/a.ppt");
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.saw("PPT-2000 may behave strangely"));
+}
+
+TEST_F(PptModule, UnwritableDirectoryStopsBeforeAnythingIsDeleted)
+{
+    addDeck("/p/a.pptx", {"a"});
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
+    const std::string missing = dir.dir() + "no/such/";
+    EXPECT_FALSE(ppt.PptExportSlides(missing, 320, 240, &form));
+    EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + missing + "index.htm");
+    EXPECT_EQ(log.calls.back(), "open /p/a.pptx");
+}
+
+TEST_F(PptModule, FailedSlideExportIsReportedNotCompleted)
+{
+    addDeck("/p/a.pptx", {"a", "b", "c"});
+    log.failExportAt = 2;
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 3);
+    EXPECT_FALSE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
+    EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + dir.dir() + "img002.gif disk full");
+    EXPECT_EQ(form.statuses.back().second, kColourRed);
+    EXPECT_EQ(images(), (std::vector<std::string>{"img001.gif"}));
+}
+
+TEST_F(PptModule, MultiLineTitlesStayOnOneLineAndTheTableGrowsPastAHundred)
+{
+    std::vector<std::optional<std::string>> titles(250, std::nullopt);
+    titles[0] = "First line\rsecond\vthird\r\n";
+    titles[249] = "Last";
+    addDeck("/p/big.pptx", titles);
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/big.pptx"), 250);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 32, 24, nullptr));
+    const auto lines = readLines(dir.file("titles.txt"));
+    ASSERT_EQ(lines.size(), 252u);
+    EXPECT_EQ(lines[2], "\"img001.gif\" \"First line second third \"");
+    EXPECT_EQ(lines[251], "\"img250.gif\" \"Last\"");
+    EXPECT_EQ(ppt.PptSlideTitle(250), "Last");
+    EXPECT_EQ(ppt.PptSlideTitle(150), "Slide 150");
+}
+
+TEST_F(PptModule, CloseFailureKeepsTheApplication)
+{
+    addDeck("/p/a.pptx", {"a"});
+    ppt.PptOpenPresentation("/p/a.pptx");
+    log.failQuit = true;
+    ppt.PptClose();
+    EXPECT_EQ(sink.messages.back(), "Problems Closing PowerPoint busy");
+    EXPECT_TRUE(ppt.IsOpen());
+    log.failQuit = false;
+    ppt.PptClose();
+    EXPECT_FALSE(ppt.IsOpen());
+    EXPECT_EQ(log.quit, 1);
+}
+
+TEST(PptNames, ImageFileNamesAndTitleQuoting)
+{
+    EXPECT_EQ(PptImageFile("/s/", 7), "/s/img007.gif");
+    EXPECT_EQ(PptImageFile("/s/", 1000), "/s/img1000.gif");
+    EXPECT_EQ(PptQuoteTitle("\"a\" b \"\""), "&qt;a&qt; b &qt;&qt;");
+}
+
+// --- the PPTImport dialog model -------------------------------------------
+
+TEST(SlideImportSizes, ListAndDimensions)
+{
+    EXPECT_EQ(SlideImportModel::SizeList(), (QStringList{"320x240", "400x300", "640x480", "800x600", "1024x768"}));
+    const int expected[][2] = {{320, 240}, {400, 300}, {640, 480}, {800, 600}, {1024, 768}};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(SlideImportModel::ImportWidth(i), expected[i][0]);
+        EXPECT_EQ(SlideImportModel::ImportHeight(i), expected[i][1]);
+    }
+    EXPECT_EQ(SlideImportModel::ImportWidth(-1), 640);
+    EXPECT_EQ(SlideImportModel::ImportHeight(-1), 480);
+}
+
+TEST_F(PptModule, ImportDialogExportsClosesAndSaysAllDone)
+{
+    addDeck("/p/a.pptx", {"a", "b"});
+    SlideImportModel model(&ppt);
+    model.txtFile = "/p/a.pptx";
+    model.txtDir = QString::fromStdString(dir.path().string());
+    model.lstSize = 1;
+    model.cmdImport_Click();
+    EXPECT_EQ(model.lblStatus, "All Done.");
+    EXPECT_EQ(model.lblStatusBackColor, kColourGreen);
+    EXPECT_EQ(model.lblTitle, "b");
+    EXPECT_EQ(model.imgPreview.toStdString(), dir.dir() + "img002.gif");
+    EXPECT_EQ(readFile(dir.file("img001.gif")), "slide 1 400x300");
+    EXPECT_FALSE(ppt.IsOpen());
+
+    bool closed = false;
+    QObject::connect(&model, &SlideImportModel::closeRequested, [&] { closed = true; });
+    model.cmdDone_Click();
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(PptModule, ImportDialogWithoutSlidesOrFileExportsNothing)
+{
+    addDeck("/p/empty.pptx", {});
+    SlideImportModel model(&ppt);
+    model.txtFile = "/p/empty.pptx";
+    model.txtDir = QString::fromStdString(dir.path().string());
+    model.cmdImport_Click();
+    EXPECT_NE(model.lblStatus, "All Done.");
+    EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
+    EXPECT_FALSE(ppt.IsOpen());
+
+    model.txtFile = "/p/none.pptx";
+    model.cmdImport_Click();
+    EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation /p/none.pptx"));
+    EXPECT_NE(model.lblStatus, "All Done.");
+}
+
+}  // namespace
+
+}  // namespace pellucor
