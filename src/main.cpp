@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Commands.h"
+#include "gui/GuiApp.h"
 #include "server/ServerCommand.h"
 
 using namespace pellucor;

@@ -19,8 +19,5 @@ int RunPublishCommand(int argc, char** argv);
 int RunUploadCommand(int argc, char** argv);
 int RunImportSlidesCommand(int argc, char** argv);
 int RunAutomationCommand(int argc, char** argv);
-// Starts the windows (the first one chosen by the preferences); also
-// "--screenshot DIR" to save a picture of each main window and quit.
-int RunGui(int argc, char** argv);
 
 }  // namespace pellucor

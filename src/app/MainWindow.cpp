@@ -18,14 +18,23 @@ const char* const MainWindow::kHomePage = "https://pellucor.example.org/";
 const char* const MainWindow::kHelpPage = "https://pellucor.example.org/help/";
 
 MainWindow::MainWindow(Preferences* prefs, PublishForm* publishForm, QObject* parent)
-    : QObject(parent), prefs_(prefs), publishForm_(publishForm), hooks_(&FrontEndHooks::Headless()),
-      driver_(std::make_unique<Publisher>(publishForm))
+    : QObject(parent), prefs_(prefs), publishForm_(publishForm), hooks_(&FrontEndHooks::Headless())
 {
     lblDirectory = Tav_DirSlash(QDir::homePath().toStdString());
     timDisk.setInterval(1000);
     timWeb.setInterval(1000);
     connect(&timDisk, &QTimer::timeout, this, &MainWindow::timDisk_Timer);
     connect(&timWeb, &QTimer::timeout, this, &MainWindow::timWeb_Timer);
+    // The progress of a publish, and the controls it locks, follow the
+    // detailed form's publish.
+    connect(publishForm_, &PublishForm::progressChanged, this, [this](int percent) {
+        progressPercent = percent;
+        emit progressChanged(percent);
+    });
+    connect(publishForm_, &PublishForm::publishingChanged, this, [this](bool running) {
+        publishing = running;
+        emit fieldsChanged();
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -76,7 +85,13 @@ void MainWindow::SetLectureDir(const std::string& dir)
     DirOrPPTChanged();
 }
 
-bool MainWindow::OKToPublish(bool showMsg, std::string& msg) { return driver_->OKToPublish(showMsg, msg); }
+bool MainWindow::OKToPublish(bool showMsg, std::string& msg)
+{
+    Publisher driver(publishForm_->Settings(), nullptr);
+    return driver.OKToPublish(showMsg, msg);
+}
+
+void MainWindow::cmdCancel_Click() { publishForm_->cmdCancel_Click(); }
 
 std::string MainWindow::TavPrefString(const std::string& text) const { return pellucor::TavPrefString(text, lblDirectory); }
 
@@ -252,7 +267,7 @@ void MainWindow::cmdPub_Click()
     std::string msg;
     if (publishForm_->DoStart(msg))
         timDisk.start();
-    else
+    else if (!publishForm_->LastRunCancelled())
         Tav_Message(msg);
 }
 
@@ -280,7 +295,7 @@ void MainWindow::cmdPubWeb_Click()
     std::string msg;
     if (publishForm_->DoStart(msg))
         timWeb.start();
-    else
+    else if (!publishForm_->LastRunCancelled())
         Tav_Message(msg);
 }
 

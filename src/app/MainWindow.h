@@ -19,7 +19,6 @@ namespace pellucor {
 
 class PublishForm;
 class Preferences;
-class Publisher;
 struct FrontEndHooks;
 
 class MainWindow : public QObject, public MainWindowPort {
@@ -52,6 +51,10 @@ public:
     int PreviewIndex = 1;
 
     QTimer timDisk, timWeb;
+    // While a publish runs: its percent, and the controls that must not be
+    // used meanwhile are locked (the view greys them).
+    int progressPercent = 0;
+    bool publishing = false;
     // Enabled state of buttons and menu items, by control name.
     std::map<std::string, bool> Enabled;
 
@@ -76,6 +79,7 @@ public:
     void cmdPlus_Click();
     void cmdMinus_Click();
     void cmdPub_Click();       // "Publish To Disk"
+    void cmdCancel_Click();    // "Cancel": stops the publish under way
     void cmdPubWeb_Click();    // "Publish for Web"
     void timDisk_Timer();
     void timWeb_Timer();
@@ -106,6 +110,7 @@ public:
 signals:
     void fieldsChanged();
     void statusChanged(const QString& text, uint colourBgr);
+    void progressChanged(int percent);
     void showDetailRequested();
     void preferencesRequested();
     void aboutRequested();
@@ -121,7 +126,6 @@ private:
     Preferences* prefs_;
     PublishForm* publishForm_;
     FrontEndHooks* hooks_;
-    std::unique_ptr<Publisher> driver_;
 };
 
 }  // namespace pellucor

@@ -7,9 +7,11 @@
 #include <QEventLoop>
 
 #include <iostream>
+#include <unistd.h>
 
 #include "app/PublishForm.h"
 #include "app/PathVars.h"
+#include "app/ProgressPrinter.h"
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
 
@@ -97,9 +99,14 @@ int RunPublishCommand(int argc, char** argv)
     form.optWeb_Click();
 
     const bool verbose = !parser.isSet(quiet);
+    ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0);
     QObject::connect(&form, &PublishForm::statusChanged, [&](const QString& text, uint) {
         if (verbose)
-            std::cout << "  " << text.toStdString() << std::endl;
+            progress.Status(text.toStdString());
+    });
+    QObject::connect(&form, &PublishForm::progressChanged, [&](int percent) {
+        if (verbose)
+            progress.Percent(percent);
     });
 
     // Nobody watches a status line here: follow the script's log more
@@ -107,7 +114,9 @@ int RunPublishCommand(int argc, char** argv)
     form.logPoller.setInterval(200);
 
     std::string msg;
-    if (!form.DoStart(msg)) {
+    const bool started = form.DoStart(msg);
+    if (!started) {
+        progress.Finish();
         std::cerr << "pellucor publish: " << msg << "\n";
         return 1;
     }
@@ -117,6 +126,7 @@ int RunPublishCommand(int argc, char** argv)
         if (form.logPoller.isActive())
             loop.exec();
     }
+    progress.Finish();
     if (!form.LastRunSucceeded()) {
         std::cerr << "pellucor publish: " << form.statusLine << "\n";
         return 1;

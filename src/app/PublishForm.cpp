@@ -2,10 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
-
-#include <csignal>
-#include <fstream>
+#include <QEventLoop>
 
 #include "app/PathVars.h"
 #include "app/Preferences.h"
@@ -13,7 +10,7 @@
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegTranscoder.h"
 #include "core/TavUtils.h"
-#include "publish/Publisher.h"
+#include "publish/PublishJob.h"
 
 namespace pellucor {
 
@@ -29,14 +26,9 @@ bool sameDir(const std::string& a, const std::string& b)
 PublishForm::PublishForm(Preferences* prefs, QObject* parent)
     : QObject(parent), prefs_(prefs), hooks_(&FrontEndHooks::Headless())
 {
+    // Its ticks do nothing: the job reads the log at this pace.
     logPoller.setInterval(1000);
-    connect(&logPoller, &QTimer::timeout, this, &PublishForm::pollLog);
-    startScript = [](const std::string& script, const std::string& dir) -> qint64 {
-        qint64 pid = -1;
-        if (!QProcess::startDetached("sh", {QString::fromStdString(script)}, QString::fromStdString(dir), &pid))
-            return -1;
-        return pid;
-    };
+    startScript = &PublishJob::StartDetachedScript;
     encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
     convertMedia = [this](const std::string& input, const std::string& output, std::string& err) {
         // RealMedia as the merge tools expect it: RealVideo 2 and AC-3.
@@ -131,6 +123,10 @@ bool PublishForm::checkTarget(const std::string& dir, std::string& msg)
 bool PublishForm::DoStart(std::string& msg)
 {
     msg = "Error in Form1.DoStart";
+    if (Publishing()) {
+        msg = "A publish is already running";
+        return false;
+    }
     if (!Tav_Chkdrv(TextMedia))
         return false;
     const std::string media = Tav_DirSlash(TextMedia);
@@ -155,116 +151,88 @@ bool PublishForm::DoStart(std::string& msg)
         return false;
 
     lastRunOk_ = false;
+    lastRunCancelled_ = false;
     lastPublishError_.clear();
-    scriptPids_.clear();
-    bool ok = true;
-    if (optCD) {
-        TextLocDir = TextCDDir;
-        ok = RunPublish(true);
-        if (optWeb)
-            logPoller.stop();
-    }
-    if (ok && optWeb) {
-        TextLocDir = TextWebDir;
-        ok = RunPublish(false);
-    }
-    // A publish that failed is not reported as a started one.
-    if (!ok) {
-        logPoller.stop();
-        msg = lastPublishError_;
-        return false;
-    }
-    if (!logPoller.isActive())
-        lastRunOk_ = true;  // nothing left to wait for
-    msg.clear();  // a started publish carries no error text
-    return true;
-}
+    progressPercent = 0;
+    // The output of the last target written is the one "TextLocDir" names.
+    TextLocDir = optWeb ? TextWebDir : TextCDDir;
 
-bool PublishForm::RunPublish(bool isDisk)
-{
-    {
-        Publisher engine(this);
-        if (!engine.Publish(isDisk)) {
-            lastPublishError_ = engine.LastError;
-            return false;
-        }
-    }
-    const std::string dir = Tav_DirSlash(TextLocDir);
-    const std::string command = "\"" + dir + "process.bat\"";
-    if (chkAutoStart) {
-        const qint64 pid = startScript(dir + "process.bat", dir);
-        if (pid < 0) {
-            lastPublishError_ = "Unable to start " + command;
-            SetStatus(lastPublishError_, kColourRed);
-            return false;
-        }
-        scriptPids_.push_back(pid);
-        SetStatus("Auto-executing:" + command);
-        LastLogLine.clear();
-        LogRepeat = 0;
-        logPoller.start();
-    } else {
-        SetStatus("Complete (You must manually run: " + command + ")", kColourWhite);
-    }
-    Published = 1;
-    return true;
-}
+    job_ = std::make_unique<PublishJob>(Settings());
+    job_->encoderFactory = encoderFactory;
+    job_->startScript = startScript;
+    job_->logIntervalMs = logPoller.interval();
+    connect(job_.get(), &PublishJob::statusChanged, this,
+            [this](const QString& text, uint colour) { showStatus(text.toStdString(), colour); });
+    connect(job_.get(), &PublishJob::progressChanged, this, [this](int percent) {
+        progressPercent = percent;
+        emit progressChanged(percent);
+    });
+    connect(job_.get(), &PublishJob::targetPublished, this,
+            [this](bool isDisk, const QString& command, bool started) {
+                RunPublish(isDisk, command.toStdString(), started);
+            });
+    connect(job_.get(), &PublishJob::finished, this,
+            [this](int outcome, const QString& error) { jobFinished(outcome, error.toStdString()); });
+    logPoller.start();
+    emit progressChanged(0);
+    emit publishingChanged(true);
 
-bool PublishForm::scriptsRunning() const
-{
-    for (qint64 pid : scriptPids_)
-        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0)
-            return true;
+    // Wait, with the window answering, until the targets are written.
+    bool published = false;
+    QEventLoop wait;
+    connect(job_.get(), &PublishJob::published, &wait, [&] {
+        published = true;
+        wait.quit();
+    });
+    connect(job_.get(), &PublishJob::finished, &wait, &QEventLoop::quit);
+    job_->Start();
+    wait.exec();
+    if (published || lastRunOk_) {
+        msg.clear();  // a started publish carries no error text
+        return true;
+    }
+    msg = lastPublishError_;
     return false;
 }
 
-void PublishForm::pollLog()
+void PublishForm::RunPublish(bool isDisk, const std::string& command, bool started)
 {
-    const std::string previous = statusLine;
-    std::string log, prefix;
-    if (!(optCD && optWeb)) {
-        log = Tav_DirSlash(TextLocDir) + "log.log";
-        prefix = "process:";
-    } else if (Tav_StartsWith(previous, "cd:")) {
-        log = Tav_DirSlash(TextWebDir) + "log.log";
-        prefix = "net:";
-    } else {
-        log = Tav_DirSlash(TextCDDir) + "log.log";
-        prefix = "cd:";
+    TextLocDir = isDisk ? TextCDDir : TextWebDir;
+    if (started)
+        showStatus("Auto-executing:" + command, kColourYellow);
+    else
+        showStatus("Complete (You must manually run: " + command + ")", kColourWhite);
+    Published = 1;
+}
+
+void PublishForm::cmdCancel_Click()
+{
+    if (job_ && Publishing()) {
+        showStatus("Cancelling...", kColourYellow);
+        job_->Cancel();
     }
-    const bool running = scriptsRunning();
-    std::ifstream in(log, std::ios::binary);
-    std::string line;
-    if (!in || !std::getline(in, line)) {
-        if (!running && !scriptPids_.empty()) {
-            // The script is gone and never wrote its log.
-            logPoller.stop();
-            SetStatus("process.bat ended without a log: " + log, kColourRed);
-            emit publishFinished(false);
-        }
-        return;
-    }
-    line = Tav_Trim(line.substr(0, line.find(',')));
-    if (line != LastLogLine)
-        LogRepeat = 0;
-    ++LogRepeat;
-    SetStatus(prefix + line + " (" + std::to_string(LogRepeat) + " seconds)");
-    LastLogLine = line;
-    if (line == "All Done" && Tav_Contains(previous, "All Done")) {
-        logPoller.stop();
+}
+
+void PublishForm::jobFinished(int outcome, const std::string& error)
+{
+    // The job is deleted later: this runs inside one of its signals.
+    job_.release()->deleteLater();
+    logPoller.stop();
+    switch (static_cast<PublishJob::Outcome>(outcome)) {
+    case PublishJob::Outcome::Succeeded:
         lastRunOk_ = true;
-        SetStatus("Process:" + line, kColourWhite);
-        emit publishFinished(true);
-        return;
+        break;
+    case PublishJob::Outcome::Cancelled:
+        lastRunCancelled_ = true;
+        lastPublishError_ = error;
+        showStatus(error, kColourYellow);
+        break;
+    default:
+        lastPublishError_ = error;
+        break;
     }
-    if (line != "All Done" && !running && !scriptPids_.empty()) {
-        // A step failed and the script stopped before "All Done".
-        logPoller.stop();
-        // The text must not contain the words the main window's watchers
-        // look for.
-        SetStatus("process.bat stopped before it finished, at: " + line, kColourRed);
-        emit publishFinished(false);
-    }
+    emit publishingChanged(false);
+    emit publishFinished(lastRunOk_);
 }
 
 bool PublishForm::CheckUpToDate()
@@ -286,17 +254,22 @@ void PublishForm::cmdTestWeb_Click()
         Tav_ShellOpen(TextWebURL + "index.htm");
 }
 
-void PublishForm::SetStatus(const std::string& text, uint32_t colour)
+void PublishForm::showStatus(const std::string& text, uint32_t colour)
 {
     statusLine = text;
     statusColour = colour;
     Tav_DebugLog("Status: " + text);
     emit statusChanged(QString::fromStdString(text), colour);
+}
+
+void PublishForm::SetStatus(const std::string& text, uint32_t colour)
+{
+    showStatus(text, colour);
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 }
 
-PublishSettings PublishForm::ReadFormSettings()
+PublishSettings PublishForm::Settings() const
 {
     PublishSettings s;
     s.LecName = TextName;
@@ -312,17 +285,10 @@ PublishSettings PublishForm::ReadFormSettings()
     s.OptCD = optCD != 0;
     s.OptWeb = optWeb != 0;
     s.Stream = chkStream != 0;
+    s.AutoStart = chkAutoStart != 0;
+    for (const char* key : kPublishPreferenceKeys)
+        s.Prefs[key] = prefs_->Get(key);
     return s;
-}
-
-std::string PublishForm::Preference(const std::string& key) { return prefs_->Get(key); }
-
-std::unique_ptr<EncoderControl> PublishForm::LoadEncoder(std::string& err)
-{
-    auto enc = encoderFactory ? encoderFactory() : nullptr;
-    if (!enc)
-        err = "no encoder component";
-    return enc;
 }
 
 }  // namespace pellucor

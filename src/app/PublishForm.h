@@ -1,6 +1,8 @@
-// The detailed publish form: every path and option of one publish, the
-// publish for a disk/CD and/or web target, the batch scripts it starts and
-// the one-second poller that follows their log.
+// The detailed publish form: every path and option of one publish, and the
+// publish for a disk/CD and/or web target, carried out by a publish job on
+// a worker thread (lecture, media, style, the batch scripts and their log).
+// The form keeps its own behaviour over the job: DoStart's checks, the
+// status texts and colours, and logPoller, active while a publish runs.
 #pragma once
 
 #include <QObject>
@@ -12,16 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "core/EngineHost.h"
+#include "core/EncoderControl.h"
+#include "core/PublishSettings.h"
 #include "core/SlideInfo.h"
 
 namespace pellucor {
 
 class Preferences;
+class PublishJob;
 struct FtpRequest;
 struct FrontEndHooks;
 
-class PublishForm : public QObject, public EngineHost {
+class PublishForm : public QObject {
     Q_OBJECT
 public:
     explicit PublishForm(Preferences* prefs, QObject* parent = nullptr);
@@ -38,11 +42,13 @@ public:
     uint32_t statusColour = kColourWhite;
     std::string Caption = "Pellucor 2000 - Power User Version :)";
 
+    // The running flag: active from the start of a publish until its job
+    // ends. Its interval paces the job's readings of "log.log".
     QTimer logPoller;
     int Published = 0;
-    std::string LastLogLine;
-    int16_t LogRepeat = 0;
     std::string StartDir;
+    // Percent done of the publish under way (or of the last one).
+    int progressPercent = 0;
 
     // Controls enabled by the option clicks, for the view.
     std::map<std::string, bool> Enabled;
@@ -65,10 +71,18 @@ public:
     void chkStream_Click();
 
     bool LoadSettingsFile(const std::string& path);
+    // Checks the directories and publishes every selected target. Returns
+    // once the targets are written and their scripts started (or left for
+    // the user), or the publish failed; the window keeps processing events
+    // meanwhile. The scripts' log is then followed while logPoller runs.
     bool DoStart(std::string& msg);
-    bool RunPublish(bool isDisk);
-    void pollLog();
+    // One target was written: start or announce its script.
+    void RunPublish(bool isDisk, const std::string& command, bool started);
+    // "Cancel": stops the publish under way.
+    void cmdCancel_Click();
     bool CheckUpToDate();
+    // Every path and option of the fields, for a publish.
+    PublishSettings Settings() const;
     void cmdTestCD_Click();
     void cmdTestWeb_Click();
 
@@ -111,16 +125,13 @@ public:
 
     // Shows a status text (mirrored into the main window) and lets pending
     // events run.
-    void SetStatus(const std::string& text, uint32_t colour = kColourYellow) override;
+    void SetStatus(const std::string& text, uint32_t colour = kColourYellow);
     // True once the scripts of the last publish reported "All Done" twice;
     // false while they run or when they ended without it.
     bool LastRunSucceeded() const { return lastRunOk_; }
+    bool LastRunCancelled() const { return lastRunCancelled_; }
     const std::string& LastPublishError() const { return lastPublishError_; }
-
-    // EngineHost
-    PublishSettings ReadFormSettings() override;
-    std::string Preference(const std::string& key) override;
-    std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) override;
+    bool Publishing() const { return logPoller.isActive(); }
 
     // How scripts are started (tests may replace it); returns the pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
@@ -132,6 +143,9 @@ signals:
     void statusChanged(const QString& text, uint ColourBgr);
     void fieldsChanged();
     void publishFinished(bool ok);
+    // A publish began (true) or ended (false).
+    void publishingChanged(bool running);
+    void progressChanged(int percent);
     void lessDetailRequested();
     void preferencesRequested();
     void openLectureRequested();
@@ -145,15 +159,17 @@ private:
     std::string* textField(const std::string& name);
     int* checkField(const std::string& name);
     bool checkTarget(const std::string& dir, std::string& msg);
-    bool scriptsRunning() const;
+    void showStatus(const std::string& text, uint32_t colour);
+    void jobFinished(int outcome, const std::string& error);
     bool publishClicked();
     void addRecentFile(const std::string& path);
     bool clipBoardImport();
 
     Preferences* prefs_;
     FrontEndHooks* hooks_;
-    std::vector<qint64> scriptPids_;
+    std::unique_ptr<PublishJob> job_;
     bool lastRunOk_ = false;
+    bool lastRunCancelled_ = false;
     std::string lastPublishError_;
 };
 

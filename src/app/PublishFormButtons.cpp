@@ -37,6 +37,8 @@ bool PublishForm::publishClicked()
     std::string msg;
     if (DoStart(msg))
         return true;
+    if (LastRunCancelled())
+        return false;  // the status says so; nothing went wrong
     Tav_Message(msg);
     SetStatus("Publish aborted.", kColourRed);
     return false;

@@ -56,22 +56,21 @@ int RunSlideInfoCommand(int argc, char** argv)
         std::cerr << "pellucor slide-info: " << lecDir << " is not a directory\n";
         return 1;
     }
+    PublishSettings settings;
+    settings.LecDir = lecDir;
+    settings.MediaDir = parser.isSet(mediaOpt) ? CommandLineDir(parser.value(mediaOpt)) : lecDir;
+    settings.LecName = parser.isSet(nameOpt) ? parser.value(nameOpt).toStdString() : Tav_SplitPath(lecDir).last;
+    settings.Prefs["prfRmmerge"] = "None";
     BasicEngineHost host;
-    host.settings.LecDir = lecDir;
-    host.settings.MediaDir = parser.isSet(mediaOpt)
-                                 ? CommandLineDir(parser.value(mediaOpt))
-                                 : lecDir;
-    host.settings.LecName = parser.isSet(nameOpt) ? parser.value(nameOpt).toStdString() : Tav_SplitPath(lecDir).last;
-    host.prefs["prfRmmerge"] = "None";
     host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
 
-    SlideEngine engine(&host);
+    SlideEngine engine(settings, &host);
     std::string err;
     if (!engine.LoadSlideInfo(true, false, err)) {
         std::cerr << "pellucor slide-info: " << err << "\n";
         return 1;
     }
-    std::cout << "Lecture " << host.settings.LecName << " in " << lecDir << "\n";
+    std::cout << "Lecture " << engine.S.LecName << " in " << lecDir << "\n";
     printTable(engine.SI);
     return 0;
 }

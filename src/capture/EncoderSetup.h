@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "capture/CaptureWindow.h"
-#include "capture/EncoderControl.h"
+#include "core/EncoderControl.h"
 
 namespace pellucor {
 

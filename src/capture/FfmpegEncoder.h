@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "capture/EncoderControl.h"
+#include "core/EncoderControl.h"
 #include "capture/FfmpegDevices.h"
 #include "capture/FfmpegTranscoder.h"
 

@@ -116,19 +116,42 @@ bool FfmpegMediaFile::Save(const std::string& outPath, std::string& err)
         err = "the media file is not open";
         return false;
     }
+    if (onProgress)
+        onProgress(0);
     if (!RemuxWithChapters(path_, outPath, events_, err))
         return false;
     const std::string base = Tav_StripExt(outPath);
     if (!WriteWebVtt(base + ".vtt", events_, err))
         return false;
-    // A copy every current browser plays, for the published pages.
+    // A copy every current browser plays, for the published pages: the
+    // encoding is nearly all of the work, so its percentages are Save's.
     FfmpegTranscoder browserCopy;
+    browserCopy.onProgress = onProgress;
     TranscodeOptions options;
     options.videoCodec = "libvpx";
     options.audioCodec = "libopus";
     options.videoBitRate = 500000;
     options.audioBitRate = 64000;
-    return browserCopy.Run(path_, base + ".webm", options, err);
+    if (!browserCopy.Open({MediaInput{path_, {}, {}}}, base + ".webm", options, err))
+        return false;
+    {
+        std::lock_guard lock(cancelMutex_);
+        saving_ = &browserCopy;
+        if (cancelled_)
+            browserCopy.Cancel();
+    }
+    const bool ok = browserCopy.Finish(err);
+    std::lock_guard lock(cancelMutex_);
+    saving_ = nullptr;
+    return ok;
+}
+
+void FfmpegMediaFile::Cancel()
+{
+    std::lock_guard lock(cancelMutex_);
+    cancelled_ = true;
+    if (saving_)
+        saving_->Cancel();
 }
 
 void FfmpegMediaFile::Close()

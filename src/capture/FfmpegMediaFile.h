@@ -2,12 +2,17 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
-#include "capture/EncoderControl.h"
+#include "core/EncoderControl.h"
 
 struct AVFormatContext;
+
+namespace pellucor {
+class FfmpegTranscoder;
+}
 
 namespace pellucor {
 
@@ -23,6 +28,7 @@ public:
     bool AddEvents(const std::string& ratPath, std::string& err) override;
     bool Save(const std::string& outPath, std::string& err) override;
     void Close() override;
+    void Cancel() override;
 
     // One slide event of a ".rat" file: seconds and the slide address.
     struct Event {
@@ -41,6 +47,10 @@ private:
     std::string path_;
     std::vector<Event> events_;
     AVFormatContext* ctx_ = nullptr;
+    // A Cancel reaches the encoding under way through saving_.
+    std::mutex cancelMutex_;
+    bool cancelled_ = false;
+    FfmpegTranscoder* saving_ = nullptr;
 };
 
 // Keeps FFmpeg's log to errors only.

@@ -139,7 +139,12 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
         enc->bit_rate = o.videoBitRate;
     if (job.out->oformat->flags & AVFMT_GLOBALHEADER)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    // Every core: frame or slice threads as the encoder offers them, and
+    // row-based multithreading where the codec has it.
+    if (codec->capabilities & (AV_CODEC_CAP_FRAME_THREADS | AV_CODEC_CAP_SLICE_THREADS | AV_CODEC_CAP_OTHER_THREADS))
+        enc->thread_count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     AVDictionary* opts = nullptr;
+    av_dict_set(&opts, "row-mt", "1", 0);           // libvpx-vp9, libaom
     av_dict_set(&opts, "deadline", "realtime", 0);  // libvpx
     av_dict_set(&opts, "cpu-used", "8", 0);         // libvpx
     av_dict_set(&opts, "preset", "veryfast", 0);    // libx264

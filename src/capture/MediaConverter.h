@@ -4,7 +4,7 @@
 #pragma once
 
 #include "capture/CaptureWindow.h"
-#include "capture/EncoderControl.h"
+#include "core/EncoderControl.h"
 
 namespace pellucor {
 

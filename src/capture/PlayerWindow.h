@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "capture/CaptureWindow.h"
-#include "capture/PlayerControl.h"
+#include "core/PlayerControl.h"
 
 namespace pellucor {
 

@@ -1,62 +1,44 @@
-// What the publishing engine needs from the program around it: the publish
-// settings of the detailed form, the preferences, the status line and the
-// encoder component. The detailed-form model implements it in the
-// application; tests and the command line use BasicEngineHost.
+// What the publishing engine needs from whoever runs it: somewhere to show
+// its status, the encoder component, a place to report the progress of the
+// step under way, and whether it should stop. The publish job implements
+// it on its worker thread; tests and the command line use BasicEngineHost.
+// The settings themselves are a value handed to the engine
+// (PublishSettings), never read back from a window.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "capture/EncoderControl.h"
+#include "core/EncoderControl.h"
 
 namespace pellucor {
-
-struct PublishSettings {
-    std::string LecName;    // TextName
-    std::string MediaDir;   // TextMedia
-    std::string OutDir;     // TextLocDir
-    std::string LecDir;     // TextPP (slide images, pages, titles)
-    std::string StyleDir;   // TextStyle
-    std::string CopyDir;    // TextCopy
-    std::string CDDir;      // TextCDDir
-    std::string WebDir;     // TextWebDir
-    std::string WebURL;     // TextWebURL
-    std::string StreamURL;  // TextStream
-    bool OptCD = false;
-    bool OptWeb = false;
-    bool Stream = false;
-};
 
 class EngineHost {
 public:
     virtual ~EngineHost() = default;
-    virtual PublishSettings ReadFormSettings() = 0;
-    // Text of a preference (empty when unset).
-    virtual std::string Preference(const std::string& key) = 0;
     virtual void SetStatus(const std::string& text, uint32_t colour) = 0;
     // Loads the encoder component; nullptr with err when it cannot be loaded.
     virtual std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) = 0;
+    // How far the step under way is: done of total units.
+    virtual void Progress(int64_t /*done*/, int64_t /*total*/) {}
+    // True once whoever runs the engine asked it to stop.
+    virtual bool Cancelled() const { return false; }
+    // While a handler is set, a request to stop calls it (from any thread)
+    // so that the work under way is abandoned at once; setting one after
+    // the request calls it straight away. nullptr removes it.
+    virtual void SetCancelHandler(std::function<void()> /*handler*/) {}
 };
 
-// A host holding its settings and preferences in plain fields.
+// A host that records the status lines and makes encoders from a factory.
 class BasicEngineHost : public EngineHost {
 public:
-    PublishSettings settings;
-    std::map<std::string, std::string> prefs;
     std::vector<std::string> statuses;
     std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
     std::function<void(const std::string&)> onStatus;
 
-    PublishSettings ReadFormSettings() override { return settings; }
-    std::string Preference(const std::string& key) override
-    {
-        const auto it = prefs.find(key);
-        return it == prefs.end() ? std::string() : it->second;
-    }
     void SetStatus(const std::string& text, uint32_t) override
     {
         statuses.push_back(text);

@@ -83,11 +83,9 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
             SetStatus(text);
     };
 
-    ReadFormSettings();
     const std::string D = Tav_DirSlash(S.MediaDir);
     const std::string N = S.LecName;
     Tav_DebugLog("LoadSlideInfo " + D);
-    AutoConvertPublished(D, N);
     SI.NumOfSlides = 0;
     SI.NumOfParts = 0;
     SI.NumOfEventFiles = 0;

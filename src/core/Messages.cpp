@@ -2,6 +2,9 @@
 
 #include "core/DebugLog.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <atomic>
 #include <iostream>
 
@@ -11,6 +14,21 @@ namespace {
 StderrMessageSink g_stderrSink;
 MessageSink* g_sink = &g_stderrSink;
 std::atomic<bool> g_unattended{false};
+
+// The sink belongs to the thread of the application's event loop (a
+// window's message box must be shown there). A worker thread's message or
+// question is handed to that thread and waited for; the event loop keeps
+// running meanwhile, so windows stay responsive.
+template <class Ask>
+int onSinkThread(Ask ask)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        return ask();
+    int answer = 0;
+    QMetaObject::invokeMethod(app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+    return answer;
+}
 }  // namespace
 
 void StderrMessageSink::ShowMessage(const std::string& text)
@@ -48,7 +66,10 @@ void Tav_Message(const std::string& text)
         Tav_DebugLog("Message (unattended): " + text);
         return;
     }
-    g_sink->ShowMessage(text);
+    onSinkThread([&] {
+        g_sink->ShowMessage(text);
+        return 0;
+    });
 }
 
 int Tav_AskOkCancel(const std::string& text)
@@ -57,7 +78,7 @@ int Tav_AskOkCancel(const std::string& text)
         Tav_DebugLog("Question answered OK (unattended): " + text);
         return TavOK;
     }
-    return g_sink->AskOkCancel(text);
+    return onSinkThread([&] { return g_sink->AskOkCancel(text); });
 }
 
 int Tav_AskYesNoCancel(const std::string& text)
@@ -66,10 +87,20 @@ int Tav_AskYesNoCancel(const std::string& text)
         Tav_DebugLog("Question answered Yes (unattended): " + text);
         return TavYes;
     }
-    return g_sink->AskYesNoCancel(text);
+    return onSinkThread([&] { return g_sink->AskYesNoCancel(text); });
 }
 
-void Tav_PlainMessage(const std::string& text) { g_sink->ShowMessage(text); }
-int Tav_PlainAskYesNoCancel(const std::string& text) { return g_sink->AskYesNoCancel(text); }
+void Tav_PlainMessage(const std::string& text)
+{
+    onSinkThread([&] {
+        g_sink->ShowMessage(text);
+        return 0;
+    });
+}
+
+int Tav_PlainAskYesNoCancel(const std::string& text)
+{
+    return onSinkThread([&] { return g_sink->AskYesNoCancel(text); });
+}
 
 }  // namespace pellucor

@@ -4,24 +4,19 @@
 
 namespace pellucor {
 
-void SlideEngine::ReadFormSettings()
-{
-    if (host_)
-        S = host_->ReadFormSettings();
-}
-
 void SlideEngine::SetStatus(const std::string& text)
 {
     if (host_)
         host_->SetStatus(text, StatusColour);
 }
 
-std::string SlideEngine::Preference(const std::string& key) const
+void SlideEngine::Progress(int64_t done, int64_t total) const
 {
-    return host_ ? host_->Preference(key) : std::string();
+    if (host_)
+        host_->Progress(done, total);
 }
 
-void SlideEngine::AutoConvertPublished(const std::string&, const std::string&) {}
+bool SlideEngine::Cancelled() const { return host_ && host_->Cancelled(); }
 
 void SlideEngine::PrintSlideInfo() const
 {

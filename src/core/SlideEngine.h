@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "core/EngineHost.h"
+#include "core/PublishSettings.h"
 #include "core/SlideInfo.h"
 
 namespace pellucor {
@@ -14,6 +16,7 @@ namespace pellucor {
 class SlideEngine {
 public:
     explicit SlideEngine(EngineHost* host = nullptr) : host_(host) {}
+    SlideEngine(PublishSettings settings, EngineHost* host) : S(std::move(settings)), host_(host) {}
     virtual ~SlideEngine() = default;
     SlideEngine(const SlideEngine&) = delete;
     SlideEngine& operator=(const SlideEngine&) = delete;
@@ -31,19 +34,16 @@ public:
     EngineHost* Host() const { return host_; }
     void SetHost(EngineHost* host) { host_ = host; }
 
-    // Copies the publish settings from the detailed form.
-    void ReadFormSettings();
     void SetStatus(const std::string& text);
-    std::string Preference(const std::string& key) const;
+    std::string Preference(const std::string& key) const { return S.Preference(key); }
+    // Progress of the step under way, and whether the runner asked to stop.
+    void Progress(int64_t done, int64_t total) const;
+    bool Cancelled() const;
 
     // Finds the lecture's events and media files, fills SI and, with the full
     // check, reads the slide titles. False with err on failure.
     bool LoadSlideInfo(bool fullCheck, bool verbose, std::string& err);
     void PrintSlideInfo() const;
-
-    // Turns a directory published by an earlier edition back into events
-    // and titles files; the style layer provides it.
-    virtual void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName);
 
 private:
     EngineHost* host_;

@@ -3,6 +3,8 @@
 // the encoder component when the built-in events processing is chosen.
 #include "publish/Publisher.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "core/TavUtils.h"
@@ -77,8 +79,8 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
     return true;
 }
 
-bool Publisher::builtInMerge(const std::string& media, const std::string& rat, const std::string& output,
-                            bool readSizes)
+bool Publisher::builtInMerge(int part, const std::string& media, const std::string& rat,
+                            const std::string& output, bool readSizes)
 {
     if (!encoder_) {
         std::string why;
@@ -106,7 +108,22 @@ bool Publisher::builtInMerge(const std::string& media, const std::string& rat, c
             Tav_DebugLog("Adding events failed: " + err);
         } else {
             SetStatus("Saving " + output);
-            if (!file->Save(output, err))
+            // Each part is an equal share of the step.
+            const int64_t parts = std::max<int16_t>(SI.NumOfEventFiles, 1);
+            file->onProgress = [this, part, parts](int percent) { Progress((part - 1) * 100 + percent, parts * 100); };
+            MediaFileObject* saving = file.get();
+            if (Host())
+                Host()->SetCancelHandler([saving] { saving->Cancel(); });
+            const bool saved = file->Save(output, err);
+            if (Host())
+                Host()->SetCancelHandler(nullptr);
+            if (!saved && Cancelled()) {
+                file->Close();
+                removePartOutputs(part);
+                return cancelled("Publish cancelled during media preparation of " + S.LecName +
+                                 std::to_string(part) + ": its unfinished media was removed");
+            }
+            if (!saved)
                 Tav_PlainMessage(err);
         }
         file->Close();
@@ -115,6 +132,21 @@ bool Publisher::builtInMerge(const std::string& media, const std::string& rat, c
         return fail("Error - Unable to create " + output);
     SetStatus("Event process complete....");
     return true;
+}
+
+// Everything the merge of one part wrote: Np and any extension.
+void Publisher::removePartOutputs(int part)
+{
+    const std::string Np = S.LecName + std::to_string(part);
+    const std::string out = Tav_DirSlash(S.OutDir);
+    for (const std::string& name : Tav_ListFiles(out, "*.*")) {
+        const auto dot = name.rfind('.');
+        if (dot != std::string::npos && name.substr(0, dot) == Np) {
+            Tav_DebugLog("Removing the unfinished " + out + name);
+            std::error_code ec;
+            std::filesystem::remove(out + name, ec);
+        }
+    }
 }
 
 bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
@@ -141,7 +173,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
             VideoWidth = 160;
             PlayerWidth = 160;
             FrameWidth = 190;
-            if (builtIn ? !builtInMerge(media, rat, out + Np + ".rm", true)
+            if (builtIn ? !builtInMerge(p, media, rat, out + Np + ".rm", true)
                         : !writeToolCommands(bat, p, media, true))
                 return false;
         } else {
@@ -151,7 +183,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
                 Tav_PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ") +
                                  kSupport);
                 counted = true;
-                if (builtIn ? !builtInMerge(audio, rat, out + Np + ".ra", false)
+                if (builtIn ? !builtInMerge(p, audio, rat, out + Np + ".ra", false)
                             : !writeToolCommands(bat, p, audio, false))
                     return false;
             }

@@ -1,8 +1,11 @@
-// The publishing engine: one object per publish run. Publish loads the
-// lecture, prepares and empties the output directory, writes process.bat
-// and the merge-event files, copies the images and expands the style.
+// The publishing engine: one object per publish run and target. Publish
+// loads the lecture, prepares and empties the output directory, writes
+// process.bat and the merge-event files, copies the images, prepares the
+// media and expands the style. It reads only the PublishSettings value it
+// was given; the publish job runs it on a worker thread.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,25 +14,44 @@
 
 namespace pellucor {
 
+// The steps of one publish, in the order they run.
+enum class PublishStep { Convert, Load, Media, Style, Script, FollowLog };
+const char* PublishStepName(PublishStep step);
+
 class Publisher : public StyleEngine {
 public:
     explicit Publisher(EngineHost* host = nullptr) : StyleEngine(host) {}
+    Publisher(PublishSettings settings, EngineHost* host) : StyleEngine(host) { S = std::move(settings); }
 
-    // Cheap check: loads the lecture without the full check or status lines.
+    // Cheap check: converts a published lecture when there is one, then
+    // loads the lecture without the full check or status lines.
     bool OKToPublish(bool showMsg, std::string& err);
-    // ToDisk: true for a disk/CD target, false for the web.
+    // The published-lecture conversion step: a media directory that holds
+    // an earlier edition's published output is turned back into events and
+    // titles files (the user is asked first). Nothing happens otherwise.
+    void ConvertPublishedLecture();
+    // ToDisk: true for a disk/CD target, false for the web. Runs lecture
+    // loading, media preparation and style expansion.
     bool Publish(bool ToDisk);
+
+    // Told as each step begins (on the thread running Publish).
+    std::function<void(PublishStep)> onStep;
 
     // The text of the failure that ended the last Publish.
     std::string LastError;
+    // True when the last Publish ended because the runner asked it to stop.
+    bool WasCancelled = false;
 
 private:
     bool fail(const std::string& text);
+    bool cancelled(const std::string& text);
+    void step(PublishStep s);
     bool PrepareMedia(BatchScript& bat, bool toDisk);
     bool writeRat(int part, const std::string& rat, bool toDisk);
     bool writeToolCommands(BatchScript& bat, int part, const std::string& media, bool video);
-    bool builtInMerge(const std::string& media, const std::string& rat, const std::string& output,
+    bool builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
                       bool readSizes);
+    void removePartOutputs(int part);
 
     std::unique_ptr<EncoderControl> encoder_;
 };

@@ -14,7 +14,10 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 {
     StyleError.clear();
     bool ok = true;
-    for (const std::string& name : Tav_ListFiles(S.StyleDir, "*.*")) {
+    const auto templates = Tav_ListFiles(S.StyleDir, "*.*");
+    int64_t done = 0;
+    for (const std::string& name : templates) {
+        Progress(done++, static_cast<int64_t>(templates.size()));
         PartRestrict = false;
         if (name.empty() || name[0] == '.')
             continue;  // hidden
@@ -31,6 +34,7 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
         }
     }
     PartRestrict = false;
+    Progress(done, done);
     return ok;
 }
 

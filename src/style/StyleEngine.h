@@ -82,7 +82,7 @@ public:
                        const std::string& out);
 
     // --- Published-lecture conversion -------------------------------------
-    void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName) override;
+    void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName);
 
 private:
     // A slide number made safe for indexing the slide table.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/EncoderControl.h"
+#include "core/EncoderControl.h"
 
 namespace pellucor {
 

@@ -2,7 +2,7 @@
 // a source is set, and the test moves its position and state by hand.
 #pragma once
 
-#include "capture/PlayerControl.h"
+#include "core/PlayerControl.h"
 
 namespace pellucor {
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -38,7 +39,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
 
-    auto* lecture = new QGroupBox(tr("Lecture Directory"));
+    auto* lecture = lecture_ = new QGroupBox(tr("Lecture Directory"));
     auto* lecRow = new QHBoxLayout(lecture);
     lblDirectory_ = new QLabel;
     lblDirectory_->setObjectName("lblDirectory");
@@ -47,7 +48,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
     lecRow->addWidget(button("cmdOpenLecture", "Open", &MainWindow::cmdOpenLecture_Click));
     layout->addWidget(lecture);
 
-    auto* slides = new QGroupBox(tr("Slides"));
+    auto* slides = slides_ = new QGroupBox(tr("Slides"));
     auto* grid = new QGridLayout(slides);
     lblPPTFile_ = new QLabel;
     lblPPTCount_ = new QLabel;
@@ -77,7 +78,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
     grid->addWidget(button("cmdPlus", ">", &MainWindow::cmdPlus_Click), 4, 3);
     layout->addWidget(slides);
 
-    auto* steps = new QGroupBox(tr("Lecture"));
+    auto* steps = steps_ = new QGroupBox(tr("Lecture"));
     auto* stepGrid = new QGridLayout(steps);
     stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::cmdRecord_Click), 0, 0);
     stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::cmdUploadRep_Click), 0, 1, 1, 2);
@@ -87,6 +88,19 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
     stepGrid->addWidget(button("cmdTestWeb", "Test", &MainWindow::cmdTestWeb_Click), 2, 1);
     stepGrid->addWidget(button("cmdUploadWeb", "Upload to the Web", &MainWindow::cmdUploadWeb_Click), 2, 2);
     layout->addWidget(steps);
+
+    // While a publish runs: its progress and a way to stop it.
+    auto* progressRow = new QHBoxLayout;
+    progress_ = new QProgressBar;
+    progress_->setObjectName("publishProgress");
+    progress_->setRange(0, 100);
+    progress_->setFormat("%p%");
+    progressRow->addWidget(progress_, 1);
+    cmdCancel_ = new QPushButton(tr("Cancel"));
+    cmdCancel_->setObjectName("cmdCancel");
+    connect(cmdCancel_, &QPushButton::clicked, model_, &MainWindow::cmdCancel_Click);
+    progressRow->addWidget(cmdCancel_);
+    layout->addLayout(progressRow);
 
     lblStatus_ = new QLabel;
     lblStatus_->setObjectName("lblStatus");
@@ -120,6 +134,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
 
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
     connect(model_, &MainWindow::statusChanged, this, &MainWindowView::showStatus);
+    connect(model_, &MainWindow::progressChanged, progress_, &QProgressBar::setValue);
     refresh();
 }
 
@@ -154,6 +169,14 @@ void MainWindowView::refresh()
         for (auto it = a0; it != a1; ++it)
             it->second->setEnabled(on);
     }
+    // A publish under way locks everything but its Cancel.
+    const bool publishing = model_->publishing;
+    for (QWidget* w : {lecture_, slides_, steps_})
+        w->setEnabled(!publishing);
+    menuBar()->setEnabled(!publishing);
+    progress_->setVisible(publishing || model_->progressPercent > 0);
+    progress_->setValue(model_->progressPercent);
+    cmdCancel_->setVisible(publishing);
     showStatus(QString::fromStdString(model_->lblStatus), model_->lblStatusColour);
 }
 
@@ -165,7 +188,8 @@ void MainWindowView::showStatus(const QString& text, uint colour)
 
 void MainWindowView::closeEvent(QCloseEvent* event)
 {
-    // Closing the main window ends the program.
+    // Closing the main window ends the program (and a publish under way).
+    model_->cmdCancel_Click();
     event->accept();
     qApp->quit();
 }

@@ -9,7 +9,10 @@
 
 class QAction;
 class QComboBox;
+class QGroupBox;
 class QLabel;
+class QProgressBar;
+class QPushButton;
 
 namespace pellucor {
 
@@ -34,6 +37,9 @@ private:
     QLabel *lblDirectory_, *lblPPTFile_, *lblPPTCount_, *lblCount_, *lblPreview_, *imgPreview_, *lblTitle_,
         *lblStatus_;
     QComboBox* lstSize_;
+    QGroupBox *lecture_, *slides_, *steps_;
+    QProgressBar* progress_;
+    QPushButton* cmdCancel_;
     QAction* mnuLiberal_ = nullptr;
     // Buttons and menu items by control name, for the enabled states.
     std::multimap<std::string, QWidget*> widgets_;

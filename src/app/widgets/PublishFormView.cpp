@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -39,7 +40,12 @@ const std::pair<const char*, const char*> kChecks[] = {
 PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWindow(parent), model_(model)
 {
     auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
+    auto* outer = new QVBoxLayout(central);
+    // Everything a publish under way must not be changed through.
+    inputs_ = new QWidget;
+    auto* layout = new QVBoxLayout(inputs_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(inputs_);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(tr("Lecture Directory")), 0, 0);
     lblDirectory_ = new QLabel;
@@ -94,18 +100,32 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWin
     addButton("cmdFtp", "Auto-Upload", [this] { model_->cmdFtp_Click(); });
     layout->addLayout(buttons);
 
+    auto* progressRow = new QHBoxLayout;
+    progress_ = new QProgressBar;
+    progress_->setObjectName("publishProgress");
+    progress_->setRange(0, 100);
+    progress_->setFormat("%p%");
+    progressRow->addWidget(progress_, 1);
+    cmdCancel_ = new QPushButton(tr("Cancel"));
+    cmdCancel_->setObjectName("cmdCancel");
+    connect(cmdCancel_, &QPushButton::clicked, model_, &PublishForm::cmdCancel_Click);
+    progressRow->addWidget(cmdCancel_);
+    outer->addLayout(progressRow);
+
     auto* status = new QHBoxLayout;
     status->addWidget(new QLabel(tr("Status:")));
     statusLine_ = new QLabel;
     statusLine_->setObjectName("Label3");
     statusLine_->setWordWrap(true);
     status->addWidget(statusLine_, 1);
-    layout->addLayout(status);
+    outer->addLayout(status);
     setCentralWidget(central);
 
     buildMenus();
     connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
     connect(model_, &PublishForm::statusChanged, this, &PublishFormView::showStatus);
+    connect(model_, &PublishForm::progressChanged, progress_, &QProgressBar::setValue);
+    connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
     refresh();
 }
 
@@ -173,6 +193,12 @@ void PublishFormView::refresh()
         if (used)
             recent_[i]->setText(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(model_->mnuFile[i])));
     }
+    const bool publishing = model_->Publishing();
+    inputs_->setEnabled(!publishing);
+    menuBar()->setEnabled(!publishing);
+    progress_->setVisible(publishing || model_->progressPercent > 0);
+    progress_->setValue(model_->progressPercent);
+    cmdCancel_->setVisible(publishing);
     showStatus(QString::fromStdString(model_->statusLine), model_->statusColour);
 }
 
@@ -184,7 +210,8 @@ void PublishFormView::showStatus(const QString& text, uint colour)
 
 void PublishFormView::closeEvent(QCloseEvent* event)
 {
-    // Closing this window ends the program.
+    // Closing this window ends the program (and a publish under way).
+    model_->cmdCancel_Click();
     event->accept();
     qApp->quit();
 }

@@ -12,6 +12,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 
 namespace pellucor {
@@ -35,6 +36,9 @@ private:
     PublishForm* model_;
     QLabel* lblDirectory_;
     QLabel* statusLine_;
+    QWidget* inputs_;
+    QProgressBar* progress_;
+    QPushButton* cmdCancel_;
     QMenu* fileMenu_;
     std::map<std::string, QLineEdit*> texts_;
     std::map<std::string, QCheckBox*> checks_;

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "capture/PlayerControl.h"
+#include "core/PlayerControl.h"
 
 class QAudioOutput;
 class QVideoWidget;

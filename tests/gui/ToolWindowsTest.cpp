@@ -6,7 +6,7 @@
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "app/AppContext.h"
-#include "app/widgets/ToolWindows.h"
+#include "gui/ToolWindows.h"
 
 namespace pellucor {
 

@@ -1,4 +1,4 @@
-#include "app/widgets/ToolWindows.h"
+#include "gui/ToolWindows.h"
 
 #include <QEventLoop>
 #include <QWidget>

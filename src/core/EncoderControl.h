@@ -21,6 +21,13 @@ public:
     // Writes the media with its events to outPath. False with err on failure.
     virtual bool Save(const std::string& outPath, std::string& err) = 0;
     virtual void Close() = 0;
+
+    // Called by Save, on the thread running it, with rising percentages
+    // (0 to 100) of the work done, measured on the media's own clock.
+    std::function<void(int percent)> onProgress;
+    // From any thread: abandons a Save under way, which then fails and
+    // leaves no file of its own behind.
+    virtual void Cancel() {}
 };
 
 // Callbacks raised by the encoder; any may be left empty.

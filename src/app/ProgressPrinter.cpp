@@ -1,0 +1,54 @@
+#include "app/ProgressPrinter.h"
+
+namespace pellucor {
+
+namespace {
+constexpr int kBarWidth = 40;
+}
+
+ProgressPrinter::ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap)
+    : out_(out), terminal_(terminal), minGap_(minGap)
+{
+}
+
+void ProgressPrinter::drawBar()
+{
+    const int filled = percent_ * kBarWidth / 100;
+    out_ << "\r[" << std::string(filled, '#') << std::string(kBarWidth - filled, '-') << "] " << percent_ << "%"
+         << std::flush;
+    barOnScreen_ = true;
+}
+
+void ProgressPrinter::Percent(int percent)
+{
+    percent_ = percent;
+    if (percent == shown_)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (percent < 100 && shown_ >= 0 && now - lastPrint_ < minGap_)
+        return;
+    lastPrint_ = now;
+    shown_ = percent;
+    if (terminal_)
+        drawBar();
+    else
+        out_ << "Publishing: " << percent << "%" << std::endl;
+}
+
+void ProgressPrinter::Status(const std::string& text)
+{
+    if (terminal_ && barOnScreen_)
+        out_ << "\r\033[K";
+    out_ << "  " << text << std::endl;
+    if (terminal_ && barOnScreen_)
+        drawBar();
+}
+
+void ProgressPrinter::Finish()
+{
+    if (terminal_ && barOnScreen_)
+        out_ << std::endl;
+    barOnScreen_ = false;
+}
+
+}  // namespace pellucor

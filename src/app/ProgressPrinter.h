@@ -1,0 +1,36 @@
+// Progress of a publish on a terminal or in a log: on a terminal one bar
+// redrawn in place; otherwise plain lines with the percent figure, for
+// logs and the server. Either way a few updates per second at most.
+#pragma once
+
+#include <chrono>
+#include <ostream>
+#include <string>
+
+namespace pellucor {
+
+class ProgressPrinter {
+public:
+    ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap = std::chrono::milliseconds(250));
+
+    // A new percent figure; printed when it differs from the last one and
+    // enough time has passed (100 is always printed).
+    void Percent(int percent);
+    // A status line; printed on a line of its own (above the bar).
+    void Status(const std::string& text);
+    // Ends the bar's line.
+    void Finish();
+
+private:
+    void drawBar();
+
+    std::ostream& out_;
+    bool terminal_;
+    std::chrono::milliseconds minGap_;
+    std::chrono::steady_clock::time_point lastPrint_{};
+    int shown_ = -1;
+    int percent_ = 0;
+    bool barOnScreen_ = false;
+};
+
+}  // namespace pellucor

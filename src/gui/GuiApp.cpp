@@ -1,0 +1,81 @@
+// The windowed program: its windows (GuiWindows), the message boxes, and
+// the first window chosen at start-up. "--screenshot DIR" saves a picture
+// of each window and quits.
+#include "gui/GuiApp.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTimer>
+
+#include <iostream>
+#include <memory>
+
+#include "app/DirectoryChooser.h"
+#include "app/widgets/AboutBox.h"
+#include "app/widgets/PublishFormView.h"
+#include "app/widgets/MainWindowView.h"
+#include "app/widgets/GuiMessageSink.h"
+#include "app/widgets/PreferencesView.h"
+#include "app/widgets/DirectoryChooserDialog.h"
+#include "gui/GuiWindows.h"
+
+namespace pellucor {
+
+namespace {
+bool save(QWidget* w, const QString& dir, const QString& name)
+{
+    w->show();
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    const QString file = QDir(dir).filePath(name + ".png");
+    const bool ok = w->grab().save(file);
+    std::cout << (ok ? "saved " : "FAILED ") << file.toStdString() << std::endl;
+    w->hide();
+    return ok;
+}
+
+int screenshots(PublishFormView& f1, MainWindowView& f2, PreferencesView& prefs, const QString& dir)
+{
+    QDir().mkpath(dir);
+    DirectoryChooser chooser;
+    chooser.Allow_Create();
+    chooser.Caption = "Select Disk Publish Directory";
+    chooser.DirName = QDir::homePath().toStdString();  // an existing one: nothing is created
+    DirectoryChooserDialog chooserDialog(&chooser);
+    AboutBox about;
+    bool ok = save(&f2, dir, "main-window") && save(&f1, dir, "publish-form");
+    ok = save(&prefs, dir, "preferences") && ok;
+    ok = save(&chooserDialog, dir, "directory-chooser") && ok;
+    ok = save(&about, dir, "about") && ok;
+    return ok ? 0 : 1;
+}
+}  // namespace
+
+int RunGui(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Pellucor");
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Pellucor: publish lectures whose slides change in step with the recording.");
+    parser.addHelpOption();
+    const QCommandLineOption shot("screenshot", "Save a picture of each window into DIR and quit.", "dir");
+    parser.addOption(shot);
+    parser.process(app);
+    const bool screenshotMode = parser.isSet(shot);
+
+    // Screenshots run unattended: no dialog may wait for a click.
+    GuiMessageSink sink;
+    if (!screenshotMode)
+        Tav_SetMessageSink(&sink);
+
+    GuiWindows windows(QString(), !screenshotMode);
+    const MainWindow::StartWindow first = windows.Load();
+    if (screenshotMode)
+        return screenshots(windows.publishFormView(), windows.mainWindowView(), windows.preferencesView(),
+                           parser.value(shot));
+    windows.ShowFirst(first);
+    return app.exec();
+}
+
+}  // namespace pellucor

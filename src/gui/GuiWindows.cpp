@@ -1,0 +1,110 @@
+#include "gui/GuiWindows.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+
+#include "app/PublishForm.h"
+#include "app/widgets/AboutBox.h"
+#include "app/widgets/DirectoryChooserDialog.h"
+#include "app/widgets/MainWindowView.h"
+#include "app/widgets/PreferencesView.h"
+#include "app/widgets/PublishFormView.h"
+#include "gui/ToolWindows.h"
+
+namespace pellucor {
+
+namespace {
+void installDialogs(FrontEndHooks& hooks)
+{
+    hooks.chooseDirectory = [&hooks](const std::string& title, std::string& dir, bool allowCreate) {
+        return DirectoryChooserDialog::Choose(QApplication::activeWindow(), &hooks, title, dir, allowCreate);
+    };
+    hooks.inputBox = [](const std::string& prompt, const std::string& title, std::string& answer) {
+        bool ok = false;
+        const QString text = QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(title),
+                                                   QString::fromStdString(prompt), QLineEdit::Normal,
+                                                   QString::fromStdString(answer), &ok);
+        if (ok)
+            answer = text.toStdString();
+        return ok;
+    };
+    hooks.choosePresentation = [](std::string& path) {
+        const QString f = QFileDialog::getOpenFileName(
+            QApplication::activeWindow(), QObject::tr("Select PowerPoint"), QString(),
+            QObject::tr("PowerPoint Files (*.ppt *.pptx *.odp);;All Files (*)"));
+        if (f.isEmpty())
+            return false;
+        path = f.toStdString();
+        return true;
+    };
+}
+
+}  // namespace
+
+GuiWindows::GuiWindows(const QString& prefsIni, bool withTools) : context_(prefsIni)
+{
+    if (withTools)
+        installDialogs(context_.hooks);
+    formView_ = std::make_unique<PublishFormView>(&context_.publishForm());
+    mainView_ = std::make_unique<MainWindowView>(&context_.mainWindow());
+    prefsView_ = std::make_unique<PreferencesView>(&context_.prefs(), mainView_.get());
+    if (withTools)
+        tools_ = std::make_unique<ToolWindows>(context_, mainView_.get());
+
+    PublishForm& detail = context_.publishForm();
+    MainWindow& main = context_.mainWindow();
+    QObject::connect(&main, &MainWindow::showDetailRequested, formView_.get(), [this] { ShowDetail(); });
+    QObject::connect(&detail, &PublishForm::lessDetailRequested, mainView_.get(), [this] { ShowMain(); });
+    QObject::connect(&main, &MainWindow::preferencesRequested, prefsView_.get(), &QDialog::show);
+    QObject::connect(&detail, &PublishForm::preferencesRequested, prefsView_.get(), &QDialog::show);
+    auto about = [] { AboutBox(QApplication::activeWindow()).exec(); };
+    QObject::connect(&main, &MainWindow::aboutRequested, mainView_.get(), about);
+    QObject::connect(&detail, &PublishForm::aboutRequested, formView_.get(), about);
+    QObject::connect(&main, &MainWindow::exitRequested, qApp, &QApplication::quit);
+    QObject::connect(&detail, &PublishForm::exitRequested, qApp, &QApplication::quit);
+}
+
+GuiWindows::~GuiWindows() = default;
+
+MainWindow::StartWindow GuiWindows::Load()
+{
+    const MainWindow::StartWindow first = context_.Start(false);
+    formView_->refresh();
+    mainView_->refresh();
+    return first;
+}
+
+void GuiWindows::ShowMain()
+{
+    formView_->hide();
+    mainView_->refresh();
+    mainView_->show();
+}
+
+void GuiWindows::ShowDetail()
+{
+    mainView_->hide();
+    formView_->refresh();
+    formView_->show();
+}
+
+void GuiWindows::ShowFirst(MainWindow::StartWindow first)
+{
+    switch (first) {
+    case MainWindow::StartWindow::Detail:
+        ShowDetail();
+        break;
+    case MainWindow::StartWindow::Server:
+        if (context_.hooks.serverWindow) {
+            context_.hooks.serverWindow();
+            break;
+        }
+        [[fallthrough]];
+    case MainWindow::StartWindow::Main:
+        ShowMain();
+        break;
+    }
+}
+
+}  // namespace pellucor

@@ -1,0 +1,255 @@
+#include "publish/PublishJob.h"
+
+#include <QProcess>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <utility>
+
+#include "core/TavUtils.h"
+#include "publish/LogFollower.h"
+
+namespace pellucor {
+
+namespace {
+
+// Share of one target's publish taken by each step, in percent; the steps
+// add up to 100. Media preparation is nearly all of the time.
+struct StepShare {
+    PublishStep step;
+    double from, to;
+};
+constexpr StepShare kShares[] = {
+    {PublishStep::Convert, 0, 1},  {PublishStep::Load, 1, 5},     {PublishStep::Media, 5, 88},
+    {PublishStep::Style, 88, 99},  {PublishStep::Script, 99, 100},
+};
+// The publish of every target fills the bar up to here; following the
+// scripts' logs takes the rest.
+constexpr double kPublishedPercent = 98;
+
+}  // namespace
+
+qint64 PublishJob::StartDetachedScript(const std::string& script, const std::string& dir)
+{
+    qint64 pid = -1;
+    if (!QProcess::startDetached("sh", {QString::fromStdString(script)}, QString::fromStdString(dir), &pid))
+        return -1;
+    return pid;
+}
+
+PublishJob::PublishJob(PublishSettings settings, QObject* parent)
+    : QObject(parent), startScript(&PublishJob::StartDetachedScript), settings_(std::move(settings))
+{
+    if (settings_.OptCD)
+        targets_.push_back({true, settings_.CDDir});
+    if (settings_.OptWeb)
+        targets_.push_back({false, settings_.WebDir});
+}
+
+PublishJob::~PublishJob()
+{
+    if (worker_.joinable()) {
+        Cancel();
+        worker_.join();
+    }
+}
+
+void PublishJob::Start()
+{
+    if (started_)
+        return;
+    started_ = true;
+    worker_ = std::thread([this] { run(); });
+}
+
+void PublishJob::Cancel()
+{
+    if (cancel_.exchange(true))
+        return;
+    Tav_DebugLog("Publish: cancel asked for");
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(mutex_);
+        handler = cancelHandler_;
+    }
+    if (handler)
+        handler();
+    wake_.notify_all();
+}
+
+void PublishJob::SetCancelHandler(std::function<void()> handler)
+{
+    {
+        std::lock_guard lock(mutex_);
+        cancelHandler_ = handler;
+    }
+    if (handler && cancel_)
+        handler();
+}
+
+void PublishJob::SetStatus(const std::string& text, uint32_t colour)
+{
+    Tav_DebugLog("Status: " + text);
+    emit statusChanged(QString::fromStdString(text), colour);
+}
+
+std::unique_ptr<EncoderControl> PublishJob::LoadEncoder(std::string& err)
+{
+    auto encoder = encoderFactory ? encoderFactory() : nullptr;
+    if (!encoder)
+        err = "no encoder component";
+    return encoder;
+}
+
+void PublishJob::enterStep(PublishStep step)
+{
+    step_ = step;
+    emit stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
+    report(0);
+}
+
+// fraction: how much of the current step is done.
+void PublishJob::report(double fraction)
+{
+    double percent = kPublishedPercent;
+    if (step_ != PublishStep::FollowLog) {
+        for (const StepShare& s : kShares)
+            if (s.step == step_) {
+                const double inTarget = s.from + (s.to - s.from) * std::clamp(fraction, 0.0, 1.0);
+                const double share = kPublishedPercent / static_cast<double>(std::max<size_t>(targets_.size(), 1));
+                percent = share * (static_cast<double>(targetIndex_) + inTarget / 100.0);
+            }
+    }
+    const int p = static_cast<int>(percent);
+    if (p > lastPercent_) {
+        lastPercent_ = p;
+        emit progressChanged(p);
+    }
+}
+
+void PublishJob::Progress(int64_t done, int64_t total)
+{
+    if (total > 0)
+        report(static_cast<double>(done) / static_cast<double>(total));
+}
+
+void PublishJob::finish(Outcome outcome, const std::string& error)
+{
+    error_ = error;
+    if (outcome == Outcome::Succeeded && lastPercent_ < 100) {
+        lastPercent_ = 100;
+        emit progressChanged(100);
+    }
+    Tav_DebugLog("Publish job ended: " + std::string(outcome == Outcome::Succeeded ? "done"
+                                                     : outcome == Outcome::Cancelled ? "cancelled"
+                                                                                      : "failed: ") +
+                 error);
+    outcome_ = outcome;
+    emit finished(static_cast<int>(outcome), QString::fromStdString(error));
+}
+
+void PublishJob::run()
+{
+    for (size_t i = 0; i < targets_.size(); ++i) {
+        targetIndex_ = i;
+        if (!publishTarget(targets_[i]))
+            return;
+    }
+    emit published();
+    if (scripts_.empty()) {
+        finish(Outcome::Succeeded, "");
+        return;
+    }
+    followLogs();
+}
+
+bool PublishJob::publishTarget(const Target& target)
+{
+    PublishSettings s = settings_;
+    s.OutDir = target.outDir;
+    Publisher engine(s, this);
+    engine.onStep = [this](PublishStep step) { enterStep(step); };
+
+    enterStep(PublishStep::Convert);
+    engine.ConvertPublishedLecture();
+    if (cancel_) {
+        finish(Outcome::Cancelled, "Publish cancelled");
+        return false;
+    }
+    if (!engine.Publish(target.toDisk)) {
+        finish(engine.WasCancelled ? Outcome::Cancelled : Outcome::Failed, engine.LastError);
+        return false;
+    }
+
+    enterStep(PublishStep::Script);
+    const std::string dir = Tav_DirSlash(target.outDir);
+    const std::string command = "\"" + dir + "process.bat\"";
+    if (!settings_.AutoStart) {
+        emit targetPublished(target.toDisk, QString::fromStdString(command), false);
+        return true;
+    }
+    const qint64 pid = startScript ? startScript(dir + "process.bat", dir) : -1;
+    if (pid < 0) {
+        const std::string error = "Unable to start " + command;
+        SetStatus(error, kColourRed);
+        finish(Outcome::Failed, error);
+        return false;
+    }
+    scripts_.emplace_back(pid, dir);
+    emit targetPublished(target.toDisk, QString::fromStdString(command), true);
+    report(1);
+    return true;
+}
+
+bool PublishJob::scriptsAlive() const
+{
+    for (const auto& script : scripts_)
+        if (script.first > 0 && ::kill(static_cast<pid_t>(script.first), 0) == 0)
+            return true;
+    return false;
+}
+
+// Sleeps one log interval; false when a cancel cut it short.
+bool PublishJob::waitTick()
+{
+    std::unique_lock lock(mutex_);
+    return !wake_.wait_for(lock, std::chrono::milliseconds(logIntervalMs), [this] { return cancel_.load(); });
+}
+
+bool PublishJob::followLogs()
+{
+    enterStep(PublishStep::FollowLog);
+    std::string cdDir, webDir;
+    for (const Target& t : targets_)
+        (t.toDisk ? cdDir : webDir) = t.outDir;
+    LogFollower follower(cdDir, webDir);
+    follower.scriptsRunning = [this] { return scriptsAlive(); };
+    // The status the scripts were started with.
+    std::string previous = "Auto-executing:";
+    while (waitTick()) {
+        std::string status;
+        uint32_t colour = kColourYellow;
+        const LogFollower::State state = follower.Tick(previous, status, colour);
+        if (!status.empty()) {
+            SetStatus(status, colour);
+            previous = status;
+        }
+        if (state == LogFollower::State::Done) {
+            finish(Outcome::Succeeded, "");
+            return true;
+        }
+        if (state == LogFollower::State::Failed) {
+            finish(Outcome::Failed, status);
+            return false;
+        }
+    }
+    // Cancelled: the scripts are stopped too.
+    for (const auto& script : scripts_)
+        if (script.first > 0)
+            ::kill(static_cast<pid_t>(script.first), SIGTERM);
+    finish(Outcome::Cancelled, "Publish cancelled while process.bat was running");
+    return false;
+}
+
+}  // namespace pellucor

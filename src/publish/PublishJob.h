@@ -1,0 +1,110 @@
+// One publish, run as a job on a worker thread: for each target (disk/CD,
+// then web) the published-lecture conversion, lecture loading, media
+// preparation (per part, in percent of the media's duration), style
+// expansion (per file) and the batch script; then the scripts' "log.log"
+// is followed until it reads "All Done" twice. The job reports its step,
+// percent and status text as signals and ends with success, a failure (the
+// reason) or cancelled. Every caller fills a PublishSettings and starts
+// one; the windows are a thin layer over it.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/EngineHost.h"
+#include "core/PublishSettings.h"
+#include "publish/Publisher.h"
+
+namespace pellucor {
+
+class PublishJob : public QObject, private EngineHost {
+    Q_OBJECT
+public:
+    enum class Outcome { Running, Succeeded, Failed, Cancelled };
+
+    explicit PublishJob(PublishSettings settings, QObject* parent = nullptr);
+    // A job still running is cancelled and waited for.
+    ~PublishJob() override;
+
+    // Makes the encoder component on the worker thread.
+    std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
+    // Starts a script hidden, without waiting; returns its pid or -1.
+    std::function<qint64(const std::string& script, const std::string& dir)> startScript;
+    // Pace of the log readings.
+    int logIntervalMs = 1000;
+
+    void Start();
+    // From the thread that owns the job: stops FFmpeg mid-file (the part's
+    // unfinished outputs are removed), or the script, and ends as cancelled.
+    void Cancel();
+
+    bool Running() const { return outcome_ == Outcome::Running && started_; }
+    Outcome Result() const { return outcome_; }
+    const std::string& Error() const { return error_; }
+
+    // The default script starter: sh, detached.
+    static qint64 StartDetachedScript(const std::string& script, const std::string& dir);
+
+signals:
+    void stepChanged(int step, const QString& name);
+    void progressChanged(int percent);
+    void statusChanged(const QString& text, uint colourBgr);
+    // One target was written; its script was started (started) or is left
+    // for the user to run. command is the quoted script path.
+    void targetPublished(bool isDisk, const QString& command, bool started);
+    // Every target was written and its script started: only the log is
+    // left to follow.
+    void published();
+    void finished(int outcome, const QString& error);
+
+private:
+    struct Target {
+        bool toDisk;
+        std::string outDir;
+    };
+
+    void run();
+    bool publishTarget(const Target& target);
+    bool followLogs();
+    void finish(Outcome outcome, const std::string& error);
+    void enterStep(PublishStep step);
+    void report(double fraction);
+    bool waitTick();
+    bool scriptsAlive() const;
+
+    // EngineHost, on the worker thread.
+    void SetStatus(const std::string& text, uint32_t colour) override;
+    std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) override;
+    void Progress(int64_t done, int64_t total) override;
+    bool Cancelled() const override { return cancel_; }
+    void SetCancelHandler(std::function<void()> handler) override;
+
+    PublishSettings settings_;
+    std::vector<Target> targets_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    bool started_ = false;
+    std::atomic<Outcome> outcome_{Outcome::Running};
+    std::string error_;
+    std::vector<std::pair<qint64, std::string>> scripts_;
+
+    // Progress: the target and step under way.
+    size_t targetIndex_ = 0;
+    PublishStep step_ = PublishStep::Convert;
+    int lastPercent_ = -1;
+
+    std::mutex mutex_;  // guards cancelHandler_ and the tick wait
+    std::condition_variable wake_;
+    std::function<void()> cancelHandler_;
+};
+
+}  // namespace pellucor
