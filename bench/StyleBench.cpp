@@ -27,19 +27,19 @@ double cpuSeconds(bool user)
 int expand(const std::string& root, const std::string& out)
 {
     Tav_SetUnattended(true);
+    PublishSettings settings;
+    settings.LecName = "talk";
+    settings.MediaDir = Tav_DirSlash(root + "/media");
+    settings.LecDir = settings.MediaDir;
+    settings.StyleDir = Tav_DirSlash(root + "/style");
+    settings.OutDir = Tav_DirSlash(out);
     BasicEngineHost host;
-    host.settings.LecName = "talk";
-    host.settings.MediaDir = Tav_DirSlash(root + "/media");
-    host.settings.LecDir = host.settings.MediaDir;
-    host.settings.StyleDir = Tav_DirSlash(root + "/style");
-    host.settings.OutDir = Tav_DirSlash(out);
-    StyleEngine engine(&host);
+    StyleEngine engine(settings, &host);
     std::string err;
     if (!engine.LoadSlideInfo(true, false, err)) {
         std::fprintf(stderr, "load failed: %s\n", err.c_str());
         return 1;
     }
-    engine.ReadFormSettings();
     const double user0 = cpuSeconds(true), sys0 = cpuSeconds(false);
     const auto start = std::chrono::steady_clock::now();
     const bool ok = engine.ProcessStyleDirectory(true);

@@ -156,11 +156,11 @@ void PublishJob::run()
         if (!publishTarget(targets_[i]))
             return;
     }
-    emit published();
     if (scripts_.empty()) {
-        finish(Outcome::Succeeded, "");
+        finish(Outcome::Succeeded, "");  // nothing left to follow
         return;
     }
+    emit published();
     followLogs();
 }
 

@@ -62,7 +62,7 @@ signals:
     // for the user to run. command is the quoted script path.
     void targetPublished(bool isDisk, const QString& command, bool started);
     // Every target was written and its script started: only the log is
-    // left to follow.
+    // left to follow. (A job without scripts just finishes.)
     void published();
     void finished(int outcome, const QString& error);
 

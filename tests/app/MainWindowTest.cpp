@@ -220,8 +220,6 @@ TEST_F(MainWindowTest, ChoosingAMissingLectureDirectoryChangesNothing)
 
 TEST_F(MainWindowTest, GuidedPublishToDiskEnablesTestWhenTheScriptIsDone)
 {
-    int argc = 0;
-    QCoreApplication qapp(argc, nullptr);
     copySample();
     mainWindow.SetLectureDir(lec);
     publishForm.logPoller.setInterval(50);

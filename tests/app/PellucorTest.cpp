@@ -88,8 +88,6 @@ TEST_F(Automation, PublishIsUnattendedAndWaitReturnsAtOnceWithoutAutoStart)
 
 TEST_F(Automation, WaitUntilCompleteRunsThePollerToTheEnd)
 {
-    int argc = 0;
-    QCoreApplication qapp(argc, nullptr);
     copySample();
     p.SetTextPP(lec);
     p.SetTextStyle(PELLUCOR_STYLE_DIR);

@@ -2,11 +2,16 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QProcess>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
+#include <csignal>
 #include <unistd.h>
 
+#include "QtCoreTestApp.h"
 #include "TestSupport.h"
 #include "app/PublishForm.h"
 #include "app/Preferences.h"
@@ -17,6 +22,8 @@ namespace fs = std::filesystem;
 using namespace testing_support;
 
 namespace {
+
+PELLUCOR_QT_CORE_TEST_APP();
 
 class DetailedForm : public ::testing::Test {
 protected:
@@ -92,57 +99,56 @@ TEST_F(DetailedForm, AutoStartOffLeavesTheScriptForTheUser)
 
 TEST_F(DetailedForm, PublishRunsTheScriptUntilAllDoneIsReadTwice)
 {
-    int argc = 0;
-    QCoreApplication app(argc, nullptr);
     copySample();
-    form.logPoller.setInterval(50);  // the poller's logic is the same at any pace
+    form.logPoller.setInterval(50);  // the job reads the log at the poller's pace
+    std::vector<int> percents;
+    QObject::connect(&form, &PublishForm::progressChanged, [&](int p) { percents.push_back(p); });
     ASSERT_TRUE(form.DoStart(msg)) << msg;
     ASSERT_TRUE(form.logPoller.isActive());
+    EXPECT_EQ(form.statusLine.rfind("Auto-executing:", 0), 0u) << form.statusLine;
     QEventLoop loop;
     QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
     EXPECT_TRUE(form.LastRunSucceeded());
-    EXPECT_EQ(form.statusLine, "Process:All Done");
-    EXPECT_TRUE(fs::exists(out + "index.htm"));
-}
-
-TEST_F(DetailedForm, LogPollerNeedsTwoSuccessiveAllDoneReadings)
-{
-    form.TextLocDir = out;
-    fs::create_directories(out);
-    form.startScript = [](const std::string&, const std::string&) -> qint64 { return getpid(); };
-    form.statusLine = "Auto-executing:";
-    form.logPoller.start();
-    writeFile(out + "log.log", "All Done\n");
-    form.pollLog();
-    EXPECT_EQ(form.statusLine, "process:All Done (1 seconds)");
-    writeFile(out + "log.log", "Video 5.0 Merge talk1\n");
-    form.pollLog();
-    EXPECT_EQ(form.statusLine, "process:Video 5.0 Merge talk1 (1 seconds)");
-    form.pollLog();
-    EXPECT_EQ(form.statusLine, "process:Video 5.0 Merge talk1 (2 seconds)");
-    writeFile(out + "log.log", "All Done,extra\r\n");
-    form.pollLog();
-    EXPECT_TRUE(form.logPoller.isActive());
-    form.pollLog();
     EXPECT_FALSE(form.logPoller.isActive());
     EXPECT_EQ(form.statusLine, "Process:All Done");
     EXPECT_EQ(form.statusColour, kColourWhite);
+    EXPECT_TRUE(fs::exists(out + "index.htm"));
+    ASSERT_FALSE(percents.empty());
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_EQ(percents.back(), 100);
 }
 
-TEST_F(DetailedForm, BothTargetsAlternateBetweenTheirLogs)
+TEST_F(DetailedForm, ASecondPublishWhileOneRunsIsRefused)
 {
-    form.optCD = form.optWeb = 1;
-    form.TextCDDir = dir.dir() + "cd/";
-    form.TextWebDir = dir.dir() + "web/";
-    writeFile(form.TextCDDir + "log.log", "Video 5.0 Merge talk1\n");
-    writeFile(form.TextWebDir + "log.log", "All Done\n");
-    form.statusLine = "";
-    form.pollLog();
-    EXPECT_EQ(form.statusLine, "cd:Video 5.0 Merge talk1 (1 seconds)");
-    form.pollLog();
-    EXPECT_EQ(form.statusLine, "net:All Done (1 seconds)");
+    copySample();
+    form.logPoller.setInterval(50);
+    // A script that takes its time keeps the first publish running.
+    qint64 sleeper = -1;
+    form.startScript = [&](const std::string&, const std::string&) -> qint64 {
+        QProcess::startDetached("sleep", {"30"}, QString(), &sleeper);
+        return sleeper;
+    };
+    ASSERT_TRUE(form.DoStart(msg)) << msg;
+    ASSERT_TRUE(form.Publishing());
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg, "A publish is already running");
+    QEventLoop loop;
+    QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
+    form.cmdCancel_Click();
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    if (form.Publishing())
+        loop.exec();
+    EXPECT_FALSE(form.Publishing());
+    EXPECT_TRUE(form.LastRunCancelled());
+    EXPECT_FALSE(form.LastRunSucceeded());
+    EXPECT_NE(form.statusLine.find("cancelled"), std::string::npos) << form.statusLine;
+    // The script was stopped with the publish.
+    ASSERT_GT(sleeper, 0);
+    for (int i = 0; i < 100 && ::kill(static_cast<pid_t>(sleeper), 0) == 0; ++i)
+        QThread::msleep(20);
+    EXPECT_NE(::kill(static_cast<pid_t>(sleeper), 0), 0);
 }
 
 TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesAndApplyAutoLast)

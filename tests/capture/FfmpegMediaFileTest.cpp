@@ -44,13 +44,14 @@ TEST(FfmpegMediaFile, GarbageIsRefusedWithAReason)
 TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
 {
     const std::string s = sampleDir();
+    PublishSettings settings;
+    settings.MediaDir = s;
+    settings.LecDir = s;
+    settings.LecName = "talk";
+    settings.Prefs["prfRmmerge"] = "None";
     BasicEngineHost host;
-    host.settings.MediaDir = s;
-    host.settings.LecDir = s;
-    host.settings.LecName = "talk";
-    host.prefs["prfRmmerge"] = "None";
     host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
-    SlideEngine engine(&host);
+    SlideEngine engine(settings, &host);
     std::string err;
     ASSERT_TRUE(engine.LoadSlideInfo(true, false, err)) << err;
     const SlideInfo& si = engine.SI;

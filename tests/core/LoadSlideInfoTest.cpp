@@ -23,10 +23,10 @@ protected:
 
     void SetUp() override
     {
-        host.settings.MediaDir = dir.path().string();  // no trailing separator on purpose
-        host.settings.LecDir = dir.dir();
-        host.settings.LecName = "talk";
-        host.prefs["prfRmmerge"] = "None";
+        engine.S.MediaDir = dir.path().string();  // no trailing separator on purpose
+        engine.S.LecDir = dir.dir();
+        engine.S.LecName = "talk";
+        engine.S.Prefs["prfRmmerge"] = "None";
         host.encoderFactory = [this] { return std::make_unique<FakeEncoder>(&encoderLog); };
     }
     void put(const std::string& name, const std::string& content = "") { writeFile(dir.file(name), content); }
@@ -65,7 +65,7 @@ TEST_F(LectureFixture, ImagesConventionKeepsARunningTotalOfTicks)
     put("images.txt", "# CS=00:00:05 DT=300\r\n300 IMG001.gif\r\n420 img002.gif\r\nlonely\r\n");
     put("rawmedia.rm");
     put("pellucor.txt", "u 0 1 URL\\sld001.htm\r\n");  // later in the order: not used
-    host.settings.LecName = "";
+    engine.S.LecName = "";
     ASSERT_TRUE(load()) << err;
     EXPECT_EQ(host.statuses.front(), "Using images/rawmedia convention");
     ASSERT_EQ(si().NumOfSlides, 2);
@@ -88,7 +88,7 @@ TEST_F(LectureFixture, PlainAndFirstMediaConventions)
     EXPECT_EQ(si().EventsFile[1], dir.dir() + "pellucor.txt");
 
     TempDir other;
-    host.settings.MediaDir = other.dir();
+    engine.S.MediaDir = other.dir();
     writeFile(other.file("b.rm"), "");
     writeFile(other.file("a.rm"), "");
     EXPECT_FALSE(load());
@@ -161,7 +161,7 @@ TEST_F(LectureFixture, TitlesFromIndexThenTitlesFileThenPageName)
 
 TEST_F(LectureFixture, MediaQuestionWhenAnExternalMergeToolIsChosen)
 {
-    host.prefs["prfRmmerge"] = "/opt/real/rmmerge";
+    engine.S.Prefs["prfRmmerge"] = "/opt/real/rmmerge";
     put("talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     put("talk1.rm");
     sink.answers = {TavNo};

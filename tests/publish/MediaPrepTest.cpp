@@ -38,8 +38,8 @@ TEST_F(MediaPrep, VideoToolCases)
 {
     onePart();
     const std::string rv = tool("rvencode");
-    host.prefs["prfRmmerge"] = rv;
-    host.prefs["prfEvents"] = "/opt/real/rmevents.dll";
+    settings.Prefs["prfRmmerge"] = rv;
+    settings.Prefs["prfEvents"] = "/opt/real/rmevents.dll";
     ASSERT_TRUE(publish(true)) << lastError;
     const std::string M = lecture + "talk1.rm", O = out + "talk1.rm";
     EXPECT_EQ(steps(), (std::vector<std::string>{
@@ -51,13 +51,13 @@ TEST_F(MediaPrep, VideoToolCases)
                            "exit"}));
 
     const std::string rme = tool("RMEvents");  // letter case does not matter
-    host.prefs["prfRmmerge"] = rme;
+    settings.Prefs["prfRmmerge"] = rme;
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video G2 Merge talk1' > log.log");
     EXPECT_EQ(steps()[1], q(rme) + " '-i' " + q(M) + " '-o' " + q(O) + " '-e' 'talk1.rat'");
 
     const std::string mm = tool("rmmerge");
-    host.prefs["prfRmmerge"] = mm;
+    settings.Prefs["prfRmmerge"] = mm;
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video 5.0 Merge talk1' > log.log");
     EXPECT_EQ(steps()[1], q(mm) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' " + q(M) + " " + q(O));
@@ -68,33 +68,33 @@ TEST_F(MediaPrep, AudioToolCases)
     onePart();
     fs::rename(lecture + "talk1.rm", lecture + "talk1.ra");
     const std::string mm = tool("rmmerge");
-    host.prefs["prfRmmerge"] = mm;
-    host.prefs["prfEvents"] = "ev.dll";
-    host.prefs["prfEvent32"] = tool("cevent32");
+    settings.Prefs["prfRmmerge"] = mm;
+    settings.Prefs["prfEvents"] = "ev.dll";
+    settings.Prefs["prfEvent32"] = tool("cevent32");
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));
     const std::string ra = lecture + "talk1.ra";
     EXPECT_EQ(steps(), (std::vector<std::string>{"printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
-                                                 q(host.prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'",
+                                                 q(settings.Prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'",
                                                  "cp -- " + q(ra) + " .", "printf '%s\\n' 'All Done' > log.log",
                                                  "exit"}));
 
-    host.prefs["prfEvent32"] = tool("audioev");
+    settings.Prefs["prfEvent32"] = tool("audioev");
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio 5.0 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1], q(host.prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " + q(lecture + "talk1.ra") +
+    EXPECT_EQ(steps()[1], q(settings.Prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " + q(lecture + "talk1.ra") +
                               " 'talk1.ra'");
 
-    host.prefs["prfRmmerge"] = tool("rmevents");
+    settings.Prefs["prfRmmerge"] = tool("rmevents");
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio G2 Merge talk1' > log.log");
     EXPECT_EQ(steps()[1],
-              q(host.prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra") + " '-o' 'talk1.ra' '-e' 'talk1.rat'");
+              q(settings.Prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra") + " '-o' 'talk1.ra' '-e' 'talk1.rat'");
 }
 
 TEST_F(MediaPrep, MissingToolFailsAfterTheImagesAreCopied)
 {
-    host.prefs["prfRmmerge"] = root.dir() + "tools/nothing";
+    settings.Prefs["prfRmmerge"] = root.dir() + "tools/nothing";
     EXPECT_FALSE(publish(true));
     EXPECT_EQ(lastError, "Real Event Software does not exist - " + root.dir() + "tools/nothing");
     EXPECT_TRUE(fs::exists(out + "img001.gif"));
@@ -107,7 +107,7 @@ TEST_F(MediaPrep, TimingFileGoneAfterLoadingLeavesAScriptWithoutAllDone)
         if (text == "Preparing Media Files")
             fs::remove(lecture + "talk2.txt");
     };
-    host.prefs["prfRmmerge"] = tool("rmmerge");
+    settings.Prefs["prfRmmerge"] = tool("rmmerge");
     EXPECT_FALSE(publish(true));
     EXPECT_EQ(lastError, "Cannot find timing file");
     EXPECT_EQ(readFile(out + "process.bat").find("All Done"), std::string::npos);
@@ -122,14 +122,14 @@ TEST_F(MediaPrep, HostileNamesAreNeverRunByTheShell)
     fs::create_directories(evilLecture);
     fs::rename(lecture + "talk1.txt", evilLecture + evil + "1.txt");
     fs::rename(lecture + "talk1.rm", evilLecture + evil + "1.rm");
-    host.settings.LecName = evil;
-    host.settings.MediaDir = evilLecture;
+    settings.LecName = evil;
+    settings.MediaDir = evilLecture;
     out = root.dir() + "out '$HOME\"/";
-    host.settings.OutDir = out;
+    settings.OutDir = out;
     const std::string mm = tool("rmmerge");
     writeFile(mm, "#!/bin/sh\nprintf '%s\\n' \"$@\" > args.txt\n");
     fs::permissions(mm, fs::perms::owner_all);
-    host.prefs["prfRmmerge"] = mm;
+    settings.Prefs["prfRmmerge"] = mm;
     ASSERT_TRUE(publish(true)) << lastError;
     const std::string cmd = "cd " + ShellQuote(root.dir()) + " && sh " + ShellQuote(out + "process.bat");
     ASSERT_EQ(std::system(cmd.c_str()), 0);

@@ -16,6 +16,7 @@ protected:
     testing_support::TempDir root;
     testing_support::RecordingMessageSink sink;
     BasicEngineHost host;
+    PublishSettings settings;
     std::string lecture, out;
 
     void SetUp() override
@@ -26,14 +27,14 @@ protected:
         for (const auto& e : std::filesystem::directory_iterator(testing_support::sampleDir()))
             if (e.is_regular_file())
                 std::filesystem::copy_file(e.path(), lecture + e.path().filename().string());
-        host.settings.LecName = "talk";
-        host.settings.MediaDir = lecture;
-        host.settings.LecDir = lecture;
-        host.settings.StyleDir = PELLUCOR_STYLE_DIR;
-        host.settings.OutDir = out;
-        host.settings.WebURL = "http://lectures.example.org/talk/";
-        host.prefs["prfRmmerge"] = "None";
-        host.prefs["prfEvent32"] = "None";
+        settings.LecName = "talk";
+        settings.MediaDir = lecture;
+        settings.LecDir = lecture;
+        settings.StyleDir = PELLUCOR_STYLE_DIR;
+        settings.OutDir = out;
+        settings.WebURL = "http://lectures.example.org/talk/";
+        settings.Prefs["prfRmmerge"] = "None";
+        settings.Prefs["prfEvent32"] = "None";
         host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
     }
 
@@ -46,7 +47,7 @@ protected:
 
     bool publish(bool toDisk)
     {
-        Publisher engine(&host);
+        Publisher engine(settings, &host);
         const bool ok = engine.Publish(toDisk);
         lastError = engine.LastError;
         return ok;

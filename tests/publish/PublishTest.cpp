@@ -49,7 +49,7 @@ TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDir
     ASSERT_TRUE(publish(true)) << lastError;
     const std::string diskOut = out;
     out = root.dir() + "web/";
-    host.settings.OutDir = out;
+    settings.OutDir = out;
     ASSERT_TRUE(publish(false)) << lastError;
     EXPECT_TRUE(fs::exists(diskOut + "index.htm"));
     // One part: the .rat comes from the slide table.
@@ -63,13 +63,13 @@ TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDir
 
 TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
 {
-    host.settings.OutDir = "/";
+    settings.OutDir = "/";
     EXPECT_FALSE(publish(true));
     EXPECT_EQ(lastError, "Unable to cleanup /");
 
-    host.settings.OutDir = out;
-    host.settings.MediaDir = root.dir() + "empty/";
-    fs::create_directories(host.settings.MediaDir);
+    settings.OutDir = out;
+    settings.MediaDir = root.dir() + "empty/";
+    fs::create_directories(settings.MediaDir);
     EXPECT_FALSE(publish(true));
     EXPECT_EQ(lastError, "Slide Load Error:Media directory has no RealMedia files (*.rm) " + root.dir() + "empty/");
     EXPECT_TRUE(sink.saw("Slide Load Error:"));  // shown even when unattended
@@ -77,8 +77,8 @@ TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
 
 TEST_F(PublishFixture, OkToPublishAsksNothingAndWritesNothing)
 {
-    host.prefs["prfRmmerge"] = "/nonexistent/rmmerge";
-    Publisher engine(&host);
+    settings.Prefs["prfRmmerge"] = "/nonexistent/rmmerge";
+    Publisher engine(settings, &host);
     std::string err;
     EXPECT_TRUE(engine.OKToPublish(false, err)) << err;
     EXPECT_TRUE(sink.questions.empty());
@@ -95,7 +95,7 @@ TEST_F(PublishFixture, StyleOwnProcessBatReplacesTheGeneratedOne)
     fs::create_directories(style);
     writeFile(style + "process.bat", "echo custom N*N\r\n");
     writeFile(style + "index.htm", "<p>T#T</p>\r\n");
-    host.settings.StyleDir = style;
+    settings.StyleDir = style;
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(readFile(out + "process.bat"), "echo custom talk\r\n");
 }

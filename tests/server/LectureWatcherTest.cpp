@@ -33,7 +33,7 @@ public:
     }
     bool OKToPublish(bool showMsg, std::string& msg) override
     {
-        Publisher engine(&form_);
+        Publisher engine(form_.Settings(), nullptr);
         return engine.OKToPublish(showMsg, msg);
     }
 

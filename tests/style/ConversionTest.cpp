@@ -1,6 +1,5 @@
 #include <filesystem>
 
-#include "FakeEncoder.h"
 #include "StyleFixture.h"
 
 namespace pellucor {
@@ -49,26 +48,6 @@ TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
     EXPECT_FALSE(has("sld001.htm"));
     EXPECT_FALSE(has("sld002.htm"));
     EXPECT_TRUE(has("sld01.htm"));
-}
-
-TEST_F(Conversion, LoadSlideInfoConvertsFirst)
-{
-    publishedLecture();
-    testing_support::FakeEncoderLog encoderLog;
-    host.settings.MediaDir = media.dir();
-    host.settings.LecDir = media.dir();
-    host.settings.LecName = "talk";
-    host.prefs["prfRmmerge"] = "None";
-    host.encoderFactory = [&] { return std::make_unique<testing_support::FakeEncoder>(&encoderLog); };
-    Tav_SetUnattended(true);
-    std::string err;
-    const bool ok = engine.LoadSlideInfo(true, false, err);
-    Tav_SetUnattended(false);
-    ASSERT_TRUE(ok) << err;
-    EXPECT_TRUE(sink.questions.empty());
-    EXPECT_EQ(engine.SI.NumOfSlides, 2);
-    EXPECT_EQ(engine.SI.SlideTitle[1], "Introduction");
-    EXPECT_EQ(engine.SI.SlideTitle[2], "Overview");
 }
 
 TEST_F(Conversion, NothingHappensWithEventsFilesWithoutRatFilesOrOnCancel)
