@@ -33,6 +33,10 @@ public:
     virtual bool ExportSlides(const std::string& slideDir, int width, int height) = 0;
     virtual std::string SlideTitle(int i) = 0;
     virtual void Close() = 0;
+    // From the window's thread while an open or export runs: ends it (and
+    // the presentation application's work under way).
+    virtual void Cancel() {}
+    virtual bool Busy() const { return false; }
 };
 
 struct FrontEndHooks {

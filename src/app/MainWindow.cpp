@@ -27,14 +27,8 @@ MainWindow::MainWindow(Preferences* prefs, PublishForm* publishForm, QObject* pa
     connect(&timWeb, &QTimer::timeout, this, &MainWindow::timWeb_Timer);
     // The progress of a publish, and the controls it locks, follow the
     // detailed form's publish.
-    connect(publishForm_, &PublishForm::progressChanged, this, [this](int percent) {
-        progressPercent = percent;
-        emit progressChanged(percent);
-    });
-    connect(publishForm_, &PublishForm::publishingChanged, this, [this](bool running) {
-        publishing = running;
-        emit fieldsChanged();
-    });
+    connect(publishForm_, &PublishForm::progressChanged, this, &MainWindow::ShowProgress);
+    connect(publishForm_, &PublishForm::publishingChanged, this, &MainWindow::SetBusy);
 }
 
 MainWindow::~MainWindow() = default;
@@ -91,7 +85,25 @@ bool MainWindow::OKToPublish(bool showMsg, std::string& msg)
     return driver.OKToPublish(showMsg, msg);
 }
 
-void MainWindow::cmdCancel_Click() { publishForm_->cmdCancel_Click(); }
+void MainWindow::SetBusy(bool on)
+{
+    busy = on;
+    emit fieldsChanged();
+}
+
+void MainWindow::ShowProgress(int percent)
+{
+    progressPercent = percent;
+    emit progressChanged(percent);
+}
+
+void MainWindow::cmdCancel_Click()
+{
+    if (hooks_->slideImporter && hooks_->slideImporter->Busy())
+        hooks_->slideImporter->Cancel();
+    else
+        publishForm_->cmdCancel_Click();
+}
 
 std::string MainWindow::TavPrefString(const std::string& text) const { return pellucor::TavPrefString(text, lblDirectory); }
 

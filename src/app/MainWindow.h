@@ -51,10 +51,13 @@ public:
     int PreviewIndex = 1;
 
     QTimer timDisk, timWeb;
-    // While a publish runs: its percent, and the controls that must not be
-    // used meanwhile are locked (the view greys them).
+    // While a publish or a slide import runs (busy): its percent, and the
+    // controls that must not be used meanwhile are locked (the view greys
+    // them) except Cancel.
     int progressPercent = 0;
-    bool publishing = false;
+    bool busy = false;
+    void SetBusy(bool on);
+    void ShowProgress(int percent);
     // Enabled state of buttons and menu items, by control name.
     std::map<std::string, bool> Enabled;
 
@@ -79,7 +82,7 @@ public:
     void cmdPlus_Click();
     void cmdMinus_Click();
     void cmdPub_Click();       // "Publish To Disk"
-    void cmdCancel_Click();    // "Cancel": stops the publish under way
+    void cmdCancel_Click();    // "Cancel": stops the publish or slide import under way
     void cmdPubWeb_Click();    // "Publish for Web"
     void timDisk_Timer();
     void timWeb_Timer();

@@ -1,6 +1,7 @@
 // The main window's "Select PowerPoint" and "Convert PPT to GIFs": the slide
-// export module, showing its progress on the main window (status line,
-// slide name, title and preview picture).
+// export module, run on a worker thread while the window keeps answering,
+// showing its progress on the main window (status line, slide name, title,
+// preview picture and progress bar); Cancel ends LibreOffice.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,8 @@ public:
     bool ExportSlides(const std::string& slideDir, int width, int height) override;
     std::string SlideTitle(int i) override;
     void Close() override;
+    void Cancel() override;
+    bool Busy() const override { return busy_; }
 
 private:
     void SetStatus(const std::string& caption, uint32_t backColor) override;
@@ -31,8 +34,17 @@ private:
     void SetPreview(const std::string& imageFile) override;
     void SetProgress(int done, int total) override;
 
+    // Runs work on a worker thread; the window's events are processed
+    // until it is done.
+    template <class Work>
+    auto offThread(Work work);
+    // Runs f on the window's thread.
+    template <class F>
+    void onWindow(F f);
+
     MainWindow& form_;
     SlideExporter& module_;
+    bool busy_ = false;
 };
 
 }  // namespace pellucor

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <csignal>
+#include <unistd.h>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -114,12 +117,36 @@ bool LibreOfficeApp::convert(const QString& input, const QString& target, const 
     QFile::remove(output);
     QProcess proc;
     proc.setProcessChannelMode(QProcess::SeparateChannels);
-    proc.start(soffice_, args);
-    if (!proc.waitForStarted(30000)) {
+    // Its own process group, so that a cancel ends every process it starts.
+    proc.setChildProcessModifier([] { ::setpgid(0, 0); });
+    {
+        std::lock_guard lock(runMutex_);
+        if (cancelled_) {
+            err = "Slide import cancelled";
+            return false;
+        }
+        proc.start(soffice_, args);
+        if (proc.waitForStarted(30000))
+            runningPid_ = proc.processId();
+    }
+    if (runningPid_ == 0) {
         err = "cannot start " + soffice_.toStdString() + ": " + proc.errorString().toStdString();
         return false;
     }
-    if (!proc.waitForFinished(kConvertTimeoutMs)) {
+    const bool finished = proc.waitForFinished(kConvertTimeoutMs);
+    bool cancelled = false;
+    {
+        std::lock_guard lock(runMutex_);
+        runningPid_ = 0;
+        cancelled = cancelled_;
+    }
+    if (cancelled) {
+        proc.kill();
+        proc.waitForFinished();
+        err = "Slide import cancelled";
+        return false;
+    }
+    if (!finished) {
         proc.kill();
         proc.waitForFinished();
         err = "LibreOffice did not finish converting " + QFileInfo(input).fileName().toStdString();
@@ -141,6 +168,14 @@ bool LibreOfficeApp::convert(const QString& input, const QString& target, const 
         return false;
     }
     return true;
+}
+
+void LibreOfficeApp::SetCancelled(bool on)
+{
+    std::lock_guard lock(runMutex_);
+    cancelled_ = on;
+    if (on && runningPid_ > 0)
+        ::kill(-static_cast<pid_t>(runningPid_), SIGKILL);
 }
 
 bool LibreOfficeApp::Open(const std::string& path, int& count, std::string& err)

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "import/PdfSlides.h"
@@ -32,6 +33,8 @@ public:
     bool ExportSlide(int i, const std::string& file, int width, int height, std::string& err) override;
     std::optional<std::string> SlideTitle(int i) override;
     bool Quit(std::string& err) override;
+    // Ends a running conversion by killing LibreOffice's whole process group.
+    void SetCancelled(bool on) override;
 
     // Longest time one conversion may take.
     static constexpr int kConvertTimeoutMs = 10 * 60 * 1000;
@@ -42,6 +45,9 @@ private:
     bool convert(const QString& input, const QString& target, const QString& extension, const QString& outDir,
                  QString& output, std::string& err);
 
+    std::mutex runMutex_;  // guards runningPid_ and cancelled_
+    qint64 runningPid_ = 0;
+    bool cancelled_ = false;
     QString soffice_;
     std::unique_ptr<QTemporaryDir> work_;
     std::string version_;

@@ -27,6 +27,9 @@ public:
     virtual std::optional<std::string> SlideTitle(int i) = 0;
     // Closes the active presentation and the application.
     virtual bool Quit(std::string& err) = 0;
+    // From any thread: while on, the application's work under way is ended
+    // and further work fails at once.
+    virtual void SetCancelled(bool /*on*/) {}
 };
 
 }  // namespace pellucor

@@ -84,8 +84,14 @@ int16_t SlideExporter::PptOpenPresentation(const std::string& path)
 {
     std::string err;
     if (!open_) {
-        app_ = factory_();
+        {
+            std::lock_guard lock(appMutex_);
+            app_ = factory_();
+            if (app_)
+                app_->SetCancelled(cancelled_);
+        }
         if (!app_ || !app_->Start(err)) {
+            std::lock_guard lock(appMutex_);
             app_.reset();
             Tav_Message("Unable to Initialize PowerPoint " + err);
             return -1;
@@ -104,7 +110,8 @@ int16_t SlideExporter::PptOpenPresentation(const std::string& path)
     if (path != lastPath_ || activeCount_ < 0) {
         int count = 0;
         if (!app_->Open(path, count, err)) {
-            Tav_Message("Unable to Open PowerPoint Presentation " + path + " error=" + err);
+            if (!cancelled_)  // a cancel is no error
+                Tav_Message("Unable to Open PowerPoint Presentation " + path + " error=" + err);
             return -1;
         }
         lastPath_ = path;
@@ -158,6 +165,10 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
                       kColourYellow);
         yieldToUi();
         std::string err;
+        if (cancelled_) {
+            report.status("Slide import cancelled", kColourYellow);
+            return false;
+        }
         if (!app_->ExportSlide(i, file, width, height, err)) {
             const std::string text = "Error - Unable to write to " + file + " " + err;
             Tav_Message(text);
@@ -203,6 +214,14 @@ std::string SlideExporter::PptImageFile(const std::string& dir, int i)
     return dir + "img" + Tav_Fmt000(i) + ".gif";
 }
 
+void SlideExporter::SetCancelled(bool on)
+{
+    cancelled_ = on;
+    std::lock_guard lock(appMutex_);
+    if (app_)
+        app_->SetCancelled(on);
+}
+
 void SlideExporter::PptClose()
 {
     if (!open_)
@@ -212,7 +231,10 @@ void SlideExporter::PptClose()
         Tav_Message("Problems Closing PowerPoint " + err);
         return;
     }
-    app_.reset();
+    {
+        std::lock_guard lock(appMutex_);
+        app_.reset();
+    }
     open_ = false;
     lastPath_.clear();
     activeCount_ = -1;

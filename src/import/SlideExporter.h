@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,9 @@ public:
     static std::string PptImageFile(const std::string& dir, int i);
     // Quits the application if this module started it.
     void PptClose();
+    // From any thread: while on, the open or export under way is ended (the
+    // application's work is stopped) and fails.
+    void SetCancelled(bool on);
 
     bool IsOpen() const { return open_; }
     // The text of the second header line of titles.txt after "# Date ";
@@ -51,6 +56,8 @@ private:
     void setTitle(int i, const std::string& title);
 
     AppFactory factory_;
+    std::mutex appMutex_;  // guards app_'s replacement against SetCancelled
+    std::atomic<bool> cancelled_{false};
     std::unique_ptr<PresentationApp> app_;
     bool open_ = false;
     std::string lastPath_;

@@ -86,7 +86,7 @@ protected:
             worstLate = std::max(worstLate, now - last - 50);
             last = now;
             onTick();
-            if (now > 500 && !model().publishing && !model().timDisk.isActive())
+            if (now > 500 && !model().busy && !model().timDisk.isActive())
                 loop.quit();
         });
         tick.start(50);
@@ -103,7 +103,7 @@ TEST_F(PublishWindow, PublishToDiskKeepsTheWindowAnsweringAndFillsTheBar)
     bool lockedWhileRunning = false, cancelOffered = false;
     const qint64 worstLate = runUntilDone([&] {
         highest = std::max(highest, progress->value());
-        if (model().publishing && progress->isVisible()) {
+        if (model().busy && progress->isVisible()) {
             lockedWhileRunning = lockedWhileRunning || !cmdPub->isEnabled();
             cancelOffered = cancelOffered || cmdCancel->isVisible();
         }

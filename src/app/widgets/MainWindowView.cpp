@@ -169,14 +169,14 @@ void MainWindowView::refresh()
         for (auto it = a0; it != a1; ++it)
             it->second->setEnabled(on);
     }
-    // A publish under way locks everything but its Cancel.
-    const bool publishing = model_->publishing;
+    // A publish or slide import under way locks everything but its Cancel.
+    const bool busy = model_->busy;
     for (QWidget* w : {lecture_, slides_, steps_})
-        w->setEnabled(!publishing);
-    menuBar()->setEnabled(!publishing);
-    progress_->setVisible(publishing || model_->progressPercent > 0);
+        w->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
+    progress_->setVisible(busy || model_->progressPercent > 0);
     progress_->setValue(model_->progressPercent);
-    cmdCancel_->setVisible(publishing);
+    cmdCancel_->setVisible(busy);
     showStatus(QString::fromStdString(model_->lblStatus), model_->lblStatusColour);
 }
 

@@ -1,0 +1,90 @@
+// The main window's slide import with the real LibreOffice: the window
+// keeps answering while LibreOffice converts the presentation, and Cancel
+// ends LibreOffice at once.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "AppFixture.h"
+#include "QtCoreTestApp.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowSlideImport.h"
+#include "import/SlideExporter.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+PELLUCOR_QT_CORE_TEST_APP();
+
+// Processes whose parent is this test (LibreOffice's launcher would be one).
+int childProcesses()
+{
+    int n = 0;
+    const std::string me = std::to_string(getpid());
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        std::ifstream stat(e.path() / "stat");
+        std::string pid, comm, state, ppid;
+        if (stat >> pid >> comm >> state >> ppid && ppid == me)
+            ++n;
+    }
+    return n;
+}
+
+class SlideImportOffThread : public AppFixture {
+protected:
+    SlideExporter ppt;
+    MainWindowSlideImport importer{mainWindow, &ppt};
+};
+
+TEST_F(SlideImportOffThread, CancelEndsLibreOfficeAndTheWindowKeepsAnswering)
+{
+    app.hooks.slideImporter = &importer;
+    app.hooks.choosePresentation = [](std::string& p) {
+        p = std::string(PELLUCOR_IMPORT_DECKS) + "deck.pptx";
+        return true;
+    };
+    mainWindow.SetLectureDir(lec);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, worstLate = 0, cancelledAt = -1;
+    bool sawBusy = false;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        worstLate = std::max(worstLate, now - last - 50);
+        last = now;
+        sawBusy = sawBusy || mainWindow.busy;
+        // Well inside LibreOffice's conversion of the presentation.
+        if (cancelledAt < 0 && now > 1500 && importer.Busy()) {
+            cancelledAt = now;
+            mainWindow.cmdCancel_Click();
+        }
+    });
+    tick.start(50);
+    mainWindow.cmdSelectPPT_Click();  // opens the presentation: LibreOffice runs
+    const qint64 took = clock.elapsed();
+    tick.stop();
+
+    ASSERT_GE(cancelledAt, 0) << "LibreOffice was done before the cancel";
+    EXPECT_TRUE(sawBusy);
+    EXPECT_FALSE(mainWindow.busy);
+    EXPECT_EQ(mainWindow.PPTSlideCount, -1);
+    EXPECT_LT(took - cancelledAt, 2000) << "LibreOffice went on after the cancel";
+    EXPECT_LE(worstLate, 250) << "the window stopped answering for " << worstLate << " ms";
+    EXPECT_EQ(childProcesses(), 0) << "LibreOffice is still running";
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();  // a cancel is no error
+    importer.Close();
+}
+
+}  // namespace
+
+}  // namespace pellucor
