@@ -1,0 +1,78 @@
+// Publishes one lecture through the detailed-form model on a running Qt
+// event loop, as the window does, and reports how long the loop was ever
+// kept from running (the longest gap between the ticks of a 20 ms timer)
+// and the time of the whole publish.
+//   form_publish_bench LECTURE_DIR OUT_DIR STYLE_DIR
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "app/Preferences.h"
+#include "app/PublishForm.h"
+#include "core/Messages.h"
+#include "core/TavUtils.h"
+
+using namespace pellucor;
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: form_publish_bench LECTURE_DIR OUT_DIR STYLE_DIR\n");
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    Tav_SetUnattended(true);
+    QTemporaryDir config;
+    Preferences prefs(config.filePath("prefs.ini"));
+    prefs.Form_Load();
+    PublishForm form(&prefs);
+    form.Form_Load();
+    form.TextMedia = form.TextPP = Tav_DirSlash(argv[1]);
+    form.TextName = "talk";
+    form.TextCDDir = Tav_DirSlash(argv[2]);
+    form.TextStyle = Tav_DirSlash(argv[3]);
+    form.optCD = 1;
+    form.optWeb = 0;
+
+    QElapsedTimer clock;
+    qint64 last = -1, longestGap = 0, ticks = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (last >= 0)
+            longestGap = std::max(longestGap, now - last);
+        last = now;
+        ++ticks;
+    });
+    bool ok = false;
+    qint64 took = 0;
+    QObject::connect(&form, &PublishForm::publishFinished, [&](bool done) {
+        ok = done;
+        took = clock.elapsed();
+        app.quit();
+    });
+    QTimer::singleShot(0, [&] {
+        std::string msg;
+        if (!form.DoStart(msg)) {
+            std::fprintf(stderr, "publish failed: %s\n", msg.c_str());
+            app.exit(1);
+        }
+    });
+    clock.start();
+    tick.start(20);
+    const int rc = app.exec();
+    if (rc != 0 || !ok) {
+        std::fprintf(stderr, "publish failed: %s\n", form.statusLine.c_str());
+        return 1;
+    }
+    std::printf("longest gap between 20 ms ticks: %lld ms (%lld ticks)\n", static_cast<long long>(longestGap),
+                static_cast<long long>(ticks));
+    std::printf("publish: %.2f s\n", static_cast<double>(took) / 1000.0);
+    return 0;
+}

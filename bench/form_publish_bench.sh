@@ -1,0 +1,30 @@
+#!/bin/sh
+# Publishes a lecture with one 10-minute 640x480 part through the detailed
+# form's model on a running Qt event loop: prints the longest gap between
+# the ticks of a 20 ms timer (target: 100 ms at most) and the time of the
+# whole publish against the same run's ffmpeg transcode of the part with
+# the browser copy's settings.
+# BENCH_BUILD_DIR overrides the build directory (default: build-bench, a
+# Release build); BENCH_SECONDS the length of the part (default 600).
+set -eu
+. "$(dirname "$0")/bench_lib.sh"
+seconds=${BENCH_SECONDS:-600}
+bench_build form_publish_bench
+export XDG_CONFIG_HOME="$work/config"
+sh "$root/samples/make-long-lecture.sh" "$work/talk" "$seconds" 640x480 >/dev/null
+
+exec 9>"$lock"
+flock 9
+"$build/bench/form_publish_bench" "$work/talk" "$work/out" "$root/styles/html5" | tee "$work/bench.txt"
+s=$(now)
+# The browser copy's settings: VP8 500 kbit/s (realtime, cpu-used 8, every
+# core) and Opus 64 kbit/s.
+ffmpeg -hide_banner -loglevel error -nostdin -y -i "$work/talk/talk1.rm" \
+  -c:v libvpx -b:v 500k -deadline realtime -cpu-used 8 -threads "$(nproc)" \
+  -c:a libopus -b:a 64k "$work/ffmpeg.webm"
+e=$(now)
+flock -u 9
+ff=$(elapsed "$s" "$e")
+pub=$(sed -n 's/^publish: \([0-9.]*\) s$/\1/p' "$work/bench.txt")
+echo "ffmpeg transcode: ${ff} s"
+awk -v a="$pub" -v b="$ff" 'BEGIN { printf "publish / ffmpeg: %.2f\n", a / b }'
