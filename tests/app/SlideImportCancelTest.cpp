@@ -3,15 +3,13 @@
 // ends LibreOffice at once.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QTimer>
-
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
 #include "AppFixture.h"
 #include "QtCoreTestApp.h"
+#include "TickWatch.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowSlideImport.h"
 #include "import/SlideExporter.h"
@@ -52,16 +50,9 @@ TEST_F(SlideImportOffThread, CancelEndsLibreOfficeAndTheWindowKeepsAnswering)
         return true;
     };
     mainWindow.SetLectureDir(lec);
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0, worstLate = 0, cancelledAt = -1;
+    qint64 cancelledAt = -1;
     bool sawBusy = false;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        worstLate = std::max(worstLate, now - last - 50);
-        last = now;
+    testing_support::TickWatch watch(50, [&](qint64 now) {
         sawBusy = sawBusy || mainWindow.busy;
         // Well inside LibreOffice's conversion of the presentation.
         if (cancelledAt < 0 && now > 1500 && importer.Busy()) {
@@ -69,10 +60,10 @@ TEST_F(SlideImportOffThread, CancelEndsLibreOfficeAndTheWindowKeepsAnswering)
             mainWindow.cmdCancel_Click();
         }
     });
-    tick.start(50);
     mainWindow.cmdSelectPPT_Click();  // opens the presentation: LibreOffice runs
-    const qint64 took = clock.elapsed();
-    tick.stop();
+    const qint64 took = watch.Elapsed();
+    watch.Stop();
+    const qint64 worstLate = watch.WorstLate();
 
     ASSERT_GE(cancelledAt, 0) << "LibreOffice was done before the cancel";
     EXPECT_TRUE(sawBusy);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
@@ -16,6 +15,7 @@
 
 #include "QtTestApp.h"
 #include "TestSupport.h"
+#include "TickWatch.h"
 #include "app/MainWindow.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
@@ -76,24 +76,15 @@ protected:
     qint64 runUntilDone(const std::function<void()>& onTick)
     {
         QEventLoop loop;
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = 0, worstLate = 0;
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            worstLate = std::max(worstLate, now - last - 50);
-            last = now;
+        TickWatch watch(50, [&](qint64 now) {
             onTick();
             if (now > 500 && !model().busy && !model().timDisk.isActive())
                 loop.quit();
         });
-        tick.start(50);
         QTimer::singleShot(0, cmdPub, &QPushButton::click);
         QTimer::singleShot(90000, &loop, &QEventLoop::quit);
         loop.exec();
-        return worstLate;
+        return watch.WorstLate();
     }
 };
 

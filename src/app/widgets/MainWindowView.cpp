@@ -16,6 +16,7 @@
 
 #include "app/MainWindow.h"
 #include "app/widgets/Colours.h"
+#include "app/widgets/ProgressRow.h"
 
 namespace pellucor {
 
@@ -90,17 +91,9 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
     layout->addWidget(steps);
 
     // While a publish runs: its progress and a way to stop it.
-    auto* progressRow = new QHBoxLayout;
-    progress_ = new QProgressBar;
-    progress_->setObjectName("publishProgress");
-    progress_->setRange(0, 100);
-    progress_->setFormat("%p%");
-    progressRow->addWidget(progress_, 1);
-    cmdCancel_ = new QPushButton(tr("Cancel"));
-    cmdCancel_->setObjectName("cmdCancel");
-    connect(cmdCancel_, &QPushButton::clicked, model_, &MainWindow::cmdCancel_Click);
-    progressRow->addWidget(cmdCancel_);
-    layout->addLayout(progressRow);
+    progress_ = new ProgressRow;
+    connect(progress_, &ProgressRow::cancelClicked, model_, &MainWindow::cmdCancel_Click);
+    layout->addWidget(progress_);
 
     lblStatus_ = new QLabel;
     lblStatus_->setObjectName("lblStatus");
@@ -134,7 +127,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
 
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
     connect(model_, &MainWindow::statusChanged, this, &MainWindowView::showStatus);
-    connect(model_, &MainWindow::progressChanged, progress_, &QProgressBar::setValue);
+    connect(model_, &MainWindow::progressChanged, progress_->Bar(), &QProgressBar::setValue);
     refresh();
 }
 
@@ -174,9 +167,7 @@ void MainWindowView::refresh()
     for (QWidget* w : {lecture_, slides_, steps_})
         w->setEnabled(!busy);
     menuBar()->setEnabled(!busy);
-    progress_->setVisible(busy || model_->progressPercent > 0);
-    progress_->setValue(model_->progressPercent);
-    cmdCancel_->setVisible(busy);
+    progress_->Show(busy, model_->progressPercent);
     showStatus(QString::fromStdString(model_->lblStatus), model_->lblStatusColour);
 }
 

@@ -11,12 +11,11 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QProgressBar;
-class QPushButton;
 
 namespace pellucor {
 
 class MainWindow;
+class ProgressRow;
 
 class MainWindowView : public QMainWindow {
     Q_OBJECT
@@ -38,8 +37,7 @@ private:
         *lblStatus_;
     QComboBox* lstSize_;
     QGroupBox *lecture_, *slides_, *steps_;
-    QProgressBar* progress_;
-    QPushButton* cmdCancel_;
+    ProgressRow* progress_;
     QAction* mnuLiberal_ = nullptr;
     // Buttons and menu items by control name, for the enabled states.
     std::multimap<std::string, QWidget*> widgets_;

@@ -15,6 +15,7 @@
 
 #include "app/PublishForm.h"
 #include "app/widgets/Colours.h"
+#include "app/widgets/ProgressRow.h"
 
 namespace pellucor {
 
@@ -100,17 +101,9 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWin
     addButton("cmdFtp", "Auto-Upload", [this] { model_->cmdFtp_Click(); });
     layout->addLayout(buttons);
 
-    auto* progressRow = new QHBoxLayout;
-    progress_ = new QProgressBar;
-    progress_->setObjectName("publishProgress");
-    progress_->setRange(0, 100);
-    progress_->setFormat("%p%");
-    progressRow->addWidget(progress_, 1);
-    cmdCancel_ = new QPushButton(tr("Cancel"));
-    cmdCancel_->setObjectName("cmdCancel");
-    connect(cmdCancel_, &QPushButton::clicked, model_, &PublishForm::cmdCancel_Click);
-    progressRow->addWidget(cmdCancel_);
-    outer->addLayout(progressRow);
+    progress_ = new ProgressRow;
+    connect(progress_, &ProgressRow::cancelClicked, model_, &PublishForm::cmdCancel_Click);
+    outer->addWidget(progress_);
 
     auto* status = new QHBoxLayout;
     status->addWidget(new QLabel(tr("Status:")));
@@ -124,7 +117,7 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWin
     buildMenus();
     connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
     connect(model_, &PublishForm::statusChanged, this, &PublishFormView::showStatus);
-    connect(model_, &PublishForm::progressChanged, progress_, &QProgressBar::setValue);
+    connect(model_, &PublishForm::progressChanged, progress_->Bar(), &QProgressBar::setValue);
     connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
     refresh();
 }
@@ -196,9 +189,7 @@ void PublishFormView::refresh()
     const bool publishing = model_->Publishing();
     inputs_->setEnabled(!publishing);
     menuBar()->setEnabled(!publishing);
-    progress_->setVisible(publishing || model_->progressPercent > 0);
-    progress_->setValue(model_->progressPercent);
-    cmdCancel_->setVisible(publishing);
+    progress_->Show(publishing, model_->progressPercent);
     showStatus(QString::fromStdString(model_->statusLine), model_->statusColour);
 }
 

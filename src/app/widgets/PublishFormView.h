@@ -12,11 +12,11 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 
 namespace pellucor {
 
+class ProgressRow;
 class PublishForm;
 
 class PublishFormView : public QMainWindow {
@@ -37,8 +37,7 @@ private:
     QLabel* lblDirectory_;
     QLabel* statusLine_;
     QWidget* inputs_;
-    QProgressBar* progress_;
-    QPushButton* cmdCancel_;
+    ProgressRow* progress_;
     QMenu* fileMenu_;
     std::map<std::string, QLineEdit*> texts_;
     std::map<std::string, QCheckBox*> checks_;

@@ -1,0 +1,32 @@
+#include "app/widgets/ProgressRow.h"
+
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace pellucor {
+
+ProgressRow::ProgressRow(QWidget* parent) : QWidget(parent)
+{
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    bar_ = new QProgressBar;
+    bar_->setObjectName("publishProgress");
+    bar_->setRange(0, 100);
+    bar_->setFormat("%p%");
+    row->addWidget(bar_, 1);
+    cancel_ = new QPushButton(tr("Cancel"));
+    cancel_->setObjectName("cmdCancel");
+    connect(cancel_, &QPushButton::clicked, this, &ProgressRow::cancelClicked);
+    row->addWidget(cancel_);
+    Show(false, 0);
+}
+
+void ProgressRow::Show(bool running, int percent)
+{
+    bar_->setValue(percent);
+    bar_->setVisible(running || percent > 0);
+    cancel_->setVisible(running);
+}
+
+}  // namespace pellucor
