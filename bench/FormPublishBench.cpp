@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <sys/resource.h>
 
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
@@ -41,12 +42,15 @@ int main(int argc, char** argv)
 
     QElapsedTimer clock;
     qint64 last = -1, longestGap = 0, ticks = 0;
+    std::string gapStatus;  // the status line when the longest gap ended
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
-        if (last >= 0)
-            longestGap = std::max(longestGap, now - last);
+        if (last >= 0 && now - last > longestGap) {
+            longestGap = now - last;
+            gapStatus = form.statusLine;
+        }
         last = now;
         ++ticks;
     });
@@ -71,8 +75,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "publish failed: %s\n", form.statusLine.c_str());
         return 1;
     }
-    std::printf("longest gap between 20 ms ticks: %lld ms (%lld ticks)\n", static_cast<long long>(longestGap),
-                static_cast<long long>(ticks));
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    const double cpu = static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+                       static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+    std::printf("longest gap between 20 ms ticks: %lld ms (%lld ticks; status then: %s)\n",
+                static_cast<long long>(longestGap), static_cast<long long>(ticks), gapStatus.c_str());
     std::printf("publish: %.2f s\n", static_cast<double>(took) / 1000.0);
+    std::printf("publish cpu: %.2f s\n", cpu);
     return 0;
 }

@@ -146,7 +146,9 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     AVDictionary* opts = nullptr;
     av_dict_set(&opts, "row-mt", "1", 0);           // libvpx-vp9, libaom
     av_dict_set(&opts, "deadline", "realtime", 0);  // libvpx
-    av_dict_set(&opts, "cpu-used", "8", 0);         // libvpx
+    // A fixed speed: a positive value lets libvpx trade speed against the
+    // wall clock, so its work would grow and shrink with the machine's load.
+    av_dict_set(&opts, "cpu-used", "-8", 0);        // libvpx
     av_dict_set(&opts, "preset", "veryfast", 0);    // libx264
     const int rc = avcodec_open2(enc, codec, &opts);
     av_dict_free(&opts);

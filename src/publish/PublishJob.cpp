@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <utility>
 
 #include "core/TavUtils.h"
@@ -24,6 +26,8 @@ constexpr StepShare kShares[] = {
     {PublishStep::Convert, 0, 1},  {PublishStep::Load, 1, 5},     {PublishStep::Media, 5, 88},
     {PublishStep::Style, 88, 99},  {PublishStep::Script, 99, 100},
 };
+// Niceness of the worker thread.
+constexpr int kWorkerNice = 10;
 // The publish of every target fills the bar up to here; following the
 // scripts' logs takes the rest.
 constexpr double kPublishedPercent = 98;
@@ -151,6 +155,9 @@ void PublishJob::finish(Outcome outcome, const std::string& error)
 
 void PublishJob::run()
 {
+    // The windows come first: the publish (and the encoder threads it
+    // starts, which inherit this) yields the cores to the event loop.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
     for (size_t i = 0; i < targets_.size(); ++i) {
         targetIndex_ = i;
         if (!publishTarget(targets_[i]))
