@@ -715,6 +715,9 @@
       offerResume();
     }
     doc.documentElement.setAttribute("data-player", "ready");
+    if (window.performance && window.performance.mark) {
+      window.performance.mark("player-ready");
+    }
   }
 
   if (doc.body.classList.contains("part-page")) {
