@@ -9,19 +9,13 @@
 set -eu
 . "$(dirname "$0")/bench_lib.sh"
 runs=${BENCH_RUNS:-9}
-bench_build style_bench pellucor
-export XDG_CONFIG_HOME="$work/config"
-"$build/bench/style_bench" generate "$work/lecture"
-media="$work/lecture/media"
-ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 # A minute of recording per part: the first slides of each part (20 s
 # apiece) can be reached.
-for p in 1 2 3; do
-  rm -f "$media/talk$p.ra"
-  ff -f lavfi -i "sine=frequency=$((300 + 100 * p)):duration=60" -c:a ac3 -b:a 64k -ar 44100 -f rm "$media/talk$p.rm"
-done
+bench_lecture_with_recordings 60
+media="$work/lecture/media"
 # A picture per slide, as a slide import leaves them.
-ff -f lavfi -i "testsrc=size=640x480:rate=1:duration=1" -frames:v 1 "$work/slide.gif"
+ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "testsrc=size=640x480:rate=1:duration=1" \
+  -frames:v 1 "$work/slide.gif"
 i=1
 while [ "$i" -le 500 ]; do
   cp "$work/slide.gif" "$media/img$(printf '%03d' "$i").gif"

@@ -4,6 +4,7 @@
 // sample lecture's events files for the slide each time should show.
 "use strict";
 const assert = require("node:assert/strict");
+const { before, after } = require("node:test");
 const fs = require("node:fs");
 const http = require("node:http");
 const path = require("node:path");
@@ -32,6 +33,19 @@ async function launch() {
       "--autoplay-policy=document-user-activation-required",
     ],
   });
+}
+
+// One browser for all the tests of a file: started before the first,
+// closed after the last. The tests reach it as .browser.
+function browserPerFile() {
+  const holder = { browser: null };
+  before(async () => {
+    holder.browser = await launch();
+  });
+  after(async () => {
+    await holder.browser.close();
+  });
+  return holder;
 }
 
 function fileUrl(page) {
@@ -174,4 +188,4 @@ async function serve() {
   return { base: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((r) => server.close(r)) };
 }
 
-module.exports = { out, sample, launch, open, visit, ready, events, slidesAt, state, imageOf, assertInStep, sleep, serve, fileUrl };
+module.exports = { out, sample, launch, browserPerFile, open, visit, ready, events, slidesAt, state, imageOf, assertInStep, sleep, serve, fileUrl };

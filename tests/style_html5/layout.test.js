@@ -8,16 +8,10 @@
 const assert = require("node:assert/strict");
 const fs = require("node:fs");
 const path = require("node:path");
-const { test, before, after } = require("node:test");
+const { test } = require("node:test");
 const h = require("./harness");
 
-let browser;
-before(async () => {
-  browser = await h.launch();
-});
-after(async () => {
-  await browser.close();
-});
+const chromium = h.browserPerFile();
 
 const pages = ["part1.htm", "part2.htm", "sld002.htm", "sld004.htm"];
 
@@ -33,7 +27,7 @@ async function showEverything(page) {
 
 test("at 1280, 375 and 320 px: no sideways scrolling, touch targets of 44 px, named controls", async () => {
   for (const width of [1280, 375, 320]) {
-    const { context, page, problems } = await h.open(browser, pages[0], { viewport: { width, height: 700 } });
+    const { context, page, problems } = await h.open(chromium.browser, pages[0], { viewport: { width, height: 700 } });
     for (const name of pages) {
       await h.visit(page, name);
       await showEverything(page);
@@ -64,7 +58,7 @@ test("at 1280, 375 and 320 px: no sideways scrolling, touch targets of 44 px, na
 
 test("text has AA contrast in light and dark colours", async () => {
   for (const colorScheme of ["light", "dark"]) {
-    const { context, page } = await h.open(browser, pages[0], { colorScheme });
+    const { context, page } = await h.open(chromium.browser, pages[0], { colorScheme });
     for (const name of pages) {
       await h.visit(page, name);
       await showEverything(page);
@@ -112,7 +106,7 @@ test("text has AA contrast in light and dark colours", async () => {
 });
 
 test("slide pictures carry their titles as alt text", async () => {
-  const { context, page } = await h.open(browser, "part1.htm");
+  const { context, page } = await h.open(chromium.browser, "part1.htm");
   const titles = await page.$$eval("nav.toc li[data-slide] > a", (l) => l.map((a) => a.textContent));
   assert.deepEqual(titles, ["Welcome to the talk", "Why \"timing\" matters", "Results", "Questions"]);
   assert.deepEqual(await page.$$eval("#thumbs img", (l) => l.map((i) => i.alt)), titles);
@@ -130,14 +124,14 @@ test("slide pictures carry their titles as alt text", async () => {
 
 test("motion follows the reduced-motion setting", async () => {
   for (const [reducedMotion, expected] of [["reduce", "auto"], ["no-preference", "smooth"]]) {
-    const { context, page } = await h.open(browser, "part1.htm", { reducedMotion });
+    const { context, page } = await h.open(chromium.browser, "part1.htm", { reducedMotion });
     assert.equal(await page.$eval("#thumbs", (t) => getComputedStyle(t).scrollBehavior), expected);
     await context.close();
   }
 });
 
 test("without JavaScript the contents and the slide pages still navigate", async () => {
-  const { context, page, problems } = await h.open(browser, "index.htm", { javaScriptEnabled: false });
+  const { context, page, problems } = await h.open(chromium.browser, "index.htm", { javaScriptEnabled: false });
   await page.waitForURL(/part1\.htm/);
   assert.ok(await page.locator("#media").isVisible());
   assert.ok(await page.locator("#search").isHidden(), "no search box that cannot work");
@@ -158,7 +152,7 @@ test("without JavaScript the contents and the slide pages still navigate", async
 });
 
 test("a slide page prints as the slide, its title and its notes", async () => {
-  const { context, page } = await h.open(browser, "sld002.htm");
+  const { context, page } = await h.open(chromium.browser, "sld002.htm");
   await page.emulateMedia({ media: "print" });
   const shown = await page.evaluate(() => ["header.bar", "nav.slide-nav", "main h2", "img.full", ".notes"].map(
     (s) => getComputedStyle(document.querySelector(s)).display !== "none"));

@@ -5,16 +5,10 @@
 // neighbours.
 "use strict";
 const assert = require("node:assert/strict");
-const { test, before, after } = require("node:test");
+const { test } = require("node:test");
 const h = require("./harness");
 
-let browser;
-before(async () => {
-  browser = await h.launch();
-});
-after(async () => {
-  await browser.close();
-});
+const chromium = h.browserPerFile();
 
 async function settled(page, slide) {
   await page.waitForFunction((n) => document.getElementById("slide").getAttribute("data-shown") === n &&
@@ -27,7 +21,7 @@ async function disabled(page, id) {
 }
 
 test("arrow keys and Previous/Next go through the whole lecture and stop at its ends", async () => {
-  const { context, page, problems } = await h.open(browser, "part1.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "part1.htm");
   assert.ok(await disabled(page, "prev"), "Previous is disabled on the lecture's first slide");
   assert.ok(!(await disabled(page, "next")));
   assert.equal(await page.$eval("#next", (a) => a.getAttribute("href")), "sld002.htm");
@@ -75,7 +69,7 @@ test("arrow keys and Previous/Next go through the whole lecture and stop at its 
 });
 
 test("Next from a playing part's last slide plays on in the next part where the browser allows", async () => {
-  const { context, page, problems } = await h.open(browser, "part1.htm#slide=3");
+  const { context, page, problems } = await h.open(chromium.browser, "part1.htm#slide=3");
   await page.keyboard.press("k");
   await page.waitForFunction(() => !document.getElementById("media").paused);
   await page.click("#next");
@@ -99,7 +93,7 @@ test("Next from a playing part's last slide plays on in the next part where the 
 
   // Opened with nothing done on it, the page may not start by itself: it
   // says so without an error, and one key plays.
-  const fresh = await h.open(browser, "part2.htm#slide=4&play");
+  const fresh = await h.open(chromium.browser, "part2.htm#slide=4&play");
   await fresh.page.waitForFunction(() => /press play/i.test(document.getElementById("status").textContent));
   assert.ok((await h.state(fresh.page)).paused);
   await fresh.page.keyboard.press("k");
@@ -110,7 +104,7 @@ test("Next from a playing part's last slide plays on in the next part where the 
 });
 
 test("the keys play, pause, skip and show themselves; the arrows work on the focused player", async () => {
-  const { context, page, problems } = await h.open(browser, "part1.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "part1.htm");
   const media = () => h.state(page);
   await page.keyboard.press(" ");
   await page.waitForFunction(() => !document.getElementById("media").paused);
@@ -153,7 +147,7 @@ test("the keys play, pause, skip and show themselves; the arrows work on the foc
 });
 
 test("the focus goes to the player, the slide navigation, then the rest, and is visible", async () => {
-  const { context, page, problems } = await h.open(browser, "part2.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "part2.htm");
   // The player's own controls take several stops; they count as one.
   const order = [];
   for (let i = 0; i < 16 && order.length < 6; i++) {
@@ -177,7 +171,7 @@ test("the focus goes to the player, the slide navigation, then the rest, and is 
 });
 
 test("thumbnails and contents cover the lecture, follow the recording and open other parts", async () => {
-  const { context, page, problems } = await h.open(browser, "part1.htm", { viewport: { width: 375, height: 740 } });
+  const { context, page, problems } = await h.open(chromium.browser, "part1.htm", { viewport: { width: 375, height: 740 } });
   const thumbs = await page.$$eval("#thumbs li", (l) => l.map((li) => li.getAttribute("data-slide")));
   assert.deepEqual(thumbs, ["1", "2", "3", "4"]);
   const headings = await page.$$eval("nav.toc h3 a", (l) => l.map((a) => [a.textContent, a.getAttribute("href")]));
@@ -214,7 +208,7 @@ test("thumbnails and contents cover the lecture, follow the recording and open o
 });
 
 test("search finds words of titles and notes and jumps to the slide", async () => {
-  const { context, page, problems } = await h.open(browser, "part2.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "part2.htm");
   await page.fill("#search", "Latency");
   const hits = await page.$$eval("#results li", (l) => l.map((li) => ({
     slide: li.getAttribute("data-slide"), title: li.querySelector("strong").textContent,
@@ -242,7 +236,7 @@ test("search finds words of titles and notes and jumps to the slide", async () =
 });
 
 test("slide pages link to their neighbours, never to themselves, and take the arrow keys", async () => {
-  const { context, page, problems } = await h.open(browser, "sld001.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "sld001.htm");
   for (const n of [1, 2, 3, 4]) {
     const name = `sld00${n}.htm`;
     await page.goto(h.fileUrl(name));

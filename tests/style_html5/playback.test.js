@@ -5,16 +5,10 @@
 // chapters file loads as a track.
 "use strict";
 const assert = require("node:assert/strict");
-const { test, before, after } = require("node:test");
+const { test } = require("node:test");
 const h = require("./harness");
 
-let browser;
-before(async () => {
-  browser = await h.launch();
-});
-after(async () => {
-  await browser.close();
-});
+const chromium = h.browserPerFile();
 
 async function playToEnd(tab, list, where) {
   const duration = list[list.length - 1].end;
@@ -39,7 +33,7 @@ test("each part plays in real time and shows the slide of the events file, also 
   for (const part of [1, 2]) {
     const list = h.events(part);
     const duration = list[list.length - 1].end;
-    const { context, page, problems } = await h.open(browser, `part${part}.htm`);
+    const { context, page, problems } = await h.open(chromium.browser, `part${part}.htm`);
     const where = `part ${part}`;
 
     // From the start the first slide is shown and marked.
@@ -99,7 +93,7 @@ test("each part plays in real time and shows the slide of the events file, also 
 test("every player has a visible height, the audio-only part too", async () => {
   for (const viewport of [{ width: 1280, height: 800 }, { width: 375, height: 740 }]) {
     for (const part of [1, 2]) {
-      const { context, page, problems } = await h.open(browser, `part${part}.htm`, { viewport });
+      const { context, page, problems } = await h.open(chromium.browser, `part${part}.htm`, { viewport });
       const box = await page.locator("#media").boundingBox();
       assert.ok(box && box.height >= 30 && box.width >= 200,
         `part ${part} at ${viewport.width} px: player box ${JSON.stringify(box)}`);
@@ -116,7 +110,7 @@ test("the slide titles are the media element's chapters", async () => {
     const tracks = Array.from(document.getElementById("media").textTracks).filter((t) => t.kind === "chapters");
     return tracks.map((t) => Array.from(t.cues || []).map((c) => [c.startTime, c.endTime, c.getCueAsHTML().textContent]));
   });
-  const { context, page, problems } = await h.open(browser, "part1.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "part1.htm");
   const expected = [[0, 2, "Welcome to the talk"], [2, 4, "Why \"timing\" matters"], [4, 6, "Results"]];
   assert.deepEqual(await chapters(page), [expected]);
   assert.deepEqual(problems, []);
@@ -125,7 +119,7 @@ test("the slide titles are the media element's chapters", async () => {
   // Where tracks can load, the chapters file written by the style is used.
   const web = await h.serve();
   try {
-    const site = await h.open(browser, "part1.htm", { base: web.base });
+    const site = await h.open(chromium.browser, "part1.htm", { base: web.base });
     await site.page.waitForFunction(() => {
       const track = document.querySelector("#media track[kind='chapters']");
       return track && track.readyState === 2;
@@ -139,10 +133,10 @@ test("the slide titles are the media element's chapters", async () => {
 });
 
 test("the speed is set on the page and remembered across parts and visits", async () => {
-  const { context, page, problems } = await h.open(browser, "part1.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "part1.htm");
   await page.selectOption("#speed", "1.5");
   assert.equal((await h.state(page)).rate, 1.5);
-  const other = await h.open(browser, "part2.htm", { context });
+  const other = await h.open(chromium.browser, "part2.htm", { context });
   assert.equal((await h.state(other.page)).rate, 1.5, "the next part plays at the same speed");
   assert.equal(await other.page.$eval("#speed", (s) => s.value), "1.5");
   await other.page.keyboard.press(">");
@@ -170,7 +164,7 @@ test("the speed is set on the page and remembered across parts and visits", asyn
 
 test("reopening a part offers to continue where the student stopped", async () => {
   const list = h.events(1);
-  const { context, page, problems } = await h.open(browser, "part1.htm");
+  const { context, page, problems } = await h.open(chromium.browser, "part1.htm");
   assert.ok(await page.locator("#resume").isHidden(), "nothing to continue on a first visit");
   await page.keyboard.press("k");
   await page.waitForFunction(() => document.getElementById("media").currentTime > 2.6);
@@ -209,7 +203,7 @@ test("deep links open the lecture at a time or a slide", async () => {
     ["index.htm#t=00:00:02", "part1.htm", 2, "2"],
     ["index.htm", "part1.htm", 0, "1"],
   ];
-  const opened = await h.open(browser, "part1.htm");
+  const opened = await h.open(chromium.browser, "part1.htm");
   for (const [address, page, time, slide] of cases) {
     await opened.page.goto("about:blank");
     await h.visit(opened.page, address);
