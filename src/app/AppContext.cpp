@@ -7,13 +7,13 @@
 namespace pellucor {
 
 AppContext::AppContext(const QString& prefsIni, QObject* parent)
-    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), form1_(std::make_unique<PublishForm>(prefs_.get())),
-      form2_(std::make_unique<MainWindow>(prefs_.get(), form1_.get()))
+    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), publishForm_(std::make_unique<PublishForm>(prefs_.get())),
+      mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get()))
 {
-    form1_->SetHooks(&hooks);
-    form2_->SetHooks(&hooks);
-    MainWindow* main = form2_.get();
-    PublishForm* detail = form1_.get();
+    publishForm_->SetHooks(&hooks);
+    mainWindow_->SetHooks(&hooks);
+    MainWindow* main = mainWindow_.get();
+    PublishForm* detail = publishForm_.get();
     connect(detail, &PublishForm::statusChanged, main,
             [main](const QString& text, uint colour) { main->ShowStatus(text.toStdString(), colour); });
     connect(prefs_.get(), &Preferences::statusText, detail,
@@ -30,7 +30,7 @@ MainWindow::StartWindow AppContext::Start(bool byAutomation)
 {
     if (!started_) {
         started_ = true;
-        first_ = form2_->Form_Load(byAutomation);
+        first_ = mainWindow_->Form_Load(byAutomation);
     }
     return first_;
 }

@@ -26,8 +26,8 @@ public:
     ~AppContext() override;
 
     Preferences& prefs() { return *prefs_; }
-    PublishForm& form1() { return *form1_; }
-    MainWindow& form2() { return *form2_; }
+    PublishForm& publishForm() { return *publishForm_; }
+    MainWindow& mainWindow() { return *mainWindow_; }
     FrontEndHooks hooks;
 
     // Loads the windows once (the main window's Form_Load) and answers
@@ -38,8 +38,8 @@ public:
 
 private:
     std::unique_ptr<Preferences> prefs_;
-    std::unique_ptr<PublishForm> form1_;
-    std::unique_ptr<MainWindow> form2_;
+    std::unique_ptr<PublishForm> publishForm_;
+    std::unique_ptr<MainWindow> mainWindow_;
     bool started_ = false;
     MainWindow::StartWindow first_ = MainWindow::StartWindow::Main;
 };

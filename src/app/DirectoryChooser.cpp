@@ -28,13 +28,13 @@ bool DirectoryChooser::setDir1(const std::string& dir)
 {
     if (!Tav_ChkDir(dir))
         return false;
-    Dir1 = Tav_DirSlash(dir);
+    currentDir = Tav_DirSlash(dir);
     // The drive list shows the deepest mounted root that holds the directory.
     std::string best = "/";
     for (const std::string& d : Drives())
-        if (tav::startsWith(Dir1, d) && d.size() > best.size())
+        if (Tav_StartsWith(currentDir, d) && d.size() > best.size())
             best = d;
-    Drive1 = best;
+    rootDir = best;
     return true;
 }
 
@@ -59,13 +59,13 @@ void DirectoryChooser::Form_Activate()
 void DirectoryChooser::Drive1_Change(const std::string& drive)
 {
     if (setDir1(drive))
-        DirName = Dir1;
+        DirName = currentDir;
 }
 
 void DirectoryChooser::Dir1_Change(const std::string& dir)
 {
     if (setDir1(dir))
-        DirName = Dir1;
+        DirName = currentDir;
 }
 
 void DirectoryChooser::cmdMkDir_Click()
@@ -73,7 +73,7 @@ void DirectoryChooser::cmdMkDir_Click()
     std::string answer = DirName;
     if (!hooks_->InputBox("Enter New Directory", "Creating Directory", answer))
         return;
-    answer = tav::trim(answer);
+    answer = Tav_Trim(answer);
     if (answer.empty() || !Tav_Mkdir(answer))
         return;
     DirName = Tav_DirSlash(answer);
@@ -82,7 +82,7 @@ void DirectoryChooser::cmdMkDir_Click()
 
 void DirectoryChooser::cmdOK_Click()
 {
-    DirName = tav::trim(DirName);
+    DirName = Tav_Trim(DirName);
     if (DirName.empty() || DirName.back() != Tav_Sep)
         DirName += Tav_Sep;
     chkCancel = 0;

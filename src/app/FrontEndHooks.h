@@ -51,7 +51,7 @@ struct FrontEndHooks {
     std::function<void(const std::string& lectureDir)> timingEditor;
     std::function<void()> player;
     std::function<void()> encoderSetup;
-    std::function<void(const std::string& slideDir)> pptImport;
+    std::function<void(const std::string& slideDir)> slideImport;
     std::function<void()> serverWindow;
     // Shows the FTP window modally; it may change account and host.
     std::function<void(FtpRequest& request)> ftpUpload;

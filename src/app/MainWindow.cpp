@@ -17,9 +17,9 @@ namespace pellucor {
 const char* const MainWindow::kHomePage = "https://pellucor.example.org/";
 const char* const MainWindow::kHelpPage = "https://pellucor.example.org/help/";
 
-MainWindow::MainWindow(Preferences* prefs, PublishForm* form1, QObject* parent)
-    : QObject(parent), prefs_(prefs), form1_(form1), hooks_(&FrontEndHooks::Headless()),
-      driver_(std::make_unique<Publisher>(form1))
+MainWindow::MainWindow(Preferences* prefs, PublishForm* publishForm, QObject* parent)
+    : QObject(parent), prefs_(prefs), publishForm_(publishForm), hooks_(&FrontEndHooks::Headless()),
+      driver_(std::make_unique<Publisher>(publishForm))
 {
     lblDirectory = Tav_DirSlash(QDir::homePath().toStdString());
     timDisk.setInterval(1000);
@@ -44,18 +44,18 @@ MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
     lstSize = {"320x240", "400x300", "640x480", "800x600", "1024x768"};
     lstSizeIndex = 2;
     prefs_->Form_Load();
-    form1_->Form_Load();
+    publishForm_->Form_Load();
 
     const std::string last = prefs_->Get("prfLectureDir");
-    form1_->chkAuto = 0;
-    form1_->TextName = "media";
-    form1_->TextPP = last;
+    publishForm_->chkAuto = 0;
+    publishForm_->TextName = "media";
+    publishForm_->TextPP = last;
     SetLectureDir(last);
     DirOrPPTChanged();
 
     if (byAutomation)
-        form1_->Caption = "Pellucor-Pellucor (automated)";
-    const std::string more = tav::lower(tav::trim(prefs_->Get("prfMore")));
+        publishForm_->Caption = "Pellucor-Pellucor (automated)";
+    const std::string more = Tav_Lower(Tav_Trim(prefs_->Get("prfMore")));
     if (more == "yes" || byAutomation)
         return StartWindow::Detail;
     if (more == "server")
@@ -66,13 +66,13 @@ MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
 void MainWindow::SetLectureDir(const std::string& dir)
 {
     lblDirectory = dir;
-    const LectureNames names = SplitLectureDir(tav::trim(dir));
+    const LectureNames names = SplitLectureDir(Tav_Trim(dir));
     LecName = names.name;
     LecParent = names.parent;
-    form1_->TextName = tav::trim(LecName).empty() ? "media" : LecName;
+    publishForm_->TextName = Tav_Trim(LecName).empty() ? "media" : LecName;
     // The detailed form takes the new directory before the publish check
     // runs, so that the check reads this lecture and not the previous one.
-    form1_->SetLectureDir(dir);
+    publishForm_->SetLectureDir(dir);
     DirOrPPTChanged();
 }
 
@@ -153,11 +153,11 @@ void MainWindow::cmdMinus_Click()
 void MainWindow::DirOrPPTChanged()
 {
     Tav_DebugLog("DirOrPPTChanged " + lblDirectory);
-    LectureDir = tav::trim(lblDirectory);
-    lblPPTFile = tav::trim(lblPPTFile);
+    LectureDir = Tav_Trim(lblDirectory);
+    lblPPTFile = Tav_Trim(lblPPTFile);
     TavSlideScan();
     TavSlidePreview();
-    if (tav::trim(prefs_->Get("prfLectureDir")) != LectureDir) {
+    if (Tav_Trim(prefs_->Get("prfLectureDir")) != LectureDir) {
         prefs_->Set("prfLectureDir", LectureDir);
         prefs_->DoSave();
     }
@@ -196,9 +196,9 @@ void MainWindow::OldLayoutCheck()
         return;
     LastCheckedDir = LectureDir;
     const std::string dir = Tav_DirSlash(LectureDir);
-    if (dir.empty() || Tav_HasFiles(dir, "*.rm") || !tav::contains(dir, "htm_sld"))
+    if (dir.empty() || Tav_HasFiles(dir, "*.rm") || !Tav_Contains(dir, "htm_sld"))
         return;
-    const std::string media = tav::replaceAll(dir, "htm_sld", "media");
+    const std::string media = Tav_ReplaceAll(dir, "htm_sld", "media");
     if (!Tav_HasFiles(media, "*.rm"))
         return;
     Tav_Message(LectureDir + " appears to be from a previous version of Pellucor.  The media files (*.rm and *.txt) "
@@ -219,38 +219,38 @@ void MainWindow::UpdatePublishControls(bool ok)
 
 void MainWindow::prefillDetailedForm()
 {
-    form1_->TextStyle = prefs_->Get("prfStyle");
-    form1_->TextCDDir = Tav_DirSlash(expanded("prfOutRoot"));
+    publishForm_->TextStyle = prefs_->Get("prfStyle");
+    publishForm_->TextCDDir = Tav_DirSlash(expanded("prfOutRoot"));
     std::string url = expanded("prfHttp");
-    if (!tav::endsWith(url, "/"))
+    if (!Tav_EndsWith(url, "/"))
         url += "/";
-    form1_->TextWebURL = url;
-    form1_->TextWebDir = Tav_DirSlash(expanded("prfOutWeb"));
-    emit form1_->fieldsChanged();
+    publishForm_->TextWebURL = url;
+    publishForm_->TextWebDir = Tav_DirSlash(expanded("prfOutWeb"));
+    emit publishForm_->fieldsChanged();
 }
 
 void MainWindow::cmdPub_Click()
 {
     const std::string style = prefs_->Get("prfStyle");
     if (Tav_ChkDir(style)) {
-        form1_->TextStyle = style;
+        publishForm_->TextStyle = style;
     } else {
         std::string chosen = style;
         if (!hooks_->ChooseDirectory("Select the style for publishing", chosen, false))
             return;
-        form1_->TextStyle = chosen;
+        publishForm_->TextStyle = chosen;
     }
     std::string out = Tav_DirSlash(expanded("prfOutRoot"));
     if (!hooks_->ChooseDirectory("Select Disk Publish Directory", out, true))
         return;
-    form1_->TextCDDir = out;
-    form1_->optCD = 1;
-    form1_->optWeb = 0;
-    form1_->optCD_Click();
-    form1_->optWeb_Click();
-    emit form1_->fieldsChanged();
+    publishForm_->TextCDDir = out;
+    publishForm_->optCD = 1;
+    publishForm_->optWeb = 0;
+    publishForm_->optCD_Click();
+    publishForm_->optWeb_Click();
+    emit publishForm_->fieldsChanged();
     std::string msg;
-    if (form1_->DoStart(msg))
+    if (publishForm_->DoStart(msg))
         timDisk.start();
     else
         Tav_Message(msg);
@@ -262,23 +262,23 @@ void MainWindow::cmdPubWeb_Click()
     std::string dir = Tav_DirSlash(expanded("prfOutWeb"));
     if (!hooks_->ChooseDirectory("Select Web Publish Directory", dir, true))
         return;
-    form1_->TextWebDir = dir;
+    publishForm_->TextWebDir = dir;
     std::string url = expanded("prfHttp");
     if (!hooks_->InputBox("Enter the URL where this lecture will be stored", "Publish to the Web", url) ||
-        tav::trim(url).empty())
+        Tav_Trim(url).empty())
         return;
     if (url.back() != '/')
         url += '/';
-    form1_->TextWebURL = url;
-    form1_->chkStream = 0;
-    form1_->optCD = 0;
-    form1_->optWeb = 1;
-    form1_->chkStream_Click();
-    form1_->optCD_Click();
-    form1_->optWeb_Click();
-    emit form1_->fieldsChanged();
+    publishForm_->TextWebURL = url;
+    publishForm_->chkStream = 0;
+    publishForm_->optCD = 0;
+    publishForm_->optWeb = 1;
+    publishForm_->chkStream_Click();
+    publishForm_->optCD_Click();
+    publishForm_->optWeb_Click();
+    emit publishForm_->fieldsChanged();
     std::string msg;
-    if (form1_->DoStart(msg))
+    if (publishForm_->DoStart(msg))
         timWeb.start();
     else
         Tav_Message(msg);
@@ -288,11 +288,11 @@ void MainWindow::cmdPubWeb_Click()
 // (a failed script), instead of ticking for the rest of the session.
 void MainWindow::watch(QTimer& watcher, std::initializer_list<const char*> next)
 {
-    if (tav::contains(lblStatus, "All Done")) {
+    if (Tav_Contains(lblStatus, "All Done")) {
         enable(next, true);
         watcher.stop();
         emit fieldsChanged();
-    } else if (!form1_->Timer1.isActive()) {
+    } else if (!publishForm_->logPoller.isActive()) {
         watcher.stop();
     }
 }
@@ -303,16 +303,16 @@ void MainWindow::timWeb_Timer() { watch(timWeb, {"cmdUploadWeb", "mnuUploadWeb"}
 
 void MainWindow::cmdTestDisk_Click()
 {
-    form1_->cmdTestCD_Click();
+    publishForm_->cmdTestCD_Click();
     enable({"cmdPubWeb", "mnuPubWeb"}, true);
     emit fieldsChanged();
 }
 
-void MainWindow::cmdTestWeb_Click() { form1_->cmdTestWeb_Click(); }
+void MainWindow::cmdTestWeb_Click() { publishForm_->cmdTestWeb_Click(); }
 
 void MainWindow::cmdUploadWeb_Click()
 {
-    form1_->cmdFtp_Click();
+    publishForm_->cmdFtp_Click();
     enable({"cmdTestWeb", "mnuTestWeb"}, true);
     emit fieldsChanged();
 }
@@ -323,7 +323,7 @@ void MainWindow::cmdUploadRep_Click()
                 "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
                 "'publishes' the lecture.");
     FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost")};
-    form1_->ShowFtp(request);
+    publishForm_->ShowFtp(request);
 }
 
 void MainWindow::cmdExport_Click()
@@ -362,7 +362,7 @@ void MainWindow::cmdSelectPPT_Click()
 
 void MainWindow::cmdRecord_Click()
 {
-    form1_->mnuRecordLecture_Click();
+    publishForm_->mnuRecordLecture_Click();
     DirOrPPTChanged();
 }
 

@@ -28,7 +28,7 @@ public:
     // Which window start-up shows first.
     enum class StartWindow { Main, Detail, Server };
 
-    MainWindow(Preferences* prefs, PublishForm* form1, QObject* parent = nullptr);
+    MainWindow(Preferences* prefs, PublishForm* publishForm, QObject* parent = nullptr);
     ~MainWindow() override;
 
     void SetHooks(FrontEndHooks* hooks);
@@ -119,7 +119,7 @@ private:
     std::string expanded(const char* key) const;
 
     Preferences* prefs_;
-    PublishForm* form1_;
+    PublishForm* publishForm_;
     FrontEndHooks* hooks_;
     std::unique_ptr<Publisher> driver_;
 };

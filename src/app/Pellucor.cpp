@@ -34,21 +34,21 @@ void pellucor::Class_Terminate()
         terminate();
 }
 
-std::string pellucor::GetStatus() { return app().form1().Label3; }
+std::string pellucor::GetStatus() { return app().publishForm().statusLine; }
 
 void pellucor::SetTextPP(const std::string& path)
 {
     const std::string dir = Tav_DirSlash(path);
     AppContext& a = app();
-    a.form2().SetLectureDir(dir);
-    a.form1().lblDirectory = dir;
-    a.form1().SetControl("TextPP", dir);
-    a.form2().DirOrPPTChanged();
+    a.mainWindow().SetLectureDir(dir);
+    a.publishForm().lblDirectory = dir;
+    a.publishForm().SetControl("TextPP", dir);
+    a.mainWindow().DirOrPPTChanged();
 }
 
 void pellucor::setDirField(const char* name, const std::string& path)
 {
-    app().form1().SetControl(name, Tav_DirSlash(path));
+    app().publishForm().SetControl(name, Tav_DirSlash(path));
 }
 
 void pellucor::SetTextMedia(const std::string& path) { setDirField("TextMedia", path); }
@@ -56,15 +56,15 @@ void pellucor::SetTextCopy(const std::string& path) { setDirField("TextCopy", pa
 void pellucor::SetTextStyle(const std::string& path) { setDirField("TextStyle", path); }
 void pellucor::SetTextCDDir(const std::string& path) { setDirField("TextCDDir", path); }
 void pellucor::SetTextWebDir(const std::string& path) { setDirField("TextWebDir", path); }
-void pellucor::SetTextWebURL(const std::string& url) { app().form1().SetControl("TextWebURL", url); }
-void pellucor::SetTextStream(const std::string& url) { app().form1().SetControl("TextStream", url); }
-void pellucor::SetOptWeb(bool flag) { app().form1().SetControl("optWeb", flag ? "1" : "0"); }
-void pellucor::SetOptCD(bool flag) { app().form1().SetControl("optCD", flag ? "1" : "0"); }
-void pellucor::SetOptStream(bool flag) { app().form1().SetControl("chkStream", flag ? "1" : "0"); }
+void pellucor::SetTextWebURL(const std::string& url) { app().publishForm().SetControl("TextWebURL", url); }
+void pellucor::SetTextStream(const std::string& url) { app().publishForm().SetControl("TextStream", url); }
+void pellucor::SetOptWeb(bool flag) { app().publishForm().SetControl("optWeb", flag ? "1" : "0"); }
+void pellucor::SetOptCD(bool flag) { app().publishForm().SetControl("optCD", flag ? "1" : "0"); }
+void pellucor::SetOptStream(bool flag) { app().publishForm().SetControl("chkStream", flag ? "1" : "0"); }
 
 bool pellucor::OKToPublish(std::string& msg)
 {
-    if (!app().form2().OKToPublish(false, msg))
+    if (!app().mainWindow().OKToPublish(false, msg))
         return false;
     msg.clear();
     return true;
@@ -73,7 +73,7 @@ bool pellucor::OKToPublish(std::string& msg)
 bool pellucor::Publish(std::string& msg)
 {
     Tav_SetUnattended(true);
-    return app().form1().DoStart(msg);
+    return app().publishForm().DoStart(msg);
 }
 
 void pellucor::WaitUntilComplete()
@@ -81,11 +81,11 @@ void pellucor::WaitUntilComplete()
     // Without an event loop the poller can never run.
     if (!QCoreApplication::instance())
         return;
-    PublishForm& form = app().form1();
-    while (form.Timer1.isActive())
+    PublishForm& form = app().publishForm();
+    while (form.logPoller.isActive())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-bool pellucor::IsRunning() { return app().form1().Timer1.isActive(); }
+bool pellucor::IsRunning() { return app().publishForm().logPoller.isActive(); }
 
 }  // namespace pellucor

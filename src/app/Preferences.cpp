@@ -111,7 +111,7 @@ void Preferences::Form_Load()
     // only; a second load must not take stored values for defaults.
     if (defaults_.empty())
         for (auto& [k, v] : fields_) {
-            v = tav::trim(v);
+            v = Tav_Trim(v);
             defaults_.push_back(v);
         }
     readStore();
@@ -120,7 +120,7 @@ void Preferences::Form_Load()
 void Preferences::trimAll()
 {
     for (auto& kv : fields_)
-        kv.second = tav::trim(kv.second);
+        kv.second = Tav_Trim(kv.second);
 }
 
 void Preferences::DoSave()

@@ -104,21 +104,21 @@ int RunPublishCommand(int argc, char** argv)
 
     // Nobody watches a status line here: follow the script's log more
     // often than the window's once a second (still two successive readings).
-    form.Timer1.setInterval(200);
+    form.logPoller.setInterval(200);
 
     std::string msg;
     if (!form.DoStart(msg)) {
         std::cerr << "pellucor publish: " << msg << "\n";
         return 1;
     }
-    if (form.Timer1.isActive()) {
+    if (form.logPoller.isActive()) {
         QEventLoop loop;
         QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
-        if (form.Timer1.isActive())
+        if (form.logPoller.isActive())
             loop.exec();
     }
     if (!form.LastRunSucceeded()) {
-        std::cerr << "pellucor publish: " << form.Label3 << "\n";
+        std::cerr << "pellucor publish: " << form.statusLine << "\n";
         return 1;
     }
     if (form.optCD)

@@ -22,15 +22,15 @@ const char* const kDefaultStream = "rtsp://stream.example.org/pellucor/lectures/
 
 bool sameDir(const std::string& a, const std::string& b)
 {
-    return tav::lower(Tav_DirSlash(a)) == tav::lower(Tav_DirSlash(b));
+    return Tav_Lower(Tav_DirSlash(a)) == Tav_Lower(Tav_DirSlash(b));
 }
 }  // namespace
 
 PublishForm::PublishForm(Preferences* prefs, QObject* parent)
     : QObject(parent), prefs_(prefs), hooks_(&FrontEndHooks::Headless())
 {
-    Timer1.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, &PublishForm::Timer1_Timer);
+    logPoller.setInterval(1000);
+    connect(&logPoller, &QTimer::timeout, this, &PublishForm::pollLog);
     startScript = [](const std::string& script, const std::string& dir) -> qint64 {
         qint64 pid = -1;
         if (!QProcess::startDetached("sh", {QString::fromStdString(script)}, QString::fromStdString(dir), &pid))
@@ -61,7 +61,7 @@ void PublishForm::Form_Load()
     StartDir = QDir::currentPath().toStdString();
     mnuFile = prefs_->RecentFiles();
     TextStyle = prefs_->Get("prfStyle");
-    if (tav::lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
+    if (Tav_Lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
         chkStream = 1;
     optCD_Click();
     optWeb_Click();
@@ -80,61 +80,6 @@ void PublishForm::SetLectureDir(const std::string& dir)
     TextWebDir = Tav_DirSlash(pref("prfOutWeb"));
     Published = 0;
     emit fieldsChanged();
-}
-
-std::string* PublishForm::textField(const std::string& name)
-{
-    static const std::map<std::string, std::string PublishForm::*> fields = {
-        {"TextPP", &PublishForm::TextPP},         {"TextMedia", &PublishForm::TextMedia},   {"TextStyle", &PublishForm::TextStyle},
-        {"TextCopy", &PublishForm::TextCopy},     {"TextCDDir", &PublishForm::TextCDDir},   {"TextWebDir", &PublishForm::TextWebDir},
-        {"TextWebURL", &PublishForm::TextWebURL}, {"TextStream", &PublishForm::TextStream}, {"TextLocDir", &PublishForm::TextLocDir},
-        {"TextName", &PublishForm::TextName},     {"TextCP", &PublishForm::TextCP},
-    };
-    const auto it = fields.find(name);
-    return it == fields.end() ? nullptr : &(this->*(it->second));
-}
-
-int* PublishForm::checkField(const std::string& name)
-{
-    static const std::map<std::string, int PublishForm::*> fields = {
-        {"optCD", &PublishForm::optCD},           {"optWeb", &PublishForm::optWeb},         {"chkStream", &PublishForm::chkStream},
-        {"chkAutoStart", &PublishForm::chkAutoStart}, {"chkVerbose", &PublishForm::chkVerbose}, {"chkAuto", &PublishForm::chkAuto},
-    };
-    const auto it = fields.find(name);
-    return it == fields.end() ? nullptr : &(this->*(it->second));
-}
-
-bool PublishForm::SetControl(const std::string& name, const std::string& value)
-{
-    if (std::string* text = textField(name)) {
-        *text = value;
-        if (name != "TextLocDir" && name != "TextName" && name != "TextCP")
-            Published = 0;
-        emit fieldsChanged();
-        return true;
-    }
-    if (int* check = checkField(name)) {
-        *check = static_cast<int>(tav::val(value)) ? 1 : 0;
-        if (name == "optCD")
-            optCD_Click();
-        else if (name == "optWeb")
-            optWeb_Click();
-        else if (name == "chkStream")
-            chkStream_Click();
-        emit fieldsChanged();
-        return true;
-    }
-    return false;
-}
-
-std::string PublishForm::Control(const std::string& name) const
-{
-    auto* self = const_cast<PublishForm*>(this);
-    if (const std::string* text = self->textField(name))
-        return *text;
-    if (const int* check = self->checkField(name))
-        return std::to_string(*check);
-    return "";
 }
 
 void PublishForm::optCD_Click()
@@ -166,46 +111,13 @@ void PublishForm::chkStream_Click()
     Published = 0;
 }
 
-bool PublishForm::LoadSettingsFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        Tav_Message("Unable to open " + path);
-        return false;
-    }
-    chkAuto = 0;
-    std::string autoValue = "0";
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (tav::trim(line).empty())
-            continue;
-        const auto eq = line.find('=');
-        if (eq == std::string::npos || eq == 0) {
-            Tav_Message("Bad " + path + " line - " + line);
-            continue;
-        }
-        const std::string name = tav::trim(line.substr(0, eq));
-        const std::string value = tav::trim(line.substr(eq + 1));
-        if (name == "chkAuto")
-            autoValue = value;
-        else
-            SetControl(name, value);
-    }
-    chkAuto = static_cast<int>(tav::val(autoValue)) ? 1 : 0;
-    addRecentFile(path);
-    emit fieldsChanged();
-    return true;
-}
-
 bool PublishForm::checkTarget(const std::string& dir, std::string& msg)
 {
     if (!Tav_Chkdrv(dir)) {
         msg = "Bad drive letter " + dir;
         return false;
     }
-    if (sameDir(tav::trim(dir), tav::trim(TextMedia))) {
+    if (sameDir(Tav_Trim(dir), Tav_Trim(TextMedia))) {
         msg = "Input and Output Directories are the same " + TextMedia;
         return false;
     }
@@ -250,7 +162,7 @@ bool PublishForm::DoStart(std::string& msg)
         TextLocDir = TextCDDir;
         ok = RunPublish(true);
         if (optWeb)
-            Timer1.stop();
+            logPoller.stop();
     }
     if (ok && optWeb) {
         TextLocDir = TextWebDir;
@@ -258,11 +170,11 @@ bool PublishForm::DoStart(std::string& msg)
     }
     // A publish that failed is not reported as a started one.
     if (!ok) {
-        Timer1.stop();
+        logPoller.stop();
         msg = lastPublishError_;
         return false;
     }
-    if (!Timer1.isActive())
+    if (!logPoller.isActive())
         lastRunOk_ = true;  // nothing left to wait for
     msg.clear();  // a started publish carries no error text
     return true;
@@ -290,7 +202,7 @@ bool PublishForm::RunPublish(bool isDisk)
         SetStatus("Auto-executing:" + command);
         LastLogLine.clear();
         LogRepeat = 0;
-        Timer1.start();
+        logPoller.start();
     } else {
         SetStatus("Complete (You must manually run: " + command + ")", kColourWhite);
     }
@@ -306,14 +218,14 @@ bool PublishForm::scriptsRunning() const
     return false;
 }
 
-void PublishForm::Timer1_Timer()
+void PublishForm::pollLog()
 {
-    const std::string previous = Label3;
+    const std::string previous = statusLine;
     std::string log, prefix;
     if (!(optCD && optWeb)) {
         log = Tav_DirSlash(TextLocDir) + "log.log";
         prefix = "process:";
-    } else if (tav::startsWith(previous, "cd:")) {
+    } else if (Tav_StartsWith(previous, "cd:")) {
         log = Tav_DirSlash(TextWebDir) + "log.log";
         prefix = "net:";
     } else {
@@ -326,20 +238,20 @@ void PublishForm::Timer1_Timer()
     if (!in || !std::getline(in, line)) {
         if (!running && !scriptPids_.empty()) {
             // The script is gone and never wrote its log.
-            Timer1.stop();
+            logPoller.stop();
             SetStatus("process.bat ended without a log: " + log, kColourRed);
             emit publishFinished(false);
         }
         return;
     }
-    line = tav::trim(line.substr(0, line.find(',')));
+    line = Tav_Trim(line.substr(0, line.find(',')));
     if (line != LastLogLine)
         LogRepeat = 0;
     ++LogRepeat;
     SetStatus(prefix + line + " (" + std::to_string(LogRepeat) + " seconds)");
     LastLogLine = line;
-    if (line == "All Done" && tav::contains(previous, "All Done")) {
-        Timer1.stop();
+    if (line == "All Done" && Tav_Contains(previous, "All Done")) {
+        logPoller.stop();
         lastRunOk_ = true;
         SetStatus("Process:" + line, kColourWhite);
         emit publishFinished(true);
@@ -347,7 +259,7 @@ void PublishForm::Timer1_Timer()
     }
     if (line != "All Done" && !running && !scriptPids_.empty()) {
         // A step failed and the script stopped before "All Done".
-        Timer1.stop();
+        logPoller.stop();
         // The text must not contain the words the main window's watchers
         // look for.
         SetStatus("process.bat stopped before it finished, at: " + line, kColourRed);
@@ -376,8 +288,8 @@ void PublishForm::cmdTestWeb_Click()
 
 void PublishForm::SetStatus(const std::string& text, uint32_t colour)
 {
-    Label3 = text;
-    Label3Colour = colour;
+    statusLine = text;
+    statusColour = colour;
     Tav_DebugLog("Status: " + text);
     emit statusChanged(QString::fromStdString(text), colour);
     if (QCoreApplication::instance())

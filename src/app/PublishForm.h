@@ -34,11 +34,11 @@ public:
     // Check boxes: 0 clear, 1 checked.
     int optCD = 1, optWeb = 0, chkStream = 0, chkAutoStart = 1, chkVerbose = 0, chkAuto = 0;
     // Status line.
-    std::string Label3 = "Start Up";
-    uint32_t Label3Colour = kColourWhite;
+    std::string statusLine = "Start Up";
+    uint32_t statusColour = kColourWhite;
     std::string Caption = "Pellucor 2000 - Power User Version :)";
 
-    QTimer Timer1;
+    QTimer logPoller;
     int Published = 0;
     std::string LastLogLine;
     int16_t LogRepeat = 0;
@@ -67,7 +67,7 @@ public:
     bool LoadSettingsFile(const std::string& path);
     bool DoStart(std::string& msg);
     bool RunPublish(bool isDisk);
-    void Timer1_Timer();
+    void pollLog();
     bool CheckUpToDate();
     void cmdTestCD_Click();
     void cmdTestWeb_Click();
@@ -96,7 +96,7 @@ public:
     // Menus that open other windows.
     void mnuImportPowerPoint_Click();
     void mnuRecordingSetup_Click();
-    void mnuRuziZE_Click();
+    void mnuTimingEditor_Click();
     void mnuPlayer_Click();
     void mnuRealEncode_Click();
     void mnuServerMode_Click();

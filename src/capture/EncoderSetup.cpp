@@ -36,7 +36,7 @@ void EncoderSetup::Form_Load()
     // A WDM (kernel streaming) driver is the better default where present.
     videoIndex_ = video_.empty() ? -1 : 0;
     for (size_t i = 0; i < video_.size(); ++i)
-        if (tav::contains(video_[i], "WDM")) {
+        if (Tav_Contains(video_[i], "WDM")) {
             videoIndex_ = static_cast<int>(i);
             break;
         }

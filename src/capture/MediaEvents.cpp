@@ -91,7 +91,7 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
         err = "cannot read " + input + ": " + FfmpegErrorText(rc);
         return false;
     }
-    const std::string ext = tav::lower(output.substr(output.rfind('.') + 1));
+    const std::string ext = Tav_Lower(output.substr(output.rfind('.') + 1));
     const char* format = (ext == "rm" || ext == "ra") ? "rm" : nullptr;
     rc = avformat_alloc_output_context2(&r.out, nullptr, format, output.c_str());
     if (rc < 0 || !r.out) {

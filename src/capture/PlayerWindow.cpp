@@ -12,8 +12,8 @@ std::string msText(long ms) { return Tav_TicksToTime(static_cast<int64_t>(ms) * 
 PlayerWindow::PlayerWindow(PlayerControl& control, FileChooser* chooser, QObject* parent)
     : CaptureWindow(parent), control_(control), chooser_(chooser)
 {
-    timer1_.setInterval(1000);
-    connect(&timer1_, &QTimer::timeout, this, &PlayerWindow::Timer1_Timer);
+    positionTimer_.setInterval(1000);
+    connect(&positionTimer_, &QTimer::timeout, this, &PlayerWindow::showPosition);
     control_.OnClipOpened = [this] { RealAudio1_OnClipOpened(); };
     control_.OnClipClosed = [this] { RealAudio1_OnClipClosed(); };
 }
@@ -50,7 +50,7 @@ bool PlayerWindow::Start_Playing()
     }
     control_.Play();
     SetStatus("Playing", kColourGreen);
-    timer1_.start();
+    positionTimer_.start();
     return true;
 }
 
@@ -63,7 +63,7 @@ bool PlayerWindow::Stop_Playing()
     } else {
         SetStatus("Cannot Play");
     }
-    timer1_.stop();
+    positionTimer_.stop();
     playCaption_ = "Play";
     emit changed();
     return ok;
@@ -121,7 +121,7 @@ void PlayerWindow::RealAudio1_OnClipOpened()
     }
     playEnabled_ = true;
     stopEnabled_ = true;
-    timer1_.start();
+    positionTimer_.start();
     const std::string length = std::to_string(control_.Length());
     if (control_.ClipWidth() == 0) {
         SetStatus("Audio-Only Length=" + length);
@@ -134,14 +134,14 @@ void PlayerWindow::RealAudio1_OnClipOpened()
 
 void PlayerWindow::RealAudio1_OnClipClosed() { SetStatus("Clip Stopped"); }
 
-void PlayerWindow::Timer1_Timer()
+void PlayerWindow::showPosition()
 {
     const std::string times = msText(control_.Position()) + "/" + msText(control_.Length());
     switch (control_.PlayState()) {
     case PlayerControl::Playing: SetStatus("Playing " + times, kColourGreen); break;
     case PlayerControl::Paused: SetStatus("Paused " + times); break;
     default:
-        timer1_.stop();
+        positionTimer_.stop();
         SetStatus("Play Complete");
         break;
     }

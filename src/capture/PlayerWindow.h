@@ -34,14 +34,14 @@ public:
     void cmdDone_Click();
     void RealAudio1_OnClipOpened();
     void RealAudio1_OnClipClosed();
-    void Timer1_Timer();
+    void showPosition();
 
     const std::string& TxtInput() const { return input_; }
     const std::string& PlayCaption() const { return playCaption_; }
     bool PlayEnabled() const { return playEnabled_; }
     bool StopEnabled() const { return stopEnabled_; }
     bool HelperMode() const { return helper_; }
-    QTimer& Timer1() { return timer1_; }
+    QTimer& positionTimer() { return positionTimer_; }
 
 signals:
     // A clip with a picture was opened: the view sizes the picture to it.
@@ -50,7 +50,7 @@ signals:
 private:
     PlayerControl& control_;
     FileChooser* chooser_;
-    QTimer timer1_;
+    QTimer positionTimer_;
     std::string input_;
     std::string playCaption_ = "Play";
     bool playEnabled_ = false;

@@ -152,7 +152,7 @@ bool RecordingSetup::Setup_Player()
 
 void RecordingSetup::cmdGo_Click()
 {
-    if (tav::trim(fields_.txtFile).empty()) {
+    if (Tav_Trim(fields_.txtFile).empty()) {
         Tav_PlainMessage("Please Specify a File Name");
         return;
     }

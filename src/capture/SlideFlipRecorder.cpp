@@ -18,7 +18,7 @@ constexpr long kDay = 24 * 3600;
 
 int toInt16(const std::string& text)
 {
-    return static_cast<int>(std::clamp(tav::val(text), -32768.0, 32767.0));
+    return static_cast<int>(std::clamp(Tav_Val(text), -32768.0, 32767.0));
 }
 
 }  // namespace
@@ -28,10 +28,10 @@ SlideFlipRecorder::SlideFlipRecorder(RecordingFields& setup, Mode mode, bool sca
 {
     clock = [] { return QDateTime::currentSecsSinceEpoch(); };
     loadPicture = [](const std::string& path) { return Tav_ChkFile(path); };
-    timer1_.setInterval(1000);
-    timer2_.setInterval(1000);
-    connect(&timer1_, &QTimer::timeout, this, &SlideFlipRecorder::Timer1_Timer);
-    connect(&timer2_, &QTimer::timeout, this, &SlideFlipRecorder::Timer2_Timer);
+    delayTimer_.setInterval(1000);
+    playbackTimer_.setInterval(1000);
+    connect(&delayTimer_, &QTimer::timeout, this, &SlideFlipRecorder::countDown);
+    connect(&playbackTimer_, &QTimer::timeout, this, &SlideFlipRecorder::watchPlayback);
 }
 
 std::string SlideFlipRecorder::PicturePath() const { return (lectureDir ? lectureDir() : std::string()) + image_; }
@@ -40,8 +40,8 @@ void SlideFlipRecorder::fail(const std::string& message)
 {
     Tav_PlainMessage(message);
     stopped_ = true;
-    timer1_.stop();
-    timer2_.stop();
+    delayTimer_.stop();
+    playbackTimer_.stop();
     emit closeRequested();
 }
 
@@ -51,7 +51,7 @@ bool SlideFlipRecorder::Form_Load()
     SetStatus(mode_ == FullScreen ? "Page-Down to Start ESC to Exit" : "Plus or Page-Down to Start");
     delayLeft_ = std::max(0, toInt16(setup_.txtDelay));
     slide_ = toInt16(setup_.txtSlideNum);
-    if (tav::trim(setup_.txtStartTime).empty())
+    if (Tav_Trim(setup_.txtStartTime).empty())
         setup_.txtStartTime = "00:00:00";
     if (!TimeValue(setup_.txtStartTime, offset_)) {
         fail("Unable to read the Start Time " + setup_.txtStartTime);
@@ -98,7 +98,7 @@ void SlideFlipRecorder::startMedia()
         processEvents();
         if (player && player->Start_Playing()) {
             mediaStarted_ = true;
-            timer2_.start();
+            playbackTimer_.start();
         } else {
             Tav_PlainMessage("Unable to Start RealPlayer");
         }
@@ -119,7 +119,7 @@ void SlideFlipRecorder::cmdPlus_Click()
         if (!mediaStarted_)
             startMedia();
         if (delayLeft_ > 1) {
-            timer1_.start();
+            delayTimer_.start();
             waiting();
             return;
         }
@@ -157,7 +157,7 @@ void SlideFlipRecorder::showSlide()
         slideVisible_ = true;
     }
     if (mode_ == Windowed) {
-        SetStatus("Viewing Slide " + tav::fmt000(slide_));
+        SetStatus("Viewing Slide " + Tav_Fmt000(slide_));
     } else {
         statusVisible_ = false;
         emit changed();
@@ -176,7 +176,7 @@ bool SlideFlipRecorder::WriteTimingEvent()
         fail("Error, Unable to open " + setup_.txtFile);
         return false;
     }
-    if (tav::icontains(setup_.txtFile, "images.txt")) {
+    if (Tav_IContains(setup_.txtFile, "images.txt")) {
         // Each data line holds how long its slide was on screen; the reader
         // adds them up from the start of the file.
         const long interval = std::max(0L, static_cast<long>(now - lastChange_));
@@ -184,7 +184,7 @@ bool SlideFlipRecorder::WriteTimingEvent()
         Tav_WriteLine(out, "# CS=" + end + " DT=" + ticks);
         Tav_WriteLine(out, ticks + " " + image_);
     } else {
-        Tav_WriteLine(out, "u " + previousEnd_ + " " + end + " URL\\sld" + tav::fmt000(slide_) + ".htm");
+        Tav_WriteLine(out, "u " + previousEnd_ + " " + end + " URL\\sld" + Tav_Fmt000(slide_) + ".htm");
     }
     lastChange_ = now;
     out.close();
@@ -209,23 +209,23 @@ bool SlideFlipRecorder::Form_KeyDown(int key)
     }
 }
 
-void SlideFlipRecorder::Timer1_Timer()
+void SlideFlipRecorder::countDown()
 {
     if (delayLeft_ > 1) {
         --delayLeft_;
         waiting();
         return;
     }
-    timer1_.stop();
+    delayTimer_.stop();
     SetStatus(Status());
     emit raiseRequested();
     cmdPlus_Click();
 }
 
-void SlideFlipRecorder::Timer2_Timer()
+void SlideFlipRecorder::watchPlayback()
 {
     if (player && player->RealAudio1().PlayState() == 0) {
-        timer2_.stop();
+        playbackTimer_.stop();
         cmdX_Click();
     }
 }
@@ -234,8 +234,8 @@ void SlideFlipRecorder::cmdX_Click()
 {
     if (stopped_)
         return;
-    timer1_.stop();
-    timer2_.stop();
+    delayTimer_.stop();
+    playbackTimer_.stop();
     if (mediaStarted_) {
         if (setup_.chkEncoder) {
             if (encoder) {

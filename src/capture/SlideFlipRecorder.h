@@ -47,8 +47,8 @@ public:
     // Keys as Qt key codes: next, previous and stop keys run the buttons.
     // Returns whether the key was one of them.
     bool Form_KeyDown(int key);
-    void Timer1_Timer();
-    void Timer2_Timer();
+    void countDown();
+    void watchPlayback();
     bool WriteTimingEvent();
 
     Mode WindowMode() const { return mode_; }
@@ -66,8 +66,8 @@ public:
     bool StatusVisible() const { return statusVisible_; }
     bool ButtonsVisible() const { return mode_ == Windowed; }
     bool Stopped() const { return stopped_; }
-    QTimer& Timer1() { return timer1_; }
-    QTimer& Timer2() { return timer2_; }
+    QTimer& delayTimer() { return delayTimer_; }
+    QTimer& playbackTimer() { return playbackTimer_; }
 
 signals:
     // The window should come to the front and take the focus.
@@ -82,7 +82,7 @@ private:
     RecordingFields& setup_;
     Mode mode_;
     bool scaled_;
-    QTimer timer1_, timer2_;
+    QTimer delayTimer_, playbackTimer_;
     int slide_ = 1;
     bool timingStarted_ = false;
     bool mediaStarted_ = false;

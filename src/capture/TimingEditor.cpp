@@ -20,7 +20,7 @@ constexpr const char* kDiscard = "Data has not been saved.  OK to discard change
 // minutes and seconds. Unreadable text counts as 00:00:00.
 long gridSeconds(const std::string& text)
 {
-    const std::string t = tav::trim(text);
+    const std::string t = Tav_Trim(text);
     long s = 0;
     return TimeValue(t.size() < 6 ? "0:" + t : t, s) ? s : 0;
 }
@@ -40,7 +40,7 @@ void TimingEditor::Form_Load()
 
 std::string TimingEditor::NormaliseTime(const std::string& text)
 {
-    const std::string t = tav::trim(text);
+    const std::string t = Tav_Trim(text);
     switch (t.size()) {
     case 1: return "0:00:0" + t;
     case 2: return "0:00:" + t;
@@ -52,12 +52,12 @@ std::string TimingEditor::NormaliseTime(const std::string& text)
 
 std::string TimingEditor::NextPage(const std::string& page)
 {
-    if (!tav::startsWith(tav::lower(page), "sld"))
+    if (!Tav_StartsWith(Tav_Lower(page), "sld"))
         return {};
-    const double n = tav::val(page.substr(3));
+    const double n = Tav_Val(page.substr(3));
     if (n < 1 || n >= 999999)
         return {};
-    return "sld" + tav::fmt000(static_cast<long>(n) + 1) + ".htm";
+    return "sld" + Tav_Fmt000(static_cast<long>(n) + 1) + ".htm";
 }
 
 bool TimingEditor::ConfirmDiscard() { return !unsaved_ || Tav_AskOkCancel(kDiscard) == TavOK; }
@@ -83,7 +83,7 @@ bool TimingEditor::LoadFile(const std::string& path)
     std::vector<Row> rows;
     std::string line;
     while (Tav_ReadLine(in, line)) {
-        line = tav::trim(line);
+        line = Tav_Trim(line);
         if (line.empty() || line[0] == '#')
             continue;
         const auto f = Tav_Split(line, " ");
@@ -122,7 +122,7 @@ bool TimingEditor::SaveFile(const std::string& path)
 {
     std::ostringstream out;
     for (const Row& r : rows_) {
-        if (tav::trim(r.start).empty() || tav::trim(r.end).empty())
+        if (Tav_Trim(r.start).empty() || Tav_Trim(r.end).empty())
             continue;
         Tav_WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
     }
@@ -260,7 +260,7 @@ void TimingEditor::shift(int sign)
 {
     const long delta = gridSeconds(NormaliseTime(delta_));
     for (size_t i = 1; i < rows_.size(); ++i) {
-        const std::string start = tav::trim(rows_[i].start);
+        const std::string start = Tav_Trim(rows_[i].start);
         const long s = gridSeconds(start);
         if (start.empty() || s <= 0)
             continue;
@@ -286,7 +286,7 @@ void TimingEditor::CheckTimes()
         Row& r = rows_[i];
         r.end = next;
         next = r.start;
-        r.bad = tav::trim(r.page).empty() || tav::trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
+        r.bad = Tav_Trim(r.page).empty() || Tav_Trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
     }
     greenRow_ = row_;
 }

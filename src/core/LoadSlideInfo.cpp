@@ -19,8 +19,8 @@ struct SlideLine {
 
 std::string imageFromPage(const std::string& page)
 {
-    const std::string p = tav::lower(page);
-    if (tav::startsWith(p, "sld") && tav::endsWith(p, ".htm"))
+    const std::string p = Tav_Lower(page);
+    if (Tav_StartsWith(p, "sld") && Tav_EndsWith(p, ".htm"))
         return "img" + p.substr(3, 3) + ".gif";
     return "";
 }
@@ -34,19 +34,19 @@ SlideLine parseNormalLine(const std::string& line)
         return r;
     const auto p2 = line.find(' ', p1 + 1);
     if (p2 == std::string::npos) {
-        r.start = tav::trim(line.substr(p1 + 1));
+        r.start = Tav_Trim(line.substr(p1 + 1));
         return r;
     }
-    r.start = tav::trim(line.substr(p1 + 1, p2 - p1 - 1));
+    r.start = Tav_Trim(line.substr(p1 + 1, p2 - p1 - 1));
     const auto p3 = line.find(' ', p2 + 1);
     if (p3 == std::string::npos) {
-        r.end = tav::trim(line.substr(p2 + 1));
+        r.end = Tav_Trim(line.substr(p2 + 1));
         return r;
     }
-    r.end = tav::trim(line.substr(p2 + 1, p3 - p2 - 1));
+    r.end = Tav_Trim(line.substr(p2 + 1, p3 - p2 - 1));
     const auto url = line.find("URL\\", p3);
     if (url != std::string::npos)
-        r.name = tav::trim(line.substr(url + 4));
+        r.name = Tav_Trim(line.substr(url + 4));
     if (r.name.empty())
         return SlideLine{};  // no page: the line is skipped
     r.image = imageFromPage(r.name);
@@ -59,12 +59,12 @@ bool parseImagesLine(const std::string& line, int slot, int64_t& total, SlideLin
     const auto f = Tav_Split(line);
     if (f.size() - 1 < 2)
         return false;
-    const int64_t duration = tav::roundHalfEven(tav::val(f[1]));
+    const int64_t duration = Tav_RoundHalfEven(Tav_Val(f[1]));
     r.start = Tav_TicksToTime(total);
     total += duration;
     r.end = Tav_TicksToTime(total);
-    r.image = tav::lower(f[2]);
-    r.name = "sld" + tav::fmt000(slot) + ".htm";
+    r.image = Tav_Lower(f[2]);
+    r.name = "sld" + Tav_Fmt000(slot) + ".htm";
     return true;
 }
 
@@ -122,7 +122,7 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
     }
 
     std::unique_ptr<EncoderControl> encoder;  // loaded on first use, released at the end
-    const bool builtInProbe = tav::contains(tav::upper(Preference("prfRmmerge")), "NONE");
+    const bool builtInProbe = Tav_Contains(Tav_Upper(Preference("prfRmmerge")), "NONE");
 
     for (int part = 1;; ++part) {
         if (conv == Convention::MultiPart)
@@ -140,12 +140,12 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
 
         // The media of this part.
         const std::string base = events.substr(0, events.size() - 4);
-        const std::string evName = tav::lower(fileName(events));
+        const std::string evName = Tav_Lower(fileName(events));
         const std::string audio = base + ".ra";
         std::string rm = base + ".rm";
-        if ((tav::contains(evName, "images.txt") || tav::contains(evName, "pellucor.txt")) && !Tav_ChkFile(rm))
+        if ((Tav_Contains(evName, "images.txt") || Tav_Contains(evName, "pellucor.txt")) && !Tav_ChkFile(rm))
             rm = D + "rawmedia.rm";
-        if (!fullCheck && tav::contains(evName, "images.txt") && !Tav_ChkFile(rm))
+        if (!fullCheck && Tav_Contains(evName, "images.txt") && !Tav_ChkFile(rm))
             rm = D + "rawmedia.mov";
         if (Tav_ChkFile(audio))
             SI.AudioFile[part] = audio;
@@ -196,7 +196,7 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
             if (line[0] == '#')
                 continue;
             SlideLine parsed;
-            if (tav::contains(evName, "images.txt")) {
+            if (Tav_Contains(evName, "images.txt")) {
                 if (!parseImagesLine(line, slot, ticks, parsed))
                     continue;
             } else {
@@ -237,7 +237,7 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
             std::ifstream in(index, std::ios::binary);
             std::string line;
             while (Tav_ReadLine(in, line)) {
-                if (!tav::contains(line, "ALIGN=LEFT"))
+                if (!Tav_Contains(line, "ALIGN=LEFT"))
                     continue;
                 for (int i = 1; i <= SI.NumOfSlides; ++i) {
                     const std::string& name = SI.SlideName[i];
@@ -249,8 +249,8 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
                     if (gt == std::string::npos)
                         continue;
                     std::string title = line.substr(gt + 1);
-                    title = tav::trim(title.substr(0, title.find('<')));
-                    title = tav::trim(title.substr(0, 24));
+                    title = Tav_Trim(title.substr(0, title.find('<')));
+                    title = Tav_Trim(title.substr(0, 24));
                     if (SI.SlideTitle[i].empty())
                         SI.SlideTitle[i] = title;
                 }
@@ -276,12 +276,12 @@ bool SlideEngine::LoadSlideInfo(bool fullCheck, bool verbose, std::string& err)
             if (!four)
                 continue;
             const std::string name =
-                tav::replaceAll(tav::lower(tav::trim(line.substr(q[0] + 1, q[1] - q[0] - 1))), "&qt;", "\"");
-            const std::string title = tav::replaceAll(tav::trim(line.substr(q[2] + 1, q[3] - q[2] - 1)), "&qt;", "\"");
+                Tav_ReplaceAll(Tav_Lower(Tav_Trim(line.substr(q[0] + 1, q[1] - q[0] - 1))), "&qt;", "\"");
+            const std::string title = Tav_ReplaceAll(Tav_Trim(line.substr(q[2] + 1, q[3] - q[2] - 1)), "&qt;", "\"");
             if (name.empty() || title.empty())
                 continue;
             for (int i = 1; i <= SI.NumOfSlides; ++i)
-                if (tav::lower(SI.SlideName[i]) == name || tav::lower(SI.SlideImage[i]) == name)
+                if (Tav_Lower(SI.SlideName[i]) == name || Tav_Lower(SI.SlideImage[i]) == name)
                     SI.SlideTitle[i] = title;
         }
     }

@@ -12,8 +12,8 @@ namespace fs = std::filesystem;
 
 bool Tav_WildcardMatch(const std::string& name, const std::string& pattern)
 {
-    const std::string n = tav::lower(name);
-    const std::string p = pattern == "*.*" ? std::string("*") : tav::lower(pattern);
+    const std::string n = Tav_Lower(name);
+    const std::string p = pattern == "*.*" ? std::string("*") : Tav_Lower(pattern);
     // Iterative matcher with single-star backtracking.
     size_t ni = 0, pi = 0, star = std::string::npos, mark = 0;
     while (ni < n.size()) {
@@ -203,7 +203,7 @@ bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::st
     const std::string from = Tav_DirSlash(src + Tav_Sep);
     const std::string to = Tav_DirSlash(dst + Tav_Sep);
     for (const auto& name : Tav_ListFiles(from, pattern)) {
-        const std::string target = to + tav::lower(name);
+        const std::string target = to + Tav_Lower(name);
         std::error_code ec;
         fs::copy_file(from + name, target, fs::copy_options::overwrite_existing, ec);
         if (ec)

@@ -7,7 +7,7 @@ namespace pellucor {
 
 std::string Tav_StripExt(const std::string& path)
 {
-    const std::string p = tav::trim(path);
+    const std::string p = Tav_Trim(path);
     const auto dot = p.rfind('.');
     if (dot == std::string::npos || dot == 0)
         return p;
@@ -16,7 +16,7 @@ std::string Tav_StripExt(const std::string& path)
 
 std::string Tav_FixSlashes(const std::string& path)
 {
-    const std::string p = tav::trim(path);
+    const std::string p = Tav_Trim(path);
     if (p.empty())
         return p;
     std::string out(1, p[0]);
@@ -30,7 +30,7 @@ std::string Tav_FixSlashes(const std::string& path)
 
 std::string Tav_DirSlash(const std::string& path)
 {
-    if (tav::trim(path).empty())
+    if (Tav_Trim(path).empty())
         return "";
     std::string out = Tav_FixSlashes(path);
     if (out.back() != Tav_Sep)
@@ -57,7 +57,7 @@ TavPathParts Tav_SplitPath(const std::string& path)
 {
     // File names are case-sensitive here, so the parts keep their letter
     // case; comparisons that must ignore case do so themselves.
-    std::string p = tav::trim(path);
+    std::string p = Tav_Trim(path);
     if (p.empty())
         return {};
     size_t end = p.size();

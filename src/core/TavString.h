@@ -20,32 +20,30 @@ std::vector<std::string> Tav_Split(std::string_view text, std::string_view sep =
 // end of the input.
 bool Tav_ReadLine(std::istream& in, std::string& line);
 
-namespace tav {
-
-std::string trim(std::string_view s);
-std::string lower(std::string_view s);
-std::string upper(std::string_view s);
-bool contains(std::string_view s, std::string_view what);
-bool icontains(std::string_view s, std::string_view what);
-bool startsWith(std::string_view s, std::string_view prefix);
-bool endsWith(std::string_view s, std::string_view suffix);
-bool iequals(std::string_view a, std::string_view b);
+std::string Tav_Trim(std::string_view s);
+std::string Tav_Lower(std::string_view s);
+std::string Tav_Upper(std::string_view s);
+bool Tav_Contains(std::string_view s, std::string_view what);
+bool Tav_IContains(std::string_view s, std::string_view what);
+bool Tav_StartsWith(std::string_view s, std::string_view prefix);
+bool Tav_EndsWith(std::string_view s, std::string_view suffix);
+bool Tav_IEquals(std::string_view a, std::string_view b);
 
 // Replaces every occurrence left to right without rescanning inserted text.
-std::string replaceAll(std::string_view s, std::string_view find, std::string_view with);
+std::string Tav_ReplaceAll(std::string_view s, std::string_view find, std::string_view with);
 
 // Reads a number the lenient way: leading blanks, optional sign, digits and
 // an optional fraction; anything unreadable counts as 0.
-double val(std::string_view s);
+double Tav_Val(std::string_view s);
 
 // Rounds to the nearest whole number, halves to even.
-int64_t roundHalfEven(double v);
+int64_t Tav_RoundHalfEven(double v);
 
 // Formats with at least three digits, zero-filled ("000" pattern).
-std::string fmt000(long n);
+std::string Tav_Fmt000(long n);
 // Formats as two digits, zero-filled ("00" pattern).
-std::string fmt00(long n);
+std::string Tav_Fmt00(long n);
 
-}  // namespace tav
+
 
 }  // namespace pellucor

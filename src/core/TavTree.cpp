@@ -27,7 +27,7 @@ void Tav_ScanTree(const std::string& root, const std::string& rel, int depth)
 
 std::string Tav_NextTreeEntry(const std::string& root)
 {
-    if (!tav::trim(root).empty()) {
+    if (!Tav_Trim(root).empty()) {
         g_tree.clear();
         g_treeNext = 0;
         Tav_ScanTree(root, "", 1);

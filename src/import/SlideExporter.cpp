@@ -94,7 +94,7 @@ int16_t SlideExporter::PptOpenPresentation(const std::string& path)
         lastPath_.clear();
         activeCount_ = -1;
     }
-    ppt2000_ = tav::startsWith(app_->Version(), "9.");
+    ppt2000_ = Tav_StartsWith(app_->Version(), "9.");
     if (ppt2000_ && !warned2000_) {
         warned2000_ = true;
         Tav_Message(
@@ -174,7 +174,7 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
             report->SetPreview(file);
             report->SetProgress(i, count);
         }
-        const std::string num = tav::fmt000(i);
+        const std::string num = Tav_Fmt000(i);
         Tav_WriteLine(index, "<P ALIGN=LEFT><A HREF=\"sld" + num + ".htm\">" + title + "</A></P>");
         Tav_WriteLine(titles, "\"img" + num + ".gif\" \"" + PptQuoteTitle(title) + "\"");
     }
@@ -200,7 +200,7 @@ std::string SlideExporter::PptSlideTitle(int i) const
 
 std::string SlideExporter::PptImageFile(const std::string& dir, int i)
 {
-    return dir + "img" + tav::fmt000(i) + ".gif";
+    return dir + "img" + Tav_Fmt000(i) + ".gif";
 }
 
 void SlideExporter::PptClose()
@@ -220,7 +220,7 @@ void SlideExporter::PptClose()
 
 std::string PptQuoteTitle(const std::string& title)
 {
-    return tav::replaceAll(title, "\"", "&qt;");
+    return Tav_ReplaceAll(title, "\"", "&qt;");
 }
 
 SlideExporter& SlideExporterModule()

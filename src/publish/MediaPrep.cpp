@@ -12,7 +12,7 @@ namespace pellucor {
 namespace {
 const char* const kSupport = "support@pellucor.org";
 
-bool isBuiltIn(const std::string& tool) { return tav::contains(tav::upper(tool), "NONE"); }
+bool isBuiltIn(const std::string& tool) { return Tav_Contains(Tav_Upper(tool), "NONE"); }
 
 // The merge tool named without an extension, as stored, or with ".exe".
 bool toolExists(const std::string& tool) { return Tav_ChkFile(tool) || Tav_ChkFile(tool + ".exe"); }
@@ -24,7 +24,7 @@ bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
         std::ofstream out(rat, std::ios::binary | std::ios::trunc);
         for (int i = 1; i <= SI.NumOfSlides; ++i) {
             const std::string& page = SI.SlideName[i];
-            const std::string address = (toDisk || tav::contains(page, "http:")) ? page : S.WebURL + page;
+            const std::string address = (toDisk || Tav_Contains(page, "http:")) ? page : S.WebURL + page;
             Tav_WriteLine(out, "u " + SI.StartTime[i] + " " + SI.EndTime[i] + " &&slide&&" + address);
         }
         out.close();
@@ -48,12 +48,12 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
     const std::string out = Tav_DirSlash(S.OutDir);
     if (video) {
         const std::string O = out + Np + ".rm";
-        if (tav::icontains(T, "rvencode")) {
+        if (Tav_IContains(T, "rvencode")) {
             bat.WriteLog("Video Pre-5.0 Merge " + Np);
             bat.WriteCommand({T, "-f", E, Np + ".rat", Np + ".raz"});
             bat.WriteLog("Video Phase 2 Merge " + Np);
             bat.WriteCommand({T, Np + ".raz", media, O});
-        } else if (tav::icontains(T, "rmevents")) {
+        } else if (Tav_IContains(T, "rmevents")) {
             bat.WriteLog("Video G2 Merge " + Np);
             bat.WriteCommand({T, "-i", media, "-o", O, "-e", Np + ".rat"});
         } else {
@@ -63,11 +63,11 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
         return true;
     }
     const std::string raIn = Tav_DirSlash(S.MediaDir) + Np + ".ra";
-    if (tav::icontains(A, "cevent")) {
+    if (Tav_IContains(A, "cevent")) {
         bat.WriteLog("Audio 3.0 Merge " + Np);
         bat.WriteCommand({A, Np + ".rat", Np + ".rae"});
         bat.WriteCopyHere(media);
-    } else if (tav::icontains(T, "rmevents")) {
+    } else if (Tav_IContains(T, "rmevents")) {
         bat.WriteLog("Audio G2 Merge " + Np);
         bat.WriteCommand({T, "-i", raIn, "-o", Np + ".ra", "-e", Np + ".rat"});
     } else {
@@ -132,7 +132,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
             return false;
 
         std::string media = SI.VideoFile[p];
-        if (media.empty() && tav::endsWith(tav::lower(SI.AudioFile[p]), ".rm"))
+        if (media.empty() && Tav_EndsWith(Tav_Lower(SI.AudioFile[p]), ".rm"))
             media = SI.AudioFile[p];
         bool counted = false;
         if (!media.empty() && Tav_ChkFile(media)) {
@@ -147,7 +147,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         } else {
             const std::string& audio = SI.AudioFile[p];
             Tav_DebugLog("Checking " + audio);
-            if (!audio.empty() && Tav_ChkFile(audio) && !tav::endsWith(tav::lower(audio), ".rm")) {
+            if (!audio.empty() && Tav_ChkFile(audio) && !Tav_EndsWith(Tav_Lower(audio), ".rm")) {
                 Tav_PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ") +
                                  kSupport);
                 counted = true;

@@ -44,8 +44,8 @@ bool LectureWatcher::WriteIndexPage()
     std::sort(names.begin(), names.end());
     // Names are compared in lower case; links keep the real name.
     for (const auto& name : names) {
-        const std::string low = tav::lower(name);
-        if (tav::startsWith(low, "index") || tav::startsWith(low, ".") || tav::startsWith(low, "ws_ft"))
+        const std::string low = Tav_Lower(name);
+        if (Tav_StartsWith(low, "index") || Tav_StartsWith(low, ".") || Tav_StartsWith(low, "ws_ft"))
             continue;
         const fs::path path = fs::path(dir) / name;
         const bool isDir = fs::is_directory(path, ec);
@@ -53,16 +53,16 @@ bool LectureWatcher::WriteIndexPage()
             Tav_WriteLine(out, "<p><li><a href=\"" + name + "\">" + what + "</a>");
             Tav_WriteLine(out, " (" + Tav_SizeText(Tav_FileLen(path.string())) + ")");
         };
-        if (!isDir && tav::endsWith(low, ".ppt"))
+        if (!isDir && Tav_EndsWith(low, ".ppt"))
             fileEntry("PowerPoint Slides");
-        else if (!isDir && tav::endsWith(low, ".pdf"))
+        else if (!isDir && Tav_EndsWith(low, ".pdf"))
             fileEntry("PDF Slides");
-        else if (!isDir && tav::endsWith(low, ".mp3"))
+        else if (!isDir && Tav_EndsWith(low, ".mp3"))
             fileEntry("MP3 Audio");
         else if (low == "syncweb") {
             if (nonEmptyFile(path / "f001.htm"))
                 Tav_WriteLine(out, "<p><li><a href=" + name + "/f001.htm>Real Media plus slides</a>");
-        } else if (low == tav::lower(txtName)) {
+        } else if (low == Tav_Lower(txtName)) {
             if (nonEmptyFile(path / "index.htm"))
                 Tav_WriteLine(out, "<p><li><a href=\"" + name + "/index.htm\">Web Version of Slides</a>");
         } else if (isDir && fs::exists(path / "index.htm", ec)) {

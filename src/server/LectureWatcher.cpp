@@ -17,11 +17,11 @@ namespace pellucor {
 
 namespace fs = std::filesystem;
 
-LectureWatcher::LectureWatcher(Preferences* prefs, PublishForm* form1, MainWindowPort* mainWindow, QObject* parent)
-    : QObject(parent), prefs_(prefs), form1_(form1), main_(mainWindow)
+LectureWatcher::LectureWatcher(Preferences* prefs, PublishForm* publishForm, MainWindowPort* mainWindow, QObject* parent)
+    : QObject(parent), prefs_(prefs), publishForm_(publishForm), main_(mainWindow)
 {
-    Timer1.setInterval(10000);
-    connect(&Timer1, &QTimer::timeout, this, &LectureWatcher::Timer1_Timer);
+    scanTimer.setInterval(10000);
+    connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
 }
 
 std::string LectureWatcher::now() const
@@ -87,17 +87,17 @@ void LectureWatcher::SetDir(const std::string& dir)
     txtName = parts.last;
     const std::string repo = Tav_DirSlash(txtRepository);
     txtRelPath.clear();
-    if (!repo.empty() && tav::startsWith(tav::lower(parts.leading), tav::lower(repo))) {
+    if (!repo.empty() && Tav_StartsWith(Tav_Lower(parts.leading), Tav_Lower(repo))) {
         const std::string rest = parts.leading.substr(repo.size());
-        if (!tav::trim(rest).empty())
+        if (!Tav_Trim(rest).empty())
             txtRelPath = Tav_DirSlash(rest);
     }
     txtPubDir = Tav_DirSlash(txtPubPrefix) + txtRelPath + txtName + "/";
     auto url = [&](const std::string& prefix) {
-        return tav::replaceAll(prefix + txtRelPath + txtName + "/", "\\", "/");
+        return Tav_ReplaceAll(prefix + txtRelPath + txtName + "/", "\\", "/");
     };
     txtWebURL = url(txtWebPrefix);
-    txtStreamURL = tav::trim(txtStreamPrefix).empty() ? std::string() : url(txtStreamPrefix);
+    txtStreamURL = Tav_Trim(txtStreamPrefix).empty() ? std::string() : url(txtStreamPrefix);
     emit changed();
 }
 
@@ -108,7 +108,7 @@ bool LectureWatcher::FindReadyLecture()
     bool found = false;
     for (std::string e = Tav_NextTreeEntry(incoming); !e.empty(); e = Tav_NextTreeEntry("")) {
         entry = Tav_SplitPath(e);
-        if (tav::startsWith(tav::lower(entry.last), "x-")) {
+        if (Tav_StartsWith(Tav_Lower(entry.last), "x-")) {
             found = true;
             break;
         }
@@ -124,8 +124,8 @@ bool LectureWatcher::FindReadyLecture()
         ServerLog("Error - incoming directory does not exist " + ready);
         return false;
     }
-    const std::string name = tav::lower(entry.last.substr(2));
-    if (tav::trim(name).empty()) {
+    const std::string name = Tav_Lower(entry.last.substr(2));
+    if (Tav_Trim(name).empty()) {
         ServerLog("Error - Poorly formed directory name " + ready);
         return false;
     }
@@ -171,28 +171,28 @@ void LectureWatcher::PublishLecture()
         return;
     }
     ServerLog("Calling Pellucor in " + dir);
-    form1_->optCD = 0;
-    form1_->optWeb = 1;
-    form1_->optWeb_Click();
+    publishForm_->optCD = 0;
+    publishForm_->optWeb = 1;
+    publishForm_->optWeb_Click();
     if (!txtPubDir.empty())
-        form1_->TextWebDir = txtPubDir;
+        publishForm_->TextWebDir = txtPubDir;
     if (!txtWebURL.empty())
-        form1_->TextWebURL = txtWebURL;
+        publishForm_->TextWebURL = txtWebURL;
     if (!txtStreamURL.empty()) {
-        form1_->chkStream = 1;
-        form1_->TextStream = txtStreamURL;
+        publishForm_->chkStream = 1;
+        publishForm_->TextStream = txtStreamURL;
     } else {
-        form1_->chkStream = 0;
+        publishForm_->chkStream = 0;
     }
-    form1_->chkStream_Click();
-    if (!form1_->DoStart(msg)) {
+    publishForm_->chkStream_Click();
+    if (!publishForm_->DoStart(msg)) {
         ServerLog("Publish failed - " + dir + " - " + msg);
         return;
     }
-    while (form1_->Timer1.isActive())
+    while (publishForm_->logPoller.isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 200);
-    if (!form1_->LastRunSucceeded()) {
-        ServerLog("Publish failed - " + dir + " - " + form1_->Label3);
+    if (!publishForm_->LastRunSucceeded()) {
+        ServerLog("Publish failed - " + dir + " - " + publishForm_->statusLine);
         return;
     }
     lastPublishOk_ = true;
@@ -206,7 +206,7 @@ bool LectureWatcher::CheckIncoming()
 {
     lblPhase = "Checking for incoming lectures";
     lblStatus = "Last Checked - " + now();
-    Timer1.stop();
+    scanTimer.stop();
     emit changed();
     if (FindReadyLecture()) {
         lblPhase = "Producing Pellucor";
@@ -224,14 +224,14 @@ bool LectureWatcher::CheckIncoming()
 void LectureWatcher::chkAuto_Click()
 {
     if (chkAuto)
-        Timer1.start();
+        scanTimer.start();
     else
-        Timer1.stop();
+        scanTimer.stop();
 }
 
-void LectureWatcher::Timer1_Timer()
+void LectureWatcher::scanIncoming()
 {
-    Timer1.setInterval(10000);
+    scanTimer.setInterval(10000);
     Tav_SetUnattended(true);
     CheckIncoming();
 }

@@ -17,7 +17,7 @@ class Preferences;
 class LectureWatcher : public QObject {
     Q_OBJECT
 public:
-    LectureWatcher(Preferences* prefs, PublishForm* form1, MainWindowPort* mainWindow, QObject* parent = nullptr);
+    LectureWatcher(Preferences* prefs, PublishForm* publishForm, MainWindowPort* mainWindow, QObject* parent = nullptr);
 
     std::string Caption = "Pellucor Server Edition";
     // Settings.
@@ -26,7 +26,7 @@ public:
     std::string txtDir, txtName, txtRelPath, txtPubDir, txtWebURL, txtStreamURL;
     std::string lblPhase, lblStatus;
     int chkAuto = 0;
-    QTimer Timer1;
+    QTimer scanTimer;
 
     void Form_Load();
     void Form_Unload();  // stores the settings
@@ -43,7 +43,7 @@ public:
     void SetDir(const std::string& dir);
 
     void chkAuto_Click();
-    void Timer1_Timer();
+    void scanIncoming();
     void cmdClearLog_Click();
 
     // Set when the last PublishLecture published successfully.
@@ -56,7 +56,7 @@ private:
     std::string now() const;
 
     Preferences* prefs_;
-    PublishForm* form1_;
+    PublishForm* publishForm_;
     MainWindowPort* main_;
     bool logOff_ = false;
     bool lastPublishOk_ = false;

@@ -59,7 +59,7 @@ int RunServerCommand(int argc, char** argv)
         const bool isPath = option != &url && option != &stream;
         prefs.Set(key, isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString());
     }
-    LectureWatcher server(&prefs, &context.form1(), &context.form2());
+    LectureWatcher server(&prefs, &context.publishForm(), &context.mainWindow());
     server.Form_Load();
     if (!Tav_ChkDir(server.txtIncoming)) {
         std::cerr << "pellucor server: incoming directory " << server.txtIncoming << " does not exist\n";
@@ -70,7 +70,7 @@ int RunServerCommand(int argc, char** argv)
     QObject::connect(&server, &LectureWatcher::changed, [&] {
         if (server.lblPhase != lastPhase)
             std::cout << server.lblPhase << std::endl;
-        if (server.lblStatus != lastStatus && !tav::startsWith(server.lblStatus, "Last Checked"))
+        if (server.lblStatus != lastStatus && !Tav_StartsWith(server.lblStatus, "Last Checked"))
             std::cout << "  " << server.lblStatus << std::endl;
         lastPhase = server.lblPhase;
         lastStatus = server.lblStatus;
@@ -94,11 +94,11 @@ int RunServerCommand(int argc, char** argv)
     const int seconds = std::max(1, parser.value(interval).toInt());
     server.chkAuto = 1;
     server.chkAuto_Click();
-    server.Timer1.setInterval(seconds * 1000);
-    QObject::disconnect(&server.Timer1, nullptr, &server, nullptr);
-    QObject::connect(&server.Timer1, &QTimer::timeout, [&] {
+    server.scanTimer.setInterval(seconds * 1000);
+    QObject::disconnect(&server.scanTimer, nullptr, &server, nullptr);
+    QObject::connect(&server.scanTimer, &QTimer::timeout, [&] {
         server.CheckIncoming();
-        server.Timer1.setInterval(seconds * 1000);
+        server.scanTimer.setInterval(seconds * 1000);
     });
     QTimer::singleShot(0, [&] { server.CheckIncoming(); });
     const int rc = app.exec();

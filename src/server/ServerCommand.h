@@ -1,8 +1,8 @@
-namespace pellucor {
-
+// pellucor server: the lecture watcher, headless and unattended.
 #pragma once
 
-// pellucor server: the lecture watcher, headless and unattended.
+namespace pellucor {
+
 int RunServerCommand(int argc, char** argv);
 
 }  // namespace pellucor

@@ -21,15 +21,15 @@ std::string convertEventLine(const std::string& line)
     if (p == std::string::npos || p == 0 || line.size() < kPageNameLen)
         return line;
     const std::string page = line.substr(line.size() - kPageNameLen);
-    const std::string l = tav::lower(page);
-    if (!tav::startsWith(l, "sld") || !tav::endsWith(l, ".htm"))
+    const std::string l = Tav_Lower(page);
+    if (!Tav_StartsWith(l, "sld") || !Tav_EndsWith(l, ".htm"))
         return line;
     return line.substr(0, p) + "URL\\" + page;
 }
 
 bool convertRatFile(const std::string& dir, const std::string& rat)
 {
-    const std::string input = tav::trim(dir + rat);
+    const std::string input = Tav_Trim(dir + rat);
     const std::string output = input.substr(0, input.size() - 4) + ".txt";
     Tav_DebugLog("Opening " + input + " for Input");
     std::ifstream in(input, std::ios::binary);

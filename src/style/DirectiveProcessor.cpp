@@ -37,7 +37,7 @@ const std::vector<std::string>& StyleEngine::SlidePagePaths() const
         pagePathsDir_ = S.LecDir;
         pagePaths_.assign(kMaxSlides + 1, std::string());
         for (int i = 0; i <= kMaxSlides; ++i)
-            pagePaths_[i] = Tav_Join(S.LecDir, "sld" + tav::fmt000(i) + ".htm");
+            pagePaths_[i] = Tav_Join(S.LecDir, "sld" + Tav_Fmt000(i) + ".htm");
     }
     return pagePaths_;
 }

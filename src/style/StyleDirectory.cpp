@@ -18,8 +18,8 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
         PartRestrict = false;
         if (name.empty() || name[0] == '.')
             continue;  // hidden
-        const std::string l = tav::lower(name);
-        if (tav::endsWith(l, ".gif") || tav::endsWith(l, ".jpg") || l == "style.cfg")
+        const std::string l = Tav_Lower(name);
+        if (Tav_EndsWith(l, ".gif") || Tav_EndsWith(l, ".jpg") || l == "style.cfg")
             continue;  // images are copied by the publish driver
         if (name.find("000") != std::string::npos) {
             ok = ProcessPerSlide(name, toDisk) && ok;
@@ -91,11 +91,11 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
     if (SI.VideoPart[s] != -1)
         part = SI.VideoPart[s];  // video wins
 
-    std::string outName = tav::replaceAll(fileName, "000", tav::fmt000(slide));
+    std::string outName = Tav_ReplaceAll(fileName, "000", Tav_Fmt000(slide));
     if (outName == fileName)
-        outName = tav::replaceAll(fileName, "0", std::to_string(part));
+        outName = Tav_ReplaceAll(fileName, "0", std::to_string(part));
 
-    if (tav::trim(S.OutDir).empty())
+    if (Tav_Trim(S.OutDir).empty())
         return Fail("No output directory for " + outName);
     const std::string outPath = Tav_Join(S.OutDir, outName);
     constexpr std::streamsize kBufferSize = 1 << 16;

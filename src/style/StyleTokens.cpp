@@ -209,7 +209,7 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
         std::string scratch;
         const auto value = [&](size_t k) -> std::string_view {
             const auto number = [&](long v) -> std::string_view { return scratch = std::to_string(v); };
-            const auto digits3 = [&](long v) -> std::string_view { return scratch = tav::fmt000(v); };
+            const auto digits3 = [&](long v) -> std::string_view { return scratch = Tav_Fmt000(v); };
             switch (k) {
             case 0: return digits3(prev);
             case 1: return digits3(next);

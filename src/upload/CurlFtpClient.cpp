@@ -76,12 +76,12 @@ CurlFtpClient::~CurlFtpClient()
 
 void CurlFtpClient::SetURL(const std::string& url)
 {
-    url_ = tav::trim(url);
+    url_ = Tav_Trim(url);
     urlError_.clear();
     urlUser_.clear();
     urlPassword_.clear();
     std::string text = url_;
-    requireTls_ = tav::startsWith(tav::lower(text), "ftpes:");
+    requireTls_ = Tav_StartsWith(Tav_Lower(text), "ftpes:");
     if (requireTls_)
         text = "ftp" + text.substr(5);
     CURLU* u = curl_url();
@@ -96,7 +96,7 @@ void CurlFtpClient::SetURL(const std::string& url)
     if (curl_url_set(u, CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) {
         urlError_ = "Bad server address " + FtpRedactUrl(url_);
     } else {
-        scheme_ = tav::lower(part(CURLUPART_SCHEME));
+        scheme_ = Tav_Lower(part(CURLUPART_SCHEME));
         sftp_ = scheme_ == "sftp";
         if (scheme_ != "ftp" && scheme_ != "ftps" && !sftp_)
             urlError_ = "Not an FTP address: " + FtpRedactUrl(url_);
@@ -125,7 +125,7 @@ bool CurlFtpClient::Execute(const std::string& command, std::string& error)
         error = "No command";
         return false;
     }
-    const auto found = verbWords().find(tav::upper(words[0]));
+    const auto found = verbWords().find(Tav_Upper(words[0]));
     if (found != verbWords().end() &&
         (words.size() < found->second.first || words.size() > found->second.second)) {
         error = "Wrong number of arguments for " + words[0];
@@ -288,7 +288,7 @@ bool CurlFtpClient::ensureLoggedIn(Outcome& out)
     curl_easy_getinfo(easy_, CURLINFO_FTP_ENTRY_PATH, &entry);
     const std::string home = entry && *entry ? entry : "/";
     if (sftp_) {
-        cwd_ = tav::startsWith(path, "/~") ? FtpResolvePath(home, path.substr(2)) : FtpResolvePath("/", path);
+        cwd_ = Tav_StartsWith(path, "/~") ? FtpResolvePath(home, path.substr(2)) : FtpResolvePath("/", path);
     } else {
         // ftp://host/dir/ names dir inside the entry directory; a path that
         // starts with an encoded "/" is absolute.
@@ -305,7 +305,7 @@ CurlFtpClient::Outcome CurlFtpClient::dispatch(const std::vector<std::string>& w
     Outcome out;
     if (!ensureLoggedIn(out))
         return out;
-    const std::string verb = tav::upper(words[0]);
+    const std::string verb = Tav_Upper(words[0]);
     const std::string arg1 = words.size() > 1 ? words[1] : "";
     const std::string arg2 = words.size() > 2 ? words[2] : "";
     Request req;
@@ -379,7 +379,7 @@ CurlFtpClient::Outcome CurlFtpClient::dispatch(const std::vector<std::string>& w
         req.quote = sftp_ ? std::vector<std::string>{"rename " + sftpArg(abs(arg1)) + " " + sftpArg(abs(arg2))}
                           : std::vector<std::string>{"RNFR " + abs(arg1), "RNTO " + abs(arg2)};
     else
-        req.quote = {tav::trim(command)};
+        req.quote = {Tav_Trim(command)};
     out = perform(req, nullptr);
     if (out.ok)
         out.reply = out.info;

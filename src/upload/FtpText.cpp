@@ -55,7 +55,7 @@ bool FtpSplitCommand(const std::string& command, std::vector<std::string>& words
 
 std::string FtpQuote(const std::string& word)
 {
-    return "\"" + tav::replaceAll(word, "\"", "\"\"") + "\"";
+    return "\"" + Tav_ReplaceAll(word, "\"", "\"\"") + "\"";
 }
 
 std::string FtpResolvePath(const std::string& cwd, const std::string& path)
@@ -139,7 +139,7 @@ std::string FtpListingNames(const std::string& listing)
     while (std::getline(ss, line)) {
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
             line.pop_back();
-        if (line.empty() || tav::startsWith(line, "total "))
+        if (line.empty() || Tav_StartsWith(line, "total "))
             continue;
         const std::string name = listingName(line);
         if (name == "./" || name == "../" || name == "." || name == "..")
@@ -151,10 +151,10 @@ std::string FtpListingNames(const std::string& listing)
 
 std::string FtpServerUrl(const std::string& serverText)
 {
-    const std::string text = tav::trim(serverText);
-    const std::string low = tav::lower(text);
+    const std::string text = Tav_Trim(serverText);
+    const std::string low = Tav_Lower(text);
     for (const char* scheme : {"ftp:", "ftps:", "ftpes:", "sftp:"}) {
-        if (tav::startsWith(low, scheme))
+        if (Tav_StartsWith(low, scheme))
             return text;
     }
     return "ftp://" + text + "/";

@@ -52,9 +52,9 @@ bool FtpWindowModel::InetExecute(const std::string& command)
     Tav_DebugLog("InetExecute " + command);
     lblCmd = command;
     emit changed();
-    const std::string verb = tav::lower(command.substr(0, 3));
+    const std::string verb = Tav_Lower(command.substr(0, 3));
     inet_.SetRequestTimeout(verb == "put" || verb == "get" ? 0 : 120);
-    if (tav::trim(command).empty())
+    if (Tav_Trim(command).empty())
         return false;
     std::string err;
     if (!inet_.Execute(command, err)) {
@@ -110,7 +110,7 @@ bool FtpWindowModel::FtpExecuteOnPath(const std::string& verb, const std::string
     std::string p = Tav_DirSlash(path);
     if (p.size() > 1)  // the root stays "/"
         p.pop_back();
-    return InetExecute(tav::upper(verb) + " " + FtpQuote(p));
+    return InetExecute(Tav_Upper(verb) + " " + FtpQuote(p));
 }
 
 bool FtpWindowModel::FtpLogin()
@@ -160,7 +160,7 @@ std::string FtpWindowModel::askDirectory(const std::string& title, const std::st
 {
     if (busy_ || !loggedIn_)
         return "";
-    const std::string dir = InputBox ? tav::trim(InputBox(title, "Enter New Directory")) : std::string();
+    const std::string dir = InputBox ? Tav_Trim(InputBox(title, "Enter New Directory")) : std::string();
     if (dir.empty())
         showStatus(cancelled);
     return dir;
@@ -185,7 +185,7 @@ void FtpWindowModel::lstBox_DblClick()
     if (busy_ || !loggedIn_ || lstBoxIndex < 0 || lstBoxIndex >= static_cast<int>(lstBox.size()))
         return;
     const std::string item = lstBox[lstBoxIndex];
-    if (!tav::endsWith(item, "/"))
+    if (!Tav_EndsWith(item, "/"))
         return;
     if (FtpExecuteOnPath("CD", item.substr(0, item.size() - 1)))
         cmdBrowse_Click();
@@ -195,7 +195,7 @@ void FtpWindowModel::cmdMput_Click()
 {
     if (busy_)
         return;
-    FtpUploadDirectory(txtLocalDir, tav::trim(txtFTPPath));
+    FtpUploadDirectory(txtLocalDir, Tav_Trim(txtFTPPath));
     if (!closed_)
         cmdBrowse_Click();
 }

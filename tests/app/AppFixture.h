@@ -20,8 +20,8 @@ protected:
     testing_support::TempDir dir;
     testing_support::RecordingMessageSink sink;
     AppContext app{QString::fromStdString(dir.file("prefs.ini"))};
-    PublishForm& form1 = app.form1();
-    MainWindow& form2 = app.form2();
+    PublishForm& publishForm = app.publishForm();
+    MainWindow& mainWindow = app.mainWindow();
     std::string lec = dir.dir() + "talk/";
 
     void SetUp() override

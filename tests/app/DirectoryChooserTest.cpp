@@ -20,7 +20,7 @@ TEST(DirectoryChooser, OkAddsTheSeparatorAndCancelKeepsTheCallersValue)
     s.DirName = "  " + d.path().string() + "  ";
     s.Form_Activate();
     EXPECT_EQ(s.DirName, d.dir());
-    EXPECT_EQ(s.Dir1, d.dir());
+    EXPECT_EQ(s.currentDir, d.dir());
     s.DirName = d.path().string() + "/sub";
     s.cmdOK_Click();
     EXPECT_EQ(s.DirName, d.dir() + "sub/");
@@ -40,8 +40,8 @@ TEST(DirectoryChooser, BadDriveAndMissingDirectoryFallBackToTheRoot)
     EXPECT_EQ(sink.messages[0], "Error - Drive Letter wrong - Q:\\lectures/");
     EXPECT_EQ(sink.messages[1], "Directory Not Found Q:\\lectures/");
     EXPECT_EQ(s.DirName, "/");
-    EXPECT_EQ(s.Dir1, "/");
-    EXPECT_EQ(s.Drive1, "/");
+    EXPECT_EQ(s.currentDir, "/");
+    EXPECT_EQ(s.rootDir, "/");
 }
 
 TEST(DirectoryChooser, CreatesTheStartingPathWhenAllowedAndMakesNewDirectories)
@@ -58,7 +58,7 @@ TEST(DirectoryChooser, CreatesTheStartingPathWhenAllowedAndMakesNewDirectories)
     s.DirName = d.dir() + "not/yet";
     s.Form_Activate();
     EXPECT_TRUE(fs::is_directory(d.dir() + "not/yet"));
-    EXPECT_EQ(s.Dir1, d.dir() + "not/yet/");
+    EXPECT_EQ(s.currentDir, d.dir() + "not/yet/");
 
     hooks.inputBox = [&](const std::string& prompt, const std::string& title, std::string& answer) {
         EXPECT_EQ(prompt, "Enter New Directory");

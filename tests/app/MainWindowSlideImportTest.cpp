@@ -17,7 +17,7 @@ class MainWindowImport : public AppFixture {
 protected:
     FakeAppLog log;
     SlideExporter ppt{[this] { return std::make_unique<FakePresentationApp>(&log); }};
-    MainWindowSlideImport importer{form2, &ppt};
+    MainWindowSlideImport importer{mainWindow, &ppt};
 };
 
 TEST_F(MainWindowImport, SelectThenConvertFillsTheLectureAndReportsOnTheMainWindow)
@@ -29,15 +29,15 @@ TEST_F(MainWindowImport, SelectThenConvertFillsTheLectureAndReportsOnTheMainWind
         return true;
     };
     std::vector<std::pair<QString, uint>> statuses;
-    QObject::connect(&form2, &MainWindow::statusChanged,
+    QObject::connect(&mainWindow, &MainWindow::statusChanged,
                      [&](const QString& text, uint colour) { statuses.emplace_back(text, colour); });
-    form2.SetLectureDir(lec);
-    form2.cmdSelectPPT_Click();
-    EXPECT_EQ(form2.lblPPTCount, "3 Slide(s)");
-    form2.lstSizeIndex = 0;
-    form2.cmdExport_Click();
+    mainWindow.SetLectureDir(lec);
+    mainWindow.cmdSelectPPT_Click();
+    EXPECT_EQ(mainWindow.lblPPTCount, "3 Slide(s)");
+    mainWindow.lstSizeIndex = 0;
+    mainWindow.cmdExport_Click();
 
-    EXPECT_EQ(form2.ImageCount, 3);
+    EXPECT_EQ(mainWindow.ImageCount, 3);
     EXPECT_EQ(testing_support::readFile(lec + "img003.gif"), "slide 3 320x240");
     EXPECT_EQ(testing_support::readLines(lec + "titles.txt").at(3), "\"img002.gif\" \"Why &qt;timing&qt; matters\"");
     ASSERT_FALSE(statuses.empty());

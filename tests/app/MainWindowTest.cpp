@@ -48,7 +48,7 @@ MainWindow::StartWindow startWith(const std::string& more, bool byAutomation, st
     AppContext app(ini);
     const auto first = app.Start(byAutomation);
     if (caption)
-        *caption = app.form1().Caption;
+        *caption = app.publishForm().Caption;
     return first;
 }
 
@@ -71,76 +71,76 @@ TEST_F(MainWindowTest, StartupFillsTheSizeListAndTheDetailedFormFromTheLastLectu
     app.prefs().Set("prfLectureDir", lec);
     app.prefs().DoSave();
     app.Start();
-    EXPECT_EQ(form2.lstSize.size(), 5u);
-    EXPECT_EQ(form2.lstSize[static_cast<size_t>(form2.lstSizeIndex)], "640x480");
-    EXPECT_EQ(form2.lblDirectory, lec);
-    EXPECT_EQ(form1.TextPP, lec);
-    EXPECT_EQ(form1.TextName, "talk");
-    EXPECT_EQ(form1.chkAuto, 0);
+    EXPECT_EQ(mainWindow.lstSize.size(), 5u);
+    EXPECT_EQ(mainWindow.lstSize[static_cast<size_t>(mainWindow.lstSizeIndex)], "640x480");
+    EXPECT_EQ(mainWindow.lblDirectory, lec);
+    EXPECT_EQ(publishForm.TextPP, lec);
+    EXPECT_EQ(publishForm.TextName, "talk");
+    EXPECT_EQ(publishForm.chkAuto, 0);
 }
 
 TEST_F(MainWindowTest, LectureDirectoryKeepsItsCaseAndNamesTheLecture)
 {
-    form2.SetLectureDir("  /Lectures/Week01/ ");
-    EXPECT_EQ(form2.LecName, "Week01");
-    EXPECT_EQ(form2.LecParent, "/Lectures/");
-    EXPECT_EQ(form1.TextName, "Week01");
-    EXPECT_EQ(form2.TavPrefString("${lecdir}copy/${lecname}@${lecparent}"),
+    mainWindow.SetLectureDir("  /Lectures/Week01/ ");
+    EXPECT_EQ(mainWindow.LecName, "Week01");
+    EXPECT_EQ(mainWindow.LecParent, "/Lectures/");
+    EXPECT_EQ(publishForm.TextName, "Week01");
+    EXPECT_EQ(mainWindow.TavPrefString("${lecdir}copy/${lecname}@${lecparent}"),
               "  /Lectures/Week01/ copy/Week01@/Lectures/");
-    EXPECT_EQ(form2.LectureDir, "/Lectures/Week01/");
-    form2.SetLectureDir("");
-    EXPECT_EQ(form1.TextName, "media");
+    EXPECT_EQ(mainWindow.LectureDir, "/Lectures/Week01/");
+    mainWindow.SetLectureDir("");
+    EXPECT_EQ(publishForm.TextName, "media");
 }
 
 TEST_F(MainWindowTest, SlideScanListsEachImageOnceAndPreviewStaysInRange)
 {
     for (const char* f : {"img002.gif", "img001.gif", "extra.gif", "photo.jpg", "notes.txt"})
         writeFile(lec + f, "GIF89a");
-    form2.SetLectureDir(lec);
-    EXPECT_EQ(form2.ImageNames, (std::vector<std::string>{"img001.gif", "img002.gif"}));
-    form2.mnuLiberal_Click();
+    mainWindow.SetLectureDir(lec);
+    EXPECT_EQ(mainWindow.ImageNames, (std::vector<std::string>{"img001.gif", "img002.gif"}));
+    mainWindow.mnuLiberal_Click();
     EXPECT_TRUE(sink.saw("Now, any file with a *.jpg or *.gif extension will be treated as a slide"));
-    EXPECT_EQ(form2.ImageNames, (std::vector<std::string>{"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
-    EXPECT_EQ(form2.TavImageCount(), 4);
-    EXPECT_EQ(form2.TavImageName(0), "");
-    EXPECT_EQ(form2.TavImageName(5), "");
-    EXPECT_EQ(form2.TavImageName(4), "photo.jpg");
+    EXPECT_EQ(mainWindow.ImageNames, (std::vector<std::string>{"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
+    EXPECT_EQ(mainWindow.TavImageCount(), 4);
+    EXPECT_EQ(mainWindow.TavImageName(0), "");
+    EXPECT_EQ(mainWindow.TavImageName(5), "");
+    EXPECT_EQ(mainWindow.TavImageName(4), "photo.jpg");
 
-    form2.PreviewIndex = 1;
-    form2.TavSlidePreview();
-    EXPECT_EQ(form2.lblCount, "1/4");
-    EXPECT_FALSE(form2.Enabled["cmdMinus"]);
-    EXPECT_TRUE(form2.Enabled["cmdPlus"]);
+    mainWindow.PreviewIndex = 1;
+    mainWindow.TavSlidePreview();
+    EXPECT_EQ(mainWindow.lblCount, "1/4");
+    EXPECT_FALSE(mainWindow.Enabled["cmdMinus"]);
+    EXPECT_TRUE(mainWindow.Enabled["cmdPlus"]);
     for (int i = 0; i < 6; ++i)
-        form2.cmdPlus_Click();
-    EXPECT_EQ(form2.lblCount, "4/4");
-    EXPECT_FALSE(form2.Enabled["cmdPlus"]);
-    EXPECT_EQ(form2.imgPreview, lec + "photo.jpg");
+        mainWindow.cmdPlus_Click();
+    EXPECT_EQ(mainWindow.lblCount, "4/4");
+    EXPECT_FALSE(mainWindow.Enabled["cmdPlus"]);
+    EXPECT_EQ(mainWindow.imgPreview, lec + "photo.jpg");
     fs::remove(lec + "photo.jpg");
-    form2.TavSlidePreview();
-    EXPECT_EQ(form2.lblPreview, "No Image");
-    EXPECT_TRUE(form2.imgPreview.empty());
+    mainWindow.TavSlidePreview();
+    EXPECT_EQ(mainWindow.lblPreview, "No Image");
+    EXPECT_TRUE(mainWindow.imgPreview.empty());
 
-    form2.SetLectureDir(dir.dir() + "empty/");
-    EXPECT_EQ(form2.lblCount, "No Slides");
-    EXPECT_EQ(form2.lblPreview, "No Slides");
+    mainWindow.SetLectureDir(dir.dir() + "empty/");
+    EXPECT_EQ(mainWindow.lblCount, "No Slides");
+    EXPECT_EQ(mainWindow.lblPreview, "No Slides");
 }
 
 TEST_F(MainWindowTest, SlideChecksAndTheOldLayoutWarning)
 {
-    form2.LectureDir = "";
-    form2.SlideChecks(true);
+    mainWindow.LectureDir = "";
+    mainWindow.SlideChecks(true);
     EXPECT_EQ(sink.messages.back(), "Please Specify A Directory");
-    EXPECT_FALSE(form2.Enabled["cmdExport"]);
-    form2.LectureDir = dir.dir() + "missing/";
-    form2.SlideChecks(true);
+    EXPECT_FALSE(mainWindow.Enabled["cmdExport"]);
+    mainWindow.LectureDir = dir.dir() + "missing/";
+    mainWindow.SlideChecks(true);
     EXPECT_EQ(sink.messages.back(), "Error Directory does not exist - " + dir.dir() + "missing/");
-    form2.LectureDir = lec;
-    form2.PPTSlideCount = 3;
-    form2.SlideChecks(true);
-    EXPECT_TRUE(form2.Enabled["cmdExport"]);
+    mainWindow.LectureDir = lec;
+    mainWindow.PPTSlideCount = 3;
+    mainWindow.SlideChecks(true);
+    EXPECT_TRUE(mainWindow.Enabled["cmdExport"]);
     EXPECT_TRUE(sink.saw("may want to re-convert PowerPoint to GIF"));
-    form2.SlideChecks(true, true);
+    mainWindow.SlideChecks(true, true);
     EXPECT_EQ(sink.messages.back(),
               "Mis-Match between number of PowerPoint Slides and Images - may want to re-export");
 
@@ -148,35 +148,35 @@ TEST_F(MainWindowTest, SlideChecksAndTheOldLayoutWarning)
     fs::create_directories(old);
     writeFile(dir.dir() + "course/media/talk1.rm", "");
     sink.messages.clear();
-    form2.SetLectureDir(old);
+    mainWindow.SetLectureDir(old);
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_TRUE(tav::startsWith(sink.messages[0], old + " appears to be from a previous version of Pellucor."));
-    EXPECT_TRUE(tav::contains(sink.messages[0], dir.dir() + "course/media/. Please exit"));
-    form2.DirOrPPTChanged();  // once per directory
+    EXPECT_TRUE(Tav_StartsWith(sink.messages[0], old + " appears to be from a previous version of Pellucor."));
+    EXPECT_TRUE(Tav_Contains(sink.messages[0], dir.dir() + "course/media/. Please exit"));
+    mainWindow.DirOrPPTChanged();  // once per directory
     EXPECT_EQ(sink.messages.size(), 1u);
 }
 
 TEST_F(MainWindowTest, PublishControlsFollowTheNewLectureAndPrefillTheDetailedForm)
 {
     copySample();
-    form2.SetLectureDir(lec);
-    EXPECT_TRUE(form2.Enabled["cmdPub"]);
-    EXPECT_TRUE(form2.Enabled["mnuAdjustTimes"]);
-    EXPECT_TRUE(form2.Enabled["cmdUploadRep"]);
-    EXPECT_FALSE(form2.Enabled["cmdTestDisk"]);
-    EXPECT_FALSE(form2.Enabled["cmdPubWeb"]);
-    EXPECT_EQ(form1.TextCDDir, lec + "synccd/");
-    EXPECT_EQ(form1.TextWebDir, lec + "syncweb/");
-    EXPECT_EQ(form1.TextStyle, PELLUCOR_STYLE_DIR);
+    mainWindow.SetLectureDir(lec);
+    EXPECT_TRUE(mainWindow.Enabled["cmdPub"]);
+    EXPECT_TRUE(mainWindow.Enabled["mnuAdjustTimes"]);
+    EXPECT_TRUE(mainWindow.Enabled["cmdUploadRep"]);
+    EXPECT_FALSE(mainWindow.Enabled["cmdTestDisk"]);
+    EXPECT_FALSE(mainWindow.Enabled["cmdPubWeb"]);
+    EXPECT_EQ(publishForm.TextCDDir, lec + "synccd/");
+    EXPECT_EQ(publishForm.TextWebDir, lec + "syncweb/");
+    EXPECT_EQ(publishForm.TextStyle, PELLUCOR_STYLE_DIR);
     EXPECT_EQ(app.prefs().Get("prfLectureDir"), lec);
     // Moving to a directory without a lecture disables publishing at once.
     const std::string empty = dir.dir() + "empty/";
     fs::create_directories(empty);
-    form2.SetLectureDir(empty);
-    EXPECT_FALSE(form2.Enabled["cmdPub"]);
-    EXPECT_TRUE(form2.Enabled["cmdSelectPPT"]);
-    form2.SetLectureDir(lec);
-    EXPECT_TRUE(form2.Enabled["cmdPub"]);
+    mainWindow.SetLectureDir(empty);
+    EXPECT_FALSE(mainWindow.Enabled["cmdPub"]);
+    EXPECT_TRUE(mainWindow.Enabled["cmdSelectPPT"]);
+    mainWindow.SetLectureDir(lec);
+    EXPECT_TRUE(mainWindow.Enabled["cmdPub"]);
 }
 
 TEST_F(MainWindowTest, PresentationExportUsesTheChosenSize)
@@ -187,35 +187,35 @@ TEST_F(MainWindowTest, PresentationExportUsesTheChosenSize)
         p = "/decks/talk.pptx";
         return true;
     };
-    form2.lstSize = {"320x240", "400x300", "640x480", "800x600", "1024x768"};
-    form2.SetLectureDir(lec);
-    form2.cmdSelectPPT_Click();
-    EXPECT_EQ(form2.lblPPTFile, "/decks/talk.pptx");
-    EXPECT_EQ(form2.lblPPTCount, "3 Slide(s)");
-    EXPECT_TRUE(form2.Enabled["cmdExport"]);
+    mainWindow.lstSize = {"320x240", "400x300", "640x480", "800x600", "1024x768"};
+    mainWindow.SetLectureDir(lec);
+    mainWindow.cmdSelectPPT_Click();
+    EXPECT_EQ(mainWindow.lblPPTFile, "/decks/talk.pptx");
+    EXPECT_EQ(mainWindow.lblPPTCount, "3 Slide(s)");
+    EXPECT_TRUE(mainWindow.Enabled["cmdExport"]);
     EXPECT_TRUE(sink.saw("Mis-Match between number of PowerPoint Slides and Images"));
-    form2.lstSizeIndex = 4;
-    form2.cmdExport_Click();
+    mainWindow.lstSizeIndex = 4;
+    mainWindow.cmdExport_Click();
     EXPECT_EQ(importer.width, 1024);
     EXPECT_EQ(importer.height, 768);
-    EXPECT_EQ(form2.ImageCount, 3);
-    EXPECT_EQ(form2.lblTitle, "Title 1");
-    form2.lstSizeIndex = -1;
-    form2.cmdExport_Click();
+    EXPECT_EQ(mainWindow.ImageCount, 3);
+    EXPECT_EQ(mainWindow.lblTitle, "Title 1");
+    mainWindow.lstSizeIndex = -1;
+    mainWindow.cmdExport_Click();
     EXPECT_EQ(importer.width, 640);
     EXPECT_EQ(importer.height, 480);
 }
 
 TEST_F(MainWindowTest, ChoosingAMissingLectureDirectoryChangesNothing)
 {
-    form2.SetLectureDir(lec);
+    mainWindow.SetLectureDir(lec);
     app.hooks.chooseDirectory = [&](const std::string&, std::string& d, bool) {
         d = dir.dir() + "nowhere/";
         return true;
     };
-    form2.cmdOpenLecture_Click();
+    mainWindow.cmdOpenLecture_Click();
     EXPECT_EQ(sink.messages.back(), "Directory - " + dir.dir() + "nowhere/ does not exist");
-    EXPECT_EQ(form2.lblDirectory, lec);
+    EXPECT_EQ(mainWindow.lblDirectory, lec);
 }
 
 TEST_F(MainWindowTest, GuidedPublishToDiskEnablesTestWhenTheScriptIsDone)
@@ -223,66 +223,66 @@ TEST_F(MainWindowTest, GuidedPublishToDiskEnablesTestWhenTheScriptIsDone)
     int argc = 0;
     QCoreApplication qapp(argc, nullptr);
     copySample();
-    form2.SetLectureDir(lec);
-    form1.Timer1.setInterval(50);
-    form2.timDisk.setInterval(20);
+    mainWindow.SetLectureDir(lec);
+    publishForm.logPoller.setInterval(50);
+    mainWindow.timDisk.setInterval(20);
     std::vector<std::string> titles;
     app.hooks.chooseDirectory = [&](const std::string& title, std::string& d, bool) {
         titles.push_back(title);
         d = dir.dir() + "disk/";
         return true;
     };
-    form2.cmdPub_Click();
+    mainWindow.cmdPub_Click();
     EXPECT_EQ(titles, std::vector<std::string>{"Select Disk Publish Directory"});
-    EXPECT_EQ(form1.TextCDDir, dir.dir() + "disk/");
-    ASSERT_TRUE(form2.timDisk.isActive()) << form2.lblStatus;
+    EXPECT_EQ(publishForm.TextCDDir, dir.dir() + "disk/");
+    ASSERT_TRUE(mainWindow.timDisk.isActive()) << mainWindow.lblStatus;
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!form2.timDisk.isActive() && !form1.Timer1.isActive())
+        if (!mainWindow.timDisk.isActive() && !publishForm.logPoller.isActive())
             loop.quit();
     });
     poll.start(20);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
-    EXPECT_EQ(form2.lblStatus, "Process:All Done");  // mirrored from the detailed form
-    EXPECT_TRUE(form2.Enabled["cmdTestDisk"]);
-    EXPECT_TRUE(form2.Enabled["mnuTestDisk"]);
+    EXPECT_EQ(mainWindow.lblStatus, "Process:All Done");  // mirrored from the detailed form
+    EXPECT_TRUE(mainWindow.Enabled["cmdTestDisk"]);
+    EXPECT_TRUE(mainWindow.Enabled["mnuTestDisk"]);
     EXPECT_TRUE(fs::exists(dir.dir() + "disk/index.htm"));
 }
 
 TEST_F(MainWindowTest, WebWatcherEnablesUploadAndStopsWhenTheRunEndsWithoutAllDone)
 {
-    form2.timWeb.start();
-    form2.ShowStatus("net:Video Merge (3 seconds)", 65535);
-    form1.Timer1.start();
-    form2.timWeb_Timer();
-    EXPECT_TRUE(form2.timWeb.isActive());
-    form2.ShowStatus("Process:All Done", 16777215);
-    form2.timWeb_Timer();
-    EXPECT_FALSE(form2.timWeb.isActive());
-    EXPECT_TRUE(form2.Enabled["cmdUploadWeb"]);
-    form1.Timer1.stop();
-    form2.timDisk.start();
-    form2.ShowStatus("process.bat stopped before it finished, at: Merge", 255);
-    form2.timDisk_Timer();
-    EXPECT_FALSE(form2.timDisk.isActive());
-    EXPECT_FALSE(form2.Enabled["cmdTestDisk"]);
+    mainWindow.timWeb.start();
+    mainWindow.ShowStatus("net:Video Merge (3 seconds)", 65535);
+    publishForm.logPoller.start();
+    mainWindow.timWeb_Timer();
+    EXPECT_TRUE(mainWindow.timWeb.isActive());
+    mainWindow.ShowStatus("Process:All Done", 16777215);
+    mainWindow.timWeb_Timer();
+    EXPECT_FALSE(mainWindow.timWeb.isActive());
+    EXPECT_TRUE(mainWindow.Enabled["cmdUploadWeb"]);
+    publishForm.logPoller.stop();
+    mainWindow.timDisk.start();
+    mainWindow.ShowStatus("process.bat stopped before it finished, at: Merge", 255);
+    mainWindow.timDisk_Timer();
+    EXPECT_FALSE(mainWindow.timDisk.isActive());
+    EXPECT_FALSE(mainWindow.Enabled["cmdTestDisk"]);
 }
 
 TEST_F(MainWindowTest, PublishForWebStopsOnAnEmptyUrl)
 {
     copySample();
-    form2.SetLectureDir(lec);
+    mainWindow.SetLectureDir(lec);
     app.hooks.inputBox = [](const std::string& prompt, const std::string& title, std::string& answer) {
         EXPECT_EQ(prompt, "Enter the URL where this lecture will be stored");
         EXPECT_EQ(title, "Publish to the Web");
         answer = "  ";
         return true;
     };
-    form2.cmdPubWeb_Click();
+    mainWindow.cmdPubWeb_Click();
     EXPECT_TRUE(sink.saw("Select a directory to store the data on your local disk for later upload"));
-    EXPECT_FALSE(form2.timWeb.isActive());
+    EXPECT_FALSE(mainWindow.timWeb.isActive());
     EXPECT_FALSE(fs::exists(lec + "syncweb/process.bat"));
 }
 

@@ -21,21 +21,21 @@ protected:
 TEST_F(Automation, DirectoryTextsAreNormalisedAndUrlsKeptAsGiven)
 {
     p.SetTextMedia("  /lec/l01  ");
-    EXPECT_EQ(form1.TextMedia, "/lec/l01/");
+    EXPECT_EQ(publishForm.TextMedia, "/lec/l01/");
     p.SetTextMedia("/lec/l01/");
-    EXPECT_EQ(form1.TextMedia, "/lec/l01/");
+    EXPECT_EQ(publishForm.TextMedia, "/lec/l01/");
     p.SetTextMedia("   ");
-    EXPECT_EQ(form1.TextMedia, "");
+    EXPECT_EQ(publishForm.TextMedia, "");
     p.SetTextWebURL(" http://h/x ");
-    EXPECT_EQ(form1.TextWebURL, " http://h/x ");
+    EXPECT_EQ(publishForm.TextWebURL, " http://h/x ");
     p.SetTextStream(" rtsp://h/x");
-    EXPECT_EQ(form1.TextStream, " rtsp://h/x");
+    EXPECT_EQ(publishForm.TextStream, " rtsp://h/x");
     p.SetOptWeb(true);
     p.SetOptCD(false);
     p.SetOptStream(true);
-    EXPECT_EQ(form1.optWeb, 1);
-    EXPECT_EQ(form1.optCD, 0);
-    EXPECT_EQ(form1.chkStream, 1);
+    EXPECT_EQ(publishForm.optWeb, 1);
+    EXPECT_EQ(publishForm.optCD, 0);
+    EXPECT_EQ(publishForm.chkStream, 1);
     EXPECT_TRUE(app.Started());
 }
 
@@ -44,14 +44,14 @@ TEST_F(Automation, SetTextPPFillsBothWindowsAndRefillsTheOtherFields)
     p.SetTextMedia("/elsewhere/");
     p.SetTextCDDir("/out/");
     p.SetTextPP(lec.substr(0, lec.size() - 1));
-    EXPECT_EQ(form2.lblDirectory, lec);
-    EXPECT_EQ(form1.lblDirectory, lec);
-    EXPECT_EQ(form1.TextPP, lec);
-    EXPECT_EQ(form1.TextName, "talk");
-    EXPECT_EQ(form1.TextMedia, lec);  // the media directory set before is lost
-    EXPECT_EQ(form1.TextCDDir, lec + "synccd/");
-    EXPECT_EQ(form1.TextWebDir, lec + "syncweb/");
-    EXPECT_EQ(form1.TextCopy, lec + "copy/");
+    EXPECT_EQ(mainWindow.lblDirectory, lec);
+    EXPECT_EQ(publishForm.lblDirectory, lec);
+    EXPECT_EQ(publishForm.TextPP, lec);
+    EXPECT_EQ(publishForm.TextName, "talk");
+    EXPECT_EQ(publishForm.TextMedia, lec);  // the media directory set before is lost
+    EXPECT_EQ(publishForm.TextCDDir, lec + "synccd/");
+    EXPECT_EQ(publishForm.TextWebDir, lec + "syncweb/");
+    EXPECT_EQ(publishForm.TextCopy, lec + "copy/");
 }
 
 TEST_F(Automation, OKToPublishEmptiesTheMessageOnlyWhenTheLectureIsAcceptable)
@@ -72,12 +72,12 @@ TEST_F(Automation, PublishIsUnattendedAndWaitReturnsAtOnceWithoutAutoStart)
     copySample();
     p.SetTextPP(lec);
     p.SetTextStyle(PELLUCOR_STYLE_DIR);
-    form1.chkAutoStart = 0;
+    publishForm.chkAutoStart = 0;
     ASSERT_TRUE(p.Publish(msg)) << msg;
     EXPECT_TRUE(Tav_Unattended());
     EXPECT_FALSE(p.IsRunning());
     p.WaitUntilComplete();
-    EXPECT_TRUE(tav::startsWith(p.GetStatus(), "Complete (You must manually run: "));
+    EXPECT_TRUE(Tav_StartsWith(p.GetStatus(), "Complete (You must manually run: "));
 
     p.SetTextMedia(dir.dir() + "nothing/");
     fs::create_directories(dir.dir() + "nothing/");
@@ -93,7 +93,7 @@ TEST_F(Automation, WaitUntilCompleteRunsThePollerToTheEnd)
     copySample();
     p.SetTextPP(lec);
     p.SetTextStyle(PELLUCOR_STYLE_DIR);
-    form1.Timer1.setInterval(50);
+    publishForm.logPoller.setInterval(50);
     ASSERT_TRUE(p.Publish(msg)) << msg;
     EXPECT_TRUE(p.IsRunning());
     p.WaitUntilComplete();

@@ -77,7 +77,7 @@ TEST_F(DetailedForm, AFailedPublishIsNotReportedAsStarted)
     writeFile(media + "talk1.rm", "not media");
     EXPECT_FALSE(form.DoStart(msg));
     EXPECT_NE(msg.find("Slide Load Error:"), std::string::npos);
-    EXPECT_FALSE(form.Timer1.isActive());
+    EXPECT_FALSE(form.logPoller.isActive());
 }
 
 TEST_F(DetailedForm, AutoStartOffLeavesTheScriptForTheUser)
@@ -85,8 +85,8 @@ TEST_F(DetailedForm, AutoStartOffLeavesTheScriptForTheUser)
     copySample();
     form.chkAutoStart = 0;
     ASSERT_TRUE(form.DoStart(msg)) << msg;
-    EXPECT_EQ(form.Label3, "Complete (You must manually run: \"" + out + "process.bat\")");
-    EXPECT_FALSE(form.Timer1.isActive());
+    EXPECT_EQ(form.statusLine, "Complete (You must manually run: \"" + out + "process.bat\")");
+    EXPECT_FALSE(form.logPoller.isActive());
     EXPECT_EQ(form.Published, 1);
 }
 
@@ -95,15 +95,15 @@ TEST_F(DetailedForm, PublishRunsTheScriptUntilAllDoneIsReadTwice)
     int argc = 0;
     QCoreApplication app(argc, nullptr);
     copySample();
-    form.Timer1.setInterval(50);  // the poller's logic is the same at any pace
+    form.logPoller.setInterval(50);  // the poller's logic is the same at any pace
     ASSERT_TRUE(form.DoStart(msg)) << msg;
-    ASSERT_TRUE(form.Timer1.isActive());
+    ASSERT_TRUE(form.logPoller.isActive());
     QEventLoop loop;
     QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
     EXPECT_TRUE(form.LastRunSucceeded());
-    EXPECT_EQ(form.Label3, "Process:All Done");
+    EXPECT_EQ(form.statusLine, "Process:All Done");
     EXPECT_TRUE(fs::exists(out + "index.htm"));
 }
 
@@ -112,23 +112,23 @@ TEST_F(DetailedForm, LogPollerNeedsTwoSuccessiveAllDoneReadings)
     form.TextLocDir = out;
     fs::create_directories(out);
     form.startScript = [](const std::string&, const std::string&) -> qint64 { return getpid(); };
-    form.Label3 = "Auto-executing:";
-    form.Timer1.start();
+    form.statusLine = "Auto-executing:";
+    form.logPoller.start();
     writeFile(out + "log.log", "All Done\n");
-    form.Timer1_Timer();
-    EXPECT_EQ(form.Label3, "process:All Done (1 seconds)");
+    form.pollLog();
+    EXPECT_EQ(form.statusLine, "process:All Done (1 seconds)");
     writeFile(out + "log.log", "Video 5.0 Merge talk1\n");
-    form.Timer1_Timer();
-    EXPECT_EQ(form.Label3, "process:Video 5.0 Merge talk1 (1 seconds)");
-    form.Timer1_Timer();
-    EXPECT_EQ(form.Label3, "process:Video 5.0 Merge talk1 (2 seconds)");
+    form.pollLog();
+    EXPECT_EQ(form.statusLine, "process:Video 5.0 Merge talk1 (1 seconds)");
+    form.pollLog();
+    EXPECT_EQ(form.statusLine, "process:Video 5.0 Merge talk1 (2 seconds)");
     writeFile(out + "log.log", "All Done,extra\r\n");
-    form.Timer1_Timer();
-    EXPECT_TRUE(form.Timer1.isActive());
-    form.Timer1_Timer();
-    EXPECT_FALSE(form.Timer1.isActive());
-    EXPECT_EQ(form.Label3, "Process:All Done");
-    EXPECT_EQ(form.Label3Colour, kColourWhite);
+    form.pollLog();
+    EXPECT_TRUE(form.logPoller.isActive());
+    form.pollLog();
+    EXPECT_FALSE(form.logPoller.isActive());
+    EXPECT_EQ(form.statusLine, "Process:All Done");
+    EXPECT_EQ(form.statusColour, kColourWhite);
 }
 
 TEST_F(DetailedForm, BothTargetsAlternateBetweenTheirLogs)
@@ -138,11 +138,11 @@ TEST_F(DetailedForm, BothTargetsAlternateBetweenTheirLogs)
     form.TextWebDir = dir.dir() + "web/";
     writeFile(form.TextCDDir + "log.log", "Video 5.0 Merge talk1\n");
     writeFile(form.TextWebDir + "log.log", "All Done\n");
-    form.Label3 = "";
-    form.Timer1_Timer();
-    EXPECT_EQ(form.Label3, "cd:Video 5.0 Merge talk1 (1 seconds)");
-    form.Timer1_Timer();
-    EXPECT_EQ(form.Label3, "net:All Done (1 seconds)");
+    form.statusLine = "";
+    form.pollLog();
+    EXPECT_EQ(form.statusLine, "cd:Video 5.0 Merge talk1 (1 seconds)");
+    form.pollLog();
+    EXPECT_EQ(form.statusLine, "net:All Done (1 seconds)");
 }
 
 TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesAndApplyAutoLast)

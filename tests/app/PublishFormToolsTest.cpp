@@ -15,8 +15,8 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        form1.TextMedia = lec;
-        form1.TextName = "talk";
+        publishForm.TextMedia = lec;
+        publishForm.TextName = "talk";
     }
 };
 
@@ -25,47 +25,47 @@ TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
     for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"})
         writeFile(dir.file(f), "TextCP=x\r\n");
     for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"})
-        ASSERT_TRUE(form1.LoadSettingsFile(dir.file(f)));
-    EXPECT_EQ(form1.mnuFile, (std::vector<std::string>{dir.file("f.som"), dir.file("e.som"), dir.file("d.som"),
+        ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file(f)));
+    EXPECT_EQ(publishForm.mnuFile, (std::vector<std::string>{dir.file("f.som"), dir.file("e.som"), dir.file("d.som"),
                                                         dir.file("c.som"), dir.file("b.som")}));
-    EXPECT_TRUE(form1.mnuFile_Click(3));
-    EXPECT_EQ(form1.mnuFile[0], dir.file("d.som"));
-    EXPECT_EQ(form1.mnuFile[1], dir.file("f.som"));
-    EXPECT_EQ(form1.mnuFile[3], dir.file("c.som"));
-    EXPECT_FALSE(form1.mnuFile_Click(6));
+    EXPECT_TRUE(publishForm.mnuFile_Click(3));
+    EXPECT_EQ(publishForm.mnuFile[0], dir.file("d.som"));
+    EXPECT_EQ(publishForm.mnuFile[1], dir.file("f.som"));
+    EXPECT_EQ(publishForm.mnuFile[3], dir.file("c.som"));
+    EXPECT_FALSE(publishForm.mnuFile_Click(6));
     // The list survives the run.
     Preferences again(QString::fromStdString(dir.file("prefs.ini")));
     PublishForm other(&again);
     other.Form_Load();
-    EXPECT_EQ(other.mnuFile, form1.mnuFile);
+    EXPECT_EQ(other.mnuFile, publishForm.mnuFile);
 }
 
 TEST_F(DetailedFormTools, ClipBoardImportFindsTheRecordingAndKeepsAnExistingResultOnNo)
 {
-    EXPECT_FALSE(form1.mnuImportClipBoard_Click());
+    EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.messages.back(), "Could not find ClipBoard media file " + lec + "rawmedia.avi (or rawmedia.mov)");
-    EXPECT_EQ(form1.Label3, "ClipBoard Import Failed");
+    EXPECT_EQ(publishForm.statusLine, "ClipBoard Import Failed");
 
     writeFile(lec + "rawmedia.avi", "avi");
     writeFile(lec + "rawmedia.rm", "old result");
     std::string convertedFrom;
-    form1.convertMedia = [&](const std::string& in, const std::string&, std::string&) {
+    publishForm.convertMedia = [&](const std::string& in, const std::string&, std::string&) {
         convertedFrom = in;
         return true;
     };
     sink.answers.push_back(TavNo);
-    EXPECT_TRUE(form1.mnuImportClipBoard_Click());
+    EXPECT_TRUE(publishForm.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.questions.back(), lec + "rawmedia.rm already exists would you like to re-encode?");
     EXPECT_EQ(readFile(lec + "rawmedia.rm"), "old result");
     EXPECT_TRUE(convertedFrom.empty());
 
     // A failed conversion does not leave the old file behind as a result.
-    form1.convertMedia = [&](const std::string&, const std::string&, std::string& err) {
+    publishForm.convertMedia = [&](const std::string&, const std::string&, std::string& err) {
         err = "broken input";
         return false;
     };
     sink.answers.push_back(TavYes);
-    EXPECT_FALSE(form1.mnuImportClipBoard_Click());
+    EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.messages.back(), lec + "rawmedia.rm Encode Failed...");
     EXPECT_FALSE(fs::exists(lec + "rawmedia.rm"));
 }
@@ -73,7 +73,7 @@ TEST_F(DetailedFormTools, ClipBoardImportFindsTheRecordingAndKeepsAnExistingResu
 TEST_F(DetailedFormTools, ClipBoardImportConvertsAQuickTimeRecordingToRealMedia)
 {
     fs::copy_file(sampleDir() + "talk1.mp4", lec + "rawmedia.mov");
-    ASSERT_TRUE(form1.mnuImportClipBoard_Click()) << form1.Label3;
+    ASSERT_TRUE(publishForm.mnuImportClipBoard_Click()) << publishForm.statusLine;
     std::string err;
     auto media = FfmpegMediaFile::Open(lec + "rawmedia.rm", err);
     ASSERT_TRUE(media) << err;
@@ -87,7 +87,7 @@ TEST_F(DetailedFormTools, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
                           "titles.txt", "talk12.txt", "img001.gif"})
         writeFile(lec + f, "x");
     sink.answers.push_back(TavCancel);
-    EXPECT_FALSE(form1.mnuRecordLecture_Click());
+    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
     EXPECT_EQ(sink.questions.back(), "Preparing to record lecture, Ok to remove *.rm, images.txt files from " + lec);
     EXPECT_TRUE(fs::exists(lec + "talk1.rm"));
 
@@ -96,7 +96,7 @@ TEST_F(DetailedFormTools, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
         setupDir = d;
         return false;
     };
-    EXPECT_FALSE(form1.mnuRecordLecture_Click());
+    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
     EXPECT_EQ(setupDir, lec);
     EXPECT_EQ(sink.messages.back(), "Encoder Setup Incomplete");
     std::vector<std::string> left;
@@ -106,22 +106,22 @@ TEST_F(DetailedFormTools, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
     EXPECT_EQ(left, (std::vector<std::string>{"img001.gif", "talk12.txt", "titles.txt"}));
 
     // Wildcard characters in the lecture name are plain text.
-    form1.TextName = "t*";
+    publishForm.TextName = "t*";
     writeFile(lec + "t1.txt", "x");
     app.hooks.recordingSetup = [](const std::string&) { return true; };
-    EXPECT_TRUE(form1.mnuRecordLecture_Click());
+    EXPECT_TRUE(publishForm.mnuRecordLecture_Click());
     EXPECT_TRUE(fs::exists(lec + "titles.txt"));
     EXPECT_TRUE(fs::exists(lec + "t1.txt"));
 
-    form1.TextMedia = dir.dir() + "missing/";
-    EXPECT_FALSE(form1.mnuRecordLecture_Click());
+    publishForm.TextMedia = dir.dir() + "missing/";
+    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
     EXPECT_EQ(sink.messages.back(), "Error in Directory " + dir.dir() + "missing/");
 }
 
 TEST_F(DetailedFormTools, AutoUploadTakesTheHostFromTheUrlAndKeepsChangedAccounts)
 {
-    form1.TextWebDir = dir.dir() + "web/";
-    form1.TextWebURL = "HTTP://www.example.com/lectures/talk/";
+    publishForm.TextWebDir = dir.dir() + "web/";
+    publishForm.TextWebURL = "HTTP://www.example.com/lectures/talk/";
     app.prefs().Set("prfWebHost", " ");
     FtpRequest seen;
     app.hooks.ftpUpload = [&](FtpRequest& r) {
@@ -130,10 +130,10 @@ TEST_F(DetailedFormTools, AutoUploadTakesTheHostFromTheUrlAndKeepsChangedAccount
         r.host = "";
     };
     sink.answers.push_back(TavCancel);
-    form1.cmdFtp_Click();  // not published since the last change: the user cancels
+    publishForm.cmdFtp_Click();  // not published since the last change: the user cancels
     EXPECT_TRUE(seen.host.empty());
-    form1.Published = 1;
-    form1.cmdFtp_Click();
+    publishForm.Published = 1;
+    publishForm.cmdFtp_Click();
     EXPECT_EQ(seen.localPath, dir.dir() + "web/");
     EXPECT_EQ(seen.host, "www.example.com");
     EXPECT_EQ(seen.account, "myacct");
@@ -146,21 +146,21 @@ TEST_F(DetailedFormTools, AutoUploadTakesTheHostFromTheUrlAndKeepsChangedAccount
 
 TEST_F(DetailedFormTools, PublishButtonsReportAFailureAndFieldColoursShowMissingDirectories)
 {
-    EXPECT_FALSE(form1.cmdPubDisk_Click());
+    EXPECT_FALSE(publishForm.cmdPubDisk_Click());
     EXPECT_EQ(sink.messages.back(), "Media directory is empty " + lec);
-    EXPECT_EQ(form1.Label3, "Publish aborted.");
-    EXPECT_EQ(form1.FieldColour("TextMedia"), kColourWhite);
-    form1.SetControl("TextStyle", dir.dir() + "nostyle/");
-    EXPECT_EQ(form1.FieldColour("TextStyle"), kColourYellow);
+    EXPECT_EQ(publishForm.statusLine, "Publish aborted.");
+    EXPECT_EQ(publishForm.FieldColour("TextMedia"), kColourWhite);
+    publishForm.SetControl("TextStyle", dir.dir() + "nostyle/");
+    EXPECT_EQ(publishForm.FieldColour("TextStyle"), kColourYellow);
     std::string title;
     app.hooks.chooseDirectory = [&](const std::string& t, std::string& d, bool) {
         title = t;
         d = "/chosen/";
         return true;
     };
-    form1.Browse_Click("TextWebDir");
+    publishForm.Browse_Click("TextWebDir");
     EXPECT_EQ(title, "Select Web Publish Directory");
-    EXPECT_EQ(form1.TextWebDir, "/chosen/");
+    EXPECT_EQ(publishForm.TextWebDir, "/chosen/");
 }
 
 }  // namespace

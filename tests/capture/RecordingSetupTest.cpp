@@ -46,7 +46,7 @@ struct FakeWindows : RecordingWindows {
     void ShowPlayer() override { calls.push_back("player"); }
     void RunRecorder(bool maximized, RecordingFields& fields) override
     {
-        calls.push_back(maximized ? "PageGIF2" : "PageGIF");
+        calls.push_back(maximized ? "SlideFlipRecorderScaled" : "SlideFlipRecorder");
         int64_t now = 500;
         SlideFlipRecorder rec(fields, SlideFlipRecorder::FullScreen, maximized);
         rec.clock = [&] { return now; };
@@ -136,7 +136,7 @@ TEST_F(RecordingSetupTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLect
     writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
     setup.cmdGo_Click();
     EXPECT_EQ(sink.questions.size(), 1u);
-    EXPECT_EQ(windows.calls, std::vector<std::string>{"PageGIF"});
+    EXPECT_EQ(windows.calls, std::vector<std::string>{"SlideFlipRecorder"});
 }
 
 TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
@@ -144,7 +144,7 @@ TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
     setup.SetMediaControl(RecordingSetup::RecordMedia);
     setup.SetDisplayStyle(RecordingSetup::MaximizedGIFs);
     setup.cmdGo_Click();
-    EXPECT_EQ(windows.calls, (std::vector<std::string>{"encoder", "PageGIF2"}));
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"encoder", "SlideFlipRecorderScaled"}));
     EXPECT_EQ(windows.log.opened.size(), 0u);
     EXPECT_EQ(windows.encoder.outputFile, dir.dir() + "rawmedia.rm");
     EXPECT_EQ(windows.encoder.starts, 1);
@@ -211,17 +211,17 @@ TEST(PlayerWindowModel, OpensPausedReportsTheClipAndCompletes)
     play.cmdPlay_Click();
     EXPECT_EQ(play.PlayCaption(), "Pause");
     ctl.position = 2500;
-    play.Timer1_Timer();
+    play.showPosition();
     EXPECT_EQ(play.Status(), "Playing 00:00:02/00:00:06");
     EXPECT_EQ(play.StatusColour(), kColourGreen);
     play.cmdPlay_Click();
     EXPECT_EQ(play.PlayCaption(), "Play");
-    play.Timer1_Timer();
+    play.showPosition();
     EXPECT_EQ(play.Status().rfind("Paused ", 0), 0u);
     ctl.End();
-    play.Timer1_Timer();
+    play.showPosition();
     EXPECT_EQ(play.Status(), "Play Complete");
-    EXPECT_FALSE(play.Timer1().isActive());
+    EXPECT_FALSE(play.positionTimer().isActive());
 }
 
 TEST(PlayerWindowModel, AudioOnlyClipShowsItsLength)

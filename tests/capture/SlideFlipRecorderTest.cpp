@@ -35,7 +35,7 @@ protected:
     {
         rec = std::make_unique<SlideFlipRecorder>(setup, mode, false);
         rec->clock = [this] { return now; };
-        rec->imageName = [](int n) { return n >= 1 && n <= 3 ? "img" + tav::fmt000(n) + ".gif" : std::string(); };
+        rec->imageName = [](int n) { return n >= 1 && n <= 3 ? "img" + Tav_Fmt000(n) + ".gif" : std::string(); };
         rec->lectureDir = [this] { return dir.dir(); };
         QObject::connect(rec.get(), &SlideFlipRecorder::closeRequested, [this] { ++closes; });
         return *rec;
@@ -130,21 +130,21 @@ TEST_F(SlideFlipRecorderTest, DelayOfFiveCountsDownASecondAtATime)
     r.Form_KeyDown(Qt::Key_PageDown);
     EXPECT_EQ(r.Status(), "Waiting for 5 seconds ");
     EXPECT_EQ(r.StatusColour(), kColourYellow);
-    EXPECT_TRUE(r.Timer1().isActive());
-    EXPECT_EQ(r.Timer1().interval(), 1000);
+    EXPECT_TRUE(r.delayTimer().isActive());
+    EXPECT_EQ(r.delayTimer().interval(), 1000);
     std::vector<std::string> shown;
     for (int i = 0; i < 4; ++i) {
         ++now;
-        r.Timer1_Timer();
+        r.countDown();
         shown.push_back(r.Status());
     }
     EXPECT_EQ(shown, (std::vector<std::string>{"Waiting for 4 seconds ", "Waiting for 3 seconds ",
                                                "Waiting for 2 seconds ", "Waiting for 1 seconds "}));
     EXPECT_FALSE(r.TimingStarted());
     ++now;
-    r.Timer1_Timer();  // the following tick starts timing, first slide still on screen
+    r.countDown();  // the following tick starts timing, first slide still on screen
     EXPECT_TRUE(r.TimingStarted());
-    EXPECT_FALSE(r.Timer1().isActive());
+    EXPECT_FALSE(r.delayTimer().isActive());
     EXPECT_EQ(r.SlideNum(), 1);
     now += 10;
     r.Form_KeyDown(Qt::Key_PageDown);
@@ -237,8 +237,8 @@ TEST_F(SlideFlipRecorderTest, FailedEncoderStartIsReportedAndTriedAgainAfterTheD
     ASSERT_TRUE(r.Form_Load());
     r.cmdPlus_Click();
     EXPECT_TRUE(sink.saw("Unable to Start Encoder"));
-    r.Timer1_Timer();
-    r.Timer1_Timer();
+    r.countDown();
+    r.countDown();
     EXPECT_EQ(enc.starts, 2);
     EXPECT_TRUE(r.TimingStarted());  // the recording goes on without media
 }
@@ -255,12 +255,12 @@ TEST_F(SlideFlipRecorderTest, EndOfPlaybackEndsTheRecording)
     ASSERT_TRUE(r.Form_Load());
     r.cmdPlus_Click();
     EXPECT_EQ(ctl.PlayState(), PlayerControl::Playing);
-    EXPECT_TRUE(r.Timer2().isActive());
+    EXPECT_TRUE(r.playbackTimer().isActive());
     now += 3;
-    r.Timer2_Timer();  // still playing
+    r.watchPlayback();  // still playing
     EXPECT_FALSE(r.Stopped());
     ctl.End();
-    r.Timer2_Timer();
+    r.watchPlayback();
     EXPECT_TRUE(r.Stopped());
     EXPECT_EQ(events(), (std::vector<std::string>{"u 00:00:00 00:00:03 URL\\sld001.htm"}));
 }

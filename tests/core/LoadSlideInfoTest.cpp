@@ -190,7 +190,7 @@ TEST_F(LectureFixture, FiveHundredSlidesFitAndTheNextOneIsRefused)
 {
     std::string lines;
     for (int i = 1; i <= 500; ++i)
-        lines += "u 0 1 URL\\sld" + tav::fmt000(i) + ".htm\r\n";
+        lines += "u 0 1 URL\\sld" + Tav_Fmt000(i) + ".htm\r\n";
     put("talk1.txt", lines + "u 0 1\r\n");  // an incomplete line after the 500th is harmless
     put("talk1.rm");
     ASSERT_TRUE(load(false)) << err;

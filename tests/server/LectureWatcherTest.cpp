@@ -49,9 +49,9 @@ protected:
     TempDir root;
     RecordingMessageSink sink;
     Preferences prefs{QString::fromStdString(root.file("prefs.ini"))};
-    PublishForm form1{&prefs};
-    MainWindowStandIn mainWindow{prefs, form1};
-    LectureWatcher server{&prefs, &form1, &mainWindow};
+    PublishForm publishForm{&prefs};
+    MainWindowStandIn mainWindow{prefs, publishForm};
+    LectureWatcher server{&prefs, &publishForm, &mainWindow};
 
     void SetUp() override
     {
@@ -63,8 +63,8 @@ protected:
         prefs.Set("prfsrvLogFile", root.dir() + "log.htm");
         prefs.Set("prfsrvWebURL", "http://lectures.example.org/lectures/");
         prefs.Set("prfsrvStreamURL", "");
-        form1.Form_Load();
-        form1.Timer1.setInterval(50);
+        publishForm.Form_Load();
+        publishForm.logPoller.setInterval(50);
         server.Form_Load();
     }
     void dropSample(const std::string& rel)

@@ -63,9 +63,9 @@ std::string referenceSubstitution(std::string line, const std::vector<std::strin
         return line;
     for (size_t k = 0; k < values.size(); ++k)
         if (line.find(kOrder[k]) != std::string::npos)
-            line = tav::replaceAll(line, kOrder[k], values[k]);
+            line = Tav_ReplaceAll(line, kOrder[k], values[k]);
     if (line.find("<AREA") != std::string::npos)
-        line = tav::replaceAll(line, "HREF=\"file://", "HREF=\"");
+        line = Tav_ReplaceAll(line, "HREF=\"file://", "HREF=\"");
     return line;
 }
 

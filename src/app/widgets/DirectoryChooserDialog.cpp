@@ -19,24 +19,24 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
     setWindowTitle(QString::fromStdString(model->Caption));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    Drive1_ = new QComboBox;
+    rootBox_ = new QComboBox;
     for (const std::string& d : DirectoryChooser::Drives())
-        Drive1_->addItem(QString::fromStdString(d));
+        rootBox_->addItem(QString::fromStdString(d));
     cmdMkDir_ = new QPushButton(tr("New Directory..."));
     cmdMkDir_->setVisible(model->cmdMkDirVisible);
-    top->addWidget(Drive1_, 1);
+    top->addWidget(rootBox_, 1);
     top->addWidget(cmdMkDir_);
     layout->addLayout(top);
 
     fs_ = new QFileSystemModel(this);
     fs_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     fs_->setRootPath("/");
-    Dir1_ = new QTreeView;
-    Dir1_->setModel(fs_);
+    dirTree_ = new QTreeView;
+    dirTree_->setModel(fs_);
     for (int c = 1; c < fs_->columnCount(); ++c)
-        Dir1_->hideColumn(c);
-    Dir1_->header()->hide();
-    layout->addWidget(Dir1_, 1);  // the tree takes the dialog's extra height
+        dirTree_->hideColumn(c);
+    dirTree_->header()->hide();
+    layout->addWidget(dirTree_, 1);  // the tree takes the dialog's extra height
 
     DirName_ = new QLineEdit;
     layout->addWidget(DirName_);
@@ -44,11 +44,11 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
     layout->addWidget(buttons);
     resize(460, 420);
 
-    connect(Drive1_, &QComboBox::textActivated, this, [this](const QString& d) {
+    connect(rootBox_, &QComboBox::textActivated, this, [this](const QString& d) {
         model_->Drive1_Change(d.toStdString());
         refresh();
     });
-    connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
+    connect(dirTree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
         model_->Dir1_Change(fs_->filePath(i).toStdString());
         DirName_->setText(QString::fromStdString(model_->DirName));
     });
@@ -76,12 +76,12 @@ void DirectoryChooserDialog::showEvent(QShowEvent* event)
 
 void DirectoryChooserDialog::refresh()
 {
-    Drive1_->setCurrentText(QString::fromStdString(model_->Drive1));
+    rootBox_->setCurrentText(QString::fromStdString(model_->rootDir));
     DirName_->setText(QString::fromStdString(model_->DirName));
-    if (!model_->Dir1.empty()) {
-        const QModelIndex i = fs_->index(QString::fromStdString(model_->Dir1));
-        Dir1_->setCurrentIndex(i);
-        Dir1_->scrollTo(i);
+    if (!model_->currentDir.empty()) {
+        const QModelIndex i = fs_->index(QString::fromStdString(model_->currentDir));
+        dirTree_->setCurrentIndex(i);
+        dirTree_->scrollTo(i);
     }
 }
 

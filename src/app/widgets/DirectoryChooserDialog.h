@@ -33,8 +33,8 @@ private:
     void refresh();
 
     DirectoryChooser* model_;
-    QComboBox* Drive1_;
-    QTreeView* Dir1_;
+    QComboBox* rootBox_;
+    QTreeView* dirTree_;
     QFileSystemModel* fs_;
     QLineEdit* DirName_;
     QPushButton* cmdMkDir_;

@@ -72,11 +72,11 @@ int screenshots(PublishFormView& f1, MainWindowView& f2, PreferencesView& prefs,
     chooser.Allow_Create();
     chooser.Caption = "Select Disk Publish Directory";
     chooser.DirName = QDir::homePath().toStdString();  // an existing one: nothing is created
-    DirectoryChooserDialog selDir(&chooser);
+    DirectoryChooserDialog chooserDialog(&chooser);
     AboutBox about;
-    bool ok = save(&f2, dir, "form2-main") && save(&f1, dir, "form1-detail");
-    ok = save(&prefs, dir, "prefs2") && ok;
-    ok = save(&selDir, dir, "seldir") && ok;
+    bool ok = save(&f2, dir, "main-window") && save(&f1, dir, "publish-form");
+    ok = save(&prefs, dir, "preferences") && ok;
+    ok = save(&chooserDialog, dir, "directory-chooser") && ok;
     ok = save(&about, dir, "about") && ok;
     return ok ? 0 : 1;
 }
@@ -102,15 +102,15 @@ int RunGui(int argc, char** argv)
     AppContext context;
     if (!screenshotMode)
         installDialogs(context.hooks);
-    PublishFormView f1(&context.form1());
-    MainWindowView f2(&context.form2());
+    PublishFormView f1(&context.publishForm());
+    MainWindowView f2(&context.mainWindow());
     PreferencesView prefs(&context.prefs(), &f2);
     std::unique_ptr<ToolWindows> tools;
     if (!screenshotMode)
         tools = std::make_unique<ToolWindows>(context, &f2);
 
-    PublishForm& detail = context.form1();
-    MainWindow& main = context.form2();
+    PublishForm& detail = context.publishForm();
+    MainWindow& main = context.mainWindow();
     auto showDetail = [&] {
         f2.hide();
         f1.refresh();

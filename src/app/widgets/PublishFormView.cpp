@@ -96,10 +96,10 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWin
 
     auto* status = new QHBoxLayout;
     status->addWidget(new QLabel(tr("Status:")));
-    Label3_ = new QLabel;
-    Label3_->setObjectName("Label3");
-    Label3_->setWordWrap(true);
-    status->addWidget(Label3_, 1);
+    statusLine_ = new QLabel;
+    statusLine_->setObjectName("Label3");
+    statusLine_->setWordWrap(true);
+    status->addWidget(statusLine_, 1);
     layout->addLayout(status);
     setCentralWidget(central);
 
@@ -137,7 +137,7 @@ void PublishFormView::buildMenus()
     execute->addAction(tr("Import ClipBoard"), model_, &PublishForm::mnuImportClipBoard_Click);
     execute->addAction(tr("Record Lecture"), model_, &PublishForm::mnuRecordLecture_Click);
     execute->addAction(tr("DuzoDA!"), model_, &PublishForm::mnuRecordingSetup_Click);
-    execute->addAction(tr("RuziZE!"), model_, &PublishForm::mnuRuziZE_Click);
+    execute->addAction(tr("RuziZE!"), model_, &PublishForm::mnuTimingEditor_Click);
     execute->addAction(tr("Make Lecture"), model_, &PublishForm::mnuMakeLecture_Click);
 
     QMenu* test = menuBar()->addMenu(tr("&Test"));
@@ -173,13 +173,13 @@ void PublishFormView::refresh()
         if (used)
             recent_[i]->setText(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(model_->mnuFile[i])));
     }
-    showStatus(QString::fromStdString(model_->Label3), model_->Label3Colour);
+    showStatus(QString::fromStdString(model_->statusLine), model_->statusColour);
 }
 
 void PublishFormView::showStatus(const QString& text, uint colour)
 {
-    Label3_->setText(text);
-    Label3_->setStyleSheet(BackgroundStyle(colour));
+    statusLine_->setText(text);
+    statusLine_->setStyleSheet(BackgroundStyle(colour));
 }
 
 void PublishFormView::closeEvent(QCloseEvent* event)

@@ -34,7 +34,7 @@ private:
 
     PublishForm* model_;
     QLabel* lblDirectory_;
-    QLabel* Label3_;
+    QLabel* statusLine_;
     QMenu* fileMenu_;
     std::map<std::string, QLineEdit*> texts_;
     std::map<std::string, QCheckBox*> checks_;

@@ -54,8 +54,8 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
     context_.hooks.player = [this] { showPlayer(); };
     context_.hooks.encoderSetup = [this] { showEncoderSetup(); };
-    context_.hooks.pptImport = [this](const std::string& dir) { showSlideImport(dir); };
-    slideImporter_ = std::make_unique<MainWindowSlideImport>(context_.form2());
+    context_.hooks.slideImport = [this](const std::string& dir) { showSlideImport(dir); };
+    slideImporter_ = std::make_unique<MainWindowSlideImport>(context_.mainWindow());
     context_.hooks.slideImporter = slideImporter_.get();
 }
 
@@ -63,7 +63,7 @@ ToolWindows::~ToolWindows()
 {
     if (context_.hooks.slideImporter == slideImporter_.get())
         context_.hooks.slideImporter = nullptr;
-    context_.hooks.pptImport = nullptr;
+    context_.hooks.slideImport = nullptr;
 }
 
 void ToolWindows::showSlideImport(const std::string& slideDir)
@@ -76,30 +76,30 @@ void ToolWindows::showSlideImport(const std::string& slideDir)
 
 void ToolWindows::showServer()
 {
-    if (!form3_) {
-        form3_ = std::make_unique<LectureWatcher>(&context_.prefs(), &context_.form1(), &context_.form2());
-        form3_->Form_Load();
-        form3View_ = std::make_unique<LectureWatcherView>(form3_.get());
+    if (!lectureWatcher_) {
+        lectureWatcher_ = std::make_unique<LectureWatcher>(&context_.prefs(), &context_.publishForm(), &context_.mainWindow());
+        lectureWatcher_->Form_Load();
+        lectureWatcherView_ = std::make_unique<LectureWatcherView>(lectureWatcher_.get());
     }
-    form3_->chkAuto = 0;
-    emit form3_->changed();
+    lectureWatcher_->chkAuto = 0;
+    emit lectureWatcher_->changed();
     if (mainWindow_)
         mainWindow_->hide();
-    form3View_->show();
+    lectureWatcherView_->show();
 }
 
 void ToolWindows::showTimingEditor(const std::string& dir)
 {
     timingDir_ = dir;
-    if (!ruzize_) {
+    if (!timingEditor_) {
         chooser_ = std::make_unique<QtFileChooser>(mainWindow_);
-        ruzize_ = std::make_unique<TimingEditor>(chooser_.get());
-        ruzize_->lectureDir = [this] { return timingDir_; };
-        ruzize_->Form_Load();
-        ruzizeView_ = std::make_unique<TimingEditorView>(*ruzize_);
+        timingEditor_ = std::make_unique<TimingEditor>(chooser_.get());
+        timingEditor_->lectureDir = [this] { return timingDir_; };
+        timingEditor_->Form_Load();
+        timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_);
     }
-    ruzizeView_->show();
-    ruzizeView_->raise();
+    timingEditorView_->show();
+    timingEditorView_->raise();
 }
 
 bool ToolWindows::showRecordingSetup(const std::string& dir)
@@ -107,11 +107,11 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     // The set-up window reports an incomplete encoder set-up itself and
     // stays open for another try, so its closing is the answer.
     QtRecordingWindows windows(mainWindow_);
-    windows.imageName = [this](int n) { return context_.form2().TavImageName(n); };
+    windows.imageName = [this](int n) { return context_.mainWindow().TavImageName(n); };
     windows.lectureDir = [dir] { return dir; };
     RecordingSetup model(&windows);
     model.lectureDir = [dir] { return dir; };
-    model.lectureName = [this] { return context_.form1().TextName; };
+    model.lectureName = [this] { return context_.publishForm().TextName; };
     model.Form_Load();
     RecordingSetupView view(model, mainWindow_);
     view.exec();

@@ -36,12 +36,12 @@ private:
 
     AppContext& context_;
     QWidget* mainWindow_;
-    std::unique_ptr<LectureWatcher> form3_;
-    std::unique_ptr<LectureWatcherView> form3View_;
+    std::unique_ptr<LectureWatcher> lectureWatcher_;
+    std::unique_ptr<LectureWatcherView> lectureWatcherView_;
     std::string timingDir_;
     std::unique_ptr<QtFileChooser> chooser_;
-    std::unique_ptr<TimingEditor> ruzize_;
-    std::unique_ptr<TimingEditorView> ruzizeView_;
+    std::unique_ptr<TimingEditor> timingEditor_;
+    std::unique_ptr<TimingEditorView> timingEditorView_;
     // The player and encoder set-up opened on their own from the menus.
     std::unique_ptr<QtRecordingWindows> tools_;
     std::unique_ptr<MainWindowSlideImport> slideImporter_;

@@ -43,7 +43,7 @@ QtMediaPlayer::~QtMediaPlayer()
 void QtMediaPlayer::SetSource(const std::string& source)
 {
     source_ = source;
-    const std::string path = tav::startsWith(source, kFilePrefix) ? source.substr(9) : source;
+    const std::string path = Tav_StartsWith(source, kFilePrefix) ? source.substr(9) : source;
     player_.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 

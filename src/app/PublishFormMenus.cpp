@@ -1,13 +1,11 @@
-// The detailed form's menus and tools: publish buttons, browse buttons, the
-// FTP upload of the web output, recent settings files, the ClipBoard import
-// and the preparation of a recording.
+// The detailed form's menus: the ClipBoard import, recording a lecture and
+// opening the tool windows (slide import, recording set-up, timing editor,
+// player, encoder, server edition).
 #include "app/PublishForm.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "app/FrontEndHooks.h"
-#include "app/Preferences.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -23,105 +21,7 @@ void removeAgreed(const std::string& path)
     if (!std::filesystem::remove(path, ec) && ec)
         Tav_DebugLog("Unable to remove " + path + ": " + ec.message());
 }
-
-std::string browseTitle(const std::string& field)
-{
-    if (field == "TextCDDir")
-        return "Select Disk Publish Directory";
-    if (field == "TextWebDir")
-        return "Select Web Publish Directory";
-    if (field == "TextStyle")
-        return "Select the style for publishing";
-    return "Select Directory";
-}
-
-// The host of an http(s) address: the text after the scheme up to the next "/".
-std::string hostOf(const std::string& url)
-{
-    for (const char* scheme : {"http://", "https://"}) {
-        const std::string s = scheme;
-        if (tav::lower(url.substr(0, s.size())) == s)
-            return url.substr(s.size(), url.find('/', s.size()) - s.size());
-    }
-    return "";
-}
 }  // namespace
-
-bool PublishForm::publishClicked()
-{
-    std::string msg;
-    if (DoStart(msg))
-        return true;
-    Tav_Message(msg);
-    SetStatus("Publish aborted.", kColourRed);
-    return false;
-}
-
-void PublishForm::Browse_Click(const std::string& field)
-{
-    std::string dir = Control(field);
-    if (hooks_->ChooseDirectory(browseTitle(field), dir, true))
-        SetControl(field, dir);
-}
-
-uint32_t PublishForm::FieldColour(const std::string& field) const
-{
-    if (field != "TextPP" && field != "TextStyle" && field != "TextMedia")
-        return kColourWhite;
-    const std::string dir = tav::trim(Control(field));
-    return !dir.empty() && Tav_ChkDir(dir) ? kColourWhite : kColourYellow;
-}
-
-void PublishForm::cmdFtp_Click()
-{
-    if (!CheckUpToDate())
-        return;
-    FtpRequest request{TextWebDir, prefs_->Get("prfWebAccount"), prefs_->Get("prfWebHost")};
-    if (tav::trim(request.host).empty())
-        request.host = hostOf(TextWebURL);
-    ShowFtp(request);
-}
-
-void PublishForm::ShowFtp(FtpRequest& request)
-{
-    if (!hooks_->ftpUpload) {
-        Tav_Message("FTP upload is not available");
-        return;
-    }
-    hooks_->ftpUpload(request);
-    const std::string account = tav::trim(request.account);
-    const std::string host = tav::trim(request.host);
-    bool changed = false;
-    if (!account.empty() && account != prefs_->Get("prfWebAccount")) {
-        prefs_->Set("prfWebAccount", account);
-        changed = true;
-    }
-    if (!host.empty() && host != prefs_->Get("prfWebHost")) {
-        prefs_->Set("prfWebHost", host);
-        changed = true;
-    }
-    if (changed)
-        prefs_->DoSave();
-}
-
-void PublishForm::addRecentFile(const std::string& path)
-{
-    mnuFile.erase(std::remove(mnuFile.begin(), mnuFile.end(), path), mnuFile.end());
-    mnuFile.insert(mnuFile.begin(), path);
-    if (mnuFile.size() > 5)
-        mnuFile.resize(5);
-    prefs_->SetRecentFiles(mnuFile);
-}
-
-bool PublishForm::mnuFile_Click(int index)
-{
-    if (index < 1 || static_cast<size_t>(index) > mnuFile.size())
-        return false;
-    // Loading moves the file to the top of the list (so the path is copied
-    // out of the list first).
-    const std::string path = mnuFile[static_cast<size_t>(index - 1)];
-    return LoadSettingsFile(path);
-}
 
 bool PublishForm::clipBoardImport()
 {
@@ -189,10 +89,10 @@ bool PublishForm::mnuRecordLecture_Click()
     // The part events files: the lecture name, one character, ".txt". The
     // name is compared as text so that wildcard characters in it cannot
     // widen the deletion.
-    const std::string stem = tav::lower(TextName);
+    const std::string stem = Tav_Lower(TextName);
     for (const std::string& name : Tav_ListFiles(media, "*.txt"))
-        if (name.size() == stem.size() + 5 && tav::lower(name.substr(0, stem.size())) == stem &&
-            tav::iequals(name.substr(stem.size() + 1), ".txt"))
+        if (name.size() == stem.size() + 5 && Tav_Lower(name.substr(0, stem.size())) == stem &&
+            Tav_IEquals(name.substr(stem.size() + 1), ".txt"))
             removeAgreed(media + name);
     if (!hooks_->recordingSetup) {
         Tav_Message(kNoRecorder);
@@ -207,13 +107,13 @@ bool PublishForm::mnuRecordLecture_Click()
 
 void PublishForm::mnuImportPowerPoint_Click()
 {
-    if (FrontEndHooks::Open(hooks_->pptImport, "Slide import is not available", Tav_DirSlash(TextPP)))
+    if (FrontEndHooks::Open(hooks_->slideImport, "Slide import is not available", Tav_DirSlash(TextPP)))
         SetControl("TextPP", TextPP);
 }
 
 void PublishForm::mnuRecordingSetup_Click() { FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia)); }
 
-void PublishForm::mnuRuziZE_Click()
+void PublishForm::mnuTimingEditor_Click()
 {
     FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(TextMedia));
 }

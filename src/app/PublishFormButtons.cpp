@@ -1,0 +1,92 @@
+// The detailed form's buttons: publish, browse, the field colours and the FTP
+// upload of the web output.
+#include "app/PublishForm.h"
+
+#include "app/FrontEndHooks.h"
+#include "app/Preferences.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace {
+std::string browseTitle(const std::string& field)
+{
+    if (field == "TextCDDir")
+        return "Select Disk Publish Directory";
+    if (field == "TextWebDir")
+        return "Select Web Publish Directory";
+    if (field == "TextStyle")
+        return "Select the style for publishing";
+    return "Select Directory";
+}
+
+// The host of an http(s) address: the text after the scheme up to the next "/".
+std::string hostOf(const std::string& url)
+{
+    for (const char* scheme : {"http://", "https://"}) {
+        const std::string s = scheme;
+        if (Tav_Lower(url.substr(0, s.size())) == s)
+            return url.substr(s.size(), url.find('/', s.size()) - s.size());
+    }
+    return "";
+}
+}  // namespace
+
+bool PublishForm::publishClicked()
+{
+    std::string msg;
+    if (DoStart(msg))
+        return true;
+    Tav_Message(msg);
+    SetStatus("Publish aborted.", kColourRed);
+    return false;
+}
+
+void PublishForm::Browse_Click(const std::string& field)
+{
+    std::string dir = Control(field);
+    if (hooks_->ChooseDirectory(browseTitle(field), dir, true))
+        SetControl(field, dir);
+}
+
+uint32_t PublishForm::FieldColour(const std::string& field) const
+{
+    if (field != "TextPP" && field != "TextStyle" && field != "TextMedia")
+        return kColourWhite;
+    const std::string dir = Tav_Trim(Control(field));
+    return !dir.empty() && Tav_ChkDir(dir) ? kColourWhite : kColourYellow;
+}
+
+void PublishForm::cmdFtp_Click()
+{
+    if (!CheckUpToDate())
+        return;
+    FtpRequest request{TextWebDir, prefs_->Get("prfWebAccount"), prefs_->Get("prfWebHost")};
+    if (Tav_Trim(request.host).empty())
+        request.host = hostOf(TextWebURL);
+    ShowFtp(request);
+}
+
+void PublishForm::ShowFtp(FtpRequest& request)
+{
+    if (!hooks_->ftpUpload) {
+        Tav_Message("FTP upload is not available");
+        return;
+    }
+    hooks_->ftpUpload(request);
+    const std::string account = Tav_Trim(request.account);
+    const std::string host = Tav_Trim(request.host);
+    bool changed = false;
+    if (!account.empty() && account != prefs_->Get("prfWebAccount")) {
+        prefs_->Set("prfWebAccount", account);
+        changed = true;
+    }
+    if (!host.empty() && host != prefs_->Get("prfWebHost")) {
+        prefs_->Set("prfWebHost", host);
+        changed = true;
+    }
+    if (changed)
+        prefs_->DoSave();
+}
+
+}  // namespace pellucor
