@@ -47,7 +47,7 @@ test("each part plays in real time and shows the slide of the events file, also 
     assert.deepEqual([...run.seen].sort(), list.map((e) => e.slide).sort(), `${where}: every slide was shown`);
     assert.ok(run.samples > duration * 5, `${where}: sampled ${run.samples} times`);
     // Real time: the part took about as long as its recording.
-    assert.ok(Math.abs(run.wall - duration) < 1.5, `${where}: played ${duration} s in ${run.wall} s`);
+    assert.ok(Math.abs(run.wall - duration) < 2, `${where}: played ${duration} s in ${run.wall} s`);
 
     // Seeks while paused: the middle and the very start of every slide.
     for (const e of list) {
@@ -155,9 +155,11 @@ test("the speed is set on the page and remembered across parts and visits", asyn
   await other.page.keyboard.press("k");
   await other.page.waitForFunction(() => document.getElementById("media").currentTime > 0);
   const t0 = (await h.state(other.page)).t;
+  const wall0 = Date.now();
   await h.sleep(2000);
   const advanced = (await h.state(other.page)).t - t0;
-  assert.ok(advanced > 1.2 && advanced < 1.8, `played ${advanced} s in 2 s at 0.75x`);
+  const wall = (Date.now() - wall0) / 1000;
+  assert.ok(Math.abs(advanced / wall - 0.75) < 0.12, `played ${advanced} s in ${wall} s at 0.75x`);
   assert.deepEqual(problems.concat(other.problems), []);
   await context.close();
 });
