@@ -173,6 +173,7 @@
 
     function say(text) {
       statusLine.textContent = text;
+      statusLine.removeAttribute("data-blocked");
     }
 
     // --- The slide of the time --------------------------------------------
@@ -319,7 +320,10 @@
     });
 
     function blocked() {
-      say("Press play (or K) to go on.");
+      if (media.paused) {
+        say("Press play (or K) to go on.");
+        statusLine.setAttribute("data-blocked", "true");
+      }
     }
 
     function play() {
@@ -331,7 +335,12 @@
         return;
       }
       if (started && started.then) {
-        started.then(function () { say(""); }, blocked);
+        // Refused (not allowed to start by itself), not cut short by a pause.
+        started.then(function () {}, function (e) {
+          if (!e || e.name === "NotAllowedError") {
+            blocked();
+          }
+        });
       }
     }
 
@@ -347,6 +356,11 @@
       media.addEventListener(name, sync);
     });
     media.addEventListener("pause", function () { window.clearTimeout(boundary); });
+    media.addEventListener("playing", function () {
+      if (statusLine.getAttribute("data-blocked")) {
+        say("");
+      }
+    });
 
     // --- Moving around ---------------------------------------------------------
     var resumeKey = "pellucor.resume." + window.location.pathname;
