@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/EncoderControl.h"
+#include "core/EncoderControl.h"
 #include "capture/MediaInput.h"
 
 namespace pellucor {
