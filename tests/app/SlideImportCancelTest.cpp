@@ -50,12 +50,15 @@ TEST_F(SlideImportOffThread, CancelEndsLibreOfficeAndTheWindowKeepsAnswering)
         return true;
     };
     mainWindow.SetLectureDir(lec);
-    qint64 cancelledAt = -1;
+    qint64 cancelledAt = -1, sofficeSince = -1;
     bool sawBusy = false;
     testing_support::TickWatch watch(50, [&](qint64 now) {
         sawBusy = sawBusy || mainWindow.busy;
-        // Well inside LibreOffice's conversion of the presentation.
-        if (cancelledAt < 0 && now > 1500 && importer.Busy()) {
+        // Once LibreOffice has been running for a moment: well inside its
+        // conversion of the presentation.
+        if (sofficeSince < 0 && childProcesses() > 0)
+            sofficeSince = now;
+        if (cancelledAt < 0 && sofficeSince >= 0 && now - sofficeSince >= 200 && importer.Busy()) {
             cancelledAt = now;
             mainWindow.cmdCancel_Click();
         }

@@ -43,10 +43,13 @@ protected:
     QProgressBar* progress = nullptr;
     QLabel* status = nullptr;
 
+    // The picture size of the 60-second part.
+    virtual const char* size() const { return "160x120"; }
+
     void SetUp() override
     {
-        const std::string cmd = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture +
-                                "' 60 160x120 >/dev/null";
+        const std::string cmd = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 60 " +
+                                size() + " >/dev/null";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
         windows = std::make_unique<GuiWindows>(QString::fromStdString(root.file("prefs.ini")));
         AppContext& context = windows->context();
@@ -111,7 +114,13 @@ TEST_F(PublishWindow, PublishToDiskKeepsTheWindowAnsweringAndFillsTheBar)
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
 }
 
-TEST_F(PublishWindow, CancelDuringMediaPreparationLeavesNoPartialMediaAndSaysSo)
+// A bigger picture: media preparation takes long enough to be cancelled.
+class CancelledPublish : public PublishWindow {
+protected:
+    const char* size() const override { return "640x480"; }
+};
+
+TEST_F(CancelledPublish, CancelDuringMediaPreparationLeavesNoPartialMediaAndSaysSo)
 {
     bool clicked = false;
     runUntilDone([&] {

@@ -135,7 +135,7 @@ TEST_F(Job, CancelDuringMediaPreparationStopsFfmpegAndLeavesNoPartialMedia)
     // A part long enough to be stopped halfway.
     const std::string longLecture = root.dir() + "long/";
     const std::string cmd = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + longLecture +
-                            "' 60 160x120 >/dev/null";
+                            "' 60 640x480 >/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     settings.MediaDir = settings.LecDir = longLecture;
     bool asked = false;
