@@ -25,7 +25,7 @@ TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
 {
     audioSlides(1);
     std::string last;
-    EXPECT_EQ(copy("skip\nxx START yy END\nmid\ntail END more\nafter\n", "START", "END", false, &last),
+    EXPECT_EQ(copy("skip\nxx START yy\nmid\ntail END more\nafter\n", "START", "END", false, &last),
               (Lines{"", "mid", "tail "}));
     EXPECT_EQ(last, "tail ");
     // A section whose end marker stands on its start line ends there.
