@@ -24,7 +24,7 @@ using testing_support::writeFile;
 
 namespace {
 
-struct Run {
+struct Outcome {
     int code = -1;
     std::string out, err;
     bool finished = false;
@@ -59,7 +59,7 @@ protected:
         writeFile(root.dir() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\n" + lines);
     }
 
-    Run run(QStringList args, const QStringList& prefix = {}, int timeoutMs = 120000)
+    Outcome run(QStringList args, const QStringList& prefix = {}, int timeoutMs = 120000)
     {
         fs::create_directories(root.dir() + "config/Pellucor2.0");
         QProcess p;
@@ -70,7 +70,7 @@ protected:
         const QString program = prefix.isEmpty() ? QString(PELLUCOR_EXE) : prefix.front();
         QStringList all = prefix.isEmpty() ? args : prefix.mid(1) + QStringList{PELLUCOR_EXE} + args;
         p.start(program, all);
-        Run r;
+        Outcome r;
         if (!p.waitForStarted(10000))
             return r;
         r.finished = p.waitForFinished(timeoutMs);
@@ -84,14 +84,14 @@ protected:
         return r;
     }
 
-    Run publish(const QStringList& extra = {}, const QStringList& prefix = {})
+    Outcome publish(const QStringList& extra = {}, const QStringList& prefix = {})
     {
         return run(QStringList{"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} +
                        extra,
                    prefix);
     }
 
-    Run slideInfo(const std::string& dir, const QStringList& extra = {})
+    Outcome slideInfo(const std::string& dir, const QStringList& extra = {})
     {
         return run(QStringList{"slide-info", QString::fromStdString(dir)} + extra);
     }
@@ -107,7 +107,7 @@ size_t count(const std::string& text, const std::string& what)
     return n;
 }
 
-std::string describe(const Run& r)
+std::string describe(const Outcome& r)
 {
     return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
 }
@@ -126,7 +126,7 @@ QStringList withoutOverride()
 TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
 {
     // A style directory that does not exist.
-    Run r = publish({"--style", QString::fromStdString(root.dir() + "no-such-style")});
+    Outcome r = publish({"--style", QString::fromStdString(root.dir() + "no-such-style")});
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_NE(r.err.find(root.dir() + "no-such-style"), std::string::npos) << describe(r);
     EXPECT_EQ(r.out.find("Published for disk"), std::string::npos);
@@ -154,7 +154,7 @@ TEST_F(PublishCommand, MediaThatCannotBeReadToItsEndFailsAndLeavesNoCopy)
     onePart();
     const std::string media = readFile(lecture + "talk1.rm");
     writeFile(lecture + "talk1.rm", media.substr(0, media.size() / 3));
-    const Run r = publish();
+    const Outcome r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_NE(r.err.find(lecture + "talk1.rm"), std::string::npos) << describe(r);
     EXPECT_FALSE(published());
@@ -169,7 +169,7 @@ TEST_F(PublishCommand, UnreadableAndSpecialFilesAreNamed)
     // A pipe named like the events file: the publish must not wait on it.
     fs::rename(lecture + "talk1.txt", lecture + "talk1.keep");
     ASSERT_EQ(::mkfifo((lecture + "talk1.txt").c_str(), 0644), 0);
-    Run r = publish();
+    Outcome r = publish();
     ASSERT_TRUE(r.finished) << "the publish hung on a pipe";
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_NE(r.err.find(lecture + "talk1.txt"), std::string::npos) << describe(r);
@@ -199,7 +199,7 @@ TEST_F(PublishCommand, AFailingScriptStepIsReportedWithItsStepAndNoAllDone)
     writeFile(tool, "#!/bin/sh\necho merging >&2\nexit 3\n");
     fs::permissions(tool, fs::perms::owner_all);
     preferences("prfRmmerge=" + tool + "\nprfEvents=" + root.dir() + "events\n");
-    const Run r = publish();
+    const Outcome r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
     const std::string log = readFile(out + "log.log");
     EXPECT_EQ(log, "Video 5.0 Merge talk1 failed (exit status 3)\n");
@@ -212,7 +212,7 @@ TEST_F(PublishCommand, TheManualRunCommandWorksAsPrinted)
     onePart();
     // A directory name the shell would otherwise interpret.
     out = root.dir() + "it's $HOME `x` & more/";
-    const Run r = publish({"--no-autostart"});
+    const Outcome r = publish({"--no-autostart"});
     ASSERT_EQ(r.code, 0) << describe(r);
     const std::string marker = "You must manually run: ";
     const size_t at = r.out.find(marker);
@@ -232,7 +232,7 @@ TEST_F(PublishCommand, TheManualRunCommandWorksAsPrinted)
 
 TEST_F(PublishCommand, EachFailureIsShownOnce)
 {
-    const Run r = publish({"--style", QString::fromStdString(root.dir() + "missing-style")});
+    const Outcome r = publish({"--style", QString::fromStdString(root.dir() + "missing-style")});
     EXPECT_NE(r.code, 0);
     EXPECT_EQ(count(r.err, "Style directory not found: " + root.dir() + "missing-style/"), 1u) << describe(r);
 }
@@ -240,7 +240,7 @@ TEST_F(PublishCommand, EachFailureIsShownOnce)
 TEST_F(PublishCommand, AnEmptyOutputDirectoryFieldIsReportedAsSuch)
 {
     writeFile(root.dir() + "empty.som", "TextCDDir=\r\noptCD=1\r\noptWeb=0\r\n");
-    const Run r = run({"publish", QString::fromStdString(lecture), "--som",
+    const Outcome r = run({"publish", QString::fromStdString(lecture), "--som",
                        QString::fromStdString(root.dir() + "empty.som")});
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_NE(r.err.find("Disk Output Dir is empty"), std::string::npos) << describe(r);
@@ -254,7 +254,7 @@ TEST_F(PublishCommand, FileNamesAreComparedWithoutLetterCase)
     fs::rename(lecture, upper);
     fs::rename(upper + "titles.txt", upper + "TITLES.TXT");
     fs::rename(upper + "talk2.rm", upper + "Talk2.RM");
-    Run r = slideInfo(upper);
+    Outcome r = slideInfo(upper);
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_NE(r.out.find("Parts: 2"), std::string::npos) << describe(r);
     EXPECT_NE(r.out.find("audio " + upper + "Talk2.RM"), std::string::npos) << describe(r);
@@ -290,7 +290,7 @@ TEST_F(PublishCommand, WildcardCharactersInFileNamesMatchOnlyThemselves)
     writeFile(lecture + "*", "a file named star");
     writeFile(lecture + "?", "a file named question mark");
     writeFile(lecture + "*.rm", "");  // a literal star, not every recording
-    Run r = slideInfo(lecture);
+    Outcome r = slideInfo(lecture);
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_NE(r.out.find("Parts: 1"), std::string::npos) << describe(r);
     EXPECT_NE(r.out.find("video " + lecture + "talk1.rm"), std::string::npos) << describe(r);
@@ -301,23 +301,23 @@ TEST_F(PublishCommand, WildcardCharactersInFileNamesMatchOnlyThemselves)
 
 TEST_F(PublishCommand, APublishedLectureIsConvertedAndPublishedAgain)
 {
-    Run r = publish();
+    Outcome r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     ASSERT_TRUE(fs::exists(out + "n001.htm"));  // the style's slide index
 
     // The published directory, with whatever else it holds, as a lecture.
-    const std::string published = root.dir() + "published/";
-    fs::copy(out, published);
-    writeFile(published + "notes.txt", "a file that is not an events file\r\n");
-    r = slideInfo(published);
+    const std::string copy = root.dir() + "published/";
+    fs::copy(out, copy);
+    writeFile(copy + "notes.txt", "a file that is not an events file\r\n");
+    r = slideInfo(copy);
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_NE(r.out.find("Lecture talk"), std::string::npos) << describe(r);
     EXPECT_NE(r.out.find("Parts: 2"), std::string::npos) << describe(r);
     EXPECT_NE(r.out.find("Slides: 4"), std::string::npos) << describe(r);
     EXPECT_NE(r.out.find("sld001.htm  img001.gif"), std::string::npos) << describe(r);
     EXPECT_NE(r.out.find("\"Welcome to the talk\""), std::string::npos) << describe(r);  // titles survive
-    EXPECT_TRUE(fs::exists(published + "talk1.txt"));
-    EXPECT_TRUE(fs::exists(published + "titles.txt"));
+    EXPECT_TRUE(fs::exists(copy + "talk1.txt"));
+    EXPECT_TRUE(fs::exists(copy + "titles.txt"));
 
     const std::string again = root.dir() + "published-again/";
     fs::copy(out, again);

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -78,6 +79,13 @@ public:
                       certificate() + "\nrsa_private_key_file=" + dir_.file("key.pem") +
                       "\nseccomp_sandbox=NO\nsecure_chroot_dir=" + dir_.dir() +
                       "empty\npasv_address=127.0.0.1\nxferlog_enable=NO\n");
+        // vsftpd 3.0.3 breaks off uploads over TLS 1.3 ("426 Failure reading
+        // network stream"); the server is held to TLS 1.2, the client is not.
+        writeFile(dir_.file("openssl.cnf"), "openssl_conf = default_conf\n[default_conf]\nssl_conf = ssl_sect\n"
+                                            "[ssl_sect]\nsystem_default = tls\n[tls]\nMaxProtocol = TLSv1.2\n");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("OPENSSL_CONF", QString::fromStdString(dir_.file("openssl.cnf")));
+        process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
         process_.start(PELLUCOR_VSFTPD, {QString::fromStdString(dir_.file("vsftpd.conf"))});
         if (!process_.waitForStarted(10000))
