@@ -60,15 +60,16 @@ TEST(LectureClaim, AClaimOfALiveProcessIsLeftAndOneOfADeadProcessIsTakenOver)
     QProcess sleeper;
     sleeper.start("sleep", {"30"});
     ASSERT_TRUE(sleeper.waitForStarted());
+    const long pid = static_cast<long>(sleeper.processId());
     LectureClaim claim;
     std::string err;
-    const std::string live = leaveClaim(in, host, sleeper.processId(), "");
+    const std::string live = leaveClaim(in, host, pid, "");
     EXPECT_EQ(LectureClaim::Adopt(in.dir(), "", live, 600, claim, err), LectureClaim::Result::Lost);
     EXPECT_TRUE(fs::exists(in.path() / live / "lecture" / "talk1.txt"));
     fs::remove_all(in.path() / live);
 
     // The pid runs, but it is not the process that made the claim.
-    const std::string reused = leaveClaim(in, host, sleeper.processId(), "1", "42-2");
+    const std::string reused = leaveClaim(in, host, pid, "1", "42-2");
     ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", reused, 600, claim, err), LectureClaim::Result::Taken) << err;
     EXPECT_FALSE(fs::exists(in.path() / reused));
     EXPECT_EQ(claim.journal.name, "x-talk");
@@ -76,7 +77,7 @@ TEST(LectureClaim, AClaimOfALiveProcessIsLeftAndOneOfADeadProcessIsTakenOver)
     sleeper.kill();
     sleeper.waitForFinished();
 
-    const std::string dead = leaveClaim(in, host, sleeper.processId(), "", "42-3");
+    const std::string dead = leaveClaim(in, host, pid, "", "42-3");
     LectureClaim second;
     ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", dead, 600, second, err), LectureClaim::Result::Taken) << err;
     EXPECT_EQ(fs::path(second.Dir()).parent_path(), in.path());
