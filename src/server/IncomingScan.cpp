@@ -15,9 +15,12 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMaxDepth = 10;
+constexpr int kMaxDirs = 1000;
 
-void scan(const std::string& incoming, const std::string& rel, int depth, std::vector<IncomingEntry>& out)
+void scan(const std::string& incoming, const std::string& rel, int depth, int& dirs, std::vector<IncomingEntry>& out)
 {
+    if (++dirs > kMaxDirs)
+        return;
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(incoming + rel, ec), end; !ec && it != end; it.increment(ec))
@@ -35,13 +38,13 @@ void scan(const std::string& incoming, const std::string& rel, int depth, std::v
             out.push_back({IncomingEntry::Kind::Ready, rel, name});
         else if (S_ISLNK(st.st_mode))
             out.push_back({IncomingEntry::Kind::Link, rel, name});
-        else if (S_ISDIR(st.st_mode) && !Tav_StartsWith(low, "e-") && !Tav_StartsWith(name, ".pellucor-"))
-            subdirs.push_back(name);
+        else if (S_ISDIR(st.st_mode) && !Tav_StartsWith(low, "e-") && !Tav_StartsWith(name, "."))
+            subdirs.push_back(name);  // hidden directories (uploads in progress, claims) are not searched
     }
     if (depth >= kMaxDepth)
         return;
     for (const auto& d : subdirs)
-        scan(incoming, rel + d + "/", depth + 1, out);
+        scan(incoming, rel + d + "/", depth + 1, dirs, out);
 }
 
 }  // namespace
@@ -49,7 +52,8 @@ void scan(const std::string& incoming, const std::string& rel, int depth, std::v
 std::vector<IncomingEntry> ScanIncoming(const std::string& incoming)
 {
     std::vector<IncomingEntry> out;
-    scan(incoming, "", 1, out);
+    int dirs = 0;
+    scan(incoming, "", 1, dirs, out);
     return out;
 }
 

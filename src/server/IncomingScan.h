@@ -1,7 +1,8 @@
 // One look at the incoming tree: the lectures marked ready ("x-" + name, in
 // any letter case), the claims servers hold, and the symbolic links found
 // there. Symbolic links are never followed, and ready lectures, refused
-// lectures ("e-" + name) and claims are not searched further.
+// lectures ("e-" + name), claims and hidden directories are not searched
+// further.
 #pragma once
 
 #include <string>
@@ -17,7 +18,7 @@ struct IncomingEntry {
     std::string Path(const std::string& incoming) const { return incoming + rel + name; }
 };
 
-// incoming ends in "/". At most ten levels deep.
+// incoming ends in "/". At most ten levels deep and a thousand directories.
 std::vector<IncomingEntry> ScanIncoming(const std::string& incoming);
 
 }  // namespace pellucor

@@ -13,7 +13,6 @@
 
 #include "core/TavUtils.h"
 #include "server/HtmlText.h"
-#include "server/StopPoint.h"
 
 namespace pellucor {
 
@@ -93,7 +92,6 @@ bool LectureWatcher::WriteIndexPage()
         fs::remove(aside, ec);
         return false;
     }
-    StopPoint("index");
     // A hard link never replaces: a page another run put there meanwhile stays.
     const bool placed = ::link(aside.c_str(), index.c_str()) == 0;
     fs::remove(aside, ec);

@@ -209,6 +209,8 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
         return false;
     std::error_code ec;
     const auto status = fs::symlink_status(ready, ec);
+    if (!fs::exists(status))
+        return false;  // another server took it a moment ago
     if (fs::is_symlink(status)) {
         reportOnce(ready, "Error - symbolic link not followed " + shown(ready));
         return false;
@@ -227,6 +229,8 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
     }
     const TreeSnapshot tree = TakeSnapshot(ready);
     if (!tree.ok()) {
+        if (!fs::exists(fs::symlink_status(ready, ec)))
+            return false;  // taken while we looked
         reportOnce(ready, "Error - unable to read " + shown(ready) + " - " + shown(tree.error));
         return false;
     }
@@ -328,6 +332,8 @@ void LectureWatcher::PublishLecture()
     }
     lastPublishOk_ = true;
     if (reached != ClaimStep::Indexed) {
+        if (claim_)
+            StopPoint("index");
         WriteIndexPage();
         saveStep(ClaimStep::Indexed);
     }

@@ -9,7 +9,7 @@ namespace pellucor {
 // Steps: "claim", "copy" (halfway through the copy), "verify" (copy
 // verified, not yet in the repository), "move" (in the repository, journal
 // not yet told), "remove" (halfway through removing the source), "publish"
-// (publish started, not finished), "index" (index page half written),
+// (publish started, not finished), "index" (published, index page next),
 // "finish" (everything done but the claim's removal).
 void StopPoint(const char* step);
 

@@ -5,7 +5,7 @@
 set -eu
 . "$(dirname "$0")/server_lib.sh"
 
-make_lecture "$work/orig/talk" 400
+make_lecture "$orig/talk" 400
 for step in claim copy verify move remove publish index finish; do
   fresh_tree
   drop talk course/

@@ -13,7 +13,9 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME="$work/config"
-mkdir -p "$work/config" "$work/orig"
+mkdir -p "$work/config" "$shm/orig"
+# The lectures as dropped, kept on the faster file system.
+orig=$shm/orig
 
 show_logs() {
   for f in "$work"/log-*.htm "$work"/out-*.txt; do
@@ -52,20 +54,22 @@ fresh_tree() {
 # ready with one rename.
 drop() {
   mkdir -p "$work/in/${2:-}"
-  cp -r "$work/orig/$1" "$work/in/${2:-}.drop-$1"
+  cp -r "$orig/$1" "$work/in/${2:-}.drop-$1"
   mv "$work/in/${2:-}.drop-$1" "$work/in/${2:-}x-$1"
 }
 
-# server NAME ARGS...: runs a server in the foreground.
-server() {
+# exec_server NAME ARGS...: becomes a server (so that signals reach it).
+exec_server() {
   name=$1
   shift
-  "$pellucor" server --incoming "$work/in" --repository "$shm/repo" --publish "$work/pub" \
+  exec "$pellucor" server --incoming "$work/in" --repository "$shm/repo" --publish "$work/pub" \
     --log "$work/log-$name.htm" --url http://lectures.example.org/ --stream "" --interval 1 "$@" \
     >> "$work/out-$name.txt" 2>&1
 }
+# server NAME ARGS...: runs a server in the foreground; start_server in the background.
+server() { (exec_server "$@"); }
 start_server() {
-  server "$@" &
+  (exec_server "$@") &
   pids="$pids $!"
 }
 stop_servers() {
@@ -96,7 +100,7 @@ check_published() {
     name=$(basename "$lecture")
     n=$(cat "$work"/log-*.htm | grep -c "Complete - $shm/repo/$lecture/<br>" || true)
     [ "$n" -eq 1 ] || fail "$lecture completed $n times"
-    diff -r "$work/orig/$name" "$shm/repo/$lecture" > "$work/diff.txt" 2>&1 ||
+    diff -r "$orig/$name" "$shm/repo/$lecture" > "$work/diff.txt" 2>&1 ||
       { cat "$work/diff.txt" | head; fail "$lecture differs in the repository"; }
     [ -s "$work/pub/$lecture/index.htm" ] || fail "$lecture has no index page"
     [ -n "$(find "$work/pub/$lecture" -name '*.htm' ! -name index.htm | head -1)" ] || fail "$lecture has no pages"

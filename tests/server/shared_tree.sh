@@ -7,8 +7,8 @@ set -eu
 . "$(dirname "$0")/server_lib.sh"
 rounds=${PELLUCOR_TEST_ROUNDS:-3}
 
-make_lecture "$work/orig/big" 20000
-for name in talka talkb talkc talkd; do make_lecture "$work/orig/$name"; done
+make_lecture "$orig/big" 20000
+for name in talka talkb talkc talkd; do make_lecture "$orig/$name"; done
 drop_all() {
   drop big
   drop talka

@@ -4,11 +4,11 @@
 set -eu
 . "$(dirname "$0")/server_lib.sh"
 
-make_lecture "$work/orig/talk"
+make_lecture "$orig/talk"
 fresh_tree
 start_server one  # default settle: two check intervals
 mkdir "$work/in/x-talk"
-for f in "$work/orig/talk"/*; do
+for f in "$orig/talk"/*; do
   case "$f" in
   *.rm)
     size=$(wc -c < "$f")
