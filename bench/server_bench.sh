@@ -33,7 +33,7 @@ run() {
     pids="$pids $!"
     n=$((n + 1))
   done
-  while [ "$(cat "$work"/tree/log*.htm | grep -c 'Complete - ' || true)" -lt "$lectures" ]; do sleep 0.1; done
+  while [ "$(cat "$work"/tree/log*.htm 2>/dev/null | grep -c 'Complete - ' || true)" -lt "$lectures" ]; do sleep 0.1; done
   e=$(now)
   for p in $pids; do kill -TERM "$p"; done
   for p in $pids; do wait "$p"; done
