@@ -11,6 +11,7 @@
 #include "capture/FfmpegEncoder.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
+#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
@@ -66,7 +67,8 @@ int RunSlideInfoCommand(int argc, char** argv)
 
     SlideEngine engine(settings, &host);
     std::string err;
-    if (!engine.LoadSlideInfo(true, false, err)) {
+    // A published lecture is shown as it converts.
+    if (!LoadLectureConvertingPublished(engine, true, false, err)) {
         std::cerr << "pellucor slide-info: " << err << "\n";
         return 1;
     }

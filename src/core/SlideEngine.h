@@ -43,6 +43,8 @@ public:
     // Finds the lecture's events and media files, fills SI and, with the full
     // check, reads the slide titles. False with err on failure.
     bool LoadSlideInfo(bool fullCheck, bool verbose, std::string& err);
+    // The same; both read the settings in S.
+    bool LoadLecture(bool fullCheck, bool verbose, std::string& err);
     void PrintSlideInfo() const;
 
 private:

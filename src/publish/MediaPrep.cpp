@@ -91,42 +91,46 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     SetStatus("OpenRMFile " + media);
     std::string err;
     auto file = encoder_->OpenRmFile(media, err);
-    if (!file) {
-        Tav_PlainMessage(err);
-    } else {
-        // Only a part with video tells the page its picture size.
-        if (readSizes && file->HasVideo()) {
-            VideoHeight = static_cast<int16_t>(file->VideoHeight());
-            VideoWidth = PlayerWidth = static_cast<int16_t>(file->VideoWidth());
-            FrameWidth = static_cast<int16_t>(VideoWidth + 30);
-            PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
-            FrameWidth = std::max<int16_t>(FrameWidth, 190);
-        }
-        SetStatus("Adding Events - " + rat);
-        if (!file->AddEvents(rat, err)) {
-            Tav_PlainMessage(err);
-            Tav_DebugLog("Adding events failed: " + err);
-        } else {
-            SetStatus("Saving " + output);
-            // Each part is an equal share of the step.
-            const int64_t parts = std::max<int16_t>(SI.NumOfEventFiles, 1);
-            file->onProgress = [this, part, parts](int percent) { Progress((part - 1) * 100 + percent, parts * 100); };
-            MediaFileObject* saving = file.get();
-            if (Host())
-                Host()->SetCancelHandler([saving] { saving->Cancel(); });
-            const bool saved = file->Save(output, err);
-            if (Host())
-                Host()->SetCancelHandler(nullptr);
-            if (!saved && Cancelled()) {
-                file->Close();
-                removePartOutputs(part);
-                return cancelled("Publish cancelled during media preparation of " + S.LecName +
-                                 std::to_string(part) + ": its unfinished media was removed");
-            }
-            if (!saved)
-                Tav_PlainMessage(err);
-        }
+    if (!file)
+        return fail("Unable to read " + media + " - " + err);
+    // Only a part with video tells the page its picture size.
+    if (readSizes && file->HasVideo()) {
+        VideoHeight = static_cast<int16_t>(file->VideoHeight());
+        VideoWidth = PlayerWidth = static_cast<int16_t>(file->VideoWidth());
+        FrameWidth = static_cast<int16_t>(VideoWidth + 30);
+        PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
+        FrameWidth = std::max<int16_t>(FrameWidth, 190);
+    }
+    SetStatus("Adding Events - " + rat);
+    if (!file->AddEvents(rat, err)) {
         file->Close();
+        return fail("Adding the events of " + rat + " failed - " + err);
+    }
+    SetStatus("Saving " + output);
+    // Each part is an equal share of the step.
+    const int64_t parts = std::max<int16_t>(SI.NumOfEventFiles, 1);
+    file->onProgress = [this, part, parts](int percent) { Progress((part - 1) * 100 + percent, parts * 100); };
+    MediaFileObject* saving = file.get();
+    if (Host())
+        Host()->SetCancelHandler([saving] { saving->Cancel(); });
+    const bool saved = file->Save(output, err);
+    if (Host())
+        Host()->SetCancelHandler(nullptr);
+    file->Close();
+    if (!saved && Cancelled()) {
+        removePartOutputs(part);
+        return cancelled("Publish cancelled during media preparation of " + S.LecName + std::to_string(part) +
+                         ": its unfinished media was removed");
+    }
+    if (!saved) {
+        // Media that cannot be read to its end leaves no output that pages
+        // would point at as if it were whole.
+        const std::string base = Tav_StripExt(output);
+        for (const std::string& made : {output, base + ".vtt", base + ".webm"}) {
+            std::error_code ec;
+            std::filesystem::remove(made, ec);
+        }
+        return fail("Saving " + output + " from " + media + " failed - " + err);
     }
     if (!Tav_ChkFile(output))
         return fail("Error - Unable to create " + output);

@@ -1,6 +1,8 @@
 #include "publish/Publisher.h"
 
+#include "core/FileLookup.h"
 #include "core/TavUtils.h"
+#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
@@ -31,11 +33,12 @@ bool Publisher::fail(const std::string& text)
     StatusColour = kColourRed;
     SetStatus(text);
     StatusColour = kColourYellow;
-    Tav_PlainMessage(text);
+    // The caller shows the text once (a message box, stderr or the server
+    // log); showing it here too made every failure appear twice.
     return false;
 }
 
-// A stop asked for by the runner is no failure: no message box.
+// A stop asked for by the runner is no failure.
 bool Publisher::cancelled(const std::string& text)
 {
     LastError = text;
@@ -44,12 +47,16 @@ bool Publisher::cancelled(const std::string& text)
     return false;
 }
 
-void Publisher::ConvertPublishedLecture() { AutoConvertPublished(Tav_DirSlash(S.MediaDir), S.LecName); }
-
 bool Publisher::OKToPublish(bool showMsg, std::string& err)
 {
-    ConvertPublishedLecture();
-    const bool ok = LoadSlideInfo(false, false, err);
+    bool ok = LoadSlideInfo(false, false, err);
+    // A published lecture loads once it has been converted, which the
+    // publish does first.
+    std::string publishedName;
+    if (!ok && IsPublishedLecture(S.MediaDir, S.LecName, publishedName)) {
+        ok = true;
+        err.clear();
+    }
     if (!ok && showMsg)
         Tav_PlainMessage(err);
     return ok;
@@ -59,13 +66,20 @@ bool Publisher::Publish(bool ToDisk)
 {
     LastError.clear();
     WasCancelled = false;
-    step(PublishStep::Load);
     SetStatus("Getting info on slides");
+    step(PublishStep::Convert);
     std::string err;
-    if (!LoadSlideInfo(true, true, err))
+    if (!ConvertPublished(*this, err))
         return fail("Slide Load Error:" + err);
     if (Cancelled())
         return cancelled("Publish cancelled");
+    step(PublishStep::Load);
+    if (!LoadLecture(true, true, err))
+        return fail("Slide Load Error:" + err);
+    if (Cancelled())
+        return cancelled("Publish cancelled");
+    if (const std::string problem = StyleDirectoryProblem(S.StyleDir); !problem.empty())
+        return fail(problem);
 
     const std::string out = Tav_DirSlash(S.OutDir);
     SetStatus("Changing directory to " + out);
@@ -76,7 +90,8 @@ bool Publisher::Publish(bool ToDisk)
         return fail("Unable to cleanup " + out);
 
     const std::string style = Tav_DirSlash(S.StyleDir);
-    if (Tav_ChkFile(style + "process.bat"))
+    std::string styleScript, clash;
+    if (Tav_FindFile(style, "process.bat", styleScript, clash))
         SetStatus("User Controlled Process.bat");
 
     BatchScript bat;
@@ -85,11 +100,11 @@ bool Publisher::Publish(bool ToDisk)
     bat.WriteCd(out);
 
     const std::string slides = Tav_DirSlash(S.LecDir);
-    Tav_CopyFiles(style, out, "*.gif");
-    Tav_CopyFiles(style, out, "*.jpg");
-    Tav_CopyFiles(style + "copy", out, "*.*");
-    Tav_CopyFiles(slides, out, "*.gif");
-    Tav_CopyFiles(slides, out, "*.jpg");
+    const std::pair<std::string, const char*> copies[] = {
+        {style, "*.gif"}, {style, "*.jpg"}, {style + "copy", "*.*"}, {slides, "*.gif"}, {slides, "*.jpg"}};
+    for (const auto& [from, pattern] : copies)
+        if (std::string why; !Tav_CopyFiles(from, out, pattern, why))
+            return fail(why);
 
     step(PublishStep::Media);
     SetStatus("Preparing Media Files");

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/TavUtils.h"
+#include "publish/BatchScript.h"
 #include "publish/LogFollower.h"
 
 namespace pellucor {
@@ -178,12 +179,6 @@ bool PublishJob::publishTarget(const Target& target)
     Publisher engine(s, this);
     engine.onStep = [this](PublishStep step) { enterStep(step); };
 
-    enterStep(PublishStep::Convert);
-    engine.ConvertPublishedLecture();
-    if (cancel_) {
-        finish(Outcome::Cancelled, "Publish cancelled");
-        return false;
-    }
     if (!engine.Publish(target.toDisk)) {
         finish(engine.WasCancelled ? Outcome::Cancelled : Outcome::Failed, engine.LastError);
         return false;
@@ -191,7 +186,8 @@ bool PublishJob::publishTarget(const Target& target)
 
     enterStep(PublishStep::Script);
     const std::string dir = Tav_DirSlash(target.outDir);
-    const std::string command = "\"" + dir + "process.bat\"";
+    // Quoted for the shell, so that it runs as printed whatever the path holds.
+    const std::string command = ShellQuote(dir + "process.bat");
     if (!settings_.AutoStart) {
         emit targetPublished(target.toDisk, QString::fromStdString(command), false);
         return true;

@@ -23,15 +23,12 @@ public:
     explicit Publisher(EngineHost* host = nullptr) : StyleEngine(host) {}
     Publisher(PublishSettings settings, EngineHost* host) : StyleEngine(host) { S = std::move(settings); }
 
-    // Cheap check: converts a published lecture when there is one, then
-    // loads the lecture without the full check or status lines.
+    // Cheap check: loads the lecture without the full check or status
+    // lines (a published lecture passes: the publish converts it first).
     bool OKToPublish(bool showMsg, std::string& err);
-    // The published-lecture conversion step: a media directory that holds
-    // an earlier edition's published output is turned back into events and
-    // titles files (the user is asked first). Nothing happens otherwise.
-    void ConvertPublishedLecture();
-    // ToDisk: true for a disk/CD target, false for the web. Runs lecture
-    // loading, media preparation and style expansion.
+    // ToDisk: true for a disk/CD target, false for the web. Runs, in order,
+    // the published-lecture conversion, lecture loading, media preparation
+    // and style expansion.
     bool Publish(bool ToDisk);
 
     // Told as each step begins (on the thread running Publish).
