@@ -8,8 +8,7 @@
 #include <iostream>
 
 #include "app/AppContext.h"
-#include "app/Pellucor.h"
-#include "app/PellucorService.h"
+#include "app/AutomationExport.h"
 
 namespace pellucor {
 
@@ -26,8 +25,7 @@ int RunAutomationCommand(int argc, char** argv)
 
     AppContext context;
     context.Start(true);
-    pellucor automation(&context);
-    PellucorService service(&automation);
+    AutomationExport service(&context);
     QString err;
     if (!service.Register(err)) {
         std::cerr << "pellucor automation: " << err.toStdString() << "\n";

@@ -122,6 +122,7 @@ private:
     PublishForm* publishForm_;
     FrontEndHooks* hooks_;
     std::unique_ptr<Publisher> driver_;
+    bool loaded_ = false;  // Form_Load has run
 };
 
 }  // namespace pellucor

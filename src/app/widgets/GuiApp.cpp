@@ -1,12 +1,14 @@
 // The windowed program: one application context, a view for each window,
 // the dialogs behind the models' hooks, and the first window chosen at
-// start-up. "--screenshot DIR" saves a picture of each window and quits.
+// start-up. "--screenshot DIR" saves a picture of each window and quits;
+// "--automation" also offers the automation object on the session bus.
 #include "app/Commands.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileDialog>
+#include <QIcon>
 #include <QInputDialog>
 #include <QTimer>
 
@@ -14,6 +16,7 @@
 #include <memory>
 
 #include "app/AppContext.h"
+#include "app/AutomationExport.h"
 #include "app/PublishForm.h"
 #include "app/Preferences.h"
 #include "app/DirectoryChooser.h"
@@ -86,11 +89,16 @@ int RunGui(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pellucor");
+    QApplication::setDesktopFileName("pellucor");
+    QApplication::setWindowIcon(QIcon::fromTheme("pellucor"));
     QCommandLineParser parser;
     parser.setApplicationDescription("Pellucor: publish lectures whose slides change in step with the recording.");
     parser.addHelpOption();
     const QCommandLineOption shot("screenshot", "Save a picture of each window into DIR and quit.", "dir");
     parser.addOption(shot);
+    const QCommandLineOption automationOption(
+        "automation", "Also serve the automation interface on the D-Bus session bus (org.pellucor.Pellucor).");
+    parser.addOption(automationOption);
     parser.process(app);
     const bool screenshotMode = parser.isSet(shot);
 
@@ -131,11 +139,22 @@ int RunGui(int argc, char** argv)
     QObject::connect(&main, &MainWindow::exitRequested, &app, &QApplication::quit);
     QObject::connect(&detail, &PublishForm::exitRequested, &app, &QApplication::quit);
 
+    context.prefs().PrepareFirstRun();
     const MainWindow::StartWindow first = context.Start(false);
     f1.refresh();
     f2.refresh();
     if (screenshotMode)
         return screenshots(f1, f2, prefs, parser.value(shot));
+
+    std::unique_ptr<AutomationExport> automation;
+    if (parser.isSet(automationOption)) {
+        automation = std::make_unique<AutomationExport>(&context);
+        QString err;
+        if (!automation->Register(err)) {
+            std::cerr << "pellucor: automation not offered: " << err.toStdString() << std::endl;
+            automation.reset();
+        }
+    }
 
     switch (first) {
     case MainWindow::StartWindow::Detail:
