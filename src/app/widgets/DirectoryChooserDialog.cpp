@@ -54,10 +54,13 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
         model_->Dir1_Change(fs_->filePath(i).toStdString());
         DirName_->setText(QString::fromStdString(model_->DirName));
     });
-    // The file system model fills the tree in the background: each level
-    // that arrives above the current directory moves it down, so the tree
-    // is scrolled to it again until the user takes over.
-    connect(fs_, &QFileSystemModel::directoryLoaded, this, [this] { revealCurrent(); });
+    // The file system model fills and sorts the tree in the background:
+    // rows that arrive above the current directory move it down, so the
+    // tree is scrolled to it again (once the view has taken the change in)
+    // until the user takes over.
+    connect(fs_, &QFileSystemModel::directoryLoaded, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
+    connect(fs_, &QAbstractItemModel::rowsInserted, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
+    connect(fs_, &QAbstractItemModel::layoutChanged, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
     connect(dirTree_, &QAbstractItemView::pressed, this, [this] { revealCurrent_ = false; });
     connect(dirTree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this] { revealCurrent_ = false; });
     connect(DirName_, &QLineEdit::textEdited, this, [this](const QString& t) { model_->DirName = t.toStdString(); });

@@ -152,8 +152,10 @@ TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
     for (const char* name : {"cmdTestWeb", "cmdFtp"})
         EXPECT_TRUE(child<QGroupBox>(detail, "grpWeb")->findChild<QPushButton*>(name)) << name;
     EXPECT_NE(child<QPushButton>(detail, "cmdPubDisk")->toolTip(), child<QPushButton>(detail, "cmdPubWeb")->toolTip());
-    // Checking "Web Server" only enables the web group's Publish.
-    QTest::mouseClick(child<QWidget>(detail, "optCD"), Qt::LeftButton);
+    // Clearing "Hard Disk/CD" (a click on its box) disables the disk group.
+    QWidget* optCD = child<QWidget>(detail, "optCD");
+    ASSERT_TRUE(optCD);
+    QTest::mouseClick(optCD, Qt::LeftButton, {}, QPoint(8, optCD->height() / 2));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !child<QPushButton>(detail, "cmdPubDisk")->isEnabled(); }, 2000));
     EXPECT_TRUE(child<QPushButton>(detail, "cmdPubWeb")->isEnabled());
 }
