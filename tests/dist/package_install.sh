@@ -93,13 +93,19 @@ cat >"$work/session.conf" <<CONF
   </policy>
 </busconfig>
 CONF
-mkdir -p "$work/home" "$work/config/Pellucor2.0" "$work/state" "$work/lec"
-find "$sample" -maxdepth 1 -type f -exec cp {} "$work/lec/" \;
+mkdir -p "$work/home" "$work/config/Pellucor2.0" "$work/state" "$work/talk"
+find "$sample" -maxdepth 1 -type f -exec cp {} "$work/talk/" \;
 # The user's last lecture is the sample: Publish alone publishes it.
-printf '[Pref]\nprfLectureDir=%s/lec/\n' "$work" >"$work/config/Pellucor2.0/Pellucor2.0.ini"
+printf '[Pref]\nprfLectureDir=%s/talk/\n' "$work" >"$work/config/Pellucor2.0/Pellucor2.0.ini"
+# The bus and the services it starts write to a file, not to the test's
+# output, which must close when the test ends.
 env -u PELLUCOR_STYLE_DIR HOME="$work/home" XDG_CONFIG_HOME="$work/config" PELLUCOR_STATE_DIR="$work/state" \
-  dbus-run-session --config-file="$work/session.conf" -- sh "$here/publish_by_activation.sh" "$work/lec" ||
-  fail "publishing through D-Bus activation"
+  dbus-run-session --config-file="$work/session.conf" -- sh "$here/publish_by_activation.sh" "$work/talk" \
+  >"$work/bus.log" 2>&1 || { cat "$work/bus.log"; fail "publishing through D-Bus activation"; }
+grep "^ok:" "$work/bus.log"
+# The debug log names the style files read: the installed ones.
+grep -rq "/usr/share/pellucor/styles/html5/index.htm" "$work/state" ||
+  fail "the service did not publish with the installed style /usr/share/pellucor/styles/html5/"
 
 # Removed again, nothing left behind.
 apt purge -y pellucor >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "apt-get purge"; }

@@ -8,8 +8,10 @@ set -eu
 lec=$1
 fail() { echo "FAIL: $*"; exit 1; }
 bus() {
+  method=$1
+  shift
   gdbus call --session --timeout 300 --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method "org.freedesktop.DBus.$1" org.pellucor.Pellucor
+    --method "org.freedesktop.DBus.$method" "$@"
 }
 call() {
   method=$1
@@ -17,9 +19,27 @@ call() {
   gdbus call --session --timeout 300 --dest org.pellucor.Pellucor --object-path /Pellucor \
     --method "org.pellucor.Pellucor.$method" "$@"
 }
-[ "$(bus NameHasOwner)" = "(false,)" ] || fail "something serves org.pellucor.Pellucor before the first call"
-bus ListActivatableNames >/dev/null
+[ "$(bus NameHasOwner org.pellucor.Pellucor)" = "(false,)" ] ||
+  fail "something serves org.pellucor.Pellucor before the first call"
+case "$(bus ListActivatableNames)" in
+  *"'org.pellucor.Pellucor'"*) ;;
+  *) fail "the bus cannot start org.pellucor.Pellucor" ;;
+esac
+# However this ends, the started service does not outlive the test.
+service=""
+stop_service() {
+  [ -n "$service" ] || return 0
+  call Class_Terminate >/dev/null 2>&1 || true
+  i=0
+  while kill -0 "$service" 2>/dev/null && [ $i -lt 50 ]; do
+    i=$((i + 1))
+    sleep 0.1
+  done
+  kill -9 "$service" 2>/dev/null || true
+}
+trap stop_service EXIT
 got=$(call Publish "''") || fail "the Publish call failed"
+service=$(bus GetConnectionUnixProcessID org.pellucor.Pellucor | sed 's/.*uint32 \([0-9]*\).*/\1/')
 [ "$got" = "(true, '')" ] || fail "Publish answered $got"
 echo "ok: Publish started the service and answered $got"
 call WaitUntilComplete >/dev/null || fail "WaitUntilComplete"
@@ -30,8 +50,9 @@ for f in index.htm sld001.htm sld004.htm img001.gif player.js; do
 done
 echo "ok: published $lec/synccd/index.htm with the installed style"
 call Class_Terminate >/dev/null
+service=""
 i=0
-while [ "$(bus NameHasOwner)" != "(false,)" ]; do
+while [ "$(bus NameHasOwner org.pellucor.Pellucor)" != "(false,)" ]; do
   i=$((i + 1))
   [ $i -lt 100 ] || fail "the service still runs after Class_Terminate"
   sleep 0.1
