@@ -40,7 +40,13 @@ bool Preferences::PrepareFirstRun()
     if (store_->contains("Pref/prfLectureDir"))
         return false;
     std::error_code ec;
-    return std::filesystem::create_directories(DefaultLectureFolder(), ec) && !ec;
+    std::filesystem::create_directories(DefaultLectureFolder(), ec);
+    if (ec)
+        return false;
+    // Stored, so that a folder the user removes later is not made again.
+    store_->setValue("Pref/prfLectureDir", QString::fromStdString(DefaultLectureFolder()));
+    store_->sync();
+    return true;
 }
 
 const std::vector<PrefDef>& Preferences::Definitions()

@@ -93,10 +93,9 @@ TEST_F(Prefs, FirstRunCreatesTheDefaultLectureFolderOnce)
         EXPECT_TRUE(p.PrepareFirstRun());
         EXPECT_TRUE(fs::is_directory(folder));
         p.Form_Load();
-        p.Set("prfLectureDir", folder);
-        p.DoSave();
+        EXPECT_EQ(p.Get("prfLectureDir"), folder);
     }
-    // Once a last lecture is stored the folder is the user's business.
+    // From then on the folder is the user's business.
     fs::remove(folder);
     Preferences again(ini());
     EXPECT_FALSE(again.PrepareFirstRun());
