@@ -9,14 +9,7 @@
 set -eu
 . "$(dirname "$0")/bench_lib.sh"
 runs=${BENCH_RUNS:-3}
-bench_build style_bench pellucor
-export XDG_CONFIG_HOME="$work/config"
-"$build/bench/style_bench" generate "$work/lecture"
-for p in 1 2 3; do
-  rm -f "$work/lecture/media/talk$p.ra"
-  ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "sine=frequency=$((300 + 100 * p)):duration=10" \
-    -c:a ac3 -b:a 64k -ar 44100 -f rm "$work/lecture/media/talk$p.rm"
-done
+bench_lecture_with_recordings 10
 
 exec 9>"$lock"
 flock 9

@@ -51,6 +51,10 @@ struct FrontEndHooks {
     std::function<void(const std::string& lectureDir)> timingEditor;
     std::function<void()> player;
     std::function<void()> encoderSetup;
+    // Opens the converter window with input and output filled in (either may
+    // be empty) and returns when it closes: true when a conversion ran to
+    // its end.
+    std::function<bool(const std::string& input, const std::string& output)> converter;
     std::function<void(const std::string& slideDir)> slideImport;
     std::function<void()> serverWindow;
     // Shows the FTP window modally; it may change account and host.

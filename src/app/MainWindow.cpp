@@ -10,6 +10,7 @@
 #include "app/PathVars.h"
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
+#include "import/SlideImportModel.h"
 #include "publish/Publisher.h"
 
 namespace pellucor {
@@ -41,7 +42,9 @@ void MainWindow::enable(std::initializer_list<const char*> names, bool on)
 MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
 {
     Tav_DebugLog("Current directory " + QDir::currentPath().toStdString());
-    lstSize = {"320x240", "400x300", "640x480", "800x600", "1024x768"};
+    lstSize.clear();
+    for (const QString& size : SlideImportModel::SizeList())
+        lstSize.push_back(size.toStdString());
     lstSizeIndex = 2;
     prefs_->Form_Load();
     publishForm_->Form_Load();
@@ -334,9 +337,8 @@ void MainWindow::cmdUploadRep_Click()
 
 void MainWindow::cmdExport_Click()
 {
-    static const int widths[] = {320, 400, 640, 800, 1024};
-    const int width = lstSizeIndex >= 0 && lstSizeIndex < 5 ? widths[lstSizeIndex] : 640;
-    const auto height = static_cast<int16_t>(width * 60 / 80);
+    const int width = SlideImportModel::ImportWidth(lstSizeIndex);
+    const auto height = static_cast<int16_t>(SlideImportModel::ImportHeight(lstSizeIndex));
     SlideImporter* importer = hooks_->slideImporter;
     if (!importer) {
         Tav_Message("Slide import is not available");

@@ -99,6 +99,8 @@ public:
     void mnuTimingEditor_Click();
     void mnuPlayer_Click();
     void mnuRealEncode_Click();
+    // "Real Convert": the converter window on its own.
+    void mnuRealConvert_Click();
     void mnuServerMode_Click();
     void mnuLessDetail_Click() { emit lessDetailRequested(); }
     void mnuPreferences_Click() { emit preferencesRequested(); }

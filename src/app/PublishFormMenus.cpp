@@ -43,8 +43,10 @@ bool PublishForm::clipBoardImport()
             return true;
     }
     SetStatus("Converting from Quicktime to Real");
-    std::string err;
-    if (!convertMedia) {
+    // The converter window when there is one (the user picks the bit rate
+    // and sees the progress and, for a QuickTime file it cannot read, the
+    // hint); otherwise the conversion runs here.
+    if (!hooks_->converter && !convertMedia) {
         SetStatus("Pellucor cannot Load RealProducer ActiveX Control - no converter", kColourRed);
         Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - no converter");
         return false;
@@ -52,7 +54,9 @@ bool PublishForm::clipBoardImport()
     // An old target is removed first so that a failed conversion cannot
     // leave it looking like a result.
     removeAgreed(target);
-    if (!convertMedia(source, target, err) || !Tav_ChkFile(target)) {
+    std::string err;
+    const bool converted = hooks_->converter ? hooks_->converter(source, target) : convertMedia(source, target, err);
+    if (!converted || !Tav_ChkFile(target)) {
         Tav_DebugLog("ClipBoard conversion failed: " + err);
         SetStatus(target + " not found...", kColourRed);
         Tav_Message(target + " Encode Failed...");
@@ -126,6 +130,12 @@ void PublishForm::mnuPlayer_Click()
 void PublishForm::mnuRealEncode_Click()
 {
     FrontEndHooks::Open(hooks_->encoderSetup, "Pellucor cannot Load RealProducer ActiveX Control - no encoder set-up");
+}
+
+void PublishForm::mnuRealConvert_Click()
+{
+    FrontEndHooks::Open(hooks_->converter, "Pellucor cannot Load RealProducer ActiveX Control - no converter",
+                        std::string(), std::string());
 }
 
 void PublishForm::mnuServerMode_Click()

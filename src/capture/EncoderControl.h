@@ -23,6 +23,14 @@ public:
     virtual void Close() = 0;
 };
 
+// One picture of the live preview: width x height pixels, three bytes
+// (red, green, blue) each, row after row.
+struct PreviewFrame {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+};
+
 // Callbacks raised by the encoder; any may be left empty.
 struct EncoderEvents {
     std::function<void()> OnEncodingStarted;
@@ -30,6 +38,8 @@ struct EncoderEvents {
     std::function<void(int code, const std::string& text)> OnErrorOccurred;
     std::function<void(int percent)> OnEncodingProgressChanged;
     std::function<void()> OnVideoWindowSized;
+    // A new picture of the video being captured (a few a second).
+    std::function<void(const PreviewFrame& frame)> OnPreviewFrame;
 };
 
 class EncoderControl {
@@ -67,6 +77,9 @@ public:
     virtual void ShowFormatDialog() = 0;
     virtual void ShowSourceDialog() = 0;
     virtual void ShowCompressionDialog() = 0;
+    // Size of the preview picture; read after OnVideoWindowSized (0: none).
+    virtual int VideoWindowWidth() const { return 0; }
+    virtual int VideoWindowHeight() const { return 0; }
 
     // Opens an existing media file; nullptr with err when it cannot be read.
     virtual std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) = 0;

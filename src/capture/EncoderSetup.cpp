@@ -20,8 +20,13 @@ EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObjec
     encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) {
         lastError_ = text;
         SetStatus("Error (" + std::to_string(code) + ") " + text, kColourRed);
+        UpdateButtons();
+        emit encoderFailed(text);
     };
-    encoder_.events.OnVideoWindowSized = [this] { emit videoWindowSized(); };
+    encoder_.events.OnVideoWindowSized = [this] {
+        emit videoWindowSized(encoder_.VideoWindowWidth(), encoder_.VideoWindowHeight());
+    };
+    encoder_.events.OnPreviewFrame = [this](const PreviewFrame& frame) { emit previewFrame(frame); };
     Form_Load();
 }
 
@@ -66,7 +71,8 @@ void EncoderSetup::ApplyEncoderSettings()
         encoder_.SetTarget(static_cast<EncoderControl::Target>(i), speed_ == i);
     encoder_.SetSetting(3407, 0);
     encoder_.SetSetting(3410, 5);
-    encoder_.SetAudioDriver(0);
+    // The audio device the user chose (not always the first).
+    encoder_.SetAudioDriver(audioIndex_);
     encoder_.SetSetting(3411, 1);
     encoder_.SetAudioOn(true);
     if (chkVideo_) {
@@ -88,7 +94,9 @@ bool EncoderSetup::Start_Encoding()
     lastError_.clear();
     encoder_.StartEncoding();
     if (!encoder_.IsEncoding()) {
-        SetStatus("Error Unable to StartEncoding..", kColourRed);
+        // The encoder's own reason stays in view.
+        SetStatus("Error Unable to StartEncoding.." + (lastError_.empty() ? std::string() : " " + lastError_),
+                  kColourRed);
         return false;
     }
     SetStatus("Encoding Started...", kColourGreen);
@@ -160,6 +168,7 @@ void EncoderSetup::stopIfBusy()
 void EncoderSetup::lstAudio_Click(int index)
 {
     stopIfBusy();
+    audioIndex_ = index;
     encoder_.SetAudioDriver(index);
     SetStatus("Please select the audio and video device drivers and press Setup...");
 }

@@ -55,6 +55,7 @@ public:
     const std::vector<std::string>& LstVideo() const { return video_; }
     int Speed() const { return speed_; }
     int VideoIndex() const { return videoIndex_; }
+    int AudioIndex() const { return audioIndex_; }
     bool ChkVideo() const { return chkVideo_; }
     bool ChkVideoEnabled() const { return chkVideoEnabled_; }
     const std::string& TxtOutput() const { return output_; }
@@ -67,8 +68,13 @@ public:
     bool DialogsVisible() const { return dialogsVisible_; }
 
 signals:
-    // The encoder's preview size changed.
-    void videoWindowSized();
+    // The encoder's preview size changed to width x height.
+    void videoWindowSized(int width, int height);
+    // A picture of the video being captured.
+    void previewFrame(const pellucor::PreviewFrame& frame);
+    // The encoder reported an error (while recording: the recording ended,
+    // and what was recorded before is kept).
+    void encoderFailed(const std::string& cause);
 
 private:
     void deviceDialog(void (EncoderControl::*dialog)(), const std::string& busy, const std::string& done,
@@ -80,6 +86,7 @@ private:
     std::vector<std::string> audio_, video_;
     int speed_ = 0;
     int videoIndex_ = -1;
+    int audioIndex_ = 0;
     bool chkVideo_ = false;
     bool chkVideoEnabled_ = false;
     std::string output_;

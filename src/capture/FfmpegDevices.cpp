@@ -10,6 +10,7 @@
 extern "C" {
 #include <libavdevice/avdevice.h>
 #include <libavformat/avformat.h>
+#include <libavcodec/avcodec.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -97,20 +98,69 @@ std::vector<CaptureDevice> FfmpegVideoDevices()
     return out;
 }
 
-MediaInput CaptureInput(const CaptureDevice& device, int width, int height)
+MediaInput CaptureInput(const CaptureDevice& device, const CaptureFormat& format, int input)
 {
     MediaInput in{device.url, device.format, {}};
-    if (width > 0 && height > 0 && device.format == "v4l2")
-        in.options.emplace_back("video_size", std::to_string(width) + "x" + std::to_string(height));
+    auto option = [&in](const char* key, const std::string& value) { in.options.emplace_back(key, value); };
+    if (device.format == "v4l2") {
+        if (format.width > 0 && format.height > 0)
+            option("video_size", std::to_string(format.width) + "x" + std::to_string(format.height));
+        if (format.frameRate > 0)
+            option("framerate", std::to_string(format.frameRate));
+        if (input >= 0)
+            option("channel", std::to_string(input));
+    } else if (device.format == "pulse" || device.format == "alsa") {
+        if (format.sampleRate > 0)
+            option("sample_rate", std::to_string(format.sampleRate));
+        if (format.channels > 0)
+            option("channels", std::to_string(format.channels));
+    }
     return in;
 }
 
-bool FfmpegProbeDevice(const CaptureDevice& device, int width, int height, std::string& err)
+std::vector<std::string> FfmpegDeviceInputs(const CaptureDevice& device)
+{
+    std::vector<std::string> out;
+    if (device.format != "v4l2")
+        return out;
+    const int fd = ::open(device.url.c_str(), O_RDWR | O_NONBLOCK);
+    if (fd < 0)
+        return out;
+    v4l2_input input{};
+    for (input.index = 0; ::ioctl(fd, VIDIOC_ENUMINPUT, &input) == 0; ++input.index)
+        out.emplace_back(reinterpret_cast<const char*>(input.name));
+    ::close(fd);
+    return out;
+}
+
+std::vector<std::string> FfmpegEncodersFor(const std::string& output, const std::string& format, bool video)
+{
+    std::vector<std::string> out;
+    const AVOutputFormat* muxer = av_guess_format(format.empty() ? nullptr : format.c_str(), output.c_str(), nullptr);
+    if (!muxer)
+        return out;
+    const AVCodecID preferred = video ? muxer->video_codec : muxer->audio_codec;
+    const AVMediaType type = video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
+    void* it = nullptr;
+    while (const AVCodec* codec = av_codec_iterate(&it)) {
+        if (!av_codec_is_encoder(codec) || codec->type != type ||
+            (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) ||
+            avformat_query_codec(muxer, codec->id, FF_COMPLIANCE_NORMAL) != 1)
+            continue;
+        if (codec->id == preferred)
+            out.insert(out.begin(), codec->name);
+        else
+            out.emplace_back(codec->name);
+    }
+    return out;
+}
+
+bool FfmpegProbeDevice(const MediaInput& input, const std::string& label, std::string& err)
 {
     int code = 0;
-    AVFormatContext* ctx = OpenMediaInput(CaptureInput(device, width, height), err, code);
+    AVFormatContext* ctx = OpenMediaInput(input, err, code);
     if (!ctx) {
-        err = device.label + ": " + err;
+        err = label + ": " + err;
         return false;
     }
     avformat_close_input(&ctx);
@@ -121,7 +171,7 @@ std::vector<std::string> FfmpegDeviceFormats(const CaptureDevice& device, std::s
 {
     std::vector<std::string> out;
     int code = 0;
-    AVFormatContext* ctx = OpenMediaInput(CaptureInput(device, 0, 0), err, code);
+    AVFormatContext* ctx = OpenMediaInput(CaptureInput(device), err, code);
     if (!ctx) {
         err = device.label + ": " + err;
         return out;

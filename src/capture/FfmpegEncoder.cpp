@@ -20,6 +20,7 @@ FfmpegEncoder::FfmpegEncoder() : owner_(std::make_unique<QObject>()) {}
 
 FfmpegEncoder::~FfmpegEncoder()
 {
+    stopPreview();
     // The recording so far is kept: the file is finished, not thrown away.
     if (worker_.joinable()) {
         transcoder_->Stop();
@@ -66,8 +67,18 @@ const CaptureDevice* pick(const std::vector<CaptureDevice>& devices, int index)
 
 std::vector<std::string> FfmpegEncoder::AudioDriverNames() const { return labels(audioDevices()); }
 std::vector<std::string> FfmpegEncoder::VideoDriverNames() const { return labels(videoDevices()); }
-const CaptureDevice* FfmpegEncoder::audioDevice() const { return pick(audioDevices(), audioDriver_); }
-const CaptureDevice* FfmpegEncoder::videoDevice() const { return pick(videoDevices(), videoDriver_); }
+const CaptureDevice* FfmpegEncoder::AudioDevice() const { return pick(audioDevices(), audioDriver_); }
+const CaptureDevice* FfmpegEncoder::VideoDevice() const { return pick(videoDevices(), videoDriver_); }
+
+CaptureFormat FfmpegEncoder::videoFormat() const
+{
+    CaptureFormat f = format_;
+    if (f.width <= 0 || f.height <= 0) {
+        f.width = outWidth_;
+        f.height = outHeight_;
+    }
+    return f;
+}
 
 void FfmpegEncoder::error(int code, const std::string& text)
 {
@@ -86,8 +97,8 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
         }
         plan.inputs.push_back({inputFile_, {}, {}});
     } else {
-        const CaptureDevice* a = audioOn_ ? audioDevice() : nullptr;
-        const CaptureDevice* v = videoOn_ ? videoDevice() : nullptr;
+        const CaptureDevice* a = audioOn_ ? AudioDevice() : nullptr;
+        const CaptureDevice* v = videoOn_ ? VideoDevice() : nullptr;
         if (audioOn_ && !a) {
             err = "No audio device";
             return false;
@@ -100,14 +111,18 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
             err = "Neither audio nor video is on";
             return false;
         }
-        if (a)
-            plan.inputs.push_back(CaptureInput(*a, 0, 0));
+        if (a) {
+            plan.inputs.push_back(CaptureInput(*a, format_));
+            o.sampleRate = format_.sampleRate;
+            o.channels = format_.channels;
+        }
         if (v) {
-            plan.inputs.push_back(CaptureInput(*v, outWidth_, outHeight_));
-            // Live pictures are encoded at the output size; a converted
+            const CaptureFormat f = videoFormat();
+            plan.inputs.push_back(CaptureInput(*v, f, sourceInput_));
+            // Live pictures are encoded at the chosen size; a converted
             // file keeps its own.
-            o.width = outWidth_;
-            o.height = outHeight_;
+            o.width = f.width;
+            o.height = f.height;
         }
         o.live = true;
     }
@@ -132,7 +147,73 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
         o.audioCodec = "ac3";
         o.dropVideo = ext == ".ra";
     }
+    if (!compression_.videoCodec.empty())
+        o.videoCodec = compression_.videoCodec;
+    if (!compression_.audioCodec.empty())
+        o.audioCodec = compression_.audioCodec;
+    if (compression_.videoKbps > 0)
+        o.videoBitRate = compression_.videoKbps * 1000;
+    if (compression_.audioKbps > 0)
+        o.audioBitRate = compression_.audioKbps * 1000;
     return true;
+}
+
+std::unique_ptr<FfmpegTranscoder> FfmpegEncoder::newTranscoder()
+{
+    auto transcoder = std::make_unique<FfmpegTranscoder>();
+    QObject* owner = owner_.get();
+    transcoder->onPreview = [this, owner](const PreviewFrame& frame) {
+        QMetaObject::invokeMethod(owner, [this, frame] { showPreview(frame); }, Qt::QueuedConnection);
+    };
+    return transcoder;
+}
+
+void FfmpegEncoder::showPreview(const PreviewFrame& frame)
+{
+    if (!encoding_ && !Previewing())
+        return;  // a late picture of a finished run
+    if (frame.width != previewWidth_ || frame.height != previewHeight_) {
+        previewWidth_ = frame.width;
+        previewHeight_ = frame.height;
+        if (events.OnVideoWindowSized)
+            events.OnVideoWindowSized();
+    }
+    if (events.OnPreviewFrame)
+        events.OnPreviewFrame(frame);
+}
+
+void FfmpegEncoder::startPreview()
+{
+    stopPreview();
+    const CaptureDevice* v = videoOn_ && inputKind_ == InputDevices ? VideoDevice() : nullptr;
+    if (!v)
+        return;
+    TranscodeOptions o;
+    o.format = "null";  // nothing is written; the pictures are only shown
+    o.live = true;
+    const CaptureFormat f = videoFormat();
+    o.width = f.width;
+    o.height = f.height;
+    auto preview = newTranscoder();
+    std::string err;
+    if (!preview->Open({CaptureInput(*v, f, sourceInput_)}, "preview", o, err)) {
+        Tav_DebugLog("No live preview: " + err);
+        return;
+    }
+    preview_ = std::move(preview);
+    previewWorker_ = std::thread([p = preview_.get()] {
+        std::string ignored;
+        p->Finish(ignored);
+    });
+}
+
+void FfmpegEncoder::stopPreview()
+{
+    if (!previewWorker_.joinable())
+        return;
+    preview_->Stop();
+    previewWorker_.join();
+    preview_.reset();
 }
 
 void FfmpegEncoder::StartEncoding()
@@ -145,7 +226,9 @@ void FfmpegEncoder::StartEncoding()
         error(-1, err);
         return;
     }
-    auto transcoder = std::make_unique<FfmpegTranscoder>();
+    // The camera is given over from the preview to the recording.
+    stopPreview();
+    auto transcoder = newTranscoder();
     if (!transcoder->Open(plan.inputs, outputFile_, plan.options, err)) {
         error(transcoder->ErrorCode(), err);
         return;
@@ -193,6 +276,7 @@ void FfmpegEncoder::complete(unsigned run)
 
 void FfmpegEncoder::StopEncoding()
 {
+    stopPreview();
     if (worker_.joinable()) {
         // Reading ends at once; the file is finished before this returns.
         transcoder_->Stop();
@@ -205,6 +289,7 @@ void FfmpegEncoder::StopEncoding()
 
 void FfmpegEncoder::OpenSource()
 {
+    stopPreview();
     sourceOpen_ = false;
     std::string err;
     if (inputKind_ == InputFile) {
@@ -213,26 +298,27 @@ void FfmpegEncoder::OpenSource()
             return;
         }
     } else {
-        const CaptureDevice* a = audioOn_ ? audioDevice() : nullptr;
-        const CaptureDevice* v = videoOn_ ? videoDevice() : nullptr;
+        const CaptureDevice* a = audioOn_ ? AudioDevice() : nullptr;
+        const CaptureDevice* v = videoOn_ ? VideoDevice() : nullptr;
         if ((audioOn_ && !a) || (videoOn_ && !v)) {
             error(-1, audioOn_ && !a ? "No audio device" : "No video device");
             return;
         }
-        if ((a && !FfmpegProbeDevice(*a, 0, 0, err)) || (v && !FfmpegProbeDevice(*v, outWidth_, outHeight_, err))) {
+        if ((a && !FfmpegProbeDevice(CaptureInput(*a, format_), a->label, err)) ||
+            (v && !FfmpegProbeDevice(CaptureInput(*v, videoFormat(), sourceInput_), v->label, err))) {
             error(-1, err);
             return;
         }
     }
     sourceOpen_ = true;
+    startPreview();
 }
 
-void FfmpegEncoder::dialog(const std::function<std::string(const CaptureDevice&)>& show)
+void FfmpegEncoder::dialog(const std::function<std::string(FfmpegEncoder&)>& show)
 {
-    const CaptureDevice* device = videoDevice();
-    if (!show || !device)
+    if (!show)
         return;
-    const std::string failure = show(*device);
+    const std::string failure = show(*this);
     if (!failure.empty())
         error(-1, failure);
 }

@@ -1,7 +1,8 @@
 // The encoder component on FFmpeg's libraries: live capture from
 // libavdevice sources (ALSA/PulseAudio sound, V4L2 pictures at 160x120) and
 // conversion of an existing media file, both through FfmpegTranscoder on a
-// worker thread. Events reach the owner on the thread that created the
+// worker thread. Once the devices are set up, the camera's pictures are
+// shown as a live preview until, and while, the recording runs. Events reach the owner on the thread that created the
 // encoder (through its Qt event loop); the calling thread never blocks
 // except while a stop waits for the output to be finished.
 #pragma once
@@ -63,6 +64,8 @@ public:
     void ShowFormatDialog() override;
     void ShowSourceDialog() override;
     void ShowCompressionDialog() override;
+    int VideoWindowWidth() const override { return previewWidth_; }
+    int VideoWindowHeight() const override { return previewHeight_; }
 
     std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) override;
 
@@ -70,9 +73,25 @@ public:
     // lavfi sources on a machine without devices).
     void SetDevices(std::vector<CaptureDevice> audio, std::vector<CaptureDevice> video);
     // Device dialogs shown by the window toolkit; each gets the chosen
-    // device. Without one the dialog does nothing. A dialog reports a
-    // failure by returning its text (empty: done).
-    std::function<std::string(const CaptureDevice&)> formatDialog, sourceDialog, compressionDialog;
+    // encoder, whose choices (below) it may change. Without one the dialog
+    // does nothing. A dialog reports a failure by returning its text (empty:
+    // done, or cancelled by the user).
+    std::function<std::string(FfmpegEncoder&)> formatDialog, sourceDialog, compressionDialog;
+
+    // The chosen devices (null when none).
+    const CaptureDevice* AudioDevice() const;
+    const CaptureDevice* VideoDevice() const;
+    // The choices of the three dialogs; they reach the devices and the
+    // encoding from the next set-up or recording on.
+    const CaptureFormat& Format() const { return format_; }
+    void SetFormat(const CaptureFormat& format) { format_ = format; }
+    int SourceInput() const { return sourceInput_; }
+    void SetSourceInput(int input) { sourceInput_ = input; }
+    const CompressionChoice& Compression() const { return compression_; }
+    void SetCompression(const CompressionChoice& choice) { compression_ = choice; }
+    const std::string& OutputFilename() const { return outputFile_; }
+    // Whether the live preview is running (between set-up and recording).
+    bool Previewing() const { return previewWorker_.joinable(); }
 
     // The inputs and options of the current settings; false with err when
     // they are incomplete.
@@ -82,11 +101,16 @@ private:
     void error(int code, const std::string& text);
     void progress(unsigned run, int percent);
     void complete(unsigned run);
-    void dialog(const std::function<std::string(const CaptureDevice&)>& show);
+    void dialog(const std::function<std::string(FfmpegEncoder&)>& show);
     const std::vector<CaptureDevice>& audioDevices() const;
     const std::vector<CaptureDevice>& videoDevices() const;
-    const CaptureDevice* audioDevice() const;
-    const CaptureDevice* videoDevice() const;
+    CaptureFormat videoFormat() const;
+    void startPreview();
+    void stopPreview();
+    // Called on the owner's thread with each preview picture.
+    void showPreview(const PreviewFrame& frame);
+    // A transcoder whose pictures reach the preview.
+    std::unique_ptr<FfmpegTranscoder> newTranscoder();
 
     int inputKind_ = InputFile;
     std::string inputFile_;
@@ -103,6 +127,10 @@ private:
     bool sourceOpen_ = false;
     mutable bool devicesListed_ = false;
     mutable std::vector<CaptureDevice> audioDevices_, videoDevices_;
+    CaptureFormat format_;
+    int sourceInput_ = -1;
+    CompressionChoice compression_;
+    int previewWidth_ = 0, previewHeight_ = 0;
 
     // The running encoding: its transcoder works on worker_; run_ numbers
     // the encodings so that late events of a finished one are dropped.
@@ -113,6 +141,10 @@ private:
     bool resultOk_ = false;
     std::string resultError_;
     int resultCode_ = 0;
+    // The preview between set-up and recording: the camera alone, read
+    // live and thrown away after each picture is shown.
+    std::unique_ptr<FfmpegTranscoder> preview_;
+    std::thread previewWorker_;
 };
 
 }  // namespace pellucor

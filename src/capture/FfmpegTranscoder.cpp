@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <thread>
 #include <memory>
@@ -68,9 +69,17 @@ struct TranscodeJob {
     std::string err;
     int code = -1;
     bool created = false;  // the output file was opened for writing
+    bool keep = false;     // a failed job's output is kept all the same
+    // The live preview.
+    std::function<void(const PreviewFrame&)> preview;
+    std::chrono::milliseconds previewEvery{200};
+    int previewWidth = 320;
+    std::chrono::steady_clock::time_point lastPreview{};
+    SwsContext* previewSws = nullptr;
 
     ~TranscodeJob()
     {
+        sws_freeContext(previewSws);
         lanes.clear();
         av_packet_free(&in);
         av_packet_free(&pkt);
@@ -157,8 +166,8 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
 bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
 {
     AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
-    enc->sample_rate = pickSampleRate(codec, lane.dec->sample_rate);
-    const int channels = lane.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
+    enc->sample_rate = pickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
+    const int channels = o.channels > 0 ? std::min(o.channels, 2) : lane.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
     av_channel_layout_default(&enc->ch_layout, channels);
     enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
     enc->time_base = {1, enc->sample_rate};
@@ -273,6 +282,30 @@ bool encodeAudio(Job& job, Lane& lane, AVFrame* in)
     return drainFifo(job, lane, false);
 }
 
+// Hands a copy of a decoded picture, at the size it is encoded at (scaled
+// down to the preview's width), to the preview, when one is due.
+void preview(Job& job, const AVFrame* in, int width, int height)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!job.preview || in->width <= 0 || in->height <= 0 || width <= 0 || height <= 0 ||
+        now - job.lastPreview < job.previewEvery)
+        return;
+    job.lastPreview = now;
+    PreviewFrame frame;
+    frame.width = std::min(width, job.previewWidth) & ~1;
+    frame.height = std::max(2, static_cast<int>(static_cast<int64_t>(height) * frame.width / width) & ~1);
+    job.previewSws = sws_getCachedContext(job.previewSws, in->width, in->height, static_cast<AVPixelFormat>(in->format),
+                                          frame.width, frame.height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
+                                          nullptr);
+    if (!job.previewSws)
+        return;
+    frame.rgb.resize(static_cast<size_t>(frame.width) * frame.height * 3);
+    uint8_t* dst[4] = {frame.rgb.data(), nullptr, nullptr, nullptr};
+    int stride[4] = {frame.width * 3, 0, 0, 0};
+    sws_scale(job.previewSws, in->data, in->linesize, 0, in->height, dst, stride);
+    job.preview(frame);
+}
+
 bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
 {
     int rc = avcodec_send_packet(lane.dec, pkt);
@@ -284,6 +317,8 @@ bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
             return true;
         if (rc < 0)
             return job.fail("decoding failed", rc);
+        if (lane.video)
+            preview(job, job.frame, lane.enc->width, lane.enc->height);
         const bool ok = lane.video ? encodeVideo(job, lane, job.frame) : encodeAudio(job, lane, job.frame);
         av_frame_unref(job.frame);
         if (!ok)
@@ -355,9 +390,11 @@ bool open(Job& job, const std::vector<MediaInput>& inputs, const std::string& ou
     }
     if (job.lanes.empty())
         return job.fail("the input has no audio or video stream that can be converted", 0);
-    if (!(job.out->oformat->flags & AVFMT_NOFILE) && (rc = avio_open(&job.out->pb, output.c_str(), AVIO_FLAG_WRITE)) < 0)
-        return job.fail("cannot create " + output, rc);
-    job.created = true;
+    if (!(job.out->oformat->flags & AVFMT_NOFILE)) {
+        if ((rc = avio_open(&job.out->pb, output.c_str(), AVIO_FLAG_WRITE)) < 0)
+            return job.fail("cannot create " + output, rc);
+        job.created = true;
+    }
     if ((rc = avformat_write_header(job.out, nullptr)) < 0)
         return job.fail("cannot write the header of " + output, rc);
     return true;
@@ -401,6 +438,15 @@ void pace(Job& job, TranscodeSource& src, AVPacket* pkt, const AVStream* st,
     }
 }
 
+// How far the inputs were read, in seconds.
+double nextSourceClock(const Job& job)
+{
+    double clock = 0.0;
+    for (const auto& s : job.sources)
+        clock = std::max(clock, s->clock);
+    return clock;
+}
+
 bool flush(Job& job)
 {
     for (auto& l : job.lanes) {
@@ -429,6 +475,7 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
     if (!o.live)
         report(0);
     const auto started = std::chrono::steady_clock::now();
+    std::string lost;  // why a live source stopped delivering
     while (!*job.stopped) {
         if (*job.cancelled)
             return job.fail("cancelled", 0);
@@ -440,7 +487,18 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             continue;
         }
-        if (rc == AVERROR_EOF || (rc == AVERROR_EXIT && job.interrupted())) {
+        if (rc == AVERROR_EXIT && job.interrupted()) {
+            src->ended = true;
+            continue;
+        }
+        if (o.live && rc < 0) {
+            // A capture device that fails, or ends, ends the recording; what
+            // was read so far is finished and kept.
+            lost = std::string("the capture source ") + src->ctx->url +
+                   (rc == AVERROR_EOF ? " stopped delivering" : " failed: " + FfmpegErrorText(rc));
+            break;
+        }
+        if (rc == AVERROR_EOF) {
             src->ended = true;
             continue;
         }
@@ -467,6 +525,15 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
     if (*job.cancelled)
         return job.fail("cancelled", 0);
     const bool reachedEnd = !*job.stopped;
+    if (!lost.empty()) {
+        job.keep = true;
+        std::string flushErr;
+        if (!flush(job))
+            flushErr = " (" + job.err + ")";
+        return job.fail("Recording stopped after " + std::to_string(std::lround(nextSourceClock(job))) +
+                            " seconds: " + lost + flushErr,
+                        0);
+    }
     if (!flush(job))
         return false;
     if (!o.live && reachedEnd)
@@ -483,8 +550,9 @@ bool FfmpegTranscoder::failed(std::string& err)
 {
     err = job_->err;
     code_ = job_->code;
+    kept_ = job_->keep;
     // A file that was there before is kept unless this run overwrote it.
-    if (job_->created) {
+    if (job_->created && !job_->keep) {
         std::error_code ec;
         std::filesystem::remove(output_, ec);
     }
@@ -497,12 +565,16 @@ bool FfmpegTranscoder::Open(const std::vector<MediaInput>& inputs, const std::st
 {
     FfmpegQuietLogs();
     stopped_ = cancelled_ = false;
+    kept_ = false;
     output_ = output;
     options_ = options;
     code_ = 0;
     job_ = std::make_unique<TranscodeJob>();
     job_->stopped = &stopped_;
     job_->cancelled = &cancelled_;
+    job_->preview = onPreview;
+    job_->previewEvery = std::chrono::milliseconds(previewInterval);
+    job_->previewWidth = std::max(2, previewWidth);
     if (!open(*job_, inputs, output, options))
         return failed(err);
     return true;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/EncoderControl.h"
 #include "capture/MediaInput.h"
 
 namespace pellucor {
@@ -22,10 +23,14 @@ struct TranscodeOptions {
     int audioBitRate = 0;
     int width = 0;           // output size; 0: keep the input's
     int height = 0;
+    int sampleRate = 0;      // output sound; 0: keep the input's
+    int channels = 0;
     bool dropVideo = false;  // audio only
     // Live capture: the inputs are read no faster than real time, their
     // clocks start together at 0, and no progress is reported (the end is
-    // not known).
+    // not known). A source that fails or ends by itself ends the recording:
+    // the file is finished with what was read and kept, and Finish reports
+    // the cause.
     bool live = false;
 };
 
@@ -39,6 +44,12 @@ public:
     // Called with 0, then rising percentages, and 100 once the file is
     // finished (not in live mode). Runs on the thread running Finish.
     std::function<void(int percent)> onProgress;
+    // Given a picture of the video being read, at most every
+    // previewInterval milliseconds and no wider than previewWidth (scaled
+    // down, aspect kept). Runs on the thread running Finish.
+    std::function<void(const PreviewFrame& frame)> onPreview;
+    int previewInterval = 200;
+    int previewWidth = 320;
 
     // Open and Finish of one file. False with err when the input cannot be
     // read, no stream can be encoded, or writing fails; a failed output
@@ -52,8 +63,10 @@ public:
     // Reads the opened inputs to their end, or until Stop, and finishes the
     // output file. May run on another thread than Open. False with err when
     // reading or writing fails or the work was cancelled; the output file is
-    // then removed.
+    // then removed, except after a live source failed (KeptOutput).
     bool Finish(std::string& err);
+    // The last Finish failed but the output holds everything read before.
+    bool KeptOutput() const { return kept_; }
 
     // The FFmpeg error code of the last failure (-1 when it had none).
     int ErrorCode() const { return code_; }
@@ -72,6 +85,7 @@ private:
     std::string output_;
     TranscodeOptions options_;
     int code_ = 0;
+    bool kept_ = false;
     std::atomic<bool> stopped_{false}, cancelled_{false};
 };
 

@@ -75,7 +75,7 @@ void MediaConverter::cmdStart_Click()
         return;
     SetStatus("Encoding Starting...");
     progress_ = 0;
-    failed_ = cancelled_ = false;
+    failed_ = cancelled_ = completed_ = false;
     ApplyEncoderSettings();
     encoder_.StartEncoding();
     if (!encoder_.IsEncoding() && !failed_)
@@ -118,6 +118,7 @@ void MediaConverter::rpCtl_OnEncodingStopped()
         return;
     }
     progress_ = 100;
+    completed_ = true;
     emit changed();
     Tav_Message("Encoding Complete");
 }

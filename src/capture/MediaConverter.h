@@ -42,6 +42,8 @@ public:
     const std::string& TxtOutput() const { return output_; }
     int Speed() const { return speed_; }
     int Progress() const { return progress_; }
+    // The last conversion ran to its end (not cancelled, no error).
+    bool Completed() const { return completed_; }
 
 private:
     EncoderControl& encoder_;
@@ -51,6 +53,7 @@ private:
     int progress_ = 0;
     bool failed_ = false;
     bool cancelled_ = false;
+    bool completed_ = false;
 };
 
 }  // namespace pellucor

@@ -61,6 +61,8 @@ bool SlideFlipRecorder::Form_Load()
     previousEnd_ = HmsText(offset_);
     currentEnd_.clear();
     timingStarted_ = mediaStarted_ = stopped_ = false;
+    if (encoder)
+        connect(encoder, &EncoderSetup::encoderFailed, this, &SlideFlipRecorder::encoderFailed, Qt::UniqueConnection);
     lblFileVisible_ = true;
     slideVisible_ = false;
     {
@@ -228,6 +230,17 @@ void SlideFlipRecorder::watchPlayback()
         playbackTimer_.stop();
         cmdX_Click();
     }
+}
+
+void SlideFlipRecorder::encoderFailed(const std::string& cause)
+{
+    if (stopped_ || !mediaStarted_ || !setup_.chkEncoder)
+        return;
+    // The encoder has stopped already; its window keeps showing the error.
+    mediaStarted_ = false;
+    cmdX_Click();
+    Tav_PlainMessage("The recording stopped: " + cause + ". Everything recorded until then is kept in " +
+                     encoder->TxtOutput() + " and the slide times in " + setup_.txtFile + ".");
 }
 
 void SlideFlipRecorder::cmdX_Click()

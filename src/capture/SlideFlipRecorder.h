@@ -49,6 +49,10 @@ public:
     bool Form_KeyDown(int key);
     void countDown();
     void watchPlayback();
+    // The encoder failed while recording (a device was lost): the recording
+    // stops as by X, keeping the events and media so far, and the cause is
+    // shown.
+    void encoderFailed(const std::string& cause);
     bool WriteTimingEvent();
 
     Mode WindowMode() const { return mode_; }

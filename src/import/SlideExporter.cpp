@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "core/SlideInfo.h"
@@ -148,8 +149,11 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
     Tav_WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
     Tav_WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
 
-    for (const std::string& old : Tav_ListFiles(dir, "img???.gif"))
-        Tav_RemoveFile(dir + old);
+    // Old slide images go without a question each (errors ignored).
+    for (const std::string& old : Tav_ListFiles(dir, "img???.gif")) {
+        std::error_code ignored;
+        std::filesystem::remove(dir + old, ignored);
+    }
 
     const int count = activeCount_;
     for (int i = 1; i <= count; ++i) {

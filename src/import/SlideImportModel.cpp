@@ -6,24 +6,35 @@
 namespace pellucor {
 
 namespace {
-constexpr int kWidths[] = {320, 400, 640, 800, 1024};
+struct Size {
+    int width, height;
+};
+constexpr Size kSizes[] = {{320, 240}, {400, 300}, {640, 480}, {800, 600}, {1024, 768}, {960, 540}, {1280, 720}};
+
+Size importSize(int listIndex)
+{
+    if (listIndex < 0 || listIndex >= static_cast<int>(std::size(kSizes)))
+        return {640, 480};
+    return kSizes[listIndex];
 }
+}  // namespace
 
 SlideImportModel::SlideImportModel(SlideExporter* module, QObject* parent)
     : QObject(parent), module_(module ? module : &SlideExporterModule())
 {
 }
 
-QStringList SlideImportModel::SizeList() { return {"320x240", "400x300", "640x480", "800x600", "1024x768"}; }
-
-int SlideImportModel::ImportWidth(int listIndex)
+QStringList SlideImportModel::SizeList()
 {
-    if (listIndex < 0 || listIndex >= static_cast<int>(std::size(kWidths)))
-        return 640;
-    return kWidths[listIndex];
+    QStringList list;
+    for (const Size& s : kSizes)
+        list << QString::number(s.width) + "x" + QString::number(s.height);
+    return list;
 }
 
-int SlideImportModel::ImportHeight(int listIndex) { return ImportWidth(listIndex) * 60 / 80; }
+int SlideImportModel::ImportWidth(int listIndex) { return importSize(listIndex).width; }
+
+int SlideImportModel::ImportHeight(int listIndex) { return importSize(listIndex).height; }
 
 QString SlideImportModel::FileFilter()
 {
@@ -36,8 +47,7 @@ void SlideImportModel::cmdImport_Click()
     const int count = ppt.PptOpenPresentation(txtFile.toStdString());
     bool ok = false;
     if (count > 0) {
-        const int width = ImportWidth(lstSize);
-        ok = ppt.PptExportSlides(Tav_DirSlash(txtDir.toStdString()), width, ImportHeight(lstSize), this);
+        ok = ppt.PptExportSlides(Tav_DirSlash(txtDir.toStdString()), ImportWidth(lstSize), ImportHeight(lstSize), this);
     }
     // LibreOffice's working files go with every import, also a failed one.
     ppt.PptClose();

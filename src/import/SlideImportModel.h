@@ -22,10 +22,11 @@ public:
     // module: the slide export to drive; null for the process-wide one.
     explicit SlideImportModel(SlideExporter* module = nullptr, QObject* parent = nullptr);
 
-    // Entries of the size list, in order.
+    // Entries of the size list, in order: the 4:3 sizes, then the 16:9
+    // ones for widescreen decks.
     static QStringList SizeList();
-    // Width of the size list entry (640 when nothing is selected); the
-    // height is width / 80 x 60.
+    // Width and height of the size list entry (640x480 when nothing is
+    // selected).
     static int ImportWidth(int listIndex);
     static int ImportHeight(int listIndex);
     // File chooser filter for the presentation file.

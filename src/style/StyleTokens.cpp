@@ -3,6 +3,7 @@
 #include "style/StyleEngine.h"
 
 #include <bit>
+#include <cctype>
 #include <cstring>
 
 #include "core/TavUtils.h"
@@ -12,12 +13,53 @@ namespace pellucor {
 namespace {
 
 // In order of application: a value holding a later token has that token
-// replaced too, a value holding an earlier one keeps it.
-constexpr std::array<const char*, 34> kTokens = {
+// replaced too, a value holding an earlier one keeps it. The last one,
+// T*T, is the slide title made safe for HTML text and attribute values.
+constexpr std::array<const char*, 35> kTokens = {
     "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
     "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-    "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C",
+    "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T",
 };
+
+// Whether text[at] ("&") begins a character reference such as &amp;, &#39;
+// or &#x2014;: titles taken from a lecture's own pages already hold them.
+bool startsCharacterReference(std::string_view text, size_t at)
+{
+    size_t i = at + 1;
+    const auto is = [&](auto pred) { return i < text.size() && pred(static_cast<unsigned char>(text[i])); };
+    if (is([](unsigned char c) { return c == '#'; })) {
+        ++i;
+        const bool hex = is([](unsigned char c) { return c == 'x' || c == 'X'; });
+        if (hex)
+            ++i;
+        const size_t digits = i;
+        while (is([hex](unsigned char c) { return hex ? std::isxdigit(c) != 0 : std::isdigit(c) != 0; }))
+            ++i;
+        return i > digits && is([](unsigned char c) { return c == ';'; });
+    }
+    const size_t name = i;
+    while (is([](unsigned char c) { return std::isalnum(c) != 0; }))
+        ++i;
+    return i > name && std::isalpha(static_cast<unsigned char>(text[name])) && is([](unsigned char c) { return c == ';'; });
+}
+
+// The text with < > " and every & that begins no character reference
+// written as character references.
+std::string htmlText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '&': out += startsCharacterReference(text, i) ? "&" : "&amp;"; break;
+        default: out += text[i];
+        }
+    }
+    return out;
+}
 
 bool isTokenMiddle(char c) { return c == '-' || c == '+' || c == '#' || c == '*'; }
 
@@ -220,7 +262,8 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
             case 30: return number(VideoHeight);
             case 31: return number(VideoWidth);
             case 32: return number(FrameWidth);
-            default: return number(PlayerWidth);
+            case 33: return number(PlayerWidth);
+            default: return scratch = htmlText(SI.SlideTitle[s]);
             }
         };
 

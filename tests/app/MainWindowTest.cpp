@@ -71,7 +71,8 @@ TEST_F(MainWindowTest, StartupFillsTheSizeListAndTheDetailedFormFromTheLastLectu
     app.prefs().Set("prfLectureDir", lec);
     app.prefs().DoSave();
     app.Start();
-    EXPECT_EQ(mainWindow.lstSize.size(), 5u);
+    EXPECT_EQ(mainWindow.lstSize.size(), 7u);
+    EXPECT_EQ(mainWindow.lstSize.back(), "1280x720");
     EXPECT_EQ(mainWindow.lstSize[static_cast<size_t>(mainWindow.lstSizeIndex)], "640x480");
     EXPECT_EQ(mainWindow.lblDirectory, lec);
     EXPECT_EQ(publishForm.TextPP, lec);
@@ -198,6 +199,10 @@ TEST_F(MainWindowTest, PresentationExportUsesTheChosenSize)
     mainWindow.cmdExport_Click();
     EXPECT_EQ(importer.width, 1024);
     EXPECT_EQ(importer.height, 768);
+    mainWindow.lstSizeIndex = 6;  // widescreen
+    mainWindow.cmdExport_Click();
+    EXPECT_EQ(importer.width, 1280);
+    EXPECT_EQ(importer.height, 720);
     EXPECT_EQ(mainWindow.ImageCount, 3);
     EXPECT_EQ(mainWindow.lblTitle, "Title 1");
     mainWindow.lstSizeIndex = -1;

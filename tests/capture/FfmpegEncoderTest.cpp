@@ -154,7 +154,54 @@ TEST(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
     rec.cmdSetup_Click();
     EXPECT_EQ(rec.Status(), "Unable to Initialize Video Driver");
     EXPECT_FALSE(rec.Start_Encoding());
-    EXPECT_EQ(rec.Status(), "Error Unable to StartEncoding..");
+    // The encoder's reason stays in view after the window's own words.
+    EXPECT_EQ(rec.Status(), "Error Unable to StartEncoding.. No audio device");
+}
+
+TEST(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecorded)
+{
+    RecordingMessageSink sink;
+    FfmpegEncoder encoder;
+    encoder.SetDevices({{"lavfi", "anullsrc", "Silence"}, {"lavfi", "sine", "Tone"}}, {});
+    EncoderSetup rec(encoder);
+    rec.DoAudio("/tmp/x.rm");
+    rec.lstAudio_Click(1);
+    rec.ApplyEncoderSettings();  // applying the settings again keeps the choice
+    EncodingPlan plan;
+    std::string err;
+    ASSERT_TRUE(encoder.Plan(plan, err)) << err;
+    ASSERT_EQ(plan.inputs.size(), 1u);
+    EXPECT_EQ(plan.inputs[0].url, "sine");
+    EXPECT_EQ(rec.AudioIndex(), 1);
+}
+
+TEST(FfmpegEncoderPlan, FormatSourceAndCompressionChoicesReachTheDevicesAndTheEncoding)
+{
+    FfmpegEncoder encoder;
+    encoder.SetDevices({{"pulse", "mic", "Microphone"}}, {{"v4l2", "/dev/video7", "Camera"}});
+    encoder.SetInputKind(EncoderControl::InputDevices);
+    encoder.SetOutputFilename("/tmp/x.rm");
+    encoder.SetVideoOn(true);
+    encoder.SetFormat({320, 240, 15, 22050, 1});
+    encoder.SetSourceInput(2);
+    encoder.SetCompression({"rv10", "ac3", 200, 48});
+    EncodingPlan plan;
+    std::string err;
+    ASSERT_TRUE(encoder.Plan(plan, err)) << err;
+    ASSERT_EQ(plan.inputs.size(), 2u);
+    using Options = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(plan.inputs[0].options, (Options{{"sample_rate", "22050"}, {"channels", "1"}}));
+    EXPECT_EQ(plan.inputs[1].options, (Options{{"video_size", "320x240"}, {"framerate", "15"}, {"channel", "2"}}));
+    EXPECT_EQ(plan.options.width, 320);
+    EXPECT_EQ(plan.options.sampleRate, 22050);
+    EXPECT_EQ(plan.options.channels, 1);
+    EXPECT_EQ(plan.options.videoCodec, "rv10");
+    EXPECT_EQ(plan.options.videoBitRate, 200000);
+    EXPECT_EQ(plan.options.audioBitRate, 48000);
+    // Without a chosen size the camera is asked for the output size.
+    encoder.SetFormat({});
+    ASSERT_TRUE(encoder.Plan(plan, err));
+    EXPECT_EQ(plan.inputs[1].options, (Options{{"video_size", "160x120"}, {"channel", "2"}}));
 }
 
 TEST(FfmpegEncoderPlan, BitRateIndexFourAsksForTheDslRatesInRealMedia)

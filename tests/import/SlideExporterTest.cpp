@@ -104,9 +104,13 @@ TEST_F(PptModule, SecondExportWithFewerSlidesLeavesNoStaleImagesButKeepsOtherFil
     ASSERT_EQ(ppt.PptOpenPresentation("/p/long.pptx"), 4);
     ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
     ASSERT_EQ(ppt.PptOpenPresentation("/p/short.pptx"), 2);
+    // Old images go without a question each, even when the answer would
+    // have been Cancel.
+    sink.answers = {TavCancel, TavCancel, TavCancel, TavCancel};
     ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
     EXPECT_EQ(images(), (std::vector<std::string>{"img001.gif", "img002.gif", "img1000.gif", "logo.gif"}));
     EXPECT_EQ(readLines(dir.file("titles.txt")).size(), 4u);
+    EXPECT_TRUE(sink.questions.empty());
 }
 
 TEST_F(PptModule, SecondOpenOfTheSamePathIsSkippedUntilClosed)
@@ -219,14 +223,17 @@ TEST(PptNames, ImageFileNamesAndTitleQuoting)
 
 TEST(SlideImportSizes, ListAndDimensions)
 {
-    EXPECT_EQ(SlideImportModel::SizeList(), (QStringList{"320x240", "400x300", "640x480", "800x600", "1024x768"}));
-    const int expected[][2] = {{320, 240}, {400, 300}, {640, 480}, {800, 600}, {1024, 768}};
-    for (int i = 0; i < 5; ++i) {
+    // The 4:3 sizes first, then the widescreen ones.
+    EXPECT_EQ(SlideImportModel::SizeList(),
+              (QStringList{"320x240", "400x300", "640x480", "800x600", "1024x768", "960x540", "1280x720"}));
+    const int expected[][2] = {{320, 240}, {400, 300}, {640, 480}, {800, 600}, {1024, 768}, {960, 540}, {1280, 720}};
+    for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(SlideImportModel::ImportWidth(i), expected[i][0]);
         EXPECT_EQ(SlideImportModel::ImportHeight(i), expected[i][1]);
     }
     EXPECT_EQ(SlideImportModel::ImportWidth(-1), 640);
     EXPECT_EQ(SlideImportModel::ImportHeight(-1), 480);
+    EXPECT_EQ(SlideImportModel::ImportWidth(7), 640);
 }
 
 TEST_F(PptModule, ImportDialogExportsClosesAndSaysAllDone)

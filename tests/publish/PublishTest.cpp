@@ -18,7 +18,8 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
     ASSERT_TRUE(publish(true)) << lastError;
     for (const char* f : {"index.htm", "part1.htm", "part2.htm", "sld001.htm", "sld004.htm", "img001.gif",
                           "img004.gif", "style.css", "player.js", "process.bat", "talk1.rat", "talk2.rat",
-                          "talk1.rm", "talk1.vtt", "talk1.webm", "talk2.rm", "talk2.vtt", "talk2.webm"})
+                          "talk1.rm", "talk1.vtt", "talk1.webm", "talk2.rm", "talk2.vtt", "talk2.webm",
+                          "chapters1.vtt", "chapters2.vtt"})
         EXPECT_TRUE(fs::exists(out + f)) << f;
     EXPECT_FALSE(fs::exists(out + "stale.htm"));
     EXPECT_FALSE(fs::exists(out + "sld000.htm"));
@@ -32,12 +33,15 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
               (std::vector<std::string>{"u 00:00:00 00:00:02 &&slide&&sld001.htm",
                                         "u 00:00:02 00:00:04 &&slide&&sld002.htm",
                                         "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
-    const std::string index = readFile(out + "index.htm");
-    EXPECT_NE(index.find("<video id=\"media\""), std::string::npos);
-    EXPECT_NE(index.find("src=\"talk1.webm\""), std::string::npos);
-    EXPECT_NE(index.find("Why \"timing\" matters"), std::string::npos);
-    EXPECT_NE(index.find("data-start=\"00:00:02\" data-img=\"img002.gif\""), std::string::npos);
+    EXPECT_NE(readFile(out + "index.htm").find("url=part1.htm"), std::string::npos);
+    const std::string part1 = readFile(out + "part1.htm");
+    EXPECT_NE(part1.find("<video id=\"media\""), std::string::npos);
+    EXPECT_NE(part1.find("src=\"talk1.webm\""), std::string::npos);
+    EXPECT_NE(part1.find("alt=\"Why &quot;timing&quot; matters\""), std::string::npos);
+    EXPECT_NE(part1.find("data-start=\"00:00:02\" data-img=\"img002.gif\""), std::string::npos);
     EXPECT_NE(readFile(out + "part2.htm").find("<audio id=\"media\""), std::string::npos);
+    EXPECT_NE(readFile(out + "chapters2.vtt").find("00:00:00.000 --> 00:00:04.000\r\nQuestions\r\n"),
+              std::string::npos);
     EXPECT_NE(readFile(out + "sld002.htm").find("href=\"sld003.htm\""), std::string::npos);
     // The built-in merge leaves a script with nothing to run.
     EXPECT_NE(readFile(out + "process.bat").find("printf '%s\\n' 'All Done' > log.log\nexit\n"), std::string::npos);

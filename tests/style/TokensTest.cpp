@@ -58,7 +58,7 @@ std::string referenceSubstitution(std::string line, const std::vector<std::strin
     static const char* const kOrder[] = {
         "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
         "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C"};
+        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T"};
     if (!line.empty() && line[0] == '#')
         return line;
     for (size_t k = 0; k < values.size(); ++k)
@@ -75,13 +75,13 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     const std::vector<std::string> pieces = {
         "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X", "I#I",
         "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M", "S*C", "S*S",
-        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
+        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
         "x", " ", "<AREA ", "HREF=\"file://", "\""};
     std::vector<std::string> values;
-    for (size_t k = 0; k < 34; ++k)
+    for (size_t k = 0; k < 35; ++k)
         values.push_back(tokens(pieces[k], 2));
     // Values that hold tokens or halves of them.
-    engine.SI.SlideTitle[2] = values[17] = "T S*";
+    engine.SI.SlideTitle[2] = values[17] = values[34] = "T S*";
     engine.S.LecName = values[20] = "N-N W";
     engine.S.LecDir = values[24] = "S*S#";
     engine.S.MediaDir = values[25] = "-";
@@ -95,6 +95,18 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
             line += pieces[rng() % pieces.size()];
         ASSERT_EQ(tokens(line, 2), referenceSubstitution(line, values)) << "line: " << line;
     }
+}
+
+TEST_F(Tokens, HtmlTitleIsSafeInTextAndAttributesAndKeepsCharacterReferences)
+{
+    audioSlides(2);
+    engine.SI.SlideTitle[1] = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
+    EXPECT_EQ(tokens(R"(<img alt="T*T">)", 1),
+              R"(<img alt="Why &quot;timing&quot; &lt;matters&gt; &amp; R&amp;D &amp; &#39;x&#x2014; &amp;bogus">)");
+    // The plain title stays exactly as loaded.
+    EXPECT_EQ(tokens("T#T", 1), engine.SI.SlideTitle[1]);
+    engine.SI.SlideTitle[2] = "a N*N b";
+    EXPECT_EQ(tokens("T*T|N*N", 2), "a N*N b|talk");
 }
 
 TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)

@@ -164,6 +164,7 @@ void PublishFormView::buildMenus()
     test->addAction(tr("PPTImport"), model_, &PublishForm::mnuImportPowerPoint_Click);
     test->addAction(tr("RealRecord"), model_, &PublishForm::mnuRecordingSetup_Click);
     test->addAction(tr("Real Encode"), model_, &PublishForm::mnuRealEncode_Click);
+    test->addAction(tr("Real Convert"), model_, &PublishForm::mnuRealConvert_Click);
     test->addAction(tr("RealPlay"), model_, &PublishForm::mnuPlayer_Click);
     test->addAction(tr("About"), model_, &PublishForm::mnuAbout_Click);
 

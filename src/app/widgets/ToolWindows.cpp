@@ -8,11 +8,16 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowSlideImport.h"
 #include "app/Preferences.h"
+#include "app/widgets/DirectoryChooserDialog.h"
+#include "capture/FfmpegEncoder.h"
+#include "core/TavUtils.h"
+#include "capture/MediaConverter.h"
 #include "capture/RecordingSetup.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/QtFileChooser.h"
 #include "capture/widgets/QtRecordingWindows.h"
+#include "capture/widgets/MediaConverterView.h"
 #include "capture/widgets/PlayerWindowView.h"
 #include "capture/widgets/EncoderSetupView.h"
 #include "capture/widgets/TimingEditorView.h"
@@ -54,6 +59,7 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
     context_.hooks.player = [this] { showPlayer(); };
     context_.hooks.encoderSetup = [this] { showEncoderSetup(); };
+    context_.hooks.converter = [this](const std::string& in, const std::string& out) { return showConverter(in, out); };
     context_.hooks.slideImport = [this](const std::string& dir) { showSlideImport(dir); };
     slideImporter_ = std::make_unique<MainWindowSlideImport>(context_.mainWindow());
     context_.hooks.slideImporter = slideImporter_.get();
@@ -64,6 +70,7 @@ ToolWindows::~ToolWindows()
     if (context_.hooks.slideImporter == slideImporter_.get())
         context_.hooks.slideImporter = nullptr;
     context_.hooks.slideImport = nullptr;
+    context_.hooks.converter = nullptr;
 }
 
 void ToolWindows::showSlideImport(const std::string& slideDir)
@@ -71,6 +78,9 @@ void ToolWindows::showSlideImport(const std::string& slideDir)
     SlideImportModel model;
     model.txtDir = QString::fromStdString(slideDir);
     SlideImportDialog dialog(&model, mainWindow_);
+    dialog.chooseDirectory = [this, &dialog](const std::string& title, std::string& dir) {
+        return DirectoryChooserDialog::Choose(&dialog, &context_.hooks, title, dir, true);
+    };
     dialog.exec();
 }
 
@@ -108,13 +118,14 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     // stays open for another try, so its closing is the answer.
     QtRecordingWindows windows(mainWindow_);
     windows.imageName = [this](int n) { return context_.mainWindow().TavImageName(n); };
-    windows.lectureDir = [dir] { return dir; };
+    // Slides come from the detailed form's slide directory, not the media's.
+    windows.lectureDir = [this] { return Tav_DirSlash(context_.publishForm().TextPP); };
     RecordingSetup model(&windows);
     model.lectureDir = [dir] { return dir; };
     model.lectureName = [this] { return context_.publishForm().TextName; };
     model.Form_Load();
     RecordingSetupView view(model, mainWindow_);
-    view.exec();
+    view.RunModal();
     return true;
 }
 
@@ -129,6 +140,18 @@ void ToolWindows::showPlayer()
     }
     tools_->ShowPlayer();
     tools_->PlayerView()->raise();
+}
+
+bool ToolWindows::showConverter(const std::string& input, const std::string& output)
+{
+    FfmpegEncoder encoder;
+    QtFileChooser chooser(mainWindow_);
+    MediaConverter model(encoder, &chooser);
+    model.txtInput_Change(input);
+    model.txtOutput_Change(output);
+    MediaConverterView view(model, mainWindow_);
+    view.exec();
+    return model.Completed();
 }
 
 void ToolWindows::showEncoderSetup()

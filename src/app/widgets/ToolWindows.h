@@ -32,6 +32,7 @@ private:
     bool showRecordingSetup(const std::string& dir);
     void showPlayer();
     void showEncoderSetup();
+    bool showConverter(const std::string& input, const std::string& output);
     void showSlideImport(const std::string& slideDir);
 
     AppContext& context_;

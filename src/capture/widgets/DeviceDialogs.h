@@ -1,8 +1,9 @@
-// The encoder's device dialogs as plain Qt dialogs: the formats a capture
-// device offers, the device itself, and the compression that will be used.
+// The encoder's device dialogs as plain Qt dialogs in which the user
+// chooses: Format (picture size, frame rate, sample rate, channels),
+// Source (the camera's input) and Compress (codecs and bit rates). Each
+// choice is handed to the encoder, which passes it to FFmpeg from the next
+// set-up or recording on.
 #pragma once
-
-#include <QString>
 
 #include <string>
 #include <vector>
@@ -13,14 +14,11 @@ namespace pellucor {
 
 class FfmpegEncoder;
 
-// Shows lines in a modal list dialog.
-void ShowListDialog(QWidget* parent, const QString& title, const std::vector<std::string>& lines);
-
 // Installs the three dialogs into encoder (parent: the window they belong to).
 void InstallDeviceDialogs(FfmpegEncoder& encoder, QWidget* parent);
 
-// The lines the compression dialog shows for encoder's current settings;
-// empty with err when the settings are incomplete.
+// The lines describing encoder's current encoding (container, codecs, bit
+// rates, size); empty with err when the settings are incomplete.
 std::vector<std::string> CompressionLines(const FfmpegEncoder& encoder, std::string& err);
 
 }  // namespace pellucor

@@ -18,7 +18,7 @@ namespace pellucor {
 EncoderSetupView::EncoderSetupView(EncoderSetup& model, QWidget* parent)
     : QDialog(parent), model_(model), speed_(new QListWidget(this)), audio_(new QListWidget(this)),
       video_(new QListWidget(this)), chkVideo_(new QCheckBox("Video", this)), output_(new QLineEdit(this)),
-      status_(new QLabel(this))
+      status_(new QLabel(this)), preview_(new QLabel(this))
 {
     setWindowTitle(EncoderSetup::kCaption);
     select_ = button("Select", &EncoderSetup::cmdSelect_Click);
@@ -58,7 +58,14 @@ EncoderSetupView::EncoderSetupView(EncoderSetup& model, QWidget* parent)
     for (QPushButton* b : {start_, stop_, cancel_, done_})
         run->addWidget(b);
 
-    auto* layout = new QVBoxLayout(this);
+    preview_->setObjectName("preview");
+    preview_->hide();  // shown with the first picture
+    BindPreview(preview_, model_);
+    auto* controls = new QVBoxLayout;
+    auto* outer = new QHBoxLayout(this);
+    outer->addWidget(preview_, 0, Qt::AlignTop);
+    outer->addLayout(controls, 1);
+    QVBoxLayout* layout = controls;
     layout->addLayout(lists);
     layout->addLayout(file);
     layout->addLayout(devices);
@@ -78,7 +85,7 @@ QPushButton* EncoderSetupView::button(const QString& caption, void (EncoderSetup
 void EncoderSetupView::refresh()
 {
     SetListItems(speed_, BitRateItems(), model_.Speed());
-    SetListItems(audio_, model_.LstAudio(), audio_->currentRow() >= 0 ? audio_->currentRow() : 0);
+    SetListItems(audio_, model_.LstAudio(), model_.AudioIndex());
     SetListItems(video_, model_.LstVideo(), model_.VideoIndex());
     {
         const QSignalBlocker block(chkVideo_);

@@ -22,6 +22,8 @@ public:
     QLabel* LblStatus() const { return status_; }
     QPushButton* CmdDone() const { return done_; }
     QPushButton* CmdStart() const { return start_; }
+    // The live preview ("the left screen").
+    QLabel* Preview() const { return preview_; }
 
 private:
     void refresh();
@@ -33,6 +35,7 @@ private:
     QLineEdit* output_;
     QPushButton *select_, *setup_, *format_, *source_, *compression_, *start_, *stop_, *done_, *cancel_;
     QLabel* status_;
+    QLabel* preview_;
 };
 
 }  // namespace pellucor

@@ -1,9 +1,15 @@
 #include "capture/widgets/QtMediaPlayer.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
+#include <QByteArray>
+#include <QMediaDevices>
 #include <QMediaMetaData>
 #include <QUrl>
+#include <QVideoSink>
 #include <QVideoWidget>
+
+#include <cstring>
 
 #include "core/TavString.h"
 
@@ -13,11 +19,25 @@ namespace {
 constexpr const char* kFilePrefix = "file:\\\\\\";
 }
 
+void QtMediaPlayer::SelectBackend()
+{
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", QByteArray("ffmpeg"));
+}
+
 QtMediaPlayer::QtMediaPlayer(QVideoWidget* video) : audio_(std::make_unique<QAudioOutput>()), video_(video)
 {
-    player_.setAudioOutput(audio_.get());
+    // Without a sound device the clip plays silently (an audio output
+    // without a device would fail inside the backend).
+    if (!QMediaDevices::audioOutputs().isEmpty())
+        player_.setAudioOutput(audio_.get());
+    // Pictures go to the window's video widget, or, without one, to a sink
+    // of the player's own (the backend plays a clip's pictures only into
+    // an output).
     if (video_)
         player_.setVideoOutput(video_);
+    else
+        player_.setVideoOutput(&sink_);
     QObject::connect(&player_, &QMediaPlayer::mediaStatusChanged, &player_, [this](QMediaPlayer::MediaStatus s) {
         const bool open = s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia ||
                           s == QMediaPlayer::BufferingMedia || s == QMediaPlayer::EndOfMedia;
@@ -43,7 +63,7 @@ QtMediaPlayer::~QtMediaPlayer()
 void QtMediaPlayer::SetSource(const std::string& source)
 {
     source_ = source;
-    const std::string path = Tav_StartsWith(source, kFilePrefix) ? source.substr(9) : source;
+    const std::string path = Tav_StartsWith(source, kFilePrefix) ? source.substr(std::strlen(kFilePrefix)) : source;
     player_.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
@@ -66,15 +86,24 @@ int QtMediaPlayer::PlayState() const
     }
 }
 
-int QtMediaPlayer::ClipWidth() const
+QSize QtMediaPlayer::clipSize() const
 {
-    return player_.hasVideo() ? player_.metaData().value(QMediaMetaData::Resolution).toSize().width() : 0;
+    if (!player_.hasVideo())
+        return {};
+    // Backends differ in where they report the picture size.
+    QSize size = player_.metaData().value(QMediaMetaData::Resolution).toSize();
+    const auto tracks = player_.videoTracks();
+    const int active = player_.activeVideoTrack();
+    if (size.isEmpty() && active >= 0 && active < tracks.size())
+        size = tracks[active].value(QMediaMetaData::Resolution).toSize();
+    if (size.isEmpty() && player_.videoSink())
+        size = player_.videoSink()->videoSize();
+    return size;
 }
 
-int QtMediaPlayer::ClipHeight() const
-{
-    return player_.hasVideo() ? player_.metaData().value(QMediaMetaData::Resolution).toSize().height() : 0;
-}
+int QtMediaPlayer::ClipWidth() const { return clipSize().width(); }
+
+int QtMediaPlayer::ClipHeight() const { return clipSize().height(); }
 
 int QtMediaPlayer::Left() const { return video_ ? video_->x() : 0; }
 int QtMediaPlayer::Top() const { return video_ ? video_->y() : 0; }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QMediaPlayer>
+#include <QSize>
+#include <QVideoSink>
 
 #include <memory>
 
@@ -14,6 +16,12 @@ namespace pellucor {
 
 class QtMediaPlayer : public PlayerControl {
 public:
+    // Chooses Qt's FFmpeg media backend, which plays every format FFmpeg
+    // reads (RealMedia among them), unless QT_MEDIA_BACKEND names another.
+    // Takes effect only before the first media object (player, video
+    // widget) of the process is made; the constructor calls it too.
+    static void SelectBackend();
+
     // video: where pictures are shown (may be null: sound only).
     explicit QtMediaPlayer(QVideoWidget* video = nullptr);
     ~QtMediaPlayer() override;
@@ -42,6 +50,12 @@ public:
     std::string ErrorText() const { return player_.errorString().toStdString(); }
 
 private:
+    QSize clipSize() const;
+
+    struct Backend {
+        Backend() { SelectBackend(); }
+    } backend_;  // before any media object
+    QVideoSink sink_;  // the pictures' output when there is no video widget
     QMediaPlayer player_;
     std::unique_ptr<QAudioOutput> audio_;
     QVideoWidget* video_;

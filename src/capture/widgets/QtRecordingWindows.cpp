@@ -46,6 +46,7 @@ void QtRecordingWindows::ShowEncoderModal()
 PlayerWindow* QtRecordingWindows::LoadPlayer(std::string& err)
 {
     UnloadPlayer();
+    QtMediaPlayer::SelectBackend();  // before the video widget's media objects
     auto* video = new QVideoWidget;
     player_ = std::make_unique<QtMediaPlayer>(video);
     play_ = std::make_unique<PlayerWindow>(*player_, &chooser_);

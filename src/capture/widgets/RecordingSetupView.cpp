@@ -1,6 +1,7 @@
 #include "capture/widgets/RecordingSetupView.h"
 
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -112,6 +113,15 @@ RecordingSetupView::RecordingSetupView(RecordingSetup& model, QWidget* parent)
     connect(&model_, &RecordingSetup::closeRequested, this, [this] { QDialog::done(Accepted); });
     connect(&model_, &RecordingSetup::visibilityRequested, this, &QWidget::setVisible);
     refresh();
+}
+
+void RecordingSetupView::RunModal()
+{
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    loop.exec();
 }
 
 void RecordingSetupView::showEvent(QShowEvent* event)

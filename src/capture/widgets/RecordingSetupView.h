@@ -19,7 +19,15 @@ class RecordingSetupView : public QDialog {
 public:
     explicit RecordingSetupView(RecordingSetup& model, QWidget* parent = nullptr);
 
+    // Shows the window modally until it is closed (Cancel, or the window's
+    // close button). Unlike exec(), hiding it while the encoder set-up and
+    // the recorder run does not end it, so its fields carry on to the next
+    // part.
+    void RunModal();
+
     QLabel* LblCount() const { return count_; }
+    QLineEdit* TxtSlideNum() const { return slideNum_; }
+    QLineEdit* TxtStartTime() const { return startTime_; }
     QLineEdit* TxtFile() const { return file_; }
     QLineEdit* TxtMedia() const { return media_; }
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "capture/EncoderSetup.h"
 #include "capture/SlideFlipRecorder.h"
 #include "capture/widgets/ViewBinding.h"
 
@@ -13,7 +14,7 @@ namespace pellucor {
 
 SlideFlipRecorderView::SlideFlipRecorderView(SlideFlipRecorder& model, QWidget* parent)
     : QWidget(parent), model_(model), slide_(new QLabel(this)), tiny_(new QLabel(this)), file_(new QLabel(this)),
-      status_(new QLabel(this)), plus_(new QPushButton("+", this)), minus_(new QPushButton("-", this)),
+      status_(new QLabel(this)), preview_(new QLabel(this)), plus_(new QPushButton("+", this)), minus_(new QPushButton("-", this)),
       x_(new QPushButton("X", this))
 {
     setWindowTitle("Pellucor");
@@ -30,6 +31,12 @@ SlideFlipRecorderView::SlideFlipRecorderView(SlideFlipRecorder& model, QWidget* 
     // Keys work whichever element has the focus.
     for (QWidget* w : {static_cast<QWidget*>(plus_), static_cast<QWidget*>(minus_), static_cast<QWidget*>(x_)})
         w->installEventFilter(this);
+    preview_->setObjectName("preview");
+    preview_->hide();  // shown with the first picture of the recording
+    if (model_.encoder) {
+        BindPreview(preview_, *model_.encoder);
+        connect(model_.encoder, &EncoderSetup::previewFrame, this, [this] { placePreview(); });
+    }
     connect(plus_, &QPushButton::clicked, this, [this] { model_.cmdPlus_Click(); });
     connect(minus_, &QPushButton::clicked, this, [this] { model_.cmdMinus_Click(); });
     connect(x_, &QPushButton::clicked, this, [this] { model_.cmdX_Click(); });
@@ -81,9 +88,16 @@ void SlideFlipRecorderView::refresh()
     slide_->lower();
 }
 
+void SlideFlipRecorderView::placePreview()
+{
+    preview_->move(width() - preview_->width() - 10, 10);
+    preview_->raise();
+}
+
 void SlideFlipRecorderView::resizeEvent(QResizeEvent* event)
 {
     slide_->setGeometry(0, 0, width(), height());
+    placePreview();
     QWidget::resizeEvent(event);
 }
 

@@ -18,6 +18,8 @@ public:
     explicit SlideFlipRecorderView(SlideFlipRecorder& model, QWidget* parent = nullptr);
 
     QLabel* Slide() const { return slide_; }
+    // The live preview of the recording (top right), when recording video.
+    QLabel* Preview() const { return preview_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -29,10 +31,11 @@ protected:
 private:
     void refresh();
     void showPicture();
+    void placePreview();
 
     SlideFlipRecorder& model_;
     QPixmap picture_;
-    QLabel *slide_, *tiny_, *file_, *status_;
+    QLabel *slide_, *tiny_, *file_, *status_, *preview_;
     QPushButton *plus_, *minus_, *x_;
 };
 

@@ -1,6 +1,8 @@
 #include "capture/widgets/ViewBinding.h"
 
 #include <QHBoxLayout>
+#include <QImage>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -8,8 +10,28 @@
 #include <QSignalBlocker>
 
 #include "capture/CaptureWindow.h"
+#include "capture/EncoderSetup.h"
 
 namespace pellucor {
+
+void BindPreview(QLabel* label, EncoderSetup& encoder)
+{
+    label->setScaledContents(true);
+    QObject::connect(&encoder, &EncoderSetup::videoWindowSized, label, [label](int width, int height) {
+        label->setFixedSize(width, height);
+        label->show();
+        if (QWidget* window = label->window(); window && window->layout())
+            window->adjustSize();
+    });
+    QObject::connect(&encoder, &EncoderSetup::previewFrame, label, [label](const PreviewFrame& frame) {
+        if (label->isHidden()) {  // the size was reported before this window opened
+            label->setFixedSize(frame.width, frame.height);
+            label->show();
+        }
+        const QImage image(frame.rgb.data(), frame.width, frame.height, frame.width * 3, QImage::Format_RGB888);
+        label->setPixmap(QPixmap::fromImage(image.copy()));
+    });
+}
 
 QColor StoredColour(uint32_t value)
 {

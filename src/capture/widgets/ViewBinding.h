@@ -20,6 +20,7 @@ class QWidget;
 namespace pellucor {
 
 class CaptureWindow;
+class EncoderSetup;
 
 void ShowStatus(QLabel* label, const CaptureWindow& model);
 
@@ -38,6 +39,10 @@ void OnRowChosen(QListWidget* list, std::function<void(int)> chosen);
 
 // A button that runs action when clicked (never a dialog's default button).
 QPushButton* ActionButton(const QString& caption, QWidget* parent, std::function<void()> action);
+
+// Shows the live preview of encoder's capture in label, sized to the
+// picture whenever the encoder reports a new size.
+void BindPreview(QLabel* label, EncoderSetup& encoder);
 
 // An edit stretched beside its button.
 QHBoxLayout* FieldRow(QLineEdit* edit, QPushButton* button);

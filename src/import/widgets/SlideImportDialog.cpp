@@ -57,6 +57,7 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
     auto* browseDir = new QPushButton(tr("..."), this);
     auto* cmdImport = new QPushButton(tr("Import"), this);
     auto* cmdDone = new QPushButton(tr("Done"), this);
+    browseDir->setObjectName("cmdSelDir");
     txtFile_->setObjectName("txtFile");
     txtDir_->setObjectName("txtDir");
     lstSize_->setObjectName("lstSize");
@@ -91,9 +92,15 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
             txtFile_->setText(file);
     });
     connect(browseDir, &QPushButton::clicked, this, [this] {
-        const QString dir = QFileDialog::getExistingDirectory(this, tr("Output Directory"), txtDir_->text());
-        if (!dir.isEmpty())
-            txtDir_->setText(dir);
+        std::string dir = txtDir_->text().toStdString();
+        if (chooseDirectory) {
+            if (chooseDirectory("Select the slide directory", dir))
+                txtDir_->setText(QString::fromStdString(dir));
+            return;
+        }
+        const QString chosen = QFileDialog::getExistingDirectory(this, tr("Output Directory"), txtDir_->text());
+        if (!chosen.isEmpty())
+            txtDir_->setText(chosen);
     });
     connect(txtFile_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtFile = t; });
     connect(txtDir_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtDir = t; });

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -16,6 +19,12 @@ class SlideImportDialog : public QDialog {
     Q_OBJECT
 public:
     explicit SlideImportDialog(SlideImportModel* model, QWidget* parent = nullptr);
+
+    // The directory chooser the output directory's button opens: shows
+    // title with dir as the starting path; true with the chosen directory
+    // in dir on OK. Set by whoever opens the dialog; without one the
+    // button offers a plain folder dialog.
+    std::function<bool(const std::string& title, std::string& dir)> chooseDirectory;
 
 private:
     void refresh();  // model -> widgets

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QProcess>
 #include <QWidget>
 
 #include "QtTestApp.h"
 #include "TestSupport.h"
+#include "UiDriver.h"
 #include "app/AppContext.h"
+#include "app/PublishForm.h"
+#include "core/TavUtils.h"
 #include "app/widgets/ToolWindows.h"
 
 namespace pellucor {
@@ -37,6 +42,42 @@ TEST(ToolWindows, MenusOpenTheEncoderSetUpAndThePlayer)
     EXPECT_TRUE(windowShown("RealProducer - Live Media Capture"));
     context.hooks.player();
     EXPECT_TRUE(windowShown("RealPlay"));
+}
+
+// "Import ClipBoard" opens the converter window on the lecture's QuickTime
+// recording; the user starts it there and sees it complete.
+TEST(ToolWindows, ClipBoardImportGoesThroughTheConverterWindow)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    ASSERT_EQ(QProcess::execute("ffmpeg", {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                                           "testsrc=size=160x120:rate=15:duration=1", "-f", "lavfi", "-i",
+                                           "sine=duration=1", "-c:v", "mpeg4", "-c:a", "aac",
+                                           QString::fromStdString(dir.file("rawmedia.mov"))}),
+              0);
+    AppContext context(QString::fromStdString(dir.file("prefs.ini")));
+    ToolWindows tools(context, nullptr);
+    ASSERT_TRUE(context.hooks.converter);  // also the "Real Convert" menu item's window
+    context.publishForm().TextMedia = dir.dir();
+    const char* const caption = "RealProducer - Offline Encoding";
+    UiDriver driver;
+    driver
+        .when("the converter window", [&] { return UiDriver::window(caption) != nullptr; },
+              [&] {
+                  QWidget* w = UiDriver::window(caption);
+                  const auto fields = w->findChildren<QLineEdit*>();
+                  ASSERT_EQ(fields.size(), 2);
+                  EXPECT_EQ(fields[0]->text().toStdString(), dir.file("rawmedia.mov"));
+                  EXPECT_EQ(fields[1]->text().toStdString(), dir.file("rawmedia.rm"));
+                  UiDriver::button(w, "Start")->click();
+              })
+        .when("Encoding Complete", [&] { return sink.saw("Encoding Complete"); },
+              [&] { UiDriver::button(UiDriver::window(caption), "Done")->click(); });
+    driver.start();
+    EXPECT_TRUE(context.publishForm().mnuImportClipBoard_Click());
+    EXPECT_TRUE(driver.done());
+    EXPECT_FALSE(driver.failed()) << driver.failure();
+    EXPECT_TRUE(Tav_ChkFile(dir.file("rawmedia.rm")));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST(SlideImportDialog, BindsToTheModel)
     SlideImportDialog dialog(&model);
     dialog.show();
 
-    EXPECT_EQ(findWidget<QComboBox>(dialog, "lstSize")->count(), 5);
+    EXPECT_EQ(findWidget<QComboBox>(dialog, "lstSize")->count(), 7);
     QTest::keyClicks(findWidget<QLineEdit>(dialog, "txtFile"), "/p/talk.pptx");
     QTest::keyClicks(findWidget<QLineEdit>(dialog, "txtDir"), QString::fromStdString(out.dir()));
     findWidget<QComboBox>(dialog, "lstSize")->setCurrentIndex(0);
@@ -50,6 +50,33 @@ TEST(SlideImportDialog, BindsToTheModel)
     QTest::mouseClick(findWidget<QPushButton>(dialog, "cmdDone"), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(SlideImportDialog, OutputDirectoryComesFromTheDirectoryChooser)
+{
+    RecordingMessageSink sink;
+    SlideImportModel model;
+    model.txtDir = "/lectures/old/";
+    SlideImportDialog dialog(&model);
+    std::string asked, offered;
+    dialog.chooseDirectory = [&](const std::string& title, std::string& dir) {
+        asked = title;
+        offered = dir;
+        dir = "/lectures/new/";
+        return true;
+    };
+    dialog.show();
+    QTest::mouseClick(findWidget<QPushButton>(dialog, "cmdSelDir"), Qt::LeftButton);
+    EXPECT_EQ(asked, "Select the slide directory");
+    EXPECT_EQ(offered, "/lectures/old/");
+    EXPECT_EQ(model.txtDir, "/lectures/new/");
+    // Cancel keeps the old value.
+    dialog.chooseDirectory = [](const std::string&, std::string& dir) {
+        dir = "/elsewhere/";
+        return false;
+    };
+    QTest::mouseClick(findWidget<QPushButton>(dialog, "cmdSelDir"), Qt::LeftButton);
+    EXPECT_EQ(model.txtDir, "/lectures/new/");
 }
 
 }  // namespace

@@ -1,0 +1,429 @@
+// A lecture recorded, played, edited and published as a user would, in the
+// real windows on a real display (run under Xvfb) with FFmpeg's lavfi test
+// sources standing for the microphone and the camera.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTest>
+#include <QVideoWidget>
+
+#include "QtTestApp.h"
+#include "TestSupport.h"
+#include "UiDriver.h"
+#include "capture/EncoderSetup.h"
+#include "capture/FfmpegEncoder.h"
+#include "capture/PlayerWindow.h"
+#include "capture/RecordingSetup.h"
+#include "capture/TimingEditor.h"
+#include "capture/widgets/EncoderSetupView.h"
+#include "capture/widgets/PlayerWindowView.h"
+#include "capture/widgets/QtFileChooser.h"
+#include "capture/widgets/QtMediaPlayer.h"
+#include "capture/widgets/QtRecordingWindows.h"
+#include "capture/widgets/RecordingSetupView.h"
+#include "capture/widgets/SlideFlipRecorderView.h"
+#include "capture/widgets/TimingEditorView.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+using namespace testing_support;
+
+namespace {
+
+PELLUCOR_QT_TEST_APP();
+
+const char* const kTone = "sine=frequency=440:sample_rate=44100";
+const char* const kPicture = "testsrc=size=320x240:rate=15";
+
+// Runs a program; its standard output, trimmed.
+std::string run(const QString& program, const QStringList& args, int* rc = nullptr)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(120000);
+    if (rc)
+        *rc = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return p.readAllStandardOutput().trimmed().toStdString();
+}
+
+// What ffprobe says of a file's streams or format (e.g. "format=duration").
+std::string probe(const std::string& file, const QString& entries, const QString& streams = QString())
+{
+    QStringList args{"-v", "error", "-show_entries", entries, "-of", "csv=p=0"};
+    if (!streams.isEmpty())
+        args << "-select_streams" << streams;
+    return run("ffprobe", args << QString::fromStdString(file));
+}
+
+// The blank-separated fields of an events line.
+std::vector<std::string> fields(const std::string& line)
+{
+    std::vector<std::string> out;
+    for (const QString& f : QString::fromStdString(line).split(' ', Qt::SkipEmptyParts))
+        out.push_back(f.toStdString());
+    return out;
+}
+
+double duration(const std::string& file) { return Tav_Val(probe(file, "format=duration")); }
+
+// A lecture directory with n slide pictures and their titles.
+void makeSlides(const std::string& dir, int n)
+{
+    const char* colours[] = {"red", "green", "blue", "yellow"};
+    for (int i = 1; i <= n; ++i)
+        ASSERT_EQ(QProcess::execute("ffmpeg", {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                                                QString("color=c=%1:s=320x240").arg(colours[(i - 1) % 4]), "-frames:v",
+                                                "1", QString::fromStdString(dir + "img" + Tav_Fmt000(i) + ".gif")}),
+                  0);
+    std::string titles = "# Title information extraced by Pellucor from PowerPoint\r\n# Date today\r\n";
+    for (int i = 1; i <= n; ++i)
+        titles += "\"img" + Tav_Fmt000(i) + ".gif\" \"Slide " + std::to_string(i) + "\"\r\n";
+    writeFile(dir + "titles.txt", titles);
+}
+
+void useLavfi(QtRecordingWindows& windows, const std::string& tone, const std::string& picture)
+{
+    windows.prepareEncoder = [tone, picture](FfmpegEncoder& e) {
+        e.SetDevices({{"lavfi", "anullsrc", "Silence (lavfi)"}, {"lavfi", tone, "Test tone (lavfi)"}},
+                     {{"lavfi", picture, "Test picture (lavfi)"}});
+    };
+    windows.imageName = [](int n) { return "img" + Tav_Fmt000(n) + ".gif"; };
+}
+
+bool hasPicture(const QLabel* label) { return label && label->isVisible() && !label->pixmap().isNull(); }
+
+void press(QWidget* w, Qt::Key key) { QTest::keyClick(w, key); }
+
+// Chooses the list row with that text in the encoder window.
+void chooseRow(QWidget* window, int listIndex, const QString& text)
+{
+    const auto lists = window->findChildren<QListWidget*>();
+    ASSERT_GT(lists.size(), listIndex);
+    const auto items = lists[listIndex]->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << text.toStdString();
+    lists[listIndex]->setCurrentItem(items.front());
+}
+
+// The loudest sample of a recording in dB (silence: about -91).
+double maxVolume(const std::string& file)
+{
+    QProcess p;
+    p.start("ffmpeg", {"-nostdin", "-i", QString::fromStdString(file), "-af", "volumedetect", "-f", "null", "-"});
+    p.waitForFinished(60000);
+    const QString log = QString::fromUtf8(p.readAllStandardError());
+    const qsizetype at = log.indexOf("max_volume:");
+    return at < 0 ? -200.0 : log.mid(at + 11).trimmed().section(' ', 0, 0).toDouble();
+}
+
+// Sets up the encoder window with video on and waits for the preview.
+void setUpVideo(UiDriver& driver, QtRecordingWindows& windows, std::vector<std::pair<int, int>>& sizes)
+{
+    driver
+        .when("the encoder set-up window", [&] { return windows.EncoderView() && windows.EncoderView()->isVisible(); },
+              [&] {
+                  EncoderSetupView* v = windows.EncoderView();
+                  chooseRow(v, 1, "Test tone (lavfi)");
+                  v->findChild<QCheckBox*>()->click();  // "Video"
+                  UiDriver::button(v, "Setup")->click();
+              })
+        .when("the live preview in the encoder set-up window",
+              [&] { return hasPicture(windows.EncoderView()->Preview()); },
+              [&] {
+                  const QLabel* p = windows.EncoderView()->Preview();
+                  sizes.emplace_back(p->width(), p->height());
+                  EXPECT_EQ(windows.EncoderView()->LblStatus()->text(),
+                            "Setup Complete - you should now see your video in the left screen...");
+              });
+}
+
+TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublishesIt)
+{
+    TempDir lec;
+    RecordingMessageSink sink;
+    makeSlides(lec.dir(), 4);
+    QtRecordingWindows windows;
+    useLavfi(windows, kTone, kPicture);
+    windows.lectureDir = [&] { return lec.dir(); };
+    RecordingSetup model(&windows);
+    model.lectureDir = [&] { return lec.dir(); };
+    model.lectureName = [] { return std::string("talk"); };
+    model.Form_Load();
+    RecordingSetupView setup(model);
+
+    std::vector<std::pair<int, int>> previewSizes;
+    std::vector<std::pair<int, int>> sized;
+    UiDriver driver;
+    driver.when("the recording set-up window", [&] { return setup.isVisible(); }, [&] {
+        UiDriver::button(&setup, "Record Media")->click();
+        UiDriver::button(&setup, "Next >>")->click();  // returns when the recorder is done
+    });
+    setUpVideo(driver, windows, previewSizes);
+    driver
+        .when("Next >> of the encoder set-up", [] { return true; },
+              [&] { windows.EncoderView()->CmdDone()->click(); })
+        .when("the recorder window",
+              [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
+              [&] { press(windows.RecorderView(), Qt::Key_PageDown); })  // starts recording and timing
+        .after(1700, "the second slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
+        .after(1700, "the third slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
+        .when("the live preview in the recorder", [&] { return hasPicture(windows.RecorderView()->Preview()); },
+              [] {})
+        .after(1400, "the end of the lecture", [&] { press(windows.RecorderView(), Qt::Key_Escape); })
+        .when("the recording set-up window again", [&] { return setup.isVisible(); },
+              [&] {
+                  // The next part carries on from where this one ended.
+                  EXPECT_EQ(setup.TxtSlideNum()->text(), "4");
+                  EXPECT_EQ(setup.TxtStartTime()->text().toStdString(), model.Fields().txtStartTime);
+                  UiDriver::button(&setup, "Cancel")->click();
+              });
+    driver.start();
+    setup.RunModal();
+    ASSERT_TRUE(driver.done()) << "the set-up window closed too early";
+    ASSERT_FALSE(driver.failed()) << driver.failure();
+    ASSERT_EQ(previewSizes.size(), 1u);
+    EXPECT_EQ(previewSizes[0], std::make_pair(160, 120));  // the captured size, as the preview reported it
+    EXPECT_FALSE(sink.saw("Unable")) << (sink.messages.empty() ? "" : sink.messages.back());
+
+    // One event per slide shown, each starting where the one before ended.
+    const auto events = readLines(lec.file("rawmedia.txt"));
+    ASSERT_EQ(events.size(), 3u);
+    std::string previous = "00:00:00";
+    for (int i = 0; i < 3; ++i) {
+        const auto f = fields(events[static_cast<size_t>(i)]);
+        ASSERT_EQ(f.size(), 4u) << events[static_cast<size_t>(i)];
+        EXPECT_EQ(f[0], "u");
+        EXPECT_EQ(f[1], previous);
+        EXPECT_EQ(f[3], "URL\\sld" + Tav_Fmt000(i + 1) + ".htm");
+        previous = f[2];
+    }
+    EXPECT_TRUE(previous == "00:00:05" || previous == "00:00:06") << previous;
+    EXPECT_EQ(model.Fields().txtStartTime, previous);
+    EXPECT_EQ(model.Fields().txtSlideNum, "4");
+
+    const std::string media = lec.file("rawmedia.rm");
+    const double seconds = duration(media);
+    EXPECT_NEAR(seconds, 5.0, 0.8);
+    EXPECT_EQ(probe(media, "stream=codec_name,width,height", "v"), "rv20,160,120");
+    EXPECT_GT(maxVolume(media), -30.0);  // the chosen test tone, not the first device's silence
+
+    // The recording plays in the player, from a working directory other
+    // than the root, for its whole length.
+    TempDir elsewhere;
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(elsewhere.dir())));
+    {
+        QtMediaPlayer::SelectBackend();
+        auto* video = new QVideoWidget;
+        QtMediaPlayer control(video);
+        PlayerWindow player(control);
+        PlayerWindowView view(player, video);
+        view.show();
+        ASSERT_TRUE(player.SetSource(media));
+        UiDriver play(static_cast<int>(seconds * 1000) + 15000);
+        play.when("the clip to open", [&] { return Tav_StartsWith(player.Status(), "Size="); },
+                  [&] {
+                      EXPECT_EQ(player.Status().rfind("Size=160X120 Length=", 0), 0u) << player.Status();
+                      EXPECT_NEAR(static_cast<double>(control.Length()), seconds * 1000, 400.0);
+                      UiDriver::button(&view, "Play")->click();
+                  })
+            .when("playing", [&] { return Tav_StartsWith(player.Status(), "Playing "); }, [] {})
+            .when("Play Complete", [&] { return player.Status() == "Play Complete"; }, [] {});
+        play.run();
+        EXPECT_FALSE(play.failed()) << play.failure() << " - status " << player.Status() << " - "
+                                    << control.ErrorText();
+    }
+    QDir::setCurrent(cwd);
+
+    // The timing editor loads the events, shifts them a second earlier and
+    // saves them.
+    {
+        QtFileChooser chooser(nullptr);
+        TimingEditor editor(&chooser);
+        editor.lectureDir = [&] { return lec.dir(); };
+        editor.Form_Load();
+        TimingEditorView view(editor);
+        view.show();
+        const auto fileDialog = [](const std::string& path) {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            // Typed into the file name field, as a user would, and Enter.
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_TRUE(name);
+            name->setText(QString::fromStdString(path));
+            QTest::keyClick(name, Qt::Key_Return);
+        };
+        const auto dialogOpen = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; };
+        UiDriver edit;
+        edit.when("the timing editor", [&] { return view.isVisible(); },
+                  [&] { UiDriver::button(&view, "Load")->click(); })
+            .when("the open dialog", dialogOpen, [&] { fileDialog(lec.file("rawmedia.txt")); })
+            .when("the events in the grid", [&] { return view.Grid1()->rowCount() == 3 && !dialogOpen(); },
+                  [&] {
+                      QTest::keyClicks(view.TxtDelta(), "1");
+                      UiDriver::button(&view, "-")->click();
+                      UiDriver::button(&view, "Save")->click();
+                  })
+            .when("the save dialog", dialogOpen, [&] { fileDialog(lec.file("shifted.txt")); });
+        edit.run();
+        ASSERT_FALSE(edit.failed()) << edit.failure() << " - rows " << view.Grid1()->rowCount() << " - "
+                                    << (sink.messages.empty() ? "" : sink.messages.back());
+    }
+    const auto shifted = readLines(lec.file("shifted.txt"));
+    ASSERT_EQ(shifted.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const auto before = fields(events[i]), after = fields(shifted[i]);
+        ASSERT_EQ(after.size(), 4u);
+        const long moved = i == 0 ? 0 : 1;  // the first slide keeps its start
+        EXPECT_EQ(Tav_TimeToTicks(after[1]), Tav_TimeToTicks(before[1]) - moved * 60) << shifted[i];
+        if (i + 1 < 3)
+            EXPECT_EQ(after[2], fields(shifted[i + 1])[1]);
+        else
+            EXPECT_EQ(after[2], before[2]);
+    }
+
+    // The recorded lecture publishes.
+    TempDir out, config;
+    QProcess publish;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(config.dir()));
+    publish.setProcessEnvironment(env);
+    publish.start(PELLUCOR_EXE, {"publish", QString::fromStdString(lec.dir()), "--disk",
+                                 QString::fromStdString(out.dir()), "--style", PELLUCOR_STYLE_DIR, "--quiet"});
+    ASSERT_TRUE(publish.waitForFinished(120000));
+    EXPECT_EQ(publish.exitCode(), 0) << publish.readAllStandardError().toStdString();
+    EXPECT_TRUE(Tav_ChkFile(out.file("index.htm")));
+    EXPECT_TRUE(Tav_ChkFile(out.file("sld003.htm")));
+}
+
+// A microphone and camera that stop after two seconds: the recorder stops
+// with a message naming the cause, the two seconds recorded play, and the
+// events written so far stay.
+TEST(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
+{
+    TempDir lec;
+    RecordingMessageSink sink;
+    makeSlides(lec.dir(), 3);
+    QtRecordingWindows windows;
+    useLavfi(windows, std::string(kTone) + ":duration=2", std::string(kPicture) + ":duration=2");
+    windows.lectureDir = [&] { return lec.dir(); };
+    std::string err;
+    EncoderSetup* enc = windows.LoadEncoder(err);
+    ASSERT_TRUE(enc) << err;
+    enc->DoVideo(lec.file("rawmedia.rm"));
+    enc->lstAudio_Click(1);
+    enc->cmdSetup_Click();
+    ASSERT_TRUE(enc->rpCtl().IsSourceOpen()) << enc->Status();
+
+    RecordingFields fields;
+    fields.txtFile = lec.file("rawmedia.txt");
+    fields.chkNoMedia = false;
+    fields.chkEncoder = true;
+    UiDriver driver;
+    driver
+        .when("the recorder window", [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
+              [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
+        .after(1200, "the second slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); });
+    driver.start();
+    windows.RunRecorder(false, fields);  // returns when the recorder stops by itself
+    EXPECT_TRUE(driver.done()) << "the recorder stopped before the second slide";
+
+    ASSERT_TRUE(sink.saw("The recording stopped: Recording stopped after 2 seconds: the capture source"))
+        << (sink.messages.empty() ? "no message" : sink.messages.back());
+    EXPECT_TRUE(sink.saw("Everything recorded until then is kept in " + lec.file("rawmedia.rm")))
+        << sink.messages.back();
+    EXPECT_EQ(enc->StatusColour(), kColourRed);
+    EXPECT_FALSE(enc->rpCtl().IsEncoding());
+    const auto events = readLines(lec.file("rawmedia.txt"));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].substr(0, 11), "u 00:00:00 ");
+    EXPECT_EQ(events[1].substr(events[1].size() - 10), "sld002.htm");
+    EXPECT_EQ(fields.txtSlideNum, "3");
+    EXPECT_NEAR(duration(lec.file("rawmedia.rm")), 2.0, 0.4);
+    EXPECT_EQ(probe(lec.file("rawmedia.rm"), "stream=codec_name", "a"), "ac3");
+}
+
+// Audio device, picture format, sample rate and compression chosen in the
+// encoder window's dialogs are what FFmpeg records with.
+TEST(RecordingFlow, DeviceChoicesReachTheRecording)
+{
+    TempDir lec;
+    RecordingMessageSink sink;
+    QtRecordingWindows windows;
+    useLavfi(windows, kTone, kPicture);
+    std::string err;
+    EncoderSetup* enc = windows.LoadEncoder(err);
+    ASSERT_TRUE(enc) << err;
+    enc->DoVideo(lec.file("choices.rm"));
+    EncoderSetupView* view = windows.EncoderView();
+    view->show();
+    const auto dialog = [](const char* title) {
+        return [title] {
+            QWidget* w = QApplication::activeModalWidget();
+            return w && w->windowTitle() == title;
+        };
+    };
+    const auto choose = [](const char* name, const QString& value) {
+        auto* box = QApplication::activeModalWidget()->findChild<QComboBox*>(name);
+        ASSERT_TRUE(box) << name;
+        const int i = box->findData(value);
+        ASSERT_GE(i, 0) << name << " has no " << value.toStdString();
+        box->setCurrentIndex(i);
+    };
+    const auto ok = [] {
+        QApplication::activeModalWidget()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    UiDriver driver;
+    driver
+        .when("the encoder window", [&] { return view->isVisible(); },
+              [&] {
+                  chooseRow(view, 1, "Test tone (lavfi)");
+                  ASSERT_TRUE(view->findChild<QCheckBox*>()->isChecked());  // "Video", as DoVideo set it
+                  UiDriver::button(view, "Setup")->click();
+                  UiDriver::button(view, "Format")->click();
+              })
+        .when("the format dialog", dialog("Format"),
+              [&] {
+                  choose("size", "320x240");
+                  choose("sampleRate", "32000");
+                  choose("channels", "1");
+                  ok();
+              })
+        .when("the format chosen", [&] { return enc->Status() == "Card Format Completed"; },
+              [&] { UiDriver::button(view, "Compress")->click(); })
+        .when("the compression dialog", dialog("Compression"),
+              [&] {
+                  choose("videoCodec", "rv10");
+                  QApplication::activeModalWidget()->findChild<QSpinBox*>("audioKbps")->setValue(64);
+                  ok();
+              })
+        .when("the compression chosen", [&] { return enc->Status() == "Compression Setting Completed"; },
+              [&] {
+                  UiDriver::button(view, "Setup")->click();  // the choices take effect here
+                  UiDriver::button(view, "Record")->click();
+              })
+        .when("the preview at the chosen size",
+              [&] { return view->Preview()->width() == 320 && hasPicture(view->Preview()); }, [] {})
+        .after(1500, "a second and a half of recording", [&] { UiDriver::button(view, "Stop")->click(); });
+    driver.run();
+    ASSERT_FALSE(driver.failed()) << driver.failure() << " - " << enc->Status();
+    EXPECT_EQ(enc->Status(), "Encoding stopped...");
+    const std::string file = lec.file("choices.rm");
+    EXPECT_EQ(probe(file, "stream=codec_name,width,height", "v"), "rv10,320,240");
+    EXPECT_EQ(probe(file, "stream=codec_name,sample_rate,channels", "a"), "ac3,32000,1");
+    EXPECT_EQ(probe(file, "stream=bit_rate", "a"), "64000");
+}
+
+}  // namespace
+
+}  // namespace pellucor
