@@ -332,7 +332,7 @@ void MainWindow::cmdUploadRep_Click()
                 "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
                 "'publishes' the lecture.");
     FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost")};
-    publishForm_->ShowFtp(request);
+    publishForm_->ShowFtp(request, "prfRepAccount", "prfRepHost");
 }
 
 void MainWindow::cmdExport_Click()

@@ -12,8 +12,11 @@
 #include "app/FrontEndHooks.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegTranscoder.h"
+#include "core/FileLookup.h"
 #include "core/TavUtils.h"
+#include "publish/BatchScript.h"
 #include "publish/Publisher.h"
+#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
@@ -111,8 +114,12 @@ void PublishForm::chkStream_Click()
     Published = 0;
 }
 
-bool PublishForm::checkTarget(const std::string& dir, std::string& msg)
+bool PublishForm::checkTarget(const std::string& field, const std::string& dir, std::string& msg)
 {
+    if (Tav_Trim(dir).empty()) {
+        msg = field + " is empty: enter the directory to publish into";
+        return false;
+    }
     if (!Tav_Chkdrv(dir)) {
         msg = "Bad drive letter " + dir;
         return false;
@@ -136,10 +143,11 @@ bool PublishForm::DoStart(std::string& msg)
     const std::string media = Tav_DirSlash(TextMedia);
     if (!Tav_HasFiles(media, "*.*")) {
         msg = "Media directory is empty " + TextMedia;
-        Tav_Message(msg);
         return false;
     }
-    if (!Tav_HasFiles(media, "*.txt")) {
+    // A published lecture gets its events files when the publish converts it.
+    std::string publishedName;
+    if (!Tav_HasFiles(media, "*.txt") && !IsPublishedLecture(media, TextName, publishedName)) {
         msg = "Media directory has no event data (*.txt) " + TextMedia;
         return false;
     }
@@ -149,9 +157,9 @@ bool PublishForm::DoStart(std::string& msg)
         return false;
     }
     SetStatus("Removing files");
-    if (optCD && !checkTarget(TextCDDir, msg))
+    if (optCD && !checkTarget("Disk Output Dir", TextCDDir, msg))
         return false;
-    if (optWeb && !checkTarget(TextWebDir, msg))
+    if (optWeb && !checkTarget("Web Output Dir", TextWebDir, msg))
         return false;
 
     lastRunOk_ = false;
@@ -190,7 +198,8 @@ bool PublishForm::RunPublish(bool isDisk)
         }
     }
     const std::string dir = Tav_DirSlash(TextLocDir);
-    const std::string command = "\"" + dir + "process.bat\"";
+    // Quoted for the shell, so that it runs as printed whatever the path holds.
+    const std::string command = ShellQuote(dir + "process.bat");
     if (chkAutoStart) {
         const qint64 pid = startScript(dir + "process.bat", dir);
         if (pid < 0) {
@@ -277,7 +286,7 @@ bool PublishForm::CheckUpToDate()
 void PublishForm::cmdTestCD_Click()
 {
     if (CheckUpToDate())
-        Tav_ShellOpen("file://" + Tav_DirSlash(TextCDDir) + "index.htm");
+        Tav_ShellOpen(Tav_FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
 }
 
 void PublishForm::cmdTestWeb_Click()

@@ -84,8 +84,10 @@ public:
     uint32_t FieldColour(const std::string& field) const;
     // "Auto-Upload": the FTP upload of the web output.
     void cmdFtp_Click();
-    // Shows the FTP window and keeps a changed web account or host.
-    void ShowFtp(FtpRequest& request);
+    // Shows the FTP window and keeps a changed account or host in the
+    // preferences named (the web upload's, or the repository's).
+    void ShowFtp(FtpRequest& request, const std::string& accountKey = "prfWebAccount",
+                 const std::string& hostKey = "prfWebHost");
     // Recent-file item 1 to 5.
     bool mnuFile_Click(int index);
     // "Import ClipBoard": converts rawmedia.mov/.avi into rawmedia.rm.
@@ -146,7 +148,8 @@ signals:
 private:
     std::string* textField(const std::string& name);
     int* checkField(const std::string& name);
-    bool checkTarget(const std::string& dir, std::string& msg);
+    // field is the label of the output directory's text field.
+    bool checkTarget(const std::string& field, const std::string& dir, std::string& msg);
     bool scriptsRunning() const;
     bool publishClicked();
     void addRecentFile(const std::string& path);

@@ -67,7 +67,7 @@ void PublishForm::cmdFtp_Click()
     ShowFtp(request);
 }
 
-void PublishForm::ShowFtp(FtpRequest& request)
+void PublishForm::ShowFtp(FtpRequest& request, const std::string& accountKey, const std::string& hostKey)
 {
     if (!hooks_->ftpUpload) {
         Tav_Message("FTP upload is not available");
@@ -77,12 +77,12 @@ void PublishForm::ShowFtp(FtpRequest& request)
     const std::string account = Tav_Trim(request.account);
     const std::string host = Tav_Trim(request.host);
     bool changed = false;
-    if (!account.empty() && account != prefs_->Get("prfWebAccount")) {
-        prefs_->Set("prfWebAccount", account);
+    if (!account.empty() && account != prefs_->Get(accountKey)) {
+        prefs_->Set(accountKey, account);
         changed = true;
     }
-    if (!host.empty() && host != prefs_->Get("prfWebHost")) {
-        prefs_->Set("prfWebHost", host);
+    if (!host.empty() && host != prefs_->Get(hostKey)) {
+        prefs_->Set(hostKey, host);
         changed = true;
     }
     if (changed)

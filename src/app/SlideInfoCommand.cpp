@@ -11,6 +11,7 @@
 #include "capture/FfmpegEncoder.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
+#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
@@ -67,11 +68,12 @@ int RunSlideInfoCommand(int argc, char** argv)
 
     SlideEngine engine(&host);
     std::string err;
-    if (!engine.LoadSlideInfo(true, false, err)) {
+    // A published lecture is shown as it converts.
+    if (!LoadLectureConvertingPublished(engine, true, false, err)) {
         std::cerr << "pellucor slide-info: " << err << "\n";
         return 1;
     }
-    std::cout << "Lecture " << host.settings.LecName << " in " << lecDir << "\n";
+    std::cout << "Lecture " << engine.S.LecName << " in " << lecDir << "\n";
     printTable(engine.SI);
     return 0;
 }

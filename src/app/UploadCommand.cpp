@@ -37,14 +37,18 @@ int RunUploadCommand(int argc, char** argv)
         "The password is read from --password-file or from $PELLUCOR_FTP_PASSWORD.");
     parser.addHelpOption();
     parser.addPositionalArgument("local", "Local directory whose files are uploaded.");
-    QCommandLineOption hostOpt("host", "Server: host name, or a full ftp://, ftps://, ftpes:// or sftp:// address.",
+    QCommandLineOption hostOpt("host", "Server: host name, or a full ftp://, ftps:// or ftpes:// address.",
                                "host");
     QCommandLineOption userOpt("user", "Account name (default: anonymous).", "user");
     QCommandLineOption passFileOpt("password-file", "File whose first line is the password.", "file");
     QCommandLineOption remoteOpt("remote", "Remote directory (created when missing; default: the login directory).",
                                  "dir");
     QCommandLineOption quietOpt("quiet", "Print only the final status.");
-    parser.addOptions({hostOpt, userOpt, passFileOpt, remoteOpt, quietOpt});
+    QCommandLineOption caOpt("cacert",
+                             "Certificates (PEM) that a TLS server's certificate must be signed by (default: the "
+                             "system's).",
+                             "file");
+    parser.addOptions({hostOpt, userOpt, passFileOpt, remoteOpt, quietOpt, caOpt});
     parser.process(app);
     if (parser.positionalArguments().size() != 1 || !parser.isSet(hostOpt)) {
         std::cerr << "pellucor upload: give one local directory and --host\n";
@@ -61,6 +65,8 @@ int RunUploadCommand(int argc, char** argv)
     }
 
     CurlFtpClient inet;
+    if (parser.isSet(caOpt))
+        inet.SetCaFile(CommandLinePath(parser.value(caOpt)));
     FtpWindowModel ftp(inet);
     ftp.txtFTPURL = parser.value(hostOpt).toStdString();
     ftp.txtAccount = parser.value(userOpt).toStdString();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -123,8 +124,12 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
         err = "cannot write " + output + ": " + FfmpegErrorText(rc);
         return false;
     }
+    int64_t lastEnd = 0;  // the end of the last packet read, in AV_TIME_BASE units
     while ((rc = av_read_frame(r.in, r.pkt)) >= 0) {
         const int target = map[r.pkt->stream_index];
+        if (target >= 0 && r.pkt->pts != AV_NOPTS_VALUE)
+            lastEnd = std::max(lastEnd, av_rescale_q(r.pkt->pts + std::max<int64_t>(r.pkt->duration, 0),
+                                                     r.in->streams[r.pkt->stream_index]->time_base, AV_TIME_BASE_Q));
         if (target >= 0) {
             av_packet_rescale_ts(r.pkt, r.in->streams[r.pkt->stream_index]->time_base, r.out->streams[target]->time_base);
             r.pkt->stream_index = target;
@@ -135,6 +140,20 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
             }
         }
         av_packet_unref(r.pkt);
+    }
+    // Media that cannot be read to its end is not passed on as if whole: a
+    // read error, or packets that stop well short of the duration the file
+    // itself declares (a file cut short).
+    if (rc != AVERROR_EOF) {
+        err = "reading " + input + " failed: " + FfmpegErrorText(rc);
+        return false;
+    }
+    const int64_t start = r.in->start_time == AV_NOPTS_VALUE ? 0 : r.in->start_time;
+    const int64_t declared = r.in->duration;
+    if (declared > 0 && lastEnd - start + std::max<int64_t>(AV_TIME_BASE, declared / 10) < declared) {
+        err = "reading " + input + " failed: it ends after " + std::to_string((lastEnd - start) / AV_TIME_BASE) +
+              " of its " + std::to_string(declared / AV_TIME_BASE) + " seconds (the file is cut short)";
+        return false;
     }
     if ((rc = av_write_trailer(r.out)) < 0) {
         err = "cannot finish " + output + ": " + FfmpegErrorText(rc);

@@ -1,8 +1,11 @@
 #include "core/DebugLog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 
 namespace pellucor {
@@ -12,9 +15,31 @@ namespace fs = std::filesystem;
 namespace {
 // 0: not opened yet, 1: open, -1: opening or writing failed for good.
 int g_state = 0;
-std::ofstream g_log;
+int g_fd = -1;
 std::mutex g_mutex;
 
+int openLog(bool truncate)
+{
+    // Appending: every line goes to the end of the file in one write, so
+    // lines of processes that share the log never overwrite or split each
+    // other, and a truncation by another process leaves no hole behind.
+    const int flags = O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (truncate ? O_TRUNC : 0);
+    return ::open(Tav_DebugLogPath().c_str(), flags, 0644);
+}
+
+bool writeAll(int fd, const std::string& data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
 std::string envOr(const char* name, const std::string& fallback)
 {
     const char* v = std::getenv(name);
@@ -41,22 +66,18 @@ void Tav_DebugLog(const std::string& text)
         const fs::path path = Tav_DebugLogPath();
         std::error_code ec;
         fs::create_directories(path.parent_path(), ec);
-        g_log.open(path, std::ios::binary | std::ios::trunc);
-        g_state = g_log ? 1 : -1;
+        g_fd = openLog(true);
+        g_state = g_fd >= 0 ? 1 : -1;
     }
     if (g_state < 0)
         return;
-    g_log << text << "\r\n";
-    g_log.flush();
-    if (!g_log) {
-        g_log.close();
-        g_log.clear();
-        g_log.open(Tav_DebugLogPath(), std::ios::binary | std::ios::app);
-        g_log << text << "\r\n";
-        g_log.flush();
-        if (!g_log)
-            g_state = -1;
-    }
+    const std::string line = text + "\r\n";
+    if (writeAll(g_fd, line))
+        return;
+    ::close(g_fd);
+    g_fd = openLog(false);
+    if (g_fd < 0 || !writeAll(g_fd, line))
+        g_state = -1;
 }
 
 }  // namespace pellucor

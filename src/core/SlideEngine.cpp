@@ -21,8 +21,6 @@ std::string SlideEngine::Preference(const std::string& key) const
     return host_ ? host_->Preference(key) : std::string();
 }
 
-void SlideEngine::AutoConvertPublished(const std::string&, const std::string&) {}
-
 void SlideEngine::PrintSlideInfo() const
 {
     Tav_DebugLog("Printing values of SlideInfo struct.");

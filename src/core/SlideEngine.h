@@ -39,11 +39,9 @@ public:
     // Finds the lecture's events and media files, fills SI and, with the full
     // check, reads the slide titles. False with err on failure.
     bool LoadSlideInfo(bool fullCheck, bool verbose, std::string& err);
+    // The same with the settings already in S (not read again).
+    bool LoadLecture(bool fullCheck, bool verbose, std::string& err);
     void PrintSlideInfo() const;
-
-    // Turns a directory published by an earlier edition back into events
-    // and titles files; the style layer provides it.
-    virtual void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName);
 
 private:
     EngineHost* host_;

@@ -1,5 +1,7 @@
 #include "core/TavUtils.h"
 
+#include "core/FileLookup.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -14,15 +16,16 @@ bool Tav_WildcardMatch(const std::string& name, const std::string& pattern)
 {
     const std::string n = Tav_Lower(name);
     const std::string p = pattern == "*.*" ? std::string("*") : Tav_Lower(pattern);
-    // Iterative matcher with single-star backtracking.
+    // Iterative matcher with single-star backtracking. "*" and "?" are
+    // wildcards only in the pattern: in a name they are ordinary characters.
     size_t ni = 0, pi = 0, star = std::string::npos, mark = 0;
     while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
-            ++ni;
-            ++pi;
-        } else if (pi < p.size() && p[pi] == '*') {
+        if (pi < p.size() && p[pi] == '*') {
             star = pi++;
             mark = ni;
+        } else if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++ni;
+            ++pi;
         } else if (star != std::string::npos) {
             pi = star + 1;
             ni = ++mark;
@@ -36,7 +39,9 @@ bool Tav_WildcardMatch(const std::string& name, const std::string& pattern)
 }
 
 namespace {
-std::vector<std::string> listEntries(const std::string& dir, bool wantDirs, const std::string& pattern)
+enum class EntryKind { File, Directory, NotDirectory };
+
+std::vector<std::string> listEntries(const std::string& dir, EntryKind kind, const std::string& pattern)
 {
     std::vector<std::string> names;
     std::error_code ec;
@@ -47,7 +52,8 @@ std::vector<std::string> listEntries(const std::string& dir, bool wantDirs, cons
         std::error_code tec;
         const bool isDir = it->is_directory(tec);
         const bool isFile = it->is_regular_file(tec);
-        if (wantDirs ? !isDir : !isFile)
+        const bool wanted = kind == EntryKind::Directory ? isDir : kind == EntryKind::File ? isFile : !isDir;
+        if (!wanted)
             continue;
         const std::string name = it->path().filename().string();
         if (Tav_WildcardMatch(name, pattern))
@@ -62,10 +68,10 @@ std::string errorText(const std::error_code& ec) { return ec ? ec.message() : st
 
 std::vector<std::string> Tav_ListFiles(const std::string& dir, const std::string& pattern)
 {
-    return listEntries(dir, false, pattern);
+    return listEntries(dir, EntryKind::File, pattern);
 }
 
-std::vector<std::string> Tav_ListDirs(const std::string& dir) { return listEntries(dir, true, "*"); }
+std::vector<std::string> Tav_ListDirs(const std::string& dir) { return listEntries(dir, EntryKind::Directory, "*"); }
 
 bool Tav_HasFiles(const std::string& dir, const std::string& pattern) { return !Tav_ListFiles(dir, pattern).empty(); }
 
@@ -101,19 +107,15 @@ bool Tav_ChkDir(const std::string& path)
 bool Tav_ChkFile(const std::string& path)
 {
     Tav_DebugLog("Tav_ChkFile " + path);
-    std::error_code ec;
-    if (path.empty() || fs::is_directory(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
+    // Only an ordinary file counts: opening a pipe would wait for a writer.
+    return Tav_FileProblem(path).empty();
 }
 
 bool Tav_ChkFileMsg(const std::string& path)
 {
-    if (Tav_ChkFile(path))
+    const std::string why = Tav_FileProblem(path);
+    if (why.empty())
         return true;
-    std::error_code ec;
-    const std::string why = fs::is_directory(path, ec) ? "Is a directory" : std::strerror(ENOENT);
     Tav_Message(path + " does not exist " + why);
     return false;
 }
@@ -200,15 +202,29 @@ bool Tav_RemoveFile(const std::string& path)
 
 bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern)
 {
+    std::string err;
+    return Tav_CopyFiles(src, dst, pattern, err);
+}
+
+bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern, std::string& err)
+{
+    err.clear();
     const std::string from = Tav_DirSlash(src + Tav_Sep);
     const std::string to = Tav_DirSlash(dst + Tav_Sep);
-    for (const auto& name : Tav_ListFiles(from, pattern)) {
+    for (const auto& name : listEntries(from, EntryKind::NotDirectory, pattern)) {
+        const std::string source = from + name;
         const std::string target = to + Tav_Lower(name);
-        std::error_code ec;
-        fs::copy_file(from + name, target, fs::copy_options::overwrite_existing, ec);
-        if (ec)
+        if (const std::string why = Tav_FileProblem(source); !why.empty()) {
+            err = "Unable to copy " + source + " - " + why;
             return false;
-        Tav_DebugLog("Copied " + from + name + " to " + target);
+        }
+        std::error_code ec;
+        fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+            err = "Unable to copy " + source + " to " + target + " - " + ec.message();
+            return false;
+        }
+        Tav_DebugLog("Copied " + source + " to " + target);
     }
     return true;
 }

@@ -1,6 +1,8 @@
 #include "core/TavUtils.h"
+#include "core/FileLookup.h"
 
 #include <QProcess>
+#include <QUrl>
 #include <QStringList>
 
 namespace pellucor {
@@ -67,6 +69,11 @@ TavPathParts Tav_SplitPath(const std::string& path)
     if (pos == std::string::npos || end == 0)
         return {p.substr(0, end), ""};
     return {p.substr(pos + 1, end - pos - 1), p.substr(0, pos + 1)};
+}
+
+std::string Tav_FileUrl(const std::string& path)
+{
+    return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
 }
 
 bool Tav_ShellOpen(const std::string& target)

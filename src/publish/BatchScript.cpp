@@ -1,5 +1,7 @@
 #include "publish/BatchScript.h"
 
+#include <filesystem>
+
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -22,6 +24,12 @@ bool BatchScript::Create(const std::string& path)
     out_.open(path, std::ios::binary | std::ios::trunc);
     if (!out_)
         return false;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, ec);
+    if (ec)
+        return false;
     line("#!/bin/sh");
     return true;
 }
@@ -30,19 +38,35 @@ bool BatchScript::Create(const std::string& path)
 // of a line, so its lines end in LF alone.
 void BatchScript::line(const std::string& text) { out_ << text << '\n'; }
 
-void BatchScript::WriteCd(const std::string& dir) { line("cd " + ShellQuote(dir) + " || exit 1"); }
+void BatchScript::WriteCd(const std::string& dir)
+{
+    // The log lies in the directory the script could not enter.
+    const std::string log = ShellQuote(Tav_DirSlash(dir) + "log.log");
+    line("cd " + ShellQuote(dir) + " || { printf '%s\\n' " + ShellQuote("Entering " + dir + " failed") + " > " + log +
+         "; exit 1; }");
+}
 
-void BatchScript::WriteLog(const std::string& text) { line("printf '%s\\n' " + ShellQuote(text) + " > log.log"); }
+void BatchScript::WriteLog(const std::string& text)
+{
+    step_ = text;
+    line("printf '%s\\n' " + ShellQuote(text) + " > log.log");
+}
+
+void BatchScript::checked(const std::string& command)
+{
+    line(command + " || { printf '%s failed (exit status %s)\\n' " + ShellQuote(step_) +
+         " \"$?\" > log.log; exit 1; }");
+}
 
 void BatchScript::WriteCommand(const std::vector<std::string>& argv)
 {
     std::string cmd;
     for (const auto& a : argv)
         cmd += (cmd.empty() ? "" : " ") + ShellQuote(a);
-    line(cmd);
+    checked(cmd);
 }
 
-void BatchScript::WriteCopyHere(const std::string& file) { line("cp -- " + ShellQuote(file) + " ."); }
+void BatchScript::WriteCopyHere(const std::string& file) { checked("cp -- " + ShellQuote(file) + " ."); }
 
 void BatchScript::WriteEnd()
 {

@@ -1,7 +1,10 @@
 // The batch script "process.bat" that each publish writes into its output
 // directory: a POSIX sh script whose steps first replace "log.log" with the
 // step's name and then run the step's command. Every path or name is quoted
-// so that no character of it is ever interpreted by the shell.
+// so that no character of it is ever interpreted by the shell. Every
+// command is checked: one that fails replaces "log.log" with its step and
+// its exit status and ends the script, so "All Done" is never written after
+// a failure. The script is written executable, so it runs as printed.
 #pragma once
 
 #include <fstream>
@@ -15,7 +18,8 @@ std::string ShellQuote(const std::string& word);
 
 class BatchScript {
 public:
-    // Creates (replaces) the script. False when it cannot be created.
+    // Creates (replaces) the script, executable. False when it cannot be
+    // created.
     bool Create(const std::string& path);
     const std::string& Path() const { return path_; }
 
@@ -34,7 +38,10 @@ public:
 
 private:
     void line(const std::string& text);
+    // A command line that, when it fails, logs the step and ends the script.
+    void checked(const std::string& command);
     std::string path_;
+    std::string step_ = "Starting";
     std::ofstream out_;
 };
 

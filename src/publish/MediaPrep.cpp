@@ -3,6 +3,7 @@
 // the encoder component when the built-in events processing is chosen.
 #include "publish/Publisher.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "core/TavUtils.h"
@@ -89,27 +90,33 @@ bool Publisher::builtInMerge(const std::string& media, const std::string& rat, c
     SetStatus("OpenRMFile " + media);
     std::string err;
     auto file = encoder_->OpenRmFile(media, err);
-    if (!file) {
-        Tav_PlainMessage(err);
-    } else {
-        // Only a part with video tells the page its picture size.
-        if (readSizes && file->HasVideo()) {
-            VideoHeight = static_cast<int16_t>(file->VideoHeight());
-            VideoWidth = PlayerWidth = static_cast<int16_t>(file->VideoWidth());
-            FrameWidth = static_cast<int16_t>(VideoWidth + 30);
-            PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
-            FrameWidth = std::max<int16_t>(FrameWidth, 190);
-        }
-        SetStatus("Adding Events - " + rat);
-        if (!file->AddEvents(rat, err)) {
-            Tav_PlainMessage(err);
-            Tav_DebugLog("Adding events failed: " + err);
-        } else {
-            SetStatus("Saving " + output);
-            if (!file->Save(output, err))
-                Tav_PlainMessage(err);
-        }
+    if (!file)
+        return fail("Unable to read " + media + " - " + err);
+    // Only a part with video tells the page its picture size.
+    if (readSizes && file->HasVideo()) {
+        VideoHeight = static_cast<int16_t>(file->VideoHeight());
+        VideoWidth = PlayerWidth = static_cast<int16_t>(file->VideoWidth());
+        FrameWidth = static_cast<int16_t>(VideoWidth + 30);
+        PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
+        FrameWidth = std::max<int16_t>(FrameWidth, 190);
+    }
+    SetStatus("Adding Events - " + rat);
+    if (!file->AddEvents(rat, err)) {
         file->Close();
+        return fail("Adding the events of " + rat + " failed - " + err);
+    }
+    SetStatus("Saving " + output);
+    const bool saved = file->Save(output, err);
+    file->Close();
+    if (!saved) {
+        // Media that cannot be read to its end leaves no output that pages
+        // would point at as if it were whole.
+        const std::string base = Tav_StripExt(output);
+        for (const std::string& made : {output, base + ".vtt", base + ".webm"}) {
+            std::error_code ec;
+            std::filesystem::remove(made, ec);
+        }
+        return fail("Saving " + output + " from " + media + " failed - " + err);
     }
     if (!Tav_ChkFile(output))
         return fail("Error - Unable to create " + output);

@@ -1,6 +1,8 @@
 #include "publish/Publisher.h"
 
+#include "core/FileLookup.h"
 #include "core/TavUtils.h"
+#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
@@ -11,13 +13,21 @@ bool Publisher::fail(const std::string& text)
     StatusColour = kColourRed;
     SetStatus(text);
     StatusColour = kColourYellow;
-    Tav_PlainMessage(text);
+    // The caller shows the text once (a message box, stderr or the server
+    // log); showing it here too made every failure appear twice.
     return false;
 }
 
 bool Publisher::OKToPublish(bool showMsg, std::string& err)
 {
-    const bool ok = LoadSlideInfo(false, false, err);
+    bool ok = LoadSlideInfo(false, false, err);
+    // A published lecture loads once it has been converted, which the
+    // publish does first.
+    std::string publishedName;
+    if (!ok && IsPublishedLecture(S.MediaDir, S.LecName, publishedName)) {
+        ok = true;
+        err.clear();
+    }
     if (!ok && showMsg)
         Tav_PlainMessage(err);
     return ok;
@@ -28,8 +38,10 @@ bool Publisher::Publish(bool ToDisk)
     LastError.clear();
     SetStatus("Getting info on slides");
     std::string err;
-    if (!LoadSlideInfo(true, true, err))
+    if (!LoadLectureConvertingPublished(*this, true, true, err))
         return fail("Slide Load Error:" + err);
+    if (const std::string problem = StyleDirectoryProblem(S.StyleDir); !problem.empty())
+        return fail(problem);
 
     const std::string out = Tav_DirSlash(S.OutDir);
     SetStatus("Changing directory to " + out);
@@ -40,7 +52,8 @@ bool Publisher::Publish(bool ToDisk)
         return fail("Unable to cleanup " + out);
 
     const std::string style = Tav_DirSlash(S.StyleDir);
-    if (Tav_ChkFile(style + "process.bat"))
+    std::string styleScript, clash;
+    if (Tav_FindFile(style, "process.bat", styleScript, clash))
         SetStatus("User Controlled Process.bat");
 
     BatchScript bat;
@@ -49,11 +62,11 @@ bool Publisher::Publish(bool ToDisk)
     bat.WriteCd(out);
 
     const std::string slides = Tav_DirSlash(S.LecDir);
-    Tav_CopyFiles(style, out, "*.gif");
-    Tav_CopyFiles(style, out, "*.jpg");
-    Tav_CopyFiles(style + "copy", out, "*.*");
-    Tav_CopyFiles(slides, out, "*.gif");
-    Tav_CopyFiles(slides, out, "*.jpg");
+    const std::pair<std::string, const char*> copies[] = {
+        {style, "*.gif"}, {style, "*.jpg"}, {style + "copy", "*.*"}, {slides, "*.gif"}, {slides, "*.jpg"}};
+    for (const auto& [from, pattern] : copies)
+        if (std::string why; !Tav_CopyFiles(from, out, pattern, why))
+            return fail(why);
 
     SetStatus("Preparing Media Files");
     const bool prepared = PrepareMedia(bat, ToDisk);

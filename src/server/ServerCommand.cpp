@@ -78,7 +78,11 @@ int RunServerCommand(int argc, char** argv)
 
     std::cout << "pellucor server: watching " << server.txtIncoming << std::endl;
     if (parser.isSet(once)) {
-        server.CheckIncoming();
+        // A lecture that was found but not published is a failure of the run.
+        if (server.CheckIncoming() && !server.LastPublishOk()) {
+            std::cerr << "pellucor server: the lecture " << server.txtDir << " could not be published\n";
+            return 1;
+        }
         return 0;
     }
 

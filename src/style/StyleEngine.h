@@ -1,21 +1,39 @@
-// The style half of the publishing engine: substitution tokens, the notes
-// filters, the directive processor that runs a style directory's templates,
-// the section copier, the whole-file replace operations, and the
-// conversion of directories published by an earlier edition. The publish
-// layer derives the full engine (Publisher) from it.
+// The style half of the publishing engine: one class, StyleEngine, whose
+// concerns each live in a file named after it:
+//   StyleEngineTokens.cpp       substitution tokens (SubstituteTokens)
+//   StyleEngineNotesFilters.cpp the notes filters (StripTags, AutoLink)
+//   StyleEngineDirectives.cpp   the line processor: directives, conditions
+//                               and loop expansion (ProcessTemplate)
+//   StyleEngineDirectory.cpp    a style directory to output files
+//                               (ProcessStyleDirectory and its templates)
+//   StyleEngineSectionCopy.cpp  sections of lecture pages (CopySection)
+//   StyleEngineEventUrls.cpp    whole-file replaces on events files
+// The publish layer derives the full engine (Publisher) from it. The
+// conversion of published lectures is not part of the engine: see
+// PublishedLecture.h.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "core/FileLookup.h"
 #include "core/SlideEngine.h"
 #include "style/TemplateLines.h"
 
 namespace pellucor {
+
+// Why a style directory cannot be published with ("" when it can): it does
+// not exist, or it holds no template.
+std::string StyleDirectoryProblem(const std::string& styleDir);
+// Whether a style directory's file is not text (a NUL byte in it, or a
+// type known to be binary such as an image, font, sound, video or archive):
+// such a file is copied byte for byte, never through the line processor.
+bool IsBinaryStyleFile(const std::string& path);
 
 class StyleEngine : public SlideEngine {
 public:
@@ -81,21 +99,24 @@ public:
     bool ReplaceInFile(const std::string& find, const std::string& replacement, const std::string& in,
                        const std::string& out);
 
-    // --- Published-lecture conversion -------------------------------------
-    void AutoConvertPublished(const std::string& mediaDir, const std::string& lecName) override;
-
 private:
     // A slide number made safe for indexing the slide table.
     static int SlideIndex(int slide) { return std::clamp(slide, 0, kMaxSlides); }
     bool Fail(const std::string& text);
     // Reads a template of the style directory (reported when missing).
     bool LoadTemplate(const std::string& fileName, std::vector<std::string>& lines);
+    // Copies a binary file of the style directory into the output as it is.
+    bool CopyBinaryFile(const std::string& fileName);
     // One output file from a template already read.
     bool ExpandTemplate(int slide, const std::string& fileName, const std::vector<std::string>& lines, bool toDisk);
     void ApplyDirectives(const std::string& line, int slide, const std::string& slidePage, bool active,
                          std::ostream& out, bool toDisk) const;
     bool Condition(const std::string& line, int slide, bool toDisk) const;
     std::string NotesFile(int slide) const;
+    // The lecture directory's files, read once per directory.
+    const DirListing& LectureFiles() const;
+    // A file of the lecture directory as named on disk (any letter case).
+    std::string LectureFile(const std::string& name) const;
     // The lecture's slide pages sldNNN.htm, indexed by slide number.
     const std::vector<std::string>& SlidePagePaths() const;
     int FirstSlideOfPart(int part) const;
@@ -106,7 +127,10 @@ private:
     int64_t loopPasses_ = 0;
     // The lecture's slide page paths, built once per lecture directory.
     mutable std::vector<std::string> pagePaths_;
-    mutable std::string pagePathsDir_;
+    mutable std::unique_ptr<DirListing> lectureFiles_;
+    mutable std::string lectureFilesDir_;
+    // Two lecture files that differ only in letter case (the first found).
+    mutable std::string lectureFileError_;
     std::array<std::string, kMaxLoopDepth + 1> lineBuffers_;
 };
 

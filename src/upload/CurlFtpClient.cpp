@@ -97,8 +97,9 @@ void CurlFtpClient::SetURL(const std::string& url)
         urlError_ = "Bad server address " + FtpRedactUrl(url_);
     } else {
         scheme_ = Tav_Lower(part(CURLUPART_SCHEME));
-        sftp_ = scheme_ == "sftp";
-        if (scheme_ != "ftp" && scheme_ != "ftps" && !sftp_)
+        if (scheme_ == "sftp")
+            urlError_ = "SFTP is not supported (use ftp://, ftpes:// or ftps://): " + FtpRedactUrl(url_);
+        else if (scheme_ != "ftp" && scheme_ != "ftps")
             urlError_ = "Not an FTP address: " + FtpRedactUrl(url_);
         const std::string port = part(CURLUPART_PORT);
         authority_ = scheme_ + "://" + part(CURLUPART_HOST) + (port.empty() ? "" : ":" + port);
@@ -247,14 +248,14 @@ void CurlFtpClient::dropConnection()
 
 std::string CurlFtpClient::urlFor(const std::string& absPath, bool dir) const
 {
-    std::string out = authority_ + (sftp_ ? "" : "/%2F");
+    std::string out = authority_ + "/%2F";
     std::string seg;
     bool first = true;
     auto flush = [&] {
         if (seg.empty())
             return;
         char* e = curl_easy_escape(easy_, seg.c_str(), static_cast<int>(seg.size()));
-        out += (sftp_ || !first ? "/" : "") + std::string(e ? e : "");
+        out += (!first ? "/" : "") + std::string(e ? e : "");
         curl_free(e);
         first = false;
         seg.clear();
@@ -279,7 +280,7 @@ bool CurlFtpClient::ensureLoggedIn(Outcome& out)
     // directory anchors every relative path after that.
     std::string path = basePath_;
     Request req;
-    req.method = sftp_ ? Method::List : Method::Nobody;
+    req.method = Method::Nobody;
     req.url = loginUrl_;
     out = perform(req, nullptr);
     if (!out.ok)
@@ -287,15 +288,11 @@ bool CurlFtpClient::ensureLoggedIn(Outcome& out)
     char* entry = nullptr;
     curl_easy_getinfo(easy_, CURLINFO_FTP_ENTRY_PATH, &entry);
     const std::string home = entry && *entry ? entry : "/";
-    if (sftp_) {
-        cwd_ = Tav_StartsWith(path, "/~") ? FtpResolvePath(home, path.substr(2)) : FtpResolvePath("/", path);
-    } else {
-        // ftp://host/dir/ names dir inside the entry directory; a path that
-        // starts with an encoded "/" is absolute.
-        if (!path.empty() && path[0] == '/')
-            path.erase(0, 1);
-        cwd_ = FtpResolvePath(home, path);
-    }
+    // ftp://host/dir/ names dir inside the entry directory; a path that
+    // starts with an encoded "/" is absolute.
+    if (!path.empty() && path[0] == '/')
+        path.erase(0, 1);
+    cwd_ = FtpResolvePath(home, path);
     loggedIn_ = true;
     return true;
 }
@@ -319,7 +316,7 @@ CurlFtpClient::Outcome CurlFtpClient::dispatch(const std::vector<std::string>& w
     }
     if (verb == "CD" || verb == "CWD" || verb == "CDUP") {
         const std::string target = FtpResolvePath(cwd_, verb == "CDUP" ? ".." : arg1);
-        req.method = sftp_ ? Method::List : Method::Nobody;
+        req.method = Method::Nobody;
         req.path = target;
         req.dir = true;
         out = perform(req, nullptr);
@@ -368,16 +365,14 @@ CurlFtpClient::Outcome CurlFtpClient::dispatch(const std::vector<std::string>& w
     // Everything else goes to the server as one or two raw commands.
     req.method = Method::Quote;
     auto abs = [this](const std::string& p) { return FtpResolvePath(cwd_, p); };
-    auto sftpArg = [](const std::string& p) { return FtpQuote(p); };
     if (verb == "MKDIR" || verb == "MKD")
-        req.quote = {sftp_ ? "mkdir " + sftpArg(abs(arg1)) : "MKD " + abs(arg1)};
+        req.quote = {"MKD " + abs(arg1)};
     else if (verb == "RMDIR" || verb == "RMD")
-        req.quote = {sftp_ ? "rmdir " + sftpArg(abs(arg1)) : "RMD " + abs(arg1)};
+        req.quote = {"RMD " + abs(arg1)};
     else if (verb == "DELETE" || verb == "DELE")
-        req.quote = {sftp_ ? "rm " + sftpArg(abs(arg1)) : "DELE " + abs(arg1)};
+        req.quote = {"DELE " + abs(arg1)};
     else if (verb == "RENAME")
-        req.quote = sftp_ ? std::vector<std::string>{"rename " + sftpArg(abs(arg1)) + " " + sftpArg(abs(arg2))}
-                          : std::vector<std::string>{"RNFR " + abs(arg1), "RNTO " + abs(arg2)};
+        req.quote = {"RNFR " + abs(arg1), "RNTO " + abs(arg2)};
     else
         req.quote = {Tav_Trim(command)};
     out = perform(req, nullptr);
@@ -402,6 +397,8 @@ CurlFtpClient::Outcome CurlFtpClient::perform(const Request& req, std::string* b
     }
     if (requireTls_)
         curl_easy_setopt(easy_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (!caFile_.empty())
+        curl_easy_setopt(easy_, CURLOPT_CAINFO, caFile_.c_str());
     curl_easy_setopt(easy_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlFtpClient::onHeader);
     curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
@@ -465,11 +462,6 @@ CurlFtpClient::Outcome CurlFtpClient::perform(const Request& req, std::string* b
     }
 
     const auto rc = static_cast<CURLcode>(transfer());
-    if (sftp_) {
-        long connects = 0;
-        curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &connects);
-        connections_ += connects;
-    }
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &out.code);
     out.ok = rc == CURLE_OK;
     if (out.ok) {

@@ -5,7 +5,8 @@
 // events while it waits and Cancel takes effect within about a second.
 //
 // The address may be ftp:// (plain), ftpes:// (FTP with explicit TLS, sent
-// as ftp:// with TLS required), ftps:// (implicit TLS) or sftp://.
+// as ftp:// with TLS required) or ftps:// (implicit TLS); a TLS server's
+// certificate is always verified.
 #pragma once
 
 #include <atomic>
@@ -36,6 +37,9 @@ public:
     void SetUserName(const std::string& user) override { user_ = user; }
     void SetPassword(const std::string& password) override { password_ = password; }
     void SetRequestTimeout(int seconds) override { timeout_ = seconds; }
+    // Certificates a TLS server's certificate must be signed by, instead of
+    // the system's (the server is always verified).
+    void SetCaFile(const std::string& path) { caFile_ = path; }
     bool Execute(const std::string& command, std::string& error) override;
     bool StillExecuting() const override { return executing_; }
     int ResponseCode() const override;
@@ -82,8 +86,9 @@ private:
     CURLM* multi_ = nullptr;  // holds the connection between commands
     std::string url_, user_, password_;
     std::string scheme_, authority_, basePath_, loginUrl_;  // parts of url_
-    bool sftp_ = false, requireTls_ = false;
+    bool requireTls_ = false;
     int timeout_ = 120;
+    std::string caFile_;
 
     // Owned by the worker while a command runs.
     bool loggedIn_ = false;

@@ -221,12 +221,13 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
             showStatus("Not Created: " + remote);
             return false;
         }
-        if (!FtpExecuteOnPath("MKDIR", remote)) {
+        std::string created;
+        if (!MakeRemoteDirectory(remote, created)) {
             showStatus("Unable to create directory: " + remote);
             return false;
         }
         showStatus("Created: " + remote);
-        if (!FtpExecuteOnPath("CD", remote)) {
+        if (!FtpExecuteOnPath("CD", created)) {
             showStatus("Not Created: " + remote);
             return false;
         }
@@ -247,7 +248,13 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
     int64_t sent = 0;
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string path = Tav_Join(local, names[i]);
-        if (closed_ || !InetExecute("PUT " + FtpQuote(path) + " " + FtpQuote(names[i]))) {
+        // Sent under a temporary name and renamed once complete, so a
+        // transfer that breaks off leaves nothing under the final name.
+        const std::string temp = FtpTemporaryName(names[i]);
+        if (closed_ || !InetExecute("PUT " + FtpQuote(path) + " " + FtpQuote(temp)) ||
+            !InetExecute("RENAME " + FtpQuote(temp) + " " + FtpQuote(names[i]))) {
+            if (!closed_)
+                InetExecute("DELETE " + FtpQuote(temp));
             showStatus("Upload Failure - Upload not Complete");
             return false;
         }
@@ -256,6 +263,33 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
     }
     if (InetExecute("DIR"))
         showStatus("Upload Complete " + filesText(names.size(), total));
+    return true;
+}
+
+std::string FtpTemporaryName(const std::string& name) { return "." + name + ".part"; }
+
+bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string& made)
+{
+    // Levels are named from the root, so that entering one does not change
+    // what the next one means.
+    std::string base = "/";
+    if (remote.empty() || remote[0] != '/') {
+        if (!InetExecute("PWD"))
+            return false;
+        base = Tav_Trim(txtData);
+    }
+    made = FtpResolvePath(base, remote);
+    // "/a/b/c": "/a", then "/a/b", then "/a/b/c".
+    for (size_t end = 1; end <= made.size(); ++end) {
+        if (end < made.size() && made[end] != '/')
+            continue;
+        const std::string level = made.substr(0, end);
+        if (closed_)
+            return false;
+        if (level.size() > 1 && level.back() != '/' && !FtpExecuteOnPath("CD", level) &&
+            !FtpExecuteOnPath("MKDIR", level))
+            return false;
+    }
     return true;
 }
 

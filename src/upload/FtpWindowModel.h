@@ -14,6 +14,9 @@
 
 namespace pellucor {
 
+// The name a file is sent under until it is complete (".NAME.part").
+std::string FtpTemporaryName(const std::string& name);
+
 class FtpWindowModel : public QObject {
     Q_OBJECT
 
@@ -24,7 +27,7 @@ public:
 
     // Fields of the window. Input fields are written by the view (or the
     // caller); the others are written here and announced by changed().
-    std::string txtFTPURL;    // host name or a full ftp:, ftps:, ftpes: or sftp: address
+    std::string txtFTPURL;    // host name or a full ftp:, ftps: or ftpes: address
     std::string txtAccount;
     std::string txtPass;      // never logged nor shown
     std::string txtFTPPath;   // remote directory
@@ -43,8 +46,12 @@ public:
     bool InetExecute(const std::string& command);
     bool FtpExecuteOnPath(const std::string& verb, const std::string& path);
     bool FtpLogin();
-    // True when every file was sent.
+    // True when every file was sent. A missing remote directory is created
+    // level by level; each file is sent under a temporary name and renamed
+    // once it is complete.
     bool FtpUploadDirectory(const std::string& local, const std::string& remote);
+    // Creates every missing level of remote; made is its path from the root.
+    bool MakeRemoteDirectory(const std::string& remote, std::string& made);
     void FtpSetControls();
 
     void cmdBrowse_Click();

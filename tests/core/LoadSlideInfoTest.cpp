@@ -128,13 +128,13 @@ TEST_F(LectureFixture, LinesThatDoNotCountReuseTheirSlot)
     EXPECT_TRUE(encoderLog.opened.empty());
 }
 
-TEST_F(LectureFixture, CommentsOnlyIsASuccessWithNoSlides)
+TEST_F(LectureFixture, AnEventsFileWithoutSlideLinesFailsNamingIt)
 {
+    // Publishing it would give a lecture of nothing.
     put("talk1.txt", "# nothing yet\r\n");
     put("talk1.rm");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(si().NumOfSlides, 0);
-    EXPECT_EQ(si().NumOfEventFiles, 1);
+    EXPECT_FALSE(load());
+    EXPECT_EQ(err, "The events file " + dir.file("talk1.txt") + " holds no slide lines");
 }
 
 TEST_F(LectureFixture, TitlesFromIndexThenTitlesFileThenPageName)

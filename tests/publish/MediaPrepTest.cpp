@@ -32,6 +32,12 @@ protected:
         return {lines.begin() + 2, lines.end()};
     }
     std::string q(const std::string& s) { return ShellQuote(s); }
+    // A command line as the script checks it: a failure logs its step and
+    // ends the script.
+    std::string checked(const std::string& command, const std::string& step)
+    {
+        return command + " || { printf '%s failed (exit status %s)\\n' " + q(step) + " \"$?\" > log.log; exit 1; }";
+    }
 };
 
 TEST_F(MediaPrep, VideoToolCases)
@@ -44,9 +50,10 @@ TEST_F(MediaPrep, VideoToolCases)
     const std::string M = lecture + "talk1.rm", O = out + "talk1.rm";
     EXPECT_EQ(steps(), (std::vector<std::string>{
                            "printf '%s\\n' 'Video Pre-5.0 Merge talk1' > log.log",
-                           q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'",
+                           checked(q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'",
+                                   "Video Pre-5.0 Merge talk1"),
                            "printf '%s\\n' 'Video Phase 2 Merge talk1' > log.log",
-                           q(rv) + " 'talk1.raz' " + q(M) + " " + q(O),
+                           checked(q(rv) + " 'talk1.raz' " + q(M) + " " + q(O), "Video Phase 2 Merge talk1"),
                            "printf '%s\\n' 'All Done' > log.log",
                            "exit"}));
 
@@ -54,13 +61,15 @@ TEST_F(MediaPrep, VideoToolCases)
     host.prefs["prfRmmerge"] = rme;
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video G2 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1], q(rme) + " '-i' " + q(M) + " '-o' " + q(O) + " '-e' 'talk1.rat'");
+    EXPECT_EQ(steps()[1],
+              checked(q(rme) + " '-i' " + q(M) + " '-o' " + q(O) + " '-e' 'talk1.rat'", "Video G2 Merge talk1"));
 
     const std::string mm = tool("rmmerge");
     host.prefs["prfRmmerge"] = mm;
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video 5.0 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1], q(mm) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' " + q(M) + " " + q(O));
+    EXPECT_EQ(steps()[1], checked(q(mm) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' " + q(M) + " " + q(O),
+                                  "Video 5.0 Merge talk1"));
 }
 
 TEST_F(MediaPrep, AudioToolCases)
@@ -75,21 +84,25 @@ TEST_F(MediaPrep, AudioToolCases)
     EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));
     const std::string ra = lecture + "talk1.ra";
     EXPECT_EQ(steps(), (std::vector<std::string>{"printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
-                                                 q(host.prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'",
-                                                 "cp -- " + q(ra) + " .", "printf '%s\\n' 'All Done' > log.log",
+                                                 checked(q(host.prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'",
+                                                         "Audio 3.0 Merge talk1"),
+                                                 checked("cp -- " + q(ra) + " .", "Audio 3.0 Merge talk1"),
+                                                 "printf '%s\\n' 'All Done' > log.log",
                                                  "exit"}));
 
     host.prefs["prfEvent32"] = tool("audioev");
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio 5.0 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1], q(host.prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " + q(lecture + "talk1.ra") +
-                              " 'talk1.ra'");
+    EXPECT_EQ(steps()[1], checked(q(host.prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " +
+                                      q(lecture + "talk1.ra") + " 'talk1.ra'",
+                                  "Audio 5.0 Merge talk1"));
 
     host.prefs["prfRmmerge"] = tool("rmevents");
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio G2 Merge talk1' > log.log");
     EXPECT_EQ(steps()[1],
-              q(host.prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra") + " '-o' 'talk1.ra' '-e' 'talk1.rat'");
+              checked(q(host.prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra") + " '-o' 'talk1.ra' '-e' 'talk1.rat'",
+                      "Audio G2 Merge talk1"));
 }
 
 TEST_F(MediaPrep, MissingToolFailsAfterTheImagesAreCopied)

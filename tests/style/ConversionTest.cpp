@@ -2,6 +2,7 @@
 
 #include "FakeEncoder.h"
 #include "StyleFixture.h"
+#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
@@ -14,6 +15,11 @@ namespace {
 
 class Conversion : public StyleFixture {
 protected:
+    std::string convName, convErr;
+    PublishedConversion convert(const std::string& lecName)
+    {
+        return ConvertPublishedLecture(media.dir(), lecName, convName, convErr);
+    }
     testing_support::TempDir media;
     void put(const std::string& name, const std::string& text) { writeFile(media.file(name), text); }
     bool has(const std::string& name) const { return std::filesystem::exists(media.file(name)); }
@@ -38,7 +44,8 @@ protected:
 TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
 {
     publishedLecture();
-    engine.AutoConvertPublished(media.dir(), "talk");
+    ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
+    EXPECT_EQ(convName, "talk");
     ASSERT_EQ(sink.questions.size(), 1u);
     EXPECT_EQ(sink.questions[0], media.dir() + " appears to be a published directory - OK - to autoconvert?");
     EXPECT_EQ(readLines(media.file("talk1.txt")),
@@ -62,7 +69,7 @@ TEST_F(Conversion, LoadSlideInfoConvertsFirst)
     host.encoderFactory = [&] { return std::make_unique<testing_support::FakeEncoder>(&encoderLog); };
     Tav_SetUnattended(true);
     std::string err;
-    const bool ok = engine.LoadSlideInfo(true, false, err);
+    const bool ok = LoadLectureConvertingPublished(engine, true, false, err);
     Tav_SetUnattended(false);
     ASSERT_TRUE(ok) << err;
     EXPECT_TRUE(sink.questions.empty());
@@ -71,38 +78,51 @@ TEST_F(Conversion, LoadSlideInfoConvertsFirst)
     EXPECT_EQ(engine.SI.SlideTitle[2], "Overview");
 }
 
-TEST_F(Conversion, NothingHappensWithEventsFilesWithoutRatFilesOrOnCancel)
+TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHolds)
 {
     publishedLecture();
+    // An events file of the same lecture and another lecture name do not
+    // hide a published directory that has its navigation page.
     put("talk.txt", "u 0 1 URL\\sld001.htm\r\n");
-    engine.AutoConvertPublished(media.dir(), "talk");
+    ASSERT_EQ(convert("other"), PublishedConversion::Converted) << convErr;
+    EXPECT_EQ(convName, "talk");
+    EXPECT_TRUE(has("talk1.txt"));
+    EXPECT_TRUE(has("titles.txt"));
+}
+
+TEST_F(Conversion, NothingHappensToALectureOrOnCancel)
+{
+    publishedLecture();
+    std::filesystem::remove(media.file("n001.htm"));
+    // Without a navigation page, event files beside events files of the
+    // lecture are a recorded lecture's, not a published one.
+    put("talk.txt", "u 0 1 URL\\sld001.htm\r\n");
+    EXPECT_EQ(convert("talk"), PublishedConversion::NotPublished);
     EXPECT_TRUE(sink.questions.empty());
     EXPECT_FALSE(has("talk1.txt"));
     EXPECT_TRUE(has("sld001.htm"));
+    EXPECT_EQ(convert("other"), PublishedConversion::NotPublished);
 
     std::filesystem::remove(media.file("talk.txt"));
     sink.answers.push_back(TavCancel);
-    engine.AutoConvertPublished(media.dir(), "talk");
+    EXPECT_EQ(convert("talk"), PublishedConversion::Declined);
     EXPECT_EQ(sink.questions.size(), 1u);
     EXPECT_FALSE(has("talk1.txt"));
     EXPECT_FALSE(has("titles.txt"));
     EXPECT_TRUE(has("sld001.htm"));
-
-    engine.AutoConvertPublished(media.dir(), "other");
-    EXPECT_EQ(sink.questions.size(), 1u);
 }
 
 TEST_F(Conversion, NavigationPageFallsBackAndMayBeMissing)
 {
     publishedLecture();
     std::filesystem::rename(media.file("n001.htm"), media.file("an001.htm"));
-    engine.AutoConvertPublished(media.dir(), "talk");
+    ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
     EXPECT_EQ(readLines(media.file("titles.txt")).size(), 2u);
 
     std::filesystem::remove(media.file("talk1.txt"));
     std::filesystem::remove(media.file("titles.txt"));
     std::filesystem::remove(media.file("an001.htm"));
-    engine.AutoConvertPublished(media.dir(), "talk");
+    ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
     EXPECT_TRUE(has("talk1.txt"));
     EXPECT_FALSE(has("titles.txt"));
 }

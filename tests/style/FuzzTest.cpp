@@ -3,6 +3,7 @@
 #include <random>
 
 #include "StyleFixture.h"
+#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
@@ -97,7 +98,8 @@ TEST_F(Fuzz, RandomEventsFilesAndPublishedDirectories)
         testing_support::writeFile(lecture.file("n001.htm"),
                                    "x Slide Index\n" + randomText(10) + "\nsld" + garbage(5) + "\n x /SELECT\n");
         std::filesystem::remove(lecture.file("talk1.txt"));
-        engine.AutoConvertPublished(lecture.dir(), "talk");
+        std::string name, err;
+        ConvertPublishedLecture(lecture.dir(), "talk", name, err);
         ASSERT_TRUE(std::filesystem::exists(lecture.file("talk1.txt")));
         engine.ConvertEventUrls(rng() % 2, garbage(10), lecture.file("talk1.txt"), lecture.file("out.txt"));
         engine.ReplaceInFile(garbage(3), garbage(5), lecture.file("n001.htm"), lecture.file("out2.txt"));

@@ -33,13 +33,44 @@ TEST(AutoLink, LeavesMarkupAndUpperCaseSchemesAlone)
     EXPECT_EQ(StyleEngine::AutoLink("no address here"), "no address here");
 }
 
-TEST(AutoLink, OnlyTheLastSchemeFoundIsLinked)
+TEST(AutoLink, EveryAddressOfTheLineIsLinked)
 {
     EXPECT_EQ(StyleEngine::AutoLink("http://a.org and www.b.org x"),
-              "http://a.org and <a href=http://www.b.org>www.b.org</a> x");
-    // An address running to the end of the line ends the search at once.
+              "<a href=http://a.org>http://a.org</a> and <a href=http://www.b.org>www.b.org</a> x");
+    // A "www." inside an address is part of it.
     EXPECT_EQ(StyleEngine::AutoLink("x http://a.org/www.b.org"),
               "x <a href=http://a.org/www.b.org>http://a.org/www.b.org</a>");
+    EXPECT_EQ(StyleEngine::AutoLink("https://a.org/x?q=1 then ftp://f.org"),
+              "<a href=https://a.org/x?q=1>https://a.org/x?q=1</a> then <a href=ftp://f.org>ftp://f.org</a>");
+}
+
+TEST(AutoLink, AnAddressEndsBeforeBlanksTagsAndClosingPunctuation)
+{
+    EXPECT_EQ(StyleEngine::AutoLink("See https://a.org/page."), "See <a href=https://a.org/page>https://a.org/page</a>.");
+    EXPECT_EQ(StyleEngine::AutoLink("(see www.a.org), or http://b.org/x;"),
+              "(see <a href=http://www.a.org>www.a.org</a>), or <a href=http://b.org/x>http://b.org/x</a>;");
+    EXPECT_EQ(StyleEngine::AutoLink("[http://a.org/b_(c)]?!"),
+              "[<a href=http://a.org/b_(c>http://a.org/b_(c</a>)]?!");
+    EXPECT_EQ(StyleEngine::AutoLink("tab\thttp://a.org\tx"), "tab\t<a href=http://a.org>http://a.org</a>\tx");
+    EXPECT_EQ(StyleEngine::AutoLink("http://a.org<BR>https://b.org</P>"),
+              "<a href=http://a.org>http://a.org</a><BR><a href=https://b.org>https://b.org</a></P>");
+    // A scheme with nothing after it is not an address.
+    EXPECT_EQ(StyleEngine::AutoLink("the http:// prefix"), "the http:// prefix");
+}
+
+class NotesOnDisk : public style_test::StyleFixture {};
+
+TEST_F(NotesOnDisk, TheNotesFileOfASlideIsLinkedInItsPage)
+{
+    audioSlides(1);
+    putLecture("img001.not", "Read https://a.org/paper.pdf, then www.b.org.\r\n");
+    putStyle("sld000.htm", "<div>\r\n!NOTES\r\n</div>\r\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
+    EXPECT_EQ(outLines("sld001.htm"),
+              (style_test::Lines{"<div>",
+                                 "Read <a href=https://a.org/paper.pdf>https://a.org/paper.pdf</a>, then "
+                                 "<a href=http://www.b.org>www.b.org</a>.",
+                                 "</div>"}));
 }
 
 }  // namespace

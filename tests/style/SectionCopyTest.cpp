@@ -25,12 +25,27 @@ TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
 {
     audioSlides(1);
     std::string last;
-    EXPECT_EQ(copy("skip\nxx START yy END\nmid\ntail END more\nafter\n", "START", "END", false, &last),
+    EXPECT_EQ(copy("skip\nxx START yy\nmid\ntail END more\nafter\n", "START", "END", false, &last),
               (Lines{"", "mid", "tail "}));
     EXPECT_EQ(last, "tail ");
-    // The end marker on the marker line itself is not looked for.
-    EXPECT_EQ(copy("a START b END\nc\n", "START", "END", false), (Lines{"", "c"}));
+    // A section whose end marker stands on its start line ends there.
+    EXPECT_EQ(copy("a START b END\nc\n", "START", "END", false), (Lines{" b "}));
+    EXPECT_EQ(copy("a STARTEND c\nd END\n", "START", "END", false), (Lines{""}));
     EXPECT_EQ(copy("END first\n", "", "END", false), Lines{""});
+}
+
+TEST_F(SectionCopy, HeadAndNotesOnOneLineOfTheLecturePageEndThere)
+{
+    audioSlides(2);
+    putLecture("sld001.htm", "<HTML><HEAD><TITLE>One</TITLE></HEAD>\r\n<BODY>Notes: short note <!-- end -->\r\n"
+                             "<P>body text</P>\r\n<!-- more -->\r\n</BODY></HTML>\r\n");
+    putLecture("sld002.htm", "<HEAD>\r\n<TITLE>Two</TITLE>\r\n</HEAD>\r\nNotes:\r\nlong note\r\n<!-- x -->\r\n");
+    putStyle("sld000.htm", "<head>\r\n!HEAD\r\n</head>\r\n<div>\r\n!NOTES\r\n</div>\r\n");
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
+    EXPECT_EQ(outLines("sld001.htm"),
+              (Lines{"<head>", "<TITLE>One</TITLE>", "</head>", "<div>", " short note ", "</div>"}));
+    EXPECT_EQ(outLines("sld002.htm"),
+              (Lines{"<head>", "", "<TITLE>Two</TITLE>", "", "</head>", "<div>", "", "long note", "", "</div>"}));
 }
 
 TEST_F(SectionCopy, KeepMarkersTakesFromTheStartMarkerThroughTheEndMarker)

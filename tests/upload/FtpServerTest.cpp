@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 
 #include <filesystem>
 
@@ -190,6 +191,30 @@ TEST_F(FtpServer, CommandLineUploadReadsThePasswordFile)
     EXPECT_EQ(readFile(server_->root() + "site/index.htm"), "<html></html>");
 }
 
+TEST_F(FtpServer, MissingRemoteDirectoriesAreCreatedLevelByLevel)
+{
+    TempDir local;
+    writeFile(local.path() / "index.htm", "<html></html>");
+    writeFile(local.path() / "talk1.webm", std::string(100000, 'w'));
+    TempDir secret;
+    writeFile(secret.path() / "pw", FtpTestServer::kPassword);
+    QProcess p;
+    p.start(PELLUCOR_EXE, {"upload", QString::fromStdString(local.dir()), "--host",
+                           QString::fromStdString(server_->host()), "--user", FtpTestServer::kUser,
+                           "--password-file", QString::fromStdString(secret.file("pw")), "--remote", "/a/b/c"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(readFile(server_->root() + "a/b/c/index.htm"), "<html></html>");
+    EXPECT_EQ(readFile(server_->root() + "a/b/c/talk1.webm"), std::string(100000, 'w'));
+    // Only the files themselves: no temporary names left behind.
+    size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(server_->root() + "a/b/c")) {
+        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2u);
+}
+
 }  // namespace
 
 namespace {
@@ -226,6 +251,36 @@ TEST_F(SlowFtpServer, ClosingDuringAnUploadCancelsItPromptly)
     EXPECT_EQ(s.ftp.txtStatus, "Upload Failure - Upload not Complete");
     EXPECT_EQ(s.ftp.lblState, "11");
     EXPECT_FALSE(fs::exists(server_->root() + "b.htm"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SlowFtpServer, ABrokenTransferLeavesNoFileUnderItsFinalName)
+{
+    TempDir local;
+    writeFile(local.path() / "talk1.webm", std::string(2 << 20, 'v'));  // half a minute at this speed
+    TempDir secret;
+    writeFile(secret.path() / "pw", FtpTestServer::kPassword);
+    QProcess p;
+    p.start(PELLUCOR_EXE, {"upload", QString::fromStdString(local.dir()), "--host",
+                           QString::fromStdString(server_->host()), "--user", FtpTestServer::kUser,
+                           "--password-file", QString::fromStdString(secret.file("pw")), "--remote", "/site"});
+    // The transfer is under way: part of the file is on the server.
+    const std::string temp = server_->root() + "site/" + FtpTemporaryName("talk1.webm");
+    QElapsedTimer clock;
+    clock.start();
+    std::error_code ec;
+    while (!(fs::exists(temp, ec) && fs::file_size(temp, ec) > 0) && clock.elapsed() < 20000)
+        QThread::msleep(20);
+    ASSERT_TRUE(fs::exists(temp)) << "the upload never started";
+    server_->Kill();
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_NE(p.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("Upload Failure"));
+    EXPECT_FALSE(fs::exists(server_->root() + "site/talk1.webm"));
+    EXPECT_LT(fs::file_size(temp), static_cast<uintmax_t>(2 << 20));
 }
 
 }  // namespace

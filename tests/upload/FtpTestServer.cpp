@@ -32,6 +32,12 @@ FtpTestServer::FtpTestServer(const std::vector<std::string>& extraArgs)
         port_ = line.mid(5).trimmed().toInt();
 }
 
+void FtpTestServer::Kill()
+{
+    process_->kill();
+    process_->waitForFinished(3000);
+}
+
 FtpTestServer::~FtpTestServer()
 {
     if (process_->state() == QProcess::NotRunning)

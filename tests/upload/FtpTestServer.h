@@ -22,6 +22,8 @@ public:
     ~FtpTestServer();
 
     bool started() const { return port_ > 0; }
+    // Ends the server at once (SIGKILL), as a crash or a dropped line would.
+    void Kill();
     int port() const { return port_; }
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
     // The server's root directory on disk (ends in "/").

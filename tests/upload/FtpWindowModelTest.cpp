@@ -98,9 +98,12 @@ TEST(FtpWindowModel, UploadShowsCountsAndSizes)
     std::filesystem::create_directory(local.path() / "sub");
     Window w;
     EXPECT_TRUE(w.ftp.FtpUploadDirectory(local.dir(), "/www/"));
+    // Each file under a temporary name, renamed once it is complete.
     EXPECT_EQ(w.inet.commands, (std::vector<std::string>{"PWD", R"(CD "/www")", "DIR",
-                                                         "PUT \"" + local.file("a.htm") + "\" \"a.htm\"",
-                                                         "PUT \"" + local.file("b.gif") + "\" \"b.gif\"", "DIR"}));
+                                                         "PUT \"" + local.file("a.htm") + "\" \".a.htm.part\"",
+                                                         R"(RENAME ".a.htm.part" "a.htm")",
+                                                         "PUT \"" + local.file("b.gif") + "\" \".b.gif.part\"",
+                                                         R"(RENAME ".b.gif.part" "b.gif")", "DIR"}));
     EXPECT_EQ(w.statuses, (std::vector<std::string>{"Preparing to upload 1 Files/10 Bytes " + local.file("a.htm"),
                                                     "Preparing to upload 2 Files/30 Bytes " + local.file("b.gif"),
                                                     "2 Files/30 Bytes", "1 of 2 Files/10 Bytes of 30 Bytes",
@@ -123,6 +126,23 @@ TEST(FtpWindowModel, MissingRemoteDirectoryIsCreatedOnlyWhenAllowed)
     w.inet.failing = {"CD", "MKDIR"};
     EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/new"));
     EXPECT_EQ(w.statuses.back(), "Unable to create directory: /new");
+
+    // Every missing level is created, from the root.
+    w.inet.commands.clear();
+    w.inet.failing = {R"(CD "/new/a)"};
+    w.ftp.FtpUploadDirectory(local.dir(), "/new/a/b");  // the scripted server never has the new levels
+    EXPECT_EQ(std::vector<std::string>(w.inet.commands.begin(), w.inet.commands.begin() + 6),
+              (std::vector<std::string>{R"(CD "/new/a/b")", R"(CD "/new")", R"(CD "/new/a")", R"(MKDIR "/new/a")",
+                                        R"(CD "/new/a/b")", R"(MKDIR "/new/a/b")"}));
+
+    // A file that breaks off is removed under its temporary name.
+    writeFile(local.path() / "a.htm", "a");
+    w.inet.commands.clear();
+    w.inet.failing = {"PUT"};
+    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/www"));
+    EXPECT_EQ(w.inet.commands.back(), R"(DELETE ".a.htm.part")");
+    EXPECT_FALSE(w.sent("RENAME"));
+    EXPECT_EQ(w.statuses.back(), "Upload Failure - Upload not Complete");
 
     // A local directory that does not exist is not an empty one.
     w.inet.failing.clear();

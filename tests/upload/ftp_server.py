@@ -36,7 +36,11 @@ def main():
 
     class Handler(FTPHandler):
         def ftp_STOR(self, file, mode="w"):
-            if os.path.basename(file) in refused:
+            name = os.path.basename(file)
+            # Files are sent as ".NAME.part" and renamed when complete.
+            if name.startswith(".") and name.endswith(".part"):
+                name = name[1:-5]
+            if name in refused:
                 self.respond("550 Refused by the test server.")
                 return
             return super().ftp_STOR(file, mode)

@@ -62,28 +62,42 @@ std::string StyleEngine::AutoLink(const std::string& text)
         const char* word;
         const char* opening;
     };
-    static constexpr Scheme kSchemes[] = {
-        {"http://", "<a href="}, {"ftp://", "<a href="}, {"gopher://", "<a href="}, {"www.", "<a href=http://"}};
-    std::string result = text;
-    size_t from = 0;  // where the previous address ended
-    for (const Scheme& scheme : kSchemes) {
-        const size_t p = text.find(scheme.word, from);
-        if (p == std::string::npos)
-            continue;
-        size_t end = text.find('<', p);
-        if (end == std::string::npos)
-            end = text.find(' ', p);
-        const std::string before = text.substr(0, p);
-        if (end == std::string::npos) {
-            const std::string addr = text.substr(p);
-            return before + scheme.opening + addr + ">" + addr + "</a>";
+    static constexpr Scheme kSchemes[] = {{"http://", "<a href="},
+                                          {"https://", "<a href="},
+                                          {"ftp://", "<a href="},
+                                          {"gopher://", "<a href="},
+                                          {"www.", "<a href=http://"}};
+    // Every address of the line is linked, left to right. An address ends
+    // before a blank or "<", and punctuation that closes the sentence around
+    // it is not part of it.
+    std::string result;
+    size_t from = 0;
+    for (;;) {
+        size_t p = std::string::npos;
+        const Scheme* found = nullptr;
+        for (const Scheme& scheme : kSchemes) {
+            const size_t at = text.find(scheme.word, from);
+            if (at < p) {
+                p = at;
+                found = &scheme;
+            }
         }
+        if (!found)
+            break;
+        size_t end = text.find_first_of(" \t<", p);
+        if (end == std::string::npos)
+            end = text.size();
+        while (end > p && std::string_view(".,;:!?)]").find(text[end - 1]) != std::string_view::npos)
+            --end;
         const std::string addr = text.substr(p, end - p);
-        // Each scheme rebuilds from the input: the last one found wins.
-        result = before + scheme.opening + addr + ">" + addr + "</a>" + text.substr(end);
+        result += text.substr(from, p - from);
+        if (addr == found->word)
+            result += addr;  // a scheme alone is not an address
+        else
+            result += found->opening + addr + ">" + addr + "</a>";
         from = end;
     }
-    return result;
+    return result + text.substr(from);
 }
 
 }  // namespace pellucor

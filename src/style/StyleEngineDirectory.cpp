@@ -2,6 +2,7 @@
 // templates, output naming, and one output file per template and slide.
 #include "style/StyleEngine.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -10,18 +11,83 @@
 
 namespace pellucor {
 
+namespace {
+
+// Whether a style file is one the directory scan leaves alone.
+bool skipped(const std::string& name)
+{
+    if (name.empty() || name[0] == '.')
+        return true;  // hidden
+    const std::string l = Tav_Lower(name);
+    // Images are copied by the publish driver; the configuration is not output.
+    return Tav_EndsWith(l, ".gif") || Tav_EndsWith(l, ".jpg") || l == "style.cfg";
+}
+
+}  // namespace
+
+bool IsBinaryStyleFile(const std::string& path)
+{
+    static const char* const kBinary[] = {".png", ".ico", ".webp", ".woff", ".woff2", ".ttf", ".otf", ".mp3",
+                                          ".mp4", ".pdf", ".zip", ".jpeg", ".bmp", ".gz", ".wasm", ".eot",
+                                          ".m4a", ".ogg", ".webm", ".wav", ".avif"};
+    const std::string l = Tav_Lower(path);
+    for (const char* ext : kBinary)
+        if (Tav_EndsWith(l, ext))
+            return true;
+    std::ifstream in(path, std::ios::binary);
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        if (std::memchr(buffer, '\0', static_cast<size_t>(in.gcount())))
+            return true;
+    return false;
+}
+
+std::string StyleDirectoryProblem(const std::string& styleDir)
+{
+    const std::string dir = Tav_DirSlash(styleDir);
+    if (dir.empty())
+        return "No style directory given";
+    if (!Tav_ChkDir(dir))
+        return "Style directory not found: " + dir;
+    for (const std::string& name : Tav_ListFiles(dir, "*.*"))
+        if (!skipped(name) && !IsBinaryStyleFile(dir + name))
+            return "";
+    return "The style directory " + dir + " holds no templates";
+}
+
+bool StyleEngine::CopyBinaryFile(const std::string& fileName)
+{
+    const std::string from = Tav_Join(S.StyleDir, fileName);
+    const std::string to = Tav_Join(S.OutDir, fileName);
+    SetStatus("Destination:" + to);
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec)
+        return Fail("Unable to copy " + from + " to " + to + " - " + ec.message());
+    return true;
+}
+
 bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 {
     StyleError.clear();
+    if (const std::string problem = StyleDirectoryProblem(S.StyleDir); !problem.empty())
+        return Fail(problem);
+    // The lecture's pages and notes files are looked up in any letter case;
+    // two of them that differ only in case cannot be told apart.
+    lectureFileError_.clear();
+    SlidePagePaths();
+    for (int i = 1; i <= std::min<int>(SI.NumOfSlides, kMaxSlides); ++i)
+        NotesFile(i);
+    if (!lectureFileError_.empty())
+        return Fail(lectureFileError_);
     bool ok = true;
     for (const std::string& name : Tav_ListFiles(S.StyleDir, "*.*")) {
         PartRestrict = false;
-        if (name.empty() || name[0] == '.')
-            continue;  // hidden
-        const std::string l = Tav_Lower(name);
-        if (Tav_EndsWith(l, ".gif") || Tav_EndsWith(l, ".jpg") || l == "style.cfg")
-            continue;  // images are copied by the publish driver
-        if (name.find("000") != std::string::npos) {
+        if (skipped(name))
+            continue;
+        if (IsBinaryStyleFile(Tav_Join(S.StyleDir, name))) {
+            ok = CopyBinaryFile(name) && ok;
+        } else if (name.find("000") != std::string::npos) {
             ok = ProcessPerSlide(name, toDisk) && ok;
         } else if (name.find('0') == std::string::npos) {
             ok = ProcessStyleFile(1, name, toDisk) && ok;

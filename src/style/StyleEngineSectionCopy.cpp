@@ -32,14 +32,17 @@ std::string StyleEngine::CopySection(const std::string& startMarker, const std::
             open = true;
             markerLine = true;
             from = c;
-            searchFrom = c + 1;
-            // Outside keep-markers mode the marker line only opens the
-            // section; with keep-markers the end may sit on the same line.
-            searchEnd = searchEnd && keepMarkers && c + 2 < line.size();
+            // The end marker may stand on the start line: with keep-markers
+            // after the start marker's first character, otherwise after the
+            // whole start marker.
+            searchFrom = keepMarkers ? c + 1 : c + startMarker.size();
+            searchEnd = searchEnd && (keepMarkers ? c + 2 < line.size() : searchFrom < line.size());
         }
         const size_t e = searchEnd ? line.find(endMarker, searchFrom) : npos;
-        if (markerLine && !keepMarkers)
-            text.clear();
+        if (markerLine && !keepMarkers && e == npos)
+            text.clear();  // the section's text starts on the next line
+        else if (markerLine && !keepMarkers)
+            text = line.substr(searchFrom, e - searchFrom);  // a section on one line: its text
         else if (e == npos)
             text = line.substr(from);
         else if (keepMarkers)

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "core/FileLookup.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -15,11 +16,7 @@ constexpr auto npos = std::string::npos;
 bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
 // Whether a file can be opened for reading (checked once per slide page, so
 // quietly: no debug-log line).
-bool readable(const std::string& path)
-{
-    std::error_code ec;
-    return !path.empty() && ::access(path.c_str(), R_OK) == 0 && !std::filesystem::is_directory(path, ec);
-}
+bool readable(const std::string& path) { return Tav_IsRegularFile(path) && ::access(path.c_str(), R_OK) == 0; }
 }  // namespace
 
 bool StyleEngine::Fail(const std::string& text)
@@ -27,17 +24,37 @@ bool StyleEngine::Fail(const std::string& text)
     if (StyleError.empty())
         StyleError = text;
     Tav_DebugLog(text);
-    Tav_Message(text);
+    // The run stops with this text, and its caller shows it.
     return false;
+}
+
+const DirListing& StyleEngine::LectureFiles() const
+{
+    if (!lectureFiles_ || lectureFilesDir_ != S.LecDir) {
+        lectureFilesDir_ = S.LecDir;
+        lectureFiles_ = std::make_unique<DirListing>(Tav_DirSlash(S.LecDir));
+        pagePaths_.clear();
+    }
+    return *lectureFiles_;
+}
+
+std::string StyleEngine::LectureFile(const std::string& name) const
+{
+    std::string path, err;
+    if (LectureFiles().Find(name, path, err))
+        return path;
+    if (!err.empty() && lectureFileError_.empty())
+        lectureFileError_ = err;
+    return Tav_Join(S.LecDir, name);  // not there: nothing is copied from it
 }
 
 const std::vector<std::string>& StyleEngine::SlidePagePaths() const
 {
-    if (pagePaths_.empty() || pagePathsDir_ != S.LecDir) {
-        pagePathsDir_ = S.LecDir;
+    LectureFiles();
+    if (pagePaths_.empty()) {
         pagePaths_.assign(kMaxSlides + 1, std::string());
         for (int i = 0; i <= kMaxSlides; ++i)
-            pagePaths_[i] = Tav_Join(S.LecDir, "sld" + Tav_Fmt000(i) + ".htm");
+            pagePaths_[i] = LectureFile("sld" + Tav_Fmt000(i) + ".htm");
     }
     return pagePaths_;
 }
@@ -47,7 +64,7 @@ std::string StyleEngine::NotesFile(int slide) const
     const std::string& image = SI.SlideImage[SlideIndex(slide)];
     if (image.empty())
         return "";
-    return Tav_Join(S.LecDir, Tav_StripExt(image) + ".not");
+    return LectureFile(Tav_StripExt(image) + ".not");
 }
 
 int StyleEngine::FirstSlideOfPart(int part) const

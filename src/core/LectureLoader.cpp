@@ -1,0 +1,370 @@
+#include "core/LectureLoader.h"
+
+#include <fstream>
+
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace {
+
+struct SlideLine {
+    std::string start, end, name, image;
+    bool counts() const { return (!name.empty() || !image.empty()) && !start.empty() && !end.empty(); }
+};
+
+std::string imageFromPage(const std::string& page)
+{
+    const std::string p = Tav_Lower(page);
+    if (Tav_StartsWith(p, "sld") && Tav_EndsWith(p, ".htm"))
+        return "img" + p.substr(3, 3) + ".gif";
+    return "";
+}
+
+// u START END URL\page
+SlideLine parseNormalLine(const std::string& line)
+{
+    SlideLine r;
+    const auto p1 = line.find(' ');
+    if (p1 == std::string::npos)
+        return r;
+    const auto p2 = line.find(' ', p1 + 1);
+    if (p2 == std::string::npos) {
+        r.start = Tav_Trim(line.substr(p1 + 1));
+        return r;
+    }
+    r.start = Tav_Trim(line.substr(p1 + 1, p2 - p1 - 1));
+    const auto p3 = line.find(' ', p2 + 1);
+    if (p3 == std::string::npos) {
+        r.end = Tav_Trim(line.substr(p2 + 1));
+        return r;
+    }
+    r.end = Tav_Trim(line.substr(p2 + 1, p3 - p2 - 1));
+    const auto url = line.find("URL\\", p3);
+    if (url != std::string::npos)
+        r.name = Tav_Trim(line.substr(url + 4));
+    if (r.name.empty())
+        return SlideLine{};  // no page: the line is skipped
+    r.image = imageFromPage(r.name);
+    return r;
+}
+
+// DURATION_IN_TICKS IMAGE, times carried as a running total.
+bool parseImagesLine(const std::string& line, int slot, int64_t& total, SlideLine& r)
+{
+    const auto f = Tav_Split(line);
+    if (f.size() - 1 < 2)
+        return false;
+    const int64_t duration = Tav_RoundHalfEven(Tav_Val(f[1]));
+    r.start = Tav_TicksToTime(total);
+    total += duration;
+    r.end = Tav_TicksToTime(total);
+    r.image = Tav_Lower(f[2]);
+    r.name = "sld" + Tav_Fmt000(slot) + ".htm";
+    return true;
+}
+
+std::string fileName(const std::string& path)
+{
+    const auto pos = path.rfind(Tav_Sep);
+    return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+// Opens a file found on disk for reading; false with the reason otherwise.
+bool openInput(const std::string& path, std::ifstream& in, std::string& err)
+{
+    if (const std::string why = Tav_FileProblem(path); !why.empty()) {
+        err = "Unable to Open " + path + " for Input - " + why;
+        return false;
+    }
+    in.open(path, std::ios::binary);
+    if (!in) {
+        err = "Unable to Open " + path + " for Input";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+LectureLoader::LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status)
+    : SI(si),
+      in_(std::move(in)),
+      hasVideo_(std::move(hasVideo)),
+      verbose_(std::move(verboseStatus)),
+      status_(std::move(status)),
+      media_(in_.mediaDir)
+{
+}
+
+bool LectureLoader::FindReadable(const DirListing& dir, const std::string& name, std::string& path,
+                                 std::string& err) const
+{
+    if (!dir.Find(name, path, err))
+        return false;
+    if (const std::string why = Tav_FileProblem(path); !why.empty()) {
+        err = "Unable to read " + path + " - " + why;
+        path.clear();
+        return false;
+    }
+    return true;
+}
+
+bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEvents, std::string& err)
+{
+    const std::string& D = in_.mediaDir;
+    std::string rawmedia;
+    if (FindReadable(media_, in_.lecName + "1.txt", firstEvents, err)) {
+        conv = Convention::MultiPart;
+        return true;
+    }
+    if (!err.empty())
+        return false;
+    const bool haveRawmedia = FindReadable(media_, "rawmedia.rm", rawmedia, err);
+    if (!err.empty())
+        return false;
+    for (const auto& [name, which, text] :
+         {std::tuple{"images.txt", Convention::Images, "Using images/rawmedia convention"},
+          std::tuple{"pellucor.txt", Convention::Plain, "Using rawmedia.* convention"}}) {
+        if (!FindReadable(media_, name, firstEvents, err)) {
+            if (!err.empty())
+                return false;
+            continue;
+        }
+        if (haveRawmedia) {
+            conv = which;
+            verbose_(text);
+            return true;
+        }
+    }
+    const auto media = Tav_ListFiles(D, "*.rm");
+    if (media.empty()) {
+        err = "Media directory has no RealMedia files (*.rm) " + D;
+        return false;
+    }
+    conv = Convention::FirstRm;
+    const std::string events = media.front().substr(0, media.front().size() - 3) + ".txt";
+    if (!FindReadable(media_, events, firstEvents, err)) {
+        if (err.empty())
+            err = "In " + D + " found " + media.front() + " but did not find timing file " + D + events;
+        return false;
+    }
+    verbose_("Found events and media files " + firstEvents);
+    return true;
+}
+
+bool LectureLoader::FindEvents(int part, Convention conv, const std::string& first, std::string& events,
+                               std::string& err)
+{
+    if (part == 1) {
+        events = first;
+        return true;
+    }
+    if (conv != Convention::MultiPart)
+        return false;
+    return FindReadable(media_, in_.lecName + std::to_string(part) + ".txt", events, err);
+}
+
+bool LectureLoader::FindPartMedia(int part, const std::string& events, std::string& err)
+{
+    SI.AudioFile[part].clear();
+    SI.VideoFile[part].clear();
+    // The media lies beside its events file, named like it.
+    const std::string name = fileName(events);
+    const std::string base = name.substr(0, name.size() - 4);
+    const std::string evName = Tav_Lower(name);
+    std::string audio, rm;
+    if (!FindReadable(media_, base + ".ra", audio, err) && !err.empty())
+        return false;
+    if (!FindReadable(media_, base + ".rm", rm, err) && !err.empty())
+        return false;
+    if (rm.empty() && (Tav_Contains(evName, "images.txt") || Tav_Contains(evName, "pellucor.txt")) &&
+        !FindReadable(media_, "rawmedia.rm", rm, err) && !err.empty())
+        return false;
+    if (rm.empty() && !in_.fullCheck && Tav_Contains(evName, "images.txt") &&
+        !FindReadable(media_, "rawmedia.mov", rm, err) && !err.empty())
+        return false;
+    if (!audio.empty())
+        SI.AudioFile[part] = audio;
+    if (!rm.empty()) {
+        bool video = true;
+        if (in_.fullCheck && hasVideo_ && !hasVideo_(rm, video, err))
+            return false;
+        (video ? SI.VideoFile[part] : SI.AudioFile[part]) = rm;
+    }
+    if (SI.AudioFile[part].empty() && SI.VideoFile[part].empty()) {
+        err = "Unable to find media file correponding to " + events;
+        return false;
+    }
+    return true;
+}
+
+bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, std::string& err)
+{
+    Tav_DebugLog("Opening " + events + " for Input");
+    std::ifstream in;
+    if (!openInput(events, in, err))
+        return false;
+    const bool imagesConvention = Tav_Contains(Tav_Lower(fileName(events)), "images.txt");
+    const int firstSlot = slot;
+    int64_t ticks = 0;  // running total of the images convention
+    std::string line;
+    while (Tav_ReadLine(in, line)) {
+        Tav_DebugLog(line);
+        if (line[0] == '#')
+            continue;
+        SlideLine parsed;
+        if (imagesConvention) {
+            if (!parseImagesLine(line, slot, ticks, parsed))
+                continue;
+        } else {
+            parsed = parseNormalLine(line);
+        }
+        if (slot > kMaxSlides) {
+            if (!parsed.counts())
+                continue;
+            err = "Too many slides: a lecture holds at most " + std::to_string(kMaxSlides) + " slides (" + events +
+                  ")";
+            return false;
+        }
+        SI.StartTime[slot] = parsed.start;
+        SI.EndTime[slot] = parsed.end;
+        SI.SlideName[slot] = parsed.name;
+        SI.SlideImage[slot] = parsed.image;
+        SI.SlideTitle[slot].clear();
+        SI.AudioPart[slot] = SI.AudioFile[part].empty() ? -1 : static_cast<int16_t>(part);
+        SI.VideoPart[slot] = SI.VideoFile[part].empty() ? -1 : static_cast<int16_t>(part);
+        if (part > SI.NumOfParts)
+            SI.NumOfParts = static_cast<int16_t>(part);
+        if (parsed.counts())
+            ++slot;
+    }
+    if (in.bad()) {
+        err = "Unable to read " + events + " to its end";
+        return false;
+    }
+    // A part without a single slide would publish as nothing at all.
+    if (slot == firstSlot) {
+        err = "The events file " + events + " holds no slide lines";
+        return false;
+    }
+    return true;
+}
+
+bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
+{
+    Tav_DebugLog("Opening/FullCheck " + index + " for Input");
+    std::ifstream in;
+    if (!openInput(index, in, err))
+        return false;
+    std::string line;
+    while (Tav_ReadLine(in, line)) {
+        if (!Tav_Contains(line, "ALIGN=LEFT"))
+            continue;
+        for (int i = 1; i <= SI.NumOfSlides; ++i) {
+            const std::string& name = SI.SlideName[i];
+            const auto at = name.empty() ? std::string::npos : line.find(name);
+            if (at == std::string::npos)
+                continue;
+            verbose_("Extracting " + name + " from index.htm");
+            const auto gt = line.find('>', at + name.size());
+            if (gt == std::string::npos)
+                continue;
+            std::string title = line.substr(gt + 1);
+            title = Tav_Trim(title.substr(0, title.find('<')));
+            title = Tav_Trim(title.substr(0, 24));
+            if (SI.SlideTitle[i].empty())
+                SI.SlideTitle[i] = title;
+        }
+    }
+    return true;
+}
+
+bool LectureLoader::ReadTitlesFile(const std::string& titles, std::string& err)
+{
+    std::ifstream in;
+    if (!openInput(titles, in, err))
+        return false;
+    std::string line;
+    while (Tav_ReadLine(in, line)) {
+        if (line[0] == '#')
+            continue;
+        size_t q[4];
+        size_t from = 0;
+        bool four = true;
+        for (auto& pos : q) {
+            pos = line.find('"', from);
+            if (pos == std::string::npos) {
+                four = false;
+                break;
+            }
+            from = pos + 1;
+        }
+        if (!four)
+            continue;
+        const std::string name =
+            Tav_ReplaceAll(Tav_Lower(Tav_Trim(line.substr(q[0] + 1, q[1] - q[0] - 1))), "&qt;", "\"");
+        const std::string title = Tav_ReplaceAll(Tav_Trim(line.substr(q[2] + 1, q[3] - q[2] - 1)), "&qt;", "\"");
+        if (name.empty() || title.empty())
+            continue;
+        for (int i = 1; i <= SI.NumOfSlides; ++i)
+            if (Tav_Lower(SI.SlideName[i]) == name || Tav_Lower(SI.SlideImage[i]) == name)
+                SI.SlideTitle[i] = title;
+    }
+    return true;
+}
+
+bool LectureLoader::ReadTitles(std::string& err)
+{
+    const DirListing slides(Tav_DirSlash(in_.slideDir));
+    std::string path;
+    status_("Parsing index.htm");
+    if (slides.Find("index.htm", path, err)) {
+        if (!ReadIndexTitles(path, err))
+            return false;
+    } else if (!err.empty()) {
+        return false;
+    }
+    status_("Parsing titles.txt");
+    if (slides.Find("titles.txt", path, err))
+        return ReadTitlesFile(path, err);
+    return err.empty();
+}
+
+bool LectureLoader::Load(std::string& err)
+{
+    SI.NumOfSlides = 0;
+    SI.NumOfParts = 0;
+    SI.NumOfEventFiles = 0;
+    Convention conv;
+    std::string first;
+    if (!FindNamingConvention(conv, first, err))
+        return false;
+    int slot = 1;
+    for (int part = 1;; ++part) {
+        std::string events;
+        if (!FindEvents(part, conv, first, events, err)) {
+            if (!err.empty())
+                return false;
+            break;
+        }
+        if (part > kMaxParts) {
+            err = "Too many parts: a lecture holds at most " + std::to_string(kMaxParts) + " parts (" + events + ")";
+            return false;
+        }
+        verbose_("Parsing " + events);
+        SI.EventsFile[part] = events;
+        if (!FindPartMedia(part, events, err) || !ReadEvents(part, events, slot, err))
+            return false;
+        SI.NumOfEventFiles = static_cast<int16_t>(part);
+    }
+    SI.NumOfSlides = static_cast<int16_t>(slot - 1);
+    if (in_.fullCheck && !ReadTitles(err))
+        return false;
+    for (int i = 1; i <= SI.NumOfSlides; ++i)
+        if (SI.SlideTitle[i].empty())
+            SI.SlideTitle[i] = SI.SlideName[i];
+    return true;
+}
+
+}  // namespace pellucor

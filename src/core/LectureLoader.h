@@ -1,0 +1,65 @@
+// Loads one lecture into the slide table, in the steps the load is made of:
+// find the naming convention of the media directory, find each part's
+// media, read each part's events file, and read the slide titles. Every
+// file is looked up by name in any letter case, and a file that is there
+// but cannot be read (unreadable, a pipe or device, an events file without
+// a single slide line) ends the load with a text naming it and the reason.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/FileLookup.h"
+#include "core/SlideInfo.h"
+
+namespace pellucor {
+
+class LectureLoader {
+public:
+    // Whether a RealMedia file holds video; false with err set (the load
+    // then fails with it) when that cannot be told or the user cancelled.
+    using VideoQuestion = std::function<bool(const std::string& media, bool& video, std::string& err)>;
+    using Status = std::function<void(const std::string& text)>;
+
+    struct Inputs {
+        std::string mediaDir;  // ends in the separator
+        std::string lecName;
+        std::string slideDir;  // where index.htm and titles.txt lie
+        bool fullCheck = false;
+    };
+
+    LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status);
+
+    // All the steps; false with err on the first failure.
+    bool Load(std::string& err);
+
+    // The naming conventions, in their order of preference.
+    enum class Convention { MultiPart, Images, Plain, FirstRm };
+    // Step 1: which convention the media directory follows, and the events
+    // file of its first part.
+    bool FindNamingConvention(Convention& conv, std::string& firstEvents, std::string& err);
+    // Step 2: the audio and video file of one part.
+    bool FindPartMedia(int part, const std::string& events, std::string& err);
+    // Step 3: the slide lines of one part's events file.
+    bool ReadEvents(int part, const std::string& events, int& slot, std::string& err);
+    // Step 4: the titles from the slide directory's index.htm and titles.txt.
+    bool ReadTitles(std::string& err);
+
+private:
+    // The events file of a part of the multi-part convention ("" when none).
+    bool FindEvents(int part, Convention conv, const std::string& first, std::string& events, std::string& err);
+    // Looks name up in the media directory; a name that is there but
+    // cannot be read is an error.
+    bool FindReadable(const DirListing& dir, const std::string& name, std::string& path, std::string& err) const;
+    bool ReadIndexTitles(const std::string& index, std::string& err);
+    bool ReadTitlesFile(const std::string& titles, std::string& err);
+
+    SlideInfo& SI;
+    Inputs in_;
+    VideoQuestion hasVideo_;
+    Status verbose_;
+    Status status_;
+    DirListing media_;
+};
+
+}  // namespace pellucor

@@ -1,0 +1,333 @@
+// "pellucor publish" and "pellucor slide-info" run as a user runs them, as
+// processes on real lectures: a publish reports success only after it was
+// checked, names the file and the reason when it cannot go on, and leaves
+// nothing behind that looks finished.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "TestSupport.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using testing_support::readFile;
+using testing_support::writeFile;
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+    bool finished = false;
+};
+
+class PublishCommand : public ::testing::Test {
+protected:
+    testing_support::TempDir root;
+    std::string lecture, out;
+
+    void SetUp() override
+    {
+        lecture = root.dir() + "talk/";
+        out = root.dir() + "out/";
+        fs::create_directories(lecture);
+        fs::create_directories(root.dir() + "config");
+        for (const auto& e : fs::directory_iterator(testing_support::sampleDir()))
+            if (e.is_regular_file() && e.path().extension() != ".mp4")
+                fs::copy_file(e.path(), lecture + e.path().filename().string());
+    }
+
+    // Keeps only part 1 of the sample.
+    void onePart()
+    {
+        fs::remove(lecture + "talk2.txt");
+        fs::remove(lecture + "talk2.rm");
+    }
+
+    // Stored preferences of the publishing user ("key=value" lines).
+    void preferences(const std::string& lines)
+    {
+        writeFile(root.dir() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\n" + lines);
+    }
+
+    Outcome run(QStringList args, const QStringList& prefix = {}, int timeoutMs = 120000)
+    {
+        fs::create_directories(root.dir() + "config/Pellucor2.0");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(root.dir() + "config"));
+        env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(root.dir() + "state"));
+        p.setProcessEnvironment(env);
+        const QString program = prefix.isEmpty() ? QString(PELLUCOR_EXE) : prefix.front();
+        QStringList all = prefix.isEmpty() ? args : prefix.mid(1) + QStringList{PELLUCOR_EXE} + args;
+        p.start(program, all);
+        Outcome r;
+        if (!p.waitForStarted(10000))
+            return r;
+        r.finished = p.waitForFinished(timeoutMs);
+        if (!r.finished) {
+            p.kill();
+            p.waitForFinished(5000);
+        }
+        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput().toStdString();
+        r.err = p.readAllStandardError().toStdString();
+        return r;
+    }
+
+    Outcome publish(const QStringList& extra = {}, const QStringList& prefix = {})
+    {
+        return run(QStringList{"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} +
+                       extra,
+                   prefix);
+    }
+
+    Outcome slideInfo(const std::string& dir, const QStringList& extra = {})
+    {
+        return run(QStringList{"slide-info", QString::fromStdString(dir)} + extra);
+    }
+
+    bool published() const { return fs::exists(out + "index.htm"); }
+};
+
+size_t count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+std::string describe(const Outcome& r)
+{
+    return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
+}
+
+// Runs the command as a user who may not read files that only their owner
+// may read: as root, without the capabilities that override file modes.
+QStringList withoutOverride()
+{
+    if (::geteuid() != 0)
+        return {};
+    return {"setpriv", "--inh-caps=-all", "--bounding-set=-dac_override,-dac_read_search", "--"};
+}
+
+}  // namespace
+
+TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
+{
+    // A style directory that does not exist.
+    Outcome r = publish({"--style", QString::fromStdString(root.dir() + "no-such-style")});
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find(root.dir() + "no-such-style"), std::string::npos) << describe(r);
+    EXPECT_EQ(r.out.find("Published for disk"), std::string::npos);
+    EXPECT_FALSE(published());
+
+    // A style directory with no template in it: its one file is an image.
+    const std::string style = root.dir() + "style/";
+    writeFile(style + "logo.png", std::string("\x89PNG\r\n\x1a\n\0\0", 10));
+    r = publish({"--style", QString::fromStdString(style)});
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find("holds no templates"), std::string::npos) << describe(r);
+    EXPECT_FALSE(published());
+
+    // An events file without a single slide line.
+    onePart();
+    writeFile(lecture + "talk1.txt", std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe\r\n\x01\x02\x03", 24));
+    r = publish();
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find(lecture + "talk1.txt holds no slide lines"), std::string::npos) << describe(r);
+    EXPECT_FALSE(published());
+}
+
+TEST_F(PublishCommand, MediaThatCannotBeReadToItsEndFailsAndLeavesNoCopy)
+{
+    onePart();
+    const std::string media = readFile(lecture + "talk1.rm");
+    writeFile(lecture + "talk1.rm", media.substr(0, media.size() / 3));
+    const Outcome r = publish();
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find(lecture + "talk1.rm"), std::string::npos) << describe(r);
+    EXPECT_FALSE(published());
+    for (const char* made : {"talk1.rm", "talk1.webm", "talk1.vtt"})
+        EXPECT_FALSE(fs::exists(out + made)) << made;
+    EXPECT_EQ(readFile(lecture + "talk1.rm").size(), media.size() / 3);  // the recording is untouched
+}
+
+TEST_F(PublishCommand, UnreadableAndSpecialFilesAreNamed)
+{
+    onePart();
+    // A pipe named like the events file: the publish must not wait on it.
+    fs::rename(lecture + "talk1.txt", lecture + "talk1.keep");
+    ASSERT_EQ(::mkfifo((lecture + "talk1.txt").c_str(), 0644), 0);
+    Outcome r = publish();
+    ASSERT_TRUE(r.finished) << "the publish hung on a pipe";
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find(lecture + "talk1.txt"), std::string::npos) << describe(r);
+    EXPECT_NE(r.err.find("not an ordinary file"), std::string::npos) << describe(r);
+    fs::remove(lecture + "talk1.txt");
+    fs::rename(lecture + "talk1.keep", lecture + "talk1.txt");
+
+    // Files the publishing user may not read: the events file, the titles,
+    // a slide image. Each stops the publish with the file and the reason.
+    for (const char* name : {"talk1.txt", "titles.txt", "img002.gif"}) {
+        const std::string path = lecture + name;
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::replace);
+        r = publish({}, withoutOverride());
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+        EXPECT_NE(r.code, 0) << name << "\n" << describe(r);
+        EXPECT_NE(r.err.find(path), std::string::npos) << name << "\n" << describe(r);
+        EXPECT_NE(r.err.find("Permission denied"), std::string::npos) << name << "\n" << describe(r);
+        EXPECT_EQ(r.out.find("Published for disk"), std::string::npos) << name;
+    }
+}
+
+TEST_F(PublishCommand, AFailingScriptStepIsReportedWithItsStepAndNoAllDone)
+{
+    onePart();
+    // An external merge tool that fails.
+    const std::string tool = root.dir() + "rmmerge";
+    writeFile(tool, "#!/bin/sh\necho merging >&2\nexit 3\n");
+    fs::permissions(tool, fs::perms::owner_all);
+    preferences("prfRmmerge=" + tool + "\nprfEvents=" + root.dir() + "events\n");
+    const Outcome r = publish();
+    EXPECT_NE(r.code, 0) << describe(r);
+    const std::string log = readFile(out + "log.log");
+    EXPECT_EQ(log, "Video 5.0 Merge talk1 failed (exit status 3)\n");
+    EXPECT_NE(r.err.find("Video 5.0 Merge talk1 failed (exit status 3)"), std::string::npos) << describe(r);
+    EXPECT_EQ(r.out.find("Published for disk"), std::string::npos) << describe(r);
+}
+
+TEST_F(PublishCommand, TheManualRunCommandWorksAsPrinted)
+{
+    onePart();
+    // A directory name the shell would otherwise interpret.
+    out = root.dir() + "it's $HOME `x` & more/";
+    const Outcome r = publish({"--no-autostart"});
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const std::string marker = "You must manually run: ";
+    const size_t at = r.out.find(marker);
+    ASSERT_NE(at, std::string::npos) << describe(r);
+    const std::string command = r.out.substr(at + marker.size(), r.out.find(")\n", at) - at - marker.size());
+
+    const auto mode = fs::status(out + "process.bat").permissions();
+    EXPECT_NE(mode & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_NE(mode & fs::perms::others_exec, fs::perms::none);
+    EXPECT_FALSE(fs::exists(out + "log.log"));
+    QProcess shell;
+    shell.start("sh", {"-c", QString::fromStdString(command)});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 0) << command << "\n" << shell.readAllStandardError().toStdString();
+    EXPECT_EQ(readFile(out + "log.log"), "All Done\n");
+}
+
+TEST_F(PublishCommand, EachFailureIsShownOnce)
+{
+    const Outcome r = publish({"--style", QString::fromStdString(root.dir() + "missing-style")});
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(count(r.err, "Style directory not found: " + root.dir() + "missing-style/"), 1u) << describe(r);
+}
+
+TEST_F(PublishCommand, AnEmptyOutputDirectoryFieldIsReportedAsSuch)
+{
+    writeFile(root.dir() + "empty.som", "TextCDDir=\r\noptCD=1\r\noptWeb=0\r\n");
+    const Outcome r = run({"publish", QString::fromStdString(lecture), "--som",
+                       QString::fromStdString(root.dir() + "empty.som")});
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find("Disk Output Dir is empty"), std::string::npos) << describe(r);
+    EXPECT_EQ(r.err.find("root directory"), std::string::npos) << describe(r);
+}
+
+TEST_F(PublishCommand, FileNamesAreComparedWithoutLetterCase)
+{
+    // The directory's own name in another case than its files.
+    const std::string upper = root.dir() + "Talk/";
+    fs::rename(lecture, upper);
+    fs::rename(upper + "titles.txt", upper + "TITLES.TXT");
+    fs::rename(upper + "talk2.rm", upper + "Talk2.RM");
+    Outcome r = slideInfo(upper);
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_NE(r.out.find("Parts: 2"), std::string::npos) << describe(r);
+    EXPECT_NE(r.out.find("audio " + upper + "Talk2.RM"), std::string::npos) << describe(r);
+    EXPECT_NE(r.out.find("\"Welcome to the talk\""), std::string::npos) << describe(r);  // from TITLES.TXT
+
+    // Lec.RM with Lec.txt: the first-recording convention.
+    const std::string lec = root.dir() + "lec/";
+    fs::create_directories(lec);
+    fs::copy_file(upper + "talk1.rm", lec + "Lec.RM");
+    fs::copy_file(upper + "talk1.txt", lec + "Lec.txt");
+    r = slideInfo(lec);
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_NE(r.out.find("events " + lec + "Lec.txt, video " + lec + "Lec.RM"), std::string::npos) << describe(r);
+
+    // Two files that differ only in case cannot be told apart.
+    fs::copy_file(upper + "talk1.txt", upper + "TALK1.txt");
+    r = slideInfo(upper);
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find(upper + "TALK1.txt"), std::string::npos) << describe(r);
+    EXPECT_NE(r.err.find(upper + "talk1.txt"), std::string::npos) << describe(r);
+
+    // And the whole publish of the upper-case lecture.
+    fs::remove(upper + "TALK1.txt");
+    lecture = upper;
+    r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_TRUE(fs::exists(out + "talk2.webm") || fs::exists(out + "Talk2.webm")) << describe(r);
+}
+
+TEST_F(PublishCommand, WildcardCharactersInFileNamesMatchOnlyThemselves)
+{
+    onePart();
+    writeFile(lecture + "*", "a file named star");
+    writeFile(lecture + "?", "a file named question mark");
+    writeFile(lecture + "*.rm", "");  // a literal star, not every recording
+    Outcome r = slideInfo(lecture);
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_NE(r.out.find("Parts: 1"), std::string::npos) << describe(r);
+    EXPECT_NE(r.out.find("video " + lecture + "talk1.rm"), std::string::npos) << describe(r);
+    r = publish();
+    EXPECT_EQ(r.code, 0) << describe(r);
+    EXPECT_TRUE(published());
+}
+
+TEST_F(PublishCommand, APublishedLectureIsConvertedAndPublishedAgain)
+{
+    Outcome r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    ASSERT_TRUE(fs::exists(out + "n001.htm"));  // the style's slide index
+
+    // The published directory, with whatever else it holds, as a lecture.
+    const std::string copy = root.dir() + "published/";
+    fs::copy(out, copy);
+    writeFile(copy + "notes.txt", "a file that is not an events file\r\n");
+    r = slideInfo(copy);
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_NE(r.out.find("Lecture talk"), std::string::npos) << describe(r);
+    EXPECT_NE(r.out.find("Parts: 2"), std::string::npos) << describe(r);
+    EXPECT_NE(r.out.find("Slides: 4"), std::string::npos) << describe(r);
+    EXPECT_NE(r.out.find("sld001.htm  img001.gif"), std::string::npos) << describe(r);
+    EXPECT_NE(r.out.find("\"Welcome to the talk\""), std::string::npos) << describe(r);  // titles survive
+    EXPECT_TRUE(fs::exists(copy + "talk1.txt"));
+    EXPECT_TRUE(fs::exists(copy + "titles.txt"));
+
+    const std::string again = root.dir() + "published-again/";
+    fs::copy(out, again);
+    lecture = again;
+    out = root.dir() + "out2/";
+    r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_TRUE(published());
+    EXPECT_NE(readFile(out + "sld001.htm").find("Welcome"), std::string::npos);
+    EXPECT_TRUE(fs::exists(out + "talk2.webm"));
+}
+
+}  // namespace pellucor

@@ -1,0 +1,66 @@
+// The debug log written by two processes at once stays readable: every line
+// whole, nothing overwritten after a line was written, no holes.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <filesystem>
+#include <regex>
+
+#include "TestSupport.h"
+
+namespace pellucor {
+
+namespace {
+
+TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
+{
+    testing_support::TempDir state;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(state.dir()));
+    constexpr int kLines = 20000;
+    QProcess first, second;
+    first.setProcessEnvironment(env);
+    second.setProcessEnvironment(env);
+    first.start(PELLUCOR_DEBUGLOG_WRITER, {"A", QString::number(kLines)});
+    ASSERT_TRUE(first.waitForStarted());
+    // The second run starts (and empties the log) while the first writes.
+    std::error_code ec;
+    for (int i = 0; i < 500 && std::filesystem::file_size(state.file("Syncdbg.txt"), ec) < 100000; ++i)
+        QThread::msleep(5);
+    second.start(PELLUCOR_DEBUGLOG_WRITER, {"B", QString::number(kLines)});
+    ASSERT_TRUE(first.waitForFinished(60000));
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(second.exitCode(), 0);
+
+    const std::string log = testing_support::readFile(state.file("Syncdbg.txt"));
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.find('\0'), std::string::npos) << "the log has holes";
+    const std::regex line("([AB]) ([0-9]+) (A{200}|B{200})");
+    int linesOfB = 0, lastB = -1, lastA = -1;
+    size_t at = 0;
+    while (at < log.size()) {
+        const size_t end = log.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos) << "a line without its end at " << at;
+        const std::string text = log.substr(at, end - at);
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(text, m, line)) << "a broken line: " << text.substr(0, 80);
+        ASSERT_EQ(m[1].str()[0], m[3].str()[0]) << text.substr(0, 80);
+        const int n = std::stoi(m[2].str());
+        int& last = m[1] == "A" ? lastA : lastB;
+        EXPECT_GT(n, last) << "lines out of order: " << text.substr(0, 20);
+        last = n;
+        linesOfB += m[1] == "B";
+        at = end + 2;
+    }
+    // The second run emptied the log when it began; all of its own lines
+    // are there.
+    EXPECT_EQ(linesOfB, kLines);
+}
+
+}  // namespace
+
+}  // namespace pellucor
