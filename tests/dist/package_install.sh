@@ -9,10 +9,11 @@
 # programs on this machine never meet the installed copy, and a killed run
 # leaves nothing installed. Needs root (CI runs as root) or password-less
 # sudo, for the mount namespace.
-#   usage: package_install.sh BUILD_DIR SAMPLE_DIR
+#   usage: package_install.sh BUILD_DIR SAMPLE_DIR SOURCE_DIR
 set -eu
 build=$1
 sample=$2
+source=$3
 here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -44,6 +45,6 @@ echo "ok: the package holds the program, styles, desktop entry, icons, D-Bus ser
 
 # The output goes to a file: a process left behind must not hold the test's
 # output open.
-$SUDO unshare --mount --propagation private sh "$here/private_install.sh" "$deb" "$sample" "$work" \
+$SUDO unshare --mount --propagation private sh "$here/private_install.sh" "$deb" "$sample" "$work" "$source" \
   >"$work/private.log" 2>&1 || { cat "$work/private.log"; fail "the package in a private root"; }
 grep '^ok:' "$work/private.log"
