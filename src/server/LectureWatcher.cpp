@@ -1,21 +1,60 @@
 #include "server/LectureWatcher.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QEventLoop>
+#include <QStringDecoder>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/PublishForm.h"
-#include "app/MainWindowPort.h"
+#include "app/FrontEndHooks.h"
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
-#include "server/MoveDirectory.h"
+#include "server/HtmlText.h"
+#include "server/IncomingScan.h"
+#include "server/LectureClaim.h"
+#include "server/LectureIntake.h"
+#include "server/StopPoint.h"
+#include "server/WebPublish.h"
 
 namespace pellucor {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Why a ready entry's name cannot be a lecture, or "" when it can.
+std::string nameProblem(const std::string& name)
+{
+    const std::string rest = name.substr(2);
+    if (rest.front() == ' ' || rest.back() == ' ' || rest.front() == '\t' || rest.back() == '\t')
+        return "begins or ends in a blank";
+    for (unsigned char c : rest)
+        if (c < 0x20 || c == 0x7f)
+            return "holds a control character";
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(QByteArrayView(rest.data(), static_cast<qsizetype>(rest.size())));
+    if (utf8.hasError())
+        return "is not valid UTF-8";
+    return {};
+}
+
+// A path as it can be shown on one line: control characters spelled out.
+std::string shown(const std::string& path)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : path) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c < 0x20 || c == 0x7f)
+            out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+        else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+}  // namespace
 
 LectureWatcher::LectureWatcher(Preferences* prefs, PublishForm* publishForm, MainWindowPort* mainWindow, QObject* parent)
     : QObject(parent), prefs_(prefs), publishForm_(publishForm), main_(mainWindow)
@@ -23,6 +62,8 @@ LectureWatcher::LectureWatcher(Preferences* prefs, PublishForm* publishForm, Mai
     scanTimer.setInterval(10000);
     connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
 }
+
+LectureWatcher::~LectureWatcher() = default;
 
 std::string LectureWatcher::now() const
 {
@@ -38,10 +79,10 @@ void LectureWatcher::Form_Load()
     txtPubPrefix = prefs_->Get("prfsrvPubDir");
     txtWebPrefix = prefs_->Get("prfsrvWebURL");
     txtStreamPrefix = prefs_->Get("prfsrvStreamURL");
-    WriteLogLine("Personal Lecture Repository Loaded - " + now());
-    WriteLogLine("Watching Directory " + txtIncoming);
-    WriteLogLine("Repository Directory " + txtRepository);
-    WriteLogLine("Publishing to Directory " + txtPubPrefix);
+    WriteLogLine(HtmlEscape("Personal Lecture Repository Loaded - " + now()));
+    WriteLogLine(HtmlEscape("Watching Directory " + txtIncoming));
+    WriteLogLine(HtmlEscape("Repository Directory " + txtRepository));
+    WriteLogLine(HtmlEscape("Publishing to Directory " + txtPubPrefix));
     WriteLogLine("Root URL = " + MakeLink(txtWebPrefix));
     emit changed();
 }
@@ -57,28 +98,50 @@ void LectureWatcher::Form_Unload()
     prefs_->DoSave();
 }
 
-void LectureWatcher::WriteLogLine(const std::string& text)
+void LectureWatcher::WriteLogLine(const std::string& html)
 {
     if (logOff_ || txtLogFile.empty())
         return;
+    // One write per line: servers sharing the log never interleave within one.
     std::ofstream out(txtLogFile, std::ios::binary | std::ios::app);
     if (!out) {
         logOff_ = true;
         return;
     }
-    Tav_WriteLine(out, text + "<br>");
+    Tav_WriteLine(out, html + "<br>");
 }
 
 void LectureWatcher::ServerLog(const std::string& text)
 {
-    WriteLogLine(now() + " " + text);
+    WriteLogLine(now() + " " + HtmlEscape(text));
     lblStatus = text;
     Tav_DebugLog("Server: " + text);
     emit changed();
     Tav_Message(text);
 }
 
-std::string LectureWatcher::MakeLink(const std::string& url) { return "<a href=\"" + url + "\">" + url + "</a>"; }
+void LectureWatcher::ServerLogLink(const std::string& text, const std::string& url)
+{
+    WriteLogLine(now() + " " + HtmlEscape(text) + MakeLink(url));
+    lblStatus = text + url;
+    Tav_DebugLog("Server: " + text + url);
+    emit changed();
+    Tav_Message(text + url);
+}
+
+std::string LectureWatcher::MakeLink(const std::string& url)
+{
+    return "<a href=\"" + HrefForUrl(url) + "\">" + HtmlEscape(url) + "</a>";
+}
+
+void LectureWatcher::reportOnce(const std::string& key, const std::string& text)
+{
+    auto it = reported_.find(key);
+    if (it != reported_.end() && it->second == text)
+        return;
+    reported_[key] = text;
+    ServerLog(text);
+}
 
 void LectureWatcher::SetDir(const std::string& dir)
 {
@@ -104,102 +167,182 @@ void LectureWatcher::SetDir(const std::string& dir)
 bool LectureWatcher::FindReadyLecture()
 {
     const std::string incoming = Tav_DirSlash(txtIncoming);
-    TavPathParts entry;
-    bool found = false;
-    for (std::string e = Tav_NextTreeEntry(incoming); !e.empty(); e = Tav_NextTreeEntry("")) {
-        entry = Tav_SplitPath(e);
-        if (Tav_StartsWith(Tav_Lower(entry.last), "x-")) {
-            found = true;
-            break;
+    waitingForSettle_ = false;
+    seen_.clear();
+    const auto entries = ScanIncoming(incoming);
+    // Claims first: this server's own, and those whose owner is gone.
+    for (const auto& entry : entries) {
+        if (entry.kind != IncomingEntry::Kind::Claim)
+            continue;
+        auto claim = std::make_unique<LectureClaim>();
+        std::string err;
+        const auto result = LectureClaim::Adopt(incoming, entry.rel, entry.name, staleSeconds, *claim, err);
+        if (result == LectureClaim::Result::Failed)
+            reportOnce(entry.Path(incoming), "Error - unable to take over " + shown(entry.Path(incoming)) + " - " + err);
+        if (result == LectureClaim::Result::Taken && takeClaimed(*claim)) {
+            claim_ = std::move(claim);
+            return true;
         }
     }
-    if (!found)
-        return false;
+    for (const auto& entry : entries) {
+        seen_.insert(entry.Path(incoming));
+        if (entry.kind == IncomingEntry::Kind::Link)
+            reportOnce(entry.Path(incoming), "Error - symbolic link not followed " + shown(entry.Path(incoming)));
+        else if (entry.kind == IncomingEntry::Kind::Ready && considerReady(entry))
+            return true;
+    }
+    // Everything was looked at: forget what went away, so that it is
+    // reported again should it come back.
+    settle_.KeepOnly(seen_);
+    for (auto it = reported_.begin(); it != reported_.end();)
+        it = seen_.count(it->first) ? std::next(it) : reported_.erase(it);
+    for (auto it = failed_.begin(); it != failed_.end();)
+        it = seen_.count(*it) ? std::next(it) : failed_.erase(it);
+    return false;
+}
 
-    std::string rel = entry.leading;
-    if (rel.size() > 1 && rel.back() != Tav_Sep)
-        rel += Tav_Sep;
-    const std::string ready = incoming + rel + entry.last;
-    if (!Tav_ChkDir(ready)) {
-        ServerLog("Error - incoming directory does not exist " + ready);
+bool LectureWatcher::considerReady(const IncomingEntry& entry)
+{
+    const std::string incoming = Tav_DirSlash(txtIncoming);
+    const std::string ready = entry.Path(incoming);
+    if (failed_.count(ready))
         return false;
-    }
-    const std::string name = Tav_Lower(entry.last.substr(2));
-    if (Tav_Trim(name).empty()) {
-        ServerLog("Error - Poorly formed directory name " + ready);
-        return false;
-    }
-    txtName = name;
-    txtRelPath = rel;
-    const std::string parent = Tav_DirSlash(txtRepository) + rel;
-    if (!Tav_ChkDir(parent) && !Tav_Mkdir(parent)) {
-        ServerLog("Error - destination directory does not exist ad cannot be created" + parent);
-        return false;
-    }
-    const std::string dest = parent + name;
     std::error_code ec;
-    if (fs::exists(dest, ec)) {
-        ServerLog("Error - destination directory should not exist " + dest);
-        // Refused: rename in place so it is not picked up again. An earlier
-        // refused lecture of the same name is kept, never overwritten.
-        std::string refused = incoming + rel + "e-" + entry.last.substr(2);
-        for (int n = 2; fs::exists(refused, ec); ++n)
-            refused = incoming + rel + "e-" + entry.last.substr(2) + "-" + std::to_string(n);
-        fs::rename(ready, refused, ec);
+    const auto status = fs::symlink_status(ready, ec);
+    if (!fs::exists(status))
+        return false;  // another server took it a moment ago
+    if (fs::is_symlink(status)) {
+        reportOnce(ready, "Error - symbolic link not followed " + shown(ready));
         return false;
     }
-    ServerLog(ready + " -> " + dest);
+    if (!fs::is_directory(status)) {
+        reportOnce(ready, "Error - incoming directory does not exist " + shown(ready));
+        return false;
+    }
+    if (Tav_Trim(entry.name.substr(2)).empty()) {
+        reportOnce(ready, "Error - Poorly formed directory name " + shown(ready));
+        return false;
+    }
+    if (const std::string problem = nameProblem(entry.name); !problem.empty()) {
+        reportOnce(ready, "Error - Poorly formed directory name " + shown(ready) + " (the name " + problem + ")");
+        return false;
+    }
+    const TreeSnapshot tree = TakeSnapshot(ready);
+    if (!tree.ok()) {
+        if (!fs::exists(fs::symlink_status(ready, ec)))
+            return false;  // taken while we looked
+        reportOnce(ready, "Error - unable to read " + shown(ready) + " - " + shown(tree.error));
+        return false;
+    }
+    if (const std::string odd = tree.FirstNotPlain(); !odd.empty()) {
+        reportOnce(ready, "Error - symbolic link not followed " + shown(ready + "/" + odd));
+        return false;
+    }
+    if (!settle_.Settled(ready, tree, settleTime)) {
+        waitingForSettle_ = true;
+        return false;
+    }
+    auto claim = std::make_unique<LectureClaim>();
     std::string err;
-    if (!MoveDirectory(ready, dest, err)) {
-        ServerLog("Error - unable to move " + ready + " - " + err);
+    switch (LectureClaim::Claim(incoming, entry.rel, entry.name, *claim, err)) {
+    case LectureClaim::Result::Lost:
+        return false;  // another server was quicker
+    case LectureClaim::Result::Failed:
+        reportOnce(ready, "Error - unable to move " + shown(ready) + " - " + err);
+        return false;
+    case LectureClaim::Result::Taken:
+        break;
+    }
+    StopPoint("claim");
+    if (!takeClaimed(*claim))
+        return false;
+    claim_ = std::move(claim);
+    return true;
+}
+
+bool LectureWatcher::takeClaimed(LectureClaim& claim)
+{
+    const std::string ready = claim.ReadyPath();
+    LectureIntake intake(txtRepository, [this](const std::string& text) { ServerLog(shown(text)); });
+    switch (intake.Advance(claim)) {
+    case LectureIntake::Outcome::InRepository:
+        txtName = fs::path(claim.journal.dest).filename().string();
+        SetDir(claim.journal.dest);
+        return true;
+    case LectureIntake::Outcome::Failed:
+        failed_.insert(ready);
+        return false;
+    case LectureIntake::Outcome::Refused:
+    case LectureIntake::Outcome::Lost:
         return false;
     }
-    if (!err.empty())
-        ServerLog("Warning - " + err);
-    SetDir(dest);
-    return true;
+    return false;
+}
+
+void LectureWatcher::saveStep(ClaimStep step)
+{
+    std::string err;
+    if (claim_ && !claim_->Save(step, err))
+        ServerLog("Error - cannot write the journal of " + txtDir + " - " + err);
+}
+
+void LectureWatcher::finishClaim()
+{
+    if (!claim_)
+        return;
+    std::string err;
+    if (!claim_->Finish(err))
+        ServerLog("Error - unable to remove the claim " + claim_->Dir() + " - " + err);
+    claim_.reset();
 }
 
 void LectureWatcher::PublishLecture()
 {
     lastPublishOk_ = false;
     const std::string dir = Tav_DirSlash(txtDir);
-    main_->SetLectureDir(dir);
-    std::string msg;
-    if (!main_->OKToPublish(false, msg)) {
-        ServerLog("Directory is not ready to be published - " + dir);
-        return;
-    }
-    ServerLog("Calling Pellucor in " + dir);
-    publishForm_->optCD = 0;
-    publishForm_->optWeb = 1;
-    publishForm_->optWeb_Click();
-    if (!txtPubDir.empty())
-        publishForm_->TextWebDir = txtPubDir;
-    if (!txtWebURL.empty())
-        publishForm_->TextWebURL = txtWebURL;
-    if (!txtStreamURL.empty()) {
-        publishForm_->chkStream = 1;
-        publishForm_->TextStream = txtStreamURL;
-    } else {
-        publishForm_->chkStream = 0;
-    }
-    publishForm_->chkStream_Click();
-    if (!publishForm_->DoStart(msg)) {
-        ServerLog("Publish failed - " + dir + " - " + msg);
-        return;
-    }
-    while (publishForm_->logPoller.isActive())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 200);
-    if (!publishForm_->LastRunSucceeded()) {
-        ServerLog("Publish failed - " + dir + " - " + publishForm_->statusLine);
-        return;
+    const ClaimStep reached = claim_ ? claim_->journal.step : ClaimStep::SourceRemoved;
+    if (reached != ClaimStep::Published && reached != ClaimStep::Indexed) {
+        // A publish cut short is redone from the start: it empties its output.
+        saveStep(ClaimStep::Publishing);
+        bool running = false;
+        std::string err;
+        const auto result = PublishForWeb(
+            *publishForm_, *main_, {dir, txtPubDir, txtWebURL, txtStreamURL},
+            [this](const std::string& text) { ServerLog(text); },
+            [&] {
+                if (claim_)
+                    claim_->Touch();
+                if (!running) {
+                    running = true;
+                    StopPoint("publish");
+                }
+            },
+            err);
+        if (result == WebPublishResult::NotReady) {
+            ServerLog("Directory is not ready to be published - " + dir);
+            finishClaim();
+            return;
+        }
+        if (result == WebPublishResult::Failed) {
+            ServerLog("Publish failed - " + dir + " - " + err);
+            finishClaim();
+            return;
+        }
+        saveStep(ClaimStep::Published);
     }
     lastPublishOk_ = true;
+    if (reached != ClaimStep::Indexed) {
+        if (claim_)
+            StopPoint("index");
+        WriteIndexPage();
+        saveStep(ClaimStep::Indexed);
+    }
+    if (claim_)
+        StopPoint("finish");
     lblPhase = "Complete - " + dir;
     ServerLog(lblPhase);
-    ServerLog("Lecture URL at " + MakeLink(txtWebURL));
-    WriteIndexPage();
+    ServerLogLink("Lecture URL at ", txtWebURL);
+    finishClaim();
 }
 
 bool LectureWatcher::CheckIncoming()
@@ -241,6 +384,28 @@ void LectureWatcher::cmdClearLog_Click()
     std::error_code ec;
     fs::remove(txtLogFile, ec);
     Form_Load();
+}
+
+void LectureWatcher::cmdBrowse_Click(const std::string& field)
+{
+    std::string* target = field == "txtDir"          ? &txtDir
+                          : field == "txtIncoming"   ? &txtIncoming
+                          : field == "txtRepository" ? &txtRepository
+                          : field == "txtPubPrefix"  ? &txtPubPrefix
+                                                     : nullptr;
+    if (!target || !hooks_)
+        return;
+    std::string dir = target->empty() ? Tav_DirSlash(txtRepository) : *target;
+    if (!hooks_->ChooseDirectory(field == "txtDir" ? "Select Lecture Directory" : "Select Directory", dir, false))
+        return;
+    if (target == &txtDir) {
+        // The lecture's name is its directory's last part.
+        const std::string chosen = Tav_DirSlash(dir);
+        SetDir(chosen.substr(0, chosen.size() - 1));
+        return;
+    }
+    *target = Tav_DirSlash(dir);
+    emit changed();
 }
 
 }  // namespace pellucor

@@ -1,23 +1,38 @@
 // The server edition: watches an incoming directory, moves every lecture
 // marked ready ("x-" + name) into the repository, publishes it for the web
 // through the detailed form, writes an index page and keeps an HTML log.
+// Several servers (on one machine or on several sharing the directories
+// over a network file system) may watch one tree: each lecture is claimed
+// by one rename first, and a journal beside the claim lets a server started
+// after a crash finish it exactly once.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
+
+#include "server/SettleTracker.h"
 
 namespace pellucor {
 
 class PublishForm;
 class MainWindowPort;
 class Preferences;
+class LectureClaim;
+struct FrontEndHooks;
+struct IncomingEntry;
+enum class ClaimStep;
 
 class LectureWatcher : public QObject {
     Q_OBJECT
 public:
     LectureWatcher(Preferences* prefs, PublishForm* publishForm, MainWindowPort* mainWindow, QObject* parent = nullptr);
+    ~LectureWatcher() override;
 
     std::string Caption = "Pellucor Server Edition";
     // Settings.
@@ -27,12 +42,24 @@ public:
     std::string lblPhase, lblStatus;
     int chkAuto = 0;
     QTimer scanTimer;
+    // A lecture is taken once its tree has not changed for this long
+    // (default: two check intervals).
+    std::chrono::milliseconds settleTime{20000};
+    // A claim of another host without progress for this long is taken over.
+    int staleSeconds = 600;
+
+    // The directory chooser for the Browse buttons (none: Browse does nothing).
+    void SetHooks(const FrontEndHooks* hooks) { hooks_ = hooks; }
 
     void Form_Load();
     void Form_Unload();  // stores the settings
 
+    // Logs plain text (escaped for the HTML log), shows it and tells the user.
     void ServerLog(const std::string& text);
-    void WriteLogLine(const std::string& text);
+    // Logs text followed by a link to url.
+    void ServerLogLink(const std::string& text, const std::string& url);
+    // Appends one line of HTML to the log file.
+    void WriteLogLine(const std::string& html);
     static std::string MakeLink(const std::string& url);
 
     bool CheckIncoming();
@@ -45,21 +72,41 @@ public:
     void chkAuto_Click();
     void scanIncoming();
     void cmdClearLog_Click();
+    void cmdPreferences_Click() { emit preferencesRequested(); }
+    // "Browse": the directory chooser on txtDir (the lecture directory) or
+    // on txtIncoming, txtRepository or txtPubPrefix.
+    void cmdBrowse_Click(const std::string& field);
 
     // Set when the last PublishLecture published successfully.
     bool LastPublishOk() const { return lastPublishOk_; }
+    // True when the last check saw a ready lecture that is still changing.
+    bool WaitingForSettle() const { return waitingForSettle_; }
 
 signals:
     void changed();
+    void preferencesRequested();
 
 private:
     std::string now() const;
+    bool takeClaimed(LectureClaim& claim);
+    bool considerReady(const IncomingEntry& entry);
+    // Logs text for key unless the same text was logged for it already.
+    void reportOnce(const std::string& key, const std::string& text);
+    void saveStep(ClaimStep step);
+    void finishClaim();
 
     Preferences* prefs_;
     PublishForm* publishForm_;
     MainWindowPort* main_;
+    const FrontEndHooks* hooks_ = nullptr;
     bool logOff_ = false;
     bool lastPublishOk_ = false;
+    bool waitingForSettle_ = false;
+    std::unique_ptr<LectureClaim> claim_;  // the lecture being published, when claimed
+    SettleTracker settle_;
+    std::map<std::string, std::string> reported_;  // entry -> what was logged about it
+    std::set<std::string> failed_;                 // ready entries that could not be moved
+    std::set<std::string> seen_;                   // entries of the current check
 };
 
 }  // namespace pellucor

@@ -4,8 +4,11 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <iostream>
 
@@ -39,8 +42,16 @@ int RunServerCommand(int argc, char** argv)
     const QCommandLineOption url("url", "Root web URL of the publish directories.", "url");
     const QCommandLineOption stream("stream", "Root streaming URL (empty: no streaming server).", "url");
     const QCommandLineOption interval("interval", "Seconds between checks (default 10).", "seconds", "10");
+    const QCommandLineOption settle("settle",
+                                    "Seconds a ready lecture must stay unchanged (file sizes and times) before it is "
+                                    "taken (default: two check intervals).",
+                                    "seconds");
+    const QCommandLineOption stale("stale",
+                                   "Seconds without progress after which another host's claim on a lecture is taken "
+                                   "over (default 600). Claims of this host are taken over once their process is gone.",
+                                   "seconds", "600");
     const QCommandLineOption once("once", "Check once, publish what is ready, and exit.");
-    for (const auto& o : {incoming, repository, publish, log, url, stream, interval, once})
+    for (const auto& o : {incoming, repository, publish, log, url, stream, interval, settle, stale, once})
         parser.addOption(o);
     parser.process(app);
 
@@ -60,6 +71,10 @@ int RunServerCommand(int argc, char** argv)
         prefs.Set(key, isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString());
     }
     LectureWatcher server(&prefs, &context.publishForm(), &context.mainWindow());
+    const int seconds = std::max(1, parser.value(interval).toInt());
+    server.settleTime = std::chrono::milliseconds(
+        parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000) : 2000L * seconds);
+    server.staleSeconds = std::max(1, parser.value(stale).toInt());
     server.Form_Load();
     if (!Tav_ChkDir(server.txtIncoming)) {
         std::cerr << "pellucor server: incoming directory " << server.txtIncoming << " does not exist\n";
@@ -78,8 +93,12 @@ int RunServerCommand(int argc, char** argv)
 
     std::cout << "pellucor server: watching " << server.txtIncoming << std::endl;
     if (parser.isSet(once)) {
+        // A lecture still settling is waited for, then taken.
+        bool found = false;
+        while (!(found = server.CheckIncoming()) && server.WaitingForSettle())
+            QThread::msleep(static_cast<unsigned long>(std::max<long>(200, server.settleTime.count() / 4)));
         // A lecture that was found but not published is a failure of the run.
-        if (server.CheckIncoming() && !server.LastPublishOk()) {
+        if (found && !server.LastPublishOk()) {
             std::cerr << "pellucor server: the lecture " << server.txtDir << " could not be published\n";
             return 1;
         }
@@ -95,16 +114,14 @@ int RunServerCommand(int argc, char** argv)
     });
     stopWatch.start(200);
 
-    const int seconds = std::max(1, parser.value(interval).toInt());
     server.chkAuto = 1;
     server.chkAuto_Click();
-    server.scanTimer.setInterval(seconds * 1000);
+    server.scanTimer.setInterval(0);  // the first check at once
     QObject::disconnect(&server.scanTimer, nullptr, &server, nullptr);
+    // After a lecture the next check follows at once: others may be waiting.
     QObject::connect(&server.scanTimer, &QTimer::timeout, [&] {
-        server.CheckIncoming();
-        server.scanTimer.setInterval(seconds * 1000);
+        server.scanTimer.setInterval(server.CheckIncoming() && !g_stop ? 0 : seconds * 1000);
     });
-    QTimer::singleShot(0, [&] { server.CheckIncoming(); });
     const int rc = app.exec();
     server.WriteLogLine("Server stopped");
     std::cout << "pellucor server: stopped" << std::endl;

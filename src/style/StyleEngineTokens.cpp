@@ -13,12 +13,13 @@ namespace pellucor {
 namespace {
 
 // In order of application: a value holding a later token has that token
-// replaced too, a value holding an earlier one keeps it. The last one,
-// T*T, is the slide title made safe for HTML text and attribute values.
-constexpr std::array<const char*, 35> kTokens = {
+// replaced too, a value holding an earlier one keeps it. The last two are
+// made safe for HTML text and attribute values: T*T the slide title, H*N the
+// lecture name.
+constexpr std::array<const char*, 36> kTokens = {
     "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
     "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-    "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T",
+    "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N",
 };
 
 // Whether text[at] ("&") begins a character reference such as &amp;, &#39;
@@ -263,7 +264,8 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
             case 31: return number(VideoWidth);
             case 32: return number(FrameWidth);
             case 33: return number(PlayerWidth);
-            default: return scratch = htmlText(SI.SlideTitle[s]);
+            case 34: return scratch = htmlText(SI.SlideTitle[s]);
+            default: return scratch = htmlText(S.LecName);
             }
         };
 

@@ -38,10 +38,11 @@ echo "ok: Depends: $depends"
 dpkg-deb -c "$deb" >"$work/contents"
 for f in usr/bin/pellucor usr/share/applications/pellucor.desktop usr/share/icons/hicolor/scalable/apps/pellucor.svg \
          usr/share/icons/hicolor/256x256/apps/pellucor.png usr/share/dbus-1/services/org.pellucor.Pellucor.service \
-         usr/lib/systemd/user/pellucor-server.service usr/share/pellucor/styles/html5/index.htm; do
+         usr/lib/systemd/user/pellucor-server.service \
+         usr/lib/systemd/user/pellucor-server@.service usr/share/pellucor/styles/html5/index.htm; do
   grep -q " \./$f\$" "$work/contents" || { cat "$work/contents"; fail "the package holds no /$f"; }
 done
-echo "ok: the package holds the program, styles, desktop entry, icons, D-Bus service and systemd unit"
+echo "ok: the package holds the program, styles, desktop entry, icons, D-Bus service and systemd units"
 
 # The output goes to a file: a process left behind must not hold the test's
 # output open.

@@ -2,7 +2,7 @@
 # Runs in a private mount namespace (package_install.sh): /usr and
 # /var/lib/dpkg become copy-on-write layers over the real ones, so dpkg
 # installs and removes the package here only. Installed, the package must
-# hold a valid desktop entry, a D-Bus service and a systemd unit that name
+# hold a valid desktop entry, a D-Bus service and systemd units that name
 # /usr/bin/pellucor, and publish the sample lecture when a client calls
 # Publish on a session bus (publish_by_activation.sh); removed, it must
 # leave nothing behind.
@@ -30,8 +30,10 @@ desktop-file-validate /usr/share/applications/pellucor.desktop || fail "the desk
 service=/usr/share/dbus-1/services/org.pellucor.Pellucor.service
 grep -qx 'Name=org.pellucor.Pellucor' "$service" || fail "the D-Bus service names no org.pellucor.Pellucor"
 grep -qx 'Exec=/usr/bin/pellucor automation' "$service" || fail "the D-Bus service does not start /usr/bin/pellucor automation"
-grep -qx 'ExecStart=/usr/bin/pellucor server' /usr/lib/systemd/user/pellucor-server.service ||
-  fail "the systemd unit does not start /usr/bin/pellucor server"
+for unit in pellucor-server.service pellucor-server@.service; do
+  grep -q '^ExecStart=/usr/bin/pellucor server' "/usr/lib/systemd/user/$unit" ||
+    fail "the systemd unit $unit does not start /usr/bin/pellucor server"
+done
 echo "ok: installed with dpkg"
 
 # The program was built here and would fall back on the source tree's

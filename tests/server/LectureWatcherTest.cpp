@@ -2,9 +2,15 @@
 
 #include <QCoreApplication>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "app/FrontEndHooks.h"
 #include "app/PublishForm.h"
 #include "app/MainWindowPort.h"
 #include "app/PathVars.h"
@@ -12,6 +18,8 @@
 #include "core/TavUtils.h"
 #include "publish/Publisher.h"
 #include "server/LectureWatcher.h"
+#include "server/SettleTracker.h"
+#include "server/TreeSnapshot.h"
 
 namespace pellucor {
 
@@ -65,6 +73,7 @@ protected:
         prefs.Set("prfsrvStreamURL", "");
         publishForm.Form_Load();
         publishForm.logPoller.setInterval(50);
+        server.settleTime = std::chrono::milliseconds(0);
         server.Form_Load();
     }
     void dropSample(const std::string& rel)
@@ -76,6 +85,22 @@ protected:
                 fs::copy_file(e.path(), dir / e.path().filename());
     }
     std::string log() { return readFile(root.file("log.htm")); }
+    size_t count(const std::string& text, const std::string& what)
+    {
+        size_t n = 0;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    }
+    bool publishAll()
+    {
+        Tav_SetUnattended(true);
+        bool any = false;
+        while (server.CheckIncoming())
+            any = true;
+        Tav_SetUnattended(false);
+        return any;
+    }
 };
 
 TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
@@ -84,6 +109,7 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
     Tav_SetUnattended(true);
     ASSERT_TRUE(server.CheckIncoming());
     Tav_SetUnattended(false);
+    EXPECT_TRUE(fs::is_empty(root.dir() + "incoming/lectures"));  // no claim left behind
     EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
     EXPECT_FALSE(fs::exists(root.dir() + "incoming/lectures/x-talk1"));
     EXPECT_TRUE(fs::exists(root.dir() + "repository/lectures/talk1/talk1.rm"));
@@ -99,6 +125,7 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
     EXPECT_NE(text.find("Calling Pellucor in "), std::string::npos);
     EXPECT_NE(text.find("Lecture URL at <a href=\"http://lectures.example.org/lectures/lectures/talk1/\">"),
               std::string::npos);
+    EXPECT_EQ(count(text, "Complete - "), 1u);
     // Nothing more to do on the next check.
     EXPECT_FALSE(server.CheckIncoming());
     EXPECT_EQ(server.lblPhase, "No incoming lectures found");
@@ -140,17 +167,179 @@ TEST_F(ServerEdition, UnpublishableLectureIsLoggedAndStaysInTheRepository)
               std::string::npos);
 }
 
-TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnything)
+TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnythingAndEscapedInTheLogAndIndex)
 {
-    const std::string name = "x-it's $(touch PWNED) `touch PWNED2`; \"q\"";
+    const std::string name = "x-it's $(touch PWNED) `touch PWNED2`; \"q\" <img src=x onerror=alert(1)>&amp";
     dropSample(name);
-    Tav_SetUnattended(true);
-    ASSERT_TRUE(server.CheckIncoming());
-    Tav_SetUnattended(false);
+    ASSERT_TRUE(publishAll());
     EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
     EXPECT_TRUE(fs::exists(server.txtPubDir + "index.htm"));
     for (const auto& e : fs::recursive_directory_iterator(root.path()))
         EXPECT_EQ(e.path().filename().string().find("PWNED"), std::string::npos) << e.path();
+    // Nothing of the name becomes markup: no tag, no quote ending an attribute.
+    const std::string text = log();
+    EXPECT_EQ(text.find("<img"), std::string::npos);
+    EXPECT_NE(text.find("&lt;img src=x onerror=alert(1)&gt;&amp;amp"), std::string::npos);
+    EXPECT_EQ(text.find("\"q\""), std::string::npos);
+    const auto link = text.find("Lecture URL at <a href=\"");
+    ASSERT_NE(link, std::string::npos);
+    const std::string href = text.substr(link + 24, text.find('"', link + 24) - link - 24);
+    EXPECT_EQ(href.find_first_of(" <>'`"), std::string::npos) << href;
+    EXPECT_NE(href.find("%3Cimg%20src=x%20onerror=alert(1)%3E"), std::string::npos) << href;
+    // The server's own index page (the style wrote one already: make room).
+    fs::remove(server.txtPubDir + "index.htm");
+    ASSERT_TRUE(server.WriteIndexPage());
+    const std::string page = readFile(server.txtPubDir + "index.htm");
+    EXPECT_EQ(page.find("<img"), std::string::npos);
+    EXPECT_NE(page.find("<title>Pellucor Server Edition - it&#39;s $(touch pwned) `touch pwned2`; &quot;q&quot; "
+                        "&lt;img src=x onerror=alert(1)&gt;&amp;amp</title>"),
+              std::string::npos)
+        << page;
+}
+
+TEST_F(ServerEdition, IndexPageLinksArePercentEncodedAndCaptionsEscaped)
+{
+    server.SetDir(root.dir() + "repository/talk");
+    const std::string pub = server.txtPubDir;
+    writeFile(pub + "a \"b\" <i>.pdf", "pdf");
+    writeFile(pub + "<dir>&/index.htm", "x");
+    ASSERT_TRUE(server.WriteIndexPage());
+    const std::string page = readFile(pub + "index.htm");
+    EXPECT_NE(page.find("<p><li><a href=\"a%20%22b%22%20%3Ci%3E.pdf\">PDF Slides</a>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<p><li><a href=\"%3Cdir%3E%26/index.htm\">&lt;dir&gt;&amp; (Directory)</a>"),
+              std::string::npos)
+        << page;
+    EXPECT_FALSE(fs::exists(pub + ".index.htm.new"));
+}
+
+TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
+{
+    const fs::path in = root.dir() + "incoming";
+    fs::create_directories(in / "x-");
+    fs::create_directories(in / "x-talk ");
+    fs::create_directories(in / "x-talk\n");
+    fs::create_directories(in / "x-\xff\xfe");
+    writeFile(in / "x-file", "not a directory");
+    // A lecture that cannot be moved.
+    fs::create_directories(in / "locked" / "x-stuck");
+    const bool root_user = ::geteuid() == 0;
+    if (root_user)
+        ASSERT_EQ(std::system(("chattr +i '" + (in / "locked" / "x-stuck").string() + "'").c_str()), 0);
+    else
+        fs::permissions(in / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    dropSample("x-zzgood");
+
+    ASSERT_TRUE(publishAll());
+    EXPECT_TRUE(fs::exists(root.dir() + "repository/zzgood/talk1.rm"));
+    EXPECT_TRUE(fs::exists(root.dir() + "pub/zzgood/index.htm"));
+    const std::string first = log();
+    EXPECT_EQ(count(first, "Poorly formed directory name " + in.string() + "/x-&lt;br&gt;"), 0u);
+    EXPECT_EQ(count(first, "Error - Poorly formed directory name " + in.string() + "/x-<br>"), 1u) << first;
+    EXPECT_EQ(count(first, "Poorly formed directory name " + in.string() + "/x-talk  (the name begins or ends in a blank)"), 1u);
+    EXPECT_EQ(count(first, "Poorly formed directory name " + in.string() + "/x-talk\\n (the name holds a control"), 1u);
+    EXPECT_EQ(count(first, "(the name is not valid UTF-8)"), 1u);
+    EXPECT_EQ(count(first, "Error - incoming directory does not exist " + in.string() + "/x-file"), 1u);
+    EXPECT_EQ(count(first, "Error - unable to move " + in.string() + "/locked/x-stuck"), 1u) << first;
+
+    // Later checks log nothing new about them, and a new lecture still goes through.
+    dropSample("x-zzlater");
+    EXPECT_TRUE(publishAll());
+    EXPECT_FALSE(server.CheckIncoming());
+    EXPECT_TRUE(fs::exists(root.dir() + "pub/zzlater/index.htm"));
+    const std::string later = log().substr(first.size());
+    EXPECT_EQ(later.find("Error"), std::string::npos) << later;
+    // Each bad entry is where it was, untouched.
+    for (const char* name : {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe", "x-file", "locked/x-stuck"})
+        EXPECT_TRUE(fs::exists(in / name)) << name;
+    if (root_user)
+        std::system(("chattr -i '" + (in / "locked" / "x-stuck").string() + "'").c_str());
+    else
+        fs::permissions(in / "locked", fs::perms::owner_all);
+}
+
+TEST_F(ServerEdition, SymbolicLinksInTheIncomingTreeAreNeverFollowed)
+{
+    TempDir outside;
+    fs::create_directories(outside.path() / "x-secret");
+    writeFile(outside.path() / "x-secret" / "data.txt", "private");
+    fs::create_directories(outside.path() / "target");
+    const fs::path in = root.dir() + "incoming";
+    fs::create_directories(in);
+    fs::create_directory_symlink(outside.path() / "target", in / "x-linked");
+    fs::create_directory_symlink(outside.path(), in / "course");
+    fs::create_directories(in / "x-inner");
+    fs::create_symlink(outside.path() / "x-secret" / "data.txt", in / "x-inner" / "img001.gif");
+
+    EXPECT_FALSE(publishAll());
+    EXPECT_FALSE(publishAll());
+    EXPECT_TRUE(fs::exists(outside.path() / "x-secret" / "data.txt"));
+    EXPECT_TRUE(fs::is_symlink(in / "x-linked"));
+    EXPECT_TRUE(fs::exists(in / "x-inner" / "img001.gif"));
+    EXPECT_FALSE(fs::exists(root.dir() + "repository"));
+    const std::string text = log();
+    EXPECT_EQ(count(text, "Error - symbolic link not followed " + in.string() + "/x-linked<br>"), 1u) << text;
+    EXPECT_EQ(count(text, "Error - symbolic link not followed " + in.string() + "/course<br>"), 1u);
+    EXPECT_EQ(count(text, "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>"), 1u);
+}
+
+TEST_F(ServerEdition, ALectureIsTakenOnlyOnceSettled)
+{
+    server.settleTime = std::chrono::minutes(1);
+    dropSample("x-talk");
+    EXPECT_FALSE(server.FindReadyLecture());
+    EXPECT_TRUE(server.WaitingForSettle());
+    EXPECT_FALSE(server.FindReadyLecture());
+    EXPECT_TRUE(fs::exists(root.dir() + "incoming/x-talk/talk1.rm"));
+    server.settleTime = std::chrono::milliseconds(0);
+    EXPECT_TRUE(server.FindReadyLecture());
+    EXPECT_FALSE(server.WaitingForSettle());
+}
+
+TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
+{
+    TempDir dir;
+    writeFile(dir.file("talk1.rm"), "half");
+    using namespace std::chrono_literals;
+    SettleTracker tracker;
+    const auto t0 = SettleTracker::Clock::now();
+    EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0));
+    EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 1s));
+    writeFile(dir.file("talk1.rm"), "half!");  // grows
+    EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 2s));
+    EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 3s));
+    EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 4s));
+    // Same size, new time: still being written.
+    fs::last_write_time(dir.file("talk1.rm"), fs::last_write_time(dir.file("talk1.rm")) + 1s);
+    EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 5s));
+    tracker.KeepOnly({});
+    EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 0s, t0 + 5s));
+}
+
+TEST_F(ServerEdition, PreferencesAndTheLectureDirectoryChooser)
+{
+    FrontEndHooks hooks;
+    std::string offered;
+    hooks.chooseDirectory = [&](const std::string&, std::string& dir, bool) {
+        offered = dir;
+        dir = root.dir() + "repository/course/week1/talk/";
+        return true;
+    };
+    server.SetHooks(&hooks);
+    server.cmdBrowse_Click("txtDir");
+    EXPECT_EQ(offered, root.dir() + "repository/");
+    EXPECT_EQ(server.txtDir, root.dir() + "repository/course/week1/talk");
+    EXPECT_EQ(server.txtName, "talk");
+    EXPECT_EQ(server.txtPubDir, root.dir() + "pub/course/week1/talk/");
+    hooks.chooseDirectory = [&](const std::string&, std::string& dir, bool) {
+        dir = root.dir() + "elsewhere";
+        return true;
+    };
+    server.cmdBrowse_Click("txtIncoming");
+    EXPECT_EQ(server.txtIncoming, root.dir() + "elsewhere/");
+    bool asked = false;
+    QObject::connect(&server, &LectureWatcher::preferencesRequested, [&] { asked = true; });
+    server.cmdPreferences_Click();
+    EXPECT_TRUE(asked);
 }
 
 TEST_F(ServerEdition, IndexPageListsWhatThePublishDirectoryHoldsAndIsNeverReplaced)

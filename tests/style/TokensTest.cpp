@@ -58,7 +58,7 @@ std::string referenceSubstitution(std::string line, const std::vector<std::strin
     static const char* const kOrder[] = {
         "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
         "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T"};
+        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N"};
     if (!line.empty() && line[0] == '#')
         return line;
     for (size_t k = 0; k < values.size(); ++k)
@@ -75,14 +75,14 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     const std::vector<std::string> pieces = {
         "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X", "I#I",
         "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M", "S*C", "S*S",
-        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
+        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
         "x", " ", "<AREA ", "HREF=\"file://", "\""};
     std::vector<std::string> values;
-    for (size_t k = 0; k < 35; ++k)
+    for (size_t k = 0; k < 36; ++k)
         values.push_back(tokens(pieces[k], 2));
     // Values that hold tokens or halves of them.
     engine.SI.SlideTitle[2] = values[17] = values[34] = "T S*";
-    engine.S.LecName = values[20] = "N-N W";
+    engine.S.LecName = values[20] = values[35] = "N-N W";
     engine.S.LecDir = values[24] = "S*S#";
     engine.S.MediaDir = values[25] = "-";
     engine.S.CopyDir = values[26] = "";
@@ -107,6 +107,16 @@ TEST_F(Tokens, HtmlTitleIsSafeInTextAndAttributesAndKeepsCharacterReferences)
     EXPECT_EQ(tokens("T#T", 1), engine.SI.SlideTitle[1]);
     engine.SI.SlideTitle[2] = "a N*N b";
     EXPECT_EQ(tokens("T*T|N*N", 2), "a N*N b|talk");
+}
+
+TEST_F(Tokens, HtmlLectureNameIsSafeInTextAndAttributes)
+{
+    audioSlides(1);
+    engine.S.LecName = R"(x-<img src=x onerror=alert(1)> "q")";
+    EXPECT_EQ(tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
+              R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
+    // The plain name stays exactly as set.
+    EXPECT_EQ(tokens("N*N", 1), engine.S.LecName);
 }
 
 TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)

@@ -88,6 +88,10 @@ void ToolWindows::showServer()
 {
     if (!lectureWatcher_) {
         lectureWatcher_ = std::make_unique<LectureWatcher>(&context_.prefs(), &context_.publishForm(), &context_.mainWindow());
+        lectureWatcher_->SetHooks(&context_.hooks);
+        // Its "Preferences" opens the one preferences window, as the main window's menu does.
+        QObject::connect(lectureWatcher_.get(), &LectureWatcher::preferencesRequested, &context_.mainWindow(),
+                         &MainWindow::mnuPreferences_Click);
         lectureWatcher_->Form_Load();
         lectureWatcherView_ = std::make_unique<LectureWatcherView>(lectureWatcher_.get());
     }

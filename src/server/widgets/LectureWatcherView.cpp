@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,12 +21,12 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
 
     auto* settingsBox = new QGroupBox("Settings");
     auto* settings = new QFormLayout(settingsBox);
-    addSetting(settings, "Incoming Directory:", &LectureWatcher::txtIncoming, true);
-    addSetting(settings, "Repository:", &LectureWatcher::txtRepository, true);
-    addSetting(settings, "Web (http) directory:", &LectureWatcher::txtPubPrefix, true);
-    addSetting(settings, "Log file:", &LectureWatcher::txtLogFile, false);
-    addSetting(settings, "Web (http) URL:", &LectureWatcher::txtWebPrefix, false);
-    addSetting(settings, "Stream (rtsp:) URL:", &LectureWatcher::txtStreamPrefix, false);
+    addSetting(settings, "Incoming Directory:", &LectureWatcher::txtIncoming, "txtIncoming");
+    addSetting(settings, "Repository:", &LectureWatcher::txtRepository, "txtRepository");
+    addSetting(settings, "Web (http) directory:", &LectureWatcher::txtPubPrefix, "txtPubPrefix");
+    addSetting(settings, "Log file:", &LectureWatcher::txtLogFile, nullptr);
+    addSetting(settings, "Web (http) URL:", &LectureWatcher::txtWebPrefix, nullptr);
+    addSetting(settings, "Stream (rtsp:) URL:", &LectureWatcher::txtStreamPrefix, nullptr);
     top->addWidget(settingsBox);
 
     auto* lectureBox = new QGroupBox("Current lecture");
@@ -41,8 +40,23 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
     for (const auto& [label, field] : derived) {
         auto* l = new QLabel;
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        lecture->addRow(label, l);
         labels_[l] = field;
+        if (field != &LectureWatcher::txtDir) {
+            lecture->addRow(label, l);
+            continue;
+        }
+        // The lecture directory is chosen with the directory chooser.
+        auto* row = new QHBoxLayout;
+        row->addWidget(l, 1);
+        auto* b = new QPushButton("Browse...");
+        b->setObjectName("browse_txtDir");
+        row->addWidget(b);
+        connect(b, &QPushButton::clicked, this, [this] {
+            pull();
+            model_->cmdBrowse_Click("txtDir");
+            refresh();
+        });
+        lecture->addRow(label, row);
     }
     top->addWidget(lectureBox);
 
@@ -51,6 +65,7 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
     buttons->addWidget(chkAuto_);
     auto button = [&](const QString& caption, auto handler) {
         auto* b = new QPushButton(caption);
+        b->setObjectName(caption);
         buttons->addWidget(b);
         connect(b, &QPushButton::clicked, this, handler);
     };
@@ -70,7 +85,7 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
         model_->cmdClearLog_Click();
         refresh();
     });
-    button("Preferences", [this] { emit preferencesRequested(); });
+    button("Preferences", [this] { model_->cmdPreferences_Click(); });
     top->addLayout(buttons);
 
     connect(chkAuto_, &QCheckBox::toggled, this, [this](bool on) {
@@ -82,22 +97,24 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
     refresh();
 }
 
-QLineEdit* LectureWatcherView::addSetting(QFormLayout* form, const QString& label, std::string LectureWatcher::*field, bool browse)
+QLineEdit* LectureWatcherView::addSetting(QFormLayout* form, const QString& label, std::string LectureWatcher::*field,
+                                          const char* browseField)
 {
     auto* edit = new QLineEdit;
     settings_[edit] = field;
-    if (!browse) {
+    if (!browseField) {
         form->addRow(label, edit);
         return edit;
     }
     auto* row = new QHBoxLayout;
     row->addWidget(edit);
     auto* b = new QPushButton("Browse...");
+    b->setObjectName(QString("browse_") + browseField);
     row->addWidget(b);
-    connect(b, &QPushButton::clicked, this, [this, edit] {
-        const QString dir = QFileDialog::getExistingDirectory(this, "Select a directory", edit->text());
-        if (!dir.isEmpty())
-            edit->setText(dir + "/");
+    connect(b, &QPushButton::clicked, this, [this, browseField] {
+        pull();
+        model_->cmdBrowse_Click(browseField);
+        refresh();
     });
     form->addRow(label, row);
     return edit;

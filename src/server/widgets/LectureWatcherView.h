@@ -20,16 +20,14 @@ class LectureWatcherView : public QWidget {
 public:
     explicit LectureWatcherView(LectureWatcher* model, QWidget* parent = nullptr);
 
-signals:
-    void preferencesRequested();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void refresh();
     void pull();  // view fields -> model settings
-    QLineEdit* addSetting(QFormLayout* form, const QString& label, std::string LectureWatcher::*field, bool browse);
+    QLineEdit* addSetting(QFormLayout* form, const QString& label, std::string LectureWatcher::*field,
+                          const char* browseField);
 
     LectureWatcher* model_;
     std::map<QLineEdit*, std::string LectureWatcher::*> settings_;
