@@ -12,10 +12,11 @@ using namespace pellucor;
 namespace {
 void usage(std::ostream& out)
 {
-    out << "Usage: pellucor [--screenshot DIR]\n"
+    out << "Usage: pellucor [--automation] [--screenshot DIR]\n"
            "       pellucor COMMAND [options]\n"
            "\n"
-           "Without a command the windows start (the first one chosen by the preferences).\n"
+           "Without a command the windows start (the first one chosen by the preferences);\n"
+           "with --automation they also serve the automation interface on the session bus.\n"
            "\n"
            "Commands:\n"
            "  automation serve the automation interface on the D-Bus session bus\n"

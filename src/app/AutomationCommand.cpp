@@ -1,15 +1,16 @@
 // pellucor automation: serves the automation class on the D-Bus session bus
-// until a client releases it.
+// until a client releases it or the bus goes away.
 #include "app/Commands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QTimer>
 
 #include <iostream>
 
 #include "app/AppContext.h"
-#include "app/Pellucor.h"
-#include "app/PellucorService.h"
+#include "app/AutomationExport.h"
 
 namespace pellucor {
 
@@ -26,8 +27,7 @@ int RunAutomationCommand(int argc, char** argv)
 
     AppContext context;
     context.Start(true);
-    pellucor automation(&context);
-    PellucorService service(&automation);
+    AutomationExport service(&context);
     QString err;
     if (!service.Register(err)) {
         std::cerr << "pellucor automation: " << err.toStdString() << "\n";
@@ -35,6 +35,16 @@ int RunAutomationCommand(int argc, char** argv)
     }
     std::cout << "pellucor automation: serving " << PellucorService::kService << " " << PellucorService::kPath
               << std::endl;
+    // Without its bus nobody can reach or release the service: it ends
+    // (a batch script already started runs on by itself).
+    QTimer busWatch;
+    QObject::connect(&busWatch, &QTimer::timeout, &app, [] {
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            std::cerr << "pellucor automation: the session bus is gone; ending" << std::endl;
+            QCoreApplication::exit(1);
+        }
+    });
+    busWatch.start(1000);
     return app.exec();
 }
 

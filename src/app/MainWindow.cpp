@@ -59,6 +59,7 @@ MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
     SetLectureDir(last);
     DirOrPPTChanged();
 
+    loaded_ = true;
     if (byAutomation)
         publishForm_->Caption = "Pellucor-Pellucor (automated)";
     const std::string more = Tav_Lower(Tav_Trim(prefs_->Get("prfMore")));
@@ -71,6 +72,7 @@ MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
 
 void MainWindow::SetLectureDir(const std::string& dir)
 {
+    const bool another = loaded_ && Tav_DirSlash(Tav_Trim(dir)) != Tav_DirSlash(Tav_Trim(lblDirectory));
     lblDirectory = dir;
     const LectureNames names = SplitLectureDir(Tav_Trim(dir));
     LecName = names.name;
@@ -79,6 +81,10 @@ void MainWindow::SetLectureDir(const std::string& dir)
     // The detailed form takes the new directory before the publish check
     // runs, so that the check reads this lecture and not the previous one.
     publishForm_->SetLectureDir(dir);
+    // The status line told of the previous lecture (unless its publish is
+    // still running and reports on).
+    if (another && !publishForm_->logPoller.isActive())
+        publishForm_->SetStatus("", kColourWhite);
     DirOrPPTChanged();
 }
 

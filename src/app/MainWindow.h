@@ -129,6 +129,7 @@ private:
     Preferences* prefs_;
     PublishForm* publishForm_;
     FrontEndHooks* hooks_;
+    bool loaded_ = false;  // Form_Load has run
 };
 
 }  // namespace pellucor

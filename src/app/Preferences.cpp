@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <filesystem>
+
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -31,10 +33,26 @@ std::string Preferences::DefaultStyleDir()
     return Tav_DirSlash(candidates.back().toStdString());
 }
 
+std::string Preferences::DefaultLectureFolder() { return home() + "/Lectures/"; }
+
+bool Preferences::PrepareFirstRun()
+{
+    if (store_->contains("Pref/prfLectureDir"))
+        return false;
+    std::error_code ec;
+    std::filesystem::create_directories(DefaultLectureFolder(), ec);
+    if (ec)
+        return false;
+    // Stored, so that a folder the user removes later is not made again.
+    store_->setValue("Pref/prfLectureDir", QString::fromStdString(DefaultLectureFolder()));
+    store_->sync();
+    return true;
+}
+
 const std::vector<PrefDef>& Preferences::Definitions()
 {
     static const std::vector<PrefDef> defs = {
-        {"prfLectureDir", "Last Lecture", home() + "/lectures/test/"},
+        {"prfLectureDir", "Last Lecture", DefaultLectureFolder()},
         {"prfStyle", "Style Path", DefaultStyleDir()},
         {"prfOutRoot", "HD/CD Output Path", "${lecdir}/synccd/"},
         {"prfOutWeb", "Web Output Path", "${lecdir}/syncweb/"},

@@ -32,6 +32,12 @@ public:
     static const std::vector<PrefDef>& Definitions();
     // The directory of the bundled default style.
     static std::string DefaultStyleDir();
+    // Where lectures go unless the user chooses otherwise: ~/Lectures/.
+    static std::string DefaultLectureFolder();
+    // On the first run (no last lecture stored yet) creates the default
+    // lecture folder, so that the first "Open" starts in a folder that
+    // exists; true when it was created.
+    bool PrepareFirstRun();
 
     std::string Get(const std::string& key) const;
     void Set(const std::string& key, const std::string& value);

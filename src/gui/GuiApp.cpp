@@ -1,17 +1,21 @@
 // The windowed program: its windows (GuiWindows), the message boxes, and
 // the first window chosen at start-up. "--screenshot DIR" saves a picture
-// of each window and quits.
+// of each window and quits; "--automation" also offers the automation
+// object on the session bus.
 #include "gui/GuiApp.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QIcon>
 #include <QTimer>
 
 #include <iostream>
 #include <memory>
 
+#include "app/AutomationExport.h"
 #include "app/DirectoryChooser.h"
+#include "app/Preferences.h"
 #include "app/widgets/AboutBox.h"
 #include "app/widgets/PublishFormView.h"
 #include "app/widgets/MainWindowView.h"
@@ -56,11 +60,16 @@ int RunGui(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pellucor");
+    QApplication::setDesktopFileName("pellucor");
+    QApplication::setWindowIcon(QIcon::fromTheme("pellucor"));
     QCommandLineParser parser;
     parser.setApplicationDescription("Pellucor: publish lectures whose slides change in step with the recording.");
     parser.addHelpOption();
     const QCommandLineOption shot("screenshot", "Save a picture of each window into DIR and quit.", "dir");
     parser.addOption(shot);
+    const QCommandLineOption automationOption(
+        "automation", "Also serve the automation interface on the D-Bus session bus (org.pellucor.Pellucor).");
+    parser.addOption(automationOption);
     parser.process(app);
     const bool screenshotMode = parser.isSet(shot);
 
@@ -70,10 +79,21 @@ int RunGui(int argc, char** argv)
         Tav_SetMessageSink(&sink);
 
     GuiWindows windows(QString(), !screenshotMode);
+    windows.context().prefs().PrepareFirstRun();
     const MainWindow::StartWindow first = windows.Load();
     if (screenshotMode)
         return screenshots(windows.publishFormView(), windows.mainWindowView(), windows.preferencesView(),
                            parser.value(shot));
+
+    std::unique_ptr<AutomationExport> automation;
+    if (parser.isSet(automationOption)) {
+        automation = std::make_unique<AutomationExport>(&windows.context());
+        QString err;
+        if (!automation->Register(err)) {
+            std::cerr << "pellucor: automation not offered: " << err.toStdString() << std::endl;
+            automation.reset();
+        }
+    }
     windows.ShowFirst(first);
     return app.exec();
 }

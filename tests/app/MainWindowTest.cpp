@@ -223,6 +223,39 @@ TEST_F(MainWindowTest, ChoosingAMissingLectureDirectoryChangesNothing)
     EXPECT_EQ(mainWindow.lblDirectory, lec);
 }
 
+TEST_F(MainWindowTest, OpeningAnotherLectureClearsTheStatusLineUnlessAPublishRuns)
+{
+    app.Start();
+    mainWindow.SetLectureDir(lec);
+    const std::string other = dir.dir() + "other/";
+    fs::create_directories(other);
+    std::string chosen = lec;
+    app.hooks.chooseDirectory = [&](const std::string&, std::string& d, bool) {
+        d = chosen;
+        return true;
+    };
+    publishForm.SetStatus("Process:All Done", kColourWhite);
+    mainWindow.cmdOpenLecture_Click();  // the same lecture again
+    EXPECT_EQ(mainWindow.lblStatus, "Process:All Done");
+
+    chosen = other;
+    publishForm.SetStatus("Process:All Done", kColourRed);
+    mainWindow.cmdOpenLecture_Click();
+    EXPECT_EQ(mainWindow.lblDirectory, other);
+    EXPECT_EQ(mainWindow.lblStatus, "");
+    EXPECT_EQ(mainWindow.lblStatusColour, kColourWhite);
+    EXPECT_EQ(publishForm.statusLine, "");
+
+    // A publish still running goes on reporting in the status line.
+    chosen = lec;
+    publishForm.SetStatus("process:Video Merge (2 seconds)");
+    publishForm.logPoller.start();
+    mainWindow.cmdNewLecture_Click();
+    publishForm.logPoller.stop();
+    EXPECT_EQ(mainWindow.lblDirectory, lec);
+    EXPECT_EQ(mainWindow.lblStatus, "process:Video Merge (2 seconds)");
+}
+
 TEST_F(MainWindowTest, GuidedPublishToDiskEnablesTestWhenTheScriptIsDone)
 {
     copySample();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "TestSupport.h"
 #include "app/Preferences.h"
 
@@ -76,6 +78,29 @@ TEST_F(Prefs, BlanksAreTrimmedOnDeactivationAndPresetsSetTheFourTools)
     Preferences again(ini());
     again.Form_Load();
     EXPECT_EQ(again.Get("prfWebHost"), "");
+}
+
+TEST_F(Prefs, FirstRunCreatesTheDefaultLectureFolderOnce)
+{
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(dir.dir() + "home"));
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.dir() + "home");
+    const std::string folder = dir.dir() + "home/Lectures/";
+    EXPECT_EQ(Preferences::DefaultLectureFolder(), folder);
+    {
+        Preferences p(ini());
+        EXPECT_TRUE(p.PrepareFirstRun());
+        EXPECT_TRUE(fs::is_directory(folder));
+        p.Form_Load();
+        EXPECT_EQ(p.Get("prfLectureDir"), folder);
+    }
+    // From then on the folder is the user's business.
+    fs::remove(folder);
+    Preferences again(ini());
+    EXPECT_FALSE(again.PrepareFirstRun());
+    EXPECT_FALSE(fs::exists(folder));
+    qputenv("HOME", realHome);
 }
 
 }  // namespace

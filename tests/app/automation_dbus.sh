@@ -3,10 +3,13 @@
 # private one with dbus-run-session) and drives a full publish of the sample
 # lecture from this separate process with gdbus, waiting with
 # WaitUntilComplete; then releases the service and checks that it ended.
+# With "--automation" as the fourth argument the windowed program is started
+# instead and offers the same object (the caller provides a display).
 set -eu
 pellucor=$1
 sample=$2
 style=$3
+start=${4:-automation}
 work=$(mktemp -d)
 svc=""
 cleanup() {
@@ -14,11 +17,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-mkdir -p "$work/config" "$work/lec"
-export XDG_CONFIG_HOME="$work/config"
+mkdir -p "$work/config" "$work/lec" "$work/home"
+export XDG_CONFIG_HOME="$work/config" HOME="$work/home"
 find "$sample" -maxdepth 1 -type f -exec cp {} "$work/lec/" \;
 
-"$pellucor" automation >"$work/service.log" 2>&1 &
+"$pellucor" "$start" >"$work/service.log" 2>&1 &
 svc=$!
 
 call() {  # METHOD [ARGS...] -> gdbus's printed reply
@@ -44,6 +47,11 @@ until call IsRunning >/dev/null 2>&1; do
   sleep 0.1
 done
 
+if [ "$start" = --automation ]; then
+  # A first run of the windows makes the default lecture folder.
+  [ -d "$work/home/Lectures" ] || { echo "FAIL: no ~/Lectures after the first run"; exit 1; }
+  echo "ok: the first run made ~/Lectures"
+fi
 call SetTextPP "'$work/lec'" >/dev/null
 call SetTextStyle "'$style'" >/dev/null
 call SetTextCDDir "'  $work/out  '" >/dev/null

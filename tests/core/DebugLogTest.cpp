@@ -28,8 +28,11 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
     ASSERT_TRUE(first.waitForStarted());
     // The second run starts (and empties the log) while the first writes.
     std::error_code ec;
-    for (int i = 0; i < 500 && std::filesystem::file_size(state.file("Syncdbg.txt"), ec) < 100000; ++i)
+    for (int i = 0; i < 12000 && std::filesystem::file_size(state.file("Syncdbg.txt"), ec) < 100000; ++i)
         QThread::msleep(5);
+    // Only once the first writer has opened (and emptied) the log may the
+    // second begin, or the first one's opening would empty the second's lines.
+    ASSERT_GE(std::filesystem::file_size(state.file("Syncdbg.txt"), ec), 100000u) << "the first writer never got going";
     second.start(PELLUCOR_DEBUGLOG_WRITER, {"B", QString::number(kLines)});
     ASSERT_TRUE(first.waitForFinished(60000));
     ASSERT_TRUE(second.waitForFinished(60000));

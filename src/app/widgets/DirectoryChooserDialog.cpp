@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -52,6 +54,15 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
         model_->Dir1_Change(fs_->filePath(i).toStdString());
         DirName_->setText(QString::fromStdString(model_->DirName));
     });
+    // The file system model fills and sorts the tree in the background:
+    // rows that arrive above the current directory move it down, so the
+    // tree is scrolled to it again (once the view has taken the change in)
+    // until the user takes over.
+    connect(fs_, &QFileSystemModel::directoryLoaded, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
+    connect(fs_, &QAbstractItemModel::rowsInserted, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
+    connect(fs_, &QAbstractItemModel::layoutChanged, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
+    connect(dirTree_, &QAbstractItemView::pressed, this, [this] { revealCurrent_ = false; });
+    connect(dirTree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this] { revealCurrent_ = false; });
     connect(DirName_, &QLineEdit::textEdited, this, [this](const QString& t) { model_->DirName = t.toStdString(); });
     connect(cmdMkDir_, &QPushButton::clicked, this, [this] {
         model_->cmdMkDir_Click();
@@ -72,6 +83,18 @@ void DirectoryChooserDialog::showEvent(QShowEvent* event)
     model_->Form_Activate();
     refresh();
     QDialog::showEvent(event);
+    // Once laid out at its real size the tree can centre the directory.
+    QTimer::singleShot(0, this, [this] { revealCurrent(); });
+}
+
+QString DirectoryChooserDialog::CurrentTreeDir() const { return fs_->filePath(dirTree_->currentIndex()); }
+
+bool DirectoryChooserDialog::CurrentDirVisible() const
+{
+    const QModelIndex i = dirTree_->currentIndex();
+    if (!i.isValid())
+        return false;
+    return dirTree_->viewport()->rect().contains(dirTree_->visualRect(i));
 }
 
 void DirectoryChooserDialog::refresh()
@@ -81,8 +104,15 @@ void DirectoryChooserDialog::refresh()
     if (!model_->currentDir.empty()) {
         const QModelIndex i = fs_->index(QString::fromStdString(model_->currentDir));
         dirTree_->setCurrentIndex(i);
-        dirTree_->scrollTo(i);
+        revealCurrent_ = true;
+        revealCurrent();
     }
+}
+
+void DirectoryChooserDialog::revealCurrent()
+{
+    if (revealCurrent_)
+        dirTree_->scrollTo(dirTree_->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 bool DirectoryChooserDialog::Choose(QWidget* parent, const FrontEndHooks* hooks, const std::string& title, std::string& dir,

@@ -26,11 +26,16 @@ public:
     static bool Choose(QWidget* parent, const FrontEndHooks* hooks, const std::string& title, std::string& dir,
                        bool allowCreate);
 
+    // Whether the tree shows the current directory's row in full.
+    bool CurrentDirVisible() const;
+    QString CurrentTreeDir() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
+    void revealCurrent();
 
     DirectoryChooser* model_;
     QComboBox* rootBox_;
@@ -38,6 +43,7 @@ private:
     QFileSystemModel* fs_;
     QLineEdit* DirName_;
     QPushButton* cmdMkDir_;
+    bool revealCurrent_ = false;  // keep the current directory in view
 };
 
 }  // namespace pellucor

@@ -95,6 +95,9 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
     auto* cmdDefault = new QPushButton(tr("Defaults"));
     auto* cmdSave = new QPushButton(tr("Save"));
     auto* cancel = new QPushButton(tr("Cancel"));
+    cmdDefault->setObjectName("cmdDefault");
+    cmdSave->setObjectName("cmdSave");
+    cancel->setObjectName("Command1");
     row->addWidget(cmdDefault);
     row->addStretch(1);
     row->addWidget(cmdSave);
@@ -107,6 +110,14 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
     connect(cmdSave, &QPushButton::clicked, this, [this] { model_->cmdSave_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { model_->Command1_Click(); });
     connect(model_, &Preferences::hideRequested, this, &QDialog::hide);
+}
+
+void PreferencesView::reject()
+{
+    model_->Command1_Click();
+    // The model asks to be hidden; a dialog is also rejected when it is
+    // closed while already hidden.
+    QDialog::reject();
 }
 
 void PreferencesView::refresh()

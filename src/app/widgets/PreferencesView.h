@@ -17,6 +17,10 @@ class PreferencesView : public QDialog {
 public:
     explicit PreferencesView(Preferences* model, QWidget* parent = nullptr);
 
+    // Esc and the title bar's close button: like "Cancel", the unsaved
+    // edits are dropped.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

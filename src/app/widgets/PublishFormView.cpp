@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,19 +87,38 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWin
     }
     layout->addLayout(checkRow);
 
+    // The two "Publish" buttons share a caption: their groups tell disk
+    // from web.
     auto* buttons = new QHBoxLayout;
-    auto addButton = [&](const char* name, const char* caption, auto handler) {
+    auto group = [&](const char* name, const char* title) {
+        auto* box = new QGroupBox(tr(title));
+        box->setObjectName(name);
+        buttons->addWidget(box);
+        return new QHBoxLayout(box);
+    };
+    auto addButton = [&](QHBoxLayout* row, const char* name, const char* caption, const char* tip, auto handler) {
         auto* b = new QPushButton(tr(caption));
         b->setObjectName(name);
+        b->setToolTip(tr(tip));
         controls_[name] = b;
-        buttons->addWidget(b);
+        row->addWidget(b);
         connect(b, &QPushButton::clicked, this, handler);
     };
-    addButton("cmdPubDisk", "Publish ", [this] { model_->cmdPubDisk_Click(); });
-    addButton("cmdTestCD", "Test Disk", [this] { model_->cmdTestCD_Click(); });
-    addButton("cmdPubWeb", "Publish", [this] { model_->cmdPubWeb_Click(); });
-    addButton("cmdTestWeb", "Test Web", [this] { model_->cmdTestWeb_Click(); });
-    addButton("cmdFtp", "Auto-Upload", [this] { model_->cmdFtp_Click(); });
+    QHBoxLayout* disk = group("grpDisk", "Disk");
+    addButton(disk, "cmdPubDisk", "Publish ",
+              "Publish for a hard disk or CD into the Disk Output Dir (and for the web as well when "
+              "\"Web Server\" is checked)",
+              [this] { model_->cmdPubDisk_Click(); });
+    addButton(disk, "cmdTestCD", "Test Disk", "Open the disk copy's index.htm in the browser",
+              [this] { model_->cmdTestCD_Click(); });
+    QHBoxLayout* web = group("grpWeb", "Web");
+    addButton(web, "cmdPubWeb", "Publish",
+              "Publish for the web server into the Web Output Dir, for upload to the Ultimate Web URL (and for "
+              "the disk as well when \"Hard Disk/CD\" is checked)",
+              [this] { model_->cmdPubWeb_Click(); });
+    addButton(web, "cmdTestWeb", "Test Web", "Open index.htm at the Ultimate Web URL in the browser",
+              [this] { model_->cmdTestWeb_Click(); });
+    addButton(web, "cmdFtp", "Auto-Upload", "Upload the Web Output Dir by FTP", [this] { model_->cmdFtp_Click(); });
     layout->addLayout(buttons);
 
     progress_ = new ProgressRow;

@@ -208,7 +208,9 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
         EXPECT_EQ(f[3], "URL\\sld" + Tav_Fmt000(i + 1) + ".htm");
         previous = f[2];
     }
-    EXPECT_TRUE(previous == "00:00:05" || previous == "00:00:06") << previous;
+    // About five seconds of lecture; the times come from the recording's own
+    // clock, which a busy machine may hold back by a second.
+    EXPECT_TRUE(previous >= "00:00:04" && previous <= "00:00:07") << previous;
     EXPECT_EQ(model.Fields().txtStartTime, previous);
     EXPECT_EQ(model.Fields().txtSlideNum, "4");
 

@@ -1,0 +1,190 @@
+// The main window, the detailed form, the preferences and the directory
+// chooser as real windows on an X display (the tests run under xvfb-run),
+// driven by their buttons and keys.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "QtTestApp.h"
+#include "TestSupport.h"
+#include "app/AppContext.h"
+#include "app/DirectoryChooser.h"
+#include "app/Preferences.h"
+#include "app/PublishForm.h"
+#include "app/widgets/DirectoryChooserDialog.h"
+#include "app/widgets/MainWindowView.h"
+#include "app/widgets/PreferencesView.h"
+#include "app/widgets/PublishFormView.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+// Real windows on the X display that xvfb-run provides.
+[[maybe_unused]] const bool onX = [] {
+    if (std::getenv("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return true;
+}();
+
+PELLUCOR_QT_TEST_APP();
+
+class AppWindows : public ::testing::Test {
+protected:
+    TempDir dir;
+    RecordingMessageSink sink;
+    AppContext app{QString::fromStdString(dir.file("prefs.ini"))};
+    std::string lec = dir.dir() + "talk/";
+
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
+        fs::create_directories(lec);
+        app.Start();
+        app.mainWindow().SetLectureDir(lec);
+    }
+
+    template <class W>
+    static W* child(QWidget& parent, const char* name)
+    {
+        W* w = parent.findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+};
+
+TEST_F(AppWindows, PreferencesClosedAnyWayButSaveDropTheEdits)
+{
+    Preferences& prefs = app.prefs();
+    prefs.Set("prfHttp", "http://stored.example.org/");
+    prefs.DoSave();
+    PreferencesView view(&prefs);
+    auto* http = child<QLineEdit>(view, "prfHttp");
+    ASSERT_TRUE(http);
+
+    auto editAndClose = [&](const char* typed, auto close) {
+        view.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
+        http->selectAll();
+        QTest::keyClicks(http, typed);
+        EXPECT_EQ(prefs.Get("prfHttp"), typed);  // in effect while the window is open
+        close();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !view.isVisible(); }, 2000));
+    };
+    // Esc.
+    editAndClose("http://typed.example.org/", [&] { QTest::keyClick(http, Qt::Key_Escape); });
+    EXPECT_EQ(prefs.Get("prfHttp"), "http://stored.example.org/");
+    // The title bar's close button (the window manager's close request).
+    editAndClose("http://again.example.org/", [&] { view.close(); });
+    EXPECT_EQ(prefs.Get("prfHttp"), "http://stored.example.org/");
+    view.show();
+    EXPECT_EQ(http->text(), "http://stored.example.org/");  // reopened on the stored value
+    // "Save" keeps them.
+    editAndClose("http://saved.example.org/",
+                 [&] { QTest::mouseClick(view.findChild<QPushButton*>("cmdSave"), Qt::LeftButton); });
+    EXPECT_EQ(prefs.Get("prfHttp"), "http://saved.example.org/");
+    Preferences stored(QString::fromStdString(dir.file("prefs.ini")));
+    stored.Form_Load();
+    EXPECT_EQ(stored.Get("prfHttp"), "http://saved.example.org/");
+}
+
+TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
+{
+    MainWindowView main(&app.mainWindow());
+    PublishFormView detail(&app.publishForm());
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    app.publishForm().SetStatus("Process:All Done", kColourWhite);
+    auto* mainStatus = child<QLabel>(main, "lblStatus");
+    auto* detailStatus = child<QLabel>(detail, "Label3");
+    ASSERT_TRUE(mainStatus && detailStatus);
+    EXPECT_EQ(mainStatus->text(), "Process:All Done");
+
+    const std::string other = dir.dir() + "week2/";
+    fs::create_directories(other);
+    app.hooks.chooseDirectory = [&](const std::string&, std::string& d, bool) {
+        d = other;
+        return true;
+    };
+    QTest::mouseClick(child<QPushButton>(main, "cmdOpenLecture"), Qt::LeftButton);
+    EXPECT_EQ(child<QLabel>(main, "lblDirectory")->text().toStdString(), other);
+    EXPECT_EQ(mainStatus->text(), "");
+    EXPECT_EQ(detailStatus->text(), "");
+}
+
+TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
+{
+    PublishFormView detail(&app.publishForm());
+    detail.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&detail));
+    struct Expect {
+        const char* group;
+        const char* title;
+        const char* button;
+        const char* caption;
+    };
+    for (const Expect& e : {Expect{"grpDisk", "Disk", "cmdPubDisk", "Publish "},
+                            Expect{"grpWeb", "Web", "cmdPubWeb", "Publish"}}) {
+        auto* group = child<QGroupBox>(detail, e.group);
+        ASSERT_TRUE(group);
+        EXPECT_EQ(group->title(), e.title);
+        EXPECT_TRUE(group->isVisible());
+        auto* button = child<QPushButton>(*group, e.button);
+        ASSERT_TRUE(button) << e.button << " is not in " << e.title;
+        EXPECT_EQ(button->text(), e.caption);
+        EXPECT_FALSE(button->toolTip().isEmpty());
+    }
+    EXPECT_TRUE(child<QGroupBox>(detail, "grpDisk")->findChild<QPushButton*>("cmdTestCD"));
+    for (const char* name : {"cmdTestWeb", "cmdFtp"})
+        EXPECT_TRUE(child<QGroupBox>(detail, "grpWeb")->findChild<QPushButton*>(name)) << name;
+    EXPECT_NE(child<QPushButton>(detail, "cmdPubDisk")->toolTip(), child<QPushButton>(detail, "cmdPubWeb")->toolTip());
+    // Clearing "Hard Disk/CD" (a click on its box) disables the disk group.
+    QWidget* optCD = child<QWidget>(detail, "optCD");
+    ASSERT_TRUE(optCD);
+    QTest::mouseClick(optCD, Qt::LeftButton, {}, QPoint(8, optCD->height() / 2));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !child<QPushButton>(detail, "cmdPubDisk")->isEnabled(); }, 2000));
+    EXPECT_TRUE(child<QPushButton>(detail, "cmdPubWeb")->isEnabled());
+}
+
+TEST_F(AppWindows, ChooserOpensScrolledToItsDirectory)
+{
+    // The directory sits below a long list of siblings, far out of the
+    // first screenful of the tree.
+    const std::string parent = dir.dir() + "courses/";
+    for (int i = 0; i < 80; ++i)
+        fs::create_directories(parent + "course" + std::to_string(100 + i));
+    const std::string target = parent + "course175/lecture3/";
+    fs::create_directories(target);
+    for (bool allowCreate : {false, true}) {
+        DirectoryChooser model;
+        if (allowCreate)
+            model.Allow_Create();
+        model.DirName = target;
+        DirectoryChooserDialog dialog(&model);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.CurrentDirVisible(); }, 5000));
+        // The background filling of the tree must not push it out again.
+        QTest::qWait(300);
+        EXPECT_TRUE(dialog.CurrentDirVisible());
+        EXPECT_EQ(dialog.CurrentTreeDir().toStdString() + "/", target);
+    }
+}
+
+}  // namespace
+
+}  // namespace pellucor

@@ -1,0 +1,51 @@
+#!/bin/sh
+# The Debian package as a user gets it: made with CPack from this build and
+# checked for its dependencies and files; then (private_install.sh) in a
+# private mount namespace, where /usr and the dpkg database are copy-on-write
+# layers over the real ones, dpkg installs it, a plain gdbus call of Publish
+# on a private session bus starts "pellucor automation" by D-Bus activation
+# and publishes the sample lecture, and dpkg removes it again. Nothing of it
+# is ever visible outside the namespace, so concurrent tests and other
+# programs on this machine never meet the installed copy, and a killed run
+# leaves nothing installed. Needs root (CI runs as root) or password-less
+# sudo, for the mount namespace.
+#   usage: package_install.sh BUILD_DIR SAMPLE_DIR SOURCE_DIR
+set -eu
+build=$1
+sample=$2
+source=$3
+here=$(cd "$(dirname "$0")" && pwd)
+fail() { echo "FAIL: $*"; exit 1; }
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo -n true 2>/dev/null || fail "installing the package in a private mount namespace needs root or password-less sudo"
+  SUDO="sudo -n"
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/pkg" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/pkg/pellucor_*.deb)
+echo "ok: built $(basename "$deb") ($(du -k "$deb" | cut -f1) kB)"
+depends=$(dpkg-deb -f "$deb" Depends)
+for d in libqt6core6 libqt6widgets6 libqt6dbus6 libqt6multimedia6 libavformat libavcodec libcurl libpoppler-cpp \
+         qt6-qpa-plugins xdg-utils dbus-daemon; do
+  case "$depends" in *"$d"*) ;; *) fail "Depends names no $d: $depends" ;; esac
+done
+echo "ok: Depends: $depends"
+dpkg-deb -c "$deb" >"$work/contents"
+for f in usr/bin/pellucor usr/share/applications/pellucor.desktop usr/share/icons/hicolor/scalable/apps/pellucor.svg \
+         usr/share/icons/hicolor/256x256/apps/pellucor.png usr/share/dbus-1/services/org.pellucor.Pellucor.service \
+         usr/lib/systemd/user/pellucor-server.service \
+         usr/lib/systemd/user/pellucor-server@.service usr/share/pellucor/styles/html5/index.htm; do
+  grep -q " \./$f\$" "$work/contents" || { cat "$work/contents"; fail "the package holds no /$f"; }
+done
+echo "ok: the package holds the program, styles, desktop entry, icons, D-Bus service and systemd units"
+
+# The output goes to a file: a process left behind must not hold the test's
+# output open.
+$SUDO unshare --mount --propagation private sh "$here/private_install.sh" "$deb" "$sample" "$work" "$source" \
+  >"$work/private.log" 2>&1 || { cat "$work/private.log"; fail "the package in a private root"; }
+grep '^ok:' "$work/private.log"

@@ -1,0 +1,60 @@
+#!/bin/sh
+# Runs on a private session bus whose only services are the installed ones:
+# nothing serves org.pellucor.Pellucor until the first call, Publish, starts
+# it by activation; it publishes the last lecture (LECTURE_DIR) with the
+# installed style, then the client waits, reads the status and releases it.
+#   usage: publish_by_activation.sh LECTURE_DIR
+set -eu
+lec=$1
+fail() { echo "FAIL: $*"; exit 1; }
+bus() {
+  method=$1
+  shift
+  gdbus call --session --timeout 300 --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method "org.freedesktop.DBus.$method" "$@"
+}
+call() {
+  method=$1
+  shift
+  gdbus call --session --timeout 300 --dest org.pellucor.Pellucor --object-path /Pellucor \
+    --method "org.pellucor.Pellucor.$method" "$@"
+}
+[ "$(bus NameHasOwner org.pellucor.Pellucor)" = "(false,)" ] ||
+  fail "something serves org.pellucor.Pellucor before the first call"
+case "$(bus ListActivatableNames)" in
+  *"'org.pellucor.Pellucor'"*) ;;
+  *) fail "the bus cannot start org.pellucor.Pellucor" ;;
+esac
+# However this ends, the started service does not outlive the test.
+service=""
+stop_service() {
+  [ -n "$service" ] || return 0
+  call Class_Terminate >/dev/null 2>&1 || true
+  i=0
+  while kill -0 "$service" 2>/dev/null && [ $i -lt 50 ]; do
+    i=$((i + 1))
+    sleep 0.1
+  done
+  kill -9 "$service" 2>/dev/null || true
+}
+trap stop_service EXIT
+got=$(call Publish "''") || fail "the Publish call failed"
+service=$(bus GetConnectionUnixProcessID org.pellucor.Pellucor | sed 's/.*uint32 \([0-9]*\).*/\1/')
+[ "$got" = "(true, '')" ] || fail "Publish answered $got"
+echo "ok: Publish started the service and answered $got"
+call WaitUntilComplete >/dev/null || fail "WaitUntilComplete"
+got=$(call GetStatus)
+[ "$got" = "('Process:All Done',)" ] || fail "GetStatus answered $got"
+for f in index.htm sld001.htm sld004.htm img001.gif player.js; do
+  [ -s "$lec/synccd/$f" ] || { ls -l "$lec/synccd" || true; fail "the published lecture lacks $f"; }
+done
+echo "ok: published $lec/synccd/index.htm with the installed style"
+call Class_Terminate >/dev/null
+service=""
+i=0
+while [ "$(bus NameHasOwner org.pellucor.Pellucor)" != "(false,)" ]; do
+  i=$((i + 1))
+  [ $i -lt 100 ] || fail "the service still runs after Class_Terminate"
+  sleep 0.1
+done
+echo "ok: the service ended"
