@@ -28,6 +28,9 @@ struct SlideInfo {
     Table<std::string> VideoFile;
     Table<std::string> AudioFile;
     Table<std::string> EventsFile;
+    // Per part: the captions file published for it (captionsP.vtt in the
+    // output directory), empty when the part has none.
+    Table<std::string> CaptionsFile;
 };
 
 // Status line colours (BGR values as stored).

@@ -115,6 +115,8 @@ bool Publisher::Publish(bool ToDisk)
         return false;
     if (!closed)
         return fail("Unable to create - PROCESS.BAT");
+    if (!publishCaptions())
+        return false;
     if (Cancelled())
         return cancelled("Publish cancelled");
 

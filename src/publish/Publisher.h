@@ -49,6 +49,8 @@ private:
     bool builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
                       bool readSizes);
     void removePartOutputs(int part);
+    // Publishes each part's captions file, when it has one (CaptionsStep.cpp).
+    bool publishCaptions();
 
     std::unique_ptr<EncoderControl> encoder_;
 };

@@ -127,6 +127,11 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
         return slide == 1 || partChanges(s - 1);
     if (has(line, "LASTINPART"))
         return slide == SI.NumOfSlides || partChanges(s + 1);
+    // The slide's part has captions.
+    if (has(line, "CAPTIONS")) {
+        const int part = hasVideo ? SI.VideoPart[s] : hasAudio ? SI.AudioPart[s] : 0;
+        return part > 0 && part <= kMaxParts && !SI.CaptionsFile[part].empty();
+    }
     return false;
 }
 

@@ -1,0 +1,44 @@
+// Captions a lecturer writes beside a recording (NAME1.vtt, or NAME1.srt as
+// most subtitle editors save them) made into the WebVTT file a published
+// part offers as its captions track. SubRip is converted; WebVTT is checked
+// and tidied. Either way a file that cannot be read as captions is refused
+// with the line at fault, never published half-read.
+#pragma once
+
+#include <string>
+
+namespace pellucor {
+
+// The WebVTT text of SubRip captions: "," in times becomes ".", cue numbers
+// stay cue identifiers, CR LF, CR and a byte-order mark are accepted, text
+// that is not UTF-8 is read as Latin-1. False with err ("line N: ...") when
+// the text is not SubRip or holds no cue.
+bool SrtToWebVtt(const std::string& srt, std::string& vtt, std::string& err);
+
+// WebVTT captions checked cue by cue and written out again with the same
+// tolerance (times written with "," are mended). False with err
+// ("line N: ...") when it is not WebVTT or holds no cue.
+bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err);
+
+// The captions file beside a recording: the recording's name with ".vtt",
+// else with ".srt", in any letter case. Empty when there is none; err is set
+// when the name is ambiguous (two files differing only in case).
+std::string FindCaptionsFile(const std::string& mediaPath, std::string& err);
+
+// Whether WebVTT text is the slide-change track a publish writes beside a
+// recording (every cue a slide page address) rather than captions: a
+// published lecture's directory holds one under the captions' name.
+bool IsSlideEventsTrack(const std::string& vtt);
+
+// Reads captions (.srt converted, anything else read as WebVTT) into vtt.
+// False with err naming the file and what is wrong with it.
+bool ReadCaptions(const std::string& source, std::string& vtt, std::string& err);
+
+// Writes WebVTT captions to vttPath, and as a script to jsPath that sets
+// window.pellucorCaptions[key] to the same text (pages opened from disk,
+// where a browser does not load a track file, use it). False with err;
+// nothing is left behind then.
+bool WriteCaptions(const std::string& vtt, const std::string& vttPath, const std::string& jsPath,
+                   const std::string& key, std::string& err);
+
+}  // namespace pellucor

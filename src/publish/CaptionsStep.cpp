@@ -1,0 +1,47 @@
+// The publish's captions step: each part whose recording has a captions
+// file beside it (NAME1.vtt or NAME1.srt, rawmedia.vtt for a rawmedia
+// recording) gets captionsP.vtt, and captionsP.js for pages opened from
+// disk, in the output directory. A captions file that cannot be read ends
+// the publish with the reason: captions silently missing would only be
+// noticed by the students who need them.
+#include "publish/Captions.h"
+#include "publish/Publisher.h"
+
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+bool Publisher::publishCaptions()
+{
+    for (auto& name : SI.CaptionsFile)
+        name.clear();
+    const std::string out = Tav_DirSlash(S.OutDir);
+    for (int p = 1; p <= SI.NumOfEventFiles && p <= kMaxParts; ++p) {
+        const std::string& media = SI.VideoFile[p].empty() ? SI.AudioFile[p] : SI.VideoFile[p];
+        std::string err;
+        const std::string source = FindCaptionsFile(media, err);
+        if (!err.empty())
+            return fail("The captions of " + media + " cannot be published: " + err);
+        if (source.empty())
+            continue;
+        const std::string part = std::to_string(p);
+        const std::string name = "captions" + part + ".vtt";
+        SetStatus("Publishing captions " + source);
+        std::string vtt;
+        if (!ReadCaptions(source, vtt, err))
+            return fail(err);
+        if (IsSlideEventsTrack(vtt)) {
+            // A directory published before keeps its slide-change track under
+            // the recording's name: it is no captions.
+            Tav_DebugLog("Not captions but slide changes: " + source);
+            continue;
+        }
+        if (!WriteCaptions(vtt, out + name, out + "captions" + part + ".js", part, err))
+            return fail("The captions file " + source + " cannot be published: " + err);
+        SI.CaptionsFile[p] = name;
+        Tav_DebugLog("Captions of part " + part + ": " + source + " published as " + name);
+    }
+    return true;
+}
+
+}  // namespace pellucor
