@@ -28,6 +28,10 @@ struct SlideInfo {
     Table<std::string> VideoFile;
     Table<std::string> AudioFile;
     Table<std::string> EventsFile;
+    // The file name (no directory) of the part's copy that the published
+    // pages play, written by media preparation into the output directory;
+    // empty until then, or when no copy was made.
+    Table<std::string> BrowserCopy;
     // Per part: the captions file published for it (captionsP.vtt in the
     // output directory), empty when the part has none.
     Table<std::string> CaptionsFile;

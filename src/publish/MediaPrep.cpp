@@ -134,6 +134,9 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     }
     if (!Tav_ChkFile(output))
         return fail("Error - Unable to create " + output);
+    const std::string copy = S.LecName + std::to_string(part) + ".webm";
+    if (Tav_ChkFile(Tav_DirSlash(S.OutDir) + copy))
+        SI.BrowserCopy[part] = copy;
     SetStatus("Event process complete....");
     return true;
 }

@@ -13,13 +13,15 @@ namespace pellucor {
 namespace {
 
 // In order of application: a value holding a later token has that token
-// replaced too, a value holding an earlier one keeps it. The last two are
-// made safe for HTML text and attribute values: T*T the slide title, H*N the
-// lecture name.
-constexpr std::array<const char*, 36> kTokens = {
-    "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
-    "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-    "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N",
+// replaced too, a value holding an earlier one keeps it. T*T (the slide
+// title) and H*N (the lecture name) are made safe for HTML text and
+// attribute values; B*C, the file name of the copy of the slide's part that
+// the pages play, is made an address first (percent-encoded) and then safe
+// for HTML.
+constexpr std::array<const char*, 37> kTokens = {
+    "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X",
+    "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M",
+    "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C",
 };
 
 // Whether text[at] ("&") begins a character reference such as &amp;, &#39;
@@ -57,6 +59,28 @@ std::string htmlText(std::string_view text)
         case '"': out += "&quot;"; break;
         case '&': out += startsCharacterReference(text, i) ? "&" : "&amp;"; break;
         default: out += text[i];
+        }
+    }
+    return out;
+}
+
+// A relative address naming the file: every byte but the unreserved
+// letters, digits and - . _ ~ written as %XX.
+std::string percentEncoded(std::string_view name)
+{
+    static const char* const hex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(name.size());
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool unreserved = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved) {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
         }
     }
     return out;
@@ -265,7 +289,13 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
             case 32: return number(FrameWidth);
             case 33: return number(PlayerWidth);
             case 34: return scratch = htmlText(SI.SlideTitle[s]);
-            default: return scratch = htmlText(S.LecName);
+            case 35: return scratch = htmlText(S.LecName);
+            default: {
+                const int p = part(s);
+                if (p < 1 || p > kMaxParts)
+                    return "";
+                return scratch = htmlText(percentEncoded(SI.BrowserCopy[p]));
+            }
             }
         };
 

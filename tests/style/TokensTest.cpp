@@ -58,7 +58,7 @@ std::string referenceSubstitution(std::string line, const std::vector<std::strin
     static const char* const kOrder[] = {
         "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
         "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N"};
+        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C"};
     if (!line.empty() && line[0] == '#')
         return line;
     for (size_t k = 0; k < values.size(); ++k)
@@ -75,10 +75,11 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     const std::vector<std::string> pieces = {
         "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X", "I#I",
         "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M", "S*C", "S*S",
-        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
+        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
         "x", " ", "<AREA ", "HREF=\"file://", "\""};
     std::vector<std::string> values;
-    for (size_t k = 0; k < 36; ++k)
+    engine.SI.BrowserCopy[1] = "talk1.mp4";
+    for (size_t k = 0; k < 37; ++k)
         values.push_back(tokens(pieces[k], 2));
     // Values that hold tokens or halves of them.
     engine.SI.SlideTitle[2] = values[17] = values[34] = "T S*";
@@ -117,6 +118,21 @@ TEST_F(Tokens, HtmlLectureNameIsSafeInTextAndAttributes)
               R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
     // The plain name stays exactly as set.
     EXPECT_EQ(tokens("N*N", 1), engine.S.LecName);
+}
+
+TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
+{
+    slides({{-1, 1}, {-1, 2}, {3, -1}});
+    engine.SI.BrowserCopy[1] = "talk1.mp4";
+    engine.SI.BrowserCopy[2] = R"(my "talk" #2 & 100%.webm)";
+    engine.SI.BrowserCopy[3] = "N*N <x>3.m4a";
+    EXPECT_EQ(tokens(R"(<video src="B*C">)", 1), R"(<video src="talk1.mp4">)");
+    EXPECT_EQ(tokens(R"(<video src="B*C">)", 2), R"(<video src="my%20%22talk%22%20%232%20%26%20100%25.webm">)");
+    // An audio part's copy; a name holding a token is not expanded.
+    EXPECT_EQ(tokens("B*C", 3), "N%2AN%20%3Cx%3E3.m4a");
+    // Before media preparation made a copy the value is empty.
+    engine.SI.BrowserCopy[1].clear();
+    EXPECT_EQ(tokens("[B*C]", 1), "[]");
 }
 
 TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
