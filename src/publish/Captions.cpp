@@ -357,22 +357,23 @@ bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err)
     return true;
 }
 
-std::string FindCaptionsFile(const std::string& mediaPath, std::string& err)
+std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, std::string& err)
 {
     err.clear();
+    std::vector<std::string> found;
     if (mediaPath.empty())
-        return {};
+        return found;
     const std::filesystem::path media(mediaPath);
     const DirListing dir(media.parent_path().string());
     const std::string stem = media.stem().string();
     for (const char* ext : {".vtt", ".srt"}) {
         std::string path;
         if (dir.Find(stem + ext, path, err))
-            return path;
-        if (!err.empty())
+            found.push_back(path);
+        else if (!err.empty())
             return {};
     }
-    return {};
+    return found;
 }
 
 bool IsSlideEventsTrack(const std::string& vtt)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace pellucor {
 
@@ -20,10 +21,10 @@ bool SrtToWebVtt(const std::string& srt, std::string& vtt, std::string& err);
 // ("line N: ...") when it is not WebVTT or holds no cue.
 bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err);
 
-// The captions file beside a recording: the recording's name with ".vtt",
-// else with ".srt", in any letter case. Empty when there is none; err is set
-// when the name is ambiguous (two files differing only in case).
-std::string FindCaptionsFile(const std::string& mediaPath, std::string& err);
+// The captions files beside a recording, in the order they are tried: the
+// recording's name with ".vtt", then with ".srt", in any letter case. err
+// is set when a name is ambiguous (two files differing only in case).
+std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, std::string& err);
 
 // Whether WebVTT text is the slide-change track a publish writes beside a
 // recording (every cue a slide page address) rather than captions: a

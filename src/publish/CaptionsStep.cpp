@@ -19,27 +19,28 @@ bool Publisher::publishCaptions()
     for (int p = 1; p <= SI.NumOfEventFiles && p <= kMaxParts; ++p) {
         const std::string& media = SI.VideoFile[p].empty() ? SI.AudioFile[p] : SI.VideoFile[p];
         std::string err;
-        const std::string source = FindCaptionsFile(media, err);
+        const auto sources = FindCaptionsFiles(media, err);
         if (!err.empty())
             return fail("The captions of " + media + " cannot be published: " + err);
-        if (source.empty())
-            continue;
         const std::string part = std::to_string(p);
         const std::string name = "captions" + part + ".vtt";
-        SetStatus("Publishing captions " + source);
-        std::string vtt;
-        if (!ReadCaptions(source, vtt, err))
-            return fail(err);
-        if (IsSlideEventsTrack(vtt)) {
-            // A directory published before keeps its slide-change track under
-            // the recording's name: it is no captions.
-            Tav_DebugLog("Not captions but slide changes: " + source);
-            continue;
+        for (const std::string& source : sources) {
+            SetStatus("Publishing captions " + source);
+            std::string vtt;
+            if (!ReadCaptions(source, vtt, err))
+                return fail(err);
+            if (IsSlideEventsTrack(vtt)) {
+                // A directory published before keeps its slide-change track
+                // under the recording's name: it is no captions.
+                Tav_DebugLog("Not captions but slide changes: " + source);
+                continue;
+            }
+            if (!WriteCaptions(vtt, out + name, out + "captions" + part + ".js", part, err))
+                return fail("The captions file " + source + " cannot be published: " + err);
+            SI.CaptionsFile[p] = name;
+            Tav_DebugLog("Captions of part " + part + ": " + source + " published as " + name);
+            break;
         }
-        if (!WriteCaptions(vtt, out + name, out + "captions" + part + ".js", part, err))
-            return fail("The captions file " + source + " cannot be published: " + err);
-        SI.CaptionsFile[p] = name;
-        Tav_DebugLog("Captions of part " + part + ": " + source + " published as " + name);
     }
     return true;
 }

@@ -487,6 +487,41 @@
       chaptersFromPage();
     }
 
+    // --- Captions --------------------------------------------------------------------
+    // The part's captions track, shown unless the student turned it off in
+    // the player (remembered). A page opened from disk cannot load the track
+    // file; the script copy of the same text is given to the track as a data
+    // address instead.
+    var captions = byId("captions");
+    if (captions && captions.track) {
+      var captionsMode = function () {
+        return store.get("pellucor.captions") === "off" ? "disabled" : "showing";
+      };
+      var captionsOn = function () {
+        captions.track.mode = captionsMode();
+        media.textTracks.addEventListener("change", function () {
+          store.set("pellucor.captions", captions.track.mode === "showing" ? "on" : "off");
+        });
+      };
+      if (/^https?:$/.test(window.location.protocol)) {
+        captionsOn();
+      } else if (captions.getAttribute("data-script")) {
+        var captionsScript = doc.createElement("script");
+        captionsScript.src = captions.getAttribute("data-script");
+        captionsScript.addEventListener("load", function () {
+          var text = (window.pellucorCaptions || {})[part];
+          if (typeof text === "string") {
+            captions.src = "data:text/vtt;charset=utf-8," + encodeURIComponent(text);
+            captionsOn();
+          }
+        });
+        captionsScript.addEventListener("error", function () {
+          say("The captions could not be loaded.");
+        });
+        doc.body.appendChild(captionsScript);
+      }
+    }
+
     // --- Resume ---------------------------------------------------------------------
     var savedAt = -1;
 

@@ -330,4 +330,80 @@ TEST_F(PublishCommand, APublishedLectureIsConvertedAndPublishedAgain)
     EXPECT_TRUE(fs::exists(out + "talk2.webm"));
 }
 
+// Cues in a published captions file as FFmpeg's own WebVTT reader counts
+// them (-1 when it cannot read the file).
+int cuesReadByFfprobe(const std::string& vtt)
+{
+    QProcess p;
+    p.start("ffprobe", {"-v", "error", "-count_packets", "-select_streams", "s:0", "-show_entries",
+                        "stream=codec_name,nb_read_packets", "-of", "csv=p=0", QString::fromStdString(vtt)});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return -1;
+    const QString line = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    if (!line.startsWith("webvtt,"))
+        return -1;
+    return line.section(',', 1).toInt();
+}
+
+TEST_F(PublishCommand, CaptionsBesideTheRecordingArePublishedForTheirPart)
+{
+    // Part 1 has captions written as SubRip by a Windows editor; part 2 none.
+    const std::string srt = "\xEF\xBB\xBF1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
+                            "2\r\n00:00:02,000 --> 00:00:05,250\r\nWhy timing matters.\r\n";
+    writeFile(lecture + "Talk1.SRT", srt);
+    Outcome r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const std::string vtt = readFile(out + "captions1.vtt");
+    EXPECT_EQ(vtt.rfind("WEBVTT\r\n\r\n1\r\n00:00:00.500 --> 00:00:02.000\r\nWelcome, everyone.\r\n", 0), 0u) << vtt;
+    EXPECT_EQ(cuesReadByFfprobe(out + "captions1.vtt"), 2);
+    EXPECT_TRUE(fs::exists(out + "captions1.js"));
+    EXPECT_FALSE(fs::exists(out + "captions2.vtt"));
+    const std::string page1 = readFile(out + "part1.htm"), page2 = readFile(out + "part2.htm");
+    EXPECT_NE(page1.find("<track id=\"captions\" kind=\"captions\" label=\"Captions\" srclang=\"en\" "
+                         "src=\"captions1.vtt\" data-script=\"captions1.js\">"),
+              std::string::npos)
+        << page1;
+    EXPECT_EQ(page2.find("kind=\"captions\""), std::string::npos);
+    EXPECT_EQ(readFile(lecture + "Talk1.SRT"), srt);
+
+    // Published again as a lecture, its slide-change tracks are not taken
+    // for captions; the captions it was given stay captions.
+    const std::string again = root.dir() + "again/";
+    fs::copy(out, again);
+    fs::copy_file(lecture + "Talk1.SRT", again + "talk2.srt");
+    lecture = again;
+    out = root.dir() + "out2/";
+    r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_FALSE(fs::exists(out + "captions1.vtt")) << readFile(out + "captions1.vtt");
+    EXPECT_EQ(cuesReadByFfprobe(out + "captions2.vtt"), 2);
+}
+
+TEST_F(PublishCommand, MalformedCaptionsStopThePublishNamingTheFileAndLine)
+{
+    onePart();
+    const std::string bad = "1\n00:00:01,000 --> 00:00:02,000\nfine\n\n2\n00:00:03,000 -> 00:00:04,000\nbroken\n";
+    writeFile(lecture + "talk1.srt", bad);
+    Outcome r = publish();
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find("The captions file " + lecture + "talk1.srt cannot be published: line 5: expected a cue "
+                         "number or a time line"),
+              std::string::npos)
+        << describe(r);
+    EXPECT_EQ(r.out.find("Published for disk"), std::string::npos) << describe(r);
+    EXPECT_FALSE(fs::exists(out + "captions1.vtt"));
+    EXPECT_FALSE(published());
+    EXPECT_EQ(readFile(lecture + "talk1.srt"), bad);
+
+    // A .vtt that is an .srt under another name.
+    fs::remove(lecture + "talk1.srt");
+    writeFile(lecture + "talk1.vtt", "1\n00:00:01,000 --> 00:00:02,000\nfine\n");
+    r = publish();
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find(lecture + "talk1.vtt cannot be published: line 1: a WebVTT file begins with WEBVTT"),
+              std::string::npos)
+        << describe(r);
+    EXPECT_FALSE(published());
+}
+
 }  // namespace pellucor

@@ -79,6 +79,22 @@ TEST_F(Directives, FirstAndLastInPart)
     });
 }
 
+TEST_F(Directives, CaptionsFollowTheSlidesPart)
+{
+    // Part 1 audio with captions, part 2 video without, part 3 video with.
+    slides({{1, -1}, {-1, 2}, {-1, 3}, {-1, -1}});
+    engine.SI.CaptionsFile[1] = "captions1.vtt";
+    engine.SI.CaptionsFile[3] = "captions3.vtt";
+    expectRows({
+        {"CAPTIONS", 1, true}, {"CAPTIONS", 2, false}, {"CAPTIONS", 3, true}, {"CAPTIONS", 4, false},
+        // Words of the older rows still decide a line that names both.
+        {"VIDEO CAPTIONS", 2, true}, {"AUDIO CAPTIONS", 2, false},
+    });
+    EXPECT_EQ(run("!IFDEF CAPTIONS\n<track src=\"captionsP#P.vtt\">\n!ELSE\nnone\n!ENDIF\n", 3),
+              (Lines{"<track src=\"captions3.vtt\">"}));
+    EXPECT_EQ(run("!IFDEF CAPTIONS\n<track>\n!ELSE\nnone\n!ENDIF\n", 2), (Lines{"none"}));
+}
+
 TEST_F(Directives, NestedConditionsAndUnderflow)
 {
     audioSlides(2);

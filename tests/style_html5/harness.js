@@ -93,9 +93,10 @@ async function ready(tab) {
   await tab.waitForFunction(() => document.documentElement.getAttribute("data-player") === "ready");
 }
 
-// The slides of one part as the events file gives them.
-function events(part) {
-  const text = fs.readFileSync(path.join(sample, `talk${part}.txt`), "latin1");
+// The slides of one part as the events file gives them (the sample
+// lecture's, or those of lecture name in dir).
+function events(part, dir = sample, name = "talk") {
+  const text = fs.readFileSync(path.join(dir, `${name}${part}.txt`), "latin1");
   const seconds = (t) => t.split(":").reduce((a, f) => a * 60 + parseFloat(f), 0);
   return text.split(/\r?\n/).filter((l) => /URL\\sld\d+\.htm/.test(l)).map((line) => {
     const f = line.trim().split(/\s+/);
@@ -163,7 +164,7 @@ function sleep(ms) {
 // Serves the published directory on 127.0.0.1 (a web host), with ranges.
 async function serve() {
   const types = { ".htm": "text/html", ".js": "text/javascript", ".css": "text/css", ".gif": "image/gif",
-    ".vtt": "text/vtt", ".webm": "video/webm" };
+    ".vtt": "text/vtt", ".webm": "video/webm", ".mp4": "video/mp4", ".m4a": "audio/mp4", ".mp3": "audio/mpeg" };
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, "http://x").pathname).replace(/^\/+/, "");
     const file = path.join(out, path.normalize(name));
