@@ -348,7 +348,7 @@ int cuesReadByFfprobe(const std::string& vtt)
 TEST_F(PublishCommand, CaptionsBesideTheRecordingArePublishedForTheirPart)
 {
     // Part 1 has captions written as SubRip by a Windows editor; part 2 none.
-    const std::string srt = "\xEF\xBB\xBF1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
+    const std::string srt = "\xEF\xBB\xBF" "1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
                             "2\r\n00:00:02,000 --> 00:00:05,250\r\nWhy timing matters.\r\n";
     writeFile(lecture + "Talk1.SRT", srt);
     Outcome r = publish();
