@@ -125,11 +125,7 @@ async function playInStep(page, list, cues, where) {
 async function seeksInStep(page, list, where) {
   for (const e of list) {
     for (const t of [e.start, (e.start + e.end) / 2]) {
-      await page.evaluate((to) => new Promise((resolve) => {
-        const media = document.getElementById("media");
-        media.addEventListener("seeked", () => resolve(), { once: true });
-        media.currentTime = to;
-      }), t);
+      await h.seek(page, t);
       const s = await h.state(page);
       h.assertInStep(list, s, 0, `${where} after a seek to ${t}`);
       assert.equal(s.shown, e.slide, `${where}: seek to ${t}`);

@@ -157,6 +157,15 @@ function assertInStep(list, s, slack, where) {
   assert.equal(s.thumb, s.shown, `${where}: thumbnail mark`);
 }
 
+// Seeks the paused media of the page to t and waits until it is there.
+function seek(tab, t) {
+  return tab.evaluate((to) => new Promise((resolve) => {
+    const media = document.getElementById("media");
+    media.addEventListener("seeked", () => resolve(), { once: true });
+    media.currentTime = to;
+  }), t);
+}
+
 function sleep(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
 }
@@ -189,4 +198,4 @@ async function serve() {
   return { base: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((r) => server.close(r)) };
 }
 
-module.exports = { out, sample, launch, browserPerFile, open, visit, ready, events, slidesAt, state, imageOf, assertInStep, sleep, serve, fileUrl };
+module.exports = { out, sample, launch, browserPerFile, open, visit, ready, events, slidesAt, state, imageOf, assertInStep, seek, sleep, serve, fileUrl };

@@ -52,11 +52,7 @@ test("each part plays in real time and shows the slide of the events file, also 
     // Seeks while paused: the middle and the very start of every slide.
     for (const e of list) {
       for (const t of [e.start, (e.start + e.end) / 2]) {
-        await page.evaluate((to) => new Promise((resolve) => {
-          const media = document.getElementById("media");
-          media.addEventListener("seeked", () => resolve(), { once: true });
-          media.currentTime = to;
-        }), t);
+        await h.seek(page, t);
         s = await h.state(page);
         assert.ok(!s.ended || t >= duration, `${where}: seek to ${t}`);
         h.assertInStep(list, s, 0, `${where} after a seek to ${t}`);

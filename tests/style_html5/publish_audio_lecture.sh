@@ -1,23 +1,19 @@
 #!/bin/sh
 # Makes an audio-only lecture recorded as M4A (AAC), as a phone's voice
 # recorder writes it, with WebVTT captions beside it, and publishes it for
-# disk with the pellucor command, for the browser tests of the html5 style.
+# disk like the sample, for the browser tests of the html5 style.
 #   publish_audio_lecture.sh PELLUCOR SAMPLE_DIR DIR
-# DIR/lec holds the lecture (lec1.m4a, lec1.txt, lec1.vtt and the
-# sample's first two slides), DIR/published the published pages.
+# DIR/lec holds the lecture (lec1.m4a, lec1.txt, lec1.vtt and the sample's
+# first two slides), DIR/published the published pages.
 set -eu
-pellucor=$1
-sample=$2
 dir=$3
-config=$(mktemp -d)
-trap 'rm -rf "$config"' EXIT
-rm -rf "$dir"
-mkdir -p "$dir/lec"
 lecture=$dir/lec
-cp "$sample/img001.gif" "$sample/img002.gif" "$sample/titles.txt" "$lecture/"
+rm -rf "$dir"
+mkdir -p "$lecture"
+cp "$2/img001.gif" "$2/img002.gif" "$2/titles.txt" "$lecture/"
 ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "sine=frequency=330:duration=5" \
   -c:a aac -b:a 64k -ar 44100 -movflags +faststart "$lecture/lec1.m4a"
 printf 'u 00:00:00 00:00:02 URL\\sld001.htm\r\nu 00:00:02 00:00:05 URL\\sld002.htm\r\n' > "$lecture/lec1.txt"
 printf 'WEBVTT\r\n\r\n00:00.400 --> 00:01.800\r\nAn audio lecture.\r\n\r\n00:02.300 --> 00:04.600\r\nIts captions.\r\n' \
   > "$lecture/lec1.vtt"
-XDG_CONFIG_HOME="$config" "$pellucor" publish "$lecture" --disk "$dir/published" --quiet
+sh "$(dirname "$0")/publish_sample.sh" "$1" "$lecture" "$dir/published"

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Publishes the sample lecture for disk with the pellucor command into OUT,
-# for the browser tests of the html5 style.
+# Publishes the sample lecture (or another lecture directory) for disk with
+# the pellucor command into OUT, for the browser tests of the html5 style.
 #   publish_sample.sh PELLUCOR SAMPLE_DIR OUT
 set -eu
 pellucor=$1
