@@ -44,18 +44,54 @@ bool validUtf8(const std::string& s)
     return true;
 }
 
+void appendUtf8(std::string& out, char32_t c);
+
 std::string latin1ToUtf8(const std::string& s)
 {
     std::string out;
     out.reserve(s.size() + s.size() / 8);
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+    for (const char ch : s)
+        appendUtf8(out, static_cast<unsigned char>(ch));
+    return out;
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 text after its byte-order mark (as Windows editors save
+// "Unicode" text) as UTF-8; a lone surrogate becomes U+FFFD.
+std::string utf16ToUtf8(const std::string& s, bool bigEndian)
+{
+    std::string out;
+    const auto unit = [&](size_t i) {
+        const auto a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(s[i + 1]);
+        return static_cast<char32_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
+    };
+    for (size_t i = 2; i + 1 < s.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < s.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
         }
+        appendUtf8(out, c);
     }
     return out;
 }
@@ -63,6 +99,8 @@ std::string latin1ToUtf8(const std::string& s)
 // The text's lines, without a byte-order mark, split at CR LF, LF or CR.
 std::vector<std::string> textLines(std::string text)
 {
+    if (text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0)
+        text = utf16ToUtf8(text, text[0] == '\xFE');
     if (text.rfind("\xEF\xBB\xBF", 0) == 0)
         text.erase(0, 3);
     if (!validUtf8(text))

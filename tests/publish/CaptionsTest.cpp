@@ -72,6 +72,20 @@ TEST(Captions, SubRipAsFoundInTheWild)
               "WEBVTT\r\n\r\n1\r\n00:00:01.000 --> 00:00:02.000\r\nCaf\xC3\xA9\r\n");
     EXPECT_EQ(srt("1\n00:00:01,000 --> 00:00:02,000\nCaf\xC3\xA9 \xE2\x82\xAC\n"),
               "WEBVTT\r\n\r\n1\r\n00:00:01.000 --> 00:00:02.000\r\nCaf\xC3\xA9 \xE2\x82\xAC\r\n");
+    // UTF-16 with its byte-order mark, little and big endian ("Unicode" in
+    // Windows editors), a character beyond 16 bits included.
+    const std::string text = "1\n00:00:01,000 --> 00:00:02,000\nCaf\u00e9 \U0001F600\n";
+    const std::u16string wide = u"1\n00:00:01,000 --> 00:00:02,000\nCaf\u00e9 \U0001F600\n";
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (const char16_t c : wide) {
+        le += static_cast<char>(c & 0xFF);
+        le += static_cast<char>(c >> 8);
+        be += static_cast<char>(c >> 8);
+        be += static_cast<char>(c & 0xFF);
+    }
+    EXPECT_EQ(srt(le), srt(text));
+    EXPECT_EQ(srt(be), srt(text));
+    EXPECT_NE(srt(le).find("Caf\xC3\xA9 \xF0\x9F\x98\x80"), std::string::npos);
     // A cue without text is kept (a pause in the captions).
     EXPECT_EQ(srt("1\n00:00:01,000 --> 00:00:02,000\n\n2\n00:00:03,000 --> 00:00:04,000\nx\n"),
               "WEBVTT\r\n\r\n1\r\n00:00:01.000 --> 00:00:02.000\r\n\r\n2\r\n00:00:03.000 --> 00:00:04.000\r\nx\r\n");
