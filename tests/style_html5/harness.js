@@ -163,7 +163,7 @@ function sleep(ms) {
 // Serves the published directory on 127.0.0.1 (a web host), with ranges.
 async function serve() {
   const types = { ".htm": "text/html", ".js": "text/javascript", ".css": "text/css", ".gif": "image/gif",
-    ".vtt": "text/vtt", ".webm": "video/webm" };
+    ".vtt": "text/vtt", ".webm": "video/webm", ".mp4": "video/mp4", ".m4a": "audio/mp4", ".mp3": "audio/mpeg" };
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, "http://x").pathname).replace(/^\/+/, "");
     const file = path.join(out, path.normalize(name));
