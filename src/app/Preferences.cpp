@@ -69,6 +69,8 @@ const std::vector<PrefDef>& Preferences::Definitions()
         {"prfRmmerge", "Rmmerge Command", "None"},
         {"prfEvents", "Rmevents.dll", ""},
         {"prfRmcut", "RmCut Command", ""},
+        {"prfWebmCopy", "Encode the Browser Copy as VP9/Opus WebM (Yes/No)", ""},
+        {"prfLoudness", "Normalise the Browser Copy's Loudness to EBU R128 (Yes/No)", ""},
         {"prfsrvIncoming", "Incoming Directory:", "/srv/ftp/incoming"},
         {"prfsrvRepository", "Repository:", "/srv/pellucor/repository"},
         {"prfsrvPubDir", "Web (http) directory:", "/var/www/html/lectures"},

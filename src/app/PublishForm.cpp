@@ -10,6 +10,7 @@
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegTranscoder.h"
 #include "core/FileLookup.h"
+#include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
 #include "publish/PublishJob.h"
 #include "style/PublishedLecture.h"
@@ -22,6 +23,14 @@ const char* const kDefaultStream = "rtsp://stream.example.org/pellucor/lectures/
 bool sameDir(const std::string& a, const std::string& b)
 {
     return Tav_Lower(Tav_DirSlash(a)) == Tav_Lower(Tav_DirSlash(b));
+}
+
+bool hasRecording(const std::string& dir)
+{
+    for (const std::string& name : Tav_ListFiles(dir, "*"))
+        if (IsRecordingName(name))
+            return true;
+    return false;
 }
 }  // namespace
 
@@ -147,8 +156,9 @@ bool PublishForm::DoStart(std::string& msg)
         return false;
     }
     SetStatus("Checking for the existence of media files...");
-    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra")) {
-        msg = "Media directory has no media (*.rm or *.ra) " + TextMedia;
+    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && !hasRecording(media)) {
+        msg = "Media directory has no media (*.rm or *.ra) " + TextMedia + " nor recordings (" + RecordingPatterns() +
+              ")";
         return false;
     }
     SetStatus("Removing files");

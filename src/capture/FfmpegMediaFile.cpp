@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "capture/BrowserCopy.h"
 #include "capture/FfmpegTranscoder.h"
 #include "capture/MediaEvents.h"
 #include "core/TavUtils.h"
@@ -66,6 +67,16 @@ int FfmpegMediaFile::videoStream() const
 
 bool FfmpegMediaFile::HasVideo() { return videoStream() >= 0; }
 
+bool FfmpegMediaFile::HasAudio()
+{
+    if (!ctx_)
+        return false;
+    for (unsigned i = 0; i < ctx_->nb_streams; ++i)
+        if (ctx_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            return true;
+    return false;
+}
+
 int FfmpegMediaFile::VideoHeight()
 {
     const int v = videoStream();
@@ -116,33 +127,43 @@ bool FfmpegMediaFile::Save(const std::string& outPath, std::string& err)
         err = "the media file is not open";
         return false;
     }
+    browserCopy.clear();
     if (onProgress)
         onProgress(0);
     if (!RemuxWithChapters(path_, outPath, events_, err))
         return false;
-    const std::string base = Tav_StripExt(outPath);
-    if (!WriteWebVtt(base + ".vtt", events_, err))
+    return SaveBrowserCopy(Tav_StripExt(outPath), err);
+}
+
+bool FfmpegMediaFile::SaveBrowserCopy(const std::string& outBase, std::string& err)
+{
+    browserCopy.clear();
+    if (!ctx_) {
+        err = "the media file is not open";
         return false;
-    // A copy every current browser plays, for the published pages: the
-    // encoding is nearly all of the work, so its percentages are Save's.
-    FfmpegTranscoder browserCopy;
-    browserCopy.onProgress = onProgress;
-    TranscodeOptions options;
-    options.videoCodec = "libvpx";
-    options.audioCodec = "libopus";
-    options.videoBitRate = 500000;
-    options.audioBitRate = 64000;
-    if (!browserCopy.Open({MediaInput{path_, {}, {}}}, base + ".webm", options, err))
+    }
+    if (!WriteWebVtt(outBase + ".vtt", events_, err))
+        return false;
+    // The copy is nearly all of the work, so its percentages are Save's.
+    BrowserCopyPlan plan = PlanBrowserCopy(ctx_, copySettings);
+    plan.options.chapters = chapters.empty() ? EventChapters(events_) : chapters;
+    const std::string copy = outBase + "." + plan.extension;
+    Tav_DebugLog("Browser copy " + copy + (plan.Remux() ? " passed on as it is" : " encoded") + " from " + path_);
+    FfmpegTranscoder transcoder;
+    transcoder.onProgress = onProgress;
+    if (!transcoder.Open({MediaInput{path_, {}, {}}}, copy, plan.options, err))
         return false;
     {
         std::lock_guard lock(cancelMutex_);
-        saving_ = &browserCopy;
+        saving_ = &transcoder;
         if (cancelled_)
-            browserCopy.Cancel();
+            transcoder.Cancel();
     }
-    const bool ok = browserCopy.Finish(err);
+    const bool ok = transcoder.Finish(err);
     std::lock_guard lock(cancelMutex_);
     saving_ = nullptr;
+    if (ok)
+        browserCopy = copy.substr(copy.find_last_of('/') + 1);
     return ok;
 }
 

@@ -23,10 +23,12 @@ public:
     ~FfmpegMediaFile() override;
 
     bool HasVideo() override;
+    bool HasAudio() override;
     int VideoHeight() override;
     int VideoWidth() override;
     bool AddEvents(const std::string& ratPath, std::string& err) override;
     bool Save(const std::string& outPath, std::string& err) override;
+    bool SaveBrowserCopy(const std::string& outBase, std::string& err) override;
     void Close() override;
     void Cancel() override;
 

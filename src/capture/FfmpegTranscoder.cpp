@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
-#include <thread>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+#include "capture/FfmpegAudioFilter.h"
 #include "capture/FfmpegMediaFile.h"
+#include "capture/MediaEvents.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -16,6 +21,7 @@ extern "C" {
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -32,9 +38,39 @@ struct TranscodeSource {
     ~TranscodeSource() { avformat_close_input(&ctx); }
 };
 
-// One input stream being transcoded into one output stream.
+struct TranscodeLane;
+
+// Encodes the sound of one lane on a thread of its own, beside the
+// picture's encoding instead of after it: decoded frames wait in a short
+// queue (nullptr marks the end).
+struct SoundWorker {
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<AVFrame*> queue;
+    bool failed = false;   // the worker stopped on an error (in the job's err)
+    bool abandon = false;  // the job ends without the rest of the sound
+    static constexpr size_t kQueued = 32;
+
+    ~SoundWorker()
+    {
+        {
+            std::lock_guard lock(mutex);
+            abandon = true;
+        }
+        changed.notify_all();
+        if (thread.joinable())
+            thread.join();
+        for (AVFrame* f : queue)
+            av_frame_free(&f);
+    }
+};
+
+// One input stream being transcoded, or passed on as it is (copy), into
+// one output stream.
 struct TranscodeLane {
     bool video = false;
+    bool copy = false;
     TranscodeSource* src = nullptr;
     int in = -1;  // stream index in src
     AVStream* out = nullptr;
@@ -43,17 +79,26 @@ struct TranscodeLane {
     SwsContext* sws = nullptr;
     SwrContext* swr = nullptr;
     AVAudioFifo* fifo = nullptr;
+    std::unique_ptr<FfmpegAudioFilter> filter;  // sound filters before the encoder
+    AVFrame* filtered = nullptr;
+    AVRational frameTimeBase{1, 1};  // of the frames the audio encoder is given
+    bool started = false;            // the first sound frame was encoded
     int64_t nextPts = 0;
     int64_t lastVideoPts = AV_NOPTS_VALUE;
+    AVPacket* pkt = av_packet_alloc();     // encoded, to be written
+    std::unique_ptr<SoundWorker> worker;  // the thread encoding this lane's sound
 
     ~TranscodeLane()
     {
+        worker.reset();  // stopped before what it works with goes
+        av_packet_free(&pkt);
         avcodec_free_context(&dec);
         avcodec_free_context(&enc);
         sws_freeContext(sws);
         swr_free(&swr);
         if (fifo)
             av_audio_fifo_free(fifo);
+        av_frame_free(&filtered);
     }
 };
 
@@ -61,15 +106,19 @@ struct TranscodeJob {
     std::vector<std::unique_ptr<TranscodeSource>> sources;
     AVFormatContext* out = nullptr;
     std::vector<std::unique_ptr<TranscodeLane>> lanes;
-    AVPacket* in = av_packet_alloc();   // read from an input
-    AVPacket* pkt = av_packet_alloc();  // encoded, to be written
+    AVPacket* in = av_packet_alloc();  // read from an input
     AVFrame* frame = av_frame_alloc();
+    // Held while writing the output and while setting err: sound workers
+    // write beside the reading thread.
+    std::mutex writing;
     const std::atomic<bool>* stopped = nullptr;
     const std::atomic<bool>* cancelled = nullptr;
     std::string err;
     int code = -1;
     bool created = false;  // the output file was opened for writing
     bool keep = false;     // a failed job's output is kept all the same
+    bool live = false;
+    int64_t lastEndUs = 0;  // the end of the last packet read, for telling a file cut short
     // The live preview.
     std::function<void(const PreviewFrame&)> preview;
     std::chrono::milliseconds previewEvery{200};
@@ -82,7 +131,6 @@ struct TranscodeJob {
         sws_freeContext(previewSws);
         lanes.clear();
         av_packet_free(&in);
-        av_packet_free(&pkt);
         av_frame_free(&frame);
         if (out) {
             if (!(out->oformat->flags & AVFMT_NOFILE))
@@ -94,6 +142,7 @@ struct TranscodeJob {
 
     bool fail(const std::string& what, int rc)
     {
+        std::lock_guard lock(writing);
         err = what + (rc < 0 ? ": " + FfmpegErrorText(rc) : std::string());
         code = rc < 0 ? rc : -1;
         return false;
@@ -106,6 +155,11 @@ namespace {
 
 using Job = TranscodeJob;
 using Lane = TranscodeLane;
+
+int threadCount(const TranscodeOptions& o)
+{
+    return o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 const AVCodec* findEncoder(const std::string& name, AVCodecID fallback)
 {
@@ -138,6 +192,8 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     enc->width = (enc->width + align - 1) / align * align;
     enc->height = (enc->height + align - 1) / align * align;
     enc->pix_fmt = codec->pix_fmts ? codec->pix_fmts[0] : AV_PIX_FMT_YUV420P;
+    if (!o.pixelFormat.empty() && av_get_pix_fmt(o.pixelFormat.c_str()) != AV_PIX_FMT_NONE)
+        enc->pix_fmt = av_get_pix_fmt(o.pixelFormat.c_str());
     AVRational rate = av_guess_frame_rate(lane.src->ctx, const_cast<AVStream*>(st), nullptr);
     if (rate.num <= 0 || rate.den <= 0)
         rate = {25, 1};
@@ -151,14 +207,18 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     // Every core: frame or slice threads as the encoder offers them, and
     // row-based multithreading where the codec has it.
     if (codec->capabilities & (AV_CODEC_CAP_FRAME_THREADS | AV_CODEC_CAP_SLICE_THREADS | AV_CODEC_CAP_OTHER_THREADS))
-        enc->thread_count = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        enc->thread_count = threadCount(o);
     AVDictionary* opts = nullptr;
-    av_dict_set(&opts, "row-mt", "1", 0);           // libvpx-vp9, libaom
-    av_dict_set(&opts, "deadline", "realtime", 0);  // libvpx
-    // A fixed speed: a positive value lets libvpx trade speed against the
-    // wall clock, so its work would grow and shrink with the machine's load.
-    av_dict_set(&opts, "cpu-used", "-8", 0);        // libvpx
-    av_dict_set(&opts, "preset", "veryfast", 0);    // libx264
+    if (o.videoEncoderOptions.empty()) {
+        av_dict_set(&opts, "row-mt", "1", 0);           // libvpx-vp9, libaom
+        av_dict_set(&opts, "deadline", "realtime", 0);  // libvpx
+        // A fixed speed: a positive value lets libvpx trade speed against the
+        // wall clock, so its work would grow and shrink with the machine's load.
+        av_dict_set(&opts, "cpu-used", "-8", 0);        // libvpx
+        av_dict_set(&opts, "preset", "veryfast", 0);    // libx264
+    }
+    for (const auto& [name, value] : o.videoEncoderOptions)
+        av_dict_set(&opts, name.c_str(), value.c_str(), 0);
     const int rc = avcodec_open2(enc, codec, &opts);
     av_dict_free(&opts);
     if (rc < 0)
@@ -185,13 +245,30 @@ bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     int rc = avcodec_open2(enc, codec, nullptr);
     if (rc < 0)
         return job.fail(std::string("cannot open the audio encoder ") + codec->name, rc);
+    // What the resampler is given: the decoded sound, or what the filters
+    // make of it.
     AVChannelLayout inLayout{};
-    if (lane.dec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || lane.dec->ch_layout.nb_channels == 0)
+    AVSampleFormat inFormat = lane.dec->sample_fmt;
+    int inRate = lane.dec->sample_rate;
+    lane.frameTimeBase = lane.dec->pkt_timebase;
+    if (!o.audioFilter.empty()) {
+        lane.filter = std::make_unique<FfmpegAudioFilter>();
+        std::string why;
+        if (!lane.filter->Open(o.audioFilter, lane.dec->sample_rate, lane.dec->sample_fmt, lane.dec->ch_layout,
+                               lane.dec->pkt_timebase, why))
+            return job.fail(why, 0);
+        lane.filtered = av_frame_alloc();
+        inLayout = lane.filter->Layout();
+        inFormat = lane.filter->Format();
+        inRate = lane.filter->SampleRate();
+        lane.frameTimeBase = lane.filter->TimeBase();
+    } else if (lane.dec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || lane.dec->ch_layout.nb_channels == 0) {
         av_channel_layout_default(&inLayout, lane.dec->ch_layout.nb_channels > 0 ? lane.dec->ch_layout.nb_channels : 1);
-    else
+    } else {
         av_channel_layout_copy(&inLayout, &lane.dec->ch_layout);
-    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout,
-                             lane.dec->sample_fmt, lane.dec->sample_rate, 0, nullptr);
+    }
+    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout, inFormat,
+                             inRate, 0, nullptr);
     av_channel_layout_uninit(&inLayout);
     if (rc < 0 || swr_init(lane.swr) < 0)
         return job.fail("cannot convert the audio samples", rc);
@@ -202,14 +279,17 @@ bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
 bool writePackets(Job& job, Lane& lane)
 {
     for (;;) {
-        int rc = avcodec_receive_packet(lane.enc, job.pkt);
+        int rc = avcodec_receive_packet(lane.enc, lane.pkt);
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             return true;
         if (rc < 0)
             return job.fail("encoding failed", rc);
-        av_packet_rescale_ts(job.pkt, lane.enc->time_base, lane.out->time_base);
-        job.pkt->stream_index = lane.out->index;
-        rc = av_interleaved_write_frame(job.out, job.pkt);
+        av_packet_rescale_ts(lane.pkt, lane.enc->time_base, lane.out->time_base);
+        lane.pkt->stream_index = lane.out->index;
+        {
+            std::lock_guard lock(job.writing);
+            rc = av_interleaved_write_frame(job.out, lane.pkt);
+        }
         if (rc < 0)
             return job.fail("writing the output failed", rc);
     }
@@ -273,6 +353,13 @@ bool drainFifo(Job& job, Lane& lane, bool final)
 
 bool encodeAudio(Job& job, Lane& lane, AVFrame* in)
 {
+    // The sound starts where the recording's does, in step with video
+    // passed on with its own timestamps (a live source starts at 0).
+    if (in && !lane.started) {
+        lane.started = true;
+        if (!job.live && in->pts != AV_NOPTS_VALUE)
+            lane.nextPts = std::max<int64_t>(0, av_rescale_q(in->pts, lane.frameTimeBase, lane.enc->time_base));
+    }
     const int outMax = swr_get_out_samples(lane.swr, in ? in->nb_samples : 0);
     if (outMax <= 0)
         return true;
@@ -313,6 +400,90 @@ void preview(Job& job, const AVFrame* in, int width, int height)
     job.preview(frame);
 }
 
+// Runs a decoded frame (nullptr: the end of the sound) through the lane's
+// sound filters and encodes what comes out.
+bool filterAudio(Job& job, Lane& lane, AVFrame* in)
+{
+    int rc = lane.filter->Push(in);
+    if (rc < 0)
+        return job.fail("filtering the sound failed", rc);
+    for (;;) {
+        rc = lane.filter->Pull(lane.filtered);
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return true;
+        if (rc < 0)
+            return job.fail("filtering the sound failed", rc);
+        const bool ok = encodeAudio(job, lane, lane.filtered);
+        av_frame_unref(lane.filtered);
+        if (!ok)
+            return false;
+    }
+}
+
+// The whole of one lane's sound encoding, from the first frame to the end.
+bool encodeSound(Job& job, Lane& lane, AVFrame* in)
+{
+    if (in)
+        return lane.filter ? filterAudio(job, lane, in) : encodeAudio(job, lane, in);
+    if (lane.filter && !filterAudio(job, lane, nullptr))
+        return false;
+    return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && encode(job, lane, nullptr);
+}
+
+void soundWorkerLoop(Job& job, Lane& lane)
+{
+    SoundWorker& w = *lane.worker;
+    for (;;) {
+        AVFrame* frame = nullptr;
+        {
+            std::unique_lock lock(w.mutex);
+            w.changed.wait(lock, [&] { return w.abandon || !w.queue.empty(); });
+            if (w.abandon)
+                return;
+            frame = w.queue.front();
+            w.queue.pop_front();
+        }
+        w.changed.notify_all();
+        const bool ok = encodeSound(job, lane, frame);
+        const bool end = frame == nullptr;
+        av_frame_free(&frame);
+        if (!ok || end) {
+            std::lock_guard lock(w.mutex);
+            w.failed = !ok;
+            w.abandon = true;  // nothing more is taken
+            w.changed.notify_all();
+            return;
+        }
+    }
+}
+
+// Hands a decoded frame (nullptr: the end) to the lane's sound worker,
+// waiting while its queue is full; false once the worker failed.
+bool queueSound(Lane& lane, const AVFrame* frame)
+{
+    SoundWorker& w = *lane.worker;
+    AVFrame* copy = frame ? av_frame_clone(frame) : nullptr;
+    std::unique_lock lock(w.mutex);
+    w.changed.wait(lock, [&] { return w.abandon || w.queue.size() < SoundWorker::kQueued; });
+    if (w.abandon) {
+        av_frame_free(&copy);
+        return !w.failed;
+    }
+    w.queue.push_back(copy);
+    lock.unlock();
+    w.changed.notify_all();
+    return true;
+}
+
+// Waits for the lane's sound worker to finish the sound it was given.
+bool finishSound(Lane& lane)
+{
+    SoundWorker& w = *lane.worker;
+    if (w.thread.joinable())
+        w.thread.join();
+    return !w.failed;
+}
+
 bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
 {
     int rc = avcodec_send_packet(lane.dec, pkt);
@@ -326,21 +497,55 @@ bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
             return job.fail("decoding failed", rc);
         if (lane.video)
             preview(job, job.frame, lane.enc->width, lane.enc->height);
-        const bool ok = lane.video ? encodeVideo(job, lane, job.frame) : encodeAudio(job, lane, job.frame);
+        const bool ok = lane.video    ? encodeVideo(job, lane, job.frame)
+                        : lane.worker ? queueSound(lane, job.frame)
+                        : lane.filter ? filterAudio(job, lane, job.frame)
+                                      : encodeAudio(job, lane, job.frame);
         av_frame_unref(job.frame);
         if (!ok)
             return false;
     }
 }
 
+// A stream passed on as it is: its parameters, and what it says of itself
+// (language, rotation), go to the output unchanged.
+void openCopyLane(Job& job, Lane& lane, const AVStream* st)
+{
+    lane.copy = true;
+    lane.out = avformat_new_stream(job.out, nullptr);
+    avcodec_parameters_copy(lane.out->codecpar, st->codecpar);
+    lane.out->codecpar->codec_tag = 0;
+    lane.out->time_base = st->time_base;
+    lane.out->disposition = st->disposition;
+    av_dict_copy(&lane.out->metadata, st->metadata, 0);
+    for (int k = 0; k < st->nb_side_data; ++k) {
+        const AVPacketSideData& sd = st->side_data[k];
+        if (uint8_t* data = av_stream_new_side_data(lane.out, sd.type, sd.size))
+            std::copy(sd.data, sd.data + sd.size, data);
+    }
+}
+
 bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
 {
+    const int mainVideo = av_find_best_stream(src.ctx, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int mainAudio = av_find_best_stream(src.ctx, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     for (unsigned i = 0; i < src.ctx->nb_streams; ++i) {
         const AVStream* st = src.ctx->streams[i];
         const auto type = st->codecpar->codec_type;
         const bool video = type == AVMEDIA_TYPE_VIDEO && !(st->disposition & AV_DISPOSITION_ATTACHED_PIC);
         if (!(video && !o.dropVideo) && type != AVMEDIA_TYPE_AUDIO)
             continue;
+        if (o.mainStreamsOnly && static_cast<int>(i) != (video ? mainVideo : mainAudio))
+            continue;
+        if (video ? o.copyVideo : o.copyAudio) {
+            auto lane = std::make_unique<Lane>();
+            lane->video = video;
+            lane->src = &src;
+            lane->in = static_cast<int>(i);
+            openCopyLane(job, *lane, st);
+            job.lanes.push_back(std::move(lane));
+            continue;
+        }
         const AVCodec* decoder = avcodec_find_decoder(st->codecpar->codec_id);
         const AVCodec* encoder = video ? findEncoder(o.videoCodec, job.out->oformat->video_codec)
                                        : findEncoder(o.audioCodec, job.out->oformat->audio_codec);
@@ -353,6 +558,8 @@ bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
         lane->dec = avcodec_alloc_context3(decoder);
         avcodec_parameters_to_context(lane->dec, st->codecpar);
         lane->dec->pkt_timebase = st->time_base;
+        if (!o.live)
+            lane->dec->thread_count = threadCount(o);
         int rc = avcodec_open2(lane->dec, decoder, nullptr);
         if (rc < 0)
             return job.fail("cannot decode stream " + std::to_string(i) + " of " + src.ctx->url, rc);
@@ -366,12 +573,28 @@ bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
     return true;
 }
 
+// Passes a packet of a copied stream on with its timestamps in the output's
+// time base.
+bool writeCopied(Job& job, Lane& lane, AVPacket* pkt)
+{
+    av_packet_rescale_ts(pkt, lane.src->ctx->streams[lane.in]->time_base, lane.out->time_base);
+    pkt->stream_index = lane.out->index;
+    pkt->pos = -1;
+    int rc;
+    {
+        std::lock_guard lock(job.writing);
+        rc = av_interleaved_write_frame(job.out, pkt);
+    }
+    return rc < 0 ? job.fail("writing the output failed", rc) : true;
+}
+
 int interruptCallback(void* opaque) { return static_cast<const Job*>(opaque)->interrupted() ? 1 : 0; }
 
 bool open(Job& job, const std::vector<MediaInput>& inputs, const std::string& output, const TranscodeOptions& o)
 {
     if (inputs.empty())
         return job.fail("nothing to read", 0);
+    job.live = o.live;
     const AVIOInterruptCB interrupt{interruptCallback, &job};
     for (const auto& input : inputs) {
         auto src = std::make_unique<TranscodeSource>();
@@ -402,7 +625,13 @@ bool open(Job& job, const std::vector<MediaInput>& inputs, const std::string& ou
             return job.fail("cannot create " + output, rc);
         job.created = true;
     }
-    if ((rc = avformat_write_header(job.out, nullptr)) < 0)
+    AddChapters(job.out, o.chapters);
+    AVDictionary* muxerOptions = nullptr;
+    for (const auto& [name, value] : o.muxerOptions)
+        av_dict_set(&muxerOptions, name.c_str(), value.c_str(), 0);
+    rc = avformat_write_header(job.out, &muxerOptions);
+    av_dict_free(&muxerOptions);
+    if (rc < 0)
         return job.fail("cannot write the header of " + output, rc);
     return true;
 }
@@ -457,19 +686,37 @@ double nextSourceClock(const Job& job)
 bool flush(Job& job)
 {
     for (auto& l : job.lanes) {
+        if (l->copy)
+            continue;
         if (!decodeInto(job, *l, nullptr))
             return false;
-        if (!l->video && (!encodeAudio(job, *l, nullptr) || !drainFifo(job, *l, true)))
+        if (l->worker) {
+            if (!queueSound(*l, nullptr))
+                return false;
+            continue;  // finished below, beside the other lanes' flushing
+        }
+        if (!l->video && !encodeSound(job, *l, nullptr))
             return false;
-        if (!encode(job, *l, nullptr))
+        if (l->video && !encode(job, *l, nullptr))
             return false;
     }
+    for (auto& l : job.lanes)
+        if (l->worker && !finishSound(*l))
+            return false;
     const int rc = av_write_trailer(job.out);
     return rc < 0 ? job.fail(std::string("cannot finish ") + job.out->url, rc) : true;
 }
 
 bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& progress)
 {
+    // A file's sound is encoded beside its picture (live capture keeps
+    // everything on one thread, in step with the clock).
+    if (!o.live)
+        for (auto& l : job.lanes)
+            if (!l->video && !l->copy) {
+                l->worker = std::make_unique<SoundWorker>();
+                l->worker->thread = std::thread(soundWorkerLoop, std::ref(job), std::ref(*l));
+            }
     const AVFormatContext* first = job.sources.front()->ctx;
     const double duration = !o.live && first->duration > 0 ? static_cast<double>(first->duration) / AV_TIME_BASE : 0.0;
     int lastPercent = -1;
@@ -521,10 +768,12 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
                 pace(job, *src, job.in, st, started);
             } else if (job.in->pts != AV_NOPTS_VALUE) {
                 src->clock = job.in->pts * av_q2d(st->time_base);
+                job.lastEndUs = std::max(job.lastEndUs, av_rescale_q(job.in->pts + std::max<int64_t>(job.in->duration, 0),
+                                                                     st->time_base, AV_TIME_BASE_Q));
                 if (duration > 0)
                     report(std::clamp(static_cast<int>(src->clock * 100.0 / duration), 0, 99));
             }
-            if (!decodeInto(job, *lane, job.in))
+            if (lane->copy ? !writeCopied(job, *lane, job.in) : !decodeInto(job, *lane, job.in))
                 return false;
         }
         av_packet_unref(job.in);
@@ -541,6 +790,13 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
                             " seconds: " + lost + flushErr,
                         0);
     }
+    // A single file that cannot be read to its end is not passed on as if
+    // it were whole.
+    if (!o.live && reachedEnd && job.sources.size() == 1) {
+        const std::string cut = CutShortReason(job.sources.front()->ctx, job.lastEndUs);
+        if (!cut.empty())
+            return job.fail(cut, 0);
+    }
     if (!flush(job))
         return false;
     if (!o.live && reachedEnd)
@@ -555,6 +811,8 @@ FfmpegTranscoder::~FfmpegTranscoder() = default;
 
 bool FfmpegTranscoder::failed(std::string& err)
 {
+    for (auto& lane : job_->lanes)
+        lane->worker.reset();  // no sound is encoded any more
     err = job_->err;
     code_ = job_->code;
     kept_ = job_->keep;

@@ -1,13 +1,14 @@
 // Transcodes media with FFmpeg's libraries: every audio and video stream of
 // the inputs (media files or libavdevice capture sources) is decoded,
-// converted and encoded with the codecs asked for, and muxed into one
-// output file; progress is reported in percent.
+// converted and encoded with the codecs asked for, or passed on as it is,
+// and muxed into one output file; progress is reported in percent.
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/EncoderControl.h"
@@ -26,6 +27,25 @@ struct TranscodeOptions {
     int sampleRate = 0;      // output sound; 0: keep the input's
     int channels = 0;
     bool dropVideo = false;  // audio only
+    // Only the main video stream and the main sound stream of each input,
+    // not every stream.
+    bool mainStreamsOnly = false;
+    // Streams passed on as they are, neither decoded nor encoded (a remux).
+    bool copyVideo = false;
+    bool copyAudio = false;
+    std::string pixelFormat;  // of the encoded video; empty: the encoder's first
+    // A chain of FFmpeg audio filters run on the sound before it is encoded
+    // (such as "loudnorm"); empty: none.
+    std::string audioFilter;
+    // Options of the video encoder by name (preset, crf, row-mt ...); when
+    // any is given they replace the built-in speed settings.
+    std::vector<std::pair<std::string, std::string>> videoEncoderOptions;
+    // Options of the muxer by name (movflags ...).
+    std::vector<std::pair<std::string, std::string>> muxerOptions;
+    // Threads of the video encoder and of the decoders; 0: one per core.
+    int threads = 0;
+    // Written where the container holds chapters.
+    std::vector<MediaChapter> chapters;
     // Live capture: the inputs are read no faster than real time, their
     // clocks start together at 0, and no progress is reported (the end is
     // not known). A source that fails or ends by itself ends the recording:

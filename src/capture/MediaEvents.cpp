@@ -47,6 +47,48 @@ bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Eve
     return true;
 }
 
+std::vector<MediaChapter> EventChapters(const std::vector<FfmpegMediaFile::Event>& events)
+{
+    std::vector<MediaChapter> chapters;
+    for (const auto& e : events)
+        chapters.push_back({e.start, e.end, e.target});
+    return chapters;
+}
+
+void AddChapters(AVFormatContext* out, const std::vector<MediaChapter>& chapters)
+{
+    const std::string muxer = out->oformat->name;
+    const bool holds = muxer == "mp4" || muxer == "mov" || muxer == "ipod" || muxer == "matroska" || muxer == "webm" ||
+                       muxer == "mp3";
+    if (chapters.empty() || !holds)
+        return;
+    out->chapters = static_cast<AVChapter**>(av_calloc(chapters.size(), sizeof(AVChapter*)));
+    if (!out->chapters)
+        return;
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        auto* ch = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        if (!ch)
+            break;
+        ch->id = static_cast<int64_t>(i + 1);
+        ch->time_base = {1, 1000};
+        ch->start = std::llround(chapters[i].start * 1000.0);
+        ch->end = std::max(ch->start, static_cast<int64_t>(std::llround(chapters[i].end * 1000.0)));
+        av_dict_set(&ch->metadata, "title", chapters[i].title.c_str(), 0);
+        out->chapters[out->nb_chapters++] = ch;
+    }
+}
+
+std::string CutShortReason(const AVFormatContext* in, int64_t lastEndUs)
+{
+    const int64_t start = in->start_time == AV_NOPTS_VALUE ? 0 : in->start_time;
+    const int64_t declared = in->duration;
+    if (declared > 0 && lastEndUs - start + std::max<int64_t>(AV_TIME_BASE, declared / 10) < declared)
+        return std::string("reading ") + in->url + " failed: it ends after " +
+               std::to_string((lastEndUs - start) / AV_TIME_BASE) + " of its " +
+               std::to_string(declared / AV_TIME_BASE) + " seconds (the file is cut short)";
+    return "";
+}
+
 namespace {
 struct Remux {
     AVFormatContext* in = nullptr;
@@ -63,26 +105,6 @@ struct Remux {
         avformat_close_input(&in);
     }
 };
-
-void addChapters(AVFormatContext* out, const std::vector<FfmpegMediaFile::Event>& events)
-{
-    if (events.empty())
-        return;
-    out->chapters = static_cast<AVChapter**>(av_calloc(events.size(), sizeof(AVChapter*)));
-    if (!out->chapters)
-        return;
-    for (size_t i = 0; i < events.size(); ++i) {
-        auto* ch = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
-        if (!ch)
-            break;
-        ch->id = static_cast<int64_t>(i + 1);
-        ch->time_base = {1, 1000};
-        ch->start = std::llround(events[i].start * 1000.0);
-        ch->end = std::max(ch->start, static_cast<int64_t>(std::llround(events[i].end * 1000.0)));
-        av_dict_set(&ch->metadata, "title", events[i].target.c_str(), 0);
-        out->chapters[out->nb_chapters++] = ch;
-    }
-}
 
 bool remux(Remux& r, const std::string& input, const std::string& output,
            const std::vector<FfmpegMediaFile::Event>& events, std::string& err)
@@ -114,8 +136,7 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
         err = input + " holds no audio or video";
         return false;
     }
-    if (ext == "mp4" || ext == "mkv" || ext == "webm" || ext == "m4a")
-        addChapters(r.out, events);
+    AddChapters(r.out, EventChapters(events));
     if (!(r.out->oformat->flags & AVFMT_NOFILE) && (rc = avio_open(&r.out->pb, output.c_str(), AVIO_FLAG_WRITE)) < 0) {
         err = "cannot create " + output + ": " + FfmpegErrorText(rc);
         return false;
@@ -148,11 +169,8 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
         err = "reading " + input + " failed: " + FfmpegErrorText(rc);
         return false;
     }
-    const int64_t start = r.in->start_time == AV_NOPTS_VALUE ? 0 : r.in->start_time;
-    const int64_t declared = r.in->duration;
-    if (declared > 0 && lastEnd - start + std::max<int64_t>(AV_TIME_BASE, declared / 10) < declared) {
-        err = "reading " + input + " failed: it ends after " + std::to_string((lastEnd - start) / AV_TIME_BASE) +
-              " of its " + std::to_string(declared / AV_TIME_BASE) + " seconds (the file is cut short)";
+    if (const std::string cut = CutShortReason(r.in, lastEnd); !cut.empty()) {
+        err = cut;
         return false;
     }
     if ((rc = av_write_trailer(r.out)) < 0) {

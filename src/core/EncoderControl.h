@@ -9,18 +9,53 @@
 
 namespace pellucor {
 
+// One slide of a part as a chapter of its browser copy: seconds from the
+// start of the recording, and the slide's title.
+struct MediaChapter {
+    double start = 0, end = 0;
+    std::string title;
+};
+
+// How the copy the published pages play is made where the recording does
+// not already play in browsers (preferences, both off by default).
+struct BrowserCopySettings {
+    bool webm = false;      // VP9/Opus WebM instead of H.264/AAC MP4
+    bool loudness = false;  // sound normalised to EBU R128 loudness
+};
+
 // A media file opened for reading its properties and merging slide events.
 class MediaFileObject {
 public:
     virtual ~MediaFileObject() = default;
     virtual bool HasVideo() = 0;
+    // Whether it holds a sound stream.
+    virtual bool HasAudio() { return true; }
     virtual int VideoHeight() = 0;
     virtual int VideoWidth() = 0;
     // Adds every URL event of a ".rat" events file. False with err on failure.
     virtual bool AddEvents(const std::string& ratPath, std::string& err) = 0;
-    // Writes the media with its events to outPath. False with err on failure.
+    // Writes the media with its events to outPath, the events as a WebVTT
+    // file beside it (same name, ".vtt") and the browser copy (same name,
+    // the extension the copy's kind takes). False with err on failure.
     virtual bool Save(const std::string& outPath, std::string& err) = 0;
+    // For a recording that needs no merged file: only the WebVTT events
+    // file and the browser copy, named outBase + ".vtt" and outBase + "."
+    // + the copy's extension. False with err on failure.
+    virtual bool SaveBrowserCopy(const std::string& outBase, std::string& err)
+    {
+        (void)outBase;
+        err = "this media component makes no browser copy";
+        return false;
+    }
     virtual void Close() = 0;
+
+    // Read by Save and SaveBrowserCopy: how the copy is made, and the
+    // chapters it carries (when empty, one per event added).
+    BrowserCopySettings copySettings;
+    std::vector<MediaChapter> chapters;
+    // Set by a successful Save or SaveBrowserCopy: the file name (without
+    // directory) of the browser copy written, or empty when none was.
+    std::string browserCopy;
 
     // Called by Save, on the thread running it, with rising percentages
     // (0 to 100) of the work done, measured on the media's own clock.

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -87,12 +88,14 @@ bool openInput(const std::string& path, std::ifstream& in, std::string& err)
 
 }  // namespace
 
-LectureLoader::LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status)
+LectureLoader::LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status,
+                             RecordingProbe probe)
     : SI(si),
       in_(std::move(in)),
       hasVideo_(std::move(hasVideo)),
       verbose_(std::move(verboseStatus)),
       status_(std::move(status)),
+      probe_(std::move(probe)),
       media_(in_.mediaDir)
 {
 }
@@ -110,6 +113,17 @@ bool LectureLoader::FindReadable(const DirListing& dir, const std::string& name,
     return true;
 }
 
+bool LectureLoader::FindRecording(const std::string& base, std::string& path, std::string& err) const
+{
+    for (const std::string& ext : RecordingExtensions()) {
+        if (FindReadable(media_, base + ext, path, err))
+            return true;
+        if (!err.empty())
+            return false;
+    }
+    return false;
+}
+
 bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEvents, std::string& err)
 {
     const std::string& D = in_.mediaDir;
@@ -120,33 +134,53 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     }
     if (!err.empty())
         return false;
+    // images.txt or pellucor.txt beside the rawmedia recording: RealMedia
+    // first, a recording of today only where nothing else is found.
+    const auto rawmediaConvention = [&](bool haveRawmedia, bool& chosen) {
+        chosen = false;
+        for (const auto& [name, which, text] :
+             {std::tuple{"images.txt", Convention::Images, "Using images/rawmedia convention"},
+              std::tuple{"pellucor.txt", Convention::Plain, "Using rawmedia.* convention"}}) {
+            if (!FindReadable(media_, name, firstEvents, err)) {
+                if (!err.empty())
+                    return false;
+                continue;
+            }
+            if (haveRawmedia) {
+                conv = which;
+                verbose_(text);
+                chosen = true;
+                return true;
+            }
+        }
+        return true;
+    };
+    bool chosen = false;
     const bool haveRawmedia = FindReadable(media_, "rawmedia.rm", rawmedia, err);
-    if (!err.empty())
-        return false;
-    for (const auto& [name, which, text] :
-         {std::tuple{"images.txt", Convention::Images, "Using images/rawmedia convention"},
-          std::tuple{"pellucor.txt", Convention::Plain, "Using rawmedia.* convention"}}) {
-        if (!FindReadable(media_, name, firstEvents, err)) {
-            if (!err.empty())
-                return false;
-            continue;
-        }
-        if (haveRawmedia) {
-            conv = which;
-            verbose_(text);
-            return true;
-        }
-    }
-    const auto media = Tav_ListFiles(D, "*.rm");
-    if (media.empty()) {
-        err = "Media directory has no RealMedia files (*.rm) " + D;
-        return false;
-    }
+    if (!err.empty() || !rawmediaConvention(haveRawmedia, chosen) || chosen)
+        return chosen;
+    auto media = Tav_ListFiles(D, "*.rm");
     conv = Convention::FirstRm;
-    const std::string events = media.front().substr(0, media.front().size() - 3) + ".txt";
+    if (media.empty()) {
+        const bool haveRecording = FindRecording("rawmedia", rawmedia, err);
+        if (!err.empty() || !rawmediaConvention(haveRecording, chosen) || chosen)
+            return chosen;
+        for (const std::string& name : Tav_ListFiles(D, "*"))
+            if (IsRecordingName(name)) {
+                media = {name};
+                conv = Convention::FirstRecording;
+                break;
+            }
+    }
+    if (media.empty()) {
+        err = "Media directory has no RealMedia files (*.rm) " + D + " nor recordings (" + RecordingPatterns() + ")";
+        return false;
+    }
+    const std::string& found = media.front();
+    const std::string events = found.substr(0, found.rfind('.')) + ".txt";
     if (!FindReadable(media_, events, firstEvents, err)) {
         if (err.empty())
-            err = "In " + D + " found " + media.front() + " but did not find timing file " + D + events;
+            err = "In " + D + " found " + found + " but did not find timing file " + D + events;
         return false;
     }
     verbose_("Found events and media files " + firstEvents);
@@ -169,6 +203,7 @@ bool LectureLoader::FindPartMedia(int part, const std::string& events, std::stri
 {
     SI.AudioFile[part].clear();
     SI.VideoFile[part].clear();
+    SI.BrowserCopy[part].clear();
     // The media lies beside its events file, named like it.
     const std::string name = fileName(events);
     const std::string base = name.substr(0, name.size() - 4);
@@ -184,6 +219,21 @@ bool LectureLoader::FindPartMedia(int part, const std::string& events, std::stri
     if (rm.empty() && !in_.fullCheck && Tav_Contains(evName, "images.txt") &&
         !FindReadable(media_, "rawmedia.mov", rm, err) && !err.empty())
         return false;
+    // Without RealMedia: a recording of today named the same way.
+    std::string recording;
+    if (audio.empty() && rm.empty()) {
+        if (!FindRecording(base, recording, err) && !err.empty())
+            return false;
+        if (recording.empty() && (Tav_Contains(evName, "images.txt") || Tav_Contains(evName, "pellucor.txt")) &&
+            !FindRecording("rawmedia", recording, err) && !err.empty())
+            return false;
+    }
+    if (!recording.empty()) {
+        bool video = IsVideoRecordingName(recording);
+        if (in_.fullCheck && probe_ && !probe_(recording, video, err))
+            return false;
+        (video ? SI.VideoFile[part] : SI.AudioFile[part]) = recording;
+    }
     if (!audio.empty())
         SI.AudioFile[part] = audio;
     if (!rm.empty()) {

@@ -19,6 +19,10 @@ public:
     // Whether a RealMedia file holds video; false with err set (the load
     // then fails with it) when that cannot be told or the user cancelled.
     using VideoQuestion = std::function<bool(const std::string& media, bool& video, std::string& err)>;
+    // Whether a recording of today (core/RecordingKinds.h) holds video, as
+    // its streams say; false with err set when it cannot be read or holds
+    // neither sound nor video.
+    using RecordingProbe = std::function<bool(const std::string& media, bool& video, std::string& err)>;
     using Status = std::function<void(const std::string& text)>;
 
     struct Inputs {
@@ -28,13 +32,17 @@ public:
         bool fullCheck = false;
     };
 
-    LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status);
+    // Without a probe, the full check takes a recording of today for video
+    // or sound by its extension.
+    LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status,
+                  RecordingProbe probe = nullptr);
 
     // All the steps; false with err on the first failure.
     bool Load(std::string& err);
 
     // The naming conventions, in their order of preference.
-    enum class Convention { MultiPart, Images, Plain, FirstRm };
+    // FirstRecording: no RealMedia at all, the first recording of today.
+    enum class Convention { MultiPart, Images, Plain, FirstRm, FirstRecording };
     // Step 1: which convention the media directory follows, and the events
     // file of its first part.
     bool FindNamingConvention(Convention& conv, std::string& firstEvents, std::string& err);
@@ -51,6 +59,9 @@ private:
     // Looks name up in the media directory; a name that is there but
     // cannot be read is an error.
     bool FindReadable(const DirListing& dir, const std::string& name, std::string& path, std::string& err) const;
+    // Looks base + each extension of the recordings of today up in the
+    // media directory, in their order; false with err empty when none.
+    bool FindRecording(const std::string& base, std::string& path, std::string& err) const;
     bool ReadIndexTitles(const std::string& index, std::string& err);
     bool ReadTitlesFile(const std::string& titles, std::string& err);
 
@@ -59,6 +70,7 @@ private:
     VideoQuestion hasVideo_;
     Status verbose_;
     Status status_;
+    RecordingProbe probe_;
     DirListing media_;
 };
 

@@ -22,6 +22,28 @@ bool SlideEngine::LoadLecture(bool fullCheck, bool verbose, std::string& err)
 
     std::unique_ptr<EncoderControl> encoder;  // loaded on first use, released at the end
     const bool builtInProbe = Tav_Contains(Tav_Upper(Preference("prfRmmerge")), "NONE");
+    // Opens media through the encoder component and tells whether it holds
+    // video and sound.
+    auto openMedia = [&](const std::string& path, bool& video, bool& audio, std::string& why) {
+        if (!encoder) {
+            std::string loadErr;
+            encoder = Host() ? Host()->LoadEncoder(loadErr) : nullptr;
+            if (!encoder) {
+                why = "Pellucor Unable to Load RealProducer ActiveX control during Slide Load";
+                return false;
+            }
+        }
+        std::string openErr;
+        auto media = encoder->OpenRmFile(path, openErr);
+        if (!media) {
+            why = "Unable to read media file " + path + " - " + openErr;
+            return false;
+        }
+        video = media->HasVideo();
+        audio = media->HasAudio();
+        media->Close();
+        return true;
+    };
     auto hasVideo = [&](const std::string& rm, bool& video, std::string& why) {
         if (!builtInProbe) {
             const int answer = Tav_PlainAskYesNoCancel("Does the media for this lecture (" + rm + ") contain Video?");
@@ -32,22 +54,19 @@ bool SlideEngine::LoadLecture(bool fullCheck, bool verbose, std::string& err)
             video = answer == TavYes;
             return true;
         }
-        if (!encoder) {
-            std::string loadErr;
-            encoder = Host() ? Host()->LoadEncoder(loadErr) : nullptr;
-            if (!encoder) {
-                why = "Pellucor Unable to Load RealProducer ActiveX control during Slide Load";
-                return false;
-            }
-        }
-        std::string openErr;
-        auto media = encoder->OpenRmFile(rm, openErr);
-        if (!media) {
-            why = "Unable to read media file " + rm + " - " + openErr;
+        bool audio = false;
+        return openMedia(rm, video, audio, why);
+    };
+    // A recording of today is always opened: its streams say whether it
+    // holds video, whatever the merge tools are.
+    auto probeRecording = [&](const std::string& path, bool& video, std::string& why) {
+        bool audio = false;
+        if (!openMedia(path, video, audio, why))
+            return false;
+        if (!video && !audio) {
+            why = "Unable to read media file " + path + " - it holds neither video nor sound";
             return false;
         }
-        video = media->HasVideo();
-        media->Close();
         return true;
     };
     LectureLoader loader(
@@ -56,7 +75,7 @@ bool SlideEngine::LoadLecture(bool fullCheck, bool verbose, std::string& err)
             if (verbose)
                 SetStatus(text);
         },
-        [&](const std::string& text) { SetStatus(text); });
+        [&](const std::string& text) { SetStatus(text); }, probeRecording);
     const bool ok = loader.Load(err);
     encoder.reset();
     if (fullCheck)

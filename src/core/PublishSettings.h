@@ -25,8 +25,8 @@ struct PublishSettings {
     bool Stream = false;
     // Start each target's process.bat and follow its log (chkAutoStart).
     bool AutoStart = true;
-    // The preferences the engine reads (prfRmmerge, prfEvents, prfEvent32),
-    // by key; a missing key reads as empty.
+    // The preferences the engine reads (kPublishPreferenceKeys), by key; a
+    // missing key reads as empty.
     std::map<std::string, std::string> Prefs;
 
     std::string Preference(const std::string& key) const
@@ -36,7 +36,11 @@ struct PublishSettings {
     }
 };
 
-// The preference keys a publish reads.
-inline constexpr const char* kPublishPreferenceKeys[] = {"prfRmmerge", "prfEvents", "prfEvent32"};
+// The preference keys a publish reads: the merge tools, and how the browser
+// copy is made where it must be encoded (VP9/Opus WebM instead of H.264/AAC
+// MP4) and whether its loudness is normalised (EBU R128); "Yes" turns
+// either on.
+inline constexpr const char* kPublishPreferenceKeys[] = {"prfRmmerge", "prfEvents", "prfEvent32", "prfWebmCopy",
+                                                         "prfLoudness"};
 
 }  // namespace pellucor

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -18,7 +19,39 @@ bool isBuiltIn(const std::string& tool) { return Tav_Contains(Tav_Upper(tool), "
 
 // The merge tool named without an extension, as stored, or with ".exe".
 bool toolExists(const std::string& tool) { return Tav_ChkFile(tool) || Tav_ChkFile(tool + ".exe"); }
+
+// A yes/no preference: on when its text begins with "y" or is "1"/"on"/"true".
+bool preferenceOn(const std::string& text)
+{
+    const std::string t = Tav_Lower(Tav_Trim(text));
+    return Tav_StartsWith(t, "y") || t == "1" || t == "on" || t == "true";
+}
 }  // namespace
+
+// The part's recording when it is one of today's kinds (no RealMedia).
+std::string Publisher::partRecording(int part) const
+{
+    for (const std::string* media : {&SI.VideoFile[part], &SI.AudioFile[part]})
+        if (!media->empty() && IsRecordingName(*media))
+            return *media;
+    return "";
+}
+
+// The slides of a part as chapters of its browser copy: each from its start
+// to the next slide's, the last to its own end.
+std::vector<MediaChapter> Publisher::partChapters(int part) const
+{
+    std::vector<MediaChapter> chapters;
+    for (int i = 1; i <= SI.NumOfSlides; ++i) {
+        if (SI.AudioPart[i] != part && SI.VideoPart[i] != part)
+            continue;
+        const double start = Tav_TimeToTicks(SI.StartTime[i]) / 60.0;
+        if (!chapters.empty())
+            chapters.back().end = std::max(chapters.back().start, start);
+        chapters.push_back({start, std::max(start, Tav_TimeToTicks(SI.EndTime[i]) / 60.0), SI.SlideTitle[i]});
+    }
+    return chapters;
+}
 
 bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
 {
@@ -82,13 +115,16 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
 bool Publisher::builtInMerge(int part, const std::string& media, const std::string& rat,
                             const std::string& output, bool readSizes)
 {
+    // A recording of today needs no merged file: its browser copy carries
+    // the slides as chapters.
+    const bool recording = output.empty();
     if (!encoder_) {
         std::string why;
         encoder_ = Host() ? Host()->LoadEncoder(why) : nullptr;
         if (!encoder_)
             return fail("Pellucor cannot Load RealProducer ActiveX Control - " + why);
     }
-    SetStatus("OpenRMFile " + media);
+    SetStatus((recording ? "Opening " : "OpenRMFile ") + media);
     std::string err;
     auto file = encoder_->OpenRmFile(media, err);
     if (!file)
@@ -106,14 +142,19 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
         file->Close();
         return fail("Adding the events of " + rat + " failed - " + err);
     }
-    SetStatus("Saving " + output);
+    const std::string out = Tav_DirSlash(S.OutDir);
+    const std::string Np = S.LecName + std::to_string(part);
+    SetStatus("Saving " + (recording ? out + Np : output));
+    file->copySettings.webm = preferenceOn(Preference("prfWebmCopy"));
+    file->copySettings.loudness = preferenceOn(Preference("prfLoudness"));
+    file->chapters = partChapters(part);
     // Each part is an equal share of the step.
     const int64_t parts = std::max<int16_t>(SI.NumOfEventFiles, 1);
     file->onProgress = [this, part, parts](int percent) { Progress((part - 1) * 100 + percent, parts * 100); };
     MediaFileObject* saving = file.get();
     if (Host())
         Host()->SetCancelHandler([saving] { saving->Cancel(); });
-    const bool saved = file->Save(output, err);
+    const bool saved = recording ? file->SaveBrowserCopy(out + Np, err) : file->Save(output, err);
     if (Host())
         Host()->SetCancelHandler(nullptr);
     file->Close();
@@ -125,30 +166,27 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     if (!saved) {
         // Media that cannot be read to its end leaves no output that pages
         // would point at as if it were whole.
-        const std::string base = Tav_StripExt(output);
-        for (const std::string& made : {output, base + ".vtt", base + ".webm"}) {
-            std::error_code ec;
-            std::filesystem::remove(made, ec);
-        }
-        return fail("Saving " + output + " from " + media + " failed - " + err);
+        removePartOutputs(part, true);
+        return fail("Saving " + (recording ? out + Np : output) + " from " + media + " failed - " + err);
     }
-    if (!Tav_ChkFile(output))
+    if (!recording && !Tav_ChkFile(output))
         return fail("Error - Unable to create " + output);
-    const std::string copy = S.LecName + std::to_string(part) + ".webm";
-    if (Tav_ChkFile(Tav_DirSlash(S.OutDir) + copy))
-        SI.BrowserCopy[part] = copy;
+    if ((recording || !file->browserCopy.empty()) && !Tav_ChkFile(out + file->browserCopy))
+        return fail("Error - Unable to create the browser copy of " + media + " in " + out);
+    SI.BrowserCopy[part] = file->browserCopy;
     SetStatus("Event process complete....");
     return true;
 }
 
-// Everything the merge of one part wrote: Np and any extension.
-void Publisher::removePartOutputs(int part)
+// Everything the merge of one part wrote: Np and any extension (but its
+// events file Np.rat when keepRat).
+void Publisher::removePartOutputs(int part, bool keepRat)
 {
     const std::string Np = S.LecName + std::to_string(part);
     const std::string out = Tav_DirSlash(S.OutDir);
     for (const std::string& name : Tav_ListFiles(out, "*.*")) {
         const auto dot = name.rfind('.');
-        if (dot != std::string::npos && name.substr(0, dot) == Np) {
+        if (dot != std::string::npos && name.substr(0, dot) == Np && !(keepRat && Tav_Lower(name.substr(dot)) == ".rat")) {
             Tav_DebugLog("Removing the unfinished " + out + name);
             std::error_code ec;
             std::filesystem::remove(out + name, ec);
@@ -160,7 +198,11 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
 {
     const std::string T = Preference("prfRmmerge");
     const bool builtIn = isBuiltIn(T);
-    if (!builtIn && !toolExists(T))
+    // The RealMedia tools matter to RealMedia parts only.
+    bool realMedia = false;
+    for (int p = 1; p <= SI.NumOfEventFiles; ++p)
+        realMedia = realMedia || partRecording(p).empty();
+    if (!builtIn && realMedia && !toolExists(T))
         return fail("Real Event Software does not exist - " + T);
     const std::string out = Tav_DirSlash(S.OutDir);
 
@@ -170,6 +212,19 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         if (!writeRat(p, rat, toDisk))
             return false;
 
+        // A recording of today is always prepared through the encoder
+        // component: the RealMedia tools cannot read it.
+        if (const std::string recording = partRecording(p); !recording.empty()) {
+            VideoHeight = 120;
+            VideoWidth = 160;
+            PlayerWidth = 160;
+            FrameWidth = 190;
+            if (!Tav_ChkFile(recording))
+                return fail("Error " + SI.EventsFile[p] + " exists but no audio or video found");
+            if (!builtInMerge(p, recording, rat, "", !SI.VideoFile[p].empty()))
+                return false;
+            continue;
+        }
         std::string media = SI.VideoFile[p];
         if (media.empty() && Tav_EndsWith(Tav_Lower(SI.AudioFile[p]), ".rm"))
             media = SI.AudioFile[p];

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "publish/BatchScript.h"
 #include "style/StyleEngine.h"
@@ -48,7 +49,9 @@ private:
     bool writeToolCommands(BatchScript& bat, int part, const std::string& media, bool video);
     bool builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
                       bool readSizes);
-    void removePartOutputs(int part);
+    void removePartOutputs(int part, bool keepRat = false);
+    std::string partRecording(int part) const;
+    std::vector<MediaChapter> partChapters(int part) const;
     // Publishes each part's captions file, when it has one (CaptionsStep.cpp).
     bool publishCaptions();
 

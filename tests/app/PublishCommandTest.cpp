@@ -158,7 +158,7 @@ TEST_F(PublishCommand, MediaThatCannotBeReadToItsEndFailsAndLeavesNoCopy)
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_NE(r.err.find(lecture + "talk1.rm"), std::string::npos) << describe(r);
     EXPECT_FALSE(published());
-    for (const char* made : {"talk1.rm", "talk1.webm", "talk1.vtt"})
+    for (const char* made : {"talk1.rm", "talk1.mp4", "talk1.vtt"})
         EXPECT_FALSE(fs::exists(out + made)) << made;
     EXPECT_EQ(readFile(lecture + "talk1.rm").size(), media.size() / 3);  // the recording is untouched
 }
@@ -281,7 +281,7 @@ TEST_F(PublishCommand, FileNamesAreComparedWithoutLetterCase)
     lecture = upper;
     r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
-    EXPECT_TRUE(fs::exists(out + "talk2.webm") || fs::exists(out + "Talk2.webm")) << describe(r);
+    EXPECT_TRUE(fs::exists(out + "talk2.m4a") || fs::exists(out + "Talk2.m4a")) << describe(r);
 }
 
 TEST_F(PublishCommand, WildcardCharactersInFileNamesMatchOnlyThemselves)
@@ -327,7 +327,7 @@ TEST_F(PublishCommand, APublishedLectureIsConvertedAndPublishedAgain)
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_TRUE(published());
     EXPECT_NE(readFile(out + "sld001.htm").find("Welcome"), std::string::npos);
-    EXPECT_TRUE(fs::exists(out + "talk2.webm"));
+    EXPECT_TRUE(fs::exists(out + "talk2.m4a"));
 }
 
 // Cues in a published captions file as FFmpeg's own WebVTT reader counts

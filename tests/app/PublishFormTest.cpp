@@ -68,7 +68,14 @@ TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
     fs::remove(media + "talk1.rm");
     writeFile(media + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "Media directory has no media (*.rm or *.ra) " + media);
+    EXPECT_EQ(msg, "Media directory has no media (*.rm or *.ra) " + media +
+                       " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
+    // A recording of today is media too.
+    writeFile(media + "talk1.M4A", "");
+    form.TextCDDir = media;
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg, "Input and Output Directories are the same " + media);
+    fs::remove(media + "talk1.M4A");
     writeFile(media + "talk1.ra", "");
     form.TextCDDir = "  " + media.substr(0, media.size() - 1) + "  ";
     EXPECT_FALSE(form.DoStart(msg));

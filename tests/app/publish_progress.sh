@@ -25,7 +25,7 @@ lines=$(grep -cE '^Publishing: [0-9]+%$' "$work/out.txt")
 [ "$(grep -E '^Publishing: ' "$work/out.txt" | tail -n 1)" = "Publishing: 100%" ] || fail "did not end at 100%"
 [ "$lines" -le $((took * 4 + 1)) ] || fail "$lines percent lines in $took s: more than a few per second"
 grep -q '\[#' "$work/out.txt" && fail "a bar was drawn into a pipe"
-[ -f "$work/disk/talk1.webm" ] || fail "no browser copy"
+[ -f "$work/disk/talk1.mp4" ] || fail "no browser copy"
 
 # On a terminal: one bar, redrawn in place.
 script -qec "'$pellucor' publish '$work/talk' --disk '$work/disk2' --style '$style'" /dev/null > "$work/tty.txt" 2>&1 ||

@@ -39,7 +39,7 @@ TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopy)
               "WEBVTT\r\n\r\n"
               "1\r\n00:00:00.000 --> 00:00:02.000\r\nsld001.htm\r\n\r\n"
               "2\r\n00:00:02.000 --> 00:00:04.000\r\nhttp://h/l/sld002.htm\r\n\r\n");
-    auto web = FfmpegMediaFile::Open(t.file("talk1.webm"), err);
+    auto web = FfmpegMediaFile::Open(t.file("talk1.mp4"), err);
     ASSERT_TRUE(web) << err;
     EXPECT_TRUE(web->HasVideo());
 }

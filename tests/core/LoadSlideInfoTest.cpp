@@ -103,7 +103,8 @@ TEST_F(LectureFixture, ErrorsNameTheDirectoryOrFile)
 {
     put("notes.txt", "x");
     EXPECT_FALSE(load());
-    EXPECT_EQ(err, "Media directory has no RealMedia files (*.rm) " + dir.dir());
+    EXPECT_EQ(err, "Media directory has no RealMedia files (*.rm) " + dir.dir() +
+                       " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
     put("talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     EXPECT_FALSE(load());
     EXPECT_EQ(err, "Unable to find media file correponding to " + dir.dir() + "talk1.txt");
@@ -184,6 +185,84 @@ TEST_F(LectureFixture, EncoderThatCannotLoadFailsTheFullCheck)
     EXPECT_FALSE(load());
     EXPECT_EQ(err, "Pellucor Unable to Load RealProducer ActiveX control during Slide Load");
     EXPECT_TRUE(load(false)) << err;
+}
+
+TEST_F(LectureFixture, RecordingsOfTodayComeAfterEveryRealMediaName)
+{
+    // A lecture that has RealMedia loads as it always did, whatever else
+    // lies beside it.
+    put("talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
+    put("talk1.rm");
+    put("talk1.mp4");
+    put("talk2.txt", "u 0 1 URL\\sld002.htm\r\n");
+    put("talk2.ra");
+    put("talk2.m4a");
+    encoderLog.videoFiles.insert(dir.file("talk1.rm"));
+    ASSERT_TRUE(load()) << err;
+    EXPECT_EQ(si().VideoFile[1], dir.file("talk1.rm"));
+    EXPECT_EQ(si().AudioFile[2], dir.file("talk2.ra"));
+    EXPECT_TRUE(si().VideoFile[2].empty());
+    EXPECT_EQ(encoderLog.opened, std::vector<std::string>{dir.file("talk1.rm")});
+
+    // The first RealMedia file of the directory wins over rawmedia.mp4.
+    TempDir other;
+    engine.S.MediaDir = other.dir();
+    writeFile(other.file("images.txt"), "300 img001.gif\r\n");
+    writeFile(other.file("rawmedia.mp4"), "");
+    writeFile(other.file("z.rm"), "");
+    writeFile(other.file("z.txt"), "u 0 1 URL\\sld001.htm\r\n");
+    encoderLog.videoFiles.insert(other.file("z.rm"));
+    ASSERT_TRUE(load()) << err;
+    EXPECT_EQ(si().EventsFile[1], other.file("z.txt"));
+    EXPECT_EQ(si().VideoFile[1], other.file("z.rm"));
+}
+
+TEST_F(LectureFixture, ARecordingOfTodayIsFoundByTheSameConventions)
+{
+    // Multi-part, the name in any letter case; its streams say whether it
+    // holds video, whatever its extension suggests and whatever the merge
+    // tools are (no question is asked).
+    engine.S.Prefs["prfRmmerge"] = "/opt/real/rmmerge";
+    put("talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
+    put("talk1.MKV");
+    put("talk2.txt", "u 0 1 URL\\sld002.htm\r\n");
+    put("talk2.mp4");
+    encoderLog.videoFiles.insert(dir.file("talk1.MKV"));
+    ASSERT_TRUE(load()) << err;
+    EXPECT_EQ(si().VideoFile[1], dir.file("talk1.MKV"));
+    EXPECT_EQ(si().AudioFile[2], dir.file("talk2.mp4"));  // sound only
+    EXPECT_EQ(si().AudioPart[2], 2);
+    EXPECT_TRUE(sink.questions.empty());
+    // Without the full check nothing is opened: the extension tells.
+    encoderLog.opened.clear();
+    ASSERT_TRUE(load(false)) << err;
+    EXPECT_EQ(si().VideoFile[2], dir.file("talk2.mp4"));
+    EXPECT_TRUE(encoderLog.opened.empty());
+
+    // images.txt or pellucor.txt beside rawmedia.<kind>.
+    TempDir images;
+    engine.S.MediaDir = images.dir();
+    writeFile(images.file("images.txt"), "300 img001.gif\r\n");
+    writeFile(images.file("rawmedia.opus"), "");
+    host.statuses.clear();
+    ASSERT_TRUE(load()) << err;
+    EXPECT_EQ(host.statuses.front(), "Using images/rawmedia convention");
+    EXPECT_EQ(si().AudioFile[1], images.file("rawmedia.opus"));
+
+    // The first recording of the directory, with its events file.
+    TempDir first;
+    engine.S.MediaDir = first.dir();
+    writeFile(first.file("notes.txt"), "not a part");
+    writeFile(first.file("lecture.webm"), "");
+    writeFile(first.file("later.wav"), "");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(err, "In " + first.dir() + " found later.wav but did not find timing file " + first.dir() + "later.txt");
+    writeFile(first.file("later.txt"), "u 0 1 URL\\sld001.htm\r\n");
+    encoderLog.videoFiles.insert(first.file("later.wav"));  // what the streams say counts
+    host.statuses.clear();
+    ASSERT_TRUE(load()) << err;
+    EXPECT_EQ(host.statuses.front(), "Found events and media files " + first.file("later.txt"));
+    EXPECT_EQ(si().VideoFile[1], first.file("later.wav"));
 }
 
 TEST_F(LectureFixture, FiveHundredSlidesFitAndTheNextOneIsRefused)

@@ -110,7 +110,7 @@ TEST_F(PublishWindow, PublishToDiskKeepsTheWindowAnsweringAndFillsTheBar)
     EXPECT_TRUE(model().Enabled["cmdTestDisk"]);
     EXPECT_TRUE(cmdPub->isEnabled());
     EXPECT_TRUE(fs::exists(out + "index.htm"));
-    EXPECT_TRUE(fs::exists(out + "talk1.webm"));
+    EXPECT_TRUE(fs::exists(out + "talk1.mp4"));
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
 }
 

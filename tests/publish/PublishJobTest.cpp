@@ -89,7 +89,7 @@ TEST_F(Job, RunsEveryStepInOrderAndEndsAtOneHundredWhenTheScriptIsDone)
     EXPECT_TRUE(sawStatus("Saving " + out + "talk1.rm"));
     EXPECT_EQ(statuses.back(), "Process:All Done");
     EXPECT_TRUE(fs::exists(out + "index.htm"));
-    EXPECT_TRUE(fs::exists(out + "talk1.webm"));
+    EXPECT_TRUE(fs::exists(out + "talk1.mp4"));
 }
 
 TEST_F(Job, WithoutAutoStartTheScriptIsLeftAndTheJobEnds)
@@ -128,7 +128,7 @@ TEST_F(Job, APublishedDirectoryIsConvertedBackIntoALectureFirst)
     ASSERT_EQ(outcome, PublishJob::Outcome::Succeeded) << error;
     EXPECT_EQ(readLines(out + "talk1.txt").front(), "u 00:00:00 00:00:02 URL\\sld001.htm");
     EXPECT_TRUE(fs::exists(again + "index.htm"));
-    EXPECT_TRUE(fs::exists(again + "talk2.webm"));
+    EXPECT_TRUE(fs::exists(again + "talk2.m4a"));
 }
 
 TEST_F(Job, CancelDuringMediaPreparationStopsFfmpegAndLeavesNoPartialMedia)

@@ -18,7 +18,7 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
     ASSERT_TRUE(publish(true)) << lastError;
     for (const char* f : {"index.htm", "part1.htm", "part2.htm", "sld001.htm", "sld004.htm", "img001.gif",
                           "img004.gif", "style.css", "player.js", "process.bat", "talk1.rat", "talk2.rat",
-                          "talk1.rm", "talk1.vtt", "talk1.webm", "talk2.rm", "talk2.vtt", "talk2.webm",
+                          "talk1.rm", "talk1.vtt", "talk1.mp4", "talk2.rm", "talk2.vtt", "talk2.m4a",
                           "chapters1.vtt", "chapters2.vtt"})
         EXPECT_TRUE(fs::exists(out + f)) << f;
     EXPECT_FALSE(fs::exists(out + "stale.htm"));
@@ -36,7 +36,7 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
     EXPECT_NE(readFile(out + "index.htm").find("url=part1.htm"), std::string::npos);
     const std::string part1 = readFile(out + "part1.htm");
     EXPECT_NE(part1.find("<video id=\"media\""), std::string::npos);
-    EXPECT_NE(part1.find("src=\"talk1.webm\""), std::string::npos);
+    EXPECT_NE(part1.find("src=\"talk1.mp4\""), std::string::npos);
     EXPECT_NE(part1.find("alt=\"Why &quot;timing&quot; matters\""), std::string::npos);
     EXPECT_NE(part1.find("data-start=\"00:00:02\" data-img=\"img002.gif\""), std::string::npos);
     EXPECT_NE(readFile(out + "part2.htm").find("<audio id=\"media\""), std::string::npos);
@@ -75,7 +75,8 @@ TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
     settings.MediaDir = root.dir() + "empty/";
     fs::create_directories(settings.MediaDir);
     EXPECT_FALSE(publish(true));
-    EXPECT_EQ(lastError, "Slide Load Error:Media directory has no RealMedia files (*.rm) " + root.dir() + "empty/");
+    EXPECT_EQ(lastError, "Slide Load Error:Media directory has no RealMedia files (*.rm) " + root.dir() +
+                             "empty/ nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
     EXPECT_FALSE(sink.saw("Slide Load Error:"));  // its caller shows it, once
 }
 

@@ -1,0 +1,272 @@
+// "pellucor publish" on lectures recorded in today's formats, run as a user
+// runs it: real FFmpeg on short generated recordings, and ffprobe reading
+// the browser copies back. A copy of a recording that browsers play holds
+// the very packets of the source; anything else is encoded once; every
+// copy carries the slides as chapters; a recording that cannot be read
+// ends the publish with its name and leaves nothing that looks finished.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <filesystem>
+
+#include "MediaTools.h"
+#include "TestSupport.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+std::string describe(const Outcome& r)
+{
+    return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
+}
+
+const std::vector<std::string> kPicture = {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=3"};
+const std::vector<std::string> kSound = {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"};
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class PublishRecording : public ::testing::Test {
+protected:
+    TempDir root;
+    std::string lecture, out;
+
+    void SetUp() override
+    {
+        lecture = root.dir() + "lec/";
+        out = root.dir() + "out/";
+        fs::create_directories(lecture);
+        fs::create_directories(root.dir() + "config/Pellucor2.0");
+        for (const char* name : {"img001.gif", "img002.gif", "img003.gif", "titles.txt"})
+            fs::copy_file(sampleDir() + name, lecture + name);
+    }
+
+    // Part p's events: three slides a second each.
+    void events(int part)
+    {
+        writeFile(lecture + "lec" + std::to_string(part) + ".txt",
+                  "u 00:00:00 00:00:01 URL\\sld001.htm\r\nu 00:00:01 00:00:02 URL\\sld002.htm\r\n"
+                  "u 00:00:02 00:00:03 URL\\sld003.htm\r\n");
+    }
+
+    void record(const std::vector<std::string>& args)
+    {
+        std::string err;
+        ASSERT_TRUE(ffmpeg(args, err)) << err;
+    }
+
+    void preferences(const std::string& lines)
+    {
+        writeFile(root.dir() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\n" + lines);
+    }
+
+    Outcome run(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(root.dir() + "config"));
+        env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(root.dir() + "state"));
+        p.setProcessEnvironment(env);
+        p.start(PELLUCOR_EXE, args);
+        Outcome r;
+        if (!p.waitForStarted(10000))
+            return r;
+        if (!p.waitForFinished(120000)) {
+            p.kill();
+            p.waitForFinished(5000);
+        }
+        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput().toStdString();
+        r.err = p.readAllStandardError().toStdString();
+        return r;
+    }
+
+    Outcome publish()
+    {
+        return run({"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out), "--quiet"});
+    }
+
+    Outcome slideInfo() { return run({"slide-info", QString::fromStdString(lecture)}); }
+
+    // The slides of a part, as chapters: start, end and title.
+    static void expectSlideChapters(const Probed& p, double length = 3.0)
+    {
+        ASSERT_EQ(p.chapters.size(), 3u);
+        const char* titles[] = {"Welcome to the talk", "Why \"timing\" matters", "Results"};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(p.chapters[i].start, i, 0.01) << i;
+            EXPECT_NEAR(p.chapters[i].end, i == 2 ? length : i + 1, 0.01) << i;
+            EXPECT_EQ(p.chapters[i].title, titles[i]);
+        }
+    }
+};
+
+TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChapters)
+{
+    events(1);
+    record(kPicture + kSound + std::vector<std::string>{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
+                                                        lecture + "lec1.mp4"});
+    const Outcome r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const std::string copy = out + "lec1.mp4";
+    const Probed p = ffprobe(copy);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.codecs(), "h264 aac");
+    // Not encoded again: every packet as it was.
+    EXPECT_EQ(packetChecksums(copy, "v:0"), packetChecksums(lecture + "lec1.mp4", "v:0"));
+    EXPECT_EQ(packetChecksums(copy, "a:0"), packetChecksums(lecture + "lec1.mp4", "a:0"));
+    EXPECT_FALSE(packetChecksums(copy, "v:0").empty());
+    EXPECT_TRUE(indexAtFront(copy));
+    expectSlideChapters(p);
+    // The pages play it; the chapters file beside it stays.
+    const std::string page = readFile(out + "part1.htm");
+    EXPECT_NE(page.find("<video id=\"media\""), std::string::npos);
+    EXPECT_NE(page.find("width=\"320\" height=\"240\" src=\"lec1.mp4\""), std::string::npos);
+    EXPECT_TRUE(fs::exists(out + "chapters1.vtt"));
+    EXPECT_FALSE(fs::exists(out + "lec1.rm"));
+}
+
+TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensionSays)
+{
+    // Part 1 an .m4a, part 2 an .mp4 that holds nothing but sound, part 3 an MP3.
+    for (int p : {1, 2, 3})
+        events(p);
+    record(kSound + std::vector<std::string>{"-c:a", "aac", lecture + "lec1.m4a"});
+    record(kSound + std::vector<std::string>{"-c:a", "aac", lecture + "lec2.mp4"});
+    record(kSound + std::vector<std::string>{"-c:a", "libmp3lame", lecture + "lec3.mp3"});
+    Outcome r = slideInfo();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_NE(r.out.find("part 2: events " + lecture + "lec2.txt, audio " + lecture + "lec2.mp4"), std::string::npos)
+        << r.out;
+    r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    for (const auto& [copy, source, codec] :
+         {std::tuple{"lec1.m4a", "lec1.m4a", "aac"}, {"lec2.m4a", "lec2.mp4", "aac"}, {"lec3.mp3", "lec3.mp3", "mp3"}}) {
+        SCOPED_TRACE(copy);
+        const Probed p = ffprobe(out + copy);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.codecs(), codec);
+        EXPECT_EQ(packetChecksums(out + copy, "a:0"), packetChecksums(lecture + source, "a:0"));
+        expectSlideChapters(p);
+    }
+    EXPECT_TRUE(indexAtFront(out + "lec1.m4a"));
+    for (const char* part : {"part1.htm", "part2.htm", "part3.htm"})
+        EXPECT_NE(readFile(out + part).find("<audio id=\"media\""), std::string::npos) << part;
+    EXPECT_NE(readFile(out + "part2.htm").find("src=\"lec2.m4a\""), std::string::npos);
+}
+
+TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
+{
+    events(1);
+    record(kPicture + kSound + std::vector<std::string>{"-c:v", "mpeg4", "-c:a", "libmp3lame", lecture + "lec1.MKV"});
+    Outcome r = slideInfo();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_NE(r.out.find("video " + lecture + "lec1.MKV"), std::string::npos) << r.out;
+    r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const Probed p = ffprobe(out + "lec1.mp4");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.codecs(), "h264 aac");
+    EXPECT_EQ(p.streams.front().pixelFormat, "yuv420p");
+    EXPECT_NEAR(p.duration, 3.0, 0.2);
+    EXPECT_TRUE(indexAtFront(out + "lec1.mp4"));
+    expectSlideChapters(p);
+}
+
+TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
+{
+    fs::copy_file(sampleDir() + "talk1.rm", lecture + "lec1.rm");
+    fs::copy_file(sampleDir() + "talk1.txt", lecture + "lec1.txt");
+    // The H.264 recording beside the RealMedia one is not what is loaded.
+    fs::copy_file(sampleDir() + "talk1.mp4", lecture + "lec1.mp4");
+    Outcome r = slideInfo();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_NE(r.out.find("video " + lecture + "lec1.rm"), std::string::npos) << r.out;
+    r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_TRUE(fs::exists(out + "lec1.rm"));
+    const Probed p = ffprobe(out + "lec1.mp4");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.codecs(), "h264 aac");
+    EXPECT_TRUE(indexAtFront(out + "lec1.mp4"));
+    ASSERT_EQ(p.chapters.size(), 3u);
+    EXPECT_EQ(p.chapters[1].title, "Why \"timing\" matters");
+    EXPECT_NEAR(p.chapters[2].start, 4.0, 0.01);
+    EXPECT_NE(readFile(out + "part1.htm").find("src=\"lec1.mp4\""), std::string::npos);
+
+    // The preference for WebM: VP9 and Opus.
+    preferences("prfWebmCopy=Yes\n");
+    r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const Probed w = ffprobe(out + "lec1.webm");
+    ASSERT_TRUE(w.ok);
+    EXPECT_EQ(w.codecs(), "vp9 opus");
+    EXPECT_EQ(w.format, "matroska,webm");
+    EXPECT_EQ(w.chapters.size(), 3u);
+    EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
+    EXPECT_NE(readFile(out + "part1.htm").find("src=\"lec1.webm\""), std::string::npos);
+}
+
+TEST_F(PublishRecording, TheLoudnessPreferenceNormalisesTheSoundAndKeepsThePicture)
+{
+    events(1);
+    record(kPicture + std::vector<std::string>{"-f", "lavfi", "-i", "sine=frequency=440:duration=3,volume=6", "-c:v",
+                                               "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
+                                               lecture + "lec1.mp4"});
+    const double before = integratedLoudness(lecture + "lec1.mp4");
+    ASSERT_GT(before, -12.0);
+    preferences("prfLoudness=Yes\n");
+    const Outcome r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const std::string copy = out + "lec1.mp4";
+    EXPECT_EQ(ffprobe(copy).codecs(), "h264 aac");
+    EXPECT_NEAR(integratedLoudness(copy), -23.0, 2.0);
+    EXPECT_EQ(packetChecksums(copy, "v:0"), packetChecksums(lecture + "lec1.mp4", "v:0"));
+    expectSlideChapters(ffprobe(copy));
+}
+
+TEST_F(PublishRecording, ARecordingThatCannotBeReadEndsThePublishNamingIt)
+{
+    events(1);
+    writeFile(lecture + "lec1.mp4", "this is not a recording");
+    Outcome r = publish();
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find("Unable to read media file " + lecture + "lec1.mp4"), std::string::npos) << describe(r);
+    EXPECT_FALSE(fs::exists(out + "index.htm"));
+    EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
+
+    // Cut short, with its index at the front: it opens, but its packets end
+    // long before the length it declares.
+    std::string whole = root.file("whole.mp4");
+    record({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=20", "-f", "lavfi", "-i",
+            "sine=frequency=440:duration=20", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags",
+            "+faststart", whole});
+    const std::string bytes = readFile(whole);
+    writeFile(lecture + "lec1.mp4", bytes.substr(0, bytes.size() / 3));
+    r = publish();
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_NE(r.err.find(lecture + "lec1.mp4"), std::string::npos) << describe(r);
+    EXPECT_NE(r.err.find("cut short"), std::string::npos) << describe(r);
+    EXPECT_FALSE(fs::exists(out + "index.htm"));
+    EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
+    EXPECT_FALSE(fs::exists(out + "lec1.vtt"));
+    EXPECT_EQ(readFile(lecture + "lec1.mp4").size(), bytes.size() / 3);  // the recording is untouched
+}
+
+}  // namespace
+
+}  // namespace pellucor
