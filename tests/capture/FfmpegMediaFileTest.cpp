@@ -55,8 +55,8 @@ TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
     std::string err;
     ASSERT_TRUE(engine.LoadSlideInfo(true, false, err)) << err;
     const SlideInfo& si = engine.SI;
-    EXPECT_EQ(si.NumOfEventFiles, 2);
-    EXPECT_EQ(si.NumOfSlides, 4);
+    EXPECT_EQ(si.NumOfEventFiles, 3);
+    EXPECT_EQ(si.NumOfSlides, 6);
     EXPECT_EQ(si.VideoFile[1], s + "talk1.rm");
     EXPECT_EQ(si.AudioFile[1], "");
     EXPECT_EQ(si.AudioFile[2], s + "talk2.rm");
@@ -65,6 +65,10 @@ TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
     EXPECT_EQ(si.AudioPart[4], 2);
     EXPECT_EQ(si.SlideTitle[2], "Why \"timing\" matters");
     EXPECT_EQ(si.SlideTitle[4], "Questions");
+    // Part 3 is recorded as MP4.
+    EXPECT_EQ(si.VideoFile[3], s + "talk3.mp4");
+    EXPECT_EQ(si.VideoPart[6], 3);
+    EXPECT_EQ(si.SlideTitle[5], "Recorded on a phone");
 }
 
 }  // namespace

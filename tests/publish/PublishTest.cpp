@@ -25,7 +25,12 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
     EXPECT_FALSE(fs::exists(out + "sld000.htm"));
     EXPECT_FALSE(fs::exists(out + "part0.htm"));
     EXPECT_FALSE(fs::exists(out + "style.cfg"));
-    EXPECT_FALSE(fs::exists(out + "sld005.htm"));
+    EXPECT_FALSE(fs::exists(out + "sld007.htm"));
+    // Part 3, recorded as MP4, with the captions written beside it.
+    for (const char* f : {"part3.htm", "sld006.htm", "img006.gif", "chapters3.vtt", "captions3.vtt", "captions3.js"})
+        EXPECT_TRUE(fs::exists(out + f)) << f;
+    EXPECT_NE(readFile(out + "part3.htm").find("src=\"captions3.vtt\""), std::string::npos);
+    EXPECT_FALSE(fs::exists(out + "captions1.vtt"));
 
     // Several parts: each .rat is the part's own events file with its URLs
     // turned into slide events.

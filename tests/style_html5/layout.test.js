@@ -108,13 +108,14 @@ test("text has AA contrast in light and dark colours", async () => {
 test("slide pictures carry their titles as alt text", async () => {
   const { context, page } = await h.open(chromium.browser, "part1.htm");
   const titles = await page.$$eval("nav.toc li[data-slide] > a", (l) => l.map((a) => a.textContent));
-  assert.deepEqual(titles, ["Welcome to the talk", "Why \"timing\" matters", "Results", "Questions"]);
+  assert.deepEqual(titles, ["Welcome to the talk", "Why \"timing\" matters", "Results", "Questions", "Recorded on a phone",
+    "Captions for everyone"]);
   assert.deepEqual(await page.$$eval("#thumbs img", (l) => l.map((i) => i.alt)), titles);
   assert.equal(await page.$eval("#slide", (i) => i.alt), titles[0]);
   await page.keyboard.press("ArrowRight");
   await page.waitForFunction(() => document.getElementById("slide").getAttribute("data-shown") === "2");
   assert.equal(await page.$eval("#slide", (i) => i.alt), titles[1]);
-  for (let n = 1; n <= 4; n++) {
+  for (let n = 1; n <= 6; n++) {
     await page.goto(h.fileUrl(`sld00${n}.htm`));
     assert.equal(await page.$eval("img.full", (i) => i.alt), titles[n - 1]);
     assert.equal(await page.textContent("main h2"), titles[n - 1]);

@@ -55,15 +55,29 @@ test("arrow keys and Previous/Next go through the whole lecture and stop at its 
   await h.ready(page);
   s = await settled(page, "4");
   assert.ok(s.t < 0.1);
+  await page.keyboard.press("ArrowRight");
+  await page.waitForURL(/part3\.htm/);
+  await h.ready(page);
+  s = await settled(page, "5");
+  assert.ok(s.t < 0.1);
+  await page.keyboard.press("ArrowRight");
+  s = await settled(page, "6");
+  assert.ok(Math.abs(s.t - 3) < 0.1, `slide 6 starts at 3 s, at ${s.t}`);
   assert.ok(await disabled(page, "next"), "Next is disabled on the lecture's last slide");
   await page.click("#next", { force: true });
   await page.keyboard.press("ArrowRight");
   await h.sleep(300);
   s = await h.state(page);
-  assert.ok(s.url.includes("part2.htm") && s.shown === "4", "nothing after the last slide");
+  assert.ok(s.url.includes("part3.htm") && s.shown === "6", "nothing after the last slide");
   assert.match(s.status, /last slide/);
 
   // And back: Previous opens the previous part at its last slide.
+  await page.click("#prev");
+  s = await settled(page, "5");
+  await page.click("#prev");
+  await page.waitForURL(/part2\.htm/);
+  await h.ready(page);
+  s = await settled(page, "4");
   await page.click("#prev");
   await page.waitForURL(/part1\.htm/);
   await h.ready(page);
@@ -173,8 +187,8 @@ test("the focus goes to the player, the slide navigation, then the rest, and is 
       order.push(o);
     }
   }
-  // On the part's first slide Previous leads back; Next is disabled here.
-  assert.deepEqual(order.map((o) => o.id), ["media", "prev", "thumbs", "speed", "keys-button", "slide-page"]);
+  // Part 2 is one slide: Previous leads back, Next on to part 3.
+  assert.deepEqual(order.map((o) => o.id), ["media", "prev", "next", "thumbs", "speed", "keys-button"]);
   for (const o of order.slice(1)) {
     assert.ok(o.outline !== "none" && o.width >= 2, `focus visible on ${o.id}`);
   }
@@ -185,9 +199,9 @@ test("the focus goes to the player, the slide navigation, then the rest, and is 
 test("thumbnails and contents cover the lecture, follow the recording and open other parts", async () => {
   const { context, page, problems } = await h.open(chromium.browser, "part1.htm", { viewport: { width: 375, height: 740 } });
   const thumbs = await page.$$eval("#thumbs li", (l) => l.map((li) => li.getAttribute("data-slide")));
-  assert.deepEqual(thumbs, ["1", "2", "3", "4"]);
+  assert.deepEqual(thumbs, ["1", "2", "3", "4", "5", "6"]);
   const headings = await page.$$eval("nav.toc h3 a", (l) => l.map((a) => [a.textContent, a.getAttribute("href")]));
-  assert.deepEqual(headings, [["Part 1", "part1.htm"], ["Part 2", "part2.htm"]]);
+  assert.deepEqual(headings, [["Part 1", "part1.htm"], ["Part 2", "part2.htm"], ["Part 3", "part3.htm"]]);
   let s = await h.state(page);
   assert.equal(s.contents, "1", "the current slide is marked from the start");
   assert.equal(s.thumb, "1");
@@ -249,7 +263,7 @@ test("search finds words of titles and notes and jumps to the slide", async () =
 
 test("slide pages link to their neighbours, never to themselves, and take the arrow keys", async () => {
   const { context, page, problems } = await h.open(chromium.browser, "sld001.htm");
-  for (const n of [1, 2, 3, 4]) {
+  for (const n of [1, 2, 3, 4, 5, 6]) {
     const name = `sld00${n}.htm`;
     await page.goto(h.fileUrl(name));
     const links = await page.$$eval("a[href]", (l) => l.map((a) => a.getAttribute("href")));
@@ -257,8 +271,8 @@ test("slide pages link to their neighbours, never to themselves, and take the ar
     const prev = await page.$eval("#prev", (a) => a.getAttribute("href"));
     const next = await page.$eval("#next", (a) => a.getAttribute("href"));
     assert.equal(prev, n > 1 ? `sld00${n - 1}.htm` : null);
-    assert.equal(next, n < 4 ? `sld00${n + 1}.htm` : null);
-    assert.ok(links.includes(`part${n < 4 ? 1 : 2}.htm#slide=${n}`), `${name} plays from its slide`);
+    assert.equal(next, n < 6 ? `sld00${n + 1}.htm` : null);
+    assert.ok(links.includes(`part${n < 4 ? 1 : n < 5 ? 2 : 3}.htm#slide=${n}`), `${name} plays from its slide`);
   }
   await page.goto(h.fileUrl("sld002.htm"));
   await page.keyboard.press("ArrowRight");
