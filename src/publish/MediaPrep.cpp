@@ -205,6 +205,14 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
     if (!builtIn && realMedia && !toolExists(T))
         return fail("Real Event Software does not exist - " + T);
     const std::string out = Tav_DirSlash(S.OutDir);
+    // A part with media starts from the default picture sizes; the built-in
+    // merge reads the real ones.
+    const auto defaultSizes = [this] {
+        VideoHeight = 120;
+        VideoWidth = 160;
+        PlayerWidth = 160;
+        FrameWidth = 190;
+    };
 
     for (int p = 1; p <= SI.NumOfEventFiles; ++p) {
         const std::string Np = S.LecName + std::to_string(p);
@@ -215,12 +223,9 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         // A recording of today is always prepared through the encoder
         // component: the RealMedia tools cannot read it.
         if (const std::string recording = partRecording(p); !recording.empty()) {
-            VideoHeight = 120;
-            VideoWidth = 160;
-            PlayerWidth = 160;
-            FrameWidth = 190;
             if (!Tav_ChkFile(recording))
                 return fail("Error " + SI.EventsFile[p] + " exists but no audio or video found");
+            defaultSizes();
             if (!builtInMerge(p, recording, rat, "", !SI.VideoFile[p].empty()))
                 return false;
             continue;
@@ -231,10 +236,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         bool counted = false;
         if (!media.empty() && Tav_ChkFile(media)) {
             counted = true;
-            VideoHeight = 120;
-            VideoWidth = 160;
-            PlayerWidth = 160;
-            FrameWidth = 190;
+            defaultSizes();
             if (builtIn ? !builtInMerge(p, media, rat, out + Np + ".rm", true)
                         : !writeToolCommands(bat, p, media, true))
                 return false;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QProcessEnvironment>
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -14,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "PellucorProcess.h"
 #include "TestSupport.h"
 
 namespace pellucor {
@@ -24,11 +24,8 @@ using testing_support::writeFile;
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-    bool finished = false;
-};
+using Outcome = testing_support::ProcessOutcome;
+using testing_support::describe;
 
 class PublishCommand : public ::testing::Test {
 protected:
@@ -59,29 +56,10 @@ protected:
         writeFile(root.dir() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\n" + lines);
     }
 
-    Outcome run(QStringList args, const QStringList& prefix = {}, int timeoutMs = 120000)
+    Outcome run(const QStringList& args, const QStringList& prefix = {}, int timeoutMs = 120000)
     {
         fs::create_directories(root.dir() + "config/Pellucor2.0");
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(root.dir() + "config"));
-        env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(root.dir() + "state"));
-        p.setProcessEnvironment(env);
-        const QString program = prefix.isEmpty() ? QString(PELLUCOR_EXE) : prefix.front();
-        QStringList all = prefix.isEmpty() ? args : prefix.mid(1) + QStringList{PELLUCOR_EXE} + args;
-        p.start(program, all);
-        Outcome r;
-        if (!p.waitForStarted(10000))
-            return r;
-        r.finished = p.waitForFinished(timeoutMs);
-        if (!r.finished) {
-            p.kill();
-            p.waitForFinished(5000);
-        }
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput().toStdString();
-        r.err = p.readAllStandardError().toStdString();
-        return r;
+        return testing_support::runProgram(PELLUCOR_EXE, args, root.dir(), prefix, timeoutMs);
     }
 
     Outcome publish(const QStringList& extra = {}, const QStringList& prefix = {})
@@ -107,10 +85,6 @@ size_t count(const std::string& text, const std::string& what)
     return n;
 }
 
-std::string describe(const Outcome& r)
-{
-    return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
-}
 
 // Runs the command as a user who may not read files that only their owner
 // may read: as root, without the capabilities that override file modes.

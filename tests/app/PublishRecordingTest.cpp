@@ -6,12 +6,10 @@
 // ends the publish with its name and leaves nothing that looks finished.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QProcessEnvironment>
-
 #include <filesystem>
 
 #include "MediaTools.h"
+#include "PellucorProcess.h"
 #include "TestSupport.h"
 
 namespace pellucor {
@@ -21,15 +19,7 @@ using namespace testing_support;
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string describe(const Outcome& r)
-{
-    return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
-}
+using Outcome = ProcessOutcome;
 
 const std::vector<std::string> kPicture = {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=3"};
 const std::vector<std::string> kSound = {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"};
@@ -74,26 +64,7 @@ protected:
         writeFile(root.dir() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\n" + lines);
     }
 
-    Outcome run(const QStringList& args)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(root.dir() + "config"));
-        env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(root.dir() + "state"));
-        p.setProcessEnvironment(env);
-        p.start(PELLUCOR_EXE, args);
-        Outcome r;
-        if (!p.waitForStarted(10000))
-            return r;
-        if (!p.waitForFinished(120000)) {
-            p.kill();
-            p.waitForFinished(5000);
-        }
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput().toStdString();
-        r.err = p.readAllStandardError().toStdString();
-        return r;
-    }
+    Outcome run(const QStringList& args) { return runProgram(PELLUCOR_EXE, args, root.dir()); }
 
     Outcome publish()
     {

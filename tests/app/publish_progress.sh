@@ -9,7 +9,7 @@ source=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
-sh "$source/samples/make-long-lecture.sh" "$work/talk" 60 160x120 >/dev/null
+sh "$source/samples/make-long-lecture.sh" "$work/talk" 60 640x480 >/dev/null
 style="$source/styles/html5/"
 fail() { echo "FAIL: $*"; cat "$work/out.txt"; exit 1; }
 

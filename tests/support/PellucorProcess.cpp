@@ -1,0 +1,43 @@
+#include "PellucorProcess.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace pellucor {
+
+namespace testing_support {
+
+ProcessOutcome runProgram(const QString& program, const QStringList& args, const std::string& home,
+                          const QStringList& prefix, int timeoutMs)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "config"));
+    env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(home + "state"));
+    p.setProcessEnvironment(env);
+    if (prefix.isEmpty())
+        p.start(program, args);
+    else
+        p.start(prefix.front(), prefix.mid(1) + QStringList{program} + args);
+    ProcessOutcome r;
+    if (!p.waitForStarted(10000))
+        return r;
+    r.finished = p.waitForFinished(timeoutMs);
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput().toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    return r;
+}
+
+std::string describe(const ProcessOutcome& r)
+{
+    return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
+}
+
+}  // namespace testing_support
+
+}  // namespace pellucor

@@ -1,0 +1,31 @@
+// Runs the pellucor program the way a user does, as a process of its own,
+// with its stored preferences (XDG_CONFIG_HOME) and its state kept in a
+// directory of the test.
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+
+namespace pellucor {
+
+namespace testing_support {
+
+struct ProcessOutcome {
+    int code = -1;  // the exit code; -1 when it did not exit normally
+    std::string out, err;
+    bool finished = false;  // ended within the time allowed (else killed)
+};
+
+// Runs program with args; with a prefix, runs prefix[0] with prefix[1..],
+// the program and args (a wrapper such as setpriv). Preferences are read
+// from home + "config/", state written to home + "state/".
+ProcessOutcome runProgram(const QString& program, const QStringList& args, const std::string& home,
+                          const QStringList& prefix = {}, int timeoutMs = 120000);
+
+// The exit code and both outputs, for a failure message.
+std::string describe(const ProcessOutcome& r);
+
+}  // namespace testing_support
+
+}  // namespace pellucor
