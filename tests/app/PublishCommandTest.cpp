@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "MediaTools.h"
 #include "PellucorProcess.h"
 #include "TestSupport.h"
 
@@ -308,15 +309,13 @@ TEST_F(PublishCommand, APublishedLectureIsConvertedAndPublishedAgain)
 // them (-1 when it cannot read the file).
 int cuesReadByFfprobe(const std::string& vtt)
 {
-    QProcess p;
-    p.start("ffprobe", {"-v", "error", "-count_packets", "-select_streams", "s:0", "-show_entries",
-                        "stream=codec_name,nb_read_packets", "-of", "csv=p=0", QString::fromStdString(vtt)});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+    std::string out;
+    if (!testing_support::runTool({"ffprobe", "-v", "error", "-count_packets", "-select_streams", "s:0",
+                                   "-show_entries", "stream=codec_name,nb_read_packets", "-of", "csv=p=0", vtt},
+                                  out) ||
+        out.rfind("webvtt,", 0) != 0)
         return -1;
-    const QString line = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    if (!line.startsWith("webvtt,"))
-        return -1;
-    return line.section(',', 1).toInt();
+    return std::stoi(out.substr(7));
 }
 
 TEST_F(PublishCommand, CaptionsBesideTheRecordingArePublishedForTheirPart)
