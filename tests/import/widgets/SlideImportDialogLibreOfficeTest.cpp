@@ -33,13 +33,7 @@ using namespace testing_support;
 
 namespace {
 
-[[maybe_unused]] const bool onX = [] {
-    if (std::getenv("DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-    return true;
-}();
-
-PELLUCOR_QT_TEST_APP();
+PELLUCOR_QT_X_TEST_APP();
 
 struct ProcessStat {
     long pid = 0, ppid = 0, group = 0;
