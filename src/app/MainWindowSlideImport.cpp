@@ -11,7 +11,7 @@ MainWindowSlideImport::MainWindowSlideImport(MainWindow& form, SlideExporter* mo
 {
     worker_.onBusy = [this](bool on) {
         if (on)
-            form_.ShowProgress(0);
+            form_.ShowProgress(-1);  // not known until the slides are counted
         form_.SetBusy(on);
     };
 }

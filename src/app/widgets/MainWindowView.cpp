@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -119,7 +118,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
 
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
     connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
-    connect(model_, &MainWindow::progressChanged, Progress()->Bar(), &QProgressBar::setValue);
+    connect(model_, &MainWindow::progressChanged, Progress(), &ProgressRow::SetPercent);
     refresh();
 }
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -131,7 +130,7 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     buildMenus();
     connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
     connect(model_, &PublishForm::statusChanged, this, &PublishFormView::ShowStatus);
-    connect(model_, &PublishForm::progressChanged, Progress()->Bar(), &QProgressBar::setValue);
+    connect(model_, &PublishForm::progressChanged, Progress(), &ProgressRow::SetPercent);
     connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
     refresh();
 }
