@@ -175,7 +175,8 @@ TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOffice)
     EXPECT_TRUE(button("cmdImport")->isEnabled());
 
     // The dialog works again after a cancel.
-    findWidget<QLineEdit>(dialog, "txtFile")->setText(QString::fromStdString(std::string(PELLUCOR_IMPORT_DECKS) + "short.fodp"));
+    findWidget<QLineEdit>(dialog, "txtFile")
+        ->setText(QString::fromStdString(std::string(PELLUCOR_IMPORT_DECKS) + "short.fodp"));
     QTest::mouseClick(button("cmdImport"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));
     EXPECT_EQ(status(), "All Done.");
