@@ -1,7 +1,11 @@
 // Publishes one lecture through the detailed-form model on a running Qt
 // event loop, as the window does, and reports how long the loop was ever
 // kept from running (the longest gap between the ticks of a 20 ms timer)
-// and the time of the whole publish.
+// and the time of the whole publish. For that gap it also tells how much
+// of it the GUI thread spent running (work on the GUI thread), waiting for
+// a core (the machine was busy) and blocked (waiting on a lock or a file),
+// and the longest the GUI thread itself ran between two ticks: the work it
+// was given, whatever the machine's load.
 //   form_publish_bench LECTURE_DIR OUT_DIR STYLE_DIR
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <sys/resource.h>
 
@@ -19,6 +24,20 @@
 #include "core/TavUtils.h"
 
 using namespace pellucor;
+
+namespace {
+// How long this thread has run and has waited for a core, in milliseconds.
+struct SchedTimes {
+    double runMs = 0, waitMs = 0;
+};
+SchedTimes threadSchedTimes()
+{
+    std::ifstream in("/proc/thread-self/schedstat");
+    double runNs = 0, waitNs = 0;
+    in >> runNs >> waitNs;
+    return {runNs / 1e6, waitNs / 1e6};
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -42,16 +61,26 @@ int main(int argc, char** argv)
 
     QElapsedTimer clock;
     qint64 last = -1, longestGap = 0, ticks = 0;
+    SchedTimes lastSched, gapSched;  // the GUI thread's, in the longest gap
+    double longestRun = 0;           // the GUI thread's longest run between two ticks
+    std::string runStatus;
     std::string gapStatus;  // the status line when the longest gap ended
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
+        const SchedTimes sched = threadSchedTimes();
         if (last >= 0 && now - last > longestGap) {
             longestGap = now - last;
+            gapSched = {sched.runMs - lastSched.runMs, sched.waitMs - lastSched.waitMs};
             gapStatus = form.statusLine;
         }
+        if (last >= 0 && sched.runMs - lastSched.runMs > longestRun) {
+            longestRun = sched.runMs - lastSched.runMs;
+            runStatus = form.statusLine;
+        }
         last = now;
+        lastSched = sched;
         ++ticks;
     });
     bool ok = false;
@@ -81,6 +110,12 @@ int main(int argc, char** argv)
                        static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
     std::printf("longest gap between 20 ms ticks: %lld ms (%lld ticks; status then: %s)\n",
                 static_cast<long long>(longestGap), static_cast<long long>(ticks), gapStatus.c_str());
+    std::printf("GUI thread in that gap: running %.0f ms, waiting for a core %.0f ms, blocked or idle %.0f ms\n",
+                gapSched.runMs, gapSched.waitMs,
+                std::max(0.0, static_cast<double>(longestGap) - gapSched.runMs - gapSched.waitMs));
+    std::printf("longest the GUI thread ran between two ticks: %.0f ms (status then: %s)\n", longestRun,
+                runStatus.c_str());
+    std::printf("GUI thread's whole running time: %.0f ms\n", lastSched.runMs);
     std::printf("publish: %.2f s\n", static_cast<double>(took) / 1000.0);
     std::printf("publish cpu: %.2f s\n", cpu);
     return 0;

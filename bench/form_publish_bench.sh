@@ -1,9 +1,13 @@
 #!/bin/sh
 # Publishes a lecture with one 10-minute 640x480 part through the detailed
 # form's model on a running Qt event loop: prints the longest gap between
-# the ticks of a 20 ms timer (target: 100 ms at most) and the time of the
-# whole publish against the same run's ffmpeg transcode of the part with
-# the browser copy's settings.
+# the ticks of a 20 ms timer (target: 100 ms at most), how much of that gap
+# the GUI thread ran, waited for a core or was blocked, the longest the GUI
+# thread ever ran between two ticks (its own work, whatever the machine's
+# load), and the time of the whole publish against the same run's ffmpeg
+# transcode of the part with the browser copy's settings. The gap depends
+# on what else the machine runs: the load average is printed before and
+# after.
 # BENCH_BUILD_DIR overrides the build directory (default: build-bench, a
 # Release build); BENCH_SECONDS the length of the part (default 600).
 set -eu
@@ -15,6 +19,7 @@ sh "$root/samples/make-long-lecture.sh" "$work/talk" "$seconds" 640x480 >/dev/nu
 
 exec 9>"$lock"
 flock 9
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 "$build/bench/form_publish_bench" "$work/talk" "$work/out" "$root/styles/html5" | tee "$work/bench.txt"
 s=$(now)
 # The browser copy's settings: VP8 500 kbit/s (realtime, fixed speed 8,
@@ -23,6 +28,7 @@ s=$(now)
   -i "$work/talk/talk1.rm" -c:v libvpx -b:v 500k -deadline realtime -cpu-used -8 -threads "$(nproc)" \
   -c:a libopus -b:a 64k "$work/ffmpeg.webm"
 e=$(now)
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 flock -u 9
 ff=$(elapsed "$s" "$e")
 ffcpu=$(awk '{ print $1 + $2 }' "$work/ffcpu.txt")

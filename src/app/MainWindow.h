@@ -51,9 +51,10 @@ public:
     int PreviewIndex = 1;
 
     QTimer timDisk, timWeb;
-    // While a publish or a slide import runs (busy): its percent, and the
-    // controls that must not be used meanwhile are locked (the view greys
-    // them) except Cancel.
+    // While a publish or a slide import runs (busy): its percent (-1 while
+    // the amount of work is not known yet, such as LibreOffice converting a
+    // presentation), and the controls that must not be used meanwhile are
+    // locked (the view greys them) except Cancel.
     int progressPercent = 0;
     bool busy = false;
     void SetBusy(bool on);

@@ -9,6 +9,7 @@
 
 #include "app/FrontEndHooks.h"
 #include "import/SlideExportStatus.h"
+#include "import/SlideExportWorker.h"
 
 namespace pellucor {
 
@@ -25,7 +26,7 @@ public:
     std::string SlideTitle(int i) override;
     void Close() override;
     void Cancel() override;
-    bool Busy() const override { return busy_; }
+    bool Busy() const override { return worker_.Busy(); }
 
 private:
     void SetStatus(const std::string& caption, uint32_t backColor) override;
@@ -34,17 +35,9 @@ private:
     void SetPreview(const std::string& imageFile) override;
     void SetProgress(int done, int total) override;
 
-    // Runs work on a worker thread; the window's events are processed
-    // until it is done.
-    template <class Work>
-    auto offThread(Work work);
-    // Runs f on the window's thread.
-    template <class F>
-    void onWindow(F f);
-
     MainWindow& form_;
     SlideExporter& module_;
-    bool busy_ = false;
+    SlideExportWorker worker_;
 };
 
 }  // namespace pellucor

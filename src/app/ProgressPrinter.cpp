@@ -51,4 +51,11 @@ void ProgressPrinter::Finish()
     barOnScreen_ = false;
 }
 
+void ProgressPrinter::Restart()
+{
+    Finish();
+    shown_ = -1;
+    percent_ = 0;
+}
+
 }  // namespace pellucor

@@ -20,6 +20,8 @@ public:
     void Status(const std::string& text);
     // Ends the bar's line.
     void Finish();
+    // Ends the bar's line and starts over for another publish.
+    void Restart();
 
 private:
     void drawBar();

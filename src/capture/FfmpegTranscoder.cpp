@@ -1,160 +1,20 @@
 #include "capture/FfmpegTranscoder.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
-#include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
 
-#include "capture/FfmpegAudioFilter.h"
-#include "capture/FfmpegMediaFile.h"
 #include "capture/MediaEvents.h"
+#include "capture/TranscodeJob.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
-#include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 namespace pellucor {
 
-// One opened input and how far it has been read.
-struct TranscodeSource {
-    AVFormatContext* ctx = nullptr;
-    int64_t startUs = AV_NOPTS_VALUE;  // first timestamp read (live mode)
-    double clock = 0.0;                // seconds read so far
-    bool ended = false;
-
-    ~TranscodeSource() { avformat_close_input(&ctx); }
-};
-
-struct TranscodeLane;
-
-// Encodes the sound of one lane on a thread of its own, beside the
-// picture's encoding instead of after it: decoded frames wait in a short
-// queue (nullptr marks the end).
-struct SoundWorker {
-    std::thread thread;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<AVFrame*> queue;
-    bool failed = false;   // the worker stopped on an error (in the job's err)
-    bool abandon = false;  // the job ends without the rest of the sound
-    static constexpr size_t kQueued = 32;
-
-    ~SoundWorker()
-    {
-        {
-            std::lock_guard lock(mutex);
-            abandon = true;
-        }
-        changed.notify_all();
-        if (thread.joinable())
-            thread.join();
-        for (AVFrame* f : queue)
-            av_frame_free(&f);
-    }
-};
-
-// One input stream being transcoded, or passed on as it is (copy), into
-// one output stream.
-struct TranscodeLane {
-    bool video = false;
-    bool copy = false;
-    TranscodeSource* src = nullptr;
-    int in = -1;  // stream index in src
-    AVStream* out = nullptr;
-    AVCodecContext* dec = nullptr;
-    AVCodecContext* enc = nullptr;
-    SwsContext* sws = nullptr;
-    SwrContext* swr = nullptr;
-    AVAudioFifo* fifo = nullptr;
-    std::unique_ptr<FfmpegAudioFilter> filter;  // sound filters before the encoder
-    AVFrame* filtered = nullptr;
-    AVRational frameTimeBase{1, 1};  // of the frames the audio encoder is given
-    bool started = false;            // the first sound frame was encoded
-    int64_t nextPts = 0;
-    int64_t lastVideoPts = AV_NOPTS_VALUE;
-    AVPacket* pkt = av_packet_alloc();     // encoded, to be written
-    std::unique_ptr<SoundWorker> worker;  // the thread encoding this lane's sound
-
-    ~TranscodeLane()
-    {
-        worker.reset();  // stopped before what it works with goes
-        av_packet_free(&pkt);
-        avcodec_free_context(&dec);
-        avcodec_free_context(&enc);
-        sws_freeContext(sws);
-        swr_free(&swr);
-        if (fifo)
-            av_audio_fifo_free(fifo);
-        av_frame_free(&filtered);
-    }
-};
-
-struct TranscodeJob {
-    std::vector<std::unique_ptr<TranscodeSource>> sources;
-    AVFormatContext* out = nullptr;
-    std::vector<std::unique_ptr<TranscodeLane>> lanes;
-    AVPacket* in = av_packet_alloc();  // read from an input
-    AVFrame* frame = av_frame_alloc();
-    // Held while writing the output and while setting err: sound workers
-    // write beside the reading thread.
-    std::mutex writing;
-    const std::atomic<bool>* stopped = nullptr;
-    const std::atomic<bool>* cancelled = nullptr;
-    std::string err;
-    int code = -1;
-    bool created = false;  // the output file was opened for writing
-    bool keep = false;     // a failed job's output is kept all the same
-    bool live = false;
-    int64_t lastEndUs = 0;  // the end of the last packet read, for telling a file cut short
-    // The live preview.
-    std::function<void(const PreviewFrame&)> preview;
-    std::chrono::milliseconds previewEvery{200};
-    int previewWidth = 320;
-    std::chrono::steady_clock::time_point lastPreview{};
-    SwsContext* previewSws = nullptr;
-
-    ~TranscodeJob()
-    {
-        sws_freeContext(previewSws);
-        lanes.clear();
-        av_packet_free(&in);
-        av_frame_free(&frame);
-        if (out) {
-            if (!(out->oformat->flags & AVFMT_NOFILE))
-                avio_closep(&out->pb);
-            avformat_free_context(out);
-        }
-        sources.clear();
-    }
-
-    bool fail(const std::string& what, int rc)
-    {
-        std::lock_guard lock(writing);
-        err = what + (rc < 0 ? ": " + FfmpegErrorText(rc) : std::string());
-        code = rc < 0 ? rc : -1;
-        return false;
-    }
-
-    bool interrupted() const { return *stopped || *cancelled; }
-};
-
-namespace {
-
-using Job = TranscodeJob;
-using Lane = TranscodeLane;
+namespace transcode {
 
 int threadCount(const TranscodeOptions& o)
 {
@@ -166,19 +26,6 @@ const AVCodec* findEncoder(const std::string& name, AVCodecID fallback)
     if (!name.empty())
         return avcodec_find_encoder_by_name(name.c_str());
     return fallback == AV_CODEC_ID_NONE ? nullptr : avcodec_find_encoder(fallback);
-}
-
-int pickSampleRate(const AVCodec* codec, int wanted)
-{
-    if (!codec->supported_samplerates)
-        return wanted > 0 ? wanted : 44100;
-    int best = codec->supported_samplerates[0];
-    for (const int* r = codec->supported_samplerates; *r; ++r)
-        if (*r == wanted)
-            return wanted;
-        else if (*r > best && best < wanted)
-            best = *r;
-    return best;
 }
 
 bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
@@ -230,52 +77,6 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     return true;
 }
 
-bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
-{
-    AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
-    enc->sample_rate = pickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
-    const int channels = o.channels > 0 ? std::min(o.channels, 2) : lane.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
-    av_channel_layout_default(&enc->ch_layout, channels);
-    enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
-    enc->time_base = {1, enc->sample_rate};
-    if (o.audioBitRate > 0)
-        enc->bit_rate = o.audioBitRate;
-    if (job.out->oformat->flags & AVFMT_GLOBALHEADER)
-        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int rc = avcodec_open2(enc, codec, nullptr);
-    if (rc < 0)
-        return job.fail(std::string("cannot open the audio encoder ") + codec->name, rc);
-    // What the resampler is given: the decoded sound, or what the filters
-    // make of it.
-    AVChannelLayout inLayout{};
-    AVSampleFormat inFormat = lane.dec->sample_fmt;
-    int inRate = lane.dec->sample_rate;
-    lane.frameTimeBase = lane.dec->pkt_timebase;
-    if (!o.audioFilter.empty()) {
-        lane.filter = std::make_unique<FfmpegAudioFilter>();
-        std::string why;
-        if (!lane.filter->Open(o.audioFilter, lane.dec->sample_rate, lane.dec->sample_fmt, lane.dec->ch_layout,
-                               lane.dec->pkt_timebase, why))
-            return job.fail(why, 0);
-        lane.filtered = av_frame_alloc();
-        inLayout = lane.filter->Layout();
-        inFormat = lane.filter->Format();
-        inRate = lane.filter->SampleRate();
-        lane.frameTimeBase = lane.filter->TimeBase();
-    } else if (lane.dec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || lane.dec->ch_layout.nb_channels == 0) {
-        av_channel_layout_default(&inLayout, lane.dec->ch_layout.nb_channels > 0 ? lane.dec->ch_layout.nb_channels : 1);
-    } else {
-        av_channel_layout_copy(&inLayout, &lane.dec->ch_layout);
-    }
-    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout, inFormat,
-                             inRate, 0, nullptr);
-    av_channel_layout_uninit(&inLayout);
-    if (rc < 0 || swr_init(lane.swr) < 0)
-        return job.fail("cannot convert the audio samples", rc);
-    lane.fifo = av_audio_fifo_alloc(enc->sample_fmt, enc->ch_layout.nb_channels, 1024);
-    return true;
-}
-
 bool writePackets(Job& job, Lane& lane)
 {
     for (;;) {
@@ -305,15 +106,25 @@ bool encode(Job& job, Lane& lane, AVFrame* frame)
 
 bool encodeVideo(Job& job, Lane& lane, AVFrame* in)
 {
-    AVFrame* f = av_frame_alloc();
-    f->format = lane.enc->pix_fmt;
-    f->width = lane.enc->width;
-    f->height = lane.enc->height;
-    if (av_frame_get_buffer(f, 0) < 0) {
-        av_frame_free(&f);
-        return job.fail("out of memory", 0);
+    // A picture already of the encoder's size and format is handed over as
+    // it is (a new reference, no copy); any other is converted.
+    AVFrame* f = nullptr;
+    if (in->width == lane.enc->width && in->height == lane.enc->height && in->format == lane.enc->pix_fmt) {
+        f = av_frame_clone(in);
+        if (!f)
+            return job.fail("out of memory", 0);
+        f->pict_type = AV_PICTURE_TYPE_NONE;  // the encoder places its own key frames
+    } else {
+        f = av_frame_alloc();
+        f->format = lane.enc->pix_fmt;
+        f->width = lane.enc->width;
+        f->height = lane.enc->height;
+        if (av_frame_get_buffer(f, 0) < 0) {
+            av_frame_free(&f);
+            return job.fail("out of memory", 0);
+        }
+        sws_scale(lane.sws, in->data, in->linesize, 0, in->height, f->data, f->linesize);
     }
-    sws_scale(lane.sws, in->data, in->linesize, 0, in->height, f->data, f->linesize);
     const AVRational tb = lane.src->ctx->streams[lane.in]->time_base;
     int64_t pts = in->best_effort_timestamp == AV_NOPTS_VALUE ? lane.nextPts
                                                               : av_rescale_q(in->best_effort_timestamp, tb, lane.enc->time_base);
@@ -324,56 +135,6 @@ bool encodeVideo(Job& job, Lane& lane, AVFrame* in)
     const bool ok = encode(job, lane, f);
     av_frame_free(&f);
     return ok;
-}
-
-bool drainFifo(Job& job, Lane& lane, bool final)
-{
-    const int size = lane.enc->frame_size > 0 ? lane.enc->frame_size : 1024;
-    while (av_audio_fifo_size(lane.fifo) >= size || (final && av_audio_fifo_size(lane.fifo) > 0)) {
-        const int n = std::min(size, av_audio_fifo_size(lane.fifo));
-        AVFrame* f = av_frame_alloc();
-        f->nb_samples = n;
-        f->format = lane.enc->sample_fmt;
-        f->sample_rate = lane.enc->sample_rate;
-        av_channel_layout_copy(&f->ch_layout, &lane.enc->ch_layout);
-        if (av_frame_get_buffer(f, 0) < 0) {
-            av_frame_free(&f);
-            return job.fail("out of memory", 0);
-        }
-        av_audio_fifo_read(lane.fifo, reinterpret_cast<void**>(f->data), n);
-        f->pts = lane.nextPts;
-        lane.nextPts += n;
-        const bool ok = encode(job, lane, f);
-        av_frame_free(&f);
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
-bool encodeAudio(Job& job, Lane& lane, AVFrame* in)
-{
-    // The sound starts where the recording's does, in step with video
-    // passed on with its own timestamps (a live source starts at 0).
-    if (in && !lane.started) {
-        lane.started = true;
-        if (!job.live && in->pts != AV_NOPTS_VALUE)
-            lane.nextPts = std::max<int64_t>(0, av_rescale_q(in->pts, lane.frameTimeBase, lane.enc->time_base));
-    }
-    const int outMax = swr_get_out_samples(lane.swr, in ? in->nb_samples : 0);
-    if (outMax <= 0)
-        return true;
-    uint8_t** buf = nullptr;
-    if (av_samples_alloc_array_and_samples(&buf, nullptr, lane.enc->ch_layout.nb_channels, outMax,
-                                           lane.enc->sample_fmt, 0) < 0)
-        return job.fail("out of memory", 0);
-    const int got = swr_convert(lane.swr, buf, outMax, in ? const_cast<const uint8_t**>(in->extended_data) : nullptr,
-                                in ? in->nb_samples : 0);
-    if (got > 0)
-        av_audio_fifo_write(lane.fifo, reinterpret_cast<void**>(buf), got);
-    av_freep(&buf[0]);
-    av_freep(&buf);
-    return drainFifo(job, lane, false);
 }
 
 // Hands a copy of a decoded picture, at the size it is encoded at (scaled
@@ -400,90 +161,6 @@ void preview(Job& job, const AVFrame* in, int width, int height)
     job.preview(frame);
 }
 
-// Runs a decoded frame (nullptr: the end of the sound) through the lane's
-// sound filters and encodes what comes out.
-bool filterAudio(Job& job, Lane& lane, AVFrame* in)
-{
-    int rc = lane.filter->Push(in);
-    if (rc < 0)
-        return job.fail("filtering the sound failed", rc);
-    for (;;) {
-        rc = lane.filter->Pull(lane.filtered);
-        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-            return true;
-        if (rc < 0)
-            return job.fail("filtering the sound failed", rc);
-        const bool ok = encodeAudio(job, lane, lane.filtered);
-        av_frame_unref(lane.filtered);
-        if (!ok)
-            return false;
-    }
-}
-
-// The whole of one lane's sound encoding, from the first frame to the end.
-bool encodeSound(Job& job, Lane& lane, AVFrame* in)
-{
-    if (in)
-        return lane.filter ? filterAudio(job, lane, in) : encodeAudio(job, lane, in);
-    if (lane.filter && !filterAudio(job, lane, nullptr))
-        return false;
-    return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && encode(job, lane, nullptr);
-}
-
-void soundWorkerLoop(Job& job, Lane& lane)
-{
-    SoundWorker& w = *lane.worker;
-    for (;;) {
-        AVFrame* frame = nullptr;
-        {
-            std::unique_lock lock(w.mutex);
-            w.changed.wait(lock, [&] { return w.abandon || !w.queue.empty(); });
-            if (w.abandon)
-                return;
-            frame = w.queue.front();
-            w.queue.pop_front();
-        }
-        w.changed.notify_all();
-        const bool ok = encodeSound(job, lane, frame);
-        const bool end = frame == nullptr;
-        av_frame_free(&frame);
-        if (!ok || end) {
-            std::lock_guard lock(w.mutex);
-            w.failed = !ok;
-            w.abandon = true;  // nothing more is taken
-            w.changed.notify_all();
-            return;
-        }
-    }
-}
-
-// Hands a decoded frame (nullptr: the end) to the lane's sound worker,
-// waiting while its queue is full; false once the worker failed.
-bool queueSound(Lane& lane, const AVFrame* frame)
-{
-    SoundWorker& w = *lane.worker;
-    AVFrame* copy = frame ? av_frame_clone(frame) : nullptr;
-    std::unique_lock lock(w.mutex);
-    w.changed.wait(lock, [&] { return w.abandon || w.queue.size() < SoundWorker::kQueued; });
-    if (w.abandon) {
-        av_frame_free(&copy);
-        return !w.failed;
-    }
-    w.queue.push_back(copy);
-    lock.unlock();
-    w.changed.notify_all();
-    return true;
-}
-
-// Waits for the lane's sound worker to finish the sound it was given.
-bool finishSound(Lane& lane)
-{
-    SoundWorker& w = *lane.worker;
-    if (w.thread.joinable())
-        w.thread.join();
-    return !w.failed;
-}
-
 bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
 {
     int rc = avcodec_send_packet(lane.dec, pkt);
@@ -499,8 +176,7 @@ bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
             preview(job, job.frame, lane.enc->width, lane.enc->height);
         const bool ok = lane.video    ? encodeVideo(job, lane, job.frame)
                         : lane.worker ? queueSound(lane, job.frame)
-                        : lane.filter ? filterAudio(job, lane, job.frame)
-                                      : encodeAudio(job, lane, job.frame);
+                                      : encodeSound(job, lane, job.frame);
         av_frame_unref(job.frame);
         if (!ok)
             return false;
@@ -804,7 +480,9 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
     return true;
 }
 
-}  // namespace
+}  // namespace transcode
+
+using namespace transcode;
 
 FfmpegTranscoder::FfmpegTranscoder() = default;
 FfmpegTranscoder::~FfmpegTranscoder() = default;

@@ -1,7 +1,9 @@
 // Transcodes media with FFmpeg's libraries: every audio and video stream of
 // the inputs (media files or libavdevice capture sources) is decoded,
 // converted and encoded with the codecs asked for, or passed on as it is,
-// and muxed into one output file; progress is reported in percent.
+// and muxed into one output file; progress is reported in percent. The
+// sound of a file (not of a live capture) is encoded on a thread of its
+// own beside the picture.
 #pragma once
 
 #include <atomic>

@@ -5,13 +5,15 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include <csignal>
-#include <unistd.h>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <unistd.h>
 
 #include "core/DebugLog.h"
 
@@ -29,6 +31,19 @@ QString findSoffice()
             return found;
     }
     return {};
+}
+
+// Ends every process of LibreOffice's process group and waits until they
+// are all gone (the processes it started outlive its launcher, and a killed
+// process takes a moment to go), for a few seconds at most.
+void endProcessGroup(qint64 group)
+{
+    for (int i = 0; i < 250; ++i) {
+        if (::kill(-static_cast<pid_t>(group), SIGKILL) != 0 && errno == ESRCH)
+            return;
+        QThread::msleep(20);
+    }
+    Tav_DebugLog("LibreOffice's processes did not end within 5 s of being killed");
 }
 
 // The PDF export keeps hidden slides so that page i is always slide i.
@@ -129,6 +144,7 @@ bool LibreOfficeApp::convert(const QString& input, const QString& target, const 
         if (proc.waitForStarted(30000))
             runningPid_ = proc.processId();
     }
+    const qint64 group = runningPid_;
     if (runningPid_ == 0) {
         err = "cannot start " + soffice_.toStdString() + ": " + proc.errorString().toStdString();
         return false;
@@ -143,12 +159,14 @@ bool LibreOfficeApp::convert(const QString& input, const QString& target, const 
     if (cancelled) {
         proc.kill();
         proc.waitForFinished();
+        endProcessGroup(group);
         err = "Slide import cancelled";
         return false;
     }
     if (!finished) {
         proc.kill();
         proc.waitForFinished();
+        endProcessGroup(group);
         err = "LibreOffice did not finish converting " + QFileInfo(input).fileName().toStdString();
         return false;
     }

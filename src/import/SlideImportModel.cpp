@@ -20,8 +20,12 @@ Size importSize(int listIndex)
 }  // namespace
 
 SlideImportModel::SlideImportModel(SlideExporter* module, QObject* parent)
-    : QObject(parent), module_(module ? module : &SlideExporterModule())
+    : QObject(parent), module_(module ? module : &SlideExporterModule()), worker_(*module_, *this, this)
 {
+    worker_.onBusy = [this](bool on) {
+        busy = on;
+        emit changed();
+    };
 }
 
 QStringList SlideImportModel::SizeList()
@@ -43,19 +47,23 @@ QString SlideImportModel::FileFilter()
 
 void SlideImportModel::cmdImport_Click()
 {
-    SlideExporter& ppt = *module_;
-    const int count = ppt.PptOpenPresentation(txtFile.toStdString());
+    if (busy)
+        return;
+    SetProgress(0, 0);
+    SetStatus("Opening " + txtFile.toStdString(), kColourYellow);
+    const int count = worker_.Open(txtFile.toStdString());
     bool ok = false;
-    if (count > 0) {
-        ok = ppt.PptExportSlides(Tav_DirSlash(txtDir.toStdString()), ImportWidth(lstSize), ImportHeight(lstSize), this);
-    }
+    if (count > 0)
+        ok = worker_.Export(Tav_DirSlash(txtDir.toStdString()), ImportWidth(lstSize), ImportHeight(lstSize));
     // LibreOffice's working files go with every import, also a failed one.
-    ppt.PptClose();
+    module_->PptClose();
     if (ok)
         SetStatus("All Done.", kColourGreen);
     else if (count == 0)
         SetStatus("The presentation has no slides", kColourYellow);
 }
+
+void SlideImportModel::cmdCancel_Click() { worker_.Cancel(); }
 
 void SlideImportModel::cmdDone_Click() { emit closeRequested(); }
 

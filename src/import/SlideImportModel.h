@@ -1,6 +1,8 @@
 // The PPTImport dialog without its widgets: the presentation file, the
-// output directory, the size list and the status labels, and the Import and
-// Done handlers. The widget view binds to it; tests drive it headless.
+// output directory, the size list, the status labels and the progress, and
+// the Import, Cancel and Done handlers. Import runs LibreOffice off the
+// window's thread; the window keeps answering and Cancel ends LibreOffice.
+// The widget view binds to it; tests drive it headless.
 #pragma once
 
 #include <QObject>
@@ -11,6 +13,7 @@
 
 #include "core/SlideInfo.h"
 #include "import/SlideExportStatus.h"
+#include "import/SlideExportWorker.h"
 
 namespace pellucor {
 
@@ -43,11 +46,18 @@ public:
     QString lblFile;
     QString lblTitle;
     QString imgPreview;  // picture file
+    // Slides exported out of the total; a total of 0 while busy means the
+    // amount is not known yet (LibreOffice converting the presentation).
     int progressDone = 0;
     int progressTotal = 0;
+    // An import is under way: only Cancel may be used.
+    bool busy = false;
 
-    // Import: opens the presentation and exports its slides into txtDir.
+    // Import: opens the presentation and exports its slides into txtDir;
+    // returns when that is done, the window's events processed meanwhile.
     void cmdImport_Click();
+    // Cancel: ends the import under way and LibreOffice.
+    void cmdCancel_Click();
     // Done: asks the view to close.
     void cmdDone_Click();
 
@@ -64,6 +74,7 @@ signals:
 
 private:
     SlideExporter* module_;
+    SlideExportWorker worker_;
 };
 
 }  // namespace pellucor

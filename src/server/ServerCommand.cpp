@@ -14,6 +14,7 @@
 
 #include "app/AppContext.h"
 #include "app/Commands.h"
+#include "app/ProgressPrinter.h"
 #include "app/PublishForm.h"
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
@@ -90,6 +91,15 @@ int RunServerCommand(int argc, char** argv)
         lastPhase = server.lblPhase;
         lastStatus = server.lblStatus;
     });
+
+    // The percent of each publish, as plain lines for the log.
+    ProgressPrinter progress(std::cout, false);
+    PublishForm& form = context.publishForm();
+    QObject::connect(&form, &PublishForm::publishingChanged, [&](bool running) {
+        if (!running)
+            progress.Restart();  // the next lecture's figures start afresh
+    });
+    QObject::connect(&form, &PublishForm::progressChanged, [&](int percent) { progress.Percent(percent); });
 
     std::cout << "pellucor server: watching " << server.txtIncoming << std::endl;
     if (parser.isSet(once)) {

@@ -1,10 +1,12 @@
 #!/bin/sh
 # Runs "pellucor server" on temporary trees, drops the sample lecture in as
-# x-talk1, waits for its unattended web publish, then stops the server with
-# SIGTERM and checks that it exits cleanly.
+# x-talk1, waits for its unattended web publish, then a lecture with a
+# 60-second part whose publish it follows in plain percent lines, then
+# stops the server with SIGTERM and checks that it exits cleanly.
 set -eu
 pellucor=$1
 sample=$2
+source=$3
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -35,6 +37,29 @@ done
 [ -d "$work/repository/course/talk1" ] || { echo "FAIL: lecture not in the repository"; exit 1; }
 [ ! -e "$work/incoming/course/x-talk1" ] || { echo "FAIL: lecture still incoming"; exit 1; }
 [ -f "$work/pub/course/talk1/index.htm" ] || { echo "FAIL: no index.htm"; exit 1; }
+
+# A longer lecture: its publish is printed as it goes, several distinct
+# percent figures, a few lines a second at most, ending at 100%.
+sh "$source/samples/make-long-lecture.sh" "$work/long.upload" 60 160x120 >/dev/null
+lines_before=$(wc -l < "$work/out.txt")
+start=$(date +%s)
+mv "$work/long.upload" "$work/incoming/course/x-long"
+i=0
+while [ "$(grep -c "Complete - " "$work/log.htm")" -lt 2 ]; do
+  i=$((i + 1))
+  if [ "$i" -gt 240 ]; then
+    echo "FAIL: the long lecture was not published within 120 s"; cat "$work/out.txt"; exit 1
+  fi
+  sleep 0.5
+done
+took=$(( $(date +%s) - start + 1 ))
+tail -n +"$((lines_before + 1))" "$work/out.txt" | grep -E '^Publishing: [0-9]+%$' > "$work/percents.txt" || true
+distinct=$(sort -u "$work/percents.txt" | wc -l)
+lines=$(wc -l < "$work/percents.txt")
+[ "$distinct" -ge 5 ] || { echo "FAIL: only $distinct distinct percent figures"; cat "$work/out.txt"; exit 1; }
+[ "$lines" -eq "$distinct" ] || { echo "FAIL: a percent figure was printed twice"; cat "$work/out.txt"; exit 1; }
+[ "$lines" -le $((took * 4 + 2)) ] || { echo "FAIL: $lines percent lines in $took s"; exit 1; }
+[ "$(tail -n 1 "$work/percents.txt")" = "Publishing: 100%" ] || { echo "FAIL: did not end at 100%"; exit 1; }
 
 kill -TERM "$pid"
 rc=0

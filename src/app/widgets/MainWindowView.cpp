@@ -1,7 +1,5 @@
 #include "app/widgets/MainWindowView.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,13 +7,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/MainWindow.h"
-#include "app/widgets/Colours.h"
 #include "app/widgets/ProgressRow.h"
 
 namespace pellucor {
@@ -35,7 +31,8 @@ void MainWindowView::menuItem(QMenu* menu, const char* name, const char* caption
     actions_.emplace(name, a);
 }
 
-MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow(parent), model_(model)
+MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
+    : WorkWindow([model] { model->cmdCancel_Click(); }, "lblStatus", parent), model_(model)
 {
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -91,14 +88,8 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
     layout->addWidget(steps);
 
     // While a publish runs: its progress and a way to stop it.
-    progress_ = new ProgressRow;
-    connect(progress_, &ProgressRow::cancelClicked, model_, &MainWindow::cmdCancel_Click);
-    layout->addWidget(progress_);
-
-    lblStatus_ = new QLabel;
-    lblStatus_->setObjectName("lblStatus");
-    lblStatus_->setWordWrap(true);
-    layout->addWidget(lblStatus_);
+    layout->addWidget(Progress());
+    layout->addWidget(StatusLine());
     setCentralWidget(central);
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
@@ -126,8 +117,8 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent) : QMainWindow
     menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::mnuOnlineHelp_Click);
 
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
-    connect(model_, &MainWindow::statusChanged, this, &MainWindowView::showStatus);
-    connect(model_, &MainWindow::progressChanged, progress_->Bar(), &QProgressBar::setValue);
+    connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
+    connect(model_, &MainWindow::progressChanged, Progress(), &ProgressRow::SetPercent);
     refresh();
 }
 
@@ -163,26 +154,8 @@ void MainWindowView::refresh()
             it->second->setEnabled(on);
     }
     // A publish or slide import under way locks everything but its Cancel.
-    const bool busy = model_->busy;
-    for (QWidget* w : {lecture_, slides_, steps_})
-        w->setEnabled(!busy);
-    menuBar()->setEnabled(!busy);
-    progress_->Show(busy, model_->progressPercent);
-    showStatus(QString::fromStdString(model_->lblStatus), model_->lblStatusColour);
-}
-
-void MainWindowView::showStatus(const QString& text, uint colour)
-{
-    lblStatus_->setText(text);
-    lblStatus_->setStyleSheet(BackgroundStyle(colour));
-}
-
-void MainWindowView::closeEvent(QCloseEvent* event)
-{
-    // Closing the main window ends the program (and a publish under way).
-    model_->cmdCancel_Click();
-    event->accept();
-    qApp->quit();
+    ShowBusy(model_->busy, model_->progressPercent, {lecture_, slides_, steps_});
+    ShowStatus(QString::fromStdString(model_->lblStatus), model_->lblStatusColour);
 }
 
 }  // namespace pellucor

@@ -1,7 +1,7 @@
 // The main window ("Pellucor 2000"), bound to the MainWindow model.
 #pragma once
 
-#include <QMainWindow>
+#include "app/widgets/WorkWindow.h"
 
 #include <map>
 #include <string>
@@ -15,29 +15,22 @@ class QLabel;
 namespace pellucor {
 
 class MainWindow;
-class ProgressRow;
 
-class MainWindowView : public QMainWindow {
+class MainWindowView : public WorkWindow {
     Q_OBJECT
 public:
     explicit MainWindowView(MainWindow* model, QWidget* parent = nullptr);
 
     void refresh();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     QWidget* button(const char* name, const char* caption, void (MainWindow::*click)());
     void menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)());
-    void showStatus(const QString& text, uint colour);
 
     MainWindow* model_;
-    QLabel *lblDirectory_, *lblPPTFile_, *lblPPTCount_, *lblCount_, *lblPreview_, *imgPreview_, *lblTitle_,
-        *lblStatus_;
+    QLabel *lblDirectory_, *lblPPTFile_, *lblPPTCount_, *lblCount_, *lblPreview_, *imgPreview_, *lblTitle_;
     QComboBox* lstSize_;
     QGroupBox *lecture_, *slides_, *steps_;
-    ProgressRow* progress_;
     QAction* mnuLiberal_ = nullptr;
     // Buttons and menu items by control name, for the enabled states.
     std::multimap<std::string, QWidget*> widgets_;

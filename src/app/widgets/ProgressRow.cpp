@@ -4,6 +4,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace pellucor {
 
 ProgressRow::ProgressRow(QWidget* parent) : QWidget(parent)
@@ -24,9 +26,15 @@ ProgressRow::ProgressRow(QWidget* parent) : QWidget(parent)
 
 void ProgressRow::Show(bool running, int percent)
 {
-    bar_->setValue(percent);
+    SetPercent(percent);
     bar_->setVisible(running || percent > 0);
     cancel_->setVisible(running);
+}
+
+void ProgressRow::SetPercent(int percent)
+{
+    bar_->setRange(0, percent < 0 ? 0 : 100);
+    bar_->setValue(std::max(percent, 0));
 }
 
 }  // namespace pellucor

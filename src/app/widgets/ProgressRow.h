@@ -15,9 +15,10 @@ public:
     explicit ProgressRow(QWidget* parent = nullptr);
 
     // running: work is under way (Cancel offered); the bar stays in view
-    // after it while it shows a percent.
+    // after it while it shows a percent. A percent below 0: the amount of
+    // work is not known, the bar only shows that it is busy.
     void Show(bool running, int percent);
-    QProgressBar* Bar() const { return bar_; }
+    void SetPercent(int percent);
 
 signals:
     void cancelClicked();

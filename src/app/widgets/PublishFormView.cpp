@@ -1,8 +1,6 @@
 #include "app/widgets/PublishFormView.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -39,7 +36,8 @@ const std::pair<const char*, const char*> kChecks[] = {
 };
 }  // namespace
 
-PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWindow(parent), model_(model)
+PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
+    : WorkWindow([model] { model->cmdCancel_Click(); }, "Label3", parent), model_(model)
 {
     auto* central = new QWidget;
     auto* outer = new QVBoxLayout(central);
@@ -121,23 +119,18 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent) : QMainWin
     addButton(web, "cmdFtp", "Auto-Upload", "Upload the Web Output Dir by FTP", [this] { model_->cmdFtp_Click(); });
     layout->addLayout(buttons);
 
-    progress_ = new ProgressRow;
-    connect(progress_, &ProgressRow::cancelClicked, model_, &PublishForm::cmdCancel_Click);
-    outer->addWidget(progress_);
+    outer->addWidget(Progress());
 
     auto* status = new QHBoxLayout;
     status->addWidget(new QLabel(tr("Status:")));
-    statusLine_ = new QLabel;
-    statusLine_->setObjectName("Label3");
-    statusLine_->setWordWrap(true);
-    status->addWidget(statusLine_, 1);
+    status->addWidget(StatusLine(), 1);
     outer->addLayout(status);
     setCentralWidget(central);
 
     buildMenus();
     connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
-    connect(model_, &PublishForm::statusChanged, this, &PublishFormView::showStatus);
-    connect(model_, &PublishForm::progressChanged, progress_->Bar(), &QProgressBar::setValue);
+    connect(model_, &PublishForm::statusChanged, this, &PublishFormView::ShowStatus);
+    connect(model_, &PublishForm::progressChanged, Progress(), &ProgressRow::SetPercent);
     connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
     refresh();
 }
@@ -207,25 +200,8 @@ void PublishFormView::refresh()
         if (used)
             recent_[i]->setText(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(model_->mnuFile[i])));
     }
-    const bool publishing = model_->Publishing();
-    inputs_->setEnabled(!publishing);
-    menuBar()->setEnabled(!publishing);
-    progress_->Show(publishing, model_->progressPercent);
-    showStatus(QString::fromStdString(model_->statusLine), model_->statusColour);
-}
-
-void PublishFormView::showStatus(const QString& text, uint colour)
-{
-    statusLine_->setText(text);
-    statusLine_->setStyleSheet(BackgroundStyle(colour));
-}
-
-void PublishFormView::closeEvent(QCloseEvent* event)
-{
-    // Closing this window ends the program (and a publish under way).
-    model_->cmdCancel_Click();
-    event->accept();
-    qApp->quit();
+    ShowBusy(model_->Publishing(), model_->progressPercent, {inputs_});
+    ShowStatus(QString::fromStdString(model_->statusLine), model_->statusColour);
 }
 
 }  // namespace pellucor

@@ -2,7 +2,7 @@
 // :)"), bound to the PublishForm model.
 #pragma once
 
-#include <QMainWindow>
+#include "app/widgets/WorkWindow.h"
 
 #include <map>
 #include <string>
@@ -16,28 +16,21 @@ class QPushButton;
 
 namespace pellucor {
 
-class ProgressRow;
 class PublishForm;
 
-class PublishFormView : public QMainWindow {
+class PublishFormView : public WorkWindow {
     Q_OBJECT
 public:
     explicit PublishFormView(PublishForm* model, QWidget* parent = nullptr);
 
     void refresh();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void buildMenus();
-    void showStatus(const QString& text, uint colour);
 
     PublishForm* model_;
     QLabel* lblDirectory_;
-    QLabel* statusLine_;
     QWidget* inputs_;
-    ProgressRow* progress_;
     QMenu* fileMenu_;
     std::map<std::string, QLineEdit*> texts_;
     std::map<std::string, QCheckBox*> checks_;

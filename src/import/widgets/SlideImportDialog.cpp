@@ -42,7 +42,11 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
       lblFile_(new QLabel(this)),
       lblTitle_(new QLabel(this)),
       imgPreview_(new QLabel(this)),
-      progress_(new QProgressBar(this))
+      progress_(new QProgressBar(this)),
+      inputs_(new QWidget(this)),
+      cmdImport_(new QPushButton(tr("Import"), this)),
+      cmdCancel_(new QPushButton(tr("Cancel"), this)),
+      cmdDone_(new QPushButton(tr("Done"), this))
 {
     setWindowTitle(tr("Import PowerPoint Slides"));
     lstSize_->addItems(SlideImportModel::SizeList());
@@ -55,8 +59,6 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
 
     auto* browseFile = new QPushButton(tr("..."), this);
     auto* browseDir = new QPushButton(tr("..."), this);
-    auto* cmdImport = new QPushButton(tr("Import"), this);
-    auto* cmdDone = new QPushButton(tr("Done"), this);
     browseDir->setObjectName("cmdSelDir");
     txtFile_->setObjectName("txtFile");
     txtDir_->setObjectName("txtDir");
@@ -65,19 +67,24 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
     lblFile_->setObjectName("lblFile");
     lblTitle_->setObjectName("lblTitle");
     imgPreview_->setObjectName("imgPreview");
-    cmdImport->setObjectName("cmdImport");
-    cmdDone->setObjectName("cmdDone");
+    progress_->setObjectName("progress");
+    progress_->setFormat("%p%");
+    cmdImport_->setObjectName("cmdImport");
+    cmdCancel_->setObjectName("cmdCancel");
+    cmdDone_->setObjectName("cmdDone");
 
-    auto* form = new QFormLayout;
+    auto* form = new QFormLayout(inputs_);
+    form->setContentsMargins(0, 0, 0, 0);
     form->addRow(tr("Presentation"), withBrowse(txtFile_, browseFile));
     form->addRow(tr("Output directory"), withBrowse(txtDir_, browseDir));
     form->addRow(tr("Size"), lstSize_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cmdImport);
-    buttons->addWidget(cmdDone);
+    buttons->addWidget(cmdImport_);
+    buttons->addWidget(cmdCancel_);
+    buttons->addWidget(cmdDone_);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addWidget(inputs_);
     layout->addWidget(imgPreview_, 1);
     layout->addWidget(lblFile_);
     layout->addWidget(lblTitle_);
@@ -105,12 +112,9 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
     connect(txtFile_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtFile = t; });
     connect(txtDir_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtDir = t; });
     connect(lstSize_, &QComboBox::currentIndexChanged, this, [this](int i) { model_->lstSize = i; });
-    connect(cmdImport, &QPushButton::clicked, this, [this, cmdImport] {
-        cmdImport->setEnabled(false);
-        model_->cmdImport_Click();
-        cmdImport->setEnabled(true);
-    });
-    connect(cmdDone, &QPushButton::clicked, model_, &SlideImportModel::cmdDone_Click);
+    connect(cmdImport_, &QPushButton::clicked, model_, &SlideImportModel::cmdImport_Click);
+    connect(cmdCancel_, &QPushButton::clicked, model_, &SlideImportModel::cmdCancel_Click);
+    connect(cmdDone_, &QPushButton::clicked, model_, &SlideImportModel::cmdDone_Click);
     connect(model_, &SlideImportModel::closeRequested, this, &QDialog::accept);
     connect(model_, &SlideImportModel::changed, this, &SlideImportDialog::refresh);
     refresh();
@@ -122,8 +126,15 @@ void SlideImportDialog::refresh()
     lblStatus_->setStyleSheet(colourStyle(model_->lblStatusBackColor));
     lblFile_->setText(model_->lblFile);
     lblTitle_->setText(model_->lblTitle);
-    progress_->setRange(0, std::max(1, model_->progressTotal));
-    progress_->setValue(model_->progressDone);
+    // While LibreOffice converts the presentation the amount of work is not
+    // known: the bar just shows that it is busy. Then it counts the slides.
+    const bool unknown = model_->busy && model_->progressTotal <= 0;
+    progress_->setRange(0, unknown ? 0 : 100);
+    progress_->setValue(model_->progressTotal > 0 ? model_->progressDone * 100 / model_->progressTotal : 0);
+    inputs_->setEnabled(!model_->busy);
+    cmdImport_->setEnabled(!model_->busy);
+    cmdDone_->setEnabled(!model_->busy);
+    cmdCancel_->setEnabled(model_->busy);
     if (model_->imgPreview != shownPreview_) {
         shownPreview_ = model_->imgPreview;
         const QPixmap picture(shownPreview_);
@@ -131,6 +142,14 @@ void SlideImportDialog::refresh()
                                                 : picture.scaled(imgPreview_->size(), Qt::KeepAspectRatio,
                                                                  Qt::SmoothTransformation));
     }
+}
+
+void SlideImportDialog::reject()
+{
+    if (model_->busy)
+        model_->cmdCancel_Click();
+    else
+        QDialog::reject();
 }
 
 }  // namespace pellucor

@@ -10,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QPushButton;
 
 namespace pellucor {
 
@@ -26,6 +27,10 @@ public:
     // button offers a plain folder dialog.
     std::function<bool(const std::string& title, std::string& dir)> chooseDirectory;
 
+protected:
+    // Closing (Esc, the title bar) while an import runs cancels it instead.
+    void reject() override;
+
 private:
     void refresh();  // model -> widgets
 
@@ -38,6 +43,10 @@ private:
     QLabel* lblTitle_;
     QLabel* imgPreview_;
     QProgressBar* progress_;
+    QWidget* inputs_;
+    QPushButton* cmdImport_;
+    QPushButton* cmdCancel_;
+    QPushButton* cmdDone_;
     QString shownPreview_;
 };
 

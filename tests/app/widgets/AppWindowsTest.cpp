@@ -34,14 +34,7 @@ using namespace testing_support;
 
 namespace {
 
-// Real windows on the X display that xvfb-run provides.
-[[maybe_unused]] const bool onX = [] {
-    if (std::getenv("DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-    return true;
-}();
-
-PELLUCOR_QT_TEST_APP();
+PELLUCOR_QT_X_TEST_APP();
 
 class AppWindows : public ::testing::Test {
 protected:

@@ -1,0 +1,43 @@
+// What the main window and the detailed form have alike around their own
+// controls: the status line painted in its status colour, the progress row
+// with Cancel shown while a publish or a slide import runs (the window's
+// inputs and menus locked meanwhile), and closing the window ending the
+// program, after cancelling the work under way.
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <initializer_list>
+
+class QLabel;
+
+namespace pellucor {
+
+class ProgressRow;
+
+class WorkWindow : public QMainWindow {
+    Q_OBJECT
+protected:
+    // cancel: stops the work under way (the model's Cancel).
+    // statusName: the status label's control name.
+    WorkWindow(std::function<void()> cancel, const char* statusName, QWidget* parent);
+
+    // For the window's layout.
+    QLabel* StatusLine() const { return statusLine_; }
+    ProgressRow* Progress() const { return progress_; }
+
+    void ShowStatus(const QString& text, uint colour);
+    // busy: inputs and the menu bar are locked and Cancel is offered; the
+    // bar stays in view afterwards while it shows a percent.
+    void ShowBusy(bool busy, int percent, std::initializer_list<QWidget*> inputs);
+
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<void()> cancel_;
+    QLabel* statusLine_;
+    ProgressRow* progress_;
+};
+
+}  // namespace pellucor

@@ -1,0 +1,211 @@
+// The sound side of a transcode: the audio encoder and its resampler, the
+// filters, and the thread that encodes a file's sound beside its picture.
+#include <algorithm>
+
+#include "capture/TranscodeJob.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+namespace pellucor {
+
+namespace transcode {
+
+namespace {
+
+int pickSampleRate(const AVCodec* codec, int wanted)
+{
+    if (!codec->supported_samplerates)
+        return wanted > 0 ? wanted : 44100;
+    int best = codec->supported_samplerates[0];
+    for (const int* r = codec->supported_samplerates; *r; ++r)
+        if (*r == wanted)
+            return wanted;
+        else if (*r > best && best < wanted)
+            best = *r;
+    return best;
+}
+
+bool drainFifo(Job& job, Lane& lane, bool final)
+{
+    const int size = lane.enc->frame_size > 0 ? lane.enc->frame_size : 1024;
+    while (av_audio_fifo_size(lane.fifo) >= size || (final && av_audio_fifo_size(lane.fifo) > 0)) {
+        const int n = std::min(size, av_audio_fifo_size(lane.fifo));
+        AVFrame* f = av_frame_alloc();
+        f->nb_samples = n;
+        f->format = lane.enc->sample_fmt;
+        f->sample_rate = lane.enc->sample_rate;
+        av_channel_layout_copy(&f->ch_layout, &lane.enc->ch_layout);
+        if (av_frame_get_buffer(f, 0) < 0) {
+            av_frame_free(&f);
+            return job.fail("out of memory", 0);
+        }
+        av_audio_fifo_read(lane.fifo, reinterpret_cast<void**>(f->data), n);
+        f->pts = lane.nextPts;
+        lane.nextPts += n;
+        const bool ok = encode(job, lane, f);
+        av_frame_free(&f);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+bool encodeAudio(Job& job, Lane& lane, AVFrame* in)
+{
+    // The sound starts where the recording's does, in step with video
+    // passed on with its own timestamps (a live source starts at 0).
+    if (in && !lane.started) {
+        lane.started = true;
+        if (!job.live && in->pts != AV_NOPTS_VALUE)
+            lane.nextPts = std::max<int64_t>(0, av_rescale_q(in->pts, lane.frameTimeBase, lane.enc->time_base));
+    }
+    const int outMax = swr_get_out_samples(lane.swr, in ? in->nb_samples : 0);
+    if (outMax <= 0)
+        return true;
+    uint8_t** buf = nullptr;
+    if (av_samples_alloc_array_and_samples(&buf, nullptr, lane.enc->ch_layout.nb_channels, outMax,
+                                           lane.enc->sample_fmt, 0) < 0)
+        return job.fail("out of memory", 0);
+    const int got = swr_convert(lane.swr, buf, outMax, in ? const_cast<const uint8_t**>(in->extended_data) : nullptr,
+                                in ? in->nb_samples : 0);
+    if (got > 0)
+        av_audio_fifo_write(lane.fifo, reinterpret_cast<void**>(buf), got);
+    av_freep(&buf[0]);
+    av_freep(&buf);
+    return drainFifo(job, lane, false);
+}
+
+// Runs a decoded frame (nullptr: the end of the sound) through the lane's
+// sound filters and encodes what comes out.
+bool filterAudio(Job& job, Lane& lane, AVFrame* in)
+{
+    int rc = lane.filter->Push(in);
+    if (rc < 0)
+        return job.fail("filtering the sound failed", rc);
+    for (;;) {
+        rc = lane.filter->Pull(lane.filtered);
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return true;
+        if (rc < 0)
+            return job.fail("filtering the sound failed", rc);
+        const bool ok = encodeAudio(job, lane, lane.filtered);
+        av_frame_unref(lane.filtered);
+        if (!ok)
+            return false;
+    }
+}
+
+}  // namespace
+
+bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
+{
+    AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
+    enc->sample_rate = pickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
+    const int channels = o.channels > 0 ? std::min(o.channels, 2) : lane.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
+    av_channel_layout_default(&enc->ch_layout, channels);
+    enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    enc->time_base = {1, enc->sample_rate};
+    if (o.audioBitRate > 0)
+        enc->bit_rate = o.audioBitRate;
+    if (job.out->oformat->flags & AVFMT_GLOBALHEADER)
+        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int rc = avcodec_open2(enc, codec, nullptr);
+    if (rc < 0)
+        return job.fail(std::string("cannot open the audio encoder ") + codec->name, rc);
+    // What the resampler is given: the decoded sound, or what the filters
+    // make of it.
+    AVChannelLayout inLayout{};
+    AVSampleFormat inFormat = lane.dec->sample_fmt;
+    int inRate = lane.dec->sample_rate;
+    lane.frameTimeBase = lane.dec->pkt_timebase;
+    if (!o.audioFilter.empty()) {
+        lane.filter = std::make_unique<FfmpegAudioFilter>();
+        std::string why;
+        if (!lane.filter->Open(o.audioFilter, lane.dec->sample_rate, lane.dec->sample_fmt, lane.dec->ch_layout,
+                               lane.dec->pkt_timebase, why))
+            return job.fail(why, 0);
+        lane.filtered = av_frame_alloc();
+        inLayout = lane.filter->Layout();
+        inFormat = lane.filter->Format();
+        inRate = lane.filter->SampleRate();
+        lane.frameTimeBase = lane.filter->TimeBase();
+    } else if (lane.dec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || lane.dec->ch_layout.nb_channels == 0) {
+        av_channel_layout_default(&inLayout, lane.dec->ch_layout.nb_channels > 0 ? lane.dec->ch_layout.nb_channels : 1);
+    } else {
+        av_channel_layout_copy(&inLayout, &lane.dec->ch_layout);
+    }
+    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout, inFormat,
+                             inRate, 0, nullptr);
+    av_channel_layout_uninit(&inLayout);
+    if (rc < 0 || swr_init(lane.swr) < 0)
+        return job.fail("cannot convert the audio samples", rc);
+    lane.fifo = av_audio_fifo_alloc(enc->sample_fmt, enc->ch_layout.nb_channels, 1024);
+    return true;
+}
+
+// The whole of one lane's sound encoding, from the first frame to the end.
+bool encodeSound(Job& job, Lane& lane, AVFrame* in)
+{
+    if (in)
+        return lane.filter ? filterAudio(job, lane, in) : encodeAudio(job, lane, in);
+    if (lane.filter && !filterAudio(job, lane, nullptr))
+        return false;
+    return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && encode(job, lane, nullptr);
+}
+
+void soundWorkerLoop(Job& job, Lane& lane)
+{
+    SoundWorker& w = *lane.worker;
+    for (;;) {
+        AVFrame* frame = nullptr;
+        {
+            std::unique_lock lock(w.mutex);
+            w.changed.wait(lock, [&] { return w.abandon || !w.queue.empty(); });
+            if (w.abandon)
+                return;
+            frame = w.queue.front();
+            w.queue.pop_front();
+        }
+        w.changed.notify_all();
+        const bool ok = encodeSound(job, lane, frame);
+        const bool end = frame == nullptr;
+        av_frame_free(&frame);
+        if (!ok || end) {
+            std::lock_guard lock(w.mutex);
+            w.failed = !ok;
+            w.abandon = true;  // nothing more is taken
+            w.changed.notify_all();
+            return;
+        }
+    }
+}
+
+bool queueSound(Lane& lane, const AVFrame* frame)
+{
+    SoundWorker& w = *lane.worker;
+    AVFrame* copy = frame ? av_frame_clone(frame) : nullptr;
+    std::unique_lock lock(w.mutex);
+    w.changed.wait(lock, [&] { return w.abandon || w.queue.size() < SoundWorker::kQueued; });
+    if (w.abandon) {
+        av_frame_free(&copy);
+        return !w.failed;
+    }
+    w.queue.push_back(copy);
+    lock.unlock();
+    w.changed.notify_all();
+    return true;
+}
+
+bool finishSound(Lane& lane)
+{
+    SoundWorker& w = *lane.worker;
+    if (w.thread.joinable())
+        w.thread.join();
+    return !w.failed;
+}
+
+}  // namespace transcode
+
+}  // namespace pellucor

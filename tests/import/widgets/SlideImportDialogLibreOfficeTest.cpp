@@ -1,0 +1,188 @@
+// The slide import dialog as a real window on an X display (the tests run
+// under xvfb-run), driven by its buttons, with the real LibreOffice on a
+// small presentation: the window keeps answering while LibreOffice works,
+// the import ends with the slides written, and Cancel ends LibreOffice.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+#include "QtTestApp.h"
+#include "TestSupport.h"
+#include "TickWatch.h"
+#include "import/SlideExportWorker.h"
+#include "import/SlideExporter.h"
+#include "import/SlideImportModel.h"
+#include "import/widgets/SlideImportDialog.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+PELLUCOR_QT_X_TEST_APP();
+
+struct ProcessStat {
+    long pid = 0, ppid = 0, group = 0;
+    std::string state, name;
+};
+
+std::vector<ProcessStat> processes()
+{
+    std::vector<ProcessStat> all;
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        std::ifstream in(e.path() / "stat");
+        std::string line;
+        if (!std::getline(in, line))
+            continue;
+        // pid (comm) state ppid pgrp ...; comm may hold blanks.
+        const auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        ProcessStat p;
+        p.pid = std::atol(line.c_str());
+        if (const auto open = line.find('('); open < close)
+            p.name = line.substr(open + 1, close - open - 1);
+        std::istringstream rest(line.substr(close + 1));
+        if (rest >> p.state >> p.ppid >> p.group)
+            all.push_back(p);
+    }
+    return all;
+}
+
+// The process groups of this test's children: LibreOffice runs in a group
+// of its own, which holds every process it starts.
+std::set<long> childGroups()
+{
+    std::set<long> groups;
+    for (const ProcessStat& p : processes())
+        if (p.ppid == getpid() && p.group != getpgrp())
+            groups.insert(p.group);
+    return groups;
+}
+
+// The live processes of those groups, as "name (state)". A killed process
+// whose parent went with it is left a zombie until the system reaps it: it
+// has ended.
+std::string processesIn(const std::set<long>& groups)
+{
+    std::string found;
+    for (const ProcessStat& p : processes())
+        if (groups.count(p.group) && p.state != "Z")
+            found += p.name + " (" + p.state + ") ";
+    return found;
+}
+
+class ImportDialogWithLibreOffice : public ::testing::Test {
+protected:
+    TempDir out;
+    RecordingMessageSink sink;
+    SlideExporter ppt;
+    SlideImportModel model{&ppt};
+    SlideImportDialog dialog{&model};
+
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(findWidget<QLineEdit>(dialog, "txtFile"),
+                         QString::fromStdString(std::string(PELLUCOR_IMPORT_DECKS) + "deck.pptx"));
+        QLineEdit* dir = findWidget<QLineEdit>(dialog, "txtDir");
+        dir->clear();
+        QTest::keyClicks(dir, QString::fromStdString(out.dir()));
+    }
+    QProgressBar* bar() { return findWidget<QProgressBar>(dialog, "progress"); }
+    QPushButton* button(const char* name) { return findWidget<QPushButton>(dialog, name); }
+    QString status() { return findWidget<QLabel>(dialog, "lblStatus")->text(); }
+};
+
+TEST_F(ImportDialogWithLibreOffice, ImportsWhileTheWindowKeepsAnswering)
+{
+    bool sawBusyBar = false, lockedWhileBusy = true;
+    std::set<int> percents;
+    TickWatch watch(50, [&](qint64) {
+        if (!model.busy)
+            return;
+        // The conversion's length is not known: a busy bar; then percents.
+        if (bar()->maximum() == 0)
+            sawBusyBar = true;
+        else
+            percents.insert(bar()->value());
+        lockedWhileBusy = lockedWhileBusy && !button("cmdImport")->isEnabled() && !button("cmdDone")->isEnabled() &&
+                          button("cmdCancel")->isEnabled();
+    });
+    QTest::mouseClick(button("cmdImport"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));
+    watch.Stop();
+
+    EXPECT_LE(watch.WorstLate(), 250) << "the window stopped answering for " << watch.WorstLate() << " ms";
+    EXPECT_TRUE(sawBusyBar);
+    EXPECT_TRUE(lockedWhileBusy);
+    EXPECT_EQ(status(), "All Done.");
+    EXPECT_EQ(bar()->maximum(), 100);
+    EXPECT_EQ(bar()->value(), 100);
+    for (const char* image : {"img001.gif", "img002.gif", "img003.gif"})
+        EXPECT_GT(fs::file_size(out.file(image)), 0U) << image;
+    EXPECT_EQ(readLines(out.file("titles.txt")).at(2), "\"img001.gif\" \"Introduction\"");
+    EXPECT_TRUE(button("cmdImport")->isEnabled());
+    EXPECT_FALSE(button("cmdCancel")->isEnabled());
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+    EXPECT_TRUE(childGroups().empty());
+}
+
+TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOffice)
+{
+    std::set<long> groups;
+    qint64 runningSince = -1, cancelledAt = -1;
+    TickWatch watch(50, [&](qint64 now) {
+        const std::set<long> running = childGroups();
+        groups.insert(running.begin(), running.end());
+        if (runningSince < 0 && !running.empty())
+            runningSince = now;
+        // Once LibreOffice has been at work for a moment.
+        if (cancelledAt < 0 && runningSince >= 0 && now - runningSince >= 300 && model.busy) {
+            cancelledAt = now;
+            QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
+        }
+    });
+    QTest::mouseClick(button("cmdImport"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));
+    const qint64 ended = watch.Elapsed();
+    watch.Stop();
+
+    ASSERT_GE(cancelledAt, 0) << "LibreOffice was done before the cancel";
+    EXPECT_LT(ended - cancelledAt, 3000) << "the import went on after the cancel";
+    EXPECT_LE(watch.WorstLate(), 250) << "the window stopped answering for " << watch.WorstLate() << " ms";
+    ASSERT_FALSE(groups.empty());
+    EXPECT_EQ(processesIn(groups), "") << "LibreOffice is still running";
+    EXPECT_EQ(status(), SlideExportWorker::kCancelledText);
+    EXPECT_FALSE(fs::exists(out.file("img001.gif")));
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();  // a cancel is no error
+    EXPECT_TRUE(button("cmdImport")->isEnabled());
+
+    // The dialog works again after a cancel.
+    findWidget<QLineEdit>(dialog, "txtFile")
+        ->setText(QString::fromStdString(std::string(PELLUCOR_IMPORT_DECKS) + "short.fodp"));
+    QTest::mouseClick(button("cmdImport"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));
+    EXPECT_EQ(status(), "All Done.");
+    EXPECT_TRUE(fs::exists(out.file("img002.gif")));
+}
+
+}  // namespace
+
+}  // namespace pellucor
