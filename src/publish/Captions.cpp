@@ -225,9 +225,9 @@ struct Cue {
 
 // Reads cues from lines[i] on until the end. A cue is an optional
 // identifier line, a time line and text up to a blank line (or up to the
-// next time line, when the blank line between two cues was lost). blocks
-// starting with one of keepWords (WebVTT's NOTE, STYLE, REGION) are kept
-// in others as they are.
+// next time line, when the blank line between two cues was lost). With
+// others given (WebVTT), NOTE, STYLE and REGION blocks before the first cue
+// are kept there as they are; later ones are dropped.
 bool readCues(const std::vector<std::string>& lines, size_t i, bool keepSettings, std::vector<Cue>& cues,
               std::vector<std::vector<std::string>>* others, std::string& err)
 {
@@ -395,7 +395,7 @@ bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err)
     return true;
 }
 
-std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, std::string& err)
+std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, int part, std::string& err)
 {
     err.clear();
     std::vector<std::string> found;
@@ -404,9 +404,9 @@ std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, std::st
     const std::filesystem::path media(mediaPath);
     const DirListing dir(media.parent_path().string());
     const std::string stem = media.stem().string();
-    for (const char* ext : {".vtt", ".srt"}) {
+    for (const std::string& name : {stem + ".vtt", stem + ".srt", "captions" + std::to_string(part) + ".vtt"}) {
         std::string path;
-        if (dir.Find(stem + ext, path, err))
+        if (dir.Find(name, path, err))
             found.push_back(path);
         else if (!err.empty())
             return {};

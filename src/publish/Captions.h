@@ -21,10 +21,12 @@ bool SrtToWebVtt(const std::string& srt, std::string& vtt, std::string& err);
 // ("line N: ...") when it is not WebVTT or holds no cue.
 bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err);
 
-// The captions files beside a recording, in the order they are tried: the
-// recording's name with ".vtt", then with ".srt", in any letter case. err
-// is set when a name is ambiguous (two files differing only in case).
-std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, std::string& err);
+// The captions files beside the recording of a part, in the order they are
+// tried: the recording's name with ".vtt", then with ".srt", then
+// "captionsP.vtt" (the name a publish gives them, so that a published
+// lecture published again keeps its captions), in any letter case. err is
+// set when a name is ambiguous (two files differing only in case).
+std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, int part, std::string& err);
 
 // Whether WebVTT text is the slide-change track a publish writes beside a
 // recording (every cue a slide page address) rather than captions: a

@@ -19,7 +19,7 @@ bool Publisher::publishCaptions()
     for (int p = 1; p <= SI.NumOfEventFiles && p <= kMaxParts; ++p) {
         const std::string& media = SI.VideoFile[p].empty() ? SI.AudioFile[p] : SI.VideoFile[p];
         std::string err;
-        const auto sources = FindCaptionsFiles(media, err);
+        const auto sources = FindCaptionsFiles(media, p, err);
         if (!err.empty())
             return fail("The captions of " + media + " cannot be published: " + err);
         const std::string part = std::to_string(p);

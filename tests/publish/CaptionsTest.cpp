@@ -135,19 +135,23 @@ TEST(Captions, FoundBesideTheRecordingInAnyCase)
     using Paths = std::vector<std::string>;
     testing_support::TempDir dir;
     std::string err;
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), err), Paths{});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths{});
     EXPECT_EQ(err, "");
     testing_support::writeFile(dir.file("Talk1.SRT"), "x");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), err), Paths{dir.file("Talk1.SRT")});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths{dir.file("Talk1.SRT")});
     // A .vtt is tried first.
     testing_support::writeFile(dir.file("talk1.vtt"), "x");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), err), (Paths{dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
-    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), err), Paths{});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), (Paths{dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
+    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), 1, err), Paths{});
     testing_support::writeFile(dir.file("rawmedia.vtt"), "x");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), err), Paths{dir.file("rawmedia.vtt")});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), 1, err), Paths{dir.file("rawmedia.vtt")});
+    // A published lecture's own captions come last, for its part only.
+    testing_support::writeFile(dir.file("captions2.vtt"), "x");
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk2.rm"), 2, err), Paths{dir.file("captions2.vtt")});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), (Paths{dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
     // Two names differing in case are not guessed between.
     testing_support::writeFile(dir.file("TALK1.vtt"), "y");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), err), Paths{});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths{});
     EXPECT_NE(err, "");
 }
 
@@ -164,7 +168,8 @@ TEST(Captions, ASlideChangeTrackIsNoCaptions)
 TEST(Captions, ReadAndWrittenForTheTrackAndForPagesOnDisk)
 {
     testing_support::TempDir dir;
-    testing_support::writeFile(dir.file("talk1.srt"), "1\r\n00:00:01,000 --> 00:00:02,000\r\nSay \"hi\" \\ </script>\r\n");
+    testing_support::writeFile(dir.file("talk1.srt"),
+                               "1\r\n00:00:01,000 --> 00:00:02,000\r\nSay \"hi\" \\ </script>\r\n");
     std::string vtt, err;
     ASSERT_TRUE(ReadCaptions(dir.file("talk1.srt"), vtt, err)) << err;
     ASSERT_TRUE(WriteCaptions(vtt, dir.file("captions1.vtt"), dir.file("captions1.js"), "1", err)) << err;
@@ -178,7 +183,8 @@ TEST(Captions, ReadAndWrittenForTheTrackAndForPagesOnDisk)
     testing_support::writeFile(dir.file("bad.srt"), "1\n00:00:09,000 --> 00:00:02,000\nx\n");
     EXPECT_FALSE(ReadCaptions(dir.file("bad.srt"), vtt, err));
     EXPECT_EQ(err, "The captions file " + dir.file("bad.srt") +
-                       " cannot be published: line 2: the cue ends before it starts: \"00:00:09,000 --> 00:00:02,000\"");
+                       " cannot be published: line 2: the cue ends before it starts: "
+                       "\"00:00:09,000 --> 00:00:02,000\"");
     EXPECT_FALSE(ReadCaptions(dir.file("missing.vtt"), vtt, err));
     EXPECT_EQ(err.rfind("The captions file " + dir.file("missing.vtt") + " cannot be published: ", 0), 0u) << err;
     std::filesystem::create_directory(dir.file("dir.vtt"));
