@@ -157,7 +157,8 @@ function assertInStep(list, s, slack, where) {
   assert.equal(s.thumb, s.shown, `${where}: thumbnail mark`);
 }
 
-// Seeks the paused media of the page to t and waits until it is there.
+// Seeks the media of the page to t and waits until the seek is done (the
+// page has followed it by then: its listeners run first).
 function seek(tab, t) {
   return tab.evaluate((to) => new Promise((resolve) => {
     const media = document.getElementById("media");
