@@ -27,12 +27,18 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
     first.start(PELLUCOR_DEBUGLOG_WRITER, {"A", QString::number(kLines)});
     ASSERT_TRUE(first.waitForStarted());
     // The second run starts (and empties the log) while the first writes.
-    std::error_code ec;
-    for (int i = 0; i < 12000 && std::filesystem::file_size(state.file("Syncdbg.txt"), ec) < 100000; ++i)
+    // file_size answers -1 while the log does not exist yet: that must count
+    // as empty.
+    const auto logSize = [&] {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(state.file("Syncdbg.txt"), ec);
+        return ec ? 0 : size;
+    };
+    for (int i = 0; i < 12000 && logSize() < 100000; ++i)
         QThread::msleep(5);
     // Only once the first writer has opened (and emptied) the log may the
     // second begin, or the first one's opening would empty the second's lines.
-    ASSERT_GE(std::filesystem::file_size(state.file("Syncdbg.txt"), ec), 100000u) << "the first writer never got going";
+    ASSERT_GE(logSize(), 100000u) << "the first writer never got going";
     second.start(PELLUCOR_DEBUGLOG_WRITER, {"B", QString::number(kLines)});
     ASSERT_TRUE(first.waitForFinished(60000));
     ASSERT_TRUE(second.waitForFinished(60000));
