@@ -40,7 +40,7 @@ done
 
 # A longer lecture: its publish is printed as it goes, several distinct
 # percent figures, a few lines a second at most, ending at 100%.
-sh "$source/samples/make-long-lecture.sh" "$work/long.upload" 60 160x120 >/dev/null
+sh "$source/samples/make-long-lecture.sh" "$work/long.upload" 60 640x480 >/dev/null
 lines_before=$(wc -l < "$work/out.txt")
 start=$(date +%s)
 mv "$work/long.upload" "$work/incoming/course/x-long"
