@@ -1,6 +1,7 @@
 #include "capture/MediaConverter.h"
 
 #include "capture/FileChooser.h"
+#include "capture/MediaFilters.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -34,7 +35,7 @@ void MediaConverter::cmdSelInp_Click()
 {
     if (!chooser_)
         return;
-    const std::string name = chooser_->OpenFileName(std::string(), kInputFilter);
+    const std::string name = chooser_->OpenFileName(std::string(), WithMediaFilter(kInputFilter));
     if (!name.empty())
         txtInput_Change(name);
 }

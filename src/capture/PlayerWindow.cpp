@@ -1,6 +1,7 @@
 #include "capture/PlayerWindow.h"
 
 #include "capture/FileChooser.h"
+#include "capture/MediaFilters.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -100,7 +101,7 @@ void PlayerWindow::cmdSelInp_Click()
         Stop_Playing();
     if (!chooser_)
         return;
-    const std::string name = chooser_->OpenFileName(std::string(), kFilter);
+    const std::string name = chooser_->OpenFileName(std::string(), WithMediaFilter(kFilter));
     if (!name.empty() && !SetSource(name))
         Tav_PlainMessage("Unable to set source to " + name);
 }

@@ -7,6 +7,8 @@
 
 #include "QtTestApp.h"
 #include "TestSupport.h"
+#include "capture/MediaFilters.h"
+#include "capture/PlayerWindow.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/QtFileChooser.h"
 #include "capture/widgets/TimingEditorView.h"
@@ -86,6 +88,11 @@ TEST(QtFileChooser, TurnsFiltersIntoQtFilters)
     EXPECT_EQ(QtFileChooser::QtFilter("Text (*.txt)|*.txt|All Files (*.*)|*.*"), "Text (*.txt);;All Files (*.*)");
     EXPECT_EQ(QtFileChooser::QtFilter("RealMedia Files (*.rm)|*.rm|All Files|*.*"),
               "RealMedia Files (*.rm);;All Files (*.*)");
+    // The player offers recordings of today first, RealMedia after.
+    const QString media = QtFileChooser::QtFilter(WithMediaFilter(PlayerWindow::kFilter));
+    EXPECT_TRUE(media.startsWith("Media Files (*.rm *.ra *.mp4 ")) << media.toStdString();
+    EXPECT_TRUE(media.contains(" *.m4a ") && media.contains(" *.flac)")) << media.toStdString();
+    EXPECT_TRUE(media.endsWith(");;RealMedia Files (*.rm);;All Files (*.*)")) << media.toStdString();
 }
 
 }  // namespace
