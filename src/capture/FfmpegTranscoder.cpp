@@ -183,6 +183,20 @@ bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
     }
 }
 
+// Side data of one stream handed on to another: all of it, or only the
+// display matrix (how a phone held the picture), which an encoded picture
+// keeps too so that it does not come out lying on its side.
+void copySideData(const AVStream* from, AVStream* to, bool displayMatrixOnly)
+{
+    for (int k = 0; k < from->nb_side_data; ++k) {
+        const AVPacketSideData& sd = from->side_data[k];
+        if (displayMatrixOnly && sd.type != AV_PKT_DATA_DISPLAYMATRIX)
+            continue;
+        if (uint8_t* data = av_stream_new_side_data(to, sd.type, sd.size))
+            std::copy(sd.data, sd.data + sd.size, data);
+    }
+}
+
 // A stream passed on as it is: its parameters, and what it says of itself
 // (language, rotation), go to the output unchanged.
 void openCopyLane(Job& job, Lane& lane, const AVStream* st)
@@ -194,11 +208,7 @@ void openCopyLane(Job& job, Lane& lane, const AVStream* st)
     lane.out->time_base = st->time_base;
     lane.out->disposition = st->disposition;
     av_dict_copy(&lane.out->metadata, st->metadata, 0);
-    for (int k = 0; k < st->nb_side_data; ++k) {
-        const AVPacketSideData& sd = st->side_data[k];
-        if (uint8_t* data = av_stream_new_side_data(lane.out, sd.type, sd.size))
-            std::copy(sd.data, sd.data + sd.size, data);
-    }
+    copySideData(st, lane.out, false);
 }
 
 bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
@@ -244,6 +254,8 @@ bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
         lane->out = avformat_new_stream(job.out, nullptr);
         avcodec_parameters_from_context(lane->out->codecpar, lane->enc);
         lane->out->time_base = lane->enc->time_base;
+        if (video)
+            copySideData(st, lane->out, true);
         job.lanes.push_back(std::move(lane));
     }
     return true;

@@ -158,6 +158,30 @@ TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
     expectSlideChapters(p);
 }
 
+TEST_F(PublishRecording, APhonesTurnedPictureStaysTurnedWhenEncoded)
+{
+    // A phone held upright writes its picture sideways and says so in the
+    // stream; an encoded copy that dropped that would play lying on its side.
+    events(1);
+    const std::string plain = root.dir() + "plain.mov";
+    record(kPicture + kSound + std::vector<std::string>{"-c:v", "mpeg4", "-c:a", "aac", plain});
+    record({"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90", lecture + "lec1.mov"});
+    const auto rotation = [](const std::string& path) {
+        std::string text;
+        runTool({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries", "stream_side_data=rotation",
+                 "-of", "csv=p=0", path},
+                text);
+        return text.substr(0, text.find_first_of("\r\n"));
+    };
+    ASSERT_EQ(rotation(lecture + "lec1.mov"), "90");
+    const Outcome r = publish();
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const Probed p = ffprobe(out + "lec1.mp4");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.codecs(), "h264 aac");
+    EXPECT_EQ(rotation(out + "lec1.mp4"), "90");
+}
+
 TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
 {
     fs::copy_file(sampleDir() + "talk1.rm", lecture + "lec1.rm");
