@@ -1,17 +1,16 @@
 #include "capture/MediaFilters.h"
 
+#include <algorithm>
+
 #include "core/RecordingKinds.h"
 
 namespace pellucor {
 
 std::string WithMediaFilter(const std::string& filter)
 {
-    std::string names = "*.rm *.ra";
-    std::string patterns = "*.rm;*.ra";
-    for (const std::string& ext : RecordingExtensions()) {
-        names += " *" + ext;
-        patterns += ";*" + ext;
-    }
+    const std::string names = "*.rm *.ra " + RecordingPatterns();
+    std::string patterns = names;
+    std::replace(patterns.begin(), patterns.end(), ' ', ';');
     return "Media Files (" + names + ")|" + patterns + "|" + filter;
 }
 
