@@ -7,6 +7,10 @@
 #include <sstream>
 #include <vector>
 
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 
@@ -18,93 +22,28 @@ namespace {
 // not a captions file.
 constexpr std::uintmax_t kMaxCaptionsBytes = 32u * 1024 * 1024;
 
-bool validUtf8(const std::string& s)
+// The text as UTF-8: UTF-16 after its byte-order mark (as Windows editors
+// save "Unicode" text; a lone surrogate becomes U+FFFD), UTF-8 without its
+// byte-order mark, or else Latin-1.
+std::string utf8Text(const std::string& raw)
 {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int more = 0;
-        if (c < 0x80)
-            more = 0;
-        else if (c >= 0xC2 && c <= 0xDF)
-            more = 1;
-        else if (c >= 0xE0 && c <= 0xEF)
-            more = 2;
-        else if (c >= 0xF0 && c <= 0xF4)
-            more = 3;
-        else
-            return false;
-        if (more && i + more >= s.size())
-            return false;
-        for (int k = 1; k <= more; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += more + 1;
+    QByteArray bytes = QByteArray::fromRawData(raw.data(), static_cast<qsizetype>(raw.size()));
+    const auto bom = QStringConverter::encodingForData(bytes);
+    if (bom == QStringConverter::Utf16LE || bom == QStringConverter::Utf16BE) {
+        QStringDecoder utf16(*bom);
+        return QString(utf16(bytes)).toStdString();
     }
-    return true;
-}
-
-void appendUtf8(std::string& out, char32_t c);
-
-std::string latin1ToUtf8(const std::string& s)
-{
-    std::string out;
-    out.reserve(s.size() + s.size() / 8);
-    for (const char ch : s)
-        appendUtf8(out, static_cast<unsigned char>(ch));
-    return out;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// UTF-16 text after its byte-order mark (as Windows editors save
-// "Unicode" text) as UTF-8; a lone surrogate becomes U+FFFD.
-std::string utf16ToUtf8(const std::string& s, bool bigEndian)
-{
-    std::string out;
-    const auto unit = [&](size_t i) {
-        const auto a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(s[i + 1]);
-        return static_cast<char32_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
-    };
-    for (size_t i = 2; i + 1 < s.size(); i += 2) {
-        char32_t c = unit(i);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < s.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-            i += 2;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        appendUtf8(out, c);
-    }
-    return out;
+    if (bom == QStringConverter::Utf8)
+        bytes = bytes.sliced(3);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes).toStdString() : text.toStdString();
 }
 
 // The text's lines, without a byte-order mark, split at CR LF, LF or CR.
-std::vector<std::string> textLines(std::string text)
+std::vector<std::string> textLines(const std::string& raw)
 {
-    if (text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0)
-        text = utf16ToUtf8(text, text[0] == '\xFE');
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
-        text.erase(0, 3);
-    if (!validUtf8(text))
-        text = latin1ToUtf8(text);
+    const std::string text = utf8Text(raw);
     std::vector<std::string> lines;
     std::string line;
     for (size_t i = 0; i < text.size(); ++i) {
