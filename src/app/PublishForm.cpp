@@ -24,14 +24,6 @@ bool sameDir(const std::string& a, const std::string& b)
 {
     return Tav_Lower(Tav_DirSlash(a)) == Tav_Lower(Tav_DirSlash(b));
 }
-
-bool hasRecording(const std::string& dir)
-{
-    for (const std::string& name : Tav_ListFiles(dir, "*"))
-        if (IsRecordingName(name))
-            return true;
-    return false;
-}
 }  // namespace
 
 PublishForm::PublishForm(Preferences* prefs, QObject* parent)
@@ -156,7 +148,7 @@ bool PublishForm::DoStart(std::string& msg)
         return false;
     }
     SetStatus("Checking for the existence of media files...");
-    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && !hasRecording(media)) {
+    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && FirstRecordingIn(media).empty()) {
         msg = "Media directory has no media (*.rm or *.ra) " + TextMedia + " nor recordings (" + RecordingPatterns() +
               ")";
         return false;

@@ -165,12 +165,10 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
         const bool haveRecording = FindRecording("rawmedia", rawmedia, err);
         if (!err.empty() || !rawmediaConvention(haveRecording, chosen) || chosen)
             return chosen;
-        for (const std::string& name : Tav_ListFiles(D, "*"))
-            if (IsRecordingName(name)) {
-                media = {name};
-                conv = Convention::FirstRecording;
-                break;
-            }
+        if (std::string first = FirstRecordingIn(D); !first.empty()) {
+            media = {std::move(first)};
+            conv = Convention::FirstRecording;
+        }
     }
     if (media.empty()) {
         err = "Media directory has no RealMedia files (*.rm) " + D + " nor recordings (" + RecordingPatterns() + ")";

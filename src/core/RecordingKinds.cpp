@@ -32,6 +32,14 @@ bool IsVideoRecordingName(const std::string& name) { return endsInOneOf(name, kV
 
 bool IsRecordingName(const std::string& name) { return endsInOneOf(name, RecordingExtensions()); }
 
+std::string FirstRecordingIn(const std::string& dir)
+{
+    for (const std::string& name : Tav_ListFiles(dir, "*"))
+        if (IsRecordingName(name))
+            return name;
+    return "";
+}
+
 std::string RecordingPatterns()
 {
     std::string text;

@@ -17,6 +17,9 @@ const std::vector<std::string>& RecordingExtensions();
 bool IsVideoRecordingName(const std::string& name);
 // Whether the name ends in one of the extensions (any letter case).
 bool IsRecordingName(const std::string& name);
+// The name of the first recording of today in the directory, as listed;
+// empty when it holds none.
+std::string FirstRecordingIn(const std::string& dir);
 // "*.mp4 *.m4v ... *.flac", for messages that list the accepted media.
 std::string RecordingPatterns();
 
