@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstring>
 
+#include <QByteArray>
+
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -66,24 +68,9 @@ std::string htmlText(std::string_view text)
 
 // A relative address naming the file: every byte but the unreserved
 // letters, digits and - . _ ~ written as %XX.
-std::string percentEncoded(std::string_view name)
+std::string percentEncoded(const std::string& name)
 {
-    static const char* const hex = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(name.size());
-    for (const char ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        const bool unreserved = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                                c == '-' || c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return QByteArray::fromStdString(name).toPercentEncoding().toStdString();
 }
 
 bool isTokenMiddle(char c) { return c == '-' || c == '+' || c == '#' || c == '*'; }
