@@ -29,6 +29,8 @@ void usage(std::ostream& out)
            "  import-slides FILE --out DIR [--size 640x480]\n"
            "             export a presentation's slides as GIF pictures with titles\n"
            "  upload     upload a directory by FTP\n"
+           "  install-publication STAGING_DIR OUTPUT_DIR\n"
+           "             the last step of a process.bat run by hand: put its publication in place\n"
            "\n"
            "Run 'pellucor COMMAND --help' for the options of a command.\n";
 }
@@ -54,6 +56,8 @@ int main(int argc, char** argv)
         return RunSlideInfoCommand(argc - 1, argv + 1);
     if (cmd == "import-slides")
         return RunImportSlidesCommand(argc - 1, argv + 1);
+    if (cmd == "install-publication")
+        return RunInstallPublicationCommand(argc - 1, argv + 1);
     if (cmd == "upload")
         return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";

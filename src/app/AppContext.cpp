@@ -1,15 +1,18 @@
 #include "app/AppContext.h"
 
 #include "app/PublishForm.h"
+#include "capture/FfmpegEncoder.h"
 #include "app/Preferences.h"
 #include "core/SlideInfo.h"
 
 namespace pellucor {
 
 AppContext::AppContext(const QString& prefsIni, QObject* parent)
-    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), publishForm_(std::make_unique<PublishForm>(prefs_.get())),
+    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), session_(std::make_unique<PublishSession>()),
+      publishForm_(std::make_unique<PublishForm>(prefs_.get(), session_.get())),
       mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get()))
 {
+    session_->encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);
     MainWindow* main = mainWindow_.get();

@@ -19,5 +19,6 @@ int RunPublishCommand(int argc, char** argv);
 int RunUploadCommand(int argc, char** argv);
 int RunImportSlidesCommand(int argc, char** argv);
 int RunAutomationCommand(int argc, char** argv);
+int RunInstallPublicationCommand(int argc, char** argv);
 
 }  // namespace pellucor

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "app/AppContext.h"
-#include "app/PublishForm.h"
 #include "core/TavUtils.h"
+#include "publish/PublishSession.h"
 
 namespace pellucor {
 
@@ -34,37 +34,42 @@ void pellucor::Class_Terminate()
         terminate();
 }
 
-std::string pellucor::GetStatus() { return app().publishForm().statusLine; }
+std::string pellucor::GetStatus() { return session().StatusLine(); }
+
+PublishSession& pellucor::session() { return app().session(); }
 
 void pellucor::SetTextPP(const std::string& path)
 {
+    // The main window follows the lecture: it fills the request's paths
+    // for it from the preferences.
     const std::string dir = Tav_DirSlash(path);
     AppContext& a = app();
     a.mainWindow().SetLectureDir(dir);
-    a.publishForm().lblDirectory = dir;
-    a.publishForm().SetControl("TextPP", dir);
+    a.session().request.TextPP = dir;
     a.mainWindow().DirOrPPTChanged();
+    a.session().RequestChanged();
 }
 
-void pellucor::setDirField(const char* name, const std::string& path)
+void pellucor::set(const char* control, const std::string& value)
 {
-    app().publishForm().SetControl(name, Tav_DirSlash(path));
+    session().request.Set(control, value);
+    session().RequestChanged();
 }
 
-void pellucor::SetTextMedia(const std::string& path) { setDirField("TextMedia", path); }
-void pellucor::SetTextCopy(const std::string& path) { setDirField("TextCopy", path); }
-void pellucor::SetTextStyle(const std::string& path) { setDirField("TextStyle", path); }
-void pellucor::SetTextCDDir(const std::string& path) { setDirField("TextCDDir", path); }
-void pellucor::SetTextWebDir(const std::string& path) { setDirField("TextWebDir", path); }
-void pellucor::SetTextWebURL(const std::string& url) { app().publishForm().SetControl("TextWebURL", url); }
-void pellucor::SetTextStream(const std::string& url) { app().publishForm().SetControl("TextStream", url); }
-void pellucor::SetOptWeb(bool flag) { app().publishForm().SetControl("optWeb", flag ? "1" : "0"); }
-void pellucor::SetOptCD(bool flag) { app().publishForm().SetControl("optCD", flag ? "1" : "0"); }
-void pellucor::SetOptStream(bool flag) { app().publishForm().SetControl("chkStream", flag ? "1" : "0"); }
+void pellucor::SetTextMedia(const std::string& path) { set("TextMedia", Tav_DirSlash(path)); }
+void pellucor::SetTextCopy(const std::string& path) { set("TextCopy", Tav_DirSlash(path)); }
+void pellucor::SetTextStyle(const std::string& path) { set("TextStyle", Tav_DirSlash(path)); }
+void pellucor::SetTextCDDir(const std::string& path) { set("TextCDDir", Tav_DirSlash(path)); }
+void pellucor::SetTextWebDir(const std::string& path) { set("TextWebDir", Tav_DirSlash(path)); }
+void pellucor::SetTextWebURL(const std::string& url) { set("TextWebURL", url); }
+void pellucor::SetTextStream(const std::string& url) { set("TextStream", url); }
+void pellucor::SetOptWeb(bool flag) { set("optWeb", flag ? "1" : "0"); }
+void pellucor::SetOptCD(bool flag) { set("optCD", flag ? "1" : "0"); }
+void pellucor::SetOptStream(bool flag) { set("chkStream", flag ? "1" : "0"); }
 
 bool pellucor::OKToPublish(std::string& msg)
 {
-    if (!app().mainWindow().OKToPublish(false, msg))
+    if (!session().OKToPublish(msg))
         return false;
     msg.clear();
     return true;
@@ -73,19 +78,19 @@ bool pellucor::OKToPublish(std::string& msg)
 bool pellucor::Publish(std::string& msg)
 {
     Tav_SetUnattended(true);
-    return app().publishForm().DoStart(msg);
+    return session().Start(msg);
 }
 
 void pellucor::WaitUntilComplete()
 {
-    // Without an event loop the poller can never run.
-    if (!QCoreApplication::instance())
-        return;
-    PublishForm& form = app().publishForm();
-    while (form.logPoller.isActive())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    // The windows, when there are any, go on answering meanwhile.
+    if (QCoreApplication::instance())
+        while (session().Running())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    else
+        session().Wait();
 }
 
-bool pellucor::IsRunning() { return app().publishForm().logPoller.isActive(); }
+bool pellucor::IsRunning() { return session().Running(); }
 
 }  // namespace pellucor

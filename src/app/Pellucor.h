@@ -1,8 +1,8 @@
-// The automation class: another program (or the server edition) fills the
-// detailed form's paths and options, asks whether the lecture can be
-// published, publishes unattended and waits for the batch scripts to end.
-// It holds no state of its own; everything lives in the application's
-// windows, which are loaded on first use and not shown.
+// The automation class: another program sets the paths and options of the
+// application's publish session (which the detailed form shows, when the
+// windows are open), asks whether the lecture can be published, publishes
+// unattended and waits for the publish to end. It holds no state of its
+// own; the application is loaded on first use.
 #pragma once
 
 #include <QObject>
@@ -13,6 +13,7 @@
 namespace pellucor {
 
 class AppContext;
+class PublishSession;
 
 class pellucor : public QObject {
     Q_OBJECT
@@ -49,7 +50,8 @@ public:
 
 private:
     AppContext& app();
-    void setDirField(const char* name, const std::string& path);
+    PublishSession& session();
+    void set(const char* control, const std::string& value);
 
     AppContext* app_;
 };

@@ -57,6 +57,14 @@ private:
 
 // Keeps FFmpeg's log to errors only.
 void FfmpegQuietLogs();
+// While one lives, FFmpeg logs nothing from this thread: for checks whose
+// failures are reported by their result.
+struct FfmpegSilence {
+    FfmpegSilence();
+    ~FfmpegSilence();
+    FfmpegSilence(const FfmpegSilence&) = delete;
+    FfmpegSilence& operator=(const FfmpegSilence&) = delete;
+};
 
 // Human-readable text of an FFmpeg error code.
 std::string FfmpegErrorText(int code);

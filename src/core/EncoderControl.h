@@ -125,6 +125,10 @@ public:
 
     // Opens an existing media file; nullptr with err when it cannot be read.
     virtual std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) = 0;
+    // Whether a written media file plays to its end: every packet read,
+    // the first and the last pictures and sound decoded. False with err
+    // naming the fault.
+    virtual bool CheckPlayable(const std::string& path, std::string& err) = 0;
 };
 
 }  // namespace pellucor

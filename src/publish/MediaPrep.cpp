@@ -64,13 +64,13 @@ bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
         }
         out.close();
         if (!out)
-            return fail("Unable to create " + rat);
+            return fail("Unable to create " + rat + ": " + Tav_ErrnoText());
         return true;
     }
     if (!Tav_ChkFileMsg(SI.EventsFile[part]))
         return fail("Cannot find timing file");
     if (!ConvertEventUrls(toDisk, S.WebURL, SI.EventsFile[part], rat))
-        return fail("Unable to create " + rat);
+        return fail("Unable to create " + rat + ": " + Tav_ErrnoText());
     return true;
 }
 
@@ -255,7 +255,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         if (!counted)
             return fail("Error " + SI.EventsFile[p] + " exists but no audio or video found");
     }
-    bat.WriteEnd();
+    bat.WriteEnd(S.InstallCommand);
     return true;
 }
 

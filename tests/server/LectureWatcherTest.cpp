@@ -13,7 +13,7 @@
 #include "app/FrontEndHooks.h"
 #include "app/PublishForm.h"
 #include "app/MainWindowPort.h"
-#include "app/PathVars.h"
+#include "core/PathVars.h"
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
 #include "publish/Publisher.h"

@@ -1,4 +1,4 @@
-#include "app/ProgressPrinter.h"
+#include "core/ProgressPrinter.h"
 
 namespace pellucor {
 
