@@ -26,6 +26,7 @@ public:
     bool HasAudio() override;
     int VideoHeight() override;
     int VideoWidth() override;
+    double Duration() override { return DurationSeconds(); }
     bool AddEvents(const std::string& ratPath, std::string& err) override;
     bool Save(const std::string& outPath, std::string& err) override;
     bool SaveBrowserCopy(const std::string& outBase, std::string& err) override;

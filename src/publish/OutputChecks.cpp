@@ -97,13 +97,12 @@ bool idOf(const fs::path& p, DirId& id)
 }
 }  // namespace
 
-std::string OutputClash(const std::string& output, const std::vector<std::string>& protectedDirs,
-                        const std::string& sameText)
+std::string OutputClash(const std::string& output, const std::vector<std::string>& inputDirs)
 {
     DirId out{};
     if (!idOf(output, out))
         return "";  // a directory still to be made holds nothing
-    for (const auto& dir : protectedDirs) {
+    for (const auto& dir : inputDirs) {
         if (Tav_Trim(dir).empty())
             continue;
         std::error_code ec;
@@ -112,7 +111,7 @@ std::string OutputClash(const std::string& output, const std::vector<std::string
             continue;
         DirId id{};
         if (idOf(real, id) && id == out)
-            return sameText;
+            return "Input and Output Directories are the same " + dir;
         // The output may not hold it either: emptying or replacing the
         // output would take it along.
         for (fs::path p = real.parent_path(); !p.empty(); p = p.parent_path()) {

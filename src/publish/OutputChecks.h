@@ -26,11 +26,9 @@ std::set<std::string> ReadManifest(const std::string& dir);
 std::vector<std::string> ForeignEntries(const std::string& dir);
 
 // Why output cannot be published into ("" when it can): it is one of the
-// protected directories (the lecture, media or style directory) or holds
-// one of them. `sameText` is the message for the output being the media or
-// lecture directory itself.
-std::string OutputClash(const std::string& output, const std::vector<std::string>& protectedDirs,
-                        const std::string& sameText);
+// input directories (the media, lecture or style directory) or holds one
+// of them.
+std::string OutputClash(const std::string& output, const std::vector<std::string>& inputDirs);
 
 // The system's reason for the last failed call ("No space left on device").
 std::string SystemError(int errnum);

@@ -134,8 +134,7 @@ bool PublishSession::checkTarget(const std::string& field, const std::string& di
         return false;
     }
     const std::string out = StagedPublication::Resolve(dir);
-    err = OutputClash(out, {request.TextPP, request.TextMedia, request.TextStyle},
-                      "Input and Output Directories are the same " + request.TextMedia);
+    err = OutputClash(out, {request.TextMedia, request.TextPP, request.TextStyle});
     if (!err.empty())
         return false;
     std::error_code ec;
@@ -180,6 +179,11 @@ bool PublishSession::Start(std::string& err)
     if (!checkMedia(err))
         return false;
     setStatus("Checking for the existence of media files...", kColourYellow);
+    // A lecture that cannot be loaded is told at once.
+    if (std::string why; !OKToPublish(why)) {
+        err = "Slide Load Error:" + why;
+        return false;
+    }
     setStatus("Checking the output directories", kColourYellow);
     const PublishRequest& r = request;
     if (r.optCD && !checkTarget("Disk Output Dir", r.TextCDDir, err))

@@ -134,7 +134,7 @@ TEST_F(DetailedForm, ASecondPublishWhileOneRunsIsRefused)
     form.logPoller.setInterval(50);
     // A script that takes its time keeps the first publish running.
     qint64 sleeper = -1;
-    form.startScript = [&](const std::string&, const std::string&) -> qint64 {
+    form.Session().startScript = [&](const std::string&, const std::string&) -> qint64 {
         QProcess::startDetached("sleep", {"30"}, QString(), &sleeper);
         return sleeper;
     };
