@@ -83,7 +83,7 @@ void MainWindow::SetLectureDir(const std::string& dir)
     publishForm_->SetLectureDir(dir);
     // The status line told of the previous lecture (unless its publish is
     // still running and reports on).
-    if (another && !session().Running())
+    if (another && !publishForm_->logPoller.isActive())
         publishForm_->SetStatus("", kColourWhite);
     DirOrPPTChanged();
 }
@@ -329,7 +329,7 @@ void MainWindow::watch(QTimer& watcher, std::initializer_list<const char*> next)
         enable(next, true);
         watcher.stop();
         emit fieldsChanged();
-    } else if (!session().Running()) {
+    } else if (!publishForm_->logPoller.isActive()) {
         watcher.stop();
     }
 }

@@ -139,13 +139,11 @@ bool PublishForm::DoStart(std::string& msg)
     return false;
 }
 
-void PublishForm::RunPublish(bool isDisk, const std::string& command, bool started)
+// The session tells the status ("Auto-executing:" or "Complete (You must
+// manually run: ...)").
+void PublishForm::RunPublish(bool isDisk, const std::string&, bool)
 {
     TextLocDir = isDisk ? TextCDDir : TextWebDir;
-    if (started)
-        showStatus("Auto-executing:" + command, kColourYellow);
-    else
-        showStatus("Complete (You must manually run: " + command + ")", kColourWhite);
     Published = 1;
 }
 
@@ -154,8 +152,11 @@ void PublishForm::cmdCancel_Click() { session_->Cancel(); }
 void PublishForm::sessionEnded(int outcome)
 {
     logPoller.stop();
-    if (static_cast<PublishSession::Outcome>(outcome) == PublishSession::Outcome::Failed)
+    // A failure is shown once, and stays in the status line.
+    if (static_cast<PublishSession::Outcome>(outcome) == PublishSession::Outcome::Failed) {
+        Tav_Message(session_->Error());
         showStatus(session_->Error(), kColourRed);
+    }
     emit publishingChanged(false);
     emit publishFinished(LastRunSucceeded());
 }

@@ -45,7 +45,8 @@ PublishSession::PublishSession(QObject* parent)
 {
 }
 
-PublishSession::~PublishSession() = default;
+// The job ends before anything it reports to goes.
+PublishSession::~PublishSession() { job_.reset(); }
 
 bool PublishSession::Running() const
 {
@@ -179,6 +180,10 @@ bool PublishSession::Start(std::string& err)
     if (!checkMedia(err))
         return false;
     setStatus("Checking for the existence of media files...", kColourYellow);
+    if (const std::string problem = StyleDirectoryProblem(request.TextStyle); !problem.empty()) {
+        err = problem;
+        return false;
+    }
     // A lecture that cannot be loaded is told at once.
     if (std::string why; !OKToPublish(why)) {
         err = "Slide Load Error:" + why;
@@ -218,7 +223,16 @@ bool PublishSession::Start(std::string& err)
             [this](const QString& text, uint colour) { setStatus(text.toStdString(), colour); }, direct);
     connect(job_.get(), &PublishJob::stepChanged, this, &PublishSession::stepChanged, direct);
     connect(job_.get(), &PublishJob::progressChanged, this, &PublishSession::progressChanged, direct);
-    connect(job_.get(), &PublishJob::targetPublished, this, &PublishSession::targetPublished, direct);
+    connect(
+        job_.get(), &PublishJob::targetPublished, this,
+        [this](bool isDisk, const QString& command, bool started) {
+            if (started)
+                setStatus("Auto-executing:" + command.toStdString(), kColourYellow);
+            else
+                setStatus("Complete (You must manually run: " + command.toStdString() + ")", kColourWhite);
+            emit targetPublished(isDisk, command, started);
+        },
+        direct);
     connect(job_.get(), &PublishJob::finished, this, &PublishSession::jobFinished, direct);
     {
         std::lock_guard lock(mutex_);
