@@ -407,7 +407,7 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
         for (auto& l : job.lanes)
             if (!l->video && !l->copy) {
                 l->worker = std::make_unique<SoundWorker>();
-                l->worker->thread = std::thread(soundWorkerLoop, std::ref(job), std::ref(*l));
+                l->worker->thread = std::thread(soundWorkerLoop, std::ref(job), std::ref(*l), std::ref(*l->worker));
             }
     const AVFormatContext* first = job.sources.front()->ctx;
     const double duration = !o.live && first->duration > 0 ? static_cast<double>(first->duration) / AV_TIME_BASE : 0.0;

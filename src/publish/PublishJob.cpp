@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <utility>
@@ -68,6 +70,12 @@ void PublishJob::Start()
     worker_ = std::thread([this] { run(); });
 }
 
+void PublishJob::Join()
+{
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id())
+        worker_.join();
+}
+
 void PublishJob::Cancel()
 {
     if (cancel_.exchange(true))
@@ -107,8 +115,20 @@ std::unique_ptr<EncoderControl> PublishJob::LoadEncoder(std::string& err)
     return encoder;
 }
 
+// A test stops a publish at the start of a step (PELLUCOR_PUBLISH_STOP_AT
+// holds its name: convert, load, media, style, script, follow or install)
+// to signal it there.
+void PublishJob::stopPoint(const char* name)
+{
+    static const char* const wanted = std::getenv("PELLUCOR_PUBLISH_STOP_AT");
+    if (wanted && std::strcmp(wanted, name) == 0)
+        std::raise(SIGSTOP);
+}
+
 void PublishJob::enterStep(PublishStep step)
 {
+    static const char* const names[] = {"convert", "load", "media", "style", "script", "follow"};
+    stopPoint(names[static_cast<int>(step)]);
     step_ = step;
     emit stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
     report(0);
@@ -276,7 +296,12 @@ bool PublishJob::followLogs()
 // was.
 bool PublishJob::installTargets()
 {
+    stopPoint("install");
     for (Target& t : targets_) {
+        if (cancel_) {
+            finish(Outcome::Cancelled, "Publish cancelled before the publication was put in place");
+            return false;
+        }
         SetStatus("Checking the publication for " + t.staging->Output(), kColourYellow);
         std::string err;
         if (!StagedPublication::Check(t.staging->Dir(), checkMedia, err) || !t.staging->Install(err)) {

@@ -51,6 +51,8 @@ public:
     int logIntervalMs = 1000;
 
     void Start();
+    // Waits for the worker thread, once the job has ended, to be gone.
+    void Join();
     // From the thread that owns the job: stops FFmpeg mid-file (the part's
     // unfinished outputs are removed), or the script, and ends as cancelled.
     void Cancel();
@@ -87,6 +89,7 @@ private:
     bool installTargets();
     void finish(Outcome outcome, const std::string& error);
     void enterStep(PublishStep step);
+    static void stopPoint(const char* name);
     void report(double fraction);
     bool waitTick();
     bool scriptsAlive() const;

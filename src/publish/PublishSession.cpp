@@ -276,15 +276,20 @@ void PublishSession::Cancel()
 
 void PublishSession::Wait(const std::function<void()>& tick, int intervalMs)
 {
-    std::unique_lock lock(mutex_);
-    while (outcome_ == Outcome::Running) {
-        ended_.wait_for(lock, std::chrono::milliseconds(intervalMs));
-        if (tick) {
-            lock.unlock();
-            tick();
-            lock.lock();
+    {
+        std::unique_lock lock(mutex_);
+        while (outcome_ == Outcome::Running) {
+            ended_.wait_for(lock, std::chrono::milliseconds(intervalMs));
+            if (tick) {
+                lock.unlock();
+                tick();
+                lock.lock();
+            }
         }
     }
+    // Nothing is reported after this: the caller's receivers may go.
+    if (job_)
+        job_->Join();
 }
 
 }  // namespace pellucor

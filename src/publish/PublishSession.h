@@ -63,8 +63,9 @@ public:
     bool Start(std::string& err);
     // Stops the publish under way; it ends as cancelled.
     void Cancel();
-    // Blocks the calling thread until the publish ends, calling tick every
-    // intervalMs meanwhile. No event loop runs.
+    // Blocks the calling thread until the publish has ended and reports
+    // nothing more, calling tick every intervalMs meanwhile. No event loop
+    // runs.
     void Wait(const std::function<void()>& tick = {}, int intervalMs = 100);
 
     bool Running() const;
