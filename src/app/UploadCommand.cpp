@@ -140,11 +140,10 @@ int RunUploadCommand(int argc, char** argv)
     QObject::connect(&ftp, &FtpWindowModel::changed, [&] {
         if (quiet)
             return;
-        if (ftp.progressPercent >= 0) {
+        if (ftp.progressPercent >= 0)
             progress.Percent(ftp.progressPercent);
-            return;
-        }
-        if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !Tav_StartsWith(ftp.txtStatus, "Preparing to upload")) {
+        if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !ftp.statusIsProgress &&
+            !Tav_StartsWith(ftp.txtStatus, "Preparing to upload")) {
             shown = ftp.txtStatus;
             progress.Status(shown);
         }

@@ -47,7 +47,7 @@ std::vector<std::string> defaultKeys()
 }
 }  // namespace
 
-CurlClient::CurlClient() : loop_(std::make_unique<CurlLoop>()) {}
+CurlClient::CurlClient() : loop_(std::make_unique<CurlLoop>()), transfer_(std::make_unique<CurlTransfer>(login_)) {}
 
 CurlClient::~CurlClient()
 {
@@ -253,8 +253,15 @@ void CurlClient::Cancel()
 void CurlClient::dropConnection()
 {
     // Only called while no worker runs.
-    loop_->DropConnections();
+    renewConnections();
     loggedIn_ = false;
+}
+
+void CurlClient::renewConnections()
+{
+    loop_->DropConnections();
+    transfer_ = std::make_unique<CurlTransfer>(login_);  // without the old TLS sessions
+    transferTls12_ = login_.tls12Only;
 }
 
 CurlClient::Outcome CurlClient::outcomeOf(const RemoteResult& r, const std::string& what)
@@ -272,7 +279,9 @@ CurlClient::Outcome CurlClient::run(const RemoteOp& given, RemoteResult* raw)
 {
     RemoteOp op = given;
     op.timeoutSeconds = timeout_;
-    RemoteResult r = RunRemoteOp(*loop_, login_, op, cancel_);
+    if (transferTls12_ != login_.tls12Only)
+        renewConnections();  // TLS 1.3 connections of before are not reused
+    RemoteResult r = RunRemoteOp(*loop_, *transfer_, op, cancel_);
     // A server that requires the control connection's TLS session on each
     // data connection refuses it when that session was TLS 1.3: reconnect
     // with TLS 1.2 and try once more.
@@ -283,8 +292,8 @@ CurlClient::Outcome CurlClient::run(const RemoteOp& given, RemoteResult* raw)
         login_.tls12Only = true;
         Tav_DebugLog("FTPS: " + login_.HostText() + " refused a TLS data connection (" + r.reply +
                      "): its TLS 1.3 session could not be reused, so TLS 1.2 is used with this server from now on");
-        loop_->DropConnections();
-        r = RunRemoteOp(*loop_, login_, op, cancel_);
+        renewConnections();
+        r = RunRemoteOp(*loop_, *transfer_, op, cancel_);
     }
     connections_ += r.newConnections;
     if (raw)

@@ -94,10 +94,14 @@ private:
     Outcome run(const RemoteOp& op, RemoteResult* raw = nullptr);
     bool ensureLoggedIn(Outcome& out);
     void dropConnection();
+    // New connections and a new handle (keeps the login and the directory).
+    void renewConnections();
     void finish(Outcome out);
     static Outcome outcomeOf(const RemoteResult& r, const std::string& what);
 
     std::unique_ptr<CurlLoop> loop_;  // holds the connections between commands
+    std::unique_ptr<CurlTransfer> transfer_;  // and the handle that made them (its TLS sessions)
+    bool transferTls12_ = false;              // made while FTPS was held to TLS 1.2
     std::string url_, user_, password_;
     Options options_;
     int timeout_ = 120;

@@ -103,15 +103,21 @@ struct HostKeyCheck {
     }
 };
 
-CurlTransfer::CurlTransfer(const RemoteLogin& login) : login_(login)
+CurlTransfer::CurlTransfer(const RemoteLogin& login, bool ownConnections) : login_(login)
 {
     std::call_once(g_curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     easy_ = curl_easy_init();
+    if (ownConnections) {
+        share_ = curl_share_init();
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+    }
 }
 
 CurlTransfer::~CurlTransfer()
 {
     curl_easy_cleanup(easy_);
+    if (share_)
+        curl_share_cleanup(share_);
     curl_slist_free_all(quote_);
     curl_slist_free_all(postQuote_);
     curl_slist_free_all(headers_);
@@ -141,9 +147,12 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
     Touch();
 
     CURL* e = easy_;
+    if (share_)
+        curl_easy_setopt(e, CURLOPT_SHARE, share_);
     curl_easy_setopt(e, CURLOPT_URL, op.url.c_str());
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errbuf_);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    if (getenv("WT30_VERBOSE")) curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(e, CURLOPT_PRIVATE, this);
     const std::string user = login_.User();
     if (!user.empty()) {
@@ -519,15 +528,14 @@ std::vector<CurlLoop::Done> CurlLoop::Wait(int stallSeconds, const std::atomic<b
     return done;
 }
 
-RemoteResult RunRemoteOp(CurlLoop& loop, const RemoteLogin& login, const RemoteOp& op, const std::atomic<bool>& cancel)
+RemoteResult RunRemoteOp(CurlLoop& loop, CurlTransfer& t, const RemoteOp& op, const std::atomic<bool>& cancel)
 {
-    CurlTransfer t(login);
     RemoteResult r;
     if (!t.Prepare(op, r))
         return r;
     loop.Add(&t);
     for (;;) {
-        for (auto& d : loop.Wait(login.stallSeconds, cancel))
+        for (auto& d : loop.Wait(t.Login().stallSeconds, cancel))
             if (d.transfer == &t)
                 return d.result;
     }

@@ -24,6 +24,7 @@ namespace pellucor {
 
 typedef void CURL;
 typedef void CURLM;
+typedef void CURLSH;
 
 struct RemoteOp {
     enum class Kind {
@@ -68,8 +69,12 @@ struct RemoteResult {
 
 class CurlTransfer {
 public:
-    // login must outlive the transfer.
-    explicit CurlTransfer(const RemoteLogin& login);
+    // login must outlive the transfer. With ownConnections the transfer
+    // keeps its connections to itself instead of the loop's common cache:
+    // FTPS servers that require each data connection to reuse the TLS
+    // session of its control connection need the connection and the
+    // session cache to stay together.
+    explicit CurlTransfer(const RemoteLogin& login, bool ownConnections = false);
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
@@ -81,6 +86,7 @@ public:
     // The result once the loop reports the transfer done with curlCode.
     RemoteResult Finish(int curlCode);
     const RemoteOp& Op() const { return op_; }
+    const RemoteLogin& Login() const { return login_; }
 
     int64_t BytesSent() const { return sent_.load(); }
     std::chrono::steady_clock::time_point LastActivity() const { return lastActivity_; }
@@ -95,6 +101,7 @@ private:
     std::string causeOf(int curlCode, long osErrno) const;
 
     const RemoteLogin& login_;
+    CURLSH* share_ = nullptr;
     CURL* easy_ = nullptr;
     RemoteOp op_;
     std::FILE* file_ = nullptr;
@@ -145,8 +152,8 @@ private:
     int maxConnections_ = 1;
 };
 
-// Runs one operation to its end on loop (a single transfer).
-RemoteResult RunRemoteOp(CurlLoop& loop, const RemoteLogin& login, const RemoteOp& op,
-                         const std::atomic<bool>& cancel);
+// Runs one operation to its end on loop with transfer (whose handle keeps
+// its TLS sessions from one operation to the next).
+RemoteResult RunRemoteOp(CurlLoop& loop, CurlTransfer& transfer, const RemoteOp& op, const std::atomic<bool>& cancel);
 
 }  // namespace pellucor

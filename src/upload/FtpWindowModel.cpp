@@ -50,6 +50,7 @@ void FtpWindowModel::pump()
 void FtpWindowModel::showStatus(const std::string& text)
 {
     txtStatus = text;
+    statusIsProgress = false;
     emit changed();
     pump();
 }
@@ -385,7 +386,9 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         shown = p;
         lastShown = now;
         progressPercent = total > 0 ? static_cast<int>(p.bytes * 100 / total) : (count ? static_cast<int>(p.files * 100 / count) : 100);
-        showStatus(std::to_string(p.files) + " of " + filesText(count, p.bytes) + " of " + Tav_SizeText(total));
+        txtStatus = std::to_string(p.files) + " of " + filesText(count, p.bytes) + " of " + Tav_SizeText(total);
+        statusIsProgress = true;
+        emit changed();
     };
     busy_ = true;
     while (inet_.StillExecuting() || !done_) {

@@ -49,6 +49,7 @@ public:
     // where there is one).
     bool chkRemember = false, chkRememberEnabled = false;
     int progressPercent = -1;  // of the running upload; -1: none
+    bool statusIsProgress = false;  // txtStatus counts the files sent so far
 
     bool LoggedIn() const { return loggedIn_; }
     // True while a command runs (only cmdClose_Click is meant for then).

@@ -61,7 +61,7 @@ RemoteOp RemoteOps::http(const std::string& what, const std::string& method, con
 RemoteOp RemoteOps::Login() const
 {
     if (isDav()) {
-        RemoteOp op = http("Logging in to " + login_.HostText(), "PROPFIND", login_.UrlFor(login_.basePath, true));
+        RemoteOp op = http("", "PROPFIND", login_.UrlFor(login_.basePath, true));
         op.headers = {"Depth: 0", "Content-Type: application/xml"};
         op.requestBody = kPropfindBody;
         op.wantBody = true;
@@ -69,7 +69,7 @@ RemoteOp RemoteOps::Login() const
     }
     RemoteOp op;
     op.kind = RemoteOp::Kind::Probe;
-    op.what = "Logging in to " + login_.HostText();
+    op.what = "";  // the caller says that the login failed
     if (login_.protocol == RemoteProtocol::Sftp) {
         op.url = login_.authority + "/";
         op.quote = {"pwd"};

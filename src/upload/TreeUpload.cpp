@@ -13,13 +13,23 @@
 namespace pellucor {
 
 struct TreeUpload::Slot {
-    explicit Slot(const RemoteLogin& login) : transfer(login) {}
+    explicit Slot(const RemoteLogin& login) : login(login) { renew(); }
     enum class Step { Idle, MakeDir, CheckDir, Put, Rename, Replace, Cleanup };
-    CurlTransfer transfer;
+    // A fresh handle with connections of its own. Its TLS sessions belong
+    // to its one control connection, as an FTPS server that requires their
+    // reuse expects; after a change to TLS 1.2 the old connections go with
+    // the old handle (libcurl would reuse them for ftpes:// regardless).
+    void renew()
+    {
+        transfer = std::make_unique<CurlTransfer>(login, true);
+        tls12 = login.tls12Only;
+    }
+    const RemoteLogin& login;
+    std::unique_ptr<CurlTransfer> transfer;
+    bool tls12 = false;
     Step step = Step::Idle;
     std::atomic<bool> sending{false};  // a file's bytes are under way (read by Progress)
     size_t index = 0;                  // the folder or file of the plan
-    bool tls12AtStart = false;
     RemoteResult first;                // MakeDir's result while its folder is looked at
 };
 
@@ -39,7 +49,7 @@ TreeUpload::TreeUpload(RemoteLogin& login, CurlLoop& loop, int connections) : lo
 TreeUpload::~TreeUpload()
 {
     for (auto& s : slots_)
-        loop_.Remove(&s->transfer);
+        loop_.Remove(s->transfer.get());
 }
 
 UploadProgress TreeUpload::Progress() const
@@ -49,8 +59,13 @@ UploadProgress TreeUpload::Progress() const
     p.bytes = bytesDone_;
     for (const auto& s : slots_)
         if (s->sending)
-            p.bytes += s->transfer.BytesSent();
+            p.bytes += s->transfer->BytesSent();
     return p;
+}
+
+TreeUpload::Slot& TreeUpload::slotOf(const CurlTransfer* t)
+{
+    return **std::find_if(slots_.begin(), slots_.end(), [t](auto& s) { return s->transfer.get() == t; });
 }
 
 bool TreeUpload::tlsFallback(const RemoteResult& r)
@@ -87,8 +102,8 @@ bool TreeUpload::makeDirs(const UploadPlan& plan, const std::atomic<bool>& cance
         bool failed = false;
         auto start = [&](Slot& s, const RemoteOp& op) {
             RemoteResult r;
-            s.transfer.Prepare(op, r);
-            loop_.Add(&s.transfer);
+            s.transfer->Prepare(op, r);
+            loop_.Add(s.transfer.get());
         };
         while (!failed && (!queue.empty() || loop_.Running() > 0)) {
             for (auto& s : slots_) {
@@ -100,7 +115,7 @@ bool TreeUpload::makeDirs(const UploadPlan& plan, const std::atomic<bool>& cance
                 start(*s, ops.MakeDir(join(plan.remoteDir, plan.dirs[s->index])));
             }
             for (auto& d : loop_.Wait(login_.stallSeconds, cancel)) {
-                Slot& s = **std::find_if(slots_.begin(), slots_.end(), [&](auto& p) { return &p->transfer == d.transfer; });
+                Slot& s = slotOf(d.transfer);
                 const std::string dir = join(plan.remoteDir, plan.dirs[s.index]);
                 if (d.result.ok && (s.step == Slot::Step::MakeDir || ops.IsDirectory(d.result))) {
                     s.step = Slot::Step::Idle;
@@ -124,7 +139,7 @@ bool TreeUpload::makeDirs(const UploadPlan& plan, const std::atomic<bool>& cance
             }
         }
         for (auto& s : slots_) {
-            loop_.Remove(&s->transfer);
+            loop_.Remove(s->transfer.get());
             s->step = Slot::Step::Idle;
             s->first = RemoteResult{};
         }
@@ -149,9 +164,10 @@ bool TreeUpload::sendFiles(const UploadPlan& plan, const std::atomic<bool>& canc
     };
     auto start = [&](Slot& s, Slot::Step step, const RemoteOp& op) {
         s.step = step;
-        s.tls12AtStart = login_.tls12Only;
+        if (s.tls12 != login_.tls12Only)
+            s.renew();
         RemoteResult r;
-        if (!s.transfer.Prepare(op, r)) {
+        if (!s.transfer->Prepare(op, r)) {
             failed = true;
             failure = r;
             what = op.what;
@@ -159,7 +175,7 @@ bool TreeUpload::sendFiles(const UploadPlan& plan, const std::atomic<bool>& canc
             return;
         }
         s.sending = step == Slot::Step::Put;
-        loop_.Add(&s.transfer);
+        loop_.Add(s.transfer.get());
     };
     while (!failed && (!queue.empty() || loop_.Running() > 0)) {
         for (auto& s : slots_) {
@@ -173,7 +189,7 @@ bool TreeUpload::sendFiles(const UploadPlan& plan, const std::atomic<bool>& canc
         if (failed)
             break;
         for (auto& d : loop_.Wait(login_.stallSeconds, cancel)) {
-            Slot& s = **std::find_if(slots_.begin(), slots_.end(), [&](auto& p) { return &p->transfer == d.transfer; });
+            Slot& s = slotOf(d.transfer);
             s.sending = false;
             const RemoteResult& r = d.result;
             const auto [temp, final] = paths(s.index);
@@ -200,14 +216,14 @@ bool TreeUpload::sendFiles(const UploadPlan& plan, const std::atomic<bool>& canc
                 start(s, Slot::Step::Replace, ops.ReplaceByRename(temp, final));
                 continue;
             }
-            if (s.step == Slot::Step::Put && !s.tls12AtStart && tlsFallback(r)) {
+            if (s.step == Slot::Step::Put && !s.tls12 && tlsFallback(r)) {
                 queue.push_front(s.index);
                 s.step = Slot::Step::Idle;
                 continue;
             }
             failed = true;
             failure = r;
-            what = s.transfer.Op().what;
+            what = s.transfer->Op().what;
             leftovers.push_back(temp);
             s.step = Slot::Step::Idle;
         }
@@ -215,7 +231,7 @@ bool TreeUpload::sendFiles(const UploadPlan& plan, const std::atomic<bool>& canc
     // What was still under way stops with the failure.
     for (auto& s : slots_) {
         if (s->step != Slot::Step::Idle) {
-            loop_.Remove(&s->transfer);
+            loop_.Remove(s->transfer.get());
             leftovers.push_back(paths(s->index).first);
         }
         s->step = Slot::Step::Idle;
@@ -237,7 +253,7 @@ void TreeUpload::removeTemporaries(const std::vector<std::string>& paths)
     const RemoteOps ops(login_);
     const std::atomic<bool> never{false};
     for (const auto& path : paths) {
-        const RemoteResult r = RunRemoteOp(loop_, login_, ops.Delete(path), never);
+        const RemoteResult r = RunRemoteOp(loop_, *slots_.front()->transfer, ops.Delete(path), never);
         Tav_DebugLog("Clean-up: delete " + path + (r.ok ? " done" : ": " + r.cause));
         if (r.failure == RemoteFailure::Connection)
             break;

@@ -39,6 +39,7 @@ private:
     bool sendFiles(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure, std::string& what);
     void removeTemporaries(const std::vector<std::string>& paths);
     bool tlsFallback(const RemoteResult& r);
+    Slot& slotOf(const CurlTransfer* t);
 
     RemoteLogin& login_;
     CurlLoop& loop_;
