@@ -73,10 +73,7 @@ void CurlClient::SetURL(const std::string& url)
     if (!parsed.Parse(url_, urlError_))
         return;
     // A login already made for this server keeps what it learnt.
-    if (parsed.authority != login_.authority)
-        parsed.tls12Only = false;
-    else
-        parsed.tls12Only = login_.tls12Only;
+    parsed.tls12Only = parsed.authority == login_.authority && login_.tls12Only;
     login_ = parsed;
 }
 
@@ -307,6 +304,7 @@ bool CurlClient::ensureLoggedIn(Outcome& out)
         return true;
     const RemoteOps ops(login_);
     RemoteResult r;
+    login_.accepted = false;
     out = run(ops.Login(), &r);
     // SFTP without a key named: the agent and each usual key in turn.
     if (!out.ok && out.failure == RemoteFailure::LoginDenied && login_.protocol == RemoteProtocol::Sftp &&
@@ -326,6 +324,7 @@ bool CurlClient::ensureLoggedIn(Outcome& out)
         return false;
     cwd_ = ops.HomeOf(r);
     loggedIn_ = true;
+    login_.accepted = true;
     return true;
 }
 

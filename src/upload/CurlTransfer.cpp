@@ -342,8 +342,10 @@ std::string CurlTransfer::causeOf(int curlCode, long osErrno) const
     const std::string system = osErrno ? std::string(std::strerror(static_cast<int>(osErrno))) : std::string();
     if (cancelled_)
         return "Cancelled";
+    double elapsed = 0;
+    curl_easy_getinfo(easy_, CURLINFO_TOTAL_TIME, &elapsed);
     if (curlCode == CURLE_OPERATION_TIMEDOUT && op_.timeoutSeconds > 0 && !stalled_ &&
-        std::string(errbuf_).find("Operation timed out") != std::string::npos)
+        elapsed + 0.5 >= op_.timeoutSeconds)
         return "Not done within " + std::to_string(op_.timeoutSeconds) + " s";
     if (stalled_ || curlCode == CURLE_OPERATION_TIMEDOUT)
         return "No answer from " + host + " for " + std::to_string(login_.stallSeconds) + " s";
@@ -361,7 +363,8 @@ std::string CurlTransfer::causeOf(int curlCode, long osErrno) const
         if (status.empty())
             status = std::to_string(0);
         if (Tav_StartsWith(status, "401"))
-            return status + " (the account or password was not accepted)";
+            return status + (login_.accepted ? " (this account may not do that here)"
+                                             : " (the account or password was not accepted)");
         if (Tav_StartsWith(status, "507"))
             return status + " (disk full on the server)";
         return status;

@@ -38,6 +38,7 @@ struct RemoteLogin {
     int stallSeconds = 20;   // a connection that makes no progress this long is given up
     int64_t maxSendRate = 0; // bytes a second for each connection; 0: no limit
     bool tls12Only = false;  // FTPS: TLS 1.2 at most (set when TLS 1.3 session reuse fails)
+    bool accepted = false;   // the server accepted the login (a later 401 is a refusal)
 
     // Parses the server text; false with the reason in error.
     bool Parse(const std::string& serverText, std::string& error);
