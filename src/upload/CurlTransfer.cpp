@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -67,6 +68,29 @@ bool isHttp(const RemoteLogin& login)
 }
 }  // namespace
 
+// Adds the key to the known hosts file as OpenSSH writes it ("[host]:port"
+// off the standard port, the key type read from the key itself).
+bool addKnownHost(const std::string& file, const RemoteLogin& login, const QByteArray& raw)
+{
+    if (raw.size() < 4)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(raw.constData());
+    const uint32_t len = (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+    if (len == 0 || len > static_cast<uint32_t>(raw.size()) - 4)
+        return false;
+    const std::string type = raw.mid(4, static_cast<int>(len)).toStdString();
+    const std::string name = login.port > 0 && login.port != 22 ? "[" + login.host + "]:" + std::to_string(login.port)
+                                                                 : login.host;
+    const QString path = QString::fromStdString(file);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile out(path);
+    if (!out.open(QIODevice::Append | QIODevice::Text))
+        return false;
+    out.setPermissions(out.permissions() & ~(QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    const QByteArray line = QByteArray::fromStdString(name + " " + type + " ") + raw.toBase64() + "\n";
+    return out.write(line) == line.size() && out.flush();
+}
+
 // The SSH host key check: a known key passes; an unknown one passes only
 // when the user accepted its fingerprint (it is then added to the known
 // hosts file); a changed one never does.
@@ -85,9 +109,10 @@ struct HostKeyCheck {
             return CURLKHSTAT_FINE;
         if (match == CURLKHMATCH_MISSING) {
             if (!t->login_.acceptedHostKey.empty() && t->login_.acceptedHostKey == t->fingerprint_) {
-                Tav_DebugLog("Host key of " + host + " accepted by the user, added to " + file);
-                QDir().mkpath(QFileInfo(QString::fromStdString(file)).absolutePath());
-                return CURLKHSTAT_FINE_ADD_TO_FILE;
+                if (!addKnownHost(file, t->login_, raw))
+                    Tav_DebugLog("The accepted host key of " + host + " could not be added to " + file);
+                Tav_DebugLog("Host key of " + host + " accepted by the user");
+                return CURLKHSTAT_FINE;
             }
             t->hostKeyProblem_ = "The host key of " + host + " is not known (" + t->hostKeyType_ + " " +
                                  t->fingerprint_ + "). If that is the server's key, accept it (--accept-host-key " +
