@@ -177,7 +177,6 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
     curl_easy_setopt(e, CURLOPT_URL, op.url.c_str());
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errbuf_);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    if (getenv("WT30_VERBOSE")) curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(e, CURLOPT_PRIVATE, this);
     const std::string user = login_.User();
     if (!user.empty()) {
@@ -493,7 +492,7 @@ void CurlLoop::Add(CurlTransfer* t)
     t->Touch();
     curl_multi_add_handle(multi_, t->Handle());
     running_.push_back(t);
-    pollMs_ = 0;
+    pollMs_ = 1;
 }
 
 void CurlLoop::Remove(CurlTransfer* t)
@@ -520,7 +519,8 @@ std::vector<CurlLoop::Done> CurlLoop::Wait(int stallSeconds, const std::atomic<b
     // A short poll: after the reply to EPSV/PASV libcurl may leave nothing
     // to wait on until its next turn, and a long wait would then cost each
     // small file of an upload a pause. After any activity it gets another
-    // turn at once; while nothing happens the poll grows to 50 ms.
+    // turn within a millisecond; while nothing happens the poll grows to
+    // 20 ms.
     std::vector<Done> done;
     const auto limit = std::chrono::seconds(std::max(1, stallSeconds)) + std::chrono::milliseconds(500);
     while (done.empty() && !running_.empty()) {
@@ -551,7 +551,7 @@ std::vector<CurlLoop::Done> CurlLoop::Wait(int stallSeconds, const std::atomic<b
             break;
         int events = 0;
         curl_multi_poll(multi_, nullptr, 0, pollMs_, &events);
-        pollMs_ = events ? 0 : std::min(std::max(pollMs_ * 2, 1), 50);
+        pollMs_ = events ? 1 : std::min(std::max(pollMs_ * 2, 1), 20);
     }
     return done;
 }

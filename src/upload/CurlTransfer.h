@@ -148,7 +148,7 @@ public:
 private:
     CURLM* multi_ = nullptr;
     std::vector<CurlTransfer*> running_;
-    int pollMs_ = 0;
+    int pollMs_ = 1;
     int maxConnections_ = 1;
 };
 
