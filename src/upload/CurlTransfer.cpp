@@ -164,6 +164,7 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
     errbuf_[0] = 0;
     reply_.clear();
     body_.clear();
+    greetings_ = 0;
     bodyTooLarge_ = false;
     hostKeyProblem_.clear();
     sent_ = 0;
@@ -298,7 +299,11 @@ RemoteResult CurlTransfer::Finish(int curlCode)
     curl_off_t length = -1;
     if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK)
         r.contentLength = length;
-    curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &r.newConnections);
+    // FTP's data connections count as connections for libcurl.
+    if (login_.IsFtp())
+        r.newConnections = greetings_;
+    else
+        curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &r.newConnections);
     char* entry = nullptr;
     if (curl_easy_getinfo(easy_, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry)
         r.ftpEntryPath = entry;
@@ -415,6 +420,10 @@ std::string CurlTransfer::causeOf(int curlCode, long osErrno) const
     case CURLE_PARTIAL_FILE:
     case CURLE_GOT_NOTHING:
         return "Connection to " + host + " lost: " + (system.empty() ? err : system);
+    case CURLE_SSH:
+        // libssh2 reports a connection that broke off only as an SSH error.
+        return "Connection to " + host + " lost: " +
+               (!system.empty() ? system : !err.empty() ? err : std::string("the SSH session ended"));
     default:
         break;
     }
@@ -438,6 +447,8 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t n, void* self)
         t->reply_ = line;  // the status of the latest response
     } else if (line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) && line[3] == ' ') {
         t->reply_ = line;  // the last line of an FTP reply
+        if (line.compare(0, 4, "220 ") == 0)
+            ++t->greetings_;
     }
     return size * n;
 }

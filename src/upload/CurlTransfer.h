@@ -111,6 +111,7 @@ private:
     struct curl_slist* headers_ = nullptr;
     char errbuf_[256] = "";
     std::string reply_, body_;
+    long greetings_ = 0;  // FTP control connections opened (their "220" greeting)
     bool bodyTooLarge_ = false;
     std::string hostKeyProblem_, fingerprint_, hostKeyType_;
     std::atomic<int64_t> sent_{0};

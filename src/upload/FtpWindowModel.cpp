@@ -366,6 +366,7 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
     plan.remoteDir = ".";
     error_ = done_ = false;
     lblCmd = "UPLOAD " + std::to_string(count) + " files";
+    emit changed();
     inet_.SetRequestTimeout(0);
     Tav_DebugLog("Upload of " + local + " to " + remote + ": " + filesText(count, total));
     if (!inet_.ExecuteUpload(plan, error)) {

@@ -4,7 +4,7 @@
 # accounts alice (writes) and reader (reads only), password "secret". With
 # tls: FTP with explicit TLS required, with mod_tls's default rule that a
 # data connection reuses the control connection's TLS session. Prints
-# "PORT n" and "CERT file", then runs until killed.
+# "CERT file" and last "PORT n", then runs until killed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"

@@ -2,13 +2,13 @@
 # OpenSSH's sshd on 127.0.0.1 for the upload tests and the bench, in the
 # foreground: sshd.sh WORK. The user who starts it logs in with the key
 # WORK/userkey (made here); its SFTP server writes on one port and only
-# reads on another. Prints "PORT n", "READONLY_PORT n", "USER name" and
-# "HOSTKEY file", then runs until killed.
+# reads on another. Prints "READONLY_PORT n", "USER name", "HOSTKEY file",
+# "FINGERPRINT SHA256:..." and last "PORT n", then runs until killed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
 work=$1
-mkdir -p "$work"
+mkdir -p "$work/root"
 [ -f "$work/hostkey" ] || ssh-keygen -q -t ed25519 -N "" -f "$work/hostkey"
 [ -f "$work/userkey" ] || ssh-keygen -q -t ed25519 -N "" -f "$work/userkey"
 cp "$work/userkey.pub" "$work/authorized_keys"
@@ -35,8 +35,9 @@ Subsystem sftp internal-sftp
 Match LocalPort $roport
   ForceCommand internal-sftp -R
 CONF
-echo "PORT $port"
 echo "READONLY_PORT $roport"
 echo "USER $(id -un)"
 echo "HOSTKEY $work/hostkey.pub"
+echo "FINGERPRINT $(ssh-keygen -lf "$work/hostkey.pub" | awk '{ print $2 }')"
+echo "PORT $port"
 exec /usr/sbin/sshd -D -e -f "$work/sshd_config"
