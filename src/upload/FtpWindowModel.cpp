@@ -321,6 +321,12 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         showStatus(error);
         return false;
     }
+    std::string leftOut;
+    if (!withSubfolders)
+        for (const auto& name : plan.DropFolders())
+            leftOut += (leftOut.empty() ? " (folders not uploaded: " : ", ") + name;
+    if (!leftOut.empty())
+        leftOut += ")";
     if (!loggedIn_ && !FtpLogin()) {
         showStatus(withCause("Unable to Log In"));
         return false;
@@ -407,7 +413,7 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         return false;
     }
     if (InetExecute("DIR"))
-        showStatus("Upload Complete " + filesText(count, total));
+        showStatus("Upload Complete " + filesText(count, total) + leftOut);
     return true;
 }
 

@@ -49,6 +49,10 @@ public:
     // where there is one).
     bool chkRemember = false, chkRememberEnabled = false;
     int progressPercent = -1;  // of the running upload; -1: none
+    // Upload the local directory's folders too (a published lecture);
+    // without, only its files go and the folders left out are named (the
+    // raw lecture, whose folders hold what was published from it).
+    bool withSubfolders = true;
     bool statusIsProgress = false;  // txtStatus counts the files sent so far
 
     bool LoggedIn() const { return loggedIn_; }

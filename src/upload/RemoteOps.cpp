@@ -58,15 +58,19 @@ RemoteOp RemoteOps::http(const std::string& what, const std::string& method, con
     return op;
 }
 
+RemoteOp RemoteOps::propfind(const std::string& what, const std::string& dir, int depth) const
+{
+    RemoteOp op = http(what, "PROPFIND", login_.UrlFor(dir, true));
+    op.headers = {"Depth: " + std::to_string(depth), "Content-Type: application/xml"};
+    op.requestBody = kPropfindBody;
+    op.wantBody = true;
+    return op;
+}
+
 RemoteOp RemoteOps::Login() const
 {
-    if (isDav()) {
-        RemoteOp op = http("", "PROPFIND", login_.UrlFor(login_.basePath, true));
-        op.headers = {"Depth: 0", "Content-Type: application/xml"};
-        op.requestBody = kPropfindBody;
-        op.wantBody = true;
-        return op;
-    }
+    if (isDav())
+        return propfind("", login_.basePath, 0);
     RemoteOp op;
     op.kind = RemoteOp::Kind::Probe;
     op.what = "";  // the caller says that the login failed
@@ -106,13 +110,8 @@ std::string RemoteOps::HomeOf(const RemoteResult& r) const
 
 RemoteOp RemoteOps::ChangeDir(const std::string& dir) const
 {
-    if (isDav()) {
-        RemoteOp op = http("Opening " + dir, "PROPFIND", login_.UrlFor(dir, true));
-        op.headers = {"Depth: 0", "Content-Type: application/xml"};
-        op.requestBody = kPropfindBody;
-        op.wantBody = true;
-        return op;
-    }
+    if (isDav())
+        return propfind("Opening " + dir, dir, 0);
     RemoteOp op;
     // SFTP opens the directory for reading, which proves it is one.
     op.kind = login_.protocol == RemoteProtocol::Sftp ? RemoteOp::Kind::NameList : RemoteOp::Kind::Probe;
@@ -128,13 +127,8 @@ bool RemoteOps::IsDirectory(const RemoteResult& r) const
 
 RemoteOp RemoteOps::List(const std::string& dir, bool namesOnly) const
 {
-    if (isDav()) {
-        RemoteOp op = http("Listing " + dir, "PROPFIND", login_.UrlFor(dir, true));
-        op.headers = {"Depth: 1", "Content-Type: application/xml"};
-        op.requestBody = kPropfindBody;
-        op.wantBody = true;
-        return op;
-    }
+    if (isDav())
+        return propfind("Listing " + dir, dir, 1);
     RemoteOp op;
     op.kind = namesOnly ? RemoteOp::Kind::NameList : RemoteOp::Kind::List;
     op.url = login_.UrlFor(dir, true);

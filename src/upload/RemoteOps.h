@@ -26,7 +26,7 @@ public:
     RemoteOp Delete(const std::string& path) const;
     // Replaces an existing target where the protocol allows it (FTP servers
     // and WebDAV do; SFTP needs the target removed first, see
-    // ReplaceAfterRename).
+    // ReplaceByRename).
     RemoteOp Rename(const std::string& from, const std::string& to) const;
     // SFTP: removes the target, then renames onto it.
     RemoteOp ReplaceByRename(const std::string& from, const std::string& to) const;
@@ -53,6 +53,8 @@ private:
     bool isDav() const;
     RemoteOp quoted(const std::string& what, std::vector<std::string> commands) const;
     RemoteOp http(const std::string& what, const std::string& method, const std::string& url) const;
+    // Asks for the resource type of dir (depth 0) or of its members (1).
+    RemoteOp propfind(const std::string& what, const std::string& dir, int depth) const;
 
     const RemoteLogin& login_;
 };

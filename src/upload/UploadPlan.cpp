@@ -67,6 +67,19 @@ bool UploadPlan::Collect(const std::string& local, std::string& error)
     return Walker{*this, error}.walk(fs::path(local), "");
 }
 
+std::vector<std::string> UploadPlan::DropFolders()
+{
+    std::vector<std::string> top;
+    for (const auto& d : dirs)
+        if (d.find('/') == std::string::npos)
+            top.push_back(d);
+    dirs.clear();
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [](const File& f) { return f.remote.find('/') != std::string::npos; }),
+                files.end());
+    return top;
+}
+
 std::string FtpTemporaryName(const std::string& name) { return "." + name + ".part"; }
 
 std::string TemporaryPathOf(const std::string& path)

@@ -24,6 +24,9 @@ struct UploadPlan {
     // the file; other special files are left out), each folder's entries in
     // name order. False with the reason when local cannot be read.
     bool Collect(const std::string& local, std::string& error);
+    // Keeps only the files at the top; returns the names of the folders
+    // left out.
+    std::vector<std::string> DropFolders();
 };
 
 // How far an upload has come.
