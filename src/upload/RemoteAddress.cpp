@@ -4,6 +4,9 @@
 
 #include <QDir>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "core/TavString.h"
 #include "upload/FtpText.h"
 
@@ -119,6 +122,16 @@ bool RemoteLogin::Parse(const std::string& serverText, std::string& error)
         return false;
     }
     return true;
+}
+
+std::string RemoteLogin::User() const
+{
+    if (!user.empty())
+        return user;
+    if (!urlUser.empty() || protocol != RemoteProtocol::Sftp)
+        return urlUser;
+    const passwd* pw = ::getpwuid(::getuid());
+    return pw ? pw->pw_name : "";
 }
 
 bool RemoteLogin::UsesTls() const

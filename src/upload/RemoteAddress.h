@@ -42,7 +42,9 @@ struct RemoteLogin {
 
     // Parses the server text; false with the reason in error.
     bool Parse(const std::string& serverText, std::string& error);
-    std::string User() const { return user.empty() ? urlUser : user; }
+    // The account: given, else the address's, else for SFTP the local
+    // user's name (as ssh does); FTP without one logs in as anonymous.
+    std::string User() const;
     std::string Password() const { return user.empty() ? urlPassword : password; }
     bool UsesTls() const;
     bool IsFtp() const;  // ftp, ftpes, ftps
