@@ -503,7 +503,6 @@ void CurlLoop::Add(CurlTransfer* t)
     t->Touch();
     curl_multi_add_handle(multi_, t->Handle());
     running_.push_back(t);
-    pollMs_ = 1;
 }
 
 void CurlLoop::Remove(CurlTransfer* t)
@@ -527,11 +526,6 @@ void CurlLoop::DropConnections()
 
 std::vector<CurlLoop::Done> CurlLoop::Wait(int stallSeconds, const std::atomic<bool>& cancel)
 {
-    // A short poll: after the reply to EPSV/PASV libcurl may leave nothing
-    // to wait on until its next turn, and a long wait would then cost each
-    // small file of an upload a pause. After any activity it gets another
-    // turn within a millisecond; while nothing happens the poll grows to
-    // 20 ms.
     std::vector<Done> done;
     const auto limit = std::chrono::seconds(std::max(1, stallSeconds)) + std::chrono::milliseconds(500);
     while (done.empty() && !running_.empty()) {
@@ -560,9 +554,9 @@ std::vector<CurlLoop::Done> CurlLoop::Wait(int stallSeconds, const std::atomic<b
         }
         if (!done.empty() || running_.empty())
             break;
-        int events = 0;
-        curl_multi_poll(multi_, nullptr, 0, pollMs_, &events);
-        pollMs_ = events ? 1 : std::min(std::max(pollMs_ * 2, 1), 20);
+        // libcurl wakes the poll at its own next timeout or on activity;
+        // the limit only bounds how late a cancel or a stall is noticed.
+        curl_multi_poll(multi_, nullptr, 0, 100, nullptr);
     }
     return done;
 }

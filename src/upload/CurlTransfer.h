@@ -149,7 +149,6 @@ public:
 private:
     CURLM* multi_ = nullptr;
     std::vector<CurlTransfer*> running_;
-    int pollMs_ = 1;
     int maxConnections_ = 1;
 };
 
