@@ -28,7 +28,7 @@ void usage(std::ostream& out)
            "             load a lecture and print its slide table\n"
            "  import-slides FILE --out DIR [--size 640x480]\n"
            "             export a presentation's slides as GIF pictures with titles\n"
-           "  upload     upload a directory by FTP\n"
+           "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
            "  install-publication STAGING_DIR OUTPUT_DIR\n"
            "             the last step of a process.bat run by hand: put its publication in place\n"
            "\n"

@@ -359,7 +359,8 @@ void MainWindow::cmdUploadRep_Click()
     Tav_Message("This option uploads the 'raw' lecture images, media, and timing information to a server using "
                 "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
                 "'publishes' the lecture.");
-    FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost")};
+    // The raw lecture's own files: its folders hold what was published from it.
+    FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost"), false};
     publishForm_->ShowFtp(request, "prfRepAccount", "prfRepHost");
 }
 

@@ -6,8 +6,14 @@
 #include <cstdlib>
 
 #include "app/AppContext.h"
+#include "app/Preferences.h"
+#include "app/PublishForm.h"
+#include "app/UploadPreferences.h"
 #include "core/TavUtils.h"
 #include "publish/PublishSession.h"
+#include "upload/CurlClient.h"
+#include "upload/FtpWindowModel.h"
+#include "upload/SecretServicePasswords.h"
 
 namespace pellucor {
 
@@ -20,6 +26,8 @@ pellucor::pellucor(AppContext* app, QObject* parent) : QObject(parent), app_(app
             std::exit(0);
     };
 }
+
+pellucor::~pellucor() = default;
 
 AppContext& pellucor::app()
 {
@@ -92,5 +100,64 @@ void pellucor::WaitUntilComplete()
 }
 
 bool pellucor::IsRunning() { return session().Running(); }
+
+FtpWindowModel& pellucor::uploadWindow()
+{
+    if (!upload_) {
+        uploadClient_ = std::make_unique<CurlClient>();
+        passwords_ = std::make_unique<SecretServicePasswords>();
+        upload_ = std::make_unique<FtpWindowModel>(*uploadClient_);
+        upload_->passwords = passwords_.get();
+    }
+    return *upload_;
+}
+
+void pellucor::SetUploadServer(const std::string& server) { uploadWindow().txtFTPURL = Tav_Trim(server); }
+void pellucor::SetUploadAccount(const std::string& name) { uploadWindow().txtAccount = Tav_Trim(name); }
+void pellucor::SetUploadPassword(const std::string& password) { uploadWindow().txtPass = password; }
+void pellucor::SetUploadRemoteDir(const std::string& dir) { uploadWindow().txtFTPPath = Tav_Trim(dir); }
+void pellucor::SetUploadLocalDir(const std::string& dir) { uploadWindow().txtLocalDir = Tav_DirSlash(dir); }
+void pellucor::SetUploadKeyFile(const std::string& path) { uploadKey_ = Tav_Trim(path); }
+void pellucor::SetUploadCACert(const std::string& path) { uploadCa_ = Tav_Trim(path); }
+std::string pellucor::GetUploadStatus() { return uploadWindow().txtStatus; }
+
+bool pellucor::Upload(std::string& msg)
+{
+    Tav_SetUnattended(true);
+    FtpWindowModel& ftp = uploadWindow();
+    AppContext& a = app();
+    if (ftp.Busy()) {
+        msg = "An upload is already running";
+        return false;
+    }
+    if (ftp.txtFTPURL.empty())
+        ftp.txtFTPURL = a.prefs().Get("prfWebHost");
+    if (ftp.txtAccount.empty())
+        ftp.txtAccount = a.prefs().Get("prfWebAccount");
+    if (ftp.txtLocalDir.empty())
+        ftp.txtLocalDir = Tav_Trim(a.publishForm().TextWebDir);
+    if (Tav_Trim(ftp.txtFTPURL).empty() || ftp.txtLocalDir.empty()) {
+        msg = ftp.txtLocalDir.empty() ? "No directory to upload: publish for the web or call SetUploadLocalDir"
+                                      : "No server to upload to: call SetUploadServer";
+        return false;
+    }
+    CurlClient::Options options = UploadOptionsFrom(a.prefs());
+    options.keyFile = uploadKey_;
+    options.caFile = uploadCa_;
+    uploadClient_->SetOptions(options);
+    ftp.Form_Activate();
+    std::string remote = Tav_Trim(ftp.txtFTPPath);
+    if (remote.empty()) {
+        if (!ftp.FtpLogin()) {
+            msg = "Unable to Log In: " + ftp.LastCause();
+            return false;
+        }
+        ftp.InetExecute("PWD");
+        remote = ftp.txtData;
+    }
+    const bool ok = ftp.FtpUploadDirectory(ftp.txtLocalDir, remote);
+    msg = ok ? std::string() : ftp.txtStatus;
+    return ok;
+}
 
 }  // namespace pellucor

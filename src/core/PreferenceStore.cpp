@@ -45,6 +45,8 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfWebAccount", "Account for Web Upload", "myacct"},
         {"prfRepHost", "Repository Upload Host", "repository.example.org"},
         {"prfRepAccount", "Repository Upload Account", "myacct"},
+        {"prfUploadConnections", "Upload Connections at Once", "4"},
+        {"prfUploadTimeout", "Upload: Give Up After Seconds Without Progress", "20"},
         {"prfEvent32", "Path to Audio Events", "None"},
         {"prfRmmerge", "Rmmerge Command", "None"},
         {"prfEvents", "Rmevents.dll", ""},

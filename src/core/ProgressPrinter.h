@@ -11,7 +11,9 @@ namespace pellucor {
 
 class ProgressPrinter {
 public:
-    ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap = std::chrono::milliseconds(250));
+    // label names the work on the percent lines ("Publishing: 42%").
+    ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap = std::chrono::milliseconds(250),
+                    std::string label = "Publishing");
 
     // A new percent figure; printed when it differs from the last one and
     // enough time has passed (100 is always printed).
@@ -29,6 +31,7 @@ private:
     std::ostream& out_;
     bool terminal_;
     std::chrono::milliseconds minGap_;
+    std::string label_;
     std::chrono::steady_clock::time_point lastPrint_{};
     int shown_ = -1;
     int percent_ = 0;

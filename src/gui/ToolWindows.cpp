@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowSlideImport.h"
 #include "app/Preferences.h"
+#include "app/UploadPreferences.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "capture/FfmpegEncoder.h"
 #include "core/TavUtils.h"
@@ -25,21 +26,26 @@
 #include "import/widgets/SlideImportDialog.h"
 #include "server/LectureWatcher.h"
 #include "server/widgets/LectureWatcherView.h"
-#include "upload/CurlFtpClient.h"
+#include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
+#include "upload/SecretServicePasswords.h"
 #include "upload/widgets/FtpWindow.h"
 
 namespace pellucor {
 
 namespace {
-// Shows the FTP window modally; the user may change account and host.
-void showFtp(FtpRequest& request)
+// Shows the upload window modally; the user may change account and host.
+void showFtp(FtpRequest& request, const Preferences& prefs)
 {
-    CurlFtpClient client;
+    CurlClient client;
+    client.SetOptions(UploadOptionsFrom(prefs));
+    SecretServicePasswords passwords;
     FtpWindowModel model(client);
+    model.passwords = &passwords;
     model.txtLocalDir = request.localPath;
     model.txtAccount = request.account;
     model.txtFTPURL = request.host;
+    model.withSubfolders = request.subfolders;
     FtpWindow window(model);
     window.setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
@@ -53,7 +59,7 @@ void showFtp(FtpRequest& request)
 
 ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(context), mainWindow_(mainWindow)
 {
-    context_.hooks.ftpUpload = showFtp;
+    context_.hooks.ftpUpload = [this](FtpRequest& request) { showFtp(request, context_.prefs()); };
     context_.hooks.serverWindow = [this] { showServer(); };
     context_.hooks.timingEditor = [this](const std::string& dir) { showTimingEditor(dir); };
     context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
