@@ -1,11 +1,10 @@
 #include "import/GifWriter.h"
 
-#include <QSaveFile>
-#include <QString>
-
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+
+#include "import/EncodedPicture.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -13,7 +12,6 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
-#include <libavutil/error.h>
 #include <libavutil/frame.h>
 #include <libavutil/log.h>
 #include <libavutil/opt.h>
@@ -23,12 +21,7 @@ namespace pellucor {
 
 namespace {
 
-std::string avError(int code)
-{
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, buf, sizeof buf);
-    return buf;
-}
+const auto avError = Tav_AvErrorText;
 
 struct GraphDeleter {
     void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
@@ -285,16 +278,7 @@ bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, in
     if (!exactPalette(pixels, stride, width, height, palette) &&
         !toPalette(pixels, stride, width, height, palette, err))
         return false;
-    if (!encodeGif(palette.get(), data, err))
-        return false;
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(data.data(), static_cast<qint64>(data.size())) !=
-                                                static_cast<qint64>(data.size()) ||
-        !file.commit()) {
-        err = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+    return encodeGif(palette.get(), data, err) && Tav_SavePicture(path, data, err);
 }
 
 }  // namespace pellucor
