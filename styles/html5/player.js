@@ -489,6 +489,8 @@
       });
       media.addEventListener("pause", function () {
         window.clearTimeout(boundary);
+        // Paused by reaching the end: the part was playing to its end.
+        endedPlaying = media.ended;
         savePosition();
       });
       media.addEventListener("playing", function () {
@@ -498,7 +500,7 @@
       });
       media.addEventListener("loadedmetadata", function () {
         if (pendingSeek !== null) {
-          var time = pendingSeek;
+          var time = isFinite(media.duration) ? Math.min(pendingSeek, media.duration) : pendingSeek;
           pendingSeek = null;
           if (canJumpTo(time)) {
             media.currentTime = time;
@@ -523,6 +525,7 @@
 
     // --- Other parts, played in this page ----------------------------------------
     var playOn = byId("play-on");
+    var endedPlaying = false;
 
     // Loads part number's recording, captions and chapters into this page
     // and goes to time in it (playing when asked).
@@ -561,7 +564,6 @@
       byId("download").href = info.media;
       pendingSeek = Math.max(0, time);
       savedAt = -1;
-      current = null;
       media.src = info.media;
       media.load();
       setChapters();
@@ -581,6 +583,10 @@
 
     // At a part's end the next part plays on, unless the student said no.
     function partEnded() {
+      if (!endedPlaying) {
+        return;  // a seek to the end while paused
+      }
+      endedPlaying = false;
       var at = partOrder.indexOf(parts[part]);
       var next = partOrder[at + 1];
       if (next && playOn.checked) {
