@@ -215,16 +215,16 @@ test("a host without byte ranges: the page says the recording cannot jump and ke
   try {
     const { context, page, problems } = await h.open(browser.browser, "part1.htm", { base: web.base });
     await h.playKey(page);
-    await page.click("#thumbs li[data-slide='3'] a");
+    await page.keyboard.press("ArrowRight");
+    await page.keyboard.press("ArrowRight");
     await h.sleep(400);
-    let s = await h.state(page);
+    const s = await h.state(page);
     if (s.t < 3.9) {
       // The jump did not happen: said once, and the slide is the one playing.
       assert.equal(s.status, "This server cannot jump inside the recording; download it or ask for a server with byte ranges");
     }
     await h.playWhile(page, (x) => h.assertInStep(lists[1], x, 0.3, "without ranges"), (x) => x.part !== "1");
-    s = await h.state(page);
-    assert.deepEqual(problems.filter((p) => !/net::ERR|NS_/.test(p)), []);
+    assert.deepEqual(problems, []);
     await context.close();
   } finally {
     await web.close();
