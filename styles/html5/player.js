@@ -508,6 +508,10 @@
             cannotJump();
           }
         }
+        if (playWhenLoaded) {
+          playWhenLoaded = false;
+          play();
+        }
       });
       media.addEventListener("timeupdate", function () {
         if (Math.abs(media.currentTime - savedAt) >= 1) {
@@ -526,6 +530,7 @@
     // --- Other parts, played in this page ----------------------------------------
     var playOn = byId("play-on");
     var endedPlaying = false;
+    var playWhenLoaded = false;
 
     // Loads part number's recording, captions and chapters into this page
     // and goes to time in it (playing when asked).
@@ -576,9 +581,8 @@
       } catch (e) {
         window.history.replaceState(null, "", "#part=" + part);
       }
-      if (andPlay) {
-        play();
-      }
+      // Played once at its place, not from its start.
+      playWhenLoaded = Boolean(andPlay);
     }
 
     // At a part's end the next part plays on, unless the student said no.
@@ -1194,14 +1198,16 @@
         return false;
       }
       if (to !== part) {
-        loadPart(to, time || 0, false);
+        loadPart(to, time || 0, andPlay);
       } else if (time !== null) {
         seek(time);
       }
       if (andPlay) {
-        // Asked to play (the contents page's Play, Next from another part):
-        // where the browser lets a page start by itself.
-        play();
+        // Asked to play (the contents page's Play): where the browser lets
+        // a page start by itself.
+        if (to === part) {
+          play();
+        }
         var rest = window.location.hash.replace(/(^#|&)play\b/, "$1").replace(/^#&/, "#");
         window.history.replaceState(null, "", rest === "#" ? window.location.pathname : rest);
       }
