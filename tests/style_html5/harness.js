@@ -271,6 +271,14 @@ function seek(tab, t) {
   }), t);
 }
 
+// Clicks the element as a student would, once it is scrolled into the
+// middle of the view (lists laid out only when in view have their size).
+async function click(tab, selector) {
+  await tab.$eval(selector, (e) => e.scrollIntoView({ block: "center", inline: "center" }));
+  await sleep(50);
+  await tab.click(selector);
+}
+
 // Types text into the input that selector names, replacing what it held.
 async function fill(tab, selector, text) {
   await tab.$eval(selector, (e) => { e.value = ""; e.dispatchEvent(new Event("input", { bubbles: true })); });
@@ -306,5 +314,5 @@ function sleep(ms) {
 
 module.exports = {
   out, sample, modules, browserName, launch, browserPerFile, open, visit, ready, until, waitForUrl, events,
-  slidesAt, state, imageOf, assertInStep, playWhile, playKey, seeksInStep, seek, fill, text, visible, sleep, serve, fileUrl,
+  slidesAt, state, imageOf, assertInStep, playWhile, playKey, seeksInStep, seek, click, fill, text, visible, sleep, serve, fileUrl,
 };
