@@ -63,22 +63,23 @@ function browserPerFile() {
 }
 
 function fileUrl(page, dir = out) {
-  return "file://" + path.join(dir, page);
+  return "file://" + path.join(dir, page) + (page ? "" : "/");
 }
 
 // A new browser context (its own storage) and page; problems collects what
 // the page reported as an error.
-// Light colours and motion unless options ask for dark or reduced: through
-// the DevTools protocol in Chromium, through a Firefox started with those
-// preferences (closed with the context) in Firefox.
+// Light colours, motion and scripts unless options ask for dark, reduced or
+// none: through the DevTools protocol in Chromium, through a Firefox started
+// with those preferences (closed with the context) in Firefox.
 async function open(browser, page, options = {}) {
   const colours = options.colorScheme || "light";
   const motion = options.reducedMotion || "no-preference";
+  const scripts = options.javaScriptEnabled !== false;
   const asked = colours !== "light" || motion !== "no-preference";
   let own = null;
-  if (asked && browserName === "firefox" && !options.context) {
+  if ((asked || !scripts) && browserName === "firefox" && !options.context) {
     own = await launch("firefox", { "ui.prefersReducedMotion": motion === "reduce" ? 1 : 0,
-      "layout.css.prefers-color-scheme.content-override": colours === "dark" ? 0 : 1 });
+      "layout.css.prefers-color-scheme.content-override": colours === "dark" ? 0 : 1, "javascript.enabled": scripts });
   }
   const context = options.context || (await (own || browser).createBrowserContext());
   if (own) {
@@ -93,7 +94,7 @@ async function open(browser, page, options = {}) {
       { name: "prefers-color-scheme", value: colours },
     ]);
   }
-  if (options.javaScriptEnabled === false) {
+  if (!scripts && !own) {
     await tab.setJavaScriptEnabled(false);
   }
   const problems = [];
