@@ -10,6 +10,7 @@ const { before, after } = require("node:test");
 const fs = require("node:fs");
 const path = require("node:path");
 const { serve: host } = require("./host");
+const { launch: launchBrowser } = require("./browsers");
 
 function required(name) {
   const value = process.env[name];
@@ -25,28 +26,8 @@ const modules = required("PELLUCOR_NODE_MODULES");
 const puppeteer = require(path.join(modules, "puppeteer-core"));
 const browserName = process.env.PELLUCOR_BROWSER || "chromium";
 
-// The browser as a student has it: a page plays by itself only after the
-// student did something on it (Chromium's desktop rule; Firefox decides
-// by its own).
-// prefs: Firefox preferences (how it shows colours and motion is set so).
 function launch(name = browserName, prefs = {}) {
-  if (name === "firefox") {
-    return puppeteer.launch({
-      browser: "firefox",
-      executablePath: process.env.PELLUCOR_FIREFOX || "/usr/bin/firefox-esr",
-      protocol: "webDriverBiDi",
-      headless: true,
-      extraPrefsFirefox: prefs,
-    });
-  }
-  return puppeteer.launch({
-    executablePath: process.env.PELLUCOR_CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    args: [
-      "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-      "--disable-component-update", "--disable-sync", "--autoplay-policy=document-user-activation-required",
-    ],
-  });
+  return launchBrowser(puppeteer, name, prefs);
 }
 
 // One browser for all the tests of a file: started before the first,
