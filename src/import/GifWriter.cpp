@@ -26,19 +26,12 @@ const auto avError = Tav_AvErrorText;
 struct GraphDeleter {
     void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
 };
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 struct InOutDeleter {
     void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
 };
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using FramePtr = AvFramePtr;
+using CodecDeleter = AvCodecDeleter;
+using PacketDeleter = AvPacketDeleter;
 
 FramePtr newPaletteFrame(int width, int height)
 {
@@ -140,22 +133,9 @@ bool toPalette(const uint8_t* pixels, int stride, int width, int height, FramePt
         return false;
     }
 
-    FramePtr frame(av_frame_alloc());
-    if (!frame) {
-        err = "out of memory";
+    FramePtr frame = Tav_Rgb32Frame(pixels, stride, width, height, false, err);
+    if (!frame)
         return false;
-    }
-    frame->format = AV_PIX_FMT_RGB32;
-    frame->width = width;
-    frame->height = height;
-    frame->pts = 0;
-    if ((rc = av_frame_get_buffer(frame.get(), 0)) < 0) {
-        err = "cannot allocate the picture: " + avError(rc);
-        return false;
-    }
-    for (int y = 0; y < height; ++y)
-        std::memcpy(frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0],
-                    pixels + static_cast<ptrdiff_t>(y) * stride, static_cast<size_t>(width) * 4);
     rc = av_buffersrc_add_frame(src, frame.get());
     if (rc >= 0)
         rc = av_buffersrc_add_frame(src, nullptr);

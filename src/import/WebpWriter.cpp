@@ -1,29 +1,14 @@
 #include "import/WebpWriter.h"
 
-#include <cstring>
 #include <memory>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/frame.h>
 #include <libavutil/opt.h>
 }
 
 #include "import/EncodedPicture.h"
 
 namespace pellucor {
-
-namespace {
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-}  // namespace
 
 bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height,
                    std::string& err)
@@ -33,7 +18,7 @@ bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, i
         return false;
     }
     const AVCodec* codec = avcodec_find_encoder_by_name("libwebp");
-    std::unique_ptr<AVCodecContext, CodecDeleter> enc(codec ? avcodec_alloc_context3(codec) : nullptr);
+    std::unique_ptr<AVCodecContext, AvCodecDeleter> enc(codec ? avcodec_alloc_context3(codec) : nullptr);
     if (!enc) {
         err = "this FFmpeg has no WebP encoder";
         return false;
@@ -49,25 +34,11 @@ bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, i
         err = "cannot open the WebP encoder: " + Tav_AvErrorText(rc);
         return false;
     }
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketDeleter> pkt(av_packet_alloc());
+    const AvFramePtr frame = Tav_Rgb32Frame(pixels, stride, width, height, true, err);
+    std::unique_ptr<AVPacket, AvPacketDeleter> pkt(av_packet_alloc());
     if (!frame || !pkt) {
-        err = "out of memory";
+        err = frame ? "out of memory" : err;
         return false;
-    }
-    frame->format = AV_PIX_FMT_RGB32;
-    frame->width = width;
-    frame->height = height;
-    frame->pts = 0;
-    if ((rc = av_frame_get_buffer(frame.get(), 0)) < 0) {
-        err = "cannot allocate the picture: " + Tav_AvErrorText(rc);
-        return false;
-    }
-    for (int y = 0; y < height; ++y) {
-        auto* dst = reinterpret_cast<uint32_t*>(frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0]);
-        std::memcpy(dst, pixels + static_cast<ptrdiff_t>(y) * stride, static_cast<size_t>(width) * 4);
-        for (int x = 0; x < width; ++x)
-            dst[x] |= 0xFF000000u;  // slides are opaque
     }
     std::string data;
     rc = avcodec_send_frame(enc.get(), frame.get());

@@ -49,18 +49,18 @@ function fileUrl(page, dir = out) {
 
 // A new browser context (its own storage) and page; problems collects what
 // the page reported as an error.
-// Light colours, motion and scripts unless options ask for dark, reduced or
-// none: through the DevTools protocol in Chromium, through a Firefox started
-// with those preferences (closed with the context) in Firefox.
+// Light colours and motion unless options ask for dark or reduced: through
+// the DevTools protocol in Chromium, through a Firefox started with those
+// preferences (closed with the context) in Firefox.
 async function open(browser, page, options = {}) {
   const colours = options.colorScheme || "light";
   const motion = options.reducedMotion || "no-preference";
   const scripts = options.javaScriptEnabled !== false;
   const asked = colours !== "light" || motion !== "no-preference";
   let own = null;
-  if ((asked || !scripts) && browserName === "firefox" && !options.context) {
+  if (asked && browserName === "firefox" && !options.context) {
     own = await launch("firefox", { "ui.prefersReducedMotion": motion === "reduce" ? 1 : 0,
-      "layout.css.prefers-color-scheme.content-override": colours === "dark" ? 0 : 1, "javascript.enabled": scripts });
+      "layout.css.prefers-color-scheme.content-override": colours === "dark" ? 0 : 1 });
   }
   const context = options.context || (await (own || browser).createBrowserContext());
   if (own) {
@@ -75,8 +75,13 @@ async function open(browser, page, options = {}) {
       { name: "prefers-color-scheme", value: colours },
     ]);
   }
-  if (!scripts && !own) {
+  if (!scripts && browserName !== "firefox") {
     await tab.setJavaScriptEnabled(false);
+  } else if (!scripts) {
+    // WebDriver BiDi cannot turn scripts off in a page it drives: the
+    // style's script is kept from loading instead.
+    await tab.setRequestInterception(true);
+    tab.on("request", (r) => (/\.js$/.test(r.url()) ? r.abort("blockedbyclient") : r.continue()));
   }
   const problems = [];
   tab.on("console", (m) => {
@@ -88,7 +93,7 @@ async function open(browser, page, options = {}) {
   // A load cut short by leaving the page is no failure.
   tab.on("requestfailed", (r) => {
     const reason = r.failure() ? r.failure().errorText : "";
-    if (!/ERR_ABORTED|NS_BINDING_ABORTED/.test(reason)) {
+    if (!/ERR_ABORTED|NS_BINDING_ABORTED|NS_ERROR_ABORT/.test(reason) && !(scripts === false && /\.js$/.test(r.url()))) {
       problems.push(`request failed: ${r.url()} ${reason}`);
     }
   });
