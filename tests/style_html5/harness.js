@@ -55,7 +55,6 @@ function fileUrl(page, dir = out) {
 async function open(browser, page, options = {}) {
   const colours = options.colorScheme || "light";
   const motion = options.reducedMotion || "no-preference";
-  const scripts = options.javaScriptEnabled !== false;
   const asked = colours !== "light" || motion !== "no-preference";
   let own = null;
   if (asked && browserName === "firefox" && !options.context) {
@@ -75,14 +74,6 @@ async function open(browser, page, options = {}) {
       { name: "prefers-color-scheme", value: colours },
     ]);
   }
-  if (!scripts && browserName !== "firefox") {
-    await tab.setJavaScriptEnabled(false);
-  } else if (!scripts) {
-    // WebDriver BiDi cannot turn scripts off in a page it drives: the
-    // style's script is kept from loading instead.
-    await tab.setRequestInterception(true);
-    tab.on("request", (r) => (/\.js$/.test(r.url()) ? r.abort("blockedbyclient") : r.continue()));
-  }
   const problems = [];
   tab.on("console", (m) => {
     if (m.type() === "error") {
@@ -93,7 +84,7 @@ async function open(browser, page, options = {}) {
   // A load cut short by leaving the page is no failure.
   tab.on("requestfailed", (r) => {
     const reason = r.failure() ? r.failure().errorText : "";
-    if (!/ERR_ABORTED|NS_BINDING_ABORTED|NS_ERROR_ABORT/.test(reason) && !(scripts === false && /\.js$/.test(r.url()))) {
+    if (!/ERR_ABORTED|NS_BINDING_ABORTED|NS_ERROR_ABORT/.test(reason)) {
       problems.push(`request failed: ${r.url()} ${reason}`);
     }
   });
@@ -104,7 +95,7 @@ async function open(browser, page, options = {}) {
 // Opens another page in the same tab, waiting for its player where it has one.
 async function visit(tab, page, options = {}) {
   await tab.goto(options.base ? options.base + page : fileUrl(page));
-  if (options.javaScriptEnabled !== false && /part\d+\.htm/.test(page)) {
+  if (!options.noScripts && /part\d+\.htm/.test(page)) {
     await ready(tab);
   }
 }

@@ -8,8 +8,9 @@ const zlib = require("node:zlib");
 
 // Serves a published directory on 127.0.0.1 (a web host): with byte ranges
 // and compression, or, with ranges false, as a host that answers every
-// request with the whole file.
-async function serve(dir, { ranges = true } = {}) {
+// request with the whole file; with scripts false its pages may run no
+// script (as a browser with scripts turned off).
+async function serve(dir, { ranges = true, scripts = true } = {}) {
   const types = { ".htm": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css",
     ".gif": "image/gif", ".webp": "image/webp", ".vtt": "text/vtt", ".webm": "video/webm", ".mp4": "video/mp4",
     ".m4a": "audio/mp4", ".mp3": "audio/mpeg" };
@@ -22,7 +23,8 @@ async function serve(dir, { ranges = true } = {}) {
     }
     const size = fs.statSync(file).size;
     const type = types[path.extname(file)] || "application/octet-stream";
-    const headers = { "Content-Type": type, "Cache-Control": "max-age=3600" };
+    const headers = { "Content-Type": type, "Cache-Control": "max-age=3600",
+      ...(scripts ? {} : { "Content-Security-Policy": "script-src 'none'" }) };
     if (/^text\//.test(type) && /gzip/.test(req.headers["accept-encoding"] || "")) {
       res.writeHead(200, { ...headers, "Content-Encoding": "gzip", Vary: "Accept-Encoding" });
       fs.createReadStream(file).pipe(zlib.createGzip()).pipe(res);

@@ -180,23 +180,29 @@ test("motion follows the reduced-motion setting", async () => {
   }
 });
 
-test("without JavaScript the contents and the slide pages still navigate", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "index.htm", { javaScriptEnabled: false });
-  assert.ok(await h.visible(page, "ol.cards"), "the contents page shows the lecture");
-  await page.click("ol.cards li:nth-child(3) a");
-  await h.waitForUrl(page, /part1\.htm#slide=3/);
-  assert.ok(await h.visible(page, "#media"));
-  assert.ok(!(await h.visible(page, "#search")), "no search box that cannot work");
-  await h.click(page, "nav.toc li[data-slide='3'] a");
-  await h.waitForUrl(page, /sld003\.htm/);
-  assert.equal(await h.text(page, "main h2"), "Results");
-  for (const [selector, address] of [["#next", /sld004\.htm/], ["#prev", /sld003\.htm/], ["a[href*='slide=3']", /part1\.htm#slide=3/],
-    ["#next", /sld002\.htm/]]) {
-    await page.click(selector);
-    await h.waitForUrl(page, address);
+test("without scripts the contents and the slide pages still navigate", async () => {
+  const web = await h.serve(h.out, { scripts: false });
+  try {
+    const { context, page, problems } = await h.open(browser.browser, "index.htm", { base: web.base, noScripts: true });
+    assert.ok(await h.visible(page, "ol.cards"), "the contents page shows the lecture");
+    await page.click("ol.cards li:nth-child(3) a");
+    await h.waitForUrl(page, /part1\.htm#slide=3/);
+    assert.ok(await h.visible(page, "#media"));
+    assert.ok(!(await h.visible(page, "#search")), "no search box that cannot work");
+    await h.click(page, "nav.toc li[data-slide='3'] a");
+    await h.waitForUrl(page, /sld003\.htm/);
+    assert.equal(await h.text(page, "main h2"), "Results");
+    for (const [selector, address] of [["#next", /sld004\.htm/], ["#prev", /sld003\.htm/], ["a[href*='slide=3']", /part1\.htm#slide=3/],
+      ["#next", /sld002\.htm/]]) {
+      await page.click(selector);
+      await h.waitForUrl(page, address);
+    }
+    // What the browser says of the scripts it was told not to run.
+    assert.deepEqual(problems.filter((p) => !/Content.Security.Policy|Refused to (load|execute)|player\.js/i.test(p)), []);
+    await context.close();
+  } finally {
+    await web.close();
   }
-  assert.deepEqual(problems, []);
-  await context.close();
 });
 
 test("a slide page prints as the slide, its title and its notes; the handout two or three slides to a page", async () => {
