@@ -793,7 +793,7 @@
     bar.addEventListener("focus", function () { tip(parts[part].offset + media.currentTime); });
     bar.addEventListener("blur", function () { barTip.hidden = true; });
     bar.addEventListener("keydown", function (ev) {
-      var now = parts[part].offset + media.currentTime;
+      var now = parts[part].offset + (pendingSeek !== null ? pendingSeek : media.currentTime);
       var to = null;
       if (ev.key === "ArrowLeft" || ev.key === "ArrowDown") {
         to = now - 10;

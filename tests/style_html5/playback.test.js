@@ -200,7 +200,7 @@ test("the bar of the whole lecture marks its parts and slides and goes anywhere 
   await page.focus("#bar");
   for (const [key, part, slide] of [["Home", "1", "1"], ["PageUp", "1", "2"], ["End", "3", "6"]]) {
     await page.keyboard.press(key);
-    await h.until(page, (p) => document.body.getAttribute("data-part") === p &&
+    await h.until(page, (p) => document.body.getAttribute("data-part") === p && document.getElementById("media").readyState >= 1 &&
       !document.getElementById("media").seeking, part, `${key} in part ${part}`);
     s = await h.state(page);
     assert.equal(s.shown, slide, `${key}: slide`);
