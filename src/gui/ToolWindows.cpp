@@ -14,6 +14,8 @@
 #include "core/TavUtils.h"
 #include "capture/MediaConverter.h"
 #include "capture/RecordingSetup.h"
+#include "capture/PlayerWindow.h"
+#include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/QtFileChooser.h"
@@ -130,7 +132,13 @@ void ToolWindows::showTimingEditor(const std::string& dir)
         timingEditor_ = std::make_unique<TimingEditor>(chooser_.get());
         timingEditor_->lectureDir = [this] { return timingDir_; };
         timingEditor_->Form_Load();
-        timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_);
+        timeline_ = std::make_unique<TimelineModel>(*timingEditor_);
+        // Slide images come from the detailed form's slide directory.
+        timeline_->slideDir = [this] { return context_.session().request.TextPP; };
+        QObject::connect(timeline_.get(), &TimelineModel::playRequested, [this](const QString& file, double seconds) {
+            playFrom(file.toStdString(), seconds);
+        });
+        timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_, timeline_.get());
     }
     timingEditorView_->show();
     timingEditorView_->raise();
@@ -151,6 +159,13 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     RecordingSetupView view(model, mainWindow_);
     view.RunModal();
     return true;
+}
+
+void ToolWindows::playFrom(const std::string& recording, double seconds)
+{
+    showPlayer();
+    if (tools_ && tools_->Player())
+        tools_->Player()->PlayFrom(recording, static_cast<long>(seconds * 1000));
 }
 
 void ToolWindows::showPlayer()

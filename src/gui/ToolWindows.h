@@ -18,6 +18,7 @@ class LectureWatcherView;
 class QtFileChooser;
 class QtRecordingWindows;
 class TimingEditor;
+class TimelineModel;
 class TimingEditorView;
 
 class ToolWindows {
@@ -31,6 +32,8 @@ private:
     void showTimingEditor(const std::string& dir);
     bool showRecordingSetup(const std::string& dir);
     void showPlayer();
+    // The player window playing recording from seconds on.
+    void playFrom(const std::string& recording, double seconds);
     void showEncoderSetup();
     bool showConverter(const std::string& input, const std::string& output);
     void showSlideImport(const std::string& slideDir);
@@ -42,6 +45,7 @@ private:
     std::string timingDir_;
     std::unique_ptr<QtFileChooser> chooser_;
     std::unique_ptr<TimingEditor> timingEditor_;
+    std::unique_ptr<TimelineModel> timeline_;
     std::unique_ptr<TimingEditorView> timingEditorView_;
     // The player and encoder set-up opened on their own from the menus.
     std::unique_ptr<QtRecordingWindows> tools_;

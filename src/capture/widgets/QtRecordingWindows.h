@@ -44,6 +44,7 @@ public:
     // The open windows; null when not loaded.
     EncoderSetupView* EncoderView() const { return recordView_.get(); }
     PlayerWindowView* PlayerView() const { return playView_.get(); }
+    PlayerWindow* Player() const { return play_.get(); }
     SlideFlipRecorderView* RecorderView() const { return recorderView_; }
 
 private:
