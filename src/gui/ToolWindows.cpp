@@ -149,6 +149,7 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     // The set-up window reports an incomplete encoder set-up itself and
     // stays open for another try, so its closing is the answer.
     QtRecordingWindows windows(mainWindow_);
+    windows.deviceMemory = &context_.prefs().Store();
     windows.imageName = [this](int n) { return context_.mainWindow().TavImageName(n); };
     // Slides come from the detailed form's slide directory, not the media's.
     windows.lectureDir = [this] { return Tav_DirSlash(context_.session().request.TextPP); };
@@ -168,10 +169,16 @@ void ToolWindows::playFrom(const std::string& recording, double seconds)
         tools_->Player()->PlayFrom(recording, static_cast<long>(seconds * 1000));
 }
 
+void ToolWindows::newTools()
+{
+    tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+    tools_->deviceMemory = &context_.prefs().Store();
+}
+
 void ToolWindows::showPlayer()
 {
     if (!tools_)
-        tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+        newTools();
     std::string err;
     if (!tools_->PlayerView() && !tools_->LoadPlayer(err)) {
         Tav_Message("Unable to load RealPlayer ActiveX Control - " + err);
@@ -196,7 +203,7 @@ bool ToolWindows::showConverter(const std::string& input, const std::string& out
 void ToolWindows::showEncoderSetup()
 {
     if (!tools_)
-        tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+        newTools();
     std::string err;
     if (!tools_->EncoderView() && !tools_->LoadEncoder(err)) {
         Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - " + err);

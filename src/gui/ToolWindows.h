@@ -31,6 +31,7 @@ private:
     void showServer();
     void showTimingEditor(const std::string& dir);
     bool showRecordingSetup(const std::string& dir);
+    void newTools();
     void showPlayer();
     // The player window playing recording from seconds on.
     void playFrom(const std::string& recording, double seconds);

@@ -15,6 +15,7 @@ class QWidget;
 namespace pellucor {
 
 class FfmpegEncoder;
+class PreferenceStore;
 class SlideFlipRecorderView;
 class QtMediaPlayer;
 class PlayerWindowView;
@@ -32,6 +33,8 @@ public:
     // Called on each new encoder before its window opens (e.g. to choose
     // its devices).
     std::function<void(FfmpegEncoder&)> prepareEncoder;
+    // Where the encoder set-up keeps the devices last chosen (none: not kept).
+    PreferenceStore* deviceMemory = nullptr;
 
     EncoderSetup* LoadEncoder(std::string& err) override;
     void ShowEncoderModal() override;

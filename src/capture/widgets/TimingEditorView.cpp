@@ -1,5 +1,6 @@
 #include "capture/widgets/TimingEditorView.h"
 
+#include <QScreen>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -94,7 +95,7 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
         closing_ = false;
     });
     refresh();
-    resize(760, 560);
+    resize(QSize(760, 560).boundedTo(screen()->availableGeometry().size()));
 }
 
 QPushButton* TimingEditorView::button(const QString& caption, const QString& tip, void (TimingEditor::*action)())

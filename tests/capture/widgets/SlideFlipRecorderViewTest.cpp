@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTest>
 
 #include "TestSupport.h"
 #include "capture/SlideFlipRecorder.h"
@@ -41,6 +42,37 @@ TEST(SlideFlipRecorderView, KeysDriveTheRecorderAndTheSlideIsShown)
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&view, &esc);
     EXPECT_EQ(readLines(setup.txtFile), std::vector<std::string>{"u 00:00:00 00:00:04 URL\\sld001.htm"});
+}
+
+// What keyboards and presenter remotes send for "next" and "back".
+TEST(SlideFlipRecorderView, PresenterKeysFlipForwardAndBack)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    RecordingFields setup;
+    setup.txtFile = dir.file("rawmedia.txt");
+    SlideFlipRecorder model(setup, SlideFlipRecorder::Windowed, true);
+    model.clock = [] { return int64_t{100}; };
+    model.imageName = [](int n) { return "img" + std::to_string(n) + ".gif"; };
+    model.loadPicture = [](const std::string&) { return true; };
+    model.lectureDir = [&] { return dir.dir(); };
+    SlideFlipRecorderView view(model);
+    view.show();
+    ASSERT_TRUE(model.Form_Load());
+    QTest::keyClick(&view, Qt::Key_PageDown);  // starts the timing on slide 1
+    ASSERT_TRUE(model.TimingStarted());
+    EXPECT_TRUE(view.Indicator()->isVisible()) << "the recording indicator";
+    EXPECT_EQ(view.Indicator()->text().toStdString(), "\u25CF 00:00:00  Slide 001");
+    int slide = 1;
+    for (Qt::Key k : {Qt::Key_PageDown, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(&view, k);
+        EXPECT_EQ(model.SlideNum(), ++slide) << k;
+    }
+    for (Qt::Key k : {Qt::Key_PageUp, Qt::Key_Left, Qt::Key_Up, Qt::Key_Backspace}) {
+        QTest::keyClick(&view, k);
+        EXPECT_EQ(model.SlideNum(), slide - 1) << k;
+        QTest::keyClick(&view, Qt::Key_Right);
+    }
 }
 
 }  // namespace
