@@ -95,7 +95,7 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
         closing_ = false;
     });
     refresh();
-    resize(QSize(760, 560).boundedTo(screen()->availableGeometry().size()));
+    resize(QSize(760, 560).boundedTo(screen()->availableGeometry().size() * 0.9));  // room for the frame
 }
 
 QPushButton* TimingEditorView::button(const QString& caption, const QString& tip, void (TimingEditor::*action)())

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "capture/SlideFlipRecorder.h"
 #include "capture/widgets/SlideFlipRecorderView.h"
+#include "core/TavString.h"
 
 namespace pellucor {
 
@@ -16,15 +17,21 @@ using namespace testing_support;
 
 namespace {
 
+// Slides img001.gif ... in dir, count of them.
+void writeSlides(TempDir& dir, int count)
+{
+    for (int n = 1; n <= count; ++n) {
+        QImage img(32, 24, QImage::Format_RGB32);
+        img.fill(Qt::blue);
+        ASSERT_TRUE(img.save(QString::fromStdString(dir.file("img" + Tav_Fmt000(n) + ".gif")), "PNG"));
+    }
+}
+
 TEST(SlideFlipRecorderView, KeysDriveTheRecorderAndTheSlideIsShown)
 {
     TempDir dir;
     RecordingMessageSink sink;
-    for (const char* n : {"img001.gif", "img002.gif"}) {
-        QImage img(32, 24, QImage::Format_RGB32);
-        img.fill(Qt::blue);
-        ASSERT_TRUE(img.save(QString::fromStdString(dir.file(n)), "PNG"));
-    }
+    writeSlides(dir, 2);
     RecordingFields setup;
     setup.txtFile = dir.file("rawmedia.txt");
     SlideFlipRecorder model(setup, SlideFlipRecorder::Windowed, true);
@@ -53,8 +60,8 @@ TEST(SlideFlipRecorderView, PresenterKeysFlipForwardAndBack)
     setup.txtFile = dir.file("rawmedia.txt");
     SlideFlipRecorder model(setup, SlideFlipRecorder::Windowed, true);
     model.clock = [] { return int64_t{100}; };
-    model.imageName = [](int n) { return "img" + std::to_string(n) + ".gif"; };
-    model.loadPicture = [](const std::string&) { return true; };
+    writeSlides(dir, 9);
+    model.imageName = [](int n) { return "img" + Tav_Fmt000(n) + ".gif"; };
     model.lectureDir = [&] { return dir.dir(); };
     SlideFlipRecorderView view(model);
     view.show();
