@@ -175,9 +175,11 @@ TEST_F(MainWindowTest, PublishControlsFollowTheNewLectureAndPrefillTheDetailedFo
     fs::create_directories(empty);
     mainWindow.SetLectureDir(empty);
     EXPECT_FALSE(mainWindow.Enabled["cmdPub"]);
+    EXPECT_EQ(mainWindow.lblPublishReason, "No recording found in " + empty + " (Record Lecture makes one)");
     EXPECT_TRUE(mainWindow.Enabled["cmdSelectPPT"]);
     mainWindow.SetLectureDir(lec);
     EXPECT_TRUE(mainWindow.Enabled["cmdPub"]);
+    EXPECT_EQ(mainWindow.lblPublishReason, "");
 }
 
 TEST_F(MainWindowTest, PresentationExportUsesTheChosenSize)

@@ -126,10 +126,15 @@ TEST_F(CancelledPublish, CancelDuringMediaPreparationLeavesNoPartialMediaAndSays
     runUntilDone([&] {
         if (!clicked && progress->value() > 20 && cmdCancel->isVisible()) {
             clicked = true;
+            // Closing the window first asks; declined, the publish goes on.
+            sink.answers = {TavCancel};
+            EXPECT_FALSE(windows->mainWindowView().close());
+            EXPECT_TRUE(model().busy);
             cmdCancel->click();
         }
     });
     ASSERT_TRUE(clicked);
+    EXPECT_EQ(sink.questions, std::vector<std::string>{"A publish is running: cancel it and quit?"});
     EXPECT_EQ(status->text().toStdString(),
               "Publish cancelled during media preparation of talk1: its unfinished media was removed");
     EXPECT_FALSE(model().Enabled["cmdTestDisk"]);
