@@ -1,11 +1,13 @@
 // The windows as a newcomer meets them, on a 1920x1080 virtual display with
 // a window manager at twice the usual scale (QT_SCALE_FACTOR=2, set by the
 // test): every window fits the screen, a new lecture goes from "Select
-// PowerPoint" to its slide images through the main window's buttons, and
-// the upload window against a stopped server says so and asks nothing.
+// PowerPoint" to its slide images through the main window's buttons, the
+// upload window against a stopped server says so and asks nothing, and
+// "Test" without a browser shows the page's path.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -182,6 +184,30 @@ TEST_F(Newcomer, TheUploadWindowAgainstAStoppedServerShowsTheFailureAndAsksNothi
     EXPECT_NE(shown.find(" | /physics1"), std::string::npos) << shown;
     EXPECT_EQ(shown.find("Directory listed"), std::string::npos) << shown;
     EXPECT_TRUE(sink.questions.empty()) << sink.questions.front();
+}
+
+// "Test" where no browser can be opened (xdg-open exits 4): the page's
+// path is shown, and Copy puts it on the clipboard.
+TEST_F(Newcomer, TestWithoutABrowserShowsThePagesPathToCopy)
+{
+    writeFile(root.file("bin/xdg-open"), "#!/bin/sh\nexit 4\n");
+    fs::permissions(root.file("bin/xdg-open"), fs::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(root.dir() + "bin:") + path);
+    context().hooks.OpenPage("file://" + lecture + "synccd/index.htm");
+    QLineEdit* shown = nullptr;
+    for (int i = 0; i < 100 && !shown; ++i) {
+        QTest::qWait(50);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !shown)
+                shown = w->findChild<QLineEdit*>("pagePath");
+    }
+    qputenv("PATH", path);
+    ASSERT_NE(shown, nullptr) << "nothing shown";
+    EXPECT_EQ(shown->text().toStdString(), lecture + "synccd/index.htm");
+    QTest::mouseClick(findWidget<QPushButton>(*shown->window(), "cmdCopy"), Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), lecture + "synccd/index.htm");
+    shown->window()->close();
 }
 
 }  // namespace
