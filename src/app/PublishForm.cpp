@@ -149,6 +149,16 @@ void PublishForm::RunPublish(bool isDisk, const std::string&, bool)
 
 void PublishForm::cmdCancel_Click() { session_->Cancel(); }
 
+bool PublishForm::ConfirmClose()
+{
+    if (!Publishing())
+        return true;
+    if (Tav_AskOkCancel("A publish is running: cancel it and quit?") != TavOK)
+        return false;
+    cmdCancel_Click();
+    return true;
+}
+
 void PublishForm::sessionEnded(int outcome)
 {
     logPoller.stop();
@@ -171,13 +181,13 @@ bool PublishForm::CheckUpToDate()
 void PublishForm::cmdTestCD_Click()
 {
     if (CheckUpToDate())
-        Tav_ShellOpen(Tav_FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
+        hooks_->OpenPage(Tav_FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
 }
 
 void PublishForm::cmdTestWeb_Click()
 {
     if (CheckUpToDate())
-        Tav_ShellOpen(TextWebURL + "index.htm");
+        hooks_->OpenPage(TextWebURL + "index.htm");
 }
 
 void PublishForm::showStatus(const std::string& text, uint32_t colour)

@@ -87,6 +87,9 @@ public:
     void RunPublish(bool isDisk, const std::string& command, bool started);
     // "Cancel": stops the publish under way.
     void cmdCancel_Click();
+    // Before the program ends: a publish under way is cancelled when the
+    // user agrees; false when the user keeps it running.
+    bool ConfirmClose();
     bool CheckUpToDate();
     // Every path and option of the fields, for a publish.
     PublishSettings Settings() const;
