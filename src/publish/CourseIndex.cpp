@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <algorithm>
 #include <filesystem>
@@ -27,6 +28,8 @@ namespace {
 constexpr int kMergeFactor = 8;
 // Lectures are looked for this many folders deep.
 constexpr int kMaxDepth = 8;
+constexpr const char* kLockName = ".lock";
+constexpr int kLockWaitMs = 10 * 60 * 1000;
 
 struct Found {
     std::string folder;
@@ -106,6 +109,16 @@ CourseEntry entryWithoutRecord(const std::string& dir, const std::string& folder
     const QFileInfo manifest(QString::fromStdString(Tav_Join(dir, kManifestName)));
     e.date = manifest.lastModified().toString(Qt::ISODate).toStdString();
     return e;
+}
+
+// A folder holding anything but the update lock (left by one that died).
+bool holdsOtherThanLock(const std::string& dir)
+{
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (entry.path().filename() != kLockName)
+            return true;
+    return false;
 }
 
 int sizeClass(int live)
@@ -236,15 +249,17 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
     const std::string statePath = dir + "course.json";
     report = CourseReport{};
     report.page = root + "index.htm";
-    CourseState st;
-    const bool had = fs::exists(statePath, ec);
-    if (had && !st.Read(statePath, err))
-        return false;
-    if (!had && fs::exists(report.page, ec) && !options.replace) {
+    // A course folder of another program's is never written into.
+    const bool ours = fs::exists(statePath, ec);
+    const auto foreignPage = [&] {
+        if (options.replace || fs::exists(statePath, ec) || !fs::exists(report.page, ec))
+            return false;
         err = report.page + " was not written by pellucor course: move it away, or give --replace to put the course page in its place";
+        return true;
+    };
+    if (foreignPage())
         return false;
-    }
-    if (!had && fs::exists(dir, ec) && !fs::is_empty(dir, ec)) {
+    if (!ours && holdsOtherThanLock(dir)) {
         err = dir + " holds files this program did not write: move them away";
         return false;
     }
@@ -253,6 +268,20 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
         err = "Unable to create " + dir + ": " + ec.message();
         return false;
     }
+    // One update at a time (a server and the command, or two servers, on
+    // one tree); a lock left by a process that died is taken over.
+    QLockFile lock(QString::fromStdString(dir + kLockName));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(kLockWaitMs)) {
+        err = "Another update of the course page in " + root + " is still running";
+        return false;
+    }
+    CourseState st;
+    const bool had = fs::exists(statePath, ec);
+    if (had && !st.Read(statePath, err))
+        return false;
+    if (!had && foreignPage())
+        return false;
     if (!options.title.empty() || st.title.empty())
         st.title = options.title.empty() ? "Lectures" : options.title;
     clearLeftovers(dir, st, report);

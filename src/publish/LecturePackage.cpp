@@ -134,14 +134,14 @@ bool WritePackage(const std::string& dir, PackageKind kind, const std::string& o
         err = "The folder " + target.parent_path().string() + " does not exist";
         return false;
     }
+    std::vector<PackageFile> files;
+    if (!PlanPackage(dir, kind, files, err))
+        return false;
     const auto rel = targetDir.lexically_relative(published);
     if (!rel.empty() && *rel.begin() != "..") {
         err = target.string() + " would be written inside the published lecture: write it elsewhere";
         return false;
     }
-    std::vector<PackageFile> files;
-    if (!PlanPackage(dir, kind, files, err))
-        return false;
 
     const std::string temp = (target.parent_path() / ("." + target.filename().string() + ".pellucor-part")).string();
     fs::remove(temp, ec);

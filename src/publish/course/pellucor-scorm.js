@@ -215,6 +215,18 @@
     call(F.finish, "");
   }
 
+  // Besides once a second, what played is taken whenever playing stops and
+  // before a page of the lecture goes, so that no stretch is lost.
+  frame.addEventListener("load", function () {
+    try {
+      var win = frame.contentWindow;
+      win.addEventListener("pagehide", follow);
+      ["pause", "ended", "seeking", "emptied"].forEach(function (type) {
+        win.document.addEventListener(type, follow, true);
+      });
+    } catch (e) { /* a page of another origin */ }
+  });
+
   window.pellucorScorm = { follow: follow, finish: finish, playedShare: playedShare };
   var timer = setInterval(follow, 1000);
   window.addEventListener("pagehide", function () { clearInterval(timer); finish(); });
