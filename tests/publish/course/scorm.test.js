@@ -14,7 +14,9 @@ const { launch, serve, required } = require("./browser");
 const packages = required("PELLUCOR_PACKAGES");  // holds lecture-scorm12.zip, lecture-scorm2004.zip
 
 async function lectureFrame(page, pattern) {
-  const frame = await page.waitForFrame((f) => pattern.test(f.url()), { timeout: 15000 });
+  const frame = await page.waitForFrame((f) => pattern.test(f.url()), { timeout: 15000 }).catch((e) => {
+    throw new Error(`no frame at ${pattern} among ${page.frames().map((f) => f.url()).join(" ")}: ${e.message}`);
+  });
   await frame.waitForFunction(() => {
     const m = document.getElementById("media");
     return m && m.readyState >= 1;
@@ -22,17 +24,20 @@ async function lectureFrame(page, pattern) {
   return frame;
 }
 
-// Plays the part in frame from where it is to `until` seconds (or its end).
+// Plays the part in frame from where it is to `until` seconds, or to its
+// end (where the page plays on into the next part: stopped there).
 async function play(frame, until) {
   await frame.evaluate(() => {
     const m = document.getElementById("media");
+    window.startPart = document.body.getAttribute("data-part");
     m.muted = true;
     m.playbackRate = 4;
     m.play();
   });
   await frame.waitForFunction((u) => {
     const m = document.getElementById("media");
-    if (m.ended || (u !== null && m.currentTime >= u)) {
+    if (m.ended || document.body.getAttribute("data-part") !== window.startPart ||
+        (u !== null && m.currentTime >= u)) {
       m.pause();
       return true;
     }
@@ -70,9 +75,11 @@ async function run(browser, url, kind) {
   const s = await session(page);
   const set = (calls, element) => calls.filter((c) => c[0] === "SetValue" && c[1] === element).map((c) => c[2]);
 
-  // First visit: part 1 played through, part 2 up to 2 s, then closed.
+  // First visit: the lecture's contents page, then part 1 played through,
+  // part 2 up to 2 s, then closed.
   await page.evaluate(() => launch());
-  let frame = await lectureFrame(page, /part1\.htm/);
+  let frame = await page.waitForFrame((f) => /pellucor-contents\.htm/.test(f.url()), { timeout: 15000 });
+  frame = await goTo(page, frame, "part1.htm");
   await play(frame, null);
   frame = await goTo(page, frame, "part2.htm");
   await play(frame, 2);
