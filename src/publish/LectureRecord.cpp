@@ -42,7 +42,7 @@ bool LectureRecord::Write(const std::string& dir, std::string& err) const
         jsonSlides.append(QJsonObject{{"number", sl.number}, {"part", sl.part}, {"start", sl.start},
                                       {"title", q(sl.title)}, {"notes", q(sl.notes)}});
     const QJsonObject root{{"format", kFormat},        {"title", q(title)},         {"recorded", q(recorded)},
-                           {"published", q(published)}, {"thumbnail", q(thumbnail)}, {"parts", jsonParts},
+                           {"thumbnail", q(thumbnail)}, {"parts", jsonParts},
                            {"slides", jsonSlides}};
     return WriteFileAtomically(Tav_Join(dir, kLectureRecordName),
                                QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString(), err);
@@ -66,7 +66,6 @@ bool LectureRecord::Read(const std::string& dir, std::string& err)
     }
     title = s(root.value("title"));
     recorded = s(root.value("recorded"));
-    published = s(root.value("published"));
     thumbnail = s(root.value("thumbnail"));
     parts.clear();
     for (const QJsonValue& v : root.value("parts").toArray()) {

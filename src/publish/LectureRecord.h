@@ -34,7 +34,6 @@ struct LectureRecord {
 
     std::string title;
     std::string recorded;   // ISO date and time the first recording was made
-    std::string published;  // ISO date and time of the publish
     std::string thumbnail;  // the first slide's picture, relative to the publication
     std::vector<Part> parts;
     std::vector<Slide> slides;

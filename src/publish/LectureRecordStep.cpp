@@ -33,10 +33,11 @@ bool Publisher::writeLectureRecord()
     };
     LectureRecord rec;
     rec.title = TextAsUtf8(S.LecName);
-    rec.published = isoTime(QDateTime::currentDateTime());
     const std::string& firstMedia = SI.VideoFile[1].empty() ? SI.AudioFile[1] : SI.VideoFile[1];
     const QFileInfo recording(QString::fromStdString(firstMedia));
-    rec.recorded = recording.exists() ? isoTime(recording.lastModified()) : rec.published;
+    // The recording's time, not the publish's: the same lecture published
+    // again gives the same record.
+    rec.recorded = recording.exists() ? isoTime(recording.lastModified()) : std::string();
     if (SI.NumOfSlides >= 1)
         rec.thumbnail = inOutput(SI.SlideImage[1]);
 

@@ -54,7 +54,7 @@ function generate(root, first, count, slides = 30, cues = 700) {
     const record = {
       format: 1, title: `Lecture ${n} ${words(3)}`,
       recorded: new Date(Date.UTC(2020, 0, 1) + n * 86400000).toISOString().slice(0, 19),
-      published: "2026-01-01T00:00:00", thumbnail: "img001.gif", parts,
+      thumbnail: "img001.gif", parts,
       slides: Array.from({ length: slides }, (_, s) => ({
         number: s + 1, part: s < perPart ? 1 : 2, start: (s % perPart) * 20, title: words(4),
         notes: words(40) + (s + 1 === own.slide ? ` ${own.note}` : ""),
