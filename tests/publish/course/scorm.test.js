@@ -27,12 +27,20 @@ async function lectureFrame(page, pattern) {
 // Plays the part in frame from where it is to `until` seconds, or to its
 // end (where the page plays on into the next part: stopped there).
 async function play(frame, until) {
-  await frame.evaluate(() => {
+  // The page may still replace its address once after it loaded: tried again.
+  const start = () => frame.evaluate(() => {
     const m = document.getElementById("media");
     window.startPart = document.body.getAttribute("data-part");
     m.muted = true;
     m.playbackRate = 4;
     m.play();
+  });
+  await start().catch(async (e) => {
+    if (!/context was destroyed/.test(e.message)) {
+      throw e;
+    }
+    await frame.waitForFunction(() => (document.getElementById("media") || {}).readyState >= 1, { timeout: 15000 });
+    await start();
   });
   await frame.waitForFunction((u) => {
     const m = document.getElementById("media");
