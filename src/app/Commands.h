@@ -20,5 +20,7 @@ int RunUploadCommand(int argc, char** argv);
 int RunImportSlidesCommand(int argc, char** argv);
 int RunAutomationCommand(int argc, char** argv);
 int RunInstallPublicationCommand(int argc, char** argv);
+int RunCourseCommand(int argc, char** argv);
+int RunPackageCommand(int argc, char** argv);
 
 }  // namespace pellucor

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 
 #include "app/FrontEndHooks.h"
 #include "app/Preferences.h"
@@ -77,7 +78,13 @@ PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* p
 
 void PublishForm::SetHooks(FrontEndHooks* hooks) { hooks_ = hooks ? hooks : &FrontEndHooks::Headless(); }
 
-PublishForm::~PublishForm() = default;
+PublishForm::~PublishForm()
+{
+    if (packageWorker_) {  // a package being written is finished first
+        packageWorker_->wait();
+        delete packageWorker_;
+    }
+}
 
 void PublishForm::Form_Load()
 {

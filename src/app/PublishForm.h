@@ -16,6 +16,7 @@
 #include "core/EncoderControl.h"
 #include "core/PublishSettings.h"
 #include "core/SlideInfo.h"
+#include "publish/LecturePackage.h"
 #include "publish/PublishSession.h"
 
 namespace pellucor {
@@ -103,6 +104,13 @@ public:
     bool mnuMakeLecture_Click() { return publishClicked(); }
     // Browse buttons: the directory chooser on the named text field.
     void Browse_Click(const std::string& field);
+    // "Package": zips the disk copy (TextCDDir) for a learning platform into
+    // out on a worker thread; the status line and progress follow it and
+    // packageFinished tells its end. False when it cannot start.
+    bool cmdPackage_Click(PackageKind kind, const std::string& out);
+    bool Packaging() const { return packaging_; }
+    // The package's usual file name beside the disk copy.
+    std::string DefaultPackagePath(PackageKind kind) const;
     // Background of TextPP, TextStyle and TextMedia: white when the
     // directory exists, yellow when not.
     uint32_t FieldColour(const std::string& field) const;
@@ -145,7 +153,7 @@ public:
     bool LastRunSucceeded() const { return session_->Result() == PublishSession::Outcome::Succeeded; }
     bool LastRunCancelled() const { return session_->Result() == PublishSession::Outcome::Cancelled; }
     std::string LastPublishError() const { return session_->Error(); }
-    bool Publishing() const { return session_->Running(); }
+    bool Publishing() const { return session_->Running() || packaging_; }
     // Converts a ClipBoard recording into RealMedia (FFmpeg by default).
     std::function<bool(const std::string& input, const std::string& output, std::string& err)> convertMedia;
 
@@ -153,6 +161,7 @@ signals:
     void statusChanged(const QString& text, uint ColourBgr);
     void fieldsChanged();
     void publishFinished(bool ok);
+    void packageFinished(bool ok);
     // A publish began (true) or ended (false).
     void publishingChanged(bool running);
     void progressChanged(int percent);
@@ -174,6 +183,8 @@ private:
 
     Preferences* prefs_;
     FrontEndHooks* hooks_;
+    bool packaging_ = false;
+    class QThread* packageWorker_ = nullptr;  // waited for when the form goes
 };
 
 }  // namespace pellucor

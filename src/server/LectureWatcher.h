@@ -80,6 +80,8 @@ public:
     bool FindReadyLecture();
     void PublishLecture();
     bool Busy() const { return busy_; }
+    // Brings the course page at the root of the publish directories up to
+    // date (every lecture published there, and a search over them all).
     bool WriteIndexPage();
     // Sets txtDir and derives the other labels from it.
     void SetDir(const std::string& dir);

@@ -1,6 +1,7 @@
 #include "app/widgets/PublishFormView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -119,6 +120,25 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     static_cast<QPushButton*>(controls_["cmdPubDisk"])->setShortcut(kPublishKey);
     addButton(disk, "cmdTestCD", "Test Disk", "Open the disk copy's index.htm in the browser",
               [this] { model_->cmdTestCD_Click(); });
+    // The disk copy zipped for a learning platform, the kind chosen beside.
+    auto* kind = new QComboBox;
+    kind->setObjectName("cboPackage");
+    kind->setToolTip(tr("What the disk copy is packaged as for a learning platform"));
+    kind->addItem(tr("SCORM 1.2"), static_cast<int>(PackageKind::Scorm12));
+    kind->addItem(tr("SCORM 2004"), static_cast<int>(PackageKind::Scorm2004));
+    kind->addItem(tr("Common Cartridge"), static_cast<int>(PackageKind::CommonCartridge));
+    controls_["cboPackage"] = kind;
+    disk->addWidget(kind);
+    addButton(disk, "cmdPackage", "Package...",
+              "Zip the published disk copy for a learning platform (Moodle and the like) as the kind chosen",
+              [this, kind] {
+                  const auto k = static_cast<PackageKind>(kind->currentData().toInt());
+                  const QString out = QFileDialog::getSaveFileName(
+                      this, tr("Package"), QString::fromStdString(model_->DefaultPackagePath(k)),
+                      k == PackageKind::CommonCartridge ? tr("Common Cartridge (*.imscc)") : tr("Package (*.zip)"));
+                  if (!out.isEmpty())
+                      model_->cmdPackage_Click(k, out.toStdString());
+              });
     QHBoxLayout* web = group("grpWeb", "Web");
     addButton(web, "cmdPubWeb", "Publish",
               "Publish for the web server into the Web Output Dir, for upload to the Ultimate Web URL (and for "
