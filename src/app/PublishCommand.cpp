@@ -156,6 +156,14 @@ int RunPublishCommand(int argc, char** argv)
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    // A signal that came while the publication was being checked keeps it
+    // out of place.
+    session.mayInstall = [](std::string& why) {
+        if (!g_signal)
+            return true;
+        why = "Publish cancelled";
+        return false;
+    };
     std::string msg;
     if (!session.Start(msg)) {
         progress.Finish();
@@ -170,7 +178,9 @@ int RunPublishCommand(int argc, char** argv)
         }
     });
     progress.Finish();
-    if (g_signal) {
+    // A publication already in place when the signal came is reported as
+    // what it is.
+    if (g_signal && session.Result() != PublishSession::Outcome::Succeeded) {
         std::cerr << "pellucor publish: Publish cancelled\n";
         return 128 + g_signal;
     }

@@ -133,18 +133,20 @@ bool CheckMediaPlays(const std::string& path, std::string& err)
     // decoded from its start instead.
     const double start = in.ctx->start_time == AV_NOPTS_VALUE ? 0 : in.ctx->start_time / double(AV_TIME_BASE);
     const double end = lastEnd / double(AV_TIME_BASE);
-    const bool canSeek =
+    bool canSeek =
         av_seek_frame(in.ctx, -1, static_cast<int64_t>(std::max(start, end - kDecodedSeconds) * AV_TIME_BASE),
                       AVSEEK_FLAG_BACKWARD) >= 0;
     for (const double from : {start, std::max(start, end - kDecodedSeconds)}) {
+        // A file opened afresh may not seek where the first reading could
+        // (RealMedia without an index): then it is decoded from its start.
+        if (canSeek && from != start &&
+            av_seek_frame(in.ctx, -1, static_cast<int64_t>(from * AV_TIME_BASE), AVSEEK_FLAG_BACKWARD) < 0)
+            canSeek = false;
         if (!canSeek || from == start) {
             avformat_close_input(&in.ctx);
             if ((rc = avformat_open_input(&in.ctx, path.c_str(), nullptr, nullptr)) < 0 ||
                 (rc = avformat_find_stream_info(in.ctx, nullptr)) < 0)
                 return fail(err, path, "it cannot be read", rc);
-        } else if ((rc = av_seek_frame(in.ctx, -1, static_cast<int64_t>(from * AV_TIME_BASE),
-                                       AVSEEK_FLAG_BACKWARD)) < 0) {
-            return fail(err, path, "it cannot be read near its end", rc);
         }
         std::vector<int> frames(in.ctx->nb_streams, 0);
         const bool whole = !canSeek && from != start;

@@ -51,7 +51,8 @@ rc=0; wait "$a" || rc=$?
 [ "$(completed)" -eq 1 ] || fail "the lecture completed twice"
 [ "$(log_has 'Gave up .*claim taken over by')" -eq 1 ] || fail "host A did not say it gave up"
 diff -r -x '.pellucor-stage*' "$work/pub-b" "$work/pub" || fail "host A changed the publication after the takeover"
-left=$(find "$work/pub" "$work/in" "$shm/repo" -name '.pellucor*' ! -name .pellucor-manifest)
+left=$(find "$work/pub" "$work/in" "$shm/repo" \( -name '.pellucor-claim*' -o -name '.pellucor-copy*' \
+  -o -name '.pellucor-stage*' -o -name '.pellucor-old*' \))
 [ -z "$left" ] || fail "stagings or claims left: $left"
 rm -rf "$work/pub-b"
 echo "paused host gave up; published once"
