@@ -6,8 +6,8 @@ namespace {
 constexpr int kBarWidth = 40;
 }
 
-ProgressPrinter::ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap)
-    : out_(out), terminal_(terminal), minGap_(minGap)
+ProgressPrinter::ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap, std::string label)
+    : out_(out), terminal_(terminal), label_(std::move(label)), minGap_(minGap)
 {
 }
 
@@ -32,7 +32,7 @@ void ProgressPrinter::Percent(int percent)
     if (terminal_)
         drawBar();
     else
-        out_ << "Publishing: " << percent << "%" << std::endl;
+        out_ << label_ << ": " << percent << "%" << std::endl;
 }
 
 void ProgressPrinter::Status(const std::string& text)

@@ -11,7 +11,9 @@ namespace pellucor {
 
 class ProgressPrinter {
 public:
-    ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap = std::chrono::milliseconds(250));
+    // label: the word before the percent on plain lines ("Publishing: 42%").
+    ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap = std::chrono::milliseconds(250),
+                    std::string label = "Publishing");
 
     // A new percent figure; printed when it differs from the last one and
     // enough time has passed (100 is always printed).
@@ -28,6 +30,7 @@ private:
 
     std::ostream& out_;
     bool terminal_;
+    std::string label_;
     std::chrono::milliseconds minGap_;
     std::chrono::steady_clock::time_point lastPrint_{};
     int shown_ = -1;

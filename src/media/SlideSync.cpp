@@ -1,0 +1,212 @@
+#include "media/SlideSync.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "media/FrameSampler.h"
+#include "media/SlideMatcher.h"
+
+namespace pellucor {
+
+namespace {
+
+constexpr int kLooks = 12;             // frames the placement is found from
+constexpr double kLongestGap = 12.0;   // keyframes further apart are looked between anyway
+constexpr int kRounds = 3;             // fine passes at most
+constexpr int kPlainlyEnough = 4;      // samples in a row that settle which slide a stretch ends with
+
+// A stretch of the recording to look at closely. Where it holds one
+// change to a known slide, looking can stop once that slide is plainly
+// there (the keyframe at its end showed it already).
+struct Stretch {
+    double from = 0, to = 0;
+    int endSlide = -1;  // -1: look at the whole stretch
+};
+using Stretches = std::vector<Stretch>;
+
+// Joins stretches that overlap or nearly touch (a seek costs more than
+// decoding a second or two).
+Stretches joined(Stretches s)
+{
+    std::sort(s.begin(), s.end(), [](const Stretch& x, const Stretch& y) { return x.from < y.from; });
+    Stretches out;
+    for (const Stretch& x : s) {
+        if (!out.empty() && x.from <= out.back().to + 2.0) {
+            out.back().to = std::max(out.back().to, x.to);
+            out.back().endSlide = -1;
+        } else {
+            out.push_back(x);
+        }
+    }
+    return out;
+}
+
+// Where the samples do not yet tell when the slide changes: between two
+// samples that are not yet close together and either show different
+// slides, disagree with the chosen sequence, or lie far apart; before the
+// first and after the last sample.
+Stretches toLookAt(const std::vector<SlideSample>& samples, const std::vector<SlideSpan>& spans, double duration,
+                   const SequenceModel& m)
+{
+    Stretches out;
+    const double close = SlideSync::kFineStep * 1.6;
+    std::vector<int> path(samples.size());
+    for (const SlideSpan& span : spans)
+        for (size_t k = span.first; k <= span.last; ++k)
+            path[k] = span.slide;
+    const auto argmax = [&](size_t k) {
+        const auto& s = samples[k].scores;
+        return static_cast<int>(std::max_element(s.begin(), s.end()) - s.begin());
+    };
+    const auto seen = [&](size_t k) { return Visibility(samples[k], m) >= 0.5; };
+    for (size_t k = 0; k + 1 < samples.size(); ++k) {
+        const double a = samples[k].time;
+        const double b = samples[k + 1].time;
+        if (b - a <= close)
+            continue;
+        const bool doubtful = (seen(k) && argmax(k) != path[k]) || (seen(k + 1) && argmax(k + 1) != path[k + 1]);
+        const bool change = path[k] != path[k + 1];
+        if (change || doubtful || b - a > kLongestGap)
+            out.push_back({a, b, change && !doubtful && seen(k + 1) && b - a <= kLongestGap ? path[k + 1] : -1});
+    }
+    // A change hidden while no slide was seen: the whole unseen stretch.
+    for (size_t i = 1; i < spans.size(); ++i) {
+        size_t from = spans[i - 1].last;
+        while (from > spans[i - 1].first && !seen(from))
+            --from;
+        size_t to = spans[i].first;
+        while (to < spans[i].last && !seen(to))
+            ++to;
+        bool sparse = false;
+        for (size_t k = from; k < to && !sparse; ++k)
+            sparse = samples[k + 1].time - samples[k].time > close && (!seen(k) || !seen(k + 1));
+        if (sparse)
+            out.push_back({samples[from].time, samples[to].time, -1});
+    }
+    if (!samples.empty() && samples.front().time > close)
+        out.push_back({0.0, samples.front().time, -1});
+    if (!samples.empty() && duration - samples.back().time > close)
+        out.push_back({samples.back().time, duration, -1});
+    return joined(std::move(out));
+}
+
+void sortSamples(std::vector<SlideSample>& samples)
+{
+    std::sort(samples.begin(), samples.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
+    samples.erase(std::unique(samples.begin(), samples.end(),
+                              [](const auto& a, const auto& b) { return b.time - a.time < 0.01; }),
+                  samples.end());
+}
+
+}  // namespace
+
+SlideSync::SlideSync(std::vector<std::string> slideImages, SequenceModel model)
+    : slides_(std::move(slideImages)), model_(model)
+{
+}
+
+bool SlideSync::Run(const std::string& recording, SyncResult& result, const Progress& progress,
+                    const std::atomic<bool>& cancel, std::string& err)
+{
+    result = {};
+    if (slides_.empty()) {
+        err = "no slide images";
+        return false;
+    }
+    std::vector<cv::Mat> pictures;
+    for (const std::string& path : slides_) {
+        cv::Mat grey;
+        if (!FrameSampler::ReadPicture(path, grey, err))
+            return false;
+        pictures.push_back(std::move(grey));
+    }
+    FrameSampler sampler;
+    if (!sampler.Open(recording, err))
+        return false;
+    const double duration = sampler.Duration();
+    result.duration = duration;
+    int shown = -1;
+    const auto report = [&](double percent) {
+        const int p = std::clamp(static_cast<int>(percent), 0, 100);
+        if (p != shown && progress)
+            progress(shown = p);
+    };
+
+    SlideMatcher matcher(pictures);
+    std::vector<cv::Mat> looks;
+    double lastLook = -1;
+    for (int i = 0; i < kLooks && duration > 0; ++i) {
+        std::string ignored;  // a look that fails is one look fewer
+        sampler.KeyframeBefore(duration * (i + 0.5) / kLooks, [&](double time, const cv::Mat& grey) {
+            if (time > lastLook + 0.1)
+                looks.push_back(grey.clone());
+            lastLook = time;
+            return false;
+        }, ignored);
+        if (cancel.load()) {
+            err = "Cancelled";
+            return false;
+        }
+    }
+    matcher.FindPlacement(looks);
+    report(3);
+
+    std::vector<SlideSample> samples;
+    const auto add = [&](double time, const cv::Mat& grey) {
+        SlideSample s{time, {}};
+        matcher.Score(grey, s.scores);
+        samples.push_back(std::move(s));
+        return true;
+    };
+    const double whole = std::max(duration, 1.0);
+    if (!sampler.Keyframes(add, [&](double done) { report(3 + 27 * done / whole); }, cancel, err))
+        return false;
+    sortSamples(samples);
+
+    double from = 30;
+    for (int round = 0; round < kRounds; ++round) {
+        const Stretches todo = toLookAt(samples, ChooseSlides(samples, model_), duration, model_);
+        if (todo.empty())
+            break;
+        double total = 0;
+        for (const Stretch& x : todo)
+            total += x.to - x.from;
+        const double to = round == 0 ? 97 : from + (100 - from) / 2;
+        double before = 0;
+        for (const Stretch& x : todo) {
+            const auto moved = [&](double done) {
+                report(from + (to - from) * (before + std::clamp(done - x.from, 0.0, x.to - x.from)) / total);
+            };
+            int plainly = 0;  // samples in a row that show the slide the stretch ends with
+            const auto look = [&](double time, const cv::Mat& grey) {
+                add(time, grey);
+                const SlideSample& s = samples.back();
+                const bool shows = x.endSlide >= 0 && Visibility(s, model_) >= 1.0 &&
+                                   std::max_element(s.scores.begin(), s.scores.end()) - s.scores.begin() == x.endSlide;
+                plainly = shows ? plainly + 1 : 0;
+                return plainly < kPlainlyEnough;
+            };
+            if (!sampler.Stretch(x.from, x.to, kFineStep, look, moved, cancel, err))
+                return false;
+            before += x.to - x.from;
+        }
+        from = to;
+        sortSamples(samples);
+    }
+
+    const std::vector<SlideSpan> spans = ChooseSlides(samples, model_);
+    bool anySeen = false;
+    for (const SlideSample& s : samples)
+        anySeen = anySeen || Visibility(s, model_) >= 0.5;
+    if (spans.empty() || !anySeen) {
+        err = "none of the slides was found in the recording";
+        return false;
+    }
+    for (const SlideSpan& span : spans)
+        result.changes.push_back({span.start, span.slide, span.confidence});
+    result.samples = static_cast<int>(samples.size());
+    report(100);
+    return true;
+}
+
+}  // namespace pellucor
