@@ -3,29 +3,35 @@
 # bench: a deck of slide images (imgNNN.gif, titles.txt) and one recording of
 # those slides shown on a schedule, made with the ffmpeg command-line tool.
 # The schedule ("START_SECONDS SLIDE" per line) goes to standard output.
-#   make-sync-lecture.sh KIND DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS]
+#   make-sync-lecture.sh KIND DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]
 # KIND, how the slides appear in the recording:
 #   screen   the whole frame (4:3 slide centred on a wide screen), a mouse
 #            pointer moving over it
 #   meeting  the slide at 75% of the frame width beside a moving camera strip
 #   camera   a camera pointed at a projected screen: perspective, blur,
-#            noise, flickering light, a person passing in front now and then
+#            noise, flickering light, a person passing in front now and then,
+#            and now and then the camera on the lecturer (no slide seen)
+#   deck     as screen, going to and fro between the slides that differ
+#            least (the builds and the pair that differs in one line)
 # The deck has builds (a slide growing point by point), two slides that
 # differ in one line only, and the schedule goes back to an earlier slide
 # and skips slides. RECORDING is a file name in DEST; its extension chooses
 # the format: .mp4 .mov .mkv (H.264/AAC), .webm (VP8/Opus), .rm (RealVideo
-# rv20/AC-3), .m4a (sound only, no picture).
+# rv20/AC-3), .m4a (sound only, no picture). PACE: "quick" (a change every
+# 3 to 5.5 s; the default up to 90 s) or "lecture" (every 12 to 62 s).
 set -eu
-usage="usage: make-sync-lecture.sh KIND DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS]"
+usage="usage: make-sync-lecture.sh KIND DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]"
 kind=${1:?$usage}
 dest=${2:?$usage}
 rec=${3:?$usage}
 seconds=${4:-30}
 size=${5:-640x360}
 fps=${6:-25}
+pace=${7:-$([ "$seconds" -le 90 ] && echo quick || echo lecture)}
 w=${size%x*}
 h=${size#*x}
 mkdir -p "$dest"
+dest=$(cd "$dest" && pwd)
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 
@@ -74,16 +80,18 @@ while [ $n -le $slides ]; do
 done
 rm -f "$dest/.text" "$dest"/.line*
 
-# The schedule: the fixed opening (builds 3-5, a return to 2, the pair 6/7
-# that differs in one line, a skip from 8 to 10), then a walk that mostly
-# goes on, sometimes skips one and sometimes goes back.
-awk -v total="$seconds" -v slides="$slides" 'BEGIN {
+# The schedule: the fixed opening (builds 3-5, a return to 2, a skip to 6,
+# the pair 6/7 that differs in one line), then for the deck kind a round
+# between those slides again and again, else a walk that mostly goes on,
+# sometimes skips one and sometimes goes back.
+awk -v total="$seconds" -v slides="$slides" -v kind="$kind" -v pace="$pace" 'BEGIN {
   srand(7)
   split("1 2 3 4 5 2 6 7 8", opening, " ")
-  short = total <= 90
+  split("3 4 5 3 6 7 6 2 4 5 7", near, " ")
   t = 0; i = 1; cur = 1
   while (t < total - 2) {
     if (i <= 9) cur = opening[i]
+    else if (kind == "deck") cur = near[(i - 10) % 11 + 1]
     else {
       r = rand()
       if (r < 0.15 && cur > 2) cur = 1 + int(rand() * (cur - 1))
@@ -92,7 +100,7 @@ awk -v total="$seconds" -v slides="$slides" 'BEGIN {
       if (cur > slides) cur = 2 + int(rand() * (slides - 1))
     }
     printf "%.2f %d\n", t, cur
-    t += short ? 3 + rand() * 2.5 : 12 + rand() * 50
+    t += pace == "quick" ? 3 + rand() * 2.5 : 12 + rand() * 50
     i++
   }
 }' > "$dest/.schedule"
@@ -108,10 +116,23 @@ awk -v total="$seconds" -v dir="$dest" '
     }
     printf "file %s/img%03d.gif\n", dir, slide[NR]
   }' "$dest/.schedule" > "$dest/.show"
+# The camera turns to the lecturer now and then, in the middle of a
+# slide's time (between(t,A,B) terms for the overlay that shows it).
+cuts=$(awk -v total="$seconds" '
+  { start[NR] = $1 }
+  END {
+    expr = "0"
+    for (i = 3; i <= NR; i += 3) {
+      end = i < NR ? start[i + 1] : total
+      if (end - start[i] >= 3.5)
+        expr = expr sprintf("+between(t,%.2f,%.2f)", start[i] + (end - start[i]) / 4, end - (end - start[i]) / 4)
+    }
+    print expr
+  }' "$dest/.schedule")
 rm -f "$dest/.schedule"
 
 case $kind in
-  screen)
+  screen|deck)
     sh=$h; sw=$((h * 4 / 3 / 2 * 2))
     graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$w:$h:($w-$sw)/2:0:black[s];
       color=c=white:s=$((w / 60 + 4))x$((w / 40 + 6)),drawbox=t=2:color=black[p];
@@ -129,9 +150,11 @@ case $kind in
       perspective=sense=destination:x0=$((w / 12)):y0=$((h / 14)):x1=$((w - w / 30)):y1=0:x2=0:y2=$((h - h / 20)):x3=$w:y3=$h,
       eq=brightness='0.06*sin(2*PI*t*0.7)':contrast='0.85+0.1*sin(2*PI*t*0.23)':eval=frame[lit];
       color=c=0x201810:s=$((w / 5))x$((h * 8 / 10)):r=$fps[person];
-      [lit][person]overlay=x='mod(t*$((w / 9)),$((w * 3)))-$((w / 5))':y=$((h / 4)):shortest=1,
+      [lit][person]overlay=x='mod(t*$((w / 9)),$((w * 3)))-$((w / 5))':y=$((h / 4)):shortest=1[seen];
+      testsrc2=s=${w}x$h:r=$fps[lecturer];
+      [seen][lecturer]overlay=enable='$cuts':shortest=1,
       boxblur=2:1,noise=alls=14:allf=t,format=yuv420p[v]" ;;
-  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting or camera)" >&2; exit 2 ;;
+  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, camera or deck)" >&2; exit 2 ;;
 esac
 
 out="$dest/$rec"

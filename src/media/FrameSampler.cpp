@@ -79,10 +79,11 @@ struct FrameSampler::Decoder {
     // Reads and decodes until frameFn answers false or the file ends.
     // keyOnly: only keyframe packets reach the decoder; single: the decoder
     // is drained after the first packet (its threads then keep no frame
-    // back). frameFn sees each decoded frame in frame.
+    // back). frameFn sees each decoded frame in frame; packets, when
+    // given, gets every picture's size.
     template <typename Fn>
     bool run(bool keyOnly, bool single, Fn&& frameFn, const FrameSampler::OnProgress* progress,
-             const std::atomic<bool>* cancel, std::string& err)
+             const std::atomic<bool>* cancel, std::string& err, std::vector<FrameSampler::Packet>* packets = nullptr)
     {
         bool more = true;
         bool eof = false;
@@ -100,6 +101,9 @@ struct FrameSampler::Decoder {
                     err = "cannot read the recording: " + errorText(rc);
                     return false;
                 } else {
+                    if (packets && pkt->stream_index == stream)
+                        packets->push_back({seconds(pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts), pkt->size,
+                                            (pkt->flags & AV_PKT_FLAG_KEY) != 0});
                     const bool wanted = pkt->stream_index == stream && (!keyOnly || (pkt->flags & AV_PKT_FLAG_KEY));
                     if (wanted && progress && pkt->pts != AV_NOPTS_VALUE)
                         (*progress)(seconds(pkt->pts));
@@ -205,6 +209,7 @@ bool FrameSampler::Keyframes(const OnFrame& onFrame, const OnProgress& progress,
     if (!seek(0, err))
         return false;
     d_->dec->skip_frame = AVDISCARD_NONKEY;
+    packets_.clear();
     bool failed = false;
     double last = -1;
     const bool ran = d_->run(
@@ -219,7 +224,7 @@ bool FrameSampler::Keyframes(const OnFrame& onFrame, const OnProgress& progress,
             last = t;
             return onFrame(t, d_->grey);
         },
-        &progress, &cancel, err);
+        &progress, &cancel, err, &packets_);
     return ran && !failed;
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -34,6 +35,16 @@ public:
 
     double Duration() const { return duration_; }
 
+    // The size of each picture of the recording as stored, read while
+    // going through the keyframes (a change of slide between keyframes
+    // shows as a picture much larger than those around it).
+    struct Packet {
+        double time;
+        int size;
+        bool key;
+    };
+    const std::vector<Packet>& Packets() const { return packets_; }
+
     // The keyframes of the whole recording in order.
     bool Keyframes(const OnFrame& onFrame, const OnProgress& progress, const std::atomic<bool>& cancel,
                    std::string& err);
@@ -52,6 +63,7 @@ private:
     std::unique_ptr<Decoder> d_;
     int maxWidth_;
     double duration_ = 0;
+    std::vector<Packet> packets_;
 };
 
 }  // namespace pellucor

@@ -32,6 +32,8 @@ public:
 
     // The likeness of frame with each slide, from -1 to 1 (1: the same).
     void Score(const cv::Mat& frame, std::vector<float>& scores) const;
+    // The likeness of two slides with each other, measured the same way.
+    double Alike(int a, int b) const { return refs_.row(a).dot(refs_.row(b)); }
 
 private:
     // A slide's picture for feature matching and its features, found

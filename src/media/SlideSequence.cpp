@@ -10,15 +10,26 @@ namespace {
 
 float best(const SlideSample& s) { return s.scores.empty() ? 0.f : *std::max_element(s.scores.begin(), s.scores.end()); }
 
-// The lead of slide j over every other slide in sample s (negative when
-// another one is more alike).
-double lead(const SlideSample& s, int j)
+// How sure sample s is that it shows slide j rather than any other, 0 to
+// 1: by its lead over the most alike other slide, both as it stands and as
+// a share of the most that slide could lead by.
+double sureOf(const SlideSample& s, int j, const SequenceModel& m)
 {
-    float other = -1;
+    int rival = -1;
     for (size_t i = 0; i < s.scores.size(); ++i)
-        if (static_cast<int>(i) != j)
-            other = std::max(other, s.scores[i]);
-    return s.scores[static_cast<size_t>(j)] - other;
+        if (static_cast<int>(i) != j && (rival < 0 || s.scores[i] > s.scores[static_cast<size_t>(rival)]))
+            rival = static_cast<int>(i);
+    if (rival < 0)
+        return 1;
+    const double own = s.scores[static_cast<size_t>(j)];
+    const double lead = own - s.scores[static_cast<size_t>(rival)];
+    double sure = lead / m.sureMargin;
+    if (m.alike) {
+        const double most = (1 - m.alike(j, rival)) * std::max(own, 0.0);
+        if (most > 1e-6)
+            sure = std::max(sure, lead / most / m.sureShare);
+    }
+    return std::clamp(sure, 0.0, 1.0);
 }
 
 // The slide of every sample along the cheapest path.
@@ -111,18 +122,17 @@ std::vector<SlideSpan> ChooseSlides(const std::vector<SlideSample>& samples, con
             span.start = (samples[lastSeen].time + samples[firstSeen].time) / 2;
             gap = samples[firstSeen].time - samples[lastSeen].time;
         }
-        // How far the slide leads the others where it is seen (the median
-        // of its first sightings), and how closely the change is placed.
-        std::vector<double> leads;
-        for (size_t k = firstSeen; k <= span.last && leads.size() < 12; ++k)
+        // How sure its first sightings are of the slide (their median),
+        // and how closely the change is placed.
+        std::vector<double> sure;
+        for (size_t k = firstSeen; k <= span.last && sure.size() < 12; ++k)
             if (seen(k))
-                leads.push_back(lead(samples[k], span.slide));
-        double margin = 0;
-        if (!leads.empty()) {
-            std::nth_element(leads.begin(), leads.begin() + static_cast<std::ptrdiff_t>(leads.size() / 2), leads.end());
-            margin = leads[leads.size() / 2];
+                sure.push_back(sureOf(samples[k], span.slide, m));
+        double sureOfSlide = 0;
+        if (!sure.empty()) {
+            std::nth_element(sure.begin(), sure.begin() + static_cast<std::ptrdiff_t>(sure.size() / 2), sure.end());
+            sureOfSlide = sure[sure.size() / 2];
         }
-        const double sureOfSlide = std::clamp(margin / m.sureMargin, 0.0, 1.0);
         const double sureOfTime = gap <= m.sureGap ? 1.0 : std::clamp(m.sureGap * 2 / gap, 0.0, 1.0);
         span.confidence = std::min(sureOfSlide, sureOfTime);
     }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace pellucor {
@@ -34,6 +35,11 @@ struct SequenceModel {
     double unseen = 0.15;      // best likeness at or below which no slide is seen
     double seen = 0.35;        // best likeness from which a slide is fully seen
     double sureMargin = 0.06;  // lead over the next slide that is beyond doubt
+    // The likeness of two slides with each other (1: the same picture):
+    // slides that differ in little can only lead each other by little, so
+    // a lead is also measured against the most it could be.
+    std::function<double(int, int)> alike;
+    double sureShare = 0.6;    // share of that most that is beyond doubt
     double sureGap = 1.0;      // seconds between the last sight of the old slide
                                // and the first of the new one beyond doubt
 };

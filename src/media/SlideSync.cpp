@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/DebugLog.h"
 #include "media/FrameSampler.h"
 #include "media/SlideMatcher.h"
 
@@ -14,6 +15,10 @@ constexpr int kLooks = 12;             // frames the placement is found from
 constexpr double kLongestGap = 12.0;   // keyframes further apart are looked between anyway
 constexpr int kRounds = 3;             // fine passes at most
 constexpr int kPlainlyEnough = 4;      // samples in a row that settle which slide a stretch ends with
+constexpr double kBurstRatio = 6.0;    // a picture this many times larger than those around it ...
+constexpr double kBurstWindow = 1.5;   // ... within this many seconds either side ...
+constexpr double kBurstOfKeyframe = 0.02;  // ... and this share of a keyframe at least may be a change
+constexpr double kFewestBetweenBursts = 2.0;  // seconds between such pictures, on average, below which they tell nothing
 
 // A stretch of the recording to look at closely. Where it holds one
 // change to a known slide, looking can stop once that slide is plainly
@@ -90,6 +95,43 @@ Stretches toLookAt(const std::vector<SlideSample>& samples, const std::vector<Sl
     return joined(std::move(out));
 }
 
+// Where a picture is stored much larger than those around it, the slide
+// may have changed between two keyframes: a stretch around each such
+// picture. Nothing where pictures are large all the time (a noisy camera
+// picture), or where such pictures are so many that they tell nothing.
+Stretches bursts(std::vector<FrameSampler::Packet> packets, double duration)
+{
+    std::sort(packets.begin(), packets.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
+    std::vector<int> keys;
+    for (const auto& p : packets)
+        if (p.key)
+            keys.push_back(p.size);
+    if (keys.empty())
+        return {};
+    std::nth_element(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(keys.size() / 2), keys.end());
+    const double least = kBurstOfKeyframe * keys[keys.size() / 2];
+    Stretches out;
+    size_t lo = 0, hi = 0;
+    std::vector<int> around;
+    for (const auto& p : packets) {
+        while (packets[lo].time < p.time - kBurstWindow)
+            ++lo;
+        while (hi < packets.size() && packets[hi].time <= p.time + kBurstWindow)
+            ++hi;
+        if (p.key || p.size < least)
+            continue;
+        around.clear();
+        for (size_t i = lo; i < hi; ++i)
+            if (!packets[i].key)
+                around.push_back(packets[i].size);
+        std::nth_element(around.begin(), around.begin() + static_cast<std::ptrdiff_t>(around.size() / 2), around.end());
+        if (p.size < kBurstRatio * around[around.size() / 2])
+            continue;
+        out.push_back({p.time - 1.0, p.time + 1.5, -1});
+    }
+    return out.size() * kFewestBetweenBursts > duration ? Stretches{} : out;
+}
+
 void sortSamples(std::vector<SlideSample>& samples)
 {
     std::sort(samples.begin(), samples.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
@@ -101,7 +143,7 @@ void sortSamples(std::vector<SlideSample>& samples)
 }  // namespace
 
 SlideSync::SlideSync(std::vector<std::string> slideImages, SequenceModel model)
-    : slides_(std::move(slideImages)), model_(model)
+    : slides_(std::move(slideImages)), model_(std::move(model))
 {
 }
 
@@ -133,6 +175,8 @@ bool SlideSync::Run(const std::string& recording, SyncResult& result, const Prog
     };
 
     SlideMatcher matcher(pictures);
+    SequenceModel model = model_;
+    model.alike = [&](int a, int b) { return matcher.Alike(a, b); };
     std::vector<cv::Mat> looks;
     double lastLook = -1;
     for (int i = 0; i < kLooks && duration > 0; ++i) {
@@ -149,6 +193,10 @@ bool SlideSync::Run(const std::string& recording, SyncResult& result, const Prog
         }
     }
     matcher.FindPlacement(looks);
+    std::string corners;
+    for (const cv::Point2f& c : matcher.Corners())
+        corners += " " + std::to_string(c.x) + "," + std::to_string(c.y);
+    Tav_DebugLog("Slide sync: " + recording + ", the slide's corners in the frame:" + corners);
     report(3);
 
     std::vector<SlideSample> samples;
@@ -165,9 +213,16 @@ bool SlideSync::Run(const std::string& recording, SyncResult& result, const Prog
 
     double from = 30;
     for (int round = 0; round < kRounds; ++round) {
-        const Stretches todo = toLookAt(samples, ChooseSlides(samples, model_), duration, model_);
+        Stretches todo = toLookAt(samples, ChooseSlides(samples, model), duration, model);
+        if (round == 0) {
+            for (const Stretch& x : bursts(sampler.Packets(), duration))
+                todo.push_back(x);
+            todo = joined(std::move(todo));
+        }
         if (todo.empty())
             break;
+        Tav_DebugLog("Slide sync: looking closely at " + std::to_string(todo.size()) + " stretches, round " +
+                     std::to_string(round + 1));
         double total = 0;
         for (const Stretch& x : todo)
             total += x.to - x.from;
@@ -181,7 +236,7 @@ bool SlideSync::Run(const std::string& recording, SyncResult& result, const Prog
             const auto look = [&](double time, const cv::Mat& grey) {
                 add(time, grey);
                 const SlideSample& s = samples.back();
-                const bool shows = x.endSlide >= 0 && Visibility(s, model_) >= 1.0 &&
+                const bool shows = x.endSlide >= 0 && Visibility(s, model) >= 1.0 &&
                                    std::max_element(s.scores.begin(), s.scores.end()) - s.scores.begin() == x.endSlide;
                 plainly = shows ? plainly + 1 : 0;
                 return plainly < kPlainlyEnough;
@@ -194,10 +249,10 @@ bool SlideSync::Run(const std::string& recording, SyncResult& result, const Prog
         sortSamples(samples);
     }
 
-    const std::vector<SlideSpan> spans = ChooseSlides(samples, model_);
+    const std::vector<SlideSpan> spans = ChooseSlides(samples, model);
     bool anySeen = false;
     for (const SlideSample& s : samples)
-        anySeen = anySeen || Visibility(s, model_) >= 0.5;
+        anySeen = anySeen || Visibility(s, model) >= 0.5;
     if (spans.empty() || !anySeen) {
         err = "none of the slides was found in the recording";
         return false;
