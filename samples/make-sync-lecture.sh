@@ -98,7 +98,9 @@ awk -v total="$seconds" -v slides="$slides" -v kind="$kind" -v pace="$pace" 'BEG
       else if (r < 0.25) cur += 2
       else cur += 1
       if (cur > slides) cur = 2 + int(rand() * (slides - 1))
+      if (cur == last) cur = cur % slides + 1
     }
+    last = cur
     printf "%.2f %d\n", t, cur
     t += pace == "quick" ? 3 + rand() * 2.5 : 12 + rand() * 50
     i++

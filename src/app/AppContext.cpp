@@ -2,14 +2,17 @@
 
 #include "app/PublishForm.h"
 #include "app/Preferences.h"
+#include "app/SlideSyncRun.h"
 #include "core/SlideInfo.h"
 
 namespace pellucor {
 
 AppContext::AppContext(const QString& prefsIni, QObject* parent)
     : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), publishForm_(std::make_unique<PublishForm>(prefs_.get())),
-      mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get()))
+      mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
+      slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks))
 {
+    hooks.slideSync = slideSync_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);
     MainWindow* main = mainWindow_.get();

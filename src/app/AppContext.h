@@ -17,6 +17,7 @@ namespace pellucor {
 
 class PublishForm;
 class Preferences;
+class SlideSyncRun;
 
 class AppContext : public QObject {
     Q_OBJECT
@@ -28,6 +29,7 @@ public:
     Preferences& prefs() { return *prefs_; }
     PublishForm& publishForm() { return *publishForm_; }
     MainWindow& mainWindow() { return *mainWindow_; }
+    SlideSyncRun& slideSync() { return *slideSync_; }
     FrontEndHooks hooks;
 
     // Loads the windows once (the main window's Form_Load) and answers
@@ -40,6 +42,7 @@ private:
     std::unique_ptr<Preferences> prefs_;
     std::unique_ptr<PublishForm> publishForm_;
     std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<SlideSyncRun> slideSync_;
     bool started_ = false;
     MainWindow::StartWindow first_ = MainWindow::StartWindow::Main;
 };

@@ -7,6 +7,7 @@
 
 #include "app/AppContext.h"
 #include "app/PublishForm.h"
+#include "app/SlideSyncRun.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -87,5 +88,20 @@ void pellucor::WaitUntilComplete()
 }
 
 bool pellucor::IsRunning() { return app().publishForm().logPoller.isActive(); }
+
+bool pellucor::SyncSlides(bool replace, std::string& msg)
+{
+    SlideSyncRun& run = app().slideSync();
+    if (!QCoreApplication::instance()) {
+        msg = "Slide sync needs a running event loop";
+        return false;
+    }
+    if (!run.StartUnattended(replace, msg))
+        return false;
+    while (run.Busy())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    msg = run.Outcome();
+    return run.Succeeded();
+}
 
 }  // namespace pellucor

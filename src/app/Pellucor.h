@@ -42,6 +42,12 @@ public:
     // Returns once the log poller has stopped, processing events meanwhile.
     void WaitUntilComplete();
     bool IsRunning();
+    // Finds the current lecture's slide times from its recordings (as the
+    // windows' "Sync Slides from Recording") and writes its events files,
+    // replacing ones already there only when replace is true (the old one
+    // kept as .bak). Returns when done, processing events meanwhile: true
+    // with a summary in msg, or false with the reason.
+    bool SyncSlides(bool replace, std::string& msg);
 
     // How Class_Terminate ends the program; by default it quits the event
     // loop (or exits the process when there is none).

@@ -216,7 +216,9 @@ void PublishForm::RunPublish(bool isDisk, const std::string& command, bool start
 
 void PublishForm::cmdCancel_Click()
 {
-    if (job_ && Publishing()) {
+    if (hooks_->slideSync && hooks_->slideSync->Busy())
+        hooks_->slideSync->Cancel();
+    else if (job_ && Publishing()) {
         showStatus("Cancelling...", kColourYellow);
         job_->Cancel();
     }

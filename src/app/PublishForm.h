@@ -113,6 +113,7 @@ public:
     void mnuImportPowerPoint_Click();
     void mnuRecordingSetup_Click();
     void mnuTimingEditor_Click();
+    void mnuSyncSlides_Click();  // "Sync Slides from Recording"
     void mnuPlayer_Click();
     void mnuRealEncode_Click();
     // "Real Convert": the converter window on its own.
@@ -136,6 +137,8 @@ public:
     bool LastRunCancelled() const { return lastRunCancelled_; }
     const std::string& LastPublishError() const { return lastPublishError_; }
     bool Publishing() const { return logPoller.isActive(); }
+    // A publish or a slide sync under way: the window locks its inputs.
+    bool Busy() const;
 
     // How scripts are started (tests may replace it); returns the pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;

@@ -78,8 +78,13 @@ std::vector<SlideSpan> ChooseSlides(const std::vector<SlideSample>& samples, con
     std::vector<SlideSpan> spans;
     if (samples.empty() || samples.front().scores.empty())
         return spans;
-    const std::vector<int> path = viterbi(samples, m);
     const auto seen = [&](size_t k) { return Visibility(samples[k], m) >= 0.5; };
+    bool any = false;
+    for (size_t k = 0; k < samples.size() && !any; ++k)
+        any = seen(k);
+    if (!any)
+        return spans;
+    const std::vector<int> path = viterbi(samples, m);
     for (size_t k = 0; k < samples.size(); ++k) {
         if (!spans.empty() && spans.back().slide == path[k]) {
             spans.back().last = k;
@@ -90,10 +95,10 @@ std::vector<SlideSpan> ChooseSlides(const std::vector<SlideSample>& samples, con
     // A span in which the slide is never seen says nothing: its time goes
     // to the span before (or after, at the start).
     for (size_t i = 0; i < spans.size();) {
-        bool any = false;
-        for (size_t k = spans[i].first; k <= spans[i].last && !any; ++k)
-            any = seen(k);
-        if (any || spans.size() == 1) {
+        bool shown = false;
+        for (size_t k = spans[i].first; k <= spans[i].last && !shown; ++k)
+            shown = seen(k);
+        if (shown) {
             ++i;
             continue;
         }
