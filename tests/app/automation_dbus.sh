@@ -2,7 +2,8 @@
 # Runs "pellucor automation" on the session bus (the caller provides a
 # private one with dbus-run-session) and drives a full publish of the sample
 # lecture from this separate process with gdbus, waiting with
-# WaitUntilComplete; then releases the service and checks that it ended.
+# WaitUntilComplete; syncs the slides of a generated lecture; then releases
+# the service and checks that it ended.
 # With "--automation" as the fourth argument the windowed program is started
 # instead and offers the same object (the caller provides a display).
 set -eu
@@ -64,6 +65,16 @@ expect IsRunning "$(call IsRunning)" "(false,)"
 expect GetStatus "$(call GetStatus)" "('Process:All Done',)"
 [ -s "$work/out/index.htm" ] || { echo "FAIL: no published index.htm"; exit 1; }
 echo "ok: published $work/out/index.htm"
+
+# The slide times of a lecture found from its recording: written once,
+# then kept unless the client asks for them to be replaced.
+sh "$style/../../samples/make-sync-lecture.sh" screen "$work/sync" talk1.mp4 12 320x180 >/dev/null
+call SetTextPP "'$work/sync'" >/dev/null
+expect SyncSlides "$(call SyncSlides false | cut -c1-26)" "(true, 'Slide times found:"
+grep -q 'URL\\sld003.htm' "$work/sync/talk1.txt" || { echo "FAIL: no slide times in talk1.txt"; exit 1; }
+expect "SyncSlides again" "$(call SyncSlides false | cut -c1-7)" "(false,"
+expect "SyncSlides replacing" "$(call SyncSlides true | cut -c1-6)" "(true,"
+[ -s "$work/sync/talk1.txt.bak" ] || { echo "FAIL: the replaced talk1.txt was not kept"; exit 1; }
 
 call Class_Terminate >/dev/null
 i=0
