@@ -43,6 +43,7 @@ const Case kCases[] = {
     {"SoundOnly", "screen", "talk1.m4a", 10, "480x270", "", false, false, 1,
      "sync needs a recording that shows the slides"},
     {"NoSlideImages", "screen", "talk1.mp4", 10, "480x270", "", false, true, 1, "No slide images"},
+    {"NoSuchPart", "screen", "talk1.mp4", 10, "480x270", "--part=2", false, false, 1, "The lecture has no part 2"},
 };
 
 class SyncSlidesCommand : public ::testing::TestWithParam<Case> {};
