@@ -30,7 +30,9 @@ void usage(std::ostream& out)
            "             export a presentation's slides as GIF pictures with titles\n"
            "  sync-slides LECTURE_DIR [--part N] [--name NAME] [--media FILE] [--out FILE] [--replace]\n"
            "             find the slide times from the recordings and write the events files\n"
-           "  upload     upload a directory by FTP\n"
+           "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
+           "  install-publication STAGING_DIR OUTPUT_DIR\n"
+           "             the last step of a process.bat run by hand: put its publication in place\n"
            "\n"
            "Run 'pellucor COMMAND --help' for the options of a command.\n";
 }
@@ -58,6 +60,8 @@ int main(int argc, char** argv)
         return RunImportSlidesCommand(argc - 1, argv + 1);
     if (cmd == "sync-slides")
         return RunSyncSlidesCommand(argc - 1, argv + 1);
+    if (cmd == "install-publication")
+        return RunInstallPublicationCommand(argc - 1, argv + 1);
     if (cmd == "upload")
         return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";

@@ -1,76 +1,121 @@
 #!/bin/sh
-# Bench: upload 1000 small files with `pellucor upload` and with
-# `lftp mirror -R` to the same local FTP server and report the time ratio
-# (target: pellucor within 1.2x of lftp). Needs python3-pyftpdlib and lftp.
-#   bench/upload/run.sh [PELLUCOR_EXE] [FILES] [ROUNDS]
+# Bench: `pellucor upload` against `lftp mirror -R` (lftp's default
+# settings) to the same local server, over FTP (proftpd) and SFTP (OpenSSH's
+# sshd), for many small files and for one large file. Prints the best time
+# of each and the ratio (targets: 0.8 at most for the small files, 1.0 at
+# most for the large file).
+#   bench/upload/run.sh [PELLUCOR_EXE] [FILES] [ROUNDS] [LARGE_MB]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 src_root=$(cd "$here/../.." && pwd)
+servers=$src_root/tests/upload/servers
 exe=${1:-$src_root/build/src/pellucor}
 files=${2:-1000}
 rounds=${3:-3}
-python=/usr/bin/python3
-[ -x "$python" ] || python=python3
+large_mb=${4:-200}
 [ -x "$exe" ] || { echo "no pellucor executable at $exe (build first)" >&2; exit 2; }
-command -v lftp >/dev/null || { echo "lftp is not installed" >&2; exit 2; }
+command -v lftp >/dev/null || { echo "lftp is not installed (scripts/setup)" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/pellucor-bench-upload.XXXXXX)
-fifo="$work/stdin"
+chmod 755 "$work"  # the servers' sessions run as nobody when started by root
+pids=""
 cleanup() {
-    exec 3>&- 2>/dev/null || true
-    [ -n "${server_pid:-}" ] && wait "$server_pid" 2>/dev/null || true
+    for p in $pids; do kill -- "-$p" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
 
-mkdir -p "$work/local" "$work/root"
+# A server script in a session of its own (so that it and its children can
+# be ended together); waits for its "PORT" line.
+start_server() {  # NAME SCRIPT ARGS...
+    name=$1; shift
+    setsid sh "$@" > "$work/$name.out" 2> "$work/$name.err" &
+    pids="$pids $!"
+    n=0
+    until grep -q '^PORT' "$work/$name.out" 2>/dev/null; do
+        n=$((n + 1)); [ "$n" -lt 100 ] || { cat "$work/$name.err" >&2; exit 1; }
+        sleep 0.1
+    done
+    sleep 0.5
+}
+value() { awk -v k="$2" '$1 == k { print $2 }' "$work/$1.out"; }
+
+mkdir -p "$work/small" "$work/large" "$work/home"
 i=1
 while [ "$i" -le "$files" ]; do
-    printf 'slide %d of the bench lecture\n%0200d\n' "$i" "$i" > "$work/local/$(printf 'f%04d.htm' "$i")"
+    printf 'slide %d of the bench lecture\n%0200d\n' "$i" "$i" > "$work/small/$(printf 'f%04d.htm' "$i")"
     i=$((i + 1))
 done
+head -c "$((large_mb * 1024 * 1024))" /dev/urandom > "$work/large/talk1.mp4"
+echo secret > "$work/pw"
 
-# The server stops when the write end of its stdin is closed.
-mkfifo "$fifo"
-"$python" "$src_root/tests/upload/ftp_server.py" --root "$work/root" --user bench --password benchpw \
-    < "$fifo" > "$work/port" &
-server_pid=$!
-exec 3>"$fifo"
-n=0
-while ! grep -q PORT "$work/port" 2>/dev/null; do
-    n=$((n + 1)); [ "$n" -lt 100 ] || { echo "server did not start" >&2; exit 1; }
-    sleep 0.1
-done
-port=$(awk '/PORT/ {print $2}' "$work/port")
+start_server ftp "$servers/proftpd.sh" "$work/ftp"
+start_server sftp "$servers/sshd.sh" "$work/sftp"
+ftp_port=$(value ftp PORT)
+sftp_port=$(value sftp PORT)
+sftp_user=$(value sftp USER)
+key=$work/sftp/userkey
+fingerprint=$(ssh-keygen -lf "$work/sftp/hostkey.pub" | awk '{ print $2 }')
+ssh_cmd="ssh -a -x -i $key -o UserKnownHostsFile=$work/home/lftp_known_hosts -o StrictHostKeyChecking=accept-new"
 
+export HOME="$work/home" PELLUCOR_STATE_DIR="$work/state" XDG_CONFIG_HOME="$work/config"
 now() { date +%s.%N; }
-count() { find "$1" -type f | wc -l; }
 calc() { awk "BEGIN { print $1 }"; }
 less() { awk "BEGIN { exit !($1 < $2) }"; }
+count() { find "$1" -type f | wc -l; }
 
-best_ours=""
-best_lftp=""
-r=1
-while [ "$r" -le "$rounds" ]; do
-    t0=$(now)
-    PELLUCOR_FTP_PASSWORD=benchpw PELLUCOR_STATE_DIR="$work/state" "$exe" upload "$work/local" \
-        --host "127.0.0.1:$port" --user bench --remote "/ours$r" --quiet > "$work/ours.log" 2>&1 \
-        || { cat "$work/ours.log" >&2; exit 1; }
-    t1=$(now)
-    lftp -c "set cmd:fail-exit yes; set ftp:ssl-allow no; set net:max-retries 1;
-             open -u bench,benchpw -p $port 127.0.0.1; mirror -R --no-perms '$work/local' /lftp$r" \
-        > "$work/lftp.log" 2>&1 || { cat "$work/lftp.log" >&2; exit 1; }
-    t2=$(now)
-    [ "$(count "$work/root/ours$r")" -eq "$files" ] || { echo "pellucor sent $(count "$work/root/ours$r") files" >&2; exit 1; }
-    [ "$(count "$work/root/lftp$r")" -eq "$files" ] || { echo "lftp sent $(count "$work/root/lftp$r") files" >&2; exit 1; }
-    ours=$(calc "$t1 - $t0")
-    theirs=$(calc "$t2 - $t1")
-    printf 'round %d: pellucor %.3f s, lftp %.3f s\n' "$r" "$ours" "$theirs"
-    if [ -z "$best_ours" ] || less "$ours" "$best_ours"; then best_ours=$ours; fi
-    if [ -z "$best_lftp" ] || less "$theirs" "$best_lftp"; then best_lftp=$theirs; fi
-    r=$((r + 1))
+ours() {  # PROTOCOL SOURCE DEST
+    if [ "$1" = ftp ]; then
+        "$exe" upload "$2" --host "127.0.0.1:$ftp_port" --user alice --password-file "$work/pw" --remote "$3" --quiet
+    else
+        "$exe" upload "$2" --host "sftp://127.0.0.1:$sftp_port/" --user "$sftp_user" --key "$key" \
+            --accept-host-key "$fingerprint" --remote "$work/sftp/$3" --quiet
+    fi
+}
+theirs() {  # PROTOCOL SOURCE DEST
+    if [ "$1" = ftp ]; then
+        lftp -c "set cmd:fail-exit yes; set ftp:ssl-allow no; set net:max-retries 1;
+                 open -u alice,secret -p $ftp_port 127.0.0.1; mirror -R --no-perms '$2' '$3'"
+    else
+        lftp -c "set cmd:fail-exit yes; set net:max-retries 1; set sftp:connect-program '$ssh_cmd';
+                 open -u $sftp_user, -p $sftp_port sftp://127.0.0.1; mirror -R --no-perms '$2' '$work/sftp/$3'"
+    fi
+}
+dest_root() { [ "$1" = ftp ] && echo "$work/ftp/root" || echo "$work/sftp"; }
+
+# The program's own start-up (its libraries loaded) is part of each run.
+best_start=""
+for i in 1 2 3; do
+    t0=$(now); "$exe" upload --help > /dev/null; t1=$(now)
+    t=$(calc "$t1 - $t0")
+    if [ -z "$best_start" ] || less "$t" "$best_start"; then best_start=$t; fi
 done
+printf 'start-up of pellucor (upload --help), best of 3: %.3f s\n' "$best_start"
 
-ratio=$(calc "$best_ours / $best_lftp")
-printf 'upload of %d files, best of %d: pellucor %.3f s, lftp mirror -R %.3f s, ratio %.2f (target <= 1.20)\n' \
-    "$files" "$rounds" "$best_ours" "$best_lftp" "$ratio"
+for protocol in ftp sftp; do
+    for set in small large; do
+        best_ours=""; best_lftp=""
+        expected=$(count "$work/$set")
+        r=1
+        while [ "$r" -le "$rounds" ]; do
+            t0=$(now)
+            ours "$protocol" "$work/$set" "ours-$set$r" > "$work/ours.log" 2>&1 || { cat "$work/ours.log" >&2; exit 1; }
+            t1=$(now)
+            theirs "$protocol" "$work/$set" "lftp-$set$r" > "$work/lftp.log" 2>&1 || { cat "$work/lftp.log" >&2; exit 1; }
+            t2=$(now)
+            root=$(dest_root "$protocol")
+            [ "$(count "$root/ours-$set$r")" -eq "$expected" ] || { echo "pellucor sent $(count "$root/ours-$set$r") files" >&2; exit 1; }
+            [ "$(count "$root/lftp-$set$r")" -eq "$expected" ] || { echo "lftp sent $(count "$root/lftp-$set$r") files" >&2; exit 1; }
+            cmp -s "$work/large/talk1.mp4" "$root/ours-large$r/talk1.mp4" 2>/dev/null || [ "$set" = small ] ||
+                { echo "pellucor's copy differs" >&2; exit 1; }
+            rm -rf "$root/ours-$set$r" "$root/lftp-$set$r"
+            ours_t=$(calc "$t1 - $t0"); lftp_t=$(calc "$t2 - $t1")
+            if [ -z "$best_ours" ] || less "$ours_t" "$best_ours"; then best_ours=$ours_t; fi
+            if [ -z "$best_lftp" ] || less "$lftp_t" "$best_lftp"; then best_lftp=$lftp_t; fi
+            r=$((r + 1))
+        done
+        if [ "$set" = small ]; then what="$files small files"; target=0.80; else what="one $large_mb MB file"; target=1.00; fi
+        printf '%-5s %-18s best of %d: pellucor %.3f s, lftp mirror -R %.3f s, ratio %.2f (target <= %s)\n' \
+            "$protocol" "$what" "$rounds" "$best_ours" "$best_lftp" "$(calc "$best_ours / $best_lftp")" "$target"
+    done
+done

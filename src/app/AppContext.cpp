@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 
 #include "app/PublishForm.h"
+#include "capture/FfmpegEncoder.h"
 #include "app/Preferences.h"
 #include "app/SlideSyncRun.h"
 #include "core/SlideInfo.h"
@@ -8,10 +9,12 @@
 namespace pellucor {
 
 AppContext::AppContext(const QString& prefsIni, QObject* parent)
-    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), publishForm_(std::make_unique<PublishForm>(prefs_.get())),
+    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), session_(std::make_unique<PublishSession>()),
+      publishForm_(std::make_unique<PublishForm>(prefs_.get(), session_.get())),
       mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
       slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks))
 {
+    session_->encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
     hooks.slideSync = slideSync_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);

@@ -16,6 +16,7 @@
 namespace pellucor {
 
 class PublishForm;
+class PublishSession;
 class Preferences;
 class SlideSyncRun;
 
@@ -27,6 +28,9 @@ public:
     ~AppContext() override;
 
     Preferences& prefs() { return *prefs_; }
+    // The application's publish: what the detailed form shows, the main
+    // window's buttons and the automation interface publish.
+    PublishSession& session() { return *session_; }
     PublishForm& publishForm() { return *publishForm_; }
     MainWindow& mainWindow() { return *mainWindow_; }
     SlideSyncRun& slideSync() { return *slideSync_; }
@@ -40,6 +44,7 @@ public:
 
 private:
     std::unique_ptr<Preferences> prefs_;
+    std::unique_ptr<PublishSession> session_;
     std::unique_ptr<PublishForm> publishForm_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<SlideSyncRun> slideSync_;

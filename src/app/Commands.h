@@ -20,5 +20,6 @@ int RunUploadCommand(int argc, char** argv);
 int RunImportSlidesCommand(int argc, char** argv);
 int RunSyncSlidesCommand(int argc, char** argv);
 int RunAutomationCommand(int argc, char** argv);
+int RunInstallPublicationCommand(int argc, char** argv);
 
 }  // namespace pellucor

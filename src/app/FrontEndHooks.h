@@ -16,11 +16,12 @@
 
 namespace pellucor {
 
-// The FTP window's three inputs; the window may change account and host.
+// The FTP window's inputs; the window may change account and host.
 struct FtpRequest {
     std::string localPath;
     std::string account;
     std::string host;
+    bool subfolders = true;  // the local directory's folders go too (not for a raw lecture)
 };
 
 // The slide import module (PowerPoint export) as the main window uses it.

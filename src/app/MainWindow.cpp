@@ -7,7 +7,7 @@
 
 #include "app/PublishForm.h"
 #include "app/FrontEndHooks.h"
-#include "app/PathVars.h"
+#include "core/PathVars.h"
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
 #include "import/SlideImportModel.h"
@@ -53,9 +53,9 @@ MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
     publishForm_->Form_Load();
 
     const std::string last = prefs_->Get("prfLectureDir");
-    publishForm_->chkAuto = 0;
-    publishForm_->TextName = "media";
-    publishForm_->TextPP = last;
+    request().chkAuto = 0;
+    request().TextName = "media";
+    request().TextPP = last;
     SetLectureDir(last);
     DirOrPPTChanged();
 
@@ -77,7 +77,7 @@ void MainWindow::SetLectureDir(const std::string& dir)
     const LectureNames names = SplitLectureDir(Tav_Trim(dir));
     LecName = names.name;
     LecParent = names.parent;
-    publishForm_->TextName = Tav_Trim(LecName).empty() ? "media" : LecName;
+    request().TextName = Tav_Trim(LecName).empty() ? "media" : LecName;
     // The detailed form takes the new directory before the publish check
     // runs, so that the check reads this lecture and not the previous one.
     publishForm_->SetLectureDir(dir);
@@ -90,9 +90,15 @@ void MainWindow::SetLectureDir(const std::string& dir)
 
 bool MainWindow::OKToPublish(bool showMsg, std::string& msg)
 {
-    Publisher driver(publishForm_->Settings(), nullptr);
-    return driver.OKToPublish(showMsg, msg);
+    if (session().OKToPublish(msg))
+        return true;
+    if (showMsg)
+        Tav_PlainMessage(msg);
+    return false;
 }
+
+PublishSession& MainWindow::session() { return publishForm_->Session(); }
+PublishRequest& MainWindow::request() { return publishForm_->Session().request; }
 
 void MainWindow::SetBusy(bool on)
 {
@@ -257,40 +263,38 @@ void MainWindow::UpdatePublishControls(bool ok)
 
 void MainWindow::prefillDetailedForm()
 {
-    publishForm_->TextStyle = prefs_->Get("prfStyle");
-    publishForm_->TextCDDir = Tav_DirSlash(expanded("prfOutRoot"));
+    request().TextStyle = prefs_->Get("prfStyle");
+    request().TextCDDir = Tav_DirSlash(expanded("prfOutRoot"));
     std::string url = expanded("prfHttp");
     if (!Tav_EndsWith(url, "/"))
         url += "/";
-    publishForm_->TextWebURL = url;
-    publishForm_->TextWebDir = Tav_DirSlash(expanded("prfOutWeb"));
-    emit publishForm_->fieldsChanged();
+    request().TextWebURL = url;
+    request().TextWebDir = Tav_DirSlash(expanded("prfOutWeb"));
+    session().RequestChanged();
 }
 
 void MainWindow::cmdPub_Click()
 {
     const std::string style = prefs_->Get("prfStyle");
     if (Tav_ChkDir(style)) {
-        publishForm_->TextStyle = style;
+        request().TextStyle = style;
     } else {
         std::string chosen = style;
         if (!hooks_->ChooseDirectory("Select the style for publishing", chosen, false))
             return;
-        publishForm_->TextStyle = chosen;
+        request().TextStyle = chosen;
     }
     std::string out = Tav_DirSlash(expanded("prfOutRoot"));
     if (!hooks_->ChooseDirectory("Select Disk Publish Directory", out, true))
         return;
-    publishForm_->TextCDDir = out;
-    publishForm_->optCD = 1;
-    publishForm_->optWeb = 0;
-    publishForm_->optCD_Click();
-    publishForm_->optWeb_Click();
-    emit publishForm_->fieldsChanged();
+    request().TextCDDir = out;
+    request().optCD = 1;
+    request().optWeb = 0;
+    session().RequestChanged();
     std::string msg;
-    if (publishForm_->DoStart(msg))
+    if (session().Start(msg))
         timDisk.start();
-    else if (!publishForm_->LastRunCancelled())
+    else
         Tav_Message(msg);
 }
 
@@ -300,25 +304,22 @@ void MainWindow::cmdPubWeb_Click()
     std::string dir = Tav_DirSlash(expanded("prfOutWeb"));
     if (!hooks_->ChooseDirectory("Select Web Publish Directory", dir, true))
         return;
-    publishForm_->TextWebDir = dir;
+    request().TextWebDir = dir;
     std::string url = expanded("prfHttp");
     if (!hooks_->InputBox("Enter the URL where this lecture will be stored", "Publish to the Web", url) ||
         Tav_Trim(url).empty())
         return;
     if (url.back() != '/')
         url += '/';
-    publishForm_->TextWebURL = url;
-    publishForm_->chkStream = 0;
-    publishForm_->optCD = 0;
-    publishForm_->optWeb = 1;
-    publishForm_->chkStream_Click();
-    publishForm_->optCD_Click();
-    publishForm_->optWeb_Click();
-    emit publishForm_->fieldsChanged();
+    request().TextWebURL = url;
+    request().chkStream = 0;
+    request().optCD = 0;
+    request().optWeb = 1;
+    session().RequestChanged();
     std::string msg;
-    if (publishForm_->DoStart(msg))
+    if (session().Start(msg))
         timWeb.start();
-    else if (!publishForm_->LastRunCancelled())
+    else
         Tav_Message(msg);
 }
 
@@ -360,7 +361,8 @@ void MainWindow::cmdUploadRep_Click()
     Tav_Message("This option uploads the 'raw' lecture images, media, and timing information to a server using "
                 "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
                 "'publishes' the lecture.");
-    FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost")};
+    // The raw lecture's own files: its folders hold what was published from it.
+    FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost"), false};
     publishForm_->ShowFtp(request, "prfRepAccount", "prfRepHost");
 }
 

@@ -18,6 +18,8 @@
 namespace pellucor {
 
 class PublishForm;
+class PublishSession;
+struct PublishRequest;
 class Preferences;
 struct FrontEndHooks;
 
@@ -130,6 +132,10 @@ private:
 
     Preferences* prefs_;
     PublishForm* publishForm_;
+    // The publish session the detailed form shows: its request is what
+    // the buttons publish.
+    PublishSession& session();
+    PublishRequest& request();
     FrontEndHooks* hooks_;
     bool loaded_ = false;  // Form_Load has run
 };

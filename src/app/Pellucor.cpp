@@ -6,9 +6,15 @@
 #include <cstdlib>
 
 #include "app/AppContext.h"
+#include "app/Preferences.h"
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
+#include "app/UploadPreferences.h"
 #include "core/TavUtils.h"
+#include "publish/PublishSession.h"
+#include "upload/CurlClient.h"
+#include "upload/FtpWindowModel.h"
+#include "upload/SecretServicePasswords.h"
 
 namespace pellucor {
 
@@ -21,6 +27,8 @@ pellucor::pellucor(AppContext* app, QObject* parent) : QObject(parent), app_(app
             std::exit(0);
     };
 }
+
+pellucor::~pellucor() = default;
 
 AppContext& pellucor::app()
 {
@@ -35,37 +43,42 @@ void pellucor::Class_Terminate()
         terminate();
 }
 
-std::string pellucor::GetStatus() { return app().publishForm().statusLine; }
+std::string pellucor::GetStatus() { return session().StatusLine(); }
+
+PublishSession& pellucor::session() { return app().session(); }
 
 void pellucor::SetTextPP(const std::string& path)
 {
+    // The main window follows the lecture: it fills the request's paths
+    // for it from the preferences.
     const std::string dir = Tav_DirSlash(path);
     AppContext& a = app();
     a.mainWindow().SetLectureDir(dir);
-    a.publishForm().lblDirectory = dir;
-    a.publishForm().SetControl("TextPP", dir);
+    a.session().request.TextPP = dir;
     a.mainWindow().DirOrPPTChanged();
+    a.session().RequestChanged();
 }
 
-void pellucor::setDirField(const char* name, const std::string& path)
+void pellucor::set(const char* control, const std::string& value)
 {
-    app().publishForm().SetControl(name, Tav_DirSlash(path));
+    session().request.Set(control, value);
+    session().RequestChanged();
 }
 
-void pellucor::SetTextMedia(const std::string& path) { setDirField("TextMedia", path); }
-void pellucor::SetTextCopy(const std::string& path) { setDirField("TextCopy", path); }
-void pellucor::SetTextStyle(const std::string& path) { setDirField("TextStyle", path); }
-void pellucor::SetTextCDDir(const std::string& path) { setDirField("TextCDDir", path); }
-void pellucor::SetTextWebDir(const std::string& path) { setDirField("TextWebDir", path); }
-void pellucor::SetTextWebURL(const std::string& url) { app().publishForm().SetControl("TextWebURL", url); }
-void pellucor::SetTextStream(const std::string& url) { app().publishForm().SetControl("TextStream", url); }
-void pellucor::SetOptWeb(bool flag) { app().publishForm().SetControl("optWeb", flag ? "1" : "0"); }
-void pellucor::SetOptCD(bool flag) { app().publishForm().SetControl("optCD", flag ? "1" : "0"); }
-void pellucor::SetOptStream(bool flag) { app().publishForm().SetControl("chkStream", flag ? "1" : "0"); }
+void pellucor::SetTextMedia(const std::string& path) { set("TextMedia", Tav_DirSlash(path)); }
+void pellucor::SetTextCopy(const std::string& path) { set("TextCopy", Tav_DirSlash(path)); }
+void pellucor::SetTextStyle(const std::string& path) { set("TextStyle", Tav_DirSlash(path)); }
+void pellucor::SetTextCDDir(const std::string& path) { set("TextCDDir", Tav_DirSlash(path)); }
+void pellucor::SetTextWebDir(const std::string& path) { set("TextWebDir", Tav_DirSlash(path)); }
+void pellucor::SetTextWebURL(const std::string& url) { set("TextWebURL", url); }
+void pellucor::SetTextStream(const std::string& url) { set("TextStream", url); }
+void pellucor::SetOptWeb(bool flag) { set("optWeb", flag ? "1" : "0"); }
+void pellucor::SetOptCD(bool flag) { set("optCD", flag ? "1" : "0"); }
+void pellucor::SetOptStream(bool flag) { set("chkStream", flag ? "1" : "0"); }
 
 bool pellucor::OKToPublish(std::string& msg)
 {
-    if (!app().mainWindow().OKToPublish(false, msg))
+    if (!session().OKToPublish(msg))
         return false;
     msg.clear();
     return true;
@@ -74,20 +87,79 @@ bool pellucor::OKToPublish(std::string& msg)
 bool pellucor::Publish(std::string& msg)
 {
     Tav_SetUnattended(true);
-    return app().publishForm().DoStart(msg);
+    return session().Start(msg);
 }
 
 void pellucor::WaitUntilComplete()
 {
-    // Without an event loop the poller can never run.
-    if (!QCoreApplication::instance())
-        return;
-    PublishForm& form = app().publishForm();
-    while (form.logPoller.isActive())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    // The windows, when there are any, go on answering meanwhile.
+    if (QCoreApplication::instance())
+        while (session().Running())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    else
+        session().Wait();
 }
 
-bool pellucor::IsRunning() { return app().publishForm().logPoller.isActive(); }
+bool pellucor::IsRunning() { return session().Running(); }
+
+FtpWindowModel& pellucor::uploadWindow()
+{
+    if (!upload_) {
+        uploadClient_ = std::make_unique<CurlClient>();
+        passwords_ = std::make_unique<SecretServicePasswords>();
+        upload_ = std::make_unique<FtpWindowModel>(*uploadClient_);
+        upload_->passwords = passwords_.get();
+    }
+    return *upload_;
+}
+
+void pellucor::SetUploadServer(const std::string& server) { uploadWindow().txtFTPURL = Tav_Trim(server); }
+void pellucor::SetUploadAccount(const std::string& name) { uploadWindow().txtAccount = Tav_Trim(name); }
+void pellucor::SetUploadPassword(const std::string& password) { uploadWindow().txtPass = password; }
+void pellucor::SetUploadRemoteDir(const std::string& dir) { uploadWindow().txtFTPPath = Tav_Trim(dir); }
+void pellucor::SetUploadLocalDir(const std::string& dir) { uploadWindow().txtLocalDir = Tav_DirSlash(dir); }
+void pellucor::SetUploadKeyFile(const std::string& path) { uploadKey_ = Tav_Trim(path); }
+void pellucor::SetUploadCACert(const std::string& path) { uploadCa_ = Tav_Trim(path); }
+std::string pellucor::GetUploadStatus() { return uploadWindow().txtStatus; }
+
+bool pellucor::Upload(std::string& msg)
+{
+    Tav_SetUnattended(true);
+    FtpWindowModel& ftp = uploadWindow();
+    AppContext& a = app();
+    if (ftp.Busy()) {
+        msg = "An upload is already running";
+        return false;
+    }
+    if (ftp.txtFTPURL.empty())
+        ftp.txtFTPURL = a.prefs().Get("prfWebHost");
+    if (ftp.txtAccount.empty())
+        ftp.txtAccount = a.prefs().Get("prfWebAccount");
+    if (ftp.txtLocalDir.empty())
+        ftp.txtLocalDir = Tav_Trim(a.publishForm().TextWebDir);
+    if (Tav_Trim(ftp.txtFTPURL).empty() || ftp.txtLocalDir.empty()) {
+        msg = ftp.txtLocalDir.empty() ? "No directory to upload: publish for the web or call SetUploadLocalDir"
+                                      : "No server to upload to: call SetUploadServer";
+        return false;
+    }
+    CurlClient::Options options = UploadOptionsFrom(a.prefs());
+    options.keyFile = uploadKey_;
+    options.caFile = uploadCa_;
+    uploadClient_->SetOptions(options);
+    ftp.Form_Activate();
+    std::string remote = Tav_Trim(ftp.txtFTPPath);
+    if (remote.empty()) {
+        if (!ftp.FtpLogin()) {
+            msg = "Unable to Log In: " + ftp.LastCause();
+            return false;
+        }
+        ftp.InetExecute("PWD");
+        remote = ftp.txtData;
+    }
+    const bool ok = ftp.FtpUploadDirectory(ftp.txtLocalDir, remote);
+    msg = ok ? std::string() : ftp.txtStatus;
+    return ok;
+}
 
 bool pellucor::SyncSlides(bool replace, std::string& msg)
 {

@@ -1,23 +1,31 @@
-// The automation class: another program (or the server edition) fills the
-// detailed form's paths and options, asks whether the lecture can be
-// published, publishes unattended and waits for the batch scripts to end.
-// It holds no state of its own; everything lives in the application's
-// windows, which are loaded on first use and not shown.
+// The automation class: another program sets the paths and options of the
+// application's publish session (which the detailed form shows, when the
+// windows are open), asks whether the lecture can be published, publishes
+// unattended and waits for the publish to end. It holds no state of its
+// own; the application is loaded on first use. It can also upload a
+// directory (the web output by default) through the upload window's
+// model, by FTP, FTPS, SFTP or WebDAV.
 #pragma once
 
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace pellucor {
 
 class AppContext;
+class PublishSession;
+class CurlClient;
+class FtpWindowModel;
+class SecretServicePasswords;
 
 class pellucor : public QObject {
     Q_OBJECT
 public:
     explicit pellucor(AppContext* app, QObject* parent = nullptr);
+    ~pellucor() override;
 
     void Class_Initialize() {}
     // Ends the whole program (see terminate).
@@ -49,15 +57,39 @@ public:
     // with a summary in msg, or false with the reason.
     bool SyncSlides(bool replace, std::string& msg);
 
+    // Upload: the upload window's fields (a server and account left empty
+    // are taken from the web upload preferences; a password left empty from
+    // the desktop's keyring), then Upload.
+    void SetUploadServer(const std::string& server);
+    void SetUploadAccount(const std::string& name);
+    void SetUploadPassword(const std::string& password);
+    void SetUploadRemoteDir(const std::string& dir);
+    // The directory uploaded; by default the web output directory.
+    void SetUploadLocalDir(const std::string& dir);
+    void SetUploadKeyFile(const std::string& path);
+    void SetUploadCACert(const std::string& path);
+    // Uploads in unattended mode (a missing remote directory is created);
+    // true when every file is on the server, else false with the cause in msg.
+    bool Upload(std::string& msg);
+    // The upload window's status line.
+    std::string GetUploadStatus();
+
     // How Class_Terminate ends the program; by default it quits the event
     // loop (or exits the process when there is none).
     std::function<void()> terminate;
 
 private:
     AppContext& app();
-    void setDirField(const char* name, const std::string& path);
+    PublishSession& session();
+    void set(const char* control, const std::string& value);
+
+    FtpWindowModel& uploadWindow();
 
     AppContext* app_;
+    std::unique_ptr<CurlClient> uploadClient_;
+    std::unique_ptr<SecretServicePasswords> passwords_;
+    std::unique_ptr<FtpWindowModel> upload_;
+    std::string uploadKey_, uploadCa_;
 };
 
 }  // namespace pellucor

@@ -96,6 +96,25 @@ void PellucorService::answerWaiters()
 
 bool PellucorService::IsRunning() { return target_->IsRunning(); }
 
+void PellucorService::SetUploadServer(const QString& server) { target_->SetUploadServer(server.toStdString()); }
+void PellucorService::SetUploadAccount(const QString& name) { target_->SetUploadAccount(name.toStdString()); }
+void PellucorService::SetUploadPassword(const QString& password) { target_->SetUploadPassword(password.toStdString()); }
+void PellucorService::SetUploadRemoteDir(const QString& dir) { target_->SetUploadRemoteDir(dir.toStdString()); }
+void PellucorService::SetUploadLocalDir(const QString& dir) { target_->SetUploadLocalDir(dir.toStdString()); }
+void PellucorService::SetUploadKeyFile(const QString& path) { target_->SetUploadKeyFile(path.toStdString()); }
+void PellucorService::SetUploadCACert(const QString& path) { target_->SetUploadCACert(path.toStdString()); }
+QString PellucorService::GetUploadStatus() { return QString::fromStdString(target_->GetUploadStatus()); }
+
+bool PellucorService::Upload(const QString& msgIn, QString& msgOut)
+{
+    // Runs to its end here; the event loop keeps turning meanwhile, so
+    // GetUploadStatus answers other calls while it runs.
+    std::string msg = msgIn.toStdString();
+    const bool ok = target_->Upload(msg);
+    msgOut = QString::fromStdString(msg);
+    return ok;
+}
+
 bool PellucorService::SyncSlides(bool replace, QString& msg)
 {
     if (!calledFromDBus()) {

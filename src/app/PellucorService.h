@@ -52,6 +52,15 @@ public slots:
     bool Publish(const QString& msgIn, QString& msgOut);
     void WaitUntilComplete();
     bool IsRunning();
+    void SetUploadServer(const QString& server);
+    void SetUploadAccount(const QString& name);
+    void SetUploadPassword(const QString& password);
+    void SetUploadRemoteDir(const QString& dir);
+    void SetUploadLocalDir(const QString& dir);
+    void SetUploadKeyFile(const QString& path);
+    void SetUploadCACert(const QString& path);
+    bool Upload(const QString& msgIn, QString& msgOut);
+    QString GetUploadStatus();
     // Answers once the sync has ended, the event loop running meanwhile.
     bool SyncSlides(bool replace, QString& msg);
 

@@ -1,25 +1,19 @@
-// The preferences: every "prf" field with its label and built-in default,
-// stored per user with QSettings (application "Pellucor2.0", group "Pref").
-// Other windows read a preference as the text of its field.
+// The preferences window: every "prf" field of the preference store
+// (core/PreferenceStore) as an editable text, with Save, Cancel, Default
+// and the merge-tool presets. Other windows read a preference as the text
+// of its field; a publish takes a snapshot of them when it starts.
 #pragma once
 
 #include <QObject>
 #include <QString>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QSettings;
+#include "core/PreferenceStore.h"
 
 namespace pellucor {
-
-struct PrefDef {
-    const char* key;
-    const char* label;
-    std::string def;
-};
 
 class Preferences : public QObject {
     Q_OBJECT
@@ -29,11 +23,9 @@ public:
     ~Preferences() override;
 
     // The "prf" fields in their enumeration order.
-    static const std::vector<PrefDef>& Definitions();
-    // The directory of the bundled default style.
-    static std::string DefaultStyleDir();
-    // Where lectures go unless the user chooses otherwise: ~/Lectures/.
-    static std::string DefaultLectureFolder();
+    static const std::vector<PrefDef>& Definitions() { return PreferenceStore::Definitions(); }
+    static std::string DefaultStyleDir() { return PreferenceStore::DefaultStyleDir(); }
+    static std::string DefaultLectureFolder() { return PreferenceStore::DefaultLectureFolder(); }
     // On the first run (no last lecture stored yet) creates the default
     // lecture folder, so that the first "Open" starts in a folder that
     // exists; true when it was created.
@@ -41,6 +33,9 @@ public:
 
     std::string Get(const std::string& key) const;
     void Set(const std::string& key, const std::string& value);
+    // Every field's text, for a publish.
+    PreferenceSnapshot Snapshot() const;
+    PreferenceStore& Store() { return *store_; }
 
     // The settings files listed in the detailed form's File menu, most
     // recent first (kept in their own group, not a preference).
@@ -54,11 +49,13 @@ public:
     void cmdSave_Click();
     void Command1_Click();  // Cancel
     void cmdDefault_Click();
-    void makeBuiltIn_Click();
-    void makeG2_Click();
-    void makeRE5_Click();
-    void makeRP50_Click();
-    void makeRPPlus_Click();
+    // The merge-tool presets: the built-in events processing, then the four
+    // installations of the merge tools.
+    void makeBuiltIn_Click() { applyPreset(0); }
+    void makeG2_Click() { applyPreset(1); }
+    void makeRE5_Click() { applyPreset(2); }
+    void makeRP50_Click() { applyPreset(3); }
+    void makeRPPlus_Click() { applyPreset(4); }
 
     bool Loading() const { return loading_; }
 
@@ -68,12 +65,11 @@ signals:
     void fieldChanged(const QString& key);
 
 private:
-    void setTools(const std::string& event32, const std::string& rmmerge, const std::string& events,
-                  const std::string& rmcut);
+    void applyPreset(int index);
     void readStore();
     void trimAll();
 
-    std::unique_ptr<QSettings> store_;
+    std::unique_ptr<PreferenceStore> store_;
     std::vector<std::pair<std::string, std::string>> fields_;
     std::vector<std::string> defaults_;  // filled at load, in enumeration order
     bool loading_ = false;

@@ -1,29 +1,49 @@
-// pellucor publish: fill the detailed form from options and/or a settings
-// file, publish unattended, run the batch scripts and wait for "All Done".
+// pellucor publish: publish a lecture unattended through a publish session
+// (options and/or a settings file), run the batch scripts, wait for "All
+// Done" and put each publication in place. Ctrl-C or SIGTERM cancels: the
+// outputs stay as they were.
 #include "app/Commands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QEventLoop>
 
+#include <csignal>
 #include <iostream>
+#include <vector>
 #include <unistd.h>
 
-#include "app/PublishForm.h"
-#include "app/PathVars.h"
-#include "app/ProgressPrinter.h"
-#include "app/Preferences.h"
+#include "capture/FfmpegEncoder.h"
+#include "core/PathVars.h"
+#include "core/PreferenceStore.h"
+#include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
+#include "publish/PublishSession.h"
 
 namespace pellucor {
+
+namespace {
+volatile std::sig_atomic_t g_signal = 0;
+void onSignal(int signo) { g_signal = signo; }
+
+// The request of a lecture directory as the detailed form fills it.
+void fillRequest(PublishRequest& r, const std::string& lecDir, const PreferenceSnapshot& prefs)
+{
+    r.SetLectureDir(lecDir, prefs);
+    r.TextName = LectureNameOf(lecDir);
+    r.TextStyle = prefs.at("prfStyle");
+    r.optCD = 1;
+    r.optWeb = 0;
+    r.chkStream = 0;
+}
+}  // namespace
 
 int RunPublishCommand(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Publish a lecture unattended: for disk (default) and/or the web, then run the merge script and wait "
-        "until it reports All Done.");
+        "Publish a lecture unattended: for disk (default) and/or the web, then run the merge script, wait "
+        "until it reports All Done and put the publication in place of the previous one.");
     parser.addHelpOption();
     parser.addPositionalArgument("lecture", "Lecture directory (slides, titles, events files and media).");
     const QCommandLineOption som("som", "Settings file (*.som) of control=value lines, applied first.", "file");
@@ -34,9 +54,13 @@ int RunPublishCommand(int argc, char** argv)
     const QCommandLineOption style("style", "Style directory.", "dir");
     const QCommandLineOption media("media", "Media directory (default: the lecture directory).", "dir");
     const QCommandLineOption name("name", "Lecture name (default: the directory's last component).", "name");
-    const QCommandLineOption noRun("no-autostart", "Write process.bat but do not run it.");
+    const QCommandLineOption noRun("no-autostart",
+                                   "Write process.bat but do not run it; running it by hand puts the publication "
+                                   "in place.");
+    const QCommandLineOption replace("replace",
+                                     "Allow the removal of files in an output directory that no publication wrote.");
     const QCommandLineOption quiet("quiet", "Print only the result.");
-    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, quiet})
+    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet})
         parser.addOption(o);
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
@@ -45,96 +69,128 @@ int RunPublishCommand(int argc, char** argv)
     }
 
     Tav_SetUnattended(true);
-    Preferences prefs;
-    prefs.Form_Load();
-    PublishForm form(&prefs);
-    form.Form_Load();
-    form.chkAuto = 0;
-
     const std::string lecDir = CommandLineDir(parser.positionalArguments().front());
     if (!Tav_ChkDir(lecDir)) {
         std::cerr << "pellucor publish: " << lecDir << " is not a directory\n";
         return 1;
     }
-    form.SetLectureDir(lecDir);
-    const std::string lecName = SplitLectureDir(lecDir).name;
-    form.TextName = lecName.empty() ? "media" : lecName;
-    form.TextStyle = prefs.Get("prfStyle");
-    form.optCD = 1;
-    form.optWeb = 0;
-    form.chkStream = 0;
+    const PreferenceSnapshot prefs = PreferenceStore().Read();
+    PublishSession session;
+    session.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    session.preferences = [&prefs] { return prefs; };
+    // Nobody watches a status line here: the log is read more often than
+    // the window's once a second (still two successive readings).
+    session.logIntervalMs = 200;
+    PublishRequest& r = session.request;
+    fillRequest(r, lecDir, prefs);
 
-    if (parser.isSet(som) && !form.LoadSettingsFile(parser.value(som).toStdString())) {
-        std::cerr << "pellucor publish: unable to open " << parser.value(som).toStdString() << "\n";
-        return 1;
+    if (parser.isSet(som)) {
+        const std::string path = parser.value(som).toStdString();
+        SettingsFile file;
+        if (!ReadSettingsFile(path, file)) {
+            std::cerr << "pellucor publish: unable to open " << path << "\n";
+            return 1;
+        }
+        for (const auto& line : file.badLines)
+            std::cerr << "pellucor publish: Bad " << path << " line - " << line << "\n";
+        for (const auto& [control, value] : file.controls)
+            r.Set(control, value);
     }
     if (parser.isSet(web)) {
-        form.optWeb = 1;
-        form.optCD = parser.isSet(disk) ? 1 : 0;
-        form.TextWebDir = CommandLineDir(parser.value(web));
+        r.optWeb = 1;
+        r.optCD = parser.isSet(disk) ? 1 : 0;
+        r.TextWebDir = CommandLineDir(parser.value(web));
     }
     if (parser.isSet(disk)) {
-        form.optCD = 1;
-        form.TextCDDir = CommandLineDir(parser.value(disk));
+        r.optCD = 1;
+        r.TextCDDir = CommandLineDir(parser.value(disk));
     }
     if (parser.isSet(url)) {
         std::string u = parser.value(url).toStdString();
         if (!u.empty() && u.back() != '/')
             u += '/';
-        form.TextWebURL = u;
+        r.TextWebURL = u;
     }
     if (parser.isSet(stream)) {
-        form.chkStream = 1;
-        form.TextStream = parser.value(stream).toStdString();
+        r.chkStream = 1;
+        r.TextStream = parser.value(stream).toStdString();
     }
     if (parser.isSet(style))
-        form.TextStyle = CommandLineDir(parser.value(style));
+        r.TextStyle = CommandLineDir(parser.value(style));
     if (parser.isSet(media))
-        form.TextMedia = CommandLineDir(parser.value(media));
+        r.TextMedia = CommandLineDir(parser.value(media));
     if (parser.isSet(name))
-        form.TextName = parser.value(name).toStdString();
+        r.TextName = parser.value(name).toStdString();
     if (parser.isSet(noRun))
-        form.chkAutoStart = 0;
-    form.optCD_Click();
-    form.optWeb_Click();
+        r.chkAutoStart = 0;
+    r.replaceForeign = parser.isSet(replace);
+    if (!r.optCD && !r.optWeb)
+        r.optCD = 1;
 
     const bool verbose = !parser.isSet(quiet);
     ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0);
-    QObject::connect(&form, &PublishForm::statusChanged, [&](const QString& text, uint) {
-        if (verbose)
-            progress.Status(text.toStdString());
-    });
-    QObject::connect(&form, &PublishForm::progressChanged, [&](int percent) {
-        if (verbose)
-            progress.Percent(percent);
-    });
+    // Raised on the publish's own thread while this one waits.
+    QObject::connect(
+        &session, &PublishSession::statusChanged, &session,
+        [&](const QString& text, uint) {
+            if (verbose)
+                progress.Status(text.toStdString());
+        },
+        Qt::DirectConnection);
+    QObject::connect(
+        &session, &PublishSession::progressChanged, &session,
+        [&](int percent) {
+            if (verbose)
+                progress.Percent(percent);
+        },
+        Qt::DirectConnection);
 
-    // Nobody watches a status line here: follow the script's log more
-    // often than the window's once a second (still two successive readings).
-    form.logPoller.setInterval(200);
+    std::vector<std::string> scripts;  // left for the user to run
+    QObject::connect(
+        &session, &PublishSession::targetPublished, &session,
+        [&](bool, const QString& command, bool started) {
+            if (!started)
+                scripts.push_back(command.toStdString());
+        },
+        Qt::DirectConnection);
 
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
     std::string msg;
-    const bool started = form.DoStart(msg);
-    if (!started) {
+    if (!session.Start(msg)) {
         progress.Finish();
         std::cerr << "pellucor publish: " << msg << "\n";
         return 1;
     }
-    if (form.logPoller.isActive()) {
-        QEventLoop loop;
-        QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
-        if (form.logPoller.isActive())
-            loop.exec();
-    }
+    bool cancelAsked = false;
+    session.Wait([&] {
+        if (g_signal && !cancelAsked) {
+            cancelAsked = true;
+            session.Cancel();
+        }
+    });
     progress.Finish();
-    if (!form.LastRunSucceeded()) {
-        std::cerr << "pellucor publish: " << form.statusLine << "\n";
+    if (g_signal) {
+        std::cerr << "pellucor publish: Publish cancelled\n";
+        return 128 + g_signal;
+    }
+    switch (session.Result()) {
+    case PublishSession::Outcome::Succeeded: break;
+    case PublishSession::Outcome::Cancelled:
+        std::cerr << "pellucor publish: Publish cancelled\n";
+        return 1;
+    default:
+        std::cerr << "pellucor publish: " << session.Error() << "\n";
         return 1;
     }
-    if (form.optCD)
-        std::cout << "Published for disk: " << Tav_DirSlash(form.TextCDDir) << "index.htm" << std::endl;
-    if (form.optWeb)
-        std::cout << "Published for the web: " << Tav_DirSlash(form.TextWebDir) << "index.htm" << std::endl;
+    for (const auto& script : scripts)
+        std::cout << "Complete (You must manually run: " << script << ")" << std::endl;
+    if (!scripts.empty())
+        return 0;
+    if (r.optCD)
+        std::cout << "Published for disk: " << session.DiskOutput() << "index.htm" << std::endl;
+    if (r.optWeb)
+        std::cout << "Published for the web: " << session.WebOutput() << "index.htm" << std::endl;
     return 0;
 }
 

@@ -2,37 +2,65 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 
-#include "app/PathVars.h"
-#include "app/Preferences.h"
 #include "app/FrontEndHooks.h"
+#include "app/Preferences.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegTranscoder.h"
 #include "core/FileLookup.h"
-#include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
-#include "publish/PublishJob.h"
-#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
 namespace {
 const char* const kDefaultStream = "rtsp://stream.example.org/pellucor/lectures/${lecname}/";
 
-bool sameDir(const std::string& a, const std::string& b)
+PublishSession* sessionOf(std::unique_ptr<PublishSession>& own, PublishSession* given)
 {
-    return Tav_Lower(Tav_DirSlash(a)) == Tav_Lower(Tav_DirSlash(b));
+    if (given)
+        return given;
+    own = std::make_unique<PublishSession>();
+    own->encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    return own.get();
 }
 }  // namespace
 
-PublishForm::PublishForm(Preferences* prefs, QObject* parent)
-    : QObject(parent), prefs_(prefs), hooks_(&FrontEndHooks::Headless())
+PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* parent)
+    : QObject(parent), session_(sessionOf(ownSession_, session)), TextPP(session_->request.TextPP),
+      TextMedia(session_->request.TextMedia), TextStyle(session_->request.TextStyle),
+      TextCopy(session_->request.TextCopy), TextCDDir(session_->request.TextCDDir),
+      TextWebDir(session_->request.TextWebDir), TextWebURL(session_->request.TextWebURL),
+      TextStream(session_->request.TextStream), TextLocDir(session_->request.TextLocDir),
+      TextName(session_->request.TextName), TextCP(session_->request.TextCP), optCD(session_->request.optCD),
+      optWeb(session_->request.optWeb), chkStream(session_->request.chkStream),
+      chkAutoStart(session_->request.chkAutoStart), chkVerbose(session_->request.chkVerbose),
+      chkAuto(session_->request.chkAuto), prefs_(prefs), hooks_(&FrontEndHooks::Headless())
 {
-    // Its ticks do nothing: the job reads the log at this pace.
+    // Its ticks do nothing: it is the running flag the other windows read.
     logPoller.setInterval(1000);
-    startScript = &PublishJob::StartDetachedScript;
-    encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    session_->preferences = [this] { return prefs_->Snapshot(); };
+    connect(session_, &PublishSession::requestChanged, this, [this] {
+        optCD_Click();
+        optWeb_Click();
+        emit fieldsChanged();
+    });
+    connect(session_, &PublishSession::statusChanged, this,
+            [this](const QString& text, uint colour) { showStatus(text.toStdString(), colour); });
+    connect(session_, &PublishSession::progressChanged, this, [this](int percent) {
+        progressPercent = percent;
+        emit progressChanged(percent);
+    });
+    connect(session_, &PublishSession::targetPublished, this,
+            [this](bool isDisk, const QString& command, bool started) {
+                RunPublish(isDisk, command.toStdString(), started);
+            });
+    connect(session_, &PublishSession::runningChanged, this, [this](bool running) {
+        if (running) {
+            logPoller.start();
+            emit publishingChanged(true);
+        }
+    });
+    connect(session_, &PublishSession::finished, this, [this](int outcome, const QString&) { sessionEnded(outcome); });
     convertMedia = [this](const std::string& input, const std::string& output, std::string& err) {
         // RealMedia as the merge tools expect it: RealVideo 2 and AC-3.
         TranscodeOptions options;
@@ -65,14 +93,7 @@ void PublishForm::Form_Load()
 void PublishForm::SetLectureDir(const std::string& dir)
 {
     lblDirectory = dir;
-    TextPP = dir;
-    auto pref = [&](const char* key) { return TavPrefString(prefs_->Get(key), lblDirectory); };
-    TextMedia = Tav_DirSlash(pref("prfMedia"));
-    TextCopy = Tav_DirSlash(pref("prfCopy"));
-    TextCDDir = Tav_DirSlash(pref("prfOutRoot"));
-    TextWebURL = pref("prfHttp");
-    TextStream = pref("prfPnm");
-    TextWebDir = Tav_DirSlash(pref("prfOutWeb"));
+    session_->request.SetLectureDir(dir, prefs_->Snapshot());
     Published = 0;
     emit fieldsChanged();
 }
@@ -106,111 +127,23 @@ void PublishForm::chkStream_Click()
     Published = 0;
 }
 
-bool PublishForm::checkTarget(const std::string& field, const std::string& dir, std::string& msg)
-{
-    if (Tav_Trim(dir).empty()) {
-        msg = field + " is empty: enter the directory to publish into";
-        return false;
-    }
-    if (!Tav_Chkdrv(dir)) {
-        msg = "Bad drive letter " + dir;
-        return false;
-    }
-    if (sameDir(Tav_Trim(dir), Tav_Trim(TextMedia))) {
-        msg = "Input and Output Directories are the same " + TextMedia;
-        return false;
-    }
-    if (!Tav_RemoveDir(dir) || !Tav_Mkdir(dir)) {
-        msg = "Unable to cleanup " + dir;
-        return false;
-    }
-    return true;
-}
-
 bool PublishForm::DoStart(std::string& msg)
 {
-    msg = "Error in Form1.DoStart";
-    if (Publishing()) {
-        msg = "A publish is already running";
-        return false;
-    }
-    if (!Tav_Chkdrv(TextMedia))
-        return false;
-    const std::string media = Tav_DirSlash(TextMedia);
-    if (!Tav_HasFiles(media, "*.*")) {
-        msg = "Media directory is empty " + TextMedia;
-        return false;
-    }
-    // A published lecture gets its events files when the publish converts it.
-    std::string publishedName;
-    if (!Tav_HasFiles(media, "*.txt") && !IsPublishedLecture(media, TextName, publishedName)) {
-        msg = "Media directory has no event data (*.txt) " + TextMedia;
-        return false;
-    }
-    SetStatus("Checking for the existence of media files...");
-    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && FirstRecordingIn(media).empty()) {
-        msg = "Media directory has no media (*.rm or *.ra) " + TextMedia + " nor recordings (" + RecordingPatterns() +
-              ")";
-        return false;
-    }
-    SetStatus("Removing files");
-    if (optCD && !checkTarget("Disk Output Dir", TextCDDir, msg))
-        return false;
-    if (optWeb && !checkTarget("Web Output Dir", TextWebDir, msg))
-        return false;
-
-    lastRunOk_ = false;
-    lastRunCancelled_ = false;
-    lastPublishError_.clear();
     progressPercent = 0;
     // The output of the last target written is the one "TextLocDir" names.
     TextLocDir = optWeb ? TextWebDir : TextCDDir;
-
-    job_ = std::make_unique<PublishJob>(Settings());
-    job_->encoderFactory = encoderFactory;
-    job_->startScript = startScript;
-    job_->logIntervalMs = logPoller.interval();
-    connect(job_.get(), &PublishJob::statusChanged, this,
-            [this](const QString& text, uint colour) { showStatus(text.toStdString(), colour); });
-    connect(job_.get(), &PublishJob::progressChanged, this, [this](int percent) {
-        progressPercent = percent;
-        emit progressChanged(percent);
-    });
-    connect(job_.get(), &PublishJob::targetPublished, this,
-            [this](bool isDisk, const QString& command, bool started) {
-                RunPublish(isDisk, command.toStdString(), started);
-            });
-    connect(job_.get(), &PublishJob::finished, this,
-            [this](int outcome, const QString& error) { jobFinished(outcome, error.toStdString()); });
-    logPoller.start();
-    emit progressChanged(0);
-    emit publishingChanged(true);
-
-    // Wait, with the window answering, until the targets are written.
-    bool published = false;
-    QEventLoop wait;
-    connect(job_.get(), &PublishJob::published, &wait, [&] {
-        published = true;
-        wait.quit();
-    });
-    connect(job_.get(), &PublishJob::finished, &wait, &QEventLoop::quit);
-    job_->Start();
-    wait.exec();
-    if (published || lastRunOk_) {
-        msg.clear();  // a started publish carries no error text
+    if (session_->Start(msg))
         return true;
-    }
-    msg = lastPublishError_;
+    if (!msg.empty())
+        showStatus(msg, kColourRed);
     return false;
 }
 
-void PublishForm::RunPublish(bool isDisk, const std::string& command, bool started)
+// The session tells the status ("Auto-executing:" or "Complete (You must
+// manually run: ...)").
+void PublishForm::RunPublish(bool isDisk, const std::string&, bool)
 {
     TextLocDir = isDisk ? TextCDDir : TextWebDir;
-    if (started)
-        showStatus("Auto-executing:" + command, kColourYellow);
-    else
-        showStatus("Complete (You must manually run: " + command + ")", kColourWhite);
     Published = 1;
 }
 
@@ -218,32 +151,20 @@ void PublishForm::cmdCancel_Click()
 {
     if (hooks_->slideSync && hooks_->slideSync->Busy())
         hooks_->slideSync->Cancel();
-    else if (job_ && Publishing()) {
-        showStatus("Cancelling...", kColourYellow);
-        job_->Cancel();
-    }
+    else
+        session_->Cancel();
 }
 
-void PublishForm::jobFinished(int outcome, const std::string& error)
+void PublishForm::sessionEnded(int outcome)
 {
-    // The job is deleted later: this runs inside one of its signals.
-    job_.release()->deleteLater();
     logPoller.stop();
-    switch (static_cast<PublishJob::Outcome>(outcome)) {
-    case PublishJob::Outcome::Succeeded:
-        lastRunOk_ = true;
-        break;
-    case PublishJob::Outcome::Cancelled:
-        lastRunCancelled_ = true;
-        lastPublishError_ = error;
-        showStatus(error, kColourYellow);
-        break;
-    default:
-        lastPublishError_ = error;
-        break;
+    // A failure is shown once, and stays in the status line.
+    if (static_cast<PublishSession::Outcome>(outcome) == PublishSession::Outcome::Failed) {
+        Tav_Message(session_->Error());
+        showStatus(session_->Error(), kColourRed);
     }
     emit publishingChanged(false);
-    emit publishFinished(lastRunOk_);
+    emit publishFinished(LastRunSucceeded());
 }
 
 bool PublishForm::CheckUpToDate()
@@ -269,37 +190,17 @@ void PublishForm::showStatus(const std::string& text, uint32_t colour)
 {
     statusLine = text;
     statusColour = colour;
-    Tav_DebugLog("Status: " + text);
     emit statusChanged(QString::fromStdString(text), colour);
 }
 
 void PublishForm::SetStatus(const std::string& text, uint32_t colour)
 {
+    Tav_DebugLog("Status: " + text);
     showStatus(text, colour);
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 }
 
-PublishSettings PublishForm::Settings() const
-{
-    PublishSettings s;
-    s.LecName = TextName;
-    s.MediaDir = TextMedia;
-    s.OutDir = TextLocDir;
-    s.LecDir = TextPP;
-    s.StyleDir = TextStyle;
-    s.CopyDir = TextCopy;
-    s.CDDir = TextCDDir;
-    s.WebDir = TextWebDir;
-    s.WebURL = TextWebURL;
-    s.StreamURL = TextStream;
-    s.OptCD = optCD != 0;
-    s.OptWeb = optWeb != 0;
-    s.Stream = chkStream != 0;
-    s.AutoStart = chkAutoStart != 0;
-    for (const char* key : kPublishPreferenceKeys)
-        s.Prefs[key] = prefs_->Get(key);
-    return s;
-}
+PublishSettings PublishForm::Settings() const { return session_->request.Settings(prefs_->Snapshot()); }
 
 }  // namespace pellucor

@@ -1,8 +1,7 @@
-// The detailed publish form: every path and option of one publish, and the
-// publish for a disk/CD and/or web target, carried out by a publish job on
-// a worker thread (lecture, media, style, the batch scripts and their log).
-// The form keeps its own behaviour over the job: DoStart's checks, the
-// status texts and colours, and logPoller, active while a publish runs.
+// The detailed publish form: shows every path and option of the publish
+// session's request as its fields (they are the request's own), starts the
+// session's publish and mirrors its status, colours and progress; logPoller
+// is active while a publish runs.
 #pragma once
 
 #include <QObject>
@@ -17,26 +16,35 @@
 #include "core/EncoderControl.h"
 #include "core/PublishSettings.h"
 #include "core/SlideInfo.h"
+#include "publish/PublishSession.h"
 
 namespace pellucor {
 
 class Preferences;
-class PublishJob;
 struct FtpRequest;
 struct FrontEndHooks;
 
 class PublishForm : public QObject {
     Q_OBJECT
 public:
-    explicit PublishForm(Preferences* prefs, QObject* parent = nullptr);
+    // session: the publish session whose request the form shows (the
+    // application's); without one the form has a session of its own.
+    explicit PublishForm(Preferences* prefs, PublishSession* session = nullptr, QObject* parent = nullptr);
     ~PublishForm() override;
 
-    // Text fields (directories end in "/").
+private:
+    std::unique_ptr<PublishSession> ownSession_;
+    PublishSession* session_;
+
+public:
+    PublishSession& Session() { return *session_; }
+
     std::string lblDirectory;
-    std::string TextPP, TextMedia, TextStyle, TextCopy, TextCDDir, TextWebDir, TextWebURL, TextStream;
-    std::string TextLocDir, TextName, TextCP = "pellucor";
+    // The session's request, field by field (directories end in "/").
+    std::string &TextPP, &TextMedia, &TextStyle, &TextCopy, &TextCDDir, &TextWebDir, &TextWebURL, &TextStream;
+    std::string &TextLocDir, &TextName, &TextCP;
     // Check boxes: 0 clear, 1 checked.
-    int optCD = 1, optWeb = 0, chkStream = 0, chkAutoStart = 1, chkVerbose = 0, chkAuto = 0;
+    int &optCD, &optWeb, &chkStream, &chkAutoStart, &chkVerbose, &chkAuto;
     // Status line.
     std::string statusLine = "Start Up";
     uint32_t statusColour = kColourWhite;
@@ -71,10 +79,9 @@ public:
     void chkStream_Click();
 
     bool LoadSettingsFile(const std::string& path);
-    // Checks the directories and publishes every selected target. Returns
-    // once the targets are written and their scripts started (or left for
-    // the user), or the publish failed; the window keeps processing events
-    // meanwhile. The scripts' log is then followed while logPoller runs.
+    // Starts the session's publish of every selected target; false with
+    // the reason when it cannot start. The publish runs on while logPoller
+    // is active.
     bool DoStart(std::string& msg);
     // One target was written: start or announce its script.
     void RunPublish(bool isDisk, const std::string& command, bool started);
@@ -133,16 +140,12 @@ public:
     void SetStatus(const std::string& text, uint32_t colour = kColourYellow);
     // True once the scripts of the last publish reported "All Done" twice;
     // false while they run or when they ended without it.
-    bool LastRunSucceeded() const { return lastRunOk_; }
-    bool LastRunCancelled() const { return lastRunCancelled_; }
-    const std::string& LastPublishError() const { return lastPublishError_; }
-    bool Publishing() const { return logPoller.isActive(); }
+    bool LastRunSucceeded() const { return session_->Result() == PublishSession::Outcome::Succeeded; }
+    bool LastRunCancelled() const { return session_->Result() == PublishSession::Outcome::Cancelled; }
+    std::string LastPublishError() const { return session_->Error(); }
+    bool Publishing() const { return session_->Running(); }
     // A publish or a slide sync under way: the window locks its inputs.
     bool Busy() const;
-
-    // How scripts are started (tests may replace it); returns the pid or -1.
-    std::function<qint64(const std::string& script, const std::string& dir)> startScript;
-    std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
     // Converts a ClipBoard recording into RealMedia (FFmpeg by default).
     std::function<bool(const std::string& input, const std::string& output, std::string& err)> convertMedia;
 
@@ -163,22 +166,14 @@ signals:
     void exitRequested();
 
 private:
-    std::string* textField(const std::string& name);
-    int* checkField(const std::string& name);
-    // field is the label of the output directory's text field.
-    bool checkTarget(const std::string& field, const std::string& dir, std::string& msg);
     void showStatus(const std::string& text, uint32_t colour);
-    void jobFinished(int outcome, const std::string& error);
+    void sessionEnded(int outcome);
     bool publishClicked();
     void addRecentFile(const std::string& path);
     bool clipBoardImport();
 
     Preferences* prefs_;
     FrontEndHooks* hooks_;
-    std::unique_ptr<PublishJob> job_;
-    bool lastRunOk_ = false;
-    bool lastRunCancelled_ = false;
-    std::string lastPublishError_;
 };
 
 }  // namespace pellucor

@@ -19,17 +19,6 @@ std::string browseTitle(const std::string& field)
         return "Select the style for publishing";
     return "Select Directory";
 }
-
-// The host of an http(s) address: the text after the scheme up to the next "/".
-std::string hostOf(const std::string& url)
-{
-    for (const char* scheme : {"http://", "https://"}) {
-        const std::string s = scheme;
-        if (Tav_Lower(url.substr(0, s.size())) == s)
-            return url.substr(s.size(), url.find('/', s.size()) - s.size());
-    }
-    return "";
-}
 }  // namespace
 
 bool PublishForm::publishClicked()
@@ -63,9 +52,9 @@ void PublishForm::cmdFtp_Click()
 {
     if (!CheckUpToDate())
         return;
+    // The server comes from the upload preferences only: the web address's
+    // host (and port) is a web server's, rarely the upload server's.
     FtpRequest request{TextWebDir, prefs_->Get("prfWebAccount"), prefs_->Get("prfWebHost")};
-    if (Tav_Trim(request.host).empty())
-        request.host = hostOf(TextWebURL);
     ShowFtp(request);
 }
 

@@ -4,7 +4,6 @@
 #include "app/PublishForm.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 
 #include "app/Preferences.h"
@@ -12,39 +11,18 @@
 
 namespace pellucor {
 
-std::string* PublishForm::textField(const std::string& name)
-{
-    static const std::map<std::string, std::string PublishForm::*> fields = {
-        {"TextPP", &PublishForm::TextPP},         {"TextMedia", &PublishForm::TextMedia},   {"TextStyle", &PublishForm::TextStyle},
-        {"TextCopy", &PublishForm::TextCopy},     {"TextCDDir", &PublishForm::TextCDDir},   {"TextWebDir", &PublishForm::TextWebDir},
-        {"TextWebURL", &PublishForm::TextWebURL}, {"TextStream", &PublishForm::TextStream}, {"TextLocDir", &PublishForm::TextLocDir},
-        {"TextName", &PublishForm::TextName},     {"TextCP", &PublishForm::TextCP},
-    };
-    const auto it = fields.find(name);
-    return it == fields.end() ? nullptr : &(this->*(it->second));
-}
-
-int* PublishForm::checkField(const std::string& name)
-{
-    static const std::map<std::string, int PublishForm::*> fields = {
-        {"optCD", &PublishForm::optCD},           {"optWeb", &PublishForm::optWeb},         {"chkStream", &PublishForm::chkStream},
-        {"chkAutoStart", &PublishForm::chkAutoStart}, {"chkVerbose", &PublishForm::chkVerbose}, {"chkAuto", &PublishForm::chkAuto},
-    };
-    const auto it = fields.find(name);
-    return it == fields.end() ? nullptr : &(this->*(it->second));
-}
-
 bool PublishForm::SetControl(const std::string& name, const std::string& value)
 {
-    if (std::string* text = textField(name)) {
+    PublishRequest& r = session_->request;
+    if (std::string* text = r.Text(name)) {
         *text = value;
         if (name != "TextLocDir" && name != "TextName" && name != "TextCP")
             Published = 0;
         emit fieldsChanged();
         return true;
     }
-    if (int* check = checkField(name)) {
-        *check = static_cast<int>(Tav_Val(value)) ? 1 : 0;
+    if (r.Check(name)) {
+        r.Set(name, value);
         if (name == "optCD")
             optCD_Click();
         else if (name == "optWeb")
@@ -57,38 +35,20 @@ bool PublishForm::SetControl(const std::string& name, const std::string& value)
     return false;
 }
 
-std::string PublishForm::Control(const std::string& name) const
-{
-    auto* self = const_cast<PublishForm*>(this);
-    if (const std::string* text = self->textField(name))
-        return *text;
-    if (const int* check = self->checkField(name))
-        return std::to_string(*check);
-    return "";
-}
+std::string PublishForm::Control(const std::string& name) const { return session_->request.Get(name); }
 
 bool PublishForm::LoadSettingsFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    SettingsFile file;
+    if (!ReadSettingsFile(path, file)) {
         Tav_Message("Unable to open " + path);
         return false;
     }
+    for (const auto& line : file.badLines)
+        Tav_Message("Bad " + path + " line - " + line);
     chkAuto = 0;
     std::string autoValue = "0";
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (Tav_Trim(line).empty())
-            continue;
-        const auto eq = line.find('=');
-        if (eq == std::string::npos || eq == 0) {
-            Tav_Message("Bad " + path + " line - " + line);
-            continue;
-        }
-        const std::string name = Tav_Trim(line.substr(0, eq));
-        const std::string value = Tav_Trim(line.substr(eq + 1));
+    for (const auto& [name, value] : file.controls) {
         if (name == "chkAuto")
             autoValue = value;
         else

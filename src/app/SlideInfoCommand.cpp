@@ -1,12 +1,16 @@
-// pellucor slide-info: load a lecture and print its slide table.
+// pellucor slide-info: load a lecture and print its slide table. It changes
+// nothing on disk: a published lecture is converted in a scratch copy.
 #include "app/Commands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <sstream>
 
 #include "capture/FfmpegEncoder.h"
 #include "core/SlideEngine.h"
@@ -16,20 +20,42 @@
 namespace pellucor {
 
 namespace {
-void printTable(const SlideInfo& si)
+// A scratch copy of dir for the conversion to work in: the text files it
+// reads and rewrites are copied, everything else is linked.
+bool scratchCopy(const std::string& dir, const std::string& scratch, std::string& err)
 {
-    std::cout << "Parts: " << si.NumOfEventFiles << "\n";
-    for (int p = 1; p <= si.NumOfEventFiles; ++p) {
-        std::cout << "  part " << p << ": events " << si.EventsFile[p];
-        if (!si.VideoFile[p].empty())
-            std::cout << ", video " << si.VideoFile[p];
-        if (!si.AudioFile[p].empty())
-            std::cout << ", audio " << si.AudioFile[p];
-        std::cout << "\n";
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        const std::string ext = Tav_Lower(entry.path().extension().string());
+        const fs::path to = fs::path(scratch) / entry.path().filename();
+        const bool text = entry.is_regular_file() && (ext == ".txt" || ext == ".htm" || ext == ".html" || ext == ".rat");
+        if (text)
+            fs::copy_file(entry.path(), to, ec);
+        else
+            fs::create_symlink(fs::absolute(entry.path()), to, ec);
+        if (ec) {
+            err = "cannot make a scratch copy of " + dir + ": " + ec.message();
+            return false;
+        }
     }
-    std::cout << "Slides: " << si.NumOfSlides << "\n";
+    return !ec;
+}
+
+void printTable(std::ostream& out, const SlideInfo& si)
+{
+    out << "Parts: " << si.NumOfEventFiles << "\n";
+    for (int p = 1; p <= si.NumOfEventFiles; ++p) {
+        out << "  part " << p << ": events " << si.EventsFile[p];
+        if (!si.VideoFile[p].empty())
+            out << ", video " << si.VideoFile[p];
+        if (!si.AudioFile[p].empty())
+            out << ", audio " << si.AudioFile[p];
+        out << "\n";
+    }
+    out << "Slides: " << si.NumOfSlides << "\n";
     for (int i = 1; i <= si.NumOfSlides; ++i) {
-        std::cout << "  " << std::setw(3) << i << "  " << si.StartTime[i] << " - " << si.EndTime[i] << "  "
+        out << "  " << std::setw(3) << i << "  " << si.StartTime[i] << " - " << si.EndTime[i] << "  "
                   << si.SlideName[i] << "  " << si.SlideImage[i] << "  audio part " << si.AudioPart[i]
                   << ", video part " << si.VideoPart[i] << "  \"" << si.SlideTitle[i] << "\"\n";
     }
@@ -65,15 +91,31 @@ int RunSlideInfoCommand(int argc, char** argv)
     BasicEngineHost host;
     host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
 
-    SlideEngine engine(settings, &host);
     std::string err;
-    // A published lecture is shown as it converts.
+    // A published lecture is shown as it converts, converted in a scratch
+    // copy: the directory itself stays as it is.
+    QTemporaryDir scratch;
+    std::string publishedName;
+    const std::string mediaDir = settings.MediaDir;
+    if (IsPublishedLecture(mediaDir, settings.LecName, publishedName)) {
+        const std::string copy = Tav_DirSlash(scratch.path().toStdString());
+        if (!scratch.isValid() || !scratchCopy(mediaDir, copy, err)) {
+            std::cerr << "pellucor slide-info: " << (err.empty() ? "cannot make a scratch directory" : err) << "\n";
+            return 1;
+        }
+        if (Tav_DirSlash(settings.LecDir) == mediaDir)
+            settings.LecDir = copy;
+        settings.MediaDir = copy;
+    }
+    SlideEngine engine(settings, &host);
     if (!LoadLectureConvertingPublished(engine, true, false, err)) {
-        std::cerr << "pellucor slide-info: " << err << "\n";
+        std::cerr << "pellucor slide-info: " << Tav_ReplaceAll(err, settings.MediaDir, mediaDir) << "\n";
         return 1;
     }
-    std::cout << "Lecture " << engine.S.LecName << " in " << lecDir << "\n";
-    printTable(engine.SI);
+    std::ostringstream table;
+    printTable(table, engine.SI);
+    std::cout << "Lecture " << engine.S.LecName << " in " << lecDir << "\n"
+              << Tav_ReplaceAll(table.str(), settings.MediaDir, mediaDir);
     return 0;
 }
 

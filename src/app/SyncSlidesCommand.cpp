@@ -10,7 +10,7 @@
 #include <iostream>
 #include <unistd.h>
 
-#include "app/ProgressPrinter.h"
+#include "core/ProgressPrinter.h"
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 #include "media/LectureSync.h"

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "capture/FfmpegMediaFile.h"
+#include "capture/MediaCheck.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -331,5 +332,7 @@ std::unique_ptr<MediaFileObject> FfmpegEncoder::OpenRmFile(const std::string& pa
 {
     return FfmpegMediaFile::Open(path, err);
 }
+
+bool FfmpegEncoder::CheckPlayable(const std::string& path, std::string& err) { return CheckMediaPlays(path, err); }
 
 }  // namespace pellucor

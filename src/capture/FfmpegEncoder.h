@@ -68,6 +68,7 @@ public:
     int VideoWindowHeight() const override { return previewHeight_; }
 
     std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) override;
+    bool CheckPlayable(const std::string& path, std::string& err) override;
 
     // The device lists (found when first asked for; replaceable, e.g. by
     // lavfi sources on a machine without devices).

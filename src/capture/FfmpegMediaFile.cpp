@@ -1,9 +1,11 @@
 #include "capture/FfmpegMediaFile.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "capture/BrowserCopy.h"
 #include "capture/FfmpegTranscoder.h"
+#include "capture/MediaCheck.h"
 #include "capture/MediaEvents.h"
 #include "core/TavUtils.h"
 
@@ -12,6 +14,8 @@ extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/log.h>
 }
+
+#include <cstdarg>
 
 namespace pellucor {
 
@@ -22,15 +26,35 @@ std::string FfmpegErrorText(int code)
     return buf;
 }
 
+namespace {
+thread_local int t_silenced = 0;
+
+void logLine(void* avcl, int level, const char* fmt, va_list args)
+{
+    if (t_silenced == 0)
+        av_log_default_callback(avcl, level, fmt, args);
+}
+}  // namespace
+
 void FfmpegQuietLogs()
 {
-    // FFmpeg's own chatter would drown our progress lines; errors still show.
+    // FFmpeg's own chatter would drown our progress lines; errors still show,
+    // but for those of a check that expects them.
     static const bool once = [] {
         av_log_set_level(AV_LOG_ERROR);
+        av_log_set_callback(logLine);
         return true;
     }();
     (void)once;
 }
+
+FfmpegSilence::FfmpegSilence()
+{
+    FfmpegQuietLogs();
+    ++t_silenced;
+}
+
+FfmpegSilence::~FfmpegSilence() { --t_silenced; }
 
 std::unique_ptr<FfmpegMediaFile> FfmpegMediaFile::Open(const std::string& path, std::string& err)
 {
@@ -132,6 +156,20 @@ bool FfmpegMediaFile::Save(const std::string& outPath, std::string& err)
         onProgress(0);
     if (!RemuxWithChapters(path_, outPath, events_, err))
         return false;
+    // FFmpeg cannot put every stream back into RealMedia undamaged (its
+    // RealVideo packets come out longer than they went in and no longer
+    // decode): such a recording is passed on as it was recorded, and its
+    // slide events travel beside it (the .vtt file and the browser copy).
+    if (std::string why; !CheckMediaPlays(outPath, why)) {
+        Tav_DebugLog("The merged " + outPath + " does not play (" + why + "): the recording is copied as it is, " +
+                     "its slide events are in the .vtt file and the browser copy");
+        std::error_code ec;
+        std::filesystem::copy_file(path_, outPath, std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec) {
+            err = "Unable to copy " + path_ + " to " + outPath + ": " + ec.message();
+            return false;
+        }
+    }
     return SaveBrowserCopy(Tav_StripExt(outPath), err);
 }
 

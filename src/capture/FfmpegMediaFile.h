@@ -26,6 +26,7 @@ public:
     bool HasAudio() override;
     int VideoHeight() override;
     int VideoWidth() override;
+    double Duration() override { return DurationSeconds(); }
     bool AddEvents(const std::string& ratPath, std::string& err) override;
     bool Save(const std::string& outPath, std::string& err) override;
     bool SaveBrowserCopy(const std::string& outBase, std::string& err) override;
@@ -57,6 +58,14 @@ private:
 
 // Keeps FFmpeg's log to errors only.
 void FfmpegQuietLogs();
+// While one lives, FFmpeg logs nothing from this thread: for checks whose
+// failures are reported by their result.
+struct FfmpegSilence {
+    FfmpegSilence();
+    ~FfmpegSilence();
+    FfmpegSilence(const FfmpegSilence&) = delete;
+    FfmpegSilence& operator=(const FfmpegSilence&) = delete;
+};
 
 // Human-readable text of an FFmpeg error code.
 std::string FfmpegErrorText(int code);

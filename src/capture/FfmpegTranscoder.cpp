@@ -85,6 +85,10 @@ bool writePackets(Job& job, Lane& lane)
             return true;
         if (rc < 0)
             return job.fail("encoding failed", rc);
+        // A picture lasts one frame: without a duration the last one would
+        // end where it starts, and the container's edit list would cut it.
+        if (lane.video && lane.pkt->duration <= 0)
+            lane.pkt->duration = 1;  // the encoder counts in frames
         av_packet_rescale_ts(lane.pkt, lane.enc->time_base, lane.out->time_base);
         lane.pkt->stream_index = lane.out->index;
         {
@@ -403,7 +407,7 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
         for (auto& l : job.lanes)
             if (!l->video && !l->copy) {
                 l->worker = std::make_unique<SoundWorker>();
-                l->worker->thread = std::thread(soundWorkerLoop, std::ref(job), std::ref(*l));
+                l->worker->thread = std::thread(soundWorkerLoop, std::ref(job), std::ref(*l), std::ref(*l->worker));
             }
     const AVFormatContext* first = job.sources.front()->ctx;
     const double duration = !o.live && first->duration > 0 ? static_cast<double>(first->duration) / AV_TIME_BASE : 0.0;

@@ -80,9 +80,13 @@ void AddChapters(AVFormatContext* out, const std::vector<MediaChapter>& chapters
 
 std::string CutShortReason(const AVFormatContext* in, int64_t lastEndUs)
 {
-    const int64_t start = in->start_time == AV_NOPTS_VALUE ? 0 : in->start_time;
+    // A recording may start later than 0 (cut from a longer one, or given
+    // an offset); some containers count that lead-in in their duration and
+    // some do not, so the packets' end is held against the duration as a
+    // time from 0: a file whose packets stop short of it was cut.
+    const int64_t start = in->start_time == AV_NOPTS_VALUE ? 0 : std::max<int64_t>(in->start_time, 0);
     const int64_t declared = in->duration;
-    if (declared > 0 && lastEndUs - start + std::max<int64_t>(AV_TIME_BASE, declared / 10) < declared)
+    if (declared > 0 && lastEndUs + std::max<int64_t>(AV_TIME_BASE, declared / 10) < declared)
         return std::string("reading ") + in->url + " failed: it ends after " +
                std::to_string((lastEndUs - start) / AV_TIME_BASE) + " of its " +
                std::to_string(declared / AV_TIME_BASE) + " seconds (the file is cut short)";

@@ -165,7 +165,7 @@ bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
 // ends the sound and flushes the encoder.
 bool encodeSound(Job& job, Lane& lane, AVFrame* in);
 // The thread of a lane's SoundWorker.
-void soundWorkerLoop(Job& job, Lane& lane);
+void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& worker);
 // Hands a decoded frame (nullptr: the end) to the lane's sound worker,
 // waiting while its queue is full; false once the worker failed.
 bool queueSound(Lane& lane, const AVFrame* frame);

@@ -155,9 +155,10 @@ bool encodeSound(Job& job, Lane& lane, AVFrame* in)
     return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && encode(job, lane, nullptr);
 }
 
-void soundWorkerLoop(Job& job, Lane& lane)
+// The worker is handed over when the thread starts: the lane lets go of it
+// before it ends the thread.
+void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
 {
-    SoundWorker& w = *lane.worker;
     for (;;) {
         AVFrame* frame = nullptr;
         {

@@ -32,6 +32,8 @@ public:
     virtual bool HasAudio() { return true; }
     virtual int VideoHeight() = 0;
     virtual int VideoWidth() = 0;
+    // Seconds from its first timestamp to its end (0: not known).
+    virtual double Duration() { return 0; }
     // Adds every URL event of a ".rat" events file. False with err on failure.
     virtual bool AddEvents(const std::string& ratPath, std::string& err) = 0;
     // Writes the media with its events to outPath, the events as a WebVTT
@@ -125,6 +127,10 @@ public:
 
     // Opens an existing media file; nullptr with err when it cannot be read.
     virtual std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) = 0;
+    // Whether a written media file plays to its end: every packet read,
+    // the first and the last pictures and sound decoded. False with err
+    // naming the fault.
+    virtual bool CheckPlayable(const std::string& path, std::string& err) = 0;
 };
 
 }  // namespace pellucor

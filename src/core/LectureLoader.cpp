@@ -1,6 +1,8 @@
 #include "core/LectureLoader.h"
 
+#include <algorithm>
 #include <fstream>
+#include <vector>
 
 #include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
@@ -159,6 +161,13 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     const bool haveRawmedia = FindReadable(media_, "rawmedia.rm", rawmedia, err);
     if (!err.empty() || !rawmediaConvention(haveRawmedia, chosen) || chosen)
         return chosen;
+    // The parts of a lecture of another name would be dropped but for the
+    // first: the name given is wrong.
+    if (const std::string other = otherLectureParts(); !other.empty()) {
+        err = "No events file of the lecture " + in_.lecName + " (" + in_.lecName + "1.txt) in " + D +
+              "; it holds the events files " + other;
+        return false;
+    }
     auto media = Tav_ListFiles(D, "*.rm");
     conv = Convention::FirstRm;
     if (media.empty()) {
@@ -183,6 +192,21 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     }
     verbose_("Found events and media files " + firstEvents);
     return true;
+}
+
+std::string LectureLoader::otherLectureParts() const
+{
+    for (const std::string& first : Tav_ListFiles(in_.mediaDir, "*1.txt")) {
+        const std::string name = first.substr(0, first.size() - 5);
+        std::string path, err;
+        if (!media_.Find(name + "2.txt", path, err))
+            continue;
+        std::string list = first;
+        for (int p = 2; media_.Find(name + std::to_string(p) + ".txt", path, err); ++p)
+            list += ", " + fileName(path);
+        return list + " (lecture " + name + ")";
+    }
+    return "";
 }
 
 bool LectureLoader::FindEvents(int part, Convention conv, const std::string& first, std::string& events,
@@ -262,6 +286,7 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, s
     const bool imagesConvention = Tav_Contains(Tav_Lower(fileName(events)), "images.txt");
     const int firstSlot = slot;
     int64_t ticks = 0;  // running total of the images convention
+    std::vector<SlideLine> lines;
     std::string line;
     while (Tav_ReadLine(in, line)) {
         Tav_DebugLog(line);
@@ -269,14 +294,29 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, s
             continue;
         SlideLine parsed;
         if (imagesConvention) {
-            if (!parseImagesLine(line, slot, ticks, parsed))
+            if (!parseImagesLine(line, firstSlot + static_cast<int>(lines.size()), ticks, parsed))
                 continue;
         } else {
             parsed = parseNormalLine(line);
         }
+        if (parsed.counts())
+            lines.push_back(parsed);
+    }
+    if (in.bad()) {
+        err = "Unable to read " + events + " to its end";
+        return false;
+    }
+    // Slides follow each other in time: lines written out of order are
+    // put in order of their start (two at the same instant keep theirs).
+    const auto byStart = [](const SlideLine& a, const SlideLine& b) {
+        return Tav_TimeToTicks(a.start) < Tav_TimeToTicks(b.start);
+    };
+    if (!std::is_sorted(lines.begin(), lines.end(), byStart)) {
+        std::stable_sort(lines.begin(), lines.end(), byStart);
+        status_("Warning: the slide times of " + events + " are not in time order; they were put in order");
+    }
+    for (const SlideLine& parsed : lines) {
         if (slot > kMaxSlides) {
-            if (!parsed.counts())
-                continue;
             err = "Too many slides: a lecture holds at most " + std::to_string(kMaxSlides) + " slides (" + events +
                   ")";
             return false;
@@ -290,12 +330,7 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, s
         SI.VideoPart[slot] = SI.VideoFile[part].empty() ? -1 : static_cast<int16_t>(part);
         if (part > SI.NumOfParts)
             SI.NumOfParts = static_cast<int16_t>(part);
-        if (parsed.counts())
-            ++slot;
-    }
-    if (in.bad()) {
-        err = "Unable to read " + events + " to its end";
-        return false;
+        ++slot;
     }
     // A part without a single slide would publish as nothing at all.
     if (slot == firstSlot) {

@@ -65,6 +65,9 @@ private:
     // media directory, in their order; false with err empty when none.
     bool FindRecording(const std::string& base, std::string& path, std::string& err) const;
     bool ReadIndexTitles(const std::string& index, std::string& err);
+    // "talk1.txt, talk2.txt (lecture talk)" when the media directory holds
+    // the events files of a lecture in several parts under another name.
+    std::string otherLectureParts() const;
     bool ReadTitlesFile(const std::string& titles, std::string& err);
 
     SlideInfo& SI;

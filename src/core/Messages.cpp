@@ -15,15 +15,17 @@ StderrMessageSink g_stderrSink;
 MessageSink* g_sink = &g_stderrSink;
 std::atomic<bool> g_unattended{false};
 
-// The sink belongs to the thread of the application's event loop (a
-// window's message box must be shown there). A worker thread's message or
-// question is handed to that thread and waited for; the event loop keeps
-// running meanwhile, so windows stay responsive.
+// A sink other than stderr belongs to the thread of the application's
+// event loop (a window's message box must be shown there). A worker
+// thread's message or question is handed to that thread and waited for;
+// the event loop keeps running meanwhile, so windows stay responsive.
+// Printing to stderr needs no thread of its own: a command that waits for
+// its worker without an event loop prints from the worker.
 template <class Ask>
 int onSinkThread(Ask ask)
 {
     QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
+    if (!app || QThread::currentThread() == app->thread() || g_sink == &g_stderrSink)
         return ask();
     int answer = 0;
     QMetaObject::invokeMethod(app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace pellucor {
 
@@ -25,6 +26,10 @@ struct PublishSettings {
     bool Stream = false;
     // Start each target's process.bat and follow its log (chkAutoStart).
     bool AutoStart = true;
+    // A command the script runs after "All Done" (the program and its
+    // arguments): the install of a publication whose script is left for
+    // the user to run. Empty: none.
+    std::vector<std::string> InstallCommand;
     // The preferences the engine reads (kPublishPreferenceKeys), by key; a
     // missing key reads as empty.
     std::map<std::string, std::string> Prefs;

@@ -200,6 +200,8 @@ bool Tav_RemoveFile(const std::string& path)
     return true;
 }
 
+std::string Tav_ErrnoText() { return std::strerror(errno ? errno : EIO); }
+
 bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern)
 {
     std::string err;

@@ -31,6 +31,8 @@ bool Tav_ChkFileMsg(const std::string& path);
 bool Tav_RemoveDir(const std::string& dir);
 bool Tav_RemoveFile(const std::string& path);
 bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern);
+// The system's reason for the last failed call ("No space left on device").
+std::string Tav_ErrnoText();
 
 std::string Tav_TicksToTime(int64_t ticks);
 int32_t Tav_TimeToTicks(const std::string& text);

@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowSlideImport.h"
 #include "app/Preferences.h"
+#include "app/UploadPreferences.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "capture/FfmpegEncoder.h"
 #include "core/TavUtils.h"
@@ -25,21 +26,26 @@
 #include "import/widgets/SlideImportDialog.h"
 #include "server/LectureWatcher.h"
 #include "server/widgets/LectureWatcherView.h"
-#include "upload/CurlFtpClient.h"
+#include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
+#include "upload/SecretServicePasswords.h"
 #include "upload/widgets/FtpWindow.h"
 
 namespace pellucor {
 
 namespace {
-// Shows the FTP window modally; the user may change account and host.
-void showFtp(FtpRequest& request)
+// Shows the upload window modally; the user may change account and host.
+void showFtp(FtpRequest& request, const Preferences& prefs)
 {
-    CurlFtpClient client;
+    CurlClient client;
+    client.SetOptions(UploadOptionsFrom(prefs));
+    SecretServicePasswords passwords;
     FtpWindowModel model(client);
+    model.passwords = &passwords;
     model.txtLocalDir = request.localPath;
     model.txtAccount = request.account;
     model.txtFTPURL = request.host;
+    model.withSubfolders = request.subfolders;
     FtpWindow window(model);
     window.setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
@@ -53,7 +59,7 @@ void showFtp(FtpRequest& request)
 
 ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(context), mainWindow_(mainWindow)
 {
-    context_.hooks.ftpUpload = showFtp;
+    context_.hooks.ftpUpload = [this](FtpRequest& request) { showFtp(request, context_.prefs()); };
     context_.hooks.serverWindow = [this] { showServer(); };
     context_.hooks.timingEditor = [this](const std::string& dir) { showTimingEditor(dir); };
     context_.hooks.timingReview = [this](const std::string& dir, const std::string& file) {
@@ -66,6 +72,11 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.slideImport = [this](const std::string& dir) { showSlideImport(dir); };
     slideImporter_ = std::make_unique<MainWindowSlideImport>(context_.mainWindow());
     context_.hooks.slideImporter = slideImporter_.get();
+    // The windows ask before files that no publication wrote go; a client
+    // of the automation interface (unattended) is never asked for them.
+    context_.session().confirmRemoval = [](const std::string& question) {
+        return !Tav_Unattended() && Tav_AskOkCancel(question) == TavOK;
+    };
 }
 
 ToolWindows::~ToolWindows()
@@ -91,8 +102,17 @@ void ToolWindows::showSlideImport(const std::string& slideDir)
 void ToolWindows::showServer()
 {
     if (!lectureWatcher_) {
-        lectureWatcher_ = std::make_unique<LectureWatcher>(&context_.prefs(), &context_.publishForm(), &context_.mainWindow());
-        lectureWatcher_->SetHooks(&context_.hooks);
+        Preferences& prefs = context_.prefs();
+        lectureWatcher_ = std::make_unique<LectureWatcher>([&prefs] { return prefs.Snapshot(); },
+                                                           [&prefs](const PreferenceSnapshot& changed) {
+                                                               for (const auto& [key, value] : changed)
+                                                                   prefs.Set(key, value);
+                                                               prefs.DoSave();
+                                                           });
+        lectureWatcher_->Session().encoderFactory = context_.session().encoderFactory;
+        lectureWatcher_->chooseDirectory = [this](const std::string& title, std::string& dir) {
+            return context_.hooks.ChooseDirectory(title, dir, false);
+        };
         // Its "Preferences" opens the one preferences window, as the main window's menu does.
         QObject::connect(lectureWatcher_.get(), &LectureWatcher::preferencesRequested, &context_.mainWindow(),
                          &MainWindow::mnuPreferences_Click);
@@ -135,10 +155,10 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     QtRecordingWindows windows(mainWindow_);
     windows.imageName = [this](int n) { return context_.mainWindow().TavImageName(n); };
     // Slides come from the detailed form's slide directory, not the media's.
-    windows.lectureDir = [this] { return Tav_DirSlash(context_.publishForm().TextPP); };
+    windows.lectureDir = [this] { return Tav_DirSlash(context_.session().request.TextPP); };
     RecordingSetup model(&windows);
     model.lectureDir = [dir] { return dir; };
-    model.lectureName = [this] { return context_.publishForm().TextName; };
+    model.lectureName = [this] { return context_.session().request.TextName; };
     model.Form_Load();
     RecordingSetupView view(model, mainWindow_);
     view.RunModal();

@@ -1,5 +1,7 @@
 #include "publish/BatchScript.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "core/TavUtils.h"
@@ -22,14 +24,18 @@ bool BatchScript::Create(const std::string& path)
 {
     path_ = path;
     out_.open(path, std::ios::binary | std::ios::trunc);
-    if (!out_)
+    if (!out_) {
+        error_ = std::string(std::strerror(errno)) + " (" + path + ")";
         return false;
+    }
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                     fs::perm_options::add, ec);
-    if (ec)
+    if (ec) {
+        error_ = ec.message() + " (" + path + ")";
         return false;
+    }
     line("#!/bin/sh");
     return true;
 }
@@ -68,16 +74,27 @@ void BatchScript::WriteCommand(const std::vector<std::string>& argv)
 
 void BatchScript::WriteCopyHere(const std::string& file) { checked("cp -- " + ShellQuote(file) + " ."); }
 
-void BatchScript::WriteEnd()
+void BatchScript::WriteEnd(const std::vector<std::string>& install)
 {
     WriteLog("All Done");
+    if (!install.empty()) {
+        step_ = "Installing the publication";
+        WriteCommand(install);
+    }
     line("exit");
 }
 
 bool BatchScript::Close()
 {
+    // Written through to the disk, so that a full disk is told here.
+    out_.flush();
+    const bool written = !out_.fail();
     out_.close();
-    return !out_.fail();
+    if (written && !out_.fail())
+        return true;
+    if (error_.empty())
+        error_ = std::string(std::strerror(errno ? errno : EIO)) + " (" + path_ + ")";
+    return false;
 }
 
 }  // namespace pellucor

@@ -31,10 +31,13 @@ public:
     void WriteCommand(const std::vector<std::string>& argv);
     // A copy of a file into the current directory.
     void WriteCopyHere(const std::string& file);
-    // The closing lines: "All Done" in the log, then exit.
-    void WriteEnd();
+    // The closing lines: "All Done" in the log, then the install command
+    // when there is one (the program and its arguments), then exit.
+    void WriteEnd(const std::vector<std::string>& install = {});
     // Closes the script; false if anything failed to be written.
     bool Close();
+    // Why creating or writing it failed: the system's reason and the path.
+    const std::string& Error() const { return error_; }
 
 private:
     void line(const std::string& text);
@@ -42,6 +45,7 @@ private:
     void checked(const std::string& command);
     std::string path_;
     std::string step_ = "Starting";
+    std::string error_;
     std::ofstream out_;
 };
 

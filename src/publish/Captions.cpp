@@ -281,7 +281,7 @@ bool writeFile(const std::string& path, const std::string& content, std::string&
     out << content;
     out.close();
     if (!out) {
-        err = "unable to write " + path;
+        err = "unable to write " + path + ": " + Tav_ErrnoText();
         return false;
     }
     return true;

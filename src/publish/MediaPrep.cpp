@@ -64,13 +64,13 @@ bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
         }
         out.close();
         if (!out)
-            return fail("Unable to create " + rat);
+            return fail("Unable to create " + rat + ": " + Tav_ErrnoText());
         return true;
     }
     if (!Tav_ChkFileMsg(SI.EventsFile[part]))
         return fail("Cannot find timing file");
     if (!ConvertEventUrls(toDisk, S.WebURL, SI.EventsFile[part], rat))
-        return fail("Unable to create " + rat);
+        return fail("Unable to create " + rat + ": " + Tav_ErrnoText());
     return true;
 }
 
@@ -137,6 +137,7 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
         PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
         FrameWidth = std::max<int16_t>(FrameWidth, 190);
     }
+    clampToRecording(part, file->Duration());
     SetStatus("Adding Events - " + rat);
     if (!file->AddEvents(rat, err)) {
         file->Close();
@@ -176,6 +177,28 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     SI.BrowserCopy[part] = file->browserCopy;
     SetStatus("Event process complete....");
     return true;
+}
+
+// Slides of a part whose times lie past the end of its recording: each
+// that starts after the end is named in a warning, and every time is held
+// to the end, so that no chapter runs past the recording.
+void Publisher::clampToRecording(int part, double seconds)
+{
+    if (seconds <= 0)
+        return;
+    const int32_t endTicks = static_cast<int32_t>(seconds * 60);
+    for (int i = 1; i <= SI.NumOfSlides; ++i) {
+        if (SI.AudioPart[i] != part && SI.VideoPart[i] != part)
+            continue;
+        if (Tav_TimeToTicks(SI.StartTime[i]) > endTicks) {
+            StatusColour = kColourYellow;
+            SetStatus("Warning: slide " + std::to_string(i) + " (" + SI.SlideTitle[i] + ") starts at " +
+                      SI.StartTime[i] + ", after the end of its recording (" + Tav_TicksToTime(endTicks) + ")");
+            SI.StartTime[i] = Tav_TicksToTime(endTicks);
+        }
+        if (Tav_TimeToTicks(SI.EndTime[i]) > endTicks)
+            SI.EndTime[i] = Tav_TicksToTime(endTicks);
+    }
 }
 
 // Everything the merge of one part wrote: Np and any extension (but its
@@ -255,7 +278,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         if (!counted)
             return fail("Error " + SI.EventsFile[p] + " exists but no audio or video found");
     }
-    bat.WriteEnd();
+    bat.WriteEnd(S.InstallCommand);
     return true;
 }
 

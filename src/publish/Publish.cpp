@@ -81,13 +81,12 @@ bool Publisher::Publish(bool ToDisk)
     if (const std::string problem = StyleDirectoryProblem(S.StyleDir); !problem.empty())
         return fail(problem);
 
+    // The output is written in a staging directory made for this publish
+    // (empty); it takes the target's place once it is complete.
     const std::string out = Tav_DirSlash(S.OutDir);
-    SetStatus("Changing directory to " + out);
-    if (out.empty() || !Tav_Mkdir(out))
+    SetStatus("Changing directory to " + Tav_DirSlash(ToDisk ? S.CDDir : S.WebDir));
+    if (out.empty() || !Tav_ChkDir(out))
         return fail("Cannot complete execution");
-    SetStatus("Removing files from " + out);
-    if (!Tav_RemoveDir(out))
-        return fail("Unable to cleanup " + out);
 
     const std::string style = Tav_DirSlash(S.StyleDir);
     std::string styleScript, clash;
@@ -96,7 +95,7 @@ bool Publisher::Publish(bool ToDisk)
 
     BatchScript bat;
     if (!bat.Create(out + "process.bat"))
-        return fail("Unable to create - PROCESS.BAT");
+        return fail("Unable to create - PROCESS.BAT: " + bat.Error());
     bat.WriteCd(out);
 
     const std::string slides = Tav_DirSlash(S.LecDir);
@@ -114,7 +113,7 @@ bool Publisher::Publish(bool ToDisk)
     if (!prepared)
         return false;
     if (!closed)
-        return fail("Unable to create - PROCESS.BAT");
+        return fail("Unable to create - PROCESS.BAT: " + bat.Error());
     if (!publishCaptions())
         return false;
     if (Cancelled())

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <utility>
@@ -47,9 +49,9 @@ PublishJob::PublishJob(PublishSettings settings, QObject* parent)
     : QObject(parent), startScript(&PublishJob::StartDetachedScript), settings_(std::move(settings))
 {
     if (settings_.OptCD)
-        targets_.push_back({true, settings_.CDDir});
+        targets_.push_back({true, settings_.CDDir, nullptr});
     if (settings_.OptWeb)
-        targets_.push_back({false, settings_.WebDir});
+        targets_.push_back({false, settings_.WebDir, nullptr});
 }
 
 PublishJob::~PublishJob()
@@ -66,6 +68,12 @@ void PublishJob::Start()
         return;
     started_ = true;
     worker_ = std::thread([this] { run(); });
+}
+
+void PublishJob::Join()
+{
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id())
+        worker_.join();
 }
 
 void PublishJob::Cancel()
@@ -107,8 +115,20 @@ std::unique_ptr<EncoderControl> PublishJob::LoadEncoder(std::string& err)
     return encoder;
 }
 
+// A test stops a publish at the start of a step (PELLUCOR_PUBLISH_STOP_AT
+// holds its name: convert, load, media, style, script, follow or install)
+// to signal it there.
+void PublishJob::stopPoint(const char* name)
+{
+    static const char* const wanted = std::getenv("PELLUCOR_PUBLISH_STOP_AT");
+    if (wanted && std::strcmp(wanted, name) == 0)
+        std::raise(SIGSTOP);
+}
+
 void PublishJob::enterStep(PublishStep step)
 {
+    static const char* const names[] = {"convert", "load", "media", "style", "script", "follow"};
+    stopPoint(names[static_cast<int>(step)]);
     step_ = step;
     emit stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
     report(0);
@@ -142,6 +162,10 @@ void PublishJob::Progress(int64_t done, int64_t total)
 void PublishJob::finish(Outcome outcome, const std::string& error)
 {
     error_ = error;
+    // A publish that did not end well leaves every output as it was.
+    if (outcome != Outcome::Succeeded)
+        for (Target& t : targets_)
+            t.staging.reset();
     if (outcome == Outcome::Succeeded && lastPercent_ < 100) {
         lastPercent_ = 100;
         emit progressChanged(100);
@@ -165,17 +189,30 @@ void PublishJob::run()
             return;
     }
     if (scripts_.empty()) {
-        finish(Outcome::Succeeded, "");  // nothing left to follow
+        // Left for the user to run: each script installs its publication.
+        for (Target& t : targets_)
+            t.staging->Keep();
+        finish(Outcome::Succeeded, "");
         return;
     }
     emit published();
-    followLogs();
+    if (followLogs())
+        installTargets();
 }
 
-bool PublishJob::publishTarget(const Target& target)
+bool PublishJob::publishTarget(Target& target)
 {
+    target.staging = std::make_unique<StagedPublication>(target.outDir);
+    std::string err;
+    if (!target.staging->Create(err)) {
+        SetStatus(err, kColourRed);
+        finish(Outcome::Failed, err);
+        return false;
+    }
     PublishSettings s = settings_;
-    s.OutDir = target.outDir;
+    s.OutDir = target.staging->Dir();
+    if (!settings_.AutoStart && !installProgram.empty())
+        s.InstallCommand = {installProgram, "install-publication", target.staging->Dir(), target.staging->Output()};
     Publisher engine(s, this);
     engine.onStep = [this](PublishStep step) { enterStep(step); };
 
@@ -185,7 +222,7 @@ bool PublishJob::publishTarget(const Target& target)
     }
 
     enterStep(PublishStep::Script);
-    const std::string dir = Tav_DirSlash(target.outDir);
+    const std::string dir = target.staging->Dir();
     // Quoted for the shell, so that it runs as printed whatever the path holds.
     const std::string command = ShellQuote(dir + "process.bat");
     if (!settings_.AutoStart) {
@@ -225,7 +262,7 @@ bool PublishJob::followLogs()
     enterStep(PublishStep::FollowLog);
     std::string cdDir, webDir;
     for (const Target& t : targets_)
-        (t.toDisk ? cdDir : webDir) = t.outDir;
+        (t.toDisk ? cdDir : webDir) = t.staging->Dir();
     LogFollower follower(cdDir, webDir);
     follower.scriptsRunning = [this] { return scriptsAlive(); };
     // The status the scripts were started with.
@@ -234,14 +271,13 @@ bool PublishJob::followLogs()
         std::string status;
         uint32_t colour = kColourYellow;
         const LogFollower::State state = follower.Tick(previous, status, colour);
-        if (!status.empty()) {
+        // "All Done" is told once the publications are in place.
+        if (!status.empty() && state != LogFollower::State::Done) {
             SetStatus(status, colour);
             previous = status;
         }
-        if (state == LogFollower::State::Done) {
-            finish(Outcome::Succeeded, "");
+        if (state == LogFollower::State::Done)
             return true;
-        }
         if (state == LogFollower::State::Failed) {
             finish(Outcome::Failed, status);
             return false;
@@ -253,6 +289,31 @@ bool PublishJob::followLogs()
             ::kill(static_cast<pid_t>(script.first), SIGTERM);
     finish(Outcome::Cancelled, "Publish cancelled while process.bat was running");
     return false;
+}
+
+// Every script reported "All Done": each publication is checked, then put
+// in place of its output. One that fails its check leaves its output as it
+// was.
+bool PublishJob::installTargets()
+{
+    stopPoint("install");
+    for (Target& t : targets_) {
+        if (cancel_) {
+            finish(Outcome::Cancelled, "Publish cancelled before the publication was put in place");
+            return false;
+        }
+        SetStatus("Checking the publication for " + t.staging->Output(), kColourYellow);
+        std::string err;
+        if (!StagedPublication::Check(t.staging->Dir(), checkMedia, err) || !t.staging->Install(err)) {
+            SetStatus(err, kColourRed);
+            finish(Outcome::Failed, err);
+            return false;
+        }
+        Tav_DebugLog("Publication in place: " + t.staging->Output());
+    }
+    SetStatus("Process:All Done", kColourWhite);
+    finish(Outcome::Succeeded, "");
+    return true;
 }
 
 }  // namespace pellucor

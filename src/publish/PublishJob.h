@@ -1,11 +1,13 @@
 // One publish, run as a job on a worker thread: for each target (disk/CD,
-// then web) the published-lecture conversion, lecture loading, media
-// preparation (per part, in percent of the media's duration), style
-// expansion (per file) and the batch script; then the scripts' "log.log"
-// is followed until it reads "All Done" twice. The job reports its step,
-// percent and status text as signals and ends with success, a failure (the
-// reason) or cancelled. Every caller fills a PublishSettings and starts
-// one; the windows are a thin layer over it.
+// then web), in a staging directory beside the target's output, the
+// published-lecture conversion, lecture loading, media preparation (per
+// part, in percent of the media's duration), style expansion (per file)
+// and the batch script; then the scripts' "log.log" is followed until it
+// reads "All Done" twice, each staging directory is checked and put in
+// place of its output whole. The job reports its step, percent and status
+// text as signals and ends with success, a failure (the reason) or
+// cancelled; a failure or cancel leaves every output as it was. The
+// publish session starts it (PublishSession).
 #pragma once
 
 #include <QObject>
@@ -23,6 +25,7 @@
 #include "core/EngineHost.h"
 #include "core/PublishSettings.h"
 #include "publish/Publisher.h"
+#include "publish/StagedPublication.h"
 
 namespace pellucor {
 
@@ -39,10 +42,17 @@ public:
     std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
     // Starts a script hidden, without waiting; returns its pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
+    // Checks a published media file (read whole, last pictures decoded).
+    std::function<bool(const std::string& path, std::string& err)> checkMedia;
+    // The program a script run by hand calls last to install its
+    // publication ("pellucor"); empty: the script ends without it.
+    std::string installProgram;
     // Pace of the log readings.
     int logIntervalMs = 1000;
 
     void Start();
+    // Waits for the worker thread, once the job has ended, to be gone.
+    void Join();
     // From the thread that owns the job: stops FFmpeg mid-file (the part's
     // unfinished outputs are removed), or the script, and ends as cancelled.
     void Cancel();
@@ -70,13 +80,16 @@ private:
     struct Target {
         bool toDisk;
         std::string outDir;
+        std::unique_ptr<StagedPublication> staging;
     };
 
     void run();
-    bool publishTarget(const Target& target);
+    bool publishTarget(Target& target);
     bool followLogs();
+    bool installTargets();
     void finish(Outcome outcome, const std::string& error);
     void enterStep(PublishStep step);
+    static void stopPoint(const char* name);
     void report(double fraction);
     bool waitTick();
     bool scriptsAlive() const;

@@ -50,6 +50,7 @@ private:
     bool builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
                       bool readSizes);
     void removePartOutputs(int part, bool keepRat = false);
+    void clampToRecording(int part, double seconds);
     std::string partRecording(int part) const;
     std::vector<MediaChapter> partChapters(int part) const;
     // Publishes each part's captions file, when it has one (CaptionsStep.cpp).

@@ -6,9 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/FrontEndHooks.h"
-#include "app/Preferences.h"
 #include "core/TavUtils.h"
+#include "publish/PublishSession.h"
 #include "server/HtmlText.h"
 #include "server/IncomingScan.h"
 #include "server/LectureClaim.h"
@@ -56,11 +55,20 @@ std::string shown(const std::string& path)
 
 }  // namespace
 
-LectureWatcher::LectureWatcher(Preferences* prefs, PublishForm* publishForm, MainWindowPort* mainWindow, QObject* parent)
-    : QObject(parent), prefs_(prefs), publishForm_(publishForm), main_(mainWindow)
+LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
+                               std::function<void(const PreferenceSnapshot&)> storePrefs, QObject* parent)
+    : QObject(parent), readPrefs_(std::move(readPrefs)), storePrefs_(std::move(storePrefs)),
+      session_(std::make_unique<PublishSession>())
 {
     scanTimer.setInterval(10000);
     connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
+    session_->preferences = readPrefs_;
+    connect(session_.get(), &PublishSession::finished, this, [this](int outcome, const QString&) { publishEnded(outcome); });
+    heartbeat_.setInterval(1000);
+    connect(&heartbeat_, &QTimer::timeout, this, [this] {
+        if (claim_)
+            claim_->Touch();
+    });
 }
 
 LectureWatcher::~LectureWatcher() = default;
@@ -73,12 +81,17 @@ std::string LectureWatcher::now() const
 void LectureWatcher::Form_Load()
 {
     logOff_ = false;
-    txtIncoming = prefs_->Get("prfsrvIncoming");
-    txtRepository = prefs_->Get("prfsrvRepository");
-    txtLogFile = prefs_->Get("prfsrvLogFile");
-    txtPubPrefix = prefs_->Get("prfsrvPubDir");
-    txtWebPrefix = prefs_->Get("prfsrvWebURL");
-    txtStreamPrefix = prefs_->Get("prfsrvStreamURL");
+    const PreferenceSnapshot prefs = readPrefs_();
+    auto get = [&](const char* key) {
+        const auto it = prefs.find(key);
+        return it == prefs.end() ? PreferenceStore::Default(key) : it->second;
+    };
+    txtIncoming = get("prfsrvIncoming");
+    txtRepository = get("prfsrvRepository");
+    txtLogFile = get("prfsrvLogFile");
+    txtPubPrefix = get("prfsrvPubDir");
+    txtWebPrefix = get("prfsrvWebURL");
+    txtStreamPrefix = get("prfsrvStreamURL");
     WriteLogLine(HtmlEscape("Personal Lecture Repository Loaded - " + now()));
     WriteLogLine(HtmlEscape("Watching Directory " + txtIncoming));
     WriteLogLine(HtmlEscape("Repository Directory " + txtRepository));
@@ -89,13 +102,13 @@ void LectureWatcher::Form_Load()
 
 void LectureWatcher::Form_Unload()
 {
-    prefs_->Set("prfsrvIncoming", txtIncoming);
-    prefs_->Set("prfsrvRepository", txtRepository);
-    prefs_->Set("prfsrvLogFile", txtLogFile);
-    prefs_->Set("prfsrvPubDir", txtPubPrefix);
-    prefs_->Set("prfsrvWebURL", txtWebPrefix);
-    prefs_->Set("prfsrvStreamURL", txtStreamPrefix);
-    prefs_->DoSave();
+    if (storePrefs_)
+        storePrefs_({{"prfsrvIncoming", txtIncoming},
+                     {"prfsrvRepository", txtRepository},
+                     {"prfsrvLogFile", txtLogFile},
+                     {"prfsrvPubDir", txtPubPrefix},
+                     {"prfsrvWebURL", txtWebPrefix},
+                     {"prfsrvStreamURL", txtStreamPrefix}});
 }
 
 void LectureWatcher::WriteLogLine(const std::string& html)
@@ -299,38 +312,55 @@ void LectureWatcher::finishClaim()
 void LectureWatcher::PublishLecture()
 {
     lastPublishOk_ = false;
+    busy_ = true;
     const std::string dir = Tav_DirSlash(txtDir);
     const ClaimStep reached = claim_ ? claim_->journal.step : ClaimStep::SourceRemoved;
-    if (reached != ClaimStep::Published && reached != ClaimStep::Indexed) {
-        // A publish cut short is redone from the start: it empties its output.
-        saveStep(ClaimStep::Publishing);
-        bool running = false;
-        std::string err;
-        const auto result = PublishForWeb(
-            *publishForm_, *main_, {dir, txtPubDir, txtWebURL, txtStreamURL},
-            [this](const std::string& text) { ServerLog(text); },
-            [&] {
-                if (claim_)
-                    claim_->Touch();
-                if (!running) {
-                    running = true;
-                    StopPoint("publish");
-                }
-            },
-            err);
-        if (result == WebPublishResult::NotReady) {
-            ServerLog("Directory is not ready to be published - " + dir);
-            finishClaim();
-            return;
-        }
-        if (result == WebPublishResult::Failed) {
-            ServerLog("Publish failed - " + dir + " - " + err);
-            finishClaim();
-            return;
-        }
-        saveStep(ClaimStep::Published);
+    if (reached == ClaimStep::Published || reached == ClaimStep::Indexed) {
+        afterPublish();
+        return;
     }
+    // A publish cut short is redone from the start: the previous
+    // publication stays in place until the new one is complete.
+    saveStep(ClaimStep::Publishing);
+    FillWebRequest(session_->request, readPrefs_(), {dir, txtPubDir, txtWebURL, txtStreamURL});
+    std::string err;
+    if (!session_->OKToPublish(err)) {
+        ServerLog("Directory is not ready to be published - " + dir);
+        finishClaim();
+        done(false);
+        return;
+    }
+    ServerLog("Calling Pellucor in " + dir);
+    if (!session_->Start(err)) {
+        ServerLog("Publish failed - " + dir + " - " + err);
+        finishClaim();
+        done(false);
+        return;
+    }
+    heartbeat_.start();
+    if (claim_)
+        StopPoint("publish");
+}
+
+void LectureWatcher::publishEnded(int outcome)
+{
+    heartbeat_.stop();
+    if (!busy_)
+        return;
+    if (static_cast<PublishSession::Outcome>(outcome) != PublishSession::Outcome::Succeeded) {
+        ServerLog("Publish failed - " + Tav_DirSlash(txtDir) + " - " + session_->Error());
+        finishClaim();
+        done(false);
+        return;
+    }
+    saveStep(ClaimStep::Published);
+    afterPublish();
+}
+
+void LectureWatcher::afterPublish()
+{
     lastPublishOk_ = true;
+    const ClaimStep reached = claim_ ? claim_->journal.step : ClaimStep::Published;
     if (reached != ClaimStep::Indexed) {
         if (claim_)
             StopPoint("index");
@@ -339,14 +369,25 @@ void LectureWatcher::PublishLecture()
     }
     if (claim_)
         StopPoint("finish");
-    lblPhase = "Complete - " + dir;
+    lblPhase = "Complete - " + Tav_DirSlash(txtDir);
     ServerLog(lblPhase);
     ServerLogLink("Lecture URL at ", txtWebURL);
     finishClaim();
+    done(true);
+}
+
+void LectureWatcher::done(bool ok)
+{
+    busy_ = false;
+    chkAuto_Click();
+    emit changed();
+    emit lectureDone(ok);
 }
 
 bool LectureWatcher::CheckIncoming()
 {
+    if (busy_)
+        return false;
     lblPhase = "Checking for incoming lectures";
     lblStatus = "Last Checked - " + now();
     scanTimer.stop();
@@ -355,7 +396,6 @@ bool LectureWatcher::CheckIncoming()
         lblPhase = "Producing Pellucor";
         ServerLog("Producing Pellucor - " + txtDir);
         PublishLecture();
-        chkAuto_Click();
         return true;
     }
     lblPhase = "No incoming lectures found";
@@ -393,10 +433,10 @@ void LectureWatcher::cmdBrowse_Click(const std::string& field)
                           : field == "txtRepository" ? &txtRepository
                           : field == "txtPubPrefix"  ? &txtPubPrefix
                                                      : nullptr;
-    if (!target || !hooks_)
+    if (!target || !chooseDirectory)
         return;
     std::string dir = target->empty() ? Tav_DirSlash(txtRepository) : *target;
-    if (!hooks_->ChooseDirectory(field == "txtDir" ? "Select Lecture Directory" : "Select Directory", dir, false))
+    if (!chooseDirectory(field == "txtDir" ? "Select Lecture Directory" : "Select Directory", dir))
         return;
     if (target == &txtDir) {
         // The lecture's name is its directory's last part.

@@ -1,6 +1,8 @@
 // The server edition: watches an incoming directory, moves every lecture
 // marked ready ("x-" + name) into the repository, publishes it for the web
-// through the detailed form, writes an index page and keeps an HTML log.
+// through a publish session of its own, writes an index page and keeps an
+// HTML log. A publish runs on the session's thread; the watcher goes on
+// when it ends (lectureDone).
 // Several servers (on one machine or on several sharing the directories
 // over a network file system) may watch one tree: each lecture is claimed
 // by one rename first, and a journal beside the claim lets a server started
@@ -11,28 +13,35 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "core/PreferenceStore.h"
 #include "server/SettleTracker.h"
 
 namespace pellucor {
 
-class PublishForm;
-class MainWindowPort;
-class Preferences;
 class LectureClaim;
-struct FrontEndHooks;
+class PublishSession;
 struct IncomingEntry;
 enum class ClaimStep;
 
 class LectureWatcher : public QObject {
     Q_OBJECT
 public:
-    LectureWatcher(Preferences* prefs, PublishForm* publishForm, MainWindowPort* mainWindow, QObject* parent = nullptr);
+    // readPrefs: the preferences as they are now (the server's settings and
+    // what a publish reads); storePrefs: keeps changed server settings
+    // (none: they are not kept).
+    explicit LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
+                            std::function<void(const PreferenceSnapshot&)> storePrefs = {}, QObject* parent = nullptr);
     ~LectureWatcher() override;
+
+    // The session that publishes each lecture (its media component is set
+    // by whoever runs the server).
+    PublishSession& Session() { return *session_; }
 
     std::string Caption = "Pellucor Server Edition";
     // Settings.
@@ -48,8 +57,9 @@ public:
     // A claim of another host without progress for this long is taken over.
     int staleSeconds = 600;
 
-    // The directory chooser for the Browse buttons (none: Browse does nothing).
-    void SetHooks(const FrontEndHooks* hooks) { hooks_ = hooks; }
+    // The directory chooser for the Browse buttons (none: Browse does
+    // nothing): true and the chosen directory in dir on OK.
+    std::function<bool(const std::string& title, std::string& dir)> chooseDirectory;
 
     void Form_Load();
     void Form_Unload();  // stores the settings
@@ -62,9 +72,13 @@ public:
     void WriteLogLine(const std::string& html);
     static std::string MakeLink(const std::string& url);
 
+    // Looks for a ready lecture and takes it: true when one was found. Its
+    // publish may go on after the call returns (Busy()); lectureDone tells
+    // its end. While busy, a check does nothing.
     bool CheckIncoming();
     bool FindReadyLecture();
     void PublishLecture();
+    bool Busy() const { return busy_; }
     bool WriteIndexPage();
     // Sets txtDir and derives the other labels from it.
     void SetDir(const std::string& dir);
@@ -85,6 +99,8 @@ public:
 signals:
     void changed();
     void preferencesRequested();
+    // The lecture taken by the last check is done with: published (true) or not.
+    void lectureDone(bool ok);
 
 private:
     std::string now() const;
@@ -94,11 +110,15 @@ private:
     void reportOnce(const std::string& key, const std::string& text);
     void saveStep(ClaimStep step);
     void finishClaim();
+    void publishEnded(int outcome);
+    void afterPublish();
+    void done(bool ok);
 
-    Preferences* prefs_;
-    PublishForm* publishForm_;
-    MainWindowPort* main_;
-    const FrontEndHooks* hooks_ = nullptr;
+    std::function<PreferenceSnapshot()> readPrefs_;
+    std::function<void(const PreferenceSnapshot&)> storePrefs_;
+    std::unique_ptr<PublishSession> session_;
+    QTimer heartbeat_;  // keeps the claim of the lecture being published fresh
+    bool busy_ = false;
     bool logOff_ = false;
     bool lastPublishOk_ = false;
     bool waitingForSettle_ = false;

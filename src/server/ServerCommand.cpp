@@ -4,20 +4,20 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QThread>
+#include <QDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <iostream>
 
-#include "app/AppContext.h"
-#include "app/Commands.h"
-#include "app/ProgressPrinter.h"
-#include "app/PublishForm.h"
-#include "app/Preferences.h"
+#include "capture/FfmpegEncoder.h"
+#include "core/PreferenceStore.h"
+#include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
+#include "publish/PublishSession.h"
 #include "server/LectureWatcher.h"
 
 namespace pellucor {
@@ -57,10 +57,8 @@ int RunServerCommand(int argc, char** argv)
     parser.process(app);
 
     Tav_SetUnattended(true);
-    AppContext context;
-    context.Start(false);
     // Options override the stored server preferences for this run only.
-    Preferences& prefs = context.prefs();
+    PreferenceSnapshot prefs = PreferenceStore().Read();
     const std::pair<const QCommandLineOption*, const char*> overrides[] = {
         {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"}, {&publish, "prfsrvPubDir"},
         {&log, "prfsrvLogFile"},       {&url, "prfsrvWebURL"},            {&stream, "prfsrvStreamURL"},
@@ -69,9 +67,11 @@ int RunServerCommand(int argc, char** argv)
         if (!parser.isSet(*option))
             continue;
         const bool isPath = option != &url && option != &stream;
-        prefs.Set(key, isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString());
+        prefs[key] = isPath ? QDir(parser.value(*option)).absolutePath().toStdString()
+                            : parser.value(*option).toStdString();
     }
-    LectureWatcher server(&prefs, &context.publishForm(), &context.mainWindow());
+    LectureWatcher server([&prefs] { return prefs; });
+    server.Session().encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
     const int seconds = std::max(1, parser.value(interval).toInt());
     server.settleTime = std::chrono::milliseconds(
         parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000) : 2000L * seconds);
@@ -92,46 +92,66 @@ int RunServerCommand(int argc, char** argv)
         lastStatus = server.lblStatus;
     });
 
-    // The percent of each publish, as plain lines for the log.
+    // The percent of each publish, as plain lines for the log (printed on
+    // the publish's own thread).
     ProgressPrinter progress(std::cout, false);
-    PublishForm& form = context.publishForm();
-    QObject::connect(&form, &PublishForm::publishingChanged, [&](bool running) {
-        if (!running)
-            progress.Restart();  // the next lecture's figures start afresh
-    });
-    QObject::connect(&form, &PublishForm::progressChanged, [&](int percent) { progress.Percent(percent); });
+    PublishSession& session = server.Session();
+    QObject::connect(
+        &session, &PublishSession::runningChanged, &session,
+        [&](bool running) {
+            if (!running)
+                progress.Restart();  // the next lecture's figures start afresh
+        },
+        Qt::DirectConnection);
+    QObject::connect(
+        &session, &PublishSession::progressChanged, &session, [&](int percent) { progress.Percent(percent); },
+        Qt::DirectConnection);
 
     std::cout << "pellucor server: watching " << server.txtIncoming << std::endl;
     if (parser.isSet(once)) {
-        // A lecture still settling is waited for, then taken.
-        bool found = false;
-        while (!(found = server.CheckIncoming()) && server.WaitingForSettle())
-            QThread::msleep(static_cast<unsigned long>(std::max<long>(200, server.settleTime.count() / 4)));
-        // A lecture that was found but not published is a failure of the run.
-        if (found && !server.LastPublishOk()) {
-            std::cerr << "pellucor server: the lecture " << server.txtDir << " could not be published\n";
-            return 1;
-        }
-        return 0;
+        // A lecture still settling is waited for, then taken; a lecture that
+        // was found but not published is a failure of the run.
+        QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&](bool ok) {
+            if (!ok)
+                std::cerr << "pellucor server: the lecture " << server.txtDir << " could not be published\n";
+            app.exit(ok ? 0 : 1);
+        });
+        std::function<void()> attempt = [&] {
+            if (server.CheckIncoming())
+                return;  // lectureDone ends the run
+            if (server.WaitingForSettle())
+                QTimer::singleShot(std::max<long>(200, server.settleTime.count() / 4), &app, attempt);
+            else
+                app.exit(0);
+        };
+        QTimer::singleShot(0, &app, attempt);
+        return app.exec();
     }
 
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
+    // A lecture being published is finished first.
     QTimer stopWatch;
     QObject::connect(&stopWatch, &QTimer::timeout, [&] {
-        if (g_stop)
+        if (g_stop && !server.Busy())
             app.quit();
     });
     stopWatch.start(200);
 
-    server.chkAuto = 1;
-    server.chkAuto_Click();
-    server.scanTimer.setInterval(0);  // the first check at once
-    QObject::disconnect(&server.scanTimer, nullptr, &server, nullptr);
-    // After a lecture the next check follows at once: others may be waiting.
-    QObject::connect(&server.scanTimer, &QTimer::timeout, [&] {
-        server.scanTimer.setInterval(server.CheckIncoming() && !g_stop ? 0 : seconds * 1000);
+    // The watcher's own timer is not used: after a lecture the next check
+    // follows at once (others may be waiting), else after the interval.
+    QTimer scan;
+    scan.setSingleShot(true);
+    QObject::connect(&scan, &QTimer::timeout, [&] {
+        if (!g_stop && !server.CheckIncoming())
+            scan.start(seconds * 1000);
     });
+    QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&] {
+        server.scanTimer.stop();
+        if (!g_stop)
+            scan.start(0);
+    });
+    scan.start(0);
     const int rc = app.exec();
     server.WriteLogLine("Server stopped");
     std::cout << "pellucor server: stopped" << std::endl;

@@ -1,15 +1,15 @@
-// How the server edition publishes one lecture for the web. This is its
-// only road to the publish pipeline: today through the main window and the
-// detailed publish form, as the window's own "Pellucor" button does.
+// How the server edition publishes one lecture: for the web, through a
+// publish session, the lecture's paths filled from the preferences as the
+// windows would fill them, the output and URLs from the server's settings.
 #pragma once
 
-#include <functional>
 #include <string>
+
+#include "core/PreferenceStore.h"
 
 namespace pellucor {
 
-class MainWindowPort;
-class PublishForm;
+struct PublishRequest;
 
 struct WebPublishRequest {
     std::string lectureDir;  // in the repository, ending in "/"
@@ -18,13 +18,7 @@ struct WebPublishRequest {
     std::string streamURL;   // empty: no streaming server
 };
 
-enum class WebPublishResult { Published, NotReady, Failed };
-
-// Publishes and waits until the publish has ended (whileRunning is called
-// now and then meanwhile). `log` receives "Calling Pellucor in ..." once the
-// lecture was found publishable; `err` the reason of a failure.
-WebPublishResult PublishForWeb(PublishForm& form, MainWindowPort& mainWindow, const WebPublishRequest& request,
-                               const std::function<void(const std::string&)>& log,
-                               const std::function<void()>& whileRunning, std::string& err);
+// Fills a publish session's request for the web publish of one lecture.
+void FillWebRequest(PublishRequest& r, const PreferenceSnapshot& prefs, const WebPublishRequest& request);
 
 }  // namespace pellucor

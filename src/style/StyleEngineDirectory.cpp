@@ -174,14 +174,17 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
     out.rdbuf()->pubsetbuf(buffer.get(), kBufferSize);
     out.open(outPath, std::ios::binary | std::ios::trunc);
     if (!out)
-        return Fail("Unable to create " + outPath);
+        return Fail("Unable to create " + outPath + ": " + Tav_ErrnoText());
     SetStatus("Destination:" + outPath);
 
     TemplateLines in(lines);
     bool ok = ProcessTemplate(slide, Tav_Join(S.LecDir, outName), in, out, toDisk);
+    out.flush();
+    if (ok && out.fail())
+        ok = Fail("Unable to write " + outPath + ": " + Tav_ErrnoText());
     out.close();
     if (ok && out.fail())
-        ok = Fail("Unable to write " + outPath);
+        ok = Fail("Unable to write " + outPath + ": " + Tav_ErrnoText());
 
     // A broken-off file is not left behind looking finished, and a template
     // that wrote nothing leaves no file.

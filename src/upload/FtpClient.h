@@ -1,7 +1,8 @@
-// The FTP client the upload window talks to: set the address and the
-// credentials, start one raw FTP command at a time, learn through state
-// changes when it is done or failed, read the response code, the response
-// text and the reply, and cancel.
+// The transfer client the upload window talks to: set the address and the
+// credentials, start one command at a time (or the upload of a whole tree),
+// learn through state changes when it is done or failed, read the response
+// code, the response text, the reply and the cause of a failure, and
+// cancel. The address names the protocol: FTP, FTPS, SFTP or WebDAV.
 //
 // Commands (verb case does not matter, arguments may be in double quotes,
 // a double quote inside a quoted argument is written twice):
@@ -17,6 +18,9 @@
 
 #include <functional>
 #include <string>
+
+#include "upload/RemoteFailure.h"
+#include "upload/UploadPlan.h"
 
 namespace pellucor {
 
@@ -53,6 +57,22 @@ public:
     virtual std::string GetChunk(size_t size) = 0;
     // Aborts the running command (or drops an idle connection).
     virtual void Cancel() = 0;
+
+    // Starts sending a whole tree (plan.remoteDir exists; absolute or
+    // relative to the working directory): folders first, each file under a
+    // temporary name renamed once it is complete. Ends like a command.
+    virtual bool ExecuteUpload(const UploadPlan& plan, std::string& error) = 0;
+    // How far the running upload has come (from the owner's thread).
+    virtual UploadProgress Progress() const = 0;
+
+    // Why the last command failed: its kind, and the first failing
+    // operation's reply or system error in words.
+    virtual RemoteFailure LastFailure() const = 0;
+    virtual std::string LastCause() const = 0;
+    // The SSH host key the server showed when it was refused ("SHA256:...").
+    virtual std::string HostKeyFingerprint() const { return ""; }
+    // Accepts a host key not yet known (it is added to the known hosts).
+    virtual void AcceptHostKey(const std::string& fingerprint) { (void)fingerprint; }
 
     // Calls the state handler, on the calling thread, for every state change
     // that happened since the last call, first waiting up to waitMs for one.

@@ -153,7 +153,7 @@ std::string FtpServerUrl(const std::string& serverText)
 {
     const std::string text = Tav_Trim(serverText);
     const std::string low = Tav_Lower(text);
-    for (const char* scheme : {"ftp:", "ftps:", "ftpes:", "sftp:"}) {
+    for (const char* scheme : {"ftp:", "ftps:", "ftpes:", "sftp:", "http:", "https:"}) {
         if (Tav_StartsWith(low, scheme))
             return text;
     }

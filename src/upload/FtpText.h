@@ -27,8 +27,8 @@ std::string FtpResolvePath(const std::string& cwd, const std::string& path);
 std::string FtpListingNames(const std::string& listing);
 
 // The address used for a server text: a plain host name becomes
-// "ftp://" + name + "/"; a text that already names ftp:, ftps:, ftpes: or
-// sftp: is used unchanged.
+// "ftp://" + name + "/"; a text that already names ftp:, ftps:, ftpes:,
+// sftp:, http: or https: is used unchanged.
 std::string FtpServerUrl(const std::string& serverText);
 
 // The address with any password in it replaced by "***" (for logs and

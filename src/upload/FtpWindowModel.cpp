@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QScopeGuard>
 
+#include <chrono>
+
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
 
@@ -14,6 +16,19 @@ std::string filesText(size_t count, int64_t bytes)
     return std::to_string(count) + " Files/" + Tav_SizeText(bytes);
 }
 }  // namespace
+
+const std::vector<FtpWindowModel::ProtocolChoice>& FtpWindowModel::Protocols()
+{
+    static const std::vector<ProtocolChoice> choices = {
+        {RemoteProtocol::Ftp, "FTP"},
+        {RemoteProtocol::Ftpes, "FTP with TLS (FTPES)"},
+        {RemoteProtocol::Ftps, "FTP over implicit TLS (FTPS)"},
+        {RemoteProtocol::Sftp, "SFTP (SSH)"},
+        {RemoteProtocol::Davs, "WebDAV over HTTPS"},
+        {RemoteProtocol::Dav, "WebDAV over HTTP"},
+    };
+    return choices;
+}
 
 FtpWindowModel::FtpWindowModel(FtpClient& inet, QObject* parent) : QObject(parent), inet_(inet)
 {
@@ -35,8 +50,45 @@ void FtpWindowModel::pump()
 void FtpWindowModel::showStatus(const std::string& text)
 {
     txtStatus = text;
+    statusIsProgress = false;
     emit changed();
     pump();
+}
+
+std::string FtpWindowModel::withCause(const std::string& status) const
+{
+    return lastCause_.empty() ? status : status + ": " + lastCause_;
+}
+
+int FtpWindowModel::ProtocolIndex() const
+{
+    const RemoteProtocol p = RemoteProtocolOf(txtFTPURL);
+    for (size_t i = 0; i < Protocols().size(); ++i)
+        if (Protocols()[i].protocol == p)
+            return static_cast<int>(i);
+    return 0;
+}
+
+void FtpWindowModel::cboProtocol_Click(int index)
+{
+    if (busy_ || index < 0 || index >= static_cast<int>(Protocols().size()) || index == ProtocolIndex())
+        return;
+    txtFTPURL = RemoteWithProtocol(txtFTPURL, Protocols()[index].protocol);
+    // Another server: the next command logs in again.
+    loggedIn_ = false;
+    inet_.Cancel();
+    FtpSetControls();
+}
+
+bool FtpWindowModel::waitForCommand()
+{
+    busy_ = true;
+    while (inet_.StillExecuting() || !done_) {
+        inet_.DeliverStateChanges(20);
+        pump();
+    }
+    busy_ = false;
+    return !error_;
 }
 
 bool FtpWindowModel::InetExecute(const std::string& command)
@@ -59,18 +111,13 @@ bool FtpWindowModel::InetExecute(const std::string& command)
     std::string err;
     if (!inet_.Execute(command, err)) {
         Tav_DebugLog(err + " Inet1.Execute got an error...");
-        lblInfo = err;
+        lblInfo = lastCause_ = err;
         emit changed();
         return false;
     }
-    busy_ = true;
-    while (inet_.StillExecuting() || !done_) {
-        inet_.DeliverStateChanges(20);
-        pump();
-    }
-    busy_ = false;
+    const bool ok = waitForCommand();
     Tav_DebugLog("Response " + std::to_string(inet_.ResponseCode()) + " " + inet_.ResponseInfo());
-    return !error_;
+    return ok;
 }
 
 void FtpWindowModel::onState(int state)
@@ -81,9 +128,11 @@ void FtpWindowModel::onState(int state)
         lblInfo = info;
     lblState = std::to_string(state);
     if (state == FtpStateError) {
+        lastCause_ = inet_.LastCause();
         error_ = true;
         done_ = true;
     } else if (state == FtpStateResponseCompleted) {
+        lastCause_.clear();
         std::string reply;
         for (std::string piece = inet_.GetChunk(1024); !piece.empty(); piece = inet_.GetChunk(1024))
             reply += piece;
@@ -113,20 +162,49 @@ bool FtpWindowModel::FtpExecuteOnPath(const std::string& verb, const std::string
     return InetExecute(Tav_Upper(verb) + " " + FtpQuote(p));
 }
 
-bool FtpWindowModel::FtpLogin()
+bool FtpWindowModel::loginOnce()
 {
-    if (loggedIn_)
-        return true;
     const std::string url = FtpServerUrl(txtFTPURL);
     inet_.SetURL(url);
     inet_.SetUserName(txtAccount);
     inet_.SetPassword(txtPass);
     Tav_DebugLog("FtpLogin " + FtpRedactUrl(url) + " as " + txtAccount);
-    loggedIn_ = InetExecute("PWD");
-    if (!loggedIn_)
+    return InetExecute("PWD");
+}
+
+bool FtpWindowModel::FtpLogin()
+{
+    if (loggedIn_)
+        return true;
+    loggedIn_ = loginOnce();
+    // An SSH server not met before: its key is trusted only when the user
+    // says so, never unattended.
+    if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty() &&
+        lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Tav_Unattended() &&
+        ConfirmHostKey(lastCause_ + "\n\nTrust this key and connect?")) {
+        inet_.AcceptHostKey(inet_.HostKeyFingerprint());
+        loggedIn_ = loginOnce();
+    }
+    if (loggedIn_)
+        rememberPassword();
+    else
         Tav_Message("Unable to login");
     FtpSetControls();
     return loggedIn_;
+}
+
+void FtpWindowModel::rememberPassword()
+{
+    if (!passwords || !chkRememberEnabled)
+        return;
+    const std::string server = FtpServerUrl(txtFTPURL);
+    if (!chkRemember) {
+        passwords->Forget(server, txtAccount);
+        return;
+    }
+    std::string error;
+    if (!txtPass.empty() && !passwords->Store(server, txtAccount, txtPass, error))
+        Tav_DebugLog(error);
 }
 
 void FtpWindowModel::FtpSetControls()
@@ -136,23 +214,40 @@ void FtpWindowModel::FtpSetControls()
     emit changed();
 }
 
-void FtpWindowModel::cmdBrowse_Click()
+void FtpWindowModel::cmdBrowse_Click() { refresh(true); }
+
+void FtpWindowModel::refresh(bool followTyped)
 {
     if (busy_)
         return;
     if (!loggedIn_) {
         showStatus("Logging in ...");
         if (!FtpLogin()) {
-            showStatus("Unable to Log In");
+            showStatus(withCause("Unable to Log In"));
             return;
         }
     }
     showStatus("Checking the current directory name and contents...");
+    // A directory the user typed is entered first, and kept when it is not
+    // there yet (Upload offers to create it).
+    const std::string typed = Tav_Trim(txtFTPPath);
+    if (followTyped && !typed.empty() && typed != shownPath_ && !FtpExecuteOnPath("CD", typed)) {
+        if (inet_.LastFailure() == RemoteFailure::NotFound) {
+            lstBox.clear();
+            showStatus("Not on the server yet: " + typed + " (Upload offers to create it)");
+        } else {
+            showStatus(withCause("Unable to open " + typed));
+        }
+        return;
+    }
     if (InetExecute("PWD")) {
-        txtFTPPath = txtData;
+        txtFTPPath = shownPath_ = txtData;
         emit changed();
     }
-    InetExecute("DIR");
+    if (!InetExecute("DIR")) {
+        showStatus(withCause("Unable to list " + txtFTPPath));
+        return;
+    }
     showStatus("Directory listed.");
 }
 
@@ -169,15 +264,23 @@ std::string FtpWindowModel::askDirectory(const std::string& title, const std::st
 void FtpWindowModel::cmdCD_Click()
 {
     const std::string dir = askDirectory("Changing Directory", "Change Directory Cancelled");
-    if (!dir.empty() && FtpExecuteOnPath("CD", dir))
-        cmdBrowse_Click();
+    if (dir.empty())
+        return;
+    if (FtpExecuteOnPath("CD", dir))
+        refresh(false);
+    else
+        showStatus(withCause("Unable to open " + dir));
 }
 
 void FtpWindowModel::cmdMkdir_Click()
 {
     const std::string dir = askDirectory("Creating Directory", "Make Directory Cancelled");
-    if (!dir.empty() && FtpExecuteOnPath("mkdir", dir) && FtpExecuteOnPath("cd", dir))
-        cmdBrowse_Click();
+    if (dir.empty())
+        return;
+    if (FtpExecuteOnPath("mkdir", dir) && FtpExecuteOnPath("cd", dir))
+        refresh(false);
+    else
+        showStatus(withCause("Unable to create directory: " + dir));
 }
 
 void FtpWindowModel::lstBox_DblClick()
@@ -188,16 +291,22 @@ void FtpWindowModel::lstBox_DblClick()
     if (!Tav_EndsWith(item, "/"))
         return;
     if (FtpExecuteOnPath("CD", item.substr(0, item.size() - 1)))
-        cmdBrowse_Click();
+        refresh(false);
 }
 
 void FtpWindowModel::cmdMput_Click()
 {
     if (busy_)
         return;
-    FtpUploadDirectory(txtLocalDir, Tav_Trim(txtFTPPath));
-    if (!closed_)
-        cmdBrowse_Click();
+    if (!FtpUploadDirectory(txtLocalDir, Tav_Trim(txtFTPPath)) || closed_)
+        return;  // the failure and its cause stay on show
+    // The listing of the directory now holding the upload; the status keeps
+    // saying that it is complete.
+    const std::string complete = txtStatus;
+    shownPath_ = Tav_Trim(txtFTPPath);
+    refresh(false);
+    if (txtStatus == "Directory listed.")
+        showStatus(complete);
 }
 
 bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::string& remote)
@@ -206,67 +315,107 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         return false;
     // A missing local directory would otherwise look like an empty one and
     // end in "Upload Complete".
-    if (!Tav_ChkDir(local)) {
-        showStatus("Local directory not found: " + local);
+    UploadPlan plan;
+    std::string error;
+    if (!plan.Collect(local, error)) {
+        showStatus(error);
         return false;
     }
+    std::string leftOut;
+    if (!withSubfolders)
+        for (const auto& name : plan.DropFolders())
+            leftOut += (leftOut.empty() ? " (folders not uploaded: " : ", ") + name;
+    if (!leftOut.empty())
+        leftOut += ")";
     if (!loggedIn_ && !FtpLogin()) {
-        showStatus("Unable to Log In");
+        showStatus(withCause("Unable to Log In"));
         return false;
     }
     if (!FtpExecuteOnPath("CD", remote)) {
         if (closed_)
             return false;
+        // Only a directory the server says is not there is offered to be
+        // created; a lost connection or a refusal is a failure.
+        if (inet_.LastFailure() != RemoteFailure::NotFound) {
+            showStatus(withCause("Upload Failure - Upload not Complete"));
+            return false;
+        }
         if (Tav_AskOkCancel("OK to Create " + remote + " on Server") != TavOK) {
             showStatus("Not Created: " + remote);
             return false;
         }
         std::string created;
         if (!MakeRemoteDirectory(remote, created)) {
-            showStatus("Unable to create directory: " + remote);
+            showStatus(withCause("Unable to create directory: " + remote));
             return false;
         }
         showStatus("Created: " + remote);
         if (!FtpExecuteOnPath("CD", created)) {
-            showStatus("Not Created: " + remote);
+            showStatus(withCause("Not Created: " + remote));
             return false;
         }
     }
     InetExecute("DIR");
 
-    const std::vector<std::string> names = Tav_ListFiles(local, "*.*");
-    std::vector<int64_t> sizes;
-    int64_t total = 0;
-    for (const auto& name : names) {
-        const std::string path = Tav_Join(local, name);
-        sizes.push_back(Tav_FileLen(path));
-        total += sizes.back();
-        showStatus("Preparing to upload " + filesText(sizes.size(), total) + " " + path);
+    const int64_t total = plan.TotalBytes();
+    int64_t counted = 0;
+    for (size_t i = 0; i < plan.files.size(); ++i) {
+        counted += plan.files[i].size;
+        showStatus("Preparing to upload " + filesText(i + 1, counted) + " " + plan.files[i].local);
     }
-    showStatus(filesText(names.size(), total));
+    const size_t count = plan.files.size();
+    showStatus(filesText(count, total));
+    if (closed_)
+        return false;
 
-    int64_t sent = 0;
-    for (size_t i = 0; i < names.size(); ++i) {
-        const std::string path = Tav_Join(local, names[i]);
-        // Sent under a temporary name and renamed once complete, so a
-        // transfer that breaks off leaves nothing under the final name.
-        const std::string temp = FtpTemporaryName(names[i]);
-        if (closed_ || !InetExecute("PUT " + FtpQuote(path) + " " + FtpQuote(temp)) ||
-            !InetExecute("RENAME " + FtpQuote(temp) + " " + FtpQuote(names[i]))) {
-            if (!closed_)
-                InetExecute("DELETE " + FtpQuote(temp));
-            showStatus("Upload Failure - Upload not Complete");
-            return false;
-        }
-        sent += sizes[i];
-        showStatus(std::to_string(i + 1) + " of " + filesText(names.size(), sent) + " of " + Tav_SizeText(total));
+    // Everything in one go, over several connections; the status follows it.
+    plan.remoteDir = ".";
+    error_ = done_ = false;
+    lblCmd = "UPLOAD " + std::to_string(count) + " files";
+    emit changed();
+    inet_.SetRequestTimeout(0);
+    Tav_DebugLog("Upload of " + local + " to " + remote + ": " + filesText(count, total));
+    if (!inet_.ExecuteUpload(plan, error)) {
+        lblInfo = lastCause_ = error;
+        showStatus(withCause("Upload Failure - Upload not Complete"));
+        return false;
+    }
+    UploadProgress shown{static_cast<size_t>(-1), -1};
+    auto lastShown = std::chrono::steady_clock::now();
+    progressPercent = 0;
+    const auto show = [&](bool force) {
+        const UploadProgress p = inet_.Progress();
+        const auto now = std::chrono::steady_clock::now();
+        if (p.files == shown.files && p.bytes == shown.bytes)
+            return;
+        if (!force && p.files == shown.files && now - lastShown < std::chrono::milliseconds(200))
+            return;
+        shown = p;
+        lastShown = now;
+        progressPercent = total > 0 ? static_cast<int>(p.bytes * 100 / total) : (count ? static_cast<int>(p.files * 100 / count) : 100);
+        txtStatus = std::to_string(p.files) + " of " + filesText(count, p.bytes) + " of " + Tav_SizeText(total);
+        statusIsProgress = true;
+        emit changed();
+    };
+    busy_ = true;
+    while (inet_.StillExecuting() || !done_) {
+        inet_.DeliverStateChanges(20);
+        show(false);
+        pump();
+    }
+    busy_ = false;
+    const bool ok = !error_;
+    show(true);
+    progressPercent = -1;
+    if (!ok) {
+        Tav_DebugLog("Upload failed: " + lastCause_);
+        showStatus(withCause("Upload Failure - Upload not Complete"));
+        return false;
     }
     if (InetExecute("DIR"))
-        showStatus("Upload Complete " + filesText(names.size(), total));
+        showStatus("Upload Complete " + filesText(count, total) + leftOut);
     return true;
 }
-
-std::string FtpTemporaryName(const std::string& name) { return "." + name + ".part"; }
 
 bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string& made)
 {
@@ -287,7 +436,7 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
         if (closed_)
             return false;
         if (level.size() > 1 && level.back() != '/' && !FtpExecuteOnPath("CD", level) &&
-            !FtpExecuteOnPath("MKDIR", level))
+            (inet_.LastFailure() != RemoteFailure::NotFound || !FtpExecuteOnPath("MKDIR", level)))
             return false;
     }
     return true;
@@ -325,6 +474,11 @@ void FtpWindowModel::Form_Activate()
     lblState.clear();
     lblCode.clear();
     lblInfo.clear();
+    chkRememberEnabled = passwords && passwords->Available();
+    if (chkRememberEnabled && txtPass.empty() && !Tav_Trim(txtFTPURL).empty()) {
+        txtPass = passwords->Lookup(FtpServerUrl(txtFTPURL), txtAccount);
+        chkRemember = !txtPass.empty();
+    }
     FtpSetControls();
 }
 

@@ -1,6 +1,7 @@
-// The FTP window: logs in to a server, shows the remote working directory
-// and its listing, changes and creates remote directories and uploads every
-// file of a local directory into the remote one. Runs headless; a view only
+// The upload window ("FTP window"): logs in to a server over FTP, FTPS,
+// SFTP or WebDAV, shows the remote working directory and its listing,
+// changes and creates remote directories and uploads a local directory,
+// its subfolders included, into the remote one. Runs headless; a view only
 // shows the fields below and calls the handlers.
 #pragma once
 
@@ -11,11 +12,10 @@
 #include <vector>
 
 #include "upload/FtpClient.h"
+#include "upload/PasswordStore.h"
+#include "upload/RemoteAddress.h"
 
 namespace pellucor {
-
-// The name a file is sent under until it is complete (".NAME.part").
-std::string FtpTemporaryName(const std::string& name);
 
 class FtpWindowModel : public QObject {
     Q_OBJECT
@@ -25,9 +25,16 @@ public:
     explicit FtpWindowModel(FtpClient& inet, QObject* parent = nullptr);
     ~FtpWindowModel() override;
 
+    // The protocols of the protocol choice, in its order, with their captions.
+    struct ProtocolChoice {
+        RemoteProtocol protocol;
+        const char* caption;
+    };
+    static const std::vector<ProtocolChoice>& Protocols();
+
     // Fields of the window. Input fields are written by the view (or the
     // caller); the others are written here and announced by changed().
-    std::string txtFTPURL;    // host name or a full ftp:, ftps: or ftpes: address
+    std::string txtFTPURL;    // host name or a full ftp:, ftpes:, ftps:, sftp:, http: or https: address
     std::string txtAccount;
     std::string txtPass;      // never logged nor shown
     std::string txtFTPPath;   // remote directory
@@ -38,21 +45,35 @@ public:
     std::string txtStatus, lblCmd, lblState, lblCode, lblInfo;
     bool cmdCDEnabled = false, cmdMkDirEnabled = false, cmdMputEnabled = false;
     bool txtAccountEnabled = true, txtPassEnabled = true;
+    // Keep the password in the desktop's secret service (enabled only
+    // where there is one).
+    bool chkRemember = false, chkRememberEnabled = false;
+    int progressPercent = -1;  // of the running upload; -1: none
+    // Upload the local directory's folders too (a published lecture);
+    // without, only its files go and the folders left out are named (the
+    // raw lecture, whose folders hold what was published from it).
+    bool withSubfolders = true;
+    bool statusIsProgress = false;  // txtStatus counts the files sent so far
 
     bool LoggedIn() const { return loggedIn_; }
     // True while a command runs (only cmdClose_Click is meant for then).
     bool Busy() const { return busy_; }
+    // The index in Protocols() of the server text's protocol.
+    int ProtocolIndex() const;
 
     bool InetExecute(const std::string& command);
     bool FtpExecuteOnPath(const std::string& verb, const std::string& path);
     bool FtpLogin();
     // True when every file was sent. A missing remote directory is created
-    // level by level; each file is sent under a temporary name and renamed
-    // once it is complete.
+    // level by level (after asking); the local directory's folders are
+    // created below it; each file is sent under a temporary name and
+    // renamed once it is complete.
     bool FtpUploadDirectory(const std::string& local, const std::string& remote);
     // Creates every missing level of remote; made is its path from the root.
     bool MakeRemoteDirectory(const std::string& remote, std::string& made);
     void FtpSetControls();
+    // The cause of the last failure, in words ("" after a success).
+    std::string LastCause() const { return lastCause_; }
 
     void cmdBrowse_Click();
     void cmdCD_Click();
@@ -60,12 +81,18 @@ public:
     void cmdMput_Click();
     void cmdClose_Click();
     void lstBox_DblClick();
+    void cboProtocol_Click(int index);
     void Form_Activate();
 
     // Input box (title, prompt) -> answer; an empty answer means cancelled.
     std::function<std::string(const std::string&, const std::string&)> InputBox;
     // Processes pending window events while a command runs.
     std::function<void()> ProcessEvents;
+    // Asks whether a host key not yet known may be trusted (the question
+    // names it); without this hook, or unattended, it is refused.
+    std::function<bool(const std::string& question)> ConfirmHostKey;
+    // Where a password may be kept (not owned; none: asked each time).
+    PasswordStore* passwords = nullptr;
 
 signals:
     void changed();
@@ -75,6 +102,13 @@ private:
     void showStatus(const std::string& text);
     void onState(int state);
     void pump();
+    bool waitForCommand();
+    // Lists the working directory; with followTyped, first enters a
+    // directory the user typed into txtFTPPath.
+    void refresh(bool followTyped);
+    bool loginOnce();
+    void rememberPassword();
+    std::string withCause(const std::string& status) const;
     // The answer of the input box, or "" (status: cancelled) when there is none.
     std::string askDirectory(const std::string& title, const std::string& cancelled);
 
@@ -84,6 +118,8 @@ private:
     bool busy_ = false;
     bool closed_ = false;
     bool closing_ = false;
+    std::string shownPath_;  // the remote directory as last shown (not typed)
+    std::string lastCause_;
 };
 
 }  // namespace pellucor

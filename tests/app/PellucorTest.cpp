@@ -75,9 +75,9 @@ TEST_F(Automation, PublishIsUnattendedAndWaitReturnsAtOnceWithoutAutoStart)
     publishForm.chkAutoStart = 0;
     ASSERT_TRUE(p.Publish(msg)) << msg;
     EXPECT_TRUE(Tav_Unattended());
-    EXPECT_FALSE(p.IsRunning());
     p.WaitUntilComplete();
-    EXPECT_TRUE(Tav_StartsWith(p.GetStatus(), "Complete (You must manually run: "));
+    EXPECT_FALSE(p.IsRunning());
+    EXPECT_TRUE(Tav_StartsWith(p.GetStatus(), "Complete (You must manually run: ")) << p.GetStatus();
 
     p.SetTextMedia(dir.dir() + "nothing/");
     fs::create_directories(dir.dir() + "nothing/");

@@ -49,6 +49,14 @@ protected:
         form.optCD = 1;
         form.optWeb = 0;
     }
+    void waitForEnd()
+    {
+        QEventLoop loop;
+        QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        if (form.Publishing() || form.logPoller.isActive())
+            loop.exec();
+    }
     void copySample()
     {
         for (const auto& e : fs::directory_iterator(sampleDir()))
@@ -85,73 +93,60 @@ TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
     EXPECT_EQ(msg, "Bad drive letter C:\\out");
 }
 
-TEST_F(DetailedForm, AFailedPublishIsNotReportedAsStarted)
+TEST_F(DetailedForm, MirrorsThePublishItStartsToItsEnd)
 {
+    // A lecture the publish cannot load: shown once, and in the status line.
     writeFile(media + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     writeFile(media + "talk1.rm", "not media");
+    ASSERT_TRUE(form.DoStart(msg)) << msg;
+    EXPECT_TRUE(form.logPoller.isActive());
+    waitForEnd();
+    EXPECT_FALSE(form.LastRunSucceeded());
+    EXPECT_EQ(sink.messages, std::vector<std::string>{form.LastPublishError()});
+    EXPECT_EQ(form.LastPublishError().rfind("Slide Load Error:", 0), 0u) << form.LastPublishError();
+    EXPECT_EQ(form.statusLine, form.LastPublishError());
+    EXPECT_EQ(form.statusColour, kColourRed);
+
+    // A whole publish, and one left for the user to run.
+    copySample();
+    form.Session().logIntervalMs = 50;
+    ASSERT_TRUE(form.DoStart(msg)) << msg;
     EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_NE(msg.find("Slide Load Error:"), std::string::npos);
-    EXPECT_FALSE(form.logPoller.isActive());
-}
-
-TEST_F(DetailedForm, AutoStartOffLeavesTheScriptForTheUser)
-{
-    copySample();
-    form.chkAutoStart = 0;
-    ASSERT_TRUE(form.DoStart(msg)) << msg;
-    // Quoted for the shell: it runs as printed.
-    EXPECT_EQ(form.statusLine, "Complete (You must manually run: '" + out + "process.bat')");
-    EXPECT_FALSE(form.logPoller.isActive());
-    EXPECT_EQ(form.Published, 1);
-}
-
-TEST_F(DetailedForm, PublishRunsTheScriptUntilAllDoneIsReadTwice)
-{
-    copySample();
-    form.logPoller.setInterval(50);  // the job reads the log at the poller's pace
-    std::vector<int> percents;
-    QObject::connect(&form, &PublishForm::progressChanged, [&](int p) { percents.push_back(p); });
-    ASSERT_TRUE(form.DoStart(msg)) << msg;
-    ASSERT_TRUE(form.logPoller.isActive());
-    EXPECT_EQ(form.statusLine.rfind("Auto-executing:", 0), 0u) << form.statusLine;
-    QEventLoop loop;
-    QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    loop.exec();
+    EXPECT_EQ(msg, "A publish is already running");
+    waitForEnd();
     EXPECT_TRUE(form.LastRunSucceeded());
     EXPECT_FALSE(form.logPoller.isActive());
     EXPECT_EQ(form.statusLine, "Process:All Done");
     EXPECT_EQ(form.statusColour, kColourWhite);
-    EXPECT_TRUE(fs::exists(out + "index.htm"));
-    ASSERT_FALSE(percents.empty());
-    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-    EXPECT_EQ(percents.back(), 100);
+    EXPECT_EQ(form.progressPercent, 100);
+    form.chkAutoStart = 0;
+    ASSERT_TRUE(form.DoStart(msg)) << msg;
+    waitForEnd();
+    // Quoted for the shell: it runs as printed.
+    EXPECT_EQ(form.statusLine.rfind("Complete (You must manually run: '" + dir.dir() + ".pellucor-stage+", 0), 0u)
+        << form.statusLine;
+    EXPECT_EQ(form.Published, 1);
 }
 
-TEST_F(DetailedForm, ASecondPublishWhileOneRunsIsRefused)
+TEST_F(DetailedForm, CancelStopsTheScriptAndKeepsThePreviousPublication)
 {
     copySample();
-    form.logPoller.setInterval(50);
-    // A script that takes its time keeps the first publish running.
+    // A script that takes its time keeps the publish running.
     qint64 sleeper = -1;
-    form.startScript = [&](const std::string&, const std::string&) -> qint64 {
+    form.Session().startScript = [&](const std::string&, const std::string&) -> qint64 {
         QProcess::startDetached("sleep", {"30"}, QString(), &sleeper);
         return sleeper;
     };
+    QEventLoop started;
+    QObject::connect(&form.Session(), &PublishSession::targetPublished, &started, &QEventLoop::quit);
     ASSERT_TRUE(form.DoStart(msg)) << msg;
-    ASSERT_TRUE(form.Publishing());
-    EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "A publish is already running");
-    QEventLoop loop;
-    QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &started, &QEventLoop::quit);
+    started.exec();
     form.cmdCancel_Click();
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    if (form.Publishing())
-        loop.exec();
-    EXPECT_FALSE(form.Publishing());
+    waitForEnd();
     EXPECT_TRUE(form.LastRunCancelled());
-    EXPECT_FALSE(form.LastRunSucceeded());
     EXPECT_NE(form.statusLine.find("cancelled"), std::string::npos) << form.statusLine;
+    EXPECT_FALSE(fs::exists(out));
     // The script was stopped with the publish.
     ASSERT_GT(sleeper, 0);
     for (int i = 0; i < 100 && ::kill(static_cast<pid_t>(sleeper), 0) == 0; ++i)

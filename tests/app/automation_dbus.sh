@@ -2,8 +2,9 @@
 # Runs "pellucor automation" on the session bus (the caller provides a
 # private one with dbus-run-session) and drives a full publish of the sample
 # lecture from this separate process with gdbus, waiting with
-# WaitUntilComplete; syncs the slides of a generated lecture; then releases
-# the service and checks that it ended.
+# WaitUntilComplete, uploads it by FTP to a server started here and syncs
+# the slides of a generated lecture; then releases the service and checks
+# that it ended.
 # With "--automation" as the fourth argument the windowed program is started
 # instead and offers the same object (the caller provides a display).
 set -eu
@@ -13,8 +14,10 @@ style=$3
 start=${4:-automation}
 work=$(mktemp -d)
 svc=""
+ftp=""
 cleanup() {
   if [ -n "$svc" ] && kill -0 "$svc" 2>/dev/null; then kill "$svc"; fi
+  if [ -n "$ftp" ] && kill -0 "$ftp" 2>/dev/null; then kill "$ftp"; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -65,6 +68,31 @@ expect IsRunning "$(call IsRunning)" "(false,)"
 expect GetStatus "$(call GetStatus)" "('Process:All Done',)"
 [ -s "$work/out/index.htm" ] || { echo "FAIL: no published index.htm"; exit 1; }
 echo "ok: published $work/out/index.htm"
+
+# The published lecture uploaded by FTP (the password never stored).
+mkdir -p "$work/ftproot"
+mkfifo "$work/ftp.in"
+/usr/bin/python3 "$(dirname "$0")/../upload/ftp_server.py" --root "$work/ftproot" --user alice --password secret \
+  <"$work/ftp.in" >"$work/ftp.port" &
+ftp=$!
+exec 4>"$work/ftp.in"
+i=0
+until grep -q PORT "$work/ftp.port" 2>/dev/null; do
+  i=$((i + 1))
+  [ $i -lt 100 ] || { echo "FAIL: the FTP server did not start"; exit 1; }
+  sleep 0.1
+done
+call SetUploadServer "'127.0.0.1:$(awk '{ print $2 }' "$work/ftp.port")'" >/dev/null
+call SetUploadAccount "'alice'" >/dev/null
+call SetUploadPassword "'wrong'" >/dev/null
+call SetUploadLocalDir "'$work/out'" >/dev/null
+call SetUploadRemoteDir "'/lectures/talk'" >/dev/null
+expect "Upload with a wrong password" "$(call Upload "''")" "(false, 'Unable to Log In: 530 Authentication failed.')"
+call SetUploadPassword "'secret'" >/dev/null
+expect Upload "$(call Upload "''")" "(true, '')"
+cmp -s "$work/out/index.htm" "$work/ftproot/lectures/talk/index.htm" || { echo "FAIL: index.htm was not uploaded"; exit 1; }
+expect GetUploadStatus "$(call GetUploadStatus | cut -c1-17)" "('Upload Complete"
+exec 4>&-
 
 # The slide times of a lecture found from its recording: written once,
 # then kept unless the client asks for them to be replaced.

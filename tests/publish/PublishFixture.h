@@ -45,8 +45,11 @@ protected:
         std::filesystem::remove(lecture + "talk2.rm");
     }
 
+    // The engine writes into a directory of its own (a publish session
+    // makes one beside the output for it).
     bool publish(bool toDisk)
     {
+        std::filesystem::create_directories(settings.OutDir);
         Publisher engine(settings, &host);
         const bool ok = engine.Publish(toDisk);
         lastError = engine.LastError;

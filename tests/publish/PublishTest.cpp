@@ -14,14 +14,12 @@ namespace {
 
 TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
 {
-    writeFile(out + "stale.htm", "old");
     ASSERT_TRUE(publish(true)) << lastError;
     for (const char* f : {"index.htm", "part1.htm", "part2.htm", "sld001.htm", "sld004.htm", "img001.gif",
                           "img004.gif", "style.css", "player.js", "process.bat", "talk1.rat", "talk2.rat",
                           "talk1.rm", "talk1.vtt", "talk1.mp4", "talk2.rm", "talk2.vtt", "talk2.m4a",
                           "chapters1.vtt", "chapters2.vtt"})
         EXPECT_TRUE(fs::exists(out + f)) << f;
-    EXPECT_FALSE(fs::exists(out + "stale.htm"));
     EXPECT_FALSE(fs::exists(out + "sld000.htm"));
     EXPECT_FALSE(fs::exists(out + "part0.htm"));
     EXPECT_FALSE(fs::exists(out + "style.cfg"));
@@ -72,11 +70,6 @@ TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDir
 
 TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
 {
-    settings.OutDir = "/";
-    EXPECT_FALSE(publish(true));
-    EXPECT_EQ(lastError, "Unable to cleanup /");
-
-    settings.OutDir = out;
     settings.MediaDir = root.dir() + "empty/";
     fs::create_directories(settings.MediaDir);
     EXPECT_FALSE(publish(true));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,13 +11,10 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "app/FrontEndHooks.h"
-#include "app/PublishForm.h"
-#include "app/MainWindowPort.h"
-#include "app/PathVars.h"
-#include "app/Preferences.h"
+#include "capture/FfmpegEncoder.h"
+#include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
-#include "publish/Publisher.h"
+#include "publish/PublishSession.h"
 #include "server/LectureWatcher.h"
 #include "server/SettleTracker.h"
 #include "server/TreeSnapshot.h"
@@ -28,53 +26,38 @@ using namespace testing_support;
 
 namespace {
 
-// The part of the main window the server uses: open a lecture and ask
-// whether it can be published.
-class MainWindowStandIn : public MainWindowPort {
-public:
-    MainWindowStandIn(Preferences& prefs, PublishForm& form) : prefs_(prefs), form_(form) {}
-    void SetLectureDir(const std::string& dir) override
-    {
-        form_.SetLectureDir(dir);
-        form_.TextName = SplitLectureDir(dir).name;
-        form_.TextStyle = prefs_.Get("prfStyle");
-    }
-    bool OKToPublish(bool showMsg, std::string& msg) override
-    {
-        Publisher engine(form_.Settings(), nullptr);
-        return engine.OKToPublish(showMsg, msg);
-    }
-
-private:
-    Preferences& prefs_;
-    PublishForm& form_;
-};
-
 class ServerEdition : public ::testing::Test {
 protected:
     int argc = 0;
     QCoreApplication app{argc, nullptr};
     TempDir root;
     RecordingMessageSink sink;
-    Preferences prefs{QString::fromStdString(root.file("prefs.ini"))};
-    PublishForm publishForm{&prefs};
-    MainWindowStandIn mainWindow{prefs, publishForm};
-    LectureWatcher server{&prefs, &publishForm, &mainWindow};
+    PreferenceSnapshot prefs = PreferenceStore(QString::fromStdString(root.file("prefs.ini"))).Read();
+    LectureWatcher server{[this] { return prefs; }};
 
     void SetUp() override
     {
-        prefs.Form_Load();
-        prefs.Set("prfStyle", PELLUCOR_STYLE_DIR);
-        prefs.Set("prfsrvIncoming", root.dir() + "incoming");
-        prefs.Set("prfsrvRepository", root.dir() + "repository");
-        prefs.Set("prfsrvPubDir", root.dir() + "pub");
-        prefs.Set("prfsrvLogFile", root.dir() + "log.htm");
-        prefs.Set("prfsrvWebURL", "http://lectures.example.org/lectures/");
-        prefs.Set("prfsrvStreamURL", "");
-        publishForm.Form_Load();
-        publishForm.logPoller.setInterval(50);
+        prefs["prfStyle"] = PELLUCOR_STYLE_DIR;
+        prefs["prfsrvIncoming"] = root.dir() + "incoming";
+        prefs["prfsrvRepository"] = root.dir() + "repository";
+        prefs["prfsrvPubDir"] = root.dir() + "pub";
+        prefs["prfsrvLogFile"] = root.dir() + "log.htm";
+        prefs["prfsrvWebURL"] = "http://lectures.example.org/lectures/";
+        prefs["prfsrvStreamURL"] = "";
+        server.Session().encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+        server.Session().logIntervalMs = 50;
         server.settleTime = std::chrono::milliseconds(0);
         server.Form_Load();
+    }
+    // One check, and the publish it started to its end.
+    bool check()
+    {
+        QEventLoop loop;
+        QObject::connect(&server, &LectureWatcher::lectureDone, &loop, &QEventLoop::quit);
+        const bool found = server.CheckIncoming();
+        if (server.Busy())
+            loop.exec();
+        return found;
     }
     void dropSample(const std::string& rel)
     {
@@ -96,7 +79,7 @@ protected:
     {
         Tav_SetUnattended(true);
         bool any = false;
-        while (server.CheckIncoming())
+        while (check())
             any = true;
         Tav_SetUnattended(false);
         return any;
@@ -107,7 +90,7 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
 {
     dropSample("lectures/x-talk1");
     Tav_SetUnattended(true);
-    ASSERT_TRUE(server.CheckIncoming());
+    ASSERT_TRUE(check());
     Tav_SetUnattended(false);
     EXPECT_TRUE(fs::is_empty(root.dir() + "incoming/lectures"));  // no claim left behind
     EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
@@ -127,7 +110,7 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
               std::string::npos);
     EXPECT_EQ(count(text, "Complete - "), 1u);
     // Nothing more to do on the next check.
-    EXPECT_FALSE(server.CheckIncoming());
+    EXPECT_FALSE(check());
     EXPECT_EQ(server.lblPhase, "No incoming lectures found");
 }
 
@@ -159,7 +142,7 @@ TEST_F(ServerEdition, UnpublishableLectureIsLoggedAndStaysInTheRepository)
     fs::create_directories(root.dir() + "incoming/x-empty");
     writeFile(root.dir() + "incoming/x-empty/readme.txt", "no media");
     Tav_SetUnattended(true);
-    EXPECT_TRUE(server.CheckIncoming());
+    EXPECT_TRUE(check());
     Tav_SetUnattended(false);
     EXPECT_FALSE(server.LastPublishOk());
     EXPECT_TRUE(fs::exists(root.dir() + "repository/empty/readme.txt"));
@@ -244,7 +227,7 @@ TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
     // Later checks log nothing new about them, and a new lecture still goes through.
     dropSample("x-zzlater");
     EXPECT_TRUE(publishAll());
-    EXPECT_FALSE(server.CheckIncoming());
+    EXPECT_FALSE(check());
     EXPECT_TRUE(fs::exists(root.dir() + "pub/zzlater/index.htm"));
     const std::string later = log().substr(first.size());
     EXPECT_EQ(later.find("Error"), std::string::npos) << later;
@@ -317,20 +300,18 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
 
 TEST_F(ServerEdition, PreferencesAndTheLectureDirectoryChooser)
 {
-    FrontEndHooks hooks;
     std::string offered;
-    hooks.chooseDirectory = [&](const std::string&, std::string& dir, bool) {
+    server.chooseDirectory = [&](const std::string&, std::string& dir) {
         offered = dir;
         dir = root.dir() + "repository/course/week1/talk/";
         return true;
     };
-    server.SetHooks(&hooks);
     server.cmdBrowse_Click("txtDir");
     EXPECT_EQ(offered, root.dir() + "repository/");
     EXPECT_EQ(server.txtDir, root.dir() + "repository/course/week1/talk");
     EXPECT_EQ(server.txtName, "talk");
     EXPECT_EQ(server.txtPubDir, root.dir() + "pub/course/week1/talk/");
-    hooks.chooseDirectory = [&](const std::string&, std::string& dir, bool) {
+    server.chooseDirectory = [&](const std::string&, std::string& dir) {
         dir = root.dir() + "elsewhere";
         return true;
     };

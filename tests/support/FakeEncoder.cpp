@@ -42,6 +42,15 @@ std::unique_ptr<MediaFileObject> FakeEncoder::OpenRmFile(const std::string& path
     return std::make_unique<FakeMediaFile>(log_, path);
 }
 
+bool FakeEncoder::CheckPlayable(const std::string& path, std::string& err)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (in && in.tellg() > 0)
+        return true;
+    err = path + " is empty";
+    return false;
+}
+
 }  // namespace testing_support
 
 }  // namespace pellucor

@@ -66,6 +66,8 @@ public:
     std::vector<std::string> audioDrivers, videoDrivers;
 
     std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) override;
+    // A written file plays when it is there and not empty.
+    bool CheckPlayable(const std::string& path, std::string& err) override;
 
 private:
     FakeEncoderLog* log_;

@@ -77,6 +77,28 @@ static std::string envDir(const char* name)
     return s;
 }
 
+std::map<std::string, std::string> treeContents(const std::filesystem::path& dir)
+{
+    std::map<std::string, std::string> tree;
+    if (!std::filesystem::exists(dir))
+        return tree;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+        const std::string rel = std::filesystem::relative(e.path(), dir).generic_string();
+        tree[rel] = e.is_directory() ? "/" : readFile(e.path());
+    }
+    return tree;
+}
+
+std::vector<std::string> leftBeside(const std::filesystem::path& output)
+{
+    std::vector<std::string> left;
+    const auto parent = (output.has_filename() ? output : output.parent_path()).parent_path();
+    for (const auto& e : std::filesystem::directory_iterator(parent))
+        if (e.path().filename().string().rfind(".pellucor-", 0) == 0)
+            left.push_back(e.path().filename().string());
+    return left;
+}
+
 std::string sampleDir() { return envDir("PELLUCOR_SAMPLE_DIR"); }
 std::string sourceDir() { return envDir("PELLUCOR_SOURCE_DIR"); }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,11 @@ std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> readLines(const std::filesystem::path& path);  // split at CR LF
 std::vector<std::string> splitCrLf(const std::string& text);
 std::string sampleDir();  // the generated sample lecture (ends in "/")
+// Every file and folder below dir, by relative path, with its contents
+// ("/" for a folder): equal for two trees that are byte for byte the same.
+std::map<std::string, std::string> treeContents(const std::filesystem::path& dir);
+// What a publish left beside an output: the staging and set-aside folders.
+std::vector<std::string> leftBeside(const std::filesystem::path& output);
 std::string sourceDir();  // the source tree (ends in "/")
 
 // Records every message and question; questions take queued answers (the

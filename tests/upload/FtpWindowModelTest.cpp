@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "ScriptedFtpClient.h"
 #include "TestSupport.h"
@@ -58,7 +59,7 @@ TEST(FtpWindowModel, LoginBuildsTheAddressAndReportsFailure)
     EXPECT_EQ(w.inet.url, "ftp://web.example.org/");
     EXPECT_EQ(w.inet.user, "bob");
     EXPECT_EQ(sink.messages, (std::vector<std::string>{"Unable to login"}));
-    EXPECT_EQ(w.statuses, (std::vector<std::string>{"Logging in ...", "Unable to Log In"}));
+    EXPECT_EQ(w.statuses, (std::vector<std::string>{"Logging in ...", "Unable to Log In: 550 no"}));
     EXPECT_FALSE(w.ftp.cmdMputEnabled);
     EXPECT_TRUE(w.ftp.txtPassEnabled);
 
@@ -90,28 +91,25 @@ TEST(FtpWindowModel, DoubleClickEntersDirectoriesOnly)
     EXPECT_EQ(w.inet.commands[before], R"(CD "web")");
 }
 
-TEST(FtpWindowModel, UploadShowsCountsAndSizes)
+TEST(FtpWindowModel, UploadSendsTheWholeTreeAndShowsCountsAndSizes)
 {
     TempDir local;
     writeFile(local.path() / "a.htm", std::string(10, 'a'));
     writeFile(local.path() / "b.gif", std::string(20, 'b'));
-    std::filesystem::create_directory(local.path() / "sub");
+    writeFile(local.path() / "sub/c.css", std::string(5, 'c'));
     Window w;
     EXPECT_TRUE(w.ftp.FtpUploadDirectory(local.dir(), "/www/"));
-    // Each file under a temporary name, renamed once it is complete.
-    EXPECT_EQ(w.inet.commands, (std::vector<std::string>{"PWD", R"(CD "/www")", "DIR",
-                                                         "PUT \"" + local.file("a.htm") + "\" \".a.htm.part\"",
-                                                         R"(RENAME ".a.htm.part" "a.htm")",
-                                                         "PUT \"" + local.file("b.gif") + "\" \".b.gif.part\"",
-                                                         R"(RENAME ".b.gif.part" "b.gif")", "DIR"}));
-    EXPECT_EQ(w.statuses, (std::vector<std::string>{"Preparing to upload 1 Files/10 Bytes " + local.file("a.htm"),
-                                                    "Preparing to upload 2 Files/30 Bytes " + local.file("b.gif"),
-                                                    "2 Files/30 Bytes", "1 of 2 Files/10 Bytes of 30 Bytes",
-                                                    "2 of 2 Files/30 Bytes of 30 Bytes",
-                                                    "Upload Complete 2 Files/30 Bytes"}));
+    EXPECT_EQ(w.inet.commands, (std::vector<std::string>{"PWD", R"(CD "/www")", "DIR", "UPLOAD .", "MKDIR sub",
+                                                         "PUT " + local.file("a.htm") + " a.htm",
+                                                         "PUT " + local.file("b.gif") + " b.gif",
+                                                         "PUT " + local.file("sub/c.css") + " sub/c.css", "DIR"}));
+    EXPECT_EQ(w.statuses.front(), "Preparing to upload 1 Files/10 Bytes " + local.file("a.htm"));
+    EXPECT_EQ(w.statuses[3], "3 Files/35 Bytes");
+    EXPECT_EQ(w.statuses.back(), "Upload Complete 3 Files/35 Bytes");
+    EXPECT_EQ(w.ftp.progressPercent, -1);
 }
 
-TEST(FtpWindowModel, MissingRemoteDirectoryIsCreatedOnlyWhenAllowed)
+TEST(FtpWindowModel, OnlyAMissingRemoteDirectoryIsOfferedToBeCreated)
 {
     TempDir local;
     RecordingMessageSink sink;
@@ -123,9 +121,19 @@ TEST(FtpWindowModel, MissingRemoteDirectoryIsCreatedOnlyWhenAllowed)
     EXPECT_EQ(w.statuses.back(), "Not Created: /new");
     EXPECT_FALSE(w.sent("MKDIR"));
 
+    // A lost connection or a refusal is a failure with its cause, not a question.
+    w.inet.failure = RemoteFailure::Connection;
+    w.inet.cause = "Cannot connect to web.example.org: Connection refused";
+    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/new"));
+    EXPECT_EQ(sink.questions.size(), 1u);
+    EXPECT_EQ(w.statuses.back(),
+              "Upload Failure - Upload not Complete: Cannot connect to web.example.org: Connection refused");
+
+    w.inet.failure = RemoteFailure::NotFound;
+    w.inet.cause = "550 Permission denied";
     w.inet.failing = {"CD", "MKDIR"};
     EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/new"));
-    EXPECT_EQ(w.statuses.back(), "Unable to create directory: /new");
+    EXPECT_EQ(w.statuses.back(), "Unable to create directory: /new: 550 Permission denied");
 
     // Every missing level is created, from the root.
     w.inet.commands.clear();
@@ -135,19 +143,115 @@ TEST(FtpWindowModel, MissingRemoteDirectoryIsCreatedOnlyWhenAllowed)
               (std::vector<std::string>{R"(CD "/new/a/b")", R"(CD "/new")", R"(CD "/new/a")", R"(MKDIR "/new/a")",
                                         R"(CD "/new/a/b")", R"(MKDIR "/new/a/b")"}));
 
-    // A file that breaks off is removed under its temporary name.
+    // A failed upload shows the cause the client gave.
     writeFile(local.path() / "a.htm", "a");
-    w.inet.commands.clear();
-    w.inet.failing = {"PUT"};
+    w.inet.failing = {"UPLOAD"};
+    w.inet.failure = RemoteFailure::Refused;
+    w.inet.cause = "Uploading /www/a.htm: 553 Could not create file.";
     EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/www"));
-    EXPECT_EQ(w.inet.commands.back(), R"(DELETE ".a.htm.part")");
-    EXPECT_FALSE(w.sent("RENAME"));
-    EXPECT_EQ(w.statuses.back(), "Upload Failure - Upload not Complete");
+    EXPECT_EQ(w.statuses.back(), "Upload Failure - Upload not Complete: Uploading /www/a.htm: 553 Could not create file.");
 
     // A local directory that does not exist is not an empty one.
     w.inet.failing.clear();
     EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir() + "missing/", "/new"));
     EXPECT_EQ(w.statuses.back(), "Local directory not found: " + local.dir() + "missing/");
+}
+
+TEST(FtpWindowModel, RefreshKeepsATypedDirectoryAndUploadRefreshesSilently)
+{
+    TempDir local;
+    Window w;
+    w.inet.replies["PWD"] = "/home/bob";
+    w.ftp.cmdBrowse_Click();
+    EXPECT_EQ(w.ftp.txtFTPPath, "/home/bob");
+    w.inet.failing = {R"(CD "/physics1")"};
+    w.ftp.txtFTPPath = "/physics1";
+    w.ftp.cmdBrowse_Click();
+    EXPECT_EQ(w.ftp.txtFTPPath, "/physics1");
+    EXPECT_EQ(w.statuses.back(), "Not on the server yet: /physics1 (Upload offers to create it)");
+    w.inet.failure = RemoteFailure::Connection;
+    w.inet.cause = "No answer from web.example.org for 20 s";
+    w.ftp.cmdBrowse_Click();
+    EXPECT_EQ(w.statuses.back(), "Unable to open /physics1: No answer from web.example.org for 20 s");
+    EXPECT_EQ(w.ftp.txtFTPPath, "/physics1");
+    w.inet.failing.clear();
+    w.inet.replies["PWD"] = "/physics1";
+    w.ftp.txtLocalDir = local.dir();
+    w.ftp.cmdMput_Click();
+    EXPECT_EQ(w.statuses.back(), "Upload Complete 0 Files/0 Bytes");
+}
+
+TEST(FtpWindowModel, ProtocolChoiceAndTheKeptPassword)
+{
+    struct Keyring : PasswordStore {
+        std::map<std::string, std::string> kept;
+        bool Available() override { return true; }
+        std::string Lookup(const std::string& server, const std::string& user) override { return kept[server + user]; }
+        bool Store(const std::string& server, const std::string& user, const std::string& pw, std::string&) override
+        {
+            kept[server + user] = pw;
+            return true;
+        }
+        void Forget(const std::string& server, const std::string& user) override { kept.erase(server + user); }
+    } keyring;
+    Window w;
+    w.ftp.passwords = &keyring;
+    EXPECT_EQ(w.ftp.ProtocolIndex(), 0);
+    w.ftp.cboProtocol_Click(3);
+    EXPECT_EQ(w.ftp.txtFTPURL, "sftp://web.example.org");
+    w.ftp.txtFTPURL = "https://web.example.org/dav/";
+    EXPECT_EQ(FtpWindowModel::Protocols()[w.ftp.ProtocolIndex()].protocol, RemoteProtocol::Davs);
+
+    w.ftp.Form_Activate();
+    EXPECT_TRUE(w.ftp.chkRememberEnabled);
+    EXPECT_FALSE(w.ftp.chkRemember);
+    w.ftp.txtPass = "pw1";
+    w.ftp.chkRemember = true;
+    ASSERT_TRUE(w.ftp.FtpLogin());
+    EXPECT_EQ(keyring.kept["https://web.example.org/dav/bob"], "pw1");
+    // The next window finds it.
+    Window next;
+    next.ftp.passwords = &keyring;
+    next.ftp.txtFTPURL = "https://web.example.org/dav/";
+    next.ftp.Form_Activate();
+    EXPECT_EQ(next.ftp.txtPass, "pw1");
+    EXPECT_TRUE(next.ftp.chkRemember);
+    next.ftp.chkRemember = false;
+    ASSERT_TRUE(next.ftp.FtpLogin());
+    EXPECT_TRUE(keyring.kept.empty());
+}
+
+TEST(FtpWindowModel, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
+{
+    RecordingMessageSink sink;
+    Window w;
+    w.inet.failing = {"PWD"};
+    w.inet.failure = RemoteFailure::HostKey;
+    w.inet.cause = "The host key of web.example.org is not known";
+    std::vector<std::string> asked;
+    w.ftp.ConfirmHostKey = [&](const std::string& q) {
+        asked.push_back(q);
+        return false;
+    };
+    EXPECT_FALSE(w.ftp.FtpLogin());
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(w.inet.acceptedKey.empty());
+    w.ftp.ConfirmHostKey = [&](const std::string&) {
+        w.inet.failing.clear();
+        return true;
+    };
+    EXPECT_TRUE(w.ftp.FtpLogin());
+    EXPECT_EQ(w.inet.acceptedKey, "SHA256:k");
+    // Unattended, nobody is asked and nothing is trusted.
+    Window unattended;
+    unattended.inet.failing = {"PWD"};
+    unattended.inet.failure = RemoteFailure::HostKey;
+    bool askedUnattended = false;
+    unattended.ftp.ConfirmHostKey = [&](const std::string&) { return askedUnattended = true; };
+    Tav_SetUnattended(true);
+    EXPECT_FALSE(unattended.ftp.FtpLogin());
+    Tav_SetUnattended(false);
+    EXPECT_FALSE(askedUnattended);
 }
 
 TEST(FtpWindowModel, CloseDuringACommandCancelsOnlyOnYes)
@@ -178,19 +282,19 @@ TEST(FtpWindowModel, CloseDuringACommandCancelsOnlyOnYes)
     w.inet.commands.clear();
     bool armed = true;
     QObject::connect(&w.ftp, &FtpWindowModel::changed, [&] {
-        if (armed && w.ftp.lblCmd.rfind("PUT", 0) == 0) {
+        if (armed && w.ftp.lblCmd.rfind("UPLOAD", 0) == 0) {
             armed = false;
             w.inet.whileRunning = [&] { w.ftp.cmdClose_Click(); };
         }
     });
+    w.inet.cause = "Cancelled";
+    w.inet.failure = RemoteFailure::Cancelled;
     EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/"));
     EXPECT_EQ(w.inet.cancels, 3);
     EXPECT_TRUE(w.closed);
     EXPECT_FALSE(w.ftp.LoggedIn());
-    EXPECT_EQ(w.statuses.back(), "Upload Failure - Upload not Complete");
-    EXPECT_EQ(std::count_if(w.inet.commands.begin(), w.inet.commands.end(),
-                            [](const std::string& c) { return c.rfind("PUT", 0) == 0; }),
-              1);
+    EXPECT_EQ(w.statuses.back(), "Upload Failure - Upload not Complete: Cancelled");
+    EXPECT_EQ(w.inet.commands.back(), "PUT " + local.file("b.htm") + " b.htm");  // one upload, nothing after it
 }
 
 }  // namespace

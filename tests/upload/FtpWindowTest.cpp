@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -50,13 +52,21 @@ TEST(FtpWindow, BindsToTheModel)
     window.show();
 
     EXPECT_FALSE(child<QPushButton>(window, "cmdMput")->isEnabled());
+    EXPECT_FALSE(child<QCheckBox>(window, "chkRemember")->isEnabled());  // no keyring given
     QTest::keyClicks(child<QLineEdit>(window, "txtFTPURL"), "web.example.org");
     QTest::keyClicks(child<QLineEdit>(window, "txtPass"), "pw");
     EXPECT_EQ(model.txtFTPURL, "web.example.org");
+    auto* protocol = child<QComboBox>(window, "cboProtocol");
+    EXPECT_EQ(protocol->currentIndex(), 0);
+    protocol->setCurrentIndex(3);
+    emit protocol->activated(3);
+    EXPECT_EQ(model.txtFTPURL, "sftp://web.example.org");
+    EXPECT_EQ(child<QLineEdit>(window, "txtFTPURL")->text(), "sftp://web.example.org");
+
     EXPECT_EQ(model.txtPass, "pw");
 
     QTest::mouseClick(child<QPushButton>(window, "cmdBrowse"), Qt::LeftButton);
-    EXPECT_EQ(inet.url, "ftp://web.example.org/");
+    EXPECT_EQ(inet.url, "sftp://web.example.org");
     EXPECT_EQ(child<QLineEdit>(window, "txtFTPPath")->text(), "/home/bob");
     EXPECT_EQ(child<QLineEdit>(window, "txtStatus")->text(), "Directory listed.");
     EXPECT_EQ(child<QListWidget>(window, "lstBox")->count(), 2);
@@ -71,7 +81,7 @@ TEST(FtpWindow, BindsToTheModel)
     window.close();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(model.LoggedIn());
-    EXPECT_EQ(inet.cancels, 1);  // the idle connection was dropped
+    EXPECT_EQ(inet.cancels, 2);  // at the change of protocol, and the idle connection at the close
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // An FtpClient that answers from a script: every command succeeds unless
-// it starts with one of the failing prefixes, replies come from a table.
+// it starts with one of the failing prefixes (failing with the kind and
+// cause given), replies come from a table. An upload is recorded as
+// "UPLOAD dir" followed by its folders and files.
 #pragma once
 
 #include <functional>
@@ -16,15 +18,17 @@ class ScriptedFtpClient : public FtpClient {
 public:
     std::vector<std::string> commands;
     std::vector<std::string> failing;  // commands starting with one of these fail
+    RemoteFailure failure = RemoteFailure::NotFound;
+    std::string cause = "550 no";
     std::map<std::string, std::string> replies;
     std::function<void()> whileRunning;  // runs once while a command is in progress
-    std::string url, user;
+    std::string url, user, password, acceptedKey;
     int cancels = 0;
 
     void SetURL(const std::string& u) override { url = u; }
     std::string URL() const override { return url; }
     void SetUserName(const std::string& u) override { user = u; }
-    void SetPassword(const std::string&) override {}
+    void SetPassword(const std::string& p) override { password = p; }
     void SetRequestTimeout(int) override {}
     bool Execute(const std::string& command, std::string&) override
     {
@@ -36,9 +40,26 @@ public:
         running_ = true;
         return true;
     }
+    bool ExecuteUpload(const UploadPlan& plan, std::string& error) override
+    {
+        std::vector<std::string> parts;
+        for (const auto& d : plan.dirs)
+            parts.push_back("MKDIR " + d);
+        for (const auto& f : plan.files)
+            parts.push_back("PUT " + f.local + " " + f.remote);
+        planned_ = plan.files.size();
+        Execute("UPLOAD " + plan.remoteDir, error);
+        commands.insert(commands.end(), parts.begin(), parts.end());
+        return true;
+    }
+    UploadProgress Progress() const override { return {ok_ && !running_ ? planned_ : 0, 0}; }
+    RemoteFailure LastFailure() const override { return ok_ ? RemoteFailure::None : failure; }
+    std::string LastCause() const override { return ok_ ? "" : cause; }
+    std::string HostKeyFingerprint() const override { return failure == RemoteFailure::HostKey ? "SHA256:k" : ""; }
+    void AcceptHostKey(const std::string& fingerprint) override { acceptedKey = fingerprint; }
     bool StillExecuting() const override { return running_; }
     int ResponseCode() const override { return ok_ ? 226 : 550; }
-    std::string ResponseInfo() const override { return ok_ ? "226 ok" : "550 no"; }
+    std::string ResponseInfo() const override { return ok_ ? "226 ok" : cause; }
     std::string GetChunk(size_t size) override
     {
         const std::string piece = reply_.substr(0, size);
@@ -63,6 +84,7 @@ public:
 
 private:
     bool running_ = false, ok_ = true;
+    size_t planned_ = 0;
     std::string reply_;
 };
 

@@ -29,7 +29,8 @@ int tabOf(const std::string& key)
         return 3;
     if (key == "prfEvent32" || key == "prfRmmerge" || key == "prfEvents" || key == "prfRmcut")
         return 2;
-    if (key.find("Host") != std::string::npos || key.find("Account") != std::string::npos)
+    if (key.find("Host") != std::string::npos || key.find("Account") != std::string::npos ||
+        key.find("Upload") != std::string::npos)
         return 1;
     return 0;
 }

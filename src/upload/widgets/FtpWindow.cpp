@@ -1,12 +1,16 @@
 #include "upload/widgets/FtpWindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -40,9 +44,15 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     txtPass_->setEchoMode(QLineEdit::Password);
     txtFTPPath_ = new QLineEdit;
     txtLocalDir_ = new QLineEdit;
+    cboProtocol_ = new QComboBox;
+    for (const auto& p : FtpWindowModel::Protocols())
+        cboProtocol_->addItem(tr(p.caption));
+    chkRemember_ = new QCheckBox(tr("Keep the password in the desktop's keyring"));
+    form->addRow(tr("Protocol"), cboProtocol_);
     form->addRow(tr("Server"), txtFTPURL_);
     form->addRow(tr("Account"), txtAccount_);
     form->addRow(tr("Password"), txtPass_);
+    form->addRow(QString(), chkRemember_);
     form->addRow(tr("Remote directory"), txtFTPPath_);
     form->addRow(tr("Local directory"), txtLocalDir_);
 
@@ -69,6 +79,8 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
 
     txtStatus_ = new QLineEdit;
     txtStatus_->setReadOnly(true);
+    progress_ = new QProgressBar;
+    progress_->setRange(0, 100);
 
     // Object names follow the window's field names.
     txtFTPURL_->setObjectName("txtFTPURL");
@@ -77,6 +89,9 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     txtFTPPath_->setObjectName("txtFTPPath");
     txtLocalDir_->setObjectName("txtLocalDir");
     txtStatus_->setObjectName("txtStatus");
+    cboProtocol_->setObjectName("cboProtocol");
+    chkRemember_->setObjectName("chkRemember");
+    progress_->setObjectName("progress");
     lstBox_->setObjectName("lstBox");
     cmdBrowse_->setObjectName("cmdBrowse");
     cmdCD_->setObjectName("cmdCD");
@@ -89,6 +104,7 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     layout->addWidget(lstBox_, 1);
     layout->addLayout(states);
     layout->addLayout(buttons);
+    layout->addWidget(progress_);
     layout->addWidget(txtStatus_);
 
     bindInput(txtFTPURL_, model_.txtFTPURL);
@@ -96,6 +112,8 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     bindInput(txtPass_, model_.txtPass);
     bindInput(txtFTPPath_, model_.txtFTPPath);
     bindInput(txtLocalDir_, model_.txtLocalDir);
+    connect(cboProtocol_, qOverload<int>(&QComboBox::activated), this, [this](int i) { model_.cboProtocol_Click(i); });
+    connect(chkRemember_, &QCheckBox::toggled, this, [this](bool on) { model_.chkRemember = on; });
     connect(cmdBrowse_, &QPushButton::clicked, this, [this] { model_.cmdBrowse_Click(); });
     connect(cmdCD_, &QPushButton::clicked, this, [this] { model_.cmdCD_Click(); });
     connect(cmdMkDir_, &QPushButton::clicked, this, [this] { model_.cmdMkdir_Click(); });
@@ -119,6 +137,10 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     });
     model_.InputBox = [this](const std::string& title, const std::string& prompt) {
         return QInputDialog::getText(this, q(title), q(prompt)).toStdString();
+    };
+    model_.ConfirmHostKey = [this](const std::string& question) {
+        return QMessageBox::warning(this, tr("Unknown host key"), q(question), QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::No) == QMessageBox::Yes;
     };
     refresh();
 }
@@ -146,6 +168,16 @@ void FtpWindow::refresh()
         lstBox_->clear();
         lstBox_->addItems(items);
     }
+    if (cboProtocol_->currentIndex() != model_.ProtocolIndex())
+        cboProtocol_->setCurrentIndex(model_.ProtocolIndex());
+    chkRemember_->setChecked(model_.chkRemember);
+    chkRemember_->setEnabled(model_.chkRememberEnabled && model_.txtPassEnabled);
+    chkRemember_->setToolTip(model_.chkRememberEnabled ? QString()
+                                                       : tr("No keyring (secret service) on this desktop: the "
+                                                            "password is asked each time"));
+    progress_->setVisible(model_.progressPercent >= 0);
+    progress_->setValue(std::max(0, model_.progressPercent));
+    txtStatus_->setToolTip(q(model_.txtStatus));
     txtAccount_->setEnabled(model_.txtAccountEnabled);
     txtPass_->setEnabled(model_.txtPassEnabled);
     cmdCD_->setEnabled(model_.cmdCDEnabled);

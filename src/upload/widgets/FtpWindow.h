@@ -1,12 +1,17 @@
-// Qt Widgets view of the FTP window: shows the fields of FtpWindowModel and
-// hands its buttons, list double-clicks and closing to the model.
+// Qt Widgets view of the upload window: shows the fields of FtpWindowModel
+// (the protocol choice, the password kept or not, the progress of an
+// upload) and hands its buttons, list double-clicks and closing to the
+// model.
 #pragma once
 
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace pellucor {
@@ -31,6 +36,9 @@ private:
     bool inCloseEvent_ = false;
     bool closeAgreed_ = false;
     QLineEdit *txtFTPURL_, *txtAccount_, *txtPass_, *txtFTPPath_, *txtLocalDir_;
+    QComboBox* cboProtocol_;
+    QCheckBox* chkRemember_;
+    QProgressBar* progress_;
     QLineEdit* txtStatus_;
     QLabel *txtData_, *lblCmd_, *lblState_, *lblCode_, *lblInfo_;
     QListWidget* lstBox_;

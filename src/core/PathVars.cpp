@@ -1,4 +1,4 @@
-#include "app/PathVars.h"
+#include "core/PathVars.h"
 
 #include "core/TavUtils.h"
 

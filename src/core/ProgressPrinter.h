@@ -11,7 +11,7 @@ namespace pellucor {
 
 class ProgressPrinter {
 public:
-    // label: the word before the percent on plain lines ("Publishing: 42%").
+    // label names the work on the percent lines ("Publishing: 42%").
     ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap = std::chrono::milliseconds(250),
                     std::string label = "Publishing");
 
@@ -30,8 +30,8 @@ private:
 
     std::ostream& out_;
     bool terminal_;
-    std::string label_;
     std::chrono::milliseconds minGap_;
+    std::string label_;
     std::chrono::steady_clock::time_point lastPrint_{};
     int shown_ = -1;
     int percent_ = 0;

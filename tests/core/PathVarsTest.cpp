@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/PathVars.h"
+#include "core/PathVars.h"
 
 namespace pellucor {
 

@@ -1,4 +1,4 @@
-#include "app/ProgressPrinter.h"
+#include "core/ProgressPrinter.h"
 
 namespace pellucor {
 
@@ -7,7 +7,7 @@ constexpr int kBarWidth = 40;
 }
 
 ProgressPrinter::ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap, std::string label)
-    : out_(out), terminal_(terminal), label_(std::move(label)), minGap_(minGap)
+    : out_(out), terminal_(terminal), minGap_(minGap), label_(std::move(label))
 {
 }
 

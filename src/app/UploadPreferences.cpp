@@ -1,0 +1,32 @@
+#include "app/UploadPreferences.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/Preferences.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace {
+// A whole number in [low, high]; fallback when the text is none.
+int number(const std::string& text, int fallback, int low, int high)
+{
+    char* end = nullptr;
+    const std::string t = Tav_Trim(text);
+    const long v = std::strtol(t.c_str(), &end, 10);
+    if (t.empty() || *end)
+        return fallback;
+    return static_cast<int>(std::clamp<long>(v, low, high));
+}
+}  // namespace
+
+CurlClient::Options UploadOptionsFrom(const Preferences& prefs)
+{
+    CurlClient::Options o;
+    o.connections = number(prefs.Get("prfUploadConnections"), o.connections, 1, 16);
+    o.stallSeconds = number(prefs.Get("prfUploadTimeout"), o.stallSeconds, 1, 3600);
+    return o;
+}
+
+}  // namespace pellucor

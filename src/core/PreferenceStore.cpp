@@ -1,0 +1,132 @@
+#include "core/PreferenceStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+#ifndef PELLUCOR_SOURCE_DIR
+#define PELLUCOR_SOURCE_DIR ""
+#endif
+
+std::string PreferenceStore::DefaultStyleDir()
+{
+    if (const char* env = std::getenv("PELLUCOR_STYLE_DIR"); env && *env)
+        return Tav_DirSlash(env);
+    QStringList candidates;
+    if (QCoreApplication::instance())
+        candidates << QCoreApplication::applicationDirPath() + "/../share/pellucor/styles/html5";
+    candidates << QStringLiteral(PELLUCOR_SOURCE_DIR "/styles/html5") << "/usr/share/pellucor/styles/html5";
+    for (const auto& c : candidates)
+        if (QFileInfo(c).isDir())
+            return Tav_DirSlash(QDir(c).absolutePath().toStdString());
+    return Tav_DirSlash(candidates.back().toStdString());
+}
+
+std::string PreferenceStore::DefaultLectureFolder() { return QDir::homePath().toStdString() + "/Lectures/"; }
+
+const std::vector<PrefDef>& PreferenceStore::Definitions()
+{
+    static const std::vector<PrefDef> defs = {
+        {"prfLectureDir", "Last Lecture", DefaultLectureFolder()},
+        {"prfStyle", "Style Path", DefaultStyleDir()},
+        {"prfOutRoot", "HD/CD Output Path", "${lecdir}/synccd/"},
+        {"prfOutWeb", "Web Output Path", "${lecdir}/syncweb/"},
+        {"prfHttp", "http: path", "http://lectures.example.org/pellucor/lectures/${lecname}/"},
+        {"prfPnm", "pnm: or rtsp: prefix", "rtsp://stream.example.org/pellucor/lectures/${lecname}/"},
+        {"prfMedia", "Media Directory", "${lecdir}"},
+        {"prfCopy", "Copy Directory", "${lecdir}/copy/"},
+        {"prfMore", "Always Start in the Power User Screen (Yes/No)", ""},
+        {"prfWebHost", "Host  for Web Upload", ""},
+        {"prfWebAccount", "Account for Web Upload", "myacct"},
+        {"prfRepHost", "Repository Upload Host", "repository.example.org"},
+        {"prfRepAccount", "Repository Upload Account", "myacct"},
+        {"prfUploadConnections", "Upload Connections at Once", "4"},
+        {"prfUploadTimeout", "Upload: Give Up After Seconds Without Progress", "20"},
+        {"prfEvent32", "Path to Audio Events", "None"},
+        {"prfRmmerge", "Rmmerge Command", "None"},
+        {"prfEvents", "Rmevents.dll", ""},
+        {"prfRmcut", "RmCut Command", ""},
+        {"prfWebmCopy", "Encode the Browser Copy as VP9/Opus WebM (Yes/No)", ""},
+        {"prfLoudness", "Normalise the Browser Copy's Loudness to EBU R128 (Yes/No)", ""},
+        {"prfsrvIncoming", "Incoming Directory:", "/srv/ftp/incoming"},
+        {"prfsrvRepository", "Repository:", "/srv/pellucor/repository"},
+        {"prfsrvPubDir", "Web (http) directory:", "/var/www/html/lectures"},
+        {"prfsrvLogFile", "Log file:", "/var/www/html/plrlog.htm"},
+        {"prfsrvWebURL", "Web (http) URL:", "http://lectures.example.org/lectures/"},
+        {"prfsrvStreamURL", "Stream (rtsp:) URL:", "rtsp://stream.example.org/lectures/"},
+    };
+    return defs;
+}
+
+std::string PreferenceStore::Default(const std::string& key)
+{
+    for (const PrefDef& d : Definitions())
+        if (key == d.key)
+            return Tav_Trim(d.def);
+    return "";
+}
+
+PreferenceStore::PreferenceStore(const QString& iniPath)
+{
+    if (iniPath.isEmpty())
+        settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Pellucor2.0", "Pellucor2.0");
+    else
+        settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+}
+
+PreferenceStore::~PreferenceStore() = default;
+
+PreferenceSnapshot PreferenceStore::Read() const
+{
+    settings_->sync();
+    PreferenceSnapshot values;
+    for (const PrefDef& d : Definitions()) {
+        const QString key = QStringLiteral("Pref/") + d.key;
+        values[d.key] = settings_->value(key, QString::fromStdString(Tav_Trim(d.def))).toString().toStdString();
+    }
+    return values;
+}
+
+void PreferenceStore::Write(const PreferenceSnapshot& values)
+{
+    for (const auto& [k, v] : values)
+        settings_->setValue("Pref/" + QString::fromStdString(k), QString::fromStdString(v));
+    settings_->sync();
+}
+
+bool PreferenceStore::Contains(const std::string& key) const
+{
+    return settings_->contains("Pref/" + QString::fromStdString(key));
+}
+
+void PreferenceStore::Store(const std::string& key, const std::string& value) { Write({{key, value}}); }
+
+std::vector<std::string> PreferenceStore::RecentFiles() const
+{
+    std::vector<std::string> files;
+    for (int i = 1; i <= 5; ++i) {
+        const QString v = settings_->value("Recent/File" + QString::number(i)).toString();
+        if (!v.isEmpty())
+            files.push_back(v.toStdString());
+    }
+    return files;
+}
+
+void PreferenceStore::SetRecentFiles(const std::vector<std::string>& files)
+{
+    for (int i = 1; i <= 5; ++i) {
+        const QString key = "Recent/File" + QString::number(i);
+        if (static_cast<size_t>(i) <= files.size())
+            settings_->setValue(key, QString::fromStdString(files[static_cast<size_t>(i - 1)]));
+        else
+            settings_->remove(key);
+    }
+    settings_->sync();
+}
+
+}  // namespace pellucor

@@ -1,0 +1,295 @@
+#include "publish/PublishSession.h"
+
+#include <QCoreApplication>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "core/RecordingKinds.h"
+#include "core/TavUtils.h"
+#include "publish/OutputChecks.h"
+#include "publish/PublishJob.h"
+#include "publish/StagedPublication.h"
+#include "style/PublishedLecture.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+
+namespace {
+// How many foreign entries a question or message names before "...".
+constexpr size_t kNamed = 10;
+
+std::string listOf(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (size_t i = 0; i < names.size() && i < kNamed; ++i)
+        text += (i ? ", " : "") + names[i];
+    if (names.size() > kNamed)
+        text += " and " + std::to_string(names.size() - kNamed) + " more";
+    return text;
+}
+
+bool isMountPoint(const fs::path& dir)
+{
+    struct stat self {}, parent {};
+    return ::stat(dir.c_str(), &self) == 0 && ::stat(dir.parent_path().c_str(), &parent) == 0 &&
+           self.st_dev != parent.st_dev;
+}
+}  // namespace
+
+PublishSession::PublishSession(QObject* parent)
+    : QObject(parent), startScript(&PublishJob::StartDetachedScript)
+{
+}
+
+// The job ends before anything it reports to goes.
+PublishSession::~PublishSession() { job_.reset(); }
+
+bool PublishSession::Running() const
+{
+    std::lock_guard lock(mutex_);
+    return outcome_ == Outcome::Running;
+}
+
+PublishSession::Outcome PublishSession::Result() const
+{
+    std::lock_guard lock(mutex_);
+    return outcome_;
+}
+
+std::string PublishSession::Error() const
+{
+    std::lock_guard lock(mutex_);
+    return error_;
+}
+
+std::string PublishSession::StatusLine() const
+{
+    std::lock_guard lock(mutex_);
+    return status_;
+}
+
+uint32_t PublishSession::StatusColour() const
+{
+    std::lock_guard lock(mutex_);
+    return colour_;
+}
+
+void PublishSession::setStatus(const std::string& text, uint32_t colour)
+{
+    {
+        std::lock_guard lock(mutex_);
+        status_ = text;
+        colour_ = colour;
+    }
+    Tav_DebugLog("Status: " + text);
+    emit statusChanged(QString::fromStdString(text), colour);
+}
+
+bool PublishSession::OKToPublish(std::string& err) const
+{
+    const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
+    BasicEngineHost host;
+    host.encoderFactory = encoderFactory;
+    Publisher engine(request.Settings(prefs), &host);
+    return engine.OKToPublish(false, err);
+}
+
+// The media directory holds a lecture to publish.
+bool PublishSession::checkMedia(std::string& err) const
+{
+    const PublishRequest& r = request;
+    if (!Tav_Chkdrv(r.TextMedia))
+        return false;
+    const std::string media = Tav_DirSlash(r.TextMedia);
+    if (!Tav_HasFiles(media, "*.*")) {
+        err = "Media directory is empty " + r.TextMedia;
+        return false;
+    }
+    // A published lecture gets its events files when the publish converts it.
+    std::string publishedName;
+    if (!Tav_HasFiles(media, "*.txt") && !IsPublishedLecture(media, r.TextName, publishedName)) {
+        err = "Media directory has no event data (*.txt) " + r.TextMedia;
+        return false;
+    }
+    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && FirstRecordingIn(media).empty()) {
+        err = "Media directory has no media (*.rm or *.ra) " + r.TextMedia + " nor recordings (" +
+              RecordingPatterns() + ")";
+        return false;
+    }
+    return true;
+}
+
+// field is the label of the output directory's text field.
+bool PublishSession::checkTarget(const std::string& field, const std::string& dir, std::string& err)
+{
+    if (Tav_Trim(dir).empty()) {
+        err = field + " is empty: enter the directory to publish into";
+        return false;
+    }
+    if (!Tav_Chkdrv(dir)) {
+        err = "Bad drive letter " + dir;
+        return false;
+    }
+    const std::string out = StagedPublication::Resolve(dir);
+    err = OutputClash(out, {request.TextMedia, request.TextPP, request.TextStyle});
+    if (!err.empty())
+        return false;
+    std::error_code ec;
+    if (!fs::exists(out, ec)) {
+        if (Tav_AskYesNoCancel("OK to create " + out) != TavYes) {
+            err = "Cannot complete execution";
+            return false;
+        }
+        return true;
+    }
+    if (!fs::is_directory(out, ec)) {
+        err = "The output " + out + " is a file, not a directory";
+        return false;
+    }
+    if (isMountPoint(fs::path(out).parent_path())) {
+        err = "The output directory " + out + " is a mount point: publish into a directory inside it";
+        return false;
+    }
+    const std::vector<std::string> foreign = ForeignEntries(out);
+    if (foreign.empty() || request.replaceForeign)
+        return true;
+    if (confirmRemoval) {
+        if (confirmRemoval("Ok to remove files from " + out + "\n\nThese files will go: " + listOf(foreign)))
+            return true;
+        err = "Unable to cleanup " + out;
+        return false;
+    }
+    err = "The output directory " + out + " holds " + std::to_string(foreign.size()) +
+          " file(s) that no publication wrote: " + listOf(foreign) +
+          ". Publish into another directory, or allow their removal (--replace)";
+    return false;
+}
+
+bool PublishSession::Start(std::string& err)
+{
+    err = "Error in Form1.DoStart";
+    if (Running()) {
+        err = "A publish is already running";
+        return false;
+    }
+    job_.reset();  // the last one has ended: its thread is joined here
+    if (!checkMedia(err))
+        return false;
+    setStatus("Checking for the existence of media files...", kColourYellow);
+    if (const std::string problem = StyleDirectoryProblem(request.TextStyle); !problem.empty()) {
+        err = problem;
+        return false;
+    }
+    // A lecture that cannot be loaded is told at once.
+    if (std::string why; !OKToPublish(why)) {
+        err = "Slide Load Error:" + why;
+        return false;
+    }
+    setStatus("Checking the output directories", kColourYellow);
+    const PublishRequest& r = request;
+    if (r.optCD && !checkTarget("Disk Output Dir", r.TextCDDir, err))
+        return false;
+    if (r.optWeb && !checkTarget("Web Output Dir", r.TextWebDir, err))
+        return false;
+    if (r.optCD && r.optWeb &&
+        StagedPublication::Resolve(r.TextCDDir) == StagedPublication::Resolve(r.TextWebDir)) {
+        err = "The Disk Output Dir and the Web Output Dir are the same " + r.TextCDDir;
+        return false;
+    }
+    request.TextLocDir = r.optWeb ? r.TextWebDir : r.TextCDDir;
+    diskOutput_ = r.optCD ? StagedPublication::Resolve(r.TextCDDir) : "";
+    webOutput_ = r.optWeb ? StagedPublication::Resolve(r.TextWebDir) : "";
+
+    const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
+    job_ = std::make_unique<PublishJob>(request.Settings(prefs));
+    job_->encoderFactory = encoderFactory;
+    job_->startScript = startScript;
+    job_->logIntervalMs = logIntervalMs;
+    job_->installProgram = installProgram;
+    if (job_->installProgram.empty() && QCoreApplication::instance())
+        job_->installProgram = QCoreApplication::applicationFilePath().toStdString();
+    auto factory = encoderFactory;
+    job_->checkMedia = [factory](const std::string& path, std::string& why) {
+        auto encoder = factory ? factory() : nullptr;
+        return !encoder || encoder->CheckPlayable(path, why);
+    };
+    // Raised again on the worker thread, as they come.
+    const auto direct = Qt::DirectConnection;
+    connect(job_.get(), &PublishJob::statusChanged, this,
+            [this](const QString& text, uint colour) { setStatus(text.toStdString(), colour); }, direct);
+    connect(job_.get(), &PublishJob::stepChanged, this, &PublishSession::stepChanged, direct);
+    connect(job_.get(), &PublishJob::progressChanged, this, &PublishSession::progressChanged, direct);
+    connect(
+        job_.get(), &PublishJob::targetPublished, this,
+        [this](bool isDisk, const QString& command, bool started) {
+            if (started)
+                setStatus("Auto-executing:" + command.toStdString(), kColourYellow);
+            else
+                setStatus("Complete (You must manually run: " + command.toStdString() + ")", kColourWhite);
+            emit targetPublished(isDisk, command, started);
+        },
+        direct);
+    connect(job_.get(), &PublishJob::finished, this, &PublishSession::jobFinished, direct);
+    {
+        std::lock_guard lock(mutex_);
+        outcome_ = Outcome::Running;
+        error_.clear();
+    }
+    emit runningChanged(true);
+    emit progressChanged(0);
+    job_->Start();
+    err.clear();
+    return true;
+}
+
+void PublishSession::jobFinished(int outcome, const QString& error)
+{
+    Outcome result = Outcome::Failed;
+    switch (static_cast<PublishJob::Outcome>(outcome)) {
+    case PublishJob::Outcome::Succeeded: result = Outcome::Succeeded; break;
+    case PublishJob::Outcome::Cancelled: result = Outcome::Cancelled; break;
+    default: break;
+    }
+    if (result == Outcome::Cancelled)
+        setStatus(error.toStdString(), kColourYellow);
+    {
+        std::lock_guard lock(mutex_);
+        outcome_ = result;
+        error_ = error.toStdString();
+    }
+    ended_.notify_all();
+    emit runningChanged(false);
+    emit finished(static_cast<int>(result), error);
+}
+
+void PublishSession::Cancel()
+{
+    if (job_ && Running()) {
+        setStatus("Cancelling...", kColourYellow);
+        job_->Cancel();
+    }
+}
+
+void PublishSession::Wait(const std::function<void()>& tick, int intervalMs)
+{
+    {
+        std::unique_lock lock(mutex_);
+        while (outcome_ == Outcome::Running) {
+            ended_.wait_for(lock, std::chrono::milliseconds(intervalMs));
+            if (tick) {
+                lock.unlock();
+                tick();
+                lock.lock();
+            }
+        }
+    }
+    // Nothing is reported after this: the caller's receivers may go.
+    if (job_)
+        job_->Join();
+}
+
+}  // namespace pellucor

@@ -1,0 +1,111 @@
+// The one way into a publish, for every caller (the command line, the
+// automation interface, the server edition and both windows): it holds the
+// request (what to publish), takes the preferences as one snapshot, checks
+// the directories, builds the PublishSettings and runs one PublishJob, and
+// reports its step, percent, status and result. A publish replaces each
+// output whole or leaves it as it was, and never removes files that no
+// publication wrote unless the request or the user allows it.
+//
+// Its signals are raised on the job's worker thread: a receiver living on
+// another thread gets them queued (the windows), and a caller that waits
+// with Wait() connects with Qt::DirectConnection.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/EncoderControl.h"
+#include "core/PreferenceStore.h"
+#include "core/SlideInfo.h"
+#include "publish/PublishRequest.h"
+
+namespace pellucor {
+
+class PublishJob;
+
+class PublishSession : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { None, Running, Succeeded, Failed, Cancelled };
+
+    explicit PublishSession(QObject* parent = nullptr);
+    ~PublishSession() override;
+
+    PublishRequest request;
+    // The preferences, read when a publish starts (the stored ones when unset).
+    std::function<PreferenceSnapshot()> preferences;
+
+    // Makes the media component (the built-in events processing and the
+    // browser copy). Also checks each published media file.
+    std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
+    // Starts a script hidden, without waiting; returns its pid or -1.
+    std::function<qint64(const std::string& script, const std::string& dir)> startScript;
+    // Asked before files that no publication wrote are removed from an
+    // output (the text names them); without it such an output is refused
+    // unless request.replaceForeign.
+    std::function<bool(const std::string& question)> confirmRemoval;
+    // The program a script left for the user to run calls at its end to
+    // install the publication; empty: this program.
+    std::string installProgram;
+    // Pace of the log readings.
+    int logIntervalMs = 1000;
+
+    // The cheap check: can the request's lecture be loaded?
+    bool OKToPublish(std::string& err) const;
+    // Checks the directories and starts the publish; false with err (and
+    // nothing changed on disk) when it cannot start.
+    bool Start(std::string& err);
+    // Stops the publish under way; it ends as cancelled.
+    void Cancel();
+    // Blocks the calling thread until the publish has ended and reports
+    // nothing more, calling tick every intervalMs meanwhile. No event loop
+    // runs.
+    void Wait(const std::function<void()>& tick = {}, int intervalMs = 100);
+
+    bool Running() const;
+    Outcome Result() const;
+    std::string Error() const;
+    std::string StatusLine() const;
+    uint32_t StatusColour() const;
+    // The output directories the last publish wrote (disk, web; empty when
+    // that target was not chosen).
+    std::string DiskOutput() const { return diskOutput_; }
+    std::string WebOutput() const { return webOutput_; }
+
+    // For callers that change the request: tells the windows that show it.
+    void RequestChanged() { emit requestChanged(); }
+
+signals:
+    void requestChanged();
+    void runningChanged(bool running);
+    void stepChanged(int step, const QString& name);
+    void progressChanged(int percent);
+    void statusChanged(const QString& text, uint colourBgr);
+    // A target was written: its script was started, or is left for the
+    // user to run (command is the quoted script).
+    void targetPublished(bool isDisk, const QString& command, bool started);
+    void finished(int outcome, const QString& error);
+
+private:
+    bool checkMedia(std::string& err) const;
+    bool checkTarget(const std::string& field, const std::string& dir, std::string& err);
+    void setStatus(const std::string& text, uint32_t colour);
+    void jobFinished(int outcome, const QString& error);
+
+    std::unique_ptr<PublishJob> job_;
+    mutable std::mutex mutex_;
+    std::condition_variable ended_;
+    Outcome outcome_ = Outcome::None;
+    std::string error_;
+    std::string status_ = "Start Up";
+    uint32_t colour_ = kColourWhite;
+    std::string diskOutput_, webOutput_;
+};
+
+}  // namespace pellucor

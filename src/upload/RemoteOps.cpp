@@ -1,0 +1,277 @@
+#include "upload/RemoteOps.h"
+
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include "core/TavString.h"
+#include "upload/FtpText.h"
+
+namespace pellucor {
+
+namespace {
+const char* kPropfindBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:resourcetype/></D:prop></D:propfind>";
+
+std::string lastSegment(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+std::string SftpQuoteArg(const std::string& path)
+{
+    std::string out = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '\\')
+            out.push_back('\\');
+        out.push_back(c);
+    }
+    return out + "\"";
+}
+
+bool RemoteOps::isDav() const
+{
+    return login_.protocol == RemoteProtocol::Dav || login_.protocol == RemoteProtocol::Davs;
+}
+
+RemoteOp RemoteOps::quoted(const std::string& what, std::vector<std::string> commands) const
+{
+    RemoteOp op;
+    op.kind = RemoteOp::Kind::Probe;
+    op.url = login_.UrlFor("/", true);
+    if (login_.IsFtp())
+        op.url = login_.authority + "/";  // no CWD: the commands carry absolute paths
+    op.quote = std::move(commands);
+    op.what = what;
+    return op;
+}
+
+RemoteOp RemoteOps::http(const std::string& what, const std::string& method, const std::string& url) const
+{
+    RemoteOp op;
+    op.kind = RemoteOp::Kind::Http;
+    op.method = method;
+    op.url = url;
+    op.what = what;
+    return op;
+}
+
+RemoteOp RemoteOps::propfind(const std::string& what, const std::string& dir, int depth) const
+{
+    RemoteOp op = http(what, "PROPFIND", login_.UrlFor(dir, true));
+    op.headers = {"Depth: " + std::to_string(depth), "Content-Type: application/xml"};
+    op.requestBody = kPropfindBody;
+    op.wantBody = true;
+    return op;
+}
+
+RemoteOp RemoteOps::Login() const
+{
+    if (isDav())
+        return propfind("", login_.basePath, 0);
+    RemoteOp op;
+    op.kind = RemoteOp::Kind::Probe;
+    op.what = "";  // the caller says that the login failed
+    if (login_.protocol == RemoteProtocol::Sftp) {
+        op.url = login_.authority + "/";
+        op.quote = {"pwd"};
+    } else {
+        op.url = login_.BaseUrl();  // the address's own directory, inside the login directory
+    }
+    return op;
+}
+
+std::string RemoteOps::HomeOf(const RemoteResult& r) const
+{
+    if (isDav())
+        return FtpResolvePath("/", login_.basePath);
+    std::string home = "/";
+    std::string rel = login_.basePath;
+    if (login_.protocol == RemoteProtocol::Sftp) {
+        // The reply to "pwd": 257 "/home/user" is current directory.
+        const size_t a = r.reply.find('"');
+        const size_t b = a == std::string::npos ? a : r.reply.rfind('"');
+        if (a != std::string::npos && b > a)
+            home = r.reply.substr(a + 1, b - a - 1);
+        // sftp://host/path is absolute; sftp://host/~/path starts at home.
+        if (Tav_StartsWith(rel, "/~"))
+            return FtpResolvePath(home, rel.substr(2));
+        return rel.empty() ? home : FtpResolvePath("/", rel);
+    }
+    if (!r.ftpEntryPath.empty())
+        home = r.ftpEntryPath;
+    // ftp://host/dir/ names dir inside the login directory.
+    if (!rel.empty() && rel[0] == '/')
+        rel.erase(0, 1);
+    return FtpResolvePath(home, rel);
+}
+
+RemoteOp RemoteOps::ChangeDir(const std::string& dir) const
+{
+    if (isDav())
+        return propfind("Opening " + dir, dir, 0);
+    RemoteOp op;
+    // SFTP opens the directory for reading, which proves it is one.
+    op.kind = login_.protocol == RemoteProtocol::Sftp ? RemoteOp::Kind::NameList : RemoteOp::Kind::Probe;
+    op.url = login_.UrlFor(dir, true);
+    op.what = "Opening " + dir;
+    return op;
+}
+
+bool RemoteOps::IsDirectory(const RemoteResult& r) const
+{
+    return !isDav() || r.body.find("collection") != std::string::npos;
+}
+
+RemoteOp RemoteOps::List(const std::string& dir, bool namesOnly) const
+{
+    if (isDav())
+        return propfind("Listing " + dir, dir, 1);
+    RemoteOp op;
+    op.kind = namesOnly ? RemoteOp::Kind::NameList : RemoteOp::Kind::List;
+    op.url = login_.UrlFor(dir, true);
+    op.wantBody = true;
+    op.what = "Listing " + dir;
+    return op;
+}
+
+std::string RemoteOps::ListingNames(const std::string& dir, const std::string& body) const
+{
+    return isDav() ? DavListingNames(dir, body) : FtpListingNames(body);
+}
+
+RemoteOp RemoteOps::MakeDir(const std::string& dir) const
+{
+    const std::string what = "Creating folder " + dir;
+    if (isDav())
+        return http(what, "MKCOL", login_.UrlFor(dir, true));
+    if (login_.protocol == RemoteProtocol::Sftp)
+        return quoted(what, {"mkdir " + SftpQuoteArg(dir)});
+    return quoted(what, {"MKD " + dir});
+}
+
+bool RemoteOps::MayAlreadyExist(const RemoteResult& r) const
+{
+    // WebDAV answers 405 for a collection that exists; FTP and SFTP give a
+    // general failure, so the caller looks.
+    if (isDav())
+        return r.code == 405;
+    return r.failure == RemoteFailure::Refused;
+}
+
+RemoteOp RemoteOps::RemoveDir(const std::string& dir) const
+{
+    const std::string what = "Removing folder " + dir;
+    if (isDav())
+        return http(what, "DELETE", login_.UrlFor(dir, true));
+    if (login_.protocol == RemoteProtocol::Sftp)
+        return quoted(what, {"rmdir " + SftpQuoteArg(dir)});
+    return quoted(what, {"RMD " + dir});
+}
+
+RemoteOp RemoteOps::Delete(const std::string& path) const
+{
+    const std::string what = "Deleting " + path;
+    if (isDav())
+        return http(what, "DELETE", login_.UrlFor(path, false));
+    if (login_.protocol == RemoteProtocol::Sftp)
+        return quoted(what, {"rm " + SftpQuoteArg(path)});
+    return quoted(what, {"DELE " + path});
+}
+
+RemoteOp RemoteOps::Rename(const std::string& from, const std::string& to) const
+{
+    const std::string what = "Renaming " + from + " to " + lastSegment(to);
+    if (isDav()) {
+        RemoteOp op = http(what, "MOVE", login_.UrlFor(from, false));
+        op.headers = {"Destination: " + login_.UrlFor(to, false), "Overwrite: T"};
+        return op;
+    }
+    if (login_.protocol == RemoteProtocol::Sftp)
+        return quoted(what, {"rename " + SftpQuoteArg(from) + " " + SftpQuoteArg(to)});
+    return quoted(what, {"RNFR " + from, "RNTO " + to});
+}
+
+RemoteOp RemoteOps::ReplaceByRename(const std::string& from, const std::string& to) const
+{
+    if (login_.protocol != RemoteProtocol::Sftp)
+        return Rename(from, to);
+    // An SFTP version 3 rename does not replace; the old file goes first.
+    return quoted("Replacing " + to, {"rm " + SftpQuoteArg(to), "rename " + SftpQuoteArg(from) + " " + SftpQuoteArg(to)});
+}
+
+RemoteOp RemoteOps::Put(const std::string& local, const std::string& remote, const std::string& renameTo) const
+{
+    RemoteOp op;
+    op.kind = RemoteOp::Kind::Put;
+    op.local = local;
+    op.url = login_.UrlFor(remote, false);
+    op.what = "Uploading " + (renameTo.empty() ? remote : renameTo);
+    if (!renameTo.empty() && RenameRidesWithPut()) {
+        if (login_.protocol == RemoteProtocol::Sftp)
+            op.postQuote = {"rename " + SftpQuoteArg(remote) + " " + SftpQuoteArg(renameTo)};
+        else
+            op.postQuote = {"RNFR " + remote, "RNTO " + renameTo};
+    }
+    return op;
+}
+
+RemoteOp RemoteOps::Get(const std::string& remote, const std::string& local) const
+{
+    RemoteOp op;
+    op.kind = RemoteOp::Kind::Get;
+    op.local = local;
+    op.url = login_.UrlFor(remote, false);
+    op.what = "Downloading " + remote;
+    return op;
+}
+
+RemoteOp RemoteOps::Size(const std::string& path) const
+{
+    if (isDav())
+        return http("Size of " + path, "HEAD", login_.UrlFor(path, false));
+    RemoteOp op;
+    op.kind = RemoteOp::Kind::Probe;
+    op.url = login_.UrlFor(path, false);
+    op.what = "Size of " + path;
+    return op;
+}
+
+RemoteOp RemoteOps::Raw(const std::string& command) const { return quoted(command, {command}); }
+
+std::string DavListingNames(const std::string& dirPath, const std::string& xml)
+{
+    // Each <D:response> holds an <D:href> (the member's path, percent-encoded)
+    // and its <D:resourcetype> (with <D:collection/> for a folder).
+    QXmlStreamReader r(QByteArray::fromStdString(xml));
+    std::string out;
+    const QString self = QString::fromStdString(dirPath).section('/', 0, -1, QString::SectionSkipEmpty);
+    QString href;
+    bool collection = false;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement() && r.namespaceUri() == QLatin1String("DAV:")) {
+            if (r.name() == QLatin1String("response")) {
+                href.clear();
+                collection = false;
+            } else if (r.name() == QLatin1String("href")) {
+                href = QUrl::fromPercentEncoding(r.readElementText().toUtf8());
+            } else if (r.name() == QLatin1String("collection")) {
+                collection = true;
+            }
+        } else if (r.isEndElement() && r.namespaceUri() == QLatin1String("DAV:") && r.name() == QLatin1String("response")) {
+            // A full URL or a path; only the path counts.
+            QString path = href.startsWith("http") ? QUrl(href).path() : href;
+            path = path.section('/', 0, -1, QString::SectionSkipEmpty);
+            if (path == self || path.isEmpty())
+                continue;
+            const QString name = path.section('/', -1);
+            out += name.toStdString() + (collection ? "/" : "") + "\r\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace pellucor

@@ -1,0 +1,191 @@
+// "pellucor publish" as a user runs it, stopped at each step by SIGTERM or
+// SIGKILL, on a disk that fills up, and on lectures whose files disagree:
+// the previous publication stays exactly as it was, nothing is left beside
+// it once a publish has run again, and each problem is told.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "MediaTools.h"
+#include "PellucorProcess.h"
+#include "TestSupport.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+class PublishTransaction : public ::testing::Test {
+public:
+    TempDir root;
+    std::string lecture = root.dir() + "talk/";
+    std::string out = root.dir() + "out/";
+
+    void SetUp() override
+    {
+        fs::create_directories(lecture);
+        fs::create_directories(root.dir() + "config/Pellucor2.0");
+        for (const auto& e : fs::directory_iterator(sampleDir()))
+            if (e.is_regular_file())
+                fs::copy_file(e.path(), lecture + e.path().filename().string());
+    }
+    ProcessOutcome publish(const QStringList& extra = {})
+    {
+        return runProgram(PELLUCOR_EXE,
+                          QStringList{"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} +
+                              extra,
+                          root.dir());
+    }
+    std::string chapters(int part) { return readFile(out + "chapters" + std::to_string(part) + ".vtt"); }
+};
+
+// The state letter of a process ('T' once it has stopped itself).
+char processState(qint64 pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
+}
+
+class SignalAtStep : public PublishTransaction, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
+{
+    ASSERT_EQ(publish().code, 0);
+    const auto before = treeContents(out);
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PELLUCOR_PUBLISH_STOP_AT", GetParam());
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(root.dir() + "config"));
+        env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(root.dir() + "state"));
+        p.setProcessEnvironment(env);
+        p.start(PELLUCOR_EXE, {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)});
+        ASSERT_TRUE(p.waitForStarted());
+        for (int i = 0; i < 600 && processState(p.processId()) != 'T'; ++i)
+            QThread::msleep(50);
+        ASSERT_EQ(processState(p.processId()), 'T') << GetParam();
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        ::kill(static_cast<pid_t>(p.processId()), SIGCONT);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        if (signal == SIGTERM) {
+            EXPECT_EQ(p.exitCode(), 143) << GetParam();
+            EXPECT_NE(p.readAllStandardError().toStdString().find("Publish cancelled"), std::string::npos);
+            EXPECT_TRUE(leftBeside(out).empty()) << GetParam();
+        } else {
+            EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+        }
+        EXPECT_EQ(treeContents(out), before) << GetParam() << " " << signal;
+    }
+    // The next publish removes what the killed one left.
+    EXPECT_EQ(publish().code, 0);
+    EXPECT_TRUE(leftBeside(out).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySteps, SignalAtStep,
+                         ::testing::Values("convert", "load", "media", "style", "script", "follow", "install"));
+
+TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
+{
+    // A small file system of its own: room for one publication, not two.
+    fs::create_directories(out);
+    ASSERT_EQ(::mount("tmpfs", out.c_str(), "tmpfs", 0, "size=1400k"), 0) << std::strerror(errno);
+    out += "lecture/";
+    const ProcessOutcome first = publish();
+    const ProcessOutcome second = publish({"--quiet"});
+    const auto tree = treeContents(out);
+    ::umount2(fs::path(out).parent_path().parent_path().c_str(), MNT_DETACH);
+    ASSERT_EQ(first.code, 0) << describe(first);
+    EXPECT_NE(second.code, 0);
+    EXPECT_NE(second.err.find("No space left on device"), std::string::npos) << describe(second);
+    EXPECT_NE(second.err.find(fs::path(out).parent_path().parent_path().string()), std::string::npos)
+        << describe(second);
+    EXPECT_EQ(tree.count("index.htm"), 1u);
+    EXPECT_EQ(tree.count(".pellucor-manifest"), 1u);
+}
+
+// Lectures whose files disagree: the name, the order of the times, their
+// end against the recording's, a recording that starts later than 0.
+struct Disagreement {
+    const char* name;
+    std::function<void(PublishTransaction&)> prepare;
+    QStringList options;
+    int exitCode;
+    const char* told;  // in the command's output, "" for nothing to tell
+};
+
+class FilesThatDisagree : public PublishTransaction, public ::testing::WithParamInterface<Disagreement> {};
+
+TEST_P(FilesThatDisagree, ArePublishedAsTheyShouldBeOrRefusedWithTheReason)
+{
+    GetParam().prepare(*this);
+    const ProcessOutcome r = publish(GetParam().options);
+    EXPECT_EQ(r.code, GetParam().exitCode) << describe(r);
+    EXPECT_NE((r.out + r.err).find(GetParam().told), std::string::npos) << describe(r);
+    if (r.code == 0)
+        for (int part = 1; part <= 3; ++part) {
+            // Every chapter ends after it starts, and by the part's end.
+            std::string text = chapters(part);
+            for (size_t at = text.find(" --> "); at != std::string::npos; at = text.find(" --> ", at + 1)) {
+                const std::string from = text.substr(at - 12, 12), to = text.substr(at + 5, 12);
+                EXPECT_LE(from, to) << text;
+                EXPECT_LE(to, "00:00:06.100") << text;
+            }
+        }
+}
+
+void write(PublishTransaction& t, const std::string& name, const std::string& text)
+{
+    writeFile(t.root.dir() + "talk/" + name, text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lectures, FilesThatDisagree,
+    ::testing::Values(
+        Disagreement{"a name that matches none of the parts", [](PublishTransaction&) {}, {"--name", "big"}, 1,
+                     "it holds the events files talk1.txt, talk2.txt, talk3.txt (lecture talk)"},
+        Disagreement{"times out of order",
+                     [](PublishTransaction& t) {
+                         write(t, "talk1.txt",
+                               "u 00:00:04 00:00:06 URL\\sld003.htm\r\nu 00:00:00 00:00:02 URL\\sld001.htm\r\n"
+                               "u 00:00:02 00:00:04 URL\\sld002.htm\r\n");
+                     },
+                     {}, 0, "talk1.txt are not in time order; they were put in order"},
+        Disagreement{"times past the recording's end",
+                     [](PublishTransaction& t) {
+                         write(t, "talk3.txt", "u 00:00:00 00:00:20 URL\\sld005.htm\r\nu 00:00:20 00:00:40 URL\\sld006.htm\r\n");
+                     },
+                     {}, 0, "starts at 00:00:20, after the end of its recording (00:00:06)"},
+        Disagreement{"a recording that starts at 5 seconds",
+                     [](PublishTransaction& t) {
+                         std::string err;
+                         ASSERT_TRUE(ffmpeg({"-v", "error", "-i", t.root.dir() + "talk/talk3.mp4", "-c", "copy",
+                                             "-output_ts_offset", "5", t.root.dir() + "talk3.mp4"},
+                                            err))
+                             << err;
+                         fs::rename(t.root.dir() + "talk3.mp4", t.root.dir() + "talk/talk3.mp4");
+                     },
+                     {}, 0, "Published for disk"}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
+
+}  // namespace
+
+}  // namespace pellucor

@@ -1,0 +1,248 @@
+// The publish session on the sample lecture with the real media component:
+// every step in order, and a publish that replaces the previous one whole
+// or leaves it exactly as it was, never taking files it did not write.
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QProcess>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "PublishFixture.h"
+#include "QtCoreTestApp.h"
+#include "core/TavUtils.h"
+#include "publish/PublishJob.h"
+#include "publish/PublishSession.h"
+#include "publish/StagedPublication.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+PELLUCOR_QT_CORE_TEST_APP();
+
+class Session : public PublishFixture {
+protected:
+    PublishSession session;
+    std::vector<PublishStep> steps;
+    std::vector<int> percents;
+    std::vector<std::string> statuses;
+    std::string error;
+    PublishSession::Outcome outcome = PublishSession::Outcome::None;
+
+    void SetUp() override
+    {
+        PublishFixture::SetUp();
+        PublishRequest& r = session.request;
+        r.TextName = "talk";
+        r.TextPP = r.TextMedia = lecture;
+        r.TextStyle = PELLUCOR_STYLE_DIR;
+        r.TextCDDir = out;
+        session.encoderFactory = host.encoderFactory;
+        session.installProgram = PELLUCOR_EXE;
+        session.logIntervalMs = 50;
+        session.preferences = [] { return PreferenceSnapshot{{"prfRmmerge", "None"}, {"prfEvent32", "None"}}; };
+        QObject::connect(&session, &PublishSession::stepChanged,
+                         [&](int s, const QString&) { steps.push_back(static_cast<PublishStep>(s)); });
+        QObject::connect(&session, &PublishSession::statusChanged,
+                         [&](const QString& t, uint) { statuses.push_back(t.toStdString()); });
+    }
+
+    // Publishes to the end; onPercent may act on the session as it goes.
+    bool run(const std::function<void(int)>& onPercent = {})
+    {
+        QEventLoop loop;
+        auto c1 = QObject::connect(&session, &PublishSession::progressChanged, &loop, [&](int p) {
+            percents.push_back(p);
+            if (onPercent)
+                onPercent(p);
+        });
+        auto c2 = QObject::connect(&session, &PublishSession::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        if (!session.Start(error))
+            return false;
+        if (session.Running())
+            loop.exec();
+        QObject::disconnect(c1);
+        QObject::disconnect(c2);
+        outcome = session.Result();
+        error = session.Error();
+        return outcome == PublishSession::Outcome::Succeeded;
+    }
+    bool saw(const std::string& status) const
+    {
+        return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
+    }
+};
+
+TEST_F(Session, RunsEveryStepAndPutsTheCheckedPublicationInPlace)
+{
+    ASSERT_TRUE(run()) << error;
+    EXPECT_EQ(steps, (std::vector<PublishStep>{PublishStep::Convert, PublishStep::Load, PublishStep::Media,
+                                               PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_EQ(percents.back(), 100);
+    // The media step moves the bar in several steps, not in one jump.
+    EXPECT_GE(std::count_if(percents.begin(), percents.end(), [](int p) { return p > 5 && p < 88; }), 3);
+    EXPECT_TRUE(saw("Getting info on slides"));
+    EXPECT_TRUE(saw("Checking the publication for " + out));
+    EXPECT_EQ(statuses.back(), "Process:All Done");
+    EXPECT_EQ(readFile(out + "log.log"), "All Done\n");
+    // The manifest lists what the publication wrote, and nothing is left
+    // beside the output.
+    const std::string manifest = readFile(out + ".pellucor-manifest");
+    for (const char* f : {"index.htm\n", "talk1.mp4\n", "process.bat\n", "captions3.vtt\n"})
+        EXPECT_NE(manifest.find(f), std::string::npos) << f;
+    EXPECT_TRUE(leftBeside(out).empty());
+    // The script names the directory it now lies in.
+    EXPECT_NE(readFile(out + "process.bat").find("cd '" + out + "'"), std::string::npos);
+}
+
+TEST_F(Session, AFailureOrACancelLeavesThePreviousPublicationExactlyAsItWas)
+{
+    ASSERT_TRUE(run()) << error;
+    const auto before = treeContents(out);
+    // Captions that cannot be read, added after a good publish.
+    writeFile(lecture + "talk3.srt", "1\n00:00:01,000 --> later\nWords\n");
+    EXPECT_FALSE(run());
+    EXPECT_EQ(outcome, PublishSession::Outcome::Failed);
+    EXPECT_NE(error.find("talk3.srt"), std::string::npos) << error;
+    EXPECT_EQ(treeContents(out), before);
+    EXPECT_TRUE(leftBeside(out).empty());
+
+    // A cancel halfway through a long part's media.
+    const std::string cmd = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + root.dir() + "long/' 60 640x480";
+    ASSERT_EQ(std::system((cmd + " >/dev/null").c_str()), 0);
+    session.request.TextMedia = session.request.TextPP = root.dir() + "long/";
+    bool asked = false;
+    EXPECT_FALSE(run([&](int percent) {
+        if (percent > 20 && !asked) {
+            asked = true;
+            session.Cancel();
+        }
+    }));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(outcome, PublishSession::Outcome::Cancelled);
+    EXPECT_EQ(error, "Publish cancelled during media preparation of talk1: its unfinished media was removed");
+    EXPECT_LT(percents.back(), 88);
+    EXPECT_EQ(treeContents(out), before);
+    EXPECT_TRUE(leftBeside(out).empty());
+    EXPECT_FALSE(sink.saw("cancelled"));  // a cancel is no error: no message box
+}
+
+TEST_F(Session, FilesNoPublicationWroteAreNeverTakenWithoutLeave)
+{
+    ASSERT_TRUE(run()) << error;
+    writeFile(out + "thesis.docx", "mine");
+    fs::create_directories(out + "photos");
+    EXPECT_FALSE(session.Start(error));
+    EXPECT_EQ(error, "The output directory " + out + " holds 2 file(s) that no publication wrote: photos/, thesis.docx. "
+                     "Publish into another directory, or allow their removal (--replace)");
+    // The windows ask, naming them; "Cancel" keeps them.
+    std::string asked;
+    session.confirmRemoval = [&](const std::string& q) {
+        asked = q;
+        return false;
+    };
+    EXPECT_FALSE(session.Start(error));
+    EXPECT_EQ(asked, "Ok to remove files from " + out + "\n\nThese files will go: photos/, thesis.docx");
+    EXPECT_EQ(error, "Unable to cleanup " + out);
+    EXPECT_EQ(readFile(out + "thesis.docx"), "mine");
+    session.request.replaceForeign = true;
+    ASSERT_TRUE(run()) << error;
+    EXPECT_FALSE(fs::exists(out + "thesis.docx"));
+    EXPECT_TRUE(fs::exists(out + "index.htm"));
+}
+
+TEST_F(Session, TheOutputIsNeverTheLectureTheStyleOrAFolderHoldingThem)
+{
+    fs::create_symlink(lecture, root.dir() + "link");
+    const auto lectureBefore = treeContents(lecture);
+    const std::string same = "Input and Output Directories are the same " + lecture;
+    const std::string holds = "The output directory " + root.dir() + " holds " + lecture;
+    const std::pair<std::string, std::string> cases[] = {
+        {lecture, same},
+        {root.dir() + "link/", same},
+        {root.dir() + "link/../link/", same},
+        {root.dir(), holds},
+        {"/", "The output directory / holds " + lecture},
+        {PELLUCOR_STYLE_DIR, "Input and Output Directories are the same " + std::string(PELLUCOR_STYLE_DIR)},
+    };
+    for (const auto& [output, message] : cases) {
+        session.request.TextCDDir = output;
+        EXPECT_FALSE(session.Start(error)) << output;
+        EXPECT_EQ(error.rfind(message, 0), 0u) << output << ": " << error;
+    }
+    // The lecture reached through the link is refused the same way.
+    session.request.TextMedia = session.request.TextPP = root.dir() + "link/";
+    session.request.TextCDDir = lecture;
+    EXPECT_FALSE(session.Start(error));
+    EXPECT_EQ(error, "Input and Output Directories are the same " + root.dir() + "link/");
+    EXPECT_EQ(treeContents(lecture), lectureBefore);
+}
+
+TEST_F(Session, AScriptLeftForTheUserPutsThePublicationInPlaceWhenRun)
+{
+    ASSERT_TRUE(run()) << error;
+    const auto before = treeContents(out);
+    session.request.chkAutoStart = 0;
+    std::string command;
+    QObject::connect(&session, &PublishSession::targetPublished,
+                     [&](bool, const QString& c, bool started) { command = started ? "" : c.toStdString(); });
+    ASSERT_TRUE(run()) << error;
+    EXPECT_EQ(steps.back(), PublishStep::Script);
+    EXPECT_EQ(treeContents(out), before);  // nothing in place until it runs
+    ASSERT_EQ(leftBeside(out).size(), 1u);
+    QProcess shell;
+    shell.start("sh", {"-c", QString::fromStdString(command)});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    EXPECT_EQ(readFile(out + "log.log"), "All Done\n");
+    EXPECT_TRUE(leftBeside(out).empty());
+}
+
+TEST_F(Session, WhatADeadPublishLeftBesideTheOutputIsPutRight)
+{
+    ASSERT_TRUE(run()) << error;
+    const auto before = treeContents(out);
+    // The names beside an output carry a key of its own, the host and the
+    // process that made them: ".pellucor-stage+KEY+HOST+PID".
+    StagedPublication probe(out);
+    ASSERT_TRUE(probe.Create(error)) << error;
+    const std::string name = fs::path(probe.Dir()).parent_path().filename().string();
+    probe.Discard();
+    const std::string dead = name.substr(0, name.rfind('+') + 1) + "999999999";  // no such process
+    fs::create_directories(root.dir() + dead + "/half");
+    // One that died between its two renames left the publication aside.
+    fs::rename(out, root.dir() + Tav_ReplaceAll(dead, ".pellucor-stage+", ".pellucor-old+"));
+    StagedPublication next(out);
+    ASSERT_TRUE(next.Create(error)) << error;
+    next.Discard();
+    EXPECT_EQ(treeContents(out), before);
+    EXPECT_TRUE(leftBeside(out).empty());
+}
+
+TEST_F(Session, APublishedDirectoryIsConvertedBackIntoALectureFirst)
+{
+    ASSERT_TRUE(run()) << error;
+    const std::string again = root.dir() + "again/";
+    fs::copy(out, again);
+    session.request.TextMedia = session.request.TextPP = again;
+    session.request.TextCDDir = root.dir() + "out2/";
+    Tav_SetUnattended(true);
+    const bool ok = run();
+    Tav_SetUnattended(false);
+    ASSERT_TRUE(ok) << error;
+    EXPECT_EQ(readLines(again + "talk1.txt").front(), "u 00:00:00 00:00:02 URL\\sld001.htm");
+    EXPECT_TRUE(fs::exists(root.dir() + "out2/talk2.m4a"));
+}
+
+}  // namespace
+
+}  // namespace pellucor

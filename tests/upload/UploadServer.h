@@ -1,0 +1,85 @@
+// Real servers on 127.0.0.1 for the upload tests, one kind a row: the
+// throw-away pyftpdlib server, proftpd with mod_tls (TLS 1.3 and its
+// session-reuse rule), vsftpd with TLS, OpenSSH's sshd (SFTP) and Apache
+// with mod_dav (basic and digest authentication). Each is started from its
+// script in tests/upload/servers (or ftp_server.py) in a session of its own
+// and ended with all its processes.
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "TestSupport.h"
+
+namespace pellucor {
+
+enum class ServerKind { PyFtp, Proftpd, Vsftpd, Sshd, Dav, DavDigest };
+const char* ServerKindName(ServerKind kind);
+inline void PrintTo(ServerKind kind, std::ostream* os) { *os << ServerKindName(kind); }
+
+class UploadServer {
+public:
+    explicit UploadServer(ServerKind kind);
+    ~UploadServer();
+
+    bool started() const { return started_; }
+    ServerKind kind() const { return kind_; }
+    const char* name() const { return ServerKindName(kind_); }
+    // The --host address and the options that log in as the account that
+    // may write (or, readOnly, as one that may only read), certificates and
+    // host keys trusted.
+    std::string url(bool readOnly = false) const;
+    QStringList login(bool readOnly = false) const;
+    // The remote directory an upload goes to, and where it lands on disk.
+    std::string remote(const std::string& name) const;
+    std::string onDisk(const std::string& name) const;
+    // Options that trust nothing: the certificate or host key is unknown.
+    QStringList untrusted() const;
+    std::string hostKeyFingerprint() const { return value("FINGERPRINT"); }
+    // The client's home (its ~/.ssh/known_hosts) and the server's files.
+    std::string home() const { return dir_.dir() + "home/"; }
+    std::string work() const { return dir_.dir() + "server/"; }
+    // Ends the server and every process it started at once (SIGKILL).
+    void Kill();
+
+private:
+    std::string value(const std::string& key) const;
+
+    ServerKind kind_;
+    testing_support::TempDir dir_;
+    std::unique_ptr<QProcess> process_;
+    QByteArray output_;
+    bool started_ = false;
+};
+
+// A port on 127.0.0.1 that accepts connections and never answers (until
+// the object is gone).
+class SilentServer {
+public:
+    SilentServer();
+    ~SilentServer();
+    int port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+// Runs `pellucor upload LOCAL --remote REMOTE` with server's login and the
+// given options, with HOME (for known_hosts), the preferences and the debug
+// log in server's home.
+struct UploadRun {
+    int code = -1;
+    std::string out, err;
+    std::string all() const { return out + err; }
+};
+UploadRun runUpload(const UploadServer& server, const std::string& local, const std::string& remote,
+                    const QStringList& options, bool readOnly = false);
+UploadRun runUploadTo(const std::string& home, const std::string& url, const std::string& local,
+                      const QStringList& options);
+
+}  // namespace pellucor

@@ -1,0 +1,71 @@
+#!/bin/sh
+# Apache with mod_dav on 127.0.0.1 for the upload tests, in the foreground:
+# apache.sh WORK. Serves WORK/root over HTTPS as https://127.0.0.1:PORT/dav/
+# (basic authentication) and /digest/ (digest authentication) to alice
+# (writes) and reader (reads only), password "secret". Prints "PORT n" and
+# "CERT file", then runs until killed.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
+work=$1
+mods=/usr/lib/apache2/modules
+mkdir -p "$work/root" "$work/lock"
+chmod 777 "$work/root" "$work/lock"
+make_certificate "$work"
+sha=$(printf secret | openssl sha1 -binary | openssl base64)
+printf 'alice:{SHA}%s\nreader:{SHA}%s\n' "$sha" "$sha" > "$work/users"
+for u in alice reader; do
+    printf '%s:pellucor:%s\n' "$u" "$(printf '%s:pellucor:secret' "$u" | md5sum | cut -d' ' -f1)"
+done > "$work/digest"
+port=$(free_port)
+cat > "$work/httpd.conf" <<CONF
+ServerRoot $work
+Listen 127.0.0.1:$port
+PidFile $work/httpd.pid
+ErrorLog $work/error.log
+LogLevel warn
+ServerName 127.0.0.1
+User $run_user
+Group $run_group
+LoadModule mpm_event_module $mods/mod_mpm_event.so
+LoadModule authz_core_module $mods/mod_authz_core.so
+LoadModule authn_core_module $mods/mod_authn_core.so
+LoadModule authn_file_module $mods/mod_authn_file.so
+LoadModule authz_user_module $mods/mod_authz_user.so
+LoadModule auth_basic_module $mods/mod_auth_basic.so
+LoadModule auth_digest_module $mods/mod_auth_digest.so
+LoadModule dav_module $mods/mod_dav.so
+LoadModule dav_fs_module $mods/mod_dav_fs.so
+LoadModule alias_module $mods/mod_alias.so
+LoadModule ssl_module $mods/mod_ssl.so
+LoadModule socache_shmcb_module $mods/mod_socache_shmcb.so
+DavLockDB $work/lock/DavLock
+Mutex file:$work/lock
+SSLEngine on
+SSLCertificateFile $work/cert.pem
+SSLCertificateKeyFile $work/key.pem
+SSLSessionCache shmcb:$work/lock/ssl_scache(512000)
+Alias /dav $work/root
+Alias /digest $work/root
+<Directory $work/root>
+  Dav On
+  AuthName pellucor
+  AuthUserFile $work/users
+  AuthType Basic
+  <RequireAny>
+    <RequireAll>
+      Require method GET HEAD OPTIONS PROPFIND
+      Require valid-user
+    </RequireAll>
+    Require user alice
+  </RequireAny>
+</Directory>
+<Location /digest>
+  AuthType Digest
+  AuthDigestProvider file
+  AuthUserFile $work/digest
+</Location>
+CONF
+echo "CERT $work/cert.pem"
+echo "PORT $port"
+exec /usr/sbin/apache2 -DFOREGROUND -f "$work/httpd.conf"

@@ -1,0 +1,65 @@
+#!/bin/sh
+# proftpd on 127.0.0.1 for the upload tests and the bench, in the
+# foreground: proftpd.sh WORK [tls]. Serves WORK/root (made writable) to the
+# accounts alice (writes) and reader (reads only), password "secret". With
+# tls: FTP with explicit TLS required, with mod_tls's default rule that a
+# data connection reuses the control connection's TLS session. Prints
+# "CERT file" and last "PORT n", then runs until killed.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
+work=$1
+prefix=/usr/local/lib/pellucor-proftpd  # unpacked by scripts/setup (the package conflicts with vsftpd)
+[ -x /usr/sbin/proftpd ] && [ ! -x "$prefix/usr/sbin/proftpd" ] && prefix=""
+mkdir -p "$work/root"
+chmod 777 "$work/root"
+hash=$(openssl passwd -6 secret)
+printf 'alice:%s:%s:%s::%s:/bin/sh\nreader:%s:%s:%s::%s:/bin/sh\n' \
+    "$hash" "$run_uid" "$run_gid" "$work/root" "$hash" "$run_uid" "$run_gid" "$work/root" > "$work/passwd"
+printf '%s:x:%s:\n' "$run_group" "$run_gid" > "$work/group"
+chmod 600 "$work/passwd" "$work/group"
+port=$(free_port)
+cat > "$work/proftpd.conf" <<CONF
+ModulePath $prefix/usr/lib/proftpd
+ServerType standalone
+DefaultServer on
+Port $port
+DefaultAddress 127.0.0.1
+SocketBindTight on
+User $run_user
+Group $run_group
+PidFile $work/proftpd.pid
+ScoreboardFile $work/proftpd.scoreboard
+DelayEngine off
+WtmpLog off
+UseReverseDNS off
+TransferLog none
+SystemLog $work/system.log
+MaxInstances 64
+AuthOrder mod_auth_file.c
+AuthUserFile $work/passwd
+AuthGroupFile $work/group
+RequireValidShell off
+RootLogin on
+DefaultChdir $work/root
+<Directory />
+  AllowOverwrite on
+  <Limit WRITE>
+    DenyUser reader
+  </Limit>
+</Directory>
+CONF
+if [ "${2:-}" = tls ]; then
+    make_certificate "$work"
+    cat >> "$work/proftpd.conf" <<CONF
+LoadModule mod_tls.c
+TLSEngine on
+TLSRequired on
+TLSRSACertificateFile $work/cert.pem
+TLSRSACertificateKeyFile $work/key.pem
+TLSLog $work/tls.log
+CONF
+    echo "CERT $work/cert.pem"
+fi
+echo "PORT $port"
+exec "$prefix/usr/sbin/proftpd" -n -q -c "$work/proftpd.conf"
