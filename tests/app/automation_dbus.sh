@@ -21,9 +21,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-mkdir -p "$work/config" "$work/lec" "$work/home"
+mkdir -p "$work/config" "$work/talk" "$work/home"
 export XDG_CONFIG_HOME="$work/config" HOME="$work/home"
-find "$sample" -maxdepth 1 -type f -exec cp {} "$work/lec/" \;
+find "$sample" -maxdepth 1 -type f -exec cp {} "$work/talk/" \;
 
 "$pellucor" "$start" >"$work/service.log" 2>&1 &
 svc=$!
@@ -56,7 +56,7 @@ if [ "$start" = --automation ]; then
   [ -d "$work/home/Lectures" ] || { echo "FAIL: no ~/Lectures after the first run"; exit 1; }
   echo "ok: the first run made ~/Lectures"
 fi
-call SetTextPP "'$work/lec'" >/dev/null
+call SetTextPP "'$work/talk'" >/dev/null
 call SetTextStyle "'$style'" >/dev/null
 call SetTextCDDir "'  $work/out  '" >/dev/null
 call SetOptCD true >/dev/null
