@@ -148,6 +148,158 @@ SlideSync::SlideSync(std::vector<std::string> slideImages, SequenceModel model)
 {
 }
 
+namespace {
+
+// One sync: the recording, the slides compared with it and the samples
+// taken so far, coarse then fine.
+class SyncRun {
+public:
+    SyncRun(const std::vector<cv::Mat>& slides, SequenceModel model, const SlideSync::Progress& progress,
+            const std::atomic<bool>& cancel)
+        : matcher_(slides), model_(std::move(model)), progress_(progress), cancel_(cancel)
+    {
+        model_.alike = [this](int a, int b) { return matcher_.Alike(a, b); };
+    }
+
+    bool Run(const std::string& recording, SyncResult& result, std::string& err)
+    {
+        if (!sampler_.Open(recording, err))
+            return false;
+        duration_ = result.duration = sampler_.Duration();
+        if (!place(recording, err))
+            return false;
+        const auto add = [this](double time, const cv::Mat& grey) { return sample(time, grey); };
+        const double whole = std::max(duration_, 1.0);
+        if (!sampler_.Keyframes(add, [&](double done) { report(3 + 27 * done / whole); }, cancel_, err))
+            return false;
+        sortSamples(samples_);
+        double from = 30;
+        for (int round = 0; round < kRounds; ++round) {
+            const Stretches todo = stretches(round);
+            if (todo.empty())
+                break;
+            Tav_DebugLog("Slide sync: looking closely at " + std::to_string(todo.size()) + " stretches, round " +
+                         std::to_string(round + 1));
+            const double to = round == 0 ? 97 : from + (100 - from) / 2;
+            if (!lookAt(todo, from, to, err))
+                return false;
+            from = to;
+            sortSamples(samples_);
+        }
+        const std::vector<SlideSpan> spans = ChooseSlides(samples_, model_);
+        if (spans.empty()) {
+            err = "none of the slides was found in the recording";
+            return false;
+        }
+        for (const SlideSpan& span : spans)
+            result.changes.push_back({span.start, span.slide, span.confidence});
+        result.samples = static_cast<int>(samples_.size());
+        report(100);
+        return true;
+    }
+
+private:
+    void report(double percent)
+    {
+        const int p = std::clamp(static_cast<int>(percent), 0, 100);
+        if (p != shown_ && progress_)
+            progress_(shown_ = p);
+    }
+
+    bool sample(double time, const cv::Mat& grey)
+    {
+        SlideSample s{time, {}};
+        matcher_.Score(grey, s.scores);
+        samples_.push_back(std::move(s));
+        return true;
+    }
+
+    // Where the slide lies in the frame, from keyframes spread over the
+    // recording.
+    bool place(const std::string& recording, std::string& err)
+    {
+        std::vector<cv::Mat> looks;
+        double lastLook = -1;
+        for (int i = 0; i < kLooks && duration_ > 0; ++i) {
+            std::string ignored;  // a look that fails is one look fewer
+            sampler_.KeyframeBefore(duration_ * (i + 0.5) / kLooks, [&](double time, const cv::Mat& grey) {
+                if (time > lastLook + 0.1)
+                    looks.push_back(grey.clone());
+                lastLook = time;
+                return false;
+            }, ignored);
+            if (cancel_.load()) {
+                err = "Cancelled";
+                return false;
+            }
+        }
+        matcher_.FindPlacement(looks);
+        std::string corners;
+        for (const cv::Point2f& c : matcher_.Corners())
+            corners += " " + std::to_string(c.x) + "," + std::to_string(c.y);
+        Tav_DebugLog("Slide sync: " + recording + ", the slide's corners in the frame:" + corners);
+        report(3);
+        return true;
+    }
+
+    // What to look at closely in a round: where the samples do not tell
+    // yet; in the first also where pictures stored large hint at a change,
+    // or all of it when that is most of it anyway (a slide shown and left
+    // between two keyframes may hide in the rest).
+    Stretches stretches(int round) const
+    {
+        Stretches todo = toLookAt(samples_, ChooseSlides(samples_, model_), duration_, model_);
+        if (round > 0)
+            return todo;
+        for (const Stretch& x : bursts(sampler_.Packets(), duration_))
+            todo.push_back(x);
+        todo = joined(std::move(todo));
+        double length = 0;
+        for (const Stretch& x : todo)
+            length += x.to - x.from;
+        return length > kMostlyLooked * duration_ ? Stretches{{0.0, duration_, -1}} : todo;
+    }
+
+    // Samples a few frames a second in each stretch; progress from `from`
+    // to `to` percent.
+    bool lookAt(const Stretches& todo, double from, double to, std::string& err)
+    {
+        double total = 0;
+        for (const Stretch& x : todo)
+            total += x.to - x.from;
+        double before = 0;
+        for (const Stretch& x : todo) {
+            const auto moved = [&](double done) {
+                report(from + (to - from) * (before + std::clamp(done - x.from, 0.0, x.to - x.from)) / total);
+            };
+            int plainly = 0;  // samples in a row that show the slide the stretch ends with
+            const auto look = [&](double time, const cv::Mat& grey) {
+                sample(time, grey);
+                const SlideSample& s = samples_.back();
+                const bool shows = x.endSlide >= 0 && Visibility(s, model_) >= 1.0 &&
+                                   std::max_element(s.scores.begin(), s.scores.end()) - s.scores.begin() == x.endSlide;
+                plainly = shows ? plainly + 1 : 0;
+                return plainly < kPlainlyEnough;
+            };
+            if (!sampler_.Stretch(x.from, x.to, SlideSync::kFineStep, look, moved, cancel_, err))
+                return false;
+            before += x.to - x.from;
+        }
+        return true;
+    }
+
+    FrameSampler sampler_;
+    SlideMatcher matcher_;
+    SequenceModel model_;
+    const SlideSync::Progress& progress_;
+    const std::atomic<bool>& cancel_;
+    std::vector<SlideSample> samples_;
+    double duration_ = 0;
+    int shown_ = -1;
+};
+
+}  // namespace
+
 bool SlideSync::Run(const std::string& recording, SyncResult& result, const Progress& progress,
                     const std::atomic<bool>& cancel, std::string& err)
 {
@@ -163,111 +315,7 @@ bool SlideSync::Run(const std::string& recording, SyncResult& result, const Prog
             return false;
         pictures.push_back(std::move(grey));
     }
-    FrameSampler sampler;
-    if (!sampler.Open(recording, err))
-        return false;
-    const double duration = sampler.Duration();
-    result.duration = duration;
-    int shown = -1;
-    const auto report = [&](double percent) {
-        const int p = std::clamp(static_cast<int>(percent), 0, 100);
-        if (p != shown && progress)
-            progress(shown = p);
-    };
-
-    SlideMatcher matcher(pictures);
-    SequenceModel model = model_;
-    model.alike = [&](int a, int b) { return matcher.Alike(a, b); };
-    std::vector<cv::Mat> looks;
-    double lastLook = -1;
-    for (int i = 0; i < kLooks && duration > 0; ++i) {
-        std::string ignored;  // a look that fails is one look fewer
-        sampler.KeyframeBefore(duration * (i + 0.5) / kLooks, [&](double time, const cv::Mat& grey) {
-            if (time > lastLook + 0.1)
-                looks.push_back(grey.clone());
-            lastLook = time;
-            return false;
-        }, ignored);
-        if (cancel.load()) {
-            err = "Cancelled";
-            return false;
-        }
-    }
-    matcher.FindPlacement(looks);
-    std::string corners;
-    for (const cv::Point2f& c : matcher.Corners())
-        corners += " " + std::to_string(c.x) + "," + std::to_string(c.y);
-    Tav_DebugLog("Slide sync: " + recording + ", the slide's corners in the frame:" + corners);
-    report(3);
-
-    std::vector<SlideSample> samples;
-    const auto add = [&](double time, const cv::Mat& grey) {
-        SlideSample s{time, {}};
-        matcher.Score(grey, s.scores);
-        samples.push_back(std::move(s));
-        return true;
-    };
-    const double whole = std::max(duration, 1.0);
-    if (!sampler.Keyframes(add, [&](double done) { report(3 + 27 * done / whole); }, cancel, err))
-        return false;
-    sortSamples(samples);
-
-    double from = 30;
-    for (int round = 0; round < kRounds; ++round) {
-        Stretches todo = toLookAt(samples, ChooseSlides(samples, model), duration, model);
-        if (round == 0) {
-            for (const Stretch& x : bursts(sampler.Packets(), duration))
-                todo.push_back(x);
-            todo = joined(std::move(todo));
-            // Where most of the recording is to be looked at anyway, the
-            // rest costs little more and may hide a slide shown and left
-            // between two keyframes.
-            double length = 0;
-            for (const Stretch& x : todo)
-                length += x.to - x.from;
-            if (length > kMostlyLooked * duration)
-                todo = {{0.0, duration, -1}};
-        }
-        if (todo.empty())
-            break;
-        Tav_DebugLog("Slide sync: looking closely at " + std::to_string(todo.size()) + " stretches, round " +
-                     std::to_string(round + 1));
-        double total = 0;
-        for (const Stretch& x : todo)
-            total += x.to - x.from;
-        const double to = round == 0 ? 97 : from + (100 - from) / 2;
-        double before = 0;
-        for (const Stretch& x : todo) {
-            const auto moved = [&](double done) {
-                report(from + (to - from) * (before + std::clamp(done - x.from, 0.0, x.to - x.from)) / total);
-            };
-            int plainly = 0;  // samples in a row that show the slide the stretch ends with
-            const auto look = [&](double time, const cv::Mat& grey) {
-                add(time, grey);
-                const SlideSample& s = samples.back();
-                const bool shows = x.endSlide >= 0 && Visibility(s, model) >= 1.0 &&
-                                   std::max_element(s.scores.begin(), s.scores.end()) - s.scores.begin() == x.endSlide;
-                plainly = shows ? plainly + 1 : 0;
-                return plainly < kPlainlyEnough;
-            };
-            if (!sampler.Stretch(x.from, x.to, kFineStep, look, moved, cancel, err))
-                return false;
-            before += x.to - x.from;
-        }
-        from = to;
-        sortSamples(samples);
-    }
-
-    const std::vector<SlideSpan> spans = ChooseSlides(samples, model);
-    if (spans.empty()) {
-        err = "none of the slides was found in the recording";
-        return false;
-    }
-    for (const SlideSpan& span : spans)
-        result.changes.push_back({span.start, span.slide, span.confidence});
-    result.samples = static_cast<int>(samples.size());
-    report(100);
-    return true;
+    return SyncRun(pictures, model_, progress, cancel).Run(recording, result, err);
 }
 
 }  // namespace pellucor
