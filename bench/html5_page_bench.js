@@ -1,41 +1,43 @@
-// Opens a published part page from disk in Chromium several times, each in
-// a fresh browser context (a first visit), and prints by the page's own
-// clock how long after the start of the navigation the player was ready
-// (the "player-ready" mark) and how long it then took to answer the Right
-// arrow with the next slide; their sum is the time to interactive. Also the
-// browser's first contentful paint and DOMContentLoaded, and the time to
-// interactive as seen from outside (with the automation's round trips).
-//   node html5_page_bench.js PAGE RUNS
+// Opens a published part page from disk in the browser named (chromium or
+// firefox) several times, each in a fresh browser context (a first visit),
+// and prints by the page's own clock how long after the start of the
+// navigation the player was ready (the "player-ready" mark) and how long it
+// then took to answer the Right arrow with the next slide; their sum is the
+// time to interactive. Also the first contentful paint (where the browser
+// reports it), DOMContentLoaded, and the time to interactive as seen from
+// outside (with the automation's round trips).
+//   node html5_page_bench.js BROWSER PAGE RUNS
 "use strict";
 const path = require("node:path");
-const { chromium } = require(path.join(process.env.PELLUCOR_NODE_MODULES, "playwright-core"));
+const puppeteer = require(path.join(process.env.PELLUCOR_NODE_MODULES, "puppeteer-core"));
+const { launch } = require("../tests/style_html5/browsers");
 
-const page = process.argv[2];
-const runs = parseInt(process.argv[3] || "9", 10);
+const [name, page] = process.argv.slice(2, 4);
+const runs = parseInt(process.argv[4] || "9", 10);
 
 function summary(label, values) {
-  const sorted = [...values].sort((a, b) => a - b);
+  const sorted = values.filter((v) => !Number.isNaN(v)).sort((a, b) => a - b);
+  if (!sorted.length) {
+    return NaN;
+  }
   const median = sorted[Math.floor(sorted.length / 2)];
-  console.log(`${label}: median ${median.toFixed(0)} ms (best ${sorted[0].toFixed(0)}, worst ${sorted[sorted.length - 1].toFixed(0)})`);
+  console.log(`${name} ${label}: median ${median.toFixed(0)} ms (best ${sorted[0].toFixed(0)}, worst ${sorted[sorted.length - 1].toFixed(0)})`);
   return median;
 }
 
 (async () => {
-  const browser = await chromium.launch({
-    executablePath: process.env.PELLUCOR_CHROMIUM || "/usr/bin/chromium",
-    args: ["--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-      "--disable-component-update", "--disable-sync"],
-  });
+  const browser = await launch(puppeteer, name);
   const figures = { fcp: [], dcl: [], ready: [], answer: [], interactive: [], outside: [] };
   for (let i = 0; i <= runs; i++) {
-    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const context = await browser.createBrowserContext();
     const tab = await context.newPage();
+    await tab.setViewport({ width: 1280, height: 800 });
     const errors = [];
     tab.on("console", (m) => m.type() === "error" && errors.push(m.text()));
     tab.on("pageerror", (e) => errors.push(e.message));
     const start = Date.now();
-    await tab.goto("file://" + page, { waitUntil: "commit" });
-    await tab.waitForFunction(() => document.documentElement.getAttribute("data-player") === "ready", null, { polling: 5 });
+    await tab.goto("file://" + page, { waitUntil: "domcontentloaded" });
+    await tab.waitForFunction(() => document.documentElement.getAttribute("data-player") === "ready", { polling: 5 });
     await tab.evaluate(() => {
       const slide = document.getElementById("slide");
       new MutationObserver(() => { window.benchShown = window.benchShown || performance.now(); })
@@ -43,7 +45,7 @@ function summary(label, values) {
       window.addEventListener("keydown", () => { window.benchKey = performance.now(); }, true);
     });
     await tab.keyboard.press("ArrowRight");
-    await tab.waitForFunction(() => window.benchShown, null, { polling: 5 });
+    await tab.waitForFunction(() => window.benchShown, { polling: 5 });
     const outside = Date.now() - start;
     const t = await tab.evaluate(() => {
       const nav = performance.getEntriesByType("navigation")[0];
@@ -71,7 +73,7 @@ function summary(label, values) {
   summary("Right arrow answered in", figures.answer);
   summary("seen from the automation", figures.outside);
   const median = summary("interactive (player ready + Right arrow answered)", figures.interactive);
-  console.log(`target: interactive within 1000 ms: ${median <= 1000 ? "met" : "MISSED"} (median of ${runs} first visits)`);
+  console.log(`${name} target: interactive within 1000 ms: ${median <= 1000 ? "met" : "MISSED"} (median of ${runs} first visits)`);
 })().catch((e) => {
   console.error(e);
   process.exit(1);

@@ -47,14 +47,23 @@ int RunImportSlidesCommand(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Export the slides of a presentation (.pptx, .ppt, .odp) as imgNNN.gif pictures with titles.txt and "
-        "index.htm, using LibreOffice.");
+        "index.htm, using LibreOffice; with each GIF a sharp copy imgNNN.webp, 1920 pixels wide at the "
+        "presentation's own aspect, for pages on today's screens.");
     parser.addHelpOption();
     parser.addPositionalArgument("file", "The presentation.");
     QCommandLineOption outOpt("out", "Slide directory to write (created when missing).", "dir");
     QCommandLineOption sizeOpt("size", "Picture size WIDTHxHEIGHT (default 640x480).", "size", "640x480");
+    QCommandLineOption hiresOpt("hires", "Also write the sharp copies imgNNN.webp (the default).");
+    QCommandLineOption noHiresOpt("no-hires", "Write the GIF pictures only.");
     parser.addOption(outOpt);
     parser.addOption(sizeOpt);
+    parser.addOption(hiresOpt);
+    parser.addOption(noHiresOpt);
     parser.process(app);
+    if (parser.isSet(hiresOpt) && parser.isSet(noHiresOpt)) {
+        std::cerr << "pellucor import-slides: give --hires or --no-hires, not both\n";
+        return 2;
+    }
     if (parser.positionalArguments().size() != 1 || !parser.isSet(outOpt)) {
         std::cerr << "pellucor import-slides: give one presentation file and --out DIR\n";
         return 2;
@@ -73,6 +82,7 @@ int RunImportSlidesCommand(int argc, char** argv)
     const std::string file = CommandLinePath(parser.positionalArguments().front());
 
     SlideExporter ppt;
+    ppt.sharpCopies = !parser.isSet(noHiresOpt);
     const int count = ppt.PptOpenPresentation(file);
     if (count < 0)
         return 1;

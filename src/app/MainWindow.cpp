@@ -11,6 +11,7 @@
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
 #include "import/SlideImportModel.h"
+#include "publish/PublishRequest.h"
 #include "publish/Publisher.h"
 
 namespace pellucor {
@@ -77,7 +78,9 @@ void MainWindow::SetLectureDir(const std::string& dir)
     const LectureNames names = SplitLectureDir(Tav_Trim(dir));
     LecName = names.name;
     LecParent = names.parent;
-    request().TextName = Tav_Trim(LecName).empty() ? "media" : LecName;
+    // The lecture its files name (a directory holding the parts of lecture
+    // "talk" publishes them as talk), else the directory's.
+    request().TextName = LectureNameOf(Tav_Trim(dir));
     // The detailed form takes the new directory before the publish check
     // runs, so that the check reads this lecture and not the previous one.
     publishForm_->SetLectureDir(dir);

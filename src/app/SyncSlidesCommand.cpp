@@ -14,6 +14,7 @@
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 #include "media/LectureSync.h"
+#include "publish/PublishRequest.h"
 
 namespace pellucor {
 
@@ -52,7 +53,8 @@ int RunSyncSlidesCommand(int argc, char** argv)
     parser.addHelpOption();
     parser.addPositionalArgument("lecture", "Lecture directory (slide images and recordings).");
     const QCommandLineOption part("part", "Sync only part N.", "N");
-    const QCommandLineOption name("name", "Lecture name (default: the directory's last component).", "name");
+    const QCommandLineOption name(
+        "name", "Lecture name (default: the one its parts' files carry, else the directory's last component).", "name");
     const QCommandLineOption media("media", "Sync this recording instead of the part's own.", "file");
     const QCommandLineOption out("out", "Write the events to this file instead of the part's own.", "file");
     const QCommandLineOption replace("replace", "Replace existing events files (each is kept as NAME.bak).");
@@ -69,7 +71,7 @@ int RunSyncSlidesCommand(int argc, char** argv)
         std::cerr << kName << options.slideDir << " is not a directory\n";
         return 1;
     }
-    options.lecName = parser.isSet(name) ? parser.value(name).toStdString() : Tav_SplitPath(options.slideDir).last;
+    options.lecName = parser.isSet(name) ? parser.value(name).toStdString() : LectureNameOf(options.slideDir);
     if (parser.isSet(part)) {
         bool number = false;
         options.part = parser.value(part).toInt(&number);

@@ -194,19 +194,27 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     return true;
 }
 
-std::string LectureLoader::otherLectureParts() const
+std::string MultiPartLectureIn(const std::string& dir)
 {
-    for (const std::string& first : Tav_ListFiles(in_.mediaDir, "*1.txt")) {
+    const DirListing listing(Tav_DirSlash(dir));
+    for (const std::string& first : Tav_ListFiles(dir, "*1.txt")) {
         const std::string name = first.substr(0, first.size() - 5);
         std::string path, err;
-        if (!media_.Find(name + "2.txt", path, err))
-            continue;
-        std::string list = first;
-        for (int p = 2; media_.Find(name + std::to_string(p) + ".txt", path, err); ++p)
-            list += ", " + fileName(path);
-        return list + " (lecture " + name + ")";
+        if (!name.empty() && listing.Find(name + "2.txt", path, err))
+            return name;
     }
     return "";
+}
+
+std::string LectureLoader::otherLectureParts() const
+{
+    const std::string name = MultiPartLectureIn(in_.mediaDir);
+    if (name.empty())
+        return "";
+    std::string list, path, err;
+    for (int p = 1; media_.Find(name + std::to_string(p) + ".txt", path, err); ++p)
+        list += (list.empty() ? "" : ", ") + fileName(path);
+    return list + " (lecture " + name + ")";
 }
 
 bool LectureLoader::FindEvents(int part, Convention conv, const std::string& first, std::string& events,

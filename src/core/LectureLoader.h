@@ -14,6 +14,10 @@
 
 namespace pellucor {
 
+// The name of a lecture in several parts whose events files lie in dir
+// (talk1.txt, talk2.txt ... give "talk"), or "" when it holds none.
+std::string MultiPartLectureIn(const std::string& dir);
+
 class LectureLoader {
 public:
     // Whether a RealMedia file holds video; false with err set (the load

@@ -1,11 +1,10 @@
 #include "import/GifWriter.h"
 
-#include <QSaveFile>
-#include <QString>
-
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+
+#include "import/EncodedPicture.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -13,7 +12,6 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
-#include <libavutil/error.h>
 #include <libavutil/frame.h>
 #include <libavutil/log.h>
 #include <libavutil/opt.h>
@@ -23,29 +21,17 @@ namespace pellucor {
 
 namespace {
 
-std::string avError(int code)
-{
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, buf, sizeof buf);
-    return buf;
-}
+const auto avError = Tav_AvErrorText;
 
 struct GraphDeleter {
     void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
 };
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 struct InOutDeleter {
     void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
 };
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using FramePtr = AvFramePtr;
+using CodecDeleter = AvCodecDeleter;
+using PacketDeleter = AvPacketDeleter;
 
 FramePtr newPaletteFrame(int width, int height)
 {
@@ -147,22 +133,9 @@ bool toPalette(const uint8_t* pixels, int stride, int width, int height, FramePt
         return false;
     }
 
-    FramePtr frame(av_frame_alloc());
-    if (!frame) {
-        err = "out of memory";
+    FramePtr frame = Tav_Rgb32Frame(pixels, stride, width, height, false, err);
+    if (!frame)
         return false;
-    }
-    frame->format = AV_PIX_FMT_RGB32;
-    frame->width = width;
-    frame->height = height;
-    frame->pts = 0;
-    if ((rc = av_frame_get_buffer(frame.get(), 0)) < 0) {
-        err = "cannot allocate the picture: " + avError(rc);
-        return false;
-    }
-    for (int y = 0; y < height; ++y)
-        std::memcpy(frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0],
-                    pixels + static_cast<ptrdiff_t>(y) * stride, static_cast<size_t>(width) * 4);
     rc = av_buffersrc_add_frame(src, frame.get());
     if (rc >= 0)
         rc = av_buffersrc_add_frame(src, nullptr);
@@ -285,16 +258,7 @@ bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, in
     if (!exactPalette(pixels, stride, width, height, palette) &&
         !toPalette(pixels, stride, width, height, palette, err))
         return false;
-    if (!encodeGif(palette.get(), data, err))
-        return false;
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(data.data(), static_cast<qint64>(data.size())) !=
-                                                static_cast<qint64>(data.size()) ||
-        !file.commit()) {
-        err = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+    return encodeGif(palette.get(), data, err) && Tav_SavePicture(path, data, err);
 }
 
 }  // namespace pellucor

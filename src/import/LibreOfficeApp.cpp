@@ -253,6 +253,15 @@ bool LibreOfficeApp::ExportSlide(int i, const std::string& file, int width, int 
     return pages_->WriteGif(i - 1, file, width, height, err);
 }
 
+bool LibreOfficeApp::ExportSlideSharp(int i, const std::string& file, int width, std::string& err)
+{
+    if (!pages_) {
+        err = "no presentation is open";
+        return false;
+    }
+    return pages_->WriteWebp(i - 1, file, width, err);
+}
+
 std::optional<std::string> LibreOfficeApp::SlideTitle(int i)
 {
     if (!pages_ || i < 1 || i > static_cast<int>(titles_.size()))

@@ -31,6 +31,7 @@ public:
     std::string Version() override;
     bool Open(const std::string& path, int& count, std::string& err) override;
     bool ExportSlide(int i, const std::string& file, int width, int height, std::string& err) override;
+    bool ExportSlideSharp(int i, const std::string& file, int width, std::string& err) override;
     std::optional<std::string> SlideTitle(int i) override;
     bool Quit(std::string& err) override;
     // Ends a running conversion by killing LibreOffice's whole process group.

@@ -1,5 +1,8 @@
 #include "import/PdfSlides.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <poppler-document.h>
 #include <poppler-image.h>
 #include <poppler-page-renderer.h>
@@ -7,6 +10,7 @@
 
 #include "core/DebugLog.h"
 #include "import/GifWriter.h"
+#include "import/WebpWriter.h"
 
 namespace pellucor {
 
@@ -31,14 +35,10 @@ bool PdfSlides::Load(const std::string& pdfPath, std::string& err)
 
 int PdfSlides::Count() const { return doc_ ? doc_->pages() : 0; }
 
-bool PdfSlides::WriteGif(int index, const std::string& file, int width, int height, std::string& err) const
+bool PdfSlides::render(int index, int width, int height, poppler::image& img, std::string& err) const
 {
     if (!doc_ || index < 0 || index >= doc_->pages()) {
         err = "no slide " + std::to_string(index + 1);
-        return false;
-    }
-    if (width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide) {
-        err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
         return false;
     }
     const std::unique_ptr<poppler::page> page(doc_->create_page(index));
@@ -51,6 +51,12 @@ bool PdfSlides::WriteGif(int index, const std::string& file, int width, int heig
         err = "slide " + std::to_string(index + 1) + " has no size";
         return false;
     }
+    if (height == 0)
+        height = std::max(1, static_cast<int>(std::lround(width * box.height() / box.width())));
+    if (width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide) {
+        err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
+        return false;
+    }
     poppler::page_renderer renderer;
     renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, true);
@@ -59,13 +65,28 @@ bool PdfSlides::WriteGif(int index, const std::string& file, int width, int heig
     // the crop rectangle fixes the size against rounding.
     const double xres = 72.0 * width / box.width();
     const double yres = 72.0 * height / box.height();
-    const poppler::image img = renderer.render_page(page.get(), xres, yres, 0, 0, width, height);
+    img = renderer.render_page(page.get(), xres, yres, 0, 0, width, height);
     if (!img.is_valid() || img.width() != width || img.height() != height) {
         err = "cannot render slide " + std::to_string(index + 1);
         return false;
     }
-    return Tav_WriteGif(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width,
+    return true;
+}
+
+bool PdfSlides::WriteGif(int index, const std::string& file, int width, int height, std::string& err) const
+{
+    poppler::image img;
+    return render(index, width, height, img, err) &&
+           Tav_WriteGif(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width,
                         height, err);
+}
+
+bool PdfSlides::WriteWebp(int index, const std::string& file, int width, std::string& err) const
+{
+    poppler::image img;
+    return render(index, width, 0, img, err) &&
+           Tav_WriteWebp(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(),
+                         img.width(), img.height(), err);
 }
 
 }  // namespace pellucor

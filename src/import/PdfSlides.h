@@ -6,6 +6,7 @@
 
 namespace poppler {
 class document;
+class image;
 }
 
 namespace pellucor {
@@ -22,8 +23,15 @@ public:
     // Renders page index (from 0) stretched to width x height and writes it
     // as a GIF file.
     bool WriteGif(int index, const std::string& file, int width, int height, std::string& err) const;
+    // Renders page index width pixels wide at the page's own aspect and
+    // writes it as a lossless WebP file.
+    bool WriteWebp(int index, const std::string& file, int width, std::string& err) const;
 
 private:
+    // Renders page index onto width x height pixels; a height of 0 keeps the
+    // page's aspect.
+    bool render(int index, int width, int height, poppler::image& img, std::string& err) const;
+
     std::unique_ptr<poppler::document> doc_;
 };
 

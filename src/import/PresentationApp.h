@@ -22,6 +22,9 @@ public:
     // Writes slide i (from 1) of the active presentation as a GIF file of
     // exactly width x height pixels.
     virtual bool ExportSlide(int i, const std::string& file, int width, int height, std::string& err) = 0;
+    // Writes slide i as a sharp picture width pixels wide at the slide's own
+    // aspect (a lossless WebP file).
+    virtual bool ExportSlideSharp(int i, const std::string& file, int width, std::string& err) = 0;
     // The text of the first shape of slide i; nullopt when the slide has no
     // shapes, the first shape holds no text, or there is no such slide.
     virtual std::optional<std::string> SlideTitle(int i) = 0;

@@ -156,10 +156,13 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
     Tav_WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
     Tav_WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
 
-    // Old slide images go without a question each (errors ignored).
-    for (const std::string& old : Tav_ListFiles(dir, "img???.gif")) {
-        std::error_code ignored;
-        std::filesystem::remove(dir + old, ignored);
+    // Old slide images and their sharp copies go without a question each
+    // (errors ignored).
+    for (const char* pattern : {"img???.gif", "img???.webp"}) {
+        for (const std::string& old : Tav_ListFiles(dir, pattern)) {
+            std::error_code ignored;
+            std::filesystem::remove(dir + old, ignored);
+        }
     }
 
     const int count = activeCount_;
@@ -173,8 +176,10 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
             report.status("Slide import cancelled", kColourYellow);
             return false;
         }
-        if (!app_->ExportSlide(i, file, width, height, err)) {
-            const std::string text = "Error - Unable to write to " + file + " " + err;
+        const std::string sharp = SharpImageFile(dir, i);
+        const bool exported = app_->ExportSlide(i, file, width, height, err);
+        if (!exported || (sharpCopies && !app_->ExportSlideSharp(i, sharp, kSharpWidth, err))) {
+            const std::string text = "Error - Unable to write to " + (exported ? sharp : file) + " " + err;
             Tav_Message(text);
             report.status(text, kColourRed);
             return false;
@@ -216,6 +221,11 @@ std::string SlideExporter::PptSlideTitle(int i) const
 std::string SlideExporter::PptImageFile(const std::string& dir, int i)
 {
     return dir + "img" + Tav_Fmt000(i) + ".gif";
+}
+
+std::string SlideExporter::SharpImageFile(const std::string& dir, int i)
+{
+    return dir + "img" + Tav_Fmt000(i) + ".webp";
 }
 
 void SlideExporter::SetCancelled(bool on)

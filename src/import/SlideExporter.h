@@ -41,6 +41,9 @@ public:
     std::string PptSlideTitle(int i) const;
     // dir + "img" + three-digit number + ".gif".
     static std::string PptImageFile(const std::string& dir, int i);
+    // The slide's sharp copy beside its GIF: dir + "img" + three-digit
+    // number + ".webp".
+    static std::string SharpImageFile(const std::string& dir, int i);
     // Quits the application if this module started it.
     void PptClose();
     // From any thread: while on, the open or export under way is ended (the
@@ -48,6 +51,11 @@ public:
     void SetCancelled(bool on);
 
     bool IsOpen() const { return open_; }
+    // Whether an export also writes each slide's sharp copy, kSharpWidth
+    // pixels wide at the slide's own aspect, for pages on today's screens
+    // (on by default; the GIFs are written either way).
+    bool sharpCopies = true;
+    static constexpr int kSharpWidth = 1920;
     // The text of the second header line of titles.txt after "# Date ";
     // the current date and time in the system's short format by default.
     std::function<std::string()> dateText;

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <map>
 
+#include "core/FileLookup.h"
+#include "core/LectureLoader.h"
 #include "core/PathVars.h"
 #include "core/TavUtils.h"
 
@@ -122,6 +124,11 @@ bool ReadSettingsFile(const std::string& path, SettingsFile& file)
 std::string LectureNameOf(const std::string& dir)
 {
     const std::string name = SplitLectureDir(dir).name;
+    // A lecture recorded in parts under a name of its own is known by it.
+    std::string path, err;
+    if (!DirListing(Tav_DirSlash(dir)).Find(name + "1.txt", path, err))
+        if (const std::string parts = MultiPartLectureIn(dir); !parts.empty())
+            return parts;
     return Tav_Trim(name).empty() ? "media" : name;
 }
 

@@ -52,7 +52,9 @@ struct SettingsFile {
 };
 bool ReadSettingsFile(const std::string& path, SettingsFile& file);
 
-// A lecture's name from its directory: the last component, or "media".
+// A lecture's name from its directory: the last component (or "media"),
+// unless the directory holds the parts of a lecture of another name
+// (talk1.txt, talk2.txt ...): then that name.
 std::string LectureNameOf(const std::string& dir);
 
 }  // namespace pellucor

@@ -132,6 +132,12 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
         const int part = hasVideo ? SI.VideoPart[s] : hasAudio ? SI.AudioPart[s] : 0;
         return part > 0 && part <= kMaxParts && !SI.CaptionsFile[part].empty();
     }
+    // The lecture has the slide's sharp copy (imgNNN.webp, which the publish
+    // copies beside the GIF).
+    if (has(line, "HIRES")) {
+        std::string path, err;
+        return LectureFiles().Find("img" + Tav_Fmt000(slide) + ".webp", path, err);
+    }
     return false;
 }
 

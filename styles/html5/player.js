@@ -1,11 +1,16 @@
-// The html5 style's player. On a part page it keeps the slide in step with
-// the part's recording and adds the page's tools: the way to the
-// neighbouring slides across parts, the keyboard, thumbnails and contents
-// that follow the recording, chapters, speed, search, resume and deep links
-// (#t=1h2m3s, #t=00:01:10, #slide=N). Everything comes from the page
-// itself: each contents entry carries its slide's part, start time,
-// picture, page and notes, so it works from disk as well as from a web
-// host. On a slide page it only adds the arrow keys.
+// The html5 style's player. On a part page it plays the whole lecture: the
+// part's recording with the slide in step, and at a part's end (or when the
+// student goes to another part) the next recording in the same page, so
+// playback goes on. Around it: the way to the neighbouring slides across
+// parts, a bar of the whole lecture with its parts and slides, the
+// keyboard, thumbnails and contents that follow the recording, chapters,
+// captions and their transcript, speed, full screen, the panes' order and
+// size, search over titles, notes and captions, resume and deep links
+// (#t=1h2m3s, #t=00:01:10, #slide=N, #part=N&t=...). Everything comes
+// from the page itself: each contents entry carries its slide's part,
+// start time, picture, page and notes, each part heading its recording,
+// so it works from disk as well as from a web host. On a slide page it
+// only adds the arrow keys, on the handout its print button.
 // The file passes through the style engine like every template: no line
 // may begin with a hash or an exclamation mark, and it holds no tokens.
 (function () {
@@ -111,9 +116,54 @@
     return params;
   }
 
+  // The handout: its print button.
+  function handoutPage() {
+    var button = byId("print");
+    if (button && window.print) {
+      button.hidden = false;
+      button.addEventListener("click", function () { window.print(); });
+    }
+  }
+
+  // A list of cues from WebVTT text, read by the browser's own parser: the
+  // text is given as a hidden track of a silent element.
+  function parseCues(text, done) {
+    var holder = doc.createElement("audio");
+    var track = doc.createElement("track");
+    holder.hidden = true;
+    holder.preload = "none";
+    track.kind = "metadata";
+    track.src = "data:text/vtt;charset=utf-8," + encodeURIComponent(text);
+    holder.appendChild(track);
+    doc.body.appendChild(holder);
+    track.track.mode = "hidden";
+    function finish() {
+      var cues = track.track.cues ? cueList(track.track.cues) : [];
+      doc.body.removeChild(holder);
+      done(cues);
+    }
+    track.addEventListener("load", finish);
+    track.addEventListener("error", function () {
+      doc.body.removeChild(holder);
+      done([]);
+    });
+  }
+
+  // Start, end and plain text of each cue.
+  function cueList(cues) {
+    var list = [];
+    for (var k = 0; k < cues.length; k++) {
+      var c = cues[k];
+      var html = c.getCueAsHTML ? c.getCueAsHTML().textContent : c.text;
+      list.push({ start: c.startTime, end: c.endTime, text: String(html).replace(/\s+/g, " ").trim() });
+    }
+    return list;
+  }
+
   function partPage() {
     var media = byId("media");
     var part = doc.body.getAttribute("data-part");
+    var lecture = doc.body.getAttribute("data-lecture") || "";
     var slide = byId("slide");
     var title = byId("slide-title");
     var number = byId("slide-number");
@@ -129,38 +179,68 @@
     var speedBox = byId("speed");
     var keysDialog = byId("keys");
     var keysButton = byId("keys-button");
+    var main = byId("lecture");
     var reduced = Boolean(window.matchMedia && window.matchMedia("(prefers-reduced-motion: reduce)").matches);
+    var fromWeb = /^https?:$/.test(window.location.protocol);
 
-    // The whole lecture in slide order, from the contents.
+    // --- The lecture from the contents: its parts, each with its slides ---
     var entries = [];
     var bySlide = {};
-    var items = toc ? toc.querySelectorAll("li[data-slide]") : [];
-    for (var i = 0; i < items.length; i++) {
-      var li = items[i];
-      var link = li.querySelector("a");
-      var entry = {
-        index: entries.length,
-        li: li,
-        link: link,
-        number: li.getAttribute("data-slide"),
-        part: li.getAttribute("data-part"),
-        partPage: li.getAttribute("data-part-page"),
-        start: seconds(li.getAttribute("data-start")),
-        img: li.getAttribute("data-img"),
-        page: li.getAttribute("data-page"),
-        title: link ? link.textContent : "",
-        notes: li.querySelector("template"),
-        thumb: null
+    var parts = {};
+    var partOrder = [];
+    var total = 0;
+    var headings = toc ? toc.querySelectorAll("h3[data-part]") : [];
+    for (var h = 0; h < headings.length; h++) {
+      var heading = headings[h];
+      var list = heading.nextElementSibling;
+      var info = {
+        number: heading.getAttribute("data-part"),
+        page: heading.getAttribute("data-page"),
+        media: heading.getAttribute("data-media"),
+        kind: heading.getAttribute("data-kind"),
+        width: heading.getAttribute("data-width"),
+        height: heading.getAttribute("data-height"),
+        captions: heading.getAttribute("data-captions"),
+        captionsScript: heading.getAttribute("data-captions-script"),
+        entries: [],
+        offset: total,
+        length: 0
       };
-      entries.push(entry);
-      bySlide[entry.number] = entry;
+      var items = list ? list.querySelectorAll("li[data-slide]") : [];
+      for (var i = 0; i < items.length; i++) {
+        var li = items[i];
+        var link = li.querySelector("a");
+        var entry = {
+          index: entries.length,
+          li: li,
+          link: link,
+          number: li.getAttribute("data-slide"),
+          part: info.number,
+          start: seconds(li.getAttribute("data-start")),
+          img: li.getAttribute("data-img"),
+          hires: li.getAttribute("data-hires"),
+          page: li.getAttribute("data-page"),
+          title: link ? link.textContent : "",
+          notes: li.querySelector("template"),
+          thumb: null
+        };
+        entries.push(entry);
+        info.entries.push(entry);
+        bySlide[entry.number] = entry;
+      }
+      if (!info.entries.length) {
+        continue;
+      }
+      var last = info.entries[info.entries.length - 1];
+      info.length = Math.max(seconds(list.getAttribute("data-end") || "0"), last.start + 1);
+      total += info.length;
+      parts[info.number] = info;
+      partOrder.push(info);
     }
-    var local = entries.filter(function (e) { return e.part === part; });
-    if (!media || !local.length) {
+    if (!media || !parts[part]) {
       return;
     }
-    var partList = local[0].li.parentNode;
-    var partEnd = seconds(partList.getAttribute("data-end") || "0");
+    var local = parts[part].entries;
     var thumbLinks = thumbs ? thumbs.querySelectorAll("li[data-slide] a") : [];
     for (i = 0; i < thumbLinks.length; i++) {
       var owner = bySlide[thumbLinks[i].parentNode.getAttribute("data-slide")];
@@ -226,15 +306,25 @@
       return content;
     }
 
+    // The slide's picture: its sharp copy where the lecture has one.
+    function picture(entry) {
+      if (entry.hires) {
+        slide.srcset = entry.img + " 640w, " + entry.hires + " 1920w";
+      } else {
+        slide.removeAttribute("srcset");
+      }
+      if (entry.img) {
+        slide.src = entry.img;
+      }
+    }
+
     function show(entry) {
       if (!entry || entry === current) {
         return;
       }
       var before = current;
       current = entry;
-      if (entry.img) {
-        slide.src = entry.img;
-      }
+      picture(entry);
       slide.alt = entry.title;
       slide.setAttribute("data-shown", entry.number);
       title.textContent = entry.title;
@@ -274,10 +364,14 @@
     // --- The recording -------------------------------------------------------
     var pendingSeek = null;
     var boundary = 0;
+    var noJumpSaid = false;
 
     function sync() {
-      show(entryAt(pendingSeek !== null ? pendingSeek : media.currentTime));
+      var time = pendingSeek !== null ? pendingSeek : media.currentTime;
+      show(entryAt(time));
       schedule();
+      showPosition(time);
+      followTranscript(time);
     }
 
     // Changes the slide at the next slide's start, between time updates.
@@ -298,26 +392,46 @@
       }
     }
 
+    // Whether the recording can be played from that time: a host that
+    // answers no byte-range request gives a recording that cannot jump.
+    function canJumpTo(time) {
+      var ranges = media.seekable;
+      if (media.readyState < 1 || !ranges) {
+        return true;
+      }
+      for (var k = 0; k < ranges.length; k++) {
+        if (time >= ranges.start(k) - 0.25 && time <= ranges.end(k) + 0.25) {
+          return true;
+        }
+      }
+      return Math.abs(time - media.currentTime) < 0.25;
+    }
+
+    function cannotJump() {
+      if (!noJumpSaid) {
+        noJumpSaid = true;
+        say("This server cannot jump inside the recording; download it or ask for a server with byte ranges");
+      }
+      sync();
+    }
+
     function seek(time) {
       time = Math.max(0, time);
       if (media.duration && isFinite(media.duration)) {
         time = Math.min(time, media.duration);
       }
       if (media.readyState >= 1) {
+        if (!canJumpTo(time)) {
+          cannotJump();
+          return;
+        }
         media.currentTime = time;
       } else {
         pendingSeek = time;
       }
       show(entryAt(time));
+      showPosition(time);
     }
-
-    media.addEventListener("loadedmetadata", function () {
-      if (pendingSeek !== null) {
-        var time = pendingSeek;
-        pendingSeek = null;
-        media.currentTime = time;
-      }
-    });
 
     function blocked() {
       if (media.paused) {
@@ -352,31 +466,177 @@
       }
     }
 
-    ["timeupdate", "seeking", "seeked", "play", "playing", "ratechange"].forEach(function (name) {
-      media.addEventListener(name, sync);
-    });
-    media.addEventListener("pause", function () { window.clearTimeout(boundary); });
-    media.addEventListener("playing", function () {
-      if (statusLine.getAttribute("data-blocked")) {
-        say("");
+    // --- Resume: the place in the whole lecture ------------------------------
+    var resumeKey = "pellucor.resume." + window.location.pathname.replace(/[^\/]*$/, "");
+    var savedAt = -1;
+
+    // The place is kept until the lecture has been heard to its end.
+    function savePosition() {
+      var t = media.currentTime;
+      if (media.ended || (media.duration && t > media.duration - 1)) {
+        if (part === partOrder[partOrder.length - 1].number) {
+          store.remove(resumeKey);
+        }
+      } else if (t > 0) {
+        store.set(resumeKey, part + ":" + t.toFixed(1));
       }
-    });
+    }
+
+    // --- The media element's listeners (again for each new element) --------
+    function bindMedia() {
+      ["timeupdate", "seeking", "seeked", "play", "playing", "ratechange"].forEach(function (name) {
+        media.addEventListener(name, sync);
+      });
+      media.addEventListener("pause", function () {
+        window.clearTimeout(boundary);
+        // Paused by reaching the end: the part was playing to its end.
+        endedPlaying = media.ended;
+        savePosition();
+      });
+      media.addEventListener("playing", function () {
+        if (statusLine.getAttribute("data-blocked")) {
+          say("");
+        }
+      });
+      media.addEventListener("loadedmetadata", function () {
+        if (pendingSeek !== null) {
+          var time = isFinite(media.duration) ? Math.min(pendingSeek, media.duration) : pendingSeek;
+          pendingSeek = null;
+          if (canJumpTo(time)) {
+            media.currentTime = time;
+          } else {
+            cannotJump();
+          }
+        }
+        if (playWhenLoaded) {
+          playWhenLoaded = false;
+          play();
+        }
+      });
+      media.addEventListener("timeupdate", function () {
+        if (Math.abs(media.currentTime - savedAt) >= 1) {
+          savedAt = media.currentTime;
+          savePosition();
+        }
+      });
+      media.addEventListener("ended", partEnded);
+      media.textTracks.addEventListener("change", captionsChanged);
+      if (speed) {
+        media.defaultPlaybackRate = speed;
+        media.playbackRate = speed;
+      }
+    }
+
+    // --- Other parts, played in this page ----------------------------------------
+    var playOn = byId("play-on");
+    var endedPlaying = false;
+    var playWhenLoaded = false;
+
+    // Loads part number's recording, captions and chapters into this page
+    // and goes to time in it (playing when asked).
+    function loadPart(to, time, andPlay) {
+      var info = parts[to];
+      if (!info) {
+        return;
+      }
+      savePosition();
+      window.clearTimeout(boundary);
+      media.pause();
+      var tag = info.kind === "video" ? "VIDEO" : "AUDIO";
+      if (media.tagName !== tag) {
+        var fresh = doc.createElement(tag.toLowerCase());
+        fresh.id = "media";
+        fresh.controls = true;
+        fresh.preload = "metadata";
+        if (tag === "VIDEO") {
+          fresh.setAttribute("playsinline", "");
+        }
+        media.parentNode.replaceChild(fresh, media);
+        media = fresh;
+        chaptersTrack = null;
+        bindMedia();
+      }
+      if (tag === "VIDEO") {
+        media.width = parseInt(info.width, 10) || 640;
+        media.height = parseInt(info.height, 10) || 480;
+      }
+      media.setAttribute("data-chapters", "chapters" + info.number + ".vtt");
+      part = info.number;
+      local = info.entries;
+      doc.body.setAttribute("data-part", part);
+      byId("where").textContent = "Part " + part;
+      doc.title = lecture + " - part " + part;
+      byId("download").href = info.media;
+      pendingSeek = Math.max(0, time);
+      savedAt = -1;
+      media.src = info.media;
+      media.load();
+      setChapters();
+      setCaptions();
+      show(entryAt(pendingSeek));
+      showPosition(pendingSeek);
+      // The address names the part now playing.
+      try {
+        window.history.replaceState(null, "", info.page);
+      } catch (e) {
+        window.history.replaceState(null, "", "#part=" + part);
+      }
+      // Played once at its place, not from its start.
+      playWhenLoaded = Boolean(andPlay);
+    }
+
+    // At a part's end the next part plays on, unless the student said no.
+    function partEnded() {
+      if (!endedPlaying) {
+        return;  // a seek to the end while paused
+      }
+      endedPlaying = false;
+      var at = partOrder.indexOf(parts[part]);
+      var next = partOrder[at + 1];
+      if (next && playOn.checked) {
+        loadPart(next.number, 0, true);
+      } else {
+        savePosition();
+        say(next ? "End of part " + part + "." : "End of the lecture.");
+      }
+    }
+
+    playOn.parentNode.hidden = false;
+    playOn.checked = store.get("pellucor.playon") !== "off";
+    playOn.addEventListener("change", function () { store.set("pellucor.playon", playOn.checked ? "on" : "off"); });
 
     // --- Moving around ---------------------------------------------------------
-    var resumeKey = "pellucor.resume." + window.location.pathname;
-
     function go(entry, andPlay) {
       if (!entry) {
         return;
       }
       if (entry.part !== part) {
-        savePosition();
-        window.location.href = entry.partPage + "#slide=" + entry.number + (andPlay ? "&play" : "");
+        loadPart(entry.part, entry.start, andPlay);
         return;
       }
       seek(entry.start);
       if (andPlay) {
         play();
+      }
+    }
+
+    // A time of the whole lecture: its part and the time in that part.
+    function goToLectureTime(t, andPlay) {
+      var info = partOrder[partOrder.length - 1];
+      for (var k = 0; k < partOrder.length; k++) {
+        if (t < partOrder[k].offset + partOrder[k].length) {
+          info = partOrder[k];
+          break;
+        }
+      }
+      var inPart = Math.max(0, Math.min(t - info.offset, info.length));
+      if (info.number !== part) {
+        loadPart(info.number, inPart, andPlay);
+      } else {
+        seek(inPart);
+        if (andPlay) {
+          play();
+        }
       }
     }
 
@@ -398,11 +658,16 @@
           return;
         }
         var anchor = ev.target.closest ? ev.target.closest("a") : null;
-        var item = anchor && anchor.closest("[data-slide]");
-        var entry = item && bySlide[item.getAttribute("data-slide")];
-        if (entry && container.contains(item)) {
-          ev.preventDefault();
-          go(entry, true);
+        var item = anchor && anchor.closest("[data-slide], [data-time]");
+        if (!item || !container.contains(item)) {
+          return;
+        }
+        ev.preventDefault();
+        if (item.hasAttribute("data-time")) {
+          var to = parts[item.getAttribute("data-part")];
+          goToLectureTime(to.offset + parseFloat(item.getAttribute("data-time")), true);
+        } else {
+          go(bySlide[item.getAttribute("data-slide")], true);
         }
       });
     }
@@ -422,8 +687,136 @@
       });
     });
 
+    // --- The bar of the whole lecture ---------------------------------------------
+    var bar = byId("bar");
+    var barFill = bar.querySelector(".bar-fill");
+    var barTip = byId("bar-tip");
+    var barTime = byId("bar-time");
+    var dragging = false;
+
+    function percent(t) { return (total ? (100 * t) / total : 0).toFixed(3) + "%"; }
+
+    function entryAtLecture(t) {
+      var found = entries[0];
+      for (var k = 0; k < entries.length; k++) {
+        var e = entries[k];
+        if (parts[e.part].offset + e.start <= t + 0.05) {
+          found = e;
+        }
+      }
+      return found;
+    }
+
+    function describe(t) {
+      var e = entryAtLecture(t);
+      return clock(t) + ", part " + e.part + ", slide " + e.number + ": " + e.title;
+    }
+
+    function showPosition(time) {
+      var t = parts[part].offset + Math.min(time, parts[part].length);
+      barFill.style.width = percent(t);
+      barTime.textContent = clock(t);
+      if (!dragging) {
+        bar.setAttribute("aria-valuenow", String(Math.round(t)));
+        bar.setAttribute("aria-valuetext", describe(t));
+        if (doc.activeElement === bar) {
+          tip(t);
+        }
+      }
+    }
+
+    function tip(t) {
+      var e = entryAtLecture(t);
+      barTip.textContent = "Slide " + e.number + ": " + e.title + " \u2014 " + clock(t);
+      barTip.style.left = "clamp(0%, calc(" + percent(t) + " - 6rem), calc(100% - 12rem))";
+      barTip.hidden = false;
+    }
+
+    function barTimeAt(ev) {
+      var r = bar.getBoundingClientRect();
+      return Math.max(0, Math.min(1, (ev.clientX - r.left) / r.width)) * total;
+    }
+
+    (function drawBar() {
+      var marks = doc.createDocumentFragment();
+      partOrder.forEach(function (info, k) {
+        if (k > 0) {
+          var edge = doc.createElement("span");
+          edge.className = "bar-part";
+          edge.style.left = percent(info.offset);
+          marks.appendChild(edge);
+        }
+        info.entries.forEach(function (e, n) {
+          if (n > 0) {
+            var mark = doc.createElement("span");
+            mark.className = "bar-mark";
+            mark.style.left = percent(info.offset + e.start);
+            marks.appendChild(mark);
+          }
+        });
+      });
+      bar.appendChild(marks);
+      bar.setAttribute("aria-valuemax", String(Math.round(total)));
+      byId("bar-total").textContent = clock(total);
+      bar.parentNode.hidden = false;
+    })();
+
+    bar.addEventListener("pointermove", function (ev) {
+      tip(barTimeAt(ev));
+      if (dragging) {
+        barFill.style.width = percent(barTimeAt(ev));
+      }
+    });
+    bar.addEventListener("pointerleave", function () {
+      if (doc.activeElement !== bar) {
+        barTip.hidden = true;
+      }
+    });
+    bar.addEventListener("pointerdown", function (ev) {
+      if (ev.button !== 0) {
+        return;
+      }
+      dragging = true;
+      if (bar.setPointerCapture) {
+        bar.setPointerCapture(ev.pointerId);
+      }
+      barFill.style.width = percent(barTimeAt(ev));
+    });
+    bar.addEventListener("pointerup", function (ev) {
+      if (!dragging) {
+        return;
+      }
+      dragging = false;
+      goToLectureTime(barTimeAt(ev), !media.paused);
+    });
+    bar.addEventListener("pointercancel", function () { dragging = false; });
+    bar.addEventListener("focus", function () { tip(parts[part].offset + media.currentTime); });
+    bar.addEventListener("blur", function () { barTip.hidden = true; });
+    bar.addEventListener("keydown", function (ev) {
+      var now = parts[part].offset + (pendingSeek !== null ? pendingSeek : media.currentTime);
+      var to = null;
+      if (ev.key === "ArrowLeft" || ev.key === "ArrowDown") {
+        to = now - 10;
+      } else if (ev.key === "ArrowRight" || ev.key === "ArrowUp") {
+        to = now + 10;
+      } else if (ev.key === "PageDown" || ev.key === "PageUp") {
+        var target = entries[entryAtLecture(now).index + (ev.key === "PageUp" ? 1 : -1)];
+        to = target ? parts[target.part].offset + target.start : null;
+      } else if (ev.key === "Home") {
+        to = 0;
+      } else if (ev.key === "End") {
+        to = total - 1;
+      }
+      if (to !== null) {
+        ev.preventDefault();
+        goToLectureTime(Math.max(0, Math.min(total - 0.5, to)), !media.paused);
+        tip(Math.max(0, Math.min(total - 0.5, to)));
+      }
+    });
+
     // --- Speed, remembered across parts and visits ------------------------------
     var speeds = [0.75, 1, 1.25, 1.5, 1.75, 2];
+    var speed = 0;
 
     function setSpeed(rate, announce) {
       var best = 1;
@@ -432,6 +825,7 @@
           best = s;
         }
       });
+      speed = best;
       media.defaultPlaybackRate = best;
       media.playbackRate = best;
       speedBox.value = String(best);
@@ -449,152 +843,373 @@
 
     speedBox.parentNode.hidden = false;
     speedBox.addEventListener("change", function () { setSpeed(parseFloat(speedBox.value), true); });
-    var storedSpeed = parseFloat(store.get("pellucor.speed"));
-    if (storedSpeed) {
-      setSpeed(storedSpeed, false);
-    }
 
     // --- Chapters: the slide titles --------------------------------------------
+    var chaptersTrack = null;
+
+    function setChapters() {
+      var old = media.querySelectorAll("track[kind='chapters']");
+      for (var k = 0; k < old.length; k++) {
+        media.removeChild(old[k]);
+      }
+      if (fromWeb && media.getAttribute("data-chapters")) {
+        // Where tracks can load, the chapters file the style wrote.
+        var element = doc.createElement("track");
+        element.kind = "chapters";
+        element.label = "Slides";
+        element.srclang = doc.documentElement.lang || "en";
+        element.src = media.getAttribute("data-chapters");
+        element.addEventListener("error", function () {
+          if (element.parentNode === media) {
+            media.removeChild(element);
+            chaptersFromPage();
+          }
+        });
+        media.appendChild(element);
+        element.track.mode = "hidden";
+      } else {
+        chaptersFromPage();
+      }
+    }
+
     function chaptersFromPage() {
       if (!media.addTextTrack || typeof window.VTTCue !== "function") {
         return;
       }
-      var track = media.addTextTrack("chapters", "Slides", doc.documentElement.lang || "en");
+      if (!chaptersTrack) {
+        chaptersTrack = media.addTextTrack("chapters", "Slides", doc.documentElement.lang || "en");
+      }
+      var cues = chaptersTrack.cues ? Array.prototype.slice.call(chaptersTrack.cues) : [];
+      cues.forEach(function (c) { chaptersTrack.removeCue(c); });
       local.forEach(function (e, k) {
-        var end = k + 1 < local.length ? local[k + 1].start : Math.max(partEnd, e.start + 1);
+        var end = k + 1 < local.length ? local[k + 1].start : Math.max(parts[part].length, e.start + 1);
         var text = e.title.replace(/&/g, "&amp;").replace(/</g, "&lt;").replace(/>/g, "&gt;");
-        track.addCue(new window.VTTCue(e.start, Math.max(end, e.start + 0.001), text));
+        chaptersTrack.addCue(new window.VTTCue(e.start, Math.max(end, e.start + 0.001), text));
       });
-      track.mode = "hidden";
+      chaptersTrack.mode = "hidden";
     }
 
-    var chaptersFile = media.getAttribute("data-chapters");
-    if (chaptersFile && /^https?:$/.test(window.location.protocol)) {
-      // Where tracks can load, the chapters file the style wrote.
-      var trackElement = doc.createElement("track");
-      trackElement.kind = "chapters";
-      trackElement.label = "Slides";
-      trackElement.srclang = doc.documentElement.lang || "en";
-      trackElement.src = chaptersFile;
-      trackElement.default = true;
-      trackElement.addEventListener("error", function () {
-        media.removeChild(trackElement);
-        chaptersFromPage();
-      });
-      media.appendChild(trackElement);
-      trackElement.track.mode = "hidden";
-    } else {
-      chaptersFromPage();
-    }
-
-    // --- Captions --------------------------------------------------------------------
+    // --- Captions and their transcript ---------------------------------------------
     // The part's captions track, shown unless the student turned it off in
-    // the player (remembered). A page opened from disk cannot load the track
-    // file; the script copy of the same text is given to the track as a data
-    // address instead.
-    var captions = byId("captions");
-    if (captions && captions.track) {
-      var captionsMode = function () {
-        return store.get("pellucor.captions") === "off" ? "disabled" : "showing";
-      };
-      var captionsOn = function () {
-        captions.track.mode = captionsMode();
-        media.textTracks.addEventListener("change", function () {
-          store.set("pellucor.captions", captions.track.mode === "showing" ? "on" : "off");
-        });
-      };
-      if (/^https?:$/.test(window.location.protocol)) {
-        captionsOn();
-      } else if (captions.getAttribute("data-script")) {
-        var captionsScript = doc.createElement("script");
-        captionsScript.src = captions.getAttribute("data-script");
-        captionsScript.addEventListener("load", function () {
-          var text = (window.pellucorCaptions || {})[part];
-          if (typeof text === "string") {
-            captions.src = "data:text/vtt;charset=utf-8," + encodeURIComponent(text);
-            captionsOn();
-          }
-        });
-        captionsScript.addEventListener("error", function () {
+    // the player (remembered; the track then stays loaded, hidden, for the
+    // transcript). A page opened from disk cannot load the track file; the
+    // script copy of the same text is given to the track as a data address.
+    var captions = null;
+    var transcriptBox = byId("transcript");
+    var transcriptList = byId("transcript-lines");
+    var lines = [];
+    var currentLine = -1;
+
+    function captionsMode() {
+      return store.get("pellucor.captions") === "off" ? "hidden" : "showing";
+    }
+
+    function captionsChanged() {
+      if (!captions || captions.parentNode !== media) {
+        return;
+      }
+      var mode = captions.track.mode;
+      if (mode === "disabled") {
+        captions.track.mode = "hidden";
+      }
+      store.set("pellucor.captions", mode === "showing" ? "on" : "off");
+    }
+
+    // The text of a part's captions from their script copy.
+    function captionsText(info, done) {
+      var texts = window.pellucorCaptions || {};
+      if (typeof texts[info.number] === "string") {
+        done(texts[info.number]);
+        return;
+      }
+      var script = doc.createElement("script");
+      script.src = info.captionsScript;
+      script.addEventListener("load", function () {
+        var text = (window.pellucorCaptions || {})[info.number];
+        done(typeof text === "string" ? text : null);
+      });
+      script.addEventListener("error", function () { done(null); });
+      doc.body.appendChild(script);
+    }
+
+    function setCaptions() {
+      var info = parts[part];
+      var old = media.querySelectorAll("track[kind='captions']");
+      for (var k = 0; k < old.length; k++) {
+        media.removeChild(old[k]);
+      }
+      captions = null;
+      showTranscript([]);
+      if (!info.captions) {
+        return;
+      }
+      var element = doc.createElement("track");
+      element.id = "captions";
+      element.kind = "captions";
+      element.label = "Captions";
+      element.srclang = doc.documentElement.lang || "en";
+      captions = element;
+      element.addEventListener("load", function () {
+        if (captions === element && element.track.cues) {
+          showTranscript(cueList(element.track.cues));
+        }
+      });
+      if (fromWeb) {
+        element.src = info.captions;
+        media.appendChild(element);
+        element.track.mode = captionsMode();
+        return;
+      }
+      captionsText(info, function (text) {
+        if (captions !== element) {
+          return;
+        }
+        if (text === null) {
           say("The captions could not be loaded.");
-        });
-        doc.body.appendChild(captionsScript);
+          return;
+        }
+        element.src = "data:text/vtt;charset=utf-8," + encodeURIComponent(text);
+        media.appendChild(element);
+        element.track.mode = captionsMode();
+      });
+    }
+
+    function showTranscript(cues) {
+      lines = cues;
+      currentLine = -1;
+      transcriptList.textContent = "";
+      transcriptBox.hidden = !cues.length;
+      var fragment = doc.createDocumentFragment();
+      cues.forEach(function (c, k) {
+        var item = doc.createElement("li");
+        var button = doc.createElement("button");
+        button.type = "button";
+        button.className = "line";
+        button.setAttribute("data-line", String(k));
+        button.tabIndex = k === 0 ? 0 : -1;
+        var when = doc.createElement("span");
+        when.className = "time";
+        when.textContent = clock(c.start);
+        button.appendChild(when);
+        button.appendChild(doc.createTextNode(" " + c.text));
+        item.appendChild(button);
+        fragment.appendChild(item);
+      });
+      transcriptList.appendChild(fragment);
+      followTranscript(media.currentTime);
+    }
+
+    function lineButton(k) { return transcriptList.querySelector("button[data-line='" + k + "']"); }
+
+    function followTranscript(time) {
+      if (!lines.length) {
+        return;
+      }
+      var at = -1;
+      for (var k = 0; k < lines.length; k++) {
+        if (lines[k].start <= time + 0.05) {
+          at = k;
+        }
+      }
+      if (at === currentLine) {
+        return;
+      }
+      var before = lineButton(currentLine);
+      var focused = before && doc.activeElement === before;
+      if (before) {
+        before.removeAttribute("aria-current");
+        before.tabIndex = -1;
+      }
+      currentLine = at;
+      var now = lineButton(Math.max(at, 0));
+      now.tabIndex = 0;
+      if (at >= 0) {
+        now.setAttribute("aria-current", "true");
+        if (focused) {
+          now.focus({ preventScroll: true });
+        }
+        reveal(now, transcriptList);
       }
     }
 
-    // --- Resume ---------------------------------------------------------------------
-    var savedAt = -1;
-
-    // The place is kept until the part has been heard to its end.
-    function savePosition() {
-      var t = media.currentTime;
-      if (media.ended || (media.duration && t > media.duration - 1)) {
-        store.remove(resumeKey);
-      } else if (t > 0) {
-        store.set(resumeKey, t.toFixed(1));
-      }
-    }
-
-    media.addEventListener("timeupdate", function () {
-      if (Math.abs(media.currentTime - savedAt) >= 1) {
-        savedAt = media.currentTime;
-        savePosition();
+    transcriptList.addEventListener("click", function (ev) {
+      var button = ev.target.closest ? ev.target.closest("button[data-line]") : null;
+      var line = button && lines[parseInt(button.getAttribute("data-line"), 10)];
+      if (line) {
+        seek(line.start);
+        play();
       }
     });
-    media.addEventListener("pause", savePosition);
-    media.addEventListener("ended", function () { store.remove(resumeKey); });
-    window.addEventListener("pagehide", savePosition);
+    transcriptList.addEventListener("keydown", function (ev) {
+      var button = ev.target.closest ? ev.target.closest("button[data-line]") : null;
+      if (!button || (ev.key !== "ArrowDown" && ev.key !== "ArrowUp")) {
+        return;
+      }
+      var to = lineButton(parseInt(button.getAttribute("data-line"), 10) + (ev.key === "ArrowDown" ? 1 : -1));
+      if (to) {
+        ev.preventDefault();
+        button.tabIndex = -1;
+        to.tabIndex = 0;
+        to.focus();
+      }
+    });
 
+    // --- Full screen: the slide, or the slide and the video side by side ------------
+    var fullSlide = byId("fullscreen-slide");
+    var fullBoth = byId("fullscreen-both");
+    var slideFrame = byId("slide-frame");
+
+    function fullScreen(element) {
+      if (doc.fullscreenElement) {
+        var same = doc.fullscreenElement === element;
+        doc.exitFullscreen();
+        if (same) {
+          return;
+        }
+      }
+      if (element.requestFullscreen) {
+        element.requestFullscreen().catch(function () { say("Full screen is not allowed here."); });
+      }
+    }
+
+    if (doc.fullscreenEnabled) {
+      fullSlide.hidden = false;
+      fullBoth.hidden = false;
+      fullSlide.addEventListener("click", function () { fullScreen(slideFrame); });
+      fullBoth.addEventListener("click", function () { fullScreen(main); });
+      doc.addEventListener("fullscreenchange", function () {
+        var on = doc.fullscreenElement;
+        fullSlide.firstChild.textContent = on === slideFrame ? "Leave full screen " : "Full screen slide ";
+        fullBoth.textContent = on === main ? "Leave full screen" : "Slide and video full screen";
+        main.classList.toggle("both-full", on === main);
+      });
+    }
+
+    // --- The panes: their order and the video pane's width, remembered ---------------
+    var swap = byId("swap");
+    var splitter = byId("splitter");
+    var split = 34;
+
+    function setSwapped(on) {
+      main.classList.toggle("swapped", on);
+      swap.setAttribute("aria-pressed", on ? "true" : "false");
+      store.set("pellucor.swap", on ? "on" : "off");
+    }
+
+    function setSplit(value) {
+      split = Math.max(20, Math.min(70, Math.round(value)));
+      main.style.setProperty("--split", split + "%");
+      splitter.setAttribute("aria-valuenow", String(split));
+      splitter.setAttribute("aria-valuetext", "Video pane " + split + "% of the width");
+      store.set("pellucor.split", String(split));
+    }
+
+    swap.hidden = false;
+    splitter.hidden = false;
+    swap.addEventListener("click", function () { setSwapped(!main.classList.contains("swapped")); });
+    if (store.get("pellucor.swap") === "on") {
+      setSwapped(true);
+    }
+    if (parseFloat(store.get("pellucor.split"))) {
+      setSplit(parseFloat(store.get("pellucor.split")));
+    }
+    splitter.addEventListener("keydown", function (ev) {
+      var grow = main.classList.contains("swapped") ? -1 : 1;
+      var by = { ArrowLeft: -2 * grow, ArrowRight: 2 * grow, ArrowDown: -2, ArrowUp: 2, PageDown: -10, PageUp: 10 }[ev.key];
+      if (ev.key === "Home" || ev.key === "End") {
+        by = (ev.key === "Home" ? 20 : 70) - split;
+      }
+      if (by) {
+        ev.preventDefault();
+        setSplit(split + by);
+      }
+    });
+    splitter.addEventListener("pointerdown", function (ev) {
+      if (ev.button !== 0) {
+        return;
+      }
+      ev.preventDefault();
+      splitter.setPointerCapture(ev.pointerId);
+      var move = function (e) {
+        var r = main.getBoundingClientRect();
+        var share = (100 * (e.clientX - r.left)) / r.width;
+        setSplit(main.classList.contains("swapped") ? 100 - share : share);
+      };
+      var stop = function () {
+        splitter.removeEventListener("pointermove", move);
+        splitter.removeEventListener("pointerup", stop);
+      };
+      splitter.addEventListener("pointermove", move);
+      splitter.addEventListener("pointerup", stop);
+    });
+
+    // --- Resume ---------------------------------------------------------------------
     var resumeBox = byId("resume");
 
     function offerResume() {
-      var at = parseFloat(store.get(resumeKey));
-      if (!(at >= 2)) {
+      var saved = String(store.get(resumeKey) || "").split(":");
+      var at = parseFloat(saved[1]);
+      var where = parts[saved[0]];
+      if (!where || !(at >= 2)) {
         return;
       }
-      byId("resume-text").textContent = "You stopped at " + clock(at) + ".";
+      byId("resume-text").textContent = "You stopped " + (where.number !== part ? "in part " + where.number + " " : "") +
+        "at " + clock(at) + ".";
       resumeBox.hidden = false;
       byId("resume-go").addEventListener("click", function () {
         resumeBox.hidden = true;
-        seek(at);
-        play();
+        if (where.number !== part) {
+          loadPart(where.number, at, true);
+        } else {
+          seek(at);
+          play();
+        }
       });
       byId("resume-no").addEventListener("click", function () {
         resumeBox.hidden = true;
         store.remove(resumeKey);
         seek(0);
       });
-      media.addEventListener("play", function () { resumeBox.hidden = true; });
+      doc.addEventListener("play", function () { resumeBox.hidden = true; }, true);
     }
 
     // --- Deep links -------------------------------------------------------------------
-    // Opens the place the address asks for; false when it is in another part
-    // (that part's page is opened instead).
+    // Opens the place the address asks for; false when it asks for none.
     function applyAddress() {
       var params = addressParams();
+      var to = part;
       var time = null;
+      if (params.part !== undefined && parts[params.part]) {
+        to = params.part;
+        time = 0;
+      }
       if (params.slide !== undefined) {
         var wanted = bySlide[String(parseInt(params.slide, 10))];
-        if (wanted && wanted.part !== part) {
-          window.location.replace(wanted.partPage + window.location.hash);
-          return false;
+        if (wanted) {
+          to = wanted.part;
+          time = wanted.start;
         }
-        time = wanted ? wanted.start : null;
       }
-      if (params.t !== undefined) {
+      if (params.t !== undefined && addressTime(params.t) !== null) {
         time = addressTime(params.t);
       }
-      if (time === null) {
-        return null;
+      var andPlay = params.play !== undefined;
+      if (time === null && !andPlay) {
+        return false;
       }
-      seek(time);
-      if (params.play !== undefined) {
-        // Asked to play on (Next from the previous part): where the browser
-        // lets a page start by itself.
-        play();
-        if (window.history.replaceState) {
-          window.history.replaceState(null, "", window.location.hash.replace(/&play\b/, ""));
+      if (to !== part) {
+        loadPart(to, time || 0, andPlay);
+      } else if (time !== null) {
+        seek(time);
+      }
+      if (andPlay) {
+        // Asked to play (the contents page's Play): where the browser lets
+        // a page start by itself.
+        if (to === part) {
+          play();
         }
+        var rest = window.location.hash.replace(/(^#|&)play\b/, "$1").replace(/^#&/, "#");
+        window.history.replaceState(null, "", rest === "#" ? window.location.pathname : rest);
       }
       return true;
     }
@@ -613,7 +1228,7 @@
     keysButton.addEventListener("click", showKeys);
 
     doc.addEventListener("keydown", function (ev) {
-      if (!plainKey(ev) || keysDialog.open) {
+      if (!plainKey(ev) || keysDialog.open || ev.target === bar || ev.target === splitter) {
         return;
       }
       var tag = ev.target && ev.target.tagName;
@@ -651,6 +1266,12 @@
       case ">":
         changeSpeed(1);
         break;
+      case "f":
+      case "F":
+        if (doc.fullscreenEnabled) {
+          fullScreen(slideFrame);
+        }
+        break;
       case "?":
         showKeys();
         break;
@@ -663,11 +1284,13 @@
       }
     }, true);
 
-    // --- Search over titles and notes ----------------------------------------------
+    // --- Search over titles, notes and captions ----------------------------------------
     var searchBox = byId("search");
     var results = byId("results");
     var searchCount = byId("search-count");
     var searchIndex = null;
+    var captionIndex = [];
+    var captionsAsked = false;
 
     function buildIndex() {
       searchIndex = entries.map(function (e) {
@@ -676,23 +1299,70 @@
       });
     }
 
+    // Reads the captions of every part once, then searches again.
+    function indexCaptions() {
+      captionsAsked = true;
+      partOrder.forEach(function (info) {
+        if (!info.captions) {
+          return;
+        }
+        captionsText(info, function (text) {
+          if (text === null) {
+            return;
+          }
+          parseCues(text, function (cues) {
+            cues.forEach(function (c) {
+              captionIndex.push({ part: info.number, start: c.start, text: c.text, folded: fold(c.text) });
+            });
+            captionIndex.sort(function (a, b) {
+              return (parts[a.part].offset + a.start) - (parts[b.part].offset + b.start);
+            });
+            search();
+          });
+        });
+      });
+    }
+
     function snippet(text, folded, word) {
-      var li = doc.createElement("span");
-      li.className = "snippet";
+      var span = doc.createElement("span");
+      span.className = "snippet";
       var at = word ? folded.indexOf(word) : -1;
       if (at < 0) {
-        li.textContent = text.slice(0, 120);
-        return li;
+        span.textContent = text.slice(0, 120);
+        return span;
       }
       var from = Math.max(0, at - 50);
       var to = Math.min(text.length, at + word.length + 70);
-      li.appendChild(doc.createTextNode((from > 0 ? "\u2026" : "") + text.slice(from, at)));
+      span.appendChild(doc.createTextNode((from > 0 ? "\u2026" : "") + text.slice(from, at)));
       var mark = doc.createElement("mark");
       mark.textContent = text.slice(at, at + word.length);
-      li.appendChild(mark);
-      li.appendChild(doc.createTextNode(text.slice(at + word.length, to) + (to < text.length ? "\u2026" : "")));
-      return li;
+      span.appendChild(mark);
+      span.appendChild(doc.createTextNode(text.slice(at + word.length, to) + (to < text.length ? "\u2026" : "")));
+      return span;
     }
+
+    function resultItem(href, heading, where, text) {
+      var item = doc.createElement("li");
+      var anchor = doc.createElement("a");
+      anchor.href = href;
+      var hit = doc.createElement("span");
+      hit.className = "hit";
+      var strong = doc.createElement("strong");
+      strong.textContent = heading;
+      hit.appendChild(strong);
+      var time = doc.createElement("span");
+      time.className = "time";
+      time.textContent = where;
+      hit.appendChild(time);
+      if (text) {
+        hit.appendChild(text);
+      }
+      anchor.appendChild(hit);
+      item.appendChild(anchor);
+      return item;
+    }
+
+    function plural(n, one) { return n + " " + one + (n === 1 ? "" : "s"); }
 
     function search() {
       var words = fold(searchBox.value).split(/\s+/).filter(Boolean);
@@ -704,6 +1374,9 @@
       if (!searchIndex) {
         buildIndex();
       }
+      if (!captionsAsked) {
+        indexCaptions();
+      }
       var hits = searchIndex.filter(function (s) {
         return words.every(function (w) { return s.title.indexOf(w) >= 0 || s.folded.indexOf(w) >= 0; });
       });
@@ -712,34 +1385,29 @@
         var bt = b.title.indexOf(words[0]) >= 0 ? 0 : 1;
         return at - bt || a.entry.index - b.entry.index;
       });
-      searchCount.textContent = hits.length === 0 ? "No slide found." :
-        hits.length === 1 ? "1 slide found." : hits.length + " slides found.";
+      var said = captionIndex.filter(function (c) {
+        return words.every(function (w) { return c.folded.indexOf(w) >= 0; });
+      });
+      searchCount.textContent = !hits.length && !said.length ? "No slide or caption found." :
+        plural(hits.length, "slide") + " and " + plural(said.length, "caption") + " found.";
       hits.slice(0, 50).forEach(function (s) {
         var e = s.entry;
-        var item = doc.createElement("li");
-        item.setAttribute("data-slide", e.number);
-        var anchor = doc.createElement("a");
-        anchor.href = e.page;
-        var picture = doc.createElement("img");
-        picture.src = e.img;
-        picture.alt = "";
-        picture.loading = "lazy";
-        anchor.appendChild(picture);
-        var text = doc.createElement("span");
-        text.className = "hit";
-        var heading = doc.createElement("strong");
-        heading.textContent = e.title;
-        text.appendChild(heading);
-        var where = doc.createElement("span");
-        where.className = "time";
-        where.textContent = "Slide " + e.number + ", part " + e.part + ", at " + clock(e.start);
-        text.appendChild(where);
         var inNotes = words.filter(function (w) { return s.folded.indexOf(w) >= 0; })[0];
-        if (s.notes) {
-          text.appendChild(snippet(s.notes, s.folded, inNotes));
-        }
-        anchor.appendChild(text);
-        item.appendChild(anchor);
+        var item = resultItem(e.page, e.title, "Slide " + e.number + ", part " + e.part + ", at " + clock(e.start),
+          s.notes ? snippet(s.notes, s.folded, inNotes) : null);
+        item.setAttribute("data-slide", e.number);
+        var thumb = doc.createElement("img");
+        thumb.src = e.img;
+        thumb.alt = "";
+        thumb.loading = "lazy";
+        item.firstChild.insertBefore(thumb, item.firstChild.firstChild);
+        results.appendChild(item);
+      });
+      said.slice(0, 50).forEach(function (c) {
+        var item = resultItem(parts[c.part].page + "#t=" + c.start.toFixed(1), "Part " + c.part + " at " + clock(c.start),
+          "Captions", snippet(c.text, c.folded, words[0]));
+        item.setAttribute("data-part", c.part);
+        item.setAttribute("data-time", String(c.start));
         results.appendChild(item);
       });
     }
@@ -747,20 +1415,24 @@
     searchBox.closest("section").hidden = false;
     searchBox.addEventListener("input", search);
     searchBox.addEventListener("keydown", function (ev) {
-      var first = results.querySelector("[data-slide]");
+      var first = results.querySelector("li a");
       if (ev.key === "Enter" && first) {
         ev.preventDefault();
-        go(bySlide[first.getAttribute("data-slide")], true);
+        first.click();
       }
     });
 
     // --- Start ------------------------------------------------------------------------
-    var placed = applyAddress();
-    if (placed === false) {
-      return;
+    bindMedia();
+    var storedSpeed = parseFloat(store.get("pellucor.speed"));
+    if (storedSpeed) {
+      setSpeed(storedSpeed, false);
     }
-    if (!placed) {
+    setChapters();
+    setCaptions();
+    if (!applyAddress()) {
       show(local[0]);
+      showPosition(0);
       offerResume();
     }
     doc.documentElement.setAttribute("data-player", "ready");
@@ -773,5 +1445,7 @@
     partPage();
   } else if (doc.body.classList.contains("slide-page")) {
     slidePage();
+  } else if (doc.body.classList.contains("handout-page")) {
+    handoutPage();
   }
 })();

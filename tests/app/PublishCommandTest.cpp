@@ -303,6 +303,9 @@ TEST_F(PublishCommand, APublishedLectureIsConvertedAndPublishedAgain)
     EXPECT_TRUE(published());
     EXPECT_NE(readFile(out + "sld001.htm").find("Welcome"), std::string::npos);
     EXPECT_TRUE(fs::exists(out + "talk2.m4a"));
+    // Its RealMedia video, published again, still plays as video.
+    EXPECT_EQ(testing_support::ffprobe(out + "talk1.mp4").codecs(), "h264 aac");
+    EXPECT_EQ(testing_support::decodedFrames(out + "talk1.mp4"), testing_support::decodedFrames(lecture + "talk1.rm"));
 }
 
 // Cues in a published captions file as FFmpeg's own WebVTT reader counts

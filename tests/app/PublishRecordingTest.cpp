@@ -155,6 +155,7 @@ TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
     EXPECT_EQ(p.streams.front().pixelFormat, "yuv420p");
     EXPECT_NEAR(p.duration, 3.0, 0.2);
     EXPECT_TRUE(indexAtFront(out + "lec1.mp4"));
+    EXPECT_EQ(decodedFrames(out + "lec1.mp4"), decodedFrames(lecture + "lec1.MKV"));  // the last one too
     expectSlideChapters(p);
 }
 

@@ -40,6 +40,16 @@ bool FakePresentationApp::ExportSlide(int i, const std::string& file, int width,
     return true;
 }
 
+bool FakePresentationApp::ExportSlideSharp(int i, const std::string& file, int width, std::string& err)
+{
+    if (i == log_->failSharpAt) {
+        err = "disk full";
+        return false;
+    }
+    std::ofstream(file, std::ios::binary) << "sharp " << i << " " << width;
+    return true;
+}
+
 std::optional<std::string> FakePresentationApp::SlideTitle(int i)
 {
     if (!active_ || i < 1 || i > static_cast<int>(active_->titles.size()))

@@ -24,6 +24,7 @@ struct FakeAppLog {
     bool failStart = false;
     bool failQuit = false;
     int failExportAt = 0;  // slide number whose export fails, 0 for none
+    int failSharpAt = 0;   // slide number whose sharp copy fails, 0 for none
     std::vector<std::pair<std::string, FakeDeck>> decks;  // path -> deck
 };
 
@@ -34,6 +35,7 @@ public:
     std::string Version() override { return log_->version; }
     bool Open(const std::string& path, int& count, std::string& err) override;
     bool ExportSlide(int i, const std::string& file, int width, int height, std::string& err) override;
+    bool ExportSlideSharp(int i, const std::string& file, int width, std::string& err) override;
     std::optional<std::string> SlideTitle(int i) override;
     bool Quit(std::string& err) override;
 

@@ -10,11 +10,11 @@ extern "C" {
 
 namespace pellucor {
 
-bool DecodeGif(const std::string& path, DecodedPicture& out)
+bool DecodePicture(const std::string& path, DecodedPicture& out)
 {
     AVFormatContext* fmt = nullptr;
     const std::string url = "file:" + path;
-    if (avformat_open_input(&fmt, url.c_str(), av_find_input_format("gif"), nullptr) < 0)
+    if (avformat_open_input(&fmt, url.c_str(), nullptr, nullptr) < 0)
         return false;
     bool ok = false;
     AVCodecContext* dec = nullptr;

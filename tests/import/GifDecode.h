@@ -1,4 +1,5 @@
-// Test helper: decodes the first picture of a GIF file with FFmpeg.
+// Test helper: decodes the first picture of a picture file (GIF, WebP)
+// with FFmpeg.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@ struct DecodedPicture {
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xffffff; }
 };
 
-// False when the file is not a readable GIF.
-bool DecodeGif(const std::string& path, DecodedPicture& out);
+// False when the file is not a readable picture.
+bool DecodePicture(const std::string& path, DecodedPicture& out);
 
 }  // namespace pellucor

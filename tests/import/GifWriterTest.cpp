@@ -48,7 +48,7 @@ TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColours)
     EXPECT_EQ(data.find("NETSCAPE2.0"), std::string::npos);  // no animation loop block
 
     DecodedPicture decoded;
-    ASSERT_TRUE(DecodeGif(dir.file("a.gif"), decoded));
+    ASSERT_TRUE(DecodePicture(dir.file("a.gif"), decoded));
     EXPECT_EQ(decoded.width, 64);
     EXPECT_EQ(decoded.height, 48);
     EXPECT_EQ(decoded.at(3, 3), 0xFF0000u);
@@ -67,7 +67,7 @@ TEST(GifWriter, PicturesOfAtMost256ColoursKeepEveryPixelExactly)
                              height, err))
         << err;
     DecodedPicture decoded;
-    ASSERT_TRUE(DecodeGif(dir.file("b.gif"), decoded));
+    ASSERT_TRUE(DecodePicture(dir.file("b.gif"), decoded));
     ASSERT_EQ(decoded.pixels.size(), pixels.size());
     for (int i = 0; i < width * height; ++i)
         ASSERT_EQ(decoded.pixels[i] & 0xffffff, pixels[i] & 0xffffff) << "pixel " << i;

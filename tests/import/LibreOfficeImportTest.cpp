@@ -5,6 +5,7 @@
 
 #include <QProcess>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "GifDecode.h"
@@ -44,7 +45,7 @@ void expectGifs(const std::string& dir, int count, int width, int height)
 {
     for (int i = 1; i <= count; ++i) {
         DecodedPicture pic;
-        ASSERT_TRUE(DecodeGif(SlideExporter::PptImageFile(dir, i), pic)) << i;
+        ASSERT_TRUE(DecodePicture(SlideExporter::PptImageFile(dir, i), pic)) << i;
         EXPECT_EQ(pic.width, width);
         EXPECT_EQ(pic.height, height);
         EXPECT_EQ(pic.at(2, height - 2), 0xFFFFFFu) << "slide background should be white";
@@ -52,6 +53,21 @@ void expectGifs(const std::string& dir, int count, int width, int height)
         for (uint32_t p : pic.pixels)
             dark += (p & 0xffffff) != 0xffffff;
         EXPECT_GT(dark, width * height / 100) << "slide " << i << " looks blank";
+    }
+}
+
+// The sharp copies: 1920 pixels wide at the slides' own aspect (the decks
+// have LibreOffice's default 16:9 slides), drawn like the GIFs.
+void expectSharpCopies(const std::string& dir, int count)
+{
+    for (int i = 1; i <= count; ++i) {
+        DecodedPicture pic;
+        ASSERT_TRUE(DecodePicture(SlideExporter::SharpImageFile(dir, i), pic)) << i;
+        EXPECT_EQ(pic.width, 1920);
+        EXPECT_EQ(pic.height, 1080);
+        EXPECT_EQ(pic.at(2, pic.height - 2), 0xFFFFFFu);
+        EXPECT_GT(std::count_if(pic.pixels.begin(), pic.pixels.end(), [](uint32_t p) { return (p & 0xffffff) != 0xffffff; }),
+                  1920 * 1080 / 100) << "slide " << i << " looks blank";
     }
 }
 
@@ -66,6 +82,7 @@ TEST_F(LibreOfficeImport, PptxWithAwkwardNameGivesImagesTitlesAndIndexThenAShort
     ASSERT_EQ(ppt_.PptOpenPresentation(awkward), 3) << (sink.messages.empty() ? "" : sink.messages.back());
     ASSERT_TRUE(ppt_.PptExportSlides(slides, 400, 300, &form));
     expectGifs(slides, 3, 400, 300);
+    expectSharpCopies(slides, 3);
     EXPECT_EQ(readFile(slides + "titles.txt"), std::string(kTitlesHeader) +
                                                    "\"img001.gif\" \"Introduction\"\r\n"
                                                    "\"img002.gif\" \"The &qt;quoted&qt; results\"\r\n"
@@ -115,7 +132,7 @@ TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlides)
     const std::string dir = out.dir() + "cli";
     pellucor.start(PELLUCOR_BIN,
                    {"import-slides", QString::fromStdString(pptx), "--out", QString::fromStdString(dir), "--size",
-                    "320x240"});
+                    "320x240", "--no-hires"});
     ASSERT_TRUE(pellucor.waitForFinished(300000));
     const std::string printed = pellucor.readAllStandardOutput().toStdString();
     EXPECT_EQ(pellucor.exitCode(), 0) << printed << pellucor.readAllStandardError().toStdString();
@@ -123,6 +140,7 @@ TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlides)
     EXPECT_NE(printed.find("img002.gif  The \"quoted\" results"), std::string::npos) << printed;
     EXPECT_NE(printed.find("Slide processing complete - 3 slides"), std::string::npos) << printed;
     expectGifs(dir + "/", 3, 320, 240);
+    EXPECT_FALSE(fs::exists(SlideExporter::SharpImageFile(dir + "/", 1))) << "--no-hires writes the GIFs only";
 
     QProcess bad;
     bad.start(PELLUCOR_BIN, {"import-slides", QString::fromStdString(pptx), "--out", QString::fromStdString(dir),

@@ -33,7 +33,7 @@ protected:
     {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir.path()))
-            if (e.path().extension() == ".gif")
+            if (e.path().extension() == ".gif" || e.path().extension() == ".webp")
                 names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -59,6 +59,8 @@ TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactly)
               "<P ALIGN=LEFT><A HREF=\"sld003.htm\">Slide 3</A></P>\r\n"
               "<P ALIGN=LEFT><A HREF=\"sld004.htm\">Slide 4</A></P>\r\n");
     EXPECT_EQ(readFile(dir.file("img002.gif")), "slide 2 320x240");
+    // Each slide's sharp copy, 1920 pixels wide, beside its GIF.
+    EXPECT_EQ(readFile(dir.file("img002.webp")), "sharp 2 1920");
     EXPECT_EQ(ppt.PptSlideTitle(2), "Why \"timing\" matters");
     EXPECT_EQ(ppt.PptSlideTitle(3), "Slide 3");
     EXPECT_EQ(ppt.PptSlideTitle(5), "");
@@ -95,7 +97,7 @@ TEST_F(PptModule, ZeroSlidesWriteHeadersOnly)
     EXPECT_EQ(form.statuses.back().first, "Slide processing complete - 0 slides");
 }
 
-TEST_F(PptModule, SecondExportWithFewerSlidesLeavesNoStaleImagesButKeepsOtherFiles)
+TEST_F(PptModule, SecondExportWithFewerSlidesOrNoSharpCopiesLeavesNoStaleImagesButKeepsOtherFiles)
 {
     addDeck("/p/long.pptx", {"a", "b", "c", "d"});
     addDeck("/p/short.pptx", {"x", "y"});
@@ -107,6 +109,10 @@ TEST_F(PptModule, SecondExportWithFewerSlidesLeavesNoStaleImagesButKeepsOtherFil
     // Old images go without a question each, even when the answer would
     // have been Cancel.
     sink.answers = {TavCancel, TavCancel, TavCancel, TavCancel};
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
+    EXPECT_EQ(images(), (std::vector<std::string>{"img001.gif", "img001.webp", "img002.gif", "img002.webp",
+                                                  "img1000.gif", "logo.gif"}));
+    ppt.sharpCopies = false;
     ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
     EXPECT_EQ(images(), (std::vector<std::string>{"img001.gif", "img002.gif", "img1000.gif", "logo.gif"}));
     EXPECT_EQ(readLines(dir.file("titles.txt")).size(), 4u);
@@ -179,7 +185,12 @@ TEST_F(PptModule, FailedSlideExportIsReportedNotCompleted)
     EXPECT_FALSE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
     EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + dir.dir() + "img002.gif disk full");
     EXPECT_EQ(form.statuses.back().second, kColourRed);
-    EXPECT_EQ(images(), (std::vector<std::string>{"img001.gif"}));
+    EXPECT_EQ(images(), (std::vector<std::string>{"img001.gif", "img001.webp"}));
+
+    log.failExportAt = 0;
+    log.failSharpAt = 3;
+    EXPECT_FALSE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
+    EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + dir.dir() + "img003.webp disk full");
 }
 
 TEST_F(PptModule, MultiLineTitlesStayOnOneLineAndTheTableGrowsPastAHundred)
@@ -216,6 +227,7 @@ TEST(PptNames, ImageFileNamesAndTitleQuoting)
 {
     EXPECT_EQ(PptImageFile("/s/", 7), "/s/img007.gif");
     EXPECT_EQ(PptImageFile("/s/", 1000), "/s/img1000.gif");
+    EXPECT_EQ(SlideExporter::SharpImageFile("/s/", 7), "/s/img007.webp");
     EXPECT_EQ(PptQuoteTitle("\"a\" b \"\""), "&qt;a&qt; b &qt;&qt;");
 }
 

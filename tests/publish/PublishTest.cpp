@@ -36,7 +36,7 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
               (std::vector<std::string>{"u 00:00:00 00:00:02 &&slide&&sld001.htm",
                                         "u 00:00:02 00:00:04 &&slide&&sld002.htm",
                                         "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
-    EXPECT_NE(readFile(out + "index.htm").find("url=part1.htm"), std::string::npos);
+    EXPECT_NE(readFile(out + "index.htm").find("href=\"part1.htm#play\""), std::string::npos);
     const std::string part1 = readFile(out + "part1.htm");
     EXPECT_NE(part1.find("<video id=\"media\""), std::string::npos);
     EXPECT_NE(part1.find("src=\"talk1.mp4\""), std::string::npos);

@@ -101,7 +101,7 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
     EXPECT_EQ(server.txtWebURL, "http://lectures.example.org/lectures/lectures/talk1/");
     EXPECT_EQ(server.txtRelPath, "lectures/");
     EXPECT_TRUE(fs::exists(pub + "index.htm"));
-    EXPECT_TRUE(fs::exists(pub + "talk11.mp4"));  // lecture "talk1", part 1
+    EXPECT_TRUE(fs::exists(pub + "talk1.mp4"));  // its parts are those of lecture "talk"
     EXPECT_EQ(server.lblPhase, "Complete - " + root.dir() + "repository/lectures/talk1/");
     const std::string text = log();
     EXPECT_NE(text.find("Watching Directory " + root.dir() + "incoming<br>\r\n"), std::string::npos);

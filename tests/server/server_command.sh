@@ -27,7 +27,7 @@ find "$sample" -maxdepth 1 -type f -exec cp {} "$work/incoming/course/talk1.uplo
 mv "$work/incoming/course/talk1.upload" "$work/incoming/course/x-talk1"
 
 i=0
-while [ ! -f "$work/pub/course/talk1/talk11.mp4" ] || ! grep -q "Complete - " "$work/log.htm" 2>/dev/null; do
+while [ ! -f "$work/pub/course/talk1/talk1.mp4" ] || ! grep -q "Complete - " "$work/log.htm" 2>/dev/null; do
   i=$((i + 1))
   if [ "$i" -gt 120 ]; then
     echo "FAIL: no publish within 60 s"; cat "$work/out.txt"; cat "$work/log.htm" 2>/dev/null; exit 1

@@ -95,6 +95,15 @@ TEST_F(Directives, CaptionsFollowTheSlidesPart)
     EXPECT_EQ(run("!IFDEF CAPTIONS\n<track>\n!ELSE\nnone\n!ENDIF\n", 2), (Lines{"none"}));
 }
 
+TEST_F(Directives, SharpCopiesAreThoseTheLectureHas)
+{
+    audioSlides(3);
+    putLecture("img002.webp", "sharp");
+    putLecture("IMG003.WEBP", "sharp");  // found in any letter case
+    putLecture("img001.png", "not a sharp copy");
+    expectRows({{"HIRES", 1, false}, {"HIRES", 2, true}, {"HIRES", 3, true}});
+}
+
 TEST_F(Directives, NestedConditionsAndUnderflow)
 {
     audioSlides(2);

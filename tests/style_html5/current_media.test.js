@@ -1,10 +1,11 @@
 // Lectures recorded in today's formats, published and played in real time
-// in Chromium from disk: the sample's MP4 part and an M4A audio-only
-// lecture keep the slide in step with the events file (sampled every
-// 80 ms, during playback and after seeks), the audio player shows its
-// controls, the RealMedia parts play from their browser copy, and the
-// captions written beside a recording are the media's captions track and
-// show at their times, from disk and from a web host.
+// from disk in the browser the test runs for: the sample's MP4 part and an
+// M4A audio-only lecture keep the slide in step with the events file
+// (sampled every 80 ms, during playback and after seeks), the audio player
+// shows its controls, the RealMedia parts play from their browser copy, and
+// the captions written beside a recording are the media's captions track,
+// show at their times from disk and from a web host, and make the part's
+// transcript (which follows playback and jumps) and part of the search.
 "use strict";
 const assert = require("node:assert/strict");
 const { test } = require("node:test");
@@ -12,7 +13,7 @@ const fs = require("node:fs");
 const path = require("node:path");
 const h = require("./harness");
 
-const chromium = h.browserPerFile();
+const browser = h.browserPerFile();
 const audioDir = process.env.PELLUCOR_HTML5_AUDIO;
 const audioPages = "file://" + path.join(audioDir || "", "published") + "/";
 
@@ -27,7 +28,7 @@ const audioCaptions = [
   [2.3, 4.6, "Its captions."],
 ];
 
-function captionTracks(page) {
+function tracks(page) {
   return page.evaluate(() => Array.from(document.getElementById("media").textTracks).map((t) => ({
     kind: t.kind,
     label: t.label,
@@ -36,32 +37,17 @@ function captionTracks(page) {
   })));
 }
 
-async function waitForCaptions(page) {
-  await page.waitForFunction(() => {
-    const t = Array.from(document.getElementById("media").textTracks).find((x) => x.kind === "captions");
-    return t && t.cues && t.cues.length > 0;
-  }, null, { timeout: 5000 });
+async function captionsLoaded(page) {
+  await h.until(page, () => document.querySelectorAll("#transcript-lines button").length > 0, null, "captions loaded");
+  return (await tracks(page)).filter((t) => t.kind === "captions");
 }
 
-// What is shown now, with the captions cue text active at that time.
+// What is shown now, with the captions cue active at that time.
 function stateWithCaption(page) {
-  return page.evaluate(() => {
-    const media = document.getElementById("media");
-    const track = Array.from(media.textTracks).find((t) => t.kind === "captions");
-    const active = track && track.activeCues ? Array.from(track.activeCues) : [];
-    return {
-      t: media.currentTime,
-      ended: media.ended,
-      shown: document.getElementById("slide").getAttribute("data-shown"),
-      src: document.getElementById("slide").getAttribute("src"),
-      contents: (document.querySelector("nav.toc li.current") || { getAttribute: () => null }).getAttribute("data-slide"),
-      thumb: (() => {
-        const a = document.querySelector("#thumbs a[aria-current='true']");
-        return a && a.parentNode.getAttribute("data-slide");
-      })(),
-      caption: active.map((c) => c.getCueAsHTML().textContent).join(" | "),
-    };
-  });
+  return Promise.all([h.state(page), page.evaluate(() => {
+    const track = Array.from(document.getElementById("media").textTracks).find((t) => t.kind === "captions");
+    return Array.from((track && track.activeCues) || []).map((c) => c.getCueAsHTML().textContent).join(" | ");
+  })]).then(([s, caption]) => ({ ...s, caption }));
 }
 
 // The captions acceptable at time t (slack seconds around each cue edge).
@@ -72,9 +58,7 @@ function captionsAt(cues, t, slack) {
     if (t >= start - slack && t < end + slack) {
       ok.add(text);
     }
-    if (t >= start + slack && t < end - slack) {
-      inside = true;
-    }
+    inside = inside || (t >= start + slack && t < end - slack);
   }
   if (!inside) {
     ok.add("");
@@ -82,122 +66,105 @@ function captionsAt(cues, t, slack) {
   return ok;
 }
 
-// Plays the part from where it is to its end, sampling every 80 ms: the
-// slide follows the events file and, when cues are given, the caption
-// shown is the one of that time.
-async function playInStep(page, list, cues, where) {
-  const duration = list[list.length - 1].end;
-  await page.keyboard.press("k");
-  await page.waitForFunction(() => !document.getElementById("media").paused);
+// Plays the part from its start to its end, sampling every 80 ms: the
+// slide follows the events file, the caption shown is the one of that time
+// and the transcript marks the line said last. With realTime, it took as
+// long as the recording (sound alone plays at the rate of the machine's
+// sound output, which a machine without one does not keep).
+async function playInStep(page, list, cues, where, realTime) {
+  await page.evaluate(() => { document.getElementById("play-on").checked = false; });
+  await h.playKey(page);
   const started = Date.now();
-  const t0 = (await stateWithCaption(page)).t;
   const seen = new Set();
   const captionsSeen = new Set();
   let samples = 0;
   let s = await stateWithCaption(page);
   while (!s.ended) {
     h.assertInStep(list, s, 0.3, where);
-    if (cues) {
-      assert.ok(captionsAt(cues, s.t, 0.3).has(s.caption), `${where}: at ${s.t.toFixed(3)} s the caption is "${s.caption}"`);
-      captionsSeen.add(s.caption);
-    }
+    assert.ok(captionsAt(cues, s.t, 0.3).has(s.caption), `${where}: at ${s.t.toFixed(3)} s the caption is "${s.caption}"`);
+    const before = cues.filter((c) => c[0] <= s.t - 0.3).length;
+    const lines = cues.filter((c) => c[0] <= s.t + 0.3).slice(Math.max(0, before - 1)).map((c) => c[2]);
+    assert.ok(lines.some((c) => (s.line || "").includes(c)) || (!before && !s.line),
+      `${where}: at ${s.t.toFixed(3)} s the transcript marks "${s.line}"`);
+    captionsSeen.add(s.caption);
     seen.add(s.shown);
     samples++;
-    assert.ok(Date.now() - started < (duration + 6) * 1000, `${where}: still playing after ${duration + 6} s`);
+    assert.ok(Date.now() - started < 15000, `${where}: still playing after 15 s`);
     await h.sleep(80);
     s = await stateWithCaption(page);
   }
-  h.assertInStep(list, s, 0.3, `${where} (ended)`);
-  seen.add(s.shown);
+  const duration = list[list.length - 1].end;
   const wall = (Date.now() - started) / 1000;
-  assert.ok(Math.abs(wall - (duration - t0)) < 2, `${where}: played ${duration - t0} s in ${wall} s`);
-  assert.ok(samples > (duration - t0) * 5, `${where}: sampled ${samples} times`);
-  if (cues) {
-    for (const [, , text] of cues) {
-      assert.ok(captionsSeen.has(text), `${where}: the caption "${text}" was shown`);
-    }
+  assert.ok(!realTime || Math.abs(wall - duration) < 2, `${where}: played ${duration} s in ${wall} s`);
+  assert.ok(samples > 20, `${where}: sampled ${samples} times`);
+  for (const [, , text] of cues) {
+    assert.ok(captionsSeen.has(text), `${where}: the caption "${text}" was shown`);
   }
-  return seen;
+  assert.deepEqual([...seen].sort(), list.map((e) => e.slide).sort(), `${where}: every slide was shown`);
 }
 
-// Seeks while paused to the start and the middle of every slide, then,
-// playing, to shortly before each slide change and on through it.
-async function seeksInStep(page, list, where) {
-  for (const e of list) {
-    for (const t of [e.start, (e.start + e.end) / 2]) {
-      await h.seek(page, t);
-      const s = await h.state(page);
-      h.assertInStep(list, s, 0, `${where} after a seek to ${t}`);
-      assert.equal(s.shown, e.slide, `${where}: seek to ${t}`);
-    }
-  }
-  await page.keyboard.press("k");
-  await page.waitForFunction(() => !document.getElementById("media").paused);
-  for (const e of list.slice(0, -1)) {
-    const from = e.end - 0.6;
-    // Sampled from the end of the seek on (the page follows it at once).
-    await h.seek(page, from);
-    let s;
-    for (let k = 0; k < 14; k++) {
-      s = await h.state(page);
-      h.assertInStep(list, s, 0.3, `${where} after a seek to ${from} while playing`);
-      await h.sleep(80);
-    }
-    assert.ok(s.t > e.end, `${where}: played on from ${from} to ${s.t}`);
-  }
-  await page.keyboard.press("k");
-}
-
-test("the MP4 part plays in step with its events file and shows its captions at their times", async () => {
+test("the MP4 part plays in step with its events file, shows its captions at their times, and its transcript follows and jumps", async () => {
   const list = h.events(3);
-  const { context, page, problems } = await h.open(chromium.browser, "part3.htm");
-  const source = await page.$eval("#media", (m) => [m.tagName, m.currentSrc]);
-  assert.equal(source[0], "VIDEO");
-  assert.match(source[1], /\/talk3\.mp4$/, "the part plays its browser copy");
-  assert.equal((await h.state(page)).shown, list[0].slide);
-
-  await waitForCaptions(page);
-  const tracks = await captionTracks(page);
-  const captions = tracks.filter((t) => t.kind === "captions");
-  assert.equal(captions.length, 1, JSON.stringify(tracks));
-  assert.equal(captions[0].mode, "showing", "the captions are on");
-  assert.equal(captions[0].label, "Captions");
-  assert.deepEqual(captions[0].cues.map((c) => c[2]), sampleCaptions.map((c) => c[2]));
+  const { context, page, problems } = await h.open(browser.browser, "part3.htm");
+  const s0 = await h.state(page);
+  assert.match(s0.src, /\/talk3\.mp4$/, "the part plays its browser copy");
+  assert.equal(await page.$eval("#media", (m) => m.tagName), "VIDEO");
+  assert.equal(s0.shown, list[0].slide);
+  const captions = await captionsLoaded(page);
+  assert.deepEqual(captions.map((t) => [t.label, t.mode]), [["Captions", "showing"]], "the captions are on");
   captions[0].cues.forEach((c, k) => {
     assert.ok(Math.abs(c[0] - sampleCaptions[k][0]) < 0.001 && Math.abs(c[1] - sampleCaptions[k][1]) < 0.001, `cue ${k}`);
+    assert.equal(c[2], sampleCaptions[k][2]);
   });
   // The chapters are the slides, apart from the captions.
-  const chapters = tracks.filter((t) => t.kind === "chapters");
+  const chapters = (await tracks(page)).filter((t) => t.kind === "chapters");
   assert.deepEqual(chapters.map((t) => t.cues.map((c) => c[2])), [["Recorded on a phone", "Captions for everyone"]]);
+  assert.deepEqual(await page.$$eval("#transcript-lines button", (l) => l.map((b) => b.textContent)),
+    ["0:00 This part was recorded as MP4 on a phone.", "0:03 Captions follow the lecturer's words."]);
 
-  const seen = await playInStep(page, list, sampleCaptions, "part 3");
-  assert.deepEqual([...seen].sort(), list.map((e) => e.slide).sort(), "part 3: every slide was shown");
-  await seeksInStep(page, list, "part 3");
+  await playInStep(page, list, sampleCaptions, "part 3", true);
+  await h.seeksInStep(page, list, "part 3");
+
+  // A line of the transcript, clicked or chosen with the keys, plays from
+  // where it is said.
+  await page.click("#transcript-lines li:nth-child(2) button");
+  await h.until(page, () => !document.getElementById("media").paused, null, "playing from the line");
+  let s = await h.state(page);
+  assert.ok(s.t >= 3.15 && s.t < 4.2 && s.shown === "6", `from the second line: ${JSON.stringify(s)}`);
+  await page.keyboard.press("k");
+  await page.keyboard.press("ArrowUp");
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute("data-line")), "0");
+  await page.keyboard.press("Enter");
+  await h.until(page, () => document.getElementById("media").currentTime < 1.2 && !document.getElementById("media").paused,
+    null, "playing from the first line");
+  s = await h.state(page);
+  assert.equal(s.shown, "5");
   assert.deepEqual(problems, [], "errors from file://");
   await context.close();
 });
 
-test("the RealMedia parts play from their browser copy", async () => {
+test("the RealMedia parts play from their browser copy and have no transcript", async () => {
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
   for (const part of [1, 2]) {
-    const { context, page, problems } = await h.open(chromium.browser, `part${part}.htm`);
-    await page.waitForFunction(() => document.getElementById("media").readyState >= 1);
+    await h.visit(page, `part${part}.htm`);
+    await h.until(page, () => document.getElementById("media").readyState >= 1, null, "metadata");
     const m = await page.$eval("#media", (e) => ({ src: e.currentSrc, duration: e.duration, error: e.error && e.error.code }));
     assert.equal(m.error, null, `part ${part}: ${JSON.stringify(m)}`);
     assert.match(m.src, new RegExp(`/talk${part}\\.(mp4|m4a|webm|mp3)$`));
     const list = h.events(part);
     assert.ok(Math.abs(m.duration - list[list.length - 1].end) < 0.5, `part ${part}: ${m.duration} s`);
-    const tracks = await captionTracks(page);
-    assert.deepEqual(tracks.filter((t) => t.kind === "captions"), [], `part ${part} has no captions`);
-    assert.deepEqual(problems, []);
-    await context.close();
+    assert.deepEqual((await tracks(page)).filter((t) => t.kind === "captions"), [], `part ${part} has no captions`);
+    assert.ok(!(await h.visible(page, "#transcript")), `part ${part}: no transcript`);
   }
+  assert.deepEqual(problems, []);
+  await context.close();
 });
 
-test("an M4A audio lecture plays in step with visible controls and its captions", async () => {
+test("an M4A audio lecture plays in step with visible controls, its captions and transcript", async () => {
   const list = h.events(1, path.join(audioDir, "lec"), "lec");
   for (const viewport of [{ width: 1280, height: 800 }, { width: 375, height: 740 }]) {
-    const { context, page, problems } = await h.open(chromium.browser, "part1.htm", { base: audioPages, viewport });
-    const box = await page.locator("#media").boundingBox();
+    const { context, page, problems } = await h.open(browser.browser, "part1.htm", { base: audioPages, viewport });
+    const box = await (await page.$("#media")).boundingBox();
     assert.ok(box && box.height >= 30 && box.width >= 200, `player box at ${viewport.width} px: ${JSON.stringify(box)}`);
     const shows = await page.$eval("#media", (m) => m.tagName === "AUDIO" && m.controls &&
       getComputedStyle(m).visibility === "visible" && getComputedStyle(m).display !== "none");
@@ -205,39 +172,32 @@ test("an M4A audio lecture plays in step with visible controls and its captions"
     assert.deepEqual(problems, []);
     await context.close();
   }
-  const { context, page, problems } = await h.open(chromium.browser, "part1.htm", { base: audioPages });
-  assert.match(await page.$eval("#media", (m) => m.currentSrc), /\/lec1\.m4a$/);
-  await waitForCaptions(page);
-  const captions = (await captionTracks(page)).filter((t) => t.kind === "captions");
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm", { base: audioPages });
+  assert.match((await h.state(page)).src, /\/lec1\.m4a$/);
+  const captions = await captionsLoaded(page);
   assert.deepEqual(captions.map((t) => t.cues.map((c) => c[2])), [audioCaptions.map((c) => c[2])]);
-  const seen = await playInStep(page, list, audioCaptions, "M4A lecture");
-  assert.deepEqual([...seen].sort(), ["1", "2"]);
-  await seeksInStep(page, list, "M4A lecture");
+  await playInStep(page, list, audioCaptions, "M4A lecture", false);
+  await h.seeksInStep(page, list, "M4A lecture");
   assert.deepEqual(problems, [], "errors from file://");
   await context.close();
 });
 
-test("from a web host the captions track loads the published captions file", async () => {
+test("from a web host the captions track loads the published captions file; turned off, they stay off", async () => {
   const web = await h.serve();
   try {
-    const site = await h.open(chromium.browser, "part3.htm", { base: web.base });
-    await site.page.waitForFunction(() => {
-      const track = document.querySelector("#media track[kind='captions']");
-      return track && track.readyState === 2;
-    });
-    const src = await site.page.$eval("#media track[kind='captions']", (t) => t.src);
-    assert.equal(src, web.base + "captions3.vtt");
-    const captions = (await captionTracks(site.page)).filter((t) => t.kind === "captions");
+    const site = await h.open(browser.browser, "part3.htm", { base: web.base });
+    const captions = await captionsLoaded(site.page);
+    assert.equal(await site.page.$eval("#media track[kind='captions']", (t) => t.src), web.base + "captions3.vtt");
     assert.deepEqual(captions.map((t) => [t.mode, t.cues.map((c) => c[2])]), [["showing", sampleCaptions.map((c) => c[2])]]);
-    // Turned off in the player, they stay off on the next visit.
+    // Turned off in the player, they stay off on the next visit (hidden:
+    // the transcript keeps them).
     await site.page.evaluate(() => {
       Array.from(document.getElementById("media").textTracks).find((t) => t.kind === "captions").mode = "disabled";
     });
-    await site.page.waitForFunction(() => localStorage.getItem("pellucor.captions") === "off");
+    await h.until(site.page, () => localStorage.getItem("pellucor.captions") === "off", null, "remembered off");
     await site.page.reload();
     await h.ready(site.page);
-    const mode = await site.page.$eval("#captions", (t) => t.track.mode);
-    assert.equal(mode, "disabled", "the captions stay off");
+    assert.deepEqual((await captionsLoaded(site.page)).map((t) => t.mode), ["hidden"], "the captions stay off");
     assert.deepEqual(site.problems, [], "errors from the web host");
     await site.context.close();
   } finally {
@@ -246,4 +206,23 @@ test("from a web host the captions track loads the published captions file", asy
   // The published file itself is the lecturer's captions as WebVTT.
   const vtt = fs.readFileSync(path.join(h.out, "captions3.vtt"), "utf8");
   assert.match(vtt, /^WEBVTT\r\n\r\n1\r\n00:00:00\.300 --> 00:00:02\.700\r\n/);
+});
+
+test("the search finds words said in any part's captions, with their time, and plays from there", async () => {
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
+  await h.fill(page, "#search", "lecturer's WORDS");
+  await h.until(page, () => document.querySelectorAll("#results li[data-time]").length === 1, null, "a caption hit");
+  const hit = await page.$eval("#results li[data-time]", (li) => ({ part: li.getAttribute("data-part"),
+    text: li.textContent, mark: li.querySelector("mark").textContent }));
+  assert.equal(hit.part, "3");
+  assert.match(hit.text, /Part 3 at 0:03.*Captions follow the lecturer's words\./);
+  assert.equal(hit.mark, "lecturer's");
+  assert.equal(await h.text(page, "#search-count"), "0 slides and 1 caption found.");
+  await page.keyboard.press("Enter");
+  await h.until(page, () => document.body.getAttribute("data-part") === "3" &&
+    !document.getElementById("media").paused, null, "playing in part 3");
+  const s = await h.state(page);
+  assert.ok(s.t >= 3.15 && s.t < 4.2 && s.shown === "6", JSON.stringify(s));
+  assert.deepEqual(problems, []);
+  await context.close();
 });

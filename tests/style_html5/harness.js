@@ -1,13 +1,16 @@
-// Shared by the browser tests of the html5 style: starts Chromium through
-// Playwright (DevTools protocol), opens published pages from disk, records
-// every console error, failed request and script error, and reads the
-// sample lecture's events files for the slide each time should show.
+// Shared by the browser tests of the html5 style: starts the browser the
+// test is run for ($PELLUCOR_BROWSER: Debian's Chromium through the DevTools
+// protocol, or Firefox ESR through WebDriver BiDi, both driven by
+// puppeteer-core), opens published pages from disk or from a web host on
+// 127.0.0.1, records every console error, failed request and script error,
+// and reads a lecture's events files for the slide each time should show.
 "use strict";
 const assert = require("node:assert/strict");
 const { before, after } = require("node:test");
 const fs = require("node:fs");
-const http = require("node:http");
 const path = require("node:path");
+const { serve: host } = require("./host");
+const { launch: launchBrowser } = require("./browsers");
 
 function required(name) {
   const value = process.env[name];
@@ -19,26 +22,18 @@ function required(name) {
 
 const out = required("PELLUCOR_HTML5_OUT");
 const sample = required("PELLUCOR_SAMPLE_DIR");
-const { chromium } = require(path.join(required("PELLUCOR_NODE_MODULES"), "playwright-core"));
+const modules = required("PELLUCOR_NODE_MODULES");
+const puppeteer = require(path.join(modules, "puppeteer-core"));
+const browserName = process.env.PELLUCOR_BROWSER || "chromium";
 
-async function launch() {
-  return chromium.launch({
-    executablePath: process.env.PELLUCOR_CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    args: [
-      "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-      "--disable-component-update", "--disable-sync",
-      // A desktop browser's rule: a page plays by itself only after the
-      // student did something on it.
-      "--autoplay-policy=document-user-activation-required",
-    ],
-  });
+function launch(name = browserName, prefs = {}) {
+  return launchBrowser(puppeteer, name, prefs);
 }
 
 // One browser for all the tests of a file: started before the first,
 // closed after the last. The tests reach it as .browser.
 function browserPerFile() {
-  const holder = { browser: null };
+  const holder = { browser: null, name: browserName };
   before(async () => {
     holder.browser = await launch();
   });
@@ -48,20 +43,37 @@ function browserPerFile() {
   return holder;
 }
 
-function fileUrl(page) {
-  return "file://" + path.join(out, page);
+function fileUrl(page, dir = out) {
+  return "file://" + path.join(dir, page) + (page ? "" : "/");
 }
 
 // A new browser context (its own storage) and page; problems collects what
 // the page reported as an error.
+// Light colours and motion unless options ask for dark or reduced: through
+// the DevTools protocol in Chromium, through a Firefox started with those
+// preferences (closed with the context) in Firefox.
 async function open(browser, page, options = {}) {
-  const context = options.context || (await browser.newContext({
-    viewport: options.viewport || { width: 1280, height: 800 },
-    reducedMotion: options.reducedMotion || "no-preference",
-    colorScheme: options.colorScheme || "light",
-    javaScriptEnabled: options.javaScriptEnabled !== false,
-  }));
+  const colours = options.colorScheme || "light";
+  const motion = options.reducedMotion || "no-preference";
+  const asked = colours !== "light" || motion !== "no-preference";
+  let own = null;
+  if (asked && browserName === "firefox" && !options.context) {
+    own = await launch("firefox", { "ui.prefersReducedMotion": motion === "reduce" ? 1 : 0,
+      "layout.css.prefers-color-scheme.content-override": colours === "dark" ? 0 : 1 });
+  }
+  const context = options.context || (await (own || browser).createBrowserContext());
+  if (own) {
+    context.close = () => own.close();
+  }
   const tab = await context.newPage();
+  const viewport = options.viewport || { width: 1280, height: 800 };
+  await tab.setViewport({ deviceScaleFactor: 1, ...viewport });
+  if (asked && browserName !== "firefox") {
+    await tab.emulateMediaFeatures([
+      { name: "prefers-reduced-motion", value: motion },
+      { name: "prefers-color-scheme", value: colours },
+    ]);
+  }
   const problems = [];
   tab.on("console", (m) => {
     if (m.type() === "error") {
@@ -69,10 +81,10 @@ async function open(browser, page, options = {}) {
     }
   });
   tab.on("pageerror", (e) => problems.push(`script: ${e.message}`));
-  // A load cut short by leaving the page (ERR_ABORTED) is no failure.
+  // A load cut short by leaving the page is no failure.
   tab.on("requestfailed", (r) => {
     const reason = r.failure() ? r.failure().errorText : "";
-    if (reason !== "net::ERR_ABORTED") {
+    if (!/ERR_ABORTED|NS_BINDING_ABORTED|NS_ERROR_ABORT/.test(reason)) {
       problems.push(`request failed: ${r.url()} ${reason}`);
     }
   });
@@ -83,14 +95,27 @@ async function open(browser, page, options = {}) {
 // Opens another page in the same tab, waiting for its player where it has one.
 async function visit(tab, page, options = {}) {
   await tab.goto(options.base ? options.base + page : fileUrl(page));
-  if (options.javaScriptEnabled !== false && /part\d+\.htm|index\.htm/.test(page)) {
+  if (!options.noScripts && /part\d+\.htm/.test(page)) {
     await ready(tab);
   }
 }
 
 // Waits until the player of the page now shown has started.
 async function ready(tab) {
-  await tab.waitForFunction(() => document.documentElement.getAttribute("data-player") === "ready");
+  await tab.waitForFunction(() => document.documentElement.getAttribute("data-player") === "ready", { timeout: 10000 });
+}
+
+// Waits until fn(arg) holds in the page, failing with what after timeout.
+async function until(tab, fn, arg, what, timeout = 10000) {
+  try {
+    await tab.waitForFunction(fn, { timeout, polling: 20 }, arg);
+  } catch (e) {
+    assert.fail(`${what}: ${JSON.stringify(await state(tab).catch(() => null))}`);
+  }
+}
+
+async function waitForUrl(tab, pattern) {
+  await until(tab, (source) => new RegExp(source).test(location.href), pattern.source, `waiting for ${pattern}`);
 }
 
 // The slides of one part as the events file gives them (the sample
@@ -126,17 +151,21 @@ function state(tab) {
     const slide = document.getElementById("slide");
     const currentItem = document.querySelector("nav.toc li.current");
     const thumb = document.querySelector("#thumbs a[aria-current='true']");
+    const line = document.querySelector("#transcript-lines button[aria-current='true']");
     return {
+      part: document.body.getAttribute("data-part"),
       t: media.currentTime,
       paused: media.paused,
       ended: media.ended,
       rate: media.playbackRate,
+      src: media.currentSrc,
       shown: slide.getAttribute("data-shown"),
-      src: slide.getAttribute("src"),
-      alt: slide.getAttribute("alt"),
+      img: slide.getAttribute("src"),
       title: document.getElementById("slide-title").textContent,
       contents: currentItem && currentItem.getAttribute("data-slide"),
       thumb: thumb && thumb.parentNode.getAttribute("data-slide"),
+      line: line && line.textContent,
+      bar: parseFloat(document.getElementById("bar").getAttribute("aria-valuenow")),
       status: document.getElementById("status").textContent,
       url: location.href,
     };
@@ -152,9 +181,62 @@ function imageOf(slide) {
 function assertInStep(list, s, slack, where) {
   const ok = slidesAt(list, s.t, slack);
   assert.ok(ok.has(s.shown), `${where}: at ${s.t.toFixed(3)} s the page shows slide ${s.shown}, expected ${[...ok]}`);
-  assert.equal(s.src, imageOf(s.shown), `${where}: picture of slide ${s.shown}`);
+  assert.equal(s.img, imageOf(s.shown), `${where}: picture of slide ${s.shown}`);
   assert.equal(s.contents, s.shown, `${where}: contents mark`);
   assert.equal(s.thumb, s.shown, `${where}: thumbnail mark`);
+}
+
+// Plays on from where the page is, sampling every 80 ms until the media
+// ends or stop(s) holds; each sample is checked by check(s). Returns the
+// slides seen, the samples and the wall time.
+async function playWhile(tab, check, stop = () => false, limit = 30) {
+  const started = Date.now();
+  const seen = new Set();
+  let samples = 0;
+  let s = await state(tab);
+  while (!s.ended && !stop(s)) {
+    check(s);
+    seen.add(s.shown);
+    samples++;
+    assert.ok(Date.now() - started < limit * 1000, `still playing after ${limit} s: ${JSON.stringify(s)}`);
+    await sleep(80);
+    s = await state(tab);
+  }
+  return { seen, samples, wall: (Date.now() - started) / 1000, last: s };
+}
+
+// Starts playing with the K key and waits until the media plays.
+async function playKey(tab) {
+  await tab.keyboard.press("k");
+  await until(tab, () => !document.getElementById("media").paused, null, "playing after K");
+}
+
+// Seeks while paused to the start and the middle of every slide of the
+// part, then, playing, to shortly before each slide change within the part
+// and on through it: the page shows the slide of the events file throughout.
+async function seeksInStep(tab, list, where) {
+  for (const e of list) {
+    for (const t of [e.start, (e.start + e.end) / 2]) {
+      await seek(tab, t);
+      const s = await state(tab);
+      assertInStep(list, s, 0, `${where} after a seek to ${t}`);
+      assert.equal(s.shown, e.slide, `${where}: seek to ${t}`);
+    }
+  }
+  await playKey(tab);
+  for (const e of list.slice(0, -1)) {
+    const from = e.end - 0.6;
+    // Sampled from the end of the seek on (the page follows it at once).
+    await seek(tab, from);
+    let s;
+    for (let k = 0; k < 14; k++) {
+      s = await state(tab);
+      assertInStep(list, s, 0.3, `${where} after a seek to ${from} while playing`);
+      await sleep(80);
+    }
+    assert.ok(s.t > e.end, `${where}: played on from ${from} to ${s.t}`);
+  }
+  await tab.keyboard.press("k");
 }
 
 // Seeks the media of the page to t and waits until the seek is done (the
@@ -167,36 +249,48 @@ function seek(tab, t) {
   }), t);
 }
 
+// Clicks the element as a student would, once it is scrolled into the
+// middle of the view (lists laid out only when in view have their size).
+async function click(tab, selector) {
+  await tab.$eval(selector, (e) => e.scrollIntoView({ block: "center", inline: "center" }));
+  await sleep(50);
+  await tab.click(selector);
+}
+
+// Types text into the input that selector names, replacing what it held.
+async function fill(tab, selector, text) {
+  await tab.$eval(selector, (e) => { e.value = ""; e.dispatchEvent(new Event("input", { bubbles: true })); });
+  if (text) {
+    await tab.type(selector, text);
+  }
+}
+
+function text(tab, selector) {
+  return tab.$eval(selector, (e) => e.textContent);
+}
+
+// Whether the element is shown (laid out, not hidden).
+function visible(tab, selector) {
+  return tab.evaluate((sel) => {
+    const e = document.querySelector(sel);
+    if (!e) {
+      return false;
+    }
+    const r = e.getBoundingClientRect();
+    return r.width > 0 && r.height > 0 && getComputedStyle(e).visibility === "visible";
+  }, selector);
+}
+
+// Serves a published directory (by default the sample's) on 127.0.0.1.
+function serve(dir = out, options = {}) {
+  return host(dir, options);
+}
+
 function sleep(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
 }
 
-// Serves the published directory on 127.0.0.1 (a web host), with ranges.
-async function serve() {
-  const types = { ".htm": "text/html", ".js": "text/javascript", ".css": "text/css", ".gif": "image/gif",
-    ".vtt": "text/vtt", ".webm": "video/webm", ".mp4": "video/mp4", ".m4a": "audio/mp4", ".mp3": "audio/mpeg" };
-  const server = http.createServer((req, res) => {
-    const name = decodeURIComponent(new URL(req.url, "http://x").pathname).replace(/^\/+/, "");
-    const file = path.join(out, path.normalize(name));
-    if (!file.startsWith(out) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      res.writeHead(404).end();
-      return;
-    }
-    const size = fs.statSync(file).size;
-    const headers = { "Content-Type": types[path.extname(file)] || "application/octet-stream", "Accept-Ranges": "bytes" };
-    const range = /bytes=(\d*)-(\d*)/.exec(req.headers.range || "");
-    if (range) {
-      const start = range[1] ? parseInt(range[1], 10) : 0;
-      const end = range[2] ? Math.min(parseInt(range[2], 10), size - 1) : size - 1;
-      res.writeHead(206, { ...headers, "Content-Range": `bytes ${start}-${end}/${size}`, "Content-Length": end - start + 1 });
-      fs.createReadStream(file, { start, end }).pipe(res);
-      return;
-    }
-    res.writeHead(200, { ...headers, "Content-Length": size });
-    fs.createReadStream(file).pipe(res);
-  });
-  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-  return { base: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((r) => server.close(r)) };
-}
-
-module.exports = { out, sample, launch, browserPerFile, open, visit, ready, events, slidesAt, state, imageOf, assertInStep, seek, sleep, serve, fileUrl };
+module.exports = {
+  out, sample, modules, browserName, launch, browserPerFile, open, visit, ready, until, waitForUrl, events,
+  slidesAt, state, imageOf, assertInStep, playWhile, playKey, seeksInStep, seek, click, fill, text, visible, sleep, serve, fileUrl,
+};

@@ -1,6 +1,8 @@
-// The published sample lecture in Chromium, used from the keyboard and the
-// mouse as a student would: arrow keys and Previous/Next across parts and
-// disabled at the lecture's ends, the other shortcuts, the focus order,
+// The published sample lecture used from the keyboard and the mouse as a
+// student would, in the browser the test runs for: the contents page,
+// arrow keys and Previous/Next across parts (played in the same page) and
+// disabled at the lecture's ends, playing on at a part's end as set, the
+// other shortcuts, the focus order, full screen, the panes' order and size,
 // thumbnails, contents, search, and slide pages that link only to their
 // neighbours.
 "use strict";
@@ -8,17 +10,13 @@ const assert = require("node:assert/strict");
 const { test } = require("node:test");
 const h = require("./harness");
 
-const chromium = h.browserPerFile();
+const browser = h.browserPerFile();
 
-async function settled(page, slide) {
-  try {
-    await page.waitForFunction((n) => document.getElementById("slide").getAttribute("data-shown") === n &&
-      !document.getElementById("media").seeking, slide, { timeout: 10000 });
-  } catch (e) {
-    const s = await h.state(page);
-    const seeking = await page.$eval("#media", (m) => [m.seeking, m.readyState, m.networkState]);
-    assert.fail(`waiting for slide ${slide}: ${JSON.stringify(s)} seeking/ready/network ${seeking}`);
-  }
+// Waits until the page shows the slide (in the part) with its seek done.
+async function settled(page, slide, part) {
+  await h.until(page, ([n, p]) => document.getElementById("slide").getAttribute("data-shown") === n &&
+    (!p || document.body.getAttribute("data-part") === p) && !document.getElementById("media").seeking &&
+    document.getElementById("media").readyState >= 1, [slide, part], `waiting for slide ${slide}`);
   return h.state(page);
 }
 
@@ -32,60 +30,63 @@ async function disabled(page, id) {
   return page.$eval(`#${id}`, (a) => a.getAttribute("aria-disabled") === "true" && !a.hasAttribute("href"));
 }
 
+function box(page, selector) {
+  return page.$eval(selector, (e) => JSON.parse(JSON.stringify(e.getBoundingClientRect())));
+}
+
+test("the contents page lists the whole lecture and plays it", async () => {
+  const { context, page, problems } = await h.open(browser.browser, "index.htm");
+  const parts = await page.$$eval("section.part h3", (l) => l.map((e) => e.textContent));
+  assert.deepEqual(parts, ["Part 1 length 00:00:06", "Part 2 length 00:00:04", "Part 3 length 00:00:06"]);
+  const cards = await page.$$eval("ol.cards li", (l) => l.map((li) => [li.value, li.querySelector("a").getAttribute("href"),
+    li.querySelector("img").getAttribute("src"), li.querySelector(".card-title").textContent]));
+  assert.deepEqual(cards.map((c) => c[0]), [1, 2, 3, 4, 5, 6]);
+  assert.deepEqual(cards[4], [5, "part3.htm#slide=5", "img005.gif", "Recorded on a phone"]);
+  await page.click("ol.cards li:nth-child(2) a");
+  await h.waitForUrl(page, /part1\.htm/);
+  await h.ready(page);
+  await settled(page, "2", "1");
+  // Play opens part 1 and starts it where the browser lets a page start
+  // by itself; otherwise it says so, and one key plays.
+  await h.visit(page, "index.htm");
+  await page.click("a.play");
+  await h.waitForUrl(page, /part1\.htm/);
+  await h.ready(page);
+  await h.until(page, () => !document.getElementById("media").paused ||
+    /press play/i.test(document.getElementById("status").textContent), null, "playing or asking to");
+  if ((await h.state(page)).paused) {
+    await h.playKey(page);
+  }
+  const s = await h.state(page);
+  assert.ok(!/play/.test(new URL(s.url).hash), `the address no longer asks to play: ${s.url}`);
+  assert.deepEqual(problems, []);
+  await context.close();
+});
+
 test("arrow keys and Previous/Next go through the whole lecture and stop at its ends", async () => {
-  const { context, page, problems } = await h.open(chromium.browser, "part1.htm");
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
   assert.ok(await disabled(page, "prev"), "Previous is disabled on the lecture's first slide");
-  assert.ok(!(await disabled(page, "next")));
   assert.equal(await page.$eval("#next", (a) => a.getAttribute("href")), "sld002.htm");
-
-  await page.keyboard.press("ArrowRight");
-  let s = await settled(page, "2");
-  assert.ok(Math.abs(s.t - 2) < 0.1, `slide 2 starts at 2 s, at ${s.t}`);
-  await page.keyboard.press("ArrowRight");
-  s = await settled(page, "3");
-  await page.keyboard.press("ArrowLeft");
-  s = await settled(page, "2");
-  await page.click("#next");
-  s = await settled(page, "3");
-  assert.ok(Math.abs(s.t - 4) < 0.1);
-
-  // From the part's last slide Next opens the next part at its first slide.
-  await page.keyboard.press("ArrowRight");
-  await page.waitForURL(/part2\.htm/);
-  await h.ready(page);
-  s = await settled(page, "4");
-  assert.ok(s.t < 0.1);
-  await page.keyboard.press("ArrowRight");
-  await page.waitForURL(/part3\.htm/);
-  await h.ready(page);
-  s = await settled(page, "5");
-  assert.ok(s.t < 0.1);
-  await page.keyboard.press("ArrowRight");
-  s = await settled(page, "6");
-  assert.ok(Math.abs(s.t - 3) < 0.1, `slide 6 starts at 3 s, at ${s.t}`);
-  assert.ok(await disabled(page, "next"), "Next is disabled on the lecture's last slide");
-  await page.click("#next", { force: true });
-  await page.keyboard.press("ArrowRight");
-  await h.sleep(300);
-  s = await h.state(page);
-  assert.ok(s.url.includes("part3.htm") && s.shown === "6", "nothing after the last slide");
-  assert.match(s.status, /last slide/);
-
-  // And back: Previous opens the previous part at its last slide.
-  await page.click("#prev");
-  s = await settled(page, "5");
-  await page.click("#prev");
-  await page.waitForURL(/part2\.htm/);
-  await h.ready(page);
-  s = await settled(page, "4");
-  await page.click("#prev");
-  await page.waitForURL(/part1\.htm/);
-  await h.ready(page);
-  s = await settled(page, "3");
-  assert.ok(Math.abs(s.t - 4) < 0.1);
-  await page.keyboard.press("ArrowLeft");
-  await page.keyboard.press("ArrowLeft");
-  s = await settled(page, "1");
+  // [how, slide, part, its start]: on through the lecture, then back.
+  const steps = [["ArrowRight", "2", "1", 2], ["ArrowRight", "3", "1", 4], ["ArrowLeft", "2", "1", 2], ["#next", "3", "1", 4],
+    ["ArrowRight", "4", "2", 0], ["ArrowRight", "5", "3", 0], ["ArrowRight", "6", "3", 3], ["#prev", "5", "3", 0],
+    ["#prev", "4", "2", 0], ["#prev", "3", "1", 4], ["ArrowLeft", "2", "1", 2], ["ArrowLeft", "1", "1", 0]];
+  for (const [how, slide, part, start] of steps) {
+    if (how.startsWith("#")) {
+      await page.click(how);
+    } else {
+      await page.keyboard.press(how);
+    }
+    const s = await settled(page, slide, part);
+    assert.ok(Math.abs(s.t - start) < 0.1, `${how} to slide ${slide}: at ${s.t}, expected ${start}`);
+    if (slide === "6") {
+      assert.ok(await disabled(page, "next"), "Next is disabled on the lecture's last slide");
+      await page.keyboard.press("ArrowRight");
+      await h.sleep(300);
+      assert.equal((await h.state(page)).shown, "6", "nothing after the last slide");
+      assert.match((await h.state(page)).status, /last slide/);
+    }
+  }
   await page.keyboard.press("ArrowLeft");
   await h.sleep(200);
   assert.equal((await h.state(page)).shown, "1");
@@ -94,52 +95,46 @@ test("arrow keys and Previous/Next go through the whole lecture and stop at its 
   await context.close();
 });
 
-test("Next from a playing part's last slide plays on in the next part where the browser allows", async () => {
-  const { context, page, problems } = await h.open(chromium.browser, "part1.htm#slide=3");
-  await page.keyboard.press("k");
-  await page.waitForFunction(() => !document.getElementById("media").paused);
+test("Next from a playing part's last slide plays on in the next part; at a part's end it plays on as set", async () => {
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm#slide=3");
+  await h.playKey(page);
   await page.click("#next");
-  await page.waitForURL(/part2\.htm/);
-  await h.ready(page);
-  await settled(page, "4");
-  await page.waitForFunction(() => !document.getElementById("media").paused ||
-    /press play/i.test(document.getElementById("status").textContent), null, { timeout: 5000 });
-  let s = await h.state(page);
-  if (s.paused) {
-    // Not allowed to start by itself: it says so, and one key goes on.
-    await page.keyboard.press("k");
-    await page.waitForFunction(() => !document.getElementById("media").paused);
-  }
-  await page.waitForFunction(() => document.getElementById("media").currentTime > 0.5);
-  s = await h.state(page);
-  assert.equal(s.shown, "4");
-  assert.ok(!s.url.includes("play"), "the address no longer asks to play");
+  await settled(page, "4", "2");
+  await h.until(page, () => document.getElementById("media").currentTime > 0.5, null, "playing part 2");
+  assert.equal((await h.state(page)).status, "");
+  // Turned off (and remembered), a part's end stops there.
+  await page.click("#play-on");
+  await h.visit(page, "part1.htm");
+  assert.equal(await page.$eval("#play-on", (c) => c.checked), false, "the setting is remembered");
+  await h.seek(page, 5);
+  await h.playKey(page);
+  await h.until(page, () => /End of part 1\./.test(document.getElementById("status").textContent), null, "the part's end");
+  assert.equal((await h.state(page)).part, "1");
   assert.deepEqual(problems, []);
   await context.close();
 
   // Opened with nothing done on it, the page may not start by itself: it
   // says so without an error, and one key plays.
-  const fresh = await h.open(chromium.browser, "part2.htm#slide=4&play");
-  await fresh.page.waitForFunction(() => /press play/i.test(document.getElementById("status").textContent));
-  assert.ok((await h.state(fresh.page)).paused);
-  await fresh.page.keyboard.press("k");
-  await fresh.page.waitForFunction(() => !document.getElementById("media").paused &&
-    document.getElementById("status").textContent === "");
+  const fresh = await h.open(browser.browser, "part2.htm#slide=4&play");
+  await h.until(fresh.page, () => !document.getElementById("media").paused ||
+    /press play/i.test(document.getElementById("status").textContent), null, "playing or asking to");
+  if ((await h.state(fresh.page)).paused) {
+    await h.playKey(fresh.page);
+    await h.until(fresh.page, () => document.getElementById("status").textContent === "", null, "the request gone");
+  }
   assert.deepEqual(fresh.problems, []);
   await fresh.context.close();
 });
 
 test("the keys play, pause, skip and show themselves; the arrows work on the focused player", async () => {
-  const { context, page, problems } = await h.open(chromium.browser, "part1.htm");
-  const media = () => h.state(page);
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
   await page.keyboard.press(" ");
-  await page.waitForFunction(() => !document.getElementById("media").paused);
+  await h.until(page, () => !document.getElementById("media").paused, null, "Space plays");
   await page.keyboard.press("k");
-  assert.ok((await media()).paused, "K pauses");
+  assert.ok((await h.state(page)).paused, "K pauses");
   await page.keyboard.press("l");
-  let s = await media();
+  let s = await settled(page, "3");
   assert.ok(s.t > 5.5, `L skips 10 s ahead (to the end here): ${s.t}`);
-  assert.equal(s.shown, "3");
   await page.keyboard.press("j");
   s = await settled(page, "1");
   assert.ok(s.t < 0.1, "J skips 10 s back (to the start here)");
@@ -147,7 +142,7 @@ test("the keys play, pause, skip and show themselves; the arrows work on the foc
   await page.keyboard.press("?");
   assert.ok(await page.$eval("#keys", (d) => d.open), "? shows the keys");
   await page.keyboard.press("ArrowRight");
-  assert.equal((await media()).shown, "1", "keys do nothing behind the list");
+  assert.equal((await h.state(page)).shown, "1", "keys do nothing behind the list");
   await page.keyboard.press("Escape");
   assert.ok(!(await page.$eval("#keys", (d) => d.open)));
 
@@ -157,47 +152,87 @@ test("the keys play, pause, skip and show themselves; the arrows work on the foc
   s = await settled(page, "2");
   assert.ok(Math.abs(s.t - 2) < 0.1, `at the slide's start, not a skip: ${s.t}`);
   await page.keyboard.press(" ");
-  await page.waitForFunction(() => !document.getElementById("media").paused);
+  await h.until(page, () => !document.getElementById("media").paused, null, "Space on the player plays");
   await page.keyboard.press(" ");
   await h.sleep(200);
-  assert.ok((await media()).paused, "Space on the player toggles once");
+  assert.ok((await h.state(page)).paused, "Space on the player toggles once");
 
   // Typing in the search box is not taken as keys.
-  await page.fill("#search", "");
   await page.focus("#search");
   await page.keyboard.type("kl");
-  assert.ok((await media()).paused);
-  assert.equal((await media()).shown, "2");
+  s = await h.state(page);
+  assert.ok(s.paused && s.shown === "2");
   assert.deepEqual(problems, []);
   await context.close();
 });
 
-test("the focus goes to the player, the slide navigation, then the rest, and is visible", async () => {
-  const { context, page, problems } = await h.open(chromium.browser, "part2.htm");
+test("the focus goes to the contents link, the player, the panes' splitter, the slide navigation, then the rest, visibly", async () => {
+  const { context, page, problems } = await h.open(browser.browser, "part2.htm");
   // The player's own controls take several stops; they count as one.
   const order = [];
-  for (let i = 0; i < 16 && order.length < 6; i++) {
+  for (let i = 0; i < 24 && order.length < 10; i++) {
     await page.keyboard.press("Tab");
     const o = await page.evaluate(() => {
       const e = document.activeElement;
       const style = getComputedStyle(e);
-      return { id: e.id || e.closest("[id]").id, outline: style.outlineStyle, width: parseFloat(style.outlineWidth) };
+      return { id: e.id || (e.closest("[id]") || e).id || e.tagName, outline: style.outlineStyle, width: parseFloat(style.outlineWidth) };
     });
     if (!order.length || order[order.length - 1].id !== o.id) {
       order.push(o);
     }
   }
   // Part 2 is one slide: Previous leads back, Next on to part 3.
-  assert.deepEqual(order.map((o) => o.id), ["media", "prev", "next", "thumbs", "speed", "keys-button"]);
-  for (const o of order.slice(1)) {
+  assert.deepEqual(order.map((o) => o.id),
+    ["home", "media", "splitter", "prev", "next", "bar", "thumbs", "speed", "play-on", "fullscreen-slide"]);
+  for (const o of order.filter((x) => x.id !== "media")) {
     assert.ok(o.outline !== "none" && o.width >= 2, `focus visible on ${o.id}`);
   }
   assert.deepEqual(problems, []);
   await context.close();
 });
 
-test("thumbnails and contents cover the lecture, follow the recording and open other parts", async () => {
-  const { context, page, problems } = await h.open(chromium.browser, "part1.htm", { viewport: { width: 375, height: 740 } });
+test("full screen shows the slide, or the slide and the video side by side; the panes swap and resize, remembered", async () => {
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
+  await page.click("#fullscreen-slide");
+  await h.until(page, () => document.fullscreenElement && document.fullscreenElement.id === "slide-frame", null, "slide full screen");
+  await page.keyboard.press("ArrowRight");
+  await settled(page, "2");
+  await page.keyboard.press("f");
+  await h.until(page, () => !document.fullscreenElement, null, "F leaves full screen");
+  await page.click("#fullscreen-both");
+  await h.until(page, () => document.fullscreenElement && document.fullscreenElement.id === "lecture", null, "both full screen");
+  let video = await box(page, "#media");
+  let slide = await box(page, "#slide");
+  assert.ok(video.right <= slide.left && video.bottom > slide.top && slide.bottom > video.top,
+    `side by side: video ${JSON.stringify(video)}, slide ${JSON.stringify(slide)}`);
+  assert.ok(!(await h.visible(page, "nav.toc")) && !(await h.visible(page, "#thumbs")), "nothing else");
+  await page.evaluate(() => document.exitFullscreen());
+  await h.until(page, () => !document.fullscreenElement, null, "left full screen");
+
+  // Swapped, the slide comes first; the splitter widens the video pane.
+  await page.click("#swap");
+  video = await box(page, "#media");
+  slide = await box(page, "#slide");
+  assert.ok(slide.right <= video.left, "the slide on the left");
+  await page.click("#swap");
+  const before = (await box(page, "#media")).width;
+  await page.focus("#splitter");
+  await page.keyboard.press("PageUp");
+  await page.keyboard.press("ArrowRight");
+  assert.equal(await page.$eval("#splitter", (e) => e.getAttribute("aria-valuenow")), "46");
+  const wider = (await box(page, "#media")).width;
+  assert.ok(wider > before + 100, `the video pane grew from ${before} to ${wider} px`);
+  await page.click("#swap");
+  await page.reload();
+  await h.ready(page);
+  assert.equal(await page.$eval("#swap", (b) => b.getAttribute("aria-pressed")), "true", "swapped after a reload");
+  assert.equal(await page.$eval("#splitter", (e) => e.getAttribute("aria-valuenow")), "46", "the size after a reload");
+  assert.deepEqual(problems, []);
+  await context.close();
+});
+
+test("thumbnails and contents cover the lecture, follow the recording and play other parts", async () => {
+  const { context, page, problems } = await h.open(browser.browser, "part1.htm", { viewport: { width: 375, height: 740 } });
   const thumbs = await page.$$eval("#thumbs li", (l) => l.map((li) => li.getAttribute("data-slide")));
   assert.deepEqual(thumbs, ["1", "2", "3", "4", "5", "6"]);
   const headings = await page.$$eval("nav.toc h3 a", (l) => l.map((a) => [a.textContent, a.getAttribute("href")]));
@@ -206,79 +241,68 @@ test("thumbnails and contents cover the lecture, follow the recording and open o
   assert.equal(s.contents, "1", "the current slide is marked from the start");
   assert.equal(s.thumb, "1");
 
-  await page.click("#thumbs li[data-slide='3'] a");
-  s = await settled(page, "3");
-  playsFrom(s, 4);
+  await h.click(page, "#thumbs li[data-slide='3'] a");
+  playsFrom(await settled(page, "3"), 4);
   // The current thumbnail is scrolled into the strip's view.
-  await page.waitForFunction(() => {
+  await h.until(page, () => {
     const strip = document.getElementById("thumbs").getBoundingClientRect();
     const r = document.querySelector("#thumbs a[aria-current='true']").getBoundingClientRect();
     return r.left >= strip.left - 1 && r.right <= strip.right + 1;
-  }, null, { timeout: 3000 });
-
-  await page.click("nav.toc li[data-slide='2'] a");
-  s = await settled(page, "2");
-  playsFrom(s, 2);
-
-  await page.click("#thumbs li[data-slide='4'] a");
-  await page.waitForURL(/part2\.htm/);
-  await h.ready(page);
-  s = await settled(page, "4");
+  }, null, "the current thumbnail in view");
+  await h.click(page, "nav.toc li[data-slide='2'] a");
+  playsFrom(await settled(page, "2"), 2);
+  await h.click(page, "#thumbs li[data-slide='4'] a");
+  s = await settled(page, "4", "2");
+  playsFrom(s, 0);
   assert.equal(s.contents, "4");
-  await page.click("nav.toc li[data-slide='1'] a");
-  await page.waitForURL(/part1\.htm/);
-  await h.ready(page);
-  await settled(page, "1");
+  await h.click(page, "nav.toc li[data-slide='1'] a");
+  playsFrom(await settled(page, "1", "1"), 0);
   assert.deepEqual(problems, []);
   await context.close();
 });
 
 test("search finds words of titles and notes and jumps to the slide", async () => {
-  const { context, page, problems } = await h.open(chromium.browser, "part2.htm");
-  await page.fill("#search", "Latency");
+  const { context, page, problems } = await h.open(browser.browser, "part2.htm");
+  const slides = () => page.$$eval("#results li[data-slide]", (l) => l.map((li) => li.getAttribute("data-slide")));
+  await h.fill(page, "#search", "Latency");
   const hits = await page.$$eval("#results li", (l) => l.map((li) => ({
     slide: li.getAttribute("data-slide"), title: li.querySelector("strong").textContent,
     mark: (li.querySelector("mark") || {}).textContent, img: li.querySelector("img").getAttribute("src") })));
   assert.deepEqual(hits, [{ slide: "2", title: "Why \"timing\" matters", mark: "latency", img: "img002.gif" }]);
-  assert.match(await page.textContent("#search-count"), /1 slide/);
+  assert.match(await h.text(page, "#search-count"), /^1 slide and 0 captions found/);
   await page.click("#results li a");
-  await page.waitForURL(/part1\.htm/);
-  await h.ready(page);
-  let s = await settled(page, "2");
-  playsFrom(s, 2);
+  playsFrom(await settled(page, "2", "1"), 2);
 
-  await page.fill("#search", "results");
-  assert.deepEqual(await page.$$eval("#results li", (l) => l.map((li) => li.getAttribute("data-slide"))), ["3"]);
-  await page.press("#search", "Enter");
-  s = await settled(page, "3");
-  playsFrom(s, 4);
+  await h.fill(page, "#search", "results");
+  assert.deepEqual(await slides(), ["3"]);
+  await page.focus("#search");
+  await page.keyboard.press("Enter");
+  playsFrom(await settled(page, "3", "1"), 4);
 
-  await page.fill("#search", "QUESTIONS audience");
-  assert.deepEqual(await page.$$eval("#results li", (l) => l.map((li) => li.getAttribute("data-slide"))), ["4"]);
-  await page.fill("#search", "nowhere-to-be-found");
-  assert.match(await page.textContent("#search-count"), /No slide/);
+  await h.fill(page, "#search", "QUESTIONS audience");
+  assert.deepEqual(await slides(), ["4"]);
+  await h.fill(page, "#search", "nowhere-to-be-found");
+  assert.equal(await h.text(page, "#search-count"), "No slide or caption found.");
   assert.deepEqual(problems, []);
   await context.close();
 });
 
 test("slide pages link to their neighbours, never to themselves, and take the arrow keys", async () => {
-  const { context, page, problems } = await h.open(chromium.browser, "sld001.htm");
+  const { context, page, problems } = await h.open(browser.browser, "sld001.htm");
   for (const n of [1, 2, 3, 4, 5, 6]) {
     const name = `sld00${n}.htm`;
     await page.goto(h.fileUrl(name));
     const links = await page.$$eval("a[href]", (l) => l.map((a) => a.getAttribute("href")));
     assert.ok(!links.includes(name), `${name} links to itself: ${links}`);
-    const prev = await page.$eval("#prev", (a) => a.getAttribute("href"));
-    const next = await page.$eval("#next", (a) => a.getAttribute("href"));
-    assert.equal(prev, n > 1 ? `sld00${n - 1}.htm` : null);
-    assert.equal(next, n < 6 ? `sld00${n + 1}.htm` : null);
+    assert.equal(await page.$eval("#prev", (a) => a.getAttribute("href")), n > 1 ? `sld00${n - 1}.htm` : null);
+    assert.equal(await page.$eval("#next", (a) => a.getAttribute("href")), n < 6 ? `sld00${n + 1}.htm` : null);
     assert.ok(links.includes(`part${n < 4 ? 1 : n < 5 ? 2 : 3}.htm#slide=${n}`), `${name} plays from its slide`);
   }
   await page.goto(h.fileUrl("sld002.htm"));
   await page.keyboard.press("ArrowRight");
-  await page.waitForURL(/sld003\.htm/);
+  await h.waitForUrl(page, /sld003\.htm/);
   await page.keyboard.press("ArrowLeft");
-  await page.waitForURL(/sld002\.htm/);
+  await h.waitForUrl(page, /sld002\.htm/);
   assert.deepEqual(problems, []);
   await context.close();
 });

@@ -195,6 +195,20 @@ bool indexAtFront(const std::string& path)
     return moov != std::string::npos && mdat != std::string::npos && moov < mdat;
 }
 
+int decodedFrames(const std::string& path)
+{
+    std::string out;
+    if (!runTool({"ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                  "stream=nb_read_frames", "-of", "csv=p=0", path},
+                 out))
+        return -1;
+    try {
+        return std::stoi(out);
+    } catch (...) {
+        return -1;
+    }
+}
+
 }  // namespace testing_support
 
 }  // namespace pellucor

@@ -47,6 +47,9 @@ std::string packetChecksums(const std::string& path, const std::string& stream);
 // The integrated loudness (LUFS, EBU R128) of the sound of a file.
 double integratedLoudness(const std::string& path);
 
+// The pictures a player decodes from the first video stream (ffprobe
+// -count_frames, edit lists applied); -1 when it cannot be read.
+int decodedFrames(const std::string& path);
 // Whether an MP4 file's index (moov) comes before its media data (mdat).
 bool indexAtFront(const std::string& path);
 

@@ -1,0 +1,19 @@
+// Writes one picture as a lossless WebP file (FFmpeg's libwebp encoder):
+// the sharp, high-resolution copy of a slide beside its GIF.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pellucor {
+
+// pixels: width x height pixels of 32 bits, 0xAARRGGBB in native byte order,
+// rows stride bytes apart; the picture is written opaque. The file is
+// replaced only once it is complete.
+bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height,
+                   std::string& err);
+
+// Largest width or height a WebP picture can have.
+inline constexpr int kMaxWebpSide = 16383;
+
+}  // namespace pellucor
