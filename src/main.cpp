@@ -33,6 +33,10 @@ void usage(std::ostream& out)
            "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
            "  install-publication STAGING_DIR OUTPUT_DIR\n"
            "             the last step of a process.bat run by hand: put its publication in place\n"
+           "  course PUBLISH_ROOT [--title TEXT]\n"
+           "             write the course page: every published lecture below, and a search over all\n"
+           "  package PUBLISHED_DIR --scorm12|--scorm2004|--cc OUT.zip\n"
+           "             zip a published lecture for a learning platform\n"
            "\n"
            "Run 'pellucor COMMAND --help' for the options of a command.\n";
 }
@@ -62,6 +66,10 @@ int main(int argc, char** argv)
         return RunSyncSlidesCommand(argc - 1, argv + 1);
     if (cmd == "install-publication")
         return RunInstallPublicationCommand(argc - 1, argv + 1);
+    if (cmd == "course")
+        return RunCourseCommand(argc - 1, argv + 1);
+    if (cmd == "package")
+        return RunPackageCommand(argc - 1, argv + 1);
     if (cmd == "upload")
         return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";

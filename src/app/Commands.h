@@ -21,5 +21,7 @@ int RunImportSlidesCommand(int argc, char** argv);
 int RunSyncSlidesCommand(int argc, char** argv);
 int RunAutomationCommand(int argc, char** argv);
 int RunInstallPublicationCommand(int argc, char** argv);
+int RunCourseCommand(int argc, char** argv);
+int RunPackageCommand(int argc, char** argv);
 
 }  // namespace pellucor

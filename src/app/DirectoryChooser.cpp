@@ -1,5 +1,6 @@
 #include "app/DirectoryChooser.h"
 
+#include <QDir>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -74,7 +75,13 @@ void DirectoryChooser::cmdMkDir_Click()
     if (!hooks_->InputBox("Enter New Directory", "Creating Directory", answer))
         return;
     answer = Tav_Trim(answer);
-    if (answer.empty() || !Tav_Mkdir(answer))
+    if (answer.empty())
+        return;
+    // A bare name is made inside the highlighted folder, not wherever the
+    // program happened to start.
+    if (QDir::isRelativePath(QString::fromStdString(answer)))
+        answer = Tav_DirSlash(currentDir.empty() ? DirName : currentDir) + answer;
+    if (!Tav_Mkdir(answer))
         return;
     DirName = Tav_DirSlash(answer);
     setDir1(DirName);

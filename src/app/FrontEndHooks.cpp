@@ -1,5 +1,7 @@
 #include "app/FrontEndHooks.h"
 
+#include "core/TavUtils.h"
+
 namespace pellucor {
 
 FrontEndHooks& FrontEndHooks::Headless()
@@ -17,6 +19,14 @@ bool FrontEndHooks::ChooseDirectory(const std::string& title, std::string& dir, 
 bool FrontEndHooks::InputBox(const std::string& prompt, const std::string& title, std::string& answer) const
 {
     return inputBox ? inputBox(prompt, title, answer) : true;
+}
+
+void FrontEndHooks::OpenPage(const std::string& page) const
+{
+    if (openPage)
+        openPage(page);
+    else
+        Tav_ShellOpen(page);
 }
 
 }  // namespace pellucor

@@ -79,12 +79,16 @@ struct FrontEndHooks {
     std::function<void()> serverWindow;
     // Shows the FTP window modally; it may change account and host.
     std::function<void(FtpRequest& request)> ftpUpload;
+    // Opens a page (file: URL or web address) in the browser; the windows
+    // say so, with the page's path, when no browser could be opened.
+    std::function<void(const std::string& page)> openPage;
 
     // The hooks of a run without a display.
     static FrontEndHooks& Headless();
 
     bool ChooseDirectory(const std::string& title, std::string& dir, bool allowCreate) const;
     bool InputBox(const std::string& prompt, const std::string& title, std::string& answer) const;
+    void OpenPage(const std::string& page) const;
 
     // Opens a tool window through its hook, or says that the tool is
     // missing; true when the hook ran.

@@ -8,6 +8,7 @@
 #include "app/PublishForm.h"
 #include "app/FrontEndHooks.h"
 #include "core/PathVars.h"
+#include "core/RecordingKinds.h"
 #include "app/Preferences.h"
 #include "core/TavUtils.h"
 #include "import/SlideImportModel.h"
@@ -212,8 +213,33 @@ void MainWindow::DirOrPPTChanged()
     SlideChecks(false);
     OldLayoutCheck();
     std::string msg;
-    UpdatePublishControls(OKToPublish(false, msg));
+    const bool ok = OKToPublish(false, msg);
+    lblPublishReason = ok ? std::string() : PublishBlockedReason(msg);
+    UpdatePublishControls(ok);
     emit fieldsChanged();
+}
+
+std::string MainWindow::PublishBlockedReason(const std::string& msg)
+{
+    if (LectureDir.empty() || !Tav_ChkDir(LectureDir))
+        return "Open a lecture directory (File > Open Lecture) or make one with New";
+    const std::string media = Tav_DirSlash(request().TextMedia);
+    if (!Tav_ChkDir(media))
+        return "The media directory does not exist: " + media;
+    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && FirstRecordingIn(media).empty())
+        return "No recording found in " + media + " (Record Lecture makes one)";
+    if (!Tav_HasFiles(media, "*.txt"))
+        return "No slide times (events file) found in " + media + " (Record Lecture writes them)";
+    return msg;
+}
+
+bool MainWindow::ConfirmClose()
+{
+    if (!publishForm_->ConfirmClose())
+        return false;
+    if (hooks_->slideImporter && hooks_->slideImporter->Busy())
+        hooks_->slideImporter->Cancel();
+    return true;
 }
 
 void MainWindow::SlideChecks(bool showMsg, bool afterExport)
@@ -229,7 +255,9 @@ void MainWindow::SlideChecks(bool showMsg, bool afterExport)
         say("Error Directory does not exist - " + LectureDir);
     } else {
         exportOn = PPTSlideCount >= 0;
-        if (PPTSlideCount > 0 && PPTSlideCount != ImageCount)
+        // A lecture without images yet has nothing to compare: its slides
+        // are about to be converted.
+        if (PPTSlideCount > 0 && ImageCount > 0 && PPTSlideCount != ImageCount)
             say(afterExport ? "Mis-Match between number of PowerPoint Slides and Images - may want to re-export"
                             : "Mis-Match between number of PowerPoint Slides and Images - may want to re-convert "
                               "PowerPoint to GIF");
@@ -398,8 +426,8 @@ void MainWindow::cmdSelectPPT_Click()
     lblPPTFile = path;
     PPTSlideCount = hooks_->slideImporter ? hooks_->slideImporter->OpenPresentation(path) : -1;
     lblPPTCount = std::to_string(PPTSlideCount) + " Slide(s)";
-    TavSlidePreview();
     SlideChecks(true);
+    TavSlidePreview();  // shows the controls the checks enabled
 }
 
 void MainWindow::cmdRecord_Click()
@@ -432,9 +460,9 @@ void MainWindow::mnuLiberal_Click()
 
 void MainWindow::mnuMore_Click() { emit showDetailRequested(); }
 
-void MainWindow::mnuOnlineHelp_Click() { Tav_ShellOpen(kHelpPage); }
+void MainWindow::mnuOnlineHelp_Click() { hooks_->OpenPage(kHelpPage); }
 
-void MainWindow::LaunchHome() { Tav_ShellOpen(kHomePage); }
+void MainWindow::LaunchHome() { hooks_->OpenPage(kHomePage); }
 
 void MainWindow::chooseLecture(bool open)
 {

@@ -38,6 +38,8 @@ public:
     std::string lblDirectory;
     std::string lblPPTFile, lblPPTCount, lblCount, lblPreview, lblTitle;
     std::string lblStatus;
+    // Why "Publish To Disk" is grey (empty while it is enabled).
+    std::string lblPublishReason;
     uint32_t lblStatusColour = 16777215;
     std::vector<std::string> lstSize;
     int lstSizeIndex = -1;
@@ -81,6 +83,12 @@ public:
     void SlideChecks(bool showMsg, bool afterExport = false);
     void OldLayoutCheck();
     void UpdatePublishControls(bool ok);
+    // What the lecture lacks for a publish, in words that say what to do;
+    // msg: the publish check's own answer, used when nothing plainer fits.
+    std::string PublishBlockedReason(const std::string& msg);
+    // Closing the window: a publish under way is cancelled when the user
+    // agrees (false: the window stays), other work under way is cancelled.
+    bool ConfirmClose();
 
     void cmdPlus_Click();
     void cmdMinus_Click();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 
 #include "app/FrontEndHooks.h"
 #include "app/Preferences.h"
@@ -77,7 +78,13 @@ PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* p
 
 void PublishForm::SetHooks(FrontEndHooks* hooks) { hooks_ = hooks ? hooks : &FrontEndHooks::Headless(); }
 
-PublishForm::~PublishForm() = default;
+PublishForm::~PublishForm()
+{
+    if (packageWorker_) {  // a package being written is finished first
+        packageWorker_->wait();
+        delete packageWorker_;
+    }
+}
 
 void PublishForm::Form_Load()
 {
@@ -155,6 +162,16 @@ void PublishForm::cmdCancel_Click()
         session_->Cancel();
 }
 
+bool PublishForm::ConfirmClose()
+{
+    if (!Publishing())
+        return true;
+    if (Tav_AskOkCancel("A publish is running: cancel it and quit?") != TavOK)
+        return false;
+    cmdCancel_Click();
+    return true;
+}
+
 void PublishForm::sessionEnded(int outcome)
 {
     logPoller.stop();
@@ -177,13 +194,13 @@ bool PublishForm::CheckUpToDate()
 void PublishForm::cmdTestCD_Click()
 {
     if (CheckUpToDate())
-        Tav_ShellOpen(Tav_FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
+        hooks_->OpenPage(Tav_FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
 }
 
 void PublishForm::cmdTestWeb_Click()
 {
     if (CheckUpToDate())
-        Tav_ShellOpen(TextWebURL + "index.htm");
+        hooks_->OpenPage(TextWebURL + "index.htm");
 }
 
 void PublishForm::showStatus(const std::string& text, uint32_t colour)

@@ -16,6 +16,7 @@
 #include "core/EncoderControl.h"
 #include "core/PublishSettings.h"
 #include "core/SlideInfo.h"
+#include "publish/LecturePackage.h"
 #include "publish/PublishSession.h"
 
 namespace pellucor {
@@ -87,6 +88,9 @@ public:
     void RunPublish(bool isDisk, const std::string& command, bool started);
     // "Cancel": stops the publish under way.
     void cmdCancel_Click();
+    // Before the program ends: a publish under way is cancelled when the
+    // user agrees; false when the user keeps it running.
+    bool ConfirmClose();
     bool CheckUpToDate();
     // Every path and option of the fields, for a publish.
     PublishSettings Settings() const;
@@ -100,6 +104,13 @@ public:
     bool mnuMakeLecture_Click() { return publishClicked(); }
     // Browse buttons: the directory chooser on the named text field.
     void Browse_Click(const std::string& field);
+    // "Package": zips the disk copy (TextCDDir) for a learning platform into
+    // out on a worker thread; the status line and progress follow it and
+    // packageFinished tells its end. False when it cannot start.
+    bool cmdPackage_Click(PackageKind kind, const std::string& out);
+    bool Packaging() const { return packaging_; }
+    // The package's usual file name beside the disk copy.
+    std::string DefaultPackagePath(PackageKind kind) const;
     // Background of TextPP, TextStyle and TextMedia: white when the
     // directory exists, yellow when not.
     uint32_t FieldColour(const std::string& field) const;
@@ -143,8 +154,8 @@ public:
     bool LastRunSucceeded() const { return session_->Result() == PublishSession::Outcome::Succeeded; }
     bool LastRunCancelled() const { return session_->Result() == PublishSession::Outcome::Cancelled; }
     std::string LastPublishError() const { return session_->Error(); }
-    bool Publishing() const { return session_->Running(); }
-    // A publish or a slide sync under way: the window locks its inputs.
+    bool Publishing() const { return session_->Running() || packaging_; }
+    // A publish, a package or a slide sync under way: the window locks its inputs.
     bool Busy() const;
     // Converts a ClipBoard recording into RealMedia (FFmpeg by default).
     std::function<bool(const std::string& input, const std::string& output, std::string& err)> convertMedia;
@@ -153,6 +164,7 @@ signals:
     void statusChanged(const QString& text, uint ColourBgr);
     void fieldsChanged();
     void publishFinished(bool ok);
+    void packageFinished(bool ok);
     // A publish began (true) or ended (false).
     void publishingChanged(bool running);
     void progressChanged(int percent);
@@ -174,6 +186,8 @@ private:
 
     Preferences* prefs_;
     FrontEndHooks* hooks_;
+    bool packaging_ = false;
+    class QThread* packageWorker_ = nullptr;  // waited for when the form goes
 };
 
 }  // namespace pellucor

@@ -1,6 +1,10 @@
 #include "capture/EncoderSetup.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "capture/FileChooser.h"
+#include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -27,6 +31,12 @@ EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObjec
         emit videoWindowSized(encoder_.VideoWindowWidth(), encoder_.VideoWindowHeight());
     };
     encoder_.events.OnPreviewFrame = [this](const PreviewFrame& frame) { emit previewFrame(frame); };
+    encoder_.events.OnSoundLevel = [this](double peak) {
+        // Shown in decibels from -60 dB (nothing) to 0 dB (full scale).
+        const double db = peak > 0 ? 20 * std::log10(peak) : -60;
+        level_ = static_cast<int>(std::lround(std::clamp((db + 60) / 60 * 100, 0.0, 100.0)));
+        emit soundLevelChanged(level_);
+    };
     Form_Load();
 }
 
@@ -50,6 +60,22 @@ void EncoderSetup::Form_Load()
     chkVideoEnabled_ = encoder_.VideoDriverCount() > 0;
     if (!chkVideoEnabled_)
         chkVideo_ = false;
+    UpdateButtons();
+}
+
+void EncoderSetup::RememberDevicesIn(PreferenceStore* store)
+{
+    memory_ = store;
+    if (!store)
+        return;
+    auto recall = [store](const char* kind, const std::vector<std::string>& names) {
+        const auto it = std::find(names.begin(), names.end(), store->LastDevice(kind));
+        return it == names.end() ? -1 : static_cast<int>(it - names.begin());
+    };
+    if (const int audio = recall("audio", audio_); audio >= 0)
+        encoder_.SetAudioDriver(audioIndex_ = audio);
+    if (const int video = recall("video", video_); video >= 0)
+        encoder_.SetVideoDriver(videoIndex_ = video);
     UpdateButtons();
 }
 
@@ -170,6 +196,8 @@ void EncoderSetup::lstAudio_Click(int index)
     stopIfBusy();
     audioIndex_ = index;
     encoder_.SetAudioDriver(index);
+    if (memory_ && index >= 0 && static_cast<size_t>(index) < audio_.size())
+        memory_->SetLastDevice("audio", audio_[static_cast<size_t>(index)]);
     SetStatus("Please select the audio and video device drivers and press Setup...");
 }
 
@@ -178,6 +206,8 @@ void EncoderSetup::lstVideo_Click(int index)
     stopIfBusy();
     videoIndex_ = index;
     encoder_.SetVideoDriver(index);
+    if (memory_ && index >= 0 && static_cast<size_t>(index) < video_.size())
+        memory_->SetLastDevice("video", video_[static_cast<size_t>(index)]);
     SetStatus("When you are done selecting device drivers, press Setup...");
 }
 

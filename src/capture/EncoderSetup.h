@@ -12,6 +12,7 @@
 namespace pellucor {
 
 class FileChooser;
+class PreferenceStore;
 
 // The six bit-rate items, index 0 to 5, in target order.
 const std::vector<std::string>& BitRateItems();
@@ -28,6 +29,9 @@ public:
     EncoderControl& rpCtl() { return encoder_; }
 
     void Form_Load();
+    // Keeps the device choices in store: the devices chosen last time are
+    // chosen again now (when still present), and each new choice is kept.
+    void RememberDevicesIn(PreferenceStore* store);
     bool Start_Encoding();
     void Stop_Encoding();
     void DoVideo(const std::string& path);
@@ -66,6 +70,9 @@ public:
     bool StopEnabled() const { return stopEnabled_; }
     bool DialogsEnabled() const { return dialogsEnabled_; }
     bool DialogsVisible() const { return dialogsVisible_; }
+    // The sound level of the open audio device, 0 (-60 dB or less) to 100
+    // (full scale).
+    int SoundLevel() const { return level_; }
 
 signals:
     // The encoder's preview size changed to width x height.
@@ -75,6 +82,8 @@ signals:
     // The encoder reported an error (while recording: the recording ended,
     // and what was recorded before is kept).
     void encoderFailed(const std::string& cause);
+    // The sound level changed (a few times a second while the audio device is open).
+    void soundLevelChanged(int level);
 
 private:
     void deviceDialog(void (EncoderControl::*dialog)(), const std::string& busy, const std::string& done,
@@ -93,6 +102,8 @@ private:
     bool wizard_ = false;
     bool recordEnabled_ = false, stopEnabled_ = false, dialogsEnabled_ = false, dialogsVisible_ = false;
     std::string lastError_;
+    PreferenceStore* memory_ = nullptr;
+    int level_ = 0;
 };
 
 }  // namespace pellucor

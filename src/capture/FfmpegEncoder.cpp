@@ -166,6 +166,12 @@ std::unique_ptr<FfmpegTranscoder> FfmpegEncoder::newTranscoder()
     transcoder->onPreview = [this, owner](const PreviewFrame& frame) {
         QMetaObject::invokeMethod(owner, [this, frame] { showPreview(frame); }, Qt::QueuedConnection);
     };
+    transcoder->onLevel = [this, owner](double peak) {
+        QMetaObject::invokeMethod(owner, [this, peak] {
+            if ((encoding_ || Previewing()) && events.OnSoundLevel)
+                events.OnSoundLevel(peak);
+        }, Qt::QueuedConnection);
+    };
     return transcoder;
 }
 
@@ -186,18 +192,26 @@ void FfmpegEncoder::showPreview(const PreviewFrame& frame)
 void FfmpegEncoder::startPreview()
 {
     stopPreview();
-    const CaptureDevice* v = videoOn_ && inputKind_ == InputDevices ? VideoDevice() : nullptr;
-    if (!v)
+    if (inputKind_ != InputDevices)
+        return;
+    const CaptureDevice* v = videoOn_ ? VideoDevice() : nullptr;
+    const CaptureDevice* a = audioOn_ ? AudioDevice() : nullptr;
+    if (!v && !a)
         return;
     TranscodeOptions o;
-    o.format = "null";  // nothing is written; the pictures are only shown
+    o.format = "null";  // nothing is written; the pictures and the sound level are only shown
     o.live = true;
     const CaptureFormat f = videoFormat();
     o.width = f.width;
     o.height = f.height;
+    std::vector<MediaInput> inputs;
+    if (a)
+        inputs.push_back(CaptureInput(*a, format_));
+    if (v)
+        inputs.push_back(CaptureInput(*v, f, sourceInput_));
     auto preview = newTranscoder();
     std::string err;
-    if (!preview->Open({CaptureInput(*v, f, sourceInput_)}, "preview", o, err)) {
+    if (!preview->Open(inputs, "preview", o, err)) {
         Tav_DebugLog("No live preview: " + err);
         return;
     }

@@ -532,6 +532,7 @@ bool FfmpegTranscoder::Open(const std::vector<MediaInput>& inputs, const std::st
     job_->stopped = &stopped_;
     job_->cancelled = &cancelled_;
     job_->preview = onPreview;
+    job_->level = onLevel;
     job_->previewEvery = std::chrono::milliseconds(previewInterval);
     job_->previewWidth = std::max(2, previewWidth);
     if (!open(*job_, inputs, output, options))

@@ -71,6 +71,9 @@ public:
     // down, aspect kept). Runs on the thread running Finish.
     std::function<void(const PreviewFrame& frame)> onPreview;
     int previewInterval = 200;
+    // Given the loudest sample of the sound read (0 to 1) about ten times
+    // a second. Runs on the thread encoding the sound.
+    std::function<void(double peak)> onLevel;
     int previewWidth = 320;
 
     // Open and Finish of one file. False with err when the input cannot be

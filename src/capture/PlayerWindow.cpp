@@ -80,6 +80,21 @@ bool PlayerWindow::Pause_Playing()
     return true;
 }
 
+bool PlayerWindow::PlayFrom(const std::string& path, long ms)
+{
+    if (path != input_ || !playEnabled_) {
+        if (!SetSource(path))
+            return false;
+        startAt_ = ms;
+        return true;
+    }
+    control_.SetPosition(ms);
+    if (control_.PlayState() != PlayerControl::Playing && Start_Playing())
+        playCaption_ = "Pause";
+    emit changed();
+    return true;
+}
+
 void PlayerWindow::Helper()
 {
     helper_ = true;
@@ -115,7 +130,13 @@ void PlayerWindow::cmdDone_Click()
 
 void PlayerWindow::RealAudio1_OnClipOpened()
 {
-    if (pauseAfterOpen_) {
+    if (startAt_ >= 0) {
+        // Opened to be played from a point: no pause.
+        pauseAfterOpen_ = false;
+        control_.SetPosition(startAt_);
+        startAt_ = -1;
+        playCaption_ = "Pause";
+    } else if (pauseAfterOpen_) {
         pauseAfterOpen_ = false;
         if (!Pause_Playing())
             SetStatus("Unable to Pause media after initial open");

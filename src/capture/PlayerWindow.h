@@ -26,6 +26,8 @@ public:
     bool Start_Playing();
     bool Stop_Playing();
     bool Pause_Playing();
+    // Plays path from ms on (opening it first when another clip is open).
+    bool PlayFrom(const std::string& path, long ms);
     void Helper();
 
     void cmdPlay_Click();
@@ -57,6 +59,7 @@ private:
     bool stopEnabled_ = false;
     bool helper_ = false;
     bool pauseAfterOpen_ = true;
+    long startAt_ = -1;  // where to play from once the clip is open
 };
 
 }  // namespace pellucor

@@ -27,6 +27,9 @@ SlideFlipRecorder::SlideFlipRecorder(RecordingFields& setup, Mode mode, bool sca
     : CaptureWindow(parent), setup_(setup), mode_(mode), scaled_(scaled)
 {
     clock = [] { return QDateTime::currentSecsSinceEpoch(); };
+    // The recording indicator's elapsed time moves on every second.
+    indicatorTimer_.setInterval(1000);
+    connect(&indicatorTimer_, &QTimer::timeout, this, [this] { emit changed(); });
     loadPicture = [](const std::string& path) { return Tav_ChkFile(path); };
     delayTimer_.setInterval(1000);
     playbackTimer_.setInterval(1000);
@@ -128,6 +131,7 @@ void SlideFlipRecorder::cmdPlus_Click()
         startTime_ = clock();
         lastChange_ = clock();
         timingStarted_ = true;
+        indicatorTimer_.start();
     }
     showSlide();
 }
@@ -201,11 +205,21 @@ bool SlideFlipRecorder::WriteTimingEvent()
 bool SlideFlipRecorder::Form_KeyDown(int key)
 {
     switch (key) {
+    // Besides the keypad and Page keys, what presenter remotes and
+    // keyboards send for "next" and "back".
     case Qt::Key_Plus:
     case Qt::Key_PageDown:
-    case Qt::Key_Equal: cmdPlus_Click(); return true;
+    case Qt::Key_Equal:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: cmdPlus_Click(); return true;
     case Qt::Key_Minus:
-    case Qt::Key_PageUp: cmdMinus_Click(); return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Backspace: cmdMinus_Click(); return true;
     case Qt::Key_Escape: cmdX_Click(); return true;
     default: return false;
     }
@@ -243,12 +257,22 @@ void SlideFlipRecorder::encoderFailed(const std::string& cause)
                      encoder->TxtOutput() + " and the slide times in " + setup_.txtFile + ".");
 }
 
+std::string SlideFlipRecorder::Indicator() const
+{
+    if (!timingStarted_ || stopped_)
+        return {};
+    const long elapsed = static_cast<long>(clock() - startTime_) + offset_;
+    return std::string(setup_.chkEncoder ? "\u25CF REC " : "\u25CF ") + HmsText(std::max(0L, elapsed)) + "  Slide " +
+           Tav_Fmt000(slide_);
+}
+
 void SlideFlipRecorder::cmdX_Click()
 {
     if (stopped_)
         return;
     delayTimer_.stop();
     playbackTimer_.stop();
+    indicatorTimer_.stop();
     if (mediaStarted_) {
         if (setup_.chkEncoder) {
             if (encoder) {

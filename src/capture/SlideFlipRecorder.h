@@ -70,6 +70,10 @@ public:
     bool StatusVisible() const { return statusVisible_; }
     bool ButtonsVisible() const { return mode_ == Windowed; }
     bool Stopped() const { return stopped_; }
+    // While timing runs: "● REC 00:01:10  Slide 003" (the time as the
+    // next event would write it; "REC" when media is being recorded);
+    // empty otherwise. It changes every second.
+    std::string Indicator() const;
     QTimer& delayTimer() { return delayTimer_; }
     QTimer& playbackTimer() { return playbackTimer_; }
 
@@ -86,7 +90,7 @@ private:
     RecordingFields& setup_;
     Mode mode_;
     bool scaled_;
-    QTimer delayTimer_, playbackTimer_;
+    QTimer delayTimer_, playbackTimer_, indicatorTimer_;
     int slide_ = 1;
     bool timingStarted_ = false;
     bool mediaStarted_ = false;

@@ -16,16 +16,26 @@ namespace {
 
 constexpr const char* kDiscard = "Data has not been saved.  OK to discard changes?";
 
+long gridSeconds(const std::string& text) { return TimingEditor::GridSeconds(text); }
+
+}  // namespace
+
 // Grid times are read as times of day; a short text such as "1:30" means
 // minutes and seconds. Unreadable text counts as 00:00:00.
-long gridSeconds(const std::string& text)
+long TimingEditor::GridSeconds(const std::string& text)
 {
     const std::string t = Tav_Trim(text);
     long s = 0;
     return TimeValue(t.size() < 6 ? "0:" + t : t, s) ? s : 0;
 }
 
-}  // namespace
+void TimingEditor::SetRowStart(int row, const std::string& start)
+{
+    if (row < 0 || row >= static_cast<int>(rows_.size()))
+        return;
+    select(row);
+    Timein_Change(start);
+}
 
 TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(parent), chooser_(chooser) { Form_Load(); }
 
@@ -104,6 +114,7 @@ bool TimingEditor::LoadFile(const std::string& path)
         timeEnd_ = rows.back().end;
     }
     rows_ = std::move(rows);
+    loadedFile_ = path;
     row_ = 0;
     col_ = 1;
     Grid1_Click(0, 1);

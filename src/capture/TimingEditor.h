@@ -67,6 +67,14 @@ public:
     // Re-derives the end times from the starts and marks the bad rows.
     void CheckTimes();
 
+    // Selects row and sets its start, as typing it into the time field does.
+    void SetRowStart(int row, const std::string& start);
+    // The events file last loaded ("" before any).
+    const std::string& LoadedFile() const { return loadedFile_; }
+    // A grid time in seconds: a text shorter than 6 characters is minutes
+    // and seconds ("1:30"); unreadable text counts as 0.
+    static long GridSeconds(const std::string& text);
+
     const std::vector<Row>& Rows() const { return rows_; }
     int SelectedRow() const { return row_; }
     int SelectedCol() const { return col_; }
@@ -102,6 +110,7 @@ private:
     int greenRow_ = 0;
     std::string timein_, image_, timeEnd_, delta_;
     bool unsaved_ = false;
+    std::string loadedFile_;
 };
 
 }  // namespace pellucor

@@ -84,6 +84,8 @@ struct TranscodeLane {
     bool started = false;            // the first sound frame was encoded
     int64_t nextPts = 0;
     int64_t lastVideoPts = AV_NOPTS_VALUE;
+    double peak = 0;  // the loudest sample since the last level report
+    std::chrono::steady_clock::time_point lastLevel{};
     AVPacket* pkt = av_packet_alloc();     // encoded, to be written
     std::unique_ptr<SoundWorker> worker;  // the thread encoding this lane's sound
 
@@ -124,6 +126,9 @@ struct TranscodeJob {
     int previewWidth = 320;
     std::chrono::steady_clock::time_point lastPreview{};
     SwsContext* previewSws = nullptr;
+    // The sound level: the loudest sample, reported every levelEvery.
+    std::function<void(double)> level;
+    std::chrono::milliseconds levelEvery{100};
 
     ~TranscodeJob()
     {

@@ -1,11 +1,13 @@
 // The sound side of a transcode: the audio encoder and its resampler, the
 // filters, and the thread that encodes a file's sound beside its picture.
 #include <algorithm>
+#include <cmath>
 
 #include "capture/TranscodeJob.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
 }
 
 namespace pellucor {
@@ -145,9 +147,50 @@ bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     return true;
 }
 
+// The loudest sample of a decoded sound frame, 0 to 1.
+double framePeak(const AVFrame* f)
+{
+    const auto fmt = static_cast<AVSampleFormat>(f->format);
+    const bool planar = av_sample_fmt_is_planar(fmt);
+    const int channels = f->ch_layout.nb_channels;
+    const int planes = planar ? channels : 1;
+    const int count = f->nb_samples * (planar ? 1 : channels);
+    double peak = 0;
+    for (int p = 0; p < planes && f->extended_data[p]; ++p) {
+        const uint8_t* d = f->extended_data[p];
+        for (int i = 0; i < count; ++i) {
+            double v = 0;
+            switch (av_get_packed_sample_fmt(fmt)) {
+            case AV_SAMPLE_FMT_U8: v = (d[i] - 128) / 128.0; break;
+            case AV_SAMPLE_FMT_S16: v = reinterpret_cast<const int16_t*>(d)[i] / 32768.0; break;
+            case AV_SAMPLE_FMT_S32: v = reinterpret_cast<const int32_t*>(d)[i] / 2147483648.0; break;
+            case AV_SAMPLE_FMT_S64: v = static_cast<double>(reinterpret_cast<const int64_t*>(d)[i]) / 9.2233720368547758e18; break;
+            case AV_SAMPLE_FMT_FLT: v = reinterpret_cast<const float*>(d)[i]; break;
+            case AV_SAMPLE_FMT_DBL: v = reinterpret_cast<const double*>(d)[i]; break;
+            default: return 0;
+            }
+            peak = std::max(peak, std::abs(v));
+        }
+    }
+    return std::min(peak, 1.0);
+}
+
+void reportLevel(Job& job, Lane& lane, const AVFrame* in)
+{
+    lane.peak = std::max(lane.peak, framePeak(in));
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lane.lastLevel < job.levelEvery)
+        return;
+    lane.lastLevel = now;
+    job.level(lane.peak);
+    lane.peak = 0;
+}
+
 // The whole of one lane's sound encoding, from the first frame to the end.
 bool encodeSound(Job& job, Lane& lane, AVFrame* in)
 {
+    if (in && job.level)
+        reportLevel(job, lane, in);
     if (in)
         return lane.filter ? filterAudio(job, lane, in) : encodeAudio(job, lane, in);
     if (lane.filter && !filterAudio(job, lane, nullptr))

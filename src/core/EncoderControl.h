@@ -84,6 +84,9 @@ struct EncoderEvents {
     std::function<void()> OnVideoWindowSized;
     // A new picture of the video being captured (a few a second).
     std::function<void(const PreviewFrame& frame)> OnPreviewFrame;
+    // The loudest sample of the sound being captured since the last call,
+    // 0 to 1 (full scale), a few times a second.
+    std::function<void(double peak)> OnSoundLevel;
 };
 
 class EncoderControl {

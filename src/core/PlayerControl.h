@@ -26,6 +26,7 @@ public:
     virtual void Stop() = 0;
     virtual int PlayState() const = 0;
     virtual long Position() const = 0;  // milliseconds
+    virtual void SetPosition(long ms) = 0;
     virtual long Length() const = 0;    // milliseconds
     virtual int ClipWidth() const = 0;  // 0 for audio only
     virtual int ClipHeight() const = 0;

@@ -129,4 +129,15 @@ void PreferenceStore::SetRecentFiles(const std::vector<std::string>& files)
     settings_->sync();
 }
 
+std::string PreferenceStore::LastDevice(const std::string& kind) const
+{
+    return settings_->value("Devices/" + QString::fromStdString(kind)).toString().toStdString();
+}
+
+void PreferenceStore::SetLastDevice(const std::string& kind, const std::string& name)
+{
+    settings_->setValue("Devices/" + QString::fromStdString(kind), QString::fromStdString(name));
+    settings_->sync();
+}
+
 }  // namespace pellucor

@@ -51,6 +51,10 @@ public:
     // recent first (kept in their own group, not a preference).
     std::vector<std::string> RecentFiles() const;
     void SetRecentFiles(const std::vector<std::string>& files);
+    // The capture device last chosen of a kind ("audio", "video"), by the
+    // name the device lists show; also in a group of its own.
+    std::string LastDevice(const std::string& kind) const;
+    void SetLastDevice(const std::string& kind, const std::string& name);
 
 private:
     std::unique_ptr<QSettings> settings_;

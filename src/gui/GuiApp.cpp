@@ -22,6 +22,10 @@
 #include "app/widgets/GuiMessageSink.h"
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/DirectoryChooserDialog.h"
+#include "capture/TimelineModel.h"
+#include "capture/TimingEditor.h"
+#include "capture/widgets/TimingEditorView.h"
+#include "core/TavUtils.h"
 #include "gui/GuiWindows.h"
 
 namespace pellucor {
@@ -39,7 +43,22 @@ bool save(QWidget* w, const QString& dir, const QString& name)
     return ok;
 }
 
-int screenshots(PublishFormView& f1, MainWindowView& f2, PreferencesView& prefs, const QString& dir)
+// The timing editor on the lecture's first events file, its timeline read.
+bool saveTimingEditor(const std::string& lectureDir, const QString& dir)
+{
+    TimingEditor editor;
+    TimelineModel timeline(editor);
+    timeline.slideDir = [lectureDir] { return lectureDir; };
+    TimingEditorView view(editor, &timeline);
+    view.resize(900, 620);
+    editor.LoadFile(Tav_DirSlash(lectureDir) + "talk1.txt");
+    if (!timeline.WaitUntilRead(60000))
+        std::cout << "timeline: " << timeline.Error() << std::endl;
+    return save(&view, dir, "timing-editor");
+}
+
+int screenshots(PublishFormView& f1, MainWindowView& f2, PreferencesView& prefs, const QString& dir,
+                const std::string& lectureDir)
 {
     QDir().mkpath(dir);
     DirectoryChooser chooser;
@@ -52,6 +71,7 @@ int screenshots(PublishFormView& f1, MainWindowView& f2, PreferencesView& prefs,
     ok = save(&prefs, dir, "preferences") && ok;
     ok = save(&chooserDialog, dir, "directory-chooser") && ok;
     ok = save(&about, dir, "about") && ok;
+    ok = saveTimingEditor(lectureDir, dir) && ok;
     return ok ? 0 : 1;
 }
 }  // namespace
@@ -83,7 +103,7 @@ int RunGui(int argc, char** argv)
     const MainWindow::StartWindow first = windows.Load();
     if (screenshotMode)
         return screenshots(windows.publishFormView(), windows.mainWindowView(), windows.preferencesView(),
-                           parser.value(shot));
+                           parser.value(shot), windows.context().mainWindow().LectureDir);
 
     std::unique_ptr<AutomationExport> automation;
     if (parser.isSet(automationOption)) {

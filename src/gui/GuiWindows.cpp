@@ -8,6 +8,7 @@
 #include "app/widgets/AboutBox.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "app/widgets/MainWindowView.h"
+#include "app/widgets/PageNotOpenedDialog.h"
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/PublishFormView.h"
 #include "gui/ToolWindows.h"
@@ -44,8 +45,11 @@ void installDialogs(FrontEndHooks& hooks)
 
 GuiWindows::GuiWindows(const QString& prefsIni, bool withTools) : context_(prefsIni)
 {
-    if (withTools)
+    if (withTools) {
         installDialogs(context_.hooks);
+        context_.hooks.openPage = [this](const std::string& page) { pageOpener_.Open(page); };
+        QObject::connect(&pageOpener_, &PageOpener::notOpened, &PageNotOpenedDialog::Show);
+    }
     formView_ = std::make_unique<PublishFormView>(&context_.publishForm());
     mainView_ = std::make_unique<MainWindowView>(&context_.mainWindow());
     prefsView_ = std::make_unique<PreferencesView>(&context_.prefs(), mainView_.get());
@@ -61,8 +65,13 @@ GuiWindows::GuiWindows(const QString& prefsIni, bool withTools) : context_(prefs
     auto about = [] { AboutBox(QApplication::activeWindow()).exec(); };
     QObject::connect(&main, &MainWindow::aboutRequested, mainView_.get(), about);
     QObject::connect(&detail, &PublishForm::aboutRequested, formView_.get(), about);
-    QObject::connect(&main, &MainWindow::exitRequested, qApp, &QApplication::quit);
-    QObject::connect(&detail, &PublishForm::exitRequested, qApp, &QApplication::quit);
+    // Exit asks as closing the window does.
+    auto exit = [&main] {
+        if (main.ConfirmClose())
+            QApplication::quit();
+    };
+    QObject::connect(&main, &MainWindow::exitRequested, qApp, exit);
+    QObject::connect(&detail, &PublishForm::exitRequested, qApp, exit);
 }
 
 GuiWindows::~GuiWindows() = default;

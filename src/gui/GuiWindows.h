@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/AppContext.h"
+#include "app/PageOpener.h"
 
 namespace pellucor {
 
@@ -38,6 +39,7 @@ public:
 
 private:
     AppContext context_;
+    PageOpener pageOpener_;
     std::unique_ptr<PublishFormView> formView_;
     std::unique_ptr<MainWindowView> mainView_;
     std::unique_ptr<PreferencesView> prefsView_;

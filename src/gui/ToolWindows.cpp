@@ -14,6 +14,8 @@
 #include "core/TavUtils.h"
 #include "capture/MediaConverter.h"
 #include "capture/RecordingSetup.h"
+#include "capture/PlayerWindow.h"
+#include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/QtFileChooser.h"
@@ -134,7 +136,13 @@ void ToolWindows::showTimingEditor(const std::string& dir)
         timingEditor_ = std::make_unique<TimingEditor>(chooser_.get());
         timingEditor_->lectureDir = [this] { return timingDir_; };
         timingEditor_->Form_Load();
-        timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_);
+        timeline_ = std::make_unique<TimelineModel>(*timingEditor_);
+        // Slide images come from the detailed form's slide directory.
+        timeline_->slideDir = [this] { return context_.session().request.TextPP; };
+        QObject::connect(timeline_.get(), &TimelineModel::playRequested, [this](const QString& file, double seconds) {
+            playFrom(file.toStdString(), seconds);
+        });
+        timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_, timeline_.get());
     }
     timingEditorView_->show();
     timingEditorView_->raise();
@@ -153,6 +161,7 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     // The set-up window reports an incomplete encoder set-up itself and
     // stays open for another try, so its closing is the answer.
     QtRecordingWindows windows(mainWindow_);
+    windows.deviceMemory = &context_.prefs().Store();
     windows.imageName = [this](int n) { return context_.mainWindow().TavImageName(n); };
     // Slides come from the detailed form's slide directory, not the media's.
     windows.lectureDir = [this] { return Tav_DirSlash(context_.session().request.TextPP); };
@@ -165,10 +174,23 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     return true;
 }
 
+void ToolWindows::playFrom(const std::string& recording, double seconds)
+{
+    showPlayer();
+    if (tools_ && tools_->Player())
+        tools_->Player()->PlayFrom(recording, static_cast<long>(seconds * 1000));
+}
+
+void ToolWindows::newTools()
+{
+    tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+    tools_->deviceMemory = &context_.prefs().Store();
+}
+
 void ToolWindows::showPlayer()
 {
     if (!tools_)
-        tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+        newTools();
     std::string err;
     if (!tools_->PlayerView() && !tools_->LoadPlayer(err)) {
         Tav_Message("Unable to load RealPlayer ActiveX Control - " + err);
@@ -193,7 +215,7 @@ bool ToolWindows::showConverter(const std::string& input, const std::string& out
 void ToolWindows::showEncoderSetup()
 {
     if (!tools_)
-        tools_ = std::make_unique<QtRecordingWindows>(mainWindow_);
+        newTools();
     std::string err;
     if (!tools_->EncoderView() && !tools_->LoadEncoder(err)) {
         Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - " + err);

@@ -18,6 +18,7 @@ class LectureWatcherView;
 class QtFileChooser;
 class QtRecordingWindows;
 class TimingEditor;
+class TimelineModel;
 class TimingEditorView;
 
 class ToolWindows {
@@ -32,7 +33,10 @@ private:
     // With an events file loaded.
     void showTimingReview(const std::string& dir, const std::string& eventsFile);
     bool showRecordingSetup(const std::string& dir);
+    void newTools();
     void showPlayer();
+    // The player window playing recording from seconds on.
+    void playFrom(const std::string& recording, double seconds);
     void showEncoderSetup();
     bool showConverter(const std::string& input, const std::string& output);
     void showSlideImport(const std::string& slideDir);
@@ -44,6 +48,7 @@ private:
     std::string timingDir_;
     std::unique_ptr<QtFileChooser> chooser_;
     std::unique_ptr<TimingEditor> timingEditor_;
+    std::unique_ptr<TimelineModel> timeline_;
     std::unique_ptr<TimingEditorView> timingEditorView_;
     // The player and encoder set-up opened on their own from the menus.
     std::unique_ptr<QtRecordingWindows> tools_;

@@ -22,10 +22,11 @@ namespace {
 // not a captions file.
 constexpr std::uintmax_t kMaxCaptionsBytes = 32u * 1024 * 1024;
 
-// The text as UTF-8: UTF-16 after its byte-order mark (as Windows editors
-// save "Unicode" text; a lone surrogate becomes U+FFFD), UTF-8 without its
-// byte-order mark, or else Latin-1.
-std::string utf8Text(const std::string& raw)
+}  // namespace
+
+// UTF-16 is how Windows editors save "Unicode" text; a lone surrogate
+// becomes U+FFFD.
+std::string TextAsUtf8(const std::string& raw)
 {
     QByteArray bytes = QByteArray::fromRawData(raw.data(), static_cast<qsizetype>(raw.size()));
     const auto bom = QStringConverter::encodingForData(bytes);
@@ -40,10 +41,12 @@ std::string utf8Text(const std::string& raw)
     return utf8.hasError() ? QString::fromLatin1(bytes).toStdString() : text.toStdString();
 }
 
+namespace {
+
 // The text's lines, without a byte-order mark, split at CR LF, LF or CR.
 std::vector<std::string> textLines(const std::string& raw)
 {
-    const std::string text = utf8Text(raw);
+    const std::string text = TextAsUtf8(raw);
     std::vector<std::string> lines;
     std::string line;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -410,6 +413,30 @@ bool WriteCaptions(const std::string& vtt, const std::string& vttPath, const std
         std::filesystem::remove(vttPath, ec);
         std::filesystem::remove(jsPath, ec);
         return false;
+    }
+    return true;
+}
+
+bool ReadCaptionCues(const std::string& vtt, std::vector<CaptionCue>& cues, std::string& err)
+{
+    const auto lines = textLines(vtt);
+    if (lines.empty() || lines[0].compare(0, 6, "WEBVTT") != 0) {
+        err = at(0) + "a WebVTT file begins with WEBVTT";
+        return false;
+    }
+    size_t i = 0;
+    while (i < lines.size() && !blank(lines[i]))
+        ++i;
+    std::vector<Cue> read;
+    std::vector<std::vector<std::string>> blocks;
+    if (!readCues(lines, i, false, read, &blocks, err))
+        return false;
+    cues.clear();
+    for (const Cue& cue : read) {
+        std::string text;
+        for (const auto& line : cue.text)
+            text += (text.empty() ? "" : " ") + line;
+        cues.push_back({static_cast<double>(cue.timing.start) / 1000.0, text});
     }
     return true;
 }

@@ -44,4 +44,17 @@ bool ReadCaptions(const std::string& source, std::string& vtt, std::string& err)
 bool WriteCaptions(const std::string& vtt, const std::string& vttPath, const std::string& jsPath,
                    const std::string& key, std::string& err);
 
+// The cues of WebVTT captions as a publish wrote them: each cue's start in
+// seconds and its text lines joined by a blank (markup left in). False
+// with err ("line N: ...") when it is not WebVTT.
+struct CaptionCue {
+    double start = 0;
+    std::string text;
+};
+bool ReadCaptionCues(const std::string& vtt, std::vector<CaptionCue>& cues, std::string& err);
+
+// Text as UTF-8: UTF-16 after its byte-order mark, UTF-8 (without its
+// byte-order mark), or else Latin-1.
+std::string TextAsUtf8(const std::string& raw);
+
 }  // namespace pellucor

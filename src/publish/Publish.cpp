@@ -124,7 +124,7 @@ bool Publisher::Publish(bool ToDisk)
     SetStatus("Converting the slides");
     if (!ProcessStyleDirectory(ToDisk))
         return fail(StyleError);
-    return true;
+    return writeLectureRecord();
 }
 
 }  // namespace pellucor

@@ -304,7 +304,8 @@ bool PublishJob::installTargets()
         }
         SetStatus("Checking the publication for " + t.staging->Output(), kColourYellow);
         std::string err;
-        if (!StagedPublication::Check(t.staging->Dir(), checkMedia, err) || !t.staging->Install(err)) {
+        if (!StagedPublication::Check(t.staging->Dir(), checkMedia, err) || (mayInstall && !mayInstall(err)) ||
+            !t.staging->Install(err)) {
             SetStatus(err, kColourRed);
             finish(Outcome::Failed, err);
             return false;

@@ -47,6 +47,8 @@ public:
     // The program a script run by hand calls last to install its
     // publication ("pellucor"); empty: the script ends without it.
     std::string installProgram;
+    // Asked just before a checked publication goes in place (none: always).
+    std::function<bool(std::string& why)> mayInstall;
     // Pace of the log readings.
     int logIntervalMs = 1000;
 

@@ -210,6 +210,7 @@ bool PublishSession::Start(std::string& err)
     job_->startScript = startScript;
     job_->logIntervalMs = logIntervalMs;
     job_->installProgram = installProgram;
+    job_->mayInstall = mayInstall;
     if (job_->installProgram.empty() && QCoreApplication::instance())
         job_->installProgram = QCoreApplication::applicationFilePath().toStdString();
     auto factory = encoderFactory;

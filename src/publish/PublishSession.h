@@ -50,6 +50,10 @@ public:
     // output (the text names them); without it such an output is refused
     // unless request.replaceForeign.
     std::function<bool(const std::string& question)> confirmRemoval;
+    // Asked on the publish's thread just before a checked publication goes
+    // in place: false (with why) fails the publish and leaves the output as
+    // it was.
+    std::function<bool(std::string& why)> mayInstall;
     // The program a script left for the user to run calls at its end to
     // install the publication; empty: this program.
     std::string installProgram;

@@ -55,6 +55,8 @@ private:
     std::vector<MediaChapter> partChapters(int part) const;
     // Publishes each part's captions file, when it has one (CaptionsStep.cpp).
     bool publishCaptions();
+    // Writes the lecture record into the output (LectureRecordStep.cpp).
+    bool writeLectureRecord();
 
     std::unique_ptr<EncoderControl> encoder_;
 };

@@ -58,46 +58,91 @@ std::string newId()
     return std::to_string(ms) + "-" + std::to_string(++counter);
 }
 
-std::string claimName(const ClaimOwner& owner, const std::string& id)
-{
-    return kClaimPrefix + owner.host + "+" + std::to_string(owner.pid) + "+" + id;
-}
-
 struct ParsedClaim {
     std::string host;
     long pid = 0;
+    std::string start;
+    long generation = 0;
     std::string id;
+    bool named = false;  // the name carries the owner's start
 };
 
+std::vector<std::string> fieldsOf(const std::string& text)
+{
+    std::vector<std::string> out(1);
+    for (char c : text)
+        if (c == '+')
+            out.emplace_back();
+        else
+            out.back() += c;
+    return out;
+}
+
+// ".pellucor-claim+HOST+PID+START+GEN+ID": the owner (its host, pid and
+// the start time that tells a reused pid), how many times the claim was
+// taken over, and the claim's own id, kept across takeovers. The name is
+// the record of ownership: taking a claim over is one rename to the new
+// owner's name, so no one ever sees a new owner with an old owner's start.
+std::string claimName(const ClaimOwner& owner, long generation, const std::string& id)
+{
+    return kClaimPrefix + owner.host + "+" + std::to_string(owner.pid) + "+" + owner.start + "+" +
+           std::to_string(generation) + "+" + id;
+}
+
+bool digitsOnly(const std::string& s, size_t most)
+{
+    return !s.empty() && s.size() <= most && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Also reads the older "HOST+PID+ID" names (no start, generation 0).
 bool parseClaimName(const std::string& name, ParsedClaim& out)
 {
     if (!Tav_StartsWith(name, kClaimPrefix))
         return false;
-    const std::string rest = name.substr(std::strlen(kClaimPrefix));
-    const auto a = rest.find('+');
-    const auto b = a == std::string::npos ? a : rest.find('+', a + 1);
-    if (b == std::string::npos || a == 0)
+    const std::vector<std::string> f = fieldsOf(name.substr(std::strlen(kClaimPrefix)));
+    if ((f.size() != 3 && f.size() != 5) || f[0].empty() || !digitsOnly(f[1], 9) || f.back().empty())
         return false;
-    out.host = rest.substr(0, a);
-    const std::string pid = rest.substr(a + 1, b - a - 1);
-    out.id = rest.substr(b + 1);
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || out.id.empty() ||
-        out.id.find('+') != std::string::npos || pid.size() > 9)
-        return false;
-    out.pid = std::stol(pid);
+    out = ParsedClaim();
+    out.host = f[0];
+    out.pid = std::stol(f[1]);
+    out.id = f.back();
+    if (f.size() == 5) {
+        if (!digitsOnly(f[2], 20) || !digitsOnly(f[3], 9))
+            return false;
+        out.start = f[2];
+        out.generation = std::stol(f[3]);
+        out.named = true;
+    }
     return true;
+}
+
+long latestChange(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return 0;
+    // A rename marks the status change time: a claim just taken over counts
+    // as fresh even before its new owner first touches it.
+    return std::max(static_cast<long>(st.st_mtim.tv_sec), static_cast<long>(st.st_ctim.tv_sec));
 }
 
 // Seconds since the owner last marked progress on the claim.
 long secondsSinceProgress(const std::string& dir)
 {
-    long latest = 0;
-    for (const std::string& p : {dir, ClaimJournal::PathIn(dir)}) {
-        struct stat st {};
-        if (::stat(p.c_str(), &st) == 0)
-            latest = std::max(latest, static_cast<long>(st.st_mtim.tv_sec));
-    }
-    return nowSeconds() - latest;
+    return nowSeconds() - std::max(latestChange(dir), latestChange(ClaimJournal::PathIn(dir)));
+}
+
+// When the process with this pid started, in seconds since the epoch.
+long processStartEpoch(const std::string& ticks)
+{
+    std::ifstream in("/proc/stat");
+    std::string key;
+    long boot = 0;
+    while (in >> key)
+        if (key == "btime" && in >> boot)
+            break;
+    const long hz = ::sysconf(_SC_CLK_TCK);
+    return ticks.empty() || hz <= 0 ? 0 : boot + std::stol(ticks) / hz;
 }
 
 bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSeconds)
@@ -109,10 +154,14 @@ bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSecond
         return true;
     // The pid runs, but it may be another process that was given the pid
     // after the owner died.
-    ClaimJournal journal;
-    if (journal.Read(dir) && !journal.ownerStart.empty())
-        return processStart(claim.pid) != journal.ownerStart;
-    return false;
+    const std::string running = processStart(claim.pid);
+    if (running.empty())
+        return false;
+    if (claim.named)
+        return running != claim.start;
+    // An older claim name: the pid was reused when its process started after
+    // the claim last showed progress.
+    return processStartEpoch(running) > nowSeconds() - secondsSinceProgress(dir) + 1;
 }
 
 // A rename over NFS may be retried after a lost reply and then fail with
@@ -137,6 +186,8 @@ const ClaimOwner& ClaimOwner::Self()
             o.host = "localhost";
         o.pid = static_cast<long>(::getpid());
         o.start = processStart(o.pid);
+        if (o.start.empty())
+            o.start = "0";  // no /proc: the pid alone tells whether the owner lives
         return o;
     }();
     return self;
@@ -154,7 +205,7 @@ LectureClaim::Result LectureClaim::Claim(const std::string& incoming, const std:
     out = LectureClaim();
     out.incoming_ = Tav_DirSlash(incoming);
     out.id_ = newId();
-    out.dir_ = out.incoming_ + rel + claimName(ClaimOwner::Self(), out.id_);
+    out.dir_ = out.incoming_ + rel + claimName(ClaimOwner::Self(), 0, out.id_);
     out.journal.name = name;
     out.journal.rel = rel;
     out.journal.ownerStart = ClaimOwner::Self().start;
@@ -192,12 +243,14 @@ LectureClaim::Result LectureClaim::Adopt(const std::string& incoming, const std:
     out.id_ = parsed.id;
     const std::string found = out.incoming_ + rel + claimName_;
     const ClaimOwner& self = ClaimOwner::Self();
-    if (parsed.host == self.host && parsed.pid == self.pid) {
+    out.generation_ = parsed.generation;
+    if (parsed.host == self.host && parsed.pid == self.pid && (!parsed.named || parsed.start == self.start)) {
         out.dir_ = found;
     } else {
         if (!ownerGone(parsed, found, staleSeconds))
             return Result::Lost;
-        out.dir_ = out.incoming_ + rel + claimName(self, parsed.id);
+        out.generation_ = parsed.generation + 1;
+        out.dir_ = out.incoming_ + rel + claimName(self, out.generation_, parsed.id);
         const int rc = std::rename(found.c_str(), out.dir_.c_str()) == 0 ? 0 : errno;
         if (!renamedTo(rc, out.dir_)) {
             if (rc == ENOENT)
@@ -231,17 +284,7 @@ std::string LectureClaim::CopyPathFor(const std::string& dest) const
 bool LectureClaim::Save(ClaimStep step, std::string& err)
 {
     journal.step = step;
-    lastTouch_ = nowSeconds();
     return journal.Write(dir_, err);
-}
-
-void LectureClaim::Touch()
-{
-    const long now = nowSeconds();
-    if (now == lastTouch_)
-        return;
-    lastTouch_ = now;
-    ClaimJournal::Touch(dir_);
 }
 
 bool LectureClaim::StillOwned() const
@@ -250,8 +293,24 @@ bool LectureClaim::StillOwned() const
     return ::lstat(dir_.c_str(), &st) == 0;
 }
 
+bool LectureClaim::TakenOver() const { return !finished_ && !dir_.empty() && !StillOwned(); }
+
+std::string LectureClaim::Holder() const
+{
+    const fs::path parent = fs::path(dir_).parent_path();
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(parent, ec)) {
+        ParsedClaim parsed;
+        if (parseClaimName(entry.path().filename().string(), parsed) && parsed.id == id_ &&
+            entry.path().string() != dir_)
+            return parsed.host;
+    }
+    return "another server";
+}
+
 bool LectureClaim::Finish(std::string& err)
 {
+    finished_ = true;
     // Only an emptied claim is removed: a lecture still in it is never lost.
     struct stat st {};
     if (::lstat(LecturePath().c_str(), &st) == 0) {

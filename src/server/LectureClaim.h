@@ -2,10 +2,13 @@
 // claims a ready lecture by creating a directory whose name is unique to
 // its host and process beside it and renaming the lecture into it (one
 // atomic rename: whoever's rename succeeds owns it, with no coordinator).
-// The claim directory also holds the lecture's journal. A claim whose owner
-// is gone (same host: the process no longer runs; another host: no progress
-// for the stale time) is taken over by renaming the claim directory to the
-// taker's name, again one atomic rename.
+// The claim directory also holds the lecture's journal. Its name records
+// the owner (host, pid, process start) and a generation. A claim whose
+// owner is gone (same host: the process no longer runs; another host: no
+// progress for the stale time) is taken over by renaming the claim
+// directory to the taker's name with the next generation, again one atomic
+// rename. An owner whose claim no longer bears its name has lost it and
+// must not write anything more for that lecture.
 #pragma once
 
 #include <string>
@@ -48,11 +51,15 @@ public:
     // Copy directory unique to this claimant, beside dest.
     std::string CopyPathFor(const std::string& dest) const;
     bool Save(ClaimStep step, std::string& err);
-    // Marks progress, at most every second.
-    void Touch();
     // False once another server took the claim over (this one was thought
     // gone): the caller then leaves the lecture alone.
     bool StillOwned() const;
+    // True when the claim was taken over by another server (not finished
+    // by this one); Holder() names the host that holds it, when it can be
+    // seen.
+    bool TakenOver() const;
+    std::string Holder() const;
+    long Generation() const { return generation_; }
     // Removes the claim (after its lecture has been finished).
     bool Finish(std::string& err);
 
@@ -60,7 +67,8 @@ private:
     std::string incoming_;  // ends in "/"
     std::string dir_;
     std::string id_;
-    long lastTouch_ = 0;
+    long generation_ = 0;
+    bool finished_ = false;
 };
 
 }  // namespace pellucor

@@ -24,11 +24,10 @@ bool present(const std::string& path)
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
-// Marks progress for other hosts and stops at `stopAt` halfway through.
-TreeProgress halfwayStop(LectureClaim& claim, const char* stopAt)
+// Stops at `stopAt` halfway through (tests kill the server there).
+TreeProgress halfwayStop(const char* stopAt)
 {
-    return [&claim, stopAt](long done, long total) {
-        claim.Touch();
+    return [stopAt](long done, long total) {
         if (done == total / 2)
             StopPoint(stopAt);
     };
@@ -47,6 +46,8 @@ LectureIntake::Outcome LectureIntake::Advance(LectureClaim& claim)
 bool LectureIntake::save(LectureClaim& claim, ClaimStep next, Outcome& outcome)
 {
     std::string err;
+    if (gaveUp(claim, outcome))
+        return false;
     if (claim.Save(next, err))
         return true;
     // Without its journal the claim could not be finished after a crash:
@@ -56,13 +57,23 @@ bool LectureIntake::save(LectureClaim& claim, ClaimStep next, Outcome& outcome)
     return false;
 }
 
+// Another server took the claim over (this one was thought gone): from
+// now on it is theirs alone.
+bool LectureIntake::gaveUp(LectureClaim& claim, Outcome& outcome)
+{
+    if (claim.StillOwned())
+        return false;
+    if (claim.TakenOver())
+        log_("Gave up " + claim.ReadyPath() + " - claim taken over by " + claim.Holder());
+    outcome = Outcome::Lost;
+    return true;
+}
+
 // One step; false when the lecture is done with (outcome set).
 bool LectureIntake::step(LectureClaim& claim, Outcome& outcome)
 {
-    if (!claim.StillOwned()) {
-        outcome = Outcome::Lost;
+    if (gaveUp(claim, outcome))
         return false;
-    }
     ClaimJournal& j = claim.journal;
     switch (j.step) {
     case ClaimStep::Claimed:
@@ -152,7 +163,7 @@ bool LectureIntake::copyAndVerify(LectureClaim& claim, Outcome& outcome)
             return false;
     }
     std::string difference;
-    if (!CopyTree(claim.LecturePath(), j.copy, halfwayStop(claim, "copy"), err) ||
+    if (!CopyTree(claim.LecturePath(), j.copy, halfwayStop("copy"), err) ||
         !TakeSnapshot(j.copy).SameContentAs(TakeSnapshot(claim.LecturePath()), difference)) {
         std::string ignored;
         RemoveTree(j.copy, nullptr, ignored);
@@ -191,7 +202,7 @@ bool LectureIntake::putCopyInPlace(LectureClaim& claim, Outcome& outcome)
 void LectureIntake::removeSource(LectureClaim& claim)
 {
     std::string err;
-    if (!RemoveTree(claim.LecturePath(), halfwayStop(claim, "remove"), err))
+    if (!RemoveTree(claim.LecturePath(), halfwayStop("remove"), err))
         log_("Warning - copied, but the source could not be removed: " + err);
 }
 
@@ -201,24 +212,19 @@ void LectureIntake::refuse(LectureClaim& claim)
     log_("Error - destination directory should not exist " + j.dest);
     std::string err;
     RemoveTree(j.copy, nullptr, err);
-    if (present(claim.LecturePath())) {
-        // Refused lectures stay in the incoming tree; an earlier refused
-        // lecture of the same name is kept, never overwritten.
-        const std::string base = claim.IncomingParent() + "e-" + j.name.substr(2);
-        std::string refused = base;
-        for (int n = 2; n < 1000; ++n) {
-            const int rc = RenameNoReplace(claim.LecturePath(), refused);
-            if (rc != EEXIST && rc != ENOTEMPTY)
-                break;
-            refused = base + "-" + std::to_string(n);
-        }
-    }
+    // Refused lectures stay in the incoming tree; an earlier refused lecture
+    // of the same name is kept, never overwritten.
+    if (present(claim.LecturePath()))
+        ReturnRefused(claim.LecturePath(), claim.IncomingParent(), j.name.substr(2), err);
     if (!claim.Finish(err))
         log_("Error - unable to move " + claim.LecturePath() + " - " + err);
 }
 
 void LectureIntake::release(LectureClaim& claim, const std::string& why)
 {
+    Outcome ignored;
+    if (gaveUp(claim, ignored))
+        return;  // what failed was no longer ours to do
     log_(why);
     std::string err;
     if (!present(claim.LecturePath()) || RenameNoReplace(claim.LecturePath(), claim.ReadyPath()) == 0)

@@ -40,6 +40,7 @@ private:
     // Gives the lecture back as it came (after a failure before the move).
     void release(LectureClaim& claim, const std::string& why);
     bool save(LectureClaim& claim, ClaimStep step, Outcome& outcome);
+    bool gaveUp(LectureClaim& claim, Outcome& outcome);
 
     std::string repository_;
     std::function<void(const std::string&)> log_;

@@ -3,16 +3,22 @@
 #include <QDateTime>
 #include <QStringDecoder>
 
+#include <unistd.h>
+
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 
 #include "core/TavUtils.h"
 #include "publish/PublishSession.h"
+#include "server/ClaimHeartbeat.h"
 #include "server/HtmlText.h"
 #include "server/IncomingScan.h"
 #include "server/LectureClaim.h"
 #include "server/LectureIntake.h"
 #include "server/StopPoint.h"
+#include "server/TreeCopy.h"
 #include "server/WebPublish.h"
 
 namespace pellucor {
@@ -64,11 +70,15 @@ LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
     connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
     session_->preferences = readPrefs_;
     connect(session_.get(), &PublishSession::finished, this, [this](int outcome, const QString&) { publishEnded(outcome); });
-    heartbeat_.setInterval(1000);
-    connect(&heartbeat_, &QTimer::timeout, this, [this] {
-        if (claim_)
-            claim_->Touch();
-    });
+    // The publication goes in place only while the claim is still ours: a
+    // server that was paused past the stale time and taken over writes
+    // nothing.
+    session_->mayInstall = [this](std::string& why) {
+        if (!claim_ || claim_->StillOwned())
+            return true;
+        why = "claim taken over by " + claim_->Holder();
+        return false;
+    };
 }
 
 LectureWatcher::~LectureWatcher() = default;
@@ -181,6 +191,7 @@ bool LectureWatcher::FindReadyLecture()
 {
     const std::string incoming = Tav_DirSlash(txtIncoming);
     waitingForSettle_ = false;
+    moveFailed_ = false;
     seen_.clear();
     const auto entries = ScanIncoming(incoming);
     // Claims first: this server's own, and those whose owner is gone.
@@ -192,10 +203,8 @@ bool LectureWatcher::FindReadyLecture()
         const auto result = LectureClaim::Adopt(incoming, entry.rel, entry.name, staleSeconds, *claim, err);
         if (result == LectureClaim::Result::Failed)
             reportOnce(entry.Path(incoming), "Error - unable to take over " + shown(entry.Path(incoming)) + " - " + err);
-        if (result == LectureClaim::Result::Taken && takeClaimed(*claim)) {
-            claim_ = std::move(claim);
+        if (result == LectureClaim::Result::Taken && takeClaimed(claim))
             return true;
-        }
     }
     for (const auto& entry : entries) {
         seen_.insert(entry.Path(incoming));
@@ -240,6 +249,14 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
         reportOnce(ready, "Error - Poorly formed directory name " + shown(ready) + " (the name " + problem + ")");
         return false;
     }
+    if (const std::string why = nameTooLong(entry.name.substr(2)); !why.empty()) {
+        // It would fail halfway through its publish, every time.
+        std::string err;
+        const std::string refused = ReturnRefused(ready, incoming + entry.rel, entry.name.substr(2), err);
+        reportOnce(ready, "Error - " + shown(ready) + " - " + why +
+                              (refused.empty() ? " - unable to return it - " + err : " - returned as " + shown(refused)));
+        return false;
+    }
     const TreeSnapshot tree = TakeSnapshot(ready);
     if (!tree.ok()) {
         if (!fs::exists(fs::symlink_status(ready, ec)))
@@ -267,40 +284,74 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
         break;
     }
     StopPoint("claim");
-    if (!takeClaimed(*claim))
-        return false;
-    claim_ = std::move(claim);
-    return true;
+    return takeClaimed(claim);
 }
 
-bool LectureWatcher::takeClaimed(LectureClaim& claim)
+std::string LectureWatcher::nameTooLong(const std::string& lecture) const
 {
-    const std::string ready = claim.ReadyPath();
+    // The longest file name a publish makes of the lecture's name: the name,
+    // a part number and an extension ("999.webm").
+    constexpr long kSuffix = 8;
+    long most = 255;
+    for (const std::string& dir : {txtRepository, txtPubPrefix}) {
+        const long max = ::pathconf(dir.c_str(), _PC_NAME_MAX);
+        if (max > 0)
+            most = std::min(most, max);
+    }
+    if (static_cast<long>(lecture.size()) + kSuffix <= most)
+        return {};
+    return "the name is too long for the file system (" + std::to_string(lecture.size()) + " bytes, at most " +
+           std::to_string(most - kSuffix) + ")";
+}
+
+bool LectureWatcher::takeClaimed(std::unique_ptr<LectureClaim>& claim)
+{
+    const std::string ready = claim->ReadyPath();
+    heartbeat_ = std::make_unique<ClaimHeartbeat>(claim->Dir());
     LectureIntake intake(txtRepository, [this](const std::string& text) { ServerLog(shown(text)); });
-    switch (intake.Advance(claim)) {
+    switch (intake.Advance(*claim)) {
     case LectureIntake::Outcome::InRepository:
-        txtName = fs::path(claim.journal.dest).filename().string();
-        SetDir(claim.journal.dest);
+        txtName = fs::path(claim->journal.dest).filename().string();
+        SetDir(claim->journal.dest);
+        claim_ = std::move(claim);
         return true;
     case LectureIntake::Outcome::Failed:
         failed_.insert(ready);
-        return false;
+        moveFailed_ = true;
+        break;
     case LectureIntake::Outcome::Refused:
     case LectureIntake::Outcome::Lost:
-        return false;
+        break;
     }
+    heartbeat_.reset();
     return false;
 }
 
-void LectureWatcher::saveStep(ClaimStep step)
+bool LectureWatcher::saveStep(ClaimStep step)
 {
+    if (!claim_)
+        return true;
+    if (claim_->TakenOver()) {
+        giveUp();
+        return false;
+    }
     std::string err;
-    if (claim_ && !claim_->Save(step, err))
+    if (!claim_->Save(step, err))
         ServerLog("Error - cannot write the journal of " + txtDir + " - " + err);
+    return true;
+}
+
+void LectureWatcher::giveUp()
+{
+    ServerLog("Gave up " + Tav_DirSlash(txtDir) + " - claim taken over by " + claim_->Holder());
+    heartbeat_.reset();
+    claim_.reset();
+    done(false);
 }
 
 void LectureWatcher::finishClaim()
 {
+    heartbeat_.reset();
     if (!claim_)
         return;
     std::string err;
@@ -321,7 +372,8 @@ void LectureWatcher::PublishLecture()
     }
     // A publish cut short is redone from the start: the previous
     // publication stays in place until the new one is complete.
-    saveStep(ClaimStep::Publishing);
+    if (!saveStep(ClaimStep::Publishing))
+        return;
     FillWebRequest(session_->request, readPrefs_(), {dir, txtPubDir, txtWebURL, txtStreamURL});
     std::string err;
     if (!session_->OKToPublish(err)) {
@@ -337,24 +389,26 @@ void LectureWatcher::PublishLecture()
         done(false);
         return;
     }
-    heartbeat_.start();
     if (claim_)
         StopPoint("publish");
 }
 
 void LectureWatcher::publishEnded(int outcome)
 {
-    heartbeat_.stop();
     if (!busy_)
         return;
+    if (claim_ && claim_->TakenOver()) {
+        giveUp();
+        return;
+    }
     if (static_cast<PublishSession::Outcome>(outcome) != PublishSession::Outcome::Succeeded) {
         ServerLog("Publish failed - " + Tav_DirSlash(txtDir) + " - " + session_->Error());
         finishClaim();
         done(false);
         return;
     }
-    saveStep(ClaimStep::Published);
-    afterPublish();
+    if (saveStep(ClaimStep::Published))
+        afterPublish();
 }
 
 void LectureWatcher::afterPublish()
@@ -364,8 +418,13 @@ void LectureWatcher::afterPublish()
     if (reached != ClaimStep::Indexed) {
         if (claim_)
             StopPoint("index");
+        if (claim_ && claim_->TakenOver()) {
+            giveUp();
+            return;
+        }
         WriteIndexPage();
-        saveStep(ClaimStep::Indexed);
+        if (!saveStep(ClaimStep::Indexed))
+            return;
     }
     if (claim_)
         StopPoint("finish");

@@ -24,6 +24,7 @@
 
 namespace pellucor {
 
+class ClaimHeartbeat;
 class LectureClaim;
 class PublishSession;
 struct IncomingEntry;
@@ -79,6 +80,8 @@ public:
     bool FindReadyLecture();
     void PublishLecture();
     bool Busy() const { return busy_; }
+    // Brings the course page at the root of the publish directories up to
+    // date (every lecture published there, and a search over them all).
     bool WriteIndexPage();
     // Sets txtDir and derives the other labels from it.
     void SetDir(const std::string& dir);
@@ -93,6 +96,9 @@ public:
 
     // Set when the last PublishLecture published successfully.
     bool LastPublishOk() const { return lastPublishOk_; }
+    // True when the last check took a lecture that could not be moved into
+    // the repository (it went back where it was; the reason was logged).
+    bool MoveFailed() const { return moveFailed_; }
     // True when the last check saw a ready lecture that is still changing.
     bool WaitingForSettle() const { return waitingForSettle_; }
 
@@ -104,11 +110,19 @@ signals:
 
 private:
     std::string now() const;
-    bool takeClaimed(LectureClaim& claim);
+    // Moves a lecture just claimed into the repository; true (and it is the
+    // current claim) when it is there.
+    bool takeClaimed(std::unique_ptr<LectureClaim>& claim);
     bool considerReady(const IncomingEntry& entry);
+    // Why no publish can ever be made of a lecture of this name in the
+    // repository and publish directories, or "".
+    std::string nameTooLong(const std::string& lecture) const;
     // Logs text for key unless the same text was logged for it already.
     void reportOnce(const std::string& key, const std::string& text);
-    void saveStep(ClaimStep step);
+    // Records the step reached; false (and the lecture given up) when the
+    // claim was taken over.
+    bool saveStep(ClaimStep step);
+    void giveUp();
     void finishClaim();
     void publishEnded(int outcome);
     void afterPublish();
@@ -117,11 +131,12 @@ private:
     std::function<PreferenceSnapshot()> readPrefs_;
     std::function<void(const PreferenceSnapshot&)> storePrefs_;
     std::unique_ptr<PublishSession> session_;
-    QTimer heartbeat_;  // keeps the claim of the lecture being published fresh
+    std::unique_ptr<ClaimHeartbeat> heartbeat_;  // keeps the current claim fresh
     bool busy_ = false;
     bool logOff_ = false;
     bool lastPublishOk_ = false;
     bool waitingForSettle_ = false;
+    bool moveFailed_ = false;
     std::unique_ptr<LectureClaim> claim_;  // the lecture being published, when claimed
     SettleTracker settle_;
     std::map<std::string, std::string> reported_;  // entry -> what was logged about it

@@ -119,10 +119,14 @@ int RunServerCommand(int argc, char** argv)
         std::function<void()> attempt = [&] {
             if (server.CheckIncoming())
                 return;  // lectureDone ends the run
-            if (server.WaitingForSettle())
+            if (server.WaitingForSettle()) {
                 QTimer::singleShot(std::max<long>(200, server.settleTime.count() / 4), &app, attempt);
-            else
+            } else if (server.MoveFailed()) {
+                std::cerr << "pellucor server: a lecture could not be moved into the repository\n";
+                app.exit(1);
+            } else {
                 app.exit(0);
+            }
         };
         QTimer::singleShot(0, &app, attempt);
         return app.exec();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "server/TreeSnapshot.h"
 
@@ -30,6 +31,62 @@ int RenameNoReplace(const std::string& from, const std::string& to)
         return EEXIST;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
+
+namespace {
+
+// Copies one plain file into a new file; false with the system's reason
+// ("No space left on device") for whichever call failed.
+bool copyFile(const fs::path& from, const fs::path& to, std::string& err)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        err = from.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    ::fstat(in, &st);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        err = to.string() + ": " + std::strerror(errno);
+        ::close(in);
+        return false;
+    }
+    static thread_local std::vector<char> buffer(1 << 20);
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            err = from.string() + ": " + std::strerror(errno);
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0) {
+                err = to.string() + ": " + std::strerror(errno);
+                ok = false;
+                break;
+            }
+            done += w;
+        }
+        if (!ok)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && ok) {
+        err = to.string() + ": " + std::strerror(errno);
+        ok = false;
+    }
+    return ok;
+}
+
+}  // namespace
 
 bool CopyTree(const std::string& from, const std::string& to, const TreeProgress& progress, std::string& err)
 {
@@ -55,11 +112,8 @@ bool CopyTree(const std::string& from, const std::string& to, const TreeProgress
                 return false;
             }
         } else {
-            fs::copy_file(src, dst, fs::copy_options::none, ec);
-            if (ec) {
-                err = dst.string() + ": " + ec.message();
+            if (!copyFile(src, dst, err))
                 return false;
-            }
         }
         if (progress)
             progress(++done, total);
@@ -76,6 +130,25 @@ bool CopyTree(const std::string& from, const std::string& to, const TreeProgress
         ::utimensat(AT_FDCWD, dst.c_str(), times, AT_SYMLINK_NOFOLLOW);
     }
     return true;
+}
+
+std::string ReturnRefused(const std::string& from, const std::string& dir, const std::string& name,
+                          std::string& err)
+{
+    const std::string base = dir + "e-" + name;
+    std::string refused = base;
+    for (int n = 2; n < 1000; ++n) {
+        const int rc = RenameNoReplace(from, refused);
+        if (rc == 0)
+            return refused;
+        if (rc != EEXIST && rc != ENOTEMPTY) {
+            err = std::strerror(rc);
+            return {};
+        }
+        refused = base + "-" + std::to_string(n);
+    }
+    err = std::strerror(EEXIST);
+    return {};
 }
 
 bool RemoveTree(const std::string& path, const TreeProgress& progress, std::string& err)

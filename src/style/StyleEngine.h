@@ -94,6 +94,10 @@ public:
                             std::ostream& out, int slide, bool toDisk, bool autoLinks, bool stripTags,
                             bool keepMarkers) const;
 
+    // The notes of a slide as !NOTES copies them (without the automatic
+    // links): from its slide page, else from its notes file.
+    std::string NotesSource(int slide) const;
+
     // --- Whole-file replace -----------------------------------------------
     bool ConvertEventUrls(bool toDisk, const std::string& webURL, const std::string& in, const std::string& out);
     bool ReplaceInFile(const std::string& find, const std::string& replacement, const std::string& in,

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
@@ -262,6 +263,17 @@ bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, con
                     currentTemplate_);
     TemplateLines lines(body);
     return ProcessTemplate(slide, slidePage, lines, out, toDisk);
+}
+
+std::string StyleEngine::NotesSource(int slide) const
+{
+    std::ostringstream out;
+    const std::string& page = SlidePagePaths()[static_cast<size_t>(SlideIndex(slide))];
+    if (readable(page))
+        CopySection("Notes:", "<!--", page, out, slide, true, false, false, false);
+    else
+        CopySection("", "", NotesFile(slide), out, slide, true, false, false, false);
+    return out.str();
 }
 
 }  // namespace pellucor

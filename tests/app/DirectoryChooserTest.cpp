@@ -75,6 +75,14 @@ TEST(DirectoryChooser, CreatesTheStartingPathWhenAllowedAndMakesNewDirectories)
     };
     s.cmdMkDir_Click();
     EXPECT_EQ(s.DirName, d.dir() + "not/yet/made/");
+    // A bare name goes inside the highlighted folder.
+    hooks.inputBox = [](const std::string&, const std::string&, std::string& answer) {
+        answer = "physics1";
+        return true;
+    };
+    s.cmdMkDir_Click();
+    EXPECT_TRUE(fs::is_directory(d.dir() + "not/yet/made/physics1"));
+    EXPECT_EQ(s.DirName, d.dir() + "not/yet/made/physics1/");
 }
 
 }  // namespace

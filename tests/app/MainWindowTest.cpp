@@ -138,8 +138,12 @@ TEST_F(MainWindowTest, SlideChecksAndTheOldLayoutWarning)
     EXPECT_EQ(sink.messages.back(), "Error Directory does not exist - " + dir.dir() + "missing/");
     mainWindow.LectureDir = lec;
     mainWindow.PPTSlideCount = 3;
-    mainWindow.SlideChecks(true);
+    sink.messages.clear();
+    mainWindow.SlideChecks(true);  // no images yet: nothing to compare
     EXPECT_TRUE(mainWindow.Enabled["cmdExport"]);
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+    mainWindow.ImageCount = 1;
+    mainWindow.SlideChecks(true);
     EXPECT_TRUE(sink.saw("may want to re-convert PowerPoint to GIF"));
     mainWindow.SlideChecks(true, true);
     EXPECT_EQ(sink.messages.back(),
@@ -175,9 +179,11 @@ TEST_F(MainWindowTest, PublishControlsFollowTheNewLectureAndPrefillTheDetailedFo
     fs::create_directories(empty);
     mainWindow.SetLectureDir(empty);
     EXPECT_FALSE(mainWindow.Enabled["cmdPub"]);
+    EXPECT_EQ(mainWindow.lblPublishReason, "No recording found in " + empty + " (Record Lecture makes one)");
     EXPECT_TRUE(mainWindow.Enabled["cmdSelectPPT"]);
     mainWindow.SetLectureDir(lec);
     EXPECT_TRUE(mainWindow.Enabled["cmdPub"]);
+    EXPECT_EQ(mainWindow.lblPublishReason, "");
 }
 
 TEST_F(MainWindowTest, PresentationExportUsesTheChosenSize)
@@ -194,7 +200,7 @@ TEST_F(MainWindowTest, PresentationExportUsesTheChosenSize)
     EXPECT_EQ(mainWindow.lblPPTFile, "/decks/talk.pptx");
     EXPECT_EQ(mainWindow.lblPPTCount, "3 Slide(s)");
     EXPECT_TRUE(mainWindow.Enabled["cmdExport"]);
-    EXPECT_TRUE(sink.saw("Mis-Match between number of PowerPoint Slides and Images"));
+    EXPECT_FALSE(sink.saw("Mis-Match between number of PowerPoint Slides and Images"));  // a new lecture
     mainWindow.lstSizeIndex = 4;
     mainWindow.cmdExport_Click();
     EXPECT_EQ(importer.width, 1024);

@@ -2,6 +2,9 @@
 
 #include "AppFixture.h"
 #include "capture/FfmpegMediaFile.h"
+#include "publish/OutputChecks.h"
+
+#include <QEventLoop>
 
 namespace pellucor {
 
@@ -38,6 +41,44 @@ TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
     PublishForm other(&again);
     other.Form_Load();
     EXPECT_EQ(other.mnuFile, publishForm.mnuFile);
+}
+
+TEST_F(DetailedFormTools, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
+{
+    const auto package = [&](PackageKind kind) {
+        const std::string out = publishForm.DefaultPackagePath(kind);
+        QEventLoop loop;
+        bool ok = false;
+        QObject::connect(&publishForm, &PublishForm::packageFinished, &loop, [&](bool done) {
+            ok = done;
+            loop.quit();
+        });
+        EXPECT_TRUE(publishForm.cmdPackage_Click(kind, out));
+        EXPECT_TRUE(publishForm.Publishing());
+        loop.exec();
+        EXPECT_FALSE(publishForm.Publishing());
+        return std::make_pair(ok, out);
+    };
+    publishForm.TextCDDir = dir.dir() + "synccd/";
+    for (const char* f : {"index.htm", "part1.htm"})
+        writeFile(dir.file("synccd/") + f, f);
+    std::string err;
+    ASSERT_TRUE(WriteManifest(dir.file("synccd"), err));
+    for (const auto& [kind, name] : {std::pair{PackageKind::Scorm12, "synccd-scorm12.zip"},
+                                     {PackageKind::Scorm2004, "synccd-scorm2004.zip"},
+                                     {PackageKind::CommonCartridge, "synccd.imscc"}}) {
+        const auto [ok, out] = package(kind);
+        EXPECT_TRUE(ok) << publishForm.statusLine;
+        EXPECT_EQ(out, dir.file(name));
+        EXPECT_TRUE(fs::is_regular_file(out));
+        EXPECT_EQ(publishForm.statusLine, "Package written - " + out);
+    }
+    publishForm.TextCDDir = dir.dir() + "none/";
+    const auto [ok, out] = package(PackageKind::Scorm12);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(publishForm.statusLine.rfind("Package failed - " + dir.dir() + "none/ is not a published lecture", 0), 0u)
+        << publishForm.statusLine;
+    EXPECT_FALSE(fs::exists(out));
 }
 
 TEST_F(DetailedFormTools, ClipBoardImportFindsTheRecordingAndKeepsAnExistingResultOnNo)

@@ -10,6 +10,7 @@
 #include "capture/FfmpegMediaFile.h"
 #include "capture/MediaConverter.h"
 #include "capture/EncoderSetup.h"
+#include "core/PreferenceStore.h"
 
 namespace pellucor {
 
@@ -121,6 +122,9 @@ TEST(FfmpegCapture, RecordsFromVirtualDevicesIntoMedia)
     ASSERT_TRUE(encoder.IsSourceOpen()) << rec.Status();
     EXPECT_EQ(rec.Status(), "Setup Complete - you should now see your video in the left screen...");
     EXPECT_TRUE(rec.RecordEnabled());
+    // Before recording, the set-up shows the tone's level (1/8 of full scale, -18 dB).
+    runUntil([&] { return rec.SoundLevel() > 0; }, 5000);
+    EXPECT_NEAR(rec.SoundLevel(), 70, 3);
     ASSERT_TRUE(rec.Start_Encoding()) << rec.Status();
     EXPECT_FALSE(rec.Start_Encoding());
     EXPECT_EQ(rec.Status(), "Already Encoding...");
@@ -158,21 +162,33 @@ TEST(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
     EXPECT_EQ(rec.Status(), "Error Unable to StartEncoding.. No audio device");
 }
 
-TEST(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecorded)
+TEST(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNextTime)
 {
+    TempDir dir;
     RecordingMessageSink sink;
     FfmpegEncoder encoder;
     encoder.SetDevices({{"lavfi", "anullsrc", "Silence"}, {"lavfi", "sine", "Tone"}}, {});
+    PreferenceStore store(QString::fromStdString(dir.file("prefs.ini")));
+    {
+        EncoderSetup last(encoder);
+        last.RememberDevicesIn(&store);
+        EXPECT_EQ(last.AudioIndex(), 0);
+        last.lstAudio_Click(1);
+    }
+    encoder.SetDevices({{"lavfi", "anullsrc=r=8000", "Other"}, {"lavfi", "anullsrc", "Silence"}, {"lavfi", "sine", "Tone"}},
+                       {});
+    encoder.SetAudioDriver(0);
     EncoderSetup rec(encoder);
+    rec.RememberDevicesIn(&store);
+    EXPECT_EQ(rec.AudioIndex(), 2) << "the device chosen last time, by its name";
     rec.DoAudio("/tmp/x.rm");
-    rec.lstAudio_Click(1);
     rec.ApplyEncoderSettings();  // applying the settings again keeps the choice
     EncodingPlan plan;
     std::string err;
     ASSERT_TRUE(encoder.Plan(plan, err)) << err;
     ASSERT_EQ(plan.inputs.size(), 1u);
     EXPECT_EQ(plan.inputs[0].url, "sine");
-    EXPECT_EQ(rec.AudioIndex(), 1);
+    EXPECT_EQ(rec.AudioIndex(), 2);
 }
 
 TEST(FfmpegEncoderPlan, FormatSourceAndCompressionChoicesReachTheDevicesAndTheEncoding)

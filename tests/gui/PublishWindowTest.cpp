@@ -126,10 +126,16 @@ TEST_F(CancelledPublish, CancelDuringMediaPreparationLeavesNoPartialMediaAndSays
     runUntilDone([&] {
         if (!clicked && progress->value() > 20 && cmdCancel->isVisible()) {
             clicked = true;
+            // Closing the window first asks; declined, the publish goes on.
+            sink.answers = {TavCancel};
+            EXPECT_FALSE(windows->mainWindowView().close());
+            EXPECT_TRUE(model().busy);
             cmdCancel->click();
         }
     });
     ASSERT_TRUE(clicked);
+    ASSERT_FALSE(sink.questions.empty());
+    EXPECT_EQ(sink.questions.back(), "A publish is running: cancel it and quit?");
     EXPECT_EQ(status->text().toStdString(),
               "Publish cancelled during media preparation of talk1: its unfinished media was removed");
     EXPECT_FALSE(model().Enabled["cmdTestDisk"]);

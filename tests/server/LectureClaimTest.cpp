@@ -4,6 +4,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
 
 #include "TestSupport.h"
 #include "server/ClaimJournal.h"
@@ -18,19 +22,31 @@ using namespace testing_support;
 
 namespace {
 
-// A claim as another owner left it: its directory with a journal and the lecture.
-std::string leaveClaim(const TempDir& in, const std::string& host, long pid, const std::string& ownerStart,
-                       const std::string& id = "42-1")
+// A claim as another owner left it: its directory with a journal and the
+// lecture. start "" gives the older name without the owner's start.
+std::string leaveClaim(const TempDir& in, const std::string& host, long pid, const std::string& start,
+                       const std::string& journalStart, const std::string& id)
 {
-    const std::string name = ".pellucor-claim+" + host + "+" + std::to_string(pid) + "+" + id;
+    const std::string name = ".pellucor-claim+" + host + "+" + std::to_string(pid) + "+" +
+                             (start.empty() ? "" : start + "+3+") + id;
     ClaimJournal j;
     j.name = "x-talk";
-    j.ownerStart = ownerStart;
+    j.ownerStart = journalStart;
     fs::create_directories(in.path() / name / "lecture");
     writeFile(in.path() / name / "lecture" / "talk1.txt", "events");
     std::string err;
     EXPECT_TRUE(j.Write((in.path() / name).string(), err)) << err;
     return name;
+}
+
+std::string startOf(long pid)
+{
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 22; ++i)
+        fields >> field;
+    return field;
 }
 
 TEST(LectureClaim, OneRenameDecidesAndTheLoserLeavesNothingBehind)
@@ -53,7 +69,9 @@ TEST(LectureClaim, OneRenameDecidesAndTheLoserLeavesNothingBehind)
     EXPECT_TRUE(fs::exists(first.LecturePath()));
 }
 
-TEST(LectureClaim, AClaimOfALiveProcessIsLeftAndOneOfADeadProcessIsTakenOver)
+// Who is the owner of a claim of this host: the name decides, whatever an
+// older journal inside says.
+TEST(LectureClaim, AClaimOfALiveOwnerIsLeftAndOneOfAGoneOwnerIsTakenOverWithTheNextGeneration)
 {
     TempDir in;
     const std::string host = ClaimOwner::Self().host;
@@ -61,24 +79,46 @@ TEST(LectureClaim, AClaimOfALiveProcessIsLeftAndOneOfADeadProcessIsTakenOver)
     sleeper.start("sleep", {"30"});
     ASSERT_TRUE(sleeper.waitForStarted());
     const long pid = static_cast<long>(sleeper.processId());
-    LectureClaim claim;
-    std::string err;
-    const std::string live = leaveClaim(in, host, pid, "");
-    EXPECT_EQ(LectureClaim::Adopt(in.dir(), "", live, 600, claim, err), LectureClaim::Result::Lost);
-    EXPECT_TRUE(fs::exists(in.path() / live / "lecture" / "talk1.txt"));
-    fs::remove_all(in.path() / live);
-
-    // The pid runs, but it is not the process that made the claim.
-    const std::string reused = leaveClaim(in, host, pid, "1", "42-2");
-    ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", reused, 600, claim, err), LectureClaim::Result::Taken) << err;
-    EXPECT_FALSE(fs::exists(in.path() / reused));
-    EXPECT_EQ(claim.journal.name, "x-talk");
-    EXPECT_EQ(readFile(claim.LecturePath() + "/talk1.txt"), "events");
+    const std::string start = startOf(pid);
+    struct Case {
+        const char* what;
+        std::string start, journalStart;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"named for the live owner, a journal of an earlier one", start, "1", false},
+        {"named for another process with this pid", "1", start, true},
+        {"an older name, its journal written after the process started", "", "1", false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string name = leaveClaim(in, host, pid, c.start, c.journalStart, "42-" + std::to_string(++n));
+        LectureClaim claim;
+        std::string err;
+        ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", name, 600, claim, err),
+                  c.taken ? LectureClaim::Result::Taken : LectureClaim::Result::Lost) << err;
+        EXPECT_EQ(fs::exists(in.path() / name), !c.taken);
+        if (!c.taken)
+            continue;
+        EXPECT_EQ(claim.Generation(), 4);
+        const std::string taken = fs::path(claim.Dir()).filename().string();
+        EXPECT_EQ(taken, ".pellucor-claim+" + host + "+" + std::to_string(::getpid()) + "+" + startOf(::getpid()) +
+                             "+4+42-" + std::to_string(n));
+        EXPECT_EQ(claim.journal.name, "x-talk");
+        EXPECT_EQ(readFile(claim.LecturePath() + "/talk1.txt"), "events");
+        EXPECT_FALSE(claim.TakenOver());
+        // Taken from this process in turn: it may write nothing more.
+        fs::rename(claim.Dir(), in.path() / (".pellucor-claim+other.example+7+1+5+42-" + std::to_string(n)));
+        EXPECT_TRUE(claim.TakenOver());
+        EXPECT_EQ(claim.Holder(), "other.example");
+        EXPECT_FALSE(claim.Save(ClaimStep::Moved, err));
+    }
     sleeper.kill();
     sleeper.waitForFinished();
-
-    const std::string dead = leaveClaim(in, host, pid, "", "42-3");
+    const std::string dead = leaveClaim(in, host, pid, start, start, "42-9");
     LectureClaim second;
+    std::string err;
     ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", dead, 600, second, err), LectureClaim::Result::Taken) << err;
     EXPECT_EQ(fs::path(second.Dir()).parent_path(), in.path());
 }
@@ -88,13 +128,13 @@ TEST(LectureClaim, AnotherHostsClaimIsTakenOverOnlyWhenStale)
     TempDir in;
     LectureClaim claim;
     std::string err;
-    const std::string name = leaveClaim(in, "other-host.example", 1234, "99");
-    EXPECT_EQ(LectureClaim::Adopt(in.dir(), "", name, 60, claim, err), LectureClaim::Result::Lost);
-    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
-    fs::last_write_time(in.path() / name, old);
-    fs::last_write_time(in.path() / name / "journal", old);
+    const std::string name = leaveClaim(in, "other-host.example", 1234, "99", "99", "42-1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
     EXPECT_EQ(LectureClaim::Adopt(in.dir(), "", name, 600, claim, err), LectureClaim::Result::Lost);
-    ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", name, 60, claim, err), LectureClaim::Result::Taken) << err;
+    ClaimJournal::Touch((in.path() / name).string());
+    EXPECT_EQ(LectureClaim::Adopt(in.dir(), "", name, 1, claim, err), LectureClaim::Result::Lost);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", name, 1, claim, err), LectureClaim::Result::Taken) << err;
     EXPECT_EQ(readFile(claim.LecturePath() + "/talk1.txt"), "events");
 }
 

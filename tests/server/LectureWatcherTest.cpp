@@ -102,6 +102,8 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
     EXPECT_EQ(server.txtRelPath, "lectures/");
     EXPECT_TRUE(fs::exists(pub + "index.htm"));
     EXPECT_TRUE(fs::exists(pub + "talk1.mp4"));  // its parts are those of lecture "talk"
+    // The course page at the publish root lists it.
+    EXPECT_NE(readFile(root.dir() + "pub/index.htm").find("href=\"lectures/talk1/index.htm\""), std::string::npos);
     EXPECT_EQ(server.lblPhase, "Complete - " + root.dir() + "repository/lectures/talk1/");
     const std::string text = log();
     EXPECT_NE(text.find("Watching Directory " + root.dir() + "incoming<br>\r\n"), std::string::npos);
@@ -169,30 +171,10 @@ TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnythingAndEsca
     const std::string href = text.substr(link + 24, text.find('"', link + 24) - link - 24);
     EXPECT_EQ(href.find_first_of(" <>'`"), std::string::npos) << href;
     EXPECT_NE(href.find("%3Cimg%20src=x%20onerror=alert(1)%3E"), std::string::npos) << href;
-    // The server's own index page (the style wrote one already: make room).
-    fs::remove(server.txtPubDir + "index.htm");
-    ASSERT_TRUE(server.WriteIndexPage());
-    const std::string page = readFile(server.txtPubDir + "index.htm");
-    EXPECT_EQ(page.find("<img"), std::string::npos);
-    EXPECT_NE(page.find("<title>Pellucor Server Edition - it&#39;s $(touch pwned) `touch pwned2`; &quot;q&quot; "
-                        "&lt;img src=x onerror=alert(1)&gt;&amp;amp</title>"),
-              std::string::npos)
-        << page;
-}
-
-TEST_F(ServerEdition, IndexPageLinksArePercentEncodedAndCaptionsEscaped)
-{
-    server.SetDir(root.dir() + "repository/talk");
-    const std::string pub = server.txtPubDir;
-    writeFile(pub + "a \"b\" <i>.pdf", "pdf");
-    writeFile(pub + "<dir>&/index.htm", "x");
-    ASSERT_TRUE(server.WriteIndexPage());
-    const std::string page = readFile(pub + "index.htm");
-    EXPECT_NE(page.find("<p><li><a href=\"a%20%22b%22%20%3Ci%3E.pdf\">PDF Slides</a>"), std::string::npos) << page;
-    EXPECT_NE(page.find("<p><li><a href=\"%3Cdir%3E%26/index.htm\">&lt;dir&gt;&amp; (Directory)</a>"),
-              std::string::npos)
-        << page;
-    EXPECT_FALSE(fs::exists(pub + ".index.htm.new"));
+    // The course page at the publish root links it, nothing of the name markup.
+    const std::string page = readFile(root.dir() + "pub/index.htm");
+    EXPECT_EQ(page.find("<img src=x"), std::string::npos);
+    EXPECT_NE(page.find("%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E"), std::string::npos) << page;
 }
 
 TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
@@ -323,26 +305,16 @@ TEST_F(ServerEdition, PreferencesAndTheLectureDirectoryChooser)
     EXPECT_TRUE(asked);
 }
 
-TEST_F(ServerEdition, IndexPageListsWhatThePublishDirectoryHoldsAndIsNeverReplaced)
+TEST_F(ServerEdition, IndexPageIsTheCoursePageAndNeverReplacesAnotherPage)
 {
-    server.SetDir(root.dir() + "repository/talk");
-    const std::string pub = server.txtPubDir;
-    writeFile(pub + "talk.ppt", std::string(6000, 'p'));
-    writeFile(pub + "notes.pdf", "pdf");
-    writeFile(pub + ".hidden", "h");
-    writeFile(pub + "other.txt", "x");
-    ASSERT_TRUE(server.WriteIndexPage());
-    EXPECT_EQ(readLines(pub + "index.htm").size(), 4u + 4u);
-    const std::string page = readFile(pub + "index.htm");
-    EXPECT_EQ(page.find("<title>Pellucor Server Edition - talk</title>\r\n<h2>Pellucor Server Edition - talk</h2>\r\n"
-                        "Lecture Created:<b> "),
-              0u);
-    EXPECT_NE(page.find("<ul>\r\n<p><li><a href=\"notes.pdf\">PDF Slides</a>\r\n (3 Bytes)\r\n"
-                        "<p><li><a href=\"talk.ppt\">PowerPoint Slides</a>\r\n (5 KB)\r\n"),
-              std::string::npos);
-    writeFile(pub + "index.htm", "mine");
+    fs::create_directories(root.dir() + "pub");
+    writeFile(root.dir() + "pub/index.htm", "mine");
     EXPECT_FALSE(server.WriteIndexPage());
-    EXPECT_EQ(readFile(pub + "index.htm"), "mine");
+    EXPECT_EQ(readFile(root.dir() + "pub/index.htm"), "mine");
+    EXPECT_NE(log().find("Error - the index page was not written - "), std::string::npos);
+    fs::remove(root.dir() + "pub/index.htm");
+    ASSERT_TRUE(server.WriteIndexPage());
+    EXPECT_NE(readFile(root.dir() + "pub/index.htm").find("course-index/course.js"), std::string::npos);
 }
 
 TEST_F(ServerEdition, DerivedLabelsFollowTheRepositoryPath)

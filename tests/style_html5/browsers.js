@@ -8,7 +8,8 @@
 // (how it shows colours and motion, and whether it runs scripts, are set
 // so). Chromium runs with no background networking (the machine has no
 // network beyond its registries).
-function launch(puppeteer, name, prefs = {}) {
+// args: more Chromium switches (a test's own autoplay policy).
+function launch(puppeteer, name, prefs = {}, args = []) {
   if (name === "firefox") {
     return puppeteer.launch({
       browser: "firefox",
@@ -24,6 +25,7 @@ function launch(puppeteer, name, prefs = {}) {
     args: [
       "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
       "--disable-component-update", "--disable-sync", "--autoplay-policy=document-user-activation-required",
+      ...args,
     ],
   });
 }

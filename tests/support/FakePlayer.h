@@ -33,6 +33,7 @@ public:
     void Stop() override { state_ = Stopped; }
     int PlayState() const override { return state_; }
     long Position() const override { return position; }
+    void SetPosition(long ms) override { position = ms; }
     long Length() const override { return length; }
     int ClipWidth() const override { return width; }
     int ClipHeight() const override { return height; }

@@ -1,5 +1,6 @@
 #include "app/widgets/DirectoryChooserDialog.h"
 
+#include <QScreen>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileSystemModel>
@@ -44,7 +45,7 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
     layout->addWidget(DirName_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     layout->addWidget(buttons);
-    resize(460, 420);
+    resize(QSize(460, 420).boundedTo(screen()->availableGeometry().size() * 0.9));  // room for the frame
 
     connect(rootBox_, &QComboBox::textActivated, this, [this](const QString& d) {
         model_->Drive1_Change(d.toStdString());

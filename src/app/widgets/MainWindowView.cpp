@@ -12,7 +12,9 @@
 #include <QVBoxLayout>
 
 #include "app/MainWindow.h"
+#include "app/widgets/FittingLabels.h"
 #include "app/widgets/ProgressRow.h"
+#include "app/widgets/Shortcuts.h"
 
 namespace pellucor {
 
@@ -25,30 +27,36 @@ QWidget* MainWindowView::button(const char* name, const char* caption, void (Mai
     return b;
 }
 
-void MainWindowView::menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)())
+void MainWindowView::menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)(),
+                              const QKeySequence& shortcut)
 {
     QAction* a = menu->addAction(tr(caption), model_, click);
+    a->setObjectName(name);
+    a->setShortcut(shortcut);
     actions_.emplace(name, a);
 }
 
 MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
-    : WorkWindow([model] { model->cmdCancel_Click(); }, "lblStatus", parent), model_(model)
+    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "lblStatus", parent), model_(model)
 {
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
 
     auto* lecture = lecture_ = new QGroupBox(tr("Lecture Directory"));
     auto* lecRow = new QHBoxLayout(lecture);
-    lblDirectory_ = new QLabel;
+    lblDirectory_ = new ElidedLabel;
     lblDirectory_->setObjectName("lblDirectory");
     lecRow->addWidget(lblDirectory_, 1);
     lecRow->addWidget(button("cmdNewLecture", "New", &MainWindow::cmdNewLecture_Click));
     lecRow->addWidget(button("cmdOpenLecture", "Open", &MainWindow::cmdOpenLecture_Click));
     layout->addWidget(lecture);
 
+    // The slides beside the steps, so the window fits a short screen; the
+    // preview takes whatever room is left.
+    auto* columns = new QHBoxLayout;
     auto* slides = slides_ = new QGroupBox(tr("Slides"));
     auto* grid = new QGridLayout(slides);
-    lblPPTFile_ = new QLabel;
+    lblPPTFile_ = new ElidedLabel;
     lblPPTCount_ = new QLabel;
     grid->addWidget(button("cmdSelectPPT", "Select PowerPoint", &MainWindow::cmdSelectPPT_Click), 0, 0);
     grid->addWidget(lblPPTFile_, 0, 1, 1, 2);
@@ -57,16 +65,16 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     lstSize_->setObjectName("lstSize");
     widgets_.emplace("lstSize", lstSize_);
     grid->addWidget(lstSize_, 1, 0);
-    grid->addWidget(button("cmdExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click), 1, 1);
+    grid->addWidget(button("cmdExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click), 1, 1, 1, 3);
     connect(lstSize_, &QComboBox::currentIndexChanged, this, [this](int i) { model_->lstSizeIndex = i; });
 
-    imgPreview_ = new QLabel;
-    imgPreview_->setFixedSize(320, 240);
-    imgPreview_->setAlignment(Qt::AlignCenter);
+    imgPreview_ = new ScaledPicture(QSize(160, 120));
+    imgPreview_->setObjectName("imgPreview");
     imgPreview_->setStyleSheet("background: #202020;");
-    grid->addWidget(imgPreview_, 2, 0, 1, 4, Qt::AlignHCenter);
+    grid->addWidget(imgPreview_, 2, 0, 1, 4);
+    grid->setRowStretch(2, 1);
     lblPreview_ = new QLabel;
-    lblTitle_ = new QLabel;
+    lblTitle_ = new ElidedLabel;
     lblCount_ = new QLabel;
     lblCount_->setAlignment(Qt::AlignCenter);
     grid->addWidget(lblPreview_, 3, 0);
@@ -74,18 +82,29 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     grid->addWidget(button("cmdMinus", "<", &MainWindow::cmdMinus_Click), 4, 0);
     grid->addWidget(lblCount_, 4, 1, 1, 2);
     grid->addWidget(button("cmdPlus", ">", &MainWindow::cmdPlus_Click), 4, 3);
-    layout->addWidget(slides);
+    columns->addWidget(slides, 3);
 
     auto* steps = steps_ = new QGroupBox(tr("Lecture"));
     auto* stepGrid = new QGridLayout(steps);
-    stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::cmdRecord_Click), 0, 0);
-    stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::cmdUploadRep_Click), 0, 1, 1, 2);
-    stepGrid->addWidget(button("cmdPub", "Publish To Disk", &MainWindow::cmdPub_Click), 1, 0);
-    stepGrid->addWidget(button("cmdTestDisk", "Test", &MainWindow::cmdTestDisk_Click), 1, 1);
-    stepGrid->addWidget(button("cmdPubWeb", "Publish for Web", &MainWindow::cmdPubWeb_Click), 2, 0);
-    stepGrid->addWidget(button("cmdTestWeb", "Test", &MainWindow::cmdTestWeb_Click), 2, 1);
-    stepGrid->addWidget(button("cmdUploadWeb", "Upload to the Web", &MainWindow::cmdUploadWeb_Click), 2, 2);
-    layout->addWidget(steps);
+    stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::cmdRecord_Click), 0, 0, 1, 2);
+    stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::cmdUploadRep_Click), 1, 0, 1, 2);
+    stepGrid->addWidget(button("cmdPub", "Publish To Disk", &MainWindow::cmdPub_Click), 2, 0);
+    stepGrid->addWidget(button("cmdTestDisk", "Test", &MainWindow::cmdTestDisk_Click), 2, 1);
+    stepGrid->addWidget(button("cmdPubWeb", "Publish for Web", &MainWindow::cmdPubWeb_Click), 3, 0);
+    stepGrid->addWidget(button("cmdTestWeb", "Test", &MainWindow::cmdTestWeb_Click), 3, 1);
+    stepGrid->addWidget(button("cmdUploadWeb", "Upload to the Web", &MainWindow::cmdUploadWeb_Click), 4, 0, 1, 2);
+    // Why publishing is not possible yet.
+    lblPublishReason_ = new QLabel;
+    lblPublishReason_->setObjectName("lblPublishReason");
+    lblPublishReason_->setWordWrap(true);
+    lblPublishReason_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblPublishReason_->setMinimumWidth(1);
+    lblPublishReason_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblPublishReason_->setStyleSheet("color: #8a1c00;");
+    stepGrid->addWidget(lblPublishReason_, 5, 0, 1, 2);
+    stepGrid->setRowStretch(6, 1);
+    columns->addWidget(steps, 2);
+    layout->addLayout(columns, 1);
 
     // While a publish runs: its progress and a way to stop it.
     layout->addWidget(Progress());
@@ -93,14 +112,14 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     setCentralWidget(central);
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    menuItem(file, "mnuOpenLecture", "Open Lecture", &MainWindow::cmdOpenLecture_Click);
-    menuItem(file, "mnuNewLecture", "New Lecture", &MainWindow::cmdNewLecture_Click);
-    menuItem(file, "mnuExit", "Exit", &MainWindow::mnuExit_Click);
+    menuItem(file, "mnuOpenLecture", "Open Lecture", &MainWindow::cmdOpenLecture_Click, QKeySequence::Open);
+    menuItem(file, "mnuNewLecture", "New Lecture", &MainWindow::cmdNewLecture_Click, QKeySequence::New);
+    menuItem(file, "mnuExit", "Exit", &MainWindow::mnuExit_Click, QKeySequence::Quit);
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     menuItem(options, "mnuMore", "More Detail", &MainWindow::mnuMore_Click);
     mnuLiberal_ = options->addAction(tr("Liberal Slide Names"), model_, &MainWindow::mnuLiberal_Click);
     mnuLiberal_->setCheckable(true);
-    menuItem(options, "mnuPreferences", "Preferences", &MainWindow::mnuPreferences_Click);
+    menuItem(options, "mnuPreferences", "Preferences", &MainWindow::mnuPreferences_Click, PreferencesKey());
     QMenu* execute = menuBar()->addMenu(tr("&Execute"));
     menuItem(execute, "mnuSelectPPT", "Select PowerPoint", &MainWindow::cmdSelectPPT_Click);
     menuItem(execute, "mnuExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click);
@@ -108,14 +127,14 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     menuItem(execute, "mnuAdjustTimes", "Adjust Times", &MainWindow::mnuAdjustTimes_Click);
     menuItem(execute, "mnuSyncSlides", "Sync Slides from Recording", &MainWindow::mnuSyncSlides_Click);
     menuItem(execute, "mnuUploadRep", "Upload to Repository", &MainWindow::cmdUploadRep_Click);
-    menuItem(execute, "mnuPubDisk", "Publish to Disk", &MainWindow::cmdPub_Click);
+    menuItem(execute, "mnuPubDisk", "Publish to Disk", &MainWindow::cmdPub_Click, kPublishKey);
     menuItem(execute, "mnuTestDisk", "Test On Disk", &MainWindow::cmdTestDisk_Click);
     menuItem(execute, "mnuPubWeb", "Publish to Web", &MainWindow::cmdPubWeb_Click);
     menuItem(execute, "mnuUploadWeb", "Upload to Web", &MainWindow::cmdUploadWeb_Click);
     menuItem(execute, "mnuTestWeb", "Test on Web", &MainWindow::cmdTestWeb_Click);
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     menuItem(help, "mnuAbout", "About", &MainWindow::mnuAbout_Click);
-    menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::mnuOnlineHelp_Click);
+    menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::mnuOnlineHelp_Click, QKeySequence::HelpContents);
 
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
     connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
@@ -126,12 +145,14 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
 void MainWindowView::refresh()
 {
     setWindowTitle(QString::fromStdString(model_->Caption));
-    lblDirectory_->setText(QString::fromStdString(model_->lblDirectory));
-    lblPPTFile_->setText(QString::fromStdString(model_->lblPPTFile));
+    lblDirectory_->SetFullText(QString::fromStdString(model_->lblDirectory));
+    lblPPTFile_->SetFullText(QString::fromStdString(model_->lblPPTFile));
     lblPPTCount_->setText(QString::fromStdString(model_->lblPPTCount));
     lblCount_->setText(QString::fromStdString(model_->lblCount));
     lblPreview_->setText(QString::fromStdString(model_->lblPreview));
-    lblTitle_->setText(QString::fromStdString(model_->lblTitle));
+    lblTitle_->SetFullText(QString::fromStdString(model_->lblTitle));
+    lblPublishReason_->setText(QString::fromStdString(model_->lblPublishReason));
+    lblPublishReason_->setVisible(!model_->lblPublishReason.empty());
     const QSignalBlocker quiet(lstSize_);  // filling the list is not a choice
     if (lstSize_->count() != static_cast<int>(model_->lstSize.size())) {
         lstSize_->clear();
@@ -139,12 +160,7 @@ void MainWindowView::refresh()
             lstSize_->addItem(QString::fromStdString(s));
     }
     lstSize_->setCurrentIndex(model_->lstSizeIndex);
-    if (model_->imgPreview.empty()) {
-        imgPreview_->clear();
-    } else {
-        QPixmap p(QString::fromStdString(model_->imgPreview));
-        imgPreview_->setPixmap(p.scaled(imgPreview_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    }
+    imgPreview_->SetPicture(model_->imgPreview.empty() ? QPixmap() : QPixmap(QString::fromStdString(model_->imgPreview)));
     mnuLiberal_->setChecked(model_->mnuLiberal);
     for (const auto& [name, on] : model_->Enabled) {
         auto [w0, w1] = widgets_.equal_range(name);

@@ -10,11 +10,14 @@
 class QAction;
 class QComboBox;
 class QGroupBox;
+class QKeySequence;
 class QLabel;
 
 namespace pellucor {
 
 class MainWindow;
+class ElidedLabel;
+class ScaledPicture;
 
 class MainWindowView : public WorkWindow {
     Q_OBJECT
@@ -25,10 +28,13 @@ public:
 
 private:
     QWidget* button(const char* name, const char* caption, void (MainWindow::*click)());
-    void menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)());
+    void menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)(),
+                  const QKeySequence& shortcut = {});
 
     MainWindow* model_;
-    QLabel *lblDirectory_, *lblPPTFile_, *lblPPTCount_, *lblCount_, *lblPreview_, *imgPreview_, *lblTitle_;
+    ElidedLabel *lblDirectory_, *lblPPTFile_, *lblTitle_;
+    QLabel *lblPPTCount_, *lblCount_, *lblPreview_, *lblPublishReason_;
+    ScaledPicture* imgPreview_;
     QComboBox* lstSize_;
     QGroupBox *lecture_, *slides_, *steps_;
     QAction* mnuLiberal_ = nullptr;

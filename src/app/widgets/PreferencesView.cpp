@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -49,13 +50,20 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
         pages[i] = new QWidget;
         auto* v = new QVBoxLayout(pages[i]);
         forms[i] = new QFormLayout;
+        forms[i]->setRowWrapPolicy(QFormLayout::WrapLongRows);
         v->addLayout(forms[i]);
-        tabs->addTab(pages[i], tr(names[i]));
+        v->addStretch(1);
+        // Each page scrolls on a short screen.
+        auto* scroll = new QScrollArea;
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(pages[i]);
+        tabs->addTab(scroll, tr(names[i]));
     }
     for (const PrefDef& d : Preferences::Definitions()) {
         auto* edit = new QLineEdit;
         edit->setObjectName(d.key);
-        edit->setMinimumWidth(360);
+        edit->setMinimumWidth(fontMetrics().averageCharWidth() * 30);
         fields_[d.key] = edit;
         forms[tabOf(d.key)]->addRow(QString::fromUtf8(d.label), edit);
         const std::string key = d.key;

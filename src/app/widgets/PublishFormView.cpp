@@ -1,6 +1,7 @@
 #include "app/widgets/PublishFormView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,11 +10,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app/PublishForm.h"
 #include "app/widgets/Colours.h"
 #include "app/widgets/ProgressRow.h"
+#include "app/widgets/Shortcuts.h"
 
 namespace pellucor {
 
@@ -37,7 +40,7 @@ const std::pair<const char*, const char*> kChecks[] = {
 }  // namespace
 
 PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
-    : WorkWindow([model] { model->cmdCancel_Click(); }, "Label3", parent), model_(model)
+    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "Label3", parent), model_(model)
 {
     auto* central = new QWidget;
     auto* outer = new QVBoxLayout(central);
@@ -45,7 +48,12 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     inputs_ = new QWidget;
     auto* layout = new QVBoxLayout(inputs_);
     layout->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(inputs_);
+    // The fields scroll on a short screen; the progress and status stay.
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(inputs_);
+    outer->addWidget(scroll, 1);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(tr("Lecture Directory")), 0, 0);
     lblDirectory_ = new QLabel;
@@ -55,7 +63,7 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
         grid->addWidget(new QLabel(tr(r.label)), row, 0);
         auto* edit = new QLineEdit;
         edit->setObjectName(r.name);
-        edit->setMinimumWidth(380);
+        edit->setMinimumWidth(fontMetrics().averageCharWidth() * 24);
         texts_[r.name] = edit;
         controls_[r.name] = edit;
         grid->addWidget(edit, row, 1);
@@ -73,13 +81,15 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     texts_["TextPP"]->setToolTip(tr("The Lecture Directory and PowerPoint Output Directory are the same directory."));
     layout->addLayout(grid);
 
-    auto* checkRow = new QHBoxLayout;
+    auto* checkRow = new QGridLayout;
+    int check = 0;
     for (const auto& [name, caption] : kChecks) {
         auto* c = new QCheckBox(tr(caption));
         c->setObjectName(name);
         checks_[name] = c;
         controls_[name] = c;
-        checkRow->addWidget(c);
+        checkRow->addWidget(c, check / 3, check % 3);
+        ++check;
         const std::string n = name;
         connect(c, &QCheckBox::clicked, this, [this, n](bool on) { model_->SetControl(n, on ? "1" : "0"); });
     }
@@ -107,8 +117,28 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
               "Publish for a hard disk or CD into the Disk Output Dir (and for the web as well when "
               "\"Web Server\" is checked)",
               [this] { model_->cmdPubDisk_Click(); });
+    static_cast<QPushButton*>(controls_["cmdPubDisk"])->setShortcut(kPublishKey);
     addButton(disk, "cmdTestCD", "Test Disk", "Open the disk copy's index.htm in the browser",
               [this] { model_->cmdTestCD_Click(); });
+    // The disk copy zipped for a learning platform, the kind chosen beside.
+    auto* kind = new QComboBox;
+    kind->setObjectName("cboPackage");
+    kind->setToolTip(tr("What the disk copy is packaged as for a learning platform"));
+    kind->addItem(tr("SCORM 1.2"), static_cast<int>(PackageKind::Scorm12));
+    kind->addItem(tr("SCORM 2004"), static_cast<int>(PackageKind::Scorm2004));
+    kind->addItem(tr("Common Cartridge"), static_cast<int>(PackageKind::CommonCartridge));
+    controls_["cboPackage"] = kind;
+    disk->addWidget(kind);
+    addButton(disk, "cmdPackage", "Package...",
+              "Zip the published disk copy for a learning platform (Moodle and the like) as the kind chosen",
+              [this, kind] {
+                  const auto k = static_cast<PackageKind>(kind->currentData().toInt());
+                  const QString out = QFileDialog::getSaveFileName(
+                      this, tr("Package"), QString::fromStdString(model_->DefaultPackagePath(k)),
+                      k == PackageKind::CommonCartridge ? tr("Common Cartridge (*.imscc)") : tr("Package (*.zip)"));
+                  if (!out.isEmpty())
+                      model_->cmdPackage_Click(k, out.toStdString());
+              });
     QHBoxLayout* web = group("grpWeb", "Web");
     addButton(web, "cmdPubWeb", "Publish",
               "Publish for the web server into the Web Output Dir, for upload to the Ultimate Web URL (and for "
@@ -138,8 +168,8 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
 void PublishFormView::buildMenus()
 {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
-    fileMenu_->addAction(tr("Open"), model_, &PublishForm::mnuOpen_Click);
-    fileMenu_->addAction(tr("New"), model_, &PublishForm::mnuNew_Click);
+    fileMenu_->addAction(tr("Open"), model_, &PublishForm::mnuOpen_Click)->setShortcut(QKeySequence::Open);
+    fileMenu_->addAction(tr("New"), model_, &PublishForm::mnuNew_Click)->setShortcut(QKeySequence::New);
     fileMenu_->addAction(tr("Load Settings..."), this, [this] {
         const QString f = QFileDialog::getOpenFileName(this, tr("Load Settings"), QString(),
                                                        tr("Settings Files (*.som);;All Files (*)"));
@@ -150,12 +180,12 @@ void PublishFormView::buildMenus()
     for (int i = 0; i < 5; ++i)
         recent_[i] = fileMenu_->addAction(QString(), this, [this, i] { model_->mnuFile_Click(i + 1); });
     fileMenu_->addSeparator();
-    fileMenu_->addAction(tr("Exit"), model_, &PublishForm::mnuExit_Click);
+    fileMenu_->addAction(tr("Exit"), model_, &PublishForm::mnuExit_Click)->setShortcut(QKeySequence::Quit);
 
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     options->addAction(tr("Less Detail"), model_, &PublishForm::mnuLessDetail_Click);
     options->addAction(tr("Liberal Slide Names"), model_, &PublishForm::mnuLiberal_Click);
-    options->addAction(tr("Preferences"), model_, &PublishForm::mnuPreferences_Click);
+    options->addAction(tr("Preferences"), model_, &PublishForm::mnuPreferences_Click)->setShortcut(PreferencesKey());
     options->addAction(tr("Server Mode"), model_, &PublishForm::mnuServerMode_Click);
 
     QMenu* execute = menuBar()->addMenu(tr("&Execute"));
@@ -177,7 +207,7 @@ void PublishFormView::buildMenus()
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("About"), model_, &PublishForm::mnuAbout_Click);
-    help->addAction(tr("Online Help"), model_, &PublishForm::mnuOnlineHelp_Click);
+    help->addAction(tr("Online Help"), model_, &PublishForm::mnuOnlineHelp_Click)->setShortcut(QKeySequence::HelpContents);
 }
 
 void PublishFormView::refresh()

@@ -2,7 +2,7 @@
 // controls: the status line painted in its status colour, the progress row
 // with Cancel shown while a publish or a slide import runs (the window's
 // inputs and menus locked meanwhile), and closing the window ending the
-// program, after cancelling the work under way.
+// program once the model agrees (it asks before cancelling a publish).
 #pragma once
 
 #include <QMainWindow>
@@ -20,8 +20,10 @@ class WorkWindow : public QMainWindow {
     Q_OBJECT
 protected:
     // cancel: stops the work under way (the model's Cancel).
-    // statusName: the status label's control name.
-    WorkWindow(std::function<void()> cancel, const char* statusName, QWidget* parent);
+    // confirmClose: the model's answer to closing (it cancels the work under
+    // way when it agrees). statusName: the status label's control name.
+    WorkWindow(std::function<void()> cancel, std::function<bool()> confirmClose, const char* statusName,
+               QWidget* parent);
 
     // For the window's layout.
     QLabel* StatusLine() const { return statusLine_; }
@@ -36,6 +38,7 @@ protected:
 
 private:
     std::function<void()> cancel_;
+    std::function<bool()> confirmClose_;
     QLabel* statusLine_;
     ProgressRow* progress_;
 };

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -18,7 +19,7 @@ namespace pellucor {
 EncoderSetupView::EncoderSetupView(EncoderSetup& model, QWidget* parent)
     : QDialog(parent), model_(model), speed_(new QListWidget(this)), audio_(new QListWidget(this)),
       video_(new QListWidget(this)), chkVideo_(new QCheckBox("Video", this)), output_(new QLineEdit(this)),
-      status_(new QLabel(this)), preview_(new QLabel(this))
+      status_(new QLabel(this)), preview_(new QLabel(this)), level_(new QProgressBar(this))
 {
     setWindowTitle(EncoderSetup::kCaption);
     select_ = button("Select", &EncoderSetup::cmdSelect_Click);
@@ -70,6 +71,16 @@ EncoderSetupView::EncoderSetupView(EncoderSetup& model, QWidget* parent)
     layout->addLayout(file);
     layout->addLayout(devices);
     layout->addLayout(run);
+    auto* levelRow = new QHBoxLayout;
+    levelRow->addWidget(new QLabel("Sound Level:", this));
+    level_->setObjectName("soundLevel");
+    level_->setRange(0, 100);
+    level_->setTextVisible(false);
+    level_->setToolTip("The loudest sound of the audio device, -60 dB to full scale: speak, and keep it out of the "
+                       "right end");
+    levelRow->addWidget(level_, 1);
+    connect(&model_, &EncoderSetup::soundLevelChanged, level_, &QProgressBar::setValue);
+    layout->addLayout(levelRow);
     layout->addWidget(status_);
 
     connect(&model_, &EncoderSetup::changed, this, &EncoderSetupView::refresh);

@@ -8,6 +8,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace pellucor {
@@ -24,6 +25,8 @@ public:
     QPushButton* CmdStart() const { return start_; }
     // The live preview ("the left screen").
     QLabel* Preview() const { return preview_; }
+    // The live sound level of the audio device.
+    QProgressBar* Level() const { return level_; }
 
 private:
     void refresh();
@@ -36,6 +39,7 @@ private:
     QPushButton *select_, *setup_, *format_, *source_, *compression_, *start_, *stop_, *done_, *cancel_;
     QLabel* status_;
     QLabel* preview_;
+    QProgressBar* level_;
 };
 
 }  // namespace pellucor

@@ -36,6 +36,7 @@ public:
     void Stop() override { player_.stop(); }
     int PlayState() const override;
     long Position() const override { return static_cast<long>(player_.position()); }
+    void SetPosition(long ms) override { player_.setPosition(ms); }
     long Length() const override { return static_cast<long>(player_.duration()); }
     int ClipWidth() const override;
     int ClipHeight() const override;

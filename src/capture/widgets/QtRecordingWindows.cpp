@@ -31,6 +31,7 @@ EncoderSetup* QtRecordingWindows::LoadEncoder(std::string& err)
         prepareEncoder(*encoder);
     encoder_ = std::move(encoder);
     record_ = std::make_unique<EncoderSetup>(*encoder_, &chooser_);
+    record_->RememberDevicesIn(deviceMemory);
     recordView_ = std::make_unique<EncoderSetupView>(*record_, parent_);
     InstallDeviceDialogs(*encoder_, recordView_.get());
     err.clear();

@@ -15,6 +15,7 @@ class QWidget;
 namespace pellucor {
 
 class FfmpegEncoder;
+class PreferenceStore;
 class SlideFlipRecorderView;
 class QtMediaPlayer;
 class PlayerWindowView;
@@ -32,6 +33,8 @@ public:
     // Called on each new encoder before its window opens (e.g. to choose
     // its devices).
     std::function<void(FfmpegEncoder&)> prepareEncoder;
+    // Where the encoder set-up keeps the devices last chosen (none: not kept).
+    PreferenceStore* deviceMemory = nullptr;
 
     EncoderSetup* LoadEncoder(std::string& err) override;
     void ShowEncoderModal() override;
@@ -44,6 +47,7 @@ public:
     // The open windows; null when not loaded.
     EncoderSetupView* EncoderView() const { return recordView_.get(); }
     PlayerWindowView* PlayerView() const { return playView_.get(); }
+    PlayerWindow* Player() const { return play_.get(); }
     SlideFlipRecorderView* RecorderView() const { return recorderView_; }
 
 private:

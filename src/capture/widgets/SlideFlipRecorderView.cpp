@@ -14,7 +14,7 @@ namespace pellucor {
 
 SlideFlipRecorderView::SlideFlipRecorderView(SlideFlipRecorder& model, QWidget* parent)
     : QWidget(parent), model_(model), slide_(new QLabel(this)), tiny_(new QLabel(this)), file_(new QLabel(this)),
-      status_(new QLabel(this)), preview_(new QLabel(this)), plus_(new QPushButton("+", this)), minus_(new QPushButton("-", this)),
+      status_(new QLabel(this)), preview_(new QLabel(this)), indicator_(new QLabel(this)), plus_(new QPushButton("+", this)), minus_(new QPushButton("-", this)),
       x_(new QPushButton("X", this))
 {
     setWindowTitle("Pellucor");
@@ -31,6 +31,11 @@ SlideFlipRecorderView::SlideFlipRecorderView(SlideFlipRecorder& model, QWidget* 
     // Keys work whichever element has the focus.
     for (QWidget* w : {static_cast<QWidget*>(plus_), static_cast<QWidget*>(minus_), static_cast<QWidget*>(x_)})
         w->installEventFilter(this);
+    // Small and translucent, so it does not cover the slide the audience sees.
+    indicator_->setObjectName("recordingIndicator");
+    indicator_->setStyleSheet("background: rgba(0, 0, 0, 110); color: rgb(255, 90, 90); padding: 2px 6px;"
+                              "border-radius: 4px;");
+    indicator_->hide();
     preview_->setObjectName("preview");
     preview_->hide();  // shown with the first picture of the recording
     if (model_.encoder) {
@@ -86,6 +91,17 @@ void SlideFlipRecorderView::refresh()
     slide_->setVisible(model_.SlideVisible());
     showPicture();
     slide_->lower();
+    const QString indicator = QString::fromStdString(model_.Indicator());
+    indicator_->setText(indicator);
+    indicator_->setVisible(!indicator.isEmpty());
+    placeIndicator();
+}
+
+void SlideFlipRecorderView::placeIndicator()
+{
+    indicator_->adjustSize();
+    indicator_->move(width() - indicator_->width() - 8, height() - indicator_->height() - 8);
+    indicator_->raise();
 }
 
 void SlideFlipRecorderView::placePreview()
@@ -98,6 +114,7 @@ void SlideFlipRecorderView::resizeEvent(QResizeEvent* event)
 {
     slide_->setGeometry(0, 0, width(), height());
     placePreview();
+    placeIndicator();
     QWidget::resizeEvent(event);
 }
 

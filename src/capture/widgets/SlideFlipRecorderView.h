@@ -20,6 +20,8 @@ public:
     QLabel* Slide() const { return slide_; }
     // The live preview of the recording (top right), when recording video.
     QLabel* Preview() const { return preview_; }
+    // The recording indicator (bottom right) with the elapsed time.
+    QLabel* Indicator() const { return indicator_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -32,10 +34,11 @@ private:
     void refresh();
     void showPicture();
     void placePreview();
+    void placeIndicator();
 
     SlideFlipRecorder& model_;
     QPixmap picture_;
-    QLabel *slide_, *tiny_, *file_, *status_, *preview_;
+    QLabel *slide_, *tiny_, *file_, *status_, *preview_, *indicator_;
     QPushButton *plus_, *minus_, *x_;
 };
 

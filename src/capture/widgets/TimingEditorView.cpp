@@ -1,5 +1,6 @@
 #include "capture/widgets/TimingEditorView.h"
 
+#include <QScreen>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,14 +11,16 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "capture/TimingEditor.h"
+#include "capture/widgets/TimelineView.h"
 #include "capture/widgets/ViewBinding.h"
 
 namespace pellucor {
 
-TimingEditorView::TimingEditorView(TimingEditor& model, QWidget* parent)
+TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline, QWidget* parent)
     : QWidget(parent), model_(model), grid_(new QTableWidget(this)), timein_(new QLineEdit(this)),
       image_(new QLineEdit(this)), timeEnd_(new QLineEdit(this)), delta_(new QLineEdit(this))
 {
@@ -26,6 +29,8 @@ TimingEditorView::TimingEditorView(TimingEditor& model, QWidget* parent)
     grid_->setColumnCount(3);
     grid_->setHorizontalHeaderLabels({"Slide (sldnnn.htm)", "Start", "End"});
     grid_->horizontalHeader()->setStretchLastSection(true);
+    // The page column is as wide as its caption, whatever the font size.
+    grid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -66,7 +71,15 @@ TimingEditorView::TimingEditorView(TimingEditor& model, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(fields);
-    layout->addWidget(grid_);
+    if (timeline) {
+        timeline_ = new TimelineView(*timeline, this);
+        timeline_->setObjectName("timeline");
+        layout->addWidget(timeline_);
+    }
+    layout->addWidget(grid_, 1);
+    // Esc is "Done" (which asks before unsaved changes go).
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] { model_.cmdDone_Click(); });
 
     connect(timein_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Timein_Change(t.toStdString()); });
     connect(image_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.txtImage_Change(t.toStdString()); });
@@ -82,7 +95,7 @@ TimingEditorView::TimingEditorView(TimingEditor& model, QWidget* parent)
         closing_ = false;
     });
     refresh();
-    resize(520, 420);
+    resize(QSize(760, 560).boundedTo(screen()->availableGeometry().size() * 0.9));  // room for the frame
 }
 
 QPushButton* TimingEditorView::button(const QString& caption, const QString& tip, void (TimingEditor::*action)())

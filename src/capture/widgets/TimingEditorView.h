@@ -11,17 +11,21 @@ class QTableWidget;
 namespace pellucor {
 
 class TimingEditor;
+class TimelineModel;
+class TimelineView;
 
 class TimingEditorView : public QWidget {
     Q_OBJECT
 public:
-    explicit TimingEditorView(TimingEditor& model, QWidget* parent = nullptr);
+    // timeline: shown above the grid when given.
+    explicit TimingEditorView(TimingEditor& model, TimelineModel* timeline = nullptr, QWidget* parent = nullptr);
 
     QTableWidget* Grid1() const { return grid_; }
     QLineEdit* Timein() const { return timein_; }
     QLineEdit* TxtImage() const { return image_; }
     QLineEdit* TimeEnd() const { return timeEnd_; }
     QLineEdit* TxtDelta() const { return delta_; }
+    TimelineView* Timeline() const { return timeline_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,6 +38,7 @@ private:
     TimingEditor& model_;
     QTableWidget* grid_;
     QLineEdit *timein_, *image_, *timeEnd_, *delta_;
+    TimelineView* timeline_ = nullptr;
     bool refreshing_ = false;
     bool closing_ = false;
 };

@@ -3,14 +3,19 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTest>
 #include <QTableWidget>
+
+#include <filesystem>
 
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "capture/MediaFilters.h"
 #include "capture/PlayerWindow.h"
+#include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/QtFileChooser.h"
+#include "capture/widgets/TimelineView.h"
 #include "capture/widgets/TimingEditorView.h"
 
 namespace pellucor {
@@ -81,6 +86,35 @@ TEST(TimingEditorView, ClosingWithUnsavedChangesAsksFirst)
     EXPECT_TRUE(model.cmdDone_Click());
     EXPECT_FALSE(view.isVisible());
     EXPECT_EQ(sink.questions.size(), 2u);  // Done asked once, the close did not ask again
+}
+
+// The second slide's marker dragged from 2 s to 3 s on the sample's
+// recording: the grid follows and the saved events file has the new time.
+TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    std::filesystem::copy(sampleDir(), dir.dir(), std::filesystem::copy_options::recursive);
+    TimingEditor model;
+    TimelineModel timeline(model, OverviewCache(dir.file("cache")));
+    timeline.slideDir = [&] { return dir.dir(); };
+    TimingEditorView view(model, &timeline);
+    view.show();
+    ASSERT_TRUE(model.LoadFile(dir.file("talk1.txt")));
+    ASSERT_TRUE(timeline.WaitUntilRead(60000)) << timeline.Error();
+    QApplication::processEvents();
+    QWidget* canvas = view.Timeline()->Canvas();
+    const double pps = timeline.PixelsPerSecond();
+    const int y = canvas->height() - 4;
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(static_cast<int>(2 * pps), y));
+    for (double s = 2.2; s < 3.3; s += 0.2)
+        QTest::mouseMove(canvas, QPoint(static_cast<int>(s * pps), y));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(static_cast<int>(3.1 * pps), y));
+    EXPECT_EQ(view.Grid1()->item(1, 1)->text(), "00:00:03");
+    ASSERT_TRUE(model.SaveFile(dir.file("talk1.txt")));
+    EXPECT_EQ(readLines(dir.file("talk1.txt")),
+              (std::vector<std::string>{"u 00:00:00 00:00:03 URL\\sld001.htm", "u 00:00:03 00:00:04 URL\\sld002.htm",
+                                        "u 00:00:04 00:00:06 URL\\sld003.htm"}));
 }
 
 TEST(QtFileChooser, TurnsFiltersIntoQtFilters)

@@ -1,0 +1,260 @@
+#include "capture/widgets/TimelineView.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <cmath>
+
+#include "capture/TimeText.h"
+#include "capture/TimelineModel.h"
+
+namespace pellucor {
+
+namespace {
+constexpr int kThumbH = 36;   // marker thumbnails
+constexpr int kRulerH = 16;
+constexpr int kWaveH = 56;
+constexpr int kGrab = 6;      // pixels either side of a marker line that pick it up
+
+int stripHeight(const TimelineModel& m) { return m.Overview().frames.empty() ? 0 : TimelineModel::kThumbHeight; }
+}  // namespace
+
+TimelineView::TimelineView(TimelineModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), scroll_(new QScrollArea(this)), canvas_(new QWidget), status_(new QLabel(this))
+{
+    canvas_->setObjectName("timelineCanvas");
+    canvas_->setMouseTracking(true);
+    canvas_->installEventFilter(this);
+    scroll_->setWidget(canvas_);
+    scroll_->setWidgetResizable(false);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll_->viewport()->installEventFilter(this);
+    scroll_->setToolTip(tr("Drag a slide marker to move its change; click to play from there; Ctrl+wheel zooms"));
+
+    auto* bar = new QHBoxLayout;
+    status_->setObjectName("timelineStatus");
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->addWidget(status_, 1);
+    auto zoomButton = [&](const char* name, const QString& text, const QString& tip, void (TimelineModel::*act)()) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setToolTip(tip);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, [this, act] { (model_.*act)(); });
+        bar->addWidget(b);
+    };
+    zoomButton("cmdZoomOut", tr("Zoom -"), tr("Show more of the recording"), &TimelineModel::ZoomOut);
+    zoomButton("cmdZoomIn", tr("Zoom +"), tr("Show the recording closer"), &TimelineModel::ZoomIn);
+    zoomButton("cmdZoomFit", tr("Fit"), tr("Show the whole recording"), &TimelineModel::ZoomToFit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(bar);
+    layout->addWidget(scroll_);
+    connect(&model_, &TimelineModel::changed, this, &TimelineView::refresh);
+    refresh();
+}
+
+void TimelineView::refresh()
+{
+    switch (model_.GetState()) {
+    case TimelineModel::State::NoRecording:
+        status_->setText(tr("Timeline: load an events file that has a recording beside it"));
+        break;
+    case TimelineModel::State::Reading:
+        status_->setText(tr("Reading the recording for the timeline: %1%").arg(model_.Percent()));
+        break;
+    case TimelineModel::State::Failed:
+        status_->setText(tr("The timeline cannot show the recording: %1").arg(QString::fromStdString(model_.Error())));
+        break;
+    case TimelineModel::State::Ready:
+        status_->setText(QFileInfo(QString::fromStdString(model_.Recording())).fileName());
+        break;
+    }
+    status_->setToolTip(status_->text());
+    const int height = kThumbH + 4 + stripHeight(model_) + kWaveH + kRulerH;
+    scroll_->setFixedHeight(height + scroll_->horizontalScrollBar()->sizeHint().height() + 2 * scroll_->frameWidth());
+    model_.SetViewWidth(scroll_->viewport()->width());
+    canvas_->setFixedSize(std::max(scroll_->viewport()->width(),
+                                   static_cast<int>(std::ceil(model_.Duration() * model_.PixelsPerSecond()))),
+                          height);
+    canvas_->update();
+}
+
+const QPixmap& TimelineView::thumbnail(const std::string& path)
+{
+    auto it = thumbs_.find(path);
+    if (it == thumbs_.end()) {
+        QPixmap p(QString::fromStdString(path));
+        it = thumbs_.emplace(path, p.isNull() ? p : p.scaledToHeight(kThumbH, Qt::SmoothTransformation)).first;
+    }
+    return it->second;
+}
+
+void TimelineView::paintCanvas()
+{
+    QPainter p(canvas_);
+    const QRect area = canvas_->rect();
+    p.fillRect(area, palette().base());
+    const double pps = model_.PixelsPerSecond();
+    const RecordingOverview& o = model_.Overview();
+    const int stripTop = kThumbH + 4;
+    const int waveTop = stripTop + stripHeight(model_);
+    const int rulerTop = waveTop + kWaveH;
+    const QRect visible = canvas_->visibleRegion().boundingRect();
+
+    // Filmstrip: each picture from its time on, as far as the next.
+    if (framesOf_ != o.frames.data()) {
+        frames_.clear();
+        framesOf_ = o.frames.data();
+    }
+    for (size_t i = 0; i < o.frames.size(); ++i) {
+        const auto& f = o.frames[i];
+        const int x = static_cast<int>(f.time * pps);
+        const int next = i + 1 < o.frames.size() ? static_cast<int>(o.frames[i + 1].time * pps) : area.width();
+        if (next < visible.left() || x > visible.right())
+            continue;
+        auto it = frames_.find(i);
+        if (it == frames_.end()) {
+            const QImage image(f.rgb.data(), f.width, f.height, f.width * 3, QImage::Format_RGB888);
+            it = frames_.emplace(i, QPixmap::fromImage(image.copy())).first;
+        }
+        for (int at = x; at < next; at += f.width)
+            p.drawPixmap(QRect(at, stripTop, std::min(f.width, next - at), f.height), it->second,
+                         QRect(0, 0, std::min(f.width, next - at), f.height));
+    }
+
+    // Waveform: the loudest level of each column.
+    p.setPen(palette().color(QPalette::Highlight));
+    const int mid = waveTop + kWaveH / 2;
+    for (int x = std::max(0, visible.left()); x <= std::min(area.width() - 1, visible.right()); ++x) {
+        const int level = o.PeakBetween(x / pps, (x + 1) / pps) * (kWaveH / 2 - 2) / 255;
+        p.drawLine(x, mid - level, x, mid + level);
+    }
+
+    // Ruler: a tick at a round number of seconds about every 80 pixels.
+    p.setPen(palette().color(QPalette::Text));
+    static const int steps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600};
+    int step = steps[std::size(steps) - 1];
+    for (int s : steps)
+        if (s * pps >= 80) {
+            step = s;
+            break;
+        }
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    p.setFont(small);
+    for (long s = 0; s <= model_.Duration(); s += step) {
+        const int x = static_cast<int>(s * pps);
+        p.drawLine(x, rulerTop, x, rulerTop + 4);
+        p.drawText(x + 2, rulerTop + kRulerH - 3, QString::fromStdString(HmsText(s)));
+    }
+
+    // Markers: a line through the waveform with the slide's thumbnail on top.
+    for (const TimelineModel::Marker& m : model_.Markers()) {
+        const int x = static_cast<int>(m.seconds * pps);
+        const QColor colour = m.bad ? QColor(Qt::red) : m.row == dragRow_ ? QColor(0, 140, 0) : QColor(0, 90, 200);
+        p.setPen(QPen(colour, 2));
+        p.drawLine(x, 0, x, rulerTop);
+        const QPixmap& thumb = m.slideImage.empty() ? QPixmap() : thumbnail(m.slideImage);
+        const QRect box = thumb.isNull() ? QRect(x + 1, 0, p.fontMetrics().horizontalAdvance("sld000") + 6, kThumbH)
+                                         : QRect(x + 1, 0, thumb.width(), thumb.height());
+        if (thumb.isNull()) {
+            p.fillRect(box, colour.lighter(170));
+            p.drawText(box, Qt::AlignCenter, QString::fromStdString(m.page).section('.', 0, 0));
+        } else {
+            p.drawPixmap(box.topLeft(), thumb);
+            p.drawRect(box.adjusted(0, 0, -1, -1));
+        }
+    }
+}
+
+int TimelineView::markerAt(QPoint pos) const
+{
+    const double pps = model_.PixelsPerSecond();
+    int best = -1, bestDistance = kGrab + 1;
+    for (const TimelineModel::Marker& m : model_.Markers()) {
+        const int x = static_cast<int>(m.seconds * pps);
+        // On its line, or on its thumbnail (which hangs right of the line).
+        const int d = pos.y() <= kThumbH && pos.x() >= x && pos.x() <= x + 2 * kThumbH ? 0 : std::abs(pos.x() - x);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = m.row;
+        }
+    }
+    return best;
+}
+
+bool TimelineView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize) {
+        refresh();
+        return false;
+    }
+    if (watched != canvas_)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Paint:
+        paintCanvas();
+        return true;
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton)
+            break;
+        pressedAt_ = e->position().toPoint();
+        dragged_ = false;
+        dragRow_ = markerAt(pressedAt_);
+        canvas_->update();
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint pos = e->position().toPoint();
+        if (!(e->buttons() & Qt::LeftButton)) {
+            canvas_->setCursor(markerAt(pos) >= 0 ? Qt::SizeHorCursor : Qt::PointingHandCursor);
+            break;
+        }
+        if (dragRow_ >= 0 && (dragged_ || std::abs(pos.x() - pressedAt_.x()) >= 3)) {
+            dragged_ = true;
+            model_.MoveMarker(dragRow_, pos.x() / model_.PixelsPerSecond());
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton)
+            break;
+        if (!dragged_)
+            model_.PlayFrom(e->position().x() / model_.PixelsPerSecond());
+        dragRow_ = -1;
+        dragged_ = false;
+        canvas_->update();
+        return true;
+    }
+    case QEvent::Wheel: {
+        auto* e = static_cast<QWheelEvent*>(event);
+        if (!(e->modifiers() & Qt::ControlModifier))
+            break;
+        if (e->angleDelta().y() > 0)
+            model_.ZoomIn();
+        else if (e->angleDelta().y() < 0)
+            model_.ZoomOut();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace pellucor

@@ -1,0 +1,33 @@
+#include "publish/TextFile.h"
+
+#include <QSaveFile>
+#include <QString>
+
+#include <fstream>
+#include <sstream>
+
+namespace pellucor {
+
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& err)
+{
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
+        !file.commit()) {
+        err = "Unable to write " + path + ": " + file.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream out;
+    out << in.rdbuf();
+    text = out.str();
+    return !in.bad();
+}
+
+}  // namespace pellucor

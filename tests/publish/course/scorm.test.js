@@ -1,0 +1,153 @@
+// The SCORM 1.2 and SCORM 2004 packages of a published lecture in real
+// Chromium, inside a stand-in platform built on scorm-again: the package
+// initialises, opens the lecture, stores where the student stopped, resumes
+// there after the platform closed and opened it again, reports the lecture
+// completed once every part was played, commits and finishes.
+"use strict";
+const assert = require("assert");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+const { execFileSync } = require("child_process");
+const { launch, serve, required } = require("./browser");
+
+const packages = required("PELLUCOR_PACKAGES");  // holds lecture-scorm12.zip, lecture-scorm2004.zip
+
+async function lectureFrame(page, pattern) {
+  const frame = await page.waitForFrame((f) => pattern.test(f.url()), { timeout: 15000 }).catch((e) => {
+    throw new Error(`no frame at ${pattern} among ${page.frames().map((f) => f.url()).join(" ")}: ${e.message}`);
+  });
+  await frame.waitForFunction(() => {
+    const m = document.getElementById("media");
+    return m && m.readyState >= 1;
+  }, { timeout: 15000 });
+  return frame;
+}
+
+// Plays the part in frame from where it is to `until` seconds, or to its
+// end (where the page plays on into the next part: stopped there).
+async function play(frame, until) {
+  // The page may still replace its address once after it loaded: tried again.
+  const start = () => frame.evaluate(() => {
+    const m = document.getElementById("media");
+    window.startPart = document.body.getAttribute("data-part");
+    m.muted = true;
+    m.playbackRate = 4;
+    m.play();
+  });
+  await start().catch(async (e) => {
+    if (!/context was destroyed/.test(e.message)) {
+      throw e;
+    }
+    await frame.waitForFunction(() => (document.getElementById("media") || {}).readyState >= 1, { timeout: 15000 });
+    await start();
+  });
+  await frame.waitForFunction((u) => {
+    const m = document.getElementById("media");
+    if (m.ended || document.body.getAttribute("data-part") !== window.startPart ||
+        (u !== null && m.currentTime >= u)) {
+      m.pause();
+      return true;
+    }
+    return false;
+  }, { timeout: 20000, polling: 20 }, until);
+}
+
+async function goTo(page, frame, partPage) {
+  await frame.evaluate((p) => { window.location.href = p; }, partPage);
+  return lectureFrame(page, new RegExp(partPage.replace(".", "\\.")));
+}
+
+async function session(page) {
+  const calls = () => page.evaluate(() => calls.slice());
+  const closeNow = async () => {
+    await new Promise((r) => setTimeout(r, 1500));  // the launcher follows once a second
+    await page.evaluate(() => close());
+    await page.waitForFunction(() => calls.length && /LMSFinish|Terminate/.test(calls[calls.length - 1][0]), { timeout: 10000 });
+    const all = await calls();
+    await page.evaluate(() => { calls.length = 0; });
+    return all;
+  };
+  return { calls, closeNow };
+}
+
+async function run(browser, url, kind) {
+  const v12 = kind === "1.2";
+  const E = v12
+    ? { init: "LMSInitialize", commit: "LMSCommit", finish: "LMSFinish", location: "cmi.core.lesson_location",
+        status: "cmi.core.lesson_status", exit: "cmi.core.exit", doneExit: "" }
+    : { init: "Initialize", commit: "Commit", finish: "Terminate", location: "cmi.location",
+        status: "cmi.completion_status", exit: "cmi.exit", doneExit: "normal" };
+  const page = await browser.newPage();
+  await page.goto(`${url}platform.htm?kind=${kind}`);
+  const s = await session(page);
+  const set = (calls, element) => calls.filter((c) => c[0] === "SetValue" && c[1] === element).map((c) => c[2]);
+
+  // First visit: the lecture's contents page, then part 1 played through,
+  // part 2 up to 2 s, then closed.
+  await page.evaluate(() => launch());
+  let frame = await page.waitForFrame((f) => /pellucor-contents\.htm/.test(f.url()), { timeout: 15000 });
+  frame = await goTo(page, frame, "part1.htm");
+  await play(frame, null);
+  frame = await goTo(page, frame, "part2.htm");
+  await play(frame, 2);
+  let calls = await s.closeNow();
+  assert.deepStrictEqual(calls[0], [E.init], kind);
+  assert.ok(set(calls, E.status).includes("incomplete"), `${kind}: ${JSON.stringify(calls)}`);
+  assert.strictEqual(set(calls, E.location).pop(), "part2.htm#t=2", kind);
+  assert.deepStrictEqual(set(calls, E.exit), ["suspend"], kind);
+  assert.ok(!set(calls, E.status).includes("completed"), kind);
+  const last = calls.slice(-2).map((c) => c[0]);
+  assert.deepStrictEqual(last, [E.commit, E.finish], kind);
+
+  // Opened again: the lecture resumes in part 2 at 2 s; the rest played.
+  await page.evaluate(() => launch());
+  frame = await lectureFrame(page, /part2\.htm#t=2/);
+  await frame.waitForFunction(() => Math.abs(document.getElementById("media").currentTime - 2) < 0.5, { timeout: 10000 });
+  await play(frame, null);
+  frame = await goTo(page, frame, "part3.htm");
+  await play(frame, null);
+  await page.waitForFunction((status) => calls.some((c) => c[1] === status && c[2] === "completed"),
+    { timeout: 10000 }, E.status).catch(async (e) => {
+    console.error(JSON.stringify(await s.calls()));
+    throw e;
+  });
+  calls = await s.closeNow();
+  assert.deepStrictEqual(calls[0], [E.init], kind);
+  const done = calls.findIndex((c) => c[1] === E.status && c[2] === "completed");
+  assert.ok(done > 0 && calls.slice(done).some((c) => c[0] === E.commit), `${kind}: commit after completion`);
+  assert.deepStrictEqual(set(calls, E.exit), [E.doneExit], kind);
+  assert.deepStrictEqual(calls.slice(-1)[0], [E.finish], kind);
+  await page.close();
+}
+
+(async () => {
+  const browser = await launch();
+  let passed = 0;
+  try {
+    for (const [kind, zip] of [["1.2", "lecture-scorm12.zip"], ["2004", "lecture-scorm2004.zip"]]) {
+      const work = fs.mkdtempSync(path.join(os.tmpdir(), "pellucor-scorm-"));
+      execFileSync("python3", ["-m", "zipfile", "-e", path.join(packages, zip), path.join(work, "pkg")]);
+      fs.copyFileSync(path.join(__dirname, "platform.htm"), path.join(work, "platform.htm"));
+      for (const runtime of ["scorm12.js", "scorm2004.js"]) {
+        fs.copyFileSync(path.join(required("PELLUCOR_NODE_MODULES"), "scorm-again", "dist", runtime), path.join(work, runtime));
+      }
+      const host = await serve(work);
+      const url = host.base;
+      const server = { close: () => host.close() };
+      try {
+        await run(browser, url, kind);
+        passed++;
+      } finally {
+        await server.close();
+        fs.rmSync(work, { recursive: true, force: true });
+      }
+    }
+    console.log(`scorm packages: ${passed} passed, 0 failed`);
+  } finally {
+    await browser.close();
+  }
+})().catch((e) => {
+  console.error(e);
+  process.exit(1);
+});
