@@ -3,6 +3,7 @@
 #include "app/PublishForm.h"
 #include "capture/FfmpegEncoder.h"
 #include "app/Preferences.h"
+#include "app/SlideSyncRun.h"
 #include "core/SlideInfo.h"
 
 namespace pellucor {
@@ -10,9 +11,11 @@ namespace pellucor {
 AppContext::AppContext(const QString& prefsIni, QObject* parent)
     : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), session_(std::make_unique<PublishSession>()),
       publishForm_(std::make_unique<PublishForm>(prefs_.get(), session_.get())),
-      mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get()))
+      mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
+      slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks))
 {
     session_->encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    hooks.slideSync = slideSync_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);
     MainWindow* main = mainWindow_.get();

@@ -18,6 +18,7 @@ namespace pellucor {
 class PublishForm;
 class PublishSession;
 class Preferences;
+class SlideSyncRun;
 
 class AppContext : public QObject {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     PublishSession& session() { return *session_; }
     PublishForm& publishForm() { return *publishForm_; }
     MainWindow& mainWindow() { return *mainWindow_; }
+    SlideSyncRun& slideSync() { return *slideSync_; }
     FrontEndHooks hooks;
 
     // Loads the windows once (the main window's Form_Load) and answers
@@ -45,6 +47,7 @@ private:
     std::unique_ptr<PublishSession> session_;
     std::unique_ptr<PublishForm> publishForm_;
     std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<SlideSyncRun> slideSync_;
     bool started_ = false;
     MainWindow::StartWindow first_ = MainWindow::StartWindow::Main;
 };

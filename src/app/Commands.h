@@ -18,6 +18,7 @@ int RunSlideInfoCommand(int argc, char** argv);
 int RunPublishCommand(int argc, char** argv);
 int RunUploadCommand(int argc, char** argv);
 int RunImportSlidesCommand(int argc, char** argv);
+int RunSyncSlidesCommand(int argc, char** argv);
 int RunAutomationCommand(int argc, char** argv);
 int RunInstallPublicationCommand(int argc, char** argv);
 int RunCourseCommand(int argc, char** argv);

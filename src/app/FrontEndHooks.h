@@ -40,6 +40,17 @@ public:
     virtual bool Busy() const { return false; }
 };
 
+// "Sync Slides from Recording" as both windows run it: on a worker thread,
+// its progress shown in the windows' progress row.
+class SlideSyncTask {
+public:
+    virtual ~SlideSyncTask() = default;
+    virtual void Start() = 0;
+    virtual bool Busy() const = 0;
+    // From the window's thread while it runs: ends it, nothing written.
+    virtual void Cancel() = 0;
+};
+
 struct FrontEndHooks {
     // Directory chooser: shows `title` with `dir` as the starting path; true
     // and the chosen directory in `dir` on OK, false on Cancel.
@@ -54,6 +65,10 @@ struct FrontEndHooks {
     // whether its encoder set-up is complete.
     std::function<bool(const std::string& mediaDir)> recordingSetup;
     std::function<void(const std::string& lectureDir)> timingEditor;
+    // The timing editor with an events file loaded (its dialogs start in
+    // lectureDir).
+    std::function<void(const std::string& lectureDir, const std::string& eventsFile)> timingReview;
+    SlideSyncTask* slideSync = nullptr;
     std::function<void()> player;
     std::function<void()> encoderSetup;
     // Opens the converter window with input and output filled in (either may

@@ -118,7 +118,9 @@ void MainWindow::ShowProgress(int percent)
 
 void MainWindow::cmdCancel_Click()
 {
-    if (hooks_->slideImporter && hooks_->slideImporter->Busy())
+    if (hooks_->slideSync && hooks_->slideSync->Busy())
+        hooks_->slideSync->Cancel();
+    else if (hooks_->slideImporter && hooks_->slideImporter->Busy())
         hooks_->slideImporter->Cancel();
     else
         publishForm_->cmdCancel_Click();
@@ -437,6 +439,14 @@ void MainWindow::cmdRecord_Click()
 void MainWindow::mnuAdjustTimes_Click()
 {
     FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(LectureDir));
+}
+
+void MainWindow::mnuSyncSlides_Click()
+{
+    if (hooks_->slideSync)
+        hooks_->slideSync->Start();
+    else
+        Tav_Message("Slide sync is not available");
 }
 
 void MainWindow::mnuLiberal_Click()

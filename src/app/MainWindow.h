@@ -105,6 +105,7 @@ public:
     void cmdSelectPPT_Click();
     void cmdRecord_Click();
     void mnuAdjustTimes_Click();
+    void mnuSyncSlides_Click();  // "Sync Slides from Recording"
     void mnuLiberal_Click();
     void mnuMore_Click();
     void mnuPreferences_Click() { emit preferencesRequested(); }

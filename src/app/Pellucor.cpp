@@ -8,6 +8,7 @@
 #include "app/AppContext.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
+#include "app/SlideSyncRun.h"
 #include "app/UploadPreferences.h"
 #include "core/TavUtils.h"
 #include "publish/PublishSession.h"
@@ -158,6 +159,21 @@ bool pellucor::Upload(std::string& msg)
     const bool ok = ftp.FtpUploadDirectory(ftp.txtLocalDir, remote);
     msg = ok ? std::string() : ftp.txtStatus;
     return ok;
+}
+
+bool pellucor::SyncSlides(bool replace, std::string& msg)
+{
+    SlideSyncRun& run = app().slideSync();
+    if (!QCoreApplication::instance()) {
+        msg = "Slide sync needs a running event loop";
+        return false;
+    }
+    if (!run.StartUnattended(replace, msg))
+        return false;
+    while (run.Busy())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    msg = run.Outcome();
+    return run.Succeeded();
 }
 
 }  // namespace pellucor

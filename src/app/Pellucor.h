@@ -50,6 +50,12 @@ public:
     // Returns once the log poller has stopped, processing events meanwhile.
     void WaitUntilComplete();
     bool IsRunning();
+    // Finds the current lecture's slide times from its recordings (as the
+    // windows' "Sync Slides from Recording") and writes its events files,
+    // replacing ones already there only when replace is true (the old one
+    // kept as .bak). Returns when done, processing events meanwhile: true
+    // with a summary in msg, or false with the reason.
+    bool SyncSlides(bool replace, std::string& msg);
 
     // Upload: the upload window's fields (a server and account left empty
     // are taken from the web upload preferences; a password left empty from

@@ -115,4 +115,24 @@ bool PellucorService::Upload(const QString& msgIn, QString& msgOut)
     return ok;
 }
 
+bool PellucorService::SyncSlides(bool replace, QString& msg)
+{
+    if (!calledFromDBus()) {
+        std::string text;
+        const bool ok = target_->SyncSlides(replace, text);
+        msg = QString::fromStdString(text);
+        return ok;
+    }
+    // A sync takes longer than a client waits for an answer by default:
+    // the answer is sent when it has ended.
+    setDelayedReply(true);
+    const QDBusMessage call = message();
+    QTimer::singleShot(0, this, [this, call, replace] {
+        std::string text;
+        const bool ok = target_->SyncSlides(replace, text);
+        QDBusConnection::sessionBus().send(call.createReply(QVariantList{ok, QString::fromStdString(text)}));
+    });
+    return false;
+}
+
 }  // namespace pellucor

@@ -2,8 +2,9 @@
 // org.pellucor.Pellucor, object /Pellucor, interface org.pellucor.Pellucor,
 // with the class's method names. The in/out message arguments of
 // OKToPublish and Publish take the client's text in and return
-// (result, msg). WaitUntilComplete answers once the publish has ended while
-// the event loop keeps running; Class_Terminate (or Release) ends the
+// (result, msg). WaitUntilComplete answers once the publish has ended, and
+// SyncSlides (replace) once the slide sync has, while the event loop keeps
+// running; Class_Terminate (or Release) ends the
 // service process after answering.
 #pragma once
 
@@ -60,6 +61,8 @@ public slots:
     void SetUploadCACert(const QString& path);
     bool Upload(const QString& msgIn, QString& msgOut);
     QString GetUploadStatus();
+    // Answers once the sync has ended, the event loop running meanwhile.
+    bool SyncSlides(bool replace, QString& msg);
 
 private:
     void answerWaiters();

@@ -154,7 +154,13 @@ void PublishForm::RunPublish(bool isDisk, const std::string&, bool)
     Published = 1;
 }
 
-void PublishForm::cmdCancel_Click() { session_->Cancel(); }
+void PublishForm::cmdCancel_Click()
+{
+    if (hooks_->slideSync && hooks_->slideSync->Busy())
+        hooks_->slideSync->Cancel();
+    else
+        session_->Cancel();
+}
 
 bool PublishForm::ConfirmClose()
 {

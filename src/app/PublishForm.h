@@ -131,6 +131,7 @@ public:
     void mnuImportPowerPoint_Click();
     void mnuRecordingSetup_Click();
     void mnuTimingEditor_Click();
+    void mnuSyncSlides_Click();  // "Sync Slides from Recording"
     void mnuPlayer_Click();
     void mnuRealEncode_Click();
     // "Real Convert": the converter window on its own.
@@ -154,6 +155,8 @@ public:
     bool LastRunCancelled() const { return session_->Result() == PublishSession::Outcome::Cancelled; }
     std::string LastPublishError() const { return session_->Error(); }
     bool Publishing() const { return session_->Running() || packaging_; }
+    // A publish, a package or a slide sync under way: the window locks its inputs.
+    bool Busy() const;
     // Converts a ClipBoard recording into RealMedia (FFmpeg by default).
     std::function<bool(const std::string& input, const std::string& output, std::string& err)> convertMedia;
 

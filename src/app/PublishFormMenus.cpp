@@ -122,6 +122,16 @@ void PublishForm::mnuTimingEditor_Click()
     FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(TextMedia));
 }
 
+void PublishForm::mnuSyncSlides_Click()
+{
+    if (hooks_->slideSync)
+        hooks_->slideSync->Start();
+    else
+        Tav_Message("Slide sync is not available");
+}
+
+bool PublishForm::Busy() const { return Publishing() || (hooks_->slideSync && hooks_->slideSync->Busy()); }
+
 void PublishForm::mnuPlayer_Click()
 {
     FrontEndHooks::Open(hooks_->player, "Unable to load RealPlayer ActiveX Control - no player");

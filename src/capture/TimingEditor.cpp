@@ -41,7 +41,7 @@ TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(pare
 
 void TimingEditor::Form_Load()
 {
-    rows_.assign(1, Row{"sld001.htm", "", "", false});
+    rows_.assign(1, Row{"sld001.htm", "", "", false, ""});
     row_ = 0;
     col_ = 1;
     unsaved_ = false;
@@ -91,15 +91,18 @@ bool TimingEditor::LoadFile(const std::string& path)
         return false;
     }
     std::vector<Row> rows;
-    std::string line;
+    std::string line, review;
     while (Tav_ReadLine(in, line)) {
         line = Tav_Trim(line);
+        if (Tav_StartsWith(line, "# review:"))
+            review = Tav_Trim(line.substr(9));
         if (line.empty() || line[0] == '#')
             continue;
         const auto f = Tav_Split(line, " ");
         if (f.size() - 1 != 4 || f[1] != "u")
             continue;
-        rows.push_back(Row{f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false});
+        rows.push_back(Row{f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review});
+        review.clear();
     }
     if (rows.empty()) {
         Tav_Message("No valid lines found in file " + path +

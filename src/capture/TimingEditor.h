@@ -22,6 +22,9 @@ public:
         std::string start;  // column 1
         std::string end;    // column 2
         bool bad = false;   // the page cell is shown red
+        // Why the change needs a look (the slide sync was unsure of it, as
+        // a "# review" comment before its line says); "" when it does not.
+        std::string review;
     };
 
     static constexpr const char* kCaption = "Pellucor - RuziZE!";

@@ -231,6 +231,16 @@ bool LectureLoader::FindEvents(int part, Convention conv, const std::string& fir
 
 bool LectureLoader::FindPartMedia(int part, const std::string& events, std::string& err)
 {
+    if (LookUpPartMedia(part, events, err))
+        return true;
+    if (err.empty())
+        err = "Unable to find media file correponding to " + events;
+    return false;
+}
+
+bool LectureLoader::LookUpPartMedia(int part, const std::string& events, std::string& err)
+{
+    err.clear();
     SI.AudioFile[part].clear();
     SI.VideoFile[part].clear();
     SI.BrowserCopy[part].clear();
@@ -272,11 +282,7 @@ bool LectureLoader::FindPartMedia(int part, const std::string& events, std::stri
             return false;
         (video ? SI.VideoFile[part] : SI.AudioFile[part]) = rm;
     }
-    if (SI.AudioFile[part].empty() && SI.VideoFile[part].empty()) {
-        err = "Unable to find media file correponding to " + events;
-        return false;
-    }
-    return true;
+    return !SI.AudioFile[part].empty() || !SI.VideoFile[part].empty();
 }
 
 bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, std::string& err)

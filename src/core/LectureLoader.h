@@ -52,6 +52,8 @@ public:
     bool FindNamingConvention(Convention& conv, std::string& firstEvents, std::string& err);
     // Step 2: the audio and video file of one part.
     bool FindPartMedia(int part, const std::string& events, std::string& err);
+    // The same lookup, false with err empty when the part has no media.
+    bool LookUpPartMedia(int part, const std::string& events, std::string& err);
     // Step 3: the slide lines of one part's events file.
     bool ReadEvents(int part, const std::string& events, int& slot, std::string& err);
     // Step 4: the titles from the slide directory's index.htm and titles.txt.

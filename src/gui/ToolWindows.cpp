@@ -64,6 +64,9 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.ftpUpload = [this](FtpRequest& request) { showFtp(request, context_.prefs()); };
     context_.hooks.serverWindow = [this] { showServer(); };
     context_.hooks.timingEditor = [this](const std::string& dir) { showTimingEditor(dir); };
+    context_.hooks.timingReview = [this](const std::string& dir, const std::string& file) {
+        showTimingReview(dir, file);
+    };
     context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
     context_.hooks.player = [this] { showPlayer(); };
     context_.hooks.encoderSetup = [this] { showEncoderSetup(); };
@@ -84,6 +87,7 @@ ToolWindows::~ToolWindows()
         context_.hooks.slideImporter = nullptr;
     context_.hooks.slideImport = nullptr;
     context_.hooks.converter = nullptr;
+    context_.hooks.timingReview = nullptr;
 }
 
 void ToolWindows::showSlideImport(const std::string& slideDir)
@@ -142,6 +146,14 @@ void ToolWindows::showTimingEditor(const std::string& dir)
     }
     timingEditorView_->show();
     timingEditorView_->raise();
+}
+
+void ToolWindows::showTimingReview(const std::string& dir, const std::string& eventsFile)
+{
+    showTimingEditor(dir);
+    // Edits not saved yet are not lost without the user's word.
+    if (timingEditor_->ConfirmDiscard())
+        timingEditor_->LoadFile(eventsFile);
 }
 
 bool ToolWindows::showRecordingSetup(const std::string& dir)

@@ -30,6 +30,8 @@ public:
 private:
     void showServer();
     void showTimingEditor(const std::string& dir);
+    // With an events file loaded.
+    void showTimingReview(const std::string& dir, const std::string& eventsFile);
     bool showRecordingSetup(const std::string& dir);
     void newTools();
     void showPlayer();

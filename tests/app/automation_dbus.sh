@@ -2,8 +2,9 @@
 # Runs "pellucor automation" on the session bus (the caller provides a
 # private one with dbus-run-session) and drives a full publish of the sample
 # lecture from this separate process with gdbus, waiting with
-# WaitUntilComplete, and uploads it by FTP to a server started here; then
-# releases the service and checks that it ended.
+# WaitUntilComplete, uploads it by FTP to a server started here and syncs
+# the slides of a generated lecture; then releases the service and checks
+# that it ended.
 # With "--automation" as the fourth argument the windowed program is started
 # instead and offers the same object (the caller provides a display).
 set -eu
@@ -20,9 +21,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-mkdir -p "$work/config" "$work/lec" "$work/home"
+mkdir -p "$work/config" "$work/talk" "$work/home"
 export XDG_CONFIG_HOME="$work/config" HOME="$work/home"
-find "$sample" -maxdepth 1 -type f -exec cp {} "$work/lec/" \;
+find "$sample" -maxdepth 1 -type f -exec cp {} "$work/talk/" \;
 
 "$pellucor" "$start" >"$work/service.log" 2>&1 &
 svc=$!
@@ -55,7 +56,7 @@ if [ "$start" = --automation ]; then
   [ -d "$work/home/Lectures" ] || { echo "FAIL: no ~/Lectures after the first run"; exit 1; }
   echo "ok: the first run made ~/Lectures"
 fi
-call SetTextPP "'$work/lec'" >/dev/null
+call SetTextPP "'$work/talk'" >/dev/null
 call SetTextStyle "'$style'" >/dev/null
 call SetTextCDDir "'  $work/out  '" >/dev/null
 call SetOptCD true >/dev/null
@@ -92,6 +93,16 @@ expect Upload "$(call Upload "''")" "(true, '')"
 cmp -s "$work/out/index.htm" "$work/ftproot/lectures/talk/index.htm" || { echo "FAIL: index.htm was not uploaded"; exit 1; }
 expect GetUploadStatus "$(call GetUploadStatus | cut -c1-17)" "('Upload Complete"
 exec 4>&-
+
+# The slide times of a lecture found from its recording: written once,
+# then kept unless the client asks for them to be replaced.
+sh "$style/../../samples/make-sync-lecture.sh" screen "$work/sync" talk1.mp4 12 320x180 >/dev/null
+call SetTextPP "'$work/sync'" >/dev/null
+expect SyncSlides "$(call SyncSlides false | cut -c1-26)" "(true, 'Slide times found:"
+grep -q 'URL\\sld003.htm' "$work/sync/talk1.txt" || { echo "FAIL: no slide times in talk1.txt"; exit 1; }
+expect "SyncSlides again" "$(call SyncSlides false | cut -c1-7)" "(false,"
+expect "SyncSlides replacing" "$(call SyncSlides true | cut -c1-6)" "(true,"
+[ -s "$work/sync/talk1.txt.bak" ] || { echo "FAIL: the replaced talk1.txt was not kept"; exit 1; }
 
 call Class_Terminate >/dev/null
 i=0

@@ -88,7 +88,7 @@ TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByte)
 
 TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
 {
-    load("# a comment\r\n"
+    load("# review: confidence 30%\r\n"  // the slide sync's mark for the next row
          "u 00:00:00 00:00:05\r\n"                          // 3 fields
          "u 00:00:00 00:00:05 URL\\sld001.htm\r\n"
          "x 00:00:05 00:00:09 URL\\sld002.htm\r\n"          // not "u"
@@ -101,6 +101,8 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
     // end the next row's start.
     EXPECT_EQ(ed.TimeEnd(), "00:00:20");
     EXPECT_EQ(ends(ed), (std::vector<std::string>{"00:00:09", "00:00:20"}));
+    EXPECT_EQ(ed.Rows()[0].review, "confidence 30%");
+    EXPECT_EQ(ed.Rows()[1].review, "");
     EXPECT_TRUE(sink.messages.empty());
 }
 

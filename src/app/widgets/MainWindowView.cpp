@@ -125,6 +125,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     menuItem(execute, "mnuExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click);
     menuItem(execute, "mnuRecord", "Record Lecture", &MainWindow::cmdRecord_Click);
     menuItem(execute, "mnuAdjustTimes", "Adjust Times", &MainWindow::mnuAdjustTimes_Click);
+    menuItem(execute, "mnuSyncSlides", "Sync Slides from Recording", &MainWindow::mnuSyncSlides_Click);
     menuItem(execute, "mnuUploadRep", "Upload to Repository", &MainWindow::cmdUploadRep_Click);
     menuItem(execute, "mnuPubDisk", "Publish to Disk", &MainWindow::cmdPub_Click, kPublishKey);
     menuItem(execute, "mnuTestDisk", "Test On Disk", &MainWindow::cmdTestDisk_Click);

@@ -194,6 +194,7 @@ void PublishFormView::buildMenus()
     execute->addAction(tr("Record Lecture"), model_, &PublishForm::mnuRecordLecture_Click);
     execute->addAction(tr("DuzoDA!"), model_, &PublishForm::mnuRecordingSetup_Click);
     execute->addAction(tr("RuziZE!"), model_, &PublishForm::mnuTimingEditor_Click);
+    execute->addAction(tr("Sync Slides from Recording"), model_, &PublishForm::mnuSyncSlides_Click);
     execute->addAction(tr("Make Lecture"), model_, &PublishForm::mnuMakeLecture_Click);
 
     QMenu* test = menuBar()->addMenu(tr("&Test"));
@@ -230,7 +231,7 @@ void PublishFormView::refresh()
         if (used)
             recent_[i]->setText(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(model_->mnuFile[i])));
     }
-    ShowBusy(model_->Publishing(), model_->progressPercent, {inputs_});
+    ShowBusy(model_->Busy(), model_->progressPercent, {inputs_});
     ShowStatus(QString::fromStdString(model_->statusLine), model_->statusColour);
 }
 

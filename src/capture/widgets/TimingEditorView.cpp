@@ -126,6 +126,9 @@ void TimingEditorView::refresh()
         }
         if (row.bad)
             grid_->item(r, 0)->setBackground(Qt::red);
+        else if (!row.review.empty())
+            grid_->item(r, 0)->setBackground(Qt::yellow);
+        grid_->item(r, 0)->setToolTip(row.review.empty() ? QString() : tr("To check: ") + QString::fromStdString(row.review));
         grid_->item(r, 1)->setBackground(r == model_.GreenRow() ? Qt::green : Qt::white);
     }
     grid_->setCurrentCell(model_.SelectedRow(), model_.SelectedCol());

@@ -1,0 +1,177 @@
+#!/bin/sh
+# Builds a lecture whose slide times are known, for the slide-sync tests and
+# bench: a deck of slide images (imgNNN.gif, titles.txt) and one recording of
+# those slides shown on a schedule, made with the ffmpeg command-line tool.
+# The schedule ("START_SECONDS SLIDE" per line) goes to standard output.
+#   make-sync-lecture.sh KIND DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]
+# KIND, how the slides appear in the recording:
+#   screen   the whole frame (4:3 slide centred on a wide screen), a mouse
+#            pointer moving over it
+#   meeting  the slide at 75% of the frame width beside a moving camera strip
+#   camera   a camera pointed at a projected screen: perspective, blur,
+#            noise, flickering light, a person passing in front now and then,
+#            and now and then the camera on the lecturer (no slide seen)
+#   deck     as screen, going to and fro between the slides that differ
+#            least (the builds and the pair that differs in one line)
+# The deck has builds (a slide growing point by point), two slides that
+# differ in one line only, and the schedule goes back to an earlier slide
+# and skips slides. RECORDING is a file name in DEST; its extension chooses
+# the format: .mp4 .mov .mkv (H.264/AAC), .webm (VP8/Opus), .rm (RealVideo
+# rv20/AC-3), .m4a (sound only, no picture). PACE: "quick" (a change every
+# 3 to 5.5 s; the default up to 90 s) or "lecture" (every 12 to 62 s).
+set -eu
+usage="usage: make-sync-lecture.sh KIND DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]"
+kind=${1:?$usage}
+dest=${2:?$usage}
+rec=${3:?$usage}
+seconds=${4:-30}
+size=${5:-640x360}
+fps=${6:-25}
+pace=${7:-$([ "$seconds" -le 90 ] && echo quick || echo lecture)}
+w=${size%x*}
+h=${size#*x}
+mkdir -p "$dest"
+dest=$(cd "$dest" && pwd)
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
+
+# The deck: slides 1-8 are fixed, further slides are made up for long
+# lectures (one every 40 s or so).
+slides=$((seconds / 40 > 8 ? seconds / 40 : 8))
+: > "$dest/titles.txt"
+slide_text() {  # N: title line, then bullet lines
+  case $1 in
+    1) printf '%s\n' "Reading the slides" "from any recording" "Lecture 7, spring term" ;;
+    2) printf '%s\n' "Outline" "Why slide times matter" "Matching frames to slides" "Choosing the sequence" \
+         "Results and limits" ;;
+    3) printf '%s\n' "The method" "Sample a few frames per second" ;;
+    4) printf '%s\n' "The method" "Sample a few frames per second" "Find the slide in each frame" ;;
+    5) printf '%s\n' "The method" "Sample a few frames per second" "Find the slide in each frame" \
+         "Compare it with every slide" ;;
+    6) printf '%s\n' "Results" "Screen recordings: all changes" "Meeting layouts: all changes" \
+         "Camera recordings: 91 percent" ;;
+    7) printf '%s\n' "Results" "Screen recordings: all changes" "Meeting layouts: all changes" \
+         "Camera recordings: 97 percent after tuning" ;;
+    8) printf '%s\n' "Summary" "Slides are the best reference" "Changes cost something" \
+         "Review what is unsure" ;;
+    *) printf '%s\n' "Topic $1" "Point $1.1 about sampling $(($1 * 7))" "Point $1.2 on matching $(($1 * 13))" \
+         "Point $1.3 with care $(($1 * 3))" ;;
+  esac
+}
+n=1
+while [ $n -le $slides ]; do
+  name=$(printf 'img%03d.gif' $n)
+  vf="drawbox=x=0:y=0:w=640:h=92:color=0x1f3a68:t=fill"
+  line=0
+  slide_text $n > "$dest/.text"
+  while IFS= read -r text; do
+    printf '%s' "$text" > "$dest/.line$line"
+    if [ $line -eq 0 ]; then
+      printf '"%s" "%s"\r\n' "$name" "$text" >> "$dest/titles.txt"
+      vf="$vf,drawtext=fontfile=$font:textfile=$dest/.line0:fontsize=40:fontcolor=white:x=40:y=26"
+    else
+      vf="$vf,drawtext=fontfile=$font:textfile=$dest/.line$line:fontsize=28:fontcolor=0x202020:x=60:y=$((80 + 70 * line))"
+      vf="$vf,drawbox=x=36:y=$((88 + 70 * line)):w=12:h=12:color=0x1f3a68:t=fill"
+    fi
+    line=$((line + 1))
+  done < "$dest/.text"
+  ff -f lavfi -i "color=c=0xf4f4ee:s=640x480" -vf "$vf" -frames:v 1 -pix_fmt rgb8 "$dest/$name"
+  n=$((n + 1))
+done
+rm -f "$dest/.text" "$dest"/.line*
+
+# The schedule: the fixed opening (builds 3-5, a return to 2, a skip to 6,
+# the pair 6/7 that differs in one line), then for the deck kind a round
+# between those slides again and again, else a walk that mostly goes on,
+# sometimes skips one and sometimes goes back.
+awk -v total="$seconds" -v slides="$slides" -v kind="$kind" -v pace="$pace" 'BEGIN {
+  srand(7)
+  split("1 2 3 4 5 2 6 7 8", opening, " ")
+  split("3 4 5 3 6 7 6 2 4 5 7", near, " ")
+  t = 0; i = 1; cur = 1
+  while (t < total - 2) {
+    if (i <= 9) cur = opening[i]
+    else if (kind == "deck") cur = near[(i - 10) % 11 + 1]
+    else {
+      r = rand()
+      if (r < 0.15 && cur > 2) cur = 1 + int(rand() * (cur - 1))
+      else if (r < 0.25) cur += 2
+      else cur += 1
+      if (cur > slides) cur = 2 + int(rand() * (slides - 1))
+      if (cur == last) cur = cur % slides + 1
+    }
+    last = cur
+    printf "%.2f %d\n", t, cur
+    t += pace == "quick" ? 3 + rand() * 2.5 : 12 + rand() * 50
+    i++
+  }
+}' > "$dest/.schedule"
+cat "$dest/.schedule"
+
+# The slide show as the concat demuxer reads it.
+awk -v total="$seconds" -v dir="$dest" '
+  { start[NR] = $1; slide[NR] = $2 }
+  END {
+    for (i = 1; i <= NR; i++) {
+      end = i < NR ? start[i + 1] : total
+      printf "file %s/img%03d.gif\nduration %.3f\n", dir, slide[i], end - start[i]
+    }
+    printf "file %s/img%03d.gif\n", dir, slide[NR]
+  }' "$dest/.schedule" > "$dest/.show"
+# The camera turns to the lecturer now and then, in the middle of a
+# slide's time (between(t,A,B) terms for the overlay that shows it).
+cuts=$(awk -v total="$seconds" '
+  { start[NR] = $1 }
+  END {
+    expr = "0"
+    for (i = 3; i <= NR; i += 3) {
+      end = i < NR ? start[i + 1] : total
+      if (end - start[i] >= 3.5)
+        expr = expr sprintf("+between(t,%.2f,%.2f)", start[i] + (end - start[i]) / 4, end - (end - start[i]) / 4)
+    }
+    print expr
+  }' "$dest/.schedule")
+rm -f "$dest/.schedule"
+
+case $kind in
+  screen|deck)
+    sh=$h; sw=$((h * 4 / 3 / 2 * 2))
+    graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$w:$h:($w-$sw)/2:0:black[s];
+      color=c=white:s=$((w / 60 + 4))x$((w / 40 + 6)),drawbox=t=2:color=black[p];
+      [s][p]overlay=x='$w/2+$w*0.35*sin(t*0.9)':y='$h/2+$h*0.35*cos(t*0.6)':shortest=1,format=yuv420p[v]" ;;
+  meeting)
+    sw=$((w * 3 / 4 / 4 * 4)); sh=$((sw * 3 / 4 / 2 * 2)); cw=$((w - sw))
+    graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$sw:$h:0:($h-$sh)/2:0x303030[s];
+      testsrc2=s=${cw}x$h:r=$fps,noise=alls=20:allf=t[c];
+      [s][c]hstack=shortest=1,format=yuv420p[v]" ;;
+  camera)
+    sw=$((w * 6 / 10 / 2 * 2)); sh=$((sw * 3 / 4 / 2 * 2)); x0=$((w / 5)); y0=$((h / 8))
+    graph="[0:v]fps=$fps,scale=$sw:$sh[s];
+      color=c=0x40403a:s=${w}x$h:r=$fps[room];
+      [room][s]overlay=x=$x0:y=$y0:shortest=1,
+      perspective=sense=destination:x0=$((w / 12)):y0=$((h / 14)):x1=$((w - w / 30)):y1=0:x2=0:y2=$((h - h / 20)):x3=$w:y3=$h,
+      eq=brightness='0.06*sin(2*PI*t*0.7)':contrast='0.85+0.1*sin(2*PI*t*0.23)':eval=frame[lit];
+      color=c=0x201810:s=$((w / 5))x$((h * 8 / 10)):r=$fps[person];
+      [lit][person]overlay=x='mod(t*$((w / 9)),$((w * 3)))-$((w / 5))':y=$((h / 4)):shortest=1[seen];
+      testsrc2=s=${w}x$h:r=$fps[lecturer];
+      [seen][lecturer]overlay=enable='$cuts':shortest=1,
+      boxblur=2:1,noise=alls=14:allf=t,format=yuv420p[v]" ;;
+  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, camera or deck)" >&2; exit 2 ;;
+esac
+
+out="$dest/$rec"
+case $rec in
+  *.mp4|*.mov|*.mkv) codec="-c:v libx264 -preset veryfast -crf 24 -c:a aac -b:a 64k" ;;
+  *.webm) codec="-c:v libvpx -deadline realtime -cpu-used 8 -b:v 1500k -c:a libopus -b:a 48k" ;;
+  *.rm) codec="-c:v rv20 -b:v 1200k -c:a ac3 -b:a 64k -ar 44100 -f rm" ;;
+  *.m4a) codec="" ;;
+  *) echo "make-sync-lecture.sh: no format for $rec" >&2; exit 2 ;;
+esac
+if [ -z "$codec" ]; then
+  ff -f lavfi -i "sine=frequency=330:duration=$seconds" -c:a aac -b:a 64k "$out"
+else
+  # shellcheck disable=SC2086
+  ff -f concat -safe 0 -i "$dest/.show" -f lavfi -i "sine=frequency=330:duration=$seconds" \
+    -filter_complex "$graph" -map "[v]" -map 1:a -t "$seconds" $codec "$out"
+fi
+rm -f "$dest/.show"

@@ -1,0 +1,126 @@
+// pellucor sync-slides: find the slide times of a lecture from its
+// recordings and slide images, write each part's events file and print
+// what was found, marking the changes to review.
+#include "app/Commands.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <iomanip>
+#include <iostream>
+#include <unistd.h>
+
+#include "core/ProgressPrinter.h"
+#include "core/FileLookup.h"
+#include "core/TavUtils.h"
+#include "media/LectureSync.h"
+#include "publish/PublishRequest.h"
+
+namespace pellucor {
+
+namespace {
+
+constexpr const char* kName = "pellucor sync-slides: ";
+
+void printPart(const PartSync& p)
+{
+    std::cout << "Part " << p.part << ": " << Tav_SplitPath(p.recording).last << " -> " << p.events;
+    for (const std::string& b : p.backups)
+        std::cout << " (the old " << Tav_SplitPath(b.substr(0, b.rfind(".bak"))).last << " kept as "
+                  << Tav_SplitPath(b).last << ")";
+    std::cout << "\n";
+    int review = 0;
+    for (const SyncedRow& r : p.rows) {
+        std::cout << "  " << r.start << "  " << r.page << "  confidence " << std::setw(3)
+                  << static_cast<int>(r.confidence * 100 + 0.5) << "%" << (r.review ? "  review" : "") << "\n";
+        review += r.review ? 1 : 0;
+    }
+    if (review > 0)
+        std::cout << "  " << review << " of " << p.rows.size() << " slide changes are less sure than "
+                  << static_cast<int>(LectureSync::kReviewBelow * 100)
+                  << "%: check them in the timing editor (Adjust Times) before publishing.\n";
+}
+
+}  // namespace
+
+int RunSyncSlidesCommand(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Find when each slide is shown in a lecture's recordings by comparing their pictures with the slide "
+        "images (img001.gif ...), and write each part's events file (talk1.txt ...).");
+    parser.addHelpOption();
+    parser.addPositionalArgument("lecture", "Lecture directory (slide images and recordings).");
+    const QCommandLineOption part("part", "Sync only part N.", "N");
+    const QCommandLineOption name(
+        "name", "Lecture name (default: the one its parts' files carry, else the directory's last component).", "name");
+    const QCommandLineOption media("media", "Sync this recording instead of the part's own.", "file");
+    const QCommandLineOption out("out", "Write the events to this file instead of the part's own.", "file");
+    const QCommandLineOption replace("replace", "Replace existing events files (each is kept as NAME.bak).");
+    for (const auto& o : {part, name, media, out, replace})
+        parser.addOption(o);
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        std::cerr << kName << "give exactly one lecture directory (see --help)\n";
+        return 2;
+    }
+    LectureSyncOptions options;
+    options.slideDir = options.mediaDir = CommandLineDir(parser.positionalArguments().front());
+    if (!Tav_ChkDir(options.slideDir)) {
+        std::cerr << kName << options.slideDir << " is not a directory\n";
+        return 1;
+    }
+    options.lecName = parser.isSet(name) ? parser.value(name).toStdString() : LectureNameOf(options.slideDir);
+    if (parser.isSet(part)) {
+        bool number = false;
+        options.part = parser.value(part).toInt(&number);
+        if (!number || options.part < 1) {
+            std::cerr << kName << "--part takes a part number from 1\n";
+            return 2;
+        }
+    }
+    if (parser.isSet(media)) {
+        options.recording = CommandLinePath(parser.value(media));
+        if (const std::string why = Tav_FileProblem(options.recording); !why.empty()) {
+            std::cerr << kName << "cannot read " << options.recording << ": " << why << "\n";
+            return 1;
+        }
+    }
+    if (parser.isSet(out))
+        options.events = CommandLinePath(parser.value(out));
+    options.replace = parser.isSet(replace);
+
+    LectureSync sync;
+    std::string err;
+    if (!sync.Prepare(options, err)) {
+        std::cerr << kName << err << "\n";
+        return 1;
+    }
+    if (const auto existing = sync.Existing(); !existing.empty() && !options.replace) {
+        for (const std::string& f : existing)
+            std::cerr << kName << f << " holds slide times already: give --replace to write it anew (the old one is "
+                      << "then kept as " << Tav_SplitPath(f).last << ".bak)\n";
+        return 1;
+    }
+    ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), "Syncing");
+    std::string status;
+    const std::atomic<bool> cancel{false};
+    const bool ok = sync.Run(
+        [&](int percent, const std::string& text) {
+            if (text != status)
+                progress.Status(status = text);
+            progress.Percent(percent);
+        },
+        cancel);
+    progress.Finish();
+    for (const PartSync& p : sync.Parts()) {
+        if (p.error.empty())
+            printPart(p);
+        else
+            std::cerr << kName << "part " << p.part << " (" << p.recording << "): " << p.error << "\n";
+    }
+    return ok ? 0 : 1;
+}
+
+}  // namespace pellucor

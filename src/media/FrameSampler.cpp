@@ -1,0 +1,309 @@
+#include "media/FrameSampler.h"
+
+#include <algorithm>
+#include <cmath>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/error.h>
+#include <libswscale/swscale.h>
+}
+
+namespace pellucor {
+
+namespace {
+
+std::string errorText(int code)
+{
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, buf, sizeof buf);
+    return buf;
+}
+
+// Half a frame at the highest rates met: times this close count as equal.
+constexpr double kEps = 0.008;
+
+}  // namespace
+
+// One opened video stream with its decoder and the scaler to grey.
+struct FrameSampler::Decoder {
+    AVFormatContext* fmt = nullptr;
+    AVCodecContext* dec = nullptr;
+    AVPacket* pkt = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    SwsContext* sws = nullptr;
+    int stream = -1;
+    AVRational tb{1, 1};
+    double start = 0;  // seconds of the first timestamp
+    cv::Mat grey;
+
+    ~Decoder()
+    {
+        sws_freeContext(sws);
+        av_frame_free(&frame);
+        av_packet_free(&pkt);
+        avcodec_free_context(&dec);
+        avformat_close_input(&fmt);
+    }
+
+    double seconds(int64_t ts) const { return ts == AV_NOPTS_VALUE ? -1 : ts * av_q2d(tb) - start; }
+
+    double frameTime() const
+    {
+        const int64_t ts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+        return seconds(ts);
+    }
+
+    // The decoded frame in grey, at most maxWidth wide, in the picture's
+    // display proportions.
+    bool toGrey(int maxWidth, std::string& err)
+    {
+        const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational{1, 1};
+        const double shownWidth = frame->width * av_q2d(sar);
+        const int w = std::max(1, std::min(maxWidth, static_cast<int>(std::lround(shownWidth))));
+        const int h = std::max(1, static_cast<int>(std::lround(w * frame->height / shownWidth)));
+        sws = sws_getCachedContext(sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), w, h,
+                                   AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr);
+        if (!sws) {
+            err = "cannot convert the pictures of the recording";
+            return false;
+        }
+        grey.create(h, w, CV_8UC1);
+        uint8_t* dst[4] = {grey.data, nullptr, nullptr, nullptr};
+        const int dstStride[4] = {static_cast<int>(grey.step), 0, 0, 0};
+        sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+        return true;
+    }
+
+    // Reads and decodes until frameFn answers false or the file ends.
+    // keyOnly: only keyframe packets reach the decoder; single: the decoder
+    // is drained after the first packet (its threads then keep no frame
+    // back). frameFn sees each decoded frame in frame; packets, when
+    // given, gets every picture's size.
+    template <typename Fn>
+    bool run(bool keyOnly, bool single, Fn&& frameFn, const FrameSampler::OnProgress* progress,
+             const std::atomic<bool>* cancel, std::string& err, std::vector<FrameSampler::Packet>* packets = nullptr)
+    {
+        bool more = true;
+        bool eof = false;
+        while (more) {
+            if (cancel && cancel->load()) {
+                err = "Cancelled";
+                return false;
+            }
+            if (!eof) {
+                const int rc = av_read_frame(fmt, pkt);
+                if (rc == AVERROR_EOF) {
+                    eof = true;
+                    avcodec_send_packet(dec, nullptr);
+                } else if (rc < 0) {
+                    err = "cannot read the recording: " + errorText(rc);
+                    return false;
+                } else {
+                    if (packets && pkt->stream_index == stream)
+                        packets->push_back({seconds(pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts), pkt->size,
+                                            (pkt->flags & AV_PKT_FLAG_KEY) != 0});
+                    const bool wanted = pkt->stream_index == stream && (!keyOnly || (pkt->flags & AV_PKT_FLAG_KEY));
+                    if (wanted && progress && pkt->pts != AV_NOPTS_VALUE)
+                        (*progress)(seconds(pkt->pts));
+                    const int sent = wanted ? avcodec_send_packet(dec, pkt) : 0;
+                    av_packet_unref(pkt);
+                    if (wanted && single) {
+                        eof = true;
+                        avcodec_send_packet(dec, nullptr);
+                    }
+                    if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA) {
+                        err = "cannot decode the recording: " + errorText(sent);
+                        return false;
+                    }
+                }
+            }
+            for (;;) {
+                const int rc = avcodec_receive_frame(dec, frame);
+                if (rc == AVERROR(EAGAIN))
+                    break;
+                if (rc == AVERROR_EOF)
+                    return true;
+                if (rc < 0)  // a damaged frame: go on with the next
+                    break;
+                more = frameFn();
+                av_frame_unref(frame);
+                if (!more)
+                    break;
+            }
+        }
+        return true;
+    }
+};
+
+FrameSampler::FrameSampler(int maxWidth) : maxWidth_(maxWidth) {}
+
+FrameSampler::~FrameSampler() = default;
+
+bool FrameSampler::Open(const std::string& path, std::string& err)
+{
+    av_log_set_level(AV_LOG_FATAL);
+    auto d = std::make_unique<Decoder>();
+    int rc = avformat_open_input(&d->fmt, path.c_str(), nullptr, nullptr);
+    if (rc < 0) {
+        err = "cannot open " + path + ": " + errorText(rc);
+        return false;
+    }
+    if ((rc = avformat_find_stream_info(d->fmt, nullptr)) < 0) {
+        err = "cannot read the streams of " + path + ": " + errorText(rc);
+        return false;
+    }
+    const AVCodec* codec = nullptr;
+    d->stream = av_find_best_stream(d->fmt, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    // A cover picture is not a recording of the slides.
+    if (d->stream < 0 || (d->fmt->streams[d->stream]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+        err = kNoPicture;
+        return false;
+    }
+    if (!codec) {
+        err = "no decoder for the pictures of " + path;
+        return false;
+    }
+    AVStream* st = d->fmt->streams[d->stream];
+    d->dec = avcodec_alloc_context3(codec);
+    avcodec_parameters_to_context(d->dec, st->codecpar);
+    d->dec->thread_count = 0;  // one per core
+    d->dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    d->dec->skip_loop_filter = AVDISCARD_ALL;
+    d->dec->flags2 |= AV_CODEC_FLAG2_FAST;
+    if ((rc = avcodec_open2(d->dec, codec, nullptr)) < 0) {
+        err = "cannot decode the pictures of " + path + ": " + errorText(rc);
+        return false;
+    }
+    d->tb = st->time_base;
+    if (d->fmt->start_time != AV_NOPTS_VALUE)
+        d->start = d->fmt->start_time / static_cast<double>(AV_TIME_BASE);
+    else if (st->start_time != AV_NOPTS_VALUE)
+        d->start = st->start_time * av_q2d(st->time_base);
+    if (d->fmt->duration > 0)
+        duration_ = d->fmt->duration / static_cast<double>(AV_TIME_BASE);
+    else if (st->duration > 0)
+        duration_ = st->duration * av_q2d(st->time_base);
+    d_ = std::move(d);
+    return true;
+}
+
+bool FrameSampler::seek(double time, std::string& err)
+{
+    const int64_t ts = static_cast<int64_t>(std::floor((std::max(0.0, time) + d_->start) / av_q2d(d_->tb)));
+    int rc = avformat_seek_file(d_->fmt, d_->stream, INT64_MIN, ts, ts, 0);
+    if (rc < 0)  // no index to seek by: read from the start instead
+        rc = avformat_seek_file(d_->fmt, -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
+    if (rc < 0) {
+        err = "cannot seek in the recording: " + errorText(rc);
+        return false;
+    }
+    avcodec_flush_buffers(d_->dec);
+    return true;
+}
+
+bool FrameSampler::Keyframes(const OnFrame& onFrame, const OnProgress& progress, const std::atomic<bool>& cancel,
+                             std::string& err)
+{
+    if (!seek(0, err))
+        return false;
+    d_->dec->skip_frame = AVDISCARD_NONKEY;
+    packets_.clear();
+    bool failed = false;
+    double last = -1;
+    const bool ran = d_->run(
+        true, false,
+        [&] {
+            const double t = d_->frameTime();
+            // Intra-only video is all keyframes: two a second are plenty.
+            if (last >= 0 && t < last + 0.5)
+                return true;
+            if (!d_->toGrey(maxWidth_, err))
+                return !(failed = true);
+            last = t;
+            return onFrame(t, d_->grey);
+        },
+        &progress, &cancel, err, &packets_);
+    return ran && !failed;
+}
+
+bool FrameSampler::KeyframeBefore(double time, const OnFrame& onFrame, std::string& err)
+{
+    if (!seek(time, err))
+        return false;
+    d_->dec->skip_frame = AVDISCARD_NONKEY;
+    bool found = false;
+    const bool ran = d_->run(
+        true, true,
+        [&] {
+            found = d_->toGrey(maxWidth_, err);
+            if (found)
+                onFrame(d_->frameTime(), d_->grey);
+            return false;
+        },
+        nullptr, nullptr, err);
+    if (ran && !found && err.empty())
+        err = "no picture in the recording near " + std::to_string(time) + " s";
+    return ran && found;
+}
+
+bool FrameSampler::Stretch(double from, double to, double step, const OnFrame& onFrame, const OnProgress& progress,
+                           const std::atomic<bool>& cancel, std::string& err)
+{
+    if (!seek(from, err))
+        return false;
+    d_->dec->skip_frame = AVDISCARD_NONREF;
+    double next = from;
+    bool failed = false;
+    const bool ran = d_->run(
+        false, false,
+        [&] {
+            const double t = d_->frameTime();
+            if (t >= to)
+                return false;
+            if (t + kEps < next)
+                return true;
+            if (!d_->toGrey(maxWidth_, err))
+                return !(failed = true);
+            next = t + step;
+            return onFrame(t, d_->grey);
+        },
+        &progress, &cancel, err);
+    return ran && !failed;
+}
+
+bool FrameSampler::ReadPicture(const std::string& path, cv::Mat& grey, std::string& err)
+{
+    av_log_set_level(AV_LOG_FATAL);
+    Decoder d;
+    int rc = avformat_open_input(&d.fmt, path.c_str(), nullptr, nullptr);
+    const AVCodec* codec = nullptr;
+    if (rc >= 0 && (rc = avformat_find_stream_info(d.fmt, nullptr)) >= 0)
+        rc = d.stream = av_find_best_stream(d.fmt, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (rc >= 0) {
+        d.dec = avcodec_alloc_context3(codec);
+        avcodec_parameters_to_context(d.dec, d.fmt->streams[d.stream]->codecpar);
+        rc = avcodec_open2(d.dec, codec, nullptr);
+    }
+    if (rc < 0) {
+        err = "cannot read the picture " + path + ": " + errorText(rc);
+        return false;
+    }
+    bool got = false;
+    bool ok = d.run(
+        false, true,
+        [&] {
+            got = d.toGrey(d.frame->width, err);
+            return false;
+        },
+        nullptr, nullptr, err);
+    if (ok && !got && err.empty())
+        err = "cannot read the picture " + path;
+    if (!ok || !got)
+        return false;
+    grey = d.grey.clone();
+    return true;
+}
+
+}  // namespace pellucor

@@ -1,0 +1,92 @@
+// "pellucor sync-slides" run as a user runs it, on short generated lectures
+// of every kind of recording: the events file it writes holds the slide
+// changes that were shown, each within a second; an events file already
+// there is kept (as .bak when replacing); a recording without a picture
+// and a lecture without slide images fail clearly and write nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "PellucorProcess.h"
+#include "SyncedLecture.h"
+#include "TestSupport.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+using testing_support::readFile;
+
+namespace {
+
+struct Case {
+    const char* name;
+    const char* kind;
+    const char* recording;  // in the lecture directory "talk"
+    int seconds;
+    const char* size;
+    const char* option;     // one more command-line option, or ""
+    bool eventsThere;       // talk1.txt holds older times before the run
+    bool noSlides;          // the slide images are taken away
+    int code;
+    const char* says;       // on standard error when it fails
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+const Case kCases[] = {
+    {"ScreenH264", "screen", "talk1.mp4", 30, "480x270", "", false, false, 0, ""},
+    {"MeetingVp8", "meeting", "talk1.webm", 30, "640x360", "", false, false, 0, ""},
+    {"CameraMatroska", "camera", "talk1.mkv", 30, "640x360", "", false, false, 0, ""},
+    {"DeckRealMedia", "deck", "talk1.rm", 40, "480x272", "", false, false, 0, ""},
+    {"ReplaceKeepsTheOldFile", "screen", "talk1.mov", 20, "480x270", "--replace", true, false, 0, ""},
+    {"OldFileKeptWithoutReplace", "screen", "talk1.mp4", 20, "480x270", "", true, false, 1, "give --replace"},
+    {"SoundOnly", "screen", "talk1.m4a", 10, "480x270", "", false, false, 1,
+     "sync needs a recording that shows the slides"},
+    {"NoSlideImages", "screen", "talk1.mp4", 10, "480x270", "", false, true, 1, "No slide images"},
+    {"NoSuchPart", "screen", "talk1.mp4", 10, "480x270", "--part=2", false, false, 1, "The lecture has no part 2"},
+};
+
+class SyncSlidesCommand : public ::testing::TestWithParam<Case> {};
+
+TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
+{
+    const Case& c = GetParam();
+    testing_support::TempDir root;
+    const std::string lecture = root.dir() + "talk/";
+    testing_support::SlideSchedule schedule;
+    std::string err;
+    ASSERT_TRUE(testing_support::makeSyncedLecture(c.kind, lecture, c.recording, c.seconds, c.size, schedule, err))
+        << err;
+    const std::string events = lecture + "talk1.txt";
+    const std::string older = "u 00:00:00 00:00:10 URL\\sld001.htm\r\n";
+    if (c.eventsThere)
+        testing_support::writeFile(events, older);
+    if (c.noSlides)
+        for (const auto& e : fs::directory_iterator(lecture))
+            if (e.path().extension() == ".gif")
+                fs::remove(e.path());
+
+    QStringList args{"sync-slides", QString::fromStdString(lecture)};
+    if (*c.option)
+        args << c.option;
+    const auto r = testing_support::runProgram(PELLUCOR_EXE, args, root.dir());
+    ASSERT_EQ(r.code, c.code) << testing_support::describe(r);
+    if (c.code != 0) {
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        // Nothing written, nothing moved.
+        EXPECT_EQ(fs::exists(events) ? readFile(events) : "", c.eventsThere ? older : "");
+        EXPECT_FALSE(fs::exists(events + ".bak"));
+        return;
+    }
+    EXPECT_EQ(testing_support::scheduleMismatch(schedule, events), "") << readFile(events);
+    EXPECT_EQ(fs::exists(events + ".bak") ? readFile(events + ".bak") : "", c.eventsThere ? older : "");
+    // The summary names each change with its time.
+    EXPECT_NE(r.out.find("00:00:00  sld001.htm"), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SyncSlidesCommand, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+}  // namespace pellucor
