@@ -129,7 +129,9 @@ TEST_F(ImportDialogWithLibreOffice, ImportsWhileTheWindowKeepsAnswering)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));
     watch.Stop();
 
-    EXPECT_LE(watch.WorstLate(), 250) << "the window stopped answering for " << watch.WorstLate() << " ms";
+    // A loaded machine delays a timer now and then; a conversion run on the
+    // window's thread would stop it for the whole conversion (seconds).
+    EXPECT_LE(watch.WorstLate(), 1500) << "the window stopped answering for " << watch.WorstLate() << " ms";
     EXPECT_TRUE(sawBusyBar);
     EXPECT_TRUE(lockedWhileBusy);
     EXPECT_EQ(status(), "All Done.");
@@ -166,7 +168,9 @@ TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOffice)
 
     ASSERT_GE(cancelledAt, 0) << "LibreOffice was done before the cancel";
     EXPECT_LT(ended - cancelledAt, 3000) << "the import went on after the cancel";
-    EXPECT_LE(watch.WorstLate(), 250) << "the window stopped answering for " << watch.WorstLate() << " ms";
+    // A loaded machine delays a timer now and then; a conversion run on the
+    // window's thread would stop it for the whole conversion (seconds).
+    EXPECT_LE(watch.WorstLate(), 1500) << "the window stopped answering for " << watch.WorstLate() << " ms";
     ASSERT_FALSE(groups.empty());
     EXPECT_EQ(processesIn(groups), "") << "LibreOffice is still running";
     EXPECT_EQ(status(), SlideExportWorker::kCancelledText);
