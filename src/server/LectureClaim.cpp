@@ -126,10 +126,10 @@ long latestChange(const std::string& path)
     return std::max(static_cast<long>(st.st_mtim.tv_sec), static_cast<long>(st.st_ctim.tv_sec));
 }
 
-// Seconds since the owner last marked progress on the claim.
-long secondsSinceProgress(const std::string& dir)
+// When the owner last marked progress on the claim (seconds since the epoch).
+long lastProgress(const std::string& dir)
 {
-    return nowSeconds() - std::max(latestChange(dir), latestChange(ClaimJournal::PathIn(dir)));
+    return std::max(latestChange(dir), latestChange(ClaimJournal::PathIn(dir)));
 }
 
 // When the process with this pid started, in seconds since the epoch.
@@ -149,7 +149,7 @@ bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSecond
 {
     const ClaimOwner& self = ClaimOwner::Self();
     if (claim.host != self.host)
-        return secondsSinceProgress(dir) > staleSeconds;
+        return nowSeconds() - lastProgress(dir) > staleSeconds;
     if (::kill(static_cast<pid_t>(claim.pid), 0) != 0 && errno == ESRCH)
         return true;
     // The pid runs, but it may be another process that was given the pid
@@ -161,7 +161,7 @@ bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSecond
         return running != claim.start;
     // An older claim name: the pid was reused when its process started after
     // the claim last showed progress.
-    return processStartEpoch(running) > nowSeconds() - secondsSinceProgress(dir) + 1;
+    return processStartEpoch(running) > lastProgress(dir) + 1;
 }
 
 // A rename over NFS may be retried after a lost reply and then fail with
@@ -294,6 +294,8 @@ bool LectureClaim::StillOwned() const
 }
 
 bool LectureClaim::TakenOver() const { return !finished_ && !dir_.empty() && !StillOwned(); }
+
+std::string LectureClaim::TakeoverReason() const { return "claim taken over by " + Holder(); }
 
 std::string LectureClaim::Holder() const
 {

@@ -59,6 +59,8 @@ public:
     // seen.
     bool TakenOver() const;
     std::string Holder() const;
+    // "claim taken over by HOST", as the log says it.
+    std::string TakeoverReason() const;
     long Generation() const { return generation_; }
     // Removes the claim (after its lecture has been finished).
     bool Finish(std::string& err);

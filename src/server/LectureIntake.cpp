@@ -64,7 +64,7 @@ bool LectureIntake::gaveUp(LectureClaim& claim, Outcome& outcome)
     if (claim.StillOwned())
         return false;
     if (claim.TakenOver())
-        log_("Gave up " + claim.ReadyPath() + " - claim taken over by " + claim.Holder());
+        log_("Gave up " + claim.ReadyPath() + " - " + claim.TakeoverReason());
     outcome = Outcome::Lost;
     return true;
 }

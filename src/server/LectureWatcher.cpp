@@ -76,7 +76,7 @@ LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
     session_->mayInstall = [this](std::string& why) {
         if (!claim_ || claim_->StillOwned())
             return true;
-        why = "claim taken over by " + claim_->Holder();
+        why = claim_->TakeoverReason();
         return false;
     };
 }
@@ -331,22 +331,23 @@ bool LectureWatcher::saveStep(ClaimStep step)
 {
     if (!claim_)
         return true;
-    if (claim_->TakenOver()) {
-        giveUp();
+    if (gaveUp())
         return false;
-    }
     std::string err;
     if (!claim_->Save(step, err))
         ServerLog("Error - cannot write the journal of " + txtDir + " - " + err);
     return true;
 }
 
-void LectureWatcher::giveUp()
+bool LectureWatcher::gaveUp()
 {
-    ServerLog("Gave up " + Tav_DirSlash(txtDir) + " - claim taken over by " + claim_->Holder());
+    if (!claim_ || !claim_->TakenOver())
+        return false;
+    ServerLog("Gave up " + Tav_DirSlash(txtDir) + " - " + claim_->TakeoverReason());
     heartbeat_.reset();
     claim_.reset();
     done(false);
+    return true;
 }
 
 void LectureWatcher::finishClaim()
@@ -397,10 +398,8 @@ void LectureWatcher::publishEnded(int outcome)
 {
     if (!busy_)
         return;
-    if (claim_ && claim_->TakenOver()) {
-        giveUp();
+    if (gaveUp())
         return;
-    }
     if (static_cast<PublishSession::Outcome>(outcome) != PublishSession::Outcome::Succeeded) {
         ServerLog("Publish failed - " + Tav_DirSlash(txtDir) + " - " + session_->Error());
         finishClaim();
@@ -418,10 +417,8 @@ void LectureWatcher::afterPublish()
     if (reached != ClaimStep::Indexed) {
         if (claim_)
             StopPoint("index");
-        if (claim_ && claim_->TakenOver()) {
-            giveUp();
+        if (gaveUp())
             return;
-        }
         WriteIndexPage();
         if (!saveStep(ClaimStep::Indexed))
             return;

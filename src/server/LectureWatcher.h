@@ -122,7 +122,9 @@ private:
     // Records the step reached; false (and the lecture given up) when the
     // claim was taken over.
     bool saveStep(ClaimStep step);
-    void giveUp();
+    // When another server took the claim over: logs that this one gives the
+    // lecture up, ends it and returns true.
+    bool gaveUp();
     void finishClaim();
     void publishEnded(int outcome);
     void afterPublish();
