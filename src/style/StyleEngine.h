@@ -1,6 +1,8 @@
 // The style half of the publishing engine: one class, StyleEngine, whose
 // concerns each live in a file named after it:
-//   StyleEngineTokens.cpp       substitution tokens (SubstituteTokens)
+//   StyleEngineTokens.cpp       substitution tokens (SubstituteTokens; the
+//                               tokens themselves are the table in
+//                               StyleTokens.h)
 //   StyleEngineNotesFilters.cpp the notes filters (StripTags, AutoLink)
 //   StyleEngineDirectives.cpp   the line processor: directives, conditions
 //                               and loop expansion (ProcessTemplate)

@@ -1,77 +1,16 @@
-// Substitution tokens: three-character tokens replaced by values of the
-// lecture, tried in a fixed order on every template line.
+// Substitution of the tokens (see StyleTokens.h) on a template line: found
+// in one pass over the line, replaced in one pass where that gives the same
+// line as applying them one after another in table order.
 #include "style/StyleEngine.h"
 
 #include <bit>
-#include <cctype>
 #include <cstring>
 
-#include <QByteArray>
-
-#include "core/TavUtils.h"
+#include "style/StyleTokens.h"
 
 namespace pellucor {
 
 namespace {
-
-// In order of application: a value holding a later token has that token
-// replaced too, a value holding an earlier one keeps it. T*T (the slide
-// title) and H*N (the lecture name) are made safe for HTML text and
-// attribute values; B*C, the file name of the copy of the slide's part that
-// the pages play, is made an address first (percent-encoded) and then safe
-// for HTML.
-constexpr std::array<const char*, 37> kTokens = {
-    "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X",
-    "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M",
-    "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C",
-};
-
-// Whether text[at] ("&") begins a character reference such as &amp;, &#39;
-// or &#x2014;: titles taken from a lecture's own pages already hold them.
-bool startsCharacterReference(std::string_view text, size_t at)
-{
-    size_t i = at + 1;
-    const auto is = [&](auto pred) { return i < text.size() && pred(static_cast<unsigned char>(text[i])); };
-    if (is([](unsigned char c) { return c == '#'; })) {
-        ++i;
-        const bool hex = is([](unsigned char c) { return c == 'x' || c == 'X'; });
-        if (hex)
-            ++i;
-        const size_t digits = i;
-        while (is([hex](unsigned char c) { return hex ? std::isxdigit(c) != 0 : std::isdigit(c) != 0; }))
-            ++i;
-        return i > digits && is([](unsigned char c) { return c == ';'; });
-    }
-    const size_t name = i;
-    while (is([](unsigned char c) { return std::isalnum(c) != 0; }))
-        ++i;
-    return i > name && std::isalpha(static_cast<unsigned char>(text[name])) && is([](unsigned char c) { return c == ';'; });
-}
-
-// The text with < > " and every & that begins no character reference
-// written as character references.
-std::string htmlText(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        switch (text[i]) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '&': out += startsCharacterReference(text, i) ? "&" : "&amp;"; break;
-        default: out += text[i];
-        }
-    }
-    return out;
-}
-
-// A relative address naming the file: every byte but the unreserved
-// letters, digits and - . _ ~ written as %XX.
-std::string percentEncoded(const std::string& name)
-{
-    return QByteArray::fromStdString(name).toPercentEncoding().toStdString();
-}
 
 bool isTokenMiddle(char c) { return c == '-' || c == '+' || c == '#' || c == '*'; }
 
@@ -81,11 +20,12 @@ struct TokenTable {
     std::array<uint64_t, 256> first{}, middle{}, last{};
     TokenTable()
     {
-        for (size_t k = 0; k < kTokens.size(); ++k) {
+        static_assert(kStyleTokenCount <= 64, "a token is one bit of a mask");
+        for (size_t k = 0; k < kStyleTokens.size(); ++k) {
             const uint64_t bit = uint64_t{1} << k;
-            first[static_cast<unsigned char>(kTokens[k][0])] |= bit;
-            middle[static_cast<unsigned char>(kTokens[k][1])] |= bit;
-            last[static_cast<unsigned char>(kTokens[k][2])] |= bit;
+            first[static_cast<unsigned char>(kStyleTokens[k].text[0])] |= bit;
+            middle[static_cast<unsigned char>(kStyleTokens[k].text[1])] |= bit;
+            last[static_cast<unsigned char>(kStyleTokens[k].text[2])] |= bit;
         }
     }
 };
@@ -135,9 +75,6 @@ uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullpt
         at(i);
     return mask;
 }
-
-// "E:" for a directory on drive E; "C:" when the text names no drive.
-std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : "C:"; }
 
 // Whether the line holds "<AREA". Looks for its "R", rare in markup, which
 // is much cheaper on short lines than a general substring search.
@@ -211,87 +148,16 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
     if (mask != 0) {
         const int s = SlideIndex(slide);
         const int n = SI.NumOfSlides;
-        const int prev = s > 1 ? s - 1 : s;
-        const int next = s < n ? s + 1 : s;
-        const bool hasAudio = SI.AudioPart[s] != -1;
-        const auto part = [&](int i) { return hasAudio ? SI.AudioPart[SlideIndex(i)] : SI.VideoPart[SlideIndex(i)]; };
-
-        // Values are views into the table and settings, or into scratch for
-        // the computed ones; each is used before the next is asked for.
         std::string scratch;
-        const auto value = [&](size_t k) -> std::string_view {
-            const auto number = [&](long v) -> std::string_view { return scratch = std::to_string(v); };
-            const auto digits3 = [&](long v) -> std::string_view { return scratch = Tav_Fmt000(v); };
-            switch (k) {
-            case 0: return digits3(prev);
-            case 1: return digits3(next);
-            case 2: return digits3(s);
-            case 3: return number(prev);
-            case 4: return number(next);
-            case 5: return number(s);
-            case 6: return SI.SlideName[SlideIndex(prev)];
-            case 7: return SI.SlideName[SlideIndex(next)];
-            case 8: return SI.SlideName[s];
-            case 9: return SI.StartTime[s];
-            case 10: return SI.StartTime[SlideIndex(prev)];
-            case 11: return SI.StartTime[SlideIndex(next)];
-            case 12: {
-                // End of the run of slides that share this slide's media.
-                int last = s;
-                while (last < n && last < kMaxSlides && SI.AudioPart[last + 1] == SI.AudioPart[s] &&
-                       SI.VideoPart[last + 1] == SI.VideoPart[s])
-                    ++last;
-                return SI.EndTime[last];
-            }
-            case 13: return SI.SlideImage[s];
-            case 14: return number(part(s));
-            case 15: {
-                const int p = part(s);
-                return number(p == 1 ? p : p - 1);
-            }
-            case 16: {
-                const int p = part(s);
-                return number(p == part(n) ? p : p + 1);
-            }
-            case 17: return SI.SlideTitle[s];
-            case 18: return toDisk ? std::string_view("file:") : std::string_view(S.WebURL);
-            case 19: return toDisk ? std::string_view("file:") : std::string_view(S.Stream ? S.StreamURL : S.WebURL);
-            case 20: return S.LecName;
-            case 21: {
-                const int p = part(s);
-                if (p < 0 || p > kMaxParts)
-                    return "";
-                return hasAudio ? SI.AudioFile[p] : SI.VideoFile[p];
-            }
-            case 22: return scratch = driveOf(S.CDDir);
-            case 23: return scratch = driveOf(S.WebDir);
-            case 24: return S.LecDir;
-            case 25: return S.MediaDir;
-            case 26: return S.CopyDir;
-            case 27: return S.StyleDir;
-            case 28: return S.CDDir;
-            case 29: return S.WebDir;
-            case 30: return number(VideoHeight);
-            case 31: return number(VideoWidth);
-            case 32: return number(FrameWidth);
-            case 33: return number(PlayerWidth);
-            case 34: return scratch = htmlText(SI.SlideTitle[s]);
-            case 35: return scratch = htmlText(S.LecName);
-            default: {
-                const int p = part(s);
-                if (p < 1 || p > kMaxParts)
-                    return "";
-                return scratch = htmlText(percentEncoded(SI.BrowserCopy[p]));
-            }
-            }
-        };
+        const TokenSlide at{*this, s, SlideIndex(s > 1 ? s - 1 : s), SlideIndex(s < n ? s + 1 : s), toDisk, scratch};
+        const auto value = [&](size_t k) { return kStyleTokens[k].value(at); };
 
         if (!substituteInOnePass(line, found, value)) {
             // Tokens in order, each on the line as the earlier ones left it.
-            for (size_t k = 0; k < kTokens.size() && mask != 0; ++k) {
+            for (size_t k = 0; k < kStyleTokens.size() && mask != 0; ++k) {
                 if (!(mask & (uint64_t{1} << k)))
                     continue;
-                ReplaceAll(line, kTokens[k], std::string(value(k)));
+                ReplaceAll(line, std::string(kStyleTokens[k].text), std::string(value(k)));
                 mask = tokensIn(line) & ~((uint64_t{2} << k) - 1);
             }
         }

@@ -1,6 +1,9 @@
 #include <random>
+#include <set>
+#include <tuple>
 
 #include "StyleFixture.h"
+#include "style/StyleTokens.h"
 
 namespace pellucor {
 
@@ -51,43 +54,47 @@ TEST_F(Tokens, ValuesFormingTokensWithTheirNeighboursFollowTheOrder)
     EXPECT_EQ(tokens("S#S*S", 1), "sld001.htm*S");
 }
 
-// Applies the tokens one after another in their fixed order, each to the
-// line as the earlier ones left it: the rule the engine must match.
+// Applies the tokens one after another in table order, each to the line as
+// the earlier ones left it: the rule the engine must match.
 std::string referenceSubstitution(std::string line, const std::vector<std::string>& values)
 {
-    static const char* const kOrder[] = {
-        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
-        "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C"};
     if (!line.empty() && line[0] == '#')
         return line;
     for (size_t k = 0; k < values.size(); ++k)
-        if (line.find(kOrder[k]) != std::string::npos)
-            line = Tav_ReplaceAll(line, kOrder[k], values[k]);
+        line = Tav_ReplaceAll(line, std::string(kStyleTokens[k].text), values[k]);
     if (line.find("<AREA") != std::string::npos)
         line = Tav_ReplaceAll(line, "HREF=\"file://", "HREF=\"");
     return line;
 }
 
+size_t tokenIndex(std::string_view text)
+{
+    for (size_t k = 0; k < kStyleTokens.size(); ++k)
+        if (kStyleTokens[k].text == text)
+            return k;
+    ADD_FAILURE() << "no token " << text;
+    return 0;
+}
+
 TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
 {
     audioSlides(3);
-    const std::vector<std::string> pieces = {
-        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X", "I#I",
-        "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M", "S*C", "S*S",
-        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
-        "x", " ", "<AREA ", "HREF=\"file://", "\""};
-    std::vector<std::string> values;
     engine.SI.BrowserCopy[1] = "talk1.mp4";
-    for (size_t k = 0; k < 37; ++k)
-        values.push_back(tokens(pieces[k], 2));
+    std::vector<std::string> pieces, values;
+    for (const StyleToken& token : kStyleTokens) {
+        pieces.emplace_back(token.text);
+        values.push_back(tokens(std::string(token.text), 2));
+    }
+    for (const char* piece : {"L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P", "x", " ", "<AREA ",
+                              "HREF=\"file://", "\""})
+        pieces.emplace_back(piece);
     // Values that hold tokens or halves of them.
-    engine.SI.SlideTitle[2] = values[17] = values[34] = "T S*";
-    engine.S.LecName = values[20] = values[35] = "N-N W";
-    engine.S.LecDir = values[24] = "S*S#";
-    engine.S.MediaDir = values[25] = "-";
-    engine.S.CopyDir = values[26] = "";
-    engine.S.StyleDir = values[27] = "*P";
+    engine.SI.SlideTitle[2] = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
+    engine.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W";
+    for (const auto& [token, dir, text] :
+         {std::tuple{"S*P", &engine.S.LecDir, "S*S#"}, {"S*M", &engine.S.MediaDir, "-"}, {"S*C", &engine.S.CopyDir, ""},
+          {"S*S", &engine.S.StyleDir, "*P"}})
+        *dir = values[tokenIndex(token)] = text;
     std::mt19937 rng(7);
     for (int round = 0; round < 3000; ++round) {
         std::string line;
@@ -95,6 +102,16 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
         for (int i = 0; i < n; ++i)
             line += pieces[rng() % pieces.size()];
         ASSERT_EQ(tokens(line, 2), referenceSubstitution(line, values)) << "line: " << line;
+    }
+}
+
+TEST_F(Tokens, EachHasItsOwnTextAndAMeaning)
+{
+    std::set<std::string_view> texts;
+    for (const StyleToken& token : kStyleTokens) {
+        EXPECT_EQ(token.text.size(), 3u);
+        EXPECT_FALSE(token.meaning.empty()) << token.text;
+        EXPECT_TRUE(texts.insert(token.text).second) << token.text;
     }
 }
 

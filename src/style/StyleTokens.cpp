@@ -1,0 +1,163 @@
+#include "style/StyleTokens.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <QByteArray>
+
+#include "core/TavUtils.h"
+#include "style/StyleEngine.h"
+
+namespace pellucor {
+
+namespace {
+
+int clampSlide(int s) { return std::clamp(s, 0, kMaxSlides); }
+
+// Whether text[at] ("&") begins a character reference such as &amp;, &#39;
+// or &#x2014;: titles taken from a lecture's own pages already hold them.
+bool startsCharacterReference(std::string_view text, size_t at)
+{
+    size_t i = at + 1;
+    const auto is = [&](auto pred) { return i < text.size() && pred(static_cast<unsigned char>(text[i])); };
+    if (is([](unsigned char c) { return c == '#'; })) {
+        ++i;
+        const bool hex = is([](unsigned char c) { return c == 'x' || c == 'X'; });
+        if (hex)
+            ++i;
+        const size_t digits = i;
+        while (is([hex](unsigned char c) { return hex ? std::isxdigit(c) != 0 : std::isdigit(c) != 0; }))
+            ++i;
+        return i > digits && is([](unsigned char c) { return c == ';'; });
+    }
+    const size_t name = i;
+    while (is([](unsigned char c) { return std::isalnum(c) != 0; }))
+        ++i;
+    return i > name && std::isalpha(static_cast<unsigned char>(text[name])) && is([](unsigned char c) { return c == ';'; });
+}
+
+// The text with < > " and every & that begins no character reference
+// written as character references: safe in HTML text and attribute values.
+std::string htmlText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '&': out += startsCharacterReference(text, i) ? "&" : "&amp;"; break;
+        default: out += text[i];
+        }
+    }
+    return out;
+}
+
+// A relative address naming the file: every byte but the unreserved
+// letters, digits and - . _ ~ written as %XX.
+std::string percentEncoded(const std::string& name)
+{
+    return QByteArray::fromStdString(name).toPercentEncoding().toStdString();
+}
+
+// "E:" for a directory on drive E; "C:" when the text names no drive.
+std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : "C:"; }
+
+std::string_view number(const TokenSlide& t, long v) { return t.scratch = std::to_string(v); }
+std::string_view digits3(const TokenSlide& t, long v) { return t.scratch = Tav_Fmt000(v); }
+const SlideInfo& table(const TokenSlide& t) { return t.engine.SI; }
+const PublishSettings& settings(const TokenSlide& t) { return t.engine.S; }
+
+// The end of the run of slides that share this slide's media.
+std::string_view partEnd(const TokenSlide& t)
+{
+    const SlideInfo& si = table(t);
+    const int n = si.NumOfSlides;
+    int last = t.slide;
+    while (last < n && last < kMaxSlides && si.AudioPart[last + 1] == si.AudioPart[t.slide] &&
+           si.VideoPart[last + 1] == si.VideoPart[t.slide])
+        ++last;
+    return si.EndTime[last];
+}
+
+std::string_view mediaFile(const TokenSlide& t)
+{
+    const int p = t.part(t.slide);
+    if (p < 0 || p > kMaxParts)
+        return "";
+    return table(t).AudioPart[t.slide] != -1 ? table(t).AudioFile[p] : table(t).VideoFile[p];
+}
+
+std::string_view browserCopy(const TokenSlide& t)
+{
+    const int p = t.part(t.slide);
+    if (p < 1 || p > kMaxParts)
+        return "";
+    return t.scratch = htmlText(percentEncoded(table(t).BrowserCopy[p]));
+}
+
+}  // namespace
+
+int TokenSlide::part(int s) const
+{
+    const SlideInfo& si = engine.SI;
+    return si.AudioPart[slide] != -1 ? si.AudioPart[clampSlide(s)] : si.VideoPart[clampSlide(s)];
+}
+
+// clang-format off
+constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
+    {"N-N", "previous slide's number, three digits", [](const TokenSlide& t) { return digits3(t, t.prev); }},
+    {"N+N", "next slide's number, three digits", [](const TokenSlide& t) { return digits3(t, t.next); }},
+    {"N#N", "this slide's number, three digits", [](const TokenSlide& t) { return digits3(t, t.slide); }},
+    {"n-n", "previous slide's number", [](const TokenSlide& t) { return number(t, t.prev); }},
+    {"n+n", "next slide's number", [](const TokenSlide& t) { return number(t, t.next); }},
+    {"n#n", "this slide's number", [](const TokenSlide& t) { return number(t, t.slide); }},
+    {"S-S", "previous slide's page", [](const TokenSlide& t) -> std::string_view { return table(t).SlideName[t.prev]; }},
+    {"S+S", "next slide's page", [](const TokenSlide& t) -> std::string_view { return table(t).SlideName[t.next]; }},
+    {"S#S", "this slide's page", [](const TokenSlide& t) -> std::string_view { return table(t).SlideName[t.slide]; }},
+    {"X#X", "this slide's start time", [](const TokenSlide& t) -> std::string_view { return table(t).StartTime[t.slide]; }},
+    {"X-X", "previous slide's start time", [](const TokenSlide& t) -> std::string_view { return table(t).StartTime[t.prev]; }},
+    {"X+X", "next slide's start time", [](const TokenSlide& t) -> std::string_view { return table(t).StartTime[t.next]; }},
+    {"X*X", "end time of the slides sharing this slide's media", partEnd},
+    {"I#I", "this slide's image", [](const TokenSlide& t) -> std::string_view { return table(t).SlideImage[t.slide]; }},
+    {"P#P", "this slide's part", [](const TokenSlide& t) { return number(t, t.part(t.slide)); }},
+    {"P-P", "previous part", [](const TokenSlide& t) {
+        const int p = t.part(t.slide);
+        return number(t, p == 1 ? p : p - 1);
+    }},
+    {"P+P", "next part", [](const TokenSlide& t) {
+        const int p = t.part(t.slide);
+        return number(t, p == t.part(table(t).NumOfSlides) ? p : p + 1);
+    }},
+    {"T#T", "this slide's title as loaded", [](const TokenSlide& t) -> std::string_view { return table(t).SlideTitle[t.slide]; }},
+    {"U#U", "address of the pages", [](const TokenSlide& t) -> std::string_view {
+        return t.toDisk ? std::string_view("file:") : std::string_view(settings(t).WebURL);
+    }},
+    {"M#M", "address of the media", [](const TokenSlide& t) -> std::string_view {
+        const PublishSettings& s = settings(t);
+        return t.toDisk ? std::string_view("file:") : std::string_view(s.Stream ? s.StreamURL : s.WebURL);
+    }},
+    {"N*N", "lecture name as set", [](const TokenSlide& t) -> std::string_view { return settings(t).LecName; }},
+    {"F*M", "this slide's media file", mediaFile},
+    {"L*C", "drive of the disk output", [](const TokenSlide& t) -> std::string_view { return t.scratch = driveOf(settings(t).CDDir); }},
+    {"L*W", "drive of the web output", [](const TokenSlide& t) -> std::string_view { return t.scratch = driveOf(settings(t).WebDir); }},
+    {"S*P", "lecture directory", [](const TokenSlide& t) -> std::string_view { return settings(t).LecDir; }},
+    {"S*M", "media directory", [](const TokenSlide& t) -> std::string_view { return settings(t).MediaDir; }},
+    {"S*C", "copy directory", [](const TokenSlide& t) -> std::string_view { return settings(t).CopyDir; }},
+    {"S*S", "style directory", [](const TokenSlide& t) -> std::string_view { return settings(t).StyleDir; }},
+    {"D*C", "disk output directory", [](const TokenSlide& t) -> std::string_view { return settings(t).CDDir; }},
+    {"D*W", "web output directory", [](const TokenSlide& t) -> std::string_view { return settings(t).WebDir; }},
+    {"H#V", "video height", [](const TokenSlide& t) { return number(t, t.engine.VideoHeight); }},
+    {"W#V", "video width", [](const TokenSlide& t) { return number(t, t.engine.VideoWidth); }},
+    {"W#F", "frame width", [](const TokenSlide& t) { return number(t, t.engine.FrameWidth); }},
+    {"W#C", "player width", [](const TokenSlide& t) { return number(t, t.engine.PlayerWidth); }},
+    {"T*T", "this slide's title, safe in HTML", [](const TokenSlide& t) -> std::string_view {
+        return t.scratch = htmlText(table(t).SlideTitle[t.slide]);
+    }},
+    {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
+    {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},
+}};
+// clang-format on
+
+}  // namespace pellucor
