@@ -2,7 +2,6 @@
 // until a client releases it or the bus goes away.
 #include "app/Commands.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QTimer>
@@ -10,27 +9,25 @@
 #include <iostream>
 
 #include "app/AppContext.h"
+#include "app/CommandLine.h"
 #include "app/AutomationExport.h"
 
 namespace pellucor {
 
 int RunAutomationCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine cl(argc, argv, "automation",
         QString("Serve the automation interface on the D-Bus session bus as %1, object %2, until a client calls "
                 "Class_Terminate (or Release).")
             .arg(PellucorService::kService, PellucorService::kPath));
-    parser.addHelpOption();
-    parser.process(app);
+    cl.process();
 
     AppContext context;
     context.Start(true);
     AutomationExport service(&context);
     QString err;
     if (!service.Register(err)) {
-        std::cerr << "pellucor automation: " << err.toStdString() << "\n";
+        cl.error(err.toStdString());
         return 1;
     }
     std::cout << "pellucor automation: serving " << PellucorService::kService << " " << PellucorService::kPath
@@ -38,14 +35,14 @@ int RunAutomationCommand(int argc, char** argv)
     // Without its bus nobody can reach or release the service: it ends
     // (a batch script already started runs on by itself).
     QTimer busWatch;
-    QObject::connect(&busWatch, &QTimer::timeout, &app, [] {
+    QObject::connect(&busWatch, &QTimer::timeout, &cl.app(), [] {
         if (!QDBusConnection::sessionBus().isConnected()) {
             std::cerr << "pellucor automation: the session bus is gone; ending" << std::endl;
             QCoreApplication::exit(1);
         }
     });
     busWatch.start(1000);
-    return app.exec();
+    return QCoreApplication::exec();
 }
 
 }  // namespace pellucor

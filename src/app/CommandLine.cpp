@@ -1,7 +1,12 @@
-#include "app/Commands.h"
+#include "app/CommandLine.h"
+
+#include <unistd.h>
 
 #include <QDir>
 
+#include <iostream>
+
+#include "app/Commands.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -9,5 +14,30 @@ namespace pellucor {
 std::string CommandLinePath(const QString& path) { return QDir(path).absolutePath().toStdString(); }
 
 std::string CommandLineDir(const QString& path) { return Tav_DirSlash(CommandLinePath(path)); }
+
+CommandLine::CommandLine(int& argc, char** argv, std::string name, const QString& description,
+                         std::initializer_list<std::pair<QString, QString>> positional)
+    : app_(argc, argv), name_(std::move(name))
+{
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    for (const auto& [arg, help] : positional)
+        parser.addPositionalArgument(arg, help);
+}
+
+void CommandLine::process() { parser.process(app_); }
+
+void CommandLine::error(const std::string& text) const { std::cerr << "pellucor " << name_ << ": " << text << "\n"; }
+
+int CommandLine::usage(const std::string& text) const
+{
+    error(text);
+    return 2;
+}
+
+ProgressPrinter CommandLine::progress(std::string label) const
+{
+    return ProgressPrinter(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), std::move(label));
+}
 
 }  // namespace pellucor

@@ -3,51 +3,40 @@
 // all their slides, notes and captions), or brings it up to date.
 #include "app/Commands.h"
 
-#include <unistd.h>
-
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
 #include <iostream>
 
-#include "core/ProgressPrinter.h"
+#include "app/CommandLine.h"
 #include "publish/CourseIndex.h"
 
 namespace pellucor {
 
 int RunCourseCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine cl(argc, argv, "course",
         "Write index.htm at the root of a tree of published lectures: every lecture with its title, date, "
         "length, parts and first slide, newest first, and a search over all their slides, notes and "
         "captions that works opened from disk and from a web server. Run it again after lectures were "
-        "added, published again or removed.");
-    parser.addHelpOption();
-    parser.addPositionalArgument("publish_root", "The folder that holds the published lectures.");
+        "added, published again or removed.",
+        {{"publish_root", "The folder that holds the published lectures."}});
     QCommandLineOption titleOpt("title", "The page's title (default: the one given before, else \"Lectures\").", "text");
     QCommandLineOption replaceOpt("replace", "Put the course page in place of an index.htm it did not write.");
-    parser.addOption(titleOpt);
-    parser.addOption(replaceOpt);
-    parser.process(app);
-    if (parser.positionalArguments().size() != 1) {
-        std::cerr << "pellucor course: give exactly one folder of published lectures\n";
-        return 2;
-    }
+    cl.parser.addOptions({titleOpt, replaceOpt});
+    cl.process();
+    if (cl.positional().size() != 1)
+        return cl.usage("give exactly one folder of published lectures");
     CourseOptions options;
-    options.title = parser.value(titleOpt).toStdString();
-    options.replace = parser.isSet(replaceOpt);
-    ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), "Indexing");
+    options.title = cl.parser.value(titleOpt).toStdString();
+    options.replace = cl.parser.isSet(replaceOpt);
+    ProgressPrinter progress = cl.progress("Indexing");
     CourseReport report;
     std::string err;
-    const bool ok = WriteCourse(CommandLineDir(parser.positionalArguments().front()), options, report, err,
+    const bool ok = WriteCourse(CommandLineDir(cl.positional().front()), options, report, err,
                                 [&](int percent) { progress.Percent(percent); });
     progress.Finish();
     for (const std::string& w : report.warnings)
-        std::cerr << "pellucor course: " << w << "\n";
+        cl.error(w);
     if (!ok) {
-        std::cerr << "pellucor course: " << err << "\n";
+        cl.error(err);
         return 1;
     }
     std::cout << "Course page: " << report.page << " (" << report.lectures << " lectures, " << report.searchable

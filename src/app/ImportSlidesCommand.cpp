@@ -2,13 +2,12 @@
 // directory (images, titles.txt, index.htm), printing the progress.
 #include "app/Commands.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
 
 #include <iostream>
 
+#include "app/CommandLine.h"
 #include "core/TavUtils.h"
 #include "import/GifWriter.h"
 #include "import/SlideExporter.h"
@@ -43,43 +42,32 @@ bool parseSize(const QString& text, int& width, int& height)
 
 int RunImportSlidesCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine cl(argc, argv, "import-slides",
         "Export the slides of a presentation (.pptx, .ppt, .odp) as imgNNN.gif pictures with titles.txt and "
         "index.htm, using LibreOffice; with each GIF a sharp copy imgNNN.webp, 1920 pixels wide at the "
-        "presentation's own aspect, for pages on today's screens.");
-    parser.addHelpOption();
-    parser.addPositionalArgument("file", "The presentation.");
+        "presentation's own aspect, for pages on today's screens.",
+        {{"file", "The presentation."}});
+    QCommandLineParser& parser = cl.parser;
     QCommandLineOption outOpt("out", "Slide directory to write (created when missing).", "dir");
     QCommandLineOption sizeOpt("size", "Picture size WIDTHxHEIGHT (default 640x480).", "size", "640x480");
     QCommandLineOption hiresOpt("hires", "Also write the sharp copies imgNNN.webp (the default).");
     QCommandLineOption noHiresOpt("no-hires", "Write the GIF pictures only.");
-    parser.addOption(outOpt);
-    parser.addOption(sizeOpt);
-    parser.addOption(hiresOpt);
-    parser.addOption(noHiresOpt);
-    parser.process(app);
-    if (parser.isSet(hiresOpt) && parser.isSet(noHiresOpt)) {
-        std::cerr << "pellucor import-slides: give --hires or --no-hires, not both\n";
-        return 2;
-    }
-    if (parser.positionalArguments().size() != 1 || !parser.isSet(outOpt)) {
-        std::cerr << "pellucor import-slides: give one presentation file and --out DIR\n";
-        return 2;
-    }
+    parser.addOptions({outOpt, sizeOpt, hiresOpt, noHiresOpt});
+    cl.process();
+    if (parser.isSet(hiresOpt) && parser.isSet(noHiresOpt))
+        return cl.usage("give --hires or --no-hires, not both");
+    if (cl.positional().size() != 1 || !parser.isSet(outOpt))
+        return cl.usage("give one presentation file and --out DIR");
     int width = 0;
     int height = 0;
-    if (!parseSize(parser.value(sizeOpt), width, height)) {
-        std::cerr << "pellucor import-slides: --size must be WIDTHxHEIGHT, each from 1 to " << kMaxGifSide << "\n";
-        return 2;
-    }
+    if (!parseSize(parser.value(sizeOpt), width, height))
+        return cl.usage("--size must be WIDTHxHEIGHT, each from 1 to " + std::to_string(kMaxGifSide));
     const QString outDir = QDir(parser.value(outOpt)).absolutePath();
     if (!QDir().mkpath(outDir)) {
-        std::cerr << "pellucor import-slides: cannot create " << outDir.toStdString() << "\n";
+        cl.error("cannot create " + outDir.toStdString());
         return 1;
     }
-    const std::string file = CommandLinePath(parser.positionalArguments().front());
+    const std::string file = CommandLinePath(cl.positional().front());
 
     SlideExporter ppt;
     ppt.sharpCopies = !parser.isSet(noHiresOpt);
@@ -88,7 +76,7 @@ int RunImportSlidesCommand(int argc, char** argv)
         return 1;
     if (count == 0) {
         ppt.PptClose();
-        std::cerr << "pellucor import-slides: the presentation has no slides\n";
+        cl.error("the presentation has no slides");
         return 1;
     }
     PrintedStatus status;

@@ -2,33 +2,26 @@
 // SCORM 1.2 or SCORM 2004 package or an IMS Common Cartridge 1.1.
 #include "app/Commands.h"
 
-#include <unistd.h>
-
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
 #include <iostream>
 
-#include "core/ProgressPrinter.h"
+#include "app/CommandLine.h"
 #include "publish/LecturePackage.h"
 
 namespace pellucor {
 
 int RunPackageCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine cl(argc, argv, "package",
         "Zip a published lecture for a learning platform. In a SCORM package the lecture resumes where the "
-        "student stopped and reports itself completed once every part has been played to 90%.");
-    parser.addHelpOption();
-    parser.addPositionalArgument("published_dir", "The published lecture (the folder holding its index.htm).");
-    parser.addPositionalArgument("out", "The package to write (OUT.zip; a cartridge is usually OUT.imscc).");
+        "student stopped and reports itself completed once every part has been played to 90%.",
+        {{"published_dir", "The published lecture (the folder holding its index.htm)."},
+         {"out", "The package to write (OUT.zip; a cartridge is usually OUT.imscc)."}});
+    QCommandLineParser& parser = cl.parser;
     QCommandLineOption scorm12("scorm12", "A SCORM 1.2 package.");
     QCommandLineOption scorm2004("scorm2004", "A SCORM 2004 (4th edition) package.");
     QCommandLineOption cc("cc", "An IMS Common Cartridge 1.1.");
     parser.addOptions({scorm12, scorm2004, cc});
-    parser.process(app);
+    cl.process();
     const int kinds = parser.isSet(scorm12) + parser.isSet(scorm2004) + parser.isSet(cc);
     if (parser.positionalArguments().size() != 2 || kinds != 1) {
         std::cerr << "usage: pellucor package PUBLISHED_DIR --scorm12|--scorm2004|--cc OUT.zip\n";
@@ -38,13 +31,13 @@ int RunPackageCommand(int argc, char** argv)
                              : parser.isSet(scorm2004) ? PackageKind::Scorm2004
                                                        : PackageKind::CommonCartridge;
     const std::string out = CommandLinePath(parser.positionalArguments().at(1));
-    ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), "Packaging");
+    ProgressPrinter progress = cl.progress("Packaging");
     std::string err;
     const bool ok = WritePackage(CommandLineDir(parser.positionalArguments().at(0)), kind, out, err,
                                  [&](int percent) { progress.Percent(percent); });
     progress.Finish();
     if (!ok) {
-        std::cerr << "pellucor package: " << err << "\n";
+        cl.error(err);
         return 1;
     }
     std::cout << "Package: " << out << std::endl;

@@ -4,18 +4,14 @@
 // outputs stay as they were.
 #include "app/Commands.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
 #include <csignal>
 #include <iostream>
 #include <vector>
-#include <unistd.h>
 
+#include "app/CommandLine.h"
 #include "capture/FfmpegEncoder.h"
 #include "core/PathVars.h"
 #include "core/PreferenceStore.h"
-#include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
 #include "publish/PublishSession.h"
 
@@ -39,13 +35,11 @@ void fillRequest(PublishRequest& r, const std::string& lecDir, const PreferenceS
 
 int RunPublishCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine cl(argc, argv, "publish",
         "Publish a lecture unattended: for disk (default) and/or the web, then run the merge script, wait "
-        "until it reports All Done and put the publication in place of the previous one.");
-    parser.addHelpOption();
-    parser.addPositionalArgument("lecture", "Lecture directory (slides, titles, events files and media).");
+        "until it reports All Done and put the publication in place of the previous one.",
+        {{"lecture", "Lecture directory (slides, titles, events files and media)."}});
+    QCommandLineParser& parser = cl.parser;
     const QCommandLineOption som("som", "Settings file (*.som) of control=value lines, applied first.", "file");
     const QCommandLineOption disk("disk", "Publish for disk into DIR (default: the HD/CD output preference).", "dir");
     const QCommandLineOption web("web", "Publish for the web into DIR.", "dir");
@@ -62,16 +56,14 @@ int RunPublishCommand(int argc, char** argv)
     const QCommandLineOption quiet("quiet", "Print only the result.");
     for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet})
         parser.addOption(o);
-    parser.process(app);
-    if (parser.positionalArguments().size() != 1) {
-        std::cerr << "pellucor publish: give exactly one lecture directory (see --help)\n";
-        return 2;
-    }
+    cl.process();
+    if (cl.positional().size() != 1)
+        return cl.usage("give exactly one lecture directory (see --help)");
 
     Tav_SetUnattended(true);
-    const std::string lecDir = CommandLineDir(parser.positionalArguments().front());
+    const std::string lecDir = CommandLineDir(cl.positional().front());
     if (!Tav_ChkDir(lecDir)) {
-        std::cerr << "pellucor publish: " << lecDir << " is not a directory\n";
+        cl.error(lecDir + " is not a directory");
         return 1;
     }
     const PreferenceSnapshot prefs = PreferenceStore().Read();
@@ -88,11 +80,11 @@ int RunPublishCommand(int argc, char** argv)
         const std::string path = parser.value(som).toStdString();
         SettingsFile file;
         if (!ReadSettingsFile(path, file)) {
-            std::cerr << "pellucor publish: unable to open " << path << "\n";
+            cl.error("unable to open " + path);
             return 1;
         }
         for (const auto& line : file.badLines)
-            std::cerr << "pellucor publish: Bad " << path << " line - " << line << "\n";
+            cl.error("Bad " + path + " line - " + line);
         for (const auto& [control, value] : file.controls)
             r.Set(control, value);
     }
@@ -128,7 +120,7 @@ int RunPublishCommand(int argc, char** argv)
         r.optCD = 1;
 
     const bool verbose = !parser.isSet(quiet);
-    ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0);
+    ProgressPrinter progress = cl.progress();
     // Raised on the publish's own thread while this one waits.
     QObject::connect(
         &session, &PublishSession::statusChanged, &session,
@@ -167,7 +159,7 @@ int RunPublishCommand(int argc, char** argv)
     std::string msg;
     if (!session.Start(msg)) {
         progress.Finish();
-        std::cerr << "pellucor publish: " << msg << "\n";
+        cl.error(msg);
         return 1;
     }
     bool cancelAsked = false;
@@ -181,16 +173,16 @@ int RunPublishCommand(int argc, char** argv)
     // A publication already in place when the signal came is reported as
     // what it is.
     if (g_signal && session.Result() != PublishSession::Outcome::Succeeded) {
-        std::cerr << "pellucor publish: Publish cancelled\n";
+        cl.error("Publish cancelled");
         return 128 + g_signal;
     }
     switch (session.Result()) {
     case PublishSession::Outcome::Succeeded: break;
     case PublishSession::Outcome::Cancelled:
-        std::cerr << "pellucor publish: Publish cancelled\n";
+        cl.error("Publish cancelled");
         return 1;
     default:
-        std::cerr << "pellucor publish: " << session.Error() << "\n";
+        cl.error(session.Error());
         return 1;
     }
     for (const auto& script : scripts)

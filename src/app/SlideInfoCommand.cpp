@@ -2,8 +2,6 @@
 // nothing on disk: a published lecture is converted in a scratch copy.
 #include "app/Commands.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -12,6 +10,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/CommandLine.h"
 #include "capture/FfmpegEncoder.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
@@ -64,23 +63,18 @@ void printTable(std::ostream& out, const SlideInfo& si)
 
 int RunSlideInfoCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Load a lecture directory and print its slide table.");
-    parser.addHelpOption();
-    parser.addPositionalArgument("lecture", "Lecture directory (slides, titles, events and media).");
+    CommandLine cl(argc, argv, "slide-info", "Load a lecture directory and print its slide table.",
+                   {{"lecture", "Lecture directory (slides, titles, events and media)."}});
+    QCommandLineParser& parser = cl.parser;
     QCommandLineOption nameOpt("name", "Lecture name (default: the directory's last component).", "name");
     QCommandLineOption mediaOpt("media", "Media directory (default: the lecture directory).", "dir");
-    parser.addOption(nameOpt);
-    parser.addOption(mediaOpt);
-    parser.process(app);
-    if (parser.positionalArguments().size() != 1) {
-        std::cerr << "pellucor slide-info: give exactly one lecture directory\n";
-        return 2;
-    }
-    const std::string lecDir = CommandLineDir(parser.positionalArguments().front());
+    parser.addOptions({nameOpt, mediaOpt});
+    cl.process();
+    if (cl.positional().size() != 1)
+        return cl.usage("give exactly one lecture directory");
+    const std::string lecDir = CommandLineDir(cl.positional().front());
     if (!Tav_ChkDir(lecDir)) {
-        std::cerr << "pellucor slide-info: " << lecDir << " is not a directory\n";
+        cl.error(lecDir + " is not a directory");
         return 1;
     }
     PublishSettings settings;
@@ -100,7 +94,7 @@ int RunSlideInfoCommand(int argc, char** argv)
     if (IsPublishedLecture(mediaDir, settings.LecName, publishedName)) {
         const std::string copy = Tav_DirSlash(scratch.path().toStdString());
         if (!scratch.isValid() || !scratchCopy(mediaDir, copy, err)) {
-            std::cerr << "pellucor slide-info: " << (err.empty() ? "cannot make a scratch directory" : err) << "\n";
+            cl.error(err.empty() ? "cannot make a scratch directory" : err);
             return 1;
         }
         if (Tav_DirSlash(settings.LecDir) == mediaDir)
@@ -109,7 +103,7 @@ int RunSlideInfoCommand(int argc, char** argv)
     }
     SlideEngine engine(settings, &host);
     if (!LoadLectureConvertingPublished(engine, true, false, err)) {
-        std::cerr << "pellucor slide-info: " << Tav_ReplaceAll(err, settings.MediaDir, mediaDir) << "\n";
+        cl.error(Tav_ReplaceAll(err, settings.MediaDir, mediaDir));
         return 1;
     }
     std::ostringstream table;

@@ -3,14 +3,10 @@
 // what was found, marking the changes to review.
 #include "app/Commands.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
 #include <iomanip>
 #include <iostream>
-#include <unistd.h>
 
-#include "core/ProgressPrinter.h"
+#include "app/CommandLine.h"
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 #include "media/LectureSync.h"
@@ -19,8 +15,6 @@
 namespace pellucor {
 
 namespace {
-
-constexpr const char* kName = "pellucor sync-slides: ";
 
 void printPart(const PartSync& p)
 {
@@ -45,13 +39,11 @@ void printPart(const PartSync& p)
 
 int RunSyncSlidesCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine cl(argc, argv, "sync-slides",
         "Find when each slide is shown in a lecture's recordings by comparing their pictures with the slide "
-        "images (img001.gif ...), and write each part's events file (talk1.txt ...).");
-    parser.addHelpOption();
-    parser.addPositionalArgument("lecture", "Lecture directory (slide images and recordings).");
+        "images (img001.gif ...), and write each part's events file (talk1.txt ...).",
+        {{"lecture", "Lecture directory (slide images and recordings)."}});
+    QCommandLineParser& parser = cl.parser;
     const QCommandLineOption part("part", "Sync only part N.", "N");
     const QCommandLineOption name(
         "name", "Lecture name (default: the one its parts' files carry, else the directory's last component).", "name");
@@ -60,30 +52,26 @@ int RunSyncSlidesCommand(int argc, char** argv)
     const QCommandLineOption replace("replace", "Replace existing events files (each is kept as NAME.bak).");
     for (const auto& o : {part, name, media, out, replace})
         parser.addOption(o);
-    parser.process(app);
-    if (parser.positionalArguments().size() != 1) {
-        std::cerr << kName << "give exactly one lecture directory (see --help)\n";
-        return 2;
-    }
+    cl.process();
+    if (cl.positional().size() != 1)
+        return cl.usage("give exactly one lecture directory (see --help)");
     LectureSyncOptions options;
     options.slideDir = options.mediaDir = CommandLineDir(parser.positionalArguments().front());
     if (!Tav_ChkDir(options.slideDir)) {
-        std::cerr << kName << options.slideDir << " is not a directory\n";
+        cl.error(options.slideDir + " is not a directory");
         return 1;
     }
     options.lecName = parser.isSet(name) ? parser.value(name).toStdString() : LectureNameOf(options.slideDir);
     if (parser.isSet(part)) {
         bool number = false;
         options.part = parser.value(part).toInt(&number);
-        if (!number || options.part < 1) {
-            std::cerr << kName << "--part takes a part number from 1\n";
-            return 2;
-        }
+        if (!number || options.part < 1)
+            return cl.usage("--part takes a part number from 1");
     }
     if (parser.isSet(media)) {
         options.recording = CommandLinePath(parser.value(media));
         if (const std::string why = Tav_FileProblem(options.recording); !why.empty()) {
-            std::cerr << kName << "cannot read " << options.recording << ": " << why << "\n";
+            cl.error("cannot read " + options.recording + ": " + why);
             return 1;
         }
     }
@@ -94,16 +82,16 @@ int RunSyncSlidesCommand(int argc, char** argv)
     LectureSync sync;
     std::string err;
     if (!sync.Prepare(options, err)) {
-        std::cerr << kName << err << "\n";
+        cl.error(err);
         return 1;
     }
     if (const auto existing = sync.Existing(); !existing.empty() && !options.replace) {
         for (const std::string& f : existing)
-            std::cerr << kName << f << " holds slide times already: give --replace to write it anew (the old one is "
-                      << "then kept as " << Tav_SplitPath(f).last << ".bak)\n";
+            cl.error(f + " holds slide times already: give --replace to write it anew (the old one is then kept as " +
+                     Tav_SplitPath(f).last + ".bak)");
         return 1;
     }
-    ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), "Syncing");
+    ProgressPrinter progress = cl.progress("Syncing");
     std::string status;
     const std::atomic<bool> cancel{false};
     const bool ok = sync.Run(
@@ -118,7 +106,7 @@ int RunSyncSlidesCommand(int argc, char** argv)
         if (p.error.empty())
             printPart(p);
         else
-            std::cerr << kName << "part " << p.part << " (" << p.recording << "): " << p.error << "\n";
+            cl.error("part " + std::to_string(p.part) + " (" + p.recording + "): " + p.error);
     }
     return ok ? 0 : 1;
 }
