@@ -1,7 +1,7 @@
 #include "app/AppContext.h"
 
 #include "app/PublishForm.h"
-#include "capture/FfmpegEncoder.h"
+#include "media/FfmpegMediaOpener.h"
 #include "app/Preferences.h"
 #include "app/SlideSyncRun.h"
 #include "core/SlideInfo.h"
@@ -14,7 +14,7 @@ AppContext::AppContext(const QString& prefsIni, QObject* parent)
       mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
       slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks))
 {
-    session_->encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    session_->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     hooks.slideSync = slideSync_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);

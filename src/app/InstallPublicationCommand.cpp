@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "capture/MediaCheck.h"
+#include "media/MediaCheck.h"
 #include "publish/StagedPublication.h"
 
 namespace pellucor {

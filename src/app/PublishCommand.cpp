@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "capture/FfmpegEncoder.h"
+#include "media/FfmpegMediaOpener.h"
 #include "core/PathVars.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
@@ -68,7 +68,7 @@ int RunPublishCommand(int argc, char** argv)
     }
     const PreferenceSnapshot prefs = PreferenceStore().Read();
     PublishSession session;
-    session.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    session.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     session.preferences = [&prefs] { return prefs; };
     // Nobody watches a status line here: the log is read more often than
     // the window's once a second (still two successive readings).

@@ -6,8 +6,8 @@
 
 #include "app/FrontEndHooks.h"
 #include "app/Preferences.h"
-#include "capture/FfmpegEncoder.h"
-#include "capture/FfmpegTranscoder.h"
+#include "media/FfmpegMediaOpener.h"
+#include "media/FfmpegTranscoder.h"
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 
@@ -21,7 +21,7 @@ PublishSession* sessionOf(std::unique_ptr<PublishSession>& own, PublishSession* 
     if (given)
         return given;
     own = std::make_unique<PublishSession>();
-    own->encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    own->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     return own.get();
 }
 }  // namespace

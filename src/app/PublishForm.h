@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/EncoderControl.h"
+#include "core/MediaFile.h"
 #include "core/PublishSettings.h"
 #include "core/SlideInfo.h"
 #include "publish/LecturePackage.h"

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "app/CommandLine.h"
-#include "capture/FfmpegEncoder.h"
+#include "media/FfmpegMediaOpener.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 #include "style/PublishedLecture.h"
@@ -83,7 +83,7 @@ int RunSlideInfoCommand(int argc, char** argv)
     settings.LecName = parser.isSet(nameOpt) ? parser.value(nameOpt).toStdString() : Tav_SplitPath(lecDir).last;
     settings.Prefs["prfRmmerge"] = "None";
     BasicEngineHost host;
-    host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    host.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
 
     std::string err;
     // A published lecture is shown as it converts, converted in a scratch

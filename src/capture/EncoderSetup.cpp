@@ -95,11 +95,8 @@ void EncoderSetup::ApplyEncoderSettings()
     encoder_.SetDoOutputFile(true);
     for (int i = 0; i < 6; ++i)
         encoder_.SetTarget(static_cast<EncoderControl::Target>(i), speed_ == i);
-    encoder_.SetSetting(3407, 0);
-    encoder_.SetSetting(3410, 5);
     // The audio device the user chose (not always the first).
     encoder_.SetAudioDriver(audioIndex_);
-    encoder_.SetSetting(3411, 1);
     encoder_.SetAudioOn(true);
     if (chkVideo_) {
         encoder_.SetVideoOn(true);

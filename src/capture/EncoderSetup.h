@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "capture/CaptureWindow.h"
-#include "core/EncoderControl.h"
+#include "capture/EncoderControl.h"
 
 namespace pellucor {
 

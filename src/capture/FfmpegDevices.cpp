@@ -5,7 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 
 extern "C" {
 #include <libavdevice/avdevice.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/MediaInput.h"
+#include "media/MediaInput.h"
 
 namespace pellucor {
 

@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-#include "capture/FfmpegMediaFile.h"
-#include "capture/MediaCheck.h"
+#include "media/FfmpegMediaFile.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -341,12 +340,5 @@ void FfmpegEncoder::dialog(const std::function<std::string(FfmpegEncoder&)>& sho
 void FfmpegEncoder::ShowFormatDialog() { dialog(formatDialog); }
 void FfmpegEncoder::ShowSourceDialog() { dialog(sourceDialog); }
 void FfmpegEncoder::ShowCompressionDialog() { dialog(compressionDialog); }
-
-std::unique_ptr<MediaFileObject> FfmpegEncoder::OpenRmFile(const std::string& path, std::string& err)
-{
-    return FfmpegMediaFile::Open(path, err);
-}
-
-bool FfmpegEncoder::CheckPlayable(const std::string& path, std::string& err) { return CheckMediaPlays(path, err); }
 
 }  // namespace pellucor

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/EncoderControl.h"
+#include "capture/EncoderControl.h"
 #include "capture/FfmpegDevices.h"
-#include "capture/FfmpegTranscoder.h"
+#include "media/FfmpegTranscoder.h"
 
 class QObject;
 
@@ -54,7 +54,6 @@ public:
     void SetDoOutputFile(bool on) override { doOutputFile_ = on; }
     void SetOutputFilename(const std::string& path) override { outputFile_ = path; }
     void SetTarget(Target target, bool on) override { targets_[target] = on; }
-    void SetSetting(int, int) override {}
 
     bool IsEncoding() const override { return encoding_; }
     bool IsSourceOpen() const override { return sourceOpen_; }
@@ -66,9 +65,6 @@ public:
     void ShowCompressionDialog() override;
     int VideoWindowWidth() const override { return previewWidth_; }
     int VideoWindowHeight() const override { return previewHeight_; }
-
-    std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) override;
-    bool CheckPlayable(const std::string& path, std::string& err) override;
 
     // The device lists (found when first asked for; replaceable, e.g. by
     // lavfi sources on a machine without devices).

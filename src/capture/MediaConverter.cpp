@@ -1,7 +1,7 @@
 #include "capture/MediaConverter.h"
 
 #include "capture/FileChooser.h"
-#include "capture/MediaFilters.h"
+#include "media/MediaFilters.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -25,9 +25,6 @@ void MediaConverter::ApplyEncoderSettings()
     encoder_.SetOutputFilename(output_);
     for (int i = 0; i < 6; ++i)
         encoder_.SetTarget(static_cast<EncoderControl::Target>(i), speed_ == i);
-    encoder_.SetSetting(3407, 0);
-    encoder_.SetSetting(3410, 5);
-    encoder_.SetSetting(3411, 1);
     encoder_.SetAudioOn(true);
 }
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "capture/CaptureWindow.h"
-#include "core/EncoderControl.h"
+#include "capture/EncoderControl.h"
 
 namespace pellucor {
 

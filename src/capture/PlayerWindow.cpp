@@ -1,7 +1,7 @@
 #include "capture/PlayerWindow.h"
 
 #include "capture/FileChooser.h"
-#include "capture/MediaFilters.h"
+#include "media/MediaFilters.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -115,7 +115,7 @@ void RecordingSetup::cmdDelMedia_Click()
 bool RecordingSetup::Setup_Encoder()
 {
     std::string err;
-    EncoderSetup* enc = windows_ ? windows_->LoadEncoder(err) : nullptr;
+    EncoderSetup* enc = windows_ ? windows_->LoadMediaOpener(err) : nullptr;
     if (!enc) {
         Tav_PlainMessage("Pellucor cannot Load RealProducer ActiveX Control - " + err);
         return false;

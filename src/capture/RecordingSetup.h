@@ -19,7 +19,7 @@ class RecordingWindows {
 public:
     virtual ~RecordingWindows() = default;
     // Loads the encoder set-up window; null with err when it cannot.
-    virtual EncoderSetup* LoadEncoder(std::string& err) = 0;
+    virtual EncoderSetup* LoadMediaOpener(std::string& err) = 0;
     // Shows the loaded encoder set-up window modally.
     virtual void ShowEncoderModal() = 0;
     virtual PlayerWindow* LoadPlayer(std::string& err) = 0;

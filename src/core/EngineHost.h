@@ -1,5 +1,5 @@
 // What the publishing engine needs from whoever runs it: somewhere to show
-// its status, the encoder component, a place to report the progress of the
+// its status, the media component that opens recordings, a place to report the progress of the
 // step under way, and whether it should stop. The publish job implements
 // it on its worker thread; tests and the command line use BasicEngineHost.
 // The settings themselves are a value handed to the engine
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/EncoderControl.h"
+#include "core/MediaFile.h"
 
 namespace pellucor {
 
@@ -20,8 +20,9 @@ class EngineHost {
 public:
     virtual ~EngineHost() = default;
     virtual void SetStatus(const std::string& text, uint32_t colour) = 0;
-    // Loads the encoder component; nullptr with err when it cannot be loaded.
-    virtual std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) = 0;
+    // Loads the media component that opens recordings; nullptr with err when
+    // it cannot be loaded.
+    virtual std::unique_ptr<MediaOpener> LoadMediaOpener(std::string& err) = 0;
     // How far the step under way is: done of total units.
     virtual void Progress(int64_t /*done*/, int64_t /*total*/) {}
     // True once whoever runs the engine asked it to stop.
@@ -32,11 +33,12 @@ public:
     virtual void SetCancelHandler(std::function<void()> /*handler*/) {}
 };
 
-// A host that records the status lines and makes encoders from a factory.
+// A host that records the status lines and makes media openers from a
+// factory.
 class BasicEngineHost : public EngineHost {
 public:
     std::vector<std::string> statuses;
-    std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
+    std::function<std::unique_ptr<MediaOpener>()> openerFactory;
     std::function<void(const std::string&)> onStatus;
 
     void SetStatus(const std::string& text, uint32_t) override
@@ -45,12 +47,12 @@ public:
         if (onStatus)
             onStatus(text);
     }
-    std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) override
+    std::unique_ptr<MediaOpener> LoadMediaOpener(std::string& err) override
     {
-        if (encoderFactory)
-            if (auto enc = encoderFactory())
+        if (openerFactory)
+            if (auto enc = openerFactory())
                 return enc;
-        err = "no encoder component available";
+        err = "no media component available";
         return nullptr;
     }
 };

@@ -20,21 +20,21 @@ bool SlideEngine::LoadLecture(bool fullCheck, bool verbose, std::string& err)
     const std::string D = Tav_DirSlash(S.MediaDir);
     Tav_DebugLog("LoadSlideInfo " + D);
 
-    std::unique_ptr<EncoderControl> encoder;  // loaded on first use, released at the end
+    std::unique_ptr<MediaOpener> encoder;  // loaded on first use, released at the end
     const bool builtInProbe = Tav_Contains(Tav_Upper(Preference("prfRmmerge")), "NONE");
     // Opens media through the encoder component and tells whether it holds
     // video and sound.
     auto openMedia = [&](const std::string& path, bool& video, bool& audio, std::string& why) {
         if (!encoder) {
             std::string loadErr;
-            encoder = Host() ? Host()->LoadEncoder(loadErr) : nullptr;
+            encoder = Host() ? Host()->LoadMediaOpener(loadErr) : nullptr;
             if (!encoder) {
                 why = "Pellucor Unable to Load RealProducer ActiveX control during Slide Load";
                 return false;
             }
         }
         std::string openErr;
-        auto media = encoder->OpenRmFile(path, openErr);
+        auto media = encoder->OpenMedia(path, openErr);
         if (!media) {
             why = "Unable to read media file " + path + " - " + openErr;
             return false;

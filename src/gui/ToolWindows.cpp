@@ -111,7 +111,7 @@ void ToolWindows::showServer()
                                                                    prefs.Set(key, value);
                                                                prefs.DoSave();
                                                            });
-        lectureWatcher_->Session().encoderFactory = context_.session().encoderFactory;
+        lectureWatcher_->Session().openerFactory = context_.session().openerFactory;
         lectureWatcher_->chooseDirectory = [this](const std::string& title, std::string& dir) {
             return context_.hooks.ChooseDirectory(title, dir, false);
         };
@@ -217,7 +217,7 @@ void ToolWindows::showEncoderSetup()
     if (!tools_)
         newTools();
     std::string err;
-    if (!tools_->EncoderView() && !tools_->LoadEncoder(err)) {
+    if (!tools_->EncoderView() && !tools_->LoadMediaOpener(err)) {
         Tav_Message("Pellucor cannot Load RealProducer ActiveX Control - " + err);
         return;
     }

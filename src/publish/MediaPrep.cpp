@@ -120,13 +120,13 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     const bool recording = output.empty();
     if (!encoder_) {
         std::string why;
-        encoder_ = Host() ? Host()->LoadEncoder(why) : nullptr;
+        encoder_ = Host() ? Host()->LoadMediaOpener(why) : nullptr;
         if (!encoder_)
             return fail("Pellucor cannot Load RealProducer ActiveX Control - " + why);
     }
     SetStatus((recording ? "Opening " : "OpenRMFile ") + media);
     std::string err;
-    auto file = encoder_->OpenRmFile(media, err);
+    auto file = encoder_->OpenMedia(media, err);
     if (!file)
         return fail("Unable to read " + media + " - " + err);
     // Only a part with video tells the page its picture size.

@@ -107,11 +107,11 @@ void PublishJob::SetStatus(const std::string& text, uint32_t colour)
     emit statusChanged(QString::fromStdString(text), colour);
 }
 
-std::unique_ptr<EncoderControl> PublishJob::LoadEncoder(std::string& err)
+std::unique_ptr<MediaOpener> PublishJob::LoadMediaOpener(std::string& err)
 {
-    auto encoder = encoderFactory ? encoderFactory() : nullptr;
+    auto encoder = openerFactory ? openerFactory() : nullptr;
     if (!encoder)
-        err = "no encoder component";
+        err = "no media component";
     return encoder;
 }
 

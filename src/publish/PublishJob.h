@@ -39,7 +39,7 @@ public:
     ~PublishJob() override;
 
     // Makes the encoder component on the worker thread.
-    std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
+    std::function<std::unique_ptr<MediaOpener>()> openerFactory;
     // Starts a script hidden, without waiting; returns its pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
     // Checks a published media file (read whole, last pictures decoded).
@@ -98,7 +98,7 @@ private:
 
     // EngineHost, on the worker thread.
     void SetStatus(const std::string& text, uint32_t colour) override;
-    std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) override;
+    std::unique_ptr<MediaOpener> LoadMediaOpener(std::string& err) override;
     void Progress(int64_t done, int64_t total) override;
     bool Cancelled() const override { return cancel_; }
     void SetCancelHandler(std::function<void()> handler) override;

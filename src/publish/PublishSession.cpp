@@ -93,7 +93,7 @@ bool PublishSession::OKToPublish(std::string& err) const
 {
     const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
     BasicEngineHost host;
-    host.encoderFactory = encoderFactory;
+    host.openerFactory = openerFactory;
     Publisher engine(request.Settings(prefs), &host);
     return engine.OKToPublish(false, err);
 }
@@ -206,14 +206,14 @@ bool PublishSession::Start(std::string& err)
 
     const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
     job_ = std::make_unique<PublishJob>(request.Settings(prefs));
-    job_->encoderFactory = encoderFactory;
+    job_->openerFactory = openerFactory;
     job_->startScript = startScript;
     job_->logIntervalMs = logIntervalMs;
     job_->installProgram = installProgram;
     job_->mayInstall = mayInstall;
     if (job_->installProgram.empty() && QCoreApplication::instance())
         job_->installProgram = QCoreApplication::applicationFilePath().toStdString();
-    auto factory = encoderFactory;
+    auto factory = openerFactory;
     job_->checkMedia = [factory](const std::string& path, std::string& why) {
         auto encoder = factory ? factory() : nullptr;
         return !encoder || encoder->CheckPlayable(path, why);

@@ -20,7 +20,7 @@
 #include <mutex>
 #include <string>
 
-#include "core/EncoderControl.h"
+#include "core/MediaFile.h"
 #include "core/PreferenceStore.h"
 #include "core/SlideInfo.h"
 #include "publish/PublishRequest.h"
@@ -43,7 +43,7 @@ public:
 
     // Makes the media component (the built-in events processing and the
     // browser copy). Also checks each published media file.
-    std::function<std::unique_ptr<EncoderControl>()> encoderFactory;
+    std::function<std::unique_ptr<MediaOpener>()> openerFactory;
     // Starts a script hidden, without waiting; returns its pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
     // Asked before files that no publication wrote are removed from an

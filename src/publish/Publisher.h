@@ -58,7 +58,7 @@ private:
     // Writes the lecture record into the output (LectureRecordStep.cpp).
     bool writeLectureRecord();
 
-    std::unique_ptr<EncoderControl> encoder_;
+    std::unique_ptr<MediaOpener> encoder_;
 };
 
 }  // namespace pellucor

@@ -13,7 +13,7 @@
 #include <functional>
 #include <iostream>
 
-#include "capture/FfmpegEncoder.h"
+#include "media/FfmpegMediaOpener.h"
 #include "core/PreferenceStore.h"
 #include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
@@ -71,7 +71,7 @@ int RunServerCommand(int argc, char** argv)
                             : parser.value(*option).toStdString();
     }
     LectureWatcher server([&prefs] { return prefs; });
-    server.Session().encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    server.Session().openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     const int seconds = std::max(1, parser.value(interval).toInt());
     server.settleTime = std::chrono::milliseconds(
         parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000) : 2000L * seconds);

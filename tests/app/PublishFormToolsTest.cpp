@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "AppFixture.h"
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 #include "publish/OutputChecks.h"
 
 #include <QEventLoop>

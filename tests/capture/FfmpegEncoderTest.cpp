@@ -7,7 +7,7 @@
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "capture/FfmpegEncoder.h"
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 #include "capture/MediaConverter.h"
 #include "capture/EncoderSetup.h"
 #include "core/PreferenceStore.h"

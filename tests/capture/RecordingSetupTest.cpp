@@ -26,7 +26,7 @@ struct FakeWindows : RecordingWindows {
     bool openSourceInDialog = true;
     std::vector<std::string> calls;
 
-    EncoderSetup* LoadEncoder(std::string&) override
+    EncoderSetup* LoadMediaOpener(std::string&) override
     {
         encoder.audioDrivers = {"default"};
         enc = std::make_unique<EncoderSetup>(encoder);

@@ -27,7 +27,7 @@ protected:
         engine.S.LecDir = dir.dir();
         engine.S.LecName = "talk";
         engine.S.Prefs["prfRmmerge"] = "None";
-        host.encoderFactory = [this] { return std::make_unique<FakeEncoder>(&encoderLog); };
+        host.openerFactory = [this] { return std::make_unique<FakeMediaOpener>(&encoderLog); };
     }
     void put(const std::string& name, const std::string& content = "") { writeFile(dir.file(name), content); }
     bool load(bool full = true) { return engine.LoadSlideInfo(full, true, err); }
@@ -179,7 +179,7 @@ TEST_F(LectureFixture, MediaQuestionWhenAnExternalMergeToolIsChosen)
 
 TEST_F(LectureFixture, EncoderThatCannotLoadFailsTheFullCheck)
 {
-    host.encoderFactory = nullptr;
+    host.openerFactory = nullptr;
     put("talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     put("talk1.rm");
     EXPECT_FALSE(load());

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "capture/FfmpegEncoder.h"
+#include "media/FfmpegMediaOpener.h"
 #include "core/EngineHost.h"
 #include "publish/Publisher.h"
 
@@ -35,7 +35,7 @@ protected:
         settings.WebURL = "http://lectures.example.org/talk/";
         settings.Prefs["prfRmmerge"] = "None";
         settings.Prefs["prfEvent32"] = "None";
-        host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+        host.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     }
 
     // Keeps only part 1 of the sample: a one-part lecture.

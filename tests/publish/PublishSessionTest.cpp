@@ -44,7 +44,7 @@ protected:
         r.TextPP = r.TextMedia = lecture;
         r.TextStyle = PELLUCOR_STYLE_DIR;
         r.TextCDDir = out;
-        session.encoderFactory = host.encoderFactory;
+        session.openerFactory = host.openerFactory;
         session.installProgram = PELLUCOR_EXE;
         session.logIntervalMs = 50;
         session.preferences = [] { return PreferenceSnapshot{{"prfRmmerge", "None"}, {"prfEvent32", "None"}}; };

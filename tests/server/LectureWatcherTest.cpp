@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "capture/FfmpegEncoder.h"
+#include "media/FfmpegMediaOpener.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
 #include "publish/PublishSession.h"
@@ -44,7 +44,7 @@ protected:
         prefs["prfsrvLogFile"] = root.dir() + "log.htm";
         prefs["prfsrvWebURL"] = "http://lectures.example.org/lectures/";
         prefs["prfsrvStreamURL"] = "";
-        server.Session().encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+        server.Session().openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
         server.Session().logIntervalMs = 50;
         server.settleTime = std::chrono::milliseconds(0);
         server.Form_Load();

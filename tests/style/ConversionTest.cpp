@@ -66,7 +66,7 @@ TEST_F(Conversion, LoadSlideInfoConvertsFirst)
     engine.S.LecDir = media.dir();
     engine.S.LecName = "talk";
     engine.S.Prefs["prfRmmerge"] = "None";
-    host.encoderFactory = [&] { return std::make_unique<testing_support::FakeEncoder>(&encoderLog); };
+    host.openerFactory = [&] { return std::make_unique<testing_support::FakeMediaOpener>(&encoderLog); };
     Tav_SetUnattended(true);
     std::string err;
     const bool ok = LoadLectureConvertingPublished(engine, true, false, err);

@@ -32,7 +32,7 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<MediaFileObject> FakeEncoder::OpenRmFile(const std::string& path, std::string& err)
+std::unique_ptr<MediaFileObject> FakeMediaOpener::OpenMedia(const std::string& path, std::string& err)
 {
     log_->opened.push_back(path);
     if (!std::ifstream(path)) {
@@ -42,7 +42,7 @@ std::unique_ptr<MediaFileObject> FakeEncoder::OpenRmFile(const std::string& path
     return std::make_unique<FakeMediaFile>(log_, path);
 }
 
-bool FakeEncoder::CheckPlayable(const std::string& path, std::string& err)
+bool FakeMediaOpener::CheckPlayable(const std::string& path, std::string& err)
 {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (in && in.tellg() > 0)

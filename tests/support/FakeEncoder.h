@@ -1,12 +1,14 @@
-// A stand-in for the encoder component: media files "have video" when
-// their name is listed in videoFiles; events and saves are recorded.
+// Stand-ins for the encoder component (capture and conversion) and for the
+// media opener publishing uses: media files "have video" when their name is
+// listed in videoFiles; openings, events and saves are recorded.
 #pragma once
 
 #include <set>
 #include <string>
 #include <vector>
 
-#include "core/EncoderControl.h"
+#include "capture/EncoderControl.h"
+#include "core/MediaFile.h"
 
 namespace pellucor {
 
@@ -21,7 +23,7 @@ struct FakeEncoderLog {
 
 class FakeEncoder : public EncoderControl {
 public:
-    explicit FakeEncoder(FakeEncoderLog* log) : log_(log) {}
+    explicit FakeEncoder(FakeEncoderLog*) {}
     void SetInputKind(int kind) override { inputKind = kind; }
     void SetInputFilename(const std::string& path) override { inputFile = path; }
     void SetAudioDriver(int index) override { audioDriver = index; }
@@ -37,7 +39,6 @@ public:
     void SetDoOutputFile(bool) override {}
     void SetOutputFilename(const std::string& path) override { outputFile = path; }
     void SetTarget(Target t, bool on) override { targets[t] = on; }
-    void SetSetting(int, int) override {}
     bool IsEncoding() const override { return encoding; }
     bool IsSourceOpen() const override { return sourceOpen; }
     void StartEncoding() override
@@ -65,13 +66,19 @@ public:
     bool encoding = false, sourceOpen = false, openable = true;
     std::vector<std::string> audioDrivers, videoDrivers;
 
-    std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) override;
+private:
+    bool video_ = false;
+};
+
+class FakeMediaOpener : public MediaOpener {
+public:
+    explicit FakeMediaOpener(FakeEncoderLog* log) : log_(log) {}
+    std::unique_ptr<MediaFileObject> OpenMedia(const std::string& path, std::string& err) override;
     // A written file plays when it is there and not empty.
     bool CheckPlayable(const std::string& path, std::string& err) override;
 
 private:
     FakeEncoderLog* log_;
-    bool video_ = false;
 };
 
 }  // namespace testing_support

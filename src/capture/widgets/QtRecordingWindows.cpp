@@ -23,7 +23,7 @@ QtRecordingWindows::~QtRecordingWindows()
     UnloadEncoder();
 }
 
-EncoderSetup* QtRecordingWindows::LoadEncoder(std::string& err)
+EncoderSetup* QtRecordingWindows::LoadMediaOpener(std::string& err)
 {
     UnloadEncoder();
     auto encoder = std::make_unique<FfmpegEncoder>();

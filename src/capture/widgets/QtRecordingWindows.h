@@ -36,7 +36,7 @@ public:
     // Where the encoder set-up keeps the devices last chosen (none: not kept).
     PreferenceStore* deviceMemory = nullptr;
 
-    EncoderSetup* LoadEncoder(std::string& err) override;
+    EncoderSetup* LoadMediaOpener(std::string& err) override;
     void ShowEncoderModal() override;
     PlayerWindow* LoadPlayer(std::string& err) override;
     void ShowPlayer() override;

@@ -13,7 +13,7 @@
 #include "TestSupport.h"
 #include "capture/RecordingSetup.h"
 #include "capture/FfmpegEncoder.h"
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 #include "capture/MediaConverter.h"
 #include "capture/PlayerWindow.h"
 #include "capture/EncoderSetup.h"
@@ -137,7 +137,7 @@ TEST(QtRecordingWindows, RecordsEventsAndMediaThroughTheRealWindows)
     };
     windows.lectureDir = [&] { return dir.dir(); };
     std::string err;
-    EncoderSetup* enc = windows.LoadEncoder(err);
+    EncoderSetup* enc = windows.LoadMediaOpener(err);
     ASSERT_TRUE(enc) << err;
     ASSERT_TRUE(windows.EncoderView());
     enc->DoAudio(dir.file("rawmedia.rm"));

@@ -320,7 +320,7 @@ TEST(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
     useLavfi(windows, std::string(kTone) + ":duration=2", std::string(kPicture) + ":duration=2");
     windows.lectureDir = [&] { return lec.dir(); };
     std::string err;
-    EncoderSetup* enc = windows.LoadEncoder(err);
+    EncoderSetup* enc = windows.LoadMediaOpener(err);
     ASSERT_TRUE(enc) << err;
     enc->DoVideo(lec.file("rawmedia.rm"));
     enc->lstAudio_Click(1);
@@ -364,7 +364,7 @@ TEST(RecordingFlow, DeviceChoicesReachTheRecording)
     QtRecordingWindows windows;
     useLavfi(windows, kTone, kPicture);
     std::string err;
-    EncoderSetup* enc = windows.LoadEncoder(err);
+    EncoderSetup* enc = windows.LoadMediaOpener(err);
     ASSERT_TRUE(enc) << err;
     enc->DoVideo(lec.file("choices.rm"));
     EncoderSetupView* view = windows.EncoderView();

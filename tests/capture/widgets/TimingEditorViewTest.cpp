@@ -10,7 +10,7 @@
 
 #include "QtTestApp.h"
 #include "TestSupport.h"
-#include "capture/MediaFilters.h"
+#include "media/MediaFilters.h"
 #include "capture/PlayerWindow.h"
 #include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"

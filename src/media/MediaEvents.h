@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 
 struct AVFormatContext;
 

@@ -1,4 +1,4 @@
-#include "capture/MediaEvents.h"
+#include "media/MediaEvents.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "capture/BrowserCopy.h"
+#include "media/BrowserCopy.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

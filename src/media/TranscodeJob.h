@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "capture/FfmpegAudioFilter.h"
-#include "capture/FfmpegMediaFile.h"
-#include "capture/FfmpegTranscoder.h"
+#include "media/FfmpegAudioFilter.h"
+#include "media/FfmpegMediaFile.h"
+#include "media/FfmpegTranscoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

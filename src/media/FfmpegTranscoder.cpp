@@ -1,11 +1,11 @@
-#include "capture/FfmpegTranscoder.h"
+#include "media/FfmpegTranscoder.h"
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 
-#include "capture/MediaEvents.h"
-#include "capture/TranscodeJob.h"
+#include "media/MediaEvents.h"
+#include "media/TranscodeJob.h"
 
 extern "C" {
 #include <libavutil/opt.h>

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "capture/FfmpegMediaFile.h"
-#include "capture/FfmpegTranscoder.h"
+#include "media/FfmpegMediaFile.h"
+#include "media/FfmpegTranscoder.h"
 
 namespace pellucor {
 

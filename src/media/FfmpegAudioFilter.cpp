@@ -1,6 +1,6 @@
-#include "capture/FfmpegAudioFilter.h"
+#include "media/FfmpegAudioFilter.h"
 
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 
 extern "C" {
 #include <libavfilter/avfilter.h>

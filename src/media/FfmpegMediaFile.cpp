@@ -1,12 +1,12 @@
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 
 #include <filesystem>
 #include <fstream>
 
-#include "capture/BrowserCopy.h"
-#include "capture/FfmpegTranscoder.h"
-#include "capture/MediaCheck.h"
-#include "capture/MediaEvents.h"
+#include "media/BrowserCopy.h"
+#include "media/FfmpegTranscoder.h"
+#include "media/MediaCheck.h"
+#include "media/MediaEvents.h"
 #include "core/TavUtils.h"
 
 extern "C" {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "capture/TranscodeJob.h"
+#include "media/TranscodeJob.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "capture/FfmpegTranscoder.h"
+#include "media/FfmpegTranscoder.h"
 
 struct AVFormatContext;
 

@@ -1,8 +1,8 @@
-#include "capture/MediaInput.h"
+#include "media/MediaInput.h"
 
 #include <mutex>
 
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaFile.h"
 
 extern "C" {
 #include <libavdevice/avdevice.h>

@@ -1,4 +1,4 @@
-#include "capture/MediaFilters.h"
+#include "media/MediaFilters.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "capture/FfmpegMediaFile.h"
-#include "capture/MediaEvents.h"
+#include "media/FfmpegMediaFile.h"
+#include "media/MediaEvents.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "capture/FfmpegEncoder.h"
-#include "capture/FfmpegMediaFile.h"
+#include "media/FfmpegMediaOpener.h"
+#include "media/FfmpegMediaFile.h"
 #include "core/SlideEngine.h"
 
 namespace pellucor {
@@ -50,7 +50,7 @@ TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
     settings.LecName = "talk";
     settings.Prefs["prfRmmerge"] = "None";
     BasicEngineHost host;
-    host.encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
+    host.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     SlideEngine engine(settings, &host);
     std::string err;
     ASSERT_TRUE(engine.LoadSlideInfo(true, false, err)) << err;

@@ -8,8 +8,8 @@
 
 #include "MediaTools.h"
 #include "TestSupport.h"
-#include "capture/BrowserCopy.h"
-#include "capture/FfmpegMediaFile.h"
+#include "media/BrowserCopy.h"
+#include "media/FfmpegMediaFile.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

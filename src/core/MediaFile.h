@@ -1,5 +1,8 @@
-// The encoder component as the rest of the program sees it: capture set-up,
-// converting a file, and the media-file object used when publishing.
+// A recording as publishing sees it: a media file opened for its
+// properties, its slide events merged in and its browser copy written, and
+// the opener that gives one for any recording kind the lecture loader
+// accepts. The FFmpeg implementation lives in the media library; tests
+// use stand-ins.
 #pragma once
 
 #include <functional>
@@ -67,69 +70,13 @@ public:
     virtual void Cancel() {}
 };
 
-// One picture of the live preview: width x height pixels, three bytes
-// (red, green, blue) each, row after row.
-struct PreviewFrame {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-};
-
-// Callbacks raised by the encoder; any may be left empty.
-struct EncoderEvents {
-    std::function<void()> OnEncodingStarted;
-    std::function<void()> OnEncodingStopped;
-    std::function<void(int code, const std::string& text)> OnErrorOccurred;
-    std::function<void(int percent)> OnEncodingProgressChanged;
-    std::function<void()> OnVideoWindowSized;
-    // A new picture of the video being captured (a few a second).
-    std::function<void(const PreviewFrame& frame)> OnPreviewFrame;
-    // The loudest sample of the sound being captured since the last call,
-    // 0 to 1 (full scale), a few times a second.
-    std::function<void(double peak)> OnSoundLevel;
-};
-
-class EncoderControl {
+// Opens recordings for publishing.
+class MediaOpener {
 public:
-    enum InputKind { InputFile = 0, InputDevices = 1 };
-    enum Target { Target28KModem, Target56KModem, TargetSingleISDN, TargetDualISDN, TargetDSLCableModem, TargetLAN };
-
-    virtual ~EncoderControl() = default;
-
-    EncoderEvents events;
-
-    // Properties, written before encoding starts.
-    virtual void SetInputKind(int kind) = 0;
-    virtual void SetInputFilename(const std::string& path) = 0;
-    virtual void SetAudioDriver(int index) = 0;
-    virtual void SetVideoDriver(int index) = 0;
-    virtual void SetAudioOn(bool on) = 0;
-    virtual void SetVideoOn(bool on) = 0;
-    virtual bool VideoOn() const = 0;
-    virtual int VideoDriverCount() const = 0;
-    virtual std::vector<std::string> AudioDriverNames() const = 0;
-    virtual std::vector<std::string> VideoDriverNames() const = 0;
-    virtual void SetVideoOutputWidth(int w) = 0;
-    virtual void SetVideoOutputHeight(int h) = 0;
-    virtual void SetDoOutputFile(bool on) = 0;
-    virtual void SetOutputFilename(const std::string& path) = 0;
-    virtual void SetTarget(Target target, bool on) = 0;
-    virtual void SetSetting(int id, int value) = 0;  // settings 3407, 3410, 3411
-
-    virtual bool IsEncoding() const = 0;
-    virtual bool IsSourceOpen() const = 0;
-    virtual void StartEncoding() = 0;
-    virtual void StopEncoding() = 0;
-    virtual void OpenSource() = 0;
-    virtual void ShowFormatDialog() = 0;
-    virtual void ShowSourceDialog() = 0;
-    virtual void ShowCompressionDialog() = 0;
-    // Size of the preview picture; read after OnVideoWindowSized (0: none).
-    virtual int VideoWindowWidth() const { return 0; }
-    virtual int VideoWindowHeight() const { return 0; }
-
-    // Opens an existing media file; nullptr with err when it cannot be read.
-    virtual std::unique_ptr<MediaFileObject> OpenRmFile(const std::string& path, std::string& err) = 0;
+    virtual ~MediaOpener() = default;
+    // Opens an existing recording of any kind; nullptr with err when it
+    // cannot be read.
+    virtual std::unique_ptr<MediaFileObject> OpenMedia(const std::string& path, std::string& err) = 0;
     // Whether a written media file plays to its end: every packet read,
     // the first and the last pictures and sound decoded. False with err
     // naming the fault.

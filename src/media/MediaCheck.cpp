@@ -1,11 +1,11 @@
-#include "capture/MediaCheck.h"
+#include "media/MediaCheck.h"
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "capture/FfmpegMediaFile.h"
-#include "capture/MediaEvents.h"
+#include "media/FfmpegMediaFile.h"
+#include "media/MediaEvents.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

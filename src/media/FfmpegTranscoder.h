@@ -13,8 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/EncoderControl.h"
-#include "capture/MediaInput.h"
+#include "core/MediaFile.h"
+#include "media/PreviewFrame.h"
+#include "media/MediaInput.h"
 
 namespace pellucor {
 

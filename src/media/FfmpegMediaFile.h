@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/EncoderControl.h"
+#include "core/MediaFile.h"
 
 struct AVFormatContext;
 
