@@ -26,7 +26,7 @@ bool write(const fs::path& path, const std::string& text, std::string& err)
     return true;
 }
 
-std::string time(int seconds) { return Tav_Fmt00(seconds / 3600) + ":" + Tav_Fmt00(seconds / 60 % 60) + ":" + Tav_Fmt00(seconds % 60); }
+std::string time(int seconds) { return Fmt00(seconds / 3600) + ":" + Fmt00(seconds / 60 % 60) + ":" + Fmt00(seconds % 60); }
 
 const char* kSlideTemplate = R"(<!DOCTYPE html>
 # One page per slide: the slide, its notes, the media at the slide's time
@@ -115,7 +115,7 @@ bool GenerateBenchLecture(const std::string& root, std::string& err)
         const int last = std::min(kSlides, part * perPart);
         for (int s = first; s <= last; ++s) {
             const int t = (s - first) * 20;
-            const std::string page = "sld" + Tav_Fmt000(s) + ".htm";
+            const std::string page = "sld" + Fmt000(s) + ".htm";
             events += "u " + time(t) + " " + time(t + 20) + " URL\\" + page + "\r\n";
             titles += "\"" + page + "\" \"Slide " + std::to_string(s) + ": a topic of part " + std::to_string(part) +
                       "\"\r\n";

@@ -91,7 +91,7 @@ void PublishForm::Form_Load()
     StartDir = QDir::currentPath().toStdString();
     mnuFile = prefs_->RecentFiles();
     TextStyle = prefs_->Get("prfStyle");
-    if (Tav_Lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
+    if (Lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
         chkStream = 1;
     optCD_Click();
     optWeb_Click();
@@ -194,7 +194,7 @@ bool PublishForm::CheckUpToDate()
 void PublishForm::cmdTestCD_Click()
 {
     if (CheckUpToDate())
-        hooks_->OpenPage(Tav_FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
+        hooks_->OpenPage(FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
 }
 
 void PublishForm::cmdTestWeb_Click()

@@ -26,7 +26,7 @@ bool scratchCopy(const std::string& dir, const std::string& scratch, std::string
     namespace fs = std::filesystem;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        const std::string ext = Tav_Lower(entry.path().extension().string());
+        const std::string ext = Lower(entry.path().extension().string());
         const fs::path to = fs::path(scratch) / entry.path().filename();
         const bool text = entry.is_regular_file() && (ext == ".txt" || ext == ".htm" || ext == ".html" || ext == ".rat");
         if (text)
@@ -103,13 +103,13 @@ int RunSlideInfoCommand(int argc, char** argv)
     }
     SlideEngine engine(settings, &host);
     if (!LoadLectureConvertingPublished(engine, true, false, err)) {
-        cl.error(Tav_ReplaceAll(err, settings.MediaDir, mediaDir));
+        cl.error(ReplaceAll(err, settings.MediaDir, mediaDir));
         return 1;
     }
     std::ostringstream table;
     printTable(table, engine.SI);
     std::cout << "Lecture " << engine.S.LecName << " in " << lecDir << "\n"
-              << Tav_ReplaceAll(table.str(), settings.MediaDir, mediaDir);
+              << ReplaceAll(table.str(), settings.MediaDir, mediaDir);
     return 0;
 }
 

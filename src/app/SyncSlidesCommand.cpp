@@ -70,7 +70,7 @@ int RunSyncSlidesCommand(int argc, char** argv)
     }
     if (parser.isSet(media)) {
         options.recording = CommandLinePath(parser.value(media));
-        if (const std::string why = Tav_FileProblem(options.recording); !why.empty()) {
+        if (const std::string why = FileProblem(options.recording); !why.empty()) {
             cl.error("cannot read " + options.recording + ": " + why);
             return 1;
         }

@@ -143,7 +143,7 @@ int RunUploadCommand(int argc, char** argv)
         if (ftp.progressPercent >= 0)
             progress.Percent(ftp.progressPercent);
         if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !ftp.statusIsProgress &&
-            !Tav_StartsWith(ftp.txtStatus, "Preparing to upload")) {
+            !StartsWith(ftp.txtStatus, "Preparing to upload")) {
             shown = ftp.txtStatus;
             progress.Status(shown);
         }

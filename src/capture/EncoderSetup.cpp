@@ -47,11 +47,11 @@ void EncoderSetup::Form_Load()
     video_ = encoder_.VideoDriverNames();
     audio_ = encoder_.AudioDriverNames();
     if (audio_.empty())
-        Tav_PlainMessage("RealRecord - Unable to find any audio drivers");
+        PlainMessage("RealRecord - Unable to find any audio drivers");
     // A WDM (kernel streaming) driver is the better default where present.
     videoIndex_ = video_.empty() ? -1 : 0;
     for (size_t i = 0; i < video_.size(); ++i)
-        if (Tav_Contains(video_[i], "WDM")) {
+        if (Contains(video_[i], "WDM")) {
             videoIndex_ = static_cast<int>(i);
             break;
         }

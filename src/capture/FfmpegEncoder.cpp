@@ -91,7 +91,7 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
     plan = EncodingPlan{};
     TranscodeOptions& o = plan.options;
     if (inputKind_ == InputFile) {
-        if (Tav_Trim(inputFile_).empty()) {
+        if (Trim(inputFile_).empty()) {
             err = "No input file";
             return false;
         }
@@ -126,7 +126,7 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
         }
         o.live = true;
     }
-    if (!doOutputFile_ || Tav_Trim(outputFile_).empty()) {
+    if (!doOutputFile_ || Trim(outputFile_).empty()) {
         err = "No output file";
         return false;
     }
@@ -140,7 +140,7 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
     o.videoBitRate = rates.video * 1000;
     o.audioBitRate = rates.audio * 1000;
     const auto dot = outputFile_.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? std::string() : Tav_Lower(outputFile_.substr(dot));
+    const std::string ext = dot == std::string::npos ? std::string() : Lower(outputFile_.substr(dot));
     if (ext == ".rm" || ext == ".ra") {
         o.format = "rm";
         o.videoCodec = "rv20";

@@ -125,7 +125,7 @@ void MediaConverter::rpCtl_OnErrorOccurred(int code, const std::string& descript
 {
     failed_ = true;
     SetStatus("Error in Encoding (" + std::to_string(code) + ") " + description, kColourRed);
-    if (Tav_EndsWith(Tav_Upper(input_), ".MOV"))
+    if (EndsWith(Upper(input_), ".MOV"))
         Tav_Message("This error typically occurs when Real cannot understand the video or audio format.  "
                     "RealProducer on the Macintosh is more capable of handling Quicktime - you may have to convert "
                     "from " +

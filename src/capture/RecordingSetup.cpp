@@ -117,7 +117,7 @@ bool RecordingSetup::Setup_Encoder()
     std::string err;
     EncoderSetup* enc = windows_ ? windows_->LoadMediaOpener(err) : nullptr;
     if (!enc) {
-        Tav_PlainMessage("Pellucor cannot Load RealProducer ActiveX Control - " + err);
+        PlainMessage("Pellucor cannot Load RealProducer ActiveX Control - " + err);
         return false;
     }
     if (!Tav_RemoveFile(fields_.txtMedia))
@@ -132,19 +132,19 @@ bool RecordingSetup::Setup_Encoder()
 bool RecordingSetup::Setup_Player()
 {
     if (!Tav_ChkFile(fields_.txtMedia)) {
-        Tav_PlainMessage("RealPlayer not started - file does not exist - " + fields_.txtMedia);
+        PlainMessage("RealPlayer not started - file does not exist - " + fields_.txtMedia);
         return false;
     }
     std::string err;
     PlayerWindow* player = windows_ ? windows_->LoadPlayer(err) : nullptr;
     if (!player) {
-        Tav_PlainMessage("Unable to load RealPlayer ActiveX Control - " + err);
+        PlainMessage("Unable to load RealPlayer ActiveX Control - " + err);
         return false;
     }
     emit visibilityRequested(false);
     windows_->ShowPlayer();
     if (!player->SetSource(fields_.txtMedia)) {
-        Tav_PlainMessage("Error unable to set media source - " + fields_.txtMedia);
+        PlainMessage("Error unable to set media source - " + fields_.txtMedia);
         return false;
     }
     return true;
@@ -152,21 +152,21 @@ bool RecordingSetup::Setup_Player()
 
 void RecordingSetup::cmdGo_Click()
 {
-    if (Tav_Trim(fields_.txtFile).empty()) {
-        Tav_PlainMessage("Please Specify a File Name");
+    if (Trim(fields_.txtFile).empty()) {
+        PlainMessage("Please Specify a File Name");
         return;
     }
     if (Tav_ChkFile(fields_.txtFile) && !chkMulti_ &&
-        Tav_PlainAskYesNoCancel("Are you sure that you want to append timing events to an existing file - " +
+        PlainAskYesNoCancel("Are you sure that you want to append timing events to an existing file - " +
                                 fields_.txtFile) != TavYes)
         return;
     bool ready = true;
     if (fields_.chkEncoder && !Setup_Encoder()) {
-        Tav_PlainMessage("Encoder Setup Incomplete");
+        PlainMessage("Encoder Setup Incomplete");
         ready = false;
     }
     if (ready && fields_.chkPlayer && !Setup_Player()) {
-        Tav_PlainMessage("Player Setup Incomplete");
+        PlainMessage("Player Setup Incomplete");
         ready = false;
     }
     if (ready && windows_)

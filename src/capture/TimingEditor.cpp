@@ -24,7 +24,7 @@ long gridSeconds(const std::string& text) { return TimingEditor::GridSeconds(tex
 // minutes and seconds. Unreadable text counts as 00:00:00.
 long TimingEditor::GridSeconds(const std::string& text)
 {
-    const std::string t = Tav_Trim(text);
+    const std::string t = Trim(text);
     long s = 0;
     return TimeValue(t.size() < 6 ? "0:" + t : t, s) ? s : 0;
 }
@@ -50,7 +50,7 @@ void TimingEditor::Form_Load()
 
 std::string TimingEditor::NormaliseTime(const std::string& text)
 {
-    const std::string t = Tav_Trim(text);
+    const std::string t = Trim(text);
     switch (t.size()) {
     case 1: return "0:00:0" + t;
     case 2: return "0:00:" + t;
@@ -62,12 +62,12 @@ std::string TimingEditor::NormaliseTime(const std::string& text)
 
 std::string TimingEditor::NextPage(const std::string& page)
 {
-    if (!Tav_StartsWith(Tav_Lower(page), "sld"))
+    if (!StartsWith(Lower(page), "sld"))
         return {};
-    const double n = Tav_Val(page.substr(3));
+    const double n = Val(page.substr(3));
     if (n < 1 || n >= 999999)
         return {};
-    return "sld" + Tav_Fmt000(static_cast<long>(n) + 1) + ".htm";
+    return "sld" + Fmt000(static_cast<long>(n) + 1) + ".htm";
 }
 
 bool TimingEditor::ConfirmDiscard() { return !unsaved_ || Tav_AskOkCancel(kDiscard) == TavOK; }
@@ -93,9 +93,9 @@ bool TimingEditor::LoadFile(const std::string& path)
     std::vector<Row> rows;
     std::string line, review;
     while (Tav_ReadLine(in, line)) {
-        line = Tav_Trim(line);
-        if (Tav_StartsWith(line, "# review:"))
-            review = Tav_Trim(line.substr(9));
+        line = Trim(line);
+        if (StartsWith(line, "# review:"))
+            review = Trim(line.substr(9));
         if (line.empty() || line[0] == '#')
             continue;
         const auto f = Tav_Split(line, " ");
@@ -136,9 +136,9 @@ bool TimingEditor::SaveFile(const std::string& path)
 {
     std::ostringstream out;
     for (const Row& r : rows_) {
-        if (Tav_Trim(r.start).empty() || Tav_Trim(r.end).empty())
+        if (Trim(r.start).empty() || Trim(r.end).empty())
             continue;
-        Tav_WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
+        WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
     }
     // Written to a temporary file and renamed into place, so a failed save
     // never leaves a half-written events file behind.
@@ -274,7 +274,7 @@ void TimingEditor::shift(int sign)
 {
     const long delta = gridSeconds(NormaliseTime(delta_));
     for (size_t i = 1; i < rows_.size(); ++i) {
-        const std::string start = Tav_Trim(rows_[i].start);
+        const std::string start = Trim(rows_[i].start);
         const long s = gridSeconds(start);
         if (start.empty() || s <= 0)
             continue;
@@ -300,7 +300,7 @@ void TimingEditor::CheckTimes()
         Row& r = rows_[i];
         r.end = next;
         next = r.start;
-        r.bad = Tav_Trim(r.page).empty() || Tav_Trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
+        r.bad = Trim(r.page).empty() || Trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
     }
     greenRow_ = row_;
 }

@@ -50,7 +50,7 @@ int StderrMessageSink::AskYesNoCancel(const std::string& text)
     return TavYes;
 }
 
-MessageSink* Tav_SetMessageSink(MessageSink* sink)
+MessageSink* SetMessageSink(MessageSink* sink)
 {
     MessageSink* previous = g_sink;
     g_sink = sink ? sink : &g_stderrSink;
@@ -60,7 +60,7 @@ MessageSink* Tav_SetMessageSink(MessageSink* sink)
 MessageSink& Tav_MessageSink() { return *g_sink; }
 
 void Tav_SetUnattended(bool on) { g_unattended = on; }
-bool Tav_Unattended() { return g_unattended; }
+bool Unattended() { return g_unattended; }
 
 void Tav_Message(const std::string& text)
 {
@@ -92,7 +92,7 @@ int Tav_AskYesNoCancel(const std::string& text)
     return onSinkThread([&] { return g_sink->AskYesNoCancel(text); });
 }
 
-void Tav_PlainMessage(const std::string& text)
+void PlainMessage(const std::string& text)
 {
     onSinkThread([&] {
         g_sink->ShowMessage(text);
@@ -100,7 +100,7 @@ void Tav_PlainMessage(const std::string& text)
     });
 }
 
-int Tav_PlainAskYesNoCancel(const std::string& text)
+int PlainAskYesNoCancel(const std::string& text)
 {
     return onSinkThread([&] { return g_sink->AskYesNoCancel(text); });
 }

@@ -67,7 +67,7 @@ std::string PreferenceStore::Default(const std::string& key)
 {
     for (const PrefDef& d : Definitions())
         if (key == d.key)
-            return Tav_Trim(d.def);
+            return Trim(d.def);
     return "";
 }
 
@@ -87,7 +87,7 @@ PreferenceSnapshot PreferenceStore::Read() const
     PreferenceSnapshot values;
     for (const PrefDef& d : Definitions()) {
         const QString key = QStringLiteral("Pref/") + d.key;
-        values[d.key] = settings_->value(key, QString::fromStdString(Tav_Trim(d.def))).toString().toStdString();
+        values[d.key] = settings_->value(key, QString::fromStdString(Trim(d.def))).toString().toStdString();
     }
     return values;
 }

@@ -96,7 +96,7 @@ int RunGui(int argc, char** argv)
     // Screenshots run unattended: no dialog may wait for a click.
     GuiMessageSink sink;
     if (!screenshotMode)
-        Tav_SetMessageSink(&sink);
+        SetMessageSink(&sink);
 
     GuiWindows windows(QString(), !screenshotMode);
     windows.context().prefs().PrepareFirstRun();

@@ -77,7 +77,7 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     // The windows ask before files that no publication wrote go; a client
     // of the automation interface (unattended) is never asked for them.
     context_.session().confirmRemoval = [](const std::string& question) {
-        return !Tav_Unattended() && Tav_AskOkCancel(question) == TavOK;
+        return !Unattended() && Tav_AskOkCancel(question) == TavOK;
     };
 }
 

@@ -101,7 +101,7 @@ int16_t SlideExporter::PptOpenPresentation(const std::string& path)
         lastPath_.clear();
         activeCount_ = -1;
     }
-    ppt2000_ = Tav_StartsWith(app_->Version(), "9.");
+    ppt2000_ = StartsWith(app_->Version(), "9.");
     if (ppt2000_ && !warned2000_) {
         warned2000_ = true;
         Tav_Message(
@@ -153,13 +153,13 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
         Tav_Message("Error - Unable to write to " + titlesPath);
         return false;
     }
-    Tav_WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
-    Tav_WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
+    WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
+    WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
 
     // Old slide images and their sharp copies go without a question each
     // (errors ignored).
     for (const char* pattern : {"img???.gif", "img???.webp"}) {
-        for (const std::string& old : Tav_ListFiles(dir, pattern)) {
+        for (const std::string& old : ListFiles(dir, pattern)) {
             std::error_code ignored;
             std::filesystem::remove(dir + old, ignored);
         }
@@ -194,9 +194,9 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
             report->SetPreview(file);
             report->SetProgress(i, count);
         }
-        const std::string num = Tav_Fmt000(i);
-        Tav_WriteLine(index, "<P ALIGN=LEFT><A HREF=\"sld" + num + ".htm\">" + title + "</A></P>");
-        Tav_WriteLine(titles, "\"img" + num + ".gif\" \"" + PptQuoteTitle(title) + "\"");
+        const std::string num = Fmt000(i);
+        WriteLine(index, "<P ALIGN=LEFT><A HREF=\"sld" + num + ".htm\">" + title + "</A></P>");
+        WriteLine(titles, "\"img" + num + ".gif\" \"" + PptQuoteTitle(title) + "\"");
     }
     index.close();
     titles.close();
@@ -220,12 +220,12 @@ std::string SlideExporter::PptSlideTitle(int i) const
 
 std::string SlideExporter::PptImageFile(const std::string& dir, int i)
 {
-    return dir + "img" + Tav_Fmt000(i) + ".gif";
+    return dir + "img" + Fmt000(i) + ".gif";
 }
 
 std::string SlideExporter::SharpImageFile(const std::string& dir, int i)
 {
-    return dir + "img" + Tav_Fmt000(i) + ".webp";
+    return dir + "img" + Fmt000(i) + ".webp";
 }
 
 void SlideExporter::SetCancelled(bool on)
@@ -256,7 +256,7 @@ void SlideExporter::PptClose()
 
 std::string PptQuoteTitle(const std::string& title)
 {
-    return Tav_ReplaceAll(title, "\"", "&qt;");
+    return ReplaceAll(title, "\"", "&qt;");
 }
 
 SlideExporter& SlideExporterModule()

@@ -139,7 +139,7 @@ bool FfmpegMediaFile::AddEvents(const std::string& ratPath, std::string& err)
         Event e;
         e.start = Tav_TimeToTicks(f[2]) / 60.0;
         e.end = Tav_TimeToTicks(f[3]) / 60.0;
-        e.target = Tav_Trim(line.substr(mark + 9));
+        e.target = Trim(line.substr(mark + 9));
         events_.push_back(e);
     }
     return true;

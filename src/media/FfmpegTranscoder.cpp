@@ -100,7 +100,7 @@ bool writePackets(Job& job, Lane& lane)
     }
 }
 
-bool encode(Job& job, Lane& lane, AVFrame* frame)
+bool Encode(Job& job, Lane& lane, AVFrame* frame)
 {
     const int rc = avcodec_send_frame(lane.enc, frame);
     if (rc < 0 && rc != AVERROR_EOF)
@@ -136,7 +136,7 @@ bool encodeVideo(Job& job, Lane& lane, AVFrame* in)
         pts = lane.lastVideoPts + 1;
     f->pts = lane.lastVideoPts = pts;
     lane.nextPts = pts + 1;
-    const bool ok = encode(job, lane, f);
+    const bool ok = Encode(job, lane, f);
     av_frame_free(&f);
     return ok;
 }
@@ -179,8 +179,8 @@ bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
         if (lane.video)
             preview(job, job.frame, lane.enc->width, lane.enc->height);
         const bool ok = lane.video    ? encodeVideo(job, lane, job.frame)
-                        : lane.worker ? queueSound(lane, job.frame)
-                                      : encodeSound(job, lane, job.frame);
+                        : lane.worker ? QueueSound(lane, job.frame)
+                                      : EncodeSound(job, lane, job.frame);
         av_frame_unref(job.frame);
         if (!ok)
             return false;
@@ -253,7 +253,7 @@ bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
         int rc = avcodec_open2(lane->dec, decoder, nullptr);
         if (rc < 0)
             return job.fail("cannot decode stream " + std::to_string(i) + " of " + src.ctx->url, rc);
-        if (!(video ? openVideoEncoder(job, *lane, encoder, o) : openAudioEncoder(job, *lane, encoder, o)))
+        if (!(video ? openVideoEncoder(job, *lane, encoder, o) : OpenAudioEncoder(job, *lane, encoder, o)))
             return false;
         lane->out = avformat_new_stream(job.out, nullptr);
         avcodec_parameters_from_context(lane->out->codecpar, lane->enc);
@@ -383,17 +383,17 @@ bool flush(Job& job)
         if (!decodeInto(job, *l, nullptr))
             return false;
         if (l->worker) {
-            if (!queueSound(*l, nullptr))
+            if (!QueueSound(*l, nullptr))
                 return false;
             continue;  // finished below, beside the other lanes' flushing
         }
-        if (!l->video && !encodeSound(job, *l, nullptr))
+        if (!l->video && !EncodeSound(job, *l, nullptr))
             return false;
-        if (l->video && !encode(job, *l, nullptr))
+        if (l->video && !Encode(job, *l, nullptr))
             return false;
     }
     for (auto& l : job.lanes)
-        if (l->worker && !finishSound(*l))
+        if (l->worker && !FinishSound(*l))
             return false;
     const int rc = av_write_trailer(job.out);
     return rc < 0 ? job.fail(std::string("cannot finish ") + job.out->url, rc) : true;
@@ -407,7 +407,7 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
         for (auto& l : job.lanes)
             if (!l->video && !l->copy) {
                 l->worker = std::make_unique<SoundWorker>();
-                l->worker->thread = std::thread(soundWorkerLoop, std::ref(job), std::ref(*l), std::ref(*l->worker));
+                l->worker->thread = std::thread(SoundWorkerLoop, std::ref(job), std::ref(*l), std::ref(*l->worker));
             }
     const AVFormatContext* first = job.sources.front()->ctx;
     const double duration = !o.live && first->duration > 0 ? static_cast<double>(first->duration) / AV_TIME_BASE : 0.0;

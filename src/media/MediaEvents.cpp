@@ -28,14 +28,14 @@ std::string WebVttTime(double seconds)
 bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Event>& events, std::string& err)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    Tav_WriteLine(out, "WEBVTT");
-    Tav_WriteLine(out, "");
+    WriteLine(out, "WEBVTT");
+    WriteLine(out, "");
     int n = 0;
     for (const auto& e : events) {
-        Tav_WriteLine(out, std::to_string(++n));
-        Tav_WriteLine(out, WebVttTime(e.start) + " --> " + WebVttTime(std::max(e.end, e.start)));
-        Tav_WriteLine(out, e.target);
-        Tav_WriteLine(out, "");
+        WriteLine(out, std::to_string(++n));
+        WriteLine(out, WebVttTime(e.start) + " --> " + WebVttTime(std::max(e.end, e.start)));
+        WriteLine(out, e.target);
+        WriteLine(out, "");
     }
     out.close();
     if (!out) {
@@ -118,7 +118,7 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
         err = "cannot read " + input + ": " + FfmpegErrorText(rc);
         return false;
     }
-    const std::string ext = Tav_Lower(output.substr(output.rfind('.') + 1));
+    const std::string ext = Lower(output.substr(output.rfind('.') + 1));
     const char* format = (ext == "rm" || ext == "ra") ? "rm" : nullptr;
     rc = avformat_alloc_output_context2(&r.out, nullptr, format, output.c_str());
     if (rc < 0 || !r.out) {

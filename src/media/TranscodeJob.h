@@ -162,20 +162,20 @@ using Lane = TranscodeLane;
 
 // Sends a frame (nullptr: the end) to the lane's encoder and writes what
 // comes out.
-bool encode(Job& job, Lane& lane, AVFrame* frame);
+bool Encode(Job& job, Lane& lane, AVFrame* frame);
 
 // The sound side (TranscodeSound.cpp).
-bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o);
+bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o);
 // Encodes a decoded sound frame of the lane, through its filters; nullptr
 // ends the sound and flushes the encoder.
-bool encodeSound(Job& job, Lane& lane, AVFrame* in);
+bool EncodeSound(Job& job, Lane& lane, AVFrame* in);
 // The thread of a lane's SoundWorker.
-void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& worker);
+void SoundWorkerLoop(Job& job, Lane& lane, SoundWorker& worker);
 // Hands a decoded frame (nullptr: the end) to the lane's sound worker,
 // waiting while its queue is full; false once the worker failed.
-bool queueSound(Lane& lane, const AVFrame* frame);
+bool QueueSound(Lane& lane, const AVFrame* frame);
 // Waits for the lane's sound worker to finish the sound it was given.
-bool finishSound(Lane& lane);
+bool FinishSound(Lane& lane);
 
 }  // namespace transcode
 

@@ -46,7 +46,7 @@ bool drainFifo(Job& job, Lane& lane, bool final)
         av_audio_fifo_read(lane.fifo, reinterpret_cast<void**>(f->data), n);
         f->pts = lane.nextPts;
         lane.nextPts += n;
-        const bool ok = encode(job, lane, f);
+        const bool ok = Encode(job, lane, f);
         av_frame_free(&f);
         if (!ok)
             return false;
@@ -101,7 +101,7 @@ bool filterAudio(Job& job, Lane& lane, AVFrame* in)
 
 }  // namespace
 
-bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
+bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
 {
     AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
     enc->sample_rate = pickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
@@ -187,7 +187,7 @@ void reportLevel(Job& job, Lane& lane, const AVFrame* in)
 }
 
 // The whole of one lane's sound encoding, from the first frame to the end.
-bool encodeSound(Job& job, Lane& lane, AVFrame* in)
+bool EncodeSound(Job& job, Lane& lane, AVFrame* in)
 {
     if (in && job.level)
         reportLevel(job, lane, in);
@@ -195,12 +195,12 @@ bool encodeSound(Job& job, Lane& lane, AVFrame* in)
         return lane.filter ? filterAudio(job, lane, in) : encodeAudio(job, lane, in);
     if (lane.filter && !filterAudio(job, lane, nullptr))
         return false;
-    return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && encode(job, lane, nullptr);
+    return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && Encode(job, lane, nullptr);
 }
 
 // The worker is handed over when the thread starts: the lane lets go of it
 // before it ends the thread.
-void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
+void SoundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
 {
     for (;;) {
         AVFrame* frame = nullptr;
@@ -213,7 +213,7 @@ void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
             w.queue.pop_front();
         }
         w.changed.notify_all();
-        const bool ok = encodeSound(job, lane, frame);
+        const bool ok = EncodeSound(job, lane, frame);
         const bool end = frame == nullptr;
         av_frame_free(&frame);
         if (!ok || end) {
@@ -226,7 +226,7 @@ void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
     }
 }
 
-bool queueSound(Lane& lane, const AVFrame* frame)
+bool QueueSound(Lane& lane, const AVFrame* frame)
 {
     SoundWorker& w = *lane.worker;
     AVFrame* copy = frame ? av_frame_clone(frame) : nullptr;
@@ -242,7 +242,7 @@ bool queueSound(Lane& lane, const AVFrame* frame)
     return true;
 }
 
-bool finishSound(Lane& lane)
+bool FinishSound(Lane& lane)
 {
     SoundWorker& w = *lane.worker;
     if (w.thread.joinable())

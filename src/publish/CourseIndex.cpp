@@ -106,7 +106,7 @@ CourseEntry entryWithoutRecord(const std::string& dir, const std::string& folder
         e.pages.push_back("part" + std::to_string(p) + ".htm");
     if (files.count("img001.gif"))
         e.thumbnail = "img001.gif";
-    const QFileInfo manifest(QString::fromStdString(Tav_Join(dir, kManifestName)));
+    const QFileInfo manifest(QString::fromStdString(Join(dir, kManifestName)));
     e.date = manifest.lastModified().toString(Qt::ISODate).toStdString();
     return e;
 }
@@ -194,7 +194,7 @@ void removeFiles(const std::string& dir, const std::set<std::string>& names, Cou
 {
     std::error_code ec;
     for (const std::string& name : names)
-        if (fs::remove(Tav_Join(dir, name), ec))
+        if (fs::remove(Join(dir, name), ec))
             report.deleted.push_back(name);
 }
 
@@ -212,7 +212,7 @@ void clearLeftovers(const std::string& dir, CourseState& st, CourseReport& repor
         const std::string name = entry.path().filename().string();
         for (const int id : st.pendingSegments)
             for (const std::string prefix : {"s", "c"})
-                if (name.rfind(prefix + std::to_string(id) + "-", 0) == 0 && Tav_EndsWith(name, ".js"))
+                if (name.rfind(prefix + std::to_string(id) + "-", 0) == 0 && EndsWith(name, ".js"))
                     stale.insert(name);
         for (const int id : st.pendingLectures)
             if (name == LectureFileName(id))

@@ -126,9 +126,9 @@ bool writeIfChanged(const std::string& dir, const std::string& name, const std::
                     std::string& err)
 {
     std::string old;
-    if (ReadWholeFile(Tav_Join(dir, name), old) && old == text)
+    if (ReadWholeFile(Join(dir, name), old) && old == text)
         return true;
-    if (!WriteFileAtomically(Tav_Join(dir, name), text, err))
+    if (!WriteFileAtomically(Join(dir, name), text, err))
         return false;
     report.written.push_back(name);
     return true;
@@ -144,14 +144,14 @@ std::string CourseAsset(const std::string& name)
 
 bool WriteCourseFiles(const std::string& root, const CourseState& st, CourseReport& report, std::string& err)
 {
-    const std::string dir = Tav_Join(root, kCourseDirName);
+    const std::string dir = Join(root, kCourseDirName);
     for (const char* asset : {"course.js", "course.css"})
         if (!writeIfChanged(dir, asset, CourseAsset(asset), report, err))
             return false;
-    if (!WriteFileAtomically(Tav_Join(dir, st.RootName() + ".js"), rootScript(st), err))
+    if (!WriteFileAtomically(Join(dir, st.RootName() + ".js"), rootScript(st), err))
         return false;
     report.written.push_back(st.RootName() + ".js");
-    if (!WriteFileAtomically(Tav_Join(root, "index.htm"), pageHtml(st), err))
+    if (!WriteFileAtomically(Join(root, "index.htm"), pageHtml(st), err))
         return false;
     report.written.push_back("index.htm");
     return true;

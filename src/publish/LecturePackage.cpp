@@ -64,7 +64,7 @@ zip_int64_t addFile(zip_t* z, const PackageFile& f, std::string& err)
         return -1;
     }
     // Pictures, sound and video are compressed already.
-    const std::string ext = Tav_Lower(fs::path(f.name).extension().string());
+    const std::string ext = Lower(fs::path(f.name).extension().string());
     static const std::set<std::string> packed{".gif", ".jpg", ".jpeg", ".png", ".webp", ".mp4", ".m4a",
                                               ".m4v", ".webm", ".mp3", ".ogg", ".opus", ".rm",  ".ra"};
     zip_set_file_compression(z, static_cast<zip_uint64_t>(at), packed.count(ext) ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);

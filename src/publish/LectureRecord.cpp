@@ -44,13 +44,13 @@ bool LectureRecord::Write(const std::string& dir, std::string& err) const
     const QJsonObject root{{"format", kFormat},        {"title", q(title)},         {"recorded", q(recorded)},
                            {"thumbnail", q(thumbnail)}, {"parts", jsonParts},
                            {"slides", jsonSlides}};
-    return WriteFileAtomically(Tav_Join(dir, kLectureRecordName),
+    return WriteFileAtomically(Join(dir, kLectureRecordName),
                                QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString(), err);
 }
 
 bool LectureRecord::Read(const std::string& dir, std::string& err)
 {
-    const std::string path = Tav_Join(dir, kLectureRecordName);
+    const std::string path = Join(dir, kLectureRecordName);
     QFile file(q(path));
     if (!file.open(QIODevice::ReadOnly)) {
         err = path + ": " + file.errorString().toStdString();

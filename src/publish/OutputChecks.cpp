@@ -34,7 +34,7 @@ bool WriteManifest(const std::string& dir, std::string& err)
         return false;
     }
     std::sort(files.begin(), files.end());
-    const std::string path = Tav_Join(dir, kManifestName);
+    const std::string path = Join(dir, kManifestName);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (const auto& f : files)
         out << f << '\n';
@@ -49,7 +49,7 @@ bool WriteManifest(const std::string& dir, std::string& err)
 std::set<std::string> ReadManifest(const std::string& dir)
 {
     std::set<std::string> files;
-    std::ifstream in(Tav_Join(dir, kManifestName), std::ios::binary);
+    std::ifstream in(Join(dir, kManifestName), std::ios::binary);
     for (std::string line; std::getline(in, line);)
         if (!line.empty())
             files.insert(line);
@@ -103,7 +103,7 @@ std::string OutputClash(const std::string& output, const std::vector<std::string
     if (!idOf(output, out))
         return "";  // a directory still to be made holds nothing
     for (const auto& dir : inputDirs) {
-        if (Tav_Trim(dir).empty())
+        if (Trim(dir).empty())
             continue;
         std::error_code ec;
         const fs::path real = fs::canonical(dir, ec);

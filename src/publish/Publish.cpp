@@ -58,7 +58,7 @@ bool Publisher::OKToPublish(bool showMsg, std::string& err)
         err.clear();
     }
     if (!ok && showMsg)
-        Tav_PlainMessage(err);
+        PlainMessage(err);
     return ok;
 }
 
@@ -90,7 +90,7 @@ bool Publisher::Publish(bool ToDisk)
 
     const std::string style = Tav_DirSlash(S.StyleDir);
     std::string styleScript, clash;
-    if (Tav_FindFile(style, "process.bat", styleScript, clash))
+    if (FindFile(style, "process.bat", styleScript, clash))
         SetStatus("User Controlled Process.bat");
 
     BatchScript bat;

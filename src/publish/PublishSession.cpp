@@ -105,17 +105,17 @@ bool PublishSession::checkMedia(std::string& err) const
     if (!Tav_Chkdrv(r.TextMedia))
         return false;
     const std::string media = Tav_DirSlash(r.TextMedia);
-    if (!Tav_HasFiles(media, "*.*")) {
+    if (!HasFiles(media, "*.*")) {
         err = "Media directory is empty " + r.TextMedia;
         return false;
     }
     // A published lecture gets its events files when the publish converts it.
     std::string publishedName;
-    if (!Tav_HasFiles(media, "*.txt") && !IsPublishedLecture(media, r.TextName, publishedName)) {
+    if (!HasFiles(media, "*.txt") && !IsPublishedLecture(media, r.TextName, publishedName)) {
         err = "Media directory has no event data (*.txt) " + r.TextMedia;
         return false;
     }
-    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && FirstRecordingIn(media).empty()) {
+    if (!HasFiles(media, "*.rm") && !HasFiles(media, "*.ra") && FirstRecordingIn(media).empty()) {
         err = "Media directory has no media (*.rm or *.ra) " + r.TextMedia + " nor recordings (" +
               RecordingPatterns() + ")";
         return false;
@@ -126,7 +126,7 @@ bool PublishSession::checkMedia(std::string& err) const
 // field is the label of the output directory's text field.
 bool PublishSession::checkTarget(const std::string& field, const std::string& dir, std::string& err)
 {
-    if (Tav_Trim(dir).empty()) {
+    if (Trim(dir).empty()) {
         err = field + " is empty: enter the directory to publish into";
         return false;
     }

@@ -88,7 +88,7 @@ bool writeChunks(const std::string& dir, const std::string& prefix, std::unorder
         const std::string data = QJsonDocument(QJsonArray{QString::fromStdString(text)}).toJson(QJsonDocument::Compact).toStdString();
         files.push_back(name + ".js");
         text.clear();
-        return WriteFileAtomically(Tav_Join(dir, name + ".js"), ChunkScript(name, data), err);
+        return WriteFileAtomically(Join(dir, name + ".js"), ChunkScript(name, data), err);
     };
     for (const auto& [key, term] : order) {
         if (text.empty())
@@ -164,7 +164,7 @@ bool WriteLectureFile(const std::string& dir, int lectureId, const LectureRecord
     const std::string name = LectureFileName(lectureId);
     const std::string data =
         QJsonDocument(QJsonObject{{"parts", parts}, {"slides", slides}}).toJson(QJsonDocument::Compact).toStdString();
-    return WriteFileAtomically(Tav_Join(dir, name), ChunkScript(Tav_StripExt(name), data), err);
+    return WriteFileAtomically(Join(dir, name), ChunkScript(Tav_StripExt(name), data), err);
 }
 
 }  // namespace pellucor

@@ -97,7 +97,7 @@ bool digitsOnly(const std::string& s, size_t most)
 // Also reads the older "HOST+PID+ID" names (no start, generation 0).
 bool parseClaimName(const std::string& name, ParsedClaim& out)
 {
-    if (!Tav_StartsWith(name, kClaimPrefix))
+    if (!StartsWith(name, kClaimPrefix))
         return false;
     const std::vector<std::string> f = fieldsOf(name.substr(std::strlen(kClaimPrefix)));
     if ((f.size() != 3 && f.size() != 5) || f[0].empty() || !digitsOnly(f[1], 9) || f.back().empty())

@@ -124,7 +124,7 @@ bool LectureIntake::startMove(LectureClaim& claim, Outcome& outcome)
         outcome = Outcome::Failed;
         return false;
     }
-    j.dest = parent + Tav_Lower(j.name.substr(2));
+    j.dest = parent + Lower(j.name.substr(2));
     if (present(j.dest))
         return save(claim, ClaimStep::Refused, outcome);
     log_(claim.ReadyPath() + " -> " + j.dest);

@@ -131,7 +131,7 @@ void LectureWatcher::WriteLogLine(const std::string& html)
         logOff_ = true;
         return;
     }
-    Tav_WriteLine(out, html + "<br>");
+    WriteLine(out, html + "<br>");
 }
 
 void LectureWatcher::ServerLog(const std::string& text)
@@ -173,17 +173,17 @@ void LectureWatcher::SetDir(const std::string& dir)
     txtName = parts.last;
     const std::string repo = Tav_DirSlash(txtRepository);
     txtRelPath.clear();
-    if (!repo.empty() && Tav_StartsWith(Tav_Lower(parts.leading), Tav_Lower(repo))) {
+    if (!repo.empty() && StartsWith(Lower(parts.leading), Lower(repo))) {
         const std::string rest = parts.leading.substr(repo.size());
-        if (!Tav_Trim(rest).empty())
+        if (!Trim(rest).empty())
             txtRelPath = Tav_DirSlash(rest);
     }
     txtPubDir = Tav_DirSlash(txtPubPrefix) + txtRelPath + txtName + "/";
     auto url = [&](const std::string& prefix) {
-        return Tav_ReplaceAll(prefix + txtRelPath + txtName + "/", "\\", "/");
+        return ReplaceAll(prefix + txtRelPath + txtName + "/", "\\", "/");
     };
     txtWebURL = url(txtWebPrefix);
-    txtStreamURL = Tav_Trim(txtStreamPrefix).empty() ? std::string() : url(txtStreamPrefix);
+    txtStreamURL = Trim(txtStreamPrefix).empty() ? std::string() : url(txtStreamPrefix);
     emit changed();
 }
 
@@ -241,7 +241,7 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
         reportOnce(ready, "Error - incoming directory does not exist " + shown(ready));
         return false;
     }
-    if (Tav_Trim(entry.name.substr(2)).empty()) {
+    if (Trim(entry.name.substr(2)).empty()) {
         reportOnce(ready, "Error - Poorly formed directory name " + shown(ready));
         return false;
     }

@@ -86,7 +86,7 @@ int RunServerCommand(int argc, char** argv)
     QObject::connect(&server, &LectureWatcher::changed, [&] {
         if (server.lblPhase != lastPhase)
             std::cout << server.lblPhase << std::endl;
-        if (server.lblStatus != lastStatus && !Tav_StartsWith(server.lblStatus, "Last Checked"))
+        if (server.lblStatus != lastStatus && !StartsWith(server.lblStatus, "Last Checked"))
             std::cout << "  " << server.lblStatus << std::endl;
         lastPhase = server.lblPhase;
         lastStatus = server.lblStatus;

@@ -17,7 +17,7 @@ constexpr auto npos = std::string::npos;
 bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
 // Whether a file can be opened for reading (checked once per slide page, so
 // quietly: no debug-log line).
-bool readable(const std::string& path) { return Tav_IsRegularFile(path) && ::access(path.c_str(), R_OK) == 0; }
+bool readable(const std::string& path) { return IsRegularFile(path) && ::access(path.c_str(), R_OK) == 0; }
 }  // namespace
 
 bool StyleEngine::Fail(const std::string& text)
@@ -46,7 +46,7 @@ std::string StyleEngine::LectureFile(const std::string& name) const
         return path;
     if (!err.empty() && lectureFileError_.empty())
         lectureFileError_ = err;
-    return Tav_Join(S.LecDir, name);  // not there: nothing is copied from it
+    return Join(S.LecDir, name);  // not there: nothing is copied from it
 }
 
 const std::vector<std::string>& StyleEngine::SlidePagePaths() const
@@ -55,7 +55,7 @@ const std::vector<std::string>& StyleEngine::SlidePagePaths() const
     if (pagePaths_.empty()) {
         pagePaths_.assign(kMaxSlides + 1, std::string());
         for (int i = 0; i <= kMaxSlides; ++i)
-            pagePaths_[i] = LectureFile("sld" + Tav_Fmt000(i) + ".htm");
+            pagePaths_[i] = LectureFile("sld" + Fmt000(i) + ".htm");
     }
     return pagePaths_;
 }
@@ -137,7 +137,7 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
     // copies beside the GIF).
     if (has(line, "HIRES")) {
         std::string path, err;
-        return LectureFiles().Find("img" + Tav_Fmt000(slide) + ".webp", path, err);
+        return LectureFiles().Find("img" + Fmt000(slide) + ".webp", path, err);
     }
     return false;
 }

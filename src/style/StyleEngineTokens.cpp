@@ -127,7 +127,7 @@ bool substituteInOnePass(std::string& line, const std::vector<Occurrence>& found
 
 }  // namespace
 
-void StyleEngine::ReplaceAll(std::string& text, const std::string& find, const std::string& replacement)
+void StyleEngine::ReplaceInPlace(std::string& text, const std::string& find, const std::string& replacement)
 {
     if (find.empty())
         return;
@@ -157,14 +157,14 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
             for (size_t k = 0; k < kStyleTokens.size() && mask != 0; ++k) {
                 if (!(mask & (uint64_t{1} << k)))
                     continue;
-                ReplaceAll(line, std::string(kStyleTokens[k].text), std::string(value(k)));
+                ReplaceInPlace(line, std::string(kStyleTokens[k].text), std::string(value(k)));
                 mask = tokensIn(line) & ~((uint64_t{2} << k) - 1);
             }
         }
     }
     // Image-map links point into the published directory, never at a file.
     if (holdsAreaTag(line))
-        ReplaceAll(line, "HREF=\"file://", "HREF=\"");
+        ReplaceInPlace(line, "HREF=\"file://", "HREF=\"");
 }
 
 }  // namespace pellucor

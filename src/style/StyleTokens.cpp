@@ -65,7 +65,7 @@ std::string percentEncoded(const std::string& name)
 std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] == ':' ? dir.substr(0, 2) : "C:"; }
 
 std::string_view number(const TokenSlide& t, long v) { return t.scratch = std::to_string(v); }
-std::string_view digits3(const TokenSlide& t, long v) { return t.scratch = Tav_Fmt000(v); }
+std::string_view digits3(const TokenSlide& t, long v) { return t.scratch = Fmt000(v); }
 const SlideInfo& table(const TokenSlide& t) { return t.engine.SI; }
 const PublishSettings& settings(const TokenSlide& t) { return t.engine.S; }
 

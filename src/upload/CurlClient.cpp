@@ -67,7 +67,7 @@ void CurlClient::SetCaFile(const std::string& path) { options_.caFile = path; }
 
 void CurlClient::SetURL(const std::string& url)
 {
-    url_ = Tav_Trim(url);
+    url_ = Trim(url);
     urlError_.clear();
     RemoteLogin parsed;
     if (!parsed.Parse(url_, urlError_))
@@ -86,7 +86,7 @@ bool CurlClient::Execute(const std::string& command, std::string& error)
         error = "No command";
         return false;
     }
-    const auto found = verbWords().find(Tav_Upper(words[0]));
+    const auto found = verbWords().find(Upper(words[0]));
     if (found != verbWords().end() &&
         (words.size() < found->second.first || words.size() > found->second.second)) {
         error = "Wrong number of arguments for " + words[0];
@@ -364,7 +364,7 @@ CurlClient::Outcome CurlClient::dispatch(const std::vector<std::string>& words, 
     if (!ensureLoggedIn(out))
         return out;
     const RemoteOps ops(login_);
-    const std::string verb = Tav_Upper(words[0]);
+    const std::string verb = Upper(words[0]);
     const std::string arg1 = words.size() > 1 ? words[1] : "";
     const std::string arg2 = words.size() > 2 ? words[2] : "";
     auto abs = [this](const std::string& p) { return FtpResolvePath(cwd_, p); };
@@ -428,7 +428,7 @@ CurlClient::Outcome CurlClient::dispatch(const std::vector<std::string>& words, 
     else if (verb == "RENAME")
         out = run(ops.Rename(abs(arg1), abs(arg2)));
     else if (login_.IsFtp())
-        out = run(ops.Raw(Tav_Trim(command)));  // sent to the server as it stands
+        out = run(ops.Raw(Trim(command)));  // sent to the server as it stands
     else {
         out.failure = RemoteFailure::Refused;
         out.info = "Not a command of this protocol: " + words[0];

@@ -385,16 +385,16 @@ std::string CurlTransfer::causeOf(int curlCode, long osErrno) const
     if (isHttp(login_) && curlCode == CURLE_OK) {
         // The status line itself ("403 Forbidden", "507 Insufficient Storage").
         std::string status = reply_;
-        if (Tav_StartsWith(status, "HTTP/")) {
+        if (StartsWith(status, "HTTP/")) {
             const size_t sp = status.find(' ');
             status = sp == std::string::npos ? status : status.substr(sp + 1);
         }
         if (status.empty())
             status = std::to_string(0);
-        if (Tav_StartsWith(status, "401"))
+        if (StartsWith(status, "401"))
             return status + (login_.accepted ? " (this account may not do that here)"
                                              : " (the account or password was not accepted)");
-        if (Tav_StartsWith(status, "507"))
+        if (StartsWith(status, "507"))
             return status + " (disk full on the server)";
         return status;
     }
@@ -443,7 +443,7 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t n, void* self)
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.pop_back();
     t->Touch();
-    if (Tav_StartsWith(line, "HTTP/")) {
+    if (StartsWith(line, "HTTP/")) {
         t->reply_ = line;  // the status of the latest response
     } else if (line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) && line[3] == ' ') {
         t->reply_ = line;  // the last line of an FTP reply

@@ -104,9 +104,9 @@ bool FtpWindowModel::InetExecute(const std::string& command)
     Tav_DebugLog("InetExecute " + command);
     lblCmd = command;
     emit changed();
-    const std::string verb = Tav_Lower(command.substr(0, 3));
+    const std::string verb = Lower(command.substr(0, 3));
     inet_.SetRequestTimeout(verb == "put" || verb == "get" ? 0 : 120);
-    if (Tav_Trim(command).empty())
+    if (Trim(command).empty())
         return false;
     std::string err;
     if (!inet_.Execute(command, err)) {
@@ -159,7 +159,7 @@ bool FtpWindowModel::FtpExecuteOnPath(const std::string& verb, const std::string
     std::string p = Tav_DirSlash(path);
     if (p.size() > 1)  // the root stays "/"
         p.pop_back();
-    return InetExecute(Tav_Upper(verb) + " " + FtpQuote(p));
+    return InetExecute(Upper(verb) + " " + FtpQuote(p));
 }
 
 bool FtpWindowModel::loginOnce()
@@ -180,7 +180,7 @@ bool FtpWindowModel::FtpLogin()
     // An SSH server not met before: its key is trusted only when the user
     // says so, never unattended.
     if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty() &&
-        lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Tav_Unattended() &&
+        lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Unattended() &&
         ConfirmHostKey(lastCause_ + "\n\nTrust this key and connect?")) {
         inet_.AcceptHostKey(inet_.HostKeyFingerprint());
         loggedIn_ = loginOnce();
@@ -230,7 +230,7 @@ void FtpWindowModel::refresh(bool followTyped)
     showStatus("Checking the current directory name and contents...");
     // A directory the user typed is entered first, and kept when it is not
     // there yet (Upload offers to create it).
-    const std::string typed = Tav_Trim(txtFTPPath);
+    const std::string typed = Trim(txtFTPPath);
     if (followTyped && !typed.empty() && typed != shownPath_ && !FtpExecuteOnPath("CD", typed)) {
         if (inet_.LastFailure() == RemoteFailure::NotFound) {
             lstBox.clear();
@@ -255,7 +255,7 @@ std::string FtpWindowModel::askDirectory(const std::string& title, const std::st
 {
     if (busy_ || !loggedIn_)
         return "";
-    const std::string dir = InputBox ? Tav_Trim(InputBox(title, "Enter New Directory")) : std::string();
+    const std::string dir = InputBox ? Trim(InputBox(title, "Enter New Directory")) : std::string();
     if (dir.empty())
         showStatus(cancelled);
     return dir;
@@ -288,7 +288,7 @@ void FtpWindowModel::lstBox_DblClick()
     if (busy_ || !loggedIn_ || lstBoxIndex < 0 || lstBoxIndex >= static_cast<int>(lstBox.size()))
         return;
     const std::string item = lstBox[lstBoxIndex];
-    if (!Tav_EndsWith(item, "/"))
+    if (!EndsWith(item, "/"))
         return;
     if (FtpExecuteOnPath("CD", item.substr(0, item.size() - 1)))
         refresh(false);
@@ -298,12 +298,12 @@ void FtpWindowModel::cmdMput_Click()
 {
     if (busy_)
         return;
-    if (!FtpUploadDirectory(txtLocalDir, Tav_Trim(txtFTPPath)) || closed_)
+    if (!FtpUploadDirectory(txtLocalDir, Trim(txtFTPPath)) || closed_)
         return;  // the failure and its cause stay on show
     // The listing of the directory now holding the upload; the status keeps
     // saying that it is complete.
     const std::string complete = txtStatus;
-    shownPath_ = Tav_Trim(txtFTPPath);
+    shownPath_ = Trim(txtFTPPath);
     refresh(false);
     if (txtStatus == "Directory listed.")
         showStatus(complete);
@@ -425,7 +425,7 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
     if (remote.empty() || remote[0] != '/') {
         if (!InetExecute("PWD"))
             return false;
-        base = Tav_Trim(txtData);
+        base = Trim(txtData);
     }
     made = FtpResolvePath(base, remote);
     // "/a/b/c": "/a", then "/a/b", then "/a/b/c".
@@ -475,7 +475,7 @@ void FtpWindowModel::Form_Activate()
     lblCode.clear();
     lblInfo.clear();
     chkRememberEnabled = passwords && passwords->Available();
-    if (chkRememberEnabled && txtPass.empty() && !Tav_Trim(txtFTPURL).empty()) {
+    if (chkRememberEnabled && txtPass.empty() && !Trim(txtFTPURL).empty()) {
         txtPass = passwords->Lookup(FtpServerUrl(txtFTPURL), txtAccount);
         chkRemember = !txtPass.empty();
     }

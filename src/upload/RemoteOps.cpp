@@ -96,7 +96,7 @@ std::string RemoteOps::HomeOf(const RemoteResult& r) const
         if (a != std::string::npos && b > a)
             home = r.reply.substr(a + 1, b - a - 1);
         // sftp://host/path is absolute; sftp://host/~/path starts at home.
-        if (Tav_StartsWith(rel, "/~"))
+        if (StartsWith(rel, "/~"))
             return FtpResolvePath(home, rel.substr(2));
         return rel.empty() ? home : FtpResolvePath("/", rel);
     }

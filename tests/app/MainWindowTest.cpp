@@ -155,8 +155,8 @@ TEST_F(MainWindowTest, SlideChecksAndTheOldLayoutWarning)
     sink.messages.clear();
     mainWindow.SetLectureDir(old);
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_TRUE(Tav_StartsWith(sink.messages[0], old + " appears to be from a previous version of Pellucor."));
-    EXPECT_TRUE(Tav_Contains(sink.messages[0], dir.dir() + "course/media/. Please exit"));
+    EXPECT_TRUE(StartsWith(sink.messages[0], old + " appears to be from a previous version of Pellucor."));
+    EXPECT_TRUE(Contains(sink.messages[0], dir.dir() + "course/media/. Please exit"));
     mainWindow.DirOrPPTChanged();  // once per directory
     EXPECT_EQ(sink.messages.size(), 1u);
 }

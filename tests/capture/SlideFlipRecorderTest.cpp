@@ -35,7 +35,7 @@ protected:
     {
         rec = std::make_unique<SlideFlipRecorder>(setup, mode, false);
         rec->clock = [this] { return now; };
-        rec->imageName = [](int n) { return n >= 1 && n <= 3 ? "img" + Tav_Fmt000(n) + ".gif" : std::string(); };
+        rec->imageName = [](int n) { return n >= 1 && n <= 3 ? "img" + Fmt000(n) + ".gif" : std::string(); };
         rec->lectureDir = [this] { return dir.dir(); };
         QObject::connect(rec.get(), &SlideFlipRecorder::closeRequested, [this] { ++closes; });
         return *rec;

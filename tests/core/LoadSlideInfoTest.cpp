@@ -269,7 +269,7 @@ TEST_F(LectureFixture, FiveHundredSlidesFitAndTheNextOneIsRefused)
 {
     std::string lines;
     for (int i = 1; i <= 500; ++i)
-        lines += "u 0 1 URL\\sld" + Tav_Fmt000(i) + ".htm\r\n";
+        lines += "u 0 1 URL\\sld" + Fmt000(i) + ".htm\r\n";
     put("talk1.txt", lines + "u 0 1\r\n");  // an incomplete line after the 500th is harmless
     put("talk1.rm");
     ASSERT_TRUE(load(false)) << err;
@@ -285,7 +285,7 @@ TEST_F(LectureFixture, PrintSlideInfoWritesTheTableToTheDebugLog)
     put("talk1.txt", "u 00:00:00 00:00:02 URL\\sld001.htm\r\n");
     put("talk1.rm");
     ASSERT_TRUE(load()) << err;
-    const std::string log = readFile(Tav_DebugLogPath());
+    const std::string log = readFile(DebugLogPath());
     EXPECT_NE(log.find("Printing values of SlideInfo struct.\r\nNumOfSlides = 1\r\nNumOfParts = 1\r\nEntry 1\r\n"
                        "SlideName = sld001.htm\r\nSlideTitle = sld001.htm\r\nStartTime = 00:00:00\r\n"
                        "EndTime = 00:00:02\r\nAudioPart = 1\r\nVideoPart = -1\r\nEnd of struct"),

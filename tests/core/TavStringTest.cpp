@@ -45,22 +45,22 @@ TEST(TavReadLine, LoneCarriageReturnsEndLines)
 
 TEST(TavText, ReplaceAllDoesNotRescanInsertedText)
 {
-    EXPECT_EQ(Tav_ReplaceAll("aXbX", "X", "XX"), "aXXbXX");
-    EXPECT_EQ(Tav_ReplaceAll("URL\\a URL\\b", "URL\\", "&&slide&&"), "&&slide&&a &&slide&&b");
-    EXPECT_EQ(Tav_ReplaceAll("abc", "", "z"), "abc");
+    EXPECT_EQ(ReplaceAll("aXbX", "X", "XX"), "aXXbXX");
+    EXPECT_EQ(ReplaceAll("URL\\a URL\\b", "URL\\", "&&slide&&"), "&&slide&&a &&slide&&b");
+    EXPECT_EQ(ReplaceAll("abc", "", "z"), "abc");
 }
 
 TEST(TavText, LenientNumbersAndRounding)
 {
-    EXPECT_DOUBLE_EQ(Tav_Val("  12abc"), 12.0);
-    EXPECT_DOUBLE_EQ(Tav_Val("abc"), 0.0);
-    EXPECT_DOUBLE_EQ(Tav_Val("-3.5"), -3.5);
-    EXPECT_EQ(Tav_RoundHalfEven(2.5), 2);
-    EXPECT_EQ(Tav_RoundHalfEven(3.5), 4);
-    EXPECT_EQ(Tav_RoundHalfEven(1.48), 1);
-    EXPECT_EQ(Tav_Fmt000(7), "007");
-    EXPECT_EQ(Tav_Fmt000(1000), "1000");
-    EXPECT_EQ(Tav_Fmt00(5), "05");
+    EXPECT_DOUBLE_EQ(Val("  12abc"), 12.0);
+    EXPECT_DOUBLE_EQ(Val("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(Val("-3.5"), -3.5);
+    EXPECT_EQ(RoundHalfEven(2.5), 2);
+    EXPECT_EQ(RoundHalfEven(3.5), 4);
+    EXPECT_EQ(RoundHalfEven(1.48), 1);
+    EXPECT_EQ(Fmt000(7), "007");
+    EXPECT_EQ(Fmt000(1000), "1000");
+    EXPECT_EQ(Fmt00(5), "05");
 }
 
 }  // namespace

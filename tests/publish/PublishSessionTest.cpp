@@ -220,7 +220,7 @@ TEST_F(Session, WhatADeadPublishLeftBesideTheOutputIsPutRight)
     const std::string dead = name.substr(0, name.rfind('+') + 1) + "999999999";  // no such process
     fs::create_directories(root.dir() + dead + "/half");
     // One that died between its two renames left the publication aside.
-    fs::rename(out, root.dir() + Tav_ReplaceAll(dead, ".pellucor-stage+", ".pellucor-old+"));
+    fs::rename(out, root.dir() + ReplaceAll(dead, ".pellucor-stage+", ".pellucor-old+"));
     StagedPublication next(out);
     ASSERT_TRUE(next.Create(error)) << error;
     next.Discard();

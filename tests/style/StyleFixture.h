@@ -49,11 +49,11 @@ protected:
             const int i = static_cast<int>(k) + 1;
             si.AudioPart[i] = static_cast<int16_t>(specs[k].audio);
             si.VideoPart[i] = static_cast<int16_t>(specs[k].video);
-            si.SlideName[i] = "sld" + Tav_Fmt000(i) + ".htm";
-            si.SlideImage[i] = "img" + Tav_Fmt000(i) + ".gif";
+            si.SlideName[i] = "sld" + Fmt000(i) + ".htm";
+            si.SlideImage[i] = "img" + Fmt000(i) + ".gif";
             si.SlideTitle[i] = "Title " + std::to_string(i);
-            si.StartTime[i] = "00:00:" + Tav_Fmt00(10 * (i - 1));
-            si.EndTime[i] = "00:00:" + Tav_Fmt00(10 * i);
+            si.StartTime[i] = "00:00:" + Fmt00(10 * (i - 1));
+            si.EndTime[i] = "00:00:" + Fmt00(10 * i);
             for (int p : {specs[k].audio, specs[k].video})
                 if (p > si.NumOfParts)
                     si.NumOfParts = static_cast<int16_t>(p);
@@ -75,7 +75,7 @@ protected:
         std::istringstream in(text);
         TemplateLines lines(in);
         std::ostringstream out;
-        lastOk = engine.ProcessTemplate(slide, engine.S.LecDir + "sld" + Tav_Fmt000(slide) + ".htm", lines, out,
+        lastOk = engine.ProcessTemplate(slide, engine.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out,
                                         toDisk);
         return splitCrLf(out.str());
     }

@@ -61,9 +61,9 @@ std::string referenceSubstitution(std::string line, const std::vector<std::strin
     if (!line.empty() && line[0] == '#')
         return line;
     for (size_t k = 0; k < values.size(); ++k)
-        line = Tav_ReplaceAll(line, std::string(kStyleTokens[k].text), values[k]);
+        line = ReplaceAll(line, std::string(kStyleTokens[k].text), values[k]);
     if (line.find("<AREA") != std::string::npos)
-        line = Tav_ReplaceAll(line, "HREF=\"file://", "HREF=\"");
+        line = ReplaceAll(line, "HREF=\"file://", "HREF=\"");
     return line;
 }
 
@@ -155,13 +155,13 @@ TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
 TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
 {
     std::string s = "aXa XaX";
-    StyleEngine::ReplaceAll(s, "X", "XX");
+    StyleEngine::ReplaceInPlace(s, "X", "XX");
     EXPECT_EQ(s, "aXXa XXaXX");
     s = "aaaa";
-    StyleEngine::ReplaceAll(s, "aa", "a");
+    StyleEngine::ReplaceInPlace(s, "aa", "a");
     EXPECT_EQ(s, "aa");
     s = "abc";
-    StyleEngine::ReplaceAll(s, "", "x");
+    StyleEngine::ReplaceInPlace(s, "", "x");
     EXPECT_EQ(s, "abc");
 }
 

@@ -102,8 +102,8 @@ std::vector<std::string> leftBeside(const std::filesystem::path& output)
 std::string sampleDir() { return envDir("PELLUCOR_SAMPLE_DIR"); }
 std::string sourceDir() { return envDir("PELLUCOR_SOURCE_DIR"); }
 
-RecordingMessageSink::RecordingMessageSink() : previous_(Tav_SetMessageSink(this)) {}
-RecordingMessageSink::~RecordingMessageSink() { Tav_SetMessageSink(previous_); }
+RecordingMessageSink::RecordingMessageSink() : previous_(SetMessageSink(this)) {}
+RecordingMessageSink::~RecordingMessageSink() { SetMessageSink(previous_); }
 
 void RecordingMessageSink::ShowMessage(const std::string& text) { messages.push_back(text); }
 

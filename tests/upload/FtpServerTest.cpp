@@ -113,7 +113,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
         s.ftp.cmdBrowse_Click();
         EXPECT_TRUE(s.ftp.LoggedIn());
     }
-    const std::string log = readFile(Tav_DebugLogPath());
+    const std::string log = readFile(DebugLogPath());
     EXPECT_EQ(log.find(wrong), std::string::npos);
     EXPECT_EQ(log.find("secret\n"), std::string::npos);
 }

@@ -63,7 +63,7 @@ QtMediaPlayer::~QtMediaPlayer()
 void QtMediaPlayer::SetSource(const std::string& source)
 {
     source_ = source;
-    const std::string path = Tav_StartsWith(source, kFilePrefix) ? source.substr(std::strlen(kFilePrefix)) : source;
+    const std::string path = StartsWith(source, kFilePrefix) ? source.substr(std::strlen(kFilePrefix)) : source;
     player_.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 

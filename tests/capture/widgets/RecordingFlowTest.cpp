@@ -76,7 +76,7 @@ std::vector<std::string> fields(const std::string& line)
     return out;
 }
 
-double duration(const std::string& file) { return Tav_Val(probe(file, "format=duration")); }
+double duration(const std::string& file) { return Val(probe(file, "format=duration")); }
 
 // A lecture directory with n slide pictures and their titles.
 void makeSlides(const std::string& dir, int n)
@@ -85,11 +85,11 @@ void makeSlides(const std::string& dir, int n)
     for (int i = 1; i <= n; ++i)
         ASSERT_EQ(QProcess::execute("ffmpeg", {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
                                                 QString("color=c=%1:s=320x240").arg(colours[(i - 1) % 4]), "-frames:v",
-                                                "1", QString::fromStdString(dir + "img" + Tav_Fmt000(i) + ".gif")}),
+                                                "1", QString::fromStdString(dir + "img" + Fmt000(i) + ".gif")}),
                   0);
     std::string titles = "# Title information extraced by Pellucor from PowerPoint\r\n# Date today\r\n";
     for (int i = 1; i <= n; ++i)
-        titles += "\"img" + Tav_Fmt000(i) + ".gif\" \"Slide " + std::to_string(i) + "\"\r\n";
+        titles += "\"img" + Fmt000(i) + ".gif\" \"Slide " + std::to_string(i) + "\"\r\n";
     writeFile(dir + "titles.txt", titles);
 }
 
@@ -99,7 +99,7 @@ void useLavfi(QtRecordingWindows& windows, const std::string& tone, const std::s
         e.SetDevices({{"lavfi", "anullsrc", "Silence (lavfi)"}, {"lavfi", tone, "Test tone (lavfi)"}},
                      {{"lavfi", picture, "Test picture (lavfi)"}});
     };
-    windows.imageName = [](int n) { return "img" + Tav_Fmt000(n) + ".gif"; };
+    windows.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
 }
 
 bool hasPicture(const QLabel* label) { return label && label->isVisible() && !label->pixmap().isNull(); }
@@ -205,7 +205,7 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
         ASSERT_EQ(f.size(), 4u) << events[static_cast<size_t>(i)];
         EXPECT_EQ(f[0], "u");
         EXPECT_EQ(f[1], previous);
-        EXPECT_EQ(f[3], "URL\\sld" + Tav_Fmt000(i + 1) + ".htm");
+        EXPECT_EQ(f[3], "URL\\sld" + Fmt000(i + 1) + ".htm");
         previous = f[2];
     }
     // About five seconds of lecture; the times come from the recording's own
@@ -234,13 +234,13 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
         view.show();
         ASSERT_TRUE(player.SetSource(media));
         UiDriver play(static_cast<int>(seconds * 1000) + 15000);
-        play.when("the clip to open", [&] { return Tav_StartsWith(player.Status(), "Size="); },
+        play.when("the clip to open", [&] { return StartsWith(player.Status(), "Size="); },
                   [&] {
                       EXPECT_EQ(player.Status().rfind("Size=160X120 Length=", 0), 0u) << player.Status();
                       EXPECT_NEAR(static_cast<double>(control.Length()), seconds * 1000, 400.0);
                       UiDriver::button(&view, "Play")->click();
                   })
-            .when("playing", [&] { return Tav_StartsWith(player.Status(), "Playing "); }, [] {})
+            .when("playing", [&] { return StartsWith(player.Status(), "Playing "); }, [] {})
             .when("Play Complete", [&] { return player.Status() == "Play Complete"; }, [] {});
         play.run();
         EXPECT_FALSE(play.failed()) << play.failure() << " - status " << player.Status() << " - "

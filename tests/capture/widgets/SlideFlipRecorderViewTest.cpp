@@ -23,7 +23,7 @@ void writeSlides(TempDir& dir, int count)
     for (int n = 1; n <= count; ++n) {
         QImage img(32, 24, QImage::Format_RGB32);
         img.fill(Qt::blue);
-        ASSERT_TRUE(img.save(QString::fromStdString(dir.file("img" + Tav_Fmt000(n) + ".gif")), "PNG"));
+        ASSERT_TRUE(img.save(QString::fromStdString(dir.file("img" + Fmt000(n) + ".gif")), "PNG"));
     }
 }
 
@@ -61,7 +61,7 @@ TEST(SlideFlipRecorderView, PresenterKeysFlipForwardAndBack)
     SlideFlipRecorder model(setup, SlideFlipRecorder::Windowed, true);
     model.clock = [] { return int64_t{100}; };
     writeSlides(dir, 9);
-    model.imageName = [](int n) { return "img" + Tav_Fmt000(n) + ".gif"; };
+    model.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
     model.lectureDir = [&] { return dir.dir(); };
     SlideFlipRecorderView view(model);
     view.show();
