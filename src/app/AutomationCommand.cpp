@@ -9,14 +9,15 @@
 #include <iostream>
 
 #include "app/AppContext.h"
-#include "app/CommandLine.h"
 #include "app/AutomationExport.h"
+#include "app/CommandLine.h"
 
 namespace pellucor {
 
 int RunAutomationCommand(int argc, char** argv)
 {
-    CommandLine cl(argc, argv, "automation",
+    CommandLine cl(
+        argc, argv, "automation",
         QString("Serve the automation interface on the D-Bus session bus as %1, object %2, until a client calls "
                 "Class_Terminate (or Release).")
             .arg(PellucorService::kService, PellucorService::kPath));

@@ -13,12 +13,13 @@ namespace pellucor {
 int RunCourseCommand(int argc, char** argv)
 {
     CommandLine cl(argc, argv, "course",
-        "Write index.htm at the root of a tree of published lectures: every lecture with its title, date, "
-        "length, parts and first slide, newest first, and a search over all their slides, notes and "
-        "captions that works opened from disk and from a web server. Run it again after lectures were "
-        "added, published again or removed.",
-        {{"publish_root", "The folder that holds the published lectures."}});
-    QCommandLineOption titleOpt("title", "The page's title (default: the one given before, else \"Lectures\").", "text");
+                   "Write index.htm at the root of a tree of published lectures: every lecture with its title, date, "
+                   "length, parts and first slide, newest first, and a search over all their slides, notes and "
+                   "captions that works opened from disk and from a web server. Run it again after lectures were "
+                   "added, published again or removed.",
+                   {{"publish_root", "The folder that holds the published lectures."}});
+    QCommandLineOption titleOpt("title", "The page's title (default: the one given before, else \"Lectures\").",
+                                "text");
     QCommandLineOption replaceOpt("replace", "Put the course page in place of an index.htm it did not write.");
     cl.parser.addOptions({titleOpt, replaceOpt});
     cl.process();

@@ -10,11 +10,11 @@
 
 namespace pellucor {
 
-DirectoryChooser::DirectoryChooser(const FrontEndHooks* hooks) : hooks_(hooks ? hooks : &FrontEndHooks::Headless()) {}
+DirectoryChooser::DirectoryChooser(const FrontEndHooks* hooks) : hooks_(hooks ? hooks : &FrontEndHooks::Headless()) { }
 
 std::vector<std::string> DirectoryChooser::Drives()
 {
-    std::vector<std::string> drives{"/"};
+    std::vector<std::string> drives {"/"};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         if (!v.isValid() || !v.isReady())
             continue;

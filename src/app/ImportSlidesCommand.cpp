@@ -21,7 +21,7 @@ public:
     void SetStatus(const std::string& caption, uint32_t) override { std::cout << caption << std::endl; }
     void SetFile(const std::string& file) override { file_ = Tav_SplitPath(file).last; }
     void SetTitle(const std::string& title) override { std::cout << "  " << file_ << "  " << title << std::endl; }
-    void SetPreview(const std::string&) override {}
+    void SetPreview(const std::string&) override { }
 
 private:
     std::string file_;
@@ -43,10 +43,10 @@ bool parseSize(const QString& text, int& width, int& height)
 int RunImportSlidesCommand(int argc, char** argv)
 {
     CommandLine cl(argc, argv, "import-slides",
-        "Export the slides of a presentation (.pptx, .ppt, .odp) as imgNNN.gif pictures with titles.txt and "
-        "index.htm, using LibreOffice; with each GIF a sharp copy imgNNN.webp, 1920 pixels wide at the "
-        "presentation's own aspect, for pages on today's screens.",
-        {{"file", "The presentation."}});
+                   "Export the slides of a presentation (.pptx, .ppt, .odp) as imgNNN.gif pictures with titles.txt and "
+                   "index.htm, using LibreOffice; with each GIF a sharp copy imgNNN.webp, 1920 pixels wide at the "
+                   "presentation's own aspect, for pages on today's screens.",
+                   {{"file", "The presentation."}});
     QCommandLineParser& parser = cl.parser;
     QCommandLineOption outOpt("out", "Slide directory to write (created when missing).", "dir");
     QCommandLineOption sizeOpt("size", "Picture size WIDTHxHEIGHT (default 640x480).", "size", "640x480");

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/PublishForm.h"
 #include "app/FrontEndHooks.h"
+#include "app/Preferences.h"
+#include "app/PublishForm.h"
 #include "core/PathVars.h"
 #include "core/RecordingKinds.h"
-#include "app/Preferences.h"
 #include "core/TavUtils.h"
 #include "import/SlideImportModel.h"
 #include "publish/PublishRequest.h"
@@ -126,7 +126,10 @@ void MainWindow::cmdCancel_Click()
         publishForm_->cmdCancel_Click();
 }
 
-std::string MainWindow::TavPrefString(const std::string& text) const { return pellucor::TavPrefString(text, lblDirectory); }
+std::string MainWindow::TavPrefString(const std::string& text) const
+{
+    return pellucor::TavPrefString(text, lblDirectory);
+}
 
 std::string MainWindow::expanded(const char* key) const
 {
@@ -276,10 +279,12 @@ void MainWindow::OldLayoutCheck()
     const std::string media = ReplaceAll(dir, "htm_sld", "media");
     if (!HasFiles(media, "*.rm"))
         return;
-    Tav_Message(LectureDir + " appears to be from a previous version of Pellucor.  The media files (*.rm and *.txt) "
-                "files appear to be in " + media + ". Please exit the program and move the *.rm and *.txt files into " +
-                LectureDir + ".  Alternatively you might use \"More Detail\" to point to the old media directory "
-                "directly.");
+    Tav_Message(LectureDir
+                + " appears to be from a previous version of Pellucor.  The media files (*.rm and *.txt) "
+                  "files appear to be in "
+                + media + ". Please exit the program and move the *.rm and *.txt files into " + LectureDir
+                + ".  Alternatively you might use \"More Detail\" to point to the old media directory "
+                  "directly.");
 }
 
 void MainWindow::UpdatePublishControls(bool ok)
@@ -337,8 +342,8 @@ void MainWindow::cmdPubWeb_Click()
         return;
     request().TextWebDir = dir;
     std::string url = expanded("prfHttp");
-    if (!hooks_->InputBox("Enter the URL where this lecture will be stored", "Publish to the Web", url) ||
-        Trim(url).empty())
+    if (!hooks_->InputBox("Enter the URL where this lecture will be stored", "Publish to the Web", url)
+        || Trim(url).empty())
         return;
     if (url.back() != '/')
         url += '/';
@@ -393,7 +398,7 @@ void MainWindow::cmdUploadRep_Click()
                 "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
                 "'publishes' the lecture.");
     // The raw lecture's own files: its folders hold what was published from it.
-    FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost"), false};
+    FtpRequest request {Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost"), false};
     publishForm_->ShowFtp(request, "prfRepAccount", "prfRepHost");
 }
 

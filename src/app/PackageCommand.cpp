@@ -12,10 +12,10 @@ namespace pellucor {
 int RunPackageCommand(int argc, char** argv)
 {
     CommandLine cl(argc, argv, "package",
-        "Zip a published lecture for a learning platform. In a SCORM package the lecture resumes where the "
-        "student stopped and reports itself completed once every part has been played to 90%.",
-        {{"published_dir", "The published lecture (the folder holding its index.htm)."},
-         {"out", "The package to write (OUT.zip; a cartridge is usually OUT.imscc)."}});
+                   "Zip a published lecture for a learning platform. In a SCORM package the lecture resumes where the "
+                   "student stopped and reports itself completed once every part has been played to 90%.",
+                   {{"published_dir", "The published lecture (the folder holding its index.htm)."},
+                    {"out", "The package to write (OUT.zip; a cartridge is usually OUT.imscc)."}});
     QCommandLineParser& parser = cl.parser;
     QCommandLineOption scorm12("scorm12", "A SCORM 1.2 package.");
     QCommandLineOption scorm2004("scorm2004", "A SCORM 2004 (4th edition) package.");
@@ -27,9 +27,9 @@ int RunPackageCommand(int argc, char** argv)
         std::cerr << "usage: pellucor package PUBLISHED_DIR --scorm12|--scorm2004|--cc OUT.zip\n";
         return 2;
     }
-    const PackageKind kind = parser.isSet(scorm12)   ? PackageKind::Scorm12
-                             : parser.isSet(scorm2004) ? PackageKind::Scorm2004
-                                                       : PackageKind::CommonCartridge;
+    const PackageKind kind = parser.isSet(scorm12) ? PackageKind::Scorm12
+        : parser.isSet(scorm2004)                  ? PackageKind::Scorm2004
+                                                   : PackageKind::CommonCartridge;
     const std::string out = CommandLinePath(parser.positionalArguments().at(1));
     ProgressPrinter progress = cl.progress("Packaging");
     std::string err;

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "media/FfmpegMediaOpener.h"
 #include "core/PathVars.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
 
 namespace pellucor {
@@ -36,9 +36,9 @@ void fillRequest(PublishRequest& r, const std::string& lecDir, const PreferenceS
 int RunPublishCommand(int argc, char** argv)
 {
     CommandLine cl(argc, argv, "publish",
-        "Publish a lecture unattended: for disk (default) and/or the web, then run the merge script, wait "
-        "until it reports All Done and put the publication in place of the previous one.",
-        {{"lecture", "Lecture directory (slides, titles, events files and media)."}});
+                   "Publish a lecture unattended: for disk (default) and/or the web, then run the merge script, wait "
+                   "until it reports All Done and put the publication in place of the previous one.",
+                   {{"lecture", "Lecture directory (slides, titles, events files and media)."}});
     QCommandLineParser& parser = cl.parser;
     const QCommandLineOption som("som", "Settings file (*.som) of control=value lines, applied first.", "file");
     const QCommandLineOption disk("disk", "Publish for disk into DIR (default: the HD/CD output preference).", "dir");
@@ -178,12 +178,8 @@ int RunPublishCommand(int argc, char** argv)
     }
     switch (session.Result()) {
     case PublishSession::Outcome::Succeeded: break;
-    case PublishSession::Outcome::Cancelled:
-        cl.error("Publish cancelled");
-        return 1;
-    default:
-        cl.error(session.Error());
-        return 1;
+    case PublishSession::Outcome::Cancelled: cl.error("Publish cancelled"); return 1;
+    default: cl.error(session.Error()); return 1;
     }
     for (const auto& script : scripts)
         std::cout << "Complete (You must manually run: " << script << ")" << std::endl;

@@ -54,7 +54,7 @@ void PublishForm::cmdFtp_Click()
         return;
     // The server comes from the upload preferences only: the web address's
     // host (and port) is a web server's, rarely the upload server's.
-    FtpRequest request{TextWebDir, prefs_->Get("prfWebAccount"), prefs_->Get("prfWebHost")};
+    FtpRequest request {TextWebDir, prefs_->Get("prfWebAccount"), prefs_->Get("prfWebHost")};
     ShowFtp(request);
 }
 

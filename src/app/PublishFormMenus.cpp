@@ -11,8 +11,8 @@
 namespace pellucor {
 
 namespace {
-const char* const kNoRecorder =
-    "Pellucor cannot Load RealProducer ActiveX Control - the recording set-up is not available";
+const char* const kNoRecorder
+    = "Pellucor cannot Load RealProducer ActiveX Control - the recording set-up is not available";
 
 // Removes a file the user already agreed to lose; failures go to the log.
 void removeAgreed(const std::string& path)
@@ -82,8 +82,9 @@ bool PublishForm::mnuRecordLecture_Click()
         Tav_Message("Error in Directory " + TextMedia);
         return false;
     }
-    if ((HasFiles(media, "*.rm") || HasFiles(media, "*.txt")) &&
-        Tav_AskOkCancel("Preparing to record lecture, Ok to remove *.rm, images.txt files from " + media) == TavCancel)
+    if ((HasFiles(media, "*.rm") || HasFiles(media, "*.txt"))
+        && Tav_AskOkCancel("Preparing to record lecture, Ok to remove *.rm, images.txt files from " + media)
+            == TavCancel)
         return false;
     for (const std::string& name : ListFiles(media, "*.rm"))
         removeAgreed(media + name);
@@ -95,8 +96,8 @@ bool PublishForm::mnuRecordLecture_Click()
     // widen the deletion.
     const std::string stem = Lower(TextName);
     for (const std::string& name : ListFiles(media, "*.txt"))
-        if (name.size() == stem.size() + 5 && Lower(name.substr(0, stem.size())) == stem &&
-            IEquals(name.substr(stem.size() + 1), ".txt"))
+        if (name.size() == stem.size() + 5 && Lower(name.substr(0, stem.size())) == stem
+            && IEquals(name.substr(stem.size() + 1), ".txt"))
             removeAgreed(media + name);
     if (!hooks_->recordingSetup) {
         Tav_Message(kNoRecorder);
@@ -115,7 +116,10 @@ void PublishForm::mnuImportPowerPoint_Click()
         SetControl("TextPP", TextPP);
 }
 
-void PublishForm::mnuRecordingSetup_Click() { FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia)); }
+void PublishForm::mnuRecordingSetup_Click()
+{
+    FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia));
+}
 
 void PublishForm::mnuTimingEditor_Click()
 {

@@ -11,9 +11,9 @@
 #include <sstream>
 
 #include "app/CommandLine.h"
-#include "media/FfmpegMediaOpener.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaOpener.h"
 #include "style/PublishedLecture.h"
 
 namespace pellucor {
@@ -28,7 +28,8 @@ bool scratchCopy(const std::string& dir, const std::string& scratch, std::string
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
         const std::string ext = Lower(entry.path().extension().string());
         const fs::path to = fs::path(scratch) / entry.path().filename();
-        const bool text = entry.is_regular_file() && (ext == ".txt" || ext == ".htm" || ext == ".html" || ext == ".rat");
+        const bool text
+            = entry.is_regular_file() && (ext == ".txt" || ext == ".htm" || ext == ".html" || ext == ".rat");
         if (text)
             fs::copy_file(entry.path(), to, ec);
         else
@@ -54,9 +55,9 @@ void printTable(std::ostream& out, const SlideInfo& si)
     }
     out << "Slides: " << si.NumOfSlides << "\n";
     for (int i = 1; i <= si.NumOfSlides; ++i) {
-        out << "  " << std::setw(3) << i << "  " << si.StartTime[i] << " - " << si.EndTime[i] << "  "
-                  << si.SlideName[i] << "  " << si.SlideImage[i] << "  audio part " << si.AudioPart[i]
-                  << ", video part " << si.VideoPart[i] << "  \"" << si.SlideTitle[i] << "\"\n";
+        out << "  " << std::setw(3) << i << "  " << si.StartTime[i] << " - " << si.EndTime[i] << "  " << si.SlideName[i]
+            << "  " << si.SlideImage[i] << "  audio part " << si.AudioPart[i] << ", video part " << si.VideoPart[i]
+            << "  \"" << si.SlideTitle[i] << "\"\n";
     }
 }
 }  // namespace

@@ -40,9 +40,9 @@ void printPart(const PartSync& p)
 int RunSyncSlidesCommand(int argc, char** argv)
 {
     CommandLine cl(argc, argv, "sync-slides",
-        "Find when each slide is shown in a lecture's recordings by comparing their pictures with the slide "
-        "images (img001.gif ...), and write each part's events file (talk1.txt ...).",
-        {{"lecture", "Lecture directory (slide images and recordings)."}});
+                   "Find when each slide is shown in a lecture's recordings by comparing their pictures with the slide "
+                   "images (img001.gif ...), and write each part's events file (talk1.txt ...).",
+                   {{"lecture", "Lecture directory (slide images and recordings)."}});
     QCommandLineParser& parser = cl.parser;
     const QCommandLineOption part("part", "Sync only part N.", "N");
     const QCommandLineOption name(
@@ -87,13 +87,13 @@ int RunSyncSlidesCommand(int argc, char** argv)
     }
     if (const auto existing = sync.Existing(); !existing.empty() && !options.replace) {
         for (const std::string& f : existing)
-            cl.error(f + " holds slide times already: give --replace to write it anew (the old one is then kept as " +
-                     Tav_SplitPath(f).last + ".bak)");
+            cl.error(f + " holds slide times already: give --replace to write it anew (the old one is then kept as "
+                     + Tav_SplitPath(f).last + ".bak)");
         return 1;
     }
     ProgressPrinter progress = cl.progress("Syncing");
     std::string status;
-    const std::atomic<bool> cancel{false};
+    const std::atomic<bool> cancel {false};
     const bool ok = sync.Run(
         [&](int percent, const std::string& text) {
             if (text != status)

@@ -11,8 +11,8 @@ namespace pellucor {
 
 const std::vector<std::string>& BitRateItems()
 {
-    static const std::vector<std::string> items = {"28.8 Modem",  "56K Modem",       "Single ISDN",
-                                                   "Dual ISDN",   "DSL/Cable Modem", "LAN"};
+    static const std::vector<std::string> items
+        = {"28.8 Modem", "56K Modem", "Single ISDN", "Dual ISDN", "DSL/Cable Modem", "LAN"};
     return items;
 }
 
@@ -27,9 +27,8 @@ EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObjec
         UpdateButtons();
         emit encoderFailed(text);
     };
-    encoder_.events.OnVideoWindowSized = [this] {
-        emit videoWindowSized(encoder_.VideoWindowWidth(), encoder_.VideoWindowHeight());
-    };
+    encoder_.events.OnVideoWindowSized
+        = [this] { emit videoWindowSized(encoder_.VideoWindowWidth(), encoder_.VideoWindowHeight()); };
     encoder_.events.OnPreviewFrame = [this](const PreviewFrame& frame) { emit previewFrame(frame); };
     encoder_.events.OnSoundLevel = [this](double peak) {
         // Shown in decibels from -60 dB (nothing) to 0 dB (full scale).
@@ -40,7 +39,7 @@ EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObjec
     Form_Load();
 }
 
-EncoderSetup::~EncoderSetup() { encoder_.events = EncoderEvents{}; }
+EncoderSetup::~EncoderSetup() { encoder_.events = EncoderEvents {}; }
 
 void EncoderSetup::Form_Load()
 {
@@ -234,7 +233,7 @@ void EncoderSetup::cmdSetup_Click()
 }
 
 void EncoderSetup::deviceDialog(void (EncoderControl::*dialog)(), const std::string& busy, const std::string& done,
-                              const std::string& failed)
+                                const std::string& failed)
 {
     dialogsEnabled_ = false;
     SetStatus(busy, kColourYellow);

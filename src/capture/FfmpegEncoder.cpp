@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "media/FfmpegMediaFile.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaFile.h"
 
 namespace pellucor {
 
@@ -16,7 +16,7 @@ TargetBitRates BitRatesFor(EncoderControl::Target target)
     return rates[std::clamp(static_cast<int>(target), 0, 5)];
 }
 
-FfmpegEncoder::FfmpegEncoder() : owner_(std::make_unique<QObject>()) {}
+FfmpegEncoder::FfmpegEncoder() : owner_(std::make_unique<QObject>()) { }
 
 FfmpegEncoder::~FfmpegEncoder()
 {
@@ -88,7 +88,7 @@ void FfmpegEncoder::error(int code, const std::string& text)
 
 bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
 {
-    plan = EncodingPlan{};
+    plan = EncodingPlan {};
     TranscodeOptions& o = plan.options;
     if (inputKind_ == InputFile) {
         if (Trim(inputFile_).empty()) {
@@ -163,13 +163,17 @@ std::unique_ptr<FfmpegTranscoder> FfmpegEncoder::newTranscoder()
     auto transcoder = std::make_unique<FfmpegTranscoder>();
     QObject* owner = owner_.get();
     transcoder->onPreview = [this, owner](const PreviewFrame& frame) {
-        QMetaObject::invokeMethod(owner, [this, frame] { showPreview(frame); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [this, frame] { showPreview(frame); }, Qt::QueuedConnection);
     };
     transcoder->onLevel = [this, owner](double peak) {
-        QMetaObject::invokeMethod(owner, [this, peak] {
-            if ((encoding_ || Previewing()) && events.OnSoundLevel)
-                events.OnSoundLevel(peak);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner,
+            [this, peak] {
+                if ((encoding_ || Previewing()) && events.OnSoundLevel)
+                    events.OnSoundLevel(peak);
+            },
+            Qt::QueuedConnection);
     };
     return transcoder;
 }
@@ -250,7 +254,8 @@ void FfmpegEncoder::StartEncoding()
     const unsigned run = ++run_;
     QObject* owner = owner_.get();
     transcoder->onProgress = [this, owner, run](int percent) {
-        QMetaObject::invokeMethod(owner, [this, run, percent] { progress(run, percent); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [this, run, percent] { progress(run, percent); }, Qt::QueuedConnection);
     };
     transcoder_ = std::move(transcoder);
     encoding_ = true;
@@ -261,7 +266,8 @@ void FfmpegEncoder::StartEncoding()
         resultOk_ = transcoder_->Finish(text);
         resultError_ = text;
         resultCode_ = transcoder_->ErrorCode();
-        QMetaObject::invokeMethod(owner, [this, run] { complete(run); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [this, run] { complete(run); }, Qt::QueuedConnection);
     });
     if (events.OnEncodingStarted)
         events.OnEncodingStarted();
@@ -318,8 +324,8 @@ void FfmpegEncoder::OpenSource()
             error(-1, audioOn_ && !a ? "No audio device" : "No video device");
             return;
         }
-        if ((a && !FfmpegProbeDevice(CaptureInput(*a, format_), a->label, err)) ||
-            (v && !FfmpegProbeDevice(CaptureInput(*v, videoFormat(), sourceInput_), v->label, err))) {
+        if ((a && !FfmpegProbeDevice(CaptureInput(*a, format_), a->label, err))
+            || (v && !FfmpegProbeDevice(CaptureInput(*v, videoFormat(), sourceInput_), v->label, err))) {
             error(-1, err);
             return;
         }

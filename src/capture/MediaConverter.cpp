@@ -1,8 +1,8 @@
 #include "capture/MediaConverter.h"
 
 #include "capture/FileChooser.h"
-#include "media/MediaFilters.h"
 #include "core/TavUtils.h"
+#include "media/MediaFilters.h"
 
 namespace pellucor {
 
@@ -15,7 +15,7 @@ MediaConverter::MediaConverter(EncoderControl& encoder, FileChooser* chooser, QO
     encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) { rpCtl_OnErrorOccurred(code, text); };
 }
 
-MediaConverter::~MediaConverter() { encoder_.events = EncoderEvents{}; }
+MediaConverter::~MediaConverter() { encoder_.events = EncoderEvents {}; }
 
 void MediaConverter::ApplyEncoderSettings()
 {
@@ -128,8 +128,8 @@ void MediaConverter::rpCtl_OnErrorOccurred(int code, const std::string& descript
     if (EndsWith(Upper(input_), ".MOV"))
         Tav_Message("This error typically occurs when Real cannot understand the video or audio format.  "
                     "RealProducer on the Macintosh is more capable of handling Quicktime - you may have to convert "
-                    "from " +
-                    input_ + " to " + output_ + " manually on a Macintosh.");
+                    "from "
+                    + input_ + " to " + output_ + " manually on a Macintosh.");
 }
 
 }  // namespace pellucor

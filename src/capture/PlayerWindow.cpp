@@ -1,8 +1,8 @@
 #include "capture/PlayerWindow.h"
 
 #include "capture/FileChooser.h"
-#include "media/MediaFilters.h"
 #include "core/TavUtils.h"
+#include "media/MediaFilters.h"
 
 namespace pellucor {
 
@@ -148,8 +148,8 @@ void PlayerWindow::RealAudio1_OnClipOpened()
     if (control_.ClipWidth() == 0) {
         SetStatus("Audio-Only Length=" + length);
     } else {
-        SetStatus("Size=" + std::to_string(control_.ClipWidth()) + "X" + std::to_string(control_.ClipHeight()) +
-                  " Length=" + length);
+        SetStatus("Size=" + std::to_string(control_.ClipWidth()) + "X" + std::to_string(control_.ClipHeight())
+                  + " Length=" + length);
         emit videoSized(control_.ClipWidth(), control_.ClipHeight());
     }
 }

@@ -3,15 +3,16 @@
 #include <filesystem>
 #include <system_error>
 
-#include "capture/PlayerWindow.h"
 #include "capture/EncoderSetup.h"
+#include "capture/PlayerWindow.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
 
 namespace fs = std::filesystem;
 
-RecordingSetup::RecordingSetup(RecordingWindows* windows, QObject* parent) : CaptureWindow(parent), windows_(windows) {}
+RecordingSetup::RecordingSetup(RecordingWindows* windows, QObject* parent)
+    : CaptureWindow(parent), windows_(windows) { }
 
 void RecordingSetup::Form_Load()
 {
@@ -87,9 +88,9 @@ void RecordingSetup::ShowFileStatus()
         else if (size == 0)
             SetStatus("Event file is empty (normal)", kColourWhite);
         else
-            SetStatus("Event file size " + std::to_string(size) +
-                          " bytes - Unless you intend to append to existing events file you should clear exisiting "
-                          "events and/or media before starting the lecture",
+            SetStatus("Event file size " + std::to_string(size)
+                          + " bytes - Unless you intend to append to existing events file you should clear exisiting "
+                            "events and/or media before starting the lecture",
                       kColourYellow);
     }
     fileColour_ = exists ? kColourYellow : kColourWhite;
@@ -156,9 +157,10 @@ void RecordingSetup::cmdGo_Click()
         PlainMessage("Please Specify a File Name");
         return;
     }
-    if (Tav_ChkFile(fields_.txtFile) && !chkMulti_ &&
-        PlainAskYesNoCancel("Are you sure that you want to append timing events to an existing file - " +
-                                fields_.txtFile) != TavYes)
+    if (Tav_ChkFile(fields_.txtFile) && !chkMulti_
+        && PlainAskYesNoCancel("Are you sure that you want to append timing events to an existing file - "
+                               + fields_.txtFile)
+            != TavYes)
         return;
     bool ready = true;
     if (fields_.chkEncoder && !Setup_Encoder()) {

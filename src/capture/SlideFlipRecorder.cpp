@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "capture/PlayerWindow.h"
 #include "capture/EncoderSetup.h"
+#include "capture/PlayerWindow.h"
 #include "capture/TimeText.h"
 #include "core/TavUtils.h"
 
@@ -16,10 +16,7 @@ namespace {
 
 constexpr long kDay = 24 * 3600;
 
-int toInt16(const std::string& text)
-{
-    return static_cast<int>(std::clamp(Val(text), -32768.0, 32767.0));
-}
+int toInt16(const std::string& text) { return static_cast<int>(std::clamp(Val(text), -32768.0, 32767.0)); }
 
 }  // namespace
 
@@ -110,7 +107,10 @@ void SlideFlipRecorder::startMedia()
     }
 }
 
-void SlideFlipRecorder::waiting() { SetStatus("Waiting for " + std::to_string(delayLeft_) + " seconds ", kColourYellow); }
+void SlideFlipRecorder::waiting()
+{
+    SetStatus("Waiting for " + std::to_string(delayLeft_) + " seconds ", kColourYellow);
+}
 
 void SlideFlipRecorder::cmdPlus_Click()
 {
@@ -253,8 +253,8 @@ void SlideFlipRecorder::encoderFailed(const std::string& cause)
     // The encoder has stopped already; its window keeps showing the error.
     mediaStarted_ = false;
     cmdX_Click();
-    PlainMessage("The recording stopped: " + cause + ". Everything recorded until then is kept in " +
-                     encoder->TxtOutput() + " and the slide times in " + setup_.txtFile + ".");
+    PlainMessage("The recording stopped: " + cause + ". Everything recorded until then is kept in "
+                 + encoder->TxtOutput() + " and the slide times in " + setup_.txtFile + ".");
 }
 
 std::string SlideFlipRecorder::Indicator() const
@@ -262,8 +262,8 @@ std::string SlideFlipRecorder::Indicator() const
     if (!timingStarted_ || stopped_)
         return {};
     const long elapsed = static_cast<long>(clock() - startTime_) + offset_;
-    return std::string(setup_.chkEncoder ? "\u25CF REC " : "\u25CF ") + HmsText(std::max(0L, elapsed)) + "  Slide " +
-           Fmt000(slide_);
+    return std::string(setup_.chkEncoder ? "\u25CF REC " : "\u25CF ") + HmsText(std::max(0L, elapsed)) + "  Slide "
+        + Fmt000(slide_);
 }
 
 void SlideFlipRecorder::cmdX_Click()

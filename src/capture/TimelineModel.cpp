@@ -32,7 +32,7 @@ std::string TimelineModel::RecordingFor(const std::string& eventsFile)
     if (lower == "pellucor" || lower == "rawmedia" || lower == "images")
         base = "rawmedia";
     const DirListing listing(dir);
-    std::vector<std::string> exts{".rm", ".ra"};
+    std::vector<std::string> exts {".rm", ".ra"};
     exts.insert(exts.end(), RecordingExtensions().begin(), RecordingExtensions().end());
     for (const std::string& ext : exts)
         if (std::string path = listing.Path(base + ext); !path.empty())
@@ -69,7 +69,7 @@ void TimelineModel::SetRecording(const std::string& path)
     stopReading();
     ++generation_;
     recording_ = path;
-    overview_ = RecordingOverview{};
+    overview_ = RecordingOverview {};
     error_.clear();
     percent_ = 0;
     fromCache_ = false;
@@ -158,8 +158,8 @@ std::vector<TimelineModel::Marker> TimelineModel::Markers() const
     for (size_t i = 0; i < rows.size(); ++i) {
         if (Trim(rows[i].start).empty())
             continue;
-        markers.push_back(Marker{static_cast<int>(i), static_cast<double>(TimingEditor::GridSeconds(rows[i].start)),
-                                 rows[i].page, SlideImageFor(rows[i].page), rows[i].bad});
+        markers.push_back(Marker {static_cast<int>(i), static_cast<double>(TimingEditor::GridSeconds(rows[i].start)),
+                                  rows[i].page, SlideImageFor(rows[i].page), rows[i].bad});
     }
     return markers;
 }

@@ -41,7 +41,7 @@ TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(pare
 
 void TimingEditor::Form_Load()
 {
-    rows_.assign(1, Row{"sld001.htm", "", "", false, ""});
+    rows_.assign(1, Row {"sld001.htm", "", "", false, ""});
     row_ = 0;
     col_ = 1;
     unsaved_ = false;
@@ -101,14 +101,14 @@ bool TimingEditor::LoadFile(const std::string& path)
         const auto f = Tav_Split(line, " ");
         if (f.size() - 1 != 4 || f[1] != "u")
             continue;
-        rows.push_back(Row{f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review});
+        rows.push_back(Row {f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review});
         review.clear();
     }
     if (rows.empty()) {
-        Tav_Message("No valid lines found in file " + path +
-                    ". Only events files written by this program can be edited here; files in the "
-                    "alternative format (such as \"images.txt\") can be read for publishing but not edited.");
-        rows.push_back(Row{});
+        Tav_Message("No valid lines found in file " + path
+                    + ". Only events files written by this program can be edited here; files in the "
+                      "alternative format (such as \"images.txt\") can be read for publishing but not edited.");
+        rows.push_back(Row {});
         timeEnd_.clear();
     } else {
         timeEnd_ = rows.back().end;
@@ -144,9 +144,9 @@ bool TimingEditor::SaveFile(const std::string& path)
     // never leaves a half-written events file behind.
     QSaveFile file(QString::fromStdString(path));
     const std::string text = out.str();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
+        || !file.commit()) {
         Tav_Message("Unable to save file - " + path);
         return false;
     }
@@ -181,7 +181,7 @@ void TimingEditor::Command2_Click()
 void TimingEditor::Command3_Click()
 {
     if (rows_.size() < 2)
-        rows_[0] = Row{};
+        rows_[0] = Row {};
     else
         rows_.erase(rows_.begin() + row_);
     setUnsaved();

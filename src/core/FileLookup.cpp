@@ -33,8 +33,8 @@ bool DirListing::Find(const std::string& name, std::string& path, std::string& e
     if (first == last)
         return false;
     if (std::next(first) != last) {
-        err = "Two files differ only in letter case: " + Join(dir_, first->second) + " and " +
-              Join(dir_, std::next(first)->second);
+        err = "Two files differ only in letter case: " + Join(dir_, first->second) + " and "
+            + Join(dir_, std::next(first)->second);
         return false;
     }
     path = Join(dir_, first->second);
@@ -66,13 +66,13 @@ bool FindPath(const std::string& path, std::string& found, std::string& err)
 
 bool IsRegularFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::string FileProblem(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return std::strerror(path.empty() ? ENOENT : errno);
     if (S_ISDIR(st.st_mode))

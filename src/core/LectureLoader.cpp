@@ -47,7 +47,7 @@ SlideLine parseNormalLine(const std::string& line)
     if (url != std::string::npos)
         r.name = Trim(line.substr(url + 4));
     if (r.name.empty())
-        return SlideLine{};  // no page: the line is skipped
+        return SlideLine {};  // no page: the line is skipped
     r.image = imageFromPage(r.name);
     return r;
 }
@@ -99,8 +99,7 @@ LectureLoader::LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, S
       status_(std::move(status)),
       probe_(std::move(probe)),
       media_(in_.mediaDir)
-{
-}
+{ }
 
 bool LectureLoader::FindReadable(const DirListing& dir, const std::string& name, std::string& path,
                                  std::string& err) const
@@ -141,8 +140,8 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     const auto rawmediaConvention = [&](bool haveRawmedia, bool& chosen) {
         chosen = false;
         for (const auto& [name, which, text] :
-             {std::tuple{"images.txt", Convention::Images, "Using images/rawmedia convention"},
-              std::tuple{"pellucor.txt", Convention::Plain, "Using rawmedia.* convention"}}) {
+             {std::tuple {"images.txt", Convention::Images, "Using images/rawmedia convention"},
+              std::tuple {"pellucor.txt", Convention::Plain, "Using rawmedia.* convention"}}) {
             if (!FindReadable(media_, name, firstEvents, err)) {
                 if (!err.empty())
                     return false;
@@ -164,8 +163,8 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     // The parts of a lecture of another name would be dropped but for the
     // first: the name given is wrong.
     if (const std::string other = otherLectureParts(); !other.empty()) {
-        err = "No events file of the lecture " + in_.lecName + " (" + in_.lecName + "1.txt) in " + D +
-              "; it holds the events files " + other;
+        err = "No events file of the lecture " + in_.lecName + " (" + in_.lecName + "1.txt) in " + D
+            + "; it holds the events files " + other;
         return false;
     }
     auto media = ListFiles(D, "*.rm");
@@ -253,19 +252,19 @@ bool LectureLoader::LookUpPartMedia(int part, const std::string& events, std::st
         return false;
     if (!FindReadable(media_, base + ".rm", rm, err) && !err.empty())
         return false;
-    if (rm.empty() && (Contains(evName, "images.txt") || Contains(evName, "pellucor.txt")) &&
-        !FindReadable(media_, "rawmedia.rm", rm, err) && !err.empty())
+    if (rm.empty() && (Contains(evName, "images.txt") || Contains(evName, "pellucor.txt"))
+        && !FindReadable(media_, "rawmedia.rm", rm, err) && !err.empty())
         return false;
-    if (rm.empty() && !in_.fullCheck && Contains(evName, "images.txt") &&
-        !FindReadable(media_, "rawmedia.mov", rm, err) && !err.empty())
+    if (rm.empty() && !in_.fullCheck && Contains(evName, "images.txt") && !FindReadable(media_, "rawmedia.mov", rm, err)
+        && !err.empty())
         return false;
     // Without RealMedia: a recording of today named the same way.
     std::string recording;
     if (audio.empty() && rm.empty()) {
         if (!FindRecording(base, recording, err) && !err.empty())
             return false;
-        if (recording.empty() && (Contains(evName, "images.txt") || Contains(evName, "pellucor.txt")) &&
-            !FindRecording("rawmedia", recording, err) && !err.empty())
+        if (recording.empty() && (Contains(evName, "images.txt") || Contains(evName, "pellucor.txt"))
+            && !FindRecording("rawmedia", recording, err) && !err.empty())
             return false;
     }
     if (!recording.empty()) {
@@ -316,17 +315,15 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, s
     }
     // Slides follow each other in time: lines written out of order are
     // put in order of their start (two at the same instant keep theirs).
-    const auto byStart = [](const SlideLine& a, const SlideLine& b) {
-        return Tav_TimeToTicks(a.start) < Tav_TimeToTicks(b.start);
-    };
+    const auto byStart
+        = [](const SlideLine& a, const SlideLine& b) { return Tav_TimeToTicks(a.start) < Tav_TimeToTicks(b.start); };
     if (!std::is_sorted(lines.begin(), lines.end(), byStart)) {
         std::stable_sort(lines.begin(), lines.end(), byStart);
         status_("Warning: the slide times of " + events + " are not in time order; they were put in order");
     }
     for (const SlideLine& parsed : lines) {
         if (slot > kMaxSlides) {
-            err = "Too many slides: a lecture holds at most " + std::to_string(kMaxSlides) + " slides (" + events +
-                  ")";
+            err = "Too many slides: a lecture holds at most " + std::to_string(kMaxSlides) + " slides (" + events + ")";
             return false;
         }
         SI.StartTime[slot] = parsed.start;
@@ -399,8 +396,7 @@ bool LectureLoader::ReadTitlesFile(const std::string& titles, std::string& err)
         }
         if (!four)
             continue;
-        const std::string name =
-            ReplaceAll(Lower(Trim(line.substr(q[0] + 1, q[1] - q[0] - 1))), "&qt;", "\"");
+        const std::string name = ReplaceAll(Lower(Trim(line.substr(q[0] + 1, q[1] - q[0] - 1))), "&qt;", "\"");
         const std::string title = ReplaceAll(Trim(line.substr(q[2] + 1, q[3] - q[2] - 1)), "&qt;", "\"");
         if (name.empty() || title.empty())
             continue;

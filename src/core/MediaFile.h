@@ -67,7 +67,7 @@ public:
     std::function<void(int percent)> onProgress;
     // From any thread: abandons a Save under way, which then fails and
     // leaves no file of its own behind.
-    virtual void Cancel() {}
+    virtual void Cancel() { }
 };
 
 // Opens recordings for publishing.

@@ -13,7 +13,7 @@ namespace pellucor {
 namespace {
 StderrMessageSink g_stderrSink;
 MessageSink* g_sink = &g_stderrSink;
-std::atomic<bool> g_unattended{false};
+std::atomic<bool> g_unattended {false};
 
 // A sink other than stderr belongs to the thread of the application's
 // event loop (a window's message box must be shown there). A worker
@@ -21,22 +21,19 @@ std::atomic<bool> g_unattended{false};
 // the event loop keeps running meanwhile, so windows stay responsive.
 // Printing to stderr needs no thread of its own: a command that waits for
 // its worker without an event loop prints from the worker.
-template <class Ask>
-int onSinkThread(Ask ask)
+template <class Ask> int onSinkThread(Ask ask)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread() || g_sink == &g_stderrSink)
         return ask();
     int answer = 0;
-    QMetaObject::invokeMethod(app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
     return answer;
 }
 }  // namespace
 
-void StderrMessageSink::ShowMessage(const std::string& text)
-{
-    std::cerr << "pellucor: " << text << std::endl;
-}
+void StderrMessageSink::ShowMessage(const std::string& text) { std::cerr << "pellucor: " << text << std::endl; }
 
 int StderrMessageSink::AskOkCancel(const std::string& text)
 {

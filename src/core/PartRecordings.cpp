@@ -28,7 +28,7 @@ bool FindPartRecordings(const std::string& mediaDir, const std::string& lecName,
         if (!loader.LookUpPartMedia(part, events, err))
             return false;
         const std::string& video = si->VideoFile[part];
-        PartRecording p{part, video.empty() ? si->AudioFile[part] : video, events, ""};
+        PartRecording p {part, video.empty() ? si->AudioFile[part] : video, events, ""};
         if (IsRegularFile(events))
             p.current = events;
         if (Lower(name) == "pellucor.txt" && !dir.Path("images.txt").empty())

@@ -74,7 +74,8 @@ std::string PreferenceStore::Default(const std::string& key)
 PreferenceStore::PreferenceStore(const QString& iniPath)
 {
     if (iniPath.isEmpty())
-        settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Pellucor2.0", "Pellucor2.0");
+        settings_
+            = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Pellucor2.0", "Pellucor2.0");
     else
         settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
 }

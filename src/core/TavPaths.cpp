@@ -1,9 +1,9 @@
-#include "core/TavUtils.h"
 #include "core/FileLookup.h"
+#include "core/TavUtils.h"
 
 #include <QProcess>
-#include <QUrl>
 #include <QStringList>
+#include <QUrl>
 
 namespace pellucor {
 

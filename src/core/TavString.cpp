@@ -145,6 +145,4 @@ std::string Fmt00(long n)
     return buf;
 }
 
-
-
 }  // namespace pellucor

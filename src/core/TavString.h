@@ -44,6 +44,4 @@ std::string Fmt000(long n);
 // Formats as two digits, zero-filled ("00" pattern).
 std::string Fmt00(long n);
 
-
-
 }  // namespace pellucor

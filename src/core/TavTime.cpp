@@ -15,8 +15,7 @@ std::string Tav_TicksToTime(int64_t ticks)
     const int64_t h = seconds / 3600;
     const int64_t m = (seconds % 3600) / 60;
     const int64_t s = seconds % 60;
-    return sign + Fmt00(static_cast<long>(h)) + ":" + Fmt00(static_cast<long>(m)) + ":" +
-           Fmt00(static_cast<long>(s));
+    return sign + Fmt00(static_cast<long>(h)) + ":" + Fmt00(static_cast<long>(m)) + ":" + Fmt00(static_cast<long>(s));
 }
 
 int32_t Tav_TimeToTicks(const std::string& text)

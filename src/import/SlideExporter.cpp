@@ -52,7 +52,7 @@ std::string singleLine(const std::string& text)
 
 class StatusReporter {
 public:
-    explicit StatusReporter(SlideExportStatus* form) : form_(form) {}
+    explicit StatusReporter(SlideExportStatus* form) : form_(form) { }
     void status(const std::string& caption, uint32_t colour)
     {
         Tav_DebugLog(caption);
@@ -70,8 +70,7 @@ private:
 
 SlideExporter::SlideExporter(AppFactory factory)
     : factory_(factory ? std::move(factory) : [] { return std::unique_ptr<PresentationApp>(new LibreOfficeApp()); })
-{
-}
+{ }
 
 SlideExporter::~SlideExporter()
 {
@@ -104,9 +103,8 @@ int16_t SlideExporter::PptOpenPresentation(const std::string& path)
     ppt2000_ = StartsWith(app_->Version(), "9.");
     if (ppt2000_ && !warned2000_) {
         warned2000_ = true;
-        Tav_Message(
-            "PPT-2000 may behave strangely when being operated by Pellucor.  If you receive a PowerPoint error "
-            "message, try starting PowerPoint and minimizing it and the retry this operation.");
+        Tav_Message("PPT-2000 may behave strangely when being operated by Pellucor.  If you receive a PowerPoint error "
+                    "message, try starting PowerPoint and minimizing it and the retry this operation.");
     }
     if (path != lastPath_ || activeCount_ < 0) {
         int count = 0;
@@ -200,7 +198,7 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
     }
     index.close();
     titles.close();
-    for (const auto& [stream, path] : {std::pair{&index, indexPath}, std::pair{&titles, titlesPath}}) {
+    for (const auto& [stream, path] : {std::pair {&index, indexPath}, std::pair {&titles, titlesPath}}) {
         if (stream->fail()) {
             Tav_Message("Error - Unable to write to " + path);
             report.status("Error - Unable to write to " + path, kColourRed);
@@ -218,15 +216,9 @@ std::string SlideExporter::PptSlideTitle(int i) const
     return titles_[i];
 }
 
-std::string SlideExporter::PptImageFile(const std::string& dir, int i)
-{
-    return dir + "img" + Fmt000(i) + ".gif";
-}
+std::string SlideExporter::PptImageFile(const std::string& dir, int i) { return dir + "img" + Fmt000(i) + ".gif"; }
 
-std::string SlideExporter::SharpImageFile(const std::string& dir, int i)
-{
-    return dir + "img" + Fmt000(i) + ".webp";
-}
+std::string SlideExporter::SharpImageFile(const std::string& dir, int i) { return dir + "img" + Fmt000(i) + ".webp"; }
 
 void SlideExporter::SetCancelled(bool on)
 {
@@ -254,10 +246,7 @@ void SlideExporter::PptClose()
     activeCount_ = -1;
 }
 
-std::string PptQuoteTitle(const std::string& title)
-{
-    return ReplaceAll(title, "\"", "&qt;");
-}
+std::string PptQuoteTitle(const std::string& title) { return ReplaceAll(title, "\"", "&qt;"); }
 
 SlideExporter& SlideExporterModule()
 {

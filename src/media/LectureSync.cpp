@@ -185,14 +185,14 @@ std::vector<SyncedRow> LectureSync::Rows(const SyncResult& result, const std::ve
         const long end = i + 1 < starts.size() ? starts[i + 1].second
                                                : std::max(starts[i].second + 1, std::lround(result.duration));
         const double conf = starts[i].confidence;
-        rows.push_back({hms(starts[i].second), hms(end), pages[static_cast<size_t>(starts[i].slide)], conf,
-                        conf < kReviewBelow});
+        rows.push_back(
+            {hms(starts[i].second), hms(end), pages[static_cast<size_t>(starts[i].slide)], conf, conf < kReviewBelow});
     }
     return rows;
 }
 
-bool LectureSync::WriteEvents(const std::string& path, const std::string& recording,
-                              const std::vector<SyncedRow>& rows, std::string& err)
+bool LectureSync::WriteEvents(const std::string& path, const std::string& recording, const std::vector<SyncedRow>& rows,
+                              std::string& err)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) {

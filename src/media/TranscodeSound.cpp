@@ -67,8 +67,9 @@ bool encodeAudio(Job& job, Lane& lane, AVFrame* in)
     if (outMax <= 0)
         return true;
     uint8_t** buf = nullptr;
-    if (av_samples_alloc_array_and_samples(&buf, nullptr, lane.enc->ch_layout.nb_channels, outMax,
-                                           lane.enc->sample_fmt, 0) < 0)
+    if (av_samples_alloc_array_and_samples(&buf, nullptr, lane.enc->ch_layout.nb_channels, outMax, lane.enc->sample_fmt,
+                                           0)
+        < 0)
         return job.fail("out of memory", 0);
     const int got = swr_convert(lane.swr, buf, outMax, in ? const_cast<const uint8_t**>(in->extended_data) : nullptr,
                                 in ? in->nb_samples : 0);
@@ -118,7 +119,7 @@ bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
         return job.fail(std::string("cannot open the audio encoder ") + codec->name, rc);
     // What the resampler is given: the decoded sound, or what the filters
     // make of it.
-    AVChannelLayout inLayout{};
+    AVChannelLayout inLayout {};
     AVSampleFormat inFormat = lane.dec->sample_fmt;
     int inRate = lane.dec->sample_rate;
     lane.frameTimeBase = lane.dec->pkt_timebase;
@@ -138,8 +139,8 @@ bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     } else {
         av_channel_layout_copy(&inLayout, &lane.dec->ch_layout);
     }
-    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout, inFormat,
-                             inRate, 0, nullptr);
+    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout, inFormat, inRate,
+                             0, nullptr);
     av_channel_layout_uninit(&inLayout);
     if (rc < 0 || swr_init(lane.swr) < 0)
         return job.fail("cannot convert the audio samples", rc);
@@ -164,7 +165,9 @@ double framePeak(const AVFrame* f)
             case AV_SAMPLE_FMT_U8: v = (d[i] - 128) / 128.0; break;
             case AV_SAMPLE_FMT_S16: v = reinterpret_cast<const int16_t*>(d)[i] / 32768.0; break;
             case AV_SAMPLE_FMT_S32: v = reinterpret_cast<const int32_t*>(d)[i] / 2147483648.0; break;
-            case AV_SAMPLE_FMT_S64: v = static_cast<double>(reinterpret_cast<const int64_t*>(d)[i]) / 9.2233720368547758e18; break;
+            case AV_SAMPLE_FMT_S64:
+                v = static_cast<double>(reinterpret_cast<const int64_t*>(d)[i]) / 9.2233720368547758e18;
+                break;
             case AV_SAMPLE_FMT_FLT: v = reinterpret_cast<const float*>(d)[i]; break;
             case AV_SAMPLE_FMT_DBL: v = reinterpret_cast<const double*>(d)[i]; break;
             default: return 0;

@@ -67,10 +67,7 @@ std::vector<std::string> textLines(const std::string& raw)
 
 bool blank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
-bool allDigits(const std::string& s)
-{
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-}
+bool allDigits(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
 
 // "[h:]mm:ss[.,]fff" from pos (hours of any length, a fraction of one to
 // three digits or none); pos moves past it.
@@ -197,8 +194,8 @@ bool readCues(const std::vector<std::string>& lines, size_t i, bool keepSettings
         Cue cue;
         if (lines[i].find("-->") == std::string::npos) {
             if (i + 1 >= lines.size() || lines[i + 1].find("-->") == std::string::npos) {
-                err = at(i) + "expected a cue number or a time line such as 00:00:01,000 --> 00:00:04,000, found " +
-                      quoted(lines[i]);
+                err = at(i) + "expected a cue number or a time line such as 00:00:01,000 --> 00:00:04,000, found "
+                    + quoted(lines[i]);
                 return false;
             }
             cue.id = Trim(lines[i++]);
@@ -265,8 +262,9 @@ std::string jsString(const std::string& s)
                 char buf[8];
                 std::snprintf(buf, sizeof buf, "\\u%04x", c);
                 out += buf;
-            } else if (c == 0xE2 && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0x80 &&
-                       (static_cast<unsigned char>(s[i + 2]) == 0xA8 || static_cast<unsigned char>(s[i + 2]) == 0xA9)) {
+            } else if (c == 0xE2 && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0x80
+                       && (static_cast<unsigned char>(s[i + 2]) == 0xA8
+                           || static_cast<unsigned char>(s[i + 2]) == 0xA9)) {
                 // Line and paragraph separators end a line in older scripts.
                 out += static_cast<unsigned char>(s[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
                 i += 2;
@@ -365,8 +363,7 @@ bool IsSlideEventsTrack(const std::string& vtt)
             continue;
         const std::string text = i + 1 < lines.size() ? Trim(lines[i + 1]) : std::string();
         const bool alone = i + 2 >= lines.size() || blank(lines[i + 2]);
-        if (!alone || text.empty() || text.find_first_of(" \t") != std::string::npos ||
-            !EndsWith(Lower(text), ".htm"))
+        if (!alone || text.empty() || text.find_first_of(" \t") != std::string::npos || !EndsWith(Lower(text), ".htm"))
             return false;
         ++cues;
     }
@@ -406,8 +403,9 @@ bool WriteCaptions(const std::string& vtt, const std::string& vttPath, const std
 {
     std::ostringstream js;
     WriteLine(js, "// The captions of part " + key + " for pages opened from disk.");
-    WriteLine(js, "(window.pellucorCaptions = window.pellucorCaptions || {})[" + jsString(key) + "] = " +
-                          jsString(vtt) + ";");
+    WriteLine(js,
+              "(window.pellucorCaptions = window.pellucorCaptions || {})[" + jsString(key) + "] = " + jsString(vtt)
+                  + ";");
     if (!writeFile(vttPath, vtt, err) || !writeFile(jsPath, js.str(), err)) {
         std::error_code ec;
         std::filesystem::remove(vttPath, ec);

@@ -39,11 +39,11 @@ struct Found {
 
 std::string stampOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0)
         return "";
-    return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
-           std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
+    return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "."
+        + std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
 }
 
 // Published lectures below root: folders holding a publication's manifest.
@@ -247,14 +247,16 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
     }
     const std::string dir = root + kCourseDirName + "/";
     const std::string statePath = dir + "course.json";
-    report = CourseReport{};
+    report = CourseReport {};
     report.page = root + "index.htm";
     // A course folder of another program's is never written into.
     const bool ours = fs::exists(statePath, ec);
     const auto foreignPage = [&] {
         if (options.replace || fs::exists(statePath, ec) || !fs::exists(report.page, ec))
             return false;
-        err = report.page + " was not written by pellucor course: move it away, or give --replace to put the course page in its place";
+        err = report.page
+            + " was not written by pellucor course: move it away, or give --replace to put the course page in its "
+              "place";
         return true;
     };
     if (foreignPage())
@@ -321,8 +323,9 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
             e = entryOf(rec);
         } else {
             e = entryWithoutRecord(root + folder, folder);
-            report.warnings.push_back(folder + " cannot be searched: " +
-                                      (f->record ? why : "it was published without a lecture record; publish it again"));
+            report.warnings.push_back(
+                folder + " cannot be searched: "
+                + (f->record ? why : "it was published without a lecture record; publish it again"));
         }
         e.id = st.nextLecture++;
         e.folder = folder;
@@ -411,8 +414,8 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
         Tav_DebugLog("Course: " + why);  // the next update removes them again
 
     report.lectures = static_cast<int>(st.lectures.size());
-    report.searchable = static_cast<int>(std::count_if(st.lectures.begin(), st.lectures.end(),
-                                                       [](const CourseEntry& e) { return e.searchable; }));
+    report.searchable = static_cast<int>(
+        std::count_if(st.lectures.begin(), st.lectures.end(), [](const CourseEntry& e) { return e.searchable; }));
     tell(100);
     return true;
 }

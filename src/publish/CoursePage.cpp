@@ -17,10 +17,7 @@ namespace pellucor {
 
 namespace {
 
-std::string esc(const std::string& text)
-{
-    return QString::fromStdString(text).toHtmlEscaped().toStdString();
-}
+std::string esc(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
 
 // A relative link: every byte but the unreserved ones and "/" encoded.
 std::string href(const std::string& relative)
@@ -55,13 +52,13 @@ std::string rootScript(const CourseState& st)
         return a;
     };
     for (const SearchSegment& g : st.segments)
-        segs.append(QJsonObject{{"id", g.id},
-                                {"lectures", ints(g.lectures)},
-                                {"slides", ints(g.slides)},
-                                {"keys", strs(g.keys)},
-                                {"captionKeys", strs(g.captionKeys)}});
+        segs.append(QJsonObject {{"id", g.id},
+                                 {"lectures", ints(g.lectures)},
+                                 {"slides", ints(g.slides)},
+                                 {"keys", strs(g.keys)},
+                                 {"captionKeys", strs(g.captionKeys)}});
     return ChunkScript(st.RootName(),
-                       QJsonDocument(QJsonObject{{"segments", segs}}).toJson(QJsonDocument::Compact).toStdString());
+                       QJsonDocument(QJsonObject {{"segments", segs}}).toJson(QJsonDocument::Compact).toStdString());
 }
 
 void writeLecture(std::ostream& out, const CourseEntry& e)
@@ -71,7 +68,8 @@ void writeLecture(std::ostream& out, const CourseEntry& e)
         << "\">\n";
     if (!e.thumbnail.empty())
         out << "<a class=\"thumb\" href=\"" << base << "index.htm\" tabindex=\"-1\" aria-hidden=\"true\"><img src=\""
-            << base << href(e.thumbnail) << "\" alt=\"\" width=\"160\" height=\"120\" loading=\"lazy\" decoding=\"async\"></a>\n";
+            << base << href(e.thumbnail)
+            << "\" alt=\"\" width=\"160\" height=\"120\" loading=\"lazy\" decoding=\"async\"></a>\n";
     out << "<h3><a class=\"title\" href=\"" << base << "index.htm\">" << esc(e.title) << "</a></h3>\n";
     out << "<p class=\"facts\">";
     if (e.date.size() >= 10)

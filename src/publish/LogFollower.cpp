@@ -8,8 +8,7 @@
 namespace pellucor {
 
 LogFollower::LogFollower(std::string cdDir, std::string webDir) : cdDir_(std::move(cdDir)), webDir_(std::move(webDir))
-{
-}
+{ }
 
 LogFollower::State LogFollower::Tick(const std::string& previous, std::string& status, uint32_t& colour)
 {

@@ -112,8 +112,8 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
     return true;
 }
 
-bool Publisher::builtInMerge(int part, const std::string& media, const std::string& rat,
-                            const std::string& output, bool readSizes)
+bool Publisher::builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
+                             bool readSizes)
 {
     // A recording of today needs no merged file: its browser copy carries
     // the slides as chapters.
@@ -161,8 +161,8 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     file->Close();
     if (!saved && Cancelled()) {
         removePartOutputs(part);
-        return cancelled("Publish cancelled during media preparation of " + S.LecName + std::to_string(part) +
-                         ": its unfinished media was removed");
+        return cancelled("Publish cancelled during media preparation of " + S.LecName + std::to_string(part)
+                         + ": its unfinished media was removed");
     }
     if (!saved) {
         // Media that cannot be read to its end leaves no output that pages
@@ -192,8 +192,8 @@ void Publisher::clampToRecording(int part, double seconds)
             continue;
         if (Tav_TimeToTicks(SI.StartTime[i]) > endTicks) {
             StatusColour = kColourYellow;
-            SetStatus("Warning: slide " + std::to_string(i) + " (" + SI.SlideTitle[i] + ") starts at " +
-                      SI.StartTime[i] + ", after the end of its recording (" + Tav_TicksToTime(endTicks) + ")");
+            SetStatus("Warning: slide " + std::to_string(i) + " (" + SI.SlideTitle[i] + ") starts at " + SI.StartTime[i]
+                      + ", after the end of its recording (" + Tav_TicksToTime(endTicks) + ")");
             SI.StartTime[i] = Tav_TicksToTime(endTicks);
         }
         if (Tav_TimeToTicks(SI.EndTime[i]) > endTicks)
@@ -267,8 +267,8 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
             const std::string& audio = SI.AudioFile[p];
             Tav_DebugLog("Checking " + audio);
             if (!audio.empty() && Tav_ChkFile(audio) && !EndsWith(Lower(audio), ".rm")) {
-                PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ") +
-                                 kSupport);
+                PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ")
+                             + kSupport);
                 counted = true;
                 if (builtIn ? !builtInMerge(p, audio, rat, out + Np + ".ra", false)
                             : !writeToolCommands(bat, p, audio, false))

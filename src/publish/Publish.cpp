@@ -99,9 +99,9 @@ bool Publisher::Publish(bool ToDisk)
     bat.WriteCd(out);
 
     const std::string slides = Tav_DirSlash(S.LecDir);
-    const std::pair<std::string, const char*> copies[] = {
-        {style, "*.gif"}, {style, "*.jpg"}, {style + "copy", "*.*"}, {slides, "*.gif"}, {slides, "*.jpg"},
-        {slides, "img*.webp"}};  // the slides' sharp copies, where the import wrote them
+    const std::pair<std::string, const char*> copies[]
+        = {{style, "*.gif"},  {style, "*.jpg"},     {style + "copy", "*.*"}, {slides, "*.gif"},
+           {slides, "*.jpg"}, {slides, "img*.webp"}};  // the slides' sharp copies, where the import wrote them
     for (const auto& [from, pattern] : copies)
         if (std::string why; !Tav_CopyFiles(from, out, pattern, why))
             return fail(why);

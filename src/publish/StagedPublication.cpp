@@ -131,7 +131,7 @@ std::string StagedPublication::Resolve(const std::string& output)
     return Tav_DirSlash((ec ? p : real).string());
 }
 
-StagedPublication::StagedPublication(const std::string& output) : output_(Resolve(output)) {}
+StagedPublication::StagedPublication(const std::string& output) : output_(Resolve(output)) { }
 
 StagedPublication::~StagedPublication()
 {
@@ -220,8 +220,8 @@ bool StagedPublication::InstallDir(const std::string& stagingText, const std::st
         return false;
     const bool replacing = fs::exists(output, ec);
     if (!replacing) {
-        if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, output.c_str(), RENAME_NOREPLACE) != 0 &&
-            (errno != EINVAL || ::rename(staging.c_str(), output.c_str()) != 0)) {
+        if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, output.c_str(), RENAME_NOREPLACE) != 0
+            && (errno != EINVAL || ::rename(staging.c_str(), output.c_str()) != 0)) {
             err = "Unable to put the publication in place at " + output.string() + ": " + SystemError(errno);
             return false;
         }

@@ -28,7 +28,7 @@ void scan(const std::string& incoming, const std::string& rel, int depth, int& d
     std::sort(names.begin(), names.end());
     std::vector<std::string> subdirs;
     for (const auto& name : names) {
-        struct stat st {};
+        struct stat st { };
         if (::lstat((incoming + rel + name).c_str(), &st) != 0)
             continue;
         const std::string low = Lower(name);

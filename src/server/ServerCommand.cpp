@@ -13,10 +13,10 @@
 #include <functional>
 #include <iostream>
 
-#include "media/FfmpegMediaOpener.h"
 #include "core/PreferenceStore.h"
 #include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
 #include "server/LectureWatcher.h"
 
@@ -60,21 +60,23 @@ int RunServerCommand(int argc, char** argv)
     // Options override the stored server preferences for this run only.
     PreferenceSnapshot prefs = PreferenceStore().Read();
     const std::pair<const QCommandLineOption*, const char*> overrides[] = {
-        {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"}, {&publish, "prfsrvPubDir"},
-        {&log, "prfsrvLogFile"},       {&url, "prfsrvWebURL"},            {&stream, "prfsrvStreamURL"},
+        {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"},
+        {&publish, "prfsrvPubDir"},    {&log, "prfsrvLogFile"},
+        {&url, "prfsrvWebURL"},        {&stream, "prfsrvStreamURL"},
     };
     for (const auto& [option, key] : overrides) {
         if (!parser.isSet(*option))
             continue;
         const bool isPath = option != &url && option != &stream;
-        prefs[key] = isPath ? QDir(parser.value(*option)).absolutePath().toStdString()
-                            : parser.value(*option).toStdString();
+        prefs[key]
+            = isPath ? QDir(parser.value(*option)).absolutePath().toStdString() : parser.value(*option).toStdString();
     }
     LectureWatcher server([&prefs] { return prefs; });
     server.Session().openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     const int seconds = std::max(1, parser.value(interval).toInt());
     server.settleTime = std::chrono::milliseconds(
-        parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000) : 2000L * seconds);
+        parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000)
+                             : 2000L * seconds);
     server.staleSeconds = std::max(1, parser.value(stale).toInt());
     server.Form_Load();
     if (!Tav_ChkDir(server.txtIncoming)) {

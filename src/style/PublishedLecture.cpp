@@ -151,8 +151,7 @@ bool writeTitles(const std::string& dir, std::string& err)
             continue;
         const std::string page = line.substr(p, kPageNameLen);
         // A double quote in a title is written as the titles file spells it.
-        const std::string title =
-            ReplaceAll(p + 12 < line.size() ? line.substr(p + 12) : std::string(), "\"", "&qt;");
+        const std::string title = ReplaceAll(p + 12 < line.size() ? line.substr(p + 12) : std::string(), "\"", "&qt;");
         Tav_DebugLog("Title = " + page + " " + title);
         WriteLine(out, "\"" + page + "\" \"" + title + "\"");
     }
@@ -210,14 +209,10 @@ bool ConvertPublished(SlideEngine& engine, std::string& err)
 {
     std::string name;
     switch (ConvertPublishedLecture(engine.S.MediaDir, engine.S.LecName, name, err)) {
-    case PublishedConversion::Failed:
-        return false;
-    case PublishedConversion::Converted:
-        engine.S.LecName = name;
-        break;
+    case PublishedConversion::Failed: return false;
+    case PublishedConversion::Converted: engine.S.LecName = name; break;
     case PublishedConversion::NotPublished:
-    case PublishedConversion::Declined:
-        break;
+    case PublishedConversion::Declined: break;
     }
     return true;
 }

@@ -167,7 +167,7 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
                                   bool toDisk)
 {
     bool active = true;
-    std::array<bool, kMaxIfDepth + 1> stored{};  // slot 0 is never used
+    std::array<bool, kMaxIfDepth + 1> stored {};  // slot 0 is never used
     int depth = 0;
     // One line buffer per loop level, reused from pass to pass.
     std::string& line = lineBuffers_[static_cast<size_t>(std::clamp<int>(LoopDepth, 0, kMaxLoopDepth))];
@@ -177,14 +177,15 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
         SubstituteTokens(line, slide, toDisk);
         if (line.find('!') != npos) {
             ApplyDirectives(line, slide, slidePage, active, out, toDisk);
-            if (has(line, "!FORSLIDE") && !ExpandLoop("!FORSLIDE", "!ENDSLIDE", slide, active, slidePage, in, out, toDisk))
+            if (has(line, "!FORSLIDE")
+                && !ExpandLoop("!FORSLIDE", "!ENDSLIDE", slide, active, slidePage, in, out, toDisk))
                 return false;
             if (has(line, "!FORPART") && !ExpandLoop("!FORPART", "!ENDPART", slide, active, slidePage, in, out, toDisk))
                 return false;
             if (has(line, "!IFDEF")) {
                 if (depth >= kMaxIfDepth)
-                    return Fail("Too many nested !IFDEF (more than " + std::to_string(kMaxIfDepth) + ") in " +
-                                currentTemplate_);
+                    return Fail("Too many nested !IFDEF (more than " + std::to_string(kMaxIfDepth) + ") in "
+                                + currentTemplate_);
                 stored[++depth] = active;
                 active = Condition(line, slide, toDisk) && stored[depth];
             }
@@ -214,8 +215,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
 {
     (void)slidePage;  // each pass uses the page of its own slide
     if (LoopDepth >= kMaxLoopDepth)
-        return Fail("Too many nested loops (more than " + std::to_string(kMaxLoopDepth) + ") in " +
-                    currentTemplate_);
+        return Fail("Too many nested loops (more than " + std::to_string(kMaxLoopDepth) + ") in " + currentTemplate_);
     if (LoopDepth == 0)
         loopPasses_ = 0;
     ++LoopDepth;
@@ -259,8 +259,8 @@ bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, con
                             std::ostream& out, bool toDisk)
 {
     if (++loopPasses_ > MaxLoopPasses)
-        return Fail("Loop expansion too large (more than " + std::to_string(MaxLoopPasses) + " passes) in " +
-                    currentTemplate_);
+        return Fail("Loop expansion too large (more than " + std::to_string(MaxLoopPasses) + " passes) in "
+                    + currentTemplate_);
     TemplateLines lines(body);
     return ProcessTemplate(slide, slidePage, lines, out, toDisk);
 }

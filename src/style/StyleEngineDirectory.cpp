@@ -27,9 +27,9 @@ bool skipped(const std::string& name)
 
 bool IsBinaryStyleFile(const std::string& path)
 {
-    static const char* const kBinary[] = {".png", ".ico", ".webp", ".woff", ".woff2", ".ttf", ".otf", ".mp3",
-                                          ".mp4", ".pdf", ".zip", ".jpeg", ".bmp", ".gz", ".wasm", ".eot",
-                                          ".m4a", ".ogg", ".webm", ".wav", ".avif"};
+    static const char* const kBinary[]
+        = {".png",  ".ico", ".webp", ".woff", ".woff2", ".ttf", ".otf", ".mp3",  ".mp4", ".pdf", ".zip",
+           ".jpeg", ".bmp", ".gz",   ".wasm", ".eot",   ".m4a", ".ogg", ".webm", ".wav", ".avif"};
     const std::string l = Lower(path);
     for (const char* ext : kBinary)
         if (EndsWith(l, ext))

@@ -12,8 +12,7 @@ namespace {
 
 // Reads the whole input before creating the output, so a file may be
 // rewritten in place.
-bool rewriteLines(const std::string& in, const std::string& out,
-                  const std::function<void(std::string&)>& rewrite)
+bool rewriteLines(const std::string& in, const std::string& out, const std::function<void(std::string&)>& rewrite)
 {
     std::vector<std::string> lines;
     if (!ReadTextFile(in, lines)) {

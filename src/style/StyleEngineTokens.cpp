@@ -17,12 +17,12 @@ bool isTokenMiddle(char c) { return c == '-' || c == '+' || c == '#' || c == '*'
 // Bit k of first[c] is set when token k begins with c, and so on; a token
 // sits at a place exactly when all three masks share its bit.
 struct TokenTable {
-    std::array<uint64_t, 256> first{}, middle{}, last{};
+    std::array<uint64_t, 256> first {}, middle {}, last {};
     TokenTable()
     {
         static_assert(kStyleTokenCount <= 64, "a token is one bit of a mask");
         for (size_t k = 0; k < kStyleTokens.size(); ++k) {
-            const uint64_t bit = uint64_t{1} << k;
+            const uint64_t bit = uint64_t {1} << k;
             first[static_cast<unsigned char>(kStyleTokens[k].text[0])] |= bit;
             middle[static_cast<unsigned char>(kStyleTokens[k].text[1])] |= bit;
             last[static_cast<unsigned char>(kStyleTokens[k].text[2])] |= bit;
@@ -45,8 +45,8 @@ uint64_t tokenMiddleMarks(uint64_t w)
 {
     constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
     const auto zeroByte = [&](uint64_t x) { return (x - ones) & ~x & highs; };
-    return zeroByte(w ^ (ones * '-')) | zeroByte(w ^ (ones * '+')) | zeroByte(w ^ (ones * '#')) |
-           zeroByte(w ^ (ones * '*'));
+    return zeroByte(w ^ (ones * '-')) | zeroByte(w ^ (ones * '+')) | zeroByte(w ^ (ones * '#'))
+        | zeroByte(w ^ (ones * '*'));
 }
 
 uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullptr)
@@ -56,7 +56,8 @@ uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullpt
         uint64_t m = kTable.middle[static_cast<unsigned char>(text[i])];
         if (!m)
             return;
-        m &= kTable.first[static_cast<unsigned char>(text[i - 1])] & kTable.last[static_cast<unsigned char>(text[i + 1])];
+        m &= kTable.first[static_cast<unsigned char>(text[i - 1])]
+            & kTable.last[static_cast<unsigned char>(text[i + 1])];
         if (!m)
             return;
         mask |= m;
@@ -84,7 +85,7 @@ bool holdsAreaTag(std::string_view line)
         return false;
     const char* const begin = line.data();
     const char* const last = begin + line.size() - 2;  // room for "EA" after the R
-    const char* p = begin + 2;                          // room for "<A" before it
+    const char* p = begin + 2;                         // room for "<A" before it
     while (p < last && (p = static_cast<const char*>(std::memchr(p, 'R', static_cast<size_t>(last - p))))) {
         if (p[-2] == '<' && p[-1] == 'A' && p[1] == 'E' && p[2] == 'A')
             return true;
@@ -149,16 +150,16 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
         const int s = SlideIndex(slide);
         const int n = SI.NumOfSlides;
         std::string scratch;
-        const TokenSlide at{*this, s, SlideIndex(s > 1 ? s - 1 : s), SlideIndex(s < n ? s + 1 : s), toDisk, scratch};
+        const TokenSlide at {*this, s, SlideIndex(s > 1 ? s - 1 : s), SlideIndex(s < n ? s + 1 : s), toDisk, scratch};
         const auto value = [&](size_t k) { return kStyleTokens[k].value(at); };
 
         if (!substituteInOnePass(line, found, value)) {
             // Tokens in order, each on the line as the earlier ones left it.
             for (size_t k = 0; k < kStyleTokens.size() && mask != 0; ++k) {
-                if (!(mask & (uint64_t{1} << k)))
+                if (!(mask & (uint64_t {1} << k)))
                     continue;
                 ReplaceInPlace(line, std::string(kStyleTokens[k].text), std::string(value(k)));
-                mask = tokensIn(line) & ~((uint64_t{2} << k) - 1);
+                mask = tokensIn(line) & ~((uint64_t {2} << k) - 1);
             }
         }
     }

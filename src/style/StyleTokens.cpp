@@ -33,7 +33,8 @@ bool startsCharacterReference(std::string_view text, size_t at)
     const size_t name = i;
     while (is([](unsigned char c) { return std::isalnum(c) != 0; }))
         ++i;
-    return i > name && std::isalpha(static_cast<unsigned char>(text[name])) && is([](unsigned char c) { return c == ';'; });
+    return i > name && std::isalpha(static_cast<unsigned char>(text[name]))
+        && is([](unsigned char c) { return c == ';'; });
 }
 
 // The text with < > " and every & that begins no character reference
@@ -75,8 +76,8 @@ std::string_view partEnd(const TokenSlide& t)
     const SlideInfo& si = table(t);
     const int n = si.NumOfSlides;
     int last = t.slide;
-    while (last < n && last < kMaxSlides && si.AudioPart[last + 1] == si.AudioPart[t.slide] &&
-           si.VideoPart[last + 1] == si.VideoPart[t.slide])
+    while (last < n && last < kMaxSlides && si.AudioPart[last + 1] == si.AudioPart[t.slide]
+           && si.VideoPart[last + 1] == si.VideoPart[t.slide])
         ++last;
     return si.EndTime[last];
 }

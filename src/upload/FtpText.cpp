@@ -53,10 +53,7 @@ bool FtpSplitCommand(const std::string& command, std::vector<std::string>& words
     return true;
 }
 
-std::string FtpQuote(const std::string& word)
-{
-    return "\"" + ReplaceAll(word, "\"", "\"\"") + "\"";
-}
+std::string FtpQuote(const std::string& word) { return "\"" + ReplaceAll(word, "\"", "\"\"") + "\""; }
 
 std::string FtpResolvePath(const std::string& cwd, const std::string& path)
 {

@@ -11,10 +11,7 @@
 namespace pellucor {
 
 namespace {
-std::string filesText(size_t count, int64_t bytes)
-{
-    return std::to_string(count) + " Files/" + Tav_SizeText(bytes);
-}
+std::string filesText(size_t count, int64_t bytes) { return std::to_string(count) + " Files/" + Tav_SizeText(bytes); }
 }  // namespace
 
 const std::vector<FtpWindowModel::ProtocolChoice>& FtpWindowModel::Protocols()
@@ -179,9 +176,9 @@ bool FtpWindowModel::FtpLogin()
     loggedIn_ = loginOnce();
     // An SSH server not met before: its key is trusted only when the user
     // says so, never unattended.
-    if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty() &&
-        lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Unattended() &&
-        ConfirmHostKey(lastCause_ + "\n\nTrust this key and connect?")) {
+    if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty()
+        && lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Unattended()
+        && ConfirmHostKey(lastCause_ + "\n\nTrust this key and connect?")) {
         inet_.AcceptHostKey(inet_.HostKeyFingerprint());
         loggedIn_ = loginOnce();
     }
@@ -380,7 +377,7 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         showStatus(withCause("Upload Failure - Upload not Complete"));
         return false;
     }
-    UploadProgress shown{static_cast<size_t>(-1), -1};
+    UploadProgress shown {static_cast<size_t>(-1), -1};
     auto lastShown = std::chrono::steady_clock::now();
     progressPercent = 0;
     const auto show = [&](bool force) {
@@ -392,7 +389,8 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
             return;
         shown = p;
         lastShown = now;
-        progressPercent = total > 0 ? static_cast<int>(p.bytes * 100 / total) : (count ? static_cast<int>(p.files * 100 / count) : 100);
+        progressPercent = total > 0 ? static_cast<int>(p.bytes * 100 / total)
+                                    : (count ? static_cast<int>(p.files * 100 / count) : 100);
         txtStatus = std::to_string(p.files) + " of " + filesText(count, p.bytes) + " of " + Tav_SizeText(total);
         statusIsProgress = true;
         emit changed();
@@ -435,8 +433,8 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
         const std::string level = made.substr(0, end);
         if (closed_)
             return false;
-        if (level.size() > 1 && level.back() != '/' && !FtpExecuteOnPath("CD", level) &&
-            (inet_.LastFailure() != RemoteFailure::NotFound || !FtpExecuteOnPath("MKDIR", level)))
+        if (level.size() > 1 && level.back() != '/' && !FtpExecuteOnPath("CD", level)
+            && (inet_.LastFailure() != RemoteFailure::NotFound || !FtpExecuteOnPath("MKDIR", level)))
             return false;
     }
     return true;

@@ -88,8 +88,8 @@ bool RemoteLogin::Parse(const std::string& serverText, std::string& error)
             known = true;
         }
     if (!known) {
-        error = "Not an address this program uploads to (ftp://, ftpes://, ftps://, sftp://, http://, https://): " +
-                FtpRedactUrl(url);
+        error = "Not an address this program uploads to (ftp://, ftpes://, ftps://, sftp://, http://, https://): "
+            + FtpRedactUrl(url);
         return false;
     }
     // libcurl knows ftpes:// as ftp:// with TLS required.

@@ -14,7 +14,7 @@ namespace {
 
 class Automation : public AppFixture {
 protected:
-    pellucor p{&app};
+    pellucor p {&app};
     std::string msg;
 };
 

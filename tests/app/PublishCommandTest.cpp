@@ -65,14 +65,14 @@ protected:
 
     Outcome publish(const QStringList& extra = {}, const QStringList& prefix = {})
     {
-        return run(QStringList{"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} +
-                       extra,
+        return run(QStringList {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)}
+                       + extra,
                    prefix);
     }
 
     Outcome slideInfo(const std::string& dir, const QStringList& extra = {})
     {
-        return run(QStringList{"slide-info", QString::fromStdString(dir)} + extra);
+        return run(QStringList {"slide-info", QString::fromStdString(dir)} + extra);
     }
 
     bool published() const { return fs::exists(out + "index.htm"); }
@@ -85,7 +85,6 @@ size_t count(const std::string& text, const std::string& what)
         ++n;
     return n;
 }
-
 
 // Runs the command as a user who may not read files that only their owner
 // may read: as root, without the capabilities that override file modes.
@@ -117,7 +116,10 @@ TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
 
     // An events file without a single slide line.
     onePart();
-    writeFile(lecture + "talk1.txt", std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe\r\n\x01\x02\x03", 24));
+    writeFile(lecture + "talk1.txt",
+              std::string("\x7f"
+                          "ELF\x02\x01\x01\0\0\0garbage\xff\xfe\r\n\x01\x02\x03",
+                          24));
     r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_NE(r.err.find(lecture + "talk1.txt holds no slide lines"), std::string::npos) << describe(r);
@@ -214,8 +216,8 @@ TEST_F(PublishCommand, EachFailureIsShownOnce)
 TEST_F(PublishCommand, AnEmptyOutputDirectoryFieldIsReportedAsSuch)
 {
     writeFile(root.dir() + "empty.som", "TextCDDir=\r\noptCD=1\r\noptWeb=0\r\n");
-    const Outcome r = run({"publish", QString::fromStdString(lecture), "--som",
-                       QString::fromStdString(root.dir() + "empty.som")});
+    const Outcome r
+        = run({"publish", QString::fromStdString(lecture), "--som", QString::fromStdString(root.dir() + "empty.som")});
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_NE(r.err.find("Disk Output Dir is empty"), std::string::npos) << describe(r);
     EXPECT_EQ(r.err.find("root directory"), std::string::npos) << describe(r);
@@ -315,8 +317,8 @@ int cuesReadByFfprobe(const std::string& vtt)
     std::string out;
     if (!testing_support::runTool({"ffprobe", "-v", "error", "-count_packets", "-select_streams", "s:0",
                                    "-show_entries", "stream=codec_name,nb_read_packets", "-of", "csv=p=0", vtt},
-                                  out) ||
-        out.rfind("webvtt,", 0) != 0)
+                                  out)
+        || out.rfind("webvtt,", 0) != 0)
         return -1;
     return std::stoi(out.substr(7));
 }
@@ -324,7 +326,8 @@ int cuesReadByFfprobe(const std::string& vtt)
 TEST_F(PublishCommand, CaptionsBesideTheRecordingArePublishedForTheirPart)
 {
     // Part 1 has captions written as SubRip by a Windows editor; part 2 none.
-    const std::string srt = "\xEF\xBB\xBF" "1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
+    const std::string srt = "\xEF\xBB\xBF"
+                            "1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
                             "2\r\n00:00:02,000 --> 00:00:05,250\r\nWhy timing matters.\r\n";
     writeFile(lecture + "Talk1.SRT", srt);
     Outcome r = publish();
@@ -363,8 +366,9 @@ TEST_F(PublishCommand, MalformedCaptionsStopThePublishNamingTheFileAndLine)
     writeFile(lecture + "talk1.srt", bad);
     Outcome r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
-    EXPECT_NE(r.err.find("The captions file " + lecture + "talk1.srt cannot be published: line 5: expected a cue "
-                         "number or a time line"),
+    EXPECT_NE(r.err.find("The captions file " + lecture
+                         + "talk1.srt cannot be published: line 5: expected a cue "
+                           "number or a time line"),
               std::string::npos)
         << describe(r);
     EXPECT_EQ(r.out.find("Published for disk"), std::string::npos) << describe(r);

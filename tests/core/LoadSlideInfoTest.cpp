@@ -16,7 +16,7 @@ class LectureFixture : public ::testing::Test {
 protected:
     TempDir dir;
     BasicEngineHost host;
-    SlideEngine engine{&host};
+    SlideEngine engine {&host};
     RecordingMessageSink sink;
     FakeEncoderLog encoderLog;
     std::string err;
@@ -103,8 +103,9 @@ TEST_F(LectureFixture, ErrorsNameTheDirectoryOrFile)
 {
     put("notes.txt", "x");
     EXPECT_FALSE(load());
-    EXPECT_EQ(err, "Media directory has no RealMedia files (*.rm) " + dir.dir() +
-                       " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
+    EXPECT_EQ(err,
+              "Media directory has no RealMedia files (*.rm) " + dir.dir()
+                  + " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
     put("talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     EXPECT_FALSE(load());
     EXPECT_EQ(err, "Unable to find media file correponding to " + dir.dir() + "talk1.txt");
@@ -202,7 +203,7 @@ TEST_F(LectureFixture, RecordingsOfTodayComeAfterEveryRealMediaName)
     EXPECT_EQ(si().VideoFile[1], dir.file("talk1.rm"));
     EXPECT_EQ(si().AudioFile[2], dir.file("talk2.ra"));
     EXPECT_TRUE(si().VideoFile[2].empty());
-    EXPECT_EQ(encoderLog.opened, std::vector<std::string>{dir.file("talk1.rm")});
+    EXPECT_EQ(encoderLog.opened, std::vector<std::string> {dir.file("talk1.rm")});
 
     // The first RealMedia file of the directory wins over rawmedia.mp4.
     TempDir other;

@@ -26,7 +26,7 @@ TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
         PlainMessage("plain is shown even now");
     }
     EXPECT_TRUE(sink.questions.empty());
-    EXPECT_EQ(sink.messages, (std::vector<std::string>{"plain is shown even now"}));
+    EXPECT_EQ(sink.messages, (std::vector<std::string> {"plain is shown even now"}));
     EXPECT_EQ(Tav_AskOkCancel("q3"), TavCancel);
     EXPECT_EQ(Tav_AskYesNoCancel("q4"), TavNo);
 }

@@ -52,7 +52,7 @@ TEST(TavTime, TimeToTicks)
     EXPECT_EQ(Tav_TimeToTicks("1:2:3:4"), 0);
     EXPECT_EQ(Tav_TimeToTicks(""), 0);
     EXPECT_EQ(Tav_TimeToTicks("xx:yy"), 0);
-    EXPECT_EQ(Tav_TimeToTicks("00:00:02.5"), 120);  // seconds round halves to even
+    EXPECT_EQ(Tav_TimeToTicks("00:00:02.5"), 120);             // seconds round halves to even
     EXPECT_EQ(Tav_TimeToTicks("99999999:00:00"), 2147483647);  // saturates instead of overflowing
 }
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "media/FfmpegMediaOpener.h"
-#include "media/FfmpegMediaFile.h"
 #include "core/SlideEngine.h"
+#include "media/FfmpegMediaFile.h"
+#include "media/FfmpegMediaOpener.h"
 
 namespace pellucor {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "media/FfmpegMediaOpener.h"
 #include "core/EngineHost.h"
+#include "media/FfmpegMediaOpener.h"
 #include "publish/Publisher.h"
 
 namespace pellucor {

@@ -47,7 +47,7 @@ protected:
         session.openerFactory = host.openerFactory;
         session.installProgram = PELLUCOR_EXE;
         session.logIntervalMs = 50;
-        session.preferences = [] { return PreferenceSnapshot{{"prfRmmerge", "None"}, {"prfEvent32", "None"}}; };
+        session.preferences = [] { return PreferenceSnapshot {{"prfRmmerge", "None"}, {"prfEvent32", "None"}}; };
         QObject::connect(&session, &PublishSession::stepChanged,
                          [&](int s, const QString&) { steps.push_back(static_cast<PublishStep>(s)); });
         QObject::connect(&session, &PublishSession::statusChanged,
@@ -84,8 +84,9 @@ protected:
 TEST_F(Session, RunsEveryStepAndPutsTheCheckedPublicationInPlace)
 {
     ASSERT_TRUE(run()) << error;
-    EXPECT_EQ(steps, (std::vector<PublishStep>{PublishStep::Convert, PublishStep::Load, PublishStep::Media,
-                                               PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
+    EXPECT_EQ(steps,
+              (std::vector<PublishStep> {PublishStep::Convert, PublishStep::Load, PublishStep::Media,
+                                         PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
     EXPECT_EQ(percents.back(), 100);
     // The media step moves the bar in several steps, not in one jump.
@@ -142,8 +143,10 @@ TEST_F(Session, FilesNoPublicationWroteAreNeverTakenWithoutLeave)
     writeFile(out + "thesis.docx", "mine");
     fs::create_directories(out + "photos");
     EXPECT_FALSE(session.Start(error));
-    EXPECT_EQ(error, "The output directory " + out + " holds 2 file(s) that no publication wrote: photos/, thesis.docx. "
-                     "Publish into another directory, or allow their removal (--replace)");
+    EXPECT_EQ(error,
+              "The output directory " + out
+                  + " holds 2 file(s) that no publication wrote: photos/, thesis.docx. "
+                    "Publish into another directory, or allow their removal (--replace)");
     // The windows ask, naming them; "Cancel" keeps them.
     std::string asked;
     session.confirmRemoval = [&](const std::string& q) {

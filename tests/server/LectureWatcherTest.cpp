@@ -11,9 +11,9 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "media/FfmpegMediaOpener.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
 #include "server/LectureWatcher.h"
 #include "server/SettleTracker.h"
@@ -29,11 +29,11 @@ namespace {
 class ServerEdition : public ::testing::Test {
 protected:
     int argc = 0;
-    QCoreApplication app{argc, nullptr};
+    QCoreApplication app {argc, nullptr};
     TempDir root;
     RecordingMessageSink sink;
     PreferenceSnapshot prefs = PreferenceStore(QString::fromStdString(root.file("prefs.ini"))).Read();
-    LectureWatcher server{[this] { return prefs; }};
+    LectureWatcher server {[this] { return prefs; }};
 
     void SetUp() override
     {
@@ -200,7 +200,9 @@ TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
     const std::string first = log();
     EXPECT_EQ(count(first, "Poorly formed directory name " + in.string() + "/x-&lt;br&gt;"), 0u);
     EXPECT_EQ(count(first, "Error - Poorly formed directory name " + in.string() + "/x-<br>"), 1u) << first;
-    EXPECT_EQ(count(first, "Poorly formed directory name " + in.string() + "/x-talk  (the name begins or ends in a blank)"), 1u);
+    EXPECT_EQ(
+        count(first, "Poorly formed directory name " + in.string() + "/x-talk  (the name begins or ends in a blank)"),
+        1u);
     EXPECT_EQ(count(first, "Poorly formed directory name " + in.string() + "/x-talk\\n (the name holds a control"), 1u);
     EXPECT_EQ(count(first, "(the name is not valid UTF-8)"), 1u);
     EXPECT_EQ(count(first, "Error - incoming directory does not exist " + in.string() + "/x-file"), 1u);

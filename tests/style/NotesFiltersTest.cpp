@@ -46,11 +46,11 @@ TEST(AutoLink, EveryAddressOfTheLineIsLinked)
 
 TEST(AutoLink, AnAddressEndsBeforeBlanksTagsAndClosingPunctuation)
 {
-    EXPECT_EQ(StyleEngine::AutoLink("See https://a.org/page."), "See <a href=https://a.org/page>https://a.org/page</a>.");
+    EXPECT_EQ(StyleEngine::AutoLink("See https://a.org/page."),
+              "See <a href=https://a.org/page>https://a.org/page</a>.");
     EXPECT_EQ(StyleEngine::AutoLink("(see www.a.org), or http://b.org/x;"),
               "(see <a href=http://www.a.org>www.a.org</a>), or <a href=http://b.org/x>http://b.org/x</a>;");
-    EXPECT_EQ(StyleEngine::AutoLink("[http://a.org/b_(c)]?!"),
-              "[<a href=http://a.org/b_(c>http://a.org/b_(c</a>)]?!");
+    EXPECT_EQ(StyleEngine::AutoLink("[http://a.org/b_(c)]?!"), "[<a href=http://a.org/b_(c>http://a.org/b_(c</a>)]?!");
     EXPECT_EQ(StyleEngine::AutoLink("tab\thttp://a.org\tx"), "tab\t<a href=http://a.org>http://a.org</a>\tx");
     EXPECT_EQ(StyleEngine::AutoLink("http://a.org<BR>https://b.org</P>"),
               "<a href=http://a.org>http://a.org</a><BR><a href=https://b.org>https://b.org</a></P>");
@@ -58,7 +58,7 @@ TEST(AutoLink, AnAddressEndsBeforeBlanksTagsAndClosingPunctuation)
     EXPECT_EQ(StyleEngine::AutoLink("the http:// prefix"), "the http:// prefix");
 }
 
-class NotesOnDisk : public style_test::StyleFixture {};
+class NotesOnDisk : public style_test::StyleFixture { };
 
 TEST_F(NotesOnDisk, TheNotesFileOfASlideIsLinkedInItsPage)
 {
@@ -67,10 +67,10 @@ TEST_F(NotesOnDisk, TheNotesFileOfASlideIsLinkedInItsPage)
     putStyle("sld000.htm", "<div>\r\n!NOTES\r\n</div>\r\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
     EXPECT_EQ(outLines("sld001.htm"),
-              (style_test::Lines{"<div>",
-                                 "Read <a href=https://a.org/paper.pdf>https://a.org/paper.pdf</a>, then "
-                                 "<a href=http://www.b.org>www.b.org</a>.",
-                                 "</div>"}));
+              (style_test::Lines {"<div>",
+                                  "Read <a href=https://a.org/paper.pdf>https://a.org/paper.pdf</a>, then "
+                                  "<a href=http://www.b.org>www.b.org</a>.",
+                                  "</div>"}));
 }
 
 }  // namespace

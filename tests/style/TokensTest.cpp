@@ -11,7 +11,7 @@ using namespace style_test;
 
 namespace {
 
-class Tokens : public StyleFixture {};
+class Tokens : public StyleFixture { };
 
 TEST_F(Tokens, SlideNumbersStayInRangeAtBothEnds)
 {
@@ -85,15 +85,16 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
         pieces.emplace_back(token.text);
         values.push_back(tokens(std::string(token.text), 2));
     }
-    for (const char* piece : {"L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P", "x", " ", "<AREA ",
-                              "HREF=\"file://", "\""})
+    for (const char* piece :
+         {"L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P", "x", " ", "<AREA ", "HREF=\"file://", "\""})
         pieces.emplace_back(piece);
     // Values that hold tokens or halves of them.
     engine.SI.SlideTitle[2] = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
     engine.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W";
-    for (const auto& [token, dir, text] :
-         {std::tuple{"S*P", &engine.S.LecDir, "S*S#"}, {"S*M", &engine.S.MediaDir, "-"}, {"S*C", &engine.S.CopyDir, ""},
-          {"S*S", &engine.S.StyleDir, "*P"}})
+    for (const auto& [token, dir, text] : {std::tuple {"S*P", &engine.S.LecDir, "S*S#"},
+                                           {"S*M", &engine.S.MediaDir, "-"},
+                                           {"S*C", &engine.S.CopyDir, ""},
+                                           {"S*S", &engine.S.StyleDir, "*P"}})
         *dir = values[tokenIndex(token)] = text;
     std::mt19937 rng(7);
     for (int round = 0; round < 3000; ++round) {
@@ -131,8 +132,9 @@ TEST_F(Tokens, HtmlLectureNameIsSafeInTextAndAttributes)
 {
     audioSlides(1);
     engine.S.LecName = R"(x-<img src=x onerror=alert(1)> "q")";
-    EXPECT_EQ(tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
-              R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
+    EXPECT_EQ(
+        tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
+        R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
     // The plain name stays exactly as set.
     EXPECT_EQ(tokens("N*N", 1), engine.S.LecName);
 }

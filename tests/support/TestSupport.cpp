@@ -102,7 +102,7 @@ std::vector<std::string> leftBeside(const std::filesystem::path& output)
 std::string sampleDir() { return envDir("PELLUCOR_SAMPLE_DIR"); }
 std::string sourceDir() { return envDir("PELLUCOR_SOURCE_DIR"); }
 
-RecordingMessageSink::RecordingMessageSink() : previous_(SetMessageSink(this)) {}
+RecordingMessageSink::RecordingMessageSink() : previous_(SetMessageSink(this)) { }
 RecordingMessageSink::~RecordingMessageSink() { SetMessageSink(previous_); }
 
 void RecordingMessageSink::ShowMessage(const std::string& text) { messages.push_back(text); }

@@ -48,7 +48,7 @@ TEST(SlideFlipRecorderView, KeysDriveTheRecorderAndTheSlideIsShown)
     now += 4;
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&view, &esc);
-    EXPECT_EQ(readLines(setup.txtFile), std::vector<std::string>{"u 00:00:00 00:00:04 URL\\sld001.htm"});
+    EXPECT_EQ(readLines(setup.txtFile), std::vector<std::string> {"u 00:00:00 00:00:04 URL\\sld001.htm"});
 }
 
 // What keyboards and presenter remotes send for "next" and "back".
@@ -59,7 +59,7 @@ TEST(SlideFlipRecorderView, PresenterKeysFlipForwardAndBack)
     RecordingFields setup;
     setup.txtFile = dir.file("rawmedia.txt");
     SlideFlipRecorder model(setup, SlideFlipRecorder::Windowed, true);
-    model.clock = [] { return int64_t{100}; };
+    model.clock = [] { return int64_t {100}; };
     writeSlides(dir, 9);
     model.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
     model.lectureDir = [&] { return dir.dir(); };
