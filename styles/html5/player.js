@@ -284,7 +284,9 @@
       }
     }
 
-    // Scrolls a list so that the element is in view, never the page.
+    // Scrolls a list so that the element is in view, never the page. Only
+    // a short way glides: a long glide would pass (and load the pictures
+    // of) every thumbnail between.
     function reveal(element, box) {
       if (!element || !box || (box.scrollHeight <= box.clientHeight && box.scrollWidth <= box.clientWidth)) {
         return;
@@ -294,7 +296,8 @@
       var dx = r.left < b.left || r.right > b.right ? r.left + r.width / 2 - (b.left + b.width / 2) : 0;
       var dy = r.top < b.top || r.bottom > b.bottom ? r.top + r.height / 2 - (b.top + b.height / 2) : 0;
       if (dx || dy) {
-        box.scrollBy({ left: dx, top: dy, behavior: reduced ? "auto" : "smooth" });
+        var near = Math.abs(dx) <= 2 * b.width && Math.abs(dy) <= 2 * b.height;
+        box.scrollBy({ left: dx, top: dy, behavior: reduced || !near ? "instant" : "smooth" });
       }
     }
 
