@@ -206,10 +206,12 @@
         offset: total,
         length: 0
       };
-      var items = list ? list.querySelectorAll("li[data-slide]") : [];
+      // Each item: its link first, the template of its notes last.
+      var items = list ? list.children : [];
       for (var i = 0; i < items.length; i++) {
         var li = items[i];
-        var link = li.querySelector("a");
+        var link = li.firstElementChild;
+        var notes = li.lastElementChild;
         var entry = {
           index: entries.length,
           li: li,
@@ -220,8 +222,8 @@
           img: li.getAttribute("data-img"),
           hires: li.getAttribute("data-hires"),
           page: li.getAttribute("data-page"),
-          title: link ? link.textContent : "",
-          notes: li.querySelector("template"),
+          title: link.textContent,
+          notes: notes.tagName === "TEMPLATE" ? notes : null,
           thumb: null
         };
         entries.push(entry);
@@ -360,8 +362,17 @@
         notesText.appendChild(notes.cloneNode(true));
       }
       notesBox.hidden = !notes;
-      reveal(entry.thumb, thumbs);
-      reveal(entry.li, toc);
+      if (before) {
+        reveal(entry.thumb, thumbs);
+        reveal(entry.li, toc);
+      } else {
+        // The first slide is brought into view when the page is laid out
+        // for its first frame, not in a layout of its own before it.
+        window.requestAnimationFrame(function () {
+          reveal(current.thumb, thumbs);
+          reveal(current.li, toc);
+        });
+      }
     }
 
     // --- The recording -------------------------------------------------------
