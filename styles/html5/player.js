@@ -288,18 +288,30 @@
 
     // Scrolls a list so that the element is in view, never the page. Only
     // a short way glides: a long glide would pass (and load the pictures
-    // of) every thumbnail between.
-    function reveal(element, box) {
+    // of) every thumbnail between. Lists not laid out before are placed by
+    // their estimated size: once they are laid out, the element is looked
+    // for again (a few times at most), and then jumped to.
+    function reveal(element, box, tries) {
       if (!element || !box || (box.scrollHeight <= box.clientHeight && box.scrollWidth <= box.clientWidth)) {
         return;
       }
+      tries = tries || 0;
       var b = box.getBoundingClientRect();
       var r = element.getBoundingClientRect();
       var dx = r.left < b.left || r.right > b.right ? r.left + r.width / 2 - (b.left + b.width / 2) : 0;
       var dy = r.top < b.top || r.bottom > b.bottom ? r.top + r.height / 2 - (b.top + b.height / 2) : 0;
-      if (dx || dy) {
-        var near = Math.abs(dx) <= 2 * b.width && Math.abs(dy) <= 2 * b.height;
-        box.scrollBy({ left: dx, top: dy, behavior: reduced || !near ? "instant" : "smooth" });
+      if (!dx && !dy) {
+        return;
+      }
+      var glide = !reduced && !tries && Math.abs(dx) <= 2 * b.width && Math.abs(dy) <= 2 * b.height;
+      box.scrollBy({ left: dx, top: dy, behavior: glide ? "smooth" : "instant" });
+      if (tries < 3) {
+        var again = function () { reveal(element, box, tries + 1); };
+        if (glide) {
+          window.setTimeout(again, 800);
+        } else {
+          window.requestAnimationFrame(function () { window.requestAnimationFrame(again); });
+        }
       }
     }
 
@@ -369,8 +381,8 @@
         // The first slide is brought into view when the page is laid out
         // for its first frame, not in a layout of its own before it.
         window.requestAnimationFrame(function () {
-          reveal(current.thumb, thumbs);
-          reveal(current.li, toc);
+          reveal(current.thumb, thumbs, 1);
+          reveal(current.li, toc, 1);
         });
       }
     }
