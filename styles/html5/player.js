@@ -253,6 +253,34 @@
       thumbLinks[i].setAttribute("tabindex", "-1");
     }
 
+    // A thumbnail's picture, made once, when it comes near the strip's view.
+    function thumbPicture(entry) {
+      if (!entry || !entry.thumb || entry.thumb.querySelector("img")) {
+        return;
+      }
+      var img = doc.createElement("img");
+      img.alt = entry.title;
+      img.decoding = "async";
+      img.src = entry.img;
+      entry.thumb.insertBefore(img, entry.thumb.firstChild);
+    }
+    var thumbsNear = null;
+    if (thumbs && window.IntersectionObserver) {
+      thumbsNear = new window.IntersectionObserver(function (seen) {
+        seen.forEach(function (s) {
+          if (s.isIntersecting) {
+            thumbPicture(bySlide[s.target.getAttribute("data-slide")]);
+            thumbsNear.unobserve(s.target);
+          }
+        });
+      }, { root: thumbs, rootMargin: "0px 100% 0px 100%" });
+      for (i = 0; i < thumbLinks.length; i++) {
+        thumbsNear.observe(thumbLinks[i].parentNode);
+      }
+    } else {
+      entries.forEach(thumbPicture);
+    }
+
     function say(text) {
       statusLine.textContent = text;
       statusLine.removeAttribute("data-blocked");
@@ -358,6 +386,9 @@
           before.thumb.removeAttribute("aria-current");
           before.thumb.setAttribute("tabindex", "-1");
         }
+      }
+      for (var k = Math.max(0, entry.index - 10); k <= entry.index + 10 && k < entries.length; k++) {
+        thumbPicture(entries[k]);
       }
       entry.li.classList.add("current");
       entry.link.setAttribute("aria-current", "true");
