@@ -10,7 +10,8 @@
 // from the page itself: each contents entry carries its slide's part,
 // start time, picture, page and notes, each part heading its recording,
 // so it works from disk as well as from a web host. On a slide page it
-// only adds the arrow keys, on the handout its print button.
+// only adds the arrow keys, on the handout its print button, on the
+// contents page the cards' pictures.
 // The file passes through the style engine like every template: no line
 // may begin with a hash or an exclamation mark, and it holds no tokens.
 (function () {
@@ -253,7 +254,8 @@
       thumbLinks[i].setAttribute("tabindex", "-1");
     }
 
-    // A thumbnail's picture, made once, when it comes near the strip's view.
+    // A thumbnail's picture, made once: near the current slide, or when it
+    // comes near the strip's view.
     function thumbPicture(entry) {
       if (!entry || !entry.thumb || entry.thumb.querySelector("img")) {
         return;
@@ -264,22 +266,9 @@
       img.src = entry.img;
       entry.thumb.insertBefore(img, entry.thumb.firstChild);
     }
-    var thumbsNear = null;
-    if (thumbs && window.IntersectionObserver) {
-      thumbsNear = new window.IntersectionObserver(function (seen) {
-        seen.forEach(function (s) {
-          if (s.isIntersecting) {
-            thumbPicture(bySlide[s.target.getAttribute("data-slide")]);
-            thumbsNear.unobserve(s.target);
-          }
-        });
-      }, { root: thumbs, rootMargin: "0px 100% 0px 100%" });
-      for (i = 0; i < thumbLinks.length; i++) {
-        thumbsNear.observe(thumbLinks[i].parentNode);
-      }
-    } else {
-      entries.forEach(thumbPicture);
-    }
+    picturesNear(thumbLinks, thumbs, "0px 100% 0px 100%", function (link) {
+      thumbPicture(bySlide[link.parentNode.getAttribute("data-slide")]);
+    });
 
     function say(text) {
       statusLine.textContent = text;
@@ -1498,11 +1487,46 @@
     }
   }
 
+  // Pictures made when their holders (each with the picture's address)
+  // come near view: the first few at once, the rest as they are scrolled
+  // to. Hundreds of pictures, even not loaded, cost a long lecture's page
+  // dearly.
+  function picturesNear(holders, root, margin, make) {
+    var near = window.IntersectionObserver ? new window.IntersectionObserver(function (seen) {
+      seen.forEach(function (s) {
+        if (s.isIntersecting) {
+          near.unobserve(s.target);
+          make(s.target);
+        }
+      });
+    }, { root: root, rootMargin: margin }) : null;
+    for (var k = 0; k < holders.length; k++) {
+      if (near && k >= 12) {
+        near.observe(holders[k]);
+      } else {
+        make(holders[k]);
+      }
+    }
+  }
+
+  // The contents page: the cards' pictures.
+  function contentsPage() {
+    picturesNear(doc.querySelectorAll("ol.cards [data-img]"), null, "100% 0px", function (holder) {
+      var img = doc.createElement("img");
+      img.alt = "";
+      img.decoding = "async";
+      img.src = holder.getAttribute("data-img");
+      holder.appendChild(img);
+    });
+  }
+
   if (doc.body.classList.contains("part-page")) {
     partPage();
   } else if (doc.body.classList.contains("slide-page")) {
     slidePage();
   } else if (doc.body.classList.contains("handout-page")) {
     handoutPage();
+  } else if (doc.body.classList.contains("index-page")) {
+    contentsPage();
   }
 })();
