@@ -10,7 +10,8 @@
 // from the page itself: each contents entry carries its slide's part,
 // start time, picture, page and notes, each part heading its recording,
 // so it works from disk as well as from a web host. On a slide page it
-// only adds the arrow keys, on the handout its print button.
+// only adds the arrow keys, on the handout its print button, on the
+// contents page the cards' pictures.
 // The file passes through the style engine like every template: no line
 // may begin with a hash or an exclamation mark, and it holds no tokens.
 (function () {
@@ -206,10 +207,12 @@
         offset: total,
         length: 0
       };
-      var items = list ? list.querySelectorAll("li[data-slide]") : [];
+      // Each item: its link first, the template of its notes last.
+      var items = list ? list.children : [];
       for (var i = 0; i < items.length; i++) {
         var li = items[i];
-        var link = li.querySelector("a");
+        var link = li.firstElementChild;
+        var notes = li.lastElementChild;
         var entry = {
           index: entries.length,
           li: li,
@@ -220,8 +223,8 @@
           img: li.getAttribute("data-img"),
           hires: li.getAttribute("data-hires"),
           page: li.getAttribute("data-page"),
-          title: link ? link.textContent : "",
-          notes: li.querySelector("template"),
+          title: link.textContent,
+          notes: notes.tagName === "TEMPLATE" ? notes : null,
           thumb: null
         };
         entries.push(entry);
@@ -250,6 +253,22 @@
       // The strip is one stop in the focus order: its current slide.
       thumbLinks[i].setAttribute("tabindex", "-1");
     }
+
+    // A thumbnail's picture, made once: near the current slide, or when it
+    // comes near the strip's view.
+    function thumbPicture(entry) {
+      if (!entry || !entry.thumb || entry.thumb.querySelector("img")) {
+        return;
+      }
+      var img = doc.createElement("img");
+      img.alt = entry.title;
+      img.decoding = "async";
+      img.src = entry.img;
+      entry.thumb.insertBefore(img, entry.thumb.firstChild);
+    }
+    picturesNear(thumbLinks, thumbs, "0px 100% 0px 100%", function (link) {
+      thumbPicture(bySlide[link.parentNode.getAttribute("data-slide")]);
+    });
 
     function say(text) {
       statusLine.textContent = text;
@@ -284,17 +303,32 @@
       }
     }
 
-    // Scrolls a list so that the element is in view, never the page.
-    function reveal(element, box) {
+    // Scrolls a list so that the element is in view, never the page. Only
+    // a short way glides: a long glide would pass (and load the pictures
+    // of) every thumbnail between. Lists not laid out before are placed by
+    // their estimated size: once they are laid out, the element is looked
+    // for again (a few times at most), and then jumped to.
+    function reveal(element, box, tries) {
       if (!element || !box || (box.scrollHeight <= box.clientHeight && box.scrollWidth <= box.clientWidth)) {
         return;
       }
+      tries = tries || 0;
       var b = box.getBoundingClientRect();
       var r = element.getBoundingClientRect();
       var dx = r.left < b.left || r.right > b.right ? r.left + r.width / 2 - (b.left + b.width / 2) : 0;
       var dy = r.top < b.top || r.bottom > b.bottom ? r.top + r.height / 2 - (b.top + b.height / 2) : 0;
-      if (dx || dy) {
-        box.scrollBy({ left: dx, top: dy, behavior: reduced ? "auto" : "smooth" });
+      if (!dx && !dy) {
+        return;
+      }
+      var glide = !reduced && !tries && Math.abs(dx) <= 2 * b.width && Math.abs(dy) <= 2 * b.height;
+      box.scrollBy({ left: dx, top: dy, behavior: glide ? "smooth" : "instant" });
+      if (tries < 3) {
+        var again = function () { reveal(element, box, tries + 1); };
+        if (glide) {
+          window.setTimeout(again, 800);
+        } else {
+          window.requestAnimationFrame(function () { window.requestAnimationFrame(again); });
+        }
       }
     }
 
@@ -342,6 +376,9 @@
           before.thumb.setAttribute("tabindex", "-1");
         }
       }
+      for (var k = Math.max(0, entry.index - 10); k <= entry.index + 10 && k < entries.length; k++) {
+        thumbPicture(entries[k]);
+      }
       entry.li.classList.add("current");
       entry.link.setAttribute("aria-current", "true");
       if (entry.thumb) {
@@ -357,8 +394,17 @@
         notesText.appendChild(notes.cloneNode(true));
       }
       notesBox.hidden = !notes;
-      reveal(entry.thumb, thumbs);
-      reveal(entry.li, toc);
+      if (before) {
+        reveal(entry.thumb, thumbs);
+        reveal(entry.li, toc);
+      } else {
+        // The first slide is brought into view when the page is laid out
+        // for its first frame, not in a layout of its own before it.
+        window.requestAnimationFrame(function () {
+          reveal(current.thumb, thumbs, 1);
+          reveal(current.li, toc, 1);
+        });
+      }
     }
 
     // --- The recording -------------------------------------------------------
@@ -1441,11 +1487,46 @@
     }
   }
 
+  // Pictures made when their holders (each with the picture's address)
+  // come near view: the first few at once, the rest as they are scrolled
+  // to. Hundreds of pictures, even not loaded, cost a long lecture's page
+  // dearly.
+  function picturesNear(holders, root, margin, make) {
+    var near = window.IntersectionObserver ? new window.IntersectionObserver(function (seen) {
+      seen.forEach(function (s) {
+        if (s.isIntersecting) {
+          near.unobserve(s.target);
+          make(s.target);
+        }
+      });
+    }, { root: root, rootMargin: margin }) : null;
+    for (var k = 0; k < holders.length; k++) {
+      if (near && k >= 12) {
+        near.observe(holders[k]);
+      } else {
+        make(holders[k]);
+      }
+    }
+  }
+
+  // The contents page: the cards' pictures.
+  function contentsPage() {
+    picturesNear(doc.querySelectorAll("ol.cards [data-img]"), null, "100% 0px", function (holder) {
+      var img = doc.createElement("img");
+      img.alt = "";
+      img.decoding = "async";
+      img.src = holder.getAttribute("data-img");
+      holder.appendChild(img);
+    });
+  }
+
   if (doc.body.classList.contains("part-page")) {
     partPage();
   } else if (doc.body.classList.contains("slide-page")) {
     slidePage();
   } else if (doc.body.classList.contains("handout-page")) {
     handoutPage();
+  } else if (doc.body.classList.contains("index-page")) {
+    contentsPage();
   }
 })();
