@@ -53,7 +53,8 @@ int RunUploadCommand(int argc, char** argv)
         "sftp:// (SSH) or http:// and https:// (WebDAV). Each file is sent under a temporary name and renamed\n"
         "once complete. The password is read from --password-file, from $PELLUCOR_FTP_PASSWORD, or from the\n"
         "desktop's keyring where the upload window kept it; SFTP also logs in with the SSH agent, --key or\n"
-        "~/.ssh/id_*, and checks the server's host key against ~/.ssh/known_hosts.");
+        "~/.ssh/id_* (the password unlocks a key that has a passphrase), and checks the server's host key against\n"
+        "~/.ssh/known_hosts.");
     parser.addHelpOption();
     parser.addPositionalArgument("local", "Local directory to upload.");
     QCommandLineOption hostOpt("host",

@@ -334,7 +334,7 @@ CurlClient::Outcome CurlClient::upload(const UploadPlan& plan)
         return out;
     UploadPlan resolved = plan;
     resolved.remoteDir = FtpResolvePath(cwd_, plan.remoteDir);
-    TreeUpload tree(login_, *loop_, options_.connections);
+    TreeUpload tree(login_, options_.connections);
     {
         std::lock_guard lock(mutex_);
         upload_ = &tree;

@@ -222,6 +222,9 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
             // Without a .pub beside it the public key is derived from the private one.
             curl_easy_setopt(e, CURLOPT_SSH_PUBLIC_KEYFILE,
                              QFileInfo::exists(QString::fromStdString(pub)) ? pub.c_str() : "");
+            // A key locked by a passphrase is unlocked with the password.
+            if (!login_.Password().empty())
+                curl_easy_setopt(e, CURLOPT_KEYPASSWD, login_.Password().c_str());
         }
         const std::string known = login_.KnownHostsFile();
         curl_easy_setopt(e, CURLOPT_SSH_KNOWNHOSTS, known.c_str());

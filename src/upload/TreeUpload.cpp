@@ -3,8 +3,9 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <deque>
+#include <condition_variable>
 #include <map>
+#include <thread>
 
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
@@ -12,48 +13,55 @@
 
 namespace pellucor {
 
+// One connection: its own copy of the login, its handle (with connections
+// of its own: its TLS sessions belong to its one control connection, as an
+// FTPS server that requires their reuse expects) and the loop driving it.
 struct TreeUpload::Slot {
-    explicit Slot(const RemoteLogin& login) : login(login) { renew(); }
-    enum class Step { Idle, MakeDir, CheckDir, Put, Rename, Replace, Cleanup };
-    // A fresh handle with connections of its own. Its TLS sessions belong
-    // to its one control connection, as an FTPS server that requires their
-    // reuse expects; after a change to TLS 1.2 the old connections go with
-    // the old handle (libcurl would reuse them for ftpes:// regardless).
-    void renew()
-    {
-        transfer = std::make_unique<CurlTransfer>(login, true);
-        tls12 = login.tls12Only;
-    }
-    const RemoteLogin& login;
+    RemoteLogin login;
     std::unique_ptr<CurlTransfer> transfer;
-    bool tls12 = false;
-    Step step = Step::Idle;
+    CurlLoop loop;
     std::atomic<bool> sending {false};  // a file's bytes are under way (read by Progress)
-    size_t index = 0;                   // the folder or file of the plan
-    RemoteResult first;                 // MakeDir's result while its folder is looked at
+
+    // A fresh handle for login; after a change to TLS 1.2 the old
+    // connections go with the old handle (libcurl would reuse them for
+    // ftpes:// regardless). Called under the upload's lock.
+    void renew(const RemoteLogin& shared)
+    {
+        transfer.reset();
+        login = shared;
+        transfer = std::make_unique<CurlTransfer>(login, true);
+    }
 };
 
 namespace {
 std::string join(const std::string& dir, const std::string& rel) { return FtpResolvePath(dir, rel); }
 
 size_t depthOf(const std::string& rel) { return static_cast<size_t>(std::count(rel.begin(), rel.end(), '/')); }
+
+// The result of an upload the user stopped between two operations.
+RemoteResult cancelled()
+{
+    RemoteResult r;
+    r.curlCode = CURLE_ABORTED_BY_CALLBACK;
+    r.failure = RemoteFailure::Cancelled;
+    r.cause = "Cancelled";
+    return r;
+}
 }  // namespace
 
-TreeUpload::TreeUpload(RemoteLogin& login, CurlLoop& loop, int connections) : login_(login), loop_(loop)
+TreeUpload::TreeUpload(RemoteLogin& login, int connections) : login_(login)
 {
-    for (int i = 0; i < std::max(1, connections); ++i)
-        slots_.push_back(std::make_unique<Slot>(login_));
-    loop_.SetMaxConnections(static_cast<int>(slots_.size()));
+    for (int i = 0; i < std::max(1, connections); ++i) {
+        slots_.push_back(std::make_unique<Slot>());
+        slots_.back()->renew(login_);
+    }
 }
 
-TreeUpload::~TreeUpload()
-{
-    for (auto& s : slots_)
-        loop_.Remove(s->transfer.get());
-}
+TreeUpload::~TreeUpload() = default;
 
 UploadProgress TreeUpload::Progress() const
 {
+    std::lock_guard lock(mutex_);
     UploadProgress p;
     p.files = filesDone_;
     p.bytes = bytesDone_;
@@ -63,11 +71,6 @@ UploadProgress TreeUpload::Progress() const
     return p;
 }
 
-TreeUpload::Slot& TreeUpload::slotOf(const CurlTransfer* t)
-{
-    return **std::find_if(slots_.begin(), slots_.end(), [t](auto& s) { return s->transfer.get() == t; });
-}
-
 bool TreeUpload::tlsFallback(const RemoteResult& r)
 {
     // proftpd (and others) require the TLS session of the control
@@ -75,6 +78,7 @@ bool TreeUpload::tlsFallback(const RemoteResult& r)
     // a TLS 1.3 session there, so the server refuses the data connection.
     if (!login_.IsFtp() || !login_.UsesTls() || !(r.code == 425 || r.code == 426 || r.code == 522))
         return false;
+    std::lock_guard lock(mutex_);
     if (!login_.tls12Only) {
         login_.tls12Only = true;
         Tav_DebugLog("FTPS: " + login_.HostText() + " refused a TLS data connection (" + r.reply
@@ -83,178 +87,164 @@ bool TreeUpload::tlsFallback(const RemoteResult& r)
     return true;
 }
 
+void TreeUpload::fail(const RemoteResult& r, const std::string& what, const std::string& temp)
+{
+    std::lock_guard lock(mutex_);
+    if (!failed_) {
+        failed_ = true;
+        failure_ = r;
+        what_ = what;
+    }
+    if (!temp.empty())
+        leftovers_.push_back(temp);
+    stop_ = true;
+}
+
+RemoteResult TreeUpload::run(Slot& s, const RemoteOp& op)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (s.login.tls12Only != login_.tls12Only)
+            s.renew(login_);
+    }
+    return RunRemoteOp(s.loop, *s.transfer, op, stop_);
+}
+
+void TreeUpload::inParallel(std::deque<size_t> items, const std::function<bool(Slot&, size_t)>& job,
+                            const std::atomic<bool>& cancel)
+{
+    std::condition_variable ended;
+    size_t running = std::min(slots_.size(), items.size());
+    auto next = [&](size_t& item) {
+        std::lock_guard lock(mutex_);
+        if (stop_ || items.empty())
+            return false;
+        item = items.front();
+        items.pop_front();
+        return true;
+    };
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < running; ++i)
+        threads.emplace_back([&, slot = slots_[i].get()] {
+            size_t item = 0;
+            while (next(item))
+                if (!job(*slot, item)) {
+                    std::lock_guard lock(mutex_);
+                    items.push_front(item);
+                }
+            std::lock_guard lock(mutex_);
+            --running;
+            ended.notify_all();
+        });
+    // The user's cancel reaches the connections through stop_.
+    {
+        std::unique_lock lock(mutex_);
+        while (running > 0) {
+            if (cancel)
+                stop_ = true;
+            ended.wait_for(lock, std::chrono::milliseconds(20));
+        }
+    }
+    for (auto& t : threads)
+        t.join();
+}
+
 bool TreeUpload::Run(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure, std::string& what)
 {
     filesDone_ = 0;
     bytesDone_ = 0;
-    return makeDirs(plan, cancel, failure, what) && sendFiles(plan, cancel, failure, what);
-}
-
-bool TreeUpload::makeDirs(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure,
-                          std::string& what)
-{
-    const RemoteOps ops(login_);
-    // Level by level: every folder of a level at once, each after its parent.
+    stop_ = false;
+    failed_ = false;
+    leftovers_.clear();
+    // Folders level by level: every folder of a level at once, each after its parent.
     std::map<size_t, std::deque<size_t>> levels;
     for (size_t i = 0; i < plan.dirs.size(); ++i)
         levels[depthOf(plan.dirs[i])].push_back(i);
-    for (auto& [depth, queue] : levels) {
-        bool failed = false;
-        auto start = [&](Slot& s, const RemoteOp& op) {
-            RemoteResult r;
-            s.transfer->Prepare(op, r);
-            loop_.Add(s.transfer.get());
-        };
-        while (!failed && (!queue.empty() || loop_.Running() > 0)) {
-            for (auto& s : slots_) {
-                if (s->step != Slot::Step::Idle || queue.empty())
-                    continue;
-                s->index = queue.front();
-                queue.pop_front();
-                s->step = Slot::Step::MakeDir;
-                start(*s, ops.MakeDir(join(plan.remoteDir, plan.dirs[s->index])));
-            }
-            for (auto& d : loop_.Wait(login_.stallSeconds, cancel)) {
-                Slot& s = slotOf(d.transfer);
-                const std::string dir = join(plan.remoteDir, plan.dirs[s.index]);
-                if (d.result.ok && (s.step == Slot::Step::MakeDir || ops.IsDirectory(d.result))) {
-                    s.step = Slot::Step::Idle;
-                    continue;
-                }
-                if (s.step == Slot::Step::MakeDir && ops.MayAlreadyExist(d.result)) {
-                    // Already there (a re-upload), or refused: look.
-                    s.first = d.result;
-                    s.step = Slot::Step::CheckDir;
-                    start(s, ops.ChangeDir(dir));
-                    continue;
-                }
-                s.step = Slot::Step::Idle;
-                if (!failed) {
-                    failed = true;
-                    failure = s.first.failure != RemoteFailure::None && d.result.failure != RemoteFailure::Connection
-                        ? s.first
-                        : d.result;
-                    what = "Creating folder " + dir;
-                }
-            }
-        }
-        for (auto& s : slots_) {
-            loop_.Remove(s->transfer.get());
-            s->step = Slot::Step::Idle;
-            s->first = RemoteResult {};
-        }
-        if (failed)
+    for (auto& [depth, items] : levels) {
+        inParallel(
+            items, [&](Slot& s, size_t i) { return makeDir(s, join(plan.remoteDir, plan.dirs[i])); }, cancel);
+        if (stop_) {
+            if (!failed_)
+                fail(cancelled(), "", "");
+            failure = failure_;
+            what = what_;
             return false;
+        }
     }
-    return true;
-}
-
-bool TreeUpload::sendFiles(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure,
-                           std::string& what)
-{
-    const RemoteOps ops(login_);
-    std::deque<size_t> queue;
+    std::deque<size_t> files;
     for (size_t i = 0; i < plan.files.size(); ++i)
-        queue.push_back(i);
-    std::vector<std::string> leftovers;  // temporary files that may be on the server
-    bool failed = false;
-    auto paths = [&](size_t i) {
-        const std::string final = join(plan.remoteDir, plan.files[i].remote);
-        return std::make_pair(join(plan.remoteDir, TemporaryPathOf(plan.files[i].remote)), final);
-    };
-    auto start = [&](Slot& s, Slot::Step step, const RemoteOp& op) {
-        s.step = step;
-        if (s.tls12 != login_.tls12Only)
-            s.renew();
-        RemoteResult r;
-        if (!s.transfer->Prepare(op, r)) {
-            failed = true;
-            failure = r;
-            what = op.what;
-            s.step = Slot::Step::Idle;
-            return;
-        }
-        s.sending = step == Slot::Step::Put;
-        loop_.Add(s.transfer.get());
-    };
-    while (!failed && (!queue.empty() || loop_.Running() > 0)) {
-        for (auto& s : slots_) {
-            if (failed || s->step != Slot::Step::Idle || queue.empty())
-                continue;
-            s->index = queue.front();
-            queue.pop_front();
-            const auto [temp, final] = paths(s->index);
-            start(*s, Slot::Step::Put, ops.Put(plan.files[s->index].local, temp, final));
-        }
-        if (failed)
-            break;
-        for (auto& d : loop_.Wait(login_.stallSeconds, cancel)) {
-            Slot& s = slotOf(d.transfer);
-            s.sending = false;
-            const RemoteResult& r = d.result;
-            const auto [temp, final] = paths(s.index);
-            const UploadPlan::File& file = plan.files[s.index];
-            if (failed) {
-                s.step = Slot::Step::Idle;
-                continue;
-            }
-            if (r.ok && s.step == Slot::Step::Put && !ops.RenameRidesWithPut()) {
-                bytesDone_ += file.size;
-                start(s, Slot::Step::Rename, ops.Rename(temp, final));
-                continue;
-            }
-            if (r.ok) {
-                if (s.step == Slot::Step::Put)
-                    bytesDone_ += file.size;
-                ++filesDone_;
-                s.step = Slot::Step::Idle;
-                continue;
-            }
-            if (s.step == Slot::Step::Put && login_.protocol == RemoteProtocol::Sftp
-                && r.curlCode == CURLE_QUOTE_ERROR) {
-                // The file is complete; the rename could not replace the one there.
-                bytesDone_ += file.size;
-                start(s, Slot::Step::Replace, ops.ReplaceByRename(temp, final));
-                continue;
-            }
-            if (s.step == Slot::Step::Put && !s.tls12 && tlsFallback(r)) {
-                queue.push_front(s.index);
-                s.step = Slot::Step::Idle;
-                continue;
-            }
-            failed = true;
-            failure = r;
-            what = s.transfer->Op().what;
-            leftovers.push_back(temp);
-            s.step = Slot::Step::Idle;
-        }
-    }
-    // What was still under way stops with the failure.
-    for (auto& s : slots_) {
-        if (s->step != Slot::Step::Idle) {
-            loop_.Remove(s->transfer.get());
-            leftovers.push_back(paths(s->index).first);
-        }
-        s->step = Slot::Step::Idle;
-        s->sending = false;
-    }
-    if (!failed)
+        files.push_back(i);
+    inParallel(
+        files, [&](Slot& s, size_t i) { return sendFile(s, plan, i); }, cancel);
+    if (!stop_)
         return true;
+    if (!failed_)
+        fail(cancelled(), "", "");
+    failure = failure_;
+    what = what_;
     Tav_DebugLog(failure.Message(what));
     if (failure.failure != RemoteFailure::Connection && failure.failure != RemoteFailure::HostKey)
-        removeTemporaries(leftovers);
+        removeTemporaries();
     else
-        Tav_DebugLog("Temporary files not removed, the server does not answer: " + std::to_string(leftovers.size()));
+        Tav_DebugLog("Temporary files not removed, the server does not answer: " + std::to_string(leftovers_.size()));
     return false;
 }
 
-void TreeUpload::removeTemporaries(const std::vector<std::string>& paths)
+bool TreeUpload::makeDir(Slot& s, const std::string& dir)
+{
+    const RemoteOps ops(s.login);
+    const RemoteResult made = run(s, ops.MakeDir(dir));
+    if (made.ok)
+        return true;
+    if (!ops.MayAlreadyExist(made)) {
+        fail(made, "Creating folder " + dir, "");
+        return true;
+    }
+    // Already there (a re-upload), or refused: look.
+    const RemoteResult there = run(s, ops.ChangeDir(dir));
+    if (there.ok && ops.IsDirectory(there))
+        return true;
+    fail(there.failure != RemoteFailure::Connection ? made : there, "Creating folder " + dir, "");
+    return true;
+}
+
+bool TreeUpload::sendFile(Slot& s, const UploadPlan& plan, size_t index)
+{
+    const RemoteOps ops(s.login);
+    const UploadPlan::File& file = plan.files[index];
+    const std::string final = join(plan.remoteDir, file.remote);
+    const std::string temp = join(plan.remoteDir, TemporaryPathOf(file.remote));
+    s.sending = true;
+    RemoteResult r = run(s, ops.Put(file.local, temp, final));
+    s.sending = false;
+    std::string what = s.transfer->Op().what;
+    if (r.ok || (r.curlCode == CURLE_QUOTE_ERROR && s.login.protocol == RemoteProtocol::Sftp))
+        bytesDone_ += file.size;
+    if (r.ok && !ops.RenameRidesWithPut()) {
+        r = run(s, ops.Rename(temp, final));
+        what = s.transfer->Op().what;
+    } else if (!r.ok && r.curlCode == CURLE_QUOTE_ERROR && s.login.protocol == RemoteProtocol::Sftp) {
+        // The file is complete; the rename could not replace the one there.
+        r = run(s, ops.ReplaceByRename(temp, final));
+        what = s.transfer->Op().what;
+    } else if (!r.ok && !s.login.tls12Only && tlsFallback(r)) {
+        return false;  // again, over TLS 1.2
+    }
+    if (r.ok)
+        ++filesDone_;
+    else
+        fail(r, what, temp);
+    return true;
+}
+
+void TreeUpload::removeTemporaries()
 {
     // Clean-up after a failure: logged only, the failure stays the message.
-    const RemoteOps ops(login_);
+    Slot& s = *slots_.front();
+    const RemoteOps ops(s.login);
     const std::atomic<bool> never {false};
-    for (const auto& path : paths) {
-        const RemoteResult r = RunRemoteOp(loop_, *slots_.front()->transfer, ops.Delete(path), never);
+    for (const auto& path : leftovers_) {
+        const RemoteResult r = RunRemoteOp(s.loop, *s.transfer, ops.Delete(path), never);
         Tav_DebugLog("Clean-up: delete " + path + (r.ok ? " done" : ": " + r.cause));
         if (r.failure == RemoteFailure::Connection)
             break;

@@ -1,14 +1,21 @@
 // The multi-connection uploader: sends an UploadPlan over several
-// connections at once (libcurl's multi interface). Folders are created
-// first, level by level; each file goes up under a temporary name and is
-// renamed once it is complete, so nothing is ever under its final name
-// half-written. The first failure stops the upload and is its result; the
-// temporary files left by it are then removed where the server still
-// answers (logged, never shown instead of the cause).
+// connections at once, each driven by a thread of its own (libcurl finishes
+// an FTP or SFTP transfer, its "226" and the rename after it, blocking on
+// its connection, so connections sharing one multi handle would wait for
+// each other). Folders are created first, level by level; each file goes up
+// under a temporary name and is renamed once it is complete, so nothing is
+// ever under its final name half-written. The first failure stops the
+// upload and is its result; the temporary files left by it are then
+// removed where the server still answers (logged, never shown instead of
+// the cause).
 #pragma once
 
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "upload/CurlTransfer.h"
@@ -21,13 +28,13 @@ class TreeUpload {
 public:
     // login may be changed by the upload (FTPS falls back to TLS 1.2 when
     // the server requires a session reuse TLS 1.3 cannot give here).
-    TreeUpload(RemoteLogin& login, CurlLoop& loop, int connections);
+    TreeUpload(RemoteLogin& login, int connections);
     ~TreeUpload();
 
-    // Runs the whole upload on the calling thread. plan.remoteDir is
-    // absolute and exists. True when every file is on the server under its
-    // own name; otherwise failure holds the first failing operation's
-    // result (its Message names the cause).
+    // Runs the whole upload; returns when every connection has ended.
+    // plan.remoteDir is absolute and exists. True when every file is on the
+    // server under its own name; otherwise failure holds the first failing
+    // operation's result (its Message names the cause).
     bool Run(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure, std::string& what);
 
     // From any thread while Run runs.
@@ -35,15 +42,27 @@ public:
 
 private:
     struct Slot;
-    bool makeDirs(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure, std::string& what);
-    bool sendFiles(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure, std::string& what);
-    void removeTemporaries(const std::vector<std::string>& paths);
+    // Runs job on every connection's thread, each taking the next of items
+    // until none is left or the upload stops (a failure, or cancel). A job
+    // that returns false is given its item back for another try.
+    void inParallel(std::deque<size_t> items, const std::function<bool(Slot&, size_t)>& job,
+                    const std::atomic<bool>& cancel);
+    RemoteResult run(Slot& s, const RemoteOp& op);
+    bool makeDir(Slot& s, const std::string& dir);
+    bool sendFile(Slot& s, const UploadPlan& plan, size_t index);
+    // Records the upload's first failure and stops it; temp may be on the server.
+    void fail(const RemoteResult& r, const std::string& what, const std::string& temp);
+    void removeTemporaries();
     bool tlsFallback(const RemoteResult& r);
-    Slot& slotOf(const CurlTransfer* t);
 
     RemoteLogin& login_;
-    CurlLoop& loop_;
     std::vector<std::unique_ptr<Slot>> slots_;
+    mutable std::mutex mutex_;  // the login, the failure and the slots' handles
+    std::atomic<bool> stop_ {false};
+    bool failed_ = false;
+    RemoteResult failure_;
+    std::string what_;
+    std::vector<std::string> leftovers_;  // temporary files that may be on the server
     std::atomic<size_t> filesDone_ {0};
     std::atomic<int64_t> bytesDone_ {0};
 };

@@ -78,7 +78,8 @@ std::set<pid_t> processesOf(pid_t sid)
 const char* scriptOf(ServerKind kind)
 {
     switch (kind) {
-    case ServerKind::Proftpd: return "proftpd.sh";
+    case ServerKind::Proftpd:
+    case ServerKind::SftpPassword: return "proftpd.sh";
     case ServerKind::Vsftpd: return "vsftpd.sh";
     case ServerKind::Sshd: return "sshd.sh";
     default: return "apache.sh";
@@ -105,8 +106,8 @@ UploadServer::UploadServer(ServerKind kind) : kind_(kind)
                          QString::fromStdString(work() + "root"), "--user", "alice", "--password", "secret"});
     } else {
         QStringList args = {servers + scriptOf(kind), QString::fromStdString(work())};
-        if (kind == ServerKind::Proftpd)
-            args << "tls";
+        if (kind == ServerKind::Proftpd || kind == ServerKind::SftpPassword)
+            args << (kind == ServerKind::Proftpd ? "tls" : "sftp");
         process_->start("sh", args);
     }
     if (!process_->waitForStarted(10000))
@@ -149,7 +150,7 @@ std::string UploadServer::value(const std::string& key) const
 
 const char* ServerKindName(ServerKind kind)
 {
-    const char* names[] = {"pyftpdlib", "proftpd", "vsftpd", "sshd", "apache", "apache_digest"};
+    const char* names[] = {"pyftpdlib", "proftpd", "vsftpd", "sshd", "apache", "apache_digest", "proftpd_sftp"};
     return names[static_cast<int>(kind)];
 }
 
@@ -161,6 +162,7 @@ std::string UploadServer::url(bool readOnly) const
     case ServerKind::Proftpd:
     case ServerKind::Vsftpd: return "ftpes://127.0.0.1:" + port + "/";
     case ServerKind::Sshd: return "sftp://127.0.0.1:" + (readOnly ? value("READONLY_PORT") : port) + "/";
+    case ServerKind::SftpPassword: return "sftp://127.0.0.1:" + port + "/";
     case ServerKind::Dav: return "https://127.0.0.1:" + port + "/dav/";
     case ServerKind::DavDigest: return "https://127.0.0.1:" + port + "/digest/";
     }
@@ -180,6 +182,9 @@ QStringList UploadServer::login(bool readOnly) const
                 QString::fromStdString(hostKeyFingerprint())};
     case ServerKind::Vsftpd: return {"--cacert", QString::fromStdString(value("CERT"))};
     case ServerKind::PyFtp: return {"--user", "alice", "--password-file", pw};
+    case ServerKind::SftpPassword:
+        return {"--user", readOnly ? "reader" : "alice", "--password-file",
+                pw,       "--accept-host-key",           QString::fromStdString(hostKeyFingerprint())};
     default:
         return QStringList {"--user", readOnly ? "reader" : "alice", "--password-file", pw}
         + (value("CERT").empty() ? QStringList() : QStringList {"--cacert", QString::fromStdString(value("CERT"))});
@@ -189,7 +194,8 @@ QStringList UploadServer::login(bool readOnly) const
 QStringList UploadServer::untrusted() const
 {
     QStringList args = login();
-    const int i = args.indexOf(kind_ == ServerKind::Sshd ? "--accept-host-key" : "--cacert");
+    const bool ssh = kind_ == ServerKind::Sshd || kind_ == ServerKind::SftpPassword;
+    const int i = args.indexOf(ssh ? "--accept-host-key" : "--cacert");
     if (i >= 0)
         args.remove(i, 2);
     return args;
@@ -198,7 +204,8 @@ QStringList UploadServer::untrusted() const
 std::string UploadServer::remote(const std::string& name) const
 {
     switch (kind_) {
-    case ServerKind::Sshd: return work() + "root/" + name;
+    case ServerKind::Sshd:
+    case ServerKind::SftpPassword: return work() + "root/" + name;
     case ServerKind::Dav: return "/dav/" + name;
     case ServerKind::DavDigest: return "/digest/" + name;
     default: return name;

@@ -1,7 +1,8 @@
 // Real servers on 127.0.0.1 for the upload tests, one kind a row: the
 // throw-away pyftpdlib server, proftpd with mod_tls (TLS 1.3 and its
-// session-reuse rule), vsftpd with TLS, OpenSSH's sshd (SFTP) and Apache
-// with mod_dav (basic and digest authentication). Each is started from its
+// session-reuse rule), vsftpd with TLS, OpenSSH's sshd (SFTP, key logins),
+// proftpd's mod_sftp (SFTP, password logins) and Apache with mod_dav (basic
+// and digest authentication). Each is started from its
 // script in tests/upload/servers (or ftp_server.py) in a session of its own
 // and ended with all its processes.
 #pragma once
@@ -17,7 +18,7 @@
 
 namespace pellucor {
 
-enum class ServerKind { PyFtp, Proftpd, Vsftpd, Sshd, Dav, DavDigest };
+enum class ServerKind { PyFtp, Proftpd, Vsftpd, Sshd, Dav, DavDigest, SftpPassword };
 const char* ServerKindName(ServerKind kind);
 inline void PrintTo(ServerKind kind, std::ostream* os) { *os << ServerKindName(kind); }
 

@@ -87,7 +87,11 @@ TEST_P(WholeTree, ArrivesByteIdenticalAndIsReplacedByTheNextUpload)
     EXPECT_TRUE(fs::is_directory(landed + "/empty folder"));
 
     writeFile(tree.dir.path() / "img/sld001.gif", "GIF89a, second edition");
-    r = runUpload(*server_, tree.dir.dir(), server_->remote("course/talk"), {"--connections", "2"});
+    // sshd: now with a key locked by a passphrase, which the password unlocks.
+    const QStringList locked = {"--key", QString::fromStdString(server_->work() + "lockedkey"), "--password-file",
+                                QString::fromStdString(server_->home() + "pw")};
+    r = runUpload(*server_, tree.dir.dir(), server_->remote("course/talk"),
+                  QStringList {"--connections", "2"} + (GetParam() == ServerKind::Sshd ? locked : QStringList()));
     ASSERT_EQ(r.code, 0) << r.all();
     EXPECT_EQ(readFile(landed + "/img/sld001.gif"), "GIF89a, second edition");
     EXPECT_EQ(filesBelow(landed), expected);
@@ -98,7 +102,7 @@ TEST_P(WholeTree, ArrivesByteIdenticalAndIsReplacedByTheNextUpload)
 }
 INSTANTIATE_TEST_SUITE_P(Servers, WholeTree,
                          ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Vsftpd, ServerKind::Sshd,
-                                           ServerKind::Dav, ServerKind::DavDigest),
+                                           ServerKind::SftpPassword, ServerKind::Dav, ServerKind::DavDigest),
                          kindName);
 
 using ReadOnlyAccount = UploadTo;
@@ -114,6 +118,7 @@ TEST_P(ReadOnlyAccount, GetsTheServersRefusalAsTheCause)
     const std::map<ServerKind, std::string> causes = {{ServerKind::PyFtp, "550 Not enough privileges"},
                                                       {ServerKind::Proftpd, "Permission denied"},
                                                       {ServerKind::Sshd, "Permission denied"},
+                                                      {ServerKind::SftpPassword, "Permission denied"},
                                                       {ServerKind::Dav, "401 Unauthorized (this account may not"}};
     EXPECT_NE(r.err.find(causes.at(GetParam())), std::string::npos) << r.err;
     for (const char* misleading : {"No such file", "Couldn't connect", "CWD command successful"})
@@ -122,7 +127,8 @@ TEST_P(ReadOnlyAccount, GetsTheServersRefusalAsTheCause)
     EXPECT_EQ(filesBelow(server_->onDisk(shared)), std::vector<std::string> {"index.htm"});
 }
 INSTANTIATE_TEST_SUITE_P(Servers, ReadOnlyAccount,
-                         ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Sshd, ServerKind::Dav),
+                         ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Sshd,
+                                           ServerKind::SftpPassword, ServerKind::Dav),
                          kindName);
 
 using KilledServer = UploadTo;

@@ -1,10 +1,12 @@
 #!/bin/sh
 # proftpd on 127.0.0.1 for the upload tests and the bench, in the
-# foreground: proftpd.sh WORK [tls]. Serves WORK/root (made writable) to the
-# accounts alice (writes) and reader (reads only), password "secret". With
-# tls: FTP with explicit TLS required, with mod_tls's default rule that a
-# data connection reuses the control connection's TLS session. Prints
-# "CERT file" and last "PORT n", then runs until killed.
+# foreground: proftpd.sh WORK [tls|sftp]. Serves WORK/root (made writable) to
+# the accounts alice (writes) and reader (reads only), password "secret".
+# With tls: FTP with explicit TLS required, with mod_tls's default rule that
+# a data connection reuses the control connection's TLS session; prints
+# "CERT file". With sftp: SFTP (mod_sftp) with password logins; prints
+# "FINGERPRINT SHA256:..." of its host key. Last "PORT n", then runs until
+# killed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
@@ -60,6 +62,16 @@ TLSRSACertificateKeyFile $work/key.pem
 TLSLog $work/tls.log
 CONF
     echo "CERT $work/cert.pem"
+elif [ "${2:-}" = sftp ]; then
+    [ -f "$work/hostkey" ] || ssh-keygen -q -m PEM -t rsa -b 2048 -N "" -f "$work/hostkey"
+    cat >> "$work/proftpd.conf" <<CONF
+LoadModule mod_sftp.c
+SFTPEngine on
+SFTPHostKey $work/hostkey
+SFTPAuthMethods password
+SFTPLog $work/sftp.log
+CONF
+    echo "FINGERPRINT $(ssh-keygen -lf "$work/hostkey.pub" | awk '{ print $2 }')"
 fi
 echo "PORT $port"
 exec "$prefix/usr/sbin/proftpd" -n -q -c "$work/proftpd.conf"

@@ -1,7 +1,7 @@
 #!/bin/sh
 # OpenSSH's sshd on 127.0.0.1 for the upload tests and the bench, in the
 # foreground: sshd.sh WORK. The user who starts it logs in with the key
-# WORK/userkey (made here); its SFTP server writes on one port and only
+# WORK/userkey, or WORK/lockedkey whose passphrase is "secret" (made here); its SFTP server writes on one port and only
 # reads on another. Prints "READONLY_PORT n", "USER name", "HOSTKEY file",
 # "FINGERPRINT SHA256:..." and last "PORT n", then runs until killed.
 set -eu
@@ -11,7 +11,8 @@ work=$1
 mkdir -p "$work/root"
 [ -f "$work/hostkey" ] || ssh-keygen -q -t ed25519 -N "" -f "$work/hostkey"
 [ -f "$work/userkey" ] || ssh-keygen -q -t ed25519 -N "" -f "$work/userkey"
-cp "$work/userkey.pub" "$work/authorized_keys"
+[ -f "$work/lockedkey" ] || ssh-keygen -q -t ed25519 -N secret -f "$work/lockedkey"
+cat "$work/userkey.pub" "$work/lockedkey.pub" > "$work/authorized_keys"
 chmod 600 "$work/authorized_keys"
 # Started by root, sshd needs its privilege separation directory.
 [ "$(id -u)" -ne 0 ] || mkdir -p /run/sshd
