@@ -2,18 +2,13 @@
 // server by FTP, FTPS, SFTP or WebDAV.
 #include "app/Commands.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 
+#include "app/CommandLine.h"
 #include "app/Preferences.h"
 #include "app/UploadPreferences.h"
-#include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpText.h"
@@ -45,18 +40,17 @@ bool positive(const QString& text, long long& value)
 
 int RunUploadCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    CommandLine cl(
+        argc, argv, "upload",
         "Upload a local directory, its subfolders included, to a server.\n"
         "The server is a host name (FTP) or an address: ftp://, ftpes:// (FTP with TLS), ftps:// (implicit TLS),\n"
         "sftp:// (SSH) or http:// and https:// (WebDAV). Each file is sent under a temporary name and renamed\n"
         "once complete. The password is read from --password-file, from $PELLUCOR_FTP_PASSWORD, or from the\n"
         "desktop's keyring where the upload window kept it; SFTP also logs in with the SSH agent, --key or\n"
         "~/.ssh/id_* (the password unlocks a key that has a passphrase), and checks the server's host key against\n"
-        "~/.ssh/known_hosts.");
-    parser.addHelpOption();
-    parser.addPositionalArgument("local", "Local directory to upload.");
+        "~/.ssh/known_hosts.",
+        {{"local", "Local directory to upload."}});
+    QCommandLineParser& parser = cl.parser;
     QCommandLineOption hostOpt("host",
                                "Server: host name, or an ftp://, ftpes://, ftps://, sftp://, http:// or "
                                "https:// address.",
@@ -83,12 +77,9 @@ int RunUploadCommand(int argc, char** argv)
     QCommandLineOption rateOpt("limit-rate", "Send at most this many bytes a second on each connection.", "bytes");
     parser.addOptions({hostOpt, userOpt, passFileOpt, remoteOpt, quietOpt, caOpt, keyOpt, acceptOpt, connectionsOpt,
                        timeoutOpt, rateOpt});
-    parser.process(app);
-    auto usage = [](const std::string& text) {
-        std::cerr << "pellucor upload: " << text << "\n";
-        return 2;
-    };
-    if (parser.positionalArguments().size() != 1 || !parser.isSet(hostOpt))
+    cl.process();
+    const auto usage = [&cl](const std::string& text) { return cl.usage(text); };
+    if (cl.positional().size() != 1 || !parser.isSet(hostOpt))
         return usage("give one local directory and --host");
 
     Preferences prefs;
@@ -132,13 +123,13 @@ int RunUploadCommand(int argc, char** argv)
     ftp.txtFTPURL = server;
     ftp.txtAccount = user;
     ftp.txtPass = password;
-    ftp.txtLocalDir = CommandLineDir(parser.positionalArguments().front());
+    ftp.txtLocalDir = CommandLineDir(cl.positional().front());
     ftp.Form_Activate();
 
     // Statuses on lines of their own, the files sent as a bar (a terminal)
     // or percent lines; the counting before the upload is not shown.
     const bool quiet = parser.isSet(quietOpt);
-    ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), "Uploading");
+    ProgressPrinter progress = cl.progress("Uploading");
     std::string shown;
     QObject::connect(&ftp, &FtpWindowModel::changed, [&] {
         if (quiet)
@@ -155,7 +146,7 @@ int RunUploadCommand(int argc, char** argv)
     std::string remote = parser.value(remoteOpt).toStdString();
     if (remote.empty()) {
         if (!ftp.FtpLogin()) {
-            std::cerr << "pellucor upload: Unable to Log In: " << ftp.LastCause() << "\n";
+            cl.error("Unable to Log In: " + ftp.LastCause());
             return 1;
         }
         ftp.InetExecute("PWD");
@@ -166,7 +157,7 @@ int RunUploadCommand(int argc, char** argv)
     if (quiet || shown != ftp.txtStatus)
         std::cout << ftp.txtStatus << std::endl;
     if (!ok)
-        std::cerr << "pellucor upload: " << ftp.txtStatus << "\n";
+        cl.error(ftp.txtStatus);
     ftp.cmdClose_Click();
     return ok ? 0 : 1;
 }
