@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "TestSupport.h"
 #include "core/TavString.h"
 
 namespace pellucor {
