@@ -195,7 +195,7 @@ TEST_F(Directives, PartRestrictionKeepsSlidesSharingAudioOrVideo)
     EXPECT_EQ(run(loop, 4), (Lines{"4", "5"}));
 }
 
-TEST_F(Directives, LoopNestingAndExpansionAreBounded)
+TEST_F(Directives, LoopNestingIsBounded)
 {
     audioSlides(1);
     std::string text;
@@ -207,7 +207,10 @@ TEST_F(Directives, LoopNestingAndExpansionAreBounded)
     EXPECT_FALSE(lastOk);
     EXPECT_EQ(engine.StyleError.rfind("Too many nested loops", 0), 0u);
     EXPECT_EQ(engine.LoopDepth, 0);
+}
 
+TEST_F(Directives, RunawayLoopExpansionIsStopped)
+{
     audioSlides(10);
     engine.MaxLoopPasses = 500;
     // 10 + 10 + 100 passes fit; another two levels do not.
