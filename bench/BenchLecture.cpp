@@ -26,7 +26,10 @@ bool write(const fs::path& path, const std::string& text, std::string& err)
     return true;
 }
 
-std::string time(int seconds) { return Tav_Fmt00(seconds / 3600) + ":" + Tav_Fmt00(seconds / 60 % 60) + ":" + Tav_Fmt00(seconds % 60); }
+std::string time(int seconds)
+{
+    return Fmt00(seconds / 3600) + ":" + Fmt00(seconds / 60 % 60) + ":" + Fmt00(seconds % 60);
+}
 
 const char* kSlideTemplate = R"(<!DOCTYPE html>
 # One page per slide: the slide, its notes, the media at the slide's time
@@ -115,14 +118,16 @@ bool GenerateBenchLecture(const std::string& root, std::string& err)
         const int last = std::min(kSlides, part * perPart);
         for (int s = first; s <= last; ++s) {
             const int t = (s - first) * 20;
-            const std::string page = "sld" + Tav_Fmt000(s) + ".htm";
+            const std::string page = "sld" + Fmt000(s) + ".htm";
             events += "u " + time(t) + " " + time(t + 20) + " URL\\" + page + "\r\n";
-            titles += "\"" + page + "\" \"Slide " + std::to_string(s) + ": a topic of part " + std::to_string(part) +
-                      "\"\r\n";
-            const std::string pageText = "<html><head><title>" + page + "</title></head><body>\r\n<P>Notes:</P>\r\n"
-                                         "Notes for slide " + std::to_string(s) + ", see www.example.org/s" +
-                                         std::to_string(s) + " for more.\r\n<P>Second paragraph.</P><!-- end -->\r\n"
-                                         "</body></html>\r\n";
+            titles += "\"" + page + "\" \"Slide " + std::to_string(s) + ": a topic of part " + std::to_string(part)
+                + "\"\r\n";
+            const std::string pageText = "<html><head><title>" + page
+                + "</title></head><body>\r\n<P>Notes:</P>\r\n"
+                  "Notes for slide "
+                + std::to_string(s) + ", see www.example.org/s" + std::to_string(s)
+                + " for more.\r\n<P>Second paragraph.</P><!-- end -->\r\n"
+                  "</body></html>\r\n";
             if (!write(media / page, pageText, err))
                 return false;
         }
@@ -130,9 +135,9 @@ bool GenerateBenchLecture(const std::string& root, std::string& err)
         if (!write(media / (base + ".txt"), events, err) || !write(media / (base + ".ra"), "", err))
             return false;
     }
-    return write(media / "titles.txt", titles, err) && write(style / "sld000.htm", kSlideTemplate, err) &&
-           write(style / "part0.htm", kPartTemplate, err) && write(style / "index.htm", kIndexTemplate, err) &&
-           write(style / "logo.gif", "GIF89a", err) && write(style / "style.cfg", "bench\r\n", err);
+    return write(media / "titles.txt", titles, err) && write(style / "sld000.htm", kSlideTemplate, err)
+        && write(style / "part0.htm", kPartTemplate, err) && write(style / "index.htm", kIndexTemplate, err)
+        && write(style / "logo.gif", "GIF89a", err) && write(style / "style.cfg", "bench\r\n", err);
 }
 
 }  // namespace pellucor

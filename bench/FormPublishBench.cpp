@@ -104,10 +104,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "publish failed: %s\n", form.statusLine.c_str());
         return 1;
     }
-    rusage use{};
+    rusage use {};
     getrusage(RUSAGE_SELF, &use);
-    const double cpu = static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
-                       static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+    const double cpu = static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
+        + static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
     std::printf("longest gap between 20 ms ticks: %lld ms (%lld ticks; status then: %s)\n",
                 static_cast<long long>(longestGap), static_cast<long long>(ticks), gapStatus.c_str());
     std::printf("GUI thread in that gap: running %.0f ms, waiting for a core %.0f ms, blocked or idle %.0f ms\n",

@@ -18,7 +18,7 @@ namespace {
 
 double cpuSeconds(bool user)
 {
-    rusage u{};
+    rusage u {};
     getrusage(RUSAGE_SELF, &u);
     const timeval& t = user ? u.ru_utime : u.ru_stime;
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;

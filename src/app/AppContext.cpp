@@ -1,15 +1,17 @@
 #include "app/AppContext.h"
 
-#include "app/PublishForm.h"
-#include "capture/FfmpegEncoder.h"
 #include "app/Preferences.h"
+#include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
+#include "capture/FfmpegEncoder.h"
 #include "core/SlideInfo.h"
 
 namespace pellucor {
 
 AppContext::AppContext(const QString& prefsIni, QObject* parent)
-    : QObject(parent), prefs_(std::make_unique<Preferences>(prefsIni)), session_(std::make_unique<PublishSession>()),
+    : QObject(parent),
+      prefs_(std::make_unique<Preferences>(prefsIni)),
+      session_(std::make_unique<PublishSession>()),
       publishForm_(std::make_unique<PublishForm>(prefs_.get(), session_.get())),
       mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
       slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks))

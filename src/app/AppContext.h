@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "app/MainWindow.h"
 #include "app/FrontEndHooks.h"
+#include "app/MainWindow.h"
 
 namespace pellucor {
 

@@ -2,6 +2,6 @@
 
 namespace pellucor {
 
-AutomationExport::AutomationExport(AppContext* context) : automation_(context), service_(&automation_) {}
+AutomationExport::AutomationExport(AppContext* context) : automation_(context), service_(&automation_) { }
 
 }  // namespace pellucor

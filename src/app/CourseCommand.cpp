@@ -26,7 +26,8 @@ int RunCourseCommand(int argc, char** argv)
         "added, published again or removed.");
     parser.addHelpOption();
     parser.addPositionalArgument("publish_root", "The folder that holds the published lectures.");
-    QCommandLineOption titleOpt("title", "The page's title (default: the one given before, else \"Lectures\").", "text");
+    QCommandLineOption titleOpt("title", "The page's title (default: the one given before, else \"Lectures\").",
+                                "text");
     QCommandLineOption replaceOpt("replace", "Put the course page in place of an index.htm it did not write.");
     parser.addOption(titleOpt);
     parser.addOption(replaceOpt);

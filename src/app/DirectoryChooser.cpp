@@ -10,11 +10,11 @@
 
 namespace pellucor {
 
-DirectoryChooser::DirectoryChooser(const FrontEndHooks* hooks) : hooks_(hooks ? hooks : &FrontEndHooks::Headless()) {}
+DirectoryChooser::DirectoryChooser(const FrontEndHooks* hooks) : hooks_(hooks ? hooks : &FrontEndHooks::Headless()) { }
 
 std::vector<std::string> DirectoryChooser::Drives()
 {
-    std::vector<std::string> drives{"/"};
+    std::vector<std::string> drives {"/"};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         if (!v.isValid() || !v.isReady())
             continue;
@@ -33,7 +33,7 @@ bool DirectoryChooser::setDir1(const std::string& dir)
     // The drive list shows the deepest mounted root that holds the directory.
     std::string best = "/";
     for (const std::string& d : Drives())
-        if (Tav_StartsWith(currentDir, d) && d.size() > best.size())
+        if (StartsWith(currentDir, d) && d.size() > best.size())
             best = d;
     rootDir = best;
     return true;
@@ -53,7 +53,7 @@ void DirectoryChooser::Form_Activate()
     if (!setDir1(DirName)) {
         Tav_Message("Directory Not Found " + DirName);
         setDir1("/");
-        DirName.assign(1, Tav_Sep);  // (a plain "/" literal trips a false -Wrestrict in GCC 12 at -O2)
+        DirName.assign(1, kPathSeparator);  // (a plain "/" literal trips a false -Wrestrict in GCC 12 at -O2)
     }
 }
 
@@ -74,7 +74,7 @@ void DirectoryChooser::cmdMkDir_Click()
     std::string answer = DirName;
     if (!hooks_->InputBox("Enter New Directory", "Creating Directory", answer))
         return;
-    answer = Tav_Trim(answer);
+    answer = Trim(answer);
     if (answer.empty())
         return;
     // A bare name is made inside the highlighted folder, not wherever the
@@ -89,9 +89,9 @@ void DirectoryChooser::cmdMkDir_Click()
 
 void DirectoryChooser::cmdOK_Click()
 {
-    DirName = Tav_Trim(DirName);
-    if (DirName.empty() || DirName.back() != Tav_Sep)
-        DirName += Tav_Sep;
+    DirName = Trim(DirName);
+    if (DirName.empty() || DirName.back() != kPathSeparator)
+        DirName += kPathSeparator;
     chkCancel = 0;
 }
 

@@ -17,8 +17,8 @@ public:
 
     std::string Caption = "Select Directory";
     std::string DirName;
-    std::string rootDir;  // the root the tree shows ("/" or a mount point)
-    std::string currentDir;    // the tree's current directory
+    std::string rootDir;     // the root the tree shows ("/" or a mount point)
+    std::string currentDir;  // the tree's current directory
     int chkCancel = 1;
     bool cmdMkDirVisible = false;
 

@@ -36,7 +36,7 @@ public:
     virtual void Close() = 0;
     // From the window's thread while an open or export runs: ends it (and
     // the presentation application's work under way).
-    virtual void Cancel() {}
+    virtual void Cancel() { }
     virtual bool Busy() const { return false; }
 };
 

@@ -22,7 +22,7 @@ public:
     void SetStatus(const std::string& caption, uint32_t) override { std::cout << caption << std::endl; }
     void SetFile(const std::string& file) override { file_ = Tav_SplitPath(file).last; }
     void SetTitle(const std::string& title) override { std::cout << "  " << file_ << "  " << title << std::endl; }
-    void SetPreview(const std::string&) override {}
+    void SetPreview(const std::string&) override { }
 
 private:
     std::string file_;

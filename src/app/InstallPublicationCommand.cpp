@@ -18,8 +18,8 @@ int RunInstallPublicationCommand(int argc, char** argv)
         return 2;
     }
     std::string err;
-    if (!StagedPublication::Check(argv[1], CheckMediaPlays, err) ||
-        !StagedPublication::InstallDir(argv[1], argv[2], err)) {
+    if (!StagedPublication::Check(argv[1], CheckMediaPlays, err)
+        || !StagedPublication::InstallDir(argv[1], argv[2], err)) {
         std::cerr << "pellucor install-publication: " << err << "\n";
         return 1;
     }

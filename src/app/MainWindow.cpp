@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/PublishForm.h"
 #include "app/FrontEndHooks.h"
+#include "app/Preferences.h"
+#include "app/PublishForm.h"
 #include "core/PathVars.h"
 #include "core/RecordingKinds.h"
-#include "app/Preferences.h"
 #include "core/TavUtils.h"
 #include "import/SlideImportModel.h"
 #include "publish/PublishRequest.h"
@@ -64,7 +64,7 @@ MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
     loaded_ = true;
     if (byAutomation)
         publishForm_->Caption = "Pellucor-Pellucor (automated)";
-    const std::string more = Tav_Lower(Tav_Trim(prefs_->Get("prfMore")));
+    const std::string more = Lower(Trim(prefs_->Get("prfMore")));
     if (more == "yes" || byAutomation)
         return StartWindow::Detail;
     if (more == "server")
@@ -74,14 +74,14 @@ MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
 
 void MainWindow::SetLectureDir(const std::string& dir)
 {
-    const bool another = loaded_ && Tav_DirSlash(Tav_Trim(dir)) != Tav_DirSlash(Tav_Trim(lblDirectory));
+    const bool another = loaded_ && Tav_DirSlash(Trim(dir)) != Tav_DirSlash(Trim(lblDirectory));
     lblDirectory = dir;
-    const LectureNames names = SplitLectureDir(Tav_Trim(dir));
+    const LectureNames names = SplitLectureDir(Trim(dir));
     LecName = names.name;
     LecParent = names.parent;
     // The lecture its files name (a directory holding the parts of lecture
     // "talk" publishes them as talk), else the directory's.
-    request().TextName = LectureNameOf(Tav_Trim(dir));
+    request().TextName = LectureNameOf(Trim(dir));
     // The detailed form takes the new directory before the publish check
     // runs, so that the check reads this lecture and not the previous one.
     publishForm_->SetLectureDir(dir);
@@ -97,7 +97,7 @@ bool MainWindow::OKToPublish(bool showMsg, std::string& msg)
     if (session().OKToPublish(msg))
         return true;
     if (showMsg)
-        Tav_PlainMessage(msg);
+        PlainMessage(msg);
     return false;
 }
 
@@ -126,7 +126,10 @@ void MainWindow::cmdCancel_Click()
         publishForm_->cmdCancel_Click();
 }
 
-std::string MainWindow::TavPrefString(const std::string& text) const { return pellucor::TavPrefString(text, lblDirectory); }
+std::string MainWindow::TavPrefString(const std::string& text) const
+{
+    return pellucor::TavPrefString(text, lblDirectory);
+}
 
 std::string MainWindow::expanded(const char* key) const
 {
@@ -146,10 +149,10 @@ void MainWindow::TavSlideScan()
     const std::string dir = Tav_DirSlash(LectureDir);
     if (!dir.empty()) {
         // Names keep their letter case: file names are case-sensitive here.
-        ImageNames = Tav_ListFiles(dir, "img???.gif");
+        ImageNames = ListFiles(dir, "img???.gif");
         if (mnuLiberal)
             for (const char* pattern : {"*.gif", "*.jpg"})
-                for (const std::string& name : Tav_ListFiles(dir, pattern))
+                for (const std::string& name : ListFiles(dir, pattern))
                     if (std::find(ImageNames.begin(), ImageNames.end(), name) == ImageNames.end())
                         ImageNames.push_back(name);
     }
@@ -201,11 +204,11 @@ void MainWindow::cmdMinus_Click()
 void MainWindow::DirOrPPTChanged()
 {
     Tav_DebugLog("DirOrPPTChanged " + lblDirectory);
-    LectureDir = Tav_Trim(lblDirectory);
-    lblPPTFile = Tav_Trim(lblPPTFile);
+    LectureDir = Trim(lblDirectory);
+    lblPPTFile = Trim(lblPPTFile);
     TavSlideScan();
     TavSlidePreview();
-    if (Tav_Trim(prefs_->Get("prfLectureDir")) != LectureDir) {
+    if (Trim(prefs_->Get("prfLectureDir")) != LectureDir) {
         prefs_->Set("prfLectureDir", LectureDir);
         prefs_->DoSave();
     }
@@ -226,9 +229,9 @@ std::string MainWindow::PublishBlockedReason(const std::string& msg)
     const std::string media = Tav_DirSlash(request().TextMedia);
     if (!Tav_ChkDir(media))
         return "The media directory does not exist: " + media;
-    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && FirstRecordingIn(media).empty())
+    if (!HasFiles(media, "*.rm") && !HasFiles(media, "*.ra") && FirstRecordingIn(media).empty())
         return "No recording found in " + media + " (Record Lecture makes one)";
-    if (!Tav_HasFiles(media, "*.txt"))
+    if (!HasFiles(media, "*.txt"))
         return "No slide times (events file) found in " + media + " (Record Lecture writes them)";
     return msg;
 }
@@ -271,15 +274,17 @@ void MainWindow::OldLayoutCheck()
         return;
     LastCheckedDir = LectureDir;
     const std::string dir = Tav_DirSlash(LectureDir);
-    if (dir.empty() || Tav_HasFiles(dir, "*.rm") || !Tav_Contains(dir, "htm_sld"))
+    if (dir.empty() || HasFiles(dir, "*.rm") || !Contains(dir, "htm_sld"))
         return;
-    const std::string media = Tav_ReplaceAll(dir, "htm_sld", "media");
-    if (!Tav_HasFiles(media, "*.rm"))
+    const std::string media = ReplaceAll(dir, "htm_sld", "media");
+    if (!HasFiles(media, "*.rm"))
         return;
-    Tav_Message(LectureDir + " appears to be from a previous version of Pellucor.  The media files (*.rm and *.txt) "
-                "files appear to be in " + media + ". Please exit the program and move the *.rm and *.txt files into " +
-                LectureDir + ".  Alternatively you might use \"More Detail\" to point to the old media directory "
-                "directly.");
+    Tav_Message(LectureDir
+                + " appears to be from a previous version of Pellucor.  The media files (*.rm and *.txt) "
+                  "files appear to be in "
+                + media + ". Please exit the program and move the *.rm and *.txt files into " + LectureDir
+                + ".  Alternatively you might use \"More Detail\" to point to the old media directory "
+                  "directly.");
 }
 
 void MainWindow::UpdatePublishControls(bool ok)
@@ -297,7 +302,7 @@ void MainWindow::prefillDetailedForm()
     request().TextStyle = prefs_->Get("prfStyle");
     request().TextCDDir = Tav_DirSlash(expanded("prfOutRoot"));
     std::string url = expanded("prfHttp");
-    if (!Tav_EndsWith(url, "/"))
+    if (!EndsWith(url, "/"))
         url += "/";
     request().TextWebURL = url;
     request().TextWebDir = Tav_DirSlash(expanded("prfOutWeb"));
@@ -337,8 +342,8 @@ void MainWindow::cmdPubWeb_Click()
         return;
     request().TextWebDir = dir;
     std::string url = expanded("prfHttp");
-    if (!hooks_->InputBox("Enter the URL where this lecture will be stored", "Publish to the Web", url) ||
-        Tav_Trim(url).empty())
+    if (!hooks_->InputBox("Enter the URL where this lecture will be stored", "Publish to the Web", url)
+        || Trim(url).empty())
         return;
     if (url.back() != '/')
         url += '/';
@@ -358,7 +363,7 @@ void MainWindow::cmdPubWeb_Click()
 // (a failed script), instead of ticking for the rest of the session.
 void MainWindow::watch(QTimer& watcher, std::initializer_list<const char*> next)
 {
-    if (Tav_Contains(lblStatus, "All Done")) {
+    if (Contains(lblStatus, "All Done")) {
         enable(next, true);
         watcher.stop();
         emit fieldsChanged();
@@ -393,7 +398,7 @@ void MainWindow::cmdUploadRep_Click()
                 "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
                 "'publishes' the lecture.");
     // The raw lecture's own files: its folders hold what was published from it.
-    FtpRequest request{Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost"), false};
+    FtpRequest request {Tav_DirSlash(LectureDir), prefs_->Get("prfRepAccount"), prefs_->Get("prfRepHost"), false};
     publishForm_->ShowFtp(request, "prfRepAccount", "prfRepHost");
 }
 

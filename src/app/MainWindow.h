@@ -92,16 +92,16 @@ public:
 
     void cmdPlus_Click();
     void cmdMinus_Click();
-    void cmdPub_Click();       // "Publish To Disk"
-    void cmdCancel_Click();    // "Cancel": stops the publish or slide import under way
-    void cmdPubWeb_Click();    // "Publish for Web"
+    void cmdPub_Click();     // "Publish To Disk"
+    void cmdCancel_Click();  // "Cancel": stops the publish or slide import under way
+    void cmdPubWeb_Click();  // "Publish for Web"
     void timDisk_Timer();
     void timWeb_Timer();
-    void cmdTestDisk_Click();  // "Test On Disk"
-    void cmdTestWeb_Click();   // "Test on Web"
-    void cmdUploadWeb_Click(); // "Upload to the Web"
-    void cmdUploadRep_Click(); // "Upload Unpublished Lecture"
-    void cmdExport_Click();    // "Convert PPT to GIFs"
+    void cmdTestDisk_Click();   // "Test On Disk"
+    void cmdTestWeb_Click();    // "Test on Web"
+    void cmdUploadWeb_Click();  // "Upload to the Web"
+    void cmdUploadRep_Click();  // "Upload Unpublished Lecture"
+    void cmdExport_Click();     // "Convert PPT to GIFs"
     void cmdSelectPPT_Click();
     void cmdRecord_Click();
     void mnuAdjustTimes_Click();

@@ -34,9 +34,9 @@ int RunPackageCommand(int argc, char** argv)
         std::cerr << "usage: pellucor package PUBLISHED_DIR --scorm12|--scorm2004|--cc OUT.zip\n";
         return 2;
     }
-    const PackageKind kind = parser.isSet(scorm12)   ? PackageKind::Scorm12
-                             : parser.isSet(scorm2004) ? PackageKind::Scorm2004
-                                                       : PackageKind::CommonCartridge;
+    const PackageKind kind = parser.isSet(scorm12) ? PackageKind::Scorm12
+        : parser.isSet(scorm2004)                  ? PackageKind::Scorm2004
+                                                   : PackageKind::CommonCartridge;
     const std::string out = CommandLinePath(parser.positionalArguments().at(1));
     ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), "Packaging");
     std::string err;

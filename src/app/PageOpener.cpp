@@ -29,9 +29,10 @@ void PageOpener::Open(const std::string& target)
     connect(process, &QProcess::finished, this, [this, process, page](int code, QProcess::ExitStatus status) {
         if (status != QProcess::NormalExit || code != 0) {
             const QString out = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
-            emit notOpened(page, tr("No web browser could be opened (xdg-open exit %1)%2")
-                                     .arg(code)
-                                     .arg(out.isEmpty() ? QString() : ": " + out));
+            emit notOpened(page,
+                           tr("No web browser could be opened (xdg-open exit %1)%2")
+                               .arg(code)
+                               .arg(out.isEmpty() ? QString() : ": " + out));
         }
         process->deleteLater();
     });

@@ -11,7 +11,7 @@ namespace pellucor {
 class PageOpener : public QObject {
     Q_OBJECT
 public:
-    explicit PageOpener(QObject* parent = nullptr) : QObject(parent) {}
+    explicit PageOpener(QObject* parent = nullptr) : QObject(parent) { }
 
     // target: a file: URL or a web address.
     void Open(const std::string& target);

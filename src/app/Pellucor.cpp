@@ -113,13 +113,13 @@ FtpWindowModel& pellucor::uploadWindow()
     return *upload_;
 }
 
-void pellucor::SetUploadServer(const std::string& server) { uploadWindow().txtFTPURL = Tav_Trim(server); }
-void pellucor::SetUploadAccount(const std::string& name) { uploadWindow().txtAccount = Tav_Trim(name); }
+void pellucor::SetUploadServer(const std::string& server) { uploadWindow().txtFTPURL = Trim(server); }
+void pellucor::SetUploadAccount(const std::string& name) { uploadWindow().txtAccount = Trim(name); }
 void pellucor::SetUploadPassword(const std::string& password) { uploadWindow().txtPass = password; }
-void pellucor::SetUploadRemoteDir(const std::string& dir) { uploadWindow().txtFTPPath = Tav_Trim(dir); }
+void pellucor::SetUploadRemoteDir(const std::string& dir) { uploadWindow().txtFTPPath = Trim(dir); }
 void pellucor::SetUploadLocalDir(const std::string& dir) { uploadWindow().txtLocalDir = Tav_DirSlash(dir); }
-void pellucor::SetUploadKeyFile(const std::string& path) { uploadKey_ = Tav_Trim(path); }
-void pellucor::SetUploadCACert(const std::string& path) { uploadCa_ = Tav_Trim(path); }
+void pellucor::SetUploadKeyFile(const std::string& path) { uploadKey_ = Trim(path); }
+void pellucor::SetUploadCACert(const std::string& path) { uploadCa_ = Trim(path); }
 std::string pellucor::GetUploadStatus() { return uploadWindow().txtStatus; }
 
 bool pellucor::Upload(std::string& msg)
@@ -136,8 +136,8 @@ bool pellucor::Upload(std::string& msg)
     if (ftp.txtAccount.empty())
         ftp.txtAccount = a.prefs().Get("prfWebAccount");
     if (ftp.txtLocalDir.empty())
-        ftp.txtLocalDir = Tav_Trim(a.publishForm().TextWebDir);
-    if (Tav_Trim(ftp.txtFTPURL).empty() || ftp.txtLocalDir.empty()) {
+        ftp.txtLocalDir = Trim(a.publishForm().TextWebDir);
+    if (Trim(ftp.txtFTPURL).empty() || ftp.txtLocalDir.empty()) {
         msg = ftp.txtLocalDir.empty() ? "No directory to upload: publish for the web or call SetUploadLocalDir"
                                       : "No server to upload to: call SetUploadServer";
         return false;
@@ -147,7 +147,7 @@ bool pellucor::Upload(std::string& msg)
     options.caFile = uploadCa_;
     uploadClient_->SetOptions(options);
     ftp.Form_Activate();
-    std::string remote = Tav_Trim(ftp.txtFTPPath);
+    std::string remote = Trim(ftp.txtFTPPath);
     if (remote.empty()) {
         if (!ftp.FtpLogin()) {
             msg = "Unable to Log In: " + ftp.LastCause();

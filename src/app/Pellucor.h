@@ -27,7 +27,7 @@ public:
     explicit pellucor(AppContext* app, QObject* parent = nullptr);
     ~pellucor() override;
 
-    void Class_Initialize() {}
+    void Class_Initialize() { }
     // Ends the whole program (see terminate).
     void Class_Terminate();
 

@@ -130,7 +130,7 @@ bool PellucorService::SyncSlides(bool replace, QString& msg)
     QTimer::singleShot(0, this, [this, call, replace] {
         std::string text;
         const bool ok = target_->SyncSlides(replace, text);
-        QDBusConnection::sessionBus().send(call.createReply(QVariantList{ok, QString::fromStdString(text)}));
+        QDBusConnection::sessionBus().send(call.createReply(QVariantList {ok, QString::fromStdString(text)}));
     });
     return false;
 }

@@ -77,14 +77,14 @@ void Preferences::Form_Load()
 {
     if (defaults_.empty())
         for (const auto& d : Definitions())
-            defaults_.push_back(Tav_Trim(d.def));
+            defaults_.push_back(Trim(d.def));
     readStore();
 }
 
 void Preferences::trimAll()
 {
     for (auto& kv : fields_)
-        kv.second = Tav_Trim(kv.second);
+        kv.second = Trim(kv.second);
 }
 
 void Preferences::DoSave() { store_->Write(Snapshot()); }

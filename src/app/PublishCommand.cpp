@@ -9,8 +9,8 @@
 
 #include <csignal>
 #include <iostream>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 #include "capture/FfmpegEncoder.h"
 #include "core/PathVars.h"
@@ -186,12 +186,8 @@ int RunPublishCommand(int argc, char** argv)
     }
     switch (session.Result()) {
     case PublishSession::Outcome::Succeeded: break;
-    case PublishSession::Outcome::Cancelled:
-        std::cerr << "pellucor publish: Publish cancelled\n";
-        return 1;
-    default:
-        std::cerr << "pellucor publish: " << session.Error() << "\n";
-        return 1;
+    case PublishSession::Outcome::Cancelled: std::cerr << "pellucor publish: Publish cancelled\n"; return 1;
+    default: std::cerr << "pellucor publish: " << session.Error() << "\n"; return 1;
     }
     for (const auto& script : scripts)
         std::cout << "Complete (You must manually run: " << script << ")" << std::endl;

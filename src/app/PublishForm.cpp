@@ -27,15 +27,27 @@ PublishSession* sessionOf(std::unique_ptr<PublishSession>& own, PublishSession* 
 }  // namespace
 
 PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* parent)
-    : QObject(parent), session_(sessionOf(ownSession_, session)), TextPP(session_->request.TextPP),
-      TextMedia(session_->request.TextMedia), TextStyle(session_->request.TextStyle),
-      TextCopy(session_->request.TextCopy), TextCDDir(session_->request.TextCDDir),
-      TextWebDir(session_->request.TextWebDir), TextWebURL(session_->request.TextWebURL),
-      TextStream(session_->request.TextStream), TextLocDir(session_->request.TextLocDir),
-      TextName(session_->request.TextName), TextCP(session_->request.TextCP), optCD(session_->request.optCD),
-      optWeb(session_->request.optWeb), chkStream(session_->request.chkStream),
-      chkAutoStart(session_->request.chkAutoStart), chkVerbose(session_->request.chkVerbose),
-      chkAuto(session_->request.chkAuto), prefs_(prefs), hooks_(&FrontEndHooks::Headless())
+    : QObject(parent),
+      session_(sessionOf(ownSession_, session)),
+      TextPP(session_->request.TextPP),
+      TextMedia(session_->request.TextMedia),
+      TextStyle(session_->request.TextStyle),
+      TextCopy(session_->request.TextCopy),
+      TextCDDir(session_->request.TextCDDir),
+      TextWebDir(session_->request.TextWebDir),
+      TextWebURL(session_->request.TextWebURL),
+      TextStream(session_->request.TextStream),
+      TextLocDir(session_->request.TextLocDir),
+      TextName(session_->request.TextName),
+      TextCP(session_->request.TextCP),
+      optCD(session_->request.optCD),
+      optWeb(session_->request.optWeb),
+      chkStream(session_->request.chkStream),
+      chkAutoStart(session_->request.chkAutoStart),
+      chkVerbose(session_->request.chkVerbose),
+      chkAuto(session_->request.chkAuto),
+      prefs_(prefs),
+      hooks_(&FrontEndHooks::Headless())
 {
     // Its ticks do nothing: it is the running flag the other windows read.
     logPoller.setInterval(1000);
@@ -69,9 +81,8 @@ PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* p
         options.videoCodec = "rv20";
         options.audioCodec = "ac3";
         FfmpegTranscoder transcoder;
-        transcoder.onProgress = [this](int percent) {
-            SetStatus("Converting from Quicktime to Real " + std::to_string(percent) + "%");
-        };
+        transcoder.onProgress
+            = [this](int percent) { SetStatus("Converting from Quicktime to Real " + std::to_string(percent) + "%"); };
         return transcoder.Run(input, output, options, err);
     };
 }
@@ -91,7 +102,7 @@ void PublishForm::Form_Load()
     StartDir = QDir::currentPath().toStdString();
     mnuFile = prefs_->RecentFiles();
     TextStyle = prefs_->Get("prfStyle");
-    if (Tav_Lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
+    if (Lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
         chkStream = 1;
     optCD_Click();
     optWeb_Click();
@@ -194,7 +205,7 @@ bool PublishForm::CheckUpToDate()
 void PublishForm::cmdTestCD_Click()
 {
     if (CheckUpToDate())
-        hooks_->OpenPage(Tav_FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
+        hooks_->OpenPage(FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
 }
 
 void PublishForm::cmdTestWeb_Click()

@@ -44,7 +44,7 @@ uint32_t PublishForm::FieldColour(const std::string& field) const
 {
     if (field != "TextPP" && field != "TextStyle" && field != "TextMedia")
         return kColourWhite;
-    const std::string dir = Tav_Trim(Control(field));
+    const std::string dir = Trim(Control(field));
     return !dir.empty() && Tav_ChkDir(dir) ? kColourWhite : kColourYellow;
 }
 
@@ -54,7 +54,7 @@ void PublishForm::cmdFtp_Click()
         return;
     // The server comes from the upload preferences only: the web address's
     // host (and port) is a web server's, rarely the upload server's.
-    FtpRequest request{TextWebDir, prefs_->Get("prfWebAccount"), prefs_->Get("prfWebHost")};
+    FtpRequest request {TextWebDir, prefs_->Get("prfWebAccount"), prefs_->Get("prfWebHost")};
     ShowFtp(request);
 }
 
@@ -65,8 +65,8 @@ void PublishForm::ShowFtp(FtpRequest& request, const std::string& accountKey, co
         return;
     }
     hooks_->ftpUpload(request);
-    const std::string account = Tav_Trim(request.account);
-    const std::string host = Tav_Trim(request.host);
+    const std::string account = Trim(request.account);
+    const std::string host = Trim(request.host);
     bool changed = false;
     if (!account.empty() && account != prefs_->Get(accountKey)) {
         prefs_->Set(accountKey, account);

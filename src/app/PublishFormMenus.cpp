@@ -11,8 +11,8 @@
 namespace pellucor {
 
 namespace {
-const char* const kNoRecorder =
-    "Pellucor cannot Load RealProducer ActiveX Control - the recording set-up is not available";
+const char* const kNoRecorder
+    = "Pellucor cannot Load RealProducer ActiveX Control - the recording set-up is not available";
 
 // Removes a file the user already agreed to lose; failures go to the log.
 void removeAgreed(const std::string& path)
@@ -82,21 +82,22 @@ bool PublishForm::mnuRecordLecture_Click()
         Tav_Message("Error in Directory " + TextMedia);
         return false;
     }
-    if ((Tav_HasFiles(media, "*.rm") || Tav_HasFiles(media, "*.txt")) &&
-        Tav_AskOkCancel("Preparing to record lecture, Ok to remove *.rm, images.txt files from " + media) == TavCancel)
+    if ((HasFiles(media, "*.rm") || HasFiles(media, "*.txt"))
+        && Tav_AskOkCancel("Preparing to record lecture, Ok to remove *.rm, images.txt files from " + media)
+            == TavCancel)
         return false;
-    for (const std::string& name : Tav_ListFiles(media, "*.rm"))
+    for (const std::string& name : ListFiles(media, "*.rm"))
         removeAgreed(media + name);
     for (const char* name : {"images.txt", "pellucor.txt", "rawmedia.txt"})
-        for (const std::string& found : Tav_ListFiles(media, name))
+        for (const std::string& found : ListFiles(media, name))
             removeAgreed(media + found);
     // The part events files: the lecture name, one character, ".txt". The
     // name is compared as text so that wildcard characters in it cannot
     // widen the deletion.
-    const std::string stem = Tav_Lower(TextName);
-    for (const std::string& name : Tav_ListFiles(media, "*.txt"))
-        if (name.size() == stem.size() + 5 && Tav_Lower(name.substr(0, stem.size())) == stem &&
-            Tav_IEquals(name.substr(stem.size() + 1), ".txt"))
+    const std::string stem = Lower(TextName);
+    for (const std::string& name : ListFiles(media, "*.txt"))
+        if (name.size() == stem.size() + 5 && Lower(name.substr(0, stem.size())) == stem
+            && IEquals(name.substr(stem.size() + 1), ".txt"))
             removeAgreed(media + name);
     if (!hooks_->recordingSetup) {
         Tav_Message(kNoRecorder);
@@ -115,7 +116,10 @@ void PublishForm::mnuImportPowerPoint_Click()
         SetControl("TextPP", TextPP);
 }
 
-void PublishForm::mnuRecordingSetup_Click() { FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia)); }
+void PublishForm::mnuRecordingSetup_Click()
+{
+    FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia));
+}
 
 void PublishForm::mnuTimingEditor_Click()
 {

@@ -15,12 +15,9 @@ std::string PublishForm::DefaultPackagePath(PackageKind kind) const
         return "";
     const std::string base = dir.substr(0, dir.size() - 1);
     switch (kind) {
-    case PackageKind::Scorm12:
-        return base + "-scorm12.zip";
-    case PackageKind::Scorm2004:
-        return base + "-scorm2004.zip";
-    case PackageKind::CommonCartridge:
-        break;
+    case PackageKind::Scorm12: return base + "-scorm12.zip";
+    case PackageKind::Scorm2004: return base + "-scorm2004.zip";
+    case PackageKind::CommonCartridge: break;
     }
     return base + ".imscc";
 }

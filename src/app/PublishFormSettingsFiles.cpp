@@ -54,7 +54,7 @@ bool PublishForm::LoadSettingsFile(const std::string& path)
         else
             SetControl(name, value);
     }
-    chkAuto = static_cast<int>(Tav_Val(autoValue)) ? 1 : 0;
+    chkAuto = static_cast<int>(Val(autoValue)) ? 1 : 0;
     addRecentFile(path);
     emit fieldsChanged();
     return true;

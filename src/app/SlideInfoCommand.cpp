@@ -27,9 +27,10 @@ bool scratchCopy(const std::string& dir, const std::string& scratch, std::string
     namespace fs = std::filesystem;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        const std::string ext = Tav_Lower(entry.path().extension().string());
+        const std::string ext = Lower(entry.path().extension().string());
         const fs::path to = fs::path(scratch) / entry.path().filename();
-        const bool text = entry.is_regular_file() && (ext == ".txt" || ext == ".htm" || ext == ".html" || ext == ".rat");
+        const bool text
+            = entry.is_regular_file() && (ext == ".txt" || ext == ".htm" || ext == ".html" || ext == ".rat");
         if (text)
             fs::copy_file(entry.path(), to, ec);
         else
@@ -55,9 +56,9 @@ void printTable(std::ostream& out, const SlideInfo& si)
     }
     out << "Slides: " << si.NumOfSlides << "\n";
     for (int i = 1; i <= si.NumOfSlides; ++i) {
-        out << "  " << std::setw(3) << i << "  " << si.StartTime[i] << " - " << si.EndTime[i] << "  "
-                  << si.SlideName[i] << "  " << si.SlideImage[i] << "  audio part " << si.AudioPart[i]
-                  << ", video part " << si.VideoPart[i] << "  \"" << si.SlideTitle[i] << "\"\n";
+        out << "  " << std::setw(3) << i << "  " << si.StartTime[i] << " - " << si.EndTime[i] << "  " << si.SlideName[i]
+            << "  " << si.SlideImage[i] << "  audio part " << si.AudioPart[i] << ", video part " << si.VideoPart[i]
+            << "  \"" << si.SlideTitle[i] << "\"\n";
     }
 }
 }  // namespace
@@ -109,13 +110,13 @@ int RunSlideInfoCommand(int argc, char** argv)
     }
     SlideEngine engine(settings, &host);
     if (!LoadLectureConvertingPublished(engine, true, false, err)) {
-        std::cerr << "pellucor slide-info: " << Tav_ReplaceAll(err, settings.MediaDir, mediaDir) << "\n";
+        std::cerr << "pellucor slide-info: " << ReplaceAll(err, settings.MediaDir, mediaDir) << "\n";
         return 1;
     }
     std::ostringstream table;
     printTable(table, engine.SI);
     std::cout << "Lecture " << engine.S.LecName << " in " << lecDir << "\n"
-              << Tav_ReplaceAll(table.str(), settings.MediaDir, mediaDir);
+              << ReplaceAll(table.str(), settings.MediaDir, mediaDir);
     return 0;
 }
 

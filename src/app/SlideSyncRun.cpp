@@ -20,8 +20,7 @@ std::string names(const std::vector<std::string>& paths)
 
 SlideSyncRun::SlideSyncRun(MainWindow& main, PublishForm& form, FrontEndHooks& hooks, QObject* parent)
     : QObject(parent), main_(main), form_(form), hooks_(hooks)
-{
-}
+{ }
 
 SlideSyncRun::~SlideSyncRun()
 {
@@ -58,8 +57,10 @@ bool SlideSyncRun::begin(bool attended, bool replace, std::string& msg)
             msg = files + " holds slide times already: ask for it to be replaced (the old one is then kept as .bak)";
             return false;
         }
-        if (attended && Tav_AskOkCancel("Syncing the slides writes new slide times over " + files +
-                                        ". The old file is kept with .bak added to its name. Go on?") != TavOK)
+        if (attended
+            && Tav_AskOkCancel("Syncing the slides writes new slide times over " + files
+                               + ". The old file is kept with .bak added to its name. Go on?")
+                != TavOK)
             return false;
     }
     attended_ = attended;
@@ -72,11 +73,12 @@ bool SlideSyncRun::begin(bool attended, bool replace, std::string& msg)
     worker_ = std::thread([this] {
         const bool ok = sync_.Run(
             [this](int percent, const std::string& status) {
-                QMetaObject::invokeMethod(this, [this, percent, status] { showProgress(percent, status); },
-                                          Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, percent, status] { showProgress(percent, status); }, Qt::QueuedConnection);
             },
             cancel_);
-        QMetaObject::invokeMethod(this, [this, ok] { end(ok); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, ok] { end(ok); }, Qt::QueuedConnection);
     });
     return true;
 }
@@ -106,15 +108,15 @@ void SlideSyncRun::end(bool ok)
     std::string failures;
     for (const PartSync& p : sync_.Parts()) {
         if (!p.error.empty()) {
-            failures += (failures.empty() ? "" : "; ") + ("part " + std::to_string(p.part) + " (" +
-                                                          Tav_SplitPath(p.recording).last + "): " + p.error);
+            failures += (failures.empty() ? "" : "; ")
+                + ("part " + std::to_string(p.part) + " (" + Tav_SplitPath(p.recording).last + "): " + p.error);
             continue;
         }
         size_t marked = 0;
         for (const SyncedRow& r : p.rows)
             marked += r.review ? 1 : 0;
-        outcome_ += (outcome_.empty() ? "" : ", ") + std::to_string(p.rows.size()) + " slides in " +
-                    Tav_SplitPath(p.events).last + " (" + std::to_string(marked) + " to review)";
+        outcome_ += (outcome_.empty() ? "" : ", ") + std::to_string(p.rows.size()) + " slides in "
+            + Tav_SplitPath(p.events).last + " (" + std::to_string(marked) + " to review)";
         // The first part with changes to review, else the first one.
         if (!review || (marked > 0 && !reviewMarked))
             review = &p;

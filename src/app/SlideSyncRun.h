@@ -58,7 +58,7 @@ private:
     FrontEndHooks& hooks_;
     LectureSync sync_;
     std::thread worker_;
-    std::atomic<bool> cancel_{false};
+    std::atomic<bool> cancel_ {false};
     bool attended_ = true;
     bool ok_ = false;
     std::string outcome_;

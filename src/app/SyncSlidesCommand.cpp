@@ -10,8 +10,8 @@
 #include <iostream>
 #include <unistd.h>
 
-#include "core/ProgressPrinter.h"
 #include "core/FileLookup.h"
+#include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
 #include "media/LectureSync.h"
 #include "publish/PublishRequest.h"
@@ -82,7 +82,7 @@ int RunSyncSlidesCommand(int argc, char** argv)
     }
     if (parser.isSet(media)) {
         options.recording = CommandLinePath(parser.value(media));
-        if (const std::string why = Tav_FileProblem(options.recording); !why.empty()) {
+        if (const std::string why = FileProblem(options.recording); !why.empty()) {
             std::cerr << kName << "cannot read " << options.recording << ": " << why << "\n";
             return 1;
         }
@@ -105,7 +105,7 @@ int RunSyncSlidesCommand(int argc, char** argv)
     }
     ProgressPrinter progress(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), "Syncing");
     std::string status;
-    const std::atomic<bool> cancel{false};
+    const std::atomic<bool> cancel {false};
     const bool ok = sync.Run(
         [&](int percent, const std::string& text) {
             if (text != status)

@@ -12,8 +12,8 @@
 #include <iostream>
 
 #include "app/Preferences.h"
-#include "core/ProgressPrinter.h"
 #include "app/UploadPreferences.h"
+#include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpText.h"
@@ -56,8 +56,9 @@ int RunUploadCommand(int argc, char** argv)
         "~/.ssh/id_*, and checks the server's host key against ~/.ssh/known_hosts.");
     parser.addHelpOption();
     parser.addPositionalArgument("local", "Local directory to upload.");
-    QCommandLineOption hostOpt("host", "Server: host name, or an ftp://, ftpes://, ftps://, sftp://, http:// or "
-                                       "https:// address.",
+    QCommandLineOption hostOpt("host",
+                               "Server: host name, or an ftp://, ftpes://, ftps://, sftp://, http:// or "
+                               "https:// address.",
                                "server");
     QCommandLineOption userOpt("user", "Account name (default: anonymous for FTP, your name for SFTP).", "user");
     QCommandLineOption passFileOpt("password-file", "File whose first line is the password.", "file");
@@ -74,8 +75,9 @@ int RunUploadCommand(int argc, char** argv)
                                  "fingerprint (SHA256:..., as a refusal shows it); it is added there.",
                                  "fingerprint");
     QCommandLineOption connectionsOpt("connections", "Connections at once (default: the preference, 4).", "n");
-    QCommandLineOption timeoutOpt("timeout", "Give a connection up after this many seconds without progress "
-                                             "(default: the preference, 20).",
+    QCommandLineOption timeoutOpt("timeout",
+                                  "Give a connection up after this many seconds without progress "
+                                  "(default: the preference, 20).",
                                   "seconds");
     QCommandLineOption rateOpt("limit-rate", "Send at most this many bytes a second on each connection.", "bytes");
     parser.addOptions({hostOpt, userOpt, passFileOpt, remoteOpt, quietOpt, caOpt, keyOpt, acceptOpt, connectionsOpt,
@@ -142,8 +144,8 @@ int RunUploadCommand(int argc, char** argv)
             return;
         if (ftp.progressPercent >= 0)
             progress.Percent(ftp.progressPercent);
-        if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !ftp.statusIsProgress &&
-            !Tav_StartsWith(ftp.txtStatus, "Preparing to upload")) {
+        if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !ftp.statusIsProgress
+            && !StartsWith(ftp.txtStatus, "Preparing to upload")) {
             shown = ftp.txtStatus;
             progress.Status(shown);
         }

@@ -13,7 +13,7 @@ namespace {
 int number(const std::string& text, int fallback, int low, int high)
 {
     char* end = nullptr;
-    const std::string t = Tav_Trim(text);
+    const std::string t = Trim(text);
     const long v = std::strtol(t.c_str(), &end, 10);
     if (t.empty() || *end)
         return fallback;

@@ -11,8 +11,8 @@ namespace pellucor {
 
 const std::vector<std::string>& BitRateItems()
 {
-    static const std::vector<std::string> items = {"28.8 Modem",  "56K Modem",       "Single ISDN",
-                                                   "Dual ISDN",   "DSL/Cable Modem", "LAN"};
+    static const std::vector<std::string> items
+        = {"28.8 Modem", "56K Modem", "Single ISDN", "Dual ISDN", "DSL/Cable Modem", "LAN"};
     return items;
 }
 
@@ -27,9 +27,8 @@ EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObjec
         UpdateButtons();
         emit encoderFailed(text);
     };
-    encoder_.events.OnVideoWindowSized = [this] {
-        emit videoWindowSized(encoder_.VideoWindowWidth(), encoder_.VideoWindowHeight());
-    };
+    encoder_.events.OnVideoWindowSized
+        = [this] { emit videoWindowSized(encoder_.VideoWindowWidth(), encoder_.VideoWindowHeight()); };
     encoder_.events.OnPreviewFrame = [this](const PreviewFrame& frame) { emit previewFrame(frame); };
     encoder_.events.OnSoundLevel = [this](double peak) {
         // Shown in decibels from -60 dB (nothing) to 0 dB (full scale).
@@ -40,18 +39,18 @@ EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObjec
     Form_Load();
 }
 
-EncoderSetup::~EncoderSetup() { encoder_.events = EncoderEvents{}; }
+EncoderSetup::~EncoderSetup() { encoder_.events = EncoderEvents {}; }
 
 void EncoderSetup::Form_Load()
 {
     video_ = encoder_.VideoDriverNames();
     audio_ = encoder_.AudioDriverNames();
     if (audio_.empty())
-        Tav_PlainMessage("RealRecord - Unable to find any audio drivers");
+        PlainMessage("RealRecord - Unable to find any audio drivers");
     // A WDM (kernel streaming) driver is the better default where present.
     videoIndex_ = video_.empty() ? -1 : 0;
     for (size_t i = 0; i < video_.size(); ++i)
-        if (Tav_Contains(video_[i], "WDM")) {
+        if (Contains(video_[i], "WDM")) {
             videoIndex_ = static_cast<int>(i);
             break;
         }
@@ -237,7 +236,7 @@ void EncoderSetup::cmdSetup_Click()
 }
 
 void EncoderSetup::deviceDialog(void (EncoderControl::*dialog)(), const std::string& busy, const std::string& done,
-                              const std::string& failed)
+                                const std::string& failed)
 {
     dialogsEnabled_ = false;
     SetStatus(busy, kColourYellow);

@@ -25,7 +25,7 @@ bool FfmpegAudioFilter::Open(const std::string& chain, int sampleRate, AVSampleF
     // One thread: the chains used here are cheap next to the encoders.
     graph_->nb_threads = 1;
     char layoutText[128] = {};
-    AVChannelLayout in{};
+    AVChannelLayout in {};
     if (layout.order == AV_CHANNEL_ORDER_UNSPEC || layout.nb_channels == 0)
         av_channel_layout_default(&in, layout.nb_channels > 0 ? layout.nb_channels : 1);
     else
@@ -33,14 +33,13 @@ bool FfmpegAudioFilter::Open(const std::string& chain, int sampleRate, AVSampleF
     av_channel_layout_describe(&in, layoutText, sizeof layoutText);
     av_channel_layout_uninit(&in);
     const char* formatName = av_get_sample_fmt_name(format);
-    const std::string args = "time_base=" + std::to_string(timeBase.num) + "/" + std::to_string(timeBase.den) +
-                             ":sample_rate=" + std::to_string(sampleRate) +
-                             ":sample_fmt=" + (formatName ? formatName : "fltp") + ":channel_layout=" + layoutText;
-    int rc = avfilter_graph_create_filter(&source_, avfilter_get_by_name("abuffer"), "in", args.c_str(), nullptr,
-                                          graph_);
+    const std::string args = "time_base=" + std::to_string(timeBase.num) + "/" + std::to_string(timeBase.den)
+        + ":sample_rate=" + std::to_string(sampleRate) + ":sample_fmt=" + (formatName ? formatName : "fltp")
+        + ":channel_layout=" + layoutText;
+    int rc
+        = avfilter_graph_create_filter(&source_, avfilter_get_by_name("abuffer"), "in", args.c_str(), nullptr, graph_);
     if (rc >= 0)
-        rc = avfilter_graph_create_filter(&sink_, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr,
-                                          graph_);
+        rc = avfilter_graph_create_filter(&sink_, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr, graph_);
     if (rc < 0) {
         err = "cannot set up the sound filters: " + FfmpegErrorText(rc);
         return false;
@@ -79,7 +78,7 @@ AVSampleFormat FfmpegAudioFilter::Format() const
 
 AVChannelLayout FfmpegAudioFilter::Layout() const
 {
-    AVChannelLayout layout{};
+    AVChannelLayout layout {};
     av_buffersink_get_ch_layout(sink_, &layout);
     return layout;
 }

@@ -8,9 +8,9 @@
 #include "capture/FfmpegMediaFile.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavdevice/avdevice.h>
 #include <libavformat/avformat.h>
-#include <libavcodec/avcodec.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -42,22 +42,24 @@ void cameraFormats(const std::string& path, std::vector<std::string>& out)
     const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
     if (fd < 0)
         return;
-    v4l2_fmtdesc fmt{};
+    v4l2_fmtdesc fmt {};
     fmt.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     for (fmt.index = 0; ::ioctl(fd, VIDIOC_ENUM_FMT, &fmt) == 0; ++fmt.index) {
         const std::string name = reinterpret_cast<const char*>(fmt.description);
-        v4l2_frmsizeenum size{};
+        v4l2_frmsizeenum size {};
         size.pixel_format = fmt.pixelformat;
         bool any = false;
         for (size.index = 0; ::ioctl(fd, VIDIOC_ENUM_FRAMESIZES, &size) == 0; ++size.index) {
             if (size.type != V4L2_FRMSIZE_TYPE_DISCRETE) {
-                out.push_back(name + " " + std::to_string(size.stepwise.min_width) + "x" +
-                              std::to_string(size.stepwise.min_height) + " to " +
-                              std::to_string(size.stepwise.max_width) + "x" + std::to_string(size.stepwise.max_height));
+                out.push_back(name + " " + std::to_string(size.stepwise.min_width) + "x"
+                              + std::to_string(size.stepwise.min_height) + " to "
+                              + std::to_string(size.stepwise.max_width) + "x"
+                              + std::to_string(size.stepwise.max_height));
                 any = true;
                 break;
             }
-            out.push_back(name + " " + std::to_string(size.discrete.width) + "x" + std::to_string(size.discrete.height));
+            out.push_back(name + " " + std::to_string(size.discrete.width) + "x"
+                          + std::to_string(size.discrete.height));
             any = true;
         }
         if (!any)
@@ -71,12 +73,12 @@ std::string streamFormat(const AVCodecParameters* p)
 {
     if (p->codec_type == AVMEDIA_TYPE_VIDEO) {
         const char* pix = av_get_pix_fmt_name(static_cast<AVPixelFormat>(p->format));
-        return std::string(pix ? pix : avcodec_get_name(p->codec_id)) + " " + std::to_string(p->width) + "x" +
-               std::to_string(p->height);
+        return std::string(pix ? pix : avcodec_get_name(p->codec_id)) + " " + std::to_string(p->width) + "x"
+            + std::to_string(p->height);
     }
     const char* sample = av_get_sample_fmt_name(static_cast<AVSampleFormat>(p->format));
-    return std::string(sample ? sample : avcodec_get_name(p->codec_id)) + " " + std::to_string(p->sample_rate) +
-           " Hz " + std::to_string(p->ch_layout.nb_channels) + " channels";
+    return std::string(sample ? sample : avcodec_get_name(p->codec_id)) + " " + std::to_string(p->sample_rate) + " Hz "
+        + std::to_string(p->ch_layout.nb_channels) + " channels";
 }
 
 }  // namespace
@@ -100,7 +102,7 @@ std::vector<CaptureDevice> FfmpegVideoDevices()
 
 MediaInput CaptureInput(const CaptureDevice& device, const CaptureFormat& format, int input)
 {
-    MediaInput in{device.url, device.format, {}};
+    MediaInput in {device.url, device.format, {}};
     auto option = [&in](const char* key, const std::string& value) { in.options.emplace_back(key, value); };
     if (device.format == "v4l2") {
         if (format.width > 0 && format.height > 0)
@@ -126,7 +128,7 @@ std::vector<std::string> FfmpegDeviceInputs(const CaptureDevice& device)
     const int fd = ::open(device.url.c_str(), O_RDWR | O_NONBLOCK);
     if (fd < 0)
         return out;
-    v4l2_input input{};
+    v4l2_input input {};
     for (input.index = 0; ::ioctl(fd, VIDIOC_ENUMINPUT, &input) == 0; ++input.index)
         out.emplace_back(reinterpret_cast<const char*>(input.name));
     ::close(fd);
@@ -143,9 +145,8 @@ std::vector<std::string> FfmpegEncodersFor(const std::string& output, const std:
     const AVMediaType type = video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
     void* it = nullptr;
     while (const AVCodec* codec = av_codec_iterate(&it)) {
-        if (!av_codec_is_encoder(codec) || codec->type != type ||
-            (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) ||
-            avformat_query_codec(muxer, codec->id, FF_COMPLIANCE_NORMAL) != 1)
+        if (!av_codec_is_encoder(codec) || codec->type != type || (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL)
+            || avformat_query_codec(muxer, codec->id, FF_COMPLIANCE_NORMAL) != 1)
             continue;
         if (codec->id == preferred)
             out.insert(out.begin(), codec->name);

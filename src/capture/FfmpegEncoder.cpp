@@ -17,7 +17,7 @@ TargetBitRates BitRatesFor(EncoderControl::Target target)
     return rates[std::clamp(static_cast<int>(target), 0, 5)];
 }
 
-FfmpegEncoder::FfmpegEncoder() : owner_(std::make_unique<QObject>()) {}
+FfmpegEncoder::FfmpegEncoder() : owner_(std::make_unique<QObject>()) { }
 
 FfmpegEncoder::~FfmpegEncoder()
 {
@@ -89,10 +89,10 @@ void FfmpegEncoder::error(int code, const std::string& text)
 
 bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
 {
-    plan = EncodingPlan{};
+    plan = EncodingPlan {};
     TranscodeOptions& o = plan.options;
     if (inputKind_ == InputFile) {
-        if (Tav_Trim(inputFile_).empty()) {
+        if (Trim(inputFile_).empty()) {
             err = "No input file";
             return false;
         }
@@ -127,7 +127,7 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
         }
         o.live = true;
     }
-    if (!doOutputFile_ || Tav_Trim(outputFile_).empty()) {
+    if (!doOutputFile_ || Trim(outputFile_).empty()) {
         err = "No output file";
         return false;
     }
@@ -141,7 +141,7 @@ bool FfmpegEncoder::Plan(EncodingPlan& plan, std::string& err) const
     o.videoBitRate = rates.video * 1000;
     o.audioBitRate = rates.audio * 1000;
     const auto dot = outputFile_.find_last_of('.');
-    const std::string ext = dot == std::string::npos ? std::string() : Tav_Lower(outputFile_.substr(dot));
+    const std::string ext = dot == std::string::npos ? std::string() : Lower(outputFile_.substr(dot));
     if (ext == ".rm" || ext == ".ra") {
         o.format = "rm";
         o.videoCodec = "rv20";
@@ -164,13 +164,17 @@ std::unique_ptr<FfmpegTranscoder> FfmpegEncoder::newTranscoder()
     auto transcoder = std::make_unique<FfmpegTranscoder>();
     QObject* owner = owner_.get();
     transcoder->onPreview = [this, owner](const PreviewFrame& frame) {
-        QMetaObject::invokeMethod(owner, [this, frame] { showPreview(frame); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [this, frame] { showPreview(frame); }, Qt::QueuedConnection);
     };
     transcoder->onLevel = [this, owner](double peak) {
-        QMetaObject::invokeMethod(owner, [this, peak] {
-            if ((encoding_ || Previewing()) && events.OnSoundLevel)
-                events.OnSoundLevel(peak);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner,
+            [this, peak] {
+                if ((encoding_ || Previewing()) && events.OnSoundLevel)
+                    events.OnSoundLevel(peak);
+            },
+            Qt::QueuedConnection);
     };
     return transcoder;
 }
@@ -251,7 +255,8 @@ void FfmpegEncoder::StartEncoding()
     const unsigned run = ++run_;
     QObject* owner = owner_.get();
     transcoder->onProgress = [this, owner, run](int percent) {
-        QMetaObject::invokeMethod(owner, [this, run, percent] { progress(run, percent); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [this, run, percent] { progress(run, percent); }, Qt::QueuedConnection);
     };
     transcoder_ = std::move(transcoder);
     encoding_ = true;
@@ -262,7 +267,8 @@ void FfmpegEncoder::StartEncoding()
         resultOk_ = transcoder_->Finish(text);
         resultError_ = text;
         resultCode_ = transcoder_->ErrorCode();
-        QMetaObject::invokeMethod(owner, [this, run] { complete(run); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner, [this, run] { complete(run); }, Qt::QueuedConnection);
     });
     if (events.OnEncodingStarted)
         events.OnEncodingStarted();
@@ -319,8 +325,8 @@ void FfmpegEncoder::OpenSource()
             error(-1, audioOn_ && !a ? "No audio device" : "No video device");
             return;
         }
-        if ((a && !FfmpegProbeDevice(CaptureInput(*a, format_), a->label, err)) ||
-            (v && !FfmpegProbeDevice(CaptureInput(*v, videoFormat(), sourceInput_), v->label, err))) {
+        if ((a && !FfmpegProbeDevice(CaptureInput(*a, format_), a->label, err))
+            || (v && !FfmpegProbeDevice(CaptureInput(*v, videoFormat(), sourceInput_), v->label, err))) {
             error(-1, err);
             return;
         }

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/EncoderControl.h"
 #include "capture/FfmpegDevices.h"
 #include "capture/FfmpegTranscoder.h"
+#include "core/EncoderControl.h"
 
 class QObject;
 
@@ -54,7 +54,7 @@ public:
     void SetDoOutputFile(bool on) override { doOutputFile_ = on; }
     void SetOutputFilename(const std::string& path) override { outputFile_ = path; }
     void SetTarget(Target target, bool on) override { targets_[target] = on; }
-    void SetSetting(int, int) override {}
+    void SetSetting(int, int) override { }
 
     bool IsEncoding() const override { return encoding_; }
     bool IsSourceOpen() const override { return sourceOpen_; }

@@ -139,7 +139,7 @@ bool FfmpegMediaFile::AddEvents(const std::string& ratPath, std::string& err)
         Event e;
         e.start = Tav_TimeToTicks(f[2]) / 60.0;
         e.end = Tav_TimeToTicks(f[3]) / 60.0;
-        e.target = Tav_Trim(line.substr(mark + 9));
+        e.target = Trim(line.substr(mark + 9));
         events_.push_back(e);
     }
     return true;
@@ -161,8 +161,8 @@ bool FfmpegMediaFile::Save(const std::string& outPath, std::string& err)
     // decode): such a recording is passed on as it was recorded, and its
     // slide events travel beside it (the .vtt file and the browser copy).
     if (std::string why; !CheckMediaPlays(outPath, why)) {
-        Tav_DebugLog("The merged " + outPath + " does not play (" + why + "): the recording is copied as it is, " +
-                     "its slide events are in the .vtt file and the browser copy");
+        Tav_DebugLog("The merged " + outPath + " does not play (" + why + "): the recording is copied as it is, "
+                     + "its slide events are in the .vtt file and the browser copy");
         std::error_code ec;
         std::filesystem::copy_file(path_, outPath, std::filesystem::copy_options::overwrite_existing, ec);
         if (ec) {
@@ -189,7 +189,7 @@ bool FfmpegMediaFile::SaveBrowserCopy(const std::string& outBase, std::string& e
     Tav_DebugLog("Browser copy " + copy + (plan.Remux() ? " passed on as it is" : " encoded") + " from " + path_);
     FfmpegTranscoder transcoder;
     transcoder.onProgress = onProgress;
-    if (!transcoder.Open({MediaInput{path_, {}, {}}}, copy, plan.options, err))
+    if (!transcoder.Open({MediaInput {path_, {}, {}}}, copy, plan.options, err))
         return false;
     {
         std::lock_guard lock(cancelMutex_);

@@ -35,7 +35,8 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     enc->width = o.width > 0 ? o.width : lane.dec->width;
     enc->height = o.height > 0 ? o.height : lane.dec->height;
     // H.263 and the RealVideo codecs built on it want multiples of 4.
-    const int align = codec->id == AV_CODEC_ID_H263 || codec->id == AV_CODEC_ID_RV10 || codec->id == AV_CODEC_ID_RV20 ? 4 : 2;
+    const int align
+        = codec->id == AV_CODEC_ID_H263 || codec->id == AV_CODEC_ID_RV10 || codec->id == AV_CODEC_ID_RV20 ? 4 : 2;
     enc->width = (enc->width + align - 1) / align * align;
     enc->height = (enc->height + align - 1) / align * align;
     enc->pix_fmt = codec->pix_fmts ? codec->pix_fmts[0] : AV_PIX_FMT_YUV420P;
@@ -61,8 +62,8 @@ bool openVideoEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
         av_dict_set(&opts, "deadline", "realtime", 0);  // libvpx
         // A fixed speed: a positive value lets libvpx trade speed against the
         // wall clock, so its work would grow and shrink with the machine's load.
-        av_dict_set(&opts, "cpu-used", "-8", 0);        // libvpx
-        av_dict_set(&opts, "preset", "veryfast", 0);    // libx264
+        av_dict_set(&opts, "cpu-used", "-8", 0);      // libvpx
+        av_dict_set(&opts, "preset", "veryfast", 0);  // libx264
     }
     for (const auto& [name, value] : o.videoEncoderOptions)
         av_dict_set(&opts, name.c_str(), value.c_str(), 0);
@@ -100,7 +101,7 @@ bool writePackets(Job& job, Lane& lane)
     }
 }
 
-bool encode(Job& job, Lane& lane, AVFrame* frame)
+bool Encode(Job& job, Lane& lane, AVFrame* frame)
 {
     const int rc = avcodec_send_frame(lane.enc, frame);
     if (rc < 0 && rc != AVERROR_EOF)
@@ -130,13 +131,14 @@ bool encodeVideo(Job& job, Lane& lane, AVFrame* in)
         sws_scale(lane.sws, in->data, in->linesize, 0, in->height, f->data, f->linesize);
     }
     const AVRational tb = lane.src->ctx->streams[lane.in]->time_base;
-    int64_t pts = in->best_effort_timestamp == AV_NOPTS_VALUE ? lane.nextPts
-                                                              : av_rescale_q(in->best_effort_timestamp, tb, lane.enc->time_base);
+    int64_t pts = in->best_effort_timestamp == AV_NOPTS_VALUE
+        ? lane.nextPts
+        : av_rescale_q(in->best_effort_timestamp, tb, lane.enc->time_base);
     if (lane.lastVideoPts != AV_NOPTS_VALUE && pts <= lane.lastVideoPts)
         pts = lane.lastVideoPts + 1;
     f->pts = lane.lastVideoPts = pts;
     lane.nextPts = pts + 1;
-    const bool ok = encode(job, lane, f);
+    const bool ok = Encode(job, lane, f);
     av_frame_free(&f);
     return ok;
 }
@@ -146,16 +148,16 @@ bool encodeVideo(Job& job, Lane& lane, AVFrame* in)
 void preview(Job& job, const AVFrame* in, int width, int height)
 {
     const auto now = std::chrono::steady_clock::now();
-    if (!job.preview || in->width <= 0 || in->height <= 0 || width <= 0 || height <= 0 ||
-        now - job.lastPreview < job.previewEvery)
+    if (!job.preview || in->width <= 0 || in->height <= 0 || width <= 0 || height <= 0
+        || now - job.lastPreview < job.previewEvery)
         return;
     job.lastPreview = now;
     PreviewFrame frame;
     frame.width = std::min(width, job.previewWidth) & ~1;
     frame.height = std::max(2, static_cast<int>(static_cast<int64_t>(height) * frame.width / width) & ~1);
-    job.previewSws = sws_getCachedContext(job.previewSws, in->width, in->height, static_cast<AVPixelFormat>(in->format),
-                                          frame.width, frame.height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
-                                          nullptr);
+    job.previewSws
+        = sws_getCachedContext(job.previewSws, in->width, in->height, static_cast<AVPixelFormat>(in->format),
+                               frame.width, frame.height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!job.previewSws)
         return;
     frame.rgb.resize(static_cast<size_t>(frame.width) * frame.height * 3);
@@ -178,9 +180,9 @@ bool decodeInto(Job& job, Lane& lane, AVPacket* pkt)
             return job.fail("decoding failed", rc);
         if (lane.video)
             preview(job, job.frame, lane.enc->width, lane.enc->height);
-        const bool ok = lane.video    ? encodeVideo(job, lane, job.frame)
-                        : lane.worker ? queueSound(lane, job.frame)
-                                      : encodeSound(job, lane, job.frame);
+        const bool ok = lane.video ? encodeVideo(job, lane, job.frame)
+            : lane.worker          ? QueueSound(lane, job.frame)
+                                   : EncodeSound(job, lane, job.frame);
         av_frame_unref(job.frame);
         if (!ok)
             return false;
@@ -253,7 +255,7 @@ bool openLanes(Job& job, TranscodeSource& src, const TranscodeOptions& o)
         int rc = avcodec_open2(lane->dec, decoder, nullptr);
         if (rc < 0)
             return job.fail("cannot decode stream " + std::to_string(i) + " of " + src.ctx->url, rc);
-        if (!(video ? openVideoEncoder(job, *lane, encoder, o) : openAudioEncoder(job, *lane, encoder, o)))
+        if (!(video ? openVideoEncoder(job, *lane, encoder, o) : OpenAudioEncoder(job, *lane, encoder, o)))
             return false;
         lane->out = avformat_new_stream(job.out, nullptr);
         avcodec_parameters_from_context(lane->out->codecpar, lane->enc);
@@ -287,7 +289,7 @@ bool open(Job& job, const std::vector<MediaInput>& inputs, const std::string& ou
     if (inputs.empty())
         return job.fail("nothing to read", 0);
     job.live = o.live;
-    const AVIOInterruptCB interrupt{interruptCallback, &job};
+    const AVIOInterruptCB interrupt {interruptCallback, &job};
     for (const auto& input : inputs) {
         auto src = std::make_unique<TranscodeSource>();
         src->ctx = OpenMediaInput(input, job.err, job.code, &interrupt);
@@ -383,17 +385,17 @@ bool flush(Job& job)
         if (!decodeInto(job, *l, nullptr))
             return false;
         if (l->worker) {
-            if (!queueSound(*l, nullptr))
+            if (!QueueSound(*l, nullptr))
                 return false;
             continue;  // finished below, beside the other lanes' flushing
         }
-        if (!l->video && !encodeSound(job, *l, nullptr))
+        if (!l->video && !EncodeSound(job, *l, nullptr))
             return false;
-        if (l->video && !encode(job, *l, nullptr))
+        if (l->video && !Encode(job, *l, nullptr))
             return false;
     }
     for (auto& l : job.lanes)
-        if (l->worker && !finishSound(*l))
+        if (l->worker && !FinishSound(*l))
             return false;
     const int rc = av_write_trailer(job.out);
     return rc < 0 ? job.fail(std::string("cannot finish ") + job.out->url, rc) : true;
@@ -407,7 +409,7 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
         for (auto& l : job.lanes)
             if (!l->video && !l->copy) {
                 l->worker = std::make_unique<SoundWorker>();
-                l->worker->thread = std::thread(soundWorkerLoop, std::ref(job), std::ref(*l), std::ref(*l->worker));
+                l->worker->thread = std::thread(SoundWorkerLoop, std::ref(job), std::ref(*l), std::ref(*l->worker));
             }
     const AVFormatContext* first = job.sources.front()->ctx;
     const double duration = !o.live && first->duration > 0 ? static_cast<double>(first->duration) / AV_TIME_BASE : 0.0;
@@ -440,8 +442,8 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
         if (o.live && rc < 0) {
             // A capture device that fails, or ends, ends the recording; what
             // was read so far is finished and kept.
-            lost = std::string("the capture source ") + src->ctx->url +
-                   (rc == AVERROR_EOF ? " stopped delivering" : " failed: " + FfmpegErrorText(rc));
+            lost = std::string("the capture source ") + src->ctx->url
+                + (rc == AVERROR_EOF ? " stopped delivering" : " failed: " + FfmpegErrorText(rc));
             break;
         }
         if (rc == AVERROR_EOF) {
@@ -460,8 +462,9 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
                 pace(job, *src, job.in, st, started);
             } else if (job.in->pts != AV_NOPTS_VALUE) {
                 src->clock = job.in->pts * av_q2d(st->time_base);
-                job.lastEndUs = std::max(job.lastEndUs, av_rescale_q(job.in->pts + std::max<int64_t>(job.in->duration, 0),
-                                                                     st->time_base, AV_TIME_BASE_Q));
+                job.lastEndUs = std::max(
+                    job.lastEndUs,
+                    av_rescale_q(job.in->pts + std::max<int64_t>(job.in->duration, 0), st->time_base, AV_TIME_BASE_Q));
                 if (duration > 0)
                     report(std::clamp(static_cast<int>(src->clock * 100.0 / duration), 0, 99));
             }
@@ -478,8 +481,8 @@ bool pump(Job& job, const TranscodeOptions& o, const std::function<void(int)>& p
         std::string flushErr;
         if (!flush(job))
             flushErr = " (" + job.err + ")";
-        return job.fail("Recording stopped after " + std::to_string(std::lround(nextSourceClock(job))) +
-                            " seconds: " + lost + flushErr,
+        return job.fail("Recording stopped after " + std::to_string(std::lround(nextSourceClock(job)))
+                            + " seconds: " + lost + flushErr,
                         0);
     }
     // A single file that cannot be read to its end is not passed on as if
@@ -556,7 +559,7 @@ bool FfmpegTranscoder::Finish(std::string& err)
 bool FfmpegTranscoder::Run(const std::string& input, const std::string& output, const TranscodeOptions& options,
                            std::string& err)
 {
-    return Open({MediaInput{input, {}, {}}}, output, options, err) && Finish(err);
+    return Open({MediaInput {input, {}, {}}}, output, options, err) && Finish(err);
 }
 
 }  // namespace pellucor

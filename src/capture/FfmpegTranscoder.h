@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/EncoderControl.h"
 #include "capture/MediaInput.h"
+#include "core/EncoderControl.h"
 
 namespace pellucor {
 
@@ -24,9 +24,9 @@ struct TranscodeOptions {
     std::string audioCodec;  // encoder name; empty: the muxer's default
     int videoBitRate = 0;    // bits per second; 0: encoder default
     int audioBitRate = 0;
-    int width = 0;           // output size; 0: keep the input's
+    int width = 0;  // output size; 0: keep the input's
     int height = 0;
-    int sampleRate = 0;      // output sound; 0: keep the input's
+    int sampleRate = 0;  // output sound; 0: keep the input's
     int channels = 0;
     bool dropVideo = false;  // audio only
     // Only the main video stream and the main sound stream of each input,
@@ -111,7 +111,7 @@ private:
     TranscodeOptions options_;
     int code_ = 0;
     bool kept_ = false;
-    std::atomic<bool> stopped_{false}, cancelled_{false};
+    std::atomic<bool> stopped_ {false}, cancelled_ {false};
 };
 
 }  // namespace pellucor

@@ -96,7 +96,8 @@ bool CheckMediaPlays(const std::string& path, std::string& err)
     for (unsigned i = 0; i < in.ctx->nb_streams; ++i) {
         const AVStream* st = in.ctx->streams[i];
         const auto type = st->codecpar->codec_type;
-        if ((type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_VIDEO) || (st->disposition & AV_DISPOSITION_ATTACHED_PIC))
+        if ((type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_VIDEO)
+            || (st->disposition & AV_DISPOSITION_ATTACHED_PIC))
             continue;
         const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
         AVCodecContext* dec = codec ? avcodec_alloc_context3(codec) : nullptr;
@@ -119,8 +120,9 @@ bool CheckMediaPlays(const std::string& path, std::string& err)
     while ((rc = av_read_frame(in.ctx, in.pkt)) >= 0) {
         const AVStream* st = in.ctx->streams[in.pkt->stream_index];
         if (in.pkt->pts != AV_NOPTS_VALUE)
-            lastEnd = std::max(lastEnd, av_rescale_q(in.pkt->pts + std::max<int64_t>(in.pkt->duration, 0),
-                                                     st->time_base, AV_TIME_BASE_Q));
+            lastEnd = std::max(
+                lastEnd,
+                av_rescale_q(in.pkt->pts + std::max<int64_t>(in.pkt->duration, 0), st->time_base, AV_TIME_BASE_Q));
         av_packet_unref(in.pkt);
     }
     if (rc != AVERROR_EOF)
@@ -133,19 +135,20 @@ bool CheckMediaPlays(const std::string& path, std::string& err)
     // decoded from its start instead.
     const double start = in.ctx->start_time == AV_NOPTS_VALUE ? 0 : in.ctx->start_time / double(AV_TIME_BASE);
     const double end = lastEnd / double(AV_TIME_BASE);
-    bool canSeek =
-        av_seek_frame(in.ctx, -1, static_cast<int64_t>(std::max(start, end - kDecodedSeconds) * AV_TIME_BASE),
-                      AVSEEK_FLAG_BACKWARD) >= 0;
+    bool canSeek
+        = av_seek_frame(in.ctx, -1, static_cast<int64_t>(std::max(start, end - kDecodedSeconds) * AV_TIME_BASE),
+                        AVSEEK_FLAG_BACKWARD)
+        >= 0;
     for (const double from : {start, std::max(start, end - kDecodedSeconds)}) {
         // A file opened afresh may not seek where the first reading could
         // (RealMedia without an index): then it is decoded from its start.
-        if (canSeek && from != start &&
-            av_seek_frame(in.ctx, -1, static_cast<int64_t>(from * AV_TIME_BASE), AVSEEK_FLAG_BACKWARD) < 0)
+        if (canSeek && from != start
+            && av_seek_frame(in.ctx, -1, static_cast<int64_t>(from * AV_TIME_BASE), AVSEEK_FLAG_BACKWARD) < 0)
             canSeek = false;
         if (!canSeek || from == start) {
             avformat_close_input(&in.ctx);
-            if ((rc = avformat_open_input(&in.ctx, path.c_str(), nullptr, nullptr)) < 0 ||
-                (rc = avformat_find_stream_info(in.ctx, nullptr)) < 0)
+            if ((rc = avformat_open_input(&in.ctx, path.c_str(), nullptr, nullptr)) < 0
+                || (rc = avformat_find_stream_info(in.ctx, nullptr)) < 0)
                 return fail(err, path, "it cannot be read", rc);
         }
         std::vector<int> frames(in.ctx->nb_streams, 0);

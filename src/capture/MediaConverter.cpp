@@ -15,7 +15,7 @@ MediaConverter::MediaConverter(EncoderControl& encoder, FileChooser* chooser, QO
     encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) { rpCtl_OnErrorOccurred(code, text); };
 }
 
-MediaConverter::~MediaConverter() { encoder_.events = EncoderEvents{}; }
+MediaConverter::~MediaConverter() { encoder_.events = EncoderEvents {}; }
 
 void MediaConverter::ApplyEncoderSettings()
 {
@@ -128,11 +128,11 @@ void MediaConverter::rpCtl_OnErrorOccurred(int code, const std::string& descript
 {
     failed_ = true;
     SetStatus("Error in Encoding (" + std::to_string(code) + ") " + description, kColourRed);
-    if (Tav_EndsWith(Tav_Upper(input_), ".MOV"))
+    if (EndsWith(Upper(input_), ".MOV"))
         Tav_Message("This error typically occurs when Real cannot understand the video or audio format.  "
                     "RealProducer on the Macintosh is more capable of handling Quicktime - you may have to convert "
-                    "from " +
-                    input_ + " to " + output_ + " manually on a Macintosh.");
+                    "from "
+                    + input_ + " to " + output_ + " manually on a Macintosh.");
 }
 
 }  // namespace pellucor

@@ -1,8 +1,8 @@
 #include "capture/MediaEvents.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -28,14 +28,14 @@ std::string WebVttTime(double seconds)
 bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Event>& events, std::string& err)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    Tav_WriteLine(out, "WEBVTT");
-    Tav_WriteLine(out, "");
+    WriteLine(out, "WEBVTT");
+    WriteLine(out, "");
     int n = 0;
     for (const auto& e : events) {
-        Tav_WriteLine(out, std::to_string(++n));
-        Tav_WriteLine(out, WebVttTime(e.start) + " --> " + WebVttTime(std::max(e.end, e.start)));
-        Tav_WriteLine(out, e.target);
-        Tav_WriteLine(out, "");
+        WriteLine(out, std::to_string(++n));
+        WriteLine(out, WebVttTime(e.start) + " --> " + WebVttTime(std::max(e.end, e.start)));
+        WriteLine(out, e.target);
+        WriteLine(out, "");
     }
     out.close();
     if (!out) {
@@ -58,8 +58,8 @@ std::vector<MediaChapter> EventChapters(const std::vector<FfmpegMediaFile::Event
 void AddChapters(AVFormatContext* out, const std::vector<MediaChapter>& chapters)
 {
     const std::string muxer = out->oformat->name;
-    const bool holds = muxer == "mp4" || muxer == "mov" || muxer == "ipod" || muxer == "matroska" || muxer == "webm" ||
-                       muxer == "mp3";
+    const bool holds = muxer == "mp4" || muxer == "mov" || muxer == "ipod" || muxer == "matroska" || muxer == "webm"
+        || muxer == "mp3";
     if (chapters.empty() || !holds)
         return;
     out->chapters = static_cast<AVChapter**>(av_calloc(chapters.size(), sizeof(AVChapter*)));
@@ -87,9 +87,9 @@ std::string CutShortReason(const AVFormatContext* in, int64_t lastEndUs)
     const int64_t start = in->start_time == AV_NOPTS_VALUE ? 0 : std::max<int64_t>(in->start_time, 0);
     const int64_t declared = in->duration;
     if (declared > 0 && lastEndUs + std::max<int64_t>(AV_TIME_BASE, declared / 10) < declared)
-        return std::string("reading ") + in->url + " failed: it ends after " +
-               std::to_string((lastEndUs - start) / AV_TIME_BASE) + " of its " +
-               std::to_string(declared / AV_TIME_BASE) + " seconds (the file is cut short)";
+        return std::string("reading ") + in->url + " failed: it ends after "
+            + std::to_string((lastEndUs - start) / AV_TIME_BASE) + " of its " + std::to_string(declared / AV_TIME_BASE)
+            + " seconds (the file is cut short)";
     return "";
 }
 
@@ -118,7 +118,7 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
         err = "cannot read " + input + ": " + FfmpegErrorText(rc);
         return false;
     }
-    const std::string ext = Tav_Lower(output.substr(output.rfind('.') + 1));
+    const std::string ext = Lower(output.substr(output.rfind('.') + 1));
     const char* format = (ext == "rm" || ext == "ra") ? "rm" : nullptr;
     rc = avformat_alloc_output_context2(&r.out, nullptr, format, output.c_str());
     if (rc < 0 || !r.out) {
@@ -153,10 +153,12 @@ bool remux(Remux& r, const std::string& input, const std::string& output,
     while ((rc = av_read_frame(r.in, r.pkt)) >= 0) {
         const int target = map[r.pkt->stream_index];
         if (target >= 0 && r.pkt->pts != AV_NOPTS_VALUE)
-            lastEnd = std::max(lastEnd, av_rescale_q(r.pkt->pts + std::max<int64_t>(r.pkt->duration, 0),
-                                                     r.in->streams[r.pkt->stream_index]->time_base, AV_TIME_BASE_Q));
+            lastEnd = std::max(lastEnd,
+                               av_rescale_q(r.pkt->pts + std::max<int64_t>(r.pkt->duration, 0),
+                                            r.in->streams[r.pkt->stream_index]->time_base, AV_TIME_BASE_Q));
         if (target >= 0) {
-            av_packet_rescale_ts(r.pkt, r.in->streams[r.pkt->stream_index]->time_base, r.out->streams[target]->time_base);
+            av_packet_rescale_ts(r.pkt, r.in->streams[r.pkt->stream_index]->time_base,
+                                 r.out->streams[target]->time_base);
             r.pkt->stream_index = target;
             r.pkt->pos = -1;
             if ((rc = av_interleaved_write_frame(r.out, r.pkt)) < 0) {

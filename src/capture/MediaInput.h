@@ -12,8 +12,8 @@ struct AVIOInterruptCB;
 namespace pellucor {
 
 struct MediaInput {
-    std::string url;     // file path or device name
-    std::string format;  // demuxer or device; empty: found from the data
+    std::string url;                                           // file path or device name
+    std::string format;                                        // demuxer or device; empty: found from the data
     std::vector<std::pair<std::string, std::string>> options;  // e.g. {"video_size", "160x120"}
 };
 

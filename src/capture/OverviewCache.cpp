@@ -30,8 +30,8 @@ std::string OverviewCache::FileFor(const std::string& recording) const
     const QFileInfo info(QString::fromStdString(recording));
     if (!info.exists())
         return {};
-    const QString key = info.canonicalFilePath() + '\n' + QString::number(info.size()) + '\n' +
-                        QString::number(info.lastModified().toMSecsSinceEpoch()) + '\n' + QString::number(kVersion);
+    const QString key = info.canonicalFilePath() + '\n' + QString::number(info.size()) + '\n'
+        + QString::number(info.lastModified().toMSecsSinceEpoch()) + '\n' + QString::number(kVersion);
     const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
     return dir_ + "/" + hash.toStdString() + ".overview";
 }

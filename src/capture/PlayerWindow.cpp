@@ -30,7 +30,7 @@ bool PlayerWindow::SetSource(const std::string& path)
     if (control_.CanStop())
         Stop_Playing();
     if (!Tav_ChkFile(path)) {
-        Tav_PlainMessage("RealPlay Module - File does not exist " + path);
+        PlainMessage("RealPlay Module - File does not exist " + path);
         return false;
     }
     input_ = path;
@@ -118,7 +118,7 @@ void PlayerWindow::cmdSelInp_Click()
         return;
     const std::string name = chooser_->OpenFileName(std::string(), WithMediaFilter(kFilter));
     if (!name.empty() && !SetSource(name))
-        Tav_PlainMessage("Unable to set source to " + name);
+        PlainMessage("Unable to set source to " + name);
 }
 
 void PlayerWindow::cmdDone_Click()
@@ -148,8 +148,8 @@ void PlayerWindow::RealAudio1_OnClipOpened()
     if (control_.ClipWidth() == 0) {
         SetStatus("Audio-Only Length=" + length);
     } else {
-        SetStatus("Size=" + std::to_string(control_.ClipWidth()) + "X" + std::to_string(control_.ClipHeight()) +
-                  " Length=" + length);
+        SetStatus("Size=" + std::to_string(control_.ClipWidth()) + "X" + std::to_string(control_.ClipHeight())
+                  + " Length=" + length);
         emit videoSized(control_.ClipWidth(), control_.ClipHeight());
     }
 }

@@ -7,11 +7,11 @@
 namespace pellucor {
 
 struct RecordingFields {
-    std::string txtFile;                   // "Events File"
-    std::string txtMedia;                  // "Media File"
-    std::string txtSlideNum = "1";         // "Starting Slide"
-    std::string txtStartTime = "00:00:00"; // "Start Time"
-    std::string txtDelay = "0";            // "Timing Start-up Delay (sec)"
+    std::string txtFile;                    // "Events File"
+    std::string txtMedia;                   // "Media File"
+    std::string txtSlideNum = "1";          // "Starting Slide"
+    std::string txtStartTime = "00:00:00";  // "Start Time"
+    std::string txtDelay = "0";             // "Timing Start-up Delay (sec)"
     // "Media Control": one of the three.
     bool chkNoMedia = true;
     bool chkEncoder = false;  // "Record Media"

@@ -75,9 +75,11 @@ void addSound(Reader& r, RecordingOverview& out, double start, double& at)
     const AVFrame* f = r.frame;
     if (!r.swr) {
         AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
-        if (swr_alloc_set_opts2(&r.swr, &mono, AV_SAMPLE_FMT_FLT, f->sample_rate, const_cast<AVChannelLayout*>(&f->ch_layout),
-                                static_cast<AVSampleFormat>(f->format), f->sample_rate, 0, nullptr) < 0 ||
-            swr_init(r.swr) < 0) {
+        if (swr_alloc_set_opts2(&r.swr, &mono, AV_SAMPLE_FMT_FLT, f->sample_rate,
+                                const_cast<AVChannelLayout*>(&f->ch_layout), static_cast<AVSampleFormat>(f->format),
+                                f->sample_rate, 0, nullptr)
+                < 0
+            || swr_init(r.swr) < 0) {
             swr_free(&r.swr);
             return;
         }
@@ -115,14 +117,14 @@ void addPicture(Reader& r, RecordingOverview& out, double start, double spacing,
     const double t = pts * av_q2d(st->time_base) - start;
     if (!out.frames.empty() && t < out.frames.back().time + spacing)
         return;
-    const AVRational sar = f->sample_aspect_ratio.num > 0 ? f->sample_aspect_ratio : AVRational{1, 1};
+    const AVRational sar = f->sample_aspect_ratio.num > 0 ? f->sample_aspect_ratio : AVRational {1, 1};
     const int h = thumbHeight;
     const int w = std::max(2, static_cast<int>(std::lround(double(f->width) * sar.num / sar.den * h / f->height)));
     r.sws = sws_getCachedContext(r.sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), w, h,
                                  AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr, nullptr);
     if (!r.sws)
         return;
-    RecordingOverview::Frame thumb{std::max(0.0, t), w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 3)};
+    RecordingOverview::Frame thumb {std::max(0.0, t), w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 3)};
     uint8_t* dst[1] = {thumb.rgb.data()};
     const int stride[1] = {w * 3};
     sws_scale(r.sws, f->data, f->linesize, 0, f->height, dst, stride);
@@ -135,7 +137,7 @@ bool ReadRecordingOverview(const std::string& path, RecordingOverview& out, int 
                            const std::function<bool(double)>& progress, std::string& err)
 {
     const FfmpegSilence quiet;
-    out = RecordingOverview{};
+    out = RecordingOverview {};
     err.clear();
     Reader r;
     int rc = avformat_open_input(&r.ctx, path.c_str(), nullptr, nullptr);

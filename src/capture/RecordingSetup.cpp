@@ -3,15 +3,16 @@
 #include <filesystem>
 #include <system_error>
 
-#include "capture/PlayerWindow.h"
 #include "capture/EncoderSetup.h"
+#include "capture/PlayerWindow.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
 
 namespace fs = std::filesystem;
 
-RecordingSetup::RecordingSetup(RecordingWindows* windows, QObject* parent) : CaptureWindow(parent), windows_(windows) {}
+RecordingSetup::RecordingSetup(RecordingWindows* windows, QObject* parent)
+    : CaptureWindow(parent), windows_(windows) { }
 
 void RecordingSetup::Form_Load()
 {
@@ -87,9 +88,9 @@ void RecordingSetup::ShowFileStatus()
         else if (size == 0)
             SetStatus("Event file is empty (normal)", kColourWhite);
         else
-            SetStatus("Event file size " + std::to_string(size) +
-                          " bytes - Unless you intend to append to existing events file you should clear exisiting "
-                          "events and/or media before starting the lecture",
+            SetStatus("Event file size " + std::to_string(size)
+                          + " bytes - Unless you intend to append to existing events file you should clear exisiting "
+                            "events and/or media before starting the lecture",
                       kColourYellow);
     }
     fileColour_ = exists ? kColourYellow : kColourWhite;
@@ -117,7 +118,7 @@ bool RecordingSetup::Setup_Encoder()
     std::string err;
     EncoderSetup* enc = windows_ ? windows_->LoadEncoder(err) : nullptr;
     if (!enc) {
-        Tav_PlainMessage("Pellucor cannot Load RealProducer ActiveX Control - " + err);
+        PlainMessage("Pellucor cannot Load RealProducer ActiveX Control - " + err);
         return false;
     }
     if (!Tav_RemoveFile(fields_.txtMedia))
@@ -132,19 +133,19 @@ bool RecordingSetup::Setup_Encoder()
 bool RecordingSetup::Setup_Player()
 {
     if (!Tav_ChkFile(fields_.txtMedia)) {
-        Tav_PlainMessage("RealPlayer not started - file does not exist - " + fields_.txtMedia);
+        PlainMessage("RealPlayer not started - file does not exist - " + fields_.txtMedia);
         return false;
     }
     std::string err;
     PlayerWindow* player = windows_ ? windows_->LoadPlayer(err) : nullptr;
     if (!player) {
-        Tav_PlainMessage("Unable to load RealPlayer ActiveX Control - " + err);
+        PlainMessage("Unable to load RealPlayer ActiveX Control - " + err);
         return false;
     }
     emit visibilityRequested(false);
     windows_->ShowPlayer();
     if (!player->SetSource(fields_.txtMedia)) {
-        Tav_PlainMessage("Error unable to set media source - " + fields_.txtMedia);
+        PlainMessage("Error unable to set media source - " + fields_.txtMedia);
         return false;
     }
     return true;
@@ -152,21 +153,22 @@ bool RecordingSetup::Setup_Player()
 
 void RecordingSetup::cmdGo_Click()
 {
-    if (Tav_Trim(fields_.txtFile).empty()) {
-        Tav_PlainMessage("Please Specify a File Name");
+    if (Trim(fields_.txtFile).empty()) {
+        PlainMessage("Please Specify a File Name");
         return;
     }
-    if (Tav_ChkFile(fields_.txtFile) && !chkMulti_ &&
-        Tav_PlainAskYesNoCancel("Are you sure that you want to append timing events to an existing file - " +
-                                fields_.txtFile) != TavYes)
+    if (Tav_ChkFile(fields_.txtFile) && !chkMulti_
+        && PlainAskYesNoCancel("Are you sure that you want to append timing events to an existing file - "
+                               + fields_.txtFile)
+            != TavYes)
         return;
     bool ready = true;
     if (fields_.chkEncoder && !Setup_Encoder()) {
-        Tav_PlainMessage("Encoder Setup Incomplete");
+        PlainMessage("Encoder Setup Incomplete");
         ready = false;
     }
     if (ready && fields_.chkPlayer && !Setup_Player()) {
-        Tav_PlainMessage("Player Setup Incomplete");
+        PlainMessage("Player Setup Incomplete");
         ready = false;
     }
     if (ready && windows_)

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "capture/PlayerWindow.h"
 #include "capture/EncoderSetup.h"
+#include "capture/PlayerWindow.h"
 #include "capture/TimeText.h"
 #include "core/TavUtils.h"
 
@@ -16,10 +16,7 @@ namespace {
 
 constexpr long kDay = 24 * 3600;
 
-int toInt16(const std::string& text)
-{
-    return static_cast<int>(std::clamp(Tav_Val(text), -32768.0, 32767.0));
-}
+int toInt16(const std::string& text) { return static_cast<int>(std::clamp(Val(text), -32768.0, 32767.0)); }
 
 }  // namespace
 
@@ -41,7 +38,7 @@ std::string SlideFlipRecorder::PicturePath() const { return (lectureDir ? lectur
 
 void SlideFlipRecorder::fail(const std::string& message)
 {
-    Tav_PlainMessage(message);
+    PlainMessage(message);
     stopped_ = true;
     delayTimer_.stop();
     playbackTimer_.stop();
@@ -54,7 +51,7 @@ bool SlideFlipRecorder::Form_Load()
     SetStatus(mode_ == FullScreen ? "Page-Down to Start ESC to Exit" : "Plus or Page-Down to Start");
     delayLeft_ = std::max(0, toInt16(setup_.txtDelay));
     slide_ = toInt16(setup_.txtSlideNum);
-    if (Tav_Trim(setup_.txtStartTime).empty())
+    if (Trim(setup_.txtStartTime).empty())
         setup_.txtStartTime = "00:00:00";
     if (!TimeValue(setup_.txtStartTime, offset_)) {
         fail("Unable to read the Start Time " + setup_.txtStartTime);
@@ -96,7 +93,7 @@ void SlideFlipRecorder::startMedia()
         if (encoder && encoder->Start_Encoding())
             mediaStarted_ = true;
         else
-            Tav_PlainMessage("Unable to Start Encoder");
+            PlainMessage("Unable to Start Encoder");
     }
     if (setup_.chkPlayer) {
         SetStatus("Starting Real Player...");
@@ -105,12 +102,15 @@ void SlideFlipRecorder::startMedia()
             mediaStarted_ = true;
             playbackTimer_.start();
         } else {
-            Tav_PlainMessage("Unable to Start RealPlayer");
+            PlainMessage("Unable to Start RealPlayer");
         }
     }
 }
 
-void SlideFlipRecorder::waiting() { SetStatus("Waiting for " + std::to_string(delayLeft_) + " seconds ", kColourYellow); }
+void SlideFlipRecorder::waiting()
+{
+    SetStatus("Waiting for " + std::to_string(delayLeft_) + " seconds ", kColourYellow);
+}
 
 void SlideFlipRecorder::cmdPlus_Click()
 {
@@ -163,7 +163,7 @@ void SlideFlipRecorder::showSlide()
         slideVisible_ = true;
     }
     if (mode_ == Windowed) {
-        SetStatus("Viewing Slide " + Tav_Fmt000(slide_));
+        SetStatus("Viewing Slide " + Fmt000(slide_));
     } else {
         statusVisible_ = false;
         emit changed();
@@ -182,15 +182,15 @@ bool SlideFlipRecorder::WriteTimingEvent()
         fail("Error, Unable to open " + setup_.txtFile);
         return false;
     }
-    if (Tav_IContains(setup_.txtFile, "images.txt")) {
+    if (IContains(setup_.txtFile, "images.txt")) {
         // Each data line holds how long its slide was on screen; the reader
         // adds them up from the start of the file.
         const long interval = std::max(0L, static_cast<long>(now - lastChange_));
         const std::string ticks = std::to_string(Tav_TimeToTicks(HmsText(interval)));
-        Tav_WriteLine(out, "# CS=" + end + " DT=" + ticks);
-        Tav_WriteLine(out, ticks + " " + image_);
+        WriteLine(out, "# CS=" + end + " DT=" + ticks);
+        WriteLine(out, ticks + " " + image_);
     } else {
-        Tav_WriteLine(out, "u " + previousEnd_ + " " + end + " URL\\sld" + Tav_Fmt000(slide_) + ".htm");
+        WriteLine(out, "u " + previousEnd_ + " " + end + " URL\\sld" + Fmt000(slide_) + ".htm");
     }
     lastChange_ = now;
     out.close();
@@ -253,8 +253,8 @@ void SlideFlipRecorder::encoderFailed(const std::string& cause)
     // The encoder has stopped already; its window keeps showing the error.
     mediaStarted_ = false;
     cmdX_Click();
-    Tav_PlainMessage("The recording stopped: " + cause + ". Everything recorded until then is kept in " +
-                     encoder->TxtOutput() + " and the slide times in " + setup_.txtFile + ".");
+    PlainMessage("The recording stopped: " + cause + ". Everything recorded until then is kept in "
+                 + encoder->TxtOutput() + " and the slide times in " + setup_.txtFile + ".");
 }
 
 std::string SlideFlipRecorder::Indicator() const
@@ -262,8 +262,8 @@ std::string SlideFlipRecorder::Indicator() const
     if (!timingStarted_ || stopped_)
         return {};
     const long elapsed = static_cast<long>(clock() - startTime_) + offset_;
-    return std::string(setup_.chkEncoder ? "\u25CF REC " : "\u25CF ") + HmsText(std::max(0L, elapsed)) + "  Slide " +
-           Tav_Fmt000(slide_);
+    return std::string(setup_.chkEncoder ? "\u25CF REC " : "\u25CF ") + HmsText(std::max(0L, elapsed)) + "  Slide "
+        + Fmt000(slide_);
 }
 
 void SlideFlipRecorder::cmdX_Click()
@@ -279,7 +279,7 @@ void SlideFlipRecorder::cmdX_Click()
                 encoder->Stop_Encoding();
                 mediaStarted_ = false;
             } else {
-                Tav_PlainMessage("Unable to stop Encoder");
+                PlainMessage("Unable to stop Encoder");
             }
         }
         if (setup_.chkPlayer) {
@@ -287,7 +287,7 @@ void SlideFlipRecorder::cmdX_Click()
                 player->Stop_Playing();
                 mediaStarted_ = false;
             } else {
-                Tav_PlainMessage("Unable to stop RealPlayer");
+                PlainMessage("Unable to stop RealPlayer");
             }
         }
     }

@@ -25,7 +25,7 @@ bool readField(const std::string& f, long limit, long& out)
 
 bool TimeValue(const std::string& text, long& seconds)
 {
-    const std::string t = Tav_Trim(text);
+    const std::string t = Trim(text);
     std::vector<std::string> f;
     size_t start = 0;
     for (;;) {

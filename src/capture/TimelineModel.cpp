@@ -28,11 +28,11 @@ std::string TimelineModel::RecordingFor(const std::string& eventsFile)
     const QFileInfo info(QString::fromStdString(eventsFile));
     const std::string dir = Tav_DirSlash(info.absolutePath().toStdString());
     std::string base = info.completeBaseName().toStdString();
-    const std::string lower = Tav_Lower(base);
+    const std::string lower = Lower(base);
     if (lower == "pellucor" || lower == "rawmedia" || lower == "images")
         base = "rawmedia";
     const DirListing listing(dir);
-    std::vector<std::string> exts{".rm", ".ra"};
+    std::vector<std::string> exts {".rm", ".ra"};
     exts.insert(exts.end(), RecordingExtensions().begin(), RecordingExtensions().end());
     for (const std::string& ext : exts)
         if (std::string path = listing.Path(base + ext); !path.empty())
@@ -40,7 +40,7 @@ std::string TimelineModel::RecordingFor(const std::string& eventsFile)
     const std::string first = FirstRecordingIn(dir);
     if (!first.empty())
         return dir + first;
-    const auto real = Tav_ListFiles(dir, "*.rm");
+    const auto real = ListFiles(dir, "*.rm");
     return real.empty() ? std::string() : dir + real.front();
 }
 
@@ -69,7 +69,7 @@ void TimelineModel::SetRecording(const std::string& path)
     stopReading();
     ++generation_;
     recording_ = path;
-    overview_ = RecordingOverview{};
+    overview_ = RecordingOverview {};
     error_.clear();
     percent_ = 0;
     fromCache_ = false;
@@ -143,12 +143,12 @@ double TimelineModel::Duration() const
 
 std::string TimelineModel::SlideImageFor(const std::string& page) const
 {
-    const std::string lower = Tav_Lower(page);
-    if (!slideDir || !Tav_StartsWith(lower, "sld") || !Tav_EndsWith(lower, ".htm"))
+    const std::string lower = Lower(page);
+    if (!slideDir || !StartsWith(lower, "sld") || !EndsWith(lower, ".htm"))
         return {};
     const std::string path = Tav_DirSlash(slideDir()) + "img" + page.substr(3, page.size() - 7) + ".gif";
     std::string found, err;
-    return Tav_FindPath(path, found, err) ? found : std::string();
+    return FindPath(path, found, err) ? found : std::string();
 }
 
 std::vector<TimelineModel::Marker> TimelineModel::Markers() const
@@ -156,10 +156,10 @@ std::vector<TimelineModel::Marker> TimelineModel::Markers() const
     std::vector<Marker> markers;
     const auto& rows = editor_.Rows();
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (Tav_Trim(rows[i].start).empty())
+        if (Trim(rows[i].start).empty())
             continue;
-        markers.push_back(Marker{static_cast<int>(i), static_cast<double>(TimingEditor::GridSeconds(rows[i].start)),
-                                 rows[i].page, SlideImageFor(rows[i].page), rows[i].bad});
+        markers.push_back(Marker {static_cast<int>(i), static_cast<double>(TimingEditor::GridSeconds(rows[i].start)),
+                                  rows[i].page, SlideImageFor(rows[i].page), rows[i].bad});
     }
     return markers;
 }
@@ -206,19 +206,19 @@ bool TimelineModel::MoveMarker(int row, double seconds)
     // Changes keep their order: at least a second after the one before and
     // before the one after.
     for (int r = row - 1; r >= 0; --r)
-        if (!Tav_Trim(rows[static_cast<size_t>(r)].start).empty()) {
+        if (!Trim(rows[static_cast<size_t>(r)].start).empty()) {
             s = std::max(s, TimingEditor::GridSeconds(rows[static_cast<size_t>(r)].start) + 1);
             break;
         }
     for (size_t r = static_cast<size_t>(row) + 1; r < rows.size(); ++r)
-        if (!Tav_Trim(rows[r].start).empty()) {
+        if (!Trim(rows[r].start).empty()) {
             s = std::min(s, TimingEditor::GridSeconds(rows[r].start) - 1);
             break;
         }
     if (state_ == State::Ready && overview_.duration > 0)
         s = std::min(s, static_cast<long>(std::floor(overview_.duration)));
     const std::string& current = rows[static_cast<size_t>(row)].start;
-    if (s < 0 || (!Tav_Trim(current).empty() && TimingEditor::GridSeconds(current) == s))
+    if (s < 0 || (!Trim(current).empty() && TimingEditor::GridSeconds(current) == s))
         return false;
     editor_.SetRowStart(row, HmsText(s));
     return true;

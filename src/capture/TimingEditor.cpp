@@ -24,7 +24,7 @@ long gridSeconds(const std::string& text) { return TimingEditor::GridSeconds(tex
 // minutes and seconds. Unreadable text counts as 00:00:00.
 long TimingEditor::GridSeconds(const std::string& text)
 {
-    const std::string t = Tav_Trim(text);
+    const std::string t = Trim(text);
     long s = 0;
     return TimeValue(t.size() < 6 ? "0:" + t : t, s) ? s : 0;
 }
@@ -41,7 +41,7 @@ TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(pare
 
 void TimingEditor::Form_Load()
 {
-    rows_.assign(1, Row{"sld001.htm", "", "", false, ""});
+    rows_.assign(1, Row {"sld001.htm", "", "", false, ""});
     row_ = 0;
     col_ = 1;
     unsaved_ = false;
@@ -50,7 +50,7 @@ void TimingEditor::Form_Load()
 
 std::string TimingEditor::NormaliseTime(const std::string& text)
 {
-    const std::string t = Tav_Trim(text);
+    const std::string t = Trim(text);
     switch (t.size()) {
     case 1: return "0:00:0" + t;
     case 2: return "0:00:" + t;
@@ -62,12 +62,12 @@ std::string TimingEditor::NormaliseTime(const std::string& text)
 
 std::string TimingEditor::NextPage(const std::string& page)
 {
-    if (!Tav_StartsWith(Tav_Lower(page), "sld"))
+    if (!StartsWith(Lower(page), "sld"))
         return {};
-    const double n = Tav_Val(page.substr(3));
+    const double n = Val(page.substr(3));
     if (n < 1 || n >= 999999)
         return {};
-    return "sld" + Tav_Fmt000(static_cast<long>(n) + 1) + ".htm";
+    return "sld" + Fmt000(static_cast<long>(n) + 1) + ".htm";
 }
 
 bool TimingEditor::ConfirmDiscard() { return !unsaved_ || Tav_AskOkCancel(kDiscard) == TavOK; }
@@ -93,22 +93,22 @@ bool TimingEditor::LoadFile(const std::string& path)
     std::vector<Row> rows;
     std::string line, review;
     while (Tav_ReadLine(in, line)) {
-        line = Tav_Trim(line);
-        if (Tav_StartsWith(line, "# review:"))
-            review = Tav_Trim(line.substr(9));
+        line = Trim(line);
+        if (StartsWith(line, "# review:"))
+            review = Trim(line.substr(9));
         if (line.empty() || line[0] == '#')
             continue;
         const auto f = Tav_Split(line, " ");
         if (f.size() - 1 != 4 || f[1] != "u")
             continue;
-        rows.push_back(Row{f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review});
+        rows.push_back(Row {f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review});
         review.clear();
     }
     if (rows.empty()) {
-        Tav_Message("No valid lines found in file " + path +
-                    ". Only events files written by this program can be edited here; files in the "
-                    "alternative format (such as \"images.txt\") can be read for publishing but not edited.");
-        rows.push_back(Row{});
+        Tav_Message("No valid lines found in file " + path
+                    + ". Only events files written by this program can be edited here; files in the "
+                      "alternative format (such as \"images.txt\") can be read for publishing but not edited.");
+        rows.push_back(Row {});
         timeEnd_.clear();
     } else {
         timeEnd_ = rows.back().end;
@@ -136,17 +136,17 @@ bool TimingEditor::SaveFile(const std::string& path)
 {
     std::ostringstream out;
     for (const Row& r : rows_) {
-        if (Tav_Trim(r.start).empty() || Tav_Trim(r.end).empty())
+        if (Trim(r.start).empty() || Trim(r.end).empty())
             continue;
-        Tav_WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
+        WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
     }
     // Written to a temporary file and renamed into place, so a failed save
     // never leaves a half-written events file behind.
     QSaveFile file(QString::fromStdString(path));
     const std::string text = out.str();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
+        || !file.commit()) {
         Tav_Message("Unable to save file - " + path);
         return false;
     }
@@ -181,7 +181,7 @@ void TimingEditor::Command2_Click()
 void TimingEditor::Command3_Click()
 {
     if (rows_.size() < 2)
-        rows_[0] = Row{};
+        rows_[0] = Row {};
     else
         rows_.erase(rows_.begin() + row_);
     setUnsaved();
@@ -274,7 +274,7 @@ void TimingEditor::shift(int sign)
 {
     const long delta = gridSeconds(NormaliseTime(delta_));
     for (size_t i = 1; i < rows_.size(); ++i) {
-        const std::string start = Tav_Trim(rows_[i].start);
+        const std::string start = Trim(rows_[i].start);
         const long s = gridSeconds(start);
         if (start.empty() || s <= 0)
             continue;
@@ -300,7 +300,7 @@ void TimingEditor::CheckTimes()
         Row& r = rows_[i];
         r.end = next;
         next = r.start;
-        r.bad = Tav_Trim(r.page).empty() || Tav_Trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
+        r.bad = Trim(r.page).empty() || Trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
     }
     greenRow_ = row_;
 }

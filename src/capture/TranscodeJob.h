@@ -80,13 +80,13 @@ struct TranscodeLane {
     AVAudioFifo* fifo = nullptr;
     std::unique_ptr<FfmpegAudioFilter> filter;  // sound filters before the encoder
     AVFrame* filtered = nullptr;
-    AVRational frameTimeBase{1, 1};  // of the frames the audio encoder is given
-    bool started = false;            // the first sound frame was encoded
+    AVRational frameTimeBase {1, 1};  // of the frames the audio encoder is given
+    bool started = false;             // the first sound frame was encoded
     int64_t nextPts = 0;
     int64_t lastVideoPts = AV_NOPTS_VALUE;
     double peak = 0;  // the loudest sample since the last level report
-    std::chrono::steady_clock::time_point lastLevel{};
-    AVPacket* pkt = av_packet_alloc();     // encoded, to be written
+    std::chrono::steady_clock::time_point lastLevel {};
+    AVPacket* pkt = av_packet_alloc();    // encoded, to be written
     std::unique_ptr<SoundWorker> worker;  // the thread encoding this lane's sound
 
     ~TranscodeLane()
@@ -122,13 +122,13 @@ struct TranscodeJob {
     int64_t lastEndUs = 0;  // the end of the last packet read, for telling a file cut short
     // The live preview.
     std::function<void(const PreviewFrame&)> preview;
-    std::chrono::milliseconds previewEvery{200};
+    std::chrono::milliseconds previewEvery {200};
     int previewWidth = 320;
-    std::chrono::steady_clock::time_point lastPreview{};
+    std::chrono::steady_clock::time_point lastPreview {};
     SwsContext* previewSws = nullptr;
     // The sound level: the loudest sample, reported every levelEvery.
     std::function<void(double)> level;
-    std::chrono::milliseconds levelEvery{100};
+    std::chrono::milliseconds levelEvery {100};
 
     ~TranscodeJob()
     {
@@ -162,20 +162,20 @@ using Lane = TranscodeLane;
 
 // Sends a frame (nullptr: the end) to the lane's encoder and writes what
 // comes out.
-bool encode(Job& job, Lane& lane, AVFrame* frame);
+bool Encode(Job& job, Lane& lane, AVFrame* frame);
 
 // The sound side (TranscodeSound.cpp).
-bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o);
+bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o);
 // Encodes a decoded sound frame of the lane, through its filters; nullptr
 // ends the sound and flushes the encoder.
-bool encodeSound(Job& job, Lane& lane, AVFrame* in);
+bool EncodeSound(Job& job, Lane& lane, AVFrame* in);
 // The thread of a lane's SoundWorker.
-void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& worker);
+void SoundWorkerLoop(Job& job, Lane& lane, SoundWorker& worker);
 // Hands a decoded frame (nullptr: the end) to the lane's sound worker,
 // waiting while its queue is full; false once the worker failed.
-bool queueSound(Lane& lane, const AVFrame* frame);
+bool QueueSound(Lane& lane, const AVFrame* frame);
 // Waits for the lane's sound worker to finish the sound it was given.
-bool finishSound(Lane& lane);
+bool FinishSound(Lane& lane);
 
 }  // namespace transcode
 

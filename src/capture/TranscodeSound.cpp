@@ -46,7 +46,7 @@ bool drainFifo(Job& job, Lane& lane, bool final)
         av_audio_fifo_read(lane.fifo, reinterpret_cast<void**>(f->data), n);
         f->pts = lane.nextPts;
         lane.nextPts += n;
-        const bool ok = encode(job, lane, f);
+        const bool ok = Encode(job, lane, f);
         av_frame_free(&f);
         if (!ok)
             return false;
@@ -67,8 +67,9 @@ bool encodeAudio(Job& job, Lane& lane, AVFrame* in)
     if (outMax <= 0)
         return true;
     uint8_t** buf = nullptr;
-    if (av_samples_alloc_array_and_samples(&buf, nullptr, lane.enc->ch_layout.nb_channels, outMax,
-                                           lane.enc->sample_fmt, 0) < 0)
+    if (av_samples_alloc_array_and_samples(&buf, nullptr, lane.enc->ch_layout.nb_channels, outMax, lane.enc->sample_fmt,
+                                           0)
+        < 0)
         return job.fail("out of memory", 0);
     const int got = swr_convert(lane.swr, buf, outMax, in ? const_cast<const uint8_t**>(in->extended_data) : nullptr,
                                 in ? in->nb_samples : 0);
@@ -101,7 +102,7 @@ bool filterAudio(Job& job, Lane& lane, AVFrame* in)
 
 }  // namespace
 
-bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
+bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
 {
     AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
     enc->sample_rate = pickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
@@ -118,7 +119,7 @@ bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
         return job.fail(std::string("cannot open the audio encoder ") + codec->name, rc);
     // What the resampler is given: the decoded sound, or what the filters
     // make of it.
-    AVChannelLayout inLayout{};
+    AVChannelLayout inLayout {};
     AVSampleFormat inFormat = lane.dec->sample_fmt;
     int inRate = lane.dec->sample_rate;
     lane.frameTimeBase = lane.dec->pkt_timebase;
@@ -138,8 +139,8 @@ bool openAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const Transcod
     } else {
         av_channel_layout_copy(&inLayout, &lane.dec->ch_layout);
     }
-    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout, inFormat,
-                             inRate, 0, nullptr);
+    rc = swr_alloc_set_opts2(&lane.swr, &enc->ch_layout, enc->sample_fmt, enc->sample_rate, &inLayout, inFormat, inRate,
+                             0, nullptr);
     av_channel_layout_uninit(&inLayout);
     if (rc < 0 || swr_init(lane.swr) < 0)
         return job.fail("cannot convert the audio samples", rc);
@@ -164,7 +165,9 @@ double framePeak(const AVFrame* f)
             case AV_SAMPLE_FMT_U8: v = (d[i] - 128) / 128.0; break;
             case AV_SAMPLE_FMT_S16: v = reinterpret_cast<const int16_t*>(d)[i] / 32768.0; break;
             case AV_SAMPLE_FMT_S32: v = reinterpret_cast<const int32_t*>(d)[i] / 2147483648.0; break;
-            case AV_SAMPLE_FMT_S64: v = static_cast<double>(reinterpret_cast<const int64_t*>(d)[i]) / 9.2233720368547758e18; break;
+            case AV_SAMPLE_FMT_S64:
+                v = static_cast<double>(reinterpret_cast<const int64_t*>(d)[i]) / 9.2233720368547758e18;
+                break;
             case AV_SAMPLE_FMT_FLT: v = reinterpret_cast<const float*>(d)[i]; break;
             case AV_SAMPLE_FMT_DBL: v = reinterpret_cast<const double*>(d)[i]; break;
             default: return 0;
@@ -187,7 +190,7 @@ void reportLevel(Job& job, Lane& lane, const AVFrame* in)
 }
 
 // The whole of one lane's sound encoding, from the first frame to the end.
-bool encodeSound(Job& job, Lane& lane, AVFrame* in)
+bool EncodeSound(Job& job, Lane& lane, AVFrame* in)
 {
     if (in && job.level)
         reportLevel(job, lane, in);
@@ -195,12 +198,12 @@ bool encodeSound(Job& job, Lane& lane, AVFrame* in)
         return lane.filter ? filterAudio(job, lane, in) : encodeAudio(job, lane, in);
     if (lane.filter && !filterAudio(job, lane, nullptr))
         return false;
-    return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && encode(job, lane, nullptr);
+    return encodeAudio(job, lane, nullptr) && drainFifo(job, lane, true) && Encode(job, lane, nullptr);
 }
 
 // The worker is handed over when the thread starts: the lane lets go of it
 // before it ends the thread.
-void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
+void SoundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
 {
     for (;;) {
         AVFrame* frame = nullptr;
@@ -213,7 +216,7 @@ void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
             w.queue.pop_front();
         }
         w.changed.notify_all();
-        const bool ok = encodeSound(job, lane, frame);
+        const bool ok = EncodeSound(job, lane, frame);
         const bool end = frame == nullptr;
         av_frame_free(&frame);
         if (!ok || end) {
@@ -226,7 +229,7 @@ void soundWorkerLoop(Job& job, Lane& lane, SoundWorker& w)
     }
 }
 
-bool queueSound(Lane& lane, const AVFrame* frame)
+bool QueueSound(Lane& lane, const AVFrame* frame)
 {
     SoundWorker& w = *lane.worker;
     AVFrame* copy = frame ? av_frame_clone(frame) : nullptr;
@@ -242,7 +245,7 @@ bool queueSound(Lane& lane, const AVFrame* frame)
     return true;
 }
 
-bool finishSound(Lane& lane)
+bool FinishSound(Lane& lane)
 {
     SoundWorker& w = *lane.worker;
     if (w.thread.joinable())

@@ -24,7 +24,7 @@ int openLog(bool truncate)
     // lines of processes that share the log never overwrite or split each
     // other, and a truncation by another process leaves no hole behind.
     const int flags = O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    return ::open(Tav_DebugLogPath().c_str(), flags, 0644);
+    return ::open(DebugLogPath().c_str(), flags, 0644);
 }
 
 bool writeAll(int fd, const std::string& data)
@@ -47,7 +47,7 @@ std::string envOr(const char* name, const std::string& fallback)
 }
 }  // namespace
 
-std::string Tav_DebugLogPath()
+std::string DebugLogPath()
 {
     std::string dir = envOr("PELLUCOR_STATE_DIR", "");
     if (dir.empty()) {
@@ -63,7 +63,7 @@ void Tav_DebugLog(const std::string& text)
 {
     std::lock_guard lock(g_mutex);
     if (g_state == 0) {
-        const fs::path path = Tav_DebugLogPath();
+        const fs::path path = DebugLogPath();
         std::error_code ec;
         fs::create_directories(path.parent_path(), ec);
         g_fd = openLog(true);

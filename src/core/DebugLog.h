@@ -10,6 +10,6 @@ void Tav_DebugLog(const std::string& text);
 
 // Path of the log file: $PELLUCOR_STATE_DIR, else $XDG_STATE_HOME/pellucor,
 // else ~/.local/state/pellucor, followed by "Syncdbg.txt".
-std::string Tav_DebugLogPath();
+std::string DebugLogPath();
 
 }  // namespace pellucor

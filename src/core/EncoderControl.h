@@ -64,7 +64,7 @@ public:
     std::function<void(int percent)> onProgress;
     // From any thread: abandons a Save under way, which then fails and
     // leaves no file of its own behind.
-    virtual void Cancel() {}
+    virtual void Cancel() { }
 };
 
 // One picture of the live preview: width x height pixels, three bytes

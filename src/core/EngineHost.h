@@ -23,13 +23,13 @@ public:
     // Loads the encoder component; nullptr with err when it cannot be loaded.
     virtual std::unique_ptr<EncoderControl> LoadEncoder(std::string& err) = 0;
     // How far the step under way is: done of total units.
-    virtual void Progress(int64_t /*done*/, int64_t /*total*/) {}
+    virtual void Progress(int64_t /*done*/, int64_t /*total*/) { }
     // True once whoever runs the engine asked it to stop.
     virtual bool Cancelled() const { return false; }
     // While a handler is set, a request to stop calls it (from any thread)
     // so that the work under way is abandoned at once; setting one after
     // the request calls it straight away. nullptr removes it.
-    virtual void SetCancelHandler(std::function<void()> /*handler*/) {}
+    virtual void SetCancelHandler(std::function<void()> /*handler*/) { }
 };
 
 // A host that records the status lines and makes encoders from a factory.

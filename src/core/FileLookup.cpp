@@ -21,7 +21,7 @@ DirListing::DirListing(const std::string& dir) : dir_(dir)
         return;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        byLower_.emplace(Tav_Lower(name), name);
+        byLower_.emplace(Lower(name), name);
     }
 }
 
@@ -29,15 +29,15 @@ bool DirListing::Find(const std::string& name, std::string& path, std::string& e
 {
     path.clear();
     err.clear();
-    const auto [first, last] = byLower_.equal_range(Tav_Lower(name));
+    const auto [first, last] = byLower_.equal_range(Lower(name));
     if (first == last)
         return false;
     if (std::next(first) != last) {
-        err = "Two files differ only in letter case: " + Tav_Join(dir_, first->second) + " and " +
-              Tav_Join(dir_, std::next(first)->second);
+        err = "Two files differ only in letter case: " + Join(dir_, first->second) + " and "
+            + Join(dir_, std::next(first)->second);
         return false;
     }
-    path = Tav_Join(dir_, first->second);
+    path = Join(dir_, first->second);
     return true;
 }
 
@@ -47,32 +47,32 @@ std::string DirListing::Path(const std::string& name) const
     return Find(name, path, err) ? path : std::string();
 }
 
-bool Tav_FindFile(const std::string& dir, const std::string& name, std::string& path, std::string& err)
+bool FindFile(const std::string& dir, const std::string& name, std::string& path, std::string& err)
 {
     return DirListing(dir).Find(name, path, err);
 }
 
-bool Tav_FindPath(const std::string& path, std::string& found, std::string& err)
+bool FindPath(const std::string& path, std::string& found, std::string& err)
 {
-    const auto slash = path.rfind(Tav_Sep);
+    const auto slash = path.rfind(kPathSeparator);
     if (slash == std::string::npos) {
-        if (!Tav_FindFile(".", path, found, err))
+        if (!FindFile(".", path, found, err))
             return false;
-        found = found.substr(found.rfind(Tav_Sep) + 1);
+        found = found.substr(found.rfind(kPathSeparator) + 1);
         return true;
     }
-    return Tav_FindFile(path.substr(0, slash + 1), path.substr(slash + 1), found, err);
+    return FindFile(path.substr(0, slash + 1), path.substr(slash + 1), found, err);
 }
 
-bool Tav_IsRegularFile(const std::string& path)
+bool IsRegularFile(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string Tav_FileProblem(const std::string& path)
+std::string FileProblem(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return std::strerror(path.empty() ? ENOENT : errno);
     if (S_ISDIR(st.st_mode))

@@ -29,17 +29,17 @@ private:
 };
 
 // A single lookup of dir + name (see DirListing::Find).
-bool Tav_FindFile(const std::string& dir, const std::string& name, std::string& path, std::string& err);
+bool FindFile(const std::string& dir, const std::string& name, std::string& path, std::string& err);
 // The same for a whole path: its directory is looked up as given, its last
 // component in any letter case.
-bool Tav_FindPath(const std::string& path, std::string& found, std::string& err);
+bool FindPath(const std::string& path, std::string& found, std::string& err);
 
 // Why path cannot be read as an ordinary file ("" when it can): it does not
 // exist, it is a directory, a pipe, a device or a socket, or opening it
 // fails (the system's reason). Never blocks, whatever kind of file it is.
-std::string Tav_FileProblem(const std::string& path);
+std::string FileProblem(const std::string& path);
 // Whether path is an existing regular file (following links).
-bool Tav_IsRegularFile(const std::string& path);
+bool IsRegularFile(const std::string& path);
 
 // Tav_CopyFiles with the reason of the first failure (the file and why) in
 // err: every entry the pattern names is copied or reported, so a pipe or an
@@ -48,6 +48,6 @@ bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::st
 
 // The file: address of a local path, every character that has a meaning in
 // an address (such as "#", "?", "%" or a blank) encoded.
-std::string Tav_FileUrl(const std::string& path);
+std::string FileUrl(const std::string& path);
 
 }  // namespace pellucor

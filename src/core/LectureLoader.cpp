@@ -18,8 +18,8 @@ struct SlideLine {
 
 std::string imageFromPage(const std::string& page)
 {
-    const std::string p = Tav_Lower(page);
-    if (Tav_StartsWith(p, "sld") && Tav_EndsWith(p, ".htm"))
+    const std::string p = Lower(page);
+    if (StartsWith(p, "sld") && EndsWith(p, ".htm"))
         return "img" + p.substr(3, 3) + ".gif";
     return "";
 }
@@ -33,21 +33,21 @@ SlideLine parseNormalLine(const std::string& line)
         return r;
     const auto p2 = line.find(' ', p1 + 1);
     if (p2 == std::string::npos) {
-        r.start = Tav_Trim(line.substr(p1 + 1));
+        r.start = Trim(line.substr(p1 + 1));
         return r;
     }
-    r.start = Tav_Trim(line.substr(p1 + 1, p2 - p1 - 1));
+    r.start = Trim(line.substr(p1 + 1, p2 - p1 - 1));
     const auto p3 = line.find(' ', p2 + 1);
     if (p3 == std::string::npos) {
-        r.end = Tav_Trim(line.substr(p2 + 1));
+        r.end = Trim(line.substr(p2 + 1));
         return r;
     }
-    r.end = Tav_Trim(line.substr(p2 + 1, p3 - p2 - 1));
+    r.end = Trim(line.substr(p2 + 1, p3 - p2 - 1));
     const auto url = line.find("URL\\", p3);
     if (url != std::string::npos)
-        r.name = Tav_Trim(line.substr(url + 4));
+        r.name = Trim(line.substr(url + 4));
     if (r.name.empty())
-        return SlideLine{};  // no page: the line is skipped
+        return SlideLine {};  // no page: the line is skipped
     r.image = imageFromPage(r.name);
     return r;
 }
@@ -58,25 +58,25 @@ bool parseImagesLine(const std::string& line, int slot, int64_t& total, SlideLin
     const auto f = Tav_Split(line);
     if (f.size() - 1 < 2)
         return false;
-    const int64_t duration = Tav_RoundHalfEven(Tav_Val(f[1]));
+    const int64_t duration = RoundHalfEven(Val(f[1]));
     r.start = Tav_TicksToTime(total);
     total += duration;
     r.end = Tav_TicksToTime(total);
-    r.image = Tav_Lower(f[2]);
-    r.name = "sld" + Tav_Fmt000(slot) + ".htm";
+    r.image = Lower(f[2]);
+    r.name = "sld" + Fmt000(slot) + ".htm";
     return true;
 }
 
 std::string fileName(const std::string& path)
 {
-    const auto pos = path.rfind(Tav_Sep);
+    const auto pos = path.rfind(kPathSeparator);
     return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
 // Opens a file found on disk for reading; false with the reason otherwise.
 bool openInput(const std::string& path, std::ifstream& in, std::string& err)
 {
-    if (const std::string why = Tav_FileProblem(path); !why.empty()) {
+    if (const std::string why = FileProblem(path); !why.empty()) {
         err = "Unable to Open " + path + " for Input - " + why;
         return false;
     }
@@ -99,15 +99,14 @@ LectureLoader::LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, S
       status_(std::move(status)),
       probe_(std::move(probe)),
       media_(in_.mediaDir)
-{
-}
+{ }
 
 bool LectureLoader::FindReadable(const DirListing& dir, const std::string& name, std::string& path,
                                  std::string& err) const
 {
     if (!dir.Find(name, path, err))
         return false;
-    if (const std::string why = Tav_FileProblem(path); !why.empty()) {
+    if (const std::string why = FileProblem(path); !why.empty()) {
         err = "Unable to read " + path + " - " + why;
         path.clear();
         return false;
@@ -141,8 +140,8 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     const auto rawmediaConvention = [&](bool haveRawmedia, bool& chosen) {
         chosen = false;
         for (const auto& [name, which, text] :
-             {std::tuple{"images.txt", Convention::Images, "Using images/rawmedia convention"},
-              std::tuple{"pellucor.txt", Convention::Plain, "Using rawmedia.* convention"}}) {
+             {std::tuple {"images.txt", Convention::Images, "Using images/rawmedia convention"},
+              std::tuple {"pellucor.txt", Convention::Plain, "Using rawmedia.* convention"}}) {
             if (!FindReadable(media_, name, firstEvents, err)) {
                 if (!err.empty())
                     return false;
@@ -164,11 +163,11 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
     // The parts of a lecture of another name would be dropped but for the
     // first: the name given is wrong.
     if (const std::string other = otherLectureParts(); !other.empty()) {
-        err = "No events file of the lecture " + in_.lecName + " (" + in_.lecName + "1.txt) in " + D +
-              "; it holds the events files " + other;
+        err = "No events file of the lecture " + in_.lecName + " (" + in_.lecName + "1.txt) in " + D
+            + "; it holds the events files " + other;
         return false;
     }
-    auto media = Tav_ListFiles(D, "*.rm");
+    auto media = ListFiles(D, "*.rm");
     conv = Convention::FirstRm;
     if (media.empty()) {
         const bool haveRecording = FindRecording("rawmedia", rawmedia, err);
@@ -197,7 +196,7 @@ bool LectureLoader::FindNamingConvention(Convention& conv, std::string& firstEve
 std::string MultiPartLectureIn(const std::string& dir)
 {
     const DirListing listing(Tav_DirSlash(dir));
-    for (const std::string& first : Tav_ListFiles(dir, "*1.txt")) {
+    for (const std::string& first : ListFiles(dir, "*1.txt")) {
         const std::string name = first.substr(0, first.size() - 5);
         std::string path, err;
         if (!name.empty() && listing.Find(name + "2.txt", path, err))
@@ -247,25 +246,25 @@ bool LectureLoader::LookUpPartMedia(int part, const std::string& events, std::st
     // The media lies beside its events file, named like it.
     const std::string name = fileName(events);
     const std::string base = name.substr(0, name.size() - 4);
-    const std::string evName = Tav_Lower(name);
+    const std::string evName = Lower(name);
     std::string audio, rm;
     if (!FindReadable(media_, base + ".ra", audio, err) && !err.empty())
         return false;
     if (!FindReadable(media_, base + ".rm", rm, err) && !err.empty())
         return false;
-    if (rm.empty() && (Tav_Contains(evName, "images.txt") || Tav_Contains(evName, "pellucor.txt")) &&
-        !FindReadable(media_, "rawmedia.rm", rm, err) && !err.empty())
+    if (rm.empty() && (Contains(evName, "images.txt") || Contains(evName, "pellucor.txt"))
+        && !FindReadable(media_, "rawmedia.rm", rm, err) && !err.empty())
         return false;
-    if (rm.empty() && !in_.fullCheck && Tav_Contains(evName, "images.txt") &&
-        !FindReadable(media_, "rawmedia.mov", rm, err) && !err.empty())
+    if (rm.empty() && !in_.fullCheck && Contains(evName, "images.txt") && !FindReadable(media_, "rawmedia.mov", rm, err)
+        && !err.empty())
         return false;
     // Without RealMedia: a recording of today named the same way.
     std::string recording;
     if (audio.empty() && rm.empty()) {
         if (!FindRecording(base, recording, err) && !err.empty())
             return false;
-        if (recording.empty() && (Tav_Contains(evName, "images.txt") || Tav_Contains(evName, "pellucor.txt")) &&
-            !FindRecording("rawmedia", recording, err) && !err.empty())
+        if (recording.empty() && (Contains(evName, "images.txt") || Contains(evName, "pellucor.txt"))
+            && !FindRecording("rawmedia", recording, err) && !err.empty())
             return false;
     }
     if (!recording.empty()) {
@@ -291,7 +290,7 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, s
     std::ifstream in;
     if (!openInput(events, in, err))
         return false;
-    const bool imagesConvention = Tav_Contains(Tav_Lower(fileName(events)), "images.txt");
+    const bool imagesConvention = Contains(Lower(fileName(events)), "images.txt");
     const int firstSlot = slot;
     int64_t ticks = 0;  // running total of the images convention
     std::vector<SlideLine> lines;
@@ -316,17 +315,15 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, s
     }
     // Slides follow each other in time: lines written out of order are
     // put in order of their start (two at the same instant keep theirs).
-    const auto byStart = [](const SlideLine& a, const SlideLine& b) {
-        return Tav_TimeToTicks(a.start) < Tav_TimeToTicks(b.start);
-    };
+    const auto byStart
+        = [](const SlideLine& a, const SlideLine& b) { return Tav_TimeToTicks(a.start) < Tav_TimeToTicks(b.start); };
     if (!std::is_sorted(lines.begin(), lines.end(), byStart)) {
         std::stable_sort(lines.begin(), lines.end(), byStart);
         status_("Warning: the slide times of " + events + " are not in time order; they were put in order");
     }
     for (const SlideLine& parsed : lines) {
         if (slot > kMaxSlides) {
-            err = "Too many slides: a lecture holds at most " + std::to_string(kMaxSlides) + " slides (" + events +
-                  ")";
+            err = "Too many slides: a lecture holds at most " + std::to_string(kMaxSlides) + " slides (" + events + ")";
             return false;
         }
         SI.StartTime[slot] = parsed.start;
@@ -356,7 +353,7 @@ bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
         return false;
     std::string line;
     while (Tav_ReadLine(in, line)) {
-        if (!Tav_Contains(line, "ALIGN=LEFT"))
+        if (!Contains(line, "ALIGN=LEFT"))
             continue;
         for (int i = 1; i <= SI.NumOfSlides; ++i) {
             const std::string& name = SI.SlideName[i];
@@ -368,8 +365,8 @@ bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
             if (gt == std::string::npos)
                 continue;
             std::string title = line.substr(gt + 1);
-            title = Tav_Trim(title.substr(0, title.find('<')));
-            title = Tav_Trim(title.substr(0, 24));
+            title = Trim(title.substr(0, title.find('<')));
+            title = Trim(title.substr(0, 24));
             if (SI.SlideTitle[i].empty())
                 SI.SlideTitle[i] = title;
         }
@@ -399,13 +396,12 @@ bool LectureLoader::ReadTitlesFile(const std::string& titles, std::string& err)
         }
         if (!four)
             continue;
-        const std::string name =
-            Tav_ReplaceAll(Tav_Lower(Tav_Trim(line.substr(q[0] + 1, q[1] - q[0] - 1))), "&qt;", "\"");
-        const std::string title = Tav_ReplaceAll(Tav_Trim(line.substr(q[2] + 1, q[3] - q[2] - 1)), "&qt;", "\"");
+        const std::string name = ReplaceAll(Lower(Trim(line.substr(q[0] + 1, q[1] - q[0] - 1))), "&qt;", "\"");
+        const std::string title = ReplaceAll(Trim(line.substr(q[2] + 1, q[3] - q[2] - 1)), "&qt;", "\"");
         if (name.empty() || title.empty())
             continue;
         for (int i = 1; i <= SI.NumOfSlides; ++i)
-            if (Tav_Lower(SI.SlideName[i]) == name || Tav_Lower(SI.SlideImage[i]) == name)
+            if (Lower(SI.SlideName[i]) == name || Lower(SI.SlideImage[i]) == name)
                 SI.SlideTitle[i] = title;
     }
     return true;

@@ -21,7 +21,7 @@ bool SlideEngine::LoadLecture(bool fullCheck, bool verbose, std::string& err)
     Tav_DebugLog("LoadSlideInfo " + D);
 
     std::unique_ptr<EncoderControl> encoder;  // loaded on first use, released at the end
-    const bool builtInProbe = Tav_Contains(Tav_Upper(Preference("prfRmmerge")), "NONE");
+    const bool builtInProbe = Contains(Upper(Preference("prfRmmerge")), "NONE");
     // Opens media through the encoder component and tells whether it holds
     // video and sound.
     auto openMedia = [&](const std::string& path, bool& video, bool& audio, std::string& why) {
@@ -46,7 +46,7 @@ bool SlideEngine::LoadLecture(bool fullCheck, bool verbose, std::string& err)
     };
     auto hasVideo = [&](const std::string& rm, bool& video, std::string& why) {
         if (!builtInProbe) {
-            const int answer = Tav_PlainAskYesNoCancel("Does the media for this lecture (" + rm + ") contain Video?");
+            const int answer = PlainAskYesNoCancel("Does the media for this lecture (" + rm + ") contain Video?");
             if (answer == TavCancel) {
                 why = "Cancelled...";
                 return false;

@@ -13,7 +13,7 @@ namespace pellucor {
 namespace {
 StderrMessageSink g_stderrSink;
 MessageSink* g_sink = &g_stderrSink;
-std::atomic<bool> g_unattended{false};
+std::atomic<bool> g_unattended {false};
 
 // A sink other than stderr belongs to the thread of the application's
 // event loop (a window's message box must be shown there). A worker
@@ -21,22 +21,19 @@ std::atomic<bool> g_unattended{false};
 // the event loop keeps running meanwhile, so windows stay responsive.
 // Printing to stderr needs no thread of its own: a command that waits for
 // its worker without an event loop prints from the worker.
-template <class Ask>
-int onSinkThread(Ask ask)
+template <class Ask> int onSinkThread(Ask ask)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread() || g_sink == &g_stderrSink)
         return ask();
     int answer = 0;
-    QMetaObject::invokeMethod(app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
     return answer;
 }
 }  // namespace
 
-void StderrMessageSink::ShowMessage(const std::string& text)
-{
-    std::cerr << "pellucor: " << text << std::endl;
-}
+void StderrMessageSink::ShowMessage(const std::string& text) { std::cerr << "pellucor: " << text << std::endl; }
 
 int StderrMessageSink::AskOkCancel(const std::string& text)
 {
@@ -50,7 +47,7 @@ int StderrMessageSink::AskYesNoCancel(const std::string& text)
     return TavYes;
 }
 
-MessageSink* Tav_SetMessageSink(MessageSink* sink)
+MessageSink* SetMessageSink(MessageSink* sink)
 {
     MessageSink* previous = g_sink;
     g_sink = sink ? sink : &g_stderrSink;
@@ -60,7 +57,7 @@ MessageSink* Tav_SetMessageSink(MessageSink* sink)
 MessageSink& Tav_MessageSink() { return *g_sink; }
 
 void Tav_SetUnattended(bool on) { g_unattended = on; }
-bool Tav_Unattended() { return g_unattended; }
+bool Unattended() { return g_unattended; }
 
 void Tav_Message(const std::string& text)
 {
@@ -92,7 +89,7 @@ int Tav_AskYesNoCancel(const std::string& text)
     return onSinkThread([&] { return g_sink->AskYesNoCancel(text); });
 }
 
-void Tav_PlainMessage(const std::string& text)
+void PlainMessage(const std::string& text)
 {
     onSinkThread([&] {
         g_sink->ShowMessage(text);
@@ -100,7 +97,7 @@ void Tav_PlainMessage(const std::string& text)
     });
 }
 
-int Tav_PlainAskYesNoCancel(const std::string& text)
+int PlainAskYesNoCancel(const std::string& text)
 {
     return onSinkThread([&] { return g_sink->AskYesNoCancel(text); });
 }

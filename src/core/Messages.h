@@ -32,11 +32,11 @@ public:
 
 // Installs the sink used by all wrappers (not owned; nullptr restores the
 // stderr sink). Returns the previous one.
-MessageSink* Tav_SetMessageSink(MessageSink* sink);
+MessageSink* SetMessageSink(MessageSink* sink);
 MessageSink& Tav_MessageSink();
 
 void Tav_SetUnattended(bool on);
-bool Tav_Unattended();
+bool Unattended();
 
 // Information box; nothing in unattended mode.
 void Tav_Message(const std::string& text);
@@ -47,7 +47,7 @@ int Tav_AskYesNoCancel(const std::string& text);
 
 // Plain message boxes that are shown even in unattended mode (a headless
 // sink logs them instead of blocking).
-void Tav_PlainMessage(const std::string& text);
-int Tav_PlainAskYesNoCancel(const std::string& text);
+void PlainMessage(const std::string& text);
+int PlainAskYesNoCancel(const std::string& text);
 
 }  // namespace pellucor

@@ -28,10 +28,10 @@ bool FindPartRecordings(const std::string& mediaDir, const std::string& lecName,
         if (!loader.LookUpPartMedia(part, events, err))
             return false;
         const std::string& video = si->VideoFile[part];
-        PartRecording p{part, video.empty() ? si->AudioFile[part] : video, events, ""};
-        if (Tav_IsRegularFile(events))
+        PartRecording p {part, video.empty() ? si->AudioFile[part] : video, events, ""};
+        if (IsRegularFile(events))
             p.current = events;
-        if (Tav_Lower(name) == "pellucor.txt" && !dir.Path("images.txt").empty())
+        if (Lower(name) == "pellucor.txt" && !dir.Path("images.txt").empty())
             p.current = dir.Path("images.txt");
         parts.push_back(std::move(p));
         return true;
@@ -41,7 +41,7 @@ bool FindPartRecordings(const std::string& mediaDir, const std::string& lecName,
     if (!parts.empty() || !err.empty())
         return err.empty();
     const auto baseTxt = [](const std::string& media) { return media.substr(0, media.rfind('.')) + ".txt"; };
-    const auto rm = Tav_ListFiles(D, "*.rm");
+    const auto rm = ListFiles(D, "*.rm");
     if (!dir.Path("rawmedia.rm").empty())
         add(1, "pellucor.txt");
     else if (!rm.empty())

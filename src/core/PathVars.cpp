@@ -6,17 +6,17 @@ namespace pellucor {
 
 LectureNames SplitLectureDir(const std::string& lectureDir)
 {
-    const auto parts = Tav_SplitPath(Tav_Trim(lectureDir));
+    const auto parts = Tav_SplitPath(Trim(lectureDir));
     return {parts.last, parts.leading};
 }
 
 std::string TavPrefString(const std::string& text, const std::string& lecDirCaption, bool withParent)
 {
     const LectureNames names = SplitLectureDir(lecDirCaption);
-    std::string s = Tav_ReplaceAll(text, "${lecdir}", lecDirCaption);
-    s = Tav_ReplaceAll(s, "${lecname}", names.name);
+    std::string s = ReplaceAll(text, "${lecdir}", lecDirCaption);
+    s = ReplaceAll(s, "${lecname}", names.name);
     if (withParent)
-        s = Tav_ReplaceAll(s, "${lecparent}", names.parent);
+        s = ReplaceAll(s, "${lecparent}", names.parent);
     return s;
 }
 

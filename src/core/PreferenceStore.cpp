@@ -67,14 +67,15 @@ std::string PreferenceStore::Default(const std::string& key)
 {
     for (const PrefDef& d : Definitions())
         if (key == d.key)
-            return Tav_Trim(d.def);
+            return Trim(d.def);
     return "";
 }
 
 PreferenceStore::PreferenceStore(const QString& iniPath)
 {
     if (iniPath.isEmpty())
-        settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Pellucor2.0", "Pellucor2.0");
+        settings_
+            = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Pellucor2.0", "Pellucor2.0");
     else
         settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
 }
@@ -87,7 +88,7 @@ PreferenceSnapshot PreferenceStore::Read() const
     PreferenceSnapshot values;
     for (const PrefDef& d : Definitions()) {
         const QString key = QStringLiteral("Pref/") + d.key;
-        values[d.key] = settings_->value(key, QString::fromStdString(Tav_Trim(d.def))).toString().toStdString();
+        values[d.key] = settings_->value(key, QString::fromStdString(Trim(d.def))).toString().toStdString();
     }
     return values;
 }

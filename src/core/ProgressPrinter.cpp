@@ -8,8 +8,7 @@ constexpr int kBarWidth = 40;
 
 ProgressPrinter::ProgressPrinter(std::ostream& out, bool terminal, std::chrono::milliseconds minGap, std::string label)
     : out_(out), terminal_(terminal), minGap_(minGap), label_(std::move(label))
-{
-}
+{ }
 
 void ProgressPrinter::drawBar()
 {

@@ -32,7 +32,7 @@ private:
     bool terminal_;
     std::chrono::milliseconds minGap_;
     std::string label_;
-    std::chrono::steady_clock::time_point lastPrint_{};
+    std::chrono::steady_clock::time_point lastPrint_ {};
     int shown_ = -1;
     int percent_ = 0;
     bool barOnScreen_ = false;

@@ -45,7 +45,7 @@ struct PublishSettings {
 // copy is made where it must be encoded (VP9/Opus WebM instead of H.264/AAC
 // MP4) and whether its loudness is normalised (EBU R128); "Yes" turns
 // either on.
-inline constexpr const char* kPublishPreferenceKeys[] = {"prfRmmerge", "prfEvents", "prfEvent32", "prfWebmCopy",
-                                                         "prfLoudness"};
+inline constexpr const char* kPublishPreferenceKeys[]
+    = {"prfRmmerge", "prfEvents", "prfEvent32", "prfWebmCopy", "prfLoudness"};
 
 }  // namespace pellucor

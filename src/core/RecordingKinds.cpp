@@ -10,9 +10,9 @@ const std::vector<std::string> kAudio = {".m4a", ".mp3", ".ogg", ".opus", ".wav"
 
 bool endsInOneOf(const std::string& name, const std::vector<std::string>& exts)
 {
-    const std::string lower = Tav_Lower(name);
+    const std::string lower = Lower(name);
     for (const std::string& ext : exts)
-        if (Tav_EndsWith(lower, ext))
+        if (EndsWith(lower, ext))
             return true;
     return false;
 }
@@ -34,7 +34,7 @@ bool IsRecordingName(const std::string& name) { return endsInOneOf(name, Recordi
 
 std::string FirstRecordingIn(const std::string& dir)
 {
-    for (const std::string& name : Tav_ListFiles(dir, "*"))
+    for (const std::string& name : ListFiles(dir, "*"))
         if (IsRecordingName(name))
             return name;
     return "";

@@ -15,8 +15,8 @@ namespace pellucor {
 
 class SlideEngine {
 public:
-    explicit SlideEngine(EngineHost* host = nullptr) : host_(host) {}
-    SlideEngine(PublishSettings settings, EngineHost* host) : S(std::move(settings)), host_(host) {}
+    explicit SlideEngine(EngineHost* host = nullptr) : host_(host) { }
+    SlideEngine(PublishSettings settings, EngineHost* host) : S(std::move(settings)), host_(host) { }
     virtual ~SlideEngine() = default;
     SlideEngine(const SlideEngine&) = delete;
     SlideEngine& operator=(const SlideEngine&) = delete;

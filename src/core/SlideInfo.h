@@ -12,13 +12,12 @@ inline constexpr int kMaxSlides = 500;
 inline constexpr int kMaxParts = 500;
 
 struct SlideInfo {
-    template <typename T>
-    using Table = std::array<T, kMaxSlides + 1>;
+    template <typename T> using Table = std::array<T, kMaxSlides + 1>;
 
     int16_t NumOfSlides = 0;
     int16_t NumOfParts = 0;
-    Table<int16_t> AudioPart{};
-    Table<int16_t> VideoPart{};
+    Table<int16_t> AudioPart {};
+    Table<int16_t> VideoPart {};
     Table<std::string> StartTime;
     Table<std::string> EndTime;
     Table<std::string> SlideName;

@@ -12,10 +12,10 @@ namespace pellucor {
 
 namespace fs = std::filesystem;
 
-bool Tav_WildcardMatch(const std::string& name, const std::string& pattern)
+bool WildcardMatch(const std::string& name, const std::string& pattern)
 {
-    const std::string n = Tav_Lower(name);
-    const std::string p = pattern == "*.*" ? std::string("*") : Tav_Lower(pattern);
+    const std::string n = Lower(name);
+    const std::string p = pattern == "*.*" ? std::string("*") : Lower(pattern);
     // Iterative matcher with single-star backtracking. "*" and "?" are
     // wildcards only in the pattern: in a name they are ordinary characters.
     size_t ni = 0, pi = 0, star = std::string::npos, mark = 0;
@@ -56,7 +56,7 @@ std::vector<std::string> listEntries(const std::string& dir, EntryKind kind, con
         if (!wanted)
             continue;
         const std::string name = it->path().filename().string();
-        if (Tav_WildcardMatch(name, pattern))
+        if (WildcardMatch(name, pattern))
             names.push_back(name);
     }
     std::sort(names.begin(), names.end());
@@ -66,23 +66,23 @@ std::vector<std::string> listEntries(const std::string& dir, EntryKind kind, con
 std::string errorText(const std::error_code& ec) { return ec ? ec.message() : std::string(std::strerror(errno)); }
 }  // namespace
 
-std::vector<std::string> Tav_ListFiles(const std::string& dir, const std::string& pattern)
+std::vector<std::string> ListFiles(const std::string& dir, const std::string& pattern)
 {
     return listEntries(dir, EntryKind::File, pattern);
 }
 
-std::vector<std::string> Tav_ListDirs(const std::string& dir) { return listEntries(dir, EntryKind::Directory, "*"); }
+std::vector<std::string> ListDirs(const std::string& dir) { return listEntries(dir, EntryKind::Directory, "*"); }
 
-bool Tav_HasFiles(const std::string& dir, const std::string& pattern) { return !Tav_ListFiles(dir, pattern).empty(); }
+bool HasFiles(const std::string& dir, const std::string& pattern) { return !ListFiles(dir, pattern).empty(); }
 
-int64_t Tav_FileLen(const std::string& path)
+int64_t FileLen(const std::string& path)
 {
     std::error_code ec;
     const auto n = fs::file_size(path, ec);
     return ec ? -1 : static_cast<int64_t>(n);
 }
 
-void Tav_WriteLine(std::ostream& out, const std::string& text) { out << text << "\r\n"; }
+void WriteLine(std::ostream& out, const std::string& text) { out << text << "\r\n"; }
 
 bool Tav_Chkdrv(const std::string& path)
 {
@@ -108,12 +108,12 @@ bool Tav_ChkFile(const std::string& path)
 {
     Tav_DebugLog("Tav_ChkFile " + path);
     // Only an ordinary file counts: opening a pipe would wait for a writer.
-    return Tav_FileProblem(path).empty();
+    return FileProblem(path).empty();
 }
 
 bool Tav_ChkFileMsg(const std::string& path)
 {
-    const std::string why = Tav_FileProblem(path);
+    const std::string why = FileProblem(path);
     if (why.empty())
         return true;
     Tav_Message(path + " does not exist " + why);
@@ -131,9 +131,9 @@ bool Tav_Mkdir(const std::string& path)
         return false;
     // Create every missing level, one at a time, so the message can name
     // the level that failed.
-    size_t pos = dir[0] == Tav_Sep ? 1 : 0;
+    size_t pos = dir[0] == kPathSeparator ? 1 : 0;
     while (pos < dir.size()) {
-        const size_t next = dir.find(Tav_Sep, pos);
+        const size_t next = dir.find(kPathSeparator, pos);
         const std::string prefix = dir.substr(0, next == std::string::npos ? dir.size() : next);
         pos = next == std::string::npos ? dir.size() : next + 1;
         std::error_code ec;
@@ -165,20 +165,20 @@ bool Tav_RemoveDir(const std::string& path)
         Tav_Message("This program will not remove a root directory " + dir);
         return false;
     }
-    if (Tav_ListFiles(dir, "*.*").empty()) {
+    if (ListFiles(dir, "*.*").empty()) {
         Tav_DebugLog("No Files To Clean Up");
         return true;
     }
     if (Tav_AskOkCancel("Ok to remove files from " + dir) != TavOK)
         return false;
-    for (const auto& name : Tav_ListFiles(dir, "*.*")) {
+    for (const auto& name : ListFiles(dir, "*.*")) {
         std::error_code rec;
         if (!fs::remove(dir + name, rec) || rec) {
             Tav_Message("Problems removing file(s) " + name + " - " + errorText(rec));
             return false;
         }
     }
-    const auto left = Tav_ListFiles(dir, "*.*");
+    const auto left = ListFiles(dir, "*.*");
     if (!left.empty()) {
         Tav_Message("Not all files were removed - " + left.front());
         return false;
@@ -200,7 +200,7 @@ bool Tav_RemoveFile(const std::string& path)
     return true;
 }
 
-std::string Tav_ErrnoText() { return std::strerror(errno ? errno : EIO); }
+std::string ErrnoText() { return std::strerror(errno ? errno : EIO); }
 
 bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern)
 {
@@ -211,12 +211,12 @@ bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::st
 bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern, std::string& err)
 {
     err.clear();
-    const std::string from = Tav_DirSlash(src + Tav_Sep);
-    const std::string to = Tav_DirSlash(dst + Tav_Sep);
+    const std::string from = Tav_DirSlash(src + kPathSeparator);
+    const std::string to = Tav_DirSlash(dst + kPathSeparator);
     for (const auto& name : listEntries(from, EntryKind::NotDirectory, pattern)) {
         const std::string source = from + name;
-        const std::string target = to + Tav_Lower(name);
-        if (const std::string why = Tav_FileProblem(source); !why.empty()) {
+        const std::string target = to + Lower(name);
+        if (const std::string why = FileProblem(source); !why.empty()) {
             err = "Unable to copy " + source + " - " + why;
             return false;
         }

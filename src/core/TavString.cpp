@@ -11,7 +11,7 @@ std::vector<std::string> Tav_Split(std::string_view text, std::string_view sep)
 {
     const char separator = sep.empty() ? ' ' : sep.front();
     std::vector<std::string> fields(1);
-    std::string rest = Tav_Trim(text);
+    std::string rest = Trim(text);
     while (!rest.empty()) {
         const auto pos = rest.find(separator);
         if (pos == std::string::npos) {
@@ -19,7 +19,7 @@ std::vector<std::string> Tav_Split(std::string_view text, std::string_view sep)
             break;
         }
         fields.push_back(rest.substr(0, pos));
-        rest = Tav_Trim(std::string_view(rest).substr(pos + 1));
+        rest = Trim(std::string_view(rest).substr(pos + 1));
     }
     return fields;
 }
@@ -46,7 +46,7 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 }  // namespace
 
-std::string Tav_Trim(std::string_view s)
+std::string Trim(std::string_view s)
 {
     size_t b = 0, e = s.size();
     while (b < e && isBlank(s[b]))
@@ -56,30 +56,30 @@ std::string Tav_Trim(std::string_view s)
     return std::string(s.substr(b, e - b));
 }
 
-std::string Tav_Lower(std::string_view s)
+std::string Lower(std::string_view s)
 {
     std::string r(s);
     std::transform(r.begin(), r.end(), r.begin(), [](unsigned char c) { return std::tolower(c); });
     return r;
 }
 
-std::string Tav_Upper(std::string_view s)
+std::string Upper(std::string_view s)
 {
     std::string r(s);
     std::transform(r.begin(), r.end(), r.begin(), [](unsigned char c) { return std::toupper(c); });
     return r;
 }
 
-bool Tav_Contains(std::string_view s, std::string_view what) { return s.find(what) != std::string_view::npos; }
-bool Tav_IContains(std::string_view s, std::string_view what) { return Tav_Contains(Tav_Lower(s), Tav_Lower(what)); }
-bool Tav_StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
-bool Tav_EndsWith(std::string_view s, std::string_view suffix)
+bool Contains(std::string_view s, std::string_view what) { return s.find(what) != std::string_view::npos; }
+bool IContains(std::string_view s, std::string_view what) { return Contains(Lower(s), Lower(what)); }
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool EndsWith(std::string_view s, std::string_view suffix)
 {
     return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
-bool Tav_IEquals(std::string_view a, std::string_view b) { return Tav_Lower(a) == Tav_Lower(b); }
+bool IEquals(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
 
-std::string Tav_ReplaceAll(std::string_view s, std::string_view find, std::string_view with)
+std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view with)
 {
     if (find.empty())
         return std::string(s);
@@ -97,7 +97,7 @@ std::string Tav_ReplaceAll(std::string_view s, std::string_view find, std::strin
     return out;
 }
 
-double Tav_Val(std::string_view s)
+double Val(std::string_view s)
 {
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
@@ -122,7 +122,7 @@ double Tav_Val(std::string_view s)
     return std::strtod(num.c_str(), nullptr);
 }
 
-int64_t Tav_RoundHalfEven(double v)
+int64_t RoundHalfEven(double v)
 {
     if (!std::isfinite(v))
         return 0;
@@ -131,20 +131,18 @@ int64_t Tav_RoundHalfEven(double v)
     return static_cast<int64_t>(std::nearbyint(v));  // default mode rounds halves to even
 }
 
-std::string Tav_Fmt000(long n)
+std::string Fmt000(long n)
 {
     char buf[32];
     std::snprintf(buf, sizeof buf, n < 0 ? "-%03ld" : "%03ld", n < 0 ? -n : n);
     return buf;
 }
 
-std::string Tav_Fmt00(long n)
+std::string Fmt00(long n)
 {
     char buf[32];
     std::snprintf(buf, sizeof buf, n < 0 ? "-%02ld" : "%02ld", n < 0 ? -n : n);
     return buf;
 }
-
-
 
 }  // namespace pellucor

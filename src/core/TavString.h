@@ -20,30 +20,28 @@ std::vector<std::string> Tav_Split(std::string_view text, std::string_view sep =
 // end of the input.
 bool Tav_ReadLine(std::istream& in, std::string& line);
 
-std::string Tav_Trim(std::string_view s);
-std::string Tav_Lower(std::string_view s);
-std::string Tav_Upper(std::string_view s);
-bool Tav_Contains(std::string_view s, std::string_view what);
-bool Tav_IContains(std::string_view s, std::string_view what);
-bool Tav_StartsWith(std::string_view s, std::string_view prefix);
-bool Tav_EndsWith(std::string_view s, std::string_view suffix);
-bool Tav_IEquals(std::string_view a, std::string_view b);
+std::string Trim(std::string_view s);
+std::string Lower(std::string_view s);
+std::string Upper(std::string_view s);
+bool Contains(std::string_view s, std::string_view what);
+bool IContains(std::string_view s, std::string_view what);
+bool StartsWith(std::string_view s, std::string_view prefix);
+bool EndsWith(std::string_view s, std::string_view suffix);
+bool IEquals(std::string_view a, std::string_view b);
 
 // Replaces every occurrence left to right without rescanning inserted text.
-std::string Tav_ReplaceAll(std::string_view s, std::string_view find, std::string_view with);
+std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view with);
 
 // Reads a number the lenient way: leading blanks, optional sign, digits and
 // an optional fraction; anything unreadable counts as 0.
-double Tav_Val(std::string_view s);
+double Val(std::string_view s);
 
 // Rounds to the nearest whole number, halves to even.
-int64_t Tav_RoundHalfEven(double v);
+int64_t RoundHalfEven(double v);
 
 // Formats with at least three digits, zero-filled ("000" pattern).
-std::string Tav_Fmt000(long n);
+std::string Fmt000(long n);
 // Formats as two digits, zero-filled ("00" pattern).
-std::string Tav_Fmt00(long n);
-
-
+std::string Fmt00(long n);
 
 }  // namespace pellucor

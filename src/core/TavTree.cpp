@@ -15,19 +15,19 @@ void Tav_ScanTree(const std::string& root, const std::string& rel, int depth)
 {
     if (depth > kMaxDepth)
         return;
-    auto dirs = Tav_ListDirs(Tav_DirSlash(root) + rel);
+    auto dirs = ListDirs(Tav_DirSlash(root) + rel);
     if (dirs.size() > kDirsPerLevel)
         dirs.resize(kDirsPerLevel);
     for (const auto& d : dirs)
         if (g_tree.size() < kTreeTableSize)
             g_tree.push_back(rel + d);
     for (const auto& d : dirs)
-        Tav_ScanTree(root, rel + d + Tav_Sep, depth + 1);
+        Tav_ScanTree(root, rel + d + kPathSeparator, depth + 1);
 }
 
 std::string Tav_NextTreeEntry(const std::string& root)
 {
-    if (!Tav_Trim(root).empty()) {
+    if (!Trim(root).empty()) {
         g_tree.clear();
         g_treeNext = 0;
         Tav_ScanTree(root, "", 1);

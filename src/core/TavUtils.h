@@ -15,13 +15,13 @@
 
 namespace pellucor {
 
-inline constexpr char Tav_Sep = '/';
+inline constexpr char kPathSeparator = '/';
 
 std::string Tav_StripExt(const std::string& path);
 std::string Tav_FixSlashes(const std::string& path);
 std::string Tav_DirSlash(const std::string& path);
 // Joins a directory and a name with exactly one separator between them.
-std::string Tav_Join(const std::string& dir, const std::string& name);
+std::string Join(const std::string& dir, const std::string& name);
 
 bool Tav_Chkdrv(const std::string& path);
 bool Tav_Mkdir(const std::string& path);
@@ -32,7 +32,7 @@ bool Tav_RemoveDir(const std::string& dir);
 bool Tav_RemoveFile(const std::string& path);
 bool Tav_CopyFiles(const std::string& src, const std::string& dst, const std::string& pattern);
 // The system's reason for the last failed call ("No space left on device").
-std::string Tav_ErrnoText();
+std::string ErrnoText();
 
 std::string Tav_TicksToTime(int64_t ticks);
 int32_t Tav_TimeToTicks(const std::string& text);
@@ -55,15 +55,15 @@ bool Tav_ShellOpen(const std::string& target);
 
 // Wildcard match ("*" any run, "?" one character), ignoring letter case.
 // "*.*" matches every name.
-bool Tav_WildcardMatch(const std::string& name, const std::string& pattern);
+bool WildcardMatch(const std::string& name, const std::string& pattern);
 // Names of the regular files of dir matching pattern, in name order.
-std::vector<std::string> Tav_ListFiles(const std::string& dir, const std::string& pattern);
+std::vector<std::string> ListFiles(const std::string& dir, const std::string& pattern);
 // Names of the subdirectories of dir, in name order.
-std::vector<std::string> Tav_ListDirs(const std::string& dir);
-bool Tav_HasFiles(const std::string& dir, const std::string& pattern);
-int64_t Tav_FileLen(const std::string& path);
+std::vector<std::string> ListDirs(const std::string& dir);
+bool HasFiles(const std::string& dir, const std::string& pattern);
+int64_t FileLen(const std::string& path);
 
 // Writes one line of a text file, ended by CR LF.
-void Tav_WriteLine(std::ostream& out, const std::string& text);
+void WriteLine(std::ostream& out, const std::string& text);
 
 }  // namespace pellucor

@@ -17,11 +17,11 @@
 #include "app/DirectoryChooser.h"
 #include "app/Preferences.h"
 #include "app/widgets/AboutBox.h"
-#include "app/widgets/PublishFormView.h"
-#include "app/widgets/MainWindowView.h"
-#include "app/widgets/GuiMessageSink.h"
-#include "app/widgets/PreferencesView.h"
 #include "app/widgets/DirectoryChooserDialog.h"
+#include "app/widgets/GuiMessageSink.h"
+#include "app/widgets/MainWindowView.h"
+#include "app/widgets/PreferencesView.h"
+#include "app/widgets/PublishFormView.h"
 #include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/TimingEditorView.h"
@@ -96,7 +96,7 @@ int RunGui(int argc, char** argv)
     // Screenshots run unattended: no dialog may wait for a click.
     GuiMessageSink sink;
     if (!screenshotMode)
-        Tav_SetMessageSink(&sink);
+        SetMessageSink(&sink);
 
     GuiWindows windows(QString(), !screenshotMode);
     windows.context().prefs().PrepareFirstRun();

@@ -31,9 +31,9 @@ void installDialogs(FrontEndHooks& hooks)
         return ok;
     };
     hooks.choosePresentation = [](std::string& path) {
-        const QString f = QFileDialog::getOpenFileName(
-            QApplication::activeWindow(), QObject::tr("Select PowerPoint"), QString(),
-            QObject::tr("PowerPoint Files (*.ppt *.pptx *.odp);;All Files (*)"));
+        const QString f
+            = QFileDialog::getOpenFileName(QApplication::activeWindow(), QObject::tr("Select PowerPoint"), QString(),
+                                           QObject::tr("PowerPoint Files (*.ppt *.pptx *.odp);;All Files (*)"));
         if (f.isEmpty())
             return false;
         path = f.toStdString();
@@ -101,18 +101,14 @@ void GuiWindows::ShowDetail()
 void GuiWindows::ShowFirst(MainWindow::StartWindow first)
 {
     switch (first) {
-    case MainWindow::StartWindow::Detail:
-        ShowDetail();
-        break;
+    case MainWindow::StartWindow::Detail: ShowDetail(); break;
     case MainWindow::StartWindow::Server:
         if (context_.hooks.serverWindow) {
             context_.hooks.serverWindow();
             break;
         }
         [[fallthrough]];
-    case MainWindow::StartWindow::Main:
-        ShowMain();
-        break;
+    case MainWindow::StartWindow::Main: ShowMain(); break;
     }
 }
 

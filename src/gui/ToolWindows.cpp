@@ -4,26 +4,26 @@
 #include <QWidget>
 
 #include "app/AppContext.h"
-#include "app/PublishForm.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowSlideImport.h"
 #include "app/Preferences.h"
+#include "app/PublishForm.h"
 #include "app/UploadPreferences.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "capture/FfmpegEncoder.h"
-#include "core/TavUtils.h"
 #include "capture/MediaConverter.h"
-#include "capture/RecordingSetup.h"
 #include "capture/PlayerWindow.h"
+#include "capture/RecordingSetup.h"
 #include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
-#include "capture/widgets/RecordingSetupView.h"
-#include "capture/widgets/QtFileChooser.h"
-#include "capture/widgets/QtRecordingWindows.h"
+#include "capture/widgets/EncoderSetupView.h"
 #include "capture/widgets/MediaConverterView.h"
 #include "capture/widgets/PlayerWindowView.h"
-#include "capture/widgets/EncoderSetupView.h"
+#include "capture/widgets/QtFileChooser.h"
+#include "capture/widgets/QtRecordingWindows.h"
+#include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/TimingEditorView.h"
+#include "core/TavUtils.h"
 #include "import/SlideImportModel.h"
 #include "import/widgets/SlideImportDialog.h"
 #include "server/LectureWatcher.h"
@@ -64,9 +64,8 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.ftpUpload = [this](FtpRequest& request) { showFtp(request, context_.prefs()); };
     context_.hooks.serverWindow = [this] { showServer(); };
     context_.hooks.timingEditor = [this](const std::string& dir) { showTimingEditor(dir); };
-    context_.hooks.timingReview = [this](const std::string& dir, const std::string& file) {
-        showTimingReview(dir, file);
-    };
+    context_.hooks.timingReview
+        = [this](const std::string& dir, const std::string& file) { showTimingReview(dir, file); };
     context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
     context_.hooks.player = [this] { showPlayer(); };
     context_.hooks.encoderSetup = [this] { showEncoderSetup(); };
@@ -76,9 +75,8 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
     context_.hooks.slideImporter = slideImporter_.get();
     // The windows ask before files that no publication wrote go; a client
     // of the automation interface (unattended) is never asked for them.
-    context_.session().confirmRemoval = [](const std::string& question) {
-        return !Tav_Unattended() && Tav_AskOkCancel(question) == TavOK;
-    };
+    context_.session().confirmRemoval
+        = [](const std::string& question) { return !Unattended() && Tav_AskOkCancel(question) == TavOK; };
 }
 
 ToolWindows::~ToolWindows()
@@ -139,9 +137,8 @@ void ToolWindows::showTimingEditor(const std::string& dir)
         timeline_ = std::make_unique<TimelineModel>(*timingEditor_);
         // Slide images come from the detailed form's slide directory.
         timeline_->slideDir = [this] { return context_.session().request.TextPP; };
-        QObject::connect(timeline_.get(), &TimelineModel::playRequested, [this](const QString& file, double seconds) {
-            playFrom(file.toStdString(), seconds);
-        });
+        QObject::connect(timeline_.get(), &TimelineModel::playRequested,
+                         [this](const QString& file, double seconds) { playFrom(file.toStdString(), seconds); });
         timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_, timeline_.get());
     }
     timingEditorView_->show();

@@ -97,10 +97,10 @@ bool toPalette(const uint8_t* pixels, int stride, int width, int height, FramePt
     graph->nb_threads = 1;
     AVFilterContext* src = nullptr;
     AVFilterContext* sink = nullptr;
-    const std::string args = "video_size=" + std::to_string(width) + "x" + std::to_string(height) +
-                             ":pix_fmt=" + std::to_string(AV_PIX_FMT_RGB32) + ":time_base=1/25:pixel_aspect=1/1";
-    int rc = avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "in", args.c_str(), nullptr,
-                                          graph.get());
+    const std::string args = "video_size=" + std::to_string(width) + "x" + std::to_string(height)
+        + ":pix_fmt=" + std::to_string(AV_PIX_FMT_RGB32) + ":time_base=1/25:pixel_aspect=1/1";
+    int rc
+        = avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "in", args.c_str(), nullptr, graph.get());
     if (rc >= 0)
         rc = avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
                                           graph.get());
@@ -166,7 +166,7 @@ bool encodeGif(AVFrame* picture, std::string& data, std::string& err)
     enc->width = picture->width;
     enc->height = picture->height;
     enc->pix_fmt = AV_PIX_FMT_PAL8;
-    enc->time_base = AVRational{1, 25};
+    enc->time_base = AVRational {1, 25};
     int rc = avcodec_open2(enc.get(), codec, nullptr);
     if (rc < 0) {
         err = "cannot open the GIF encoder: " + avError(rc);
@@ -188,8 +188,7 @@ bool encodeGif(AVFrame* picture, std::string& data, std::string& err)
         avformat_free_context(c);
     });
     AVStream* stream = avformat_new_stream(oc.get(), nullptr);
-    if (!stream || avcodec_parameters_from_context(stream->codecpar, enc.get()) < 0 ||
-        avio_open_dyn_buf(&oc->pb) < 0) {
+    if (!stream || avcodec_parameters_from_context(stream->codecpar, enc.get()) < 0 || avio_open_dyn_buf(&oc->pb) < 0) {
         err = "cannot set up the GIF writer";
         return false;
     }
@@ -243,8 +242,7 @@ bool encodeGif(AVFrame* picture, std::string& data, std::string& err)
 
 bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err)
 {
-    if (!pixels || width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide ||
-        stride < width * 4) {
+    if (!pixels || width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide || stride < width * 4) {
         err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
         return false;
     }
@@ -255,8 +253,8 @@ bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, in
         av_log_set_level(AV_LOG_ERROR);
     FramePtr palette;
     std::string data;
-    if (!exactPalette(pixels, stride, width, height, palette) &&
-        !toPalette(pixels, stride, width, height, palette, err))
+    if (!exactPalette(pixels, stride, width, height, palette)
+        && !toPalette(pixels, stride, width, height, palette, err))
         return false;
     return encodeGif(palette.get(), data, err) && Tav_SavePicture(path, data, err);
 }

@@ -47,28 +47,25 @@ void endProcessGroup(qint64 group)
 }
 
 // The PDF export keeps hidden slides so that page i is always slide i.
-const QString kPdfTarget = QStringLiteral(
-    R"(pdf:impress_pdf_Export:{"ExportHiddenSlides":{"type":"boolean","value":"true"},)"
-    R"("ExportNotesPages":{"type":"boolean","value":"false"}})");
+const QString kPdfTarget
+    = QStringLiteral(R"(pdf:impress_pdf_Export:{"ExportHiddenSlides":{"type":"boolean","value":"true"},)"
+                     R"("ExportNotesPages":{"type":"boolean","value":"false"}})");
 
 QString extensionFor(DeckKind kind, const QString& original)
 {
     switch (kind) {
-    case DeckKind::OpenDocument:
-        return "odp";
-    case DeckKind::FlatOpenDocument:
-        return "fodp";
+    case DeckKind::OpenDocument: return "odp";
+    case DeckKind::FlatOpenDocument: return "fodp";
     case DeckKind::OfficeOpenXml:
         return original == "pptm" || original == "ppsx" || original == "potx" ? original : QString("pptx");
-    case DeckKind::Other:
-        break;
+    case DeckKind::Other: break;
     }
     return original;
 }
 
 }  // namespace
 
-LibreOfficeApp::LibreOfficeApp(std::string soffice) : soffice_(QString::fromStdString(soffice)) {}
+LibreOfficeApp::LibreOfficeApp(std::string soffice) : soffice_(QString::fromStdString(soffice)) { }
 
 LibreOfficeApp::~LibreOfficeApp() = default;
 
@@ -171,12 +168,11 @@ bool LibreOfficeApp::convert(const QString& input, const QString& target, const 
         return false;
     }
     const QString errors = QString::fromLocal8Bit(proc.readAllStandardError()).trimmed();
-    Tav_DebugLog("soffice --convert-to " + target.section(':', 0, 0).toStdString() + ": exit " +
-                 std::to_string(proc.exitCode()) + " " + QString::fromLocal8Bit(proc.readAllStandardOutput())
-                                                              .trimmed()
-                                                              .toStdString());
-    if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0 || !QFileInfo(output).isFile() ||
-        QFileInfo(output).size() == 0) {
+    Tav_DebugLog("soffice --convert-to " + target.section(':', 0, 0).toStdString() + ": exit "
+                 + std::to_string(proc.exitCode()) + " "
+                 + QString::fromLocal8Bit(proc.readAllStandardOutput()).trimmed().toStdString());
+    if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0 || !QFileInfo(output).isFile()
+        || QFileInfo(output).size() == 0) {
         QString detail;
         for (const QString& line : errors.split('\n')) {
             if (!line.contains("javaldx") && !line.trimmed().isEmpty())

@@ -76,17 +76,17 @@ bool PdfSlides::render(int index, int width, int height, poppler::image& img, st
 bool PdfSlides::WriteGif(int index, const std::string& file, int width, int height, std::string& err) const
 {
     poppler::image img;
-    return render(index, width, height, img, err) &&
-           Tav_WriteGif(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width,
-                        height, err);
+    return render(index, width, height, img, err)
+        && Tav_WriteGif(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width, height,
+                        err);
 }
 
 bool PdfSlides::WriteWebp(int index, const std::string& file, int width, std::string& err) const
 {
     poppler::image img;
-    return render(index, width, 0, img, err) &&
-           Tav_WriteWebp(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(),
-                         img.width(), img.height(), err);
+    return render(index, width, 0, img, err)
+        && Tav_WriteWebp(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), img.width(),
+                         img.height(), err);
 }
 
 }  // namespace pellucor

@@ -7,7 +7,7 @@
 namespace poppler {
 class document;
 class image;
-}
+}  // namespace poppler
 
 namespace pellucor {
 

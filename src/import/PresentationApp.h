@@ -32,7 +32,7 @@ public:
     virtual bool Quit(std::string& err) = 0;
     // From any thread: while on, the application's work under way is ended
     // and further work fails at once.
-    virtual void SetCancelled(bool /*on*/) {}
+    virtual void SetCancelled(bool /*on*/) { }
 };
 
 }  // namespace pellucor

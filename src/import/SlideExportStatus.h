@@ -20,7 +20,7 @@ public:
     // imgPreview: the picture file to show.
     virtual void SetPreview(const std::string& imageFile) = 0;
     // Slides done out of the total, for a progress bar or a printed line.
-    virtual void SetProgress(int /*done*/, int /*total*/) {}
+    virtual void SetProgress(int /*done*/, int /*total*/) { }
 };
 
 }  // namespace pellucor

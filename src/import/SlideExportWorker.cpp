@@ -13,13 +13,11 @@ namespace pellucor {
 
 SlideExportWorker::SlideExportWorker(SlideExporter& module, SlideExportStatus& display, QObject* context)
     : module_(module), display_(display), context_(context)
-{
-}
+{ }
 
-template <class Work>
-auto SlideExportWorker::run(Work work)
+template <class Work> auto SlideExportWorker::run(Work work)
 {
-    decltype(work()) result{};
+    decltype(work()) result {};
     cancelled_ = false;
     module_.SetCancelled(false);
     if (!QCoreApplication::instance()) {  // no event loop to keep running
@@ -53,8 +51,7 @@ void SlideExportWorker::ended(bool failed)
         display_.SetStatus(kCancelledText, kColourYellow);
 }
 
-template <class F>
-void SlideExportWorker::onDisplay(F f)
+template <class F> void SlideExportWorker::onDisplay(F f)
 {
     if (context_)
         QMetaObject::invokeMethod(context_, f, Qt::AutoConnection);

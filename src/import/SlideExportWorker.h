@@ -46,11 +46,9 @@ public:
     static constexpr const char* kCancelledText = "Slide import cancelled: LibreOffice was stopped";
 
 private:
-    template <class Work>
-    auto run(Work work);
+    template <class Work> auto run(Work work);
     // Runs f on the calling thread.
-    template <class F>
-    void onDisplay(F f);
+    template <class F> void onDisplay(F f);
     void ended(bool failed);
 
     void SetStatus(const std::string& caption, uint32_t backColor) override;
@@ -63,7 +61,7 @@ private:
     SlideExportStatus& display_;
     QPointer<QObject> context_;
     bool busy_ = false;
-    std::atomic<bool> cancelled_{false};
+    std::atomic<bool> cancelled_ {false};
 };
 
 }  // namespace pellucor

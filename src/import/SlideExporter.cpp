@@ -52,7 +52,7 @@ std::string singleLine(const std::string& text)
 
 class StatusReporter {
 public:
-    explicit StatusReporter(SlideExportStatus* form) : form_(form) {}
+    explicit StatusReporter(SlideExportStatus* form) : form_(form) { }
     void status(const std::string& caption, uint32_t colour)
     {
         Tav_DebugLog(caption);
@@ -70,8 +70,7 @@ private:
 
 SlideExporter::SlideExporter(AppFactory factory)
     : factory_(factory ? std::move(factory) : [] { return std::unique_ptr<PresentationApp>(new LibreOfficeApp()); })
-{
-}
+{ }
 
 SlideExporter::~SlideExporter()
 {
@@ -101,12 +100,11 @@ int16_t SlideExporter::PptOpenPresentation(const std::string& path)
         lastPath_.clear();
         activeCount_ = -1;
     }
-    ppt2000_ = Tav_StartsWith(app_->Version(), "9.");
+    ppt2000_ = StartsWith(app_->Version(), "9.");
     if (ppt2000_ && !warned2000_) {
         warned2000_ = true;
-        Tav_Message(
-            "PPT-2000 may behave strangely when being operated by Pellucor.  If you receive a PowerPoint error "
-            "message, try starting PowerPoint and minimizing it and the retry this operation.");
+        Tav_Message("PPT-2000 may behave strangely when being operated by Pellucor.  If you receive a PowerPoint error "
+                    "message, try starting PowerPoint and minimizing it and the retry this operation.");
     }
     if (path != lastPath_ || activeCount_ < 0) {
         int count = 0;
@@ -153,13 +151,13 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
         Tav_Message("Error - Unable to write to " + titlesPath);
         return false;
     }
-    Tav_WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
-    Tav_WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
+    WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
+    WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
 
     // Old slide images and their sharp copies go without a question each
     // (errors ignored).
     for (const char* pattern : {"img???.gif", "img???.webp"}) {
-        for (const std::string& old : Tav_ListFiles(dir, pattern)) {
+        for (const std::string& old : ListFiles(dir, pattern)) {
             std::error_code ignored;
             std::filesystem::remove(dir + old, ignored);
         }
@@ -194,13 +192,13 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
             report->SetPreview(file);
             report->SetProgress(i, count);
         }
-        const std::string num = Tav_Fmt000(i);
-        Tav_WriteLine(index, "<P ALIGN=LEFT><A HREF=\"sld" + num + ".htm\">" + title + "</A></P>");
-        Tav_WriteLine(titles, "\"img" + num + ".gif\" \"" + PptQuoteTitle(title) + "\"");
+        const std::string num = Fmt000(i);
+        WriteLine(index, "<P ALIGN=LEFT><A HREF=\"sld" + num + ".htm\">" + title + "</A></P>");
+        WriteLine(titles, "\"img" + num + ".gif\" \"" + PptQuoteTitle(title) + "\"");
     }
     index.close();
     titles.close();
-    for (const auto& [stream, path] : {std::pair{&index, indexPath}, std::pair{&titles, titlesPath}}) {
+    for (const auto& [stream, path] : {std::pair {&index, indexPath}, std::pair {&titles, titlesPath}}) {
         if (stream->fail()) {
             Tav_Message("Error - Unable to write to " + path);
             report.status("Error - Unable to write to " + path, kColourRed);
@@ -218,15 +216,9 @@ std::string SlideExporter::PptSlideTitle(int i) const
     return titles_[i];
 }
 
-std::string SlideExporter::PptImageFile(const std::string& dir, int i)
-{
-    return dir + "img" + Tav_Fmt000(i) + ".gif";
-}
+std::string SlideExporter::PptImageFile(const std::string& dir, int i) { return dir + "img" + Fmt000(i) + ".gif"; }
 
-std::string SlideExporter::SharpImageFile(const std::string& dir, int i)
-{
-    return dir + "img" + Tav_Fmt000(i) + ".webp";
-}
+std::string SlideExporter::SharpImageFile(const std::string& dir, int i) { return dir + "img" + Fmt000(i) + ".webp"; }
 
 void SlideExporter::SetCancelled(bool on)
 {
@@ -254,10 +246,7 @@ void SlideExporter::PptClose()
     activeCount_ = -1;
 }
 
-std::string PptQuoteTitle(const std::string& title)
-{
-    return Tav_ReplaceAll(title, "\"", "&qt;");
-}
+std::string PptQuoteTitle(const std::string& title) { return ReplaceAll(title, "\"", "&qt;"); }
 
 SlideExporter& SlideExporterModule()
 {

@@ -7,9 +7,9 @@
 // own application.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -65,7 +65,7 @@ private:
 
     AppFactory factory_;
     std::mutex appMutex_;  // guards app_'s replacement against SetCancelled
-    std::atomic<bool> cancelled_{false};
+    std::atomic<bool> cancelled_ {false};
     std::unique_ptr<PresentationApp> app_;
     bool open_ = false;
     std::string lastPath_;

@@ -36,8 +36,8 @@ public:
     static QString FileFilter();
 
     // Fields the user edits.
-    QString txtFile;  // the presentation
-    QString txtDir;   // the output (slide) directory
+    QString txtFile;   // the presentation
+    QString txtDir;    // the output (slide) directory
     int lstSize = -1;  // index into SizeList(), -1 for none
 
     // What the dialog shows.

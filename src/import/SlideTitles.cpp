@@ -46,7 +46,8 @@ std::string odfParagraphText(QXmlStreamReader& r)
             const QStringView name = r.name();
             const bool textNs = r.namespaceUri() == kTextNs;
             if (textNs && name == u"s") {
-                const int count = std::clamp(r.attributes().value(kTextNs.toString(), QStringLiteral("c")).toInt(), 1, 1000);
+                const int count
+                    = std::clamp(r.attributes().value(kTextNs.toString(), QStringLiteral("c")).toInt(), 1, 1000);
                 text.append(static_cast<size_t>(count), ' ');
                 lastWasSpace = false;
                 r.skipCurrentElement();
@@ -58,8 +59,8 @@ std::string odfParagraphText(QXmlStreamReader& r)
                 text += '\v';
                 lastWasSpace = true;
                 r.skipCurrentElement();
-            } else if ((textNs && (name == u"note" || name == u"ruby-text")) ||
-                       (r.namespaceUri() == kOfficeNs && name == u"annotation")) {
+            } else if ((textNs && (name == u"note" || name == u"ruby-text"))
+                       || (r.namespaceUri() == kOfficeNs && name == u"annotation")) {
                 r.skipCurrentElement();
             } else {
                 ++depth;
@@ -315,11 +316,11 @@ SlideTitleList ReadSlideTitles(const std::string& path, DeckKind kind)
     switch (kind) {
     case DeckKind::OpenDocument: {
         const auto content = ZipReader(path).Read("content.xml", kMaxXmlBytes);
-        return content ? OdfSlideTitles(*content) : SlideTitleList{};
+        return content ? OdfSlideTitles(*content) : SlideTitleList {};
     }
     case DeckKind::FlatOpenDocument: {
         const auto content = readPlainFile(path);
-        return content ? OdfSlideTitles(*content) : SlideTitleList{};
+        return content ? OdfSlideTitles(*content) : SlideTitleList {};
     }
     case DeckKind::OfficeOpenXml: {
         const ZipReader zip(path);
@@ -334,8 +335,7 @@ SlideTitleList ReadSlideTitles(const std::string& path, DeckKind kind)
         }
         return titles;
     }
-    case DeckKind::Other:
-        break;
+    case DeckKind::Other: break;
     }
     return {};
 }

@@ -10,8 +10,7 @@ extern "C" {
 
 namespace pellucor {
 
-bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height,
-                   std::string& err)
+bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err)
 {
     if (!pixels || width < 1 || height < 1 || width > kMaxWebpSide || height > kMaxWebpSide || stride < width * 4) {
         err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
@@ -26,7 +25,7 @@ bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, i
     enc->width = width;
     enc->height = height;
     enc->pix_fmt = AV_PIX_FMT_RGB32;
-    enc->time_base = AVRational{1, 25};
+    enc->time_base = AVRational {1, 25};
     // Lossless: the text of a slide stays as sharp as it was drawn.
     av_opt_set_int(enc->priv_data, "lossless", 1, 0);
     int rc = avcodec_open2(enc.get(), codec, nullptr);

@@ -16,10 +16,7 @@ ZipReader::~ZipReader()
         zip_discard(zip_);
 }
 
-bool ZipReader::Has(const std::string& name) const
-{
-    return zip_ && zip_name_locate(zip_, name.c_str(), 0) >= 0;
-}
+bool ZipReader::Has(const std::string& name) const { return zip_ && zip_name_locate(zip_, name.c_str(), 0) >= 0; }
 
 std::optional<QByteArray> ZipReader::Read(const std::string& name, qint64 maxBytes) const
 {
@@ -27,8 +24,8 @@ std::optional<QByteArray> ZipReader::Read(const std::string& name, qint64 maxByt
         return std::nullopt;
     zip_stat_t st;
     zip_stat_init(&st);
-    if (zip_stat(zip_, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
-        st.size > static_cast<zip_uint64_t>(maxBytes))
+    if (zip_stat(zip_, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)
+        || st.size > static_cast<zip_uint64_t>(maxBytes))
         return std::nullopt;
     zip_file_t* file = zip_fopen(zip_, name.c_str(), 0);
     if (!file)

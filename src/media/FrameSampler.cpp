@@ -34,7 +34,7 @@ struct FrameSampler::Decoder {
     AVFrame* frame = av_frame_alloc();
     SwsContext* sws = nullptr;
     int stream = -1;
-    AVRational tb{1, 1};
+    AVRational tb {1, 1};
     double start = 0;  // seconds of the first timestamp
     cv::Mat grey;
 
@@ -59,7 +59,7 @@ struct FrameSampler::Decoder {
     // display proportions.
     bool toGrey(int maxWidth, std::string& err)
     {
-        const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational{1, 1};
+        const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational {1, 1};
         const double shownWidth = frame->width * av_q2d(sar);
         const int w = std::max(1, std::min(maxWidth, static_cast<int>(std::lround(shownWidth))));
         const int h = std::max(1, static_cast<int>(std::lround(w * frame->height / shownWidth)));
@@ -137,7 +137,7 @@ struct FrameSampler::Decoder {
     }
 };
 
-FrameSampler::FrameSampler(int maxWidth) : maxWidth_(maxWidth) {}
+FrameSampler::FrameSampler(int maxWidth) : maxWidth_(maxWidth) { }
 
 FrameSampler::~FrameSampler() = default;
 

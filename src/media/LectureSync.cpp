@@ -25,7 +25,7 @@ std::vector<std::string> replaced(const PartSync& p)
 {
     std::vector<std::string> files;
     for (const std::string& f : {p.current, p.events})
-        if (!f.empty() && Tav_IsRegularFile(f) && (files.empty() || files.front() != f))
+        if (!f.empty() && IsRegularFile(f) && (files.empty() || files.front() != f))
             files.push_back(f);
     return files;
 }
@@ -49,7 +49,7 @@ bool LectureSync::Prepare(const LectureSyncOptions& o, std::string& err)
     pages_.clear();
     parts_.clear();
     const std::string slideDir = Tav_DirSlash(o.slideDir);
-    for (const std::string& name : Tav_ListFiles(slideDir, "img???.gif")) {
+    for (const std::string& name : ListFiles(slideDir, "img???.gif")) {
         const std::string digits = name.substr(3, 3);
         if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
             continue;
@@ -82,7 +82,7 @@ bool LectureSync::Prepare(const LectureSyncOptions& o, std::string& err)
         if (found.empty()) {
             const int part = std::max(1, o.part);
             const std::string events = Tav_DirSlash(o.mediaDir) + o.lecName + std::to_string(part) + ".txt";
-            found.push_back({part, "", events, Tav_IsRegularFile(events) ? events : ""});
+            found.push_back({part, "", events, IsRegularFile(events) ? events : ""});
         }
         found.front().recording = o.recording;
     }
@@ -92,7 +92,7 @@ bool LectureSync::Prepare(const LectureSyncOptions& o, std::string& err)
             return false;
         }
         found.front().events = o.events;
-        found.front().current = Tav_IsRegularFile(o.events) ? o.events : "";
+        found.front().current = IsRegularFile(o.events) ? o.events : "";
     }
     for (const PartRecording& p : found) {
         PartSync s;
@@ -185,22 +185,22 @@ std::vector<SyncedRow> LectureSync::Rows(const SyncResult& result, const std::ve
         const long end = i + 1 < starts.size() ? starts[i + 1].second
                                                : std::max(starts[i].second + 1, std::lround(result.duration));
         const double conf = starts[i].confidence;
-        rows.push_back({hms(starts[i].second), hms(end), pages[static_cast<size_t>(starts[i].slide)], conf,
-                        conf < kReviewBelow});
+        rows.push_back(
+            {hms(starts[i].second), hms(end), pages[static_cast<size_t>(starts[i].slide)], conf, conf < kReviewBelow});
     }
     return rows;
 }
 
-bool LectureSync::WriteEvents(const std::string& path, const std::string& recording,
-                              const std::vector<SyncedRow>& rows, std::string& err)
+bool LectureSync::WriteEvents(const std::string& path, const std::string& recording, const std::vector<SyncedRow>& rows,
+                              std::string& err)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) {
-        Tav_WriteLine(out, "# Slide times found from " + Tav_SplitPath(recording).last + " by pellucor sync-slides");
+        WriteLine(out, "# Slide times found from " + Tav_SplitPath(recording).last + " by pellucor sync-slides");
         for (const SyncedRow& r : rows) {
             if (r.review)
-                Tav_WriteLine(out, "# review: " + r.page + " from " + r.start + ", confidence " + percent(r.confidence));
-            Tav_WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
+                WriteLine(out, "# review: " + r.page + " from " + r.start + ", confidence " + percent(r.confidence));
+            WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
         }
         out.close();
     }

@@ -36,11 +36,11 @@ struct SyncedRow {
 struct PartSync {
     int part = 1;
     std::string recording;
-    std::string events;  // written here
-    std::string current; // the events file read for the part before ("" when none)
+    std::string events;                // written here
+    std::string current;               // the events file read for the part before ("" when none)
     std::vector<std::string> backups;  // the files replaced, as kept
     std::vector<SyncedRow> rows;
-    std::string error;   // why the part failed ("" when it did not)
+    std::string error;  // why the part failed ("" when it did not)
 };
 
 class LectureSync {
@@ -70,8 +70,8 @@ public:
     static std::vector<SyncedRow> Rows(const SyncResult& result, const std::vector<std::string>& pages);
     // Writes rows as an events file (a comment naming the recording and one
     // before each row to review); false with err when it cannot.
-    static bool WriteEvents(const std::string& path, const std::string& recording,
-                            const std::vector<SyncedRow>& rows, std::string& err);
+    static bool WriteEvents(const std::string& path, const std::string& recording, const std::vector<SyncedRow>& rows,
+                            std::string& err);
 
 private:
     bool finish(PartSync& part, const SyncResult& result);

@@ -16,12 +16,12 @@ constexpr int kCompareWidth = 256;  // width of the pictures compared
 constexpr int kFeatureWidth = 640;  // width of the slides whose features are matched
 constexpr int kSlideFeatures = 600;
 constexpr int kFrameFeatures = 1500;
-constexpr int kMinInliers = 10;       // pairs of features that make a placement
-constexpr int kStrongInliers = 40;    // pairs that make a placement beyond doubt
-constexpr int kPlacementsWanted = 3;  // as many of those are enough
-constexpr double kPlainlySeen = 0.75; // likeness at which the whole frame is taken as it is
-constexpr double kExactlySeen = 0.9;  // likeness that needs no finer alignment
-constexpr int kAlignWidth = 320;      // width of the slide aligned finely
+constexpr int kMinInliers = 10;        // pairs of features that make a placement
+constexpr int kStrongInliers = 40;     // pairs that make a placement beyond doubt
+constexpr int kPlacementsWanted = 3;   // as many of those are enough
+constexpr double kPlainlySeen = 0.75;  // likeness at which the whole frame is taken as it is
+constexpr double kExactlySeen = 0.9;   // likeness that needs no finer alignment
+constexpr int kAlignWidth = 320;       // width of the slide aligned finely
 
 // Fractions of a w x h picture -> its pixels.
 cv::Matx33d pixels(double w, double h) { return {w, 0, 0, 0, h, 0, 0, 0, 1}; }
@@ -49,7 +49,8 @@ SlideMatcher::SlideMatcher(const std::vector<cv::Mat>& slides) : placement_(cv::
     if (slides.empty())
         return;
     const cv::Mat& first = slides.front();
-    size_ = {kCompareWidth, std::max(16, static_cast<int>(std::lround(kCompareWidth * first.rows / double(first.cols))))};
+    size_
+        = {kCompareWidth, std::max(16, static_cast<int>(std::lround(kCompareWidth * first.rows / double(first.cols))))};
     refs_.create(static_cast<int>(slides.size()), size_.area(), CV_32F);
     for (size_t i = 0; i < slides.size(); ++i) {
         cv::Mat small;
@@ -94,8 +95,8 @@ cv::Mat SlideMatcher::describe(const cv::Mat& grey) const
 cv::Mat SlideMatcher::straighten(const cv::Mat& frame, const cv::Matx33d& placement) const
 {
     // Compared picture -> slide fractions -> frame fractions -> frame pixels.
-    const cv::Matx33d toFrame = pixels(frame.cols, frame.rows) * placement *
-                                pixels(1.0 / size_.width, 1.0 / size_.height);
+    const cv::Matx33d toFrame
+        = pixels(frame.cols, frame.rows) * placement * pixels(1.0 / size_.width, 1.0 / size_.height);
     // Where the slide spans many more frame pixels than are compared, the
     // frame is smoothed first so that fine detail does not alias.
     std::vector<cv::Point2f> c;
@@ -252,8 +253,8 @@ void SlideMatcher::refine(const std::vector<cv::Mat>& frames)
     }
     cv::Mat w64;
     warp.convertTo(w64, CV_64F);
-    const cv::Matx33d refined = pixels(1.0 / frame.cols, 1.0 / frame.rows) * cv::Matx33d(w64) *
-                                pixels(templ.cols, templ.rows);
+    const cv::Matx33d refined
+        = pixels(1.0 / frame.cols, 1.0 / frame.rows) * cv::Matx33d(w64) * pixels(templ.cols, templ.rows);
     if (plausible(refined) && bestMean(frames, refined) > bestMean(frames, placement_))
         placement_ = refined;
 }

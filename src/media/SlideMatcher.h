@@ -51,10 +51,10 @@ private:
     cv::Mat describe(const cv::Mat& grey) const;
     double bestMean(const std::vector<cv::Mat>& frames, const cv::Matx33d& placement) const;
 
-    cv::Size size_;                 // the pictures compared
-    cv::Mat refs_;                  // one described slide per row
+    cv::Size size_;  // the pictures compared
+    cv::Mat refs_;   // one described slide per row
     std::vector<Features> slides_;
-    cv::Matx33d placement_;         // slide fractions -> frame fractions
+    cv::Matx33d placement_;  // slide fractions -> frame fractions
 };
 
 }  // namespace pellucor

@@ -8,7 +8,10 @@ namespace pellucor {
 
 namespace {
 
-float best(const SlideSample& s) { return s.scores.empty() ? 0.f : *std::max_element(s.scores.begin(), s.scores.end()); }
+float best(const SlideSample& s)
+{
+    return s.scores.empty() ? 0.f : *std::max_element(s.scores.begin(), s.scores.end());
+}
 
 // How sure sample s is that it shows slide j rather than any other, 0 to
 // 1: by its lead over the most alike other slide, both as it stands and as

@@ -39,9 +39,9 @@ struct SequenceModel {
     // slides that differ in little can only lead each other by little, so
     // a lead is also measured against the most it could be.
     std::function<double(int, int)> alike;
-    double sureShare = 0.6;    // share of that most that is beyond doubt
-    double sureGap = 1.0;      // seconds between the last sight of the old slide
-                               // and the first of the new one beyond doubt
+    double sureShare = 0.6;  // share of that most that is beyond doubt
+    double sureGap = 1.0;    // seconds between the last sight of the old slide
+                             // and the first of the new one beyond doubt
 };
 
 // How clearly a slide is seen in a sample, 0 to 1.

@@ -11,15 +11,16 @@ namespace pellucor {
 
 namespace {
 
-constexpr int kLooks = 12;             // frames the placement is found from
-constexpr double kLongestGap = 12.0;   // keyframes further apart are looked between anyway
-constexpr int kRounds = 3;             // fine passes at most
-constexpr int kPlainlyEnough = 4;      // samples in a row that settle which slide a stretch ends with
-constexpr double kBurstRatio = 6.0;    // a picture this many times larger than those around it ...
-constexpr double kBurstWindow = 1.5;   // ... within this many seconds either side ...
+constexpr int kLooks = 12;                 // frames the placement is found from
+constexpr double kLongestGap = 12.0;       // keyframes further apart are looked between anyway
+constexpr int kRounds = 3;                 // fine passes at most
+constexpr int kPlainlyEnough = 4;          // samples in a row that settle which slide a stretch ends with
+constexpr double kBurstRatio = 6.0;        // a picture this many times larger than those around it ...
+constexpr double kBurstWindow = 1.5;       // ... within this many seconds either side ...
 constexpr double kBurstOfKeyframe = 0.02;  // ... and this share of a keyframe at least may be a change
-constexpr double kMostlyLooked = 0.5;  // share of the recording from which all of it is looked at
-constexpr double kFewestBetweenBursts = 2.0;  // seconds between such pictures, on average, below which they tell nothing
+constexpr double kMostlyLooked = 0.5;      // share of the recording from which all of it is looked at
+constexpr double kFewestBetweenBursts
+    = 2.0;  // seconds between such pictures, on average, below which they tell nothing
 
 // A stretch of the recording to look at closely. Where it holds one
 // change to a known slide, looking can stop once that slide is plainly
@@ -130,7 +131,7 @@ Stretches bursts(std::vector<FrameSampler::Packet> packets, double duration)
             continue;
         out.push_back({p.time - 1.0, p.time + 1.5, -1});
     }
-    return out.size() * kFewestBetweenBursts > duration ? Stretches{} : out;
+    return out.size() * kFewestBetweenBursts > duration ? Stretches {} : out;
 }
 
 void sortSamples(std::vector<SlideSample>& samples)
@@ -145,8 +146,7 @@ void sortSamples(std::vector<SlideSample>& samples)
 
 SlideSync::SlideSync(std::vector<std::string> slideImages, SequenceModel model)
     : slides_(std::move(slideImages)), model_(std::move(model))
-{
-}
+{ }
 
 namespace {
 
@@ -170,7 +170,8 @@ public:
             return false;
         const auto add = [this](double time, const cv::Mat& grey) { return sample(time, grey); };
         const double whole = std::max(duration_, 1.0);
-        if (!sampler_.Keyframes(add, [&](double done) { report(3 + 27 * done / whole); }, cancel_, err))
+        if (!sampler_.Keyframes(
+                add, [&](double done) { report(3 + 27 * done / whole); }, cancel_, err))
             return false;
         sortSamples(samples_);
         double from = 30;
@@ -178,8 +179,8 @@ public:
             const Stretches todo = stretches(round);
             if (todo.empty())
                 break;
-            Tav_DebugLog("Slide sync: looking closely at " + std::to_string(todo.size()) + " stretches, round " +
-                         std::to_string(round + 1));
+            Tav_DebugLog("Slide sync: looking closely at " + std::to_string(todo.size()) + " stretches, round "
+                         + std::to_string(round + 1));
             const double to = round == 0 ? 97 : from + (100 - from) / 2;
             if (!lookAt(todo, from, to, err))
                 return false;
@@ -208,7 +209,7 @@ private:
 
     bool sample(double time, const cv::Mat& grey)
     {
-        SlideSample s{time, {}};
+        SlideSample s {time, {}};
         matcher_.Score(grey, s.scores);
         samples_.push_back(std::move(s));
         return true;
@@ -222,12 +223,15 @@ private:
         double lastLook = -1;
         for (int i = 0; i < kLooks && duration_ > 0; ++i) {
             std::string ignored;  // a look that fails is one look fewer
-            sampler_.KeyframeBefore(duration_ * (i + 0.5) / kLooks, [&](double time, const cv::Mat& grey) {
-                if (time > lastLook + 0.1)
-                    looks.push_back(grey.clone());
-                lastLook = time;
-                return false;
-            }, ignored);
+            sampler_.KeyframeBefore(
+                duration_ * (i + 0.5) / kLooks,
+                [&](double time, const cv::Mat& grey) {
+                    if (time > lastLook + 0.1)
+                        looks.push_back(grey.clone());
+                    lastLook = time;
+                    return false;
+                },
+                ignored);
             if (cancel_.load()) {
                 err = "Cancelled";
                 return false;
@@ -257,7 +261,7 @@ private:
         double length = 0;
         for (const Stretch& x : todo)
             length += x.to - x.from;
-        return length > kMostlyLooked * duration_ ? Stretches{{0.0, duration_, -1}} : todo;
+        return length > kMostlyLooked * duration_ ? Stretches {{0.0, duration_, -1}} : todo;
     }
 
     // Samples a few frames a second in each stretch; progress from `from`
@@ -276,8 +280,8 @@ private:
             const auto look = [&](double time, const cv::Mat& grey) {
                 sample(time, grey);
                 const SlideSample& s = samples_.back();
-                const bool shows = x.endSlide >= 0 && Visibility(s, model_) >= 1.0 &&
-                                   std::max_element(s.scores.begin(), s.scores.end()) - s.scores.begin() == x.endSlide;
+                const bool shows = x.endSlide >= 0 && Visibility(s, model_) >= 1.0
+                    && std::max_element(s.scores.begin(), s.scores.end()) - s.scores.begin() == x.endSlide;
                 plainly = shows ? plainly + 1 : 0;
                 return plainly < kPlainlyEnough;
             };

@@ -30,8 +30,8 @@ bool BatchScript::Create(const std::string& path)
     }
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                    fs::perm_options::add, ec);
+    fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add,
+                    ec);
     if (ec) {
         error_ = ec.message() + " (" + path + ")";
         return false;
@@ -48,8 +48,8 @@ void BatchScript::WriteCd(const std::string& dir)
 {
     // The log lies in the directory the script could not enter.
     const std::string log = ShellQuote(Tav_DirSlash(dir) + "log.log");
-    line("cd " + ShellQuote(dir) + " || { printf '%s\\n' " + ShellQuote("Entering " + dir + " failed") + " > " + log +
-         "; exit 1; }");
+    line("cd " + ShellQuote(dir) + " || { printf '%s\\n' " + ShellQuote("Entering " + dir + " failed") + " > " + log
+         + "; exit 1; }");
 }
 
 void BatchScript::WriteLog(const std::string& text)
@@ -60,8 +60,8 @@ void BatchScript::WriteLog(const std::string& text)
 
 void BatchScript::checked(const std::string& command)
 {
-    line(command + " || { printf '%s failed (exit status %s)\\n' " + ShellQuote(step_) +
-         " \"$?\" > log.log; exit 1; }");
+    line(command + " || { printf '%s failed (exit status %s)\\n' " + ShellQuote(step_)
+         + " \"$?\" > log.log; exit 1; }");
 }
 
 void BatchScript::WriteCommand(const std::vector<std::string>& argv)

@@ -67,10 +67,7 @@ std::vector<std::string> textLines(const std::string& raw)
 
 bool blank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
-bool allDigits(const std::string& s)
-{
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-}
+bool allDigits(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
 
 // "[h:]mm:ss[.,]fff" from pos (hours of any length, a fraction of one to
 // three digits or none); pos moves past it.
@@ -142,7 +139,7 @@ bool readTiming(const std::string& line, Timing& t)
         return false;
     if (pos < line.size() && line[pos] != ' ' && line[pos] != '\t')
         return false;
-    t.settings = Tav_Trim(line.substr(pos));
+    t.settings = Trim(line.substr(pos));
     return true;
 }
 
@@ -197,11 +194,11 @@ bool readCues(const std::vector<std::string>& lines, size_t i, bool keepSettings
         Cue cue;
         if (lines[i].find("-->") == std::string::npos) {
             if (i + 1 >= lines.size() || lines[i + 1].find("-->") == std::string::npos) {
-                err = at(i) + "expected a cue number or a time line such as 00:00:01,000 --> 00:00:04,000, found " +
-                      quoted(lines[i]);
+                err = at(i) + "expected a cue number or a time line such as 00:00:01,000 --> 00:00:04,000, found "
+                    + quoted(lines[i]);
                 return false;
             }
-            cue.id = Tav_Trim(lines[i++]);
+            cue.id = Trim(lines[i++]);
         }
         if (!readTiming(lines[i], cue.timing)) {
             err = at(i) + "the times cannot be read (expected hh:mm:ss,mmm --> hh:mm:ss,mmm): " + quoted(lines[i]);
@@ -215,7 +212,7 @@ bool readCues(const std::vector<std::string>& lines, size_t i, bool keepSettings
             cue.timing.settings.clear();
         ++i;
         while (i < lines.size() && !blank(lines[i])) {
-            if (isTiming(lines[i]) || (allDigits(Tav_Trim(lines[i])) && i + 1 < lines.size() && isTiming(lines[i + 1])))
+            if (isTiming(lines[i]) || (allDigits(Trim(lines[i])) && i + 1 < lines.size() && isTiming(lines[i + 1])))
                 break;
             std::string text = lines[i++];
             // "-->" would end the cue text early in WebVTT.
@@ -235,15 +232,15 @@ bool readCues(const std::vector<std::string>& lines, size_t i, bool keepSettings
 void writeCues(std::ostringstream& out, const std::vector<Cue>& cues)
 {
     for (const Cue& cue : cues) {
-        Tav_WriteLine(out, "");
+        WriteLine(out, "");
         if (!cue.id.empty())
-            Tav_WriteLine(out, cue.id);
+            WriteLine(out, cue.id);
         std::string timing = vttTime(cue.timing.start) + " --> " + vttTime(cue.timing.end);
         if (!cue.timing.settings.empty())
             timing += " " + cue.timing.settings;
-        Tav_WriteLine(out, timing);
+        WriteLine(out, timing);
         for (const auto& line : cue.text)
-            Tav_WriteLine(out, line);
+            WriteLine(out, line);
     }
 }
 
@@ -265,8 +262,9 @@ std::string jsString(const std::string& s)
                 char buf[8];
                 std::snprintf(buf, sizeof buf, "\\u%04x", c);
                 out += buf;
-            } else if (c == 0xE2 && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0x80 &&
-                       (static_cast<unsigned char>(s[i + 2]) == 0xA8 || static_cast<unsigned char>(s[i + 2]) == 0xA9)) {
+            } else if (c == 0xE2 && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0x80
+                       && (static_cast<unsigned char>(s[i + 2]) == 0xA8
+                           || static_cast<unsigned char>(s[i + 2]) == 0xA9)) {
                 // Line and paragraph separators end a line in older scripts.
                 out += static_cast<unsigned char>(s[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
                 i += 2;
@@ -284,7 +282,7 @@ bool writeFile(const std::string& path, const std::string& content, std::string&
     out << content;
     out.close();
     if (!out) {
-        err = "unable to write " + path + ": " + Tav_ErrnoText();
+        err = "unable to write " + path + ": " + ErrnoText();
         return false;
     }
     return true;
@@ -299,7 +297,7 @@ bool SrtToWebVtt(const std::string& srt, std::string& vtt, std::string& err)
     if (!readCues(lines, 0, false, cues, nullptr, err))
         return false;
     std::ostringstream out;
-    Tav_WriteLine(out, "WEBVTT");
+    WriteLine(out, "WEBVTT");
     writeCues(out, cues);
     vtt = out.str();
     return true;
@@ -321,16 +319,16 @@ bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err)
             err = at(i) + "a blank line must separate the WEBVTT line from the first cue";
             return false;
         }
-        Tav_WriteLine(out, lines[i]);
+        WriteLine(out, lines[i]);
     }
     std::vector<Cue> cues;
     std::vector<std::vector<std::string>> blocks;
     if (!readCues(lines, i, true, cues, &blocks, err))
         return false;
     for (const auto& block : blocks) {
-        Tav_WriteLine(out, "");
+        WriteLine(out, "");
         for (const auto& line : block)
-            Tav_WriteLine(out, line);
+            WriteLine(out, line);
     }
     writeCues(out, cues);
     vtt = out.str();
@@ -363,10 +361,9 @@ bool IsSlideEventsTrack(const std::string& vtt)
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!isTiming(lines[i]))
             continue;
-        const std::string text = i + 1 < lines.size() ? Tav_Trim(lines[i + 1]) : std::string();
+        const std::string text = i + 1 < lines.size() ? Trim(lines[i + 1]) : std::string();
         const bool alone = i + 2 >= lines.size() || blank(lines[i + 2]);
-        if (!alone || text.empty() || text.find_first_of(" \t") != std::string::npos ||
-            !Tav_EndsWith(Tav_Lower(text), ".htm"))
+        if (!alone || text.empty() || text.find_first_of(" \t") != std::string::npos || !EndsWith(Lower(text), ".htm"))
             return false;
         ++cues;
     }
@@ -376,7 +373,7 @@ bool IsSlideEventsTrack(const std::string& vtt)
 bool ReadCaptions(const std::string& source, std::string& vtt, std::string& err)
 {
     const std::string prefix = "The captions file " + source + " cannot be published: ";
-    if (const std::string problem = Tav_FileProblem(source); !problem.empty()) {
+    if (const std::string problem = FileProblem(source); !problem.empty()) {
         err = prefix + problem;
         return false;
     }
@@ -393,7 +390,7 @@ bool ReadCaptions(const std::string& source, std::string& vtt, std::string& err)
         return false;
     }
     std::string why;
-    const bool srt = Tav_EndsWith(Tav_Lower(source), ".srt");
+    const bool srt = EndsWith(Lower(source), ".srt");
     if (!(srt ? SrtToWebVtt(raw.str(), vtt, why) : TidyWebVtt(raw.str(), vtt, why))) {
         err = prefix + why;
         return false;
@@ -405,9 +402,10 @@ bool WriteCaptions(const std::string& vtt, const std::string& vttPath, const std
                    const std::string& key, std::string& err)
 {
     std::ostringstream js;
-    Tav_WriteLine(js, "// The captions of part " + key + " for pages opened from disk.");
-    Tav_WriteLine(js, "(window.pellucorCaptions = window.pellucorCaptions || {})[" + jsString(key) + "] = " +
-                          jsString(vtt) + ";");
+    WriteLine(js, "// The captions of part " + key + " for pages opened from disk.");
+    WriteLine(js,
+              "(window.pellucorCaptions = window.pellucorCaptions || {})[" + jsString(key) + "] = " + jsString(vtt)
+                  + ";");
     if (!writeFile(vttPath, vtt, err) || !writeFile(jsPath, js.str(), err)) {
         std::error_code ec;
         std::filesystem::remove(vttPath, ec);

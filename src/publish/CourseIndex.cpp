@@ -39,11 +39,11 @@ struct Found {
 
 std::string stampOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0)
         return "";
-    return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
-           std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
+    return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "."
+        + std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
 }
 
 // Published lectures below root: folders holding a publication's manifest.
@@ -106,7 +106,7 @@ CourseEntry entryWithoutRecord(const std::string& dir, const std::string& folder
         e.pages.push_back("part" + std::to_string(p) + ".htm");
     if (files.count("img001.gif"))
         e.thumbnail = "img001.gif";
-    const QFileInfo manifest(QString::fromStdString(Tav_Join(dir, kManifestName)));
+    const QFileInfo manifest(QString::fromStdString(Join(dir, kManifestName)));
     e.date = manifest.lastModified().toString(Qt::ISODate).toStdString();
     return e;
 }
@@ -194,7 +194,7 @@ void removeFiles(const std::string& dir, const std::set<std::string>& names, Cou
 {
     std::error_code ec;
     for (const std::string& name : names)
-        if (fs::remove(Tav_Join(dir, name), ec))
+        if (fs::remove(Join(dir, name), ec))
             report.deleted.push_back(name);
 }
 
@@ -212,7 +212,7 @@ void clearLeftovers(const std::string& dir, CourseState& st, CourseReport& repor
         const std::string name = entry.path().filename().string();
         for (const int id : st.pendingSegments)
             for (const std::string prefix : {"s", "c"})
-                if (name.rfind(prefix + std::to_string(id) + "-", 0) == 0 && Tav_EndsWith(name, ".js"))
+                if (name.rfind(prefix + std::to_string(id) + "-", 0) == 0 && EndsWith(name, ".js"))
                     stale.insert(name);
         for (const int id : st.pendingLectures)
             if (name == LectureFileName(id))
@@ -247,14 +247,16 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
     }
     const std::string dir = root + kCourseDirName + "/";
     const std::string statePath = dir + "course.json";
-    report = CourseReport{};
+    report = CourseReport {};
     report.page = root + "index.htm";
     // A course folder of another program's is never written into.
     const bool ours = fs::exists(statePath, ec);
     const auto foreignPage = [&] {
         if (options.replace || fs::exists(statePath, ec) || !fs::exists(report.page, ec))
             return false;
-        err = report.page + " was not written by pellucor course: move it away, or give --replace to put the course page in its place";
+        err = report.page
+            + " was not written by pellucor course: move it away, or give --replace to put the course page in its "
+              "place";
         return true;
     };
     if (foreignPage())
@@ -321,8 +323,9 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
             e = entryOf(rec);
         } else {
             e = entryWithoutRecord(root + folder, folder);
-            report.warnings.push_back(folder + " cannot be searched: " +
-                                      (f->record ? why : "it was published without a lecture record; publish it again"));
+            report.warnings.push_back(
+                folder + " cannot be searched: "
+                + (f->record ? why : "it was published without a lecture record; publish it again"));
         }
         e.id = st.nextLecture++;
         e.folder = folder;
@@ -411,8 +414,8 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
         Tav_DebugLog("Course: " + why);  // the next update removes them again
 
     report.lectures = static_cast<int>(st.lectures.size());
-    report.searchable = static_cast<int>(std::count_if(st.lectures.begin(), st.lectures.end(),
-                                                       [](const CourseEntry& e) { return e.searchable; }));
+    report.searchable = static_cast<int>(
+        std::count_if(st.lectures.begin(), st.lectures.end(), [](const CourseEntry& e) { return e.searchable; }));
     tell(100);
     return true;
 }

@@ -17,10 +17,7 @@ namespace pellucor {
 
 namespace {
 
-std::string esc(const std::string& text)
-{
-    return QString::fromStdString(text).toHtmlEscaped().toStdString();
-}
+std::string esc(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
 
 // A relative link: every byte but the unreserved ones and "/" encoded.
 std::string href(const std::string& relative)
@@ -55,13 +52,13 @@ std::string rootScript(const CourseState& st)
         return a;
     };
     for (const SearchSegment& g : st.segments)
-        segs.append(QJsonObject{{"id", g.id},
-                                {"lectures", ints(g.lectures)},
-                                {"slides", ints(g.slides)},
-                                {"keys", strs(g.keys)},
-                                {"captionKeys", strs(g.captionKeys)}});
+        segs.append(QJsonObject {{"id", g.id},
+                                 {"lectures", ints(g.lectures)},
+                                 {"slides", ints(g.slides)},
+                                 {"keys", strs(g.keys)},
+                                 {"captionKeys", strs(g.captionKeys)}});
     return ChunkScript(st.RootName(),
-                       QJsonDocument(QJsonObject{{"segments", segs}}).toJson(QJsonDocument::Compact).toStdString());
+                       QJsonDocument(QJsonObject {{"segments", segs}}).toJson(QJsonDocument::Compact).toStdString());
 }
 
 void writeLecture(std::ostream& out, const CourseEntry& e)
@@ -71,7 +68,8 @@ void writeLecture(std::ostream& out, const CourseEntry& e)
         << "\">\n";
     if (!e.thumbnail.empty())
         out << "<a class=\"thumb\" href=\"" << base << "index.htm\" tabindex=\"-1\" aria-hidden=\"true\"><img src=\""
-            << base << href(e.thumbnail) << "\" alt=\"\" width=\"160\" height=\"120\" loading=\"lazy\" decoding=\"async\"></a>\n";
+            << base << href(e.thumbnail)
+            << "\" alt=\"\" width=\"160\" height=\"120\" loading=\"lazy\" decoding=\"async\"></a>\n";
     out << "<h3><a class=\"title\" href=\"" << base << "index.htm\">" << esc(e.title) << "</a></h3>\n";
     out << "<p class=\"facts\">";
     if (e.date.size() >= 10)
@@ -126,9 +124,9 @@ bool writeIfChanged(const std::string& dir, const std::string& name, const std::
                     std::string& err)
 {
     std::string old;
-    if (ReadWholeFile(Tav_Join(dir, name), old) && old == text)
+    if (ReadWholeFile(Join(dir, name), old) && old == text)
         return true;
-    if (!WriteFileAtomically(Tav_Join(dir, name), text, err))
+    if (!WriteFileAtomically(Join(dir, name), text, err))
         return false;
     report.written.push_back(name);
     return true;
@@ -144,14 +142,14 @@ std::string CourseAsset(const std::string& name)
 
 bool WriteCourseFiles(const std::string& root, const CourseState& st, CourseReport& report, std::string& err)
 {
-    const std::string dir = Tav_Join(root, kCourseDirName);
+    const std::string dir = Join(root, kCourseDirName);
     for (const char* asset : {"course.js", "course.css"})
         if (!writeIfChanged(dir, asset, CourseAsset(asset), report, err))
             return false;
-    if (!WriteFileAtomically(Tav_Join(dir, st.RootName() + ".js"), rootScript(st), err))
+    if (!WriteFileAtomically(Join(dir, st.RootName() + ".js"), rootScript(st), err))
         return false;
     report.written.push_back(st.RootName() + ".js");
-    if (!WriteFileAtomically(Tav_Join(root, "index.htm"), pageHtml(st), err))
+    if (!WriteFileAtomically(Join(root, "index.htm"), pageHtml(st), err))
         return false;
     report.written.push_back("index.htm");
     return true;

@@ -15,8 +15,7 @@ constexpr int kFormat = 1;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QJsonValue& v) { return v.toString().toStdString(); }
 
-template <typename T>
-QJsonArray array(const T& items)
+template <typename T> QJsonArray array(const T& items)
 {
     QJsonArray a;
     for (const auto& item : items) {
@@ -50,33 +49,33 @@ bool CourseState::Write(const std::string& path, std::string& err) const
 {
     QJsonArray lecs;
     for (const CourseEntry& e : lectures)
-        lecs.append(QJsonObject{{"id", e.id},
-                                {"folder", q(e.folder)},
-                                {"stamp", q(e.stamp)},
-                                {"searchable", e.searchable},
-                                {"title", q(e.title)},
-                                {"date", q(e.date)},
-                                {"thumbnail", q(e.thumbnail)},
-                                {"length", e.length},
-                                {"pages", array(e.pages)}});
+        lecs.append(QJsonObject {{"id", e.id},
+                                 {"folder", q(e.folder)},
+                                 {"stamp", q(e.stamp)},
+                                 {"searchable", e.searchable},
+                                 {"title", q(e.title)},
+                                 {"date", q(e.date)},
+                                 {"thumbnail", q(e.thumbnail)},
+                                 {"length", e.length},
+                                 {"pages", array(e.pages)}});
     QJsonArray segs;
     for (const SearchSegment& g : segments)
-        segs.append(QJsonObject{{"id", g.id},
-                                {"lectures", array(g.lectures)},
-                                {"slides", array(g.slides)},
-                                {"keys", array(g.keys)},
-                                {"captionKeys", array(g.captionKeys)},
-                                {"files", array(g.files)}});
-    const QJsonObject root{{"format", kFormat},
-                           {"title", q(title)},
-                           {"nextLecture", nextLecture},
-                           {"nextSegment", nextSegment},
-                           {"generation", generation},
-                           {"lectures", lecs},
-                           {"segments", segs},
-                           {"files", array(files)},
-                           {"pendingLectures", array(pendingLectures)},
-                           {"pendingSegments", array(pendingSegments)}};
+        segs.append(QJsonObject {{"id", g.id},
+                                 {"lectures", array(g.lectures)},
+                                 {"slides", array(g.slides)},
+                                 {"keys", array(g.keys)},
+                                 {"captionKeys", array(g.captionKeys)},
+                                 {"files", array(g.files)}});
+    const QJsonObject root {{"format", kFormat},
+                            {"title", q(title)},
+                            {"nextLecture", nextLecture},
+                            {"nextSegment", nextSegment},
+                            {"generation", generation},
+                            {"lectures", lecs},
+                            {"segments", segs},
+                            {"files", array(files)},
+                            {"pendingLectures", array(pendingLectures)},
+                            {"pendingSegments", array(pendingSegments)}};
     return WriteFileAtomically(path, QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString(), err);
 }
 
@@ -87,7 +86,7 @@ bool CourseState::Read(const std::string& path, std::string& err)
         err = "cannot read " + path;
         return false;
     }
-    QJsonParseError parse{};
+    QJsonParseError parse {};
     const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(text), &parse).object();
     if (parse.error != QJsonParseError::NoError || root.value("format").toInt() != kFormat) {
         err = path + " is not a course's record";
@@ -125,7 +124,7 @@ bool CourseState::Read(const std::string& path, std::string& err)
 
 std::set<std::string> CourseState::Referenced() const
 {
-    std::set<std::string> out{RootName() + ".js", "course.js", "course.css"};
+    std::set<std::string> out {RootName() + ".js", "course.js", "course.css"};
     for (const CourseEntry& e : lectures)
         if (e.searchable)
             out.insert(LectureFileName(e.id));

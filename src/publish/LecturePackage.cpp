@@ -39,23 +39,25 @@ std::string launcherPage(PackageKind kind, const LectureRecord& rec)
     for (const auto& p : rec.parts)
         pages += (pages.empty() ? "" : " ") + p.page;
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-           attr(rec.title) +
-           "</title>\n<link rel=\"icon\" href=\"data:,\">\n"
-           "<style>html,body{margin:0;height:100%;overflow:hidden}"
-           "iframe{display:block;border:0;width:100%;height:100%}</style>\n"
-           "<script src=\"" + std::string(kLaunchScript) + "\" data-version=\"" +
-           (kind == PackageKind::Scorm12 ? "1.2" : "2004") + "\" data-contents=\"" + kContentsPage +
-           "\" data-parts=\"" + attr(pages) + "\"></script>\n</head>\n<body>\n"
-           "<noscript><p><a href=\"" + kContentsPage + "\">" + attr(rec.title) + "</a></p></noscript>\n"
-           "</body>\n</html>\n";
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"
+        + attr(rec.title)
+        + "</title>\n<link rel=\"icon\" href=\"data:,\">\n"
+          "<style>html,body{margin:0;height:100%;overflow:hidden}"
+          "iframe{display:block;border:0;width:100%;height:100%}</style>\n"
+          "<script src=\""
+        + std::string(kLaunchScript) + "\" data-version=\"" + (kind == PackageKind::Scorm12 ? "1.2" : "2004")
+        + "\" data-contents=\"" + kContentsPage + "\" data-parts=\"" + attr(pages)
+        + "\"></script>\n</head>\n<body>\n"
+          "<noscript><p><a href=\""
+        + kContentsPage + "\">" + attr(rec.title)
+        + "</a></p></noscript>\n"
+          "</body>\n</html>\n";
 }
 
 zip_int64_t addFile(zip_t* z, const PackageFile& f, std::string& err)
 {
-    zip_source_t* src = f.source.empty()
-                            ? zip_source_buffer(z, f.text.data(), f.text.size(), 0)
-                            : zip_source_file(z, f.source.c_str(), 0, -1);
+    zip_source_t* src = f.source.empty() ? zip_source_buffer(z, f.text.data(), f.text.size(), 0)
+                                         : zip_source_file(z, f.source.c_str(), 0, -1);
     const zip_int64_t at = src ? zip_file_add(z, f.name.c_str(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
     if (at < 0) {
         if (src)
@@ -64,9 +66,9 @@ zip_int64_t addFile(zip_t* z, const PackageFile& f, std::string& err)
         return -1;
     }
     // Pictures, sound and video are compressed already.
-    const std::string ext = Tav_Lower(fs::path(f.name).extension().string());
-    static const std::set<std::string> packed{".gif", ".jpg", ".jpeg", ".png", ".webp", ".mp4", ".m4a",
-                                              ".m4v", ".webm", ".mp3", ".ogg", ".opus", ".rm",  ".ra"};
+    const std::string ext = Lower(fs::path(f.name).extension().string());
+    static const std::set<std::string> packed {".gif", ".jpg",  ".jpeg", ".png", ".webp", ".mp4", ".m4a",
+                                               ".m4v", ".webm", ".mp3",  ".ogg", ".opus", ".rm",  ".ra"};
     zip_set_file_compression(z, static_cast<zip_uint64_t>(at), packed.count(ext) ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
     return at;
 }
@@ -84,7 +86,7 @@ bool PlanPackage(const std::string& dirIn, PackageKind kind, std::vector<Package
     LectureRecord rec;
     std::string why;
     if (!rec.Read(dir, why)) {
-        rec = LectureRecord{};
+        rec = LectureRecord {};
         rec.title = Tav_SplitPath(Tav_FixSlashes(dir.substr(0, dir.size() - 1))).last;
         for (int p = 1; listed.count("part" + std::to_string(p) + ".htm"); ++p)
             rec.parts.push_back({p, "part" + std::to_string(p) + ".htm", 0, {}});
@@ -162,7 +164,10 @@ bool WritePackage(const std::string& dir, PackageKind kind, const std::string& o
         }
     if (progress)
         zip_register_progress_callback_with_state(
-            z, 0.01, [](zip_t*, double done, void* ud) { (*static_cast<const std::function<void(int)>*>(ud))(static_cast<int>(done * 99)); },
+            z, 0.01,
+            [](zip_t*, double done, void* ud) {
+                (*static_cast<const std::function<void(int)>*>(ud))(static_cast<int>(done * 99));
+            },
             nullptr, const_cast<std::function<void(int)>*>(&progress));
     if (zip_close(z) != 0) {
         err = "Unable to write " + target.string() + ": " + zip_strerror(z);

@@ -21,7 +21,7 @@ namespace pellucor {
 enum class PackageKind { Scorm12, Scorm2004, CommonCartridge };
 
 struct PackageFile {
-    std::string name;  // path inside the package, "/" between levels
+    std::string name;    // path inside the package, "/" between levels
     std::string source;  // the file it is read from; empty: text below
     std::string text;
 };

@@ -34,34 +34,37 @@ bool LectureRecord::Write(const std::string& dir, std::string& err) const
     for (const Part& p : parts) {
         QJsonArray cues;
         for (const Cue& c : p.captions)
-            cues.append(QJsonArray{c.start, q(c.text)});
-        jsonParts.append(QJsonObject{{"number", p.number}, {"page", q(p.page)}, {"length", p.length}, {"captions", cues}});
+            cues.append(QJsonArray {c.start, q(c.text)});
+        jsonParts.append(
+            QJsonObject {{"number", p.number}, {"page", q(p.page)}, {"length", p.length}, {"captions", cues}});
     }
     QJsonArray jsonSlides;
     for (const Slide& sl : slides)
-        jsonSlides.append(QJsonObject{{"number", sl.number}, {"part", sl.part}, {"start", sl.start},
-                                      {"title", q(sl.title)}, {"notes", q(sl.notes)}});
-    const QJsonObject root{{"format", kFormat},        {"title", q(title)},         {"recorded", q(recorded)},
-                           {"thumbnail", q(thumbnail)}, {"parts", jsonParts},
-                           {"slides", jsonSlides}};
-    return WriteFileAtomically(Tav_Join(dir, kLectureRecordName),
+        jsonSlides.append(QJsonObject {{"number", sl.number},
+                                       {"part", sl.part},
+                                       {"start", sl.start},
+                                       {"title", q(sl.title)},
+                                       {"notes", q(sl.notes)}});
+    const QJsonObject root {{"format", kFormat},         {"title", q(title)},  {"recorded", q(recorded)},
+                            {"thumbnail", q(thumbnail)}, {"parts", jsonParts}, {"slides", jsonSlides}};
+    return WriteFileAtomically(Join(dir, kLectureRecordName),
                                QJsonDocument(root).toJson(QJsonDocument::Compact).toStdString(), err);
 }
 
 bool LectureRecord::Read(const std::string& dir, std::string& err)
 {
-    const std::string path = Tav_Join(dir, kLectureRecordName);
+    const std::string path = Join(dir, kLectureRecordName);
     QFile file(q(path));
     if (!file.open(QIODevice::ReadOnly)) {
         err = path + ": " + file.errorString().toStdString();
         return false;
     }
-    QJsonParseError parse{};
+    QJsonParseError parse {};
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parse);
     const QJsonObject root = doc.object();
     if (parse.error != QJsonParseError::NoError || root.value("format").toInt() != kFormat) {
-        err = path + ": not a lecture record" +
-              (parse.error != QJsonParseError::NoError ? " (" + parse.errorString().toStdString() + ")" : "");
+        err = path + ": not a lecture record"
+            + (parse.error != QJsonParseError::NoError ? " (" + parse.errorString().toStdString() + ")" : "");
         return false;
     }
     title = s(root.value("title"));
@@ -70,7 +73,7 @@ bool LectureRecord::Read(const std::string& dir, std::string& err)
     parts.clear();
     for (const QJsonValue& v : root.value("parts").toArray()) {
         const QJsonObject o = v.toObject();
-        Part p{o.value("number").toInt(), s(o.value("page")), o.value("length").toDouble(), {}};
+        Part p {o.value("number").toInt(), s(o.value("page")), o.value("length").toDouble(), {}};
         for (const QJsonValue& c : o.value("captions").toArray())
             p.captions.push_back({c.toArray().at(0).toDouble(), s(c.toArray().at(1))});
         parts.push_back(std::move(p));
@@ -115,8 +118,8 @@ std::string PlainText(const std::string& html)
             blank = space;
         }
     };
-    static const std::pair<const char*, const char*> named[] = {
-        {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}, {"nbsp", " "}};
+    static const std::pair<const char*, const char*> named[]
+        = {{"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}, {"nbsp", " "}};
     for (size_t i = 0; i < text.size();) {
         const size_t semi = text[i] == '&' ? text.find(';', i) : std::string::npos;
         if (semi != std::string::npos && semi - i <= 10) {
@@ -125,7 +128,7 @@ std::string PlainText(const std::string& html)
             if (ref.size() > 1 && ref[0] == '#') {
                 bool ok = false;
                 const uint code = (ref[1] == 'x' || ref[1] == 'X') ? q(ref.substr(2)).toUInt(&ok, 16)
-                                                                    : q(ref.substr(1)).toUInt(&ok, 10);
+                                                                   : q(ref.substr(1)).toUInt(&ok, 10);
                 if (ok && code > 0 && code <= 0x10FFFF) {
                     const char32_t c = code;
                     value = QString::fromUcs4(&c, 1).toStdString();

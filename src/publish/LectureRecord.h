@@ -21,8 +21,8 @@ struct LectureRecord {
     };
     struct Part {
         int number = 0;
-        std::string page;     // the page that plays it ("part2.htm")
-        double length = 0;    // seconds
+        std::string page;   // the page that plays it ("part2.htm")
+        double length = 0;  // seconds
         std::vector<Cue> captions;
     };
     struct Slide {

@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QFileInfo>
 
-
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 

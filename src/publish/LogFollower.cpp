@@ -8,8 +8,7 @@
 namespace pellucor {
 
 LogFollower::LogFollower(std::string cdDir, std::string webDir) : cdDir_(std::move(cdDir)), webDir_(std::move(webDir))
-{
-}
+{ }
 
 LogFollower::State LogFollower::Tick(const std::string& previous, std::string& status, uint32_t& colour)
 {
@@ -17,7 +16,7 @@ LogFollower::State LogFollower::Tick(const std::string& previous, std::string& s
     if (cdDir_.empty() || webDir_.empty()) {
         log = Tav_DirSlash(cdDir_.empty() ? webDir_ : cdDir_) + "log.log";
         prefix = "process:";
-    } else if (Tav_StartsWith(previous, "cd:")) {
+    } else if (StartsWith(previous, "cd:")) {
         log = Tav_DirSlash(webDir_) + "log.log";
         prefix = "net:";
     } else {
@@ -35,12 +34,12 @@ LogFollower::State LogFollower::Tick(const std::string& previous, std::string& s
         colour = kColourRed;
         return State::Failed;
     }
-    line = Tav_Trim(line.substr(0, line.find(',')));
+    line = Trim(line.substr(0, line.find(',')));
     if (line != lastLogLine_)
         logRepeat_ = 0;
     ++logRepeat_;
     lastLogLine_ = line;
-    if (line == "All Done" && Tav_Contains(previous, "All Done")) {
+    if (line == "All Done" && Contains(previous, "All Done")) {
         status = "Process:" + line;
         colour = kColourWhite;
         return State::Done;

@@ -15,7 +15,7 @@ namespace pellucor {
 namespace {
 const char* const kSupport = "support@pellucor.org";
 
-bool isBuiltIn(const std::string& tool) { return Tav_Contains(Tav_Upper(tool), "NONE"); }
+bool isBuiltIn(const std::string& tool) { return Contains(Upper(tool), "NONE"); }
 
 // The merge tool named without an extension, as stored, or with ".exe".
 bool toolExists(const std::string& tool) { return Tav_ChkFile(tool) || Tav_ChkFile(tool + ".exe"); }
@@ -23,8 +23,8 @@ bool toolExists(const std::string& tool) { return Tav_ChkFile(tool) || Tav_ChkFi
 // A yes/no preference: on when its text begins with "y" or is "1"/"on"/"true".
 bool preferenceOn(const std::string& text)
 {
-    const std::string t = Tav_Lower(Tav_Trim(text));
-    return Tav_StartsWith(t, "y") || t == "1" || t == "on" || t == "true";
+    const std::string t = Lower(Trim(text));
+    return StartsWith(t, "y") || t == "1" || t == "on" || t == "true";
 }
 }  // namespace
 
@@ -59,18 +59,18 @@ bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
         std::ofstream out(rat, std::ios::binary | std::ios::trunc);
         for (int i = 1; i <= SI.NumOfSlides; ++i) {
             const std::string& page = SI.SlideName[i];
-            const std::string address = (toDisk || Tav_Contains(page, "http:")) ? page : S.WebURL + page;
-            Tav_WriteLine(out, "u " + SI.StartTime[i] + " " + SI.EndTime[i] + " &&slide&&" + address);
+            const std::string address = (toDisk || Contains(page, "http:")) ? page : S.WebURL + page;
+            WriteLine(out, "u " + SI.StartTime[i] + " " + SI.EndTime[i] + " &&slide&&" + address);
         }
         out.close();
         if (!out)
-            return fail("Unable to create " + rat + ": " + Tav_ErrnoText());
+            return fail("Unable to create " + rat + ": " + ErrnoText());
         return true;
     }
     if (!Tav_ChkFileMsg(SI.EventsFile[part]))
         return fail("Cannot find timing file");
     if (!ConvertEventUrls(toDisk, S.WebURL, SI.EventsFile[part], rat))
-        return fail("Unable to create " + rat + ": " + Tav_ErrnoText());
+        return fail("Unable to create " + rat + ": " + ErrnoText());
     return true;
 }
 
@@ -83,12 +83,12 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
     const std::string out = Tav_DirSlash(S.OutDir);
     if (video) {
         const std::string O = out + Np + ".rm";
-        if (Tav_IContains(T, "rvencode")) {
+        if (IContains(T, "rvencode")) {
             bat.WriteLog("Video Pre-5.0 Merge " + Np);
             bat.WriteCommand({T, "-f", E, Np + ".rat", Np + ".raz"});
             bat.WriteLog("Video Phase 2 Merge " + Np);
             bat.WriteCommand({T, Np + ".raz", media, O});
-        } else if (Tav_IContains(T, "rmevents")) {
+        } else if (IContains(T, "rmevents")) {
             bat.WriteLog("Video G2 Merge " + Np);
             bat.WriteCommand({T, "-i", media, "-o", O, "-e", Np + ".rat"});
         } else {
@@ -98,11 +98,11 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
         return true;
     }
     const std::string raIn = Tav_DirSlash(S.MediaDir) + Np + ".ra";
-    if (Tav_IContains(A, "cevent")) {
+    if (IContains(A, "cevent")) {
         bat.WriteLog("Audio 3.0 Merge " + Np);
         bat.WriteCommand({A, Np + ".rat", Np + ".rae"});
         bat.WriteCopyHere(media);
-    } else if (Tav_IContains(T, "rmevents")) {
+    } else if (IContains(T, "rmevents")) {
         bat.WriteLog("Audio G2 Merge " + Np);
         bat.WriteCommand({T, "-i", raIn, "-o", Np + ".ra", "-e", Np + ".rat"});
     } else {
@@ -112,8 +112,8 @@ bool Publisher::writeToolCommands(BatchScript& bat, int part, const std::string&
     return true;
 }
 
-bool Publisher::builtInMerge(int part, const std::string& media, const std::string& rat,
-                            const std::string& output, bool readSizes)
+bool Publisher::builtInMerge(int part, const std::string& media, const std::string& rat, const std::string& output,
+                             bool readSizes)
 {
     // A recording of today needs no merged file: its browser copy carries
     // the slides as chapters.
@@ -161,8 +161,8 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     file->Close();
     if (!saved && Cancelled()) {
         removePartOutputs(part);
-        return cancelled("Publish cancelled during media preparation of " + S.LecName + std::to_string(part) +
-                         ": its unfinished media was removed");
+        return cancelled("Publish cancelled during media preparation of " + S.LecName + std::to_string(part)
+                         + ": its unfinished media was removed");
     }
     if (!saved) {
         // Media that cannot be read to its end leaves no output that pages
@@ -192,8 +192,8 @@ void Publisher::clampToRecording(int part, double seconds)
             continue;
         if (Tav_TimeToTicks(SI.StartTime[i]) > endTicks) {
             StatusColour = kColourYellow;
-            SetStatus("Warning: slide " + std::to_string(i) + " (" + SI.SlideTitle[i] + ") starts at " +
-                      SI.StartTime[i] + ", after the end of its recording (" + Tav_TicksToTime(endTicks) + ")");
+            SetStatus("Warning: slide " + std::to_string(i) + " (" + SI.SlideTitle[i] + ") starts at " + SI.StartTime[i]
+                      + ", after the end of its recording (" + Tav_TicksToTime(endTicks) + ")");
             SI.StartTime[i] = Tav_TicksToTime(endTicks);
         }
         if (Tav_TimeToTicks(SI.EndTime[i]) > endTicks)
@@ -207,9 +207,9 @@ void Publisher::removePartOutputs(int part, bool keepRat)
 {
     const std::string Np = S.LecName + std::to_string(part);
     const std::string out = Tav_DirSlash(S.OutDir);
-    for (const std::string& name : Tav_ListFiles(out, "*.*")) {
+    for (const std::string& name : ListFiles(out, "*.*")) {
         const auto dot = name.rfind('.');
-        if (dot != std::string::npos && name.substr(0, dot) == Np && !(keepRat && Tav_Lower(name.substr(dot)) == ".rat")) {
+        if (dot != std::string::npos && name.substr(0, dot) == Np && !(keepRat && Lower(name.substr(dot)) == ".rat")) {
             Tav_DebugLog("Removing the unfinished " + out + name);
             std::error_code ec;
             std::filesystem::remove(out + name, ec);
@@ -254,7 +254,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
             continue;
         }
         std::string media = SI.VideoFile[p];
-        if (media.empty() && Tav_EndsWith(Tav_Lower(SI.AudioFile[p]), ".rm"))
+        if (media.empty() && EndsWith(Lower(SI.AudioFile[p]), ".rm"))
             media = SI.AudioFile[p];
         bool counted = false;
         if (!media.empty() && Tav_ChkFile(media)) {
@@ -266,9 +266,9 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         } else {
             const std::string& audio = SI.AudioFile[p];
             Tav_DebugLog("Checking " + audio);
-            if (!audio.empty() && Tav_ChkFile(audio) && !Tav_EndsWith(Tav_Lower(audio), ".rm")) {
-                Tav_PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ") +
-                                 kSupport);
+            if (!audio.empty() && Tav_ChkFile(audio) && !EndsWith(Lower(audio), ".rm")) {
+                PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ")
+                             + kSupport);
                 counted = true;
                 if (builtIn ? !builtInMerge(p, audio, rat, out + Np + ".ra", false)
                             : !writeToolCommands(bat, p, audio, false))

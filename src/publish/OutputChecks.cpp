@@ -2,11 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <utility>
 
 #include "core/TavUtils.h"
@@ -34,7 +34,7 @@ bool WriteManifest(const std::string& dir, std::string& err)
         return false;
     }
     std::sort(files.begin(), files.end());
-    const std::string path = Tav_Join(dir, kManifestName);
+    const std::string path = Join(dir, kManifestName);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (const auto& f : files)
         out << f << '\n';
@@ -49,7 +49,7 @@ bool WriteManifest(const std::string& dir, std::string& err)
 std::set<std::string> ReadManifest(const std::string& dir)
 {
     std::set<std::string> files;
-    std::ifstream in(Tav_Join(dir, kManifestName), std::ios::binary);
+    std::ifstream in(Join(dir, kManifestName), std::ios::binary);
     for (std::string line; std::getline(in, line);)
         if (!line.empty())
             files.insert(line);
@@ -89,7 +89,7 @@ struct DirId {
 
 bool idOf(const fs::path& p, DirId& id)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(p.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
     id = {st.st_dev, st.st_ino};
@@ -99,25 +99,25 @@ bool idOf(const fs::path& p, DirId& id)
 
 std::string OutputClash(const std::string& output, const std::vector<std::string>& inputDirs)
 {
-    DirId out{};
+    DirId out {};
     if (!idOf(output, out))
         return "";  // a directory still to be made holds nothing
     for (const auto& dir : inputDirs) {
-        if (Tav_Trim(dir).empty())
+        if (Trim(dir).empty())
             continue;
         std::error_code ec;
         const fs::path real = fs::canonical(dir, ec);
         if (ec)
             continue;
-        DirId id{};
+        DirId id {};
         if (idOf(real, id) && id == out)
             return "Input and Output Directories are the same " + dir;
         // The output may not hold it either: emptying or replacing the
         // output would take it along.
         for (fs::path p = real.parent_path(); !p.empty(); p = p.parent_path()) {
             if (idOf(p, id) && id == out)
-                return "The output directory " + output + " holds " + Tav_DirSlash(dir) +
-                       ": publishing there would replace it. Choose an output directory of its own";
+                return "The output directory " + output + " holds " + Tav_DirSlash(dir)
+                    + ": publishing there would replace it. Choose an output directory of its own";
             if (p == p.root_path())
                 break;
         }

@@ -32,8 +32,7 @@ Vocabulary vocabulary(PackageKind kind)
                 "http://www.imsglobal.org/xsd/imscp_v1p1 imscp_v1p1.xsd "
                 "http://www.adlnet.org/xsd/adlcp_v1p3 adlcp_v1p3.xsd",
                 "ADL SCORM", "2004 4th Edition", "adlcp:scormType"};
-    case PackageKind::CommonCartridge:
-        break;
+    case PackageKind::CommonCartridge: break;
     }
     return {"http://www.imsglobal.org/xsd/imsccv1p1/imscp_v1p1",
             "http://www.imsglobal.org/xsd/imsccv1p1/imscp_v1p1 "

@@ -58,7 +58,7 @@ bool Publisher::OKToPublish(bool showMsg, std::string& err)
         err.clear();
     }
     if (!ok && showMsg)
-        Tav_PlainMessage(err);
+        PlainMessage(err);
     return ok;
 }
 
@@ -90,7 +90,7 @@ bool Publisher::Publish(bool ToDisk)
 
     const std::string style = Tav_DirSlash(S.StyleDir);
     std::string styleScript, clash;
-    if (Tav_FindFile(style, "process.bat", styleScript, clash))
+    if (FindFile(style, "process.bat", styleScript, clash))
         SetStatus("User Controlled Process.bat");
 
     BatchScript bat;
@@ -99,9 +99,9 @@ bool Publisher::Publish(bool ToDisk)
     bat.WriteCd(out);
 
     const std::string slides = Tav_DirSlash(S.LecDir);
-    const std::pair<std::string, const char*> copies[] = {
-        {style, "*.gif"}, {style, "*.jpg"}, {style + "copy", "*.*"}, {slides, "*.gif"}, {slides, "*.jpg"},
-        {slides, "img*.webp"}};  // the slides' sharp copies, where the import wrote them
+    const std::pair<std::string, const char*> copies[]
+        = {{style, "*.gif"},  {style, "*.jpg"},     {style + "copy", "*.*"}, {slides, "*.gif"},
+           {slides, "*.jpg"}, {slides, "img*.webp"}};  // the slides' sharp copies, where the import wrote them
     for (const auto& [from, pattern] : copies)
         if (std::string why; !Tav_CopyFiles(from, out, pattern, why))
             return fail(why);

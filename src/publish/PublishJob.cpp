@@ -26,8 +26,8 @@ struct StepShare {
     double from, to;
 };
 constexpr StepShare kShares[] = {
-    {PublishStep::Convert, 0, 1},  {PublishStep::Load, 1, 5},     {PublishStep::Media, 5, 88},
-    {PublishStep::Style, 88, 99},  {PublishStep::Script, 99, 100},
+    {PublishStep::Convert, 0, 1}, {PublishStep::Load, 1, 5},      {PublishStep::Media, 5, 88},
+    {PublishStep::Style, 88, 99}, {PublishStep::Script, 99, 100},
 };
 // Niceness of the worker thread.
 constexpr int kWorkerNice = 10;
@@ -170,10 +170,11 @@ void PublishJob::finish(Outcome outcome, const std::string& error)
         lastPercent_ = 100;
         emit progressChanged(100);
     }
-    Tav_DebugLog("Publish job ended: " + std::string(outcome == Outcome::Succeeded ? "done"
-                                                     : outcome == Outcome::Cancelled ? "cancelled"
-                                                                                      : "failed: ") +
-                 error);
+    Tav_DebugLog("Publish job ended: "
+                 + std::string(outcome == Outcome::Succeeded       ? "done"
+                                   : outcome == Outcome::Cancelled ? "cancelled"
+                                                                   : "failed: ")
+                 + error);
     outcome_ = outcome;
     emit finished(static_cast<int>(outcome), QString::fromStdString(error));
 }
@@ -304,8 +305,8 @@ bool PublishJob::installTargets()
         }
         SetStatus("Checking the publication for " + t.staging->Output(), kColourYellow);
         std::string err;
-        if (!StagedPublication::Check(t.staging->Dir(), checkMedia, err) || (mayInstall && !mayInstall(err)) ||
-            !t.staging->Install(err)) {
+        if (!StagedPublication::Check(t.staging->Dir(), checkMedia, err) || (mayInstall && !mayInstall(err))
+            || !t.staging->Install(err)) {
             SetStatus(err, kColourRed);
             finish(Outcome::Failed, err);
             return false;

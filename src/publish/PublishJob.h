@@ -106,9 +106,9 @@ private:
     PublishSettings settings_;
     std::vector<Target> targets_;
     std::thread worker_;
-    std::atomic<bool> cancel_{false};
+    std::atomic<bool> cancel_ {false};
     bool started_ = false;
-    std::atomic<Outcome> outcome_{Outcome::Running};
+    std::atomic<Outcome> outcome_ {Outcome::Running};
     std::string error_;
     std::vector<std::pair<qint64, std::string>> scripts_;
 

@@ -62,7 +62,7 @@ bool PublishRequest::Set(const std::string& control, const std::string& value)
         return true;
     }
     if (int* check = Check(control)) {
-        *check = static_cast<int>(Tav_Val(value)) ? 1 : 0;
+        *check = static_cast<int>(Val(value)) ? 1 : 0;
         return true;
     }
     return false;
@@ -109,14 +109,14 @@ bool ReadSettingsFile(const std::string& path, SettingsFile& file)
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (Tav_Trim(line).empty())
+        if (Trim(line).empty())
             continue;
         const auto eq = line.find('=');
         if (eq == std::string::npos || eq == 0) {
             file.badLines.push_back(line);
             continue;
         }
-        file.controls.emplace_back(Tav_Trim(line.substr(0, eq)), Tav_Trim(line.substr(eq + 1)));
+        file.controls.emplace_back(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
     }
     return true;
 }
@@ -129,7 +129,7 @@ std::string LectureNameOf(const std::string& dir)
     if (!DirListing(Tav_DirSlash(dir)).Find(name + "1.txt", path, err))
         if (const std::string parts = MultiPartLectureIn(dir); !parts.empty())
             return parts;
-    return Tav_Trim(name).empty() ? "media" : name;
+    return Trim(name).empty() ? "media" : name;
 }
 
 }  // namespace pellucor

@@ -34,16 +34,14 @@ std::string listOf(const std::vector<std::string>& names)
 
 bool isMountPoint(const fs::path& dir)
 {
-    struct stat self {}, parent {};
-    return ::stat(dir.c_str(), &self) == 0 && ::stat(dir.parent_path().c_str(), &parent) == 0 &&
-           self.st_dev != parent.st_dev;
+    struct stat self {
+    }, parent {};
+    return ::stat(dir.c_str(), &self) == 0 && ::stat(dir.parent_path().c_str(), &parent) == 0
+        && self.st_dev != parent.st_dev;
 }
 }  // namespace
 
-PublishSession::PublishSession(QObject* parent)
-    : QObject(parent), startScript(&PublishJob::StartDetachedScript)
-{
-}
+PublishSession::PublishSession(QObject* parent) : QObject(parent), startScript(&PublishJob::StartDetachedScript) { }
 
 // The job ends before anything it reports to goes.
 PublishSession::~PublishSession() { job_.reset(); }
@@ -105,19 +103,19 @@ bool PublishSession::checkMedia(std::string& err) const
     if (!Tav_Chkdrv(r.TextMedia))
         return false;
     const std::string media = Tav_DirSlash(r.TextMedia);
-    if (!Tav_HasFiles(media, "*.*")) {
+    if (!HasFiles(media, "*.*")) {
         err = "Media directory is empty " + r.TextMedia;
         return false;
     }
     // A published lecture gets its events files when the publish converts it.
     std::string publishedName;
-    if (!Tav_HasFiles(media, "*.txt") && !IsPublishedLecture(media, r.TextName, publishedName)) {
+    if (!HasFiles(media, "*.txt") && !IsPublishedLecture(media, r.TextName, publishedName)) {
         err = "Media directory has no event data (*.txt) " + r.TextMedia;
         return false;
     }
-    if (!Tav_HasFiles(media, "*.rm") && !Tav_HasFiles(media, "*.ra") && FirstRecordingIn(media).empty()) {
-        err = "Media directory has no media (*.rm or *.ra) " + r.TextMedia + " nor recordings (" +
-              RecordingPatterns() + ")";
+    if (!HasFiles(media, "*.rm") && !HasFiles(media, "*.ra") && FirstRecordingIn(media).empty()) {
+        err = "Media directory has no media (*.rm or *.ra) " + r.TextMedia + " nor recordings (" + RecordingPatterns()
+            + ")";
         return false;
     }
     return true;
@@ -126,7 +124,7 @@ bool PublishSession::checkMedia(std::string& err) const
 // field is the label of the output directory's text field.
 bool PublishSession::checkTarget(const std::string& field, const std::string& dir, std::string& err)
 {
-    if (Tav_Trim(dir).empty()) {
+    if (Trim(dir).empty()) {
         err = field + " is empty: enter the directory to publish into";
         return false;
     }
@@ -163,9 +161,9 @@ bool PublishSession::checkTarget(const std::string& field, const std::string& di
         err = "Unable to cleanup " + out;
         return false;
     }
-    err = "The output directory " + out + " holds " + std::to_string(foreign.size()) +
-          " file(s) that no publication wrote: " + listOf(foreign) +
-          ". Publish into another directory, or allow their removal (--replace)";
+    err = "The output directory " + out + " holds " + std::to_string(foreign.size())
+        + " file(s) that no publication wrote: " + listOf(foreign)
+        + ". Publish into another directory, or allow their removal (--replace)";
     return false;
 }
 
@@ -195,8 +193,7 @@ bool PublishSession::Start(std::string& err)
         return false;
     if (r.optWeb && !checkTarget("Web Output Dir", r.TextWebDir, err))
         return false;
-    if (r.optCD && r.optWeb &&
-        StagedPublication::Resolve(r.TextCDDir) == StagedPublication::Resolve(r.TextWebDir)) {
+    if (r.optCD && r.optWeb && StagedPublication::Resolve(r.TextCDDir) == StagedPublication::Resolve(r.TextWebDir)) {
         err = "The Disk Output Dir and the Web Output Dir are the same " + r.TextCDDir;
         return false;
     }
@@ -220,8 +217,9 @@ bool PublishSession::Start(std::string& err)
     };
     // Raised again on the worker thread, as they come.
     const auto direct = Qt::DirectConnection;
-    connect(job_.get(), &PublishJob::statusChanged, this,
-            [this](const QString& text, uint colour) { setStatus(text.toStdString(), colour); }, direct);
+    connect(
+        job_.get(), &PublishJob::statusChanged, this,
+        [this](const QString& text, uint colour) { setStatus(text.toStdString(), colour); }, direct);
     connect(job_.get(), &PublishJob::stepChanged, this, &PublishSession::stepChanged, direct);
     connect(job_.get(), &PublishJob::progressChanged, this, &PublishSession::progressChanged, direct);
     connect(

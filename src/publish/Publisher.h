@@ -21,7 +21,7 @@ const char* PublishStepName(PublishStep step);
 
 class Publisher : public StyleEngine {
 public:
-    explicit Publisher(EngineHost* host = nullptr) : StyleEngine(host) {}
+    explicit Publisher(EngineHost* host = nullptr) : StyleEngine(host) { }
     Publisher(PublishSettings settings, EngineHost* host) : StyleEngine(host) { S = std::move(settings); }
 
     // Cheap check: loads the lecture without the full check or status

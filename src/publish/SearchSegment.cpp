@@ -28,10 +28,7 @@ struct CaptionPost {
     {
         return std::tie(lecture, part, second) < std::tie(o.lecture, o.part, o.second);
     }
-    bool operator==(const CaptionPost& o) const
-    {
-        return lecture == o.lecture && part == o.part && second == o.second;
-    }
+    bool operator==(const CaptionPost& o) const { return lecture == o.lecture && part == o.part && second == o.second; }
 };
 
 std::string encode(const std::vector<SlidePost>& posts)
@@ -74,8 +71,9 @@ std::string encode(std::vector<CaptionPost>& posts)
 // Writes the word lists in word order, cut into chunks; keys gets each
 // chunk's first word.
 template <typename Post>
-bool writeChunks(const std::string& dir, const std::string& prefix, std::unordered_map<std::string, std::vector<Post>>& index,
-                 std::vector<std::string>& keys, std::vector<std::string>& files, std::string& err)
+bool writeChunks(const std::string& dir, const std::string& prefix,
+                 std::unordered_map<std::string, std::vector<Post>>& index, std::vector<std::string>& keys,
+                 std::vector<std::string>& files, std::string& err)
 {
     std::vector<std::pair<std::u16string, std::string>> order;
     order.reserve(index.size());
@@ -85,10 +83,11 @@ bool writeChunks(const std::string& dir, const std::string& prefix, std::unorder
     std::string text;
     const auto flush = [&] {
         const std::string name = prefix + std::to_string(keys.size() - 1);
-        const std::string data = QJsonDocument(QJsonArray{QString::fromStdString(text)}).toJson(QJsonDocument::Compact).toStdString();
+        const std::string data
+            = QJsonDocument(QJsonArray {QString::fromStdString(text)}).toJson(QJsonDocument::Compact).toStdString();
         files.push_back(name + ".js");
         text.clear();
-        return WriteFileAtomically(Tav_Join(dir, name + ".js"), ChunkScript(name, data), err);
+        return WriteFileAtomically(Join(dir, name + ".js"), ChunkScript(name, data), err);
     };
     for (const auto& [key, term] : order) {
         if (text.empty())
@@ -120,7 +119,7 @@ std::string ChunkScript(const std::string& name, const std::string& jsonData)
 bool WriteSearchSegment(const std::string& dir, int segmentId, const std::vector<int>& ids,
                         const std::vector<const LectureRecord*>& records, SearchSegment& seg, std::string& err)
 {
-    seg = SearchSegment{};
+    seg = SearchSegment {};
     seg.id = segmentId;
     std::unordered_map<std::string, std::vector<SlidePost>> slides;
     std::unordered_map<std::string, std::vector<CaptionPost>> captions;
@@ -130,7 +129,7 @@ bool WriteSearchSegment(const std::string& dir, int segmentId, const std::vector
         seg.lectures.push_back(ids[l]);
         seg.slides.push_back(static_cast<int>(rec.slides.size()));
         for (const auto& slide : rec.slides) {
-            for (const auto& [text, where] : {std::pair{&slide.title, 1u}, std::pair{&slide.notes, 2u}})
+            for (const auto& [text, where] : {std::pair {&slide.title, 1u}, std::pair {&slide.notes, 2u}})
                 for (const std::string& term : SearchTerms(*text)) {
                     auto& posts = slides[term];
                     if (!posts.empty() && posts.back().doc == doc)
@@ -143,12 +142,12 @@ bool WriteSearchSegment(const std::string& dir, int segmentId, const std::vector
         for (const auto& part : rec.parts)
             for (const auto& cue : part.captions)
                 for (const std::string& term : SearchTerms(cue.text))
-                    captions[term].push_back(
-                        {static_cast<uint32_t>(l), static_cast<uint32_t>(std::max(part.number, 0)), wholeSeconds(cue.start)});
+                    captions[term].push_back({static_cast<uint32_t>(l), static_cast<uint32_t>(std::max(part.number, 0)),
+                                              wholeSeconds(cue.start)});
     }
     const std::string id = std::to_string(segmentId);
-    return writeChunks(dir, "s" + id + "-", slides, seg.keys, seg.files, err) &&
-           writeChunks(dir, "c" + id + "-", captions, seg.captionKeys, seg.files, err);
+    return writeChunks(dir, "s" + id + "-", slides, seg.keys, seg.files, err)
+        && writeChunks(dir, "c" + id + "-", captions, seg.captionKeys, seg.files, err);
 }
 
 std::string LectureFileName(int lectureId) { return "l" + std::to_string(lectureId) + ".js"; }
@@ -157,14 +156,15 @@ bool WriteLectureFile(const std::string& dir, int lectureId, const LectureRecord
 {
     QJsonArray parts;
     for (const auto& p : record.parts)
-        parts.append(QJsonArray{p.number, QString::fromStdString(p.page), std::round(p.length)});
+        parts.append(QJsonArray {p.number, QString::fromStdString(p.page), std::round(p.length)});
     QJsonArray slides;
     for (const auto& s : record.slides)
-        slides.append(QJsonArray{s.number, s.part, std::floor(s.start), QString::fromStdString(s.title)});
+        slides.append(QJsonArray {s.number, s.part, std::floor(s.start), QString::fromStdString(s.title)});
     const std::string name = LectureFileName(lectureId);
-    const std::string data =
-        QJsonDocument(QJsonObject{{"parts", parts}, {"slides", slides}}).toJson(QJsonDocument::Compact).toStdString();
-    return WriteFileAtomically(Tav_Join(dir, name), ChunkScript(Tav_StripExt(name), data), err);
+    const std::string data = QJsonDocument(QJsonObject {{"parts", parts}, {"slides", slides}})
+                                 .toJson(QJsonDocument::Compact)
+                                 .toStdString();
+    return WriteFileAtomically(Join(dir, name), ChunkScript(Tav_StripExt(name), data), err);
 }
 
 }  // namespace pellucor

@@ -26,8 +26,8 @@ inline constexpr size_t kChunkBytes = 16 * 1024;
 
 struct SearchSegment {
     int id = 0;
-    std::vector<int> lectures;  // course lecture ids, -1 where a lecture left
-    std::vector<int> slides;    // slides of each lecture
+    std::vector<int> lectures;                   // course lecture ids, -1 where a lecture left
+    std::vector<int> slides;                     // slides of each lecture
     std::vector<std::string> keys, captionKeys;  // first word of each chunk
     std::vector<std::string> files;              // the files written, by name
 

@@ -31,8 +31,8 @@ std::vector<std::string> SearchTerms(const std::string& text)
 {
     // Decomposed, marks dropped, then lower-cased as the script does it
     // (String.prototype.toLowerCase after normalize("NFKD")).
-    const QString decomposed = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
-                                   .normalized(QString::NormalizationForm_KD);
+    const QString decomposed
+        = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).normalized(QString::NormalizationForm_KD);
     std::u32string kept;
     kept.reserve(static_cast<size_t>(decomposed.size()));
     for (const char32_t c : decomposed.toUcs4())

@@ -64,8 +64,8 @@ void recoverBeside(const fs::path& output)
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(output.parent_path(), ec)) {
         const std::string name = entry.path().filename().string();
-        const bool old = Tav_StartsWith(name, prefixOld);
-        if (!old && !Tav_StartsWith(name, prefixStage))
+        const bool old = StartsWith(name, prefixOld);
+        if (!old && !StartsWith(name, prefixStage))
             continue;
         const long pid = std::atol(name.substr((old ? prefixOld : prefixStage).size()).c_str());
         std::error_code e;
@@ -92,11 +92,11 @@ void retargetScript(const fs::path& staging, const fs::path& output)
         return;
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     in.close();
-    auto escaped = [](const fs::path& p) { return Tav_ReplaceAll(Tav_DirSlash(p.string()), "'", "'\\''"); };
+    auto escaped = [](const fs::path& p) { return ReplaceAll(Tav_DirSlash(p.string()), "'", "'\\''"); };
     const std::string from = escaped(staging);
     if (text.find(from) == std::string::npos)
         return;
-    text = Tav_ReplaceAll(text, from, escaped(output));
+    text = ReplaceAll(text, from, escaped(output));
     const fs::path temp = staging / ".process.bat.new";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
@@ -124,14 +124,14 @@ void syncDir(const fs::path& dir)
 std::string StagedPublication::Resolve(const std::string& output)
 {
     std::error_code ec;
-    fs::path p = fs::path(Tav_Trim(output)).lexically_normal();
+    fs::path p = fs::path(Trim(output)).lexically_normal();
     if (p.has_filename() == false)
         p = p.parent_path();
     const fs::path real = fs::weakly_canonical(fs::absolute(p, ec), ec);
     return Tav_DirSlash((ec ? p : real).string());
 }
 
-StagedPublication::StagedPublication(const std::string& output) : output_(Resolve(output)) {}
+StagedPublication::StagedPublication(const std::string& output) : output_(Resolve(output)) { }
 
 StagedPublication::~StagedPublication()
 {
@@ -162,23 +162,23 @@ bool StagedPublication::Create(std::string& err)
 void StagedPublication::Keep()
 {
     kept_ = true;
-    std::ofstream(Tav_Join(dir_, kKeptMark)) << "installed by the end of its process.bat\n";
+    std::ofstream(Join(dir_, kKeptMark)) << "installed by the end of its process.bat\n";
 }
 
 bool StagedPublication::Check(const std::string& staging, const MediaCheck& checkMedia, std::string& err)
 {
-    std::ifstream log(Tav_Join(staging, "log.log"), std::ios::binary);
+    std::ifstream log(Join(staging, "log.log"), std::ios::binary);
     std::string line;
     std::getline(log, line);
-    if (Tav_Trim(line) != "All Done") {
-        err = "process.bat did not finish in " + staging + (line.empty() ? "" : ": " + Tav_Trim(line));
+    if (Trim(line) != "All Done") {
+        err = "process.bat did not finish in " + staging + (line.empty() ? "" : ": " + Trim(line));
         return false;
     }
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(staging, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        const std::string ext = Tav_Lower(it->path().extension().string());
+        const std::string ext = Lower(it->path().extension().string());
         if (!it->is_regular_file() || !(IsRecordingName(name) || ext == ".rm" || ext == ".ra"))
             continue;
         if (checkMedia && !checkMedia(it->path().string(), err))
@@ -220,8 +220,8 @@ bool StagedPublication::InstallDir(const std::string& stagingText, const std::st
         return false;
     const bool replacing = fs::exists(output, ec);
     if (!replacing) {
-        if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, output.c_str(), RENAME_NOREPLACE) != 0 &&
-            (errno != EINVAL || ::rename(staging.c_str(), output.c_str()) != 0)) {
+        if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, output.c_str(), RENAME_NOREPLACE) != 0
+            && (errno != EINVAL || ::rename(staging.c_str(), output.c_str()) != 0)) {
             err = "Unable to put the publication in place at " + output.string() + ": " + SystemError(errno);
             return false;
         }

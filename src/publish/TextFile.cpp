@@ -11,8 +11,8 @@ namespace pellucor {
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& err)
 {
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0
+        || !file.commit()) {
         err = "Unable to write " + path + ": " + file.errorString().toStdString();
         return false;
     }

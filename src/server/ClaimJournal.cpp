@@ -20,16 +20,19 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::pair<ClaimStep, const char*> kSteps[] = {
-    {ClaimStep::Claimed, "claimed"},         {ClaimStep::Moving, "moving"},
-    {ClaimStep::Copying, "copying"},         {ClaimStep::Verified, "verified"},
-    {ClaimStep::Moved, "moved"},             {ClaimStep::SourceRemoved, "source-removed"},
-    {ClaimStep::Publishing, "publishing"},   {ClaimStep::Published, "published"},
-    {ClaimStep::Indexed, "indexed"},         {ClaimStep::Refused, "refused"},
+    {ClaimStep::Claimed, "claimed"},       {ClaimStep::Moving, "moving"},
+    {ClaimStep::Copying, "copying"},       {ClaimStep::Verified, "verified"},
+    {ClaimStep::Moved, "moved"},           {ClaimStep::SourceRemoved, "source-removed"},
+    {ClaimStep::Publishing, "publishing"}, {ClaimStep::Published, "published"},
+    {ClaimStep::Indexed, "indexed"},       {ClaimStep::Refused, "refused"},
 };
 
 // Values may hold any byte a file name may: they are stored percent-encoded.
 std::string encode(const std::string& v) { return QByteArray::fromStdString(v).toPercentEncoding().toStdString(); }
-std::string decode(const std::string& v) { return QByteArray::fromPercentEncoding(QByteArray::fromStdString(v)).toStdString(); }
+std::string decode(const std::string& v)
+{
+    return QByteArray::fromPercentEncoding(QByteArray::fromStdString(v)).toStdString();
+}
 
 }  // namespace
 

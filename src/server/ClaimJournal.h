@@ -26,10 +26,10 @@ const char* ClaimStepName(ClaimStep step);
 
 struct ClaimJournal {
     ClaimStep step = ClaimStep::Claimed;
-    std::string name;  // the ready entry's name on disk ("x-...")
-    std::string rel;   // its directory relative to the incoming directory ("" or ending in "/")
-    std::string dest;  // the lecture's directory in the repository
-    std::string copy;  // the claimant's copy directory beside dest (another file system)
+    std::string name;        // the ready entry's name on disk ("x-...")
+    std::string rel;         // its directory relative to the incoming directory ("" or ending in "/")
+    std::string dest;        // the lecture's directory in the repository
+    std::string copy;        // the claimant's copy directory beside dest (another file system)
     std::string ownerStart;  // start time of the owning process, to tell a reused pid
 
     // Reads dir/journal; false when there is none or it cannot be read.

@@ -28,17 +28,17 @@ void scan(const std::string& incoming, const std::string& rel, int depth, int& d
     std::sort(names.begin(), names.end());
     std::vector<std::string> subdirs;
     for (const auto& name : names) {
-        struct stat st {};
+        struct stat st { };
         if (::lstat((incoming + rel + name).c_str(), &st) != 0)
             continue;
-        const std::string low = Tav_Lower(name);
+        const std::string low = Lower(name);
         if (LectureClaim::IsClaimName(name))
             out.push_back({IncomingEntry::Kind::Claim, rel, name});
-        else if (Tav_StartsWith(low, "x-"))
+        else if (StartsWith(low, "x-"))
             out.push_back({IncomingEntry::Kind::Ready, rel, name});
         else if (S_ISLNK(st.st_mode))
             out.push_back({IncomingEntry::Kind::Link, rel, name});
-        else if (S_ISDIR(st.st_mode) && !Tav_StartsWith(low, "e-") && !Tav_StartsWith(name, "."))
+        else if (S_ISDIR(st.st_mode) && !StartsWith(low, "e-") && !StartsWith(name, "."))
             subdirs.push_back(name);  // hidden directories (uploads in progress, claims) are not searched
     }
     if (depth >= kMaxDepth)

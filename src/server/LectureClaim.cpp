@@ -51,10 +51,10 @@ long nowSeconds()
 
 std::string newId()
 {
-    static std::atomic<long> counter{0};
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::system_clock::now().time_since_epoch())
-                        .count();
+    static std::atomic<long> counter {0};
+    const auto ms
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+              .count();
     return std::to_string(ms) + "-" + std::to_string(++counter);
 }
 
@@ -85,8 +85,8 @@ std::vector<std::string> fieldsOf(const std::string& text)
 // owner's name, so no one ever sees a new owner with an old owner's start.
 std::string claimName(const ClaimOwner& owner, long generation, const std::string& id)
 {
-    return kClaimPrefix + owner.host + "+" + std::to_string(owner.pid) + "+" + owner.start + "+" +
-           std::to_string(generation) + "+" + id;
+    return kClaimPrefix + owner.host + "+" + std::to_string(owner.pid) + "+" + owner.start + "+"
+        + std::to_string(generation) + "+" + id;
 }
 
 bool digitsOnly(const std::string& s, size_t most)
@@ -97,7 +97,7 @@ bool digitsOnly(const std::string& s, size_t most)
 // Also reads the older "HOST+PID+ID" names (no start, generation 0).
 bool parseClaimName(const std::string& name, ParsedClaim& out)
 {
-    if (!Tav_StartsWith(name, kClaimPrefix))
+    if (!StartsWith(name, kClaimPrefix))
         return false;
     const std::vector<std::string> f = fieldsOf(name.substr(std::strlen(kClaimPrefix)));
     if ((f.size() != 3 && f.size() != 5) || f[0].empty() || !digitsOnly(f[1], 9) || f.back().empty())
@@ -118,7 +118,7 @@ bool parseClaimName(const std::string& name, ParsedClaim& out)
 
 long latestChange(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0)
         return 0;
     // A rename marks the status change time: a claim just taken over counts
@@ -168,7 +168,7 @@ bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSecond
 // ENOENT although it was done: it counts as done when the target is there.
 bool renamedTo(int rc, const std::string& to)
 {
-    struct stat st {};
+    struct stat st { };
     return rc == 0 || (rc == ENOENT && ::lstat(to.c_str(), &st) == 0);
 }
 
@@ -276,8 +276,8 @@ std::string LectureClaim::ReadyPath() const { return incoming_ + journal.rel + j
 std::string LectureClaim::CopyPathFor(const std::string& dest) const
 {
     const fs::path d = fs::path(dest);
-    return (d.parent_path() / (".pellucor-copy+" + ClaimOwner::Self().host + "+" +
-                               std::to_string(ClaimOwner::Self().pid) + "+" + id_))
+    return (d.parent_path()
+            / (".pellucor-copy+" + ClaimOwner::Self().host + "+" + std::to_string(ClaimOwner::Self().pid) + "+" + id_))
         .string();
 }
 
@@ -289,7 +289,7 @@ bool LectureClaim::Save(ClaimStep step, std::string& err)
 
 bool LectureClaim::StillOwned() const
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(dir_.c_str(), &st) == 0;
 }
 
@@ -303,8 +303,8 @@ std::string LectureClaim::Holder() const
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(parent, ec)) {
         ParsedClaim parsed;
-        if (parseClaimName(entry.path().filename().string(), parsed) && parsed.id == id_ &&
-            entry.path().string() != dir_)
+        if (parseClaimName(entry.path().filename().string(), parsed) && parsed.id == id_
+            && entry.path().string() != dir_)
             return parsed.host;
     }
     return "another server";
@@ -314,7 +314,7 @@ bool LectureClaim::Finish(std::string& err)
 {
     finished_ = true;
     // Only an emptied claim is removed: a lecture still in it is never lost.
-    struct stat st {};
+    struct stat st { };
     if (::lstat(LecturePath().c_str(), &st) == 0) {
         err = LecturePath() + " is still in the claim";
         return false;

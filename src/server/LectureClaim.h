@@ -19,7 +19,7 @@ namespace pellucor {
 
 // Who this process is, as written into claim names.
 struct ClaimOwner {
-    std::string host;   // host name, reduced to letters, digits, "." and "-"
+    std::string host;  // host name, reduced to letters, digits, "." and "-"
     long pid = 0;
     std::string start;  // the process's start time (tells a reused pid)
     static const ClaimOwner& Self();
@@ -31,8 +31,8 @@ public:
 
     // Claims incoming/rel/name. Lost when another server took it first or it
     // vanished; Failed with err when it cannot be moved at all.
-    static Result Claim(const std::string& incoming, const std::string& rel, const std::string& name,
-                        LectureClaim& out, std::string& err);
+    static Result Claim(const std::string& incoming, const std::string& rel, const std::string& name, LectureClaim& out,
+                        std::string& err);
     // Whether a directory name is a claim ("" and such never are).
     static bool IsClaimName(const std::string& name);
     // A claim found in the tree: this process's own, or one whose owner is

@@ -20,7 +20,7 @@ namespace {
 
 bool present(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -76,8 +76,7 @@ bool LectureIntake::step(LectureClaim& claim, Outcome& outcome)
         return false;
     ClaimJournal& j = claim.journal;
     switch (j.step) {
-    case ClaimStep::Claimed:
-        return startMove(claim, outcome);
+    case ClaimStep::Claimed: return startMove(claim, outcome);
     case ClaimStep::Moving:
         // Killed around the rename: the lecture is on one side of it.
         if (present(claim.LecturePath()))
@@ -87,13 +86,9 @@ bool LectureIntake::step(LectureClaim& claim, Outcome& outcome)
         log_("Error - lecture lost between " + claim.ReadyPath() + " and " + j.dest);
         outcome = Outcome::Failed;
         return false;
-    case ClaimStep::Copying:
-        return copyAndVerify(claim, outcome);
-    case ClaimStep::Verified:
-        return putCopyInPlace(claim, outcome);
-    case ClaimStep::Moved:
-        removeSource(claim);
-        return save(claim, ClaimStep::SourceRemoved, outcome);
+    case ClaimStep::Copying: return copyAndVerify(claim, outcome);
+    case ClaimStep::Verified: return putCopyInPlace(claim, outcome);
+    case ClaimStep::Moved: removeSource(claim); return save(claim, ClaimStep::SourceRemoved, outcome);
     case ClaimStep::Refused:
         refuse(claim);
         outcome = Outcome::Refused;
@@ -101,9 +96,7 @@ bool LectureIntake::step(LectureClaim& claim, Outcome& outcome)
     case ClaimStep::SourceRemoved:
     case ClaimStep::Publishing:
     case ClaimStep::Published:
-    case ClaimStep::Indexed:
-        outcome = Outcome::InRepository;
-        return false;
+    case ClaimStep::Indexed: outcome = Outcome::InRepository; return false;
     }
     return false;
 }
@@ -124,7 +117,7 @@ bool LectureIntake::startMove(LectureClaim& claim, Outcome& outcome)
         outcome = Outcome::Failed;
         return false;
     }
-    j.dest = parent + Tav_Lower(j.name.substr(2));
+    j.dest = parent + Lower(j.name.substr(2));
     if (present(j.dest))
         return save(claim, ClaimStep::Refused, outcome);
     log_(claim.ReadyPath() + " -> " + j.dest);
@@ -163,12 +156,13 @@ bool LectureIntake::copyAndVerify(LectureClaim& claim, Outcome& outcome)
             return false;
     }
     std::string difference;
-    if (!CopyTree(claim.LecturePath(), j.copy, halfwayStop("copy"), err) ||
-        !TakeSnapshot(j.copy).SameContentAs(TakeSnapshot(claim.LecturePath()), difference)) {
+    if (!CopyTree(claim.LecturePath(), j.copy, halfwayStop("copy"), err)
+        || !TakeSnapshot(j.copy).SameContentAs(TakeSnapshot(claim.LecturePath()), difference)) {
         std::string ignored;
         RemoveTree(j.copy, nullptr, ignored);
-        release(claim, "Error - unable to copy " + claim.ReadyPath() + " to " + j.dest + " - " +
-                           (err.empty() ? "incomplete copy, " + difference : err));
+        release(claim,
+                "Error - unable to copy " + claim.ReadyPath() + " to " + j.dest + " - "
+                    + (err.empty() ? "incomplete copy, " + difference : err));
         outcome = Outcome::Failed;
         return false;
     }

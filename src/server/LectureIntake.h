@@ -26,8 +26,7 @@ public:
 
     LectureIntake(std::string repository, std::function<void(const std::string&)> log)
         : repository_(std::move(repository)), log_(std::move(log))
-    {
-    }
+    { }
     Outcome Advance(LectureClaim& claim);
 
 private:

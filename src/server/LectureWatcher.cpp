@@ -63,13 +63,16 @@ std::string shown(const std::string& path)
 
 LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
                                std::function<void(const PreferenceSnapshot&)> storePrefs, QObject* parent)
-    : QObject(parent), readPrefs_(std::move(readPrefs)), storePrefs_(std::move(storePrefs)),
+    : QObject(parent),
+      readPrefs_(std::move(readPrefs)),
+      storePrefs_(std::move(storePrefs)),
       session_(std::make_unique<PublishSession>())
 {
     scanTimer.setInterval(10000);
     connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
     session_->preferences = readPrefs_;
-    connect(session_.get(), &PublishSession::finished, this, [this](int outcome, const QString&) { publishEnded(outcome); });
+    connect(session_.get(), &PublishSession::finished, this,
+            [this](int outcome, const QString&) { publishEnded(outcome); });
     // The publication goes in place only while the claim is still ours: a
     // server that was paused past the stale time and taken over writes
     // nothing.
@@ -131,7 +134,7 @@ void LectureWatcher::WriteLogLine(const std::string& html)
         logOff_ = true;
         return;
     }
-    Tav_WriteLine(out, html + "<br>");
+    WriteLine(out, html + "<br>");
 }
 
 void LectureWatcher::ServerLog(const std::string& text)
@@ -173,17 +176,15 @@ void LectureWatcher::SetDir(const std::string& dir)
     txtName = parts.last;
     const std::string repo = Tav_DirSlash(txtRepository);
     txtRelPath.clear();
-    if (!repo.empty() && Tav_StartsWith(Tav_Lower(parts.leading), Tav_Lower(repo))) {
+    if (!repo.empty() && StartsWith(Lower(parts.leading), Lower(repo))) {
         const std::string rest = parts.leading.substr(repo.size());
-        if (!Tav_Trim(rest).empty())
+        if (!Trim(rest).empty())
             txtRelPath = Tav_DirSlash(rest);
     }
     txtPubDir = Tav_DirSlash(txtPubPrefix) + txtRelPath + txtName + "/";
-    auto url = [&](const std::string& prefix) {
-        return Tav_ReplaceAll(prefix + txtRelPath + txtName + "/", "\\", "/");
-    };
+    auto url = [&](const std::string& prefix) { return ReplaceAll(prefix + txtRelPath + txtName + "/", "\\", "/"); };
     txtWebURL = url(txtWebPrefix);
-    txtStreamURL = Tav_Trim(txtStreamPrefix).empty() ? std::string() : url(txtStreamPrefix);
+    txtStreamURL = Trim(txtStreamPrefix).empty() ? std::string() : url(txtStreamPrefix);
     emit changed();
 }
 
@@ -202,7 +203,8 @@ bool LectureWatcher::FindReadyLecture()
         std::string err;
         const auto result = LectureClaim::Adopt(incoming, entry.rel, entry.name, staleSeconds, *claim, err);
         if (result == LectureClaim::Result::Failed)
-            reportOnce(entry.Path(incoming), "Error - unable to take over " + shown(entry.Path(incoming)) + " - " + err);
+            reportOnce(entry.Path(incoming),
+                       "Error - unable to take over " + shown(entry.Path(incoming)) + " - " + err);
         if (result == LectureClaim::Result::Taken && takeClaimed(claim))
             return true;
     }
@@ -241,7 +243,7 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
         reportOnce(ready, "Error - incoming directory does not exist " + shown(ready));
         return false;
     }
-    if (Tav_Trim(entry.name.substr(2)).empty()) {
+    if (Trim(entry.name.substr(2)).empty()) {
         reportOnce(ready, "Error - Poorly formed directory name " + shown(ready));
         return false;
     }
@@ -253,8 +255,9 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
         // It would fail halfway through its publish, every time.
         std::string err;
         const std::string refused = ReturnRefused(ready, incoming + entry.rel, entry.name.substr(2), err);
-        reportOnce(ready, "Error - " + shown(ready) + " - " + why +
-                              (refused.empty() ? " - unable to return it - " + err : " - returned as " + shown(refused)));
+        reportOnce(ready,
+                   "Error - " + shown(ready) + " - " + why
+                       + (refused.empty() ? " - unable to return it - " + err : " - returned as " + shown(refused)));
         return false;
     }
     const TreeSnapshot tree = TakeSnapshot(ready);
@@ -275,13 +278,11 @@ bool LectureWatcher::considerReady(const IncomingEntry& entry)
     auto claim = std::make_unique<LectureClaim>();
     std::string err;
     switch (LectureClaim::Claim(incoming, entry.rel, entry.name, *claim, err)) {
-    case LectureClaim::Result::Lost:
-        return false;  // another server was quicker
+    case LectureClaim::Result::Lost: return false;  // another server was quicker
     case LectureClaim::Result::Failed:
         reportOnce(ready, "Error - unable to move " + shown(ready) + " - " + err);
         return false;
-    case LectureClaim::Result::Taken:
-        break;
+    case LectureClaim::Result::Taken: break;
     }
     StopPoint("claim");
     return takeClaimed(claim);
@@ -300,8 +301,8 @@ std::string LectureWatcher::nameTooLong(const std::string& lecture) const
     }
     if (static_cast<long>(lecture.size()) + kSuffix <= most)
         return {};
-    return "the name is too long for the file system (" + std::to_string(lecture.size()) + " bytes, at most " +
-           std::to_string(most - kSuffix) + ")";
+    return "the name is too long for the file system (" + std::to_string(lecture.size()) + " bytes, at most "
+        + std::to_string(most - kSuffix) + ")";
 }
 
 bool LectureWatcher::takeClaimed(std::unique_ptr<LectureClaim>& claim)
@@ -320,8 +321,7 @@ bool LectureWatcher::takeClaimed(std::unique_ptr<LectureClaim>& claim)
         moveFailed_ = true;
         break;
     case LectureIntake::Outcome::Refused:
-    case LectureIntake::Outcome::Lost:
-        break;
+    case LectureIntake::Outcome::Lost: break;
     }
     heartbeat_.reset();
     return false;
@@ -484,11 +484,11 @@ void LectureWatcher::cmdClearLog_Click()
 
 void LectureWatcher::cmdBrowse_Click(const std::string& field)
 {
-    std::string* target = field == "txtDir"          ? &txtDir
-                          : field == "txtIncoming"   ? &txtIncoming
-                          : field == "txtRepository" ? &txtRepository
-                          : field == "txtPubPrefix"  ? &txtPubPrefix
-                                                     : nullptr;
+    std::string* target = field == "txtDir" ? &txtDir
+        : field == "txtIncoming"            ? &txtIncoming
+        : field == "txtRepository"          ? &txtRepository
+        : field == "txtPubPrefix"           ? &txtPubPrefix
+                                            : nullptr;
     if (!target || !chooseDirectory)
         return;
     std::string dir = target->empty() ? Tav_DirSlash(txtRepository) : *target;

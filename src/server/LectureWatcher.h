@@ -54,7 +54,7 @@ public:
     QTimer scanTimer;
     // A lecture is taken once its tree has not changed for this long
     // (default: two check intervals).
-    std::chrono::milliseconds settleTime{20000};
+    std::chrono::milliseconds settleTime {20000};
     // A claim of another host without progress for this long is taken over.
     int staleSeconds = 600;
 

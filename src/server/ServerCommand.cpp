@@ -60,21 +60,23 @@ int RunServerCommand(int argc, char** argv)
     // Options override the stored server preferences for this run only.
     PreferenceSnapshot prefs = PreferenceStore().Read();
     const std::pair<const QCommandLineOption*, const char*> overrides[] = {
-        {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"}, {&publish, "prfsrvPubDir"},
-        {&log, "prfsrvLogFile"},       {&url, "prfsrvWebURL"},            {&stream, "prfsrvStreamURL"},
+        {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"},
+        {&publish, "prfsrvPubDir"},    {&log, "prfsrvLogFile"},
+        {&url, "prfsrvWebURL"},        {&stream, "prfsrvStreamURL"},
     };
     for (const auto& [option, key] : overrides) {
         if (!parser.isSet(*option))
             continue;
         const bool isPath = option != &url && option != &stream;
-        prefs[key] = isPath ? QDir(parser.value(*option)).absolutePath().toStdString()
-                            : parser.value(*option).toStdString();
+        prefs[key]
+            = isPath ? QDir(parser.value(*option)).absolutePath().toStdString() : parser.value(*option).toStdString();
     }
     LectureWatcher server([&prefs] { return prefs; });
     server.Session().encoderFactory = [] { return std::make_unique<FfmpegEncoder>(); };
     const int seconds = std::max(1, parser.value(interval).toInt());
     server.settleTime = std::chrono::milliseconds(
-        parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000) : 2000L * seconds);
+        parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000)
+                             : 2000L * seconds);
     server.staleSeconds = std::max(1, parser.value(stale).toInt());
     server.Form_Load();
     if (!Tav_ChkDir(server.txtIncoming)) {
@@ -86,7 +88,7 @@ int RunServerCommand(int argc, char** argv)
     QObject::connect(&server, &LectureWatcher::changed, [&] {
         if (server.lblPhase != lastPhase)
             std::cout << server.lblPhase << std::endl;
-        if (server.lblStatus != lastStatus && !Tav_StartsWith(server.lblStatus, "Last Checked"))
+        if (server.lblStatus != lastStatus && !StartsWith(server.lblStatus, "Last Checked"))
             std::cout << "  " << server.lblStatus << std::endl;
         lastPhase = server.lblPhase;
         lastStatus = server.lblStatus;

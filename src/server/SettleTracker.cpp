@@ -7,7 +7,7 @@ bool SettleTracker::Settled(const std::string& path, const TreeSnapshot& tree, s
 {
     auto it = seen_.find(path);
     if (it == seen_.end() || !(it->second.tree == tree)) {
-        seen_[path] = Seen{tree, now};
+        seen_[path] = Seen {tree, now};
         return settle.count() <= 0;
     }
     return now - it->second.since >= settle;

@@ -26,7 +26,7 @@ int RenameNoReplace(const std::string& from, const std::string& to)
 #endif
     // A file system without RENAME_NOREPLACE (NFS): rename refuses to
     // replace a directory that holds anything, and lectures are never empty.
-    struct stat st {};
+    struct stat st { };
     if (::lstat(to.c_str(), &st) == 0)
         return EEXIST;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
@@ -43,7 +43,7 @@ bool copyFile(const fs::path& from, const fs::path& to, std::string& err)
         err = from.string() + ": " + std::strerror(errno);
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     ::fstat(in, &st);
     const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
     if (out < 0) {
@@ -124,16 +124,15 @@ bool CopyTree(const std::string& from, const std::string& to, const TreeProgress
         const fs::path dst = it->first.empty() ? fs::path(to) : fs::path(to) / it->first;
         if (it->second.kind == 'd')
             fs::permissions(dst, fs::status(src, ec).permissions(), ec);
-        const struct timespec times[2] = {{0, UTIME_OMIT},
-                                          {static_cast<time_t>(it->second.mtimeNs / 1000000000),
-                                           static_cast<long>(it->second.mtimeNs % 1000000000)}};
+        const struct timespec times[2] = {
+            {0, UTIME_OMIT},
+            {static_cast<time_t>(it->second.mtimeNs / 1000000000), static_cast<long>(it->second.mtimeNs % 1000000000)}};
         ::utimensat(AT_FDCWD, dst.c_str(), times, AT_SYMLINK_NOFOLLOW);
     }
     return true;
 }
 
-std::string ReturnRefused(const std::string& from, const std::string& dir, const std::string& name,
-                          std::string& err)
+std::string ReturnRefused(const std::string& from, const std::string& dir, const std::string& name, std::string& err)
 {
     const std::string base = dir + "e-" + name;
     std::string refused = base;
@@ -153,7 +152,7 @@ std::string ReturnRefused(const std::string& from, const std::string& dir, const
 
 bool RemoveTree(const std::string& path, const TreeProgress& progress, std::string& err)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(path.c_str(), &st) != 0)
         return errno == ENOENT;
     if (!S_ISDIR(st.st_mode)) {

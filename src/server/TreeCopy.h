@@ -23,8 +23,7 @@ bool CopyTree(const std::string& from, const std::string& to, const TreeProgress
 // Puts a lecture that will not be published back into `dir` as "e-" + name
 // (or "e-NAME-2" and so on when that is taken, never replacing anything).
 // The path it went to, or "" when it could not be moved (errno in err).
-std::string ReturnRefused(const std::string& from, const std::string& dir, const std::string& name,
-                          std::string& err);
+std::string ReturnRefused(const std::string& from, const std::string& dir, const std::string& name, std::string& err);
 // Removes the tree (a symbolic link is removed, never followed).
 bool RemoveTree(const std::string& path, const TreeProgress& progress, std::string& err);
 

@@ -28,7 +28,7 @@ void walk(const fs::path& dir, const std::string& rel, TreeSnapshot& snap)
     for (; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const std::string path = rel.empty() ? name : rel + "/" + name;
-        struct stat st {};
+        struct stat st { };
         if (::lstat(it->path().c_str(), &st) != 0) {
             if (errno == ENOENT)
                 continue;  // removed while we looked: the next snapshot differs anyway
@@ -52,7 +52,7 @@ void walk(const fs::path& dir, const std::string& rel, TreeSnapshot& snap)
 TreeSnapshot TakeSnapshot(const std::string& root)
 {
     TreeSnapshot snap;
-    struct stat st {};
+    struct stat st { };
     if (::lstat(root.c_str(), &st) != 0) {
         snap.error = root + ": " + std::strerror(errno);
         return snap;

@@ -15,7 +15,7 @@ struct WebPublishRequest {
     std::string lectureDir;  // in the repository, ending in "/"
     std::string pubDir;      // web output directory
     std::string webURL;
-    std::string streamURL;   // empty: no streaming server
+    std::string streamURL;  // empty: no streaming server
 };
 
 // Fills a publish session's request for the web publish of one lecture.

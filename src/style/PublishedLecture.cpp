@@ -25,8 +25,8 @@ bool convertEventLine(const std::string& line, std::string& out)
     if (p == std::string::npos || p == 0 || line.size() < kPageNameLen)
         return false;
     const std::string page = line.substr(line.size() - kPageNameLen);
-    const std::string l = Tav_Lower(page);
-    if (!Tav_StartsWith(l, "sld") || !Tav_EndsWith(l, ".htm"))
+    const std::string l = Lower(page);
+    if (!StartsWith(l, "sld") || !EndsWith(l, ".htm"))
         return false;
     out = line.substr(0, p) + "URL\\" + page;
     return true;
@@ -34,7 +34,7 @@ bool convertEventLine(const std::string& line, std::string& out)
 
 bool hasSlideEvents(const std::string& rat)
 {
-    if (!Tav_IsRegularFile(rat))
+    if (!IsRegularFile(rat))
         return false;
     std::ifstream in(rat, std::ios::binary);
     std::string line, converted;
@@ -57,27 +57,27 @@ std::string lectureNameOf(const std::string& rat)
 std::vector<std::string> ratFilesOf(const std::string& dir, const std::string& lecName)
 {
     std::vector<std::string> rats;
-    for (const std::string& name : Tav_ListFiles(dir, "*.rat"))
-        if (Tav_StartsWith(Tav_Lower(name), Tav_Lower(lecName)))
+    for (const std::string& name : ListFiles(dir, "*.rat"))
+        if (StartsWith(Lower(name), Lower(lecName)))
             rats.push_back(name);
     return rats;
 }
 
 bool hasEventsFilesOf(const std::string& dir, const std::string& lecName)
 {
-    for (const std::string& name : Tav_ListFiles(dir, "*.txt"))
-        if (Tav_StartsWith(Tav_Lower(name), Tav_Lower(lecName)))
+    for (const std::string& name : ListFiles(dir, "*.txt"))
+        if (StartsWith(Lower(name), Lower(lecName)))
             return true;
     return false;
 }
 
 bool convertRatFile(const std::string& dir, const std::string& rat, std::string& err)
 {
-    const std::string input = Tav_Trim(dir + rat);
+    const std::string input = Trim(dir + rat);
     const std::string output = input.substr(0, input.size() - 4) + ".txt";
     Tav_DebugLog("Opening " + input + " for Input");
     std::ifstream in;
-    if (const std::string why = Tav_FileProblem(input); why.empty())
+    if (const std::string why = FileProblem(input); why.empty())
         in.open(input, std::ios::binary);
     if (!in) {
         err = "Unable to Open " + input + " for Input";
@@ -92,7 +92,7 @@ bool convertRatFile(const std::string& dir, const std::string& rat, std::string&
         return false;
     }
     Tav_DebugLog("Converting " + dir);
-    for (const std::string& page : Tav_ListFiles(dir, "sld???.htm")) {
+    for (const std::string& page : ListFiles(dir, "sld???.htm")) {
         std::error_code ec;
         std::filesystem::remove(dir + page, ec);
     }
@@ -101,7 +101,7 @@ bool convertRatFile(const std::string& dir, const std::string& rat, std::string&
         Tav_DebugLog(line);
         convertEventLine(line, converted);
         Tav_DebugLog("Output=" + converted);
-        Tav_WriteLine(out, converted);
+        WriteLine(out, converted);
     }
     out.close();
     if (out.fail()) {
@@ -120,7 +120,7 @@ bool writeTitles(const std::string& dir, std::string& err)
     std::ifstream in;
     for (const char* name : kNavPages) {
         navPath = listing.Path(name);
-        if (!navPath.empty() && Tav_FileProblem(navPath).empty())
+        if (!navPath.empty() && FileProblem(navPath).empty())
             in.open(navPath, std::ios::binary);
         if (in.is_open())
             break;
@@ -151,10 +151,9 @@ bool writeTitles(const std::string& dir, std::string& err)
             continue;
         const std::string page = line.substr(p, kPageNameLen);
         // A double quote in a title is written as the titles file spells it.
-        const std::string title =
-            Tav_ReplaceAll(p + 12 < line.size() ? line.substr(p + 12) : std::string(), "\"", "&qt;");
+        const std::string title = ReplaceAll(p + 12 < line.size() ? line.substr(p + 12) : std::string(), "\"", "&qt;");
         Tav_DebugLog("Title = " + page + " " + title);
-        Tav_WriteLine(out, "\"" + page + "\" \"" + title + "\"");
+        WriteLine(out, "\"" + page + "\" \"" + title + "\"");
     }
     out.close();
     if (out.fail()) {
@@ -182,7 +181,7 @@ bool IsPublishedLecture(const std::string& mediaDir, const std::string& lecName,
         navPage = navPage || !listing.Path(name).empty();
     if (!navPage)
         return false;
-    for (const std::string& rat : Tav_ListFiles(dir, "*.rat")) {
+    for (const std::string& rat : ListFiles(dir, "*.rat")) {
         if (hasSlideEvents(dir + rat)) {
             publishedName = lectureNameOf(rat);
             return true;
@@ -210,14 +209,10 @@ bool ConvertPublished(SlideEngine& engine, std::string& err)
 {
     std::string name;
     switch (ConvertPublishedLecture(engine.S.MediaDir, engine.S.LecName, name, err)) {
-    case PublishedConversion::Failed:
-        return false;
-    case PublishedConversion::Converted:
-        engine.S.LecName = name;
-        break;
+    case PublishedConversion::Failed: return false;
+    case PublishedConversion::Converted: engine.S.LecName = name; break;
     case PublishedConversion::NotPublished:
-    case PublishedConversion::Declined:
-        break;
+    case PublishedConversion::Declined: break;
     }
     return true;
 }

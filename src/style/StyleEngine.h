@@ -59,7 +59,7 @@ public:
     void SubstituteTokens(std::string& line, int slide, bool toDisk) const;
     // Replaces every occurrence left to right; inserted text is not searched
     // again, so a value holding its own token is inserted once per place.
-    static void ReplaceAll(std::string& text, const std::string& find, const std::string& replacement);
+    static void ReplaceInPlace(std::string& text, const std::string& find, const std::string& replacement);
 
     // --- Notes filters ----------------------------------------------------
     // Removes comments and tags, keeping paragraph tags.

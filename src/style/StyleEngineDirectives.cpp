@@ -17,7 +17,7 @@ constexpr auto npos = std::string::npos;
 bool has(const std::string& line, const char* word) { return line.find(word) != npos; }
 // Whether a file can be opened for reading (checked once per slide page, so
 // quietly: no debug-log line).
-bool readable(const std::string& path) { return Tav_IsRegularFile(path) && ::access(path.c_str(), R_OK) == 0; }
+bool readable(const std::string& path) { return IsRegularFile(path) && ::access(path.c_str(), R_OK) == 0; }
 }  // namespace
 
 bool StyleEngine::Fail(const std::string& text)
@@ -46,7 +46,7 @@ std::string StyleEngine::LectureFile(const std::string& name) const
         return path;
     if (!err.empty() && lectureFileError_.empty())
         lectureFileError_ = err;
-    return Tav_Join(S.LecDir, name);  // not there: nothing is copied from it
+    return Join(S.LecDir, name);  // not there: nothing is copied from it
 }
 
 const std::vector<std::string>& StyleEngine::SlidePagePaths() const
@@ -55,7 +55,7 @@ const std::vector<std::string>& StyleEngine::SlidePagePaths() const
     if (pagePaths_.empty()) {
         pagePaths_.assign(kMaxSlides + 1, std::string());
         for (int i = 0; i <= kMaxSlides; ++i)
-            pagePaths_[i] = LectureFile("sld" + Tav_Fmt000(i) + ".htm");
+            pagePaths_[i] = LectureFile("sld" + Fmt000(i) + ".htm");
     }
     return pagePaths_;
 }
@@ -137,7 +137,7 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
     // copies beside the GIF).
     if (has(line, "HIRES")) {
         std::string path, err;
-        return LectureFiles().Find("img" + Tav_Fmt000(slide) + ".webp", path, err);
+        return LectureFiles().Find("img" + Fmt000(slide) + ".webp", path, err);
     }
     return false;
 }
@@ -167,7 +167,7 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
                                   bool toDisk)
 {
     bool active = true;
-    std::array<bool, kMaxIfDepth + 1> stored{};  // slot 0 is never used
+    std::array<bool, kMaxIfDepth + 1> stored {};  // slot 0 is never used
     int depth = 0;
     // One line buffer per loop level, reused from pass to pass.
     std::string& line = lineBuffers_[static_cast<size_t>(std::clamp<int>(LoopDepth, 0, kMaxLoopDepth))];
@@ -177,14 +177,15 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
         SubstituteTokens(line, slide, toDisk);
         if (line.find('!') != npos) {
             ApplyDirectives(line, slide, slidePage, active, out, toDisk);
-            if (has(line, "!FORSLIDE") && !ExpandLoop("!FORSLIDE", "!ENDSLIDE", slide, active, slidePage, in, out, toDisk))
+            if (has(line, "!FORSLIDE")
+                && !ExpandLoop("!FORSLIDE", "!ENDSLIDE", slide, active, slidePage, in, out, toDisk))
                 return false;
             if (has(line, "!FORPART") && !ExpandLoop("!FORPART", "!ENDPART", slide, active, slidePage, in, out, toDisk))
                 return false;
             if (has(line, "!IFDEF")) {
                 if (depth >= kMaxIfDepth)
-                    return Fail("Too many nested !IFDEF (more than " + std::to_string(kMaxIfDepth) + ") in " +
-                                currentTemplate_);
+                    return Fail("Too many nested !IFDEF (more than " + std::to_string(kMaxIfDepth) + ") in "
+                                + currentTemplate_);
                 stored[++depth] = active;
                 active = Condition(line, slide, toDisk) && stored[depth];
             }
@@ -214,8 +215,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
 {
     (void)slidePage;  // each pass uses the page of its own slide
     if (LoopDepth >= kMaxLoopDepth)
-        return Fail("Too many nested loops (more than " + std::to_string(kMaxLoopDepth) + ") in " +
-                    currentTemplate_);
+        return Fail("Too many nested loops (more than " + std::to_string(kMaxLoopDepth) + ") in " + currentTemplate_);
     if (LoopDepth == 0)
         loopPasses_ = 0;
     ++LoopDepth;
@@ -259,8 +259,8 @@ bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, con
                             std::ostream& out, bool toDisk)
 {
     if (++loopPasses_ > MaxLoopPasses)
-        return Fail("Loop expansion too large (more than " + std::to_string(MaxLoopPasses) + " passes) in " +
-                    currentTemplate_);
+        return Fail("Loop expansion too large (more than " + std::to_string(MaxLoopPasses) + " passes) in "
+                    + currentTemplate_);
     TemplateLines lines(body);
     return ProcessTemplate(slide, slidePage, lines, out, toDisk);
 }

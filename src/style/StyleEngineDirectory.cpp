@@ -18,21 +18,21 @@ bool skipped(const std::string& name)
 {
     if (name.empty() || name[0] == '.')
         return true;  // hidden
-    const std::string l = Tav_Lower(name);
+    const std::string l = Lower(name);
     // Images are copied by the publish driver; the configuration is not output.
-    return Tav_EndsWith(l, ".gif") || Tav_EndsWith(l, ".jpg") || l == "style.cfg";
+    return EndsWith(l, ".gif") || EndsWith(l, ".jpg") || l == "style.cfg";
 }
 
 }  // namespace
 
 bool IsBinaryStyleFile(const std::string& path)
 {
-    static const char* const kBinary[] = {".png", ".ico", ".webp", ".woff", ".woff2", ".ttf", ".otf", ".mp3",
-                                          ".mp4", ".pdf", ".zip", ".jpeg", ".bmp", ".gz", ".wasm", ".eot",
-                                          ".m4a", ".ogg", ".webm", ".wav", ".avif"};
-    const std::string l = Tav_Lower(path);
+    static const char* const kBinary[]
+        = {".png",  ".ico", ".webp", ".woff", ".woff2", ".ttf", ".otf", ".mp3",  ".mp4", ".pdf", ".zip",
+           ".jpeg", ".bmp", ".gz",   ".wasm", ".eot",   ".m4a", ".ogg", ".webm", ".wav", ".avif"};
+    const std::string l = Lower(path);
     for (const char* ext : kBinary)
-        if (Tav_EndsWith(l, ext))
+        if (EndsWith(l, ext))
             return true;
     std::ifstream in(path, std::ios::binary);
     char buffer[1 << 16];
@@ -49,7 +49,7 @@ std::string StyleDirectoryProblem(const std::string& styleDir)
         return "No style directory given";
     if (!Tav_ChkDir(dir))
         return "Style directory not found: " + dir;
-    for (const std::string& name : Tav_ListFiles(dir, "*.*"))
+    for (const std::string& name : ListFiles(dir, "*.*"))
         if (!skipped(name) && !IsBinaryStyleFile(dir + name))
             return "";
     return "The style directory " + dir + " holds no templates";
@@ -57,8 +57,8 @@ std::string StyleDirectoryProblem(const std::string& styleDir)
 
 bool StyleEngine::CopyBinaryFile(const std::string& fileName)
 {
-    const std::string from = Tav_Join(S.StyleDir, fileName);
-    const std::string to = Tav_Join(S.OutDir, fileName);
+    const std::string from = Join(S.StyleDir, fileName);
+    const std::string to = Join(S.OutDir, fileName);
     SetStatus("Destination:" + to);
     std::error_code ec;
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
@@ -81,14 +81,14 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
     if (!lectureFileError_.empty())
         return Fail(lectureFileError_);
     bool ok = true;
-    const auto templates = Tav_ListFiles(S.StyleDir, "*.*");
+    const auto templates = ListFiles(S.StyleDir, "*.*");
     int64_t done = 0;
     for (const std::string& name : templates) {
         Progress(done++, static_cast<int64_t>(templates.size()));
         PartRestrict = false;
         if (skipped(name))
             continue;
-        if (IsBinaryStyleFile(Tav_Join(S.StyleDir, name))) {
+        if (IsBinaryStyleFile(Join(S.StyleDir, name))) {
             ok = CopyBinaryFile(name) && ok;
         } else if (name.find("000") != std::string::npos) {
             ok = ProcessPerSlide(name, toDisk) && ok;
@@ -106,7 +106,7 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 
 bool StyleEngine::LoadTemplate(const std::string& fileName, std::vector<std::string>& lines)
 {
-    const std::string templatePath = Tav_Join(S.StyleDir, fileName);
+    const std::string templatePath = Join(S.StyleDir, fileName);
     if (!Tav_ChkFileMsg(templatePath) || !ReadTextFile(templatePath, lines)) {
         if (StyleError.empty())
             StyleError = templatePath + " does not exist ";
@@ -161,30 +161,30 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
     if (SI.VideoPart[s] != -1)
         part = SI.VideoPart[s];  // video wins
 
-    std::string outName = Tav_ReplaceAll(fileName, "000", Tav_Fmt000(slide));
+    std::string outName = ReplaceAll(fileName, "000", Fmt000(slide));
     if (outName == fileName)
-        outName = Tav_ReplaceAll(fileName, "0", std::to_string(part));
+        outName = ReplaceAll(fileName, "0", std::to_string(part));
 
-    if (Tav_Trim(S.OutDir).empty())
+    if (Trim(S.OutDir).empty())
         return Fail("No output directory for " + outName);
-    const std::string outPath = Tav_Join(S.OutDir, outName);
+    const std::string outPath = Join(S.OutDir, outName);
     constexpr std::streamsize kBufferSize = 1 << 16;
     const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     std::ofstream out;
     out.rdbuf()->pubsetbuf(buffer.get(), kBufferSize);
     out.open(outPath, std::ios::binary | std::ios::trunc);
     if (!out)
-        return Fail("Unable to create " + outPath + ": " + Tav_ErrnoText());
+        return Fail("Unable to create " + outPath + ": " + ErrnoText());
     SetStatus("Destination:" + outPath);
 
     TemplateLines in(lines);
-    bool ok = ProcessTemplate(slide, Tav_Join(S.LecDir, outName), in, out, toDisk);
+    bool ok = ProcessTemplate(slide, Join(S.LecDir, outName), in, out, toDisk);
     out.flush();
     if (ok && out.fail())
-        ok = Fail("Unable to write " + outPath + ": " + Tav_ErrnoText());
+        ok = Fail("Unable to write " + outPath + ": " + ErrnoText());
     out.close();
     if (ok && out.fail())
-        ok = Fail("Unable to write " + outPath + ": " + Tav_ErrnoText());
+        ok = Fail("Unable to write " + outPath + ": " + ErrnoText());
 
     // A broken-off file is not left behind looking finished, and a template
     // that wrote nothing leaves no file.

@@ -12,8 +12,7 @@ namespace {
 
 // Reads the whole input before creating the output, so a file may be
 // rewritten in place.
-bool rewriteLines(const std::string& in, const std::string& out,
-                  const std::function<void(std::string&)>& rewrite)
+bool rewriteLines(const std::string& in, const std::string& out, const std::function<void(std::string&)>& rewrite)
 {
     std::vector<std::string> lines;
     if (!ReadTextFile(in, lines)) {
@@ -27,7 +26,7 @@ bool rewriteLines(const std::string& in, const std::string& out,
     }
     for (std::string& line : lines) {
         rewrite(line);
-        Tav_WriteLine(o, line);
+        WriteLine(o, line);
     }
     o.close();
     if (o.fail()) {
@@ -44,14 +43,14 @@ bool StyleEngine::ConvertEventUrls(bool toDisk, const std::string& webURL, const
 {
     return rewriteLines(in, out, [&](std::string& line) {
         const bool web = !toDisk && line.find("http:") == std::string::npos;
-        ReplaceAll(line, "URL\\", web ? "&&slide&&" + webURL : std::string("&&slide&&"));
+        ReplaceInPlace(line, "URL\\", web ? "&&slide&&" + webURL : std::string("&&slide&&"));
     });
 }
 
 bool StyleEngine::ReplaceInFile(const std::string& find, const std::string& replacement, const std::string& in,
                                 const std::string& out)
 {
-    return rewriteLines(in, out, [&](std::string& line) { ReplaceAll(line, find, replacement); });
+    return rewriteLines(in, out, [&](std::string& line) { ReplaceInPlace(line, find, replacement); });
 }
 
 }  // namespace pellucor

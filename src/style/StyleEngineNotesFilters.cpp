@@ -27,7 +27,7 @@ std::string StyleEngine::StripTags(const std::string& text)
             inComment = true;
             continue;
         }
-        if (Tav_Upper(rest.substr(0, 3)) == "<P>" || Tav_Upper(rest.substr(0, 4)) == "</P>") {
+        if (Upper(rest.substr(0, 3)) == "<P>" || Upper(rest.substr(0, 4)) == "</P>") {
             out.push_back(c);
             continue;
         }
@@ -45,7 +45,7 @@ namespace {
 // Markup already present: the line is left alone.
 bool carriesMarkup(const std::string& text)
 {
-    const std::string l = Tav_Lower(text);
+    const std::string l = Lower(text);
     for (const char* m : {"href", "=\"", "<a", "\">", "\" >", ".htm\"", ".html\""})
         if (l.find(m) != std::string::npos)
             return true;

@@ -8,8 +8,8 @@
 namespace pellucor {
 
 std::string StyleEngine::CopySection(const std::string& startMarker, const std::string& endMarker,
-                                     const std::string& file, std::ostream& out, int slide, bool toDisk,
-                                     bool autoLinks, bool stripTags, bool keepMarkers) const
+                                     const std::string& file, std::ostream& out, int slide, bool toDisk, bool autoLinks,
+                                     bool stripTags, bool keepMarkers) const
 {
     // A file that cannot be opened has no section.
     if (file.empty())
@@ -21,9 +21,9 @@ std::string StyleEngine::CopySection(const std::string& startMarker, const std::
     bool open = startMarker.empty();  // an empty start marker opens before the first line
     std::string line, text, last;
     while (ReadTextLine(in, line)) {
-        size_t from = 0;                         // where the taken text starts
-        size_t searchFrom = 0;                   // where the end marker is looked for
-        bool searchEnd = !endMarker.empty();     // an empty end marker is never found
+        size_t from = 0;                      // where the taken text starts
+        size_t searchFrom = 0;                // where the end marker is looked for
+        bool searchEnd = !endMarker.empty();  // an empty end marker is never found
         bool markerLine = false;
         if (!open) {
             const size_t c = line.find(startMarker);

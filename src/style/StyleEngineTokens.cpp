@@ -45,7 +45,8 @@ bool startsCharacterReference(std::string_view text, size_t at)
     const size_t name = i;
     while (is([](unsigned char c) { return std::isalnum(c) != 0; }))
         ++i;
-    return i > name && std::isalpha(static_cast<unsigned char>(text[name])) && is([](unsigned char c) { return c == ';'; });
+    return i > name && std::isalpha(static_cast<unsigned char>(text[name]))
+        && is([](unsigned char c) { return c == ';'; });
 }
 
 // The text with < > " and every & that begins no character reference
@@ -78,11 +79,11 @@ bool isTokenMiddle(char c) { return c == '-' || c == '+' || c == '#' || c == '*'
 // Bit k of first[c] is set when token k begins with c, and so on; a token
 // sits at a place exactly when all three masks share its bit.
 struct TokenTable {
-    std::array<uint64_t, 256> first{}, middle{}, last{};
+    std::array<uint64_t, 256> first {}, middle {}, last {};
     TokenTable()
     {
         for (size_t k = 0; k < kTokens.size(); ++k) {
-            const uint64_t bit = uint64_t{1} << k;
+            const uint64_t bit = uint64_t {1} << k;
             first[static_cast<unsigned char>(kTokens[k][0])] |= bit;
             middle[static_cast<unsigned char>(kTokens[k][1])] |= bit;
             last[static_cast<unsigned char>(kTokens[k][2])] |= bit;
@@ -105,8 +106,8 @@ uint64_t tokenMiddleMarks(uint64_t w)
 {
     constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
     const auto zeroByte = [&](uint64_t x) { return (x - ones) & ~x & highs; };
-    return zeroByte(w ^ (ones * '-')) | zeroByte(w ^ (ones * '+')) | zeroByte(w ^ (ones * '#')) |
-           zeroByte(w ^ (ones * '*'));
+    return zeroByte(w ^ (ones * '-')) | zeroByte(w ^ (ones * '+')) | zeroByte(w ^ (ones * '#'))
+        | zeroByte(w ^ (ones * '*'));
 }
 
 uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullptr)
@@ -116,7 +117,8 @@ uint64_t tokensIn(std::string_view text, std::vector<Occurrence>* found = nullpt
         uint64_t m = kTable.middle[static_cast<unsigned char>(text[i])];
         if (!m)
             return;
-        m &= kTable.first[static_cast<unsigned char>(text[i - 1])] & kTable.last[static_cast<unsigned char>(text[i + 1])];
+        m &= kTable.first[static_cast<unsigned char>(text[i - 1])]
+            & kTable.last[static_cast<unsigned char>(text[i + 1])];
         if (!m)
             return;
         mask |= m;
@@ -147,7 +149,7 @@ bool holdsAreaTag(std::string_view line)
         return false;
     const char* const begin = line.data();
     const char* const last = begin + line.size() - 2;  // room for "EA" after the R
-    const char* p = begin + 2;                          // room for "<A" before it
+    const char* p = begin + 2;                         // room for "<A" before it
     while (p < last && (p = static_cast<const char*>(std::memchr(p, 'R', static_cast<size_t>(last - p))))) {
         if (p[-2] == '<' && p[-1] == 'A' && p[1] == 'E' && p[2] == 'A')
             return true;
@@ -190,7 +192,7 @@ bool substituteInOnePass(std::string& line, const std::vector<Occurrence>& found
 
 }  // namespace
 
-void StyleEngine::ReplaceAll(std::string& text, const std::string& find, const std::string& replacement)
+void StyleEngine::ReplaceInPlace(std::string& text, const std::string& find, const std::string& replacement)
 {
     if (find.empty())
         return;
@@ -221,7 +223,7 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
         std::string scratch;
         const auto value = [&](size_t k) -> std::string_view {
             const auto number = [&](long v) -> std::string_view { return scratch = std::to_string(v); };
-            const auto digits3 = [&](long v) -> std::string_view { return scratch = Tav_Fmt000(v); };
+            const auto digits3 = [&](long v) -> std::string_view { return scratch = Fmt000(v); };
             switch (k) {
             case 0: return digits3(prev);
             case 1: return digits3(next);
@@ -238,8 +240,8 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
             case 12: {
                 // End of the run of slides that share this slide's media.
                 int last = s;
-                while (last < n && last < kMaxSlides && SI.AudioPart[last + 1] == SI.AudioPart[s] &&
-                       SI.VideoPart[last + 1] == SI.VideoPart[s])
+                while (last < n && last < kMaxSlides && SI.AudioPart[last + 1] == SI.AudioPart[s]
+                       && SI.VideoPart[last + 1] == SI.VideoPart[s])
                     ++last;
                 return SI.EndTime[last];
             }
@@ -289,16 +291,16 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
         if (!substituteInOnePass(line, found, value)) {
             // Tokens in order, each on the line as the earlier ones left it.
             for (size_t k = 0; k < kTokens.size() && mask != 0; ++k) {
-                if (!(mask & (uint64_t{1} << k)))
+                if (!(mask & (uint64_t {1} << k)))
                     continue;
-                ReplaceAll(line, kTokens[k], std::string(value(k)));
-                mask = tokensIn(line) & ~((uint64_t{2} << k) - 1);
+                ReplaceInPlace(line, kTokens[k], std::string(value(k)));
+                mask = tokensIn(line) & ~((uint64_t {2} << k) - 1);
             }
         }
     }
     // Image-map links point into the published directory, never at a file.
     if (holdsAreaTag(line))
-        ReplaceAll(line, "HREF=\"file://", "HREF=\"");
+        ReplaceInPlace(line, "HREF=\"file://", "HREF=\"");
 }
 
 }  // namespace pellucor

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <istream>
 #include <ostream>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellucor {
@@ -23,8 +23,8 @@ bool ReadTextFile(const std::string& path, std::vector<std::string>& lines);
 
 class TemplateLines {
 public:
-    explicit TemplateLines(std::istream& in) : in_(&in) {}
-    explicit TemplateLines(const std::vector<std::string>& lines) : lines_(&lines) {}
+    explicit TemplateLines(std::istream& in) : in_(&in) { }
+    explicit TemplateLines(const std::vector<std::string>& lines) : lines_(&lines) { }
 
     bool Next(std::string& line);
 

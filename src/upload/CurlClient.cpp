@@ -27,10 +27,10 @@ std::string baseName(const std::string& path)
 const std::map<std::string, std::pair<size_t, size_t>>& verbWords()
 {
     static const std::map<std::string, std::pair<size_t, size_t>> table = {
-        {"PWD", {1, 1}},    {"CD", {2, 2}},     {"CWD", {2, 2}},   {"CDUP", {1, 1}},  {"DIR", {1, 2}},
-        {"LS", {1, 2}},     {"MKDIR", {2, 2}},  {"MKD", {2, 2}},   {"RMDIR", {2, 2}}, {"RMD", {2, 2}},
-        {"DELETE", {2, 2}}, {"DELE", {2, 2}},   {"RENAME", {3, 3}}, {"SIZE", {2, 2}}, {"PUT", {2, 3}},
-        {"SEND", {2, 3}},   {"GET", {2, 3}},    {"RECV", {2, 3}},  {"QUIT", {1, 1}},  {"CLOSE", {1, 1}},
+        {"PWD", {1, 1}},    {"CD", {2, 2}},    {"CWD", {2, 2}},    {"CDUP", {1, 1}},  {"DIR", {1, 2}},
+        {"LS", {1, 2}},     {"MKDIR", {2, 2}}, {"MKD", {2, 2}},    {"RMDIR", {2, 2}}, {"RMD", {2, 2}},
+        {"DELETE", {2, 2}}, {"DELE", {2, 2}},  {"RENAME", {3, 3}}, {"SIZE", {2, 2}},  {"PUT", {2, 3}},
+        {"SEND", {2, 3}},   {"GET", {2, 3}},   {"RECV", {2, 3}},   {"QUIT", {1, 1}},  {"CLOSE", {1, 1}},
     };
     return table;
 }
@@ -47,7 +47,7 @@ std::vector<std::string> defaultKeys()
 }
 }  // namespace
 
-CurlClient::CurlClient() : loop_(std::make_unique<CurlLoop>()), transfer_(std::make_unique<CurlTransfer>(login_)) {}
+CurlClient::CurlClient() : loop_(std::make_unique<CurlLoop>()), transfer_(std::make_unique<CurlTransfer>(login_)) { }
 
 CurlClient::~CurlClient()
 {
@@ -67,7 +67,7 @@ void CurlClient::SetCaFile(const std::string& path) { options_.caFile = path; }
 
 void CurlClient::SetURL(const std::string& url)
 {
-    url_ = Tav_Trim(url);
+    url_ = Trim(url);
     urlError_.clear();
     RemoteLogin parsed;
     if (!parsed.Parse(url_, urlError_))
@@ -86,18 +86,17 @@ bool CurlClient::Execute(const std::string& command, std::string& error)
         error = "No command";
         return false;
     }
-    const auto found = verbWords().find(Tav_Upper(words[0]));
-    if (found != verbWords().end() &&
-        (words.size() < found->second.first || words.size() > found->second.second)) {
+    const auto found = verbWords().find(Upper(words[0]));
+    if (found != verbWords().end() && (words.size() < found->second.first || words.size() > found->second.second)) {
         error = "Wrong number of arguments for " + words[0];
         return false;
     }
-    return startJob(Job{std::move(words), command, nullptr}, error);
+    return startJob(Job {std::move(words), command, nullptr}, error);
 }
 
 bool CurlClient::ExecuteUpload(const UploadPlan& plan, std::string& error)
 {
-    return startJob(Job{{"UPLOAD"}, "UPLOAD", std::make_unique<UploadPlan>(plan)}, error);
+    return startJob(Job {{"UPLOAD"}, "UPLOAD", std::make_unique<UploadPlan>(plan)}, error);
 }
 
 bool CurlClient::startJob(Job job, std::string& error)
@@ -133,9 +132,9 @@ bool CurlClient::startJob(Job job, std::string& error)
         std::lock_guard lock(mutex_);
         states_.clear();
         finished_ = false;
-        result_ = Outcome{};
+        result_ = Outcome {};
         replyPos_ = 0;
-        lastProgress_ = UploadProgress{};
+        lastProgress_ = UploadProgress {};
         job_ = std::move(job);
         hasJob_ = true;
     }
@@ -282,13 +281,13 @@ CurlClient::Outcome CurlClient::run(const RemoteOp& given, RemoteResult* raw)
     // A server that requires the control connection's TLS session on each
     // data connection refuses it when that session was TLS 1.3: reconnect
     // with TLS 1.2 and try once more.
-    const bool data = op.kind == RemoteOp::Kind::List || op.kind == RemoteOp::Kind::NameList ||
-                      op.kind == RemoteOp::Kind::Put || op.kind == RemoteOp::Kind::Get;
-    if (!r.ok && data && login_.IsFtp() && login_.UsesTls() && !login_.tls12Only &&
-        (r.code == 425 || r.code == 426 || r.code == 522)) {
+    const bool data = op.kind == RemoteOp::Kind::List || op.kind == RemoteOp::Kind::NameList
+        || op.kind == RemoteOp::Kind::Put || op.kind == RemoteOp::Kind::Get;
+    if (!r.ok && data && login_.IsFtp() && login_.UsesTls() && !login_.tls12Only
+        && (r.code == 425 || r.code == 426 || r.code == 522)) {
         login_.tls12Only = true;
-        Tav_DebugLog("FTPS: " + login_.HostText() + " refused a TLS data connection (" + r.reply +
-                     "): its TLS 1.3 session could not be reused, so TLS 1.2 is used with this server from now on");
+        Tav_DebugLog("FTPS: " + login_.HostText() + " refused a TLS data connection (" + r.reply
+                     + "): its TLS 1.3 session could not be reused, so TLS 1.2 is used with this server from now on");
         renewConnections();
         r = RunRemoteOp(*loop_, *transfer_, op, cancel_);
     }
@@ -307,8 +306,8 @@ bool CurlClient::ensureLoggedIn(Outcome& out)
     login_.accepted = false;
     out = run(ops.Login(), &r);
     // SFTP without a key named: the agent and each usual key in turn.
-    if (!out.ok && out.failure == RemoteFailure::LoginDenied && login_.protocol == RemoteProtocol::Sftp &&
-        options_.keyFile.empty()) {
+    if (!out.ok && out.failure == RemoteFailure::LoginDenied && login_.protocol == RemoteProtocol::Sftp
+        && options_.keyFile.empty()) {
         const auto keys = defaultKeys();
         for (size_t i = 1; i < keys.size() && !out.ok; ++i) {
             login_.keyFile = keys[i];
@@ -318,8 +317,8 @@ bool CurlClient::ensureLoggedIn(Outcome& out)
             login_.keyFile.clear();
     }
     // A WebDAV address whose folder is not there yet still logs in.
-    const bool davMissing = !out.ok && out.failure == RemoteFailure::NotFound &&
-                            (login_.protocol == RemoteProtocol::Dav || login_.protocol == RemoteProtocol::Davs);
+    const bool davMissing = !out.ok && out.failure == RemoteFailure::NotFound
+        && (login_.protocol == RemoteProtocol::Dav || login_.protocol == RemoteProtocol::Davs);
     if (!out.ok && !davMissing)
         return false;
     cwd_ = ops.HomeOf(r);
@@ -349,7 +348,7 @@ CurlClient::Outcome CurlClient::upload(const UploadPlan& plan)
         upload_ = nullptr;
     }
     if (ok) {
-        out = Outcome{};
+        out = Outcome {};
         out.ok = true;
         out.code = 226;
         out.info = "226 Upload complete";
@@ -364,7 +363,7 @@ CurlClient::Outcome CurlClient::dispatch(const std::vector<std::string>& words, 
     if (!ensureLoggedIn(out))
         return out;
     const RemoteOps ops(login_);
-    const std::string verb = Tav_Upper(words[0]);
+    const std::string verb = Upper(words[0]);
     const std::string arg1 = words.size() > 1 ? words[1] : "";
     const std::string arg2 = words.size() > 2 ? words[2] : "";
     auto abs = [this](const std::string& p) { return FtpResolvePath(cwd_, p); };
@@ -428,7 +427,7 @@ CurlClient::Outcome CurlClient::dispatch(const std::vector<std::string>& words, 
     else if (verb == "RENAME")
         out = run(ops.Rename(abs(arg1), abs(arg2)));
     else if (login_.IsFtp())
-        out = run(ops.Raw(Tav_Trim(command)));  // sent to the server as it stands
+        out = run(ops.Raw(Trim(command)));  // sent to the server as it stands
     else {
         out.failure = RemoteFailure::Refused;
         out.info = "Not a command of this protocol: " + words[0];

@@ -30,11 +30,11 @@ class CurlClient : public FtpClient {
 public:
     // Settings of the connections beside the address and the account.
     struct Options {
-        int connections = 4;    // at once during an upload
-        int stallSeconds = 20;  // a connection without progress this long is given up
-        std::string caFile;     // certificates a TLS server must be signed by (else the system's)
-        std::string keyFile;    // SSH private key (else the agent and ~/.ssh/id_*)
-        std::string knownHosts; // SSH known hosts (else ~/.ssh/known_hosts)
+        int connections = 4;          // at once during an upload
+        int stallSeconds = 20;        // a connection without progress this long is given up
+        std::string caFile;           // certificates a TLS server must be signed by (else the system's)
+        std::string keyFile;          // SSH private key (else the agent and ~/.ssh/id_*)
+        std::string knownHosts;       // SSH known hosts (else ~/.ssh/known_hosts)
         std::string acceptedHostKey;  // "SHA256:..." of a host key not yet known that the user accepts
         int64_t maxSendRate = 0;      // bytes a second for each connection; 0: no limit
     };
@@ -99,7 +99,7 @@ private:
     void finish(Outcome out);
     static Outcome outcomeOf(const RemoteResult& r, const std::string& what);
 
-    std::unique_ptr<CurlLoop> loop_;  // holds the connections between commands
+    std::unique_ptr<CurlLoop> loop_;          // holds the connections between commands
     std::unique_ptr<CurlTransfer> transfer_;  // and the handle that made them (its TLS sessions)
     bool transferTls12_ = false;              // made while FTPS was held to TLS 1.2
     std::string url_, user_, password_;
@@ -112,11 +112,11 @@ private:
     std::string cwd_;
     std::string loginKey_;
     std::string urlError_;  // why url_ cannot be used, if it cannot
-    std::atomic<long> connections_{0};
+    std::atomic<long> connections_ {0};
 
     std::thread worker_;  // runs the commands, one at a time
-    std::atomic<bool> executing_{false};
-    std::atomic<bool> cancel_{false};
+    std::atomic<bool> executing_ {false};
+    std::atomic<bool> cancel_ {false};
     mutable std::mutex mutex_;
     std::condition_variable wake_;      // a state change is waiting
     std::condition_variable jobReady_;  // a command is waiting

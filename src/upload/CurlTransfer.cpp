@@ -31,16 +31,11 @@ const char* keyTypeName(int type)
 {
     switch (type) {
     case CURLKHTYPE_RSA:
-    case CURLKHTYPE_RSA1:
-        return "ssh-rsa";
-    case CURLKHTYPE_DSS:
-        return "ssh-dss";
-    case CURLKHTYPE_ECDSA:
-        return "ecdsa";
-    case CURLKHTYPE_ED25519:
-        return "ssh-ed25519";
-    default:
-        return "unknown";
+    case CURLKHTYPE_RSA1: return "ssh-rsa";
+    case CURLKHTYPE_DSS: return "ssh-dss";
+    case CURLKHTYPE_ECDSA: return "ecdsa";
+    case CURLKHTYPE_ED25519: return "ssh-ed25519";
+    default: return "unknown";
     }
 }
 
@@ -79,8 +74,8 @@ bool addKnownHost(const std::string& file, const RemoteLogin& login, const QByte
     if (len == 0 || len > static_cast<uint32_t>(raw.size()) - 4)
         return false;
     const std::string type = raw.mid(4, static_cast<int>(len)).toStdString();
-    const std::string name = login.port > 0 && login.port != 22 ? "[" + login.host + "]:" + std::to_string(login.port)
-                                                                 : login.host;
+    const std::string name
+        = login.port > 0 && login.port != 22 ? "[" + login.host + "]:" + std::to_string(login.port) : login.host;
     const QString path = QString::fromStdString(file);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile out(path);
@@ -100,8 +95,10 @@ struct HostKeyCheck {
         auto* t = static_cast<CurlTransfer*>(self);
         const QByteArray raw = found->len ? QByteArray(found->key, static_cast<int>(found->len))
                                           : QByteArray::fromBase64(QByteArray(found->key));
-        t->fingerprint_ =
-            "SHA256:" + QCryptographicHash::hash(raw, QCryptographicHash::Sha256).toBase64(QByteArray::OmitTrailingEquals).toStdString();
+        t->fingerprint_ = "SHA256:"
+            + QCryptographicHash::hash(raw, QCryptographicHash::Sha256)
+                  .toBase64(QByteArray::OmitTrailingEquals)
+                  .toStdString();
         t->hostKeyType_ = keyTypeName(found->keytype);
         const std::string host = t->login_.HostText();
         const std::string file = t->login_.KnownHostsFile();
@@ -114,16 +111,17 @@ struct HostKeyCheck {
                 Tav_DebugLog("Host key of " + host + " accepted by the user");
                 return CURLKHSTAT_FINE;
             }
-            t->hostKeyProblem_ = "The host key of " + host + " is not known (" + t->hostKeyType_ + " " +
-                                 t->fingerprint_ + "). If that is the server's key, accept it (--accept-host-key " +
-                                 t->fingerprint_ + ") and it is added to " + file;
+            t->hostKeyProblem_ = "The host key of " + host + " is not known (" + t->hostKeyType_ + " " + t->fingerprint_
+                + "). If that is the server's key, accept it (--accept-host-key " + t->fingerprint_
+                + ") and it is added to " + file;
             return CURLKHSTAT_REJECT;
         }
         (void)known;
-        t->hostKeyProblem_ = "HOST KEY MISMATCH: " + host + " sent the key " + t->hostKeyType_ + " " +
-                             t->fingerprint_ + ", not the one " + file +
-                             " holds for it. Someone may be intercepting the connection; if the server's key "
-                             "really changed, remove its old line from " + file;
+        t->hostKeyProblem_ = "HOST KEY MISMATCH: " + host + " sent the key " + t->hostKeyType_ + " " + t->fingerprint_
+            + ", not the one " + file
+            + " holds for it. Someone may be intercepting the connection; if the server's key "
+              "really changed, remove its old line from "
+            + file;
         return CURLKHSTAT_REJECT;
     }
 };
@@ -209,19 +207,21 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
     if (login_.protocol == RemoteProtocol::Ftpes)
         curl_easy_setopt(e, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     if (login_.tls12Only)
-        curl_easy_setopt(e, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
+        curl_easy_setopt(e, CURLOPT_SSLVERSION,
+                         static_cast<long>(CURL_SSLVERSION_TLSv1_2) | static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
     if (login_.IsFtp())
         curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
     if (login_.protocol == RemoteProtocol::Sftp) {
         curl_easy_setopt(e, CURLOPT_SSH_AUTH_TYPES,
-                         static_cast<long>(CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_AGENT |
-                                           CURLSSH_AUTH_KEYBOARD));
+                         static_cast<long>(CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_AGENT
+                                           | CURLSSH_AUTH_KEYBOARD));
         const std::string key = login_.keyFile.empty() ? defaultKeyFile() : login_.keyFile;
         if (!key.empty()) {
             curl_easy_setopt(e, CURLOPT_SSH_PRIVATE_KEYFILE, key.c_str());
             const std::string pub = key + ".pub";
             // Without a .pub beside it the public key is derived from the private one.
-            curl_easy_setopt(e, CURLOPT_SSH_PUBLIC_KEYFILE, QFileInfo::exists(QString::fromStdString(pub)) ? pub.c_str() : "");
+            curl_easy_setopt(e, CURLOPT_SSH_PUBLIC_KEYFILE,
+                             QFileInfo::exists(QString::fromStdString(pub)) ? pub.c_str() : "");
         }
         const std::string known = login_.KnownHostsFile();
         curl_easy_setopt(e, CURLOPT_SSH_KNOWNHOSTS, known.c_str());
@@ -242,14 +242,9 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
         curl_easy_setopt(e, CURLOPT_POSTQUOTE, postQuote_);
 
     switch (op.kind) {
-    case RemoteOp::Kind::Probe:
-        curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-        break;
-    case RemoteOp::Kind::NameList:
-        curl_easy_setopt(e, CURLOPT_DIRLISTONLY, 1L);
-        break;
-    case RemoteOp::Kind::List:
-        break;
+    case RemoteOp::Kind::Probe: curl_easy_setopt(e, CURLOPT_NOBODY, 1L); break;
+    case RemoteOp::Kind::NameList: curl_easy_setopt(e, CURLOPT_DIRLISTONLY, 1L); break;
+    case RemoteOp::Kind::List: break;
     case RemoteOp::Kind::Http:
         curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, op.method.c_str());
         if (!op.requestBody.empty()) {
@@ -320,17 +315,13 @@ RemoteResult CurlTransfer::Finish(int curlCode)
         else if (stalled_ || !hostKeyProblem_.empty())
             r.failure = stalled_ ? RemoteFailure::Connection : RemoteFailure::HostKey;
         else if (httpError)
-            r.failure = r.code == 401 ? RemoteFailure::LoginDenied
-                        : r.code == 404 || r.code == 409 ? RemoteFailure::NotFound
-                                                         : RemoteFailure::Refused;
+            r.failure = r.code == 401            ? RemoteFailure::LoginDenied
+                : r.code == 404 || r.code == 409 ? RemoteFailure::NotFound
+                                                 : RemoteFailure::Refused;
         else
             switch (curlCode) {
-            case CURLE_REMOTE_FILE_NOT_FOUND:
-                r.failure = RemoteFailure::NotFound;
-                break;
-            case CURLE_LOGIN_DENIED:
-                r.failure = RemoteFailure::LoginDenied;
-                break;
+            case CURLE_REMOTE_FILE_NOT_FOUND: r.failure = RemoteFailure::NotFound; break;
+            case CURLE_LOGIN_DENIED: r.failure = RemoteFailure::LoginDenied; break;
             case CURLE_REMOTE_ACCESS_DENIED:
             case CURLE_REMOTE_DISK_FULL:
             case CURLE_REMOTE_FILE_EXISTS:
@@ -340,11 +331,8 @@ RemoteResult CurlTransfer::Finish(int curlCode)
             case CURLE_FTP_COULDNT_USE_REST:
             case CURLE_WRITE_ERROR:
             case CURLE_READ_ERROR:
-            case CURLE_FILESIZE_EXCEEDED:
-                r.failure = RemoteFailure::Refused;
-                break;
-            default:
-                r.failure = RemoteFailure::Connection;
+            case CURLE_FILESIZE_EXCEEDED: r.failure = RemoteFailure::Refused; break;
+            default: r.failure = RemoteFailure::Connection;
             }
     }
     if (file_) {
@@ -373,8 +361,8 @@ std::string CurlTransfer::causeOf(int curlCode, long osErrno) const
         return "Cancelled";
     double elapsed = 0;
     curl_easy_getinfo(easy_, CURLINFO_TOTAL_TIME, &elapsed);
-    if (curlCode == CURLE_OPERATION_TIMEDOUT && op_.timeoutSeconds > 0 && !stalled_ &&
-        elapsed + 0.5 >= op_.timeoutSeconds)
+    if (curlCode == CURLE_OPERATION_TIMEDOUT && op_.timeoutSeconds > 0 && !stalled_
+        && elapsed + 0.5 >= op_.timeoutSeconds)
         return "Not done within " + std::to_string(op_.timeoutSeconds) + " s";
     if (stalled_ || curlCode == CURLE_OPERATION_TIMEDOUT)
         return "No answer from " + host + " for " + std::to_string(login_.stallSeconds) + " s";
@@ -385,47 +373,44 @@ std::string CurlTransfer::causeOf(int curlCode, long osErrno) const
     if (isHttp(login_) && curlCode == CURLE_OK) {
         // The status line itself ("403 Forbidden", "507 Insufficient Storage").
         std::string status = reply_;
-        if (Tav_StartsWith(status, "HTTP/")) {
+        if (StartsWith(status, "HTTP/")) {
             const size_t sp = status.find(' ');
             status = sp == std::string::npos ? status : status.substr(sp + 1);
         }
         if (status.empty())
             status = std::to_string(0);
-        if (Tav_StartsWith(status, "401"))
-            return status + (login_.accepted ? " (this account may not do that here)"
-                                             : " (the account or password was not accepted)");
-        if (Tav_StartsWith(status, "507"))
+        if (StartsWith(status, "401"))
+            return status
+                + (login_.accepted ? " (this account may not do that here)"
+                                   : " (the account or password was not accepted)");
+        if (StartsWith(status, "507"))
             return status + " (disk full on the server)";
         return status;
     }
     switch (curlCode) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return "Cannot find the server " + login_.host + (err.empty() ? "" : " (" + err + ")");
-    case CURLE_COULDNT_CONNECT:
-        return "Cannot connect to " + host + ": " + (system.empty() ? err : system);
+    case CURLE_COULDNT_CONNECT: return "Cannot connect to " + host + ": " + (system.empty() ? err : system);
     case CURLE_PEER_FAILED_VERIFICATION:
-        return "The server's certificate is not trusted: " + err +
-               (login_.caFile.empty() ? " (give the certificate of the authority that signed it with --cacert)" : "");
+        return "The server's certificate is not trusted: " + err
+            + (login_.caFile.empty() ? " (give the certificate of the authority that signed it with --cacert)" : "");
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
-    case CURLE_SSL_CACERT_BADFILE:
-        return "TLS failed with " + host + ": " + err;
-    case CURLE_USE_SSL_FAILED:
-        return host + " does not offer TLS: " + (reply_.empty() ? err : reply_);
-    case CURLE_REMOTE_DISK_FULL:
-        return "Disk full on the server" + (reply_.empty() ? std::string() : ": " + reply_);
+    case CURLE_SSL_CACERT_BADFILE: return "TLS failed with " + host + ": " + err;
+    case CURLE_USE_SSL_FAILED: return host + " does not offer TLS: " + (reply_.empty() ? err : reply_);
+    case CURLE_REMOTE_DISK_FULL: return "Disk full on the server" + (reply_.empty() ? std::string() : ": " + reply_);
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_PARTIAL_FILE:
-    case CURLE_GOT_NOTHING:
-        return "Connection to " + host + " lost: " + (system.empty() ? err : system);
+    case CURLE_GOT_NOTHING: return "Connection to " + host + " lost: " + (system.empty() ? err : system);
     case CURLE_SSH:
         // libssh2 reports a connection that broke off only as an SSH error.
-        return "Connection to " + host + " lost: " +
-               (!system.empty() ? system : !err.empty() ? err : std::string("the SSH session ended"));
-    default:
-        break;
+        return "Connection to " + host + " lost: "
+            + (!system.empty()    ? system
+                   : !err.empty() ? err
+                                  : std::string("the SSH session ended"));
+    default: break;
     }
     // FTP: the reply to the command that failed; SFTP: libcurl's account
     // of the SFTP status ("Upload failed: Permission denied (3/-31)").
@@ -443,7 +428,7 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t n, void* self)
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.pop_back();
     t->Touch();
-    if (Tav_StartsWith(line, "HTTP/")) {
+    if (StartsWith(line, "HTTP/")) {
         t->reply_ = line;  // the status of the latest response
     } else if (line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) && line[3] == ' ') {
         t->reply_ = line;  // the last line of an FTP reply

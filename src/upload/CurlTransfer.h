@@ -43,17 +43,16 @@ struct RemoteOp {
     std::vector<std::string> headers;
     std::string requestBody;
     std::string local;
-    bool wantBody = false;  // keep what the server sends (listings, PROPFIND)
-    int timeoutSeconds = 0; // the whole operation at most this long; 0: no limit
-    std::string what;       // names the operation in a failure ("Uploading talk/a.htm")
+    bool wantBody = false;   // keep what the server sends (listings, PROPFIND)
+    int timeoutSeconds = 0;  // the whole operation at most this long; 0: no limit
+    std::string what;        // names the operation in a failure ("Uploading talk/a.htm")
 };
-
 
 struct RemoteResult {
     bool ok = false;
     int curlCode = 0;
-    long code = 0;       // FTP reply code or HTTP status
-    std::string reply;   // the server's last reply line (FTP) or status line (HTTP)
+    long code = 0;      // FTP reply code or HTTP status
+    std::string reply;  // the server's last reply line (FTP) or status line (HTTP)
     std::string body;
     RemoteFailure failure = RemoteFailure::None;
     std::string cause;        // what went wrong, in words
@@ -114,7 +113,7 @@ private:
     long greetings_ = 0;  // FTP control connections opened (their "220" greeting)
     bool bodyTooLarge_ = false;
     std::string hostKeyProblem_, fingerprint_, hostKeyType_;
-    std::atomic<int64_t> sent_{0};
+    std::atomic<int64_t> sent_ {0};
     int64_t lastDl_ = 0;
     std::chrono::steady_clock::time_point lastActivity_;
     bool stalled_ = false, cancelled_ = false;

@@ -53,10 +53,7 @@ bool FtpSplitCommand(const std::string& command, std::vector<std::string>& words
     return true;
 }
 
-std::string FtpQuote(const std::string& word)
-{
-    return "\"" + Tav_ReplaceAll(word, "\"", "\"\"") + "\"";
-}
+std::string FtpQuote(const std::string& word) { return "\"" + ReplaceAll(word, "\"", "\"\"") + "\""; }
 
 std::string FtpResolvePath(const std::string& cwd, const std::string& path)
 {
@@ -139,7 +136,7 @@ std::string FtpListingNames(const std::string& listing)
     while (std::getline(ss, line)) {
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
             line.pop_back();
-        if (line.empty() || Tav_StartsWith(line, "total "))
+        if (line.empty() || StartsWith(line, "total "))
             continue;
         const std::string name = listingName(line);
         if (name == "./" || name == "../" || name == "." || name == "..")
@@ -151,10 +148,10 @@ std::string FtpListingNames(const std::string& listing)
 
 std::string FtpServerUrl(const std::string& serverText)
 {
-    const std::string text = Tav_Trim(serverText);
-    const std::string low = Tav_Lower(text);
+    const std::string text = Trim(serverText);
+    const std::string low = Lower(text);
     for (const char* scheme : {"ftp:", "ftps:", "ftpes:", "sftp:", "http:", "https:"}) {
-        if (Tav_StartsWith(low, scheme))
+        if (StartsWith(low, scheme))
             return text;
     }
     return "ftp://" + text + "/";

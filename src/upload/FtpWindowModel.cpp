@@ -11,10 +11,7 @@
 namespace pellucor {
 
 namespace {
-std::string filesText(size_t count, int64_t bytes)
-{
-    return std::to_string(count) + " Files/" + Tav_SizeText(bytes);
-}
+std::string filesText(size_t count, int64_t bytes) { return std::to_string(count) + " Files/" + Tav_SizeText(bytes); }
 }  // namespace
 
 const std::vector<FtpWindowModel::ProtocolChoice>& FtpWindowModel::Protocols()
@@ -104,9 +101,9 @@ bool FtpWindowModel::InetExecute(const std::string& command)
     Tav_DebugLog("InetExecute " + command);
     lblCmd = command;
     emit changed();
-    const std::string verb = Tav_Lower(command.substr(0, 3));
+    const std::string verb = Lower(command.substr(0, 3));
     inet_.SetRequestTimeout(verb == "put" || verb == "get" ? 0 : 120);
-    if (Tav_Trim(command).empty())
+    if (Trim(command).empty())
         return false;
     std::string err;
     if (!inet_.Execute(command, err)) {
@@ -159,7 +156,7 @@ bool FtpWindowModel::FtpExecuteOnPath(const std::string& verb, const std::string
     std::string p = Tav_DirSlash(path);
     if (p.size() > 1)  // the root stays "/"
         p.pop_back();
-    return InetExecute(Tav_Upper(verb) + " " + FtpQuote(p));
+    return InetExecute(Upper(verb) + " " + FtpQuote(p));
 }
 
 bool FtpWindowModel::loginOnce()
@@ -179,9 +176,9 @@ bool FtpWindowModel::FtpLogin()
     loggedIn_ = loginOnce();
     // An SSH server not met before: its key is trusted only when the user
     // says so, never unattended.
-    if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty() &&
-        lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Tav_Unattended() &&
-        ConfirmHostKey(lastCause_ + "\n\nTrust this key and connect?")) {
+    if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty()
+        && lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Unattended()
+        && ConfirmHostKey(lastCause_ + "\n\nTrust this key and connect?")) {
         inet_.AcceptHostKey(inet_.HostKeyFingerprint());
         loggedIn_ = loginOnce();
     }
@@ -230,7 +227,7 @@ void FtpWindowModel::refresh(bool followTyped)
     showStatus("Checking the current directory name and contents...");
     // A directory the user typed is entered first, and kept when it is not
     // there yet (Upload offers to create it).
-    const std::string typed = Tav_Trim(txtFTPPath);
+    const std::string typed = Trim(txtFTPPath);
     if (followTyped && !typed.empty() && typed != shownPath_ && !FtpExecuteOnPath("CD", typed)) {
         if (inet_.LastFailure() == RemoteFailure::NotFound) {
             lstBox.clear();
@@ -255,7 +252,7 @@ std::string FtpWindowModel::askDirectory(const std::string& title, const std::st
 {
     if (busy_ || !loggedIn_)
         return "";
-    const std::string dir = InputBox ? Tav_Trim(InputBox(title, "Enter New Directory")) : std::string();
+    const std::string dir = InputBox ? Trim(InputBox(title, "Enter New Directory")) : std::string();
     if (dir.empty())
         showStatus(cancelled);
     return dir;
@@ -288,7 +285,7 @@ void FtpWindowModel::lstBox_DblClick()
     if (busy_ || !loggedIn_ || lstBoxIndex < 0 || lstBoxIndex >= static_cast<int>(lstBox.size()))
         return;
     const std::string item = lstBox[lstBoxIndex];
-    if (!Tav_EndsWith(item, "/"))
+    if (!EndsWith(item, "/"))
         return;
     if (FtpExecuteOnPath("CD", item.substr(0, item.size() - 1)))
         refresh(false);
@@ -298,12 +295,12 @@ void FtpWindowModel::cmdMput_Click()
 {
     if (busy_)
         return;
-    if (!FtpUploadDirectory(txtLocalDir, Tav_Trim(txtFTPPath)) || closed_)
+    if (!FtpUploadDirectory(txtLocalDir, Trim(txtFTPPath)) || closed_)
         return;  // the failure and its cause stay on show
     // The listing of the directory now holding the upload; the status keeps
     // saying that it is complete.
     const std::string complete = txtStatus;
-    shownPath_ = Tav_Trim(txtFTPPath);
+    shownPath_ = Trim(txtFTPPath);
     refresh(false);
     if (txtStatus == "Directory listed.")
         showStatus(complete);
@@ -380,7 +377,7 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         showStatus(withCause("Upload Failure - Upload not Complete"));
         return false;
     }
-    UploadProgress shown{static_cast<size_t>(-1), -1};
+    UploadProgress shown {static_cast<size_t>(-1), -1};
     auto lastShown = std::chrono::steady_clock::now();
     progressPercent = 0;
     const auto show = [&](bool force) {
@@ -392,7 +389,8 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
             return;
         shown = p;
         lastShown = now;
-        progressPercent = total > 0 ? static_cast<int>(p.bytes * 100 / total) : (count ? static_cast<int>(p.files * 100 / count) : 100);
+        progressPercent = total > 0 ? static_cast<int>(p.bytes * 100 / total)
+                                    : (count ? static_cast<int>(p.files * 100 / count) : 100);
         txtStatus = std::to_string(p.files) + " of " + filesText(count, p.bytes) + " of " + Tav_SizeText(total);
         statusIsProgress = true;
         emit changed();
@@ -425,7 +423,7 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
     if (remote.empty() || remote[0] != '/') {
         if (!InetExecute("PWD"))
             return false;
-        base = Tav_Trim(txtData);
+        base = Trim(txtData);
     }
     made = FtpResolvePath(base, remote);
     // "/a/b/c": "/a", then "/a/b", then "/a/b/c".
@@ -435,8 +433,8 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
         const std::string level = made.substr(0, end);
         if (closed_)
             return false;
-        if (level.size() > 1 && level.back() != '/' && !FtpExecuteOnPath("CD", level) &&
-            (inet_.LastFailure() != RemoteFailure::NotFound || !FtpExecuteOnPath("MKDIR", level)))
+        if (level.size() > 1 && level.back() != '/' && !FtpExecuteOnPath("CD", level)
+            && (inet_.LastFailure() != RemoteFailure::NotFound || !FtpExecuteOnPath("MKDIR", level)))
             return false;
     }
     return true;
@@ -475,7 +473,7 @@ void FtpWindowModel::Form_Activate()
     lblCode.clear();
     lblInfo.clear();
     chkRememberEnabled = passwords && passwords->Available();
-    if (chkRememberEnabled && txtPass.empty() && !Tav_Trim(txtFTPURL).empty()) {
+    if (chkRememberEnabled && txtPass.empty() && !Trim(txtFTPURL).empty()) {
         txtPass = passwords->Lookup(FtpServerUrl(txtFTPURL), txtAccount);
         chkRemember = !txtPass.empty();
     }

@@ -34,12 +34,12 @@ public:
 
     // Fields of the window. Input fields are written by the view (or the
     // caller); the others are written here and announced by changed().
-    std::string txtFTPURL;    // host name or a full ftp:, ftpes:, ftps:, sftp:, http: or https: address
+    std::string txtFTPURL;  // host name or a full ftp:, ftpes:, ftps:, sftp:, http: or https: address
     std::string txtAccount;
-    std::string txtPass;      // never logged nor shown
-    std::string txtFTPPath;   // remote directory
-    std::string txtLocalDir;  // local directory to upload
-    std::string txtData;      // text of the last reply
+    std::string txtPass;              // never logged nor shown
+    std::string txtFTPPath;           // remote directory
+    std::string txtLocalDir;          // local directory to upload
+    std::string txtData;              // text of the last reply
     std::vector<std::string> lstBox;  // listing of the remote directory
     int lstBoxIndex = -1;             // selected item of lstBox
     std::string txtStatus, lblCmd, lblState, lblCode, lblInfo;

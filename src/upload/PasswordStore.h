@@ -16,7 +16,8 @@ public:
     virtual std::string Lookup(const std::string& server, const std::string& user) = 0;
     // False with the reason in error when it could not be kept.
     virtual bool Store(const std::string& server, const std::string& user, const std::string& password,
-                       std::string& error) = 0;
+                       std::string& error)
+        = 0;
     virtual void Forget(const std::string& server, const std::string& user) = 0;
 };
 

@@ -26,7 +26,7 @@ constexpr SchemeInfo kSchemes[] = {
 std::string schemeOf(const std::string& text)
 {
     const size_t sep = text.find("://");
-    return sep == std::string::npos ? std::string() : Tav_Lower(text.substr(0, sep));
+    return sep == std::string::npos ? std::string() : Lower(text.substr(0, sep));
 }
 
 std::string escapeSegments(const std::string& absPath)
@@ -62,7 +62,7 @@ const char* RemoteSchemeName(RemoteProtocol protocol)
 
 RemoteProtocol RemoteProtocolOf(const std::string& serverText)
 {
-    const std::string scheme = schemeOf(Tav_Trim(serverText));
+    const std::string scheme = schemeOf(Trim(serverText));
     for (const auto& s : kSchemes)
         if (scheme == s.text)
             return s.protocol;
@@ -71,7 +71,7 @@ RemoteProtocol RemoteProtocolOf(const std::string& serverText)
 
 std::string RemoteWithProtocol(const std::string& serverText, RemoteProtocol protocol)
 {
-    const std::string text = Tav_Trim(serverText);
+    const std::string text = Trim(serverText);
     const size_t sep = text.find("://");
     const std::string rest = sep == std::string::npos ? text : text.substr(sep + 3);
     return std::string(RemoteSchemeName(protocol)) + "://" + rest;
@@ -88,8 +88,8 @@ bool RemoteLogin::Parse(const std::string& serverText, std::string& error)
             known = true;
         }
     if (!known) {
-        error = "Not an address this program uploads to (ftp://, ftpes://, ftps://, sftp://, http://, https://): " +
-                FtpRedactUrl(url);
+        error = "Not an address this program uploads to (ftp://, ftpes://, ftps://, sftp://, http://, https://): "
+            + FtpRedactUrl(url);
         return false;
     }
     // libcurl knows ftpes:// as ftp:// with TLS required.
@@ -105,7 +105,7 @@ bool RemoteLogin::Parse(const std::string& serverText, std::string& error)
     };
     const bool ok = curl_url_set(u, CURLUPART_URL, curlText.c_str(), 0) == CURLUE_OK;
     if (ok) {
-        scheme = Tav_Lower(part(CURLUPART_SCHEME));
+        scheme = Lower(part(CURLUPART_SCHEME));
         host = part(CURLUPART_HOST);
         const std::string portText = part(CURLUPART_PORT);
         port = portText.empty() ? 0 : std::atoi(portText.c_str());

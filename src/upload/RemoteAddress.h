@@ -25,20 +25,20 @@ struct RemoteLogin {
     std::string scheme;     // as libcurl is given it: ftp, ftps, sftp, http, https
     std::string authority;  // scheme://host[:port]
     std::string host;
-    int port = 0;           // 0: the protocol's own
-    std::string basePath;   // decoded path of the address ("" or "/..."), "~" kept
+    int port = 0;                      // 0: the protocol's own
+    std::string basePath;              // decoded path of the address ("" or "/..."), "~" kept
     std::string urlUser, urlPassword;  // from the address itself
 
     // Set by the caller.
     std::string user, password;
-    std::string caFile;      // certificates a TLS server must be signed by (else the system's)
-    std::string keyFile;     // SSH private key; empty: the agent and ~/.ssh/id_*
-    std::string knownHosts;  // SSH known hosts file; empty: ~/.ssh/known_hosts
+    std::string caFile;           // certificates a TLS server must be signed by (else the system's)
+    std::string keyFile;          // SSH private key; empty: the agent and ~/.ssh/id_*
+    std::string knownHosts;       // SSH known hosts file; empty: ~/.ssh/known_hosts
     std::string acceptedHostKey;  // "SHA256:..." the user accepted for a host not yet known
-    int stallSeconds = 20;   // a connection that makes no progress this long is given up
-    int64_t maxSendRate = 0; // bytes a second for each connection; 0: no limit
-    bool tls12Only = false;  // FTPS: TLS 1.2 at most (set when TLS 1.3 session reuse fails)
-    bool accepted = false;   // the server accepted the login (a later 401 is a refusal)
+    int stallSeconds = 20;        // a connection that makes no progress this long is given up
+    int64_t maxSendRate = 0;      // bytes a second for each connection; 0: no limit
+    bool tls12Only = false;       // FTPS: TLS 1.2 at most (set when TLS 1.3 session reuse fails)
+    bool accepted = false;        // the server accepted the login (a later 401 is a refusal)
 
     // Parses the server text; false with the reason in error.
     bool Parse(const std::string& serverText, std::string& error);

@@ -9,9 +9,8 @@
 namespace pellucor {
 
 namespace {
-const char* kPropfindBody =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-    "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:resourcetype/></D:prop></D:propfind>";
+const char* kPropfindBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                            "<D:propfind xmlns:D=\"DAV:\"><D:prop><D:resourcetype/></D:prop></D:propfind>";
 
 std::string lastSegment(const std::string& path)
 {
@@ -96,7 +95,7 @@ std::string RemoteOps::HomeOf(const RemoteResult& r) const
         if (a != std::string::npos && b > a)
             home = r.reply.substr(a + 1, b - a - 1);
         // sftp://host/path is absolute; sftp://host/~/path starts at home.
-        if (Tav_StartsWith(rel, "/~"))
+        if (StartsWith(rel, "/~"))
             return FtpResolvePath(home, rel.substr(2));
         return rel.empty() ? home : FtpResolvePath("/", rel);
     }
@@ -199,7 +198,8 @@ RemoteOp RemoteOps::ReplaceByRename(const std::string& from, const std::string& 
     if (login_.protocol != RemoteProtocol::Sftp)
         return Rename(from, to);
     // An SFTP version 3 rename does not replace; the old file goes first.
-    return quoted("Replacing " + to, {"rm " + SftpQuoteArg(to), "rename " + SftpQuoteArg(from) + " " + SftpQuoteArg(to)});
+    return quoted("Replacing " + to,
+                  {"rm " + SftpQuoteArg(to), "rename " + SftpQuoteArg(from) + " " + SftpQuoteArg(to)});
 }
 
 RemoteOp RemoteOps::Put(const std::string& local, const std::string& remote, const std::string& renameTo) const
@@ -261,7 +261,8 @@ std::string DavListingNames(const std::string& dirPath, const std::string& xml)
             } else if (r.name() == QLatin1String("collection")) {
                 collection = true;
             }
-        } else if (r.isEndElement() && r.namespaceUri() == QLatin1String("DAV:") && r.name() == QLatin1String("response")) {
+        } else if (r.isEndElement() && r.namespaceUri() == QLatin1String("DAV:")
+                   && r.name() == QLatin1String("response")) {
             // A full URL or a path; only the path counts.
             QString path = href.startsWith("http") ? QUrl(href).path() : href;
             path = path.section('/', 0, -1, QString::SectionSkipEmpty);

@@ -13,7 +13,7 @@ namespace pellucor {
 
 class RemoteOps {
 public:
-    explicit RemoteOps(const RemoteLogin& login) : login_(login) {}
+    explicit RemoteOps(const RemoteLogin& login) : login_(login) { }
 
     // Connects and logs in at the address's own directory (SFTP: asks the
     // server for the home directory as well).

@@ -15,7 +15,14 @@ const SecretSchema* schema()
                                    {{"server", SECRET_SCHEMA_ATTRIBUTE_STRING},
                                     {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},
                                     {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                   0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+                                   0,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr};
     return &s;
 }
 
@@ -47,8 +54,8 @@ std::string SecretServicePasswords::Lookup(const std::string& server, const std:
         return "";
     GError* e = nullptr;
     const std::string key = FtpRedactUrl(server);
-    gchar* pw = secret_password_lookup_sync(schema(), nullptr, &e, "server", key.c_str(), "user", user.c_str(),
-                                            nullptr);
+    gchar* pw
+        = secret_password_lookup_sync(schema(), nullptr, &e, "server", key.c_str(), "user", user.c_str(), nullptr);
     if (e)
         Tav_DebugLog("Secret service lookup failed: " + takeError(e));
     std::string out = pw ? pw : "";

@@ -28,9 +28,9 @@ struct TreeUpload::Slot {
     std::unique_ptr<CurlTransfer> transfer;
     bool tls12 = false;
     Step step = Step::Idle;
-    std::atomic<bool> sending{false};  // a file's bytes are under way (read by Progress)
-    size_t index = 0;                  // the folder or file of the plan
-    RemoteResult first;                // MakeDir's result while its folder is looked at
+    std::atomic<bool> sending {false};  // a file's bytes are under way (read by Progress)
+    size_t index = 0;                   // the folder or file of the plan
+    RemoteResult first;                 // MakeDir's result while its folder is looked at
 };
 
 namespace {
@@ -77,8 +77,8 @@ bool TreeUpload::tlsFallback(const RemoteResult& r)
         return false;
     if (!login_.tls12Only) {
         login_.tls12Only = true;
-        Tav_DebugLog("FTPS: " + login_.HostText() + " refused a TLS data connection (" + r.reply +
-                     "): its TLS 1.3 session could not be reused, so TLS 1.2 is used with this server from now on");
+        Tav_DebugLog("FTPS: " + login_.HostText() + " refused a TLS data connection (" + r.reply
+                     + "): its TLS 1.3 session could not be reused, so TLS 1.2 is used with this server from now on");
     }
     return true;
 }
@@ -132,8 +132,8 @@ bool TreeUpload::makeDirs(const UploadPlan& plan, const std::atomic<bool>& cance
                 if (!failed) {
                     failed = true;
                     failure = s.first.failure != RemoteFailure::None && d.result.failure != RemoteFailure::Connection
-                                  ? s.first
-                                  : d.result;
+                        ? s.first
+                        : d.result;
                     what = "Creating folder " + dir;
                 }
             }
@@ -141,7 +141,7 @@ bool TreeUpload::makeDirs(const UploadPlan& plan, const std::atomic<bool>& cance
         for (auto& s : slots_) {
             loop_.Remove(s->transfer.get());
             s->step = Slot::Step::Idle;
-            s->first = RemoteResult{};
+            s->first = RemoteResult {};
         }
         if (failed)
             return false;
@@ -210,7 +210,8 @@ bool TreeUpload::sendFiles(const UploadPlan& plan, const std::atomic<bool>& canc
                 s.step = Slot::Step::Idle;
                 continue;
             }
-            if (s.step == Slot::Step::Put && login_.protocol == RemoteProtocol::Sftp && r.curlCode == CURLE_QUOTE_ERROR) {
+            if (s.step == Slot::Step::Put && login_.protocol == RemoteProtocol::Sftp
+                && r.curlCode == CURLE_QUOTE_ERROR) {
                 // The file is complete; the rename could not replace the one there.
                 bytesDone_ += file.size;
                 start(s, Slot::Step::Replace, ops.ReplaceByRename(temp, final));
@@ -251,7 +252,7 @@ void TreeUpload::removeTemporaries(const std::vector<std::string>& paths)
 {
     // Clean-up after a failure: logged only, the failure stays the message.
     const RemoteOps ops(login_);
-    const std::atomic<bool> never{false};
+    const std::atomic<bool> never {false};
     for (const auto& path : paths) {
         const RemoteResult r = RunRemoteOp(loop_, *slots_.front()->transfer, ops.Delete(path), never);
         Tav_DebugLog("Clean-up: delete " + path + (r.ok ? " done" : ": " + r.cause));

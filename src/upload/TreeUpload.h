@@ -44,8 +44,8 @@ private:
     RemoteLogin& login_;
     CurlLoop& loop_;
     std::vector<std::unique_ptr<Slot>> slots_;
-    std::atomic<size_t> filesDone_{0};
-    std::atomic<int64_t> bytesDone_{0};
+    std::atomic<size_t> filesDone_ {0};
+    std::atomic<int64_t> bytesDone_ {0};
 };
 
 }  // namespace pellucor

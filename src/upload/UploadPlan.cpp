@@ -64,7 +64,7 @@ bool UploadPlan::Collect(const std::string& local, std::string& error)
         error = "Local directory not found: " + local;
         return false;
     }
-    return Walker{*this, error}.walk(fs::path(local), "");
+    return Walker {*this, error}.walk(fs::path(local), "");
 }
 
 std::vector<std::string> UploadPlan::DropFolders()

@@ -9,8 +9,8 @@
 
 #include "TestSupport.h"
 #include "app/AppContext.h"
-#include "app/PublishForm.h"
 #include "app/Preferences.h"
+#include "app/PublishForm.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -19,7 +19,7 @@ class AppFixture : public ::testing::Test {
 protected:
     testing_support::TempDir dir;
     testing_support::RecordingMessageSink sink;
-    AppContext app{QString::fromStdString(dir.file("prefs.ini"))};
+    AppContext app {QString::fromStdString(dir.file("prefs.ini"))};
     PublishForm& publishForm = app.publishForm();
     MainWindow& mainWindow = app.mainWindow();
     std::string lec = dir.dir() + "talk/";

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/FrontEndHooks.h"
 #include "app/DirectoryChooser.h"
+#include "app/FrontEndHooks.h"
 
 namespace pellucor {
 

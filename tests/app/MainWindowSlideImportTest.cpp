@@ -16,13 +16,13 @@ namespace {
 class MainWindowImport : public AppFixture {
 protected:
     FakeAppLog log;
-    SlideExporter ppt{[this] { return std::make_unique<FakePresentationApp>(&log); }};
-    MainWindowSlideImport importer{mainWindow, &ppt};
+    SlideExporter ppt {[this] { return std::make_unique<FakePresentationApp>(&log); }};
+    MainWindowSlideImport importer {mainWindow, &ppt};
 };
 
 TEST_F(MainWindowImport, SelectThenConvertFillsTheLectureAndReportsOnTheMainWindow)
 {
-    log.decks.push_back({"/decks/talk.pptx", FakeDeck{{"Welcome", "Why \"timing\" matters", std::nullopt}}});
+    log.decks.push_back({"/decks/talk.pptx", FakeDeck {{"Welcome", "Why \"timing\" matters", std::nullopt}}});
     app.hooks.slideImporter = &importer;
     app.hooks.choosePresentation = [](std::string& p) {
         p = "/decks/talk.pptx";

@@ -15,7 +15,7 @@ using namespace testing_support;
 
 namespace {
 
-class MainWindowTest : public AppFixture {};
+class MainWindowTest : public AppFixture { };
 
 // A presentation of `count` slides whose export writes that many images.
 class FakeImporter : public SlideImporter {
@@ -32,7 +32,7 @@ public:
         return true;
     }
     std::string SlideTitle(int i) override { return "Title " + std::to_string(i); }
-    void Close() override {}
+    void Close() override { }
 };
 
 MainWindow::StartWindow startWith(const std::string& more, bool byAutomation, std::string* caption = nullptr)
@@ -98,10 +98,10 @@ TEST_F(MainWindowTest, SlideScanListsEachImageOnceAndPreviewStaysInRange)
     for (const char* f : {"img002.gif", "img001.gif", "extra.gif", "photo.jpg", "notes.txt"})
         writeFile(lec + f, "GIF89a");
     mainWindow.SetLectureDir(lec);
-    EXPECT_EQ(mainWindow.ImageNames, (Strings{"img001.gif", "img002.gif"}));
+    EXPECT_EQ(mainWindow.ImageNames, (Strings {"img001.gif", "img002.gif"}));
     mainWindow.mnuLiberal_Click();
     EXPECT_TRUE(sink.saw("Now, any file with a *.jpg or *.gif extension will be treated as a slide"));
-    EXPECT_EQ(mainWindow.ImageNames, (Strings{"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
+    EXPECT_EQ(mainWindow.ImageNames, (Strings {"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
     EXPECT_EQ(mainWindow.TavImageCount(), 4);
     EXPECT_EQ(mainWindow.TavImageName(0), "");
     EXPECT_EQ(mainWindow.TavImageName(5), "");
@@ -154,8 +154,8 @@ TEST_F(MainWindowTest, SlideChecksAndTheOldLayoutWarning)
     sink.messages.clear();
     mainWindow.SetLectureDir(old);
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_TRUE(Tav_StartsWith(sink.messages[0], old + " appears to be from a previous version of Pellucor."));
-    EXPECT_TRUE(Tav_Contains(sink.messages[0], dir.dir() + "course/media/. Please exit"));
+    EXPECT_TRUE(StartsWith(sink.messages[0], old + " appears to be from a previous version of Pellucor."));
+    EXPECT_TRUE(Contains(sink.messages[0], dir.dir() + "course/media/. Please exit"));
     mainWindow.DirOrPPTChanged();  // once per directory
     EXPECT_EQ(sink.messages.size(), 1u);
 }
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, GuidedPublishToDiskEnablesTestWhenTheScriptIsDone)
         return true;
     };
     mainWindow.cmdPub_Click();
-    EXPECT_EQ(titles, std::vector<std::string>{"Select Disk Publish Directory"});
+    EXPECT_EQ(titles, std::vector<std::string> {"Select Disk Publish Directory"});
     EXPECT_EQ(publishForm.TextCDDir, dir.dir() + "disk/");
     ASSERT_TRUE(mainWindow.timDisk.isActive()) << mainWindow.lblStatus;
     QEventLoop loop;

@@ -14,7 +14,7 @@ namespace {
 
 class Automation : public AppFixture {
 protected:
-    pellucor p{&app};
+    pellucor p {&app};
     std::string msg;
 };
 
@@ -74,10 +74,10 @@ TEST_F(Automation, PublishIsUnattendedAndWaitReturnsAtOnceWithoutAutoStart)
     p.SetTextStyle(PELLUCOR_STYLE_DIR);
     publishForm.chkAutoStart = 0;
     ASSERT_TRUE(p.Publish(msg)) << msg;
-    EXPECT_TRUE(Tav_Unattended());
+    EXPECT_TRUE(Unattended());
     p.WaitUntilComplete();
     EXPECT_FALSE(p.IsRunning());
-    EXPECT_TRUE(Tav_StartsWith(p.GetStatus(), "Complete (You must manually run: ")) << p.GetStatus();
+    EXPECT_TRUE(StartsWith(p.GetStatus(), "Complete (You must manually run: ")) << p.GetStatus();
 
     p.SetTextMedia(dir.dir() + "nothing/");
     fs::create_directories(dir.dir() + "nothing/");

@@ -67,20 +67,18 @@ protected:
 
     Outcome publish(const QStringList& extra = {}, const QStringList& prefix = {})
     {
-        return run(QStringList{"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} +
-                       extra,
+        return run(QStringList {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)}
+                       + extra,
                    prefix);
     }
 
     Outcome slideInfo(const std::string& dir, const QStringList& extra = {})
     {
-        return run(QStringList{"slide-info", QString::fromStdString(dir)} + extra);
+        return run(QStringList {"slide-info", QString::fromStdString(dir)} + extra);
     }
 
     bool published() const { return fs::exists(out + "index.htm"); }
 };
-
-
 
 // Runs the command as a user who may not read files that only their owner
 // may read: as root, without the capabilities that override file modes.
@@ -113,7 +111,10 @@ TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
 
     // An events file without a single slide line.
     onePart();
-    writeFile(lecture + "talk1.txt", std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage\xff\xfe\r\n\x01\x02\x03", 24));
+    writeFile(lecture + "talk1.txt",
+              std::string("\x7f"
+                          "ELF\x02\x01\x01\0\0\0garbage\xff\xfe\r\n\x01\x02\x03",
+                          24));
     r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_TRUE(holds(r.err, lecture + "talk1.txt holds no slide lines")) << describe(r);
@@ -203,8 +204,8 @@ TEST_F(PublishCommand, TheManualRunCommandWorksAsPrinted)
 TEST_F(PublishCommand, AnEmptyOutputDirectoryFieldIsReportedAsSuch)
 {
     writeFile(root.dir() + "empty.som", "TextCDDir=\r\noptCD=1\r\noptWeb=0\r\n");
-    const Outcome r = run({"publish", QString::fromStdString(lecture), "--som",
-                       QString::fromStdString(root.dir() + "empty.som")});
+    const Outcome r
+        = run({"publish", QString::fromStdString(lecture), "--som", QString::fromStdString(root.dir() + "empty.som")});
     EXPECT_NE(r.code, 0) << describe(r);
     EXPECT_TRUE(holds(r.err, "Disk Output Dir is empty")) << describe(r);
     EXPECT_FALSE(holds(r.err, "root directory")) << describe(r);
@@ -304,8 +305,8 @@ int cuesReadByFfprobe(const std::string& vtt)
     std::string out;
     if (!testing_support::runTool({"ffprobe", "-v", "error", "-count_packets", "-select_streams", "s:0",
                                    "-show_entries", "stream=codec_name,nb_read_packets", "-of", "csv=p=0", vtt},
-                                  out) ||
-        out.rfind("webvtt,", 0) != 0)
+                                  out)
+        || out.rfind("webvtt,", 0) != 0)
         return -1;
     return std::stoi(out.substr(7));
 }
@@ -313,7 +314,8 @@ int cuesReadByFfprobe(const std::string& vtt)
 TEST_F(PublishCommand, CaptionsBesideTheRecordingArePublishedForTheirPart)
 {
     // Part 1 has captions written as SubRip by a Windows editor; part 2 none.
-    const std::string srt = "\xEF\xBB\xBF" "1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
+    const std::string srt = "\xEF\xBB\xBF"
+                            "1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
                             "2\r\n00:00:02,000 --> 00:00:05,250\r\nWhy timing matters.\r\n";
     writeFile(lecture + "Talk1.SRT", srt);
     Outcome r = publish();
@@ -324,8 +326,9 @@ TEST_F(PublishCommand, CaptionsBesideTheRecordingArePublishedForTheirPart)
     EXPECT_TRUE(fs::exists(out + "captions1.js"));
     EXPECT_FALSE(fs::exists(out + "captions2.vtt"));
     const std::string page1 = readFile(out + "part1.htm"), page2 = readFile(out + "part2.htm");
-    EXPECT_TRUE(holds(page1, "<track id=\"captions\" kind=\"captions\" label=\"Captions\" srclang=\"en\" "
-                             "src=\"captions1.vtt\" data-script=\"captions1.js\">"));
+    EXPECT_TRUE(holds(page1,
+                      "<track id=\"captions\" kind=\"captions\" label=\"Captions\" srclang=\"en\" "
+                      "src=\"captions1.vtt\" data-script=\"captions1.js\">"));
     EXPECT_FALSE(holds(page2, "kind=\"captions\""));
     EXPECT_EQ(readFile(lecture + "Talk1.SRT"), srt);
 
@@ -350,8 +353,10 @@ TEST_F(PublishCommand, MalformedCaptionsStopThePublishNamingTheFileAndLine)
     writeFile(lecture + "talk1.srt", bad);
     Outcome r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
-    EXPECT_TRUE(holds(r.err, "The captions file " + lecture + "talk1.srt cannot be published: line 5: expected a cue "
-                                "number or a time line"))
+    EXPECT_TRUE(holds(r.err,
+                      "The captions file " + lecture
+                          + "talk1.srt cannot be published: line 5: expected a cue "
+                            "number or a time line"))
         << describe(r);
     EXPECT_FALSE(holds(r.out, "Published for disk")) << describe(r);
     EXPECT_FALSE(fs::exists(out + "captions1.vtt"));

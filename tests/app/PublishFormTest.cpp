@@ -7,14 +7,14 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <filesystem>
 #include <csignal>
+#include <filesystem>
 #include <unistd.h>
 
 #include "QtCoreTestApp.h"
 #include "TestSupport.h"
-#include "app/PublishForm.h"
 #include "app/Preferences.h"
+#include "app/PublishForm.h"
 
 namespace pellucor {
 
@@ -29,8 +29,8 @@ class DetailedForm : public ::testing::Test {
 protected:
     TempDir dir;
     RecordingMessageSink sink;
-    Preferences prefs{QString::fromStdString(dir.file("prefs.ini"))};
-    PublishForm form{&prefs};
+    Preferences prefs {QString::fromStdString(dir.file("prefs.ini"))};
+    PublishForm form {&prefs};
     std::string media, out;
     std::string msg;
 
@@ -76,8 +76,9 @@ TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
     fs::remove(media + "talk1.rm");
     writeFile(media + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "Media directory has no media (*.rm or *.ra) " + media +
-                       " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
+    EXPECT_EQ(msg,
+              "Media directory has no media (*.rm or *.ra) " + media
+                  + " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
     // A recording of today is media too.
     writeFile(media + "talk1.M4A", "");
     form.TextCDDir = media;
@@ -102,7 +103,7 @@ TEST_F(DetailedForm, MirrorsThePublishItStartsToItsEnd)
     EXPECT_TRUE(form.logPoller.isActive());
     waitForEnd();
     EXPECT_FALSE(form.LastRunSucceeded());
-    EXPECT_EQ(sink.messages, std::vector<std::string>{form.LastPublishError()});
+    EXPECT_EQ(sink.messages, std::vector<std::string> {form.LastPublishError()});
     EXPECT_EQ(form.LastPublishError().rfind("Slide Load Error:", 0), 0u) << form.LastPublishError();
     EXPECT_EQ(form.statusLine, form.LastPublishError());
     EXPECT_EQ(form.statusColour, kColourRed);
@@ -171,8 +172,9 @@ TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesAndApplyAutoLast)
     EXPECT_EQ(form.TextWebURL, "http://h/a=b/");
     EXPECT_EQ(form.optWeb, 1);
     EXPECT_EQ(form.chkAuto, 1);
-    EXPECT_EQ(sink.messages, (Strings{"Bad " + dir.file("a.som") + " line - =nothing",
-                                      "Bad " + dir.file("a.som") + " line - no equals here"}));
+    EXPECT_EQ(sink.messages,
+              (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
+                        "Bad " + dir.file("a.som") + " line - no equals here"}));
     EXPECT_FALSE(form.LoadSettingsFile(dir.file("missing.som")));
     EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
 }

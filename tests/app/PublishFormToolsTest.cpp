@@ -29,8 +29,9 @@ TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
         writeFile(dir.file(f), "TextCP=x\r\n");
     for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"})
         ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file(f)));
-    EXPECT_EQ(publishForm.mnuFile, (Strings{dir.file("f.som"), dir.file("e.som"), dir.file("d.som"),
-                                            dir.file("c.som"), dir.file("b.som")}));
+    EXPECT_EQ(
+        publishForm.mnuFile,
+        (Strings {dir.file("f.som"), dir.file("e.som"), dir.file("d.som"), dir.file("c.som"), dir.file("b.som")}));
     EXPECT_TRUE(publishForm.mnuFile_Click(3));
     EXPECT_EQ(publishForm.mnuFile[0], dir.file("d.som"));
     EXPECT_EQ(publishForm.mnuFile[1], dir.file("f.som"));
@@ -64,7 +65,7 @@ TEST_F(DetailedFormTools, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
         writeFile(dir.file("synccd/") + f, f);
     std::string err;
     ASSERT_TRUE(WriteManifest(dir.file("synccd"), err));
-    for (const auto& [kind, name] : {std::pair{PackageKind::Scorm12, "synccd-scorm12.zip"},
+    for (const auto& [kind, name] : {std::pair {PackageKind::Scorm12, "synccd-scorm12.zip"},
                                      {PackageKind::Scorm2004, "synccd-scorm2004.zip"},
                                      {PackageKind::CommonCartridge, "synccd.imscc"}}) {
         const auto [ok, out] = package(kind);
@@ -144,7 +145,7 @@ TEST_F(DetailedFormTools, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
     for (const auto& e : fs::directory_iterator(lec))
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (Strings{"img001.gif", "talk12.txt", "titles.txt"}));
+    EXPECT_EQ(left, (Strings {"img001.gif", "talk12.txt", "titles.txt"}));
 
     // Wildcard characters in the lecture name are plain text.
     publishForm.TextName = "t*";

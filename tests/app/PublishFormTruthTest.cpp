@@ -20,7 +20,7 @@ using testing_support::writeFile;
 
 namespace {
 
-class FrontEndTruth : public AppFixture {};
+class FrontEndTruth : public AppFixture { };
 
 size_t shownWith(const std::vector<std::string>& messages, const std::string& fragment)
 {

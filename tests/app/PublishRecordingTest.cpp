@@ -89,8 +89,8 @@ protected:
 TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChapters)
 {
     events(1);
-    record(kPicture + kSound + std::vector<std::string>{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
-                                                        lecture + "lec1.mp4"});
+    record(kPicture + kSound
+           + std::vector<std::string> {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", lecture + "lec1.mp4"});
     const Outcome r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     const std::string copy = out + "lec1.mp4";
@@ -116,16 +116,17 @@ TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensi
     // Part 1 an .m4a, part 2 an .mp4 that holds nothing but sound, part 3 an MP3.
     for (int p : {1, 2, 3})
         events(p);
-    record(kSound + std::vector<std::string>{"-c:a", "aac", lecture + "lec1.m4a"});
-    record(kSound + std::vector<std::string>{"-c:a", "aac", lecture + "lec2.mp4"});
-    record(kSound + std::vector<std::string>{"-c:a", "libmp3lame", lecture + "lec3.mp3"});
+    record(kSound + std::vector<std::string> {"-c:a", "aac", lecture + "lec1.m4a"});
+    record(kSound + std::vector<std::string> {"-c:a", "aac", lecture + "lec2.mp4"});
+    record(kSound + std::vector<std::string> {"-c:a", "libmp3lame", lecture + "lec3.mp3"});
     Outcome r = slideInfo();
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_TRUE(holds(r.out, "part 2: events " + lecture + "lec2.txt, audio " + lecture + "lec2.mp4"));
     r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
-    for (const auto& [copy, source, codec] :
-         {std::tuple{"lec1.m4a", "lec1.m4a", "aac"}, {"lec2.m4a", "lec2.mp4", "aac"}, {"lec3.mp3", "lec3.mp3", "mp3"}}) {
+    for (const auto& [copy, source, codec] : {std::tuple {"lec1.m4a", "lec1.m4a", "aac"},
+                                              {"lec2.m4a", "lec2.mp4", "aac"},
+                                              {"lec3.mp3", "lec3.mp3", "mp3"}}) {
         SCOPED_TRACE(copy);
         const Probed p = ffprobe(out + copy);
         ASSERT_TRUE(p.ok);
@@ -142,7 +143,7 @@ TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensi
 TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
 {
     events(1);
-    record(kPicture + kSound + std::vector<std::string>{"-c:v", "mpeg4", "-c:a", "libmp3lame", lecture + "lec1.MKV"});
+    record(kPicture + kSound + std::vector<std::string> {"-c:v", "mpeg4", "-c:a", "libmp3lame", lecture + "lec1.MKV"});
     Outcome r = slideInfo();
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_TRUE(holds(r.out, "video " + lecture + "lec1.MKV"));
@@ -164,7 +165,7 @@ TEST_F(PublishRecording, APhonesTurnedPictureStaysTurnedWhenEncoded)
     // stream; an encoded copy that dropped that would play lying on its side.
     events(1);
     const std::string plain = root.dir() + "plain.mov";
-    record(kPicture + kSound + std::vector<std::string>{"-c:v", "mpeg4", "-c:a", "aac", plain});
+    record(kPicture + kSound + std::vector<std::string> {"-c:v", "mpeg4", "-c:a", "aac", plain});
     record({"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90", lecture + "lec1.mov"});
     const auto rotation = [](const std::string& path) {
         std::string text;
@@ -219,9 +220,9 @@ TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
 TEST_F(PublishRecording, TheLoudnessPreferenceNormalisesTheSoundAndKeepsThePicture)
 {
     events(1);
-    record(kPicture + std::vector<std::string>{"-f", "lavfi", "-i", "sine=frequency=440:duration=3,volume=6", "-c:v",
-                                               "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
-                                               lecture + "lec1.mp4"});
+    record(kPicture
+           + std::vector<std::string> {"-f", "lavfi", "-i", "sine=frequency=440:duration=3,volume=6", "-c:v", "libx264",
+                                       "-pix_fmt", "yuv420p", "-c:a", "aac", lecture + "lec1.mp4"});
     const double before = integratedLoudness(lecture + "lec1.mp4");
     ASSERT_GT(before, -12.0);
     preferences("prfLoudness=Yes\n");

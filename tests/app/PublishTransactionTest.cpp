@@ -42,10 +42,10 @@ public:
     }
     ProcessOutcome publish(const QStringList& extra = {})
     {
-        return runProgram(PELLUCOR_EXE,
-                          QStringList{"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} +
-                              extra,
-                          root.dir());
+        return runProgram(
+            PELLUCOR_EXE,
+            QStringList {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} + extra,
+            root.dir());
     }
     std::string chapters(int part) { return readFile(out + "chapters" + std::to_string(part) + ".vtt"); }
 };
@@ -59,7 +59,7 @@ char processState(qint64 pid)
     return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
 }
 
-class SignalAtStep : public PublishTransaction, public ::testing::WithParamInterface<const char*> {};
+class SignalAtStep : public PublishTransaction, public ::testing::WithParamInterface<const char*> { };
 
 TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
 {
@@ -125,7 +125,7 @@ struct Disagreement {
     const char* told;  // in the command's output, "" for nothing to tell
 };
 
-class FilesThatDisagree : public PublishTransaction, public ::testing::WithParamInterface<Disagreement> {};
+class FilesThatDisagree : public PublishTransaction, public ::testing::WithParamInterface<Disagreement> { };
 
 TEST_P(FilesThatDisagree, ArePublishedAsTheyShouldBeOrRefusedWithTheReason)
 {
@@ -153,30 +153,40 @@ void write(PublishTransaction& t, const std::string& name, const std::string& te
 INSTANTIATE_TEST_SUITE_P(
     Lectures, FilesThatDisagree,
     ::testing::Values(
-        Disagreement{"a name that matches none of the parts", [](PublishTransaction&) {}, {"--name", "big"}, 1,
-                     "it holds the events files talk1.txt, talk2.txt, talk3.txt (lecture talk)"},
-        Disagreement{"times out of order",
-                     [](PublishTransaction& t) {
-                         write(t, "talk1.txt",
-                               "u 00:00:04 00:00:06 URL\\sld003.htm\r\nu 00:00:00 00:00:02 URL\\sld001.htm\r\n"
-                               "u 00:00:02 00:00:04 URL\\sld002.htm\r\n");
-                     },
-                     {}, 0, "talk1.txt are not in time order; they were put in order"},
-        Disagreement{"times past the recording's end",
-                     [](PublishTransaction& t) {
-                         write(t, "talk3.txt", "u 00:00:00 00:00:20 URL\\sld005.htm\r\nu 00:00:20 00:00:40 URL\\sld006.htm\r\n");
-                     },
-                     {}, 0, "starts at 00:00:20, after the end of its recording (00:00:06)"},
-        Disagreement{"a recording that starts at 5 seconds",
-                     [](PublishTransaction& t) {
-                         std::string err;
-                         ASSERT_TRUE(ffmpeg({"-v", "error", "-i", t.root.dir() + "talk/talk3.mp4", "-c", "copy",
-                                             "-output_ts_offset", "5", t.root.dir() + "talk3.mp4"},
-                                            err))
-                             << err;
-                         fs::rename(t.root.dir() + "talk3.mp4", t.root.dir() + "talk/talk3.mp4");
-                     },
-                     {}, 0, "Published for disk"}),
+        Disagreement {"a name that matches none of the parts",
+                      [](PublishTransaction&) {},
+                      {"--name", "big"},
+                      1,
+                      "it holds the events files talk1.txt, talk2.txt, talk3.txt (lecture talk)"},
+        Disagreement {"times out of order",
+                      [](PublishTransaction& t) {
+                          write(t, "talk1.txt",
+                                "u 00:00:04 00:00:06 URL\\sld003.htm\r\nu 00:00:00 00:00:02 URL\\sld001.htm\r\n"
+                                "u 00:00:02 00:00:04 URL\\sld002.htm\r\n");
+                      },
+                      {},
+                      0,
+                      "talk1.txt are not in time order; they were put in order"},
+        Disagreement {"times past the recording's end",
+                      [](PublishTransaction& t) {
+                          write(t, "talk3.txt",
+                                "u 00:00:00 00:00:20 URL\\sld005.htm\r\nu 00:00:20 00:00:40 URL\\sld006.htm\r\n");
+                      },
+                      {},
+                      0,
+                      "starts at 00:00:20, after the end of its recording (00:00:06)"},
+        Disagreement {"a recording that starts at 5 seconds",
+                      [](PublishTransaction& t) {
+                          std::string err;
+                          ASSERT_TRUE(ffmpeg({"-v", "error", "-i", t.root.dir() + "talk/talk3.mp4", "-c", "copy",
+                                              "-output_ts_offset", "5", t.root.dir() + "talk3.mp4"},
+                                             err))
+                              << err;
+                          fs::rename(t.root.dir() + "talk3.mp4", t.root.dir() + "talk/talk3.mp4");
+                      },
+                      {},
+                      0,
+                      "Published for disk"}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& c : name)

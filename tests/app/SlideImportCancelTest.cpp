@@ -39,7 +39,7 @@ int childProcesses()
 class SlideImportOffThread : public AppFixture {
 protected:
     SlideExporter ppt;
-    MainWindowSlideImport importer{mainWindow, &ppt};
+    MainWindowSlideImport importer {mainWindow, &ppt};
 };
 
 TEST_F(SlideImportOffThread, CancelEndsLibreOfficeAndTheWindowKeepsAnswering)

@@ -25,11 +25,11 @@ struct Case {
     const char* recording;  // in the lecture directory "talk"
     int seconds;
     const char* size;
-    const char* option;     // one more command-line option, or ""
-    bool eventsThere;       // talk1.txt holds older times before the run
-    bool noSlides;          // the slide images are taken away
+    const char* option;  // one more command-line option, or ""
+    bool eventsThere;    // talk1.txt holds older times before the run
+    bool noSlides;       // the slide images are taken away
     int code;
-    const char* says;       // on standard error when it fails
+    const char* says;  // on standard error when it fails
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -47,7 +47,7 @@ const Case kCases[] = {
     {"NoSuchPart", "screen", "talk1.mp4", 10, "480x270", "--part=2", false, false, 1, "The lecture has no part 2"},
 };
 
-class SyncSlidesCommand : public ::testing::TestWithParam<Case> {};
+class SyncSlidesCommand : public ::testing::TestWithParam<Case> { };
 
 TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
 {
@@ -67,7 +67,7 @@ TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
             if (e.path().extension() == ".gif")
                 fs::remove(e.path());
 
-    QStringList args{"sync-slides", QString::fromStdString(lecture)};
+    QStringList args {"sync-slides", QString::fromStdString(lecture)};
     if (*c.option)
         args << c.option;
     const auto r = testing_support::runProgram(PELLUCOR_EXE, args, root.dir());

@@ -111,14 +111,14 @@ TEST_F(BrowserCopy, APartlyCopiedRecordingKeepsItsPictureAndSoundInStep)
 TEST_F(BrowserCopy, ACancelledCopyLeavesNoFileOfItsOwn)
 {
     std::string err;
-    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=20", "-f", "lavfi", "-i",
-                        "sine=frequency=440:duration=20", "-c:v", "mpeg4", "-q:v", "10", "-c:a", "mp2",
-                        dir.file("long.mkv")},
-                       err))
+    ASSERT_TRUE(
+        ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=20", "-f", "lavfi", "-i",
+                "sine=frequency=440:duration=20", "-c:v", "mpeg4", "-q:v", "10", "-c:a", "mp2", dir.file("long.mkv")},
+               err))
         << err;
     auto media = FfmpegMediaFile::Open(dir.file("long.mkv"), err);
     ASSERT_TRUE(media) << err;
-    std::atomic<bool> started{false};
+    std::atomic<bool> started {false};
     media->onProgress = [&](int p) {
         if (p >= 1)
             started = true;

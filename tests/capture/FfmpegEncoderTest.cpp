@@ -6,10 +6,10 @@
 
 #include "QtTestApp.h"
 #include "TestSupport.h"
+#include "capture/EncoderSetup.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegMediaFile.h"
 #include "capture/MediaConverter.h"
-#include "capture/EncoderSetup.h"
 #include "core/PreferenceStore.h"
 
 namespace pellucor {
@@ -22,13 +22,12 @@ namespace {
 
 bool ffmpeg(const QStringList& args)
 {
-    return QProcess::execute("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + args) ==
-           0;
+    return QProcess::execute("ffmpeg", QStringList {"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + args)
+        == 0;
 }
 
 // Runs the event loop until done() holds or the time is up.
-template <class F>
-bool runUntil(F done, int ms)
+template <class F> bool runUntil(F done, int ms)
 {
     QElapsedTimer t;
     t.start();
@@ -115,7 +114,7 @@ TEST(FfmpegCapture, RecordsFromVirtualDevicesIntoMedia)
     encoder.SetDevices({{"lavfi", "sine=frequency=440:sample_rate=44100", "Test tone (lavfi)"}},
                        {{"lavfi", "testsrc=size=320x240:rate=15", "Test picture (lavfi)"}});
     EncoderSetup rec(encoder);
-    EXPECT_EQ(rec.LstAudio(), (Strings{"Test tone (lavfi)"}));
+    EXPECT_EQ(rec.LstAudio(), (Strings {"Test tone (lavfi)"}));
     EXPECT_TRUE(rec.ChkVideoEnabled());
     rec.DoVideo(dir.file("rawmedia.rm"));
     rec.cmdSetup_Click();
@@ -175,8 +174,8 @@ TEST(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNextTi
         EXPECT_EQ(last.AudioIndex(), 0);
         last.lstAudio_Click(1);
     }
-    encoder.SetDevices({{"lavfi", "anullsrc=r=8000", "Other"}, {"lavfi", "anullsrc", "Silence"}, {"lavfi", "sine", "Tone"}},
-                       {});
+    encoder.SetDevices(
+        {{"lavfi", "anullsrc=r=8000", "Other"}, {"lavfi", "anullsrc", "Silence"}, {"lavfi", "sine", "Tone"}}, {});
     encoder.SetAudioDriver(0);
     EncoderSetup rec(encoder);
     rec.RememberDevicesIn(&store);
@@ -206,8 +205,8 @@ TEST(FfmpegEncoderPlan, FormatSourceAndCompressionChoicesReachTheDevicesAndTheEn
     ASSERT_TRUE(encoder.Plan(plan, err)) << err;
     ASSERT_EQ(plan.inputs.size(), 2u);
     using Options = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(plan.inputs[0].options, (Options{{"sample_rate", "22050"}, {"channels", "1"}}));
-    EXPECT_EQ(plan.inputs[1].options, (Options{{"video_size", "320x240"}, {"framerate", "15"}, {"channel", "2"}}));
+    EXPECT_EQ(plan.inputs[0].options, (Options {{"sample_rate", "22050"}, {"channels", "1"}}));
+    EXPECT_EQ(plan.inputs[1].options, (Options {{"video_size", "320x240"}, {"framerate", "15"}, {"channel", "2"}}));
     EXPECT_EQ(plan.options.width, 320);
     EXPECT_EQ(plan.options.sampleRate, 22050);
     EXPECT_EQ(plan.options.channels, 1);
@@ -217,7 +216,7 @@ TEST(FfmpegEncoderPlan, FormatSourceAndCompressionChoicesReachTheDevicesAndTheEn
     // Without a chosen size the camera is asked for the output size.
     encoder.SetFormat({});
     ASSERT_TRUE(encoder.Plan(plan, err));
-    EXPECT_EQ(plan.inputs[1].options, (Options{{"video_size", "160x120"}, {"channel", "2"}}));
+    EXPECT_EQ(plan.inputs[1].options, (Options {{"video_size", "160x120"}, {"channel", "2"}}));
 }
 
 TEST(FfmpegEncoderPlan, BitRateIndexFourAsksForTheDslRatesInRealMedia)

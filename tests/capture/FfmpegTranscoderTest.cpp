@@ -99,9 +99,9 @@ TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
     bool progressed = false;
     tr.onProgress = [&](int) { progressed = true; };
     std::string err;
-    ASSERT_TRUE(tr.Open({{"sine=frequency=440:sample_rate=44100", "lavfi", {}},
-                         {"testsrc=size=320x240:rate=15", "lavfi", {}}},
-                        t.file("live.rm"), o, err))
+    ASSERT_TRUE(
+        tr.Open({{"sine=frequency=440:sample_rate=44100", "lavfi", {}}, {"testsrc=size=320x240:rate=15", "lavfi", {}}},
+                t.file("live.rm"), o, err))
         << err;
     ASSERT_TRUE(finishAfter(tr, 1200, err)) << err;
     EXPECT_FALSE(progressed);
@@ -114,9 +114,9 @@ TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
     // Sound only: the picture source is not read and does not hold up the
     // sound.
     o.dropVideo = true;
-    ASSERT_TRUE(tr.Open({{"testsrc=size=320x240:rate=15", "lavfi", {}},
-                         {"sine=frequency=440:sample_rate=44100", "lavfi", {}}},
-                        t.file("live.ra"), o, err))
+    ASSERT_TRUE(
+        tr.Open({{"testsrc=size=320x240:rate=15", "lavfi", {}}, {"sine=frequency=440:sample_rate=44100", "lavfi", {}}},
+                t.file("live.ra"), o, err))
         << err;
     ASSERT_TRUE(finishAfter(tr, 600, err)) << err;
     media = FfmpegMediaFile::Open(t.file("live.ra"), err);

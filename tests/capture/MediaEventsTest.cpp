@@ -47,7 +47,7 @@ TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopy)
 TEST(MediaEvents, ChaptersWhereTheContainerHoldsThem)
 {
     TempDir t;
-    std::vector<FfmpegMediaFile::Event> events{{0, 2, "sld001.htm"}, {2, 4.5, "sld002.htm"}};
+    std::vector<FfmpegMediaFile::Event> events {{0, 2, "sld001.htm"}, {2, 4.5, "sld002.htm"}};
     std::string err;
     ASSERT_TRUE(RemuxWithChapters(sampleDir() + "talk1.mp4", t.file("out.mp4"), events, err)) << err;
     AVFormatContext* ctx = nullptr;

@@ -3,10 +3,10 @@
 #include "FakeEncoder.h"
 #include "FakePlayer.h"
 #include "TestSupport.h"
+#include "capture/EncoderSetup.h"
+#include "capture/PlayerWindow.h"
 #include "capture/RecordingSetup.h"
 #include "capture/SlideFlipRecorder.h"
-#include "capture/PlayerWindow.h"
-#include "capture/EncoderSetup.h"
 
 namespace pellucor {
 
@@ -18,7 +18,7 @@ namespace {
 // runs on a fixed clock and presses Page Down, waits 10 s and presses Esc.
 struct FakeWindows : RecordingWindows {
     FakeEncoderLog log;
-    FakeEncoder encoder{&log};
+    FakeEncoder encoder {&log};
     FakePlayer player;
     std::unique_ptr<EncoderSetup> enc;
     std::unique_ptr<PlayerWindow> play;
@@ -69,7 +69,7 @@ protected:
     TempDir dir;
     RecordingMessageSink sink;
     FakeWindows windows;
-    RecordingSetup setup{&windows};
+    RecordingSetup setup {&windows};
 
     void SetUp() override
     {
@@ -119,7 +119,7 @@ TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileIsRefused)
     EXPECT_TRUE(sink.saw("RealPlayer not started - file does not exist - " + dir.dir() + "rawmedia.rm"));
     setup.cmdGo_Click();
     EXPECT_TRUE(sink.saw("Player Setup Incomplete"));
-    EXPECT_EQ(windows.calls, std::vector<std::string>{});  // no recorder
+    EXPECT_EQ(windows.calls, std::vector<std::string> {});  // no recorder
 }
 
 TEST_F(RecordingSetupTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLectures)
@@ -136,7 +136,7 @@ TEST_F(RecordingSetupTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLect
     writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
     setup.cmdGo_Click();
     EXPECT_EQ(sink.questions.size(), 1u);
-    EXPECT_EQ(windows.calls, std::vector<std::string>{"SlideFlipRecorder"});
+    EXPECT_EQ(windows.calls, std::vector<std::string> {"SlideFlipRecorder"});
 }
 
 TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
@@ -144,12 +144,12 @@ TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
     setup.SetMediaControl(RecordingSetup::RecordMedia);
     setup.SetDisplayStyle(RecordingSetup::MaximizedGIFs);
     setup.cmdGo_Click();
-    EXPECT_EQ(windows.calls, (Strings{"encoder", "SlideFlipRecorderScaled"}));
+    EXPECT_EQ(windows.calls, (Strings {"encoder", "SlideFlipRecorderScaled"}));
     EXPECT_EQ(windows.log.opened.size(), 0u);
     EXPECT_EQ(windows.encoder.outputFile, dir.dir() + "rawmedia.rm");
     EXPECT_EQ(windows.encoder.starts, 1);
     EXPECT_FALSE(windows.encoder.encoding);
-    EXPECT_EQ(readLines(setup.Fields().txtFile), std::vector<std::string>{"u 00:00:00 00:00:10 URL\\sld001.htm"});
+    EXPECT_EQ(readLines(setup.Fields().txtFile), std::vector<std::string> {"u 00:00:00 00:00:10 URL\\sld001.htm"});
     EXPECT_EQ(setup.Fields().txtSlideNum, "2");
     EXPECT_EQ(setup.Fields().txtStartTime, "00:00:10");
     EXPECT_FALSE(windows.enc);  // unloaded afterwards
@@ -161,7 +161,7 @@ TEST_F(RecordingSetupTest, EncoderThatDidNotOpenStopsTheFlow)
     setup.SetMediaControl(RecordingSetup::RecordMedia);
     setup.cmdGo_Click();
     EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
-    EXPECT_EQ(windows.calls, std::vector<std::string>{"encoder"});
+    EXPECT_EQ(windows.calls, std::vector<std::string> {"encoder"});
 }
 
 TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
@@ -176,7 +176,7 @@ TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
     rec.lstSpeed_Click(4);
     rec.ApplyEncoderSettings();
     EXPECT_EQ(std::vector<bool>(enc.targets, enc.targets + 6),
-              (std::vector<bool>{false, false, false, false, true, false}));
+              (std::vector<bool> {false, false, false, false, true, false}));
     EXPECT_EQ(enc.inputKind, EncoderControl::InputDevices);
     EXPECT_FALSE(rec.RecordEnabled());
     rec.chkVideo_Click(true);

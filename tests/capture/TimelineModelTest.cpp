@@ -26,7 +26,7 @@ struct Timeline : ::testing::Test {
     TempDir dir;
     RecordingMessageSink sink;
     TimingEditor editor;
-    TimelineModel model{editor, OverviewCache(dir.file("cache"))};
+    TimelineModel model {editor, OverviewCache(dir.file("cache"))};
 
     void write(const std::string& name, const std::string& text = "x")
     {
@@ -42,9 +42,9 @@ TEST_F(Timeline, FindsTheRecordingBesideTheEventsFile)
         const char* recording;  // "" none
     } cases[] = {
         {{"talk1.txt", "talk1.mp4", "talk1.rm"}, "talk1.txt", "talk1.rm"},  // RealMedia first
-        {{"Talk2.TXT", "TALK2.webm"}, "Talk2.TXT", "TALK2.webm"},          // any letter case
+        {{"Talk2.TXT", "TALK2.webm"}, "Talk2.TXT", "TALK2.webm"},           // any letter case
         {{"pellucor.txt", "rawmedia.ra"}, "pellucor.txt", "rawmedia.ra"},
-        {{"images.txt", "lecture.m4a"}, "images.txt", "lecture.m4a"},       // the first recording
+        {{"images.txt", "lecture.m4a"}, "images.txt", "lecture.m4a"},  // the first recording
         {{"notes.txt"}, "notes.txt", ""},
     };
     for (const Case& c : cases) {
@@ -107,8 +107,9 @@ TEST_F(Timeline, LoadingAnEventsFileShowsItsRecordingAndItsSlides)
 
 TEST_F(Timeline, AMovedMarkerStaysBetweenItsNeighboursAndTheEndsFollow)
 {
-    write("talk1.txt", "u 00:00:00 00:00:10 URL\\sld001.htm\r\nu 00:00:10 00:00:20 URL\\sld002.htm\r\n"
-                       "u 00:00:20 00:00:30 URL\\sld003.htm\r\n");
+    write("talk1.txt",
+          "u 00:00:00 00:00:10 URL\\sld001.htm\r\nu 00:00:10 00:00:20 URL\\sld002.htm\r\n"
+          "u 00:00:20 00:00:30 URL\\sld003.htm\r\n");
     ASSERT_TRUE(editor.LoadFile(dir.file("talk1.txt")));
     struct Case {
         int row;
@@ -116,12 +117,10 @@ TEST_F(Timeline, AMovedMarkerStaysBetweenItsNeighboursAndTheEndsFollow)
         const char* start;  // the row's start afterwards
         bool moved;
     } cases[] = {
-        {1, 14.4, "00:00:14", true},  // whole seconds
-        {1, 14.2, "00:00:14", false},
-        {1, 25, "00:00:19", true},    // before the next change
-        {1, -3, "00:00:01", true},    // after the one before
-        {2, 29, "00:00:29", true},
-        {0, 5, "00:00:00", false},    // the next change is at 1 s
+        {1, 14.4, "00:00:14", true},                              // whole seconds
+        {1, 14.2, "00:00:14", false}, {1, 25, "00:00:19", true},  // before the next change
+        {1, -3, "00:00:01", true},                                // after the one before
+        {2, 29, "00:00:29", true},    {0, 5, "00:00:00", false},  // the next change is at 1 s
     };
     for (const Case& c : cases) {
         EXPECT_EQ(model.MoveMarker(c.row, c.to), c.moved) << c.row << " to " << c.to;

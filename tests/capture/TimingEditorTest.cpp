@@ -44,7 +44,7 @@ protected:
     TempDir dir;
     RecordingMessageSink sink;
     FakeChooser chooser;
-    TimingEditor ed{&chooser};
+    TimingEditor ed {&chooser};
 
     void load(const std::string& text)
     {
@@ -56,7 +56,7 @@ protected:
 TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByte)
 {
     load(kRecorded);
-    EXPECT_EQ(pages(ed), (Lines{"sld001.htm", "sld002.htm", "sld003.htm"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm", "sld003.htm"}));
     EXPECT_EQ(ed.TimeEnd(), "00:03:30");
     EXPECT_EQ(ed.SelectedRow(), 0);
     EXPECT_EQ(ed.Timein(), "00:00:00");
@@ -69,18 +69,18 @@ TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByte)
 TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
 {
     load("# review: confidence 30%\r\n"  // the slide sync's mark for the next row
-         "u 00:00:00 00:00:05\r\n"                          // 3 fields
+         "u 00:00:00 00:00:05\r\n"       // 3 fields
          "u 00:00:00 00:00:05 URL\\sld001.htm\r\n"
-         "x 00:00:05 00:00:09 URL\\sld002.htm\r\n"          // not "u"
-         "u 00:00:05 00:00:09 URL\\sld002.htm extra\r\n"    // 5 fields
+         "x 00:00:05 00:00:09 URL\\sld002.htm\r\n"        // not "u"
+         "u 00:00:05 00:00:09 URL\\sld002.htm extra\r\n"  // 5 fields
          "\r\n"
          "   u 00:00:09 00:00:20 URL\\intro.htm\r\n");
-    EXPECT_EQ(pages(ed), (Lines{"sld001.htm", "intro.htm"}));
-    EXPECT_EQ(starts(ed), (Lines{"00:00:00", "00:00:09"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "intro.htm"}));
+    EXPECT_EQ(starts(ed), (Lines {"00:00:00", "00:00:09"}));
     // The media length is the last event's end; the check pass makes every
     // end the next row's start.
     EXPECT_EQ(ed.TimeEnd(), "00:00:20");
-    EXPECT_EQ(ends(ed), (Lines{"00:00:09", "00:00:20"}));
+    EXPECT_EQ(ends(ed), (Lines {"00:00:09", "00:00:20"}));
     EXPECT_EQ(ed.Rows()[0].review, "confidence 30%");
     EXPECT_EQ(ed.Rows()[1].review, "");
     EXPECT_TRUE(sink.messages.empty());
@@ -88,7 +88,7 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
 
 TEST_F(TimingEditorTest, LoadFailuresAreReported)
 {
-    ASSERT_EQ(pages(ed), Lines{"sld001.htm"});  // before any load: one row for the first slide
+    ASSERT_EQ(pages(ed), Lines {"sld001.htm"});  // before any load: one row for the first slide
     EXPECT_FALSE(ed.Unsaved());
     load(kRecorded);
     EXPECT_FALSE(ed.LoadFile(dir.file("missing.txt")));
@@ -125,7 +125,7 @@ TEST_F(TimingEditorTest, SaveLeavesOutRowsWithoutStartOrEnd)
     ed.TimeEnd_Change("");  // the last row loses its end
     ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
     EXPECT_EQ(readLines(dir.file("out.txt")),
-              (Lines{"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
+              (Lines {"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
 }
 
 TEST_F(TimingEditorTest, FailedSaveKeepsTheChangesAndTheOldFile)
@@ -139,9 +139,12 @@ TEST_F(TimingEditorTest, FailedSaveKeepsTheChangesAndTheOldFile)
 
 TEST(TimingEditorNormalise, PadsShortTimes)
 {
-    for (const auto& [typed, normal] : std::vector<std::pair<std::string, std::string>>{
-             {"5", "0:00:05"}, {"15", "0:00:15"}, {" 1:30 ", "0:01:30"}, {"12:30", "0:12:30"},
-             {"1:00:00", "1:00:00"}, {"123", "123"}})
+    for (const auto& [typed, normal] : std::vector<std::pair<std::string, std::string>> {{"5", "0:00:05"},
+                                                                                         {"15", "0:00:15"},
+                                                                                         {" 1:30 ", "0:01:30"},
+                                                                                         {"12:30", "0:12:30"},
+                                                                                         {"1:00:00", "1:00:00"},
+                                                                                         {"123", "123"}})
         EXPECT_EQ(TimingEditor::NormaliseTime(typed), normal) << typed;
 }
 
@@ -154,32 +157,32 @@ TEST_F(TimingEditorTest, MinusFiveMovesEveryStartButTheFirstAndZero)
     ed.Grid1_Click(2);
     ed.txtDelta_Change("5");
     ed.cmdMinus_Click();
-    EXPECT_EQ(starts(ed), (Lines{"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
+    EXPECT_EQ(starts(ed), (Lines {"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
     // Ends re-derived from the new starts; the last ends at the media end.
-    EXPECT_EQ(ends(ed), (Lines{"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
+    EXPECT_EQ(ends(ed), (Lines {"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
 
     ed.txtDelta_Change("1:30");
     ed.cmdPlus_Click();
-    EXPECT_EQ(starts(ed), (Lines{"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
+    EXPECT_EQ(starts(ed), (Lines {"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
 
     load(kRecorded);  // below zero stops at zero
     ed.txtDelta_Change("1:15");
     ed.cmdMinus_Click();
-    EXPECT_EQ(starts(ed), (Lines{"00:00:00", "00:00:00", "00:00:45"}));
+    EXPECT_EQ(starts(ed), (Lines {"00:00:00", "00:00:00", "00:00:45"}));
 }
 
 TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
 {
     load("u 00:00:00 00:00:10 URL\\sld001.htm\r\n"
-         "u 00:00:10 00:00:10 URL\\sld002.htm\r\n"   // start equals the next start
-         "u 00:00:10 00:00:20 URL\\\r\n"             // no page
-         "u 0:20 00:00:30 URL\\sld004.htm\r\n"       // short text: minutes:seconds
+         "u 00:00:10 00:00:10 URL\\sld002.htm\r\n"  // start equals the next start
+         "u 00:00:10 00:00:20 URL\\\r\n"            // no page
+         "u 0:20 00:00:30 URL\\sld004.htm\r\n"      // short text: minutes:seconds
          "u 00:00:30 00:00:40 URL\\sld005.htm\r\n");
     std::vector<bool> bad;
     for (const auto& r : ed.Rows())
         bad.push_back(r.bad);
-    EXPECT_EQ(bad, (std::vector<bool>{false, true, true, false, false}));
+    EXPECT_EQ(bad, (std::vector<bool> {false, true, true, false, false}));
     EXPECT_EQ(ed.GreenRow(), 0);
 
     ed.Grid1_Click(4);
@@ -199,7 +202,7 @@ TEST_F(TimingEditorTest, NewRowsContinueTheSlideNumbering)
     load(kRecorded);
     ed.Grid1_Click(1);
     ed.cmdAdd_Click();  // below sld002
-    EXPECT_EQ(pages(ed), (Lines{"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
 
     ed.Grid1_Click(0);
@@ -227,7 +230,7 @@ TEST_F(TimingEditorTest, DeleteRemovesTheRowOrClearsTheLastOne)
     load(kRecorded);
     ed.Grid1_Click(2);
     ed.Command3_Click();
-    EXPECT_EQ(pages(ed), (Lines{"sld001.htm", "sld002.htm"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 1);
     EXPECT_EQ(ed.Rows()[1].end, "00:03:30");
     ed.Command3_Click();

@@ -16,7 +16,7 @@ class LectureFixture : public ::testing::Test {
 protected:
     TempDir dir;
     BasicEngineHost host;
-    SlideEngine engine{&host};
+    SlideEngine engine {&host};
     RecordingMessageSink sink;
     FakeEncoderLog encoderLog;
     std::string err;
@@ -103,8 +103,9 @@ TEST_F(LectureFixture, ErrorsNameTheDirectoryOrFile)
 {
     put("notes.txt", "x");
     EXPECT_FALSE(load());
-    EXPECT_EQ(err, "Media directory has no RealMedia files (*.rm) " + dir.dir() +
-                       " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
+    EXPECT_EQ(err,
+              "Media directory has no RealMedia files (*.rm) " + dir.dir()
+                  + " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
     put("talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     EXPECT_FALSE(load());
     EXPECT_EQ(err, "Unable to find media file correponding to " + dir.dir() + "talk1.txt");
@@ -202,7 +203,7 @@ TEST_F(LectureFixture, RecordingsOfTodayComeAfterEveryRealMediaName)
     EXPECT_EQ(si().VideoFile[1], dir.file("talk1.rm"));
     EXPECT_EQ(si().AudioFile[2], dir.file("talk2.ra"));
     EXPECT_TRUE(si().VideoFile[2].empty());
-    EXPECT_EQ(encoderLog.opened, std::vector<std::string>{dir.file("talk1.rm")});
+    EXPECT_EQ(encoderLog.opened, std::vector<std::string> {dir.file("talk1.rm")});
 
     // The first RealMedia file of the directory wins over rawmedia.mp4.
     TempDir other;
@@ -269,7 +270,7 @@ TEST_F(LectureFixture, FiveHundredSlidesFitAndTheNextOneIsRefused)
 {
     std::string lines;
     for (int i = 1; i <= 500; ++i)
-        lines += "u 0 1 URL\\sld" + Tav_Fmt000(i) + ".htm\r\n";
+        lines += "u 0 1 URL\\sld" + Fmt000(i) + ".htm\r\n";
     put("talk1.txt", lines + "u 0 1\r\n");  // an incomplete line after the 500th is harmless
     put("talk1.rm");
     ASSERT_TRUE(load(false)) << err;
@@ -285,7 +286,7 @@ TEST_F(LectureFixture, PrintSlideInfoWritesTheTableToTheDebugLog)
     put("talk1.txt", "u 00:00:00 00:00:02 URL\\sld001.htm\r\n");
     put("talk1.rm");
     ASSERT_TRUE(load()) << err;
-    const std::string log = readFile(Tav_DebugLogPath());
+    const std::string log = readFile(DebugLogPath());
     EXPECT_NE(log.find("Printing values of SlideInfo struct.\r\nNumOfSlides = 1\r\nNumOfParts = 1\r\nEntry 1\r\n"
                        "SlideName = sld001.htm\r\nSlideTitle = sld001.htm\r\nStartTime = 00:00:00\r\n"
                        "EndTime = 00:00:02\r\nAudioPart = 1\r\nVideoPart = -1\r\nEnd of struct"),

@@ -9,9 +9,9 @@ using namespace testing_support;
 
 namespace {
 
-struct Unattended {
-    Unattended() { Tav_SetUnattended(true); }
-    ~Unattended() { Tav_SetUnattended(false); }
+struct UnattendedScope {
+    UnattendedScope() { Tav_SetUnattended(true); }
+    ~UnattendedScope() { Tav_SetUnattended(false); }
 };
 
 TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
@@ -19,14 +19,14 @@ TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
     RecordingMessageSink sink;
     sink.answers = {TavCancel, TavNo};
     {
-        Unattended u;
+        UnattendedScope u;
         Tav_Message("hidden");
         EXPECT_EQ(Tav_AskOkCancel("q1"), TavOK);
         EXPECT_EQ(Tav_AskYesNoCancel("q2"), TavYes);
-        Tav_PlainMessage("plain is shown even now");
+        PlainMessage("plain is shown even now");
     }
     EXPECT_TRUE(sink.questions.empty());
-    EXPECT_EQ(sink.messages, (Strings{"plain is shown even now"}));
+    EXPECT_EQ(sink.messages, (Strings {"plain is shown even now"}));
     EXPECT_EQ(Tav_AskOkCancel("q3"), TavCancel);
     EXPECT_EQ(Tav_AskYesNoCancel("q4"), TavNo);
 }
@@ -34,7 +34,7 @@ TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
 TEST(DebugLog, WritesCrLfLinesToTheStateDirectory)
 {
     Tav_DebugLog("marker line for the test");
-    const std::string text = readFile(Tav_DebugLogPath());
+    const std::string text = readFile(DebugLogPath());
     EXPECT_TRUE(holds(text, "marker line for the test\r\n"));
 }
 

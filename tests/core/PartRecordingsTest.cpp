@@ -30,7 +30,7 @@ const Case kCases[] = {
     {"talk1.mp4 TALK1.mp4", "error: Two files differ only in letter case"},
 };
 
-class PartRecordings : public ::testing::TestWithParam<Case> {};
+class PartRecordings : public ::testing::TestWithParam<Case> { };
 
 TEST_P(PartRecordings, AsLectureLoadingWillReadThem)
 {
@@ -46,8 +46,8 @@ TEST_P(PartRecordings, AsLectureLoadingWillReadThem)
     } else {
         const auto name = [&](const std::string& path) { return path.empty() ? "" : path.substr(dir.dir().size()); };
         for (const PartRecording& p : parts)
-            found += (found.empty() ? "" : " ") + name(p.recording) + ">" + name(p.events) +
-                     (p.current.empty() ? "" : "<" + name(p.current));
+            found += (found.empty() ? "" : " ") + name(p.recording) + ">" + name(p.events)
+                + (p.current.empty() ? "" : "<" + name(p.current));
     }
     EXPECT_EQ(found.substr(0, std::string(GetParam().expected).size()), GetParam().expected) << found;
 }

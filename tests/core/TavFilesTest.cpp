@@ -122,10 +122,10 @@ TEST(TavTree, ListsChildrenTogetherAndIteratesToTheEnd)
     fs::create_directories(t.path() / "a" / "a1");
     fs::create_directories(t.path() / "b");
     writeFile(t.file("a/file.txt"), "x");
-    std::vector<std::string> got{Tav_NextTreeEntry(t.dir())};
+    std::vector<std::string> got {Tav_NextTreeEntry(t.dir())};
     for (std::string e = Tav_NextTreeEntry(""); !e.empty(); e = Tav_NextTreeEntry(""))
         got.push_back(e);
-    EXPECT_EQ(got, (Strings{"a", "b", "a/a1"}));
+    EXPECT_EQ(got, (Strings {"a", "b", "a/a1"}));
     EXPECT_EQ(Tav_NextTreeEntry(""), "");
 }
 

@@ -17,10 +17,10 @@ TEST(TavPaths, DirSlashNormalisesAndBlankGivesEmpty)
 
 TEST(TavPaths, JoinAlwaysHasExactlyOneSeparator)
 {
-    EXPECT_EQ(Tav_Join("/a", "b"), "/a/b");
-    EXPECT_EQ(Tav_Join("/a/", "b"), "/a/b");
-    EXPECT_EQ(Tav_Join("/a//", "/b"), "/a/b");
-    EXPECT_EQ(Tav_Join("/", "b"), "/b");
+    EXPECT_EQ(Join("/a", "b"), "/a/b");
+    EXPECT_EQ(Join("/a/", "b"), "/a/b");
+    EXPECT_EQ(Join("/a//", "/b"), "/a/b");
+    EXPECT_EQ(Join("/", "b"), "/b");
 }
 
 TEST(TavPaths, StripExt)
@@ -52,7 +52,7 @@ TEST(TavTime, TimeToTicks)
     EXPECT_EQ(Tav_TimeToTicks("1:2:3:4"), 0);
     EXPECT_EQ(Tav_TimeToTicks(""), 0);
     EXPECT_EQ(Tav_TimeToTicks("xx:yy"), 0);
-    EXPECT_EQ(Tav_TimeToTicks("00:00:02.5"), 120);  // seconds round halves to even
+    EXPECT_EQ(Tav_TimeToTicks("00:00:02.5"), 120);             // seconds round halves to even
     EXPECT_EQ(Tav_TimeToTicks("99999999:00:00"), 2147483647);  // saturates instead of overflowing
 }
 
@@ -77,12 +77,12 @@ TEST(TavSize, ThresholdsAreDecimal)
 
 TEST(TavWildcard, MatchesLikeTheDirectoryListing)
 {
-    EXPECT_TRUE(Tav_WildcardMatch("img001.gif", "img???.gif"));
-    EXPECT_FALSE(Tav_WildcardMatch("img0001.gif", "img???.gif"));
-    EXPECT_TRUE(Tav_WildcardMatch("TALK.RM", "*.rm"));
-    EXPECT_TRUE(Tav_WildcardMatch("noext", "*.*"));
-    EXPECT_FALSE(Tav_WildcardMatch("talk.rmx", "*.rm"));
-    EXPECT_TRUE(Tav_WildcardMatch("talk12.txt", "talk*.txt"));
+    EXPECT_TRUE(WildcardMatch("img001.gif", "img???.gif"));
+    EXPECT_FALSE(WildcardMatch("img0001.gif", "img???.gif"));
+    EXPECT_TRUE(WildcardMatch("TALK.RM", "*.rm"));
+    EXPECT_TRUE(WildcardMatch("noext", "*.*"));
+    EXPECT_FALSE(WildcardMatch("talk.rmx", "*.rm"));
+    EXPECT_TRUE(WildcardMatch("talk12.txt", "talk*.txt"));
 }
 
 }  // namespace

@@ -69,12 +69,12 @@ std::string tooBig(QWidget* w)
     const QSize screen = w->screen()->availableGeometry().size();
     const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
     const QSize opened = w->frameGeometry().size();
-    if (least.width() <= screen.width() && least.height() <= screen.height() && opened.width() <= screen.width() &&
-        opened.height() <= screen.height())
+    if (least.width() <= screen.width() && least.height() <= screen.height() && opened.width() <= screen.width()
+        && opened.height() <= screen.height())
         return {};
     auto text = [](QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); };
-    return w->windowTitle().toStdString() + " needs " + text(least) + ", opened at " + text(opened) + " on " +
-           text(screen);
+    return w->windowTitle().toStdString() + " needs " + text(least) + ", opened at " + text(opened) + " on "
+        + text(screen);
 }
 
 TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
@@ -87,8 +87,8 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
     std::map<QWidget*, int> ticks;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (!w->isVisible() || w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup ||
-                seen.count(w) || ++ticks[w] < 5)
+            if (!w->isVisible() || w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup || seen.count(w)
+                || ++ticks[w] < 5)
                 continue;
             seen[w] = w->windowTitle().toStdString();
             if (const std::string fault = tooBig(w); !fault.empty())
@@ -111,7 +111,7 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
     settle();
     std::string dir = lecture;
     hooks.ChooseDirectory("Choose a directory", dir, true);
-    FtpRequest ftp{lecture, "", "", true};
+    FtpRequest ftp {lecture, "", "", true};
     hooks.ftpUpload(ftp);
     hooks.timingEditor(lecture);
     hooks.player();
@@ -135,8 +135,8 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
 TEST_F(Newcomer, ANewLectureGoesFromSelectPowerPointToItsSlideImages)
 {
     FakeAppLog log;
-    log.decks.push_back({"/decks/talk.pptx", FakeDeck{{"Welcome", "Timing", "Thanks"}}});
-    SlideExporter exporter{[&log] { return std::make_unique<FakePresentationApp>(&log); }};
+    log.decks.push_back({"/decks/talk.pptx", FakeDeck {{"Welcome", "Timing", "Thanks"}}});
+    SlideExporter exporter {[&log] { return std::make_unique<FakePresentationApp>(&log); }};
     MainWindowSlideImport importer(context().mainWindow(), &exporter);
     context().hooks.slideImporter = &importer;
     context().hooks.choosePresentation = [](std::string& p) {
@@ -178,7 +178,7 @@ TEST_F(Newcomer, TheUploadWindowAgainstAStoppedServerShowsTheFailureAndAsksNothi
         shown = status->text().toStdString() + " | " + path->text().toStdString();
         QTest::mouseClick(findWidget<QPushButton>(*w, "cmdClose"), Qt::LeftButton);
     });
-    FtpRequest request{lecture, "bob", host, true};
+    FtpRequest request {lecture, "bob", host, true};
     context().hooks.ftpUpload(request);
     EXPECT_TRUE(holds(shown, "Cannot connect to " + host + ": Connection refused"));
     EXPECT_TRUE(holds(shown, " | /physics1"));

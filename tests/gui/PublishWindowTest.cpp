@@ -48,8 +48,8 @@ protected:
 
     void SetUp() override
     {
-        const std::string cmd = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 60 " +
-                                size() + " >/dev/null";
+        const std::string cmd
+            = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 60 " + size() + " >/dev/null";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
         windows = std::make_unique<GuiWindows>(QString::fromStdString(root.file("prefs.ini")));
         AppContext& context = windows->context();

@@ -122,8 +122,8 @@ TEST(SlideSyncWindow, RunsOffTheWindowsThreadAndOpensTheTimingEditor)
     auto* grid = editor->findChild<QTableWidget*>();
     ASSERT_NE(grid, nullptr);
     ASSERT_EQ(grid->rowCount(), static_cast<int>(schedule.size()));
-    EXPECT_EQ(grid->item(1, 0)->text().toStdString(), "sld" + std::string(schedule[1].second < 10 ? "00" : "0") +
-                                                          std::to_string(schedule[1].second) + ".htm");
+    EXPECT_EQ(grid->item(1, 0)->text().toStdString(),
+              "sld" + std::string(schedule[1].second < 10 ? "00" : "0") + std::to_string(schedule[1].second) + ".htm");
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
     ASSERT_EQ(sink.questions.size(), 2u);  // replacing the old file, once per run
 }

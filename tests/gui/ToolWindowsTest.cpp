@@ -83,10 +83,10 @@ TEST(ToolWindows, ClipBoardImportGoesThroughTheConverterWindow)
 {
     TempDir dir;
     RecordingMessageSink sink;
-    ASSERT_EQ(QProcess::execute("ffmpeg", {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                                           "testsrc=size=160x120:rate=15:duration=1", "-f", "lavfi", "-i",
-                                           "sine=duration=1", "-c:v", "mpeg4", "-c:a", "aac",
-                                           QString::fromStdString(dir.file("rawmedia.mov"))}),
+    ASSERT_EQ(QProcess::execute("ffmpeg",
+                                {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                                 "testsrc=size=160x120:rate=15:duration=1", "-f", "lavfi", "-i", "sine=duration=1",
+                                 "-c:v", "mpeg4", "-c:a", "aac", QString::fromStdString(dir.file("rawmedia.mov"))}),
               0);
     AppContext context(QString::fromStdString(dir.file("prefs.ini")));
     ToolWindows tools(context, nullptr);
@@ -95,17 +95,19 @@ TEST(ToolWindows, ClipBoardImportGoesThroughTheConverterWindow)
     const char* const caption = "RealProducer - Offline Encoding";
     UiDriver driver;
     driver
-        .when("the converter window", [&] { return UiDriver::window(caption) != nullptr; },
-              [&] {
-                  QWidget* w = UiDriver::window(caption);
-                  const auto fields = w->findChildren<QLineEdit*>();
-                  ASSERT_EQ(fields.size(), 2);
-                  EXPECT_EQ(fields[0]->text().toStdString(), dir.file("rawmedia.mov"));
-                  EXPECT_EQ(fields[1]->text().toStdString(), dir.file("rawmedia.rm"));
-                  UiDriver::button(w, "Start")->click();
-              })
-        .when("Encoding Complete", [&] { return sink.saw("Encoding Complete"); },
-              [&] { UiDriver::button(UiDriver::window(caption), "Done")->click(); });
+        .when(
+            "the converter window", [&] { return UiDriver::window(caption) != nullptr; },
+            [&] {
+                QWidget* w = UiDriver::window(caption);
+                const auto fields = w->findChildren<QLineEdit*>();
+                ASSERT_EQ(fields.size(), 2);
+                EXPECT_EQ(fields[0]->text().toStdString(), dir.file("rawmedia.mov"));
+                EXPECT_EQ(fields[1]->text().toStdString(), dir.file("rawmedia.rm"));
+                UiDriver::button(w, "Start")->click();
+            })
+        .when(
+            "Encoding Complete", [&] { return sink.saw("Encoding Complete"); },
+            [&] { UiDriver::button(UiDriver::window(caption), "Done")->click(); });
     driver.start();
     EXPECT_TRUE(context.publishForm().mnuImportClipBoard_Click());
     EXPECT_TRUE(driver.done());

@@ -23,14 +23,14 @@ struct FakeAppLog {
     std::string version = "7.4";
     bool failStart = false;
     bool failQuit = false;
-    int failExportAt = 0;  // slide number whose export fails, 0 for none
-    int failSharpAt = 0;   // slide number whose sharp copy fails, 0 for none
+    int failExportAt = 0;                                 // slide number whose export fails, 0 for none
+    int failSharpAt = 0;                                  // slide number whose sharp copy fails, 0 for none
     std::vector<std::pair<std::string, FakeDeck>> decks;  // path -> deck
 };
 
 class FakePresentationApp : public PresentationApp {
 public:
-    explicit FakePresentationApp(FakeAppLog* log) : log_(log) {}
+    explicit FakePresentationApp(FakeAppLog* log) : log_(log) { }
     bool Start(std::string& err) override;
     std::string Version() override { return log_->version; }
     bool Open(const std::string& path, int& count, std::string& err) override;

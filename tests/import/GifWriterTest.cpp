@@ -26,8 +26,8 @@ struct Picture {
             for (int x = 0; x < width; ++x) {
                 uint32_t v = x < width / 2 ? 0xFFFF0000u : 0xFFFFFFFFu;
                 if (y >= 40)
-                    v = 0xFF000000u | static_cast<uint32_t>(x * 4) << 16 | static_cast<uint32_t>(y * 5) << 8 |
-                        static_cast<uint32_t>((x * y) & 0xff);
+                    v = 0xFF000000u | static_cast<uint32_t>(x * 4) << 16 | static_cast<uint32_t>(y * 5) << 8
+                        | static_cast<uint32_t>((x * y) & 0xff);
                 std::memcpy(&bytes[static_cast<size_t>(y) * stride + x * 4], &v, 4);
             }
     }
@@ -63,8 +63,8 @@ TEST(GifWriter, PicturesOfAtMost256ColoursKeepEveryPixelExactly)
     for (int i = 0; i < width * height; ++i)
         pixels[i] = 0xFF000000u | static_cast<uint32_t>((i % 256) * 0x010203u & 0xffffff);
     std::string err;
-    ASSERT_TRUE(Tav_WriteGif(dir.file("b.gif"), reinterpret_cast<const uint8_t*>(pixels.data()), width * 4, width,
-                             height, err))
+    ASSERT_TRUE(
+        Tav_WriteGif(dir.file("b.gif"), reinterpret_cast<const uint8_t*>(pixels.data()), width * 4, width, height, err))
         << err;
     DecodedPicture decoded;
     ASSERT_TRUE(DecodePicture(dir.file("b.gif"), decoded));

@@ -66,8 +66,10 @@ void expectSharpCopies(const std::string& dir, int count)
         EXPECT_EQ(pic.width, 1920);
         EXPECT_EQ(pic.height, 1080);
         EXPECT_EQ(pic.at(2, pic.height - 2), 0xFFFFFFu);
-        EXPECT_GT(std::count_if(pic.pixels.begin(), pic.pixels.end(), [](uint32_t p) { return (p & 0xffffff) != 0xffffff; }),
-                  1920 * 1080 / 100) << "slide " << i << " looks blank";
+        EXPECT_GT(
+            std::count_if(pic.pixels.begin(), pic.pixels.end(), [](uint32_t p) { return (p & 0xffffff) != 0xffffff; }),
+            1920 * 1080 / 100)
+            << "slide " << i << " looks blank";
     }
 }
 
@@ -83,10 +85,11 @@ TEST_F(LibreOfficeImport, PptxWithAwkwardNameGivesImagesTitlesAndIndexThenAShort
     ASSERT_TRUE(ppt_.PptExportSlides(slides, 400, 300, &form));
     expectGifs(slides, 3, 400, 300);
     expectSharpCopies(slides, 3);
-    EXPECT_EQ(readFile(slides + "titles.txt"), std::string(kTitlesHeader) +
-                                                   "\"img001.gif\" \"Introduction\"\r\n"
-                                                   "\"img002.gif\" \"The &qt;quoted&qt; results\"\r\n"
-                                                   "\"img003.gif\" \"Slide 3\"\r\n");
+    EXPECT_EQ(readFile(slides + "titles.txt"),
+              std::string(kTitlesHeader)
+                  + "\"img001.gif\" \"Introduction\"\r\n"
+                    "\"img002.gif\" \"The &qt;quoted&qt; results\"\r\n"
+                    "\"img003.gif\" \"Slide 3\"\r\n");
     EXPECT_EQ(readFile(slides + "index.htm"),
               "<P ALIGN=LEFT><A HREF=\"sld001.htm\">Introduction</A></P>\r\n"
               "<P ALIGN=LEFT><A HREF=\"sld002.htm\">The \"quoted\" results</A></P>\r\n"
@@ -143,8 +146,8 @@ TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlides)
     EXPECT_FALSE(fs::exists(SlideExporter::SharpImageFile(dir + "/", 1))) << "--no-hires writes the GIFs only";
 
     QProcess bad;
-    bad.start(PELLUCOR_BIN, {"import-slides", QString::fromStdString(pptx), "--out", QString::fromStdString(dir),
-                             "--size", "0x240"});
+    bad.start(PELLUCOR_BIN,
+              {"import-slides", QString::fromStdString(pptx), "--out", QString::fromStdString(dir), "--size", "0x240"});
     ASSERT_TRUE(bad.waitForFinished(30000));
     EXPECT_EQ(bad.exitCode(), 2);
 }

@@ -6,8 +6,8 @@
 #include "RecordingStatusForm.h"
 #include "TestSupport.h"
 #include "core/SlideInfo.h"
-#include "import/SlideImportModel.h"
 #include "import/SlideExporter.h"
+#include "import/SlideImportModel.h"
 
 namespace pellucor {
 
@@ -19,15 +19,18 @@ namespace {
 class PptModule : public ::testing::Test {
 protected:
     FakeAppLog log;
-    SlideExporter ppt{[this] { return std::make_unique<FakePresentationApp>(&log); }};
+    SlideExporter ppt {[this] { return std::make_unique<FakePresentationApp>(&log); }};
     RecordingMessageSink sink;
     RecordingStatusForm form;
     TempDir dir;
 
-    void SetUp() override { ppt.dateText = [] { return "12/6/2026 8:20 PM"; }; }
+    void SetUp() override
+    {
+        ppt.dateText = [] { return "12/6/2026 8:20 PM"; };
+    }
     void addDeck(const std::string& path, std::vector<std::optional<std::string>> titles)
     {
-        log.decks.push_back({path, FakeDeck{std::move(titles)}});
+        log.decks.push_back({path, FakeDeck {std::move(titles)}});
     }
     std::vector<std::string> images() const
     {
@@ -73,16 +76,16 @@ TEST_F(PptModule, StatusTextsColoursAndPreviewFollowEachSlide)
     ASSERT_EQ(ppt.PptOpenPresentation("/p/a.odp"), 2);
     ASSERT_TRUE(ppt.PptExportSlides(dir.path().string(), 640, 480, &form));  // separator added
     const std::string d = dir.dir();
-    const std::vector<std::pair<std::string, uint32_t>> expected = {
-        {"Deleting graphics files from " + d, kColourYellow},
-        {"Processing Slide 1/2  to " + d, kColourYellow},
-        {"Processing Slide 2/2  to " + d, kColourYellow},
-        {"Slide processing complete - 2 slides", kColourGreen}};
+    const std::vector<std::pair<std::string, uint32_t>> expected
+        = {{"Deleting graphics files from " + d, kColourYellow},
+           {"Processing Slide 1/2  to " + d, kColourYellow},
+           {"Processing Slide 2/2  to " + d, kColourYellow},
+           {"Slide processing complete - 2 slides", kColourGreen}};
     EXPECT_EQ(form.statuses, expected);
-    EXPECT_EQ(form.files, (Strings{d + "img001.gif", d + "img002.gif"}));
+    EXPECT_EQ(form.files, (Strings {d + "img001.gif", d + "img002.gif"}));
     EXPECT_EQ(form.previews, form.files);
-    EXPECT_EQ(form.titles, (Strings{"One", "Two"}));
-    EXPECT_EQ(form.progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
+    EXPECT_EQ(form.titles, (Strings {"One", "Two"}));
+    EXPECT_EQ(form.progress, (std::vector<std::pair<int, int>> {{1, 2}, {2, 2}}));
 }
 
 TEST_F(PptModule, ZeroSlidesWriteHeadersOnly)
@@ -91,8 +94,7 @@ TEST_F(PptModule, ZeroSlidesWriteHeadersOnly)
     ASSERT_EQ(ppt.PptOpenPresentation("/p/empty.pptx"), 0);
     ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
     EXPECT_EQ(readLines(dir.file("titles.txt")),
-              (Strings{"# Title information extraced by Pellucor from PowerPoint",
-                       "# Date 12/6/2026 8:20 PM"}));
+              (Strings {"# Title information extraced by Pellucor from PowerPoint", "# Date 12/6/2026 8:20 PM"}));
     EXPECT_EQ(readFile(dir.file("index.htm")), "");
     EXPECT_EQ(form.statuses.back().first, "Slide processing complete - 0 slides");
 }
@@ -110,10 +112,11 @@ TEST_F(PptModule, SecondExportWithFewerSlidesOrNoSharpCopiesLeavesNoStaleImagesB
     // have been Cancel.
     sink.answers = {TavCancel, TavCancel, TavCancel, TavCancel};
     ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
-    EXPECT_EQ(images(), (Strings{"img001.gif", "img001.webp", "img002.gif", "img002.webp", "img1000.gif", "logo.gif"}));
+    EXPECT_EQ(images(),
+              (Strings {"img001.gif", "img001.webp", "img002.gif", "img002.webp", "img1000.gif", "logo.gif"}));
     ppt.sharpCopies = false;
     ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, nullptr));
-    EXPECT_EQ(images(), (Strings{"img001.gif", "img002.gif", "img1000.gif", "logo.gif"}));
+    EXPECT_EQ(images(), (Strings {"img001.gif", "img002.gif", "img1000.gif", "logo.gif"}));
     EXPECT_EQ(readLines(dir.file("titles.txt")).size(), 4u);
     EXPECT_TRUE(sink.questions.empty());
 }
@@ -129,8 +132,9 @@ TEST_F(PptModule, SecondOpenOfTheSamePathIsSkippedUntilClosed)
     ppt.PptClose();
     EXPECT_FALSE(ppt.IsOpen());
     EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
-    EXPECT_EQ(log.calls, (Strings{"start", "open /p/a.pptx", "open /p/b.pptx", "open /p/a.pptx",
-                                  "quit", "start", "open /p/a.pptx"}));
+    EXPECT_EQ(
+        log.calls,
+        (Strings {"start", "open /p/a.pptx", "open /p/b.pptx", "open /p/a.pptx", "quit", "start", "open /p/a.pptx"}));
 }
 
 TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
@@ -147,7 +151,7 @@ TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
     addDeck("/p/missing.pptx", {"late"});
     EXPECT_EQ(ppt.PptOpenPresentation("/p/missing.pptx"), 1);
     // Nothing is active after a failed start, so an export does nothing.
-    SlideExporter idle{[this] { return std::make_unique<FakePresentationApp>(&log); }};
+    SlideExporter idle {[this] { return std::make_unique<FakePresentationApp>(&log); }};
     EXPECT_FALSE(idle.PptExportSlides(dir.dir(), 320, 240, &form));
     EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
     EXPECT_EQ(idle.PptSlideTitle(1), "");
@@ -184,7 +188,7 @@ TEST_F(PptModule, FailedSlideExportIsReportedNotCompleted)
     EXPECT_FALSE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
     EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + dir.dir() + "img002.gif disk full");
     EXPECT_EQ(form.statuses.back().second, kColourRed);
-    EXPECT_EQ(images(), (Strings{"img001.gif", "img001.webp"}));
+    EXPECT_EQ(images(), (Strings {"img001.gif", "img001.webp"}));
 
     log.failExportAt = 0;
     log.failSharpAt = 3;
@@ -227,7 +231,7 @@ TEST(SlideImportSizes, FourByThreeFirstAndAnUnknownChoiceIsTheDefault)
     // Names and quoting of the written files are checked by the exports above.
     EXPECT_EQ(PptImageFile("/s/", 1000), "/s/img1000.gif");
     EXPECT_EQ(SlideImportModel::SizeList(),
-              (QStringList{"320x240", "400x300", "640x480", "800x600", "1024x768", "960x540", "1280x720"}));
+              (QStringList {"320x240", "400x300", "640x480", "800x600", "1024x768", "960x540", "1280x720"}));
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(QString("%1x%2").arg(SlideImportModel::ImportWidth(i)).arg(SlideImportModel::ImportHeight(i)),
                   SlideImportModel::SizeList()[i]);

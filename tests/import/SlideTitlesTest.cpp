@@ -20,8 +20,8 @@ QByteArray odf(const std::string& pages)
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
  xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0">
 <office:master-styles><style:master-page style:name="M"><draw:frame><draw:text-box><text:p>Master text</text:p></draw:text-box></draw:frame></style:master-page></office:master-styles>
-<office:body><office:presentation>)" +
-        pages + "</office:presentation></office:body></office:document-content>");
+<office:body><office:presentation>)"
+        + pages + "</office:presentation></office:body></office:document-content>");
 }
 
 using Titles = SlideTitleList;
@@ -52,19 +52,19 @@ TEST(OdfTitles, FirstShapeOfEachPageInOrder)
 
 TEST(OdfTitles, WhiteSpaceRulesAndEscapes)
 {
-    const Titles titles = OdfSlideTitles(odf(
-        "<draw:page><draw:frame><draw:text-box><text:p>\n   Two  words\n  and<text:s text:c=\"3\"/>gap<text:tab/>"
-        "&amp; &lt;b&gt;<office:annotation><text:p>comment</text:p></office:annotation> </text:p>"
-        "</draw:text-box></draw:frame></draw:page>"));
+    const Titles titles = OdfSlideTitles(
+        odf("<draw:page><draw:frame><draw:text-box><text:p>\n   Two  words\n  and<text:s text:c=\"3\"/>gap<text:tab/>"
+            "&amp; &lt;b&gt;<office:annotation><text:p>comment</text:p></office:annotation> </text:p>"
+            "</draw:text-box></draw:frame></draw:page>"));
     ASSERT_EQ(titles.size(), 1u);
     EXPECT_EQ(titles[0], "Two words and   gap\t& <b>");
 }
 
 TEST(OdfTitles, BrokenXmlKeepsWhatWasRead)
 {
-    QByteArray xml =
-        odf("<draw:page><draw:frame><draw:text-box><text:p>Fine</text:p></draw:text-box></draw:frame></draw:page>"
-            "<draw:page><draw:frame><draw:text-box><text:p>Cut here</text:p></draw:text-box></draw:frame></draw:page>");
+    QByteArray xml = odf(
+        "<draw:page><draw:frame><draw:text-box><text:p>Fine</text:p></draw:text-box></draw:frame></draw:page>"
+        "<draw:page><draw:frame><draw:text-box><text:p>Cut here</text:p></draw:text-box></draw:frame></draw:page>");
     xml.truncate(xml.indexOf("Cut"));
     const Titles titles = OdfSlideTitles(xml);
     ASSERT_GE(titles.size(), 1u);
@@ -80,33 +80,37 @@ QByteArray slide(const std::string& tree)
  xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"
  xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main"
  xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006">
-<p:cSld><p:spTree><p:nvGrpSpPr><p:cNvPr id="1" name=""/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr><p:grpSpPr/>)" +
-        tree + "</p:spTree></p:cSld></p:sld>");
+<p:cSld><p:spTree><p:nvGrpSpPr><p:cNvPr id="1" name=""/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr><p:grpSpPr/>)"
+        + tree + "</p:spTree></p:cSld></p:sld>");
 }
 
 TEST(OoxmlTitles, FirstShapeText)
 {
-    EXPECT_EQ(OoxmlSlideTitle(slide(
-                  R"(<p:sp><p:nvSpPr><p:cNvPr id="2" name="Title 1"/></p:nvSpPr><p:spPr/><p:txBody><a:bodyPr/>)"
-                  R"(<a:p><a:r><a:rPr lang="en"/><a:t>Say </a:t></a:r><a:r><a:t>"hi"</a:t></a:r><a:br/><a:r><a:t>now</a:t></a:r></a:p>)"
-                  R"(<a:p><a:fld id="x" type="slidenum"><a:t>3</a:t></a:fld></a:p></p:txBody></p:sp>)"
-                  R"(<p:sp><p:txBody><a:p><a:r><a:t>Second</a:t></a:r></a:p></p:txBody></p:sp>)")),
-              "Say \"hi\"\vnow\r3");
+    EXPECT_EQ(
+        OoxmlSlideTitle(slide(
+            R"(<p:sp><p:nvSpPr><p:cNvPr id="2" name="Title 1"/></p:nvSpPr><p:spPr/><p:txBody><a:bodyPr/>)"
+            R"(<a:p><a:r><a:rPr lang="en"/><a:t>Say </a:t></a:r><a:r><a:t>"hi"</a:t></a:r><a:br/><a:r><a:t>now</a:t></a:r></a:p>)"
+            R"(<a:p><a:fld id="x" type="slidenum"><a:t>3</a:t></a:fld></a:p></p:txBody></p:sp>)"
+            R"(<p:sp><p:txBody><a:p><a:r><a:t>Second</a:t></a:r></a:p></p:txBody></p:sp>)")),
+        "Say \"hi\"\vnow\r3");
     // A picture first: no text, even with a text shape after it.
     EXPECT_EQ(OoxmlSlideTitle(slide(R"(<p:pic/><p:sp><p:txBody><a:p><a:r><a:t>x</a:t></a:r></a:p></p:txBody></p:sp>)")),
               std::nullopt);
     // A shape without a text body, an empty slide, a wrapped shape.
     EXPECT_EQ(OoxmlSlideTitle(slide("<p:sp><p:spPr/></p:sp>")), std::nullopt);
     EXPECT_EQ(OoxmlSlideTitle(slide("")), std::nullopt);
-    EXPECT_EQ(OoxmlSlideTitle(slide(R"(<mc:AlternateContent><mc:Choice Requires="p14"><p:sp><p:txBody><a:p><a:r><a:t>Wrapped</a:t></a:r></a:p></p:txBody></p:sp></mc:Choice>)"
-                                    R"(<mc:Fallback><p:pic/></mc:Fallback></mc:AlternateContent>)")),
-              "Wrapped");
+    EXPECT_EQ(
+        OoxmlSlideTitle(slide(
+            R"(<mc:AlternateContent><mc:Choice Requires="p14"><p:sp><p:txBody><a:p><a:r><a:t>Wrapped</a:t></a:r></a:p></p:txBody></p:sp></mc:Choice>)"
+            R"(<mc:Fallback><p:pic/></mc:Fallback></mc:AlternateContent>)")),
+        "Wrapped");
     EXPECT_EQ(OoxmlSlideTitle(slide(R"(<p:sp><p:txBody><a:bodyPr/><a:p><a:endParaRPr/></a:p></p:txBody></p:sp>)")), "");
 }
 
 TEST(OoxmlTitles, SlideOrderFollowsThePresentationNotTheFileNames)
 {
-    const QByteArray presentation = R"(<p:presentation xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main"
+    const QByteArray presentation
+        = R"(<p:presentation xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main"
  xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">
 <p:sldMasterIdLst><p:sldMasterId id="2147483648" r:id="rId1"/></p:sldMasterIdLst>
 <p:sldIdLst><p:sldId id="257" r:id="rId3"/><p:sldId id="256" r:id="rId2"/><p:sldId id="258" r:id="rId9"/></p:sldIdLst>
@@ -118,7 +122,7 @@ TEST(OoxmlTitles, SlideOrderFollowsThePresentationNotTheFileNames)
 <Relationship Id="rId9" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/slide" Target="../ppt/slides/slide3.xml"/>
 </Relationships>)";
     EXPECT_EQ(OoxmlSlideParts(presentation, rels),
-              (Strings{"ppt/slides/slide2.xml", "ppt/slides/slide1.xml", "ppt/slides/slide3.xml"}));
+              (Strings {"ppt/slides/slide2.xml", "ppt/slides/slide1.xml", "ppt/slides/slide3.xml"}));
 }
 
 TEST(DeckSniffing, ByContentNotName)

@@ -18,7 +18,7 @@ std::vector<SlideSample> samples(const std::string& letters)
 {
     std::vector<SlideSample> out;
     for (size_t k = 0; k < letters.size(); ++k) {
-        SlideSample s{static_cast<double>(k), std::vector<float>(4, 0.02f)};
+        SlideSample s {static_cast<double>(k), std::vector<float>(4, 0.02f)};
         if (letters[k] != '.') {
             s.scores.assign(4, 0.5f);
             s.scores[static_cast<size_t>(letters[k] - 'A')] = 0.9f;
@@ -38,15 +38,15 @@ void PrintTo(const Case& c, std::ostream* os) { *os << '"' << c.shown << '"'; }
 
 const Case kCases[] = {
     {"AAAAABBBBB", "A@0 B@4.5", true},
-    {"AAAAAAAAAACAAAAAAAAA", "A@0", true},           // one odd frame is no change
+    {"AAAAAAAAAACAAAAAAAAA", "A@0", true},                 // one odd frame is no change
     {"AAAABBBBCCCCAAAA", "A@0 B@3.5 C@7.5 A@11.5", true},  // going back to an earlier slide
-    {"AAAA......AAAA", "A@0", true},                 // the slide out of sight: it stays
-    {"AAAA......CCCC", "A@0 C@6.5", false},          // changed out of sight: when is unsure
-    {"....BBBBDDDD", "B@0 D@7.5", true},             // the first slide seen starts at 0
+    {"AAAA......AAAA", "A@0", true},                       // the slide out of sight: it stays
+    {"AAAA......CCCC", "A@0 C@6.5", false},                // changed out of sight: when is unsure
+    {"....BBBBDDDD", "B@0 D@7.5", true},                   // the first slide seen starts at 0
     {"..........", "", true},
 };
 
-class SlideSequence : public ::testing::TestWithParam<Case> {};
+class SlideSequence : public ::testing::TestWithParam<Case> { };
 
 TEST_P(SlideSequence, ChoosesTheSlidesShown)
 {
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Samples, SlideSequence, ::testing::ValuesIn(kCases));
 
 TEST(SyncedEvents, WholeSecondsAndChangesOfNoTimeLeftOut)
 {
-    const SyncResult result{{{0, 0, 1}, {4.4, 1, 0.9}, {9.2, 2, 1}, {9.4, 3, 0.3}, {15.5, 0, 1}}, 20.2, 0};
+    const SyncResult result {{{0, 0, 1}, {4.4, 1, 0.9}, {9.2, 2, 1}, {9.4, 3, 0.3}, {15.5, 0, 1}}, 20.2, 0};
     const auto rows = LectureSync::Rows(result, {"sld001.htm", "sld002.htm", "sld003.htm", "sld007.htm"});
     testing_support::TempDir dir;
     std::string err;

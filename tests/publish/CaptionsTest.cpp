@@ -119,9 +119,10 @@ TEST(Captions, WebVttIsCheckedAndTidied)
                            "<v Lecturer>Hello\n\n00:00:03.000 --> 00:00:04.000\nBye\n",
                            vtt, err))
         << err;
-    EXPECT_EQ(vtt, "WEBVTT - lecture\r\nKind: captions\r\n\r\nNOTE written by hand\r\nover two lines\r\n\r\nSTYLE\r\n"
-                   "::cue { color: yellow }\r\n\r\nintro\r\n00:00:01.000 --> 00:00:02.500 align:start line:0\r\n"
-                   "<v Lecturer>Hello\r\n\r\n00:00:03.000 --> 00:00:04.000\r\nBye\r\n");
+    EXPECT_EQ(vtt,
+              "WEBVTT - lecture\r\nKind: captions\r\n\r\nNOTE written by hand\r\nover two lines\r\n\r\nSTYLE\r\n"
+              "::cue { color: yellow }\r\n\r\nintro\r\n00:00:01.000 --> 00:00:02.500 align:start line:0\r\n"
+              "<v Lecturer>Hello\r\n\r\n00:00:03.000 --> 00:00:04.000\r\nBye\r\n");
 
     EXPECT_EQ(vttError("1\n00:00:01,000 --> 00:00:02,000\nan srt named .vtt\n"),
               "line 1: a WebVTT file begins with WEBVTT, found \"1\"");
@@ -137,23 +138,23 @@ TEST(Captions, FoundBesideTheRecordingInAnyCase)
     using Paths = std::vector<std::string>;
     testing_support::TempDir dir;
     std::string err;
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths{});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths {});
     EXPECT_EQ(err, "");
     testing_support::writeFile(dir.file("Talk1.SRT"), "x");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths{dir.file("Talk1.SRT")});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths {dir.file("Talk1.SRT")});
     // A .vtt is tried first.
     testing_support::writeFile(dir.file("talk1.vtt"), "x");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), (Paths{dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
-    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), 1, err), Paths{});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), (Paths {dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
+    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), 1, err), Paths {});
     testing_support::writeFile(dir.file("rawmedia.vtt"), "x");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), 1, err), Paths{dir.file("rawmedia.vtt")});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("rawmedia.mp4"), 1, err), Paths {dir.file("rawmedia.vtt")});
     // A published lecture's own captions come last, for its part only.
     testing_support::writeFile(dir.file("captions2.vtt"), "x");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk2.rm"), 2, err), Paths{dir.file("captions2.vtt")});
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), (Paths{dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk2.rm"), 2, err), Paths {dir.file("captions2.vtt")});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), (Paths {dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
     // Two names differing in case are not guessed between.
     testing_support::writeFile(dir.file("TALK1.vtt"), "y");
-    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths{});
+    EXPECT_EQ(FindCaptionsFiles(dir.file("talk1.rm"), 1, err), Paths {});
     EXPECT_NE(err, "");
 }
 
@@ -177,14 +178,16 @@ TEST(Captions, ReadAndWrittenForTheTrackAndForPagesOnDisk)
     ASSERT_TRUE(WriteCaptions(vtt, dir.file("captions1.vtt"), dir.file("captions1.js"), "1", err)) << err;
     EXPECT_EQ(testing_support::readFile(dir.file("captions1.vtt")), vtt);
     const std::string js = testing_support::readFile(dir.file("captions1.js"));
-    EXPECT_TRUE(holds(js, "(window.pellucorCaptions = window.pellucorCaptions || {})[\"1\"] = \"WEBVTT\\r\\n\\r\\n1\\r\\n"
-                          "00:00:01.000 --> 00:00:02.000\\r\\nSay \\\"hi\\\" \\\\ \\u003c/script>\\r\\n\";"));
+    EXPECT_TRUE(holds(js,
+                      "(window.pellucorCaptions = window.pellucorCaptions || {})[\"1\"] = \"WEBVTT\\r\\n\\r\\n1\\r\\n"
+                      "00:00:01.000 --> 00:00:02.000\\r\\nSay \\\"hi\\\" \\\\ \\u003c/script>\\r\\n\";"));
 
     testing_support::writeFile(dir.file("bad.srt"), "1\n00:00:09,000 --> 00:00:02,000\nx\n");
     EXPECT_FALSE(ReadCaptions(dir.file("bad.srt"), vtt, err));
-    EXPECT_EQ(err, "The captions file " + dir.file("bad.srt") +
-                       " cannot be published: line 2: the cue ends before it starts: "
-                       "\"00:00:09,000 --> 00:00:02,000\"");
+    EXPECT_EQ(err,
+              "The captions file " + dir.file("bad.srt")
+                  + " cannot be published: line 2: the cue ends before it starts: "
+                    "\"00:00:09,000 --> 00:00:02,000\"");
     EXPECT_FALSE(ReadCaptions(dir.file("missing.vtt"), vtt, err));
     EXPECT_EQ(err.rfind("The captions file " + dir.file("missing.vtt") + " cannot be published: ", 0), 0u) << err;
     std::filesystem::create_directory(dir.file("dir.vtt"));

@@ -24,22 +24,17 @@ struct Folding {
     std::vector<std::string> terms;
 };
 
-class SearchWords : public ::testing::TestWithParam<Folding> {};
+class SearchWords : public ::testing::TestWithParam<Folding> { };
 
-TEST_P(SearchWords, AreFoldedAsThePageFoldsWhatIsTyped)
-{
-    EXPECT_EQ(SearchTerms(GetParam().text), GetParam().terms);
-}
+TEST_P(SearchWords, AreFoldedAsThePageFoldsWhatIsTyped) { EXPECT_EQ(SearchTerms(GetParam().text), GetParam().terms); }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SearchWords,
-    ::testing::Values(Folding{"Schrödinger's wave-equation", {"schrodinger", "wave", "equation"}},
-                      Folding{"STRASSE Straße", {"strasse", "strasse"}},
-                      Folding{"ΟΔΟΣ οδός", {"οδοσ", "οδοσ"}},
-                      Folding{"a I x1 42 é", {"x1", "42"}},
-                      Folding{"ﬁnal Ｆｕｌｌ", {"final", "full"}},
-                      Folding{"日本語 Ærø", {"日本語", "ærø"}},
-                      Folding{"abcdefghijklmnopqrstuvwxyzabcdefghij", {"abcdefghijklmnopqrstuvwxyzabcdef"}}));
+    ::testing::Values(Folding {"Schrödinger's wave-equation", {"schrodinger", "wave", "equation"}},
+                      Folding {"STRASSE Straße", {"strasse", "strasse"}}, Folding {"ΟΔΟΣ οδός", {"οδοσ", "οδοσ"}},
+                      Folding {"a I x1 42 é", {"x1", "42"}}, Folding {"ﬁnal Ｆｕｌｌ", {"final", "full"}},
+                      Folding {"日本語 Ærø", {"日本語", "ærø"}},
+                      Folding {"abcdefghijklmnopqrstuvwxyzabcdefghij", {"abcdefghijklmnopqrstuvwxyzabcdef"}}));
 
 // A publication as the course reads it: its record, a page per part and
 // its first slide, all listed in its manifest.
@@ -87,14 +82,14 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     ASSERT_TRUE(write({"Physics"})) << err;
     EXPECT_EQ(report.lectures, 3);
     EXPECT_EQ(report.searchable, 3);
-    EXPECT_EQ(listed(), (Strings{"Beta", "Gamma", "Alpha"}));
+    EXPECT_EQ(listed(), (Strings {"Beta", "Gamma", "Alpha"}));
     const auto lectures = treeContents(root.path() / "a");
     const auto before = index();
 
     publication(root.path() / "d", "Delta", "2024-04-01T10:00:00");
     ASSERT_TRUE(write()) << err;
     EXPECT_EQ(report.added, 1);
-    EXPECT_EQ(listed(), (Strings{"Delta", "Beta", "Gamma", "Alpha"}));
+    EXPECT_EQ(listed(), (Strings {"Delta", "Beta", "Gamma", "Alpha"}));
     EXPECT_TRUE(holds(readFile(root.path() / "index.htm"), "<title>Physics</title>"));
     const auto after = index();
     for (const auto& [name, text] : before) {
@@ -117,7 +112,7 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     ASSERT_TRUE(write()) << err;
     EXPECT_EQ(report.changed, 1);
     EXPECT_EQ(report.removed, 1);
-    EXPECT_EQ(listed(), (Strings{"Delta", "Beta again", "Alpha"}));
+    EXPECT_EQ(listed(), (Strings {"Delta", "Beta again", "Alpha"}));
     ASSERT_TRUE(write()) << err;
     EXPECT_EQ(report.added + report.changed + report.removed, 0);
 }
@@ -146,7 +141,7 @@ struct Refusal {
     const char* error;
 };
 
-class CourseRefusal : public ::testing::TestWithParam<Refusal> {};
+class CourseRefusal : public ::testing::TestWithParam<Refusal> { };
 
 TEST_P(CourseRefusal, NamesTheReasonAndLeavesEverythingAsItWas)
 {
@@ -163,14 +158,14 @@ TEST_P(CourseRefusal, NamesTheReasonAndLeavesEverythingAsItWas)
 INSTANTIATE_TEST_SUITE_P(
     Cases, CourseRefusal,
     ::testing::Values(
-        Refusal{"Missing", [](const fs::path&) {}, "does not exist"},
-        Refusal{"Publication", [](const fs::path& p) { publication(p / "course", "Alpha", "2024-01-01"); },
-                "is a published lecture"},
-        Refusal{"ForeignPage", [](const fs::path& p) { writeFile(p / "course" / "index.htm", "mine"); },
-                "was not written by pellucor course"},
-        Refusal{"ForeignFolder",
-                [](const fs::path& p) { writeFile(p / "course" / kCourseDirName / "notes.txt", "mine"); },
-                "holds files this program did not write"}),
+        Refusal {"Missing", [](const fs::path&) {}, "does not exist"},
+        Refusal {"Publication", [](const fs::path& p) { publication(p / "course", "Alpha", "2024-01-01"); },
+                 "is a published lecture"},
+        Refusal {"ForeignPage", [](const fs::path& p) { writeFile(p / "course" / "index.htm", "mine"); },
+                 "was not written by pellucor course"},
+        Refusal {"ForeignFolder",
+                 [](const fs::path& p) { writeFile(p / "course" / kCourseDirName / "notes.txt", "mine"); },
+                 "holds files this program did not write"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Course, ReplacesAForeignPageOnlyWhenAsked)

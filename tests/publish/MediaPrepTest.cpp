@@ -49,12 +49,12 @@ TEST_F(MediaPrep, VideoToolCases)
     ASSERT_TRUE(publish(true)) << lastError;
     const std::string M = lecture + "talk1.rm", O = out + "talk1.rm";
     EXPECT_EQ(steps(),
-              (Strings{"printf '%s\\n' 'Video Pre-5.0 Merge talk1' > log.log",
-                       checked(q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'",
-                               "Video Pre-5.0 Merge talk1"),
-                       "printf '%s\\n' 'Video Phase 2 Merge talk1' > log.log",
-                       checked(q(rv) + " 'talk1.raz' " + q(M) + " " + q(O), "Video Phase 2 Merge talk1"),
-                       "printf '%s\\n' 'All Done' > log.log", "exit"}));
+              (Strings {"printf '%s\\n' 'Video Pre-5.0 Merge talk1' > log.log",
+                        checked(q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'",
+                                "Video Pre-5.0 Merge talk1"),
+                        "printf '%s\\n' 'Video Phase 2 Merge talk1' > log.log",
+                        checked(q(rv) + " 'talk1.raz' " + q(M) + " " + q(O), "Video Phase 2 Merge talk1"),
+                        "printf '%s\\n' 'All Done' > log.log", "exit"}));
 
     const std::string rme = tool("RMEvents");  // letter case does not matter
     settings.Prefs["prfRmmerge"] = rme;
@@ -67,8 +67,9 @@ TEST_F(MediaPrep, VideoToolCases)
     settings.Prefs["prfRmmerge"] = mm;
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video 5.0 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1], checked(q(mm) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' " + q(M) + " " + q(O),
-                                  "Video 5.0 Merge talk1"));
+    EXPECT_EQ(
+        steps()[1],
+        checked(q(mm) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' " + q(M) + " " + q(O), "Video 5.0 Merge talk1"));
 }
 
 TEST_F(MediaPrep, AudioToolCases)
@@ -82,24 +83,26 @@ TEST_F(MediaPrep, AudioToolCases)
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));
     const std::string ra = lecture + "talk1.ra";
-    EXPECT_EQ(steps(), (Strings{"printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
-                                checked(q(settings.Prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'",
-                                        "Audio 3.0 Merge talk1"),
-                                checked("cp -- " + q(ra) + " .", "Audio 3.0 Merge talk1"),
-                                "printf '%s\\n' 'All Done' > log.log", "exit"}));
+    EXPECT_EQ(steps(),
+              (Strings {"printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
+                        checked(q(settings.Prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'", "Audio 3.0 Merge talk1"),
+                        checked("cp -- " + q(ra) + " .", "Audio 3.0 Merge talk1"),
+                        "printf '%s\\n' 'All Done' > log.log", "exit"}));
 
     settings.Prefs["prfEvent32"] = tool("audioev");
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio 5.0 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1], checked(q(settings.Prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " +
-                                      q(lecture + "talk1.ra") + " 'talk1.ra'",
-                                  "Audio 5.0 Merge talk1"));
+    EXPECT_EQ(steps()[1],
+              checked(q(settings.Prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " + q(lecture + "talk1.ra")
+                          + " 'talk1.ra'",
+                      "Audio 5.0 Merge talk1"));
 
     settings.Prefs["prfRmmerge"] = tool("rmevents");
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio G2 Merge talk1' > log.log");
     EXPECT_EQ(steps()[1],
-              checked(q(settings.Prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra") + " '-o' 'talk1.ra' '-e' 'talk1.rat'",
+              checked(q(settings.Prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra")
+                          + " '-o' 'talk1.ra' '-e' 'talk1.rat'",
                       "Audio G2 Merge talk1"));
 }
 
@@ -149,8 +152,8 @@ TEST_F(MediaPrep, HostileNamesAreNeverRunByTheShell)
         EXPECT_FALSE(fs::exists(out + f)) << f;
     }
     EXPECT_EQ(readFile(out + "log.log"), "All Done\n");
-    EXPECT_EQ(readFile(out + "args.txt"), "-f\n\n" + evil + "1.rat\n" + evilLecture + evil + "1.rm\n" + out + evil +
-                                              "1.rm\n");
+    EXPECT_EQ(readFile(out + "args.txt"),
+              "-f\n\n" + evil + "1.rat\n" + evilLecture + evil + "1.rm\n" + out + evil + "1.rm\n");
 }
 
 }  // namespace

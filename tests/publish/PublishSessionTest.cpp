@@ -47,7 +47,7 @@ protected:
         session.encoderFactory = host.encoderFactory;
         session.installProgram = PELLUCOR_EXE;
         session.logIntervalMs = 50;
-        session.preferences = [] { return PreferenceSnapshot{{"prfRmmerge", "None"}, {"prfEvent32", "None"}}; };
+        session.preferences = [] { return PreferenceSnapshot {{"prfRmmerge", "None"}, {"prfEvent32", "None"}}; };
         QObject::connect(&session, &PublishSession::stepChanged,
                          [&](int s, const QString&) { steps.push_back(static_cast<PublishStep>(s)); });
         QObject::connect(&session, &PublishSession::statusChanged,
@@ -84,8 +84,9 @@ protected:
 TEST_F(Session, RunsEveryStepAndPutsTheCheckedPublicationInPlace)
 {
     ASSERT_TRUE(run()) << error;
-    EXPECT_EQ(steps, (std::vector<PublishStep>{PublishStep::Convert, PublishStep::Load, PublishStep::Media,
-                                               PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
+    EXPECT_EQ(steps,
+              (std::vector<PublishStep> {PublishStep::Convert, PublishStep::Load, PublishStep::Media,
+                                         PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
     EXPECT_EQ(percents.back(), 100);
     // The media step moves the bar in several steps, not in one jump.
@@ -121,7 +122,9 @@ TEST_F(Session, AFailureOrACancelLeavesThePreviousPublicationExactlyAsItWas)
     ASSERT_EQ(std::system((cmd + " >/dev/null").c_str()), 0);
     session.request.TextMedia = session.request.TextPP = root.dir() + "long/";
     bool asked = false;
-    EXPECT_FALSE(run([&](int percent) {if (percent > 20 && !asked) {asked = true;
+    EXPECT_FALSE(run([&](int percent) {
+        if (percent > 20 && !asked) {
+            asked = true;
             session.Cancel();
         }
     }));
@@ -140,8 +143,10 @@ TEST_F(Session, FilesNoPublicationWroteAreNeverTakenWithoutLeave)
     writeFile(out + "thesis.docx", "mine");
     fs::create_directories(out + "photos");
     EXPECT_FALSE(session.Start(error));
-    EXPECT_EQ(error, "The output directory " + out + " holds 2 file(s) that no publication wrote: photos/, thesis.docx. "
-                     "Publish into another directory, or allow their removal (--replace)");
+    EXPECT_EQ(error,
+              "The output directory " + out
+                  + " holds 2 file(s) that no publication wrote: photos/, thesis.docx. "
+                    "Publish into another directory, or allow their removal (--replace)");
     // The windows ask, naming them; "Cancel" keeps them.
     std::string asked;
     session.confirmRemoval = [&](const std::string& q) {
@@ -218,7 +223,7 @@ TEST_F(Session, WhatADeadPublishLeftBesideTheOutputIsPutRight)
     const std::string dead = name.substr(0, name.rfind('+') + 1) + "999999999";  // no such process
     fs::create_directories(root.dir() + dead + "/half");
     // One that died between its two renames left the publication aside.
-    fs::rename(out, root.dir() + Tav_ReplaceAll(dead, ".pellucor-stage+", ".pellucor-old+"));
+    fs::rename(out, root.dir() + ReplaceAll(dead, ".pellucor-stage+", ".pellucor-old+"));
     StagedPublication next(out);
     ASSERT_TRUE(next.Create(error)) << error;
     next.Discard();

@@ -15,10 +15,10 @@ namespace {
 TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
 {
     ASSERT_TRUE(publish(true)) << lastError;
-    for (const char* f : {"index.htm", "part1.htm", "part2.htm", "sld001.htm", "sld004.htm", "img001.gif",
-                          "img004.gif", "style.css", "player.js", "process.bat", "talk1.rat", "talk2.rat",
-                          "talk1.rm", "talk1.vtt", "talk1.mp4", "talk2.rm", "talk2.vtt", "talk2.m4a",
-                          "chapters1.vtt", "chapters2.vtt"})
+    for (const char* f :
+         {"index.htm", "part1.htm", "part2.htm",   "sld001.htm", "sld004.htm",    "img001.gif",   "img004.gif",
+          "style.css", "player.js", "process.bat", "talk1.rat",  "talk2.rat",     "talk1.rm",     "talk1.vtt",
+          "talk1.mp4", "talk2.rm",  "talk2.vtt",   "talk2.m4a",  "chapters1.vtt", "chapters2.vtt"})
         EXPECT_TRUE(fs::exists(out + f)) << f;
     EXPECT_FALSE(fs::exists(out + "sld000.htm"));
     EXPECT_FALSE(fs::exists(out + "part0.htm"));
@@ -33,9 +33,8 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
     // Several parts: each .rat is the part's own events file with its URLs
     // turned into slide events.
     EXPECT_EQ(readLines(out + "talk1.rat"),
-              (Strings{"u 00:00:00 00:00:02 &&slide&&sld001.htm",
-                       "u 00:00:02 00:00:04 &&slide&&sld002.htm",
-                       "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
+              (Strings {"u 00:00:00 00:00:02 &&slide&&sld001.htm", "u 00:00:02 00:00:04 &&slide&&sld002.htm",
+                        "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
     EXPECT_TRUE(holds(readFile(out + "index.htm"), "href=\"part1.htm#play\""));
     const std::string part1 = readFile(out + "part1.htm");
     EXPECT_TRUE(holds(part1, "<video id=\"media\""));
@@ -60,9 +59,9 @@ TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDir
     EXPECT_TRUE(fs::exists(diskOut + "index.htm"));
     // One part: the .rat comes from the slide table.
     EXPECT_EQ(readLines(out + "talk1.rat"),
-              (Strings{"u 00:00:00 00:00:02 &&slide&&http://lectures.example.org/talk/sld001.htm",
-                       "u 00:00:02 00:00:04 &&slide&&http://lectures.example.org/talk/sld002.htm",
-                       "u 00:00:04 00:00:06 &&slide&&http://lectures.example.org/talk/sld003.htm"}));
+              (Strings {"u 00:00:00 00:00:02 &&slide&&http://lectures.example.org/talk/sld001.htm",
+                        "u 00:00:02 00:00:04 &&slide&&http://lectures.example.org/talk/sld002.htm",
+                        "u 00:00:04 00:00:06 &&slide&&http://lectures.example.org/talk/sld003.htm"}));
     EXPECT_EQ(readLines(diskOut + "talk1.rat")[0], "u 00:00:00 00:00:02 &&slide&&sld001.htm");
     EXPECT_TRUE(holds(readFile(out + "talk1.vtt"), "http://lectures.example.org/talk/sld002.htm"));
 }
@@ -72,8 +71,9 @@ TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
     settings.MediaDir = root.dir() + "empty/";
     fs::create_directories(settings.MediaDir);
     EXPECT_FALSE(publish(true));
-    EXPECT_EQ(lastError, "Slide Load Error:Media directory has no RealMedia files (*.rm) " + root.dir() +
-                             "empty/ nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
+    EXPECT_EQ(lastError,
+              "Slide Load Error:Media directory has no RealMedia files (*.rm) " + root.dir()
+                  + "empty/ nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
     EXPECT_FALSE(sink.saw("Slide Load Error:"));  // its caller shows it, once
 }
 

@@ -27,8 +27,8 @@ namespace {
 std::string leaveClaim(const TempDir& in, const std::string& host, long pid, const std::string& start,
                        const std::string& journalStart, const std::string& id)
 {
-    const std::string name = ".pellucor-claim+" + host + "+" + std::to_string(pid) + "+" +
-                             (start.empty() ? "" : start + "+3+") + id;
+    const std::string name
+        = ".pellucor-claim+" + host + "+" + std::to_string(pid) + "+" + (start.empty() ? "" : start + "+3+") + id;
     ClaimJournal j;
     j.name = "x-talk";
     j.ownerStart = journalStart;
@@ -97,14 +97,16 @@ TEST(LectureClaim, AClaimOfALiveOwnerIsLeftAndOneOfAGoneOwnerIsTakenOverWithTheN
         LectureClaim claim;
         std::string err;
         ASSERT_EQ(LectureClaim::Adopt(in.dir(), "", name, 600, claim, err),
-                  c.taken ? LectureClaim::Result::Taken : LectureClaim::Result::Lost) << err;
+                  c.taken ? LectureClaim::Result::Taken : LectureClaim::Result::Lost)
+            << err;
         EXPECT_EQ(fs::exists(in.path() / name), !c.taken);
         if (!c.taken)
             continue;
         EXPECT_EQ(claim.Generation(), 4);
         const std::string taken = fs::path(claim.Dir()).filename().string();
-        EXPECT_EQ(taken, ".pellucor-claim+" + host + "+" + std::to_string(::getpid()) + "+" + startOf(::getpid()) +
-                             "+4+42-" + std::to_string(n));
+        EXPECT_EQ(taken,
+                  ".pellucor-claim+" + host + "+" + std::to_string(::getpid()) + "+" + startOf(::getpid()) + "+4+42-"
+                      + std::to_string(n));
         EXPECT_EQ(claim.journal.name, "x-talk");
         EXPECT_EQ(readFile(claim.LecturePath() + "/talk1.txt"), "events");
         EXPECT_FALSE(claim.TakenOver());
@@ -165,7 +167,9 @@ TEST(TreeCopy, CopiesPlainTreesRefusesLinksAndNeverReplaces)
     fs::create_directories(t.path() / "a" / "empty");
     std::string err;
     long calls = 0;
-    ASSERT_TRUE(CopyTree(t.file("a"), t.file("b"), [&](long, long) { ++calls; }, err)) << err;
+    ASSERT_TRUE(CopyTree(
+        t.file("a"), t.file("b"), [&](long, long) { ++calls; }, err))
+        << err;
     std::string difference;
     EXPECT_TRUE(TakeSnapshot(t.file("b")).SameContentAs(TakeSnapshot(t.file("a")), difference)) << difference;
     EXPECT_EQ(TakeSnapshot(t.file("b")).entries, TakeSnapshot(t.file("a")).entries);  // times kept too

@@ -29,11 +29,11 @@ namespace {
 class ServerEdition : public ::testing::Test {
 protected:
     int argc = 0;
-    QCoreApplication app{argc, nullptr};
+    QCoreApplication app {argc, nullptr};
     TempDir root;
     RecordingMessageSink sink;
     PreferenceSnapshot prefs = PreferenceStore(QString::fromStdString(root.file("prefs.ini"))).Read();
-    LectureWatcher server{[this] { return prefs; }};
+    LectureWatcher server {[this] { return prefs; }};
 
     void SetUp() override
     {

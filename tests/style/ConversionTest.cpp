@@ -25,15 +25,17 @@ protected:
     bool has(const std::string& name) const { return std::filesystem::exists(media.file(name)); }
     void publishedLecture()
     {
-        put("talk1.rat", "u 00:00:00 00:00:05 &&slide&&http://host/pub/sld001.htm\r\n"
-                         "\r\n"
-                         "   u 00:00:05 00:00:09 &&slide&&http://host/pub/SLD002.HTM\r\n"
-                         "&&slide&&sld003.htm\r\n"
-                         "u 00:00:09 00:00:12 plain line\r\n");
-        put("n001.htm", "<HTML><FORM>\r\n<P>Slide Index</P>\r\n<SELECT NAME=s>\r\n"
-                        "<OPTION VALUE=\"sld001.htm\">Introduction\r\n"
-                        "<OPTION VALUE=\"sld002.htm\">Overview\r\n"
-                        "</SELECT>\r\n<A HREF=\"sld003.htm\">elsewhere</A>\r\n");
+        put("talk1.rat",
+            "u 00:00:00 00:00:05 &&slide&&http://host/pub/sld001.htm\r\n"
+            "\r\n"
+            "   u 00:00:05 00:00:09 &&slide&&http://host/pub/SLD002.HTM\r\n"
+            "&&slide&&sld003.htm\r\n"
+            "u 00:00:09 00:00:12 plain line\r\n");
+        put("n001.htm",
+            "<HTML><FORM>\r\n<P>Slide Index</P>\r\n<SELECT NAME=s>\r\n"
+            "<OPTION VALUE=\"sld001.htm\">Introduction\r\n"
+            "<OPTION VALUE=\"sld002.htm\">Overview\r\n"
+            "</SELECT>\r\n<A HREF=\"sld003.htm\">elsewhere</A>\r\n");
         put("sld001.htm", "old page");
         put("sld002.htm", "old page");
         put("sld01.htm", "not a slide page");
@@ -49,10 +51,10 @@ TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
     ASSERT_EQ(sink.questions.size(), 1u);
     EXPECT_EQ(sink.questions[0], media.dir() + " appears to be a published directory - OK - to autoconvert?");
     EXPECT_EQ(readLines(media.file("talk1.txt")),
-              (Lines{"u 00:00:00 00:00:05 URL\\sld001.htm", "u 00:00:05 00:00:09 URL\\SLD002.HTM",
-                     "&&slide&&sld003.htm", "u 00:00:09 00:00:12 plain line"}));
+              (Lines {"u 00:00:00 00:00:05 URL\\sld001.htm", "u 00:00:05 00:00:09 URL\\SLD002.HTM",
+                      "&&slide&&sld003.htm", "u 00:00:09 00:00:12 plain line"}));
     EXPECT_EQ(readLines(media.file("titles.txt")),
-              (Lines{"\"sld001.htm\" \"Introduction\"", "\"sld002.htm\" \"Overview\""}));
+              (Lines {"\"sld001.htm\" \"Introduction\"", "\"sld002.htm\" \"Overview\""}));
     EXPECT_FALSE(has("sld001.htm"));
     EXPECT_FALSE(has("sld002.htm"));
     EXPECT_TRUE(has("sld01.htm"));
@@ -133,12 +135,12 @@ TEST_F(Conversion, EventUrlsForDiskAndWeb)
     put("talk1.txt", "u 0 5 URL\\sld001.htm\r\nu 5 9 URL\\http://elsewhere/sld002.htm URL\\x\r\n# URL\\URL\\\r\n");
     ASSERT_TRUE(engine.ConvertEventUrls(true, "http://w/", in, media.file("disk.rat")));
     EXPECT_EQ(readLines(media.file("disk.rat")),
-              (Lines{"u 0 5 &&slide&&sld001.htm", "u 5 9 &&slide&&http://elsewhere/sld002.htm &&slide&&x",
-                     "# &&slide&&&&slide&&"}));
+              (Lines {"u 0 5 &&slide&&sld001.htm", "u 5 9 &&slide&&http://elsewhere/sld002.htm &&slide&&x",
+                      "# &&slide&&&&slide&&"}));
     ASSERT_TRUE(engine.ConvertEventUrls(false, "http://w/", in, media.file("web.rat")));
     EXPECT_EQ(readLines(media.file("web.rat")),
-              (Lines{"u 0 5 &&slide&&http://w/sld001.htm", "u 5 9 &&slide&&http://elsewhere/sld002.htm &&slide&&x",
-                     "# &&slide&&http://w/&&slide&&http://w/"}));
+              (Lines {"u 0 5 &&slide&&http://w/sld001.htm", "u 5 9 &&slide&&http://elsewhere/sld002.htm &&slide&&x",
+                      "# &&slide&&http://w/&&slide&&http://w/"}));
     // In place.
     ASSERT_TRUE(engine.ConvertEventUrls(true, "", in, in));
     EXPECT_EQ(readLines(in).at(0), "u 0 5 &&slide&&sld001.htm");

@@ -12,7 +12,7 @@ protected:
     // Whether "!IFDEF word" holds for the slide.
     bool cond(const std::string& word, int slide, bool toDisk = true)
     {
-        return run("!IFDEF " + word + "\nyes\n!ELSE\nno\n!ENDIF\n", slide, toDisk) == Lines{"yes"};
+        return run("!IFDEF " + word + "\nyes\n!ELSE\nno\n!ENDIF\n", slide, toDisk) == Lines {"yes"};
     }
     struct Row {
         const char* word;
@@ -30,10 +30,10 @@ TEST_F(Directives, CommentAndBangLinesAreNeverWritten)
 {
     audioSlides(2);
     // The line that turns output off is not written either.
-    EXPECT_EQ(run("a N#N\n#N#N hidden\n!anything\nb !IFDEF FIRSTSLIDE\nc\n!ENDIF\n", 2), Lines{"a 002"});
+    EXPECT_EQ(run("a N#N\n#N#N hidden\n!anything\nb !IFDEF FIRSTSLIDE\nc\n!ENDIF\n", 2), Lines {"a 002"});
     // A directive inside a line is carried out and the line written too.
-    EXPECT_EQ(run("x !IFDEF FIRSTSLIDE\ny\n!ENDIF\n", 1), (Lines{"x !IFDEF FIRSTSLIDE", "y"}));
-    EXPECT_EQ(run("a\r\nb\rc\n\nd"), (Lines{"a", "b", "c", "", "d"}));
+    EXPECT_EQ(run("x !IFDEF FIRSTSLIDE\ny\n!ENDIF\n", 1), (Lines {"x !IFDEF FIRSTSLIDE", "y"}));
+    EXPECT_EQ(run("a\r\nb\rc\n\nd"), (Lines {"a", "b", "c", "", "d"}));
 }
 
 TEST_F(Directives, ConditionTableRowOrder)
@@ -41,11 +41,20 @@ TEST_F(Directives, ConditionTableRowOrder)
     // slide 1: audio only; 2: video only; 3: both; 4: neither
     slides({{1, -1}, {-1, 2}, {3, 3}, {-1, -1}});
     expectRows({
-        {"AUDIOONLY", 1, true},      {"AUDIOONLY", 3, false},  // not decided by the AUDIO row
-        {"AUDIO", 3, true},          {"AUDIO", 4, false},      {"AUDIOANDVIDEO", 3, true},
-        {"AUDIOANDVIDEO", 1, false}, {"VIDEOONLY", 2, true},   {"VIDEOONLY", 3, false},
-        {"VIDEO", 3, true},          {"VIDEO", 4, false},      {"FIRSTSLIDE", 1, true},
-        {"FIRSTSLIDE", 2, false},    {"LASTSLIDE", 4, true},   {"NOSUCHWORD", 1, false},
+        {"AUDIOONLY", 1, true},
+        {"AUDIOONLY", 3, false},  // not decided by the AUDIO row
+        {"AUDIO", 3, true},
+        {"AUDIO", 4, false},
+        {"AUDIOANDVIDEO", 3, true},
+        {"AUDIOANDVIDEO", 1, false},
+        {"VIDEOONLY", 2, true},
+        {"VIDEOONLY", 3, false},
+        {"VIDEO", 3, true},
+        {"VIDEO", 4, false},
+        {"FIRSTSLIDE", 1, true},
+        {"FIRSTSLIDE", 2, false},
+        {"LASTSLIDE", 4, true},
+        {"NOSUCHWORD", 1, false},
     });
 }
 
@@ -59,7 +68,7 @@ TEST_F(Directives, TargetConditionsFallThroughByDiskFlag)
     EXPECT_FALSE(cond("CDROM", 1, false));
     EXPECT_TRUE(cond("WEB", 1, false));
     EXPECT_FALSE(cond("WEB", 1, true));
-    EXPECT_TRUE(cond("PSEUDOSTREAM", 1, true));   // NOT the streaming option
+    EXPECT_TRUE(cond("PSEUDOSTREAM", 1, true));    // NOT the streaming option
     EXPECT_FALSE(cond("PSEUDOSTREAM", 1, false));  // decided by the STREAM row
     EXPECT_FALSE(cond("STREAM", 1, true));         // no row for it on disk
     engine.S.Stream = true;
@@ -75,8 +84,14 @@ TEST_F(Directives, FirstAndLastInPart)
 {
     slides({{1, -1}, {1, -1}, {-1, 2}, {-1, 2}});
     expectRows({
-        {"FIRSTINPART", 1, true},  {"FIRSTINPART", 2, false}, {"FIRSTINPART", 3, true}, {"FIRSTINPART", 4, false},
-        {"LASTINPART", 1, false},  {"LASTINPART", 2, true},   {"LASTINPART", 3, false}, {"LASTINPART", 4, true},
+        {"FIRSTINPART", 1, true},
+        {"FIRSTINPART", 2, false},
+        {"FIRSTINPART", 3, true},
+        {"FIRSTINPART", 4, false},
+        {"LASTINPART", 1, false},
+        {"LASTINPART", 2, true},
+        {"LASTINPART", 3, false},
+        {"LASTINPART", 4, true},
     });
 }
 
@@ -87,13 +102,17 @@ TEST_F(Directives, CaptionsFollowTheSlidesPart)
     engine.SI.CaptionsFile[1] = "captions1.vtt";
     engine.SI.CaptionsFile[3] = "captions3.vtt";
     expectRows({
-        {"CAPTIONS", 1, true}, {"CAPTIONS", 2, false}, {"CAPTIONS", 3, true}, {"CAPTIONS", 4, false},
+        {"CAPTIONS", 1, true},
+        {"CAPTIONS", 2, false},
+        {"CAPTIONS", 3, true},
+        {"CAPTIONS", 4, false},
         // Words of the older rows still decide a line that names both.
-        {"VIDEO CAPTIONS", 2, true}, {"AUDIO CAPTIONS", 2, false},
+        {"VIDEO CAPTIONS", 2, true},
+        {"AUDIO CAPTIONS", 2, false},
     });
     EXPECT_EQ(run("!IFDEF CAPTIONS\n<track src=\"captionsP#P.vtt\">\n!ELSE\nnone\n!ENDIF\n", 3),
-              (Lines{"<track src=\"captions3.vtt\">"}));
-    EXPECT_EQ(run("!IFDEF CAPTIONS\n<track>\n!ELSE\nnone\n!ENDIF\n", 2), (Lines{"none"}));
+              (Lines {"<track src=\"captions3.vtt\">"}));
+    EXPECT_EQ(run("!IFDEF CAPTIONS\n<track>\n!ELSE\nnone\n!ENDIF\n", 2), (Lines {"none"}));
 }
 
 TEST_F(Directives, SharpCopiesAreThoseTheLectureHas)
@@ -108,20 +127,21 @@ TEST_F(Directives, SharpCopiesAreThoseTheLectureHas)
 TEST_F(Directives, NestedConditionsAndUnderflow)
 {
     audioSlides(2);
-    EXPECT_EQ(run("!IFDEF LASTSLIDE\n!IFDEF AUDIO\na\n!ELSE\nb\n!ENDIF\n!ELSE\n!IFDEF AUDIO\nc\n!ENDIF\n!ENDIF\nd\n", 1),
-              (Lines{"c", "d"}));
+    EXPECT_EQ(
+        run("!IFDEF LASTSLIDE\n!IFDEF AUDIO\na\n!ELSE\nb\n!ENDIF\n!ELSE\n!IFDEF AUDIO\nc\n!ENDIF\n!ENDIF\nd\n", 1),
+        (Lines {"c", "d"}));
     // An inner ELSE never turns output on inside a false block.
-    EXPECT_EQ(run("!IFDEF LASTSLIDE\n!IFDEF NOPE\na\n!ELSE\nb\n!ENDIF\n!ENDIF\n", 1), Lines{});
+    EXPECT_EQ(run("!IFDEF LASTSLIDE\n!IFDEF NOPE\na\n!ELSE\nb\n!ENDIF\n!ENDIF\n", 1), Lines {});
     EXPECT_TRUE(sink.messages.empty());
-    EXPECT_EQ(run("!IFDEF NOPE\na\n!ENDIF\n!ENDIF\nb\n", 1), Lines{"b"});
+    EXPECT_EQ(run("!IFDEF NOPE\na\n!ENDIF\n!ENDIF\nb\n", 1), Lines {"b"});
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0], "Error, Stack Underflow !ENDIF");
     // ENDIF on an empty stack turns output back on; ELSE leaves it alone.
-    EXPECT_EQ(run("!ELSE\na\n!IFDEF NOPE\n!ENDIF\n!ENDIF x\nb\n", 1), (Lines{"a", "b"}));
+    EXPECT_EQ(run("!ELSE\na\n!IFDEF NOPE\n!ENDIF\n!ENDIF x\nb\n", 1), (Lines {"a", "b"}));
     EXPECT_TRUE(sink.saw("Error, Stack Underflow !ELSE"));
     EXPECT_TRUE(sink.saw("Error, Stack Underflow !ENDIF x"));
     // An IFDEF left open is forgotten at the end of the file.
-    EXPECT_EQ(run("!IFDEF NOPE\na\n"), Lines{});
+    EXPECT_EQ(run("!IFDEF NOPE\na\n"), Lines {});
     EXPECT_TRUE(lastOk);
 }
 
@@ -134,7 +154,7 @@ TEST_F(Directives, HundredNestedIfdefsWorkTheNextOneStopsTheFile)
     text += "deep\n";
     for (int i = 0; i < 100; ++i)
         text += "!ENDIF\n";
-    EXPECT_EQ(run(text), Lines{"deep"});
+    EXPECT_EQ(run(text), Lines {"deep"});
     EXPECT_TRUE(lastOk);
     run("before\n" + std::string("!IFDEF AUDIO\n") + text);
     EXPECT_FALSE(lastOk);
@@ -146,27 +166,27 @@ TEST_F(Directives, ForSlideRepeatsTheBodyWithEachSlidesTokens)
 {
     audioSlides(3);
     EXPECT_EQ(run("<ul>\n!FORSLIDE\n<li>S#S T#T</li>\n!ENDSLIDE\n</ul>\n", 2),
-              (Lines{"<ul>", "<li>sld001.htm Title 1</li>", "<li>sld002.htm Title 2</li>",
-                     "<li>sld003.htm Title 3</li>", "</ul>"}));
+              (Lines {"<ul>", "<li>sld001.htm Title 1</li>", "<li>sld002.htm Title 2</li>",
+                      "<li>sld003.htm Title 3</li>", "</ul>"}));
     // Each pass has its own condition stack and slide.
     EXPECT_EQ(run("!FORSLIDE\n!IFDEF LASTSLIDE\nlast n#n\n!ELSE\nn#n\n!ENDIF\n!ENDSLIDE\n", 1),
-              (Lines{"1", "2", "last 3"}));
+              (Lines {"1", "2", "last 3"}));
     EXPECT_EQ(engine.LoopDepth, 0);
 }
 
 TEST_F(Directives, LoopInsideAFalseBlockIsConsumedWithoutOutput)
 {
     audioSlides(2);
-    EXPECT_EQ(run("!IFDEF NOPE\n!FORSLIDE\nx\n!ENDIF\n!ENDSLIDE\n!ENDIF\nafter\n"), Lines{"after"});
-    EXPECT_EQ(run("!FORSLIDE\nnever closed n#n\n"), (Lines{"never closed 1", "never closed 2"}));
+    EXPECT_EQ(run("!IFDEF NOPE\n!FORSLIDE\nx\n!ENDIF\n!ENDSLIDE\n!ENDIF\nafter\n"), Lines {"after"});
+    EXPECT_EQ(run("!FORSLIDE\nnever closed n#n\n"), (Lines {"never closed 1", "never closed 2"}));
 }
 
 TEST_F(Directives, ForPartVisitsEachPartAndRestrictsInnerSlideLoops)
 {
     slides({{1, -1}, {1, -1}, {-1, 2}, {-1, 2}, {-1, 2}});
-    EXPECT_EQ(run("!FORPART\npart P#P from n#n\n!ENDPART\n"), (Lines{"part 1 from 1", "part 2 from 3"}));
+    EXPECT_EQ(run("!FORPART\npart P#P from n#n\n!ENDPART\n"), (Lines {"part 1 from 1", "part 2 from 3"}));
     EXPECT_EQ(run("!FORPART\n[P#P]\n!FORSLIDE\nn#n\n!ENDSLIDE\n!ENDPART\n"),
-              (Lines{"[1]", "1", "2", "[2]", "3", "4", "5"}));
+              (Lines {"[1]", "1", "2", "[2]", "3", "4", "5"}));
     EXPECT_FALSE(engine.PartRestrict);  // restored after each pass
 }
 
@@ -175,7 +195,8 @@ TEST_F(Directives, SameKindNestingEndsTheOuterBodyEarly)
     audioSlides(2);
     // Outer body: "a", "!FORSLIDE", "b"; in each outer pass the inner loop
     // runs "b" per slide. The trailing "c" and "!ENDSLIDE" are then plain.
-    EXPECT_EQ(run("!FORSLIDE\na\n!FORSLIDE\nb\n!ENDSLIDE\nc\n!ENDSLIDE\n"), (Lines{"a", "b", "b", "a", "b", "b", "c"}));
+    EXPECT_EQ(run("!FORSLIDE\na\n!FORSLIDE\nb\n!ENDSLIDE\nc\n!ENDSLIDE\n"),
+              (Lines {"a", "b", "b", "a", "b", "b", "c"}));
 }
 
 TEST_F(Directives, PartRestrictionKeepsSlidesSharingAudioOrVideo)
@@ -183,16 +204,16 @@ TEST_F(Directives, PartRestrictionKeepsSlidesSharingAudioOrVideo)
     const std::string loop = "!FORSLIDE\nn#n\n!ENDSLIDE\n";
     slides({{1, -1}, {1, 2}, {-1, 2}, {3, -1}});
     engine.PartRestrict = true;
-    EXPECT_EQ(run(loop, 1), (Lines{"1", "2"}));
-    EXPECT_EQ(run(loop, 3), (Lines{"2", "3"}));
+    EXPECT_EQ(run(loop, 1), (Lines {"1", "2"}));
+    EXPECT_EQ(run(loop, 3), (Lines {"2", "3"}));
     engine.PartRestrict = false;
-    EXPECT_EQ(run(loop, 3), (Lines{"1", "2", "3", "4"}));
+    EXPECT_EQ(run(loop, 3), (Lines {"1", "2", "3", "4"}));
     // Audio-only parts: every slide's video part is -1, which names no part.
     slides({{1, -1}, {1, -1}, {2, -1}, {-1, -1}, {-1, -1}});
     engine.PartRestrict = true;
-    EXPECT_EQ(run(loop, 3), Lines{"3"});
-    EXPECT_EQ(run(loop, 1), (Lines{"1", "2"}));
-    EXPECT_EQ(run(loop, 4), (Lines{"4", "5"}));
+    EXPECT_EQ(run(loop, 3), Lines {"3"});
+    EXPECT_EQ(run(loop, 1), (Lines {"1", "2"}));
+    EXPECT_EQ(run(loop, 4), (Lines {"4", "5"}));
 }
 
 TEST_F(Directives, LoopNestingIsBounded)
@@ -201,7 +222,7 @@ TEST_F(Directives, LoopNestingIsBounded)
     std::string text;
     for (int i = 0; i < StyleEngine::kMaxLoopDepth; ++i)
         text += i % 2 ? "!FORSLIDE\n" : "!FORPART\n";
-    EXPECT_EQ(run(text + "x\n"), Lines{"x"});
+    EXPECT_EQ(run(text + "x\n"), Lines {"x"});
     EXPECT_TRUE(lastOk);
     run("!FORSLIDE\n" + text + "x\n");
     EXPECT_FALSE(lastOk);
@@ -229,22 +250,22 @@ TEST_F(Directives, PageDirectivesCopyFromTheSlidePage)
                "<HTML><HEAD>\n<TITLE>T#T</TITLE>\n</HEAD>\n<BODY>\n<MAP NAME=m>\n"
                "<AREA HREF=\"file://sld002.htm\">\n</MAP>\n<P>Notes:</P>\nSee www.a.org\n<b>bold</b><!-- end -->\n"
                "</BODY></HTML>\n");
-    EXPECT_EQ(run("!HEAD\n", 1), (Lines{"", "<TITLE>Title 1</TITLE>", ""}));
-    EXPECT_EQ(run("!MAP\n", 1), (Lines{"<MAP NAME=m>", "<AREA HREF=\"sld002.htm\">", "</MAP>"}));
-    EXPECT_EQ(run("!NOTES\n", 1), (Lines{"", "See <a href=http://www.a.org>www.a.org</a>", "<b>bold</b>"}));
-    EXPECT_EQ(run("!RTNOTES\n", 1), (Lines{"", "See <a href=http://www.a.org>www.a.org</a>", "bold"}));
+    EXPECT_EQ(run("!HEAD\n", 1), (Lines {"", "<TITLE>Title 1</TITLE>", ""}));
+    EXPECT_EQ(run("!MAP\n", 1), (Lines {"<MAP NAME=m>", "<AREA HREF=\"sld002.htm\">", "</MAP>"}));
+    EXPECT_EQ(run("!NOTES\n", 1), (Lines {"", "See <a href=http://www.a.org>www.a.org</a>", "<b>bold</b>"}));
+    EXPECT_EQ(run("!RTNOTES\n", 1), (Lines {"", "See <a href=http://www.a.org>www.a.org</a>", "bold"}));
     EXPECT_EQ(run("!INCLUDE\n", 1).size(), 11u);
     // Directives are skipped while inactive.
-    EXPECT_EQ(run("!IFDEF NOPE\n!INCLUDE\n!ENDIF\n", 1), Lines{});
+    EXPECT_EQ(run("!IFDEF NOPE\n!INCLUDE\n!ENDIF\n", 1), Lines {});
 }
 
 TEST_F(Directives, NotesFallBackToTheNotesFileOnlyForNotes)
 {
     audioSlides(2);
     putLecture("img002.not", "Read http://a.org/x first\nN#N\n");
-    EXPECT_EQ(run("!NOTES\n", 2), (Lines{"Read <a href=http://a.org/x>http://a.org/x</a> first", "002"}));
-    EXPECT_EQ(run("!RTNOTES\n", 2), Lines{});
-    EXPECT_EQ(run("!NOTES\n", 1), Lines{});  // neither page nor notes file
+    EXPECT_EQ(run("!NOTES\n", 2), (Lines {"Read <a href=http://a.org/x>http://a.org/x</a> first", "002"}));
+    EXPECT_EQ(run("!RTNOTES\n", 2), Lines {});
+    EXPECT_EQ(run("!NOTES\n", 1), Lines {});  // neither page nor notes file
 }
 
 }  // namespace

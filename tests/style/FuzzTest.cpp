@@ -13,7 +13,7 @@ namespace {
 
 class Fuzz : public StyleFixture {
 protected:
-    std::mt19937 rng{20240517};
+    std::mt19937 rng {20240517};
 
     std::string pick(const std::vector<std::string>& words) { return words[rng() % words.size()]; }
 
@@ -28,10 +28,17 @@ protected:
     std::string randomLine()
     {
         static const std::vector<std::string> words = {
-            "!INCLUDE", "!HEAD", "!NOTES", "!RTNOTES", "!MAP", "!FORSLIDE", "!ENDSLIDE", "!FORPART", "!ENDPART",
-            "!IFDEF", "!ELSE", "!ENDIF", "AUDIO", "VIDEOONLY", "STREAM", "PSEUDOSTREAM", "CDROM", "WEB",
-            "FIRSTINPART", "LASTINPART", "N-N", "N+N", "n#n", "S+S", "X*X", "P+P", "P-P", "F*M", "T#T", "N*N",
-            "L*C", "<AREA HREF=\"file://", "#", "<", ">", "<!--", "-->", "http://", "www.", "\r", "\n", "",
+            "!INCLUDE", "!HEAD",     "!NOTES",      "!RTNOTES",
+            "!MAP",     "!FORSLIDE", "!ENDSLIDE",   "!FORPART",
+            "!ENDPART", "!IFDEF",    "!ELSE",       "!ENDIF",
+            "AUDIO",    "VIDEOONLY", "STREAM",      "PSEUDOSTREAM",
+            "CDROM",    "WEB",       "FIRSTINPART", "LASTINPART",
+            "N-N",      "N+N",       "n#n",         "S+S",
+            "X*X",      "P+P",       "P-P",         "F*M",
+            "T#T",      "N*N",       "L*C",         "<AREA HREF=\"file://",
+            "#",        "<",         ">",           "<!--",
+            "-->",      "http://",   "www.",        "\r",
+            "\n",       "",
         };
         std::string line;
         const int n = static_cast<int>(rng() % 6);

@@ -21,7 +21,7 @@ TEST(StripTags, KeepsParagraphTagsAndTextDropsOtherTagsAndComments)
 TEST(AutoLink, LinksEachBareAddressOfALine)
 {
     const std::string linked = "<a href=http://a.org>x</a> http://b.org";
-    for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>>{
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>> {
              {"see http://a.org/x now", "see <a href=http://a.org/x>http://a.org/x</a> now"},
              {"go www.a.org", "go <a href=http://www.a.org>www.a.org</a>"},
              {"ftp://f.org<BR>", "<a href=ftp://f.org>ftp://f.org</a><BR>"},
@@ -48,7 +48,7 @@ TEST(AutoLink, LinksEachBareAddressOfALine)
         EXPECT_EQ(StyleEngine::AutoLink(text), expected) << text;
 }
 
-class NotesOnDisk : public style_test::StyleFixture {};
+class NotesOnDisk : public style_test::StyleFixture { };
 
 TEST_F(NotesOnDisk, TheNotesFileOfASlideIsLinkedInItsPage)
 {
@@ -57,10 +57,10 @@ TEST_F(NotesOnDisk, TheNotesFileOfASlideIsLinkedInItsPage)
     putStyle("sld000.htm", "<div>\r\n!NOTES\r\n</div>\r\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
     EXPECT_EQ(outLines("sld001.htm"),
-              (style_test::Lines{"<div>",
-                                 "Read <a href=https://a.org/paper.pdf>https://a.org/paper.pdf</a>, then "
-                                 "<a href=http://www.b.org>www.b.org</a>.",
-                                 "</div>"}));
+              (style_test::Lines {"<div>",
+                                  "Read <a href=https://a.org/paper.pdf>https://a.org/paper.pdf</a>, then "
+                                  "<a href=http://www.b.org>www.b.org</a>.",
+                                  "</div>"}));
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ protected:
     {
         putLecture("page.htm", content);
         std::ostringstream out;
-        const std::string l =
-            engine.CopySection(start, end, lecture.file("page.htm"), out, 1, true, false, false, keep);
+        const std::string l
+            = engine.CopySection(start, end, lecture.file("page.htm"), out, 1, true, false, false, keep);
         if (last)
             *last = l;
         return splitCrLf(out.str());
@@ -26,45 +26,46 @@ TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
     audioSlides(1);
     std::string last;
     EXPECT_EQ(copy("skip\nxx START yy\nmid\ntail END more\nafter\n", "START", "END", false, &last),
-              (Lines{"", "mid", "tail "}));
+              (Lines {"", "mid", "tail "}));
     EXPECT_EQ(last, "tail ");
     // A section whose end marker stands on its start line ends there.
-    EXPECT_EQ(copy("a START b END\nc\n", "START", "END", false), (Lines{" b "}));
-    EXPECT_EQ(copy("a STARTEND c\nd END\n", "START", "END", false), (Lines{""}));
-    EXPECT_EQ(copy("END first\n", "", "END", false), Lines{""});
+    EXPECT_EQ(copy("a START b END\nc\n", "START", "END", false), (Lines {" b "}));
+    EXPECT_EQ(copy("a STARTEND c\nd END\n", "START", "END", false), (Lines {""}));
+    EXPECT_EQ(copy("END first\n", "", "END", false), Lines {""});
 }
 
 TEST_F(SectionCopy, HeadAndNotesOnOneLineOfTheLecturePageEndThere)
 {
     audioSlides(2);
-    putLecture("sld001.htm", "<HTML><HEAD><TITLE>One</TITLE></HEAD>\r\n<BODY>Notes: short note <!-- end -->\r\n"
-                             "<P>body text</P>\r\n<!-- more -->\r\n</BODY></HTML>\r\n");
+    putLecture("sld001.htm",
+               "<HTML><HEAD><TITLE>One</TITLE></HEAD>\r\n<BODY>Notes: short note <!-- end -->\r\n"
+               "<P>body text</P>\r\n<!-- more -->\r\n</BODY></HTML>\r\n");
     putLecture("sld002.htm", "<HEAD>\r\n<TITLE>Two</TITLE>\r\n</HEAD>\r\nNotes:\r\nlong note\r\n<!-- x -->\r\n");
     putStyle("sld000.htm", "<head>\r\n!HEAD\r\n</head>\r\n<div>\r\n!NOTES\r\n</div>\r\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
     EXPECT_EQ(outLines("sld001.htm"),
-              (Lines{"<head>", "<TITLE>One</TITLE>", "</head>", "<div>", " short note ", "</div>"}));
+              (Lines {"<head>", "<TITLE>One</TITLE>", "</head>", "<div>", " short note ", "</div>"}));
     EXPECT_EQ(outLines("sld002.htm"),
-              (Lines{"<head>", "", "<TITLE>Two</TITLE>", "", "</head>", "<div>", "", "long note", "", "</div>"}));
+              (Lines {"<head>", "", "<TITLE>Two</TITLE>", "", "</head>", "<div>", "", "long note", "", "</div>"}));
 }
 
 TEST_F(SectionCopy, KeepMarkersTakesFromTheStartMarkerThroughTheEndMarker)
 {
     audioSlides(1);
-    EXPECT_EQ(copy("xx<MAP a>y</MAP> tail\n", "<MAP", "</MAP>", true), Lines{"<MAP a>y</MAP>"});
+    EXPECT_EQ(copy("xx<MAP a>y</MAP> tail\n", "<MAP", "</MAP>", true), Lines {"<MAP a>y</MAP>"});
     EXPECT_EQ(copy("  <MAP a>\n<AREA>\nzz</MAP>! after\n", "<MAP", "</MAP>", true),
-              (Lines{"<MAP a>", "<AREA>", "zz</MAP>"}));
+              (Lines {"<MAP a>", "<AREA>", "zz</MAP>"}));
     // A marker at the very end of its line cannot end there.
-    EXPECT_EQ(copy("x<M\nq<M\n", "<M", "<M", true), (Lines{"<M", "q<M"}));
+    EXPECT_EQ(copy("x<M\nq<M\n", "<M", "<M", true), (Lines {"<M", "q<M"}));
 }
 
 TEST_F(SectionCopy, WholeFileEmptyMarkersAndMissingFiles)
 {
     audioSlides(1);
     std::string last = "unchanged";
-    EXPECT_EQ(copy("one\nN#N\n", "", "", false, &last), (Lines{"one", "001"}));
+    EXPECT_EQ(copy("one\nN#N\n", "", "", false, &last), (Lines {"one", "001"}));
     EXPECT_EQ(last, "001");
-    EXPECT_EQ(copy("one\n", "NOPE", "", false), Lines{});
+    EXPECT_EQ(copy("one\n", "NOPE", "", false), Lines {});
     std::ostringstream out;
     EXPECT_EQ(engine.CopySection("", "", lecture.file("none.htm"), out, 1, true, true, true, false), "");
     EXPECT_EQ(engine.CopySection("", "", "", out, 1, true, true, true, false), "");

@@ -7,7 +7,7 @@ using testing_support::holds;
 
 namespace {
 
-class StyleDirectory : public StyleFixture {};
+class StyleDirectory : public StyleFixture { };
 
 TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
 {
@@ -22,9 +22,9 @@ TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
     for (const char* name : {"sld001.htm", "sld002.htm", "sld003.htm", "part1.htm", "part2.htm", "index.htm"})
         EXPECT_TRUE(outExists(name)) << name;
-    EXPECT_EQ(outLines("sld002.htm"), Lines{"page 002"});
-    EXPECT_EQ(outLines("part2.htm"), Lines{"part 2"});
-    EXPECT_EQ(outLines("index.htm"), Lines{"index 1"});
+    EXPECT_EQ(outLines("sld002.htm"), Lines {"page 002"});
+    EXPECT_EQ(outLines("part2.htm"), Lines {"part 2"});
+    EXPECT_EQ(outLines("index.htm"), Lines {"index 1"});
     for (const char* name : {"logo.GIF", "logo.gif", "back.jpg", "Style.cfg", ".hidden", "part3.htm"})
         EXPECT_FALSE(outExists(name)) << name;
     EXPECT_EQ(testing_support::readFile(output.file("sld002.htm")), "page 002\r\n");
@@ -35,7 +35,7 @@ TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
 
 TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRight)
 {
-    slides(std::vector<SlideSpec>(12, SlideSpec{-1, 1}));
+    slides(std::vector<SlideSpec>(12, SlideSpec {-1, 1}));
     putStyle("a000b000.htm", "x\n");
     putStyle("v0x0.htm", "y\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));
@@ -48,8 +48,8 @@ TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
     slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}});
     putStyle("toc0.htm", "!FORSLIDE\nS#S\n!ENDSLIDE\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));
-    EXPECT_EQ(outLines("toc1.htm"), (Lines{"sld001.htm", "sld002.htm"}));
-    EXPECT_EQ(outLines("toc2.htm"), (Lines{"sld003.htm", "sld004.htm"}));
+    EXPECT_EQ(outLines("toc1.htm"), (Lines {"sld001.htm", "sld002.htm"}));
+    EXPECT_EQ(outLines("toc2.htm"), (Lines {"sld003.htm", "sld004.htm"}));
 }
 
 TEST_F(StyleDirectory, EmptyOutputsAreRemoved)
@@ -110,11 +110,7 @@ TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
 }
 
 // The bytes of a literal, NULs included.
-template <size_t N>
-std::string bytes(const char (&text)[N])
-{
-    return std::string(text, N - 1);
-}
+template <size_t N> std::string bytes(const char (&text)[N]) { return std::string(text, N - 1); }
 
 TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
 {
@@ -122,7 +118,7 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
     // Bytes the line processor would change: tokens, "#" and "!" lines,
     // lone CRs and LFs, a NUL.
     const std::string png = bytes("\x89PNG\r\n\x1a\n#N#N\n!IFDEF X\rS#S\0\xff");
-    const std::string font = "wOF2 N#N\n#x\n";  // a known binary type, whatever it holds
+    const std::string font = "wOF2 N#N\n#x\n";        // a known binary type, whatever it holds
     const std::string data = bytes("T#T\r\n\0tail");  // unknown type, a NUL in it
     putStyle("logo.PNG", png);
     putStyle("font0.woff2", font);
@@ -134,7 +130,7 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
     EXPECT_EQ(testing_support::readFile(output.file("data000.bin")), data);  // not per slide
     EXPECT_FALSE(outExists("font1.woff2"));
     EXPECT_FALSE(outExists("data001.bin"));
-    EXPECT_EQ(outLines("index.htm"), Lines{"001"});
+    EXPECT_EQ(outLines("index.htm"), Lines {"001"});
 
     // Binary files alone are not a style.
     std::filesystem::remove(style.file("index.htm"));
@@ -145,12 +141,12 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
 TEST_F(StyleDirectory, JoinedPathsHaveOneSeparator)
 {
     audioSlides(1);
-    engine.S.StyleDir = style.path().string();            // none
-    engine.S.LecDir = lecture.path().string() + "//";     // two
+    engine.S.StyleDir = style.path().string();         // none
+    engine.S.LecDir = lecture.path().string() + "//";  // two
     putStyle("sld000.htm", "!INCLUDE\n");
     putLecture("sld001.htm", "lecture page\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));
-    EXPECT_EQ(outLines("sld001.htm"), Lines{"lecture page"});
+    EXPECT_EQ(outLines("sld001.htm"), Lines {"lecture page"});
     EXPECT_EQ(host.statuses.back(), "Destination:" + output.path().string() + "/sld001.htm");
 }
 

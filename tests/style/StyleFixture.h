@@ -26,7 +26,7 @@ protected:
     testing_support::TempDir style, lecture, output;
     testing_support::RecordingMessageSink sink;
     BasicEngineHost host;
-    StyleEngine engine{&host};
+    StyleEngine engine {&host};
 
     void SetUp() override
     {
@@ -43,24 +43,24 @@ protected:
     void slides(const std::vector<SlideSpec>& specs)
     {
         SlideInfo& si = engine.SI;
-        si = SlideInfo{};
+        si = SlideInfo {};
         si.NumOfSlides = static_cast<int16_t>(specs.size());
         for (size_t k = 0; k < specs.size(); ++k) {
             const int i = static_cast<int>(k) + 1;
             si.AudioPart[i] = static_cast<int16_t>(specs[k].audio);
             si.VideoPart[i] = static_cast<int16_t>(specs[k].video);
-            si.SlideName[i] = "sld" + Tav_Fmt000(i) + ".htm";
-            si.SlideImage[i] = "img" + Tav_Fmt000(i) + ".gif";
+            si.SlideName[i] = "sld" + Fmt000(i) + ".htm";
+            si.SlideImage[i] = "img" + Fmt000(i) + ".gif";
             si.SlideTitle[i] = "Title " + std::to_string(i);
-            si.StartTime[i] = "00:00:" + Tav_Fmt00(10 * (i - 1));
-            si.EndTime[i] = "00:00:" + Tav_Fmt00(10 * i);
+            si.StartTime[i] = "00:00:" + Fmt00(10 * (i - 1));
+            si.EndTime[i] = "00:00:" + Fmt00(10 * i);
             for (int p : {specs[k].audio, specs[k].video})
                 if (p > si.NumOfParts)
                     si.NumOfParts = static_cast<int16_t>(p);
         }
     }
     // n audio-only slides in part 1.
-    void audioSlides(int n) { slides(std::vector<SlideSpec>(static_cast<size_t>(n), SlideSpec{1, -1})); }
+    void audioSlides(int n) { slides(std::vector<SlideSpec>(static_cast<size_t>(n), SlideSpec {1, -1})); }
 
     std::string tokens(const std::string& line, int slide, bool toDisk = true) const
     {
@@ -75,20 +75,25 @@ protected:
         std::istringstream in(text);
         TemplateLines lines(in);
         std::ostringstream out;
-        lastOk = engine.ProcessTemplate(slide, engine.S.LecDir + "sld" + Tav_Fmt000(slide) + ".htm", lines, out,
-                                        toDisk);
+        lastOk = engine.ProcessTemplate(slide, engine.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out, toDisk);
         return splitCrLf(out.str());
     }
     bool lastOk = true;
 
     static std::vector<std::string> splitCrLf(const std::string& text) { return testing_support::splitCrLf(text); }
 
-    void putStyle(const std::string& name, const std::string& text) { testing_support::writeFile(style.file(name), text); }
+    void putStyle(const std::string& name, const std::string& text)
+    {
+        testing_support::writeFile(style.file(name), text);
+    }
     void putLecture(const std::string& name, const std::string& text)
     {
         testing_support::writeFile(lecture.file(name), text);
     }
-    std::vector<std::string> outLines(const std::string& name) const { return testing_support::readLines(output.file(name)); }
+    std::vector<std::string> outLines(const std::string& name) const
+    {
+        return testing_support::readLines(output.file(name));
+    }
     bool outExists(const std::string& name) const { return std::filesystem::exists(output.file(name)); }
 };
 

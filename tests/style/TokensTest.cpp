@@ -8,7 +8,7 @@ using namespace style_test;
 
 namespace {
 
-class Tokens : public StyleFixture {};
+class Tokens : public StyleFixture { };
 
 TEST_F(Tokens, SlideNumbersStayInRangeAtBothEnds)
 {
@@ -55,28 +55,29 @@ TEST_F(Tokens, ValuesFormingTokensWithTheirNeighboursFollowTheOrder)
 // line as the earlier ones left it: the rule the engine must match.
 std::string referenceSubstitution(std::string line, const std::vector<std::string>& values)
 {
-    static const char* const kOrder[] = {
-        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",
-        "X*X", "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W",
-        "S*P", "S*M", "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C"};
+    static const char* const kOrder[]
+        = {"N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X",
+           "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M",
+           "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C"};
     if (!line.empty() && line[0] == '#')
         return line;
     for (size_t k = 0; k < values.size(); ++k)
         if (line.find(kOrder[k]) != std::string::npos)
-            line = Tav_ReplaceAll(line, kOrder[k], values[k]);
+            line = ReplaceAll(line, kOrder[k], values[k]);
     if (line.find("<AREA") != std::string::npos)
-        line = Tav_ReplaceAll(line, "HREF=\"file://", "HREF=\"");
+        line = ReplaceAll(line, "HREF=\"file://", "HREF=\"");
     return line;
 }
 
 TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
 {
     audioSlides(3);
-    const std::vector<std::string> pieces = {
-        "N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X", "X*X", "I#I",
-        "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P", "S*M", "S*C", "S*S",
-        "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C", "L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P",
-        "x", " ", "<AREA ", "HREF=\"file://", "\""};
+    const std::vector<std::string> pieces
+        = {"N-N", "N+N", "N#N", "n-n", "n+n", "n#n", "S-S", "S+S", "S#S", "X#X", "X-X", "X+X",    "X*X",
+           "I#I", "P#P", "P-P", "P+P", "T#T", "U#U", "M#M", "N*N", "F*M", "L*C", "L*W", "S*P",    "S*M",
+           "S*C", "S*S", "D*C", "D*W", "H#V", "W#V", "W#F", "W#C", "T*T", "H*N", "B*C", "L*",     "*W",
+           "#",   "*",   "-",   "+",   "S",   "N",   "T",   "W",   "P",   "x",   " ",   "<AREA ", "HREF=\"file://",
+           "\""};
     std::vector<std::string> values;
     engine.SI.BrowserCopy[1] = "talk1.mp4";
     for (size_t k = 0; k < 37; ++k)
@@ -114,8 +115,9 @@ TEST_F(Tokens, HtmlLectureNameIsSafeInTextAndAttributes)
 {
     audioSlides(1);
     engine.S.LecName = R"(x-<img src=x onerror=alert(1)> "q")";
-    EXPECT_EQ(tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
-              R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
+    EXPECT_EQ(
+        tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
+        R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
     // The plain name stays exactly as set.
     EXPECT_EQ(tokens("N*N", 1), engine.S.LecName);
 }
@@ -138,13 +140,13 @@ TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
 TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
 {
     std::string s = "aXa XaX";
-    StyleEngine::ReplaceAll(s, "X", "XX");
+    StyleEngine::ReplaceInPlace(s, "X", "XX");
     EXPECT_EQ(s, "aXXa XXaXX");
     s = "aaaa";
-    StyleEngine::ReplaceAll(s, "aa", "a");
+    StyleEngine::ReplaceInPlace(s, "aa", "a");
     EXPECT_EQ(s, "aa");
     s = "abc";
-    StyleEngine::ReplaceAll(s, "", "x");
+    StyleEngine::ReplaceInPlace(s, "", "x");
     EXPECT_EQ(s, "abc");
 }
 

@@ -9,7 +9,7 @@ namespace testing_support {
 namespace {
 class FakeMediaFile : public MediaFileObject {
 public:
-    FakeMediaFile(FakeEncoderLog* log, std::string path) : log_(log), path_(std::move(path)) {}
+    FakeMediaFile(FakeEncoderLog* log, std::string path) : log_(log), path_(std::move(path)) { }
     bool HasVideo() override { return log_->videoFiles.count(path_) > 0; }
     int VideoHeight() override { return HasVideo() ? log_->height : 0; }
     int VideoWidth() override { return HasVideo() ? log_->width : 0; }

@@ -21,23 +21,23 @@ struct FakeEncoderLog {
 
 class FakeEncoder : public EncoderControl {
 public:
-    explicit FakeEncoder(FakeEncoderLog* log) : log_(log) {}
+    explicit FakeEncoder(FakeEncoderLog* log) : log_(log) { }
     void SetInputKind(int kind) override { inputKind = kind; }
     void SetInputFilename(const std::string& path) override { inputFile = path; }
     void SetAudioDriver(int index) override { audioDriver = index; }
     void SetVideoDriver(int index) override { videoDriver = index; }
-    void SetAudioOn(bool) override {}
+    void SetAudioOn(bool) override { }
     void SetVideoOn(bool on) override { video_ = on; }
     bool VideoOn() const override { return video_; }
     int VideoDriverCount() const override { return static_cast<int>(videoDrivers.size()); }
     std::vector<std::string> AudioDriverNames() const override { return audioDrivers; }
     std::vector<std::string> VideoDriverNames() const override { return videoDrivers; }
-    void SetVideoOutputWidth(int) override {}
-    void SetVideoOutputHeight(int) override {}
-    void SetDoOutputFile(bool) override {}
+    void SetVideoOutputWidth(int) override { }
+    void SetVideoOutputHeight(int) override { }
+    void SetDoOutputFile(bool) override { }
     void SetOutputFilename(const std::string& path) override { outputFile = path; }
     void SetTarget(Target t, bool on) override { targets[t] = on; }
-    void SetSetting(int, int) override {}
+    void SetSetting(int, int) override { }
     bool IsEncoding() const override { return encoding; }
     bool IsSourceOpen() const override { return sourceOpen; }
     void StartEncoding() override
@@ -54,9 +54,9 @@ public:
         encoding = sourceOpen = false;
     }
     void OpenSource() override { sourceOpen = openable; }
-    void ShowFormatDialog() override {}
-    void ShowSourceDialog() override {}
-    void ShowCompressionDialog() override {}
+    void ShowFormatDialog() override { }
+    void ShowSourceDialog() override { }
+    void ShowCompressionDialog() override { }
 
     // What the program set and did, and how the fake behaves.
     int inputKind = -1, audioDriver = -1, videoDriver = -1, starts = 0, stops = 0;

@@ -41,7 +41,7 @@ public:
     int Top() const override { return 0; }
     int Width() const override { return width; }
     int Height() const override { return height; }
-    void SetGeometry(int, int, int, int) override {}
+    void SetGeometry(int, int, int, int) override { }
 
     void End() { state_ = Stopped; }  // playback reached the end
 

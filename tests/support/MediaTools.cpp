@@ -137,8 +137,8 @@ Probed ffprobe(const std::string& path)
                 c.start = std::atof(value.c_str());
             else if (m[2] == "end_time")
                 c.end = std::atof(value.c_str());
-        } else if (key.rfind("chapters.chapter.", 0) == 0 && key.size() > 10 &&
-                   key.substr(key.size() - 10) == "tags.title") {
+        } else if (key.rfind("chapters.chapter.", 0) == 0 && key.size() > 10
+                   && key.substr(key.size() - 10) == "tags.title") {
             const size_t i = std::stoul(key.substr(17));
             if (p.chapters.size() <= i)
                 p.chapters.resize(i + 1);

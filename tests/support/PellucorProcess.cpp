@@ -18,7 +18,7 @@ ProcessOutcome runProgram(const QString& program, const QStringList& args, const
     if (prefix.isEmpty())
         p.start(program, args);
     else
-        p.start(prefix.front(), prefix.mid(1) + QStringList{program} + args);
+        p.start(prefix.front(), prefix.mid(1) + QStringList {program} + args);
     ProcessOutcome r;
     if (!p.waitForStarted(10000))
         return r;

@@ -26,9 +26,9 @@ private:
 };
 
 // Use once per test program: PELLUCOR_QT_CORE_TEST_APP();
-#define PELLUCOR_QT_CORE_TEST_APP()                                                              \
-    [[maybe_unused]] static ::testing::Environment* const pellucor_qt_core_env_ =                \
-        ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtCoreAppEnvironment)
+#define PELLUCOR_QT_CORE_TEST_APP()                                                                                    \
+    [[maybe_unused]] static ::testing::Environment* const pellucor_qt_core_env_                                        \
+        = ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtCoreAppEnvironment)
 
 }  // namespace testing_support
 

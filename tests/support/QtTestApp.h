@@ -16,7 +16,7 @@ namespace testing_support {
 
 class QtAppEnvironment : public ::testing::Environment {
 public:
-    explicit QtAppEnvironment(bool onX = false) : onX_(onX) {}
+    explicit QtAppEnvironment(bool onX = false) : onX_(onX) { }
     void SetUp() override
     {
         if (onX_ && !qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -36,8 +36,7 @@ private:
 };
 
 // The child widget of that object name; a test failure when there is none.
-template <class W>
-W* findWidget(QObject& parent, const char* name)
+template <class W> W* findWidget(QObject& parent, const char* name)
 {
     W* found = parent.findChild<W*>(name);
     EXPECT_NE(found, nullptr) << name;
@@ -45,15 +44,15 @@ W* findWidget(QObject& parent, const char* name)
 }
 
 // Use once per test program: PELLUCOR_QT_TEST_APP();
-#define PELLUCOR_QT_TEST_APP()                                                                  \
-    [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_ =                     \
-        ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtAppEnvironment)
+#define PELLUCOR_QT_TEST_APP()                                                                                         \
+    [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_                                             \
+        = ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtAppEnvironment)
 
 // Instead, in a test program run under xvfb-run: real windows on its X
 // display (tests check QGuiApplication::platformName() is "xcb").
-#define PELLUCOR_QT_X_TEST_APP()                                                                \
-    [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_ =                     \
-        ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtAppEnvironment(true))
+#define PELLUCOR_QT_X_TEST_APP()                                                                                       \
+    [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_                                             \
+        = ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtAppEnvironment(true))
 
 }  // namespace testing_support
 

@@ -14,9 +14,9 @@ bool makeSyncedLecture(const std::string& kind, const std::string& dir, const st
                        const std::string& size, SlideSchedule& schedule, std::string& err)
 {
     std::string out;
-    if (!runTool({"sh", sourceDir() + "samples/make-sync-lecture.sh", kind, dir, recording, std::to_string(seconds),
-                  size},
-                 out, &err))
+    if (!runTool(
+            {"sh", sourceDir() + "samples/make-sync-lecture.sh", kind, dir, recording, std::to_string(seconds), size},
+            out, &err))
         return false;
     std::istringstream in(out);
     schedule.clear();

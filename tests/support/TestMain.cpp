@@ -10,8 +10,8 @@
 int main(int argc, char** argv)
 {
     const char* base = std::getenv("PELLUCOR_STATE_DIR");
-    const std::filesystem::path dir = std::filesystem::path(base && *base ? base : "/tmp/pellucor-test-state") /
-                                      ("p" + std::to_string(getpid()));
+    const std::filesystem::path dir
+        = std::filesystem::path(base && *base ? base : "/tmp/pellucor-test-state") / ("p" + std::to_string(getpid()));
     setenv("PELLUCOR_STATE_DIR", dir.c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();

@@ -37,7 +37,7 @@ TempDir::~TempDir()
 {
     const bool found = text.find(part) != std::string::npos;
     return (found ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
-           << "\"" << part << (found ? "\" is in:\n" : "\" is not in:\n") << text.substr(0, 4000);
+        << "\"" << part << (found ? "\" is in:\n" : "\" is not in:\n") << text.substr(0, 4000);
 }
 
 size_t occurrences(const std::string& text, const std::string& what)
@@ -117,8 +117,8 @@ std::vector<std::string> leftBeside(const std::filesystem::path& output)
 std::string sampleDir() { return envDir("PELLUCOR_SAMPLE_DIR"); }
 std::string sourceDir() { return envDir("PELLUCOR_SOURCE_DIR"); }
 
-RecordingMessageSink::RecordingMessageSink() : previous_(Tav_SetMessageSink(this)) {}
-RecordingMessageSink::~RecordingMessageSink() { Tav_SetMessageSink(previous_); }
+RecordingMessageSink::RecordingMessageSink() : previous_(SetMessageSink(this)) { }
+RecordingMessageSink::~RecordingMessageSink() { SetMessageSink(previous_); }
 
 void RecordingMessageSink::ShowMessage(const std::string& text) { messages.push_back(text); }
 

@@ -44,13 +44,14 @@ public:
     UiDriver& after(int ms, std::string name, std::function<void()> action)
     {
         auto since = std::make_shared<qint64>(-1);
-        return when(std::move(name),
-                    [this, ms, since] {
-                        if (*since < 0)
-                            *since = clock_.elapsed();
-                        return clock_.elapsed() - *since >= ms;
-                    },
-                    std::move(action));
+        return when(
+            std::move(name),
+            [this, ms, since] {
+                if (*since < 0)
+                    *since = clock_.elapsed();
+                return clock_.elapsed() - *since >= ms;
+            },
+            std::move(action));
     }
 
     void start()

@@ -21,7 +21,7 @@ namespace {
 
 struct Session {
     CurlClient inet;
-    FtpWindowModel ftp{inet};
+    FtpWindowModel ftp {inet};
     std::vector<std::string> shown;  // every status and label text shown
     explicit Session(const UploadServer& server, const std::string& password = "secret")
     {
@@ -39,7 +39,7 @@ struct Session {
 class FtpWindowOnServer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server_.started()); }
-    UploadServer server_{ServerKind::PyFtp};
+    UploadServer server_ {ServerKind::PyFtp};
     std::string root() const { return server_.work() + "root/"; }
 };
 
@@ -62,7 +62,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
     s.ftp.cmdCD_Click();  // ".."
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one");
-    EXPECT_EQ(s.ftp.lstBox, (std::vector<std::string>{"sub/"}));
+    EXPECT_EQ(s.ftp.lstBox, (std::vector<std::string> {"sub/"}));
     s.ftp.cmdCD_Click();  // "": cancelled
     EXPECT_EQ(s.ftp.txtStatus, "Change Directory Cancelled");
     s.ftp.cmdCD_Click();  // a directory that is not there
@@ -75,7 +75,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     s.ftp.lstBoxIndex = 0;
     s.ftp.lstBox_DblClick();
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
-    ASSERT_EQ(s.ftp.lstBox, (std::vector<std::string>{"page.htm"}));
+    ASSERT_EQ(s.ftp.lstBox, (std::vector<std::string> {"page.htm"}));
     const std::string lastCmd = s.ftp.lblCmd;
     s.ftp.lstBox_DblClick();
     EXPECT_EQ(s.ftp.lblCmd, lastCmd);
@@ -84,7 +84,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     // while it is not there yet.
     s.ftp.txtFTPPath = "/lecture one";
     s.ftp.cmdBrowse_Click();
-    EXPECT_EQ(s.ftp.lstBox, (std::vector<std::string>{"sub/"}));
+    EXPECT_EQ(s.ftp.lstBox, (std::vector<std::string> {"sub/"}));
     s.ftp.txtFTPPath = "/physics1";
     s.ftp.cmdBrowse_Click();
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
@@ -104,7 +104,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
         Session s(server_, wrong);
         s.ftp.cmdBrowse_Click();
         EXPECT_FALSE(s.ftp.LoggedIn());
-        EXPECT_EQ(sink.messages, (std::vector<std::string>{"Unable to login"}));
+        EXPECT_EQ(sink.messages, (std::vector<std::string> {"Unable to login"}));
         EXPECT_EQ(s.ftp.txtStatus, "Unable to Log In: 530 Authentication failed.");
         EXPECT_FALSE(s.ftp.cmdMputEnabled);
         for (const auto& text : s.shown)
@@ -113,7 +113,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
         s.ftp.cmdBrowse_Click();
         EXPECT_TRUE(s.ftp.LoggedIn());
     }
-    const std::string log = readFile(Tav_DebugLogPath());
+    const std::string log = readFile(DebugLogPath());
     EXPECT_EQ(log.find(wrong), std::string::npos);
     EXPECT_EQ(log.find("secret\n"), std::string::npos);
 }
@@ -158,7 +158,8 @@ TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptly)
     EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/"));
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_TRUE(closed);
-    EXPECT_EQ(sink.questions, (std::vector<std::string>{"Operation in progress - OK to cancel (may take up to 15 seconds)?"}));
+    EXPECT_EQ(sink.questions,
+              (std::vector<std::string> {"Operation in progress - OK to cancel (may take up to 15 seconds)?"}));
     EXPECT_EQ(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Uploading /a.rm: Cancelled");
     EXPECT_FALSE(fs::exists(root() + "a.rm"));
     EXPECT_FALSE(fs::exists(root() + ".a.rm.part"));  // removed after the cancel

@@ -13,13 +13,13 @@ TEST(FtpText, SplitsQuotedWordsAndRefusesControlCharacters)
     Words w;
     std::string err;
     ASSERT_TRUE(FtpSplitCommand(R"(PUT "/tmp/my file.htm" "say ""hi"".txt")", w, err));
-    EXPECT_EQ(w, (Words{"PUT", "/tmp/my file.htm", R"(say "hi".txt)"}));
+    EXPECT_EQ(w, (Words {"PUT", "/tmp/my file.htm", R"(say "hi".txt)"}));
     ASSERT_TRUE(FtpSplitCommand(R"(  CD   "")", w, err));
-    EXPECT_EQ(w, (Words{"CD", ""}));
+    EXPECT_EQ(w, (Words {"CD", ""}));
     // The quoting used by the window is undone exactly.
     const std::string odd = R"(a "b" c)";
     ASSERT_TRUE(FtpSplitCommand("MKDIR " + FtpQuote(odd), w, err));
-    EXPECT_EQ(w, (Words{"MKDIR", odd}));
+    EXPECT_EQ(w, (Words {"MKDIR", odd}));
 
     EXPECT_FALSE(FtpSplitCommand("MKDIR \"x\r\nDELE y\"", w, err));
     EXPECT_FALSE(FtpSplitCommand(std::string("CD a\0b", 6), w, err));

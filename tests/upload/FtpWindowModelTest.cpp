@@ -16,7 +16,7 @@ namespace {
 
 struct Window {
     ScriptedFtpClient inet;
-    FtpWindowModel ftp{inet};
+    FtpWindowModel ftp {inet};
     std::vector<std::string> statuses;
     bool closed = false;
     Window()
@@ -47,7 +47,7 @@ TEST(FtpWindowModel, PathsAreQuotedWithoutTheirTrailingSlashExceptTheRoot)
     w.ftp.FtpExecuteOnPath("CD", "/");
     w.ftp.FtpExecuteOnPath("CD", R"(odd"name)");
     EXPECT_EQ(w.inet.commands,
-              (std::vector<std::string>{R"(CD "/web/lec one")", R"(MKDIR "a/b")", R"(CD "/")", R"(CD "odd""name")"}));
+              (std::vector<std::string> {R"(CD "/web/lec one")", R"(MKDIR "a/b")", R"(CD "/")", R"(CD "odd""name")"}));
 }
 
 TEST(FtpWindowModel, LoginBuildsTheAddressAndReportsFailure)
@@ -58,8 +58,8 @@ TEST(FtpWindowModel, LoginBuildsTheAddressAndReportsFailure)
     w.ftp.cmdBrowse_Click();
     EXPECT_EQ(w.inet.url, "ftp://web.example.org/");
     EXPECT_EQ(w.inet.user, "bob");
-    EXPECT_EQ(sink.messages, (std::vector<std::string>{"Unable to login"}));
-    EXPECT_EQ(w.statuses, (std::vector<std::string>{"Logging in ...", "Unable to Log In: 550 no"}));
+    EXPECT_EQ(sink.messages, (std::vector<std::string> {"Unable to login"}));
+    EXPECT_EQ(w.statuses, (std::vector<std::string> {"Logging in ...", "Unable to Log In: 550 no"}));
     EXPECT_FALSE(w.ftp.cmdMputEnabled);
     EXPECT_TRUE(w.ftp.txtPassEnabled);
 
@@ -70,7 +70,7 @@ TEST(FtpWindowModel, LoginBuildsTheAddressAndReportsFailure)
     w.ftp.cmdBrowse_Click();
     EXPECT_EQ(w.inet.url, "ftp://web.example.org:2121/pub/");
     EXPECT_EQ(w.ftp.txtFTPPath, "/home/bob");
-    EXPECT_EQ(w.ftp.lstBox, (std::vector<std::string>{"web/", "index.htm"}));
+    EXPECT_EQ(w.ftp.lstBox, (std::vector<std::string> {"web/", "index.htm"}));
     EXPECT_TRUE(w.ftp.cmdMputEnabled);
     EXPECT_FALSE(w.ftp.txtAccountEnabled);
     EXPECT_EQ(w.statuses.back(), "Directory listed.");
@@ -99,10 +99,10 @@ TEST(FtpWindowModel, UploadSendsTheWholeTreeAndShowsCountsAndSizes)
     writeFile(local.path() / "sub/c.css", std::string(5, 'c'));
     Window w;
     EXPECT_TRUE(w.ftp.FtpUploadDirectory(local.dir(), "/www/"));
-    EXPECT_EQ(w.inet.commands, (std::vector<std::string>{"PWD", R"(CD "/www")", "DIR", "UPLOAD .", "MKDIR sub",
-                                                         "PUT " + local.file("a.htm") + " a.htm",
-                                                         "PUT " + local.file("b.gif") + " b.gif",
-                                                         "PUT " + local.file("sub/c.css") + " sub/c.css", "DIR"}));
+    EXPECT_EQ(w.inet.commands,
+              (std::vector<std::string> {
+                  "PWD", R"(CD "/www")", "DIR", "UPLOAD .", "MKDIR sub", "PUT " + local.file("a.htm") + " a.htm",
+                  "PUT " + local.file("b.gif") + " b.gif", "PUT " + local.file("sub/c.css") + " sub/c.css", "DIR"}));
     EXPECT_EQ(w.statuses.front(), "Preparing to upload 1 Files/10 Bytes " + local.file("a.htm"));
     EXPECT_EQ(w.statuses[3], "3 Files/35 Bytes");
     EXPECT_EQ(w.statuses.back(), "Upload Complete 3 Files/35 Bytes");
@@ -117,7 +117,7 @@ TEST(FtpWindowModel, OnlyAMissingRemoteDirectoryIsOfferedToBeCreated)
     Window w;
     w.inet.failing = {"CD"};
     EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/new"));
-    EXPECT_EQ(sink.questions, (std::vector<std::string>{"OK to Create /new on Server"}));
+    EXPECT_EQ(sink.questions, (std::vector<std::string> {"OK to Create /new on Server"}));
     EXPECT_EQ(w.statuses.back(), "Not Created: /new");
     EXPECT_FALSE(w.sent("MKDIR"));
 
@@ -140,8 +140,8 @@ TEST(FtpWindowModel, OnlyAMissingRemoteDirectoryIsOfferedToBeCreated)
     w.inet.failing = {R"(CD "/new/a)"};
     w.ftp.FtpUploadDirectory(local.dir(), "/new/a/b");  // the scripted server never has the new levels
     EXPECT_EQ(std::vector<std::string>(w.inet.commands.begin(), w.inet.commands.begin() + 6),
-              (std::vector<std::string>{R"(CD "/new/a/b")", R"(CD "/new")", R"(CD "/new/a")", R"(MKDIR "/new/a")",
-                                        R"(CD "/new/a/b")", R"(MKDIR "/new/a/b")"}));
+              (std::vector<std::string> {R"(CD "/new/a/b")", R"(CD "/new")", R"(CD "/new/a")", R"(MKDIR "/new/a")",
+                                         R"(CD "/new/a/b")", R"(MKDIR "/new/a/b")"}));
 
     // A failed upload shows the cause the client gave.
     writeFile(local.path() / "a.htm", "a");
@@ -149,7 +149,8 @@ TEST(FtpWindowModel, OnlyAMissingRemoteDirectoryIsOfferedToBeCreated)
     w.inet.failure = RemoteFailure::Refused;
     w.inet.cause = "Uploading /www/a.htm: 553 Could not create file.";
     EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/www"));
-    EXPECT_EQ(w.statuses.back(), "Upload Failure - Upload not Complete: Uploading /www/a.htm: 553 Could not create file.");
+    EXPECT_EQ(w.statuses.back(),
+              "Upload Failure - Upload not Complete: Uploading /www/a.htm: 553 Could not create file.");
 
     // A local directory that does not exist is not an empty one.
     w.inet.failing.clear();

@@ -33,8 +33,7 @@ struct Application {
     }
 };
 
-template <class W>
-W* child(QWidget& w, const char* name)
+template <class W> W* child(QWidget& w, const char* name)
 {
     W* found = w.findChild<W*>(name);
     EXPECT_NE(found, nullptr) << name;

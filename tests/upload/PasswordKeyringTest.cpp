@@ -23,8 +23,9 @@ TEST(SecretServicePasswords, KeepsFindsAndForgetsAPassword)
     for (const char* var : {"HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
         ::setenv(var, dir.dir().c_str(), 1);
     QProcess bus;
-    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1",
-                              QString::fromStdString("--address=unix:path=" + dir.dir() + "bus")});
+    bus.start("dbus-daemon",
+              {"--session", "--nofork", "--print-address=1",
+               QString::fromStdString("--address=unix:path=" + dir.dir() + "bus")});
     ASSERT_TRUE(bus.waitForReadyRead(10000));
     ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed().constData(), 1);
     QProcess keyring;
@@ -41,9 +42,9 @@ TEST(SecretServicePasswords, KeepsFindsAndForgetsAPassword)
     QByteArray owned;
     while (!owned.contains("true") && clock.elapsed() < 10000) {
         QProcess ask;
-        ask.start("gdbus", {"call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-                            "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner",
-                            "org.freedesktop.secrets"});
+        ask.start("gdbus",
+                  {"call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/org/freedesktop/DBus",
+                   "--method", "org.freedesktop.DBus.NameHasOwner", "org.freedesktop.secrets"});
         ask.waitForFinished(5000);
         owned = ask.readAllStandardOutput();
         if (!owned.contains("true"))

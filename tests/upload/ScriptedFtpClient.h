@@ -29,7 +29,7 @@ public:
     std::string URL() const override { return url; }
     void SetUserName(const std::string& u) override { user = u; }
     void SetPassword(const std::string& p) override { password = p; }
-    void SetRequestTimeout(int) override {}
+    void SetRequestTimeout(int) override { }
     bool Execute(const std::string& command, std::string&) override
     {
         commands.push_back(command);

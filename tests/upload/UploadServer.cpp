@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 sockaddr_in loopback(int port)
 {
-    sockaddr_in addr{};
+    sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = htons(static_cast<uint16_t>(port));
@@ -78,14 +78,10 @@ std::set<pid_t> processesOf(pid_t sid)
 const char* scriptOf(ServerKind kind)
 {
     switch (kind) {
-    case ServerKind::Proftpd:
-        return "proftpd.sh";
-    case ServerKind::Vsftpd:
-        return "vsftpd.sh";
-    case ServerKind::Sshd:
-        return "sshd.sh";
-    default:
-        return "apache.sh";
+    case ServerKind::Proftpd: return "proftpd.sh";
+    case ServerKind::Vsftpd: return "vsftpd.sh";
+    case ServerKind::Sshd: return "sshd.sh";
+    default: return "apache.sh";
     }
 }
 }  // namespace
@@ -93,8 +89,9 @@ const char* scriptOf(ServerKind kind)
 UploadServer::UploadServer(ServerKind kind) : kind_(kind)
 {
     // The servers' sessions run as nobody when root starts them.
-    fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                     fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(dir_.path(),
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+                        | fs::perms::others_exec);
     fs::create_directories(home());
     fs::create_directories(work());
     writeFile(home() + "pw", "secret\n");
@@ -103,9 +100,9 @@ UploadServer::UploadServer(ServerKind kind) : kind_(kind)
     process_->setProcessChannelMode(QProcess::SeparateChannels);
     const QString servers = QString::fromStdString(sourceDir()) + "tests/upload/servers/";
     if (kind == ServerKind::PyFtp) {
-        process_->start("/usr/bin/python3", {QString::fromStdString(sourceDir()) + "tests/upload/ftp_server.py",
-                                             "--root", QString::fromStdString(work() + "root"), "--user", "alice",
-                                             "--password", "secret"});
+        process_->start("/usr/bin/python3",
+                        {QString::fromStdString(sourceDir()) + "tests/upload/ftp_server.py", "--root",
+                         QString::fromStdString(work() + "root"), "--user", "alice", "--password", "secret"});
     } else {
         QStringList args = {servers + scriptOf(kind), QString::fromStdString(work())};
         if (kind == ServerKind::Proftpd)
@@ -160,17 +157,12 @@ std::string UploadServer::url(bool readOnly) const
 {
     const std::string port = value("PORT");
     switch (kind_) {
-    case ServerKind::PyFtp:
-        return "127.0.0.1:" + port;
+    case ServerKind::PyFtp: return "127.0.0.1:" + port;
     case ServerKind::Proftpd:
-    case ServerKind::Vsftpd:
-        return "ftpes://127.0.0.1:" + port + "/";
-    case ServerKind::Sshd:
-        return "sftp://127.0.0.1:" + (readOnly ? value("READONLY_PORT") : port) + "/";
-    case ServerKind::Dav:
-        return "https://127.0.0.1:" + port + "/dav/";
-    case ServerKind::DavDigest:
-        return "https://127.0.0.1:" + port + "/digest/";
+    case ServerKind::Vsftpd: return "ftpes://127.0.0.1:" + port + "/";
+    case ServerKind::Sshd: return "sftp://127.0.0.1:" + (readOnly ? value("READONLY_PORT") : port) + "/";
+    case ServerKind::Dav: return "https://127.0.0.1:" + port + "/dav/";
+    case ServerKind::DavDigest: return "https://127.0.0.1:" + port + "/digest/";
     }
     return "";
 }
@@ -180,15 +172,17 @@ QStringList UploadServer::login(bool readOnly) const
     const QString pw = QString::fromStdString(home() + "pw");
     switch (kind_) {
     case ServerKind::Sshd:
-        return {"--user", QString::fromStdString(value("USER")), "--key", QString::fromStdString(work() + "userkey"),
-                "--accept-host-key", QString::fromStdString(hostKeyFingerprint())};
-    case ServerKind::Vsftpd:
-        return {"--cacert", QString::fromStdString(value("CERT"))};
-    case ServerKind::PyFtp:
-        return {"--user", "alice", "--password-file", pw};
+        return {"--user",
+                QString::fromStdString(value("USER")),
+                "--key",
+                QString::fromStdString(work() + "userkey"),
+                "--accept-host-key",
+                QString::fromStdString(hostKeyFingerprint())};
+    case ServerKind::Vsftpd: return {"--cacert", QString::fromStdString(value("CERT"))};
+    case ServerKind::PyFtp: return {"--user", "alice", "--password-file", pw};
     default:
-        return QStringList{"--user", readOnly ? "reader" : "alice", "--password-file", pw} +
-               (value("CERT").empty() ? QStringList() : QStringList{"--cacert", QString::fromStdString(value("CERT"))});
+        return QStringList {"--user", readOnly ? "reader" : "alice", "--password-file", pw}
+        + (value("CERT").empty() ? QStringList() : QStringList {"--cacert", QString::fromStdString(value("CERT"))});
     }
 }
 
@@ -204,14 +198,10 @@ QStringList UploadServer::untrusted() const
 std::string UploadServer::remote(const std::string& name) const
 {
     switch (kind_) {
-    case ServerKind::Sshd:
-        return work() + "root/" + name;
-    case ServerKind::Dav:
-        return "/dav/" + name;
-    case ServerKind::DavDigest:
-        return "/digest/" + name;
-    default:
-        return name;
+    case ServerKind::Sshd: return work() + "root/" + name;
+    case ServerKind::Dav: return "/dav/" + name;
+    case ServerKind::DavDigest: return "/digest/" + name;
+    default: return name;
     }
 }
 
@@ -222,8 +212,8 @@ SilentServer::SilentServer()
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr = loopback(0);
     socklen_t len = sizeof addr;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && ::listen(fd_, 16) == 0 &&
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && ::listen(fd_, 16) == 0
+        && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
         port_ = ntohs(addr.sin_port);
 }
 
@@ -232,8 +222,8 @@ SilentServer::~SilentServer() { ::close(fd_); }
 UploadRun runUploadTo(const std::string& home, const std::string& url, const std::string& local,
                       const QStringList& options)
 {
-    const QStringList args = QStringList{"upload", QString::fromStdString(local), "--host", QString::fromStdString(url)} +
-                             options;
+    const QStringList args
+        = QStringList {"upload", QString::fromStdString(local), "--host", QString::fromStdString(url)} + options;
     const ProcessOutcome r = runProgram(PELLUCOR_EXE, args, home, {"env", QString::fromStdString("HOME=" + home)});
     return {r.code, r.out, r.err};
 }
@@ -242,7 +232,7 @@ UploadRun runUpload(const UploadServer& server, const std::string& local, const 
                     const QStringList& options, bool readOnly)
 {
     return runUploadTo(server.home(), server.url(readOnly), local,
-                       server.login(readOnly) + QStringList{"--remote", QString::fromStdString(remote)} + options);
+                       server.login(readOnly) + QStringList {"--remote", QString::fromStdString(remote)} + options);
 }
 
 }  // namespace pellucor

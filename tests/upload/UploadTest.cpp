@@ -119,7 +119,7 @@ TEST_P(ReadOnlyAccount, GetsTheServersRefusalAsTheCause)
     for (const char* misleading : {"No such file", "Couldn't connect", "CWD command successful"})
         EXPECT_EQ(r.err.find(misleading), std::string::npos) << r.err;
     EXPECT_EQ(readFile(server_->onDisk(shared + "/index.htm")), "the old page");
-    EXPECT_EQ(filesBelow(server_->onDisk(shared)), std::vector<std::string>{"index.htm"});
+    EXPECT_EQ(filesBelow(server_->onDisk(shared)), std::vector<std::string> {"index.htm"});
 }
 INSTANTIATE_TEST_SUITE_P(Servers, ReadOnlyAccount,
                          ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Sshd, ServerKind::Dav),
@@ -136,10 +136,11 @@ TEST_P(KilledServer, LeavesNothingUnderItsFinalName)
     env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(server_->home() + "state"));
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(server_->home() + "config"));
     p.setProcessEnvironment(env);
-    p.start(PELLUCOR_EXE, QStringList{"upload", QString::fromStdString(local.dir()), "--host",
-                                      QString::fromStdString(server_->url()), "--remote",
-                                      QString::fromStdString(server_->remote("site")), "--limit-rate", "131072"} +
-                              server_->login());
+    p.start(PELLUCOR_EXE,
+            QStringList {"upload", QString::fromStdString(local.dir()), "--host",
+                         QString::fromStdString(server_->url()), "--remote",
+                         QString::fromStdString(server_->remote("site")), "--limit-rate", "131072"}
+                + server_->login());
     ASSERT_TRUE(p.waitForStarted(10000));
     // Wait until part of the file is on the server under a temporary name.
     const std::string site = server_->onDisk("site");
@@ -173,7 +174,7 @@ TEST_P(UntrustedServer, IsRefusedWithTheReason)
 {
     Tree tree;
     const UploadRun r = runUploadTo(server_->home(), server_->url(), tree.dir.dir(),
-                                    server_->untrusted() + QStringList{"--remote", "site"});
+                                    server_->untrusted() + QStringList {"--remote", "site"});
     EXPECT_NE(r.code, 0) << r.all();
     if (GetParam() == ServerKind::Sshd) {
         EXPECT_NE(r.err.find("is not known (ssh-ed25519 " + server_->hostKeyFingerprint() + ")"), std::string::npos)
@@ -199,9 +200,9 @@ TEST(UploadToAnUnresponsiveHost, IsGivenUpAtThePreferencesTime)
     for (const char* scheme : {"ftp://", "sftp://", "https://"}) {
         QElapsedTimer clock;
         clock.start();
-        const UploadRun r = runUploadTo(home.dir(), scheme + std::string("127.0.0.1:") + std::to_string(silent.port()) + "/",
-                                        tree.dir.dir(), {"--user", "alice", "--password-file",
-                                                         QString::fromStdString(home.dir() + "pw"), "--remote", "x"});
+        const UploadRun r = runUploadTo(
+            home.dir(), scheme + std::string("127.0.0.1:") + std::to_string(silent.port()) + "/", tree.dir.dir(),
+            {"--user", "alice", "--password-file", QString::fromStdString(home.dir() + "pw"), "--remote", "x"});
         EXPECT_NE(r.code, 0) << scheme;
         EXPECT_NE(r.err.find("No answer from 127.0.0.1:" + std::to_string(silent.port()) + " for 2 s"),
                   std::string::npos)

@@ -1,6 +1,5 @@
 #include "app/widgets/DirectoryChooserDialog.h"
 
-#include <QScreen>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileSystemModel>
@@ -8,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
@@ -17,7 +17,8 @@
 
 namespace pellucor {
 
-DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget* parent) : QDialog(parent), model_(model)
+DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget* parent)
+    : QDialog(parent), model_(model)
 {
     setWindowTitle(QString::fromStdString(model->Caption));
     auto* layout = new QVBoxLayout(this);
@@ -59,9 +60,11 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
     // rows that arrive above the current directory move it down, so the
     // tree is scrolled to it again (once the view has taken the change in)
     // until the user takes over.
-    connect(fs_, &QFileSystemModel::directoryLoaded, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
+    connect(fs_, &QFileSystemModel::directoryLoaded, this, &DirectoryChooserDialog::revealCurrent,
+            Qt::QueuedConnection);
     connect(fs_, &QAbstractItemModel::rowsInserted, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
-    connect(fs_, &QAbstractItemModel::layoutChanged, this, &DirectoryChooserDialog::revealCurrent, Qt::QueuedConnection);
+    connect(fs_, &QAbstractItemModel::layoutChanged, this, &DirectoryChooserDialog::revealCurrent,
+            Qt::QueuedConnection);
     connect(dirTree_, &QAbstractItemView::pressed, this, [this] { revealCurrent_ = false; });
     connect(dirTree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this] { revealCurrent_ = false; });
     connect(DirName_, &QLineEdit::textEdited, this, [this](const QString& t) { model_->DirName = t.toStdString(); });
@@ -116,8 +119,8 @@ void DirectoryChooserDialog::revealCurrent()
         dirTree_->scrollTo(dirTree_->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
-bool DirectoryChooserDialog::Choose(QWidget* parent, const FrontEndHooks* hooks, const std::string& title, std::string& dir,
-                          bool allowCreate)
+bool DirectoryChooserDialog::Choose(QWidget* parent, const FrontEndHooks* hooks, const std::string& title,
+                                    std::string& dir, bool allowCreate)
 {
     DirectoryChooser model(hooks);
     if (allowCreate)

@@ -17,7 +17,10 @@ void ElidedLabel::SetFullText(const QString& text)
     fit();
 }
 
-QSize ElidedLabel::minimumSizeHint() const { return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()}; }
+QSize ElidedLabel::minimumSizeHint() const
+{
+    return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()};
+}
 
 void ElidedLabel::resizeEvent(QResizeEvent* event)
 {

@@ -37,7 +37,8 @@ void MainWindowView::menuItem(QMenu* menu, const char* name, const char* caption
 }
 
 MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
-    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "lblStatus", parent), model_(model)
+    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "lblStatus", parent),
+      model_(model)
 {
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -87,7 +88,8 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     auto* steps = steps_ = new QGroupBox(tr("Lecture"));
     auto* stepGrid = new QGridLayout(steps);
     stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::cmdRecord_Click), 0, 0, 1, 2);
-    stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::cmdUploadRep_Click), 1, 0, 1, 2);
+    stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::cmdUploadRep_Click), 1, 0, 1,
+                        2);
     stepGrid->addWidget(button("cmdPub", "Publish To Disk", &MainWindow::cmdPub_Click), 2, 0);
     stepGrid->addWidget(button("cmdTestDisk", "Test", &MainWindow::cmdTestDisk_Click), 2, 1);
     stepGrid->addWidget(button("cmdPubWeb", "Publish for Web", &MainWindow::cmdPubWeb_Click), 3, 0);
@@ -160,7 +162,8 @@ void MainWindowView::refresh()
             lstSize_->addItem(QString::fromStdString(s));
     }
     lstSize_->setCurrentIndex(model_->lstSizeIndex);
-    imgPreview_->SetPicture(model_->imgPreview.empty() ? QPixmap() : QPixmap(QString::fromStdString(model_->imgPreview)));
+    imgPreview_->SetPicture(model_->imgPreview.empty() ? QPixmap()
+                                                       : QPixmap(QString::fromStdString(model_->imgPreview)));
     mnuLiberal_->setChecked(model_->mnuLiberal);
     for (const auto& [name, on] : model_->Enabled) {
         auto [w0, w1] = widgets_.equal_range(name);

@@ -30,8 +30,8 @@ int tabOf(const std::string& key)
         return 3;
     if (key == "prfEvent32" || key == "prfRmmerge" || key == "prfEvents" || key == "prfRmcut")
         return 2;
-    if (key.find("Host") != std::string::npos || key.find("Account") != std::string::npos ||
-        key.find("Upload") != std::string::npos)
+    if (key.find("Host") != std::string::npos || key.find("Account") != std::string::npos
+        || key.find("Upload") != std::string::npos)
         return 1;
     return 0;
 }
@@ -67,7 +67,8 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
         fields_[d.key] = edit;
         forms[tabOf(d.key)]->addRow(QString::fromUtf8(d.label), edit);
         const std::string key = d.key;
-        connect(edit, &QLineEdit::textEdited, this, [this, key](const QString& t) { model_->Set(key, t.toStdString()); });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, key](const QString& t) { model_->Set(key, t.toStdString()); });
     }
     forms[0]->addRow(note("In the above fields ${lecname} will be replaced by the last portion of the lecture "
                           "directory name, ${lecdir} will be replaced by the entire lecture directory path, and "

@@ -27,20 +27,22 @@ struct TextRow {
     const char* browse;  // browse button name, or nullptr
 };
 const TextRow kTextRows[] = {
-    {"TextPP", "PowerPoint Output:", "BrowsePP"},  {"TextMedia", "Media Directory:", "BrowseMedia"},
+    {"TextPP", "PowerPoint Output:", "BrowsePP"},     {"TextMedia", "Media Directory:", "BrowseMedia"},
     {"TextStyle", "Style Directory:", "BrowseStyle"}, {"TextCopy", "Copy Materials", "BrowseCopy"},
     {"TextCDDir", "Disk Output Dir:", "BrowseDest"},  {"TextWebDir", "Web Output Dir:", "BrowseWeb"},
     {"TextWebURL", "Ultimate Web URL:", nullptr},     {"TextStream", "Streaming URL:", nullptr},
     {"TextName", "Lecture name (debug):", nullptr},   {"TextCP", "Course:", nullptr},
 };
 const std::pair<const char*, const char*> kChecks[] = {
-    {"optCD", "Hard Disk/CD"}, {"optWeb", "Web Server"},   {"chkStream", "Streaming"},
-    {"chkAutoStart", "Autostart process.bat"}, {"chkVerbose", "Verbose"}, {"chkAuto", "AutoSet Fields Below"},
+    {"optCD", "Hard Disk/CD"},  {"optWeb", "Web Server"},
+    {"chkStream", "Streaming"}, {"chkAutoStart", "Autostart process.bat"},
+    {"chkVerbose", "Verbose"},  {"chkAuto", "AutoSet Fields Below"},
 };
 }  // namespace
 
 PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
-    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "Label3", parent), model_(model)
+    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "Label3", parent),
+      model_(model)
 {
     auto* central = new QWidget;
     auto* outer = new QVBoxLayout(central);
@@ -207,7 +209,8 @@ void PublishFormView::buildMenus()
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("About"), model_, &PublishForm::mnuAbout_Click);
-    help->addAction(tr("Online Help"), model_, &PublishForm::mnuOnlineHelp_Click)->setShortcut(QKeySequence::HelpContents);
+    help->addAction(tr("Online Help"), model_, &PublishForm::mnuOnlineHelp_Click)
+        ->setShortcut(QKeySequence::HelpContents);
 }
 
 void PublishFormView::refresh()

@@ -12,8 +12,11 @@ namespace pellucor {
 
 WorkWindow::WorkWindow(std::function<void()> cancel, std::function<bool()> confirmClose, const char* statusName,
                        QWidget* parent)
-    : QMainWindow(parent), cancel_(std::move(cancel)), confirmClose_(std::move(confirmClose)),
-      statusLine_(new QLabel), progress_(new ProgressRow)
+    : QMainWindow(parent),
+      cancel_(std::move(cancel)),
+      confirmClose_(std::move(confirmClose)),
+      statusLine_(new QLabel),
+      progress_(new ProgressRow)
 {
     statusLine_->setObjectName(statusName);
     // A long status (a path, a reason) wraps within the window's width and

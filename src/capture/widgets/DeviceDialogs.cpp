@@ -75,7 +75,7 @@ QString number(int n) { return n > 0 ? QString::number(n) : QString(); }
 // Numbers offered in a list, with the device's own choice first.
 std::vector<std::pair<QString, QString>> numbers(std::initializer_list<int> values, const char* unit)
 {
-    std::vector<std::pair<QString, QString>> items{{kDefault, QString()}};
+    std::vector<std::pair<QString, QString>> items {{kDefault, QString()}};
     for (int v : values)
         items.emplace_back(QString::number(v) + unit, QString::number(v));
     return items;
@@ -96,7 +96,7 @@ std::vector<std::pair<QString, QString>> sizes(const FfmpegEncoder& encoder)
             }
         }
     }
-    std::vector<std::pair<QString, QString>> items{{"Output size (160x120)", QString()}};
+    std::vector<std::pair<QString, QString>> items {{"Output size (160x120)", QString()}};
     for (const auto& [w, h] : found) {
         const QString text = QString::number(w) + "x" + QString::number(h);
         items.emplace_back(text, text);
@@ -110,11 +110,13 @@ std::string formatDialog(FfmpegEncoder& encoder, QWidget* parent)
     ChoiceDialog d(parent, "Format");
     const QString size = f.width > 0 ? QString::number(f.width) + "x" + QString::number(f.height) : QString();
     QComboBox* sizeBox = d.combo("size", "Picture size", sizes(encoder), size);
-    QComboBox* rateBox = d.combo("frameRate", "Frame rate", numbers({5, 10, 15, 20, 25, 30}, " per second"), number(f.frameRate));
-    QComboBox* sampleBox = d.combo("sampleRate", "Sample rate",
-                                   numbers({8000, 11025, 16000, 22050, 32000, 44100, 48000}, " Hz"), number(f.sampleRate));
-    QComboBox* channelBox = d.combo("channels", "Channels", {{kDefault, ""}, {"Mono", "1"}, {"Stereo", "2"}},
-                                    number(f.channels));
+    QComboBox* rateBox
+        = d.combo("frameRate", "Frame rate", numbers({5, 10, 15, 20, 25, 30}, " per second"), number(f.frameRate));
+    QComboBox* sampleBox
+        = d.combo("sampleRate", "Sample rate", numbers({8000, 11025, 16000, 22050, 32000, 44100, 48000}, " Hz"),
+                  number(f.sampleRate));
+    QComboBox* channelBox
+        = d.combo("channels", "Channels", {{kDefault, ""}, {"Mono", "1"}, {"Stereo", "2"}}, number(f.channels));
     if (d.exec() != QDialog::Accepted)
         return std::string();
     const QStringList wh = sizeBox->currentData().toString().split('x');
@@ -132,7 +134,7 @@ std::string sourceDialog(FfmpegEncoder& encoder, QWidget* parent)
     const CaptureDevice* v = encoder.VideoDevice();
     if (!v)
         return "no video device is chosen";
-    std::vector<std::pair<QString, QString>> inputs{{"Current input", "-1"}};
+    std::vector<std::pair<QString, QString>> inputs {{"Current input", "-1"}};
     const auto names = FfmpegDeviceInputs(*v);
     for (size_t i = 0; i < names.size(); ++i)
         inputs.emplace_back(QString::fromStdString(names[i]), QString::number(i));
@@ -160,13 +162,13 @@ std::string compressionDialog(FfmpegEncoder& encoder, QWidget* parent)
     };
     ChoiceDialog d(parent, "Compression");
     const bool video = encoder.VideoOn() && !plan.options.dropVideo;
-    QComboBox* videoBox = video ? d.combo("videoCodec", "Video codec", codecs(true),
-                                          QString::fromStdString(plan.options.videoCodec))
-                                : nullptr;
-    QSpinBox* videoRate = video ? d.number("videoKbps", "Video kbit/s", c.videoKbps, 20000, "From the bit rate list")
-                                : nullptr;
-    QComboBox* audioBox =
-        d.combo("audioCodec", "Audio codec", codecs(false), QString::fromStdString(plan.options.audioCodec));
+    QComboBox* videoBox = video
+        ? d.combo("videoCodec", "Video codec", codecs(true), QString::fromStdString(plan.options.videoCodec))
+        : nullptr;
+    QSpinBox* videoRate
+        = video ? d.number("videoKbps", "Video kbit/s", c.videoKbps, 20000, "From the bit rate list") : nullptr;
+    QComboBox* audioBox
+        = d.combo("audioCodec", "Audio codec", codecs(false), QString::fromStdString(plan.options.audioCodec));
     QSpinBox* audioRate = d.number("audioKbps", "Audio kbit/s", c.audioKbps, 640, "From the bit rate list");
     for (const std::string& line : CompressionLines(encoder, err))
         d.note("Now: " + line);
@@ -195,8 +197,8 @@ std::vector<std::string> CompressionLines(const FfmpegEncoder& encoder, std::str
     lines.push_back("Container: " + (o.format.empty() ? std::string("from the file name") : o.format));
     lines.push_back("Audio: " + codec(o.audioCodec) + " at " + std::to_string(o.audioBitRate / 1000) + " kbit/s");
     if (!o.dropVideo && encoder.VideoOn())
-        lines.push_back("Video: " + codec(o.videoCodec) + " at " + std::to_string(o.videoBitRate / 1000) + " kbit/s, " +
-                        std::to_string(o.width) + "x" + std::to_string(o.height));
+        lines.push_back("Video: " + codec(o.videoCodec) + " at " + std::to_string(o.videoBitRate / 1000) + " kbit/s, "
+                        + std::to_string(o.width) + "x" + std::to_string(o.height));
     return lines;
 }
 

@@ -17,9 +17,16 @@
 namespace pellucor {
 
 EncoderSetupView::EncoderSetupView(EncoderSetup& model, QWidget* parent)
-    : QDialog(parent), model_(model), speed_(new QListWidget(this)), audio_(new QListWidget(this)),
-      video_(new QListWidget(this)), chkVideo_(new QCheckBox("Video", this)), output_(new QLineEdit(this)),
-      status_(new QLabel(this)), preview_(new QLabel(this)), level_(new QProgressBar(this))
+    : QDialog(parent),
+      model_(model),
+      speed_(new QListWidget(this)),
+      audio_(new QListWidget(this)),
+      video_(new QListWidget(this)),
+      chkVideo_(new QCheckBox("Video", this)),
+      output_(new QLineEdit(this)),
+      status_(new QLabel(this)),
+      preview_(new QLabel(this)),
+      level_(new QProgressBar(this))
 {
     setWindowTitle(EncoderSetup::kCaption);
     select_ = button("Select", &EncoderSetup::cmdSelect_Click);

@@ -9,15 +9,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "capture/MediaConverter.h"
 #include "capture/EncoderSetup.h"
+#include "capture/MediaConverter.h"
 #include "capture/widgets/ViewBinding.h"
 
 namespace pellucor {
 
 MediaConverterView::MediaConverterView(MediaConverter& model, QWidget* parent)
-    : QDialog(parent), model_(model), speed_(new QListWidget(this)), input_(new QLineEdit(this)),
-      output_(new QLineEdit(this)), progress_(new QProgressBar(this)), status_(new QLabel(this))
+    : QDialog(parent),
+      model_(model),
+      speed_(new QListWidget(this)),
+      input_(new QLineEdit(this)),
+      output_(new QLineEdit(this)),
+      progress_(new QProgressBar(this)),
+      status_(new QLabel(this))
 {
     setWindowTitle(MediaConverter::kCaption);
     progress_->setRange(0, 100);
@@ -29,7 +34,8 @@ MediaConverterView::MediaConverterView(MediaConverter& model, QWidget* parent)
     auto* done = ActionButton("Done", this, [this] { model_.cmdDone_Click(); });
 
     OnRowChosen(speed_, [this](int row) { model_.lstSpeed_Click(row); });
-    connect(input_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.txtInput_Change(t.toStdString()); });
+    connect(input_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.txtInput_Change(t.toStdString()); });
     connect(output_, &QLineEdit::textEdited, this,
             [this](const QString& t) { model_.txtOutput_Change(t.toStdString()); });
 

@@ -11,7 +11,7 @@ namespace pellucor {
 
 class QtFileChooser : public FileChooser {
 public:
-    explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit QtFileChooser(QWidget* parent = nullptr) : parent_(parent) { }
     std::string OpenFileName(const std::string& startDir, const std::string& filter) override;
     std::string SaveFileName(const std::string& startDir, const std::string& filter) override;
 

@@ -39,8 +39,8 @@ QtMediaPlayer::QtMediaPlayer(QVideoWidget* video) : audio_(std::make_unique<QAud
     else
         player_.setVideoOutput(&sink_);
     QObject::connect(&player_, &QMediaPlayer::mediaStatusChanged, &player_, [this](QMediaPlayer::MediaStatus s) {
-        const bool open = s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia ||
-                          s == QMediaPlayer::BufferingMedia || s == QMediaPlayer::EndOfMedia;
+        const bool open = s == QMediaPlayer::LoadedMedia || s == QMediaPlayer::BufferedMedia
+            || s == QMediaPlayer::BufferingMedia || s == QMediaPlayer::EndOfMedia;
         if (open && !opened_) {
             opened_ = true;
             if (OnClipOpened)
@@ -63,15 +63,15 @@ QtMediaPlayer::~QtMediaPlayer()
 void QtMediaPlayer::SetSource(const std::string& source)
 {
     source_ = source;
-    const std::string path = Tav_StartsWith(source, kFilePrefix) ? source.substr(std::strlen(kFilePrefix)) : source;
+    const std::string path = StartsWith(source, kFilePrefix) ? source.substr(std::strlen(kFilePrefix)) : source;
     player_.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 bool QtMediaPlayer::CanPlay() const
 {
     const auto s = player_.mediaStatus();
-    return !source_.empty() && s != QMediaPlayer::InvalidMedia && s != QMediaPlayer::NoMedia &&
-           player_.playbackState() != QMediaPlayer::PlayingState;
+    return !source_.empty() && s != QMediaPlayer::InvalidMedia && s != QMediaPlayer::NoMedia
+        && player_.playbackState() != QMediaPlayer::PlayingState;
 }
 
 bool QtMediaPlayer::CanPause() const { return player_.playbackState() == QMediaPlayer::PlayingState; }

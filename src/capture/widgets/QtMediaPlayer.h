@@ -55,7 +55,7 @@ private:
 
     struct Backend {
         Backend() { SelectBackend(); }
-    } backend_;  // before any media object
+    } backend_;        // before any media object
     QVideoSink sink_;  // the pictures' output when there is no video widget
     QMediaPlayer player_;
     std::unique_ptr<QAudioOutput> audio_;

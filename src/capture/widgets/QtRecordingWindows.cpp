@@ -3,19 +3,19 @@
 #include <QEventLoop>
 #include <QVideoWidget>
 
-#include "capture/FfmpegEncoder.h"
-#include "capture/SlideFlipRecorder.h"
-#include "capture/PlayerWindow.h"
 #include "capture/EncoderSetup.h"
+#include "capture/FfmpegEncoder.h"
+#include "capture/PlayerWindow.h"
+#include "capture/SlideFlipRecorder.h"
 #include "capture/widgets/DeviceDialogs.h"
-#include "capture/widgets/SlideFlipRecorderView.h"
-#include "capture/widgets/QtMediaPlayer.h"
-#include "capture/widgets/PlayerWindowView.h"
 #include "capture/widgets/EncoderSetupView.h"
+#include "capture/widgets/PlayerWindowView.h"
+#include "capture/widgets/QtMediaPlayer.h"
+#include "capture/widgets/SlideFlipRecorderView.h"
 
 namespace pellucor {
 
-QtRecordingWindows::QtRecordingWindows(QWidget* parent) : parent_(parent), chooser_(parent) {}
+QtRecordingWindows::QtRecordingWindows(QWidget* parent) : parent_(parent), chooser_(parent) { }
 
 QtRecordingWindows::~QtRecordingWindows()
 {

@@ -33,13 +33,23 @@ void setChecked(QAbstractButton* b, bool on)
 }  // namespace
 
 RecordingSetupView::RecordingSetupView(RecordingSetup& model, QWidget* parent)
-    : QDialog(parent), model_(model), file_(new QLineEdit(this)), media_(new QLineEdit(this)),
-      part_(new QLineEdit(this)), slideNum_(new QLineEdit(this)), startTime_(new QLineEdit(this)),
-      delay_(new QLineEdit(this)), partLabel_(new QLabel("Lecture Part", this)),
-      multi_(new QCheckBox("Multi-Part Lecture", this)), noMedia_(new QRadioButton("No Media", this)),
-      encoder_(new QRadioButton("Record Media", this)), player_(new QRadioButton("Play Media", this)),
-      maxGif_(new QRadioButton("Maximized GIFs", this)), gif_(new QRadioButton("Small GIFs", this)),
-      none_(new QRadioButton("No Slides", this)), count_(new QLabel(this))
+    : QDialog(parent),
+      model_(model),
+      file_(new QLineEdit(this)),
+      media_(new QLineEdit(this)),
+      part_(new QLineEdit(this)),
+      slideNum_(new QLineEdit(this)),
+      startTime_(new QLineEdit(this)),
+      delay_(new QLineEdit(this)),
+      partLabel_(new QLabel("Lecture Part", this)),
+      multi_(new QCheckBox("Multi-Part Lecture", this)),
+      noMedia_(new QRadioButton("No Media", this)),
+      encoder_(new QRadioButton("Record Media", this)),
+      player_(new QRadioButton("Play Media", this)),
+      maxGif_(new QRadioButton("Maximized GIFs", this)),
+      gif_(new QRadioButton("Small GIFs", this)),
+      none_(new QRadioButton("No Slides", this)),
+      count_(new QLabel(this))
 {
     setWindowTitle(RecordingSetup::kCaption);
     count_->setWordWrap(true);

@@ -13,8 +13,16 @@
 namespace pellucor {
 
 SlideFlipRecorderView::SlideFlipRecorderView(SlideFlipRecorder& model, QWidget* parent)
-    : QWidget(parent), model_(model), slide_(new QLabel(this)), tiny_(new QLabel(this)), file_(new QLabel(this)),
-      status_(new QLabel(this)), preview_(new QLabel(this)), indicator_(new QLabel(this)), plus_(new QPushButton("+", this)), minus_(new QPushButton("-", this)),
+    : QWidget(parent),
+      model_(model),
+      slide_(new QLabel(this)),
+      tiny_(new QLabel(this)),
+      file_(new QLabel(this)),
+      status_(new QLabel(this)),
+      preview_(new QLabel(this)),
+      indicator_(new QLabel(this)),
+      plus_(new QPushButton("+", this)),
+      minus_(new QPushButton("-", this)),
       x_(new QPushButton("X", this))
 {
     setWindowTitle("Pellucor");

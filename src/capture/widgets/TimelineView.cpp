@@ -20,10 +20,10 @@
 namespace pellucor {
 
 namespace {
-constexpr int kThumbH = 36;   // marker thumbnails
+constexpr int kThumbH = 36;  // marker thumbnails
 constexpr int kRulerH = 16;
 constexpr int kWaveH = 56;
-constexpr int kGrab = 6;      // pixels either side of a marker line that pick it up
+constexpr int kGrab = 6;  // pixels either side of a marker line that pick it up
 
 int stripHeight(const TimelineModel& m) { return m.Overview().frames.empty() ? 0 : TimelineModel::kThumbHeight; }
 }  // namespace
@@ -204,9 +204,7 @@ bool TimelineView::eventFilter(QObject* watched, QEvent* event)
     if (watched != canvas_)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::Paint:
-        paintCanvas();
-        return true;
+    case QEvent::Paint: paintCanvas(); return true;
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() != Qt::LeftButton)
@@ -251,8 +249,7 @@ bool TimelineView::eventFilter(QObject* watched, QEvent* event)
             model_.ZoomOut();
         return true;
     }
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

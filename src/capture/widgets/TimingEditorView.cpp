@@ -1,6 +1,5 @@
 #include "capture/widgets/TimingEditorView.h"
 
-#include <QScreen>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -9,9 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTableWidget>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "capture/TimingEditor.h"
@@ -21,8 +21,13 @@
 namespace pellucor {
 
 TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline, QWidget* parent)
-    : QWidget(parent), model_(model), grid_(new QTableWidget(this)), timein_(new QLineEdit(this)),
-      image_(new QLineEdit(this)), timeEnd_(new QLineEdit(this)), delta_(new QLineEdit(this))
+    : QWidget(parent),
+      model_(model),
+      grid_(new QTableWidget(this)),
+      timein_(new QLineEdit(this)),
+      image_(new QLineEdit(this)),
+      timeEnd_(new QLineEdit(this)),
+      delta_(new QLineEdit(this))
 {
     setWindowTitle(TimingEditor::kCaption);
 
@@ -54,9 +59,9 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     connect(done, &QPushButton::clicked, this, [this] { model_.cmdDone_Click(); });
     top->addWidget(done);
 
-    const QString shiftTip =
-        "This is most useful if, your timer got started a few seconds too early or late.  It does NOT adjust "
-        "the end time so you have to do that manually.";
+    const QString shiftTip
+        = "This is most useful if, your timer got started a few seconds too early or late.  It does NOT adjust "
+          "the end time so you have to do that manually.";
     auto* shift = new QHBoxLayout;
     shift->addWidget(delta_);
     shift->addWidget(button("-", shiftTip, &TimingEditor::cmdMinus_Click));
@@ -82,9 +87,12 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     connect(esc, &QShortcut::activated, this, [this] { model_.cmdDone_Click(); });
 
     connect(timein_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Timein_Change(t.toStdString()); });
-    connect(image_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.txtImage_Change(t.toStdString()); });
-    connect(timeEnd_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.TimeEnd_Change(t.toStdString()); });
-    connect(delta_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.txtDelta_Change(t.toStdString()); });
+    connect(image_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.txtImage_Change(t.toStdString()); });
+    connect(timeEnd_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.TimeEnd_Change(t.toStdString()); });
+    connect(delta_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.txtDelta_Change(t.toStdString()); });
     timein_->installEventFilter(this);
     image_->installEventFilter(this);
 
@@ -128,7 +136,8 @@ void TimingEditorView::refresh()
             grid_->item(r, 0)->setBackground(Qt::red);
         else if (!row.review.empty())
             grid_->item(r, 0)->setBackground(Qt::yellow);
-        grid_->item(r, 0)->setToolTip(row.review.empty() ? QString() : tr("To check: ") + QString::fromStdString(row.review));
+        grid_->item(r, 0)->setToolTip(row.review.empty() ? QString()
+                                                         : tr("To check: ") + QString::fromStdString(row.review));
         grid_->item(r, 1)->setBackground(r == model_.GreenRow() ? Qt::green : Qt::white);
     }
     grid_->setCurrentCell(model_.SelectedRow(), model_.SelectedCol());

@@ -2,10 +2,10 @@
 
 #include <QHBoxLayout>
 #include <QImage>
-#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
 

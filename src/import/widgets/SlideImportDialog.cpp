@@ -93,8 +93,8 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
     layout->addLayout(buttons);
 
     connect(browseFile, &QPushButton::clicked, this, [this] {
-        const QString file =
-            QFileDialog::getOpenFileName(this, tr("PowerPoint File"), txtFile_->text(), SlideImportModel::FileFilter());
+        const QString file = QFileDialog::getOpenFileName(this, tr("PowerPoint File"), txtFile_->text(),
+                                                          SlideImportModel::FileFilter());
         if (!file.isEmpty())
             txtFile_->setText(file);
     });
@@ -138,9 +138,9 @@ void SlideImportDialog::refresh()
     if (model_->imgPreview != shownPreview_) {
         shownPreview_ = model_->imgPreview;
         const QPixmap picture(shownPreview_);
-        imgPreview_->setPixmap(picture.isNull() ? QPixmap()
-                                                : picture.scaled(imgPreview_->size(), Qt::KeepAspectRatio,
-                                                                 Qt::SmoothTransformation));
+        imgPreview_->setPixmap(
+            picture.isNull() ? QPixmap()
+                             : picture.scaled(imgPreview_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }
 }
 

@@ -32,10 +32,10 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
     auto* lectureBox = new QGroupBox("Current lecture");
     auto* lecture = new QFormLayout(lectureBox);
     const std::pair<const char*, std::string LectureWatcher::*> derived[] = {
-        {"Directory", &LectureWatcher::txtDir},           {"Lecture Name", &LectureWatcher::txtName},
-        {"Relative Path", &LectureWatcher::txtRelPath},   {"Web Directory", &LectureWatcher::txtPubDir},
-        {"http address", &LectureWatcher::txtWebURL},     {"Stream address", &LectureWatcher::txtStreamURL},
-        {"Phase", &LectureWatcher::lblPhase},             {"Status", &LectureWatcher::lblStatus},
+        {"Directory", &LectureWatcher::txtDir},         {"Lecture Name", &LectureWatcher::txtName},
+        {"Relative Path", &LectureWatcher::txtRelPath}, {"Web Directory", &LectureWatcher::txtPubDir},
+        {"http address", &LectureWatcher::txtWebURL},   {"Stream address", &LectureWatcher::txtStreamURL},
+        {"Phase", &LectureWatcher::lblPhase},           {"Status", &LectureWatcher::lblStatus},
     };
     for (const auto& [label, field] : derived) {
         auto* l = new QLabel;

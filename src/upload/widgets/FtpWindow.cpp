@@ -140,7 +140,8 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     };
     model_.ConfirmHostKey = [this](const std::string& question) {
         return QMessageBox::warning(this, tr("Unknown host key"), q(question), QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No) == QMessageBox::Yes;
+                                    QMessageBox::No)
+            == QMessageBox::Yes;
     };
     refresh();
 }

@@ -40,7 +40,7 @@ class AppWindows : public ::testing::Test {
 protected:
     TempDir dir;
     RecordingMessageSink sink;
-    AppContext app{QString::fromStdString(dir.file("prefs.ini"))};
+    AppContext app {QString::fromStdString(dir.file("prefs.ini"))};
     std::string lec = dir.dir() + "talk/";
 
     void SetUp() override
@@ -51,8 +51,7 @@ protected:
         app.mainWindow().SetLectureDir(lec);
     }
 
-    template <class W>
-    static W* child(QWidget& parent, const char* name)
+    template <class W> static W* child(QWidget& parent, const char* name)
     {
         W* w = parent.findChild<W*>(name);
         EXPECT_NE(w, nullptr) << name;
@@ -130,8 +129,8 @@ TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
         const char* button;
         const char* caption;
     };
-    for (const Expect& e : {Expect{"grpDisk", "Disk", "cmdPubDisk", "Publish "},
-                            Expect{"grpWeb", "Web", "cmdPubWeb", "Publish"}}) {
+    for (const Expect& e :
+         {Expect {"grpDisk", "Disk", "cmdPubDisk", "Publish "}, Expect {"grpWeb", "Web", "cmdPubWeb", "Publish"}}) {
         auto* group = child<QGroupBox>(detail, e.group);
         ASSERT_TRUE(group);
         EXPECT_EQ(group->title(), e.title);

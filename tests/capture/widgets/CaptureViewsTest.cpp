@@ -11,19 +11,19 @@
 #include "FakeEncoder.h"
 #include "FakePlayer.h"
 #include "TestSupport.h"
-#include "capture/RecordingSetup.h"
+#include "capture/EncoderSetup.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/FfmpegMediaFile.h"
 #include "capture/MediaConverter.h"
 #include "capture/PlayerWindow.h"
-#include "capture/EncoderSetup.h"
+#include "capture/RecordingSetup.h"
 #include "capture/widgets/DeviceDialogs.h"
-#include "capture/widgets/RecordingSetupView.h"
-#include "capture/widgets/SlideFlipRecorderView.h"
-#include "capture/widgets/QtRecordingWindows.h"
+#include "capture/widgets/EncoderSetupView.h"
 #include "capture/widgets/MediaConverterView.h"
 #include "capture/widgets/PlayerWindowView.h"
-#include "capture/widgets/EncoderSetupView.h"
+#include "capture/widgets/QtRecordingWindows.h"
+#include "capture/widgets/RecordingSetupView.h"
+#include "capture/widgets/SlideFlipRecorderView.h"
 
 namespace pellucor {
 
@@ -121,7 +121,7 @@ TEST(CaptureViews, CompressionDialogDescribesTheEncoding)
     encoder.SetTarget(EncoderControl::Target56KModem, true);
     std::string err;
     const auto lines = CompressionLines(encoder, err);
-    EXPECT_EQ(lines, (Strings{"Container: rm", "Audio: ac3 at 32 kbit/s"}));
+    EXPECT_EQ(lines, (Strings {"Container: rm", "Audio: ac3 at 32 kbit/s"}));
 }
 
 // The whole recording flow in the real windows: the encoder set-up opens

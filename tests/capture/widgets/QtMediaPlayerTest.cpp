@@ -33,10 +33,11 @@ TEST(QtMediaPlayer, PlaysARealMediaClipFromAnyWorkingDirectory)
     TempDir dir, elsewhere;
     RecordingMessageSink sink;
     const std::string clip = dir.file("clip.rm");
-    ASSERT_EQ(QProcess::execute("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                                           "sine=frequency=440:duration=2", "-f", "lavfi", "-i",
-                                           "testsrc=size=160x120:rate=15:duration=2", "-c:v", "rv20", "-c:a", "ac3",
-                                           QString::fromStdString(clip)}),
+    ASSERT_EQ(QProcess::execute("ffmpeg",
+                                {"-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                                 "sine=frequency=440:duration=2", "-f", "lavfi", "-i",
+                                 "testsrc=size=160x120:rate=15:duration=2", "-c:v", "rv20", "-c:a", "ac3",
+                                 QString::fromStdString(clip)}),
               0);
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(elsewhere.dir())));

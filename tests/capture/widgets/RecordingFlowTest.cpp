@@ -11,10 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QVideoWidget>
 
@@ -51,7 +51,7 @@ const char* const kPicture = "testsrc=size=320x240:rate=15";
 // What ffprobe says of a file's streams or format (e.g. "format=duration").
 std::string probe(const std::string& file, const std::string& entries, const std::string& streams = "")
 {
-    std::vector<std::string> args{"ffprobe", "-v", "error", "-show_entries", entries, "-of", "csv=p=0"};
+    std::vector<std::string> args {"ffprobe", "-v", "error", "-show_entries", entries, "-of", "csv=p=0"};
     if (!streams.empty())
         args.insert(args.end(), {"-select_streams", streams});
     args.push_back(file);
@@ -74,13 +74,14 @@ void makeSlides(const std::string& dir, int n)
 {
     const char* colours[] = {"red", "green", "blue", "yellow"};
     for (int i = 1; i <= n; ++i)
-        ASSERT_EQ(QProcess::execute("ffmpeg", {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                                                QString("color=c=%1:s=320x240").arg(colours[(i - 1) % 4]), "-frames:v",
-                                                "1", QString::fromStdString(dir + "img" + Tav_Fmt000(i) + ".gif")}),
+        ASSERT_EQ(QProcess::execute("ffmpeg",
+                                    {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                                     QString("color=c=%1:s=320x240").arg(colours[(i - 1) % 4]), "-frames:v", "1",
+                                     QString::fromStdString(dir + "img" + Fmt000(i) + ".gif")}),
                   0);
     std::string titles = "# Title information extraced by Pellucor from PowerPoint\r\n# Date today\r\n";
     for (int i = 1; i <= n; ++i)
-        titles += "\"img" + Tav_Fmt000(i) + ".gif\" \"Slide " + std::to_string(i) + "\"\r\n";
+        titles += "\"img" + Fmt000(i) + ".gif\" \"Slide " + std::to_string(i) + "\"\r\n";
     writeFile(dir + "titles.txt", titles);
 }
 
@@ -90,7 +91,7 @@ void useLavfi(QtRecordingWindows& windows, const std::string& tone, const std::s
         e.SetDevices({{"lavfi", "anullsrc", "Silence (lavfi)"}, {"lavfi", tone, "Test tone (lavfi)"}},
                      {{"lavfi", picture, "Test picture (lavfi)"}});
     };
-    windows.imageName = [](int n) { return "img" + Tav_Fmt000(n) + ".gif"; };
+    windows.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
 }
 
 bool hasPicture(const QLabel* label) { return label && label->isVisible() && !label->pixmap().isNull(); }
@@ -122,21 +123,23 @@ double maxVolume(const std::string& file)
 void setUpVideo(UiDriver& driver, QtRecordingWindows& windows, std::vector<std::pair<int, int>>& sizes)
 {
     driver
-        .when("the encoder set-up window", [&] { return windows.EncoderView() && windows.EncoderView()->isVisible(); },
-              [&] {
-                  EncoderSetupView* v = windows.EncoderView();
-                  chooseRow(v, 1, "Test tone (lavfi)");
-                  v->findChild<QCheckBox*>()->click();  // "Video"
-                  UiDriver::button(v, "Setup")->click();
-              })
-        .when("the live preview in the encoder set-up window",
-              [&] { return hasPicture(windows.EncoderView()->Preview()); },
-              [&] {
-                  const QLabel* p = windows.EncoderView()->Preview();
-                  sizes.emplace_back(p->width(), p->height());
-                  EXPECT_EQ(windows.EncoderView()->LblStatus()->text(),
-                            "Setup Complete - you should now see your video in the left screen...");
-              });
+        .when(
+            "the encoder set-up window", [&] { return windows.EncoderView() && windows.EncoderView()->isVisible(); },
+            [&] {
+                EncoderSetupView* v = windows.EncoderView();
+                chooseRow(v, 1, "Test tone (lavfi)");
+                v->findChild<QCheckBox*>()->click();  // "Video"
+                UiDriver::button(v, "Setup")->click();
+            })
+        .when(
+            "the live preview in the encoder set-up window",
+            [&] { return hasPicture(windows.EncoderView()->Preview()); },
+            [&] {
+                const QLabel* p = windows.EncoderView()->Preview();
+                sizes.emplace_back(p->width(), p->height());
+                EXPECT_EQ(windows.EncoderView()->LblStatus()->text(),
+                          "Setup Complete - you should now see your video in the left screen...");
+            });
 }
 
 TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublishesIt)
@@ -156,29 +159,32 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
     std::vector<std::pair<int, int>> previewSizes;
     std::vector<std::pair<int, int>> sized;
     UiDriver driver;
-    driver.when("the recording set-up window", [&] { return setup.isVisible(); }, [&] {
-        UiDriver::button(&setup, "Record Media")->click();
-        UiDriver::button(&setup, "Next >>")->click();  // returns when the recorder is done
-    });
+    driver.when(
+        "the recording set-up window", [&] { return setup.isVisible(); },
+        [&] {
+            UiDriver::button(&setup, "Record Media")->click();
+            UiDriver::button(&setup, "Next >>")->click();  // returns when the recorder is done
+        });
     setUpVideo(driver, windows, previewSizes);
     driver
-        .when("Next >> of the encoder set-up", [] { return true; },
-              [&] { windows.EncoderView()->CmdDone()->click(); })
-        .when("the recorder window",
-              [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
-              [&] { press(windows.RecorderView(), Qt::Key_PageDown); })  // starts recording and timing
+        .when(
+            "Next >> of the encoder set-up", [] { return true; }, [&] { windows.EncoderView()->CmdDone()->click(); })
+        .when(
+            "the recorder window", [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
+            [&] { press(windows.RecorderView(), Qt::Key_PageDown); })  // starts recording and timing
         .after(1700, "the second slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
         .after(1700, "the third slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
-        .when("the live preview in the recorder", [&] { return hasPicture(windows.RecorderView()->Preview()); },
-              [] {})
+        .when(
+            "the live preview in the recorder", [&] { return hasPicture(windows.RecorderView()->Preview()); }, [] {})
         .after(1400, "the end of the lecture", [&] { press(windows.RecorderView(), Qt::Key_Escape); })
-        .when("the recording set-up window again", [&] { return setup.isVisible(); },
-              [&] {
-                  // The next part carries on from where this one ended.
-                  EXPECT_EQ(setup.TxtSlideNum()->text(), "4");
-                  EXPECT_EQ(setup.TxtStartTime()->text().toStdString(), model.Fields().txtStartTime);
-                  UiDriver::button(&setup, "Cancel")->click();
-              });
+        .when(
+            "the recording set-up window again", [&] { return setup.isVisible(); },
+            [&] {
+                // The next part carries on from where this one ended.
+                EXPECT_EQ(setup.TxtSlideNum()->text(), "4");
+                EXPECT_EQ(setup.TxtStartTime()->text().toStdString(), model.Fields().txtStartTime);
+                UiDriver::button(&setup, "Cancel")->click();
+            });
     driver.start();
     setup.RunModal();
     ASSERT_TRUE(driver.done()) << "the set-up window closed too early";
@@ -196,7 +202,7 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
         ASSERT_EQ(f.size(), 4u) << events[static_cast<size_t>(i)];
         EXPECT_EQ(f[0], "u");
         EXPECT_EQ(f[1], previous);
-        EXPECT_EQ(f[3], "URL\\sld" + Tav_Fmt000(i + 1) + ".htm");
+        EXPECT_EQ(f[3], "URL\\sld" + Fmt000(i + 1) + ".htm");
         previous = f[2];
     }
     // About five seconds of lecture; the times come from the recording's own
@@ -225,14 +231,17 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
         view.show();
         ASSERT_TRUE(player.SetSource(media));
         UiDriver play(static_cast<int>(seconds * 1000) + 15000);
-        play.when("the clip to open", [&] { return Tav_StartsWith(player.Status(), "Size="); },
-                  [&] {
-                      EXPECT_EQ(player.Status().rfind("Size=160X120 Length=", 0), 0u) << player.Status();
-                      EXPECT_NEAR(static_cast<double>(control.Length()), seconds * 1000, 400.0);
-                      UiDriver::button(&view, "Play")->click();
-                  })
-            .when("playing", [&] { return Tav_StartsWith(player.Status(), "Playing "); }, [] {})
-            .when("Play Complete", [&] { return player.Status() == "Play Complete"; }, [] {});
+        play.when(
+                "the clip to open", [&] { return StartsWith(player.Status(), "Size="); },
+                [&] {
+                    EXPECT_EQ(player.Status().rfind("Size=160X120 Length=", 0), 0u) << player.Status();
+                    EXPECT_NEAR(static_cast<double>(control.Length()), seconds * 1000, 400.0);
+                    UiDriver::button(&view, "Play")->click();
+                })
+            .when(
+                "playing", [&] { return StartsWith(player.Status(), "Playing "); }, [] {})
+            .when(
+                "Play Complete", [&] { return player.Status() == "Play Complete"; }, [] {});
         play.run();
         EXPECT_FALSE(play.failed()) << play.failure() << " - status " << player.Status() << " - "
                                     << control.ErrorText();
@@ -258,15 +267,17 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
         };
         const auto dialogOpen = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; };
         UiDriver edit;
-        edit.when("the timing editor", [&] { return view.isVisible(); },
-                  [&] { UiDriver::button(&view, "Load")->click(); })
+        edit.when(
+                "the timing editor", [&] { return view.isVisible(); },
+                [&] { UiDriver::button(&view, "Load")->click(); })
             .when("the open dialog", dialogOpen, [&] { fileDialog(lec.file("rawmedia.txt")); })
-            .when("the events in the grid", [&] { return view.Grid1()->rowCount() == 3 && !dialogOpen(); },
-                  [&] {
-                      QTest::keyClicks(view.TxtDelta(), "1");
-                      UiDriver::button(&view, "-")->click();
-                      UiDriver::button(&view, "Save")->click();
-                  })
+            .when(
+                "the events in the grid", [&] { return view.Grid1()->rowCount() == 3 && !dialogOpen(); },
+                [&] {
+                    QTest::keyClicks(view.TxtDelta(), "1");
+                    UiDriver::button(&view, "-")->click();
+                    UiDriver::button(&view, "Save")->click();
+                })
             .when("the save dialog", dialogOpen, [&] { fileDialog(lec.file("shifted.txt")); });
         edit.run();
         ASSERT_FALSE(edit.failed()) << edit.failure() << " - rows " << view.Grid1()->rowCount() << " - "
@@ -291,8 +302,9 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(config.dir()));
     publish.setProcessEnvironment(env);
-    publish.start(PELLUCOR_EXE, {"publish", QString::fromStdString(lec.dir()), "--disk",
-                                 QString::fromStdString(out.dir()), "--style", PELLUCOR_STYLE_DIR, "--quiet"});
+    publish.start(PELLUCOR_EXE,
+                  {"publish", QString::fromStdString(lec.dir()), "--disk", QString::fromStdString(out.dir()), "--style",
+                   PELLUCOR_STYLE_DIR, "--quiet"});
     ASSERT_TRUE(publish.waitForFinished(120000));
     EXPECT_EQ(publish.exitCode(), 0) << publish.readAllStandardError().toStdString();
     EXPECT_TRUE(Tav_ChkFile(out.file("index.htm")));
@@ -324,8 +336,9 @@ TEST(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
     fields.chkEncoder = true;
     UiDriver driver;
     driver
-        .when("the recorder window", [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
-              [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
+        .when(
+            "the recorder window", [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
+            [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
         .after(1200, "the second slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); });
     driver.start();
     windows.RunRecorder(false, fields);  // returns when the recorder stops by itself
@@ -378,13 +391,14 @@ TEST(RecordingFlow, DeviceChoicesReachTheRecording)
     };
     UiDriver driver;
     driver
-        .when("the encoder window", [&] { return view->isVisible(); },
-              [&] {
-                  chooseRow(view, 1, "Test tone (lavfi)");
-                  ASSERT_TRUE(view->findChild<QCheckBox*>()->isChecked());  // "Video", as DoVideo set it
-                  UiDriver::button(view, "Setup")->click();
-                  UiDriver::button(view, "Format")->click();
-              })
+        .when(
+            "the encoder window", [&] { return view->isVisible(); },
+            [&] {
+                chooseRow(view, 1, "Test tone (lavfi)");
+                ASSERT_TRUE(view->findChild<QCheckBox*>()->isChecked());  // "Video", as DoVideo set it
+                UiDriver::button(view, "Setup")->click();
+                UiDriver::button(view, "Format")->click();
+            })
         .when("the format dialog", dialog("Format"),
               [&] {
                   choose("size", "320x240");
@@ -392,21 +406,24 @@ TEST(RecordingFlow, DeviceChoicesReachTheRecording)
                   choose("channels", "1");
                   ok();
               })
-        .when("the format chosen", [&] { return enc->Status() == "Card Format Completed"; },
-              [&] { UiDriver::button(view, "Compress")->click(); })
+        .when(
+            "the format chosen", [&] { return enc->Status() == "Card Format Completed"; },
+            [&] { UiDriver::button(view, "Compress")->click(); })
         .when("the compression dialog", dialog("Compression"),
               [&] {
                   choose("videoCodec", "rv10");
                   QApplication::activeModalWidget()->findChild<QSpinBox*>("audioKbps")->setValue(64);
                   ok();
               })
-        .when("the compression chosen", [&] { return enc->Status() == "Compression Setting Completed"; },
-              [&] {
-                  UiDriver::button(view, "Setup")->click();  // the choices take effect here
-                  UiDriver::button(view, "Record")->click();
-              })
-        .when("the preview at the chosen size",
-              [&] { return view->Preview()->width() == 320 && hasPicture(view->Preview()); }, [] {})
+        .when(
+            "the compression chosen", [&] { return enc->Status() == "Compression Setting Completed"; },
+            [&] {
+                UiDriver::button(view, "Setup")->click();  // the choices take effect here
+                UiDriver::button(view, "Record")->click();
+            })
+        .when(
+            "the preview at the chosen size",
+            [&] { return view->Preview()->width() == 320 && hasPicture(view->Preview()); }, [] {})
         .after(1500, "a second and a half of recording", [&] { UiDriver::button(view, "Stop")->click(); });
     driver.run();
     ASSERT_FALSE(driver.failed()) << driver.failure() << " - " << enc->Status();

@@ -23,7 +23,7 @@ void writeSlides(TempDir& dir, int count)
     for (int n = 1; n <= count; ++n) {
         QImage img(32, 24, QImage::Format_RGB32);
         img.fill(Qt::blue);
-        ASSERT_TRUE(img.save(QString::fromStdString(dir.file("img" + Tav_Fmt000(n) + ".gif")), "PNG"));
+        ASSERT_TRUE(img.save(QString::fromStdString(dir.file("img" + Fmt000(n) + ".gif")), "PNG"));
     }
 }
 
@@ -48,7 +48,7 @@ TEST(SlideFlipRecorderView, KeysDriveTheRecorderAndTheSlideIsShown)
     now += 4;
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&view, &esc);
-    EXPECT_EQ(readLines(setup.txtFile), std::vector<std::string>{"u 00:00:00 00:00:04 URL\\sld001.htm"});
+    EXPECT_EQ(readLines(setup.txtFile), std::vector<std::string> {"u 00:00:00 00:00:04 URL\\sld001.htm"});
 }
 
 // What keyboards and presenter remotes send for "next" and "back".
@@ -59,9 +59,9 @@ TEST(SlideFlipRecorderView, PresenterKeysFlipForwardAndBack)
     RecordingFields setup;
     setup.txtFile = dir.file("rawmedia.txt");
     SlideFlipRecorder model(setup, SlideFlipRecorder::Windowed, true);
-    model.clock = [] { return int64_t{100}; };
+    model.clock = [] { return int64_t {100}; };
     writeSlides(dir, 9);
-    model.imageName = [](int n) { return "img" + Tav_Fmt000(n) + ".gif"; };
+    model.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
     model.lectureDir = [&] { return dir.dir(); };
     SlideFlipRecorderView view(model);
     view.show();

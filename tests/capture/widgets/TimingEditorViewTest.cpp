@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTest>
 #include <QTableWidget>
+#include <QTest>
 
 #include <filesystem>
 
@@ -36,9 +36,10 @@ TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
 {
     TempDir dir;
     RecordingMessageSink sink;
-    writeFile(dir.file("talk.txt"), "u 00:00:00 00:00:10 URL\\sld001.htm\r\n"
-                                     "u 00:00:10 00:00:20 URL\\sld002.htm\r\n"
-                                     "u 00:00:20 00:00:20 URL\\sld003.htm\r\n");
+    writeFile(dir.file("talk.txt"),
+              "u 00:00:00 00:00:10 URL\\sld001.htm\r\n"
+              "u 00:00:10 00:00:20 URL\\sld002.htm\r\n"
+              "u 00:00:20 00:00:20 URL\\sld003.htm\r\n");
     TimingEditor model;
     TimingEditorView view(model);
     EXPECT_EQ(view.windowTitle(), "Pellucor - RuziZE!");
@@ -113,8 +114,8 @@ TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
     EXPECT_EQ(view.Grid1()->item(1, 1)->text(), "00:00:03");
     ASSERT_TRUE(model.SaveFile(dir.file("talk1.txt")));
     EXPECT_EQ(readLines(dir.file("talk1.txt")),
-              (Strings{"u 00:00:00 00:00:03 URL\\sld001.htm", "u 00:00:03 00:00:04 URL\\sld002.htm",
-                       "u 00:00:04 00:00:06 URL\\sld003.htm"}));
+              (Strings {"u 00:00:00 00:00:03 URL\\sld001.htm", "u 00:00:03 00:00:04 URL\\sld002.htm",
+                        "u 00:00:04 00:00:06 URL\\sld003.htm"}));
 }
 
 TEST(QtFileChooser, TurnsFiltersIntoQtFilters)

@@ -91,8 +91,8 @@ protected:
     TempDir out;
     RecordingMessageSink sink;
     SlideExporter ppt;
-    SlideImportModel model{&ppt};
-    SlideImportDialog dialog{&model};
+    SlideImportModel model {&ppt};
+    SlideImportDialog dialog {&model};
 
     void SetUp() override
     {
@@ -122,8 +122,8 @@ TEST_F(ImportDialogWithLibreOffice, ImportsWhileTheWindowKeepsAnswering)
             sawBusyBar = true;
         else
             percents.insert(bar()->value());
-        lockedWhileBusy = lockedWhileBusy && !button("cmdImport")->isEnabled() && !button("cmdDone")->isEnabled() &&
-                          button("cmdCancel")->isEnabled();
+        lockedWhileBusy = lockedWhileBusy && !button("cmdImport")->isEnabled() && !button("cmdDone")->isEnabled()
+            && button("cmdCancel")->isEnabled();
     });
     QTest::mouseClick(button("cmdImport"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));

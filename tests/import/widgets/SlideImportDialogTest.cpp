@@ -11,8 +11,8 @@
 #include "FakePresentationApp.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
-#include "import/SlideImportModel.h"
 #include "import/SlideExporter.h"
+#include "import/SlideImportModel.h"
 #include "import/widgets/SlideImportDialog.h"
 
 namespace pellucor {
@@ -26,7 +26,7 @@ PELLUCOR_QT_TEST_APP();
 TEST(SlideImportDialog, BindsToTheModel)
 {
     FakeAppLog log;
-    log.decks.push_back({"/p/talk.pptx", FakeDeck{{"Welcome", "Results"}}});
+    log.decks.push_back({"/p/talk.pptx", FakeDeck {{"Welcome", "Results"}}});
     SlideExporter ppt([&log] { return std::make_unique<FakePresentationApp>(&log); });
     RecordingMessageSink sink;
     TempDir out;
