@@ -3,6 +3,7 @@
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
+#include "capture/FfmpegEncoder.h"
 #include "core/SlideInfo.h"
 #include "media/FfmpegMediaOpener.h"
 

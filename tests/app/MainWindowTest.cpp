@@ -98,10 +98,10 @@ TEST_F(MainWindowTest, SlideScanListsEachImageOnceAndPreviewStaysInRange)
     for (const char* f : {"img002.gif", "img001.gif", "extra.gif", "photo.jpg", "notes.txt"})
         writeFile(lec + f, "GIF89a");
     mainWindow.SetLectureDir(lec);
-    EXPECT_EQ(mainWindow.ImageNames, (std::vector<std::string> {"img001.gif", "img002.gif"}));
+    EXPECT_EQ(mainWindow.ImageNames, (Strings {"img001.gif", "img002.gif"}));
     mainWindow.mnuLiberal_Click();
     EXPECT_TRUE(sink.saw("Now, any file with a *.jpg or *.gif extension will be treated as a slide"));
-    EXPECT_EQ(mainWindow.ImageNames, (std::vector<std::string> {"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
+    EXPECT_EQ(mainWindow.ImageNames, (Strings {"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
     EXPECT_EQ(mainWindow.TavImageCount(), 4);
     EXPECT_EQ(mainWindow.TavImageName(0), "");
     EXPECT_EQ(mainWindow.TavImageName(5), "");

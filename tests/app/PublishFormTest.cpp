@@ -146,7 +146,7 @@ TEST_F(DetailedForm, CancelStopsTheScriptAndKeepsThePreviousPublication)
     form.cmdCancel_Click();
     waitForEnd();
     EXPECT_TRUE(form.LastRunCancelled());
-    EXPECT_NE(form.statusLine.find("cancelled"), std::string::npos) << form.statusLine;
+    EXPECT_TRUE(holds(form.statusLine, "cancelled"));
     EXPECT_FALSE(fs::exists(out));
     // The script was stopped with the publish.
     ASSERT_GT(sleeper, 0);
@@ -173,8 +173,8 @@ TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesAndApplyAutoLast)
     EXPECT_EQ(form.optWeb, 1);
     EXPECT_EQ(form.chkAuto, 1);
     EXPECT_EQ(sink.messages,
-              (std::vector<std::string> {"Bad " + dir.file("a.som") + " line - =nothing",
-                                         "Bad " + dir.file("a.som") + " line - no equals here"}));
+              (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
+                        "Bad " + dir.file("a.som") + " line - no equals here"}));
     EXPECT_FALSE(form.LoadSettingsFile(dir.file("missing.som")));
     EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
 }

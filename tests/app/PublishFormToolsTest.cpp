@@ -29,9 +29,9 @@ TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
         writeFile(dir.file(f), "TextCP=x\r\n");
     for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"})
         ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file(f)));
-    EXPECT_EQ(publishForm.mnuFile,
-              (std::vector<std::string> {dir.file("f.som"), dir.file("e.som"), dir.file("d.som"), dir.file("c.som"),
-                                         dir.file("b.som")}));
+    EXPECT_EQ(
+        publishForm.mnuFile,
+        (Strings {dir.file("f.som"), dir.file("e.som"), dir.file("d.som"), dir.file("c.som"), dir.file("b.som")}));
     EXPECT_TRUE(publishForm.mnuFile_Click(3));
     EXPECT_EQ(publishForm.mnuFile[0], dir.file("d.som"));
     EXPECT_EQ(publishForm.mnuFile[1], dir.file("f.som"));
@@ -145,7 +145,7 @@ TEST_F(DetailedFormTools, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
     for (const auto& e : fs::directory_iterator(lec))
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string> {"img001.gif", "talk12.txt", "titles.txt"}));
+    EXPECT_EQ(left, (Strings {"img001.gif", "talk12.txt", "titles.txt"}));
 
     // Wildcard characters in the lecture name are plain text.
     publishForm.TextName = "t*";

@@ -105,8 +105,8 @@ TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChapters)
     expectSlideChapters(p);
     // The pages play it; the chapters file beside it stays.
     const std::string page = readFile(out + "part1.htm");
-    EXPECT_NE(page.find("<video id=\"media\""), std::string::npos);
-    EXPECT_NE(page.find("width=\"320\" height=\"240\" src=\"lec1.mp4\""), std::string::npos);
+    EXPECT_TRUE(holds(page, "<video id=\"media\""));
+    EXPECT_TRUE(holds(page, "width=\"320\" height=\"240\" src=\"lec1.mp4\""));
     EXPECT_TRUE(fs::exists(out + "chapters1.vtt"));
     EXPECT_FALSE(fs::exists(out + "lec1.rm"));
 }
@@ -121,8 +121,7 @@ TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensi
     record(kSound + std::vector<std::string> {"-c:a", "libmp3lame", lecture + "lec3.mp3"});
     Outcome r = slideInfo();
     ASSERT_EQ(r.code, 0) << describe(r);
-    EXPECT_NE(r.out.find("part 2: events " + lecture + "lec2.txt, audio " + lecture + "lec2.mp4"), std::string::npos)
-        << r.out;
+    EXPECT_TRUE(holds(r.out, "part 2: events " + lecture + "lec2.txt, audio " + lecture + "lec2.mp4"));
     r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     for (const auto& [copy, source, codec] : {std::tuple {"lec1.m4a", "lec1.m4a", "aac"},
@@ -137,8 +136,8 @@ TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensi
     }
     EXPECT_TRUE(indexAtFront(out + "lec1.m4a"));
     for (const char* part : {"part1.htm", "part2.htm", "part3.htm"})
-        EXPECT_NE(readFile(out + part).find("<audio id=\"media\""), std::string::npos) << part;
-    EXPECT_NE(readFile(out + "part2.htm").find("src=\"lec2.m4a\""), std::string::npos);
+        EXPECT_TRUE(holds(readFile(out + part), "<audio id=\"media\"")) << part;
+    EXPECT_TRUE(holds(readFile(out + "part2.htm"), "src=\"lec2.m4a\""));
 }
 
 TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
@@ -147,7 +146,7 @@ TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
     record(kPicture + kSound + std::vector<std::string> {"-c:v", "mpeg4", "-c:a", "libmp3lame", lecture + "lec1.MKV"});
     Outcome r = slideInfo();
     ASSERT_EQ(r.code, 0) << describe(r);
-    EXPECT_NE(r.out.find("video " + lecture + "lec1.MKV"), std::string::npos) << r.out;
+    EXPECT_TRUE(holds(r.out, "video " + lecture + "lec1.MKV"));
     r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     const Probed p = ffprobe(out + "lec1.mp4");
@@ -192,7 +191,7 @@ TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
     fs::copy_file(sampleDir() + "talk1.mp4", lecture + "lec1.mp4");
     Outcome r = slideInfo();
     ASSERT_EQ(r.code, 0) << describe(r);
-    EXPECT_NE(r.out.find("video " + lecture + "lec1.rm"), std::string::npos) << r.out;
+    EXPECT_TRUE(holds(r.out, "video " + lecture + "lec1.rm"));
     r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_TRUE(fs::exists(out + "lec1.rm"));
@@ -203,7 +202,7 @@ TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
     ASSERT_EQ(p.chapters.size(), 3u);
     EXPECT_EQ(p.chapters[1].title, "Why \"timing\" matters");
     EXPECT_NEAR(p.chapters[2].start, 4.0, 0.01);
-    EXPECT_NE(readFile(out + "part1.htm").find("src=\"lec1.mp4\""), std::string::npos);
+    EXPECT_TRUE(holds(readFile(out + "part1.htm"), "src=\"lec1.mp4\""));
 
     // The preference for WebM: VP9 and Opus.
     preferences("prfWebmCopy=Yes\n");
@@ -215,7 +214,7 @@ TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
     EXPECT_EQ(w.format, "matroska,webm");
     EXPECT_EQ(w.chapters.size(), 3u);
     EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
-    EXPECT_NE(readFile(out + "part1.htm").find("src=\"lec1.webm\""), std::string::npos);
+    EXPECT_TRUE(holds(readFile(out + "part1.htm"), "src=\"lec1.webm\""));
 }
 
 TEST_F(PublishRecording, TheLoudnessPreferenceNormalisesTheSoundAndKeepsThePicture)
@@ -242,7 +241,7 @@ TEST_F(PublishRecording, ARecordingThatCannotBeReadEndsThePublishNamingIt)
     writeFile(lecture + "lec1.mp4", "this is not a recording");
     Outcome r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
-    EXPECT_NE(r.err.find("Unable to read media file " + lecture + "lec1.mp4"), std::string::npos) << describe(r);
+    EXPECT_TRUE(holds(r.err, "Unable to read media file " + lecture + "lec1.mp4")) << describe(r);
     EXPECT_FALSE(fs::exists(out + "index.htm"));
     EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
 
@@ -256,8 +255,8 @@ TEST_F(PublishRecording, ARecordingThatCannotBeReadEndsThePublishNamingIt)
     writeFile(lecture + "lec1.mp4", bytes.substr(0, bytes.size() / 3));
     r = publish();
     EXPECT_NE(r.code, 0) << describe(r);
-    EXPECT_NE(r.err.find(lecture + "lec1.mp4"), std::string::npos) << describe(r);
-    EXPECT_NE(r.err.find("cut short"), std::string::npos) << describe(r);
+    EXPECT_TRUE(holds(r.err, lecture + "lec1.mp4")) << describe(r);
+    EXPECT_TRUE(holds(r.err, "cut short")) << describe(r);
     EXPECT_FALSE(fs::exists(out + "index.htm"));
     EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
     EXPECT_FALSE(fs::exists(out + "lec1.vtt"));

@@ -82,7 +82,7 @@ TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
         ASSERT_TRUE(p.waitForFinished(60000));
         if (signal == SIGTERM) {
             EXPECT_EQ(p.exitCode(), 143) << GetParam();
-            EXPECT_NE(p.readAllStandardError().toStdString().find("Publish cancelled"), std::string::npos);
+            EXPECT_TRUE(holds(p.readAllStandardError().toStdString(), "Publish cancelled"));
             EXPECT_TRUE(leftBeside(out).empty()) << GetParam();
         } else {
             EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
@@ -109,9 +109,8 @@ TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
     ::umount2(fs::path(out).parent_path().parent_path().c_str(), MNT_DETACH);
     ASSERT_EQ(first.code, 0) << describe(first);
     EXPECT_NE(second.code, 0);
-    EXPECT_NE(second.err.find("No space left on device"), std::string::npos) << describe(second);
-    EXPECT_NE(second.err.find(fs::path(out).parent_path().parent_path().string()), std::string::npos)
-        << describe(second);
+    EXPECT_TRUE(holds(second.err, "No space left on device")) << describe(second);
+    EXPECT_TRUE(holds(second.err, fs::path(out).parent_path().parent_path().string())) << describe(second);
     EXPECT_EQ(tree.count("index.htm"), 1u);
     EXPECT_EQ(tree.count(".pellucor-manifest"), 1u);
 }
@@ -133,7 +132,7 @@ TEST_P(FilesThatDisagree, ArePublishedAsTheyShouldBeOrRefusedWithTheReason)
     GetParam().prepare(*this);
     const ProcessOutcome r = publish(GetParam().options);
     EXPECT_EQ(r.code, GetParam().exitCode) << describe(r);
-    EXPECT_NE((r.out + r.err).find(GetParam().told), std::string::npos) << describe(r);
+    EXPECT_TRUE(holds((r.out + r.err), GetParam().told)) << describe(r);
     if (r.code == 0)
         for (int part = 1; part <= 3; ++part) {
             // Every chapter ends after it starts, and by the part's end.

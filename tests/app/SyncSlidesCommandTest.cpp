@@ -14,6 +14,7 @@
 namespace pellucor {
 
 namespace fs = std::filesystem;
+using testing_support::holds;
 using testing_support::readFile;
 
 namespace {
@@ -72,7 +73,7 @@ TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
     const auto r = testing_support::runProgram(PELLUCOR_EXE, args, root.dir());
     ASSERT_EQ(r.code, c.code) << testing_support::describe(r);
     if (c.code != 0) {
-        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_TRUE(holds(r.err, c.says));
         // Nothing written, nothing moved.
         EXPECT_EQ(fs::exists(events) ? readFile(events) : "", c.eventsThere ? older : "");
         EXPECT_FALSE(fs::exists(events + ".bak"));
@@ -81,7 +82,7 @@ TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
     EXPECT_EQ(testing_support::scheduleMismatch(schedule, events), "") << readFile(events);
     EXPECT_EQ(fs::exists(events + ".bak") ? readFile(events + ".bak") : "", c.eventsThere ? older : "");
     // The summary names each change with its time.
-    EXPECT_NE(r.out.find("00:00:00  sld001.htm"), std::string::npos) << r.out;
+    EXPECT_TRUE(holds(r.out, "00:00:00  sld001.htm"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SyncSlidesCommand, ::testing::ValuesIn(kCases),

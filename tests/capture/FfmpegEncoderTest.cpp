@@ -114,7 +114,7 @@ TEST(FfmpegCapture, RecordsFromVirtualDevicesIntoMedia)
     encoder.SetDevices({{"lavfi", "sine=frequency=440:sample_rate=44100", "Test tone (lavfi)"}},
                        {{"lavfi", "testsrc=size=320x240:rate=15", "Test picture (lavfi)"}});
     EncoderSetup rec(encoder);
-    EXPECT_EQ(rec.LstAudio(), (std::vector<std::string> {"Test tone (lavfi)"}));
+    EXPECT_EQ(rec.LstAudio(), (Strings {"Test tone (lavfi)"}));
     EXPECT_TRUE(rec.ChkVideoEnabled());
     rec.DoVideo(dir.file("rawmedia.rm"));
     rec.cmdSetup_Click();

@@ -144,7 +144,7 @@ TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
     setup.SetMediaControl(RecordingSetup::RecordMedia);
     setup.SetDisplayStyle(RecordingSetup::MaximizedGIFs);
     setup.cmdGo_Click();
-    EXPECT_EQ(windows.calls, (std::vector<std::string> {"encoder", "SlideFlipRecorderScaled"}));
+    EXPECT_EQ(windows.calls, (Strings {"encoder", "SlideFlipRecorderScaled"}));
     EXPECT_EQ(windows.log.opened.size(), 0u);
     EXPECT_EQ(windows.encoder.outputFile, dir.dir() + "rawmedia.rm");
     EXPECT_EQ(windows.encoder.starts, 1);

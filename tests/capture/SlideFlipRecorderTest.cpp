@@ -63,15 +63,13 @@ TEST_F(SlideFlipRecorderTest, TenMinuteOffsetAndSeventySecondsGiveTheOffsetTimes
 
     now += 70;
     r.Form_KeyDown(Qt::Key_PageDown);
-    ASSERT_EQ(events(), (std::vector<std::string> {"u 00:10:00 00:11:10 URL\\sld001.htm"}));
+    ASSERT_EQ(events(), (Strings {"u 00:10:00 00:11:10 URL\\sld001.htm"}));
     EXPECT_EQ(r.SlideNum(), 2);
     EXPECT_EQ(r.ImageName(), "img002.gif");
 
     now += 30;
     r.Form_KeyDown(Qt::Key_Escape);
-    EXPECT_EQ(
-        events(),
-        (std::vector<std::string> {"u 00:10:00 00:11:10 URL\\sld001.htm", "u 00:11:10 00:11:40 URL\\sld002.htm"}));
+    EXPECT_EQ(events(), (Strings {"u 00:10:00 00:11:10 URL\\sld001.htm", "u 00:11:10 00:11:40 URL\\sld002.htm"}));
     // The next part continues with the next slide, from the last time.
     EXPECT_EQ(setup.txtSlideNum, "3");
     EXPECT_EQ(setup.txtStartTime, "00:11:40");
@@ -100,8 +98,8 @@ TEST_F(SlideFlipRecorderTest, PageUpRecordsTheSlideLeftAndNeverGoesBelowOne)
     EXPECT_EQ(r.SlideNum(), 1);
     EXPECT_EQ(r.Status(), "Viewing Slide 001");
     EXPECT_EQ(events(),
-              (std::vector<std::string> {"u 00:00:00 00:00:05 URL\\sld001.htm", "u 00:00:05 00:00:09 URL\\sld001.htm",
-                                         "u 00:00:09 00:00:15 URL\\sld002.htm"}));
+              (Strings {"u 00:00:00 00:00:05 URL\\sld001.htm", "u 00:00:05 00:00:09 URL\\sld001.htm",
+                        "u 00:00:09 00:00:15 URL\\sld002.htm"}));
     EXPECT_FALSE(r.Form_KeyDown(Qt::Key_A));
 }
 
@@ -140,8 +138,8 @@ TEST_F(SlideFlipRecorderTest, DelayOfFiveCountsDownASecondAtATime)
         shown.push_back(r.Status());
     }
     EXPECT_EQ(shown,
-              (std::vector<std::string> {"Waiting for 4 seconds ", "Waiting for 3 seconds ", "Waiting for 2 seconds ",
-                                         "Waiting for 1 seconds "}));
+              (Strings {"Waiting for 4 seconds ", "Waiting for 3 seconds ", "Waiting for 2 seconds ",
+                        "Waiting for 1 seconds "}));
     EXPECT_FALSE(r.TimingStarted());
     ++now;
     r.countDown();  // the following tick starts timing, first slide still on screen
@@ -150,7 +148,7 @@ TEST_F(SlideFlipRecorderTest, DelayOfFiveCountsDownASecondAtATime)
     EXPECT_EQ(r.SlideNum(), 1);
     now += 10;
     r.Form_KeyDown(Qt::Key_PageDown);
-    EXPECT_EQ(events(), (std::vector<std::string> {"u 00:00:00 00:00:10 URL\\sld001.htm"}));
+    EXPECT_EQ(events(), (Strings {"u 00:00:00 00:00:10 URL\\sld001.htm"}));
 }
 
 TEST_F(SlideFlipRecorderTest, ImagesFileInCapitalsGetsDurationsInTicks)
@@ -164,9 +162,7 @@ TEST_F(SlideFlipRecorderTest, ImagesFileInCapitalsGetsDurationsInTicks)
     r.cmdPlus_Click();
     now += 7;
     r.cmdX_Click();
-    EXPECT_EQ(events(),
-              (std::vector<std::string> {"# CS=00:01:05 DT=300", "300 img001.gif", "# CS=00:01:12 DT=420",
-                                         "420 img002.gif"}));
+    EXPECT_EQ(events(), (Strings {"# CS=00:01:05 DT=300", "300 img001.gif", "# CS=00:01:12 DT=420", "420 img002.gif"}));
 }
 
 TEST_F(SlideFlipRecorderTest, LoadFailsClosedOnAnUnwritableFileOrAMissingSlide)
@@ -265,7 +261,7 @@ TEST_F(SlideFlipRecorderTest, EndOfPlaybackEndsTheRecording)
     ctl.End();
     r.watchPlayback();
     EXPECT_TRUE(r.Stopped());
-    EXPECT_EQ(events(), (std::vector<std::string> {"u 00:00:00 00:00:03 URL\\sld001.htm"}));
+    EXPECT_EQ(events(), (Strings {"u 00:00:00 00:00:03 URL\\sld001.htm"}));
 }
 
 TEST_F(SlideFlipRecorderTest, TheTimingEditorReadsAndRewritesARecordedFile)

@@ -18,10 +18,7 @@ struct FakeChooser : FileChooser {
         askedFilter = filter;
         return answer;
     }
-    std::string SaveFileName(const std::string& dir, const std::string& filter) override
-    {
-        return OpenFileName(dir, filter);
-    }
+    std::string SaveFileName(const std::string& dir, const std::string& f) override { return OpenFileName(dir, f); }
 };
 
 // What the recorder writes for three slides: CR LF lines, no comments.
@@ -29,27 +26,18 @@ const std::string kRecorded = "u 00:00:00 00:01:10 URL\\sld001.htm\r\n"
                               "u 00:01:10 00:02:00 URL\\sld002.htm\r\n"
                               "u 00:02:00 00:03:30 URL\\sld003.htm\r\n";
 
-std::vector<std::string> starts(const TimingEditor& r)
+// One field of every row.
+using Lines = std::vector<std::string>;
+Lines column(const TimingEditor& r, std::string TimingEditor::Row::*field)
 {
-    std::vector<std::string> v;
+    Lines v;
     for (const auto& row : r.Rows())
-        v.push_back(row.start);
+        v.push_back(row.*field);
     return v;
 }
-std::vector<std::string> ends(const TimingEditor& r)
-{
-    std::vector<std::string> v;
-    for (const auto& row : r.Rows())
-        v.push_back(row.end);
-    return v;
-}
-std::vector<std::string> pages(const TimingEditor& r)
-{
-    std::vector<std::string> v;
-    for (const auto& row : r.Rows())
-        v.push_back(row.page);
-    return v;
-}
+Lines starts(const TimingEditor& r) { return column(r, &TimingEditor::Row::start); }
+Lines ends(const TimingEditor& r) { return column(r, &TimingEditor::Row::end); }
+Lines pages(const TimingEditor& r) { return column(r, &TimingEditor::Row::page); }
 
 class TimingEditorTest : public ::testing::Test {
 protected:
@@ -65,17 +53,10 @@ protected:
     }
 };
 
-TEST_F(TimingEditorTest, StartsWithOneRowForTheFirstSlide)
-{
-    ASSERT_EQ(ed.Rows().size(), 1u);
-    EXPECT_EQ(ed.Rows()[0].page, "sld001.htm");
-    EXPECT_FALSE(ed.Unsaved());
-}
-
 TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByte)
 {
     load(kRecorded);
-    EXPECT_EQ(pages(ed), (std::vector<std::string> {"sld001.htm", "sld002.htm", "sld003.htm"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm", "sld003.htm"}));
     EXPECT_EQ(ed.TimeEnd(), "00:03:30");
     EXPECT_EQ(ed.SelectedRow(), 0);
     EXPECT_EQ(ed.Timein(), "00:00:00");
@@ -94,12 +75,12 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
          "u 00:00:05 00:00:09 URL\\sld002.htm extra\r\n"  // 5 fields
          "\r\n"
          "   u 00:00:09 00:00:20 URL\\intro.htm\r\n");
-    EXPECT_EQ(pages(ed), (std::vector<std::string> {"sld001.htm", "intro.htm"}));
-    EXPECT_EQ(starts(ed), (std::vector<std::string> {"00:00:00", "00:00:09"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "intro.htm"}));
+    EXPECT_EQ(starts(ed), (Lines {"00:00:00", "00:00:09"}));
     // The media length is the last event's end; the check pass makes every
     // end the next row's start.
     EXPECT_EQ(ed.TimeEnd(), "00:00:20");
-    EXPECT_EQ(ends(ed), (std::vector<std::string> {"00:00:09", "00:00:20"}));
+    EXPECT_EQ(ends(ed), (Lines {"00:00:09", "00:00:20"}));
     EXPECT_EQ(ed.Rows()[0].review, "confidence 30%");
     EXPECT_EQ(ed.Rows()[1].review, "");
     EXPECT_TRUE(sink.messages.empty());
@@ -107,6 +88,8 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
 
 TEST_F(TimingEditorTest, LoadFailuresAreReported)
 {
+    ASSERT_EQ(pages(ed), Lines {"sld001.htm"});  // before any load: one row for the first slide
+    EXPECT_FALSE(ed.Unsaved());
     load(kRecorded);
     EXPECT_FALSE(ed.LoadFile(dir.file("missing.txt")));
     EXPECT_TRUE(sink.saw("Unable to open file - " + dir.file("missing.txt")));
@@ -141,9 +124,8 @@ TEST_F(TimingEditorTest, SaveLeavesOutRowsWithoutStartOrEnd)
     load(kRecorded);
     ed.TimeEnd_Change("");  // the last row loses its end
     ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
-    EXPECT_EQ(
-        readLines(dir.file("out.txt")),
-        (std::vector<std::string> {"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
+    EXPECT_EQ(readLines(dir.file("out.txt")),
+              (Lines {"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
 }
 
 TEST_F(TimingEditorTest, FailedSaveKeepsTheChangesAndTheOldFile)
@@ -157,12 +139,13 @@ TEST_F(TimingEditorTest, FailedSaveKeepsTheChangesAndTheOldFile)
 
 TEST(TimingEditorNormalise, PadsShortTimes)
 {
-    EXPECT_EQ(TimingEditor::NormaliseTime("5"), "0:00:05");
-    EXPECT_EQ(TimingEditor::NormaliseTime("15"), "0:00:15");
-    EXPECT_EQ(TimingEditor::NormaliseTime(" 1:30 "), "0:01:30");
-    EXPECT_EQ(TimingEditor::NormaliseTime("12:30"), "0:12:30");
-    EXPECT_EQ(TimingEditor::NormaliseTime("1:00:00"), "1:00:00");
-    EXPECT_EQ(TimingEditor::NormaliseTime("123"), "123");
+    for (const auto& [typed, normal] : std::vector<std::pair<std::string, std::string>> {{"5", "0:00:05"},
+                                                                                         {"15", "0:00:15"},
+                                                                                         {" 1:30 ", "0:01:30"},
+                                                                                         {"12:30", "0:12:30"},
+                                                                                         {"1:00:00", "1:00:00"},
+                                                                                         {"123", "123"}})
+        EXPECT_EQ(TimingEditor::NormaliseTime(typed), normal) << typed;
 }
 
 TEST_F(TimingEditorTest, MinusFiveMovesEveryStartButTheFirstAndZero)
@@ -174,22 +157,19 @@ TEST_F(TimingEditorTest, MinusFiveMovesEveryStartButTheFirstAndZero)
     ed.Grid1_Click(2);
     ed.txtDelta_Change("5");
     ed.cmdMinus_Click();
-    EXPECT_EQ(starts(ed), (std::vector<std::string> {"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
+    EXPECT_EQ(starts(ed), (Lines {"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
     // Ends re-derived from the new starts; the last ends at the media end.
-    EXPECT_EQ(ends(ed), (std::vector<std::string> {"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
+    EXPECT_EQ(ends(ed), (Lines {"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
 
     ed.txtDelta_Change("1:30");
     ed.cmdPlus_Click();
-    EXPECT_EQ(starts(ed), (std::vector<std::string> {"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
-}
+    EXPECT_EQ(starts(ed), (Lines {"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
 
-TEST_F(TimingEditorTest, MinusBelowZeroStopsAtZero)
-{
-    load(kRecorded);
+    load(kRecorded);  // below zero stops at zero
     ed.txtDelta_Change("1:15");
     ed.cmdMinus_Click();
-    EXPECT_EQ(starts(ed), (std::vector<std::string> {"00:00:00", "00:00:00", "00:00:45"}));
+    EXPECT_EQ(starts(ed), (Lines {"00:00:00", "00:00:00", "00:00:45"}));
 }
 
 TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
@@ -222,7 +202,7 @@ TEST_F(TimingEditorTest, NewRowsContinueTheSlideNumbering)
     load(kRecorded);
     ed.Grid1_Click(1);
     ed.cmdAdd_Click();  // below sld002
-    EXPECT_EQ(pages(ed), (std::vector<std::string> {"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
 
     ed.Grid1_Click(0);
@@ -250,7 +230,7 @@ TEST_F(TimingEditorTest, DeleteRemovesTheRowOrClearsTheLastOne)
     load(kRecorded);
     ed.Grid1_Click(2);
     ed.Command3_Click();
-    EXPECT_EQ(pages(ed), (std::vector<std::string> {"sld001.htm", "sld002.htm"}));
+    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 1);
     EXPECT_EQ(ed.Rows()[1].end, "00:03:30");
     ed.Command3_Click();

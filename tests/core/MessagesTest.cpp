@@ -26,7 +26,7 @@ TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
         PlainMessage("plain is shown even now");
     }
     EXPECT_TRUE(sink.questions.empty());
-    EXPECT_EQ(sink.messages, (std::vector<std::string> {"plain is shown even now"}));
+    EXPECT_EQ(sink.messages, (Strings {"plain is shown even now"}));
     EXPECT_EQ(Tav_AskOkCancel("q3"), TavCancel);
     EXPECT_EQ(Tav_AskYesNoCancel("q4"), TavNo);
 }
@@ -35,7 +35,7 @@ TEST(DebugLog, WritesCrLfLinesToTheStateDirectory)
 {
     Tav_DebugLog("marker line for the test");
     const std::string text = readFile(DebugLogPath());
-    EXPECT_NE(text.find("marker line for the test\r\n"), std::string::npos);
+    EXPECT_TRUE(holds(text, "marker line for the test\r\n"));
 }
 
 }  // namespace

@@ -125,7 +125,7 @@ TEST(TavTree, ListsChildrenTogetherAndIteratesToTheEnd)
     std::vector<std::string> got {Tav_NextTreeEntry(t.dir())};
     for (std::string e = Tav_NextTreeEntry(""); !e.empty(); e = Tav_NextTreeEntry(""))
         got.push_back(e);
-    EXPECT_EQ(got, (std::vector<std::string> {"a", "b", "a/a1"}));
+    EXPECT_EQ(got, (Strings {"a", "b", "a/a1"}));
     EXPECT_EQ(Tav_NextTreeEntry(""), "");
 }
 

@@ -2,9 +2,12 @@
 
 #include <sstream>
 
+#include "TestSupport.h"
 #include "core/TavString.h"
 
 namespace pellucor {
+
+using testing_support::Strings;
 
 namespace {
 
@@ -12,13 +15,13 @@ std::vector<std::string> fields(const std::vector<std::string>& f) { return {f.b
 
 TEST(TavSplit, BlankRunsActAsOneSeparatorAndColonsKeepEmptyFields)
 {
-    EXPECT_EQ(fields(Tav_Split("a  b")), (std::vector<std::string> {"a", "b"}));
-    EXPECT_EQ(fields(Tav_Split("1::2", ":")), (std::vector<std::string> {"1", "", "2"}));
-    EXPECT_EQ(fields(Tav_Split("  x y  ", "")), (std::vector<std::string> {"x", "y"}));
+    EXPECT_EQ(fields(Tav_Split("a  b")), (Strings {"a", "b"}));
+    EXPECT_EQ(fields(Tav_Split("1::2", ":")), (Strings {"1", "", "2"}));
+    EXPECT_EQ(fields(Tav_Split("  x y  ", "")), (Strings {"x", "y"}));
     EXPECT_EQ(Tav_Split("   ").size(), 1u);  // no fields at all
     EXPECT_EQ(Tav_Split("").front(), "");    // index 0 is never a field
     // Only the first character of the separator counts.
-    EXPECT_EQ(fields(Tav_Split("a:b;c", ":;")), (std::vector<std::string> {"a", "b;c"}));
+    EXPECT_EQ(fields(Tav_Split("a:b;c", ":;")), (Strings {"a", "b;c"}));
 }
 
 TEST(TavReadLine, SkipsBlankLinesAndLeadingBlanksButKeepsInnerOnes)
@@ -40,7 +43,7 @@ TEST(TavReadLine, LoneCarriageReturnsEndLines)
     std::vector<std::string> got;
     while (Tav_ReadLine(in, line))
         got.push_back(line);
-    EXPECT_EQ(got, (std::vector<std::string> {"a", "b", "c"}));
+    EXPECT_EQ(got, (Strings {"a", "b", "c"}));
 }
 
 TEST(TavText, ReplaceAllDoesNotRescanInsertedText)

@@ -25,14 +25,6 @@ namespace {
 
 PELLUCOR_QT_TEST_APP();
 
-bool windowShown(const QString& title)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowTitle() == title)
-            return true;
-    return false;
-}
-
 TEST(ToolWindows, MenusOpenTheEncoderSetUpAndThePlayer)
 {
     TempDir dir;
@@ -43,9 +35,9 @@ TEST(ToolWindows, MenusOpenTheEncoderSetUpAndThePlayer)
     ASSERT_TRUE(context.hooks.encoderSetup);
     ASSERT_TRUE(context.hooks.player);
     context.hooks.encoderSetup();
-    EXPECT_TRUE(windowShown("RealProducer - Live Media Capture"));
+    EXPECT_TRUE(UiDriver::window("RealProducer - Live Media Capture"));
     context.hooks.player();
-    EXPECT_TRUE(windowShown("RealPlay"));
+    EXPECT_TRUE(UiDriver::window("RealPlay"));
 }
 
 TEST(ToolWindows, ServerWindowOpensThePreferencesAndChoosesTheLectureDirectory)
@@ -66,10 +58,7 @@ TEST(ToolWindows, ServerWindowOpensThePreferencesAndChoosesTheLectureDirectory)
     QObject::connect(&context.mainWindow(), &MainWindow::preferencesRequested, [&] { preferences = true; });
     ASSERT_TRUE(context.hooks.serverWindow);
     context.hooks.serverWindow();
-    QWidget* window = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowTitle() == "Pellucor Server Edition")
-            window = w;
+    QWidget* window = UiDriver::window("Pellucor Server Edition");
     ASSERT_NE(window, nullptr);
 
     auto* prefsButton = findWidget<QPushButton>(*window, "Preferences");

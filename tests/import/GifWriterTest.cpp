@@ -45,7 +45,7 @@ TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColours)
     EXPECT_EQ(static_cast<uint8_t>(data[6]) | static_cast<uint8_t>(data[7]) << 8, 64);
     EXPECT_EQ(static_cast<uint8_t>(data[8]) | static_cast<uint8_t>(data[9]) << 8, 48);
     EXPECT_EQ(data.back(), '\x3B');
-    EXPECT_EQ(data.find("NETSCAPE2.0"), std::string::npos);  // no animation loop block
+    EXPECT_FALSE(holds(data, "NETSCAPE2.0"));  // no animation loop block
 
     DecodedPicture decoded;
     ASSERT_TRUE(DecodePicture(dir.file("a.gif"), decoded));

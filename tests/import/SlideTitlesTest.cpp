@@ -122,7 +122,7 @@ TEST(OoxmlTitles, SlideOrderFollowsThePresentationNotTheFileNames)
 <Relationship Id="rId9" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/slide" Target="../ppt/slides/slide3.xml"/>
 </Relationships>)";
     EXPECT_EQ(OoxmlSlideParts(presentation, rels),
-              (std::vector<std::string> {"ppt/slides/slide2.xml", "ppt/slides/slide1.xml", "ppt/slides/slide3.xml"}));
+              (Strings {"ppt/slides/slide2.xml", "ppt/slides/slide1.xml", "ppt/slides/slide3.xml"}));
 }
 
 TEST(DeckSniffing, ByContentNotName)

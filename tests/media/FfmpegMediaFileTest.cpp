@@ -37,7 +37,7 @@ TEST(FfmpegMediaFile, GarbageIsRefusedWithAReason)
     writeFile(t.file("bad.rm"), std::string(4096, 'z'));
     std::string err;
     EXPECT_FALSE(FfmpegMediaFile::Open(t.file("bad.rm"), err));
-    EXPECT_NE(err.find(t.file("bad.rm")), std::string::npos);
+    EXPECT_TRUE(holds(err, t.file("bad.rm")));
     EXPECT_FALSE(FfmpegMediaFile::Open(t.file("missing.rm"), err));
 }
 

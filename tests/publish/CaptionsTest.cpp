@@ -11,6 +11,8 @@
 
 namespace pellucor {
 
+using testing_support::holds;
+
 namespace {
 
 std::string srt(const std::string& text)
@@ -85,7 +87,7 @@ TEST(Captions, SubRipAsFoundInTheWild)
     }
     EXPECT_EQ(srt(le), srt(text));
     EXPECT_EQ(srt(be), srt(text));
-    EXPECT_NE(srt(le).find("Caf\xC3\xA9 \xF0\x9F\x98\x80"), std::string::npos);
+    EXPECT_TRUE(holds(srt(le), "Caf\xC3\xA9 \xF0\x9F\x98\x80"));
     // A cue without text is kept (a pause in the captions).
     EXPECT_EQ(srt("1\n00:00:01,000 --> 00:00:02,000\n\n2\n00:00:03,000 --> 00:00:04,000\nx\n"),
               "WEBVTT\r\n\r\n1\r\n00:00:01.000 --> 00:00:02.000\r\n\r\n2\r\n00:00:03.000 --> 00:00:04.000\r\nx\r\n");
@@ -176,10 +178,9 @@ TEST(Captions, ReadAndWrittenForTheTrackAndForPagesOnDisk)
     ASSERT_TRUE(WriteCaptions(vtt, dir.file("captions1.vtt"), dir.file("captions1.js"), "1", err)) << err;
     EXPECT_EQ(testing_support::readFile(dir.file("captions1.vtt")), vtt);
     const std::string js = testing_support::readFile(dir.file("captions1.js"));
-    EXPECT_NE(js.find("(window.pellucorCaptions = window.pellucorCaptions || {})[\"1\"] = \"WEBVTT\\r\\n\\r\\n1\\r\\n"
-                      "00:00:01.000 --> 00:00:02.000\\r\\nSay \\\"hi\\\" \\\\ \\u003c/script>\\r\\n\";"),
-              std::string::npos)
-        << js;
+    EXPECT_TRUE(holds(js,
+                      "(window.pellucorCaptions = window.pellucorCaptions || {})[\"1\"] = \"WEBVTT\\r\\n\\r\\n1\\r\\n"
+                      "00:00:01.000 --> 00:00:02.000\\r\\nSay \\\"hi\\\" \\\\ \\u003c/script>\\r\\n\";"));
 
     testing_support::writeFile(dir.file("bad.srt"), "1\n00:00:09,000 --> 00:00:02,000\nx\n");
     EXPECT_FALSE(ReadCaptions(dir.file("bad.srt"), vtt, err));

@@ -82,15 +82,15 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     ASSERT_TRUE(write({"Physics"})) << err;
     EXPECT_EQ(report.lectures, 3);
     EXPECT_EQ(report.searchable, 3);
-    EXPECT_EQ(listed(), (std::vector<std::string> {"Beta", "Gamma", "Alpha"}));
+    EXPECT_EQ(listed(), (Strings {"Beta", "Gamma", "Alpha"}));
     const auto lectures = treeContents(root.path() / "a");
     const auto before = index();
 
     publication(root.path() / "d", "Delta", "2024-04-01T10:00:00");
     ASSERT_TRUE(write()) << err;
     EXPECT_EQ(report.added, 1);
-    EXPECT_EQ(listed(), (std::vector<std::string> {"Delta", "Beta", "Gamma", "Alpha"}));
-    EXPECT_NE(readFile(root.path() / "index.htm").find("<title>Physics</title>"), std::string::npos);
+    EXPECT_EQ(listed(), (Strings {"Delta", "Beta", "Gamma", "Alpha"}));
+    EXPECT_TRUE(holds(readFile(root.path() / "index.htm"), "<title>Physics</title>"));
     const auto after = index();
     for (const auto& [name, text] : before) {
         if (name == "course.json" || name == "root-1.js")
@@ -112,7 +112,7 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     ASSERT_TRUE(write()) << err;
     EXPECT_EQ(report.changed, 1);
     EXPECT_EQ(report.removed, 1);
-    EXPECT_EQ(listed(), (std::vector<std::string> {"Delta", "Beta again", "Alpha"}));
+    EXPECT_EQ(listed(), (Strings {"Delta", "Beta again", "Alpha"}));
     ASSERT_TRUE(write()) << err;
     EXPECT_EQ(report.added + report.changed + report.removed, 0);
 }
@@ -131,8 +131,8 @@ TEST_F(Course, LectureWithoutARecordIsListedAndNamedAsNotSearchable)
     EXPECT_EQ(report.lectures, 3);
     EXPECT_EQ(report.searchable, 1);
     ASSERT_EQ(report.warnings.size(), 2u);
-    EXPECT_NE(report.warnings[0].find("broken/ cannot be searched"), std::string::npos) << report.warnings[0];
-    EXPECT_NE(report.warnings[1].find("old/ cannot be searched"), std::string::npos) << report.warnings[1];
+    EXPECT_TRUE(holds(report.warnings[0], "broken/ cannot be searched"));
+    EXPECT_TRUE(holds(report.warnings[1], "old/ cannot be searched"));
 }
 
 struct Refusal {
@@ -151,7 +151,7 @@ TEST_P(CourseRefusal, NamesTheReasonAndLeavesEverythingAsItWas)
     CourseReport report;
     std::string err;
     EXPECT_FALSE(WriteCourse(root.dir() + "course", {}, report, err));
-    EXPECT_NE(err.find(GetParam().error), std::string::npos) << err;
+    EXPECT_TRUE(holds(err, GetParam().error));
     EXPECT_EQ(treeContents(root.path()), before);
 }
 
@@ -172,7 +172,7 @@ TEST_F(Course, ReplacesAForeignPageOnlyWhenAsked)
 {
     writeFile(root.path() / "index.htm", "mine");
     ASSERT_TRUE(write({"", true})) << err;
-    EXPECT_NE(readFile(root.path() / "index.htm").find("course-index/course.js"), std::string::npos);
+    EXPECT_TRUE(holds(readFile(root.path() / "index.htm"), "course-index/course.js"));
     ASSERT_TRUE(write()) << err;  // from now on the page is the course's own
 }
 

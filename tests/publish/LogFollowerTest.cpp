@@ -63,7 +63,7 @@ TEST_F(FollowedLog, AScriptThatStoppedEarlyOrNeverWroteItsLogFails)
     r = tick(f);
     EXPECT_EQ(r.state, LogFollower::State::Failed);
     EXPECT_EQ(r.status, "process.bat stopped before it finished, at: Video 5.0 Merge talk1");
-    EXPECT_EQ(r.status.find("All Done"), std::string::npos);
+    EXPECT_FALSE(holds(r.status, "All Done"));
     EXPECT_EQ(colour, kColourRed);
 }
 

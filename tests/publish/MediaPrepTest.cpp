@@ -48,14 +48,13 @@ TEST_F(MediaPrep, VideoToolCases)
     settings.Prefs["prfEvents"] = "/opt/real/rmevents.dll";
     ASSERT_TRUE(publish(true)) << lastError;
     const std::string M = lecture + "talk1.rm", O = out + "talk1.rm";
-    EXPECT_EQ(
-        steps(),
-        (std::vector<std::string> {
-            "printf '%s\\n' 'Video Pre-5.0 Merge talk1' > log.log",
-            checked(q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'", "Video Pre-5.0 Merge talk1"),
-            "printf '%s\\n' 'Video Phase 2 Merge talk1' > log.log",
-            checked(q(rv) + " 'talk1.raz' " + q(M) + " " + q(O), "Video Phase 2 Merge talk1"),
-            "printf '%s\\n' 'All Done' > log.log", "exit"}));
+    EXPECT_EQ(steps(),
+              (Strings {"printf '%s\\n' 'Video Pre-5.0 Merge talk1' > log.log",
+                        checked(q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'",
+                                "Video Pre-5.0 Merge talk1"),
+                        "printf '%s\\n' 'Video Phase 2 Merge talk1' > log.log",
+                        checked(q(rv) + " 'talk1.raz' " + q(M) + " " + q(O), "Video Phase 2 Merge talk1"),
+                        "printf '%s\\n' 'All Done' > log.log", "exit"}));
 
     const std::string rme = tool("RMEvents");  // letter case does not matter
     settings.Prefs["prfRmmerge"] = rme;
@@ -84,12 +83,11 @@ TEST_F(MediaPrep, AudioToolCases)
     ASSERT_TRUE(publish(true)) << lastError;
     EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));
     const std::string ra = lecture + "talk1.ra";
-    EXPECT_EQ(
-        steps(),
-        (std::vector<std::string> {
-            "printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
-            checked(q(settings.Prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'", "Audio 3.0 Merge talk1"),
-            checked("cp -- " + q(ra) + " .", "Audio 3.0 Merge talk1"), "printf '%s\\n' 'All Done' > log.log", "exit"}));
+    EXPECT_EQ(steps(),
+              (Strings {"printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
+                        checked(q(settings.Prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'", "Audio 3.0 Merge talk1"),
+                        checked("cp -- " + q(ra) + " .", "Audio 3.0 Merge talk1"),
+                        "printf '%s\\n' 'All Done' > log.log", "exit"}));
 
     settings.Prefs["prfEvent32"] = tool("audioev");
     ASSERT_TRUE(publish(true)) << lastError;
@@ -126,7 +124,7 @@ TEST_F(MediaPrep, TimingFileGoneAfterLoadingLeavesAScriptWithoutAllDone)
     settings.Prefs["prfRmmerge"] = tool("rmmerge");
     EXPECT_FALSE(publish(true));
     EXPECT_EQ(lastError, "Cannot find timing file");
-    EXPECT_EQ(readFile(out + "process.bat").find("All Done"), std::string::npos);
+    EXPECT_FALSE(holds(readFile(out + "process.bat"), "All Done"));
     EXPECT_TRUE(fs::exists(out + "talk1.rat"));
 }
 

@@ -99,10 +99,10 @@ TEST_F(Session, RunsEveryStepAndPutsTheCheckedPublicationInPlace)
     // beside the output.
     const std::string manifest = readFile(out + ".pellucor-manifest");
     for (const char* f : {"index.htm\n", "talk1.mp4\n", "process.bat\n", "captions3.vtt\n"})
-        EXPECT_NE(manifest.find(f), std::string::npos) << f;
+        EXPECT_TRUE(holds(manifest, f)) << f;
     EXPECT_TRUE(leftBeside(out).empty());
     // The script names the directory it now lies in.
-    EXPECT_NE(readFile(out + "process.bat").find("cd '" + out + "'"), std::string::npos);
+    EXPECT_TRUE(holds(readFile(out + "process.bat"), "cd '" + out + "'"));
 }
 
 TEST_F(Session, AFailureOrACancelLeavesThePreviousPublicationExactlyAsItWas)
@@ -113,7 +113,7 @@ TEST_F(Session, AFailureOrACancelLeavesThePreviousPublicationExactlyAsItWas)
     writeFile(lecture + "talk3.srt", "1\n00:00:01,000 --> later\nWords\n");
     EXPECT_FALSE(run());
     EXPECT_EQ(outcome, PublishSession::Outcome::Failed);
-    EXPECT_NE(error.find("talk3.srt"), std::string::npos) << error;
+    EXPECT_TRUE(holds(error, "talk3.srt"));
     EXPECT_EQ(treeContents(out), before);
     EXPECT_TRUE(leftBeside(out).empty());
 

@@ -27,27 +27,25 @@ TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
     // Part 3, recorded as MP4, with the captions written beside it.
     for (const char* f : {"part3.htm", "sld006.htm", "img006.gif", "chapters3.vtt", "captions3.vtt", "captions3.js"})
         EXPECT_TRUE(fs::exists(out + f)) << f;
-    EXPECT_NE(readFile(out + "part3.htm").find("src=\"captions3.vtt\""), std::string::npos);
+    EXPECT_TRUE(holds(readFile(out + "part3.htm"), "src=\"captions3.vtt\""));
     EXPECT_FALSE(fs::exists(out + "captions1.vtt"));
 
     // Several parts: each .rat is the part's own events file with its URLs
     // turned into slide events.
-    EXPECT_EQ(
-        readLines(out + "talk1.rat"),
-        (std::vector<std::string> {"u 00:00:00 00:00:02 &&slide&&sld001.htm", "u 00:00:02 00:00:04 &&slide&&sld002.htm",
-                                   "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
-    EXPECT_NE(readFile(out + "index.htm").find("href=\"part1.htm#play\""), std::string::npos);
+    EXPECT_EQ(readLines(out + "talk1.rat"),
+              (Strings {"u 00:00:00 00:00:02 &&slide&&sld001.htm", "u 00:00:02 00:00:04 &&slide&&sld002.htm",
+                        "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
+    EXPECT_TRUE(holds(readFile(out + "index.htm"), "href=\"part1.htm#play\""));
     const std::string part1 = readFile(out + "part1.htm");
-    EXPECT_NE(part1.find("<video id=\"media\""), std::string::npos);
-    EXPECT_NE(part1.find("src=\"talk1.mp4\""), std::string::npos);
-    EXPECT_NE(part1.find("alt=\"Why &quot;timing&quot; matters\""), std::string::npos);
-    EXPECT_NE(part1.find("data-start=\"00:00:02\" data-img=\"img002.gif\""), std::string::npos);
-    EXPECT_NE(readFile(out + "part2.htm").find("<audio id=\"media\""), std::string::npos);
-    EXPECT_NE(readFile(out + "chapters2.vtt").find("00:00:00.000 --> 00:00:04.000\r\nQuestions\r\n"),
-              std::string::npos);
-    EXPECT_NE(readFile(out + "sld002.htm").find("href=\"sld003.htm\""), std::string::npos);
+    EXPECT_TRUE(holds(part1, "<video id=\"media\""));
+    EXPECT_TRUE(holds(part1, "src=\"talk1.mp4\""));
+    EXPECT_TRUE(holds(part1, "alt=\"Why &quot;timing&quot; matters\""));
+    EXPECT_TRUE(holds(part1, "data-start=\"00:00:02\" data-img=\"img002.gif\""));
+    EXPECT_TRUE(holds(readFile(out + "part2.htm"), "<audio id=\"media\""));
+    EXPECT_TRUE(holds(readFile(out + "chapters2.vtt"), "00:00:00.000 --> 00:00:04.000\r\nQuestions\r\n"));
+    EXPECT_TRUE(holds(readFile(out + "sld002.htm"), "href=\"sld003.htm\""));
     // The built-in merge leaves a script with nothing to run.
-    EXPECT_NE(readFile(out + "process.bat").find("printf '%s\\n' 'All Done' > log.log\nexit\n"), std::string::npos);
+    EXPECT_TRUE(holds(readFile(out + "process.bat"), "printf '%s\\n' 'All Done' > log.log\nexit\n"));
 }
 
 TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDirectories)
@@ -61,11 +59,11 @@ TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDir
     EXPECT_TRUE(fs::exists(diskOut + "index.htm"));
     // One part: the .rat comes from the slide table.
     EXPECT_EQ(readLines(out + "talk1.rat"),
-              (std::vector<std::string> {"u 00:00:00 00:00:02 &&slide&&http://lectures.example.org/talk/sld001.htm",
-                                         "u 00:00:02 00:00:04 &&slide&&http://lectures.example.org/talk/sld002.htm",
-                                         "u 00:00:04 00:00:06 &&slide&&http://lectures.example.org/talk/sld003.htm"}));
+              (Strings {"u 00:00:00 00:00:02 &&slide&&http://lectures.example.org/talk/sld001.htm",
+                        "u 00:00:02 00:00:04 &&slide&&http://lectures.example.org/talk/sld002.htm",
+                        "u 00:00:04 00:00:06 &&slide&&http://lectures.example.org/talk/sld003.htm"}));
     EXPECT_EQ(readLines(diskOut + "talk1.rat")[0], "u 00:00:00 00:00:02 &&slide&&sld001.htm");
-    EXPECT_NE(readFile(out + "talk1.vtt").find("http://lectures.example.org/talk/sld002.htm"), std::string::npos);
+    EXPECT_TRUE(holds(readFile(out + "talk1.vtt"), "http://lectures.example.org/talk/sld002.htm"));
 }
 
 TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)

@@ -15,47 +15,37 @@ TEST(StripTags, KeepsParagraphTagsAndTextDropsOtherTagsAndComments)
     EXPECT_EQ(StyleEngine::StripTags(""), "");
 }
 
-TEST(AutoLink, LinksOneBareAddress)
-{
-    EXPECT_EQ(StyleEngine::AutoLink("see http://a.org/x now"), "see <a href=http://a.org/x>http://a.org/x</a> now");
-    EXPECT_EQ(StyleEngine::AutoLink("go www.a.org"), "go <a href=http://www.a.org>www.a.org</a>");
-    EXPECT_EQ(StyleEngine::AutoLink("ftp://f.org<BR>"), "<a href=ftp://f.org>ftp://f.org</a><BR>");
-    EXPECT_EQ(StyleEngine::AutoLink("g gopher://g.org end"), "g <a href=gopher://g.org>gopher://g.org</a> end");
-}
-
-TEST(AutoLink, LeavesMarkupAndUpperCaseSchemesAlone)
+// Every address of a line is linked; markup and upper-case schemes are left
+// alone; an address ends before blanks, tags and closing punctuation, and a
+// "www." inside one is part of it.
+TEST(AutoLink, LinksEachBareAddressOfALine)
 {
     const std::string linked = "<a href=http://a.org>x</a> http://b.org";
-    EXPECT_EQ(StyleEngine::AutoLink(linked), linked);
-    EXPECT_EQ(StyleEngine::AutoLink("HREF http://b.org"), "HREF http://b.org");
-    EXPECT_EQ(StyleEngine::AutoLink("page.htm\" http://b.org"), "page.htm\" http://b.org");
-    EXPECT_EQ(StyleEngine::AutoLink("HTTP://A.ORG x"), "HTTP://A.ORG x");
-    EXPECT_EQ(StyleEngine::AutoLink("no address here"), "no address here");
-}
-
-TEST(AutoLink, EveryAddressOfTheLineIsLinked)
-{
-    EXPECT_EQ(StyleEngine::AutoLink("http://a.org and www.b.org x"),
-              "<a href=http://a.org>http://a.org</a> and <a href=http://www.b.org>www.b.org</a> x");
-    // A "www." inside an address is part of it.
-    EXPECT_EQ(StyleEngine::AutoLink("x http://a.org/www.b.org"),
-              "x <a href=http://a.org/www.b.org>http://a.org/www.b.org</a>");
-    EXPECT_EQ(StyleEngine::AutoLink("https://a.org/x?q=1 then ftp://f.org"),
-              "<a href=https://a.org/x?q=1>https://a.org/x?q=1</a> then <a href=ftp://f.org>ftp://f.org</a>");
-}
-
-TEST(AutoLink, AnAddressEndsBeforeBlanksTagsAndClosingPunctuation)
-{
-    EXPECT_EQ(StyleEngine::AutoLink("See https://a.org/page."),
-              "See <a href=https://a.org/page>https://a.org/page</a>.");
-    EXPECT_EQ(StyleEngine::AutoLink("(see www.a.org), or http://b.org/x;"),
-              "(see <a href=http://www.a.org>www.a.org</a>), or <a href=http://b.org/x>http://b.org/x</a>;");
-    EXPECT_EQ(StyleEngine::AutoLink("[http://a.org/b_(c)]?!"), "[<a href=http://a.org/b_(c>http://a.org/b_(c</a>)]?!");
-    EXPECT_EQ(StyleEngine::AutoLink("tab\thttp://a.org\tx"), "tab\t<a href=http://a.org>http://a.org</a>\tx");
-    EXPECT_EQ(StyleEngine::AutoLink("http://a.org<BR>https://b.org</P>"),
-              "<a href=http://a.org>http://a.org</a><BR><a href=https://b.org>https://b.org</a></P>");
-    // A scheme with nothing after it is not an address.
-    EXPECT_EQ(StyleEngine::AutoLink("the http:// prefix"), "the http:// prefix");
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>> {
+             {"see http://a.org/x now", "see <a href=http://a.org/x>http://a.org/x</a> now"},
+             {"go www.a.org", "go <a href=http://www.a.org>www.a.org</a>"},
+             {"ftp://f.org<BR>", "<a href=ftp://f.org>ftp://f.org</a><BR>"},
+             {"g gopher://g.org end", "g <a href=gopher://g.org>gopher://g.org</a> end"},
+             {linked, linked},
+             {"HREF http://b.org", "HREF http://b.org"},
+             {"page.htm\" http://b.org", "page.htm\" http://b.org"},
+             {"HTTP://A.ORG x", "HTTP://A.ORG x"},
+             {"no address here", "no address here"},
+             {"http://a.org and www.b.org x",
+              "<a href=http://a.org>http://a.org</a> and <a href=http://www.b.org>www.b.org</a> x"},
+             {"x http://a.org/www.b.org", "x <a href=http://a.org/www.b.org>http://a.org/www.b.org</a>"},
+             {"https://a.org/x?q=1 then ftp://f.org",
+              "<a href=https://a.org/x?q=1>https://a.org/x?q=1</a> then <a href=ftp://f.org>ftp://f.org</a>"},
+             {"See https://a.org/page.", "See <a href=https://a.org/page>https://a.org/page</a>."},
+             {"(see www.a.org), or http://b.org/x;",
+              "(see <a href=http://www.a.org>www.a.org</a>), or <a href=http://b.org/x>http://b.org/x</a>;"},
+             {"[http://a.org/b_(c)]?!", "[<a href=http://a.org/b_(c>http://a.org/b_(c</a>)]?!"},
+             {"tab\thttp://a.org\tx", "tab\t<a href=http://a.org>http://a.org</a>\tx"},
+             {"http://a.org<BR>https://b.org</P>",
+              "<a href=http://a.org>http://a.org</a><BR><a href=https://b.org>https://b.org</a></P>"},
+             {"the http:// prefix", "the http:// prefix"},  // a scheme with nothing after it
+         })
+        EXPECT_EQ(StyleEngine::AutoLink(text), expected) << text;
 }
 
 class NotesOnDisk : public style_test::StyleFixture { };

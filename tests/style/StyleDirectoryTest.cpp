@@ -3,6 +3,7 @@
 namespace pellucor {
 
 using namespace style_test;
+using testing_support::holds;
 
 namespace {
 
@@ -83,7 +84,7 @@ TEST_F(StyleDirectory, ABrokenTemplateLeavesNoFileButTheOthersArePublished)
     putStyle("sld000.htm", "fine\n" + deep);
     putStyle("good.htm", "ok\n");
     EXPECT_FALSE(engine.ProcessStyleDirectory(true));
-    EXPECT_NE(engine.StyleError.find("bad.htm"), std::string::npos);
+    EXPECT_TRUE(holds(engine.StyleError, "bad.htm"));
     EXPECT_FALSE(outExists("bad.htm"));
     EXPECT_FALSE(outExists("sld001.htm"));
     EXPECT_TRUE(outExists("good.htm"));
@@ -100,7 +101,7 @@ TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
     engine.S.OutDir = output.file("missing/deeper");
     engine.StyleError.clear();
     EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
-    EXPECT_NE(engine.StyleError.find("Unable to create "), std::string::npos);
+    EXPECT_TRUE(holds(engine.StyleError, "Unable to create "));
     // Never into whatever the current directory happens to be.
     engine.S.OutDir = " ";
     engine.StyleError.clear();

@@ -33,6 +33,21 @@ TempDir::~TempDir()
     fs::remove_all(path_, ec);
 }
 
+::testing::AssertionResult holds(const std::string& text, const std::string& part)
+{
+    const bool found = text.find(part) != std::string::npos;
+    return (found ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+        << "\"" << part << (found ? "\" is in:\n" : "\" is not in:\n") << text.substr(0, 4000);
+}
+
+size_t occurrences(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
 void writeFile(const fs::path& path, const std::string& content)
 {
     fs::create_directories(path.parent_path());

@@ -8,11 +8,15 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "core/Messages.h"
 
 namespace pellucor {
 
 namespace testing_support {
+
+using Strings = std::vector<std::string>;
 
 // A fresh directory removed again at the end of the test.
 class TempDir {
@@ -34,6 +38,11 @@ void writeFile(const std::filesystem::path& path, const std::string& content);
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> readLines(const std::filesystem::path& path);  // split at CR LF
 std::vector<std::string> splitCrLf(const std::string& text);
+// Whether text holds part; a failure (of EXPECT_TRUE or EXPECT_FALSE) shows the text.
+::testing::AssertionResult holds(const std::string& text, const std::string& part);
+// How often what occurs in text.
+size_t occurrences(const std::string& text, const std::string& what);
+
 std::string sampleDir();  // the generated sample lecture (ends in "/")
 // Every file and folder below dir, by relative path, with its contents
 // ("/" for a folder): equal for two trees that are byte for byte the same.

@@ -121,7 +121,7 @@ TEST(CaptureViews, CompressionDialogDescribesTheEncoding)
     encoder.SetTarget(EncoderControl::Target56KModem, true);
     std::string err;
     const auto lines = CompressionLines(encoder, err);
-    EXPECT_EQ(lines, (std::vector<std::string> {"Container: rm", "Audio: ac3 at 32 kbit/s"}));
+    EXPECT_EQ(lines, (Strings {"Container: rm", "Audio: ac3 at 32 kbit/s"}));
 }
 
 // The whole recording flow in the real windows: the encoder set-up opens

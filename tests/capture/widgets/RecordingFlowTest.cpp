@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QVideoWidget>
 
+#include "MediaTools.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "UiDriver.h"
@@ -47,24 +48,16 @@ PELLUCOR_QT_TEST_APP();
 const char* const kTone = "sine=frequency=440:sample_rate=44100";
 const char* const kPicture = "testsrc=size=320x240:rate=15";
 
-// Runs a program; its standard output, trimmed.
-std::string run(const QString& program, const QStringList& args, int* rc = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    if (rc)
-        *rc = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return p.readAllStandardOutput().trimmed().toStdString();
-}
-
 // What ffprobe says of a file's streams or format (e.g. "format=duration").
-std::string probe(const std::string& file, const QString& entries, const QString& streams = QString())
+std::string probe(const std::string& file, const std::string& entries, const std::string& streams = "")
 {
-    QStringList args {"-v", "error", "-show_entries", entries, "-of", "csv=p=0"};
-    if (!streams.isEmpty())
-        args << "-select_streams" << streams;
-    return run("ffprobe", args << QString::fromStdString(file));
+    std::vector<std::string> args {"ffprobe", "-v", "error", "-show_entries", entries, "-of", "csv=p=0"};
+    if (!streams.empty())
+        args.insert(args.end(), {"-select_streams", streams});
+    args.push_back(file);
+    std::string out;
+    runTool(args, out);
+    return QString::fromStdString(out).trimmed().toStdString();
 }
 
 // The blank-separated fields of an events line.
@@ -75,8 +68,6 @@ std::vector<std::string> fields(const std::string& line)
         out.push_back(f.toStdString());
     return out;
 }
-
-double duration(const std::string& file) { return Val(probe(file, "format=duration")); }
 
 // A lecture directory with n slide pictures and their titles.
 void makeSlides(const std::string& dir, int n)
@@ -221,7 +212,7 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
     EXPECT_EQ(model.Fields().txtSlideNum, "4");
 
     const std::string media = lec.file("rawmedia.rm");
-    const double seconds = duration(media);
+    const double seconds = ffprobe(media).duration;
     EXPECT_NEAR(seconds, 5.0, 0.8);
     EXPECT_EQ(probe(media, "stream=codec_name,width,height", "v"), "rv20,160,120");
     EXPECT_GT(maxVolume(media), -30.0);  // the chosen test tone, not the first device's silence
@@ -364,7 +355,7 @@ TEST(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
     EXPECT_EQ(events[0].substr(0, 11), "u 00:00:00 ");
     EXPECT_EQ(events[1].substr(events[1].size() - 10), "sld002.htm");
     EXPECT_EQ(fields.txtSlideNum, "3");
-    EXPECT_NEAR(duration(lec.file("rawmedia.rm")), 2.0, 0.4);
+    EXPECT_NEAR(ffprobe(lec.file("rawmedia.rm")).duration, 2.0, 0.4);
     EXPECT_EQ(probe(lec.file("rawmedia.rm"), "stream=codec_name", "a"), "ac3");
 }
 

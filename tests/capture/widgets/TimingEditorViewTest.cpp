@@ -114,8 +114,8 @@ TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
     EXPECT_EQ(view.Grid1()->item(1, 1)->text(), "00:00:03");
     ASSERT_TRUE(model.SaveFile(dir.file("talk1.txt")));
     EXPECT_EQ(readLines(dir.file("talk1.txt")),
-              (std::vector<std::string> {"u 00:00:00 00:00:03 URL\\sld001.htm", "u 00:00:03 00:00:04 URL\\sld002.htm",
-                                         "u 00:00:04 00:00:06 URL\\sld003.htm"}));
+              (Strings {"u 00:00:00 00:00:03 URL\\sld001.htm", "u 00:00:03 00:00:04 URL\\sld002.htm",
+                        "u 00:00:04 00:00:06 URL\\sld003.htm"}));
 }
 
 TEST(QtFileChooser, TurnsFiltersIntoQtFilters)
