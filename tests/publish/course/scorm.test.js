@@ -91,6 +91,10 @@ async function run(browser, url, kind) {
   await play(frame, null);
   frame = await goTo(page, frame, "part2.htm");
   await play(frame, 2);
+  // The student looks on a moment before closing: the launcher has taken
+  // the place (it follows once a second and whenever playing stops).
+  await page.waitForFunction((element) => calls.some((c) => c[0] === "SetValue" && c[1] === element &&
+    c[2] === "part2.htm#t=2"), { timeout: 10000 }, E.location);
   let calls = await s.closeNow();
   assert.deepStrictEqual(calls[0], [E.init], kind);
   assert.ok(set(calls, E.status).includes("incomplete"), `${kind}: ${JSON.stringify(calls)}`);
