@@ -27,7 +27,7 @@ public:
     // Parses the arguments (--help and unknown options end the process, as
     // QCommandLineParser does).
     void process();
-    const QStringList positional() const { return parser.positionalArguments(); }
+    QStringList positional() const { return parser.positionalArguments(); }
     // Prints "pellucor NAME: text" and gives the usage error's exit code.
     int usage(const std::string& text) const;
     // Prints "pellucor NAME: text" on the error stream.

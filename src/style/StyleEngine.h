@@ -58,6 +58,8 @@ public:
     std::string StyleError;
 
     // --- Tokens -----------------------------------------------------------
+    // A slide number made safe for indexing the slide table.
+    static int SlideIndex(int slide) { return std::clamp(slide, 0, kMaxSlides); }
     void SubstituteTokens(std::string& line, int slide, bool toDisk) const;
     // Replaces every occurrence left to right; inserted text is not searched
     // again, so a value holding its own token is inserted once per place.
@@ -106,8 +108,6 @@ public:
                        const std::string& out);
 
 private:
-    // A slide number made safe for indexing the slide table.
-    static int SlideIndex(int slide) { return std::clamp(slide, 0, kMaxSlides); }
     bool Fail(const std::string& text);
     // Reads a template of the style directory (reported when missing).
     bool LoadTemplate(const std::string& fileName, std::vector<std::string>& lines);

@@ -1,6 +1,5 @@
 #include "style/StyleTokens.h"
 
-#include <algorithm>
 #include <cctype>
 
 #include <QByteArray>
@@ -11,8 +10,6 @@
 namespace pellucor {
 
 namespace {
-
-int clampSlide(int s) { return std::clamp(s, 0, kMaxSlides); }
 
 // Whether text[at] ("&") begins a character reference such as &amp;, &#39;
 // or &#x2014;: titles taken from a lecture's own pages already hold them.
@@ -103,7 +100,8 @@ std::string_view browserCopy(const TokenSlide& t)
 int TokenSlide::part(int s) const
 {
     const SlideInfo& si = engine.SI;
-    return si.AudioPart[slide] != -1 ? si.AudioPart[clampSlide(s)] : si.VideoPart[clampSlide(s)];
+    const int at = StyleEngine::SlideIndex(s);
+    return si.AudioPart[slide] != -1 ? si.AudioPart[at] : si.VideoPart[at];
 }
 
 // clang-format off
