@@ -9,7 +9,7 @@
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
-#include "app/UploadPreferences.h"
+#include "upload/UploadPreferences.h"
 #include "core/TavUtils.h"
 #include "publish/PublishSession.h"
 #include "upload/CurlClient.h"
@@ -142,7 +142,7 @@ bool pellucor::Upload(std::string& msg)
                                       : "No server to upload to: call SetUploadServer";
         return false;
     }
-    CurlClient::Options options = UploadOptionsFrom(a.prefs());
+    CurlClient::Options options = UploadOptionsFrom(a.prefs().Snapshot());
     options.keyFile = uploadKey_;
     options.caFile = uploadCa_;
     uploadClient_->SetOptions(options);

@@ -7,13 +7,12 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
-#include "app/Preferences.h"
-#include "app/UploadPreferences.h"
 #include "core/TavUtils.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpText.h"
 #include "upload/FtpWindowModel.h"
 #include "upload/SecretServicePasswords.h"
+#include "upload/UploadPreferences.h"
 
 namespace pellucor {
 
@@ -82,9 +81,7 @@ int RunUploadCommand(int argc, char** argv)
     if (cl.positional().size() != 1 || !parser.isSet(hostOpt))
         return usage("give one local directory and --host");
 
-    Preferences prefs;
-    prefs.Form_Load();
-    CurlClient::Options options = UploadOptionsFrom(prefs);
+    CurlClient::Options options = UploadOptionsFrom(PreferenceStore().Read());
     long long n = 0;
     if (parser.isSet(connectionsOpt) && !(positive(parser.value(connectionsOpt), n) && n <= 16))
         return usage("--connections takes a number from 1 to 16");

@@ -8,7 +8,7 @@
 #include "app/MainWindowSlideImport.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
-#include "app/UploadPreferences.h"
+#include "upload/UploadPreferences.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/MediaConverter.h"
@@ -40,7 +40,7 @@ namespace {
 void showFtp(FtpRequest& request, const Preferences& prefs)
 {
     CurlClient client;
-    client.SetOptions(UploadOptionsFrom(prefs));
+    client.SetOptions(UploadOptionsFrom(prefs.Snapshot()));
     SecretServicePasswords passwords;
     FtpWindowModel model(client);
     model.passwords = &passwords;

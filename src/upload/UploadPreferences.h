@@ -2,12 +2,11 @@
 // before a connection is given up) as the transfer client's options.
 #pragma once
 
+#include "core/PreferenceStore.h"
 #include "upload/CurlClient.h"
 
 namespace pellucor {
 
-class Preferences;
-
-CurlClient::Options UploadOptionsFrom(const Preferences& prefs);
+CurlClient::Options UploadOptionsFrom(const PreferenceSnapshot& prefs);
 
 }  // namespace pellucor

@@ -1,9 +1,8 @@
-#include "app/UploadPreferences.h"
+#include "upload/UploadPreferences.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/Preferences.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -19,13 +18,19 @@ int number(const std::string& text, int fallback, int low, int high)
         return fallback;
     return static_cast<int>(std::clamp<long>(v, low, high));
 }
+
+std::string valueOf(const PreferenceSnapshot& prefs, const std::string& key)
+{
+    const auto it = prefs.find(key);
+    return it == prefs.end() ? std::string() : it->second;
+}
 }  // namespace
 
-CurlClient::Options UploadOptionsFrom(const Preferences& prefs)
+CurlClient::Options UploadOptionsFrom(const PreferenceSnapshot& prefs)
 {
     CurlClient::Options o;
-    o.connections = number(prefs.Get("prfUploadConnections"), o.connections, 1, 16);
-    o.stallSeconds = number(prefs.Get("prfUploadTimeout"), o.stallSeconds, 1, 3600);
+    o.connections = number(valueOf(prefs, "prfUploadConnections"), o.connections, 1, 16);
+    o.stallSeconds = number(valueOf(prefs, "prfUploadTimeout"), o.stallSeconds, 1, 3600);
     return o;
 }
 
