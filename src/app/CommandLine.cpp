@@ -35,6 +35,15 @@ int CommandLine::usage(const std::string& text) const
     return 2;
 }
 
+std::string CommandLine::existingDir() const
+{
+    const std::string dir = CommandLineDir(positional().front());
+    if (Tav_ChkDir(dir))
+        return dir;
+    error(dir + " is not a directory");
+    return "";
+}
+
 ProgressPrinter CommandLine::progress(std::string label) const
 {
     return ProgressPrinter(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), std::move(label));

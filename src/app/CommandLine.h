@@ -32,6 +32,9 @@ public:
     int usage(const std::string& text) const;
     // Prints "pellucor NAME: text" on the error stream.
     void error(const std::string& text) const;
+    // The first positional argument as a directory (absolute, ending in
+    // "/"); empty, after printing "DIR is not a directory", when it is none.
+    std::string existingDir() const;
     // Progress on standard output; label names the work ("Syncing").
     ProgressPrinter progress(std::string label = "Publishing") const;
     QCoreApplication& app() { return app_; }

@@ -61,11 +61,9 @@ int RunPublishCommand(int argc, char** argv)
         return cl.usage("give exactly one lecture directory (see --help)");
 
     Tav_SetUnattended(true);
-    const std::string lecDir = CommandLineDir(cl.positional().front());
-    if (!Tav_ChkDir(lecDir)) {
-        cl.error(lecDir + " is not a directory");
+    const std::string lecDir = cl.existingDir();
+    if (lecDir.empty())
         return 1;
-    }
     const PreferenceSnapshot prefs = PreferenceStore().Read();
     PublishSession session;
     session.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };

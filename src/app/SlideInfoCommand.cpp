@@ -73,11 +73,9 @@ int RunSlideInfoCommand(int argc, char** argv)
     cl.process();
     if (cl.positional().size() != 1)
         return cl.usage("give exactly one lecture directory");
-    const std::string lecDir = CommandLineDir(cl.positional().front());
-    if (!Tav_ChkDir(lecDir)) {
-        cl.error(lecDir + " is not a directory");
+    const std::string lecDir = cl.existingDir();
+    if (lecDir.empty())
         return 1;
-    }
     PublishSettings settings;
     settings.LecDir = lecDir;
     settings.MediaDir = parser.isSet(mediaOpt) ? CommandLineDir(parser.value(mediaOpt)) : lecDir;

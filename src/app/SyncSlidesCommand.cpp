@@ -56,11 +56,9 @@ int RunSyncSlidesCommand(int argc, char** argv)
     if (cl.positional().size() != 1)
         return cl.usage("give exactly one lecture directory (see --help)");
     LectureSyncOptions options;
-    options.slideDir = options.mediaDir = CommandLineDir(parser.positionalArguments().front());
-    if (!Tav_ChkDir(options.slideDir)) {
-        cl.error(options.slideDir + " is not a directory");
+    options.slideDir = options.mediaDir = cl.existingDir();
+    if (options.slideDir.empty())
         return 1;
-    }
     options.lecName = parser.isSet(name) ? parser.value(name).toStdString() : LectureNameOf(options.slideDir);
     if (parser.isSet(part)) {
         bool number = false;
