@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 
+#include "core/ProcessStart.h"
 #include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
 #include "publish/OutputChecks.h"
@@ -52,7 +54,24 @@ std::string besideName(const char* kind, const fs::path& output, long pid)
     return std::string(".pellucor-") + kind + "+" + outputKey(output) + "+" + hostName() + "+" + std::to_string(pid);
 }
 
-bool processGone(long pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+// Whether the publish that made a directory beside the output has ended:
+// no process has its pid, or the one that has it started after the
+// directory last changed (the pid was given again after that publish died).
+// A staging changes when its publish writes into it; a set-aside
+// publication when it was renamed (its status change time).
+bool processGone(long pid, const fs::path& dir, bool setAside)
+{
+    if (pid <= 0)
+        return false;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        return true;
+    struct stat st { };
+    const std::string ticks = ProcessStartTicks(pid);
+    if (ticks.empty() || ::stat(dir.c_str(), &st) != 0)
+        return false;
+    const long changed = setAside ? st.st_ctim.tv_sec : st.st_mtim.tv_sec;
+    return ProcessStartEpoch(ticks) > changed + 1;
+}
 
 // Puts right what dead publishes of output left beside it: an old
 // publication set aside by a crash between two renames goes back in place
@@ -70,7 +89,7 @@ void recoverBeside(const fs::path& output)
         const long pid = std::atol(name.substr((old ? prefixOld : prefixStage).size()).c_str());
         std::error_code e;
         const bool kept = fs::exists(entry.path() / kKeptMark, e);
-        if (pid == ::getpid() || (!kept && !processGone(pid)))
+        if (pid == ::getpid() || (!kept && !processGone(pid, entry.path(), old)))
             continue;
         if (old && !fs::exists(output, e)) {
             Tav_DebugLog("Putting back the publication a dead publish set aside: " + entry.path().string());

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/ProcessStart.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -24,24 +25,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kClaimPrefix = ".pellucor-claim+";
-
-// Field 22 of /proc/PID/stat: the start time in clock ticks since boot.
-std::string processStart(long pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(in, text))
-        return {};
-    const auto paren = text.rfind(')');
-    if (paren == std::string::npos)
-        return {};
-    std::istringstream fields(text.substr(paren + 2));
-    std::string field;
-    for (int i = 3; i <= 22 && fields >> field; ++i)
-        if (i == 22)
-            return field;
-    return {};
-}
 
 long nowSeconds()
 {
@@ -132,19 +115,6 @@ long lastProgress(const std::string& dir)
     return std::max(latestChange(dir), latestChange(ClaimJournal::PathIn(dir)));
 }
 
-// When the process with this pid started, in seconds since the epoch.
-long processStartEpoch(const std::string& ticks)
-{
-    std::ifstream in("/proc/stat");
-    std::string key;
-    long boot = 0;
-    while (in >> key)
-        if (key == "btime" && in >> boot)
-            break;
-    const long hz = ::sysconf(_SC_CLK_TCK);
-    return ticks.empty() || hz <= 0 ? 0 : boot + std::stol(ticks) / hz;
-}
-
 bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSeconds)
 {
     const ClaimOwner& self = ClaimOwner::Self();
@@ -154,14 +124,14 @@ bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSecond
         return true;
     // The pid runs, but it may be another process that was given the pid
     // after the owner died.
-    const std::string running = processStart(claim.pid);
+    const std::string running = ProcessStartTicks(claim.pid);
     if (running.empty())
         return false;
     if (claim.named)
         return running != claim.start;
     // An older claim name: the pid was reused when its process started after
     // the claim last showed progress.
-    return processStartEpoch(running) > lastProgress(dir) + 1;
+    return ProcessStartEpoch(running) > lastProgress(dir) + 1;
 }
 
 // A rename over NFS may be retried after a lost reply and then fail with
@@ -185,7 +155,7 @@ const ClaimOwner& ClaimOwner::Self()
         if (o.host.empty())
             o.host = "localhost";
         o.pid = static_cast<long>(::getpid());
-        o.start = processStart(o.pid);
+        o.start = ProcessStartTicks(o.pid);
         if (o.start.empty())
             o.start = "0";  // no /proc: the pid alone tells whether the owner lives
         return o;

@@ -222,13 +222,22 @@ TEST_F(Session, WhatADeadPublishLeftBesideTheOutputIsPutRight)
     probe.Discard();
     const std::string dead = name.substr(0, name.rfind('+') + 1) + "999999999";  // no such process
     fs::create_directories(root.dir() + dead + "/half");
+    // A pid the system gave again, to a process that started after the
+    // staging last changed.
+    QProcess later;
+    later.start("sleep", {"30"});
+    ASSERT_TRUE(later.waitForStarted());
+    const std::string reused = root.dir() + name.substr(0, name.rfind('+') + 1) + std::to_string(later.processId());
+    fs::create_directories(reused + "/half");
+    fs::last_write_time(reused, fs::file_time_type::clock::now() - std::chrono::hours(1));
     // One that died between its two renames left the publication aside.
     fs::rename(out, root.dir() + ReplaceAll(dead, ".pellucor-stage+", ".pellucor-old+"));
     StagedPublication next(out);
     ASSERT_TRUE(next.Create(error)) << error;
     next.Discard();
     EXPECT_EQ(treeContents(out), before);
-    EXPECT_TRUE(leftBeside(out).empty());
+    EXPECT_TRUE(leftBeside(out).empty());    later.kill();
+    later.waitForFinished();
 }
 
 TEST_F(Session, APublishedDirectoryIsConvertedBackIntoALectureFirst)
