@@ -161,6 +161,32 @@
     return list;
   }
 
+  // A slide of the part page's contents: what the page needs of every slide
+  // at once is read at once, the rest from its item when asked (a long
+  // lecture has hundreds). Each item: its link first, the template of its
+  // notes last.
+  function Entry(index, li, part) {
+    this.index = index;
+    this.li = li;
+    this.link = li.firstElementChild;
+    this.number = li.getAttribute("data-slide");
+    this.part = part;
+    this.start = seconds(li.getAttribute("data-start"));
+    this.thumb = null;
+  }
+
+  function itemAttribute(name) {
+    return { get: function () { return this.li.getAttribute(name); } };
+  }
+
+  Object.defineProperties(Entry.prototype, {
+    title: { get: function () { return this.link.textContent; } },
+    img: itemAttribute("data-img"),
+    hires: itemAttribute("data-hires"),
+    page: itemAttribute("data-page"),
+    notes: { get: function () { return this.li.lastElementChild.tagName === "TEMPLATE" ? this.li.lastElementChild : null; } }
+  });
+
   function partPage() {
     var media = byId("media");
     var part = doc.body.getAttribute("data-part");
@@ -207,26 +233,9 @@
         offset: total,
         length: 0
       };
-      // Each item: its link first, the template of its notes last.
       var items = list ? list.children : [];
       for (var i = 0; i < items.length; i++) {
-        var li = items[i];
-        var link = li.firstElementChild;
-        var notes = li.lastElementChild;
-        var entry = {
-          index: entries.length,
-          li: li,
-          link: link,
-          number: li.getAttribute("data-slide"),
-          part: info.number,
-          start: seconds(li.getAttribute("data-start")),
-          img: li.getAttribute("data-img"),
-          hires: li.getAttribute("data-hires"),
-          page: li.getAttribute("data-page"),
-          title: link.textContent,
-          notes: notes.tagName === "TEMPLATE" ? notes : null,
-          thumb: null
-        };
+        var entry = new Entry(entries.length, items[i], info.number);
         entries.push(entry);
         info.entries.push(entry);
         bySlide[entry.number] = entry;
