@@ -266,9 +266,33 @@
       img.src = entry.img;
       entry.thumb.insertBefore(img, entry.thumb.firstChild);
     }
-    var watchThumb = picturesNear(thumbs, "0px 100% 0px 100%", function (link) {
-      thumbPicture(bySlide[link.parentNode.getAttribute("data-slide")]);
-    });
+    // The pictures of the thumbnails in the strip's view and a view's width
+    // either side, as it scrolls (the thumbnails are all of one width).
+    var picturesAsked = false;
+
+    function stripPictures() {
+      picturesAsked = false;
+      var first = thumbs.firstElementChild;
+      var second = first && first.nextElementSibling;
+      if (!second) {
+        return;
+      }
+      var pitch = second.offsetLeft - first.offsetLeft;
+      var shown = Math.ceil(thumbs.clientWidth / pitch);
+      var from = Math.floor(thumbs.scrollLeft / pitch) - shown;
+      for (var k = Math.max(0, from); k < stripMade && k < from + 3 * shown; k++) {
+        thumbPicture(entries[k]);
+      }
+    }
+
+    if (thumbs) {
+      thumbs.addEventListener("scroll", function () {
+        if (!picturesAsked) {
+          picturesAsked = true;
+          window.requestAnimationFrame(stripPictures);
+        }
+      }, { passive: true });
+    }
 
     // The current slide's thumbnail is marked, and is the strip's one stop
     // in the focus order.
@@ -297,7 +321,7 @@
         return;
       }
       var from = stripMade;
-      var to = Math.min(entries.length, from + (from ? 25 : 60));
+      var to = Math.min(entries.length, from + (from ? 20 : 60));
       var fragment = doc.createDocumentFragment();
       for (var k = from; k < to; k++) {
         var e = entries[k];
@@ -312,9 +336,6 @@
       }
       thumbs.appendChild(fragment);
       stripMade = to;
-      for (k = from; k < to; k++) {
-        watchThumb(entries[k].thumb);
-      }
       if (current && current.index >= from && current.index < to) {
         markThumb(current, true, false);
         for (k = Math.max(from, current.index - 10); k < to && k <= current.index + 10; k++) {
