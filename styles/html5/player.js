@@ -161,6 +161,32 @@
     return list;
   }
 
+  // A slide of the part page's contents: what the page needs of every slide
+  // at once is read at once, the rest from its item when asked (a long
+  // lecture has hundreds). Each item: its link first, the template of its
+  // notes last.
+  function Entry(index, li, part) {
+    this.index = index;
+    this.li = li;
+    this.link = li.firstElementChild;
+    this.number = li.getAttribute("data-slide");
+    this.part = part;
+    this.start = seconds(li.getAttribute("data-start"));
+    this.thumb = null;
+  }
+
+  function itemAttribute(name) {
+    return { get: function () { return this.li.getAttribute(name); } };
+  }
+
+  Object.defineProperties(Entry.prototype, {
+    title: { get: function () { return this.link.textContent; } },
+    img: itemAttribute("data-img"),
+    hires: itemAttribute("data-hires"),
+    page: itemAttribute("data-page"),
+    notes: { get: function () { return this.li.lastElementChild.tagName === "TEMPLATE" ? this.li.lastElementChild : null; } }
+  });
+
   function partPage() {
     var media = byId("media");
     var part = doc.body.getAttribute("data-part");
@@ -207,26 +233,9 @@
         offset: total,
         length: 0
       };
-      // Each item: its link first, the template of its notes last.
       var items = list ? list.children : [];
       for (var i = 0; i < items.length; i++) {
-        var li = items[i];
-        var link = li.firstElementChild;
-        var notes = li.lastElementChild;
-        var entry = {
-          index: entries.length,
-          li: li,
-          link: link,
-          number: li.getAttribute("data-slide"),
-          part: info.number,
-          start: seconds(li.getAttribute("data-start")),
-          img: li.getAttribute("data-img"),
-          hires: li.getAttribute("data-hires"),
-          page: li.getAttribute("data-page"),
-          title: link.textContent,
-          notes: notes.tagName === "TEMPLATE" ? notes : null,
-          thumb: null
-        };
+        var entry = new Entry(entries.length, items[i], info.number);
         entries.push(entry);
         info.entries.push(entry);
         bySlide[entry.number] = entry;
@@ -244,15 +253,6 @@
       return;
     }
     var local = parts[part].entries;
-    var thumbLinks = thumbs ? thumbs.querySelectorAll("li[data-slide] a") : [];
-    for (i = 0; i < thumbLinks.length; i++) {
-      var owner = bySlide[thumbLinks[i].parentNode.getAttribute("data-slide")];
-      if (owner) {
-        owner.thumb = thumbLinks[i];
-      }
-      // The strip is one stop in the focus order: its current slide.
-      thumbLinks[i].setAttribute("tabindex", "-1");
-    }
 
     // A thumbnail's picture, made once: near the current slide, or when it
     // comes near the strip's view.
@@ -266,9 +266,89 @@
       img.src = entry.img;
       entry.thumb.insertBefore(img, entry.thumb.firstChild);
     }
-    picturesNear(thumbLinks, thumbs, "0px 100% 0px 100%", function (link) {
-      thumbPicture(bySlide[link.parentNode.getAttribute("data-slide")]);
-    });
+    // The pictures of the thumbnails in the strip's view and a view's width
+    // either side, as it scrolls (the thumbnails are all of one width).
+    var picturesAsked = false;
+
+    function stripPictures() {
+      picturesAsked = false;
+      var first = thumbs.firstElementChild;
+      var second = first && first.nextElementSibling;
+      if (!second) {
+        return;
+      }
+      var pitch = second.offsetLeft - first.offsetLeft;
+      var shown = Math.ceil(thumbs.clientWidth / pitch);
+      var from = Math.floor(thumbs.scrollLeft / pitch) - shown;
+      for (var k = Math.max(0, from); k < stripMade && k < from + 3 * shown; k++) {
+        thumbPicture(entries[k]);
+      }
+    }
+
+    if (thumbs) {
+      thumbs.addEventListener("scroll", function () {
+        if (!picturesAsked) {
+          picturesAsked = true;
+          window.requestAnimationFrame(stripPictures);
+        }
+      }, { passive: true });
+    }
+
+    // The current slide's thumbnail is marked, and is the strip's one stop
+    // in the focus order.
+    function markThumb(entry, on, focus) {
+      if (!entry.thumb) {
+        return;
+      }
+      if (on) {
+        entry.thumb.setAttribute("aria-current", "true");
+      } else {
+        entry.thumb.removeAttribute("aria-current");
+      }
+      entry.thumb.tabIndex = on ? 0 : -1;
+      if (focus) {
+        entry.thumb.focus({ preventScroll: true });
+      }
+    }
+
+    // The strip, made from the contents a few dozen thumbnails per task,
+    // the first at once and the rest when the browser is idle: a long
+    // lecture's hundreds of thumbnails in one go would hold up its page.
+    var stripMade = 0;
+
+    function makeStrip() {
+      if (!thumbs) {
+        return;
+      }
+      var from = stripMade;
+      var to = Math.min(entries.length, from + (from ? 20 : 60));
+      var fragment = doc.createDocumentFragment();
+      for (var k = from; k < to; k++) {
+        var e = entries[k];
+        var item = doc.createElement("li");
+        item.setAttribute("data-slide", e.number);
+        e.thumb = doc.createElement("a");
+        e.thumb.href = e.page;
+        e.thumb.tabIndex = -1;
+        e.thumb.appendChild(doc.createElement("span")).textContent = e.number;
+        item.appendChild(e.thumb);
+        fragment.appendChild(item);
+      }
+      thumbs.appendChild(fragment);
+      stripMade = to;
+      if (current && current.index >= from && current.index < to) {
+        markThumb(current, true, false);
+        for (k = Math.max(from, current.index - 10); k < to && k <= current.index + 10; k++) {
+          thumbPicture(entries[k]);
+        }
+        if (from) {
+          window.requestAnimationFrame(function () { reveal(current.thumb, thumbs, 1); });
+        }
+      }
+      if (to < entries.length) {
+        idle(makeStrip);
+      }
+    }
 
     function say(text) {
       statusLine.textContent = text;
@@ -371,23 +451,14 @@
       if (before) {
         before.li.classList.remove("current");
         before.link.removeAttribute("aria-current");
-        if (before.thumb) {
-          before.thumb.removeAttribute("aria-current");
-          before.thumb.setAttribute("tabindex", "-1");
-        }
+        markThumb(before, false, false);
       }
       for (var k = Math.max(0, entry.index - 10); k <= entry.index + 10 && k < entries.length; k++) {
         thumbPicture(entries[k]);
       }
       entry.li.classList.add("current");
       entry.link.setAttribute("aria-current", "true");
-      if (entry.thumb) {
-        entry.thumb.setAttribute("aria-current", "true");
-        entry.thumb.setAttribute("tabindex", "0");
-        if (thumbHadFocus) {
-          entry.thumb.focus({ preventScroll: true });
-        }
-      }
+      markThumb(entry, true, thumbHadFocus);
       var notes = notesOf(entry);
       notesText.textContent = "";
       if (notes) {
@@ -783,25 +854,36 @@
       return Math.max(0, Math.min(1, (ev.clientX - r.left) / r.width)) * total;
     }
 
+    // The parts' edges and the slide changes within them: two paths of one
+    // drawing (hundreds of marks as elements of their own cost a long
+    // lecture's page dearly), each line as wide on screen whatever the
+    // bar's width.
     (function drawBar() {
-      var marks = doc.createDocumentFragment();
+      var svg = "http://www.w3.org/2000/svg";
+      var drawing = doc.createElementNS(svg, "svg");
+      var edges = "";
+      var marks = "";
+      function at(t) { return (total ? (1000 * t) / total : 0).toFixed(2); }
       partOrder.forEach(function (info, k) {
         if (k > 0) {
-          var edge = doc.createElement("span");
-          edge.className = "bar-part";
-          edge.style.left = percent(info.offset);
-          marks.appendChild(edge);
+          edges += "M" + at(info.offset) + " 6V38";
         }
         info.entries.forEach(function (e, n) {
           if (n > 0) {
-            var mark = doc.createElement("span");
-            mark.className = "bar-mark";
-            mark.style.left = percent(info.offset + e.start);
-            marks.appendChild(mark);
+            marks += "M" + at(info.offset + e.start) + " 14V30";
           }
         });
       });
-      bar.appendChild(marks);
+      drawing.setAttribute("class", "bar-marks");
+      drawing.setAttribute("viewBox", "0 0 1000 44");
+      drawing.setAttribute("preserveAspectRatio", "none");
+      drawing.setAttribute("aria-hidden", "true");
+      [["bar-mark", marks], ["bar-part", edges]].forEach(function (kind) {
+        var path = drawing.appendChild(doc.createElementNS(svg, "path"));
+        path.setAttribute("class", kind[0]);
+        path.setAttribute("d", kind[1]);
+      });
+      bar.appendChild(drawing);
       bar.setAttribute("aria-valuemax", String(Math.round(total)));
       byId("bar-total").textContent = clock(total);
       bar.parentNode.hidden = false;
@@ -1469,6 +1551,7 @@
     });
 
     // --- Start ------------------------------------------------------------------------
+    makeStrip();
     bindMedia();
     var storedSpeed = parseFloat(store.get("pellucor.speed"));
     if (storedSpeed) {
@@ -1488,10 +1571,10 @@
   }
 
   // Pictures made when their holders (each with the picture's address)
-  // come near view: the first few at once, the rest as they are scrolled
-  // to. Hundreds of pictures, even not loaded, cost a long lecture's page
-  // dearly.
-  function picturesNear(holders, root, margin, make) {
+  // come near view, as they are scrolled to; the function returned is given
+  // each holder (and whether its picture is wanted at once). Hundreds of
+  // pictures, even not loaded, cost a long lecture's page dearly.
+  function picturesNear(root, margin, make) {
     var near = window.IntersectionObserver ? new window.IntersectionObserver(function (seen) {
       seen.forEach(function (s) {
         if (s.isIntersecting) {
@@ -1500,24 +1583,37 @@
         }
       });
     }, { root: root, rootMargin: margin }) : null;
-    for (var k = 0; k < holders.length; k++) {
-      if (near && k >= 12) {
-        near.observe(holders[k]);
+    return function (holder, now) {
+      if (near && !now) {
+        near.observe(holder);
       } else {
-        make(holders[k]);
+        make(holder);
       }
+    };
+  }
+
+  // Runs work when the browser is idle (soon at the latest).
+  function idle(work) {
+    if (window.requestIdleCallback) {
+      window.requestIdleCallback(work, { timeout: 500 });
+    } else {
+      window.setTimeout(work, 20);
     }
   }
 
   // The contents page: the cards' pictures.
   function contentsPage() {
-    picturesNear(doc.querySelectorAll("ol.cards [data-img]"), null, "100% 0px", function (holder) {
+    var holders = doc.querySelectorAll("ol.cards [data-img]");
+    var watch = picturesNear(null, "100% 0px", function (holder) {
       var img = doc.createElement("img");
       img.alt = "";
       img.decoding = "async";
       img.src = holder.getAttribute("data-img");
       holder.appendChild(img);
     });
+    for (var k = 0; k < holders.length; k++) {
+      watch(holders[k], k < 12);
+    }
   }
 
   if (doc.body.classList.contains("part-page")) {

@@ -143,8 +143,7 @@ test("the MP4 part plays in step with its events file, shows its captions at the
   await context.close();
 });
 
-test("the RealMedia parts play from their browser copy and have no transcript", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
+test("the RealMedia parts play from their browser copy and have no transcript", () => h.session(browser, "part1.htm", async ({ page }) => {
   for (const part of [1, 2]) {
     await h.visit(page, `part${part}.htm`);
     await h.until(page, () => document.getElementById("media").readyState >= 1, null, "metadata");
@@ -156,21 +155,18 @@ test("the RealMedia parts play from their browser copy and have no transcript", 
     assert.deepEqual((await tracks(page)).filter((t) => t.kind === "captions"), [], `part ${part} has no captions`);
     assert.ok(!(await h.visible(page, "#transcript")), `part ${part}: no transcript`);
   }
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
 test("an M4A audio lecture plays in step with visible controls, its captions and transcript", async () => {
   const list = h.events(1, path.join(audioDir, "lec"), "lec");
   for (const viewport of [{ width: 1280, height: 800 }, { width: 375, height: 740 }]) {
-    const { context, page, problems } = await h.open(browser.browser, "part1.htm", { base: audioPages, viewport });
-    const box = await (await page.$("#media")).boundingBox();
-    assert.ok(box && box.height >= 30 && box.width >= 200, `player box at ${viewport.width} px: ${JSON.stringify(box)}`);
-    const shows = await page.$eval("#media", (m) => m.tagName === "AUDIO" && m.controls &&
-      getComputedStyle(m).visibility === "visible" && getComputedStyle(m).display !== "none");
-    assert.ok(shows, "the audio player shows its controls");
-    assert.deepEqual(problems, []);
-    await context.close();
+    await h.session(browser, "part1.htm", { base: audioPages, viewport }, async ({ page }) => {
+      const box = await (await page.$("#media")).boundingBox();
+      assert.ok(box && box.height >= 30 && box.width >= 200, `player box at ${viewport.width} px: ${JSON.stringify(box)}`);
+      const shows = await page.$eval("#media", (m) => m.tagName === "AUDIO" && m.controls &&
+        getComputedStyle(m).visibility === "visible" && getComputedStyle(m).display !== "none");
+      assert.ok(shows, "the audio player shows its controls");
+    });
   }
   const { context, page, problems } = await h.open(browser.browser, "part1.htm", { base: audioPages });
   assert.match((await h.state(page)).src, /\/lec1\.m4a$/);
@@ -208,8 +204,7 @@ test("from a web host the captions track loads the published captions file; turn
   assert.match(vtt, /^WEBVTT\r\n\r\n1\r\n00:00:00\.300 --> 00:00:02\.700\r\n/);
 });
 
-test("the search finds words said in any part's captions, with their time, and plays from there", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
+test("the search finds words said in any part's captions, with their time, and plays from there", () => h.session(browser, "part1.htm", async ({ page }) => {
   await h.fill(page, "#search", "lecturer's WORDS");
   await h.until(page, () => document.querySelectorAll("#results li[data-time]").length === 1, null, "a caption hit");
   const hit = await page.$eval("#results li[data-time]", (li) => ({ part: li.getAttribute("data-part"),
@@ -223,6 +218,4 @@ test("the search finds words said in any part's captions, with their time, and p
     !document.getElementById("media").paused, null, "playing in part 3");
   const s = await h.state(page);
   assert.ok(s.t >= 3.15 && s.t < 4.2 && s.shown === "6", JSON.stringify(s));
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));

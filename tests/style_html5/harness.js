@@ -92,6 +92,19 @@ async function open(browser, page, options = {}) {
   return { context, page: tab, problems };
 }
 
+// A test's time on a page: body({ context, page, problems }) runs on the page
+// opened as open() opens it (in the browser of browserPerFile()); then the
+// page must have reported no error, and its context is closed.
+async function session(holder, page, options, body) {
+  const opened = await open(holder.browser, page, body ? options : {});
+  try {
+    await (body || options)(opened);
+    assert.deepEqual(opened.problems, [], `errors reported on ${page}`);
+  } finally {
+    await opened.context.close();
+  }
+}
+
 // Opens another page in the same tab, waiting for its player where it has one.
 async function visit(tab, page, options = {}) {
   await tab.goto(options.base ? options.base + page : fileUrl(page));
@@ -294,6 +307,6 @@ function sleep(ms) {
 }
 
 module.exports = {
-  out, sample, modules, browserName, launch, browserPerFile, open, visit, ready, until, waitForUrl, events,
+  out, sample, modules, browserName, launch, browserPerFile, open, session, visit, ready, until, waitForUrl, events,
   slidesAt, state, imageOf, assertInStep, playWhile, playKey, seeksInStep, seek, click, fill, text, visible, sleep, serve, fileUrl,
 };

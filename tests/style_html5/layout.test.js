@@ -31,34 +31,33 @@ async function showEverything(page) {
 
 test("at 1280, 375 and 320 px: no sideways scrolling, touch targets of 44 px, named controls", async () => {
   for (const width of [1280, 375, 320]) {
-    const { context, page, problems } = await h.open(browser.browser, pages[0], { viewport: { width, height: 700 } });
-    for (const name of pages) {
-      await h.visit(page, name);
-      await showEverything(page);
-      const sizes = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
-      assert.ok(sizes[0] <= sizes[1], `${name} at ${width} px: ${sizes[0]} px wide in ${sizes[1]}`);
-      const bad = await page.evaluate(() => {
-        const found = [];
-        const controls = document.querySelectorAll("a[href], button, select, input, [role='link'], [role='slider']");
-        for (const c of controls) {
-          // A check box or radio button is reached through its label.
-          const target = /checkbox|radio/.test(c.type) && c.labels.length ? c.labels[0] : c;
-          const r = target.getBoundingClientRect();
-          if (!r.width || c.closest("dialog, .notes, template")) {
-            continue;  // not shown, or a link inside the lecturer's notes text
+    await h.session(browser, pages[0], { viewport: { width, height: 700 } }, async ({ page }) => {
+      for (const name of pages) {
+        await h.visit(page, name);
+        await showEverything(page);
+        const sizes = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth]);
+        assert.ok(sizes[0] <= sizes[1], `${name} at ${width} px: ${sizes[0]} px wide in ${sizes[1]}`);
+        const bad = await page.evaluate(() => {
+          const found = [];
+          const controls = document.querySelectorAll("a[href], button, select, input, [role='link'], [role='slider']");
+          for (const c of controls) {
+            // A check box or radio button is reached through its label.
+            const target = /checkbox|radio/.test(c.type) && c.labels.length ? c.labels[0] : c;
+            const r = target.getBoundingClientRect();
+            if (!r.width || c.closest("dialog, .notes, template")) {
+              continue;  // not shown, or a link inside the lecturer's notes text
+            }
+            const label = c.labels && c.labels.length ? c.labels[0].textContent :
+              c.getAttribute("aria-label") || c.textContent.trim() || (c.querySelector("img") || {}).alt;
+            if (r.width < 44 || r.height < 44 || !label) {
+              found.push(`${c.outerHTML.slice(0, 80)} ${r.width}x${r.height} "${label}"`);
+            }
           }
-          const label = c.labels && c.labels.length ? c.labels[0].textContent :
-            c.getAttribute("aria-label") || c.textContent.trim() || (c.querySelector("img") || {}).alt;
-          if (r.width < 44 || r.height < 44 || !label) {
-            found.push(`${c.outerHTML.slice(0, 80)} ${r.width}x${r.height} "${label}"`);
-          }
-        }
-        return found;
-      });
-      assert.deepEqual(bad, [], `${name} at ${width} px`);
-    }
-    assert.deepEqual(problems, [], `at ${width} px`);
-    await context.close();
+          return found;
+        });
+        assert.deepEqual(bad, [], `${name} at ${width} px`);
+      }
+    });
   }
 });
 
@@ -150,17 +149,16 @@ test("sharp slides where the lecture has them, the GIF where it is enough or alo
   const shown = (page, selector) => page.$eval(selector, (i) => i.complete && i.naturalWidth > 0 && i.currentSrc.replace(/.*\//, ""));
   for (const [viewport, part, picture] of [[{ width: 1280, height: 800, deviceScaleFactor: 2 }, "img016.webp", "img017.webp"],
     [{ width: 375, height: 740 }, "img016.gif", "img017.gif"]]) {
-    const { context, page, problems } = await h.open(browser.browser, "part2.htm", { ...long, viewport });
-    await h.until(page, () => document.getElementById("slide").complete, null, "the slide's picture");
-    assert.equal(await shown(page, "#slide"), part, `at ${JSON.stringify(viewport)}`);
-    await page.keyboard.press("ArrowRight");
-    await h.until(page, () => document.getElementById("slide").getAttribute("data-shown") === "17" &&
-      document.getElementById("slide").complete, null, "slide 17");
-    assert.equal(await shown(page, "#slide"), picture);
-    await h.visit(page, "sld017.htm", long);
-    assert.equal(await shown(page, "img.full"), picture);
-    assert.deepEqual(problems, []);
-    await context.close();
+    await h.session(browser, "part2.htm", { ...long, viewport }, async ({ page }) => {
+      await h.until(page, () => document.getElementById("slide").complete, null, "the slide's picture");
+      assert.equal(await shown(page, "#slide"), part, `at ${JSON.stringify(viewport)}`);
+      await page.keyboard.press("ArrowRight");
+      await h.until(page, () => document.getElementById("slide").getAttribute("data-shown") === "17" &&
+        document.getElementById("slide").complete, null, "slide 17");
+      assert.equal(await shown(page, "#slide"), picture);
+      await h.visit(page, "sld017.htm", long);
+      assert.equal(await shown(page, "img.full"), picture);
+    });
   }
   // The sample has no sharp copies: its pages offer the GIFs only.
   const { context, page, problems } = await h.open(browser.browser, "part1.htm", { viewport: { width: 1280, height: 800, deviceScaleFactor: 2 } });

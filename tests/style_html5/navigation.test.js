@@ -34,8 +34,7 @@ function box(page, selector) {
   return page.$eval(selector, (e) => JSON.parse(JSON.stringify(e.getBoundingClientRect())));
 }
 
-test("the contents page lists the whole lecture and plays it", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "index.htm");
+test("the contents page lists the whole lecture and plays it", () => h.session(browser, "index.htm", async ({ page }) => {
   const parts = await page.$$eval("section.part h3", (l) => l.map((e) => e.textContent));
   assert.deepEqual(parts, ["Part 1 length 00:00:06", "Part 2 length 00:00:04", "Part 3 length 00:00:06"]);
   const cards = await page.$$eval("ol.cards li", (l) => l.map((li) => [li.value, li.querySelector("a").getAttribute("href"),
@@ -59,12 +58,9 @@ test("the contents page lists the whole lecture and plays it", async () => {
   }
   const s = await h.state(page);
   assert.ok(!/play/.test(new URL(s.url).hash), `the address no longer asks to play: ${s.url}`);
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
-test("arrow keys and Previous/Next go through the whole lecture and stop at its ends", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
+test("arrow keys and Previous/Next go through the whole lecture and stop at its ends", () => h.session(browser, "part1.htm", async ({ page }) => {
   assert.ok(await disabled(page, "prev"), "Previous is disabled on the lecture's first slide");
   assert.equal(await page.$eval("#next", (a) => a.getAttribute("href")), "sld002.htm");
   // [how, slide, part, its start]: on through the lecture, then back.
@@ -91,9 +87,7 @@ test("arrow keys and Previous/Next go through the whole lecture and stop at its 
   await h.sleep(200);
   assert.equal((await h.state(page)).shown, "1");
   assert.match((await h.state(page)).status, /first slide/);
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
 test("Next from a playing part's last slide plays on in the next part; at a part's end it plays on as set", async () => {
   const { context, page, problems } = await h.open(browser.browser, "part1.htm#slide=3");
@@ -126,8 +120,7 @@ test("Next from a playing part's last slide plays on in the next part; at a part
   await fresh.context.close();
 });
 
-test("the keys play, pause, skip and show themselves; the arrows work on the focused player", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
+test("the keys play, pause, skip and show themselves; the arrows work on the focused player", () => h.session(browser, "part1.htm", async ({ page }) => {
   await page.keyboard.press(" ");
   await h.until(page, () => !document.getElementById("media").paused, null, "Space plays");
   await page.keyboard.press("k");
@@ -162,12 +155,9 @@ test("the keys play, pause, skip and show themselves; the arrows work on the foc
   await page.keyboard.type("kl");
   s = await h.state(page);
   assert.ok(s.paused && s.shown === "2");
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
-test("the focus goes to the contents link, the player, the panes' splitter, the slide navigation, then the rest, visibly", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part2.htm");
+test("the focus goes to the contents link, the player, the panes' splitter, the slide navigation, then the rest, visibly", () => h.session(browser, "part2.htm", async ({ page }) => {
   // The player's own controls take several stops; they count as one.
   const order = [];
   for (let i = 0; i < 24 && order.length < 10; i++) {
@@ -187,12 +177,9 @@ test("the focus goes to the contents link, the player, the panes' splitter, the 
   for (const o of order.filter((x) => x.id !== "media")) {
     assert.ok(o.outline !== "none" && o.width >= 2, `focus visible on ${o.id}`);
   }
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
-test("full screen shows the slide, or the slide and the video side by side; the panes swap and resize, remembered", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part1.htm");
+test("full screen shows the slide, or the slide and the video side by side; the panes swap and resize, remembered", () => h.session(browser, "part1.htm", async ({ page }) => {
   await page.click("#fullscreen-slide");
   await h.until(page, () => document.fullscreenElement && document.fullscreenElement.id === "slide-frame", null, "slide full screen");
   await page.keyboard.press("ArrowRight");
@@ -227,12 +214,9 @@ test("full screen shows the slide, or the slide and the video side by side; the 
   await h.ready(page);
   assert.equal(await page.$eval("#swap", (b) => b.getAttribute("aria-pressed")), "true", "swapped after a reload");
   assert.equal(await page.$eval("#splitter", (e) => e.getAttribute("aria-valuenow")), "46", "the size after a reload");
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
-test("thumbnails and contents cover the lecture, follow the recording and play other parts", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part1.htm", { viewport: { width: 375, height: 740 } });
+test("thumbnails and contents cover the lecture, follow the recording and play other parts", () => h.session(browser, "part1.htm", { viewport: { width: 375, height: 740 } }, async ({ page }) => {
   const thumbs = await page.$$eval("#thumbs li", (l) => l.map((li) => li.getAttribute("data-slide")));
   assert.deepEqual(thumbs, ["1", "2", "3", "4", "5", "6"]);
   const headings = await page.$$eval("nav.toc h3 a", (l) => l.map((a) => [a.textContent, a.getAttribute("href")]));
@@ -257,12 +241,9 @@ test("thumbnails and contents cover the lecture, follow the recording and play o
   assert.equal(s.contents, "4");
   await h.click(page, "nav.toc li[data-slide='1'] a");
   playsFrom(await settled(page, "1", "1"), 0);
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
-test("search finds words of titles and notes and jumps to the slide", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part2.htm");
+test("search finds words of titles and notes and jumps to the slide", () => h.session(browser, "part2.htm", async ({ page }) => {
   const slides = () => page.$$eval("#results li[data-slide]", (l) => l.map((li) => li.getAttribute("data-slide")));
   await h.fill(page, "#search", "Latency");
   const hits = await page.$$eval("#results li", (l) => l.map((li) => ({
@@ -283,12 +264,9 @@ test("search finds words of titles and notes and jumps to the slide", async () =
   assert.deepEqual(await slides(), ["4"]);
   await h.fill(page, "#search", "nowhere-to-be-found");
   assert.equal(await h.text(page, "#search-count"), "No slide or caption found.");
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
 
-test("slide pages link to their neighbours, never to themselves, and take the arrow keys", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "sld001.htm");
+test("slide pages link to their neighbours, never to themselves, and take the arrow keys", () => h.session(browser, "sld001.htm", async ({ page }) => {
   for (const n of [1, 2, 3, 4, 5, 6]) {
     const name = `sld00${n}.htm`;
     await page.goto(h.fileUrl(name));
@@ -303,6 +281,4 @@ test("slide pages link to their neighbours, never to themselves, and take the ar
   await h.waitForUrl(page, /sld003\.htm/);
   await page.keyboard.press("ArrowLeft");
   await h.waitForUrl(page, /sld002\.htm/);
-  assert.deepEqual(problems, []);
-  await context.close();
-});
+}));
