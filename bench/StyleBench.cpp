@@ -48,8 +48,8 @@ int expand(const std::string& root, const std::string& out)
         std::fprintf(stderr, "expansion failed: %s\n", engine.StyleError.c_str());
         return 1;
     }
-    std::fprintf(stderr, "%d slides, %d parts; cpu user %.3f s, system %.3f s\n", engine.SI.NumOfSlides,
-                 engine.SI.NumOfParts, cpuSeconds(true) - user0, cpuSeconds(false) - sys0);
+    std::fprintf(stderr, "%d slides, %d parts; cpu user %.3f s, system %.3f s\n", engine.SI.SlideCount(),
+                 engine.SI.PartCount(), cpuSeconds(true) - user0, cpuSeconds(false) - sys0);
     std::printf("%.6f\n", took.count());
     return 0;
 }

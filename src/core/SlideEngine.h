@@ -8,8 +8,9 @@
 #include <utility>
 
 #include "core/EngineHost.h"
+#include "core/Lecture.h"
 #include "core/PublishSettings.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 
 namespace pellucor {
 
@@ -21,7 +22,7 @@ public:
     SlideEngine(const SlideEngine&) = delete;
     SlideEngine& operator=(const SlideEngine&) = delete;
 
-    SlideInfo SI;
+    Lecture SI;
     PublishSettings S;
 
     // Layout numbers read by the token substitution.

@@ -76,7 +76,7 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
     // two of them that differ only in case cannot be told apart.
     lectureFileError_.clear();
     SlidePagePaths();
-    for (int i = 1; i <= std::min<int>(SI.NumOfSlides, kMaxSlides); ++i)
+    for (int i = 1; i <= SI.SlideCount(); ++i)
         NotesFile(i);
     if (!lectureFileError_.empty())
         return Fail(lectureFileError_);
@@ -119,7 +119,7 @@ bool StyleEngine::LoadTemplate(const std::string& fileName, std::vector<std::str
 // A template is read once and expanded from memory for every slide or part.
 bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
 {
-    const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
+    const int n = SI.SlideCount();
     std::vector<std::string> lines;
     if (n < 1)
         return true;
@@ -133,13 +133,12 @@ bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
 
 bool StyleEngine::ProcessPerPart(const std::string& fileName, bool toDisk)
 {
-    if (SI.NumOfSlides < 1 || SI.NumOfParts < 1)
+    if (SI.SlideCount() < 1 || SI.PartCount() < 1)
         return true;
     std::vector<std::string> lines;
     if (!LoadTemplate(fileName, lines))
         return false;
-    const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
-    for (int p = 1; p <= parts; ++p)
+    for (int p = 1; p <= SI.PartCount(); ++p)
         if (!ExpandTemplate(FirstSlideOfPart(p), fileName, lines, toDisk))
             return false;
     return true;
@@ -155,11 +154,12 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
                                  bool toDisk)
 {
     const int s = SlideIndex(slide);
+    const Slide& here = SI.SlideAt(s);
     int part = 1;
-    if (SI.AudioPart[s] != -1)
-        part = SI.AudioPart[s];
-    if (SI.VideoPart[s] != -1)
-        part = SI.VideoPart[s];  // video wins
+    if (here.AudioPart != -1)
+        part = here.AudioPart;
+    if (here.VideoPart != -1)
+        part = here.VideoPart;  // video wins
 
     std::string outName = ReplaceAll(fileName, "000", Fmt000(slide));
     if (outName == fileName)

@@ -75,9 +75,9 @@ TEST_F(Conversion, LoadSlideInfoConvertsFirst)
     Tav_SetUnattended(false);
     ASSERT_TRUE(ok) << err;
     EXPECT_TRUE(sink.questions.empty());
-    EXPECT_EQ(engine.SI.NumOfSlides, 2);
-    EXPECT_EQ(engine.SI.SlideTitle[1], "Introduction");
-    EXPECT_EQ(engine.SI.SlideTitle[2], "Overview");
+    EXPECT_EQ(engine.SI.SlideCount(), 2);
+    EXPECT_EQ(engine.SI.SlideAt(1).Title, "Introduction");
+    EXPECT_EQ(engine.SI.SlideAt(2).Title, "Overview");
 }
 
 TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHolds)

@@ -99,8 +99,8 @@ TEST_F(Directives, CaptionsFollowTheSlidesPart)
 {
     // Part 1 audio with captions, part 2 video without, part 3 video with.
     slides({{1, -1}, {-1, 2}, {-1, 3}, {-1, -1}});
-    engine.SI.CaptionsFile[1] = "captions1.vtt";
-    engine.SI.CaptionsFile[3] = "captions3.vtt";
+    engine.SI.EditPart(1).CaptionsFile = "captions1.vtt";
+    engine.SI.EditPart(3).CaptionsFile = "captions3.vtt";
     expectRows({
         {"CAPTIONS", 1, true},
         {"CAPTIONS", 2, false},

@@ -60,7 +60,7 @@ protected:
 TEST_F(Fuzz, RandomTemplatesAndPages)
 {
     slides({{1, -1}, {1, 2}, {-1, 2}, {-1, -1}});
-    engine.SI.SlideTitle[2] = "N*N T#T";
+    engine.SI.EditSlide(2).Title = "N*N T#T";
     engine.S.LecName = "N*N";
     engine.MaxLoopPasses = 2000;
     Tav_SetUnattended(true);
@@ -78,8 +78,8 @@ TEST_F(Fuzz, RandomTemplatesAndPages)
         StyleEngine::AutoLink(StyleEngine::StripTags(line));
     }
     // Whole style directories, including slide numbers beyond the table.
-    engine.SI.NumOfSlides = 500;
-    engine.SI.NumOfParts = 3;
+    engine.SI.Slides.resize(500);
+    engine.SI.Parts.resize(3);
     for (int round = 0; round < 5; ++round) {
         putStyle("sld000.htm", "!IFDEF LASTINPART\nN+N X*X\n!ENDIF\n");
         putStyle("p0.htm", randomText(10));

@@ -42,21 +42,16 @@ protected:
     // titles follow the slide number.
     void slides(const std::vector<SlideSpec>& specs)
     {
-        SlideInfo& si = engine.SI;
-        si = SlideInfo {};
-        si.NumOfSlides = static_cast<int16_t>(specs.size());
+        Lecture& si = engine.SI;
+        si = Lecture {};
         for (size_t k = 0; k < specs.size(); ++k) {
             const int i = static_cast<int>(k) + 1;
-            si.AudioPart[i] = static_cast<int16_t>(specs[k].audio);
-            si.VideoPart[i] = static_cast<int16_t>(specs[k].video);
-            si.SlideName[i] = "sld" + Fmt000(i) + ".htm";
-            si.SlideImage[i] = "img" + Fmt000(i) + ".gif";
-            si.SlideTitle[i] = "Title " + std::to_string(i);
-            si.StartTime[i] = "00:00:" + Fmt00(10 * (i - 1));
-            si.EndTime[i] = "00:00:" + Fmt00(10 * i);
+            si.Slides.push_back({"00:00:" + Fmt00(10 * (i - 1)), "00:00:" + Fmt00(10 * i), "sld" + Fmt000(i) + ".htm",
+                                 "img" + Fmt000(i) + ".gif", "Title " + std::to_string(i), specs[k].audio,
+                                 specs[k].video});
             for (int p : {specs[k].audio, specs[k].video})
-                if (p > si.NumOfParts)
-                    si.NumOfParts = static_cast<int16_t>(p);
+                if (p > si.PartCount())
+                    si.Parts.resize(static_cast<size_t>(p));
         }
     }
     // n audio-only slides in part 1.

@@ -36,7 +36,7 @@ TEST_F(Tokens, AreCaseSensitiveAndSkipCommentLines)
 TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
 {
     audioSlides(2);
-    engine.SI.SlideTitle[1] = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
+    engine.SI.EditSlide(1).Title = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
     EXPECT_EQ(tokens("T#T", 1), "About talk, slide N#N");
     // A value holding its own token is inserted once, not expanded forever.
     engine.S.LecName = "the N*N lecture";
@@ -46,7 +46,7 @@ TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
 TEST_F(Tokens, ValuesFormingTokensWithTheirNeighboursFollowTheOrder)
 {
     audioSlides(2);
-    engine.SI.SlideTitle[1] = "ab L";
+    engine.SI.EditSlide(1).Title = "ab L";
     // T#T gives "ab L*W#V": L*W comes before W#V and takes its W.
     EXPECT_EQ(tokens("T#T*W#V", 1), "ab C:#V");
     // Overlapping tokens: S#S comes first and breaks S*S.
@@ -79,7 +79,7 @@ size_t tokenIndex(std::string_view text)
 TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
 {
     audioSlides(3);
-    engine.SI.BrowserCopy[1] = "talk1.mp4";
+    engine.SI.EditPart(1).BrowserCopy = "talk1.mp4";
     std::vector<std::string> pieces, values;
     for (const StyleToken& token : kStyleTokens) {
         pieces.emplace_back(token.text);
@@ -89,7 +89,7 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
          {"L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P", "x", " ", "<AREA ", "HREF=\"file://", "\""})
         pieces.emplace_back(piece);
     // Values that hold tokens or halves of them.
-    engine.SI.SlideTitle[2] = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
+    engine.SI.EditSlide(2).Title = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
     engine.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W";
     for (const auto& [token, dir, text] : {std::tuple {"S*P", &engine.S.LecDir, "S*S#"},
                                            {"S*M", &engine.S.MediaDir, "-"},
@@ -119,12 +119,12 @@ TEST_F(Tokens, EachHasItsOwnTextAndAMeaning)
 TEST_F(Tokens, HtmlTitleIsSafeInTextAndAttributesAndKeepsCharacterReferences)
 {
     audioSlides(2);
-    engine.SI.SlideTitle[1] = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
+    engine.SI.EditSlide(1).Title = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
     EXPECT_EQ(tokens(R"(<img alt="T*T">)", 1),
               R"(<img alt="Why &quot;timing&quot; &lt;matters&gt; &amp; R&amp;D &amp; &#39;x&#x2014; &amp;bogus">)");
     // The plain title stays exactly as loaded.
-    EXPECT_EQ(tokens("T#T", 1), engine.SI.SlideTitle[1]);
-    engine.SI.SlideTitle[2] = "a N*N b";
+    EXPECT_EQ(tokens("T#T", 1), engine.SI.SlideAt(1).Title);
+    engine.SI.EditSlide(2).Title = "a N*N b";
     EXPECT_EQ(tokens("T*T|N*N", 2), "a N*N b|talk");
 }
 
@@ -142,15 +142,15 @@ TEST_F(Tokens, HtmlLectureNameIsSafeInTextAndAttributes)
 TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
 {
     slides({{-1, 1}, {-1, 2}, {3, -1}});
-    engine.SI.BrowserCopy[1] = "talk1.mp4";
-    engine.SI.BrowserCopy[2] = R"(my "talk" #2 & 100%.webm)";
-    engine.SI.BrowserCopy[3] = "N*N <x>3.m4a";
+    engine.SI.EditPart(1).BrowserCopy = "talk1.mp4";
+    engine.SI.EditPart(2).BrowserCopy = R"(my "talk" #2 & 100%.webm)";
+    engine.SI.EditPart(3).BrowserCopy = "N*N <x>3.m4a";
     EXPECT_EQ(tokens(R"(<video src="B*C">)", 1), R"(<video src="talk1.mp4">)");
     EXPECT_EQ(tokens(R"(<video src="B*C">)", 2), R"(<video src="my%20%22talk%22%20%232%20%26%20100%25.webm">)");
     // An audio part's copy; a name holding a token is not expanded.
     EXPECT_EQ(tokens("B*C", 3), "N%2AN%20%3Cx%3E3.m4a");
     // Before media preparation made a copy the value is empty.
-    engine.SI.BrowserCopy[1].clear();
+    engine.SI.EditPart(1).BrowserCopy.clear();
     EXPECT_EQ(tokens("[B*C]", 1), "[]");
 }
 
@@ -201,9 +201,9 @@ TEST_F(Tokens, DriveLettersAndSettings)
 TEST_F(Tokens, PartsAndMediaFiles)
 {
     slides({{1, -1}, {2, -1}, {-1, 3}, {-1, -1}});
-    engine.SI.AudioFile[1] = "/m/talk1.ra";
-    engine.SI.AudioFile[2] = "/m/talk2.ra";
-    engine.SI.VideoFile[3] = "/m/talk3.rm";
+    engine.SI.EditPart(1).AudioFile = "/m/talk1.ra";
+    engine.SI.EditPart(2).AudioFile = "/m/talk2.ra";
+    engine.SI.EditPart(3).VideoFile = "/m/talk3.rm";
     EXPECT_EQ(tokens("P-P P#P P+P F*M", 1), "1 1 2 /m/talk1.ra");
     // The audio rule compares with the last slide's audio part (-1): no cap.
     EXPECT_EQ(tokens("P-P P#P P+P F*M", 2), "1 2 3 /m/talk2.ra");
