@@ -47,7 +47,7 @@ bool Publisher::writeLectureRecord()
         return slide.AudioPart != -1 ? slide.AudioPart : slide.VideoPart;
     };
     for (int s = 1; s <= slides; ++s) {
-        const std::string notes = PlainText(TextAsUtf8(NotesSource(s)));
+        const std::string notes = PlainText(TextAsUtf8(style_.NotesSource(s)));
         rec.slides.push_back({s, partOf(s), seconds(SI.SlideAt(s).StartTime), TextAsUtf8(SI.SlideAt(s).Title), notes});
     }
     for (int p = 1; p <= SI.PartCount(); ++p) {

@@ -69,7 +69,7 @@ bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
     }
     if (!Tav_ChkFileMsg(SI.PartAt(part).EventsFile))
         return fail("Cannot find timing file");
-    if (!ConvertEventUrls(toDisk, S.WebURL, SI.PartAt(part).EventsFile, rat))
+    if (!style_.ConvertEventUrls(toDisk, S.WebURL, SI.PartAt(part).EventsFile, rat))
         return fail("Unable to create " + rat + ": " + ErrnoText());
     return true;
 }
@@ -131,11 +131,11 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
         return fail("Unable to read " + media + " - " + err);
     // Only a part with video tells the page its picture size.
     if (readSizes && file->HasVideo()) {
-        VideoHeight = static_cast<int16_t>(file->VideoHeight());
-        VideoWidth = PlayerWidth = static_cast<int16_t>(file->VideoWidth());
-        FrameWidth = static_cast<int16_t>(VideoWidth + 30);
-        PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
-        FrameWidth = std::max<int16_t>(FrameWidth, 190);
+        layout_.VideoHeight = static_cast<int16_t>(file->VideoHeight());
+        layout_.VideoWidth = layout_.PlayerWidth = static_cast<int16_t>(file->VideoWidth());
+        layout_.FrameWidth = static_cast<int16_t>(layout_.VideoWidth + 30);
+        layout_.PlayerWidth = std::max<int16_t>(layout_.PlayerWidth, 160);
+        layout_.FrameWidth = std::max<int16_t>(layout_.FrameWidth, 190);
     }
     clampToRecording(part, file->Duration());
     SetStatus("Adding Events - " + rat);
@@ -231,12 +231,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
     const std::string out = Tav_DirSlash(S.OutDir);
     // A part with media starts from the default picture sizes; the built-in
     // merge reads the real ones.
-    const auto defaultSizes = [this] {
-        VideoHeight = 120;
-        VideoWidth = 160;
-        PlayerWidth = 160;
-        FrameWidth = 190;
-    };
+    const auto defaultSizes = [this] { layout_ = PageLayout {}; };
 
     for (int p = 1; p <= SI.PartCount(); ++p) {
         const std::string Np = S.LecName + std::to_string(p);

@@ -31,9 +31,9 @@ bool StyleEngine::Fail(const std::string& text)
 
 const DirListing& StyleEngine::LectureFiles() const
 {
-    if (!lectureFiles_ || lectureFilesDir_ != S.LecDir) {
-        lectureFilesDir_ = S.LecDir;
-        lectureFiles_ = std::make_unique<DirListing>(Tav_DirSlash(S.LecDir));
+    if (!lectureFiles_ || lectureFilesDir_ != settings_.LecDir) {
+        lectureFilesDir_ = settings_.LecDir;
+        lectureFiles_ = std::make_unique<DirListing>(Tav_DirSlash(settings_.LecDir));
         pagePaths_.clear();
     }
     return *lectureFiles_;
@@ -46,7 +46,7 @@ std::string StyleEngine::LectureFile(const std::string& name) const
         return path;
     if (!err.empty() && lectureFileError_.empty())
         lectureFileError_ = err;
-    return Join(S.LecDir, name);  // not there: nothing is copied from it
+    return Join(settings_.LecDir, name);  // not there: nothing is copied from it
 }
 
 const std::vector<std::string>& StyleEngine::SlidePagePaths() const
@@ -62,7 +62,7 @@ const std::vector<std::string>& StyleEngine::SlidePagePaths() const
 
 std::string StyleEngine::NotesFile(int slide) const
 {
-    const std::string& image = SI.SlideAt(SlideIndex(slide)).Image;
+    const std::string& image = lecture_.SlideAt(SlideIndex(slide)).Image;
     if (image.empty())
         return "";
     return LectureFile(Tav_StripExt(image) + ".not");
@@ -70,16 +70,16 @@ std::string StyleEngine::NotesFile(int slide) const
 
 int StyleEngine::FirstSlideOfPart(int part) const
 {
-    for (int s = 1; s <= SI.SlideCount(); ++s)
-        if (SI.SlideAt(s).AudioPart == part || SI.SlideAt(s).VideoPart == part)
+    for (int s = 1; s <= lecture_.SlideCount(); ++s)
+        if (lecture_.SlideAt(s).AudioPart == part || lecture_.SlideAt(s).VideoPart == part)
             return s;
     return 1;
 }
 
 bool StyleEngine::SamePart(int i, int s) const
 {
-    const int a = SI.SlideAt(s).AudioPart, v = SI.SlideAt(s).VideoPart;
-    const Slide& other = SI.SlideAt(i);
+    const int a = lecture_.SlideAt(s).AudioPart, v = lecture_.SlideAt(s).VideoPart;
+    const Slide& other = lecture_.SlideAt(i);
     if (a == -1 && v == -1)  // no media: grouped with the other slides without media
         return other.AudioPart == -1 && other.VideoPart == -1;
     // -1 means "no part", so it is never a shared part.
@@ -89,16 +89,16 @@ bool StyleEngine::SamePart(int i, int s) const
 bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) const
 {
     const int s = SlideIndex(slide);
-    const Slide& here = SI.SlideAt(s);
+    const Slide& here = lecture_.SlideAt(s);
     const bool hasAudio = here.AudioPart != -1;
     const bool hasVideo = here.VideoPart != -1;
     // Neighbours in the same part; slide 0 and slide 500 bound the table.
     const auto partChanges = [&](int other) {
         const int o = SlideIndex(other);
         if (hasAudio)
-            return here.AudioPart != SI.SlideAt(o).AudioPart;
+            return here.AudioPart != lecture_.SlideAt(o).AudioPart;
         if (hasVideo)
-            return here.VideoPart != SI.SlideAt(o).VideoPart;
+            return here.VideoPart != lecture_.SlideAt(o).VideoPart;
         return false;
     };
     // Order matters: AUDIOONLY must be tested before AUDIO, and a word whose
@@ -114,25 +114,25 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
     if (has(line, "VIDEO"))
         return hasVideo;
     if (toDisk && has(line, "CDROM"))
-        return S.OptCD;
+        return settings_.OptCD;
     if (!toDisk && has(line, "WEB"))
-        return S.OptWeb;
+        return settings_.OptWeb;
     if (toDisk && has(line, "PSEUDOSTREAM"))
-        return !S.Stream;
+        return !settings_.Stream;
     if (!toDisk && has(line, "STREAM"))
-        return S.Stream;
+        return settings_.Stream;
     if (has(line, "FIRSTSLIDE"))
         return slide == 1;
     if (has(line, "LASTSLIDE"))
-        return slide == SI.SlideCount();
+        return slide == lecture_.SlideCount();
     if (has(line, "FIRSTINPART"))
         return slide == 1 || partChanges(s - 1);
     if (has(line, "LASTINPART"))
-        return slide == SI.SlideCount() || partChanges(s + 1);
+        return slide == lecture_.SlideCount() || partChanges(s + 1);
     // The slide's part has captions.
     if (has(line, "CAPTIONS")) {
         const int part = hasVideo ? here.VideoPart : hasAudio ? here.AudioPart : 0;
-        return !SI.PartAt(part).CaptionsFile.empty();
+        return !lecture_.PartAt(part).CaptionsFile.empty();
     }
     // The lecture has the slide's sharp copy (imgNNN.webp, which the publish
     // copies beside the GIF).
@@ -235,7 +235,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
         const int s = SlideIndex(slide);
         const std::vector<std::string>& pages = SlidePagePaths();
         if (startWord == "!FORPART") {
-            for (int p = 1; ok && p <= SI.PartCount(); ++p) {
+            for (int p = 1; ok && p <= lecture_.PartCount(); ++p) {
                 const int i = FirstSlideOfPart(p);
                 const bool saved = PartRestrict;
                 PartRestrict = true;
@@ -243,7 +243,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
                 PartRestrict = saved;
             }
         } else {
-            for (int i = 1; ok && i <= SI.SlideCount(); ++i) {
+            for (int i = 1; ok && i <= lecture_.SlideCount(); ++i) {
                 if (PartRestrict && !SamePart(i, s))
                     continue;
                 ok = RFileGrep(i, body, pages[i], out, toDisk);

@@ -64,9 +64,9 @@ std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] =
 
 std::string_view number(const TokenSlide& t, long v) { return t.scratch = std::to_string(v); }
 std::string_view digits3(const TokenSlide& t, long v) { return t.scratch = Fmt000(v); }
-const Lecture& lecture(const TokenSlide& t) { return t.engine.SI; }
+const Lecture& lecture(const TokenSlide& t) { return t.lecture; }
 const Slide& slide(const TokenSlide& t, int s) { return lecture(t).SlideAt(s); }
-const PublishSettings& settings(const TokenSlide& t) { return t.engine.S; }
+const PublishSettings& settings(const TokenSlide& t) { return t.settings; }
 
 // The end of the run of slides that share this slide's media.
 std::string_view partEnd(const TokenSlide& t)
@@ -96,7 +96,7 @@ std::string_view browserCopy(const TokenSlide& t)
 
 int TokenSlide::part(int s) const
 {
-    const Lecture& l = engine.SI;
+    const Lecture& l = lecture;
     const Slide& at = l.SlideAt(StyleEngine::SlideIndex(s));
     return l.SlideAt(slide).AudioPart != -1 ? at.AudioPart : at.VideoPart;
 }
@@ -144,10 +144,10 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"S*S", "style directory", [](const TokenSlide& t) -> std::string_view { return settings(t).StyleDir; }},
     {"D*C", "disk output directory", [](const TokenSlide& t) -> std::string_view { return settings(t).CDDir; }},
     {"D*W", "web output directory", [](const TokenSlide& t) -> std::string_view { return settings(t).WebDir; }},
-    {"H#V", "video height", [](const TokenSlide& t) { return number(t, t.engine.VideoHeight); }},
-    {"W#V", "video width", [](const TokenSlide& t) { return number(t, t.engine.VideoWidth); }},
-    {"W#F", "frame width", [](const TokenSlide& t) { return number(t, t.engine.FrameWidth); }},
-    {"W#C", "player width", [](const TokenSlide& t) { return number(t, t.engine.PlayerWidth); }},
+    {"H#V", "video height", [](const TokenSlide& t) { return number(t, t.layout.VideoHeight); }},
+    {"W#V", "video width", [](const TokenSlide& t) { return number(t, t.layout.VideoWidth); }},
+    {"W#F", "frame width", [](const TokenSlide& t) { return number(t, t.layout.FrameWidth); }},
+    {"W#C", "player width", [](const TokenSlide& t) { return number(t, t.layout.PlayerWidth); }},
     {"T*T", "this slide's title, safe in HTML", [](const TokenSlide& t) -> std::string_view {
         return t.scratch = htmlText(slide(t, t.slide).Title);
     }},

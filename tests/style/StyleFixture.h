@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
 
@@ -26,23 +27,26 @@ protected:
     testing_support::TempDir style, lecture, output;
     testing_support::RecordingMessageSink sink;
     BasicEngineHost host;
-    StyleEngine engine {&host};
+    // The lecture and settings the engine reads, and its layout.
+    SlideEngine source {&host};
+    PageLayout layout;
+    StyleEngine engine {source.SI, source.S, layout, &host};
 
     void SetUp() override
     {
-        engine.S.StyleDir = style.dir();
-        engine.S.LecDir = lecture.dir();
-        engine.S.OutDir = output.path().string();  // no trailing separator on purpose
-        engine.S.LecName = "talk";
-        engine.S.WebURL = "http://example.org/talk/";
-        engine.S.StreamURL = "rtsp://example.org/talk/";
+        source.S.StyleDir = style.dir();
+        source.S.LecDir = lecture.dir();
+        source.S.OutDir = output.path().string();  // no trailing separator on purpose
+        source.S.LecName = "talk";
+        source.S.WebURL = "http://example.org/talk/";
+        source.S.StreamURL = "rtsp://example.org/talk/";
     }
 
     // Slides 1..n, each with the given parts; names, images, times and
     // titles follow the slide number.
     void slides(const std::vector<SlideSpec>& specs)
     {
-        Lecture& si = engine.SI;
+        Lecture& si = source.SI;
         si = Lecture {};
         for (size_t k = 0; k < specs.size(); ++k) {
             const int i = static_cast<int>(k) + 1;
@@ -70,7 +74,7 @@ protected:
         std::istringstream in(text);
         TemplateLines lines(in);
         std::ostringstream out;
-        lastOk = engine.ProcessTemplate(slide, engine.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out, toDisk);
+        lastOk = engine.ProcessTemplate(slide, source.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out, toDisk);
         return splitCrLf(out.str());
     }
     bool lastOk = true;
