@@ -9,6 +9,7 @@
 #include <string>
 
 #include "BenchLecture.h"
+#include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
 
@@ -34,12 +35,14 @@ int expand(const std::string& root, const std::string& out)
     settings.StyleDir = Tav_DirSlash(root + "/style");
     settings.OutDir = Tav_DirSlash(out);
     BasicEngineHost host;
-    StyleEngine engine(settings, &host);
+    SlideEngine loaded(settings, &host);
     std::string err;
-    if (!engine.LoadSlideInfo(true, false, err)) {
+    if (!loaded.LoadSlideInfo(true, false, err)) {
         std::fprintf(stderr, "load failed: %s\n", err.c_str());
         return 1;
     }
+    const PageLayout layout;
+    StyleEngine engine(loaded.SI, loaded.S, layout, &host);
     const double user0 = cpuSeconds(true), sys0 = cpuSeconds(false);
     const auto start = std::chrono::steady_clock::now();
     const bool ok = engine.ProcessStyleDirectory(true);
@@ -48,8 +51,8 @@ int expand(const std::string& root, const std::string& out)
         std::fprintf(stderr, "expansion failed: %s\n", engine.StyleError.c_str());
         return 1;
     }
-    std::fprintf(stderr, "%d slides, %d parts; cpu user %.3f s, system %.3f s\n", engine.SI.NumOfSlides,
-                 engine.SI.NumOfParts, cpuSeconds(true) - user0, cpuSeconds(false) - sys0);
+    std::fprintf(stderr, "%d slides, %d parts; cpu user %.3f s, system %.3f s\n", loaded.SI.SlideCount(),
+                 loaded.SI.PartCount(), cpuSeconds(true) - user0, cpuSeconds(false) - sys0);
     std::printf("%.6f\n", took.count());
     return 0;
 }

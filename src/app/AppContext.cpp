@@ -4,7 +4,7 @@
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
 #include "capture/FfmpegEncoder.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "media/FfmpegMediaOpener.h"
 
 namespace pellucor {

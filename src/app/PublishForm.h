@@ -15,7 +15,7 @@
 
 #include "core/MediaFile.h"
 #include "core/PublishSettings.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "publish/LecturePackage.h"
 #include "publish/PublishSession.h"
 

@@ -42,22 +42,24 @@ bool scratchCopy(const std::string& dir, const std::string& scratch, std::string
     return !ec;
 }
 
-void printTable(std::ostream& out, const SlideInfo& si)
+void printTable(std::ostream& out, const Lecture& lecture)
 {
-    out << "Parts: " << si.NumOfEventFiles << "\n";
-    for (int p = 1; p <= si.NumOfEventFiles; ++p) {
-        out << "  part " << p << ": events " << si.EventsFile[p];
-        if (!si.VideoFile[p].empty())
-            out << ", video " << si.VideoFile[p];
-        if (!si.AudioFile[p].empty())
-            out << ", audio " << si.AudioFile[p];
+    out << "Parts: " << lecture.PartCount() << "\n";
+    for (int p = 1; p <= lecture.PartCount(); ++p) {
+        const Part& part = lecture.PartAt(p);
+        out << "  part " << p << ": events " << part.EventsFile;
+        if (!part.VideoFile.empty())
+            out << ", video " << part.VideoFile;
+        if (!part.AudioFile.empty())
+            out << ", audio " << part.AudioFile;
         out << "\n";
     }
-    out << "Slides: " << si.NumOfSlides << "\n";
-    for (int i = 1; i <= si.NumOfSlides; ++i) {
-        out << "  " << std::setw(3) << i << "  " << si.StartTime[i] << " - " << si.EndTime[i] << "  " << si.SlideName[i]
-            << "  " << si.SlideImage[i] << "  audio part " << si.AudioPart[i] << ", video part " << si.VideoPart[i]
-            << "  \"" << si.SlideTitle[i] << "\"\n";
+    out << "Slides: " << lecture.SlideCount() << "\n";
+    for (int i = 1; i <= lecture.SlideCount(); ++i) {
+        const Slide& s = lecture.SlideAt(i);
+        out << "  " << std::setw(3) << i << "  " << s.StartTime << " - " << s.EndTime << "  " << s.Name << "  "
+            << s.Image << "  audio part " << s.AudioPart << ", video part " << s.VideoPart << "  \"" << s.Title
+            << "\"\n";
     }
 }
 }  // namespace

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 
 namespace pellucor {
 

@@ -90,9 +90,9 @@ bool openInput(const std::string& path, std::ifstream& in, std::string& err)
 
 }  // namespace
 
-LectureLoader::LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status,
+LectureLoader::LectureLoader(Lecture& lecture, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status,
                              RecordingProbe probe)
-    : SI(si),
+    : lecture_(lecture),
       in_(std::move(in)),
       hasVideo_(std::move(hasVideo)),
       verbose_(std::move(verboseStatus)),
@@ -228,21 +228,21 @@ bool LectureLoader::FindEvents(int part, Convention conv, const std::string& fir
     return FindReadable(media_, in_.lecName + std::to_string(part) + ".txt", events, err);
 }
 
-bool LectureLoader::FindPartMedia(int part, const std::string& events, std::string& err)
+bool LectureLoader::FindPartMedia(const std::string& events, Part& part, std::string& err)
 {
-    if (LookUpPartMedia(part, events, err))
+    if (LookUpPartMedia(events, part, err))
         return true;
     if (err.empty())
         err = "Unable to find media file correponding to " + events;
     return false;
 }
 
-bool LectureLoader::LookUpPartMedia(int part, const std::string& events, std::string& err)
+bool LectureLoader::LookUpPartMedia(const std::string& events, Part& part, std::string& err)
 {
     err.clear();
-    SI.AudioFile[part].clear();
-    SI.VideoFile[part].clear();
-    SI.BrowserCopy[part].clear();
+    part.AudioFile.clear();
+    part.VideoFile.clear();
+    part.BrowserCopy.clear();
     // The media lies beside its events file, named like it.
     const std::string name = fileName(events);
     const std::string base = name.substr(0, name.size() - 4);
@@ -271,26 +271,27 @@ bool LectureLoader::LookUpPartMedia(int part, const std::string& events, std::st
         bool video = IsVideoRecordingName(recording);
         if (in_.fullCheck && probe_ && !probe_(recording, video, err))
             return false;
-        (video ? SI.VideoFile[part] : SI.AudioFile[part]) = recording;
+        (video ? part.VideoFile : part.AudioFile) = recording;
     }
     if (!audio.empty())
-        SI.AudioFile[part] = audio;
+        part.AudioFile = audio;
     if (!rm.empty()) {
         bool video = true;
         if (in_.fullCheck && hasVideo_ && !hasVideo_(rm, video, err))
             return false;
-        (video ? SI.VideoFile[part] : SI.AudioFile[part]) = rm;
+        (video ? part.VideoFile : part.AudioFile) = rm;
     }
-    return !SI.AudioFile[part].empty() || !SI.VideoFile[part].empty();
+    return !part.AudioFile.empty() || !part.VideoFile.empty();
 }
 
-bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, std::string& err)
+bool LectureLoader::ReadEvents(int part, const std::string& events, std::string& err)
 {
     Tav_DebugLog("Opening " + events + " for Input");
     std::ifstream in;
     if (!openInput(events, in, err))
         return false;
     const bool imagesConvention = Contains(Lower(fileName(events)), "images.txt");
+    int slot = lecture_.SlideCount() + 1;
     const int firstSlot = slot;
     int64_t ticks = 0;  // running total of the images convention
     std::vector<SlideLine> lines;
@@ -326,15 +327,9 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, int& slot, s
             err = "Too many slides: a lecture holds at most " + std::to_string(kMaxSlides) + " slides (" + events + ")";
             return false;
         }
-        SI.StartTime[slot] = parsed.start;
-        SI.EndTime[slot] = parsed.end;
-        SI.SlideName[slot] = parsed.name;
-        SI.SlideImage[slot] = parsed.image;
-        SI.SlideTitle[slot].clear();
-        SI.AudioPart[slot] = SI.AudioFile[part].empty() ? -1 : static_cast<int16_t>(part);
-        SI.VideoPart[slot] = SI.VideoFile[part].empty() ? -1 : static_cast<int16_t>(part);
-        if (part > SI.NumOfParts)
-            SI.NumOfParts = static_cast<int16_t>(part);
+        const Part& media = lecture_.PartAt(part);
+        lecture_.Slides.push_back({parsed.start, parsed.end, parsed.name, parsed.image, "",
+                                   media.AudioFile.empty() ? -1 : part, media.VideoFile.empty() ? -1 : part});
         ++slot;
     }
     // A part without a single slide would publish as nothing at all.
@@ -355,8 +350,8 @@ bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
     while (Tav_ReadLine(in, line)) {
         if (!Contains(line, "ALIGN=LEFT"))
             continue;
-        for (int i = 1; i <= SI.NumOfSlides; ++i) {
-            const std::string& name = SI.SlideName[i];
+        for (Slide& slide : lecture_.Slides) {
+            const std::string& name = slide.Name;
             const auto at = name.empty() ? std::string::npos : line.find(name);
             if (at == std::string::npos)
                 continue;
@@ -367,8 +362,8 @@ bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
             std::string title = line.substr(gt + 1);
             title = Trim(title.substr(0, title.find('<')));
             title = Trim(title.substr(0, 24));
-            if (SI.SlideTitle[i].empty())
-                SI.SlideTitle[i] = title;
+            if (slide.Title.empty())
+                slide.Title = title;
         }
     }
     return true;
@@ -400,9 +395,9 @@ bool LectureLoader::ReadTitlesFile(const std::string& titles, std::string& err)
         const std::string title = ReplaceAll(Trim(line.substr(q[2] + 1, q[3] - q[2] - 1)), "&qt;", "\"");
         if (name.empty() || title.empty())
             continue;
-        for (int i = 1; i <= SI.NumOfSlides; ++i)
-            if (Lower(SI.SlideName[i]) == name || Lower(SI.SlideImage[i]) == name)
-                SI.SlideTitle[i] = title;
+        for (Slide& slide : lecture_.Slides)
+            if (Lower(slide.Name) == name || Lower(slide.Image) == name)
+                slide.Title = title;
     }
     return true;
 }
@@ -424,16 +419,12 @@ bool LectureLoader::ReadTitles(std::string& err)
     return err.empty();
 }
 
-bool LectureLoader::Load(std::string& err)
+bool LectureLoader::ReadParts(std::string& err)
 {
-    SI.NumOfSlides = 0;
-    SI.NumOfParts = 0;
-    SI.NumOfEventFiles = 0;
     Convention conv;
     std::string first;
     if (!FindNamingConvention(conv, first, err))
         return false;
-    int slot = 1;
     for (int part = 1;; ++part) {
         std::string events;
         if (!FindEvents(part, conv, first, events, err)) {
@@ -446,17 +437,28 @@ bool LectureLoader::Load(std::string& err)
             return false;
         }
         verbose_("Parsing " + events);
-        SI.EventsFile[part] = events;
-        if (!FindPartMedia(part, events, err) || !ReadEvents(part, events, slot, err))
+        lecture_.Parts.push_back({});
+        lecture_.Parts.back().EventsFile = events;
+        if (!FindPartMedia(events, lecture_.Parts.back(), err) || !ReadEvents(part, events, err))
             return false;
-        SI.NumOfEventFiles = static_cast<int16_t>(part);
     }
-    SI.NumOfSlides = static_cast<int16_t>(slot - 1);
+    return true;
+}
+
+bool LectureLoader::Load(std::string& err)
+{
+    lecture_ = Lecture {};
+    if (!ReadParts(err)) {
+        const Slide last = lecture_.Slides.empty() ? Slide {} : lecture_.Slides.back();
+        lecture_.Slides.clear();
+        lecture_.Parts.resize(static_cast<size_t>(std::max(last.AudioPart, last.VideoPart)));
+        return false;
+    }
     if (in_.fullCheck && !ReadTitles(err))
         return false;
-    for (int i = 1; i <= SI.NumOfSlides; ++i)
-        if (SI.SlideTitle[i].empty())
-            SI.SlideTitle[i] = SI.SlideName[i];
+    for (Slide& slide : lecture_.Slides)
+        if (slide.Title.empty())
+            slide.Title = slide.Name;
     return true;
 }
 

@@ -1,4 +1,4 @@
-// Loads one lecture into the slide table, in the steps the load is made of:
+// Loads one lecture (core/Lecture.h), in the steps the load is made of:
 // find the naming convention of the media directory, find each part's
 // media, read each part's events file, and read the slide titles. Every
 // file is looked up by name in any letter case, and a file that is there
@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/FileLookup.h"
-#include "core/SlideInfo.h"
+#include "core/Lecture.h"
 
 namespace pellucor {
 
@@ -38,10 +38,11 @@ public:
 
     // Without a probe, the full check takes a recording of today for video
     // or sound by its extension.
-    LectureLoader(SlideInfo& si, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status,
+    LectureLoader(Lecture& lecture, Inputs in, VideoQuestion hasVideo, Status verboseStatus, Status status,
                   RecordingProbe probe = nullptr);
 
-    // All the steps; false with err on the first failure.
+    // All the steps; false with err on the first failure (the lecture then
+    // holds no slides, and only the parts whose slides were read).
     bool Load(std::string& err);
 
     // The naming conventions, in their order of preference.
@@ -51,11 +52,12 @@ public:
     // file of its first part.
     bool FindNamingConvention(Convention& conv, std::string& firstEvents, std::string& err);
     // Step 2: the audio and video file of one part.
-    bool FindPartMedia(int part, const std::string& events, std::string& err);
+    bool FindPartMedia(const std::string& events, Part& part, std::string& err);
     // The same lookup, false with err empty when the part has no media.
-    bool LookUpPartMedia(int part, const std::string& events, std::string& err);
-    // Step 3: the slide lines of one part's events file.
-    bool ReadEvents(int part, const std::string& events, int& slot, std::string& err);
+    bool LookUpPartMedia(const std::string& events, Part& part, std::string& err);
+    // Step 3: the slide lines of part number part's events file, added to
+    // the lecture's slides.
+    bool ReadEvents(int part, const std::string& events, std::string& err);
     // Step 4: the titles from the slide directory's index.htm and titles.txt.
     bool ReadTitles(std::string& err);
 
@@ -72,9 +74,11 @@ private:
     // "talk1.txt, talk2.txt (lecture talk)" when the media directory holds
     // the events files of a lecture in several parts under another name.
     std::string otherLectureParts() const;
+    // Steps 1 to 3 for every part.
+    bool ReadParts(std::string& err);
     bool ReadTitlesFile(const std::string& titles, std::string& err);
 
-    SlideInfo& SI;
+    Lecture& lecture_;
     Inputs in_;
     VideoQuestion hasVideo_;
     Status verbose_;

@@ -82,7 +82,7 @@ bool SlideEngine::LoadLecture(bool fullCheck, bool verbose, std::string& err)
         PrintSlideInfo();
     if (!ok)
         return false;
-    if (SI.NumOfEventFiles < 1) {
+    if (SI.PartCount() < 1) {
         err = "LOADSLIDEINFO:No media found (count < 1) " + D;
         return false;
     }

@@ -1,7 +1,5 @@
 #include "core/PartRecordings.h"
 
-#include <memory>
-
 #include "core/FileLookup.h"
 #include "core/LectureLoader.h"
 #include "core/RecordingKinds.h"
@@ -16,19 +14,19 @@ bool FindPartRecordings(const std::string& mediaDir, const std::string& lecName,
     err.clear();
     const std::string D = Tav_DirSlash(mediaDir);
     const DirListing dir(D);
-    auto si = std::make_unique<SlideInfo>();
+    Lecture unused;
     const auto quiet = [](const std::string&) {};
-    LectureLoader loader(*si, {D, lecName, D, false}, nullptr, quiet, quiet);
+    LectureLoader loader(unused, {D, lecName, D, false}, nullptr, quiet, quiet);
     // The part's media beside the events file of that name; false with err
     // empty when there is none.
     const auto add = [&](int part, const std::string& name) {
         std::string events = dir.Path(name);
         if (events.empty())
             events = D + name;
-        if (!loader.LookUpPartMedia(part, events, err))
+        Part media;
+        if (!loader.LookUpPartMedia(events, media, err))
             return false;
-        const std::string& video = si->VideoFile[part];
-        PartRecording p {part, video.empty() ? si->AudioFile[part] : video, events, ""};
+        PartRecording p {part, media.VideoFile.empty() ? media.AudioFile : media.VideoFile, events, ""};
         if (IsRegularFile(events))
             p.current = events;
         if (Lower(name) == "pellucor.txt" && !dir.Path("images.txt").empty())

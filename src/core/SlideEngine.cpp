@@ -21,16 +21,17 @@ bool SlideEngine::Cancelled() const { return host_ && host_->Cancelled(); }
 void SlideEngine::PrintSlideInfo() const
 {
     Tav_DebugLog("Printing values of SlideInfo struct.");
-    Tav_DebugLog("NumOfSlides = " + std::to_string(SI.NumOfSlides));
-    Tav_DebugLog("NumOfParts = " + std::to_string(SI.NumOfParts));
-    for (int i = 1; i <= SI.NumOfSlides; ++i) {
+    Tav_DebugLog("NumOfSlides = " + std::to_string(SI.SlideCount()));
+    Tav_DebugLog("NumOfParts = " + std::to_string(SI.PartCount()));
+    for (int i = 1; i <= SI.SlideCount(); ++i) {
+        const Slide& slide = SI.SlideAt(i);
         Tav_DebugLog("Entry " + std::to_string(i));
-        Tav_DebugLog("SlideName = " + SI.SlideName[i]);
-        Tav_DebugLog("SlideTitle = " + SI.SlideTitle[i]);
-        Tav_DebugLog("StartTime = " + SI.StartTime[i]);
-        Tav_DebugLog("EndTime = " + SI.EndTime[i]);
-        Tav_DebugLog("AudioPart = " + std::to_string(SI.AudioPart[i]));
-        Tav_DebugLog("VideoPart = " + std::to_string(SI.VideoPart[i]));
+        Tav_DebugLog("SlideName = " + slide.Name);
+        Tav_DebugLog("SlideTitle = " + slide.Title);
+        Tav_DebugLog("StartTime = " + slide.StartTime);
+        Tav_DebugLog("EndTime = " + slide.EndTime);
+        Tav_DebugLog("AudioPart = " + std::to_string(slide.AudioPart));
+        Tav_DebugLog("VideoPart = " + std::to_string(slide.VideoPart));
     }
     Tav_DebugLog("End of struct");
 }

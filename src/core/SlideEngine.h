@@ -1,6 +1,7 @@
 // The lecture-facing half of the publishing engine: the publish settings,
-// the slide table and its loader. The style and publish layers extend it
-// into the full engine (Publisher).
+// the loaded lecture and its loader, and the host it reports to. The
+// publish layer extends it into the full engine (Publisher), which hands
+// the lecture and the settings to the style engine to read.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +9,9 @@
 #include <utility>
 
 #include "core/EngineHost.h"
+#include "core/Lecture.h"
 #include "core/PublishSettings.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 
 namespace pellucor {
 
@@ -21,18 +23,12 @@ public:
     SlideEngine(const SlideEngine&) = delete;
     SlideEngine& operator=(const SlideEngine&) = delete;
 
-    SlideInfo SI;
+    Lecture SI;
     PublishSettings S;
-
-    // Layout numbers read by the token substitution.
-    int16_t VideoHeight = 120;
-    int16_t VideoWidth = 160;
-    int16_t FrameWidth = 190;
-    int16_t PlayerWidth = 160;
+    // The colour SetStatus shows its text in.
     uint32_t StatusColour = kColourYellow;
 
     EngineHost* Host() const { return host_; }
-    void SetHost(EngineHost* host) { host_ = host; }
 
     void SetStatus(const std::string& text);
     std::string Preference(const std::string& key) const { return S.Preference(key); }
@@ -40,7 +36,7 @@ public:
     void Progress(int64_t done, int64_t total) const;
     bool Cancelled() const;
 
-    // Finds the lecture's events and media files, fills SI and, with the full
+    // Finds the lecture's events and media files, loads SI and, with the full
     // check, reads the slide titles. False with err on failure.
     bool LoadSlideInfo(bool fullCheck, bool verbose, std::string& err);
     // The same; both read the settings in S.

@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "import/SlideExporter.h"
 
 namespace pellucor {

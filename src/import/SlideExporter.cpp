@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "core/TavUtils.h"
 #include "import/LibreOfficeApp.h"
 

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "import/SlideExportStatus.h"
 #include "import/SlideExportWorker.h"
 

@@ -13,11 +13,12 @@ namespace pellucor {
 
 bool Publisher::publishCaptions()
 {
-    for (auto& name : SI.CaptionsFile)
-        name.clear();
+    for (Part& part : SI.Parts)
+        part.CaptionsFile.clear();
     const std::string out = Tav_DirSlash(S.OutDir);
-    for (int p = 1; p <= SI.NumOfEventFiles && p <= kMaxParts; ++p) {
-        const std::string& media = SI.VideoFile[p].empty() ? SI.AudioFile[p] : SI.VideoFile[p];
+    for (int p = 1; p <= SI.PartCount(); ++p) {
+        const Part& recording = SI.PartAt(p);
+        const std::string& media = recording.VideoFile.empty() ? recording.AudioFile : recording.VideoFile;
         std::string err;
         const auto sources = FindCaptionsFiles(media, p, err);
         if (!err.empty())
@@ -37,7 +38,7 @@ bool Publisher::publishCaptions()
             }
             if (!WriteCaptions(vtt, out + name, out + "captions" + part + ".js", part, err))
                 return fail("The captions file " + source + " cannot be published: " + err);
-            SI.CaptionsFile[p] = name;
+            SI.EditPart(p).CaptionsFile = name;
             Tav_DebugLog("Captions of part " + part + ": " + source + " published as " + name);
             break;
         }

@@ -32,32 +32,36 @@ bool Publisher::writeLectureRecord()
     };
     LectureRecord rec;
     rec.title = TextAsUtf8(S.LecName);
-    const std::string& firstMedia = SI.VideoFile[1].empty() ? SI.AudioFile[1] : SI.VideoFile[1];
+    const Part& first = SI.PartAt(1);
+    const std::string& firstMedia = first.VideoFile.empty() ? first.AudioFile : first.VideoFile;
     const QFileInfo recording(QString::fromStdString(firstMedia));
     // The recording's time, not the publish's: the same lecture published
     // again gives the same record.
     rec.recorded = recording.exists() ? isoTime(recording.lastModified()) : std::string();
-    if (SI.NumOfSlides >= 1)
-        rec.thumbnail = inOutput(SI.SlideImage[1]);
+    if (SI.SlideCount() >= 1)
+        rec.thumbnail = inOutput(SI.SlideAt(1).Image);
 
-    const int slides = std::min<int>(SI.NumOfSlides, kMaxSlides);
-    const auto partOf = [&](int s) { return SI.AudioPart[s] != -1 ? SI.AudioPart[s] : SI.VideoPart[s]; };
+    const int slides = SI.SlideCount();
+    const auto partOf = [&](int s) {
+        const Slide& slide = SI.SlideAt(s);
+        return slide.AudioPart != -1 ? slide.AudioPart : slide.VideoPart;
+    };
     for (int s = 1; s <= slides; ++s) {
-        const std::string notes = PlainText(TextAsUtf8(NotesSource(s)));
-        rec.slides.push_back({s, partOf(s), seconds(SI.StartTime[s]), TextAsUtf8(SI.SlideTitle[s]), notes});
+        const std::string notes = PlainText(TextAsUtf8(style_.NotesSource(s)));
+        rec.slides.push_back({s, partOf(s), seconds(SI.SlideAt(s).StartTime), TextAsUtf8(SI.SlideAt(s).Title), notes});
     }
-    for (int p = 1; p <= std::min<int>(SI.NumOfParts, kMaxParts); ++p) {
+    for (int p = 1; p <= SI.PartCount(); ++p) {
         LectureRecord::Part part;
         part.number = p;
         const std::string page = inOutput("part" + std::to_string(p) + ".htm");
         part.page = page.empty() ? "index.htm" : page;
         for (int s = 1; s <= slides; ++s)
             if (partOf(s) == p)
-                part.length = std::max(part.length, seconds(SI.EndTime[s]));
-        if (!SI.CaptionsFile[p].empty()) {
+                part.length = std::max(part.length, seconds(SI.SlideAt(s).EndTime));
+        if (!SI.PartAt(p).CaptionsFile.empty()) {
             std::vector<CaptionCue> cues;
             std::string vtt, err;
-            if (!ReadWholeFile(out + SI.CaptionsFile[p], vtt) || !ReadCaptionCues(vtt, cues, err))
+            if (!ReadWholeFile(out + SI.PartAt(p).CaptionsFile, vtt) || !ReadCaptionCues(vtt, cues, err))
                 return fail("The captions of part " + std::to_string(p) + " cannot be read back: " + err);
             for (const CaptionCue& cue : cues)
                 part.captions.push_back({cue.start, PlainText(cue.text)});

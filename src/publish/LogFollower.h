@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 
 namespace pellucor {
 

@@ -31,7 +31,7 @@ bool preferenceOn(const std::string& text)
 // The part's recording when it is one of today's kinds (no RealMedia).
 std::string Publisher::partRecording(int part) const
 {
-    for (const std::string* media : {&SI.VideoFile[part], &SI.AudioFile[part]})
+    for (const std::string* media : {&SI.PartAt(part).VideoFile, &SI.PartAt(part).AudioFile})
         if (!media->empty() && IsRecordingName(*media))
             return *media;
     return "";
@@ -42,34 +42,34 @@ std::string Publisher::partRecording(int part) const
 std::vector<MediaChapter> Publisher::partChapters(int part) const
 {
     std::vector<MediaChapter> chapters;
-    for (int i = 1; i <= SI.NumOfSlides; ++i) {
-        if (SI.AudioPart[i] != part && SI.VideoPart[i] != part)
+    for (const Slide& slide : SI.Slides) {
+        if (slide.AudioPart != part && slide.VideoPart != part)
             continue;
-        const double start = Tav_TimeToTicks(SI.StartTime[i]) / 60.0;
+        const double start = Tav_TimeToTicks(slide.StartTime) / 60.0;
         if (!chapters.empty())
             chapters.back().end = std::max(chapters.back().start, start);
-        chapters.push_back({start, std::max(start, Tav_TimeToTicks(SI.EndTime[i]) / 60.0), SI.SlideTitle[i]});
+        chapters.push_back({start, std::max(start, Tav_TimeToTicks(slide.EndTime) / 60.0), slide.Title});
     }
     return chapters;
 }
 
 bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
 {
-    if (SI.NumOfEventFiles == 1) {
+    if (SI.PartCount() == 1) {
         std::ofstream out(rat, std::ios::binary | std::ios::trunc);
-        for (int i = 1; i <= SI.NumOfSlides; ++i) {
-            const std::string& page = SI.SlideName[i];
+        for (const Slide& slide : SI.Slides) {
+            const std::string& page = slide.Name;
             const std::string address = (toDisk || Contains(page, "http:")) ? page : S.WebURL + page;
-            WriteLine(out, "u " + SI.StartTime[i] + " " + SI.EndTime[i] + " &&slide&&" + address);
+            WriteLine(out, "u " + slide.StartTime + " " + slide.EndTime + " &&slide&&" + address);
         }
         out.close();
         if (!out)
             return fail("Unable to create " + rat + ": " + ErrnoText());
         return true;
     }
-    if (!Tav_ChkFileMsg(SI.EventsFile[part]))
+    if (!Tav_ChkFileMsg(SI.PartAt(part).EventsFile))
         return fail("Cannot find timing file");
-    if (!ConvertEventUrls(toDisk, S.WebURL, SI.EventsFile[part], rat))
+    if (!style_.ConvertEventUrls(toDisk, S.WebURL, SI.PartAt(part).EventsFile, rat))
         return fail("Unable to create " + rat + ": " + ErrnoText());
     return true;
 }
@@ -131,11 +131,11 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
         return fail("Unable to read " + media + " - " + err);
     // Only a part with video tells the page its picture size.
     if (readSizes && file->HasVideo()) {
-        VideoHeight = static_cast<int16_t>(file->VideoHeight());
-        VideoWidth = PlayerWidth = static_cast<int16_t>(file->VideoWidth());
-        FrameWidth = static_cast<int16_t>(VideoWidth + 30);
-        PlayerWidth = std::max<int16_t>(PlayerWidth, 160);
-        FrameWidth = std::max<int16_t>(FrameWidth, 190);
+        layout_.VideoHeight = static_cast<int16_t>(file->VideoHeight());
+        layout_.VideoWidth = layout_.PlayerWidth = static_cast<int16_t>(file->VideoWidth());
+        layout_.FrameWidth = static_cast<int16_t>(layout_.VideoWidth + 30);
+        layout_.PlayerWidth = std::max<int16_t>(layout_.PlayerWidth, 160);
+        layout_.FrameWidth = std::max<int16_t>(layout_.FrameWidth, 190);
     }
     clampToRecording(part, file->Duration());
     SetStatus("Adding Events - " + rat);
@@ -150,7 +150,7 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     file->copySettings.loudness = preferenceOn(Preference("prfLoudness"));
     file->chapters = partChapters(part);
     // Each part is an equal share of the step.
-    const int64_t parts = std::max<int16_t>(SI.NumOfEventFiles, 1);
+    const int64_t parts = std::max(SI.PartCount(), 1);
     file->onProgress = [this, part, parts](int percent) { Progress((part - 1) * 100 + percent, parts * 100); };
     MediaFileObject* saving = file.get();
     if (Host())
@@ -174,7 +174,7 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
         return fail("Error - Unable to create " + output);
     if ((recording || !file->browserCopy.empty()) && !Tav_ChkFile(out + file->browserCopy))
         return fail("Error - Unable to create the browser copy of " + media + " in " + out);
-    SI.BrowserCopy[part] = file->browserCopy;
+    SI.EditPart(part).BrowserCopy = file->browserCopy;
     SetStatus("Event process complete....");
     return true;
 }
@@ -187,17 +187,18 @@ void Publisher::clampToRecording(int part, double seconds)
     if (seconds <= 0)
         return;
     const int32_t endTicks = static_cast<int32_t>(seconds * 60);
-    for (int i = 1; i <= SI.NumOfSlides; ++i) {
-        if (SI.AudioPart[i] != part && SI.VideoPart[i] != part)
+    for (int i = 1; i <= SI.SlideCount(); ++i) {
+        Slide& slide = SI.EditSlide(i);
+        if (slide.AudioPart != part && slide.VideoPart != part)
             continue;
-        if (Tav_TimeToTicks(SI.StartTime[i]) > endTicks) {
+        if (Tav_TimeToTicks(slide.StartTime) > endTicks) {
             StatusColour = kColourYellow;
-            SetStatus("Warning: slide " + std::to_string(i) + " (" + SI.SlideTitle[i] + ") starts at " + SI.StartTime[i]
+            SetStatus("Warning: slide " + std::to_string(i) + " (" + slide.Title + ") starts at " + slide.StartTime
                       + ", after the end of its recording (" + Tav_TicksToTime(endTicks) + ")");
-            SI.StartTime[i] = Tav_TicksToTime(endTicks);
+            slide.StartTime = Tav_TicksToTime(endTicks);
         }
-        if (Tav_TimeToTicks(SI.EndTime[i]) > endTicks)
-            SI.EndTime[i] = Tav_TicksToTime(endTicks);
+        if (Tav_TimeToTicks(slide.EndTime) > endTicks)
+            slide.EndTime = Tav_TicksToTime(endTicks);
     }
 }
 
@@ -223,21 +224,16 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
     const bool builtIn = isBuiltIn(T);
     // The RealMedia tools matter to RealMedia parts only.
     bool realMedia = false;
-    for (int p = 1; p <= SI.NumOfEventFiles; ++p)
+    for (int p = 1; p <= SI.PartCount(); ++p)
         realMedia = realMedia || partRecording(p).empty();
     if (!builtIn && realMedia && !toolExists(T))
         return fail("Real Event Software does not exist - " + T);
     const std::string out = Tav_DirSlash(S.OutDir);
     // A part with media starts from the default picture sizes; the built-in
     // merge reads the real ones.
-    const auto defaultSizes = [this] {
-        VideoHeight = 120;
-        VideoWidth = 160;
-        PlayerWidth = 160;
-        FrameWidth = 190;
-    };
+    const auto defaultSizes = [this] { layout_ = PageLayout {}; };
 
-    for (int p = 1; p <= SI.NumOfEventFiles; ++p) {
+    for (int p = 1; p <= SI.PartCount(); ++p) {
         const std::string Np = S.LecName + std::to_string(p);
         const std::string rat = out + Np + ".rat";
         if (!writeRat(p, rat, toDisk))
@@ -247,15 +243,16 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
         // component: the RealMedia tools cannot read it.
         if (const std::string recording = partRecording(p); !recording.empty()) {
             if (!Tav_ChkFile(recording))
-                return fail("Error " + SI.EventsFile[p] + " exists but no audio or video found");
+                return fail("Error " + SI.PartAt(p).EventsFile + " exists but no audio or video found");
             defaultSizes();
-            if (!builtInMerge(p, recording, rat, "", !SI.VideoFile[p].empty()))
+            if (!builtInMerge(p, recording, rat, "", !SI.PartAt(p).VideoFile.empty()))
                 return false;
             continue;
         }
-        std::string media = SI.VideoFile[p];
-        if (media.empty() && EndsWith(Lower(SI.AudioFile[p]), ".rm"))
-            media = SI.AudioFile[p];
+        const Part& part = SI.PartAt(p);
+        std::string media = part.VideoFile;
+        if (media.empty() && EndsWith(Lower(part.AudioFile), ".rm"))
+            media = part.AudioFile;
         bool counted = false;
         if (!media.empty() && Tav_ChkFile(media)) {
             counted = true;
@@ -264,7 +261,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
                         : !writeToolCommands(bat, p, media, true))
                 return false;
         } else {
-            const std::string& audio = SI.AudioFile[p];
+            const std::string& audio = part.AudioFile;
             Tav_DebugLog("Checking " + audio);
             if (!audio.empty() && Tav_ChkFile(audio) && !EndsWith(Lower(audio), ".rm")) {
                 PlainMessage(std::string("Storing audio in .ra files is a deprecated feature, please contact ")
@@ -276,7 +273,7 @@ bool Publisher::PrepareMedia(BatchScript& bat, bool toDisk)
             }
         }
         if (!counted)
-            return fail("Error " + SI.EventsFile[p] + " exists but no audio or video found");
+            return fail("Error " + SI.PartAt(p).EventsFile + " exists but no audio or video found");
     }
     bat.WriteEnd(S.InstallCommand);
     return true;

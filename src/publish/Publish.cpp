@@ -122,8 +122,8 @@ bool Publisher::Publish(bool ToDisk)
 
     step(PublishStep::Style);
     SetStatus("Converting the slides");
-    if (!ProcessStyleDirectory(ToDisk))
-        return fail(StyleError);
+    if (!style_.ProcessStyleDirectory(ToDisk))
+        return fail(style_.StyleError);
     return writeLectureRecord();
 }
 

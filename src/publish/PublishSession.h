@@ -22,7 +22,7 @@
 
 #include "core/MediaFile.h"
 #include "core/PreferenceStore.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "publish/PublishRequest.h"
 
 namespace pellucor {

@@ -1,8 +1,10 @@
 // The publishing engine: one object per publish run and target. Publish
 // loads the lecture, prepares and empties the output directory, writes
 // process.bat and the merge-event files, copies the images, prepares the
-// media and expands the style. It reads only the PublishSettings value it
-// was given; the publish job runs it on a worker thread.
+// media and expands the style (through its StyleEngine, which reads the
+// lecture, the settings and the layout kept here). It reads only the
+// PublishSettings value it was given; the publish job runs it on a worker
+// thread.
 #pragma once
 
 #include <functional>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/SlideEngine.h"
 #include "publish/BatchScript.h"
 #include "style/StyleEngine.h"
 
@@ -19,10 +22,10 @@ namespace pellucor {
 enum class PublishStep { Convert, Load, Media, Style, Script, FollowLog };
 const char* PublishStepName(PublishStep step);
 
-class Publisher : public StyleEngine {
+class Publisher : public SlideEngine {
 public:
-    explicit Publisher(EngineHost* host = nullptr) : StyleEngine(host) { }
-    Publisher(PublishSettings settings, EngineHost* host) : StyleEngine(host) { S = std::move(settings); }
+    explicit Publisher(EngineHost* host = nullptr) : SlideEngine(host) { }
+    Publisher(PublishSettings settings, EngineHost* host) : SlideEngine(std::move(settings), host) { }
 
     // Cheap check: loads the lecture without the full check or status
     // lines (a published lecture passes: the publish converts it first).
@@ -59,6 +62,9 @@ private:
     bool writeLectureRecord();
 
     std::unique_ptr<MediaOpener> encoder_;
+    // The picture sizes media preparation read, for the style to lay out.
+    PageLayout layout_;
+    StyleEngine style_ {SI, S, layout_, Host()};
 };
 
 }  // namespace pellucor

@@ -10,9 +10,10 @@
 //                               (ProcessStyleDirectory and its templates)
 //   StyleEngineSectionCopy.cpp  sections of lecture pages (CopySection)
 //   StyleEngineEventUrls.cpp    whole-file replaces on events files
-// The publish layer derives the full engine (Publisher) from it. The
-// conversion of published lectures is not part of the engine: see
-// PublishedLecture.h.
+// It reads a loaded lecture and the publish settings, which its owner keeps
+// (the publishing engine, Publisher, holds both and prepares the media
+// first). The conversion of published lectures is not part of the engine:
+// see PublishedLecture.h.
 #pragma once
 
 #include <algorithm>
@@ -23,8 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "core/EngineHost.h"
 #include "core/FileLookup.h"
-#include "core/SlideEngine.h"
+#include "core/Lecture.h"
+#include "core/PublishSettings.h"
+#include "style/PageLayout.h"
 #include "style/TemplateLines.h"
 
 namespace pellucor {
@@ -37,9 +41,16 @@ std::string StyleDirectoryProblem(const std::string& styleDir);
 // such a file is copied byte for byte, never through the line processor.
 bool IsBinaryStyleFile(const std::string& path);
 
-class StyleEngine : public SlideEngine {
+// Writes a style directory's files for one lecture. It only reads the
+// lecture, the settings and the layout it is given; they must outlive it.
+class StyleEngine {
 public:
-    using SlideEngine::SlideEngine;
+    StyleEngine(const Lecture& lecture, const PublishSettings& settings, const PageLayout& layout,
+                EngineHost* host = nullptr)
+        : lecture_(lecture), settings_(settings), layout_(layout), host_(host)
+    { }
+    StyleEngine(const StyleEngine&) = delete;
+    StyleEngine& operator=(const StyleEngine&) = delete;
 
     // Condition stack: slots 1..100 are usable, slot 0 is never used.
     static constexpr int kMaxIfDepth = 100;
@@ -108,6 +119,10 @@ public:
                        const std::string& out);
 
 private:
+    // The status line, in the colour of work under way, and the progress
+    // of the step, on the host when there is one.
+    void SetStatus(const std::string& text) const;
+    void Progress(int64_t done, int64_t total) const;
     bool Fail(const std::string& text);
     // Reads a template of the style directory (reported when missing).
     bool LoadTemplate(const std::string& fileName, std::vector<std::string>& lines);
@@ -129,6 +144,10 @@ private:
     // Whether slide i plays from the audio or video part of slide s.
     bool SamePart(int i, int s) const;
 
+    const Lecture& lecture_;
+    const PublishSettings& settings_;
+    const PageLayout& layout_;
+    EngineHost* host_;
     std::string currentTemplate_;
     int64_t loopPasses_ = 0;
     // The lecture's slide page paths, built once per lecture directory.

@@ -31,9 +31,9 @@ bool StyleEngine::Fail(const std::string& text)
 
 const DirListing& StyleEngine::LectureFiles() const
 {
-    if (!lectureFiles_ || lectureFilesDir_ != S.LecDir) {
-        lectureFilesDir_ = S.LecDir;
-        lectureFiles_ = std::make_unique<DirListing>(Tav_DirSlash(S.LecDir));
+    if (!lectureFiles_ || lectureFilesDir_ != settings_.LecDir) {
+        lectureFilesDir_ = settings_.LecDir;
+        lectureFiles_ = std::make_unique<DirListing>(Tav_DirSlash(settings_.LecDir));
         pagePaths_.clear();
     }
     return *lectureFiles_;
@@ -46,7 +46,7 @@ std::string StyleEngine::LectureFile(const std::string& name) const
         return path;
     if (!err.empty() && lectureFileError_.empty())
         lectureFileError_ = err;
-    return Join(S.LecDir, name);  // not there: nothing is copied from it
+    return Join(settings_.LecDir, name);  // not there: nothing is copied from it
 }
 
 const std::vector<std::string>& StyleEngine::SlidePagePaths() const
@@ -62,7 +62,7 @@ const std::vector<std::string>& StyleEngine::SlidePagePaths() const
 
 std::string StyleEngine::NotesFile(int slide) const
 {
-    const std::string& image = SI.SlideImage[SlideIndex(slide)];
+    const std::string& image = lecture_.SlideAt(SlideIndex(slide)).Image;
     if (image.empty())
         return "";
     return LectureFile(Tav_StripExt(image) + ".not");
@@ -70,34 +70,35 @@ std::string StyleEngine::NotesFile(int slide) const
 
 int StyleEngine::FirstSlideOfPart(int part) const
 {
-    const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
-    for (int s = 1; s <= n; ++s)
-        if (SI.AudioPart[s] == part || SI.VideoPart[s] == part)
+    for (int s = 1; s <= lecture_.SlideCount(); ++s)
+        if (lecture_.SlideAt(s).AudioPart == part || lecture_.SlideAt(s).VideoPart == part)
             return s;
     return 1;
 }
 
 bool StyleEngine::SamePart(int i, int s) const
 {
-    const int16_t a = SI.AudioPart[s], v = SI.VideoPart[s];
+    const int a = lecture_.SlideAt(s).AudioPart, v = lecture_.SlideAt(s).VideoPart;
+    const Slide& other = lecture_.SlideAt(i);
     if (a == -1 && v == -1)  // no media: grouped with the other slides without media
-        return SI.AudioPart[i] == -1 && SI.VideoPart[i] == -1;
+        return other.AudioPart == -1 && other.VideoPart == -1;
     // -1 means "no part", so it is never a shared part.
-    return (a != -1 && SI.AudioPart[i] == a) || (v != -1 && SI.VideoPart[i] == v);
+    return (a != -1 && other.AudioPart == a) || (v != -1 && other.VideoPart == v);
 }
 
 bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) const
 {
     const int s = SlideIndex(slide);
-    const bool hasAudio = SI.AudioPart[s] != -1;
-    const bool hasVideo = SI.VideoPart[s] != -1;
+    const Slide& here = lecture_.SlideAt(s);
+    const bool hasAudio = here.AudioPart != -1;
+    const bool hasVideo = here.VideoPart != -1;
     // Neighbours in the same part; slide 0 and slide 500 bound the table.
     const auto partChanges = [&](int other) {
         const int o = SlideIndex(other);
         if (hasAudio)
-            return SI.AudioPart[s] != SI.AudioPart[o];
+            return here.AudioPart != lecture_.SlideAt(o).AudioPart;
         if (hasVideo)
-            return SI.VideoPart[s] != SI.VideoPart[o];
+            return here.VideoPart != lecture_.SlideAt(o).VideoPart;
         return false;
     };
     // Order matters: AUDIOONLY must be tested before AUDIO, and a word whose
@@ -113,25 +114,25 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
     if (has(line, "VIDEO"))
         return hasVideo;
     if (toDisk && has(line, "CDROM"))
-        return S.OptCD;
+        return settings_.OptCD;
     if (!toDisk && has(line, "WEB"))
-        return S.OptWeb;
+        return settings_.OptWeb;
     if (toDisk && has(line, "PSEUDOSTREAM"))
-        return !S.Stream;
+        return !settings_.Stream;
     if (!toDisk && has(line, "STREAM"))
-        return S.Stream;
+        return settings_.Stream;
     if (has(line, "FIRSTSLIDE"))
         return slide == 1;
     if (has(line, "LASTSLIDE"))
-        return slide == SI.NumOfSlides;
+        return slide == lecture_.SlideCount();
     if (has(line, "FIRSTINPART"))
         return slide == 1 || partChanges(s - 1);
     if (has(line, "LASTINPART"))
-        return slide == SI.NumOfSlides || partChanges(s + 1);
+        return slide == lecture_.SlideCount() || partChanges(s + 1);
     // The slide's part has captions.
     if (has(line, "CAPTIONS")) {
-        const int part = hasVideo ? SI.VideoPart[s] : hasAudio ? SI.AudioPart[s] : 0;
-        return part > 0 && part <= kMaxParts && !SI.CaptionsFile[part].empty();
+        const int part = hasVideo ? here.VideoPart : hasAudio ? here.AudioPart : 0;
+        return !lecture_.PartAt(part).CaptionsFile.empty();
     }
     // The lecture has the slide's sharp copy (imgNNN.webp, which the publish
     // copies beside the GIF).
@@ -234,8 +235,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
         const int s = SlideIndex(slide);
         const std::vector<std::string>& pages = SlidePagePaths();
         if (startWord == "!FORPART") {
-            const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
-            for (int p = 1; ok && p <= parts; ++p) {
+            for (int p = 1; ok && p <= lecture_.PartCount(); ++p) {
                 const int i = FirstSlideOfPart(p);
                 const bool saved = PartRestrict;
                 PartRestrict = true;
@@ -243,8 +243,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
                 PartRestrict = saved;
             }
         } else {
-            const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
-            for (int i = 1; ok && i <= n; ++i) {
+            for (int i = 1; ok && i <= lecture_.SlideCount(); ++i) {
                 if (PartRestrict && !SamePart(i, s))
                     continue;
                 ok = RFileGrep(i, body, pages[i], out, toDisk);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "core/StatusColours.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -24,6 +25,18 @@ bool skipped(const std::string& name)
 }
 
 }  // namespace
+
+void StyleEngine::SetStatus(const std::string& text) const
+{
+    if (host_)
+        host_->SetStatus(text, kColourYellow);
+}
+
+void StyleEngine::Progress(int64_t done, int64_t total) const
+{
+    if (host_)
+        host_->Progress(done, total);
+}
 
 bool IsBinaryStyleFile(const std::string& path)
 {
@@ -57,8 +70,8 @@ std::string StyleDirectoryProblem(const std::string& styleDir)
 
 bool StyleEngine::CopyBinaryFile(const std::string& fileName)
 {
-    const std::string from = Join(S.StyleDir, fileName);
-    const std::string to = Join(S.OutDir, fileName);
+    const std::string from = Join(settings_.StyleDir, fileName);
+    const std::string to = Join(settings_.OutDir, fileName);
     SetStatus("Destination:" + to);
     std::error_code ec;
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
@@ -70,25 +83,25 @@ bool StyleEngine::CopyBinaryFile(const std::string& fileName)
 bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 {
     StyleError.clear();
-    if (const std::string problem = StyleDirectoryProblem(S.StyleDir); !problem.empty())
+    if (const std::string problem = StyleDirectoryProblem(settings_.StyleDir); !problem.empty())
         return Fail(problem);
     // The lecture's pages and notes files are looked up in any letter case;
     // two of them that differ only in case cannot be told apart.
     lectureFileError_.clear();
     SlidePagePaths();
-    for (int i = 1; i <= std::min<int>(SI.NumOfSlides, kMaxSlides); ++i)
+    for (int i = 1; i <= lecture_.SlideCount(); ++i)
         NotesFile(i);
     if (!lectureFileError_.empty())
         return Fail(lectureFileError_);
     bool ok = true;
-    const auto templates = ListFiles(S.StyleDir, "*.*");
+    const auto templates = ListFiles(settings_.StyleDir, "*.*");
     int64_t done = 0;
     for (const std::string& name : templates) {
         Progress(done++, static_cast<int64_t>(templates.size()));
         PartRestrict = false;
         if (skipped(name))
             continue;
-        if (IsBinaryStyleFile(Join(S.StyleDir, name))) {
+        if (IsBinaryStyleFile(Join(settings_.StyleDir, name))) {
             ok = CopyBinaryFile(name) && ok;
         } else if (name.find("000") != std::string::npos) {
             ok = ProcessPerSlide(name, toDisk) && ok;
@@ -106,7 +119,7 @@ bool StyleEngine::ProcessStyleDirectory(bool toDisk)
 
 bool StyleEngine::LoadTemplate(const std::string& fileName, std::vector<std::string>& lines)
 {
-    const std::string templatePath = Join(S.StyleDir, fileName);
+    const std::string templatePath = Join(settings_.StyleDir, fileName);
     if (!Tav_ChkFileMsg(templatePath) || !ReadTextFile(templatePath, lines)) {
         if (StyleError.empty())
             StyleError = templatePath + " does not exist ";
@@ -119,7 +132,7 @@ bool StyleEngine::LoadTemplate(const std::string& fileName, std::vector<std::str
 // A template is read once and expanded from memory for every slide or part.
 bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
 {
-    const int n = std::min<int>(SI.NumOfSlides, kMaxSlides);
+    const int n = lecture_.SlideCount();
     std::vector<std::string> lines;
     if (n < 1)
         return true;
@@ -133,13 +146,12 @@ bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
 
 bool StyleEngine::ProcessPerPart(const std::string& fileName, bool toDisk)
 {
-    if (SI.NumOfSlides < 1 || SI.NumOfParts < 1)
+    if (lecture_.SlideCount() < 1 || lecture_.PartCount() < 1)
         return true;
     std::vector<std::string> lines;
     if (!LoadTemplate(fileName, lines))
         return false;
-    const int parts = std::min<int>(SI.NumOfParts, kMaxParts);
-    for (int p = 1; p <= parts; ++p)
+    for (int p = 1; p <= lecture_.PartCount(); ++p)
         if (!ExpandTemplate(FirstSlideOfPart(p), fileName, lines, toDisk))
             return false;
     return true;
@@ -155,19 +167,20 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
                                  bool toDisk)
 {
     const int s = SlideIndex(slide);
+    const Slide& here = lecture_.SlideAt(s);
     int part = 1;
-    if (SI.AudioPart[s] != -1)
-        part = SI.AudioPart[s];
-    if (SI.VideoPart[s] != -1)
-        part = SI.VideoPart[s];  // video wins
+    if (here.AudioPart != -1)
+        part = here.AudioPart;
+    if (here.VideoPart != -1)
+        part = here.VideoPart;  // video wins
 
     std::string outName = ReplaceAll(fileName, "000", Fmt000(slide));
     if (outName == fileName)
         outName = ReplaceAll(fileName, "0", std::to_string(part));
 
-    if (Trim(S.OutDir).empty())
+    if (Trim(settings_.OutDir).empty())
         return Fail("No output directory for " + outName);
-    const std::string outPath = Join(S.OutDir, outName);
+    const std::string outPath = Join(settings_.OutDir, outName);
     constexpr std::streamsize kBufferSize = 1 << 16;
     const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     std::ofstream out;
@@ -178,7 +191,7 @@ bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const s
     SetStatus("Destination:" + outPath);
 
     TemplateLines in(lines);
-    bool ok = ProcessTemplate(slide, Join(S.LecDir, outName), in, out, toDisk);
+    bool ok = ProcessTemplate(slide, Join(settings_.LecDir, outName), in, out, toDisk);
     out.flush();
     if (ok && out.fail())
         ok = Fail("Unable to write " + outPath + ": " + ErrnoText());

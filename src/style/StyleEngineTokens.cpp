@@ -148,9 +148,11 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
     uint64_t mask = tokensIn(line, &found);
     if (mask != 0) {
         const int s = SlideIndex(slide);
-        const int n = SI.NumOfSlides;
+        const int n = lecture_.SlideCount();
         std::string scratch;
-        const TokenSlide at {*this, s, SlideIndex(s > 1 ? s - 1 : s), SlideIndex(s < n ? s + 1 : s), toDisk, scratch};
+        const TokenSlide at {
+            lecture_, settings_, layout_, s, SlideIndex(s > 1 ? s - 1 : s), SlideIndex(s < n ? s + 1 : s),
+            toDisk,   scratch};
         const auto value = [&](size_t k) { return kStyleTokens[k].value(at); };
 
         if (!substituteInOnePass(line, found, value)) {

@@ -64,44 +64,41 @@ std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] =
 
 std::string_view number(const TokenSlide& t, long v) { return t.scratch = std::to_string(v); }
 std::string_view digits3(const TokenSlide& t, long v) { return t.scratch = Fmt000(v); }
-const SlideInfo& table(const TokenSlide& t) { return t.engine.SI; }
-const PublishSettings& settings(const TokenSlide& t) { return t.engine.S; }
+const Lecture& lecture(const TokenSlide& t) { return t.lecture; }
+const Slide& slide(const TokenSlide& t, int s) { return lecture(t).SlideAt(s); }
+const PublishSettings& settings(const TokenSlide& t) { return t.settings; }
 
 // The end of the run of slides that share this slide's media.
 std::string_view partEnd(const TokenSlide& t)
 {
-    const SlideInfo& si = table(t);
-    const int n = si.NumOfSlides;
+    const Lecture& l = lecture(t);
+    const Slide& here = l.SlideAt(t.slide);
     int last = t.slide;
-    while (last < n && last < kMaxSlides && si.AudioPart[last + 1] == si.AudioPart[t.slide]
-           && si.VideoPart[last + 1] == si.VideoPart[t.slide])
+    while (last < l.SlideCount() && l.SlideAt(last + 1).AudioPart == here.AudioPart
+           && l.SlideAt(last + 1).VideoPart == here.VideoPart)
         ++last;
-    return si.EndTime[last];
+    return l.SlideAt(last).EndTime;
 }
 
 std::string_view mediaFile(const TokenSlide& t)
 {
-    const int p = t.part(t.slide);
-    if (p < 0 || p > kMaxParts)
-        return "";
-    return table(t).AudioPart[t.slide] != -1 ? table(t).AudioFile[p] : table(t).VideoFile[p];
+    const Part& part = lecture(t).PartAt(t.part(t.slide));
+    return slide(t, t.slide).AudioPart != -1 ? part.AudioFile : part.VideoFile;
 }
 
 std::string_view browserCopy(const TokenSlide& t)
 {
-    const int p = t.part(t.slide);
-    if (p < 1 || p > kMaxParts)
-        return "";
-    return t.scratch = htmlText(percentEncoded(table(t).BrowserCopy[p]));
+    const Part& part = lecture(t).PartAt(t.part(t.slide));
+    return t.scratch = htmlText(percentEncoded(part.BrowserCopy));
 }
 
 }  // namespace
 
 int TokenSlide::part(int s) const
 {
-    const SlideInfo& si = engine.SI;
-    const int at = StyleEngine::SlideIndex(s);
-    return si.AudioPart[slide] != -1 ? si.AudioPart[at] : si.VideoPart[at];
+    const Lecture& l = lecture;
+    const Slide& at = l.SlideAt(StyleEngine::SlideIndex(s));
+    return l.SlideAt(slide).AudioPart != -1 ? at.AudioPart : at.VideoPart;
 }
 
 // clang-format off
@@ -112,14 +109,14 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"n-n", "previous slide's number", [](const TokenSlide& t) { return number(t, t.prev); }},
     {"n+n", "next slide's number", [](const TokenSlide& t) { return number(t, t.next); }},
     {"n#n", "this slide's number", [](const TokenSlide& t) { return number(t, t.slide); }},
-    {"S-S", "previous slide's page", [](const TokenSlide& t) -> std::string_view { return table(t).SlideName[t.prev]; }},
-    {"S+S", "next slide's page", [](const TokenSlide& t) -> std::string_view { return table(t).SlideName[t.next]; }},
-    {"S#S", "this slide's page", [](const TokenSlide& t) -> std::string_view { return table(t).SlideName[t.slide]; }},
-    {"X#X", "this slide's start time", [](const TokenSlide& t) -> std::string_view { return table(t).StartTime[t.slide]; }},
-    {"X-X", "previous slide's start time", [](const TokenSlide& t) -> std::string_view { return table(t).StartTime[t.prev]; }},
-    {"X+X", "next slide's start time", [](const TokenSlide& t) -> std::string_view { return table(t).StartTime[t.next]; }},
+    {"S-S", "previous slide's page", [](const TokenSlide& t) -> std::string_view { return slide(t, t.prev).Name; }},
+    {"S+S", "next slide's page", [](const TokenSlide& t) -> std::string_view { return slide(t, t.next).Name; }},
+    {"S#S", "this slide's page", [](const TokenSlide& t) -> std::string_view { return slide(t, t.slide).Name; }},
+    {"X#X", "this slide's start time", [](const TokenSlide& t) -> std::string_view { return slide(t, t.slide).StartTime; }},
+    {"X-X", "previous slide's start time", [](const TokenSlide& t) -> std::string_view { return slide(t, t.prev).StartTime; }},
+    {"X+X", "next slide's start time", [](const TokenSlide& t) -> std::string_view { return slide(t, t.next).StartTime; }},
     {"X*X", "end time of the slides sharing this slide's media", partEnd},
-    {"I#I", "this slide's image", [](const TokenSlide& t) -> std::string_view { return table(t).SlideImage[t.slide]; }},
+    {"I#I", "this slide's image", [](const TokenSlide& t) -> std::string_view { return slide(t, t.slide).Image; }},
     {"P#P", "this slide's part", [](const TokenSlide& t) { return number(t, t.part(t.slide)); }},
     {"P-P", "previous part", [](const TokenSlide& t) {
         const int p = t.part(t.slide);
@@ -127,9 +124,9 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     }},
     {"P+P", "next part", [](const TokenSlide& t) {
         const int p = t.part(t.slide);
-        return number(t, p == t.part(table(t).NumOfSlides) ? p : p + 1);
+        return number(t, p == t.part(lecture(t).SlideCount()) ? p : p + 1);
     }},
-    {"T#T", "this slide's title as loaded", [](const TokenSlide& t) -> std::string_view { return table(t).SlideTitle[t.slide]; }},
+    {"T#T", "this slide's title as loaded", [](const TokenSlide& t) -> std::string_view { return slide(t, t.slide).Title; }},
     {"U#U", "address of the pages", [](const TokenSlide& t) -> std::string_view {
         return t.toDisk ? std::string_view("file:") : std::string_view(settings(t).WebURL);
     }},
@@ -147,12 +144,12 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"S*S", "style directory", [](const TokenSlide& t) -> std::string_view { return settings(t).StyleDir; }},
     {"D*C", "disk output directory", [](const TokenSlide& t) -> std::string_view { return settings(t).CDDir; }},
     {"D*W", "web output directory", [](const TokenSlide& t) -> std::string_view { return settings(t).WebDir; }},
-    {"H#V", "video height", [](const TokenSlide& t) { return number(t, t.engine.VideoHeight); }},
-    {"W#V", "video width", [](const TokenSlide& t) { return number(t, t.engine.VideoWidth); }},
-    {"W#F", "frame width", [](const TokenSlide& t) { return number(t, t.engine.FrameWidth); }},
-    {"W#C", "player width", [](const TokenSlide& t) { return number(t, t.engine.PlayerWidth); }},
+    {"H#V", "video height", [](const TokenSlide& t) { return number(t, t.layout.VideoHeight); }},
+    {"W#V", "video width", [](const TokenSlide& t) { return number(t, t.layout.VideoWidth); }},
+    {"W#F", "frame width", [](const TokenSlide& t) { return number(t, t.layout.FrameWidth); }},
+    {"W#C", "player width", [](const TokenSlide& t) { return number(t, t.layout.PlayerWidth); }},
     {"T*T", "this slide's title, safe in HTML", [](const TokenSlide& t) -> std::string_view {
-        return t.scratch = htmlText(table(t).SlideTitle[t.slide]);
+        return t.scratch = htmlText(slide(t, t.slide).Title);
     }},
     {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
     {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},

@@ -8,15 +8,19 @@
 #include <string>
 #include <string_view>
 
+#include "core/Lecture.h"
+#include "core/PublishSettings.h"
+#include "style/PageLayout.h"
+
 namespace pellucor {
 
-class StyleEngine;
-
-// What a token's value is made from: the engine's lecture and settings and
-// the slide (clamped to the table) with its neighbours.
+// What a token's value is made from: the lecture, the settings and the
+// layout, and the slide (clamped to 0..kMaxSlides) with its neighbours.
 struct TokenSlide {
-    const StyleEngine& engine;
-    int slide;  // this slide, 0..kMaxSlides
+    const Lecture& lecture;
+    const PublishSettings& settings;
+    const PageLayout& layout;
+    int slide;  // this slide
     int prev;   // the slide before it (itself for the first)
     int next;   // the slide after it (itself for the last)
     bool toDisk;

@@ -6,7 +6,7 @@
 #include "FakePresentationApp.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowSlideImport.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "import/SlideExporter.h"
 
 namespace pellucor {

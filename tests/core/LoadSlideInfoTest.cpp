@@ -31,7 +31,7 @@ protected:
     }
     void put(const std::string& name, const std::string& content = "") { writeFile(dir.file(name), content); }
     bool load(bool full = true) { return engine.LoadSlideInfo(full, true, err); }
-    const SlideInfo& si() const { return engine.SI; }
+    const Lecture& si() const { return engine.SI; }
 };
 
 TEST_F(LectureFixture, MultiPartReadsEveryNumberedPartAndWinsOverOtherConventions)
@@ -45,18 +45,17 @@ TEST_F(LectureFixture, MultiPartReadsEveryNumberedPartAndWinsOverOtherConvention
     put("rawmedia.rm");
     encoderLog.videoFiles.insert(dir.file("talk1.rm"));
     ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(si().NumOfEventFiles, 2);
-    EXPECT_EQ(si().NumOfParts, 2);
-    EXPECT_EQ(si().NumOfSlides, 3);
-    EXPECT_EQ(si().VideoFile[1], dir.file("talk1.rm"));
-    EXPECT_EQ(si().AudioFile[2], dir.file("talk2.ra"));
-    EXPECT_EQ(si().VideoPart[1], 1);
-    EXPECT_EQ(si().AudioPart[1], -1);
-    EXPECT_EQ(si().AudioPart[3], 2);
-    EXPECT_EQ(si().VideoPart[3], -1);
-    EXPECT_EQ(si().SlideImage[2], "img002.gif");
-    EXPECT_EQ(si().StartTime[3], "00:00:00");
-    EXPECT_EQ(si().EndTime[3], "00:00:07");
+    EXPECT_EQ(si().PartCount(), 2);
+    EXPECT_EQ(si().SlideCount(), 3);
+    EXPECT_EQ(si().PartAt(1).VideoFile, dir.file("talk1.rm"));
+    EXPECT_EQ(si().PartAt(2).AudioFile, dir.file("talk2.ra"));
+    EXPECT_EQ(si().SlideAt(1).VideoPart, 1);
+    EXPECT_EQ(si().SlideAt(1).AudioPart, -1);
+    EXPECT_EQ(si().SlideAt(3).AudioPart, 2);
+    EXPECT_EQ(si().SlideAt(3).VideoPart, -1);
+    EXPECT_EQ(si().SlideAt(2).Image, "img002.gif");
+    EXPECT_EQ(si().SlideAt(3).StartTime, "00:00:00");
+    EXPECT_EQ(si().SlideAt(3).EndTime, "00:00:07");
     EXPECT_EQ(encoderLog.closed, 1);  // talk1.rm probed and closed; talk2.ra needs no probe
 }
 
@@ -68,15 +67,15 @@ TEST_F(LectureFixture, ImagesConventionKeepsARunningTotalOfTicks)
     engine.S.LecName = "";
     ASSERT_TRUE(load()) << err;
     EXPECT_EQ(host.statuses.front(), "Using images/rawmedia convention");
-    ASSERT_EQ(si().NumOfSlides, 2);
-    EXPECT_EQ(si().StartTime[1], "00:00:00");
-    EXPECT_EQ(si().EndTime[1], "00:00:05");
-    EXPECT_EQ(si().StartTime[2], "00:00:05");
-    EXPECT_EQ(si().EndTime[2], "00:00:12");
-    EXPECT_EQ(si().SlideName[1], "sld001.htm");
-    EXPECT_EQ(si().SlideName[2], "sld002.htm");
-    EXPECT_EQ(si().SlideImage[1], "img001.gif");
-    EXPECT_EQ(si().AudioFile[1], dir.dir() + "rawmedia.rm");  // probed: no video
+    ASSERT_EQ(si().SlideCount(), 2);
+    EXPECT_EQ(si().SlideAt(1).StartTime, "00:00:00");
+    EXPECT_EQ(si().SlideAt(1).EndTime, "00:00:05");
+    EXPECT_EQ(si().SlideAt(2).StartTime, "00:00:05");
+    EXPECT_EQ(si().SlideAt(2).EndTime, "00:00:12");
+    EXPECT_EQ(si().SlideAt(1).Name, "sld001.htm");
+    EXPECT_EQ(si().SlideAt(2).Name, "sld002.htm");
+    EXPECT_EQ(si().SlideAt(1).Image, "img001.gif");
+    EXPECT_EQ(si().PartAt(1).AudioFile, dir.dir() + "rawmedia.rm");  // probed: no video
 }
 
 TEST_F(LectureFixture, PlainAndFirstMediaConventions)
@@ -85,7 +84,7 @@ TEST_F(LectureFixture, PlainAndFirstMediaConventions)
     put("rawmedia.rm");
     ASSERT_TRUE(load()) << err;
     EXPECT_EQ(host.statuses.front(), "Using rawmedia.* convention");
-    EXPECT_EQ(si().EventsFile[1], dir.dir() + "pellucor.txt");
+    EXPECT_EQ(si().PartAt(1).EventsFile, dir.dir() + "pellucor.txt");
 
     TempDir other;
     engine.S.MediaDir = other.dir();
@@ -121,12 +120,12 @@ TEST_F(LectureFixture, LinesThatDoNotCountReuseTheirSlot)
         "  u 00:00:06 00:00:08 URL\\sld002.htm\r\n");
     put("talk1.rm");
     ASSERT_TRUE(load(false)) << err;
-    ASSERT_EQ(si().NumOfSlides, 2);
-    EXPECT_EQ(si().SlideName[1], "intro.htm");
-    EXPECT_EQ(si().SlideImage[1], "");
-    EXPECT_EQ(si().SlideTitle[1], "intro.htm");
-    EXPECT_EQ(si().SlideName[2], "sld002.htm");
-    EXPECT_EQ(si().VideoFile[1], dir.file("talk1.rm"));  // without the full check: no probe
+    ASSERT_EQ(si().SlideCount(), 2);
+    EXPECT_EQ(si().SlideAt(1).Name, "intro.htm");
+    EXPECT_EQ(si().SlideAt(1).Image, "");
+    EXPECT_EQ(si().SlideAt(1).Title, "intro.htm");
+    EXPECT_EQ(si().SlideAt(2).Name, "sld002.htm");
+    EXPECT_EQ(si().PartAt(1).VideoFile, dir.file("talk1.rm"));  // without the full check: no probe
     EXPECT_TRUE(encoderLog.opened.empty());
 }
 
@@ -155,10 +154,10 @@ TEST_F(LectureFixture, TitlesFromIndexThenTitlesFileThenPageName)
         "\"img003.gif\" \"\"\r\n"
         "\"broken\" line\r\n");
     ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(si().SlideTitle[1], "A title that is far long");
-    EXPECT_EQ(si().SlideTitle[2], "Say \"hi\"");
-    EXPECT_EQ(si().SlideTitle[3], "sld003.htm");
-    EXPECT_EQ(si().SlideTitle[4], "By page");
+    EXPECT_EQ(si().SlideAt(1).Title, "A title that is far long");
+    EXPECT_EQ(si().SlideAt(2).Title, "Say \"hi\"");
+    EXPECT_EQ(si().SlideAt(3).Title, "sld003.htm");
+    EXPECT_EQ(si().SlideAt(4).Title, "By page");
 }
 
 TEST_F(LectureFixture, MediaQuestionWhenAnExternalMergeToolIsChosen)
@@ -169,7 +168,7 @@ TEST_F(LectureFixture, MediaQuestionWhenAnExternalMergeToolIsChosen)
     sink.answers = {TavNo};
     ASSERT_TRUE(load()) << err;
     EXPECT_EQ(sink.questions.back(), "Does the media for this lecture (" + dir.file("talk1.rm") + ") contain Video?");
-    EXPECT_EQ(si().AudioFile[1], dir.file("talk1.rm"));
+    EXPECT_EQ(si().PartAt(1).AudioFile, dir.file("talk1.rm"));
     // Asked even in unattended mode, and Cancel stops the load.
     Tav_SetUnattended(true);
     sink.answers = {TavCancel};
@@ -200,9 +199,9 @@ TEST_F(LectureFixture, RecordingsOfTodayComeAfterEveryRealMediaName)
     put("talk2.m4a");
     encoderLog.videoFiles.insert(dir.file("talk1.rm"));
     ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(si().VideoFile[1], dir.file("talk1.rm"));
-    EXPECT_EQ(si().AudioFile[2], dir.file("talk2.ra"));
-    EXPECT_TRUE(si().VideoFile[2].empty());
+    EXPECT_EQ(si().PartAt(1).VideoFile, dir.file("talk1.rm"));
+    EXPECT_EQ(si().PartAt(2).AudioFile, dir.file("talk2.ra"));
+    EXPECT_TRUE(si().PartAt(2).VideoFile.empty());
     EXPECT_EQ(encoderLog.opened, std::vector<std::string> {dir.file("talk1.rm")});
 
     // The first RealMedia file of the directory wins over rawmedia.mp4.
@@ -214,8 +213,8 @@ TEST_F(LectureFixture, RecordingsOfTodayComeAfterEveryRealMediaName)
     writeFile(other.file("z.txt"), "u 0 1 URL\\sld001.htm\r\n");
     encoderLog.videoFiles.insert(other.file("z.rm"));
     ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(si().EventsFile[1], other.file("z.txt"));
-    EXPECT_EQ(si().VideoFile[1], other.file("z.rm"));
+    EXPECT_EQ(si().PartAt(1).EventsFile, other.file("z.txt"));
+    EXPECT_EQ(si().PartAt(1).VideoFile, other.file("z.rm"));
 }
 
 TEST_F(LectureFixture, ARecordingOfTodayIsFoundByTheSameConventions)
@@ -230,14 +229,14 @@ TEST_F(LectureFixture, ARecordingOfTodayIsFoundByTheSameConventions)
     put("talk2.mp4");
     encoderLog.videoFiles.insert(dir.file("talk1.MKV"));
     ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(si().VideoFile[1], dir.file("talk1.MKV"));
-    EXPECT_EQ(si().AudioFile[2], dir.file("talk2.mp4"));  // sound only
-    EXPECT_EQ(si().AudioPart[2], 2);
+    EXPECT_EQ(si().PartAt(1).VideoFile, dir.file("talk1.MKV"));
+    EXPECT_EQ(si().PartAt(2).AudioFile, dir.file("talk2.mp4"));  // sound only
+    EXPECT_EQ(si().SlideAt(2).AudioPart, 2);
     EXPECT_TRUE(sink.questions.empty());
     // Without the full check nothing is opened: the extension tells.
     encoderLog.opened.clear();
     ASSERT_TRUE(load(false)) << err;
-    EXPECT_EQ(si().VideoFile[2], dir.file("talk2.mp4"));
+    EXPECT_EQ(si().PartAt(2).VideoFile, dir.file("talk2.mp4"));
     EXPECT_TRUE(encoderLog.opened.empty());
 
     // images.txt or pellucor.txt beside rawmedia.<kind>.
@@ -248,7 +247,7 @@ TEST_F(LectureFixture, ARecordingOfTodayIsFoundByTheSameConventions)
     host.statuses.clear();
     ASSERT_TRUE(load()) << err;
     EXPECT_EQ(host.statuses.front(), "Using images/rawmedia convention");
-    EXPECT_EQ(si().AudioFile[1], images.file("rawmedia.opus"));
+    EXPECT_EQ(si().PartAt(1).AudioFile, images.file("rawmedia.opus"));
 
     // The first recording of the directory, with its events file.
     TempDir first;
@@ -263,7 +262,7 @@ TEST_F(LectureFixture, ARecordingOfTodayIsFoundByTheSameConventions)
     host.statuses.clear();
     ASSERT_TRUE(load()) << err;
     EXPECT_EQ(host.statuses.front(), "Found events and media files " + first.file("later.txt"));
-    EXPECT_EQ(si().VideoFile[1], first.file("later.wav"));
+    EXPECT_EQ(si().PartAt(1).VideoFile, first.file("later.wav"));
 }
 
 TEST_F(LectureFixture, FiveHundredSlidesFitAndTheNextOneIsRefused)
@@ -274,7 +273,7 @@ TEST_F(LectureFixture, FiveHundredSlidesFitAndTheNextOneIsRefused)
     put("talk1.txt", lines + "u 0 1\r\n");  // an incomplete line after the 500th is harmless
     put("talk1.rm");
     ASSERT_TRUE(load(false)) << err;
-    EXPECT_EQ(si().NumOfSlides, 500);
+    EXPECT_EQ(si().SlideCount(), 500);
     put("talk1.txt", lines + "u 0 1 URL\\sld501.htm\r\n");
     EXPECT_FALSE(load(false));
     EXPECT_NE(err.find("at most 500 slides"), std::string::npos);

@@ -5,7 +5,7 @@
 #include "FakePresentationApp.h"
 #include "RecordingStatusForm.h"
 #include "TestSupport.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "import/SlideExporter.h"
 #include "import/SlideImportModel.h"
 

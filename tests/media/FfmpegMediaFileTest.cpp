@@ -54,21 +54,21 @@ TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
     SlideEngine engine(settings, &host);
     std::string err;
     ASSERT_TRUE(engine.LoadSlideInfo(true, false, err)) << err;
-    const SlideInfo& si = engine.SI;
-    EXPECT_EQ(si.NumOfEventFiles, 3);
-    EXPECT_EQ(si.NumOfSlides, 6);
-    EXPECT_EQ(si.VideoFile[1], s + "talk1.rm");
-    EXPECT_EQ(si.AudioFile[1], "");
-    EXPECT_EQ(si.AudioFile[2], s + "talk2.rm");
-    EXPECT_EQ(si.VideoFile[2], "");
-    EXPECT_EQ(si.VideoPart[3], 1);
-    EXPECT_EQ(si.AudioPart[4], 2);
-    EXPECT_EQ(si.SlideTitle[2], "Why \"timing\" matters");
-    EXPECT_EQ(si.SlideTitle[4], "Questions");
+    const Lecture& si = engine.SI;
+    EXPECT_EQ(si.PartCount(), 3);
+    EXPECT_EQ(si.SlideCount(), 6);
+    EXPECT_EQ(si.PartAt(1).VideoFile, s + "talk1.rm");
+    EXPECT_EQ(si.PartAt(1).AudioFile, "");
+    EXPECT_EQ(si.PartAt(2).AudioFile, s + "talk2.rm");
+    EXPECT_EQ(si.PartAt(2).VideoFile, "");
+    EXPECT_EQ(si.SlideAt(3).VideoPart, 1);
+    EXPECT_EQ(si.SlideAt(4).AudioPart, 2);
+    EXPECT_EQ(si.SlideAt(2).Title, "Why \"timing\" matters");
+    EXPECT_EQ(si.SlideAt(4).Title, "Questions");
     // Part 3 is recorded as MP4.
-    EXPECT_EQ(si.VideoFile[3], s + "talk3.mp4");
-    EXPECT_EQ(si.VideoPart[6], 3);
-    EXPECT_EQ(si.SlideTitle[5], "Recorded on a phone");
+    EXPECT_EQ(si.PartAt(3).VideoFile, s + "talk3.mp4");
+    EXPECT_EQ(si.SlideAt(6).VideoPart, 3);
+    EXPECT_EQ(si.SlideAt(5).Title, "Recorded on a phone");
 }
 
 }  // namespace

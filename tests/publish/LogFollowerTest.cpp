@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "core/SlideInfo.h"
+#include "core/StatusColours.h"
 #include "publish/LogFollower.h"
 
 namespace pellucor {

@@ -89,7 +89,7 @@ TEST_F(PublishFixture, OkToPublishAsksNothingAndWritesNothing)
     // it; without either it has no media.
     fs::remove(lecture + "talk1.rm");
     EXPECT_TRUE(engine.OKToPublish(false, err)) << err;
-    EXPECT_EQ(engine.SI.VideoFile[1], lecture + "talk1.mp4");
+    EXPECT_EQ(engine.SI.PartAt(1).VideoFile, lecture + "talk1.mp4");
     fs::remove(lecture + "talk1.mp4");
     EXPECT_FALSE(engine.OKToPublish(false, err));
     EXPECT_EQ(err, "Unable to find media file correponding to " + lecture + "talk1.txt");

@@ -64,20 +64,20 @@ TEST_F(Conversion, LoadSlideInfoConvertsFirst)
 {
     publishedLecture();
     testing_support::FakeEncoderLog encoderLog;
-    engine.S.MediaDir = media.dir();
-    engine.S.LecDir = media.dir();
-    engine.S.LecName = "talk";
-    engine.S.Prefs["prfRmmerge"] = "None";
+    source.S.MediaDir = media.dir();
+    source.S.LecDir = media.dir();
+    source.S.LecName = "talk";
+    source.S.Prefs["prfRmmerge"] = "None";
     host.openerFactory = [&] { return std::make_unique<testing_support::FakeMediaOpener>(&encoderLog); };
     Tav_SetUnattended(true);
     std::string err;
-    const bool ok = LoadLectureConvertingPublished(engine, true, false, err);
+    const bool ok = LoadLectureConvertingPublished(source, true, false, err);
     Tav_SetUnattended(false);
     ASSERT_TRUE(ok) << err;
     EXPECT_TRUE(sink.questions.empty());
-    EXPECT_EQ(engine.SI.NumOfSlides, 2);
-    EXPECT_EQ(engine.SI.SlideTitle[1], "Introduction");
-    EXPECT_EQ(engine.SI.SlideTitle[2], "Overview");
+    EXPECT_EQ(source.SI.SlideCount(), 2);
+    EXPECT_EQ(source.SI.SlideAt(1).Title, "Introduction");
+    EXPECT_EQ(source.SI.SlideAt(2).Title, "Overview");
 }
 
 TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHolds)

@@ -61,9 +61,9 @@ TEST_F(Directives, ConditionTableRowOrder)
 TEST_F(Directives, TargetConditionsFallThroughByDiskFlag)
 {
     audioSlides(1);
-    engine.S.OptCD = true;
-    engine.S.OptWeb = true;
-    engine.S.Stream = false;
+    source.S.OptCD = true;
+    source.S.OptWeb = true;
+    source.S.Stream = false;
     EXPECT_TRUE(cond("CDROM", 1, true));
     EXPECT_FALSE(cond("CDROM", 1, false));
     EXPECT_TRUE(cond("WEB", 1, false));
@@ -71,12 +71,12 @@ TEST_F(Directives, TargetConditionsFallThroughByDiskFlag)
     EXPECT_TRUE(cond("PSEUDOSTREAM", 1, true));    // NOT the streaming option
     EXPECT_FALSE(cond("PSEUDOSTREAM", 1, false));  // decided by the STREAM row
     EXPECT_FALSE(cond("STREAM", 1, true));         // no row for it on disk
-    engine.S.Stream = true;
+    source.S.Stream = true;
     EXPECT_FALSE(cond("PSEUDOSTREAM", 1, true));
     EXPECT_TRUE(cond("PSEUDOSTREAM", 1, false));
     EXPECT_TRUE(cond("STREAM", 1, false));
     // On disk a line naming both CDROM and STREAM is decided by CDROM.
-    engine.S.OptCD = false;
+    source.S.OptCD = false;
     EXPECT_FALSE(cond("CDROM STREAM", 1, true));
 }
 
@@ -99,8 +99,8 @@ TEST_F(Directives, CaptionsFollowTheSlidesPart)
 {
     // Part 1 audio with captions, part 2 video without, part 3 video with.
     slides({{1, -1}, {-1, 2}, {-1, 3}, {-1, -1}});
-    engine.SI.CaptionsFile[1] = "captions1.vtt";
-    engine.SI.CaptionsFile[3] = "captions3.vtt";
+    source.SI.EditPart(1).CaptionsFile = "captions1.vtt";
+    source.SI.EditPart(3).CaptionsFile = "captions3.vtt";
     expectRows({
         {"CAPTIONS", 1, true},
         {"CAPTIONS", 2, false},

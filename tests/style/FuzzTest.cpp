@@ -60,8 +60,8 @@ protected:
 TEST_F(Fuzz, RandomTemplatesAndPages)
 {
     slides({{1, -1}, {1, 2}, {-1, 2}, {-1, -1}});
-    engine.SI.SlideTitle[2] = "N*N T#T";
-    engine.S.LecName = "N*N";
+    source.SI.EditSlide(2).Title = "N*N T#T";
+    source.S.LecName = "N*N";
     engine.MaxLoopPasses = 2000;
     Tav_SetUnattended(true);
     for (int round = 0; round < 300; ++round) {
@@ -69,7 +69,7 @@ TEST_F(Fuzz, RandomTemplatesAndPages)
         putLecture("sld002.htm", garbage(200));
         putLecture("img004.not", randomText(5));
         const bool toDisk = rng() % 2;
-        engine.S.Stream = rng() % 2;
+        source.S.Stream = rng() % 2;
         engine.PartRestrict = rng() % 2;
         run(randomText(30), static_cast<int>(rng() % 6), toDisk);
         ASSERT_EQ(engine.LoopDepth, 0) << "round " << round;
@@ -78,8 +78,8 @@ TEST_F(Fuzz, RandomTemplatesAndPages)
         StyleEngine::AutoLink(StyleEngine::StripTags(line));
     }
     // Whole style directories, including slide numbers beyond the table.
-    engine.SI.NumOfSlides = 500;
-    engine.SI.NumOfParts = 3;
+    source.SI.Slides.resize(500);
+    source.SI.Parts.resize(3);
     for (int round = 0; round < 5; ++round) {
         putStyle("sld000.htm", "!IFDEF LASTINPART\nN+N X*X\n!ENDIF\n");
         putStyle("p0.htm", randomText(10));

@@ -75,7 +75,7 @@ TEST_F(SectionCopy, WholeFileEmptyMarkersAndMissingFiles)
 TEST_F(SectionCopy, FiltersRunBeforeTokens)
 {
     audioSlides(1);
-    engine.S.LecName = "<b>www.x.org</b>";
+    source.S.LecName = "<b>www.x.org</b>";
     putLecture("page.htm", "<i>N*N</i> www.a.org\n");
     std::ostringstream out;
     engine.CopySection("", "", lecture.file("page.htm"), out, 1, true, true, true, false);

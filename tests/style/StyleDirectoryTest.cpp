@@ -98,12 +98,12 @@ TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
     EXPECT_FALSE(engine.ProcessStyleFile(1, "gone.htm", true));
     EXPECT_TRUE(sink.saw(style.file("gone.htm") + " does not exist "));
     putStyle("index.htm", "x\n");
-    engine.S.OutDir = output.file("missing/deeper");
+    source.S.OutDir = output.file("missing/deeper");
     engine.StyleError.clear();
     EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
     EXPECT_TRUE(holds(engine.StyleError, "Unable to create "));
     // Never into whatever the current directory happens to be.
-    engine.S.OutDir = " ";
+    source.S.OutDir = " ";
     engine.StyleError.clear();
     EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
     EXPECT_EQ(engine.StyleError, "No output directory for index.htm");
@@ -141,8 +141,8 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
 TEST_F(StyleDirectory, JoinedPathsHaveOneSeparator)
 {
     audioSlides(1);
-    engine.S.StyleDir = style.path().string();         // none
-    engine.S.LecDir = lecture.path().string() + "//";  // two
+    source.S.StyleDir = style.path().string();         // none
+    source.S.LecDir = lecture.path().string() + "//";  // two
     putStyle("sld000.htm", "!INCLUDE\n");
     putLecture("sld001.htm", "lecture page\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
 
@@ -26,37 +27,35 @@ protected:
     testing_support::TempDir style, lecture, output;
     testing_support::RecordingMessageSink sink;
     BasicEngineHost host;
-    StyleEngine engine {&host};
+    // The lecture and settings the engine reads, and its layout.
+    SlideEngine source {&host};
+    PageLayout layout;
+    StyleEngine engine {source.SI, source.S, layout, &host};
 
     void SetUp() override
     {
-        engine.S.StyleDir = style.dir();
-        engine.S.LecDir = lecture.dir();
-        engine.S.OutDir = output.path().string();  // no trailing separator on purpose
-        engine.S.LecName = "talk";
-        engine.S.WebURL = "http://example.org/talk/";
-        engine.S.StreamURL = "rtsp://example.org/talk/";
+        source.S.StyleDir = style.dir();
+        source.S.LecDir = lecture.dir();
+        source.S.OutDir = output.path().string();  // no trailing separator on purpose
+        source.S.LecName = "talk";
+        source.S.WebURL = "http://example.org/talk/";
+        source.S.StreamURL = "rtsp://example.org/talk/";
     }
 
     // Slides 1..n, each with the given parts; names, images, times and
     // titles follow the slide number.
     void slides(const std::vector<SlideSpec>& specs)
     {
-        SlideInfo& si = engine.SI;
-        si = SlideInfo {};
-        si.NumOfSlides = static_cast<int16_t>(specs.size());
+        Lecture& si = source.SI;
+        si = Lecture {};
         for (size_t k = 0; k < specs.size(); ++k) {
             const int i = static_cast<int>(k) + 1;
-            si.AudioPart[i] = static_cast<int16_t>(specs[k].audio);
-            si.VideoPart[i] = static_cast<int16_t>(specs[k].video);
-            si.SlideName[i] = "sld" + Fmt000(i) + ".htm";
-            si.SlideImage[i] = "img" + Fmt000(i) + ".gif";
-            si.SlideTitle[i] = "Title " + std::to_string(i);
-            si.StartTime[i] = "00:00:" + Fmt00(10 * (i - 1));
-            si.EndTime[i] = "00:00:" + Fmt00(10 * i);
+            si.Slides.push_back({"00:00:" + Fmt00(10 * (i - 1)), "00:00:" + Fmt00(10 * i), "sld" + Fmt000(i) + ".htm",
+                                 "img" + Fmt000(i) + ".gif", "Title " + std::to_string(i), specs[k].audio,
+                                 specs[k].video});
             for (int p : {specs[k].audio, specs[k].video})
-                if (p > si.NumOfParts)
-                    si.NumOfParts = static_cast<int16_t>(p);
+                if (p > si.PartCount())
+                    si.Parts.resize(static_cast<size_t>(p));
         }
     }
     // n audio-only slides in part 1.
@@ -75,7 +74,7 @@ protected:
         std::istringstream in(text);
         TemplateLines lines(in);
         std::ostringstream out;
-        lastOk = engine.ProcessTemplate(slide, engine.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out, toDisk);
+        lastOk = engine.ProcessTemplate(slide, source.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out, toDisk);
         return splitCrLf(out.str());
     }
     bool lastOk = true;

@@ -36,17 +36,17 @@ TEST_F(Tokens, AreCaseSensitiveAndSkipCommentLines)
 TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
 {
     audioSlides(2);
-    engine.SI.SlideTitle[1] = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
+    source.SI.EditSlide(1).Title = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
     EXPECT_EQ(tokens("T#T", 1), "About talk, slide N#N");
     // A value holding its own token is inserted once, not expanded forever.
-    engine.S.LecName = "the N*N lecture";
+    source.S.LecName = "the N*N lecture";
     EXPECT_EQ(tokens("N*N and N*N", 1), "the N*N lecture and the N*N lecture");
 }
 
 TEST_F(Tokens, ValuesFormingTokensWithTheirNeighboursFollowTheOrder)
 {
     audioSlides(2);
-    engine.SI.SlideTitle[1] = "ab L";
+    source.SI.EditSlide(1).Title = "ab L";
     // T#T gives "ab L*W#V": L*W comes before W#V and takes its W.
     EXPECT_EQ(tokens("T#T*W#V", 1), "ab C:#V");
     // Overlapping tokens: S#S comes first and breaks S*S.
@@ -79,7 +79,7 @@ size_t tokenIndex(std::string_view text)
 TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
 {
     audioSlides(3);
-    engine.SI.BrowserCopy[1] = "talk1.mp4";
+    source.SI.EditPart(1).BrowserCopy = "talk1.mp4";
     std::vector<std::string> pieces, values;
     for (const StyleToken& token : kStyleTokens) {
         pieces.emplace_back(token.text);
@@ -89,12 +89,12 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
          {"L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P", "x", " ", "<AREA ", "HREF=\"file://", "\""})
         pieces.emplace_back(piece);
     // Values that hold tokens or halves of them.
-    engine.SI.SlideTitle[2] = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
-    engine.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W";
-    for (const auto& [token, dir, text] : {std::tuple {"S*P", &engine.S.LecDir, "S*S#"},
-                                           {"S*M", &engine.S.MediaDir, "-"},
-                                           {"S*C", &engine.S.CopyDir, ""},
-                                           {"S*S", &engine.S.StyleDir, "*P"}})
+    source.SI.EditSlide(2).Title = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
+    source.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W";
+    for (const auto& [token, dir, text] : {std::tuple {"S*P", &source.S.LecDir, "S*S#"},
+                                           {"S*M", &source.S.MediaDir, "-"},
+                                           {"S*C", &source.S.CopyDir, ""},
+                                           {"S*S", &source.S.StyleDir, "*P"}})
         *dir = values[tokenIndex(token)] = text;
     std::mt19937 rng(7);
     for (int round = 0; round < 3000; ++round) {
@@ -119,38 +119,38 @@ TEST_F(Tokens, EachHasItsOwnTextAndAMeaning)
 TEST_F(Tokens, HtmlTitleIsSafeInTextAndAttributesAndKeepsCharacterReferences)
 {
     audioSlides(2);
-    engine.SI.SlideTitle[1] = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
+    source.SI.EditSlide(1).Title = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
     EXPECT_EQ(tokens(R"(<img alt="T*T">)", 1),
               R"(<img alt="Why &quot;timing&quot; &lt;matters&gt; &amp; R&amp;D &amp; &#39;x&#x2014; &amp;bogus">)");
     // The plain title stays exactly as loaded.
-    EXPECT_EQ(tokens("T#T", 1), engine.SI.SlideTitle[1]);
-    engine.SI.SlideTitle[2] = "a N*N b";
+    EXPECT_EQ(tokens("T#T", 1), source.SI.SlideAt(1).Title);
+    source.SI.EditSlide(2).Title = "a N*N b";
     EXPECT_EQ(tokens("T*T|N*N", 2), "a N*N b|talk");
 }
 
 TEST_F(Tokens, HtmlLectureNameIsSafeInTextAndAttributes)
 {
     audioSlides(1);
-    engine.S.LecName = R"(x-<img src=x onerror=alert(1)> "q")";
+    source.S.LecName = R"(x-<img src=x onerror=alert(1)> "q")";
     EXPECT_EQ(
         tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
         R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
     // The plain name stays exactly as set.
-    EXPECT_EQ(tokens("N*N", 1), engine.S.LecName);
+    EXPECT_EQ(tokens("N*N", 1), source.S.LecName);
 }
 
 TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
 {
     slides({{-1, 1}, {-1, 2}, {3, -1}});
-    engine.SI.BrowserCopy[1] = "talk1.mp4";
-    engine.SI.BrowserCopy[2] = R"(my "talk" #2 & 100%.webm)";
-    engine.SI.BrowserCopy[3] = "N*N <x>3.m4a";
+    source.SI.EditPart(1).BrowserCopy = "talk1.mp4";
+    source.SI.EditPart(2).BrowserCopy = R"(my "talk" #2 & 100%.webm)";
+    source.SI.EditPart(3).BrowserCopy = "N*N <x>3.m4a";
     EXPECT_EQ(tokens(R"(<video src="B*C">)", 1), R"(<video src="talk1.mp4">)");
     EXPECT_EQ(tokens(R"(<video src="B*C">)", 2), R"(<video src="my%20%22talk%22%20%232%20%26%20100%25.webm">)");
     // An audio part's copy; a name holding a token is not expanded.
     EXPECT_EQ(tokens("B*C", 3), "N%2AN%20%3Cx%3E3.m4a");
     // Before media preparation made a copy the value is empty.
-    engine.SI.BrowserCopy[1].clear();
+    source.SI.EditPart(1).BrowserCopy.clear();
     EXPECT_EQ(tokens("[B*C]", 1), "[]");
 }
 
@@ -172,7 +172,7 @@ TEST_F(Tokens, AddressesDependOnTargetAndStreaming)
     audioSlides(1);
     EXPECT_EQ(tokens("U#U M#M", 1, true), "file: file:");
     EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|http://example.org/talk/");
-    engine.S.Stream = true;
+    source.S.Stream = true;
     EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|rtsp://example.org/talk/");
     EXPECT_EQ(tokens("M#M", 1, true), "file:");
 }
@@ -180,30 +180,30 @@ TEST_F(Tokens, AddressesDependOnTargetAndStreaming)
 TEST_F(Tokens, DriveLettersAndSettings)
 {
     audioSlides(1);
-    engine.S.CDDir = "E:\\cd\\";
-    engine.S.WebDir = "\\\\server\\web\\";
+    source.S.CDDir = "E:\\cd\\";
+    source.S.WebDir = "\\\\server\\web\\";
     EXPECT_EQ(tokens("L*C L*W", 1), "E: C:");
-    engine.S.CDDir = "/media/cd/";
+    source.S.CDDir = "/media/cd/";
     EXPECT_EQ(tokens("L*C", 1), "C:");
-    engine.S.MediaDir = "/m/";
-    engine.S.CopyDir = "/c/";
-    engine.S.WebDir = "/w/";
+    source.S.MediaDir = "/m/";
+    source.S.CopyDir = "/c/";
+    source.S.WebDir = "/w/";
     EXPECT_EQ(tokens("S*P|S*M|S*C|S*S|D*C|D*W", 1),
-              engine.S.LecDir + "|/m/|/c/|" + engine.S.StyleDir + "|/media/cd/|/w/");
+              source.S.LecDir + "|/m/|/c/|" + source.S.StyleDir + "|/media/cd/|/w/");
     EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "120 160 190 160");
-    engine.VideoHeight = 240;
-    engine.VideoWidth = 320;
-    engine.FrameWidth = 350;
-    engine.PlayerWidth = 320;
+    layout.VideoHeight = 240;
+    layout.VideoWidth = 320;
+    layout.FrameWidth = 350;
+    layout.PlayerWidth = 320;
     EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "240 320 350 320");
 }
 
 TEST_F(Tokens, PartsAndMediaFiles)
 {
     slides({{1, -1}, {2, -1}, {-1, 3}, {-1, -1}});
-    engine.SI.AudioFile[1] = "/m/talk1.ra";
-    engine.SI.AudioFile[2] = "/m/talk2.ra";
-    engine.SI.VideoFile[3] = "/m/talk3.rm";
+    source.SI.EditPart(1).AudioFile = "/m/talk1.ra";
+    source.SI.EditPart(2).AudioFile = "/m/talk2.ra";
+    source.SI.EditPart(3).VideoFile = "/m/talk3.rm";
     EXPECT_EQ(tokens("P-P P#P P+P F*M", 1), "1 1 2 /m/talk1.ra");
     // The audio rule compares with the last slide's audio part (-1): no cap.
     EXPECT_EQ(tokens("P-P P#P P+P F*M", 2), "1 2 3 /m/talk2.ra");
