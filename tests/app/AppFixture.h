@@ -1,14 +1,19 @@
 // One application context over a temporary preferences file, with a
-// lecture directory and helpers to fill it.
+// lecture directory and helpers to fill it and to answer its dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "TestSupport.h"
 #include "app/AppContext.h"
+#include "app/MainWindow.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
 #include "core/TavUtils.h"
@@ -23,6 +28,7 @@ protected:
     PublishForm& publishForm = app.publishForm();
     MainWindow& mainWindow = app.mainWindow();
     std::string lec = dir.dir() + "talk/";
+    std::string msg;
 
     void SetUp() override
     {
@@ -39,6 +45,40 @@ protected:
         for (const auto& e : fs::directory_iterator(testing_support::sampleDir()))
             if (e.is_regular_file())
                 fs::copy_file(e.path(), lec + e.path().filename().string(), fs::copy_options::overwrite_existing);
+    }
+
+    // The directory chooser answers with d (and notes its title).
+    void chooseDirectory(const std::string& d, std::string* title = nullptr)
+    {
+        app.hooks.chooseDirectory = [d, title](const std::string& t, std::string& chosen, bool) {
+            if (title)
+                *title = t;
+            chosen = d;
+            return true;
+        };
+    }
+
+    // A preference as stored on disk, read by a fresh program.
+    std::string stored(const char* key) const
+    {
+        Preferences p(QString::fromStdString(dir.file("prefs.ini")));
+        p.Form_Load();
+        return p.Get(key);
+    }
+
+    // Runs the event loop until done() or 30 seconds have passed.
+    static void runUntil(const std::function<bool()>& done)
+    {
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (done())
+                loop.quit();
+        });
+        poll.start(20);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        if (!done())
+            loop.exec();
     }
 };
 

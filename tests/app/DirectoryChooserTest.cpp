@@ -1,3 +1,5 @@
+// The directory chooser's model: OK and Cancel, a bad or missing start,
+// creating the start and new directories.
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -60,27 +62,22 @@ TEST(DirectoryChooser, CreatesTheStartingPathWhenAllowedAndMakesNewDirectories)
     EXPECT_TRUE(fs::is_directory(d.dir() + "not/yet"));
     EXPECT_EQ(s.currentDir, d.dir() + "not/yet/");
 
-    hooks.inputBox = [&](const std::string& prompt, const std::string& title, std::string& answer) {
-        EXPECT_EQ(prompt, "Enter New Directory");
-        EXPECT_EQ(title, "Creating Directory");
-        answer += "made ";
-        return true;
+    std::vector<std::string> asked;
+    const auto makeDir = [&](const std::string& typed) {
+        hooks.inputBox = [&](const std::string& prompt, const std::string& title, std::string& answer) {
+            asked.push_back(title + ": " + prompt + " [" + answer + "]");
+            answer = typed;
+            return true;
+        };
+        s.cmdMkDir_Click();
     };
-    s.cmdMkDir_Click();
+    makeDir(d.dir() + "not/yet/made ");
+    EXPECT_EQ(asked, Strings {"Creating Directory: Enter New Directory [" + d.dir() + "not/yet/]"});
     EXPECT_TRUE(fs::is_directory(d.dir() + "not/yet/made"));
     EXPECT_EQ(s.DirName, d.dir() + "not/yet/made/");
-    hooks.inputBox = [](const std::string&, const std::string&, std::string& answer) {
-        answer = "   ";
-        return true;
-    };
-    s.cmdMkDir_Click();
+    makeDir("   ");
     EXPECT_EQ(s.DirName, d.dir() + "not/yet/made/");
-    // A bare name goes inside the highlighted folder.
-    hooks.inputBox = [](const std::string&, const std::string&, std::string& answer) {
-        answer = "physics1";
-        return true;
-    };
-    s.cmdMkDir_Click();
+    makeDir("physics1");  // a bare name goes inside the highlighted folder
     EXPECT_TRUE(fs::is_directory(d.dir() + "not/yet/made/physics1"));
     EXPECT_EQ(s.DirName, d.dir() + "not/yet/made/physics1/");
 }

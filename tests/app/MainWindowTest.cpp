@@ -1,12 +1,12 @@
+// The main window's model: its start, its lecture directory, the slide
+// scan and preview, the slide import through the export module and the
+// publish buttons it drives.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
-
 #include "AppFixture.h"
-#include "app/MainWindow.h"
-#include "app/Preferences.h"
+#include "FakePresentationApp.h"
+#include "app/MainWindowSlideImport.h"
+#include "import/SlideExporter.h"
 
 namespace pellucor {
 
@@ -15,55 +15,36 @@ using namespace testing_support;
 
 namespace {
 
-class MainWindowTest : public AppFixture { };
-
-// A presentation of `count` slides whose export writes that many images.
-class FakeImporter : public SlideImporter {
-public:
-    int16_t count = 3;
-    int width = 0, height = 0;
-    int16_t OpenPresentation(const std::string&) override { return count; }
-    bool ExportSlides(const std::string& dir, int w, int h) override
-    {
-        width = w;
-        height = h;
-        for (int i = 1; i <= count; ++i)
-            writeFile(dir + "img00" + std::to_string(i) + ".gif", "GIF89a");
-        return true;
-    }
-    std::string SlideTitle(int i) override { return "Title " + std::to_string(i); }
-    void Close() override { }
+class MainWindowTest : public AppFixture {
+protected:
+    FakeAppLog log;
+    SlideExporter ppt {[this] { return std::make_unique<FakePresentationApp>(&log); }};
+    MainWindowSlideImport importer {mainWindow, &ppt};
 };
-
-MainWindow::StartWindow startWith(const std::string& more, bool byAutomation, std::string* caption = nullptr)
-{
-    TempDir d;
-    const QString ini = QString::fromStdString(d.file("prefs.ini"));
-    {
-        Preferences p(ini);
-        p.Form_Load();
-        p.Set("prfMore", more);
-        p.DoSave();
-    }
-    AppContext app(ini);
-    const auto first = app.Start(byAutomation);
-    if (caption)
-        *caption = app.publishForm().Caption;
-    return first;
-}
 
 TEST(MainWindowStartup, FirstWindowFollowsPrfMoreAndTheAutomationClient)
 {
     RecordingMessageSink sink;
-    EXPECT_EQ(startWith(" YeS ", false), MainWindow::StartWindow::Detail);
-    EXPECT_EQ(startWith("server", false), MainWindow::StartWindow::Server);
-    EXPECT_EQ(startWith("", false), MainWindow::StartWindow::Main);
-    EXPECT_EQ(startWith("no", false), MainWindow::StartWindow::Main);
-    std::string caption;
-    EXPECT_EQ(startWith("server", true, &caption), MainWindow::StartWindow::Detail);
-    EXPECT_EQ(caption, "Pellucor-Pellucor (automated)");
-    startWith("", false, &caption);
-    EXPECT_EQ(caption, "Pellucor 2000 - Power User Version :)");
+    using W = MainWindow::StartWindow;
+    const char* const user = "Pellucor 2000 - Power User Version :)";
+    for (const auto& [more, automated, first, caption] :
+         {std::tuple {" YeS ", false, W::Detail, user},
+          {"server", false, W::Server, user},
+          {"", false, W::Main, user},
+          {"no", false, W::Main, user},
+          {"server", true, W::Detail, "Pellucor-Pellucor (automated)"}}) {
+        TempDir d;
+        const QString ini = QString::fromStdString(d.file("prefs.ini"));
+        {
+            Preferences p(ini);
+            p.Form_Load();
+            p.Set("prfMore", more);
+            p.DoSave();
+        }
+        AppContext app(ini);
+        EXPECT_EQ(app.Start(automated), first) << more;
+        EXPECT_EQ(app.publishForm().Caption, caption) << more;
+    }
 }
 
 TEST_F(MainWindowTest, StartupFillsTheSizeListAndTheDetailedFormFromTheLastLecture)
@@ -103,9 +84,7 @@ TEST_F(MainWindowTest, SlideScanListsEachImageOnceAndPreviewStaysInRange)
     EXPECT_TRUE(sink.saw("Now, any file with a *.jpg or *.gif extension will be treated as a slide"));
     EXPECT_EQ(mainWindow.ImageNames, (Strings {"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
     EXPECT_EQ(mainWindow.TavImageCount(), 4);
-    EXPECT_EQ(mainWindow.TavImageName(0), "");
-    EXPECT_EQ(mainWindow.TavImageName(5), "");
-    EXPECT_EQ(mainWindow.TavImageName(4), "photo.jpg");
+    EXPECT_EQ(mainWindow.TavImageName(0) + mainWindow.TavImageName(5) + mainWindow.TavImageName(4), "photo.jpg");
 
     mainWindow.PreviewIndex = 1;
     mainWindow.TavSlidePreview();
@@ -123,8 +102,7 @@ TEST_F(MainWindowTest, SlideScanListsEachImageOnceAndPreviewStaysInRange)
     EXPECT_TRUE(mainWindow.imgPreview.empty());
 
     mainWindow.SetLectureDir(dir.dir() + "empty/");
-    EXPECT_EQ(mainWindow.lblCount, "No Slides");
-    EXPECT_EQ(mainWindow.lblPreview, "No Slides");
+    EXPECT_EQ(mainWindow.lblCount + " " + mainWindow.lblPreview, "No Slides No Slides");
 }
 
 TEST_F(MainWindowTest, SlideChecksAndTheOldLayoutWarning)
@@ -164,11 +142,12 @@ TEST_F(MainWindowTest, PublishControlsFollowTheNewLectureAndPrefillTheDetailedFo
 {
     copySample();
     mainWindow.SetLectureDir(lec);
-    EXPECT_TRUE(mainWindow.Enabled["cmdPub"]);
-    EXPECT_TRUE(mainWindow.Enabled["mnuAdjustTimes"]);
-    EXPECT_TRUE(mainWindow.Enabled["cmdUploadRep"]);
-    EXPECT_FALSE(mainWindow.Enabled["cmdTestDisk"]);
-    EXPECT_FALSE(mainWindow.Enabled["cmdPubWeb"]);
+    for (const auto& [control, enabled] : {std::pair {"cmdPub", true},
+                                           {"mnuAdjustTimes", true},
+                                           {"cmdUploadRep", true},
+                                           {"cmdTestDisk", false},
+                                           {"cmdPubWeb", false}})
+        EXPECT_EQ(mainWindow.Enabled[control], enabled) << control;
     EXPECT_EQ(publishForm.TextCDDir, lec + "synccd/");
     EXPECT_EQ(publishForm.TextWebDir, lec + "syncweb/");
     EXPECT_EQ(publishForm.TextStyle, PELLUCOR_STYLE_DIR);
@@ -185,65 +164,59 @@ TEST_F(MainWindowTest, PublishControlsFollowTheNewLectureAndPrefillTheDetailedFo
     EXPECT_EQ(mainWindow.lblPublishReason, "");
 }
 
-TEST_F(MainWindowTest, PresentationExportUsesTheChosenSize)
+TEST_F(MainWindowTest, SelectThenConvertFillsTheLectureAtTheChosenSizeAndReportsOnTheMainWindow)
 {
-    FakeImporter importer;
+    log.decks.push_back({"/decks/talk.pptx", FakeDeck {{"Welcome", "Why \"timing\" matters", std::nullopt}}});
     app.hooks.slideImporter = &importer;
     app.hooks.choosePresentation = [](std::string& p) {
         p = "/decks/talk.pptx";
         return true;
     };
+    std::vector<std::pair<QString, uint>> statuses;
+    QObject::connect(&mainWindow, &MainWindow::statusChanged,
+                     [&](const QString& text, uint colour) { statuses.emplace_back(text, colour); });
     mainWindow.lstSize = {"320x240", "400x300", "640x480", "800x600", "1024x768"};
     mainWindow.SetLectureDir(lec);
     mainWindow.cmdSelectPPT_Click();
     EXPECT_EQ(mainWindow.lblPPTFile, "/decks/talk.pptx");
     EXPECT_EQ(mainWindow.lblPPTCount, "3 Slide(s)");
     EXPECT_TRUE(mainWindow.Enabled["cmdExport"]);
-    EXPECT_FALSE(sink.saw("Mis-Match between number of PowerPoint Slides and Images"));  // a new lecture
-    mainWindow.lstSizeIndex = 4;
+    mainWindow.lstSizeIndex = 0;
     mainWindow.cmdExport_Click();
-    EXPECT_EQ(importer.width, 1024);
-    EXPECT_EQ(importer.height, 768);
-    mainWindow.lstSizeIndex = 6;  // widescreen
-    mainWindow.cmdExport_Click();
-    EXPECT_EQ(importer.width, 1280);
-    EXPECT_EQ(importer.height, 720);
     EXPECT_EQ(mainWindow.ImageCount, 3);
-    EXPECT_EQ(mainWindow.lblTitle, "Title 1");
-    mainWindow.lstSizeIndex = -1;
-    mainWindow.cmdExport_Click();
-    EXPECT_EQ(importer.width, 640);
-    EXPECT_EQ(importer.height, 480);
+    EXPECT_EQ(readLines(lec + "titles.txt").at(3), "\"img002.gif\" \"Why &qt;timing&qt; matters\"");
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.front().first, QString::fromStdString("Deleting graphics files from " + lec));
+    EXPECT_EQ(statuses.back(), std::make_pair(QString("Slide processing complete - 3 slides"), uint(kColourGreen)));
+    EXPECT_FALSE(sink.saw("Mis-Match"));  // a new lecture
+    // One open for Select, none again for Convert (same path), then closed.
+    EXPECT_FALSE(ppt.IsOpen());
+    EXPECT_EQ(log.calls.front(), "start");
+    EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "open /decks/talk.pptx"), 1);
+    EXPECT_EQ(log.calls.back(), "quit");
+    for (const auto& [index, size] : {std::pair {0, "320x240"}, {4, "1024x768"}, {6, "1280x720"}, {-1, "640x480"}}) {
+        mainWindow.lstSizeIndex = index;  // 6: widescreen; -1: none chosen
+        mainWindow.cmdExport_Click();
+        EXPECT_EQ(readFile(lec + "img003.gif"), std::string("slide 3 ") + size) << index;
+    }
 }
 
-TEST_F(MainWindowTest, ChoosingAMissingLectureDirectoryChangesNothing)
-{
-    mainWindow.SetLectureDir(lec);
-    app.hooks.chooseDirectory = [&](const std::string&, std::string& d, bool) {
-        d = dir.dir() + "nowhere/";
-        return true;
-    };
-    mainWindow.cmdOpenLecture_Click();
-    EXPECT_EQ(sink.messages.back(), "Directory - " + dir.dir() + "nowhere/ does not exist");
-    EXPECT_EQ(mainWindow.lblDirectory, lec);
-}
-
-TEST_F(MainWindowTest, OpeningAnotherLectureClearsTheStatusLineUnlessAPublishRuns)
+TEST_F(MainWindowTest, OpeningAnotherLectureClearsTheStatusLineUnlessAPublishRunsOrItIsMissing)
 {
     app.Start();
     mainWindow.SetLectureDir(lec);
+    chooseDirectory(dir.dir() + "nowhere/");  // a directory that does not exist changes nothing
+    mainWindow.cmdOpenLecture_Click();
+    EXPECT_EQ(sink.messages.back(), "Directory - " + dir.dir() + "nowhere/ does not exist");
+    EXPECT_EQ(mainWindow.lblDirectory, lec);
     const std::string other = dir.dir() + "other/";
     fs::create_directories(other);
-    std::string chosen = lec;
-    app.hooks.chooseDirectory = [&](const std::string&, std::string& d, bool) {
-        d = chosen;
-        return true;
-    };
+    chooseDirectory(lec);
     publishForm.SetStatus("Process:All Done", kColourWhite);
     mainWindow.cmdOpenLecture_Click();  // the same lecture again
     EXPECT_EQ(mainWindow.lblStatus, "Process:All Done");
 
-    chosen = other;
+    chooseDirectory(other);
     publishForm.SetStatus("Process:All Done", kColourRed);
     mainWindow.cmdOpenLecture_Click();
     EXPECT_EQ(mainWindow.lblDirectory, other);
@@ -252,44 +225,13 @@ TEST_F(MainWindowTest, OpeningAnotherLectureClearsTheStatusLineUnlessAPublishRun
     EXPECT_EQ(publishForm.statusLine, "");
 
     // A publish still running goes on reporting in the status line.
-    chosen = lec;
+    chooseDirectory(lec);
     publishForm.SetStatus("process:Video Merge (2 seconds)");
     publishForm.logPoller.start();
     mainWindow.cmdNewLecture_Click();
     publishForm.logPoller.stop();
     EXPECT_EQ(mainWindow.lblDirectory, lec);
     EXPECT_EQ(mainWindow.lblStatus, "process:Video Merge (2 seconds)");
-}
-
-TEST_F(MainWindowTest, GuidedPublishToDiskEnablesTestWhenTheScriptIsDone)
-{
-    copySample();
-    mainWindow.SetLectureDir(lec);
-    publishForm.logPoller.setInterval(50);
-    mainWindow.timDisk.setInterval(20);
-    std::vector<std::string> titles;
-    app.hooks.chooseDirectory = [&](const std::string& title, std::string& d, bool) {
-        titles.push_back(title);
-        d = dir.dir() + "disk/";
-        return true;
-    };
-    mainWindow.cmdPub_Click();
-    EXPECT_EQ(titles, std::vector<std::string> {"Select Disk Publish Directory"});
-    EXPECT_EQ(publishForm.TextCDDir, dir.dir() + "disk/");
-    ASSERT_TRUE(mainWindow.timDisk.isActive()) << mainWindow.lblStatus;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!mainWindow.timDisk.isActive() && !publishForm.logPoller.isActive())
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_EQ(mainWindow.lblStatus, "Process:All Done");  // mirrored from the detailed form
-    EXPECT_TRUE(mainWindow.Enabled["cmdTestDisk"]);
-    EXPECT_TRUE(mainWindow.Enabled["mnuTestDisk"]);
-    EXPECT_TRUE(fs::exists(dir.dir() + "disk/index.htm"));
 }
 
 TEST_F(MainWindowTest, WebWatcherEnablesUploadAndStopsWhenTheRunEndsWithoutAllDone)

@@ -1,20 +1,13 @@
+// The detailed form: the checks before a publish starts, the publish it
+// mirrors to its end or cancels, its settings files and fields.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QProcess>
-#include <QThread>
-#include <QTimer>
 
-#include <algorithm>
 #include <csignal>
-#include <filesystem>
-#include <unistd.h>
 
+#include "AppFixture.h"
 #include "QtCoreTestApp.h"
-#include "TestSupport.h"
-#include "app/Preferences.h"
-#include "app/PublishForm.h"
 
 namespace pellucor {
 
@@ -25,22 +18,16 @@ namespace {
 
 PELLUCOR_QT_CORE_TEST_APP();
 
-class DetailedForm : public ::testing::Test {
+class DetailedForm : public AppFixture {
 protected:
-    TempDir dir;
-    RecordingMessageSink sink;
-    Preferences prefs {QString::fromStdString(dir.file("prefs.ini"))};
-    PublishForm form {&prefs};
-    std::string media, out;
-    std::string msg;
+    PublishForm& form = publishForm;
+    std::string& media = lec;
+    std::string out = dir.dir() + "out/";
 
     void SetUp() override
     {
-        prefs.Form_Load();
+        AppFixture::SetUp();
         form.Form_Load();
-        media = dir.dir() + "talk/";
-        out = dir.dir() + "out/";
-        fs::create_directories(media);
         form.TextMedia = media;
         form.TextPP = media;
         form.TextName = "talk";
@@ -51,47 +38,33 @@ protected:
     }
     void waitForEnd()
     {
-        QEventLoop loop;
-        QObject::connect(&form, &PublishForm::publishFinished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-        if (form.Publishing() || form.logPoller.isActive())
-            loop.exec();
-    }
-    void copySample()
-    {
-        for (const auto& e : fs::directory_iterator(sampleDir()))
-            if (e.is_regular_file())
-                fs::copy_file(e.path(), media + e.path().filename().string(), fs::copy_options::overwrite_existing);
+        runUntil([&] { return !form.Publishing() && !form.logPoller.isActive(); });
     }
 };
 
 TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
 {
-    EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "Media directory is empty " + media);
-    EXPECT_TRUE(sink.messages.empty());  // its caller shows it, once
-    writeFile(media + "talk1.rm", "");
-    EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "Media directory has no event data (*.txt) " + media);
-    fs::remove(media + "talk1.rm");
-    writeFile(media + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
-    EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg,
+    const std::string same = "Input and Output Directories are the same " + media;
+    // Each row: the files in the media directory, the output directory, the refusal.
+    for (const auto& [files, output, refusal] : std::vector<std::tuple<Strings, std::string, std::string>> {
+             {{}, out, "Media directory is empty " + media},
+             {{"talk1.rm"}, out, "Media directory has no event data (*.txt) " + media},
+             {{"talk1.txt"},
+              out,
               "Media directory has no media (*.rm or *.ra) " + media
-                  + " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
-    // A recording of today is media too.
-    writeFile(media + "talk1.M4A", "");
-    form.TextCDDir = media;
-    EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "Input and Output Directories are the same " + media);
-    fs::remove(media + "talk1.M4A");
-    writeFile(media + "talk1.ra", "");
-    form.TextCDDir = "  " + media.substr(0, media.size() - 1) + "  ";
-    EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "Input and Output Directories are the same " + media);
-    form.TextCDDir = "C:\\out";
-    EXPECT_FALSE(form.DoStart(msg));
-    EXPECT_EQ(msg, "Bad drive letter C:\\out");
+                  + " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)"},
+             {{"talk1.txt", "talk1.M4A"}, media, same},  // a recording of today is media too
+             {{"talk1.txt", "talk1.ra"}, "  " + media.substr(0, media.size() - 1) + "  ", same},
+             {{"talk1.txt", "talk1.ra"}, "C:\\out", "Bad drive letter C:\\out"}}) {
+        fs::remove_all(media);
+        for (const auto& f : files)
+            writeFile(media + f, f == "talk1.txt" ? "u 0 1 URL\\sld001.htm\r\n" : "");
+        fs::create_directories(media);
+        form.TextCDDir = output;
+        EXPECT_FALSE(form.DoStart(msg));
+        EXPECT_EQ(msg, refusal);
+        EXPECT_TRUE(!files.empty() || sink.messages.empty());  // its caller shows it, once
+    }
 }
 
 TEST_F(DetailedForm, MirrorsThePublishItStartsToItsEnd)
@@ -138,11 +111,10 @@ TEST_F(DetailedForm, CancelStopsTheScriptAndKeepsThePreviousPublication)
         QProcess::startDetached("sleep", {"30"}, QString(), &sleeper);
         return sleeper;
     };
-    QEventLoop started;
-    QObject::connect(&form.Session(), &PublishSession::targetPublished, &started, &QEventLoop::quit);
+    bool started = false;
+    QObject::connect(&form.Session(), &PublishSession::targetPublished, [&] { started = true; });
     ASSERT_TRUE(form.DoStart(msg)) << msg;
-    QTimer::singleShot(20000, &started, &QEventLoop::quit);
-    started.exec();
+    runUntil([&] { return started; });
     form.cmdCancel_Click();
     waitForEnd();
     EXPECT_TRUE(form.LastRunCancelled());
@@ -150,8 +122,7 @@ TEST_F(DetailedForm, CancelStopsTheScriptAndKeepsThePreviousPublication)
     EXPECT_FALSE(fs::exists(out));
     // The script was stopped with the publish.
     ASSERT_GT(sleeper, 0);
-    for (int i = 0; i < 100 && ::kill(static_cast<pid_t>(sleeper), 0) == 0; ++i)
-        QThread::msleep(20);
+    runUntil([&] { return ::kill(static_cast<pid_t>(sleeper), 0) != 0; });
     EXPECT_NE(::kill(static_cast<pid_t>(sleeper), 0), 0);
 }
 
@@ -179,16 +150,11 @@ TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesAndApplyAutoLast)
     EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
 }
 
-TEST_F(DetailedForm, LectureDirectoryRefillsThePathsFromThePreferences)
+// The other paths a lecture directory fills: Automation.SetTextPP...
+TEST_F(DetailedForm, LectureDirectoryFillsTheWebAddressAndClearingBothTargetsSelectsTheOther)
 {
     form.SetLectureDir("/lec/talk/");
-    EXPECT_EQ(form.TextPP, "/lec/talk/");
-    EXPECT_EQ(form.TextMedia, "/lec/talk/");
-    EXPECT_EQ(form.TextCDDir, "/lec/talk/synccd/");
-    EXPECT_EQ(form.TextWebDir, "/lec/talk/syncweb/");
     EXPECT_EQ(form.TextWebURL, "http://lectures.example.org/pellucor/lectures/talk/");
-    EXPECT_EQ(form.TextCopy, "/lec/talk/copy/");
-    // Clearing both targets selects the other one.
     form.optCD = 0;
     form.optWeb = 0;
     form.optCD_Click();

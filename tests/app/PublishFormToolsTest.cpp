@@ -1,10 +1,17 @@
+// The detailed form's tools and the windows' side of a truthful publish and
+// upload: settings files, packages, the clipboard import, the recording
+// preparation, uploads that keep their own preferences, a failure shown
+// once, the page opened for a test whatever its path holds.
 #include <gtest/gtest.h>
+
+#include <QThread>
+#include <QUrl>
+
+#include <cstdlib>
 
 #include "AppFixture.h"
 #include "media/FfmpegMediaFile.h"
 #include "publish/OutputChecks.h"
-
-#include <QEventLoop>
 
 namespace pellucor {
 
@@ -12,6 +19,11 @@ namespace fs = std::filesystem;
 using namespace testing_support;
 
 namespace {
+
+size_t shownWith(const Strings& messages, const std::string& fragment)
+{
+    return std::count_if(messages.begin(), messages.end(), [&](const std::string& m) { return holds(m, fragment); });
+}
 
 class DetailedFormTools : public AppFixture {
 protected:
@@ -25,10 +37,10 @@ protected:
 
 TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
 {
-    for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"})
+    for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"}) {
         writeFile(dir.file(f), "TextCP=x\r\n");
-    for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"})
         ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file(f)));
+    }
     EXPECT_EQ(
         publishForm.mnuFile,
         (Strings {dir.file("f.som"), dir.file("e.som"), dir.file("d.som"), dir.file("c.som"), dir.file("b.som")}));
@@ -37,8 +49,7 @@ TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
     EXPECT_EQ(publishForm.mnuFile[1], dir.file("f.som"));
     EXPECT_EQ(publishForm.mnuFile[3], dir.file("c.som"));
     EXPECT_FALSE(publishForm.mnuFile_Click(6));
-    // The list survives the run.
-    Preferences again(QString::fromStdString(dir.file("prefs.ini")));
+    Preferences again(QString::fromStdString(dir.file("prefs.ini")));  // the list survives the run
     PublishForm other(&again);
     other.Form_Load();
     EXPECT_EQ(other.mnuFile, publishForm.mnuFile);
@@ -141,11 +152,9 @@ TEST_F(DetailedFormTools, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
     EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
     EXPECT_EQ(setupDir, lec);
     EXPECT_EQ(sink.messages.back(), "Encoder Setup Incomplete");
-    std::vector<std::string> left;
-    for (const auto& e : fs::directory_iterator(lec))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (Strings {"img001.gif", "talk12.txt", "titles.txt"}));
+    EXPECT_EQ(treeContents(lec).size(), 3u);
+    for (const char* kept : {"img001.gif", "talk12.txt", "titles.txt"})
+        EXPECT_TRUE(fs::exists(lec + kept)) << kept;
 
     // Wildcard characters in the lecture name are plain text.
     publishForm.TextName = "t*";
@@ -181,28 +190,103 @@ TEST_F(DetailedFormTools, AutoUploadTakesTheHostFromThePreferencesOnlyAndKeepsCh
     EXPECT_EQ(seen.account, "myacct");
     EXPECT_EQ(app.prefs().Get("prfWebAccount"), "lecturer");
     EXPECT_EQ(app.prefs().Get("prfWebHost"), " ");
-    Preferences stored(QString::fromStdString(dir.file("prefs.ini")));
-    stored.Form_Load();
-    EXPECT_EQ(stored.Get("prfWebAccount"), "lecturer");
+    EXPECT_EQ(stored("prfWebAccount"), "lecturer");
 }
 
-TEST_F(DetailedFormTools, PublishButtonsReportAFailureAndFieldColoursShowMissingDirectories)
+TEST_F(DetailedFormTools, FieldColoursShowMissingDirectoriesAndBrowseFillsTheField)
 {
-    EXPECT_FALSE(publishForm.cmdPubDisk_Click());
-    EXPECT_EQ(sink.messages.back(), "Media directory is empty " + lec);
-    EXPECT_EQ(publishForm.statusLine, "Publish aborted.");
     EXPECT_EQ(publishForm.FieldColour("TextMedia"), kColourWhite);
     publishForm.SetControl("TextStyle", dir.dir() + "nostyle/");
     EXPECT_EQ(publishForm.FieldColour("TextStyle"), kColourYellow);
     std::string title;
-    app.hooks.chooseDirectory = [&](const std::string& t, std::string& d, bool) {
-        title = t;
-        d = "/chosen/";
-        return true;
-    };
+    chooseDirectory("/chosen/", &title);
     publishForm.Browse_Click("TextWebDir");
     EXPECT_EQ(title, "Select Web Publish Directory");
     EXPECT_EQ(publishForm.TextWebDir, "/chosen/");
+}
+
+TEST_F(DetailedFormTools, UploadUnpublishedLectureUsesAndStoresOnlyTheRepositoryPreferences)
+{
+    Preferences& prefs = app.prefs();
+    prefs.Set("prfWebHost", "web.example.org");
+    prefs.Set("prfWebAccount", "webacct");
+    prefs.Set("prfRepHost", "repository.example.org");
+    prefs.Set("prfRepAccount", "repacct");
+    prefs.DoSave();
+    std::vector<FtpRequest> seen;
+    app.hooks.ftpUpload = [&](FtpRequest& request) {
+        seen.push_back(request);
+        request.host = "other-" + request.host;  // the user changes both in the window
+        request.account = "other-" + request.account;
+    };
+    mainWindow.SetLectureDir(lec);
+    mainWindow.cmdUploadRep_Click();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].host, "repository.example.org");
+    EXPECT_EQ(seen[0].account, "repacct");
+
+    EXPECT_EQ(stored("prfRepHost"), "other-repository.example.org");
+    EXPECT_EQ(stored("prfRepAccount"), "other-repacct");
+    EXPECT_EQ(stored("prfWebHost"), "web.example.org");
+    EXPECT_EQ(stored("prfWebAccount"), "webacct");
+
+    // The next web upload still goes to the web server.
+    publishForm.Published = 1;
+    mainWindow.cmdUploadWeb_Click();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].host, "web.example.org");
+    EXPECT_EQ(seen[1].account, "webacct");
+}
+
+TEST_F(DetailedFormTools, APublishFailureIsShownOnce)
+{
+    copySample();
+    publishForm.SetLectureDir(lec);
+    publishForm.TextName = "talk";
+    publishForm.TextStyle = dir.dir() + "no-style/";
+    publishForm.TextCDDir = dir.dir() + "out/";
+    publishForm.optCD = 1;
+    publishForm.optWeb = 0;
+    EXPECT_FALSE(publishForm.cmdPubDisk_Click());
+    EXPECT_EQ(shownWith(sink.messages, "Style directory not found: " + dir.dir() + "no-style/"), 1u);
+    EXPECT_EQ(publishForm.statusLine, "Publish aborted.");
+
+    // A failure of the lecture itself, through the main window.
+    sink.messages.clear();
+    writeFile(lec + "talk2.txt", "# no slides here\r\n");
+    app.prefs().Set("prfStyle", PELLUCOR_STYLE_DIR);
+    app.prefs().Set("prfOutRoot", dir.dir() + "disk/");
+    mainWindow.SetLectureDir(lec);
+    chooseDirectory(dir.dir() + "disk/");
+    mainWindow.cmdPub_Click();
+    EXPECT_EQ(shownWith(sink.messages, lec + "talk2.txt holds no slide lines"), 1u)
+        << ::testing::PrintToString(sink.messages);
+}
+
+TEST_F(DetailedFormTools, TestDiskOpensThePublishedPageWhateverItsPathHolds)
+{
+    const std::string out = dir.dir() + "out #1? 100% done/";
+    writeFile(out + "index.htm", "<html></html>");
+    // The desktop's opener, replaced by one that notes what it was given.
+    const std::string bin = dir.dir() + "bin/";
+    const std::string noted = dir.dir() + "opened.txt";
+    writeFile(bin + "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + noted + "'\n");
+    fs::permissions(bin + "xdg-open", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    ::setenv("PATH", (bin + ":" + path).c_str(), 1);
+    publishForm.TextCDDir = out;
+    publishForm.Published = 1;
+    publishForm.cmdTestCD_Click();
+    runUntil([&] { return fs::exists(noted); });
+    ::setenv("PATH", path.c_str(), 1);
+    ASSERT_TRUE(fs::exists(noted));
+    QThread::msleep(100);  // the opener finishes writing
+    const std::string url = readFile(noted);
+    EXPECT_EQ(url.rfind("file:///", 0), 0u) << url;
+    const QUrl parsed(QString::fromStdString(url));
+    EXPECT_TRUE(parsed.fragment().isEmpty()) << url;
+    EXPECT_TRUE(parsed.query().isEmpty()) << url;
+    EXPECT_EQ(parsed.toLocalFile().toStdString(), out + "index.htm") << url;
 }
 
 }  // namespace

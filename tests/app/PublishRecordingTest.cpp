@@ -9,8 +9,7 @@
 #include <filesystem>
 
 #include "MediaTools.h"
-#include "PellucorProcess.h"
-#include "TestSupport.h"
+#include "PublishRun.h"
 
 namespace pellucor {
 
@@ -18,8 +17,6 @@ namespace fs = std::filesystem;
 using namespace testing_support;
 
 namespace {
-
-using Outcome = ProcessOutcome;
 
 const std::vector<std::string> kPicture = {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=3"};
 const std::vector<std::string> kSound = {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"};
@@ -30,17 +27,12 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     return a;
 }
 
-class PublishRecording : public ::testing::Test {
+class PublishRecording : public PublishRun {
 protected:
-    TempDir root;
-    std::string lecture, out;
-
     void SetUp() override
     {
         lecture = root.dir() + "lec/";
-        out = root.dir() + "out/";
-        fs::create_directories(lecture);
-        fs::create_directories(root.dir() + "config/Pellucor2.0");
+        PublishRun::SetUp();
         for (const char* name : {"img001.gif", "img002.gif", "img003.gif", "titles.txt"})
             fs::copy_file(sampleDir() + name, lecture + name);
     }
@@ -53,34 +45,35 @@ protected:
                   "u 00:00:02 00:00:03 URL\\sld003.htm\r\n");
     }
 
+    // Publishes the lecture; the copy named, as ffprobe reads it.
+    Probed publishedCopy(const std::string& name)
+    {
+        const Outcome r = publish();
+        EXPECT_EQ(r.code, 0) << describe(r);
+        return ffprobe(out + name);
+    }
+    // What slide-info says it found in the lecture.
+    void expectFound(const std::string& what)
+    {
+        const Outcome r = slideInfo(lecture);
+        EXPECT_EQ(r.code, 0) << describe(r);
+        expectHolds(r, r.out, {what});
+    }
+
     void record(const std::vector<std::string>& args)
     {
         std::string err;
         ASSERT_TRUE(ffmpeg(args, err)) << err;
     }
 
-    void preferences(const std::string& lines)
-    {
-        writeFile(root.dir() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\n" + lines);
-    }
-
-    Outcome run(const QStringList& args) { return runProgram(PELLUCOR_EXE, args, root.dir()); }
-
-    Outcome publish()
-    {
-        return run({"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out), "--quiet"});
-    }
-
-    Outcome slideInfo() { return run({"slide-info", QString::fromStdString(lecture)}); }
-
     // The slides of a part, as chapters: start, end and title.
-    static void expectSlideChapters(const Probed& p, double length = 3.0)
+    static void expectSlideChapters(const Probed& p)
     {
         ASSERT_EQ(p.chapters.size(), 3u);
         const char* titles[] = {"Welcome to the talk", "Why \"timing\" matters", "Results"};
         for (int i = 0; i < 3; ++i) {
             EXPECT_NEAR(p.chapters[i].start, i, 0.01) << i;
-            EXPECT_NEAR(p.chapters[i].end, i == 2 ? length : i + 1, 0.01) << i;
+            EXPECT_NEAR(p.chapters[i].end, i + 1, 0.01) << i;
             EXPECT_EQ(p.chapters[i].title, titles[i]);
         }
     }
@@ -95,8 +88,7 @@ TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChapters)
     ASSERT_EQ(r.code, 0) << describe(r);
     const std::string copy = out + "lec1.mp4";
     const Probed p = ffprobe(copy);
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.codecs(), "h264 aac");
+    ASSERT_EQ(p.codecs(), "h264 aac");
     // Not encoded again: every packet as it was.
     EXPECT_EQ(packetChecksums(copy, "v:0"), packetChecksums(lecture + "lec1.mp4", "v:0"));
     EXPECT_EQ(packetChecksums(copy, "a:0"), packetChecksums(lecture + "lec1.mp4", "a:0"));
@@ -104,9 +96,8 @@ TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChapters)
     EXPECT_TRUE(indexAtFront(copy));
     expectSlideChapters(p);
     // The pages play it; the chapters file beside it stays.
-    const std::string page = readFile(out + "part1.htm");
-    EXPECT_TRUE(holds(page, "<video id=\"media\""));
-    EXPECT_TRUE(holds(page, "width=\"320\" height=\"240\" src=\"lec1.mp4\""));
+    expectHolds(r, readFile(out + "part1.htm"),
+                {"<video id=\"media\"", "width=\"320\" height=\"240\" src=\"lec1.mp4\""});
     EXPECT_TRUE(fs::exists(out + "chapters1.vtt"));
     EXPECT_FALSE(fs::exists(out + "lec1.rm"));
 }
@@ -119,18 +110,15 @@ TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensi
     record(kSound + std::vector<std::string> {"-c:a", "aac", lecture + "lec1.m4a"});
     record(kSound + std::vector<std::string> {"-c:a", "aac", lecture + "lec2.mp4"});
     record(kSound + std::vector<std::string> {"-c:a", "libmp3lame", lecture + "lec3.mp3"});
-    Outcome r = slideInfo();
-    ASSERT_EQ(r.code, 0) << describe(r);
-    EXPECT_TRUE(holds(r.out, "part 2: events " + lecture + "lec2.txt, audio " + lecture + "lec2.mp4"));
-    r = publish();
+    expectFound("part 2: events " + lecture + "lec2.txt, audio " + lecture + "lec2.mp4");
+    const Outcome r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     for (const auto& [copy, source, codec] : {std::tuple {"lec1.m4a", "lec1.m4a", "aac"},
                                               {"lec2.m4a", "lec2.mp4", "aac"},
                                               {"lec3.mp3", "lec3.mp3", "mp3"}}) {
         SCOPED_TRACE(copy);
         const Probed p = ffprobe(out + copy);
-        ASSERT_TRUE(p.ok);
-        EXPECT_EQ(p.codecs(), codec);
+        ASSERT_EQ(p.codecs(), codec);
         EXPECT_EQ(packetChecksums(out + copy, "a:0"), packetChecksums(lecture + source, "a:0"));
         expectSlideChapters(p);
     }
@@ -144,14 +132,9 @@ TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
 {
     events(1);
     record(kPicture + kSound + std::vector<std::string> {"-c:v", "mpeg4", "-c:a", "libmp3lame", lecture + "lec1.MKV"});
-    Outcome r = slideInfo();
-    ASSERT_EQ(r.code, 0) << describe(r);
-    EXPECT_TRUE(holds(r.out, "video " + lecture + "lec1.MKV"));
-    r = publish();
-    ASSERT_EQ(r.code, 0) << describe(r);
-    const Probed p = ffprobe(out + "lec1.mp4");
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.codecs(), "h264 aac");
+    expectFound("video " + lecture + "lec1.MKV");
+    const Probed p = publishedCopy("lec1.mp4");
+    ASSERT_EQ(p.codecs(), "h264 aac");
     EXPECT_EQ(p.streams.front().pixelFormat, "yuv420p");
     EXPECT_NEAR(p.duration, 3.0, 0.2);
     EXPECT_TRUE(indexAtFront(out + "lec1.mp4"));
@@ -175,11 +158,7 @@ TEST_F(PublishRecording, APhonesTurnedPictureStaysTurnedWhenEncoded)
         return text.substr(0, text.find_first_of("\r\n"));
     };
     ASSERT_EQ(rotation(lecture + "lec1.mov"), "90");
-    const Outcome r = publish();
-    ASSERT_EQ(r.code, 0) << describe(r);
-    const Probed p = ffprobe(out + "lec1.mp4");
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.codecs(), "h264 aac");
+    EXPECT_EQ(publishedCopy("lec1.mp4").codecs(), "h264 aac");
     EXPECT_EQ(rotation(out + "lec1.mp4"), "90");
 }
 
@@ -189,15 +168,10 @@ TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
     fs::copy_file(sampleDir() + "talk1.txt", lecture + "lec1.txt");
     // The H.264 recording beside the RealMedia one is not what is loaded.
     fs::copy_file(sampleDir() + "talk1.mp4", lecture + "lec1.mp4");
-    Outcome r = slideInfo();
-    ASSERT_EQ(r.code, 0) << describe(r);
-    EXPECT_TRUE(holds(r.out, "video " + lecture + "lec1.rm"));
-    r = publish();
-    ASSERT_EQ(r.code, 0) << describe(r);
+    expectFound("video " + lecture + "lec1.rm");
+    const Probed p = publishedCopy("lec1.mp4");
+    ASSERT_EQ(p.codecs(), "h264 aac");
     EXPECT_TRUE(fs::exists(out + "lec1.rm"));
-    const Probed p = ffprobe(out + "lec1.mp4");
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.codecs(), "h264 aac");
     EXPECT_TRUE(indexAtFront(out + "lec1.mp4"));
     ASSERT_EQ(p.chapters.size(), 3u);
     EXPECT_EQ(p.chapters[1].title, "Why \"timing\" matters");
@@ -206,11 +180,8 @@ TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
 
     // The preference for WebM: VP9 and Opus.
     preferences("prfWebmCopy=Yes\n");
-    r = publish();
-    ASSERT_EQ(r.code, 0) << describe(r);
-    const Probed w = ffprobe(out + "lec1.webm");
-    ASSERT_TRUE(w.ok);
-    EXPECT_EQ(w.codecs(), "vp9 opus");
+    const Probed w = publishedCopy("lec1.webm");
+    ASSERT_EQ(w.codecs(), "vp9 opus");
     EXPECT_EQ(w.format, "matroska,webm");
     EXPECT_EQ(w.chapters.size(), 3u);
     EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
@@ -223,43 +194,33 @@ TEST_F(PublishRecording, TheLoudnessPreferenceNormalisesTheSoundAndKeepsThePictu
     record(kPicture
            + std::vector<std::string> {"-f", "lavfi", "-i", "sine=frequency=440:duration=3,volume=6", "-c:v", "libx264",
                                        "-pix_fmt", "yuv420p", "-c:a", "aac", lecture + "lec1.mp4"});
-    const double before = integratedLoudness(lecture + "lec1.mp4");
-    ASSERT_GT(before, -12.0);
+    ASSERT_GT(integratedLoudness(lecture + "lec1.mp4"), -12.0);
     preferences("prfLoudness=Yes\n");
-    const Outcome r = publish();
-    ASSERT_EQ(r.code, 0) << describe(r);
-    const std::string copy = out + "lec1.mp4";
-    EXPECT_EQ(ffprobe(copy).codecs(), "h264 aac");
-    EXPECT_NEAR(integratedLoudness(copy), -23.0, 2.0);
-    EXPECT_EQ(packetChecksums(copy, "v:0"), packetChecksums(lecture + "lec1.mp4", "v:0"));
-    expectSlideChapters(ffprobe(copy));
+    const Probed p = publishedCopy("lec1.mp4");
+    EXPECT_EQ(p.codecs(), "h264 aac");
+    EXPECT_NEAR(integratedLoudness(out + "lec1.mp4"), -23.0, 2.0);
+    EXPECT_EQ(packetChecksums(out + "lec1.mp4", "v:0"), packetChecksums(lecture + "lec1.mp4", "v:0"));
+    expectSlideChapters(p);
 }
 
 TEST_F(PublishRecording, ARecordingThatCannotBeReadEndsThePublishNamingIt)
 {
     events(1);
     writeFile(lecture + "lec1.mp4", "this is not a recording");
-    Outcome r = publish();
-    EXPECT_NE(r.code, 0) << describe(r);
-    EXPECT_TRUE(holds(r.err, "Unable to read media file " + lecture + "lec1.mp4")) << describe(r);
-    EXPECT_FALSE(fs::exists(out + "index.htm"));
+    expectRefused(publish(), {"Unable to read media file " + lecture + "lec1.mp4"});
     EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
 
     // Cut short, with its index at the front: it opens, but its packets end
     // long before the length it declares.
-    std::string whole = root.file("whole.mp4");
+    const std::string whole = root.file("whole.mp4");
     record({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=20", "-f", "lavfi", "-i",
             "sine=frequency=440:duration=20", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags",
             "+faststart", whole});
     const std::string bytes = readFile(whole);
     writeFile(lecture + "lec1.mp4", bytes.substr(0, bytes.size() / 3));
-    r = publish();
-    EXPECT_NE(r.code, 0) << describe(r);
-    EXPECT_TRUE(holds(r.err, lecture + "lec1.mp4")) << describe(r);
-    EXPECT_TRUE(holds(r.err, "cut short")) << describe(r);
-    EXPECT_FALSE(fs::exists(out + "index.htm"));
-    EXPECT_FALSE(fs::exists(out + "lec1.mp4"));
-    EXPECT_FALSE(fs::exists(out + "lec1.vtt"));
+    expectRefused(publish(), {lecture + "lec1.mp4", "cut short"});
+    for (const char* made : {"lec1.mp4", "lec1.vtt"})
+        EXPECT_FALSE(fs::exists(out + made)) << made;
     EXPECT_EQ(readFile(lecture + "lec1.mp4").size(), bytes.size() / 3);  // the recording is untouched
 }
 

@@ -16,8 +16,7 @@
 #include <fstream>
 
 #include "MediaTools.h"
-#include "PellucorProcess.h"
-#include "TestSupport.h"
+#include "PublishRun.h"
 
 namespace pellucor {
 
@@ -26,28 +25,13 @@ using namespace testing_support;
 
 namespace {
 
-class PublishTransaction : public ::testing::Test {
+class PublishTransaction : public PublishRun {
 public:
-    TempDir root;
-    std::string lecture = root.dir() + "talk/";
-    std::string out = root.dir() + "out/";
-
     void SetUp() override
     {
-        fs::create_directories(lecture);
-        fs::create_directories(root.dir() + "config/Pellucor2.0");
-        for (const auto& e : fs::directory_iterator(sampleDir()))
-            if (e.is_regular_file())
-                fs::copy_file(e.path(), lecture + e.path().filename().string());
+        PublishRun::SetUp();
+        copySample();
     }
-    ProcessOutcome publish(const QStringList& extra = {})
-    {
-        return runProgram(
-            PELLUCOR_EXE,
-            QStringList {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} + extra,
-            root.dir());
-    }
-    std::string chapters(int part) { return readFile(out + "chapters" + std::to_string(part) + ".vtt"); }
 };
 
 // The state letter of a process ('T' once it has stopped itself).
@@ -103,14 +87,13 @@ TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
     fs::create_directories(out);
     ASSERT_EQ(::mount("tmpfs", out.c_str(), "tmpfs", 0, "size=1400k"), 0) << std::strerror(errno);
     out += "lecture/";
-    const ProcessOutcome first = publish();
-    const ProcessOutcome second = publish({"--quiet"});
+    const Outcome first = publish();
+    const Outcome second = publish({"--quiet"});
     const auto tree = treeContents(out);
     ::umount2(fs::path(out).parent_path().parent_path().c_str(), MNT_DETACH);
     ASSERT_EQ(first.code, 0) << describe(first);
     EXPECT_NE(second.code, 0);
-    EXPECT_TRUE(holds(second.err, "No space left on device")) << describe(second);
-    EXPECT_TRUE(holds(second.err, fs::path(out).parent_path().parent_path().string())) << describe(second);
+    expectHolds(second, second.err, {"No space left on device", fs::path(out).parent_path().parent_path().string()});
     EXPECT_EQ(tree.count("index.htm"), 1u);
     EXPECT_EQ(tree.count(".pellucor-manifest"), 1u);
 }
@@ -119,81 +102,69 @@ TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
 // end against the recording's, a recording that starts later than 0.
 struct Disagreement {
     const char* name;
-    std::function<void(PublishTransaction&)> prepare;
+    std::function<void(const std::string& lecture)> prepare;
     QStringList options;
     int exitCode;
-    const char* told;  // in the command's output, "" for nothing to tell
+    const char* told;  // in the command's output
 };
+void PrintTo(const Disagreement& d, std::ostream* os) { *os << d.name; }
 
 class FilesThatDisagree : public PublishTransaction, public ::testing::WithParamInterface<Disagreement> { };
 
 TEST_P(FilesThatDisagree, ArePublishedAsTheyShouldBeOrRefusedWithTheReason)
 {
-    GetParam().prepare(*this);
-    const ProcessOutcome r = publish(GetParam().options);
+    GetParam().prepare(lecture);
+    const Outcome r = publish(GetParam().options);
     EXPECT_EQ(r.code, GetParam().exitCode) << describe(r);
-    EXPECT_TRUE(holds((r.out + r.err), GetParam().told)) << describe(r);
-    if (r.code == 0)
-        for (int part = 1; part <= 3; ++part) {
-            // Every chapter ends after it starts, and by the part's end.
-            std::string text = chapters(part);
-            for (size_t at = text.find(" --> "); at != std::string::npos; at = text.find(" --> ", at + 1)) {
-                const std::string from = text.substr(at - 12, 12), to = text.substr(at + 5, 12);
-                EXPECT_LE(from, to) << text;
-                EXPECT_LE(to, "00:00:06.100") << text;
-            }
+    expectHolds(r, r.out + r.err, {GetParam().told});
+    for (int part = 1; part <= 3 && r.code == 0; ++part) {
+        // Every chapter ends after it starts, and by the part's end.
+        const std::string text = readFile(out + "chapters" + std::to_string(part) + ".vtt");
+        for (size_t at = text.find(" --> "); at != std::string::npos; at = text.find(" --> ", at + 1)) {
+            EXPECT_LE(text.substr(at - 12, 12), text.substr(at + 5, 12)) << text;
+            EXPECT_LE(text.substr(at + 5, 12), "00:00:06.100") << text;
         }
-}
-
-void write(PublishTransaction& t, const std::string& name, const std::string& text)
-{
-    writeFile(t.root.dir() + "talk/" + name, text);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lectures, FilesThatDisagree,
     ::testing::Values(
-        Disagreement {"a name that matches none of the parts",
-                      [](PublishTransaction&) {},
+        Disagreement {"NameOfNoPart",
+                      [](const std::string&) {},
                       {"--name", "big"},
                       1,
                       "it holds the events files talk1.txt, talk2.txt, talk3.txt (lecture talk)"},
-        Disagreement {"times out of order",
-                      [](PublishTransaction& t) {
-                          write(t, "talk1.txt",
-                                "u 00:00:04 00:00:06 URL\\sld003.htm\r\nu 00:00:00 00:00:02 URL\\sld001.htm\r\n"
-                                "u 00:00:02 00:00:04 URL\\sld002.htm\r\n");
+        Disagreement {"TimesOutOfOrder",
+                      [](const std::string& lec) {
+                          writeFile(lec + "talk1.txt",
+                                    "u 00:00:04 00:00:06 URL\\sld003.htm\r\nu 00:00:00 00:00:02 URL\\sld001.htm\r\n"
+                                    "u 00:00:02 00:00:04 URL\\sld002.htm\r\n");
                       },
                       {},
                       0,
                       "talk1.txt are not in time order; they were put in order"},
-        Disagreement {"times past the recording's end",
-                      [](PublishTransaction& t) {
-                          write(t, "talk3.txt",
-                                "u 00:00:00 00:00:20 URL\\sld005.htm\r\nu 00:00:20 00:00:40 URL\\sld006.htm\r\n");
+        Disagreement {"TimesPastTheRecordingsEnd",
+                      [](const std::string& lec) {
+                          writeFile(lec + "talk3.txt",
+                                    "u 00:00:00 00:00:20 URL\\sld005.htm\r\nu 00:00:20 00:00:40 URL\\sld006.htm\r\n");
                       },
                       {},
                       0,
                       "starts at 00:00:20, after the end of its recording (00:00:06)"},
-        Disagreement {"a recording that starts at 5 seconds",
-                      [](PublishTransaction& t) {
+        Disagreement {"RecordingStartsAt5Seconds",
+                      [](const std::string& lec) {
                           std::string err;
-                          ASSERT_TRUE(ffmpeg({"-v", "error", "-i", t.root.dir() + "talk/talk3.mp4", "-c", "copy",
-                                              "-output_ts_offset", "5", t.root.dir() + "talk3.mp4"},
+                          ASSERT_TRUE(ffmpeg({"-v", "error", "-i", lec + "talk3.mp4", "-c", "copy", "-output_ts_offset",
+                                              "5", lec + "shifted.mp4"},
                                              err))
                               << err;
-                          fs::rename(t.root.dir() + "talk3.mp4", t.root.dir() + "talk/talk3.mp4");
+                          fs::rename(lec + "shifted.mp4", lec + "talk3.mp4");
                       },
                       {},
                       0,
                       "Published for disk"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 

@@ -7,15 +7,13 @@
 
 #include <filesystem>
 
-#include "PellucorProcess.h"
+#include "PublishRun.h"
 #include "SyncedLecture.h"
-#include "TestSupport.h"
 
 namespace pellucor {
 
 namespace fs = std::filesystem;
-using testing_support::holds;
-using testing_support::readFile;
+using namespace testing_support;
 
 namespace {
 
@@ -47,21 +45,17 @@ const Case kCases[] = {
     {"NoSuchPart", "screen", "talk1.mp4", 10, "480x270", "--part=2", false, false, 1, "The lecture has no part 2"},
 };
 
-class SyncSlidesCommand : public ::testing::TestWithParam<Case> { };
+class SyncSlidesCommand : public PublishRun, public ::testing::WithParamInterface<Case> { };
 
 TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
 {
     const Case& c = GetParam();
-    testing_support::TempDir root;
-    const std::string lecture = root.dir() + "talk/";
-    testing_support::SlideSchedule schedule;
+    SlideSchedule schedule;
     std::string err;
-    ASSERT_TRUE(testing_support::makeSyncedLecture(c.kind, lecture, c.recording, c.seconds, c.size, schedule, err))
-        << err;
-    const std::string events = lecture + "talk1.txt";
-    const std::string older = "u 00:00:00 00:00:10 URL\\sld001.htm\r\n";
+    ASSERT_TRUE(makeSyncedLecture(c.kind, lecture, c.recording, c.seconds, c.size, schedule, err)) << err;
+    const std::string events = lecture + "talk1.txt", older = "u 00:00:00 00:00:10 URL\\sld001.htm\r\n";
     if (c.eventsThere)
-        testing_support::writeFile(events, older);
+        writeFile(events, older);
     if (c.noSlides)
         for (const auto& e : fs::directory_iterator(lecture))
             if (e.path().extension() == ".gif")
@@ -70,16 +64,16 @@ TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
     QStringList args {"sync-slides", QString::fromStdString(lecture)};
     if (*c.option)
         args << c.option;
-    const auto r = testing_support::runProgram(PELLUCOR_EXE, args, root.dir());
-    ASSERT_EQ(r.code, c.code) << testing_support::describe(r);
+    const Outcome r = run(args);
+    ASSERT_EQ(r.code, c.code) << describe(r);
     if (c.code != 0) {
-        EXPECT_TRUE(holds(r.err, c.says));
+        expectHolds(r, r.err, {c.says});
         // Nothing written, nothing moved.
         EXPECT_EQ(fs::exists(events) ? readFile(events) : "", c.eventsThere ? older : "");
         EXPECT_FALSE(fs::exists(events + ".bak"));
         return;
     }
-    EXPECT_EQ(testing_support::scheduleMismatch(schedule, events), "") << readFile(events);
+    EXPECT_EQ(scheduleMismatch(schedule, events), "") << readFile(events);
     EXPECT_EQ(fs::exists(events + ".bak") ? readFile(events + ".bak") : "", c.eventsThere ? older : "");
     // The summary names each change with its time.
     EXPECT_TRUE(holds(r.out, "00:00:00  sld001.htm"));

@@ -34,28 +34,25 @@ call() {  # METHOD [ARGS...] -> gdbus's printed reply
   gdbus call --session --timeout 100 --dest org.pellucor.Pellucor --object-path /Pellucor \
     --method "org.pellucor.Pellucor.$method" "$@"
 }
+fail() { echo "FAIL: $*"; cat "$work/service.log"; exit 1; }
 expect() {  # WHAT GOT WANTED
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1 answered $2, expected $3"
-    cat "$work/service.log"
-    exit 1
-  fi
+  [ "$2" = "$3" ] || fail "$1 answered $2, expected $3"
   echo "ok: $1 -> $2"
 }
+waitfor() {  # WHAT COMMAND...: runs COMMAND every 0.1 s until it succeeds, for 10 s at most
+  what=$1
+  shift
+  i=0
+  until "$@" >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ $i -lt 100 ] || fail "$what"
+    sleep 0.1
+  done
+}
 
-i=0
-until call IsRunning >/dev/null 2>&1; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || { echo "FAIL: the service did not appear"; cat "$work/service.log"; exit 1; }
-  kill -0 "$svc" 2>/dev/null || { echo "FAIL: the service ended"; cat "$work/service.log"; exit 1; }
-  sleep 0.1
-done
-
-if [ "$start" = --automation ]; then
-  # A first run of the windows makes the default lecture folder.
-  [ -d "$work/home/Lectures" ] || { echo "FAIL: no ~/Lectures after the first run"; exit 1; }
-  echo "ok: the first run made ~/Lectures"
-fi
+waitfor "the service did not appear" call IsRunning
+# A first run of the windows makes the default lecture folder.
+[ "$start" != --automation ] || [ -d "$work/home/Lectures" ] || fail "no ~/Lectures after the first run"
 call SetTextPP "'$work/talk'" >/dev/null
 call SetTextStyle "'$style'" >/dev/null
 call SetTextCDDir "'  $work/out  '" >/dev/null
@@ -66,8 +63,7 @@ expect Publish "$(call Publish "''")" "(true, '')"
 call WaitUntilComplete >/dev/null
 expect IsRunning "$(call IsRunning)" "(false,)"
 expect GetStatus "$(call GetStatus)" "('Process:All Done',)"
-[ -s "$work/out/index.htm" ] || { echo "FAIL: no published index.htm"; exit 1; }
-echo "ok: published $work/out/index.htm"
+[ -s "$work/out/index.htm" ] || fail "no published index.htm"
 
 # The published lecture uploaded by FTP (the password never stored).
 mkdir -p "$work/ftproot"
@@ -76,12 +72,7 @@ mkfifo "$work/ftp.in"
   <"$work/ftp.in" >"$work/ftp.port" &
 ftp=$!
 exec 4>"$work/ftp.in"
-i=0
-until grep -q PORT "$work/ftp.port" 2>/dev/null; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || { echo "FAIL: the FTP server did not start"; exit 1; }
-  sleep 0.1
-done
+waitfor "the FTP server did not start" grep -q PORT "$work/ftp.port"
 call SetUploadServer "'127.0.0.1:$(awk '{ print $2 }' "$work/ftp.port")'" >/dev/null
 call SetUploadAccount "'alice'" >/dev/null
 call SetUploadPassword "'wrong'" >/dev/null
@@ -90,7 +81,7 @@ call SetUploadRemoteDir "'/lectures/talk'" >/dev/null
 expect "Upload with a wrong password" "$(call Upload "''")" "(false, 'Unable to Log In: 530 Authentication failed.')"
 call SetUploadPassword "'secret'" >/dev/null
 expect Upload "$(call Upload "''")" "(true, '')"
-cmp -s "$work/out/index.htm" "$work/ftproot/lectures/talk/index.htm" || { echo "FAIL: index.htm was not uploaded"; exit 1; }
+cmp -s "$work/out/index.htm" "$work/ftproot/lectures/talk/index.htm" || fail "index.htm was not uploaded"
 expect GetUploadStatus "$(call GetUploadStatus | cut -c1-17)" "('Upload Complete"
 exec 4>&-
 
@@ -99,18 +90,13 @@ exec 4>&-
 sh "$style/../../samples/make-sync-lecture.sh" screen "$work/sync" talk1.mp4 12 320x180 >/dev/null
 call SetTextPP "'$work/sync'" >/dev/null
 expect SyncSlides "$(call SyncSlides false | cut -c1-26)" "(true, 'Slide times found:"
-grep -q 'URL\\sld003.htm' "$work/sync/talk1.txt" || { echo "FAIL: no slide times in talk1.txt"; exit 1; }
+grep -q 'URL\\sld003.htm' "$work/sync/talk1.txt" || fail "no slide times in talk1.txt"
 expect "SyncSlides again" "$(call SyncSlides false | cut -c1-7)" "(false,"
 expect "SyncSlides replacing" "$(call SyncSlides true | cut -c1-6)" "(true,"
-[ -s "$work/sync/talk1.txt.bak" ] || { echo "FAIL: the replaced talk1.txt was not kept"; exit 1; }
+[ -s "$work/sync/talk1.txt.bak" ] || fail "the replaced talk1.txt was not kept"
 
 call Class_Terminate >/dev/null
-i=0
-while kill -0 "$svc" 2>/dev/null; do
-  i=$((i + 1))
-  [ $i -lt 50 ] || { echo "FAIL: the service is still running after Class_Terminate"; exit 1; }
-  sleep 0.1
-done
-wait "$svc" || { echo "FAIL: the service exited with an error"; exit 1; }
+waitfor "the service is still running after Class_Terminate" sh -c "! kill -0 $svc"
+wait "$svc" || fail "the service exited with an error"
 svc=""
 echo "ok: the service ended"

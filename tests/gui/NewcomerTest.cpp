@@ -9,26 +9,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QTcpServer>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 #include <map>
-#include <set>
 
 #include "FakePresentationApp.h"
-#include "QtTestApp.h"
-#include "TestSupport.h"
-#include "app/MainWindow.h"
+#include "LectureWindows.h"
 #include "app/MainWindowSlideImport.h"
-#include "app/Preferences.h"
-#include "app/PublishForm.h"
-#include "app/widgets/MainWindowView.h"
 #include "app/widgets/PublishFormView.h"
-#include "gui/GuiWindows.h"
 #include "import/SlideExporter.h"
 
 namespace pellucor {
@@ -40,39 +31,27 @@ namespace {
 
 PELLUCOR_QT_X_TEST_APP();
 
-class Newcomer : public ::testing::Test {
+class Newcomer : public LectureWindows {
 protected:
-    TempDir root;
-    RecordingMessageSink sink;
-    std::string lecture = root.dir() + "talk/";
-    std::unique_ptr<GuiWindows> windows;
-
     void SetUp() override
     {
-        ASSERT_EQ(QGuiApplication::platformName(), "xcb");
         ASSERT_EQ(qgetenv("QT_SCALE_FACTOR"), "2");
         fs::create_directories(lecture);
-        windows = std::make_unique<GuiWindows>(QString::fromStdString(root.file("prefs.ini")));
-        context().prefs().Form_Load();
-        context().prefs().Set("prfStyle", PELLUCOR_STYLE_DIR);
-        windows->ShowFirst(windows->Load());
-        context().mainWindow().SetLectureDir(lecture);
+        open(false);
     }
     AppContext& context() { return windows->context(); }
-    MainWindowView& mainView() { return windows->mainWindowView(); }
 };
 
-// The room a window needs against the screen it is on: its least size and
-// the size it was opened at.
+// What a window needs beyond the screen it is on (its least size, the size
+// it was opened at), or "" when it fits.
 std::string tooBig(QWidget* w)
 {
-    const QSize screen = w->screen()->availableGeometry().size();
+    const QSize screen = w->screen()->availableGeometry().size(), opened = w->frameGeometry().size();
     const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
-    const QSize opened = w->frameGeometry().size();
-    if (least.width() <= screen.width() && least.height() <= screen.height() && opened.width() <= screen.width()
-        && opened.height() <= screen.height())
+    const auto fits = [&](QSize s) { return s.width() <= screen.width() && s.height() <= screen.height(); };
+    const auto text = [](QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); };
+    if (fits(least) && fits(opened))
         return {};
-    auto text = [](QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); };
     return w->windowTitle().toStdString() + " needs " + text(least) + ", opened at " + text(opened) + " on "
         + text(screen);
 }
@@ -93,15 +72,12 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
             seen[w] = w->windowTitle().toStdString();
             if (const std::string fault = tooBig(w); !fault.empty())
                 faults.push_back(fault);
-            if (w != &mainView() && w != static_cast<QWidget*>(&windows->publishFormView()))
+            if (w != &view() && w != static_cast<QWidget*>(&windows->publishFormView()))
                 w->close();
         }
     });
     watch.start(40);
-    auto settle = [] {
-        for (int i = 0; i < 15; ++i)
-            QTest::qWait(40);
-    };
+    const auto settle = [] { QTest::qWait(600); };
     FrontEndHooks& hooks = context().hooks;
     settle();
     windows->ShowDetail();
@@ -122,12 +98,9 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
     hooks.recordingSetup(lecture);
     hooks.serverWindow();
     settle();
-    std::set<std::string> titles;
-    for (const auto& [w, title] : seen)
-        titles.insert(title);
     for (const char* title : {"Pellucor Server Edition", "RealPlay", "RealProducer - Live Media Capture",
                               "RealProducer - Offline Encoding", "Pellucor - RuziZE!"})
-        EXPECT_TRUE(titles.count(title)) << title;
+        EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [&](const auto& w) { return w.second == title; })) << title;
     EXPECT_GE(seen.size(), 12u);
     EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
 }
@@ -143,15 +116,13 @@ TEST_F(Newcomer, ANewLectureGoesFromSelectPowerPointToItsSlideImages)
         p = "/decks/talk.pptx";
         return true;
     };
-    auto* select = findWidget<QPushButton>(mainView(), "cmdSelectPPT");
-    auto* convert = findWidget<QPushButton>(mainView(), "cmdExport");
-    ASSERT_TRUE(select && convert);
+    auto* convert = findWidget<QPushButton>(view(), "cmdExport");
+    ASSERT_TRUE(convert);
     EXPECT_FALSE(convert->isEnabled());
-    QTest::mouseClick(select, Qt::LeftButton);
+    QTest::mouseClick(findWidget<QPushButton>(view(), "cmdSelectPPT"), Qt::LeftButton);
     ASSERT_TRUE(convert->isEnabled()) << "Convert stays grey after Select PowerPoint";
     QTest::mouseClick(convert, Qt::LeftButton);
-    for (int i = 0; i < 200 && context().mainWindow().busy; ++i)
-        QTest::qWait(50);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !context().mainWindow().busy; }, 10000));
     for (const char* image : {"img001.gif", "img002.gif", "img003.gif"})
         EXPECT_TRUE(fs::exists(lecture + image)) << image;
     EXPECT_EQ(context().mainWindow().ImageCount, 3);
@@ -196,19 +167,20 @@ TEST_F(Newcomer, TestWithoutABrowserShowsThePagesPathToCopy)
     qputenv("PATH", QByteArray::fromStdString(root.dir() + "bin:") + path);
     context().hooks.OpenPage("file://" + lecture + "synccd/index.htm");
     QLineEdit* shown = nullptr;
-    for (int i = 0; i < 100 && !shown; ++i) {
-        QTest::qWait(50);
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && !shown)
-                shown = w->findChild<QLineEdit*>("pagePath");
-    }
+    (void)QTest::qWaitFor(
+        [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && (shown = w->findChild<QLineEdit*>("pagePath")))
+                    return true;
+            return false;
+        },
+        5000);
     qputenv("PATH", path);
     ASSERT_NE(shown, nullptr) << "nothing shown";
-    EXPECT_EQ(shown->text().toStdString(), lecture + "synccd/index.htm");
-    QWidget* dialog = shown->window();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-    auto* copy = findWidget<QPushButton>(*dialog, "cmdCopy");
     const std::string page = lecture + "synccd/index.htm";
+    EXPECT_EQ(shown->text().toStdString(), page);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(shown->window()));
+    auto* copy = findWidget<QPushButton>(*shown->window(), "cmdCopy");
     auto copied = [&] { return QGuiApplication::clipboard()->text().toStdString() == page; };
     QTest::mouseClick(copy, Qt::LeftButton);
     EXPECT_EQ(copy->text(), "Copied");

@@ -1,26 +1,10 @@
-// The real windows on a real display (run under Xvfb): publishing a
-// lecture with a 60-second part from the main window's "Publish To Disk".
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QEventLoop>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
-
+// Publishing a lecture with a 60-second part from the main window's
+// "Publish To Disk", to its end and cancelled.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
-#include "QtTestApp.h"
-#include "TestSupport.h"
-#include "TickWatch.h"
-#include "app/MainWindow.h"
-#include "app/Preferences.h"
-#include "app/PublishForm.h"
-#include "app/widgets/MainWindowView.h"
-#include "gui/GuiWindows.h"
+#include "LectureWindows.h"
 
 namespace pellucor {
 
@@ -29,19 +13,11 @@ using namespace testing_support;
 
 namespace {
 
-PELLUCOR_QT_TEST_APP();
-
-class PublishWindow : public ::testing::Test {
+class PublishWindow : public LectureWindows {
 protected:
-    TempDir root;
-    RecordingMessageSink sink;
-    std::string lecture = root.dir() + "talk/";
     std::string out = root.dir() + "disk/";
-    std::unique_ptr<GuiWindows> windows;
+    std::string chooserTitle;
     QPushButton* cmdPub = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QProgressBar* progress = nullptr;
-    QLabel* status = nullptr;
 
     // The picture size of the 60-second part.
     virtual const char* size() const { return "160x120"; }
@@ -51,43 +27,19 @@ protected:
         const std::string cmd
             = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 60 " + size() + " >/dev/null";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
-        windows = std::make_unique<GuiWindows>(QString::fromStdString(root.file("prefs.ini")));
-        AppContext& context = windows->context();
-        context.prefs().Form_Load();
-        context.prefs().Set("prfStyle", PELLUCOR_STYLE_DIR);
-        context.prefs().Set("prfLectureDir", lecture);
+        open();
         // The directory chooser answers with the output directory.
-        context.hooks.chooseDirectory = [this](const std::string&, std::string& dir, bool) {
+        windows->context().hooks.chooseDirectory = [this](const std::string& title, std::string& dir, bool) {
+            chooserTitle = title;
             dir = out;
             return true;
         };
-        windows->ShowFirst(windows->Load());
-        context.mainWindow().SetLectureDir(lecture);
-        MainWindowView& view = windows->mainWindowView();
-        cmdPub = findWidget<QPushButton>(view, "cmdPub");
-        cmdCancel = findWidget<QPushButton>(view, "cmdCancel");
-        progress = findWidget<QProgressBar>(view, "publishProgress");
-        status = findWidget<QLabel>(view, "lblStatus");
-        ASSERT_TRUE(cmdPub && cmdCancel && progress && status);
-        ASSERT_TRUE(cmdPub->isEnabled()) << status->text().toStdString();
+        cmdPub = findWidget<QPushButton>(view(), "cmdPub");
+        ASSERT_TRUE(cmdPub && cmdPub->isEnabled()) << statusText();
     }
-
-    MainWindow& model() { return windows->context().mainWindow(); }
-
-    // Runs the event loop until the publish and the main window's watcher
-    // are over; every tick of a 50 ms timer measures how late it came.
-    qint64 runUntilDone(const std::function<void()>& onTick)
+    qint64 publish(const std::function<void()>& onTick)
     {
-        QEventLoop loop;
-        TickWatch watch(50, [&](qint64 now) {
-            onTick();
-            if (now > 500 && !model().busy && !model().timDisk.isActive())
-                loop.quit();
-        });
-        QTimer::singleShot(0, cmdPub, &QPushButton::click);
-        QTimer::singleShot(90000, &loop, &QEventLoop::quit);
-        loop.exec();
-        return watch.WorstLate();
+        return runJob([this] { cmdPub->click(); }, onTick);
     }
 };
 
@@ -95,7 +47,7 @@ TEST_F(PublishWindow, PublishToDiskKeepsTheWindowAnsweringAndFillsTheBar)
 {
     int highest = 0;
     bool lockedWhileRunning = false, cancelOffered = false;
-    const qint64 worstLate = runUntilDone([&] {
+    const qint64 worstLate = publish([&] {
         highest = std::max(highest, progress->value());
         if (model().busy && progress->isVisible()) {
             lockedWhileRunning = lockedWhileRunning || !cmdPub->isEnabled();
@@ -106,8 +58,9 @@ TEST_F(PublishWindow, PublishToDiskKeepsTheWindowAnsweringAndFillsTheBar)
     EXPECT_EQ(highest, 100);
     EXPECT_TRUE(lockedWhileRunning);
     EXPECT_TRUE(cancelOffered);
-    EXPECT_EQ(status->text().toStdString(), "Process:All Done");
-    EXPECT_TRUE(model().Enabled["cmdTestDisk"]);
+    EXPECT_EQ(chooserTitle, "Select Disk Publish Directory");
+    EXPECT_EQ(statusText(), "Process:All Done");
+    EXPECT_TRUE(model().Enabled["cmdTestDisk"] && model().Enabled["mnuTestDisk"]);
     EXPECT_TRUE(cmdPub->isEnabled());
     EXPECT_TRUE(fs::exists(out + "index.htm"));
     EXPECT_TRUE(fs::exists(out + "talk1.mp4"));
@@ -123,12 +76,12 @@ protected:
 TEST_F(CancelledPublish, CancelDuringMediaPreparationLeavesNoPartialMediaAndSaysSo)
 {
     bool clicked = false;
-    runUntilDone([&] {
+    publish([&] {
         if (!clicked && progress->value() > 20 && cmdCancel->isVisible()) {
             clicked = true;
             // Closing the window first asks; declined, the publish goes on.
             sink.answers = {TavCancel};
-            EXPECT_FALSE(windows->mainWindowView().close());
+            EXPECT_FALSE(view().close());
             EXPECT_TRUE(model().busy);
             cmdCancel->click();
         }
@@ -136,8 +89,7 @@ TEST_F(CancelledPublish, CancelDuringMediaPreparationLeavesNoPartialMediaAndSays
     ASSERT_TRUE(clicked);
     ASSERT_FALSE(sink.questions.empty());
     EXPECT_EQ(sink.questions.back(), "A publish is running: cancel it and quit?");
-    EXPECT_EQ(status->text().toStdString(),
-              "Publish cancelled during media preparation of talk1: its unfinished media was removed");
+    EXPECT_EQ(statusText(), "Publish cancelled during media preparation of talk1: its unfinished media was removed");
     EXPECT_FALSE(model().Enabled["cmdTestDisk"]);
     EXPECT_FALSE(cmdCancel->isVisible());
     EXPECT_TRUE(cmdPub->isEnabled());

@@ -1,34 +1,19 @@
-// The real windows on a real display (run under Xvfb): "Sync Slides from
-// Recording" from the Execute menus on a generated lecture. The sync runs
-// while the window keeps answering and shows its progress with Cancel;
-// Cancel leaves the events file as it was; run to its end, the old file is
-// kept as .bak and the timing editor opens on the slide times found.
-#include <gtest/gtest.h>
-
+// "Sync Slides from Recording" from both windows' Execute menus on a
+// generated lecture: the sync runs while the window keeps answering and
+// shows its progress with Cancel; Cancel leaves the events file as it was;
+// run to its end, the old file is kept as .bak and the timing editor opens
+// on the slide times found.
 #include <QAction>
-#include <QApplication>
-#include <QEventLoop>
-#include <QLabel>
 #include <QMenuBar>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 
 #include <filesystem>
 
-#include "QtTestApp.h"
+#include "LectureWindows.h"
 #include "SyncedLecture.h"
-#include "TestSupport.h"
-#include "TickWatch.h"
 #include "UiDriver.h"
-#include "app/MainWindow.h"
-#include "app/Preferences.h"
-#include "app/PublishForm.h"
-#include "app/widgets/MainWindowView.h"
 #include "app/widgets/PublishFormView.h"
 #include "capture/TimingEditor.h"
-#include "gui/GuiWindows.h"
 
 namespace pellucor {
 
@@ -37,7 +22,7 @@ using namespace testing_support;
 
 namespace {
 
-PELLUCOR_QT_X_TEST_APP();
+PELLUCOR_QT_X_TEST_APP();  // once for the program
 
 QAction* menuAction(QWidget& window, const QString& text)
 {
@@ -47,72 +32,47 @@ QAction* menuAction(QWidget& window, const QString& text)
     return nullptr;
 }
 
-TEST(SlideSyncWindow, RunsOffTheWindowsThreadAndOpensTheTimingEditor)
+class SlideSyncWindow : public LectureWindows { };
+
+TEST_F(SlideSyncWindow, RunsOffTheWindowsThreadAndOpensTheTimingEditor)
 {
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-    TempDir root;
-    RecordingMessageSink sink;  // answers OK to replacing the old events file
-    const std::string lecture = root.dir() + "talk/";
     SlideSchedule schedule;
     std::string err;
     ASSERT_TRUE(makeSyncedLecture("camera", lecture, "talk1.mp4", 40, "640x360", schedule, err)) << err;
-    const std::string events = lecture + "talk1.txt";
-    const std::string older = "u 00:00:00 00:00:40 URL\\sld001.htm\r\n";
+    const std::string events = lecture + "talk1.txt", older = "u 00:00:00 00:00:40 URL\\sld001.htm\r\n";
     writeFile(events, older);
-
-    GuiWindows windows(QString::fromStdString(root.file("prefs.ini")));
-    AppContext& context = windows.context();
-    context.prefs().Form_Load();
-    context.prefs().Set("prfLectureDir", lecture);
-    windows.ShowFirst(windows.Load());
-    context.mainWindow().SetLectureDir(lecture);
-    MainWindowView& view = windows.mainWindowView();
-    auto* progress = findWidget<QProgressBar>(view, "publishProgress");
-    auto* cancel = findWidget<QPushButton>(view, "cmdCancel");
-    auto* status = findWidget<QLabel>(view, "lblStatus");
-    QAction* fromMain = menuAction(view, "Sync Slides from Recording");
-    QAction* fromDetail = menuAction(windows.publishFormView(), "Sync Slides from Recording");
-    ASSERT_TRUE(progress && cancel && status && fromMain && fromDetail);
-
-    // Runs one sync from a menu item until it is over.
-    const auto runSync = [&](QAction* item, const std::function<void()>& onTick) {
-        QEventLoop loop;
-        bool started = false;
-        TickWatch watch(50, [&](qint64 now) {
-            started = started || context.mainWindow().busy;
-            onTick();
-            if ((started && !context.mainWindow().busy) || now > 120000)
-                loop.quit();
-        });
-        QTimer::singleShot(0, item, &QAction::trigger);
-        loop.exec();
-        return watch.WorstLate();
-    };
+    open();
+    QAction* fromMain = menuAction(view(), "Sync Slides from Recording");
+    QAction* fromDetail = menuAction(windows->publishFormView(), "Sync Slides from Recording");
+    ASSERT_TRUE(fromMain && fromDetail);
 
     bool cancelled = false;
-    runSync(fromMain, [&] {
-        if (!cancelled && progress->value() >= 35 && cancel->isVisible()) {
-            EXPECT_FALSE(view.menuBar()->isEnabled()) << "the window is locked while the sync runs";
-            cancelled = true;
-            cancel->click();
-        }
-    });
+    runJob([&] { fromMain->trigger(); },
+           [&] {
+               if (!cancelled && progress->value() >= 35 && cmdCancel->isVisible()) {
+                   EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked while the sync runs";
+                   cancelled = true;
+                   cmdCancel->click();
+               }
+           });
     ASSERT_TRUE(cancelled);
-    EXPECT_EQ(status->text().toStdString(), "Slide sync cancelled");
+    EXPECT_EQ(statusText(), "Slide sync cancelled");
     EXPECT_EQ(readFile(events), older);
     EXPECT_FALSE(fs::exists(events + ".bak"));
     EXPECT_EQ(UiDriver::window(TimingEditor::kCaption), nullptr);
 
     int highest = 0;
     bool shownWhileRunning = false;
-    const qint64 worstLate = runSync(fromDetail, [&] {
-        highest = std::max(highest, progress->value());
-        shownWhileRunning = shownWhileRunning || (progress->isVisible() && cancel->isVisible());
-    });
+    const qint64 worstLate = runJob([&] { fromDetail->trigger(); },
+                                    [&] {
+                                        highest = std::max(highest, progress->value());
+                                        shownWhileRunning
+                                            = shownWhileRunning || (progress->isVisible() && cmdCancel->isVisible());
+                                    });
     EXPECT_LE(worstLate, 250) << "the window stopped answering for " << worstLate << " ms";
     EXPECT_TRUE(shownWhileRunning);
     EXPECT_EQ(highest, 100);
-    EXPECT_EQ(status->text().toStdString().rfind("Slide times found: ", 0), 0u) << status->text().toStdString();
+    EXPECT_EQ(statusText().rfind("Slide times found: ", 0), 0u) << statusText();
     EXPECT_EQ(readFile(events + ".bak"), older);
     EXPECT_EQ(scheduleMismatch(schedule, events), "") << readFile(events);
 

@@ -1,6 +1,6 @@
+// The tool windows the menus open: the server window and the converter.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -25,26 +25,15 @@ namespace {
 
 PELLUCOR_QT_TEST_APP();
 
-TEST(ToolWindows, MenusOpenTheEncoderSetUpAndThePlayer)
-{
+class ToolWindowsTest : public ::testing::Test {
+protected:
     TempDir dir;
     RecordingMessageSink sink;
-    AppContext context(QString::fromStdString(dir.file("prefs.ini")));
-    ToolWindows tools(context, nullptr);
-    ASSERT_TRUE(context.hooks.recordingSetup);
-    ASSERT_TRUE(context.hooks.encoderSetup);
-    ASSERT_TRUE(context.hooks.player);
-    context.hooks.encoderSetup();
-    EXPECT_TRUE(UiDriver::window("RealProducer - Live Media Capture"));
-    context.hooks.player();
-    EXPECT_TRUE(UiDriver::window("RealPlay"));
-}
+    AppContext context {QString::fromStdString(dir.file("prefs.ini"))};
+};
 
-TEST(ToolWindows, ServerWindowOpensThePreferencesAndChoosesTheLectureDirectory)
+TEST_F(ToolWindowsTest, ServerWindowOpensThePreferencesAndChoosesTheLectureDirectory)
 {
-    TempDir dir;
-    RecordingMessageSink sink;
-    AppContext context(QString::fromStdString(dir.file("prefs.ini")));
     context.prefs().Set("prfsrvRepository", dir.dir() + "repository");
     context.prefs().Set("prfsrvPubDir", dir.dir() + "pub");
     ToolWindows tools(context, nullptr);
@@ -61,14 +50,12 @@ TEST(ToolWindows, ServerWindowOpensThePreferencesAndChoosesTheLectureDirectory)
     QWidget* window = UiDriver::window("Pellucor Server Edition");
     ASSERT_NE(window, nullptr);
 
-    auto* prefsButton = findWidget<QPushButton>(*window, "Preferences");
-    ASSERT_NE(prefsButton, nullptr);
-    prefsButton->click();
+    for (const char* button : {"Preferences", "browse_txtDir"}) {
+        auto* b = findWidget<QPushButton>(*window, button);
+        ASSERT_NE(b, nullptr) << button;
+        b->click();
+    }
     EXPECT_TRUE(preferences);
-
-    auto* browse = findWidget<QPushButton>(*window, "browse_txtDir");
-    ASSERT_NE(browse, nullptr);
-    browse->click();
     EXPECT_EQ(offered, dir.dir() + "repository/");
     bool shown = false;
     for (QLabel* label : window->findChildren<QLabel*>())
@@ -79,16 +66,13 @@ TEST(ToolWindows, ServerWindowOpensThePreferencesAndChoosesTheLectureDirectory)
 
 // "Import ClipBoard" opens the converter window on the lecture's QuickTime
 // recording; the user starts it there and sees it complete.
-TEST(ToolWindows, ClipBoardImportGoesThroughTheConverterWindow)
+TEST_F(ToolWindowsTest, ClipBoardImportGoesThroughTheConverterWindow)
 {
-    TempDir dir;
-    RecordingMessageSink sink;
     ASSERT_EQ(QProcess::execute("ffmpeg",
                                 {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
                                  "testsrc=size=160x120:rate=15:duration=1", "-f", "lavfi", "-i", "sine=duration=1",
                                  "-c:v", "mpeg4", "-c:a", "aac", QString::fromStdString(dir.file("rawmedia.mov"))}),
               0);
-    AppContext context(QString::fromStdString(dir.file("prefs.ini")));
     ToolWindows tools(context, nullptr);
     ASSERT_TRUE(context.hooks.converter);  // also the "Real Convert" menu item's window
     context.publishForm().TextMedia = dir.dir();
