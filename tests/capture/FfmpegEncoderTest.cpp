@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 
+#include "MediaTools.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "capture/EncoderSetup.h"
@@ -20,12 +20,6 @@ PELLUCOR_QT_TEST_APP();
 
 namespace {
 
-bool ffmpeg(const QStringList& args)
-{
-    return QProcess::execute("ffmpeg", QStringList {"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + args)
-        == 0;
-}
-
 // Runs the event loop until done() holds or the time is up.
 template <class F> bool runUntil(F done, int ms)
 {
@@ -36,54 +30,56 @@ template <class F> bool runUntil(F done, int ms)
     return done();
 }
 
-TEST(FfmpegConverter, ConvertsAQuickTimeFileWithProgressToTheEnd)
-{
+// The offline converter on a file that FFmpeg's test sources make.
+struct FfmpegConverter : ::testing::Test {
     TempDir dir;
     RecordingMessageSink sink;
-    const std::string mov = dir.file("lecture.mov");
-    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=4", "-f", "lavfi", "-i",
-                        "sine=frequency=440:duration=4", "-c:v", "mpeg4", "-c:a", "aac", QString::fromStdString(mov)}));
     FfmpegEncoder encoder;
-    MediaConverter conv(encoder);
+    MediaConverter conv {encoder};
+    std::string err;
+
+    // Starts converting name (made from the given ffmpeg inputs and options, unless empty) into out.
+    void convert(const std::string& name, const std::vector<std::string>& make, const std::string& out)
+    {
+        std::vector<std::string> args = make;
+        args.push_back(dir.file(name));
+        ASSERT_TRUE(make.empty() || ffmpeg(args, err)) << err;
+        conv.txtInput_Change(dir.file(name));
+        conv.txtOutput_Change(dir.file(out));
+        conv.cmdStart_Click();
+    }
+};
+
+TEST_F(FfmpegConverter, ConvertsAQuickTimeFileWithProgressToTheEnd)
+{
     std::vector<int> progress;
     QObject::connect(&conv, &MediaConverter::changed, [&] {
         if (progress.empty() || progress.back() != conv.Progress())
             progress.push_back(conv.Progress());
     });
-    conv.txtInput_Change(mov);
-    conv.txtOutput_Change(dir.file("lecture.rm"));
-    conv.cmdStart_Click();
+    convert("lecture.mov",
+            {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=4", "-f", "lavfi", "-i",
+             "sine=frequency=440:duration=4", "-c:v", "mpeg4", "-c:a", "aac"},
+            "lecture.rm");
     EXPECT_EQ(conv.Status(), "Encoding Started...");
     ASSERT_TRUE(runUntil([&] { return !encoder.IsEncoding(); }, 60000));
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_TRUE(sink.saw("Encoding Complete"));
-
-    std::string err;
     auto out = FfmpegMediaFile::Open(dir.file("lecture.rm"), err);
     ASSERT_TRUE(out) << err;
     EXPECT_TRUE(out->HasVideo());
     EXPECT_NEAR(out->DurationSeconds(), 4.0, 1.0);
 }
 
-TEST(FfmpegConverter, CancelFinishesTheFileSoFarWithoutClaimingCompletion)
+TEST_F(FfmpegConverter, CancelFinishesTheFileSoFarWithoutClaimingCompletion)
 {
-    TempDir dir;
-    RecordingMessageSink sink;
-    const std::string mov = dir.file("long.mov");
-    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30", "-c:v", "mpeg4",
-                        QString::fromStdString(mov)}));
-    FfmpegEncoder encoder;
-    MediaConverter conv(encoder);
-    conv.txtInput_Change(mov);
-    conv.txtOutput_Change(dir.file("long.rm"));
-    conv.cmdStart_Click();
+    convert("long.mov", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30", "-c:v", "mpeg4"}, "long.rm");
     ASSERT_TRUE(encoder.IsEncoding());
     conv.cmdCancel_Click();  // returns once the file is finished
     EXPECT_FALSE(encoder.IsEncoding());
     EXPECT_EQ(conv.Status(), "Encoding stopped...");
-    std::string err;
     EXPECT_TRUE(FfmpegMediaFile::Open(dir.file("long.rm"), err)) << err;
     // Events of the stopped run that were still queued change nothing.
     runUntil([] { return false; }, 200);
@@ -91,57 +87,13 @@ TEST(FfmpegConverter, CancelFinishesTheFileSoFarWithoutClaimingCompletion)
     EXPECT_EQ(conv.Status(), "Encoding stopped...");
 }
 
-TEST(FfmpegConverter, UnreadableMovShowsTheCodedErrorAndTheQuickTimeHint)
+TEST_F(FfmpegConverter, UnreadableMovShowsTheCodedErrorAndTheQuickTimeHint)
 {
-    TempDir dir;
-    RecordingMessageSink sink;
     writeFile(dir.file("BROKEN.MOV"), std::string(2048, 'x'));
-    FfmpegEncoder encoder;
-    MediaConverter conv(encoder);
-    conv.txtInput_Change(dir.file("BROKEN.MOV"));
-    conv.txtOutput_Change(dir.file("out.rm"));
-    conv.cmdStart_Click();
+    convert("BROKEN.MOV", {}, "out.rm");
     EXPECT_EQ(conv.Status().rfind("Error in Encoding (", 0), 0u) << conv.Status();
     EXPECT_TRUE(sink.saw("you may have to convert from " + dir.file("BROKEN.MOV") + " to " + dir.file("out.rm")));
     EXPECT_FALSE(sink.saw("Encoding Complete"));
-}
-
-TEST(FfmpegCapture, RecordsFromVirtualDevicesIntoMedia)
-{
-    TempDir dir;
-    RecordingMessageSink sink;
-    FfmpegEncoder encoder;
-    encoder.SetDevices({{"lavfi", "sine=frequency=440:sample_rate=44100", "Test tone (lavfi)"}},
-                       {{"lavfi", "testsrc=size=320x240:rate=15", "Test picture (lavfi)"}});
-    EncoderSetup rec(encoder);
-    EXPECT_EQ(rec.LstAudio(), (Strings {"Test tone (lavfi)"}));
-    EXPECT_TRUE(rec.ChkVideoEnabled());
-    rec.DoVideo(dir.file("rawmedia.rm"));
-    rec.cmdSetup_Click();
-    ASSERT_TRUE(encoder.IsSourceOpen()) << rec.Status();
-    EXPECT_EQ(rec.Status(), "Setup Complete - you should now see your video in the left screen...");
-    EXPECT_TRUE(rec.RecordEnabled());
-    // Before recording, the set-up shows the tone's level (1/8 of full scale, -18 dB).
-    runUntil([&] { return rec.SoundLevel() > 0; }, 5000);
-    EXPECT_NEAR(rec.SoundLevel(), 70, 3);
-    ASSERT_TRUE(rec.Start_Encoding()) << rec.Status();
-    EXPECT_FALSE(rec.Start_Encoding());
-    EXPECT_EQ(rec.Status(), "Already Encoding...");
-    // Let a few seconds of media be captured.
-    QElapsedTimer t;
-    t.start();
-    runUntil([&] { return t.elapsed() > 2500; }, 5000);
-    rec.Stop_Encoding();
-    EXPECT_FALSE(encoder.IsEncoding());
-
-    std::string err;
-    auto out = FfmpegMediaFile::Open(dir.file("rawmedia.rm"), err);
-    ASSERT_TRUE(out) << err;
-    EXPECT_TRUE(out->HasVideo());
-    EXPECT_EQ(out->VideoWidth(), 160);
-    EXPECT_EQ(out->VideoHeight(), 120);
-    // The virtual sources were read no faster than real time.
-    EXPECT_NEAR(out->DurationSeconds(), 2.5, 1.0);
 }
 
 TEST(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
@@ -190,18 +142,27 @@ TEST(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNextTi
     EXPECT_EQ(rec.AudioIndex(), 2);
 }
 
-TEST(FfmpegEncoderPlan, FormatSourceAndCompressionChoicesReachTheDevicesAndTheEncoding)
+TEST(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEncoding)
 {
     FfmpegEncoder encoder;
     encoder.SetDevices({{"pulse", "mic", "Microphone"}}, {{"v4l2", "/dev/video7", "Camera"}});
     encoder.SetInputKind(EncoderControl::InputDevices);
     encoder.SetOutputFilename("/tmp/x.rm");
+    encoder.SetTarget(EncoderControl::TargetDSLCableModem, true);
+    EncodingPlan plan;
+    std::string err;
+    ASSERT_TRUE(encoder.Plan(plan, err)) << err;
+    EXPECT_EQ(plan.options.audioBitRate, BitRatesFor(EncoderControl::TargetDSLCableModem).audio * 1000);
+    EXPECT_EQ(plan.options.audioCodec, "ac3");
+    EXPECT_EQ(plan.options.format, "rm");
+    EXPECT_TRUE(plan.options.live);
+    ASSERT_EQ(plan.inputs.size(), 1u);  // video is off
+    EXPECT_EQ(plan.inputs[0].format, "pulse");
+
     encoder.SetVideoOn(true);
     encoder.SetFormat({320, 240, 15, 22050, 1});
     encoder.SetSourceInput(2);
     encoder.SetCompression({"rv10", "ac3", 200, 48});
-    EncodingPlan plan;
-    std::string err;
     ASSERT_TRUE(encoder.Plan(plan, err)) << err;
     ASSERT_EQ(plan.inputs.size(), 2u);
     using Options = std::vector<std::pair<std::string, std::string>>;
@@ -217,26 +178,8 @@ TEST(FfmpegEncoderPlan, FormatSourceAndCompressionChoicesReachTheDevicesAndTheEn
     encoder.SetFormat({});
     ASSERT_TRUE(encoder.Plan(plan, err));
     EXPECT_EQ(plan.inputs[1].options, (Options {{"video_size", "160x120"}, {"channel", "2"}}));
-}
 
-TEST(FfmpegEncoderPlan, BitRateIndexFourAsksForTheDslRatesInRealMedia)
-{
-    FfmpegEncoder encoder;
     encoder.SetDevices({{"lavfi", "sine", "tone"}}, {});
-    encoder.SetInputKind(EncoderControl::InputDevices);
-    encoder.SetOutputFilename("/tmp/x.rm");
-    encoder.SetTarget(EncoderControl::TargetDSLCableModem, true);
-    EncodingPlan plan;
-    std::string err;
-    ASSERT_TRUE(encoder.Plan(plan, err)) << err;
-    EXPECT_EQ(plan.options.audioBitRate, BitRatesFor(EncoderControl::TargetDSLCableModem).audio * 1000);
-    EXPECT_EQ(plan.options.audioCodec, "ac3");
-    EXPECT_EQ(plan.options.format, "rm");
-    EXPECT_TRUE(plan.options.live);
-    ASSERT_EQ(plan.inputs.size(), 1u);  // video is off
-    EXPECT_EQ(plan.inputs[0].format, "lavfi");
-
-    encoder.SetVideoOn(true);
     EXPECT_FALSE(encoder.Plan(plan, err));
     EXPECT_EQ(err, "No video device");
 }

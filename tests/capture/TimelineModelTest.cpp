@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 
 #include <filesystem>
-#include <fstream>
 
 #include "QtCoreTestApp.h"
 #include "TestSupport.h"
@@ -28,10 +27,7 @@ struct Timeline : ::testing::Test {
     TimingEditor editor;
     TimelineModel model {editor, OverviewCache(dir.file("cache"))};
 
-    void write(const std::string& name, const std::string& text = "x")
-    {
-        std::ofstream(dir.file(name), std::ios::binary) << text;
-    }
+    void write(const std::string& name, const std::string& text = "x") { writeFile(dir.file(name), text); }
 };
 
 TEST_F(Timeline, FindsTheRecordingBesideTheEventsFile)

@@ -26,19 +26,6 @@ const std::string kRecorded = "u 00:00:00 00:01:10 URL\\sld001.htm\r\n"
                               "u 00:01:10 00:02:00 URL\\sld002.htm\r\n"
                               "u 00:02:00 00:03:30 URL\\sld003.htm\r\n";
 
-// One field of every row.
-using Lines = std::vector<std::string>;
-Lines column(const TimingEditor& r, std::string TimingEditor::Row::*field)
-{
-    Lines v;
-    for (const auto& row : r.Rows())
-        v.push_back(row.*field);
-    return v;
-}
-Lines starts(const TimingEditor& r) { return column(r, &TimingEditor::Row::start); }
-Lines ends(const TimingEditor& r) { return column(r, &TimingEditor::Row::end); }
-Lines pages(const TimingEditor& r) { return column(r, &TimingEditor::Row::page); }
-
 class TimingEditorTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -51,19 +38,44 @@ protected:
         writeFile(dir.file("talk.txt"), text);
         ASSERT_TRUE(ed.LoadFile(dir.file("talk.txt")));
     }
+    // One field of every row.
+    template <class T> std::vector<T> col(T TimingEditor::Row::*field) const
+    {
+        std::vector<T> v;
+        for (const auto& row : ed.Rows())
+            v.push_back(row.*field);
+        return v;
+    }
+    Strings starts() const { return col(&TimingEditor::Row::start); }
+    Strings pages() const { return col(&TimingEditor::Row::page); }
 };
 
-TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByte)
+TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByteThroughTheDialogs)
 {
-    load(kRecorded);
-    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm", "sld003.htm"}));
+    ASSERT_EQ(pages(), Strings {"sld001.htm"});  // before any load: one row for the first slide
+    writeFile(dir.file("talk.txt"), kRecorded);
+    ed.lectureDir = [&] { return dir.dir(); };
+    chooser.answer = dir.file("talk.txt");
+    ed.cmdLoad_Click();
+    EXPECT_EQ(chooser.askedDir, dir.dir());
+    EXPECT_EQ(chooser.askedFilter, "Text (*.txt)|*.txt|All Files (*.*)|*.*");
+    EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld002.htm", "sld003.htm"}));
     EXPECT_EQ(ed.TimeEnd(), "00:03:30");
     EXPECT_EQ(ed.SelectedRow(), 0);
     EXPECT_EQ(ed.Timein(), "00:00:00");
     EXPECT_EQ(ed.TxtImage(), "sld001.htm");
     EXPECT_FALSE(ed.Unsaved());
+
+    chooser.answer.clear();  // cancelled: nothing is written
+    ed.cmdSave_Click();
+    chooser.answer = dir.file("copy.txt");
+    ed.cmdSave_Click();
+    EXPECT_EQ(readFile(dir.file("copy.txt")), kRecorded);
+
+    ed.TimeEnd_Change("");  // the last row loses its end and is left out
     ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
-    EXPECT_EQ(readFile(dir.file("out.txt")), kRecorded);
+    EXPECT_EQ(readLines(dir.file("out.txt")),
+              (Strings {"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
 }
 
 TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
@@ -75,66 +87,31 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULines)
          "u 00:00:05 00:00:09 URL\\sld002.htm extra\r\n"  // 5 fields
          "\r\n"
          "   u 00:00:09 00:00:20 URL\\intro.htm\r\n");
-    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "intro.htm"}));
-    EXPECT_EQ(starts(ed), (Lines {"00:00:00", "00:00:09"}));
-    // The media length is the last event's end; the check pass makes every
-    // end the next row's start.
+    EXPECT_EQ(pages(), (Strings {"sld001.htm", "intro.htm"}));
+    EXPECT_EQ(starts(), (Strings {"00:00:00", "00:00:09"}));
+    // The media length is the last event's end; every end is the next start.
     EXPECT_EQ(ed.TimeEnd(), "00:00:20");
-    EXPECT_EQ(ends(ed), (Lines {"00:00:09", "00:00:20"}));
-    EXPECT_EQ(ed.Rows()[0].review, "confidence 30%");
-    EXPECT_EQ(ed.Rows()[1].review, "");
+    EXPECT_EQ(col(&TimingEditor::Row::end), (Strings {"00:00:09", "00:00:20"}));
+    EXPECT_EQ(col(&TimingEditor::Row::review), (Strings {"confidence 30%", ""}));
     EXPECT_TRUE(sink.messages.empty());
 }
 
-TEST_F(TimingEditorTest, LoadFailuresAreReported)
+TEST_F(TimingEditorTest, LoadAndSaveFailuresAreReportedAndLoseNothing)
 {
-    ASSERT_EQ(pages(ed), Lines {"sld001.htm"});  // before any load: one row for the first slide
-    EXPECT_FALSE(ed.Unsaved());
     load(kRecorded);
     EXPECT_FALSE(ed.LoadFile(dir.file("missing.txt")));
     EXPECT_TRUE(sink.saw("Unable to open file - " + dir.file("missing.txt")));
-    EXPECT_EQ(ed.Rows().size(), 3u);  // nothing changed
-
-    load("# only comments\r\n300 img001.gif\r\n");
-    EXPECT_TRUE(sink.saw("No valid lines found in file " + dir.file("talk.txt")));
-    EXPECT_TRUE(sink.saw("images.txt"));
-    ASSERT_EQ(ed.Rows().size(), 1u);
-    EXPECT_EQ(ed.Rows()[0].page, "");
-}
-
-TEST_F(TimingEditorTest, LoadAndSaveUseTheDialogsFromTheLectureDirectory)
-{
-    writeFile(dir.file("talk.txt"), kRecorded);
-    ed.lectureDir = [&] { return dir.dir(); };
-    chooser.answer = dir.file("talk.txt");
-    ed.cmdLoad_Click();
-    EXPECT_EQ(chooser.askedDir, dir.dir());
-    EXPECT_EQ(chooser.askedFilter, "Text (*.txt)|*.txt|All Files (*.*)|*.*");
     EXPECT_EQ(ed.Rows().size(), 3u);
 
-    chooser.answer.clear();  // cancelled: nothing is written
-    ed.cmdSave_Click();
-    chooser.answer = dir.file("copy.txt");
-    ed.cmdSave_Click();
-    EXPECT_EQ(readFile(dir.file("copy.txt")), kRecorded);
-}
-
-TEST_F(TimingEditorTest, SaveLeavesOutRowsWithoutStartOrEnd)
-{
-    load(kRecorded);
-    ed.TimeEnd_Change("");  // the last row loses its end
-    ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
-    EXPECT_EQ(readLines(dir.file("out.txt")),
-              (Lines {"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
-}
-
-TEST_F(TimingEditorTest, FailedSaveKeepsTheChangesAndTheOldFile)
-{
-    load(kRecorded);
     ed.cmdAdd_Click();
     EXPECT_FALSE(ed.SaveFile(dir.file("no/such/dir/out.txt")));
     EXPECT_TRUE(sink.saw("Unable to save file - "));
     EXPECT_TRUE(ed.Unsaved());
+
+    load("# only comments\r\n300 img001.gif\r\n");
+    EXPECT_TRUE(sink.saw("No valid lines found in file " + dir.file("talk.txt")));
+    EXPECT_TRUE(sink.saw("images.txt"));
+    EXPECT_EQ(pages(), Strings {""});
 }
 
 TEST(TimingEditorNormalise, PadsShortTimes)
@@ -157,19 +134,19 @@ TEST_F(TimingEditorTest, MinusFiveMovesEveryStartButTheFirstAndZero)
     ed.Grid1_Click(2);
     ed.txtDelta_Change("5");
     ed.cmdMinus_Click();
-    EXPECT_EQ(starts(ed), (Lines {"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
+    EXPECT_EQ(starts(), (Strings {"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
     // Ends re-derived from the new starts; the last ends at the media end.
-    EXPECT_EQ(ends(ed), (Lines {"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
+    EXPECT_EQ(col(&TimingEditor::Row::end), (Strings {"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
 
     ed.txtDelta_Change("1:30");
     ed.cmdPlus_Click();
-    EXPECT_EQ(starts(ed), (Lines {"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
+    EXPECT_EQ(starts(), (Strings {"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
 
     load(kRecorded);  // below zero stops at zero
     ed.txtDelta_Change("1:15");
     ed.cmdMinus_Click();
-    EXPECT_EQ(starts(ed), (Lines {"00:00:00", "00:00:00", "00:00:45"}));
+    EXPECT_EQ(starts(), (Strings {"00:00:00", "00:00:00", "00:00:45"}));
 }
 
 TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
@@ -179,10 +156,7 @@ TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
          "u 00:00:10 00:00:20 URL\\\r\n"            // no page
          "u 0:20 00:00:30 URL\\sld004.htm\r\n"      // short text: minutes:seconds
          "u 00:00:30 00:00:40 URL\\sld005.htm\r\n");
-    std::vector<bool> bad;
-    for (const auto& r : ed.Rows())
-        bad.push_back(r.bad);
-    EXPECT_EQ(bad, (std::vector<bool> {false, true, true, false, false}));
+    EXPECT_EQ(col(&TimingEditor::Row::bad), (std::vector<bool> {false, true, true, false, false}));
     EXPECT_EQ(ed.GreenRow(), 0);
 
     ed.Grid1_Click(4);
@@ -197,61 +171,47 @@ TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
     EXPECT_EQ(ed.Rows()[4].end, "00:01:00");
 }
 
-TEST_F(TimingEditorTest, NewRowsContinueTheSlideNumbering)
+TEST_F(TimingEditorTest, RowsAreAddedDeletedAndWalkedWithTheirSlideNumbers)
 {
     load(kRecorded);
+    ed.Timein_KeyUp();  // at the top: stays
+    EXPECT_EQ(ed.SelectedRow(), 0);
+    for (int i = 0; i < 3; ++i)
+        ed.Timein_KeyDown();  // stops at the last row
+    EXPECT_EQ(ed.SelectedRow(), 2);
+    EXPECT_EQ(ed.Timein(), "00:02:00");
+    EXPECT_EQ(ed.TxtImage(), "sld003.htm");
+    EXPECT_EQ(ed.GreenRow(), 2);
+
     ed.Grid1_Click(1);
     ed.cmdAdd_Click();  // below sld002
-    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
+    EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
-
     ed.Grid1_Click(0);
     ed.Command2_Click();  // above the first row
-    EXPECT_EQ(ed.Rows()[0].page, "sld001.htm");
-    EXPECT_EQ(ed.Rows().size(), 5u);
-
+    EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
     ed.Grid1_Click(4);
     ed.Timein_Enter();  // at the last row: the grid grows
-    EXPECT_EQ(ed.Rows().size(), 6u);
-    EXPECT_EQ(ed.Rows()[5].page, "sld004.htm");
+    EXPECT_EQ(pages().back(), "sld004.htm");
     EXPECT_EQ(ed.SelectedRow(), 5);
     ed.Grid1_Click(2);
     ed.Timein_Enter();  // inside the grid: only moves down
     EXPECT_EQ(ed.Rows().size(), 6u);
     EXPECT_EQ(ed.SelectedRow(), 3);
-
     ed.txtImage_Change("intro.htm");
     ed.cmdAdd_Click();  // no number to continue
     EXPECT_EQ(ed.Rows()[4].page, "");
-}
 
-TEST_F(TimingEditorTest, DeleteRemovesTheRowOrClearsTheLastOne)
-{
     load(kRecorded);
     ed.Grid1_Click(2);
     ed.Command3_Click();
-    EXPECT_EQ(pages(ed), (Lines {"sld001.htm", "sld002.htm"}));
+    EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld002.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 1);
     EXPECT_EQ(ed.Rows()[1].end, "00:03:30");
     ed.Command3_Click();
-    ed.Command3_Click();
-    ASSERT_EQ(ed.Rows().size(), 1u);
-    EXPECT_EQ(ed.Rows()[0].page, "");
-    EXPECT_EQ(ed.Rows()[0].start, "");
-}
-
-TEST_F(TimingEditorTest, UpAndDownMoveTheSelectionWithinTheGrid)
-{
-    load(kRecorded);
-    ed.Timein_KeyUp();
-    EXPECT_EQ(ed.SelectedRow(), 0);
-    ed.Timein_KeyDown();
-    ed.Timein_KeyDown();
-    ed.Timein_KeyDown();
-    EXPECT_EQ(ed.SelectedRow(), 2);
-    EXPECT_EQ(ed.Timein(), "00:02:00");
-    EXPECT_EQ(ed.TxtImage(), "sld003.htm");
-    EXPECT_EQ(ed.GreenRow(), 2);
+    ed.Command3_Click();  // the last row is cleared, not removed
+    EXPECT_EQ(pages(), Strings {""});
+    EXPECT_EQ(starts(), Strings {""});
 }
 
 TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheData)
@@ -262,16 +222,13 @@ TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheData)
     ed.txtDelta_Change("0");
     ed.cmdPlus_Click();  // moves nothing
     EXPECT_FALSE(ed.Unsaved());
-
     ed.Timein_Change("00:01:20");
     EXPECT_TRUE(ed.Unsaved());
     ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
     EXPECT_FALSE(ed.Unsaved());
-
     ed.txtDelta_Change("5");
     ed.cmdMinus_Click();
     EXPECT_TRUE(ed.Unsaved());
-    load(kRecorded);
     for (auto action : {&TimingEditor::cmdAdd_Click, &TimingEditor::Command2_Click, &TimingEditor::Command3_Click,
                         &TimingEditor::Timein_Enter}) {
         load(kRecorded);
@@ -295,13 +252,11 @@ TEST_F(TimingEditorTest, ResetAndDoneAskBeforeDiscarding)
     ed.cmdReset_Click();
     EXPECT_EQ(ed.Rows().size(), 4u);
     EXPECT_EQ(closes, 1);
-    ASSERT_EQ(sink.questions.size(), 2u);
-    EXPECT_EQ(sink.questions[0], "Data has not been saved.  OK to discard changes?");
+    EXPECT_EQ(sink.questions, Strings(2, "Data has not been saved.  OK to discard changes?"));
 
     sink.answers = {TavOK};
     ed.cmdReset_Click();
-    ASSERT_EQ(ed.Rows().size(), 1u);
-    EXPECT_EQ(ed.Rows()[0].start, " ");
+    EXPECT_EQ(starts(), Strings {" "});
     EXPECT_FALSE(ed.Unsaved());
 }
 

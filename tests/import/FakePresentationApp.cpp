@@ -4,48 +4,40 @@
 
 namespace pellucor {
 
-bool FakePresentationApp::Start(std::string& err)
+bool FakePresentationApp::call(const std::string& what, bool fail, const char* why, std::string& err)
 {
-    log_->calls.push_back("start");
-    if (log_->failStart) {
-        err = "no application";
-        return false;
-    }
-    ++log_->started;
-    return true;
+    if (!what.empty())
+        log_->calls.push_back(what);
+    if (fail)
+        err = why;
+    return !fail;
 }
 
 bool FakePresentationApp::Open(const std::string& path, int& count, std::string& err)
 {
     log_->calls.push_back("open " + path);
-    for (const auto& [p, deck] : log_->decks) {
+    for (const auto& [p, deck] : log_->decks)
         if (p == path) {
             active_ = &deck;
             count = static_cast<int>(deck.titles.size());
             return true;
         }
-    }
     err = "file not found";
     return false;
 }
 
 bool FakePresentationApp::ExportSlide(int i, const std::string& file, int width, int height, std::string& err)
 {
-    log_->calls.push_back("export " + std::to_string(i));
-    if (i == log_->failExportAt) {
-        err = "disk full";
+    if (!call("export " + std::to_string(i), i == log_->failExportAt, "disk full", err))
         return false;
-    }
     std::ofstream(file, std::ios::binary) << "slide " << i << " " << width << "x" << height;
     return true;
 }
 
 bool FakePresentationApp::ExportSlideSharp(int i, const std::string& file, int width, std::string& err)
 {
-    if (i == log_->failSharpAt) {
-        err = "disk full";
+    if (!call("", i == log_->failSharpAt, "disk full", err))
         return false;
-    }
     std::ofstream(file, std::ios::binary) << "sharp " << i << " " << width;
     return true;
 }
@@ -59,13 +51,9 @@ std::optional<std::string> FakePresentationApp::SlideTitle(int i)
 
 bool FakePresentationApp::Quit(std::string& err)
 {
-    log_->calls.push_back("quit");
-    if (log_->failQuit) {
-        err = "busy";
-        return false;
-    }
-    ++log_->quit;
-    return true;
+    const bool ok = call("quit", log_->failQuit, "busy", err);
+    log_->quit += ok ? 1 : 0;
+    return ok;
 }
 
 }  // namespace pellucor

@@ -18,20 +18,17 @@ struct FakeDeck {
 
 struct FakeAppLog {
     std::vector<std::string> calls;
-    int started = 0;
     int quit = 0;
     std::string version = "7.4";
-    bool failStart = false;
-    bool failQuit = false;
-    int failExportAt = 0;                                 // slide number whose export fails, 0 for none
-    int failSharpAt = 0;                                  // slide number whose sharp copy fails, 0 for none
+    bool failStart = false, failQuit = false;
+    int failExportAt = 0, failSharpAt = 0;                // slide numbers whose export fails, 0 for none
     std::vector<std::pair<std::string, FakeDeck>> decks;  // path -> deck
 };
 
 class FakePresentationApp : public PresentationApp {
 public:
     explicit FakePresentationApp(FakeAppLog* log) : log_(log) { }
-    bool Start(std::string& err) override;
+    bool Start(std::string& err) override { return call("start", log_->failStart, "no application", err); }
     std::string Version() override { return log_->version; }
     bool Open(const std::string& path, int& count, std::string& err) override;
     bool ExportSlide(int i, const std::string& file, int width, int height, std::string& err) override;
@@ -40,6 +37,8 @@ public:
     bool Quit(std::string& err) override;
 
 private:
+    // Logs the call (when named); fails with the description when told to.
+    bool call(const std::string& what, bool fail, const char* why, std::string& err);
     FakeAppLog* log_;
     const FakeDeck* active_ = nullptr;
 };

@@ -3,12 +3,11 @@
 // shared by these tests.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-
 #include <algorithm>
 #include <filesystem>
 
 #include "GifDecode.h"
+#include "PellucorProcess.h"
 #include "RecordingStatusForm.h"
 #include "TestSupport.h"
 #include "import/SlideExporter.h"
@@ -41,34 +40,22 @@ protected:
     TempDir out;
 };
 
-void expectGifs(const std::string& dir, int count, int width, int height)
+// The slide pictures of dir: readable, of the size, on a white background
+// and not blank. The sharp copies are 1920 pixels wide at the slides' own
+// aspect (the decks have LibreOffice's default 16:9 slides).
+void expectPictures(const std::string& dir, int count, int width, int height, bool sharp = false)
 {
     for (int i = 1; i <= count; ++i) {
         DecodedPicture pic;
-        ASSERT_TRUE(DecodePicture(SlideExporter::PptImageFile(dir, i), pic)) << i;
+        ASSERT_TRUE(
+            DecodePicture(sharp ? SlideExporter::SharpImageFile(dir, i) : SlideExporter::PptImageFile(dir, i), pic))
+            << i;
         EXPECT_EQ(pic.width, width);
         EXPECT_EQ(pic.height, height);
         EXPECT_EQ(pic.at(2, height - 2), 0xFFFFFFu) << "slide background should be white";
-        int dark = 0;
-        for (uint32_t p : pic.pixels)
-            dark += (p & 0xffffff) != 0xffffff;
-        EXPECT_GT(dark, width * height / 100) << "slide " << i << " looks blank";
-    }
-}
-
-// The sharp copies: 1920 pixels wide at the slides' own aspect (the decks
-// have LibreOffice's default 16:9 slides), drawn like the GIFs.
-void expectSharpCopies(const std::string& dir, int count)
-{
-    for (int i = 1; i <= count; ++i) {
-        DecodedPicture pic;
-        ASSERT_TRUE(DecodePicture(SlideExporter::SharpImageFile(dir, i), pic)) << i;
-        EXPECT_EQ(pic.width, 1920);
-        EXPECT_EQ(pic.height, 1080);
-        EXPECT_EQ(pic.at(2, pic.height - 2), 0xFFFFFFu);
         EXPECT_GT(
             std::count_if(pic.pixels.begin(), pic.pixels.end(), [](uint32_t p) { return (p & 0xffffff) != 0xffffff; }),
-            1920 * 1080 / 100)
+            width * height / 100)
             << "slide " << i << " looks blank";
     }
 }
@@ -83,8 +70,8 @@ TEST_F(LibreOfficeImport, PptxWithAwkwardNameGivesImagesTitlesAndIndexThenAShort
 
     ASSERT_EQ(ppt_.PptOpenPresentation(awkward), 3) << (sink.messages.empty() ? "" : sink.messages.back());
     ASSERT_TRUE(ppt_.PptExportSlides(slides, 400, 300, &form));
-    expectGifs(slides, 3, 400, 300);
-    expectSharpCopies(slides, 3);
+    expectPictures(slides, 3, 400, 300);
+    expectPictures(slides, 3, 1920, 1080, true);
     EXPECT_EQ(readFile(slides + "titles.txt"),
               std::string(kTitlesHeader)
                   + "\"img001.gif\" \"Introduction\"\r\n"
@@ -102,7 +89,7 @@ TEST_F(LibreOfficeImport, PptxWithAwkwardNameGivesImagesTitlesAndIndexThenAShort
     // the same.
     ASSERT_EQ(ppt_.PptOpenPresentation(shortFodp), 2);
     ASSERT_TRUE(ppt_.PptExportSlides(slides, 320, 240, nullptr));
-    expectGifs(slides, 2, 320, 240);
+    expectPictures(slides, 2, 320, 240);
     EXPECT_FALSE(fs::exists(slides + "img003.gif"));
     EXPECT_EQ(readFile(slides + "titles.txt"),
               std::string(kTitlesHeader) + "\"img001.gif\" \"Only one\"\r\n\"img002.gif\" \"Slide 2\"\r\n");
@@ -110,18 +97,16 @@ TEST_F(LibreOfficeImport, PptxWithAwkwardNameGivesImagesTitlesAndIndexThenAShort
     EXPECT_TRUE(sink.messages.empty());
 }
 
-TEST_F(LibreOfficeImport, BinaryPptTitlesComeThroughAConversion)
+TEST_F(LibreOfficeImport, BinaryPptTitlesComeThroughAConversionAndNonPresentationsFail)
 {
     ASSERT_EQ(ppt_.PptOpenPresentation(ppt), 3);
     ASSERT_TRUE(ppt_.PptExportSlides(out.dir(), 160, 120, nullptr));
-    expectGifs(out.dir(), 3, 160, 120);
+    expectPictures(out.dir(), 3, 160, 120);
     EXPECT_EQ(ppt_.PptSlideTitle(1), "Introduction");
     EXPECT_EQ(ppt_.PptSlideTitle(2), "The \"quoted\" results");
     EXPECT_EQ(ppt_.PptSlideTitle(3), "Slide 3");
-}
 
-TEST_F(LibreOfficeImport, NonPresentationsFailWithAMessage)
-{
+    // What is no presentation fails with a message.
     writeFile(out.file("notes.pptx"), "just some text, not a presentation\n");
     EXPECT_EQ(ppt_.PptOpenPresentation(out.file("notes.pptx")), -1);
     EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation " + out.file("notes.pptx") + " error="));
@@ -131,25 +116,22 @@ TEST_F(LibreOfficeImport, NonPresentationsFailWithAMessage)
 
 TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlides)
 {
-    QProcess pellucor;
     const std::string dir = out.dir() + "cli";
-    pellucor.start(PELLUCOR_BIN,
-                   {"import-slides", QString::fromStdString(pptx), "--out", QString::fromStdString(dir), "--size",
-                    "320x240", "--no-hires"});
-    ASSERT_TRUE(pellucor.waitForFinished(300000));
-    const std::string printed = pellucor.readAllStandardOutput().toStdString();
-    EXPECT_EQ(pellucor.exitCode(), 0) << printed << pellucor.readAllStandardError().toStdString();
-    EXPECT_TRUE(holds(printed, "Processing Slide 3/3  to " + dir + "/"));
-    EXPECT_TRUE(holds(printed, "img002.gif  The \"quoted\" results"));
-    EXPECT_TRUE(holds(printed, "Slide processing complete - 3 slides"));
-    expectGifs(dir + "/", 3, 320, 240);
+    const auto run = [&](const char* size, const QStringList& more = {}) {
+        return runProgram(PELLUCOR_BIN,
+                          QStringList {"import-slides", QString::fromStdString(pptx), "--out",
+                                       QString::fromStdString(dir), "--size", size}
+                              + more,
+                          out.dir() + "home/", {}, 300000);
+    };
+    const ProcessOutcome r = run("320x240", {"--no-hires"});
+    EXPECT_EQ(r.code, 0) << describe(r);
+    EXPECT_TRUE(holds(r.out, "Processing Slide 3/3  to " + dir + "/"));
+    EXPECT_TRUE(holds(r.out, "img002.gif  The \"quoted\" results"));
+    EXPECT_TRUE(holds(r.out, "Slide processing complete - 3 slides"));
+    expectPictures(dir + "/", 3, 320, 240);
     EXPECT_FALSE(fs::exists(SlideExporter::SharpImageFile(dir + "/", 1))) << "--no-hires writes the GIFs only";
-
-    QProcess bad;
-    bad.start(PELLUCOR_BIN,
-              {"import-slides", QString::fromStdString(pptx), "--out", QString::fromStdString(dir), "--size", "0x240"});
-    ASSERT_TRUE(bad.waitForFinished(30000));
-    EXPECT_EQ(bad.exitCode(), 2);
+    EXPECT_EQ(run("0x240").code, 2);
 }
 
 }  // namespace

@@ -121,20 +121,29 @@ TEST_F(PptModule, SecondExportWithFewerSlidesOrNoSharpCopiesLeavesNoStaleImagesB
     EXPECT_TRUE(sink.questions.empty());
 }
 
-TEST_F(PptModule, SecondOpenOfTheSamePathIsSkippedUntilClosed)
+TEST_F(PptModule, TheApplicationIsStartedOnceOpensEachPathOnceAndQuitsOnClose)
 {
+    log.version = "9.0";  // an old version: warned of once per run
     addDeck("/p/a.pptx", {"a"});
     addDeck("/p/b.pptx", {"b", "c"});
     EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
     EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
     EXPECT_EQ(ppt.PptOpenPresentation("/p/b.pptx"), 2);
     EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
+    log.failQuit = true;  // a failed close keeps the application
+    ppt.PptClose();
+    EXPECT_EQ(sink.messages.back(), "Problems Closing PowerPoint busy");
+    EXPECT_TRUE(ppt.IsOpen());
+    log.failQuit = false;
     ppt.PptClose();
     EXPECT_FALSE(ppt.IsOpen());
+    EXPECT_EQ(log.quit, 1);
     EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
-    EXPECT_EQ(
-        log.calls,
-        (Strings {"start", "open /p/a.pptx", "open /p/b.pptx", "open /p/a.pptx", "quit", "start", "open /p/a.pptx"}));
+    EXPECT_EQ(log.calls,
+              (Strings {"start", "open /p/a.pptx", "open /p/b.pptx", "open /p/a.pptx", "quit", "quit", "start",
+                        "open /p/a.pptx"}));
+    EXPECT_EQ(sink.messages.size(), 2u);
+    EXPECT_TRUE(sink.saw("PPT-2000 may behave strangely"));
 }
 
 TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
@@ -143,6 +152,10 @@ TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
     EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), -1);
     EXPECT_EQ(sink.messages.back(), "Unable to Initialize PowerPoint no application");
     EXPECT_FALSE(ppt.IsOpen());
+    // Nothing is active after a failed start, so an export does nothing.
+    EXPECT_FALSE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
+    EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
+    EXPECT_EQ(ppt.PptSlideTitle(1), "");
 
     log.failStart = false;
     EXPECT_EQ(ppt.PptOpenPresentation("/p/missing.pptx"), -1);
@@ -150,24 +163,6 @@ TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
     // A failed open is not remembered: the next try opens again.
     addDeck("/p/missing.pptx", {"late"});
     EXPECT_EQ(ppt.PptOpenPresentation("/p/missing.pptx"), 1);
-    // Nothing is active after a failed start, so an export does nothing.
-    SlideExporter idle {[this] { return std::make_unique<FakePresentationApp>(&log); }};
-    EXPECT_FALSE(idle.PptExportSlides(dir.dir(), 320, 240, &form));
-    EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
-    EXPECT_EQ(idle.PptSlideTitle(1), "");
-}
-
-TEST_F(PptModule, OldVersionWarningIsShownOncePerRun)
-{
-    log.version = "9.0";
-    addDeck("/p/a.ppt", {"a"});
-    addDeck("/p/b.ppt", {"b"});
-    ppt.PptOpenPresentation("/p/a.ppt");
-    ppt.PptOpenPresentation("/p/b.ppt");
-    ppt.PptClose();
-    ppt.PptOpenPresentation("/p/a.ppt");
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_TRUE(sink.saw("PPT-2000 may behave strangely"));
 }
 
 TEST_F(PptModule, UnwritableDirectoryStopsBeforeAnythingIsDeleted)
@@ -212,20 +207,6 @@ TEST_F(PptModule, MultiLineTitlesStayOnOneLineAndTheTableGrowsPastAHundred)
     EXPECT_EQ(ppt.PptSlideTitle(150), "Slide 150");
 }
 
-TEST_F(PptModule, CloseFailureKeepsTheApplication)
-{
-    addDeck("/p/a.pptx", {"a"});
-    ppt.PptOpenPresentation("/p/a.pptx");
-    log.failQuit = true;
-    ppt.PptClose();
-    EXPECT_EQ(sink.messages.back(), "Problems Closing PowerPoint busy");
-    EXPECT_TRUE(ppt.IsOpen());
-    log.failQuit = false;
-    ppt.PptClose();
-    EXPECT_FALSE(ppt.IsOpen());
-    EXPECT_EQ(log.quit, 1);
-}
-
 TEST(SlideImportSizes, FourByThreeFirstAndAnUnknownChoiceIsTheDefault)
 {
     // Names and quoting of the written files are checked by the exports above.
@@ -240,12 +221,23 @@ TEST(SlideImportSizes, FourByThreeFirstAndAnUnknownChoiceIsTheDefault)
     EXPECT_EQ(SlideImportModel::ImportWidth(7), 640);
 }
 
-TEST_F(PptModule, ImportDialogExportsClosesAndSaysAllDone)
+TEST_F(PptModule, ImportDialogExportsClosesAndSaysAllDoneOrWhyNot)
 {
     addDeck("/p/a.pptx", {"a", "b"});
+    addDeck("/p/empty.pptx", {});
     SlideImportModel model(&ppt);
-    model.txtFile = "/p/a.pptx";
     model.txtDir = QString::fromStdString(dir.path().string());
+    model.txtFile = "/p/empty.pptx";
+    model.cmdImport_Click();
+    EXPECT_EQ(model.lblStatus, "The presentation has no slides");
+    EXPECT_FALSE(ppt.IsOpen());
+    model.txtFile = "/p/none.pptx";
+    model.cmdImport_Click();
+    EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation /p/none.pptx"));
+    EXPECT_NE(model.lblStatus, "All Done.");
+    EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
+
+    model.txtFile = "/p/a.pptx";
     model.lstSize = 1;
     model.cmdImport_Click();
     EXPECT_EQ(model.lblStatus, "All Done.");
@@ -254,28 +246,10 @@ TEST_F(PptModule, ImportDialogExportsClosesAndSaysAllDone)
     EXPECT_EQ(model.imgPreview.toStdString(), dir.dir() + "img002.gif");
     EXPECT_EQ(readFile(dir.file("img001.gif")), "slide 1 400x300");
     EXPECT_FALSE(ppt.IsOpen());
-
     bool closed = false;
     QObject::connect(&model, &SlideImportModel::closeRequested, [&] { closed = true; });
     model.cmdDone_Click();
     EXPECT_TRUE(closed);
-}
-
-TEST_F(PptModule, ImportDialogWithoutSlidesOrFileExportsNothing)
-{
-    addDeck("/p/empty.pptx", {});
-    SlideImportModel model(&ppt);
-    model.txtFile = "/p/empty.pptx";
-    model.txtDir = QString::fromStdString(dir.path().string());
-    model.cmdImport_Click();
-    EXPECT_NE(model.lblStatus, "All Done.");
-    EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
-    EXPECT_FALSE(ppt.IsOpen());
-
-    model.txtFile = "/p/none.pptx";
-    model.cmdImport_Click();
-    EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation /p/none.pptx"));
-    EXPECT_NE(model.lblStatus, "All Done.");
 }
 
 }  // namespace

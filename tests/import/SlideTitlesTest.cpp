@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <zip.h>
+
 #include "TestSupport.h"
 #include "import/SlideTitles.h"
+#include "import/ZipReader.h"
 
 namespace pellucor {
 
@@ -41,13 +44,9 @@ TEST(OdfTitles, FirstShapeOfEachPageInOrder)
         // group first, 3D scene, empty placeholder
         R"(<draw:page><draw:g><draw:frame><draw:text-box><text:p>In group</text:p></draw:text-box></draw:frame></draw:g></draw:page>)"
         R"(<draw:page><draw:frame presentation:placeholder="true"><draw:text-box/></draw:frame></draw:page>)"));
-    ASSERT_EQ(titles.size(), 6u);
-    EXPECT_EQ(titles[0], "The \"first\" one");
-    EXPECT_EQ(titles[1], std::nullopt);
-    EXPECT_EQ(titles[2], std::nullopt);
-    EXPECT_EQ(titles[3], "Line one\ritem\vmore");
-    EXPECT_EQ(titles[4], std::nullopt);
-    EXPECT_EQ(titles[5], std::nullopt);
+    EXPECT_EQ(
+        titles,
+        (Titles {"The \"first\" one", std::nullopt, std::nullopt, "Line one\ritem\vmore", std::nullopt, std::nullopt}));
 }
 
 TEST(OdfTitles, WhiteSpaceRulesAndEscapes)
@@ -56,8 +55,7 @@ TEST(OdfTitles, WhiteSpaceRulesAndEscapes)
         odf("<draw:page><draw:frame><draw:text-box><text:p>\n   Two  words\n  and<text:s text:c=\"3\"/>gap<text:tab/>"
             "&amp; &lt;b&gt;<office:annotation><text:p>comment</text:p></office:annotation> </text:p>"
             "</draw:text-box></draw:frame></draw:page>"));
-    ASSERT_EQ(titles.size(), 1u);
-    EXPECT_EQ(titles[0], "Two words and   gap\t& <b>");
+    EXPECT_EQ(titles, Titles {"Two words and   gap\t& <b>"});
 }
 
 TEST(OdfTitles, BrokenXmlKeepsWhatWasRead)
@@ -137,6 +135,22 @@ TEST(DeckSniffing, ByContentNotName)
     EXPECT_EQ(SniffDeck(dir.file("missing")), DeckKind::Other);
     EXPECT_TRUE(ReadSlideTitles(dir.file("zip.ppt"), DeckKind::OfficeOpenXml).empty());
     EXPECT_TRUE(ReadSlideTitles(dir.file("missing"), DeckKind::OpenDocument).empty());
+}
+
+// A member larger than the reader allows is not read (a zip bomb stops there).
+TEST(DeckSniffing, ZipMembersLargerThanAllowedAreNotRead)
+{
+    TempDir dir;
+    const std::string text(1000, 'x');
+    int error = 0;
+    zip_t* z = zip_open(dir.file("deck.pptx").c_str(), ZIP_CREATE, &error);
+    ASSERT_TRUE(z);
+    ASSERT_GE(zip_file_add(z, "big.xml", zip_source_buffer(z, text.data(), text.size(), 0), 0), 0);
+    ASSERT_EQ(zip_close(z), 0);
+    const ZipReader reader(dir.file("deck.pptx"));
+    EXPECT_EQ(reader.Read("big.xml", 1000), QByteArray::fromStdString(text));
+    EXPECT_EQ(reader.Read("big.xml", 999), std::nullopt);
+    EXPECT_EQ(reader.Read("none.xml"), std::nullopt);
 }
 
 }  // namespace

@@ -11,12 +11,10 @@ using namespace testing_support;
 
 namespace {
 
-TEST(FfmpegMediaFile, ProbesVideoAndAudioOnlyRealMedia)
+TEST(FfmpegMediaFile, ProbesVideoAndAudioOnlyRealMediaAndRefusesGarbageWithAReason)
 {
-    const std::string s = sampleDir();
-    ASSERT_FALSE(s.empty());
     std::string err;
-    auto video = FfmpegMediaFile::Open(s + "talk1.rm", err);
+    auto video = FfmpegMediaFile::Open(sampleDir() + "talk1.rm", err);
     ASSERT_TRUE(video) << err;
     EXPECT_TRUE(video->HasVideo());
     EXPECT_EQ(video->VideoWidth(), 160);
@@ -24,18 +22,13 @@ TEST(FfmpegMediaFile, ProbesVideoAndAudioOnlyRealMedia)
     EXPECT_NEAR(video->DurationSeconds(), 6.0, 0.5);
     video->Close();
     video->Close();  // closing twice is harmless
-
-    auto audio = FfmpegMediaFile::Open(s + "talk2.rm", err);
+    auto audio = FfmpegMediaFile::Open(sampleDir() + "talk2.rm", err);
     ASSERT_TRUE(audio) << err;
     EXPECT_FALSE(audio->HasVideo());
     EXPECT_EQ(audio->VideoWidth(), 0);
-}
 
-TEST(FfmpegMediaFile, GarbageIsRefusedWithAReason)
-{
     TempDir t;
     writeFile(t.file("bad.rm"), std::string(4096, 'z'));
-    std::string err;
     EXPECT_FALSE(FfmpegMediaFile::Open(t.file("bad.rm"), err));
     EXPECT_TRUE(holds(err, t.file("bad.rm")));
     EXPECT_FALSE(FfmpegMediaFile::Open(t.file("missing.rm"), err));
@@ -45,8 +38,7 @@ TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
 {
     const std::string s = sampleDir();
     PublishSettings settings;
-    settings.MediaDir = s;
-    settings.LecDir = s;
+    settings.MediaDir = settings.LecDir = s;
     settings.LecName = "talk";
     settings.Prefs["prfRmmerge"] = "None";
     BasicEngineHost host;

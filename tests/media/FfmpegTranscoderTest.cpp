@@ -14,16 +14,19 @@ using namespace testing_support;
 
 namespace {
 
-TEST(FfmpegTranscoder, RealMediaBecomesBrowserWebmWithProgressToTheEnd)
-{
+struct FfmpegTranscoderTest : ::testing::Test {
     TempDir t;
     FfmpegTranscoder tr;
+    TranscodeOptions o;
+    std::string err;
+};
+
+TEST_F(FfmpegTranscoderTest, RealMediaBecomesBrowserWebmWithProgressToTheEnd)
+{
     std::vector<int> seen;
     tr.onProgress = [&](int p) { seen.push_back(p); };
-    TranscodeOptions o;
     o.videoCodec = "libvpx";
     o.audioCodec = "libopus";
-    std::string err;
     ASSERT_TRUE(tr.Run(sampleDir() + "talk1.rm", t.file("out.webm"), o, err)) << err;
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.front(), 0);
@@ -36,13 +39,9 @@ TEST(FfmpegTranscoder, RealMediaBecomesBrowserWebmWithProgressToTheEnd)
     EXPECT_NEAR(media->DurationSeconds(), 6.0, 0.5);
 }
 
-TEST(FfmpegTranscoder, AudioOnlyInputAndFailuresLeaveNoFile)
+TEST_F(FfmpegTranscoderTest, AudioOnlyInputAndFailuresLeaveNoFile)
 {
-    TempDir t;
-    FfmpegTranscoder tr;
-    TranscodeOptions o;
     o.audioCodec = "libopus";
-    std::string err;
     ASSERT_TRUE(tr.Run(sampleDir() + "talk2.rm", t.file("a.webm"), o, err)) << err;
     auto media = FfmpegMediaFile::Open(t.file("a.webm"), err);
     ASSERT_TRUE(media) << err;
@@ -85,11 +84,8 @@ bool finishAfter(FfmpegTranscoder& tr, int ms, std::string& err)
 // Two live sources (sound and pictures from lavfi) recorded into one file
 // until a stop from another thread: the file is finished, both streams are
 // in it, and it lasts about as long as the recording ran.
-TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
+TEST_F(FfmpegTranscoderTest, LiveSourcesRecordInRealTimeUntilStopped)
 {
-    TempDir t;
-    FfmpegTranscoder tr;
-    TranscodeOptions o;
     o.live = true;
     o.width = 160;
     o.height = 120;
@@ -98,7 +94,6 @@ TEST(FfmpegTranscoder, LiveSourcesRecordInRealTimeUntilStopped)
     o.audioCodec = "ac3";
     bool progressed = false;
     tr.onProgress = [&](int) { progressed = true; };
-    std::string err;
     ASSERT_TRUE(
         tr.Open({{"sine=frequency=440:sample_rate=44100", "lavfi", {}}, {"testsrc=size=320x240:rate=15", "lavfi", {}}},
                 t.file("live.rm"), o, err))

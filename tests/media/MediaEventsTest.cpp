@@ -16,7 +16,7 @@ using namespace testing_support;
 
 namespace {
 
-TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopy)
+TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopyAndAMissingEventsFileIsAnError)
 {
     TempDir t;
     writeFile(t.file("talk1.rat"),
@@ -26,6 +26,8 @@ TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopy)
     std::string err;
     auto media = FfmpegMediaFile::Open(sampleDir() + "talk1.rm", err);
     ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(media->AddEvents("/nonexistent/x.rat", err));
+    EXPECT_EQ(err, "Unable to open /nonexistent/x.rat");
     ASSERT_TRUE(media->AddEvents(t.file("talk1.rat"), err)) << err;
     ASSERT_EQ(media->Events().size(), 2u);
     ASSERT_TRUE(media->Save(t.file("talk1.rm"), err)) << err;
@@ -59,15 +61,6 @@ TEST(MediaEvents, ChaptersWhereTheContainerHoldsThem)
     EXPECT_FALSE(RemuxWithChapters(t.file("missing.rm"), t.file("x.rm"), events, err));
     EXPECT_FALSE(std::filesystem::exists(t.file("x.rm")));
     EXPECT_EQ(WebVttTime(3723.5), "01:02:03.500");
-}
-
-TEST(MediaEvents, MissingEventsFileIsAnError)
-{
-    std::string err;
-    auto media = FfmpegMediaFile::Open(sampleDir() + "talk2.rm", err);
-    ASSERT_TRUE(media) << err;
-    EXPECT_FALSE(media->AddEvents("/nonexistent/x.rat", err));
-    EXPECT_EQ(err, "Unable to open /nonexistent/x.rat");
 }
 
 }  // namespace

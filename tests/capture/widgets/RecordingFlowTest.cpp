@@ -16,9 +16,9 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
-#include <QVideoWidget>
 
 #include "MediaTools.h"
+#include "PellucorProcess.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "UiDriver.h"
@@ -30,7 +30,6 @@
 #include "capture/widgets/EncoderSetupView.h"
 #include "capture/widgets/PlayerWindowView.h"
 #include "capture/widgets/QtFileChooser.h"
-#include "capture/widgets/QtMediaPlayer.h"
 #include "capture/widgets/QtRecordingWindows.h"
 #include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/SlideFlipRecorderView.h"
@@ -60,15 +59,6 @@ std::string probe(const std::string& file, const std::string& entries, const std
     return QString::fromStdString(out).trimmed().toStdString();
 }
 
-// The blank-separated fields of an events line.
-std::vector<std::string> fields(const std::string& line)
-{
-    std::vector<std::string> out;
-    for (const QString& f : QString::fromStdString(line).split(' ', Qt::SkipEmptyParts))
-        out.push_back(f.toStdString());
-    return out;
-}
-
 // A lecture directory with n slide pictures and their titles.
 void makeSlides(const std::string& dir, int n)
 {
@@ -83,15 +73,6 @@ void makeSlides(const std::string& dir, int n)
     for (int i = 1; i <= n; ++i)
         titles += "\"img" + Fmt000(i) + ".gif\" \"Slide " + std::to_string(i) + "\"\r\n";
     writeFile(dir + "titles.txt", titles);
-}
-
-void useLavfi(QtRecordingWindows& windows, const std::string& tone, const std::string& picture)
-{
-    windows.prepareEncoder = [tone, picture](FfmpegEncoder& e) {
-        e.SetDevices({{"lavfi", "anullsrc", "Silence (lavfi)"}, {"lavfi", tone, "Test tone (lavfi)"}},
-                     {{"lavfi", picture, "Test picture (lavfi)"}});
-    };
-    windows.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
 }
 
 bool hasPicture(const QLabel* label) { return label && label->isVisible() && !label->pixmap().isNull(); }
@@ -119,54 +100,68 @@ double maxVolume(const std::string& file)
     return at < 0 ? -200.0 : log.mid(at + 11).trimmed().section(' ', 0, 0).toDouble();
 }
 
-// Sets up the encoder window with video on and waits for the preview.
-void setUpVideo(UiDriver& driver, QtRecordingWindows& windows, std::vector<std::pair<int, int>>& sizes)
-{
-    driver
-        .when(
-            "the encoder set-up window", [&] { return windows.EncoderView() && windows.EncoderView()->isVisible(); },
-            [&] {
-                EncoderSetupView* v = windows.EncoderView();
-                chooseRow(v, 1, "Test tone (lavfi)");
-                v->findChild<QCheckBox*>()->click();  // "Video"
-                UiDriver::button(v, "Setup")->click();
-            })
-        .when(
-            "the live preview in the encoder set-up window",
-            [&] { return hasPicture(windows.EncoderView()->Preview()); },
-            [&] {
-                const QLabel* p = windows.EncoderView()->Preview();
-                sizes.emplace_back(p->width(), p->height());
-                EXPECT_EQ(windows.EncoderView()->LblStatus()->text(),
-                          "Setup Complete - you should now see your video in the left screen...");
-            });
-}
-
-TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublishesIt)
-{
+// A lecture directory and the recording windows, with lavfi's sources for
+// the devices: the test tone second in the list, after silence.
+struct RecordingFlow : ::testing::Test {
     TempDir lec;
     RecordingMessageSink sink;
-    makeSlides(lec.dir(), 4);
     QtRecordingWindows windows;
-    useLavfi(windows, kTone, kPicture);
-    windows.lectureDir = [&] { return lec.dir(); };
+
+    void useLavfi(const std::string& tone = kTone, const std::string& picture = kPicture)
+    {
+        windows.prepareEncoder = [tone, picture](FfmpegEncoder& e) {
+            e.SetDevices({{"lavfi", "anullsrc", "Silence (lavfi)"}, {"lavfi", tone, "Test tone (lavfi)"}},
+                         {{"lavfi", picture, "Test picture (lavfi)"}});
+        };
+        windows.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
+        windows.lectureDir = [this] { return lec.dir(); };
+    }
+    // The encoder window, loaded to record the test tone (and pictures) into file.
+    EncoderSetup* encoderFor(const std::string& file)
+    {
+        std::string err;
+        EncoderSetup* enc = windows.LoadMediaOpener(err);
+        EXPECT_TRUE(enc) << err;
+        if (enc)
+            enc->DoVideo(lec.file(file));
+        return enc;
+    }
+};
+
+TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublishesIt)
+{
+    makeSlides(lec.dir(), 4);
+    useLavfi();
     RecordingSetup model(&windows);
     model.lectureDir = [&] { return lec.dir(); };
     model.lectureName = [] { return std::string("talk"); };
     model.Form_Load();
     RecordingSetupView setup(model);
 
-    std::vector<std::pair<int, int>> previewSizes;
-    std::vector<std::pair<int, int>> sized;
+    QSize previewSize;
     UiDriver driver;
-    driver.when(
-        "the recording set-up window", [&] { return setup.isVisible(); },
-        [&] {
-            UiDriver::button(&setup, "Record Media")->click();
-            UiDriver::button(&setup, "Next >>")->click();  // returns when the recorder is done
-        });
-    setUpVideo(driver, windows, previewSizes);
     driver
+        .when(
+            "the recording set-up window", [&] { return setup.isVisible(); },
+            [&] {
+                UiDriver::button(&setup, "Record Media")->click();
+                UiDriver::button(&setup, "Next >>")->click();  // returns when the recorder is done
+            })
+        .when(
+            "the encoder set-up window", [&] { return windows.EncoderView() && windows.EncoderView()->isVisible(); },
+            [&] {
+                chooseRow(windows.EncoderView(), 1, "Test tone (lavfi)");
+                windows.EncoderView()->findChild<QCheckBox*>()->click();  // "Video"
+                UiDriver::button(windows.EncoderView(), "Setup")->click();
+            })
+        .when(
+            "the live preview in the encoder set-up window",
+            [&] { return hasPicture(windows.EncoderView()->Preview()); },
+            [&] {
+                previewSize = windows.EncoderView()->Preview()->size();
+                EXPECT_EQ(windows.EncoderView()->LblStatus()->text(),
+                          "Setup Complete - you should now see your video in the left screen...");
+            })
         .when(
             "Next >> of the encoder set-up", [] { return true; }, [&] { windows.EncoderView()->CmdDone()->click(); })
         .when(
@@ -189,21 +184,19 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
     setup.RunModal();
     ASSERT_TRUE(driver.done()) << "the set-up window closed too early";
     ASSERT_FALSE(driver.failed()) << driver.failure();
-    ASSERT_EQ(previewSizes.size(), 1u);
-    EXPECT_EQ(previewSizes[0], std::make_pair(160, 120));  // the captured size, as the preview reported it
+    EXPECT_EQ(previewSize, QSize(160, 120));  // the captured size, as the preview reported it
     EXPECT_FALSE(sink.saw("Unable")) << (sink.messages.empty() ? "" : sink.messages.back());
 
     // One event per slide shown, each starting where the one before ended.
     const auto events = readLines(lec.file("rawmedia.txt"));
+    const auto start = [](const std::string& line) { return line.substr(2, 8); };
+    const auto end = [](const std::string& line) { return line.substr(11, 8); };
+    const auto page = [](size_t i) { return " URL\\sld" + Fmt000(static_cast<long>(i) + 1) + ".htm"; };
     ASSERT_EQ(events.size(), 3u);
     std::string previous = "00:00:00";
-    for (int i = 0; i < 3; ++i) {
-        const auto f = fields(events[static_cast<size_t>(i)]);
-        ASSERT_EQ(f.size(), 4u) << events[static_cast<size_t>(i)];
-        EXPECT_EQ(f[0], "u");
-        EXPECT_EQ(f[1], previous);
-        EXPECT_EQ(f[3], "URL\\sld" + Fmt000(i + 1) + ".htm");
-        previous = f[2];
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(events[i], "u " + previous + " " + end(events[i]) + page(i));
+        previous = end(events[i]);
     }
     // About five seconds of lecture; the times come from the recording's own
     // clock, which a busy machine may hold back by a second.
@@ -217,35 +210,32 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
     EXPECT_EQ(probe(media, "stream=codec_name,width,height", "v"), "rv20,160,120");
     EXPECT_GT(maxVolume(media), -30.0);  // the chosen test tone, not the first device's silence
 
-    // The recording plays in the player, from a working directory other
-    // than the root, for its whole length.
+    // The recording plays in the recording windows' player, from a working
+    // directory other than the root, for its whole length.
     TempDir elsewhere;
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(elsewhere.dir())));
-    {
-        QtMediaPlayer::SelectBackend();
-        auto* video = new QVideoWidget;
-        QtMediaPlayer control(video);
-        PlayerWindow player(control);
-        PlayerWindowView view(player, video);
-        view.show();
-        ASSERT_TRUE(player.SetSource(media));
-        UiDriver play(static_cast<int>(seconds * 1000) + 15000);
-        play.when(
-                "the clip to open", [&] { return StartsWith(player.Status(), "Size="); },
-                [&] {
-                    EXPECT_EQ(player.Status().rfind("Size=160X120 Length=", 0), 0u) << player.Status();
-                    EXPECT_NEAR(static_cast<double>(control.Length()), seconds * 1000, 400.0);
-                    UiDriver::button(&view, "Play")->click();
-                })
-            .when(
-                "playing", [&] { return StartsWith(player.Status(), "Playing "); }, [] {})
-            .when(
-                "Play Complete", [&] { return player.Status() == "Play Complete"; }, [] {});
-        play.run();
-        EXPECT_FALSE(play.failed()) << play.failure() << " - status " << player.Status() << " - "
-                                    << control.ErrorText();
-    }
+    std::string err;
+    PlayerWindow* player = windows.LoadPlayer(err);
+    ASSERT_TRUE(player) << err;
+    windows.ShowPlayer();
+    ASSERT_TRUE(player->SetSource(media));
+    UiDriver play(static_cast<int>(seconds * 1000) + 15000);
+    play.when(
+            "the clip to open", [&] { return StartsWith(player->Status(), "Size="); },
+            [&] {
+                ASSERT_EQ(player->Status().rfind("Size=160X120 Length=", 0), 0u) << player->Status();
+                EXPECT_NEAR(std::stod(player->Status().substr(20)), seconds * 1000, 400.0) << player->Status();
+                UiDriver::button(windows.PlayerView(), "Play")->click();
+            })
+        .when(
+            "playing", [&] { return StartsWith(player->Status(), "Playing "); }, [] {})
+        .when(
+            "Play Complete", [&] { return player->Status() == "Play Complete"; }, [] {});
+    play.run();
+    EXPECT_FALSE(play.failed()) << play.failure() << " - status " << player->Status();
+    windows.UnloadPlayer();
+    EXPECT_EQ(windows.PlayerView(), nullptr);
     QDir::setCurrent(cwd);
 
     // The timing editor loads the events, shifts them a second earlier and
@@ -283,30 +273,23 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
         ASSERT_FALSE(edit.failed()) << edit.failure() << " - rows " << view.Grid1()->rowCount() << " - "
                                     << (sink.messages.empty() ? "" : sink.messages.back());
     }
+    // Every start a second earlier but the first; every end the next start.
     const auto shifted = readLines(lec.file("shifted.txt"));
     ASSERT_EQ(shifted.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
-        const auto before = fields(events[i]), after = fields(shifted[i]);
-        ASSERT_EQ(after.size(), 4u);
-        const long moved = i == 0 ? 0 : 1;  // the first slide keeps its start
-        EXPECT_EQ(Tav_TimeToTicks(after[1]), Tav_TimeToTicks(before[1]) - moved * 60) << shifted[i];
-        if (i + 1 < 3)
-            EXPECT_EQ(after[2], fields(shifted[i + 1])[1]);
-        else
-            EXPECT_EQ(after[2], before[2]);
+        EXPECT_EQ(Tav_TimeToTicks(start(shifted[i])), Tav_TimeToTicks(start(events[i])) - (i ? 60 : 0)) << shifted[i];
+        EXPECT_EQ(shifted[i],
+                  "u " + start(shifted[i]) + " " + (i < 2 ? start(shifted[i + 1]) : end(events[i])) + page(i));
     }
 
     // The recorded lecture publishes.
-    TempDir out, config;
-    QProcess publish;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(config.dir()));
-    publish.setProcessEnvironment(env);
-    publish.start(PELLUCOR_EXE,
-                  {"publish", QString::fromStdString(lec.dir()), "--disk", QString::fromStdString(out.dir()), "--style",
-                   PELLUCOR_STYLE_DIR, "--quiet"});
-    ASSERT_TRUE(publish.waitForFinished(120000));
-    EXPECT_EQ(publish.exitCode(), 0) << publish.readAllStandardError().toStdString();
+    TempDir out, home;
+    const ProcessOutcome published
+        = runProgram(PELLUCOR_EXE,
+                     {"publish", QString::fromStdString(lec.dir()), "--disk", QString::fromStdString(out.dir()),
+                      "--style", PELLUCOR_STYLE_DIR, "--quiet"},
+                     home.dir());
+    EXPECT_EQ(published.code, 0) << describe(published);
     EXPECT_TRUE(Tav_ChkFile(out.file("index.htm")));
     EXPECT_TRUE(Tav_ChkFile(out.file("sld003.htm")));
 }
@@ -314,18 +297,12 @@ TEST(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublish
 // A microphone and camera that stop after two seconds: the recorder stops
 // with a message naming the cause, the two seconds recorded play, and the
 // events written so far stay.
-TEST(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
+TEST_F(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
 {
-    TempDir lec;
-    RecordingMessageSink sink;
     makeSlides(lec.dir(), 3);
-    QtRecordingWindows windows;
-    useLavfi(windows, std::string(kTone) + ":duration=2", std::string(kPicture) + ":duration=2");
-    windows.lectureDir = [&] { return lec.dir(); };
-    std::string err;
-    EncoderSetup* enc = windows.LoadMediaOpener(err);
-    ASSERT_TRUE(enc) << err;
-    enc->DoVideo(lec.file("rawmedia.rm"));
+    useLavfi(std::string(kTone) + ":duration=2", std::string(kPicture) + ":duration=2");
+    EncoderSetup* enc = encoderFor("rawmedia.rm");
+    ASSERT_TRUE(enc);
     enc->lstAudio_Click(1);
     enc->cmdSetup_Click();
     ASSERT_TRUE(enc->rpCtl().IsSourceOpen()) << enc->Status();
@@ -360,17 +337,13 @@ TEST(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
 }
 
 // Audio device, picture format, sample rate and compression chosen in the
-// encoder window's dialogs are what FFmpeg records with.
-TEST(RecordingFlow, DeviceChoicesReachTheRecording)
+// encoder window's dialogs are what FFmpeg records with; the level meter
+// shows the tone; a second start is refused.
+TEST_F(RecordingFlow, DeviceChoicesReachTheRecording)
 {
-    TempDir lec;
-    RecordingMessageSink sink;
-    QtRecordingWindows windows;
-    useLavfi(windows, kTone, kPicture);
-    std::string err;
-    EncoderSetup* enc = windows.LoadMediaOpener(err);
-    ASSERT_TRUE(enc) << err;
-    enc->DoVideo(lec.file("choices.rm"));
+    useLavfi();
+    EncoderSetup* enc = encoderFor("choices.rm");
+    ASSERT_TRUE(enc);
     EncoderSetupView* view = windows.EncoderView();
     view->show();
     const auto dialog = [](const char* title) {
@@ -424,6 +397,13 @@ TEST(RecordingFlow, DeviceChoicesReachTheRecording)
         .when(
             "the preview at the chosen size",
             [&] { return view->Preview()->width() == 320 && hasPicture(view->Preview()); }, [] {})
+        .when(
+            "the level meter", [&] { return enc->SoundLevel() > 0; },
+            [&] {
+                EXPECT_NEAR(enc->SoundLevel(), 70, 3);  // the tone: 1/8 of full scale, -18 dB
+                EXPECT_FALSE(enc->Start_Encoding());
+                EXPECT_EQ(enc->Status(), "Already Encoding...");
+            })
         .after(1500, "a second and a half of recording", [&] { UiDriver::button(view, "Stop")->click(); });
     driver.run();
     ASSERT_FALSE(driver.failed()) << driver.failure() << " - " << enc->Status();

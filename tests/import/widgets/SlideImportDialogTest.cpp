@@ -32,51 +32,40 @@ TEST(SlideImportDialog, BindsToTheModel)
     TempDir out;
     SlideImportModel model(&ppt);
     SlideImportDialog dialog(&model);
+    std::string asked, offered;
+    bool chosen = true;
+    dialog.chooseDirectory = [&](const std::string& title, std::string& dir) {
+        asked = title;
+        offered = dir;
+        dir = chosen ? out.dir() : "/elsewhere/";
+        return chosen;
+    };
     dialog.show();
+    const auto click
+        = [&](const char* name) { QTest::mouseClick(findWidget<QPushButton>(dialog, name), Qt::LeftButton); };
 
     EXPECT_EQ(findWidget<QComboBox>(dialog, "lstSize")->count(), 7);
     QTest::keyClicks(findWidget<QLineEdit>(dialog, "txtFile"), "/p/talk.pptx");
-    QTest::keyClicks(findWidget<QLineEdit>(dialog, "txtDir"), QString::fromStdString(out.dir()));
+    QTest::keyClicks(findWidget<QLineEdit>(dialog, "txtDir"), "/lectures/old/");
     findWidget<QComboBox>(dialog, "lstSize")->setCurrentIndex(0);
     EXPECT_EQ(model.txtFile, "/p/talk.pptx");
     EXPECT_EQ(model.lstSize, 0);
+    click("cmdSelDir");  // the directory chooser offers the typed directory
+    EXPECT_EQ(asked, "Select the slide directory");
+    EXPECT_EQ(offered, "/lectures/old/");
+    EXPECT_EQ(model.txtDir.toStdString(), out.dir());
+    chosen = false;  // cancelled: the old value stays
+    click("cmdSelDir");
+    EXPECT_EQ(model.txtDir.toStdString(), out.dir());
 
-    QTest::mouseClick(findWidget<QPushButton>(dialog, "cmdImport"), Qt::LeftButton);
+    click("cmdImport");
     EXPECT_EQ(readFile(out.file("img002.gif")), "slide 2 320x240");
     EXPECT_EQ(findWidget<QLabel>(dialog, "lblStatus")->text(), "All Done.");
     EXPECT_EQ(findWidget<QLabel>(dialog, "lblTitle")->text(), "Results");
     EXPECT_EQ(findWidget<QLabel>(dialog, "lblFile")->text().toStdString(), out.dir() + "img002.gif");
-
-    QTest::mouseClick(findWidget<QPushButton>(dialog, "cmdDone"), Qt::LeftButton);
+    click("cmdDone");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-}
-
-TEST(SlideImportDialog, OutputDirectoryComesFromTheDirectoryChooser)
-{
-    RecordingMessageSink sink;
-    SlideImportModel model;
-    model.txtDir = "/lectures/old/";
-    SlideImportDialog dialog(&model);
-    std::string asked, offered;
-    dialog.chooseDirectory = [&](const std::string& title, std::string& dir) {
-        asked = title;
-        offered = dir;
-        dir = "/lectures/new/";
-        return true;
-    };
-    dialog.show();
-    QTest::mouseClick(findWidget<QPushButton>(dialog, "cmdSelDir"), Qt::LeftButton);
-    EXPECT_EQ(asked, "Select the slide directory");
-    EXPECT_EQ(offered, "/lectures/old/");
-    EXPECT_EQ(model.txtDir, "/lectures/new/");
-    // Cancel keeps the old value.
-    dialog.chooseDirectory = [](const std::string&, std::string& dir) {
-        dir = "/elsewhere/";
-        return false;
-    };
-    QTest::mouseClick(findWidget<QPushButton>(dialog, "cmdSelDir"), Qt::LeftButton);
-    EXPECT_EQ(model.txtDir, "/lectures/new/");
 }
 
 }  // namespace
