@@ -21,6 +21,7 @@ void PrintTo(const Case& c, std::ostream* os) { *os << '"' << c.files << '"'; }
 const Case kCases[] = {
     {"talk1.mp4 talk2.rm talk2.txt talk4.mp4", "talk1.mp4>talk1.txt talk2.rm>talk2.txt<talk2.txt"},
     {"talk1.ra talk1.rm", "talk1.rm>talk1.txt"},
+    {"talk1.rm talk2.rm talk3.rm", "talk1.rm>talk1.txt talk2.rm>talk2.txt talk3.rm>talk3.txt"},
     {"Talk1.MKV TALK1.TXT", "Talk1.MKV>TALK1.TXT<TALK1.TXT"},
     {"rawmedia.rm images.txt pellucor.txt", "rawmedia.rm>pellucor.txt<images.txt"},
     {"rawmedia.webm b.rm", "b.rm>b.txt"},

@@ -1,3 +1,5 @@
+// Creating, emptying and copying directories with the user's consent, and
+// walking a tree.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,24 +14,19 @@ using namespace testing_support;
 
 namespace {
 
-TEST(TavMkdir, AsksOnceAndCreatesEveryLevel)
-{
+class TavFiles : public ::testing::Test {
+protected:
     TempDir t;
     RecordingMessageSink sink;
+};
+
+TEST_F(TavFiles, MkdirAsksOnceCreatesEveryLevelAndNothingWhenDeclinedOrBlocked)
+{
     const std::string target = t.dir() + "a/b/c";
     ASSERT_TRUE(Tav_Mkdir(target));
+    ASSERT_TRUE(Tav_Mkdir(target));  // there already: no question
     EXPECT_TRUE(fs::is_directory(target));
-    ASSERT_EQ(sink.questions.size(), 1u);
-    EXPECT_EQ(sink.questions[0], "OK to create " + target + "/");
-    // Existing directory: no question.
-    ASSERT_TRUE(Tav_Mkdir(target));
-    EXPECT_EQ(sink.questions.size(), 1u);
-}
-
-TEST(TavMkdir, DeclinedOrBlockedCreatesNothing)
-{
-    TempDir t;
-    RecordingMessageSink sink;
+    EXPECT_EQ(sink.questions, (Strings {"OK to create " + target + "/"}));
     sink.answers = {TavNo};
     EXPECT_FALSE(Tav_Mkdir(t.dir() + "x/y"));
     EXPECT_FALSE(fs::exists(t.dir() + "x"));
@@ -38,44 +35,29 @@ TEST(TavMkdir, DeclinedOrBlockedCreatesNothing)
     EXPECT_TRUE(sink.saw("Unable to create " + t.dir() + "file"));
 }
 
-TEST(TavRemoveDir, EmptiesFilesButKeepsSubdirectories)
+TEST_F(TavFiles, RemoveDirEmptiesFilesKeepsSubdirectoriesAndRefusesRootsAndCancel)
 {
-    TempDir t;
-    RecordingMessageSink sink;
     writeFile(t.file("a.htm"), "x");
-    writeFile(t.file("b"), "x");
     writeFile(t.file("sub/keep.txt"), "x");
-    ASSERT_TRUE(Tav_RemoveDir(t.dir()));
-    EXPECT_FALSE(fs::exists(t.file("a.htm")));
-    EXPECT_FALSE(fs::exists(t.file("b")));
-    EXPECT_TRUE(fs::exists(t.file("sub/keep.txt")));
-    EXPECT_TRUE(sink.saw("Ok to remove files from " + t.dir()));
-    // Nothing left: no question the second time.
-    sink.questions.clear();
-    EXPECT_TRUE(Tav_RemoveDir(t.dir()));
-    EXPECT_TRUE(sink.questions.empty());
-}
-
-TEST(TavRemoveDir, RefusesRootAndRespectsCancel)
-{
-    RecordingMessageSink sink;
-    TempDir t;
-    writeFile(t.file("f"), "x");
     sink.answers = {TavCancel};
     EXPECT_FALSE(Tav_RemoveDir(t.dir()));
-    EXPECT_TRUE(fs::exists(t.file("f")));
-    // The root is refused whether or not it holds files, also when named
-    // in a roundabout way.
+    EXPECT_TRUE(fs::exists(t.file("a.htm")));
+    ASSERT_TRUE(Tav_RemoveDir(t.dir()));
+    EXPECT_FALSE(fs::exists(t.file("a.htm")));
+    EXPECT_TRUE(fs::exists(t.file("sub/keep.txt")));
+    EXPECT_EQ(sink.questions.back(), "Ok to remove files from " + t.dir());
+    sink.questions.clear();
+    EXPECT_TRUE(Tav_RemoveDir(t.dir()));  // nothing left: no question
+    EXPECT_TRUE(sink.questions.empty());
+    // A root is refused, also when named in a roundabout way.
     EXPECT_FALSE(Tav_RemoveDir("/"));
     EXPECT_TRUE(sink.saw("This program will not remove a root directory /"));
     EXPECT_FALSE(Tav_RemoveDir(t.dir() + "../.."));
     EXPECT_FALSE(Tav_RemoveDir("C:\\"));
 }
 
-TEST(TavRemoveFile, AsksWithTwoBlanksAndMissingFileIsFine)
+TEST_F(TavFiles, RemoveFileAsksWithTwoBlanksAndAMissingFileIsFine)
 {
-    TempDir t;
-    RecordingMessageSink sink;
     EXPECT_TRUE(Tav_RemoveFile(t.file("missing")));
     EXPECT_TRUE(sink.questions.empty());
     writeFile(t.file("f.rm"), "x");
@@ -87,23 +69,19 @@ TEST(TavRemoveFile, AsksWithTwoBlanksAndMissingFileIsFine)
     EXPECT_EQ(sink.questions.back(), "Ok to remove  " + t.file("f.rm"));
 }
 
-TEST(TavCopyFiles, CopiesMatchingFilesUnderLowerCaseNames)
+TEST_F(TavFiles, CopyFilesTakesMatchingFilesUnderLowerCaseNames)
 {
-    TempDir src, dst;
-    writeFile(src.file("Logo.GIF"), "gif");
-    writeFile(src.file("back.jpg"), "jpg");
-    writeFile(src.file("sub/x.gif"), "no");
-    ASSERT_TRUE(Tav_CopyFiles(src.path().string(), dst.path().string(), "*.gif"));
-    EXPECT_EQ(readFile(dst.file("logo.gif")), "gif");
-    EXPECT_FALSE(fs::exists(dst.file("back.jpg")));
-    EXPECT_FALSE(fs::exists(dst.file("x.gif")));
-    EXPECT_TRUE(Tav_CopyFiles(src.dir() + "missing", dst.dir(), "*.*"));
+    writeFile(t.file("src/Logo.GIF"), "gif");
+    writeFile(t.file("src/back.jpg"), "jpg");
+    writeFile(t.file("src/sub/x.gif"), "no");
+    fs::create_directories(t.file("dst"));
+    ASSERT_TRUE(Tav_CopyFiles(t.file("src"), t.file("dst"), "*.gif"));
+    EXPECT_EQ(treeContents(t.file("dst")), (std::map<std::string, std::string> {{"logo.gif", "gif"}}));
+    EXPECT_TRUE(Tav_CopyFiles(t.dir() + "missing", t.file("dst"), "*.*"));
 }
 
-TEST(TavCheck, FilesDirectoriesAndDriveLetters)
+TEST_F(TavFiles, ChecksOfFilesDirectoriesAndDriveLetters)
 {
-    TempDir t;
-    RecordingMessageSink sink;
     writeFile(t.file("f.txt"), "x");
     EXPECT_TRUE(Tav_ChkFile(t.file("f.txt")));
     EXPECT_FALSE(Tav_ChkFile(t.dir()));  // a directory is not a file
@@ -116,30 +94,18 @@ TEST(TavCheck, FilesDirectoriesAndDriveLetters)
     EXPECT_TRUE(sink.saw("Error - Drive Letter wrong ("));
 }
 
-TEST(TavTree, ListsChildrenTogetherAndIteratesToTheEnd)
+TEST_F(TavFiles, TreeWalkListsChildrenTogetherAndStopsBelowTenLevels)
 {
-    TempDir t;
     fs::create_directories(t.path() / "a" / "a1");
-    fs::create_directories(t.path() / "b");
+    fs::create_directories(t.path() / "b/d/d/d/d/d/d/d/d/d/d/d");
     writeFile(t.file("a/file.txt"), "x");
-    std::vector<std::string> got {Tav_NextTreeEntry(t.dir())};
+    Strings got {Tav_NextTreeEntry(t.dir())};
     for (std::string e = Tav_NextTreeEntry(""); !e.empty(); e = Tav_NextTreeEntry(""))
         got.push_back(e);
-    EXPECT_EQ(got, (Strings {"a", "b", "a/a1"}));
+    EXPECT_EQ(got,
+              (Strings {"a", "b", "a/a1", "b/d", "b/d/d", "b/d/d/d", "b/d/d/d/d", "b/d/d/d/d/d", "b/d/d/d/d/d/d",
+                        "b/d/d/d/d/d/d/d", "b/d/d/d/d/d/d/d/d", "b/d/d/d/d/d/d/d/d/d"}));
     EXPECT_EQ(Tav_NextTreeEntry(""), "");
-}
-
-TEST(TavTree, StopsBelowTenLevels)
-{
-    TempDir t;
-    fs::path deep = t.path();
-    for (int i = 0; i < 12; ++i)
-        deep /= "d";
-    fs::create_directories(deep);
-    int count = 0;
-    for (std::string e = Tav_NextTreeEntry(t.dir()); !e.empty(); e = Tav_NextTreeEntry(""))
-        ++count;
-    EXPECT_EQ(count, 10);
 }
 
 }  // namespace

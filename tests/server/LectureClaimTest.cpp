@@ -59,10 +59,7 @@ TEST(LectureClaim, OneRenameDecidesAndTheLoserLeavesNothingBehind)
     EXPECT_EQ(LectureClaim::Claim(in.dir(), "", "x-talk", second, err), LectureClaim::Result::Lost);
     EXPECT_EQ(readFile(first.LecturePath() + "/talk1.txt"), "events");
     EXPECT_EQ(first.ReadyPath(), in.dir() + "x-talk");
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(in.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);  // only the first claim
+    EXPECT_EQ(std::distance(fs::directory_iterator(in.path()), {}), 1);  // only the first claim
     EXPECT_TRUE(LectureClaim::IsClaimName(fs::path(first.Dir()).filename().string()));
     // A claim still holding its lecture is never removed.
     EXPECT_FALSE(first.Finish(err));
@@ -153,9 +150,7 @@ TEST(ClaimJournal, KeepsAnyNameAndEveryStep)
     ClaimJournal back;
     ASSERT_TRUE(back.Read(dir.dir()));
     EXPECT_EQ(back.step, ClaimStep::Verified);
-    EXPECT_EQ(back.name, j.name);
-    EXPECT_EQ(back.rel, j.rel);
-    EXPECT_EQ(back.dest, j.dest);
+    EXPECT_EQ(std::tie(back.name, back.rel, back.dest), std::tie(j.name, j.rel, j.dest));
     EXPECT_FALSE(fs::exists(dir.file("journal.new")));
 }
 

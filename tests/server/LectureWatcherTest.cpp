@@ -48,7 +48,9 @@ protected:
         server.Session().logIntervalMs = 50;
         server.settleTime = std::chrono::milliseconds(0);
         server.Form_Load();
+        Tav_SetUnattended(true);
     }
+    void TearDown() override { Tav_SetUnattended(false); }
     // One check, and the publish it started to its end.
     bool check()
     {
@@ -70,11 +72,9 @@ protected:
     std::string log() { return readFile(root.file("log.htm")); }
     bool publishAll()
     {
-        Tav_SetUnattended(true);
         bool any = false;
         while (check())
             any = true;
-        Tav_SetUnattended(false);
         return any;
     }
 };
@@ -82,9 +82,7 @@ protected:
 TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
 {
     dropSample("lectures/x-talk1");
-    Tav_SetUnattended(true);
     ASSERT_TRUE(check());
-    Tav_SetUnattended(false);
     EXPECT_TRUE(fs::is_empty(root.dir() + "incoming/lectures"));  // no claim left behind
     EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
     EXPECT_FALSE(fs::exists(root.dir() + "incoming/lectures/x-talk1"));
@@ -127,9 +125,7 @@ TEST_F(ServerEdition, UnpublishableLectureIsLoggedAndStaysInTheRepository)
 {
     fs::create_directories(root.dir() + "incoming/x-empty");
     writeFile(root.dir() + "incoming/x-empty/readme.txt", "no media");
-    Tav_SetUnattended(true);
     EXPECT_TRUE(check());
-    Tav_SetUnattended(false);
     EXPECT_FALSE(server.LastPublishOk());
     EXPECT_TRUE(fs::exists(root.dir() + "repository/empty/readme.txt"));
     EXPECT_TRUE(holds(log(), "Directory is not ready to be published - " + root.dir() + "repository/empty/"));
@@ -264,8 +260,9 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
     EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 0s, t0 + 5s));
 }
 
-TEST_F(ServerEdition, PreferencesAndTheLectureDirectoryChooser)
+TEST_F(ServerEdition, LabelsFollowTheChosenDirectoriesAndPreferencesAreAskedFor)
 {
+    server.txtStreamPrefix = "rtsp://s/lectures/";
     std::string offered;
     server.chooseDirectory = [&](const std::string&, std::string& dir) {
         offered = dir;
@@ -277,6 +274,10 @@ TEST_F(ServerEdition, PreferencesAndTheLectureDirectoryChooser)
     EXPECT_EQ(server.txtDir, root.dir() + "repository/course/week1/talk");
     EXPECT_EQ(server.txtName, "talk");
     EXPECT_EQ(server.txtPubDir, root.dir() + "pub/course/week1/talk/");
+    EXPECT_EQ(server.txtRelPath, "course/week1/");
+    EXPECT_EQ(server.txtStreamURL, "rtsp://s/lectures/course/week1/talk/");
+    server.SetDir("/elsewhere/talk");
+    EXPECT_EQ(server.txtRelPath, "");
     server.chooseDirectory = [&](const std::string&, std::string& dir) {
         dir = root.dir() + "elsewhere";
         return true;
@@ -299,19 +300,6 @@ TEST_F(ServerEdition, IndexPageIsTheCoursePageAndNeverReplacesAnotherPage)
     fs::remove(root.dir() + "pub/index.htm");
     ASSERT_TRUE(server.WriteIndexPage());
     EXPECT_TRUE(holds(readFile(root.dir() + "pub/index.htm"), "course-index/course.js"));
-}
-
-TEST_F(ServerEdition, DerivedLabelsFollowTheRepositoryPath)
-{
-    server.txtStreamPrefix = "rtsp://s/lectures/";
-    server.SetDir(root.dir() + "repository/course/week1/talk");
-    EXPECT_EQ(server.txtName, "talk");
-    EXPECT_EQ(server.txtRelPath, "course/week1/");
-    EXPECT_EQ(server.txtPubDir, root.dir() + "pub/course/week1/talk/");
-    EXPECT_EQ(server.txtStreamURL, "rtsp://s/lectures/course/week1/talk/");
-    server.SetDir("/elsewhere/talk");
-    EXPECT_EQ(server.txtRelPath, "");
-    EXPECT_EQ(LectureWatcher::MakeLink("http://x/"), "<a href=\"http://x/\">http://x/</a>");
 }
 
 }  // namespace

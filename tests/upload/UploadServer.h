@@ -1,10 +1,8 @@
-// Real servers on 127.0.0.1 for the upload tests, one kind a row: the
-// throw-away pyftpdlib server, proftpd with mod_tls (TLS 1.3 and its
-// session-reuse rule), vsftpd with TLS, OpenSSH's sshd (SFTP, key logins),
-// proftpd's mod_sftp (SFTP, password logins) and Apache with mod_dav (basic
-// and digest authentication). Each is started from its
-// script in tests/upload/servers (or ftp_server.py) in a session of its own
-// and ended with all its processes.
+// Real servers on 127.0.0.1 for the upload tests: pyftpdlib, proftpd with
+// mod_tls (TLS 1.3 and its session-reuse rule), vsftpd with TLS, OpenSSH's
+// sshd (SFTP, key logins), proftpd's mod_sftp (SFTP, password logins) and
+// Apache with mod_dav (basic and digest authentication), each started from
+// its script in servers/ (or ftp_server.py) in a session of its own.
 #pragma once
 
 #include <QProcess>
@@ -28,7 +26,6 @@ public:
     ~UploadServer();
 
     bool started() const { return started_; }
-    ServerKind kind() const { return kind_; }
     const char* name() const { return ServerKindName(kind_); }
     // The --host address and the options that log in as the account that
     // may write (or, readOnly, as one that may only read), certificates and

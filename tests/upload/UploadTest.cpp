@@ -22,8 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A published lecture's shape: nested folders, names with blanks, quotes,
-// ";", "%20", a leading "-", non-ASCII letters, and one larger file.
+// A published lecture's shape (as treeContents gives it, folders as "/"):
+// nested folders, names with blanks, quotes, ";", "%20", a leading "-",
+// non-ASCII letters, and one larger file.
 struct Tree {
     TempDir dir;
     std::map<std::string, std::string> files;
@@ -34,28 +35,17 @@ struct Tree {
             media[i] = static_cast<char>(i * 7919 % 251);
         files = {{"index.htm", "<html></html>"},
                  {"talk1.mp4", media},
+                 {"img", "/"},
                  {"img/sld001.gif", "GIF89a"},
+                 {"img/thumbs", "/"},
                  {"img/thumbs/it's a \"slide\";%20.gif", "thumb"},
-                 {"-notes/Übung é.txt", "notes"}};
-        for (const auto& [name, content] : files) {
-            fs::create_directories((dir.path() / name).parent_path());
-            writeFile(dir.path() / name, content);
-        }
-        fs::create_directories(dir.path() / "empty folder");
+                 {"-notes", "/"},
+                 {"-notes/Übung é.txt", "notes"},
+                 {"empty folder", "/"}};
+        for (const auto& [name, content] : files)
+            content == "/" ? (void)fs::create_directories(dir.path() / name) : writeFile(dir.path() / name, content);
     }
 };
-
-// Every file below root, by its path from root.
-std::vector<std::string> filesBelow(const std::string& root)
-{
-    std::vector<std::string> out;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file())
-            out.push_back(fs::relative(it->path(), root).string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 class UploadTo : public ::testing::TestWithParam<ServerKind> {
 protected:
@@ -77,24 +67,16 @@ TEST_P(WholeTree, ArrivesByteIdenticalAndIsReplacedByTheNextUpload)
     ASSERT_EQ(r.code, 0) << r.all();
     EXPECT_NE(r.out.find("Upload Complete 5 Files/"), std::string::npos) << r.out;
     const std::string landed = server_->onDisk("course/talk");
-    std::vector<std::string> expected;
-    for (const auto& [name, content] : tree.files) {
-        EXPECT_EQ(readFile(landed + "/" + name), content) << name;
-        expected.push_back(name);
-    }
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(filesBelow(landed), expected);  // and no temporary names left
-    EXPECT_TRUE(fs::is_directory(landed + "/empty folder"));
+    EXPECT_EQ(treeContents(landed), tree.files);  // byte for byte, and no temporary names left
 
-    writeFile(tree.dir.path() / "img/sld001.gif", "GIF89a, second edition");
+    writeFile(tree.dir.path() / "img/sld001.gif", tree.files["img/sld001.gif"] = "GIF89a, second edition");
     // sshd: now with a key locked by a passphrase, which the password unlocks.
     const QStringList locked = {"--key", QString::fromStdString(server_->work() + "lockedkey"), "--password-file",
                                 QString::fromStdString(server_->home() + "pw")};
     r = runUpload(*server_, tree.dir.dir(), server_->remote("course/talk"),
                   QStringList {"--connections", "2"} + (GetParam() == ServerKind::Sshd ? locked : QStringList()));
     ASSERT_EQ(r.code, 0) << r.all();
-    EXPECT_EQ(readFile(landed + "/img/sld001.gif"), "GIF89a, second edition");
-    EXPECT_EQ(filesBelow(landed), expected);
+    EXPECT_EQ(treeContents(landed), tree.files);
     if (GetParam() == ServerKind::Proftpd) {
         // TLS 1.3 sessions cannot be reused on its data connections here.
         EXPECT_NE(readFile(server_->home() + "state/Syncdbg.txt").find("TLS 1.2 is used"), std::string::npos);
@@ -123,8 +105,8 @@ TEST_P(ReadOnlyAccount, GetsTheServersRefusalAsTheCause)
     EXPECT_NE(r.err.find(causes.at(GetParam())), std::string::npos) << r.err;
     for (const char* misleading : {"No such file", "Couldn't connect", "CWD command successful"})
         EXPECT_EQ(r.err.find(misleading), std::string::npos) << r.err;
-    EXPECT_EQ(readFile(server_->onDisk(shared + "/index.htm")), "the old page");
-    EXPECT_EQ(filesBelow(server_->onDisk(shared)), std::vector<std::string> {"index.htm"});
+    EXPECT_EQ(treeContents(server_->onDisk(shared)),
+              (std::map<std::string, std::string> {{"index.htm", "the old page"}}));
 }
 INSTANTIATE_TEST_SUITE_P(Servers, ReadOnlyAccount,
                          ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Sshd,
@@ -191,7 +173,8 @@ TEST_P(UntrustedServer, IsRefusedWithTheReason)
                   std::string::npos)
             << r.err;
     }
-    EXPECT_TRUE(filesBelow(server_->work() + "root").empty());
+    for (const auto& [name, content] : treeContents(server_->work() + "root"))
+        EXPECT_EQ(content, "/") << name << " was written";
 }
 INSTANTIATE_TEST_SUITE_P(Servers, UntrustedServer,
                          ::testing::Values(ServerKind::Proftpd, ServerKind::Sshd, ServerKind::Dav), kindName);

@@ -1,9 +1,9 @@
-"""A throw-away FTP server on 127.0.0.1 for the upload tests and the bench.
+"""A throw-away FTP server on 127.0.0.1 for the upload and automation tests.
 
 Serves ROOT for one user with full rights; the directory ROOT/readonly (made
-when missing) may be listed and entered but not written. Files named by
---refuse are refused on STOR; --throttle slows the data connections. Listens on a free port and prints
-"PORT <number>" once ready; stops on SIGTERM or when stdin closes.
+when missing) may be listed and entered but not written. Listens on a free
+port and prints "PORT <number>" once ready; stops on SIGTERM or when stdin
+closes.
 """
 import argparse
 import logging
@@ -12,7 +12,7 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -21,8 +21,6 @@ def main():
     ap.add_argument("--root", required=True)
     ap.add_argument("--user", default="alice")
     ap.add_argument("--password", default="secret")
-    ap.add_argument("--refuse", action="append", default=[])
-    ap.add_argument("--throttle", type=int, default=0, help="bytes a second on data connections")
     args = ap.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -32,27 +30,11 @@ def main():
     auth.add_user(args.user, args.password, args.root, perm="elradfmwMT")
     auth.override_perm(args.user, readonly, perm="elr", recursive=True)
 
-    refused = set(args.refuse)
-
     class Handler(FTPHandler):
-        def ftp_STOR(self, file, mode="w"):
-            name = os.path.basename(file)
-            # Files are sent as ".NAME.part" and renamed when complete.
-            if name.startswith(".") and name.endswith(".part"):
-                name = name[1:-5]
-            if name in refused:
-                self.respond("550 Refused by the test server.")
-                return
-            return super().ftp_STOR(file, mode)
+        authorizer = auth
+        banner = "test server ready"
+        auth_failed_timeout = 0.1  # answer a wrong password at once
 
-    Handler.authorizer = auth
-    if args.throttle:
-        class SlowDTP(ThrottledDTPHandler):
-            read_limit = args.throttle
-            write_limit = args.throttle
-        Handler.dtp_handler = SlowDTP
-    Handler.banner = "test server ready"
-    Handler.auth_failed_timeout = 0.1  # answer a wrong password at once
     server = FTPServer(("127.0.0.1", 0), Handler)
     server.max_cons = 64
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
