@@ -1,14 +1,9 @@
 #!/bin/sh
 # The Debian package as a user gets it: made with CPack from this build and
-# checked for its dependencies and files; then (private_install.sh) in a
-# private mount namespace, where /usr and the dpkg database are copy-on-write
-# layers over the real ones, dpkg installs it, a plain gdbus call of Publish
-# on a private session bus starts "pellucor automation" by D-Bus activation
-# and publishes the sample lecture, and dpkg removes it again. Nothing of it
-# is ever visible outside the namespace, so concurrent tests and other
-# programs on this machine never meet the installed copy, and a killed run
-# leaves nothing installed. Needs root (CI runs as root) or password-less
-# sudo, for the mount namespace.
+# checked for its dependencies and files; then installed, used through D-Bus
+# activation and removed in a private mount namespace (private_install.sh),
+# invisible to other tests and programs, and gone with a killed run. Needs
+# root or password-less sudo, for the mount namespace.
 #   usage: package_install.sh BUILD_DIR SAMPLE_DIR SOURCE_DIR
 set -eu
 build=$1

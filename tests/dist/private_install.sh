@@ -1,11 +1,10 @@
 #!/bin/sh
-# Runs in a private mount namespace (package_install.sh): /usr and
-# /var/lib/dpkg become copy-on-write layers over the real ones, so dpkg
-# installs and removes the package here only. Installed, the package must
-# hold a valid desktop entry, a D-Bus service and systemd units that name
-# /usr/bin/pellucor, and publish the sample lecture when a client calls
-# Publish on a session bus (publish_by_activation.sh); removed, it must
-# leave nothing behind.
+# Runs in a private mount namespace (package_install.sh) where /usr and
+# /var/lib/dpkg are copy-on-write layers over the real ones. Installed, the
+# package holds a valid desktop entry, D-Bus service and systemd units naming
+# /usr/bin/pellucor, and publishes the sample lecture when a client calls
+# Publish on a session bus (publish_by_activation.sh); removed, it leaves
+# nothing behind.
 #   usage: private_install.sh DEB SAMPLE_DIR WORK_DIR SOURCE_DIR
 set -eu
 deb=$1

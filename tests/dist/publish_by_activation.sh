@@ -7,18 +7,10 @@
 set -eu
 lec=$1
 fail() { echo "FAIL: $*"; exit 1; }
-bus() {
-  method=$1
-  shift
-  gdbus call --session --timeout 300 --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method "org.freedesktop.DBus.$method" "$@"
-}
-call() {
-  method=$1
-  shift
-  gdbus call --session --timeout 300 --dest org.pellucor.Pellucor --object-path /Pellucor \
-    --method "org.pellucor.Pellucor.$method" "$@"
-}
+# gdbus NAME PATH METHOD ARGS...: a call of NAME.METHOD
+gdbus_call() { n=$1 p=$2 m=$3; shift 3; gdbus call --session --timeout 300 --dest "$n" --object-path "$p" --method "$n.$m" "$@"; }
+bus() { gdbus_call org.freedesktop.DBus /org/freedesktop/DBus "$@"; }
+call() { gdbus_call org.pellucor.Pellucor /Pellucor "$@"; }
 [ "$(bus NameHasOwner org.pellucor.Pellucor)" = "(false,)" ] ||
   fail "something serves org.pellucor.Pellucor before the first call"
 case "$(bus ListActivatableNames)" in
@@ -30,11 +22,7 @@ service=""
 stop_service() {
   [ -n "$service" ] || return 0
   call Class_Terminate >/dev/null 2>&1 || true
-  i=0
-  while kill -0 "$service" 2>/dev/null && [ $i -lt 50 ]; do
-    i=$((i + 1))
-    sleep 0.1
-  done
+  for _ in $(seq 50); do kill -0 "$service" 2>/dev/null && sleep 0.1; done
   kill -9 "$service" 2>/dev/null || true
 }
 trap stop_service EXIT
@@ -51,10 +39,9 @@ done
 echo "ok: published $lec/synccd/index.htm with the installed style"
 call Class_Terminate >/dev/null
 service=""
-i=0
-while [ "$(bus NameHasOwner org.pellucor.Pellucor)" != "(false,)" ]; do
-  i=$((i + 1))
-  [ $i -lt 100 ] || fail "the service still runs after Class_Terminate"
+for i in $(seq 100); do
+  [ "$(bus NameHasOwner org.pellucor.Pellucor)" = "(false,)" ] && break
+  [ "$i" -lt 100 ] || fail "the service still runs after Class_Terminate"
   sleep 0.1
 done
 echo "ok: the service ended"

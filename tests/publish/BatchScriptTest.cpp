@@ -5,13 +5,11 @@
 #include "TestSupport.h"
 #include "publish/BatchScript.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
-TEST(BatchScript, QuotingSurvivesEveryShellCharacter)
+TEST(BatchScript, QuotingSurvivesEveryShellCharacterAndAMissingDirectoryIsNoScript)
 {
     TempDir t;
     const std::string nasty = "a b'c\"d$e`f\\g;h|i&j*k?l~m\n#";
@@ -27,14 +25,7 @@ TEST(BatchScript, QuotingSurvivesEveryShellCharacter)
     EXPECT_EQ(readFile(t.file("stdout")), nasty);
     EXPECT_EQ(readFile(t.file("log.log")), "All Done\n");
     EXPECT_EQ(ShellQuote("it's"), "'it'\\''s'");
-}
-
-TEST(BatchScript, CannotCreateInAMissingDirectory)
-{
-    BatchScript bat;
-    EXPECT_FALSE(bat.Create("/nonexistent/dir/process.bat"));
+    EXPECT_FALSE(BatchScript().Create("/nonexistent/dir/process.bat"));
 }
 
 }  // namespace
-
-}  // namespace pellucor

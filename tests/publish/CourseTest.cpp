@@ -1,6 +1,7 @@
 // The course page's index and update: words folded as the page's script
 // folds them, a lecture added or published again rewriting only its own
 // files and the small root, and every refusal leaving what was there.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,12 +13,10 @@
 #include "publish/OutputChecks.h"
 #include "publish/SearchText.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+namespace fs = std::filesystem;
+using namespace pellucor::testing_support;
 
 struct Folding {
     const char* text;
@@ -80,8 +79,7 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     publication(root.path() / "b", "Beta", "2024-03-01T10:00:00");
     publication(root.path() / "c" / "deep", "Gamma", "2024-02-01T10:00:00");
     ASSERT_TRUE(write({"Physics"})) << err;
-    EXPECT_EQ(report.lectures, 3);
-    EXPECT_EQ(report.searchable, 3);
+    EXPECT_EQ(std::pair(report.lectures, report.searchable), std::pair(3, 3));
     EXPECT_EQ(listed(), (Strings {"Beta", "Gamma", "Alpha"}));
     const auto lectures = treeContents(root.path() / "a");
     const auto before = index();
@@ -92,14 +90,10 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     EXPECT_EQ(listed(), (Strings {"Delta", "Beta", "Gamma", "Alpha"}));
     EXPECT_TRUE(holds(readFile(root.path() / "index.htm"), "<title>Physics</title>"));
     const auto after = index();
-    for (const auto& [name, text] : before) {
-        if (name == "course.json" || name == "root-1.js")
-            continue;
-        ASSERT_TRUE(after.count(name)) << name << " was removed";
-        EXPECT_EQ(after.at(name), text) << name << " was rewritten";
-    }
-    EXPECT_FALSE(after.count("root-1.js"));
-    EXPECT_TRUE(after.count("root-2.js"));
+    for (const auto& [name, text] : before)
+        EXPECT_TRUE(name == "course.json" || name == "root-1.js" || (after.count(name) && after.at(name) == text))
+            << name << " was rewritten or removed";
+    EXPECT_TRUE(!after.count("root-1.js") && after.count("root-2.js"));
     size_t added = 0;
     for (const auto& [name, text] : after)
         added += before.count(name) ? 0 : text.size();
@@ -110,8 +104,7 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     publication(root.path() / "b", "Beta again", "2024-03-01T10:00:00");
     fs::remove_all(root.path() / "c");
     ASSERT_TRUE(write()) << err;
-    EXPECT_EQ(report.changed, 1);
-    EXPECT_EQ(report.removed, 1);
+    EXPECT_EQ(std::pair(report.changed, report.removed), std::pair(1, 1));
     EXPECT_EQ(listed(), (Strings {"Delta", "Beta again", "Alpha"}));
     ASSERT_TRUE(write()) << err;
     EXPECT_EQ(report.added + report.changed + report.removed, 0);
@@ -128,11 +121,10 @@ TEST_F(Course, LectureWithoutARecordIsListedAndNamedAsNotSearchable)
     writeFile(root.path() / "broken" / kLectureRecordName, "{not json");
     ASSERT_TRUE(WriteManifest((root.path() / "broken").string(), e));
     ASSERT_TRUE(write()) << err;
-    EXPECT_EQ(report.lectures, 3);
-    EXPECT_EQ(report.searchable, 1);
-    ASSERT_EQ(report.warnings.size(), 2u);
-    EXPECT_TRUE(holds(report.warnings[0], "broken/ cannot be searched"));
-    EXPECT_TRUE(holds(report.warnings[1], "old/ cannot be searched"));
+    EXPECT_EQ(std::pair(report.lectures, report.searchable), std::pair(3, 1));
+    EXPECT_THAT(report.warnings,
+                ::testing::ElementsAre(::testing::HasSubstr("broken/ cannot be searched"),
+                                       ::testing::HasSubstr("old/ cannot be searched")));
 }
 
 struct Refusal {
@@ -177,5 +169,3 @@ TEST_F(Course, ReplacesAForeignPageOnlyWhenAsked)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "TestSupport.h"
 #include "core/StatusColours.h"
 #include "publish/LogFollower.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+using State = LogFollower::State;
 
-struct Reading {
-    LogFollower::State state;
+// One tick of the follower: the log written before it (none: left as it
+// is), and the state and status line it gives ("" when the line stays).
+struct Tick {
+    std::optional<std::string> log;
+    State state;
     std::string status;
 };
 
@@ -20,50 +24,42 @@ protected:
     TempDir dir;
     std::string status = "Auto-executing:";
     uint32_t colour = 0;
-    bool running = true;
 
-    Reading tick(LogFollower& f)
+    void expectTicks(LogFollower& f, const std::vector<Tick>& ticks)
     {
-        std::string s;
-        const auto state = f.Tick(status, s, colour);
-        if (!s.empty())
-            status = s;
-        return {state, s};
+        for (const Tick& t : ticks) {
+            if (t.log)
+                writeFile(dir.file("log.log"), *t.log);
+            std::string s;
+            EXPECT_EQ(f.Tick(status, s, colour), t.state) << t.status;
+            EXPECT_EQ(s, t.status);
+            status = s.empty() ? status : s;
+        }
     }
 };
 
 TEST_F(FollowedLog, EndsOnlyOnTheSecondSuccessiveAllDone)
 {
     LogFollower f(dir.dir(), "");
-    f.scriptsRunning = [&] { return running; };
-    EXPECT_EQ(tick(f).state, LogFollower::State::Running);  // no log yet
-    EXPECT_EQ(status, "Auto-executing:");
-    writeFile(dir.file("log.log"), "All Done\n");
-    EXPECT_EQ(tick(f).status, "process:All Done (1 seconds)");
-    writeFile(dir.file("log.log"), "Video 5.0 Merge talk1\n");
-    EXPECT_EQ(tick(f).status, "process:Video 5.0 Merge talk1 (1 seconds)");
-    EXPECT_EQ(tick(f).status, "process:Video 5.0 Merge talk1 (2 seconds)");
-    writeFile(dir.file("log.log"), "All Done,extra\r\n");
-    EXPECT_EQ(tick(f).state, LogFollower::State::Running);
-    const Reading last = tick(f);
-    EXPECT_EQ(last.state, LogFollower::State::Done);
-    EXPECT_EQ(last.status, "Process:All Done");
+    f.scriptsRunning = [] { return true; };
+    expectTicks(f,
+                {{std::nullopt, State::Running, ""},  // no log yet
+                 {"All Done\n", State::Running, "process:All Done (1 seconds)"},
+                 {"Video 5.0 Merge talk1\n", State::Running, "process:Video 5.0 Merge talk1 (1 seconds)"},
+                 {std::nullopt, State::Running, "process:Video 5.0 Merge talk1 (2 seconds)"},
+                 {"All Done,extra\r\n", State::Running, "process:All Done (1 seconds)"},
+                 {std::nullopt, State::Done, "Process:All Done"}});
     EXPECT_EQ(colour, kColourWhite);
 }
 
 TEST_F(FollowedLog, AScriptThatStoppedEarlyOrNeverWroteItsLogFails)
 {
     LogFollower f(dir.dir(), "");
-    f.scriptsRunning = [&] { return running; };
-    running = false;
-    Reading r = tick(f);
-    EXPECT_EQ(r.state, LogFollower::State::Failed);
-    EXPECT_EQ(r.status, "process.bat ended without a log: " + dir.file("log.log"));
-    writeFile(dir.file("log.log"), "Video 5.0 Merge talk1\n");
-    r = tick(f);
-    EXPECT_EQ(r.state, LogFollower::State::Failed);
-    EXPECT_EQ(r.status, "process.bat stopped before it finished, at: Video 5.0 Merge talk1");
-    EXPECT_FALSE(holds(r.status, "All Done"));
+    f.scriptsRunning = [] { return false; };
+    expectTicks(f,
+                {{std::nullopt, State::Failed, "process.bat ended without a log: " + dir.file("log.log")},
+                 {"Video 5.0 Merge talk1\n", State::Failed,
+                  "process.bat stopped before it finished, at: Video 5.0 Merge talk1"}});
     EXPECT_EQ(colour, kColourRed);
 }
 
@@ -73,10 +69,9 @@ TEST_F(FollowedLog, BothTargetsAlternateBetweenTheirLogs)
     writeFile(dir.dir() + "cd/log.log", "Video 5.0 Merge talk1\n");
     writeFile(dir.dir() + "web/log.log", "All Done\n");
     status = "";
-    EXPECT_EQ(tick(f).status, "cd:Video 5.0 Merge talk1 (1 seconds)");
-    EXPECT_EQ(tick(f).status, "net:All Done (1 seconds)");
+    expectTicks(f,
+                {{std::nullopt, State::Running, "cd:Video 5.0 Merge talk1 (1 seconds)"},
+                 {std::nullopt, State::Running, "net:All Done (1 seconds)"}});
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -2,16 +2,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "PublishFixture.h"
 #include "core/TavUtils.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+namespace fs = std::filesystem;
+using namespace pellucor::testing_support;
 
 class MediaPrep : public PublishFixture {
 protected:
@@ -21,89 +20,64 @@ protected:
         writeFile(path, "#!/bin/sh\n");
         return path;
     }
-    // The script without its first line and "cd" line.
-    std::vector<std::string> steps()
-    {
-        std::vector<std::string> lines;
-        std::string text = readFile(out + "process.bat");
-        size_t from = 0;
-        for (size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1)
-            lines.push_back(text.substr(from, nl - from));
-        return {lines.begin() + 2, lines.end()};
-    }
-    std::string q(const std::string& s) { return ShellQuote(s); }
-    // A command line as the script checks it: a failure logs its step and
-    // ends the script.
-    std::string checked(const std::string& command, const std::string& step)
-    {
-        return command + " || { printf '%s failed (exit status %s)\\n' " + q(step) + " \"$?\" > log.log; exit 1; }";
-    }
 };
 
-TEST_F(MediaPrep, VideoToolCases)
+// A part's recording, the merge and events tools set, the step they make
+// and its commands in the script ($R: the merge tool, $E: the events tool,
+// $M: the lecture's recording, $O: the published one; "@" starts a step).
+struct ToolCase {
+    const char *recording, *merge, *events, *step;
+    std::vector<std::string> commands;
+};
+
+TEST_F(MediaPrep, EachToolGetsItsOwnCheckedCommands)
 {
     onePart();
-    const std::string rv = tool("rvencode");
-    settings.Prefs["prfRmmerge"] = rv;
     settings.Prefs["prfEvents"] = "/opt/real/rmevents.dll";
-    ASSERT_TRUE(publish(true)) << lastError;
-    const std::string M = lecture + "talk1.rm", O = out + "talk1.rm";
-    EXPECT_EQ(steps(),
-              (Strings {"printf '%s\\n' 'Video Pre-5.0 Merge talk1' > log.log",
-                        checked(q(rv) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' 'talk1.raz'",
-                                "Video Pre-5.0 Merge talk1"),
-                        "printf '%s\\n' 'Video Phase 2 Merge talk1' > log.log",
-                        checked(q(rv) + " 'talk1.raz' " + q(M) + " " + q(O), "Video Phase 2 Merge talk1"),
-                        "printf '%s\\n' 'All Done' > log.log", "exit"}));
-
-    const std::string rme = tool("RMEvents");  // letter case does not matter
-    settings.Prefs["prfRmmerge"] = rme;
-    ASSERT_TRUE(publish(true)) << lastError;
-    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video G2 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1],
-              checked(q(rme) + " '-i' " + q(M) + " '-o' " + q(O) + " '-e' 'talk1.rat'", "Video G2 Merge talk1"));
-
-    const std::string mm = tool("rmmerge");
-    settings.Prefs["prfRmmerge"] = mm;
-    ASSERT_TRUE(publish(true)) << lastError;
-    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Video 5.0 Merge talk1' > log.log");
-    EXPECT_EQ(
-        steps()[1],
-        checked(q(mm) + " '-f' '/opt/real/rmevents.dll' 'talk1.rat' " + q(M) + " " + q(O), "Video 5.0 Merge talk1"));
-}
-
-TEST_F(MediaPrep, AudioToolCases)
-{
-    onePart();
-    fs::rename(lecture + "talk1.rm", lecture + "talk1.ra");
-    const std::string mm = tool("rmmerge");
-    settings.Prefs["prfRmmerge"] = mm;
-    settings.Prefs["prfEvents"] = "ev.dll";
-    settings.Prefs["prfEvent32"] = tool("cevent32");
-    ASSERT_TRUE(publish(true)) << lastError;
+    const std::string ev = " '-f' '/opt/real/rmevents.dll' 'talk1.rat' ";
+    for (const ToolCase& c : std::vector<ToolCase> {
+             {"talk1.rm",
+              "rvencode",
+              "None",
+              "Video Pre-5.0 Merge",
+              {"$R" + ev + "'talk1.raz'", "@Video Phase 2 Merge", "$R 'talk1.raz' $M $O"}},
+             {"talk1.rm", "RMEvents", "None", "Video G2 Merge", {"$R '-i' $M '-o' $O '-e' 'talk1.rat'"}},
+             {"talk1.rm", "rmmerge", "None", "Video 5.0 Merge", {"$R" + ev + "$M $O"}},
+             {"talk1.ra", "rmmerge", "cevent32", "Audio 3.0 Merge", {"$E 'talk1.rat' 'talk1.rae'", "cp -- $M ."}},
+             {"talk1.ra", "rmmerge", "audioev", "Audio 5.0 Merge", {"$E" + ev + "$M 'talk1.ra'"}},
+             {"talk1.ra", "rmevents", "audioev", "Audio G2 Merge", {"$R '-i' $M '-o' 'talk1.ra' '-e' 'talk1.rat'"}}}) {
+        SCOPED_TRACE(c.step);
+        for (const char* ext : {".rm", ".ra"})
+            if (fs::exists(lecture + "talk1" + ext))
+                fs::rename(lecture + "talk1" + ext, lecture + c.recording);
+        settings.Prefs["prfRmmerge"] = tool(c.merge);  // letter case does not matter
+        settings.Prefs["prfEvent32"] = c.events == std::string("None") ? "None" : tool(c.events);
+        ASSERT_TRUE(publish(true)) << lastError;
+        std::string step = c.step + std::string(" talk1");
+        Strings expected = {"printf '%s\\n' " + ShellQuote(step) + " > log.log"};
+        for (std::string command : c.commands) {
+            if (command[0] == '@') {
+                step = command.substr(1) + " talk1";
+                expected.push_back("printf '%s\\n' " + ShellQuote(step) + " > log.log");
+                continue;
+            }
+            for (const auto& [name, value] : {std::pair {"$R", settings.Prefs["prfRmmerge"]},
+                                              {"$E", settings.Prefs["prfEvent32"]},
+                                              {"$M", lecture + c.recording},
+                                              {"$O", out + c.recording}})
+                command = ReplaceAll(command, name, ShellQuote(value));
+            // A failure logs its step and ends the script.
+            expected.push_back(command + " || { printf '%s failed (exit status %s)\\n' " + ShellQuote(step)
+                               + " \"$?\" > log.log; exit 1; }");
+        }
+        expected.insert(expected.end(), {"printf '%s\\n' 'All Done' > log.log", "exit"});
+        std::istringstream script(readFile(out + "process.bat"));
+        Strings lines;
+        for (std::string line; std::getline(script, line);)
+            lines.push_back(line);
+        EXPECT_EQ(Strings(lines.begin() + 2, lines.end()), expected);  // after the first line and the "cd"
+    }
     EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));
-    const std::string ra = lecture + "talk1.ra";
-    EXPECT_EQ(steps(),
-              (Strings {"printf '%s\\n' 'Audio 3.0 Merge talk1' > log.log",
-                        checked(q(settings.Prefs["prfEvent32"]) + " 'talk1.rat' 'talk1.rae'", "Audio 3.0 Merge talk1"),
-                        checked("cp -- " + q(ra) + " .", "Audio 3.0 Merge talk1"),
-                        "printf '%s\\n' 'All Done' > log.log", "exit"}));
-
-    settings.Prefs["prfEvent32"] = tool("audioev");
-    ASSERT_TRUE(publish(true)) << lastError;
-    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio 5.0 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1],
-              checked(q(settings.Prefs["prfEvent32"]) + " '-f' 'ev.dll' 'talk1.rat' " + q(lecture + "talk1.ra")
-                          + " 'talk1.ra'",
-                      "Audio 5.0 Merge talk1"));
-
-    settings.Prefs["prfRmmerge"] = tool("rmevents");
-    ASSERT_TRUE(publish(true)) << lastError;
-    EXPECT_EQ(steps()[0], "printf '%s\\n' 'Audio G2 Merge talk1' > log.log");
-    EXPECT_EQ(steps()[1],
-              checked(q(settings.Prefs["prfRmmerge"]) + " '-i' " + q(lecture + "talk1.ra")
-                          + " '-o' 'talk1.ra' '-e' 'talk1.rat'",
-                      "Audio G2 Merge talk1"));
 }
 
 TEST_F(MediaPrep, MissingToolFailsAfterTheImagesAreCopied)
@@ -157,5 +131,3 @@ TEST_F(MediaPrep, HostileNamesAreNeverRunByTheShell)
 }
 
 }  // namespace
-
-}  // namespace pellucor

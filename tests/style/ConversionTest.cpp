@@ -4,23 +4,21 @@
 #include "StyleFixture.h"
 #include "style/PublishedLecture.h"
 
-namespace pellucor {
-
-using namespace style_test;
-using testing_support::readFile;
-using testing_support::readLines;
-using testing_support::writeFile;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::style_test;
+using pellucor::testing_support::readFile;
+using pellucor::testing_support::readLines;
+using pellucor::testing_support::writeFile;
 
 class Conversion : public StyleFixture {
 protected:
-    std::string convName, convErr;
-    PublishedConversion convert(const std::string& lecName)
-    {
-        return ConvertPublishedLecture(media.dir(), lecName, convName, convErr);
-    }
     testing_support::TempDir media;
+    std::string convName, convErr;
+    PublishedConversion convert(const std::string& name)
+    {
+        return ConvertPublishedLecture(media.dir(), name, convName, convErr);
+    }
     void put(const std::string& name, const std::string& text) { writeFile(media.file(name), text); }
     bool has(const std::string& name) const { return std::filesystem::exists(media.file(name)); }
     void publishedLecture()
@@ -60,6 +58,30 @@ TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
     EXPECT_TRUE(has("sld01.htm"));
 }
 
+TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHoldsAndWithoutNavigationPage)
+{
+    publishedLecture();
+    // An events file of the same lecture and another lecture name do not
+    // hide a published directory that has its navigation page.
+    put("talk.txt", "u 0 1 URL\\sld001.htm\r\n");
+    ASSERT_EQ(convert("other"), PublishedConversion::Converted) << convErr;
+    EXPECT_EQ(convName, "talk");
+    EXPECT_TRUE(has("talk1.txt") && has("titles.txt"));
+    // The navigation page falls back on another name and may be missing.
+    publishedLecture();
+    for (const char* f : {"talk.txt", "talk1.txt", "titles.txt"})
+        std::filesystem::remove(media.file(f));
+    std::filesystem::rename(media.file("n001.htm"), media.file("an001.htm"));
+    ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
+    EXPECT_EQ(readLines(media.file("titles.txt")).size(), 2u);
+    publishedLecture();
+    for (const char* f : {"talk1.txt", "titles.txt", "an001.htm", "n001.htm"})
+        std::filesystem::remove(media.file(f));
+    ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
+    EXPECT_TRUE(has("talk1.txt"));
+    EXPECT_FALSE(has("titles.txt"));
+}
+
 TEST_F(Conversion, LoadSlideInfoConvertsFirst)
 {
     publishedLecture();
@@ -76,20 +98,7 @@ TEST_F(Conversion, LoadSlideInfoConvertsFirst)
     ASSERT_TRUE(ok) << err;
     EXPECT_TRUE(sink.questions.empty());
     EXPECT_EQ(source.SI.SlideCount(), 2);
-    EXPECT_EQ(source.SI.SlideAt(1).Title, "Introduction");
-    EXPECT_EQ(source.SI.SlideAt(2).Title, "Overview");
-}
-
-TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHolds)
-{
-    publishedLecture();
-    // An events file of the same lecture and another lecture name do not
-    // hide a published directory that has its navigation page.
-    put("talk.txt", "u 0 1 URL\\sld001.htm\r\n");
-    ASSERT_EQ(convert("other"), PublishedConversion::Converted) << convErr;
-    EXPECT_EQ(convName, "talk");
-    EXPECT_TRUE(has("talk1.txt"));
-    EXPECT_TRUE(has("titles.txt"));
+    EXPECT_EQ(title(1) + "|" + title(2), "Introduction|Overview");
 }
 
 TEST_F(Conversion, NothingHappensToALectureOrOnCancel)
@@ -112,21 +121,6 @@ TEST_F(Conversion, NothingHappensToALectureOrOnCancel)
     EXPECT_FALSE(has("talk1.txt"));
     EXPECT_FALSE(has("titles.txt"));
     EXPECT_TRUE(has("sld001.htm"));
-}
-
-TEST_F(Conversion, NavigationPageFallsBackAndMayBeMissing)
-{
-    publishedLecture();
-    std::filesystem::rename(media.file("n001.htm"), media.file("an001.htm"));
-    ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
-    EXPECT_EQ(readLines(media.file("titles.txt")).size(), 2u);
-
-    std::filesystem::remove(media.file("talk1.txt"));
-    std::filesystem::remove(media.file("titles.txt"));
-    std::filesystem::remove(media.file("an001.htm"));
-    ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
-    EXPECT_TRUE(has("talk1.txt"));
-    EXPECT_FALSE(has("titles.txt"));
 }
 
 TEST_F(Conversion, EventUrlsForDiskAndWeb)
@@ -159,5 +153,3 @@ TEST_F(Conversion, ReplaceInFileAndItsFailures)
 }
 
 }  // namespace
-
-}  // namespace pellucor

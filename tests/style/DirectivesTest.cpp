@@ -1,11 +1,9 @@
 #include "StyleFixture.h"
 
-namespace pellucor {
-
-using namespace style_test;
-using testing_support::holds;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::style_test;
+using pellucor::testing_support::holds;
 
 class Directives : public StyleFixture {
 protected:
@@ -14,15 +12,14 @@ protected:
     {
         return run("!IFDEF " + word + "\nyes\n!ELSE\nno\n!ENDIF\n", slide, toDisk) == Lines {"yes"};
     }
-    struct Row {
-        const char* word;
-        int slide;
-        bool expected;
-    };
-    void expectRows(const std::vector<Row>& rows)
+    // Words and where they hold: "+" or "-" for slide 1, 2 ... (or, with
+    // targets, on disk and on the web for slide 1).
+    void expectConds(const std::vector<std::pair<std::string, std::string>>& rows, bool targets = false)
     {
-        for (const Row& r : rows)
-            EXPECT_EQ(cond(r.word, r.slide), r.expected) << r.word << " on slide " << r.slide;
+        for (const auto& [word, where] : rows)
+            for (size_t i = 0; i < where.size(); ++i)
+                EXPECT_EQ(cond(word, targets ? 1 : static_cast<int>(i) + 1, !targets || i == 0), where[i] == '+')
+                    << word << " at " << i;
     }
 };
 
@@ -38,81 +35,46 @@ TEST_F(Directives, CommentAndBangLinesAreNeverWritten)
 
 TEST_F(Directives, ConditionTableRowOrder)
 {
-    // slide 1: audio only; 2: video only; 3: both; 4: neither
+    // slide 1: audio only; 2: video only; 3: both; 4: neither. AUDIOONLY is
+    // not decided by the AUDIO row.
     slides({{1, -1}, {-1, 2}, {3, 3}, {-1, -1}});
-    expectRows({
-        {"AUDIOONLY", 1, true},
-        {"AUDIOONLY", 3, false},  // not decided by the AUDIO row
-        {"AUDIO", 3, true},
-        {"AUDIO", 4, false},
-        {"AUDIOANDVIDEO", 3, true},
-        {"AUDIOANDVIDEO", 1, false},
-        {"VIDEOONLY", 2, true},
-        {"VIDEOONLY", 3, false},
-        {"VIDEO", 3, true},
-        {"VIDEO", 4, false},
-        {"FIRSTSLIDE", 1, true},
-        {"FIRSTSLIDE", 2, false},
-        {"LASTSLIDE", 4, true},
-        {"NOSUCHWORD", 1, false},
-    });
+    expectConds({{"AUDIOONLY", "+---"},
+                 {"AUDIO", "+-+-"},
+                 {"AUDIOANDVIDEO", "--+-"},
+                 {"VIDEOONLY", "-+--"},
+                 {"VIDEO", "-++-"},
+                 {"FIRSTSLIDE", "+---"},
+                 {"LASTSLIDE", "---+"},
+                 {"NOSUCHWORD", "----"}});
+    slides({{1, -1}, {1, -1}, {-1, 2}, {-1, 2}});
+    expectConds({{"FIRSTINPART", "+-+-"}, {"LASTINPART", "-+-+"}});
 }
 
 TEST_F(Directives, TargetConditionsFallThroughByDiskFlag)
 {
     audioSlides(1);
-    source.S.OptCD = true;
-    source.S.OptWeb = true;
+    source.S.OptCD = source.S.OptWeb = true;
     source.S.Stream = false;
-    EXPECT_TRUE(cond("CDROM", 1, true));
-    EXPECT_FALSE(cond("CDROM", 1, false));
-    EXPECT_TRUE(cond("WEB", 1, false));
-    EXPECT_FALSE(cond("WEB", 1, true));
-    EXPECT_TRUE(cond("PSEUDOSTREAM", 1, true));    // NOT the streaming option
-    EXPECT_FALSE(cond("PSEUDOSTREAM", 1, false));  // decided by the STREAM row
-    EXPECT_FALSE(cond("STREAM", 1, true));         // no row for it on disk
+    // PSEUDOSTREAM is NOT the streaming option but decided by the STREAM
+    // row; on disk there is no row for STREAM.
+    expectConds({{"CDROM", "+-"}, {"WEB", "-+"}, {"PSEUDOSTREAM", "+-"}, {"STREAM", "--"}}, true);
     source.S.Stream = true;
-    EXPECT_FALSE(cond("PSEUDOSTREAM", 1, true));
-    EXPECT_TRUE(cond("PSEUDOSTREAM", 1, false));
-    EXPECT_TRUE(cond("STREAM", 1, false));
+    expectConds({{"PSEUDOSTREAM", "-+"}, {"STREAM", "-+"}}, true);
     // On disk a line naming both CDROM and STREAM is decided by CDROM.
     source.S.OptCD = false;
-    EXPECT_FALSE(cond("CDROM STREAM", 1, true));
-}
-
-TEST_F(Directives, FirstAndLastInPart)
-{
-    slides({{1, -1}, {1, -1}, {-1, 2}, {-1, 2}});
-    expectRows({
-        {"FIRSTINPART", 1, true},
-        {"FIRSTINPART", 2, false},
-        {"FIRSTINPART", 3, true},
-        {"FIRSTINPART", 4, false},
-        {"LASTINPART", 1, false},
-        {"LASTINPART", 2, true},
-        {"LASTINPART", 3, false},
-        {"LASTINPART", 4, true},
-    });
+    expectConds({{"CDROM STREAM", "-"}}, true);
 }
 
 TEST_F(Directives, CaptionsFollowTheSlidesPart)
 {
-    // Part 1 audio with captions, part 2 video without, part 3 video with.
+    // Part 1 audio with captions, part 2 video without, part 3 video with;
+    // words of the older rows still decide a line that names both.
     slides({{1, -1}, {-1, 2}, {-1, 3}, {-1, -1}});
-    source.SI.EditPart(1).CaptionsFile = "captions1.vtt";
-    source.SI.EditPart(3).CaptionsFile = "captions3.vtt";
-    expectRows({
-        {"CAPTIONS", 1, true},
-        {"CAPTIONS", 2, false},
-        {"CAPTIONS", 3, true},
-        {"CAPTIONS", 4, false},
-        // Words of the older rows still decide a line that names both.
-        {"VIDEO CAPTIONS", 2, true},
-        {"AUDIO CAPTIONS", 2, false},
-    });
+    captions(1) = "captions1.vtt";
+    captions(3) = "captions3.vtt";
+    expectConds({{"CAPTIONS", "+-+-"}, {"VIDEO CAPTIONS", "-++-"}, {"AUDIO CAPTIONS", "+---"}});
     EXPECT_EQ(run("!IFDEF CAPTIONS\n<track src=\"captionsP#P.vtt\">\n!ELSE\nnone\n!ENDIF\n", 3),
               (Lines {"<track src=\"captions3.vtt\">"}));
-    EXPECT_EQ(run("!IFDEF CAPTIONS\n<track>\n!ELSE\nnone\n!ENDIF\n", 2), (Lines {"none"}));
 }
 
 TEST_F(Directives, SharpCopiesAreThoseTheLectureHas)
@@ -121,7 +83,7 @@ TEST_F(Directives, SharpCopiesAreThoseTheLectureHas)
     putLecture("img002.webp", "sharp");
     putLecture("IMG003.WEBP", "sharp");  // found in any letter case
     putLecture("img001.png", "not a sharp copy");
-    expectRows({{"HIRES", 1, false}, {"HIRES", 2, true}, {"HIRES", 3, true}});
+    expectConds({{"HIRES", "-++"}});
 }
 
 TEST_F(Directives, NestedConditionsAndUnderflow)
@@ -148,12 +110,9 @@ TEST_F(Directives, NestedConditionsAndUnderflow)
 TEST_F(Directives, HundredNestedIfdefsWorkTheNextOneStopsTheFile)
 {
     audioSlides(1);
-    std::string text;
+    std::string text = "deep\n";
     for (int i = 0; i < 100; ++i)
-        text += "!IFDEF AUDIO\n";
-    text += "deep\n";
-    for (int i = 0; i < 100; ++i)
-        text += "!ENDIF\n";
+        text = "!IFDEF AUDIO\n" + text + "!ENDIF\n";
     EXPECT_EQ(run(text), Lines {"deep"});
     EXPECT_TRUE(lastOk);
     run("before\n" + std::string("!IFDEF AUDIO\n") + text);
@@ -171,14 +130,10 @@ TEST_F(Directives, ForSlideRepeatsTheBodyWithEachSlidesTokens)
     // Each pass has its own condition stack and slide.
     EXPECT_EQ(run("!FORSLIDE\n!IFDEF LASTSLIDE\nlast n#n\n!ELSE\nn#n\n!ENDIF\n!ENDSLIDE\n", 1),
               (Lines {"1", "2", "last 3"}));
-    EXPECT_EQ(engine.LoopDepth, 0);
-}
-
-TEST_F(Directives, LoopInsideAFalseBlockIsConsumedWithoutOutput)
-{
-    audioSlides(2);
+    // A loop inside a false block is consumed without output.
     EXPECT_EQ(run("!IFDEF NOPE\n!FORSLIDE\nx\n!ENDIF\n!ENDSLIDE\n!ENDIF\nafter\n"), Lines {"after"});
-    EXPECT_EQ(run("!FORSLIDE\nnever closed n#n\n"), (Lines {"never closed 1", "never closed 2"}));
+    EXPECT_EQ(run("!FORSLIDE\nnever closed n#n\n"), (Lines {"never closed 1", "never closed 2", "never closed 3"}));
+    EXPECT_EQ(engine.LoopDepth, 0);
 }
 
 TEST_F(Directives, ForPartVisitsEachPartAndRestrictsInnerSlideLoops)
@@ -216,7 +171,7 @@ TEST_F(Directives, PartRestrictionKeepsSlidesSharingAudioOrVideo)
     EXPECT_EQ(run(loop, 4), (Lines {"4", "5"}));
 }
 
-TEST_F(Directives, LoopNestingIsBounded)
+TEST_F(Directives, LoopNestingAndExpansionAreBounded)
 {
     audioSlides(1);
     std::string text;
@@ -228,10 +183,8 @@ TEST_F(Directives, LoopNestingIsBounded)
     EXPECT_FALSE(lastOk);
     EXPECT_EQ(engine.StyleError.rfind("Too many nested loops", 0), 0u);
     EXPECT_EQ(engine.LoopDepth, 0);
-}
-
-TEST_F(Directives, RunawayLoopExpansionIsStopped)
-{
+    // A runaway expansion is stopped.
+    engine.StyleError.clear();
     audioSlides(10);
     engine.MaxLoopPasses = 500;
     // 10 + 10 + 100 passes fit; another two levels do not.
@@ -269,5 +222,3 @@ TEST_F(Directives, NotesFallBackToTheNotesFileOnlyForNotes)
 }
 
 }  // namespace
-
-}  // namespace pellucor

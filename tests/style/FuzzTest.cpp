@@ -5,17 +5,13 @@
 #include "StyleFixture.h"
 #include "style/PublishedLecture.h"
 
-namespace pellucor {
-
-using namespace style_test;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::style_test;
 
 class Fuzz : public StyleFixture {
 protected:
     std::mt19937 rng {20240517};
-
-    std::string pick(const std::vector<std::string>& words) { return words[rng() % words.size()]; }
 
     std::string garbage(size_t maxLen)
     {
@@ -27,31 +23,26 @@ protected:
 
     std::string randomLine()
     {
-        static const std::vector<std::string> words = {
-            "!INCLUDE", "!HEAD",     "!NOTES",      "!RTNOTES",
-            "!MAP",     "!FORSLIDE", "!ENDSLIDE",   "!FORPART",
-            "!ENDPART", "!IFDEF",    "!ELSE",       "!ENDIF",
-            "AUDIO",    "VIDEOONLY", "STREAM",      "PSEUDOSTREAM",
-            "CDROM",    "WEB",       "FIRSTINPART", "LASTINPART",
-            "N-N",      "N+N",       "n#n",         "S+S",
-            "X*X",      "P+P",       "P-P",         "F*M",
-            "T#T",      "N*N",       "L*C",         "<AREA HREF=\"file://",
-            "#",        "<",         ">",           "<!--",
-            "-->",      "http://",   "www.",        "\r",
-            "\n",       "",
-        };
+        // Directives, condition words, tokens and pieces of markup.
+        static const std::vector<std::string> words = [] {
+            std::vector<std::string> w = {"<AREA HREF=\"file://", "\r", "\n", ""};
+            std::istringstream in("!INCLUDE !HEAD !NOTES !RTNOTES !MAP !FORSLIDE !ENDSLIDE !FORPART !ENDPART !IFDEF "
+                                  "!ELSE !ENDIF AUDIO VIDEOONLY STREAM PSEUDOSTREAM CDROM WEB FIRSTINPART LASTINPART "
+                                  "N-N N+N n#n S+S X*X P+P P-P F*M T#T N*N L*C # < > <!-- --> http:// www.");
+            for (std::string word; in >> word;)
+                w.push_back(word);
+            return w;
+        }();
         std::string line;
-        const int n = static_cast<int>(rng() % 6);
-        for (int i = 0; i < n; ++i)
-            line += (rng() % 4 == 0) ? garbage(8) : pick(words) + " ";
+        for (int i = 0, n = static_cast<int>(rng() % 6); i < n; ++i)
+            line += (rng() % 4 == 0) ? garbage(8) : words[rng() % words.size()] + " ";
         return line;
     }
 
     std::string randomText(int maxLines)
     {
         std::string text;
-        const int n = static_cast<int>(rng() % static_cast<unsigned>(maxLines));
-        for (int i = 0; i < n; ++i)
+        for (int i = 0, n = static_cast<int>(rng() % static_cast<unsigned>(maxLines)); i < n; ++i)
             text += randomLine() + (rng() % 3 ? "\n" : "\r\n");
         return text;
     }
@@ -60,7 +51,7 @@ protected:
 TEST_F(Fuzz, RandomTemplatesAndPages)
 {
     slides({{1, -1}, {1, 2}, {-1, 2}, {-1, -1}});
-    source.SI.EditSlide(2).Title = "N*N T#T";
+    title(2) = "N*N T#T";
     source.S.LecName = "N*N";
     engine.MaxLoopPasses = 2000;
     Tav_SetUnattended(true);
@@ -115,5 +106,3 @@ TEST_F(Fuzz, RandomEventsFilesAndPublishedDirectories)
 }
 
 }  // namespace
-
-}  // namespace pellucor

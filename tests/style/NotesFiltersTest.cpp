@@ -1,8 +1,7 @@
 #include "StyleFixture.h"
 
-namespace pellucor {
-
 namespace {
+using namespace pellucor;
 
 TEST(StripTags, KeepsParagraphTagsAndTextDropsOtherTagsAndComments)
 {
@@ -48,21 +47,4 @@ TEST(AutoLink, LinksEachBareAddressOfALine)
         EXPECT_EQ(StyleEngine::AutoLink(text), expected) << text;
 }
 
-class NotesOnDisk : public style_test::StyleFixture { };
-
-TEST_F(NotesOnDisk, TheNotesFileOfASlideIsLinkedInItsPage)
-{
-    audioSlides(1);
-    putLecture("img001.not", "Read https://a.org/paper.pdf, then www.b.org.\r\n");
-    putStyle("sld000.htm", "<div>\r\n!NOTES\r\n</div>\r\n");
-    ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
-    EXPECT_EQ(outLines("sld001.htm"),
-              (style_test::Lines {"<div>",
-                                  "Read <a href=https://a.org/paper.pdf>https://a.org/paper.pdf</a>, then "
-                                  "<a href=http://www.b.org>www.b.org</a>.",
-                                  "</div>"}));
-}
-
 }  // namespace
-
-}  // namespace pellucor

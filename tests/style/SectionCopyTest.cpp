@@ -1,31 +1,29 @@
 #include "StyleFixture.h"
 
-namespace pellucor {
-
-using namespace style_test;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::style_test;
 
 class SectionCopy : public StyleFixture {
 protected:
-    Lines copy(const std::string& content, const std::string& start, const std::string& end, bool keep,
-               std::string* last = nullptr)
+    std::string last;  // the last line copied
+    Lines copy(const std::string& content, const std::string& start, const std::string& end, bool keep)
     {
         putLecture("page.htm", content);
         std::ostringstream out;
-        const std::string l
-            = engine.CopySection(start, end, lecture.file("page.htm"), out, 1, true, false, false, keep);
-        if (last)
-            *last = l;
-        return splitCrLf(out.str());
+        last = engine.CopySection(start, end, lecture.file("page.htm"), out, 1, true, false, false, keep);
+        return testing_support::splitCrLf(out.str());
+    }
+    void SetUp() override
+    {
+        StyleFixture::SetUp();
+        audioSlides(1);
     }
 };
 
 TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
 {
-    audioSlides(1);
-    std::string last;
-    EXPECT_EQ(copy("skip\nxx START yy\nmid\ntail END more\nafter\n", "START", "END", false, &last),
+    EXPECT_EQ(copy("skip\nxx START yy\nmid\ntail END more\nafter\n", "START", "END", false),
               (Lines {"", "mid", "tail "}));
     EXPECT_EQ(last, "tail ");
     // A section whose end marker stands on its start line ends there.
@@ -51,7 +49,6 @@ TEST_F(SectionCopy, HeadAndNotesOnOneLineOfTheLecturePageEndThere)
 
 TEST_F(SectionCopy, KeepMarkersTakesFromTheStartMarkerThroughTheEndMarker)
 {
-    audioSlides(1);
     EXPECT_EQ(copy("xx<MAP a>y</MAP> tail\n", "<MAP", "</MAP>", true), Lines {"<MAP a>y</MAP>"});
     EXPECT_EQ(copy("  <MAP a>\n<AREA>\nzz</MAP>! after\n", "<MAP", "</MAP>", true),
               (Lines {"<MAP a>", "<AREA>", "zz</MAP>"}));
@@ -61,23 +58,16 @@ TEST_F(SectionCopy, KeepMarkersTakesFromTheStartMarkerThroughTheEndMarker)
 
 TEST_F(SectionCopy, WholeFileEmptyMarkersAndMissingFiles)
 {
-    audioSlides(1);
-    std::string last = "unchanged";
-    EXPECT_EQ(copy("one\nN#N\n", "", "", false, &last), (Lines {"one", "001"}));
+    EXPECT_EQ(copy("one\nN#N\n", "", "", false), (Lines {"one", "001"}));
     EXPECT_EQ(last, "001");
     EXPECT_EQ(copy("one\n", "NOPE", "", false), Lines {});
     std::ostringstream out;
     EXPECT_EQ(engine.CopySection("", "", lecture.file("none.htm"), out, 1, true, true, true, false), "");
     EXPECT_EQ(engine.CopySection("", "", "", out, 1, true, true, true, false), "");
     EXPECT_TRUE(out.str().empty());
-}
-
-TEST_F(SectionCopy, FiltersRunBeforeTokens)
-{
-    audioSlides(1);
+    // Filters run before tokens.
     source.S.LecName = "<b>www.x.org</b>";
     putLecture("page.htm", "<i>N*N</i> www.a.org\n");
-    std::ostringstream out;
     engine.CopySection("", "", lecture.file("page.htm"), out, 1, true, true, true, false);
     // Tags of the page are stripped and its address linked; the inserted
     // lecture name is neither.
@@ -85,5 +75,3 @@ TEST_F(SectionCopy, FiltersRunBeforeTokens)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -1,11 +1,9 @@
 #include "StyleFixture.h"
 
-namespace pellucor {
-
-using namespace style_test;
-using testing_support::holds;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::style_test;
+using pellucor::testing_support::holds;
 
 class StyleDirectory : public StyleFixture { };
 
@@ -33,14 +31,20 @@ TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
               host.statuses.end());
 }
 
-TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRight)
+TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRightAndEmptyOutputsAreRemoved)
 {
     slides(std::vector<SlideSpec>(12, SlideSpec {-1, 1}));
     putStyle("a000b000.htm", "x\n");
     putStyle("v0x0.htm", "y\n");
+    putStyle("sld000.htm", "!IFDEF LASTSLIDE\nlast\n!ENDIF\n");
+    putStyle("nothing.htm", "# only a comment\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));
-    EXPECT_TRUE(outExists("a012b012.htm"));
-    EXPECT_TRUE(outExists("v1x1.htm"));
+    for (const auto& [name, made] : {std::pair {"a012b012.htm", true},
+                                     {"v1x1.htm", true},
+                                     {"sld012.htm", true},
+                                     {"sld011.htm", false},
+                                     {"nothing.htm", false}})
+        EXPECT_EQ(outExists(name), made) << name;
 }
 
 TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
@@ -50,27 +54,12 @@ TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));
     EXPECT_EQ(outLines("toc1.htm"), (Lines {"sld001.htm", "sld002.htm"}));
     EXPECT_EQ(outLines("toc2.htm"), (Lines {"sld003.htm", "sld004.htm"}));
-}
-
-TEST_F(StyleDirectory, EmptyOutputsAreRemoved)
-{
-    audioSlides(2);
-    putStyle("sld000.htm", "!IFDEF LASTSLIDE\nlast\n!ENDIF\n");
-    putStyle("nothing.htm", "# only a comment\n");
-    ASSERT_TRUE(engine.ProcessStyleDirectory(true));
-    EXPECT_FALSE(outExists("sld001.htm"));
-    EXPECT_TRUE(outExists("sld002.htm"));
-    EXPECT_FALSE(outExists("nothing.htm"));
-}
-
-TEST_F(StyleDirectory, NoSlidesNoPartsMeansNoPerSlideOrPerPartOutput)
-{
-    putStyle("sld000.htm", "x\n");
-    putStyle("part0.htm", "y\n");
+    // No slides and no parts: no per-slide or per-part output.
+    slides({});
     putStyle("index.htm", "z\n");
+    std::filesystem::remove(output.file("toc1.htm"));
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));
-    EXPECT_FALSE(outExists("sld001.htm"));
-    EXPECT_FALSE(outExists("part1.htm"));
+    EXPECT_FALSE(outExists("toc1.htm"));
     EXPECT_TRUE(outExists("index.htm"));
 }
 
@@ -98,15 +87,14 @@ TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
     EXPECT_FALSE(engine.ProcessStyleFile(1, "gone.htm", true));
     EXPECT_TRUE(sink.saw(style.file("gone.htm") + " does not exist "));
     putStyle("index.htm", "x\n");
-    source.S.OutDir = output.file("missing/deeper");
-    engine.StyleError.clear();
-    EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
-    EXPECT_TRUE(holds(engine.StyleError, "Unable to create "));
     // Never into whatever the current directory happens to be.
-    source.S.OutDir = " ";
-    engine.StyleError.clear();
-    EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
-    EXPECT_EQ(engine.StyleError, "No output directory for index.htm");
+    for (const auto& [dir, error] : {std::pair {output.file("missing/deeper"), "Unable to create "},
+                                     {std::string(" "), "No output directory for index.htm"}}) {
+        source.S.OutDir = dir;
+        engine.StyleError.clear();
+        EXPECT_FALSE(engine.ProcessStyleFile(1, "index.htm", true));
+        EXPECT_TRUE(holds(engine.StyleError, error));
+    }
 }
 
 // The bytes of a literal, NULs included.
@@ -125,11 +113,10 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
     putStyle("data000.bin", data);
     putStyle("index.htm", "N#N\r\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
-    EXPECT_EQ(testing_support::readFile(output.file("logo.PNG")), png);
-    EXPECT_EQ(testing_support::readFile(output.file("font0.woff2")), font);  // not per part
-    EXPECT_EQ(testing_support::readFile(output.file("data000.bin")), data);  // not per slide
-    EXPECT_FALSE(outExists("font1.woff2"));
-    EXPECT_FALSE(outExists("data001.bin"));
+    // Not per part, not per slide.
+    for (const auto& [name, bytes] : {std::pair {"logo.PNG", png}, {"font0.woff2", font}, {"data000.bin", data}})
+        EXPECT_EQ(testing_support::readFile(output.file(name)), bytes) << name;
+    EXPECT_FALSE(outExists("font1.woff2") || outExists("data001.bin"));
     EXPECT_EQ(outLines("index.htm"), Lines {"001"});
 
     // Binary files alone are not a style.
@@ -151,5 +138,3 @@ TEST_F(StyleDirectory, JoinedPathsHaveOneSeparator)
 }
 
 }  // namespace
-
-}  // namespace pellucor

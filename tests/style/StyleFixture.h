@@ -13,13 +13,10 @@
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
 
-namespace pellucor {
-
-namespace style_test {
+namespace pellucor::style_test {
 
 struct SlideSpec {
-    int audio = -1;
-    int video = -1;
+    int audio = -1, video = -1;
 };
 
 class StyleFixture : public ::testing::Test {
@@ -58,14 +55,33 @@ protected:
                     si.Parts.resize(static_cast<size_t>(p));
         }
     }
+    // The slide table's texts a test sets by hand (every access to it from
+    // the tests is here or in slides()).
+    std::string& title(int i) { return source.SI.EditSlide(i).Title; }
+    std::string& browserCopy(int i) { return source.SI.EditPart(i).BrowserCopy; }
+    std::string& captions(int i) { return source.SI.EditPart(i).CaptionsFile; }
+    std::string& mediaFile(int i, bool video)
+    {
+        return video ? source.SI.EditPart(i).VideoFile : source.SI.EditPart(i).AudioFile;
+    }
     // n audio-only slides in part 1.
     void audioSlides(int n) { slides(std::vector<SlideSpec>(static_cast<size_t>(n), SlideSpec {1, -1})); }
 
-    std::string tokens(const std::string& line, int slide, bool toDisk = true) const
+    std::string tokens(std::string line, int slide, bool toDisk = true) const
     {
-        std::string s = line;
-        engine.SubstituteTokens(s, slide, toDisk);
-        return s;
+        engine.SubstituteTokens(line, slide, toDisk);
+        return line;
+    }
+    // Lines and what they become on a slide.
+    struct Row {
+        std::string line;
+        int slide;
+        std::string expected;
+    };
+    void expectTokens(const std::vector<Row>& rows, bool toDisk = true)
+    {
+        for (const Row& r : rows)
+            EXPECT_EQ(tokens(r.line, r.slide, toDisk), r.expected) << r.line << " on slide " << r.slide;
     }
 
     // Runs template text through the line processor; the output lines.
@@ -75,11 +91,9 @@ protected:
         TemplateLines lines(in);
         std::ostringstream out;
         lastOk = engine.ProcessTemplate(slide, source.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out, toDisk);
-        return splitCrLf(out.str());
+        return testing_support::splitCrLf(out.str());
     }
     bool lastOk = true;
-
-    static std::vector<std::string> splitCrLf(const std::string& text) { return testing_support::splitCrLf(text); }
 
     void putStyle(const std::string& name, const std::string& text)
     {
@@ -98,6 +112,4 @@ protected:
 
 using Lines = std::vector<std::string>;
 
-}  // namespace style_test
-
-}  // namespace pellucor
+}  // namespace pellucor::style_test

@@ -5,53 +5,43 @@
 #include "StyleFixture.h"
 #include "style/StyleTokens.h"
 
-namespace pellucor {
-
-using namespace style_test;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::style_test;
 
 class Tokens : public StyleFixture { };
 
-TEST_F(Tokens, SlideNumbersStayInRangeAtBothEnds)
+TEST_F(Tokens, SlideTokensStayInRangeAreCaseSensitiveAndSkipCommentLines)
 {
     audioSlides(3);
-    EXPECT_EQ(tokens("N-N N#N N+N", 1), "001 001 002");
-    EXPECT_EQ(tokens("n-n n#n n+n", 1), "1 1 2");
-    EXPECT_EQ(tokens("N-N N#N N+N", 3), "002 003 003");
-    EXPECT_EQ(tokens("S-S S#S S+S", 3), "sld002.htm sld003.htm sld003.htm");
-    EXPECT_EQ(tokens("S-S|X-X|X#X|X+X", 1), "sld001.htm|00:00:00|00:00:00|00:00:10");
+    expectTokens({{"N-N N#N N+N", 1, "001 001 002"},
+                  {"n-n n#n n+n", 1, "1 1 2"},
+                  {"N-N N#N N+N", 3, "002 003 003"},
+                  {"S-S S#S S+S", 3, "sld002.htm sld003.htm sld003.htm"},
+                  {"S-S|X-X|X#X|X+X", 1, "sld001.htm|00:00:00|00:00:00|00:00:10"},
+                  {"#N-N n-n", 2, "#N-N n-n"},
+                  {"N-n s#s", 2, "N-n s#s"},
+                  // Image map links lose their file prefix, other links keep it.
+                  {"<AREA SHAPE=rect HREF=\"file://sld002.htm\">", 1, "<AREA SHAPE=rect HREF=\"sld002.htm\">"},
+                  {"<A HREF=\"file://sld002.htm\">", 1, "<A HREF=\"file://sld002.htm\">"},
+                  {"<area HREF=\"file://x\">", 1, "<area HREF=\"file://x\">"}});
     audioSlides(12);
     EXPECT_EQ(tokens("n#n N#N I#I T#T", 12), "12 012 img012.gif Title 12");
-}
-
-TEST_F(Tokens, AreCaseSensitiveAndSkipCommentLines)
-{
-    audioSlides(3);
-    EXPECT_EQ(tokens("N-N n-n", 2), "001 1");
-    EXPECT_EQ(tokens("#N-N n-n", 2), "#N-N n-n");
-    EXPECT_EQ(tokens("N-n s#s", 2), "N-n s#s");
 }
 
 TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
 {
     audioSlides(2);
-    source.SI.EditSlide(1).Title = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
+    title(1) = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
     EXPECT_EQ(tokens("T#T", 1), "About talk, slide N#N");
     // A value holding its own token is inserted once, not expanded forever.
     source.S.LecName = "the N*N lecture";
     EXPECT_EQ(tokens("N*N and N*N", 1), "the N*N lecture and the N*N lecture");
-}
-
-TEST_F(Tokens, ValuesFormingTokensWithTheirNeighboursFollowTheOrder)
-{
-    audioSlides(2);
-    source.SI.EditSlide(1).Title = "ab L";
     // T#T gives "ab L*W#V": L*W comes before W#V and takes its W.
+    title(1) = "ab L";
     EXPECT_EQ(tokens("T#T*W#V", 1), "ab C:#V");
     // Overlapping tokens: S#S comes first and breaks S*S.
-    EXPECT_EQ(tokens("S*S#S", 1), "S*sld001.htm");
-    EXPECT_EQ(tokens("S#S*S", 1), "sld001.htm*S");
+    expectTokens({{"S*S#S", 1, "S*sld001.htm"}, {"S#S*S", 1, "sld001.htm*S"}});
 }
 
 // Applies the tokens one after another in table order, each to the line as
@@ -62,9 +52,7 @@ std::string referenceSubstitution(std::string line, const std::vector<std::strin
         return line;
     for (size_t k = 0; k < values.size(); ++k)
         line = ReplaceAll(line, std::string(kStyleTokens[k].text), values[k]);
-    if (line.find("<AREA") != std::string::npos)
-        line = ReplaceAll(line, "HREF=\"file://", "HREF=\"");
-    return line;
+    return line.find("<AREA") == std::string::npos ? line : ReplaceAll(line, "HREF=\"file://", "HREF=\"");
 }
 
 size_t tokenIndex(std::string_view text)
@@ -79,9 +67,12 @@ size_t tokenIndex(std::string_view text)
 TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
 {
     audioSlides(3);
-    source.SI.EditPart(1).BrowserCopy = "talk1.mp4";
+    browserCopy(1) = "talk1.mp4";
     std::vector<std::string> pieces, values;
+    std::set<std::string_view> texts;
     for (const StyleToken& token : kStyleTokens) {
+        EXPECT_FALSE(token.meaning.empty()) << token.text;  // each has a text of its own and a meaning
+        EXPECT_TRUE(token.text.size() == 3 && texts.insert(token.text).second) << token.text;
         pieces.emplace_back(token.text);
         values.push_back(tokens(std::string(token.text), 2));
     }
@@ -89,7 +80,7 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
          {"L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P", "x", " ", "<AREA ", "HREF=\"file://", "\""})
         pieces.emplace_back(piece);
     // Values that hold tokens or halves of them.
-    source.SI.EditSlide(2).Title = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
+    title(2) = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
     source.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W";
     for (const auto& [token, dir, text] : {std::tuple {"S*P", &source.S.LecDir, "S*S#"},
                                            {"S*M", &source.S.MediaDir, "-"},
@@ -99,97 +90,71 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     std::mt19937 rng(7);
     for (int round = 0; round < 3000; ++round) {
         std::string line;
-        const int n = 1 + static_cast<int>(rng() % 8);
-        for (int i = 0; i < n; ++i)
+        for (int i = 0, n = 1 + static_cast<int>(rng() % 8); i < n; ++i)
             line += pieces[rng() % pieces.size()];
         ASSERT_EQ(tokens(line, 2), referenceSubstitution(line, values)) << "line: " << line;
     }
 }
 
-TEST_F(Tokens, EachHasItsOwnTextAndAMeaning)
-{
-    std::set<std::string_view> texts;
-    for (const StyleToken& token : kStyleTokens) {
-        EXPECT_EQ(token.text.size(), 3u);
-        EXPECT_FALSE(token.meaning.empty()) << token.text;
-        EXPECT_TRUE(texts.insert(token.text).second) << token.text;
-    }
-}
-
-TEST_F(Tokens, HtmlTitleIsSafeInTextAndAttributesAndKeepsCharacterReferences)
+TEST_F(Tokens, HtmlTitleAndLectureNameAreSafeInTextAndAttributes)
 {
     audioSlides(2);
-    source.SI.EditSlide(1).Title = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
+    title(1) = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
+    // Character references are kept; the plain title stays exactly as loaded.
     EXPECT_EQ(tokens(R"(<img alt="T*T">)", 1),
               R"(<img alt="Why &quot;timing&quot; &lt;matters&gt; &amp; R&amp;D &amp; &#39;x&#x2014; &amp;bogus">)");
-    // The plain title stays exactly as loaded.
-    EXPECT_EQ(tokens("T#T", 1), source.SI.SlideAt(1).Title);
-    source.SI.EditSlide(2).Title = "a N*N b";
+    EXPECT_EQ(tokens("T#T", 1), title(1));
+    title(2) = "a N*N b";
     EXPECT_EQ(tokens("T*T|N*N", 2), "a N*N b|talk");
-}
-
-TEST_F(Tokens, HtmlLectureNameIsSafeInTextAndAttributes)
-{
-    audioSlides(1);
     source.S.LecName = R"(x-<img src=x onerror=alert(1)> "q")";
     EXPECT_EQ(
         tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
         R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
-    // The plain name stays exactly as set.
     EXPECT_EQ(tokens("N*N", 1), source.S.LecName);
 }
 
 TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
 {
     slides({{-1, 1}, {-1, 2}, {3, -1}});
-    source.SI.EditPart(1).BrowserCopy = "talk1.mp4";
-    source.SI.EditPart(2).BrowserCopy = R"(my "talk" #2 & 100%.webm)";
-    source.SI.EditPart(3).BrowserCopy = "N*N <x>3.m4a";
-    EXPECT_EQ(tokens(R"(<video src="B*C">)", 1), R"(<video src="talk1.mp4">)");
-    EXPECT_EQ(tokens(R"(<video src="B*C">)", 2), R"(<video src="my%20%22talk%22%20%232%20%26%20100%25.webm">)");
-    // An audio part's copy; a name holding a token is not expanded.
-    EXPECT_EQ(tokens("B*C", 3), "N%2AN%20%3Cx%3E3.m4a");
+    browserCopy(1) = "talk1.mp4";
+    browserCopy(2) = R"(my "talk" #2 & 100%.webm)";
+    browserCopy(3) = "N*N <x>3.m4a";  // an audio part's copy; a name holding a token is not expanded
+    expectTokens({{R"(<video src="B*C">)", 1, R"(<video src="talk1.mp4">)"},
+                  {R"(<video src="B*C">)", 2, R"(<video src="my%20%22talk%22%20%232%20%26%20100%25.webm">)"},
+                  {"B*C", 3, "N%2AN%20%3Cx%3E3.m4a"}});
     // Before media preparation made a copy the value is empty.
-    source.SI.EditPart(1).BrowserCopy.clear();
+    browserCopy(1).clear();
     EXPECT_EQ(tokens("[B*C]", 1), "[]");
 }
 
 TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
 {
-    std::string s = "aXa XaX";
-    StyleEngine::ReplaceInPlace(s, "X", "XX");
-    EXPECT_EQ(s, "aXXa XXaXX");
-    s = "aaaa";
-    StyleEngine::ReplaceInPlace(s, "aa", "a");
-    EXPECT_EQ(s, "aa");
-    s = "abc";
-    StyleEngine::ReplaceInPlace(s, "", "x");
-    EXPECT_EQ(s, "abc");
+    for (auto [s, find, with, expected] :
+         {std::tuple<std::string, const char*, const char*, const char*> {"aXa XaX", "X", "XX", "aXXa XXaXX"},
+          {"aaaa", "aa", "a", "aa"},
+          {"abc", "", "x", "abc"}}) {
+        StyleEngine::ReplaceInPlace(s, find, with);
+        EXPECT_EQ(s, expected);
+    }
 }
 
-TEST_F(Tokens, AddressesDependOnTargetAndStreaming)
+TEST_F(Tokens, AddressesDriveLettersAndSettings)
 {
     audioSlides(1);
-    EXPECT_EQ(tokens("U#U M#M", 1, true), "file: file:");
-    EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|http://example.org/talk/");
+    expectTokens({{"U#U M#M", 1, "file: file:"}});
+    expectTokens({{"U#U|M#M", 1, "http://example.org/talk/|http://example.org/talk/"}}, false);
     source.S.Stream = true;
-    EXPECT_EQ(tokens("U#U|M#M", 1, false), "http://example.org/talk/|rtsp://example.org/talk/");
+    expectTokens({{"U#U|M#M", 1, "http://example.org/talk/|rtsp://example.org/talk/"}}, false);
     EXPECT_EQ(tokens("M#M", 1, true), "file:");
-}
-
-TEST_F(Tokens, DriveLettersAndSettings)
-{
-    audioSlides(1);
     source.S.CDDir = "E:\\cd\\";
     source.S.WebDir = "\\\\server\\web\\";
     EXPECT_EQ(tokens("L*C L*W", 1), "E: C:");
     source.S.CDDir = "/media/cd/";
-    EXPECT_EQ(tokens("L*C", 1), "C:");
     source.S.MediaDir = "/m/";
     source.S.CopyDir = "/c/";
     source.S.WebDir = "/w/";
-    EXPECT_EQ(tokens("S*P|S*M|S*C|S*S|D*C|D*W", 1),
-              source.S.LecDir + "|/m/|/c/|" + source.S.StyleDir + "|/media/cd/|/w/");
+    EXPECT_EQ(tokens("L*C|S*P|S*M|S*C|S*S|D*C|D*W", 1),
+              "C:|" + source.S.LecDir + "|/m/|/c/|" + source.S.StyleDir + "|/media/cd/|/w/");
     EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "120 160 190 160");
     layout.VideoHeight = 240;
     layout.VideoWidth = 320;
@@ -198,37 +163,21 @@ TEST_F(Tokens, DriveLettersAndSettings)
     EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "240 320 350 320");
 }
 
-TEST_F(Tokens, PartsAndMediaFiles)
+TEST_F(Tokens, PartsMediaFilesAndPartEndTimes)
 {
     slides({{1, -1}, {2, -1}, {-1, 3}, {-1, -1}});
-    source.SI.EditPart(1).AudioFile = "/m/talk1.ra";
-    source.SI.EditPart(2).AudioFile = "/m/talk2.ra";
-    source.SI.EditPart(3).VideoFile = "/m/talk3.rm";
-    EXPECT_EQ(tokens("P-P P#P P+P F*M", 1), "1 1 2 /m/talk1.ra");
+    mediaFile(1, false) = "/m/talk1.ra";
+    mediaFile(2, false) = "/m/talk2.ra";
+    mediaFile(3, true) = "/m/talk3.rm";
     // The audio rule compares with the last slide's audio part (-1): no cap.
-    EXPECT_EQ(tokens("P-P P#P P+P F*M", 2), "1 2 3 /m/talk2.ra");
-    EXPECT_EQ(tokens("P-P P#P P+P F*M", 3), "2 3 4 /m/talk3.rm");
-    // Neither audio nor video: the rules work on -1, and there is no file.
-    EXPECT_EQ(tokens("P-P P#P P+P [F*M]", 4), "-2 -1 -1 []");
-}
-
-TEST_F(Tokens, PartEndTimeIsTheEndOfTheLastSlideSharingTheMedia)
-{
+    // With neither audio nor video the rules work on -1, and there is no file.
+    expectTokens({{"P-P P#P P+P F*M", 1, "1 1 2 /m/talk1.ra"},
+                  {"P-P P#P P+P F*M", 2, "1 2 3 /m/talk2.ra"},
+                  {"P-P P#P P+P F*M", 3, "2 3 4 /m/talk3.rm"},
+                  {"P-P P#P P+P [F*M]", 4, "-2 -1 -1 []"}});
+    // A part ends with the last slide sharing its media.
     slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}, {2, -1}});
-    EXPECT_EQ(tokens("X*X", 1), "00:00:20");
-    EXPECT_EQ(tokens("X*X", 2), "00:00:20");
-    EXPECT_EQ(tokens("X*X", 3), "00:00:50");
-    EXPECT_EQ(tokens("X*X", 5), "00:00:50");
-}
-
-TEST_F(Tokens, ImageMapLinksLoseTheFilePrefix)
-{
-    audioSlides(1);
-    EXPECT_EQ(tokens("<AREA SHAPE=rect HREF=\"file://sld002.htm\">", 1), "<AREA SHAPE=rect HREF=\"sld002.htm\">");
-    EXPECT_EQ(tokens("<A HREF=\"file://sld002.htm\">", 1), "<A HREF=\"file://sld002.htm\">");
-    EXPECT_EQ(tokens("<area HREF=\"file://x\">", 1), "<area HREF=\"file://x\">");
+    expectTokens({{"X*X", 1, "00:00:20"}, {"X*X", 2, "00:00:20"}, {"X*X", 3, "00:00:50"}, {"X*X", 5, "00:00:50"}});
 }
 
 }  // namespace
-
-}  // namespace pellucor

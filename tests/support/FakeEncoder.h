@@ -3,6 +3,8 @@
 // listed in videoFiles; openings, events and saves are recorded.
 #pragma once
 
+#include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,9 +12,7 @@
 #include "capture/EncoderControl.h"
 #include "core/MediaFile.h"
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 struct FakeEncoderLog {
     std::set<std::string> videoFiles;  // paths that report video
@@ -70,17 +70,54 @@ private:
     bool video_ = false;
 };
 
+// A media file whose video comes from the log and whose saves write a
+// small file.
+class FakeMediaFile : public MediaFileObject {
+public:
+    FakeMediaFile(FakeEncoderLog* log, std::string path) : log_(log), path_(std::move(path)) { }
+    bool HasVideo() override { return log_->videoFiles.count(path_) > 0; }
+    int VideoHeight() override { return HasVideo() ? log_->height : 0; }
+    int VideoWidth() override { return HasVideo() ? log_->width : 0; }
+    bool AddEvents(const std::string& ratPath, std::string&) override
+    {
+        log_->added.push_back(ratPath);
+        return true;
+    }
+    bool Save(const std::string& outPath, std::string&) override
+    {
+        log_->saved.push_back(outPath);
+        std::ofstream(outPath, std::ios::binary) << "media";
+        return true;
+    }
+    void Close() override { ++log_->closed; }
+
+private:
+    FakeEncoderLog* log_;
+    std::string path_;
+};
+
 class FakeMediaOpener : public MediaOpener {
 public:
     explicit FakeMediaOpener(FakeEncoderLog* log) : log_(log) { }
-    std::unique_ptr<MediaFileObject> OpenMedia(const std::string& path, std::string& err) override;
+    std::unique_ptr<MediaFileObject> OpenMedia(const std::string& path, std::string& err) override
+    {
+        log_->opened.push_back(path);
+        if (std::ifstream(path))
+            return std::make_unique<FakeMediaFile>(log_, path);
+        err = "cannot open " + path;
+        return nullptr;
+    }
     // A written file plays when it is there and not empty.
-    bool CheckPlayable(const std::string& path, std::string& err) override;
+    bool CheckPlayable(const std::string& path, std::string& err) override
+    {
+        if (std::ifstream in(path, std::ios::binary | std::ios::ate); in && in.tellg() > 0)
+            return true;
+        err = path + " is empty";
+        return false;
+    }
 
 private:
     FakeEncoderLog* log_;
 };
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

@@ -4,9 +4,7 @@
 
 #include "core/PlayerControl.h"
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 class FakePlayer : public PlayerControl {
 public:
@@ -54,6 +52,4 @@ private:
     int state_ = Stopped;
 };
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

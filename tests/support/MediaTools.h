@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 // Runs a program with its arguments (no shell); its standard output, and
 // whether it exited with 0. Standard error goes to err when given.
@@ -53,6 +51,4 @@ int decodedFrames(const std::string& path);
 // Whether an MP4 file's index (moov) comes before its media data (mdat).
 bool indexAtFront(const std::string& path);
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

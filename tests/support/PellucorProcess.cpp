@@ -3,9 +3,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 ProcessOutcome runProgram(const QString& program, const QStringList& args, const std::string& home,
                           const QStringList& prefix, int timeoutMs)
@@ -38,6 +36,4 @@ std::string describe(const ProcessOutcome& r)
     return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out + "\nstderr:\n" + r.err;
 }
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

@@ -7,9 +7,7 @@
 
 #include <string>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 struct ProcessOutcome {
     int code = -1;  // the exit code; -1 when it did not exit normally
@@ -26,6 +24,4 @@ ProcessOutcome runProgram(const QString& program, const QStringList& args, const
 // The exit code and both outputs, for a failure message.
 std::string describe(const ProcessOutcome& r);
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

@@ -9,9 +9,7 @@
 
 #include <memory>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 class QtCoreAppEnvironment : public ::testing::Environment {
 public:
@@ -30,6 +28,4 @@ private:
     [[maybe_unused]] static ::testing::Environment* const pellucor_qt_core_env_                                        \
         = ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtCoreAppEnvironment)
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

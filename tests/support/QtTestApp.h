@@ -10,9 +10,7 @@
 
 #include <memory>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 class QtAppEnvironment : public ::testing::Environment {
 public:
@@ -54,6 +52,4 @@ template <class W> W* findWidget(QObject& parent, const char* name)
     [[maybe_unused]] static ::testing::Environment* const pellucor_qt_env_                                             \
         = ::testing::AddGlobalTestEnvironment(new ::pellucor::testing_support::QtAppEnvironment(true))
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

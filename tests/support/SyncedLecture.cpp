@@ -6,9 +6,7 @@
 #include "MediaTools.h"
 #include "TestSupport.h"
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 bool makeSyncedLecture(const std::string& kind, const std::string& dir, const std::string& recording, int seconds,
                        const std::string& size, SlideSchedule& schedule, std::string& err)
@@ -48,6 +46,4 @@ std::string scheduleMismatch(const SlideSchedule& schedule, const std::string& e
     return why.str();
 }
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

@@ -7,9 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 // (start in seconds, slide number) per slide shown, in time order.
 using SlideSchedule = std::vector<std::pair<double, int>>;
@@ -24,6 +22,4 @@ bool makeSyncedLecture(const std::string& kind, const std::string& dir, const st
 // missing or more than a second off, or one too many ("" when all match).
 std::string scheduleMismatch(const SlideSchedule& schedule, const std::string& eventsFile);
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

@@ -1,17 +1,16 @@
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
-namespace pellucor {
+namespace pellucor::testing_support {
 
 namespace fs = std::filesystem;
-
-namespace testing_support {
 
 TempDir::TempDir()
 {
@@ -51,16 +50,13 @@ size_t occurrences(const std::string& text, const std::string& what)
 void writeFile(const fs::path& path, const std::string& content)
 {
     fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << content;
+    std::ofstream(path, std::ios::binary) << content;
 }
 
 std::string readFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::string> readLines(const fs::path& path) { return splitCrLf(readFile(path)); }
@@ -68,47 +64,32 @@ std::vector<std::string> readLines(const fs::path& path) { return splitCrLf(read
 std::vector<std::string> splitCrLf(const std::string& text)
 {
     std::vector<std::string> lines;
-    size_t from = 0;
-    while (from < text.size()) {
-        auto end = text.find("\r\n", from);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(from));
-            break;
-        }
+    for (size_t from = 0, end = 0; from < text.size(); from = end + 2) {
+        end = std::min(text.find("\r\n", from), text.size());
         lines.push_back(text.substr(from, end - from));
-        from = end + 2;
     }
     return lines;
 }
 
 static std::string envDir(const char* name)
 {
-    const char* v = std::getenv(name);
-    if (!v || !*v)
-        return "";
-    std::string s = v;
-    if (s.back() != '/')
-        s.push_back('/');
-    return s;
+    const std::string v = std::getenv(name) ? std::getenv(name) : "";
+    return v.empty() || v.back() == '/' ? v : v + "/";
 }
 
 std::map<std::string, std::string> treeContents(const std::filesystem::path& dir)
 {
     std::map<std::string, std::string> tree;
-    if (!std::filesystem::exists(dir))
-        return tree;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
-        const std::string rel = std::filesystem::relative(e.path(), dir).generic_string();
-        tree[rel] = e.is_directory() ? "/" : readFile(e.path());
-    }
+    if (fs::exists(dir))
+        for (const auto& e : fs::recursive_directory_iterator(dir))
+            tree[fs::relative(e.path(), dir).generic_string()] = e.is_directory() ? "/" : readFile(e.path());
     return tree;
 }
 
 std::vector<std::string> leftBeside(const std::filesystem::path& output)
 {
     std::vector<std::string> left;
-    const auto parent = (output.has_filename() ? output : output.parent_path()).parent_path();
-    for (const auto& e : std::filesystem::directory_iterator(parent))
+    for (const auto& e : fs::directory_iterator((output.has_filename() ? output : output.parent_path()).parent_path()))
         if (e.path().filename().string().rfind(".pellucor-", 0) == 0)
             left.push_back(e.path().filename().string());
     return left;
@@ -122,25 +103,18 @@ RecordingMessageSink::~RecordingMessageSink() { SetMessageSink(previous_); }
 
 void RecordingMessageSink::ShowMessage(const std::string& text) { messages.push_back(text); }
 
-int RecordingMessageSink::AskOkCancel(const std::string& text)
+int RecordingMessageSink::answer(const std::string& text, int yes)
 {
     questions.push_back(text);
     if (answers.empty())
-        return TavOK;
+        return yes;
     const int a = answers.front();
     answers.pop_front();
     return a;
 }
 
-int RecordingMessageSink::AskYesNoCancel(const std::string& text)
-{
-    questions.push_back(text);
-    if (answers.empty())
-        return TavYes;
-    const int a = answers.front();
-    answers.pop_front();
-    return a;
-}
+int RecordingMessageSink::AskOkCancel(const std::string& text) { return answer(text, TavOK); }
+int RecordingMessageSink::AskYesNoCancel(const std::string& text) { return answer(text, TavYes); }
 
 bool RecordingMessageSink::saw(const std::string& fragment) const
 {
@@ -151,6 +125,4 @@ bool RecordingMessageSink::saw(const std::string& fragment) const
     return false;
 }
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

@@ -12,9 +12,7 @@
 
 #include "core/Messages.h"
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 using Strings = std::vector<std::string>;
 
@@ -67,9 +65,8 @@ public:
     bool saw(const std::string& fragment) const;
 
 private:
+    int answer(const std::string& text, int yes);
     MessageSink* previous_;
 };
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

@@ -8,9 +8,7 @@
 #include <algorithm>
 #include <functional>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 class TickWatch {
 public:
@@ -41,6 +39,4 @@ private:
     qint64 worstLate_ = 0;
 };
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

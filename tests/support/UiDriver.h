@@ -21,9 +21,7 @@
 #include <memory>
 #include <string>
 
-namespace pellucor {
-
-namespace testing_support {
+namespace pellucor::testing_support {
 
 class UiDriver {
 public:
@@ -140,6 +138,4 @@ private:
     std::string failure_;
 };
 
-}  // namespace testing_support
-
-}  // namespace pellucor
+}  // namespace pellucor::testing_support

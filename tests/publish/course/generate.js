@@ -14,10 +14,7 @@ const path = require("node:path");
 // Where lecture n's own words are: its slide (1-based, part, start) and its
 // caption cue (part, start in seconds).
 function ownWords(n, slides, cues) {
-  const slide = (n % slides) + 1;
-  const perPart = Math.ceil(slides / 2);
-  const cue = (n * 7) % cues;
-  const cuesPerPart = Math.ceil(cues / 2);
+  const [slide, perPart, cue, cuesPerPart] = [(n % slides) + 1, Math.ceil(slides / 2), (n * 7) % cues, Math.ceil(cues / 2)];
   return {
     note: `note${n}q`, slide, slidePart: slide <= perPart ? 1 : 2, slideStart: ((slide - 1) % perPart) * 20,
     said: `said${n}q`, cuePart: cue < cuesPerPart ? 1 : 2, cueStart: (cue % cuesPerPart) * 3,
@@ -37,8 +34,7 @@ function generate(root, first, count, slides = 30, cues = 700) {
     vocabulary.push(word);
   }
   const words = (n) => Array.from({ length: n }, () => vocabulary[Math.floor(vocabulary.length * random() ** 3)]).join(" ");
-  const perPart = Math.ceil(slides / 2);
-  const cuesPerPart = Math.ceil(cues / 2);
+  const [perPart, cuesPerPart] = [Math.ceil(slides / 2), Math.ceil(cues / 2)];
   for (let n = first; n < first + count; n++) {
     const own = ownWords(n, slides, cues);
     const name = `lecture-${String(n).padStart(4, "0")}`;
@@ -62,9 +58,7 @@ function generate(root, first, count, slides = 30, cues = 700) {
     };
     const files = { ".pellucor-lecture.json": JSON.stringify(record), "index.htm": name, "part1.htm": "1",
       "part2.htm": "2", "img001.gif": "GIF89a" };
-    for (const [file, text] of Object.entries(files)) {
-      fs.writeFileSync(path.join(dir, file), text);
-    }
+    Object.entries(files).forEach(([file, text]) => fs.writeFileSync(path.join(dir, file), text));
     fs.writeFileSync(path.join(dir, ".pellucor-manifest"), Object.keys(files).sort().join("\n") + "\n");
   }
 }

@@ -17,10 +17,7 @@ async function lectureFrame(page, pattern) {
   const frame = await page.waitForFrame((f) => pattern.test(f.url()), { timeout: 15000 }).catch((e) => {
     throw new Error(`no frame at ${pattern} among ${page.frames().map((f) => f.url()).join(" ")}: ${e.message}`);
   });
-  await frame.waitForFunction(() => {
-    const m = document.getElementById("media");
-    return m && m.readyState >= 1;
-  }, { timeout: 15000 });
+  await frame.waitForFunction(() => (document.getElementById("media") || {}).readyState >= 1, { timeout: 15000 });
   return frame;
 }
 
@@ -58,17 +55,12 @@ async function goTo(page, frame, partPage) {
   return lectureFrame(page, new RegExp(partPage.replace(".", "\\.")));
 }
 
-async function session(page) {
-  const calls = () => page.evaluate(() => calls.slice());
-  const closeNow = async () => {
-    await new Promise((r) => setTimeout(r, 1500));  // the launcher follows once a second
-    await page.evaluate(() => close());
-    await page.waitForFunction(() => calls.length && /LMSFinish|Terminate/.test(calls[calls.length - 1][0]), { timeout: 10000 });
-    const all = await calls();
-    await page.evaluate(() => { calls.length = 0; });
-    return all;
-  };
-  return { calls, closeNow };
+// Closes the platform's window on the lecture; the API calls it saw.
+async function closeNow(page) {
+  await new Promise((r) => setTimeout(r, 1500));  // the launcher follows once a second
+  await page.evaluate(() => close());
+  await page.waitForFunction(() => calls.length && /LMSFinish|Terminate/.test(calls[calls.length - 1][0]), { timeout: 10000 });
+  return page.evaluate(() => calls.splice(0));
 }
 
 async function run(browser, url, kind) {
@@ -80,7 +72,6 @@ async function run(browser, url, kind) {
         status: "cmi.completion_status", exit: "cmi.exit", doneExit: "normal" };
   const page = await browser.newPage();
   await page.goto(`${url}platform.htm?kind=${kind}`);
-  const s = await session(page);
   const set = (calls, element) => calls.filter((c) => c[0] === "SetValue" && c[1] === element).map((c) => c[2]);
 
   // First visit: the lecture's contents page, then part 1 played through,
@@ -95,14 +86,13 @@ async function run(browser, url, kind) {
   // the place (it follows once a second and whenever playing stops).
   await page.waitForFunction((element) => calls.some((c) => c[0] === "SetValue" && c[1] === element &&
     c[2] === "part2.htm#t=2"), { timeout: 10000 }, E.location);
-  let calls = await s.closeNow();
+  let calls = await closeNow(page);
   assert.deepStrictEqual(calls[0], [E.init], kind);
   assert.ok(set(calls, E.status).includes("incomplete"), `${kind}: ${JSON.stringify(calls)}`);
   assert.strictEqual(set(calls, E.location).pop(), "part2.htm#t=2", kind);
   assert.deepStrictEqual(set(calls, E.exit), ["suspend"], kind);
   assert.ok(!set(calls, E.status).includes("completed"), kind);
-  const last = calls.slice(-2).map((c) => c[0]);
-  assert.deepStrictEqual(last, [E.commit, E.finish], kind);
+  assert.deepStrictEqual(calls.slice(-2).map((c) => c[0]), [E.commit, E.finish], kind);
 
   // Opened again: the lecture resumes in part 2 at 2 s; the rest played.
   await page.evaluate(() => launch());
@@ -113,10 +103,10 @@ async function run(browser, url, kind) {
   await play(frame, null);
   await page.waitForFunction((status) => calls.some((c) => c[1] === status && c[2] === "completed"),
     { timeout: 10000 }, E.status).catch(async (e) => {
-    console.error(JSON.stringify(await s.calls()));
+    console.error(JSON.stringify(await page.evaluate(() => calls)));
     throw e;
   });
-  calls = await s.closeNow();
+  calls = await closeNow(page);
   assert.deepStrictEqual(calls[0], [E.init], kind);
   const done = calls.findIndex((c) => c[1] === E.status && c[2] === "completed");
   assert.ok(done > 0 && calls.slice(done).some((c) => c[0] === E.commit), `${kind}: commit after completion`);
@@ -137,13 +127,11 @@ async function run(browser, url, kind) {
         fs.copyFileSync(path.join(required("PELLUCOR_NODE_MODULES"), "scorm-again", "dist", runtime), path.join(work, runtime));
       }
       const host = await serve(work);
-      const url = host.base;
-      const server = { close: () => host.close() };
       try {
-        await run(browser, url, kind);
+        await run(browser, host.base, kind);
         passed++;
       } finally {
-        await server.close();
+        await host.close();
         fs.rmSync(work, { recursive: true, force: true });
       }
     }
