@@ -82,22 +82,26 @@ async function run(browser, url, kind) {
   await play(frame, null);
   frame = await goTo(page, frame, "part2.htm");
   await play(frame, 2);
+  // Where it stopped (a loaded machine stops a little late at 4x speed).
+  const stop = Math.floor(await frame.evaluate(() => document.getElementById("media").currentTime));
+  const place = `part2.htm#t=${stop}`;
   // The student looks on a moment before closing: the launcher has taken
   // the place (it follows once a second and whenever playing stops).
-  await page.waitForFunction((element) => calls.some((c) => c[0] === "SetValue" && c[1] === element &&
-    c[2] === "part2.htm#t=2"), { timeout: 10000 }, E.location);
+  await page.waitForFunction((element, at) => calls.some((c) => c[0] === "SetValue" && c[1] === element &&
+    c[2] === at), { timeout: 10000 }, E.location, place);
   let calls = await closeNow(page);
   assert.deepStrictEqual(calls[0], [E.init], kind);
   assert.ok(set(calls, E.status).includes("incomplete"), `${kind}: ${JSON.stringify(calls)}`);
-  assert.strictEqual(set(calls, E.location).pop(), "part2.htm#t=2", kind);
+  assert.strictEqual(set(calls, E.location).pop(), place, kind);
   assert.deepStrictEqual(set(calls, E.exit), ["suspend"], kind);
   assert.ok(!set(calls, E.status).includes("completed"), kind);
   assert.deepStrictEqual(calls.slice(-2).map((c) => c[0]), [E.commit, E.finish], kind);
 
-  // Opened again: the lecture resumes in part 2 at 2 s; the rest played.
+  // Opened again: the lecture resumes in part 2 where it stopped; the rest played.
   await page.evaluate(() => launch());
-  frame = await lectureFrame(page, /part2\.htm#t=2/);
-  await frame.waitForFunction(() => Math.abs(document.getElementById("media").currentTime - 2) < 0.5, { timeout: 10000 });
+  frame = await lectureFrame(page, new RegExp(`part2\\.htm#t=${stop}(?!\\d)`));
+  await frame.waitForFunction((t) => Math.abs(document.getElementById("media").currentTime - t) < 0.5, { timeout: 10000 },
+    stop);
   await play(frame, null);
   frame = await goTo(page, frame, "part3.htm");
   await play(frame, null);
