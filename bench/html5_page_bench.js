@@ -16,8 +16,10 @@ const [name, page] = process.argv.slice(2, 4);
 const runs = parseInt(process.argv[4] || "9", 10);
 
 function summary(label, values) {
-  const sorted = values.filter((v) => !Number.isNaN(v)).sort((a, b) => a - b);
+  // A figure the browser does not report comes back from the page as null.
+  const sorted = values.filter((v) => typeof v === "number" && !Number.isNaN(v)).sort((a, b) => a - b);
   if (!sorted.length) {
+    console.log(`${name} ${label}: not reported`);
     return NaN;
   }
   const median = sorted[Math.floor(sorted.length / 2)];
