@@ -63,6 +63,12 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
     return defs;
 }
 
+std::string PreferenceStore::ValueIn(const PreferenceSnapshot& prefs, const std::string& key)
+{
+    const auto it = prefs.find(key);
+    return it == prefs.end() ? Default(key) : it->second;
+}
+
 std::string PreferenceStore::Default(const std::string& key)
 {
     for (const PrefDef& d : Definitions())

@@ -36,6 +36,9 @@ public:
     static const std::vector<PrefDef>& Definitions();
     // The built-in default of a key (trimmed), or "" for an unknown key.
     static std::string Default(const std::string& key);
+    // A key's value in a snapshot, or its built-in default when the
+    // snapshot lacks it.
+    static std::string ValueIn(const PreferenceSnapshot& prefs, const std::string& key);
     // The directory of the bundled default style.
     static std::string DefaultStyleDir();
     // Where lectures go unless the user chooses otherwise: ~/Lectures/.

@@ -10,18 +10,10 @@
 
 namespace pellucor {
 
-namespace {
-std::string pref(const PreferenceSnapshot& prefs, const char* key)
-{
-    const auto it = prefs.find(key);
-    return it == prefs.end() ? PreferenceStore::Default(key) : it->second;
-}
-}  // namespace
-
 void PublishRequest::SetLectureDir(const std::string& dir, const PreferenceSnapshot& prefs)
 {
     TextPP = dir;
-    auto expand = [&](const char* key) { return TavPrefString(pref(prefs, key), dir); };
+    auto expand = [&](const char* key) { return TavPrefString(PreferenceStore::ValueIn(prefs, key), dir); };
     TextMedia = Tav_DirSlash(expand("prfMedia"));
     TextCopy = Tav_DirSlash(expand("prfCopy"));
     TextCDDir = Tav_DirSlash(expand("prfOutRoot"));
@@ -96,7 +88,7 @@ PublishSettings PublishRequest::Settings(const PreferenceSnapshot& prefs) const
     s.Stream = chkStream != 0;
     s.AutoStart = chkAutoStart != 0;
     for (const char* key : kPublishPreferenceKeys)
-        s.Prefs[key] = pref(prefs, key);
+        s.Prefs[key] = PreferenceStore::ValueIn(prefs, key);
     return s;
 }
 

@@ -95,10 +95,7 @@ void LectureWatcher::Form_Load()
 {
     logOff_ = false;
     const PreferenceSnapshot prefs = readPrefs_();
-    auto get = [&](const char* key) {
-        const auto it = prefs.find(key);
-        return it == prefs.end() ? PreferenceStore::Default(key) : it->second;
-    };
+    auto get = [&](const char* key) { return PreferenceStore::ValueIn(prefs, key); };
     txtIncoming = get("prfsrvIncoming");
     txtRepository = get("prfsrvRepository");
     txtLogFile = get("prfsrvLogFile");

@@ -18,19 +18,13 @@ int number(const std::string& text, int fallback, int low, int high)
         return fallback;
     return static_cast<int>(std::clamp<long>(v, low, high));
 }
-
-std::string valueOf(const PreferenceSnapshot& prefs, const std::string& key)
-{
-    const auto it = prefs.find(key);
-    return it == prefs.end() ? std::string() : it->second;
-}
 }  // namespace
 
 CurlClient::Options UploadOptionsFrom(const PreferenceSnapshot& prefs)
 {
     CurlClient::Options o;
-    o.connections = number(valueOf(prefs, "prfUploadConnections"), o.connections, 1, 16);
-    o.stallSeconds = number(valueOf(prefs, "prfUploadTimeout"), o.stallSeconds, 1, 3600);
+    o.connections = number(PreferenceStore::ValueIn(prefs, "prfUploadConnections"), o.connections, 1, 16);
+    o.stallSeconds = number(PreferenceStore::ValueIn(prefs, "prfUploadTimeout"), o.stallSeconds, 1, 3600);
     return o;
 }
 
