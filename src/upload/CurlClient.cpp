@@ -334,7 +334,10 @@ CurlClient::Outcome CurlClient::upload(const UploadPlan& plan)
         return out;
     UploadPlan resolved = plan;
     resolved.remoteDir = FtpResolvePath(cwd_, plan.remoteDir);
-    TreeUpload tree(login_, options_.connections);
+    // The login's connection goes on as the upload's first, unless it was
+    // made with TLS settings the server has since turned down.
+    TreeUpload::Connection loggedIn {*loop_, *transfer_};
+    TreeUpload tree(login_, options_.connections, transferTls12_ == login_.tls12Only ? &loggedIn : nullptr);
     {
         std::lock_guard lock(mutex_);
         upload_ = &tree;

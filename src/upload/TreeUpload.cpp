@@ -18,8 +18,10 @@ namespace pellucor {
 // FTPS server that requires their reuse expects) and the loop driving it.
 struct TreeUpload::Slot {
     RemoteLogin login;
-    std::unique_ptr<CurlTransfer> transfer;
-    CurlLoop loop;
+    CurlTransfer* transfer = nullptr;
+    CurlLoop* loop = nullptr;
+    std::unique_ptr<CurlTransfer> ownTransfer;
+    CurlLoop ownLoop;
     std::atomic<bool> sending {false};  // a file's bytes are under way (read by Progress)
 
     // A fresh handle for login; after a change to TLS 1.2 the old
@@ -27,9 +29,12 @@ struct TreeUpload::Slot {
     // ftpes:// regardless). Called under the upload's lock.
     void renew(const RemoteLogin& shared)
     {
-        transfer.reset();
+        transfer = nullptr;
+        ownTransfer.reset();
         login = shared;
-        transfer = std::make_unique<CurlTransfer>(login, true);
+        ownTransfer = std::make_unique<CurlTransfer>(login, true);
+        transfer = ownTransfer.get();
+        loop = &ownLoop;
     }
 };
 
@@ -49,11 +54,20 @@ RemoteResult cancelled()
 }
 }  // namespace
 
-TreeUpload::TreeUpload(RemoteLogin& login, int connections) : login_(login)
+TreeUpload::TreeUpload(RemoteLogin& login, int connections, Connection* loggedIn) : login_(login)
 {
     for (int i = 0; i < std::max(1, connections); ++i) {
         slots_.push_back(std::make_unique<Slot>());
-        slots_.back()->renew(login_);
+        Slot& s = *slots_.back();
+        if (i == 0 && loggedIn) {
+            // The connection that logged in goes on as the first one:
+            // one handshake (and SSH key exchange) less per upload.
+            s.login = login_;
+            s.loop = &loggedIn->loop;
+            s.transfer = &loggedIn->transfer;
+        } else {
+            s.renew(login_);
+        }
     }
 }
 
@@ -107,7 +121,7 @@ RemoteResult TreeUpload::run(Slot& s, const RemoteOp& op)
         if (s.login.tls12Only != login_.tls12Only)
             s.renew(login_);
     }
-    return RunRemoteOp(s.loop, *s.transfer, op, stop_);
+    return RunRemoteOp(*s.loop, *s.transfer, op, stop_);
 }
 
 void TreeUpload::inParallel(std::deque<size_t> items, const std::function<bool(Slot&, size_t)>& job,
@@ -244,7 +258,7 @@ void TreeUpload::removeTemporaries()
     const RemoteOps ops(s.login);
     const std::atomic<bool> never {false};
     for (const auto& path : leftovers_) {
-        const RemoteResult r = RunRemoteOp(s.loop, *s.transfer, ops.Delete(path), never);
+        const RemoteResult r = RunRemoteOp(*s.loop, *s.transfer, ops.Delete(path), never);
         Tav_DebugLog("Clean-up: delete " + path + (r.ok ? " done" : ": " + r.cause));
         if (r.failure == RemoteFailure::Connection)
             break;

@@ -26,9 +26,15 @@ namespace pellucor {
 
 class TreeUpload {
 public:
+    // A connection already logged in (its loop and the handle that made it).
+    struct Connection {
+        CurlLoop& loop;
+        CurlTransfer& transfer;
+    };
     // login may be changed by the upload (FTPS falls back to TLS 1.2 when
     // the server requires a session reuse TLS 1.3 cannot give here).
-    TreeUpload(RemoteLogin& login, int connections);
+    // loggedIn, when given, is used as the first connection while Run runs.
+    TreeUpload(RemoteLogin& login, int connections, Connection* loggedIn = nullptr);
     ~TreeUpload();
 
     // Runs the whole upload; returns when every connection has ended.

@@ -102,7 +102,7 @@ TEST_P(ReadOnlyAccount, GetsTheServersRefusalAsTheCause)
                                                       {ServerKind::Sshd, "Permission denied"},
                                                       {ServerKind::SftpPassword, "Permission denied"},
                                                       {ServerKind::Dav, "401 Unauthorized (this account may not"}};
-    EXPECT_NE(r.err.find(causes.at(GetParam())), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(causes.at(GetParam())), std::string::npos) << r.all();
     for (const char* misleading : {"No such file", "Couldn't connect", "CWD command successful"})
         EXPECT_EQ(r.err.find(misleading), std::string::npos) << r.err;
     EXPECT_EQ(treeContents(server_->onDisk(shared)),
