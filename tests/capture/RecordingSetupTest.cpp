@@ -180,6 +180,8 @@ TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
     rec.cmdStart_Click();
     EXPECT_TRUE(rec.StopEnabled());
     EXPECT_FALSE(rec.RecordEnabled());
+    EXPECT_FALSE(rec.Start_Encoding());
+    EXPECT_EQ(rec.Status(), "Already Encoding...");
     rec.cmdFormat_Click();
     EXPECT_EQ(rec.Status(), "Card Format Completed");
     rec.Helper(true);
