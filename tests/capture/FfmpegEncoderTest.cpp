@@ -168,12 +168,9 @@ TEST(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEnc
     using Options = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(plan.inputs[0].options, (Options {{"sample_rate", "22050"}, {"channels", "1"}}));
     EXPECT_EQ(plan.inputs[1].options, (Options {{"video_size", "320x240"}, {"framerate", "15"}, {"channel", "2"}}));
-    EXPECT_EQ(plan.options.width, 320);
-    EXPECT_EQ(plan.options.sampleRate, 22050);
-    EXPECT_EQ(plan.options.channels, 1);
-    EXPECT_EQ(plan.options.videoCodec, "rv10");
-    EXPECT_EQ(plan.options.videoBitRate, 200000);
-    EXPECT_EQ(plan.options.audioBitRate, 48000);
+    const TranscodeOptions& o = plan.options;
+    EXPECT_EQ(std::tie(o.width, o.sampleRate, o.channels, o.videoCodec, o.videoBitRate, o.audioBitRate),
+              std::make_tuple(320, 22050, 1, std::string("rv10"), 200000, 48000));
     // Without a chosen size the camera is asked for the output size.
     encoder.SetFormat({});
     ASSERT_TRUE(encoder.Plan(plan, err));

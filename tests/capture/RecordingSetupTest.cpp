@@ -107,7 +107,7 @@ TEST_F(RecordingSetupTest, FileNamesFollowThePartsAndTheStatusLineDescribesTheEv
     EXPECT_EQ(setup.Status(), "Error in Directory");
 }
 
-TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileIsRefused)
+TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileOrAnEncoderThatDidNotOpenStopsTheFlow)
 {
     setup.SetMediaControl(RecordingSetup::PlayMedia);
     EXPECT_EQ(setup.TxtMediaColour(), kColourYellow);
@@ -116,6 +116,12 @@ TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileIsRefused)
     setup.cmdGo_Click();
     EXPECT_TRUE(sink.saw("Player Setup Incomplete"));
     EXPECT_TRUE(windows.calls.empty());  // no recorder
+
+    windows.openSourceInDialog = false;  // an encoder that did not open stops the flow too
+    setup.SetMediaControl(RecordingSetup::RecordMedia);
+    setup.cmdGo_Click();
+    EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
+    EXPECT_EQ(windows.calls, Strings {"encoder"});
 }
 
 TEST_F(RecordingSetupTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLectures)
@@ -148,15 +154,6 @@ TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
     EXPECT_EQ(setup.Fields().txtSlideNum, "2");
     EXPECT_EQ(setup.Fields().txtStartTime, "00:00:10");
     EXPECT_FALSE(windows.enc);  // unloaded afterwards
-}
-
-TEST_F(RecordingSetupTest, EncoderThatDidNotOpenStopsTheFlow)
-{
-    windows.openSourceInDialog = false;
-    setup.SetMediaControl(RecordingSetup::RecordMedia);
-    setup.cmdGo_Click();
-    EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
-    EXPECT_EQ(windows.calls, Strings {"encoder"});
 }
 
 TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
