@@ -41,9 +41,11 @@ TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopyAndAMissingEventsFileI
               "WEBVTT\r\n\r\n"
               "1\r\n00:00:00.000 --> 00:00:02.000\r\nsld001.htm\r\n\r\n"
               "2\r\n00:00:02.000 --> 00:00:04.000\r\nhttp://h/l/sld002.htm\r\n\r\n");
-    auto web = FfmpegMediaFile::Open(t.file("talk1.mp4"), err);
+    auto web = FfmpegMediaFile::Open(t.file("talk1.mp4"), err);  // RealMedia encoded for browsers
     ASSERT_TRUE(web) << err;
     EXPECT_TRUE(web->HasVideo());
+    EXPECT_EQ(web->VideoWidth(), 160);
+    EXPECT_NEAR(web->DurationSeconds(), 6.0, 0.5);
 }
 
 TEST(MediaEvents, ChaptersWhereTheContainerHoldsThem)

@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -11,11 +10,9 @@
 #include "TestSupport.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/MediaConverter.h"
-#include "capture/RecordingSetup.h"
 #include "capture/SlideFlipRecorder.h"
 #include "capture/widgets/DeviceDialogs.h"
 #include "capture/widgets/MediaConverterView.h"
-#include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/SlideFlipRecorderView.h"
 #include "core/TavString.h"
 
@@ -45,27 +42,6 @@ TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding
     EXPECT_EQ(sink.questions.size(), 1u);
     sink.answers = {TavYes};
     view.close();
-    EXPECT_FALSE(view.isVisible());
-}
-
-TEST(CaptureViews, RecordingSetupWindowShowsTheEventsFileStatus)
-{
-    TempDir dir;
-    RecordingMessageSink sink;
-    RecordingSetup model;
-    model.lectureDir = [&] { return dir.dir(); };
-    model.lectureName = [] { return std::string("talk"); };
-    RecordingSetupView view(model);
-    model.Form_Load();
-    EXPECT_EQ(view.windowTitle(), "Pellucor DuzoDA!");
-    EXPECT_EQ(text(view.LblCount()), "Event file does not exist (normal)");
-    EXPECT_EQ(view.TxtFile()->text().toStdString(), dir.file("rawmedia.txt"));
-    writeFile(dir.file("rawmedia.txt"), "");
-    view.TxtFile()->setText(QString::fromStdString(dir.file("rawmedia.txt")));
-    emit view.TxtFile()->textEdited(view.TxtFile()->text());
-    EXPECT_EQ(text(view.LblCount()), "Event file is empty (normal)");
-    view.show();
-    emit model.visibilityRequested(false);
     EXPECT_FALSE(view.isVisible());
 }
 

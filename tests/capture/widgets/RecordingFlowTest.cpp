@@ -144,6 +144,13 @@ TEST_F(RecordingFlow, RecordsALectureWithTheChosenDevicesThroughTheRealWindowsTh
         .when(
             "the recording set-up window", [&] { return setup.isVisible(); },
             [&] {
+                EXPECT_EQ(setup.windowTitle(), "Pellucor DuzoDA!");
+                EXPECT_EQ(setup.LblCount()->text(), "Event file does not exist (normal)");
+                EXPECT_EQ(setup.TxtFile()->text().toStdString(), lec.file("rawmedia.txt"));
+                writeFile(lec.file("rawmedia.txt"), "");  // the file typed again once it is there
+                setup.TxtFile()->clear();
+                QTest::keyClicks(setup.TxtFile(), QString::fromStdString(lec.file("rawmedia.txt")));
+                EXPECT_EQ(setup.LblCount()->text(), "Event file is empty (normal)");
                 UiDriver::button(&setup, "Record Media")->click();
                 UiDriver::button(&setup, "Next >>")->click();  // returns when the recorder is done
             })

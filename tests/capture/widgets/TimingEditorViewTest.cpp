@@ -81,8 +81,9 @@ TEST(TimingEditorView, ShowsTheGridWithItsColoursFollowsTheFieldsAndAsksBeforeCl
     EXPECT_EQ(sink.questions.size(), 2u);  // Done asked once, the close did not ask again
 }
 
-// The second slide's marker dragged from 2 s to 3 s on the sample's
-// recording: the grid follows and the saved events file has the new time.
+// The sample's events load with their recording and slides; the second
+// slide's marker dragged from 2 s to 3 s: the grid follows and the saved
+// events file has the new time.
 TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
 {
     TempDir dir;
@@ -94,7 +95,10 @@ TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
     TimingEditorView view(model, &timeline);
     view.show();
     ASSERT_TRUE(model.LoadFile(dir.file("talk1.txt")));
+    EXPECT_EQ(timeline.Recording(), dir.file("talk1.rm"));
     ASSERT_TRUE(timeline.WaitUntilRead(60000)) << timeline.Error();
+    ASSERT_EQ(timeline.Markers().size(), 3u);
+    EXPECT_EQ(timeline.Markers()[1].slideImage, dir.file("img002.gif"));
     QApplication::processEvents();
     QWidget* canvas = view.Timeline()->Canvas();
     const double pps = timeline.PixelsPerSecond();
