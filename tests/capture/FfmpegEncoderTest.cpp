@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 
 #include "MediaTools.h"
 #include "QtTestApp.h"
@@ -19,16 +19,6 @@ using namespace testing_support;
 PELLUCOR_QT_TEST_APP();
 
 namespace {
-
-// Runs the event loop until done() holds or the time is up.
-template <class F> bool runUntil(F done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
 
 // The offline converter on a file that FFmpeg's test sources make.
 struct FfmpegConverter : ::testing::Test {
@@ -62,7 +52,7 @@ TEST_F(FfmpegConverter, ConvertsAQuickTimeFileWithProgressToTheEnd)
              "sine=frequency=440:duration=4", "-c:v", "mpeg4", "-c:a", "aac"},
             "lecture.rm");
     EXPECT_EQ(conv.Status(), "Encoding Started...");
-    ASSERT_TRUE(runUntil([&] { return !encoder.IsEncoding(); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !encoder.IsEncoding(); }, 60000));
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
@@ -82,7 +72,7 @@ TEST_F(FfmpegConverter, CancelFinishesTheFileSoFarWithoutClaimingCompletion)
     EXPECT_EQ(conv.Status(), "Encoding stopped...");
     EXPECT_TRUE(FfmpegMediaFile::Open(dir.file("long.rm"), err)) << err;
     // Events of the stopped run that were still queued change nothing.
-    runUntil([] { return false; }, 200);
+    QTest::qWait(200);
     EXPECT_FALSE(sink.saw("Encoding Complete"));
     EXPECT_EQ(conv.Status(), "Encoding stopped...");
 }
@@ -168,12 +158,9 @@ TEST(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEnc
     using Options = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(plan.inputs[0].options, (Options {{"sample_rate", "22050"}, {"channels", "1"}}));
     EXPECT_EQ(plan.inputs[1].options, (Options {{"video_size", "320x240"}, {"framerate", "15"}, {"channel", "2"}}));
-    EXPECT_EQ(plan.options.width, 320);
-    EXPECT_EQ(plan.options.sampleRate, 22050);
-    EXPECT_EQ(plan.options.channels, 1);
-    EXPECT_EQ(plan.options.videoCodec, "rv10");
-    EXPECT_EQ(plan.options.videoBitRate, 200000);
-    EXPECT_EQ(plan.options.audioBitRate, 48000);
+    const TranscodeOptions& o = plan.options;
+    EXPECT_EQ(std::tie(o.width, o.sampleRate, o.channels, o.videoCodec, o.videoBitRate, o.audioBitRate),
+              std::make_tuple(320, 22050, 1, std::string("rv10"), 200000, 48000));
     // Without a chosen size the camera is asked for the output size.
     encoder.SetFormat({});
     ASSERT_TRUE(encoder.Plan(plan, err));

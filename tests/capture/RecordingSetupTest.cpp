@@ -107,7 +107,7 @@ TEST_F(RecordingSetupTest, FileNamesFollowThePartsAndTheStatusLineDescribesTheEv
     EXPECT_EQ(setup.Status(), "Error in Directory");
 }
 
-TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileIsRefused)
+TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileOrAnEncoderThatDidNotOpenStopsTheFlow)
 {
     setup.SetMediaControl(RecordingSetup::PlayMedia);
     EXPECT_EQ(setup.TxtMediaColour(), kColourYellow);
@@ -116,6 +116,12 @@ TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileIsRefused)
     setup.cmdGo_Click();
     EXPECT_TRUE(sink.saw("Player Setup Incomplete"));
     EXPECT_TRUE(windows.calls.empty());  // no recorder
+
+    windows.openSourceInDialog = false;  // an encoder that did not open stops the flow too
+    setup.SetMediaControl(RecordingSetup::RecordMedia);
+    setup.cmdGo_Click();
+    EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
+    EXPECT_EQ(windows.calls, Strings {"encoder"});
 }
 
 TEST_F(RecordingSetupTest, AppendingToAnExistingFileIsAskedOnlyForSinglePartLectures)
@@ -150,15 +156,6 @@ TEST_F(RecordingSetupTest, RecordingFlowRecordsMediaAndEventsAndCarriesOn)
     EXPECT_FALSE(windows.enc);  // unloaded afterwards
 }
 
-TEST_F(RecordingSetupTest, EncoderThatDidNotOpenStopsTheFlow)
-{
-    windows.openSourceInDialog = false;
-    setup.SetMediaControl(RecordingSetup::RecordMedia);
-    setup.cmdGo_Click();
-    EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
-    EXPECT_EQ(windows.calls, Strings {"encoder"});
-}
-
 TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
 {
     RecordingMessageSink sink;
@@ -180,6 +177,8 @@ TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
     rec.cmdStart_Click();
     EXPECT_TRUE(rec.StopEnabled());
     EXPECT_FALSE(rec.RecordEnabled());
+    EXPECT_FALSE(rec.Start_Encoding());
+    EXPECT_EQ(rec.Status(), "Already Encoding...");
     rec.cmdFormat_Click();
     EXPECT_EQ(rec.Status(), "Card Format Completed");
     rec.Helper(true);

@@ -1,6 +1,7 @@
 // The timing editor's timeline without a window: which recording goes with
 // an events file, the overview read from real recordings (and from the
-// cache the second time), and markers moved in the editor's grid.
+// cache the second time), and markers moved in the editor's grid. Loading
+// the sample's events is checked with the window, in TimingEditorViewTest.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -86,19 +87,6 @@ TEST_F(Timeline, ReadsEachRecordingOnceAndDrawsWhatItHolds)
     EXPECT_FALSE(model.WaitUntilRead(30000));
     EXPECT_EQ(model.GetState(), TimelineModel::State::Failed);
     EXPECT_TRUE(holds(model.Error(), "broken.mp4"));
-}
-
-TEST_F(Timeline, LoadingAnEventsFileShowsItsRecordingAndItsSlides)
-{
-    fs::copy(sampleDir(), dir.dir(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    model.slideDir = [this] { return dir.dir(); };
-    ASSERT_TRUE(editor.LoadFile(dir.file("talk1.txt")));
-    EXPECT_EQ(model.Recording(), dir.file("talk1.rm"));
-    ASSERT_TRUE(model.WaitUntilRead(60000)) << model.Error();
-    const auto markers = model.Markers();
-    ASSERT_EQ(markers.size(), 3u);
-    EXPECT_EQ(markers[1].seconds, 2);
-    EXPECT_EQ(markers[1].slideImage, dir.file("img002.gif"));
 }
 
 TEST_F(Timeline, AMovedMarkerStaysBetweenItsNeighboursAndTheEndsFollow)

@@ -116,13 +116,10 @@ TEST_F(TimingEditorTest, LoadAndSaveFailuresAreReportedAndLoseNothing)
 
 TEST(TimingEditorNormalise, PadsShortTimes)
 {
-    for (const auto& [typed, normal] : std::vector<std::pair<std::string, std::string>> {{"5", "0:00:05"},
-                                                                                         {"15", "0:00:15"},
-                                                                                         {" 1:30 ", "0:01:30"},
-                                                                                         {"12:30", "0:12:30"},
-                                                                                         {"1:00:00", "1:00:00"},
-                                                                                         {"123", "123"}})
-        EXPECT_EQ(TimingEditor::NormaliseTime(typed), normal) << typed;
+    const Strings typed {"5", "15", " 1:30 ", "12:30", "1:00:00", "123"};
+    const Strings normal {"0:00:05", "0:00:15", "0:01:30", "0:12:30", "1:00:00", "123"};
+    for (size_t i = 0; i < typed.size(); ++i)
+        EXPECT_EQ(TimingEditor::NormaliseTime(typed[i]), normal[i]) << typed[i];
 }
 
 TEST_F(TimingEditorTest, MinusFiveMovesEveryStartButTheFirstAndZero)
@@ -214,7 +211,7 @@ TEST_F(TimingEditorTest, RowsAreAddedDeletedAndWalkedWithTheirSlideNumbers)
     EXPECT_EQ(starts(), Strings {""});
 }
 
-TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheData)
+TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheDataAndResetAndDoneAskBeforeDiscarding)
 {
     load(kRecorded);
     ed.Grid1_Click(1);
@@ -235,10 +232,8 @@ TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheData)
         (ed.*action)();
         EXPECT_TRUE(ed.Unsaved());
     }
-}
 
-TEST_F(TimingEditorTest, ResetAndDoneAskBeforeDiscarding)
-{
+    // Reset and Done ask before discarding.
     int closes = 0;
     QObject::connect(&ed, &TimingEditor::closeRequested, [&] { ++closes; });
     load(kRecorded);

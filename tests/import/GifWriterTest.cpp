@@ -33,7 +33,7 @@ struct Picture {
     }
 };
 
-TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColours)
+TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColoursAndEveryPixelOfAtMost256Colours)
 {
     TempDir dir;
     Picture pic;
@@ -49,20 +49,15 @@ TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColours)
     EXPECT_EQ(decoded.height, 48);
     EXPECT_EQ(decoded.at(3, 3), 0xFF0000u);
     EXPECT_EQ(decoded.at(60, 30), 0xFFFFFFu);
-}
 
-TEST(GifWriter, PicturesOfAtMost256ColoursKeepEveryPixelExactly)
-{
-    TempDir dir;
+    // A picture of at most 256 colours keeps every pixel exactly.
     const int width = 40, height = 30;
     std::vector<uint32_t> pixels(width * height);
     for (int i = 0; i < width * height; ++i)
         pixels[i] = 0xFF000000u | static_cast<uint32_t>((i % 256) * 0x010203u & 0xffffff);
-    std::string err;
     ASSERT_TRUE(
         Tav_WriteGif(dir.file("b.gif"), reinterpret_cast<const uint8_t*>(pixels.data()), width * 4, width, height, err))
         << err;
-    DecodedPicture decoded;
     ASSERT_TRUE(DecodePicture(dir.file("b.gif"), decoded));
     ASSERT_EQ(decoded.pixels.size(), pixels.size());
     for (int i = 0; i < width * height; ++i)

@@ -60,58 +60,51 @@ void expectPictures(const std::string& dir, int count, int width, int height, bo
     }
 }
 
-TEST_F(LibreOfficeImport, PptxWithAwkwardNameGivesImagesTitlesAndIndexThenAShorterDeckReplacesThem)
+TEST_F(LibreOfficeImport, EachKindOfDeckGivesImagesTitlesAndIndexAndAShorterDeckReplacesALongerOne)
 {
     const std::string awkward = out.dir() + "my deck; $(echo x) 'a'.pptx";
     fs::copy_file(pptx, awkward);
     const std::string slides = out.dir() + "slides/";
     fs::create_directories(slides);
-    RecordingStatusForm form;
-
-    ASSERT_EQ(ppt_.PptOpenPresentation(awkward), 3) << (sink.messages.empty() ? "" : sink.messages.back());
-    ASSERT_TRUE(ppt_.PptExportSlides(slides, 400, 300, &form));
-    expectPictures(slides, 3, 400, 300);
-    expectPictures(slides, 3, 1920, 1080, true);
-    EXPECT_EQ(readFile(slides + "titles.txt"),
-              std::string(kTitlesHeader)
-                  + "\"img001.gif\" \"Introduction\"\r\n"
-                    "\"img002.gif\" \"The &qt;quoted&qt; results\"\r\n"
-                    "\"img003.gif\" \"Slide 3\"\r\n");
+    const char* deckTitles = "\"img001.gif\" \"Introduction\"\r\n"
+                             "\"img002.gif\" \"The &qt;quoted&qt; results\"\r\n"
+                             "\"img003.gif\" \"Slide 3\"\r\n";
+    const struct {
+        std::string deck;
+        int slides, width, height;
+        const char* titles;
+    } cases[] = {
+        {awkward, 3, 400, 300, deckTitles},
+        // The second slide is hidden from the slide show, and is imported all the same.
+        {shortFodp, 2, 320, 240, "\"img001.gif\" \"Only one\"\r\n\"img002.gif\" \"Slide 2\"\r\n"},
+        {ppt, 3, 160, 120, deckTitles},  // binary: the titles come through a conversion
+    };
+    for (const auto& c : cases) {
+        RecordingStatusForm form;
+        ASSERT_EQ(ppt_.PptOpenPresentation(c.deck), c.slides) << (sink.messages.empty() ? "" : sink.messages.back());
+        ASSERT_TRUE(ppt_.PptExportSlides(slides, c.width, c.height, &form)) << c.deck;
+        expectPictures(slides, c.slides, c.width, c.height);
+        expectPictures(slides, c.slides, 1920, 1080, true);
+        EXPECT_EQ(readFile(slides + "titles.txt"), kTitlesHeader + std::string(c.titles)) << c.deck;
+        EXPECT_EQ(form.statuses.back().first, "Slide processing complete - " + std::to_string(c.slides) + " slides");
+        EXPECT_EQ(fs::exists(slides + "img003.gif"), c.slides == 3) << c.deck;
+    }
+    EXPECT_EQ(ppt_.PptSlideTitle(2), "The \"quoted\" results");
     EXPECT_EQ(readFile(slides + "index.htm"),
               "<P ALIGN=LEFT><A HREF=\"sld001.htm\">Introduction</A></P>\r\n"
               "<P ALIGN=LEFT><A HREF=\"sld002.htm\">The \"quoted\" results</A></P>\r\n"
               "<P ALIGN=LEFT><A HREF=\"sld003.htm\">Slide 3</A></P>\r\n");
-    EXPECT_EQ(form.statuses.back().first, "Slide processing complete - 3 slides");
     // LibreOffice left nothing beside the user's file.
     EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 2);
-
-    // The second slide is hidden from the slide show, and is imported all
-    // the same.
-    ASSERT_EQ(ppt_.PptOpenPresentation(shortFodp), 2);
-    ASSERT_TRUE(ppt_.PptExportSlides(slides, 320, 240, nullptr));
-    expectPictures(slides, 2, 320, 240);
-    EXPECT_FALSE(fs::exists(slides + "img003.gif"));
-    EXPECT_EQ(readFile(slides + "titles.txt"),
-              std::string(kTitlesHeader) + "\"img001.gif\" \"Only one\"\r\n\"img002.gif\" \"Slide 2\"\r\n");
     ppt_.PptClose();
     EXPECT_TRUE(sink.messages.empty());
-}
-
-TEST_F(LibreOfficeImport, BinaryPptTitlesComeThroughAConversionAndNonPresentationsFail)
-{
-    ASSERT_EQ(ppt_.PptOpenPresentation(ppt), 3);
-    ASSERT_TRUE(ppt_.PptExportSlides(out.dir(), 160, 120, nullptr));
-    expectPictures(out.dir(), 3, 160, 120);
-    EXPECT_EQ(ppt_.PptSlideTitle(1), "Introduction");
-    EXPECT_EQ(ppt_.PptSlideTitle(2), "The \"quoted\" results");
-    EXPECT_EQ(ppt_.PptSlideTitle(3), "Slide 3");
 
     // What is no presentation fails with a message.
     writeFile(out.file("notes.pptx"), "just some text, not a presentation\n");
-    EXPECT_EQ(ppt_.PptOpenPresentation(out.file("notes.pptx")), -1);
-    EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation " + out.file("notes.pptx") + " error="));
-    EXPECT_EQ(ppt_.PptOpenPresentation(out.file("missing.pptx")), -1);
-    EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation " + out.file("missing.pptx") + " error="));
+    for (const std::string& bad : {out.file("notes.pptx"), out.file("missing.pptx")}) {
+        EXPECT_EQ(ppt_.PptOpenPresentation(bad), -1);
+        EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation " + bad + " error="));
+    }
 }
 
 TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlides)

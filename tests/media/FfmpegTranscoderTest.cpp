@@ -21,24 +21,6 @@ struct FfmpegTranscoderTest : ::testing::Test {
     std::string err;
 };
 
-TEST_F(FfmpegTranscoderTest, RealMediaBecomesBrowserWebmWithProgressToTheEnd)
-{
-    std::vector<int> seen;
-    tr.onProgress = [&](int p) { seen.push_back(p); };
-    o.videoCodec = "libvpx";
-    o.audioCodec = "libopus";
-    ASSERT_TRUE(tr.Run(sampleDir() + "talk1.rm", t.file("out.webm"), o, err)) << err;
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.front(), 0);
-    EXPECT_EQ(seen.back(), 100);
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    auto media = FfmpegMediaFile::Open(t.file("out.webm"), err);
-    ASSERT_TRUE(media) << err;
-    EXPECT_TRUE(media->HasVideo());
-    EXPECT_EQ(media->VideoWidth(), 160);
-    EXPECT_NEAR(media->DurationSeconds(), 6.0, 0.5);
-}
-
 TEST_F(FfmpegTranscoderTest, AudioOnlyInputAndFailuresLeaveNoFile)
 {
     o.audioCodec = "libopus";

@@ -1,20 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 
 #include "FakeEncoder.h"
 #include "TestSupport.h"
-#include "capture/EncoderSetup.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/MediaConverter.h"
-#include "capture/RecordingSetup.h"
+#include "capture/SlideFlipRecorder.h"
 #include "capture/widgets/DeviceDialogs.h"
-#include "capture/widgets/EncoderSetupView.h"
 #include "capture/widgets/MediaConverterView.h"
-#include "capture/widgets/RecordingSetupView.h"
+#include "capture/widgets/SlideFlipRecorderView.h"
+#include "core/TavString.h"
 
 namespace pellucor {
 
@@ -23,25 +23,6 @@ using namespace testing_support;
 namespace {
 
 std::string text(const QLabel* l) { return l->text().toStdString(); }
-
-TEST(CaptureViews, EncoderWindowFollowsItsModel)
-{
-    RecordingMessageSink sink;
-    FakeEncoder encoder(nullptr);
-    encoder.audioDrivers = {"default"};
-    EncoderSetup model(encoder);
-    EncoderSetupView view(model);
-    EXPECT_EQ(view.windowTitle(), "RealProducer - Live Media Capture");
-    EXPECT_FALSE(view.CmdStart()->isEnabled());
-    model.cmdSetup_Click();
-    EXPECT_EQ(text(view.LblStatus()), "Setup Complete...");
-    EXPECT_TRUE(view.CmdStart()->isEnabled());
-    view.CmdStart()->click();
-    EXPECT_EQ(text(view.LblStatus()), "Encoding Started...");
-    EXPECT_FALSE(view.CmdStart()->isEnabled());
-    model.Helper(true);
-    EXPECT_EQ(view.CmdDone()->text(), "Next >>");
-}
 
 TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding)
 {
@@ -64,27 +45,6 @@ TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding
     EXPECT_FALSE(view.isVisible());
 }
 
-TEST(CaptureViews, RecordingSetupWindowShowsTheEventsFileStatus)
-{
-    TempDir dir;
-    RecordingMessageSink sink;
-    RecordingSetup model;
-    model.lectureDir = [&] { return dir.dir(); };
-    model.lectureName = [] { return std::string("talk"); };
-    RecordingSetupView view(model);
-    model.Form_Load();
-    EXPECT_EQ(view.windowTitle(), "Pellucor DuzoDA!");
-    EXPECT_EQ(text(view.LblCount()), "Event file does not exist (normal)");
-    EXPECT_EQ(view.TxtFile()->text().toStdString(), dir.file("rawmedia.txt"));
-    writeFile(dir.file("rawmedia.txt"), "");
-    view.TxtFile()->setText(QString::fromStdString(dir.file("rawmedia.txt")));
-    emit view.TxtFile()->textEdited(view.TxtFile()->text());
-    EXPECT_EQ(text(view.LblCount()), "Event file is empty (normal)");
-    view.show();
-    emit model.visibilityRequested(false);
-    EXPECT_FALSE(view.isVisible());
-}
-
 TEST(CaptureViews, CompressionDialogDescribesTheEncoding)
 {
     FfmpegEncoder encoder;
@@ -95,6 +55,50 @@ TEST(CaptureViews, CompressionDialogDescribesTheEncoding)
     std::string err;
     const auto lines = CompressionLines(encoder, err);
     EXPECT_EQ(lines, (Strings {"Container: rm", "Audio: ac3 at 32 kbit/s"}));
+}
+
+// The recorder window over nine slides: the keys of keyboards and
+// presenter remotes flip forward and back, the slide and the recording
+// indicator are shown, and Esc writes the events.
+TEST(SlideFlipRecorderView, KeysDriveTheRecorderAndTheSlideIsShown)
+{
+    TempDir dir;
+    RecordingMessageSink sink;
+    QImage img(32, 24, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    for (int n = 1; n <= 9; ++n)
+        ASSERT_TRUE(img.save(QString::fromStdString(dir.file("img" + Fmt000(n) + ".gif")), "PNG"));
+    RecordingFields setup;
+    setup.txtFile = dir.file("rawmedia.txt");
+    SlideFlipRecorder model(setup, SlideFlipRecorder::Windowed, true);
+    int64_t now = 100;
+    model.clock = [&] { return now; };
+    model.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
+    model.lectureDir = [&] { return dir.dir(); };
+    SlideFlipRecorderView view(model);
+    view.show();
+    ASSERT_TRUE(model.Form_Load());
+    QTest::keyClick(&view, Qt::Key_PageDown);  // starts the timing on slide 1
+    ASSERT_TRUE(model.TimingStarted());
+    EXPECT_FALSE(view.Slide()->pixmap().isNull());
+    EXPECT_TRUE(view.Indicator()->isVisible()) << "the recording indicator";
+    EXPECT_EQ(view.Indicator()->text().toStdString(), "\u25CF 00:00:00  Slide 001");
+    now += 4;
+    int slide = 1;
+    for (Qt::Key k : {Qt::Key_PageDown, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(&view, k);
+        EXPECT_EQ(model.SlideNum(), ++slide) << k;
+    }
+    for (Qt::Key k : {Qt::Key_PageUp, Qt::Key_Left, Qt::Key_Up, Qt::Key_Backspace}) {
+        QTest::keyClick(&view, k);
+        EXPECT_EQ(model.SlideNum(), slide - 1) << k;
+        QTest::keyClick(&view, Qt::Key_Right);
+    }
+    QTest::keyClick(&view, Qt::Key_Escape);
+    const Strings events = readLines(setup.txtFile);
+    ASSERT_EQ(events.size(), 15u);
+    EXPECT_EQ(events.front(), "u 00:00:00 00:00:04 URL\\sld001.htm");
+    EXPECT_TRUE(model.Stopped());
 }
 
 }  // namespace

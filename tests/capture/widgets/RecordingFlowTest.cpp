@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -89,16 +90,23 @@ void chooseRow(QWidget* window, int listIndex, const QString& text)
     lists[listIndex]->setCurrentItem(items.front());
 }
 
-// The loudest sample of a recording in dB (silence: about -91).
-double maxVolume(const std::string& file)
+// A modal dialog of that title is open; its combo box set to a value; OK.
+auto dialog(const char* title)
 {
-    QProcess p;
-    p.start("ffmpeg", {"-nostdin", "-i", QString::fromStdString(file), "-af", "volumedetect", "-f", "null", "-"});
-    p.waitForFinished(60000);
-    const QString log = QString::fromUtf8(p.readAllStandardError());
-    const qsizetype at = log.indexOf("max_volume:");
-    return at < 0 ? -200.0 : log.mid(at + 11).trimmed().section(' ', 0, 0).toDouble();
+    return [title] {
+        QWidget* w = QApplication::activeModalWidget();
+        return w && w->windowTitle() == title;
+    };
 }
+void choose(const char* name, const QString& value)
+{
+    auto* box = QApplication::activeModalWidget()->findChild<QComboBox*>(name);
+    ASSERT_TRUE(box) << name;
+    const int i = box->findData(value);
+    ASSERT_GE(i, 0) << name << " has no " << value.toStdString();
+    box->setCurrentIndex(i);
+}
+void ok() { QApplication::activeModalWidget()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
 
 // A lecture directory and the recording windows, with lavfi's sources for
 // the devices: the test tone second in the list, after silence.
@@ -116,19 +124,9 @@ struct RecordingFlow : ::testing::Test {
         windows.imageName = [](int n) { return "img" + Fmt000(n) + ".gif"; };
         windows.lectureDir = [this] { return lec.dir(); };
     }
-    // The encoder window, loaded to record the test tone (and pictures) into file.
-    EncoderSetup* encoderFor(const std::string& file)
-    {
-        std::string err;
-        EncoderSetup* enc = windows.LoadMediaOpener(err);
-        EXPECT_TRUE(enc) << err;
-        if (enc)
-            enc->DoVideo(lec.file(file));
-        return enc;
-    }
 };
 
-TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPublishesIt)
+TEST_F(RecordingFlow, RecordsALectureWithTheChosenDevicesThroughTheRealWindowsThenPlaysEditsAndPublishesIt)
 {
     makeSlides(lec.dir(), 4);
     useLavfi();
@@ -138,32 +136,76 @@ TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPubli
     model.Form_Load();
     RecordingSetupView setup(model);
 
+    const auto status = [&] { return windows.EncoderView()->LblStatus()->text().toStdString(); };
+    const auto previewWidth = [&] { return windows.EncoderView()->Preview()->width(); };
     QSize previewSize;
     UiDriver driver;
     driver
         .when(
             "the recording set-up window", [&] { return setup.isVisible(); },
             [&] {
+                EXPECT_EQ(setup.windowTitle(), "Pellucor DuzoDA!");
+                EXPECT_EQ(setup.LblCount()->text(), "Event file does not exist (normal)");
+                EXPECT_EQ(setup.TxtFile()->text().toStdString(), lec.file("rawmedia.txt"));
+                writeFile(lec.file("rawmedia.txt"), "");  // the file typed again once it is there
+                setup.TxtFile()->clear();
+                QTest::keyClicks(setup.TxtFile(), QString::fromStdString(lec.file("rawmedia.txt")));
+                EXPECT_EQ(setup.LblCount()->text(), "Event file is empty (normal)");
                 UiDriver::button(&setup, "Record Media")->click();
                 UiDriver::button(&setup, "Next >>")->click();  // returns when the recorder is done
             })
         .when(
             "the encoder set-up window", [&] { return windows.EncoderView() && windows.EncoderView()->isVisible(); },
             [&] {
+                EXPECT_EQ(windows.EncoderView()->windowTitle(), "RealProducer - Live Media Capture");
+                EXPECT_EQ(windows.EncoderView()->CmdDone()->text(), "Next >>");
+                EXPECT_FALSE(setup.isVisible());
                 chooseRow(windows.EncoderView(), 1, "Test tone (lavfi)");
                 windows.EncoderView()->findChild<QCheckBox*>()->click();  // "Video"
                 UiDriver::button(windows.EncoderView(), "Setup")->click();
+                UiDriver::button(windows.EncoderView(), "Format")->click();
             })
+        .when("the format dialog", dialog("Format"),
+              [&] {
+                  choose("size", "320x240");
+                  choose("sampleRate", "32000");
+                  choose("channels", "1");
+                  ok();
+              })
         .when(
-            "the live preview in the encoder set-up window",
-            [&] { return hasPicture(windows.EncoderView()->Preview()); },
+            "the format chosen", [&] { return status() == "Card Format Completed"; },
+            [&] { UiDriver::button(windows.EncoderView(), "Compress")->click(); })
+        .when("the compression dialog", dialog("Compression"),
+              [&] {
+                  choose("videoCodec", "rv10");
+                  QApplication::activeModalWidget()->findChild<QSpinBox*>("audioKbps")->setValue(64);
+                  ok();
+              })
+        .when(
+            "the compression chosen", [&] { return status() == "Compression Setting Completed"; },
+            [&] { UiDriver::button(windows.EncoderView(), "Setup")->click(); })  // the choices take effect here
+        .when(
+            "the live preview at the chosen size in the encoder set-up window",
+            [&] { return hasPicture(windows.EncoderView()->Preview()) && previewWidth() == 320; },
             [&] {
                 previewSize = windows.EncoderView()->Preview()->size();
-                EXPECT_EQ(windows.EncoderView()->LblStatus()->text(),
-                          "Setup Complete - you should now see your video in the left screen...");
+                EXPECT_EQ(status(), "Setup Complete - you should now see your video in the left screen...");
+                UiDriver::button(windows.EncoderView(), "Record")->click();  // a trial recording first
             })
         .when(
-            "Next >> of the encoder set-up", [] { return true; }, [&] { windows.EncoderView()->CmdDone()->click(); })
+            "the level meter", [&] { return windows.EncoderView()->Level()->value() > 0; },
+            [&] {
+                EXPECT_NEAR(windows.EncoderView()->Level()->value(), 70, 3);  // the tone: 1/8 of full scale, -18 dB
+                EXPECT_FALSE(UiDriver::button(windows.EncoderView(), "Record")->isEnabled());
+            })
+        .after(1500, "a second and a half of trial recording",
+               [&] { UiDriver::button(windows.EncoderView(), "Stop")->click(); })
+        .when(
+            "the trial recording stopped", [&] { return status() == "Encoding stopped..."; },
+            [&] {
+                UiDriver::button(windows.EncoderView(), "Setup")->click();  // the devices opened again
+                windows.EncoderView()->CmdDone()->click();                  // Next >>
+            })
         .when(
             "the recorder window", [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
             [&] { press(windows.RecorderView(), Qt::Key_PageDown); })  // starts recording and timing
@@ -184,7 +226,7 @@ TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPubli
     setup.RunModal();
     ASSERT_TRUE(driver.done()) << "the set-up window closed too early";
     ASSERT_FALSE(driver.failed()) << driver.failure();
-    EXPECT_EQ(previewSize, QSize(160, 120));  // the captured size, as the preview reported it
+    EXPECT_EQ(previewSize, QSize(320, 240));  // the captured size, as the preview reported it
     EXPECT_FALSE(sink.saw("Unable")) << (sink.messages.empty() ? "" : sink.messages.back());
 
     // One event per slide shown, each starting where the one before ended.
@@ -207,8 +249,11 @@ TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPubli
     const std::string media = lec.file("rawmedia.rm");
     const double seconds = ffprobe(media).duration;
     EXPECT_NEAR(seconds, 5.0, 0.8);
-    EXPECT_EQ(probe(media, "stream=codec_name,width,height", "v"), "rv20,160,120");
-    EXPECT_GT(maxVolume(media), -30.0);  // the chosen test tone, not the first device's silence
+    // Recorded anew with the devices, format and compression chosen.
+    EXPECT_EQ(probe(media, "stream=codec_name,width,height", "v"), "rv10,320,240");
+    EXPECT_EQ(probe(media, "stream=codec_name,sample_rate,channels", "a"), "ac3,32000,1");
+    EXPECT_EQ(probe(media, "stream=bit_rate", "a"), "64000");
+    EXPECT_NEAR(integratedLoudness(media), -21.0, 6.0);  // the chosen test tone, not the first device's silence
 
     // The recording plays in the recording windows' player, from a working
     // directory other than the root, for its whole length.
@@ -224,7 +269,7 @@ TEST_F(RecordingFlow, RecordsALectureThroughTheRealWindowsThenPlaysEditsAndPubli
     play.when(
             "the clip to open", [&] { return StartsWith(player->Status(), "Size="); },
             [&] {
-                ASSERT_EQ(player->Status().rfind("Size=160X120 Length=", 0), 0u) << player->Status();
+                ASSERT_EQ(player->Status().rfind("Size=320X240 Length=", 0), 0u) << player->Status();
                 EXPECT_NEAR(std::stod(player->Status().substr(20)), seconds * 1000, 400.0) << player->Status();
                 UiDriver::button(windows.PlayerView(), "Play")->click();
             })
@@ -301,8 +346,11 @@ TEST_F(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
 {
     makeSlides(lec.dir(), 3);
     useLavfi(std::string(kTone) + ":duration=2", std::string(kPicture) + ":duration=2");
-    EncoderSetup* enc = encoderFor("rawmedia.rm");
-    ASSERT_TRUE(enc);
+    std::string err;
+    EncoderSetup* enc = windows.LoadMediaOpener(err);
+    ASSERT_TRUE(enc) << err;
+    enc->DoVideo(lec.file("rawmedia.rm"));
+    EXPECT_TRUE(windows.EncoderView()->findChild<QCheckBox*>()->isChecked());  // "Video", as DoVideo set it
     enc->lstAudio_Click(1);
     enc->cmdSetup_Click();
     ASSERT_TRUE(enc->rpCtl().IsSourceOpen()) << enc->Status();
@@ -334,84 +382,6 @@ TEST_F(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
     EXPECT_EQ(fields.txtSlideNum, "3");
     EXPECT_NEAR(ffprobe(lec.file("rawmedia.rm")).duration, 2.0, 0.4);
     EXPECT_EQ(probe(lec.file("rawmedia.rm"), "stream=codec_name", "a"), "ac3");
-}
-
-// Audio device, picture format, sample rate and compression chosen in the
-// encoder window's dialogs are what FFmpeg records with; the level meter
-// shows the tone; a second start is refused.
-TEST_F(RecordingFlow, DeviceChoicesReachTheRecording)
-{
-    useLavfi();
-    EncoderSetup* enc = encoderFor("choices.rm");
-    ASSERT_TRUE(enc);
-    EncoderSetupView* view = windows.EncoderView();
-    view->show();
-    const auto dialog = [](const char* title) {
-        return [title] {
-            QWidget* w = QApplication::activeModalWidget();
-            return w && w->windowTitle() == title;
-        };
-    };
-    const auto choose = [](const char* name, const QString& value) {
-        auto* box = QApplication::activeModalWidget()->findChild<QComboBox*>(name);
-        ASSERT_TRUE(box) << name;
-        const int i = box->findData(value);
-        ASSERT_GE(i, 0) << name << " has no " << value.toStdString();
-        box->setCurrentIndex(i);
-    };
-    const auto ok = [] {
-        QApplication::activeModalWidget()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    };
-    UiDriver driver;
-    driver
-        .when(
-            "the encoder window", [&] { return view->isVisible(); },
-            [&] {
-                chooseRow(view, 1, "Test tone (lavfi)");
-                ASSERT_TRUE(view->findChild<QCheckBox*>()->isChecked());  // "Video", as DoVideo set it
-                UiDriver::button(view, "Setup")->click();
-                UiDriver::button(view, "Format")->click();
-            })
-        .when("the format dialog", dialog("Format"),
-              [&] {
-                  choose("size", "320x240");
-                  choose("sampleRate", "32000");
-                  choose("channels", "1");
-                  ok();
-              })
-        .when(
-            "the format chosen", [&] { return enc->Status() == "Card Format Completed"; },
-            [&] { UiDriver::button(view, "Compress")->click(); })
-        .when("the compression dialog", dialog("Compression"),
-              [&] {
-                  choose("videoCodec", "rv10");
-                  QApplication::activeModalWidget()->findChild<QSpinBox*>("audioKbps")->setValue(64);
-                  ok();
-              })
-        .when(
-            "the compression chosen", [&] { return enc->Status() == "Compression Setting Completed"; },
-            [&] {
-                UiDriver::button(view, "Setup")->click();  // the choices take effect here
-                UiDriver::button(view, "Record")->click();
-            })
-        .when(
-            "the preview at the chosen size",
-            [&] { return view->Preview()->width() == 320 && hasPicture(view->Preview()); }, [] {})
-        .when(
-            "the level meter", [&] { return enc->SoundLevel() > 0; },
-            [&] {
-                EXPECT_NEAR(enc->SoundLevel(), 70, 3);  // the tone: 1/8 of full scale, -18 dB
-                EXPECT_FALSE(enc->Start_Encoding());
-                EXPECT_EQ(enc->Status(), "Already Encoding...");
-            })
-        .after(1500, "a second and a half of recording", [&] { UiDriver::button(view, "Stop")->click(); });
-    driver.run();
-    ASSERT_FALSE(driver.failed()) << driver.failure() << " - " << enc->Status();
-    EXPECT_EQ(enc->Status(), "Encoding stopped...");
-    const std::string file = lec.file("choices.rm");
-    EXPECT_EQ(probe(file, "stream=codec_name,width,height", "v"), "rv10,320,240");
-    EXPECT_EQ(probe(file, "stream=codec_name,sample_rate,channels", "a"), "ac3,32000,1");
-    EXPECT_EQ(probe(file, "stream=bit_rate", "a"), "64000");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ void key(QWidget* w, int k)
     QApplication::sendEvent(w, &press);
 }
 
-TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
+TEST(TimingEditorView, ShowsTheGridWithItsColoursFollowsTheFieldsAndAsksBeforeClosingUnsaved)
 {
     TempDir dir;
     RecordingMessageSink sink;
@@ -42,6 +42,7 @@ TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
               "u 00:00:20 00:00:20 URL\\sld003.htm\r\n");
     TimingEditor model;
     TimingEditorView view(model);
+    view.show();
     EXPECT_EQ(view.windowTitle(), "Pellucor - RuziZE!");
     ASSERT_TRUE(model.LoadFile(dir.file("talk.txt")));
     QTableWidget* g = view.Grid1();
@@ -71,26 +72,18 @@ TEST(TimingEditorView, ShowsTheGridWithItsColoursAndFollowsTheFields)
 
     g->setCurrentCell(0, 1);  // choosing a row in the grid
     EXPECT_EQ(model.SelectedRow(), 0);
-}
 
-TEST(TimingEditorView, ClosingWithUnsavedChangesAsksFirst)
-{
-    RecordingMessageSink sink;
-    TimingEditor model;
-    TimingEditorView view(model);
-    view.show();
-    model.cmdAdd_Click();
-    sink.answers = {TavCancel};
+    sink.answers = {TavCancel};  // unsaved changes: closing asks first
     EXPECT_FALSE(view.close());
-    EXPECT_EQ(sink.questions.size(), 1u);
     sink.answers = {TavOK};
     EXPECT_TRUE(model.cmdDone_Click());
     EXPECT_FALSE(view.isVisible());
     EXPECT_EQ(sink.questions.size(), 2u);  // Done asked once, the close did not ask again
 }
 
-// The second slide's marker dragged from 2 s to 3 s on the sample's
-// recording: the grid follows and the saved events file has the new time.
+// The sample's events load with their recording and slides; the second
+// slide's marker dragged from 2 s to 3 s: the grid follows and the saved
+// events file has the new time.
 TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
 {
     TempDir dir;
@@ -102,7 +95,10 @@ TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
     TimingEditorView view(model, &timeline);
     view.show();
     ASSERT_TRUE(model.LoadFile(dir.file("talk1.txt")));
+    EXPECT_EQ(timeline.Recording(), dir.file("talk1.rm"));
     ASSERT_TRUE(timeline.WaitUntilRead(60000)) << timeline.Error();
+    ASSERT_EQ(timeline.Markers().size(), 3u);
+    EXPECT_EQ(timeline.Markers()[1].slideImage, dir.file("img002.gif"));
     QApplication::processEvents();
     QWidget* canvas = view.Timeline()->Canvas();
     const double pps = timeline.PixelsPerSecond();

@@ -1,10 +1,12 @@
 // The slide import dialog as a real window on an X display (the tests run
 // under xvfb-run), driven by its buttons, with the real LibreOffice on a
-// small presentation: the window keeps answering while LibreOffice works,
-// the import ends with the slides written, and Cancel ends LibreOffice.
+// small presentation: Cancel ends LibreOffice, and the next import ends
+// with the slides written while the window keeps answering.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -107,43 +109,7 @@ protected:
     QString status() { return findWidget<QLabel>(dialog, "lblStatus")->text(); }
 };
 
-TEST_F(ImportDialogWithLibreOffice, ImportsWhileTheWindowKeepsAnswering)
-{
-    bool sawBusyBar = false, lockedWhileBusy = true;
-    std::set<int> percents;
-    TickWatch watch(50, [&](qint64) {
-        if (!model.busy)
-            return;
-        // The conversion's length is not known: a busy bar; then percents.
-        if (bar()->maximum() == 0)
-            sawBusyBar = true;
-        else
-            percents.insert(bar()->value());
-        lockedWhileBusy = lockedWhileBusy && !button("cmdImport")->isEnabled() && !button("cmdDone")->isEnabled()
-            && button("cmdCancel")->isEnabled();
-    });
-    QTest::mouseClick(button("cmdImport"), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));
-    watch.Stop();
-
-    // A loaded machine delays a timer now and then; a conversion run on the
-    // window's thread would stop it for the whole conversion (seconds).
-    EXPECT_LE(watch.WorstLate(), 1500) << "the window stopped answering for " << watch.WorstLate() << " ms";
-    EXPECT_TRUE(sawBusyBar);
-    EXPECT_TRUE(lockedWhileBusy);
-    EXPECT_EQ(status(), "All Done.");
-    EXPECT_EQ(bar()->maximum(), 100);
-    EXPECT_EQ(bar()->value(), 100);
-    for (const char* image : {"img001.gif", "img002.gif", "img003.gif"})
-        EXPECT_GT(fs::file_size(out.file(image)), 0U) << image;
-    EXPECT_EQ(readLines(out.file("titles.txt")).at(2), "\"img001.gif\" \"Introduction\"");
-    EXPECT_TRUE(button("cmdImport")->isEnabled());
-    EXPECT_FALSE(button("cmdCancel")->isEnabled());
-    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
-    EXPECT_TRUE(childGroups().empty());
-}
-
-TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOffice)
+TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOfficeAndTheNextImportRunsWhileTheWindowKeepsAnswering)
 {
     std::set<long> groups;
     qint64 runningSince = -1, cancelledAt = -1;
@@ -173,13 +139,56 @@ TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOffice)
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();  // a cancel is no error
     EXPECT_TRUE(button("cmdImport")->isEnabled());
 
-    // The dialog works again after a cancel.
-    findWidget<QLineEdit>(dialog, "txtFile")
-        ->setText(QString::fromStdString(std::string(PELLUCOR_IMPORT_DECKS) + "short.fodp"));
+    // The dialog works again after a cancel, here at the smallest size in a
+    // directory chosen with its button; the window keeps answering and only
+    // Cancel can be pressed while LibreOffice works.
+    fs::create_directories(out.file("slides"));
+    std::string offered;
+    bool chosen = true;
+    dialog.chooseDirectory = [&](const std::string& title, std::string& dir) {
+        EXPECT_EQ(title, "Select the slide directory");
+        offered = dir;
+        dir = chosen ? out.dir() + "slides/" : "/elsewhere/";
+        return chosen;
+    };
+    QTest::mouseClick(button("cmdSelDir"), Qt::LeftButton);
+    EXPECT_EQ(offered, out.dir());  // the typed directory
+    chosen = false;                 // cancelled: the choice stays
+    QTest::mouseClick(button("cmdSelDir"), Qt::LeftButton);
+    EXPECT_EQ(model.txtDir.toStdString(), out.dir() + "slides/");
+    ASSERT_EQ(findWidget<QComboBox>(dialog, "lstSize")->count(), 7);
+    findWidget<QComboBox>(dialog, "lstSize")->setCurrentIndex(0);
+    bool sawBusyBar = false, lockedWhileBusy = true;
+    TickWatch again(50, [&](qint64) {
+        if (!model.busy)
+            return;
+        sawBusyBar = sawBusyBar || bar()->maximum() == 0;  // the conversion's length is not known
+        lockedWhileBusy = lockedWhileBusy && !button("cmdImport")->isEnabled() && !button("cmdDone")->isEnabled()
+            && button("cmdCancel")->isEnabled();
+    });
     QTest::mouseClick(button("cmdImport"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model.busy; }, 300000));
+    again.Stop();
+    // A loaded machine delays a timer now and then; a conversion run on the
+    // window's thread would stop it for the whole conversion (seconds).
+    EXPECT_LE(again.WorstLate(), 1500) << "the window stopped answering for " << again.WorstLate() << " ms";
+    EXPECT_TRUE(sawBusyBar);
+    EXPECT_TRUE(lockedWhileBusy);
     EXPECT_EQ(status(), "All Done.");
-    EXPECT_TRUE(fs::exists(out.file("img002.gif")));
+    EXPECT_EQ(bar()->maximum(), 100);
+    EXPECT_EQ(bar()->value(), 100);
+    for (const char* image : {"img001.gif", "img002.gif", "img003.gif"})
+        EXPECT_EQ(QImage(QString::fromStdString(out.file("slides/") + image)).size(), QSize(320, 240)) << image;
+    EXPECT_EQ(readLines(out.file("slides/titles.txt")).at(2), "\"img001.gif\" \"Introduction\"");
+    EXPECT_EQ(findWidget<QLabel>(dialog, "lblTitle")->text(), "Slide 3");
+    EXPECT_EQ(findWidget<QLabel>(dialog, "lblFile")->text().toStdString(), out.file("slides/") + "img003.gif");
+    EXPECT_TRUE(button("cmdImport")->isEnabled());
+    EXPECT_FALSE(button("cmdCancel")->isEnabled());
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+    EXPECT_TRUE(childGroups().empty());
+    QTest::mouseClick(button("cmdDone"), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 }  // namespace
