@@ -90,14 +90,7 @@ TEST(FtpWindowModel, OnlyAMissingRemoteDirectoryIsOfferedToBeCreated)
     EXPECT_TRUE(std::none_of(w.inet.commands.begin(), w.inet.commands.end(),
                              [](const std::string& c) { return c.rfind("MKDIR", 0) == 0; }));
 
-    // A lost connection or a refusal is a failure with its cause, not a question.
-    w.inet.failure = RemoteFailure::Connection;
-    w.inet.cause = "Cannot connect to web.example.org: Connection refused";
-    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/new"));
-    EXPECT_EQ(sink.questions.size(), 1u);
-    EXPECT_EQ(w.statuses.back(),
-              "Upload Failure - Upload not Complete: Cannot connect to web.example.org: Connection refused");
-
+    // A refusal is a failure with its cause, not a question.
     w.inet.failure = RemoteFailure::NotFound;
     w.inet.cause = "550 Permission denied";
     w.inet.failing = {"CD", "MKDIR"};
@@ -133,9 +126,6 @@ TEST(FtpWindowModel, RefreshKeepsATypedDirectoryAndUploadRefreshesSilently)
     Window w;
     w.inet.failing = {R"(CD "/physics1")"};
     w.ftp.txtFTPPath = "/physics1";
-    w.ftp.cmdBrowse_Click();
-    EXPECT_EQ(w.ftp.txtFTPPath, "/physics1");
-    EXPECT_EQ(w.statuses.back(), "Not on the server yet: /physics1 (Upload offers to create it)");
     w.inet.failure = RemoteFailure::Connection;
     w.inet.cause = "No answer from web.example.org for 20 s";
     w.ftp.cmdBrowse_Click();

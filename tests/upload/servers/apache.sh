@@ -27,18 +27,8 @@ LogLevel warn
 ServerName 127.0.0.1
 User $run_user
 Group $run_group
-LoadModule mpm_event_module $mods/mod_mpm_event.so
-LoadModule authz_core_module $mods/mod_authz_core.so
-LoadModule authn_core_module $mods/mod_authn_core.so
-LoadModule authn_file_module $mods/mod_authn_file.so
-LoadModule authz_user_module $mods/mod_authz_user.so
-LoadModule auth_basic_module $mods/mod_auth_basic.so
-LoadModule auth_digest_module $mods/mod_auth_digest.so
-LoadModule dav_module $mods/mod_dav.so
-LoadModule dav_fs_module $mods/mod_dav_fs.so
-LoadModule alias_module $mods/mod_alias.so
-LoadModule ssl_module $mods/mod_ssl.so
-LoadModule socache_shmcb_module $mods/mod_socache_shmcb.so
+$(for m in mpm_event authz_core authn_core authn_file authz_user auth_basic auth_digest dav dav_fs alias ssl \
+    socache_shmcb; do echo "LoadModule ${m}_module $mods/mod_$m.so"; done)
 DavLockDB $work/lock/DavLock
 Mutex file:$work/lock
 SSLEngine on
