@@ -83,16 +83,12 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
 {
     dropSample("lectures/x-talk1");
     ASSERT_TRUE(check());
-    EXPECT_TRUE(fs::is_empty(root.dir() + "incoming/lectures"));  // no claim left behind
+    // What it leaves in each tree is checked on the real process (server_lib.sh).
     EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
-    EXPECT_FALSE(fs::exists(root.dir() + "incoming/lectures/x-talk1"));
-    EXPECT_TRUE(fs::exists(root.dir() + "repository/lectures/talk1/talk1.rm"));
-    const std::string pub = root.dir() + "pub/lectures/talk1/";
-    EXPECT_EQ(server.txtPubDir, pub);
+    EXPECT_EQ(server.txtPubDir, root.dir() + "pub/lectures/talk1/");
     EXPECT_EQ(server.txtWebURL, "http://lectures.example.org/lectures/lectures/talk1/");
     EXPECT_EQ(server.txtRelPath, "lectures/");
-    EXPECT_TRUE(fs::exists(pub + "index.htm"));
-    EXPECT_TRUE(fs::exists(pub + "talk1.mp4"));  // its parts are those of lecture "talk"
+    EXPECT_TRUE(fs::exists(server.txtPubDir + "talk1.mp4"));  // its parts are those of lecture "talk"
     // The course page at the publish root lists it.
     EXPECT_TRUE(holds(readFile(root.dir() + "pub/index.htm"), "href=\"lectures/talk1/index.htm\""));
     EXPECT_EQ(server.lblPhase, "Complete - " + root.dir() + "repository/lectures/talk1/");
@@ -227,19 +223,7 @@ TEST_F(ServerEdition, SymbolicLinksInTheIncomingTreeAreNeverFollowed)
     EXPECT_EQ(occurrences(text, "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>"), 1u);
 }
 
-TEST_F(ServerEdition, ALectureIsTakenOnlyOnceSettled)
-{
-    server.settleTime = std::chrono::minutes(1);
-    dropSample("x-talk");
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(server.WaitingForSettle());
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/x-talk/talk1.rm"));
-    server.settleTime = std::chrono::milliseconds(0);
-    EXPECT_TRUE(server.FindReadyLecture());
-    EXPECT_FALSE(server.WaitingForSettle());
-}
-
+// A lecture still being written is taken only once settled: server/slow_writer.sh.
 TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
 {
     TempDir dir;
@@ -260,17 +244,15 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
     EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 0s, t0 + 5s));
 }
 
-TEST_F(ServerEdition, LabelsFollowTheChosenDirectoriesAndPreferencesAreAskedFor)
+// The window's own buttons are driven in gui/ToolWindowsTest.cpp.
+TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
 {
     server.txtStreamPrefix = "rtsp://s/lectures/";
-    std::string offered;
     server.chooseDirectory = [&](const std::string&, std::string& dir) {
-        offered = dir;
         dir = root.dir() + "repository/course/week1/talk/";
         return true;
     };
     server.cmdBrowse_Click("txtDir");
-    EXPECT_EQ(offered, root.dir() + "repository/");
     EXPECT_EQ(server.txtDir, root.dir() + "repository/course/week1/talk");
     EXPECT_EQ(server.txtName, "talk");
     EXPECT_EQ(server.txtPubDir, root.dir() + "pub/course/week1/talk/");
@@ -284,10 +266,6 @@ TEST_F(ServerEdition, LabelsFollowTheChosenDirectoriesAndPreferencesAreAskedFor)
     };
     server.cmdBrowse_Click("txtIncoming");
     EXPECT_EQ(server.txtIncoming, root.dir() + "elsewhere/");
-    bool asked = false;
-    QObject::connect(&server, &LectureWatcher::preferencesRequested, [&] { asked = true; });
-    server.cmdPreferences_Click();
-    EXPECT_TRUE(asked);
 }
 
 TEST_F(ServerEdition, IndexPageIsTheCoursePageAndNeverReplacesAnotherPage)
