@@ -1,5 +1,5 @@
 // The detailed form: the checks before a publish starts, the publish it
-// mirrors to its end or cancels, its settings files and fields.
+// mirrors to its end or cancels, and its fields.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -121,30 +121,6 @@ TEST_F(DetailedForm, CancelStopsTheScriptAndKeepsThePreviousPublication)
     ASSERT_GT(sleeper, 0);
     runUntil([&] { return ::kill(static_cast<pid_t>(sleeper), 0) != 0; });
     EXPECT_NE(::kill(static_cast<pid_t>(sleeper), 0), 0);
-}
-
-TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesAndApplyAutoLast)
-{
-    writeFile(dir.file("a.som"),
-              "chkAuto=1\r\n"
-              "  TextCP   =   my course  \r\n"
-              "TextWebURL=http://h/a=b/\r\n"
-              "=nothing\r\n"
-              "no equals here\r\n"
-              "Unknown=3\r\n"
-              "optWeb = 1\r\n"
-              "\r\n");
-    form.chkAuto = 0;
-    ASSERT_TRUE(form.LoadSettingsFile(dir.file("a.som")));
-    EXPECT_EQ(form.TextCP, "my course");
-    EXPECT_EQ(form.TextWebURL, "http://h/a=b/");
-    EXPECT_EQ(form.optWeb, 1);
-    EXPECT_EQ(form.chkAuto, 1);
-    EXPECT_EQ(sink.messages,
-              (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
-                        "Bad " + dir.file("a.som") + " line - no equals here"}));
-    EXPECT_FALSE(form.LoadSettingsFile(dir.file("missing.som")));
-    EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
 }
 
 // The other paths a lecture directory fills: Automation.SetTextPP...

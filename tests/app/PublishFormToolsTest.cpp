@@ -35,9 +35,21 @@ protected:
     }
 };
 
-TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
+TEST_F(DetailedFormTools, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndTheRecentOnesAreKept)
 {
-    for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"}) {
+    writeFile(dir.file("a.som"),
+              "chkAuto=1\r\n  TextCP   =   my course  \r\nTextWebURL=http://h/a=b/\r\n=nothing\r\n"
+              "no equals here\r\nUnknown=3\r\noptWeb = 1\r\n\r\n");
+    publishForm.chkAuto = 0;
+    ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file("a.som")));
+    EXPECT_EQ(publishForm.TextCP + " " + publishForm.TextWebURL, "my course http://h/a=b/");
+    EXPECT_EQ(publishForm.optWeb, 1);
+    EXPECT_EQ(publishForm.chkAuto, 1);
+    EXPECT_EQ(sink.messages,
+              (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
+                        "Bad " + dir.file("a.som") + " line - no equals here"}));
+
+    for (const char* f : {"b.som", "c.som", "d.som", "e.som", "f.som"}) {
         writeFile(dir.file(f), "TextCP=x\r\n");
         ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file(f)));
     }
@@ -53,6 +65,8 @@ TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
     PublishForm other(&again);
     other.Form_Load();
     EXPECT_EQ(other.mnuFile, publishForm.mnuFile);
+    EXPECT_FALSE(publishForm.LoadSettingsFile(dir.file("missing.som")));
+    EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
 }
 
 TEST_F(DetailedFormTools, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
