@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "SampleCopy.h"
 #include "TestSupport.h"
 #include "app/AppContext.h"
 #include "app/MainWindow.h"
@@ -38,14 +39,7 @@ protected:
     }
     void TearDown() override { Tav_SetUnattended(false); }
 
-    // Copies the sample lecture (slides, titles, events, media) into lec.
-    void copySample()
-    {
-        namespace fs = std::filesystem;
-        for (const auto& e : fs::directory_iterator(testing_support::sampleDir()))
-            if (e.is_regular_file())
-                fs::copy_file(e.path(), lec + e.path().filename().string(), fs::copy_options::overwrite_existing);
-    }
+    void copySample() { testing_support::copySampleInto(lec); }
 
     // The directory chooser answers with d (and notes its title).
     void chooseDirectory(const std::string& d, std::string* title = nullptr)

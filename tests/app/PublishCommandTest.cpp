@@ -99,6 +99,19 @@ TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
     fs::remove(lecture + "talk1.txt");
     fs::copy_file(sampleDir() + "talk1.txt", lecture + "talk1.txt");
 
+    // Captions that cannot be read: the file and the line.
+    const std::string bad = "1\n00:00:01,000 --> 00:00:02,000\nfine\n\n2\n00:00:03,000 -> 00:00:04,000\nbroken\n";
+    writeFile(lecture + "talk1.srt", bad);
+    expectRefused(publish(),
+                  {"The captions file " + lecture
+                   + "talk1.srt cannot be published: line 5: expected a cue number or a time line"});
+    EXPECT_EQ(readFile(lecture + "talk1.srt"), bad);
+    EXPECT_FALSE(fs::exists(out + "captions1.vtt"));
+    fs::remove(lecture + "talk1.srt");
+    writeFile(lecture + "talk1.vtt", "1\n00:00:01,000 --> 00:00:02,000\nfine\n");  // an .srt by another name
+    expectRefused(publish(), {lecture + "talk1.vtt cannot be published: line 1: a WebVTT file begins with WEBVTT"});
+    fs::remove(lecture + "talk1.vtt");
+
     // Files the publishing user may not read.
     for (const char* name : {"talk1.txt", "titles.txt", "img002.gif"}) {
         SCOPED_TRACE(name);
@@ -231,23 +244,6 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     // Its RealMedia video, published again, still plays as video.
     EXPECT_EQ(ffprobe(out + "talk1.mp4").codecs(), "h264 aac");
     EXPECT_EQ(decodedFrames(out + "talk1.mp4"), decodedFrames(lecture + "talk1.rm"));
-}
-
-TEST_F(PublishCommand, MalformedCaptionsStopThePublishNamingTheFileAndLine)
-{
-    onePart();
-    const std::string bad = "1\n00:00:01,000 --> 00:00:02,000\nfine\n\n2\n00:00:03,000 -> 00:00:04,000\nbroken\n";
-    writeFile(lecture + "talk1.srt", bad);
-    expectRefused(publish(),
-                  {"The captions file " + lecture
-                   + "talk1.srt cannot be published: line 5: expected a cue number or a time line"});
-    EXPECT_FALSE(fs::exists(out + "captions1.vtt"));
-    EXPECT_EQ(readFile(lecture + "talk1.srt"), bad);
-
-    // A .vtt that is an .srt under another name.
-    fs::remove(lecture + "talk1.srt");
-    writeFile(lecture + "talk1.vtt", "1\n00:00:01,000 --> 00:00:02,000\nfine\n");
-    expectRefused(publish(), {lecture + "talk1.vtt cannot be published: line 1: a WebVTT file begins with WEBVTT"});
 }
 
 }  // namespace pellucor

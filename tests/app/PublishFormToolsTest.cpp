@@ -35,9 +35,21 @@ protected:
     }
 };
 
-TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
+TEST_F(DetailedFormTools, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndTheRecentOnesAreKept)
 {
-    for (const char* f : {"a.som", "b.som", "c.som", "d.som", "e.som", "f.som"}) {
+    writeFile(dir.file("a.som"),
+              "chkAuto=1\r\n  TextCP   =   my course  \r\nTextWebURL=http://h/a=b/\r\n=nothing\r\n"
+              "no equals here\r\nUnknown=3\r\noptWeb = 1\r\n\r\n");
+    publishForm.chkAuto = 0;
+    ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file("a.som")));
+    EXPECT_EQ(publishForm.TextCP + " " + publishForm.TextWebURL, "my course http://h/a=b/");
+    EXPECT_EQ(publishForm.optWeb, 1);
+    EXPECT_EQ(publishForm.chkAuto, 1);
+    EXPECT_EQ(sink.messages,
+              (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
+                        "Bad " + dir.file("a.som") + " line - no equals here"}));
+
+    for (const char* f : {"b.som", "c.som", "d.som", "e.som", "f.som"}) {
         writeFile(dir.file(f), "TextCP=x\r\n");
         ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file(f)));
     }
@@ -53,6 +65,8 @@ TEST_F(DetailedFormTools, RecentSettingsFilesMoveToTheTopAndAreKept)
     PublishForm other(&again);
     other.Form_Load();
     EXPECT_EQ(other.mnuFile, publishForm.mnuFile);
+    EXPECT_FALSE(publishForm.LoadSettingsFile(dir.file("missing.som")));
+    EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
 }
 
 TEST_F(DetailedFormTools, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
@@ -93,8 +107,9 @@ TEST_F(DetailedFormTools, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
     EXPECT_FALSE(fs::exists(out));
 }
 
-TEST_F(DetailedFormTools, ClipBoardImportFindsTheRecordingAndKeepsAnExistingResultOnNo)
+TEST_F(DetailedFormTools, ClipBoardImportFindsTheRecordingKeepsAnExistingResultOnNoAndConvertsIt)
 {
+    const auto real = publishForm.convertMedia;
     EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.messages.back(), "Could not find ClipBoard media file " + lec + "rawmedia.avi (or rawmedia.mov)");
     EXPECT_EQ(publishForm.statusLine, "ClipBoard Import Failed");
@@ -121,11 +136,11 @@ TEST_F(DetailedFormTools, ClipBoardImportFindsTheRecordingAndKeepsAnExistingResu
     EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.messages.back(), lec + "rawmedia.rm Encode Failed...");
     EXPECT_FALSE(fs::exists(lec + "rawmedia.rm"));
-}
 
-TEST_F(DetailedFormTools, ClipBoardImportConvertsAQuickTimeRecordingToRealMedia)
-{
+    // The real conversion of a QuickTime recording.
+    fs::remove(lec + "rawmedia.avi");
     fs::copy_file(sampleDir() + "talk1.mp4", lec + "rawmedia.mov");
+    publishForm.convertMedia = real;
     ASSERT_TRUE(publishForm.mnuImportClipBoard_Click()) << publishForm.statusLine;
     std::string err;
     auto media = FfmpegMediaFile::Open(lec + "rawmedia.rm", err);
@@ -169,30 +184,6 @@ TEST_F(DetailedFormTools, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
     EXPECT_EQ(sink.messages.back(), "Error in Directory " + dir.dir() + "missing/");
 }
 
-TEST_F(DetailedFormTools, AutoUploadTakesTheHostFromThePreferencesOnlyAndKeepsChangedAccounts)
-{
-    publishForm.TextWebDir = dir.dir() + "web/";
-    publishForm.TextWebURL = "HTTP://www.example.com/lectures/talk/";
-    app.prefs().Set("prfWebHost", " ");
-    FtpRequest seen;
-    app.hooks.ftpUpload = [&](FtpRequest& r) {
-        seen = r;
-        r.account = "  lecturer ";
-        r.host = "";
-    };
-    sink.answers.push_back(TavCancel);
-    publishForm.cmdFtp_Click();  // not published since the last change: the user cancels
-    EXPECT_TRUE(seen.host.empty());
-    publishForm.Published = 1;
-    publishForm.cmdFtp_Click();
-    EXPECT_EQ(seen.localPath, dir.dir() + "web/");
-    EXPECT_EQ(seen.host, " ");  // not the web address's host
-    EXPECT_EQ(seen.account, "myacct");
-    EXPECT_EQ(app.prefs().Get("prfWebAccount"), "lecturer");
-    EXPECT_EQ(app.prefs().Get("prfWebHost"), " ");
-    EXPECT_EQ(stored("prfWebAccount"), "lecturer");
-}
-
 TEST_F(DetailedFormTools, FieldColoursShowMissingDirectoriesAndBrowseFillsTheField)
 {
     EXPECT_EQ(publishForm.FieldColour("TextMedia"), kColourWhite);
@@ -205,37 +196,41 @@ TEST_F(DetailedFormTools, FieldColoursShowMissingDirectoriesAndBrowseFillsTheFie
     EXPECT_EQ(publishForm.TextWebDir, "/chosen/");
 }
 
-TEST_F(DetailedFormTools, UploadUnpublishedLectureUsesAndStoresOnlyTheRepositoryPreferences)
+// The repository upload (of the lecture itself) and the web upload (of its
+// published copy) each use and store their own preferences, never the web
+// address's host.
+TEST_F(DetailedFormTools, UploadsUseAndStoreTheirOwnPreferences)
 {
     Preferences& prefs = app.prefs();
     prefs.Set("prfWebHost", "web.example.org");
-    prefs.Set("prfWebAccount", "webacct");
     prefs.Set("prfRepHost", "repository.example.org");
     prefs.Set("prfRepAccount", "repacct");
     prefs.DoSave();
     std::vector<FtpRequest> seen;
     app.hooks.ftpUpload = [&](FtpRequest& request) {
         seen.push_back(request);
-        request.host = "other-" + request.host;  // the user changes both in the window
-        request.account = "other-" + request.account;
+        request.host = seen.size() == 1 ? "other-" + request.host : "";  // the user edits the window's fields
+        request.account = "  other-" + request.account + " ";
     };
     mainWindow.SetLectureDir(lec);
     mainWindow.cmdUploadRep_Click();
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].host, "repository.example.org");
-    EXPECT_EQ(seen[0].account, "repacct");
+    EXPECT_EQ(seen[0].localPath, lec);
+    EXPECT_EQ(seen[0].host + " " + seen[0].account, "repository.example.org repacct");
+    EXPECT_EQ(stored("prfRepHost") + " " + stored("prfRepAccount"), "other-repository.example.org other-repacct");
+    EXPECT_EQ(stored("prfWebHost") + " " + stored("prfWebAccount"), "web.example.org myacct");
 
-    EXPECT_EQ(stored("prfRepHost"), "other-repository.example.org");
-    EXPECT_EQ(stored("prfRepAccount"), "other-repacct");
-    EXPECT_EQ(stored("prfWebHost"), "web.example.org");
-    EXPECT_EQ(stored("prfWebAccount"), "webacct");
-
-    // The next web upload still goes to the web server.
+    publishForm.TextWebDir = dir.dir() + "web/";
+    publishForm.TextWebURL = "HTTP://www.example.com/lectures/talk/";
+    sink.answers.push_back(TavCancel);
+    mainWindow.cmdUploadWeb_Click();  // not published since the last change: the user cancels
+    EXPECT_EQ(seen.size(), 1u);
     publishForm.Published = 1;
     mainWindow.cmdUploadWeb_Click();
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].host, "web.example.org");
-    EXPECT_EQ(seen[1].account, "webacct");
+    EXPECT_EQ(seen[1].localPath, dir.dir() + "web/");
+    EXPECT_EQ(seen[1].host + " " + seen[1].account, "web.example.org myacct");
+    EXPECT_EQ(stored("prfWebHost") + " " + stored("prfWebAccount"), "web.example.org other-myacct");
 }
 
 TEST_F(DetailedFormTools, APublishFailureIsShownOnce)

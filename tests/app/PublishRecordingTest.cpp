@@ -21,12 +21,6 @@ namespace {
 const std::vector<std::string> kPicture = {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=3"};
 const std::vector<std::string> kSound = {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"};
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 class PublishRecording : public PublishRun {
 protected:
     void SetUp() override
@@ -60,8 +54,12 @@ protected:
         expectHolds(r, r.out, {what});
     }
 
-    void record(const std::vector<std::string>& args)
+    // Runs ffmpeg on the parts' arguments, one after the other.
+    void record(std::initializer_list<std::vector<std::string>> parts)
     {
+        std::vector<std::string> args;
+        for (const auto& part : parts)
+            args.insert(args.end(), part.begin(), part.end());
         std::string err;
         ASSERT_TRUE(ffmpeg(args, err)) << err;
     }
@@ -79,11 +77,12 @@ protected:
     }
 };
 
-TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChapters)
+TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChaptersOrWithItsLoudnessNormalised)
 {
     events(1);
-    record(kPicture + kSound
-           + std::vector<std::string> {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", lecture + "lec1.mp4"});
+    record({kPicture,
+            {"-f", "lavfi", "-i", "sine=frequency=440:duration=3,volume=6", "-c:v", "libx264", "-pix_fmt", "yuv420p",
+             "-c:a", "aac", lecture + "lec1.mp4"}});
     const Outcome r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     const std::string copy = out + "lec1.mp4";
@@ -100,6 +99,15 @@ TEST_F(PublishRecording, AnMp4LectureIsPassedOnUnchangedWithTheSlidesAsChapters)
                 {"<video id=\"media\"", "width=\"320\" height=\"240\" src=\"lec1.mp4\""});
     EXPECT_TRUE(fs::exists(out + "chapters1.vtt"));
     EXPECT_FALSE(fs::exists(out + "lec1.rm"));
+
+    // The loudness preference: the sound normalised, the picture kept.
+    ASSERT_GT(integratedLoudness(lecture + "lec1.mp4"), -12.0);
+    preferences("prfLoudness=Yes\n");
+    const Probed loud = publishedCopy("lec1.mp4");
+    EXPECT_EQ(loud.codecs(), "h264 aac");
+    EXPECT_NEAR(integratedLoudness(copy), -23.0, 2.0);
+    EXPECT_EQ(packetChecksums(copy, "v:0"), packetChecksums(lecture + "lec1.mp4", "v:0"));
+    expectSlideChapters(loud);
 }
 
 TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensionSays)
@@ -107,9 +115,9 @@ TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensi
     // Part 1 an .m4a, part 2 an .mp4 that holds nothing but sound, part 3 an MP3.
     for (int p : {1, 2, 3})
         events(p);
-    record(kSound + std::vector<std::string> {"-c:a", "aac", lecture + "lec1.m4a"});
-    record(kSound + std::vector<std::string> {"-c:a", "aac", lecture + "lec2.mp4"});
-    record(kSound + std::vector<std::string> {"-c:a", "libmp3lame", lecture + "lec3.mp3"});
+    record({kSound, {"-c:a", "aac", lecture + "lec1.m4a"}});
+    record({kSound, {"-c:a", "aac", lecture + "lec2.mp4"}});
+    record({kSound, {"-c:a", "libmp3lame", lecture + "lec3.mp3"}});
     expectFound("part 2: events " + lecture + "lec2.txt, audio " + lecture + "lec2.mp4");
     const Outcome r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
@@ -131,7 +139,7 @@ TEST_F(PublishRecording, SoundOnlyLecturesArePassedOnUnchangedWhateverTheExtensi
 TEST_F(PublishRecording, AnUpperCaseMkvIsFoundAndEncodedOnceIntoH264Aac)
 {
     events(1);
-    record(kPicture + kSound + std::vector<std::string> {"-c:v", "mpeg4", "-c:a", "libmp3lame", lecture + "lec1.MKV"});
+    record({kPicture, kSound, {"-c:v", "mpeg4", "-c:a", "libmp3lame", lecture + "lec1.MKV"}});
     expectFound("video " + lecture + "lec1.MKV");
     const Probed p = publishedCopy("lec1.mp4");
     ASSERT_EQ(p.codecs(), "h264 aac");
@@ -148,8 +156,8 @@ TEST_F(PublishRecording, APhonesTurnedPictureStaysTurnedWhenEncoded)
     // stream; an encoded copy that dropped that would play lying on its side.
     events(1);
     const std::string plain = root.dir() + "plain.mov";
-    record(kPicture + kSound + std::vector<std::string> {"-c:v", "mpeg4", "-c:a", "aac", plain});
-    record({"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90", lecture + "lec1.mov"});
+    record({kPicture, kSound, {"-c:v", "mpeg4", "-c:a", "aac", plain}});
+    record({{"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90", lecture + "lec1.mov"}});
     const auto rotation = [](const std::string& path) {
         std::string text;
         runTool({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries", "stream_side_data=rotation",
@@ -188,21 +196,6 @@ TEST_F(PublishRecording, ARealMediaLectureKeepsItsRecordingAndGetsAnH264AacCopy)
     EXPECT_TRUE(holds(readFile(out + "part1.htm"), "src=\"lec1.webm\""));
 }
 
-TEST_F(PublishRecording, TheLoudnessPreferenceNormalisesTheSoundAndKeepsThePicture)
-{
-    events(1);
-    record(kPicture
-           + std::vector<std::string> {"-f", "lavfi", "-i", "sine=frequency=440:duration=3,volume=6", "-c:v", "libx264",
-                                       "-pix_fmt", "yuv420p", "-c:a", "aac", lecture + "lec1.mp4"});
-    ASSERT_GT(integratedLoudness(lecture + "lec1.mp4"), -12.0);
-    preferences("prfLoudness=Yes\n");
-    const Probed p = publishedCopy("lec1.mp4");
-    EXPECT_EQ(p.codecs(), "h264 aac");
-    EXPECT_NEAR(integratedLoudness(out + "lec1.mp4"), -23.0, 2.0);
-    EXPECT_EQ(packetChecksums(out + "lec1.mp4", "v:0"), packetChecksums(lecture + "lec1.mp4", "v:0"));
-    expectSlideChapters(p);
-}
-
 TEST_F(PublishRecording, ARecordingThatCannotBeReadEndsThePublishNamingIt)
 {
     events(1);
@@ -213,9 +206,9 @@ TEST_F(PublishRecording, ARecordingThatCannotBeReadEndsThePublishNamingIt)
     // Cut short, with its index at the front: it opens, but its packets end
     // long before the length it declares.
     const std::string whole = root.file("whole.mp4");
-    record({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=20", "-f", "lavfi", "-i",
-            "sine=frequency=440:duration=20", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags",
-            "+faststart", whole});
+    record({{"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=20", "-f", "lavfi", "-i",
+             "sine=frequency=440:duration=20", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags",
+             "+faststart", whole}});
     const std::string bytes = readFile(whole);
     writeFile(lecture + "lec1.mp4", bytes.substr(0, bytes.size() / 3));
     expectRefused(publish(), {lecture + "lec1.mp4", "cut short"});

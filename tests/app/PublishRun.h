@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
 
 #include "PellucorProcess.h"
+#include "SampleCopy.h"
 #include "TestSupport.h"
 
 namespace pellucor {
@@ -29,12 +29,9 @@ protected:
         std::filesystem::create_directories(root.dir() + "config/Pellucor2.0");
     }
 
-    // Copies the sample lecture's files into lecture, but those in except.
     void copySample(std::initializer_list<std::string> except = {})
     {
-        for (const auto& e : std::filesystem::directory_iterator(testing_support::sampleDir()))
-            if (e.is_regular_file() && std::count(except.begin(), except.end(), e.path().filename().string()) == 0)
-                std::filesystem::copy_file(e.path(), lecture + e.path().filename().string());
+        testing_support::copySampleInto(lecture, except);
     }
 
     // The stored preferences of the publishing user ("key=value" lines).

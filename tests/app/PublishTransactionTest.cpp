@@ -102,8 +102,9 @@ TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
 // end against the recording's, a recording that starts later than 0.
 struct Disagreement {
     const char* name;
-    std::function<void(const std::string& lecture)> prepare;
-    QStringList options;
+    const char* file;  // in the lecture, written with text ("": none; no text: a recording shifted by 5 s)
+    const char* text;
+    const char* option;
     int exitCode;
     const char* told;  // in the command's output
 };
@@ -113,10 +114,20 @@ class FilesThatDisagree : public PublishTransaction, public ::testing::WithParam
 
 TEST_P(FilesThatDisagree, ArePublishedAsTheyShouldBeOrRefusedWithTheReason)
 {
-    GetParam().prepare(lecture);
-    const Outcome r = publish(GetParam().options);
-    EXPECT_EQ(r.code, GetParam().exitCode) << describe(r);
-    expectHolds(r, r.out + r.err, {GetParam().told});
+    const Disagreement& d = GetParam();
+    std::string err;
+    if (d.text && *d.file)
+        writeFile(lecture + d.file, d.text);
+    if (!d.text) {
+        const std::string shifted = root.file("shifted.mp4");
+        ASSERT_TRUE(
+            ffmpeg({"-v", "error", "-i", lecture + d.file, "-c", "copy", "-output_ts_offset", "5", shifted}, err))
+            << err;
+        fs::rename(shifted, lecture + d.file);
+    }
+    const Outcome r = publish(*d.option ? QStringList {d.option} : QStringList {});
+    EXPECT_EQ(r.code, d.exitCode) << describe(r);
+    expectHolds(r, r.out + r.err, {d.told});
     for (int part = 1; part <= 3 && r.code == 0; ++part) {
         // Every chapter ends after it starts, and by the part's end.
         const std::string text = readFile(out + "chapters" + std::to_string(part) + ".vtt");
@@ -129,41 +140,16 @@ TEST_P(FilesThatDisagree, ArePublishedAsTheyShouldBeOrRefusedWithTheReason)
 
 INSTANTIATE_TEST_SUITE_P(
     Lectures, FilesThatDisagree,
-    ::testing::Values(
-        Disagreement {"NameOfNoPart",
-                      [](const std::string&) {},
-                      {"--name", "big"},
-                      1,
-                      "it holds the events files talk1.txt, talk2.txt, talk3.txt (lecture talk)"},
-        Disagreement {"TimesOutOfOrder",
-                      [](const std::string& lec) {
-                          writeFile(lec + "talk1.txt",
+    ::testing::Values(Disagreement {"NameOfNoPart", "", "", "--name=big", 1,
+                                    "it holds the events files talk1.txt, talk2.txt, talk3.txt (lecture talk)"},
+                      Disagreement {"TimesOutOfOrder", "talk1.txt",
                                     "u 00:00:04 00:00:06 URL\\sld003.htm\r\nu 00:00:00 00:00:02 URL\\sld001.htm\r\n"
-                                    "u 00:00:02 00:00:04 URL\\sld002.htm\r\n");
-                      },
-                      {},
-                      0,
-                      "talk1.txt are not in time order; they were put in order"},
-        Disagreement {"TimesPastTheRecordingsEnd",
-                      [](const std::string& lec) {
-                          writeFile(lec + "talk3.txt",
-                                    "u 00:00:00 00:00:20 URL\\sld005.htm\r\nu 00:00:20 00:00:40 URL\\sld006.htm\r\n");
-                      },
-                      {},
-                      0,
-                      "starts at 00:00:20, after the end of its recording (00:00:06)"},
-        Disagreement {"RecordingStartsAt5Seconds",
-                      [](const std::string& lec) {
-                          std::string err;
-                          ASSERT_TRUE(ffmpeg({"-v", "error", "-i", lec + "talk3.mp4", "-c", "copy", "-output_ts_offset",
-                                              "5", lec + "shifted.mp4"},
-                                             err))
-                              << err;
-                          fs::rename(lec + "shifted.mp4", lec + "talk3.mp4");
-                      },
-                      {},
-                      0,
-                      "Published for disk"}),
+                                    "u 00:00:02 00:00:04 URL\\sld002.htm\r\n",
+                                    "", 0, "talk1.txt are not in time order; they were put in order"},
+                      Disagreement {"TimesPastTheRecordingsEnd", "talk3.txt",
+                                    "u 00:00:00 00:00:20 URL\\sld005.htm\r\nu 00:00:20 00:00:40 URL\\sld006.htm\r\n",
+                                    "", 0, "starts at 00:00:20, after the end of its recording (00:00:06)"},
+                      Disagreement {"RecordingStartsAt5Seconds", "talk3.mp4", nullptr, "", 0, "Published for disk"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

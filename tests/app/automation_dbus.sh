@@ -53,6 +53,11 @@ waitfor() {  # WHAT COMMAND...: runs COMMAND every 0.1 s until it succeeds, for 
 waitfor "the service did not appear" call IsRunning
 # A first run of the windows makes the default lecture folder.
 [ "$start" != --automation ] || [ -d "$work/home/Lectures" ] || fail "no ~/Lectures after the first run"
+# A lecture that cannot be published is answered, never shown in a window.
+mkdir -p "$work/empty"
+call SetTextPP "'$work/empty'" >/dev/null
+expect "OKToPublish of an empty lecture" "$(call OKToPublish "'text from the client'" | cut -c1-9)" "(false, '"
+expect "Publish of an empty lecture" "$(call Publish "''")" "(false, 'Media directory is empty $work/empty/')"
 call SetTextPP "'$work/talk'" >/dev/null
 call SetTextStyle "'$style'" >/dev/null
 call SetTextCDDir "'  $work/out  '" >/dev/null

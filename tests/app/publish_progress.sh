@@ -12,18 +12,13 @@ export XDG_CONFIG_HOME="$work/config"
 sh "$source/samples/make-long-lecture.sh" "$work/talk" 60 640x480 >/dev/null
 style="$source/styles/html5/"
 fail() { echo "FAIL: $*"; cat "$work/out.txt"; exit 1; }
+. "$(dirname "$0")/../support/percent_lines.sh"
 
 start=$(date +%s)
 "$pellucor" publish "$work/talk" --disk "$work/disk" --style "$style" > "$work/out.txt" 2>&1 ||
   fail "pellucor publish exited with $?"
 took=$(( $(date +%s) - start + 1 ))
-grep -E '^Publishing: [0-9]+%$' "$work/out.txt" | sort -u > "$work/percents.txt"
-distinct=$(wc -l < "$work/percents.txt")
-lines=$(grep -cE '^Publishing: [0-9]+%$' "$work/out.txt")
-[ "$distinct" -ge 5 ] || fail "only $distinct distinct percent figures"
-[ "$lines" -eq "$distinct" ] || fail "a percent figure was printed twice"
-[ "$(grep -E '^Publishing: ' "$work/out.txt" | tail -n 1)" = "Publishing: 100%" ] || fail "did not end at 100%"
-[ "$lines" -le $((took * 4 + 1)) ] || fail "$lines percent lines in $took s: more than a few per second"
+check_percent_lines "$work/out.txt" "$took"
 grep -q '\[#' "$work/out.txt" && fail "a bar was drawn into a pipe"
 [ -f "$work/disk/talk1.mp4" ] || fail "no browser copy"
 

@@ -123,9 +123,7 @@ TEST_F(Newcomer, ANewLectureGoesFromSelectPowerPointToItsSlideImages)
     ASSERT_TRUE(convert->isEnabled()) << "Convert stays grey after Select PowerPoint";
     QTest::mouseClick(convert, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !context().mainWindow().busy; }, 10000));
-    for (const char* image : {"img001.gif", "img002.gif", "img003.gif"})
-        EXPECT_TRUE(fs::exists(lecture + image)) << image;
-    EXPECT_EQ(context().mainWindow().ImageCount, 3);
+    EXPECT_EQ(context().mainWindow().ImageCount, 3);  // the images as scanned; their content: app/MainWindowTest.cpp
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();  // no mismatch warning on a new lecture
 }
 

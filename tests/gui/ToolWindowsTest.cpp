@@ -7,14 +7,9 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "../app/AppFixture.h"
 #include "QtTestApp.h"
-#include "TestSupport.h"
 #include "UiDriver.h"
-#include "app/AppContext.h"
-#include "app/MainWindow.h"
-#include "app/Preferences.h"
-#include "app/PublishForm.h"
-#include "core/TavUtils.h"
 #include "gui/ToolWindows.h"
 
 namespace pellucor {
@@ -25,28 +20,23 @@ namespace {
 
 PELLUCOR_QT_TEST_APP();
 
-class ToolWindowsTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    RecordingMessageSink sink;
-    AppContext context {QString::fromStdString(dir.file("prefs.ini"))};
-};
+using ToolWindowsTest = AppFixture;
 
 TEST_F(ToolWindowsTest, ServerWindowOpensThePreferencesAndChoosesTheLectureDirectory)
 {
-    context.prefs().Set("prfsrvRepository", dir.dir() + "repository");
-    context.prefs().Set("prfsrvPubDir", dir.dir() + "pub");
-    ToolWindows tools(context, nullptr);
+    app.prefs().Set("prfsrvRepository", dir.dir() + "repository");
+    app.prefs().Set("prfsrvPubDir", dir.dir() + "pub");
+    ToolWindows tools(app, nullptr);
     std::string offered;
-    context.hooks.chooseDirectory = [&](const std::string&, std::string& chosen, bool) {
+    app.hooks.chooseDirectory = [&](const std::string&, std::string& chosen, bool) {
         offered = chosen;
         chosen = dir.dir() + "repository/course/talk/";
         return true;
     };
     bool preferences = false;
-    QObject::connect(&context.mainWindow(), &MainWindow::preferencesRequested, [&] { preferences = true; });
-    ASSERT_TRUE(context.hooks.serverWindow);
-    context.hooks.serverWindow();
+    QObject::connect(&app.mainWindow(), &MainWindow::preferencesRequested, [&] { preferences = true; });
+    ASSERT_TRUE(app.hooks.serverWindow);
+    app.hooks.serverWindow();
     QWidget* window = UiDriver::window("Pellucor Server Edition");
     ASSERT_NE(window, nullptr);
 
@@ -73,9 +63,9 @@ TEST_F(ToolWindowsTest, ClipBoardImportGoesThroughTheConverterWindow)
                                  "testsrc=size=160x120:rate=15:duration=1", "-f", "lavfi", "-i", "sine=duration=1",
                                  "-c:v", "mpeg4", "-c:a", "aac", QString::fromStdString(dir.file("rawmedia.mov"))}),
               0);
-    ToolWindows tools(context, nullptr);
-    ASSERT_TRUE(context.hooks.converter);  // also the "Real Convert" menu item's window
-    context.publishForm().TextMedia = dir.dir();
+    ToolWindows tools(app, nullptr);
+    ASSERT_TRUE(app.hooks.converter);  // also the "Real Convert" menu item's window
+    app.publishForm().TextMedia = dir.dir();
     const char* const caption = "RealProducer - Offline Encoding";
     UiDriver driver;
     driver
@@ -93,7 +83,7 @@ TEST_F(ToolWindowsTest, ClipBoardImportGoesThroughTheConverterWindow)
             "Encoding Complete", [&] { return sink.saw("Encoding Complete"); },
             [&] { UiDriver::button(UiDriver::window(caption), "Done")->click(); });
     driver.start();
-    EXPECT_TRUE(context.publishForm().mnuImportClipBoard_Click());
+    EXPECT_TRUE(app.publishForm().mnuImportClipBoard_Click());
     EXPECT_TRUE(driver.done());
     EXPECT_FALSE(driver.failed()) << driver.failure();
     EXPECT_TRUE(Tav_ChkFile(dir.file("rawmedia.rm")));

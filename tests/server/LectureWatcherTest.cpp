@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "SampleCopy.h"
 #include "TestSupport.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
@@ -61,14 +62,7 @@ protected:
             loop.exec();
         return found;
     }
-    void dropSample(const std::string& rel)
-    {
-        const fs::path dir = fs::path(root.dir() + "incoming") / rel;
-        fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(sampleDir()))
-            if (e.is_regular_file())
-                fs::copy_file(e.path(), dir / e.path().filename());
-    }
+    void dropSample(const std::string& rel) { copySampleInto(root.dir() + "incoming/" + rel); }
     std::string log() { return readFile(root.file("log.htm")); }
     bool publishAll()
     {
@@ -83,16 +77,12 @@ TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
 {
     dropSample("lectures/x-talk1");
     ASSERT_TRUE(check());
-    EXPECT_TRUE(fs::is_empty(root.dir() + "incoming/lectures"));  // no claim left behind
+    // What it leaves in each tree is checked on the real process (server_lib.sh).
     EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
-    EXPECT_FALSE(fs::exists(root.dir() + "incoming/lectures/x-talk1"));
-    EXPECT_TRUE(fs::exists(root.dir() + "repository/lectures/talk1/talk1.rm"));
-    const std::string pub = root.dir() + "pub/lectures/talk1/";
-    EXPECT_EQ(server.txtPubDir, pub);
+    EXPECT_EQ(server.txtPubDir, root.dir() + "pub/lectures/talk1/");
     EXPECT_EQ(server.txtWebURL, "http://lectures.example.org/lectures/lectures/talk1/");
     EXPECT_EQ(server.txtRelPath, "lectures/");
-    EXPECT_TRUE(fs::exists(pub + "index.htm"));
-    EXPECT_TRUE(fs::exists(pub + "talk1.mp4"));  // its parts are those of lecture "talk"
+    EXPECT_TRUE(fs::exists(server.txtPubDir + "talk1.mp4"));  // its parts are those of lecture "talk"
     // The course page at the publish root lists it.
     EXPECT_TRUE(holds(readFile(root.dir() + "pub/index.htm"), "href=\"lectures/talk1/index.htm\""));
     EXPECT_EQ(server.lblPhase, "Complete - " + root.dir() + "repository/lectures/talk1/");
@@ -156,7 +146,7 @@ TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnythingAndEsca
     EXPECT_TRUE(holds(page, "%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E"));
 }
 
-TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
+TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockLaterLectures)
 {
     const fs::path in = root.dir() + "incoming";
     fs::create_directories(in / "x-");
@@ -171,6 +161,14 @@ TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
         ASSERT_EQ(std::system(("chattr +i '" + (in / "locked" / "x-stuck").string() + "'").c_str()), 0);
     else
         fs::permissions(in / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    // Symbolic links to outside the tree: a lecture, a folder of them, a slide.
+    TempDir outside;
+    writeFile(outside.path() / "x-secret" / "data.txt", "private");
+    fs::create_directories(outside.path() / "target");
+    fs::create_directory_symlink(outside.path() / "target", in / "x-linked");
+    fs::create_directory_symlink(outside.path(), in / "course");
+    fs::create_directories(in / "x-inner");
+    fs::create_symlink(outside.path() / "x-secret" / "data.txt", in / "x-inner" / "img001.gif");
     dropSample("x-zzgood");
 
     ASSERT_TRUE(publishAll());
@@ -183,7 +181,10 @@ TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
          {"Error - " + bad + "/x-<br>", bad + "/x-talk  (the name begins or ends in a blank)",
           bad + "/x-talk\\n (the name holds a control", std::string("(the name is not valid UTF-8)"),
           "Error - incoming directory does not exist " + in.string() + "/x-file",
-          "Error - unable to move " + in.string() + "/locked/x-stuck"})
+          "Error - unable to move " + in.string() + "/locked/x-stuck",
+          "Error - symbolic link not followed " + in.string() + "/x-linked<br>",
+          "Error - symbolic link not followed " + in.string() + "/course<br>",
+          "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>"})
         EXPECT_EQ(occurrences(first, said), 1u) << said << "\n" << first;
 
     // Later checks log nothing new about them, and a new lecture still goes through.
@@ -194,52 +195,20 @@ TEST_F(ServerEdition, BadEntriesAreLoggedOnceAndNeverBlockLaterLectures)
     const std::string later = log().substr(first.size());
     EXPECT_FALSE(holds(later, "Error"));
     // Each bad entry is where it was, untouched.
-    for (const char* name : {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe", "x-file", "locked/x-stuck"})
+    for (const char* name :
+         {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe", "x-file", "locked/x-stuck", "x-inner/img001.gif"})
         EXPECT_TRUE(fs::exists(in / name)) << name;
+    EXPECT_TRUE(fs::is_symlink(in / "x-linked"));
+    EXPECT_EQ(readFile(outside.path() / "x-secret" / "data.txt"), "private");
+    for (const char* name : {"linked", "inner", "course"})
+        EXPECT_FALSE(fs::exists(root.dir() + "repository/" + name)) << name;
     if (root_user)
         std::system(("chattr -i '" + (in / "locked" / "x-stuck").string() + "'").c_str());
     else
         fs::permissions(in / "locked", fs::perms::owner_all);
 }
 
-TEST_F(ServerEdition, SymbolicLinksInTheIncomingTreeAreNeverFollowed)
-{
-    TempDir outside;
-    fs::create_directories(outside.path() / "x-secret");
-    writeFile(outside.path() / "x-secret" / "data.txt", "private");
-    fs::create_directories(outside.path() / "target");
-    const fs::path in = root.dir() + "incoming";
-    fs::create_directories(in);
-    fs::create_directory_symlink(outside.path() / "target", in / "x-linked");
-    fs::create_directory_symlink(outside.path(), in / "course");
-    fs::create_directories(in / "x-inner");
-    fs::create_symlink(outside.path() / "x-secret" / "data.txt", in / "x-inner" / "img001.gif");
-
-    EXPECT_FALSE(publishAll());
-    EXPECT_FALSE(publishAll());
-    EXPECT_TRUE(fs::exists(outside.path() / "x-secret" / "data.txt"));
-    EXPECT_TRUE(fs::is_symlink(in / "x-linked"));
-    EXPECT_TRUE(fs::exists(in / "x-inner" / "img001.gif"));
-    EXPECT_FALSE(fs::exists(root.dir() + "repository"));
-    const std::string text = log();
-    EXPECT_EQ(occurrences(text, "Error - symbolic link not followed " + in.string() + "/x-linked<br>"), 1u) << text;
-    EXPECT_EQ(occurrences(text, "Error - symbolic link not followed " + in.string() + "/course<br>"), 1u);
-    EXPECT_EQ(occurrences(text, "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>"), 1u);
-}
-
-TEST_F(ServerEdition, ALectureIsTakenOnlyOnceSettled)
-{
-    server.settleTime = std::chrono::minutes(1);
-    dropSample("x-talk");
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(server.WaitingForSettle());
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/x-talk/talk1.rm"));
-    server.settleTime = std::chrono::milliseconds(0);
-    EXPECT_TRUE(server.FindReadyLecture());
-    EXPECT_FALSE(server.WaitingForSettle());
-}
-
+// A lecture still being written is taken only once settled: server/slow_writer.sh.
 TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
 {
     TempDir dir;
@@ -260,17 +229,15 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
     EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 0s, t0 + 5s));
 }
 
-TEST_F(ServerEdition, LabelsFollowTheChosenDirectoriesAndPreferencesAreAskedFor)
+// The window's own buttons are driven in gui/ToolWindowsTest.cpp.
+TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
 {
     server.txtStreamPrefix = "rtsp://s/lectures/";
-    std::string offered;
     server.chooseDirectory = [&](const std::string&, std::string& dir) {
-        offered = dir;
         dir = root.dir() + "repository/course/week1/talk/";
         return true;
     };
     server.cmdBrowse_Click("txtDir");
-    EXPECT_EQ(offered, root.dir() + "repository/");
     EXPECT_EQ(server.txtDir, root.dir() + "repository/course/week1/talk");
     EXPECT_EQ(server.txtName, "talk");
     EXPECT_EQ(server.txtPubDir, root.dir() + "pub/course/week1/talk/");
@@ -284,10 +251,6 @@ TEST_F(ServerEdition, LabelsFollowTheChosenDirectoriesAndPreferencesAreAskedFor)
     };
     server.cmdBrowse_Click("txtIncoming");
     EXPECT_EQ(server.txtIncoming, root.dir() + "elsewhere/");
-    bool asked = false;
-    QObject::connect(&server, &LectureWatcher::preferencesRequested, [&] { asked = true; });
-    server.cmdPreferences_Click();
-    EXPECT_TRUE(asked);
 }
 
 TEST_F(ServerEdition, IndexPageIsTheCoursePageAndNeverReplacesAnotherPage)

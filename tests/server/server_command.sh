@@ -6,6 +6,7 @@
 # lecture it found could not be published.
 set -eu
 . "$(dirname "$0")/server_lib.sh"
+. "$(dirname "$0")/../support/percent_lines.sh"
 source=$3
 
 make_lecture "$orig/talk1"
@@ -27,13 +28,8 @@ start=$(date +%s)
 drop long course/
 wait_completed 2 120
 took=$(( $(date +%s) - start + 1 ))
-tail -n +"$((lines_before + 1))" "$work/out-main.txt" | grep -E '^Publishing: [0-9]+%$' > "$work/percents.txt" || true
-distinct=$(sort -u "$work/percents.txt" | wc -l)
-lines=$(wc -l < "$work/percents.txt")
-[ "$distinct" -ge 5 ] || fail "only $distinct distinct percent figures"
-[ "$lines" -eq "$distinct" ] || fail "a percent figure was printed twice"
-[ "$lines" -le $((took * 4 + 2)) ] || fail "$lines percent lines in $took s"
-[ "$(tail -n 1 "$work/percents.txt")" = "Publishing: 100%" ] || fail "did not end at 100%"
+tail -n +"$((lines_before + 1))" "$work/out-main.txt" > "$work/long.txt"
+check_percent_lines "$work/long.txt" "$took"
 stop_servers
 grep -q "Server stopped" "$work/log-main.htm" || fail "no stop line in the log"
 

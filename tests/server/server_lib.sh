@@ -58,13 +58,15 @@ drop() {
   mv "$work/in/${2:-}.drop-$1" "$work/in/${2:-}x-$1"
 }
 
-# exec_server NAME ARGS...: becomes a server (so that signals reach it).
+# exec_server NAME ARGS...: becomes a server (so that signals reach it);
+# with host set, on a host of that name (its own UTS namespace).
 exec_server() {
   name=$1
   shift
-  exec "$pellucor" server --incoming "$work/in" --repository "$shm/repo" --publish "$work/pub" \
-    --log "$work/log-$name.htm" --url http://lectures.example.org/ --stream "" --interval 1 "$@" \
-    >> "$work/out-$name.txt" 2>&1
+  set -- "$pellucor" server --incoming "$work/in" --repository "$shm/repo" --publish "$work/pub" \
+    --log "$work/log-$name.htm" --url http://lectures.example.org/ --stream "" --interval 1 "$@"
+  [ -z "${host:-}" ] || set -- unshare -u sh -c 'hostname "$1"; shift; exec "$@"' sh "$host" "$@"
+  exec "$@" >> "$work/out-$name.txt" 2>&1
 }
 # server NAME ARGS...: runs a server in the foreground; start_server in the background.
 server() { (exec_server "$@"); }

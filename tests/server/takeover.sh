@@ -28,21 +28,14 @@ echo "claims of a live owner left alone"
 # then resumed: A gives up and writes nothing.
 fresh_tree
 drop talk
-on_host() {
-  h=$1 name=$2
-  shift 2
-  exec unshare -u sh -c 'hostname "$1"; shift; exec "$@"' sh "$h" "$pellucor" server --incoming "$work/in" \
-    --repository "$shm/repo" --publish "$work/pub" --log "$work/log-$name.htm" --url http://lectures.example.org/ \
-    --stream "" --interval 1 --settle 0 --stale 2 --once "$@" >> "$work/out-$name.txt" 2>&1
-}
-(PELLUCOR_PUBLISH_STOP_AT=media on_host host-a a) & a=$!
+(host=host-a PELLUCOR_PUBLISH_STOP_AT=media exec_server a --settle 0 --stale 2 --once) & a=$!
 pids="$pids $a"
 n=0
 until [ "$(cut -d' ' -f3 "/proc/$a/stat" 2>/dev/null)" = T ]; do
   n=$((n + 1)); [ "$n" -le 240 ] || fail "host A never reached the publish"; sleep 0.25
 done
 sleep 3
-(on_host host-b b) || fail "host B failed to publish the lecture it took over"
+(host=host-b exec_server b --settle 0 --stale 2 --once) || fail "host B failed to publish the lecture it took over"
 [ "$(completed)" -eq 1 ] || fail "host B did not complete the lecture"
 cp -a "$work/pub" "$work/pub-b"
 kill -CONT "$a"

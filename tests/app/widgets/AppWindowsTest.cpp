@@ -9,14 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <filesystem>
-
+#include "../AppFixture.h"
 #include "QtTestApp.h"
-#include "TestSupport.h"
-#include "app/AppContext.h"
 #include "app/DirectoryChooser.h"
-#include "app/Preferences.h"
-#include "app/PublishForm.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "app/widgets/MainWindowView.h"
 #include "app/widgets/PreferencesView.h"
@@ -31,19 +26,14 @@ namespace {
 
 PELLUCOR_QT_X_TEST_APP();
 
-class AppWindows : public ::testing::Test {
+class AppWindows : public AppFixture {
 protected:
-    TempDir dir;
-    RecordingMessageSink sink;
-    AppContext app {QString::fromStdString(dir.file("prefs.ini"))};
-    std::string lec = dir.dir() + "talk/";
-
     void SetUp() override
     {
         ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run";
-        fs::create_directories(lec);
+        AppFixture::SetUp();
         app.Start();
-        app.mainWindow().SetLectureDir(lec);
+        mainWindow.SetLectureDir(lec);
     }
 };
 
@@ -75,19 +65,16 @@ TEST_F(AppWindows, PreferencesClosedAnyWayButSaveDropTheEdits)
     // "Save" keeps them.
     editAndClose("http://saved.example.org/",
                  [&] { QTest::mouseClick(view.findChild<QPushButton*>("cmdSave"), Qt::LeftButton); });
-    Preferences stored(QString::fromStdString(dir.file("prefs.ini")));
-    stored.Form_Load();
-    EXPECT_EQ(prefs.Get("prfHttp") + " " + stored.Get("prfHttp"),
-              "http://saved.example.org/ http://saved.example.org/");
+    EXPECT_EQ(prefs.Get("prfHttp") + " " + stored("prfHttp"), "http://saved.example.org/ http://saved.example.org/");
 }
 
 TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
 {
-    MainWindowView main(&app.mainWindow());
-    PublishFormView detail(&app.publishForm());
+    MainWindowView main(&mainWindow);
+    PublishFormView detail(&publishForm);
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    app.publishForm().SetStatus("Process:All Done", kColourWhite);
+    publishForm.SetStatus("Process:All Done", kColourWhite);
     auto* mainStatus = findWidget<QLabel>(main, "lblStatus");
     auto* detailStatus = findWidget<QLabel>(detail, "Label3");
     ASSERT_TRUE(mainStatus && detailStatus);
@@ -104,7 +91,7 @@ TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
 
 TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
 {
-    PublishFormView detail(&app.publishForm());
+    PublishFormView detail(&publishForm);
     detail.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&detail));
     for (const auto& [group, title, buttons, caption] :
@@ -121,7 +108,8 @@ TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
         EXPECT_EQ(publish->text(), caption);
         EXPECT_FALSE(publish->toolTip().isEmpty());
     }
-    EXPECT_NE(findWidget<QPushButton>(detail, "cmdPubDisk")->toolTip(), findWidget<QPushButton>(detail, "cmdPubWeb")->toolTip());
+    EXPECT_NE(findWidget<QPushButton>(detail, "cmdPubDisk")->toolTip(),
+              findWidget<QPushButton>(detail, "cmdPubWeb")->toolTip());
     // Clearing "Hard Disk/CD" (a click on its box) disables the disk group.
     QWidget* optCD = findWidget<QWidget>(detail, "optCD");
     ASSERT_TRUE(optCD);
