@@ -10,38 +10,6 @@ using namespace pellucor;
 namespace fs = std::filesystem;
 using namespace pellucor::testing_support;
 
-TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
-{
-    ASSERT_TRUE(publish(true)) << lastError;
-    // Part 3, recorded as MP4, has its captions written beside it.
-    for (const char* f :
-         {"index.htm",     "part1.htm",     "part2.htm",     "sld001.htm",    "sld004.htm",  "img001.gif", "img004.gif",
-          "style.css",     "player.js",     "process.bat",   "talk1.rat",     "talk2.rat",   "talk1.rm",   "talk1.vtt",
-          "talk1.mp4",     "talk2.rm",      "talk2.vtt",     "talk2.m4a",     "part3.htm",   "sld006.htm", "img006.gif",
-          "chapters1.vtt", "chapters2.vtt", "chapters3.vtt", "captions3.vtt", "captions3.js"})
-        EXPECT_TRUE(fs::exists(out + f)) << f;
-    for (const char* f : {"sld000.htm", "part0.htm", "style.cfg", "sld007.htm", "captions1.vtt"})
-        EXPECT_FALSE(fs::exists(out + f)) << f;
-    EXPECT_TRUE(holds(readFile(out + "part3.htm"), "src=\"captions3.vtt\""));
-
-    // Several parts: each .rat is the part's own events file with its URLs
-    // turned into slide events.
-    EXPECT_EQ(readLines(out + "talk1.rat"),
-              (Strings {"u 00:00:00 00:00:02 &&slide&&sld001.htm", "u 00:00:02 00:00:04 &&slide&&sld002.htm",
-                        "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
-    EXPECT_TRUE(holds(readFile(out + "index.htm"), "href=\"part1.htm#play\""));
-    const std::string part1 = readFile(out + "part1.htm");
-    EXPECT_TRUE(holds(part1, "<video id=\"media\""));
-    EXPECT_TRUE(holds(part1, "src=\"talk1.mp4\""));
-    EXPECT_TRUE(holds(part1, "alt=\"Why &quot;timing&quot; matters\""));
-    EXPECT_TRUE(holds(part1, "data-start=\"00:00:02\" data-img=\"img002.gif\""));
-    EXPECT_TRUE(holds(readFile(out + "part2.htm"), "<audio id=\"media\""));
-    EXPECT_TRUE(holds(readFile(out + "chapters2.vtt"), "00:00:00.000 --> 00:00:04.000\r\nQuestions\r\n"));
-    EXPECT_TRUE(holds(readFile(out + "sld002.htm"), "href=\"sld003.htm\""));
-    // The built-in merge leaves a script with nothing to run.
-    EXPECT_TRUE(holds(readFile(out + "process.bat"), "printf '%s\\n' 'All Done' > log.log\nexit\n"));
-}
-
 TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDirectories)
 {
     onePart();

@@ -41,7 +41,7 @@ protected:
     }
 };
 
-TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
+TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitlesWhateverElseItHolds)
 {
     publishedLecture();
     ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
@@ -56,10 +56,9 @@ TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
     EXPECT_FALSE(has("sld001.htm"));
     EXPECT_FALSE(has("sld002.htm"));
     EXPECT_TRUE(has("sld01.htm"));
-}
 
-TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHoldsAndWithoutNavigationPage)
-{
+    // Whatever else the directory holds, and without a navigation page.
+    sink.questions.clear();
     publishedLecture();
     // An events file of the same lecture and another lecture name do not
     // hide a published directory that has its navigation page.
@@ -123,7 +122,7 @@ TEST_F(Conversion, NothingHappensToALectureOrOnCancel)
     EXPECT_TRUE(has("sld001.htm"));
 }
 
-TEST_F(Conversion, EventUrlsForDiskAndWeb)
+TEST_F(Conversion, EventUrlsForDiskAndWebAndReplaceInFile)
 {
     const std::string in = media.file("talk1.txt");
     put("talk1.txt", "u 0 5 URL\\sld001.htm\r\nu 5 9 URL\\http://elsewhere/sld002.htm URL\\x\r\n# URL\\URL\\\r\n");
@@ -138,10 +137,7 @@ TEST_F(Conversion, EventUrlsForDiskAndWeb)
     // In place.
     ASSERT_TRUE(engine.ConvertEventUrls(true, "", in, in));
     EXPECT_EQ(readLines(in).at(0), "u 0 5 &&slide&&sld001.htm");
-}
-
-TEST_F(Conversion, ReplaceInFileAndItsFailures)
-{
+    // Rewriting a file; failures are told and write nothing.
     put("a.txt", "aba\nb\r\n");
     ASSERT_TRUE(engine.ReplaceInFile("a", "aa", media.file("a.txt"), media.file("b.txt")));
     EXPECT_EQ(readFile(media.file("b.txt")), "aabaa\r\nb\r\n");

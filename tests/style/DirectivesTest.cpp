@@ -65,7 +65,7 @@ TEST_F(Directives, TargetConditionsFallThroughByDiskFlag)
     expectConds({{"CDROM STREAM", "-"}}, true);
 }
 
-TEST_F(Directives, CaptionsFollowTheSlidesPart)
+TEST_F(Directives, CaptionsAndSharpCopiesFollowTheSlide)
 {
     // Part 1 audio with captions, part 2 video without, part 3 video with;
     // words of the older rows still decide a line that names both.
@@ -75,15 +75,11 @@ TEST_F(Directives, CaptionsFollowTheSlidesPart)
     expectConds({{"CAPTIONS", "+-+-"}, {"VIDEO CAPTIONS", "-++-"}, {"AUDIO CAPTIONS", "+---"}});
     EXPECT_EQ(run("!IFDEF CAPTIONS\n<track src=\"captionsP#P.vtt\">\n!ELSE\nnone\n!ENDIF\n", 3),
               (Lines {"<track src=\"captions3.vtt\">"}));
-}
-
-TEST_F(Directives, SharpCopiesAreThoseTheLectureHas)
-{
-    audioSlides(3);
+    // Sharp copies are those the lecture has, in any letter case.
     putLecture("img002.webp", "sharp");
-    putLecture("IMG003.WEBP", "sharp");  // found in any letter case
+    putLecture("IMG003.WEBP", "sharp");
     putLecture("img001.png", "not a sharp copy");
-    expectConds({{"HIRES", "-++"}});
+    expectConds({{"HIRES", "-++-"}});
 }
 
 TEST_F(Directives, NestedConditionsAndUnderflow)
@@ -134,28 +130,22 @@ TEST_F(Directives, ForSlideRepeatsTheBodyWithEachSlidesTokens)
     EXPECT_EQ(run("!IFDEF NOPE\n!FORSLIDE\nx\n!ENDIF\n!ENDSLIDE\n!ENDIF\nafter\n"), Lines {"after"});
     EXPECT_EQ(run("!FORSLIDE\nnever closed n#n\n"), (Lines {"never closed 1", "never closed 2", "never closed 3"}));
     EXPECT_EQ(engine.LoopDepth, 0);
+    // A loop of the same kind inside ends the outer body early: the outer
+    // body is "a", "!FORSLIDE", "b"; the trailing "c" and "!ENDSLIDE" are
+    // then plain lines.
+    audioSlides(2);
+    EXPECT_EQ(run("!FORSLIDE\na\n!FORSLIDE\nb\n!ENDSLIDE\nc\n!ENDSLIDE\n"),
+              (Lines {"a", "b", "b", "a", "b", "b", "c"}));
 }
 
-TEST_F(Directives, ForPartVisitsEachPartAndRestrictsInnerSlideLoops)
+TEST_F(Directives, ForPartVisitsEachPartAndRestrictsInnerSlideLoopsToSlidesSharingMedia)
 {
     slides({{1, -1}, {1, -1}, {-1, 2}, {-1, 2}, {-1, 2}});
     EXPECT_EQ(run("!FORPART\npart P#P from n#n\n!ENDPART\n"), (Lines {"part 1 from 1", "part 2 from 3"}));
     EXPECT_EQ(run("!FORPART\n[P#P]\n!FORSLIDE\nn#n\n!ENDSLIDE\n!ENDPART\n"),
               (Lines {"[1]", "1", "2", "[2]", "3", "4", "5"}));
     EXPECT_FALSE(engine.PartRestrict);  // restored after each pass
-}
-
-TEST_F(Directives, SameKindNestingEndsTheOuterBodyEarly)
-{
-    audioSlides(2);
-    // Outer body: "a", "!FORSLIDE", "b"; in each outer pass the inner loop
-    // runs "b" per slide. The trailing "c" and "!ENDSLIDE" are then plain.
-    EXPECT_EQ(run("!FORSLIDE\na\n!FORSLIDE\nb\n!ENDSLIDE\nc\n!ENDSLIDE\n"),
-              (Lines {"a", "b", "b", "a", "b", "b", "c"}));
-}
-
-TEST_F(Directives, PartRestrictionKeepsSlidesSharingAudioOrVideo)
-{
+    // Restricted, a slide loop keeps the slides sharing audio or video.
     const std::string loop = "!FORSLIDE\nn#n\n!ENDSLIDE\n";
     slides({{1, -1}, {1, 2}, {-1, 2}, {3, -1}});
     engine.PartRestrict = true;
@@ -198,7 +188,7 @@ TEST_F(Directives, LoopNestingAndExpansionAreBounded)
 
 TEST_F(Directives, PageDirectivesCopyFromTheSlidePage)
 {
-    audioSlides(2);
+    audioSlides(3);
     putLecture("sld001.htm",
                "<HTML><HEAD>\n<TITLE>T#T</TITLE>\n</HEAD>\n<BODY>\n<MAP NAME=m>\n"
                "<AREA HREF=\"file://sld002.htm\">\n</MAP>\n<P>Notes:</P>\nSee www.a.org\n<b>bold</b><!-- end -->\n"
@@ -210,15 +200,11 @@ TEST_F(Directives, PageDirectivesCopyFromTheSlidePage)
     EXPECT_EQ(run("!INCLUDE\n", 1).size(), 11u);
     // Directives are skipped while inactive.
     EXPECT_EQ(run("!IFDEF NOPE\n!INCLUDE\n!ENDIF\n", 1), Lines {});
-}
-
-TEST_F(Directives, NotesFallBackToTheNotesFileOnlyForNotes)
-{
-    audioSlides(2);
+    // Without a page the notes come from the notes file, for !NOTES only.
     putLecture("img002.not", "Read http://a.org/x first\nN#N\n");
     EXPECT_EQ(run("!NOTES\n", 2), (Lines {"Read <a href=http://a.org/x>http://a.org/x</a> first", "002"}));
     EXPECT_EQ(run("!RTNOTES\n", 2), Lines {});
-    EXPECT_EQ(run("!NOTES\n", 1), Lines {});  // neither page nor notes file
+    EXPECT_EQ(run("!NOTES\n", 3), Lines {});  // neither page nor notes file
 }
 
 }  // namespace

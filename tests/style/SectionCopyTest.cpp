@@ -32,7 +32,7 @@ TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
     EXPECT_EQ(copy("END first\n", "", "END", false), Lines {""});
 }
 
-TEST_F(SectionCopy, HeadAndNotesOnOneLineOfTheLecturePageEndThere)
+TEST_F(SectionCopy, KeepMarkersAndHeadAndNotesOnOneLineOfTheLecturePage)
 {
     audioSlides(2);
     putLecture("sld001.htm",
@@ -45,10 +45,7 @@ TEST_F(SectionCopy, HeadAndNotesOnOneLineOfTheLecturePageEndThere)
               (Lines {"<head>", "<TITLE>One</TITLE>", "</head>", "<div>", " short note ", "</div>"}));
     EXPECT_EQ(outLines("sld002.htm"),
               (Lines {"<head>", "", "<TITLE>Two</TITLE>", "", "</head>", "<div>", "", "long note", "", "</div>"}));
-}
-
-TEST_F(SectionCopy, KeepMarkersTakesFromTheStartMarkerThroughTheEndMarker)
-{
+    // With keep markers: from the start marker through the end marker.
     EXPECT_EQ(copy("xx<MAP a>y</MAP> tail\n", "<MAP", "</MAP>", true), Lines {"<MAP a>y</MAP>"});
     EXPECT_EQ(copy("  <MAP a>\n<AREA>\nzz</MAP>! after\n", "<MAP", "</MAP>", true),
               (Lines {"<MAP a>", "<AREA>", "zz</MAP>"}));

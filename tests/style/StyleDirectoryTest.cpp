@@ -63,7 +63,7 @@ TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
     EXPECT_TRUE(outExists("index.htm"));
 }
 
-TEST_F(StyleDirectory, ABrokenTemplateLeavesNoFileButTheOthersArePublished)
+TEST_F(StyleDirectory, ABrokenOrMissingTemplateOrOutputLeavesNoFileButTheOthersArePublished)
 {
     audioSlides(2);
     std::string deep;
@@ -79,10 +79,7 @@ TEST_F(StyleDirectory, ABrokenTemplateLeavesNoFileButTheOthersArePublished)
     EXPECT_TRUE(outExists("good.htm"));
     // The failure ends the run; its caller shows it, once.
     EXPECT_TRUE(sink.messages.empty());
-}
-
-TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
-{
+    // A missing template or output directory is told.
     audioSlides(1);
     EXPECT_FALSE(engine.ProcessStyleFile(1, "gone.htm", true));
     EXPECT_TRUE(sink.saw(style.file("gone.htm") + " does not exist "));
