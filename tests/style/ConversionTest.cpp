@@ -7,13 +7,10 @@
 namespace {
 using namespace pellucor;
 using namespace pellucor::style_test;
-using pellucor::testing_support::readFile;
-using pellucor::testing_support::readLines;
-using pellucor::testing_support::writeFile;
 
 class Conversion : public StyleFixture {
 protected:
-    testing_support::TempDir media;
+    TempDir media;
     std::string convName, convErr;
     PublishedConversion convert(const std::string& name)
     {
@@ -84,12 +81,12 @@ TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitlesWhateverElseItHolds)
 TEST_F(Conversion, LoadSlideInfoConvertsFirst)
 {
     publishedLecture();
-    testing_support::FakeEncoderLog encoderLog;
+    FakeEncoderLog encoderLog;
     source.S.MediaDir = media.dir();
     source.S.LecDir = media.dir();
     source.S.LecName = "talk";
     source.S.Prefs["prfRmmerge"] = "None";
-    host.openerFactory = [&] { return std::make_unique<testing_support::FakeMediaOpener>(&encoderLog); };
+    host.openerFactory = [&] { return std::make_unique<FakeMediaOpener>(&encoderLog); };
     Tav_SetUnattended(true);
     std::string err;
     const bool ok = LoadLectureConvertingPublished(source, true, false, err);

@@ -3,7 +3,6 @@
 namespace {
 using namespace pellucor;
 using namespace pellucor::style_test;
-using pellucor::testing_support::holds;
 
 class Directives : public StyleFixture {
 protected:

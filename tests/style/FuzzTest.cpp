@@ -92,9 +92,9 @@ TEST_F(Fuzz, RandomEventsFilesAndPublishedDirectories)
                 events += "&&slide&&" + garbage(12) + (rng() % 2 ? "sld00" + std::to_string(i) + ".htm" : "");
             events += "\r\n";
         }
-        testing_support::writeFile(lecture.file("talk1.rat"), events);
-        testing_support::writeFile(lecture.file("n001.htm"),
-                                   "x Slide Index\n" + randomText(10) + "\nsld" + garbage(5) + "\n x /SELECT\n");
+        writeFile(lecture.file("talk1.rat"), events);
+        writeFile(lecture.file("n001.htm"),
+                  "x Slide Index\n" + randomText(10) + "\nsld" + garbage(5) + "\n x /SELECT\n");
         std::filesystem::remove(lecture.file("talk1.txt"));
         std::string name, err;
         ConvertPublishedLecture(lecture.dir(), "talk", name, err);

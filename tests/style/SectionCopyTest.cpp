@@ -12,7 +12,7 @@ protected:
         putLecture("page.htm", content);
         std::ostringstream out;
         last = engine.CopySection(start, end, lecture.file("page.htm"), out, 1, true, false, false, keep);
-        return testing_support::splitCrLf(out.str());
+        return splitCrLf(out.str());
     }
     void SetUp() override
     {

@@ -3,7 +3,6 @@
 namespace {
 using namespace pellucor;
 using namespace pellucor::style_test;
-using pellucor::testing_support::holds;
 
 class StyleDirectory : public StyleFixture { };
 
@@ -25,7 +24,7 @@ TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
     EXPECT_EQ(outLines("index.htm"), Lines {"index 1"});
     for (const char* name : {"logo.GIF", "logo.gif", "back.jpg", "Style.cfg", ".hidden", "part3.htm"})
         EXPECT_FALSE(outExists(name)) << name;
-    EXPECT_EQ(testing_support::readFile(output.file("sld002.htm")), "page 002\r\n");
+    EXPECT_EQ(readFile(output.file("sld002.htm")), "page 002\r\n");
     EXPECT_FALSE(engine.PartRestrict);
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "Destination:" + output.file("index.htm")),
               host.statuses.end());
@@ -112,7 +111,7 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
     // Not per part, not per slide.
     for (const auto& [name, bytes] : {std::pair {"logo.PNG", png}, {"font0.woff2", font}, {"data000.bin", data}})
-        EXPECT_EQ(testing_support::readFile(output.file(name)), bytes) << name;
+        EXPECT_EQ(readFile(output.file(name)), bytes) << name;
     EXPECT_FALSE(outExists("font1.woff2") || outExists("data001.bin"));
     EXPECT_EQ(outLines("index.htm"), Lines {"001"});
 
