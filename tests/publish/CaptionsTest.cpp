@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         SrtCase {"BadVttTime", "WEBVTT\n\n00:01.000 --> 00:0x.000\nx\n", "", "line 3: the times cannot be read", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Captions, FoundBesideTheRecordingInAnyCase)
+TEST(Captions, FoundBesideTheRecordingInAnyCaseAndNeverASlideChangeTrack)
 {
     using Paths = std::vector<std::string>;
     TempDir dir;
@@ -127,10 +127,7 @@ TEST(Captions, FoundBesideTheRecordingInAnyCase)
     writeFile(dir.file("TALK1.vtt"), "y");
     EXPECT_EQ(found("talk1.rm", 1), Paths {});
     EXPECT_NE(err, "");
-}
-
-TEST(Captions, ASlideChangeTrackIsNoCaptions)
-{
+    // A slide-change track is no captions.
     const std::string head = "WEBVTT\r\n\r\n1\r\n00:00:00.000 --> 00:00:02.000\r\nsld001.htm\r\n\r\n2\r\n"
                              "00:00:02.000 --> 00:00:04.000\r\n";
     EXPECT_TRUE(IsSlideEventsTrack(head + "http://example.org/t/sld002.htm\r\n"));

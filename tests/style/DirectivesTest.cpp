@@ -22,7 +22,7 @@ protected:
     }
 };
 
-TEST_F(Directives, CommentAndBangLinesAreNeverWritten)
+TEST_F(Directives, CommentAndBangLinesAreNeverWrittenAndConditionTableRowOrder)
 {
     audioSlides(2);
     // The line that turns output off is not written either.
@@ -30,10 +30,6 @@ TEST_F(Directives, CommentAndBangLinesAreNeverWritten)
     // A directive inside a line is carried out and the line written too.
     EXPECT_EQ(run("x !IFDEF FIRSTSLIDE\ny\n!ENDIF\n", 1), (Lines {"x !IFDEF FIRSTSLIDE", "y"}));
     EXPECT_EQ(run("a\r\nb\rc\n\nd"), (Lines {"a", "b", "c", "", "d"}));
-}
-
-TEST_F(Directives, ConditionTableRowOrder)
-{
     // slide 1: audio only; 2: video only; 3: both; 4: neither. AUDIOONLY is
     // not decided by the AUDIO row.
     slides({{1, -1}, {-1, 2}, {3, 3}, {-1, -1}});
@@ -81,7 +77,7 @@ TEST_F(Directives, CaptionsAndSharpCopiesFollowTheSlide)
     expectConds({{"HIRES", "-++-"}});
 }
 
-TEST_F(Directives, NestedConditionsAndUnderflow)
+TEST_F(Directives, NestedConditionsUnderflowAndTheirBound)
 {
     audioSlides(2);
     EXPECT_EQ(
@@ -100,10 +96,7 @@ TEST_F(Directives, NestedConditionsAndUnderflow)
     // An IFDEF left open is forgotten at the end of the file.
     EXPECT_EQ(run("!IFDEF NOPE\na\n"), Lines {});
     EXPECT_TRUE(lastOk);
-}
-
-TEST_F(Directives, HundredNestedIfdefsWorkTheNextOneStopsTheFile)
-{
+    // A hundred nested !IFDEFs work; the next one stops the file.
     audioSlides(1);
     std::string text = "deep\n";
     for (int i = 0; i < 100; ++i)

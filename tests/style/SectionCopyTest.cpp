@@ -32,7 +32,7 @@ TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
     EXPECT_EQ(copy("END first\n", "", "END", false), Lines {""});
 }
 
-TEST_F(SectionCopy, KeepMarkersAndHeadAndNotesOnOneLineOfTheLecturePage)
+TEST_F(SectionCopy, KeepMarkersHeadAndNotesWholeFilesAndMissingFiles)
 {
     audioSlides(2);
     putLecture("sld001.htm",
@@ -51,10 +51,7 @@ TEST_F(SectionCopy, KeepMarkersAndHeadAndNotesOnOneLineOfTheLecturePage)
               (Lines {"<MAP a>", "<AREA>", "zz</MAP>"}));
     // A marker at the very end of its line cannot end there.
     EXPECT_EQ(copy("x<M\nq<M\n", "<M", "<M", true), (Lines {"<M", "q<M"}));
-}
-
-TEST_F(SectionCopy, WholeFileEmptyMarkersAndMissingFiles)
-{
+    // The whole file, empty markers and missing files.
     EXPECT_EQ(copy("one\nN#N\n", "", "", false), (Lines {"one", "001"}));
     EXPECT_EQ(last, "001");
     EXPECT_EQ(copy("one\n", "NOPE", "", false), Lines {});

@@ -30,7 +30,7 @@ TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
               host.statuses.end());
 }
 
-TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRightAndEmptyOutputsAreRemoved)
+TEST_F(StyleDirectory, OutputNamesReplaceDigitsAndPerPartTemplatesRestrictSlideLoops)
 {
     slides(std::vector<SlideSpec>(12, SlideSpec {-1, 1}));
     putStyle("a000b000.htm", "x\n");
@@ -44,10 +44,7 @@ TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRightAndEmptyOutputsAreRemo
                                      {"sld011.htm", false},
                                      {"nothing.htm", false}})
         EXPECT_EQ(outExists(name), made) << name;
-}
-
-TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
-{
+    // A per-part template restricts slide loops to its part.
     slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}});
     putStyle("toc0.htm", "!FORSLIDE\nS#S\n!ENDSLIDE\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));

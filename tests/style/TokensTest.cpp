@@ -83,7 +83,7 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     }
 }
 
-TEST_F(Tokens, HtmlTitleAndLectureNameAreSafeInTextAndAttributes)
+TEST_F(Tokens, HtmlTitleLectureNameAndBrowserCopyAreSafeInTextAndAttributes)
 {
     audioSlides(2);
     title(1) = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
@@ -98,10 +98,7 @@ TEST_F(Tokens, HtmlTitleAndLectureNameAreSafeInTextAndAttributes)
         tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
         R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
     EXPECT_EQ(tokens("N*N", 1), source.S.LecName);
-}
-
-TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
-{
+    // The browser copy is the slide's part's copy as an address safe in HTML.
     slides({{-1, 1}, {-1, 2}, {3, -1}});
     browserCopy(1) = "talk1.mp4";
     browserCopy(2) = R"(my "talk" #2 & 100%.webm)";
@@ -114,7 +111,7 @@ TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
     EXPECT_EQ(tokens("[B*C]", 1), "[]");
 }
 
-TEST_F(Tokens, AddressesDriveLettersAndSettings)
+TEST_F(Tokens, AddressesDriveLettersSettingsPartsAndMediaFiles)
 {
     audioSlides(1);
     expectTokens({{"U#U M#M", 1, "file: file:"}});
@@ -137,10 +134,7 @@ TEST_F(Tokens, AddressesDriveLettersAndSettings)
     layout.FrameWidth = 350;
     layout.PlayerWidth = 320;
     EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "240 320 350 320");
-}
-
-TEST_F(Tokens, PartsMediaFilesAndPartEndTimes)
-{
+    // Parts, media files and part end times.
     slides({{1, -1}, {2, -1}, {-1, 3}, {-1, -1}});
     mediaFile(1, false) = "/m/talk1.ra";
     mediaFile(2, false) = "/m/talk2.ra";
