@@ -23,14 +23,13 @@ protected:
 
     std::string randomLine()
     {
-        // Directives, condition words, tokens and pieces of markup.
-        static const std::vector<std::string> words = [] {
-            std::vector<std::string> w = {"<AREA HREF=\"file://", "\r", "\n", ""};
-            std::istringstream in("!INCLUDE !HEAD !NOTES !RTNOTES !MAP !FORSLIDE !ENDSLIDE !FORPART !ENDPART !IFDEF "
-                                  "!ELSE !ENDIF AUDIO VIDEOONLY STREAM PSEUDOSTREAM CDROM WEB FIRSTINPART LASTINPART "
-                                  "N-N N+N n#n S+S X*X P+P P-P F*M T#T N*N L*C # < > <!-- --> http:// www.");
-            for (std::string word; in >> word;)
-                w.push_back(word);
+        // Directives, condition words, tokens and pieces of markup ("" first).
+        static const Strings words = [] {
+            Strings w
+                = Tav_Split("!INCLUDE !HEAD !NOTES !RTNOTES !MAP !FORSLIDE !ENDSLIDE !FORPART !ENDPART !IFDEF !ELSE "
+                            "!ENDIF AUDIO VIDEOONLY STREAM PSEUDOSTREAM CDROM WEB FIRSTINPART LASTINPART N-N N+N "
+                            "n#n S+S X*X P+P P-P F*M T#T N*N L*C # < > <!-- --> http:// www.");
+            w.insert(w.end(), {"<AREA HREF=\"file://", "\r", "\n"});
             return w;
         }();
         std::string line;
