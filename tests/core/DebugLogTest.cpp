@@ -25,13 +25,13 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
     env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(state.dir()));
     constexpr int kLines = 20000;
     QProcess first, second;
-    first.setProcessEnvironment(env);
-    second.setProcessEnvironment(env);
+    for (QProcess* p : {&first, &second})
+        p->setProcessEnvironment(env);
     first.start(PELLUCOR_DEBUGLOG_WRITER, {"A", QString::number(kLines)});
     ASSERT_TRUE(first.waitForStarted());
-    // The second run starts (and empties the log) while the first writes.
-    // file_size answers -1 while the log does not exist yet: that must count
-    // as empty.
+    // The second run starts (and empties the log) while the first writes,
+    // once the first has opened (and emptied) it: not before, or the first
+    // one's opening would empty the second's lines. No log yet is empty.
     const auto logSize = [&] {
         std::error_code ec;
         const auto size = std::filesystem::file_size(state.file("Syncdbg.txt"), ec);
@@ -39,8 +39,6 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
     };
     for (int i = 0; i < 12000 && logSize() < 100000; ++i)
         QThread::msleep(5);
-    // Only once the first writer has opened (and emptied) the log may the
-    // second begin, or the first one's opening would empty the second's lines.
     ASSERT_GE(logSize(), 100000u) << "the first writer never got going";
     second.start(PELLUCOR_DEBUGLOG_WRITER, {"B", QString::number(kLines)});
     ASSERT_TRUE(first.waitForFinished(60000));
@@ -60,8 +58,7 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
         last[m[1]] = std::stoi(m[2].str());
         linesOfB += m[1] == "B";
     }
-    // The second run emptied the log when it began; all of its own lines
-    // are there.
+    // All of the second run's lines are there.
     EXPECT_EQ(linesOfB, kLines);
 }
 

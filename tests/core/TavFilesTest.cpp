@@ -35,7 +35,7 @@ TEST_F(TavFiles, MkdirAsksOnceCreatesEveryLevelAndNothingWhenDeclinedOrBlocked)
     EXPECT_TRUE(sink.saw("Unable to create " + t.dir() + "file"));
 }
 
-TEST_F(TavFiles, RemoveDirEmptiesFilesKeepsSubdirectoriesAndRefusesRootsAndCancel)
+TEST_F(TavFiles, RemoveDirAndFileAskFirstAndRefuseRootsAndCancel)
 {
     writeFile(t.file("a.htm"), "x");
     writeFile(t.file("sub/keep.txt"), "x");
@@ -54,10 +54,7 @@ TEST_F(TavFiles, RemoveDirEmptiesFilesKeepsSubdirectoriesAndRefusesRootsAndCance
     EXPECT_TRUE(sink.saw("This program will not remove a root directory /"));
     EXPECT_FALSE(Tav_RemoveDir(t.dir() + "../.."));
     EXPECT_FALSE(Tav_RemoveDir("C:\\"));
-}
-
-TEST_F(TavFiles, RemoveFileAsksWithTwoBlanksAndAMissingFileIsFine)
-{
+    // A file: asked with two blanks; a missing one is fine.
     EXPECT_TRUE(Tav_RemoveFile(t.file("missing")));
     EXPECT_TRUE(sink.questions.empty());
     writeFile(t.file("f.rm"), "x");
@@ -69,33 +66,9 @@ TEST_F(TavFiles, RemoveFileAsksWithTwoBlanksAndAMissingFileIsFine)
     EXPECT_EQ(sink.questions.back(), "Ok to remove  " + t.file("f.rm"));
 }
 
-TEST_F(TavFiles, CopyFilesTakesMatchingFilesUnderLowerCaseNames)
+TEST_F(TavFiles, TreeWalkCopyFilesAndChecks)
 {
-    writeFile(t.file("src/Logo.GIF"), "gif");
-    writeFile(t.file("src/back.jpg"), "jpg");
-    writeFile(t.file("src/sub/x.gif"), "no");
-    fs::create_directories(t.file("dst"));
-    ASSERT_TRUE(Tav_CopyFiles(t.file("src"), t.file("dst"), "*.gif"));
-    EXPECT_EQ(treeContents(t.file("dst")), (std::map<std::string, std::string> {{"logo.gif", "gif"}}));
-    EXPECT_TRUE(Tav_CopyFiles(t.dir() + "missing", t.file("dst"), "*.*"));
-}
-
-TEST_F(TavFiles, ChecksOfFilesDirectoriesAndDriveLetters)
-{
-    writeFile(t.file("f.txt"), "x");
-    EXPECT_TRUE(Tav_ChkFile(t.file("f.txt")));
-    EXPECT_FALSE(Tav_ChkFile(t.dir()));  // a directory is not a file
-    EXPECT_TRUE(Tav_ChkDir(t.path().string()));
-    EXPECT_FALSE(Tav_ChkDir(t.file("f.txt")));
-    EXPECT_FALSE(Tav_ChkFileMsg(t.file("nope")));
-    EXPECT_TRUE(sink.saw(t.file("nope") + " does not exist "));
-    EXPECT_TRUE(Tav_Chkdrv("/any/path"));
-    EXPECT_FALSE(Tav_Chkdrv("E:\\lectures"));
-    EXPECT_TRUE(sink.saw("Error - Drive Letter wrong ("));
-}
-
-TEST_F(TavFiles, TreeWalkListsChildrenTogetherAndStopsBelowTenLevels)
-{
+    // The tree walk lists children together and stops below ten levels.
     fs::create_directories(t.path() / "a" / "a1");
     fs::create_directories(t.path() / "b/d/d/d/d/d/d/d/d/d/d/d");
     writeFile(t.file("a/file.txt"), "x");
@@ -106,6 +79,25 @@ TEST_F(TavFiles, TreeWalkListsChildrenTogetherAndStopsBelowTenLevels)
               (Strings {"a", "b", "a/a1", "b/d", "b/d/d", "b/d/d/d", "b/d/d/d/d", "b/d/d/d/d/d", "b/d/d/d/d/d/d",
                         "b/d/d/d/d/d/d/d", "b/d/d/d/d/d/d/d/d", "b/d/d/d/d/d/d/d/d/d"}));
     EXPECT_EQ(Tav_NextTreeEntry(""), "");
+    // Files copied under lower-case names.
+    writeFile(t.file("src/Logo.GIF"), "gif");
+    writeFile(t.file("src/back.jpg"), "jpg");
+    writeFile(t.file("src/sub/x.gif"), "no");
+    fs::create_directories(t.file("dst"));
+    ASSERT_TRUE(Tav_CopyFiles(t.file("src"), t.file("dst"), "*.gif"));
+    EXPECT_EQ(treeContents(t.file("dst")), (std::map<std::string, std::string> {{"logo.gif", "gif"}}));
+    EXPECT_TRUE(Tav_CopyFiles(t.dir() + "missing", t.file("dst"), "*.*"));
+    // Checks of files, directories and drive letters.
+    writeFile(t.file("f.txt"), "x");
+    EXPECT_TRUE(Tav_ChkFile(t.file("f.txt")));
+    EXPECT_FALSE(Tav_ChkFile(t.dir()));  // a directory is not a file
+    EXPECT_TRUE(Tav_ChkDir(t.path().string()));
+    EXPECT_FALSE(Tav_ChkDir(t.file("f.txt")));
+    EXPECT_FALSE(Tav_ChkFileMsg(t.file("nope")));
+    EXPECT_TRUE(sink.saw(t.file("nope") + " does not exist "));
+    EXPECT_TRUE(Tav_Chkdrv("/any/path"));
+    EXPECT_FALSE(Tav_Chkdrv("E:\\lectures"));
+    EXPECT_TRUE(sink.saw("Error - Drive Letter wrong ("));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Captions files as lecturers' subtitle editors write them: SubRip turned
-// into WebVTT that browsers accept, WebVTT checked and tidied, the file
+// into WebVTT that browsers accept, WebVTT checked and tidied (one table), the file
 // found beside the recording, and a file that is not captions refused with
 // the line at fault.
 #include <gtest/gtest.h>
@@ -36,14 +36,15 @@ struct SrtCase {
     const char* name;
     std::string srt, vtt;  // vtt "" when refused; then error begins the message
     std::string error = "";
+    bool webVtt = false;  // the file is WebVTT, checked and tidied
 };
 
-class SubRip : public ::testing::TestWithParam<SrtCase> { };
+class CaptionsText : public ::testing::TestWithParam<SrtCase> { };
 
-TEST_P(SubRip, BecomesWebVttOrIsRefusedWithItsLine)
+TEST_P(CaptionsText, BecomesWebVttOrIsRefusedWithItsLine)
 {
     std::string vtt, err;
-    const bool ok = SrtToWebVtt(GetParam().srt, vtt, err);
+    const bool ok = (GetParam().webVtt ? TidyWebVtt : SrtToWebVtt)(GetParam().srt, vtt, err);
     EXPECT_EQ(ok, !GetParam().vtt.empty()) << err;
     EXPECT_EQ(ok ? vtt : "", GetParam().vtt);
     EXPECT_EQ(err.substr(0, GetParam().error.size()), GetParam().error);
@@ -52,7 +53,7 @@ TEST_P(SubRip, BecomesWebVttOrIsRefusedWithItsLine)
 const std::u16string kWide = u"1\n00:00:01,000 --> 00:00:02,000\nCaf\u00e9 \U0001F600\n";
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, SubRip,
+    Files, CaptionsText,
     ::testing::Values(
         SrtCase {"CrLf", kCrLf, kVtt}, SrtCase {"ByteOrderMark", "\xEF\xBB\xBF" + kCrLf, kVtt},
         SrtCase {"Lf", ReplaceAll(kCrLf, "\r\n", "\n"), kVtt}, SrtCase {"Cr", ReplaceAll(kCrLf, "\r\n", "\r"), kVtt},
@@ -85,34 +86,24 @@ INSTANTIATE_TEST_SUITE_P(
         SrtCase {"FourDigitFraction", "1\n00:00:01,0000 --> 00:00:04,000\nx\n", "", "line 2: the times cannot be read"},
         SrtCase {"EndsBeforeItStarts", "1\n00:00:05,000 --> 00:00:04,000\nx\n", "",
                  "line 2: the cue ends before it starts: \"00:00:05,000 --> 00:00:04,000\""},
-        SrtCase {"MediaFile", std::string("\x1a\x45\xdf\xa3\x00\x00\x01", 7) + "webm", "", "line 1:"}),
+        SrtCase {"MediaFile", std::string("\x1a\x45\xdf\xa3\x00\x00\x01", 7) + "webm", "", "line 1:"},
+        SrtCase {"WebVtt",
+                 "\xEF\xBB\xBFWEBVTT - lecture\nKind: captions\n\nNOTE written by hand\nover two lines\n\nSTYLE\n"
+                 "::cue { color: yellow }\n\nintro\n00:01.000 --> 00:02,500 align:start line:0\n<v Lecturer>Hello\n\n"
+                 "00:00:03.000 --> 00:00:04.000\nBye\n",
+                 "WEBVTT - lecture\r\nKind: captions\r\n\r\nNOTE written by hand\r\nover two lines\r\n\r\nSTYLE\r\n"
+                 "::cue { color: yellow }\r\n\r\nintro\r\n00:00:01.000 --> 00:00:02.500 align:start line:0\r\n"
+                 "<v Lecturer>Hello\r\n\r\n00:00:03.000 --> 00:00:04.000\r\nBye\r\n",
+                 "", true},
+        SrtCase {"SrtNamedVtt", kCue + "x\n", "", "line 1: a WebVTT file begins with WEBVTT, found \"1\"", true},
+        SrtCase {"NotWebVtt", "WEBVTTX\n\n00:01.000 --> 00:02.000\nx\n", "", "line 1: a WebVTT file begins", true},
+        SrtCase {"NoBlankAfterHeader", "WEBVTT\n00:01.000 --> 00:02.000\nx\n", "",
+                 "line 2: a blank line must separate the WEBVTT line from the first cue", true},
+        SrtCase {"OnlyANote", "WEBVTT\n\nNOTE only a note\n", "", "it holds no captions", true},
+        SrtCase {"BadVttTime", "WEBVTT\n\n00:01.000 --> 00:0x.000\nx\n", "", "line 3: the times cannot be read", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Captions, WebVttIsCheckedAndTidied)
-{
-    std::string vtt, err;
-    ASSERT_TRUE(TidyWebVtt("\xEF\xBB\xBFWEBVTT - lecture\nKind: captions\n\nNOTE written by hand\nover two lines\n\n"
-                           "STYLE\n::cue { color: yellow }\n\nintro\n00:01.000 --> 00:02,500 align:start line:0\n"
-                           "<v Lecturer>Hello\n\n00:00:03.000 --> 00:00:04.000\nBye\n",
-                           vtt, err))
-        << err;
-    EXPECT_EQ(vtt,
-              "WEBVTT - lecture\r\nKind: captions\r\n\r\nNOTE written by hand\r\nover two lines\r\n\r\nSTYLE\r\n"
-              "::cue { color: yellow }\r\n\r\nintro\r\n00:00:01.000 --> 00:00:02.500 align:start line:0\r\n"
-              "<v Lecturer>Hello\r\n\r\n00:00:03.000 --> 00:00:04.000\r\nBye\r\n");
-    for (const auto& [text, error] : std::vector<std::pair<std::string, std::string>> {
-             {kCue + "an srt named .vtt\n", "line 1: a WebVTT file begins with WEBVTT, found \"1\""},
-             {"WEBVTTX\n\n00:01.000 --> 00:02.000\nx\n", "line 1: a WebVTT file begins"},
-             {"WEBVTT\n00:01.000 --> 00:02.000\nx\n",
-              "line 2: a blank line must separate the WEBVTT line from the first cue"},
-             {"WEBVTT\n\nNOTE only a note\n", "it holds no captions"},
-             {"WEBVTT\n\n00:01.000 --> 00:0x.000\nx\n", "line 3: the times cannot be read"}}) {
-        EXPECT_FALSE(TidyWebVtt(text, vtt, err)) << text;
-        EXPECT_EQ(err.substr(0, error.size()), error);
-    }
-}
-
-TEST(Captions, FoundBesideTheRecordingInAnyCase)
+TEST(Captions, FoundBesideTheRecordingInAnyCaseAndNeverASlideChangeTrack)
 {
     using Paths = std::vector<std::string>;
     TempDir dir;
@@ -136,10 +127,7 @@ TEST(Captions, FoundBesideTheRecordingInAnyCase)
     writeFile(dir.file("TALK1.vtt"), "y");
     EXPECT_EQ(found("talk1.rm", 1), Paths {});
     EXPECT_NE(err, "");
-}
-
-TEST(Captions, ASlideChangeTrackIsNoCaptions)
-{
+    // A slide-change track is no captions.
     const std::string head = "WEBVTT\r\n\r\n1\r\n00:00:00.000 --> 00:00:02.000\r\nsld001.htm\r\n\r\n2\r\n"
                              "00:00:02.000 --> 00:00:04.000\r\n";
     EXPECT_TRUE(IsSlideEventsTrack(head + "http://example.org/t/sld002.htm\r\n"));

@@ -110,7 +110,7 @@ TEST_F(Course, AddingALectureRewritesOnlyItsOwnFilesAndTheSmallRoot)
     EXPECT_EQ(report.added + report.changed + report.removed, 0);
 }
 
-TEST_F(Course, LectureWithoutARecordIsListedAndNamedAsNotSearchable)
+TEST_F(Course, LectureWithoutARecordIsListedAsNotSearchableAndAForeignPageReplacedOnlyWhenAsked)
 {
     publication(root.path() / "a", "Alpha", "2024-01-01T10:00:00");
     fs::create_directories(root.path() / "old");
@@ -125,6 +125,11 @@ TEST_F(Course, LectureWithoutARecordIsListedAndNamedAsNotSearchable)
     EXPECT_THAT(report.warnings,
                 ::testing::ElementsAre(::testing::HasSubstr("broken/ cannot be searched"),
                                        ::testing::HasSubstr("old/ cannot be searched")));
+    // A foreign page is replaced when asked.
+    writeFile(root.path() / "index.htm", "mine");
+    ASSERT_TRUE(write({"", true})) << err;
+    EXPECT_TRUE(holds(readFile(root.path() / "index.htm"), "course-index/course.js"));
+    ASSERT_TRUE(write()) << err;  // from now on the page is the course's own
 }
 
 struct Refusal {
@@ -159,13 +164,5 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const fs::path& p) { writeFile(p / "course" / kCourseDirName / "notes.txt", "mine"); },
                  "holds files this program did not write"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(Course, ReplacesAForeignPageOnlyWhenAsked)
-{
-    writeFile(root.path() / "index.htm", "mine");
-    ASSERT_TRUE(write({"", true})) << err;
-    EXPECT_TRUE(holds(readFile(root.path() / "index.htm"), "course-index/course.js"));
-    ASSERT_TRUE(write()) << err;  // from now on the page is the course's own
-}
 
 }  // namespace

@@ -80,17 +80,14 @@ TEST_F(MediaPrep, EachToolGetsItsOwnCheckedCommands)
     EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));
 }
 
-TEST_F(MediaPrep, MissingToolFailsAfterTheImagesAreCopied)
+TEST_F(MediaPrep, AMissingToolOrTimingFileFailsThePublish)
 {
     settings.Prefs["prfRmmerge"] = root.dir() + "tools/nothing";
     EXPECT_FALSE(publish(true));
     EXPECT_EQ(lastError, "Real Event Software does not exist - " + root.dir() + "tools/nothing");
     EXPECT_TRUE(fs::exists(out + "img001.gif"));
     EXPECT_FALSE(fs::exists(out + "talk1.rat"));
-}
-
-TEST_F(MediaPrep, TimingFileGoneAfterLoadingLeavesAScriptWithoutAllDone)
-{
+    // A timing file gone after loading leaves a script without All Done.
     host.onStatus = [&](const std::string& text) {
         if (text == "Preparing Media Files")
             fs::remove(lecture + "talk2.txt");

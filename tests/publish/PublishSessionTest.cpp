@@ -1,6 +1,7 @@
 // The publish session on the sample lecture with the real media component:
 // every step in order, and a publish that replaces the previous one whole
 // or leaves it exactly as it was, never taking files it did not write.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
@@ -21,6 +22,7 @@ namespace {
 using namespace pellucor;
 namespace fs = std::filesystem;
 using namespace pellucor::testing_support;
+using ::testing::Contains;
 
 PELLUCOR_QT_CORE_TEST_APP();
 
@@ -66,10 +68,6 @@ protected:
         error = session.Error();
         return outcome == PublishSession::Outcome::Succeeded;
     }
-    bool saw(const std::string& status) const
-    {
-        return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
-    }
 };
 
 TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADeadOne)
@@ -82,18 +80,42 @@ TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADea
     EXPECT_EQ(percents.back(), 100);
     // The media step moves the bar in several steps, not in one jump.
     EXPECT_GE(std::count_if(percents.begin(), percents.end(), [](int p) { return p > 5 && p < 88; }), 3);
-    EXPECT_TRUE(saw("Getting info on slides"));
-    EXPECT_TRUE(saw("Checking the publication for " + out));
+    EXPECT_THAT(statuses, Contains("Getting info on slides"));
+    EXPECT_THAT(statuses, Contains("Checking the publication for " + out));
     EXPECT_EQ(statuses.back(), "Process:All Done");
     EXPECT_EQ(readFile(out + "log.log"), "All Done\n");
-    // The manifest lists what the publication wrote, and nothing is left
-    // beside the output.
-    const std::string manifest = readFile(out + ".pellucor-manifest");
-    for (const char* f : {"index.htm\n", "talk1.mp4\n", "process.bat\n", "captions3.vtt\n"})
-        EXPECT_TRUE(holds(manifest, f)) << f;
     EXPECT_TRUE(leftBeside(out).empty());
-    // The script names the directory it now lies in.
-    EXPECT_TRUE(holds(readFile(out + "process.bat"), "cd '" + out + "'"));
+    // The whole tree, each file listed in the manifest of what the
+    // publication wrote; part 3, recorded as MP4, has its captions.
+    const std::string manifest = readFile(out + ".pellucor-manifest");
+    for (const char* f :
+         {"index.htm",     "part1.htm",     "part2.htm",     "sld001.htm",    "sld004.htm",  "img001.gif", "img004.gif",
+          "style.css",     "player.js",     "process.bat",   "talk1.rat",     "talk2.rat",   "talk1.rm",   "talk1.vtt",
+          "talk1.mp4",     "talk2.rm",      "talk2.vtt",     "talk2.m4a",     "part3.htm",   "sld006.htm", "img006.gif",
+          "chapters1.vtt", "chapters2.vtt", "chapters3.vtt", "captions3.vtt", "captions3.js"})
+        EXPECT_TRUE(fs::exists(out + f) && holds(manifest, f + std::string("\n"))) << f;
+    for (const char* f : {"sld000.htm", "part0.htm", "style.cfg", "sld007.htm", "captions1.vtt"})
+        EXPECT_FALSE(fs::exists(out + f)) << f;
+    EXPECT_TRUE(holds(readFile(out + "part3.htm"), "src=\"captions3.vtt\""));
+
+    // Several parts: each .rat is the part's own events file with its URLs
+    // turned into slide events.
+    EXPECT_EQ(readLines(out + "talk1.rat"),
+              (Strings {"u 00:00:00 00:00:02 &&slide&&sld001.htm", "u 00:00:02 00:00:04 &&slide&&sld002.htm",
+                        "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
+    EXPECT_TRUE(holds(readFile(out + "index.htm"), "href=\"part1.htm#play\""));
+    const std::string part1 = readFile(out + "part1.htm");
+    EXPECT_TRUE(holds(part1, "<video id=\"media\""));
+    EXPECT_TRUE(holds(part1, "src=\"talk1.mp4\""));
+    EXPECT_TRUE(holds(part1, "alt=\"Why &quot;timing&quot; matters\""));
+    EXPECT_TRUE(holds(part1, "data-start=\"00:00:02\" data-img=\"img002.gif\""));
+    EXPECT_TRUE(holds(readFile(out + "part2.htm"), "<audio id=\"media\""));
+    EXPECT_TRUE(holds(readFile(out + "chapters2.vtt"), "00:00:00.000 --> 00:00:04.000\r\nQuestions\r\n"));
+    EXPECT_TRUE(holds(readFile(out + "sld002.htm"), "href=\"sld003.htm\""));
+    // The built-in merge leaves a script with nothing to run; it names the
+    // directory it now lies in.
+    const std::string script = readFile(out + "process.bat");
+    EXPECT_TRUE(holds(script, "printf '%s\\n' 'All Done' > log.log\nexit\n") && holds(script, "cd '" + out + "'"));
 
     // What a dead publish left beside the output is put right.
     const auto before = treeContents(out);

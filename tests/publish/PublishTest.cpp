@@ -10,39 +10,7 @@ using namespace pellucor;
 namespace fs = std::filesystem;
 using namespace pellucor::testing_support;
 
-TEST_F(PublishFixture, DiskPublishWritesTheWholeTree)
-{
-    ASSERT_TRUE(publish(true)) << lastError;
-    // Part 3, recorded as MP4, has its captions written beside it.
-    for (const char* f :
-         {"index.htm",     "part1.htm",     "part2.htm",     "sld001.htm",    "sld004.htm",  "img001.gif", "img004.gif",
-          "style.css",     "player.js",     "process.bat",   "talk1.rat",     "talk2.rat",   "talk1.rm",   "talk1.vtt",
-          "talk1.mp4",     "talk2.rm",      "talk2.vtt",     "talk2.m4a",     "part3.htm",   "sld006.htm", "img006.gif",
-          "chapters1.vtt", "chapters2.vtt", "chapters3.vtt", "captions3.vtt", "captions3.js"})
-        EXPECT_TRUE(fs::exists(out + f)) << f;
-    for (const char* f : {"sld000.htm", "part0.htm", "style.cfg", "sld007.htm", "captions1.vtt"})
-        EXPECT_FALSE(fs::exists(out + f)) << f;
-    EXPECT_TRUE(holds(readFile(out + "part3.htm"), "src=\"captions3.vtt\""));
-
-    // Several parts: each .rat is the part's own events file with its URLs
-    // turned into slide events.
-    EXPECT_EQ(readLines(out + "talk1.rat"),
-              (Strings {"u 00:00:00 00:00:02 &&slide&&sld001.htm", "u 00:00:02 00:00:04 &&slide&&sld002.htm",
-                        "u 00:00:04 00:00:06 &&slide&&sld003.htm"}));
-    EXPECT_TRUE(holds(readFile(out + "index.htm"), "href=\"part1.htm#play\""));
-    const std::string part1 = readFile(out + "part1.htm");
-    EXPECT_TRUE(holds(part1, "<video id=\"media\""));
-    EXPECT_TRUE(holds(part1, "src=\"talk1.mp4\""));
-    EXPECT_TRUE(holds(part1, "alt=\"Why &quot;timing&quot; matters\""));
-    EXPECT_TRUE(holds(part1, "data-start=\"00:00:02\" data-img=\"img002.gif\""));
-    EXPECT_TRUE(holds(readFile(out + "part2.htm"), "<audio id=\"media\""));
-    EXPECT_TRUE(holds(readFile(out + "chapters2.vtt"), "00:00:00.000 --> 00:00:04.000\r\nQuestions\r\n"));
-    EXPECT_TRUE(holds(readFile(out + "sld002.htm"), "href=\"sld003.htm\""));
-    // The built-in merge leaves a script with nothing to run.
-    EXPECT_TRUE(holds(readFile(out + "process.bat"), "printf '%s\\n' 'All Done' > log.log\nexit\n"));
-}
-
-TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDirectories)
+TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDirectoriesAndAStyleItsScript)
 {
     onePart();
     ASSERT_TRUE(publish(true)) << lastError;
@@ -58,9 +26,18 @@ TEST_F(PublishFixture, WebPublishPrefixesSlideAddressesAndTwoRunsKeepTheirOwnDir
                         "u 00:00:04 00:00:06 &&slide&&http://lectures.example.org/talk/sld003.htm"}));
     EXPECT_EQ(readLines(diskOut + "talk1.rat")[0], "u 00:00:00 00:00:02 &&slide&&sld001.htm");
     EXPECT_TRUE(holds(readFile(out + "talk1.vtt"), "http://lectures.example.org/talk/sld002.htm"));
+    // A style's own process.bat replaces the generated one.
+    const std::string style = root.dir() + "style/";
+    fs::create_directories(style);
+    writeFile(style + "process.bat", "echo custom N*N\r\n");
+    writeFile(style + "index.htm", "<p>T#T</p>\r\n");
+    settings.StyleDir = style;
+    settings.OutDir = out = root.dir() + "styled/";
+    ASSERT_TRUE(publish(true)) << lastError;
+    EXPECT_EQ(readFile(out + "process.bat"), "echo custom talk\r\n");
 }
 
-TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
+TEST_F(PublishFixture, FailuresAreReportedWithTheirTextsAndTheCheckBeforeWritesNothing)
 {
     settings.MediaDir = root.dir() + "empty/";
     fs::create_directories(settings.MediaDir);
@@ -69,10 +46,9 @@ TEST_F(PublishFixture, FailuresAreReportedWithTheirTexts)
               "Slide Load Error:Media directory has no RealMedia files (*.rm) " + root.dir()
                   + "empty/ nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
     EXPECT_FALSE(sink.saw("Slide Load Error:"));  // its caller shows it, once
-}
-
-TEST_F(PublishFixture, OkToPublishAsksNothingAndWritesNothing)
-{
+    // The check before a publish asks nothing and writes nothing.
+    settings.MediaDir = lecture;
+    settings.OutDir = out = root.dir() + "unwritten/";
     settings.Prefs["prfRmmerge"] = "/nonexistent/rmmerge";
     Publisher engine(settings, &host);
     std::string err;
@@ -88,17 +64,6 @@ TEST_F(PublishFixture, OkToPublishAsksNothingAndWritesNothing)
     EXPECT_FALSE(engine.OKToPublish(false, err));
     EXPECT_EQ(err, "Unable to find media file correponding to " + lecture + "talk1.txt");
     EXPECT_TRUE(sink.messages.empty());
-}
-
-TEST_F(PublishFixture, StyleOwnProcessBatReplacesTheGeneratedOne)
-{
-    const std::string style = root.dir() + "style/";
-    fs::create_directories(style);
-    writeFile(style + "process.bat", "echo custom N*N\r\n");
-    writeFile(style + "index.htm", "<p>T#T</p>\r\n");
-    settings.StyleDir = style;
-    ASSERT_TRUE(publish(true)) << lastError;
-    EXPECT_EQ(readFile(out + "process.bat"), "echo custom talk\r\n");
 }
 
 }  // namespace

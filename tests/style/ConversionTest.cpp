@@ -7,13 +7,10 @@
 namespace {
 using namespace pellucor;
 using namespace pellucor::style_test;
-using pellucor::testing_support::readFile;
-using pellucor::testing_support::readLines;
-using pellucor::testing_support::writeFile;
 
 class Conversion : public StyleFixture {
 protected:
-    testing_support::TempDir media;
+    TempDir media;
     std::string convName, convErr;
     PublishedConversion convert(const std::string& name)
     {
@@ -41,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
+TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitlesWhateverElseItHolds)
 {
     publishedLecture();
     ASSERT_EQ(convert("talk"), PublishedConversion::Converted) << convErr;
@@ -56,10 +53,9 @@ TEST_F(Conversion, PublishedDirectoryBecomesEventsAndTitles)
     EXPECT_FALSE(has("sld001.htm"));
     EXPECT_FALSE(has("sld002.htm"));
     EXPECT_TRUE(has("sld01.htm"));
-}
 
-TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHoldsAndWithoutNavigationPage)
-{
+    // Whatever else the directory holds, and without a navigation page.
+    sink.questions.clear();
     publishedLecture();
     // An events file of the same lecture and another lecture name do not
     // hide a published directory that has its navigation page.
@@ -85,12 +81,12 @@ TEST_F(Conversion, APublishedDirectoryIsConvertedWhateverElseItHoldsAndWithoutNa
 TEST_F(Conversion, LoadSlideInfoConvertsFirst)
 {
     publishedLecture();
-    testing_support::FakeEncoderLog encoderLog;
+    FakeEncoderLog encoderLog;
     source.S.MediaDir = media.dir();
     source.S.LecDir = media.dir();
     source.S.LecName = "talk";
     source.S.Prefs["prfRmmerge"] = "None";
-    host.openerFactory = [&] { return std::make_unique<testing_support::FakeMediaOpener>(&encoderLog); };
+    host.openerFactory = [&] { return std::make_unique<FakeMediaOpener>(&encoderLog); };
     Tav_SetUnattended(true);
     std::string err;
     const bool ok = LoadLectureConvertingPublished(source, true, false, err);
@@ -123,7 +119,7 @@ TEST_F(Conversion, NothingHappensToALectureOrOnCancel)
     EXPECT_TRUE(has("sld001.htm"));
 }
 
-TEST_F(Conversion, EventUrlsForDiskAndWeb)
+TEST_F(Conversion, EventUrlsForDiskAndWebAndReplaceInFile)
 {
     const std::string in = media.file("talk1.txt");
     put("talk1.txt", "u 0 5 URL\\sld001.htm\r\nu 5 9 URL\\http://elsewhere/sld002.htm URL\\x\r\n# URL\\URL\\\r\n");
@@ -138,10 +134,7 @@ TEST_F(Conversion, EventUrlsForDiskAndWeb)
     // In place.
     ASSERT_TRUE(engine.ConvertEventUrls(true, "", in, in));
     EXPECT_EQ(readLines(in).at(0), "u 0 5 &&slide&&sld001.htm");
-}
-
-TEST_F(Conversion, ReplaceInFileAndItsFailures)
-{
+    // Rewriting a file; failures are told and write nothing.
     put("a.txt", "aba\nb\r\n");
     ASSERT_TRUE(engine.ReplaceInFile("a", "aa", media.file("a.txt"), media.file("b.txt")));
     EXPECT_EQ(readFile(media.file("b.txt")), "aabaa\r\nb\r\n");

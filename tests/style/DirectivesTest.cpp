@@ -3,7 +3,6 @@
 namespace {
 using namespace pellucor;
 using namespace pellucor::style_test;
-using pellucor::testing_support::holds;
 
 class Directives : public StyleFixture {
 protected:
@@ -23,7 +22,7 @@ protected:
     }
 };
 
-TEST_F(Directives, CommentAndBangLinesAreNeverWritten)
+TEST_F(Directives, CommentAndBangLinesAreNeverWrittenAndConditionTableRowOrder)
 {
     audioSlides(2);
     // The line that turns output off is not written either.
@@ -31,10 +30,6 @@ TEST_F(Directives, CommentAndBangLinesAreNeverWritten)
     // A directive inside a line is carried out and the line written too.
     EXPECT_EQ(run("x !IFDEF FIRSTSLIDE\ny\n!ENDIF\n", 1), (Lines {"x !IFDEF FIRSTSLIDE", "y"}));
     EXPECT_EQ(run("a\r\nb\rc\n\nd"), (Lines {"a", "b", "c", "", "d"}));
-}
-
-TEST_F(Directives, ConditionTableRowOrder)
-{
     // slide 1: audio only; 2: video only; 3: both; 4: neither. AUDIOONLY is
     // not decided by the AUDIO row.
     slides({{1, -1}, {-1, 2}, {3, 3}, {-1, -1}});
@@ -65,7 +60,7 @@ TEST_F(Directives, TargetConditionsFallThroughByDiskFlag)
     expectConds({{"CDROM STREAM", "-"}}, true);
 }
 
-TEST_F(Directives, CaptionsFollowTheSlidesPart)
+TEST_F(Directives, CaptionsAndSharpCopiesFollowTheSlide)
 {
     // Part 1 audio with captions, part 2 video without, part 3 video with;
     // words of the older rows still decide a line that names both.
@@ -75,18 +70,14 @@ TEST_F(Directives, CaptionsFollowTheSlidesPart)
     expectConds({{"CAPTIONS", "+-+-"}, {"VIDEO CAPTIONS", "-++-"}, {"AUDIO CAPTIONS", "+---"}});
     EXPECT_EQ(run("!IFDEF CAPTIONS\n<track src=\"captionsP#P.vtt\">\n!ELSE\nnone\n!ENDIF\n", 3),
               (Lines {"<track src=\"captions3.vtt\">"}));
-}
-
-TEST_F(Directives, SharpCopiesAreThoseTheLectureHas)
-{
-    audioSlides(3);
+    // Sharp copies are those the lecture has, in any letter case.
     putLecture("img002.webp", "sharp");
-    putLecture("IMG003.WEBP", "sharp");  // found in any letter case
+    putLecture("IMG003.WEBP", "sharp");
     putLecture("img001.png", "not a sharp copy");
-    expectConds({{"HIRES", "-++"}});
+    expectConds({{"HIRES", "-++-"}});
 }
 
-TEST_F(Directives, NestedConditionsAndUnderflow)
+TEST_F(Directives, NestedConditionsUnderflowAndTheirBound)
 {
     audioSlides(2);
     EXPECT_EQ(
@@ -105,10 +96,7 @@ TEST_F(Directives, NestedConditionsAndUnderflow)
     // An IFDEF left open is forgotten at the end of the file.
     EXPECT_EQ(run("!IFDEF NOPE\na\n"), Lines {});
     EXPECT_TRUE(lastOk);
-}
-
-TEST_F(Directives, HundredNestedIfdefsWorkTheNextOneStopsTheFile)
-{
+    // A hundred nested !IFDEFs work; the next one stops the file.
     audioSlides(1);
     std::string text = "deep\n";
     for (int i = 0; i < 100; ++i)
@@ -134,28 +122,22 @@ TEST_F(Directives, ForSlideRepeatsTheBodyWithEachSlidesTokens)
     EXPECT_EQ(run("!IFDEF NOPE\n!FORSLIDE\nx\n!ENDIF\n!ENDSLIDE\n!ENDIF\nafter\n"), Lines {"after"});
     EXPECT_EQ(run("!FORSLIDE\nnever closed n#n\n"), (Lines {"never closed 1", "never closed 2", "never closed 3"}));
     EXPECT_EQ(engine.LoopDepth, 0);
+    // A loop of the same kind inside ends the outer body early: the outer
+    // body is "a", "!FORSLIDE", "b"; the trailing "c" and "!ENDSLIDE" are
+    // then plain lines.
+    audioSlides(2);
+    EXPECT_EQ(run("!FORSLIDE\na\n!FORSLIDE\nb\n!ENDSLIDE\nc\n!ENDSLIDE\n"),
+              (Lines {"a", "b", "b", "a", "b", "b", "c"}));
 }
 
-TEST_F(Directives, ForPartVisitsEachPartAndRestrictsInnerSlideLoops)
+TEST_F(Directives, ForPartVisitsEachPartAndRestrictsInnerSlideLoopsToSlidesSharingMedia)
 {
     slides({{1, -1}, {1, -1}, {-1, 2}, {-1, 2}, {-1, 2}});
     EXPECT_EQ(run("!FORPART\npart P#P from n#n\n!ENDPART\n"), (Lines {"part 1 from 1", "part 2 from 3"}));
     EXPECT_EQ(run("!FORPART\n[P#P]\n!FORSLIDE\nn#n\n!ENDSLIDE\n!ENDPART\n"),
               (Lines {"[1]", "1", "2", "[2]", "3", "4", "5"}));
     EXPECT_FALSE(engine.PartRestrict);  // restored after each pass
-}
-
-TEST_F(Directives, SameKindNestingEndsTheOuterBodyEarly)
-{
-    audioSlides(2);
-    // Outer body: "a", "!FORSLIDE", "b"; in each outer pass the inner loop
-    // runs "b" per slide. The trailing "c" and "!ENDSLIDE" are then plain.
-    EXPECT_EQ(run("!FORSLIDE\na\n!FORSLIDE\nb\n!ENDSLIDE\nc\n!ENDSLIDE\n"),
-              (Lines {"a", "b", "b", "a", "b", "b", "c"}));
-}
-
-TEST_F(Directives, PartRestrictionKeepsSlidesSharingAudioOrVideo)
-{
+    // Restricted, a slide loop keeps the slides sharing audio or video.
     const std::string loop = "!FORSLIDE\nn#n\n!ENDSLIDE\n";
     slides({{1, -1}, {1, 2}, {-1, 2}, {3, -1}});
     engine.PartRestrict = true;
@@ -198,7 +180,7 @@ TEST_F(Directives, LoopNestingAndExpansionAreBounded)
 
 TEST_F(Directives, PageDirectivesCopyFromTheSlidePage)
 {
-    audioSlides(2);
+    audioSlides(3);
     putLecture("sld001.htm",
                "<HTML><HEAD>\n<TITLE>T#T</TITLE>\n</HEAD>\n<BODY>\n<MAP NAME=m>\n"
                "<AREA HREF=\"file://sld002.htm\">\n</MAP>\n<P>Notes:</P>\nSee www.a.org\n<b>bold</b><!-- end -->\n"
@@ -210,15 +192,11 @@ TEST_F(Directives, PageDirectivesCopyFromTheSlidePage)
     EXPECT_EQ(run("!INCLUDE\n", 1).size(), 11u);
     // Directives are skipped while inactive.
     EXPECT_EQ(run("!IFDEF NOPE\n!INCLUDE\n!ENDIF\n", 1), Lines {});
-}
-
-TEST_F(Directives, NotesFallBackToTheNotesFileOnlyForNotes)
-{
-    audioSlides(2);
+    // Without a page the notes come from the notes file, for !NOTES only.
     putLecture("img002.not", "Read http://a.org/x first\nN#N\n");
     EXPECT_EQ(run("!NOTES\n", 2), (Lines {"Read <a href=http://a.org/x>http://a.org/x</a> first", "002"}));
     EXPECT_EQ(run("!RTNOTES\n", 2), Lines {});
-    EXPECT_EQ(run("!NOTES\n", 1), Lines {});  // neither page nor notes file
+    EXPECT_EQ(run("!NOTES\n", 3), Lines {});  // neither page nor notes file
 }
 
 }  // namespace

@@ -23,14 +23,13 @@ protected:
 
     std::string randomLine()
     {
-        // Directives, condition words, tokens and pieces of markup.
-        static const std::vector<std::string> words = [] {
-            std::vector<std::string> w = {"<AREA HREF=\"file://", "\r", "\n", ""};
-            std::istringstream in("!INCLUDE !HEAD !NOTES !RTNOTES !MAP !FORSLIDE !ENDSLIDE !FORPART !ENDPART !IFDEF "
-                                  "!ELSE !ENDIF AUDIO VIDEOONLY STREAM PSEUDOSTREAM CDROM WEB FIRSTINPART LASTINPART "
-                                  "N-N N+N n#n S+S X*X P+P P-P F*M T#T N*N L*C # < > <!-- --> http:// www.");
-            for (std::string word; in >> word;)
-                w.push_back(word);
+        // Directives, condition words, tokens and pieces of markup ("" first).
+        static const Strings words = [] {
+            Strings w
+                = Tav_Split("!INCLUDE !HEAD !NOTES !RTNOTES !MAP !FORSLIDE !ENDSLIDE !FORPART !ENDPART !IFDEF !ELSE "
+                            "!ENDIF AUDIO VIDEOONLY STREAM PSEUDOSTREAM CDROM WEB FIRSTINPART LASTINPART N-N N+N "
+                            "n#n S+S X*X P+P P-P F*M T#T N*N L*C # < > <!-- --> http:// www.");
+            w.insert(w.end(), {"<AREA HREF=\"file://", "\r", "\n"});
             return w;
         }();
         std::string line;
@@ -92,9 +91,9 @@ TEST_F(Fuzz, RandomEventsFilesAndPublishedDirectories)
                 events += "&&slide&&" + garbage(12) + (rng() % 2 ? "sld00" + std::to_string(i) + ".htm" : "");
             events += "\r\n";
         }
-        testing_support::writeFile(lecture.file("talk1.rat"), events);
-        testing_support::writeFile(lecture.file("n001.htm"),
-                                   "x Slide Index\n" + randomText(10) + "\nsld" + garbage(5) + "\n x /SELECT\n");
+        writeFile(lecture.file("talk1.rat"), events);
+        writeFile(lecture.file("n001.htm"),
+                  "x Slide Index\n" + randomText(10) + "\nsld" + garbage(5) + "\n x /SELECT\n");
         std::filesystem::remove(lecture.file("talk1.txt"));
         std::string name, err;
         ConvertPublishedLecture(lecture.dir(), "talk", name, err);

@@ -12,7 +12,7 @@ protected:
         putLecture("page.htm", content);
         std::ostringstream out;
         last = engine.CopySection(start, end, lecture.file("page.htm"), out, 1, true, false, false, keep);
-        return testing_support::splitCrLf(out.str());
+        return splitCrLf(out.str());
     }
     void SetUp() override
     {
@@ -32,7 +32,7 @@ TEST_F(SectionCopy, WithoutKeepMarkersTheMarkerLineIsEmptyAndTheEndLineCut)
     EXPECT_EQ(copy("END first\n", "", "END", false), Lines {""});
 }
 
-TEST_F(SectionCopy, HeadAndNotesOnOneLineOfTheLecturePageEndThere)
+TEST_F(SectionCopy, KeepMarkersHeadAndNotesWholeFilesAndMissingFiles)
 {
     audioSlides(2);
     putLecture("sld001.htm",
@@ -45,19 +45,13 @@ TEST_F(SectionCopy, HeadAndNotesOnOneLineOfTheLecturePageEndThere)
               (Lines {"<head>", "<TITLE>One</TITLE>", "</head>", "<div>", " short note ", "</div>"}));
     EXPECT_EQ(outLines("sld002.htm"),
               (Lines {"<head>", "", "<TITLE>Two</TITLE>", "", "</head>", "<div>", "", "long note", "", "</div>"}));
-}
-
-TEST_F(SectionCopy, KeepMarkersTakesFromTheStartMarkerThroughTheEndMarker)
-{
+    // With keep markers: from the start marker through the end marker.
     EXPECT_EQ(copy("xx<MAP a>y</MAP> tail\n", "<MAP", "</MAP>", true), Lines {"<MAP a>y</MAP>"});
     EXPECT_EQ(copy("  <MAP a>\n<AREA>\nzz</MAP>! after\n", "<MAP", "</MAP>", true),
               (Lines {"<MAP a>", "<AREA>", "zz</MAP>"}));
     // A marker at the very end of its line cannot end there.
     EXPECT_EQ(copy("x<M\nq<M\n", "<M", "<M", true), (Lines {"<M", "q<M"}));
-}
-
-TEST_F(SectionCopy, WholeFileEmptyMarkersAndMissingFiles)
-{
+    // The whole file, empty markers and missing files.
     EXPECT_EQ(copy("one\nN#N\n", "", "", false), (Lines {"one", "001"}));
     EXPECT_EQ(last, "001");
     EXPECT_EQ(copy("one\n", "NOPE", "", false), Lines {});

@@ -3,7 +3,6 @@
 namespace {
 using namespace pellucor;
 using namespace pellucor::style_test;
-using pellucor::testing_support::holds;
 
 class StyleDirectory : public StyleFixture { };
 
@@ -25,13 +24,13 @@ TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
     EXPECT_EQ(outLines("index.htm"), Lines {"index 1"});
     for (const char* name : {"logo.GIF", "logo.gif", "back.jpg", "Style.cfg", ".hidden", "part3.htm"})
         EXPECT_FALSE(outExists(name)) << name;
-    EXPECT_EQ(testing_support::readFile(output.file("sld002.htm")), "page 002\r\n");
+    EXPECT_EQ(readFile(output.file("sld002.htm")), "page 002\r\n");
     EXPECT_FALSE(engine.PartRestrict);
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "Destination:" + output.file("index.htm")),
               host.statuses.end());
 }
 
-TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRightAndEmptyOutputsAreRemoved)
+TEST_F(StyleDirectory, OutputNamesReplaceDigitsAndPerPartTemplatesRestrictSlideLoops)
 {
     slides(std::vector<SlideSpec>(12, SlideSpec {-1, 1}));
     putStyle("a000b000.htm", "x\n");
@@ -45,10 +44,7 @@ TEST_F(StyleDirectory, OutputNamesReplaceDigitsLeftToRightAndEmptyOutputsAreRemo
                                      {"sld011.htm", false},
                                      {"nothing.htm", false}})
         EXPECT_EQ(outExists(name), made) << name;
-}
-
-TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
-{
+    // A per-part template restricts slide loops to its part.
     slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}});
     putStyle("toc0.htm", "!FORSLIDE\nS#S\n!ENDSLIDE\n");
     ASSERT_TRUE(engine.ProcessStyleDirectory(true));
@@ -63,7 +59,7 @@ TEST_F(StyleDirectory, PerPartTemplateRestrictsSlideLoopsToItsPart)
     EXPECT_TRUE(outExists("index.htm"));
 }
 
-TEST_F(StyleDirectory, ABrokenTemplateLeavesNoFileButTheOthersArePublished)
+TEST_F(StyleDirectory, ABrokenOrMissingTemplateOrOutputLeavesNoFileButTheOthersArePublished)
 {
     audioSlides(2);
     std::string deep;
@@ -79,10 +75,7 @@ TEST_F(StyleDirectory, ABrokenTemplateLeavesNoFileButTheOthersArePublished)
     EXPECT_TRUE(outExists("good.htm"));
     // The failure ends the run; its caller shows it, once.
     EXPECT_TRUE(sink.messages.empty());
-}
-
-TEST_F(StyleDirectory, MissingTemplateOrOutputDirectoryIsReported)
-{
+    // A missing template or output directory is told.
     audioSlides(1);
     EXPECT_FALSE(engine.ProcessStyleFile(1, "gone.htm", true));
     EXPECT_TRUE(sink.saw(style.file("gone.htm") + " does not exist "));
@@ -115,7 +108,7 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
     // Not per part, not per slide.
     for (const auto& [name, bytes] : {std::pair {"logo.PNG", png}, {"font0.woff2", font}, {"data000.bin", data}})
-        EXPECT_EQ(testing_support::readFile(output.file(name)), bytes) << name;
+        EXPECT_EQ(readFile(output.file(name)), bytes) << name;
     EXPECT_FALSE(outExists("font1.woff2") || outExists("data001.bin"));
     EXPECT_EQ(outLines("index.htm"), Lines {"001"});
 

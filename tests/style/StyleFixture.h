@@ -15,14 +15,16 @@
 
 namespace pellucor::style_test {
 
+using namespace testing_support;
+
 struct SlideSpec {
     int audio = -1, video = -1;
 };
 
 class StyleFixture : public ::testing::Test {
 protected:
-    testing_support::TempDir style, lecture, output;
-    testing_support::RecordingMessageSink sink;
+    TempDir style, lecture, output;
+    RecordingMessageSink sink;
     BasicEngineHost host;
     // The lecture and settings the engine reads, and its layout.
     SlideEngine source {&host};
@@ -91,22 +93,13 @@ protected:
         TemplateLines lines(in);
         std::ostringstream out;
         lastOk = engine.ProcessTemplate(slide, source.S.LecDir + "sld" + Fmt000(slide) + ".htm", lines, out, toDisk);
-        return testing_support::splitCrLf(out.str());
+        return splitCrLf(out.str());
     }
     bool lastOk = true;
 
-    void putStyle(const std::string& name, const std::string& text)
-    {
-        testing_support::writeFile(style.file(name), text);
-    }
-    void putLecture(const std::string& name, const std::string& text)
-    {
-        testing_support::writeFile(lecture.file(name), text);
-    }
-    std::vector<std::string> outLines(const std::string& name) const
-    {
-        return testing_support::readLines(output.file(name));
-    }
+    void putStyle(const std::string& name, const std::string& text) { writeFile(style.file(name), text); }
+    void putLecture(const std::string& name, const std::string& text) { writeFile(lecture.file(name), text); }
+    std::vector<std::string> outLines(const std::string& name) const { return readLines(output.file(name)); }
     bool outExists(const std::string& name) const { return std::filesystem::exists(output.file(name)); }
 };
 

@@ -29,21 +29,6 @@ TEST_F(Tokens, SlideTokensStayInRangeAreCaseSensitiveAndSkipCommentLines)
     EXPECT_EQ(tokens("n#n N#N I#I T#T", 12), "12 012 img012.gif Title 12");
 }
 
-TEST_F(Tokens, FixedOrderReplacesLaterTokensInsideValuesOnly)
-{
-    audioSlides(2);
-    title(1) = "About N*N, slide N#N";  // N*N comes after T#T, N#N before it
-    EXPECT_EQ(tokens("T#T", 1), "About talk, slide N#N");
-    // A value holding its own token is inserted once, not expanded forever.
-    source.S.LecName = "the N*N lecture";
-    EXPECT_EQ(tokens("N*N and N*N", 1), "the N*N lecture and the N*N lecture");
-    // T#T gives "ab L*W#V": L*W comes before W#V and takes its W.
-    title(1) = "ab L";
-    EXPECT_EQ(tokens("T#T*W#V", 1), "ab C:#V");
-    // Overlapping tokens: S#S comes first and breaks S*S.
-    expectTokens({{"S*S#S", 1, "S*sld001.htm"}, {"S#S*S", 1, "sld001.htm*S"}});
-}
-
 // Applies the tokens one after another in table order, each to the line as
 // the earlier ones left it: the rule the engine must match.
 std::string referenceSubstitution(std::string line, const std::vector<std::string>& values)
@@ -79,9 +64,11 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     for (const char* piece :
          {"L*", "*W", "#", "*", "-", "+", "S", "N", "T", "W", "P", "x", " ", "<AREA ", "HREF=\"file://", "\""})
         pieces.emplace_back(piece);
-    // Values that hold tokens or halves of them.
-    title(2) = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S*";
-    source.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W";
+    // Values that hold tokens (earlier, later and their own) or halves of
+    // them: a later token in a value is replaced, an earlier one or the
+    // value's own is not, and overlapping tokens go in table order.
+    title(2) = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S* N*N n#n T#T L";
+    source.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W N*N";
     for (const auto& [token, dir, text] : {std::tuple {"S*P", &source.S.LecDir, "S*S#"},
                                            {"S*M", &source.S.MediaDir, "-"},
                                            {"S*C", &source.S.CopyDir, ""},
@@ -96,7 +83,7 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     }
 }
 
-TEST_F(Tokens, HtmlTitleAndLectureNameAreSafeInTextAndAttributes)
+TEST_F(Tokens, HtmlTitleLectureNameAndBrowserCopyAreSafeInTextAndAttributes)
 {
     audioSlides(2);
     title(1) = R"(Why "timing" <matters> & R&D &amp; &#39;x&#x2014; &bogus)";
@@ -111,10 +98,7 @@ TEST_F(Tokens, HtmlTitleAndLectureNameAreSafeInTextAndAttributes)
         tokens(R"(<h1 data-lecture="H*N">H*N</h1>)", 1),
         R"(<h1 data-lecture="x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;">x-&lt;img src=x onerror=alert(1)&gt; &quot;q&quot;</h1>)");
     EXPECT_EQ(tokens("N*N", 1), source.S.LecName);
-}
-
-TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
-{
+    // The browser copy is the slide's part's copy as an address safe in HTML.
     slides({{-1, 1}, {-1, 2}, {3, -1}});
     browserCopy(1) = "talk1.mp4";
     browserCopy(2) = R"(my "talk" #2 & 100%.webm)";
@@ -127,18 +111,7 @@ TEST_F(Tokens, BrowserCopyIsTheSlidesPartsCopyAsAnAddressSafeInHtml)
     EXPECT_EQ(tokens("[B*C]", 1), "[]");
 }
 
-TEST_F(Tokens, ReplaceAllGoesLeftToRightWithoutRescanning)
-{
-    for (auto [s, find, with, expected] :
-         {std::tuple<std::string, const char*, const char*, const char*> {"aXa XaX", "X", "XX", "aXXa XXaXX"},
-          {"aaaa", "aa", "a", "aa"},
-          {"abc", "", "x", "abc"}}) {
-        StyleEngine::ReplaceInPlace(s, find, with);
-        EXPECT_EQ(s, expected);
-    }
-}
-
-TEST_F(Tokens, AddressesDriveLettersAndSettings)
+TEST_F(Tokens, AddressesDriveLettersSettingsPartsAndMediaFiles)
 {
     audioSlides(1);
     expectTokens({{"U#U M#M", 1, "file: file:"}});
@@ -161,10 +134,7 @@ TEST_F(Tokens, AddressesDriveLettersAndSettings)
     layout.FrameWidth = 350;
     layout.PlayerWidth = 320;
     EXPECT_EQ(tokens("H#V W#V W#F W#C", 1), "240 320 350 320");
-}
-
-TEST_F(Tokens, PartsMediaFilesAndPartEndTimes)
-{
+    // Parts, media files and part end times.
     slides({{1, -1}, {2, -1}, {-1, 3}, {-1, -1}});
     mediaFile(1, false) = "/m/talk1.ra";
     mediaFile(2, false) = "/m/talk2.ra";

@@ -1,6 +1,6 @@
 // Stand-ins for the encoder component (capture and conversion) and for the
-// media opener publishing uses: media files "have video" when their name is
-// listed in videoFiles; openings, events and saves are recorded.
+// media opener lecture loading uses: media files "have video" when their
+// name is listed in videoFiles; openings and closings are counted.
 #pragma once
 
 #include <fstream>
@@ -16,9 +16,8 @@ namespace pellucor::testing_support {
 
 struct FakeEncoderLog {
     std::set<std::string> videoFiles;  // paths that report video
-    std::vector<std::string> opened, added, saved;
+    std::vector<std::string> opened;
     int closed = 0;
-    int width = 320, height = 240;
 };
 
 class FakeEncoder : public EncoderControl {
@@ -76,18 +75,12 @@ class FakeMediaFile : public MediaFileObject {
 public:
     FakeMediaFile(FakeEncoderLog* log, std::string path) : log_(log), path_(std::move(path)) { }
     bool HasVideo() override { return log_->videoFiles.count(path_) > 0; }
-    int VideoHeight() override { return HasVideo() ? log_->height : 0; }
-    int VideoWidth() override { return HasVideo() ? log_->width : 0; }
-    bool AddEvents(const std::string& ratPath, std::string&) override
-    {
-        log_->added.push_back(ratPath);
-        return true;
-    }
+    int VideoHeight() override { return HasVideo() ? 240 : 0; }
+    int VideoWidth() override { return HasVideo() ? 320 : 0; }
+    bool AddEvents(const std::string&, std::string&) override { return true; }
     bool Save(const std::string& outPath, std::string&) override
     {
-        log_->saved.push_back(outPath);
-        std::ofstream(outPath, std::ios::binary) << "media";
-        return true;
+        return static_cast<bool>(std::ofstream(outPath, std::ios::binary) << "media");
     }
     void Close() override { ++log_->closed; }
 

@@ -8,29 +8,23 @@
 
 #include <QApplication>
 
-#include <memory>
+#include "QtCoreTestApp.h"
 
 namespace pellucor::testing_support {
 
-class QtAppEnvironment : public ::testing::Environment {
+class QtAppEnvironment : public AppEnvironment<QApplication> {
 public:
     explicit QtAppEnvironment(bool onX = false) : onX_(onX) { }
-    void SetUp() override
+
+private:
+    void beforeStart() override
     {
         if (onX_ && !qEnvironmentVariableIsEmpty("DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "xcb");
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = std::make_unique<QApplication>(argc_, argv_);
     }
-    void TearDown() override { app_.reset(); }
-
-private:
     bool onX_;
-    int argc_ = 1;
-    char name_[16] = "pellucor-tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
 };
 
 // The child widget of that object name; a test failure when there is none.

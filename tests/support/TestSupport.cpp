@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -14,16 +14,10 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir()
 {
-    std::random_device rd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = fs::temp_directory_path() / ("pellucor-test-" + std::to_string(rd()));
-        std::error_code ec;
-        if (fs::create_directory(candidate, ec)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary directory");
+    std::string name = (fs::temp_directory_path() / "pellucor-test-XXXXXX").string();
+    if (!::mkdtemp(name.data()))
+        throw std::runtime_error("cannot create a temporary directory");
+    path_ = name;
 }
 
 TempDir::~TempDir()

@@ -4,11 +4,12 @@
 // there after the platform closed and opened it again, reports the lecture
 // completed once every part was played, commits and finishes.
 "use strict";
-const assert = require("assert");
-const fs = require("fs");
-const os = require("os");
-const path = require("path");
-const { execFileSync } = require("child_process");
+const assert = require("node:assert");
+const { test, before, after } = require("node:test");
+const fs = require("node:fs");
+const os = require("node:os");
+const path = require("node:path");
+const { execFileSync } = require("node:child_process");
 const { launch, serve, required } = require("./browser");
 
 const packages = required("PELLUCOR_PACKAGES");  // holds lecture-scorm12.zip, lecture-scorm2004.zip
@@ -119,31 +120,22 @@ async function run(browser, url, kind) {
   await page.close();
 }
 
-(async () => {
-  const browser = await launch();
-  let passed = 0;
-  try {
-    for (const [kind, zip] of [["1.2", "lecture-scorm12.zip"], ["2004", "lecture-scorm2004.zip"]]) {
-      const work = fs.mkdtempSync(path.join(os.tmpdir(), "pellucor-scorm-"));
-      execFileSync("python3", ["-m", "zipfile", "-e", path.join(packages, zip), path.join(work, "pkg")]);
-      fs.copyFileSync(path.join(__dirname, "platform.htm"), path.join(work, "platform.htm"));
-      for (const runtime of ["scorm12.js", "scorm2004.js"]) {
-        fs.copyFileSync(path.join(required("PELLUCOR_NODE_MODULES"), "scorm-again", "dist", runtime), path.join(work, runtime));
-      }
-      const host = await serve(work);
-      try {
-        await run(browser, host.base, kind);
-        passed++;
-      } finally {
-        await host.close();
-        fs.rmSync(work, { recursive: true, force: true });
-      }
+let browser;
+before(async () => { browser = await launch(); });
+after(() => browser.close());
+
+for (const [kind, zip] of [["1.2", "lecture-scorm12.zip"], ["2004", "lecture-scorm2004.zip"]]) {
+  test(`the SCORM ${kind} package in the stand-in platform`, async () => {
+    const work = fs.mkdtempSync(path.join(os.tmpdir(), "pellucor-scorm-"));
+    execFileSync("python3", ["-m", "zipfile", "-e", path.join(packages, zip), path.join(work, "pkg")]);
+    fs.copyFileSync(path.join(__dirname, "platform.htm"), path.join(work, "platform.htm"));
+    for (const runtime of ["scorm12.js", "scorm2004.js"]) {
+      fs.copyFileSync(path.join(required("PELLUCOR_NODE_MODULES"), "scorm-again", "dist", runtime), path.join(work, runtime));
     }
-    console.log(`scorm packages: ${passed} passed, 0 failed`);
-  } finally {
-    await browser.close();
-  }
-})().catch((e) => {
-  console.error(e);
-  process.exit(1);
-});
+    const host = await serve(work);
+    await run(browser, host.base, kind).finally(async () => {
+      await host.close();
+      fs.rmSync(work, { recursive: true, force: true });
+    });
+  });
+}
