@@ -3,11 +3,11 @@
 // ends LibreOffice at once.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <unistd.h>
 
 #include "AppFixture.h"
+#include "ProcessTable.h"
 #include "QtCoreTestApp.h"
 #include "TickWatch.h"
 #include "app/MainWindow.h"
@@ -16,8 +16,6 @@
 
 namespace pellucor {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 PELLUCOR_QT_CORE_TEST_APP();
@@ -25,15 +23,8 @@ PELLUCOR_QT_CORE_TEST_APP();
 // Processes whose parent is this test (LibreOffice's launcher would be one).
 int childProcesses()
 {
-    int n = 0;
-    const std::string me = std::to_string(getpid());
-    for (const auto& e : fs::directory_iterator("/proc")) {
-        std::ifstream stat(e.path() / "stat");
-        std::string pid, comm, state, ppid;
-        if (stat >> pid >> comm >> state >> ppid && ppid == me)
-            ++n;
-    }
-    return n;
+    const auto all = testing_support::processes();
+    return static_cast<int>(std::count_if(all.begin(), all.end(), [](const auto& p) { return p.ppid == getpid(); }));
 }
 
 class SlideImportOffThread : public AppFixture {

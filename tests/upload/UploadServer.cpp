@@ -12,11 +12,10 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <set>
 #include <sstream>
 
 #include "PellucorProcess.h"
+#include "ProcessTable.h"
 
 namespace pellucor {
 
@@ -40,39 +39,6 @@ bool accepts(int port)
     const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
     ::close(fd);
     return ok;
-}
-
-// Every process of the session sid, and everything they started.
-std::set<pid_t> processesOf(pid_t sid)
-{
-    std::map<pid_t, pid_t> parent;
-    std::set<pid_t> found;
-    for (const auto& e : fs::directory_iterator("/proc")) {
-        const std::string name = e.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream in(e.path() / "stat");
-        std::string stat;
-        std::getline(in, stat);
-        const size_t close = stat.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        std::istringstream rest(stat.substr(close + 2));
-        char state;
-        pid_t ppid, pgrp, session;
-        rest >> state >> ppid >> pgrp >> session;
-        const pid_t pid = std::stoi(name);
-        parent[pid] = ppid;
-        if (session == sid)
-            found.insert(pid);
-    }
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const auto& [pid, ppid] : parent)
-            if (found.count(ppid) && found.insert(pid).second)
-                grew = true;
-    }
-    return found;
 }
 
 const char* scriptOf(ServerKind kind)
@@ -132,8 +98,8 @@ void UploadServer::Kill()
 {
     if (!process_ || process_->state() == QProcess::NotRunning)
         return;
-    for (pid_t pid : processesOf(static_cast<pid_t>(process_->processId())))
-        ::kill(pid, SIGKILL);
+    for (long pid : processTreeOfSession(process_->processId()))
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
     process_->waitForFinished(5000);
 }
 

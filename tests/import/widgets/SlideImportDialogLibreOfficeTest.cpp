@@ -20,6 +20,7 @@
 #include <set>
 #include <unistd.h>
 
+#include "ProcessTable.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "TickWatch.h"
@@ -36,31 +37,6 @@ using namespace testing_support;
 namespace {
 
 PELLUCOR_QT_X_TEST_APP();
-
-struct ProcessStat {
-    long ppid = 0, group = 0;
-    char state = 0;
-    std::string name;
-};
-
-// Every process, from /proc/PID/stat: "pid (comm) state ppid pgrp ..."; comm may hold blanks.
-std::vector<ProcessStat> processes()
-{
-    std::vector<ProcessStat> all;
-    for (const auto& e : fs::directory_iterator("/proc")) {
-        std::ifstream in(e.path() / "stat");
-        std::string line;
-        const auto open = std::getline(in, line) ? line.find('(') : std::string::npos;
-        const auto close = line.rfind(')');
-        ProcessStat p;
-        if (open == std::string::npos || close == std::string::npos || open > close
-            || std::sscanf(line.c_str() + close + 1, " %c %ld %ld", &p.state, &p.ppid, &p.group) != 3)
-            continue;
-        p.name = line.substr(open + 1, close - open - 1);
-        all.push_back(p);
-    }
-    return all;
-}
 
 // The process groups of this test's children: LibreOffice runs in a group
 // of its own, which holds every process it starts.
