@@ -13,9 +13,9 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 
 #include "MediaTools.h"
+#include "ProcessTable.h"
 #include "PublishRun.h"
 
 namespace pellucor {
@@ -37,10 +37,8 @@ public:
 // The state letter of a process ('T' once it has stopped itself).
 char processState(qint64 pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
+    testing_support::ProcessStat p;
+    return testing_support::readProcess("/proc/" + std::to_string(pid), p) ? p.state : '?';
 }
 
 class SignalAtStep : public PublishTransaction, public ::testing::WithParamInterface<const char*> { };

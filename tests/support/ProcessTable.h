@@ -17,25 +17,31 @@ struct ProcessStat {
     std::string name;
 };
 
-// Every process, from /proc/PID/stat: "pid (comm) state ppid pgrp session
-// ..."; comm may hold blanks and parentheses.
+// One process from /proc/PID/stat: "pid (comm) state ppid pgrp session
+// ..."; comm may hold blanks and parentheses. False when no such process runs.
+inline bool readProcess(const std::filesystem::path& procDir, ProcessStat& p)
+{
+    std::ifstream in(procDir / "stat");
+    std::string line;
+    const auto open = std::getline(in, line) ? line.find('(') : std::string::npos;
+    const auto close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || open > close
+        || std::sscanf(line.c_str(), "%ld", &p.pid) != 1
+        || std::sscanf(line.c_str() + close + 1, " %c %ld %ld %ld", &p.state, &p.ppid, &p.group, &p.session) != 4)
+        return false;
+    p.name = line.substr(open + 1, close - open - 1);
+    return true;
+}
+
+// Every process.
 inline std::vector<ProcessStat> processes()
 {
     std::vector<ProcessStat> all;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator("/proc", ec)) {
-        std::ifstream in(e.path() / "stat");
-        std::string line;
-        const auto open = std::getline(in, line) ? line.find('(') : std::string::npos;
-        const auto close = line.rfind(')');
-        ProcessStat p;
-        if (open == std::string::npos || close == std::string::npos || open > close
-            || std::sscanf(line.c_str(), "%ld", &p.pid) != 1
-            || std::sscanf(line.c_str() + close + 1, " %c %ld %ld %ld", &p.state, &p.ppid, &p.group, &p.session) != 4)
-            continue;
-        p.name = line.substr(open + 1, close - open - 1);
-        all.push_back(p);
-    }
+    ProcessStat p;
+    for (const auto& e : std::filesystem::directory_iterator("/proc", ec))
+        if (readProcess(e.path(), p))
+            all.push_back(p);
     return all;
 }
 
