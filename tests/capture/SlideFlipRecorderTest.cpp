@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 #include "FakeEncoder.h"
 #include "FakePlayer.h"
 #include "TestSupport.h"
@@ -59,66 +62,84 @@ protected:
     Strings events() { return readLines(setup.txtFile); }
 };
 
-TEST_F(SlideFlipRecorderTest, TenMinuteOffsetAndSeventySecondsGiveTheOffsetTimes)
+// Keys, each pressed some seconds after the one before ("0D 70D 30E":
+// D and U for Page Down and Up, E for Esc, + = - as typed), from a starting
+// slide and time: the events file written and where the next part starts.
+struct Script {
+    const char* name;
+    SlideFlipRecorder::Mode mode;
+    const char *file, *slide, *start, *keys, *events, *nextSlide, *nextStart;
+};
+
+void PrintTo(const Script& s, std::ostream* os) { *os << s.name; }
+
+constexpr auto kFull = SlideFlipRecorder::FullScreen;
+const Script kScripts[] = {
+    // The first key starts the timing on slide 1.
+    {"TenMinuteOffset", kFull, "rawmedia.txt", "1", "00:10:00", "0D 70D 30E",
+     "u 00:10:00 00:11:10 URL\\sld001.htm\r\nu 00:11:10 00:11:40 URL\\sld002.htm\r\n", "3", "00:11:40"},
+    // Back at slide 1 records slide 1 and stays; before the timing nothing is written.
+    {"BackNeverBelowOne", SlideFlipRecorder::Windowed, "rawmedia.txt", "1", "00:00:00", "0U 0+ 5U 4= 6-",
+     "u 00:00:00 00:00:05 URL\\sld001.htm\r\nu 00:00:05 00:00:09 URL\\sld001.htm\r\n"
+     "u 00:00:09 00:00:15 URL\\sld002.htm\r\n",
+     "1", "00:00:00"},
+    {"ImagesFileInCapitalsInTicks", kFull, "IMAGES.TXT", "1", "00:01:00", "0+ 5+ 7E",
+     "# CS=00:01:05 DT=300\r\n300 img001.gif\r\n# CS=00:01:12 DT=420\r\n420 img002.gif\r\n", "3", "00:01:12"},
+    // No picture for slide 4: the recording ends; the last key is too late.
+    {"RunningOutOfSlidesStops", kFull, "rawmedia.txt", "1", "00:00:00", "2+ 2+ 2+ 2+ 2+",
+     "u 00:00:00 00:00:02 URL\\sld001.htm\r\nu 00:00:02 00:00:04 URL\\sld002.htm\r\n"
+     "u 00:00:04 00:00:06 URL\\sld003.htm\r\n",
+     "4", "00:00:06"},
+    {"EscBeforeTheStartEmptiesTheStartTime", kFull, "rawmedia.txt", "2", "00:05:00", "0E", "", "2", ""},
+};
+
+class SlideFlipRecorderScript : public SlideFlipRecorderTest, public ::testing::WithParamInterface<Script> { };
+
+TEST_P(SlideFlipRecorderScript, WritesTheEventsAndCarriesOn)
 {
-    setup.txtStartTime = "00:10:00";
+    const Script& c = GetParam();
+    setup.txtFile = dir.file(c.file);
+    setup.txtSlideNum = c.slide;
+    setup.txtStartTime = c.start;
+    loaded(c.mode);
+    const std::map<char, int> keys {{'D', Qt::Key_PageDown}, {'U', Qt::Key_PageUp}, {'E', Qt::Key_Escape},
+                                    {'+', Qt::Key_Plus},     {'=', Qt::Key_Equal},  {'-', Qt::Key_Minus}};
+    std::istringstream script(c.keys);
+    int seconds = 0;
+    for (char key = 0; script >> seconds >> key;)
+        press(seconds, keys.at(key));
+    EXPECT_EQ(readFile(setup.txtFile), c.events);
+    EXPECT_EQ(setup.txtSlideNum, c.nextSlide);
+    EXPECT_EQ(setup.txtStartTime, c.nextStart);
+    EXPECT_EQ(closes, rec->Stopped() ? 1 : 0);
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, SlideFlipRecorderScript, ::testing::ValuesIn(kScripts));
+
+TEST_F(SlideFlipRecorderTest, FullScreenShowsOnlyTheSlideOnceTimingAndWindowedSaysWhichSlide)
+{
     SlideFlipRecorder& r = loaded();
     EXPECT_EQ(r.Status(), "Page-Down to Start ESC to Exit");
     EXPECT_FALSE(r.ButtonsVisible());
     EXPECT_TRUE(r.TinyVisible());
     EXPECT_EQ(r.ImageName(), "img001.gif");
-
     press(0, Qt::Key_PageDown);  // timing starts; slide 1 stays
     EXPECT_TRUE(r.TimingStarted());
     EXPECT_EQ(r.SlideNum(), 1);
     EXPECT_FALSE(r.StatusVisible());
     EXPECT_TRUE(r.SlideVisible());
     EXPECT_TRUE(events().empty());
-    press(70, Qt::Key_PageDown);
-    EXPECT_EQ(events(), Strings {"u 00:10:00 00:11:10 URL\\sld001.htm"});
-    EXPECT_EQ(r.SlideNum(), 2);
+    press(1, Qt::Key_PageDown);
     EXPECT_EQ(r.ImageName(), "img002.gif");
-    press(30, Qt::Key_Escape);
-    EXPECT_EQ(events(), (Strings {"u 00:10:00 00:11:10 URL\\sld001.htm", "u 00:11:10 00:11:40 URL\\sld002.htm"}));
-    // The next part continues with the next slide, from the last time.
-    EXPECT_EQ(setup.txtSlideNum, "3");
-    EXPECT_EQ(setup.txtStartTime, "00:11:40");
-    EXPECT_EQ(closes, 1);
-    EXPECT_TRUE(sink.messages.empty());
-}
 
-TEST_F(SlideFlipRecorderTest, PageUpRecordsTheSlideLeftAndNeverGoesBelowOne)
-{
-    SlideFlipRecorder& r = loaded(SlideFlipRecorder::Windowed);
-    EXPECT_EQ(r.Status(), "Plus or Page-Down to Start");
-    press(0, Qt::Key_PageUp);  // before timing: nothing written
-    EXPECT_EQ(r.SlideNum(), 1);
-    EXPECT_TRUE(events().empty());
+    SlideFlipRecorder& w = loaded(SlideFlipRecorder::Windowed);
+    EXPECT_EQ(w.Status(), "Plus or Page-Down to Start");
     press(0, Qt::Key_Plus);
-    EXPECT_EQ(r.Status(), "Viewing Slide 001");
-    press(5, Qt::Key_PageUp);  // at slide 1: records slide 1, stays there
-    EXPECT_EQ(r.SlideNum(), 1);
-    press(4, Qt::Key_Equal);
-    press(6, Qt::Key_Minus);  // back from slide 2 to slide 1
-    EXPECT_EQ(r.SlideNum(), 1);
-    EXPECT_EQ(r.Status(), "Viewing Slide 001");
-    EXPECT_EQ(events(),
-              (Strings {"u 00:00:00 00:00:05 URL\\sld001.htm", "u 00:00:05 00:00:09 URL\\sld001.htm",
-                        "u 00:00:09 00:00:15 URL\\sld002.htm"}));
-    EXPECT_FALSE(r.Form_KeyDown(Qt::Key_A));
-}
-
-TEST_F(SlideFlipRecorderTest, EscBeforeTheStartWritesNothingAndEmptiesTheStartTime)
-{
-    setup.txtSlideNum = "2";
-    setup.txtStartTime = "00:05:00";
+    EXPECT_EQ(w.Status(), "Viewing Slide 001");
+    EXPECT_FALSE(w.Form_KeyDown(Qt::Key_A));
+    setup.txtStartTime = "";  // as Esc before the start leaves it: the beginning
     loaded();
-    press(0, Qt::Key_Escape);
-    EXPECT_TRUE(events().empty());
-    EXPECT_EQ(setup.txtSlideNum, "2");
-    EXPECT_EQ(setup.txtStartTime, "");
-    EXPECT_EQ(closes, 1);
-    loaded();  // the next load reads the empty start time as the beginning
     EXPECT_EQ(setup.txtStartTime, "00:00:00");
 }
 
@@ -147,17 +168,6 @@ TEST_F(SlideFlipRecorderTest, DelayOfFiveCountsDownASecondAtATime)
     EXPECT_EQ(events(), Strings {"u 00:00:00 00:00:10 URL\\sld001.htm"});
 }
 
-TEST_F(SlideFlipRecorderTest, ImagesFileInCapitalsGetsDurationsInTicks)
-{
-    setup.txtFile = dir.file("IMAGES.TXT");
-    setup.txtStartTime = "00:01:00";
-    loaded();
-    press(0, Qt::Key_Plus);
-    press(5, Qt::Key_Plus);
-    press(7, Qt::Key_Escape);
-    EXPECT_EQ(events(), (Strings {"# CS=00:01:05 DT=300", "300 img001.gif", "# CS=00:01:12 DT=420", "420 img002.gif"}));
-}
-
 TEST_F(SlideFlipRecorderTest, LoadFailsClosedOnAnUnwritableFileOrAMissingSlide)
 {
     setup.txtFile = dir.file("no/such/dir/rawmedia.txt");
@@ -174,19 +184,6 @@ TEST_F(SlideFlipRecorderTest, LoadFailsClosedOnAnUnwritableFileOrAMissingSlide)
     setup.txtStartTime = "00:00:00";
     setup.chkNone = true;  // No Slides needs no picture
     EXPECT_TRUE(open().Form_Load());
-}
-
-TEST_F(SlideFlipRecorderTest, RunningOutOfSlidesEndsTheRecording)
-{
-    SlideFlipRecorder& r = loaded();
-    for (int i = 0; i < 4; ++i)
-        press(2, Qt::Key_Plus);
-    EXPECT_TRUE(r.Stopped());
-    EXPECT_EQ(events().size(), 3u);  // slides 1 to 3; no picture for slide 4
-    EXPECT_EQ(setup.txtSlideNum, "4");
-    EXPECT_TRUE(sink.messages.empty());
-    press(2, Qt::Key_Plus);  // nothing more after the stop
-    EXPECT_EQ(events().size(), 3u);
 }
 
 TEST_F(SlideFlipRecorderTest, TheEncoderStartsAtTheFirstPressStopsAtEscAndAFailedStartIsTriedAgainAfterTheDelay)

@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "FakePresentationApp.h"
-#include "RecordingStatusForm.h"
 #include "TestSupport.h"
 #include "core/StatusColours.h"
+#include "import/SlideExportStatus.h"
 #include "import/SlideExporter.h"
 #include "import/SlideImportModel.h"
 
@@ -15,6 +15,19 @@ using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
+
+// A status form that records everything a slide export shows on it.
+struct RecordingStatusForm : SlideExportStatus {
+    std::vector<std::pair<std::string, uint32_t>> statuses;
+    std::vector<std::string> files, titles, previews;
+    std::vector<std::pair<int, int>> progress;
+
+    void SetStatus(const std::string& caption, uint32_t colour) override { statuses.emplace_back(caption, colour); }
+    void SetFile(const std::string& file) override { files.push_back(file); }
+    void SetTitle(const std::string& title) override { titles.push_back(title); }
+    void SetPreview(const std::string& file) override { previews.push_back(file); }
+    void SetProgress(int done, int total) override { progress.emplace_back(done, total); }
+};
 
 class PptModule : public ::testing::Test {
 protected:
@@ -43,11 +56,21 @@ protected:
     }
 };
 
-TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactlyAndNoSlidesTheHeadersOnly)
+TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactlyShowsEachSlideAndNoSlidesTheHeadersOnly)
 {
     addDeck("/p/talk.pptx", {"Welcome", "Why \"timing\" matters", std::nullopt, ""});
     ASSERT_EQ(ppt.PptOpenPresentation("/p/talk.pptx"), 4);
-    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 320, 240, &form));
+    ASSERT_TRUE(ppt.PptExportSlides(dir.path().string(), 320, 240, &form));  // separator added
+    const std::string d = dir.dir();
+    const std::vector<std::pair<std::string, uint32_t>> statuses = {
+        {"Deleting graphics files from " + d, kColourYellow}, {"Processing Slide 1/4  to " + d, kColourYellow},
+        {"Processing Slide 2/4  to " + d, kColourYellow},     {"Processing Slide 3/4  to " + d, kColourYellow},
+        {"Processing Slide 4/4  to " + d, kColourYellow},     {"Slide processing complete - 4 slides", kColourGreen}};
+    EXPECT_EQ(form.statuses, statuses);
+    EXPECT_EQ(form.files, (Strings {d + "img001.gif", d + "img002.gif", d + "img003.gif", d + "img004.gif"}));
+    EXPECT_EQ(form.previews, form.files);
+    EXPECT_EQ(form.titles, (Strings {"Welcome", "Why \"timing\" matters", "Slide 3", "Slide 4"}));
+    EXPECT_EQ(form.progress, (std::vector<std::pair<int, int>> {{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
 
     EXPECT_EQ(readFile(dir.file("titles.txt")),
               "# Title information extraced by Pellucor from PowerPoint\r\n"
@@ -78,25 +101,7 @@ TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactlyAndNoSlidesTheHeadersOn
     EXPECT_EQ(form.statuses.back().first, "Slide processing complete - 0 slides");
 }
 
-TEST_F(PptModule, StatusTextsColoursAndPreviewFollowEachSlide)
-{
-    addDeck("/p/a.odp", {"One", "Two"});
-    ASSERT_EQ(ppt.PptOpenPresentation("/p/a.odp"), 2);
-    ASSERT_TRUE(ppt.PptExportSlides(dir.path().string(), 640, 480, &form));  // separator added
-    const std::string d = dir.dir();
-    const std::vector<std::pair<std::string, uint32_t>> expected
-        = {{"Deleting graphics files from " + d, kColourYellow},
-           {"Processing Slide 1/2  to " + d, kColourYellow},
-           {"Processing Slide 2/2  to " + d, kColourYellow},
-           {"Slide processing complete - 2 slides", kColourGreen}};
-    EXPECT_EQ(form.statuses, expected);
-    EXPECT_EQ(form.files, (Strings {d + "img001.gif", d + "img002.gif"}));
-    EXPECT_EQ(form.previews, form.files);
-    EXPECT_EQ(form.titles, (Strings {"One", "Two"}));
-    EXPECT_EQ(form.progress, (std::vector<std::pair<int, int>> {{1, 2}, {2, 2}}));
-}
-
-TEST_F(PptModule, SecondExportWithFewerSlidesOrNoSharpCopiesLeavesNoStaleImagesButKeepsOtherFiles)
+TEST_F(PptModule, AnotherExportLeavesNoStaleImagesButKeepsOtherFilesAndTheTableGrowsPastAHundred)
 {
     addDeck("/p/long.pptx", {"a", "b", "c", "d"});
     addDeck("/p/short.pptx", {"x", "y"});
@@ -116,6 +121,20 @@ TEST_F(PptModule, SecondExportWithFewerSlidesOrNoSharpCopiesLeavesNoStaleImagesB
     EXPECT_EQ(images(), (Strings {"img001.gif", "img002.gif", "img1000.gif", "logo.gif"}));
     EXPECT_EQ(readLines(dir.file("titles.txt")).size(), 4u);
     EXPECT_TRUE(sink.questions.empty());
+
+    // Multi-line titles stay on one line; the table grows past a hundred.
+    std::vector<std::optional<std::string>> titles(250, std::nullopt);
+    titles[0] = "First line\rsecond\vthird\r\n";
+    titles[249] = "Last";
+    addDeck("/p/big.pptx", titles);
+    ASSERT_EQ(ppt.PptOpenPresentation("/p/big.pptx"), 250);
+    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 32, 24, nullptr));
+    const auto lines = readLines(dir.file("titles.txt"));
+    ASSERT_EQ(lines.size(), 252u);
+    EXPECT_EQ(lines[2], "\"img001.gif\" \"First line second third \"");
+    EXPECT_EQ(lines[251], "\"img250.gif\" \"Last\"");
+    EXPECT_EQ(ppt.PptSlideTitle(250), "Last");
+    EXPECT_EQ(ppt.PptSlideTitle(150), "Slide 150");
 }
 
 TEST_F(PptModule, TheApplicationIsStartedOnceOpensEachPathOnceQuitsOnCloseAndFailuresAreReported)
@@ -181,37 +200,19 @@ TEST_F(PptModule, AnUnwritableDirectoryOrAFailedSlideExportIsReportedNotComplete
     EXPECT_EQ(sink.messages.back(), "Error - Unable to write to " + dir.dir() + "img003.webp disk full");
 }
 
-TEST_F(PptModule, MultiLineTitlesStayOnOneLineAndTheTableGrowsPastAHundred)
-{
-    std::vector<std::optional<std::string>> titles(250, std::nullopt);
-    titles[0] = "First line\rsecond\vthird\r\n";
-    titles[249] = "Last";
-    addDeck("/p/big.pptx", titles);
-    ASSERT_EQ(ppt.PptOpenPresentation("/p/big.pptx"), 250);
-    ASSERT_TRUE(ppt.PptExportSlides(dir.dir(), 32, 24, nullptr));
-    const auto lines = readLines(dir.file("titles.txt"));
-    ASSERT_EQ(lines.size(), 252u);
-    EXPECT_EQ(lines[2], "\"img001.gif\" \"First line second third \"");
-    EXPECT_EQ(lines[251], "\"img250.gif\" \"Last\"");
-    EXPECT_EQ(ppt.PptSlideTitle(250), "Last");
-    EXPECT_EQ(ppt.PptSlideTitle(150), "Slide 150");
-}
-
 TEST(SlideImportSizes, FourByThreeFirstAndAnUnknownChoiceIsTheDefault)
 {
-    // Names and quoting of the written files are checked by the exports above.
     EXPECT_EQ(PptImageFile("/s/", 1000), "/s/img1000.gif");
-    EXPECT_EQ(SlideImportModel::SizeList(),
-              (QStringList {"320x240", "400x300", "640x480", "800x600", "1024x768", "960x540", "1280x720"}));
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(QString("%1x%2").arg(SlideImportModel::ImportWidth(i)).arg(SlideImportModel::ImportHeight(i)),
-                  SlideImportModel::SizeList()[i]);
-    EXPECT_EQ(SlideImportModel::ImportWidth(-1), 640);
-    EXPECT_EQ(SlideImportModel::ImportHeight(-1), 480);
-    EXPECT_EQ(SlideImportModel::ImportWidth(7), 640);
+    QStringList sizes;
+    for (int i = -1; i <= 7; ++i)
+        sizes << QString("%1x%2").arg(SlideImportModel::ImportWidth(i)).arg(SlideImportModel::ImportHeight(i));
+    EXPECT_EQ(sizes,
+              (QStringList {"640x480", "320x240", "400x300", "640x480", "800x600", "1024x768", "960x540", "1280x720",
+                            "640x480"}));
+    EXPECT_EQ(SlideImportModel::SizeList(), sizes.mid(1, 7));
 }
 
-TEST_F(PptModule, ImportDialogExportsClosesAndSaysAllDoneOrWhyNot)
+TEST_F(PptModule, ImportDialogExportsAtTheChosenSizeClosesAndSaysAllDoneOrWhyNot)
 {
     addDeck("/p/a.pptx", {"a", "b"});
     addDeck("/p/empty.pptx", {});
@@ -232,14 +233,8 @@ TEST_F(PptModule, ImportDialogExportsClosesAndSaysAllDoneOrWhyNot)
     model.cmdImport_Click();
     EXPECT_EQ(model.lblStatus, "All Done.");
     EXPECT_EQ(model.lblStatusBackColor, kColourGreen);
-    EXPECT_EQ(model.lblTitle, "b");
-    EXPECT_EQ(model.imgPreview.toStdString(), dir.dir() + "img002.gif");
     EXPECT_EQ(readFile(dir.file("img001.gif")), "slide 1 400x300");
     EXPECT_FALSE(ppt.IsOpen());
-    bool closed = false;
-    QObject::connect(&model, &SlideImportModel::closeRequested, [&] { closed = true; });
-    model.cmdDone_Click();
-    EXPECT_TRUE(closed);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ QByteArray odf(const std::string& pages)
 
 using Titles = SlideTitleList;
 
-TEST(OdfTitles, FirstShapeOfEachPageInOrder)
+TEST(OdfTitles, FirstShapeOfEachPageInOrderWithItsWhiteSpaceRulesAndBrokenXml)
 {
     const Titles titles = OdfSlideTitles(odf(
         // frame with a text box; the second shape is ignored
@@ -47,15 +47,13 @@ TEST(OdfTitles, FirstShapeOfEachPageInOrder)
     EXPECT_EQ(
         titles,
         (Titles {"The \"first\" one", std::nullopt, std::nullopt, "Line one\ritem\vmore", std::nullopt, std::nullopt}));
-}
 
-TEST(OdfTitles, WhiteSpaceRulesEscapesAndBrokenXml)
-{
-    const Titles titles = OdfSlideTitles(
+    // White space rules, escapes and comments.
+    const Titles spaced = OdfSlideTitles(
         odf("<draw:page><draw:frame><draw:text-box><text:p>\n   Two  words\n  and<text:s text:c=\"3\"/>gap<text:tab/>"
             "&amp; &lt;b&gt;<office:annotation><text:p>comment</text:p></office:annotation> </text:p>"
             "</draw:text-box></draw:frame></draw:page>"));
-    EXPECT_EQ(titles, Titles {"Two words and   gap\t& <b>"});
+    EXPECT_EQ(spaced, Titles {"Two words and   gap\t& <b>"});
 
     // Broken XML keeps what was read.
     QByteArray xml = odf(
@@ -79,7 +77,7 @@ QByteArray slide(const std::string& tree)
         + tree + "</p:spTree></p:cSld></p:sld>");
 }
 
-TEST(OoxmlTitles, FirstShapeText)
+TEST(OoxmlTitles, FirstShapeTextAndTheSlidesInThePresentationsOrder)
 {
     EXPECT_EQ(
         OoxmlSlideTitle(slide(
@@ -100,10 +98,8 @@ TEST(OoxmlTitles, FirstShapeText)
             R"(<mc:Fallback><p:pic/></mc:Fallback></mc:AlternateContent>)")),
         "Wrapped");
     EXPECT_EQ(OoxmlSlideTitle(slide(R"(<p:sp><p:txBody><a:bodyPr/><a:p><a:endParaRPr/></a:p></p:txBody></p:sp>)")), "");
-}
 
-TEST(OoxmlTitles, SlideOrderFollowsThePresentationNotTheFileNames)
-{
+    // The slides in the presentation's order, not the file names'.
     const QByteArray presentation
         = R"(<p:presentation xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main"
  xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">

@@ -1,15 +1,18 @@
-// How the browser copy of a recording is made, decided on short generated
-// recordings of many kinds: what browsers play is passed on, the rest is
-// encoded once, and the preferences choose WebM and normalised sound.
+// A recording saved with its slide events: the events track, chapters
+// where the container holds them, and the browser copy, decided on short
+// generated recordings of many kinds (what browsers play is passed on, the
+// rest is encoded once, and the preferences choose WebM and normalised
+// sound). How a lecture's parts are found by their recordings is checked by
+// publishing the sample lecture (publish, app).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
+#include <filesystem>
 
 #include "MediaTools.h"
 #include "TestSupport.h"
 #include "media/BrowserCopy.h"
 #include "media/FfmpegMediaFile.h"
+#include "media/MediaEvents.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -58,10 +61,13 @@ protected:
     }
 };
 
+// What "pellucor publish" makes of H.264 and AAC in MP4, of sound-only
+// AAC and MP3, of RealMedia (also as WebM) and of normalised sound is
+// checked in its runs (app/PublishRecordingTest); here the other kinds.
 TEST_F(BrowserCopy, WhatBrowsersPlayIsPassedOnAndTheRestEncodedOnce)
 {
-    const std::string h264aac = record("a.mov", {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"});
-    EXPECT_EQ(plan(h264aac), "mp4: video copied, sound copied");
+    EXPECT_EQ(plan(record("a.mov", {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"})),
+              "mp4: video copied, sound copied");
     const std::string vp9opus = record("b.webm", {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-c:a", "libopus"});
     EXPECT_EQ(plan(vp9opus), "webm: video copied, sound copied");
     // A stream that plays is kept even where its partner must be encoded.
@@ -69,24 +75,17 @@ TEST_F(BrowserCopy, WhatBrowsersPlayIsPassedOnAndTheRestEncodedOnce)
     EXPECT_EQ(plan(h264mp3), "mp4: video copied, sound aac");
     const std::string vp8aac = record("d.mkv", {"-c:v", "libvpx", "-c:a", "aac"});
     EXPECT_EQ(plan(vp8aac), "webm: video copied, sound libopus");
-    const std::string rm = sampleDir() + "talk1.rm";
-    EXPECT_EQ(plan(rm), "mp4: video libx264, sound aac");
-    EXPECT_EQ(plan(rm, {true, false}), "webm: video libvpx-vp9, sound libopus");
     // Sound only.
-    EXPECT_EQ(plan(record("e.m4a", {"-c:a", "aac"}, false)), "m4a: no video, sound copied");
-    EXPECT_EQ(plan(record("f.mp3", {"-c:a", "libmp3lame"}, false)), "mp3: no video, sound copied");
     const std::string opus = record("g.opus", {"-c:a", "libopus"}, false);
     EXPECT_EQ(plan(opus), "m4a: no video, sound aac");
     EXPECT_EQ(plan(opus, {true, false}), "webm: no video, sound copied");
     EXPECT_EQ(plan(record("h.flac", {}, false)), "m4a: no video, sound aac");
     EXPECT_EQ(plan(record("i.wav", {}, false), {true, false}), "webm: no video, sound libopus");
-    // Normalised sound is encoded; the picture is still passed on.
-    EXPECT_EQ(plan(h264aac, {false, true}), "mp4: video copied, sound aac through " + std::string(kLoudnessFilter));
     EXPECT_EQ(plan(record("j.m4a", {"-c:a", "aac"}, false), {false, true}),
               "m4a: no video, sound aac through " + std::string(kLoudnessFilter));
 }
 
-TEST_F(BrowserCopy, APartlyCopiedRecordingKeepsItsPictureAndSoundInStep)
+TEST_F(BrowserCopy, APartlyCopiedRecordingKeepsItsPictureAndSoundInStepAndACancelledOneLeavesNothing)
 {
     const std::string source = record("d.mkv", {"-c:v", "libvpx", "-c:a", "aac"});
     std::string err;
@@ -108,34 +107,68 @@ TEST_F(BrowserCopy, APartlyCopiedRecordingKeepsItsPictureAndSoundInStep)
     EXPECT_EQ(percents.front(), 0);
     EXPECT_EQ(percents.back(), 100);
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+
+    // Cancelled under way: no file of its own is left.
+    auto rm = FfmpegMediaFile::Open(sampleDir() + "talk1.rm", err);
+    ASSERT_TRUE(rm) << err;
+    rm->onProgress = [&](int percent) {
+        if (percent >= 1)
+            rm->Cancel();
+    };
+    EXPECT_FALSE(rm->SaveBrowserCopy(dir.file("cancelled"), err));
+    EXPECT_EQ(err, "cancelled");
+    EXPECT_TRUE(rm->browserCopy.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("cancelled.mp4")));
 }
 
-TEST_F(BrowserCopy, ACancelledCopyLeavesNoFileOfItsOwn)
+TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopyAndBadInputIsRefusedWithAReason)
 {
+    TempDir t;
+    writeFile(t.file("talk1.rat"),
+              "u 00:00:00 00:00:02 &&slide&&sld001.htm\r\n"
+              "u 00:00:02 00:00:04 &&slide&&http://h/l/sld002.htm\r\n"
+              "garbage\r\n");
+    writeFile(t.file("bad.rm"), std::string(4096, 'z'));
     std::string err;
-    ASSERT_TRUE(
-        ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=20", "-f", "lavfi", "-i",
-                "sine=frequency=440:duration=20", "-c:v", "mpeg4", "-q:v", "10", "-c:a", "mp2", dir.file("long.mkv")},
-               err))
-        << err;
-    auto media = FfmpegMediaFile::Open(dir.file("long.mkv"), err);
+    EXPECT_FALSE(FfmpegMediaFile::Open(t.file("bad.rm"), err));
+    EXPECT_TRUE(holds(err, t.file("bad.rm")));
+    EXPECT_FALSE(FfmpegMediaFile::Open(t.file("missing.rm"), err));
+    auto media = FfmpegMediaFile::Open(sampleDir() + "talk1.rm", err);
     ASSERT_TRUE(media) << err;
-    std::atomic<bool> started {false};
-    media->onProgress = [&](int p) {
-        if (p >= 1)
-            started = true;
-    };
-    std::thread canceller([&] {
-        while (!started)
-            std::this_thread::yield();
-        media->Cancel();
-    });
-    const bool saved = media->SaveBrowserCopy(dir.file("copy"), err);
-    started = true;  // the canceller ends even when no progress was told
-    canceller.join();
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(media->browserCopy.empty());
-    EXPECT_FALSE(std::filesystem::exists(dir.file("copy.mp4")));
+    EXPECT_EQ(media->VideoHeight(), 120);
+    EXPECT_FALSE(media->AddEvents("/nonexistent/x.rat", err));
+    EXPECT_EQ(err, "Unable to open /nonexistent/x.rat");
+    ASSERT_TRUE(media->AddEvents(t.file("talk1.rat"), err)) << err;
+    ASSERT_EQ(media->Events().size(), 2u);
+    ASSERT_TRUE(media->Save(t.file("talk1.rm"), err)) << err;
+    media->Close();
+    media->Close();  // closing twice is harmless
+
+    auto merged = FfmpegMediaFile::Open(t.file("talk1.rm"), err);
+    ASSERT_TRUE(merged) << err;
+    EXPECT_TRUE(merged->HasVideo());
+    EXPECT_NEAR(merged->DurationSeconds(), 6.0, 0.5);
+    EXPECT_EQ(readFile(t.file("talk1.vtt")),
+              "WEBVTT\r\n\r\n"
+              "1\r\n00:00:00.000 --> 00:00:02.000\r\nsld001.htm\r\n\r\n"
+              "2\r\n00:00:02.000 --> 00:00:04.000\r\nhttp://h/l/sld002.htm\r\n\r\n");
+    // RealMedia encoded for browsers (its codecs: app/PublishRecordingTest).
+    EXPECT_NEAR(ffprobe(t.file("talk1.mp4")).duration, 6.0, 0.5);
+}
+
+TEST(MediaEvents, ChaptersWhereTheContainerHoldsThem)
+{
+    TempDir t;
+    std::vector<FfmpegMediaFile::Event> events {{0, 2, "sld001.htm"}, {2, 4.5, "sld002.htm"}};
+    std::string err;
+    ASSERT_TRUE(RemuxWithChapters(sampleDir() + "talk1.mp4", t.file("out.mp4"), events, err)) << err;
+    const Probed chaptered = ffprobe(t.file("out.mp4"));
+    ASSERT_EQ(chaptered.chapters.size(), 2u);
+    EXPECT_EQ(chaptered.chapters[1].title, "sld002.htm");
+
+    EXPECT_FALSE(RemuxWithChapters(t.file("missing.rm"), t.file("x.rm"), events, err));
+    EXPECT_FALSE(std::filesystem::exists(t.file("x.rm")));
+    EXPECT_EQ(WebVttTime(3723.5), "01:02:03.500");
 }
 
 }  // namespace
