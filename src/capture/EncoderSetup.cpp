@@ -151,7 +151,12 @@ void EncoderSetup::cmdStart_Click()
 void EncoderSetup::cmdStop_Click()
 {
     Stop_Encoding();
-    UpdateButtons();
+    // Stopping a trial recording before a lecture opens the devices again,
+    // so that Next >> goes on to the recording itself.
+    if (wizard_ && lastError_.empty() && !encoder_.IsSourceOpen())
+        cmdSetup_Click();
+    else
+        UpdateButtons();
 }
 
 void EncoderSetup::DoVideo(const std::string& path)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 
 #include "TestSupport.h"
@@ -38,7 +39,7 @@ protected:
     }
 };
 
-TEST_F(FollowedLog, EndsOnlyOnTheSecondSuccessiveAllDone)
+TEST_F(FollowedLog, EndsOnlyOnTheSecondSuccessiveAllDoneAndFailsWhenTheScriptStopsEarlyOrWritesNoLog)
 {
     LogFollower f(dir.dir(), "");
     f.scriptsRunning = [] { return true; };
@@ -50,13 +51,10 @@ TEST_F(FollowedLog, EndsOnlyOnTheSecondSuccessiveAllDone)
                  {"All Done,extra\r\n", State::Running, "process:All Done (1 seconds)"},
                  {std::nullopt, State::Done, "Process:All Done"}});
     EXPECT_EQ(colour, kColourWhite);
-}
-
-TEST_F(FollowedLog, AScriptThatStoppedEarlyOrNeverWroteItsLogFails)
-{
-    LogFollower f(dir.dir(), "");
-    f.scriptsRunning = [] { return false; };
-    expectTicks(f,
+    std::filesystem::remove(dir.file("log.log"));
+    LogFollower stopped(dir.dir(), "");
+    stopped.scriptsRunning = [] { return false; };
+    expectTicks(stopped,
                 {{std::nullopt, State::Failed, "process.bat ended without a log: " + dir.file("log.log")},
                  {"Video 5.0 Merge talk1\n", State::Failed,
                   "process.bat stopped before it finished, at: Video 5.0 Merge talk1"}});

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 #include "PublishFixture.h"
 #include "core/TavUtils.h"
@@ -71,10 +70,7 @@ TEST_F(MediaPrep, EachToolGetsItsOwnCheckedCommands)
                                + " \"$?\" > log.log; exit 1; }");
         }
         expected.insert(expected.end(), {"printf '%s\\n' 'All Done' > log.log", "exit"});
-        std::istringstream script(readFile(out + "process.bat"));
-        Strings lines;
-        for (std::string line; std::getline(script, line);)
-            lines.push_back(line);
+        const Strings lines = splitCrLf(ReplaceAll(readFile(out + "process.bat"), "\n", "\r\n"));
         EXPECT_EQ(Strings(lines.begin() + 2, lines.end()), expected);  // after the first line and the "cd"
     }
     EXPECT_TRUE(sink.saw("Storing audio in .ra files is a deprecated feature, please contact "));

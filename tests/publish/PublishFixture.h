@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "SampleCopy.h"
 #include "TestSupport.h"
 #include "core/EngineHost.h"
 #include "media/FfmpegMediaOpener.h"
@@ -23,10 +24,7 @@ protected:
     {
         lecture = root.dir() + "talk/";
         out = root.dir() + "out/";
-        std::filesystem::create_directories(lecture);
-        for (const auto& e : std::filesystem::directory_iterator(testing_support::sampleDir()))
-            if (e.is_regular_file())
-                std::filesystem::copy_file(e.path(), lecture + e.path().filename().string());
+        testing_support::copySampleInto(lecture);
         settings.LecName = "talk";
         settings.MediaDir = lecture;
         settings.LecDir = lecture;

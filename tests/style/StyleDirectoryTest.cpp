@@ -9,7 +9,12 @@ class StyleDirectory : public StyleFixture { };
 TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
 {
     slides({{1, -1}, {1, -1}, {-1, 2}});
-    putStyle("sld000.htm", "page N#N\n");
+    // Joined paths have one separator: the style directory has none, the
+    // lecture's two.
+    source.S.StyleDir = style.path().string();
+    source.S.LecDir = lecture.path().string() + "//";
+    putStyle("sld000.htm", "page N#N\n!INCLUDE\n");
+    putLecture("sld002.htm", "lecture page\n");
     putStyle("part0.htm", "part P#P\n");
     putStyle("index.htm", "index n#n\n");
     putStyle("logo.GIF", "GIF89a");
@@ -19,12 +24,12 @@ TEST_F(StyleDirectory, NamesDecidePerSlidePerPartAndSingleTemplates)
     ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
     for (const char* name : {"sld001.htm", "sld002.htm", "sld003.htm", "part1.htm", "part2.htm", "index.htm"})
         EXPECT_TRUE(outExists(name)) << name;
-    EXPECT_EQ(outLines("sld002.htm"), Lines {"page 002"});
+    EXPECT_EQ(outLines("sld002.htm"), (Lines {"page 002", "lecture page"}));
     EXPECT_EQ(outLines("part2.htm"), Lines {"part 2"});
     EXPECT_EQ(outLines("index.htm"), Lines {"index 1"});
     for (const char* name : {"logo.GIF", "logo.gif", "back.jpg", "Style.cfg", ".hidden", "part3.htm"})
         EXPECT_FALSE(outExists(name)) << name;
-    EXPECT_EQ(readFile(output.file("sld002.htm")), "page 002\r\n");
+    EXPECT_EQ(readFile(output.file("sld002.htm")), "page 002\r\nlecture page\r\n");
     EXPECT_FALSE(engine.PartRestrict);
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(), "Destination:" + output.file("index.htm")),
               host.statuses.end());
@@ -116,18 +121,6 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
     std::filesystem::remove(style.file("index.htm"));
     EXPECT_FALSE(engine.ProcessStyleDirectory(true));
     EXPECT_EQ(engine.StyleError, "The style directory " + style.dir() + " holds no templates");
-}
-
-TEST_F(StyleDirectory, JoinedPathsHaveOneSeparator)
-{
-    audioSlides(1);
-    source.S.StyleDir = style.path().string();         // none
-    source.S.LecDir = lecture.path().string() + "//";  // two
-    putStyle("sld000.htm", "!INCLUDE\n");
-    putLecture("sld001.htm", "lecture page\n");
-    ASSERT_TRUE(engine.ProcessStyleDirectory(true));
-    EXPECT_EQ(outLines("sld001.htm"), Lines {"lecture page"});
-    EXPECT_EQ(host.statuses.back(), "Destination:" + output.path().string() + "/sld001.htm");
 }
 
 }  // namespace
