@@ -4,10 +4,7 @@
 // once, the page opened for a test whatever its path holds.
 #include <gtest/gtest.h>
 
-#include <QThread>
 #include <QUrl>
-
-#include <cstdlib>
 
 #include "AppFixture.h"
 #include "media/FfmpegMediaFile.h"
@@ -49,17 +46,14 @@ TEST_F(DetailedFormTools, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndT
               (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
                         "Bad " + dir.file("a.som") + " line - no equals here"}));
 
+    const auto som = [&](const char* name) { return dir.file(name); };
     for (const char* f : {"b.som", "c.som", "d.som", "e.som", "f.som"}) {
-        writeFile(dir.file(f), "TextCP=x\r\n");
-        ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file(f)));
+        writeFile(som(f), "TextCP=x\r\n");
+        ASSERT_TRUE(publishForm.LoadSettingsFile(som(f)));
     }
-    EXPECT_EQ(
-        publishForm.mnuFile,
-        (Strings {dir.file("f.som"), dir.file("e.som"), dir.file("d.som"), dir.file("c.som"), dir.file("b.som")}));
+    EXPECT_EQ(publishForm.mnuFile, (Strings {som("f.som"), som("e.som"), som("d.som"), som("c.som"), som("b.som")}));
     EXPECT_TRUE(publishForm.mnuFile_Click(3));
-    EXPECT_EQ(publishForm.mnuFile[0], dir.file("d.som"));
-    EXPECT_EQ(publishForm.mnuFile[1], dir.file("f.som"));
-    EXPECT_EQ(publishForm.mnuFile[3], dir.file("c.som"));
+    EXPECT_EQ(publishForm.mnuFile, (Strings {som("d.som"), som("f.som"), som("e.som"), som("c.som"), som("b.som")}));
     EXPECT_FALSE(publishForm.mnuFile_Click(6));
     Preferences again(QString::fromStdString(dir.file("prefs.ini")));  // the list survives the run
     PublishForm other(&again);
@@ -263,24 +257,21 @@ TEST_F(DetailedFormTools, TestDiskOpensThePublishedPageWhateverItsPathHolds)
     const std::string out = dir.dir() + "out #1? 100% done/";
     writeFile(out + "index.htm", "<html></html>");
     // The desktop's opener, replaced by one that notes what it was given.
-    const std::string bin = dir.dir() + "bin/";
     const std::string noted = dir.dir() + "opened.txt";
-    writeFile(bin + "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + noted + "'\n");
-    fs::permissions(bin + "xdg-open", fs::perms::owner_all);
-    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-    ::setenv("PATH", (bin + ":" + path).c_str(), 1);
+    writeFile(dir.dir() + "bin/xdg-open",
+              "#!/bin/sh\nprintf '%s' \"$1\" > '" + noted + ".new'\nmv '" + noted + ".new' '" + noted + "'\n");
+    fs::permissions(dir.dir() + "bin/xdg-open", fs::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(dir.dir() + "bin:") + path);
     publishForm.TextCDDir = out;
     publishForm.Published = 1;
     publishForm.cmdTestCD_Click();
     runUntil([&] { return fs::exists(noted); });
-    ::setenv("PATH", path.c_str(), 1);
-    ASSERT_TRUE(fs::exists(noted));
-    QThread::msleep(100);  // the opener finishes writing
+    qputenv("PATH", path);
     const std::string url = readFile(noted);
     EXPECT_EQ(url.rfind("file:///", 0), 0u) << url;
     const QUrl parsed(QString::fromStdString(url));
-    EXPECT_TRUE(parsed.fragment().isEmpty()) << url;
-    EXPECT_TRUE(parsed.query().isEmpty()) << url;
+    EXPECT_TRUE(parsed.fragment().isEmpty() && parsed.query().isEmpty()) << url;
     EXPECT_EQ(parsed.toLocalFile().toStdString(), out + "index.htm") << url;
 }
 
