@@ -213,8 +213,21 @@ TEST_F(MainWindowTest, OpeningAnotherLectureClearsTheStatusLineUnlessAPublishRun
     EXPECT_EQ(mainWindow.lblStatus, "process:Video Merge (2 seconds)");
 }
 
-TEST_F(MainWindowTest, WebWatcherEnablesUploadAndStopsWhenTheRunEndsWithoutAllDone)
+TEST_F(MainWindowTest, PublishForWebStopsOnAnEmptyUrlAndItsWatcherEnablesUploadOrStopsOnAFailedRun)
 {
+    copySample();
+    mainWindow.SetLectureDir(lec);
+    app.hooks.inputBox = [](const std::string& prompt, const std::string& title, std::string& answer) {
+        EXPECT_EQ(prompt, "Enter the URL where this lecture will be stored");
+        EXPECT_EQ(title, "Publish to the Web");
+        answer = "  ";
+        return true;
+    };
+    mainWindow.cmdPubWeb_Click();
+    EXPECT_TRUE(sink.saw("Select a directory to store the data on your local disk for later upload"));
+    EXPECT_FALSE(mainWindow.timWeb.isActive());
+    EXPECT_FALSE(fs::exists(lec + "syncweb/process.bat"));
+
     mainWindow.timWeb.start();
     mainWindow.ShowStatus("net:Video Merge (3 seconds)", 65535);
     publishForm.logPoller.start();
@@ -230,22 +243,6 @@ TEST_F(MainWindowTest, WebWatcherEnablesUploadAndStopsWhenTheRunEndsWithoutAllDo
     mainWindow.timDisk_Timer();
     EXPECT_FALSE(mainWindow.timDisk.isActive());
     EXPECT_FALSE(mainWindow.Enabled["cmdTestDisk"]);
-}
-
-TEST_F(MainWindowTest, PublishForWebStopsOnAnEmptyUrl)
-{
-    copySample();
-    mainWindow.SetLectureDir(lec);
-    app.hooks.inputBox = [](const std::string& prompt, const std::string& title, std::string& answer) {
-        EXPECT_EQ(prompt, "Enter the URL where this lecture will be stored");
-        EXPECT_EQ(title, "Publish to the Web");
-        answer = "  ";
-        return true;
-    };
-    mainWindow.cmdPubWeb_Click();
-    EXPECT_TRUE(sink.saw("Select a directory to store the data on your local disk for later upload"));
-    EXPECT_FALSE(mainWindow.timWeb.isActive());
-    EXPECT_FALSE(fs::exists(lec + "syncweb/process.bat"));
 }
 
 }  // namespace

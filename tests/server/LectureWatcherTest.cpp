@@ -73,21 +73,6 @@ protected:
     }
 };
 
-TEST_F(ServerEdition, ExistingDestinationRenamesTheIncomingLectureAndKeepsEarlierRefusals)
-{
-    fs::create_directories(root.dir() + "repository/lectures/talk1");
-    fs::create_directories(root.dir() + "incoming/lectures/x-talk1");
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/lectures/e-talk1"));
-    EXPECT_TRUE(
-        holds(log(), "Error - destination directory should not exist " + root.dir() + "repository/lectures/talk1"));
-    EXPECT_FALSE(server.FindReadyLecture());  // not picked up again
-    fs::create_directories(root.dir() + "incoming/lectures/x-talk1");
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/lectures/e-talk1"));
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/lectures/e-talk1-2"));
-}
-
 // What it leaves in each tree is checked on the real process (server_lib.sh).
 TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnythingAndEscapedInTheLogAndIndex)
 {
@@ -153,7 +138,9 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
     fs::create_directory_symlink(outside.path(), in / "course");
     fs::create_directories(in / "x-inner");
     fs::create_symlink(outside.path() / "x-secret" / "data.txt", in / "x-inner" / "img001.gif");
-    writeFile(in / "x-empty" / "readme.txt", "no media");  // unpublishable: logged, kept in the repository
+    writeFile(in / "x-empty" / "readme.txt", "no media");              // unpublishable: logged, kept in the repository
+    fs::create_directories(root.dir() + "repository/lectures/talk1");  // taken: refused as e-talk1
+    fs::create_directories(in / "lectures" / "x-talk1");
     dropSample("x-zzgood");
 
     ASSERT_TRUE(publishAll());
@@ -171,7 +158,8 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
           "Error - symbolic link not followed " + in.string() + "/x-linked<br>",
           "Error - symbolic link not followed " + in.string() + "/course<br>",
           "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>",
-          "Directory is not ready to be published - " + root.dir() + "repository/empty/"})
+          "Directory is not ready to be published - " + root.dir() + "repository/empty/",
+          "Error - destination directory should not exist " + root.dir() + "repository/lectures/talk1"})
         EXPECT_EQ(occurrences(first, said), 1u) << said << "\n" << first;
 
     // Later checks log nothing new about them, and a new lecture still goes through.
@@ -182,10 +170,13 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
     const std::string later = log().substr(first.size());
     EXPECT_FALSE(holds(later, "Error"));
     // Each bad entry is where it was, untouched.
-    for (const char* name :
-         {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe", "x-file", "locked/x-stuck", "x-inner/img001.gif"})
+    for (const char* name : {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe", "x-file", "locked/x-stuck",
+                             "x-inner/img001.gif", "lectures/e-talk1"})
         EXPECT_TRUE(fs::exists(in / name)) << name;
     EXPECT_TRUE(fs::is_symlink(in / "x-linked"));
+    fs::create_directories(in / "lectures" / "x-talk1");  // refused again, beside the first refusal
+    EXPECT_FALSE(server.FindReadyLecture());
+    EXPECT_TRUE(fs::exists(in / "lectures" / "e-talk1") && fs::exists(in / "lectures" / "e-talk1-2"));
     EXPECT_EQ(readFile(outside.path() / "x-secret" / "data.txt"), "private");
     for (const char* name : {"linked", "inner", "course"})
         EXPECT_FALSE(fs::exists(root.dir() + "repository/" + name)) << name;
