@@ -142,6 +142,7 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
     fs::create_directories(root.dir() + "repository/lectures/talk1");  // taken: refused as e-talk1
     fs::create_directories(in / "lectures" / "x-talk1");
     dropSample("x-zzgood");
+    server.txtWebPrefix = "http://[lectures]/web #1/";  // not a valid address: linked as a path
 
     ASSERT_TRUE(publishAll());
     EXPECT_TRUE(fs::exists(root.dir() + "repository/zzgood/talk1.rm"));
@@ -150,6 +151,7 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
     const std::string first = log();
     const std::string bad = "Poorly formed directory name " + in.string();
     EXPECT_EQ(occurrences(first, bad + "/x-&lt;br&gt;"), 0u);
+    EXPECT_TRUE(holds(first, "<a href=\"http%3A//%5Blectures%5D/web%20%231/zzgood/\">")) << first;
     for (const std::string& said :
          {"Error - " + bad + "/x-<br>", bad + "/x-talk  (the name begins or ends in a blank)",
           bad + "/x-talk\\n (the name holds a control", std::string("(the name is not valid UTF-8)"),
