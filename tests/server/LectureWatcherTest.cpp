@@ -188,7 +188,7 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
         fs::permissions(in / "locked", fs::perms::owner_all);
 }
 
-// A lecture still being written is taken only once settled: server/slow_writer.sh.
+// A lecture still being written is taken only once settled: server/server_command.sh.
 TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
 {
     TempDir dir;
@@ -205,8 +205,9 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
     // Same size, new time: still being written.
     fs::last_write_time(dir.file("talk1.rm"), fs::last_write_time(dir.file("talk1.rm")) + 1s);
     EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 5s));
-    tracker.KeepOnly({});
-    EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 0s, t0 + 5s));
+    tracker.KeepOnly({});  // gone, then back: seen anew
+    EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 7s));
+    EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 9s));
 }
 
 // The window's own buttons are driven in gui/ToolWindowsTest.cpp.
