@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 #include <filesystem>
@@ -63,16 +64,10 @@ protected:
     // Runs the event loop until done() or 30 seconds have passed.
     static void runUntil(const std::function<bool()>& done)
     {
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (done())
-                loop.quit();
-        });
-        poll.start(20);
-        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-        if (!done())
-            loop.exec();
+        QTimer tick;  // wakes the loop to look again
+        tick.start(20);
+        for (QDeadlineTimer end(30000); !done() && !end.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 };
 

@@ -84,33 +84,32 @@ TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
     expectRefused(r, {"Disk Output Dir is empty"});
     EXPECT_FALSE(holds(r.err, "root directory")) << describe(r);
 
-    // An events file without a single slide line.
-    writeFile(lecture + "talk1.txt",
-              std::string("\x7f"
-                          "ELF\x02\x01\x01\0\0\0garbage\xff\xfe\r\n\x01\x02\x03",
-                          24));
-    expectRefused(publish(), {lecture + "talk1.txt holds no slide lines"});
+    // Files that are not what their names say: the file and the line told,
+    // the file left as it was.
+    const std::string garbage("\x7f"
+                              "ELF\x02\x01\x01\0\0\0garbage\xff\xfe\r\n\x01\x02\x03",
+                              24);
+    for (const auto& [name, text, told] : std::vector<std::tuple<std::string, std::string, std::string>> {
+             {"talk1.srt", "1\n00:00:01,000 --> 00:00:02,000\nfine\n\n2\n00:00:03,000 -> 00:00:04,000\nbroken\n",
+              "The captions file " + lecture
+                  + "talk1.srt cannot be published: line 5: expected a cue number or a time line"},
+             {"talk1.vtt", "1\n00:00:01,000 --> 00:00:02,000\nfine\n",  // an .srt by another name
+              lecture + "talk1.vtt cannot be published: line 1: a WebVTT file begins with WEBVTT"},
+             {"talk1.txt", garbage, lecture + "talk1.txt holds no slide lines"}}) {
+        SCOPED_TRACE(name);
+        writeFile(lecture + name, text);
+        expectRefused(publish(), {told});
+        EXPECT_EQ(readFile(lecture + name), text);
+        EXPECT_FALSE(fs::exists(out + "captions1.vtt"));
+        fs::remove(lecture + name);  // the events file last: a pipe takes its place
+    }
     // A pipe named like the events file: the publish must not wait on it.
-    fs::remove(lecture + "talk1.txt");
     ASSERT_EQ(::mkfifo((lecture + "talk1.txt").c_str(), 0644), 0);
     r = publish();
     ASSERT_TRUE(r.finished) << "the publish hung on a pipe";
     expectRefused(r, {lecture + "talk1.txt", "not an ordinary file"});
     fs::remove(lecture + "talk1.txt");
     fs::copy_file(sampleDir() + "talk1.txt", lecture + "talk1.txt");
-
-    // Captions that cannot be read: the file and the line.
-    const std::string bad = "1\n00:00:01,000 --> 00:00:02,000\nfine\n\n2\n00:00:03,000 -> 00:00:04,000\nbroken\n";
-    writeFile(lecture + "talk1.srt", bad);
-    expectRefused(publish(),
-                  {"The captions file " + lecture
-                   + "talk1.srt cannot be published: line 5: expected a cue number or a time line"});
-    EXPECT_EQ(readFile(lecture + "talk1.srt"), bad);
-    EXPECT_FALSE(fs::exists(out + "captions1.vtt"));
-    fs::remove(lecture + "talk1.srt");
-    writeFile(lecture + "talk1.vtt", "1\n00:00:01,000 --> 00:00:02,000\nfine\n");  // an .srt by another name
-    expectRefused(publish(), {lecture + "talk1.vtt cannot be published: line 1: a WebVTT file begins with WEBVTT"});
-    fs::remove(lecture + "talk1.vtt");
 
     // Files the publishing user may not read.
     for (const char* name : {"talk1.txt", "titles.txt", "img002.gif"}) {

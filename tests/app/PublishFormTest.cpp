@@ -1,13 +1,20 @@
 // The detailed form: the checks before a publish starts, the publish it
-// mirrors to its end or cancels, and its fields.
+// mirrors to its end or cancels, its fields, and its tools and the windows'
+// side of a truthful publish and upload: settings files, packages, the
+// clipboard import, the recording preparation, uploads that keep their own
+// preferences, a failure shown once, the page opened for a test whatever its
+// path holds.
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QUrl>
 
 #include <csignal>
 
 #include "AppFixture.h"
 #include "QtCoreTestApp.h"
+#include "media/FfmpegMediaFile.h"
+#include "publish/OutputChecks.h"
 
 namespace pellucor {
 
@@ -134,6 +141,254 @@ TEST_F(DetailedForm, LectureDirectoryFillsTheWebAddressAndClearingBothTargetsSel
     EXPECT_EQ(form.optWeb, 1);
     EXPECT_FALSE(form.Enabled["cmdPubDisk"]);
     EXPECT_TRUE(form.Enabled["cmdFtp"]);
+}
+
+size_t shownWith(const Strings& messages, const std::string& fragment)
+{
+    return std::count_if(messages.begin(), messages.end(), [&](const std::string& m) { return holds(m, fragment); });
+}
+
+TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndTheRecentOnesAreKept)
+{
+    writeFile(dir.file("a.som"),
+              "chkAuto=1\r\n  TextCP   =   my course  \r\nTextWebURL=http://h/a=b/\r\n=nothing\r\n"
+              "no equals here\r\nUnknown=3\r\noptWeb = 1\r\n\r\n");
+    publishForm.chkAuto = 0;
+    ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file("a.som")));
+    EXPECT_EQ(publishForm.TextCP + " " + publishForm.TextWebURL, "my course http://h/a=b/");
+    EXPECT_EQ(publishForm.optWeb, 1);
+    EXPECT_EQ(publishForm.chkAuto, 1);
+    EXPECT_EQ(sink.messages,
+              (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
+                        "Bad " + dir.file("a.som") + " line - no equals here"}));
+
+    const auto som = [&](const char* name) { return dir.file(name); };
+    for (const char* f : {"b.som", "c.som", "d.som", "e.som", "f.som"}) {
+        writeFile(som(f), "TextCP=x\r\n");
+        ASSERT_TRUE(publishForm.LoadSettingsFile(som(f)));
+    }
+    EXPECT_EQ(publishForm.mnuFile, (Strings {som("f.som"), som("e.som"), som("d.som"), som("c.som"), som("b.som")}));
+    EXPECT_TRUE(publishForm.mnuFile_Click(3));
+    EXPECT_EQ(publishForm.mnuFile, (Strings {som("d.som"), som("f.som"), som("e.som"), som("c.som"), som("b.som")}));
+    EXPECT_FALSE(publishForm.mnuFile_Click(6));
+    Preferences again(QString::fromStdString(dir.file("prefs.ini")));  // the list survives the run
+    PublishForm other(&again);
+    other.Form_Load();
+    EXPECT_EQ(other.mnuFile, publishForm.mnuFile);
+    EXPECT_FALSE(publishForm.LoadSettingsFile(dir.file("missing.som")));
+    EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
+}
+
+TEST_F(DetailedForm, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
+{
+    const auto package = [&](PackageKind kind) {
+        const std::string out = publishForm.DefaultPackagePath(kind);
+        QEventLoop loop;
+        bool ok = false;
+        QObject::connect(&publishForm, &PublishForm::packageFinished, &loop, [&](bool done) {
+            ok = done;
+            loop.quit();
+        });
+        EXPECT_TRUE(publishForm.cmdPackage_Click(kind, out));
+        EXPECT_TRUE(publishForm.Publishing());
+        loop.exec();
+        EXPECT_FALSE(publishForm.Publishing());
+        return std::make_pair(ok, out);
+    };
+    publishForm.TextCDDir = dir.dir() + "synccd/";
+    for (const char* f : {"index.htm", "part1.htm"})
+        writeFile(dir.file("synccd/") + f, f);
+    std::string err;
+    ASSERT_TRUE(WriteManifest(dir.file("synccd"), err));
+    for (const auto& [kind, name] : {std::pair {PackageKind::Scorm12, "synccd-scorm12.zip"},
+                                     {PackageKind::Scorm2004, "synccd-scorm2004.zip"},
+                                     {PackageKind::CommonCartridge, "synccd.imscc"}}) {
+        const auto [ok, out] = package(kind);
+        EXPECT_TRUE(ok) << publishForm.statusLine;
+        EXPECT_EQ(out, dir.file(name));
+        EXPECT_TRUE(fs::is_regular_file(out));
+        EXPECT_EQ(publishForm.statusLine, "Package written - " + out);
+    }
+    publishForm.TextCDDir = dir.dir() + "none/";
+    const auto [ok, out] = package(PackageKind::Scorm12);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(publishForm.statusLine.rfind("Package failed - " + dir.dir() + "none/ is not a published lecture", 0), 0u)
+        << publishForm.statusLine;
+    EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(DetailedForm, ClipBoardImportFindsTheRecordingKeepsAnExistingResultOnNoAndConvertsIt)
+{
+    const auto real = publishForm.convertMedia;
+    EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
+    EXPECT_EQ(sink.messages.back(), "Could not find ClipBoard media file " + lec + "rawmedia.avi (or rawmedia.mov)");
+    EXPECT_EQ(publishForm.statusLine, "ClipBoard Import Failed");
+
+    writeFile(lec + "rawmedia.avi", "avi");
+    writeFile(lec + "rawmedia.rm", "old result");
+    std::string convertedFrom;
+    publishForm.convertMedia = [&](const std::string& in, const std::string&, std::string&) {
+        convertedFrom = in;
+        return true;
+    };
+    sink.answers.push_back(TavNo);
+    EXPECT_TRUE(publishForm.mnuImportClipBoard_Click());
+    EXPECT_EQ(sink.questions.back(), lec + "rawmedia.rm already exists would you like to re-encode?");
+    EXPECT_EQ(readFile(lec + "rawmedia.rm"), "old result");
+    EXPECT_TRUE(convertedFrom.empty());
+
+    // A failed conversion does not leave the old file behind as a result.
+    publishForm.convertMedia = [&](const std::string&, const std::string&, std::string& err) {
+        err = "broken input";
+        return false;
+    };
+    sink.answers.push_back(TavYes);
+    EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
+    EXPECT_EQ(sink.messages.back(), lec + "rawmedia.rm Encode Failed...");
+    EXPECT_FALSE(fs::exists(lec + "rawmedia.rm"));
+
+    // The real conversion of a QuickTime recording.
+    fs::remove(lec + "rawmedia.avi");
+    fs::copy_file(sampleDir() + "talk1.mp4", lec + "rawmedia.mov");
+    publishForm.convertMedia = real;
+    ASSERT_TRUE(publishForm.mnuImportClipBoard_Click()) << publishForm.statusLine;
+    std::string err;
+    auto media = FfmpegMediaFile::Open(lec + "rawmedia.rm", err);
+    ASSERT_TRUE(media) << err;
+    EXPECT_TRUE(media->HasVideo());
+    EXPECT_EQ(media->VideoWidth(), 160);
+}
+
+TEST_F(DetailedForm, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
+{
+    for (const char* f : {"talk1.rm", "talk1.txt", "talk2.txt", "images.txt", "pellucor.txt", "rawmedia.txt",
+                          "titles.txt", "talk12.txt", "img001.gif"})
+        writeFile(lec + f, "x");
+    sink.answers.push_back(TavCancel);
+    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
+    EXPECT_EQ(sink.questions.back(), "Preparing to record lecture, Ok to remove *.rm, images.txt files from " + lec);
+    EXPECT_TRUE(fs::exists(lec + "talk1.rm"));
+
+    std::string setupDir;
+    app.hooks.recordingSetup = [&](const std::string& d) {
+        setupDir = d;
+        return false;
+    };
+    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
+    EXPECT_EQ(setupDir, lec);
+    EXPECT_EQ(sink.messages.back(), "Encoder Setup Incomplete");
+    EXPECT_EQ(treeContents(lec).size(), 3u);
+    for (const char* kept : {"img001.gif", "talk12.txt", "titles.txt"})
+        EXPECT_TRUE(fs::exists(lec + kept)) << kept;
+
+    // Wildcard characters in the lecture name are plain text.
+    publishForm.TextName = "t*";
+    writeFile(lec + "t1.txt", "x");
+    app.hooks.recordingSetup = [](const std::string&) { return true; };
+    EXPECT_TRUE(publishForm.mnuRecordLecture_Click());
+    EXPECT_TRUE(fs::exists(lec + "titles.txt"));
+    EXPECT_TRUE(fs::exists(lec + "t1.txt"));
+
+    publishForm.TextMedia = dir.dir() + "missing/";
+    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
+    EXPECT_EQ(sink.messages.back(), "Error in Directory " + dir.dir() + "missing/");
+}
+
+TEST_F(DetailedForm, FieldColoursShowMissingDirectoriesAndBrowseFillsTheField)
+{
+    EXPECT_EQ(publishForm.FieldColour("TextMedia"), kColourWhite);
+    publishForm.SetControl("TextStyle", dir.dir() + "nostyle/");
+    EXPECT_EQ(publishForm.FieldColour("TextStyle"), kColourYellow);
+    std::string title;
+    chooseDirectory("/chosen/", &title);
+    publishForm.Browse_Click("TextWebDir");
+    EXPECT_EQ(title, "Select Web Publish Directory");
+    EXPECT_EQ(publishForm.TextWebDir, "/chosen/");
+}
+
+// The repository upload (of the lecture itself) and the web upload (of its
+// published copy) each use and store their own preferences, never the web
+// address's host.
+TEST_F(DetailedForm, UploadsUseAndStoreTheirOwnPreferences)
+{
+    Preferences& prefs = app.prefs();
+    prefs.Set("prfWebHost", "web.example.org");
+    prefs.Set("prfRepHost", "repository.example.org");
+    prefs.Set("prfRepAccount", "repacct");
+    prefs.DoSave();
+    std::vector<FtpRequest> seen;
+    app.hooks.ftpUpload = [&](FtpRequest& request) {
+        seen.push_back(request);
+        request.host = seen.size() == 1 ? "other-" + request.host : "";  // the user edits the window's fields
+        request.account = "  other-" + request.account + " ";
+    };
+    mainWindow.SetLectureDir(lec);
+    mainWindow.cmdUploadRep_Click();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].localPath, lec);
+    EXPECT_EQ(seen[0].host + " " + seen[0].account, "repository.example.org repacct");
+    EXPECT_EQ(stored("prfRepHost") + " " + stored("prfRepAccount"), "other-repository.example.org other-repacct");
+    EXPECT_EQ(stored("prfWebHost") + " " + stored("prfWebAccount"), "web.example.org myacct");
+
+    publishForm.TextWebDir = dir.dir() + "web/";
+    publishForm.TextWebURL = "HTTP://www.example.com/lectures/talk/";
+    sink.answers.push_back(TavCancel);
+    mainWindow.cmdUploadWeb_Click();  // not published since the last change: the user cancels
+    EXPECT_EQ(seen.size(), 1u);
+    publishForm.Published = 1;
+    mainWindow.cmdUploadWeb_Click();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].localPath, dir.dir() + "web/");
+    EXPECT_EQ(seen[1].host + " " + seen[1].account, "web.example.org myacct");
+    EXPECT_EQ(stored("prfWebHost") + " " + stored("prfWebAccount"), "web.example.org other-myacct");
+}
+
+TEST_F(DetailedForm, APublishFailureIsShownOnce)
+{
+    copySample();
+    publishForm.SetLectureDir(lec);
+    publishForm.TextName = "talk";
+    publishForm.TextStyle = dir.dir() + "no-style/";
+    publishForm.TextCDDir = dir.dir() + "out/";
+    publishForm.optCD = 1;
+    publishForm.optWeb = 0;
+    EXPECT_FALSE(publishForm.cmdPubDisk_Click());
+    EXPECT_EQ(shownWith(sink.messages, "Style directory not found: " + dir.dir() + "no-style/"), 1u);
+    EXPECT_EQ(publishForm.statusLine, "Publish aborted.");
+
+    // A failure of the lecture itself, through the main window.
+    sink.messages.clear();
+    writeFile(lec + "talk2.txt", "# no slides here\r\n");
+    app.prefs().Set("prfStyle", PELLUCOR_STYLE_DIR);
+    app.prefs().Set("prfOutRoot", dir.dir() + "disk/");
+    mainWindow.SetLectureDir(lec);
+    chooseDirectory(dir.dir() + "disk/");
+    mainWindow.cmdPub_Click();
+    EXPECT_EQ(shownWith(sink.messages, lec + "talk2.txt holds no slide lines"), 1u)
+        << ::testing::PrintToString(sink.messages);
+}
+
+TEST_F(DetailedForm, TestDiskOpensThePublishedPageWhateverItsPathHolds)
+{
+    const std::string out = dir.dir() + "out #1? 100% done/";
+    writeFile(out + "index.htm", "<html></html>");
+    // The desktop's opener, replaced by one that notes what it was given.
+    const std::string noted = dir.dir() + "opened.txt";
+    writeFile(dir.dir() + "bin/xdg-open",
+              "#!/bin/sh\nprintf '%s' \"$1\" > '" + noted + ".new'\nmv '" + noted + ".new' '" + noted + "'\n");
+    fs::permissions(dir.dir() + "bin/xdg-open", fs::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(dir.dir() + "bin:") + path);
+    publishForm.TextCDDir = out;
+    publishForm.Published = 1;
+    publishForm.cmdTestCD_Click();
+    runUntil([&] { return fs::exists(noted); });
+    qputenv("PATH", path);
+    const std::string url = readFile(noted);
+    EXPECT_EQ(url.rfind("file:///", 0), 0u) << url;
+    const QUrl parsed(QString::fromStdString(url));
+    EXPECT_TRUE(parsed.fragment().isEmpty() && parsed.query().isEmpty()) << url;
+    EXPECT_EQ(parsed.toLocalFile().toStdString(), out + "index.htm") << url;
 }
 
 }  // namespace

@@ -34,13 +34,6 @@ public:
     }
 };
 
-// The state letter of a process ('T' once it has stopped itself).
-char processState(qint64 pid)
-{
-    testing_support::ProcessStat p;
-    return testing_support::readProcess("/proc/" + std::to_string(pid), p) ? p.state : '?';
-}
-
 class SignalAtStep : public PublishTransaction, public ::testing::WithParamInterface<const char*> { };
 
 TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
@@ -56,9 +49,11 @@ TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
         p.setProcessEnvironment(env);
         p.start(PELLUCOR_EXE, {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)});
         ASSERT_TRUE(p.waitForStarted());
-        for (int i = 0; i < 600 && processState(p.processId()) != 'T'; ++i)
+        ProcessStat stat;  // stopped ('T') by itself at the step
+        for (int i = 0; i < 600 && readProcess("/proc/" + std::to_string(p.processId()), stat) && stat.state != 'T';
+             ++i)
             QThread::msleep(50);
-        ASSERT_EQ(processState(p.processId()), 'T') << GetParam();
+        ASSERT_EQ(stat.state, 'T') << GetParam();
         ::kill(static_cast<pid_t>(p.processId()), signal);
         ::kill(static_cast<pid_t>(p.processId()), SIGCONT);
         ASSERT_TRUE(p.waitForFinished(60000));

@@ -4,7 +4,7 @@
 # lecture from this separate process with gdbus, waiting with
 # WaitUntilComplete, uploads it by FTP to a server started here and syncs
 # the slides of a generated lecture; then releases the service and checks
-# that it ended.
+# that it ended, and that a service whose bus went away ends too.
 # With "--automation" as the fourth argument the windowed program is started
 # instead and offers the same object (the caller provides a display).
 set -eu
@@ -105,3 +105,17 @@ waitfor "the service is still running after Class_Terminate" sh -c "! kill -0 $s
 wait "$svc" || fail "the service exited with an error"
 svc=""
 echo "ok: the service ended"
+[ "$start" = automation ] || exit 0
+
+# A service whose private bus goes away while nobody released it ends by
+# itself (exit 1, saying why) instead of staying behind unreachable.
+dbus-run-session -- sh -c '
+  ( "$1" automation >"$2/service.log" 2>&1; echo $? >"$2/rc" ) &
+  i=0
+  until gdbus call --session --dest org.pellucor.Pellucor --object-path /Pellucor \
+          --method org.pellucor.Pellucor.IsRunning >/dev/null 2>&1; do
+    i=$((i + 1)); [ $i -lt 100 ] || exit 1; sleep 0.1
+  done' sh "$pellucor" "$work" || fail "the service on a bus of its own did not answer"
+waitfor "the service outlived its bus" test -s "$work/rc"
+expect "The service's exit code after its bus went" "$(cat "$work/rc")" 1
+grep -q "the session bus is gone" "$work/service.log" || fail "no reason given"

@@ -1,6 +1,7 @@
 // The program's windows on a real display (under Xvfb) opened on a lecture,
-// with the main window's progress bar, Cancel and status line, and a run of
-// the event loop through one long job that measures how late it answers.
+// with the main window's progress bar, Cancel and status line, and runs of
+// the event loop through one long job, cancelled or to its end, noting what
+// the window showed and how late it answered.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -56,22 +58,49 @@ protected:
     MainWindowView& view() { return windows->mainWindowView(); }
     std::string statusText() const { return status->text().toStdString(); }
 
+    // What the main window showed while a job ran: the bar's highest
+    // percent, whether Cancel was offered beside the bar, how late the event
+    // loop answered at worst (ms).
+    struct Shown {
+        int highest = 0;
+        bool cancelOffered = false;
+        qint64 worstLate = 0;
+    };
     // Starts a job and runs the event loop until it and the main window's
-    // watcher are over; every tick of a 50 ms timer calls onTick and
-    // measures how late it came. Returns the worst lateness.
-    qint64 runJob(const std::function<void()>& start, const std::function<void()>& onTick)
+    // watcher are over, calling onTick on every tick of a 50 ms timer.
+    Shown runJob(
+        const std::function<void()>& start, const std::function<void()>& onTick = [] {})
     {
         QEventLoop loop;
         bool started = false;
+        Shown shown;
         testing_support::TickWatch watch(50, [&](qint64 now) {
             started = started || model().busy;
+            shown.highest = std::max(shown.highest, progress->value());
+            shown.cancelOffered = shown.cancelOffered || (progress->isVisible() && cmdCancel->isVisible());
             onTick();
             if ((started && !model().busy && !model().timDisk.isActive()) || now > 120000)
                 loop.quit();
         });
         QTimer::singleShot(0, start);
         loop.exec();
-        return watch.WorstLate();
+        shown.worstLate = watch.WorstLate();
+        return shown;
+    }
+    // Runs a job and clicks Cancel once the bar is past percent, after
+    // calling before(); false when it never got there.
+    bool cancelPast(
+        const std::function<void()>& start, int percent, const std::function<void()>& before = [] {})
+    {
+        bool clicked = false;
+        runJob(start, [&] {
+            if (!clicked && progress->value() > percent && cmdCancel->isVisible()) {
+                clicked = true;
+                before();
+                cmdCancel->click();
+            }
+        });
+        return clicked;
     }
 };
 

@@ -48,9 +48,8 @@ std::string tooBig(QWidget* w)
 {
     const QSize screen = w->screen()->availableGeometry().size(), opened = w->frameGeometry().size();
     const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
-    const auto fits = [&](QSize s) { return s.width() <= screen.width() && s.height() <= screen.height(); };
     const auto text = [](QSize s) { return std::to_string(s.width()) + "x" + std::to_string(s.height()); };
-    if (fits(least) && fits(opened))
+    if (least.boundedTo(screen) == least && opened.boundedTo(screen) == opened)
         return {};
     return w->windowTitle().toStdString() + " needs " + text(least) + ", opened at " + text(opened) + " on "
         + text(screen);

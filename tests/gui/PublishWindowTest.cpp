@@ -1,6 +1,5 @@
 // Publishing a lecture with a 60-second part from the main window's
 // "Publish To Disk", cancelled and to its end.
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -34,28 +33,20 @@ protected:
         cmdPub = findWidget<QPushButton>(view(), "cmdPub");
         ASSERT_TRUE(cmdPub && cmdPub->isEnabled()) << statusText();
     }
-    qint64 publish(const std::function<void()>& onTick)
-    {
-        return runJob([this] { cmdPub->click(); }, onTick);
-    }
+    void publish() { cmdPub->click(); }
 };
 
 // Cancelled during its media preparation (long enough at this picture
 // size to be caught there), then published to its end.
 TEST_F(PublishWindow, CancelLeavesNoPartialMediaThenPublishToDiskKeepsTheWindowAnsweringAndFillsTheBar)
 {
-    bool clicked = false;
-    publish([&] {
-        if (!clicked && progress->value() > 20 && cmdCancel->isVisible()) {
-            clicked = true;
-            // Closing the window first asks; declined, the publish goes on.
-            sink.answers = {TavCancel};
-            EXPECT_FALSE(view().close());
-            EXPECT_TRUE(model().busy);
-            cmdCancel->click();
-        }
-    });
-    ASSERT_TRUE(clicked);
+    ASSERT_TRUE(cancelPast([this] { publish(); }, 20,
+                           [&] {
+                               // Closing the window first asks; declined, the publish goes on.
+                               sink.answers = {TavCancel};
+                               EXPECT_FALSE(view().close());
+                               EXPECT_TRUE(model().busy);
+                           }));
     ASSERT_FALSE(sink.questions.empty());
     EXPECT_EQ(sink.questions.back(), "A publish is running: cancel it and quit?");
     EXPECT_EQ(statusText(), "Publish cancelled during media preparation of talk1: its unfinished media was removed");
@@ -65,19 +56,16 @@ TEST_F(PublishWindow, CancelLeavesNoPartialMediaThenPublishToDiskKeepsTheWindowA
     EXPECT_FALSE(fs::exists(out));  // nothing published, nothing left beside it
     EXPECT_TRUE(leftBeside(out).empty());
 
-    int highest = 0;
-    bool lockedWhileRunning = false, cancelOffered = false;
-    const qint64 worstLate = publish([&] {
-        highest = std::max(highest, progress->value());
-        if (model().busy && progress->isVisible()) {
-            lockedWhileRunning = lockedWhileRunning || !cmdPub->isEnabled();
-            cancelOffered = cancelOffered || cmdCancel->isVisible();
-        }
-    });
-    EXPECT_LE(worstLate, 250) << "the window stopped answering for " << worstLate << " ms";
-    EXPECT_EQ(highest, 100);
+    bool lockedWhileRunning = false;
+    const Shown shown = runJob([this] { publish(); },
+                               [&] {
+                                   lockedWhileRunning = lockedWhileRunning
+                                       || (model().busy && progress->isVisible() && !cmdPub->isEnabled());
+                               });
+    EXPECT_LE(shown.worstLate, 250) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_EQ(shown.highest, 100);
     EXPECT_TRUE(lockedWhileRunning);
-    EXPECT_TRUE(cancelOffered);
+    EXPECT_TRUE(shown.cancelOffered);
     EXPECT_EQ(chooserTitle, "Select Disk Publish Directory");
     EXPECT_EQ(statusText(), "Process:All Done");
     EXPECT_TRUE(model().Enabled["cmdTestDisk"] && model().Enabled["mnuTestDisk"]);

@@ -46,32 +46,18 @@ TEST_F(SlideSyncWindow, RunsOffTheWindowsThreadAndOpensTheTimingEditor)
     QAction* fromDetail = menuAction(windows->publishFormView(), "Sync Slides from Recording");
     ASSERT_TRUE(fromMain && fromDetail);
 
-    bool cancelled = false;
-    runJob([&] { fromMain->trigger(); },
-           [&] {
-               if (!cancelled && progress->value() >= 35 && cmdCancel->isVisible()) {
-                   EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked while the sync runs";
-                   cancelled = true;
-                   cmdCancel->click();
-               }
-           });
-    ASSERT_TRUE(cancelled);
+    ASSERT_TRUE(
+        cancelPast([&] { fromMain->trigger(); }, 34,
+                   [&] { EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked while the sync runs"; }));
     EXPECT_EQ(statusText(), "Slide sync cancelled");
     EXPECT_EQ(readFile(events), older);
     EXPECT_FALSE(fs::exists(events + ".bak"));
     EXPECT_EQ(UiDriver::window(TimingEditor::kCaption), nullptr);
 
-    int highest = 0;
-    bool shownWhileRunning = false;
-    const qint64 worstLate = runJob([&] { fromDetail->trigger(); },
-                                    [&] {
-                                        highest = std::max(highest, progress->value());
-                                        shownWhileRunning
-                                            = shownWhileRunning || (progress->isVisible() && cmdCancel->isVisible());
-                                    });
-    EXPECT_LE(worstLate, 250) << "the window stopped answering for " << worstLate << " ms";
-    EXPECT_TRUE(shownWhileRunning);
-    EXPECT_EQ(highest, 100);
+    const Shown shown = runJob([&] { fromDetail->trigger(); });
+    EXPECT_LE(shown.worstLate, 250) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_TRUE(shown.cancelOffered);
+    EXPECT_EQ(shown.highest, 100);
     EXPECT_EQ(statusText().rfind("Slide times found: ", 0), 0u) << statusText();
     EXPECT_EQ(readFile(events + ".bak"), older);
     EXPECT_EQ(scheduleMismatch(schedule, events), "") << readFile(events);

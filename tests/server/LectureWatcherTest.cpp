@@ -73,75 +73,44 @@ protected:
     }
 };
 
-TEST_F(ServerEdition, ReadyLectureIsMovedPublishedAndLogged)
-{
-    dropSample("lectures/x-talk1");
-    ASSERT_TRUE(check());
-    // What it leaves in each tree is checked on the real process (server_lib.sh).
-    EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
-    EXPECT_EQ(server.txtPubDir, root.dir() + "pub/lectures/talk1/");
-    EXPECT_EQ(server.txtWebURL, "http://lectures.example.org/lectures/lectures/talk1/");
-    EXPECT_EQ(server.txtRelPath, "lectures/");
-    EXPECT_TRUE(fs::exists(server.txtPubDir + "talk1.mp4"));  // its parts are those of lecture "talk"
-    // The course page at the publish root lists it.
-    EXPECT_TRUE(holds(readFile(root.dir() + "pub/index.htm"), "href=\"lectures/talk1/index.htm\""));
-    EXPECT_EQ(server.lblPhase, "Complete - " + root.dir() + "repository/lectures/talk1/");
-    const std::string text = log();
-    EXPECT_TRUE(holds(text, "Watching Directory " + root.dir() + "incoming<br>\r\n"));
-    EXPECT_TRUE(holds(text, "Calling Pellucor in "));
-    EXPECT_TRUE(holds(text, "Lecture URL at <a href=\"http://lectures.example.org/lectures/lectures/talk1/\">"));
-    EXPECT_EQ(occurrences(text, "Complete - "), 1u);
-    // Nothing more to do on the next check.
-    EXPECT_FALSE(check());
-    EXPECT_EQ(server.lblPhase, "No incoming lectures found");
-}
-
-TEST_F(ServerEdition, ExistingDestinationRenamesTheIncomingLectureAndKeepsEarlierRefusals)
-{
-    fs::create_directories(root.dir() + "repository/lectures/talk1");
-    fs::create_directories(root.dir() + "incoming/lectures/x-talk1");
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/lectures/e-talk1"));
-    EXPECT_TRUE(
-        holds(log(), "Error - destination directory should not exist " + root.dir() + "repository/lectures/talk1"));
-    EXPECT_FALSE(server.FindReadyLecture());  // not picked up again
-    fs::create_directories(root.dir() + "incoming/lectures/x-talk1");
-    EXPECT_FALSE(server.FindReadyLecture());
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/lectures/e-talk1"));
-    EXPECT_TRUE(fs::exists(root.dir() + "incoming/lectures/e-talk1-2"));
-}
-
-TEST_F(ServerEdition, UnpublishableLectureIsLoggedAndStaysInTheRepository)
-{
-    fs::create_directories(root.dir() + "incoming/x-empty");
-    writeFile(root.dir() + "incoming/x-empty/readme.txt", "no media");
-    EXPECT_TRUE(check());
-    EXPECT_FALSE(server.LastPublishOk());
-    EXPECT_TRUE(fs::exists(root.dir() + "repository/empty/readme.txt"));
-    EXPECT_TRUE(holds(log(), "Directory is not ready to be published - " + root.dir() + "repository/empty/"));
-}
-
+// What it leaves in each tree is checked on the real process (server_lib.sh).
 TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnythingAndEscapedInTheLogAndIndex)
 {
     const std::string name = "x-it's $(touch PWNED) `touch PWNED2`; \"q\" <img src=x onerror=alert(1)>&amp";
-    dropSample(name);
-    ASSERT_TRUE(publishAll());
+    const std::string index = root.dir() + "pub/index.htm";
+    writeFile(index, "mine");  // an index page of someone else's is never replaced
+    dropSample("lectures/" + name);
+    ASSERT_TRUE(check());
     EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
-    EXPECT_TRUE(fs::exists(server.txtPubDir + "index.htm"));
+    EXPECT_TRUE(fs::exists(server.txtPubDir + "talk1.mp4"));  // its parts are those of lecture "talk"
+    EXPECT_EQ(server.txtRelPath, "lectures/");
+    EXPECT_EQ(server.txtWebURL.rfind("http://lectures.example.org/lectures/lectures/it", 0), 0u) << server.txtWebURL;
+    EXPECT_EQ(server.lblPhase.rfind("Complete - " + root.dir() + "repository/lectures/it", 0), 0u) << server.lblPhase;
+    EXPECT_FALSE(check());  // nothing more to do
+    EXPECT_EQ(server.lblPhase, "No incoming lectures found");
     for (const auto& e : fs::recursive_directory_iterator(root.path()))
         EXPECT_FALSE(holds(e.path().filename().string(), "PWNED")) << e.path();
     // Nothing of the name becomes markup: no tag, no quote ending an attribute.
     const std::string text = log();
+    for (const std::string& said :
+         {"Watching Directory " + root.dir() + "incoming<br>\r\n", std::string("Calling Pellucor in "),
+          std::string("&lt;img src=x onerror=alert(1)&gt;&amp;amp")})
+        EXPECT_TRUE(holds(text, said)) << said;
+    EXPECT_EQ(occurrences(text, "Complete - "), 1u);
     EXPECT_FALSE(holds(text, "<img"));
-    EXPECT_TRUE(holds(text, "&lt;img src=x onerror=alert(1)&gt;&amp;amp"));
     EXPECT_FALSE(holds(text, "\"q\""));
-    const auto link = text.find("Lecture URL at <a href=\"");
-    ASSERT_NE(link, std::string::npos);
+    const auto link = text.find("Lecture URL at <a href=\"http://lectures.example.org/lectures/lectures/it");
+    ASSERT_NE(link, std::string::npos) << text;
     const std::string href = text.substr(link + 24, text.find('"', link + 24) - link - 24);
     EXPECT_EQ(href.find_first_of(" <>'`"), std::string::npos) << href;
     EXPECT_TRUE(holds(href, "%3Cimg%20src=x%20onerror=alert(1)%3E"));
+    EXPECT_EQ(readFile(index), "mine");
+    EXPECT_TRUE(holds(text, "Error - the index page was not written - "));
     // The course page at the publish root links it, nothing of the name markup.
-    const std::string page = readFile(root.dir() + "pub/index.htm");
+    fs::remove(index);
+    ASSERT_TRUE(server.WriteIndexPage());
+    const std::string page = readFile(index);
+    EXPECT_TRUE(holds(page, "course-index/course.js") && holds(page, "href=\"lectures/it")) << page;
     EXPECT_FALSE(holds(page, "<img src=x"));
     EXPECT_TRUE(holds(page, "%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E"));
 }
@@ -169,14 +138,20 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
     fs::create_directory_symlink(outside.path(), in / "course");
     fs::create_directories(in / "x-inner");
     fs::create_symlink(outside.path() / "x-secret" / "data.txt", in / "x-inner" / "img001.gif");
+    writeFile(in / "x-empty" / "readme.txt", "no media");              // unpublishable: logged, kept in the repository
+    fs::create_directories(root.dir() + "repository/lectures/talk1");  // taken: refused as e-talk1
+    fs::create_directories(in / "lectures" / "x-talk1");
     dropSample("x-zzgood");
+    server.txtWebPrefix = "http://[lectures]/web #1/";  // not a valid address: linked as a path
 
     ASSERT_TRUE(publishAll());
     EXPECT_TRUE(fs::exists(root.dir() + "repository/zzgood/talk1.rm"));
+    EXPECT_TRUE(fs::exists(root.dir() + "repository/empty/readme.txt"));
     EXPECT_TRUE(fs::exists(root.dir() + "pub/zzgood/index.htm"));
     const std::string first = log();
     const std::string bad = "Poorly formed directory name " + in.string();
     EXPECT_EQ(occurrences(first, bad + "/x-&lt;br&gt;"), 0u);
+    EXPECT_TRUE(holds(first, "<a href=\"http%3A//%5Blectures%5D/web%20%231/zzgood/\">")) << first;
     for (const std::string& said :
          {"Error - " + bad + "/x-<br>", bad + "/x-talk  (the name begins or ends in a blank)",
           bad + "/x-talk\\n (the name holds a control", std::string("(the name is not valid UTF-8)"),
@@ -184,7 +159,9 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
           "Error - unable to move " + in.string() + "/locked/x-stuck",
           "Error - symbolic link not followed " + in.string() + "/x-linked<br>",
           "Error - symbolic link not followed " + in.string() + "/course<br>",
-          "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>"})
+          "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>",
+          "Directory is not ready to be published - " + root.dir() + "repository/empty/",
+          "Error - destination directory should not exist " + root.dir() + "repository/lectures/talk1"})
         EXPECT_EQ(occurrences(first, said), 1u) << said << "\n" << first;
 
     // Later checks log nothing new about them, and a new lecture still goes through.
@@ -195,10 +172,13 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
     const std::string later = log().substr(first.size());
     EXPECT_FALSE(holds(later, "Error"));
     // Each bad entry is where it was, untouched.
-    for (const char* name :
-         {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe", "x-file", "locked/x-stuck", "x-inner/img001.gif"})
+    for (const char* name : {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe", "x-file", "locked/x-stuck",
+                             "x-inner/img001.gif", "lectures/e-talk1"})
         EXPECT_TRUE(fs::exists(in / name)) << name;
     EXPECT_TRUE(fs::is_symlink(in / "x-linked"));
+    fs::create_directories(in / "lectures" / "x-talk1");  // refused again, beside the first refusal
+    EXPECT_FALSE(server.FindReadyLecture());
+    EXPECT_TRUE(fs::exists(in / "lectures" / "e-talk1") && fs::exists(in / "lectures" / "e-talk1-2"));
     EXPECT_EQ(readFile(outside.path() / "x-secret" / "data.txt"), "private");
     for (const char* name : {"linked", "inner", "course"})
         EXPECT_FALSE(fs::exists(root.dir() + "repository/" + name)) << name;
@@ -208,7 +188,7 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
         fs::permissions(in / "locked", fs::perms::owner_all);
 }
 
-// A lecture still being written is taken only once settled: server/slow_writer.sh.
+// A lecture still being written is taken only once settled: server/server_command.sh.
 TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
 {
     TempDir dir;
@@ -225,8 +205,9 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
     // Same size, new time: still being written.
     fs::last_write_time(dir.file("talk1.rm"), fs::last_write_time(dir.file("talk1.rm")) + 1s);
     EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 5s));
-    tracker.KeepOnly({});
-    EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 0s, t0 + 5s));
+    tracker.KeepOnly({});  // gone, then back: seen anew
+    EXPECT_FALSE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 7s));
+    EXPECT_TRUE(tracker.Settled("a", TakeSnapshot(dir.dir()), 2s, t0 + 9s));
 }
 
 // The window's own buttons are driven in gui/ToolWindowsTest.cpp.
@@ -251,18 +232,6 @@ TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
     };
     server.cmdBrowse_Click("txtIncoming");
     EXPECT_EQ(server.txtIncoming, root.dir() + "elsewhere/");
-}
-
-TEST_F(ServerEdition, IndexPageIsTheCoursePageAndNeverReplacesAnotherPage)
-{
-    fs::create_directories(root.dir() + "pub");
-    writeFile(root.dir() + "pub/index.htm", "mine");
-    EXPECT_FALSE(server.WriteIndexPage());
-    EXPECT_EQ(readFile(root.dir() + "pub/index.htm"), "mine");
-    EXPECT_TRUE(holds(log(), "Error - the index page was not written - "));
-    fs::remove(root.dir() + "pub/index.htm");
-    ASSERT_TRUE(server.WriteIndexPage());
-    EXPECT_TRUE(holds(readFile(root.dir() + "pub/index.htm"), "course-index/course.js"));
 }
 
 }  // namespace

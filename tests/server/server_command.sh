@@ -1,8 +1,8 @@
 #!/bin/sh
-# "pellucor server" as an operator runs it: the sample lecture dropped in as
-# course/x-talk1 is published unattended, then a lecture with a 60-second
-# part whose publish it follows in plain percent lines; SIGTERM stops it
-# cleanly. "--once" exits zero with nothing to publish and non-zero when the
+# "pellucor server" as an operator runs it: the sample lecture written slowly
+# into course/x-talk1 is published unattended once complete, then a lecture
+# with a 60-second part whose publish it follows in plain percent lines;
+# SIGTERM stops it cleanly. "--once" exits zero with nothing to publish and non-zero when the
 # lecture it found could not be published.
 set -eu
 . "$(dirname "$0")/server_lib.sh"
@@ -15,7 +15,20 @@ rc=0
 server once-empty --once || rc=$?
 [ "$rc" -eq 0 ] || fail "nothing to publish gave exit $rc"
 start_server main
-drop talk1 course/
+# Written slowly into its ready directory, file by file and its recordings in
+# pieces: it is taken only once complete (the default settle time).
+mkdir -p "$work/in/course/x-talk1"
+for f in "$orig/talk1"/*; do
+  case "$f" in
+  *.rm)
+    piece=$(( ($(wc -c < "$f") + 3) / 4 ))
+    for i in 0 1 2 3; do
+      dd if="$f" of="$work/in/course/x-talk1/${f##*/}" bs="$piece" skip="$i" seek="$i" count=1 conv=notrunc 2>/dev/null
+      sleep 0.5
+    done ;;
+  *) cp "$f" "$work/in/course/x-talk1/"; sleep 0.5 ;;
+  esac
+done
 wait_completed 1 60
 [ -f "$work/pub/course/talk1/talk1.mp4" ] || fail "no recording published"
 check_published course/talk1
