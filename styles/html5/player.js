@@ -467,15 +467,35 @@
       notesBox.hidden = !notes;
       if (before) {
         reveal(entry.thumb, thumbs);
-        reveal(entry.li, toc);
+        if (contentsShown) {
+          reveal(entry.li, toc);
+        }
       } else {
         // The first slide is brought into view when the page is laid out
         // for its first frame, not in a layout of its own before it.
-        window.requestAnimationFrame(function () {
-          reveal(current.thumb, thumbs, 1);
-          reveal(current.li, toc, 1);
-        });
+        window.requestAnimationFrame(function () { reveal(current.thumb, thumbs, 1); });
       }
+    }
+
+    // The contents entries are left out of layout while the page starts,
+    // and shown a few dozen per task once the player runs: a long lecture's
+    // hundreds at once would hold up its page. Then the current slide's
+    // entry is brought into view (asking where an entry is before would lay
+    // them all out at once).
+    var contentsShown = false;
+    var contentsMade = 0;
+
+    function showContents() {
+      var to = Math.min(entries.length, contentsMade + 20);
+      for (; contentsMade < to; contentsMade++) {
+        entries[contentsMade].li.classList.add("shown");
+      }
+      if (to < entries.length) {
+        idle(showContents);
+        return;
+      }
+      contentsShown = true;
+      window.requestAnimationFrame(function () { reveal(current.li, toc, 1); });
     }
 
     // --- The recording -------------------------------------------------------
@@ -1564,6 +1584,7 @@
       showPosition(0);
       offerResume();
     }
+    idle(showContents);
     doc.documentElement.setAttribute("data-player", "ready");
     if (window.performance && window.performance.mark) {
       window.performance.mark("player-ready");
