@@ -473,15 +473,21 @@
       } else {
         // The first slide is brought into view when the page is laid out
         // for its first frame, not in a layout of its own before it.
-        window.requestAnimationFrame(function () { reveal(current.thumb, thumbs, 1); });
+        window.requestAnimationFrame(function () {
+          reveal(current.thumb, thumbs, 1);
+          if (contentsShown) {
+            reveal(current.li, toc, 1);
+          }
+        });
       }
     }
 
     // The contents entries are left out of layout while the page starts,
-    // and shown a few dozen per task once the player runs: a long lecture's
+    // and shown a score per task once the player runs: a long lecture's
     // hundreds at once would hold up its page. Then the current slide's
     // entry is brought into view (asking where an entry is before would lay
-    // them all out at once).
+    // them all out at once); before the page shows a slide (asked only to
+    // play), when it first does.
     var contentsShown = false;
     var contentsMade = 0;
 
@@ -495,7 +501,9 @@
         return;
       }
       contentsShown = true;
-      window.requestAnimationFrame(function () { reveal(current.li, toc, 1); });
+      if (current) {
+        window.requestAnimationFrame(function () { reveal(current.li, toc, 1); });
+      }
     }
 
     // --- The recording -------------------------------------------------------
