@@ -467,14 +467,42 @@
       notesBox.hidden = !notes;
       if (before) {
         reveal(entry.thumb, thumbs);
-        reveal(entry.li, toc);
+        if (contentsShown) {
+          reveal(entry.li, toc);
+        }
       } else {
         // The first slide is brought into view when the page is laid out
         // for its first frame, not in a layout of its own before it.
         window.requestAnimationFrame(function () {
           reveal(current.thumb, thumbs, 1);
-          reveal(current.li, toc, 1);
+          if (contentsShown) {
+            reveal(current.li, toc, 1);
+          }
         });
+      }
+    }
+
+    // The contents entries are left out of layout while the page starts,
+    // and shown a score per task once the player runs: a long lecture's
+    // hundreds at once would hold up its page. Then the current slide's
+    // entry is brought into view (asking where an entry is before would lay
+    // them all out at once); before the page shows a slide (asked only to
+    // play), when it first does.
+    var contentsShown = false;
+    var contentsMade = 0;
+
+    function showContents() {
+      var to = Math.min(entries.length, contentsMade + 20);
+      for (; contentsMade < to; contentsMade++) {
+        entries[contentsMade].li.classList.add("shown");
+      }
+      if (to < entries.length) {
+        idle(showContents);
+        return;
+      }
+      contentsShown = true;
+      if (current) {
+        window.requestAnimationFrame(function () { reveal(current.li, toc, 1); });
       }
     }
 
@@ -1564,6 +1592,7 @@
       showPosition(0);
       offerResume();
     }
+    idle(showContents);
     doc.documentElement.setAttribute("data-player", "ready");
     if (window.performance && window.performance.mark) {
       window.performance.mark("player-ready");

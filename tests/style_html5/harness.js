@@ -26,26 +26,18 @@ const modules = required("PELLUCOR_NODE_MODULES");
 const puppeteer = require(path.join(modules, "puppeteer-core"));
 const browserName = process.env.PELLUCOR_BROWSER || "chromium";
 
-function launch(name = browserName, prefs = {}) {
-  return launchBrowser(puppeteer, name, prefs);
-}
+const launch = (name = browserName, prefs = {}) => launchBrowser(puppeteer, name, prefs);
 
 // One browser for all the tests of a file: started before the first,
 // closed after the last. The tests reach it as .browser.
 function browserPerFile() {
   const holder = { browser: null, name: browserName };
-  before(async () => {
-    holder.browser = await launch();
-  });
-  after(async () => {
-    await holder.browser.close();
-  });
+  before(async () => { holder.browser = await launch(); });
+  after(() => holder.browser.close());
   return holder;
 }
 
-function fileUrl(page, dir = out) {
-  return "file://" + path.join(dir, page) + (page ? "" : "/");
-}
+const fileUrl = (page, dir = out) => "file://" + path.join(dir, page) + (page ? "" : "/");
 
 // A new browser context (its own storage) and page; problems collects what
 // the page reported as an error.
@@ -57,22 +49,18 @@ async function open(browser, page, options = {}) {
   const motion = options.reducedMotion || "no-preference";
   const asked = colours !== "light" || motion !== "no-preference";
   let own = null;
-  if (asked && browserName === "firefox" && !options.context) {
+  if (asked && browserName === "firefox") {
     own = await launch("firefox", { "ui.prefersReducedMotion": motion === "reduce" ? 1 : 0,
       "layout.css.prefers-color-scheme.content-override": colours === "dark" ? 0 : 1 });
   }
-  const context = options.context || (await (own || browser).createBrowserContext());
+  const context = await (own || browser).createBrowserContext();
   if (own) {
     context.close = () => own.close();
   }
   const tab = await context.newPage();
-  const viewport = options.viewport || { width: 1280, height: 800 };
-  await tab.setViewport({ deviceScaleFactor: 1, ...viewport });
+  await tab.setViewport({ deviceScaleFactor: 1, ...(options.viewport || { width: 1280, height: 800 }) });
   if (asked && browserName !== "firefox") {
-    await tab.emulateMediaFeatures([
-      { name: "prefers-reduced-motion", value: motion },
-      { name: "prefers-color-scheme", value: colours },
-    ]);
+    await tab.emulateMediaFeatures([{ name: "prefers-reduced-motion", value: motion }, { name: "prefers-color-scheme", value: colours }]);
   }
   const problems = [];
   tab.on("console", (m) => {
@@ -113,9 +101,12 @@ async function visit(tab, page, options = {}) {
   }
 }
 
-// Waits until the player of the page now shown has started.
+// Waits until the player of the page now shown has started and every
+// contents entry is shown (they are laid out after the player starts).
 async function ready(tab) {
-  await tab.waitForFunction(() => document.documentElement.getAttribute("data-player") === "ready", { timeout: 10000 });
+  await tab.waitForFunction(() => document.documentElement.getAttribute("data-player") === "ready" &&
+    Array.from(document.querySelectorAll("nav.toc li")).every((li) => getComputedStyle(li).display !== "none"),
+  { timeout: 10000 });
 }
 
 // Waits until fn(arg) holds in the page, failing with what after timeout.
@@ -127,9 +118,8 @@ async function until(tab, fn, arg, what, timeout = 10000) {
   }
 }
 
-async function waitForUrl(tab, pattern) {
-  await until(tab, (source) => new RegExp(source).test(location.href), pattern.source, `waiting for ${pattern}`);
-}
+const waitForUrl = (tab, pattern) =>
+  until(tab, (source) => new RegExp(source).test(location.href), pattern.source, `waiting for ${pattern}`);
 
 // The slides of one part as the events file gives them (the sample
 // lecture's, or those of lecture name in dir).
@@ -145,12 +135,7 @@ function events(part, dir = sample, name = "talk") {
 // The slides acceptable at time t: the one of the events file, and its
 // neighbour when t is within slack of a change.
 function slidesAt(list, t, slack) {
-  const ok = new Set();
-  for (const e of list) {
-    if (t >= e.start - slack && t < e.end + slack) {
-      ok.add(e.slide);
-    }
-  }
+  const ok = new Set(list.filter((e) => t >= e.start - slack && t < e.end + slack).map((e) => e.slide));
   if (t >= list[list.length - 1].end) {
     ok.add(list[list.length - 1].slide);
   }
@@ -165,6 +150,7 @@ function state(tab) {
     const currentItem = document.querySelector("nav.toc li.current");
     const thumb = document.querySelector("#thumbs a[aria-current='true']");
     const line = document.querySelector("#transcript-lines button[aria-current='true']");
+    const captions = Array.from(media.textTracks).find((t) => t.kind === "captions");
     return {
       part: document.body.getAttribute("data-part"),
       t: media.currentTime,
@@ -178,6 +164,7 @@ function state(tab) {
       contents: currentItem && currentItem.getAttribute("data-slide"),
       thumb: thumb && thumb.parentNode.getAttribute("data-slide"),
       line: line && line.textContent,
+      caption: Array.from((captions && captions.activeCues) || []).map((c) => c.getCueAsHTML().textContent).join(" | "),
       bar: parseFloat(document.getElementById("bar").getAttribute("aria-valuenow")),
       status: document.getElementById("status").textContent,
       url: location.href,
@@ -185,16 +172,12 @@ function state(tab) {
   });
 }
 
-function imageOf(slide) {
-  return `img${String(slide).padStart(3, "0")}.gif`;
-}
-
 // Asserts that the page's slide, picture, contents mark and thumbnail mark
 // all agree with the events file at the page's own time.
 function assertInStep(list, s, slack, where) {
   const ok = slidesAt(list, s.t, slack);
   assert.ok(ok.has(s.shown), `${where}: at ${s.t.toFixed(3)} s the page shows slide ${s.shown}, expected ${[...ok]}`);
-  assert.equal(s.img, imageOf(s.shown), `${where}: picture of slide ${s.shown}`);
+  assert.equal(s.img, `img${s.shown.padStart(3, "0")}.gif`, `${where}: picture of slide ${s.shown}`);
   assert.equal(s.contents, s.shown, `${where}: contents mark`);
   assert.equal(s.thumb, s.shown, `${where}: thumbnail mark`);
 }
@@ -281,32 +264,22 @@ async function fill(tab, selector, text) {
   }
 }
 
-function text(tab, selector) {
-  return tab.$eval(selector, (e) => e.textContent);
-}
+const text = (tab, selector) => tab.$eval(selector, (e) => e.textContent);
 
 // Whether the element is shown (laid out, not hidden).
 function visible(tab, selector) {
   return tab.evaluate((sel) => {
     const e = document.querySelector(sel);
-    if (!e) {
-      return false;
-    }
-    const r = e.getBoundingClientRect();
-    return r.width > 0 && r.height > 0 && getComputedStyle(e).visibility === "visible";
+    const r = e && e.getBoundingClientRect();
+    return Boolean(r && r.width > 0 && r.height > 0 && getComputedStyle(e).visibility === "visible");
   }, selector);
 }
 
 // Serves a published directory (by default the sample's) on 127.0.0.1.
-function serve(dir = out, options = {}) {
-  return host(dir, options);
-}
-
-function sleep(ms) {
-  return new Promise((resolve) => setTimeout(resolve, ms));
-}
+const serve = (dir = out, options = {}) => host(dir, options);
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 module.exports = {
-  out, sample, modules, browserName, launch, browserPerFile, open, session, visit, ready, until, waitForUrl, events,
-  slidesAt, state, imageOf, assertInStep, playWhile, playKey, seeksInStep, seek, click, fill, text, visible, sleep, serve, fileUrl,
+  out, modules, browserPerFile, open, session, visit, ready, until, waitForUrl, events, state, assertInStep, playWhile,
+  playKey, seeksInStep, seek, click, fill, text, visible, sleep, serve, fileUrl,
 };

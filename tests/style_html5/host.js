@@ -9,15 +9,16 @@ const zlib = require("node:zlib");
 // Serves a published directory on 127.0.0.1 (a web host): with byte ranges
 // and compression, or, with ranges false, as a host that answers every
 // request with the whole file; with scripts false its pages may run no
-// script (as a browser with scripts turned off).
-async function serve(dir, { ranges = true, scripts = true } = {}) {
+// script (as a browser with scripts turned off); a file named in lost is
+// not found.
+async function serve(dir, { ranges = true, scripts = true, lost = null } = {}) {
   const types = { ".htm": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css",
     ".gif": "image/gif", ".webp": "image/webp", ".vtt": "text/vtt", ".webm": "video/webm", ".mp4": "video/mp4",
     ".m4a": "audio/mp4", ".mp3": "audio/mpeg" };
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, "http://x").pathname).replace(/^\/+/, "") || "index.htm";
     const file = path.join(dir, path.normalize(name));
-    if (!file.startsWith(dir) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+    if (!file.startsWith(dir) || name === lost || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       res.writeHead(404).end();
       return;
     }

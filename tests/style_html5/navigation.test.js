@@ -26,13 +26,8 @@ function playsFrom(s, start) {
   assert.ok(!s.paused, "playing");
 }
 
-async function disabled(page, id) {
-  return page.$eval(`#${id}`, (a) => a.getAttribute("aria-disabled") === "true" && !a.hasAttribute("href"));
-}
-
-function box(page, selector) {
-  return page.$eval(selector, (e) => JSON.parse(JSON.stringify(e.getBoundingClientRect())));
-}
+const disabled = (page, id) => page.$eval(`#${id}`, (a) => a.getAttribute("aria-disabled") === "true" && !a.hasAttribute("href"));
+const box = (page, selector) => page.$eval(selector, (e) => JSON.parse(JSON.stringify(e.getBoundingClientRect())));
 
 test("the contents page lists the whole lecture and plays it", () => h.session(browser, "index.htm", async ({ page }) => {
   const parts = await page.$$eval("section.part h3", (l) => l.map((e) => e.textContent));
@@ -90,34 +85,31 @@ test("arrow keys and Previous/Next go through the whole lecture and stop at its 
 }));
 
 test("Next from a playing part's last slide plays on in the next part; at a part's end it plays on as set", async () => {
-  const { context, page, problems } = await h.open(browser.browser, "part1.htm#slide=3");
-  await h.playKey(page);
-  await page.click("#next");
-  await settled(page, "4", "2");
-  await h.until(page, () => document.getElementById("media").currentTime > 0.5, null, "playing part 2");
-  assert.equal((await h.state(page)).status, "");
-  // Turned off (and remembered), a part's end stops there.
-  await page.click("#play-on");
-  await h.visit(page, "part1.htm");
-  assert.equal(await page.$eval("#play-on", (c) => c.checked), false, "the setting is remembered");
-  await h.seek(page, 5);
-  await h.playKey(page);
-  await h.until(page, () => /End of part 1\./.test(document.getElementById("status").textContent), null, "the part's end");
-  assert.equal((await h.state(page)).part, "1");
-  assert.deepEqual(problems, []);
-  await context.close();
-
+  await h.session(browser, "part1.htm#slide=3", async ({ page }) => {
+    await h.playKey(page);
+    await page.click("#next");
+    await settled(page, "4", "2");
+    await h.until(page, () => document.getElementById("media").currentTime > 0.5, null, "playing part 2");
+    assert.equal((await h.state(page)).status, "");
+    // Turned off (and remembered), a part's end stops there.
+    await page.click("#play-on");
+    await h.visit(page, "part1.htm");
+    assert.equal(await page.$eval("#play-on", (c) => c.checked), false, "the setting is remembered");
+    await h.seek(page, 5);
+    await h.playKey(page);
+    await h.until(page, () => /End of part 1\./.test(document.getElementById("status").textContent), null, "the part's end");
+    assert.equal((await h.state(page)).part, "1");
+  });
   // Opened with nothing done on it, the page may not start by itself: it
   // says so without an error, and one key plays.
-  const fresh = await h.open(browser.browser, "part2.htm#slide=4&play");
-  await h.until(fresh.page, () => !document.getElementById("media").paused ||
-    /press play/i.test(document.getElementById("status").textContent), null, "playing or asking to");
-  if ((await h.state(fresh.page)).paused) {
-    await h.playKey(fresh.page);
-    await h.until(fresh.page, () => document.getElementById("status").textContent === "", null, "the request gone");
-  }
-  assert.deepEqual(fresh.problems, []);
-  await fresh.context.close();
+  await h.session(browser, "part2.htm#slide=4&play", async ({ page }) => {
+    await h.until(page, () => !document.getElementById("media").paused ||
+      /press play/i.test(document.getElementById("status").textContent), null, "playing or asking to");
+    if ((await h.state(page)).paused) {
+      await h.playKey(page);
+      await h.until(page, () => document.getElementById("status").textContent === "", null, "the request gone");
+    }
+  });
 });
 
 test("the keys play, pause, skip and show themselves; the arrows work on the focused player", () => h.session(browser, "part1.htm", async ({ page }) => {
@@ -243,7 +235,7 @@ test("thumbnails and contents cover the lecture, follow the recording and play o
   playsFrom(await settled(page, "1", "1"), 0);
 }));
 
-test("search finds words of titles and notes and jumps to the slide", () => h.session(browser, "part2.htm", async ({ page }) => {
+test("search finds words of titles, notes and any part's captions and plays from there", () => h.session(browser, "part2.htm", async ({ page }) => {
   const slides = () => page.$$eval("#results li[data-slide]", (l) => l.map((li) => li.getAttribute("data-slide")));
   await h.fill(page, "#search", "Latency");
   const hits = await page.$$eval("#results li", (l) => l.map((li) => ({
@@ -264,6 +256,21 @@ test("search finds words of titles and notes and jumps to the slide", () => h.se
   assert.deepEqual(await slides(), ["4"]);
   await h.fill(page, "#search", "nowhere-to-be-found");
   assert.equal(await h.text(page, "#search-count"), "No slide or caption found.");
+
+  // Words said in any part's captions, with their time, play from there.
+  await h.fill(page, "#search", "lecturer's WORDS");
+  await h.until(page, () => document.querySelectorAll("#results li[data-time]").length === 1, null, "a caption hit");
+  const hit = await page.$eval("#results li[data-time]", (li) => [li.getAttribute("data-part"), li.textContent,
+    li.querySelector("mark").textContent]);
+  assert.equal(hit[0], "3");
+  assert.match(hit[1], /Part 3 at 0:03.*Captions follow the lecturer's words\./);
+  assert.equal(hit[2], "lecturer's");
+  assert.equal(await h.text(page, "#search-count"), "0 slides and 1 caption found.");
+  await page.keyboard.press("Enter");
+  await h.until(page, () => document.body.getAttribute("data-part") === "3" &&
+    !document.getElementById("media").paused, null, "playing in part 3");
+  const s = await h.state(page);
+  assert.ok(s.t >= 3.15 && s.t < 4.2 && s.shown === "6", JSON.stringify(s));
 }));
 
 test("slide pages link to their neighbours, never to themselves, and take the arrow keys", () => h.session(browser, "sld001.htm", async ({ page }) => {

@@ -17,18 +17,12 @@ ff -f lavfi -i "testsrc=size=640x480:rate=1" -frames:v 60 -f image2 img%03d.gif
 ff -f lavfi -i "testsrc=size=1920x1440:rate=1" -frames:v 60 -c:v libwebp -compression_level 0 -f image2 img%03d.webp
 {
   printf '# Title information\r\n'
-  i=1
-  while [ "$i" -le 60 ]; do
-    printf '"img%03d.gif" "Topic %d of the long lecture"\r\n' "$i" "$i"
-    i=$((i + 1))
-  done
+  for i in $(seq 1 60); do printf '"img%03d.gif" "Topic %d of the long lecture"\r\n' "$i" "$i"; done
 } > titles.txt
 for p in 1 2 3 4; do
   ff -f lavfi -i "sine=frequency=$((300 + 50 * p)):duration=15" -c:a aac -b:a 48k "lec$p.m4a"
-  i=0
-  while [ "$i" -lt 15 ]; do
+  for i in $(seq 0 14); do
     printf 'u 00:00:%02d 00:00:%02d URL\\sld%03d.htm\r\n' "$i" $((i + 1)) $(((p - 1) * 15 + i + 1))
-    i=$((i + 1))
   done > "lec$p.txt"
 done
 printf 'The first topic. More at www.example.org and in the handout.\r\n' > img001.not

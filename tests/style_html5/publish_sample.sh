@@ -3,10 +3,7 @@
 # the pellucor command into OUT, for the browser tests of the html5 style.
 #   publish_sample.sh PELLUCOR SAMPLE_DIR OUT
 set -eu
-pellucor=$1
-sample=$2
-out=$3
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
-rm -rf "$out"
-XDG_CONFIG_HOME="$config" "$pellucor" publish "$sample" --disk "$out" --quiet
+rm -rf "$3"
+XDG_CONFIG_HOME="$config" "$1" publish "$2" --disk "$3" --quiet
