@@ -1,5 +1,6 @@
 // The upload window's model and the libcurl client together, against a
 // real FTP server on 127.0.0.1.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -22,7 +23,8 @@ namespace {
 struct Session {
     CurlClient inet;
     FtpWindowModel ftp {inet};
-    std::vector<std::string> shown;  // every status and label text shown
+    Strings shown;     // every status and label text shown
+    Strings statuses;  // each new status
     explicit Session(const UploadServer& server, const std::string& password = "secret")
     {
         ftp.txtFTPURL = server.url();
@@ -32,6 +34,8 @@ struct Session {
         QObject::connect(&ftp, &FtpWindowModel::changed, [this] {
             for (const auto* s : {&ftp.txtStatus, &ftp.lblCmd, &ftp.lblInfo, &ftp.txtData})
                 shown.push_back(*s);
+            if (statuses.empty() || statuses.back() != ftp.txtStatus)
+                statuses.push_back(ftp.txtStatus);
         });
     }
 };
@@ -49,7 +53,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     s.ftp.cmdBrowse_Click();
     ASSERT_TRUE(s.ftp.LoggedIn());
     EXPECT_EQ(s.ftp.txtFTPPath, "/");
-    std::vector<std::string> answers = {"lecture one", "sub", "..", "", "/nowhere"};
+    Strings answers = {"lecture one", "sub", "..", "", "/nowhere"};
     s.ftp.InputBox = [&](const std::string&, const std::string& prompt) {
         EXPECT_EQ(prompt, "Enter New Directory");
         const std::string a = answers.front();
@@ -62,7 +66,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
     s.ftp.cmdCD_Click();  // ".."
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one");
-    EXPECT_EQ(s.ftp.lstBox, (std::vector<std::string> {"sub/"}));
+    EXPECT_EQ(s.ftp.lstBox, (Strings {"sub/"}));
     s.ftp.cmdCD_Click();  // "": cancelled
     EXPECT_EQ(s.ftp.txtStatus, "Change Directory Cancelled");
     s.ftp.cmdCD_Click();  // a directory that is not there
@@ -75,7 +79,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     s.ftp.lstBoxIndex = 0;
     s.ftp.lstBox_DblClick();
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
-    ASSERT_EQ(s.ftp.lstBox, (std::vector<std::string> {"page.htm"}));
+    ASSERT_EQ(s.ftp.lstBox, (Strings {"page.htm"}));
     const std::string lastCmd = s.ftp.lblCmd;
     s.ftp.lstBox_DblClick();
     EXPECT_EQ(s.ftp.lblCmd, lastCmd);
@@ -84,7 +88,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     // while it is not there yet.
     s.ftp.txtFTPPath = "/lecture one";
     s.ftp.cmdBrowse_Click();
-    EXPECT_EQ(s.ftp.lstBox, (std::vector<std::string> {"sub/"}));
+    EXPECT_EQ(s.ftp.lstBox, (Strings {"sub/"}));
     s.ftp.txtFTPPath = "/physics1";
     s.ftp.cmdBrowse_Click();
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
@@ -96,6 +100,51 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     EXPECT_EQ(s.inet.ConnectionsOpened(), 1);
 }
 
+TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsTheWholeTree)
+{
+    TempDir local;
+    writeFile(local.path() / "a.htm", std::string(10, 'a'));
+    writeFile(local.path() / "b.gif", std::string(20, 'b'));
+    writeFile(local.path() / "sub/c.css", std::string(5, 'c'));
+    RecordingMessageSink sink;
+    Session s(server_);
+    ASSERT_TRUE(s.ftp.FtpLogin());
+    // Declined, nothing is made.
+    sink.answers = {TavCancel};
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/new"));
+    EXPECT_EQ(sink.questions, (Strings {"OK to Create /new on Server"}));
+    EXPECT_EQ(s.ftp.txtStatus, "Not Created: /new");
+    EXPECT_FALSE(fs::exists(root() + "new"));
+    // Allowed, every missing level is made; the counts and sizes are shown.
+    s.statuses.clear();
+    EXPECT_TRUE(s.ftp.FtpUploadDirectory(local.dir(), "/new/a/b"));
+    EXPECT_EQ(treeContents(root() + "new/a/b"), treeContents(local.path()));
+    for (const std::string& status :
+         Strings {"Preparing to upload 1 Files/10 Bytes " + local.file("a.htm"), "3 Files/35 Bytes"})
+        EXPECT_THAT(s.statuses, ::testing::Contains(status));
+    EXPECT_EQ(s.statuses.back(), "Upload Complete 3 Files/35 Bytes");
+    EXPECT_EQ(s.ftp.progressPercent, -1);
+    // The server's refusals, with their causes: of a folder, of a file.
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/readonly/new"));
+    EXPECT_EQ(s.ftp.txtStatus,
+              "Unable to create directory: /readonly/new: Creating folder /readonly/new: 550 Not enough privileges.");
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/readonly"));
+    EXPECT_EQ(s.ftp.txtStatus,
+              "Upload Failure - Upload not Complete: Creating folder /readonly/sub: 550 Not enough privileges.");
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir() + "sub/", "/readonly"));
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Uploading /readonly/"));
+    EXPECT_TRUE(holds(s.ftp.txtStatus, ": 550 Not enough privileges."));
+    EXPECT_TRUE(treeContents(root() + "readonly").empty());
+    // A local directory that does not exist is not an empty one, whose
+    // upload is complete (and the refresh after it keeps saying so).
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir() + "missing/", "/new"));
+    EXPECT_EQ(s.ftp.txtStatus, "Local directory not found: " + local.dir() + "missing/");
+    s.ftp.txtLocalDir = local.dir() + "sub/";
+    s.ftp.txtFTPPath = "/new/a/b/sub";
+    s.ftp.cmdMput_Click();
+    EXPECT_EQ(s.ftp.txtStatus, "Upload Complete 1 Files/5 Bytes");
+}
+
 TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
 {
     RecordingMessageSink sink;
@@ -104,9 +153,10 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
         Session s(server_, wrong);
         s.ftp.cmdBrowse_Click();
         EXPECT_FALSE(s.ftp.LoggedIn());
-        EXPECT_EQ(sink.messages, (std::vector<std::string> {"Unable to login"}));
-        EXPECT_EQ(s.ftp.txtStatus, "Unable to Log In: 530 Authentication failed.");
+        EXPECT_EQ(sink.messages, (Strings {"Unable to login"}));
+        EXPECT_EQ(s.statuses, (Strings {"Logging in ...", "Unable to Log In: 530 Authentication failed."}));
         EXPECT_FALSE(s.ftp.cmdMputEnabled);
+        EXPECT_TRUE(s.ftp.txtPassEnabled);
         for (const auto& text : s.shown)
             EXPECT_EQ(text.find(wrong), std::string::npos) << text;
         s.ftp.txtPass = "secret";
@@ -128,10 +178,12 @@ TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
     server_.Kill();
     s.ftp.txtLocalDir = local.dir();
     s.ftp.txtFTPPath = "/physics1";
+    s.ftp.cmdBrowse_Click();
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Unable to open /physics1: "));
+    EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
     s.ftp.cmdMput_Click();
     EXPECT_TRUE(sink.questions.empty());
-    EXPECT_NE(s.ftp.txtStatus.find("Upload Failure - Upload not Complete: Opening /physics1: "), std::string::npos)
-        << s.ftp.txtStatus;
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Opening /physics1: "));
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
 }
 
@@ -158,11 +210,12 @@ TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptly)
     EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/"));
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_TRUE(closed);
-    EXPECT_EQ(sink.questions,
-              (std::vector<std::string> {"Operation in progress - OK to cancel (may take up to 15 seconds)?"}));
+    EXPECT_EQ(sink.questions, (Strings {"Operation in progress - OK to cancel (may take up to 15 seconds)?"}));
     EXPECT_EQ(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Uploading /a.rm: Cancelled");
     EXPECT_FALSE(fs::exists(root() + "a.rm"));
     EXPECT_FALSE(fs::exists(root() + ".a.rm.part"));  // removed after the cancel
+    EXPECT_FALSE(fs::exists(root() + "b.htm"));       // nothing after it
+    EXPECT_FALSE(s.ftp.LoggedIn());
 }
 
 }  // namespace

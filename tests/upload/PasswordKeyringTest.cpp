@@ -1,12 +1,14 @@
-// The upload password in a real secret service: GNOME Keyring on a private
-// session bus started by the test, with a new login keyring.
+// The upload window's kept password in a real secret service: GNOME Keyring
+// on a private session bus started by the test, with a new login keyring.
 #include <gtest/gtest.h>
 
 #include <QProcess>
 
 #include <cstdlib>
 
+#include "ScriptedFtpClient.h"
 #include "TestSupport.h"
+#include "upload/FtpWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 
 namespace pellucor {
@@ -15,7 +17,7 @@ using namespace testing_support;
 
 namespace {
 
-TEST(SecretServicePasswords, KeepsFindsAndForgetsAPassword)
+TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
 {
     TempDir dir;
     for (const char* var : {"HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
@@ -38,15 +40,29 @@ TEST(SecretServicePasswords, KeepsFindsAndForgetsAPassword)
     QProcess wait;
     wait.start("gdbus", {"wait", "--session", "--timeout", "10", "org.freedesktop.secrets"});
     ASSERT_TRUE(wait.waitForFinished(15000) && wait.exitCode() == 0) << keyring.readAllStandardError().toStdString();
-    std::string error;
     SecretServicePasswords passwords;
     ASSERT_TRUE(passwords.Available());
-    ASSERT_TRUE(passwords.Store("sftp://web.example.org/", "bob", "s3cret pass", error)) << error;
-    EXPECT_EQ(passwords.Lookup("sftp://web.example.org/", "bob"), "s3cret pass");
-    EXPECT_EQ(passwords.Lookup("sftp://web.example.org/", "alice"), "");
-    EXPECT_EQ(passwords.Lookup("https://web.example.org/", "bob"), "");
-    passwords.Forget("sftp://web.example.org/", "bob");
-    EXPECT_EQ(passwords.Lookup("sftp://web.example.org/", "bob"), "");
+    // Kept at a login with "Remember" ticked, found by the next window, and
+    // forgotten at a login with it cleared.
+    const std::string server = "https://web.example.org/dav/";
+    for (const bool remember : {true, false}) {
+        ScriptedFtpClient inet;
+        FtpWindowModel ftp(inet);
+        ftp.ProcessEvents = nullptr;
+        ftp.passwords = &passwords;
+        ftp.txtFTPURL = server;
+        ftp.txtAccount = "bob";
+        ftp.Form_Activate();
+        EXPECT_TRUE(ftp.chkRememberEnabled);
+        EXPECT_EQ(ftp.chkRemember, !remember);
+        EXPECT_EQ(ftp.txtPass, remember ? "" : "s3cret pass");
+        ftp.txtPass = "s3cret pass";
+        ftp.chkRemember = remember;
+        ASSERT_TRUE(ftp.FtpLogin());
+        EXPECT_EQ(passwords.Lookup(server, "bob"), remember ? "s3cret pass" : "");
+        EXPECT_EQ(passwords.Lookup(server, "alice"), "");
+        EXPECT_EQ(passwords.Lookup("sftp://web.example.org/dav/", "bob"), "");
+    }
     keyring.kill();
     keyring.waitForFinished(5000);
     bus.kill();

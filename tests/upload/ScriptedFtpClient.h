@@ -1,7 +1,7 @@
 // An FtpClient that answers from a script: every command succeeds unless
 // it starts with one of the failing prefixes (failing with the kind and
 // cause given), replies come from a table. An upload is recorded as
-// "UPLOAD dir" followed by its folders and files.
+// "UPLOAD dir".
 #pragma once
 
 #include <functional>
@@ -22,13 +22,13 @@ public:
     std::string cause = "550 no";
     std::map<std::string, std::string> replies;
     std::function<void()> whileRunning;  // runs once while a command is in progress
-    std::string url, user, password, acceptedKey;
+    std::string url, user, acceptedKey;
     int cancels = 0;
 
     void SetURL(const std::string& u) override { url = u; }
     std::string URL() const override { return url; }
     void SetUserName(const std::string& u) override { user = u; }
-    void SetPassword(const std::string& p) override { password = p; }
+    void SetPassword(const std::string&) override { }
     void SetRequestTimeout(int) override { }
     bool Execute(const std::string& command, std::string&) override
     {
@@ -42,15 +42,8 @@ public:
     }
     bool ExecuteUpload(const UploadPlan& plan, std::string& error) override
     {
-        std::vector<std::string> parts;
-        for (const auto& d : plan.dirs)
-            parts.push_back("MKDIR " + d);
-        for (const auto& f : plan.files)
-            parts.push_back("PUT " + f.local + " " + f.remote);
         planned_ = plan.files.size();
-        Execute("UPLOAD " + plan.remoteDir, error);
-        commands.insert(commands.end(), parts.begin(), parts.end());
-        return true;
+        return Execute("UPLOAD " + plan.remoteDir, error);
     }
     UploadProgress Progress() const override { return {ok_ && !running_ ? planned_ : 0, 0}; }
     RemoteFailure LastFailure() const override { return ok_ ? RemoteFailure::None : failure; }
