@@ -94,6 +94,14 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
     EXPECT_EQ(s.ftp.txtStatus, "Not on the server yet: /physics1 (Upload offers to create it)");
 
+    // Paths are quoted, their doubled and trailing slashes dropped; the
+    // protocol choice follows the address.
+    EXPECT_TRUE(s.ftp.FtpExecuteOnPath("MKDIR", "/lecture one//odd\"name/"));
+    EXPECT_TRUE(fs::is_directory(root() + "lecture one/odd\"name"));
+    EXPECT_TRUE(s.ftp.FtpExecuteOnPath("CD", "/"));
+    s.ftp.txtFTPURL = "https://web.example.org/dav/";
+    EXPECT_EQ(FtpWindowModel::Protocols()[s.ftp.ProtocolIndex()].protocol, RemoteProtocol::Davs);
+
     // A name that tries to smuggle a second command is refused.
     EXPECT_FALSE(s.ftp.FtpExecuteOnPath("MKDIR", "x\r\nRMD /readonly"));
     EXPECT_FALSE(fs::exists(root() + "x"));
@@ -187,7 +195,7 @@ TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
 }
 
-TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptly)
+TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
 {
     TempDir local;
     writeFile(local.path() / "a.rm", std::string(4 << 20, 'x'));  // a minute at the rate below
@@ -198,24 +206,62 @@ TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptly)
     slow.connections = 1;
     slow.maxSendRate = 65536;
     s.inet.SetOptions(slow);
-    bool closed = false;
+    bool closed = false, stayed = false;
     QObject::connect(&s.ftp, &FtpWindowModel::closeRequested, [&] { closed = true; });
     QElapsedTimer clock;
+    int clicks = 0;
+    s.ftp.txtLocalDir = local.dir() + "missing/";
     s.ftp.ProcessEvents = [&] {
-        if (!closed && s.ftp.progressPercent >= 0 && clock.isValid() && clock.elapsed() > 300)
-            s.ftp.cmdClose_Click();
+        if (clicks < 2 && s.ftp.progressPercent >= 0 && clock.isValid() && clock.elapsed() > 300 * (clicks + 1)) {
+            s.ftp.cmdClose_Click();  // answered No first: the window stays and the upload goes on
+            stayed = stayed || (clicks == 0 && !closed);
+            ++clicks;
+            s.ftp.cmdMput_Click();  // ignored while the upload runs
+        }
     };
+    sink.answers = {TavNo, TavYes};
     ASSERT_TRUE(s.ftp.FtpLogin());
     clock.start();
     EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/"));
     EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(stayed);
     EXPECT_TRUE(closed);
-    EXPECT_EQ(sink.questions, (Strings {"Operation in progress - OK to cancel (may take up to 15 seconds)?"}));
+    EXPECT_EQ(sink.questions, Strings(2, "Operation in progress - OK to cancel (may take up to 15 seconds)?"));
+    EXPECT_THAT(s.statuses, ::testing::Not(::testing::Contains(::testing::HasSubstr("Local directory"))));
     EXPECT_EQ(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Uploading /a.rm: Cancelled");
     EXPECT_FALSE(fs::exists(root() + "a.rm"));
     EXPECT_FALSE(fs::exists(root() + ".a.rm.part"));  // removed after the cancel
     EXPECT_FALSE(fs::exists(root() + "b.htm"));       // nothing after it
     EXPECT_FALSE(s.ftp.LoggedIn());
+}
+
+TEST(FtpWindowOnSftp, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
+{
+    UploadServer server(ServerKind::SftpPassword);
+    ASSERT_TRUE(server.started());
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(server.home()));  // its ~/.ssh/known_hosts
+    Strings asked;
+    bool yes = false;
+    const auto login = [&] {
+        Session s(server);
+        s.ftp.ConfirmHostKey = [&](const std::string& question) {
+            asked.push_back(question);
+            return yes;
+        };
+        return s.ftp.FtpLogin();
+    };
+    EXPECT_FALSE(login());
+    Tav_SetUnattended(true);  // nobody is asked, nothing is trusted
+    EXPECT_FALSE(login());
+    Tav_SetUnattended(false);
+    EXPECT_EQ(asked.size(), 1u);
+    yes = true;
+    EXPECT_TRUE(login());
+    EXPECT_TRUE(login());  // trusted from now on
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(holds(asked.back(), server.hostKeyFingerprint()));
+    qputenv("HOME", home);
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 
 #include <cstdlib>
 
-#include "ScriptedFtpClient.h"
 #include "TestSupport.h"
+#include "UploadServer.h"
+#include "upload/CurlClient.h"
+#include "upload/FtpText.h"
 #include "upload/FtpWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 
@@ -44,24 +46,25 @@ TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
     ASSERT_TRUE(passwords.Available());
     // Kept at a login with "Remember" ticked, found by the next window, and
     // forgotten at a login with it cleared.
-    const std::string server = "https://web.example.org/dav/";
+    UploadServer server(ServerKind::PyFtp);
+    ASSERT_TRUE(server.started());
+    const std::string address = FtpServerUrl(server.url());
     for (const bool remember : {true, false}) {
-        ScriptedFtpClient inet;
+        CurlClient inet;
         FtpWindowModel ftp(inet);
-        ftp.ProcessEvents = nullptr;
         ftp.passwords = &passwords;
-        ftp.txtFTPURL = server;
-        ftp.txtAccount = "bob";
+        ftp.txtFTPURL = server.url();
+        ftp.txtAccount = "alice";
         ftp.Form_Activate();
         EXPECT_TRUE(ftp.chkRememberEnabled);
         EXPECT_EQ(ftp.chkRemember, !remember);
-        EXPECT_EQ(ftp.txtPass, remember ? "" : "s3cret pass");
-        ftp.txtPass = "s3cret pass";
+        EXPECT_EQ(ftp.txtPass, remember ? "" : "secret");
+        ftp.txtPass = "secret";
         ftp.chkRemember = remember;
         ASSERT_TRUE(ftp.FtpLogin());
-        EXPECT_EQ(passwords.Lookup(server, "bob"), remember ? "s3cret pass" : "");
-        EXPECT_EQ(passwords.Lookup(server, "alice"), "");
-        EXPECT_EQ(passwords.Lookup("sftp://web.example.org/dav/", "bob"), "");
+        EXPECT_EQ(passwords.Lookup(address, "alice"), remember ? "secret" : "");
+        EXPECT_EQ(passwords.Lookup(address, "bob"), "");
+        EXPECT_EQ(passwords.Lookup("sftp" + address.substr(3), "alice"), "");
     }
     keyring.kill();
     keyring.waitForFinished(5000);
