@@ -53,12 +53,6 @@ protected:
                                              : "");
         }
     }
-    // The media directory moved to another place.
-    void mediaIn(const TempDir& other)
-    {
-        engine.S.MediaDir = media = other.dir();
-        host.statuses.clear();
-    }
     bool load(bool full = true) { return engine.LoadSlideInfo(full, true, err); }
     const Lecture& si() const { return engine.SI; }
     // Each part as "events>v:video a:audio", paths in the media directory
@@ -162,7 +156,7 @@ TEST_F(LectureFixture, TheFullCheckAsksOrProbesTheMediaAndFailsWithoutItsCompone
     // nobody is asked.
     {
         TempDir today;
-        mediaIn(today);
+        engine.S.MediaDir = media = today.dir();
         put("talk2.txt", "u 0 1 URL\\sld002.htm\r\n");
         files("talk1.txt *talk1.MKV talk2.mp4");
         sink.questions.clear();
@@ -170,7 +164,7 @@ TEST_F(LectureFixture, TheFullCheckAsksOrProbesTheMediaAndFailsWithoutItsCompone
         EXPECT_EQ(parts(), "talk1.txt>v:talk1.MKV talk2.txt>a:talk2.mp4");
         EXPECT_EQ(si().SlideAt(2).AudioPart, 2);
         EXPECT_TRUE(sink.questions.empty());
-        mediaIn(dir);
+        engine.S.MediaDir = media = dir.dir();
     }
     // Asked even in unattended mode, and Cancel stops the load.
     Tav_SetUnattended(true);

@@ -66,10 +66,6 @@ TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
         EXPECT_EQ(passwords.Lookup(address, "bob"), "");
         EXPECT_EQ(passwords.Lookup("sftp" + address.substr(3), "alice"), "");
     }
-    keyring.kill();
-    keyring.waitForFinished(5000);
-    bus.kill();
-    bus.waitForFinished(5000);
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
-// Real servers on 127.0.0.1 for the upload tests: pyftpdlib, proftpd with
-// mod_tls (TLS 1.3 and its session-reuse rule), vsftpd with TLS, OpenSSH's
-// sshd (SFTP, key logins), proftpd's mod_sftp (SFTP, password logins) and
-// Apache with mod_dav (basic and digest authentication), each started from
-// its script in servers/ (or ftp_server.py) in a session of its own.
+// Real servers on 127.0.0.1 for the upload tests, each started from its
+// script in servers/ (or ftp_server.py) in a session of its own.
 #pragma once
 
 #include <QProcess>
@@ -65,9 +62,8 @@ private:
     QTcpServer listener_;
 };
 
-// Runs `pellucor upload LOCAL --remote REMOTE` with server's login and the
-// given options, with HOME (for known_hosts), the preferences and the debug
-// log in server's home.
+// `pellucor upload LOCAL --remote REMOTE` with server's login and options,
+// HOME (for known_hosts), the preferences and the debug log in its home.
 using UploadRun = testing_support::ProcessOutcome;
 UploadRun runUpload(const UploadServer& server, const std::string& local, const std::string& remote,
                     const QStringList& options, bool readOnly = false);

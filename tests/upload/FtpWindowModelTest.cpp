@@ -1,5 +1,5 @@
-// The upload window's model and the libcurl client together, against a
-// real FTP server on 127.0.0.1.
+// The upload window's model and the libcurl client together, against real
+// servers on 127.0.0.1 (pyftpdlib, and proftpd's SFTP for host keys).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ class FtpWindowOnServer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server_.started()); }
     UploadServer server_ {ServerKind::PyFtp};
-    std::string root() const { return server_.work() + "root/"; }
+    std::string root() const { return server_.onDisk(""); }
 };
 
 TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
@@ -71,8 +71,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     EXPECT_EQ(s.ftp.txtStatus, "Change Directory Cancelled");
     s.ftp.cmdCD_Click();  // a directory that is not there
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one");
-    EXPECT_NE(s.ftp.txtStatus.find("Unable to open /nowhere: Opening /nowhere: 550"), std::string::npos)
-        << s.ftp.txtStatus;
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Unable to open /nowhere: Opening /nowhere: 550"));
 
     // Double-click: into a directory, not onto a file.
     writeFile(root() + "lecture one/sub/page.htm", "x");
