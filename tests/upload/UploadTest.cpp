@@ -122,7 +122,7 @@ using KilledServer = UploadTo;
 TEST_P(KilledServer, LeavesNothingUnderItsFinalName)
 {
     TempDir local;
-    writeFile(local.path() / "talk1.mp4", std::string(4 << 20, 'v'));  // half a minute at the rate below
+    writeFile(local.path() / "media/talk1.mp4", std::string(4 << 20, 'v'));  // half a minute at the rate below
     QProcess p;
     p.setProcessEnvironment(programEnvironment(server_.home(), {QString::fromStdString("HOME=" + server_.home())}));
     p.start(PELLUCOR_EXE,
@@ -130,11 +130,12 @@ TEST_P(KilledServer, LeavesNothingUnderItsFinalName)
                          "--remote", QString::fromStdString(server_.remote("site")), "--limit-rate", "131072"}
                 + server_.login());
     ASSERT_TRUE(p.waitForStarted(10000));
-    // Wait until part of the file is on the server under a temporary name.
+    // Wait until part of the file is on the server under a temporary name
+    // beside its final one.
     const auto partial = [&] {
         std::error_code ec;
-        for (fs::recursive_directory_iterator it(server_.onDisk(""), ec), end; !ec && it != end; it.increment(ec))
-            if (it->is_regular_file(ec) && it->path().filename().string()[0] == '.' && it->file_size(ec) > 0)
+        for (fs::directory_iterator it(server_.onDisk("site/media"), ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().filename().string()[0] == '.' && it->file_size(ec) > 0)
                 return true;
         return false;
     };
@@ -149,7 +150,7 @@ TEST_P(KilledServer, LeavesNothingUnderItsFinalName)
     const std::string err = p.readAllStandardError().toStdString();
     EXPECT_TRUE(holds(err, "Upload Failure - Upload not Complete: Uploading"));
     EXPECT_TRUE(holds(err, "lost") || holds(err, "No answer"));
-    EXPECT_FALSE(fs::exists(server_.onDisk("site/talk1.mp4")));
+    EXPECT_FALSE(fs::exists(server_.onDisk("site/media/talk1.mp4")));
 }
 INSTANTIATE_TEST_SUITE_P(Servers, KilledServer,
                          ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Sshd, ServerKind::Dav),
