@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QThread>
 
 #include <filesystem>
 #include <map>
 #include <regex>
 
+#include "PellucorProcess.h"
 #include "TestSupport.h"
 
 namespace pellucor {
@@ -20,13 +20,12 @@ namespace {
 
 TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
 {
-    testing_support::TempDir state;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(state.dir()));
+    testing_support::TempDir home;
+    const std::string logFile = home.dir() + "state/Syncdbg.txt";
     constexpr int kLines = 20000;
     QProcess first, second;
     for (QProcess* p : {&first, &second})
-        p->setProcessEnvironment(env);
+        p->setProcessEnvironment(testing_support::programEnvironment(home.dir()));
     first.start(PELLUCOR_DEBUGLOG_WRITER, {"A", QString::number(kLines)});
     ASSERT_TRUE(first.waitForStarted());
     // The second run starts (and empties the log) while the first writes,
@@ -34,7 +33,7 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
     // one's opening would empty the second's lines. No log yet is empty.
     const auto logSize = [&] {
         std::error_code ec;
-        const auto size = std::filesystem::file_size(state.file("Syncdbg.txt"), ec);
+        const auto size = std::filesystem::file_size(logFile, ec);
         return ec ? 0 : size;
     };
     for (int i = 0; i < 12000 && logSize() < 100000; ++i)
@@ -45,7 +44,7 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
     ASSERT_TRUE(second.waitForFinished(60000));
     EXPECT_EQ(first.exitCode() + second.exitCode(), 0);
 
-    const std::string log = testing_support::readFile(state.file("Syncdbg.txt"));
+    const std::string log = testing_support::readFile(logFile);
     ASSERT_TRUE(log.ends_with("\r\n")) << "the last line has no end";
     EXPECT_FALSE(holds(log, std::string(1, '\0'))) << "the log has holes";
     const std::regex line("([AB]) ([0-9]+) (A{200}|B{200})");

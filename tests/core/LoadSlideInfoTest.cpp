@@ -36,22 +36,22 @@ protected:
         host.openerFactory = [this] { return std::make_unique<FakeMediaOpener>(&encoderLog); };
     }
     void put(const std::string& name, const std::string& content = "") { writeFile(media + name, content); }
-    // Files of the media directory: an events file (.txt) holds one slide
-    // line, a name starting with "*" holds video, others are empty.
+    // Files of the media directory: images.txt lists one image, another
+    // events file (.txt) holds one slide line, "name=text" holds that line,
+    // a name starting with "*" holds video, others are empty.
     void files(const std::string& names)
     {
         std::istringstream in(names);
         for (std::string name; in >> name;) {
             if (name[0] == '*')
                 encoderLog.videoFiles.insert(media + (name = name.substr(1)));
-            put(name, EndsWith(name, ".txt") ? kOneSlide : "");
+            const size_t eq = name.find('=');
+            put(name.substr(0, eq),
+                eq != std::string::npos      ? name.substr(eq + 1) + "\r\n"
+                    : name == "images.txt"   ? "300 img001.gif\r\n"
+                    : EndsWith(name, ".txt") ? kOneSlide
+                                             : "");
         }
-    }
-    // The media directory moved to another place.
-    void mediaIn(const TempDir& other)
-    {
-        engine.S.MediaDir = media = other.dir();
-        host.statuses.clear();
     }
     bool load(bool full = true) { return engine.LoadSlideInfo(full, true, err); }
     const Lecture& si() const { return engine.SI; }
@@ -105,39 +105,6 @@ TEST_F(LectureFixture, ImagesConventionKeepsARunningTotalOfTicks)
     EXPECT_EQ(si().PartAt(1).AudioFile, dir.dir() + "rawmedia.rm");  // probed: no video
 }
 
-TEST_F(LectureFixture, PlainAndFirstMediaConventionsAndTheirErrors)
-{
-    files("pellucor.txt rawmedia.rm");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(host.statuses.front(), "Using rawmedia.* convention");
-    EXPECT_EQ(si().PartAt(1).EventsFile, dir.dir() + "pellucor.txt");
-
-    TempDir other;
-    mediaIn(other);
-    files("b.rm a.rm");
-    EXPECT_FALSE(load());
-    EXPECT_EQ(err, "In " + media + " found a.rm but did not find timing file " + media + "a.txt");
-    files("a.txt");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(host.statuses.front(), "Found events and media files " + media + "a.txt");
-
-    TempDir none;
-    mediaIn(none);
-    put("notes.txt", "x");
-    EXPECT_FALSE(load());
-    EXPECT_EQ(err,
-              "Media directory has no RealMedia files (*.rm) " + media
-                  + " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)");
-    files("talk1.txt");
-    EXPECT_FALSE(load());
-    EXPECT_EQ(err, "Unable to find media file correponding to " + media + "talk1.txt");
-    // An events file without slide lines would publish a lecture of nothing.
-    put("talk1.txt", "# nothing yet\r\n");
-    files("talk1.rm");
-    EXPECT_FALSE(load());
-    EXPECT_EQ(err, "The events file " + media + "talk1.txt holds no slide lines");
-}
-
 TEST_F(LectureFixture, LinesThatDoNotCountReuseTheirSlot)
 {
     put("talk1.txt",
@@ -184,6 +151,21 @@ TEST_F(LectureFixture, TheFullCheckAsksOrProbesTheMediaAndFailsWithoutItsCompone
                       "Printing values of SlideInfo struct.\r\nNumOfSlides = 1\r\nNumOfParts = 1\r\nEntry 1\r\n"
                       "SlideName = sld001.htm\r\nSlideTitle = sld001.htm\r\nStartTime = 00:00:00\r\n"
                       "EndTime = 00:00:02\r\nAudioPart = 1\r\nVideoPart = -1\r\nEnd of struct"));
+    // A recording of today (the name in any letter case) says by its streams
+    // whether it holds video, whatever its extension and the merge tools:
+    // nobody is asked.
+    {
+        TempDir today;
+        engine.S.MediaDir = media = today.dir();
+        put("talk2.txt", "u 0 1 URL\\sld002.htm\r\n");
+        files("talk1.txt *talk1.MKV talk2.mp4");
+        sink.questions.clear();
+        ASSERT_TRUE(load()) << err;
+        EXPECT_EQ(parts(), "talk1.txt>v:talk1.MKV talk2.txt>a:talk2.mp4");
+        EXPECT_EQ(si().SlideAt(2).AudioPart, 2);
+        EXPECT_TRUE(sink.questions.empty());
+        engine.S.MediaDir = media = dir.dir();
+    }
     // Asked even in unattended mode, and Cancel stops the load.
     Tav_SetUnattended(true);
     sink.answers = {TavCancel};
@@ -198,61 +180,59 @@ TEST_F(LectureFixture, TheFullCheckAsksOrProbesTheMediaAndFailsWithoutItsCompone
     EXPECT_TRUE(load(false)) << err;
 }
 
-TEST_F(LectureFixture, RecordingsOfTodayComeAfterEveryRealMediaNameByTheSameConventions)
-{
+// A layout of the media directory (as files() takes it) and what loading
+// it gives: the first status and the parts, or the error ("$" stands for
+// the media directory).
+struct Layout {
+    const char *files, *status, *parts;
+    bool full = true;
+};
+void PrintTo(const Layout& c, std::ostream* os) { *os << '"' << c.files << '"'; }
+
+const Layout kLayouts[] = {
+    {"pellucor.txt rawmedia.rm", "Using rawmedia.* convention", "pellucor.txt>a:rawmedia.rm opened rawmedia.rm"},
+    {"b.rm a.rm", "", "error: In $ found a.rm but did not find timing file $a.txt"},
+    {"b.rm a.rm a.txt", "Found events and media files $a.txt", "a.txt>a:a.rm opened a.rm"},
+    {"notes.txt", "",
+     "error: Media directory has no RealMedia files (*.rm) $ nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a "
+     "*.mp3 *.ogg *.opus *.wav *.flac)"},
+    {"notes.txt talk1.txt", "", "error: Unable to find media file correponding to $talk1.txt"},
+    // An events file without slide lines would publish a lecture of nothing.
+    {"talk1.txt=# talk1.rm", "", "error: The events file $talk1.txt holds no slide lines"},
     // A lecture that has RealMedia loads as it always did, whatever else
-    // lies beside it.
-    files("talk1.txt *talk1.rm talk1.mp4 talk2.txt talk2.ra talk2.m4a");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(parts(), "talk1.txt>v:talk1.rm talk2.txt>a:talk2.ra");
-    EXPECT_EQ(encoderLog.opened, std::vector<std::string> {dir.file("talk1.rm")});
+    // lies beside it; only its recordings are probed.
+    {"talk1.txt *talk1.rm talk1.mp4 talk2.txt talk2.ra talk2.m4a", "",
+     "talk1.txt>v:talk1.rm talk2.txt>a:talk2.ra opened talk1.rm"},
     // The first RealMedia file of the directory wins over rawmedia.mp4.
-    TempDir other;
-    mediaIn(other);
-    put("images.txt", "300 img001.gif\r\n");
-    files("rawmedia.mp4 *z.rm z.txt");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(parts(), "z.txt>v:z.rm");
+    {"images.txt rawmedia.mp4 *z.rm z.txt", "", "z.txt>v:z.rm opened z.rm"},
+    // A recording of today without the full check: nothing is opened, the
+    // extension tells.
+    {"talk1.txt *talk1.MKV talk2.txt talk2.mp4", "", "talk1.txt>v:talk1.MKV talk2.txt>v:talk2.mp4", false},
+    {"images.txt rawmedia.opus", "Using images/rawmedia convention", "images.txt>a:rawmedia.opus opened rawmedia.opus"},
+    // The first recording of the directory, with its events file; what the
+    // streams say counts.
+    {"notes.txt lecture.webm *later.wav", "", "error: In $ found later.wav but did not find timing file $later.txt"},
+    {"notes.txt lecture.webm *later.wav later.txt", "Found events and media files $later.txt",
+     "later.txt>v:later.wav opened later.wav"},
+};
 
-    // A recording of today: multi-part, the name in any letter case; its streams say whether it
-    // holds video, whatever its extension suggests and whatever the merge
-    // tools are (no question is asked).
-    TempDir today;
-    mediaIn(today);
-    engine.S.Prefs["prfRmmerge"] = "/opt/real/rmmerge";
-    put("talk2.txt", "u 0 1 URL\\sld002.htm\r\n");
-    files("talk1.txt *talk1.MKV talk2.mp4");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(parts(), "talk1.txt>v:talk1.MKV talk2.txt>a:talk2.mp4");  // sound only
-    EXPECT_EQ(si().SlideAt(2).AudioPart, 2);
-    EXPECT_TRUE(sink.questions.empty());
-    // Without the full check nothing is opened: the extension tells.
-    encoderLog.opened.clear();
-    ASSERT_TRUE(load(false)) << err;
-    EXPECT_EQ(si().PartAt(2).VideoFile, today.file("talk2.mp4"));
-    EXPECT_TRUE(encoderLog.opened.empty());
+class MediaLayouts : public LectureFixture, public ::testing::WithParamInterface<Layout> { };
 
-    // images.txt or pellucor.txt beside rawmedia.<kind>.
-    TempDir images;
-    mediaIn(images);
-    put("images.txt", "300 img001.gif\r\n");
-    files("rawmedia.opus");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(host.statuses.front(), "Using images/rawmedia convention");
-    EXPECT_EQ(si().PartAt(1).AudioFile, images.file("rawmedia.opus"));
-
-    // The first recording of the directory, with its events file.
-    TempDir first;
-    mediaIn(first);
-    put("notes.txt", "not a part");
-    files("lecture.webm *later.wav");  // what the streams say counts
-    EXPECT_FALSE(load());
-    EXPECT_EQ(err, "In " + media + " found later.wav but did not find timing file " + media + "later.txt");
-    files("later.txt");
-    ASSERT_TRUE(load()) << err;
-    EXPECT_EQ(host.statuses.front(), "Found events and media files " + media + "later.txt");
-    EXPECT_EQ(parts(), "later.txt>v:later.wav");
+TEST_P(MediaLayouts, LoadAsTheirConventionSays)
+{
+    files(GetParam().files);
+    const auto expected = [&](std::string text) { return ReplaceAll(text, "$", media); };
+    if (!load(GetParam().full)) {
+        EXPECT_EQ("error: " + err, expected(GetParam().parts));
+        return;
+    }
+    std::string opened;
+    for (const std::string& path : encoderLog.opened)
+        opened += " " + path.substr(media.size());
+    EXPECT_EQ(parts() + (opened.empty() ? "" : " opened" + opened), expected(GetParam().parts));
+    EXPECT_EQ(*GetParam().status ? host.statuses.front() : "", expected(GetParam().status));
 }
+INSTANTIATE_TEST_SUITE_P(Directories, MediaLayouts, ::testing::ValuesIn(kLayouts));
 
 TEST_F(LectureFixture, FiveHundredSlidesOrPartsFitAndTheNextOneIsRefused)
 {

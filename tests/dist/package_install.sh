@@ -1,9 +1,7 @@
 #!/bin/sh
-# The Debian package as a user gets it: made with CPack from this build and
-# checked for its dependencies and files; then installed, used through D-Bus
-# activation and removed in a private mount namespace (private_install.sh),
-# invisible to other tests and programs, and gone with a killed run. Needs
-# root or password-less sudo, for the mount namespace.
+# The Debian package as a user gets it: made with CPack from this build,
+# checked for its dependencies and files, then installed, used and removed in
+# a private mount namespace (private_install.sh; root or password-less sudo).
 #   usage: package_install.sh BUILD_DIR SAMPLE_DIR SOURCE_DIR
 set -eu
 build=$1

@@ -1,10 +1,8 @@
 #!/bin/sh
-# Runs in a private mount namespace (package_install.sh) where /usr and
-# /var/lib/dpkg are copy-on-write layers over the real ones. Installed, the
-# package holds a valid desktop entry, D-Bus service and systemd units naming
-# /usr/bin/pellucor, and publishes the sample lecture when a client calls
-# Publish on a session bus (publish_by_activation.sh); removed, it leaves
-# nothing behind.
+# In a private mount namespace with copy-on-write /usr and /var/lib/dpkg: the
+# installed package holds a valid desktop entry, D-Bus service and systemd
+# units, publishes by D-Bus activation (publish_by_activation.sh) and leaves
+# nothing behind when removed.
 #   usage: private_install.sh DEB SAMPLE_DIR WORK_DIR SOURCE_DIR
 set -eu
 deb=$1

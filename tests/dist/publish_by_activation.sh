@@ -1,8 +1,7 @@
 #!/bin/sh
-# Runs on a private session bus whose only services are the installed ones:
-# nothing serves org.pellucor.Pellucor until the first call, Publish, starts
-# it by activation; it publishes the last lecture (LECTURE_DIR) with the
-# installed style, then the client waits, reads the status and releases it.
+# On a private bus of the installed services only: the first call, Publish,
+# starts org.pellucor.Pellucor, which publishes the last lecture with the
+# installed style; the client waits, reads the status and releases it.
 #   usage: publish_by_activation.sh LECTURE_DIR
 set -eu
 lec=$1

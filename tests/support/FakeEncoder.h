@@ -24,9 +24,9 @@ class FakeEncoder : public EncoderControl {
 public:
     explicit FakeEncoder(FakeEncoderLog*) { }
     void SetInputKind(int kind) override { inputKind = kind; }
-    void SetInputFilename(const std::string& path) override { inputFile = path; }
-    void SetAudioDriver(int index) override { audioDriver = index; }
-    void SetVideoDriver(int index) override { videoDriver = index; }
+    void SetInputFilename(const std::string&) override { }
+    void SetAudioDriver(int) override { }
+    void SetVideoDriver(int) override { }
     void SetAudioOn(bool) override { }
     void SetVideoOn(bool on) override { video_ = on; }
     bool VideoOn() const override { return video_; }
@@ -48,21 +48,17 @@ public:
         else if (events.OnErrorOccurred)
             events.OnErrorOccurred(-5, startError);
     }
-    void StopEncoding() override
-    {
-        ++stops;
-        encoding = sourceOpen = false;
-    }
-    void OpenSource() override { sourceOpen = openable; }
+    void StopEncoding() override { encoding = sourceOpen = false; }
+    void OpenSource() override { sourceOpen = true; }
     void ShowFormatDialog() override { }
     void ShowSourceDialog() override { }
     void ShowCompressionDialog() override { }
 
     // What the program set and did, and how the fake behaves.
-    int inputKind = -1, audioDriver = -1, videoDriver = -1, starts = 0, stops = 0;
-    std::string inputFile, outputFile, startError;
+    int inputKind = -1, starts = 0;
+    std::string outputFile, startError;
     bool targets[6] = {};
-    bool encoding = false, sourceOpen = false, openable = true;
+    bool encoding = false, sourceOpen = false;
     std::vector<std::string> audioDrivers, videoDrivers;
 
 private:

@@ -1,18 +1,24 @@
 #include "PellucorProcess.h"
 
 #include <QProcess>
-#include <QProcessEnvironment>
 
 namespace pellucor::testing_support {
+
+QProcessEnvironment programEnvironment(const std::string& home, const QStringList& extra)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "config"));
+    env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(home + "state"));
+    for (const QString& setting : extra)
+        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    return env;
+}
 
 ProcessOutcome runProgram(const QString& program, const QStringList& args, const std::string& home,
                           const QStringList& prefix, int timeoutMs)
 {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "config"));
-    env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(home + "state"));
-    p.setProcessEnvironment(env);
+    p.setProcessEnvironment(programEnvironment(home));
     if (prefix.isEmpty())
         p.start(program, args);
     else

@@ -3,6 +3,7 @@
 // directory of the test.
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include <string>
@@ -14,6 +15,10 @@ struct ProcessOutcome {
     std::string out, err;
     bool finished = false;  // ended within the time allowed (else killed)
 };
+
+// The test's environment with the preferences read from home + "config/",
+// the state written to home + "state/" and the extra "NAME=value" settings.
+QProcessEnvironment programEnvironment(const std::string& home, const QStringList& extra = {});
 
 // Runs program with args; with a prefix, runs prefix[0] with prefix[1..],
 // the program and args (a wrapper such as setpriv). Preferences are read

@@ -1,256 +1,266 @@
-// The window's rules, against a scripted client.
+// The upload window's model and the libcurl client together, against real
+// servers on 127.0.0.1 (pyftpdlib, and proftpd's SFTP for host keys).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
+#include <QElapsedTimer>
 
-#include "ScriptedFtpClient.h"
+#include <filesystem>
+
 #include "TestSupport.h"
+#include "UploadServer.h"
+#include "core/TavUtils.h"
+#include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
 
 namespace pellucor {
 
 using namespace testing_support;
+namespace fs = std::filesystem;
 
 namespace {
 
-struct Window {
-    ScriptedFtpClient inet;
+struct Session {
+    CurlClient inet;
     FtpWindowModel ftp {inet};
-    Strings statuses;
-    bool closed = false;
-    Window()
+    Strings shown;     // every status and label text shown
+    Strings statuses;  // each new status
+    explicit Session(const UploadServer& server, const std::string& password = "secret")
     {
-        ftp.txtFTPURL = "web.example.org";
-        ftp.txtAccount = "bob";
-        ftp.ProcessEvents = nullptr;
+        ftp.txtFTPURL = server.url();
+        ftp.txtAccount = "alice";
+        ftp.txtPass = password;
+        ftp.Form_Activate();
         QObject::connect(&ftp, &FtpWindowModel::changed, [this] {
-            if (!ftp.txtStatus.empty() && (statuses.empty() || statuses.back() != ftp.txtStatus))
+            for (const auto* s : {&ftp.txtStatus, &ftp.lblCmd, &ftp.lblInfo, &ftp.txtData})
+                shown.push_back(*s);
+            if (statuses.empty() || statuses.back() != ftp.txtStatus)
                 statuses.push_back(ftp.txtStatus);
         });
-        QObject::connect(&ftp, &FtpWindowModel::closeRequested, [this] { closed = true; });
     }
 };
 
-TEST(FtpWindowModel, PathsAreQuotedWithoutTheirTrailingSlashExceptTheRoot)
+class FtpWindowOnServer : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server_.started()); }
+    UploadServer server_ {ServerKind::PyFtp};
+    std::string root() const { return server_.onDisk(""); }
+};
+
+TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
 {
-    Window w;
-    w.ftp.FtpExecuteOnPath("cd", "/web/lec one/");
-    w.ftp.FtpExecuteOnPath("mkdir", "a//b");
-    w.ftp.FtpExecuteOnPath("CD", "/");
-    w.ftp.FtpExecuteOnPath("CD", R"(odd"name)");
-    EXPECT_EQ(w.inet.commands, (Strings {R"(CD "/web/lec one")", R"(MKDIR "a/b")", R"(CD "/")", R"(CD "odd""name")"}));
+    Session s(server_);
+    s.ftp.cmdBrowse_Click();
+    ASSERT_TRUE(s.ftp.LoggedIn());
+    EXPECT_EQ(s.ftp.txtFTPPath, "/");
+    Strings answers = {"lecture one", "sub", "..", "", "/nowhere"};
+    s.ftp.InputBox = [&](const std::string&, const std::string& prompt) {
+        EXPECT_EQ(prompt, "Enter New Directory");
+        const std::string a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    };
+    s.ftp.cmdMkdir_Click();  // "lecture one", entered at once
+    s.ftp.cmdMkdir_Click();  // "sub"
+    EXPECT_TRUE(fs::is_directory(root() + "lecture one/sub"));
+    EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
+    s.ftp.cmdCD_Click();  // ".."
+    EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one");
+    EXPECT_EQ(s.ftp.lstBox, (Strings {"sub/"}));
+    s.ftp.cmdCD_Click();  // "": cancelled
+    EXPECT_EQ(s.ftp.txtStatus, "Change Directory Cancelled");
+    s.ftp.cmdCD_Click();  // a directory that is not there
+    EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one");
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Unable to open /nowhere: Opening /nowhere: 550"));
+
+    // Double-click: into a directory, not onto a file.
+    writeFile(root() + "lecture one/sub/page.htm", "x");
+    s.ftp.lstBoxIndex = 0;
+    s.ftp.lstBox_DblClick();
+    EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
+    ASSERT_EQ(s.ftp.lstBox, (Strings {"page.htm"}));
+    const std::string lastCmd = s.ftp.lblCmd;
+    s.ftp.lstBox_DblClick();
+    EXPECT_EQ(s.ftp.lblCmd, lastCmd);
+
+    // A directory typed into the field is what Refresh lists, and kept
+    // while it is not there yet.
+    s.ftp.txtFTPPath = "/lecture one";
+    s.ftp.cmdBrowse_Click();
+    EXPECT_EQ(s.ftp.lstBox, (Strings {"sub/"}));
+    s.ftp.txtFTPPath = "/physics1";
+    s.ftp.cmdBrowse_Click();
+    EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
+    EXPECT_EQ(s.ftp.txtStatus, "Not on the server yet: /physics1 (Upload offers to create it)");
+
+    // Paths are quoted, their doubled and trailing slashes dropped; the
+    // protocol choice follows the address.
+    EXPECT_TRUE(s.ftp.FtpExecuteOnPath("MKDIR", "/lecture one//odd\"name/"));
+    EXPECT_TRUE(fs::is_directory(root() + "lecture one/odd\"name"));
+    EXPECT_TRUE(s.ftp.FtpExecuteOnPath("CD", "/"));
+    s.ftp.txtFTPURL = "https://web.example.org/dav/";
+    EXPECT_EQ(FtpWindowModel::Protocols()[s.ftp.ProtocolIndex()].protocol, RemoteProtocol::Davs);
+
+    // A name that tries to smuggle a second command is refused.
+    EXPECT_FALSE(s.ftp.FtpExecuteOnPath("MKDIR", "x\r\nRMD /readonly"));
+    EXPECT_FALSE(fs::exists(root() + "x"));
+    EXPECT_EQ(s.inet.ConnectionsOpened(), 1);
 }
 
-TEST(FtpWindowModel, LoginBuildsTheAddressAndAFailedOneLeavesTheFieldsOpen)
-{
-    RecordingMessageSink sink;
-    Window w;
-    w.inet.failing = {"PWD"};
-    w.ftp.cmdBrowse_Click();
-    EXPECT_EQ(w.inet.url, "ftp://web.example.org/");
-    EXPECT_EQ(w.inet.user, "bob");
-    EXPECT_EQ(sink.messages, (Strings {"Unable to login"}));
-    EXPECT_EQ(w.statuses, (Strings {"Logging in ...", "Unable to Log In: 550 no"}));
-    EXPECT_FALSE(w.ftp.cmdMputEnabled);
-    EXPECT_TRUE(w.ftp.txtPassEnabled);
-    w.ftp.txtFTPURL = "ftp://web.example.org:2121/pub/";
-    w.ftp.cmdBrowse_Click();
-    EXPECT_EQ(w.inet.url, "ftp://web.example.org:2121/pub/");
-}
-
-TEST(FtpWindowModel, UploadSendsTheWholeTreeAndShowsCountsAndSizes)
+TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsTheWholeTree)
 {
     TempDir local;
     writeFile(local.path() / "a.htm", std::string(10, 'a'));
     writeFile(local.path() / "b.gif", std::string(20, 'b'));
     writeFile(local.path() / "sub/c.css", std::string(5, 'c'));
-    Window w;
-    EXPECT_TRUE(w.ftp.FtpUploadDirectory(local.dir(), "/www/"));
-    EXPECT_EQ(
-        w.inet.commands,
-        (Strings {"PWD", R"(CD "/www")", "DIR", "UPLOAD .", "MKDIR sub", "PUT " + local.file("a.htm") + " a.htm",
-                  "PUT " + local.file("b.gif") + " b.gif", "PUT " + local.file("sub/c.css") + " sub/c.css", "DIR"}));
-    EXPECT_EQ(w.statuses.front(), "Preparing to upload 1 Files/10 Bytes " + local.file("a.htm"));
-    EXPECT_EQ(w.statuses[3], "3 Files/35 Bytes");
-    EXPECT_EQ(w.statuses.back(), "Upload Complete 3 Files/35 Bytes");
-    EXPECT_EQ(w.ftp.progressPercent, -1);
-}
-
-TEST(FtpWindowModel, OnlyAMissingRemoteDirectoryIsOfferedToBeCreated)
-{
-    TempDir local;
     RecordingMessageSink sink;
+    Session s(server_);
+    ASSERT_TRUE(s.ftp.FtpLogin());
+    // Declined, nothing is made.
     sink.answers = {TavCancel};
-    Window w;
-    w.inet.failing = {"CD"};
-    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/new"));
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/new"));
     EXPECT_EQ(sink.questions, (Strings {"OK to Create /new on Server"}));
-    EXPECT_EQ(w.statuses.back(), "Not Created: /new");
-    EXPECT_TRUE(std::none_of(w.inet.commands.begin(), w.inet.commands.end(),
-                             [](const std::string& c) { return c.rfind("MKDIR", 0) == 0; }));
-
-    // A refusal is a failure with its cause, not a question.
-    w.inet.failure = RemoteFailure::NotFound;
-    w.inet.cause = "550 Permission denied";
-    w.inet.failing = {"CD", "MKDIR"};
-    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/new"));
-    EXPECT_EQ(w.statuses.back(), "Unable to create directory: /new: 550 Permission denied");
-
-    // Every missing level is created, from the root.
-    w.inet.commands.clear();
-    w.inet.failing = {R"(CD "/new/a)"};
-    w.ftp.FtpUploadDirectory(local.dir(), "/new/a/b");  // the scripted server never has the new levels
-    EXPECT_EQ(Strings(w.inet.commands.begin(), w.inet.commands.begin() + 6),
-              (Strings {R"(CD "/new/a/b")", R"(CD "/new")", R"(CD "/new/a")", R"(MKDIR "/new/a")", R"(CD "/new/a/b")",
-                        R"(MKDIR "/new/a/b")"}));
-
-    // A failed upload shows the cause the client gave.
-    writeFile(local.path() / "a.htm", "a");
-    w.inet.failing = {"UPLOAD"};
-    w.inet.failure = RemoteFailure::Refused;
-    w.inet.cause = "Uploading /www/a.htm: 553 Could not create file.";
-    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/www"));
-    EXPECT_EQ(w.statuses.back(),
-              "Upload Failure - Upload not Complete: Uploading /www/a.htm: 553 Could not create file.");
-
-    // A local directory that does not exist is not an empty one.
-    w.inet.failing.clear();
-    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir() + "missing/", "/new"));
-    EXPECT_EQ(w.statuses.back(), "Local directory not found: " + local.dir() + "missing/");
+    EXPECT_EQ(s.ftp.txtStatus, "Not Created: /new");
+    EXPECT_FALSE(fs::exists(root() + "new"));
+    // Allowed, every missing level is made; the counts and sizes are shown.
+    s.statuses.clear();
+    EXPECT_TRUE(s.ftp.FtpUploadDirectory(local.dir(), "/new/a/b"));
+    EXPECT_EQ(treeContents(root() + "new/a/b"), treeContents(local.path()));
+    for (const std::string& status :
+         Strings {"Preparing to upload 1 Files/10 Bytes " + local.file("a.htm"), "3 Files/35 Bytes"})
+        EXPECT_THAT(s.statuses, ::testing::Contains(status));
+    EXPECT_EQ(s.statuses.back(), "Upload Complete 3 Files/35 Bytes");
+    EXPECT_EQ(s.ftp.progressPercent, -1);
+    // The server's refusals, with their causes: of a folder, of a file.
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/readonly/new"));
+    EXPECT_EQ(s.ftp.txtStatus,
+              "Unable to create directory: /readonly/new: Creating folder /readonly/new: 550 Not enough privileges.");
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/readonly"));
+    EXPECT_EQ(s.ftp.txtStatus,
+              "Upload Failure - Upload not Complete: Creating folder /readonly/sub: 550 Not enough privileges.");
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir() + "sub/", "/readonly"));
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Uploading /readonly/"));
+    EXPECT_TRUE(holds(s.ftp.txtStatus, ": 550 Not enough privileges."));
+    EXPECT_TRUE(treeContents(root() + "readonly").empty());
+    // A local directory that does not exist is not an empty one, whose
+    // upload is complete (and the refresh after it keeps saying so).
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir() + "missing/", "/new"));
+    EXPECT_EQ(s.ftp.txtStatus, "Local directory not found: " + local.dir() + "missing/");
+    s.ftp.txtLocalDir = local.dir() + "sub/";
+    s.ftp.txtFTPPath = "/new/a/b/sub";
+    s.ftp.cmdMput_Click();
+    EXPECT_EQ(s.ftp.txtStatus, "Upload Complete 1 Files/5 Bytes");
 }
 
-TEST(FtpWindowModel, RefreshKeepsATypedDirectoryAndUploadRefreshesSilently)
-{
-    TempDir local;
-    Window w;
-    w.inet.failing = {R"(CD "/physics1")"};
-    w.ftp.txtFTPPath = "/physics1";
-    w.inet.failure = RemoteFailure::Connection;
-    w.inet.cause = "No answer from web.example.org for 20 s";
-    w.ftp.cmdBrowse_Click();
-    EXPECT_EQ(w.statuses.back(), "Unable to open /physics1: No answer from web.example.org for 20 s");
-    EXPECT_EQ(w.ftp.txtFTPPath, "/physics1");
-    w.inet.failing.clear();
-    w.inet.replies["PWD"] = "/physics1";
-    w.ftp.txtLocalDir = local.dir();
-    w.ftp.cmdMput_Click();
-    EXPECT_EQ(w.statuses.back(), "Upload Complete 0 Files/0 Bytes");
-}
-
-TEST(FtpWindowModel, ProtocolChoiceAndTheKeptPassword)
-{
-    struct Keyring : PasswordStore {
-        std::map<std::string, std::string> kept;
-        bool Available() override { return true; }
-        std::string Lookup(const std::string& server, const std::string& user) override { return kept[server + user]; }
-        bool Store(const std::string& s, const std::string& u, const std::string& pw, std::string&) override
-        {
-            return !(kept[s + u] = pw).empty();
-        }
-        void Forget(const std::string& server, const std::string& user) override { kept.erase(server + user); }
-    } keyring;
-    Window w;
-    w.ftp.passwords = &keyring;
-    EXPECT_EQ(w.ftp.ProtocolIndex(), 0);
-    w.ftp.cboProtocol_Click(3);
-    EXPECT_EQ(w.ftp.txtFTPURL, "sftp://web.example.org");
-    w.ftp.txtFTPURL = "https://web.example.org/dav/";
-    EXPECT_EQ(FtpWindowModel::Protocols()[w.ftp.ProtocolIndex()].protocol, RemoteProtocol::Davs);
-
-    w.ftp.Form_Activate();
-    EXPECT_TRUE(w.ftp.chkRememberEnabled);
-    EXPECT_FALSE(w.ftp.chkRemember);
-    w.ftp.txtPass = "pw1";
-    w.ftp.chkRemember = true;
-    ASSERT_TRUE(w.ftp.FtpLogin());
-    EXPECT_EQ(keyring.kept["https://web.example.org/dav/bob"], "pw1");
-    // The next window finds it.
-    Window next;
-    next.ftp.passwords = &keyring;
-    next.ftp.txtFTPURL = "https://web.example.org/dav/";
-    next.ftp.Form_Activate();
-    EXPECT_EQ(next.ftp.txtPass, "pw1");
-    EXPECT_TRUE(next.ftp.chkRemember);
-    next.ftp.chkRemember = false;
-    ASSERT_TRUE(next.ftp.FtpLogin());
-    EXPECT_TRUE(keyring.kept.empty());
-}
-
-TEST(FtpWindowModel, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
+TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
 {
     RecordingMessageSink sink;
-    Window w;
-    w.inet.failing = {"PWD"};
-    w.inet.failure = RemoteFailure::HostKey;
-    w.inet.cause = "The host key of web.example.org is not known";
-    Strings asked;
-    bool yes = false;
-    w.ftp.ConfirmHostKey = [&](const std::string& q) {
-        asked.push_back(q);
-        if (yes)
-            w.inet.failing.clear();
-        return yes;
-    };
-    EXPECT_FALSE(w.ftp.FtpLogin());
-    EXPECT_TRUE(w.inet.acceptedKey.empty());
-    yes = true;
-    EXPECT_TRUE(w.ftp.FtpLogin());
-    EXPECT_EQ(asked.size(), 2u);
-    EXPECT_EQ(w.inet.acceptedKey, "SHA256:k");
-    // Unattended, nobody is asked and nothing is trusted.
-    Window unattended;
-    unattended.inet.failing = {"PWD"};
-    unattended.inet.failure = RemoteFailure::HostKey;
-    unattended.ftp.ConfirmHostKey = w.ftp.ConfirmHostKey;
-    Tav_SetUnattended(true);
-    EXPECT_FALSE(unattended.ftp.FtpLogin());
-    Tav_SetUnattended(false);
-    EXPECT_TRUE(unattended.inet.acceptedKey.empty());
-    EXPECT_EQ(asked.size(), 2u);
+    const std::string wrong = "wr0ng-Secret-Word";
+    {
+        Session s(server_, wrong);
+        s.ftp.cmdBrowse_Click();
+        EXPECT_FALSE(s.ftp.LoggedIn());
+        EXPECT_EQ(sink.messages, (Strings {"Unable to login"}));
+        EXPECT_EQ(s.statuses, (Strings {"Logging in ...", "Unable to Log In: 530 Authentication failed."}));
+        EXPECT_FALSE(s.ftp.cmdMputEnabled);
+        EXPECT_TRUE(s.ftp.txtPassEnabled);
+        for (const auto& text : s.shown)
+            EXPECT_EQ(text.find(wrong), std::string::npos) << text;
+        s.ftp.txtPass = "secret";
+        s.ftp.cmdBrowse_Click();
+        EXPECT_TRUE(s.ftp.LoggedIn());
+    }
+    const std::string log = readFile(DebugLogPath());
+    EXPECT_EQ(log.find(wrong), std::string::npos);
+    EXPECT_EQ(log.find("secret\n"), std::string::npos);
 }
 
-TEST(FtpWindowModel, CloseDuringACommandCancelsOnlyOnYes)
+TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
 {
     TempDir local;
-    writeFile(local.path() / "a.htm", "a");
+    writeFile(local.path() / "index.htm", "x");
+    RecordingMessageSink sink;
+    Session s(server_);
+    ASSERT_TRUE(s.ftp.FtpLogin());
+    server_.Kill();
+    s.ftp.txtLocalDir = local.dir();
+    s.ftp.txtFTPPath = "/physics1";
+    s.ftp.cmdBrowse_Click();
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Unable to open /physics1: "));
+    EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
+    s.ftp.cmdMput_Click();
+    EXPECT_TRUE(sink.questions.empty());
+    EXPECT_TRUE(holds(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Opening /physics1: "));
+    EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
+}
+
+TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
+{
+    TempDir local;
+    writeFile(local.path() / "a.rm", std::string(4 << 20, 'x'));  // a minute at the rate below
     writeFile(local.path() / "b.htm", "b");
     RecordingMessageSink sink;
-    Window w;
-    w.ftp.FtpLogin();
-
-    // No: the window stays and the command goes on. Other clicks that
-    // arrive meanwhile are ignored.
-    sink.answers = {TavNo};
-    w.inet.whileRunning = [&] {
-        w.ftp.cmdClose_Click();
-        w.ftp.cmdMput_Click();
-    };
-    EXPECT_TRUE(w.ftp.InetExecute("DIR"));
-    EXPECT_EQ(sink.questions.back(), "Operation in progress - OK to cancel (may take up to 15 seconds)?");
-    EXPECT_EQ(w.inet.cancels, 0);
-    EXPECT_FALSE(w.closed);
-    EXPECT_EQ(w.inet.commands.back(), "DIR");
-
-    // Yes, during the first PUT: cancelled three times, the upload stops.
-    sink.answers = {TavYes};
-    w.inet.whileRunning = nullptr;
-    w.inet.commands.clear();
-    bool armed = true;
-    QObject::connect(&w.ftp, &FtpWindowModel::changed, [&] {
-        if (armed && w.ftp.lblCmd.rfind("UPLOAD", 0) == 0) {
-            armed = false;
-            w.inet.whileRunning = [&] { w.ftp.cmdClose_Click(); };
+    Session s(server_);
+    CurlClient::Options slow;
+    slow.connections = 1;
+    slow.maxSendRate = 65536;
+    s.inet.SetOptions(slow);
+    bool closed = false, stayed = false;
+    QObject::connect(&s.ftp, &FtpWindowModel::closeRequested, [&] { closed = true; });
+    QElapsedTimer clock;
+    int clicks = 0;
+    s.ftp.txtLocalDir = local.dir() + "missing/";
+    s.ftp.ProcessEvents = [&] {
+        if (clicks < 2 && s.ftp.progressPercent >= 0 && clock.isValid() && clock.elapsed() > 300 * (clicks + 1)) {
+            s.ftp.cmdClose_Click();  // answered No first: the window stays and the upload goes on
+            stayed = stayed || (clicks == 0 && !closed);
+            ++clicks;
+            s.ftp.cmdMput_Click();  // ignored while the upload runs
         }
-    });
-    w.inet.cause = "Cancelled";
-    w.inet.failure = RemoteFailure::Cancelled;
-    EXPECT_FALSE(w.ftp.FtpUploadDirectory(local.dir(), "/"));
-    EXPECT_EQ(w.inet.cancels, 3);
-    EXPECT_TRUE(w.closed);
-    EXPECT_FALSE(w.ftp.LoggedIn());
-    EXPECT_EQ(w.statuses.back(), "Upload Failure - Upload not Complete: Cancelled");
-    EXPECT_EQ(w.inet.commands.back(), "PUT " + local.file("b.htm") + " b.htm");  // one upload, nothing after it
+    };
+    sink.answers = {TavNo, TavYes};
+    ASSERT_TRUE(s.ftp.FtpLogin());
+    clock.start();
+    EXPECT_FALSE(s.ftp.FtpUploadDirectory(local.dir(), "/"));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(sink.questions, Strings(2, "Operation in progress - OK to cancel (may take up to 15 seconds)?"));
+    EXPECT_THAT(s.statuses, ::testing::Not(::testing::Contains(::testing::HasSubstr("Local directory"))));
+    EXPECT_EQ(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Uploading /a.rm: Cancelled");
+    EXPECT_FALSE(fs::exists(root() + "a.rm"));
+    EXPECT_FALSE(fs::exists(root() + ".a.rm.part"));  // removed after the cancel
+    EXPECT_FALSE(fs::exists(root() + "b.htm"));       // nothing after it
+    EXPECT_FALSE(s.ftp.LoggedIn());
+}
+
+TEST(FtpWindowOnSftp, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
+{
+    UploadServer server(ServerKind::SftpPassword);
+    ASSERT_TRUE(server.started());
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(server.home()));  // its ~/.ssh/known_hosts
+    Strings asked;
+    bool yes = false;
+    const auto login = [&] {
+        Session s(server);
+        s.ftp.ConfirmHostKey = [&](const std::string& question) {
+            asked.push_back(question);
+            return yes;
+        };
+        return s.ftp.FtpLogin();
+    };
+    EXPECT_FALSE(login());
+    Tav_SetUnattended(true);  // nobody is asked, nothing is trusted
+    EXPECT_FALSE(login());
+    Tav_SetUnattended(false);
+    EXPECT_EQ(asked.size(), 1u);
+    yes = true;
+    EXPECT_TRUE(login());
+    EXPECT_TRUE(login());  // trusted from now on
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(holds(asked.back(), server.hostKeyFingerprint()));
+    qputenv("HOME", home);
 }
 
 }  // namespace

@@ -9,8 +9,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <filesystem>
+
 #include "QtTestApp.h"
-#include "ScriptedFtpClient.h"
+#include "UploadServer.h"
+#include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
 #include "upload/widgets/FtpWindow.h"
 
@@ -20,47 +23,53 @@ namespace pellucor {
 
 namespace {
 
-using testing_support::findWidget;
+using namespace testing_support;
 
 TEST(FtpWindow, BindsToTheModel)
 {
-    ScriptedFtpClient inet;
-    inet.replies["PWD"] = "/home/bob";
-    inet.replies["DIR"] = "web/\r\nindex.htm\r\n";
+    UploadServer server(ServerKind::PyFtp);
+    ASSERT_TRUE(server.started());
+    std::filesystem::create_directories(server.onDisk("web"));
+    writeFile(server.onDisk("index.htm"), "x");
+    CurlClient inet;
     FtpWindowModel model(inet);
     FtpWindow window(model);
     window.show();
 
     EXPECT_FALSE(findWidget<QPushButton>(window, "cmdMput")->isEnabled());
     EXPECT_FALSE(findWidget<QCheckBox>(window, "chkRemember")->isEnabled());  // no keyring given
-    QTest::keyClicks(findWidget<QLineEdit>(window, "txtFTPURL"), "web.example.org");
-    QTest::keyClicks(findWidget<QLineEdit>(window, "txtPass"), "pw");
+    auto* url = findWidget<QLineEdit>(window, "txtFTPURL");
+    QTest::keyClicks(url, "web.example.org");
+    QTest::keyClicks(findWidget<QLineEdit>(window, "txtPass"), "secret");
     EXPECT_EQ(model.txtFTPURL, "web.example.org");
     auto* protocol = findWidget<QComboBox>(window, "cboProtocol");
     EXPECT_EQ(protocol->currentIndex(), 0);
     protocol->setCurrentIndex(3);
     emit protocol->activated(3);
     EXPECT_EQ(model.txtFTPURL, "sftp://web.example.org");
-    EXPECT_EQ(findWidget<QLineEdit>(window, "txtFTPURL")->text(), "sftp://web.example.org");
-    EXPECT_EQ(model.txtPass, "pw");
+    EXPECT_EQ(url->text(), "sftp://web.example.org");
+    EXPECT_EQ(model.txtPass, "secret");
 
+    url->selectAll();
+    QTest::keyClicks(url, QString::fromStdString(server.url()));
+    QTest::keyClicks(findWidget<QLineEdit>(window, "txtAccount"), "alice");
     QTest::mouseClick(findWidget<QPushButton>(window, "cmdBrowse"), Qt::LeftButton);
-    EXPECT_EQ(inet.url, "sftp://web.example.org");
-    EXPECT_EQ(findWidget<QLineEdit>(window, "txtFTPPath")->text(), "/home/bob");
+    EXPECT_EQ(findWidget<QLineEdit>(window, "txtFTPPath")->text(), "/");
     EXPECT_EQ(findWidget<QLineEdit>(window, "txtStatus")->text(), "Directory listed.");
-    EXPECT_EQ(findWidget<QListWidget>(window, "lstBox")->count(), 2);
+    auto* list = findWidget<QListWidget>(window, "lstBox");
+    EXPECT_EQ(list->count(), 3);  // index.htm, readonly/ and web/
     EXPECT_TRUE(findWidget<QPushButton>(window, "cmdMput")->isEnabled());
     EXPECT_FALSE(findWidget<QLineEdit>(window, "txtPass")->isEnabled());
 
-    auto* list = findWidget<QListWidget>(window, "lstBox");
-    list->setCurrentRow(0);
-    emit list->itemDoubleClicked(list->item(0));
-    EXPECT_EQ(inet.commands[inet.commands.size() - 3], "CD \"web\"");
+    const auto web = list->findItems("web/", Qt::MatchExactly);
+    ASSERT_EQ(web.size(), 1);
+    list->setCurrentItem(web.front());
+    emit list->itemDoubleClicked(web.front());
+    EXPECT_EQ(findWidget<QLineEdit>(window, "txtFTPPath")->text(), "/web");
 
     window.close();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(model.LoggedIn());
-    EXPECT_EQ(inet.cancels, 2);  // at the change of protocol, and the idle connection at the close
 }
 
 }  // namespace

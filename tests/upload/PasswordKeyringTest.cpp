@@ -1,5 +1,5 @@
-// The upload password in a real secret service: GNOME Keyring on a private
-// session bus started by the test, with a new login keyring.
+// The upload window's kept password in a real secret service: GNOME Keyring
+// on a private session bus started by the test, with a new login keyring.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -7,6 +7,10 @@
 #include <cstdlib>
 
 #include "TestSupport.h"
+#include "UploadServer.h"
+#include "upload/CurlClient.h"
+#include "upload/FtpText.h"
+#include "upload/FtpWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 
 namespace pellucor {
@@ -15,7 +19,7 @@ using namespace testing_support;
 
 namespace {
 
-TEST(SecretServicePasswords, KeepsFindsAndForgetsAPassword)
+TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
 {
     TempDir dir;
     for (const char* var : {"HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
@@ -38,19 +42,30 @@ TEST(SecretServicePasswords, KeepsFindsAndForgetsAPassword)
     QProcess wait;
     wait.start("gdbus", {"wait", "--session", "--timeout", "10", "org.freedesktop.secrets"});
     ASSERT_TRUE(wait.waitForFinished(15000) && wait.exitCode() == 0) << keyring.readAllStandardError().toStdString();
-    std::string error;
     SecretServicePasswords passwords;
     ASSERT_TRUE(passwords.Available());
-    ASSERT_TRUE(passwords.Store("sftp://web.example.org/", "bob", "s3cret pass", error)) << error;
-    EXPECT_EQ(passwords.Lookup("sftp://web.example.org/", "bob"), "s3cret pass");
-    EXPECT_EQ(passwords.Lookup("sftp://web.example.org/", "alice"), "");
-    EXPECT_EQ(passwords.Lookup("https://web.example.org/", "bob"), "");
-    passwords.Forget("sftp://web.example.org/", "bob");
-    EXPECT_EQ(passwords.Lookup("sftp://web.example.org/", "bob"), "");
-    keyring.kill();
-    keyring.waitForFinished(5000);
-    bus.kill();
-    bus.waitForFinished(5000);
+    // Kept at a login with "Remember" ticked, found by the next window, and
+    // forgotten at a login with it cleared.
+    UploadServer server(ServerKind::PyFtp);
+    ASSERT_TRUE(server.started());
+    const std::string address = FtpServerUrl(server.url());
+    for (const bool remember : {true, false}) {
+        CurlClient inet;
+        FtpWindowModel ftp(inet);
+        ftp.passwords = &passwords;
+        ftp.txtFTPURL = server.url();
+        ftp.txtAccount = "alice";
+        ftp.Form_Activate();
+        EXPECT_TRUE(ftp.chkRememberEnabled);
+        EXPECT_EQ(ftp.chkRemember, !remember);
+        EXPECT_EQ(ftp.txtPass, remember ? "" : "secret");
+        ftp.txtPass = "secret";
+        ftp.chkRemember = remember;
+        ASSERT_TRUE(ftp.FtpLogin());
+        EXPECT_EQ(passwords.Lookup(address, "alice"), remember ? "secret" : "");
+        EXPECT_EQ(passwords.Lookup(address, "bob"), "");
+        EXPECT_EQ(passwords.Lookup("sftp" + address.substr(3), "alice"), "");
+    }
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
 #include "UploadServer.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QProcessEnvironment>
+#include <QTcpSocket>
 #include <QThread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -23,35 +19,28 @@ using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
-sockaddr_in loopback(int port)
-{
-    sockaddr_in addr {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    return addr;
-}
+// Per kind: its name, the script and mode that start it, the URL scheme and
+// the folder of the web server the remote paths are under.
+struct Kind {
+    const char *name, *script, *mode, *scheme, *davFolder;
+};
+const Kind kKinds[] = {{"pyftpdlib", "", "", "", ""},
+                       {"proftpd", "proftpd.sh", "tls", "ftpes", ""},
+                       {"vsftpd", "vsftpd.sh", "", "ftpes", ""},
+                       {"sshd", "sshd.sh", "", "sftp", ""},
+                       {"apache", "apache.sh", "", "https", "dav"},
+                       {"apache_digest", "apache.sh", "", "https", "digest"},
+                       {"proftpd_sftp", "proftpd.sh", "sftp", "sftp", ""}};
 
 bool accepts(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in addr = loopback(port);
-    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return ok;
-}
-
-const char* scriptOf(ServerKind kind)
-{
-    switch (kind) {
-    case ServerKind::Proftpd:
-    case ServerKind::SftpPassword: return "proftpd.sh";
-    case ServerKind::Vsftpd: return "vsftpd.sh";
-    case ServerKind::Sshd: return "sshd.sh";
-    default: return "apache.sh";
-    }
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", static_cast<quint16>(port));
+    return socket.waitForConnected(1000);
 }
 }  // namespace
+
+const char* ServerKindName(ServerKind kind) { return kKinds[static_cast<int>(kind)].name; }
 
 UploadServer::UploadServer(ServerKind kind) : kind_(kind)
 {
@@ -59,146 +48,100 @@ UploadServer::UploadServer(ServerKind kind) : kind_(kind)
     fs::permissions(dir_.path(),
                     fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
                         | fs::perms::others_exec);
-    fs::create_directories(home());
     fs::create_directories(work());
     writeFile(home() + "pw", "secret\n");
-    process_ = std::make_unique<QProcess>();
-    process_->setChildProcessModifier([] { ::setsid(); });
-    process_->setProcessChannelMode(QProcess::SeparateChannels);
-    const QString servers = QString::fromStdString(sourceDir()) + "tests/upload/servers/";
-    if (kind == ServerKind::PyFtp) {
-        process_->start("/usr/bin/python3",
-                        {QString::fromStdString(sourceDir()) + "tests/upload/ftp_server.py", "--root",
-                         QString::fromStdString(work() + "root"), "--user", "alice", "--password", "secret"});
-    } else {
-        QStringList args = {servers + scriptOf(kind), QString::fromStdString(work())};
-        if (kind == ServerKind::Proftpd || kind == ServerKind::SftpPassword)
-            args << (kind == ServerKind::Proftpd ? "tls" : "sftp");
-        process_->start("sh", args);
-    }
-    if (!process_->waitForStarted(10000))
-        return;
+    process_.setChildProcessModifier([] { ::setsid(); });
+    const QString tests = QString::fromStdString(sourceDir()) + "tests/upload/";
+    const Kind& k = kKinds[static_cast<int>(kind)];
+    if (kind == ServerKind::PyFtp)
+        process_.start("/usr/bin/python3", {tests + "ftp_server.py", "--root", QString::fromStdString(onDisk(""))});
+    else
+        process_.start("sh", QStringList {tests + "servers/" + k.script, QString::fromStdString(work()), k.mode});
+    process_.waitForStarted(10000);
     QElapsedTimer clock;
     clock.start();
-    while (value("PORT").empty() && clock.elapsed() < 30000 && process_->state() == QProcess::Running) {
-        process_->waitForReadyRead(200);
-        output_ += process_->readAllStandardOutput();
+    while (value("PORT").empty() && clock.elapsed() < 30000 && process_.state() == QProcess::Running) {
+        process_.waitForReadyRead(200);
+        output_ += process_.readAllStandardOutput();
     }
     const int port = std::atoi(value("PORT").c_str());
-    while (port > 0 && !accepts(port) && clock.elapsed() < 30000 && process_->state() == QProcess::Running)
+    while (port > 0 && !accepts(port) && clock.elapsed() < 30000 && process_.state() == QProcess::Running)
         QThread::msleep(20);
     started_ = port > 0 && accepts(port);
-    if (!started_)
-        output_ += process_->readAllStandardError();
 }
 
 UploadServer::~UploadServer() { Kill(); }
 
 void UploadServer::Kill()
 {
-    if (!process_ || process_->state() == QProcess::NotRunning)
+    if (process_.state() == QProcess::NotRunning)
         return;
-    for (long pid : processTreeOfSession(process_->processId()))
+    for (long pid : processTreeOfSession(process_.processId()))
         ::kill(static_cast<pid_t>(pid), SIGKILL);
-    process_->waitForFinished(5000);
+    process_.waitForFinished(5000);
 }
 
 std::string UploadServer::value(const std::string& key) const
 {
     std::istringstream lines(output_.toStdString());
     std::string k, v;
-    while (lines >> k && std::getline(lines, v)) {
+    while (lines >> k >> std::ws && std::getline(lines, v))
         if (k == key)
-            return v.empty() ? v : v.substr(1);
-    }
+            return v;
     return "";
-}
-
-const char* ServerKindName(ServerKind kind)
-{
-    const char* names[] = {"pyftpdlib", "proftpd", "vsftpd", "sshd", "apache", "apache_digest", "proftpd_sftp"};
-    return names[static_cast<int>(kind)];
 }
 
 std::string UploadServer::url(bool readOnly) const
 {
-    const std::string port = value("PORT");
-    switch (kind_) {
-    case ServerKind::PyFtp: return "127.0.0.1:" + port;
-    case ServerKind::Proftpd:
-    case ServerKind::Vsftpd: return "ftpes://127.0.0.1:" + port + "/";
-    case ServerKind::Sshd: return "sftp://127.0.0.1:" + (readOnly ? value("READONLY_PORT") : port) + "/";
-    case ServerKind::SftpPassword: return "sftp://127.0.0.1:" + port + "/";
-    case ServerKind::Dav: return "https://127.0.0.1:" + port + "/dav/";
-    case ServerKind::DavDigest: return "https://127.0.0.1:" + port + "/digest/";
-    }
-    return "";
+    const Kind& k = kKinds[static_cast<int>(kind_)];
+    const std::string port = value(readOnly && kind_ == ServerKind::Sshd ? "READONLY_PORT" : "PORT");
+    if (kind_ == ServerKind::PyFtp)
+        return "127.0.0.1:" + port;  // no scheme: FTP is the default
+    return std::string(k.scheme) + "://127.0.0.1:" + port + "/" + k.davFolder + (*k.davFolder ? "/" : "");
 }
 
 QStringList UploadServer::login(bool readOnly) const
 {
-    const QString pw = QString::fromStdString(home() + "pw");
-    switch (kind_) {
-    case ServerKind::Sshd:
-        return {"--user",
-                QString::fromStdString(value("USER")),
-                "--key",
-                QString::fromStdString(work() + "userkey"),
-                "--accept-host-key",
-                QString::fromStdString(hostKeyFingerprint())};
-    case ServerKind::Vsftpd: return {"--cacert", QString::fromStdString(value("CERT"))};
-    case ServerKind::PyFtp: return {"--user", "alice", "--password-file", pw};
-    case ServerKind::SftpPassword:
-        return {"--user", readOnly ? "reader" : "alice", "--password-file",
-                pw,       "--accept-host-key",           QString::fromStdString(hostKeyFingerprint())};
-    default:
-        return QStringList {"--user", readOnly ? "reader" : "alice", "--password-file", pw}
-        + (value("CERT").empty() ? QStringList() : QStringList {"--cacert", QString::fromStdString(value("CERT"))});
-    }
+    QStringList args;
+    if (kind_ == ServerKind::Sshd)
+        args = {"--user", QString::fromStdString(value("USER")), "--key", QString::fromStdString(work() + "userkey")};
+    else if (kind_ != ServerKind::Vsftpd)  // vsftpd's users are anonymous
+        args = {"--user", readOnly && kind_ != ServerKind::PyFtp ? "reader" : "alice", "--password-file",
+                QString::fromStdString(home() + "pw")};
+    if (!value("CERT").empty())
+        args << "--cacert" << QString::fromStdString(value("CERT"));
+    if (!hostKeyFingerprint().empty())
+        args << "--accept-host-key" << QString::fromStdString(hostKeyFingerprint());
+    return args;
 }
 
 QStringList UploadServer::untrusted() const
 {
     QStringList args = login();
-    const bool ssh = kind_ == ServerKind::Sshd || kind_ == ServerKind::SftpPassword;
-    const int i = args.indexOf(ssh ? "--accept-host-key" : "--cacert");
-    if (i >= 0)
-        args.remove(i, 2);
+    for (const char* trust : {"--cacert", "--accept-host-key"})
+        if (const int i = args.indexOf(trust); i >= 0)
+            args.remove(i, 2);
     return args;
 }
 
 std::string UploadServer::remote(const std::string& name) const
 {
-    switch (kind_) {
-    case ServerKind::Sshd:
-    case ServerKind::SftpPassword: return work() + "root/" + name;
-    case ServerKind::Dav: return "/dav/" + name;
-    case ServerKind::DavDigest: return "/digest/" + name;
-    default: return name;
-    }
+    const Kind& k = kKinds[static_cast<int>(kind_)];
+    if (std::string(k.scheme) == "sftp")
+        return onDisk(name);
+    return *k.davFolder ? "/" + std::string(k.davFolder) + "/" + name : name;
 }
 
 std::string UploadServer::onDisk(const std::string& name) const { return work() + "root/" + name; }
 
-SilentServer::SilentServer()
-{
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr = loopback(0);
-    socklen_t len = sizeof addr;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && ::listen(fd_, 16) == 0
-        && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port_ = ntohs(addr.sin_port);
-}
-
-SilentServer::~SilentServer() { ::close(fd_); }
+SilentServer::SilentServer() { listener_.listen(QHostAddress::LocalHost); }
 
 UploadRun runUploadTo(const std::string& home, const std::string& url, const std::string& local,
                       const QStringList& options)
 {
     const QStringList args
         = QStringList {"upload", QString::fromStdString(local), "--host", QString::fromStdString(url)} + options;
-    const ProcessOutcome r = runProgram(PELLUCOR_EXE, args, home, {"env", QString::fromStdString("HOME=" + home)});
-    return {r.code, r.out, r.err};
+    return runProgram(PELLUCOR_EXE, args, home, {"env", QString::fromStdString("HOME=" + home)});
 }
 
 UploadRun runUpload(const UploadServer& server, const std::string& local, const std::string& remote,

@@ -1,17 +1,15 @@
-// Real servers on 127.0.0.1 for the upload tests: pyftpdlib, proftpd with
-// mod_tls (TLS 1.3 and its session-reuse rule), vsftpd with TLS, OpenSSH's
-// sshd (SFTP, key logins), proftpd's mod_sftp (SFTP, password logins) and
-// Apache with mod_dav (basic and digest authentication), each started from
-// its script in servers/ (or ftp_server.py) in a session of its own.
+// Real servers on 127.0.0.1 for the upload tests, each started from its
+// script in servers/ (or ftp_server.py) in a session of its own.
 #pragma once
 
 #include <QProcess>
 #include <QStringList>
+#include <QTcpServer>
 
-#include <memory>
 #include <ostream>
 #include <string>
 
+#include "PellucorProcess.h"
 #include "TestSupport.h"
 
 namespace pellucor {
@@ -49,32 +47,24 @@ private:
 
     ServerKind kind_;
     testing_support::TempDir dir_;
-    std::unique_ptr<QProcess> process_;
+    QProcess process_;
     QByteArray output_;
     bool started_ = false;
 };
 
-// A port on 127.0.0.1 that accepts connections and never answers (until
-// the object is gone).
+// A port on 127.0.0.1 that takes connections and never answers.
 class SilentServer {
 public:
     SilentServer();
-    ~SilentServer();
-    int port() const { return port_; }
+    int port() const { return listener_.serverPort(); }
 
 private:
-    int fd_ = -1;
-    int port_ = 0;
+    QTcpServer listener_;
 };
 
-// Runs `pellucor upload LOCAL --remote REMOTE` with server's login and the
-// given options, with HOME (for known_hosts), the preferences and the debug
-// log in server's home.
-struct UploadRun {
-    int code = -1;
-    std::string out, err;
-    std::string all() const { return out + err; }
-};
+// `pellucor upload LOCAL --remote REMOTE` with server's login and options,
+// HOME (for known_hosts), the preferences and the debug log in its home.
+using UploadRun = testing_support::ProcessOutcome;
 UploadRun runUpload(const UploadServer& server, const std::string& local, const std::string& remote,
                     const QStringList& options, bool readOnly = false);
 UploadRun runUploadTo(const std::string& home, const std::string& url, const std::string& local,

@@ -1,9 +1,7 @@
 #!/bin/sh
-# Apache with mod_dav on 127.0.0.1 for the upload tests, in the foreground:
-# apache.sh WORK. Serves WORK/root over HTTPS as https://127.0.0.1:PORT/dav/
-# (basic authentication) and /digest/ (digest authentication) to alice
-# (writes) and reader (reads only), password "secret". Prints "PORT n" and
-# "CERT file", then runs until killed.
+# apache.sh WORK: Apache serving WORK/root by WebDAV over HTTPS at /dav/
+# (basic authentication) and /digest/ to alice (writes) and reader (reads
+# only), password "secret". Prints "CERT file" and "PORT n", then runs.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"

@@ -1,12 +1,9 @@
 #!/bin/sh
-# proftpd on 127.0.0.1 for the upload tests and the bench, in the
-# foreground: proftpd.sh WORK [tls|sftp]. Serves WORK/root (made writable) to
-# the accounts alice (writes) and reader (reads only), password "secret".
-# With tls: FTP with explicit TLS required, with mod_tls's default rule that
-# a data connection reuses the control connection's TLS session; prints
-# "CERT file". With sftp: SFTP (mod_sftp) with password logins; prints
-# "FINGERPRINT SHA256:..." of its host key. Last "PORT n", then runs until
-# killed.
+# proftpd.sh WORK [tls|sftp]: proftpd serving WORK/root to alice (writes) and
+# reader (reads only), password "secret"; with tls, explicit TLS required
+# (data connections reuse the control one's session), printing "CERT file";
+# with sftp, SFTP with passwords, printing "FINGERPRINT SHA256:...". Last
+# "PORT n", then runs until killed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"

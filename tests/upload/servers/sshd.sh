@@ -1,9 +1,8 @@
 #!/bin/sh
-# OpenSSH's sshd on 127.0.0.1 for the upload tests and the bench, in the
-# foreground: sshd.sh WORK. The user who starts it logs in with the key
-# WORK/userkey, or WORK/lockedkey whose passphrase is "secret" (made here); its SFTP server writes on one port and only
-# reads on another. Prints "READONLY_PORT n", "USER name", "HOSTKEY file",
-# "FINGERPRINT SHA256:..." and last "PORT n", then runs until killed.
+# sshd.sh WORK: sshd whose user logs in with WORK/userkey or WORK/lockedkey
+# (passphrase "secret"); SFTP writes on one port, only reads on another.
+# Prints "READONLY_PORT n", "USER name", "FINGERPRINT SHA256:..." and last
+# "PORT n", then runs until killed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
@@ -38,7 +37,6 @@ Match LocalPort $roport
 CONF
 echo "READONLY_PORT $roport"
 echo "USER $(id -un)"
-echo "HOSTKEY $work/hostkey.pub"
 echo "FINGERPRINT $(ssh-keygen -lf "$work/hostkey.pub" | awk '{ print $2 }')"
 echo "PORT $port"
 exec /usr/sbin/sshd -D -e -f "$work/sshd_config"

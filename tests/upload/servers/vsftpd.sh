@@ -1,9 +1,7 @@
 #!/bin/sh
-# vsftpd on 127.0.0.1 for the upload tests, in the foreground: vsftpd.sh
-# WORK. Serves WORK/root to anonymous users, who must log in and send data
-# over TLS (each data connection reusing the control connection's TLS
-# session, vsftpd's default); it runs as the user who started it. Prints
-# "CERT file" and last "PORT n", then runs until killed.
+# vsftpd.sh WORK: vsftpd serving WORK/root to anonymous users over TLS (data
+# connections reuse the control one's session). Prints "CERT file" and last
+# "PORT n", then runs until killed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
