@@ -55,7 +55,7 @@ TEST_F(SlideSyncWindow, RunsOffTheWindowsThreadAndOpensTheTimingEditor)
     EXPECT_EQ(UiDriver::window(TimingEditor::kCaption), nullptr);
 
     const Shown shown = runJob([&] { fromDetail->trigger(); });
-    EXPECT_LE(shown.worstLate, 250) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_LE(shown.worstLate, kAnswersWithinMs) << "the window stopped answering for " << shown.worstLate << " ms";
     EXPECT_TRUE(shown.cancelOffered);
     EXPECT_EQ(shown.highest, 100);
     EXPECT_EQ(statusText().rfind("Slide times found: ", 0), 0u) << statusText();
