@@ -39,6 +39,12 @@ function lighthouse(url, report) {
       missed += low.length;
       console.log(`lighthouse ${page}: performance ${scores[0]}, accessibility ${scores[1]}, best practices ${scores[2]}, ` +
         `SEO ${scores[3]} (${metrics.join(", ")})${low.length ? " - below " + target + ": " + low.join(", ") : ""}`);
+      // Where the blocking time comes from: the page's long main-thread tasks.
+      const tasks = ((result.audits["long-tasks"] || {}).details || {}).items || [];
+      if (low.includes("performance") && tasks.length) {
+        console.log("  long tasks: " + tasks.slice(0, 8).map((t) =>
+          `${Math.round(t.duration)} ms at ${Math.round(t.startTime)} (${path.basename(t.url || "") || "page"})`).join(", "));
+      }
       for (const c of low) {
         for (const ref of result.categories[c].auditRefs) {
           const audit = result.audits[ref.id];
