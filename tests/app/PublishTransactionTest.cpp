@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QThread>
 
 #include <sys/mount.h>
@@ -42,11 +41,7 @@ TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
     const auto before = treeContents(out);
     for (const int signal : {SIGTERM, SIGKILL}) {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PELLUCOR_PUBLISH_STOP_AT", GetParam());
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(root.dir() + "config"));
-        env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(root.dir() + "state"));
-        p.setProcessEnvironment(env);
+        p.setProcessEnvironment(programEnvironment(root.dir(), {QString("PELLUCOR_PUBLISH_STOP_AT=") + GetParam()}));
         p.start(PELLUCOR_EXE, {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)});
         ASSERT_TRUE(p.waitForStarted());
         ProcessStat stat;  // stopped ('T') by itself at the step
