@@ -10,7 +10,7 @@
 
 #include "app/AppContext.h"
 #include "app/AutomationExport.h"
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 
 namespace pellucor {
 

@@ -3,16 +3,7 @@
 // the process exit code.
 #pragma once
 
-#include <QString>
-
-#include <string>
-
 namespace pellucor {
-
-// A path given on the command line, made absolute.
-std::string CommandLinePath(const QString& path);
-// A directory given on the command line, made absolute, ending in "/".
-std::string CommandLineDir(const QString& path);
 
 int RunSlideInfoCommand(int argc, char** argv);
 int RunPublishCommand(int argc, char** argv);

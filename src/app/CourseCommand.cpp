@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 #include "publish/CourseIndex.h"
 
 namespace pellucor {

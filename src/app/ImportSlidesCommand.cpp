@@ -7,7 +7,7 @@
 
 #include <iostream>
 
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 #include "core/TavUtils.h"
 #include "import/GifWriter.h"
 #include "import/SlideExporter.h"

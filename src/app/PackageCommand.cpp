@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 #include "publish/LecturePackage.h"
 
 namespace pellucor {

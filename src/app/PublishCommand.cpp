@@ -8,7 +8,7 @@
 #include <iostream>
 #include <vector>
 
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 #include "core/PathVars.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"

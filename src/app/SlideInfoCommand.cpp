@@ -10,7 +10,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"

@@ -6,7 +6,7 @@
 #include <iomanip>
 #include <iostream>
 
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 #include "media/LectureSync.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 #include "core/TavUtils.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpText.h"

@@ -2,9 +2,6 @@
 // lecture marked ready, unattended, until SIGTERM or SIGINT.
 #include "server/ServerCommand.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -13,6 +10,7 @@
 #include <functional>
 #include <iostream>
 
+#include "core/CommandLine.h"
 #include "core/PreferenceStore.h"
 #include "core/ProgressPrinter.h"
 #include "core/TavUtils.h"
@@ -29,13 +27,12 @@ void onSignal(int) { g_stop = 1; }
 
 int RunServerCommand(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Watch the incoming directory and publish, for the web, every lecture directory named x-NAME that "
-        "appears in it. Settings default to the stored server preferences. Stops cleanly on SIGTERM or SIGINT "
-        "(a lecture being published is finished first).");
-    parser.addHelpOption();
+    CommandLine cl(argc, argv, "server",
+                   "Watch the incoming directory and publish, for the web, every lecture directory named x-NAME that "
+                   "appears in it. Settings default to the stored server preferences. Stops cleanly on SIGTERM or "
+                   "SIGINT (a lecture being published is finished first).");
+    QCommandLineParser& parser = cl.parser;
+    QCoreApplication& app = cl.app();
     const QCommandLineOption incoming("incoming", "Incoming directory to watch.", "dir");
     const QCommandLineOption repository("repository", "Repository that receives the lectures.", "dir");
     const QCommandLineOption publish("publish", "Root of the web publish directories.", "dir");
@@ -54,7 +51,7 @@ int RunServerCommand(int argc, char** argv)
     const QCommandLineOption once("once", "Check once, publish what is ready, and exit.");
     for (const auto& o : {incoming, repository, publish, log, url, stream, interval, settle, stale, once})
         parser.addOption(o);
-    parser.process(app);
+    cl.process();
 
     Tav_SetUnattended(true);
     // Options override the stored server preferences for this run only.
@@ -68,8 +65,7 @@ int RunServerCommand(int argc, char** argv)
         if (!parser.isSet(*option))
             continue;
         const bool isPath = option != &url && option != &stream;
-        prefs[key]
-            = isPath ? QDir(parser.value(*option)).absolutePath().toStdString() : parser.value(*option).toStdString();
+        prefs[key] = isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString();
     }
     LectureWatcher server([&prefs] { return prefs; });
     server.Session().openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
@@ -80,7 +76,7 @@ int RunServerCommand(int argc, char** argv)
     server.staleSeconds = std::max(1, parser.value(stale).toInt());
     server.Form_Load();
     if (!Tav_ChkDir(server.txtIncoming)) {
-        std::cerr << "pellucor server: incoming directory " << server.txtIncoming << " does not exist\n";
+        cl.error("incoming directory " + server.txtIncoming + " does not exist");
         return 1;
     }
 
@@ -115,7 +111,7 @@ int RunServerCommand(int argc, char** argv)
         // was found but not published is a failure of the run.
         QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&](bool ok) {
             if (!ok)
-                std::cerr << "pellucor server: the lecture " << server.txtDir << " could not be published\n";
+                cl.error("the lecture " + server.txtDir + " could not be published");
             app.exit(ok ? 0 : 1);
         });
         std::function<void()> attempt = [&] {
@@ -124,7 +120,7 @@ int RunServerCommand(int argc, char** argv)
             if (server.WaitingForSettle()) {
                 QTimer::singleShot(std::max<long>(200, server.settleTime.count() / 4), &app, attempt);
             } else if (server.MoveFailed()) {
-                std::cerr << "pellucor server: a lecture could not be moved into the repository\n";
+                cl.error("a lecture could not be moved into the repository");
                 app.exit(1);
             } else {
                 app.exit(0);

@@ -16,6 +16,11 @@
 
 namespace pellucor {
 
+// A path given on the command line, made absolute.
+std::string CommandLinePath(const QString& path);
+// A directory given on the command line, made absolute, ending in "/".
+std::string CommandLineDir(const QString& path);
+
 class CommandLine {
 public:
     // positional: each positional argument's name and help text.

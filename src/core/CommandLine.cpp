@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "core/CommandLine.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,6 @@
 
 #include <iostream>
 
-#include "app/Commands.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
