@@ -1,18 +1,14 @@
-// The preferences (defaults, stored values, Cancel, the presets, the first
-// run's lecture folder) and the directory chooser's model (OK and Cancel,
-// a bad or missing start, new directories). Typing into and closing the real
-// windows is in widgets/AppWindowsTest.cpp.
+// The preferences' and the directory chooser's models; their real windows
+// are in widgets/AppWindowsTest.cpp.
 #include <gtest/gtest.h>
 
 #include "AppFixture.h"
 #include "app/DirectoryChooser.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 using PreferencesAndChooser = AppFixture;
 
@@ -126,5 +122,3 @@ TEST_F(PreferencesAndChooser, ChooserCreatesTheStartingPathWhenAllowedAndMakesNe
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -1,7 +1,6 @@
 // "pellucor publish" and "pellucor slide-info" run as processes on real
-// lectures: a publish reports success only after it was checked, names the
-// file and the reason when it cannot go on, and leaves nothing behind that
-// looks finished.
+// lectures: a publish that cannot go on names the file and the reason and
+// leaves nothing behind that looks finished.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -12,19 +11,17 @@
 #include "MediaTools.h"
 #include "PublishRun.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 class PublishCommand : public PublishRun {
 protected:
     void SetUp() override
     {
         PublishRun::SetUp();
-        copySample({"talk1.mp4"});
+        copySampleInto(lecture, {"talk1.mp4"});
     }
     // Keeps only part 1 of the sample.
     void onePart()
@@ -33,15 +30,6 @@ protected:
         fs::remove(lecture + "talk2.rm");
     }
 };
-
-// Runs the command as a user who may not read files that only their owner
-// may read: as root, without the capabilities that override file modes.
-QStringList withoutOverride()
-{
-    if (::geteuid() != 0)
-        return {};
-    return {"setpriv", "--inh-caps=-all", "--bounding-set=-dac_override,-dac_read_search", "--"};
-}
 
 // Cues in a published captions file as FFmpeg's own WebVTT reader counts
 // them (-1 when it cannot read the file).
@@ -55,8 +43,6 @@ int cuesReadByFfprobe(const std::string& vtt)
         return -1;
     return std::stoi(out.substr(7));
 }
-
-}  // namespace
 
 TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
 {
@@ -111,12 +97,16 @@ TEST_F(PublishCommand, FailuresStopThePublishNamingTheFileAndTheReason)
     fs::remove(lecture + "talk1.txt");
     fs::copy_file(sampleDir() + "talk1.txt", lecture + "talk1.txt");
 
-    // Files the publishing user may not read.
+    // Files the publishing user may not read (as root: without the
+    // capabilities that override file modes).
+    const QStringList asUser = ::geteuid() != 0
+        ? QStringList {}
+        : QStringList {"setpriv", "--inh-caps=-all", "--bounding-set=-dac_override,-dac_read_search", "--"};
     for (const char* name : {"talk1.txt", "titles.txt", "img002.gif"}) {
         SCOPED_TRACE(name);
         const std::string path = lecture + name;
         fs::permissions(path, fs::perms::owner_write, fs::perm_options::replace);
-        r = publish({}, withoutOverride());
+        r = publish({}, asUser);
         fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
         expectRefused(r, {path, "Permission denied"});
     }
@@ -245,4 +235,4 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_EQ(decodedFrames(out + "talk1.mp4"), decodedFrames(lecture + "talk1.rm"));
 }
 
-}  // namespace pellucor
+}  // namespace

@@ -1,9 +1,7 @@
-// The detailed form: the checks before a publish starts, the publish it
-// mirrors to its end or cancels, its fields, and its tools and the windows'
-// side of a truthful publish and upload: settings files, packages, the
-// clipboard import, the recording preparation, uploads that keep their own
-// preferences, a failure shown once, the page opened for a test whatever its
-// path holds.
+// The detailed form: the checks before a publish, the publish it mirrors to
+// its end or cancels, its fields, settings files, packages, the clipboard
+// import, the recording preparation, the uploads, a failure shown once and
+// the page opened for a test.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -16,27 +14,23 @@
 #include "media/FfmpegMediaFile.h"
 #include "publish/OutputChecks.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 PELLUCOR_QT_CORE_TEST_APP();
 
 class DetailedForm : public AppFixture {
 protected:
     PublishForm& form = publishForm;
-    std::string& media = lec;
     std::string out = dir.dir() + "out/";
 
     void SetUp() override
     {
         AppFixture::SetUp();
         form.Form_Load();
-        form.TextMedia = media;
-        form.TextPP = media;
+        form.TextMedia = form.TextPP = lec;
         form.TextName = "talk";
         form.TextStyle = PELLUCOR_STYLE_DIR;
         form.TextCDDir = out;
@@ -51,22 +45,22 @@ protected:
 
 TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
 {
-    const std::string same = "Input and Output Directories are the same " + media;
+    const std::string same = "Input and Output Directories are the same " + lec;
     // Each row: the files in the media directory, the output directory, the refusal.
     for (const auto& [files, output, refusal] : std::vector<std::tuple<Strings, std::string, std::string>> {
-             {{}, out, "Media directory is empty " + media},
-             {{"talk1.rm"}, out, "Media directory has no event data (*.txt) " + media},
+             {{}, out, "Media directory is empty " + lec},
+             {{"talk1.rm"}, out, "Media directory has no event data (*.txt) " + lec},
              {{"talk1.txt"},
               out,
-              "Media directory has no media (*.rm or *.ra) " + media
+              "Media directory has no media (*.rm or *.ra) " + lec
                   + " nor recordings (*.mp4 *.m4v *.mov *.mkv *.webm *.m4a *.mp3 *.ogg *.opus *.wav *.flac)"},
-             {{"talk1.txt", "talk1.M4A"}, media, same},  // a recording of today is media too
-             {{"talk1.txt", "talk1.ra"}, "  " + media.substr(0, media.size() - 1) + "  ", same},
+             {{"talk1.txt", "talk1.M4A"}, lec, same},  // a recording of today is media too
+             {{"talk1.txt", "talk1.ra"}, "  " + lec.substr(0, lec.size() - 1) + "  ", same},
              {{"talk1.txt", "talk1.ra"}, "C:\\out", "Bad drive letter C:\\out"}}) {
-        fs::remove_all(media);
+        fs::remove_all(lec);
         for (const auto& f : files)
-            writeFile(media + f, f == "talk1.txt" ? "u 0 1 URL\\sld001.htm\r\n" : "");
-        fs::create_directories(media);
+            writeFile(lec + f, f == "talk1.txt" ? "u 0 1 URL\\sld001.htm\r\n" : "");
+        fs::create_directories(lec);
         form.TextCDDir = output;
         EXPECT_FALSE(form.DoStart(msg));
         EXPECT_EQ(msg, refusal);
@@ -77,8 +71,8 @@ TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
 TEST_F(DetailedForm, MirrorsThePublishItStartsToItsEnd)
 {
     // A lecture the publish cannot load: shown once, and in the status line.
-    writeFile(media + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
-    writeFile(media + "talk1.rm", "not media");
+    writeFile(lec + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
+    writeFile(lec + "talk1.rm", "not media");
     ASSERT_TRUE(form.DoStart(msg)) << msg;
     EXPECT_TRUE(form.logPoller.isActive());
     waitForEnd();
@@ -131,13 +125,21 @@ TEST_F(DetailedForm, CancelStopsTheScriptAndKeepsThePreviousPublication)
 }
 
 // The other paths a lecture directory fills: Automation.SetTextPP...
-TEST_F(DetailedForm, LectureDirectoryFillsTheWebAddressAndClearingBothTargetsSelectsTheOther)
+TEST_F(DetailedForm, FieldsFollowTheLectureDirectoryTheTargetsAndBrowse)
 {
+    EXPECT_EQ(form.FieldColour("TextMedia"), kColourWhite);
+    form.SetControl("TextStyle", dir.dir() + "nostyle/");
+    EXPECT_EQ(form.FieldColour("TextStyle"), kColourYellow);
+    std::string title;
+    chooseDirectory("/chosen/", &title);
+    form.Browse_Click("TextWebDir");
+    EXPECT_EQ(title, "Select Web Publish Directory");
+    EXPECT_EQ(form.TextWebDir, "/chosen/");
+
     form.SetLectureDir("/lec/talk/");
     EXPECT_EQ(form.TextWebURL, "http://lectures.example.org/pellucor/lectures/talk/");
-    form.optCD = 0;
-    form.optWeb = 0;
-    form.optCD_Click();
+    form.optCD = form.optWeb = 0;
+    form.optCD_Click();  // clearing both targets selects the other
     EXPECT_EQ(form.optWeb, 1);
     EXPECT_FALSE(form.Enabled["cmdPubDisk"]);
     EXPECT_TRUE(form.Enabled["cmdFtp"]);
@@ -153,11 +155,11 @@ TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndTheRec
     writeFile(dir.file("a.som"),
               "chkAuto=1\r\n  TextCP   =   my course  \r\nTextWebURL=http://h/a=b/\r\n=nothing\r\n"
               "no equals here\r\nUnknown=3\r\noptWeb = 1\r\n\r\n");
-    publishForm.chkAuto = 0;
-    ASSERT_TRUE(publishForm.LoadSettingsFile(dir.file("a.som")));
-    EXPECT_EQ(publishForm.TextCP + " " + publishForm.TextWebURL, "my course http://h/a=b/");
-    EXPECT_EQ(publishForm.optWeb, 1);
-    EXPECT_EQ(publishForm.chkAuto, 1);
+    form.chkAuto = 0;
+    ASSERT_TRUE(form.LoadSettingsFile(dir.file("a.som")));
+    EXPECT_EQ(form.TextCP + " " + form.TextWebURL, "my course http://h/a=b/");
+    EXPECT_EQ(form.optWeb, 1);
+    EXPECT_EQ(form.chkAuto, 1);
     EXPECT_EQ(sink.messages,
               (Strings {"Bad " + dir.file("a.som") + " line - =nothing",
                         "Bad " + dir.file("a.som") + " line - no equals here"}));
@@ -165,37 +167,37 @@ TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndTheRec
     const auto som = [&](const char* name) { return dir.file(name); };
     for (const char* f : {"b.som", "c.som", "d.som", "e.som", "f.som"}) {
         writeFile(som(f), "TextCP=x\r\n");
-        ASSERT_TRUE(publishForm.LoadSettingsFile(som(f)));
+        ASSERT_TRUE(form.LoadSettingsFile(som(f)));
     }
-    EXPECT_EQ(publishForm.mnuFile, (Strings {som("f.som"), som("e.som"), som("d.som"), som("c.som"), som("b.som")}));
-    EXPECT_TRUE(publishForm.mnuFile_Click(3));
-    EXPECT_EQ(publishForm.mnuFile, (Strings {som("d.som"), som("f.som"), som("e.som"), som("c.som"), som("b.som")}));
-    EXPECT_FALSE(publishForm.mnuFile_Click(6));
+    EXPECT_EQ(form.mnuFile, (Strings {som("f.som"), som("e.som"), som("d.som"), som("c.som"), som("b.som")}));
+    EXPECT_TRUE(form.mnuFile_Click(3));
+    EXPECT_EQ(form.mnuFile, (Strings {som("d.som"), som("f.som"), som("e.som"), som("c.som"), som("b.som")}));
+    EXPECT_FALSE(form.mnuFile_Click(6));
     Preferences again(QString::fromStdString(dir.file("prefs.ini")));  // the list survives the run
     PublishForm other(&again);
     other.Form_Load();
-    EXPECT_EQ(other.mnuFile, publishForm.mnuFile);
-    EXPECT_FALSE(publishForm.LoadSettingsFile(dir.file("missing.som")));
+    EXPECT_EQ(other.mnuFile, form.mnuFile);
+    EXPECT_FALSE(form.LoadSettingsFile(dir.file("missing.som")));
     EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
 }
 
 TEST_F(DetailedForm, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
 {
     const auto package = [&](PackageKind kind) {
-        const std::string out = publishForm.DefaultPackagePath(kind);
+        const std::string out = form.DefaultPackagePath(kind);
         QEventLoop loop;
         bool ok = false;
         QObject::connect(&publishForm, &PublishForm::packageFinished, &loop, [&](bool done) {
             ok = done;
             loop.quit();
         });
-        EXPECT_TRUE(publishForm.cmdPackage_Click(kind, out));
-        EXPECT_TRUE(publishForm.Publishing());
+        EXPECT_TRUE(form.cmdPackage_Click(kind, out));
+        EXPECT_TRUE(form.Publishing());
         loop.exec();
-        EXPECT_FALSE(publishForm.Publishing());
+        EXPECT_FALSE(form.Publishing());
         return std::make_pair(ok, out);
     };
-    publishForm.TextCDDir = dir.dir() + "synccd/";
+    form.TextCDDir = dir.dir() + "synccd/";
     for (const char* f : {"index.htm", "part1.htm"})
         writeFile(dir.file("synccd/") + f, f);
     std::string err;
@@ -204,54 +206,54 @@ TEST_F(DetailedForm, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
                                      {PackageKind::Scorm2004, "synccd-scorm2004.zip"},
                                      {PackageKind::CommonCartridge, "synccd.imscc"}}) {
         const auto [ok, out] = package(kind);
-        EXPECT_TRUE(ok) << publishForm.statusLine;
+        EXPECT_TRUE(ok) << form.statusLine;
         EXPECT_EQ(out, dir.file(name));
         EXPECT_TRUE(fs::is_regular_file(out));
-        EXPECT_EQ(publishForm.statusLine, "Package written - " + out);
+        EXPECT_EQ(form.statusLine, "Package written - " + out);
     }
-    publishForm.TextCDDir = dir.dir() + "none/";
+    form.TextCDDir = dir.dir() + "none/";
     const auto [ok, out] = package(PackageKind::Scorm12);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(publishForm.statusLine.rfind("Package failed - " + dir.dir() + "none/ is not a published lecture", 0), 0u)
-        << publishForm.statusLine;
+    EXPECT_EQ(form.statusLine.rfind("Package failed - " + dir.dir() + "none/ is not a published lecture", 0), 0u)
+        << form.statusLine;
     EXPECT_FALSE(fs::exists(out));
 }
 
 TEST_F(DetailedForm, ClipBoardImportFindsTheRecordingKeepsAnExistingResultOnNoAndConvertsIt)
 {
-    const auto real = publishForm.convertMedia;
-    EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
+    const auto real = form.convertMedia;
+    EXPECT_FALSE(form.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.messages.back(), "Could not find ClipBoard media file " + lec + "rawmedia.avi (or rawmedia.mov)");
-    EXPECT_EQ(publishForm.statusLine, "ClipBoard Import Failed");
+    EXPECT_EQ(form.statusLine, "ClipBoard Import Failed");
 
     writeFile(lec + "rawmedia.avi", "avi");
     writeFile(lec + "rawmedia.rm", "old result");
     std::string convertedFrom;
-    publishForm.convertMedia = [&](const std::string& in, const std::string&, std::string&) {
+    form.convertMedia = [&](const std::string& in, const std::string&, std::string&) {
         convertedFrom = in;
         return true;
     };
     sink.answers.push_back(TavNo);
-    EXPECT_TRUE(publishForm.mnuImportClipBoard_Click());
+    EXPECT_TRUE(form.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.questions.back(), lec + "rawmedia.rm already exists would you like to re-encode?");
     EXPECT_EQ(readFile(lec + "rawmedia.rm"), "old result");
     EXPECT_TRUE(convertedFrom.empty());
 
     // A failed conversion does not leave the old file behind as a result.
-    publishForm.convertMedia = [&](const std::string&, const std::string&, std::string& err) {
+    form.convertMedia = [&](const std::string&, const std::string&, std::string& err) {
         err = "broken input";
         return false;
     };
     sink.answers.push_back(TavYes);
-    EXPECT_FALSE(publishForm.mnuImportClipBoard_Click());
+    EXPECT_FALSE(form.mnuImportClipBoard_Click());
     EXPECT_EQ(sink.messages.back(), lec + "rawmedia.rm Encode Failed...");
     EXPECT_FALSE(fs::exists(lec + "rawmedia.rm"));
 
     // The real conversion of a QuickTime recording.
     fs::remove(lec + "rawmedia.avi");
     fs::copy_file(sampleDir() + "talk1.mp4", lec + "rawmedia.mov");
-    publishForm.convertMedia = real;
-    ASSERT_TRUE(publishForm.mnuImportClipBoard_Click()) << publishForm.statusLine;
+    form.convertMedia = real;
+    ASSERT_TRUE(form.mnuImportClipBoard_Click()) << form.statusLine;
     std::string err;
     auto media = FfmpegMediaFile::Open(lec + "rawmedia.rm", err);
     ASSERT_TRUE(media) << err;
@@ -265,7 +267,7 @@ TEST_F(DetailedForm, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
                           "titles.txt", "talk12.txt", "img001.gif"})
         writeFile(lec + f, "x");
     sink.answers.push_back(TavCancel);
-    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
+    EXPECT_FALSE(form.mnuRecordLecture_Click());
     EXPECT_EQ(sink.questions.back(), "Preparing to record lecture, Ok to remove *.rm, images.txt files from " + lec);
     EXPECT_TRUE(fs::exists(lec + "talk1.rm"));
 
@@ -274,7 +276,7 @@ TEST_F(DetailedForm, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
         setupDir = d;
         return false;
     };
-    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
+    EXPECT_FALSE(form.mnuRecordLecture_Click());
     EXPECT_EQ(setupDir, lec);
     EXPECT_EQ(sink.messages.back(), "Encoder Setup Incomplete");
     EXPECT_EQ(treeContents(lec).size(), 3u);
@@ -282,28 +284,16 @@ TEST_F(DetailedForm, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
         EXPECT_TRUE(fs::exists(lec + kept)) << kept;
 
     // Wildcard characters in the lecture name are plain text.
-    publishForm.TextName = "t*";
+    form.TextName = "t*";
     writeFile(lec + "t1.txt", "x");
     app.hooks.recordingSetup = [](const std::string&) { return true; };
-    EXPECT_TRUE(publishForm.mnuRecordLecture_Click());
+    EXPECT_TRUE(form.mnuRecordLecture_Click());
     EXPECT_TRUE(fs::exists(lec + "titles.txt"));
     EXPECT_TRUE(fs::exists(lec + "t1.txt"));
 
-    publishForm.TextMedia = dir.dir() + "missing/";
-    EXPECT_FALSE(publishForm.mnuRecordLecture_Click());
+    form.TextMedia = dir.dir() + "missing/";
+    EXPECT_FALSE(form.mnuRecordLecture_Click());
     EXPECT_EQ(sink.messages.back(), "Error in Directory " + dir.dir() + "missing/");
-}
-
-TEST_F(DetailedForm, FieldColoursShowMissingDirectoriesAndBrowseFillsTheField)
-{
-    EXPECT_EQ(publishForm.FieldColour("TextMedia"), kColourWhite);
-    publishForm.SetControl("TextStyle", dir.dir() + "nostyle/");
-    EXPECT_EQ(publishForm.FieldColour("TextStyle"), kColourYellow);
-    std::string title;
-    chooseDirectory("/chosen/", &title);
-    publishForm.Browse_Click("TextWebDir");
-    EXPECT_EQ(title, "Select Web Publish Directory");
-    EXPECT_EQ(publishForm.TextWebDir, "/chosen/");
 }
 
 // The repository upload (of the lecture itself) and the web upload (of its
@@ -330,12 +320,12 @@ TEST_F(DetailedForm, UploadsUseAndStoreTheirOwnPreferences)
     EXPECT_EQ(stored("prfRepHost") + " " + stored("prfRepAccount"), "other-repository.example.org other-repacct");
     EXPECT_EQ(stored("prfWebHost") + " " + stored("prfWebAccount"), "web.example.org myacct");
 
-    publishForm.TextWebDir = dir.dir() + "web/";
-    publishForm.TextWebURL = "HTTP://www.example.com/lectures/talk/";
+    form.TextWebDir = dir.dir() + "web/";
+    form.TextWebURL = "HTTP://www.example.com/lectures/talk/";
     sink.answers.push_back(TavCancel);
     mainWindow.cmdUploadWeb_Click();  // not published since the last change: the user cancels
     EXPECT_EQ(seen.size(), 1u);
-    publishForm.Published = 1;
+    form.Published = 1;
     mainWindow.cmdUploadWeb_Click();
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].localPath, dir.dir() + "web/");
@@ -346,15 +336,12 @@ TEST_F(DetailedForm, UploadsUseAndStoreTheirOwnPreferences)
 TEST_F(DetailedForm, APublishFailureIsShownOnce)
 {
     copySample();
-    publishForm.SetLectureDir(lec);
-    publishForm.TextName = "talk";
-    publishForm.TextStyle = dir.dir() + "no-style/";
-    publishForm.TextCDDir = dir.dir() + "out/";
-    publishForm.optCD = 1;
-    publishForm.optWeb = 0;
-    EXPECT_FALSE(publishForm.cmdPubDisk_Click());
+    form.SetLectureDir(lec);
+    form.TextStyle = dir.dir() + "no-style/";
+    form.TextCDDir = out;
+    EXPECT_FALSE(form.cmdPubDisk_Click());
     EXPECT_EQ(shownWith(sink.messages, "Style directory not found: " + dir.dir() + "no-style/"), 1u);
-    EXPECT_EQ(publishForm.statusLine, "Publish aborted.");
+    EXPECT_EQ(form.statusLine, "Publish aborted.");
 
     // A failure of the lecture itself, through the main window.
     sink.messages.clear();
@@ -379,9 +366,9 @@ TEST_F(DetailedForm, TestDiskOpensThePublishedPageWhateverItsPathHolds)
     fs::permissions(dir.dir() + "bin/xdg-open", fs::perms::owner_all);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(dir.dir() + "bin:") + path);
-    publishForm.TextCDDir = out;
-    publishForm.Published = 1;
-    publishForm.cmdTestCD_Click();
+    form.TextCDDir = out;
+    form.Published = 1;
+    form.cmdTestCD_Click();
     runUntil([&] { return fs::exists(noted); });
     qputenv("PATH", path);
     const std::string url = readFile(noted);
@@ -392,5 +379,3 @@ TEST_F(DetailedForm, TestDiskOpensThePublishedPageWhateverItsPathHolds)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -1,9 +1,5 @@
-// "pellucor publish" on lectures recorded in today's formats, run as a user
-// runs it: real FFmpeg on short generated recordings, and ffprobe reading
-// the browser copies back. A copy of a recording that browsers play holds
-// the very packets of the source; anything else is encoded once; every
-// copy carries the slides as chapters; a recording that cannot be read
-// ends the publish with its name and leaves nothing that looks finished.
+// "pellucor publish" on lectures recorded in today's formats: real FFmpeg
+// on short generated recordings, and ffprobe reading the browser copies back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,12 +7,10 @@
 #include "MediaTools.h"
 #include "PublishRun.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 const std::vector<std::string> kPicture = {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=15:duration=3"};
 const std::vector<std::string> kSound = {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"};
@@ -197,5 +191,3 @@ TEST_F(PublishRecording, ARecordingThatCannotBeReadEndsThePublishNamingIt)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -29,11 +29,6 @@ protected:
         std::filesystem::create_directories(root.dir() + "config/Pellucor2.0");
     }
 
-    void copySample(std::initializer_list<std::string> except = {})
-    {
-        testing_support::copySampleInto(lecture, except);
-    }
-
     // The stored preferences of the publishing user ("key=value" lines).
     void preferences(const std::string& lines)
     {
@@ -52,8 +47,6 @@ protected:
     }
     Outcome slideInfo(const std::string& dir) { return run({"slide-info", QString::fromStdString(dir)}); }
 
-    bool published() const { return std::filesystem::exists(out + "index.htm"); }
-
     // Each of parts is in text.
     static void expectHolds(const Outcome& r, const std::string& text, std::initializer_list<std::string> parts)
     {
@@ -68,7 +61,7 @@ protected:
         EXPECT_NE(r.code, 0) << describe(r);
         expectHolds(r, r.err, told);
         EXPECT_FALSE(testing_support::holds(r.out, "Published for disk")) << describe(r);
-        EXPECT_FALSE(published());
+        EXPECT_FALSE(std::filesystem::exists(out + "index.htm"));  // nothing published
     }
 };
 

@@ -1,7 +1,5 @@
-// "pellucor publish" as a user runs it, stopped at each step by SIGTERM or
-// SIGKILL, on a disk that fills up, and on lectures whose files disagree:
-// the previous publication stays exactly as it was, nothing is left beside
-// it once a publish has run again, and each problem is told.
+// "pellucor publish" stopped at each step by SIGTERM or SIGKILL, on a disk
+// that fills up, and on lectures whose files disagree.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -17,26 +15,17 @@
 #include "ProcessTable.h"
 #include "PublishRun.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
-class PublishTransaction : public PublishRun {
-public:
-    void SetUp() override
-    {
-        PublishRun::SetUp();
-        copySample();
-    }
-};
-
-class SignalAtStep : public PublishTransaction, public ::testing::WithParamInterface<const char*> { };
+using PublishTransaction = PublishRun;
+class SignalAtStep : public PublishRun, public ::testing::WithParamInterface<const char*> { };
 
 TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
 {
+    copySampleInto(lecture);
     ASSERT_EQ(publish().code, 0);
     const auto before = treeContents(out);
     for (const int signal : {SIGTERM, SIGKILL}) {
@@ -71,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(EverySteps, SignalAtStep,
 
 TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
 {
+    copySampleInto(lecture);
     // A small file system of its own: room for one publication, not two.
     fs::create_directories(out);
     ASSERT_EQ(::mount("tmpfs", out.c_str(), "tmpfs", 0, "size=1400k"), 0) << std::strerror(errno);
@@ -89,20 +79,19 @@ TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
 // Lectures whose files disagree: the name, the order of the times, their
 // end against the recording's, a recording that starts later than 0.
 struct Disagreement {
-    const char* name;
-    const char* file;  // in the lecture, written with text ("": none; no text: a recording shifted by 5 s)
-    const char* text;
-    const char* option;
+    // file: in the lecture, written with text ("": none; no text: a recording shifted by 5 s)
+    const char *name, *file, *text, *option;
     int exitCode;
     const char* told;  // in the command's output
 };
 void PrintTo(const Disagreement& d, std::ostream* os) { *os << d.name; }
 
-class FilesThatDisagree : public PublishTransaction, public ::testing::WithParamInterface<Disagreement> { };
+class FilesThatDisagree : public PublishRun, public ::testing::WithParamInterface<Disagreement> { };
 
 TEST_P(FilesThatDisagree, ArePublishedAsTheyShouldBeOrRefusedWithTheReason)
 {
     const Disagreement& d = GetParam();
+    copySampleInto(lecture);
     std::string err;
     if (d.text && *d.file)
         writeFile(lecture + d.file, d.text);
@@ -141,5 +130,3 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-
-}  // namespace pellucor

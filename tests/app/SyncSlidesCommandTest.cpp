@@ -1,8 +1,6 @@
-// "pellucor sync-slides" run as a user runs it, on short generated lectures
-// of every kind of recording: the events file it writes holds the slide
-// changes that were shown, each within a second; an events file already
-// there is kept (as .bak when replacing); a recording without a picture
-// and a lecture without slide images fail clearly and write nothing.
+// "pellucor sync-slides" on short generated lectures of every kind of
+// recording: the slide changes shown, each within a second, or a clear
+// failure that writes nothing; an older events file kept (as .bak).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,22 +8,16 @@
 #include "PublishRun.h"
 #include "SyncedLecture.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 struct Case {
-    const char* name;
-    const char* kind;
-    const char* recording;  // in the lecture directory "talk"
+    const char *name, *kind, *recording;  // the recording in the lecture directory "talk"
     int seconds;
-    const char* size;
-    const char* option;  // one more command-line option, or ""
-    bool eventsThere;    // talk1.txt holds older times before the run
-    bool noSlides;       // the slide images are taken away
+    const char *size, *option;   // option: one more command-line option, or ""
+    bool eventsThere, noSlides;  // talk1.txt holds older times before the run; the slide images taken away
     int code;
     const char* says;  // on standard error when it fails
 };
@@ -61,10 +53,8 @@ TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
             if (e.path().extension() == ".gif")
                 fs::remove(e.path());
 
-    QStringList args {"sync-slides", QString::fromStdString(lecture)};
-    if (*c.option)
-        args << c.option;
-    const Outcome r = run(args);
+    const Outcome r = run(QStringList {"sync-slides", QString::fromStdString(lecture)}
+                          + (*c.option ? QStringList {c.option} : QStringList {}));
     ASSERT_EQ(r.code, c.code) << describe(r);
     if (c.code != 0) {
         expectHolds(r, r.err, {c.says});
@@ -83,5 +73,3 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SyncSlidesCommand, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-
-}  // namespace pellucor

@@ -1,12 +1,9 @@
 #!/bin/sh
-# Runs "pellucor automation" on the session bus (the caller provides a
-# private one with dbus-run-session) and drives a full publish of the sample
-# lecture from this separate process with gdbus, waiting with
-# WaitUntilComplete, uploads it by FTP to a server started here and syncs
-# the slides of a generated lecture; then releases the service and checks
-# that it ended, and that a service whose bus went away ends too.
-# With "--automation" as the fourth argument the windowed program is started
-# instead and offers the same object (the caller provides a display).
+# Runs "pellucor automation" on the caller's private session bus and drives
+# it with gdbus from this process: a full publish of the sample lecture, an
+# FTP upload to a server started here, a slide sync; then releases it, and
+# a service whose bus went away ends too. With "--automation" as the fourth
+# argument the windowed program offers the same object (on the caller's display).
 set -eu
 pellucor=$1
 sample=$2
@@ -34,23 +31,17 @@ call() {  # METHOD [ARGS...] -> gdbus's printed reply
   gdbus call --session --timeout 100 --dest org.pellucor.Pellucor --object-path /Pellucor \
     --method "org.pellucor.Pellucor.$method" "$@"
 }
+calls() {  # METHOD ARG [METHOD ARG...]: each call in turn, its reply dropped
+  while [ $# -ge 2 ]; do call "$1" "$2" >/dev/null; shift 2; done
+}
 fail() { echo "FAIL: $*"; cat "$work/service.log"; exit 1; }
 expect() {  # WHAT GOT WANTED
   [ "$2" = "$3" ] || fail "$1 answered $2, expected $3"
   echo "ok: $1 -> $2"
 }
-waitfor() {  # WHAT COMMAND...: runs COMMAND every 0.1 s until it succeeds, for 10 s at most
-  what=$1
-  shift
-  i=0
-  until "$@" >/dev/null 2>&1; do
-    i=$((i + 1))
-    [ $i -lt 100 ] || fail "$what"
-    sleep 0.1
-  done
-}
+. "$(dirname "$0")/../support/wait_until.sh"
 
-waitfor "the service did not appear" call IsRunning
+wait_until 10 "the service did not appear" call IsRunning
 # A first run of the windows makes the default lecture folder.
 [ "$start" != --automation ] || [ -d "$work/home/Lectures" ] || fail "no ~/Lectures after the first run"
 # A lecture that cannot be published is answered, never shown in a window.
@@ -58,11 +49,7 @@ mkdir -p "$work/empty"
 call SetTextPP "'$work/empty'" >/dev/null
 expect "OKToPublish of an empty lecture" "$(call OKToPublish "'text from the client'" | cut -c1-9)" "(false, '"
 expect "Publish of an empty lecture" "$(call Publish "''")" "(false, 'Media directory is empty $work/empty/')"
-call SetTextPP "'$work/talk'" >/dev/null
-call SetTextStyle "'$style'" >/dev/null
-call SetTextCDDir "'  $work/out  '" >/dev/null
-call SetOptCD true >/dev/null
-call SetOptWeb false >/dev/null
+calls SetTextPP "'$work/talk'" SetTextStyle "'$style'" SetTextCDDir "'  $work/out  '" SetOptCD true SetOptWeb false
 expect OKToPublish "$(call OKToPublish "'text from the client'")" "(true, '')"
 expect Publish "$(call Publish "''")" "(true, '')"
 call WaitUntilComplete >/dev/null
@@ -77,12 +64,9 @@ mkfifo "$work/ftp.in"
   <"$work/ftp.in" >"$work/ftp.port" &
 ftp=$!
 exec 4>"$work/ftp.in"
-waitfor "the FTP server did not start" grep -q PORT "$work/ftp.port"
-call SetUploadServer "'127.0.0.1:$(awk '{ print $2 }' "$work/ftp.port")'" >/dev/null
-call SetUploadAccount "'alice'" >/dev/null
-call SetUploadPassword "'wrong'" >/dev/null
-call SetUploadLocalDir "'$work/out'" >/dev/null
-call SetUploadRemoteDir "'/lectures/talk'" >/dev/null
+wait_until 10 "the FTP server did not start" grep -q PORT "$work/ftp.port"
+calls SetUploadServer "'127.0.0.1:$(awk '{ print $2 }' "$work/ftp.port")'" SetUploadAccount "'alice'" \
+  SetUploadPassword "'wrong'" SetUploadLocalDir "'$work/out'" SetUploadRemoteDir "'/lectures/talk'"
 expect "Upload with a wrong password" "$(call Upload "''")" "(false, 'Unable to Log In: 530 Authentication failed.')"
 call SetUploadPassword "'secret'" >/dev/null
 expect Upload "$(call Upload "''")" "(true, '')"
@@ -101,7 +85,7 @@ expect "SyncSlides replacing" "$(call SyncSlides true | cut -c1-6)" "(true,"
 [ -s "$work/sync/talk1.txt.bak" ] || fail "the replaced talk1.txt was not kept"
 
 call Class_Terminate >/dev/null
-waitfor "the service is still running after Class_Terminate" sh -c "! kill -0 $svc"
+wait_until 10 "the service is still running after Class_Terminate" sh -c "! kill -0 $svc"
 wait "$svc" || fail "the service exited with an error"
 svc=""
 echo "ok: the service ended"
@@ -110,12 +94,11 @@ echo "ok: the service ended"
 # A service whose private bus goes away while nobody released it ends by
 # itself (exit 1, saying why) instead of staying behind unreachable.
 dbus-run-session -- sh -c '
+  fail() { exit 1; }; . "$3"
   ( "$1" automation >"$2/service.log" 2>&1; echo $? >"$2/rc" ) &
-  i=0
-  until gdbus call --session --dest org.pellucor.Pellucor --object-path /Pellucor \
-          --method org.pellucor.Pellucor.IsRunning >/dev/null 2>&1; do
-    i=$((i + 1)); [ $i -lt 100 ] || exit 1; sleep 0.1
-  done' sh "$pellucor" "$work" || fail "the service on a bus of its own did not answer"
-waitfor "the service outlived its bus" test -s "$work/rc"
+  wait_until 10 "" gdbus call --session --dest org.pellucor.Pellucor --object-path /Pellucor \
+    --method org.pellucor.Pellucor.IsRunning' sh "$pellucor" "$work" "$(dirname "$0")/../support/wait_until.sh" ||
+  fail "the service on a bus of its own did not answer"
+wait_until 10 "the service outlived its bus" test -s "$work/rc"
 expect "The service's exit code after its bus went" "$(cat "$work/rc")" 1
 grep -q "the session bus is gone" "$work/service.log" || fail "no reason given"

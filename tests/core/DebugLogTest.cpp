@@ -12,11 +12,9 @@
 #include "PellucorProcess.h"
 #include "TestSupport.h"
 
-namespace pellucor {
-
-using testing_support::holds;
-
 namespace {
+using namespace pellucor;
+using pellucor::testing_support::holds;
 
 TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
 {
@@ -62,5 +60,3 @@ TEST(DebugLog, TwoProcessesWritingAtOnceLeaveWholeLines)
 }
 
 }  // namespace
-
-}  // namespace pellucor

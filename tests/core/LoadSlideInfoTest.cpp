@@ -10,13 +10,9 @@
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
-
-const std::string kOneSlide = "u 0 1 URL\\sld001.htm\r\n";
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 class LectureFixture : public ::testing::Test {
 protected:
@@ -49,7 +45,7 @@ protected:
             put(name.substr(0, eq),
                 eq != std::string::npos      ? name.substr(eq + 1) + "\r\n"
                     : name == "images.txt"   ? "300 img001.gif\r\n"
-                    : EndsWith(name, ".txt") ? kOneSlide
+                    : EndsWith(name, ".txt") ? "u 0 1 URL\\sld001.htm\r\n"
                                              : "");
         }
     }
@@ -257,5 +253,3 @@ TEST_F(LectureFixture, FiveHundredSlidesOrPartsFitAndTheNextOneIsRefused)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -8,11 +8,9 @@
 #include "TestSupport.h"
 #include "core/PartRecordings.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 // The parts found among the files in the media directory of lecture "talk":
 // "recording>events[<current]" each, or "error: " and the start of the reason.
@@ -48,5 +46,3 @@ TEST(PartRecordings, AsLectureLoadingWillReadThem)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -4,15 +4,14 @@
 
 #include <filesystem>
 
+#include "ResultRows.h"
 #include "TestSupport.h"
 #include "core/TavUtils.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 class TavFiles : public ::testing::Test {
 protected:
@@ -89,17 +88,12 @@ TEST_F(TavFiles, TreeWalkCopyFilesAndChecks)
     EXPECT_TRUE(Tav_CopyFiles(t.dir() + "missing", t.file("dst"), "*.*"));
     // Checks of files, directories and drive letters.
     writeFile(t.file("f.txt"), "x");
-    EXPECT_TRUE(Tav_ChkFile(t.file("f.txt")));
-    EXPECT_FALSE(Tav_ChkFile(t.dir()));  // a directory is not a file
-    EXPECT_TRUE(Tav_ChkDir(t.path().string()));
-    EXPECT_FALSE(Tav_ChkDir(t.file("f.txt")));
-    EXPECT_FALSE(Tav_ChkFileMsg(t.file("nope")));
+    expectRows({Is(Tav_ChkFile(t.file("f.txt")), "true"), Is(Tav_ChkFile(t.dir()), "false"),
+                Is(Tav_ChkDir(t.path().string()), "true"), Is(Tav_ChkDir(t.file("f.txt")), "false"),
+                Is(Tav_ChkFileMsg(t.file("nope")), "false"), Is(Tav_Chkdrv("/any/path"), "true"),
+                Is(Tav_Chkdrv("E:\\lectures"), "false")});
     EXPECT_TRUE(sink.saw(t.file("nope") + " does not exist "));
-    EXPECT_TRUE(Tav_Chkdrv("/any/path"));
-    EXPECT_FALSE(Tav_Chkdrv("E:\\lectures"));
     EXPECT_TRUE(sink.saw("Error - Drive Letter wrong ("));
 }
 
 }  // namespace
-
-}  // namespace pellucor

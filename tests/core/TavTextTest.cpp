@@ -9,11 +9,9 @@
 #include "core/PathVars.h"
 #include "core/TavUtils.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 std::string split(std::string_view text, std::string_view sep = " ")
 {
@@ -97,5 +95,3 @@ TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
 }
 
 }  // namespace
-
-}  // namespace pellucor

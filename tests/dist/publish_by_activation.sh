@@ -6,12 +6,13 @@
 set -eu
 lec=$1
 fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/../support/wait_until.sh"
 # gdbus NAME PATH METHOD ARGS...: a call of NAME.METHOD
 gdbus_call() { n=$1 p=$2 m=$3; shift 3; gdbus call --session --timeout 300 --dest "$n" --object-path "$p" --method "$n.$m" "$@"; }
 bus() { gdbus_call org.freedesktop.DBus /org/freedesktop/DBus "$@"; }
 call() { gdbus_call org.pellucor.Pellucor /Pellucor "$@"; }
-[ "$(bus NameHasOwner org.pellucor.Pellucor)" = "(false,)" ] ||
-  fail "something serves org.pellucor.Pellucor before the first call"
+unowned() { [ "$(bus NameHasOwner org.pellucor.Pellucor)" = "(false,)" ]; }
+unowned || fail "something serves org.pellucor.Pellucor before the first call"
 case "$(bus ListActivatableNames)" in
   *"'org.pellucor.Pellucor'"*) ;;
   *) fail "the bus cannot start org.pellucor.Pellucor" ;;
@@ -38,9 +39,5 @@ done
 echo "ok: published $lec/synccd/index.htm with the installed style"
 call Class_Terminate >/dev/null
 service=""
-for i in $(seq 100); do
-  [ "$(bus NameHasOwner org.pellucor.Pellucor)" = "(false,)" ] && break
-  [ "$i" -lt 100 ] || fail "the service still runs after Class_Terminate"
-  sleep 0.1
-done
+wait_until 10 "the service still runs after Class_Terminate" unowned
 echo "ok: the service ended"

@@ -1,7 +1,6 @@
 // The program's windows on a real display (under Xvfb) opened on a lecture,
-// with the main window's progress bar, Cancel and status line, and runs of
-// the event loop through one long job, cancelled or to its end, noting what
-// the window showed and how late it answered.
+// and runs of one long job, cancelled or to its end, noting what the main
+// window showed and how late it answered.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,8 +36,7 @@ protected:
     QPushButton* cmdCancel = nullptr;
     QLabel* status = nullptr;
 
-    // Opens the windows on the lecture, made beforehand; known: the
-    // preferences name it as the last one opened.
+    // Opens the windows on the lecture, made beforehand; known: the last one opened.
     void open(bool known = true)
     {
         ASSERT_EQ(QGuiApplication::platformName(), "xcb");
@@ -58,20 +56,18 @@ protected:
     MainWindowView& view() { return windows->mainWindowView(); }
     std::string statusText() const { return status->text().toStdString(); }
 
-    // What the main window showed while a job ran: the bar's highest
-    // percent, whether Cancel was offered beside the bar, how late the event
-    // loop answered at worst (ms).
-    // How late the window may answer while a job runs: a job on its thread
-    // would hold it for seconds; a tick on two busy cores comes up to a few
-    // hundred ms late.
+    // A job on the window's thread would hold it for seconds; a tick on two
+    // busy cores comes up to a few hundred ms late.
     static constexpr qint64 kAnswersWithinMs = 500;
+    // What the main window showed while a job ran: the bar's highest percent,
+    // Cancel offered beside the bar, how late the event loop answered at worst.
     struct Shown {
         int highest = 0;
         bool cancelOffered = false;
         qint64 worstLate = 0;
     };
     // Starts a job and runs the event loop until it and the main window's
-    // watcher are over, calling onTick on every tick of a 50 ms timer.
+    // watcher are over, calling onTick every 50 ms.
     Shown runJob(
         const std::function<void()>& start, const std::function<void()>& onTick = [] {})
     {

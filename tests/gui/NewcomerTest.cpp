@@ -1,9 +1,5 @@
 // The windows as a newcomer meets them, on a 1920x1080 virtual display with
-// a window manager at twice the usual scale (QT_SCALE_FACTOR=2, set by the
-// test): every window fits the screen, a new lecture goes from "Select
-// PowerPoint" to its slide images through the main window's buttons, the
-// upload window against a stopped server says so and asks nothing, and
-// "Test" without a browser shows the page's path.
+// a window manager at twice the usual scale (QT_SCALE_FACTOR=2).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -22,12 +18,10 @@
 #include "app/widgets/PublishFormView.h"
 #include "import/SlideExporter.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 PELLUCOR_QT_X_TEST_APP();
 
@@ -111,10 +105,7 @@ TEST_F(Newcomer, ANewLectureGoesFromSelectPowerPointToItsSlideImages)
     SlideExporter exporter {[&log] { return std::make_unique<FakePresentationApp>(&log); }};
     MainWindowSlideImport importer(context().mainWindow(), &exporter);
     context().hooks.slideImporter = &importer;
-    context().hooks.choosePresentation = [](std::string& p) {
-        p = "/decks/talk.pptx";
-        return true;
-    };
+    context().hooks.choosePresentation = [](std::string& p) { return !(p = "/decks/talk.pptx").empty(); };
     auto* convert = findWidget<QPushButton>(view(), "cmdExport");
     ASSERT_TRUE(convert);
     EXPECT_FALSE(convert->isEnabled());
@@ -132,13 +123,11 @@ TEST_F(Newcomer, TheUploadWindowAgainstAStoppedServerShowsTheFailureAndAsksNothi
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     const std::string host = "127.0.0.1:" + std::to_string(probe.serverPort());
     probe.close();
-    QLineEdit *status = nullptr, *path = nullptr;
     std::string shown;
     QTimer::singleShot(500, [&] {
         QWidget* w = QApplication::activeModalWidget();
         ASSERT_NE(w, nullptr);
-        status = findWidget<QLineEdit>(*w, "txtStatus");
-        path = findWidget<QLineEdit>(*w, "txtFTPPath");
+        auto *status = findWidget<QLineEdit>(*w, "txtStatus"), *path = findWidget<QLineEdit>(*w, "txtFTPPath");
         QTest::keyClicks(findWidget<QLineEdit>(*w, "txtPass"), "secret");
         path->setText("/physics1");
         emit path->textEdited("/physics1");
@@ -194,5 +183,3 @@ TEST_F(Newcomer, TestWithoutABrowserShowsThePagesPathToCopy)
 }
 
 }  // namespace
-
-}  // namespace pellucor

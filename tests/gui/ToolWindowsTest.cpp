@@ -3,20 +3,18 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QWidget>
 
 #include "../app/AppFixture.h"
+#include "MediaTools.h"
 #include "QtTestApp.h"
 #include "UiDriver.h"
 #include "gui/ToolWindows.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_TEST_APP();
 
@@ -58,11 +56,11 @@ TEST_F(ToolWindowsTest, ServerWindowOpensThePreferencesAndChoosesTheLectureDirec
 // recording; the user starts it there and sees it complete.
 TEST_F(ToolWindowsTest, ClipBoardImportGoesThroughTheConverterWindow)
 {
-    ASSERT_EQ(QProcess::execute("ffmpeg",
-                                {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                                 "testsrc=size=160x120:rate=15:duration=1", "-f", "lavfi", "-i", "sine=duration=1",
-                                 "-c:v", "mpeg4", "-c:a", "aac", QString::fromStdString(dir.file("rawmedia.mov"))}),
-              0);
+    std::string err;
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=15:duration=1", "-f", "lavfi", "-i",
+                        "sine=duration=1", "-c:v", "mpeg4", "-c:a", "aac", dir.file("rawmedia.mov")},
+                       err))
+        << err;
     ToolWindows tools(app, nullptr);
     ASSERT_TRUE(app.hooks.converter);  // also the "Real Convert" menu item's window
     app.publishForm().TextMedia = dir.dir();
@@ -90,5 +88,3 @@ TEST_F(ToolWindowsTest, ClipBoardImportGoesThroughTheConverterWindow)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -15,24 +15,20 @@
 #include "server/TreeCopy.h"
 #include "server/TreeSnapshot.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
-// A claim as another owner left it: its directory with a journal and the
-// lecture. start "" gives the older name without the owner's start.
+// A claim of generation 3 as another owner left it: its directory with a
+// journal and the lecture.
 std::string leaveClaim(const TempDir& in, const std::string& host, long pid, const std::string& start,
                        const std::string& journalStart, const std::string& id)
 {
-    const std::string name
-        = ".pellucor-claim+" + host + "+" + std::to_string(pid) + "+" + (start.empty() ? "" : start + "+3+") + id;
+    const std::string name = ".pellucor-claim+" + host + "+" + std::to_string(pid) + "+" + start + "+3+" + id;
     ClaimJournal j;
     j.name = "x-talk";
     j.ownerStart = journalStart;
-    fs::create_directories(in.path() / name / "lecture");
     writeFile(in.path() / name / "lecture" / "talk1.txt", "events");
     std::string err;
     EXPECT_TRUE(j.Write((in.path() / name).string(), err)) << err;
@@ -174,5 +170,3 @@ TEST(TreeCopy, CopiesPlainTreesRefusesLinksAndNeverReplaces)
 }
 
 }  // namespace
-
-}  // namespace pellucor

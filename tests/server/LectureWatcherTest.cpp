@@ -20,12 +20,10 @@
 #include "server/SettleTracker.h"
 #include "server/TreeSnapshot.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 class ServerEdition : public ::testing::Test {
 protected:
@@ -118,10 +116,8 @@ TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnythingAndEsca
 TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockLaterLectures)
 {
     const fs::path in = root.dir() + "incoming";
-    fs::create_directories(in / "x-");
-    fs::create_directories(in / "x-talk ");
-    fs::create_directories(in / "x-talk\n");
-    fs::create_directories(in / "x-\xff\xfe");
+    for (const char* name : {"x-", "x-talk ", "x-talk\n", "x-\xff\xfe"})
+        fs::create_directories(in / name);
     writeFile(in / "x-file", "not a directory");
     // A lecture that cannot be moved.
     fs::create_directories(in / "locked" / "x-stuck");
@@ -214,10 +210,8 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
 TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
 {
     server.txtStreamPrefix = "rtsp://s/lectures/";
-    server.chooseDirectory = [&](const std::string&, std::string& dir) {
-        dir = root.dir() + "repository/course/week1/talk/";
-        return true;
-    };
+    std::string chosen = root.dir() + "repository/course/week1/talk/";
+    server.chooseDirectory = [&](const std::string&, std::string& dir) { return !(dir = chosen).empty(); };
     server.cmdBrowse_Click("txtDir");
     EXPECT_EQ(server.txtDir, root.dir() + "repository/course/week1/talk");
     EXPECT_EQ(server.txtName, "talk");
@@ -226,14 +220,9 @@ TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
     EXPECT_EQ(server.txtStreamURL, "rtsp://s/lectures/course/week1/talk/");
     server.SetDir("/elsewhere/talk");
     EXPECT_EQ(server.txtRelPath, "");
-    server.chooseDirectory = [&](const std::string&, std::string& dir) {
-        dir = root.dir() + "elsewhere";
-        return true;
-    };
+    chosen = root.dir() + "elsewhere";
     server.cmdBrowse_Click("txtIncoming");
     EXPECT_EQ(server.txtIncoming, root.dir() + "elsewhere/");
 }
 
 }  // namespace
-
-}  // namespace pellucor

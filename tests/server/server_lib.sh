@@ -17,18 +17,14 @@ mkdir -p "$work/config" "$shm/orig"
 # The lectures as dropped, kept on the faster file system.
 orig=$shm/orig
 
-show_logs() {
-  for f in "$work"/log-*.htm "$work"/out-*.txt; do
-    [ -f "$f" ] || continue
-    echo "== $f"
-    sed 's/<br>\r*$//' "$f" | tail -40
-  done
-}
-fail() {
+fail() {  # with the end of every log and output
   echo "FAIL: $*"
-  show_logs
+  for f in "$work"/log-*.htm "$work"/out-*.txt; do
+    [ ! -f "$f" ] || { echo "== $f"; sed 's/<br>\r*$//' "$f" | tail -40; }
+  done
   exit 1
 }
+. "$(dirname "$0")/../support/wait_until.sh"
 
 # make_lecture DIR [SMALL_FILES]: the sample lecture, plus that many small
 # files spread over sub-directories.
@@ -77,22 +73,14 @@ start_server() {
 stop_servers() {
   for p in $pids; do kill -TERM "$p" 2>/dev/null || true; done
   for p in $pids; do
-    rc=0
-    wait "$p" || rc=$?
-    [ "$rc" -eq 0 ] || fail "a server exited with $rc after SIGTERM"
+    wait "$p" || fail "a server exited with $? after SIGTERM"
   done
   pids=""
 }
 
 completed() { cat "$work"/log-*.htm 2>/dev/null | grep -c "Complete - " || true; }
-wait_completed() {
-  n=0
-  while [ "$(completed)" -lt "$1" ]; do
-    n=$((n + 1))
-    [ "$n" -le $(( $2 * 4 )) ] || fail "only $(completed) of $1 lectures completed within $2 s"
-    sleep 0.25
-  done
-}
+completed_at_least() { [ "$(completed)" -ge "$1" ]; }
+wait_completed() { wait_until "$2" "fewer than $1 lectures completed within $2 s" completed_at_least "$1"; }
 
 # check_published REL/NAME...: each published exactly once, in the
 # repository byte for byte, with its pages and index page; nothing left in

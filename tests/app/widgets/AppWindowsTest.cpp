@@ -1,6 +1,5 @@
-// The main window, the detailed form, the preferences and the directory
-// chooser as real windows on an X display (the tests run under xvfb-run),
-// driven by their buttons and keys.
+// The app's real windows on an X display (under xvfb-run), driven by their
+// buttons and keys.
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
@@ -17,12 +16,10 @@
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/PublishFormView.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 PELLUCOR_QT_X_TEST_APP();
 
@@ -54,11 +51,9 @@ TEST_F(AppWindows, PreferencesClosedAnyWayButSaveDropTheEdits)
         close();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !view.isVisible(); }, 2000));
     };
-    // Esc.
-    editAndClose("http://typed.example.org/", [&] { QTest::keyClick(http, Qt::Key_Escape); });
+    editAndClose("http://typed.example.org/", [&] { QTest::keyClick(http, Qt::Key_Escape); });  // Esc
     EXPECT_EQ(prefs.Get("prfHttp"), "http://stored.example.org/");
-    // The title bar's close button (the window manager's close request).
-    editAndClose("http://again.example.org/", [&] { view.close(); });
+    editAndClose("http://again.example.org/", [&] { view.close(); });  // the window manager's close request
     EXPECT_EQ(prefs.Get("prfHttp"), "http://stored.example.org/");
     view.show();
     EXPECT_EQ(http->text(), "http://stored.example.org/");  // reopened on the stored value
@@ -144,5 +139,3 @@ TEST_F(AppWindows, ChooserOpensScrolledToItsDirectory)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -1,0 +1,127 @@
+// Long jobs run from the real windows: each cancelled, then run to its end
+// while the window keeps answering. A publish of a lecture with a 60-second
+// part from "Publish To Disk", and "Sync Slides from Recording" from both
+// windows' Execute menus on a generated lecture.
+#include <QAction>
+#include <QMenuBar>
+#include <QTableWidget>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "LectureWindows.h"
+#include "SyncedLecture.h"
+#include "UiDriver.h"
+#include "app/widgets/PublishFormView.h"
+#include "capture/TimingEditor.h"
+#include "core/TavUtils.h"
+
+namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
+
+PELLUCOR_QT_X_TEST_APP();
+
+using WindowJobs = LectureWindows;
+
+// Cancelled during its media preparation (long enough at this picture size
+// to be caught there), then published to its end.
+TEST_F(WindowJobs, PublishToDiskCancelledLeavesNoPartialMediaThenFillsTheBarWithTheWindowAnswering)
+{
+    const std::string cmd
+        = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 60 640x480 >/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    open();
+    const std::string out = root.dir() + "disk/";
+    std::string chooserTitle;
+    windows->context().hooks.chooseDirectory = [&](const std::string& title, std::string& dir, bool) {
+        chooserTitle = title;
+        return !(dir = out).empty();
+    };
+    QPushButton* cmdPub = findWidget<QPushButton>(view(), "cmdPub");
+    ASSERT_TRUE(cmdPub && cmdPub->isEnabled()) << statusText();
+
+    ASSERT_TRUE(cancelPast([&] { cmdPub->click(); }, 20,
+                           [&] {
+                               // Closing the window first asks; declined, the publish goes on.
+                               sink.answers = {TavCancel};
+                               EXPECT_FALSE(view().close());
+                               EXPECT_TRUE(model().busy);
+                           }));
+    ASSERT_FALSE(sink.questions.empty());
+    EXPECT_EQ(sink.questions.back(), "A publish is running: cancel it and quit?");
+    EXPECT_EQ(statusText(), "Publish cancelled during media preparation of talk1: its unfinished media was removed");
+    EXPECT_FALSE(model().Enabled["cmdTestDisk"]);
+    EXPECT_FALSE(cmdCancel->isVisible());
+    EXPECT_TRUE(cmdPub->isEnabled());
+    EXPECT_FALSE(fs::exists(out));  // nothing published, nothing left beside it
+    EXPECT_TRUE(leftBeside(out).empty());
+
+    bool lockedWhileRunning = false;
+    const Shown shown = runJob([&] { cmdPub->click(); },
+                               [&] {
+                                   lockedWhileRunning = lockedWhileRunning
+                                       || (model().busy && progress->isVisible() && !cmdPub->isEnabled());
+                               });
+    EXPECT_LE(shown.worstLate, kAnswersWithinMs) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_EQ(shown.highest, 100);
+    EXPECT_TRUE(lockedWhileRunning);
+    EXPECT_TRUE(shown.cancelOffered);
+    EXPECT_EQ(chooserTitle, "Select Disk Publish Directory");
+    EXPECT_EQ(statusText(), "Process:All Done");
+    EXPECT_TRUE(model().Enabled["cmdTestDisk"] && model().Enabled["mnuTestDisk"]);
+    EXPECT_TRUE(cmdPub->isEnabled());
+    EXPECT_TRUE(fs::exists(out + "index.htm"));
+    EXPECT_TRUE(fs::exists(out + "talk1.mp4"));
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+}
+
+QAction* menuAction(QWidget& window, const QString& text)
+{
+    for (QAction* a : window.findChildren<QAction*>())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+TEST_F(WindowJobs, SlideSyncRunsOffTheWindowsThreadAndOpensTheTimingEditor)
+{
+    SlideSchedule schedule;
+    std::string err;
+    ASSERT_TRUE(makeSyncedLecture("camera", lecture, "talk1.mp4", 40, "640x360", schedule, err)) << err;
+    const std::string events = lecture + "talk1.txt", older = "u 00:00:00 00:00:40 URL\\sld001.htm\r\n";
+    writeFile(events, older);
+    open();
+    QAction* fromMain = menuAction(view(), "Sync Slides from Recording");
+    QAction* fromDetail = menuAction(windows->publishFormView(), "Sync Slides from Recording");
+    ASSERT_TRUE(fromMain && fromDetail);
+
+    ASSERT_TRUE(
+        cancelPast([&] { fromMain->trigger(); }, 34,
+                   [&] { EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked while the sync runs"; }));
+    EXPECT_EQ(statusText(), "Slide sync cancelled");
+    EXPECT_EQ(readFile(events), older);
+    EXPECT_FALSE(fs::exists(events + ".bak"));
+    EXPECT_EQ(UiDriver::window(TimingEditor::kCaption), nullptr);
+
+    const Shown shown = runJob([&] { fromDetail->trigger(); });
+    EXPECT_LE(shown.worstLate, kAnswersWithinMs) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_TRUE(shown.cancelOffered);
+    EXPECT_EQ(shown.highest, 100);
+    EXPECT_EQ(statusText().rfind("Slide times found: ", 0), 0u) << statusText();
+    EXPECT_EQ(readFile(events + ".bak"), older);
+    EXPECT_EQ(scheduleMismatch(schedule, events), "") << readFile(events);
+
+    // The timing editor shows the slide times written.
+    QWidget* editor = UiDriver::window(TimingEditor::kCaption);
+    ASSERT_NE(editor, nullptr);
+    auto* grid = editor->findChild<QTableWidget*>();
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->rowCount(), static_cast<int>(schedule.size()));
+    EXPECT_EQ(grid->item(1, 0)->text().toStdString(), "sld" + Fmt000(schedule[1].second) + ".htm");
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+    ASSERT_EQ(sink.questions.size(), 2u);  // replacing the old file, once per run
+}
+
+}  // namespace
