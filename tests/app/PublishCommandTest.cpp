@@ -10,6 +10,7 @@
 
 #include "MediaTools.h"
 #include "PublishRun.h"
+#include "core/TavUtils.h"
 
 namespace {
 using namespace pellucor;
@@ -133,13 +134,26 @@ TEST_F(PublishCommand, TheManualRunCommandWorksAsPrinted)
 {
     onePart();
     out = root.dir() + "it's $HOME `x` & more/";  // a name the shell would otherwise interpret
-    const Outcome r = publish({"--no-autostart"});
-    ASSERT_EQ(r.code, 0) << describe(r);
-    const std::string marker = "You must manually run: ";
-    const size_t at = r.out.find(marker);
-    ASSERT_NE(at, std::string::npos) << describe(r);
-    const std::string command = r.out.substr(at + marker.size(), r.out.find(")\n", at) - at - marker.size());
-    const auto mode = fs::status(out + "process.bat").permissions();
+    const auto manualCommand = [&] {
+        const Outcome r = publish({"--no-autostart"});
+        const std::string marker = "You must manually run: ";
+        const size_t at = r.out.find(marker);
+        EXPECT_TRUE(r.code == 0 && at != std::string::npos) << describe(r);
+        return at == std::string::npos ? "" : r.out.substr(at + marker.size(), r.out.find(")\n", at) - at - marker.size());
+    };
+    const auto stagings = [&] {
+        std::vector<fs::path> found;
+        for (const auto& e : fs::directory_iterator(root.dir()))
+            if (StartsWith(e.path().filename().string(), ".pellucor-stage"))
+                found.push_back(e.path());
+        return found;
+    };
+    manualCommand();
+    // Published again before it was run: the first one's staging goes.
+    const std::string command = manualCommand();
+    ASSERT_EQ(stagings().size(), 1u);
+    EXPECT_TRUE(holds(command, stagings()[0].filename().string())) << command;
+    const auto mode = fs::status(stagings()[0] / "process.bat").permissions();
     EXPECT_NE(mode & fs::perms::owner_exec, fs::perms::none);
     EXPECT_NE(mode & fs::perms::others_exec, fs::perms::none);
     EXPECT_FALSE(fs::exists(out + "log.log"));
