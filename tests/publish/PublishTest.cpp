@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "PublishFixture.h"
-#include "core/TavUtils.h"
 
 namespace {
 using namespace pellucor;
@@ -55,14 +54,6 @@ TEST_F(PublishFixture, FailuresAreReportedWithTheirTextsAndTheCheckBeforeWritesN
     EXPECT_TRUE(engine.OKToPublish(false, err)) << err;
     EXPECT_TRUE(sink.questions.empty());
     EXPECT_FALSE(fs::exists(out));
-    // Without its RealMedia the part falls back on the H.264 recording beside
-    // it; without either it has no media.
-    fs::remove(lecture + "talk1.rm");
-    EXPECT_TRUE(engine.OKToPublish(false, err)) << err;
-    EXPECT_EQ(engine.SI.PartAt(1).VideoFile, lecture + "talk1.mp4");
-    fs::remove(lecture + "talk1.mp4");
-    EXPECT_FALSE(engine.OKToPublish(false, err));
-    EXPECT_EQ(err, "Unable to find media file correponding to " + lecture + "talk1.txt");
     EXPECT_TRUE(sink.messages.empty());
 }
 
