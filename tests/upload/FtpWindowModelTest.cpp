@@ -13,12 +13,10 @@
 #include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-namespace fs = std::filesystem;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 struct Session {
     CurlClient inet;
@@ -44,6 +42,8 @@ class FtpWindowOnServer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server_.started()); }
     UploadServer server_ {ServerKind::PyFtp};
+    TempDir local;
+    RecordingMessageSink sink;
     std::string root() const { return server_.onDisk(""); }
 };
 
@@ -109,11 +109,9 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
 
 TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsTheWholeTree)
 {
-    TempDir local;
     writeFile(local.path() / "a.htm", std::string(10, 'a'));
     writeFile(local.path() / "b.gif", std::string(20, 'b'));
     writeFile(local.path() / "sub/c.css", std::string(5, 'c'));
-    RecordingMessageSink sink;
     Session s(server_);
     ASSERT_TRUE(s.ftp.FtpLogin());
     // Declined, nothing is made.
@@ -154,7 +152,6 @@ TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsThe
 
 TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
 {
-    RecordingMessageSink sink;
     const std::string wrong = "wr0ng-Secret-Word";
     {
         Session s(server_, wrong);
@@ -177,9 +174,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
 
 TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
 {
-    TempDir local;
     writeFile(local.path() / "index.htm", "x");
-    RecordingMessageSink sink;
     Session s(server_);
     ASSERT_TRUE(s.ftp.FtpLogin());
     server_.Kill();
@@ -196,10 +191,8 @@ TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
 
 TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
 {
-    TempDir local;
     writeFile(local.path() / "a.rm", std::string(4 << 20, 'x'));  // a minute at the rate below
     writeFile(local.path() / "b.htm", "b");
-    RecordingMessageSink sink;
     Session s(server_);
     CurlClient::Options slow;
     slow.connections = 1;
@@ -264,5 +257,3 @@ TEST(FtpWindowOnSftp, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -13,11 +13,9 @@
 #include "upload/FtpWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
 {
@@ -69,5 +67,3 @@ TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
 }
 
 }  // namespace
-
-}  // namespace pellucor
