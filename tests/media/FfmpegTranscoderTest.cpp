@@ -8,11 +8,9 @@
 #include "media/FfmpegMediaFile.h"
 #include "media/FfmpegTranscoder.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 struct FfmpegTranscoderTest : ::testing::Test {
     TempDir t;
@@ -41,18 +39,6 @@ TEST_F(FfmpegTranscoderTest, AudioOnlyInputAndFailuresLeaveNoFile)
     EXPECT_EQ(readFile(t.file("keep.webm")), "mine");
 }
 
-// Finishes an opened transcode, stopped from another thread after ms.
-bool finishAfter(FfmpegTranscoder& tr, int ms, std::string& err)
-{
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        tr.Stop();
-    });
-    const bool ok = tr.Finish(err);
-    stopper.join();
-    return ok;
-}
-
 // Two live sources (sound and pictures from lavfi) recorded into one file
 // until a stop from another thread: the file is finished, both streams are
 // in it, and it lasts about as long as the recording ran.
@@ -66,14 +52,23 @@ TEST_F(FfmpegTranscoderTest, LiveSourcesRecordInRealTimeUntilStopped)
     o.audioCodec = "ac3";
     bool progressed = false;
     tr.onProgress = [&](int) { progressed = true; };
-    ASSERT_TRUE(
-        tr.Open({{"sine=frequency=440:sample_rate=44100", "lavfi", {}}, {"testsrc=size=320x240:rate=15", "lavfi", {}}},
-                t.file("live.rm"), o, err))
-        << err;
-    ASSERT_TRUE(finishAfter(tr, 1200, err)) << err;
-    EXPECT_FALSE(progressed);
-    auto media = FfmpegMediaFile::Open(t.file("live.rm"), err);
+    // Records the inputs into file until a stop from another thread after ms; the file as read back.
+    const auto record = [&](const std::vector<MediaInput>& inputs, const std::string& file, int ms) {
+        if (!tr.Open(inputs, t.file(file), o, err))
+            return std::unique_ptr<FfmpegMediaFile>();
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            tr.Stop();
+        });
+        EXPECT_TRUE(tr.Finish(err)) << err;
+        stopper.join();
+        return FfmpegMediaFile::Open(t.file(file), err);
+    };
+    const MediaInput tone {"sine=frequency=440:sample_rate=44100", "lavfi", {}};
+    const MediaInput picture {"testsrc=size=320x240:rate=15", "lavfi", {}};
+    auto media = record({tone, picture}, "live.rm", 1200);
     ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(progressed);
     EXPECT_TRUE(media->HasVideo());
     EXPECT_EQ(media->VideoWidth(), 160);
     EXPECT_NEAR(media->DurationSeconds(), 1.2, 0.6);
@@ -81,12 +76,7 @@ TEST_F(FfmpegTranscoderTest, LiveSourcesRecordInRealTimeUntilStopped)
     // Sound only: the picture source is not read and does not hold up the
     // sound.
     o.dropVideo = true;
-    ASSERT_TRUE(
-        tr.Open({{"testsrc=size=320x240:rate=15", "lavfi", {}}, {"sine=frequency=440:sample_rate=44100", "lavfi", {}}},
-                t.file("live.ra"), o, err))
-        << err;
-    ASSERT_TRUE(finishAfter(tr, 600, err)) << err;
-    media = FfmpegMediaFile::Open(t.file("live.ra"), err);
+    media = record({picture, tone}, "live.ra", 600);
     ASSERT_TRUE(media) << err;
     EXPECT_FALSE(media->HasVideo());
     EXPECT_NEAR(media->DurationSeconds(), 0.6, 0.4);
@@ -98,5 +88,3 @@ TEST_F(FfmpegTranscoderTest, LiveSourcesRecordInRealTimeUntilStopped)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -18,11 +18,9 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 class BrowserCopy : public ::testing::Test {
 protected:
@@ -172,5 +170,3 @@ TEST(MediaEvents, ChaptersWhereTheContainerHoldsThem)
 }
 
 }  // namespace
-
-}  // namespace pellucor
