@@ -11,12 +11,10 @@
 #include "TestSupport.h"
 #include "import/SlideExporter.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-namespace fs = std::filesystem;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 const char* kTitlesHeader = "# Title information extraced by Pellucor from PowerPoint\r\n# Date today\r\n";
 
@@ -123,5 +121,3 @@ TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlidesOfADeckOfAn
 }
 
 }  // namespace
-
-}  // namespace pellucor

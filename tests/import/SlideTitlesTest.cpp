@@ -6,11 +6,9 @@
 #include "import/SlideTitles.h"
 #include "import/ZipReader.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 QByteArray odf(const std::string& pages)
 {
@@ -143,5 +141,3 @@ TEST(DeckSniffing, ByContentNotNameAndNoZipMemberLargerThanAllowed)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -24,12 +24,10 @@
 #include "import/SlideImportModel.h"
 #include "import/widgets/SlideImportDialog.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+namespace fs = std::filesystem;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_X_TEST_APP();
 
@@ -161,5 +159,3 @@ TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOfficeAndTheNextImportRunsWhi
 }
 
 }  // namespace
-
-}  // namespace pellucor
