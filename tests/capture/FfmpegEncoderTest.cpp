@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QTest>
 
 #include "MediaTools.h"
@@ -12,13 +11,11 @@
 #include "core/PreferenceStore.h"
 #include "media/FfmpegMediaFile.h"
 
-namespace pellucor {
-
-using namespace testing_support;
+namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_TEST_APP();
-
-namespace {
 
 // The offline converter on a file that FFmpeg's test sources make.
 struct FfmpegConverter : ::testing::Test {
@@ -167,5 +164,3 @@ TEST(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEnc
 }
 
 }  // namespace
-
-}  // namespace pellucor

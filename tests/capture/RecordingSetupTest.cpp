@@ -7,17 +7,15 @@
 #include "capture/PlayerWindow.h"
 #include "capture/RecordingSetup.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 // The windows of the recording flow with a fake encoder; each records that
 // it was shown. The recording flow itself runs in the real windows, in
 // RecordingFlowTest.
 struct FakeWindows : RecordingWindows {
-    FakeEncoder encoder {nullptr};
+    FakeEncoder encoder;
     std::unique_ptr<EncoderSetup> enc;
     bool openSourceInDialog = true;
     Strings calls;
@@ -124,7 +122,7 @@ TEST_F(RecordingSetupTest, AppendingIsAskedOnlyForSinglePartLecturesAndTheEncode
 TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
 {
     RecordingMessageSink sink;
-    FakeEncoder enc(nullptr);
+    FakeEncoder enc;
     enc.audioDrivers = {"default"};
     enc.videoDrivers = {"cam", "WDM cam"};
     EncoderSetup rec(enc);
@@ -178,5 +176,3 @@ TEST(PlayerWindowModel, OpensPausedReportsTheClipPlaysAndCompletes)
 }
 
 }  // namespace
-
-}  // namespace pellucor

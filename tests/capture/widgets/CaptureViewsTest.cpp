@@ -33,11 +33,9 @@
 #include "core/TavString.h"
 #include "media/MediaFilters.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_TEST_APP();
 
@@ -46,7 +44,7 @@ std::string text(const QLabel* l) { return l->text().toStdString(); }
 TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding)
 {
     RecordingMessageSink sink;
-    FakeEncoder encoder(nullptr);
+    FakeEncoder encoder;
     MediaConverter model(encoder);
     MediaConverterView view(model);
     view.show();
@@ -214,5 +212,3 @@ TEST(CaptureDialogs, TheCompressionIsDescribedAndFiltersBecomeQtFilters)
 }
 
 }  // namespace
-
-}  // namespace pellucor
