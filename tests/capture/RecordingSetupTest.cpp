@@ -64,8 +64,7 @@ TEST_F(RecordingSetupTest, FileNamesFollowThePartsAndTheStatusLineDescribesTheEv
     EXPECT_FALSE(setup.PartVisible());
     writeFile(setup.Fields().txtFile, "");
     setup.ShowFileStatus();
-    EXPECT_EQ(setup.StatusColour(), kColourWhite);
-    EXPECT_EQ(setup.TxtFileColour(), kColourYellow);
+    EXPECT_EQ(std::pair(setup.StatusColour(), setup.TxtFileColour()), std::pair(kColourWhite, kColourYellow));
     writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
     setup.ShowFileStatus();
     EXPECT_EQ(setup.Status().rfind("Event file size 36 bytes - Unless you intend to append", 0), 0u);

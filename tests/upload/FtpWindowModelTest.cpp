@@ -1,6 +1,5 @@
 // The upload window's model and the libcurl client together, against real
-// servers on 127.0.0.1 (pyftpdlib, and proftpd's SFTP for host keys), and
-// the password it keeps in a real keyring.
+// servers on 127.0.0.1 (pyftpdlib, and proftpd's SFTP for host keys).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

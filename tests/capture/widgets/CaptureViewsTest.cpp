@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -39,8 +38,6 @@ using namespace pellucor::testing_support;
 
 PELLUCOR_QT_TEST_APP();
 
-std::string text(const QLabel* l) { return l->text().toStdString(); }
-
 TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding)
 {
     RecordingMessageSink sink;
@@ -49,7 +46,7 @@ TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding
     MediaConverterView view(model);
     view.show();
     model.cmdStart_Click();
-    EXPECT_EQ(text(view.LblStatus()), "Encoding Starting...");
+    EXPECT_EQ(view.LblStatus()->text(), "Encoding Starting...");
     model.rpCtl_OnEncodingProgressChanged(40);
     EXPECT_EQ(view.Progress()->value(), 40);
     sink.answers = {TavNo};
