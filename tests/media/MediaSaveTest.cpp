@@ -3,8 +3,8 @@
 // generated recordings of many kinds (what browsers play is passed on, the
 // rest is encoded once, and the preferences choose WebM and normalised
 // sound). How a lecture's parts are found by their recordings is checked by
-// publishing the sample lecture (publish, app). And the transcoder under
-// it, also recording live sources.
+// publishing the sample lecture (publish, app). Last, the transcoder
+// beneath: its failures, and live sources recorded until stopped.
 #include <gtest/gtest.h>
 
 #include <chrono>
