@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QTest>
 
 #include "MediaTools.h"
@@ -12,21 +11,23 @@
 #include "core/PreferenceStore.h"
 #include "media/FfmpegMediaFile.h"
 
-namespace pellucor {
-
-using namespace testing_support;
+namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_TEST_APP();
 
-namespace {
-
-// The offline converter on a file that FFmpeg's test sources make.
-struct FfmpegConverter : ::testing::Test {
+struct FfmpegEncoderPlan : ::testing::Test {
     TempDir dir;
     RecordingMessageSink sink;
     FfmpegEncoder encoder;
-    MediaConverter conv {encoder};
     std::string err;
+};
+using FfmpegCapture = FfmpegEncoderPlan;
+
+// The offline converter on a file that FFmpeg's test sources make.
+struct FfmpegConverter : FfmpegEncoderPlan {
+    MediaConverter conv {encoder};
 
     // Starts converting name (made from the given ffmpeg inputs and options, unless empty) into out.
     void convert(const std::string& name, const std::vector<std::string>& make, const std::string& out)
@@ -82,10 +83,8 @@ TEST_F(FfmpegConverter, CancelFinishesTheFileSoFarAndAnUnreadableMovShowsTheCode
     EXPECT_FALSE(sink.saw("Encoding Complete"));
 }
 
-TEST(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
+TEST_F(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
 {
-    RecordingMessageSink sink;
-    FfmpegEncoder encoder;
     encoder.SetDevices({}, {});
     EncoderSetup rec(encoder);
     rec.Form_Load();
@@ -99,11 +98,8 @@ TEST(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
     EXPECT_EQ(rec.Status(), "Error Unable to StartEncoding.. No audio device");
 }
 
-TEST(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNextTime)
+TEST_F(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNextTime)
 {
-    TempDir dir;
-    RecordingMessageSink sink;
-    FfmpegEncoder encoder;
     encoder.SetDevices({{"lavfi", "anullsrc", "Silence"}, {"lavfi", "sine", "Tone"}}, {});
     PreferenceStore store(QString::fromStdString(dir.file("prefs.ini")));
     {
@@ -121,22 +117,19 @@ TEST(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNextTi
     rec.DoAudio("/tmp/x.rm");
     rec.ApplyEncoderSettings();  // applying the settings again keeps the choice
     EncodingPlan plan;
-    std::string err;
     ASSERT_TRUE(encoder.Plan(plan, err)) << err;
     ASSERT_EQ(plan.inputs.size(), 1u);
     EXPECT_EQ(plan.inputs[0].url, "sine");
     EXPECT_EQ(rec.AudioIndex(), 2);
 }
 
-TEST(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEncoding)
+TEST_F(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEncoding)
 {
-    FfmpegEncoder encoder;
     encoder.SetDevices({{"pulse", "mic", "Microphone"}}, {{"v4l2", "/dev/video7", "Camera"}});
     encoder.SetInputKind(EncoderControl::InputDevices);
     encoder.SetOutputFilename("/tmp/x.rm");
     encoder.SetTarget(EncoderControl::TargetDSLCableModem, true);
     EncodingPlan plan;
-    std::string err;
     ASSERT_TRUE(encoder.Plan(plan, err)) << err;
     EXPECT_EQ(plan.options.audioBitRate, BitRatesFor(EncoderControl::TargetDSLCableModem).audio * 1000);
     EXPECT_EQ(plan.options.audioCodec, "ac3");
@@ -167,5 +160,3 @@ TEST(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEnc
 }
 
 }  // namespace
-
-}  // namespace pellucor

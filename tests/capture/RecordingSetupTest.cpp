@@ -7,17 +7,15 @@
 #include "capture/PlayerWindow.h"
 #include "capture/RecordingSetup.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 // The windows of the recording flow with a fake encoder; each records that
 // it was shown. The recording flow itself runs in the real windows, in
 // RecordingFlowTest.
 struct FakeWindows : RecordingWindows {
-    FakeEncoder encoder {nullptr};
+    FakeEncoder encoder;
     std::unique_ptr<EncoderSetup> enc;
     bool openSourceInDialog = true;
     Strings calls;
@@ -66,8 +64,7 @@ TEST_F(RecordingSetupTest, FileNamesFollowThePartsAndTheStatusLineDescribesTheEv
     EXPECT_FALSE(setup.PartVisible());
     writeFile(setup.Fields().txtFile, "");
     setup.ShowFileStatus();
-    EXPECT_EQ(setup.StatusColour(), kColourWhite);
-    EXPECT_EQ(setup.TxtFileColour(), kColourYellow);
+    EXPECT_EQ(std::pair(setup.StatusColour(), setup.TxtFileColour()), std::pair(kColourWhite, kColourYellow));
     writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
     setup.ShowFileStatus();
     EXPECT_EQ(setup.Status().rfind("Event file size 36 bytes - Unless you intend to append", 0), 0u);
@@ -124,7 +121,7 @@ TEST_F(RecordingSetupTest, AppendingIsAskedOnlyForSinglePartLecturesAndTheEncode
 TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
 {
     RecordingMessageSink sink;
-    FakeEncoder enc(nullptr);
+    FakeEncoder enc;
     enc.audioDrivers = {"default"};
     enc.videoDrivers = {"cam", "WDM cam"};
     EncoderSetup rec(enc);
@@ -178,5 +175,3 @@ TEST(PlayerWindowModel, OpensPausedReportsTheClipPlaysAndCompletes)
 }
 
 }  // namespace
-
-}  // namespace pellucor

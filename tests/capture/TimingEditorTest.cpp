@@ -2,19 +2,14 @@
 // its timeline.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "TestSupport.h"
 #include "capture/FileChooser.h"
 #include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 struct FakeChooser : FileChooser {
     std::string answer, askedDir, askedFilter;
@@ -282,12 +277,11 @@ TEST_F(Timeline, FindsTheRecordingBesideTheEventsFile)
         {{"notes.txt"}, ""},
     };
     for (const Case& c : cases) {
-        fs::remove_all(dir.dir());
-        fs::create_directories(dir.dir());
+        TempDir d;
         for (const char* f : c.files)
-            write(f);
-        const std::string want = *c.recording ? dir.file(c.recording) : "";
-        EXPECT_EQ(TimelineModel::RecordingFor(dir.file(c.files[0])), want) << c.files[0];
+            writeFile(d.file(f), "x");
+        EXPECT_EQ(TimelineModel::RecordingFor(d.file(c.files[0])), *c.recording ? d.file(c.recording) : "")
+            << c.files[0];
     }
 }
 
@@ -355,5 +349,3 @@ TEST_F(Timeline, AMovedMarkerStaysBetweenItsNeighboursAndTheEndsFollow)
 }
 
 }  // namespace
-
-}  // namespace pellucor

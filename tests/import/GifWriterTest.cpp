@@ -7,12 +7,10 @@
 #include "TestSupport.h"
 #include "import/GifWriter.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-namespace fs = std::filesystem;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 // A picture with a red left half and a white right half on rows that carry
 // padding at their ends, and a gradient stripe that needs more than 256
@@ -75,5 +73,3 @@ TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColoursAndRefusesBadSizesTouchin
 }
 
 }  // namespace
-
-}  // namespace pellucor

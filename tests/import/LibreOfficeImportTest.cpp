@@ -11,12 +11,10 @@
 #include "TestSupport.h"
 #include "import/SlideExporter.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-namespace fs = std::filesystem;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 const char* kTitlesHeader = "# Title information extraced by Pellucor from PowerPoint\r\n# Date today\r\n";
 
@@ -27,8 +25,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(fs::exists(pptx)) << "soffice did not convert the test deck";
-        ASSERT_TRUE(fs::exists(ppt));
+        ASSERT_TRUE(fs::exists(pptx) && fs::exists(ppt)) << "soffice did not convert the test deck";
         ppt_.dateText = [] { return "today"; };
     }
 
@@ -47,8 +44,7 @@ void expectPictures(const std::string& dir, int count, int width, int height, bo
         ASSERT_TRUE(
             DecodePicture(sharp ? SlideExporter::SharpImageFile(dir, i) : SlideExporter::PptImageFile(dir, i), pic))
             << i;
-        EXPECT_EQ(pic.width, width);
-        EXPECT_EQ(pic.height, height);
+        EXPECT_EQ(std::pair(pic.width, pic.height), std::pair(width, height)) << i;
         EXPECT_EQ(pic.at(2, height - 2), 0xFFFFFFu) << "slide background should be white";
         EXPECT_GT(
             std::count_if(pic.pixels.begin(), pic.pixels.end(), [](uint32_t p) { return (p & 0xffffff) != 0xffffff; }),
@@ -123,5 +119,3 @@ TEST_F(LibreOfficeImport, CommandLinePrintsProgressAndWritesTheSlidesOfADeckOfAn
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -9,12 +9,10 @@
 #include "import/SlideExporter.h"
 #include "import/SlideImportModel.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-namespace fs = std::filesystem;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 // A status form that records everything a slide export shows on it.
 struct RecordingStatusForm : SlideExportStatus {
@@ -87,10 +85,8 @@ TEST_F(PptModule, ExportWritesTitlesIndexAndImagesExactlyShowsEachSlideAndNoSlid
     EXPECT_EQ(readFile(dir.file("img002.gif")), "slide 2 320x240");
     // Each slide's sharp copy, 1920 pixels wide, beside its GIF.
     EXPECT_EQ(readFile(dir.file("img002.webp")), "sharp 2 1920");
-    EXPECT_EQ(ppt.PptSlideTitle(2), "Why \"timing\" matters");
-    EXPECT_EQ(ppt.PptSlideTitle(3), "Slide 3");
-    EXPECT_EQ(ppt.PptSlideTitle(5), "");
-    EXPECT_EQ(ppt.PptSlideTitle(0), "");
+    EXPECT_EQ((Strings {ppt.PptSlideTitle(2), ppt.PptSlideTitle(3), ppt.PptSlideTitle(5), ppt.PptSlideTitle(0)}),
+              (Strings {"Why \"timing\" matters", "Slide 3", "", ""}));
 
     addDeck("/p/empty.pptx", {});  // no slides: the headers only
     ASSERT_EQ(ppt.PptOpenPresentation("/p/empty.pptx"), 0);
@@ -238,5 +234,3 @@ TEST_F(PptModule, ImportDialogExportsAtTheChosenSizeClosesAndSaysAllDoneOrWhyNot
 }
 
 }  // namespace
-
-}  // namespace pellucor

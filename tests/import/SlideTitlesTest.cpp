@@ -6,11 +6,9 @@
 #include "import/SlideTitles.h"
 #include "import/ZipReader.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 QByteArray odf(const std::string& pages)
 {
@@ -18,7 +16,6 @@ QByteArray odf(const std::string& pages)
         R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
- xmlns:dr3d="urn:oasis:names:tc:opendocument:xmlns:dr3d:1.0"
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
  xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0">
@@ -41,7 +38,7 @@ TEST(OdfTitles, FirstShapeOfEachPageInOrderWithItsWhiteSpaceRulesAndBrokenXml)
         R"(<draw:page><draw:frame><draw:image/></draw:frame><draw:frame><draw:text-box><text:p>Under</text:p></draw:text-box></draw:frame></draw:page>)"
         // custom shape with two paragraphs, a list and a line break
         R"(<draw:page><draw:custom-shape><text:p>Line one</text:p><text:list><text:list-item><text:p>item<text:line-break/>more</text:p></text:list-item></text:list><draw:enhanced-geometry/></draw:custom-shape></draw:page>)"
-        // group first, 3D scene, empty placeholder
+        // group first, empty placeholder
         R"(<draw:page><draw:g><draw:frame><draw:text-box><text:p>In group</text:p></draw:text-box></draw:frame></draw:g></draw:page>)"
         R"(<draw:page><draw:frame presentation:placeholder="true"><draw:text-box/></draw:frame></draw:page>)"));
     EXPECT_EQ(
@@ -143,5 +140,3 @@ TEST(DeckSniffing, ByContentNotNameAndNoZipMemberLargerThanAllowed)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -3,26 +3,28 @@
 // generated recordings of many kinds (what browsers play is passed on, the
 // rest is encoded once, and the preferences choose WebM and normalised
 // sound). How a lecture's parts are found by their recordings is checked by
-// publishing the sample lecture (publish, app).
+// publishing the sample lecture (publish, app). Last, the transcoder
+// beneath: its failures, and live sources recorded until stopped.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "MediaTools.h"
 #include "TestSupport.h"
 #include "media/BrowserCopy.h"
 #include "media/FfmpegMediaFile.h"
+#include "media/FfmpegTranscoder.h"
 #include "media/MediaEvents.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 class BrowserCopy : public ::testing::Test {
 protected:
@@ -104,8 +106,7 @@ TEST_F(BrowserCopy, APartlyCopiedRecordingKeepsItsPictureAndSoundInStepAndACance
     EXPECT_NEAR(p.duration, 1.0, 0.1);
     EXPECT_TRUE(std::filesystem::exists(dir.file("copy.vtt")));
     ASSERT_FALSE(percents.empty());
-    EXPECT_EQ(percents.front(), 0);
-    EXPECT_EQ(percents.back(), 100);
+    EXPECT_EQ(std::pair(percents.front(), percents.back()), std::pair(0, 100));
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
 
     // Cancelled under way: no file of its own is left.
@@ -171,6 +172,79 @@ TEST(MediaEvents, ChaptersWhereTheContainerHoldsThem)
     EXPECT_EQ(WebVttTime(3723.5), "01:02:03.500");
 }
 
-}  // namespace
+struct FfmpegTranscoderTest : ::testing::Test {
+    TempDir t;
+    FfmpegTranscoder tr;
+    TranscodeOptions o;
+    std::string err;
+};
 
-}  // namespace pellucor
+TEST_F(FfmpegTranscoderTest, AudioOnlyInputAndFailuresLeaveNoFile)
+{
+    o.audioCodec = "libopus";
+    ASSERT_TRUE(tr.Run(sampleDir() + "talk2.rm", t.file("a.webm"), o, err)) << err;
+    auto media = FfmpegMediaFile::Open(t.file("a.webm"), err);
+    ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(media->HasVideo());
+
+    writeFile(t.file("junk.rm"), std::string(1000, 'j'));
+    EXPECT_FALSE(tr.Run(t.file("junk.rm"), t.file("b.webm"), o, err));
+    EXPECT_FALSE(err.empty());
+    EXPECT_FALSE(std::filesystem::exists(t.file("b.webm")));
+
+    // An output that was there before is not removed when the input fails;
+    // a cancelled one is (BrowserCopy above).
+    writeFile(t.file("keep.webm"), "mine");
+    EXPECT_FALSE(tr.Run(t.file("junk.rm"), t.file("keep.webm"), o, err));
+    EXPECT_EQ(readFile(t.file("keep.webm")), "mine");
+}
+
+// Two live sources (sound and pictures from lavfi) recorded into one file
+// until a stop from another thread: the file is finished, both streams are
+// in it, and it lasts about as long as the recording ran.
+TEST_F(FfmpegTranscoderTest, LiveSourcesRecordInRealTimeUntilStopped)
+{
+    o.live = true;
+    o.width = 160;
+    o.height = 120;
+    o.format = "rm";
+    o.videoCodec = "rv20";
+    o.audioCodec = "ac3";
+    bool progressed = false;
+    tr.onProgress = [&](int) { progressed = true; };
+    // Records the inputs into file until a stop from another thread after ms; the file as read back.
+    const auto record = [&](const std::vector<MediaInput>& inputs, const std::string& file, int ms) {
+        if (!tr.Open(inputs, t.file(file), o, err))
+            return std::unique_ptr<FfmpegMediaFile>();
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            tr.Stop();
+        });
+        EXPECT_TRUE(tr.Finish(err)) << err;
+        stopper.join();
+        return FfmpegMediaFile::Open(t.file(file), err);
+    };
+    const MediaInput tone {"sine=frequency=440:sample_rate=44100", "lavfi", {}};
+    const MediaInput picture {"testsrc=size=320x240:rate=15", "lavfi", {}};
+    auto media = record({tone, picture}, "live.rm", 1200);
+    ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(progressed);
+    EXPECT_TRUE(media->HasVideo());
+    EXPECT_EQ(media->VideoWidth(), 160);
+    EXPECT_NEAR(media->DurationSeconds(), 1.2, 0.6);
+
+    // Sound only: the picture source is not read and does not hold up the
+    // sound.
+    o.dropVideo = true;
+    media = record({picture, tone}, "live.ra", 600);
+    ASSERT_TRUE(media) << err;
+    EXPECT_FALSE(media->HasVideo());
+    EXPECT_NEAR(media->DurationSeconds(), 0.6, 0.4);
+
+    // A device format that does not exist is refused at once.
+    EXPECT_FALSE(tr.Open({{"x", "no-such-device", {}}}, t.file("none.rm"), o, err));
+    EXPECT_EQ(err, "no support for reading no-such-device");
+    EXPECT_FALSE(std::filesystem::exists(t.file("none.rm")));
+}
+
+}  // namespace

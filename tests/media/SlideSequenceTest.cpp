@@ -10,9 +10,8 @@
 #include "media/LectureSync.h"
 #include "media/SlideSequence.h"
 
-namespace pellucor {
-
 namespace {
+using namespace pellucor;
 
 std::vector<SlideSample> samples(const std::string& letters)
 {
@@ -79,5 +78,3 @@ TEST(SyncedEvents, WholeSecondsAndChangesOfNoTimeLeftOut)
 }
 
 }  // namespace
-
-}  // namespace pellucor

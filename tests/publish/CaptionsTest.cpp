@@ -105,27 +105,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Captions, FoundBesideTheRecordingInAnyCaseAndNeverASlideChangeTrack)
 {
-    using Paths = std::vector<std::string>;
     TempDir dir;
     std::string err;
     const auto found
         = [&](const char* recording, int part) { return FindCaptionsFiles(dir.file(recording), part, err); };
-    EXPECT_EQ(found("talk1.rm", 1), Paths {});
+    EXPECT_EQ(found("talk1.rm", 1), Strings {});
     EXPECT_EQ(err, "");
     writeFile(dir.file("Talk1.SRT"), "x");
-    EXPECT_EQ(found("talk1.rm", 1), Paths {dir.file("Talk1.SRT")});
+    EXPECT_EQ(found("talk1.rm", 1), Strings {dir.file("Talk1.SRT")});
     writeFile(dir.file("talk1.vtt"), "x");  // a .vtt is tried first
-    EXPECT_EQ(found("talk1.rm", 1), (Paths {dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
-    EXPECT_EQ(found("rawmedia.mp4", 1), Paths {});
+    EXPECT_EQ(found("talk1.rm", 1), (Strings {dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
+    EXPECT_EQ(found("rawmedia.mp4", 1), Strings {});
     writeFile(dir.file("rawmedia.vtt"), "x");
-    EXPECT_EQ(found("rawmedia.mp4", 1), Paths {dir.file("rawmedia.vtt")});
+    EXPECT_EQ(found("rawmedia.mp4", 1), Strings {dir.file("rawmedia.vtt")});
     // A published lecture's own captions come last, for its part only.
     writeFile(dir.file("captions2.vtt"), "x");
-    EXPECT_EQ(found("talk2.rm", 2), Paths {dir.file("captions2.vtt")});
-    EXPECT_EQ(found("talk1.rm", 1), (Paths {dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
+    EXPECT_EQ(found("talk2.rm", 2), Strings {dir.file("captions2.vtt")});
+    EXPECT_EQ(found("talk1.rm", 1), (Strings {dir.file("talk1.vtt"), dir.file("Talk1.SRT")}));
     // Two names differing in case are not guessed between.
     writeFile(dir.file("TALK1.vtt"), "y");
-    EXPECT_EQ(found("talk1.rm", 1), Paths {});
+    EXPECT_EQ(found("talk1.rm", 1), Strings {});
     EXPECT_NE(err, "");
     // A slide-change track is no captions.
     const std::string head = "WEBVTT\r\n\r\n1\r\n00:00:00.000 --> 00:00:02.000\r\nsld001.htm\r\n\r\n2\r\n"

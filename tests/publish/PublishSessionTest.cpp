@@ -1,6 +1,7 @@
 // The publish session on the sample lecture with the real media component:
 // every step in order, and a publish that replaces the previous one whole
-// or leaves it exactly as it was, never taking files it did not write.
+// or leaves it exactly as it was, never taking files it did not write; and
+// the follower of the script's log its last step uses.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,10 +11,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "PublishFixture.h"
 #include "QtCoreTestApp.h"
+#include "core/StatusColours.h"
 #include "core/TavUtils.h"
+#include "publish/LogFollower.h"
 #include "publish/PublishJob.h"
 #include "publish/PublishSession.h"
 #include "publish/StagedPublication.h"
@@ -23,6 +27,7 @@ using namespace pellucor;
 namespace fs = std::filesystem;
 using namespace pellucor::testing_support;
 using ::testing::Contains;
+using State = LogFollower::State;
 
 PELLUCOR_QT_CORE_TEST_APP();
 
@@ -228,6 +233,66 @@ TEST_F(Session, TheOutputIsNeverTheLectureTheStyleOrAFolderHoldingThem)
     EXPECT_FALSE(session.Start(error));
     EXPECT_EQ(error, "Input and Output Directories are the same " + root.dir() + "link/");
     EXPECT_EQ(treeContents(lecture), lectureBefore);
+}
+
+// One tick of the follower: the log written before it (none: left as it
+// is), and the state and status line it gives ("" when the line stays).
+struct Tick {
+    std::optional<std::string> log;
+    State state;
+    std::string status;
+};
+
+class FollowedLog : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string status = "Auto-executing:";
+    uint32_t colour = 0;
+
+    void expectTicks(LogFollower& f, const std::vector<Tick>& ticks)
+    {
+        for (const Tick& t : ticks) {
+            if (t.log)
+                writeFile(dir.file("log.log"), *t.log);
+            std::string s;
+            EXPECT_EQ(f.Tick(status, s, colour), t.state) << t.status;
+            EXPECT_EQ(s, t.status);
+            status = s.empty() ? status : s;
+        }
+    }
+};
+
+TEST_F(FollowedLog, EndsOnlyOnTheSecondSuccessiveAllDoneAndFailsWhenTheScriptStopsEarlyOrWritesNoLog)
+{
+    LogFollower f(dir.dir(), "");
+    f.scriptsRunning = [] { return true; };
+    expectTicks(f,
+                {{std::nullopt, State::Running, ""},  // no log yet
+                 {"All Done\n", State::Running, "process:All Done (1 seconds)"},
+                 {"Video 5.0 Merge talk1\n", State::Running, "process:Video 5.0 Merge talk1 (1 seconds)"},
+                 {std::nullopt, State::Running, "process:Video 5.0 Merge talk1 (2 seconds)"},
+                 {"All Done,extra\r\n", State::Running, "process:All Done (1 seconds)"},
+                 {std::nullopt, State::Done, "Process:All Done"}});
+    EXPECT_EQ(colour, kColourWhite);
+    std::filesystem::remove(dir.file("log.log"));
+    LogFollower stopped(dir.dir(), "");
+    stopped.scriptsRunning = [] { return false; };
+    expectTicks(stopped,
+                {{std::nullopt, State::Failed, "process.bat ended without a log: " + dir.file("log.log")},
+                 {"Video 5.0 Merge talk1\n", State::Failed,
+                  "process.bat stopped before it finished, at: Video 5.0 Merge talk1"}});
+    EXPECT_EQ(colour, kColourRed);
+}
+
+TEST_F(FollowedLog, BothTargetsAlternateBetweenTheirLogs)
+{
+    LogFollower f(dir.dir() + "cd/", dir.dir() + "web/");
+    writeFile(dir.dir() + "cd/log.log", "Video 5.0 Merge talk1\n");
+    writeFile(dir.dir() + "web/log.log", "All Done\n");
+    status = "";
+    expectTicks(f,
+                {{std::nullopt, State::Running, "cd:Video 5.0 Merge talk1 (1 seconds)"},
+                 {std::nullopt, State::Running, "net:All Done (1 seconds)"}});
 }
 
 }  // namespace

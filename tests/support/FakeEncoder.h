@@ -22,7 +22,6 @@ struct FakeEncoderLog {
 
 class FakeEncoder : public EncoderControl {
 public:
-    explicit FakeEncoder(FakeEncoderLog*) { }
     void SetInputKind(int kind) override { inputKind = kind; }
     void SetInputFilename(const std::string&) override { }
     void SetAudioDriver(int) override { }

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <cstdlib>
 #include <regex>
 #include <sstream>
 
@@ -110,11 +111,9 @@ int decodedFrames(const std::string& path)
                   "stream=nb_read_frames", "-of", "csv=p=0", path},
                  out))
         return -1;
-    try {
-        return std::stoi(out);
-    } catch (...) {
-        return -1;
-    }
+    char* end = nullptr;
+    const long frames = std::strtol(out.c_str(), &end, 10);
+    return end == out.c_str() ? -1 : static_cast<int>(frames);
 }
 
 }  // namespace pellucor::testing_support

@@ -3,11 +3,9 @@
 #include "ResultRows.h"
 #include "upload/FtpText.h"
 
-namespace pellucor {
-
 namespace {
-
-using namespace testing_support;
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 // The words of a command joined by "|", or "refused: " and the reason.
 std::string split(const std::string& command)
@@ -59,5 +57,3 @@ TEST(FtpText, ListingNamesMarkDirectories)
 }
 
 }  // namespace
-
-}  // namespace pellucor

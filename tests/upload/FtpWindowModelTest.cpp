@@ -4,21 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QProcess>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "TestSupport.h"
 #include "UploadServer.h"
 #include "core/TavUtils.h"
 #include "upload/CurlClient.h"
+#include "upload/FtpText.h"
 #include "upload/FtpWindowModel.h"
-
-namespace pellucor {
-
-using namespace testing_support;
-namespace fs = std::filesystem;
+#include "upload/SecretServicePasswords.h"
 
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 struct Session {
     CurlClient inet;
@@ -44,6 +46,8 @@ class FtpWindowOnServer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server_.started()); }
     UploadServer server_ {ServerKind::PyFtp};
+    TempDir local;
+    RecordingMessageSink sink;
     std::string root() const { return server_.onDisk(""); }
 };
 
@@ -109,11 +113,9 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
 
 TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsTheWholeTree)
 {
-    TempDir local;
     writeFile(local.path() / "a.htm", std::string(10, 'a'));
     writeFile(local.path() / "b.gif", std::string(20, 'b'));
     writeFile(local.path() / "sub/c.css", std::string(5, 'c'));
-    RecordingMessageSink sink;
     Session s(server_);
     ASSERT_TRUE(s.ftp.FtpLogin());
     // Declined, nothing is made.
@@ -154,7 +156,6 @@ TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsThe
 
 TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
 {
-    RecordingMessageSink sink;
     const std::string wrong = "wr0ng-Secret-Word";
     {
         Session s(server_, wrong);
@@ -177,9 +178,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
 
 TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
 {
-    TempDir local;
     writeFile(local.path() / "index.htm", "x");
-    RecordingMessageSink sink;
     Session s(server_);
     ASSERT_TRUE(s.ftp.FtpLogin());
     server_.Kill();
@@ -196,10 +195,8 @@ TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
 
 TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
 {
-    TempDir local;
     writeFile(local.path() / "a.rm", std::string(4 << 20, 'x'));  // a minute at the rate below
     writeFile(local.path() / "b.htm", "b");
-    RecordingMessageSink sink;
     Session s(server_);
     CurlClient::Options slow;
     slow.connections = 1;
@@ -263,6 +260,55 @@ TEST(FtpWindowOnSftp, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
     qputenv("HOME", home);
 }
 
-}  // namespace
+// The window's kept password in a real secret service: GNOME Keyring on a
+// private session bus started by the test, with a new login keyring.
+TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
+{
+    TempDir dir;
+    for (const char* var : {"HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+        ::setenv(var, dir.dir().c_str(), 1);
+    QProcess bus;
+    bus.start("dbus-daemon",
+              {"--session", "--nofork", "--print-address=1",
+               QString::fromStdString("--address=unix:path=" + dir.dir() + "bus")});
+    ASSERT_TRUE(bus.waitForReadyRead(10000));
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed().constData(), 1);
+    QProcess keyring;
+    keyring.start("gnome-keyring-daemon", {"--foreground", "--unlock", "--components=secrets"});
+    ASSERT_TRUE(keyring.waitForStarted(10000));
+    keyring.write("login password");
+    keyring.waitForBytesWritten(5000);
+    keyring.closeWriteChannel();
 
-}  // namespace pellucor
+    // Nothing may ask for the service before this daemon has its name: the
+    // bus would start another one, without the unlocked login keyring.
+    QProcess wait;
+    wait.start("gdbus", {"wait", "--session", "--timeout", "10", "org.freedesktop.secrets"});
+    ASSERT_TRUE(wait.waitForFinished(15000) && wait.exitCode() == 0) << keyring.readAllStandardError().toStdString();
+    SecretServicePasswords passwords;
+    ASSERT_TRUE(passwords.Available());
+    // Kept at a login with "Remember" ticked, found by the next window, and
+    // forgotten at a login with it cleared.
+    UploadServer server(ServerKind::PyFtp);
+    ASSERT_TRUE(server.started());
+    const std::string address = FtpServerUrl(server.url());
+    for (const bool remember : {true, false}) {
+        CurlClient inet;
+        FtpWindowModel ftp(inet);
+        ftp.passwords = &passwords;
+        ftp.txtFTPURL = server.url();
+        ftp.txtAccount = "alice";
+        ftp.Form_Activate();
+        EXPECT_TRUE(ftp.chkRememberEnabled);
+        EXPECT_EQ(ftp.chkRemember, !remember);
+        EXPECT_EQ(ftp.txtPass, remember ? "" : "secret");
+        ftp.txtPass = "secret";
+        ftp.chkRemember = remember;
+        ASSERT_TRUE(ftp.FtpLogin());
+        EXPECT_EQ(passwords.Lookup(address, "alice"), remember ? "secret" : "");
+        EXPECT_EQ(passwords.Lookup(address, "bob"), "");
+        EXPECT_EQ(passwords.Lookup("sftp" + address.substr(3), "alice"), "");
+    }
+}
+
+}  // namespace

@@ -19,11 +19,9 @@
 
 PELLUCOR_QT_TEST_APP();
 
-namespace pellucor {
-
 namespace {
-
-using namespace testing_support;
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 TEST(FtpWindow, BindsToTheModel)
 {
@@ -73,5 +71,3 @@ TEST(FtpWindow, BindsToTheModel)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -45,9 +45,7 @@ const char* ServerKindName(ServerKind kind) { return kKinds[static_cast<int>(kin
 UploadServer::UploadServer(ServerKind kind) : kind_(kind)
 {
     // The servers' sessions run as nobody when root starts them.
-    fs::permissions(dir_.path(),
-                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
-                        | fs::perms::others_exec);
+    fs::permissions(dir_.path(), fs::perms(0755));
     fs::create_directories(work());
     writeFile(home() + "pw", "secret\n");
     process_.setChildProcessModifier([] { ::setsid(); });
@@ -133,8 +131,6 @@ std::string UploadServer::remote(const std::string& name) const
 }
 
 std::string UploadServer::onDisk(const std::string& name) const { return work() + "root/" + name; }
-
-SilentServer::SilentServer() { listener_.listen(QHostAddress::LocalHost); }
 
 UploadRun runUploadTo(const std::string& home, const std::string& url, const std::string& local,
                       const QStringList& options)

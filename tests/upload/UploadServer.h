@@ -4,7 +4,6 @@
 
 #include <QProcess>
 #include <QStringList>
-#include <QTcpServer>
 
 #include <ostream>
 #include <string>
@@ -24,7 +23,6 @@ public:
     ~UploadServer();
 
     bool started() const { return started_; }
-    const char* name() const { return ServerKindName(kind_); }
     // The --host address and the options that log in as the account that
     // may write (or, readOnly, as one that may only read), certificates and
     // host keys trusted.
@@ -50,16 +48,6 @@ private:
     QProcess process_;
     QByteArray output_;
     bool started_ = false;
-};
-
-// A port on 127.0.0.1 that takes connections and never answers.
-class SilentServer {
-public:
-    SilentServer();
-    int port() const { return listener_.serverPort(); }
-
-private:
-    QTcpServer listener_;
 };
 
 // `pellucor upload LOCAL --remote REMOTE` with server's login and options,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QTcpServer>
 #include <QThread>
 
 #include <filesystem>
@@ -12,12 +13,10 @@
 
 PELLUCOR_QT_CORE_TEST_APP();
 
-namespace pellucor {
-
-using namespace testing_support;
-namespace fs = std::filesystem;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
+namespace fs = std::filesystem;
 
 // A published lecture's shape (as treeContents gives it, folders as "/"):
 // nested folders, names with blanks, quotes, ";", "%20", a leading "-",
@@ -44,7 +43,7 @@ struct Tree {
 
 class UploadTo : public ::testing::TestWithParam<ServerKind> {
 protected:
-    void SetUp() override { ASSERT_TRUE(server_.started()) << server_.name() << " did not start"; }
+    void SetUp() override { ASSERT_TRUE(server_.started()) << ServerKindName(GetParam()) << " did not start"; }
     UploadServer server_ {GetParam()};
     Tree tree_;
 };
@@ -158,11 +157,12 @@ INSTANTIATE_TEST_SUITE_P(Servers, KilledServer,
 
 TEST(UploadToAnUnresponsiveHost, IsGivenUpAtThePreferencesTime)
 {
-    SilentServer silent;
+    QTcpServer silent;  // takes connections and never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
     TempDir home;
     writeFile(home.dir() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\nprfUploadTimeout=2\n");
     writeFile(home.dir() + "pw", "x\n");
-    const std::string address = "127.0.0.1:" + std::to_string(silent.port());
+    const std::string address = "127.0.0.1:" + std::to_string(silent.serverPort());
     for (const char* scheme : {"ftp://", "sftp://", "https://"}) {
         QElapsedTimer clock;
         clock.start();
@@ -177,5 +177,3 @@ TEST(UploadToAnUnresponsiveHost, IsGivenUpAtThePreferencesTime)
 }
 
 }  // namespace
-
-}  // namespace pellucor

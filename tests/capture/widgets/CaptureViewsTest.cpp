@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -33,25 +32,21 @@
 #include "core/TavString.h"
 #include "media/MediaFilters.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_TEST_APP();
-
-std::string text(const QLabel* l) { return l->text().toStdString(); }
 
 TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding)
 {
     RecordingMessageSink sink;
-    FakeEncoder encoder(nullptr);
+    FakeEncoder encoder;
     MediaConverter model(encoder);
     MediaConverterView view(model);
     view.show();
     model.cmdStart_Click();
-    EXPECT_EQ(text(view.LblStatus()), "Encoding Starting...");
+    EXPECT_EQ(view.LblStatus()->text(), "Encoding Starting...");
     model.rpCtl_OnEncodingProgressChanged(40);
     EXPECT_EQ(view.Progress()->value(), 40);
     sink.answers = {TavNo};
@@ -214,5 +209,3 @@ TEST(CaptureDialogs, TheCompressionIsDescribedAndFiltersBecomeQtFilters)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -36,11 +36,9 @@
 #include "capture/widgets/TimingEditorView.h"
 #include "core/TavUtils.h"
 
-namespace pellucor {
-
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_TEST_APP();
 
@@ -70,8 +68,6 @@ void makeSlides(const std::string& dir, int n)
 }
 
 bool hasPicture(const QLabel* label) { return label && label->isVisible() && !label->pixmap().isNull(); }
-
-void press(QWidget* w, Qt::Key key) { QTest::keyClick(w, key); }
 
 // Chooses the list row with that text in the encoder window.
 void chooseRow(QWidget* window, int listIndex, const QString& text)
@@ -200,12 +196,12 @@ TEST_F(RecordingFlow, RecordsALectureWithTheChosenDevicesThroughTheRealWindowsTh
             [&] { windows.EncoderView()->CmdDone()->click(); })  // Next >>
         .when(
             "the recorder window", [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
-            [&] { press(windows.RecorderView(), Qt::Key_PageDown); })  // starts recording and timing
-        .after(1700, "the second slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
-        .after(1700, "the third slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
+            [&] { QTest::keyClick(windows.RecorderView(), Qt::Key_PageDown); })  // starts recording and timing
+        .after(1700, "the second slide", [&] { QTest::keyClick(windows.RecorderView(), Qt::Key_PageDown); })
+        .after(1700, "the third slide", [&] { QTest::keyClick(windows.RecorderView(), Qt::Key_PageDown); })
         .when(
             "the live preview in the recorder", [&] { return hasPicture(windows.RecorderView()->Preview()); }, [] {})
-        .after(1400, "the end of the lecture", [&] { press(windows.RecorderView(), Qt::Key_Escape); })
+        .after(1400, "the end of the lecture", [&] { QTest::keyClick(windows.RecorderView(), Qt::Key_Escape); })
         .when(
             "the recording set-up window again", [&] { return setup.isVisible(); },
             [&] {
@@ -353,8 +349,8 @@ TEST_F(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
     driver
         .when(
             "the recorder window", [&] { return windows.RecorderView() && windows.RecorderView()->isActiveWindow(); },
-            [&] { press(windows.RecorderView(), Qt::Key_PageDown); })
-        .after(1200, "the second slide", [&] { press(windows.RecorderView(), Qt::Key_PageDown); });
+            [&] { QTest::keyClick(windows.RecorderView(), Qt::Key_PageDown); })
+        .after(1200, "the second slide", [&] { QTest::keyClick(windows.RecorderView(), Qt::Key_PageDown); });
     driver.start();
     windows.RunRecorder(false, fields);  // returns when the recorder stops by itself
     EXPECT_TRUE(driver.done()) << "the recorder stopped before the second slide";
@@ -375,5 +371,3 @@ TEST_F(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -24,12 +24,10 @@
 #include "import/SlideImportModel.h"
 #include "import/widgets/SlideImportDialog.h"
 
-namespace pellucor {
-
-namespace fs = std::filesystem;
-using namespace testing_support;
-
 namespace {
+using namespace pellucor;
+namespace fs = std::filesystem;
+using namespace pellucor::testing_support;
 
 PELLUCOR_QT_X_TEST_APP();
 
@@ -144,8 +142,7 @@ TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOfficeAndTheNextImportRunsWhi
     EXPECT_TRUE(sawBusyBar);
     EXPECT_TRUE(lockedWhileBusy);
     EXPECT_EQ(status(), "All Done.");
-    EXPECT_EQ(bar()->maximum(), 100);
-    EXPECT_EQ(bar()->value(), 100);
+    EXPECT_EQ(std::pair(bar()->maximum(), bar()->value()), std::pair(100, 100));
     // At the size chosen; the files' contents: LibreOfficeImportTest.
     EXPECT_EQ(QImage(QString::fromStdString(out.file("slides/img003.gif"))).size(), QSize(320, 240));
     EXPECT_EQ(findWidget<QLabel>(dialog, "lblTitle")->text(), "Slide 3");
@@ -161,5 +158,3 @@ TEST_F(ImportDialogWithLibreOffice, CancelEndsLibreOfficeAndTheNextImportRunsWhi
 }
 
 }  // namespace
-
-}  // namespace pellucor

@@ -87,8 +87,7 @@ test("published lectures searched over http", async () => {
 
 test("lectures added a few at a time: segments written apart and merged", async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), "pellucor-course-"));
-  const slides = 6;
-  const cues = 40;
+  const [slides, cues] = [6, 40];
   try {
     let n = 1;
     for (const count of [1, 1, 1, 1, 1, 1, 1, 1, 3, 2]) {

@@ -3,8 +3,7 @@
 # (basic authentication) and /digest/ to alice (writes) and reader (reads
 # only), password "secret". Prints "CERT file" and "PORT n", then runs.
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/common.sh"
+. "$(dirname "$0")/common.sh"
 work=$1
 mods=/usr/lib/apache2/modules
 mkdir -p "$work/root" "$work/lock"

@@ -5,8 +5,7 @@
 # with sftp, SFTP with passwords, printing "FINGERPRINT SHA256:...". Last
 # "PORT n", then runs until killed.
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/common.sh"
+. "$(dirname "$0")/common.sh"
 work=$1
 prefix=/usr/local/lib/pellucor-proftpd  # unpacked by scripts/setup (the package conflicts with vsftpd)
 [ -x /usr/sbin/proftpd ] && [ ! -x "$prefix/usr/sbin/proftpd" ] && prefix=""

@@ -4,8 +4,7 @@
 # Prints "READONLY_PORT n", "USER name", "FINGERPRINT SHA256:..." and last
 # "PORT n", then runs until killed.
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/common.sh"
+. "$(dirname "$0")/common.sh"
 work=$1
 mkdir -p "$work/root"
 [ -f "$work/hostkey" ] || ssh-keygen -q -t ed25519 -N "" -f "$work/hostkey"

@@ -3,8 +3,7 @@
 # connections reuse the control one's session). Prints "CERT file" and last
 # "PORT n", then runs until killed.
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/common.sh"
+. "$(dirname "$0")/common.sh"
 work=$1
 mkdir -p "$work/root" "$work/empty"
 make_certificate "$work"
