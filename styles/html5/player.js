@@ -1467,13 +1467,21 @@
             return;
           }
           parseCues(text, function (cues) {
+            // The results are made again only if the new cues add to them:
+            // a list redrawn under the pointer loses the click.
+            var words = searchWords();
+            var adds = false;
             cues.forEach(function (c) {
-              captionIndex.push({ part: info.number, start: c.start, text: c.text, folded: fold(c.text) });
+              var cue = { part: info.number, start: c.start, text: c.text, folded: fold(c.text) };
+              captionIndex.push(cue);
+              adds = adds || (words.length > 0 && saysAll(cue, words));
             });
             captionIndex.sort(function (a, b) {
               return (parts[a.part].offset + a.start) - (parts[b.part].offset + b.start);
             });
-            search();
+            if (adds) {
+              search();
+            }
           });
         });
       });
@@ -1520,8 +1528,14 @@
 
     function plural(n, one) { return n + " " + one + (n === 1 ? "" : "s"); }
 
+    function searchWords() { return fold(searchBox.value).split(/\s+/).filter(Boolean); }
+
+    function saysAll(cue, words) {
+      return words.every(function (w) { return cue.folded.indexOf(w) >= 0; });
+    }
+
     function search() {
-      var words = fold(searchBox.value).split(/\s+/).filter(Boolean);
+      var words = searchWords();
       results.textContent = "";
       if (!words.length) {
         searchCount.textContent = "";
@@ -1541,9 +1555,7 @@
         var bt = b.title.indexOf(words[0]) >= 0 ? 0 : 1;
         return at - bt || a.entry.index - b.entry.index;
       });
-      var said = captionIndex.filter(function (c) {
-        return words.every(function (w) { return c.folded.indexOf(w) >= 0; });
-      });
+      var said = captionIndex.filter(function (c) { return saysAll(c, words); });
       searchCount.textContent = !hits.length && !said.length ? "No slide or caption found." :
         plural(hits.length, "slide") + " and " + plural(said.length, "caption") + " found.";
       hits.slice(0, 50).forEach(function (s) {
