@@ -273,8 +273,10 @@ TEST_F(SlideImportOffThread, CancelEndsLibreOfficeAndTheWindowKeepsAnswering)
     EXPECT_TRUE(sawUnknownAmount);
     EXPECT_FALSE(mainWindow.busy);
     EXPECT_EQ(mainWindow.PPTSlideCount, -1);
-    EXPECT_LT(took - cancelledAt, 2000) << "LibreOffice went on after the cancel";
-    EXPECT_LE(worstLate, 250) << "the window stopped answering for " << worstLate << " ms";
+    // Bounds with room for two busy cores: a whole import takes about 6 s,
+    // and the window's job tests allow it to answer 500 ms late.
+    EXPECT_LT(took - cancelledAt, 3000) << "LibreOffice went on after the cancel";
+    EXPECT_LE(worstLate, 500) << "the window stopped answering for " << worstLate << " ms";
     EXPECT_EQ(childProcesses(), 0) << "LibreOffice is still running";
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();  // a cancel is no error
     importer.Close();
