@@ -128,7 +128,11 @@ void TreeUpload::inParallel(std::deque<size_t> items, const std::function<bool(S
                             const std::atomic<bool>& cancel)
 {
     std::condition_variable ended;
-    size_t running = std::min(slots_.size(), items.size());
+    // The count of threads to start is fixed before the first starts: a
+    // thread that ends at once (after another connection's failure) lowers
+    // running while the loop still starts the others.
+    const size_t count = std::min(slots_.size(), items.size());
+    size_t running = count;
     auto next = [&](size_t& item) {
         std::lock_guard lock(mutex_);
         if (stop_ || items.empty())
@@ -138,7 +142,7 @@ void TreeUpload::inParallel(std::deque<size_t> items, const std::function<bool(S
         return true;
     };
     std::vector<std::thread> threads;
-    for (size_t i = 0; i < running; ++i)
+    for (size_t i = 0; i < count; ++i)
         threads.emplace_back([&, slot = slots_[i].get()] {
             size_t item = 0;
             while (next(item))
