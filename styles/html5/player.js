@@ -338,9 +338,7 @@
       stripMade = to;
       if (current && current.index >= from && current.index < to) {
         markThumb(current, true, false);
-        for (k = Math.max(from, current.index - 10); k < to && k <= current.index + 10; k++) {
-          thumbPicture(entries[k]);
-        }
+        picturesAround(current.index);
         if (from) {
           window.requestAnimationFrame(function () { reveal(current.thumb, thumbs, 1); });
         }
@@ -348,6 +346,22 @@
       if (to < entries.length) {
         idle(makeStrip);
       }
+    }
+
+    // The pictures of the thumbnails either side of a slide, nearest first,
+    // a few per task: each picture asked for costs the page a little while
+    // it starts, and a score of them at once would hold it up.
+    function picturesAround(index) {
+      var wanted = [index];
+      for (var d = 1; d <= 10; d++) {
+        wanted.push(index + d, index - d);
+      }
+      (function some() {
+        wanted.splice(0, 4).forEach(function (k) { thumbPicture(entries[k]); });
+        if (wanted.length) {
+          idle(some);
+        }
+      })();
     }
 
     function say(text) {
