@@ -260,11 +260,33 @@
       if (!entry || !entry.thumb || entry.thumb.querySelector("img")) {
         return;
       }
+      if (picturesHeld) {
+        picturesHeld.push(entry);
+        return;
+      }
       var img = doc.createElement("img");
       img.alt = entry.title;
       img.decoding = "async";
       img.src = entry.img;
       entry.thumb.insertBefore(img, entry.thumb.firstChild);
+    }
+    // While the slide's own picture is on its way, the strip's wait for it:
+    // on a slow connection they would hold it up.
+    var picturesHeld = [];
+
+    function releasePictures() {
+      if (picturesHeld) {
+        var held = picturesHeld;
+        picturesHeld = null;
+        idle(function () { somePictures(held); });
+      }
+    }
+
+    if (slide && !slide.complete) {
+      slide.addEventListener("load", releasePictures, { once: true });
+      slide.addEventListener("error", releasePictures, { once: true });
+    } else {
+      window.requestAnimationFrame(releasePictures);
     }
     // The pictures of the thumbnails in the strip's view and a view's width
     // either side, as it scrolls (the thumbnails are all of one width).
@@ -348,20 +370,23 @@
       }
     }
 
-    // The pictures of the thumbnails either side of a slide, nearest first,
-    // a few per task: each picture asked for costs the page a little while
-    // it starts, and a score of them at once would hold it up.
-    function picturesAround(index) {
-      var wanted = [index];
-      for (var d = 1; d <= 10; d++) {
-        wanted.push(index + d, index - d);
+    // Thumbnails' pictures a few per task: each picture asked for costs the
+    // page a little while it starts, and a score of them at once would hold
+    // it up.
+    function somePictures(wanted) {
+      wanted.splice(0, 4).forEach(thumbPicture);
+      if (wanted.length) {
+        idle(function () { somePictures(wanted); });
       }
-      (function some() {
-        wanted.splice(0, 4).forEach(function (k) { thumbPicture(entries[k]); });
-        if (wanted.length) {
-          idle(some);
-        }
-      })();
+    }
+
+    // The pictures of the thumbnails either side of a slide, nearest first.
+    function picturesAround(index) {
+      var wanted = [entries[index]];
+      for (var d = 1; d <= 10; d++) {
+        wanted.push(entries[index + d], entries[index - d]);
+      }
+      somePictures(wanted);
     }
 
     function say(text) {
