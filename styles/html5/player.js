@@ -270,8 +270,8 @@
       img.src = entry.img;
       entry.thumb.insertBefore(img, entry.thumb.firstChild);
     }
-    // While the slide's own picture is on its way, the strip's wait for it:
-    // on a slow connection they would hold it up.
+    // While the slide's own picture is on its way, the strip's pictures and
+    // the recording wait for it: on a slow connection they would hold it up.
     var picturesHeld = [];
 
     function releasePictures() {
@@ -279,6 +279,9 @@
         var held = picturesHeld;
         picturesHeld = null;
         idle(function () { somePictures(held); });
+        if (media.preload === "none") {
+          media.preload = "metadata";
+        }
       }
     }
 
