@@ -260,11 +260,36 @@
       if (!entry || !entry.thumb || entry.thumb.querySelector("img")) {
         return;
       }
+      if (picturesHeld) {
+        picturesHeld.push(entry);
+        return;
+      }
       var img = doc.createElement("img");
       img.alt = entry.title;
       img.decoding = "async";
       img.src = entry.img;
       entry.thumb.insertBefore(img, entry.thumb.firstChild);
+    }
+    // While the slide's own picture is on its way, the strip's pictures and
+    // the recording wait for it: on a slow connection they would hold it up.
+    var picturesHeld = [];
+
+    function releasePictures() {
+      if (picturesHeld) {
+        var held = picturesHeld;
+        picturesHeld = null;
+        idle(function () { somePictures(held); });
+        if (media.preload === "none") {
+          media.preload = "metadata";
+        }
+      }
+    }
+
+    if (slide && !slide.complete) {
+      slide.addEventListener("load", releasePictures, { once: true });
+      slide.addEventListener("error", releasePictures, { once: true });
+    } else {
+      window.requestAnimationFrame(releasePictures);
     }
     // The pictures of the thumbnails in the strip's view and a view's width
     // either side, as it scrolls (the thumbnails are all of one width).
@@ -338,9 +363,7 @@
       stripMade = to;
       if (current && current.index >= from && current.index < to) {
         markThumb(current, true, false);
-        for (k = Math.max(from, current.index - 10); k < to && k <= current.index + 10; k++) {
-          thumbPicture(entries[k]);
-        }
+        picturesAround(current.index);
         if (from) {
           window.requestAnimationFrame(function () { reveal(current.thumb, thumbs, 1); });
         }
@@ -348,6 +371,25 @@
       if (to < entries.length) {
         idle(makeStrip);
       }
+    }
+
+    // Thumbnails' pictures a few per task: each picture asked for costs the
+    // page a little while it starts, and a score of them at once would hold
+    // it up.
+    function somePictures(wanted) {
+      wanted.splice(0, 4).forEach(thumbPicture);
+      if (wanted.length) {
+        idle(function () { somePictures(wanted); });
+      }
+    }
+
+    // The pictures of the thumbnails either side of a slide, nearest first.
+    function picturesAround(index) {
+      var wanted = [entries[index]];
+      for (var d = 1; d <= 10; d++) {
+        wanted.push(entries[index + d], entries[index - d]);
+      }
+      somePictures(wanted);
     }
 
     function say(text) {

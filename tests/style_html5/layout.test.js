@@ -94,6 +94,7 @@ test("slide pictures carry their titles as alt text", () => h.session(browser, "
   const titles = await page.$$eval("nav.toc li[data-slide] > a", (l) => l.map((a) => a.textContent));
   assert.deepEqual(titles, ["Welcome to the talk", "Why \"timing\" matters", "Results", "Questions", "Recorded on a phone",
     "Captions for everyone"]);
+  await h.until(page, (n) => document.querySelectorAll("#thumbs img").length === n, titles.length, "the strip's pictures");
   assert.deepEqual(await page.$$eval("#thumbs img", (l) => l.map((i) => i.alt)), titles);
   assert.equal(await page.$eval("#slide", (i) => i.alt), titles[0]);
   await page.keyboard.press("ArrowRight");
