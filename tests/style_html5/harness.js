@@ -182,15 +182,17 @@ function assertInStep(list, s, slack, where) {
   assert.equal(s.thumb, s.shown, `${where}: thumbnail mark`);
 }
 
-// Plays on from where the page is, sampling every 80 ms until the media
-// ends or stop(s) holds; each sample is checked by check(s). Returns the
-// slides seen, the samples and the wall time.
-async function playWhile(tab, check, stop = () => false, limit = 30) {
+// Plays on from where the page is, sampling every 80 ms until stop(s)
+// holds (by default: the media has ended; a stop of its own may look past a
+// part's end, which a sample can catch before the page has gone on to the
+// next part); each sample is checked by check(s). Returns the slides seen,
+// the samples and the wall time.
+async function playWhile(tab, check, stop = (s) => s.ended, limit = 30) {
   const started = Date.now();
   const seen = new Set();
   let samples = 0;
   let s = await state(tab);
-  while (!s.ended && !stop(s)) {
+  while (!stop(s)) {
     check(s);
     seen.add(s.shown);
     samples++;

@@ -19,6 +19,8 @@ lecture() {
   dir="$work/$1"
   mkdir -p "$dir"
   for f in "$sample"/*; do
+    # Files only: the demo publishes the sample into a folder beside them.
+    [ -f "$f" ] || continue
     cp "$f" "$dir/$(basename "$f" | sed "s/^talk\([0-9]\)/$1\1/")"
   done
   touch -d "$2" "$dir/$1"1.* "$dir/$1"2.* "$dir/$1"3.*
