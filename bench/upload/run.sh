@@ -16,7 +16,12 @@ large_mb=${4:-200}
 [ -x "$exe" ] || { echo "no pellucor executable at $exe (build first)" >&2; exit 2; }
 command -v lftp >/dev/null || { echo "lftp is not installed (scripts/setup)" >&2; exit 2; }
 
-work=$(mktemp -d /tmp/pellucor-bench-upload.XXXXXX)
+# The servers write into memory where the machine has it (/dev/shm): the
+# figures are then the transfers', not the disk's write-back of the rounds
+# before.
+base=/tmp
+[ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
+work=$(mktemp -d "$base/pellucor-bench-upload.XXXXXX")
 chmod 755 "$work"  # the servers' sessions run as nobody when started by root
 pids=""
 cleanup() {
