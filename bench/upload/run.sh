@@ -66,7 +66,6 @@ ssh_cmd="ssh -a -x -i $key -o UserKnownHostsFile=$work/home/lftp_known_hosts -o 
 export HOME="$work/home" PELLUCOR_STATE_DIR="$work/state" XDG_CONFIG_HOME="$work/config"
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $1 }"; }
-less() { awk "BEGIN { exit !($1 < $2) }"; }
 count() { find "$1" -type f | wc -l; }
 
 ours() {  # PROTOCOL SOURCE DEST
@@ -94,21 +93,22 @@ timed() {  # ours|theirs
     t1=$(now)
     calc "$t1 - $t0"
 }
+best() { printf '%s\n' "$@" | sort -g | head -n 1; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 dest_root() { [ "$1" = ftp ] && echo "$work/ftp/root" || echo "$work/sftp"; }
 
 # The program's own start-up (its libraries loaded) is part of each run.
-best_start=""
+starts=""
 for i in 1 2 3; do
     t0=$(now); "$exe" upload --help > /dev/null; t1=$(now)
     t=$(calc "$t1 - $t0")
-    if [ -z "$best_start" ] || less "$t" "$best_start"; then best_start=$t; fi
+    starts="$starts $t"
 done
-printf 'start-up of pellucor (upload --help), best of 3: %.3f s\n' "$best_start"
+printf 'start-up of pellucor (upload --help), best of 3: %.3f s\n' "$(best $starts)"
 
 for protocol in ftp sftp; do
     for set in small large; do
-        best_ours=""; best_lftp=""; all_ours=""; all_lftp=""
+        all_ours=""; all_lftp=""
         expected=$(count "$work/$set")
         r=1
         while [ "$r" -le "$rounds" ]; do
@@ -125,17 +125,17 @@ for protocol in ftp sftp; do
             cmp -s "$work/large/talk1.mp4" "$root/ours-large$r/talk1.mp4" 2>/dev/null || [ "$set" = small ] ||
                 { echo "pellucor's copy differs" >&2; exit 1; }
             rm -rf "$root/ours-$set$r" "$root/theirs-$set$r"
-            if [ -z "$best_ours" ] || less "$ours_t" "$best_ours"; then best_ours=$ours_t; fi
-            if [ -z "$best_lftp" ] || less "$lftp_t" "$best_lftp"; then best_lftp=$lftp_t; fi
             all_ours="$all_ours $ours_t"; all_lftp="$all_lftp $lftp_t"
             r=$((r + 1))
         done
+        best_ours=$(best $all_ours); best_lftp=$(best $all_lftp)
         if [ "$set" = small ]; then what="$files small files"; target=0.80; else what="one $large_mb MB file"; target=1.00; fi
         printf '%-5s %-18s best of %d: pellucor %.3f s, lftp mirror -R %.3f s, ratio %.2f (target <= %s)\n' \
             "$protocol" "$what" "$rounds" "$best_ours" "$best_lftp" "$(calc "$best_ours / $best_lftp")" "$target"
         # One round's luck (a fresh server, memory the machine had at hand)
         # can make either side's best: the medians say how they usually go.
+        median_ours=$(median $all_ours); median_lftp=$(median $all_lftp)
         printf '%-5s %-18s median:     pellucor %.3f s, lftp mirror -R %.3f s, ratio %.2f\n' \
-            "$protocol" "$what" "$(median $all_ours)" "$(median $all_lftp)" "$(calc "$(median $all_ours) / $(median $all_lftp)")"
+            "$protocol" "$what" "$median_ours" "$median_lftp" "$(calc "$median_ours / $median_lftp")"
     done
 done
