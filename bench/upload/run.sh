@@ -87,7 +87,11 @@ theirs() {  # PROTOCOL SOURCE DEST
 }
 # The seconds one of them takes for the round's upload (its output in a log,
 # shown if it fails).
+# Each starts against a settled server: proftpd's master, once a session
+# has ended, sleeps up to 0.4 s before it accepts the next connection, so a
+# run that started at once after the other's would wait out that sleep.
 timed() {  # ours|theirs
+    sleep 0.5
     t0=$(now)
     "$1" "$protocol" "$work/$set" "$1-$set$r" > "$work/$1.log" 2>&1 || { cat "$work/$1.log" >&2; exit 1; }
     t1=$(now)

@@ -23,9 +23,13 @@ std::once_flag g_curlInit;
 
 // A listing or PROPFIND answer larger than this is refused rather than held.
 constexpr size_t kMaxBody = 64u << 20;
-// Bytes handed to the connection at a time: large writes keep SFTP's
+// Bytes handed to an SFTP connection at a time: large writes keep its
 // requests in flight and a big file's transfer at the speed of the link.
-constexpr long kUploadBuffer = 2L << 20;
+// FTP and HTTP keep libcurl's 64 KB: a socket fed in small pieces keeps the
+// server reading, where 2 MB at a time left it waiting for the next piece.
+constexpr long kSftpUploadBuffer = 2L << 20;
+// The longest wait between two looks at the transfers.
+constexpr int kPollMs = 5;
 
 const char* keyTypeName(int type)
 {
@@ -198,7 +202,8 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &CurlTransfer::onProgress);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBuffer);
+    if (login_.protocol == RemoteProtocol::Sftp)
+        curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, kSftpUploadBuffer);
     if (login_.maxSendRate > 0)
         curl_easy_setopt(e, CURLOPT_MAX_SEND_SPEED_LARGE, static_cast<curl_off_t>(login_.maxSendRate));
 
@@ -542,9 +547,12 @@ std::vector<CurlLoop::Done> CurlLoop::Wait(int stallSeconds, const std::atomic<b
         }
         if (!done.empty() || running_.empty())
             break;
-        // libcurl wakes the poll at its own next timeout or on activity;
-        // the limit only bounds how late a cancel or a stall is noticed.
-        curl_multi_poll(multi_, nullptr, 0, 100, nullptr);
+        // libcurl wakes the poll at its own next timeout or on activity,
+        // but not always: after an FTP server's "229" (EPSV) it may open
+        // the data connection only at the next wake, with no timer of its
+        // own set. A short wait keeps that from costing a tenth of a second
+        // per file; it also bounds how late a cancel or a stall is noticed.
+        curl_multi_poll(multi_, nullptr, 0, kPollMs, nullptr);
     }
     return done;
 }
