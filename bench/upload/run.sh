@@ -36,6 +36,7 @@ start_server() {  # NAME SCRIPT ARGS...
     name=$1; shift
     setsid sh "$@" > "$work/$name.out" 2> "$work/$name.err" &
     pids="$pids $!"
+    echo $! > "$work/$name.pid"  # the script execs the server: its master
     n=0
     until grep -q '^PORT' "$work/$name.out" 2>/dev/null; do
         n=$((n + 1)); [ "$n" -lt 100 ] || { cat "$work/$name.err" >&2; exit 1; }
@@ -87,15 +88,23 @@ theirs() {  # PROTOCOL SOURCE DEST
 }
 # The seconds one of them takes for the round's upload (its output in a log,
 # shown if it fails).
-# Each starts against a settled server: proftpd's master, once a session
-# has ended, sleeps up to 0.4 s before it accepts the next connection, so a
-# run that started at once after the other's would wait out that sleep.
+# The CPU seconds the server's sessions have used so far: its master's
+# ended children (each session is reaped by the master once it ends).
+ticks=$(getconf CLK_TCK)
+server_cpu() { awk -v hz="$ticks" '{ print ($16 + $17) / hz }' "/proc/$(cat "$work/$protocol.pid")/stat"; }
+# "SECONDS SERVER_CPU_SECONDS" of one of them for the round's upload (its
+# output in a log, shown if it fails). Each starts against a settled server:
+# proftpd's master, once a session has ended, sleeps 0.2 s at a time (0.4 s
+# and more after several) before it accepts the next connection, so a run
+# that started at once after the other's would wait out that sleep.
 timed() {  # ours|theirs
-    sleep 0.5
+    sleep 1
+    c0=$(server_cpu)
     t0=$(now)
     "$1" "$protocol" "$work/$set" "$1-$set$r" > "$work/$1.log" 2>&1 || { cat "$work/$1.log" >&2; exit 1; }
     t1=$(now)
-    calc "$t1 - $t0"
+    sleep 0.2  # the session's end reaped
+    echo "$(calc "$t1 - $t0") $(calc "$(server_cpu) - $c0")"
 }
 best() { printf '%s\n' "$@" | sort -g | head -n 1; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -112,17 +121,19 @@ printf 'start-up of pellucor (upload --help), best of 3: %.3f s\n' "$(best $star
 
 for protocol in ftp sftp; do
     for set in small large; do
-        all_ours=""; all_lftp=""
+        all_ours=""; all_lftp=""; cpu_ours=""; cpu_lftp=""
         expected=$(count "$work/$set")
         r=1
         while [ "$r" -le "$rounds" ]; do
             # Each goes first in every other round, so that neither always
             # meets the other's writes still on their way to the disk.
             if [ $((r % 2)) -eq 1 ]; then
-                ours_t=$(timed ours); lftp_t=$(timed theirs)
+                ours_r=$(timed ours); lftp_r=$(timed theirs)
             else
-                lftp_t=$(timed theirs); ours_t=$(timed ours)
+                lftp_r=$(timed theirs); ours_r=$(timed ours)
             fi
+            ours_t=${ours_r% *}; lftp_t=${lftp_r% *}
+            cpu_ours="$cpu_ours ${ours_r#* }"; cpu_lftp="$cpu_lftp ${lftp_r#* }"
             root=$(dest_root "$protocol")
             [ "$(count "$root/ours-$set$r")" -eq "$expected" ] || { echo "pellucor sent $(count "$root/ours-$set$r") files" >&2; exit 1; }
             [ "$(count "$root/theirs-$set$r")" -eq "$expected" ] || { echo "lftp sent $(count "$root/theirs-$set$r") files" >&2; exit 1; }
@@ -141,5 +152,9 @@ for protocol in ftp sftp; do
         median_ours=$(median $all_ours); median_lftp=$(median $all_lftp)
         printf '%-5s %-18s median:     pellucor %.3f s, lftp mirror -R %.3f s, ratio %.2f\n' \
             "$protocol" "$what" "$median_ours" "$median_lftp" "$(calc "$median_ours / $median_lftp")"
+        # The server's own CPU time for the upload: where it is close to the
+        # upload's time, the server is what bounds it, not the client.
+        printf '%-5s %-18s server CPU, median: for pellucor %.3f s, for lftp %.3f s\n' \
+            "$protocol" "$what" "$(median $cpu_ours)" "$(median $cpu_lftp)"
     done
 done
