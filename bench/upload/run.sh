@@ -86,8 +86,6 @@ theirs() {  # PROTOCOL SOURCE DEST
                  open -u $sftp_user, -p $sftp_port sftp://127.0.0.1; mirror -R --no-perms '$2' '$work/sftp/$3'"
     fi
 }
-# The seconds one of them takes for the round's upload (its output in a log,
-# shown if it fails).
 # The CPU seconds the server's sessions have used so far: its master's
 # ended children (each session is reaped by the master once it ends).
 ticks=$(getconf CLK_TCK)
