@@ -495,9 +495,7 @@
         before.link.removeAttribute("aria-current");
         markThumb(before, false, false);
       }
-      for (var k = Math.max(0, entry.index - 10); k <= entry.index + 10 && k < entries.length; k++) {
-        thumbPicture(entries[k]);
-      }
+      picturesAround(entry.index);
       entry.li.classList.add("current");
       entry.link.setAttribute("aria-current", "true");
       markThumb(entry, true, thumbHadFocus);
