@@ -426,6 +426,10 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
         base = Trim(txtData);
     }
     made = FtpResolvePath(base, remote);
+    // Mostly only the last level is missing: one command makes it.
+    if (FtpExecuteOnPath("MKDIR", made))
+        return true;
+    // Otherwise each level in turn (the failure above is only logged):
     // "/a/b/c": "/a", then "/a/b", then "/a/b/c".
     for (size_t end = 1; end <= made.size(); ++end) {
         if (end < made.size() && made[end] != '/')
