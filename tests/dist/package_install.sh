@@ -24,7 +24,7 @@ deb=$(ls "$work"/pkg/pellucor_*.deb)
 echo "ok: built $(basename "$deb") ($(du -k "$deb" | cut -f1) kB)"
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in libqt6core6 libqt6widgets6 libqt6dbus6 libqt6multimedia6 libavformat libavcodec libcurl libpoppler-cpp \
-         qt6-qpa-plugins xdg-utils dbus-daemon; do
+         qt6-qpa-plugins xdg-utils dbus-daemon libsecret-1-0; do
   case "$depends" in *"$d"*) ;; *) fail "Depends names no $d: $depends" ;; esac
 done
 echo "ok: Depends: $depends"
