@@ -426,6 +426,8 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
         base = Trim(txtData);
     }
     made = FtpResolvePath(base, remote);
+    if (closed_)
+        return false;
     // Mostly only the last level is missing: one command makes it.
     if (FtpExecuteOnPath("MKDIR", made))
         return true;
