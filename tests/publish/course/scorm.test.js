@@ -18,7 +18,10 @@ async function lectureFrame(page, pattern) {
   const frame = await page.waitForFrame((f) => pattern.test(f.url()), { timeout: 15000 }).catch((e) => {
     throw new Error(`no frame at ${pattern} among ${page.frames().map((f) => f.url()).join(" ")}: ${e.message}`);
   });
-  await frame.waitForFunction(() => (document.getElementById("media") || {}).readyState >= 1, { timeout: 15000 });
+  // The frame's address changes before its document does: waited for in
+  // the document itself, so that nothing is done to the page it leaves.
+  await frame.waitForFunction((source) => new RegExp(source).test(window.location.href) &&
+    (document.getElementById("media") || {}).readyState >= 1, { timeout: 15000 }, pattern.source);
   return frame;
 }
 
