@@ -108,14 +108,18 @@ best() { printf '%s\n' "$@" | sort -g | head -n 1; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 dest_root() { [ "$1" = ftp ] && echo "$work/ftp/root" || echo "$work/sftp"; }
 
-# The program's own start-up (its libraries loaded) is part of each run.
-starts=""
-for i in 1 2 3; do
-    t0=$(now); "$exe" upload --help > /dev/null; t1=$(now)
-    t=$(calc "$t1 - $t0")
-    starts="$starts $t"
-done
-printf 'start-up of pellucor (upload --help), best of 3: %.3f s\n' "$(best $starts)"
+# Each client's own start-up (its libraries loaded) is part of each run:
+# the difference between the two is a fixed cost of every upload.
+startup() {  # COMMAND...: best of 3
+    starts=""
+    for i in 1 2 3; do
+        t0=$(now); "$@" > /dev/null; t1=$(now)
+        starts="$starts $(calc "$t1 - $t0")"
+    done
+    best $starts
+}
+printf 'start-up, best of 3: pellucor (upload --help) %.3f s, lftp (-c exit) %.3f s\n' \
+    "$(startup "$exe" upload --help)" "$(startup lftp -c exit)"
 
 for protocol in ftp sftp; do
     for set in small large; do
