@@ -548,10 +548,12 @@ std::vector<CurlLoop::Done> CurlLoop::Wait(int stallSeconds, const std::atomic<b
         if (!done.empty() || running_.empty())
             break;
         // libcurl wakes the poll at its own next timeout or on activity,
-        // but not always: after an FTP server's "229" (EPSV) it may open
-        // the data connection only at the next wake, with no timer of its
-        // own set. A short wait keeps that from costing a tenth of a second
-        // per file; it also bounds how late a cancel or a stall is noticed.
+        // but not always: when an FTP server's "229" (EPSV) is already
+        // there as it sends the command, libcurl 7.88 finishes that step
+        // at once and leaves the data connection to open at its next call,
+        // with neither a socket to wait on nor a timer of its own. A short
+        // wait keeps that from costing a tenth of a second per file; it
+        // also bounds how late a cancel or a stall is noticed.
         curl_multi_poll(multi_, nullptr, 0, kPollMs, nullptr);
     }
     return done;
