@@ -28,6 +28,8 @@ void usage(std::ostream& out)
            "             load a lecture and print its slide table\n"
            "  import-slides FILE --out DIR [--size 640x480]\n"
            "             export a presentation's slides as GIF pictures with titles\n"
+           "  slide-text LECTURE_DIR [--ocr-lang L] [--redo]\n"
+           "             make each slide's text (from the presentation, else by OCR)\n"
            "  sync-slides LECTURE_DIR [--part N] [--name NAME] [--media FILE] [--out FILE] [--replace]\n"
            "             find the slide times from the recordings and write the events files\n"
            "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
@@ -62,6 +64,8 @@ int main(int argc, char** argv)
         return RunSlideInfoCommand(argc - 1, argv + 1);
     if (cmd == "import-slides")
         return RunImportSlidesCommand(argc - 1, argv + 1);
+    if (cmd == "slide-text")
+        return RunSlideTextCommand(argc - 1, argv + 1);
     if (cmd == "sync-slides")
         return RunSyncSlidesCommand(argc - 1, argv + 1);
     if (cmd == "install-publication")

@@ -14,5 +14,6 @@ int RunAutomationCommand(int argc, char** argv);
 int RunInstallPublicationCommand(int argc, char** argv);
 int RunCourseCommand(int argc, char** argv);
 int RunPackageCommand(int argc, char** argv);
+int RunSlideTextCommand(int argc, char** argv);
 
 }  // namespace pellucor

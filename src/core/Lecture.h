@@ -25,6 +25,14 @@ struct Slide {
     // none (0 only for a slide that is not there).
     int AudioPart = 0;
     int VideoPart = 0;
+    // The words shown on the slide (lines separated by '\n'), from its
+    // slide text file; empty when it has none.
+    std::string Text;
+    // Where its text came from, as a user reads it ("OCR (91%)"), and
+    // where its title came from ("titles.txt", "index.htm", "the slide's
+    // text, OCR (91%)"); empty when it has none.
+    std::string TextFrom;
+    std::string TitleFrom;
 };
 
 // One part: its recording (a video or sound file, or both), its events file

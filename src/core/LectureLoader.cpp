@@ -1,10 +1,12 @@
 #include "core/LectureLoader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <vector>
 
 #include "core/RecordingKinds.h"
+#include "core/SlideText.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -15,6 +17,18 @@ struct SlideLine {
     std::string start, end, name, image;
     bool counts() const { return (!name.empty() || !image.empty()) && !start.empty() && !end.empty(); }
 };
+
+// "img012.gif" -> "12": the number at the end of a picture's name, as
+// slide import counts its slides ("" when there is none).
+std::string pictureNumber(const std::string& image)
+{
+    const std::string stem = image.substr(0, image.rfind('.'));
+    size_t from = stem.size();
+    while (from > 0 && std::isdigit(static_cast<unsigned char>(stem[from - 1])))
+        --from;
+    const std::string digits = stem.substr(from);
+    return digits.empty() ? "" : std::to_string(std::stol(digits.substr(0, 9)));
+}
 
 std::string imageFromPage(const std::string& page)
 {
@@ -328,8 +342,16 @@ bool LectureLoader::ReadEvents(int part, const std::string& events, std::string&
             return false;
         }
         const Part& media = lecture_.PartAt(part);
-        lecture_.Slides.push_back({parsed.start, parsed.end, parsed.name, parsed.image, "",
-                                   media.AudioFile.empty() ? -1 : part, media.VideoFile.empty() ? -1 : part});
+        lecture_.Slides.push_back({parsed.start,
+                                   parsed.end,
+                                   parsed.name,
+                                   parsed.image,
+                                   "",
+                                   media.AudioFile.empty() ? -1 : part,
+                                   media.VideoFile.empty() ? -1 : part,
+                                   {},
+                                   {},
+                                   {}});
         ++slot;
     }
     // A part without a single slide would publish as nothing at all.
@@ -362,8 +384,10 @@ bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
             std::string title = line.substr(gt + 1);
             title = Trim(title.substr(0, title.find('<')));
             title = Trim(title.substr(0, 24));
-            if (slide.Title.empty())
+            if (slide.Title.empty()) {
                 slide.Title = title;
+                slide.TitleFrom = "index.htm";
+            }
         }
     }
     return true;
@@ -396,8 +420,10 @@ bool LectureLoader::ReadTitlesFile(const std::string& titles, std::string& err)
         if (name.empty() || title.empty())
             continue;
         for (Slide& slide : lecture_.Slides)
-            if (Lower(slide.Name) == name || Lower(slide.Image) == name)
+            if (Lower(slide.Name) == name || Lower(slide.Image) == name) {
                 slide.Title = title;
+                slide.TitleFrom = "titles.txt";
+            }
     }
     return true;
 }
@@ -417,6 +443,40 @@ bool LectureLoader::ReadTitles(std::string& err)
     if (slides.Find("titles.txt", path, err))
         return ReadTitlesFile(path, err);
     return err.empty();
+}
+
+void LectureLoader::TakeSlideText(Slide& slide, const SlideText& text)
+{
+    slide.Text = text.text;
+    slide.TextFrom = SlideTextSourceLabel(text);
+    const bool placeholder
+        = slide.Title.empty() || slide.Title == slide.Name || slide.Title == "Slide " + pictureNumber(slide.Image);
+    if (placeholder && !text.title.empty()) {
+        slide.Title = SlideTextOnOneLine(text.title);
+        slide.TitleFrom = "the slide's text, " + slide.TextFrom;
+    }
+}
+
+bool LectureLoader::ReadSlideTexts(std::string& err)
+{
+    const DirListing slides(Tav_DirSlash(in_.slideDir));
+    for (Slide& slide : lecture_.Slides) {
+        std::string path;
+        if (slide.Image.empty() || !slides.Find(SlideTextFileFor(slide.Image), path, err)) {
+            if (!err.empty())
+                return false;
+            continue;
+        }
+        SlideText text;
+        if (!ReadSlideText(path, text, err)) {
+            // A damaged file costs the slide its text, not the publish.
+            Tav_DebugLog("Slide text skipped: " + err);
+            err.clear();
+            continue;
+        }
+        TakeSlideText(slide, text);
+    }
+    return true;
 }
 
 bool LectureLoader::ReadParts(std::string& err)
@@ -454,7 +514,7 @@ bool LectureLoader::Load(std::string& err)
         lecture_.Parts.resize(static_cast<size_t>(std::max(last.AudioPart, last.VideoPart)));
         return false;
     }
-    if (in_.fullCheck && !ReadTitles(err))
+    if (in_.fullCheck && (!ReadTitles(err) || !ReadSlideTexts(err)))
         return false;
     for (Slide& slide : lecture_.Slides)
         if (slide.Title.empty())

@@ -11,6 +11,7 @@
 
 #include "core/FileLookup.h"
 #include "core/Lecture.h"
+#include "core/SlideText.h"
 
 namespace pellucor {
 
@@ -60,6 +61,13 @@ public:
     bool ReadEvents(int part, const std::string& events, std::string& err);
     // Step 4: the titles from the slide directory's index.htm and titles.txt.
     bool ReadTitles(std::string& err);
+    // Step 5: each slide's text from its slide text file (imgNNN.text), and
+    // the title that text gives a slide that has none of its own (or only
+    // the "Slide N" slide import writes for a slide without a title).
+    bool ReadSlideTexts(std::string& err);
+    // Gives a slide its text, and the text's title when it has none of its
+    // own.
+    static void TakeSlideText(Slide& slide, const SlideText& text);
 
 private:
     // The events file of a part of the multi-part convention ("" when none).

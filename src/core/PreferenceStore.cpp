@@ -53,6 +53,8 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfRmcut", "RmCut Command", ""},
         {"prfWebmCopy", "Encode the Browser Copy as VP9/Opus WebM (Yes/No)", ""},
         {"prfLoudness", "Normalise the Browser Copy's Loudness to EBU R128 (Yes/No)", ""},
+        {"prfSlideTextOcr", "Read the Text of Slides by OCR When Publishing (Yes/No)", "Yes"},
+        {"prfOcrLanguage", "OCR Languages (Tesseract's names, such as deu+eng)", "eng"},
         {"prfsrvIncoming", "Incoming Directory:", "/srv/ftp/incoming"},
         {"prfsrvRepository", "Repository:", "/srv/pellucor/repository"},
         {"prfsrvPubDir", "Web (http) directory:", "/var/www/html/lectures"},

@@ -44,8 +44,9 @@ struct PublishSettings {
 // The preference keys a publish reads: the merge tools, and how the browser
 // copy is made where it must be encoded (VP9/Opus WebM instead of H.264/AAC
 // MP4) and whether its loudness is normalised (EBU R128); "Yes" turns
-// either on.
+// either on. Whether slides without text are read by OCR ("No" turns it
+// off) and in which languages.
 inline constexpr const char* kPublishPreferenceKeys[]
-    = {"prfRmmerge", "prfEvents", "prfEvent32", "prfWebmCopy", "prfLoudness"};
+    = {"prfRmmerge", "prfEvents", "prfEvent32", "prfWebmCopy", "prfLoudness", "prfSlideTextOcr", "prfOcrLanguage"};
 
 }  // namespace pellucor

@@ -8,12 +8,12 @@
 #include "app/MainWindowSlideImport.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
-#include "upload/UploadPreferences.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/MediaConverter.h"
 #include "capture/PlayerWindow.h"
 #include "capture/RecordingSetup.h"
+#include "capture/SlideTextPanel.h"
 #include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/EncoderSetupView.h"
@@ -31,6 +31,7 @@
 #include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
 #include "upload/SecretServicePasswords.h"
+#include "upload/UploadPreferences.h"
 #include "upload/widgets/FtpWindow.h"
 
 namespace pellucor {
@@ -139,8 +140,11 @@ void ToolWindows::showTimingEditor(const std::string& dir)
         timeline_->slideDir = [this] { return context_.session().request.TextPP; };
         QObject::connect(timeline_.get(), &TimelineModel::playRequested,
                          [this](const QString& file, double seconds) { playFrom(file.toStdString(), seconds); });
-        timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_, timeline_.get());
+        slideText_ = std::make_unique<SlideTextPanel>(*timingEditor_);
+        slideText_->slideDir = [this] { return context_.session().request.TextPP; };
+        timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_, timeline_.get(), slideText_.get());
     }
+    slideText_->Follow();
     timingEditorView_->show();
     timingEditorView_->raise();
 }

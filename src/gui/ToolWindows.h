@@ -19,6 +19,7 @@ class QtFileChooser;
 class QtRecordingWindows;
 class TimingEditor;
 class TimelineModel;
+class SlideTextPanel;
 class TimingEditorView;
 
 class ToolWindows {
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<QtFileChooser> chooser_;
     std::unique_ptr<TimingEditor> timingEditor_;
     std::unique_ptr<TimelineModel> timeline_;
+    std::unique_ptr<SlideTextPanel> slideText_;
     std::unique_ptr<TimingEditorView> timingEditorView_;
     // The player and encoder set-up opened on their own from the menus.
     std::unique_ptr<QtRecordingWindows> tools_;

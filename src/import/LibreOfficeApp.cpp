@@ -58,6 +58,7 @@ QString extensionFor(DeckKind kind, const QString& original)
     case DeckKind::FlatOpenDocument: return "fodp";
     case DeckKind::OfficeOpenXml:
         return original == "pptm" || original == "ppsx" || original == "potx" ? original : QString("pptx");
+    case DeckKind::Pdf: return "pdf";
     case DeckKind::Other: break;
     }
     return original;
@@ -228,14 +229,21 @@ bool LibreOfficeApp::Open(const std::string& path, int& count, std::string& err)
         kind = DeckKind::OpenDocument;
         titleSource = pdfSource = odp;
     }
-    QString pdf;
-    if (!convert(pdfSource, kPdfTarget, "pdf", QDir(dir).filePath("pdf"), pdf, err))
+    // A PDF is its own pages: only a presentation is converted.
+    QString pdf = deck;
+    if (kind != DeckKind::Pdf && !convert(pdfSource, kPdfTarget, "pdf", QDir(dir).filePath("pdf"), pdf, err))
         return false;
     auto pages = std::make_unique<PdfSlides>();
     if (!pages->Load(pdf.toStdString(), err))
         return false;
     pages_ = std::move(pages);
     titles_ = ReadSlideTitles(titleSource.toStdString(), kind);
+    words_ = ReadDeckText(titleSource.toStdString(), kind);
+    if (kind == DeckKind::Pdf)
+        for (int i = 0; i < pages_->Count(); ++i) {
+            const std::string title = pages_->PageText(i).title;
+            titles_.push_back(title.empty() ? std::nullopt : std::optional(title));
+        }
     count = pages_->Count();
     return true;
 }
@@ -265,10 +273,24 @@ std::optional<std::string> LibreOfficeApp::SlideTitle(int i)
     return titles_[static_cast<size_t>(i - 1)];
 }
 
+std::optional<DeckSlideText> LibreOfficeApp::SlideWords(int i)
+{
+    if (!pages_ || i < 1 || i > pages_->Count())
+        return std::nullopt;
+    if (i <= static_cast<int>(words_.size()) && !words_[static_cast<size_t>(i - 1)].text.empty())
+        return words_[static_cast<size_t>(i - 1)];
+    DeckSlideText fromPdf = pages_->PageText(i - 1);
+    if (fromPdf.text.empty())
+        return std::nullopt;
+    fromPdf.fromPdf = true;
+    return fromPdf;
+}
+
 bool LibreOfficeApp::Quit(std::string&)
 {
     pages_.reset();
     titles_.clear();
+    words_.clear();
     work_.reset();
     return true;
 }

@@ -1,9 +1,10 @@
 // The presentation application on Linux: LibreOffice run headless. Opening
 // converts the presentation to PDF once (in a private LibreOffice profile,
 // so a LibreOffice the user is running is never disturbed); slides are then
-// rendered from the PDF, and titles are read from the presentation's own
-// XML (formats other than OpenDocument and Office Open XML are first
-// converted to OpenDocument).
+// rendered from the PDF, and titles and each slide's words are read from
+// the presentation's own XML (formats other than OpenDocument and Office
+// Open XML are first converted to OpenDocument), else from the PDF's text
+// layer. A PDF is opened as it is.
 #pragma once
 
 #include <QString>
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "import/DeckText.h"
 #include "import/PdfSlides.h"
 #include "import/PresentationApp.h"
 #include "import/SlideTitles.h"
@@ -33,6 +35,7 @@ public:
     bool ExportSlide(int i, const std::string& file, int width, int height, std::string& err) override;
     bool ExportSlideSharp(int i, const std::string& file, int width, std::string& err) override;
     std::optional<std::string> SlideTitle(int i) override;
+    std::optional<DeckSlideText> SlideWords(int i) override;
     bool Quit(std::string& err) override;
     // Ends a running conversion by killing LibreOffice's whole process group.
     void SetCancelled(bool on) override;
@@ -56,6 +59,7 @@ private:
     int opened_ = 0;
     std::unique_ptr<PdfSlides> pages_;
     SlideTitleList titles_;
+    std::vector<DeckSlideText> words_;
 };
 
 }  // namespace pellucor

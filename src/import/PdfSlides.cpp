@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <poppler-document.h>
+#include <poppler-global.h>
 #include <poppler-image.h>
 #include <poppler-page-renderer.h>
 #include <poppler-page.h>
@@ -15,7 +16,20 @@
 namespace pellucor {
 
 namespace {
+
 void logPoppler(const std::string& msg, void*) { Tav_DebugLog("poppler: " + msg); }
+
+struct TextLine {
+    std::string text;
+    double top = 0, bottom = 0;
+};
+
+std::string utf8(const poppler::ustring& s)
+{
+    const poppler::byte_array bytes = s.to_utf8();
+    return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
 PdfSlides::PdfSlides() { poppler::set_debug_error_function(logPoppler, nullptr); }
@@ -71,6 +85,51 @@ bool PdfSlides::render(int index, int width, int height, poppler::image& img, st
         return false;
     }
     return true;
+}
+
+DeckSlideText PdfSlides::PageText(int index) const
+{
+    DeckSlideText out;
+    if (!doc_ || index < 0 || index >= doc_->pages())
+        return out;
+    const std::unique_ptr<poppler::page> page(doc_->create_page(index));
+    if (!page)
+        return out;
+    const double pageHeight = page->page_rect(poppler::media_box).height();
+    // Words come in reading order; a word that starts lower than the line
+    // it would join by more than half its height begins a new line.
+    std::vector<TextLine> lines;
+    bool spaceAfter = false;
+    for (const poppler::text_box& box : page->text_list()) {
+        const std::string word = utf8(box.text());
+        if (word.empty())
+            continue;
+        const poppler::rectf r = box.bbox();
+        const double top = r.top(), bottom = r.bottom(), height = std::max(1.0, bottom - top);
+        const bool sameLine = !lines.empty() && std::abs(top - lines.back().top) < height / 2
+            && std::abs(bottom - lines.back().bottom) < height / 2;
+        if (sameLine) {
+            lines.back().text += (spaceAfter ? " " : "") + word;
+        } else {
+            lines.push_back({word, top, bottom});
+        }
+        spaceAfter = box.has_space_after();
+    }
+    double largest = 0;
+    for (const TextLine& l : lines)
+        if (l.top <= pageHeight * 0.4)
+            largest = std::max(largest, l.bottom - l.top);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TextLine& l = lines[i];
+        if (i > 0) {
+            const double gap = l.top - lines[i - 1].bottom;
+            out.text += gap > 2 * (l.bottom - l.top) || gap < -(l.bottom - l.top) ? "\n\n" : "\n";
+        }
+        out.text += l.text;
+        if (out.title.empty() && largest > 0 && l.top <= pageHeight * 0.4 && (l.bottom - l.top) >= largest * 0.9)
+            out.title = l.text;
+    }
+    return out;
 }
 
 bool PdfSlides::WriteGif(int index, const std::string& file, int width, int height, std::string& err) const

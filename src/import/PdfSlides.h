@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "import/DeckText.h"
+
 namespace poppler {
 class document;
 class image;
@@ -26,6 +28,12 @@ public:
     // Renders page index width pixels wide at the page's own aspect and
     // writes it as a lossless WebP file.
     bool WriteWebp(int index, const std::string& file, int width, std::string& err) const;
+
+    // The words of page index from the PDF's text layer, in its reading
+    // order: a line per line of text, an empty line where a gap twice a
+    // line's height parts two blocks; the title is the largest line in the
+    // upper part of the page. Empty for a page without a text layer.
+    DeckSlideText PageText(int index) const;
 
 private:
     // Renders page index onto width x height pixels; a height of 0 keeps the

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "import/DeckText.h"
+
 namespace pellucor {
 
 class PresentationApp {
@@ -28,6 +30,10 @@ public:
     // The text of the first shape of slide i; nullopt when the slide has no
     // shapes, the first shape holds no text, or there is no such slide.
     virtual std::optional<std::string> SlideTitle(int i) = 0;
+    // The words of slide i as the presentation itself holds them (its
+    // shapes' text, else the text layer of its PDF); nullopt when it holds
+    // none, so that they must be read from the picture.
+    virtual std::optional<DeckSlideText> SlideWords(int /*i*/) { return std::nullopt; }
     // Closes the active presentation and the application.
     virtual bool Quit(std::string& err) = 0;
     // From any thread: while on, the application's work under way is ended

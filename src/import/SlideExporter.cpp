@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/SlideText.h"
 #include "core/StatusColours.h"
 #include "core/TavUtils.h"
 #include "import/LibreOfficeApp.h"
@@ -48,6 +49,17 @@ std::string singleLine(const std::string& text)
         inBreak = isBreak;
     }
     return out;
+}
+
+// The slide's words as the presentation holds them, beside its picture.
+bool writeWords(const std::string& picture, const DeckSlideText& words, std::string& err)
+{
+    SlideText text;
+    text.source = words.fromPdf ? SlideTextSource::Pdf : SlideTextSource::Deck;
+    text.picture = FileContentHash(picture);
+    text.title = words.title;
+    text.text = words.text;
+    return WriteSlideText(SlideTextFileFor(picture), text, err);
 }
 
 class StatusReporter {
@@ -154,9 +166,9 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
     WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
     WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
 
-    // Old slide images and their sharp copies go without a question each
-    // (errors ignored).
-    for (const char* pattern : {"img???.gif", "img???.webp"}) {
+    // Old slide images, their sharp copies and their words go without a
+    // question each (errors ignored).
+    for (const char* pattern : {"img???.gif", "img???.webp", "img???.text"}) {
         for (const std::string& old : ListFiles(dir, pattern)) {
             std::error_code ignored;
             std::filesystem::remove(dir + old, ignored);
@@ -178,6 +190,12 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
         const bool exported = app_->ExportSlide(i, file, width, height, err);
         if (!exported || (sharpCopies && !app_->ExportSlideSharp(i, sharp, kSharpWidth, err))) {
             const std::string text = "Error - Unable to write to " + (exported ? sharp : file) + " " + err;
+            Tav_Message(text);
+            report.status(text, kColourRed);
+            return false;
+        }
+        if (const auto words = app_->SlideWords(i); words && !writeWords(file, *words, err)) {
+            const std::string text = "Error - Unable to write to " + SlideTextFileFor(file) + " " + err;
             Tav_Message(text);
             report.status(text, kColourRed);
             return false;

@@ -1,6 +1,7 @@
 // Slide import: opens a presentation through the presentation application,
 // exports every slide as imgNNN.gif into a slide directory and writes
-// "titles.txt" and a plain "index.htm" beside the images.
+// "titles.txt" and a plain "index.htm" beside the images, and each slide's
+// words where the presentation holds them (imgNNN.text, core/SlideText.h).
 //
 // The module keeps one state per process (SlideExporterModule() and the free
 // Ppt... functions); further instances serve tests and tools that want their

@@ -12,7 +12,7 @@
 
 namespace pellucor {
 
-enum class DeckKind { OpenDocument, FlatOpenDocument, OfficeOpenXml, Other };
+enum class DeckKind { OpenDocument, FlatOpenDocument, OfficeOpenXml, Pdf, Other };
 
 // Looks at the file's content, not its name.
 DeckKind SniffDeck(const std::string& path);

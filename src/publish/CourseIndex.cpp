@@ -11,11 +11,11 @@
 #include <map>
 
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 #include "publish/CoursePage.h"
 #include "publish/CourseState.h"
 #include "publish/LectureRecord.h"
 #include "publish/OutputChecks.h"
-#include "publish/TextFile.h"
 
 namespace pellucor {
 

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "core/TavUtils.h"
-#include "publish/TextFile.h"
+#include "core/TextFile.h"
 
 namespace pellucor {
 

@@ -4,7 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "publish/TextFile.h"
+#include "core/TextFile.h"
 
 namespace pellucor {
 

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "core/TavUtils.h"
-#include "publish/TextFile.h"
+#include "core/TextFile.h"
 
 namespace pellucor {
 
@@ -44,7 +44,8 @@ bool LectureRecord::Write(const std::string& dir, std::string& err) const
                                        {"part", sl.part},
                                        {"start", sl.start},
                                        {"title", q(sl.title)},
-                                       {"notes", q(sl.notes)}});
+                                       {"notes", q(sl.notes)},
+                                       {"text", q(sl.text)}});
     const QJsonObject root {{"format", kFormat},         {"title", q(title)},  {"recorded", q(recorded)},
                             {"thumbnail", q(thumbnail)}, {"parts", jsonParts}, {"slides", jsonSlides}};
     return WriteFileAtomically(Join(dir, kLectureRecordName),
@@ -82,7 +83,7 @@ bool LectureRecord::Read(const std::string& dir, std::string& err)
     for (const QJsonValue& v : root.value("slides").toArray()) {
         const QJsonObject o = v.toObject();
         slides.push_back({o.value("number").toInt(), o.value("part").toInt(), o.value("start").toDouble(),
-                          s(o.value("title")), s(o.value("notes"))});
+                          s(o.value("title")), s(o.value("notes")), s(o.value("text"))});
     }
     return true;
 }

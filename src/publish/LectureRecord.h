@@ -1,6 +1,7 @@
 // What a publication says about its lecture for a course built over many
 // publications: title, dates, parts (the page that plays each, its length,
-// its captions) and slides (part, start, title, notes as plain text). A
+// its captions) and slides (part, start, title, notes and the slide's own
+// words as plain text). A
 // publish writes it into the publication (".pellucor-lecture.json", listed
 // in the manifest like every file it writes); the course page and the
 // learning-platform packages read it, so they need neither the lecture's
@@ -30,6 +31,7 @@ struct LectureRecord {
         int part = 0;
         double start = 0;  // seconds into the part
         std::string title, notes;
+        std::string text;  // the slide's own words, plain
     };
 
     std::string title;

@@ -1,10 +1,10 @@
 // The publish's last step in the output: the lecture record (title, dates,
-// parts with their captions, slides with their titles and notes) that a
+// parts with their captions, slides with their titles, notes and words) that a
 // course page and a learning-platform package read.
+#include "core/TextFile.h"
 #include "publish/Captions.h"
 #include "publish/LectureRecord.h"
 #include "publish/Publisher.h"
-#include "publish/TextFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -48,7 +48,8 @@ bool Publisher::writeLectureRecord()
     };
     for (int s = 1; s <= slides; ++s) {
         const std::string notes = PlainText(TextAsUtf8(style_.NotesSource(s)));
-        rec.slides.push_back({s, partOf(s), seconds(SI.SlideAt(s).StartTime), TextAsUtf8(SI.SlideAt(s).Title), notes});
+        rec.slides.push_back({s, partOf(s), seconds(SI.SlideAt(s).StartTime), TextAsUtf8(SI.SlideAt(s).Title), notes,
+                              SlideTextOnOneLine(SI.SlideAt(s).Text)});
     }
     for (int p = 1; p <= SI.PartCount(); ++p) {
         LectureRecord::Part part;

@@ -1,6 +1,7 @@
 #include "publish/Publisher.h"
 
 #include "core/FileLookup.h"
+#include "core/LectureLoader.h"
 #include "core/TavUtils.h"
 #include "style/PublishedLecture.h"
 
@@ -9,6 +10,7 @@ namespace pellucor {
 const char* PublishStepName(PublishStep step)
 {
     switch (step) {
+    case PublishStep::SlideText: return "Slide text";
     case PublishStep::Convert: return "Published-lecture conversion";
     case PublishStep::Load: return "Lecture loading";
     case PublishStep::Media: return "Media preparation";
@@ -62,6 +64,18 @@ bool Publisher::OKToPublish(bool showMsg, std::string& err)
     return ok;
 }
 
+void Publisher::takeUnstoredTexts()
+{
+    std::map<std::string, const SlideText*> byName;
+    for (const auto& [picture, text] : unstoredTexts)
+        byName[Lower(picture)] = &text;
+    for (Slide& slide : SI.Slides) {
+        const auto it = byName.find(Lower(slide.Image));
+        if (slide.Text.empty() && it != byName.end())
+            LectureLoader::TakeSlideText(slide, *it->second);
+    }
+}
+
 bool Publisher::Publish(bool ToDisk)
 {
     LastError.clear();
@@ -76,6 +90,7 @@ bool Publisher::Publish(bool ToDisk)
     step(PublishStep::Load);
     if (!LoadLecture(true, true, err))
         return fail("Slide Load Error:" + err);
+    takeUnstoredTexts();
     if (Cancelled())
         return cancelled("Publish cancelled");
     if (const std::string problem = StyleDirectoryProblem(S.StyleDir); !problem.empty())

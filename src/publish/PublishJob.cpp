@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/TavUtils.h"
+#include "import/SlideTextMaker.h"
 #include "publish/BatchScript.h"
 #include "publish/LogFollower.h"
 
@@ -29,6 +30,9 @@ constexpr StepShare kShares[] = {
     {PublishStep::Convert, 0, 1}, {PublishStep::Load, 1, 5},      {PublishStep::Media, 5, 88},
     {PublishStep::Style, 88, 99}, {PublishStep::Script, 99, 100},
 };
+// The slides' text is read once for every target, before the first; where
+// OCR has slides to read it takes this share of the bar.
+constexpr double kSlideTextPercent = 15;
 // Niceness of the worker thread.
 constexpr int kWorkerNice = 10;
 // The publish of every target fills the bar up to here; following the
@@ -127,7 +131,7 @@ void PublishJob::stopPoint(const char* name)
 
 void PublishJob::enterStep(PublishStep step)
 {
-    static const char* const names[] = {"convert", "load", "media", "style", "script", "follow"};
+    static const char* const names[] = {"slidetext", "convert", "load", "media", "style", "script", "follow"};
     stopPoint(names[static_cast<int>(step)]);
     step_ = step;
     emit stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
@@ -138,12 +142,15 @@ void PublishJob::enterStep(PublishStep step)
 void PublishJob::report(double fraction)
 {
     double percent = kPublishedPercent;
-    if (step_ != PublishStep::FollowLog) {
+    if (step_ == PublishStep::SlideText) {
+        percent = textShare_ * std::clamp(fraction, 0.0, 1.0);
+    } else if (step_ != PublishStep::FollowLog) {
         for (const StepShare& s : kShares)
             if (s.step == step_) {
                 const double inTarget = s.from + (s.to - s.from) * std::clamp(fraction, 0.0, 1.0);
-                const double share = kPublishedPercent / static_cast<double>(std::max<size_t>(targets_.size(), 1));
-                percent = share * (static_cast<double>(targetIndex_) + inTarget / 100.0);
+                const double share
+                    = (kPublishedPercent - textShare_) / static_cast<double>(std::max<size_t>(targets_.size(), 1));
+                percent = textShare_ + share * (static_cast<double>(targetIndex_) + inTarget / 100.0);
             }
     }
     const int p = static_cast<int>(percent);
@@ -184,6 +191,8 @@ void PublishJob::run()
     // The windows come first: the publish (and the encoder threads it
     // starts, which inherit this) yields the cores to the event loop.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
+    if (!makeSlideTexts())
+        return;
     for (size_t i = 0; i < targets_.size(); ++i) {
         targetIndex_ = i;
         if (!publishTarget(targets_[i]))
@@ -201,6 +210,55 @@ void PublishJob::run()
         installTargets();
 }
 
+// Reads the text of the slides that have none yet (or whose picture
+// changed) before the lecture is loaded, so that every target shows it.
+bool PublishJob::makeSlideTexts()
+{
+    enterStep(PublishStep::SlideText);
+    const std::string dir = Tav_DirSlash(settings_.LecDir);
+    const std::vector<std::string> pictures = SlideTextMaker::SlidePictures(dir);
+    if (pictures.empty())
+        return true;
+    SlideTextOptions options;
+    options.ocr = !IEquals(Trim(settings_.Preference("prfSlideTextOcr")), "No");
+    if (const std::string lang = Trim(settings_.Preference("prfOcrLanguage")); !lang.empty())
+        options.languages = lang;
+    SlideTextMaker maker;
+    // Only slides OCR reads take a share of the bar.
+    maker.onReadStart = [this](int) { textShare_ = kSlideTextPercent; };
+    maker.onProgress = [&](int done, int total, const std::string& picture) {
+        if (textShare_ > 0)
+            SetStatus("Reading the text of the slides: " + picture + " (" + std::to_string(done) + "/"
+                          + std::to_string(total) + ")",
+                      kColourYellow);
+        report(static_cast<double>(done) / total);
+    };
+    SetCancelHandler([&maker] { maker.Cancel(); });
+    SlideTextRun run;
+    std::string err;
+    const bool ok = maker.Make(dir, pictures, options, run, err);
+    SetCancelHandler(nullptr);
+    if (!ok) {
+        if (maker.Cancelled() || cancel_) {
+            finish(Outcome::Cancelled, "Publish cancelled");
+        } else {
+            SetStatus(err, kColourRed);
+            finish(Outcome::Failed, err);
+        }
+        return false;
+    }
+    if (!run.storeError.empty()) {
+        SetStatus("The slides' text cannot be kept beside them (" + run.storeError
+                      + "): this publish shows it without keeping it",
+                  kColourYellow);
+        unstoredTexts_ = run.texts;
+    }
+    if (run.read > 0)
+        Tav_DebugLog("Slide text: " + std::to_string(run.read) + " slides read by OCR, " + std::to_string(run.kept)
+                     + " kept");
+    return true;
+}
+
 bool PublishJob::publishTarget(Target& target)
 {
     target.staging = std::make_unique<StagedPublication>(target.outDir);
@@ -216,6 +274,7 @@ bool PublishJob::publishTarget(Target& target)
         s.InstallCommand = {installProgram, "install-publication", target.staging->Dir(), target.staging->Output()};
     Publisher engine(s, this);
     engine.onStep = [this](PublishStep step) { enterStep(step); };
+    engine.unstoredTexts = unstoredTexts_;
 
     if (!engine.Publish(target.toDisk)) {
         finish(engine.WasCancelled ? Outcome::Cancelled : Outcome::Failed, engine.LastError);

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -86,6 +87,7 @@ private:
     };
 
     void run();
+    bool makeSlideTexts();
     bool publishTarget(Target& target);
     bool followLogs();
     bool installTargets();
@@ -116,6 +118,10 @@ private:
     size_t targetIndex_ = 0;
     PublishStep step_ = PublishStep::Convert;
     int lastPercent_ = -1;
+    // The share of the bar the slides' text took (0 when OCR read none).
+    double textShare_ = 0;
+    // What makeSlideTexts read but could not store, for every target.
+    std::map<std::string, SlideText> unstoredTexts_;
 
     std::mutex mutex_;  // guards cancelHandler_ and the tick wait
     std::condition_variable wake_;

@@ -8,18 +8,20 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/SlideEngine.h"
+#include "core/SlideText.h"
 #include "publish/BatchScript.h"
 #include "style/StyleEngine.h"
 
 namespace pellucor {
 
 // The steps of one publish, in the order they run.
-enum class PublishStep { Convert, Load, Media, Style, Script, FollowLog };
+enum class PublishStep { SlideText, Convert, Load, Media, Style, Script, FollowLog };
 const char* PublishStepName(PublishStep step);
 
 class Publisher : public SlideEngine {
@@ -42,6 +44,10 @@ public:
     std::string LastError;
     // True when the last Publish ended because the runner asked it to stop.
     bool WasCancelled = false;
+    // Slide texts read for this publish that could not be stored beside
+    // the slides (a lecture directory that cannot be written), by picture
+    // name: the lecture takes them as if they had been.
+    std::map<std::string, SlideText> unstoredTexts;
 
 private:
     bool fail(const std::string& text);
@@ -58,6 +64,8 @@ private:
     std::vector<MediaChapter> partChapters(int part) const;
     // Publishes each part's captions file, when it has one (CaptionsStep.cpp).
     bool publishCaptions();
+    // Gives the slides without text those of unstoredTexts.
+    void takeUnstoredTexts();
     // Writes the lecture record into the output (LectureRecordStep.cpp).
     bool writeLectureRecord();
 

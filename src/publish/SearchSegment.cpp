@@ -11,8 +11,8 @@
 #include <unordered_map>
 
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 #include "publish/SearchText.h"
-#include "publish/TextFile.h"
 
 namespace pellucor {
 
@@ -20,7 +20,7 @@ namespace {
 
 struct SlidePost {
     uint32_t doc;
-    uint32_t where;  // 1 title, 2 notes
+    uint32_t where;  // bits: 1 title, 2 notes, 4 the slide's words
 };
 struct CaptionPost {
     uint32_t lecture, part, second;
@@ -36,7 +36,7 @@ std::string encode(const std::vector<SlidePost>& posts)
     std::string out;
     uint32_t prev = 0;
     for (const SlidePost& p : posts) {
-        AppendNumber(out, (static_cast<uint64_t>(p.doc - prev) << 2) | p.where);
+        AppendNumber(out, (static_cast<uint64_t>(p.doc - prev) << 3) | p.where);
         prev = p.doc;
     }
     return out;
@@ -129,7 +129,8 @@ bool WriteSearchSegment(const std::string& dir, int segmentId, const std::vector
         seg.lectures.push_back(ids[l]);
         seg.slides.push_back(static_cast<int>(rec.slides.size()));
         for (const auto& slide : rec.slides) {
-            for (const auto& [text, where] : {std::pair {&slide.title, 1u}, std::pair {&slide.notes, 2u}})
+            for (const auto& [text, where] :
+                 {std::pair {&slide.title, 1u}, std::pair {&slide.notes, 2u}, std::pair {&slide.text, 4u}})
                 for (const std::string& term : SearchTerms(*text)) {
                     auto& posts = slides[term];
                     if (!posts.empty() && posts.back().doc == doc)

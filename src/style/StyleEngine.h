@@ -112,6 +112,9 @@ public:
     // The notes of a slide as !NOTES copies them (without the automatic
     // links): from its slide page, else from its notes file.
     std::string NotesSource(int slide) const;
+    // What !SLIDETEXT writes: the slide's words as HTML paragraphs (plain
+    // text, every character of it text).
+    void WriteSlideText(int slide, std::ostream& out) const;
 
     // --- Whole-file replace -----------------------------------------------
     bool ConvertEventUrls(bool toDisk, const std::string& webURL, const std::string& in, const std::string& out);

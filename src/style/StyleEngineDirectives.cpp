@@ -1,6 +1,7 @@
 // The line processor of the template language: comments, directives, the
 // condition stack and loop expansion.
 #include "style/StyleEngine.h"
+#include "style/StyleTokens.h"
 
 #include <unistd.h>
 
@@ -140,7 +141,37 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
         std::string path, err;
         return LectureFiles().Find("img" + Fmt000(slide) + ".webp", path, err);
     }
+    // The slide has words of its own (its slide text), and notes.
+    if (has(line, "HASTEXT"))
+        return !Trim(here.Text).empty();
+    if (has(line, "HASNOTES"))
+        return !Trim(NotesSource(slide)).empty();
     return false;
+}
+
+void StyleEngine::WriteSlideText(int slide, std::ostream& out) const
+{
+    // A paragraph per block of lines, a line break between its lines.
+    std::string paragraph;
+    const auto flush = [&] {
+        if (!paragraph.empty())
+            out << "<p>" << paragraph << "</p>\r\n";
+        paragraph.clear();
+    };
+    const std::string& text = lecture_.SlideAt(SlideIndex(slide)).Text;
+    size_t from = 0;
+    while (from <= text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = Trim(text.substr(from, end - from));
+        from = end + 1;
+        if (line.empty())
+            flush();
+        else
+            paragraph += (paragraph.empty() ? "" : "<br>") + PlainTextAsHtml(line);
+    }
+    flush();
 }
 
 void StyleEngine::ApplyDirectives(const std::string& line, int slide, const std::string& slidePage, bool active,
@@ -158,6 +189,8 @@ void StyleEngine::ApplyDirectives(const std::string& line, int slide, const std:
         else
             CopySection("", "", NotesFile(slide), out, slide, toDisk, true, false, false);
     }
+    if (has(line, "!SLIDETEXT"))
+        WriteSlideText(slide, out);
     if (has(line, "!RTNOTES"))
         CopySection("Notes:", "<!--", slidePage, out, slide, toDisk, true, true, false);
     if (has(line, "!MAP"))

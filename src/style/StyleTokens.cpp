@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include "core/SlideText.h"
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
 
@@ -92,7 +93,33 @@ std::string_view browserCopy(const TokenSlide& t)
     return t.scratch = htmlText(percentEncoded(part.BrowserCopy));
 }
 
+// The start of what the slide shows, for its picture's alt text: every
+// character is text here (the slide's words are not HTML), and "!" is
+// written as a reference so that no slide's words read as a directive.
+std::string_view slideAlt(const TokenSlide& t)
+{
+    const Slide& s = slide(t, t.slide);
+    const std::string text = s.Text.empty() ? std::string() : ShortText(s.Text, kAltChars);
+    return t.scratch = text.empty() ? htmlText(s.Title) : ReplaceAll(PlainTextAsHtml(text), "!", "&#33;");
+}
+
 }  // namespace
+
+std::string PlainTextAsHtml(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '&': out += "&amp;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
 
 int TokenSlide::part(int s) const
 {
@@ -153,6 +180,7 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     }},
     {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
     {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},
+    {"A*T", "this slide's text alternative: the start of its text (else its title), short, safe in HTML", slideAlt},
 }};
 // clang-format on
 

@@ -39,7 +39,12 @@ struct StyleToken {
     std::string_view (*value)(const TokenSlide&);
 };
 
-inline constexpr size_t kStyleTokenCount = 37;
+inline constexpr size_t kStyleTokenCount = 38;
+// How many characters of a slide's text its picture's alt text holds.
+inline constexpr size_t kAltChars = 150;
 extern const std::array<StyleToken, kStyleTokenCount> kStyleTokens;
+
+// Plain text written for HTML: < > " and & as character references.
+std::string PlainTextAsHtml(std::string_view text);
 
 }  // namespace pellucor

@@ -5,10 +5,11 @@
 // parts, a bar of the whole lecture with its parts and slides, the
 // keyboard, thumbnails and contents that follow the recording, chapters,
 // captions and their transcript, speed, full screen, the panes' order and
-// size, search over titles, notes and captions, resume and deep links
-// (#t=1h2m3s, #t=00:01:10, #slide=N, #part=N&t=...). Everything comes
-// from the page itself: each contents entry carries its slide's part,
-// start time, picture, page and notes, each part heading its recording,
+// size, search over titles, the slides' words, notes and captions, resume
+// and deep links (#t=1h2m3s, #t=00:01:10, #slide=N, #part=N&t=...).
+// Everything comes from the page itself: each contents entry carries its
+// slide's part, start time, picture, page, words and notes, each part
+// heading its recording,
 // so it works from disk as well as from a web host. On a slide page it
 // only adds the arrow keys, on the handout its print button, on the
 // contents page the cards' pictures.
@@ -184,7 +185,10 @@
     img: itemAttribute("data-img"),
     hires: itemAttribute("data-hires"),
     page: itemAttribute("data-page"),
-    notes: { get: function () { return this.li.lastElementChild.tagName === "TEMPLATE" ? this.li.lastElementChild : null; } }
+    alt: itemAttribute("data-alt"),
+    notes: { get: function () { return this.li.lastElementChild.tagName === "TEMPLATE" ? this.li.lastElementChild : null; } },
+    // The slide's own words, where the lecture has them.
+    words: { get: function () { return this.li.querySelector("template.words"); } }
   });
 
   function partPage() {
@@ -202,6 +206,7 @@
     var toc = doc.querySelector("nav.toc");
     var notesBox = byId("notes");
     var notesText = byId("notes-text");
+    var slideText = byId("slide-text");
     var statusLine = byId("status");
     var speedBox = byId("speed");
     var keysDialog = byId("keys");
@@ -481,7 +486,13 @@
       var before = current;
       current = entry;
       picture(entry);
-      slide.alt = entry.title;
+      slide.alt = entry.alt || entry.title;
+      if (slideText) {
+        slideText.textContent = "";
+        if (entry.words) {
+          slideText.appendChild(entry.words.content.cloneNode(true));
+        }
+      }
       slide.setAttribute("data-shown", entry.number);
       title.textContent = entry.title;
       number.textContent = "Slide " + entry.number + " of " + entries.length;
@@ -1480,7 +1491,7 @@
       }
     }, true);
 
-    // --- Search over titles, notes and captions ----------------------------------------
+    // --- Search over titles, slide words, notes and captions -------------------------
     var searchBox = byId("search");
     var results = byId("results");
     var searchCount = byId("search-count");
@@ -1488,10 +1499,14 @@
     var captionIndex = [];
     var captionsAsked = false;
 
+    // Each slide's words and notes are searched as one text; the words
+    // come first, as the slide shows them.
     function buildIndex() {
       searchIndex = entries.map(function (e) {
-        var notes = e.notes ? e.notes.content.textContent.replace(/\s+/g, " ").trim() : "";
-        return { entry: e, title: fold(e.title), notes: notes, folded: fold(notes) };
+        var words = e.words ? e.words.content.textContent : "";
+        var notes = e.notes ? e.notes.content.textContent : "";
+        var text = (words + " " + notes).replace(/\s+/g, " ").trim();
+        return { entry: e, title: fold(e.title), notes: text, folded: fold(text) };
       });
     }
 

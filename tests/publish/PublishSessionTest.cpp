@@ -79,7 +79,7 @@ TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADea
 {
     ASSERT_TRUE(run()) << error;
     EXPECT_EQ(steps,
-              (std::vector<PublishStep> {PublishStep::Convert, PublishStep::Load, PublishStep::Media,
+              (std::vector<PublishStep> {PublishStep::SlideText, PublishStep::Convert, PublishStep::Load, PublishStep::Media,
                                          PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
     EXPECT_EQ(percents.back(), 100);

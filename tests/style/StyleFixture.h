@@ -51,7 +51,7 @@ protected:
             const int i = static_cast<int>(k) + 1;
             si.Slides.push_back({"00:00:" + Fmt00(10 * (i - 1)), "00:00:" + Fmt00(10 * i), "sld" + Fmt000(i) + ".htm",
                                  "img" + Fmt000(i) + ".gif", "Title " + std::to_string(i), specs[k].audio,
-                                 specs[k].video});
+                                 specs[k].video, {}, {}, {}});
             for (int p : {specs[k].audio, specs[k].video})
                 if (p > si.PartCount())
                     si.Parts.resize(static_cast<size_t>(p));

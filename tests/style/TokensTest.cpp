@@ -67,7 +67,7 @@ TEST_F(Tokens, AgreeWithTokenByTokenSubstitutionOnRandomLines)
     // Values that hold tokens (earlier, later and their own) or halves of
     // them: a later token in a value is replaced, an earlier one or the
     // value's own is not, and overlapping tokens go in table order.
-    title(2) = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = "T S* N*N n#n T#T L";
+    title(2) = values[tokenIndex("T#T")] = values[tokenIndex("T*T")] = values[tokenIndex("A*T")] = "T S* N*N n#n T#T L";
     source.S.LecName = values[tokenIndex("N*N")] = values[tokenIndex("H*N")] = "N-N W N*N";
     for (const auto& [token, dir, text] : {std::tuple {"S*P", &source.S.LecDir, "S*S#"},
                                            {"S*M", &source.S.MediaDir, "-"},

@@ -235,7 +235,7 @@ test("thumbnails and contents cover the lecture, follow the recording and play o
   playsFrom(await settled(page, "1", "1"), 0);
 }));
 
-test("search finds words of titles, notes and any part's captions and plays from there", () => h.session(browser, "part2.htm", async ({ page }) => {
+test("search finds words of titles, slides, notes and any part's captions and plays from there", () => h.session(browser, "part2.htm", async ({ page }) => {
   const slides = () => page.$$eval("#results li[data-slide]", (l) => l.map((li) => li.getAttribute("data-slide")));
   await h.fill(page, "#search", "Latency");
   const hits = await page.$$eval("#results li", (l) => l.map((li) => ({
@@ -251,6 +251,15 @@ test("search finds words of titles, notes and any part's captions and plays from
   await page.focus("#search");
   await page.keyboard.press("Enter");
   playsFrom(await settled(page, "3", "1"), 4);
+  // The words in the picture, read by OCR: its alt text begins them and a
+  // screen reader finds the whole of them beside it.
+  assert.match(await page.$eval("#slide", (i) => i.alt), /^Slide 3 Results The median error fell to 40 milliseconds$/);
+  assert.match(await h.text(page, "#slide-text"), /The median error fell to 40 milliseconds/);
+
+  // A word only on a slide's body.
+  await h.fill(page, "#search", "MILLIseconds");
+  assert.deepEqual(await slides(), ["3"]);
+  assert.equal(await page.$eval("#results li mark", (m) => m.textContent), "milliseconds");
 
   await h.fill(page, "#search", "QUESTIONS audience");
   assert.deepEqual(await slides(), ["4"]);
@@ -283,6 +292,9 @@ test("slide pages link to their neighbours, never to themselves, and take the ar
     assert.equal(await page.$eval("#next", (a) => a.getAttribute("href")), n < 6 ? `sld00${n + 1}.htm` : null);
     assert.ok(links.includes(`part${n < 4 ? 1 : n < 5 ? 2 : 3}.htm#slide=${n}`), `${name} plays from its slide`);
   }
+  await page.goto(h.fileUrl("sld003.htm"));
+  assert.match(await page.$eval("img.full", (i) => i.alt), /median error fell to 40 milliseconds/);
+  assert.match(await page.$eval(".slide-text", (s) => s.textContent), /milliseconds/);
   await page.goto(h.fileUrl("sld002.htm"));
   await page.keyboard.press("ArrowRight");
   await h.waitForUrl(page, /sld003\.htm/);

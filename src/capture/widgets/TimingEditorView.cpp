@@ -2,37 +2,43 @@
 
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "capture/SlideTextPanel.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/TimelineView.h"
 #include "capture/widgets/ViewBinding.h"
 
 namespace pellucor {
 
-TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline, QWidget* parent)
+TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline, SlideTextPanel* slideText,
+                                   QWidget* parent)
     : QWidget(parent),
       model_(model),
       grid_(new QTableWidget(this)),
       timein_(new QLineEdit(this)),
       image_(new QLineEdit(this)),
       timeEnd_(new QLineEdit(this)),
-      delta_(new QLineEdit(this))
+      delta_(new QLineEdit(this)),
+      text_(slideText)
 {
     setWindowTitle(TimingEditor::kCaption);
 
-    grid_->setColumnCount(3);
-    grid_->setHorizontalHeaderLabels({"Slide (sldnnn.htm)", "Start", "End"});
+    grid_->setColumnCount(text_ ? 5 : 3);
+    grid_->setHorizontalHeaderLabels({"Slide (sldnnn.htm)", "Start", "End", "Title", "Title from"});
     grid_->horizontalHeader()->setStretchLastSection(true);
     // The page column is as wide as its caption, whatever the font size.
     grid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -81,7 +87,16 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
         timeline_->setObjectName("timeline");
         layout->addWidget(timeline_);
     }
-    layout->addWidget(grid_, 1);
+    if (text_) {
+        auto* split = new QSplitter(Qt::Horizontal, this);
+        split->addWidget(grid_);
+        split->addWidget(textPanel());
+        split->setStretchFactor(0, 3);
+        split->setStretchFactor(1, 2);
+        layout->addWidget(split, 1);
+    } else {
+        layout->addWidget(grid_, 1);
+    }
     // Esc is "Done" (which asks before unsaved changes go).
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { model_.cmdDone_Click(); });
@@ -103,7 +118,58 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
         closing_ = false;
     });
     refresh();
-    resize(QSize(760, 560).boundedTo(screen()->availableGeometry().size() * 0.9));  // room for the frame
+    resize(QSize(text_ ? 1100 : 760, 560).boundedTo(screen()->availableGeometry().size() * 0.9));  // room for the frame
+}
+
+QWidget* TimingEditorView::textPanel()
+{
+    auto* box = new QGroupBox(tr("Text of the slide"), this);
+    textSource_ = new QLabel(box);
+    textSource_->setWordWrap(true);
+    slideTitle_ = new QLineEdit(box);
+    slideTitle_->setObjectName("slideTitle");
+    slideText_ = new QPlainTextEdit(box);
+    slideText_->setObjectName("slideText");
+    saveText_ = new QPushButton(tr("Save Text"), box);
+    saveText_->setToolTip(tr("Keeps the text as yours: a publish shows it and OCR never replaces it."));
+    auto* form = new QFormLayout;
+    form->addRow(tr("Title"), slideTitle_);
+    auto* v = new QVBoxLayout(box);
+    v->addWidget(textSource_);
+    v->addLayout(form);
+    v->addWidget(slideText_, 1);
+    v->addWidget(saveText_, 0, Qt::AlignRight);
+    connect(slideTitle_, &QLineEdit::textEdited, this, [this](const QString& t) { text_->SetTitle(t.toStdString()); });
+    connect(slideText_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!refreshing_)
+            text_->SetText(slideText_->toPlainText().toStdString());
+    });
+    connect(saveText_, &QPushButton::clicked, this, [this] { text_->cmdSaveText_Click(); });
+    connect(text_, &SlideTextPanel::changed, this, [this] {
+        refreshText();
+        refresh();
+    });
+    return box;
+}
+
+void TimingEditorView::refreshText()
+{
+    refreshing_ = true;
+    const std::string& picture = text_->Picture();
+    QString about = picture.empty() ? tr("No slide picture in this row.")
+                                    : QString::fromStdString(picture) + ": "
+            + (text_->Source().empty() ? tr("no text yet (a publish reads it by OCR)")
+                                       : tr("from ") + QString::fromStdString(text_->Source()));
+    if (text_->Unsaved())
+        about += tr(" (changed)");
+    textSource_->setText(about);
+    SetFieldText(slideTitle_, text_->Title());
+    if (slideText_->toPlainText().toStdString() != text_->Text())
+        slideText_->setPlainText(QString::fromStdString(text_->Text()));
+    slideTitle_->setEnabled(!picture.empty());
+    slideText_->setEnabled(!picture.empty());
+    saveText_->setEnabled(!picture.empty());
+    refreshing_ = false;
 }
 
 QPushButton* TimingEditorView::button(const QString& caption, const QString& tip, void (TimingEditor::*action)())
@@ -139,6 +205,14 @@ void TimingEditorView::refresh()
         grid_->item(r, 0)->setToolTip(row.review.empty() ? QString()
                                                          : tr("To check: ") + QString::fromStdString(row.review));
         grid_->item(r, 1)->setBackground(r == model_.GreenRow() ? Qt::green : Qt::white);
+        if (text_) {
+            const auto [title, from] = text_->TitleOf(row.page);
+            for (int c = 3; c < 5; ++c)
+                if (!grid_->item(r, c))
+                    grid_->setItem(r, c, new QTableWidgetItem);
+            grid_->item(r, 3)->setText(QString::fromStdString(title));
+            grid_->item(r, 4)->setText(QString::fromStdString(from));
+        }
     }
     grid_->setCurrentCell(model_.SelectedRow(), model_.SelectedCol());
     SetFieldText(timein_, model_.Timein());

@@ -2,15 +2,17 @@
 // script files in the course folder, each handing its data to
 // PellucorCourse.chunk (a page opened from disk may load scripts but not
 // fetch files): the root (every segment's lectures and the first word of
-// each of its chunks), the chunks of words of slide titles and notes, the
-// chunks of words of captions (loaded only when the titles and notes do
-// not fill the first page of hits, or when asked), and one small file per
+// each of its chunks), the chunks of words of slide titles, the slides'
+// own words and notes, the chunks of words of captions (loaded only when
+// the slides do not fill the first page of hits, or when asked), and one
+// small file per
 // lecture with its slides for showing a hit.
 //
 // Words are folded as the program folds them when it builds the index:
 // decomposed, accents dropped, lower case, "ß" as "ss". Each word typed is
 // found as the start of a word once it has three characters (two: the
-// whole word). A slide is a hit when every word is in its title or notes;
+// whole word). A slide is a hit when every word is in its title, on the
+// slide or in its notes;
 // a caption when every word is in one cue. Hits are listed by lecture in
 // the order of the page (newest first), each linking to its part and time.
 (function () {
@@ -164,14 +166,15 @@
   }
 
   // --- Searching -----------------------------------------------------------------------
-  // Slides: a map doc -> where (1 title, 2 notes) for one term.
+  // Slides: a map doc -> where (bits: 1 title, 2 notes, 4 the slide's
+  // words) for one term.
   function slideHits(texts) {
     var docs = new Map();
     texts.forEach(function (text) {
       var doc = 0;
       numbers(text).forEach(function (v) {
-        doc += Math.floor(v / 4);
-        docs.set(doc, (docs.get(doc) || 0) | (v % 4));
+        doc += Math.floor(v / 8);
+        docs.set(doc, (docs.get(doc) || 0) | (v % 8));
       });
     });
     return docs;
@@ -245,7 +248,7 @@
           var l = firstAtLeast(starts, doc + 1) - 1;
           var id = seg.lectures[l];
           if (id >= 0) {
-            hits.push({ lecture: id, index: doc - starts[l], where: where === 1 ? "title" : where === 2 ? "notes" : "title" });
+            hits.push({ lecture: id, index: doc - starts[l], where: where & 1 ? "title" : where & 4 ? "slide" : "notes" });
           }
         });
       }
@@ -287,7 +290,7 @@
     return e;
   }
 
-  var WHERE = { title: "in the slide title", notes: "in the notes", said: "said" };
+  var WHERE = { title: "in the slide title", slide: "on the slide", notes: "in the notes", said: "said" };
 
   // One hit as {href, part, time, title} from its lecture's slide list.
   function placeOf(hit, info) {
@@ -358,7 +361,7 @@
   function group(hits) {
     var byLecture = {};
     hits.forEach(function (h) { (byLecture[h.lecture] = byLecture[h.lecture] || []).push(h); });
-    var rank = { title: 0, notes: 1, said: 2 };
+    var rank = { title: 0, slide: 1, notes: 2, said: 3 };
     return Object.keys(byLecture).filter(function (id) { return lectures[id]; }).map(function (id) {
       var list = byLecture[id].sort(function (a, b) {
         return rank[a.where] - rank[b.where] || (a.index || 0) - (b.index || 0) ||

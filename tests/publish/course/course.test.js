@@ -44,6 +44,7 @@ const CASES = [
   ["schrodinger", "quantum", 2, 0, "in the notes", true],
   ["Schrödinger's wave equation", "quantum", 2, 0, "in the notes"],
   ["phone", null],
+  ["milliseconds", null, 1, 4, "on the slide"],
   ["zzyzx", undefined],
 ];
 
@@ -58,6 +59,10 @@ async function checkPublished(base) {
     const groups = await search(page, typed);
     if (lecture == null) {
       assert.equal(groups.length, lecture === null ? 3 : 0, `${typed}: ${JSON.stringify(groups)}`);
+      for (const g of where ? groups : []) {
+        assert.ok(g.first.endsWith(`part${part}.htm#t=${time}`), `${typed}: ${g.first}`);
+        assert.equal(g.where, where, typed);
+      }
       continue;
     }
     assert.equal(groups.length, 1, `${typed} (${base}): ${JSON.stringify(groups)}`);

@@ -1,4 +1,4 @@
-#include "publish/TextFile.h"
+#include "core/TextFile.h"
 
 #include <QSaveFile>
 #include <QString>

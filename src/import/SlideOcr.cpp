@@ -1,0 +1,253 @@
+#include "import/SlideOcr.h"
+
+#include <leptonica/allheaders.h>
+#include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "core/TavString.h"
+
+namespace pellucor {
+
+namespace {
+
+struct PixDeleter {
+    void operator()(Pix* p) const { pixDestroy(&p); }
+};
+using PixPtr = std::unique_ptr<Pix, PixDeleter>;
+
+std::string takeText(char* text)
+{
+    std::string out = text ? text : "";
+    delete[] text;
+    return out;
+}
+
+bool cancelRead(void* flag, int) { return static_cast<std::atomic<bool>*>(flag)->load(); }
+
+// An 8-bit grey picture at least kReadWidth wide.
+PixPtr readable(Pix* pix)
+{
+    PixPtr grey(pixConvertTo8(pix, 0));
+    if (!grey)
+        return nullptr;
+    const int width = pixGetWidth(grey.get());
+    if (width >= SlideOcr::kReadWidth)
+        return grey;
+    const float scale = static_cast<float>(SlideOcr::kReadWidth) / static_cast<float>(width);
+    return PixPtr(pixScaleGrayLI(grey.get(), scale, scale));
+}
+
+}  // namespace
+
+std::string OcrResult::Text() const
+{
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            out += lines[i].block != lines[i - 1].block ? "\n\n" : "\n";
+        out += lines[i].text;
+    }
+    return out;
+}
+
+std::string OcrResult::Title() const
+{
+    const int pictureHeight = height;
+    // Titles sit in the upper part of a slide; of the lines there, the
+    // largest (the first of those nearly as large) is the title.
+    const int limit = pictureHeight * 2 / 5;
+    int largest = 0;
+    for (const OcrLine& l : lines)
+        if (l.top <= limit)
+            largest = std::max(largest, l.height);
+    if (largest == 0)
+        return "";
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const OcrLine& l = lines[i];
+        if (l.top > limit || l.height * 10 < largest * 9)
+            continue;
+        std::string title = l.text;
+        if (i + 1 < lines.size()) {
+            const OcrLine& next = lines[i + 1];
+            if (next.block == l.block && std::abs(next.height - l.height) * 10 <= l.height)
+                title += " " + next.text;
+        }
+        return title;
+    }
+    return "";
+}
+
+SlideOcr::SlideOcr() = default;
+
+SlideOcr::~SlideOcr()
+{
+    if (api_)
+        api_->End();
+}
+
+std::string SlideOcr::DataDirectory()
+{
+    if (const char* env = std::getenv("TESSDATA_PREFIX"); env && *env)
+        return env;
+    return "/usr/share/tesseract-ocr/5/tessdata";
+}
+
+std::string SlideOcr::PackageFor(const std::string& language)
+{
+    return "tesseract-ocr-" + ReplaceAll(Lower(language), "_", "-");
+}
+
+std::vector<std::string> SlideOcr::InstalledLanguages()
+{
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(DataDirectory(), ec))
+        if (entry.path().extension() == ".traineddata")
+            out.push_back(entry.path().stem().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool SlideOcr::Start(const std::string& languages, std::string& err)
+{
+    const std::string dir = DataDirectory();
+    std::vector<std::string> names;
+    for (size_t from = 0; from <= languages.size();) {
+        size_t end = languages.find('+', from);
+        if (end == std::string::npos)
+            end = languages.size();
+        const std::string name = Trim(languages.substr(from, end - from));
+        from = end + 1;
+        if (name.empty())
+            continue;
+        // A language is a plain name: nothing that could point elsewhere.
+        const bool plain = std::all_of(name.begin(), name.end(),
+                                       [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-'; });
+        std::error_code ec;
+        if (!plain || !std::filesystem::is_regular_file(dir + "/" + name + ".traineddata", ec)) {
+            err = "The OCR language \"" + name + "\" is not installed: install the package " + PackageFor(name)
+                + " (Tesseract's data for it, looked for in " + dir + ")";
+            return false;
+        }
+        names.push_back(name);
+    }
+    if (names.empty()) {
+        err = "No OCR language is given";
+        return false;
+    }
+    std::string joined;
+    for (const std::string& n : names)
+        joined += (joined.empty() ? "" : "+") + n;
+    api_ = std::make_unique<tesseract::TessBaseAPI>();
+    if (api_->Init(dir.c_str(), joined.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+        api_.reset();
+        err = "Tesseract cannot start with the languages " + joined + " from " + dir;
+        return false;
+    }
+    api_->SetPageSegMode(tesseract::PSM_AUTO);
+    api_->SetVariable("thresholding_method", "2");  // Sauvola
+    // Slides carry no dictionary words Tesseract must not miss, but its
+    // messages on pictures it finds hard belong in no terminal.
+    api_->SetVariable("debug_file", "/dev/null");
+    return true;
+}
+
+bool SlideOcr::ReadFile(const std::string& path, OcrResult& out, std::string& err)
+{
+    setMsgSeverity(L_SEVERITY_NONE);
+    PixPtr pix(pixRead(path.c_str()));
+    if (!pix) {
+        err = "Unable to read the picture " + path;
+        return false;
+    }
+    if (!read(pix.get(), out, err)) {
+        if (!cancelled_)
+            err = "Unable to read the text of " + path + ": " + err;
+        return false;
+    }
+    return true;
+}
+
+bool SlideOcr::ReadGrey(const uint8_t* pixels, int width, int height, int stride, OcrResult& out, std::string& err)
+{
+    PixPtr pix(pixCreate(width, height, 8));
+    if (!pix) {
+        err = "out of memory";
+        return false;
+    }
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * stride;
+        for (int x = 0; x < width; ++x)
+            pixSetPixel(pix.get(), x, y, row[x]);
+    }
+    return read(pix.get(), out, err);
+}
+
+bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
+{
+    out = OcrResult {};
+    if (!api_) {
+        err = "OCR is not started";
+        return false;
+    }
+    PixPtr pix = readable(source);
+    if (!pix) {
+        err = "the picture cannot be converted for OCR";
+        return false;
+    }
+    const double scale = static_cast<double>(pixGetWidth(source)) / pixGetWidth(pix.get());
+    api_->SetImage(pix.get());
+    // A slide seen at a screen's size: its letters are some 20 to 60
+    // pixels high at the width read.
+    api_->SetSourceResolution(200);
+    tesseract::ETEXT_DESC monitor;
+    monitor.cancel = cancelRead;
+    monitor.cancel_this = &cancelled_;
+    if (api_->Recognize(&monitor) != 0 || cancelled_) {
+        err = cancelled_ ? "cancelled" : "Tesseract could not read it";
+        api_->Clear();
+        return false;
+    }
+    std::unique_ptr<tesseract::ResultIterator> it(api_->GetIterator());
+    std::vector<OcrWord> words;
+    long confidenceSum = 0;
+    if (it) {
+        int block = 0, line = 0;
+        do {
+            if (it->IsAtBeginningOf(tesseract::RIL_BLOCK))
+                ++block;
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE))
+                ++line;
+            const float confidence = it->Confidence(tesseract::RIL_WORD);
+            std::string text = Trim(takeText(it->GetUTF8Text(tesseract::RIL_WORD)));
+            OcrWord w;
+            if (text.empty() || confidence < kMinWordConfidence
+                || !it->BoundingBox(tesseract::RIL_WORD, &w.left, &w.top, &w.right, &w.bottom))
+                continue;
+            w.text = std::move(text);
+            w.block = block;
+            w.line = line;
+            w.confidence = static_cast<int>(confidence);
+            confidenceSum += w.confidence;
+            words.push_back(std::move(w));
+        } while (it->Next(tesseract::RIL_WORD));
+    }
+    out.lines = LayOutWords(words);
+    for (OcrLine& l : out.lines) {
+        l.top = static_cast<int>(l.top * scale);
+        l.height = static_cast<int>(l.height * scale);
+    }
+    api_->Clear();
+    out.confidence = words.empty() ? -1 : static_cast<int>(confidenceSum / static_cast<long>(words.size()));
+    out.height = pixGetHeight(source);
+    return true;
+}
+
+}  // namespace pellucor
