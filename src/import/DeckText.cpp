@@ -2,6 +2,10 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <map>
+#include <utility>
+
 #include "import/DeckXml.h"
 #include "import/ZipReader.h"
 
@@ -14,7 +18,52 @@ namespace {
 struct ShapeText {
     std::vector<std::string> lines;
     bool title = false;
+    // Where its top left corner is on the slide, in millimetres, when the
+    // slide itself says so.
+    bool placed = false;
+    double x = 0, y = 0;
 };
+
+// Shapes whose tops are closer than this are on one row, read left to right.
+constexpr double kRowMm = 5;
+
+// "2.5cm", "12mm", "1in", "72pt" in millimetres; false for none.
+bool odfLength(QStringView text, double& mm)
+{
+    static const std::pair<const char*, double> units[] = {{"cm", 10}, {"mm", 1}, {"in", 25.4}, {"pt", 25.4 / 72}};
+    for (const auto& [unit, factor] : units)
+        if (text.endsWith(QLatin1String(unit))) {
+            bool ok = false;
+            mm = text.chopped(2).toDouble(&ok) * factor;
+            return ok;
+        }
+    return false;
+}
+
+// The shapes other than the title in reading order: top to bottom, and
+// left to right along a row, where every one has its place; otherwise as
+// the slide lists them.
+std::vector<const ShapeText*> readingOrder(const std::vector<ShapeText>& shapes)
+{
+    std::vector<const ShapeText*> out;
+    bool placed = true;
+    for (const ShapeText& s : shapes)
+        if (!s.title && !s.lines.empty()) {
+            out.push_back(&s);
+            placed = placed && s.placed;
+        }
+    if (!placed)
+        return out;
+    std::stable_sort(out.begin(), out.end(), [](const ShapeText* a, const ShapeText* b) { return a->y < b->y; });
+    for (auto row = out.begin(); row != out.end();) {
+        auto end = row;
+        while (end != out.end() && (*end)->y - (*row)->y < kRowMm)
+            ++end;
+        std::stable_sort(row, end, [](const ShapeText* a, const ShapeText* b) { return a->x < b->x; });
+        row = end;
+    }
+    return out;
+}
 
 void addParagraph(std::vector<std::string>& lines, const std::string& paragraph)
 {
@@ -43,9 +92,8 @@ DeckSlideText assemble(std::vector<ShapeText>& shapes)
             out.title += (out.title.empty() ? "" : " ") + l;
         break;
     }
-    for (const ShapeText& s : shapes)
-        if (!s.title && !s.lines.empty())
-            order.push_back(&s);
+    for (const ShapeText* s : readingOrder(shapes))
+        order.push_back(s);
     for (const ShapeText* s : order) {
         if (!out.text.empty())
             out.text += "\n\n";
@@ -92,8 +140,10 @@ void odfTable(QXmlStreamReader& r, std::vector<std::string>& lines)
     }
 }
 
-// The shapes among the reader's children (a page, or a group), in place.
-void odfShapes(QXmlStreamReader& r, std::vector<ShapeText>& shapes)
+// The shapes among the reader's children (a page, or a group), in place;
+// of a master page only those that are not placeholders (its own words,
+// shown on every slide made from it).
+void odfShapes(QXmlStreamReader& r, std::vector<ShapeText>& shapes, bool master = false)
 {
     while (r.readNextStartElement()) {
         const QStringView ns = r.namespaceUri();
@@ -103,16 +153,19 @@ void odfShapes(QXmlStreamReader& r, std::vector<ShapeText>& shapes)
             continue;
         }
         if (name == u"g") {
-            odfShapes(r, shapes);
+            odfShapes(r, shapes, master);
             continue;
         }
         const QString cls = r.attributes().value(kPresentationNs.toString(), QStringLiteral("class")).toString();
-        if (skippedOdfClass(cls)) {
+        if (skippedOdfClass(cls) || (master && !cls.isEmpty())) {
             r.skipCurrentElement();
             continue;
         }
         ShapeText shape;
         shape.title = cls == u"title";
+        const QString svg = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0");
+        shape.placed = odfLength(r.attributes().value(svg, QStringLiteral("x")), shape.x)
+            && odfLength(r.attributes().value(svg, QStringLiteral("y")), shape.y);
         std::vector<std::string> paragraphs;
         if (name == u"frame") {
             while (r.readNextStartElement()) {
@@ -170,14 +223,44 @@ void ooxmlTable(QXmlStreamReader& r, std::vector<std::string>& lines)
     }
 }
 
-// Looks for an a:tbl anywhere below the reader's element.
-void ooxmlFindTable(QXmlStreamReader& r, std::vector<std::string>& lines)
+// The reader on an a:xfrm or p:xfrm: its a:off, in EMU (36000 to the
+// millimetre), places the shape.
+void ooxmlOffset(QXmlStreamReader& r, ShapeText& shape)
 {
     while (r.readNextStartElement()) {
-        if (r.name() == u"tbl")
-            ooxmlTable(r, lines);
+        if (r.name() == u"off") {
+            bool okX = false, okY = false;
+            shape.x = r.attributes().value(QStringLiteral("x")).toDouble(&okX) / 36000;
+            shape.y = r.attributes().value(QStringLiteral("y")).toDouble(&okY) / 36000;
+            shape.placed = okX && okY;
+        }
+        r.skipCurrentElement();
+    }
+}
+
+// Looks for an a:tbl anywhere below the reader's element, and for the
+// frame's place.
+void ooxmlFindTable(QXmlStreamReader& r, ShapeText& table)
+{
+    while (r.readNextStartElement()) {
+        if (r.name() == u"tbl") {
+            ooxmlTable(r, table.lines);
+        } else if (r.name() == u"xfrm" && !table.placed) {
+            ooxmlOffset(r, table);
+        } else {
+            ooxmlFindTable(r, table);
+        }
+    }
+}
+
+// Where a shape's properties (the reader on p:spPr) place it.
+void ooxmlPlace(QXmlStreamReader& r, ShapeText& shape)
+{
+    while (r.readNextStartElement()) {
+        if (r.name() == u"xfrm")
+            ooxmlOffset(r, shape);
         else
-            ooxmlFindTable(r, lines);
+            r.skipCurrentElement();
     }
 }
 
@@ -209,6 +292,8 @@ void ooxmlShape(QXmlStreamReader& r, std::vector<ShapeText>& shapes)
                 else
                     r.skipCurrentElement();
             }
+        } else if (r.name() == u"spPr") {
+            ooxmlPlace(r, shape);
         } else {
             r.skipCurrentElement();
         }
@@ -235,7 +320,7 @@ void ooxmlShapes(QXmlStreamReader& r, std::vector<ShapeText>& shapes)
             return;
         } else if (name == u"graphicFrame") {
             ShapeText table;
-            ooxmlFindTable(r, table.lines);
+            ooxmlFindTable(r, table);
             shapes.push_back(std::move(table));
         } else {
             r.skipCurrentElement();  // pictures, connectors, the group's own properties
@@ -245,15 +330,32 @@ void ooxmlShapes(QXmlStreamReader& r, std::vector<ShapeText>& shapes)
 
 }  // namespace
 
-std::vector<DeckSlideText> OdfDeckText(const QByteArray& contentXml)
+std::vector<DeckSlideText> OdfDeckText(const QByteArray& contentXml, const QByteArray& stylesXml)
 {
+    // The master pages' own words, by name (in styles.xml, or in a flat
+    // document itself).
+    std::map<QString, std::vector<ShapeText>> masters;
+    for (const QByteArray* xml : {&stylesXml, &contentXml}) {
+        QXmlStreamReader r(*xml);
+        while (!r.atEnd()) {
+            r.readNext();
+            if (r.isStartElement() && r.name() == u"master-page") {
+                const QString name = r.attributes().value(QStringLiteral("style:name")).toString();
+                odfShapes(r, masters[name], true);
+            }
+        }
+    }
     std::vector<DeckSlideText> slides;
     QXmlStreamReader r(contentXml);
     while (!r.atEnd()) {
         r.readNext();
         if (r.isStartElement() && r.namespaceUri() == kDrawNs && r.name() == u"page") {
+            const QString master
+                = r.attributes().value(kDrawNs.toString(), QStringLiteral("master-page-name")).toString();
             std::vector<ShapeText> shapes;
             odfShapes(r, shapes);
+            if (const auto it = masters.find(master); it != masters.end())
+                shapes.insert(shapes.end(), it->second.begin(), it->second.end());
             slides.push_back(assemble(shapes));
         }
     }
@@ -278,8 +380,10 @@ std::vector<DeckSlideText> ReadDeckText(const std::string& path, DeckKind kind)
 {
     switch (kind) {
     case DeckKind::OpenDocument: {
-        const auto content = ZipReader(path).Read("content.xml", kMaxDeckXmlBytes);
-        return content ? OdfDeckText(*content) : std::vector<DeckSlideText> {};
+        const ZipReader zip(path);
+        const auto content = zip.Read("content.xml", kMaxDeckXmlBytes);
+        const auto styles = zip.Read("styles.xml", kMaxDeckXmlBytes);
+        return content ? OdfDeckText(*content, styles ? *styles : QByteArray()) : std::vector<DeckSlideText> {};
     }
     case DeckKind::FlatOpenDocument: {
         const auto content = ReadPlainDeckFile(path);

@@ -51,25 +51,66 @@ OcrLine joined(const std::vector<const OcrWord*>& words, int block)
     return out;
 }
 
-// A line cut where its words part by more than kColumnGap line heights.
+// Whether a word is a list's bullet as OCR reads one: a single mark that
+// is neither a letter nor a digit ("•" often comes back as "*", "-",
+// "e", "©" or "»"; a lone "e" or "o" as a word is kept).
+bool bullet(const std::string& word)
+{
+    static const char* const marks[]
+        = {"*",      "-",      "\u2022", "\u00b7", "\u25aa", "\u25cf", "\u25e6", "\u2013", "\u2014",
+           "\u00bb", "\u00a9", "\u00ae", "@",      "=",      "~",      ">",      "+",      "\u2023",
+           "\u2219", "\u25a0", "\u25ba", "\u2192", "\u2713", "\u2714", "\u00b0", "."};
+    for (const char* m : marks)
+        if (word == m)
+            return true;
+    return false;
+}
+
+// A line cut where its words part by more than kColumnGap line heights;
+// a bullet that begins a part is not a word of it.
 Line cut(const std::vector<const OcrWord*>& words, int block)
 {
     Line line;
     line.block = block;
     const int height = std::max(1, medianHeight(words));
     for (const OcrWord* w : words) {
-        if (line.parts.empty() || w->left - line.parts.back().right() > kColumnGap * height)
+        const bool starts = line.parts.empty() || w->left - line.parts.back().right() > kColumnGap * height;
+        if (starts && bullet(w->text))
+            continue;
+        if (starts)
             line.parts.push_back({});
         line.parts.back().words.push_back(w);
     }
     return line;
 }
 
+int lineTop(const Line& l)
+{
+    int top = l.parts.front().words.front()->top;
+    for (const Part& p : l.parts)
+        for (const OcrWord* w : p.words)
+            top = std::min(top, w->top);
+    return top;
+}
+
+int lineBottom(const Line& l)
+{
+    int bottom = 0;
+    for (const Part& p : l.parts)
+        for (const OcrWord* w : p.words)
+            bottom = std::max(bottom, w->bottom);
+    return bottom;
+}
+
+// Whether line b comes right below line a: no more than two lines' height
+// of space between them, whatever blocks Tesseract put them in.
+bool adjacent(const Line& a, const Line& b) { return lineTop(b) - lineBottom(a) <= 2 * (lineBottom(a) - lineTop(a)); }
+
 // Whether two lines part into the same columns: as many parts, each gap
 // between them overlapping the other line's.
 bool sameColumns(const Line& a, const Line& b)
 {
-    if (a.block != b.block || a.parts.size() < 2 || a.parts.size() != b.parts.size())
+    if (a.parts.size() < 2 || a.parts.size() != b.parts.size())
         return false;
     for (size_t i = 0; i + 1 < a.parts.size(); ++i) {
         const int from = std::max(a.parts[i].right(), b.parts[i].right());
@@ -90,7 +131,8 @@ std::vector<OcrLine> LayOutWords(const std::vector<OcrWord>& words)
         size_t j = i;
         for (; j < words.size() && words[j].block == words[i].block && words[j].line == words[i].line; ++j)
             same.push_back(&words[j]);
-        lines.push_back(cut(same, words[i].block));
+        if (Line l = cut(same, words[i].block); !l.parts.empty())
+            lines.push_back(std::move(l));
         i = j;
     }
     std::vector<OcrLine> out;
@@ -101,7 +143,8 @@ std::vector<OcrLine> LayOutWords(const std::vector<OcrWord>& words)
             tesseractBlock = lines[i].block;
         }
         size_t end = i + 1;
-        while (end < lines.size() && sameColumns(lines[i], lines[end]))
+        while (end < lines.size() && adjacent(lines[end - 1], lines[end]) && sameColumns(lines[end - 1], lines[end])
+               && sameColumns(lines[i], lines[end]))
             ++end;
         size_t wordCount = 0, parts = 0;
         for (size_t k = i; k < end; ++k)

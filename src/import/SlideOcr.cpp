@@ -17,6 +17,9 @@ namespace pellucor {
 
 namespace {
 
+// Tesseract's thresholding_method values tried, in order: Otsu, Sauvola.
+constexpr const char* kThresholdMethods = "02";
+
 struct PixDeleter {
     void operator()(Pix* p) const { pixDestroy(&p); }
 };
@@ -42,6 +45,65 @@ PixPtr readable(Pix* pix)
         return grey;
     const float scale = static_cast<float>(SlideOcr::kReadWidth) / static_cast<float>(width);
     return PixPtr(pixScaleGrayLI(grey.get(), scale, scale));
+}
+
+// The grey picture with its long thin straight rules (a table's borders,
+// underlines, separators) painted over in the slide's background: drawn
+// round words they join them into one shape that OCR takes for a picture.
+// A rule is a run of a tenth of the picture's width (or height) or more,
+// at most kRuleWidth pixels thick, that stands out from the background in
+// either direction.
+void paintOverRules(Pix* grey)
+{
+    constexpr int kRuleWidth = 6;
+    constexpr int kContrast = 40;
+    const int w = pixGetWidth(grey), h = pixGetHeight(grey);
+    l_float32 background = 0;
+    if (pixGetRankValueMasked(grey, nullptr, 0, 0, 4, 0.5, &background, nullptr) != 0)
+        return;
+    const int bg = static_cast<int>(background);
+    // Marks darker and lighter than the background, where there is room for them.
+    PixPtr marks(pixCreate(w, h, 1));
+    if (!marks)
+        return;
+    if (bg - kContrast >= 1) {
+        PixPtr dark(pixThresholdToBinary(grey, bg - kContrast));
+        if (dark)
+            pixOr(marks.get(), marks.get(), dark.get());
+    }
+    if (255 - bg - kContrast >= 1) {
+        PixPtr inverted(pixInvert(nullptr, grey));
+        PixPtr light(inverted ? pixThresholdToBinary(inverted.get(), 255 - bg - kContrast) : nullptr);
+        if (light)
+            pixOr(marks.get(), marks.get(), light.get());
+    }
+    // A rule has the background on both of its sides within kRuleWidth.
+    PixPtr clear(pixInvert(nullptr, marks.get()));
+    const auto near = [&](int dx, int dy) {
+        PixPtr any(pixCreate(w, h, 1));
+        for (int k = 1; any && k <= kRuleWidth; ++k) {
+            PixPtr moved(pixTranslate(nullptr, clear.get(), dx * k, dy * k, L_BRING_IN_WHITE));
+            if (moved)
+                pixOr(any.get(), any.get(), moved.get());
+        }
+        return any;
+    };
+    const auto rulesAlong = [&](int runX, int runY, int sideX, int sideY) -> PixPtr {
+        PixPtr runs(pixOpenBrick(nullptr, marks.get(), runX, runY));
+        PixPtr one(near(sideX, sideY)), other(near(-sideX, -sideY));
+        if (!runs || !one || !other)
+            return nullptr;
+        pixAnd(runs.get(), runs.get(), one.get());
+        pixAnd(runs.get(), runs.get(), other.get());
+        return PixPtr(pixOpenBrick(nullptr, runs.get(), runX, runY));
+    };
+    PixPtr across = rulesAlong(std::max(2, w / 10), 1, 0, 1);
+    PixPtr down = rulesAlong(1, std::max(2, h / 10), 1, 0);
+    if (!across || !down)
+        return;
+    PixPtr rules(pixOr(nullptr, across.get(), down.get()));
+    PixPtr wider(pixDilateBrick(nullptr, rules.get(), 3, 3));
+    pixPaintThroughMask(grey, wider.get(), 0, 0, static_cast<l_uint32>(bg));
 }
 
 }  // namespace
@@ -152,7 +214,6 @@ bool SlideOcr::Start(const std::string& languages, std::string& err)
         return false;
     }
     api_->SetPageSegMode(tesseract::PSM_AUTO);
-    api_->SetVariable("thresholding_method", "2");  // Sauvola
     // Slides carry no dictionary words Tesseract must not miss, but its
     // messages on pictures it finds hard belong in no terminal.
     api_->SetVariable("debug_file", "/dev/null");
@@ -190,23 +251,13 @@ bool SlideOcr::ReadGrey(const uint8_t* pixels, int width, int height, int stride
     return read(pix.get(), out, err);
 }
 
-bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
+bool SlideOcr::recognise(Pix* pix, char method, std::vector<OcrWord>& words, long& confidenceSum, std::string& err)
 {
-    out = OcrResult {};
-    if (!api_) {
-        err = "OCR is not started";
-        return false;
-    }
-    PixPtr pix = readable(source);
-    if (!pix) {
-        err = "the picture cannot be converted for OCR";
-        return false;
-    }
-    const double scale = static_cast<double>(pixGetWidth(source)) / pixGetWidth(pix.get());
-    api_->SetImage(pix.get());
-    // A slide seen at a screen's size: its letters are some 20 to 60
-    // pixels high at the width read.
-    api_->SetSourceResolution(200);
+    const char m[2] = {method, 0};
+    api_->SetVariable("thresholding_method", m);
+    api_->SetImage(pix);
+    // No resolution is set: Tesseract takes it from the size of the
+    // letters, which on slides varies more than any one figure fits.
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = cancelRead;
     monitor.cancel_this = &cancelled_;
@@ -216,8 +267,7 @@ bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
         return false;
     }
     std::unique_ptr<tesseract::ResultIterator> it(api_->GetIterator());
-    std::vector<OcrWord> words;
-    long confidenceSum = 0;
+    confidenceSum = 0;
     if (it) {
         int block = 0, line = 0;
         do {
@@ -239,12 +289,50 @@ bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
             words.push_back(std::move(w));
         } while (it->Next(tesseract::RIL_WORD));
     }
+    api_->Clear();
+    return true;
+}
+
+bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
+{
+    out = OcrResult {};
+    if (!api_) {
+        err = "OCR is not started";
+        return false;
+    }
+    PixPtr pix = readable(source);
+    if (!pix) {
+        err = "the picture cannot be converted for OCR";
+        return false;
+    }
+    const double scale = static_cast<double>(pixGetWidth(source)) / pixGetWidth(pix.get());
+    paintOverRules(pix.get());
+    std::vector<OcrWord> words;
+    long confidenceSum = 0;
+    // Two ways of making the picture black and white, each best on some
+    // slides: one threshold for the whole picture (Otsu's), which keeps
+    // thin light words on a busy background, and Sauvola's local one,
+    // which keeps words over a photograph or a gradient. The reading whose
+    // words carry the most confident characters is kept.
+    long bestScore = -1;
+    for (const char* m = kThresholdMethods; *m; ++m) {
+        std::vector<OcrWord> got;
+        long sum = 0, score = 0;
+        if (!recognise(pix.get(), *m, got, sum, err))
+            return false;
+        for (const OcrWord& w : got)
+            score += w.confidence * static_cast<long>(w.text.size());
+        if (score > bestScore) {
+            bestScore = score;
+            words = std::move(got);
+            confidenceSum = sum;
+        }
+    }
     out.lines = LayOutWords(words);
     for (OcrLine& l : out.lines) {
         l.top = static_cast<int>(l.top * scale);
         l.height = static_cast<int>(l.height * scale);
     }
-    api_->Clear();
     out.confidence = words.empty() ? -1 : static_cast<int>(confidenceSum / static_cast<long>(words.size()));
     out.height = pixGetHeight(source);
     return true;

@@ -6,9 +6,10 @@
 // on a slide they are mostly the edges of pictures and drawings read as
 // letters. The rest keep Tesseract's reading order (blocks, then their
 // lines, then their words), with columns read one after the other
-// (import/OcrLayout.h). Pictures are made black and white by Sauvola's
-// local threshold: words over a photograph or a shaded background survive
-// it where one threshold for the whole slide loses them.
+// (import/OcrLayout.h). Before it is read, a picture loses its long thin
+// rules (a table's borders), and it is read twice, made black and white
+// by a threshold for the whole slide and by a local one; the better
+// reading is kept.
 #pragma once
 
 #include <atomic>
@@ -71,6 +72,7 @@ public:
 
 private:
     bool read(::Pix* pix, OcrResult& out, std::string& err);
+    bool recognise(::Pix* pix, char method, std::vector<OcrWord>& words, long& confidenceSum, std::string& err);
 
     std::unique_ptr<tesseract::TessBaseAPI> api_;
     std::atomic<bool> cancelled_ {false};

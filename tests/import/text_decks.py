@@ -3,9 +3,10 @@
 
   text_decks.py templates OUT SLIDES TEMPLATE.otp...
       One presentation per LibreOffice Impress template (OUT/NAME.odp): the
-      template's own title slide and content slide (its masters, colours and
-      pictures), filled with a title and a subtitle, then SLIDES - 1 content
-      slides with a title and bullet points. The words are chosen by slide
+      template's own title slide and content slide (its masters, colours,
+      pictures and words), filled with a title and a subtitle, then
+      SLIDES - 1 content slides with a title and bullet points (a template
+      of one slide gives them all). The words are chosen by slide
       number from the lines below, so every run writes the same decks.
   text_decks.py drawn OUT TEMPLATE_DIR
       Slides drawn with FFmpeg, as a lecturer's pictures from elsewhere
@@ -72,15 +73,26 @@ def page_frames(page):
 
 
 def make_page(template_page, number, words):
+    """The template's page with its first title placeholder and its first subtitle or outline placeholder
+    (12 cm wide or more) filled; further placeholders stay empty (and are not drawn)."""
     classes, frames = page_frames(template_page)
     out = template_page
+    filled = set()
     for cls, frame in zip(classes, frames):
+        kind = "body" if cls in ("subtitle", "outline") else cls
+        width = re.search(r'svg:width="([0-9.]+)cm"', frame)
+        # Words are not put where they would not fit: the template's narrow
+        # boxes are for a word or two.
+        if kind in filled or kind not in ("title", "body") or not width or float(width.group(1)) < 12:
+            continue
+        filled.add(kind)
         if cls == "title":
-            out = out.replace(frame, fill(frame, cls, text_box([words[0]])), 1)
+            content = text_box([words[0]])
         elif cls == "subtitle":
-            out = out.replace(frame, fill(frame, cls, text_box([words[1]])), 1)
-        elif cls == "outline":
-            out = out.replace(frame, fill(frame, cls, text_box(words[1], bullets=True)), 1)
+            content = text_box([words[1]] if isinstance(words[1], str) else words[1][:1])
+        else:
+            content = text_box(words[1] if not isinstance(words[1], str) else [words[1]], bullets=True)
+        out = out.replace(frame, fill(frame, cls, content), 1)
     return re.sub(r'draw:name="[^"]*"', 'draw:name="page%d"' % number, out, count=1)
 
 
@@ -92,9 +104,9 @@ def templates(out, count, paths):
             content = z.read("content.xml").decode("utf-8")
             members = [(i, z.read(i.filename)) for i in z.infolist()]
         pages = re.findall(r"<draw:page .*?</draw:page>", content, flags=re.S)
-        if len(pages) < 2:
+        if not pages:
             continue
-        first, body = pages[0], pages[1]
+        first, body = pages[0], pages[min(1, len(pages) - 1)]
         seed = sum(map(ord, name))
         new = [make_page(first, 1, (TITLES[seed % len(TITLES)], SUBTITLES[seed % len(SUBTITLES)]))]
         for i in range(1, count):
