@@ -8,19 +8,23 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
 #include <filesystem>
 
 #include "FakeEncoder.h"
+#include "PellucorProcess.h"
 #include "QtTestApp.h"
 #include "TestSupport.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/MediaConverter.h"
 #include "capture/PlayerWindow.h"
 #include "capture/SlideFlipRecorder.h"
+#include "capture/SlideTextPanel.h"
 #include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
 #include "capture/widgets/DeviceDialogs.h"
@@ -186,6 +190,59 @@ TEST(TimingEditorView, AMarkerDraggedInTheTimelineMovesTheSavedChange)
     EXPECT_EQ(readLines(dir.file("talk1.txt")),
               (Strings {"u 00:00:00 00:00:03 URL\\sld001.htm", "u 00:00:03 00:00:04 URL\\sld002.htm",
                         "u 00:00:04 00:00:06 URL\\sld003.htm"}));
+}
+
+// The sample's slides read by the real slide-text command, the third one
+// untitled: the grid names it from its words and says so; the lecturer's
+// correction typed into the panel and saved survives a forced re-read and
+// is what the published page shows.
+TEST(TimingEditorView, TheSlidesWordsAreShownCorrectedAndKeptOverOcr)
+{
+    TempDir dir, out, home;
+    RecordingMessageSink sink;
+    std::filesystem::copy(sampleDir(), dir.dir(), std::filesystem::copy_options::recursive);
+    std::string titles = readFile(dir.file("titles.txt"));
+    titles.replace(titles.find("\"Results\""), 9, "\"Slide 3\"");
+    writeFile(dir.file("titles.txt"), titles);
+    const QString lecture = QString::fromStdString(dir.dir());
+    const ProcessOutcome read = runProgram(PELLUCOR_EXE, {"slide-text", lecture}, home.dir());
+    ASSERT_EQ(read.code, 0) << describe(read);
+
+    TimingEditor model;
+    SlideTextPanel panel(model);
+    panel.slideDir = [&] { return dir.dir(); };
+    TimingEditorView view(model, nullptr, &panel);
+    view.show();
+    ASSERT_TRUE(model.LoadFile(dir.file("talk1.txt")));
+    QTableWidget* g = view.Grid1();
+    ASSERT_EQ(g->columnCount(), 5);
+    EXPECT_EQ(g->item(0, 3)->text(), "Welcome to the talk");
+    EXPECT_EQ(g->item(0, 4)->text(), "titles.txt");
+    EXPECT_EQ(g->item(2, 3)->text(), "Slide 3");  // the largest line at its top
+    EXPECT_TRUE(g->item(2, 4)->text().startsWith("the slide's text, OCR (")) << g->item(2, 4)->text().toStdString();
+
+    g->setCurrentCell(2, 0);
+    EXPECT_TRUE(view.SlideText()->toPlainText().contains("milliseconds"));
+    view.SlideText()->setPlainText("The median error fell to 40 ms");
+    view.SlideTitle()->setFocus();
+    QTest::keyClicks(view.SlideTitle(), " results");
+    QTest::mouseClick(view.SaveText(), Qt::LeftButton);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_NE(readFile(dir.file("img003.text")).find("# source: lecturer"), std::string::npos);
+    EXPECT_EQ(g->item(2, 3)->text(), "Slide 3 results");
+    EXPECT_EQ(g->item(2, 4)->text(), "the slide's text, the lecturer");
+
+    const ProcessOutcome again = runProgram(PELLUCOR_EXE, {"slide-text", lecture, "--redo"}, home.dir());
+    ASSERT_EQ(again.code, 0) << describe(again);
+    const ProcessOutcome published = runProgram(
+        PELLUCOR_EXE,
+        {"publish", lecture, "--disk", QString::fromStdString(out.dir()), "--style", PELLUCOR_STYLE_DIR, "--quiet"},
+        home.dir());
+    ASSERT_EQ(published.code, 0) << describe(published);
+    const std::string page = readFile(out.file("sld003.htm"));
+    EXPECT_NE(page.find("40 ms"), std::string::npos);
+    EXPECT_NE(page.find("Slide 3 results"), std::string::npos);
+    EXPECT_EQ(page.find("milliseconds"), std::string::npos);
 }
 
 TEST(CaptureDialogs, TheCompressionIsDescribedAndFiltersBecomeQtFilters)
