@@ -83,15 +83,20 @@ completed_at_least() { [ "$(completed)" -ge "$1" ]; }
 wait_completed() { wait_until "$2" "fewer than $1 lectures completed within $2 s" completed_at_least "$1"; }
 
 # check_published REL/NAME...: each published exactly once, in the
-# repository byte for byte, with its pages and index page; nothing left in
-# the incoming tree and no copy directories left in the repository.
+# repository byte for byte (besides the text of each slide, which the
+# publish keeps beside its picture there), with its pages and index page;
+# nothing left in the incoming tree and no copy directories left in the
+# repository.
 check_published() {
   for lecture in "$@"; do
     name=$(basename "$lecture")
     n=$(cat "$work"/log-*.htm | grep -c "Complete - $shm/repo/$lecture/<br>" || true)
     [ "$n" -eq 1 ] || fail "$lecture completed $n times"
-    diff -r "$orig/$name" "$shm/repo/$lecture" > "$work/diff.txt" 2>&1 ||
+    diff -r -x 'img*.text' "$orig/$name" "$shm/repo/$lecture" > "$work/diff.txt" 2>&1 ||
       { cat "$work/diff.txt" | head; fail "$lecture differs in the repository"; }
+    for gif in "$shm/repo/$lecture"/img*.gif; do
+      [ -s "${gif%.gif}.text" ] || fail "$lecture: no text kept for $(basename "$gif")"
+    done
     [ -s "$work/pub/$lecture/index.htm" ] || fail "$lecture has no index page"
     [ -n "$(find "$work/pub/$lecture" -name '*.htm' ! -name index.htm | head -1)" ] || fail "$lecture has no pages"
   done
