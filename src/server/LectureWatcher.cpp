@@ -1,5 +1,6 @@
 #include "server/LectureWatcher.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QStringDecoder>
 
@@ -116,6 +117,14 @@ void LectureWatcher::Form_Load()
     txtPubPrefix = get("prfsrvPubDir");
     txtWebPrefix = get("prfsrvWebURL");
     txtStreamPrefix = get("prfsrvStreamURL");
+    // Where each lecture is published: here, or as a batch job running this
+    // program on a node (the jobs already out are followed to their end).
+    if (Lower(Trim(get("prfsrvDispatch"))) == "slurm") {
+        if (!slurm_)
+            DispatchToSlurm(SlurmOptionsFrom(prefs), QCoreApplication::applicationFilePath().toStdString());
+    } else if (slurm_ && slurm_->Count() == 0) {
+        slurm_.reset();
+    }
     WriteLogLine(HtmlEscape("Personal Lecture Repository Loaded - " + now()));
     WriteLogLine(HtmlEscape("Watching Directory " + txtIncoming));
     WriteLogLine(HtmlEscape("Repository Directory " + txtRepository));
@@ -407,6 +416,7 @@ void LectureWatcher::PublishLecture()
         const std::string style = PreferenceStore::ValueIn(readPrefs_(), "prfStyle");
         busy_ = false;
         slurm_->Publish(std::move(claim_), std::move(heartbeat_), {dir, txtPubDir, txtWebURL, txtStreamURL}, style);
+        chkAuto_Click();
         emit changed();
         return;
     }

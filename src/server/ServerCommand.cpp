@@ -25,19 +25,6 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
-SlurmOptions SlurmOptionsFrom(const PreferenceSnapshot& prefs)
-{
-    auto get = [&](const char* key) { return Trim(PreferenceStore::ValueIn(prefs, key)); };
-    SlurmOptions o;
-    o.partition = get("prfsrvSlurmPartition");
-    o.account = get("prfsrvSlurmAccount");
-    o.mem = get("prfsrvSlurmMem");
-    o.time = get("prfsrvSlurmTime");
-    o.cpus = std::atoi(get("prfsrvSlurmCpus").c_str());
-    o.maxJobs = std::max(1, std::atoi(get("prfsrvSlurmMaxJobs").c_str()));
-    o.cancelOnStop = Lower(get("prfsrvCancelJobsOnStop")) == "yes";
-    return o;
-}
 }  // namespace
 
 int RunServerCommand(int argc, char** argv)
@@ -111,9 +98,7 @@ int RunServerCommand(int argc, char** argv)
     if (parser.isSet(cancelJobs))
         prefs["prfsrvCancelJobsOnStop"] = "Yes";
     const std::string where = Lower(Trim(PreferenceStore::ValueIn(prefs, "prfsrvDispatch")));
-    if (where == "slurm") {
-        server.DispatchToSlurm(SlurmOptionsFrom(prefs), QCoreApplication::applicationFilePath().toStdString());
-    } else if (!where.empty() && where != "local") {
+    if (!where.empty() && where != "local" && where != "slurm") {
         cl.error("--dispatch takes local or slurm, not " + where);
         return 2;
     }

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "core/TavUtils.h"
@@ -60,6 +62,20 @@ std::string field(const std::string& line, const std::string& key)
 }
 
 }  // namespace
+
+SlurmOptions SlurmOptionsFrom(const PreferenceSnapshot& prefs)
+{
+    auto get = [&](const char* key) { return Trim(PreferenceStore::ValueIn(prefs, key)); };
+    SlurmOptions o;
+    o.partition = get("prfsrvSlurmPartition");
+    o.account = get("prfsrvSlurmAccount");
+    o.mem = get("prfsrvSlurmMem");
+    o.time = get("prfsrvSlurmTime");
+    o.cpus = std::atoi(get("prfsrvSlurmCpus").c_str());
+    o.maxJobs = std::max(1, std::atoi(get("prfsrvSlurmMaxJobs").c_str()));
+    o.cancelOnStop = Lower(get("prfsrvCancelJobsOnStop")) == "yes";
+    return o;
+}
 
 SlurmJobState::Kind SlurmCluster::KindOf(const std::string& state)
 {

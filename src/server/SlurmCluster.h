@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/PreferenceStore.h"
+
 namespace pellucor {
 
 // What the server asks of every job.
@@ -17,6 +19,9 @@ struct SlurmOptions {
     int maxJobs = 4;                            // jobs submitted at once
     bool cancelOnStop = false;                  // the server's SIGTERM cancels its jobs
 };
+
+// The options as the server preferences hold them (prfsrvSlurm...).
+SlurmOptions SlurmOptionsFrom(const PreferenceSnapshot& prefs);
 
 struct SlurmJobState {
     enum class Kind {
