@@ -5,10 +5,12 @@
 #include "app/Commands.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 
 #include "core/CommandLine.h"
+#include "core/JobFence.h"
 #include "core/PathVars.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
@@ -54,7 +56,11 @@ int RunPublishCommand(int argc, char** argv)
     const QCommandLineOption replace("replace",
                                      "Allow the removal of files in an output directory that no publication wrote.");
     const QCommandLineOption quiet("quiet", "Print only the result.");
-    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet})
+    const QCommandLineOption claim("claim",
+                                   "Run as a server's batch job: put the publication in place only while the "
+                                   "server's claim DIR on the lecture still names this job ($SLURM_JOB_ID).",
+                                   "dir");
+    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, claim})
         parser.addOption(o);
     cl.process();
     if (cl.positional().size() != 1)
@@ -147,12 +153,20 @@ int RunPublishCommand(int argc, char** argv)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     // A signal that came while the publication was being checked keeps it
-    // out of place.
-    session.mayInstall = [](std::string& why) {
-        if (!g_signal)
-            return true;
-        why = "Publish cancelled";
-        return false;
+    // out of place, and so does a server that no longer wants this job's.
+    const std::string claimDir = parser.isSet(claim) ? CommandLinePath(parser.value(claim)) : std::string();
+    const char* const jobEnv = std::getenv("SLURM_JOB_ID");
+    const std::string job = jobEnv ? jobEnv : "";
+    if (!claimDir.empty() && job.empty()) {
+        cl.error("--claim is given to a batch job only (no SLURM_JOB_ID)");
+        return 2;
+    }
+    session.mayInstall = [&claimDir, &job](std::string& why) {
+        if (g_signal) {
+            why = "Publish cancelled";
+            return false;
+        }
+        return claimDir.empty() || ClaimStillNamesJob(claimDir, job, why);
     };
     std::string msg;
     if (!session.Start(msg)) {

@@ -61,6 +61,14 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfsrvLogFile", "Log file:", "/var/www/html/plrlog.htm"},
         {"prfsrvWebURL", "Web (http) URL:", "http://lectures.example.org/lectures/"},
         {"prfsrvStreamURL", "Stream (rtsp:) URL:", "rtsp://stream.example.org/lectures/"},
+        {"prfsrvDispatch", "Publish Each Lecture Here or as a Slurm Job (local/slurm)", "local"},
+        {"prfsrvSlurmPartition", "Slurm Partition (blank: the cluster's default)", ""},
+        {"prfsrvSlurmAccount", "Slurm Account (blank: the user's default)", ""},
+        {"prfsrvSlurmCpus", "CPUs per Slurm Job (blank: the cluster's default)", ""},
+        {"prfsrvSlurmMem", "Memory per Slurm Job, such as 4G (blank: the cluster's default)", ""},
+        {"prfsrvSlurmTime", "Time Limit per Slurm Job, such as 2:00:00 (blank: the partition's)", ""},
+        {"prfsrvSlurmMaxJobs", "Slurm Jobs at Once", "4"},
+        {"prfsrvCancelJobsOnStop", "Cancel the Slurm Jobs When the Server Stops (Yes/No)", "No"},
     };
     return defs;
 }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@ const std::pair<ClaimStep, const char*> kSteps[] = {
     {ClaimStep::Moved, "moved"},           {ClaimStep::SourceRemoved, "source-removed"},
     {ClaimStep::Publishing, "publishing"}, {ClaimStep::Published, "published"},
     {ClaimStep::Indexed, "indexed"},       {ClaimStep::Refused, "refused"},
+    {ClaimStep::Returning, "returning"},
 };
 
 // Values may hold any byte a file name may: they are stored percent-encoded.
@@ -75,6 +77,10 @@ bool ClaimJournal::Read(const std::string& claimDir)
             copy = value;
         } else if (key == "owner-start") {
             ownerStart = value;
+        } else if (key == "job") {
+            job = value;
+        } else if (key == "resubmits") {
+            resubmits = std::atoi(value.c_str());
         }
     }
     return haveStep;
@@ -89,6 +95,10 @@ bool ClaimJournal::Write(const std::string& claimDir, std::string& err) const
          << "dest=" << encode(dest) << "\n"
          << "copy=" << encode(copy) << "\n"
          << "owner-start=" << encode(ownerStart) << "\n";
+    if (!job.empty())
+        text << "job=" << encode(job) << "\n";
+    if (resubmits > 0)
+        text << "resubmits=" << resubmits << "\n";
     const std::string data = text.str();
     const std::string tmp = PathIn(claimDir) + ".new";
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

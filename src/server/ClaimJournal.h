@@ -20,6 +20,7 @@ enum class ClaimStep {
     Published,      // published; the index page is next
     Indexed,        // index page written; the claim is removed next
     Refused,        // `dest` exists: the source goes back as "e-" + name
+    Returning,      // its batch job failed: `dest` goes back to the incoming tree as "e-" + name
 };
 
 const char* ClaimStepName(ClaimStep step);
@@ -31,6 +32,8 @@ struct ClaimJournal {
     std::string dest;        // the lecture's directory in the repository
     std::string copy;        // the claimant's copy directory beside dest (another file system)
     std::string ownerStart;  // start time of the owning process, to tell a reused pid
+    std::string job;         // the batch job publishing it (Publishing), or ""
+    int resubmits = 0;       // how many times its job was submitted again after a node failure
 
     // Reads dir/journal; false when there is none or it cannot be read.
     bool Read(const std::string& claimDir);

@@ -289,6 +289,12 @@ bool LectureClaim::Finish(std::string& err)
         err = LecturePath() + " is still in the claim";
         return false;
     }
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir_, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "job.sh" || StartsWith(name, "job-"))
+            fs::remove(entry.path(), ec);
+    }
     ::unlink((ClaimJournal::PathIn(dir_) + ".new").c_str());
     ::unlink(ClaimJournal::PathIn(dir_).c_str());
     if (::rmdir(dir_.c_str()) != 0 && errno != ENOENT) {

@@ -62,7 +62,10 @@ public:
     // "claim taken over by HOST", as the log says it.
     std::string TakeoverReason() const;
     long Generation() const { return generation_; }
-    // Removes the claim (after its lecture has been finished).
+    // Stays the same across takeovers.
+    const std::string& Id() const { return id_; }
+    // Removes the claim (after its lecture has been finished), with the
+    // files a batch job left in it.
     bool Finish(std::string& err);
 
 private:

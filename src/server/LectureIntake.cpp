@@ -96,7 +96,8 @@ bool LectureIntake::step(LectureClaim& claim, Outcome& outcome)
     case ClaimStep::SourceRemoved:
     case ClaimStep::Publishing:
     case ClaimStep::Published:
-    case ClaimStep::Indexed: outcome = Outcome::InRepository; return false;
+    case ClaimStep::Indexed:
+    case ClaimStep::Returning: outcome = Outcome::InRepository; return false;
     }
     return false;
 }
@@ -212,6 +213,41 @@ void LectureIntake::refuse(LectureClaim& claim)
         ReturnRefused(claim.LecturePath(), claim.IncomingParent(), j.name.substr(2), err);
     if (!claim.Finish(err))
         log_("Error - unable to move " + claim.LecturePath() + " - " + err);
+}
+
+bool LectureIntake::ReturnFailed(LectureClaim& claim)
+{
+    ClaimJournal& j = claim.journal;
+    Outcome outcome = Outcome::Failed;
+    if (j.step != ClaimStep::Returning && !save(claim, ClaimStep::Returning, outcome))
+        return false;
+    const std::string name = j.name.substr(2);
+    std::string err, returned;
+    if (present(j.dest)) {
+        returned = ReturnRefused(j.dest, claim.IncomingParent(), name, err);
+        if (returned.empty()) {
+            // Another file system: a copy of our own beside the incoming
+            // lectures, checked, then named "e-", then the repository's removed.
+            const std::string copy = claim.CopyPathFor(claim.IncomingParent() + name);
+            std::string difference;
+            err.clear();
+            if (!RemoveTree(copy, nullptr, err) || !CopyTree(j.dest, copy, nullptr, err)
+                || !TakeSnapshot(copy).SameContentAs(TakeSnapshot(j.dest), difference)
+                || (returned = ReturnRefused(copy, claim.IncomingParent(), name, err)).empty()) {
+                std::string ignored;
+                RemoveTree(copy, nullptr, ignored);
+                log_("Error - unable to return " + j.dest + " to " + claim.IncomingParent() + " - "
+                     + (err.empty() ? "incomplete copy, " + difference : err));
+                return false;
+            }
+            if (!RemoveTree(j.dest, nullptr, err))
+                log_("Warning - returned, but the repository's copy could not be removed: " + err);
+        }
+        log_("Returned " + j.dest + " as " + returned);
+    }
+    if (!claim.Finish(err))
+        log_("Error - unable to remove the claim " + claim.Dir() + " - " + err);
+    return true;
 }
 
 void LectureIntake::release(LectureClaim& claim, const std::string& why)

@@ -28,6 +28,12 @@ public:
         : repository_(std::move(repository)), log_(std::move(log))
     { }
     Outcome Advance(LectureClaim& claim);
+    // A lecture whose publish failed in a batch job goes back from the
+    // repository to where it came from as "e-" + name (copied when the
+    // repository lies on another file system), and the claim is finished.
+    // False (the reason logged) when it could not be moved; the claim then
+    // stays for the next check.
+    bool ReturnFailed(LectureClaim& claim);
 
 private:
     bool step(LectureClaim& claim, Outcome& outcome);

@@ -1,5 +1,6 @@
 #include "server/LectureWatcher.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QStringDecoder>
 
@@ -17,6 +18,7 @@
 #include "server/IncomingScan.h"
 #include "server/LectureClaim.h"
 #include "server/LectureIntake.h"
+#include "server/SlurmDispatch.h"
 #include "server/StopPoint.h"
 #include "server/TreeCopy.h"
 #include "server/WebPublish.h"
@@ -86,7 +88,20 @@ LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
 
 LectureWatcher::~LectureWatcher() = default;
 
-std::string LectureWatcher::now() const
+void LectureWatcher::DispatchToSlurm(const SlurmOptions& options, const std::string& program)
+{
+    slurm_ = std::make_unique<SlurmDispatch>(*this, options, program);
+}
+
+int LectureWatcher::JobsRunning() const { return slurm_ ? slurm_->Count() : 0; }
+
+void LectureWatcher::StopJobs()
+{
+    if (slurm_)
+        slurm_->Stop();
+}
+
+std::string LectureWatcher::Now() const
 {
     return QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
 }
@@ -102,6 +117,14 @@ void LectureWatcher::Form_Load()
     txtPubPrefix = get("prfsrvPubDir");
     txtWebPrefix = get("prfsrvWebURL");
     txtStreamPrefix = get("prfsrvStreamURL");
+    // Where each lecture is published: here, or as a batch job running this
+    // program on a node (the jobs already out are followed to their end).
+    if (Lower(Trim(get("prfsrvDispatch"))) == "slurm") {
+        if (!slurm_)
+            DispatchToSlurm(SlurmOptionsFrom(prefs), QCoreApplication::applicationFilePath().toStdString());
+    } else if (slurm_ && slurm_->Count() == 0) {
+        slurm_.reset();
+    }
     WriteLogLine(HtmlEscape("Personal Lecture Repository Loaded - " + now()));
     WriteLogLine(HtmlEscape("Watching Directory " + txtIncoming));
     WriteLogLine(HtmlEscape("Repository Directory " + txtRepository));
@@ -194,7 +217,7 @@ bool LectureWatcher::FindReadyLecture()
     const auto entries = ScanIncoming(incoming);
     // Claims first: this server's own, and those whose owner is gone.
     for (const auto& entry : entries) {
-        if (entry.kind != IncomingEntry::Kind::Claim)
+        if (entry.kind != IncomingEntry::Kind::Claim || (slurm_ && slurm_->Follows(entry.Path(incoming))))
             continue;
         auto claim = std::make_unique<LectureClaim>();
         std::string err;
@@ -368,6 +391,14 @@ void LectureWatcher::PublishLecture()
         afterPublish();
         return;
     }
+    if (reached == ClaimStep::Returning) {
+        returnLecture();
+        return;
+    }
+    // A batch job that a server started for this lecture keeps out once
+    // the journal no longer names it.
+    if (claim_ && !slurm_)
+        claim_->journal.job.clear();
     // A publish cut short is redone from the start: the previous
     // publication stays in place until the new one is complete.
     if (!saveStep(ClaimStep::Publishing))
@@ -381,6 +412,14 @@ void LectureWatcher::PublishLecture()
         return;
     }
     ServerLog("Calling Pellucor in " + dir);
+    if (slurm_ && claim_) {
+        const std::string style = PreferenceStore::ValueIn(readPrefs_(), "prfStyle");
+        busy_ = false;
+        slurm_->Publish(std::move(claim_), std::move(heartbeat_), {dir, txtPubDir, txtWebURL, txtStreamURL}, style);
+        chkAuto_Click();
+        emit changed();
+        return;
+    }
     if (!session_->Start(err)) {
         ServerLog("Publish failed - " + dir + " - " + err);
         finishClaim();
@@ -429,6 +468,15 @@ void LectureWatcher::afterPublish()
     done(true);
 }
 
+void LectureWatcher::returnLecture()
+{
+    LectureIntake intake(txtRepository, [this](const std::string& text) { ServerLog(shown(text)); });
+    intake.ReturnFailed(*claim_);
+    heartbeat_.reset();
+    claim_.reset();
+    done(false);
+}
+
 void LectureWatcher::done(bool ok)
 {
     busy_ = false;
@@ -439,7 +487,7 @@ void LectureWatcher::done(bool ok)
 
 bool LectureWatcher::CheckIncoming()
 {
-    if (busy_)
+    if (busy_ || (slurm_ && slurm_->Full()))
         return false;
     lblPhase = "Checking for incoming lectures";
     lblStatus = "Last Checked - " + now();

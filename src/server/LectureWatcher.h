@@ -21,12 +21,14 @@
 
 #include "core/PreferenceStore.h"
 #include "server/SettleTracker.h"
+#include "server/SlurmCluster.h"
 
 namespace pellucor {
 
 class ClaimHeartbeat;
 class LectureClaim;
 class PublishSession;
+class SlurmDispatch;
 struct IncomingEntry;
 enum class ClaimStep;
 
@@ -62,6 +64,18 @@ public:
     // nothing): true and the chosen directory in dir on OK.
     std::function<bool(const std::string& title, std::string& dir)> chooseDirectory;
 
+    // Hands each lecture's publish to a Slurm batch job running program (this
+    // executable, at the same path on every node) instead of publishing it
+    // here; the watcher stays the intake. A lecture handed over ends the
+    // check at once (Busy() stays false): the next may be taken while jobs
+    // run, up to options.maxJobs; lectureDone tells each lecture's end.
+    void DispatchToSlurm(const SlurmOptions& options, const std::string& program);
+    bool Dispatching() const { return slurm_ != nullptr; }
+    int JobsRunning() const;
+    // At the end of the run: the jobs are left running (or cancelled, as
+    // the options say).
+    void StopJobs();
+
     void Form_Load();
     void Form_Unload();  // stores the settings
 
@@ -72,6 +86,8 @@ public:
     // Appends one line of HTML to the log file.
     void WriteLogLine(const std::string& html);
     static std::string MakeLink(const std::string& url);
+    // The date and time as the log writes them.
+    std::string Now() const;
 
     // Looks for a ready lecture and takes it: true when one was found. Its
     // publish may go on after the call returns (Busy()); lectureDone tells
@@ -109,7 +125,9 @@ signals:
     void lectureDone(bool ok);
 
 private:
-    std::string now() const;
+    std::string now() const { return Now(); }
+    // A lecture whose batch job failed, found again at the next start.
+    void returnLecture();
     // Moves a lecture just claimed into the repository; true (and it is the
     // current claim) when it is there.
     bool takeClaimed(std::unique_ptr<LectureClaim>& claim);
@@ -133,6 +151,7 @@ private:
     std::function<PreferenceSnapshot()> readPrefs_;
     std::function<void(const PreferenceSnapshot&)> storePrefs_;
     std::unique_ptr<PublishSession> session_;
+    std::unique_ptr<SlurmDispatch> slurm_;
     std::unique_ptr<ClaimHeartbeat> heartbeat_;  // keeps the current claim fresh
     bool busy_ = false;
     bool logOff_ = false;

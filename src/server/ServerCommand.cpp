@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 
@@ -23,6 +24,7 @@ namespace pellucor {
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
+
 }  // namespace
 
 int RunServerCommand(int argc, char** argv)
@@ -49,7 +51,22 @@ int RunServerCommand(int argc, char** argv)
                                    "over (default 600). Claims of this host are taken over once their process is gone.",
                                    "seconds", "600");
     const QCommandLineOption once("once", "Check once, publish what is ready, and exit.");
-    for (const auto& o : {incoming, repository, publish, log, url, stream, interval, settle, stale, once})
+    const QCommandLineOption dispatch("dispatch",
+                                      "Where each lecture is published: local (in this process, the default) or "
+                                      "slurm (as a batch job on the cluster SLURM_CONF names; this program and the "
+                                      "directories must be at the same paths on every node).",
+                                      "local|slurm");
+    const QCommandLineOption partition("slurm-partition", "Partition of the jobs (default: the cluster's).", "name");
+    const QCommandLineOption account("slurm-account", "Account the jobs are charged to.", "name");
+    const QCommandLineOption cpus("slurm-cpus", "CPUs per job.", "n");
+    const QCommandLineOption mem("slurm-mem", "Memory per job, as sbatch --mem takes it (4G).", "size");
+    const QCommandLineOption time("slurm-time", "Time limit per job, as sbatch --time takes it (2:00:00).", "time");
+    const QCommandLineOption maxJobs("slurm-max-jobs", "Jobs submitted at once (default 4).", "n");
+    const QCommandLineOption cancelJobs("cancel-jobs-on-stop",
+                                        "SIGTERM cancels the running jobs (they are submitted again at the next "
+                                        "start); without it they are left to finish and followed at the next start.");
+    for (const auto& o : {incoming, repository, publish, log, url, stream, interval, settle, stale, once, dispatch,
+                          partition, account, cpus, mem, time, maxJobs, cancelJobs})
         parser.addOption(o);
     cl.process();
 
@@ -57,14 +74,18 @@ int RunServerCommand(int argc, char** argv)
     // Options override the stored server preferences for this run only.
     PreferenceSnapshot prefs = PreferenceStore().Read();
     const std::pair<const QCommandLineOption*, const char*> overrides[] = {
-        {&incoming, "prfsrvIncoming"}, {&repository, "prfsrvRepository"},
-        {&publish, "prfsrvPubDir"},    {&log, "prfsrvLogFile"},
-        {&url, "prfsrvWebURL"},        {&stream, "prfsrvStreamURL"},
+        {&incoming, "prfsrvIncoming"},    {&repository, "prfsrvRepository"},
+        {&publish, "prfsrvPubDir"},       {&log, "prfsrvLogFile"},
+        {&url, "prfsrvWebURL"},           {&stream, "prfsrvStreamURL"},
+        {&dispatch, "prfsrvDispatch"},    {&partition, "prfsrvSlurmPartition"},
+        {&account, "prfsrvSlurmAccount"}, {&cpus, "prfsrvSlurmCpus"},
+        {&mem, "prfsrvSlurmMem"},         {&time, "prfsrvSlurmTime"},
+        {&maxJobs, "prfsrvSlurmMaxJobs"},
     };
     for (const auto& [option, key] : overrides) {
         if (!parser.isSet(*option))
             continue;
-        const bool isPath = option != &url && option != &stream;
+        const bool isPath = option == &incoming || option == &repository || option == &publish || option == &log;
         prefs[key] = isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString();
     }
     LectureWatcher server([&prefs] { return prefs; });
@@ -74,6 +95,13 @@ int RunServerCommand(int argc, char** argv)
         parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000)
                              : 2000L * seconds);
     server.staleSeconds = std::max(1, parser.value(stale).toInt());
+    if (parser.isSet(cancelJobs))
+        prefs["prfsrvCancelJobsOnStop"] = "Yes";
+    const std::string where = Lower(Trim(PreferenceStore::ValueIn(prefs, "prfsrvDispatch")));
+    if (!where.empty() && where != "local" && where != "slurm") {
+        cl.error("--dispatch takes local or slurm, not " + where);
+        return 2;
+    }
     server.Form_Load();
     if (!Tav_ChkDir(server.txtIncoming)) {
         cl.error("incoming directory " + server.txtIncoming + " does not exist");
@@ -145,8 +173,12 @@ int RunServerCommand(int argc, char** argv)
     QTimer scan;
     scan.setSingleShot(true);
     QObject::connect(&scan, &QTimer::timeout, [&] {
-        if (!g_stop && !server.CheckIncoming())
+        if (g_stop)
+            return;
+        if (!server.CheckIncoming())
             scan.start(seconds * 1000);
+        else if (!server.Busy())
+            scan.start(0);  // handed to a batch job: the next may be taken at once
     });
     QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&] {
         server.scanTimer.stop();
@@ -155,6 +187,7 @@ int RunServerCommand(int argc, char** argv)
     });
     scan.start(0);
     const int rc = app.exec();
+    server.StopJobs();
     server.WriteLogLine("Server stopped");
     std::cout << "pellucor server: stopped" << std::endl;
     return rc;

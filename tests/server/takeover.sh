@@ -24,16 +24,19 @@ server adopt --settle 0 --once
 [ "$(completed)" -eq 0 ] || fail "a live owner's lecture was published"
 echo "claims of a live owner left alone"
 
-# Paused mid-publish on host A past the stale time, taken over by host B,
-# then resumed: A gives up and writes nothing.
+# Paused on host A past the stale time with its publication built and
+# checked, just before the swap; taken over by host B, which publishes it
+# for another URL; then resumed: A gives up and puts nothing in place.
 fresh_tree
 drop talk
-(host=host-a PELLUCOR_PUBLISH_STOP_AT=media exec_server a --settle 0 --stale 2 --once) & a=$!
+(host=host-a PELLUCOR_PUBLISH_STOP_AT=install exec_server a --settle 0 --stale 2 --once) & a=$!
 pids="$pids $a"
 stopped() { [ "$(cut -d' ' -f3 "/proc/$1/stat")" = T ]; }
-wait_until 60 "host A never reached the publish" stopped "$a"
+wait_until 60 "host A never reached the swap" stopped "$a"
 sleep 3
-(host=host-b exec_server b --settle 0 --stale 2 --once) || fail "host B failed to publish the lecture it took over"
+(host=host-b exec_server b --settle 0 --stale 2 --once --url http://host-b.example.org/) ||
+  fail "host B failed to publish the lecture it took over"
+grep -rq "host-b.example.org" "$work/pub/talk" || fail "host B's publication is not in place"
 [ "$(completed)" -eq 1 ] || fail "host B did not complete the lecture"
 cp -a "$work/pub" "$work/pub-b"
 kill -CONT "$a"
@@ -41,6 +44,7 @@ kill -CONT "$a"
 [ "$(completed)" -eq 1 ] || fail "the lecture completed twice"
 [ "$(log_has 'Gave up .*claim taken over by')" -eq 1 ] || fail "host A did not say it gave up"
 diff -r -x '.pellucor-stage*' "$work/pub-b" "$work/pub" || fail "host A changed the publication after the takeover"
+! grep -rq "lectures.example.org" "$work/pub/talk" || fail "host A swapped its publication in"
 left=$(find "$work/pub" "$work/in" "$shm/repo" \( -name '.pellucor-claim*' -o -name '.pellucor-copy*' \
   -o -name '.pellucor-stage*' -o -name '.pellucor-old*' \))
 [ -z "$left" ] || fail "stagings or claims left: $left"
