@@ -14,6 +14,7 @@
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
+#include "speech/SpeechCaptionMaker.h"
 
 namespace pellucor {
 
@@ -54,7 +55,10 @@ int RunPublishCommand(int argc, char** argv)
     const QCommandLineOption replace("replace",
                                      "Allow the removal of files in an output directory that no publication wrote.");
     const QCommandLineOption quiet("quiet", "Print only the result.");
-    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet})
+    const QCommandLineOption transcribe("transcribe",
+                                        "Make automatic captions (speech recognition) for the parts that have no "
+                                        "captions before publishing (the preference does it for every publish).");
+    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, transcribe})
         parser.addOption(o);
     cl.process();
     if (cl.positional().size() != 1)
@@ -64,9 +68,12 @@ int RunPublishCommand(int argc, char** argv)
     const std::string lecDir = cl.existingDir();
     if (lecDir.empty())
         return 1;
-    const PreferenceSnapshot prefs = PreferenceStore().Read();
+    PreferenceSnapshot prefs = PreferenceStore().Read();
+    if (parser.isSet(transcribe))
+        prefs["prfTranscribe"] = "Yes";
     PublishSession session;
     session.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    session.captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     session.preferences = [&prefs] { return prefs; };
     // Nobody watches a status line here: the log is read more often than
     // the window's once a second (still two successive readings).
