@@ -30,6 +30,9 @@ void usage(std::ostream& out)
            "             export a presentation's slides as GIF pictures with titles\n"
            "  slide-text LECTURE_DIR [--ocr-lang L] [--redo]\n"
            "             make each slide's text (from the presentation, else by OCR)\n"
+           "  transcribe LECTURE_DIR [--part N] [--engine pocketsphinx|whisper] [--model FILE] [--lang L]\n"
+           "             [--replace] [--list-engines]\n"
+           "             make automatic captions for each part by speech recognition\n"
            "  sync-slides LECTURE_DIR [--part N] [--name NAME] [--media FILE] [--out FILE] [--replace]\n"
            "             find the slide times from the recordings and write the events files\n"
            "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
@@ -66,6 +69,8 @@ int main(int argc, char** argv)
         return RunImportSlidesCommand(argc - 1, argv + 1);
     if (cmd == "slide-text")
         return RunSlideTextCommand(argc - 1, argv + 1);
+    if (cmd == "transcribe")
+        return RunTranscribeCommand(argc - 1, argv + 1);
     if (cmd == "sync-slides")
         return RunSyncSlidesCommand(argc - 1, argv + 1);
     if (cmd == "install-publication")

@@ -6,6 +6,7 @@
 #include "capture/FfmpegEncoder.h"
 #include "core/StatusColours.h"
 #include "media/FfmpegMediaOpener.h"
+#include "speech/SpeechCaptionMaker.h"
 
 namespace pellucor {
 
@@ -18,6 +19,7 @@ AppContext::AppContext(const QString& prefsIni, QObject* parent)
       slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks))
 {
     session_->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    session_->captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     hooks.slideSync = slideSync_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);

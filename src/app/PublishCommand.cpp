@@ -16,6 +16,7 @@
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
+#include "speech/SpeechCaptionMaker.h"
 
 namespace pellucor {
 
@@ -60,7 +61,10 @@ int RunPublishCommand(int argc, char** argv)
                                    "Run as a server's batch job: put the publication in place only while the "
                                    "server's claim DIR on the lecture still names this job ($SLURM_JOB_ID).",
                                    "dir");
-    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, claim})
+    const QCommandLineOption transcribe("transcribe",
+                                        "Make automatic captions (speech recognition) for the parts that have no "
+                                        "captions before publishing (the preference does it for every publish).");
+    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, claim, transcribe})
         parser.addOption(o);
     cl.process();
     if (cl.positional().size() != 1)
@@ -70,9 +74,12 @@ int RunPublishCommand(int argc, char** argv)
     const std::string lecDir = cl.existingDir();
     if (lecDir.empty())
         return 1;
-    const PreferenceSnapshot prefs = PreferenceStore().Read();
+    PreferenceSnapshot prefs = PreferenceStore().Read();
+    if (parser.isSet(transcribe))
+        prefs["prfTranscribe"] = "Yes";
     PublishSession session;
     session.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    session.captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     session.preferences = [&prefs] { return prefs; };
     // Nobody watches a status line here: the log is read more often than
     // the window's once a second (still two successive readings).

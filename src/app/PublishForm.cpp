@@ -10,6 +10,7 @@
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
 #include "media/FfmpegTranscoder.h"
+#include "speech/SpeechCaptionMaker.h"
 
 namespace pellucor {
 
@@ -22,6 +23,7 @@ PublishSession* sessionOf(std::unique_ptr<PublishSession>& own, PublishSession* 
         return given;
     own = std::make_unique<PublishSession>();
     own->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    own->captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     return own.get();
 }
 }  // namespace

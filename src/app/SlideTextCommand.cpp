@@ -4,29 +4,15 @@
 // each slide's text came from. Ctrl-C stops it; the slides finished stay.
 #include "app/Commands.h"
 
-#include <csignal>
 #include <iostream>
 
 #include "core/CommandLine.h"
 #include "core/PreferenceStore.h"
+#include "core/SignalStop.h"
 #include "core/TavUtils.h"
 #include "import/SlideTextMaker.h"
 
 namespace pellucor {
-
-namespace {
-
-SlideTextMaker* g_maker = nullptr;
-volatile std::sig_atomic_t g_textSignal = 0;
-
-void onSignal(int signo)
-{
-    g_textSignal = signo;
-    if (g_maker)
-        g_maker->Cancel();  // an atomic store only
-}
-
-}  // namespace
 
 int RunSlideTextCommand(int argc, char** argv)
 {
@@ -66,17 +52,19 @@ int RunSlideTextCommand(int argc, char** argv)
         progress.Status("Reading " + std::to_string(count) + " of " + std::to_string(pictures.size())
                         + " slides by OCR (" + options.languages + ")");
     };
-    g_maker = &maker;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
     SlideTextRun run;
     std::string err;
-    const bool ok = maker.Make(dir, pictures, options, run, err);
-    g_maker = nullptr;
+    int signal = 0;
+    bool ok = false;
+    {
+        const SignalStop stop(maker);
+        ok = maker.Make(dir, pictures, options, run, err);
+        signal = stop.Signal();
+    }
     progress.Finish();
     if (!ok) {
-        cl.error(g_textSignal ? std::string("cancelled: the slides finished are kept") : err);
-        return g_textSignal ? 128 + g_textSignal : 1;
+        cl.error(signal ? std::string("cancelled: the slides finished are kept") : err);
+        return signal ? 128 + signal : 1;
     }
     for (const std::string& picture : pictures) {
         const auto it = run.texts.find(picture);

@@ -48,6 +48,9 @@ struct Part {
     // The captions file published for it (captionsP.vtt in the output
     // directory), empty when the part has none.
     std::string CaptionsFile;
+    // Whether those captions were made by speech recognition (and not
+    // corrected since): the pages say so.
+    bool CaptionsAutomatic = false;
 };
 
 struct Lecture {

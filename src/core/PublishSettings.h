@@ -45,8 +45,10 @@ struct PublishSettings {
 // copy is made where it must be encoded (VP9/Opus WebM instead of H.264/AAC
 // MP4) and whether its loudness is normalised (EBU R128); "Yes" turns
 // either on. Whether slides without text are read by OCR ("No" turns it
-// off) and in which languages.
+// off) and in which languages. Whether parts without captions get
+// automatic ones ("Yes").
 inline constexpr const char* kPublishPreferenceKeys[]
-    = {"prfRmmerge", "prfEvents", "prfEvent32", "prfWebmCopy", "prfLoudness", "prfSlideTextOcr", "prfOcrLanguage"};
+    = {"prfRmmerge",  "prfEvents",       "prfEvent32",     "prfWebmCopy",
+       "prfLoudness", "prfSlideTextOcr", "prfOcrLanguage", "prfTranscribe"};
 
 }  // namespace pellucor

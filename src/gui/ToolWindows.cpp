@@ -111,6 +111,7 @@ void ToolWindows::showServer()
                                                                prefs.DoSave();
                                                            });
         lectureWatcher_->Session().openerFactory = context_.session().openerFactory;
+        lectureWatcher_->Session().captionMakerFactory = context_.session().captionMakerFactory;
         lectureWatcher_->chooseDirectory = [this](const std::string& title, std::string& dir) {
             return context_.hooks.ChooseDirectory(title, dir, false);
         };

@@ -335,25 +335,6 @@ bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err)
     return true;
 }
 
-std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, int part, std::string& err)
-{
-    err.clear();
-    std::vector<std::string> found;
-    if (mediaPath.empty())
-        return found;
-    const std::filesystem::path media(mediaPath);
-    const DirListing dir(media.parent_path().string());
-    const std::string stem = media.stem().string();
-    for (const std::string& name : {stem + ".vtt", stem + ".srt", "captions" + std::to_string(part) + ".vtt"}) {
-        std::string path;
-        if (dir.Find(name, path, err))
-            found.push_back(path);
-        else if (!err.empty())
-            return {};
-    }
-    return found;
-}
-
 bool IsSlideEventsTrack(const std::string& vtt)
 {
     const auto lines = textLines(vtt);

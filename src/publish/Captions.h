@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/CaptionFiles.h"
+
 namespace pellucor {
 
 // The WebVTT text of SubRip captions: "," in times becomes ".", cue numbers
@@ -20,13 +22,6 @@ bool SrtToWebVtt(const std::string& srt, std::string& vtt, std::string& err);
 // tolerance (times written with "," are mended). False with err
 // ("line N: ...") when it is not WebVTT or holds no cue.
 bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err);
-
-// The captions files beside the recording of a part, in the order they are
-// tried: the recording's name with ".vtt", then with ".srt", then
-// "captionsP.vtt" (the name a publish gives them, so that a published
-// lecture published again keeps its captions), in any letter case. err is
-// set when a name is ambiguous (two files differing only in case).
-std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, int part, std::string& err);
 
 // Whether WebVTT text is the slide-change track a publish writes beside a
 // recording (every cue a slide page address) rather than captions: a

@@ -11,10 +11,27 @@
 
 namespace pellucor {
 
+namespace {
+
+// Machine-made captions beside the recording are known by their mark; a
+// published lecture published again has only its captionsP.vtt, which
+// kept the NOTE that says a machine made them.
+bool IsAutomatic(const std::string& source, int part, const std::string& vtt)
+{
+    if (IsMachineCaptions(source))
+        return true;
+    return IEquals(Tav_SplitPath(source).last, "captions" + std::to_string(part) + ".vtt")
+        && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote);
+}
+
+}  // namespace
+
 bool Publisher::publishCaptions()
 {
-    for (Part& part : SI.Parts)
+    for (Part& part : SI.Parts) {
         part.CaptionsFile.clear();
+        part.CaptionsAutomatic = false;
+    }
     const std::string out = Tav_DirSlash(S.OutDir);
     for (int p = 1; p <= SI.PartCount(); ++p) {
         const Part& recording = SI.PartAt(p);
@@ -39,6 +56,7 @@ bool Publisher::publishCaptions()
             if (!WriteCaptions(vtt, out + name, out + "captions" + part + ".js", part, err))
                 return fail("The captions file " + source + " cannot be published: " + err);
             SI.EditPart(p).CaptionsFile = name;
+            SI.EditPart(p).CaptionsAutomatic = IsAutomatic(source, p, vtt);
             Tav_DebugLog("Captions of part " + part + ": " + source + " published as " + name);
             break;
         }

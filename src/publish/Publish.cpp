@@ -11,6 +11,7 @@ const char* PublishStepName(PublishStep step)
 {
     switch (step) {
     case PublishStep::SlideText: return "Slide text";
+    case PublishStep::Captions: return "Automatic captions";
     case PublishStep::Convert: return "Published-lecture conversion";
     case PublishStep::Load: return "Lecture loading";
     case PublishStep::Media: return "Media preparation";

@@ -33,6 +33,8 @@ constexpr StepShare kShares[] = {
 // The slides' text is read once for every target, before the first; where
 // OCR has slides to read it takes this share of the bar.
 constexpr double kSlideTextPercent = 15;
+// Automatic captions, when asked for and some part needs them.
+constexpr double kCaptionsPercent = 40;
 // Niceness of the worker thread.
 constexpr int kWorkerNice = 10;
 // The publish of every target fills the bar up to here; following the
@@ -131,7 +133,8 @@ void PublishJob::stopPoint(const char* name)
 
 void PublishJob::enterStep(PublishStep step)
 {
-    static const char* const names[] = {"slidetext", "convert", "load", "media", "style", "script", "follow"};
+    static const char* const names[]
+        = {"slidetext", "captions", "convert", "load", "media", "style", "script", "follow"};
     stopPoint(names[static_cast<int>(step)]);
     step_ = step;
     emit stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
@@ -144,13 +147,16 @@ void PublishJob::report(double fraction)
     double percent = kPublishedPercent;
     if (step_ == PublishStep::SlideText) {
         percent = textShare_ * std::clamp(fraction, 0.0, 1.0);
+    } else if (step_ == PublishStep::Captions) {
+        percent = textShare_ + captionsShare_ * std::clamp(fraction, 0.0, 1.0);
     } else if (step_ != PublishStep::FollowLog) {
         for (const StepShare& s : kShares)
             if (s.step == step_) {
                 const double inTarget = s.from + (s.to - s.from) * std::clamp(fraction, 0.0, 1.0);
+                const double before = textShare_ + captionsShare_;
                 const double share
-                    = (kPublishedPercent - textShare_) / static_cast<double>(std::max<size_t>(targets_.size(), 1));
-                percent = textShare_ + share * (static_cast<double>(targetIndex_) + inTarget / 100.0);
+                    = (kPublishedPercent - before) / static_cast<double>(std::max<size_t>(targets_.size(), 1));
+                percent = before + share * (static_cast<double>(targetIndex_) + inTarget / 100.0);
             }
     }
     const int p = static_cast<int>(percent);
@@ -191,7 +197,7 @@ void PublishJob::run()
     // The windows come first: the publish (and the encoder threads it
     // starts, which inherit this) yields the cores to the event loop.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
-    if (!makeSlideTexts())
+    if (!makeSlideTexts() || !makeCaptions())
         return;
     for (size_t i = 0; i < targets_.size(); ++i) {
         targetIndex_ = i;
@@ -256,6 +262,42 @@ bool PublishJob::makeSlideTexts()
     if (run.read > 0)
         Tav_DebugLog("Slide text: " + std::to_string(run.read) + " slides read by OCR, " + std::to_string(run.kept)
                      + " kept");
+    return true;
+}
+
+// Where asked for (prfTranscribe), makes the captions of the parts that
+// have none by speech recognition, beside their recordings, before the
+// lecture is loaded. A part it cannot caption (no sound, only silence)
+// is published without, with a warning; so is every part when no
+// recogniser can run.
+bool PublishJob::makeCaptions()
+{
+    if (!IEquals(Trim(settings_.Preference("prfTranscribe")), "Yes") || !captionMakerFactory)
+        return true;
+    enterStep(PublishStep::Captions);
+    std::unique_ptr<CaptionMaker> maker = captionMakerFactory();
+    if (!maker)
+        return true;
+    captionsShare_ = kCaptionsPercent;
+    SetCancelHandler([&maker] { maker->Cancel(); });
+    std::string err, warnings;
+    const bool ok = maker->MakeMissing(
+        Tav_DirSlash(settings_.MediaDir), settings_.LecName,
+        [this](double fraction, const std::string& status) {
+            if (!status.empty())
+                SetStatus(status, kColourYellow);
+            report(fraction);
+        },
+        err, warnings);
+    SetCancelHandler(nullptr);
+    if (maker->Cancelled() || cancel_) {
+        finish(Outcome::Cancelled, "Publish cancelled");
+        return false;
+    }
+    if (!ok)
+        warnings = err;
+    if (!warnings.empty())
+        SetStatus("Published without automatic captions where they could not be made: " + warnings, kColourYellow);
     return true;
 }
 

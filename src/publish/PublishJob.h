@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/CaptionMaker.h"
 #include "core/EngineHost.h"
 #include "core/PublishSettings.h"
 #include "publish/Publisher.h"
@@ -41,6 +42,8 @@ public:
 
     // Makes the encoder component on the worker thread.
     std::function<std::unique_ptr<MediaOpener>()> openerFactory;
+    // Makes the recogniser of the automatic captions (none: never made).
+    std::function<std::unique_ptr<CaptionMaker>()> captionMakerFactory;
     // Starts a script hidden, without waiting; returns its pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
     // Checks a published media file (read whole, last pictures decoded).
@@ -88,6 +91,7 @@ private:
 
     void run();
     bool makeSlideTexts();
+    bool makeCaptions();
     bool publishTarget(Target& target);
     bool followLogs();
     bool installTargets();
@@ -120,6 +124,8 @@ private:
     int lastPercent_ = -1;
     // The share of the bar the slides' text took (0 when OCR read none).
     double textShare_ = 0;
+    // The share the automatic captions took (0 when none were made).
+    double captionsShare_ = 0;
     // What makeSlideTexts read but could not store, for every target.
     std::map<std::string, SlideText> unstoredTexts_;
 

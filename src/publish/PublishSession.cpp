@@ -204,6 +204,8 @@ bool PublishSession::Start(std::string& err)
     const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
     job_ = std::make_unique<PublishJob>(request.Settings(prefs));
     job_->openerFactory = openerFactory;
+    if (captionMakerFactory)
+        job_->captionMakerFactory = [factory = captionMakerFactory, prefs] { return factory(prefs); };
     job_->startScript = startScript;
     job_->logIntervalMs = logIntervalMs;
     job_->installProgram = installProgram;

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/CaptionMaker.h"
 #include "core/MediaFile.h"
 #include "core/PreferenceStore.h"
 #include "core/StatusColours.h"
@@ -44,6 +45,9 @@ public:
     // Makes the media component (the built-in events processing and the
     // browser copy). Also checks each published media file.
     std::function<std::unique_ptr<MediaOpener>()> openerFactory;
+    // Makes the recogniser of the automatic captions, which the preference
+    // prfTranscribe asks for.
+    std::function<std::unique_ptr<CaptionMaker>(const PreferenceSnapshot&)> captionMakerFactory;
     // Starts a script hidden, without waiting; returns its pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
     // Asked before files that no publication wrote are removed from an

@@ -21,7 +21,7 @@
 namespace pellucor {
 
 // The steps of one publish, in the order they run.
-enum class PublishStep { SlideText, Convert, Load, Media, Style, Script, FollowLog };
+enum class PublishStep { SlideText, Captions, Convert, Load, Media, Style, Script, FollowLog };
 const char* PublishStepName(PublishStep step);
 
 class Publisher : public SlideEngine {

@@ -181,6 +181,9 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
     {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},
     {"A*T", "this slide's text alternative: the start of its text (else its title), short, safe in HTML", slideAlt},
+    {"C*L", "label of the captions of this slide's part: \"Automatic captions\" when speech recognition made them", [](const TokenSlide& t) -> std::string_view {
+        return lecture(t).PartAt(t.part(t.slide)).CaptionsAutomatic ? "Automatic captions" : "Captions";
+    }},
 }};
 // clang-format on
 

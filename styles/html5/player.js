@@ -234,6 +234,7 @@
         height: heading.getAttribute("data-height"),
         captions: heading.getAttribute("data-captions"),
         captionsScript: heading.getAttribute("data-captions-script"),
+        captionsLabel: heading.getAttribute("data-captions-label") || "Captions",
         entries: [],
         offset: total,
         length: 0
@@ -1104,6 +1105,7 @@
     var captions = null;
     var transcriptBox = byId("transcript");
     var transcriptList = byId("transcript-lines");
+    var transcriptKind = byId("transcript-kind");
     var lines = [];
     var currentLine = -1;
 
@@ -1153,7 +1155,7 @@
       var element = doc.createElement("track");
       element.id = "captions";
       element.kind = "captions";
-      element.label = "Captions";
+      element.label = info.captionsLabel;
       element.srclang = doc.documentElement.lang || "en";
       captions = element;
       element.addEventListener("load", function () {
@@ -1186,6 +1188,7 @@
       currentLine = -1;
       transcriptList.textContent = "";
       transcriptBox.hidden = !cues.length;
+      transcriptKind.hidden = parts[part].captionsLabel !== "Automatic captions";
       var fragment = doc.createDocumentFragment();
       cues.forEach(function (c, k) {
         var item = doc.createElement("li");

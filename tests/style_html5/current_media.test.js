@@ -6,7 +6,9 @@
 // the slides are the media's chapters and the captions written beside a
 // recording its captions track, from disk and from a web host (the files
 // the style wrote); the captions show at their times and make the part's
-// transcript (which follows playback and jumps).
+// transcript (which follows playback and jumps). Captions made by speech
+// recognition during the publish say so, play the same way and are
+// searched.
 "use strict";
 const assert = require("node:assert/strict");
 const { test } = require("node:test");
@@ -158,8 +160,36 @@ test("an M4A audio lecture plays in step with visible controls, its captions and
     assert.match((await h.state(page)).src, /\/lec1\.m4a$/);
     const captions = await captionsLoaded(page);
     assert.deepEqual(captions.map((t) => t.cues.map((c) => c[2])), [audioCaptions.map((c) => c[2])]);
+    assert.deepEqual(captions.map((t) => t.label), ["Captions"], "the lecturer's captions");
+    assert.ok(!(await h.visible(page, "#transcript-kind")), "no automatic-captions notice");
     await playInStep(page, list, audioCaptions, "M4A lecture", false);
     await h.seeksInStep(page, list, "M4A lecture");
+  });
+});
+
+// The cues of a published WebVTT file: [start, end, text].
+function vttCues(text) {
+  const seconds = (t) => t.split(":").reduce((a, x) => a * 60 + Number(x), 0);
+  return text.split(/\r?\n\r?\n/).map((block) => block.split(/\r?\n/))
+    .filter((lines) => lines[0].includes("-->"))
+    .map((lines) => {
+      const [start, end] = lines[0].split(" --> ").map(seconds);
+      return [start, end, lines.slice(1).filter((l) => l).join(" ")];
+    });
+}
+
+test("a spoken part without captions gets automatic ones: labelled, at their times, followed and searched", async () => {
+  const list = h.events(2, path.join(audioDir, "lec"), "lec");
+  const cues = vttCues(fs.readFileSync(path.join(audioDir, "published", "captions2.vtt"), "utf8"));
+  assert.ok(cues.length >= 2 && /welcome/.test(cues[0][2]), JSON.stringify(cues));
+  await h.session(browser, "part2.htm", { base: audioPages }, async ({ page }) => {
+    const captions = await captionsLoaded(page);
+    assert.deepEqual(captions.map((t) => [t.label, t.cues.map((c) => c[2])]), [["Automatic captions", cues.map((c) => c[2])]]);
+    assert.ok(await h.visible(page, "#transcript-kind"), "the transcript says a machine made it");
+    await playInStep(page, list, cues, "automatic captions", false);
+    await h.fill(page, "#search", "welcome");
+    assert.match(await h.text(page, "#search-count"), /slides? and [1-9]\d* captions? found/);
+    assert.ok((await page.$$eval("#results li mark", (l) => l.map((m) => m.textContent))).includes("welcome"));
   });
 });
 

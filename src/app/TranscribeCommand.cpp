@@ -1,0 +1,134 @@
+// pellucor transcribe: machine-made captions for a lecture's parts by
+// offline speech recognition, written beside each recording (NAME1.vtt,
+// marked as made by a machine). A lecturer's own captions always win;
+// machine-made ones are made again with --replace. Ctrl-C stops it; the
+// parts finished stay, the one under way writes nothing.
+#include "app/Commands.h"
+
+#include <iostream>
+
+#include "core/CommandLine.h"
+#include "core/FileLookup.h"
+#include "core/PreferenceStore.h"
+#include "core/SignalStop.h"
+#include "core/TavUtils.h"
+#include "publish/PublishRequest.h"
+#include "speech/LectureTranscriber.h"
+#include "speech/SpeechEngines.h"
+
+namespace pellucor {
+
+namespace {
+
+std::string outcome(const PartTranscript& p)
+{
+    const std::string captions = Tav_SplitPath(p.captions).last;
+    switch (p.result) {
+    case PartTranscript::Result::Written:
+        return captions + " written: " + std::to_string(p.cues) + " cues, " + std::to_string(p.words) + " words";
+    case PartTranscript::Result::LecturersKept: return "kept the lecturer's captions " + captions;
+    case PartTranscript::Result::MachineKept:
+        return "kept the automatic captions " + captions + " (give --replace to make them again)";
+    case PartTranscript::Result::Failed: break;
+    }
+    return "failed";
+}
+
+}  // namespace
+
+int RunTranscribeCommand(int argc, char** argv)
+{
+    CommandLine cl(argc, argv, "transcribe",
+                   "Make automatic captions for each part of a lecture by speech recognition on this machine "
+                   "(nothing is sent anywhere): NAME1.vtt beside the part's recording, marked as machine-made. "
+                   "A lecturer's own captions (NAME1.vtt, NAME1.srt) are never touched.",
+                   {{"lecture", "Lecture directory (its recordings)."}});
+    QCommandLineParser& parser = cl.parser;
+    const QCommandLineOption part("part", "Only part N.", "N");
+    const QCommandLineOption engine("engine",
+                                    "pocketsphinx or whisper (default: whisper when there is a Whisper model, "
+                                    "else pocketsphinx).",
+                                    "name");
+    const QCommandLineOption model("model",
+                                   "A Whisper model file (ggml .bin; default: the preference, else the "
+                                   "first model of the models folder).",
+                                   "file");
+    const QCommandLineOption lang("lang", "The language spoken (en, de, ...; default: the preference).", "L");
+    const QCommandLineOption replace("replace", "Make automatic captions made before again.");
+    const QCommandLineOption list("list-engines", "Print the speech engines, their models and the models folder.");
+    for (const auto& o : {part, engine, model, lang, replace, list})
+        parser.addOption(o);
+    cl.process();
+
+    const PreferenceSnapshot prefs = PreferenceStore().Read();
+    SpeechChoice choice;
+    choice.engine = parser.value(engine).toStdString();
+    choice.model = parser.isSet(model) ? CommandLinePath(parser.value(model))
+                                       : PreferenceStore::ValueIn(prefs, "prfWhisperModel");
+    choice.language
+        = parser.isSet(lang) ? parser.value(lang).toStdString() : PreferenceStore::ValueIn(prefs, "prfSpeechLanguage");
+    if (parser.isSet(list)) {
+        std::cout << DescribeSpeechEngines(choice);
+        return 0;
+    }
+    if (cl.positional().size() != 1)
+        return cl.usage("give exactly one lecture directory (see --help)");
+    TranscribeOptions options;
+    options.mediaDir = cl.existingDir();
+    if (options.mediaDir.empty())
+        return 1;
+    options.lecName = LectureNameOf(options.mediaDir);
+    options.replace = parser.isSet(replace);
+    if (parser.isSet(part)) {
+        bool number = false;
+        options.part = parser.value(part).toInt(&number);
+        if (!number || options.part < 1)
+            return cl.usage("--part takes a part number from 1");
+    }
+    if (parser.isSet(model))
+        if (const std::string why = FileProblem(choice.model); !why.empty()) {
+            cl.error("The Whisper model " + choice.model + " cannot be read: " + why);
+            return 1;
+        }
+
+    LectureTranscriber transcriber;
+    std::vector<PartTranscript> parts;
+    std::string err;
+    if (!transcriber.Plan(options, parts, err)) {
+        cl.error(err);
+        return 1;
+    }
+    ProgressPrinter progress = cl.progress("Transcribing");
+    transcriber.onProgress = [&](double fraction, const std::string& status) {
+        if (!status.empty())
+            progress.Status(status);
+        progress.Percent(static_cast<int>(fraction * 100));
+    };
+    std::unique_ptr<SpeechEngine> loaded;
+    int signal = 0;
+    bool ok = false;
+    {
+        const SignalStop stop(transcriber);
+        ok = transcriber.Run(options, parts, [&](std::string& e) {
+            loaded = LoadSpeechEngine(choice, e);
+            return loaded.get();
+        });
+        signal = stop.Signal();
+    }
+    progress.Finish();
+    if (signal) {
+        cl.error("cancelled: the parts finished are kept, the one under way wrote nothing");
+        return 128 + signal;
+    }
+    for (const PartTranscript& p : parts) {
+        const std::string head = "Part " + std::to_string(p.part) + " (" + Tav_SplitPath(p.recording).last + "): ";
+        if (p.result == PartTranscript::Result::Failed && p.needed)
+            cl.error(head + (p.error.empty() ? std::string("not done") : p.error));
+        else
+            std::cout << head << outcome(p) << "\n";
+    }
+    std::cout.flush();
+    return ok ? 0 : 1;
+}
+
+}  // namespace pellucor

@@ -1,0 +1,43 @@
+// The captions files that go beside a part's recording, and how captions
+// made by speech recognition are told from a lecturer's own: such a file
+// starts with a NOTE saying so and has a companion mark (NAME1.vtt.auto)
+// holding the checksum of the text as it was written. A file whose text no
+// longer matches its mark was corrected by hand and counts as the
+// lecturer's, as does every file without a mark.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pellucor {
+
+// The captions files beside the recording of a part, in the order they are
+// tried: the recording's name with ".vtt", then with ".srt", then
+// "captionsP.vtt" (the name a publish gives them, so that a published
+// lecture published again keeps its captions), in any letter case. err is
+// set when a name is ambiguous (two files differing only in case).
+std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, int part, std::string& err);
+
+// Where machine-made captions of a recording go: its name with ".vtt".
+std::string MachineCaptionsPath(const std::string& mediaPath);
+// The companion mark of a captions file.
+std::string MachineCaptionsMark(const std::string& captionsPath);
+// The first line after "WEBVTT" in machine-made captions.
+inline constexpr const char* kMachineCaptionsNote = "NOTE Automatic captions";
+
+// Whether the file at captionsPath holds machine-made captions, unchanged
+// since they were written.
+bool IsMachineCaptions(const std::string& captionsPath);
+// Same for text already read (the file's own text).
+bool IsMachineCaptionsText(const std::string& captionsPath, const std::string& text);
+
+// Writes machine-made captions: the mark first, then the text under its
+// final name in one rename, so that a stop in between leaves either no
+// captions or whole ones. False with err; the captions already there are
+// then as they were.
+bool WriteMachineCaptions(const std::string& captionsPath, const std::string& vtt, std::string& err);
+
+// Makes captions the lecturer's own (after a correction): the mark goes.
+bool DropMachineMark(const std::string& captionsPath, std::string& err);
+
+}  // namespace pellucor

@@ -1,0 +1,129 @@
+#include "speech/CaptionCues.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/CaptionFiles.h"
+
+namespace pellucor {
+
+namespace {
+
+// Characters as a reader counts them (UTF-8 continuation bytes are not).
+size_t shown(const std::string& s)
+{
+    return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+std::string join(const std::vector<std::string>& words, size_t from, size_t to)
+{
+    std::string out;
+    for (size_t i = from; i < to; ++i)
+        out += (i > from ? " " : "") + words[i];
+    return out;
+}
+
+bool endsSentence(const std::string& word)
+{
+    return !word.empty() && (word.back() == '.' || word.back() == '?' || word.back() == '!');
+}
+
+std::string vttTime(double seconds)
+{
+    const long long ms = std::llround(std::max(seconds, 0.0) * 1000);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                  ms % 1000);
+    return buf;
+}
+
+// Cue text as WebVTT holds it: "&", "<" and ">" as character references.
+std::string escaped(const std::string& line)
+{
+    std::string out;
+    for (char c : line)
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> CaptionLines(const std::vector<std::string>& words, const CaptionRules& rules)
+{
+    if (words.empty())
+        return {};
+    const std::string all = join(words, 0, words.size());
+    if (shown(all) <= rules.lineLength)
+        return {all};
+    if (rules.lines < 2)
+        return {};
+    std::vector<std::string> best;
+    size_t bestLongest = rules.lineLength + 1;
+    for (size_t cut = 1; cut < words.size(); ++cut) {
+        std::string a = join(words, 0, cut), b = join(words, cut, words.size());
+        const size_t longest = std::max(shown(a), shown(b));
+        if (longest < bestLongest) {
+            bestLongest = longest;
+            best = {std::move(a), std::move(b)};
+        }
+    }
+    return best;
+}
+
+std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, const CaptionRules& rules)
+{
+    std::vector<TimedCue> cues;
+    std::vector<std::string> text;
+    double start = 0, end = 0;
+    auto close = [&] {
+        if (!text.empty())
+            cues.push_back({start, end, CaptionLines(text, rules)});
+        text.clear();
+    };
+    for (const SpokenWord& w : words) {
+        if (w.text.empty())
+            continue;
+        if (!text.empty()) {
+            const bool longEnough = end - start >= rules.shortest;
+            std::vector<std::string> more = text;
+            more.push_back(w.text);
+            const bool fits = w.end - start <= rules.longest && !CaptionLines(more, rules).empty();
+            const bool breakHere = w.start - end >= rules.pause || endsSentence(text.back());
+            if (!fits || (breakHere && longEnough))
+                close();
+        }
+        if (text.empty())
+            start = w.start;
+        text.push_back(w.text);
+        end = std::max(end, w.end);
+        if (CaptionLines(text, rules).empty()) {  // a single word longer than a line
+            cues.push_back({start, end, {text.back()}});
+            text.clear();
+        }
+    }
+    close();
+    // Shown at least the shortest time where the next cue leaves room, and
+    // never into the next one.
+    for (size_t i = 0; i < cues.size(); ++i) {
+        TimedCue& c = cues[i];
+        const double next = i + 1 < cues.size() ? cues[i + 1].start : c.start + rules.longest;
+        c.end = std::clamp(std::max(c.end, c.start + rules.shortest), c.start, std::max(next, c.start));
+        c.end = std::min(c.end, c.start + rules.longest);
+    }
+    return cues;
+}
+
+std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy)
+{
+    std::string out = "WEBVTT\r\n\r\n" + std::string(kMachineCaptionsNote) + ": made by speech recognition (" + madeBy
+        + "), not checked by a person\r\n";
+    for (const TimedCue& c : cues) {
+        out += "\r\n" + vttTime(c.start) + " --> " + vttTime(c.end) + "\r\n";
+        for (const std::string& line : c.lines)
+            out += escaped(line) + "\r\n";
+    }
+    return out;
+}
+
+}  // namespace pellucor
