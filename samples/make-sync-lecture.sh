@@ -13,6 +13,10 @@
 #            and now and then the camera on the lecturer (no slide seen)
 #   deck     as screen, going to and fro between the slides that differ
 #            least (the builds and the pair that differs in one line)
+#   clip     as screen, with a video clip shown full screen now and then
+#            in the middle of a slide's time (no slide seen) and a
+#            notification over the slide for two seconds now and then;
+#            each clip's "clip FROM TO" follows the schedule
 # The deck has builds (a slide growing point by point), two slides that
 # differ in one line only, and the schedule goes back to an earlier slide
 # and skips slides. RECORDING is a file name in DEST; its extension chooses
@@ -131,9 +135,32 @@ cuts=$(awk -v total="$seconds" '
     }
     print expr
   }' "$dest/.schedule")
+# A notification over the slide for two seconds, from a second into
+# some of the slides that last long enough.
+notes=$(awk -v total="$seconds" '
+  { start[NR] = $1 }
+  END {
+    expr = "0"
+    for (i = 2; i <= NR; i += 3) {
+      end = i < NR ? start[i + 1] : total
+      if (end - start[i] >= 4.5)
+        expr = expr sprintf("+between(t,%.2f,%.2f)", start[i] + 1, start[i] + 3)
+    }
+    print expr
+  }' "$dest/.schedule")
 rm -f "$dest/.schedule"
+[ "$kind" = clip ] && printf '%s\n' "$cuts" | tr '+' '\n' | sed -n 's/^between(t,\(.*\),\(.*\))$/clip \1 \2/p'
 
 case $kind in
+  clip)
+    sh=$h; sw=$((h * 4 / 3 / 2 * 2))
+    graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$w:$h:($w-$sw)/2:0:black[s];
+      color=c=white:s=$((w / 60 + 4))x$((w / 40 + 6)),drawbox=t=2:color=black[p];
+      [s][p]overlay=x='$w/2+$w*0.35*sin(t*0.9)':y='$h/2+$h*0.35*cos(t*0.6)':shortest=1,
+      drawbox=x=$((w * 62 / 100)):y=$((h / 20)):w=$((w * 28 / 100)):h=$((h * 12 / 100)):color=0xfcfcf0:t=fill:enable='$notes',
+      drawtext=fontfile=$font:text='New message':fontsize=$((h / 24)):fontcolor=0x202020:x=$((w * 64 / 100)):y=$((h / 20 + h / 30)):enable='$notes'[n];
+      testsrc2=s=${w}x$h:r=$fps[clip];
+      [n][clip]overlay=enable='$cuts':shortest=1,format=yuv420p[v]" ;;
   screen|deck)
     sh=$h; sw=$((h * 4 / 3 / 2 * 2))
     graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$w:$h:($w-$sw)/2:0:black[s];

@@ -35,6 +35,9 @@ void usage(std::ostream& out)
            "             make automatic captions for each part by speech recognition\n"
            "  sync-slides LECTURE_DIR [--part N] [--name NAME] [--media FILE] [--out FILE] [--replace]\n"
            "             find the slide times from the recordings and write the events files\n"
+           "  slides-from-recording RECORDING... LECTURE_DIR [--name NAME] [--layout auto|screen|meeting]\n"
+           "             [--min-dwell S] [--link] [--replace]\n"
+           "             make a lecture from screen or meeting recordings alone (slides, titles, times)\n"
            "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
            "  install-publication STAGING_DIR OUTPUT_DIR\n"
            "             the last step of a process.bat run by hand: put its publication in place\n"
@@ -73,6 +76,8 @@ int main(int argc, char** argv)
         return RunTranscribeCommand(argc - 1, argv + 1);
     if (cmd == "sync-slides")
         return RunSyncSlidesCommand(argc - 1, argv + 1);
+    if (cmd == "slides-from-recording")
+        return RunSlidesFromRecordingCommand(argc - 1, argv + 1);
     if (cmd == "install-publication")
         return RunInstallPublicationCommand(argc - 1, argv + 1);
     if (cmd == "course")

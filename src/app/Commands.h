@@ -16,5 +16,6 @@ int RunCourseCommand(int argc, char** argv);
 int RunPackageCommand(int argc, char** argv);
 int RunSlideTextCommand(int argc, char** argv);
 int RunTranscribeCommand(int argc, char** argv);
+int RunSlidesFromRecordingCommand(int argc, char** argv);
 
 }  // namespace pellucor

@@ -273,6 +273,45 @@ bool FrameSampler::Stretch(double from, double to, double step, const OnFrame& o
     return ran && !failed;
 }
 
+bool FrameSampler::ColourFrameAt(double time, cv::Mat& bgra, std::string& err)
+{
+    if (!seek(time, err))
+        return false;
+    d_->dec->skip_frame = AVDISCARD_DEFAULT;
+    d_->dec->skip_loop_filter = AVDISCARD_DEFAULT;
+    bool got = false;
+    bool failed = false;
+    SwsContext* sws = nullptr;
+    const bool ran = d_->run(
+        false, false,
+        [&] {
+            // The last frame that starts at or before time, or the first
+            // after it when the seek landed beyond.
+            const double t = d_->frameTime();
+            if (got && t > time + kEps)
+                return false;
+            const AVFrame* f = d_->frame;
+            sws = sws_getCachedContext(sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width,
+                                       f->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+            if (!sws)
+                return !(failed = true);
+            bgra.create(f->height, f->width, CV_8UC4);
+            uint8_t* dst[4] = {bgra.data, nullptr, nullptr, nullptr};
+            const int dstStride[4] = {static_cast<int>(bgra.step), 0, 0, 0};
+            sws_scale(sws, f->data, f->linesize, 0, f->height, dst, dstStride);
+            got = true;
+            return t + kEps < time;
+        },
+        nullptr, nullptr, err);
+    sws_freeContext(sws);
+    d_->dec->skip_loop_filter = AVDISCARD_ALL;
+    if (failed)
+        err = "cannot convert the pictures of the recording";
+    else if (ran && !got && err.empty())
+        err = "no picture in the recording near " + std::to_string(time) + " s";
+    return ran && got && !failed;
+}
+
 bool FrameSampler::ReadPicture(const std::string& path, cv::Mat& grey, std::string& err)
 {
     av_log_set_level(AV_LOG_FATAL);

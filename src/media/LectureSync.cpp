@@ -31,14 +31,6 @@ std::vector<std::string> replaced(const PartSync& p)
 }
 
 // NAME.bak, or NAME.bak2, NAME.bak3 ... when that is taken.
-std::string freeBackupName(const std::string& path)
-{
-    std::error_code ec;
-    std::string name = path + ".bak";
-    for (int n = 2; fs::exists(name, ec) || fs::is_symlink(name, ec); ++n)
-        name = path + ".bak" + std::to_string(n);
-    return name;
-}
 
 }  // namespace
 
@@ -146,7 +138,7 @@ bool LectureSync::finish(PartSync& p, const SyncResult& result)
         return false;
     std::error_code ec;
     for (const std::string& f : replaced(p)) {
-        const std::string backup = freeBackupName(f);
+        const std::string backup = BackupNameFor(f);
         fs::rename(f, backup, ec);
         if (ec) {
             p.error = "Unable to keep " + f + " as " + backup + ": " + ec.message();
@@ -161,6 +153,15 @@ bool LectureSync::finish(PartSync& p, const SyncResult& result)
         return false;
     }
     return true;
+}
+
+std::string BackupNameFor(const std::string& path)
+{
+    std::error_code ec;
+    std::string name = path + ".bak";
+    for (int n = 2; fs::exists(name, ec) || fs::is_symlink(name, ec); ++n)
+        name = path + ".bak" + std::to_string(n);
+    return name;
 }
 
 std::vector<SyncedRow> LectureSync::Rows(const SyncResult& result, const std::vector<std::string>& pages)
@@ -192,11 +193,11 @@ std::vector<SyncedRow> LectureSync::Rows(const SyncResult& result, const std::ve
 }
 
 bool LectureSync::WriteEvents(const std::string& path, const std::string& recording, const std::vector<SyncedRow>& rows,
-                              std::string& err)
+                              std::string& err, const std::string& by)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) {
-        WriteLine(out, "# Slide times found from " + Tav_SplitPath(recording).last + " by pellucor sync-slides");
+        WriteLine(out, "# Slide times found from " + Tav_SplitPath(recording).last + " by " + by);
         for (const SyncedRow& r : rows) {
             if (r.review)
                 WriteLine(out, "# review: " + r.page + " from " + r.start + ", confidence " + percent(r.confidence));

@@ -43,6 +43,10 @@ struct PartSync {
     std::string error;  // why the part failed ("" when it did not)
 };
 
+// The name a replaced file (or directory) is kept under: path.bak, else
+// path.bak2, path.bak3 ...
+std::string BackupNameFor(const std::string& path);
+
 class LectureSync {
 public:
     // Changes less sure than this are marked for review.
@@ -70,8 +74,9 @@ public:
     static std::vector<SyncedRow> Rows(const SyncResult& result, const std::vector<std::string>& pages);
     // Writes rows as an events file (a comment naming the recording and one
     // before each row to review); false with err when it cannot.
+    // by: the command named in that comment.
     static bool WriteEvents(const std::string& path, const std::string& recording, const std::vector<SyncedRow>& rows,
-                            std::string& err);
+                            std::string& err, const std::string& by = "pellucor sync-slides");
 
 private:
     bool finish(PartSync& part, const SyncResult& result);

@@ -1,0 +1,117 @@
+// Finds the distinct slides of screen or meeting recordings that come
+// without their slide images: where the slide lies in the frame (the whole
+// frame less its black bars, or in a meeting layout the still rectangle
+// beside the moving camera pictures), the stretches in which the picture
+// stays still, and of those which show the same slide (a slide returned
+// to), a slide built up point by point (one slide, its fullest state kept,
+// its change at its first appearance) or a passing overlay (a notification:
+// no change). Stretches in which no still picture lasts (the speaker full
+// screen, a video clip) show no slide of their own: the slide before stays
+// and the stretch is reported. Several recordings share one set of slides.
+//
+// Camera recordings of a projected screen, recordings without a picture
+// and recordings whose picture never settles are refused with a reason.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "media/SlidePicture.h"
+
+namespace pellucor {
+
+enum class RecordingLayout { Auto, Screen, Meeting };
+
+struct RecordingSlidesOptions {
+    RecordingLayout layout = RecordingLayout::Auto;
+    double minDwell = 1.0;  // seconds a picture must stay still to be a slide
+    double step = 0.2;      // seconds between the frames looked at
+};
+
+// One slide found: where in which recording its fullest state shows.
+struct FoundSlide {
+    size_t recording = 0;
+    double from = 0, to = 0;  // seconds: the stretch that shows it best
+};
+
+struct FoundChange {
+    double time = 0;  // seconds; the first is 0
+    int slide = 0;    // index into the slides found
+};
+
+struct NoSlideStretch {
+    double from = 0, to = 0;
+};
+
+struct RecordingFound {
+    std::string path;
+    double duration = 0;
+    bool meeting = false;
+    cv::Rect2d region;  // where the slide lies, fractions of the frame
+    std::vector<FoundChange> changes;
+    std::vector<NoSlideStretch> noSlide;
+};
+
+class RecordingSlides {
+public:
+    // percent of the whole work; status: the step under way.
+    using Progress = std::function<void(int percent, const std::string& status)>;
+
+    explicit RecordingSlides(RecordingSlidesOptions options = {}) : options_(options) { }
+
+    // Looks through every recording in turn; false with err (naming the
+    // recording) when one cannot be read, is refused, or cancel was set
+    // ("Cancelled").
+    bool Run(const std::vector<std::string>& recordings, const Progress& progress, const std::atomic<bool>& cancel,
+             std::string& err);
+
+    const std::vector<FoundSlide>& Slides() const { return slides_; }
+    const std::vector<RecordingFound>& Recordings() const { return found_; }
+
+    // The slide's picture at the recording's own resolution, in colour
+    // (BGRA): the median of a few frames of its stretch, so that a moving
+    // pointer leaves no trace.
+    bool SlideImage(size_t slide, cv::Mat& bgra, std::string& err) const;
+
+    static constexpr const char* kCameraRefused
+        = "looks like a camera pointed at a projected screen: finding slides in such a recording is not supported. "
+          "Export the deck's slides into the lecture (pellucor import-slides) and find their times with pellucor "
+          "sync-slides";
+    static constexpr const char* kNoPicture
+        = "holds no picture (sound only): slides can only be found in a screen or meeting recording";
+    static constexpr const char* kNoStablePicture
+        = "shows no stable picture (no slide stays on screen): it does not look like a recording of slides";
+
+    // A stretch in which the picture stays still, with its last look.
+    struct Still {
+        double from = 0, to = 0;
+        cv::Mat look;
+    };
+
+private:
+    // The looks each slide was seen as, to know it again.
+    struct Known {
+        std::vector<cv::Mat> looks;
+        std::vector<size_t> recordings;  // of each look
+        cv::Mat fullest;
+        double ink = 0;
+    };
+    bool place(size_t index, RecordingFound& rec, const std::function<void(double)>& moved,
+               const std::atomic<bool>& cancel, std::string& err);
+    bool stills(const RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
+                const std::atomic<bool>& cancel, std::string& err);
+    void assign(size_t index, RecordingFound& rec, std::vector<Still> stills);
+    int known(size_t index, const cv::Mat& look) const;
+
+    RecordingSlidesOptions options_;
+    std::vector<RecordingFound> found_;
+    std::vector<FoundSlide> slides_;
+    std::vector<Known> known_;
+    SlidePicture compare_;  // set up for the recording being looked at
+};
+
+}  // namespace pellucor

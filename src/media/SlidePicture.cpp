@@ -1,0 +1,93 @@
+#include "media/SlidePicture.h"
+
+#include <algorithm>
+
+#include <opencv2/imgproc.hpp>
+
+namespace pellucor {
+
+namespace {
+
+constexpr int kChangedBy = 40;           // grey levels a pixel must change by
+constexpr double kPointerWidth = 0.08;   // changes at most this share of the width ...
+constexpr double kPointerHeight = 0.15;  // ... and of the height are a pointer
+constexpr int kFlatRange = 24;           // grey levels within 5x5 pixels of background
+constexpr double kBuildShare = 0.9;      // share of a build's change on former background
+constexpr double kBoxFill = 0.55;        // share of its bounding box an overlay fills
+
+cv::Mat flat(const cv::Mat& look)
+{
+    const cv::Mat k = cv::getStructuringElement(cv::MORPH_RECT, {5, 5});
+    cv::Mat hi, lo;
+    cv::dilate(look, hi, k);
+    cv::erode(look, lo, k);
+    return (hi - lo) < kFlatRange;
+}
+
+}  // namespace
+
+cv::Mat SlidePicture::Look(const cv::Mat& grey, const cv::Rect& region)
+{
+    cv::Mat look;
+    cv::resize(grey(region & cv::Rect(0, 0, grey.cols, grey.rows)), look, {kWidth, kHeight}, 0, 0, cv::INTER_AREA);
+    cv::GaussianBlur(look, look, {3, 3}, 0);
+    return look;
+}
+
+cv::Mat SlidePicture::changed(const cv::Mat& a, const cv::Mat& b) const
+{
+    cv::Mat diff;
+    cv::absdiff(a, b, diff);
+    cv::Mat mask = diff > kChangedBy;
+    if (!ignored_.empty())
+        mask.setTo(0, ignored_);
+    // Letters near each other make one change; a pointer stays small.
+    cv::Mat joined;
+    cv::dilate(mask, joined, cv::getStructuringElement(cv::MORPH_RECT, {3, 3}));
+    cv::Mat labels, stats, centroids;
+    const int n = cv::connectedComponentsWithStats(joined, labels, stats, centroids, 8, CV_32S);
+    std::vector<uchar> keep(static_cast<size_t>(n), 0);
+    for (int i = 1; i < n; ++i)
+        keep[static_cast<size_t>(i)] = stats.at<int>(i, cv::CC_STAT_WIDTH) > kPointerWidth * a.cols
+            || stats.at<int>(i, cv::CC_STAT_HEIGHT) > kPointerHeight * a.rows;
+    for (int y = 0; y < mask.rows; ++y) {
+        uchar* m = mask.ptr<uchar>(y);
+        const int* l = labels.ptr<int>(y);
+        for (int x = 0; x < mask.cols; ++x)
+            if (m[x] && !keep[static_cast<size_t>(l[x])])
+                m[x] = 0;
+    }
+    return mask;
+}
+
+double SlidePicture::Differ(const cv::Mat& a, const cv::Mat& b) const
+{
+    return cv::countNonZero(changed(a, b)) / static_cast<double>(a.total());
+}
+
+bool SlidePicture::Builds(const cv::Mat& a, const cv::Mat& b) const
+{
+    const cv::Mat mask = changed(a, b);
+    const int all = cv::countNonZero(mask);
+    if (all == 0)
+        return false;
+    const int onBackground = cv::countNonZero(mask & flat(a));
+    return onBackground >= kBuildShare * all;
+}
+
+bool SlidePicture::Overlay(const cv::Mat& a, const cv::Mat& b, double maxShare) const
+{
+    const cv::Mat mask = changed(a, b);
+    const int all = cv::countNonZero(mask);
+    if (all == 0)
+        return false;
+    const cv::Rect box = cv::boundingRect(mask);
+    return box.area() <= maxShare * static_cast<double>(a.total()) && all >= kBoxFill * box.area();
+}
+
+double SlidePicture::Ink(const cv::Mat& look)
+{
+    return 1.0 - cv::countNonZero(flat(look)) / static_cast<double>(look.total());
+}
+
+}  // namespace pellucor
