@@ -32,6 +32,8 @@ void usage(std::ostream& out)
            "             make each slide's text (from the presentation, else by OCR)\n"
            "  sync-slides LECTURE_DIR [--part N] [--name NAME] [--media FILE] [--out FILE] [--replace]\n"
            "             find the slide times from the recordings and write the events files\n"
+           "  export-video LECTURE_DIR OUT.mp4 [--layout side|slides|pip] [--size WxH] [--burn-captions]\n"
+           "             [--parts 1,2]  the whole lecture as one video with chapters and captions\n"
            "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
            "  install-publication STAGING_DIR OUTPUT_DIR\n"
            "             the last step of a process.bat run by hand: put its publication in place\n"
@@ -74,6 +76,8 @@ int main(int argc, char** argv)
         return RunCourseCommand(argc - 1, argv + 1);
     if (cmd == "package")
         return RunPackageCommand(argc - 1, argv + 1);
+    if (cmd == "export-video")
+        return RunExportVideoCommand(argc - 1, argv + 1);
     if (cmd == "upload")
         return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";

@@ -15,5 +15,6 @@ int RunInstallPublicationCommand(int argc, char** argv);
 int RunCourseCommand(int argc, char** argv);
 int RunPackageCommand(int argc, char** argv);
 int RunSlideTextCommand(int argc, char** argv);
+int RunExportVideoCommand(int argc, char** argv);
 
 }  // namespace pellucor
