@@ -3,10 +3,10 @@
 #include <QTemporaryDir>
 
 #include "app/LectureReading.h"
-#include "app/LectureVideoSource.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
+#include "publish/LectureVideoSource.h"
 #include "publish/PublishRequest.h"
 
 namespace pellucor {

@@ -54,7 +54,10 @@ int RunPublishCommand(int argc, char** argv)
     const QCommandLineOption replace("replace",
                                      "Allow the removal of files in an output directory that no publication wrote.");
     const QCommandLineOption quiet("quiet", "Print only the result.");
-    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet})
+    const QCommandLineOption video("video",
+                                   "Write the lecture as one video (lecture.mp4) into each publication, offered "
+                                   "for download on its pages.");
+    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, video})
         parser.addOption(o);
     cl.process();
     if (cl.positional().size() != 1)
@@ -114,6 +117,8 @@ int RunPublishCommand(int argc, char** argv)
     if (parser.isSet(noRun))
         r.chkAutoStart = 0;
     r.replaceForeign = parser.isSet(replace);
+    if (parser.isSet(video))
+        r.chkVideo = r.chkWebVideo = 1;
     if (!r.optCD && !r.optWeb)
         r.optCD = 1;
 

@@ -1,9 +1,11 @@
 #include "style/StyleTokens.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include <QByteArray>
 
+#include "core/LectureVideoPlan.h"
 #include "core/SlideText.h"
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
@@ -85,6 +87,13 @@ std::string_view mediaFile(const TokenSlide& t)
 {
     const Part& part = lecture(t).PartAt(t.part(t.slide));
     return slide(t, t.slide).AudioPart != -1 ? part.AudioFile : part.VideoFile;
+}
+
+std::string_view videoSize(const TokenSlide& t)
+{
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(Tav_DirSlash(settings(t).OutDir) + kLectureVideoName, ec);
+    return t.scratch = ec ? std::string() : Tav_SizeText(static_cast<int64_t>(bytes));
 }
 
 std::string_view browserCopy(const TokenSlide& t)
@@ -181,6 +190,7 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
     {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},
     {"A*T", "this slide's text alternative: the start of its text (else its title), short, safe in HTML", slideAlt},
+    {"V*S", "size of the lecture as one video (lecture.mp4) in the publication", videoSize},
 }};
 // clang-format on
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Lecture.h"
-#include "media/LectureVideo.h"
+#include "core/LectureVideoPlan.h"
 
 namespace pellucor {
 

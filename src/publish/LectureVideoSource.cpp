@@ -1,4 +1,4 @@
-#include "app/LectureVideoSource.h"
+#include "publish/LectureVideoSource.h"
 
 #include <filesystem>
 
