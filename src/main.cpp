@@ -38,6 +38,8 @@ void usage(std::ostream& out)
            "  slides-from-recording RECORDING... LECTURE_DIR [--name NAME] [--layout auto|screen|meeting]\n"
            "             [--min-dwell S] [--link] [--replace]\n"
            "             make a lecture from screen or meeting recordings alone (slides, titles, times)\n"
+           "  export-video LECTURE_DIR OUT.mp4 [--layout side|slides|pip] [--size WxH] [--burn-captions]\n"
+           "             [--parts 1,2]  the whole lecture as one video with chapters and captions\n"
            "  upload     upload a directory (FTP, FTPS, SFTP, WebDAV)\n"
            "  install-publication STAGING_DIR OUTPUT_DIR\n"
            "             the last step of a process.bat run by hand: put its publication in place\n"
@@ -84,6 +86,8 @@ int main(int argc, char** argv)
         return RunCourseCommand(argc - 1, argv + 1);
     if (cmd == "package")
         return RunPackageCommand(argc - 1, argv + 1);
+    if (cmd == "export-video")
+        return RunExportVideoCommand(argc - 1, argv + 1);
     if (cmd == "upload")
         return RunUploadCommand(argc - 1, argv + 1);
     std::cerr << "pellucor: unknown command '" << cmd << "'\n";

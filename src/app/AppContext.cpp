@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 
+#include "app/LectureVideoRun.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
@@ -16,11 +17,13 @@ AppContext::AppContext(const QString& prefsIni, QObject* parent)
       session_(std::make_unique<PublishSession>()),
       publishForm_(std::make_unique<PublishForm>(prefs_.get(), session_.get())),
       mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
-      slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks))
+      slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks)),
+      lectureVideo_(std::make_unique<LectureVideoRun>(*mainWindow_, *publishForm_, hooks))
 {
     session_->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     session_->captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     hooks.slideSync = slideSync_.get();
+    hooks.lectureVideo = lectureVideo_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);
     MainWindow* main = mainWindow_.get();

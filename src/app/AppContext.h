@@ -19,6 +19,7 @@ class PublishForm;
 class PublishSession;
 class Preferences;
 class SlideSyncRun;
+class LectureVideoRun;
 
 class AppContext : public QObject {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
     PublishForm& publishForm() { return *publishForm_; }
     MainWindow& mainWindow() { return *mainWindow_; }
     SlideSyncRun& slideSync() { return *slideSync_; }
+    LectureVideoRun& lectureVideo() { return *lectureVideo_; }
     FrontEndHooks hooks;
 
     // Loads the windows once (the main window's Form_Load) and answers
@@ -48,6 +50,7 @@ private:
     std::unique_ptr<PublishForm> publishForm_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<SlideSyncRun> slideSync_;
+    std::unique_ptr<LectureVideoRun> lectureVideo_;
     bool started_ = false;
     MainWindow::StartWindow first_ = MainWindow::StartWindow::Main;
 };

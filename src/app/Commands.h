@@ -17,5 +17,6 @@ int RunPackageCommand(int argc, char** argv);
 int RunSlideTextCommand(int argc, char** argv);
 int RunTranscribeCommand(int argc, char** argv);
 int RunSlidesFromRecordingCommand(int argc, char** argv);
+int RunExportVideoCommand(int argc, char** argv);
 
 }  // namespace pellucor

@@ -51,6 +51,18 @@ public:
     virtual void Cancel() = 0;
 };
 
+// "Export as One Video..." as both windows run it: the file asked for,
+// then written on a worker thread, its progress shown in the windows'
+// progress row.
+class LectureVideoTask {
+public:
+    virtual ~LectureVideoTask() = default;
+    virtual void Start() = 0;
+    virtual bool Busy() const = 0;
+    // From the window's thread while it runs: ends it, nothing written.
+    virtual void Cancel() = 0;
+};
+
 struct FrontEndHooks {
     // Directory chooser: shows `title` with `dir` as the starting path; true
     // and the chosen directory in `dir` on OK, false on Cancel.
@@ -69,6 +81,10 @@ struct FrontEndHooks {
     // lectureDir).
     std::function<void(const std::string& lectureDir, const std::string& eventsFile)> timingReview;
     SlideSyncTask* slideSync = nullptr;
+    LectureVideoTask* lectureVideo = nullptr;
+    // Save dialog for a video file: starts at path; true and the chosen
+    // path on OK, false on Cancel.
+    std::function<bool(const std::string& title, std::string& path)> chooseVideoFile;
     std::function<void()> player;
     std::function<void()> encoderSetup;
     // Opens the converter window with input and output filled in (either may

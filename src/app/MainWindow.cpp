@@ -120,6 +120,8 @@ void MainWindow::cmdCancel_Click()
 {
     if (hooks_->slideSync && hooks_->slideSync->Busy())
         hooks_->slideSync->Cancel();
+    else if (hooks_->lectureVideo && hooks_->lectureVideo->Busy())
+        hooks_->lectureVideo->Cancel();
     else if (hooks_->slideImporter && hooks_->slideImporter->Busy())
         hooks_->slideImporter->Cancel();
     else
@@ -453,6 +455,8 @@ void MainWindow::mnuSyncSlides_Click()
     else
         Tav_Message("Slide sync is not available");
 }
+
+void MainWindow::mnuExportVideo_Click() { publishForm_->mnuExportVideo_Click(); }
 
 void MainWindow::mnuLiberal_Click()
 {

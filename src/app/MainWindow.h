@@ -105,7 +105,8 @@ public:
     void cmdSelectPPT_Click();
     void cmdRecord_Click();
     void mnuAdjustTimes_Click();
-    void mnuSyncSlides_Click();  // "Sync Slides from Recording"
+    void mnuSyncSlides_Click();   // "Sync Slides from Recording"
+    void mnuExportVideo_Click();  // "Export as One Video..."
     void mnuLiberal_Click();
     void mnuMore_Click();
     void mnuPreferences_Click() { emit preferencesRequested(); }

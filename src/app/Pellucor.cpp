@@ -8,6 +8,7 @@
 #include "app/AppContext.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
+#include "app/LectureVideoRun.h"
 #include "app/SlideSyncRun.h"
 #include "upload/UploadPreferences.h"
 #include "core/TavUtils.h"
@@ -159,6 +160,21 @@ bool pellucor::Upload(std::string& msg)
     const bool ok = ftp.FtpUploadDirectory(ftp.txtLocalDir, remote);
     msg = ok ? std::string() : ftp.txtStatus;
     return ok;
+}
+
+bool pellucor::ExportVideo(const std::string& path, std::string& msg)
+{
+    LectureVideoRun& run = app().lectureVideo();
+    if (!QCoreApplication::instance()) {
+        msg = "Exporting the lecture video needs a running event loop";
+        return false;
+    }
+    if (!run.StartUnattended(path, msg))
+        return false;
+    while (run.Busy())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    msg = run.Outcome();
+    return run.Succeeded();
 }
 
 bool pellucor::SyncSlides(bool replace, std::string& msg)

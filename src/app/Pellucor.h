@@ -56,6 +56,11 @@ public:
     // kept as .bak). Returns when done, processing events meanwhile: true
     // with a summary in msg, or false with the reason.
     bool SyncSlides(bool replace, std::string& msg);
+    // Writes the current lecture as one video (as the windows' "Export as
+    // One Video...") to path. Returns when done, processing events
+    // meanwhile: true with what was written in msg, or false with the
+    // reason.
+    bool ExportVideo(const std::string& path, std::string& msg);
 
     // Upload: the upload window's fields (a server and account left empty
     // are taken from the web upload preferences; a password left empty from

@@ -117,19 +117,30 @@ bool PellucorService::Upload(const QString& msgIn, QString& msgOut)
 
 bool PellucorService::SyncSlides(bool replace, QString& msg)
 {
+    return answerWhenDone(msg, [this, replace](std::string& text) { return target_->SyncSlides(replace, text); });
+}
+
+bool PellucorService::ExportVideo(const QString& path, QString& msg)
+{
+    const std::string file = path.toStdString();
+    return answerWhenDone(msg, [this, file](std::string& text) { return target_->ExportVideo(file, text); });
+}
+
+bool PellucorService::answerWhenDone(QString& msg, const std::function<bool(std::string& msg)>& work)
+{
     if (!calledFromDBus()) {
         std::string text;
-        const bool ok = target_->SyncSlides(replace, text);
+        const bool ok = work(text);
         msg = QString::fromStdString(text);
         return ok;
     }
-    // A sync takes longer than a client waits for an answer by default:
+    // The work takes longer than a client waits for an answer by default:
     // the answer is sent when it has ended.
     setDelayedReply(true);
     const QDBusMessage call = message();
-    QTimer::singleShot(0, this, [this, call, replace] {
+    QTimer::singleShot(0, this, [call, work] {
         std::string text;
-        const bool ok = target_->SyncSlides(replace, text);
+        const bool ok = work(text);
         QDBusConnection::sessionBus().send(call.createReply(QVariantList {ok, QString::fromStdString(text)}));
     });
     return false;

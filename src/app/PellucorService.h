@@ -3,7 +3,8 @@
 // with the class's method names. The in/out message arguments of
 // OKToPublish and Publish take the client's text in and return
 // (result, msg). WaitUntilComplete answers once the publish has ended, and
-// SyncSlides (replace) once the slide sync has, while the event loop keeps
+// SyncSlides (replace) once the slide sync has and ExportVideo (path) once
+// the video is written, while the event loop keeps
 // running; Class_Terminate (or Release) ends the
 // service process after answering.
 #pragma once
@@ -14,6 +15,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace pellucor {
@@ -63,9 +66,14 @@ public slots:
     QString GetUploadStatus();
     // Answers once the sync has ended, the event loop running meanwhile.
     bool SyncSlides(bool replace, QString& msg);
+    // Answers once the video is written, the event loop running meanwhile.
+    bool ExportVideo(const QString& path, QString& msg);
 
 private:
     void answerWaiters();
+    // Runs work (which fills its message) and answers with its outcome; a
+    // call over the bus is answered once it has ended.
+    bool answerWhenDone(QString& msg, const std::function<bool(std::string& msg)>& work);
 
     pellucor* target_;
     QTimer waitPoll_;

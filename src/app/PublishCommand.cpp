@@ -64,7 +64,11 @@ int RunPublishCommand(int argc, char** argv)
     const QCommandLineOption transcribe("transcribe",
                                         "Make automatic captions (speech recognition) for the parts that have no "
                                         "captions before publishing (the preference does it for every publish).");
-    for (const auto& o : {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, claim, transcribe})
+    const QCommandLineOption video("video",
+                                   "Write the lecture as one video (lecture.mp4) into each publication, offered "
+                                   "for download on its pages.");
+    for (const auto& o :
+         {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, claim, transcribe, video})
         parser.addOption(o);
     cl.process();
     if (cl.positional().size() != 1)
@@ -127,6 +131,8 @@ int RunPublishCommand(int argc, char** argv)
     if (parser.isSet(noRun))
         r.chkAutoStart = 0;
     r.replaceForeign = parser.isSet(replace);
+    if (parser.isSet(video))
+        r.chkVideo = r.chkWebVideo = 1;
     if (!r.optCD && !r.optWeb)
         r.optCD = 1;
 

@@ -171,6 +171,8 @@ void PublishForm::cmdCancel_Click()
 {
     if (hooks_->slideSync && hooks_->slideSync->Busy())
         hooks_->slideSync->Cancel();
+    else if (hooks_->lectureVideo && hooks_->lectureVideo->Busy())
+        hooks_->lectureVideo->Cancel();
     else
         session_->Cancel();
 }

@@ -131,7 +131,8 @@ public:
     void mnuImportPowerPoint_Click();
     void mnuRecordingSetup_Click();
     void mnuTimingEditor_Click();
-    void mnuSyncSlides_Click();  // "Sync Slides from Recording"
+    void mnuSyncSlides_Click();   // "Sync Slides from Recording"
+    void mnuExportVideo_Click();  // "Export as One Video..."
     void mnuPlayer_Click();
     void mnuRealEncode_Click();
     // "Real Convert": the converter window on its own.

@@ -134,7 +134,19 @@ void PublishForm::mnuSyncSlides_Click()
         Tav_Message("Slide sync is not available");
 }
 
-bool PublishForm::Busy() const { return Publishing() || (hooks_->slideSync && hooks_->slideSync->Busy()); }
+void PublishForm::mnuExportVideo_Click()
+{
+    if (hooks_->lectureVideo)
+        hooks_->lectureVideo->Start();
+    else
+        Tav_Message("Exporting the lecture as one video is not available");
+}
+
+bool PublishForm::Busy() const
+{
+    return Publishing() || (hooks_->slideSync && hooks_->slideSync->Busy())
+        || (hooks_->lectureVideo && hooks_->lectureVideo->Busy());
+}
 
 void PublishForm::mnuPlayer_Click()
 {

@@ -2,46 +2,19 @@
 // nothing on disk: a published lecture is converted in a scratch copy.
 #include "app/Commands.h"
 
-#include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
 
+#include "app/LectureReading.h"
 #include "core/CommandLine.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
-#include "style/PublishedLecture.h"
 
 namespace pellucor {
 
 namespace {
-// A scratch copy of dir for the conversion to work in: the text files it
-// reads and rewrites are copied, everything else is linked.
-bool scratchCopy(const std::string& dir, const std::string& scratch, std::string& err)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        const std::string ext = Lower(entry.path().extension().string());
-        const fs::path to = fs::path(scratch) / entry.path().filename();
-        const bool text
-            = entry.is_regular_file() && (ext == ".txt" || ext == ".htm" || ext == ".html" || ext == ".rat");
-        if (text)
-            fs::copy_file(entry.path(), to, ec);
-        else
-            fs::create_symlink(fs::absolute(entry.path()), to, ec);
-        if (ec) {
-            err = "cannot make a scratch copy of " + dir + ": " + ec.message();
-            return false;
-        }
-    }
-    return !ec;
-}
-
 void printTable(std::ostream& out, const Lecture& lecture)
 {
     out << "Parts: " << lecture.PartCount() << "\n";
@@ -87,30 +60,17 @@ int RunSlideInfoCommand(int argc, char** argv)
     host.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
 
     std::string err;
-    // A published lecture is shown as it converts, converted in a scratch
-    // copy: the directory itself stays as it is.
     QTemporaryDir scratch;
-    std::string publishedName;
     const std::string mediaDir = settings.MediaDir;
-    if (IsPublishedLecture(mediaDir, settings.LecName, publishedName)) {
-        const std::string copy = Tav_DirSlash(scratch.path().toStdString());
-        if (!scratch.isValid() || !scratchCopy(mediaDir, copy, err)) {
-            cl.error(err.empty() ? "cannot make a scratch directory" : err);
-            return 1;
-        }
-        if (Tav_DirSlash(settings.LecDir) == mediaDir)
-            settings.LecDir = copy;
-        settings.MediaDir = copy;
-    }
     SlideEngine engine(settings, &host);
-    if (!LoadLectureConvertingPublished(engine, true, false, err)) {
-        cl.error(ReplaceAll(err, settings.MediaDir, mediaDir));
+    if (!LoadLectureForReading(engine, scratch, err)) {
+        cl.error(err);
         return 1;
     }
     std::ostringstream table;
     printTable(table, engine.SI);
     std::cout << "Lecture " << engine.S.LecName << " in " << lecDir << "\n"
-              << ReplaceAll(table.str(), settings.MediaDir, mediaDir);
+              << ReplaceAll(table.str(), engine.S.MediaDir, mediaDir);
     return 0;
 }
 

@@ -5,10 +5,13 @@
 // use stand-ins.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "core/LectureVideoPlan.h"
 
 namespace pellucor {
 
@@ -81,6 +84,17 @@ public:
     // the first and the last pictures and sound decoded. False with err
     // naming the fault.
     virtual bool CheckPlayable(const std::string& path, std::string& err) = 0;
+    // Writes the lecture as one video to output (checked, then renamed
+    // into place); progress gets rising percentages, cancel (set from any
+    // thread) abandons it. False with err; nothing is left under output.
+    virtual bool WriteLectureVideo(const std::vector<VideoPartSource>& parts, const LectureVideoOptions& options,
+                                   const std::string& output, const std::function<void(int percent)>& progress,
+                                   const std::atomic<bool>& cancel, std::string& err)
+    {
+        (void)parts, (void)options, (void)output, (void)progress, (void)cancel;
+        err = "this media component writes no lecture video";
+        return false;
+    }
 };
 
 }  // namespace pellucor

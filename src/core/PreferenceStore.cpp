@@ -5,9 +5,16 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "core/TavString.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
+
+bool PreferenceOn(const std::string& text)
+{
+    const std::string t = Lower(Trim(text));
+    return StartsWith(t, "y") || t == "1" || t == "on" || t == "true";
+}
 
 #ifndef PELLUCOR_SOURCE_DIR
 #define PELLUCOR_SOURCE_DIR ""
@@ -53,6 +60,7 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfRmcut", "RmCut Command", ""},
         {"prfWebmCopy", "Encode the Browser Copy as VP9/Opus WebM (Yes/No)", ""},
         {"prfLoudness", "Normalise the Browser Copy's Loudness to EBU R128 (Yes/No)", ""},
+        {"prfVideo", "Publish the Lecture as One Video, lecture.mp4 (Yes/No)", ""},
         {"prfSlideTextOcr", "Read the Text of Slides by OCR When Publishing (Yes/No)", "Yes"},
         {"prfOcrLanguage", "OCR Languages (Tesseract's names, such as deu+eng)", "eng"},
         {"prfTranscribe", "Make Automatic Captions When Publishing (Yes/No)", "No"},

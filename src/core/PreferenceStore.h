@@ -24,6 +24,9 @@ struct PrefDef {
 // Preference values by key, as read at one moment.
 using PreferenceSnapshot = std::map<std::string, std::string>;
 
+// A yes/no preference: on when its text begins with "y" or is "1"/"on"/"true".
+bool PreferenceOn(const std::string& text);
+
 class PreferenceStore {
 public:
     // iniPath: a settings file to use instead of the per-user store (tests).

@@ -26,6 +26,9 @@ struct PublishSettings {
     bool Stream = false;
     // Start each target's process.bat and follow its log (chkAutoStart).
     bool AutoStart = true;
+    // Write the lecture as one video (lecture.mp4) into the disk and the
+    // web publication (chkVideo, chkWebVideo).
+    bool VideoCD = false, VideoWeb = false;
     // A command the script runs after "All Done" (the program and its
     // arguments): the install of a publication whose script is left for
     // the user to run. Empty: none.

@@ -30,6 +30,14 @@ void installDialogs(FrontEndHooks& hooks)
             answer = text.toStdString();
         return ok;
     };
+    hooks.chooseVideoFile = [](const std::string& title, std::string& path) {
+        const QString f = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString::fromStdString(title),
+                                                       QString::fromStdString(path), QObject::tr("MP4 Video (*.mp4)"));
+        if (f.isEmpty())
+            return false;
+        path = f.toStdString();
+        return true;
+    };
     hooks.choosePresentation = [](std::string& path) {
         const QString f
             = QFileDialog::getOpenFileName(QApplication::activeWindow(), QObject::tr("Select PowerPoint"), QString(),

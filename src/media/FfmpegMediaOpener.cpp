@@ -1,6 +1,7 @@
 #include "media/FfmpegMediaOpener.h"
 
 #include "media/FfmpegMediaFile.h"
+#include "media/LectureVideo.h"
 #include "media/MediaCheck.h"
 
 namespace pellucor {
@@ -11,5 +12,12 @@ std::unique_ptr<MediaFileObject> FfmpegMediaOpener::OpenMedia(const std::string&
 }
 
 bool FfmpegMediaOpener::CheckPlayable(const std::string& path, std::string& err) { return CheckMediaPlays(path, err); }
+
+bool FfmpegMediaOpener::WriteLectureVideo(const std::vector<VideoPartSource>& parts, const LectureVideoOptions& options,
+                                          const std::string& output, const std::function<void(int percent)>& progress,
+                                          const std::atomic<bool>& cancel, std::string& err)
+{
+    return pellucor::WriteLectureVideo(parts, options, output, progress, cancel, err);
+}
 
 }  // namespace pellucor

@@ -1,6 +1,6 @@
 // Opens recordings for publishing with FFmpeg's libraries: any kind the
 // lecture loader accepts, and the check that a written file plays to its
-// end.
+// end, and the lecture as one video.
 #pragma once
 
 #include "core/MediaFile.h"
@@ -11,6 +11,9 @@ class FfmpegMediaOpener : public MediaOpener {
 public:
     std::unique_ptr<MediaFileObject> OpenMedia(const std::string& path, std::string& err) override;
     bool CheckPlayable(const std::string& path, std::string& err) override;
+    bool WriteLectureVideo(const std::vector<VideoPartSource>& parts, const LectureVideoOptions& options,
+                           const std::string& output, const std::function<void(int percent)>& progress,
+                           const std::atomic<bool>& cancel, std::string& err) override;
 };
 
 }  // namespace pellucor

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/PreferenceStore.h"
 #include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
 
@@ -19,13 +20,6 @@ bool isBuiltIn(const std::string& tool) { return Contains(Upper(tool), "NONE"); 
 
 // The merge tool named without an extension, as stored, or with ".exe".
 bool toolExists(const std::string& tool) { return Tav_ChkFile(tool) || Tav_ChkFile(tool + ".exe"); }
-
-// A yes/no preference: on when its text begins with "y" or is "1"/"on"/"true".
-bool preferenceOn(const std::string& text)
-{
-    const std::string t = Lower(Trim(text));
-    return StartsWith(t, "y") || t == "1" || t == "on" || t == "true";
-}
 }  // namespace
 
 // The part's recording when it is one of today's kinds (no RealMedia).
@@ -146,8 +140,8 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     const std::string out = Tav_DirSlash(S.OutDir);
     const std::string Np = S.LecName + std::to_string(part);
     SetStatus("Saving " + (recording ? out + Np : output));
-    file->copySettings.webm = preferenceOn(Preference("prfWebmCopy"));
-    file->copySettings.loudness = preferenceOn(Preference("prfLoudness"));
+    file->copySettings.webm = PreferenceOn(Preference("prfWebmCopy"));
+    file->copySettings.loudness = PreferenceOn(Preference("prfLoudness"));
     file->chapters = partChapters(part);
     // Each part is an equal share of the step.
     const int64_t parts = std::max(SI.PartCount(), 1);

@@ -131,7 +131,7 @@ bool Publisher::Publish(bool ToDisk)
         return false;
     if (!closed)
         return fail("Unable to create - PROCESS.BAT: " + bat.Error());
-    if (!publishCaptions())
+    if (!publishCaptions() || !publishLectureVideo(ToDisk))
         return false;
     if (Cancelled())
         return cancelled("Publish cancelled");

@@ -20,6 +20,7 @@ void PublishRequest::SetLectureDir(const std::string& dir, const PreferenceSnaps
     TextWebURL = expand("prfHttp");
     TextStream = expand("prfPnm");
     TextWebDir = Tav_DirSlash(expand("prfOutWeb"));
+    chkVideo = chkWebVideo = PreferenceOn(PreferenceStore::ValueIn(prefs, "prfVideo")) ? 1 : 0;
 }
 
 std::string* PublishRequest::Text(const std::string& control)
@@ -42,6 +43,7 @@ int* PublishRequest::Check(const std::string& control)
         {"optCD", &PublishRequest::optCD},           {"optWeb", &PublishRequest::optWeb},
         {"chkStream", &PublishRequest::chkStream},   {"chkAutoStart", &PublishRequest::chkAutoStart},
         {"chkVerbose", &PublishRequest::chkVerbose}, {"chkAuto", &PublishRequest::chkAuto},
+        {"chkVideo", &PublishRequest::chkVideo},     {"chkWebVideo", &PublishRequest::chkWebVideo},
     };
     const auto it = fields.find(control);
     return it == fields.end() ? nullptr : &(this->*(it->second));
@@ -87,6 +89,8 @@ PublishSettings PublishRequest::Settings(const PreferenceSnapshot& prefs) const
     s.OptWeb = optWeb != 0;
     s.Stream = chkStream != 0;
     s.AutoStart = chkAutoStart != 0;
+    s.VideoCD = chkVideo != 0;
+    s.VideoWeb = chkWebVideo != 0;
     for (const char* key : kPublishPreferenceKeys)
         s.Prefs[key] = PreferenceStore::ValueIn(prefs, key);
     return s;

@@ -20,6 +20,9 @@ struct PublishRequest {
     std::string TextLocDir, TextName, TextCP = "pellucor";
     // Check boxes: 0 clear, 1 checked.
     int optCD = 1, optWeb = 0, chkStream = 0, chkAutoStart = 1, chkVerbose = 0, chkAuto = 0;
+    // The lecture as one video (lecture.mp4) in the disk and the web
+    // publication (from the prfVideo preference).
+    int chkVideo = 0, chkWebVideo = 0;
     // Files that no earlier publication wrote, found in an output, may be
     // removed with the publication they share it with ("--replace", or the
     // user's yes to the question).

@@ -64,6 +64,8 @@ private:
     std::vector<MediaChapter> partChapters(int part) const;
     // Publishes each part's captions file, when it has one (CaptionsStep.cpp).
     bool publishCaptions();
+    // Writes lecture.mp4 where the target asks for it (LectureVideoStep.cpp).
+    bool publishLectureVideo(bool toDisk);
     // Gives the slides without text those of unstoredTexts.
     void takeUnstoredTexts();
     // Writes the lecture record into the output (LectureRecordStep.cpp).

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/FileLookup.h"
+#include "core/LectureVideoPlan.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -104,6 +105,10 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
     };
     // Order matters: AUDIOONLY must be tested before AUDIO, and a word whose
     // disk-flag side does not hold falls through to the later rows.
+    // The publication holds the lecture as one video (written before the
+    // pages).
+    if (has(line, "ONEVIDEO"))
+        return Tav_ChkFile(Tav_DirSlash(settings_.OutDir) + kLectureVideoName);
     if (has(line, "AUDIOANDVIDEO"))
         return hasAudio && hasVideo;
     if (has(line, "AUDIOONLY"))

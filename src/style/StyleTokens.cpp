@@ -1,9 +1,11 @@
 #include "style/StyleTokens.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include <QByteArray>
 
+#include "core/LectureVideoPlan.h"
 #include "core/SlideText.h"
 #include "core/TavUtils.h"
 #include "style/StyleEngine.h"
@@ -85,6 +87,13 @@ std::string_view mediaFile(const TokenSlide& t)
 {
     const Part& part = lecture(t).PartAt(t.part(t.slide));
     return slide(t, t.slide).AudioPart != -1 ? part.AudioFile : part.VideoFile;
+}
+
+std::string_view videoSize(const TokenSlide& t)
+{
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(Tav_DirSlash(settings(t).OutDir) + kLectureVideoName, ec);
+    return t.scratch = ec ? std::string() : Tav_SizeText(static_cast<int64_t>(bytes));
 }
 
 std::string_view browserCopy(const TokenSlide& t)
@@ -184,6 +193,7 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"C*L", "label of the captions of this slide's part: \"Automatic captions\" when speech recognition made them", [](const TokenSlide& t) -> std::string_view {
         return lecture(t).PartAt(t.part(t.slide)).CaptionsAutomatic ? "Automatic captions" : "Captions";
     }},
+    {"V*S", "size of the lecture as one video (lecture.mp4) in the publication", videoSize},
 }};
 // clang-format on
 

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs "pellucor automation" on the caller's private session bus and drives
 # it with gdbus from this process: a full publish of the sample lecture, an
-# FTP upload to a server started here, a slide sync; then releases it, and
+# FTP upload to a server started here, the lecture as one video, a slide
+# sync; then releases it, and
 # a service whose bus went away ends too. With "--automation" as the fourth
 # argument the windowed program offers the same object (on the caller's display).
 set -eu
@@ -56,6 +57,10 @@ call WaitUntilComplete >/dev/null
 expect IsRunning "$(call IsRunning)" "(false,)"
 expect GetStatus "$(call GetStatus)" "('Process:All Done',)"
 [ -s "$work/out/index.htm" ] || fail "no published index.htm"
+# The same lecture as one video, to a file the client names.
+expect ExportVideo "$(call ExportVideo "'$work/talk.mp4'" | cut -c1-30)" "(true, 'Lecture video written:"
+ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$work/talk.mp4" | grep -qx h264 || fail "no H.264 in talk.mp4"
+expect "ExportVideo to a directory" "$(call ExportVideo "'$work'")" "(false, 'Name the video file to write')"
 
 # The published lecture uploaded by FTP (the password never stored).
 mkdir -p "$work/ftproot"

@@ -1,7 +1,7 @@
 // Long jobs run from the real windows: each cancelled, then run to its end
 // while the window keeps answering. A publish of a lecture with a 60-second
-// part from "Publish To Disk", and "Sync Slides from Recording" from both
-// windows' Execute menus on a generated lecture.
+// part from "Publish To Disk", and "Sync Slides from Recording" and "Export
+// as One Video…" from both windows' Execute menus on a generated lecture.
 #include <QAction>
 #include <QMenuBar>
 #include <QTableWidget>
@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "LectureWindows.h"
+#include "MediaTools.h"
 #include "SyncedLecture.h"
 #include "UiDriver.h"
 #include "app/widgets/PublishFormView.h"
@@ -122,6 +123,40 @@ TEST_F(WindowJobs, SlideSyncRunsOffTheWindowsThreadAndOpensTheTimingEditor)
     EXPECT_EQ(grid->item(1, 0)->text().toStdString(), "sld" + Fmt000(schedule[1].second) + ".htm");
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
     ASSERT_EQ(sink.questions.size(), 2u);  // replacing the old file, once per run
+}
+
+TEST_F(WindowJobs, ExportAsOneVideoRunsOffTheWindowsThreadWithCancel)
+{
+    const std::string cmd
+        = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 20 640x480 >/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    open();
+    const std::string video = root.dir() + "lecture.mp4";
+    std::string asked;
+    windows->context().hooks.chooseVideoFile = [&](const std::string& title, std::string& path) {
+        asked = title;
+        return !(path = video).empty();
+    };
+    QAction* fromMain = menuAction(view(), "Export as One Video…");
+    QAction* fromDetail = menuAction(windows->publishFormView(), "Export as One Video…");
+    ASSERT_TRUE(fromMain && fromDetail);
+
+    ASSERT_TRUE(cancelPast(
+        [&] { fromMain->trigger(); }, 30,
+        [&] { EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked while the video is written"; }));
+    EXPECT_EQ(statusText(), "Export cancelled");
+    for (const auto& e : fs::directory_iterator(root.dir()))
+        EXPECT_EQ(e.path().filename().string().find(".lecture.mp4"), std::string::npos) << e.path() << " left";
+    EXPECT_FALSE(fs::exists(video));
+
+    const Shown shown = runJob([&] { fromDetail->trigger(); });
+    EXPECT_LE(shown.worstLate, kAnswersWithinMs) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_TRUE(shown.cancelOffered);
+    EXPECT_EQ(shown.highest, 100);
+    EXPECT_EQ(statusText().rfind("Lecture video written: " + video, 0), 0u) << statusText();
+    EXPECT_EQ(asked, "Export as One Video");
+    EXPECT_NEAR(ffprobe(video).duration, 20, 0.3);
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
 }
 
 }  // namespace

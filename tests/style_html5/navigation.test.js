@@ -3,11 +3,13 @@
 // arrow keys and Previous/Next across parts (played in the same page) and
 // disabled at the lecture's ends, playing on at a part's end as set, the
 // other shortcuts, the focus order, full screen, the panes' order and size,
-// thumbnails, contents, search, and slide pages that link only to their
-// neighbours.
+// thumbnails, contents, search, slide pages that link only to their
+// neighbours, and the lecture as one video offered for download.
 "use strict";
 const assert = require("node:assert/strict");
+const fs = require("node:fs");
 const { test } = require("node:test");
+const url = require("node:url");
 const h = require("./harness");
 
 const browser = h.browserPerFile();
@@ -26,6 +28,17 @@ function playsFrom(s, start) {
   assert.ok(!s.paused, "playing");
 }
 
+// The link to the lecture as one video: a file of the publication, its
+// size told beside it.
+async function oneVideo(page) {
+  const [href, text, size] = await page.$eval("#lecture-video", (a) => [a.href, a.textContent, a.nextElementSibling.textContent]);
+  assert.equal(text, "Download the lecture as one video");
+  const bytes = fs.statSync(url.fileURLToPath(href)).size;
+  assert.ok(bytes > 100000, `${href} holds ${bytes} bytes`);
+  assert.match(size, /^\(MP4, [0-9.]+ [KMG]?B\)$/);
+  return [href, size];
+}
+
 const disabled = (page, id) => page.$eval(`#${id}`, (a) => a.getAttribute("aria-disabled") === "true" && !a.hasAttribute("href"));
 const box = (page, selector) => page.$eval(selector, (e) => JSON.parse(JSON.stringify(e.getBoundingClientRect())));
 
@@ -36,10 +49,12 @@ test("the contents page lists the whole lecture and plays it", () => h.session(b
     li.querySelector("img").getAttribute("src"), li.querySelector(".card-title").textContent]));
   assert.deepEqual(cards.map((c) => c[0]), [1, 2, 3, 4, 5, 6]);
   assert.deepEqual(cards[4], [5, "part3.htm#slide=5", "img005.gif", "Recorded on a phone"]);
+  const video = await oneVideo(page);
   await page.click("ol.cards li:nth-child(2) a");
   await h.waitForUrl(page, /part1\.htm/);
   await h.ready(page);
   await settled(page, "2", "1");
+  assert.deepEqual(await oneVideo(page), video, "the part page offers the same video");
   // Play opens part 1 and starts it where the browser lets a page start
   // by itself; otherwise it says so, and one key plays.
   await h.visit(page, "index.htm");

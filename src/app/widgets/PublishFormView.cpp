@@ -83,17 +83,20 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     texts_["TextPP"]->setToolTip(tr("The Lecture Directory and PowerPoint Output Directory are the same directory."));
     layout->addLayout(grid);
 
-    auto* checkRow = new QGridLayout;
-    int check = 0;
-    for (const auto& [name, caption] : kChecks) {
+    auto addCheck = [this](const char* name, const char* caption) {
         auto* c = new QCheckBox(tr(caption));
         c->setObjectName(name);
         checks_[name] = c;
         controls_[name] = c;
-        checkRow->addWidget(c, check / 3, check % 3);
-        ++check;
         const std::string n = name;
         connect(c, &QCheckBox::clicked, this, [this, n](bool on) { model_->SetControl(n, on ? "1" : "0"); });
+        return c;
+    };
+    auto* checkRow = new QGridLayout;
+    int check = 0;
+    for (const auto& [name, caption] : kChecks) {
+        checkRow->addWidget(addCheck(name, caption), check / 3, check % 3);
+        ++check;
     }
     layout->addLayout(checkRow);
 
@@ -120,6 +123,8 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
               "\"Web Server\" is checked)",
               [this] { model_->cmdPubDisk_Click(); });
     static_cast<QPushButton*>(controls_["cmdPubDisk"])->setShortcut(kPublishKey);
+    disk->addWidget(addCheck("chkVideo", "One video"));
+    controls_["chkVideo"]->setToolTip(tr("Write the lecture as one video (lecture.mp4) into the disk copy"));
     addButton(disk, "cmdTestCD", "Test Disk", "Open the disk copy's index.htm in the browser",
               [this] { model_->cmdTestCD_Click(); });
     // The disk copy zipped for a learning platform, the kind chosen beside.
@@ -146,6 +151,8 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
               "Publish for the web server into the Web Output Dir, for upload to the Ultimate Web URL (and for "
               "the disk as well when \"Hard Disk/CD\" is checked)",
               [this] { model_->cmdPubWeb_Click(); });
+    web->addWidget(addCheck("chkWebVideo", "One video"));
+    controls_["chkWebVideo"]->setToolTip(tr("Write the lecture as one video (lecture.mp4) into the web copy"));
     addButton(web, "cmdTestWeb", "Test Web", "Open index.htm at the Ultimate Web URL in the browser",
               [this] { model_->cmdTestWeb_Click(); });
     addButton(web, "cmdFtp", "Auto-Upload", "Upload the Web Output Dir by FTP", [this] { model_->cmdFtp_Click(); });
@@ -197,6 +204,7 @@ void PublishFormView::buildMenus()
     execute->addAction(tr("DuzoDA!"), model_, &PublishForm::mnuRecordingSetup_Click);
     execute->addAction(tr("RuziZE!"), model_, &PublishForm::mnuTimingEditor_Click);
     execute->addAction(tr("Sync Slides from Recording"), model_, &PublishForm::mnuSyncSlides_Click);
+    execute->addAction(tr("Export as One Video…"), model_, &PublishForm::mnuExportVideo_Click);
     execute->addAction(tr("Make Lecture"), model_, &PublishForm::mnuMakeLecture_Click);
 
     QMenu* test = menuBar()->addMenu(tr("&Test"));

@@ -1,0 +1,105 @@
+#include "app/LectureVideoRun.h"
+
+#include <filesystem>
+
+#include "app/LectureVideoExport.h"
+#include "app/MainWindow.h"
+#include "app/PublishForm.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+LectureVideoRun::LectureVideoRun(MainWindow& main, PublishForm& form, FrontEndHooks& hooks, QObject* parent)
+    : QObject(parent), main_(main), form_(form), hooks_(hooks)
+{ }
+
+LectureVideoRun::~LectureVideoRun()
+{
+    cancel_ = true;
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void LectureVideoRun::Start()
+{
+    std::string output = Tav_DirSlash(form_.TextPP) + (form_.TextName.empty() ? "lecture" : form_.TextName) + ".mp4";
+    if (hooks_.chooseVideoFile && !hooks_.chooseVideoFile("Export as One Video", output))
+        return;
+    std::string msg;
+    if (!begin(true, output, msg) && !msg.empty())
+        Tav_Message(msg);
+}
+
+bool LectureVideoRun::StartUnattended(const std::string& output, std::string& msg) { return begin(false, output, msg); }
+
+bool LectureVideoRun::begin(bool attended, const std::string& output, std::string& msg)
+{
+    msg.clear();
+    if (Busy() || form_.Busy() || (hooks_.slideImporter && hooks_.slideImporter->Busy())) {
+        msg = "Wait until the work under way has ended";
+        return false;
+    }
+    if (output.empty() || std::filesystem::is_directory(output)) {
+        msg = "Name the video file to write";
+        return false;
+    }
+    LectureVideoRequest request;
+    request.slideDir = Tav_DirSlash(form_.TextPP);
+    request.mediaDir = Tav_DirSlash(form_.TextMedia);
+    request.lecName = form_.TextName;
+    request.output = output_ = output;
+    attended_ = attended;
+    cancel_ = false;
+    ok_ = false;
+    outcome_.clear();
+    main_.SetBusy(true);
+    emit form_.fieldsChanged();
+    showProgress(0);
+    form_.SetStatus("Exporting the lecture as one video...", kColourYellow);
+    worker_ = std::thread([this, request] {
+        std::string err;
+        const bool ok = ExportLectureVideo(
+            request,
+            [this](int percent) {
+                QMetaObject::invokeMethod(
+                    this, [this, percent] { showProgress(percent); }, Qt::QueuedConnection);
+            },
+            cancel_, err);
+        QMetaObject::invokeMethod(
+            this, [this, ok, err] { end(ok, err); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void LectureVideoRun::showProgress(int percent)
+{
+    main_.ShowProgress(percent);
+    form_.progressPercent = percent;
+    emit form_.progressChanged(percent);
+}
+
+void LectureVideoRun::end(bool ok, const std::string& err)
+{
+    worker_.join();
+    ok_ = ok;
+    main_.SetBusy(false);
+    emit form_.fieldsChanged();
+    if (cancel_) {
+        ok_ = false;
+        outcome_ = "Export cancelled";
+        form_.SetStatus(outcome_, kColourYellow);
+    } else if (!ok) {
+        outcome_ = "The lecture video was not written: " + err;
+        form_.SetStatus(outcome_, kColourRed);
+        if (attended_)
+            Tav_Message(outcome_);
+    } else {
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(output_, ec);
+        outcome_ = "Lecture video written: " + output_ + " (" + Tav_SizeText(static_cast<int64_t>(bytes)) + ")";
+        form_.SetStatus(outcome_, kColourGreen);
+    }
+    emit finished(ok_);
+}
+
+}  // namespace pellucor

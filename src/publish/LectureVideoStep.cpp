@@ -1,0 +1,41 @@
+// The publish's lecture video step: where the publication is to hold the
+// lecture as one video, lecture.mp4 is written into the output before the
+// pages, which then offer it for download with its size. Cancel stops it
+// at once; a failure ends the publish with the reason.
+#include "publish/LectureVideoSource.h"
+#include "publish/Publisher.h"
+
+#include <QTemporaryDir>
+
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+bool Publisher::publishLectureVideo(bool toDisk)
+{
+    if (!(toDisk ? S.VideoCD : S.VideoWeb))
+        return true;
+    const std::string output = Tav_DirSlash(S.OutDir) + kLectureVideoName;
+    SetStatus("Writing the lecture as one video " + output);
+    std::string err;
+    QTemporaryDir captions;
+    std::vector<VideoPartSource> parts;
+    if (!captions.isValid()
+        || !LectureVideoParts(SI, Tav_DirSlash(S.LecDir), {}, Tav_DirSlash(captions.path().toStdString()), parts, err))
+        return fail("The lecture video cannot be written: " + (err.empty() ? "no scratch directory" : err));
+    auto opener = Host() ? Host()->LoadMediaOpener(err) : nullptr;
+    if (!opener)
+        return fail("The lecture video cannot be written: " + err);
+    std::atomic<bool> cancel {false};
+    if (Host())
+        Host()->SetCancelHandler([&cancel] { cancel = true; });
+    const bool ok = opener->WriteLectureVideo(
+        parts, LectureVideoOptions {}, output, [this](int percent) { Progress(percent, 100); }, cancel, err);
+    if (Host())
+        Host()->SetCancelHandler(nullptr);
+    if (!ok && Cancelled())
+        return cancelled("Publish cancelled while the lecture video was written");
+    return ok || fail("The lecture video " + output + " cannot be written: " + err);
+}
+
+}  // namespace pellucor
