@@ -90,10 +90,11 @@ std::string SlideTextSourceLabel(const SlideText& text)
 
 std::string FormatSlideText(const SlideText& t)
 {
-    std::string out = std::string(kMagic) + "\r\n";
+    std::string out(kMagic);
+    out += "\r\n";
     const auto line = [&](const char* key, const std::string& value) {
         if (!value.empty())
-            out += std::string("# ") + key + ": " + headerValue(value) + "\r\n";
+            out.append("# ").append(key).append(": ").append(headerValue(value)).append("\r\n");
     };
     line("source", SlideTextSourceKey(t.source));
     line("language", t.language);

@@ -55,8 +55,8 @@ std::vector<int> viterbi(const std::vector<SlideSample>& samples, const Sequence
             const double change = k == 0 ? stay : cost[argmin] + m.changeCost;
             const bool changes = change < stay;
             from[k][j] = static_cast<int32_t>(changes ? argmin : j);
-            const double emit = w * std::min(m.maxCost, (top - s.scores[j]) / m.scoreScale);
-            next[j] = (changes ? change : stay) + emit;
+            const double unlike = w * std::min(m.maxCost, (top - s.scores[j]) / m.scoreScale);
+            next[j] = (changes ? change : stay) + unlike;
         }
         cost.swap(next);
     }

@@ -42,7 +42,7 @@ Vocabulary vocabulary(PackageKind kind)
             "IMS Common Cartridge", "1.1.0", nullptr};
 }
 
-QString href(const std::string& path)
+QString fileHref(const std::string& path)
 {
     return QString::fromLatin1(QByteArray::fromStdString(path).toPercentEncoding("/"));
 }
@@ -116,10 +116,10 @@ std::string PackageManifest(PackageKind kind, const std::string& title, const st
     w.writeAttribute("type", "webcontent");
     if (v.scormType)
         w.writeAttribute(v.scormType, "sco");
-    w.writeAttribute("href", href(launch));
+    w.writeAttribute("href", fileHref(launch));
     for (const std::string& f : files) {
         w.writeEmptyElement("file");
-        w.writeAttribute("href", href(f));
+        w.writeAttribute("href", fileHref(f));
     }
     w.writeEndElement();  // resource
     w.writeEndElement();  // resources
