@@ -29,31 +29,31 @@ std::string JobErrorPath(const std::string& claimDir, const std::string& job)
     return claimDir + "/job-" + job + ".err";
 }
 
-std::string JobScriptText(const JobSpec& spec)
+std::string JobScriptText(const JobOrder& order)
 {
-    const WebPublishRequest& r = spec.request;
-    std::string line = "exec " + ShellQuote(spec.program) + " publish --web " + ShellQuote(withoutSlash(r.pubDir));
+    const WebPublishRequest& r = order.request;
+    std::string line = "exec " + ShellQuote(order.program) + " publish --web " + ShellQuote(withoutSlash(r.pubDir));
     if (!r.webURL.empty())
         line += " --url " + ShellQuote(r.webURL);
     if (!r.streamURL.empty())
         line += " --stream " + ShellQuote(r.streamURL);
-    if (!spec.style.empty())
-        line += " --style " + ShellQuote(spec.style);
-    line += " --claim " + ShellQuote(spec.claimDir) + " " + ShellQuote(withoutSlash(r.lectureDir));
+    if (!order.style.empty())
+        line += " --style " + ShellQuote(order.style);
+    line += " --claim " + ShellQuote(order.claimDir) + " " + ShellQuote(withoutSlash(r.lectureDir));
     return "#!/bin/sh\n"
            "# Publishes "
-        + ReplaceAll(spec.lectureName, "\n", " ") + " for a Pellucor server; written by it.\n" + line + "\n";
+        + ReplaceAll(order.lectureName, "\n", " ") + " for a Pellucor server; written by it.\n" + line + "\n";
 }
 
-std::vector<std::string> JobOptions(const JobSpec& spec, const SlurmOptions& options)
+std::vector<std::string> JobOptions(const JobOrder& order, const SlurmOptions& options)
 {
     // The output file gets the job's id by sbatch's own pattern.
     std::vector<std::string> args = {
-        "--job-name=" + JobName(spec.lectureName),
-        "--comment=" + spec.claimId,
-        "--output=" + literalPattern(spec.claimDir) + "/job-%j.out",
-        "--error=" + literalPattern(spec.claimDir) + "/job-%j.err",
-        "--chdir=" + withoutSlash(spec.request.lectureDir),
+        "--job-name=" + JobName(order.lectureName),
+        "--comment=" + order.claimId,
+        "--output=" + literalPattern(order.claimDir) + "/job-%j.out",
+        "--error=" + literalPattern(order.claimDir) + "/job-%j.err",
+        "--chdir=" + withoutSlash(order.request.lectureDir),
         "--nodes=1",
         "--ntasks=1",
         // A job started again by the cluster could publish a lecture the

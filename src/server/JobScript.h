@@ -15,7 +15,8 @@
 
 namespace pellucor {
 
-struct JobSpec {
+// What one batch job is to publish, and where its claim is.
+struct JobOrder {
     std::string program;  // the pellucor executable, the same path on every node
     std::string claimDir;
     std::string claimId;
@@ -24,8 +25,8 @@ struct JobSpec {
     WebPublishRequest request;
 };
 
-std::string JobScriptText(const JobSpec& spec);
-std::vector<std::string> JobOptions(const JobSpec& spec, const SlurmOptions& options);
+std::string JobScriptText(const JobOrder& order);
+std::vector<std::string> JobOptions(const JobOrder& order, const SlurmOptions& options);
 std::string JobName(const std::string& lectureName);
 // The job's output (its progress lines) and error files in a claim's directory.
 std::string JobOutputPath(const std::string& claimDir, const std::string& job);

@@ -128,17 +128,17 @@ bool SlurmDispatch::save(Job& job)
 
 bool SlurmDispatch::submit(Job& job)
 {
-    JobSpec spec {program_, job.claim->Dir(), job.claim->Id(), job.name, job.style, job.request};
+    JobOrder order {program_, job.claim->Dir(), job.claim->Id(), job.name, job.style, job.request};
     const std::string script = job.claim->Dir() + "/job.sh";
     std::string err;
     {
         std::ofstream out(script, std::ios::binary | std::ios::trunc);
-        out << JobScriptText(spec);
+        out << JobScriptText(order);
         if (!out.flush())
             err = script + ": cannot be written";
     }
     std::string id;
-    if (!err.empty() || !cluster_.Submit(JobOptions(spec, options_), script, id, err)) {
+    if (!err.empty() || !cluster_.Submit(JobOptions(order, options_), script, id, err)) {
         failed(job, "the job could not be submitted - " + err);
         return false;
     }

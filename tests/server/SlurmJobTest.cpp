@@ -64,21 +64,21 @@ TEST(JobScriptTest, QuotesEveryPath)
 {
     TempDir dir;
     const std::string odd = dir.path().string() + "/it's $HOME `x` %j";
-    JobSpec spec {"/opt/pel lucor/bin/pellucor",
-                  odd + "/.pellucor-claim+h+1+2+0+5-1",
-                  "5-1",
-                  "talk's",
-                  "",
-                  {odd + "/repo/talk's/", odd + "/pub/talk's/", "http://h/talk's/", ""}};
-    std::ofstream(dir.path().string() + "/job.sh") << JobScriptText(spec);
+    JobOrder order {"/opt/pel lucor/bin/pellucor",
+                    odd + "/.pellucor-claim+h+1+2+0+5-1",
+                    "5-1",
+                    "talk's",
+                    "",
+                    {odd + "/repo/talk's/", odd + "/pub/talk's/", "http://h/talk's/", ""}};
+    std::ofstream(dir.path().string() + "/job.sh") << JobScriptText(order);
     QProcess sh;
     sh.start("sh", {"-xn", QString::fromStdString(dir.path().string() + "/job.sh")});
     ASSERT_TRUE(sh.waitForFinished());
     EXPECT_EQ(sh.exitCode(), 0) << sh.readAllStandardError().toStdString();
-    const std::string text = JobScriptText(spec);
+    const std::string text = JobScriptText(order);
     EXPECT_NE(text.find("'" + dir.path().string() + "/it'\\''s $HOME `x` %j/repo/talk'\\''s'"), std::string::npos)
         << text;
-    const auto options = JobOptions(spec, {});
+    const auto options = JobOptions(order, {});
     EXPECT_NE(
         std::find(options.begin(), options.end(),
                   "--output=" + dir.path().string() + "/it's $HOME `x` %%j/.pellucor-claim+h+1+2+0+5-1/job-%j.out"),
