@@ -3,7 +3,7 @@
 # composition with the same encoder settings (the looped slide pictures
 # scaled, padded and switched at the events' times by a concat, stacked
 # beside the speaker's video with hstack; H.264 veryfast CRF 23 without
-# B-frames, keyframes at the slide changes, AAC 48 kbit/s 48 kHz mono,
+# B-frames, keyframes at the slide changes, AAC 40 kbit/s 48 kHz mono,
 # index at the front), run one after the other on this machine, printed
 # as figures (not a pass/fail test), at 1280x720:
 #  1. the sample lecture (16 s: RealMedia video, RealMedia sound only, MP4);
@@ -155,7 +155,7 @@ ffmpeg_command() {  # DIR LAYOUT OUT RECORDING...
   printf '%sconcat=n=%d:v=1:a=1[v][a]\n' "$joined" "$p" >> "$graph"
   echo "ffmpeg -hide_banner -loglevel error -nostdin -y $inputs -filter_complex_script $graph -map [v] -map [a]" \
     "-c:v libx264 -preset veryfast -crf 23 -bf 0 -g 250 -forced-idr 1 -force_key_frames $keys -r 25" \
-    "-pix_fmt yuv420p -c:a aac -b:a 48k -ar 48000 -ac 1 -movflags +faststart $out"
+    "-pix_fmt yuv420p -c:a aac -b:a 40k -ar 48000 -ac 1 -movflags +faststart $out"
 }
 
 # Best wall-clock time of a command line over the runs.

@@ -33,7 +33,7 @@ namespace pellucor {
 namespace {
 
 constexpr int kSampleRate = 48000;
-constexpr int kSoundBitRate = 48000;
+constexpr int kSoundBitRate = 40000;
 constexpr AVRational kVideoTimeBase {1, 90000};
 // A still picture is repeated this often (seconds) so that players and
 // seeking always find a recent frame.
