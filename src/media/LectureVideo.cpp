@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "core/TavUtils.h"
 #include "media/CaptionTrack.h"
@@ -32,6 +33,7 @@ namespace pellucor {
 namespace {
 
 constexpr int kSampleRate = 48000;
+constexpr int kSoundBitRate = 40000;
 constexpr AVRational kVideoTimeBase {1, 90000};
 // A still picture is repeated this often (seconds) so that players and
 // seeking always find a recent frame.
@@ -135,7 +137,9 @@ private:
 
     // The part being written.
     CanvasLayout boxes_;
-    FramePtr slidePicture_, background_;
+    FramePtr slidePicture_, background_, composed_;
+    int backgroundCount_ = 0, composedBackground_ = -1;  // which background composed_ holds
+    std::pair<int, int> speakerSize_ {0, 0};             // of the speaker picture drawn into it
     size_t slideShown_ = SIZE_MAX;
     int cueShown_ = -2;
     std::vector<EncodedCue> cues_;
@@ -189,8 +193,10 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
     audio_ = avcodec_alloc_context3(aac);
     audio_->sample_rate = kSampleRate;
     audio_->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    audio_->ch_layout = AV_CHANNEL_LAYOUT_STEREO;
-    audio_->bit_rate = 128000;
+    // Speech in one channel: clear at this rate, and a slide lecture's
+    // hour stays small (its pictures take little).
+    audio_->ch_layout = AV_CHANNEL_LAYOUT_MONO;
+    audio_->bit_rate = kSoundBitRate;
     audio_->time_base = {1, kSampleRate};
     audio_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if ((rc = avcodec_open2(audio_, aac, nullptr)) < 0)
@@ -261,7 +267,7 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
                 return fail(err, "cannot write " + path, rc);
         }
 
-    fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, 2, audio_->frame_size * 4);
+    fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, audio_->ch_layout.nb_channels, audio_->frame_size * 4);
     audioFrame_ = av_frame_alloc();
     return true;
 }
@@ -352,18 +358,34 @@ bool LectureVideoWriter::videoFrame(size_t p, const std::vector<double>& times, 
         background_.reset(burner_ ? burner_->Burn(slidePicture_.get(), t) : av_frame_clone(slidePicture_.get()));
         if (!background_)
             return fail(err, "cannot draw the captions of part " + std::to_string(p + 1), 0);
+        ++backgroundCount_;
         cueShown_ = cue;
     }
-    FramePtr frame;
+    FramePtr still;
+    AVFrame* frame;
     if (speaker_) {
-        frame.reset(BlankCanvas(options_.width, options_.height));
-        if (!frame)
+        // One picture kept from frame to frame: the background is copied
+        // into it when it changes, the speaker's box drawn anew each time
+        // (the encoder has taken its own copy of the last one).
+        if (!composed_)
+            composed_.reset(BlankCanvas(options_.width, options_.height));
+        if (!composed_ || av_frame_make_writable(composed_.get()) < 0)
             return fail(err, "out of memory", 0);
-        av_frame_copy(frame.get(), background_.get());
-        if (const AVFrame* picture = speaker_->At(t))
-            ScaleInto(speakerSws_, picture, frame.get(), boxes_.speaker, SWS_BILINEAR);
+        const AVFrame* picture = speaker_->At(t);
+        // A speaker picture of another size covers another part of its box.
+        const std::pair<int, int> size = picture ? std::make_pair(picture->width, picture->height) : speakerSize_;
+        if (composedBackground_ != backgroundCount_ || size != speakerSize_)
+            av_frame_copy(composed_.get(), background_.get());
+        composedBackground_ = backgroundCount_;
+        speakerSize_ = size;
+        if (picture)
+            ScaleInto(speakerSws_, picture, composed_.get(), boxes_.speaker, SWS_BILINEAR);
+        frame = composed_.get();
     } else {
-        frame.reset(av_frame_clone(background_.get()));  // the same still again: no copy
+        still.reset(av_frame_clone(background_.get()));  // the same still again: no copy
+        if (!still)
+            return fail(err, "out of memory", 0);
+        frame = still.get();
     }
     const bool slideChange = std::any_of(part.slides.begin(), part.slides.end(),
                                          [t](const VideoSlide& s) { return std::fabs(s.start - t) < kSameTime; });
@@ -371,7 +393,7 @@ bool LectureVideoWriter::videoFrame(size_t p, const std::vector<double>& times, 
     frame->pts = std::llround((offsets_[p] + t) * kVideoTimeBase.den);
     const double next = i + 1 < times.size() ? times[i + 1] : lengths_[p];
     durations_[frame->pts] = std::max<int64_t>(1, std::llround((offsets_[p] + next) * kVideoTimeBase.den) - frame->pts);
-    return sendVideo(frame.get(), err);
+    return sendVideo(frame, err);
 }
 
 bool LectureVideoWriter::writePart(size_t p, std::string& err)

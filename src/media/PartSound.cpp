@@ -19,13 +19,13 @@ namespace pellucor {
 namespace {
 
 constexpr AVSampleFormat kFormat = AV_SAMPLE_FMT_FLTP;
-constexpr int kChannels = 2;
+constexpr int kChannels = 1;
 
 // Moves count samples from one FIFO to another.
 void move(AVAudioFifo* from, AVAudioFifo* to, int count)
 {
-    std::vector<float> left(static_cast<size_t>(count)), right(static_cast<size_t>(count));
-    void* planes[2] = {left.data(), right.data()};
+    std::vector<float> samples(static_cast<size_t>(count));
+    void* planes[1] = {samples.data()};
     const int got = av_audio_fifo_read(from, planes, count);
     if (got > 0)
         av_audio_fifo_write(to, planes, got);
@@ -53,14 +53,14 @@ bool PartSound::Open(const std::string& path, int sampleRate, std::string& err)
     int rc = stream_ = OpenStreamDecoder(path, AVMEDIA_TYPE_AUDIO, in_, dec_);
     if (rc == AVERROR_STREAM_NOT_FOUND)
         return true;  // no sound: silence
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
     if (rc >= 0) {
         AVChannelLayout inLayout {};
         if (dec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || dec_->ch_layout.nb_channels == 0)
             av_channel_layout_default(&inLayout, std::max(1, dec_->ch_layout.nb_channels));
         else
             av_channel_layout_copy(&inLayout, &dec_->ch_layout);
-        rc = swr_alloc_set_opts2(&swr_, &stereo, kFormat, rate_, &inLayout, dec_->sample_fmt, dec_->sample_rate, 0,
+        rc = swr_alloc_set_opts2(&swr_, &mono, kFormat, rate_, &inLayout, dec_->sample_fmt, dec_->sample_rate, 0,
                                  nullptr);
         av_channel_layout_uninit(&inLayout);
     }

@@ -1,7 +1,7 @@
 // The sound of one part of the lecture video: its recording's main sound
-// stream decoded and resampled to the video's sample rate and stereo, then
-// silence for as long as the part still lasts (or silence throughout for a
-// part without sound).
+// stream decoded, mixed to one channel (a lecture's sound is speech) and
+// resampled to the video's sample rate, then silence for as long as the
+// part still lasts (or silence throughout for a part without sound).
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,7 @@ public:
     // path: the recording (empty: silence). False with err when it cannot
     // be read.
     bool Open(const std::string& path, int sampleRate, std::string& err);
-    // Appends at most want samples to fifo (planar float stereo): the next
+    // Appends at most want samples to fifo (float, one channel): the next
     // decoded ones, silence once the sound has ended. Returns how many.
     int64_t Read(AVAudioFifo* fifo, int64_t want);
 

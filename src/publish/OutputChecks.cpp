@@ -17,6 +17,18 @@ namespace fs = std::filesystem;
 
 std::string SystemError(int errnum) { return std::strerror(errnum); }  // NOLINT
 
+namespace {
+// An entry's path below the directory listed, as the listing reached it:
+// a symbolic link is named, not where it points.
+std::string outputEntryName(const fs::path& entry, const std::string& dir)
+{
+    fs::path base(dir);
+    if (!base.has_filename())
+        base = base.parent_path();
+    return entry.lexically_relative(base).generic_string();
+}
+}  // namespace
+
 bool WriteManifest(const std::string& dir, std::string& err)
 {
     std::error_code ec;
@@ -25,7 +37,7 @@ bool WriteManifest(const std::string& dir, std::string& err)
          it.increment(ec)) {
         if (it->is_directory(ec))
             continue;
-        const std::string rel = fs::relative(it->path(), dir, ec).generic_string();
+        const std::string rel = outputEntryName(it->path(), dir);
         if (rel != kManifestName)
             files.push_back(rel);
     }
@@ -68,11 +80,12 @@ std::vector<std::string> ForeignEntries(const std::string& dir)
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
-        const std::string rel = fs::relative(it->path(), dir, ec).generic_string();
-        const bool isDir = it->is_directory(ec) && !it->is_symlink(ec);
+        const std::string rel = outputEntryName(it->path(), dir);
+        const bool link = it->is_symlink(ec);
+        const bool isDir = !link && it->is_directory(ec);
         if (rel == kManifestName || (isDir ? ourDirs.count(rel) : ours.count(rel)))
             continue;
-        foreign.push_back(rel + (isDir ? "/" : ""));
+        foreign.push_back(rel + (isDir ? "/" : link ? " (a symbolic link)" : ""));
         if (isDir)
             it.disable_recursion_pending();  // the folder as a whole is named
     }

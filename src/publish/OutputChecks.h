@@ -22,7 +22,9 @@ bool WriteManifest(const std::string& dir, std::string& err);
 // The files dir's manifest lists (empty when it has none).
 std::set<std::string> ReadManifest(const std::string& dir);
 // The entries of dir that no publication wrote: files its manifest does not
-// list, and folders holding no listed file. Relative paths, in name order.
+// list, and folders holding no listed file. Relative paths in name order,
+// a folder's ending in "/", a symbolic link's (named itself, never where
+// it points) followed by " (a symbolic link)".
 std::vector<std::string> ForeignEntries(const std::string& dir);
 
 // Why output cannot be published into ("" when it can): it is one of the

@@ -78,9 +78,10 @@ protected:
 TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADeadOne)
 {
     ASSERT_TRUE(run()) << error;
-    EXPECT_EQ(steps,
-              (std::vector<PublishStep> {PublishStep::SlideText, PublishStep::Convert, PublishStep::Load, PublishStep::Media,
-                                         PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
+    EXPECT_EQ(
+        steps,
+        (std::vector<PublishStep> {PublishStep::SlideText, PublishStep::Convert, PublishStep::Load, PublishStep::Media,
+                                   PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
     EXPECT_EQ(percents.back(), 100);
     // The media step moves the bar in several steps, not in one jump.
@@ -166,10 +167,13 @@ TEST_F(Session, ForeignFilesAreNeverTakenWithoutLeaveAndAScriptLeftForTheUserFin
     ASSERT_TRUE(run()) << error;
     writeFile(out + "thesis.docx", "mine");
     fs::create_directories(out + "photos");
+    // A link is named as the entry it is, not where it points.
+    writeFile(root.dir() + "precious/notes.txt", "kept");
+    fs::create_directory_symlink("../precious", out + "linked");
     EXPECT_FALSE(session.Start(error));
     EXPECT_EQ(error,
               "The output directory " + out
-                  + " holds 2 file(s) that no publication wrote: photos/, thesis.docx. "
+                  + " holds 3 file(s) that no publication wrote: linked (a symbolic link), photos/, thesis.docx. "
                     "Publish into another directory, or allow their removal (--replace)");
     // The windows ask, naming them; "Cancel" keeps them.
     std::string asked;
@@ -178,12 +182,16 @@ TEST_F(Session, ForeignFilesAreNeverTakenWithoutLeaveAndAScriptLeftForTheUserFin
         return false;
     };
     EXPECT_FALSE(session.Start(error));
-    EXPECT_EQ(asked, "Ok to remove files from " + out + "\n\nThese files will go: photos/, thesis.docx");
+    EXPECT_EQ(asked,
+              "Ok to remove files from " + out
+                  + "\n\nThese files will go: linked (a symbolic link), photos/, thesis.docx");
     EXPECT_EQ(error, "Unable to cleanup " + out);
     EXPECT_EQ(readFile(out + "thesis.docx"), "mine");
     session.request.replaceForeign = true;
     ASSERT_TRUE(run()) << error;
     EXPECT_FALSE(fs::exists(out + "thesis.docx"));
+    EXPECT_FALSE(fs::is_symlink(out + "linked"));
+    EXPECT_EQ(readFile(root.dir() + "precious/notes.txt"), "kept");  // the link went, not what it pointed to
 
     // A script left for the user puts the publication in place when run.
     const auto before = treeContents(out);
