@@ -7,8 +7,8 @@
 "use strict";
 const fs = require("node:fs");
 const path = require("node:path");
-const { launch } = require("../tests/publish/course/browser");
-const { ownWords } = require("../tests/publish/course/generate");
+const { launch } = require("../tests/course/browser/browser");
+const { ownWords } = require("../tests/course/browser/generate");
 
 const [root, slides, cues] = [process.argv[2], Number(process.argv[3]), Number(process.argv[4])];
 

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "core/CommandLine.h"
-#include "publish/CourseIndex.h"
+#include "course/CourseIndex.h"
 
 namespace pellucor {
 

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "core/CommandLine.h"
-#include "publish/LecturePackage.h"
+#include "course/LecturePackage.h"
 
 namespace pellucor {
 

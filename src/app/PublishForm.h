@@ -16,7 +16,7 @@
 #include "core/MediaFile.h"
 #include "core/PublishSettings.h"
 #include "core/StatusColours.h"
-#include "publish/LecturePackage.h"
+#include "course/LecturePackage.h"
 #include "publish/PublishSession.h"
 
 namespace pellucor {

@@ -4,7 +4,7 @@
 #include "server/LectureWatcher.h"
 
 #include "core/TavUtils.h"
-#include "publish/CourseIndex.h"
+#include "course/CourseIndex.h"
 #include "server/HtmlText.h"
 
 namespace pellucor {

@@ -1,6 +1,6 @@
 // The imsmanifest.xml of each kind of package, written with Qt's XML
 // stream writer (names and titles escaped by it).
-#include "publish/LecturePackage.h"
+#include "course/LecturePackage.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "publish/CourseState.h"
+#include "course/CourseState.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "publish/LecturePackage.h"
+#include "course/LecturePackage.h"
 
 #include <zip.h>
 
@@ -10,7 +10,7 @@
 #include <set>
 
 #include "core/TavUtils.h"
-#include "publish/CoursePage.h"
+#include "course/CoursePage.h"
 #include "publish/LectureRecord.h"
 #include "publish/OutputChecks.h"
 

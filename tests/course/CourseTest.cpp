@@ -8,10 +8,10 @@
 #include <functional>
 
 #include "TestSupport.h"
-#include "publish/CourseIndex.h"
+#include "course/CourseIndex.h"
+#include "course/SearchText.h"
 #include "publish/LectureRecord.h"
 #include "publish/OutputChecks.h"
-#include "publish/SearchText.h"
 
 namespace {
 using namespace pellucor;

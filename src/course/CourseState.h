@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "publish/SearchSegment.h"
+#include "course/SearchSegment.h"
 
 namespace pellucor {
 

@@ -1,4 +1,4 @@
-#include "publish/SearchText.h"
+#include "course/SearchText.h"
 
 #include <QChar>
 #include <QList>

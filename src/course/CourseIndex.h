@@ -15,25 +15,10 @@
 
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "course/CourseReport.h"
 
 namespace pellucor {
-
-inline constexpr const char* kCourseDirName = "course-index";
-
-struct CourseOptions {
-    std::string title;     // empty: the title given before, else "Lectures"
-    bool replace = false;  // an index.htm this program did not write may go
-};
-
-struct CourseReport {
-    std::string page;  // the course page's path
-    int lectures = 0, searchable = 0, added = 0, changed = 0, removed = 0;
-    // Lectures listed but not searchable, and why.
-    std::vector<std::string> warnings;
-    // Files of the course folder written or removed by this run (names).
-    std::vector<std::string> written, deleted;
-};
 
 // Writes or updates the course page of root. progress gets 0..100. False
 // with err when nothing could be written (the course stays as it was).

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "publish/CourseIndex.h"
-#include "publish/CourseState.h"
+#include "course/CourseReport.h"
+#include "course/CourseState.h"
 
 namespace pellucor {
 

@@ -1,4 +1,4 @@
-#include "publish/CoursePage.h"
+#include "course/CoursePage.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "publish/SearchSegment.h"
+#include "course/SearchSegment.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,7 +12,7 @@
 
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
-#include "publish/SearchText.h"
+#include "course/SearchText.h"
 
 namespace pellucor {
 
