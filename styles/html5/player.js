@@ -1368,7 +1368,9 @@
     // screen keeps to a sensible width: read from the page when first used.
     splitter.addEventListener("focus", function () {
       if (!main.style.getPropertyValue("--split")) {
-        split = Math.round((100 * byId("player").getBoundingClientRect().width) / main.getBoundingClientRect().width);
+        var inner = getComputedStyle(main);
+        var width = main.clientWidth - parseFloat(inner.paddingLeft) - parseFloat(inner.paddingRight);
+        split = Math.round((100 * byId("player").getBoundingClientRect().width) / width);
         splitter.setAttribute("aria-valuenow", String(Math.max(20, Math.min(70, split))));
       }
     });
