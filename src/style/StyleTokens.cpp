@@ -1,5 +1,6 @@
 #include "style/StyleTokens.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 
@@ -71,16 +72,57 @@ const Lecture& lecture(const TokenSlide& t) { return t.lecture; }
 const Slide& slide(const TokenSlide& t, int s) { return lecture(t).SlideAt(s); }
 const PublishSettings& settings(const TokenSlide& t) { return t.settings; }
 
-// The end of the run of slides that share this slide's media.
-std::string_view partEnd(const TokenSlide& t)
+// The last slide of the run from first on that shares first's media.
+int runLast(const Lecture& l, int first)
 {
-    const Lecture& l = lecture(t);
-    const Slide& here = l.SlideAt(t.slide);
-    int last = t.slide;
+    const Slide& here = l.SlideAt(first);
+    int last = first;
     while (last < l.SlideCount() && l.SlideAt(last + 1).AudioPart == here.AudioPart
            && l.SlideAt(last + 1).VideoPart == here.VideoPart)
         ++last;
-    return l.SlideAt(last).EndTime;
+    return last;
+}
+
+// The end of the run of slides that share this slide's media.
+std::string_view partEnd(const TokenSlide& t) { return lecture(t).SlideAt(runLast(lecture(t), t.slide)).EndTime; }
+
+// A time as the pages show it wherever a student reads one: "0:06",
+// "12:34", "1:02:03" (whole seconds; hours only when there are some).
+std::string shownTime(int64_t seconds)
+{
+    const int64_t h = seconds / 3600;
+    const int64_t m = seconds / 60 % 60;
+    const std::string ss = Fmt00(static_cast<long>(seconds % 60));
+    return h ? std::to_string(h) + ":" + Fmt00(static_cast<long>(m)) + ":" + ss : std::to_string(m) + ":" + ss;
+}
+
+int64_t secondsOf(const std::string& time) { return std::max<int64_t>(0, Tav_TimeToTicks(time) / 60); }
+
+// The length of a run of slides sharing their media, given its last slide:
+// up to that slide's end, and at least a second past its start (as the
+// part page's bar of the whole lecture counts it).
+int64_t runLength(const Lecture& l, int last)
+{
+    const Slide& end = l.SlideAt(last);
+    return std::max(secondsOf(end.EndTime), secondsOf(end.StartTime) + 1);
+}
+
+std::string_view partLength(const TokenSlide& t)
+{
+    return t.scratch = shownTime(runLength(lecture(t), runLast(lecture(t), t.slide)));
+}
+
+// The whole lecture's length: its parts' lengths added up.
+std::string_view lectureLength(const TokenSlide& t)
+{
+    const Lecture& l = lecture(t);
+    int64_t total = 0;
+    for (int first = 1; first <= l.SlideCount();) {
+        const int last = runLast(l, first);
+        total += runLength(l, last);
+        first = last + 1;
+    }
+    return t.scratch = shownTime(total);
 }
 
 std::string_view mediaFile(const TokenSlide& t)
@@ -194,6 +236,11 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
         return lecture(t).PartAt(t.part(t.slide)).CaptionsAutomatic ? "Automatic captions" : "Captions";
     }},
     {"V*S", "size of the lecture as one video (lecture.mp4) in the publication", videoSize},
+    {"x#x", "this slide's start time as the pages show times (0:06, 1:02:03)", [](const TokenSlide& t) -> std::string_view {
+        return t.scratch = shownTime(secondsOf(slide(t, t.slide).StartTime));
+    }},
+    {"x*x", "length of the part of this slide's media, as the pages show times", partLength},
+    {"L*L", "length of the whole lecture (its parts added up), as the pages show times", lectureLength},
 }};
 // clang-format on
 

@@ -6,7 +6,8 @@
 // keyboard, thumbnails and contents that follow the recording, chapters,
 // captions and their transcript, speed, full screen, the panes' order and
 // size, search over titles, the slides' words, notes and captions, resume
-// and deep links (#t=1h2m3s, #t=00:01:10, #slide=N, #part=N&t=...).
+// and deep links (#t=1h2m3s, #t=00:01:10, #slide=N, #part=N&t=...), and a
+// link to the moment playing, copied for the student.
 // Everything comes from the page itself: each contents entry carries its
 // slide's part, start time, picture, page, words and notes, each part
 // heading its recording,
@@ -99,6 +100,45 @@
       out += f.length === 1 ? f : c;
     }
     return out;
+  }
+
+  // A time for an address, as the deep links read it: "1h2m3s", "5m", "0s".
+  function addressClock(t) {
+    t = Math.max(0, Math.floor(t || 0));
+    var h = Math.floor(t / 3600);
+    var m = Math.floor(t / 60) % 60;
+    return (h ? h + "h" : "") + (m ? m + "m" : "") + (t % 60 || !t ? (t % 60) + "s" : "");
+  }
+
+  // Puts text on the clipboard; done(true) once it is there, done(false)
+  // where the browser lets the page copy nothing. Without the clipboard's
+  // interface (or where it refuses) the text is copied from a field of its
+  // own, out of sight, and the focus given back.
+  function copyText(text, done) {
+    function fromField() {
+      var had = doc.activeElement;
+      var field = doc.body.appendChild(doc.createElement("textarea"));
+      field.value = text;
+      field.readOnly = true;
+      field.className = "visually-hidden";
+      field.select();
+      var copied = false;
+      try {
+        copied = doc.execCommand("copy");
+      } catch (e) {
+        copied = false;
+      }
+      doc.body.removeChild(field);
+      if (had && had.focus) {
+        had.focus({ preventScroll: true });
+      }
+      return copied;
+    }
+    if (navigator.clipboard && navigator.clipboard.writeText) {
+      navigator.clipboard.writeText(text).then(function () { done(true); }, function () { done(fromField()); });
+    } else {
+      done(fromField());
+    }
   }
 
   function addressParams() {
@@ -1013,17 +1053,18 @@
       } else if (ev.key === "Home") {
         to = 0;
       } else if (ev.key === "End") {
-        to = total - 1;
+        to = total;
       }
       if (to !== null) {
         ev.preventDefault();
-        goToLectureTime(Math.max(0, Math.min(total - 0.5, to)), !media.paused);
-        tip(Math.max(0, Math.min(total - 0.5, to)));
+        to = Math.max(0, Math.min(total, to));
+        goToLectureTime(to, !media.paused);
+        tip(to);
       }
     });
 
     // --- Speed, remembered across parts and visits ------------------------------
-    var speeds = [0.75, 1, 1.25, 1.5, 1.75, 2];
+    var speeds = [0.75, 1, 1.25, 1.5, 1.75, 2, 2.5, 3];
     var speed = 0;
 
     function setSpeed(rate, announce) {
@@ -1323,6 +1364,16 @@
     if (parseFloat(store.get("pellucor.split"))) {
       setSplit(parseFloat(store.get("pellucor.split")));
     }
+    // Until the student sets it, the video pane has a share that a large
+    // screen keeps to a sensible width: read from the page when first used.
+    splitter.addEventListener("focus", function () {
+      if (!main.style.getPropertyValue("--split")) {
+        var inner = getComputedStyle(main);
+        var width = main.clientWidth - parseFloat(inner.paddingLeft) - parseFloat(inner.paddingRight);
+        split = Math.round((100 * byId("player").getBoundingClientRect().width) / width);
+        splitter.setAttribute("aria-valuenow", String(Math.max(20, Math.min(70, split))));
+      }
+    });
     splitter.addEventListener("keydown", function (ev) {
       var grow = main.classList.contains("swapped") ? -1 : 1;
       var by = { ArrowLeft: -2 * grow, ArrowRight: 2 * grow, ArrowDown: -2, ArrowUp: 2, PageDown: -10, PageUp: 10 }[ev.key];
@@ -1425,6 +1476,24 @@
     }
 
     window.addEventListener("hashchange", applyAddress);
+
+    // A link to the moment playing now, copied; where the browser lets the
+    // page copy nothing, shown beside the button to copy by hand.
+    var copyLink = byId("copy-link");
+    var momentLink = byId("moment-link");
+    copyLink.hidden = false;
+    copyLink.addEventListener("click", function () {
+      var t = pendingSeek !== null ? pendingSeek : media.currentTime;
+      var link = new URL(parts[part].page + "#t=" + addressClock(t), window.location.href).href;
+      copyText(link, function (copied) {
+        momentLink.value = link;
+        momentLink.hidden = copied;
+        say(copied ? "Link to " + clock(t) + " copied." : "Copy the link to " + clock(t) + " from the box beside the button.");
+        if (!copied) {
+          momentLink.select();
+        }
+      });
+    });
 
     // --- Keyboard ---------------------------------------------------------------------
     function showKeys() {
@@ -1545,45 +1614,6 @@
       });
     }
 
-    function snippet(text, folded, word) {
-      var span = doc.createElement("span");
-      span.className = "snippet";
-      var at = word ? folded.indexOf(word) : -1;
-      if (at < 0) {
-        span.textContent = text.slice(0, 120);
-        return span;
-      }
-      var from = Math.max(0, at - 50);
-      var to = Math.min(text.length, at + word.length + 70);
-      span.appendChild(doc.createTextNode((from > 0 ? "\u2026" : "") + text.slice(from, at)));
-      var mark = doc.createElement("mark");
-      mark.textContent = text.slice(at, at + word.length);
-      span.appendChild(mark);
-      span.appendChild(doc.createTextNode(text.slice(at + word.length, to) + (to < text.length ? "\u2026" : "")));
-      return span;
-    }
-
-    function resultItem(href, heading, where, text) {
-      var item = doc.createElement("li");
-      var anchor = doc.createElement("a");
-      anchor.href = href;
-      var hit = doc.createElement("span");
-      hit.className = "hit";
-      var strong = doc.createElement("strong");
-      strong.textContent = heading;
-      hit.appendChild(strong);
-      var time = doc.createElement("span");
-      time.className = "time";
-      time.textContent = where;
-      hit.appendChild(time);
-      if (text) {
-        hit.appendChild(text);
-      }
-      anchor.appendChild(hit);
-      item.appendChild(anchor);
-      return item;
-    }
-
     function plural(n, one) { return n + " " + one + (n === 1 ? "" : "s"); }
 
     function searchWords() { return fold(searchBox.value).split(/\s+/).filter(Boolean); }
@@ -1620,13 +1650,8 @@
         var e = s.entry;
         var inNotes = words.filter(function (w) { return s.folded.indexOf(w) >= 0; })[0];
         var item = resultItem(e.page, e.title, "Slide " + e.number + ", part " + e.part + ", at " + clock(e.start),
-          s.notes ? snippet(s.notes, s.folded, inNotes) : null);
+          s.notes ? snippet(s.notes, s.folded, inNotes) : null, e.img);
         item.setAttribute("data-slide", e.number);
-        var thumb = doc.createElement("img");
-        thumb.src = e.img;
-        thumb.alt = "";
-        thumb.loading = "lazy";
-        item.firstChild.insertBefore(thumb, item.firstChild.firstChild);
         results.appendChild(item);
       });
       said.slice(0, 50).forEach(function (c) {
@@ -1667,6 +1692,51 @@
     if (window.performance && window.performance.mark) {
       window.performance.mark("player-ready");
     }
+  }
+
+  // A search result's words around the first place where the (folded)
+  // word is found, the word marked: a paragraph of its own.
+  function snippet(text, folded, word) {
+    var words = doc.createElement("p");
+    words.className = "snippet";
+    var at = word ? folded.indexOf(word) : -1;
+    if (at < 0) {
+      words.textContent = text.slice(0, 120);
+      return words;
+    }
+    var from = Math.max(0, at - 50);
+    var to = Math.min(text.length, at + word.length + 70);
+    words.appendChild(doc.createTextNode((from > 0 ? "\u2026" : "") + text.slice(from, at)));
+    var mark = doc.createElement("mark");
+    mark.textContent = text.slice(at, at + word.length);
+    words.appendChild(mark);
+    words.appendChild(doc.createTextNode(text.slice(at + word.length, to) + (to < text.length ? "\u2026" : "")));
+    return words;
+  }
+
+  // A search result: its picture (where it has one), its link named by its
+  // heading alone, then where it is and its words, each a paragraph, so that
+  // a screen reader reads them apart. The whole item takes the click.
+  function resultItem(href, heading, where, text, picture) {
+    var item = doc.createElement("li");
+    if (picture) {
+      var thumb = item.appendChild(doc.createElement("img"));
+      thumb.src = picture;
+      thumb.alt = "";
+      thumb.loading = "lazy";
+    }
+    var hit = item.appendChild(doc.createElement("div"));
+    hit.className = "hit";
+    var anchor = hit.appendChild(doc.createElement("a"));
+    anchor.href = href;
+    anchor.appendChild(doc.createElement("strong")).textContent = heading;
+    var place = hit.appendChild(doc.createElement("p"));
+    place.className = "time";
+    place.textContent = where;
+    if (text) {
+      hit.appendChild(text);
+    }
+    return item;
   }
 
   // Pictures made when their holders (each with the picture's address)

@@ -60,6 +60,7 @@ protected:
     // The slide table's texts a test sets by hand (every access to it from
     // the tests is here or in slides()).
     std::string& title(int i) { return source.SI.EditSlide(i).Title; }
+    std::string& endTime(int i) { return source.SI.EditSlide(i).EndTime; }
     std::string& browserCopy(int i) { return source.SI.EditPart(i).BrowserCopy; }
     std::string& captions(int i) { return source.SI.EditPart(i).CaptionsFile; }
     std::string& mediaFile(int i, bool video)

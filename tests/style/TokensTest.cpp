@@ -148,6 +148,12 @@ TEST_F(Tokens, AddressesDriveLettersSettingsPartsAndMediaFiles)
     // A part ends with the last slide sharing its media.
     slides({{1, -1}, {1, -1}, {2, -1}, {2, -1}, {2, -1}});
     expectTokens({{"X*X", 1, "00:00:20"}, {"X*X", 2, "00:00:20"}, {"X*X", 3, "00:00:50"}, {"X*X", 5, "00:00:50"}});
+    // The same times as the pages show them, and the whole lecture's
+    // length: a part lasts at least a second past its last slide's start.
+    expectTokens({{"x#x|x*x|L*L", 2, "0:10|0:20|1:10"}, {"x#x|x*x|L*L", 5, "0:40|0:50|1:10"}});
+    endTime(2).clear();
+    endTime(5) = "01:02:03";
+    expectTokens({{"x*x", 1, "0:11"}, {"x*x|L*L", 4, "1:02:03|1:02:14"}});
 }
 
 }  // namespace

@@ -3,9 +3,10 @@
 // touch targets of 44 px, AA contrast, no axe violation (part pages with all
 // their script shows), alt text and labels, reduced motion, navigation
 // without JavaScript or the player's script, the contents numbered as the
-// lecture is, sharp slides where the lecture has them, printing (a slide
-// page as the slide, its title and notes; the handout two or three slides
-// to a page), and the style's script and stylesheet published unchanged.
+// lecture is, sharp slides where the lecture has them, the slide's room on
+// large screens, printing (a slide page as the slide, its title and notes;
+// the handout two or three slides to a page), and the style's script and
+// stylesheet published unchanged.
 "use strict";
 const assert = require("node:assert/strict");
 const { execFileSync } = require("node:child_process");
@@ -33,12 +34,13 @@ async function axeFinds(page, rules = null) {
 }
 
 // Shows the parts of a part page that are hidden until used: a search with
-// hits, the offer to continue and a status line.
+// hits, the offer to continue, a status line and the link to the moment.
 async function showEverything(page, words = "latency") {
   if (await page.$("#resume")) {
     await h.fill(page, "#search", words);
     await page.$eval("#resume", (r) => { r.hidden = false; });
     await page.$eval("#status", (s) => { s.textContent = "Press play (or K) to go on."; });
+    await page.$eval("#moment-link", (f) => { f.hidden = false; f.value = location.href; });
   }
 }
 
@@ -152,6 +154,25 @@ test("sharp slides where the lecture has them, the GIF where it is enough or alo
     await h.until(page, () => document.getElementById("slide").complete, null, "slide 2");
     assert.equal(await shown(page, "#slide"), "img002.gif");
   });
+});
+
+// The slide takes the room a screen gives it, as far as its sharpest copy
+// stays crisp (one of its pixels to a pixel of the screen), in a box of
+// its own shape; the video pane beside it keeps to a sensible width.
+test("on large screens the slide takes the room, never beyond crisp, the video beside it", async () => {
+  // [lecture, viewport, the slide's width]
+  const rows = [[long, { width: 3840, height: 2160 }, 1920], [long, { width: 2560, height: 1440, deviceScaleFactor: 2 }, 960],
+    [{}, { width: 3840, height: 2160 }, 640], [long, { width: 1280, height: 800 }, 800]];
+  for (const [lecture, viewport, width] of rows) {
+    await h.session(browser, "part1.htm", { ...lecture, viewport }, async ({ page }) => {
+      await h.until(page, () => document.getElementById("slide").complete, null, "the slide's picture");
+      const [slide, pane] = await page.evaluate(() => ["slide", "player"].map((id) =>
+        JSON.parse(JSON.stringify(document.getElementById(id).getBoundingClientRect()))));
+      const where = `${JSON.stringify(viewport)}: slide ${slide.width}x${slide.height}, video pane ${pane.width}`;
+      assert.ok(Math.abs(slide.width - width) <= 1 && Math.abs(slide.width / slide.height - 4 / 3) < 0.01, where);
+      assert.ok(pane.right <= slide.left && pane.width >= 14 * 16 && pane.width <= 48 * 16, where);
+    });
+  }
 });
 
 test("motion follows the reduced-motion setting", async () => {

@@ -4,7 +4,9 @@
 // disabled at the lecture's ends, playing on at a part's end as set, the
 // other shortcuts, the focus order, full screen, the panes' order and size,
 // thumbnails, contents, search, slide pages that link only to their
-// neighbours, and the lecture as one video offered for download.
+// neighbours, the lecture as one video offered for download, and what a
+// student reads and uses: times in one format, search results read apart,
+// End to the lecture's end, a link to the moment copied.
 "use strict";
 const assert = require("node:assert/strict");
 const fs = require("node:fs");
@@ -44,7 +46,8 @@ const box = (page, selector) => page.$eval(selector, (e) => JSON.parse(JSON.stri
 
 test("the contents page lists the whole lecture and plays it", () => h.session(browser, "index.htm", async ({ page }) => {
   const parts = await page.$$eval("section.part h3", (l) => l.map((e) => e.textContent));
-  assert.deepEqual(parts, ["Part 1 length 00:00:06", "Part 2 length 00:00:04", "Part 3 length 00:00:06"]);
+  assert.deepEqual(parts, ["Part 1 length 0:06", "Part 2 length 0:04", "Part 3 length 0:06"]);
+  assert.equal(await h.text(page, "p.lecture-length"), "Length of the whole lecture: 0:16");
   const cards = await page.$$eval("ol.cards li", (l) => l.map((li) => [li.value, li.querySelector("a").getAttribute("href"),
     li.querySelector("img").getAttribute("src"), li.querySelector(".card-title").textContent]));
   assert.deepEqual(cards.map((c) => c[0]), [1, 2, 3, 4, 5, 6]);
@@ -315,4 +318,66 @@ test("slide pages link to their neighbours, never to themselves, and take the ar
   await h.waitForUrl(page, /sld003\.htm/);
   await page.keyboard.press("ArrowLeft");
   await h.waitForUrl(page, /sld002\.htm/);
+}));
+
+// The page as a student reads and uses it, one row a behaviour, each on
+// part 1's page as the rows before left it.
+const studentRows = [
+  ["every time a student reads is in one format (m:ss), the whole lecture's length on the contents page", async (page) => {
+    for (const name of fs.readdirSync(h.out).filter((n) => n.endsWith(".htm"))) {
+      const words = fs.readFileSync(`${h.out}/${name}`, "utf8").replace(/<[^>]*>/g, " ");
+      assert.doesNotMatch(words, /\d\d:\d\d:\d\d/, `${name} shows a time as hh:mm:ss`);
+    }
+    const times = await page.$$eval("#slide-time, #bar-time, #bar-total, nav.toc .time", (l) => l.map((e) => e.textContent));
+    assert.deepEqual(times, ["0:00", "0:00", "0:16", "length 0:06", "0:00", "0:02", "0:04", "length 0:04", "0:00", "length 0:06",
+      "0:00", "0:03"]);
+  }],
+  ["a search result's link, place and words are read apart", async (page) => {
+    await h.fill(page, "#search", "latency");
+    const hit = await page.$eval("#results li", (li) => [li.querySelector("a").textContent, li.innerText.split("\n").filter(Boolean)]);
+    assert.equal(hit[0], "Why \"timing\" matters");
+    assert.deepEqual(hit[1].slice(0, 2), ["Why \"timing\" matters", "Slide 2, part 1, at 0:02"]);
+    assert.match(hit[1][2], /latency/);
+    assert.equal(hit[1].length, 3);
+  }],
+  ["End on the bar goes to the lecture's very end", async (page) => {
+    await page.focus("#bar");
+    await page.keyboard.press("End");
+    await h.until(page, () => {
+      const m = document.getElementById("media");
+      return document.body.getAttribute("data-part") === "3" && m.readyState >= 1 && !m.seeking && m.currentTime >= m.duration - 0.05;
+    }, null, "the end of part 3");
+    const s = await h.state(page);
+    assert.deepEqual([s.shown, s.bar, await h.text(page, "#bar-time")], ["6", 16, "0:16"]);
+  }],
+  ["a link to this moment is copied (or shown where the browser copies nothing) and opens the lecture there", async (page) => {
+    // The clipboard, faked: what is copied is kept, or refused when asked.
+    await page.evaluate(() => {
+      window.copied = [];
+      const writeText = (t) => window.copied.push(t) && (window.refuse ? Promise.reject(new Error("no")) : Promise.resolve());
+      Object.defineProperty(navigator, "clipboard", { value: { writeText }, configurable: true });
+      document.execCommand = () => false;
+    });
+    await h.seek(page, 3.5);
+    const link = h.fileUrl("part3.htm") + "#t=3s";
+    await page.click("#copy-link");
+    await h.until(page, () => /copied/.test(document.getElementById("status").textContent), null, "copied");
+    assert.deepEqual(await page.evaluate(() => [window.copied, document.getElementById("moment-link").hidden]), [[link], true]);
+    assert.equal(await h.text(page, "#status"), "Link to 0:03 copied.");
+    await page.evaluate(() => { window.refuse = true; });
+    await page.click("#copy-link");
+    await h.until(page, () => !document.getElementById("moment-link").hidden, null, "the link shown");
+    assert.equal(await page.$eval("#moment-link", (f) => [f.value, document.activeElement === f].join()), `${link},true`);
+    await page.goto("about:blank");
+    await page.goto(link);
+    await h.ready(page);
+    await settled(page, "6", "3");
+    assert.ok(Math.abs((await h.state(page)).t - 3) < 0.3);
+  }],
+];
+
+test("the page as a student reads and uses it", () => h.session(browser, "part1.htm", async ({ page }) => {
+  for (const [what, row] of studentRows) {
+    await row(page).catch((e) => assert.fail(`${what}: ${e.message}`));
+  }
 }));

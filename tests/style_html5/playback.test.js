@@ -52,7 +52,7 @@ test("the speed is set on the page and remembered across parts and visits", () =
   await h.visit(page, "part2.htm");
   assert.equal((await h.state(page)).rate, 1.5, "the next part plays at the same speed");
   assert.equal(await page.$eval("#speed", (e) => e.value), "1.5");
-  for (const [key, times, rate] of [[">", 1, 1.75], [">", 2, 2], ["<", 6, 0.75]]) {
+  for (const [key, times, rate] of [[">", 1, 1.75], [">", 2, 2.5], [">", 3, 3], ["<", 8, 0.75]]) {
     for (let i = 0; i < times; i++) {
       await page.keyboard.press(key);
     }
