@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 
+#include "app/CaptionsRun.h"
 #include "app/LectureVideoRun.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
@@ -18,12 +19,14 @@ AppContext::AppContext(const QString& prefsIni, QObject* parent)
       publishForm_(std::make_unique<PublishForm>(prefs_.get(), session_.get())),
       mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
       slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks)),
-      lectureVideo_(std::make_unique<LectureVideoRun>(*mainWindow_, *publishForm_, hooks))
+      lectureVideo_(std::make_unique<LectureVideoRun>(*mainWindow_, *publishForm_, hooks)),
+      captions_(std::make_unique<CaptionsRun>(*mainWindow_, *publishForm_, *prefs_, hooks))
 {
     session_->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
     session_->captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     hooks.slideSync = slideSync_.get();
     hooks.lectureVideo = lectureVideo_.get();
+    hooks.captions = captions_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);
     MainWindow* main = mainWindow_.get();

@@ -20,6 +20,7 @@ class PublishSession;
 class Preferences;
 class SlideSyncRun;
 class LectureVideoRun;
+class CaptionsRun;
 
 class AppContext : public QObject {
     Q_OBJECT
@@ -36,6 +37,7 @@ public:
     MainWindow& mainWindow() { return *mainWindow_; }
     SlideSyncRun& slideSync() { return *slideSync_; }
     LectureVideoRun& lectureVideo() { return *lectureVideo_; }
+    CaptionsRun& captions() { return *captions_; }
     FrontEndHooks hooks;
 
     // Loads the windows once (the main window's Form_Load) and answers
@@ -51,6 +53,7 @@ private:
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<SlideSyncRun> slideSync_;
     std::unique_ptr<LectureVideoRun> lectureVideo_;
+    std::unique_ptr<CaptionsRun> captions_;
     bool started_ = false;
     MainWindow::StartWindow first_ = MainWindow::StartWindow::Main;
 };

@@ -63,6 +63,18 @@ public:
     virtual void Cancel() = 0;
 };
 
+// "Make Captions" as both windows run it: on a worker thread, its progress
+// shown in the windows' progress row.
+class CaptionsTask {
+public:
+    virtual ~CaptionsTask() = default;
+    virtual void Start() = 0;
+    virtual bool Busy() const = 0;
+    // From the window's thread while it runs: ends it; the part under way
+    // writes nothing.
+    virtual void Cancel() = 0;
+};
+
 struct FrontEndHooks {
     // Directory chooser: shows `title` with `dir` as the starting path; true
     // and the chosen directory in `dir` on OK, false on Cancel.
@@ -82,6 +94,10 @@ struct FrontEndHooks {
     std::function<void(const std::string& lectureDir, const std::string& eventsFile)> timingReview;
     SlideSyncTask* slideSync = nullptr;
     LectureVideoTask* lectureVideo = nullptr;
+    CaptionsTask* captions = nullptr;
+    // The caption editor on a captions file (the recording it belongs to
+    // plays from a cue).
+    std::function<void(const std::string& captionsFile, const std::string& recording)> captionEditor;
     // Save dialog for a video file: starts at path; true and the chosen
     // path on OK, false on Cancel.
     std::function<bool(const std::string& title, std::string& path)> chooseVideoFile;

@@ -122,6 +122,8 @@ void MainWindow::cmdCancel_Click()
         hooks_->slideSync->Cancel();
     else if (hooks_->lectureVideo && hooks_->lectureVideo->Busy())
         hooks_->lectureVideo->Cancel();
+    else if (hooks_->captions && hooks_->captions->Busy())
+        hooks_->captions->Cancel();
     else if (hooks_->slideImporter && hooks_->slideImporter->Busy())
         hooks_->slideImporter->Cancel();
     else
@@ -457,6 +459,10 @@ void MainWindow::mnuSyncSlides_Click()
 }
 
 void MainWindow::mnuExportVideo_Click() { publishForm_->mnuExportVideo_Click(); }
+
+void MainWindow::mnuMakeCaptions_Click() { publishForm_->mnuMakeCaptions_Click(); }
+
+void MainWindow::mnuEditCaptions_Click() { publishForm_->mnuEditCaptions_Click(); }
 
 void MainWindow::mnuLiberal_Click()
 {

@@ -6,16 +6,17 @@
 #include <cstdlib>
 
 #include "app/AppContext.h"
+#include "app/CaptionsRun.h"
+#include "app/LectureVideoRun.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
-#include "app/LectureVideoRun.h"
 #include "app/SlideSyncRun.h"
-#include "upload/UploadPreferences.h"
 #include "core/TavUtils.h"
 #include "publish/PublishSession.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
 #include "upload/SecretServicePasswords.h"
+#include "upload/UploadPreferences.h"
 
 namespace pellucor {
 
@@ -162,14 +163,19 @@ bool pellucor::Upload(std::string& msg)
     return ok;
 }
 
-bool pellucor::ExportVideo(const std::string& path, std::string& msg)
+namespace {
+
+// Starts one of the windows' jobs unattended (start answers whether it
+// could) and waits for its end, the events processed meanwhile: its
+// outcome in msg.
+template <typename Run, typename Start>
+bool runJobToEnd(Run& run, const std::string& what, Start start, std::string& msg)
 {
-    LectureVideoRun& run = app().lectureVideo();
     if (!QCoreApplication::instance()) {
-        msg = "Exporting the lecture video needs a running event loop";
+        msg = what + " needs a running event loop";
         return false;
     }
-    if (!run.StartUnattended(path, msg))
+    if (!start(msg))
         return false;
     while (run.Busy())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -177,19 +183,27 @@ bool pellucor::ExportVideo(const std::string& path, std::string& msg)
     return run.Succeeded();
 }
 
+}  // namespace
+
+bool pellucor::ExportVideo(const std::string& path, std::string& msg)
+{
+    LectureVideoRun& run = app().lectureVideo();
+    return runJobToEnd(
+        run, "Exporting the lecture video", [&](std::string& m) { return run.StartUnattended(path, m); }, msg);
+}
+
+bool pellucor::MakeCaptions(bool replace, std::string& msg)
+{
+    CaptionsRun& run = app().captions();
+    return runJobToEnd(
+        run, "Making captions", [&](std::string& m) { return run.StartUnattended(replace, m); }, msg);
+}
+
 bool pellucor::SyncSlides(bool replace, std::string& msg)
 {
     SlideSyncRun& run = app().slideSync();
-    if (!QCoreApplication::instance()) {
-        msg = "Slide sync needs a running event loop";
-        return false;
-    }
-    if (!run.StartUnattended(replace, msg))
-        return false;
-    while (run.Busy())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    msg = run.Outcome();
-    return run.Succeeded();
+    return runJobToEnd(
+        run, "Slide sync", [&](std::string& m) { return run.StartUnattended(replace, m); }, msg);
 }
 
 }  // namespace pellucor

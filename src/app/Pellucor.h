@@ -61,6 +61,13 @@ public:
     // meanwhile: true with what was written in msg, or false with the
     // reason.
     bool ExportVideo(const std::string& path, std::string& msg);
+    // Makes automatic captions (as the windows' "Make Captions") for each
+    // part of the current lecture without captions, and again for those
+    // made before when replace is true; a lecturer's own are never
+    // touched. Returns when done, processing events meanwhile: true when
+    // every part has captions, with what became of each in msg, or false
+    // with the reason.
+    bool MakeCaptions(bool replace, std::string& msg);
 
     // Upload: the upload window's fields (a server and account left empty
     // are taken from the web upload preferences; a password left empty from

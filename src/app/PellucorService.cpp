@@ -126,6 +126,11 @@ bool PellucorService::ExportVideo(const QString& path, QString& msg)
     return answerWhenDone(msg, [this, file](std::string& text) { return target_->ExportVideo(file, text); });
 }
 
+bool PellucorService::MakeCaptions(bool replace, QString& msg)
+{
+    return answerWhenDone(msg, [this, replace](std::string& text) { return target_->MakeCaptions(replace, text); });
+}
+
 bool PellucorService::answerWhenDone(QString& msg, const std::function<bool(std::string& msg)>& work)
 {
     if (!calledFromDBus()) {

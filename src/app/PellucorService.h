@@ -3,8 +3,9 @@
 // with the class's method names. The in/out message arguments of
 // OKToPublish and Publish take the client's text in and return
 // (result, msg). WaitUntilComplete answers once the publish has ended, and
-// SyncSlides (replace) once the slide sync has and ExportVideo (path) once
-// the video is written, while the event loop keeps
+// SyncSlides (replace) once the slide sync has, ExportVideo (path) once
+// the video is written and MakeCaptions (replace) once the captions are
+// made, while the event loop keeps
 // running; Class_Terminate (or Release) ends the
 // service process after answering.
 #pragma once
@@ -68,6 +69,8 @@ public slots:
     bool SyncSlides(bool replace, QString& msg);
     // Answers once the video is written, the event loop running meanwhile.
     bool ExportVideo(const QString& path, QString& msg);
+    // Answers once the captions are made, the event loop running meanwhile.
+    bool MakeCaptions(bool replace, QString& msg);
 
 private:
     void answerWaiters();

@@ -173,6 +173,8 @@ void PublishForm::cmdCancel_Click()
         hooks_->slideSync->Cancel();
     else if (hooks_->lectureVideo && hooks_->lectureVideo->Busy())
         hooks_->lectureVideo->Cancel();
+    else if (hooks_->captions && hooks_->captions->Busy())
+        hooks_->captions->Cancel();
     else
         session_->Cancel();
 }

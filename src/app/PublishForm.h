@@ -131,8 +131,10 @@ public:
     void mnuImportPowerPoint_Click();
     void mnuRecordingSetup_Click();
     void mnuTimingEditor_Click();
-    void mnuSyncSlides_Click();   // "Sync Slides from Recording"
-    void mnuExportVideo_Click();  // "Export as One Video..."
+    void mnuSyncSlides_Click();    // "Sync Slides from Recording"
+    void mnuExportVideo_Click();   // "Export as One Video..."
+    void mnuMakeCaptions_Click();  // "Make Captions"
+    void mnuEditCaptions_Click();  // "Edit Captions..." (the first part's)
     void mnuPlayer_Click();
     void mnuRealEncode_Click();
     // "Real Convert": the converter window on its own.

@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "app/FrontEndHooks.h"
+#include "core/CaptionFiles.h"
+#include "core/PartRecordings.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -142,10 +144,34 @@ void PublishForm::mnuExportVideo_Click()
         Tav_Message("Exporting the lecture as one video is not available");
 }
 
+void PublishForm::mnuMakeCaptions_Click()
+{
+    if (hooks_->captions)
+        hooks_->captions->Start();
+    else
+        Tav_Message("Making captions is not available");
+}
+
+// The first part's captions, else the first part's recording (whose
+// captions the editor then starts).
+void PublishForm::mnuEditCaptions_Click()
+{
+    std::vector<PartRecording> parts;
+    std::string err;
+    if (!FindPartRecordings(Tav_DirSlash(TextMedia), TextName, parts, err) || parts.empty()) {
+        Tav_Message(err.empty() ? "The lecture has no recording to caption" : err);
+        return;
+    }
+    const auto files = FindCaptionsFiles(parts.front().recording, parts.front().part, err);
+    const std::string captions = files.empty() ? MachineCaptionsPath(parts.front().recording) : files.front();
+    FrontEndHooks::Open(hooks_->captionEditor, "The caption editor is not available", captions,
+                        parts.front().recording);
+}
+
 bool PublishForm::Busy() const
 {
     return Publishing() || (hooks_->slideSync && hooks_->slideSync->Busy())
-        || (hooks_->lectureVideo && hooks_->lectureVideo->Busy());
+        || (hooks_->lectureVideo && hooks_->lectureVideo->Busy()) || (hooks_->captions && hooks_->captions->Busy());
 }
 
 void PublishForm::mnuPlayer_Click()

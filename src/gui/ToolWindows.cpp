@@ -4,10 +4,12 @@
 #include <QWidget>
 
 #include "app/AppContext.h"
+#include "app/CaptionEditor.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowSlideImport.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
+#include "app/widgets/CaptionEditorView.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "capture/FfmpegEncoder.h"
 #include "capture/MediaConverter.h"
@@ -69,6 +71,8 @@ ToolWindows::ToolWindows(AppContext& context, QWidget* mainWindow) : context_(co
         = [this](const std::string& dir, const std::string& file) { showTimingReview(dir, file); };
     context_.hooks.recordingSetup = [this](const std::string& dir) { return showRecordingSetup(dir); };
     context_.hooks.player = [this] { showPlayer(); };
+    context_.hooks.captionEditor
+        = [this](const std::string& file, const std::string& recording) { showCaptionEditor(file, recording); };
     context_.hooks.encoderSetup = [this] { showEncoderSetup(); };
     context_.hooks.converter = [this](const std::string& in, const std::string& out) { return showConverter(in, out); };
     context_.hooks.slideImport = [this](const std::string& dir) { showSlideImport(dir); };
@@ -87,6 +91,25 @@ ToolWindows::~ToolWindows()
     context_.hooks.slideImport = nullptr;
     context_.hooks.converter = nullptr;
     context_.hooks.timingReview = nullptr;
+    context_.hooks.captionEditor = nullptr;
+}
+
+void ToolWindows::showCaptionEditor(const std::string& captionsFile, const std::string& recording)
+{
+    if (!captionEditor_) {
+        captionEditor_ = std::make_unique<CaptionEditor>();
+        QObject::connect(captionEditor_.get(), &CaptionEditor::playRequested,
+                         [this](const QString& file, double seconds) { playFrom(file.toStdString(), seconds); });
+        captionEditorView_ = std::make_unique<CaptionEditorView>(*captionEditor_);
+    }
+    const bool shown = captionEditorView_->isVisible();
+    if (shown && captionEditor_->File() != captionsFile && !captionEditorView_->close())
+        return;  // the edits of the file open are kept
+    std::string err;
+    if ((!shown || captionEditor_->File() != captionsFile) && !captionEditor_->Open(captionsFile, recording, err))
+        Tav_Message(err);
+    captionEditorView_->show();
+    captionEditorView_->raise();
 }
 
 void ToolWindows::showSlideImport(const std::string& slideDir)

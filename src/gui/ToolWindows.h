@@ -1,7 +1,8 @@
 // The windows of the other layers that the main window and the detailed
 // form open through their hooks: the FTP window, the timing editor, the
 // recording set-up, the player, the encoder set-up, the server edition and
-// the PPTImport dialog; also the main window's slide import.
+// the PPTImport dialog, the caption editor; also the main window's slide
+// import.
 #pragma once
 
 #include <memory>
@@ -21,6 +22,8 @@ class TimingEditor;
 class TimelineModel;
 class SlideTextPanel;
 class TimingEditorView;
+class CaptionEditor;
+class CaptionEditorView;
 
 class ToolWindows {
 public:
@@ -39,6 +42,9 @@ private:
     // The player window playing recording from seconds on.
     void playFrom(const std::string& recording, double seconds);
     void showEncoderSetup();
+    // The caption editor on captionsFile (edits not saved yet are kept
+    // unless the user lets them go).
+    void showCaptionEditor(const std::string& captionsFile, const std::string& recording);
     bool showConverter(const std::string& input, const std::string& output);
     void showSlideImport(const std::string& slideDir);
 
@@ -52,6 +58,8 @@ private:
     std::unique_ptr<TimelineModel> timeline_;
     std::unique_ptr<SlideTextPanel> slideText_;
     std::unique_ptr<TimingEditorView> timingEditorView_;
+    std::unique_ptr<CaptionEditor> captionEditor_;
+    std::unique_ptr<CaptionEditorView> captionEditorView_;
     // The player and encoder set-up opened on their own from the menus.
     std::unique_ptr<QtRecordingWindows> tools_;
     std::unique_ptr<MainWindowSlideImport> slideImporter_;

@@ -415,7 +415,8 @@ bool ReadCaptionCues(const std::string& vtt, std::vector<CaptionCue>& cues, std:
         std::string text;
         for (const auto& line : cue.text)
             text += (text.empty() ? "" : " ") + line;
-        cues.push_back({static_cast<double>(cue.timing.start) / 1000.0, text});
+        cues.push_back({static_cast<double>(cue.timing.start) / 1000.0, text,
+                        static_cast<double>(cue.timing.end) / 1000.0, cue.text});
     }
     return true;
 }

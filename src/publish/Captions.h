@@ -39,12 +39,14 @@ bool ReadCaptions(const std::string& source, std::string& vtt, std::string& err)
 bool WriteCaptions(const std::string& vtt, const std::string& vttPath, const std::string& jsPath,
                    const std::string& key, std::string& err);
 
-// The cues of WebVTT captions as a publish wrote them: each cue's start in
-// seconds and its text lines joined by a blank (markup left in). False
-// with err ("line N: ...") when it is not WebVTT.
+// The cues of WebVTT captions as a publish wrote them: each cue's start and
+// end in seconds and its text lines, also joined by a blank (markup left
+// in). False with err ("line N: ...") when it is not WebVTT.
 struct CaptionCue {
     double start = 0;
     std::string text;
+    double end = 0;
+    std::vector<std::string> lines;
 };
 bool ReadCaptionCues(const std::string& vtt, std::vector<CaptionCue>& cues, std::string& err);
 

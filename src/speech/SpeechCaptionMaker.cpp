@@ -9,12 +9,17 @@ namespace pellucor {
 
 SpeechCaptionMaker::SpeechCaptionMaker(SpeechChoice choice) : choice_(std::move(choice)) { }
 
-std::unique_ptr<CaptionMaker> SpeechCaptionMaker::FromPreferences(const PreferenceSnapshot& prefs)
+SpeechChoice SpeechCaptionMaker::ChoiceFrom(const PreferenceSnapshot& prefs)
 {
     SpeechChoice choice;
     choice.model = PreferenceStore::ValueIn(prefs, "prfWhisperModel");
     choice.language = PreferenceStore::ValueIn(prefs, "prfSpeechLanguage");
-    return std::make_unique<SpeechCaptionMaker>(choice);
+    return choice;
+}
+
+std::unique_ptr<CaptionMaker> SpeechCaptionMaker::FromPreferences(const PreferenceSnapshot& prefs)
+{
+    return std::make_unique<SpeechCaptionMaker>(ChoiceFrom(prefs));
 }
 
 bool SpeechCaptionMaker::MakeMissing(const std::string& mediaDir, const std::string& lecName,

@@ -16,6 +16,8 @@ public:
     explicit SpeechCaptionMaker(SpeechChoice choice);
     // With the engine the preferences choose.
     static std::unique_ptr<CaptionMaker> FromPreferences(const PreferenceSnapshot& prefs);
+    // The engine, model and language the preferences choose.
+    static SpeechChoice ChoiceFrom(const PreferenceSnapshot& prefs);
     bool MakeMissing(const std::string& mediaDir, const std::string& lecName,
                      const std::function<void(double, const std::string&)>& progress, std::string& err,
                      std::string& warnings) override;

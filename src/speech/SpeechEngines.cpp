@@ -65,8 +65,9 @@ std::unique_ptr<SpeechEngine> LoadSpeechEngine(const SpeechChoice& choice, std::
 #ifdef PELLUCOR_WHISPER
     return WhisperEngine::Load(model, choice.language, err);
 #else
-    err = "This program was built without whisper.cpp (build it with scripts/build --whisper): the model " + model
-        + " cannot be used";
+    err = "This program was built without whisper.cpp (scripts/setup fetches its sources, then scripts/build "
+          "builds it): the model "
+        + model + " cannot be used";
     return nullptr;
 #endif
 }
@@ -81,7 +82,7 @@ std::string DescribeSpeechEngines(const SpeechChoice& choice)
     out += "\nwhisper       ";
     const std::string model = WhisperModelOf(choice);
     if (!WhisperBuiltIn())
-        out += "not built into this program (scripts/build --whisper)";
+        out += "not built into this program (scripts/setup fetches whisper.cpp, then scripts/build)";
     else if (model.empty())
         out += "no model: give --model FILE or put a ggml .bin model in the models folder";
     else

@@ -2,7 +2,7 @@
 # Runs "pellucor automation" on the caller's private session bus and drives
 # it with gdbus from this process: a full publish of the sample lecture, an
 # FTP upload to a server started here, the lecture as one video, a slide
-# sync; then releases it, and
+# sync, automatic captions; then releases it, and
 # a service whose bus went away ends too. With "--automation" as the fourth
 # argument the windowed program offers the same object (on the caller's display).
 set -eu
@@ -88,6 +88,17 @@ grep -q 'URL\\sld003.htm' "$work/sync/talk1.txt" || fail "no slide times in talk
 expect "SyncSlides again" "$(call SyncSlides false | cut -c1-7)" "(false,"
 expect "SyncSlides replacing" "$(call SyncSlides true | cut -c1-6)" "(true,"
 [ -s "$work/sync/talk1.txt.bak" ] || fail "the replaced talk1.txt was not kept"
+
+# Automatic captions for a spoken part: made, kept, made again on request.
+mkdir -p "$work/spoken"
+espeak-ng -v en-us -w "$work/spoken/talk1.wav" "Welcome to the lecture. Today we talk about the weather and the sea."
+printf 'u 00:00:00 00:00:05 URL\\sld001.htm\r\n' >"$work/spoken/talk1.txt"
+call SetTextPP "'$work/spoken'" >/dev/null
+expect MakeCaptions "$(call MakeCaptions false | cut -c1-29)" "(true, 'Captions: talk1.vtt ("
+grep -qi welcome "$work/spoken/talk1.vtt" || fail "no captions of the speech in talk1.vtt"
+[ -s "$work/spoken/talk1.vtt.auto" ] || fail "talk1.vtt is not marked as automatic captions"
+expect "MakeCaptions again" "$(call MakeCaptions false)" "(true, 'Captions: talk1.vtt kept (made before)')"
+expect "MakeCaptions replacing" "$(call MakeCaptions true | cut -c1-29)" "(true, 'Captions: talk1.vtt ("
 
 call Class_Terminate >/dev/null
 wait_until 10 "the service is still running after Class_Terminate" sh -c "! kill -0 $svc"

@@ -1,7 +1,9 @@
 // Long jobs run from the real windows: each cancelled, then run to its end
 // while the window keeps answering. A publish of a lecture with a 60-second
 // part from "Publish To Disk", and "Sync Slides from Recording" and "Export
-// as One Video…" from both windows' Execute menus on a generated lecture.
+// as One Video…" from both windows' Execute menus on a generated lecture;
+// "Make Captions" on a spoken part, then the caption editor it opens,
+// driven by its buttons, saving the corrected captions.
 #include <QAction>
 #include <QMenuBar>
 #include <QTableWidget>
@@ -13,8 +15,12 @@
 #include "MediaTools.h"
 #include "SyncedLecture.h"
 #include "UiDriver.h"
+#include "app/AppContext.h"
+#include "app/CaptionEditor.h"
+#include "app/CaptionsRun.h"
 #include "app/widgets/PublishFormView.h"
 #include "capture/TimingEditor.h"
+#include "core/CaptionFiles.h"
 #include "core/TavUtils.h"
 
 namespace {
@@ -157,6 +163,78 @@ TEST_F(WindowJobs, ExportAsOneVideoRunsOffTheWindowsThreadWithCancel)
     EXPECT_EQ(asked, "Export as One Video");
     EXPECT_NEAR(ffprobe(video).duration, 20, 0.3);
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+}
+
+TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLecturersOwn)
+{
+    // About 25 s of speech: long enough to be cancelled while it is heard.
+    std::string spoken;
+    for (int i = 0; i < 4; ++i)
+        spoken += "Welcome to the lecture. Today we talk about the weather and the sea, and the ships on it. ";
+    std::string out, err;
+    fs::create_directories(lecture);
+    ASSERT_TRUE(runTool({"espeak-ng", "-v", "en-us", "-s", "150", "-w", lecture + "talk1.wav", spoken}, out, &err))
+        << err;
+    writeFile(lecture + "talk1.txt", "u 00:00:00 00:00:25 URL\\sld001.htm\r\n");
+    const std::string vtt = lecture + "talk1.vtt";
+    open();
+    QAction* fromMain = menuAction(view(), "Make Captions");
+    QAction* fromDetail = menuAction(windows->publishFormView(), "Make Captions");
+    ASSERT_TRUE(fromMain && fromDetail);
+
+    ASSERT_TRUE(cancelPast([&] { fromDetail->trigger(); }, 15,
+                           [&] { EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked meanwhile"; }));
+    EXPECT_EQ(statusText(), "Making captions cancelled");
+    EXPECT_FALSE(fs::exists(vtt));
+    EXPECT_EQ(UiDriver::window(CaptionEditor::kCaption), nullptr);
+
+    const Shown shown = runJob([&] { fromMain->trigger(); });
+    EXPECT_LE(shown.worstLate, kAnswersWithinMs) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_TRUE(shown.cancelOffered);
+    EXPECT_EQ(shown.highest, 100);
+    EXPECT_EQ(statusText().rfind("Captions: talk1.vtt (", 0), 0u) << statusText();
+    ASSERT_TRUE(IsMachineCaptions(vtt));
+
+    // The caption editor opens on them; a cue corrected, split, merged
+    // back and saved.
+    QWidget* editor = UiDriver::window(CaptionEditor::kCaption);
+    ASSERT_NE(editor, nullptr);
+    auto* cues = editor->findChild<QTableWidget*>("lstCues");
+    ASSERT_NE(cues, nullptr);
+    const int rows = cues->rowCount();
+    ASSERT_GE(rows, 3);
+    cues->selectRow(0);
+    cues->item(0, 2)->setText("Welcome to the lecture, everyone");
+    UiDriver::button(editor, "Split")->click();
+    ASSERT_EQ(cues->rowCount(), rows + 1);
+    EXPECT_EQ(cues->item(0, 2)->text().toStdString(), "Welcome to");
+    EXPECT_EQ(cues->item(1, 2)->text().toStdString(), "the lecture, everyone");
+    EXPECT_EQ(cues->item(0, 1)->text(), cues->item(1, 0)->text());
+    cues->selectRow(0);
+    UiDriver::button(editor, "Merge")->click();
+    ASSERT_EQ(cues->rowCount(), rows);
+    cues->item(1, 1)->setText(cues->item(1, 0)->text());  // ends as it starts: red, not saved
+    UiDriver::button(editor, "Save")->click();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages.back().rfind("Cue 2 (", 0), 0u) << sink.messages.back();
+    EXPECT_TRUE(IsMachineCaptions(vtt));
+    cues->item(1, 1)->setText(cues->item(2, 0)->text());
+    UiDriver::button(editor, "Save")->click();
+    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_FALSE(IsMachineCaptions(vtt));
+    EXPECT_FALSE(fs::exists(MachineCaptionsMark(vtt)));
+    const std::string saved = readFile(vtt);
+    EXPECT_EQ(saved.rfind("WEBVTT\r\n\r\n00:00:", 0), 0u) << saved;
+    EXPECT_NE(saved.find("\r\nWelcome to the lecture, everyone\r\n"), std::string::npos) << saved;
+    UiDriver::button(editor, "Close")->click();
+    EXPECT_FALSE(editor->isVisible());
+
+    // Made again, they are kept: they are the lecturer's now.
+    fromMain->trigger();
+    for (int i = 0; i < 200 && windows->context().captions().Busy(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(statusText(), "Captions: talk1.vtt kept (the lecturer's)");
+    EXPECT_EQ(readFile(vtt), saved);
 }
 
 }  // namespace

@@ -129,6 +129,8 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     menuItem(execute, "mnuAdjustTimes", "Adjust Times", &MainWindow::mnuAdjustTimes_Click);
     menuItem(execute, "mnuSyncSlides", "Sync Slides from Recording", &MainWindow::mnuSyncSlides_Click);
     menuItem(execute, "mnuExportVideo", "Export as One Video…", &MainWindow::mnuExportVideo_Click);
+    menuItem(execute, "mnuMakeCaptions", "Make Captions", &MainWindow::mnuMakeCaptions_Click);
+    menuItem(execute, "mnuEditCaptions", "Edit Captions…", &MainWindow::mnuEditCaptions_Click);
     menuItem(execute, "mnuUploadRep", "Upload to Repository", &MainWindow::cmdUploadRep_Click);
     menuItem(execute, "mnuPubDisk", "Publish to Disk", &MainWindow::cmdPub_Click, kPublishKey);
     menuItem(execute, "mnuTestDisk", "Test On Disk", &MainWindow::cmdTestDisk_Click);

@@ -205,6 +205,8 @@ void PublishFormView::buildMenus()
     execute->addAction(tr("RuziZE!"), model_, &PublishForm::mnuTimingEditor_Click);
     execute->addAction(tr("Sync Slides from Recording"), model_, &PublishForm::mnuSyncSlides_Click);
     execute->addAction(tr("Export as One Video…"), model_, &PublishForm::mnuExportVideo_Click);
+    execute->addAction(tr("Make Captions"), model_, &PublishForm::mnuMakeCaptions_Click);
+    execute->addAction(tr("Edit Captions…"), model_, &PublishForm::mnuEditCaptions_Click);
     execute->addAction(tr("Make Lecture"), model_, &PublishForm::mnuMakeLecture_Click);
 
     QMenu* test = menuBar()->addMenu(tr("&Test"));

@@ -1,0 +1,58 @@
+#!/bin/sh
+# Automatic captions, printed as figures (not a pass/fail test): "pellucor
+# transcribe" on human read speech, the five LibriVox clips of Debian's
+# pocketsphinx-testdata joined by 7 s silences into one part of about a
+# minute (as a lecture's recording, Opus in Ogg):
+#  - PocketSphinx: word error rate against the clips' reference text
+#    (target at most 35%), speed as times faster than real time on every
+#    core (target 3 or more) and the peak memory (target under 400 MB);
+#  - whisper.cpp with the model file BENCH_WHISPER_MODEL names, else the
+#    first ggml .bin of the models folder: the same figures (no model is
+#    shipped: without one it says it skipped).
+# BENCH_BUILD_DIR overrides the build directory (default: build-bench, a
+# Release build).
+set -eu
+. "$(dirname "$0")/bench_lib.sh"
+clips=/usr/share/pocketsphinx/test/data/librivox
+models=${XDG_DATA_HOME:-$HOME/.local/share}/pellucor/models
+model=${BENCH_WHISPER_MODEL:-$(ls "$models"/*.bin 2>/dev/null | head -n 1 || true)}
+bench_build pellucor
+pellucor="$build/src/pellucor"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+
+# The part: each clip followed by 7 s of silence, in the reference's order.
+set --
+graph=""
+n=0
+for clip in "$clips"/*.wav; do
+  set -- "$@" -i "$clip"
+  graph="$graph[$n][s$n]"
+  n=$((n + 1))
+done
+mkdir -p "$work/talk"
+ffmpeg -hide_banner -loglevel error -nostdin -y "$@" -f lavfi -t 7 -i anullsrc=r=16000:cl=mono \
+  -filter_complex "[$n]asplit=$n[s0][s1][s2][s3][s4];${graph}concat=n=$((2 * n)):v=0:a=1" \
+  -c:a libopus -b:a 48k "$work/talk/talk1.ogg"
+length=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/talk/talk1.ogg")
+
+run() {  # NAME OPTION... : transcribes the part again, prints its figures
+  name=$1
+  shift
+  rm -f "$work/talk/talk1.vtt" "$work/talk/talk1.vtt.auto"
+  start=$(now)
+  flock "$lock" /usr/bin/time -f %M -o "$work/rss" "$pellucor" transcribe "$work/talk" "$@" >"$work/out" 2>&1 ||
+    { echo "  $name: failed: $(cat "$work/out")"; return 0; }
+  end=$(now)
+  wer=$(python3 "$root/bench/speech/wer.py" "$clips/transcription" "$work/talk/talk1.vtt")
+  awk -v n="$name" -v w="$wer" -v l="$length" -v s="$(elapsed "$start" "$end")" -v m="$(cat "$work/rss")" \
+    'BEGIN { printf "  %-12s WER %5.1f%%   %4.1fx real time (%.1f s for %.1f s)   peak memory %d MB\n", n, w, l / s, s, l, m / 1024 }'
+}
+
+echo "Automatic captions of $(printf %.0f "$length") s of read speech (LibriVox, $n clips) on $(nproc) cores"
+echo "  targets: PocketSphinx WER <= 35%, >= 3x real time, memory < 400 MB"
+run pocketsphinx --engine=pocketsphinx
+if [ -z "$model" ]; then
+  echo "  whisper      skipped: no model (set BENCH_WHISPER_MODEL or put a ggml .bin in $models)"
+else
+  run "whisper ($(basename "$model"))" --engine=whisper --model="$model"
+fi

@@ -1,0 +1,15 @@
+// A Whisper model file in ggml's format, written by the tests themselves:
+// the sizes of a real English model's vocabulary, a network a few numbers
+// wide, and weights set so that whatever it hears it says "hello world"
+// from 0 to 1 s of each 30 s window, then ends. It shows that a model
+// loads and that the engine returns timed words, not how well it hears.
+#pragma once
+
+#include <string>
+
+namespace pellucor::testing_support {
+
+// Writes the model to path (about 3 MB); false when it cannot be written.
+bool WriteTinyWhisperModel(const std::string& path);
+
+}  // namespace pellucor::testing_support
