@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "core/ProcessStart.h"
 #include "core/TavUtils.h"
 #include "import/SlideTextMaker.h"
 #include "publish/BatchScript.h"
@@ -349,7 +350,7 @@ bool PublishJob::publishTarget(Target& target)
 bool PublishJob::scriptsAlive() const
 {
     for (const auto& script : scripts_)
-        if (script.first > 0 && ::kill(static_cast<pid_t>(script.first), 0) == 0)
+        if (script.first > 0 && !ProcessEnded(static_cast<long>(script.first)))
             return true;
     return false;
 }
