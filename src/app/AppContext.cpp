@@ -53,3 +53,5 @@ MainWindow::StartWindow AppContext::Start(bool byAutomation)
 }
 
 }  // namespace pellucor
+
+#include "moc_AppContext.cpp"

@@ -15,15 +15,15 @@ namespace pellucor {
 
 namespace {
 
-std::atomic<bool> g_cancel {false};
-volatile std::sig_atomic_t g_signal = 0;
-void onSignal(int signo)
+std::atomic<bool> g_exportCancel {false};
+volatile std::sig_atomic_t g_exportSignal = 0;
+void onExportSignal(int signo)
 {
-    g_signal = signo;
-    g_cancel = true;
+    g_exportSignal = signo;
+    g_exportCancel = true;
 }
 
-bool parseSize(const QString& text, int& width, int& height)
+bool parseVideoSize(const QString& text, int& width, int& height)
 {
     const QStringList wh = text.split('x');
     bool w = false, h = false;
@@ -85,7 +85,7 @@ int RunExportVideoCommand(int argc, char** argv)
             return cl.usage("--layout is side, slides or pip");
         r.options.layout = l;
     }
-    if (parser.isSet(size) && !parseSize(parser.value(size), r.options.width, r.options.height))
+    if (parser.isSet(size) && !parseVideoSize(parser.value(size), r.options.width, r.options.height))
         return cl.usage("--size is WIDTHxHEIGHT in even numbers, such as 1280x720 or 1920x1080");
     if (parser.isSet(parts) && !parseParts(parser.value(parts), r.parts))
         return cl.usage("--parts is a list of part numbers from 1, such as 1,2");
@@ -98,16 +98,16 @@ int RunExportVideoCommand(int argc, char** argv)
     if (std::error_code ec; std::filesystem::is_directory(r.output, ec))
         return cl.usage(r.output + " is a directory: name the video file to write");
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onExportSignal);
+    std::signal(SIGTERM, onExportSignal);
     ProgressPrinter progress = cl.progress("Exporting");
     std::string err;
     const bool ok = ExportLectureVideo(
-        r, [&](int percent) { progress.Percent(percent); }, g_cancel, err);
+        r, [&](int percent) { progress.Percent(percent); }, g_exportCancel, err);
     progress.Finish();
-    if (g_signal) {
+    if (g_exportSignal) {
         cl.error("Export cancelled");
-        return 128 + g_signal;
+        return 128 + g_exportSignal;
     }
     if (!ok) {
         cl.error(err);

@@ -103,3 +103,5 @@ void LectureVideoRun::end(bool ok, const std::string& err)
 }
 
 }  // namespace pellucor
+
+#include "moc_LectureVideoRun.cpp"

@@ -501,3 +501,5 @@ void MainWindow::ShowStatus(const std::string& text, uint32_t colour)
 }
 
 }  // namespace pellucor
+
+#include "moc_MainWindow.cpp"

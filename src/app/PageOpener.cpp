@@ -42,3 +42,5 @@ void PageOpener::Open(const std::string& target)
 }
 
 }  // namespace pellucor
+
+#include "moc_PageOpener.cpp"

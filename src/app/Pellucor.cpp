@@ -207,3 +207,5 @@ bool pellucor::SyncSlides(bool replace, std::string& msg)
 }
 
 }  // namespace pellucor
+
+#include "moc_Pellucor.cpp"

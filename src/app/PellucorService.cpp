@@ -152,3 +152,5 @@ bool PellucorService::answerWhenDone(QString& msg, const std::function<bool(std:
 }
 
 }  // namespace pellucor
+
+#include "moc_PellucorService.cpp"

@@ -132,3 +132,5 @@ void Preferences::applyPreset(int index)
 }
 
 }  // namespace pellucor
+
+#include "moc_Preferences.cpp"

@@ -238,3 +238,5 @@ void PublishForm::SetStatus(const std::string& text, uint32_t colour)
 PublishSettings PublishForm::Settings() const { return session_->request.Settings(prefs_->Snapshot()); }
 
 }  // namespace pellucor
+
+#include "moc_PublishForm.cpp"

@@ -144,3 +144,5 @@ void SlideSyncRun::end(bool ok)
 }
 
 }  // namespace pellucor
+
+#include "moc_SlideSyncRun.cpp"

@@ -18,7 +18,7 @@ namespace {
 
 std::atomic<bool> g_recordingCancel {false};
 
-void onSignal(int) { g_recordingCancel = true; }
+void onRecordingSignal(int) { g_recordingCancel = true; }
 
 std::string clock(double seconds)
 {
@@ -107,8 +107,8 @@ int RunSlidesFromRecordingCommand(int argc, char** argv)
         return 1;
     }
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onRecordingSignal);
+    std::signal(SIGTERM, onRecordingSignal);
     ProgressPrinter progress = cl.progress("Finding slides");
     std::string status;
     RecordingLecture made;

@@ -18,3 +18,5 @@ void CaptureWindow::processEvents()
 }
 
 }  // namespace pellucor
+
+#include "moc_CaptureWindow.cpp"

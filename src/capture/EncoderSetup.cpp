@@ -288,3 +288,5 @@ void EncoderSetup::cmdCancel_Click()
 void EncoderSetup::cmdDone_Click() { emit closeRequested(); }
 
 }  // namespace pellucor
+
+#include "moc_EncoderSetup.cpp"

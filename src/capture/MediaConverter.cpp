@@ -133,3 +133,5 @@ void MediaConverter::rpCtl_OnErrorOccurred(int code, const std::string& descript
 }
 
 }  // namespace pellucor
+
+#include "moc_MediaConverter.cpp"

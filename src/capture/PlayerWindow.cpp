@@ -170,3 +170,5 @@ void PlayerWindow::showPosition()
 }
 
 }  // namespace pellucor
+
+#include "moc_PlayerWindow.cpp"

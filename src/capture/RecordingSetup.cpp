@@ -182,3 +182,5 @@ void RecordingSetup::cmdGo_Click()
 }
 
 }  // namespace pellucor
+
+#include "moc_RecordingSetup.cpp"

@@ -304,3 +304,5 @@ void SlideFlipRecorder::cmdX_Click()
 }
 
 }  // namespace pellucor
+
+#include "moc_SlideFlipRecorder.cpp"

@@ -132,3 +132,5 @@ std::pair<std::string, std::string> SlideTextPanel::TitleOf(const std::string& p
 }
 
 }  // namespace pellucor
+
+#include "moc_SlideTextPanel.cpp"

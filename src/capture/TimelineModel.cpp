@@ -231,3 +231,5 @@ void TimelineModel::PlayFrom(double seconds)
 }
 
 }  // namespace pellucor
+
+#include "moc_TimelineModel.cpp"

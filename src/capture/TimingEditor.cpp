@@ -306,3 +306,5 @@ void TimingEditor::CheckTimes()
 }
 
 }  // namespace pellucor
+
+#include "moc_TimingEditor.cpp"

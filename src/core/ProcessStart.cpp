@@ -1,5 +1,6 @@
 #include "core/ProcessStart.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -23,6 +24,19 @@ std::string ProcessStartTicks(long pid)
         if (i == 22)
             return field;
     return {};
+}
+
+bool ProcessEnded(long pid)
+{
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) != 0)
+        return true;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(in, text))
+        return true;
+    // The state follows the command name in parentheses.
+    const auto paren = text.rfind(')');
+    return paren != std::string::npos && paren + 2 < text.size() && text[paren + 2] == 'Z';
 }
 
 long ProcessStartEpoch(const std::string& ticks)

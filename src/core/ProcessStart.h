@@ -11,5 +11,9 @@ namespace pellucor {
 std::string ProcessStartTicks(long pid);
 // Those ticks as seconds since the epoch (0 for empty ticks).
 long ProcessStartEpoch(const std::string& ticks);
+// Whether the process has ended: it is gone, or it has exited and its
+// parent (for a detached process, the system's first process, which may
+// take its time) has not collected it yet.
+bool ProcessEnded(long pid);
 
 }  // namespace pellucor

@@ -100,3 +100,5 @@ void SlideImportModel::SetProgress(int done, int total)
 }
 
 }  // namespace pellucor
+
+#include "moc_SlideImportModel.cpp"

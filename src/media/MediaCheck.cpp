@@ -1,7 +1,13 @@
 #include "media/MediaCheck.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "media/FfmpegMediaFile.h"
@@ -19,13 +25,29 @@ namespace {
 // Seconds decoded at the start and before the end of each stream.
 constexpr double kDecodedSeconds = 1.0;
 
+// A packet kept for the decoding of the last second: its time (-1: none)
+// and whether decoding may start at it.
+struct KeptPacket {
+    AVPacket* pkt;
+    double t;
+    bool key;
+};
+
 struct Input {
     AVFormatContext* ctx = nullptr;
     std::vector<AVCodecContext*> decoders;  // by stream; nullptr: not checked
     AVPacket* pkt = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
+    std::deque<KeptPacket> tail;
+    void freeTail()
+    {
+        for (KeptPacket& k : tail)
+            av_packet_free(&k.pkt);
+        tail.clear();
+    }
     ~Input()
     {
+        freeTail();
         for (AVCodecContext*& d : decoders)
             avcodec_free_context(&d);
         av_frame_free(&frame);
@@ -40,37 +62,33 @@ bool fail(std::string& err, const std::string& path, const std::string& what, in
     return false;
 }
 
-// Decodes every packet from the current position whose time is in
-// [from, to] seconds (to < 0: to the end), then drains the decoders.
-// Fails on the first decoding error; counts the frames made per stream.
-bool decodeSpan(Input& in, double from, double to, std::vector<int>& frames, const std::string& path, std::string& err)
+// Sends one packet to its stream's decoder (when the stream is checked)
+// and counts the frames that come out; false on a decoding error.
+bool decodePacket(Input& in, const AVPacket* pkt, double t, std::vector<int>& frames, const std::string& path,
+                  std::string& err)
 {
-    int rc;
-    while ((rc = av_read_frame(in.ctx, in.pkt)) >= 0) {
-        AVCodecContext* dec = in.decoders[static_cast<size_t>(in.pkt->stream_index)];
-        const AVStream* st = in.ctx->streams[in.pkt->stream_index];
-        const double t = in.pkt->pts == AV_NOPTS_VALUE ? from : in.pkt->pts * av_q2d(st->time_base);
-        if (to >= 0 && t > to) {
-            av_packet_unref(in.pkt);
-            break;
-        }
-        if (dec && (rc = avcodec_send_packet(dec, in.pkt)) < 0 && rc != AVERROR(EAGAIN)) {
-            av_packet_unref(in.pkt);
-            return fail(err, path, "a packet at " + std::to_string(t) + " s does not decode", rc);
-        }
-        av_packet_unref(in.pkt);
-        while (dec && avcodec_receive_frame(dec, in.frame) >= 0) {
-            ++frames[static_cast<size_t>(st->index)];
-            av_frame_unref(in.frame);
-        }
+    const auto index = static_cast<size_t>(pkt->stream_index);
+    AVCodecContext* dec = index < in.decoders.size() ? in.decoders[index] : nullptr;
+    if (!dec)
+        return true;
+    if (const int rc = avcodec_send_packet(dec, pkt); rc < 0 && rc != AVERROR(EAGAIN))
+        return fail(err, path, "a packet at " + std::to_string(t) + " s does not decode", rc);
+    while (avcodec_receive_frame(dec, in.frame) >= 0) {
+        ++frames[index];
+        av_frame_unref(in.frame);
     }
-    if (rc < 0 && rc != AVERROR_EOF)
-        return fail(err, path, "reading failed", rc);
+    return true;
+}
+
+// Drains the decoders of what they hold and readies them for more.
+bool drainDecoders(Input& in, std::vector<int>& frames, const std::string& path, std::string& err)
+{
     for (size_t i = 0; i < in.decoders.size(); ++i) {
         AVCodecContext* dec = in.decoders[i];
         if (!dec)
             continue;
         avcodec_send_packet(dec, nullptr);
+        int rc;
         while ((rc = avcodec_receive_frame(dec, in.frame)) >= 0) {
             ++frames[i];
             av_frame_unref(in.frame);
@@ -82,9 +100,36 @@ bool decodeSpan(Input& in, double from, double to, std::vector<int>& frames, con
     return true;
 }
 
-}  // namespace
+// A stream that is checked and made no frame fails.
+bool everyStreamMade(const Input& in, const std::vector<int>& frames, double near, const std::string& path,
+                     std::string& err)
+{
+    for (size_t i = 0; i < frames.size(); ++i)
+        if (in.decoders[i] && frames[i] == 0)
+            return fail(err, path, "stream " + std::to_string(i) + " makes nothing near " + std::to_string(near) + " s",
+                        -1);
+    return true;
+}
 
-bool CheckMediaPlays(const std::string& path, std::string& err)
+// A file as it is on disk: its name, its inode, its size and its times of
+// change; a file written again or replaced is another.
+using FileState = std::tuple<std::string, dev_t, ino_t, off_t, int64_t, int64_t>;
+
+bool fileState(const std::string& path, FileState& state)
+{
+    struct stat st { };
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    const auto ns = [](const timespec& t) { return int64_t {t.tv_sec} * 1000000000 + t.tv_nsec; };
+    state = {path, st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
+    return true;
+}
+
+// The files that passed in this process, as they were then.
+std::mutex g_passedMutex;
+std::set<FileState> g_passed;
+
+bool checkMedia(const std::string& path, std::string& err)
 {
     const FfmpegSilence quiet;
     Input in;
@@ -115,50 +160,83 @@ bool CheckMediaPlays(const std::string& path, std::string& err)
     if (!any)
         return fail(err, path, "it holds no sound or picture", -1);
 
-    // Every packet, to the end: a read error or a file cut short fails.
+    // Every packet is read once, to the end: a read error or a file cut
+    // short fails. On the way the first second is decoded, and the packets
+    // from the last key frame before the last second are kept, to be
+    // decoded at the end: the rest is read without decoding.
+    const double start = in.ctx->start_time == AV_NOPTS_VALUE ? 0 : in.ctx->start_time / double(AV_TIME_BASE);
+    const int keyStream = av_find_default_stream_index(in.ctx);
+    std::vector<int> headFrames(in.decoders.size(), 0);
+    std::string headErr;
+    bool head = true;  // still in the first second
     int64_t lastEnd = 0;
     while ((rc = av_read_frame(in.ctx, in.pkt)) >= 0) {
         const AVStream* st = in.ctx->streams[in.pkt->stream_index];
-        if (in.pkt->pts != AV_NOPTS_VALUE)
+        const bool timed = in.pkt->pts != AV_NOPTS_VALUE;
+        if (timed)
             lastEnd = std::max(
                 lastEnd,
                 av_rescale_q(in.pkt->pts + std::max<int64_t>(in.pkt->duration, 0), st->time_base, AV_TIME_BASE_Q));
+        const double t = timed ? in.pkt->pts * av_q2d(st->time_base) : -1;
+        if (head && t > start + kDecodedSeconds) {
+            head = false;
+            drainDecoders(in, headFrames, path, headErr);
+        }
+        if (head && !decodePacket(in, in.pkt, timed ? t : start, headFrames, path, headErr))
+            head = false;
+        // Packets before a key frame that lies a whole second before the
+        // end read so far are not needed: the end lies later still.
+        const bool key = timed && in.pkt->stream_index == keyStream && (in.pkt->flags & AV_PKT_FLAG_KEY);
+        if (key && t <= lastEnd / double(AV_TIME_BASE) - kDecodedSeconds)
+            in.freeTail();
+        in.tail.push_back({av_packet_clone(in.pkt), t, key});
         av_packet_unref(in.pkt);
     }
     if (rc != AVERROR_EOF)
         return fail(err, path, "reading failed", rc);
     if (const std::string cut = CutShortReason(in.ctx, lastEnd); !cut.empty())
         return fail(err, path, cut, -1);
+    if (head)
+        drainDecoders(in, headFrames, path, headErr);
+    if (!headErr.empty()) {
+        err = headErr;
+        return false;
+    }
+    if (!everyStreamMade(in, headFrames, start, path, err))
+        return false;
 
-    // The first and the last seconds decode, and make pictures and sound.
-    // Where the container cannot seek (RealMedia sound), the whole file is
-    // decoded from its start instead.
-    const double start = in.ctx->start_time == AV_NOPTS_VALUE ? 0 : in.ctx->start_time / double(AV_TIME_BASE);
-    const double end = lastEnd / double(AV_TIME_BASE);
-    bool canSeek
-        = av_seek_frame(in.ctx, -1, static_cast<int64_t>(std::max(start, end - kDecodedSeconds) * AV_TIME_BASE),
-                        AVSEEK_FLAG_BACKWARD)
-        >= 0;
-    for (const double from : {start, std::max(start, end - kDecodedSeconds)}) {
-        // A file opened afresh may not seek where the first reading could
-        // (RealMedia without an index): then it is decoded from its start.
-        if (canSeek && from != start
-            && av_seek_frame(in.ctx, -1, static_cast<int64_t>(from * AV_TIME_BASE), AVSEEK_FLAG_BACKWARD) < 0)
-            canSeek = false;
-        if (!canSeek || from == start) {
-            avformat_close_input(&in.ctx);
-            if ((rc = avformat_open_input(&in.ctx, path.c_str(), nullptr, nullptr)) < 0
-                || (rc = avformat_find_stream_info(in.ctx, nullptr)) < 0)
-                return fail(err, path, "it cannot be read", rc);
-        }
-        std::vector<int> frames(in.ctx->nb_streams, 0);
-        const bool whole = !canSeek && from != start;
-        if (!decodeSpan(in, whole ? start : from, from == start ? start + kDecodedSeconds : -1, frames, path, err))
-            return false;
-        for (size_t i = 0; i < frames.size(); ++i)
-            if (in.decoders[i] && frames[i] == 0)
-                return fail(err, path,
-                            "stream " + std::to_string(i) + " makes nothing near " + std::to_string(from) + " s", -1);
+    // The last second, from the key frame at or before it.
+    const double from = std::max(start, lastEnd / double(AV_TIME_BASE) - kDecodedSeconds);
+    const std::deque<KeptPacket>& tail = in.tail;
+    size_t first = 0;
+    for (size_t j = 0; j < tail.size(); ++j)
+        if (tail[j].key && tail[j].t <= from)
+            first = j;
+    std::vector<int> tailFrames(in.decoders.size(), 0);
+    bool ok = true;
+    for (size_t j = first; ok && j < tail.size(); ++j)
+        if (tail[j].pkt)
+            ok = decodePacket(in, tail[j].pkt, tail[j].t >= 0 ? tail[j].t : from, tailFrames, path, err);
+    return ok && drainDecoders(in, tailFrames, path, err) && everyStreamMade(in, tailFrames, from, path, err);
+}
+
+}  // namespace
+
+bool CheckMediaPlays(const std::string& path, std::string& err)
+{
+    FileState before;
+    const bool known = fileState(path, before);
+    if (known) {
+        std::lock_guard lock(g_passedMutex);
+        if (g_passed.count(before))
+            return true;
+    }
+    if (!checkMedia(path, err))
+        return false;
+    // Kept only when the file did not change while it was read.
+    if (FileState after; known && fileState(path, after) && after == before) {
+        std::lock_guard lock(g_passedMutex);
+        g_passed.insert(after);
     }
     return true;
 }

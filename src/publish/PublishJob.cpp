@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "core/ProcessStart.h"
 #include "core/TavUtils.h"
 #include "import/SlideTextMaker.h"
 #include "publish/BatchScript.h"
@@ -40,6 +41,8 @@ constexpr int kWorkerNice = 10;
 // The publish of every target fills the bar up to here; following the
 // scripts' logs takes the rest.
 constexpr double kPublishedPercent = 98;
+// How often, between two readings of the logs, the scripts are looked at.
+constexpr int kScriptPollMs = 5;
 
 }  // namespace
 
@@ -347,16 +350,28 @@ bool PublishJob::publishTarget(Target& target)
 bool PublishJob::scriptsAlive() const
 {
     for (const auto& script : scripts_)
-        if (script.first > 0 && ::kill(static_cast<pid_t>(script.first), 0) == 0)
+        if (script.first > 0 && !ProcessEnded(static_cast<long>(script.first)))
             return true;
     return false;
 }
 
-// Sleeps one log interval; false when a cancel cut it short.
+// Sleeps one log interval, or until every script has ended (its log is
+// then final: the readings that confirm it need not wait); false when a
+// cancel cut it short.
 bool PublishJob::waitTick()
 {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(logIntervalMs);
     std::unique_lock lock(mutex_);
-    return !wake_.wait_for(lock, std::chrono::milliseconds(logIntervalMs), [this] { return cancel_.load(); });
+    for (;;) {
+        if (!scriptsAlive())
+            return !cancel_;
+        const Clock::time_point next = std::min(until, Clock::now() + std::chrono::milliseconds(kScriptPollMs));
+        if (wake_.wait_until(lock, next, [this] { return cancel_.load(); }))
+            return false;
+        if (Clock::now() >= until)
+            return true;
+    }
 }
 
 bool PublishJob::followLogs()
@@ -420,3 +435,5 @@ bool PublishJob::installTargets()
 }
 
 }  // namespace pellucor
+
+#include "moc_PublishJob.cpp"

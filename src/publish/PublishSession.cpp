@@ -294,3 +294,5 @@ void PublishSession::Wait(const std::function<void()>& tick, int intervalMs)
 }
 
 }  // namespace pellucor
+
+#include "moc_PublishSession.cpp"

@@ -550,3 +550,5 @@ void LectureWatcher::cmdBrowse_Click(const std::string& field)
 }
 
 }  // namespace pellucor
+
+#include "moc_LectureWatcher.cpp"

@@ -297,3 +297,5 @@ void SlurmDispatch::Stop()
 }
 
 }  // namespace pellucor
+
+#include "moc_SlurmDispatch.cpp"

@@ -129,6 +129,9 @@ private:
     bool Fail(const std::string& text);
     // Reads a template of the style directory (reported when missing).
     bool LoadTemplate(const std::string& fileName, std::vector<std::string>& lines);
+    // Expands a template read for each of the given slides into its file.
+    bool ExpandTemplateFor(const std::vector<int>& slides, const std::string& fileName,
+                           const std::vector<std::string>& lines, bool toDisk);
     // Copies a binary file of the style directory into the output as it is.
     bool CopyBinaryFile(const std::string& fileName);
     // One output file from a template already read.
@@ -144,6 +147,11 @@ private:
     // The lecture's slide pages sldNNN.htm, indexed by slide number.
     const std::vector<std::string>& SlidePagePaths() const;
     int FirstSlideOfPart(int part) const;
+    // Where the passes of a loop body are kept (see passTexts_), and one
+    // pass of it for one slide, copied from there when it was made before.
+    size_t LoopPassSlot(const std::vector<std::string>& body, bool toDisk);
+    bool LoopPass(size_t slot, int slide, const std::vector<std::string>& body, const std::string& slidePage,
+                  std::ostream& out, bool toDisk);
     // Whether slide i plays from the audio or video part of slide s.
     bool SamePart(int i, int s) const;
 
@@ -160,6 +168,28 @@ private:
     // Two lecture files that differ only in letter case (the first found).
     mutable std::string lectureFileError_;
     std::array<std::string, kMaxLoopDepth + 1> lineBuffers_;
+
+    // The text of loop passes made for the template being expanded. A pass
+    // reads only its body, its slide and the engine's state at the loop
+    // (part restriction, depth, disk or web), none of which the template's
+    // own pages change: a table of contents that every page repeats is made
+    // once per slide and copied after. A pass that failed or told the user
+    // something is never kept, so every later one runs again and tells it
+    // again.
+    struct LoopPassTexts {
+        std::vector<std::string> body;
+        bool partRestrict;
+        int16_t depth;
+        bool toDisk;
+        std::vector<std::string> text;  // by slide
+        std::vector<int64_t> passes;    // passes each took (0: not made yet)
+    };
+    std::vector<LoopPassTexts> passTexts_;
+    // Set while one template of the style directory is expanded for all its
+    // slides or parts; passes are kept only then.
+    bool keepPasses_ = false;
+    // Counts what a pass reported (messages, failures).
+    int64_t reports_ = 0;
 };
 
 }  // namespace pellucor

@@ -24,6 +24,7 @@ bool readable(const std::string& path) { return IsRegularFile(path) && ::access(
 
 bool StyleEngine::Fail(const std::string& text)
 {
+    ++reports_;
     if (StyleError.empty())
         StyleError = text;
     Tav_DebugLog(text);
@@ -229,13 +230,16 @@ bool StyleEngine::ProcessTemplate(int slide, const std::string& slidePage, Templ
                 active = Condition(line, slide, toDisk) && stored[depth];
             }
             if (has(line, "!ELSE")) {
-                if (depth == 0)
+                if (depth == 0) {
+                    ++reports_;
                     Tav_Message("Error, Stack Underflow " + line);
-                else
+                } else {
                     active = stored[depth] && !active;
+                }
             }
             if (has(line, "!ENDIF")) {
                 if (depth == 0) {
+                    ++reports_;
                     Tav_Message("Error, Stack Underflow " + line);
                     active = true;
                 } else {
@@ -273,18 +277,20 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
         const int s = SlideIndex(slide);
         const std::vector<std::string>& pages = SlidePagePaths();
         if (startWord == "!FORPART") {
+            const bool saved = PartRestrict;
+            PartRestrict = true;
+            const size_t slot = LoopPassSlot(body, toDisk);
             for (int p = 1; ok && p <= lecture_.PartCount(); ++p) {
                 const int i = FirstSlideOfPart(p);
-                const bool saved = PartRestrict;
-                PartRestrict = true;
-                ok = RFileGrep(i, body, pages[i], out, toDisk);
-                PartRestrict = saved;
+                ok = LoopPass(slot, i, body, pages[i], out, toDisk);
             }
+            PartRestrict = saved;
         } else {
+            const size_t slot = LoopPassSlot(body, toDisk);
             for (int i = 1; ok && i <= lecture_.SlideCount(); ++i) {
                 if (PartRestrict && !SamePart(i, s))
                     continue;
-                ok = RFileGrep(i, body, pages[i], out, toDisk);
+                ok = LoopPass(slot, i, body, pages[i], out, toDisk);
             }
         }
     }
@@ -300,6 +306,52 @@ bool StyleEngine::RFileGrep(int slide, const std::vector<std::string>& body, con
                     + currentTemplate_);
     TemplateLines lines(body);
     return ProcessTemplate(slide, slidePage, lines, out, toDisk);
+}
+
+size_t StyleEngine::LoopPassSlot(const std::vector<std::string>& body, bool toDisk)
+{
+    for (size_t k = 0; k < passTexts_.size(); ++k) {
+        const LoopPassTexts& t = passTexts_[k];
+        if (t.partRestrict == PartRestrict && t.depth == LoopDepth && t.toDisk == toDisk && t.body == body)
+            return k;
+    }
+    passTexts_.push_back({body, PartRestrict, LoopDepth, toDisk, {}, {}});
+    return passTexts_.size() - 1;
+}
+
+bool StyleEngine::LoopPass(size_t slot, int slide, const std::vector<std::string>& body, const std::string& slidePage,
+                           std::ostream& out, bool toDisk)
+{
+    if (!keepPasses_)
+        return RFileGrep(slide, body, slidePage, out, toDisk);
+    const auto index = static_cast<size_t>(SlideIndex(slide));
+    {
+        LoopPassTexts& texts = passTexts_[slot];
+        if (texts.passes.size() <= index) {
+            texts.passes.resize(index + 1, 0);
+            texts.text.resize(index + 1);
+        }
+        // A kept pass counts its passes as if it ran; one that would go
+        // past the bound runs, and fails where it did.
+        const int64_t kept = texts.passes[index];
+        if (kept > 0 && loopPasses_ + kept <= MaxLoopPasses) {
+            loopPasses_ += kept;
+            WriteText(out, texts.text[index]);
+            return true;
+        }
+    }
+    std::ostringstream pass;
+    const int64_t passesBefore = loopPasses_, reportsBefore = reports_;
+    const bool ok = RFileGrep(slide, body, slidePage, pass, toDisk);
+    std::string text = std::move(pass).str();
+    WriteText(out, text);
+    if (ok && reports_ == reportsBefore) {
+        // Looked up again: nested loops may have added slots.
+        LoopPassTexts& texts = passTexts_[slot];
+        texts.passes[index] = loopPasses_ - passesBefore;
+        texts.text[index] = std::move(text);
+    }
+    return ok;
 }
 
 std::string StyleEngine::NotesSource(int slide) const

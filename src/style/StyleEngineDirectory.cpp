@@ -130,6 +130,20 @@ bool StyleEngine::LoadTemplate(const std::string& fileName, std::vector<std::str
 }
 
 // A template is read once and expanded from memory for every slide or part.
+bool StyleEngine::ExpandTemplateFor(const std::vector<int>& slides, const std::string& fileName,
+                                    const std::vector<std::string>& lines, bool toDisk)
+{
+    passTexts_.clear();
+    keepPasses_ = true;
+    bool ok = true;
+    for (const int s : slides)
+        if (!(ok = ExpandTemplate(s, fileName, lines, toDisk)))
+            break;  // the same template fails the same way for every slide
+    keepPasses_ = false;
+    passTexts_.clear();
+    return ok;
+}
+
 bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
 {
     const int n = lecture_.SlideCount();
@@ -138,10 +152,10 @@ bool StyleEngine::ProcessPerSlide(const std::string& fileName, bool toDisk)
         return true;
     if (!LoadTemplate(fileName, lines))
         return false;
+    std::vector<int> slides;
     for (int s = 1; s <= n; ++s)
-        if (!ExpandTemplate(s, fileName, lines, toDisk))
-            return false;  // the same template fails the same way for every slide
-    return true;
+        slides.push_back(s);
+    return ExpandTemplateFor(slides, fileName, lines, toDisk);
 }
 
 bool StyleEngine::ProcessPerPart(const std::string& fileName, bool toDisk)
@@ -151,16 +165,16 @@ bool StyleEngine::ProcessPerPart(const std::string& fileName, bool toDisk)
     std::vector<std::string> lines;
     if (!LoadTemplate(fileName, lines))
         return false;
+    std::vector<int> slides;
     for (int p = 1; p <= lecture_.PartCount(); ++p)
-        if (!ExpandTemplate(FirstSlideOfPart(p), fileName, lines, toDisk))
-            return false;
-    return true;
+        slides.push_back(FirstSlideOfPart(p));
+    return ExpandTemplateFor(slides, fileName, lines, toDisk);
 }
 
 bool StyleEngine::ProcessStyleFile(int slide, const std::string& fileName, bool toDisk)
 {
     std::vector<std::string> lines;
-    return LoadTemplate(fileName, lines) && ExpandTemplate(slide, fileName, lines, toDisk);
+    return LoadTemplate(fileName, lines) && ExpandTemplateFor({slide}, fileName, lines, toDisk);
 }
 
 bool StyleEngine::ExpandTemplate(int slide, const std::string& fileName, const std::vector<std::string>& lines,

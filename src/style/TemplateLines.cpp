@@ -39,6 +39,14 @@ void WriteTextLine(std::ostream& out, std::string_view line)
         out.setstate(std::ios::badbit);
 }
 
+void WriteText(std::ostream& out, std::string_view text)
+{
+    std::streambuf* buf = out.rdbuf();
+    const auto n = static_cast<std::streamsize>(text.size());
+    if (!buf || buf->sputn(text.data(), n) != n)
+        out.setstate(std::ios::badbit);
+}
+
 bool ReadTextFile(const std::string& path, std::vector<std::string>& lines)
 {
     lines.clear();

@@ -17,6 +17,8 @@ bool ReadTextLine(std::istream& in, std::string& line);
 
 // Writes one line followed by CR LF straight into the stream's buffer.
 void WriteTextLine(std::ostream& out, std::string_view line);
+// Writes text as it is, straight into the stream's buffer.
+void WriteText(std::ostream& out, std::string_view text);
 
 // Reads every line of a text file; false when it cannot be opened.
 bool ReadTextFile(const std::string& path, std::vector<std::string>& lines);

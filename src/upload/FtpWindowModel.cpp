@@ -487,3 +487,5 @@ void FtpWindowModel::Form_Activate()
 }
 
 }  // namespace pellucor
+
+#include "moc_FtpWindowModel.cpp"

@@ -33,14 +33,8 @@ protected:
     // A 1-second recording made with the given ffmpeg output options.
     std::string record(const std::string& name, const std::vector<std::string>& options, bool picture = true)
     {
-        std::vector<std::string> args;
-        if (picture)
-            args = {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=1"};
-        args.insert(args.end(), {"-f", "lavfi", "-i", "sine=frequency=440:duration=1"});
-        args.insert(args.end(), options.begin(), options.end());
-        args.push_back(dir.file(name));
         std::string err;
-        EXPECT_TRUE(ffmpeg(args, err)) << err;
+        EXPECT_TRUE(recordTestPattern(dir.file(name), 1, options, picture, err)) << err;
         return dir.file(name);
     }
 

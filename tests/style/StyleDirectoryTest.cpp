@@ -123,4 +123,40 @@ TEST_F(StyleDirectory, FilesThatAreNotTextAreCopiedByteForByte)
     EXPECT_EQ(engine.StyleError, "The style directory " + style.dir() + " holds no templates");
 }
 
+// Every page's loops come out as if each ran afresh: each pass with its own
+// slide's tokens, conditions and notes, its messages told each time, and
+// the bound on passes counted per page.
+TEST_F(StyleDirectory, LoopsThatEveryPageRepeatsComeOutAsIfRunAfresh)
+{
+    slides({{1, -1}, {1, -1}, {2, -1}});
+    putLecture("sld002.htm", "<P>Notes:</P>\nnotes of n#n<!-- end -->\n");
+    putStyle("sld000.htm",
+             "page n#n\n!FORSLIDE\nn-n<n#n>n+n\n!IFDEF FIRSTSLIDE\nfirst\n!ENDIF\n!NOTES\n"
+             "!FORSLIDE\nP#P\n!ENDSLIDE\n!ENDSLIDE\n");
+    putStyle("part0.htm", "!FORPART\n!FORSLIDE\nS#S\n!ENDSLIDE\n!ENDPART\n");
+    engine.MaxLoopPasses = 12;  // a page's 3 + 9 passes
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
+    const Lines toc {"1<1>2", "first", "1", "1", "2", "1<2>3", "", "notes of 2", "1", "1", "2", "2<3>3", "1", "1", "2"};
+    for (const std::string page : {"1", "2", "3"}) {
+        Lines expected {"page " + page};
+        expected.insert(expected.end(), toc.begin(), toc.end());
+        EXPECT_EQ(outLines("sld00" + page + ".htm"), expected) << page;
+    }
+    // Each part's slides, on each part's page.
+    for (const char* name : {"part1.htm", "part2.htm"})
+        EXPECT_EQ(outLines(name), (Lines {"sld001.htm", "sld002.htm", "sld003.htm"})) << name;
+    EXPECT_TRUE(sink.messages.empty());
+
+    putStyle("sld000.htm", "!FORSLIDE\n!ENDIF\nS#S\n!ENDSLIDE\n");
+    sink.messages.clear();
+    ASSERT_TRUE(engine.ProcessStyleDirectory(true)) << engine.StyleError;
+    EXPECT_EQ(sink.messages.size(), 3u * 3u);
+    EXPECT_EQ(outLines("sld003.htm"), (Lines {"sld001.htm", "sld002.htm", "sld003.htm"}));
+
+    putStyle("sld000.htm", "!FORSLIDE\n!FORSLIDE\n!FORSLIDE\nx\n!ENDSLIDE\n!ENDSLIDE\n!ENDSLIDE\n");
+    EXPECT_FALSE(engine.ProcessStyleDirectory(true));
+    EXPECT_EQ(engine.StyleError.rfind("Loop expansion too large", 0), 0u);
+    EXPECT_FALSE(outExists("sld001.htm"));
+}
+
 }  // namespace

@@ -36,6 +36,19 @@ bool ffmpeg(const std::vector<std::string>& args, std::string& err)
     return runTool(argv, out, &err);
 }
 
+bool recordTestPattern(const std::string& path, int seconds, const std::vector<std::string>& options, bool picture,
+                       std::string& err)
+{
+    const std::string length = std::to_string(seconds);
+    std::vector<std::string> args;
+    if (picture)
+        args = {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=" + length};
+    args.insert(args.end(), {"-f", "lavfi", "-i", "sine=frequency=440:duration=" + length});
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(path);
+    return ffmpeg(args, err);
+}
+
 std::string Probed::codecs() const
 {
     std::string text;

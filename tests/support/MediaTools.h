@@ -14,6 +14,11 @@ bool runTool(const std::vector<std::string>& argv, std::string& out, std::string
 
 // ffmpeg -y with the arguments; false (with its messages) when it fails.
 bool ffmpeg(const std::vector<std::string>& args, std::string& err);
+// A recording at path of a 160x120 test pattern at 10 pictures a second
+// (none when !picture) and a 440 Hz tone, the given seconds long, made with
+// the given ffmpeg output options; false (with its messages) when it fails.
+bool recordTestPattern(const std::string& path, int seconds, const std::vector<std::string>& options, bool picture,
+                       std::string& err);
 
 struct ProbedStream {
     std::string type;   // "video", "audio", "data" ...

@@ -35,3 +35,5 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 }
 
 }  // namespace pellucor
+
+#include "moc_AboutBox.cpp"

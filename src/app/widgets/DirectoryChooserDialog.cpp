@@ -136,3 +136,5 @@ bool DirectoryChooserDialog::Choose(QWidget* parent, const FrontEndHooks* hooks,
 }
 
 }  // namespace pellucor
+
+#include "moc_DirectoryChooserDialog.cpp"

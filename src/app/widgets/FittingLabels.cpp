@@ -58,3 +58,5 @@ void ScaledPicture::fit()
 }
 
 }  // namespace pellucor
+
+#include "moc_FittingLabels.cpp"

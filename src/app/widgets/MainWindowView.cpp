@@ -182,3 +182,5 @@ void MainWindowView::refresh()
 }
 
 }  // namespace pellucor
+
+#include "moc_MainWindowView.cpp"

@@ -43,3 +43,5 @@ void PageNotOpenedDialog::Show(const QString& page, const QString& why)
 }
 
 }  // namespace pellucor
+
+#include "moc_PageNotOpenedDialog.cpp"

@@ -153,3 +153,5 @@ void PreferencesView::hideEvent(QHideEvent* event)
 }
 
 }  // namespace pellucor
+
+#include "moc_PreferencesView.cpp"

@@ -38,3 +38,5 @@ void ProgressRow::SetPercent(int percent)
 }
 
 }  // namespace pellucor
+
+#include "moc_ProgressRow.cpp"

@@ -249,3 +249,5 @@ void PublishFormView::refresh()
 }
 
 }  // namespace pellucor
+
+#include "moc_PublishFormView.cpp"

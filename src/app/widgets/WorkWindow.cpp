@@ -56,3 +56,5 @@ void WorkWindow::closeEvent(QCloseEvent* event)
 }
 
 }  // namespace pellucor
+
+#include "moc_WorkWindow.cpp"

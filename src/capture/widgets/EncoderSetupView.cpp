@@ -125,3 +125,5 @@ void EncoderSetupView::refresh()
 }
 
 }  // namespace pellucor
+
+#include "moc_EncoderSetupView.cpp"

@@ -74,3 +74,5 @@ void MediaConverterView::reject()
 }
 
 }  // namespace pellucor
+
+#include "moc_MediaConverterView.cpp"

@@ -63,3 +63,5 @@ void PlayerWindowView::refresh()
 void PlayerWindowView::reject() { model_.cmdDone_Click(); }
 
 }  // namespace pellucor
+
+#include "moc_PlayerWindowView.cpp"

@@ -164,3 +164,5 @@ void RecordingSetupView::refresh()
 }
 
 }  // namespace pellucor
+
+#include "moc_RecordingSetupView.cpp"

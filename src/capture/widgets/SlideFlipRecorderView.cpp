@@ -147,3 +147,5 @@ bool SlideFlipRecorderView::eventFilter(QObject* watched, QEvent* event)
 }
 
 }  // namespace pellucor
+
+#include "moc_SlideFlipRecorderView.cpp"

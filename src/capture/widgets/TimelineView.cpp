@@ -255,3 +255,5 @@ bool TimelineView::eventFilter(QObject* watched, QEvent* event)
 }
 
 }  // namespace pellucor
+
+#include "moc_TimelineView.cpp"

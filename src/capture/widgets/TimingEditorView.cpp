@@ -245,3 +245,5 @@ void TimingEditorView::closeEvent(QCloseEvent* event)
 }
 
 }  // namespace pellucor
+
+#include "moc_TimingEditorView.cpp"

@@ -153,3 +153,5 @@ void SlideImportDialog::reject()
 }
 
 }  // namespace pellucor
+
+#include "moc_SlideImportDialog.cpp"

@@ -146,3 +146,5 @@ void LectureWatcherView::closeEvent(QCloseEvent* event)
 }
 
 }  // namespace pellucor
+
+#include "moc_LectureWatcherView.cpp"

@@ -208,3 +208,5 @@ void FtpWindow::closeEvent(QCloseEvent* event)
 }
 
 }  // namespace pellucor
+
+#include "moc_FtpWindow.cpp"
