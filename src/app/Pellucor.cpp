@@ -172,7 +172,9 @@ template <typename Run, typename Start>
 bool runJobToEnd(Run& run, const std::string& what, Start start, std::string& msg)
 {
     if (!QCoreApplication::instance()) {
-        msg = what + " needs a running event loop";
+        // (appended: GCC 12 warns of a false overflow in what + "...")
+        msg = what;
+        msg += " needs a running event loop";
         return false;
     }
     if (!start(msg))
