@@ -17,9 +17,6 @@
 #            in the middle of a slide's time (no slide seen) and a
 #            notification over the slide for two seconds now and then;
 #            each clip's "clip FROM TO" follows the schedule
-#   KIND-word  as KIND (screen, meeting, camera), the deck with a quiz
-#            slide and its answer (slides 9 and 10), the same but for one
-#            word of body text, one after the other from early on
 # The deck has builds (a slide growing point by point), two slides that
 # differ in one line only, and the schedule goes back to an earlier slide
 # and skips slides. RECORDING is a file name in DEST; its extension chooses
@@ -35,8 +32,6 @@ seconds=${4:-30}
 size=${5:-640x360}
 fps=${6:-25}
 pace=${7:-$([ "$seconds" -le 90 ] && echo quick || echo lecture)}
-base=${kind%-word}
-word=$([ "$base" != "$kind" ] && echo 1 || echo 0)
 w=${size%x*}
 h=${size#*x}
 mkdir -p "$dest"
@@ -44,10 +39,9 @@ dest=$(cd "$dest" && pwd)
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 
-# The deck: slides 1-8 are fixed (1-10 with the quiz pair), further slides
-# are made up for long lectures (one every 40 s or so).
-fixed=$((word ? 10 : 8))
-slides=$((seconds / 40 > fixed ? seconds / 40 : fixed))
+# The deck: slides 1-8 are fixed, further slides are made up for long
+# lectures (one every 40 s or so).
+slides=$((seconds / 40 > 8 ? seconds / 40 : 8))
 : > "$dest/titles.txt"
 slide_text() {  # N: title line, then bullet lines
   case $1 in
@@ -64,18 +58,9 @@ slide_text() {  # N: title line, then bullet lines
          "Camera recordings: 97 percent after tuning" ;;
     8) printf '%s\n' "Summary" "Slides are the best reference" "Changes cost something" \
          "Review what is unsure" ;;
-    9|10) if [ "$word" = 1 ]; then
-        printf '%s\n' "Quiz" "Which step takes the longest?" "Think about it for a minute" \
-          "The answer is $([ "$1" = 9 ] && echo decoding || echo matching)"
-      else
-        topic_text "$1"
-      fi ;;
-    *) topic_text "$1" ;;
+    *) printf '%s\n' "Topic $1" "Point $1.1 about sampling $(($1 * 7))" "Point $1.2 on matching $(($1 * 13))" \
+         "Point $1.3 with care $(($1 * 3))" ;;
   esac
-}
-topic_text() {  # N
-  printf '%s\n' "Topic $1" "Point $1.1 about sampling $(($1 * 7))" "Point $1.2 on matching $(($1 * 13))" \
-    "Point $1.3 with care $(($1 * 3))"
 }
 n=1
 while [ $n -le $slides ]; do
@@ -102,17 +87,14 @@ rm -f "$dest/.text" "$dest"/.line*
 # The schedule: the fixed opening (builds 3-5, a return to 2, a skip to 6,
 # the pair 6/7 that differs in one line), then for the deck kind a round
 # between those slides again and again, else a walk that mostly goes on,
-# sometimes skips one and sometimes goes back. With the quiz pair the
-# opening shows the quiz and its answer twice, and the answer always
-# follows the quiz.
-awk -v total="$seconds" -v slides="$slides" -v kind="$kind" -v pace="$pace" -v word="$word" 'BEGIN {
+# sometimes skips one and sometimes goes back.
+awk -v total="$seconds" -v slides="$slides" -v kind="$kind" -v pace="$pace" 'BEGIN {
   srand(7)
-  opened = split(word ? "1 9 10 2 3 9 10 4 5 6 7 8" : "1 2 3 4 5 2 6 7 8", opening, " ")
+  split("1 2 3 4 5 2 6 7 8", opening, " ")
   split("3 4 5 3 6 7 6 2 4 5 7", near, " ")
   t = 0; i = 1; cur = 1
   while (t < total - 2) {
-    if (i <= opened) cur = opening[i]
-    else if (word && last == 9) cur = 10
+    if (i <= 9) cur = opening[i]
     else if (kind == "deck") cur = near[(i - 10) % 11 + 1]
     else {
       r = rand()
@@ -169,7 +151,7 @@ notes=$(awk -v total="$seconds" '
 rm -f "$dest/.schedule"
 [ "$kind" = clip ] && printf '%s\n' "$cuts" | tr '+' '\n' | sed -n 's/^between(t,\(.*\),\(.*\))$/clip \1 \2/p'
 
-case $base in
+case $kind in
   clip)
     sh=$h; sw=$((h * 4 / 3 / 2 * 2))
     graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$w:$h:($w-$sw)/2:0:black[s];
@@ -201,7 +183,7 @@ case $base in
       testsrc2=s=${w}x$h:r=$fps[lecturer];
       [seen][lecturer]overlay=enable='$cuts':shortest=1,
       boxblur=2:1,noise=alls=14:allf=t,format=yuv420p[v]" ;;
-  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, camera, deck or clip, the first three with -word)" >&2; exit 2 ;;
+  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, camera or deck)" >&2; exit 2 ;;
 esac
 
 out="$dest/$rec"

@@ -23,8 +23,6 @@ std::string errorText(int code)
 
 // Half a frame at the highest rates met: times this close count as equal.
 constexpr double kEps = 0.008;
-// Pictures other than B-frames compared when trying to leave B-frames out.
-constexpr size_t kHarmlessTried = 40;
 
 }  // namespace
 
@@ -170,7 +168,7 @@ bool FrameSampler::Open(const std::string& path, std::string& err)
     AVStream* st = d->fmt->streams[d->stream];
     d->dec = avcodec_alloc_context3(codec);
     avcodec_parameters_to_context(d->dec, st->codecpar);
-    d->dec->thread_count = threads_;
+    d->dec->thread_count = 0;  // one per core
     d->dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     d->dec->skip_loop_filter = AVDISCARD_ALL;
     d->dec->flags2 |= AV_CODEC_FLAG2_FAST;
@@ -250,44 +248,12 @@ bool FrameSampler::KeyframeBefore(double time, const OnFrame& onFrame, std::stri
     return ran && found;
 }
 
-bool FrameSampler::BFramesHarmlessToSkip(double time)
-{
-    // A fingerprint of every picture but the B-frames, by time.
-    const auto fingerprints = [&](AVDiscard skip, std::vector<std::pair<double, uint64_t>>& out, int& bFrames) {
-        std::string err;
-        if (!seek(time, err))
-            return false;
-        d_->dec->skip_frame = skip;
-        bFrames = 0;
-        return d_->run(
-            false, false,
-            [&] {
-                const AVFrame* f = d_->frame;
-                if (f->pict_type == AV_PICTURE_TYPE_B) {
-                    ++bFrames;
-                    return true;
-                }
-                uint64_t h = 1469598103934665603ull;
-                for (int y = 0; y < f->height; y += 3)
-                    for (int x = 0; x < f->width; x += 5)
-                        h = (h ^ f->data[0][y * f->linesize[0] + x]) * 1099511628211ull;
-                out.emplace_back(d_->frameTime(), h);
-                return out.size() < kHarmlessTried;
-            },
-            nullptr, nullptr, err);
-    };
-    std::vector<std::pair<double, uint64_t>> all, without;
-    int bFrames = 0, bLeft = 0;
-    return fingerprints(AVDISCARD_DEFAULT, all, bFrames) && bFrames > 0 && fingerprints(AVDISCARD_BIDIR, without, bLeft)
-        && without == all;
-}
-
 bool FrameSampler::Stretch(double from, double to, double step, const OnFrame& onFrame, const OnProgress& progress,
                            const std::atomic<bool>& cancel, std::string& err)
 {
     if (!seek(from, err))
         return false;
-    d_->dec->skip_frame = skipB_ ? AVDISCARD_BIDIR : AVDISCARD_NONREF;
+    d_->dec->skip_frame = AVDISCARD_NONREF;
     double next = from;
     bool failed = false;
     const bool ran = d_->run(

@@ -26,11 +26,7 @@ public:
     using OnProgress = std::function<void(double done)>;
 
     explicit FrameSampler(int maxWidth = 640);
-    static constexpr int kFullSize = 1 << 16;  // a maxWidth that keeps every picture as it is
     ~FrameSampler();
-
-    // The decoder's threads (0, the default: one per core); set before Open.
-    void SetThreads(int threads) { threads_ = threads; }
 
     // Opens the recording; false with err when it cannot be read or holds
     // no picture (err then says so in the words of kNoPicture).
@@ -54,13 +50,6 @@ public:
                    std::string& err);
     // The keyframe at or before time.
     bool KeyframeBefore(double time, const OnFrame& onFrame, std::string& err);
-    // Whether the B-frames can be left undecoded in Stretch: tried on the
-    // frames from the keyframe before time for a few seconds, decoded
-    // with them and without. Where other frames refer to B-frames (as
-    // some encoders make them) leaving them out would spoil those.
-    bool BFramesHarmlessToSkip(double time);
-    // Whether Stretch leaves the B-frames out (not by default).
-    void SkipBFrames(bool skip) { skipB_ = skip; }
     // The frames from `from` up to `to`, one every `step` seconds.
     bool Stretch(double from, double to, double step, const OnFrame& onFrame, const OnProgress& progress,
                  const std::atomic<bool>& cancel, std::string& err);
@@ -78,8 +67,6 @@ private:
     bool seek(double time, std::string& err);
     std::unique_ptr<Decoder> d_;
     int maxWidth_;
-    int threads_ = 0;
-    bool skipB_ = false;
     double duration_ = 0;
     std::vector<Packet> packets_;
 };

@@ -22,10 +22,6 @@ constexpr int kPlacementsWanted = 3;   // as many of those are enough
 constexpr double kPlainlySeen = 0.75;  // likeness at which the whole frame is taken as it is
 constexpr double kExactlySeen = 0.9;   // likeness that needs no finer alignment
 constexpr int kAlignWidth = 320;       // width of the slide aligned finely
-constexpr int kLookWidth = 640;        // frames wider are scaled down to this for the whole slide
-constexpr int kNeighbours = 3;         // slides this many places apart at most may be a near pair
-constexpr double kNearlyAlike = 0.95;  // likeness of two slides from which they are told apart finely
-constexpr int kTellApartRounds = 3;    // times a new likeliest slide has its near pairs compared
 
 // Fractions of a w x h picture -> its pixels.
 cv::Matx33d pixels(double w, double h) { return {w, 0, 0, 0, h, 0, 0, 0, 1}; }
@@ -44,18 +40,6 @@ bool plausible(const cv::Matx33d& placement)
     std::vector<cv::Point2f> hull;
     cv::convexHull(c, hull);
     return hull.size() == 4 && cv::contourArea(c) > 0.04;
-}
-
-// The frame at most kLookWidth wide.
-cv::Mat reduced(const cv::Mat& frame)
-{
-    if (frame.cols <= kLookWidth)
-        return frame;
-    cv::Mat out;
-    const cv::Size size(kLookWidth,
-                        std::max(1, static_cast<int>(std::lround(frame.rows * kLookWidth / double(frame.cols)))));
-    cv::resize(frame, out, size, 0, 0, cv::INTER_AREA);
-    return out;
 }
 
 }  // namespace
@@ -77,18 +61,6 @@ SlideMatcher::SlideMatcher(const std::vector<cv::Mat>& slides) : placement_(cv::
         cv::resize(slides[i], big, {}, scale, scale, scale < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
         slides_.push_back({big, {}, {}, false});
     }
-    nearOf_.resize(slides.size());
-    for (int a = 0; a < Count(); ++a)
-        for (int b = a + 1; b < std::min(Count(), a + 1 + kNeighbours); ++b) {
-            if (Alike(a, b) < kNearlyAlike)
-                continue;
-            SlideDifference d(slides[static_cast<size_t>(a)], slides[static_cast<size_t>(b)]);
-            if (!d.Differs())
-                continue;
-            nearOf_[static_cast<size_t>(a)].push_back(near_.size());
-            nearOf_[static_cast<size_t>(b)].push_back(near_.size());
-            near_.push_back({a, b, std::move(d)});
-        }
 }
 
 const SlideMatcher::Features& SlideMatcher::features(size_t slide)
@@ -141,49 +113,6 @@ cv::Mat SlideMatcher::straighten(const cv::Mat& frame, const cv::Matx33d& placem
 
 void SlideMatcher::Score(const cv::Mat& frame, std::vector<float>& scores) const
 {
-    scoreWhole(reduced(frame), scores);
-    if (resolved_)
-        tellApart(frame, scores);
-}
-
-void SlideMatcher::tellApart(const cv::Mat& frame, std::vector<float>& scores) const
-{
-    const cv::Matx33d toFrame = pixels(frame.cols, frame.rows) * placement_;
-    std::vector<bool> done(near_.size(), false);
-    const auto likeliest
-        = [&] { return static_cast<size_t>(std::max_element(scores.begin(), scores.end()) - scores.begin()); };
-    size_t top = likeliest();
-    for (int round = 0; round < kTellApartRounds; ++round) {
-        for (size_t i : nearOf_[top]) {
-            if (done[i])
-                continue;
-            done[i] = true;
-            const NearPair& p = near_[i];
-            float& a = scores[static_cast<size_t>(p.a)];
-            float& b = scores[static_cast<size_t>(p.b)];
-            const float high = std::max(a, b);
-            if (!p.difference.Visible()) {
-                a = b = high;
-                continue;
-            }
-            // The slide the frame shows there gets the higher score; the
-            // other scores lower by how plainly, or by as much as it did.
-            const double lean = p.difference.Lean(frame, toFrame);
-            float& shown = lean >= 0 ? a : b;
-            float& other = lean >= 0 ? b : a;
-            const auto fine = static_cast<float>(high - kLeanWeight * std::fabs(lean));
-            other = shown >= other ? std::min(other, fine) : fine;
-            shown = high;
-        }
-        const size_t next = likeliest();
-        if (next == top)
-            break;
-        top = next;
-    }
-}
-
-void SlideMatcher::scoreWhole(const cv::Mat& frame, std::vector<float>& scores) const
-{
     scores.assign(static_cast<size_t>(refs_.rows), 0.f);
     if (refs_.empty())
         return;
@@ -212,22 +141,6 @@ void SlideMatcher::FindPlacement(const std::vector<cv::Mat>& frames)
 {
     if (refs_.empty() || frames.empty())
         return;
-    std::vector<cv::Mat> looks;
-    for (const cv::Mat& f : frames)
-        looks.push_back(reduced(f));
-    resolved_ = false;
-    place(looks);
-    // How wide the slide is in the frames as decoded.
-    const std::vector<cv::Point2f> c = Corners();
-    const double width = std::max(std::hypot((c[1].x - c[0].x) * frames[0].cols, (c[1].y - c[0].y) * frames[0].rows),
-                                  std::hypot((c[2].x - c[3].x) * frames[0].cols, (c[2].y - c[3].y) * frames[0].rows));
-    for (NearPair& p : near_)
-        p.difference.Resolve(width);
-    resolved_ = true;
-}
-
-void SlideMatcher::place(const std::vector<cv::Mat>& frames)
-{
     // The whole frame, and the slide's proportions centred in it: a screen
     // recording needs no more.
     const cv::Mat& f0 = frames.front();
@@ -263,7 +176,7 @@ void SlideMatcher::place(const std::vector<cv::Mat>& frames)
         matcher.add(desc);
         matcher.train();
         std::vector<float> scores;
-        scoreWhole(frame, scores);
+        Score(frame, scores);
         std::vector<size_t> order(scores.size());
         for (size_t i = 0; i < order.size(); ++i)
             order[i] = i;
@@ -315,7 +228,7 @@ void SlideMatcher::refine(const std::vector<cv::Mat>& frames)
     int slide = 0;
     std::vector<float> scores;
     for (size_t i = 0; i < frames.size(); ++i) {
-        scoreWhole(frames[i], scores);
+        Score(frames[i], scores);
         const auto top = std::max_element(scores.begin(), scores.end());
         if (*top > best) {
             best = *top;

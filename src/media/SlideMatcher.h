@@ -8,16 +8,12 @@
 // into the slide's own rectangle and compared with every slide by the
 // correlation of their band-passed pictures, which neither the brightness,
 // the contrast, mild blur, noise, compression nor scaling changes much.
-// Neighbouring slides that differ in little (by a word, say) are then told
-// apart where they differ, at the recording's own resolution.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include <opencv2/core.hpp>
-
-#include "media/SlideDifference.h"
 
 namespace pellucor {
 
@@ -28,28 +24,16 @@ public:
 
     int Count() const { return refs_.rows; }
 
-    // Chooses where the slide lies from some frames of the recording, as
-    // decoded (at full size).
+    // Chooses where the slide lies from some frames of the recording.
     void FindPlacement(const std::vector<cv::Mat>& frames);
     // The corners of the slide in the frame (fractions of its width and
     // height: top left, top right, bottom right, bottom left).
     std::vector<cv::Point2f> Corners() const;
 
-    // The likeness of frame (as decoded) with each slide, from -1 to 1 (1:
-    // the same). Of two slides that differ in little, the one the frame
-    // does not show where they differ scores lower, by up to kLeanWeight;
-    // where the recording cannot show their difference, both score alike.
+    // The likeness of frame with each slide, from -1 to 1 (1: the same).
     void Score(const cv::Mat& frame, std::vector<float>& scores) const;
-    static constexpr double kLeanWeight = 0.15;
     // The likeness of two slides with each other, measured the same way.
     double Alike(int a, int b) const { return refs_.row(a).dot(refs_.row(b)); }
-
-    // Neighbouring slides that differ in little, and where.
-    struct NearPair {
-        int a, b;
-        SlideDifference difference;
-    };
-    const std::vector<NearPair>& NearPairs() const { return near_; }
 
 private:
     // A slide's picture for feature matching and its features, found
@@ -61,13 +45,8 @@ private:
         bool found = false;
     };
     const Features& features(size_t slide);
-    void place(const std::vector<cv::Mat>& frames);
     // Aligns the placement finely with the frame that shows a slide best.
     void refine(const std::vector<cv::Mat>& frames);
-    // The scores of frame with the near pairs among its likeliest slides,
-    // from where each pair differs.
-    void tellApart(const cv::Mat& frame, std::vector<float>& scores) const;
-    void scoreWhole(const cv::Mat& frame, std::vector<float>& scores) const;
     cv::Mat straighten(const cv::Mat& frame, const cv::Matx33d& placement) const;
     cv::Mat describe(const cv::Mat& grey) const;
     double bestMean(const std::vector<cv::Mat>& frames, const cv::Matx33d& placement) const;
@@ -76,9 +55,6 @@ private:
     cv::Mat refs_;   // one described slide per row
     std::vector<Features> slides_;
     cv::Matx33d placement_;  // slide fractions -> frame fractions
-    std::vector<NearPair> near_;
-    std::vector<std::vector<size_t>> nearOf_;  // per slide, its pairs in near_
-    bool resolved_ = false;                    // near_ prepared for the recording
 };
 
 }  // namespace pellucor

@@ -1,10 +1,7 @@
 #include "media/SlideSync.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <future>
-#include <memory>
 
 #include "core/DebugLog.h"
 #include "media/FrameSampler.h"
@@ -23,9 +20,7 @@ constexpr double kBurstWindow = 1.5;       // ... within this many seconds eithe
 constexpr double kBurstOfKeyframe = 0.02;  // ... and this share of a keyframe at least may be a change
 constexpr double kMostlyLooked = 0.5;      // share of the recording from which all of it is looked at
 constexpr double kFewestBetweenBursts
-    = 2.0;                            // seconds between such pictures, on average, below which they tell nothing
-constexpr int kDecoders = 2;          // stretches looked at side by side, one decoder each (both cores)
-constexpr double kSplitAbove = 20.0;  // seconds: a stretch this long may be shared out between decoders
+    = 2.0;  // seconds between such pictures, on average, below which they tell nothing
 
 // A stretch of the recording to look at closely. Where it holds one
 // change to a known slide, looking can stop once that slide is plainly
@@ -139,36 +134,6 @@ Stretches bursts(std::vector<FrameSampler::Packet> packets, double duration)
     return out.size() * kFewestBetweenBursts > duration ? Stretches {} : out;
 }
 
-// The stretches shared out among n decoders in shares of about equal
-// length, each in time order: a long stretch is cut where a share is full.
-std::vector<Stretches> sharedOut(const Stretches& todo, int n)
-{
-    double total = 0;
-    for (const Stretch& x : todo)
-        total += x.to - x.from;
-    const double each = total / n;
-    std::vector<Stretches> out(static_cast<size_t>(n));
-    size_t share = 0;
-    double filled = 0;
-    for (Stretch x : todo) {
-        while (share + 1 < out.size() && x.to - x.from > kSplitAbove && filled + (x.to - x.from) > each) {
-            const double cut = x.from + std::max(0.0, each - filled);
-            if (cut > x.from + 1.0)
-                out[share].push_back({x.from, cut, -1});
-            x.from = cut;
-            ++share;
-            filled = 0;
-        }
-        out[share].push_back(x);
-        filled += x.to - x.from;
-        if (share + 1 < out.size() && filled >= each) {
-            ++share;
-            filled = 0;
-        }
-    }
-    return out;
-}
-
 void sortSamples(std::vector<SlideSample>& samples)
 {
     std::sort(samples.begin(), samples.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
@@ -198,7 +163,6 @@ public:
 
     bool Run(const std::string& recording, SyncResult& result, std::string& err)
     {
-        recording_ = recording;
         if (!sampler_.Open(recording, err))
             return false;
         duration_ = result.duration = sampler_.Duration();
@@ -278,11 +242,6 @@ private:
         for (const cv::Point2f& c : matcher_.Corners())
             corners += " " + std::to_string(c.x) + "," + std::to_string(c.y);
         Tav_DebugLog("Slide sync: " + recording + ", the slide's corners in the frame:" + corners);
-        for (const SlideMatcher::NearPair& p : matcher_.NearPairs())
-            Tav_DebugLog("Slide sync: slides " + std::to_string(p.a + 1) + " and " + std::to_string(p.b + 1)
-                         + " differ in little: "
-                         + (p.difference.Visible() ? "told apart where they differ"
-                                                   : "too finely for the recording, their changes are unsure"));
         report(3);
         return true;
     }
@@ -305,87 +264,35 @@ private:
         return length > kMostlyLooked * duration_ ? Stretches {{0.0, duration_, -1}} : todo;
     }
 
-    // Samples a few frames a second in each stretch, the stretches shared
-    // out among decoders that work side by side; progress from `from` to
-    // `to` percent.
+    // Samples a few frames a second in each stretch; progress from `from`
+    // to `to` percent.
     bool lookAt(const Stretches& todo, double from, double to, std::string& err)
     {
         double total = 0;
         for (const Stretch& x : todo)
             total += x.to - x.from;
-        const std::vector<Stretches> shares = sharedOut(todo, kDecoders);
-        struct Share {
-            std::vector<SlideSample> samples;
-            std::atomic<double> done {0};
-            std::string err;
-        };
-        std::vector<Share> out(shares.size());
-        std::vector<std::future<bool>> running;
-        for (size_t i = 0; i < shares.size(); ++i) {
-            if (shares[i].empty())
-                continue;
-            if (decoders_.size() <= i) {
-                decoders_.push_back(std::make_unique<FrameSampler>(FrameSampler::kFullSize));
-                decoders_.back()->SetThreads(1);
-                if (!decoders_.back()->Open(recording_, err))
-                    return false;
-                if (i == 0)
-                    skipB_ = decoders_.back()->BFramesHarmlessToSkip(shares[i].front().from);
-                decoders_.back()->SkipBFrames(skipB_);
-            }
-            running.push_back(std::async(std::launch::async, [this, &shares, &out, i] {
-                return lookAtShare(*decoders_[i], shares[i], out[i].samples, out[i].done, out[i].err);
-            }));
-        }
-        for (bool busy = true; busy;) {
-            busy = false;
-            for (auto& r : running)
-                busy = busy || r.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready;
-            double done = 0;
-            for (const Share& s : out)
-                done += s.done.load();
-            report(from + (to - from) * std::min(1.0, done / total));
-        }
-        bool ok = true;
-        for (auto& r : running)
-            ok = r.get() && ok;
-        for (Share& s : out) {
-            if (!ok && err.empty() && !s.err.empty())
-                err = s.err;
-            samples_.insert(samples_.end(), s.samples.begin(), s.samples.end());
-        }
-        return ok;
-    }
-
-    // One decoder's share: done counts the seconds gone through.
-    bool lookAtShare(FrameSampler& sampler, const Stretches& share, std::vector<SlideSample>& samples,
-                     std::atomic<double>& done, std::string& err) const
-    {
         double before = 0;
-        for (const Stretch& x : share) {
-            const auto moved = [&](double t) { done = before + std::clamp(t - x.from, 0.0, x.to - x.from); };
+        for (const Stretch& x : todo) {
+            const auto moved = [&](double done) {
+                report(from + (to - from) * (before + std::clamp(done - x.from, 0.0, x.to - x.from)) / total);
+            };
             int plainly = 0;  // samples in a row that show the slide the stretch ends with
             const auto look = [&](double time, const cv::Mat& grey) {
-                SlideSample s {time, {}};
-                matcher_.Score(grey, s.scores);
+                sample(time, grey);
+                const SlideSample& s = samples_.back();
                 const bool shows = x.endSlide >= 0 && Visibility(s, model_) >= 1.0
                     && std::max_element(s.scores.begin(), s.scores.end()) - s.scores.begin() == x.endSlide;
-                samples.push_back(std::move(s));
                 plainly = shows ? plainly + 1 : 0;
                 return plainly < kPlainlyEnough;
             };
-            if (!sampler.Stretch(x.from, x.to, SlideSync::kFineStep, look, moved, cancel_, err))
+            if (!sampler_.Stretch(x.from, x.to, SlideSync::kFineStep, look, moved, cancel_, err))
                 return false;
             before += x.to - x.from;
-            done = before;
         }
         return true;
     }
 
-    FrameSampler sampler_ {FrameSampler::kFullSize};       // fine differences need every pixel
-    std::vector<std::unique_ptr<FrameSampler>> decoders_;  // for the stretches, one per share
-    std::string recording_;
-    bool skipB_ = false;  // the stretches' decoders leave B-frames out
+    FrameSampler sampler_;
     SlideMatcher matcher_;
     SequenceModel model_;
     const SlideSync::Progress& progress_;

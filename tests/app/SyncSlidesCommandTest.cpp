@@ -1,9 +1,6 @@
 // "pellucor sync-slides" on short generated lectures of every kind of
 // recording: the slide changes shown, each within a second, or a clear
-// failure that writes nothing; an older events file kept (as .bak). A quiz
-// slide and its answer differ in one word: told apart, or where the
-// recording is too coarse to show the word, taken as one and marked for
-// review.
+// failure that writes nothing; an older events file kept (as .bak).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,8 +19,7 @@ struct Case {
     const char *size, *option;   // option: one more command-line option, or ""
     bool eventsThere, noSlides;  // talk1.txt holds older times before the run; the slide images taken away
     int code;
-    const char* says;           // on standard error when it fails
-    bool wordTooSmall = false;  // the quiz (slide 9) and its answer (10) cannot be told apart
+    const char* says;  // on standard error when it fails
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -33,9 +29,6 @@ const Case kCases[] = {
     {"MeetingVp8", "meeting", "talk1.webm", 30, "640x360", "", false, false, 0, ""},
     {"CameraMatroska", "camera", "talk1.mkv", 30, "640x360", "", false, false, 0, ""},
     {"DeckRealMedia", "deck", "talk1.rm", 40, "480x272", "", false, false, 0, ""},
-    {"ScreenOneWord", "screen-word", "talk1.mp4", 30, "640x360", "", false, false, 0, ""},
-    {"CameraOneWord", "camera-word", "talk1.mp4", 30, "640x360", "", false, false, 0, ""},
-    {"OneWordTooSmallToSee", "screen-word", "talk1.mp4", 30, "160x90", "", false, false, 0, "", true},
     {"ReplaceKeepsTheOldFile", "screen", "talk1.mov", 20, "480x270", "--replace", true, false, 0, ""},
     {"OldFileKeptWithoutReplace", "screen", "talk1.mp4", 20, "480x270", "", true, false, 1, "give --replace"},
     {"SoundOnly", "screen", "talk1.m4a", 10, "480x270", "", false, false, 1,
@@ -69,15 +62,6 @@ TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
         EXPECT_EQ(fs::exists(events) ? readFile(events) : "", c.eventsThere ? older : "");
         EXPECT_FALSE(fs::exists(events + ".bak"));
         return;
-    }
-    if (c.wordTooSmall) {
-        // The answer's stretches go to the quiz, for review.
-        SlideSchedule merged;
-        for (auto [time, slide] : schedule)
-            if (merged.empty() || merged.back().second != (slide == 10 ? 9 : slide))
-                merged.emplace_back(time, slide == 10 ? 9 : slide);
-        schedule = merged;
-        EXPECT_TRUE(holds(readFile(events), "# review: sld009.htm"));
     }
     EXPECT_EQ(scheduleMismatch(schedule, events), "") << readFile(events);
     EXPECT_EQ(fs::exists(events + ".bak") ? readFile(events + ".bak") : "", c.eventsThere ? older : "");
