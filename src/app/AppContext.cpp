@@ -5,7 +5,6 @@
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
-#include "capture/FfmpegEncoder.h"
 #include "core/StatusColours.h"
 #include "media/FfmpegMediaOpener.h"
 #include "speech/SpeechCaptionMaker.h"
