@@ -48,6 +48,7 @@ struct SlurmDispatch::Job {
     std::string name;  // the lecture's name in the repository
     std::string id;    // the batch job's
     std::string status, percent;
+    size_t statusLines = 0;   // of the job's output, logged so far
     std::string unreachable;  // why the cluster could not be asked, as last logged
     bool done = false;
 };
@@ -184,17 +185,22 @@ void SlurmDispatch::Poll()
 // The job's step and percent, from the lines its publish prints.
 void SlurmDispatch::progress(Job& job)
 {
-    std::string status, percent;
+    // Every step the job printed since the last look is logged, not only
+    // the last: a quick publish passes several between two looks.
+    std::string status = job.status, percent;
+    size_t statusLines = 0;
     for (const std::string& line : linesOf(JobOutputPath(job.claim->Dir(), job.id))) {
-        if (StartsWith(line, "Publishing: "))
+        if (StartsWith(line, "Publishing: ")) {
             percent = line.substr(12);
-        else if (!StartsWith(line, "Published for"))
+        } else if (!StartsWith(line, "Published for") && statusLines++ >= job.statusLines) {
+            if (!line.empty() && line != status)
+                watcher_.WriteLogLine(HtmlEscape(watcher_.Now() + " Job " + job.id + " - " + job.name + " - " + line));
             status = line;
+        }
     }
+    job.statusLines = std::max(job.statusLines, statusLines);
     if (status == job.status && percent == job.percent)
         return;
-    if (status != job.status && !status.empty())
-        watcher_.WriteLogLine(HtmlEscape(watcher_.Now() + " Job " + job.id + " - " + job.name + " - " + status));
     job.status = status;
     job.percent = percent;
     watcher_.lblStatus = "Job " + job.id + " " + job.name + ": " + (percent.empty() ? "0%" : percent)
