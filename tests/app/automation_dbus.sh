@@ -89,13 +89,14 @@ expect "SyncSlides again" "$(call SyncSlides false | cut -c1-7)" "(false,"
 expect "SyncSlides replacing" "$(call SyncSlides true | cut -c1-6)" "(true,"
 [ -s "$work/sync/talk1.txt.bak" ] || fail "the replaced talk1.txt was not kept"
 
-# Automatic captions for a spoken part: made, kept, made again on request.
+# Automatic captions for a spoken part (a read LibriVox clip): made, kept,
+# made again on request.
 mkdir -p "$work/spoken"
-espeak-ng -v en-us -w "$work/spoken/talk1.wav" "Welcome to the lecture. Today we talk about the weather and the sea."
+cp /usr/share/pocketsphinx/test/data/librivox/sense_and_sensibility_01_austen_64kb-0870.wav "$work/spoken/talk1.wav"
 printf 'u 00:00:00 00:00:05 URL\\sld001.htm\r\n' >"$work/spoken/talk1.txt"
 call SetTextPP "'$work/spoken'" >/dev/null
 expect MakeCaptions "$(call MakeCaptions false | cut -c1-29)" "(true, 'Captions: talk1.vtt ("
-grep -qi welcome "$work/spoken/talk1.vtt" || fail "no captions of the speech in talk1.vtt"
+grep -qi "his power" "$work/spoken/talk1.vtt" || fail "no captions of the speech in talk1.vtt"
 [ -s "$work/spoken/talk1.vtt.auto" ] || fail "talk1.vtt is not marked as automatic captions"
 expect "MakeCaptions again" "$(call MakeCaptions false)" "(true, 'Captions: talk1.vtt kept (made before)')"
 expect "MakeCaptions replacing" "$(call MakeCaptions true | cut -c1-29)" "(true, 'Captions: talk1.vtt ("
