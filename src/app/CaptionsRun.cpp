@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
+#include "app/WindowJobShow.h"
 #include "core/TavUtils.h"
 #include "speech/SpeechCaptionMaker.h"
 #include "speech/SpeechEngines.h"
@@ -92,17 +93,11 @@ bool CaptionsRun::begin(bool attended, bool replace, std::string& msg)
     return true;
 }
 
-void CaptionsRun::setBusy(bool on)
-{
-    main_.SetBusy(on);
-    emit form_.fieldsChanged();
-}
+void CaptionsRun::setBusy(bool on) { ShowJobBusy(main_, form_, on); }
 
 void CaptionsRun::showProgress(int percent, const std::string& status)
 {
-    main_.ShowProgress(percent);
-    form_.progressPercent = percent;
-    emit form_.progressChanged(percent);
+    ShowJobProgress(main_, form_, percent);
     if (!status.empty() && status != status_)
         form_.SetStatus((status_ = status) + "...", kColourYellow);
 }
@@ -125,16 +120,14 @@ void CaptionsRun::end(bool ok, const std::string& engineError)
     if (transcriber_->Cancelled()) {
         ok_ = false;
         outcome_ = "Making captions cancelled" + (made.empty() ? std::string() : " (kept: " + made + ")");
-        form_.SetStatus(outcome_, kColourYellow);
+        ShowJobEnd(form_, JobEnd::Cancelled, outcome_, attended_);
     } else if (!ok) {
         outcome_ = "Captions not made: " + (engineError.empty() ? failed : engineError)
             + (made.empty() ? "" : " (done: " + made + ")");
-        form_.SetStatus(outcome_, kColourRed);
-        if (attended_)
-            Tav_Message(outcome_);
+        ShowJobEnd(form_, JobEnd::Failed, outcome_, attended_);
     } else {
         outcome_ = "Captions: " + made;
-        form_.SetStatus(outcome_, kColourGreen);
+        ShowJobEnd(form_, JobEnd::Succeeded, outcome_, attended_);
     }
     if (attended_ && written && !transcriber_->Cancelled())
         FrontEndHooks::Open(hooks_.captionEditor, "The caption editor is not available", written->captions,

@@ -5,6 +5,7 @@
 #include "app/LectureVideoExport.h"
 #include "app/MainWindow.h"
 #include "app/PublishForm.h"
+#include "app/WindowJobShow.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -52,8 +53,7 @@ bool LectureVideoRun::begin(bool attended, const std::string& output, std::strin
     cancel_ = false;
     ok_ = false;
     outcome_.clear();
-    main_.SetBusy(true);
-    emit form_.fieldsChanged();
+    ShowJobBusy(main_, form_, true);
     showProgress(0);
     form_.SetStatus("Exporting the lecture as one video...", kColourYellow);
     worker_ = std::thread([this, request] {
@@ -71,33 +71,25 @@ bool LectureVideoRun::begin(bool attended, const std::string& output, std::strin
     return true;
 }
 
-void LectureVideoRun::showProgress(int percent)
-{
-    main_.ShowProgress(percent);
-    form_.progressPercent = percent;
-    emit form_.progressChanged(percent);
-}
+void LectureVideoRun::showProgress(int percent) { ShowJobProgress(main_, form_, percent); }
 
 void LectureVideoRun::end(bool ok, const std::string& err)
 {
     worker_.join();
     ok_ = ok;
-    main_.SetBusy(false);
-    emit form_.fieldsChanged();
+    ShowJobBusy(main_, form_, false);
     if (cancel_) {
         ok_ = false;
         outcome_ = "Export cancelled";
-        form_.SetStatus(outcome_, kColourYellow);
+        ShowJobEnd(form_, JobEnd::Cancelled, outcome_, attended_);
     } else if (!ok) {
         outcome_ = "The lecture video was not written: " + err;
-        form_.SetStatus(outcome_, kColourRed);
-        if (attended_)
-            Tav_Message(outcome_);
+        ShowJobEnd(form_, JobEnd::Failed, outcome_, attended_);
     } else {
         std::error_code ec;
         const auto bytes = std::filesystem::file_size(output_, ec);
         outcome_ = "Lecture video written: " + output_ + " (" + Tav_SizeText(static_cast<int64_t>(bytes)) + ")";
-        form_.SetStatus(outcome_, kColourGreen);
+        ShowJobEnd(form_, JobEnd::Succeeded, outcome_, attended_);
     }
     emit finished(ok_);
 }

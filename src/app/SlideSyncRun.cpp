@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PublishForm.h"
+#include "app/WindowJobShow.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -83,17 +84,11 @@ bool SlideSyncRun::begin(bool attended, bool replace, std::string& msg)
     return true;
 }
 
-void SlideSyncRun::setBusy(bool on)
-{
-    main_.SetBusy(on);
-    emit form_.fieldsChanged();
-}
+void SlideSyncRun::setBusy(bool on) { ShowJobBusy(main_, form_, on); }
 
 void SlideSyncRun::showProgress(int percent, const std::string& status)
 {
-    main_.ShowProgress(percent);
-    form_.progressPercent = percent;
-    emit form_.progressChanged(percent);
+    ShowJobProgress(main_, form_, percent);
     if (status != status_)
         form_.SetStatus((status_ = status) + "...", kColourYellow);
 }
@@ -125,15 +120,13 @@ void SlideSyncRun::end(bool ok)
     const bool cancelled = cancel_.load();
     if (cancelled) {
         outcome_ = "Slide sync cancelled";
-        form_.SetStatus(outcome_, kColourYellow);
+        ShowJobEnd(form_, JobEnd::Cancelled, outcome_, attended_);
     } else if (!ok) {
         outcome_ = "Slide sync failed: " + failures + (outcome_.empty() ? "" : " (written: " + outcome_ + ")");
-        form_.SetStatus(outcome_, kColourRed);
-        if (attended_)
-            Tav_Message(outcome_);
+        ShowJobEnd(form_, JobEnd::Failed, outcome_, attended_);
     } else {
         outcome_ = "Slide times found: " + outcome_;
-        form_.SetStatus(outcome_, kColourGreen);
+        ShowJobEnd(form_, JobEnd::Succeeded, outcome_, attended_);
     }
     // A lecture with its new events files may be published now.
     main_.DirOrPPTChanged();
