@@ -146,6 +146,7 @@ bool SlurmDispatch::submit(Job& job)
     job.id = id;
     job.status.clear();
     job.percent.clear();
+    job.statusLines = 0;  // a job submitted again writes a new output
     job.claim->journal.job = id;
     save(job);
     watcher_.ServerLog("Submitted job " + id + " - " + job.request.lectureDir);
