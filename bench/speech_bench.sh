@@ -8,7 +8,11 @@
 #    core (target 3 or more) and the peak memory (target under 400 MB);
 #  - whisper.cpp with the model file BENCH_WHISPER_MODEL names, else the
 #    first ggml .bin of the models folder: the same figures (no model is
-#    shipped: without one it says it skipped).
+#    shipped: without one it says it skipped);
+#  - caption timing: each cue of the captions written held against the
+#    engine's own words (bench/speech/SpeechWords.cpp hears the part the
+#    same way): the share of cues that start within 0.5 s of their first
+#    word's start (target all of them) and the largest distance.
 # BENCH_BUILD_DIR overrides the build directory (default: build-bench, a
 # Release build).
 set -eu
@@ -16,7 +20,7 @@ set -eu
 clips=/usr/share/pocketsphinx/test/data/librivox
 models=${XDG_DATA_HOME:-$HOME/.local/share}/pellucor/models
 model=${BENCH_WHISPER_MODEL:-$(ls "$models"/*.bin 2>/dev/null | head -n 1 || true)}
-bench_build pellucor
+bench_build pellucor speech_words
 pellucor="$build/src/pellucor"
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 
@@ -46,10 +50,18 @@ run() {  # NAME OPTION... : transcribes the part again, prints its figures
   wer=$(python3 "$root/bench/speech/wer.py" "$clips/transcription" "$work/talk/talk1.vtt")
   awk -v n="$name" -v w="$wer" -v l="$length" -v s="$(elapsed "$start" "$end")" -v m="$(cat "$work/rss")" \
     'BEGIN { printf "  %-12s WER %5.1f%%   %4.1fx real time (%.1f s for %.1f s)   peak memory %d MB\n", n, w, l / s, s, l, m / 1024 }'
+  engine=${1#--engine=}
+  shift
+  flock "$lock" "$build/bench/speech_words" "$work/talk/talk1.ogg" "$engine" "$(echo "${1:-}" | sed "s/^--model=//")" >"$work/words"
+  python3 "$root/bench/speech/cue_timing.py" "$work/talk/talk1.vtt" "$work/words" | {
+    read -r cues share worst
+    printf '  %-12s caption timing: %s%% of %s cues start within 0.5 s of their first word (worst %s s)\n' \
+      "" "$share" "$cues" "$worst"
+  }
 }
 
 echo "Automatic captions of $(printf %.0f "$length") s of read speech (LibriVox, $n clips) on $(nproc) cores"
-echo "  targets: PocketSphinx WER <= 35%, >= 3x real time, memory < 400 MB"
+echo "  targets: PocketSphinx WER <= 35%, >= 3x real time, memory < 400 MB; every cue within 0.5 s"
 run pocketsphinx --engine=pocketsphinx
 if [ -z "$model" ]; then
   echo "  whisper      skipped: no model (set BENCH_WHISPER_MODEL or put a ggml .bin in $models)"

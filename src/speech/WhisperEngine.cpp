@@ -156,12 +156,30 @@ private:
     std::string language_;
 };
 
+// whisper.cpp is compiled for x86-64 processors with AVX2 and FMA (sold
+// from 2013 on), not for the machine that built it, so that a package runs
+// elsewhere; an older processor gets this answer instead of an illegal
+// instruction.
+std::string processorProblem()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    __builtin_cpu_init();
+    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma") || !__builtin_cpu_supports("bmi2"))
+        return "this processor lacks AVX2 and FMA, which the Whisper engine needs (use PocketSphinx)";
+#endif
+    return {};
+}
+
 }  // namespace
 
 std::unique_ptr<WhisperEngine> WhisperEngine::Load(const std::string& path, const std::string& language,
                                                    std::string& err)
 {
     const std::string head = "The Whisper model " + path + " cannot be used: ";
+    if (const std::string why = processorProblem(); !why.empty()) {
+        err = head + why;
+        return nullptr;
+    }
     if (const std::string why = headerProblem(path); !why.empty()) {
         err = head + why;
         return nullptr;
