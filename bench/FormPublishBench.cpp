@@ -22,6 +22,8 @@
 #include "app/PublishForm.h"
 #include "core/Messages.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaOpener.h"
+#include "publish/PublishSession.h"
 
 using namespace pellucor;
 
@@ -50,7 +52,9 @@ int main(int argc, char** argv)
     QTemporaryDir config;
     Preferences prefs(config.filePath("prefs.ini"));
     prefs.Form_Load();
-    PublishForm form(&prefs);
+    PublishSession session;
+    session.openerFactory = FfmpegOpeners();
+    PublishForm form(&prefs, &session);
     form.Form_Load();
     form.TextMedia = form.TextPP = Tav_DirSlash(argv[1]);
     form.TextName = "talk";

@@ -6,12 +6,11 @@
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
 #include "core/StatusColours.h"
-#include "media/FfmpegMediaOpener.h"
 #include "speech/SpeechCaptionMaker.h"
 
 namespace pellucor {
 
-AppContext::AppContext(const QString& prefsIni, QObject* parent)
+AppContext::AppContext(const QString& prefsIni, std::function<std::unique_ptr<MediaOpener>()> openers, QObject* parent)
     : QObject(parent),
       prefs_(std::make_unique<Preferences>(prefsIni)),
       session_(std::make_unique<PublishSession>()),
@@ -21,7 +20,7 @@ AppContext::AppContext(const QString& prefsIni, QObject* parent)
       lectureVideo_(std::make_unique<LectureVideoRun>(*mainWindow_, *publishForm_, hooks)),
       captions_(std::make_unique<CaptionsRun>(*mainWindow_, *publishForm_, *prefs_, hooks))
 {
-    session_->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    session_->openerFactory = std::move(openers);
     session_->captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     hooks.slideSync = slideSync_.get();
     hooks.lectureVideo = lectureVideo_.get();

@@ -8,10 +8,12 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "app/FrontEndHooks.h"
 #include "app/MainWindow.h"
+#include "core/MediaFile.h"
 
 namespace pellucor {
 
@@ -25,8 +27,10 @@ class CaptionsRun;
 class AppContext : public QObject {
     Q_OBJECT
 public:
-    // prefsIni: a settings file instead of the per-user store (tests).
-    explicit AppContext(const QString& prefsIni = QString(), QObject* parent = nullptr);
+    // prefsIni: a settings file instead of the per-user store (tests);
+    // openers: the media engine, as the program's start makes it.
+    AppContext(const QString& prefsIni, std::function<std::unique_ptr<MediaOpener>()> openers,
+               QObject* parent = nullptr);
     ~AppContext() override;
 
     Preferences& prefs() { return *prefs_; }

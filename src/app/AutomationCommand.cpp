@@ -11,6 +11,7 @@
 #include "app/AppContext.h"
 #include "app/AutomationExport.h"
 #include "core/CommandLine.h"
+#include "media/FfmpegMediaOpener.h"
 
 namespace pellucor {
 
@@ -23,7 +24,7 @@ int RunAutomationCommand(int argc, char** argv)
             .arg(PellucorService::kService, PellucorService::kPath));
     cl.process();
 
-    AppContext context;
+    AppContext context(QString(), FfmpegOpeners());
     context.Start(true);
     AutomationExport service(&context);
     QString err;

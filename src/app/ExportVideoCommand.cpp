@@ -10,6 +10,7 @@
 #include "app/LectureVideoExport.h"
 #include "core/CommandLine.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaOpener.h"
 
 namespace pellucor {
 
@@ -73,6 +74,7 @@ int RunExportVideoCommand(int argc, char** argv)
     if (cl.positional().size() != 2)
         return cl.usage("give a lecture directory and the video file to write (see --help)");
     LectureVideoRequest r;
+    r.openers = FfmpegOpeners();
     r.slideDir = cl.existingDir();
     if (r.slideDir.empty())
         return 1;

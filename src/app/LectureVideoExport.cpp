@@ -5,7 +5,6 @@
 #include "app/LectureReading.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
-#include "media/FfmpegMediaOpener.h"
 #include "publish/LectureVideoSource.h"
 #include "publish/PublishRequest.h"
 
@@ -20,7 +19,7 @@ bool ExportLectureVideo(const LectureVideoRequest& request, const std::function<
     settings.LecName = request.lecName.empty() ? LectureNameOf(settings.MediaDir) : request.lecName;
     settings.Prefs["prfRmmerge"] = "None";
     BasicEngineHost host;
-    host.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    host.openerFactory = request.openers;
     SlideEngine engine(settings, &host);
     QTemporaryDir scratch, captions;
     std::vector<VideoPartSource> parts;

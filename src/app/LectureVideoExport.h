@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/MediaFile.h"
 #include "media/LectureVideo.h"
 
 namespace pellucor {
@@ -20,6 +21,7 @@ struct LectureVideoRequest {
     std::vector<int> parts;  // part numbers in order; empty: every part
     LectureVideoOptions options;
     std::string output;
+    std::function<std::unique_ptr<MediaOpener>()> openers;  // the media engine
 };
 
 // False with err when the lecture cannot be loaded or the video cannot be

@@ -49,6 +49,7 @@ bool LectureVideoRun::begin(bool attended, const std::string& output, std::strin
     request.mediaDir = Tav_DirSlash(form_.TextMedia);
     request.lecName = form_.TextName;
     request.output = output_ = output;
+    request.openers = form_.Session().openerFactory;
     attended_ = attended;
     cancel_ = false;
     ok_ = false;

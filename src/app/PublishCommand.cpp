@@ -82,7 +82,7 @@ int RunPublishCommand(int argc, char** argv)
     if (parser.isSet(transcribe))
         prefs["prfTranscribe"] = "Yes";
     PublishSession session;
-    session.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    session.openerFactory = FfmpegOpeners();
     session.captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     session.preferences = [&prefs] { return prefs; };
     // Nobody watches a status line here: the log is read more often than

@@ -8,29 +8,18 @@
 #include "app/Preferences.h"
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
-#include "media/FfmpegMediaOpener.h"
 #include "media/FfmpegTranscoder.h"
-#include "speech/SpeechCaptionMaker.h"
 
 namespace pellucor {
 
 namespace {
 const char* const kDefaultStream = "rtsp://stream.example.org/pellucor/lectures/${lecname}/";
 
-PublishSession* sessionOf(std::unique_ptr<PublishSession>& own, PublishSession* given)
-{
-    if (given)
-        return given;
-    own = std::make_unique<PublishSession>();
-    own->openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
-    own->captionMakerFactory = SpeechCaptionMaker::FromPreferences;
-    return own.get();
-}
 }  // namespace
 
 PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* parent)
     : QObject(parent),
-      session_(sessionOf(ownSession_, session)),
+      session_(session),
       TextPP(session_->request.TextPP),
       TextMedia(session_->request.TextMedia),
       TextStyle(session_->request.TextStyle),

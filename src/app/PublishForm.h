@@ -28,13 +28,12 @@ struct FrontEndHooks;
 class PublishForm : public QObject {
     Q_OBJECT
 public:
-    // session: the publish session whose request the form shows (the
-    // application's); without one the form has a session of its own.
-    explicit PublishForm(Preferences* prefs, PublishSession* session = nullptr, QObject* parent = nullptr);
+    // session: the publish session whose request the form shows and runs
+    // (the application's).
+    PublishForm(Preferences* prefs, PublishSession* session, QObject* parent = nullptr);
     ~PublishForm() override;
 
 private:
-    std::unique_ptr<PublishSession> ownSession_;
     PublishSession* session_;
 
 public:

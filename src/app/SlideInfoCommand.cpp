@@ -57,7 +57,7 @@ int RunSlideInfoCommand(int argc, char** argv)
     settings.LecName = parser.isSet(nameOpt) ? parser.value(nameOpt).toStdString() : Tav_SplitPath(lecDir).last;
     settings.Prefs["prfRmmerge"] = "None";
     BasicEngineHost host;
-    host.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    host.openerFactory = FfmpegOpeners();
 
     std::string err;
     QTemporaryDir scratch;

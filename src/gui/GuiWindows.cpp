@@ -12,6 +12,7 @@
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/PublishFormView.h"
 #include "gui/ToolWindows.h"
+#include "media/FfmpegMediaOpener.h"
 
 namespace pellucor {
 
@@ -51,7 +52,7 @@ void installDialogs(FrontEndHooks& hooks)
 
 }  // namespace
 
-GuiWindows::GuiWindows(const QString& prefsIni, bool withTools) : context_(prefsIni)
+GuiWindows::GuiWindows(const QString& prefsIni, bool withTools) : context_(prefsIni, FfmpegOpeners())
 {
     if (withTools) {
         installDialogs(context_.hooks);

@@ -20,4 +20,9 @@ bool FfmpegMediaOpener::WriteLectureVideo(const std::vector<VideoPartSource>& pa
     return pellucor::WriteLectureVideo(parts, options, output, progress, cancel, err);
 }
 
+std::function<std::unique_ptr<MediaOpener>()> FfmpegOpeners()
+{
+    return [] { return std::make_unique<FfmpegMediaOpener>(); };
+}
+
 }  // namespace pellucor

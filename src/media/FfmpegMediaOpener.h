@@ -16,4 +16,9 @@ public:
                            const std::atomic<bool>& cancel, std::string& err) override;
 };
 
+// The media engine as the program hands it to publishing: each call opens
+// a fresh FFmpeg opener. The windows get it from the windowed program's
+// start, each command from its own start; nothing else makes one.
+std::function<std::unique_ptr<MediaOpener>()> FfmpegOpeners();
+
 }  // namespace pellucor

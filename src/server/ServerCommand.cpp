@@ -89,7 +89,7 @@ int RunServerCommand(int argc, char** argv)
         prefs[key] = isPath ? CommandLinePath(parser.value(*option)) : parser.value(*option).toStdString();
     }
     LectureWatcher server([&prefs] { return prefs; });
-    server.Session().openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+    server.Session().openerFactory = FfmpegOpeners();
     const int seconds = std::max(1, parser.value(interval).toInt());
     server.settleTime = std::chrono::milliseconds(
         parser.isSet(settle) ? static_cast<long>(std::max(0.0, parser.value(settle).toDouble()) * 1000)

@@ -19,6 +19,7 @@
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
 #include "core/TavUtils.h"
+#include "media/FfmpegMediaOpener.h"
 
 namespace pellucor {
 
@@ -26,7 +27,7 @@ class AppFixture : public ::testing::Test {
 protected:
     testing_support::TempDir dir;
     testing_support::RecordingMessageSink sink;
-    AppContext app {QString::fromStdString(dir.file("prefs.ini"))};
+    AppContext app {QString::fromStdString(dir.file("prefs.ini")), FfmpegOpeners()};
     PublishForm& publishForm = app.publishForm();
     MainWindow& mainWindow = app.mainWindow();
     std::string lec = dir.dir() + "talk/";

@@ -34,7 +34,7 @@ TEST(MainWindowStartup, FirstWindowFollowsPrfMoreAndTheAutomationClient)
           {"server", true, W::Detail, "Pellucor-Pellucor (automated)"}}) {
         TempDir d;
         writeFile(d.file("prefs.ini"), std::string("[Pref]\nprfMore=\"") + more + "\"\n");  // blanks kept
-        AppContext app(QString::fromStdString(d.file("prefs.ini")));
+        AppContext app(QString::fromStdString(d.file("prefs.ini")), FfmpegOpeners());
         EXPECT_EQ(app.Start(automated), first) << more;
         EXPECT_EQ(app.publishForm().Caption, caption) << more;
     }

@@ -174,7 +174,8 @@ TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndTheRec
     EXPECT_EQ(form.mnuFile, (Strings {som("d.som"), som("f.som"), som("e.som"), som("c.som"), som("b.som")}));
     EXPECT_FALSE(form.mnuFile_Click(6));
     Preferences again(QString::fromStdString(dir.file("prefs.ini")));  // the list survives the run
-    PublishForm other(&again);
+    PublishSession otherSession;
+    PublishForm other(&again, &otherSession);
     other.Form_Load();
     EXPECT_EQ(other.mnuFile, form.mnuFile);
     EXPECT_FALSE(form.LoadSettingsFile(dir.file("missing.som")));

@@ -33,7 +33,7 @@ protected:
         settings.WebURL = "http://lectures.example.org/talk/";
         settings.Prefs["prfRmmerge"] = "None";
         settings.Prefs["prfEvent32"] = "None";
-        host.openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+        host.openerFactory = FfmpegOpeners();
     }
 
     // Keeps only part 1 of the sample: a one-part lecture.

@@ -43,7 +43,7 @@ protected:
         prefs["prfsrvLogFile"] = root.dir() + "log.htm";
         prefs["prfsrvWebURL"] = "http://lectures.example.org/lectures/";
         prefs["prfsrvStreamURL"] = "";
-        server.Session().openerFactory = [] { return std::make_unique<FfmpegMediaOpener>(); };
+        server.Session().openerFactory = FfmpegOpeners();
         server.Session().logIntervalMs = 50;
         server.settleTime = std::chrono::milliseconds(0);
         server.Form_Load();
