@@ -43,16 +43,16 @@ run() {  # NAME OPTION... : transcribes the part again, prints its figures
   name=$1
   shift
   rm -f "$work/talk/talk1.vtt" "$work/talk/talk1.vtt.auto"
-  start=$(now)
-  flock "$lock" /usr/bin/time -f %M -o "$work/rss" "$pellucor" transcribe "$work/talk" "$@" >"$work/out" 2>&1 ||
+  # Timed inside the lock, so a wait for it is not counted.
+  flock "$lock" /usr/bin/time -f "%e %M" -o "$work/rss" "$pellucor" transcribe "$work/talk" "$@" >"$work/out" 2>&1 ||
     { echo "  $name: failed: $(cat "$work/out")"; return 0; }
-  end=$(now)
   wer=$(python3 "$root/bench/speech/wer.py" "$clips/transcription" "$work/talk/talk1.vtt")
-  awk -v n="$name" -v w="$wer" -v l="$length" -v s="$(elapsed "$start" "$end")" -v m="$(cat "$work/rss")" \
+  awk -v n="$name" -v w="$wer" -v l="$length" -v s="$(cut -d' ' -f1 "$work/rss")" -v m="$(cut -d' ' -f2 "$work/rss")" \
     'BEGIN { printf "  %-12s WER %5.1f%%   %4.1fx real time (%.1f s for %.1f s)   peak memory %d MB\n", n, w, l / s, s, l, m / 1024 }'
   engine=${1#--engine=}
   shift
-  flock "$lock" "$build/bench/speech_words" "$work/talk/talk1.ogg" "$engine" "$(echo "${1:-}" | sed "s/^--model=//")" >"$work/words"
+  flock "$lock" "$build/bench/speech_words" "$work/talk/talk1.ogg" "$engine" "$(echo "${1:-}" | sed "s/^--model=//")" >"$work/words" 2>"$work/words.err" ||
+    { echo "  speech_words failed: $(cat "$work/words.err")"; return 0; }
   python3 "$root/bench/speech/cue_timing.py" "$work/talk/talk1.vtt" "$work/words" | {
     read -r cues share worst
     printf '  %-12s caption timing: %s%% of %s cues start within 0.5 s of their first word (worst %s s)\n' \
