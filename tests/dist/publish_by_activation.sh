@@ -33,7 +33,7 @@ echo "ok: Publish started the service and answered $got"
 call WaitUntilComplete >/dev/null || fail "WaitUntilComplete"
 got=$(call GetStatus)
 [ "$got" = "('Process:All Done',)" ] || fail "GetStatus answered $got"
-for f in index.htm sld001.htm sld004.htm img001.gif player.js; do
+for f in index.htm sld001.htm sld004.htm img001.gif player.js player-lecture.js; do
   [ -s "$lec/synccd/$f" ] || { ls -l "$lec/synccd" || true; fail "the published lecture lacks $f"; }
 done
 echo "ok: published $lec/synccd/index.htm with the installed style"

@@ -95,10 +95,13 @@ TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADea
     // publication wrote; part 3, recorded as MP4, has its captions.
     const std::string manifest = readFile(out + ".pellucor-manifest");
     for (const char* f :
-         {"index.htm",     "part1.htm",     "part2.htm",     "sld001.htm",    "sld004.htm",  "img001.gif", "img004.gif",
-          "style.css",     "player.js",     "process.bat",   "talk1.rat",     "talk2.rat",   "talk1.rm",   "talk1.vtt",
-          "talk1.mp4",     "talk2.rm",      "talk2.vtt",     "talk2.m4a",     "part3.htm",   "sld006.htm", "img006.gif",
-          "chapters1.vtt", "chapters2.vtt", "chapters3.vtt", "captions3.vtt", "captions3.js"})
+         {"index.htm",     "part1.htm",          "part2.htm",          "sld001.htm",      "sld004.htm",
+          "img001.gif",    "img004.gif",         "style.css",          "player.js",       "process.bat",
+          "talk1.rat",     "talk2.rat",          "talk1.rm",           "talk1.vtt",       "talk1.mp4",
+          "talk2.rm",      "talk2.vtt",          "talk2.m4a",          "part3.htm",       "sld006.htm",
+          "img006.gif",    "chapters1.vtt",      "chapters2.vtt",      "chapters3.vtt",   "captions3.vtt",
+          "captions3.js",  "player-lecture.js",  "player-contents.js", "player-clock.js", "player-parts.js",
+          "player-bar.js", "player-captions.js", "player-panes.js",    "player-keys.js",  "player-search.js"})
         EXPECT_TRUE(fs::exists(out + f) && holds(manifest, f + std::string("\n"))) << f;
     for (const char* f : {"sld000.htm", "part0.htm", "style.cfg", "sld007.htm", "captions1.vtt"})
         EXPECT_FALSE(fs::exists(out + f)) << f;

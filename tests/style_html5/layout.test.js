@@ -203,20 +203,26 @@ test("without scripts the contents and the slide pages still navigate", async ()
       await h.waitForUrl(page, address);
     }
     // What the browser says of the scripts it was told not to run.
-    assert.deepEqual(problems.filter((p) => !/Content.Security.Policy|Refused to (load|execute)|player\.js/i.test(p)), []);
+    assert.deepEqual(problems.filter((p) => !/Content.Security.Policy|Refused to (load|execute)|player(-\w+)?\.js/i.test(p)), []);
     await context.close();
   } finally {
     await web.close();
   }
 });
 
-test("where the player's script is not found, the contents are shown once the page has loaded", async () => {
-  const web = await h.serve(h.out, { lost: "player.js" });
-  const { context, page } = await h.open(browser.browser, "part1.htm", { base: web.base, noScripts: true });
-  await h.until(page, () => document.readyState === "complete" && Array.from(document.querySelectorAll("nav.toc li"))
-    .every((li) => li.getBoundingClientRect().height > 0), null, "every contents entry shown");
-  await context.close();
-  await web.close();
+test("where any of the player's scripts is not found, none of it starts and the contents are shown once the page has loaded", async () => {
+  const scripts = Array.from(fs.readFileSync(path.join(h.out, "part1.htm"), "utf8").matchAll(/<script src="([^"]+\.js)"/g), (m) => m[1]);
+  assert.ok(scripts.includes("player.js") && scripts.length > 2, scripts.join(" "));
+  for (const lost of scripts) {
+    const web = await h.serve(h.out, { lost });
+    const { context, page } = await h.open(browser.browser, "part1.htm", { base: web.base, noScripts: true });
+    await h.until(page, () => document.readyState === "complete" && Array.from(document.querySelectorAll("nav.toc li"))
+      .every((li) => li.getBoundingClientRect().height > 0), null, `every contents entry shown without ${lost}`);
+    assert.ok(!(await page.evaluate(() => document.documentElement.hasAttribute("data-player"))), lost);
+    assert.ok(!(await h.visible(page, "#search")) && !(await h.visible(page, "#keys-button")), `no tool that cannot work without ${lost}`);
+    await context.close();
+    await web.close();
+  }
 });
 
 test("a slide page prints as the slide, its title and its notes; the handout two or three slides to a page", () => h.session(browser, "sld002.htm", async ({ page }) => {
@@ -242,9 +248,11 @@ test("a slide page prints as the slide, its title and its notes; the handout two
   }
 }));
 
-test("the script and the stylesheet come through the style engine unchanged", () => {
+test("the scripts and the stylesheet come through the style engine unchanged", () => {
   const style = path.join(__dirname, "..", "..", "styles", "html5");
-  for (const name of ["player.js", "style.css"]) {
+  const scripts = fs.readdirSync(style).filter((name) => name.endsWith(".js"));
+  assert.ok(scripts.includes("player.js") && scripts.length > 2, scripts.join(" "));
+  for (const name of [...scripts, "style.css"]) {
     const published = fs.readFileSync(path.join(h.out, name), "utf8").replace(/\r\n/g, "\n");
     assert.equal(published, fs.readFileSync(path.join(style, name), "utf8"), name);
   }
