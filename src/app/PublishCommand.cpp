@@ -197,13 +197,13 @@ int RunPublishCommand(int argc, char** argv)
     progress.Finish();
     // A publication already in place when the signal came is reported as
     // what it is.
-    if (g_signal && session.Result() != PublishSession::Outcome::Succeeded) {
+    if (g_signal && session.Result() != PublishOutcome::Succeeded) {
         cl.error("Publish cancelled");
         return 128 + g_signal;
     }
     switch (session.Result()) {
-    case PublishSession::Outcome::Succeeded: break;
-    case PublishSession::Outcome::Cancelled: cl.error("Publish cancelled"); return 1;
+    case PublishOutcome::Succeeded: break;
+    case PublishOutcome::Cancelled: cl.error("Publish cancelled"); return 1;
     default: cl.error(session.Error()); return 1;
     }
     for (const auto& script : scripts)

@@ -64,7 +64,8 @@ PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* p
             emit publishingChanged(true);
         }
     });
-    connect(session_, &PublishSession::finished, this, [this](int outcome, const QString&) { sessionEnded(outcome); });
+    connect(session_, &PublishSession::finished, this,
+            [this](PublishOutcome outcome, const QString&) { sessionEnded(outcome); });
     convertMedia = [this](const std::string& input, const std::string& output, std::string& err) {
         // RealMedia as the merge tools expect it: RealVideo 2 and AC-3.
         TranscodeOptions options;
@@ -178,11 +179,11 @@ bool PublishForm::ConfirmClose()
     return true;
 }
 
-void PublishForm::sessionEnded(int outcome)
+void PublishForm::sessionEnded(PublishOutcome outcome)
 {
     logPoller.stop();
     // A failure is shown once, and stays in the status line.
-    if (static_cast<PublishSession::Outcome>(outcome) == PublishSession::Outcome::Failed) {
+    if (outcome == PublishOutcome::Failed) {
         Tav_Message(session_->Error());
         showStatus(session_->Error(), kColourRed);
     }

@@ -153,8 +153,8 @@ public:
     void SetStatus(const std::string& text, uint32_t colour = kColourYellow);
     // True once the scripts of the last publish reported "All Done" twice;
     // false while they run or when they ended without it.
-    bool LastRunSucceeded() const { return session_->Result() == PublishSession::Outcome::Succeeded; }
-    bool LastRunCancelled() const { return session_->Result() == PublishSession::Outcome::Cancelled; }
+    bool LastRunSucceeded() const { return session_->Result() == PublishOutcome::Succeeded; }
+    bool LastRunCancelled() const { return session_->Result() == PublishOutcome::Cancelled; }
     std::string LastPublishError() const { return session_->Error(); }
     bool Publishing() const { return session_->Running() || packaging_; }
     // A publish, a package or a slide sync under way: the window locks its inputs.
@@ -181,7 +181,7 @@ signals:
 
 private:
     void showStatus(const std::string& text, uint32_t colour);
-    void sessionEnded(int outcome);
+    void sessionEnded(PublishOutcome outcome);
     bool publishClicked();
     void addRecentFile(const std::string& path);
     bool clipBoardImport();

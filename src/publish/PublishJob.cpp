@@ -54,8 +54,8 @@ qint64 PublishJob::StartDetachedScript(const std::string& script, const std::str
     return pid;
 }
 
-PublishJob::PublishJob(PublishSettings settings, QObject* parent)
-    : QObject(parent), startScript(&PublishJob::StartDetachedScript), settings_(std::move(settings))
+PublishJob::PublishJob(PublishSettings settings, PublishProgress& progress)
+    : startScript(&PublishJob::StartDetachedScript), settings_(std::move(settings)), progress_(progress)
 {
     if (settings_.OptCD)
         targets_.push_back({true, settings_.CDDir, nullptr});
@@ -110,11 +110,7 @@ void PublishJob::SetCancelHandler(std::function<void()> handler)
         handler();
 }
 
-void PublishJob::SetStatus(const std::string& text, uint32_t colour)
-{
-    Tav_DebugLog("Status: " + text);
-    emit statusChanged(QString::fromStdString(text), colour);
-}
+void PublishJob::SetStatus(const std::string& text, uint32_t colour) { progress_.SetStatus(text, colour); }
 
 std::unique_ptr<MediaOpener> PublishJob::LoadMediaOpener(std::string& err)
 {
@@ -140,7 +136,7 @@ void PublishJob::enterStep(PublishStep step)
         = {"slidetext", "captions", "convert", "load", "media", "style", "script", "follow"};
     stopPoint(names[static_cast<int>(step)]);
     step_ = step;
-    emit stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
+    emit progress_.stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
     report(0);
 }
 
@@ -165,7 +161,7 @@ void PublishJob::report(double fraction)
     const int p = static_cast<int>(percent);
     if (p > lastPercent_) {
         lastPercent_ = p;
-        emit progressChanged(p);
+        emit progress_.progressChanged(p);
     }
 }
 
@@ -175,24 +171,23 @@ void PublishJob::Progress(int64_t done, int64_t total)
         report(static_cast<double>(done) / static_cast<double>(total));
 }
 
-void PublishJob::finish(Outcome outcome, const std::string& error)
+void PublishJob::finish(PublishOutcome outcome, const std::string& error)
 {
-    error_ = error;
     // A publish that did not end well leaves every output as it was.
-    if (outcome != Outcome::Succeeded)
+    if (outcome != PublishOutcome::Succeeded)
         for (Target& t : targets_)
             t.staging.reset();
-    if (outcome == Outcome::Succeeded && lastPercent_ < 100) {
+    if (outcome == PublishOutcome::Succeeded && lastPercent_ < 100) {
         lastPercent_ = 100;
-        emit progressChanged(100);
+        emit progress_.progressChanged(100);
     }
     Tav_DebugLog("Publish job ended: "
-                 + std::string(outcome == Outcome::Succeeded       ? "done"
-                                   : outcome == Outcome::Cancelled ? "cancelled"
-                                                                   : "failed: ")
+                 + std::string(outcome == PublishOutcome::Succeeded       ? "done"
+                                   : outcome == PublishOutcome::Cancelled ? "cancelled"
+                                                                          : "failed: ")
                  + error);
     outcome_ = outcome;
-    emit finished(static_cast<int>(outcome), QString::fromStdString(error));
+    progress_.End(outcome, error);
 }
 
 void PublishJob::run()
@@ -211,10 +206,9 @@ void PublishJob::run()
         // Left for the user to run: each script installs its publication.
         for (Target& t : targets_)
             t.staging->Keep();
-        finish(Outcome::Succeeded, "");
+        finish(PublishOutcome::Succeeded, "");
         return;
     }
-    emit published();
     if (followLogs())
         installTargets();
 }
@@ -249,10 +243,10 @@ bool PublishJob::makeSlideTexts()
     SetCancelHandler(nullptr);
     if (!ok) {
         if (maker.Cancelled() || cancel_) {
-            finish(Outcome::Cancelled, "Publish cancelled");
+            finish(PublishOutcome::Cancelled, "Publish cancelled");
         } else {
             SetStatus(err, kColourRed);
-            finish(Outcome::Failed, err);
+            finish(PublishOutcome::Failed, err);
         }
         return false;
     }
@@ -294,7 +288,7 @@ bool PublishJob::makeCaptions()
         err, warnings);
     SetCancelHandler(nullptr);
     if (maker->Cancelled() || cancel_) {
-        finish(Outcome::Cancelled, "Publish cancelled");
+        finish(PublishOutcome::Cancelled, "Publish cancelled");
         return false;
     }
     if (!ok)
@@ -310,7 +304,7 @@ bool PublishJob::publishTarget(Target& target)
     std::string err;
     if (!target.staging->Create(err)) {
         SetStatus(err, kColourRed);
-        finish(Outcome::Failed, err);
+        finish(PublishOutcome::Failed, err);
         return false;
     }
     PublishSettings s = settings_;
@@ -322,7 +316,7 @@ bool PublishJob::publishTarget(Target& target)
     engine.unstoredTexts = unstoredTexts_;
 
     if (!engine.Publish(target.toDisk)) {
-        finish(engine.WasCancelled ? Outcome::Cancelled : Outcome::Failed, engine.LastError);
+        finish(engine.WasCancelled ? PublishOutcome::Cancelled : PublishOutcome::Failed, engine.LastError);
         return false;
     }
 
@@ -331,18 +325,20 @@ bool PublishJob::publishTarget(Target& target)
     // Quoted for the shell, so that it runs as printed whatever the path holds.
     const std::string command = ShellQuote(dir + "process.bat");
     if (!settings_.AutoStart) {
-        emit targetPublished(target.toDisk, QString::fromStdString(command), false);
+        SetStatus("Complete (You must manually run: " + command + ")", kColourWhite);
+        emit progress_.targetPublished(target.toDisk, QString::fromStdString(command), false);
         return true;
     }
     const qint64 pid = startScript ? startScript(dir + "process.bat", dir) : -1;
     if (pid < 0) {
         const std::string error = "Unable to start " + command;
         SetStatus(error, kColourRed);
-        finish(Outcome::Failed, error);
+        finish(PublishOutcome::Failed, error);
         return false;
     }
     scripts_.emplace_back(pid, dir);
-    emit targetPublished(target.toDisk, QString::fromStdString(command), true);
+    SetStatus("Auto-executing:" + command, kColourYellow);
+    emit progress_.targetPublished(target.toDisk, QString::fromStdString(command), true);
     report(1);
     return true;
 }
@@ -396,7 +392,7 @@ bool PublishJob::followLogs()
         if (state == LogFollower::State::Done)
             return true;
         if (state == LogFollower::State::Failed) {
-            finish(Outcome::Failed, status);
+            finish(PublishOutcome::Failed, status);
             return false;
         }
     }
@@ -404,7 +400,7 @@ bool PublishJob::followLogs()
     for (const auto& script : scripts_)
         if (script.first > 0)
             ::kill(static_cast<pid_t>(script.first), SIGTERM);
-    finish(Outcome::Cancelled, "Publish cancelled while process.bat was running");
+    finish(PublishOutcome::Cancelled, "Publish cancelled while process.bat was running");
     return false;
 }
 
@@ -416,7 +412,7 @@ bool PublishJob::installTargets()
     stopPoint("install");
     for (Target& t : targets_) {
         if (cancel_) {
-            finish(Outcome::Cancelled, "Publish cancelled before the publication was put in place");
+            finish(PublishOutcome::Cancelled, "Publish cancelled before the publication was put in place");
             return false;
         }
         SetStatus("Checking the publication for " + t.staging->Output(), kColourYellow);
@@ -424,16 +420,14 @@ bool PublishJob::installTargets()
         if (!StagedPublication::Check(t.staging->Dir(), checkMedia, err) || (mayInstall && !mayInstall(err))
             || !t.staging->Install(err)) {
             SetStatus(err, kColourRed);
-            finish(Outcome::Failed, err);
+            finish(PublishOutcome::Failed, err);
             return false;
         }
         Tav_DebugLog("Publication in place: " + t.staging->Output());
     }
     SetStatus("Process:All Done", kColourWhite);
-    finish(Outcome::Succeeded, "");
+    finish(PublishOutcome::Succeeded, "");
     return true;
 }
 
 }  // namespace pellucor
-
-#include "moc_PublishJob.cpp"

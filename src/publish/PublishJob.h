@@ -5,12 +5,11 @@
 // and the batch script; then the scripts' "log.log" is followed until it
 // reads "All Done" twice, each staging directory is checked and put in
 // place of its output whole. The job reports its step, percent and status
-// text as signals and ends with success, a failure (the reason) or
-// cancelled; a failure or cancel leaves every output as it was. The
+// text to the PublishProgress it is given and ends with success, a failure
+// (the reason) or cancelled; a failure or cancel leaves every output as it was. The
 // publish session starts it (PublishSession).
 #pragma once
 
-#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -26,17 +25,16 @@
 #include "core/CaptionMaker.h"
 #include "core/EngineHost.h"
 #include "core/PublishSettings.h"
+#include "publish/PublishProgress.h"
 #include "publish/Publisher.h"
 #include "publish/StagedPublication.h"
 
 namespace pellucor {
 
-class PublishJob : public QObject, private EngineHost {
-    Q_OBJECT
+class PublishJob : private EngineHost {
 public:
-    enum class Outcome { Running, Succeeded, Failed, Cancelled };
-
-    explicit PublishJob(PublishSettings settings, QObject* parent = nullptr);
+    // progress: where the job reports (from its worker thread) and ends.
+    PublishJob(PublishSettings settings, PublishProgress& progress);
     // A job still running is cancelled and waited for.
     ~PublishJob() override;
 
@@ -63,24 +61,10 @@ public:
     // unfinished outputs are removed), or the script, and ends as cancelled.
     void Cancel();
 
-    bool Running() const { return outcome_ == Outcome::Running && started_; }
-    Outcome Result() const { return outcome_; }
-    const std::string& Error() const { return error_; }
+    bool Running() const { return outcome_ == PublishOutcome::Running && started_; }
 
     // The default script starter: sh, detached.
     static qint64 StartDetachedScript(const std::string& script, const std::string& dir);
-
-signals:
-    void stepChanged(int step, const QString& name);
-    void progressChanged(int percent);
-    void statusChanged(const QString& text, uint colourBgr);
-    // One target was written; its script was started (started) or is left
-    // for the user to run. command is the quoted script path.
-    void targetPublished(bool isDisk, const QString& command, bool started);
-    // Every target was written and its script started: only the log is
-    // left to follow. (A job without scripts just finishes.)
-    void published();
-    void finished(int outcome, const QString& error);
 
 private:
     struct Target {
@@ -95,7 +79,7 @@ private:
     bool publishTarget(Target& target);
     bool followLogs();
     bool installTargets();
-    void finish(Outcome outcome, const std::string& error);
+    void finish(PublishOutcome outcome, const std::string& error);
     void enterStep(PublishStep step);
     static void stopPoint(const char* name);
     void report(double fraction);
@@ -110,12 +94,12 @@ private:
     void SetCancelHandler(std::function<void()> handler) override;
 
     PublishSettings settings_;
+    PublishProgress& progress_;
     std::vector<Target> targets_;
     std::thread worker_;
     std::atomic<bool> cancel_ {false};
     bool started_ = false;
-    std::atomic<Outcome> outcome_ {Outcome::Running};
-    std::string error_;
+    std::atomic<PublishOutcome> outcome_ {PublishOutcome::Running};
     std::vector<std::pair<qint64, std::string>> scripts_;
 
     // Progress: the target and step under way.

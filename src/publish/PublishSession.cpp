@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
 
 #include "core/RecordingKinds.h"
@@ -41,51 +40,11 @@ bool isMountPoint(const fs::path& dir)
 }
 }  // namespace
 
-PublishSession::PublishSession(QObject* parent) : QObject(parent), startScript(&PublishJob::StartDetachedScript) { }
+PublishSession::PublishSession(QObject* parent) : PublishProgress(parent), startScript(&PublishJob::StartDetachedScript)
+{ }
 
 // The job ends before anything it reports to goes.
 PublishSession::~PublishSession() { job_.reset(); }
-
-bool PublishSession::Running() const
-{
-    std::lock_guard lock(mutex_);
-    return outcome_ == Outcome::Running;
-}
-
-PublishSession::Outcome PublishSession::Result() const
-{
-    std::lock_guard lock(mutex_);
-    return outcome_;
-}
-
-std::string PublishSession::Error() const
-{
-    std::lock_guard lock(mutex_);
-    return error_;
-}
-
-std::string PublishSession::StatusLine() const
-{
-    std::lock_guard lock(mutex_);
-    return status_;
-}
-
-uint32_t PublishSession::StatusColour() const
-{
-    std::lock_guard lock(mutex_);
-    return colour_;
-}
-
-void PublishSession::setStatus(const std::string& text, uint32_t colour)
-{
-    {
-        std::lock_guard lock(mutex_);
-        status_ = text;
-        colour_ = colour;
-    }
-    Tav_DebugLog("Status: " + text);
-    emit statusChanged(QString::fromStdString(text), colour);
-}
 
 bool PublishSession::OKToPublish(std::string& err) const
 {
@@ -177,7 +136,7 @@ bool PublishSession::Start(std::string& err)
     job_.reset();  // the last one has ended: its thread is joined here
     if (!checkMedia(err))
         return false;
-    setStatus("Checking for the existence of media files...", kColourYellow);
+    SetStatus("Checking for the existence of media files...", kColourYellow);
     if (const std::string problem = StyleDirectoryProblem(request.TextStyle); !problem.empty()) {
         err = problem;
         return false;
@@ -187,7 +146,7 @@ bool PublishSession::Start(std::string& err)
         err = "Slide Load Error:" + why;
         return false;
     }
-    setStatus("Checking the output directories", kColourYellow);
+    SetStatus("Checking the output directories", kColourYellow);
     const PublishRequest& r = request;
     if (r.optCD && !checkTarget("Disk Output Dir", r.TextCDDir, err))
         return false;
@@ -202,7 +161,7 @@ bool PublishSession::Start(std::string& err)
     webOutput_ = r.optWeb ? StagedPublication::Resolve(r.TextWebDir) : "";
 
     const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
-    job_ = std::make_unique<PublishJob>(request.Settings(prefs));
+    job_ = std::make_unique<PublishJob>(request.Settings(prefs), *this);
     job_->openerFactory = openerFactory;
     if (captionMakerFactory)
         job_->captionMakerFactory = [factory = captionMakerFactory, prefs] { return factory(prefs); };
@@ -217,77 +176,23 @@ bool PublishSession::Start(std::string& err)
         auto encoder = factory ? factory() : nullptr;
         return !encoder || encoder->CheckPlayable(path, why);
     };
-    // Raised again on the worker thread, as they come.
-    const auto direct = Qt::DirectConnection;
-    connect(
-        job_.get(), &PublishJob::statusChanged, this,
-        [this](const QString& text, uint colour) { setStatus(text.toStdString(), colour); }, direct);
-    connect(job_.get(), &PublishJob::stepChanged, this, &PublishSession::stepChanged, direct);
-    connect(job_.get(), &PublishJob::progressChanged, this, &PublishSession::progressChanged, direct);
-    connect(
-        job_.get(), &PublishJob::targetPublished, this,
-        [this](bool isDisk, const QString& command, bool started) {
-            if (started)
-                setStatus("Auto-executing:" + command.toStdString(), kColourYellow);
-            else
-                setStatus("Complete (You must manually run: " + command.toStdString() + ")", kColourWhite);
-            emit targetPublished(isDisk, command, started);
-        },
-        direct);
-    connect(job_.get(), &PublishJob::finished, this, &PublishSession::jobFinished, direct);
-    {
-        std::lock_guard lock(mutex_);
-        outcome_ = Outcome::Running;
-        error_.clear();
-    }
-    emit runningChanged(true);
-    emit progressChanged(0);
+    Begin();
     job_->Start();
     err.clear();
     return true;
 }
 
-void PublishSession::jobFinished(int outcome, const QString& error)
-{
-    Outcome result = Outcome::Failed;
-    switch (static_cast<PublishJob::Outcome>(outcome)) {
-    case PublishJob::Outcome::Succeeded: result = Outcome::Succeeded; break;
-    case PublishJob::Outcome::Cancelled: result = Outcome::Cancelled; break;
-    default: break;
-    }
-    if (result == Outcome::Cancelled)
-        setStatus(error.toStdString(), kColourYellow);
-    {
-        std::lock_guard lock(mutex_);
-        outcome_ = result;
-        error_ = error.toStdString();
-    }
-    ended_.notify_all();
-    emit runningChanged(false);
-    emit finished(static_cast<int>(result), error);
-}
-
 void PublishSession::Cancel()
 {
     if (job_ && Running()) {
-        setStatus("Cancelling...", kColourYellow);
+        SetStatus("Cancelling...", kColourYellow);
         job_->Cancel();
     }
 }
 
 void PublishSession::Wait(const std::function<void()>& tick, int intervalMs)
 {
-    {
-        std::unique_lock lock(mutex_);
-        while (outcome_ == Outcome::Running) {
-            ended_.wait_for(lock, std::chrono::milliseconds(intervalMs));
-            if (tick) {
-                lock.unlock();
-                tick();
-                lock.lock();
-            }
-        }
-    }
+    WaitEnded(tick, intervalMs);
     // Nothing is reported after this: the caller's receivers may go.
     if (job_)
         job_->Join();

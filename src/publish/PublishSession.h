@@ -2,39 +2,29 @@
 // automation interface, the server edition and both windows): it holds the
 // request (what to publish), takes the preferences as one snapshot, checks
 // the directories, builds the PublishSettings and runs one PublishJob, and
-// reports its step, percent, status and result. A publish replaces each
+// reports its step, percent, status and result (as the PublishProgress it
+// is, which the job writes to itself). A publish replaces each
 // output whole or leaves it as it was, and never removes files that no
 // publication wrote unless the request or the user allows it.
-//
-// Its signals are raised on the job's worker thread: a receiver living on
-// another thread gets them queued (the windows), and a caller that waits
-// with Wait() connects with Qt::DirectConnection.
 #pragma once
 
-#include <QObject>
-#include <QString>
-
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "core/CaptionMaker.h"
 #include "core/MediaFile.h"
 #include "core/PreferenceStore.h"
-#include "core/StatusColours.h"
+#include "publish/PublishProgress.h"
 #include "publish/PublishRequest.h"
 
 namespace pellucor {
 
 class PublishJob;
 
-class PublishSession : public QObject {
+class PublishSession : public PublishProgress {
     Q_OBJECT
 public:
-    enum class Outcome { None, Running, Succeeded, Failed, Cancelled };
-
     explicit PublishSession(QObject* parent = nullptr);
     ~PublishSession() override;
 
@@ -76,11 +66,6 @@ public:
     // runs.
     void Wait(const std::function<void()>& tick = {}, int intervalMs = 100);
 
-    bool Running() const;
-    Outcome Result() const;
-    std::string Error() const;
-    std::string StatusLine() const;
-    uint32_t StatusColour() const;
     // The output directories the last publish wrote (disk, web; empty when
     // that target was not chosen).
     std::string DiskOutput() const { return diskOutput_; }
@@ -91,28 +76,12 @@ public:
 
 signals:
     void requestChanged();
-    void runningChanged(bool running);
-    void stepChanged(int step, const QString& name);
-    void progressChanged(int percent);
-    void statusChanged(const QString& text, uint colourBgr);
-    // A target was written: its script was started, or is left for the
-    // user to run (command is the quoted script).
-    void targetPublished(bool isDisk, const QString& command, bool started);
-    void finished(int outcome, const QString& error);
 
 private:
     bool checkMedia(std::string& err) const;
     bool checkTarget(const std::string& field, const std::string& dir, std::string& err);
-    void setStatus(const std::string& text, uint32_t colour);
-    void jobFinished(int outcome, const QString& error);
 
     std::unique_ptr<PublishJob> job_;
-    mutable std::mutex mutex_;
-    std::condition_variable ended_;
-    Outcome outcome_ = Outcome::None;
-    std::string error_;
-    std::string status_ = "Start Up";
-    uint32_t colour_ = kColourWhite;
     std::string diskOutput_, webOutput_;
 };
 

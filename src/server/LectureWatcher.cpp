@@ -74,7 +74,7 @@ LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
     connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
     session_->preferences = readPrefs_;
     connect(session_.get(), &PublishSession::finished, this,
-            [this](int outcome, const QString&) { publishEnded(outcome); });
+            [this](PublishOutcome outcome, const QString&) { publishEnded(outcome); });
     // The publication goes in place only while the claim is still ours: a
     // server that was paused past the stale time and taken over writes
     // nothing.
@@ -430,13 +430,13 @@ void LectureWatcher::PublishLecture()
         StopPoint("publish");
 }
 
-void LectureWatcher::publishEnded(int outcome)
+void LectureWatcher::publishEnded(PublishOutcome outcome)
 {
     if (!busy_)
         return;
     if (gaveUp())
         return;
-    if (static_cast<PublishSession::Outcome>(outcome) != PublishSession::Outcome::Succeeded) {
+    if (outcome != PublishOutcome::Succeeded) {
         ServerLog("Publish failed - " + Tav_DirSlash(txtDir) + " - " + session_->Error());
         finishClaim();
         done(false);

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "core/PreferenceStore.h"
+#include "publish/PublishProgress.h"
 #include "server/SettleTracker.h"
 #include "server/SlurmCluster.h"
 
@@ -144,7 +145,7 @@ private:
     // lecture up, ends it and returns true.
     bool gaveUp();
     void finishClaim();
-    void publishEnded(int outcome);
+    void publishEnded(PublishOutcome outcome);
     void afterPublish();
     void done(bool ok);
 

@@ -38,7 +38,7 @@ protected:
     std::vector<int> percents;
     std::vector<std::string> statuses;
     std::string error;
-    PublishSession::Outcome outcome = PublishSession::Outcome::None;
+    PublishOutcome outcome = PublishOutcome::None;
 
     void SetUp() override
     {
@@ -71,7 +71,7 @@ protected:
             loop.exec();
         outcome = session.Result();
         error = session.Error();
-        return outcome == PublishSession::Outcome::Succeeded;
+        return outcome == PublishOutcome::Succeeded;
     }
 };
 
@@ -159,7 +159,7 @@ TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADea
     // Captions that cannot be read, added after a good publish.
     writeFile(lecture + "talk3.srt", "1\n00:00:01,000 --> later\nWords\n");
     EXPECT_FALSE(run());
-    EXPECT_EQ(outcome, PublishSession::Outcome::Failed);
+    EXPECT_EQ(outcome, PublishOutcome::Failed);
     EXPECT_TRUE(holds(error, "talk3.srt"));
     EXPECT_EQ(treeContents(out), before);
     EXPECT_TRUE(leftBeside(out).empty());
