@@ -46,9 +46,15 @@ PublishSession::PublishSession(QObject* parent) : PublishProgress(parent), start
 // The job ends before anything it reports to goes.
 PublishSession::~PublishSession() { job_.reset(); }
 
-bool PublishSession::OKToPublish(std::string& err) const
+PreferenceSnapshot PublishSession::readPreferences() const
 {
-    const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
+    return preferences ? preferences() : PreferenceStore().Read();
+}
+
+bool PublishSession::OKToPublish(std::string& err) const { return lectureLoads(readPreferences(), err); }
+
+bool PublishSession::lectureLoads(const PreferenceSnapshot& prefs, std::string& err) const
+{
     BasicEngineHost host;
     host.openerFactory = openerFactory;
     Publisher engine(request.Settings(prefs), &host);
@@ -141,8 +147,10 @@ bool PublishSession::Start(std::string& err)
         err = problem;
         return false;
     }
+    // One snapshot of the preferences for the whole publish.
+    const PreferenceSnapshot prefs = readPreferences();
     // A lecture that cannot be loaded is told at once.
-    if (std::string why; !OKToPublish(why)) {
+    if (std::string why; !lectureLoads(prefs, why)) {
         err = "Slide Load Error:" + why;
         return false;
     }
@@ -160,7 +168,6 @@ bool PublishSession::Start(std::string& err)
     diskOutput_ = r.optCD ? StagedPublication::Resolve(r.TextCDDir) : "";
     webOutput_ = r.optWeb ? StagedPublication::Resolve(r.TextWebDir) : "";
 
-    const PreferenceSnapshot prefs = preferences ? preferences() : PreferenceStore().Read();
     job_ = std::make_unique<PublishJob>(request.Settings(prefs), *this);
     job_->openerFactory = openerFactory;
     if (captionMakerFactory)

@@ -78,6 +78,8 @@ signals:
     void requestChanged();
 
 private:
+    PreferenceSnapshot readPreferences() const;
+    bool lectureLoads(const PreferenceSnapshot& prefs, std::string& err) const;
     bool checkMedia(std::string& err) const;
     bool checkTarget(const std::string& field, const std::string& dir, std::string& err);
 
