@@ -34,6 +34,159 @@ void fillRequest(PublishRequest& r, const std::string& lecDir, const PreferenceS
     r.optWeb = 0;
     r.chkStream = 0;
 }
+
+// The command's options beyond the lecture directory.
+struct PublishOptions {
+    const QCommandLineOption som {"som", "Settings file (*.som) of control=value lines, applied first.", "file"};
+    const QCommandLineOption disk {"disk", "Publish for disk into DIR (default: the HD/CD output preference).", "dir"};
+    const QCommandLineOption web {"web", "Publish for the web into DIR.", "dir"};
+    const QCommandLineOption url {"url", "Ultimate web URL of the lecture (web publish).", "url"};
+    const QCommandLineOption stream {"stream", "Streaming URL; turns streaming on.", "url"};
+    const QCommandLineOption style {"style", "Style directory.", "dir"};
+    const QCommandLineOption media {"media", "Media directory (default: the lecture directory).", "dir"};
+    const QCommandLineOption name {"name", "Lecture name (default: the directory's last component).", "name"};
+    const QCommandLineOption noRun {"no-autostart",
+                                    "Write process.bat but do not run it; running it by hand puts the "
+                                    "publication in place."};
+    const QCommandLineOption replace {"replace",
+                                      "Allow the removal of files in an output directory that no publication wrote."};
+    const QCommandLineOption quiet {"quiet", "Print only the result."};
+    const QCommandLineOption claim {"claim",
+                                    "Run as a server's batch job: put the publication in place only while the "
+                                    "server's claim DIR on the lecture still names this job ($SLURM_JOB_ID).",
+                                    "dir"};
+    const QCommandLineOption transcribe {"transcribe",
+                                         "Make automatic captions (speech recognition) for the parts that have no "
+                                         "captions before publishing (the preference does it for every publish)."};
+    const QCommandLineOption video {"video",
+                                    "Write the lecture as one video (lecture.mp4) into each publication, "
+                                    "offered for download on its pages."};
+
+    void AddTo(QCommandLineParser& parser) const
+    {
+        for (const auto* o : {&som, &disk, &web, &url, &stream, &style, &media, &name, &noRun, &replace, &quiet, &claim,
+                              &transcribe, &video})
+            parser.addOption(*o);
+    }
+};
+
+// The settings file's controls into the request; false when it cannot be read.
+bool applySettingsFile(CommandLine& cl, const std::string& path, PublishRequest& r)
+{
+    SettingsFile file;
+    if (!ReadSettingsFile(path, file)) {
+        cl.error("unable to open " + path);
+        return false;
+    }
+    for (const auto& line : file.badLines)
+        cl.error("Bad " + path + " line - " + line);
+    for (const auto& [control, value] : file.controls)
+        r.Set(control, value);
+    return true;
+}
+
+// The options given into the request, after the settings file's controls.
+void applyOptions(const QCommandLineParser& parser, const PublishOptions& o, PublishRequest& r)
+{
+    if (parser.isSet(o.web)) {
+        r.optWeb = 1;
+        r.optCD = parser.isSet(o.disk) ? 1 : 0;
+        r.TextWebDir = CommandLineDir(parser.value(o.web));
+    }
+    if (parser.isSet(o.disk)) {
+        r.optCD = 1;
+        r.TextCDDir = CommandLineDir(parser.value(o.disk));
+    }
+    if (parser.isSet(o.url)) {
+        std::string u = parser.value(o.url).toStdString();
+        if (!u.empty() && u.back() != '/')
+            u += '/';
+        r.TextWebURL = u;
+    }
+    if (parser.isSet(o.stream)) {
+        r.chkStream = 1;
+        r.TextStream = parser.value(o.stream).toStdString();
+    }
+    if (parser.isSet(o.style))
+        r.TextStyle = CommandLineDir(parser.value(o.style));
+    if (parser.isSet(o.media))
+        r.TextMedia = CommandLineDir(parser.value(o.media));
+    if (parser.isSet(o.name))
+        r.TextName = parser.value(o.name).toStdString();
+    if (parser.isSet(o.noRun))
+        r.chkAutoStart = 0;
+    r.replaceForeign = parser.isSet(o.replace);
+    if (parser.isSet(o.video))
+        r.chkVideo = r.chkWebVideo = 1;
+    if (!r.optCD && !r.optWeb)
+        r.optCD = 1;
+}
+
+// Prints the publish's status and percent as they come (raised on the
+// publish's own thread while this one waits) and keeps the scripts left
+// for the user to run.
+void followPublish(PublishSession& session, ProgressPrinter& progress, bool verbose, std::vector<std::string>& scripts)
+{
+    const auto direct = Qt::DirectConnection;
+    QObject::connect(
+        &session, &PublishSession::statusChanged, &session,
+        [&progress, verbose](const QString& text, uint) {
+            if (verbose)
+                progress.Status(text.toStdString());
+        },
+        direct);
+    QObject::connect(
+        &session, &PublishSession::progressChanged, &session,
+        [&progress, verbose](int percent) {
+            if (verbose)
+                progress.Percent(percent);
+        },
+        direct);
+    QObject::connect(
+        &session, &PublishSession::targetPublished, &session,
+        [&scripts](bool, const QString& command, bool started) {
+            if (!started)
+                scripts.push_back(command.toStdString());
+        },
+        direct);
+}
+
+// Waits for the publish, cancelling it on Ctrl-C or SIGTERM; the exit code.
+int waitForPublish(CommandLine& cl, PublishSession& session, ProgressPrinter& progress)
+{
+    bool cancelAsked = false;
+    session.Wait([&] {
+        if (g_signal && !cancelAsked) {
+            cancelAsked = true;
+            session.Cancel();
+        }
+    });
+    progress.Finish();
+    // A publication already in place when the signal came is reported as
+    // what it is.
+    if (g_signal && session.Result() != PublishOutcome::Succeeded) {
+        cl.error("Publish cancelled");
+        return 128 + g_signal;
+    }
+    switch (session.Result()) {
+    case PublishOutcome::Succeeded: return 0;
+    case PublishOutcome::Cancelled: cl.error("Publish cancelled"); return 1;
+    default: cl.error(session.Error()); return 1;
+    }
+}
+
+// Where each publication went, or the scripts left to run.
+void reportPublished(const PublishSession& session, const std::vector<std::string>& scripts)
+{
+    for (const auto& script : scripts)
+        std::cout << "Complete (You must manually run: " << script << ")" << std::endl;
+    if (!scripts.empty())
+        return;
+    if (session.request.optCD)
+        std::cout << "Published for disk: " << session.DiskOutput() << "index.htm" << std::endl;
+    if (session.request.optWeb)
+        std::cout << "Published for the web: " << session.WebOutput() << "index.htm" << std::endl;
+}
 }  // namespace
 
 int RunPublishCommand(int argc, char** argv)
@@ -43,33 +196,8 @@ int RunPublishCommand(int argc, char** argv)
                    "until it reports All Done and put the publication in place of the previous one.",
                    {{"lecture", "Lecture directory (slides, titles, events files and media)."}});
     QCommandLineParser& parser = cl.parser;
-    const QCommandLineOption som("som", "Settings file (*.som) of control=value lines, applied first.", "file");
-    const QCommandLineOption disk("disk", "Publish for disk into DIR (default: the HD/CD output preference).", "dir");
-    const QCommandLineOption web("web", "Publish for the web into DIR.", "dir");
-    const QCommandLineOption url("url", "Ultimate web URL of the lecture (web publish).", "url");
-    const QCommandLineOption stream("stream", "Streaming URL; turns streaming on.", "url");
-    const QCommandLineOption style("style", "Style directory.", "dir");
-    const QCommandLineOption media("media", "Media directory (default: the lecture directory).", "dir");
-    const QCommandLineOption name("name", "Lecture name (default: the directory's last component).", "name");
-    const QCommandLineOption noRun("no-autostart",
-                                   "Write process.bat but do not run it; running it by hand puts the publication "
-                                   "in place.");
-    const QCommandLineOption replace("replace",
-                                     "Allow the removal of files in an output directory that no publication wrote.");
-    const QCommandLineOption quiet("quiet", "Print only the result.");
-    const QCommandLineOption claim("claim",
-                                   "Run as a server's batch job: put the publication in place only while the "
-                                   "server's claim DIR on the lecture still names this job ($SLURM_JOB_ID).",
-                                   "dir");
-    const QCommandLineOption transcribe("transcribe",
-                                        "Make automatic captions (speech recognition) for the parts that have no "
-                                        "captions before publishing (the preference does it for every publish).");
-    const QCommandLineOption video("video",
-                                   "Write the lecture as one video (lecture.mp4) into each publication, offered "
-                                   "for download on its pages.");
-    for (const auto& o :
-         {som, disk, web, url, stream, style, media, name, noRun, replace, quiet, claim, transcribe, video})
-        parser.addOption(o);
+    const PublishOptions o;
+    o.AddTo(parser);
     cl.process();
     if (cl.positional().size() != 1)
         return cl.usage("give exactly one lecture directory (see --help)");
@@ -79,7 +207,7 @@ int RunPublishCommand(int argc, char** argv)
     if (lecDir.empty())
         return 1;
     PreferenceSnapshot prefs = PreferenceStore().Read();
-    if (parser.isSet(transcribe))
+    if (parser.isSet(o.transcribe))
         prefs["prfTranscribe"] = "Yes";
     PublishSession session;
     session.openerFactory = FfmpegOpeners();
@@ -90,84 +218,19 @@ int RunPublishCommand(int argc, char** argv)
     session.logIntervalMs = 200;
     PublishRequest& r = session.request;
     fillRequest(r, lecDir, prefs);
+    if (parser.isSet(o.som) && !applySettingsFile(cl, parser.value(o.som).toStdString(), r))
+        return 1;
+    applyOptions(parser, o, r);
 
-    if (parser.isSet(som)) {
-        const std::string path = parser.value(som).toStdString();
-        SettingsFile file;
-        if (!ReadSettingsFile(path, file)) {
-            cl.error("unable to open " + path);
-            return 1;
-        }
-        for (const auto& line : file.badLines)
-            cl.error("Bad " + path + " line - " + line);
-        for (const auto& [control, value] : file.controls)
-            r.Set(control, value);
-    }
-    if (parser.isSet(web)) {
-        r.optWeb = 1;
-        r.optCD = parser.isSet(disk) ? 1 : 0;
-        r.TextWebDir = CommandLineDir(parser.value(web));
-    }
-    if (parser.isSet(disk)) {
-        r.optCD = 1;
-        r.TextCDDir = CommandLineDir(parser.value(disk));
-    }
-    if (parser.isSet(url)) {
-        std::string u = parser.value(url).toStdString();
-        if (!u.empty() && u.back() != '/')
-            u += '/';
-        r.TextWebURL = u;
-    }
-    if (parser.isSet(stream)) {
-        r.chkStream = 1;
-        r.TextStream = parser.value(stream).toStdString();
-    }
-    if (parser.isSet(style))
-        r.TextStyle = CommandLineDir(parser.value(style));
-    if (parser.isSet(media))
-        r.TextMedia = CommandLineDir(parser.value(media));
-    if (parser.isSet(name))
-        r.TextName = parser.value(name).toStdString();
-    if (parser.isSet(noRun))
-        r.chkAutoStart = 0;
-    r.replaceForeign = parser.isSet(replace);
-    if (parser.isSet(video))
-        r.chkVideo = r.chkWebVideo = 1;
-    if (!r.optCD && !r.optWeb)
-        r.optCD = 1;
-
-    const bool verbose = !parser.isSet(quiet);
     ProgressPrinter progress = cl.progress();
-    // Raised on the publish's own thread while this one waits.
-    QObject::connect(
-        &session, &PublishSession::statusChanged, &session,
-        [&](const QString& text, uint) {
-            if (verbose)
-                progress.Status(text.toStdString());
-        },
-        Qt::DirectConnection);
-    QObject::connect(
-        &session, &PublishSession::progressChanged, &session,
-        [&](int percent) {
-            if (verbose)
-                progress.Percent(percent);
-        },
-        Qt::DirectConnection);
-
     std::vector<std::string> scripts;  // left for the user to run
-    QObject::connect(
-        &session, &PublishSession::targetPublished, &session,
-        [&](bool, const QString& command, bool started) {
-            if (!started)
-                scripts.push_back(command.toStdString());
-        },
-        Qt::DirectConnection);
+    followPublish(session, progress, !parser.isSet(o.quiet), scripts);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     // A signal that came while the publication was being checked keeps it
     // out of place, and so does a server that no longer wants this job's.
-    const std::string claimDir = parser.isSet(claim) ? CommandLinePath(parser.value(claim)) : std::string();
+    const std::string claimDir = parser.isSet(o.claim) ? CommandLinePath(parser.value(o.claim)) : std::string();
     const char* const jobEnv = std::getenv("SLURM_JOB_ID");
     const std::string job = jobEnv ? jobEnv : "";
     if (!claimDir.empty() && job.empty()) {
@@ -187,33 +250,9 @@ int RunPublishCommand(int argc, char** argv)
         cl.error(msg);
         return 1;
     }
-    bool cancelAsked = false;
-    session.Wait([&] {
-        if (g_signal && !cancelAsked) {
-            cancelAsked = true;
-            session.Cancel();
-        }
-    });
-    progress.Finish();
-    // A publication already in place when the signal came is reported as
-    // what it is.
-    if (g_signal && session.Result() != PublishOutcome::Succeeded) {
-        cl.error("Publish cancelled");
-        return 128 + g_signal;
-    }
-    switch (session.Result()) {
-    case PublishOutcome::Succeeded: break;
-    case PublishOutcome::Cancelled: cl.error("Publish cancelled"); return 1;
-    default: cl.error(session.Error()); return 1;
-    }
-    for (const auto& script : scripts)
-        std::cout << "Complete (You must manually run: " << script << ")" << std::endl;
-    if (!scripts.empty())
-        return 0;
-    if (r.optCD)
-        std::cout << "Published for disk: " << session.DiskOutput() << "index.htm" << std::endl;
-    if (r.optWeb)
-        std::cout << "Published for the web: " << session.WebOutput() << "index.htm" << std::endl;
+    if (const int code = waitForPublish(cl, session, progress))
+        return code;
+    reportPublished(session, scripts);
     return 0;
 }
 
