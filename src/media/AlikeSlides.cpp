@@ -1,7 +1,6 @@
 #include "media/AlikeSlides.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace pellucor {
@@ -10,8 +9,6 @@ namespace {
 
 constexpr double kAlike = 0.97;   // likeness of two slides from which they are told apart where they differ
 constexpr double kClose = 0.03;   // likeness behind the best from which a slide may still be the one shown
-constexpr double kLeads = 0.35;   // a lead where they differ that settles it ...
-constexpr double kFits = 0.6;     // ... when the frame is this close to the slide there
 constexpr double kMargin = 0.03;  // the lead of the slide settled on over the others
 
 }  // namespace
@@ -35,7 +32,7 @@ void TellAlikeSlides(const cv::Mat& frame, SlideMatcher& matcher, const Sequence
     const bool plain = Visibility(sample, model) >= 1.0;
     for (int j : rivals) {
         const SlideVerdict v = plain && shown >= 0 ? matcher.TellApart(frame, shown, j) : SlideVerdict {};
-        if (!v.visible || v.misfit > kFits || std::fabs(v.lead) < kLeads)
+        if (!v.settled)
             shown = -1;
         else if (v.lead > 0)
             shown = j;

@@ -15,6 +15,8 @@ constexpr double kFewestPixels = 4;  // ... and add up to as many pixels of full
 constexpr double kSoften = 1.0;      // blur of both sides, against noise and resampling
 constexpr double kPlain = 12;        // grey levels of spread that give a picture something to match
 constexpr double kShift = 0.012;     // share of the slide's width the frame may lie off it
+constexpr double kLeads = 0.35;      // a lead that settles which slide it is ...
+constexpr double kFits = 0.6;        // ... where the frame is at most this far from it
 
 cv::Mat softened(const cv::Mat& grey, cv::Size size)
 {
@@ -76,17 +78,22 @@ SlideDifference::SlideDifference(const cv::Mat& a, const cv::Mat& b, cv::Size sh
         box_ = {};
 }
 
-SlideVerdict SlideDifference::Compare(const cv::Mat& slide) const
+cv::Rect SlideDifference::Needs() const
+{
+    return {box_.x - shift_, box_.y - shift_, box_.width + 2 * shift_, box_.height + 2 * shift_};
+}
+
+SlideVerdict SlideDifference::Compare(const cv::Mat& part) const
 {
     SlideVerdict v;
-    if (!Visible() || slide.size() != shown_)
+    if (!Visible() || part.size() != Needs().size())
         return v;
     v.visible = true;
     // The frame near the box, each slide at the place it fits best: the
-    // slide's light and contrast do not count, nor a pixel or two off.
-    const cv::Rect around(box_.x - shift_, box_.y - shift_, box_.width + 2 * shift_, box_.height + 2 * shift_);
+    // frame's light and contrast do not count, nor its lying a pixel or
+    // two off.
     cv::Mat seen;
-    slide(around).convertTo(seen, CV_32F);
+    part.convertTo(seen, CV_32F);
     cv::GaussianBlur(seen, seen, {0, 0}, kSoften);
     const auto fit = [&](const cv::Mat& picture) {
         cv::Mat out;
@@ -101,6 +108,7 @@ SlideVerdict SlideDifference::Compare(const cv::Mat& slide) const
     const double apart = 1 - alike_;
     v.lead = std::clamp((lb - la) / apart, -1.0, 1.0);
     v.misfit = std::max(0.0, 1 - std::max(la, lb)) / apart;
+    v.settled = std::fabs(v.lead) >= kLeads && v.misfit <= kFits;
     return v;
 }
 

@@ -17,6 +17,7 @@ struct SlideVerdict {
     double lead = 0;       // -1: plainly the first slide, 1: plainly the second
     double misfit = 1;     // how far the frame is from the closer one there, as a
                            // share of how far the two are apart (0: exactly it)
+    bool settled = false;  // the frame plainly shows the one its lead points to
 };
 
 class SlideDifference {
@@ -28,9 +29,11 @@ public:
     cv::Size Shown() const { return shown_; }
     bool Visible() const { return !box_.empty(); }
 
-    // slide: the frame straightened into the slide's rectangle, at the
-    // size shown.
-    SlideVerdict Compare(const cv::Mat& slide) const;
+    // The part of the slide, at the size shown, that Compare needs.
+    cv::Rect Needs() const;
+    // part: that part of the frame straightened into the slide's
+    // rectangle at the size shown.
+    SlideVerdict Compare(const cv::Mat& part) const;
 
 private:
     cv::Size shown_;

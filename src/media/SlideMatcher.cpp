@@ -92,11 +92,13 @@ cv::Mat SlideMatcher::describe(const cv::Mat& grey) const
     return f;
 }
 
-cv::Mat SlideMatcher::straighten(const cv::Mat& frame, const cv::Matx33d& placement, cv::Size size) const
+cv::Mat SlideMatcher::straighten(const cv::Mat& frame, const cv::Matx33d& placement, cv::Size size, cv::Rect part) const
 {
+    if (part.empty())
+        part = {{0, 0}, size};
     // Compared picture -> slide fractions -> frame fractions -> frame pixels.
-    const cv::Matx33d toFrame
-        = pixels(frame.cols, frame.rows) * placement * pixels(1.0 / size.width, 1.0 / size.height);
+    const cv::Matx33d toFrame = pixels(frame.cols, frame.rows) * placement * pixels(1.0 / size.width, 1.0 / size.height)
+        * cv::Matx33d(1, 0, part.x, 0, 1, part.y, 0, 0, 1);
     // Where the slide spans many more frame pixels than are compared, the
     // frame is smoothed first so that fine detail does not alias.
     std::vector<cv::Point2f> c;
@@ -106,7 +108,7 @@ cv::Mat SlideMatcher::straighten(const cv::Mat& frame, const cv::Matx33d& placem
     if (span > 1.3)
         cv::GaussianBlur(frame, src, {0, 0}, 0.45 * span);
     cv::Mat out;
-    cv::warpPerspective(src, out, cv::Mat(toFrame), size, cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+    cv::warpPerspective(src, out, cv::Mat(toFrame), part.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
                         cv::BORDER_REPLICATE);
     return out;
 }
@@ -277,7 +279,7 @@ SlideVerdict SlideMatcher::TellApart(const cv::Mat& frame, int a, int b)
         cv::resize(slides_[static_cast<size_t>(std::max(a, b))].picture, second, first.size(), 0, 0, cv::INTER_AREA);
         d = std::make_unique<SlideDifference>(first, second, shown);
     }
-    SlideVerdict v = d->Compare(straighten(frame, placement_, shown));
+    SlideVerdict v = d->Visible() ? d->Compare(straighten(frame, placement_, shown, d->Needs())) : SlideVerdict {};
     if (a > b)
         v.lead = -v.lead;
     return v;

@@ -56,7 +56,9 @@ private:
     const Features& features(size_t slide);
     // Aligns the placement finely with the frame that shows a slide best.
     void refine(const std::vector<cv::Mat>& frames);
-    cv::Mat straighten(const cv::Mat& frame, const cv::Matx33d& placement, cv::Size size) const;
+    // The frame straightened into the slide's rectangle at size (only part
+    // of it, where given).
+    cv::Mat straighten(const cv::Mat& frame, const cv::Matx33d& placement, cv::Size size, cv::Rect part = {}) const;
     cv::Mat describe(const cv::Mat& grey) const;
     double bestMean(const std::vector<cv::Mat>& frames, const cv::Matx33d& placement) const;
 
