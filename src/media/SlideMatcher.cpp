@@ -92,21 +92,23 @@ cv::Mat SlideMatcher::describe(const cv::Mat& grey) const
     return f;
 }
 
-cv::Mat SlideMatcher::straighten(const cv::Mat& frame, const cv::Matx33d& placement) const
+cv::Mat SlideMatcher::straighten(const cv::Mat& frame, const cv::Matx33d& placement, cv::Size size, cv::Rect part) const
 {
+    if (part.empty())
+        part = {{0, 0}, size};
     // Compared picture -> slide fractions -> frame fractions -> frame pixels.
-    const cv::Matx33d toFrame
-        = pixels(frame.cols, frame.rows) * placement * pixels(1.0 / size_.width, 1.0 / size_.height);
+    const cv::Matx33d toFrame = pixels(frame.cols, frame.rows) * placement * pixels(1.0 / size.width, 1.0 / size.height)
+        * cv::Matx33d(1, 0, part.x, 0, 1, part.y, 0, 0, 1);
     // Where the slide spans many more frame pixels than are compared, the
     // frame is smoothed first so that fine detail does not alias.
     std::vector<cv::Point2f> c;
     cv::perspectiveTransform(unitCorners(), c, cv::Mat(pixels(frame.cols, frame.rows) * placement));
-    const double span = std::max(cv::norm(c[1] - c[0]), cv::norm(c[2] - c[3])) / size_.width;
+    const double span = std::max(cv::norm(c[1] - c[0]), cv::norm(c[2] - c[3])) / size.width;
     cv::Mat src = frame;
     if (span > 1.3)
         cv::GaussianBlur(frame, src, {0, 0}, 0.45 * span);
     cv::Mat out;
-    cv::warpPerspective(src, out, cv::Mat(toFrame), size_, cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+    cv::warpPerspective(src, out, cv::Mat(toFrame), part.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
                         cv::BORDER_REPLICATE);
     return out;
 }
@@ -116,7 +118,7 @@ void SlideMatcher::Score(const cv::Mat& frame, std::vector<float>& scores) const
     scores.assign(static_cast<size_t>(refs_.rows), 0.f);
     if (refs_.empty())
         return;
-    const cv::Mat d = describe(straighten(frame, placement_)).reshape(1, 1);
+    const cv::Mat d = describe(straighten(frame, placement_, size_)).reshape(1, 1);
     cv::Mat out;
     cv::gemm(refs_, d, 1.0, cv::noArray(), 0.0, out, cv::GEMM_2_T);
     for (int i = 0; i < refs_.rows; ++i)
@@ -127,7 +129,7 @@ double SlideMatcher::bestMean(const std::vector<cv::Mat>& frames, const cv::Matx
 {
     double sum = 0;
     for (const cv::Mat& frame : frames) {
-        const cv::Mat d = describe(straighten(frame, placement)).reshape(1, 1);
+        const cv::Mat d = describe(straighten(frame, placement, size_)).reshape(1, 1);
         cv::Mat out;
         cv::gemm(refs_, d, 1.0, cv::noArray(), 0.0, out, cv::GEMM_2_T);
         double best = 0;
@@ -257,6 +259,30 @@ void SlideMatcher::refine(const std::vector<cv::Mat>& frames)
         = pixels(1.0 / frame.cols, 1.0 / frame.rows) * cv::Matx33d(w64) * pixels(templ.cols, templ.rows);
     if (plausible(refined) && bestMean(frames, refined) > bestMean(frames, placement_))
         placement_ = refined;
+}
+
+SlideVerdict SlideMatcher::TellApart(const cv::Mat& frame, int a, int b)
+{
+    if (a == b || a < 0 || b < 0 || a >= Count() || b >= Count())
+        return {};
+    // The slide's size in the frame: its longer sides, at most the size of
+    // the slide's picture.
+    std::vector<cv::Point2f> c;
+    cv::perspectiveTransform(unitCorners(), c, cv::Mat(pixels(frame.cols, frame.rows) * placement_));
+    const cv::Mat& first = slides_[static_cast<size_t>(std::min(a, b))].picture;
+    const cv::Size shown(
+        std::min(first.cols, static_cast<int>(std::lround(std::max(cv::norm(c[1] - c[0]), cv::norm(c[2] - c[3]))))),
+        std::min(first.rows, static_cast<int>(std::lround(std::max(cv::norm(c[3] - c[0]), cv::norm(c[2] - c[1]))))));
+    std::unique_ptr<SlideDifference>& d = differences_[{std::min(a, b), std::max(a, b)}];
+    if (!d || d->Shown() != shown) {
+        cv::Mat second;
+        cv::resize(slides_[static_cast<size_t>(std::max(a, b))].picture, second, first.size(), 0, 0, cv::INTER_AREA);
+        d = std::make_unique<SlideDifference>(first, second, shown);
+    }
+    SlideVerdict v = d->Visible() ? d->Compare(straighten(frame, placement_, shown, d->Needs())) : SlideVerdict {};
+    if (a > b)
+        v.lead = -v.lead;
+    return v;
 }
 
 std::vector<cv::Point2f> SlideMatcher::Corners() const

@@ -8,12 +8,19 @@
 // into the slide's own rectangle and compared with every slide by the
 // correlation of their band-passed pictures, which neither the brightness,
 // the contrast, mild blur, noise, compression nor scaling changes much.
+// Two slides that this hardly tells apart are compared with the frame
+// where they differ, at the size the frame shows the slide.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <opencv2/core.hpp>
+
+#include "media/SlideDifference.h"
 
 namespace pellucor {
 
@@ -34,6 +41,8 @@ public:
     void Score(const cv::Mat& frame, std::vector<float>& scores) const;
     // The likeness of two slides with each other, measured the same way.
     double Alike(int a, int b) const { return refs_.row(a).dot(refs_.row(b)); }
+    // What frame shows where slides a and b differ (lead > 0: b).
+    SlideVerdict TellApart(const cv::Mat& frame, int a, int b);
 
 private:
     // A slide's picture for feature matching and its features, found
@@ -47,7 +56,9 @@ private:
     const Features& features(size_t slide);
     // Aligns the placement finely with the frame that shows a slide best.
     void refine(const std::vector<cv::Mat>& frames);
-    cv::Mat straighten(const cv::Mat& frame, const cv::Matx33d& placement) const;
+    // The frame straightened into the slide's rectangle at size (only part
+    // of it, where given).
+    cv::Mat straighten(const cv::Mat& frame, const cv::Matx33d& placement, cv::Size size, cv::Rect part = {}) const;
     cv::Mat describe(const cv::Mat& grey) const;
     double bestMean(const std::vector<cv::Mat>& frames, const cv::Matx33d& placement) const;
 
@@ -55,6 +66,8 @@ private:
     cv::Mat refs_;   // one described slide per row
     std::vector<Features> slides_;
     cv::Matx33d placement_;  // slide fractions -> frame fractions
+    // Where pairs of slides differ (the first the lower), made when first needed.
+    std::map<std::pair<int, int>, std::unique_ptr<SlideDifference>> differences_;
 };
 
 }  // namespace pellucor

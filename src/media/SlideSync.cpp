@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/DebugLog.h"
+#include "media/AlikeSlides.h"
 #include "media/FrameSampler.h"
 #include "media/SlideMatcher.h"
 
@@ -211,6 +212,7 @@ private:
     {
         SlideSample s {time, {}};
         matcher_.Score(grey, s.scores);
+        TellAlikeSlides(grey, matcher_, model_, s);
         samples_.push_back(std::move(s));
         return true;
     }

@@ -1,6 +1,9 @@
 // "pellucor sync-slides" on short generated lectures of every kind of
 // recording: the slide changes shown, each within a second, or a clear
-// failure that writes nothing; an older events file kept (as .bak).
+// failure that writes nothing; an older events file kept (as .bak). Two
+// slides in a row that differ in one word ("KIND+word") are told apart,
+// or, where the recording is too small to show the word, taken as one
+// that is marked for review.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,7 +22,8 @@ struct Case {
     const char *size, *option;   // option: one more command-line option, or ""
     bool eventsThere, noSlides;  // talk1.txt holds older times before the run; the slide images taken away
     int code;
-    const char* says;  // on standard error when it fails
+    const char* says;  // on standard error when it fails; else in the events file
+    int unseen = 0;    // a slide the recording cannot show apart from the one before
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -35,6 +39,10 @@ const Case kCases[] = {
      "sync needs a recording that shows the slides"},
     {"NoSlideImages", "screen", "talk1.mp4", 10, "480x270", "", false, true, 1, "No slide images"},
     {"NoSuchPart", "screen", "talk1.mp4", 10, "480x270", "--part=2", false, false, 1, "The lecture has no part 2"},
+    {"ScreenOneWordDiffers", "screen+word", "talk1.mp4", 40, "480x270", "", false, false, 0, ""},
+    {"CameraOneWordDiffers", "camera+word", "talk1.mp4", 40, "640x360", "", false, false, 0, ""},
+    {"OneWordTooSmallToSee", "screen+word", "talk1.mp4", 40, "160x90", "", false, false, 0,
+     "# review: sld006.htm from 00:00:25", 7},
 };
 
 class SyncSlidesCommand : public PublishRun, public ::testing::WithParamInterface<Case> { };
@@ -63,7 +71,9 @@ TEST_P(SyncSlidesCommand, WritesTheSlideTimesShown)
         EXPECT_FALSE(fs::exists(events + ".bak"));
         return;
     }
+    std::erase_if(schedule, [&](const auto& shown) { return shown.second == c.unseen; });
     EXPECT_EQ(scheduleMismatch(schedule, events), "") << readFile(events);
+    EXPECT_TRUE(holds(readFile(events), c.says)) << readFile(events);
     EXPECT_EQ(fs::exists(events + ".bak") ? readFile(events + ".bak") : "", c.eventsThere ? older : "");
     // The summary names each change with its time.
     EXPECT_TRUE(holds(r.out, "00:00:00  sld001.htm"));

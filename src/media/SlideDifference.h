@@ -1,0 +1,46 @@
+// Two slides that look alike as a whole (a word changed: a typo fixed, a
+// quiz and its answer) told apart in a frame where they differ: the box
+// around the pixels where their pictures differ at the size the recording
+// shows the slide (with enough around it that neither is plain there), and
+// the likeness of the frame there with each of them, each where it fits
+// best nearby. Neither the light nor the contrast of the frame count, nor
+// its lying a pixel or two off the slide.
+#pragma once
+
+#include <opencv2/core.hpp>
+
+namespace pellucor {
+
+// What a frame shows where two slides differ.
+struct SlideVerdict {
+    bool visible = false;  // the recording's size can show the difference at all
+    double lead = 0;       // -1: plainly the first slide, 1: plainly the second
+    double misfit = 1;     // how far the frame is from the closer one there, as a
+                           // share of how far the two are apart (0: exactly it)
+    bool settled = false;  // the frame plainly shows the one its lead points to
+};
+
+class SlideDifference {
+public:
+    // a, b: the two slides in grey, at the same size; shown: the size of
+    // the slide in the frames.
+    SlideDifference(const cv::Mat& a, const cv::Mat& b, cv::Size shown);
+
+    cv::Size Shown() const { return shown_; }
+    bool Visible() const { return !box_.empty(); }
+
+    // The part of the slide, at the size shown, that Compare needs.
+    cv::Rect Needs() const;
+    // part: that part of the frame straightened into the slide's
+    // rectangle at the size shown.
+    SlideVerdict Compare(const cv::Mat& part) const;
+
+private:
+    cv::Size shown_;
+    int shift_ = 2;     // pixels the frame may lie off the slide
+    cv::Rect box_;      // in the slide at the size shown
+    cv::Mat a_, b_;     // the two slides in the box (float, softened)
+    double alike_ = 1;  // their likeness with each other there
+};
+
+}  // namespace pellucor
