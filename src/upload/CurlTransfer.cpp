@@ -152,7 +152,8 @@ CurlTransfer::~CurlTransfer()
         std::fclose(file_);
 }
 
-bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
+// Back to a fresh handle for the next operation.
+void CurlTransfer::resetState(const RemoteOp& op)
 {
     op_ = op;
     curl_easy_reset(easy_);
@@ -173,7 +174,12 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
     lastDl_ = 0;
     stalled_ = cancelled_ = false;
     Touch();
+}
 
+// What every operation sets: the address, the login, the timeouts and our
+// callbacks.
+void CurlTransfer::setCommonOptions(const RemoteOp& op)
+{
     CURL* e = easy_;
     if (share_)
         curl_easy_setopt(e, CURLOPT_SHARE, share_);
@@ -206,7 +212,12 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
         curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, kSftpUploadBuffer);
     if (login_.maxSendRate > 0)
         curl_easy_setopt(e, CURLOPT_MAX_SEND_SPEED_LARGE, static_cast<curl_off_t>(login_.maxSendRate));
+}
 
+// TLS, the FTP file method and SSH's keys, as the login asks.
+void CurlTransfer::setSecurityOptions(const RemoteOp& op)
+{
+    CURL* e = easy_;
     if (!login_.caFile.empty())
         curl_easy_setopt(e, CURLOPT_CAINFO, login_.caFile.c_str());
     if (login_.protocol == RemoteProtocol::Ftpes)
@@ -242,13 +253,25 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
         if (headers_)
             curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
     }
+}
+
+// The commands sent before and after the operation.
+void CurlTransfer::setCommandLists(const RemoteOp& op)
+{
+    CURL* e = easy_;
     quote_ = toList(op.quote);
     postQuote_ = toList(op.postQuote);
     if (quote_)
         curl_easy_setopt(e, CURLOPT_QUOTE, quote_);
     if (postQuote_)
         curl_easy_setopt(e, CURLOPT_POSTQUOTE, postQuote_);
+}
 
+// What the operation itself does; false (with the cause) when its local
+// file cannot be opened.
+bool CurlTransfer::setOperation(const RemoteOp& op, RemoteResult& result)
+{
+    CURL* e = easy_;
     switch (op.kind) {
     case RemoteOp::Kind::Probe: curl_easy_setopt(e, CURLOPT_NOBODY, 1L); break;
     case RemoteOp::Kind::NameList: curl_easy_setopt(e, CURLOPT_DIRLISTONLY, 1L); break;
@@ -290,6 +313,15 @@ bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
         break;
     }
     return true;
+}
+
+bool CurlTransfer::Prepare(const RemoteOp& op, RemoteResult& result)
+{
+    resetState(op);
+    setCommonOptions(op);
+    setSecurityOptions(op);
+    setCommandLists(op);
+    return setOperation(op, result);
 }
 
 RemoteResult CurlTransfer::Finish(int curlCode)

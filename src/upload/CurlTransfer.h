@@ -93,6 +93,11 @@ public:
     void MarkGivenUp(bool cancelled) { (cancelled ? cancelled_ : stalled_) = true; }
 
 private:
+    void resetState(const RemoteOp& op);
+    void setCommonOptions(const RemoteOp& op);
+    void setSecurityOptions(const RemoteOp& op);
+    void setCommandLists(const RemoteOp& op);
+    bool setOperation(const RemoteOp& op, RemoteResult& result);
     static size_t onHeader(char* data, size_t size, size_t n, void* self);
     static size_t onWrite(char* data, size_t size, size_t n, void* self);
     static int onProgress(void* self, int64_t, int64_t dlNow, int64_t, int64_t ulNow);
