@@ -71,8 +71,15 @@ bool SlidePicture::Builds(const cv::Mat& a, const cv::Mat& b) const
     const int all = cv::countNonZero(mask);
     if (all == 0)
         return false;
-    const int onBackground = cv::countNonZero(mask & flat(a));
-    return onBackground >= kBuildShare * all;
+    // What a build adds lies on rows a shows nothing on (a point of its
+    // own): words changed or added beside words already there are an edit.
+    cv::Mat blankRows;
+    cv::reduce(flat(a), blankRows, 1, cv::REDUCE_MIN);
+    cv::Mat onBlank = mask.clone();
+    for (int y = 0; y < onBlank.rows; ++y)
+        if (!blankRows.at<uchar>(y))
+            onBlank.row(y).setTo(0);
+    return cv::countNonZero(onBlank) >= kBuildShare * all;
 }
 
 bool SlidePicture::Overlay(const cv::Mat& a, const cv::Mat& b, double maxShare) const
