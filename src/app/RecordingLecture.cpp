@@ -94,6 +94,8 @@ bool RecordingLecture::Run(const RecordingLectureOptions& o, const Progress& pro
     const bool ok = build(o, Tav_DirSlash(stage), progress, cancel, err) && put(stage, o, err);
     if (!ok)
         fs::remove_all(stage, ec);  // every file in it was written by this run
+    else
+        progress(100, "Lecture made");
     return ok;
 }
 
