@@ -372,6 +372,16 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
             ++i;
             continue;
         }
+        // A slide that came with an overlay over it already (a
+        // notification that stays on a while): the slide since it came.
+        if (i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
+            && compare_.Overlay(stills[i + 1].look, stills[i].look, kOverlayShare)) {
+            Still& next = stills[i + 1];
+            if (next.clearTo == 0)
+                std::tie(next.clearFrom, next.clearTo) = std::pair {next.from, next.to};
+            next.from = stills[i].from;
+            continue;
+        }
         kept.push_back(std::move(stills[i]));
     }
     int current = -1;
@@ -408,9 +418,12 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
                 = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to};
         }
         if (slide != current) {
-            // Half a step before the first look that showed it; after a
-            // stretch without a slide, when it came back.
-            const double t = rec.changes.empty() ? 0 : s.from - options_.step / 2;
+            // Half a step after the last look at the slide before (the
+            // looks between may be too short to be still, or covered);
+            // after a stretch without a slide, when it came back.
+            const double t = rec.changes.empty() ? 0
+                : s.from - lastTo > kNoSlideGap  ? s.from - options_.step / 2
+                                                 : lastTo + options_.step / 2;
             rec.changes.push_back({std::max(0.0, t), slide});
             current = slide;
         }

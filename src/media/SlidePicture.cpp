@@ -13,7 +13,7 @@ constexpr double kPointerWidth = 0.08;   // changes at most this share of the wi
 constexpr double kPointerHeight = 0.15;  // ... and of the height are a pointer
 constexpr int kFlatRange = 24;           // grey levels within 5x5 pixels of background
 constexpr double kBuildShare = 0.9;      // share of a build's change on former background
-constexpr double kBoxFill = 0.55;        // share of its bounding box an overlay fills
+constexpr double kBoxFill = 0.8;         // share of its bounding box an overlay fills (words fill less)
 
 cv::Mat flat(const cv::Mat& look)
 {
