@@ -169,7 +169,7 @@ bool RecordingLecture::pictures(const RecordingSlides& found, const std::string&
         cv::Mat shown;
         cv::resize(sharp, shown, {width, height}, 0, 0, cv::INTER_AREA);
         if (!Tav_WriteWebp(SlideExporter::SharpImageFile(stage, number), sharp.data, static_cast<int>(sharp.step),
-                           sharp.cols, sharp.rows, err)
+                           sharp.cols, sharp.rows, err, true)
             || !Tav_WriteGif(SlideExporter::PptImageFile(stage, number), shown.data, static_cast<int>(shown.step),
                              shown.cols, shown.rows, err))
             return false;

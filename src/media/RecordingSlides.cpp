@@ -374,8 +374,11 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         }
         // A slide that came with an overlay over it already (a
         // notification that stays on a while): the slide since it came.
+        // Not a slide that gets an overlay soon after it came and then
+        // shows again as it was (the rule above, at the next still).
         if (i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
-            && compare_.Overlay(stills[i + 1].look, stills[i].look, kOverlayShare)) {
+            && compare_.Overlay(stills[i + 1].look, stills[i].look, kOverlayShare)
+            && !(i + 2 < stills.size() && compare_.Differ(stills[i].look, stills[i + 2].look) < kSame)) {
             Still& next = stills[i + 1];
             if (next.clearTo == 0)
                 std::tie(next.clearFrom, next.clearTo) = std::pair {next.from, next.to};
@@ -444,12 +447,11 @@ bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err) 
     if (!sampler.Open(rec.path, err))
         return false;
     std::vector<cv::Mat> frames;
-    for (const double at : {0.2, 0.5, 0.8}) {
-        cv::Mat frame;
-        if (!sampler.ColourFrameAt(s.from + (s.to - s.from) * at, frame, err))
-            return false;
-        frames.push_back(frame(pixelsOf(rec.region, frame.size())).clone());
-    }
+    const double span = s.to - s.from;
+    if (!sampler.ColourFramesAt({s.from + span * 0.2, s.from + span * 0.5, s.from + span * 0.8}, frames, err))
+        return false;
+    for (cv::Mat& frame : frames)
+        frame = frame(pixelsOf(rec.region, frame.size())).clone();
     // The median of three: max(min(a, b), min(max(a, b), c)).
     cv::Mat lo = cv::min(frames[0], frames[1]), hi = cv::max(frames[0], frames[1]);
     bgra = cv::max(lo, cv::min(hi, frames[2]));
