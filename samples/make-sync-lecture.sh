@@ -7,7 +7,9 @@
 # KIND, how the slides appear in the recording:
 #   screen   the whole frame (4:3 slide centred on a wide screen), a mouse
 #            pointer moving over it
-#   meeting  the slide at 75% of the frame width beside a moving camera strip
+#   meeting  the slide at 75% of the frame width beside a moving camera
+#            strip, a mouse pointer moving over it and a notification
+#            over it for two seconds now and then
 #   camera   a camera pointed at a projected screen: perspective, blur,
 #            noise, flickering light, a person passing in front now and then,
 #            and now and then the camera on the lecturer (no slide seen)
@@ -17,6 +19,8 @@
 #            in the middle of a slide's time (no slide seen) and a
 #            notification over the slide for two seconds now and then;
 #            each clip's "clip FROM TO" follows the schedule
+#   video    a video clip over the whole recording: no slide ever stays
+#            on screen (the schedule is printed all the same)
 # The deck has builds (a slide growing point by point), two slides that
 # differ in one line only (with "+word" after KIND: in one word of that
 # line, the rest identical), and the schedule goes back to an earlier slide
@@ -158,26 +162,40 @@ notes=$(awk -v total="$seconds" '
 rm -f "$dest/.schedule"
 [ "$kind" = clip ] && printf '%s\n' "$cuts" | tr '+' '\n' | sed -n 's/^between(t,\(.*\),\(.*\))$/clip \1 \2/p'
 
+# A mouse pointer (to be moved over the slide), and a notification over
+# the top right of a slide W pixels wide for two seconds now and then.
+pointer="color=c=white:s=$((w / 60 + 4))x$((w / 40 + 6)),drawbox=t=2:color=black"
+notification() {
+  printf '%s' "drawbox=x=$(($1 * 62 / 100)):y=$((h / 20)):w=$(($1 * 28 / 100)):h=$((h * 12 / 100)):color=0xfcfcf0:t=fill:enable='$notes',drawtext=fontfile=$font:text='New message':fontsize=$((h / 24)):fontcolor=0x202020:x=$(($1 * 64 / 100)):y=$((h / 20 + h / 30)):enable='$notes'"
+}
+# A video clip: a test pattern scrolling and changing colour all over.
+moving="testsrc2=s=${w}x$h:r=$fps,scroll=horizontal=0.011:vertical=0.007,hue=H=2*PI*t*0.3"
 case $kind in
   clip)
     sh=$h; sw=$((h * 4 / 3 / 2 * 2))
     graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$w:$h:($w-$sw)/2:0:black[s];
-      color=c=white:s=$((w / 60 + 4))x$((w / 40 + 6)),drawbox=t=2:color=black[p];
+      $pointer[p];
       [s][p]overlay=x='$w/2+$w*0.35*sin(t*0.9)':y='$h/2+$h*0.35*cos(t*0.6)':shortest=1,
-      drawbox=x=$((w * 62 / 100)):y=$((h / 20)):w=$((w * 28 / 100)):h=$((h * 12 / 100)):color=0xfcfcf0:t=fill:enable='$notes',
-      drawtext=fontfile=$font:text='New message':fontsize=$((h / 24)):fontcolor=0x202020:x=$((w * 64 / 100)):y=$((h / 20 + h / 30)):enable='$notes'[n];
-      testsrc2=s=${w}x$h:r=$fps[clip];
+      $(notification "$w")[n];
+      $moving[clip];
       [n][clip]overlay=enable='$cuts':shortest=1,format=yuv420p[v]" ;;
+  video)
+    graph="[0:v]fps=$fps,scale=$w:$h,setsar=1[s];
+      $moving[clip];
+      [s][clip]overlay=shortest=1,format=yuv420p[v]" ;;
   screen|deck)
     sh=$h; sw=$((h * 4 / 3 / 2 * 2))
     graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$w:$h:($w-$sw)/2:0:black[s];
-      color=c=white:s=$((w / 60 + 4))x$((w / 40 + 6)),drawbox=t=2:color=black[p];
+      $pointer[p];
       [s][p]overlay=x='$w/2+$w*0.35*sin(t*0.9)':y='$h/2+$h*0.35*cos(t*0.6)':shortest=1,format=yuv420p[v]" ;;
   meeting)
     sw=$((w * 3 / 4 / 4 * 4)); sh=$((sw * 3 / 4 / 2 * 2)); cw=$((w - sw))
     graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$sw:$h:0:($h-$sh)/2:0x303030[s];
+      $pointer[p];
+      [s][p]overlay=x='$sw/2+$sw*0.35*sin(t*0.8)':y='$h/2+$h*0.35*cos(t*0.5)':shortest=1,
+      $(notification "$sw")[n];
       testsrc2=s=${cw}x$h:r=$fps,noise=alls=20:allf=t[c];
-      [s][c]hstack=shortest=1,format=yuv420p[v]" ;;
+      [n][c]hstack=shortest=1,format=yuv420p[v]" ;;
   camera)
     sw=$((w * 6 / 10 / 2 * 2)); sh=$((sw * 3 / 4 / 2 * 2)); x0=$((w / 5)); y0=$((h / 8))
     graph="[0:v]fps=$fps,scale=$sw:$sh[s];
@@ -190,7 +208,7 @@ case $kind in
       testsrc2=s=${w}x$h:r=$fps[lecturer];
       [seen][lecturer]overlay=enable='$cuts':shortest=1,
       boxblur=2:1,noise=alls=14:allf=t,format=yuv420p[v]" ;;
-  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, camera or deck)" >&2; exit 2 ;;
+  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, camera, deck, clip or video)" >&2; exit 2 ;;
 esac
 
 out="$dest/$rec"

@@ -4,6 +4,7 @@
 #include "app/LectureVideoRun.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
+#include "app/RecordingLectureRun.h"
 #include "app/SlideSyncRun.h"
 #include "core/StatusColours.h"
 #include "speech/SpeechCaptionMaker.h"
@@ -18,13 +19,15 @@ AppContext::AppContext(const QString& prefsIni, std::function<std::unique_ptr<Me
       mainWindow_(std::make_unique<MainWindow>(prefs_.get(), publishForm_.get())),
       slideSync_(std::make_unique<SlideSyncRun>(*mainWindow_, *publishForm_, hooks)),
       lectureVideo_(std::make_unique<LectureVideoRun>(*mainWindow_, *publishForm_, hooks)),
-      captions_(std::make_unique<CaptionsRun>(*mainWindow_, *publishForm_, *prefs_, hooks))
+      captions_(std::make_unique<CaptionsRun>(*mainWindow_, *publishForm_, *prefs_, hooks)),
+      recordingLecture_(std::make_unique<RecordingLectureRun>(*mainWindow_, *publishForm_, *prefs_, hooks))
 {
     session_->openerFactory = std::move(openers);
     session_->captionMakerFactory = SpeechCaptionMaker::FromPreferences;
     hooks.slideSync = slideSync_.get();
     hooks.lectureVideo = lectureVideo_.get();
     hooks.captions = captions_.get();
+    hooks.recordingLecture = recordingLecture_.get();
     publishForm_->SetHooks(&hooks);
     mainWindow_->SetHooks(&hooks);
     MainWindow* main = mainWindow_.get();

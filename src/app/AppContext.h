@@ -23,6 +23,7 @@ class Preferences;
 class SlideSyncRun;
 class LectureVideoRun;
 class CaptionsRun;
+class RecordingLectureRun;
 
 class AppContext : public QObject {
     Q_OBJECT
@@ -42,6 +43,7 @@ public:
     SlideSyncRun& slideSync() { return *slideSync_; }
     LectureVideoRun& lectureVideo() { return *lectureVideo_; }
     CaptionsRun& captions() { return *captions_; }
+    RecordingLectureRun& recordingLecture() { return *recordingLecture_; }
     FrontEndHooks hooks;
 
     // Loads the windows once (the main window's Form_Load) and answers
@@ -58,6 +60,7 @@ private:
     std::unique_ptr<SlideSyncRun> slideSync_;
     std::unique_ptr<LectureVideoRun> lectureVideo_;
     std::unique_ptr<CaptionsRun> captions_;
+    std::unique_ptr<RecordingLectureRun> recordingLecture_;
     bool started_ = false;
     MainWindow::StartWindow first_ = MainWindow::StartWindow::Main;
 };

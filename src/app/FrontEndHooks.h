@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/Messages.h"
 
@@ -40,40 +41,26 @@ public:
     virtual bool Busy() const { return false; }
 };
 
-// "Sync Slides from Recording" as both windows run it: on a worker thread,
-// its progress shown in the windows' progress row.
-class SlideSyncTask {
+// A long job the windows start from their menus: on a worker thread, its
+// progress shown in the windows' progress row.
+class WindowJobTask {
 public:
-    virtual ~SlideSyncTask() = default;
+    virtual ~WindowJobTask() = default;
     virtual void Start() = 0;
     virtual bool Busy() const = 0;
-    // From the window's thread while it runs: ends it, nothing written.
+    // From the window's thread while it runs: ends it, nothing written (of
+    // captions: the part under way writes nothing).
     virtual void Cancel() = 0;
 };
-
-// "Export as One Video..." as both windows run it: the file asked for,
-// then written on a worker thread, its progress shown in the windows'
-// progress row.
-class LectureVideoTask {
-public:
-    virtual ~LectureVideoTask() = default;
-    virtual void Start() = 0;
-    virtual bool Busy() const = 0;
-    // From the window's thread while it runs: ends it, nothing written.
-    virtual void Cancel() = 0;
-};
-
-// "Make Captions" as both windows run it: on a worker thread, its progress
-// shown in the windows' progress row.
-class CaptionsTask {
-public:
-    virtual ~CaptionsTask() = default;
-    virtual void Start() = 0;
-    virtual bool Busy() const = 0;
-    // From the window's thread while it runs: ends it; the part under way
-    // writes nothing.
-    virtual void Cancel() = 0;
-};
+// "Sync Slides from Recording", from both windows.
+using SlideSyncTask = WindowJobTask;
+// "Export as One Video...", from both windows: the file asked for first.
+using LectureVideoTask = WindowJobTask;
+// "Make Captions", from both windows.
+using CaptionsTask = WindowJobTask;
+// "New Lecture from Recording...", from the main window: the recordings
+// and the lecture directory asked for first.
+using RecordingLectureTask = WindowJobTask;
 
 struct FrontEndHooks {
     // Directory chooser: shows `title` with `dir` as the starting path; true
@@ -95,6 +82,10 @@ struct FrontEndHooks {
     SlideSyncTask* slideSync = nullptr;
     LectureVideoTask* lectureVideo = nullptr;
     CaptionsTask* captions = nullptr;
+    RecordingLectureTask* recordingLecture = nullptr;
+    // Open-files dialog for screen or meeting recordings: true and the
+    // paths, in the order chosen, when chosen.
+    std::function<bool(const std::string& title, std::vector<std::string>& paths)> chooseRecordings;
     // The caption editor on a captions file (the recording it belongs to
     // plays from a cue).
     std::function<void(const std::string& captionsFile, const std::string& recording)> captionEditor;

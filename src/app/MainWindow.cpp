@@ -124,6 +124,8 @@ void MainWindow::cmdCancel_Click()
         hooks_->lectureVideo->Cancel();
     else if (hooks_->captions && hooks_->captions->Busy())
         hooks_->captions->Cancel();
+    else if (hooks_->recordingLecture && hooks_->recordingLecture->Busy())
+        hooks_->recordingLecture->Cancel();
     else if (hooks_->slideImporter && hooks_->slideImporter->Busy())
         hooks_->slideImporter->Cancel();
     else
@@ -459,6 +461,14 @@ void MainWindow::mnuSyncSlides_Click()
 }
 
 void MainWindow::mnuExportVideo_Click() { publishForm_->mnuExportVideo_Click(); }
+
+void MainWindow::mnuNewFromRecording_Click()
+{
+    if (hooks_->recordingLecture)
+        hooks_->recordingLecture->Start();
+    else
+        Tav_Message("Making a lecture from a recording is not available");
+}
 
 void MainWindow::mnuMakeCaptions_Click() { publishForm_->mnuMakeCaptions_Click(); }
 

@@ -105,10 +105,11 @@ public:
     void cmdSelectPPT_Click();
     void cmdRecord_Click();
     void mnuAdjustTimes_Click();
-    void mnuSyncSlides_Click();    // "Sync Slides from Recording"
-    void mnuExportVideo_Click();   // "Export as One Video..."
-    void mnuMakeCaptions_Click();  // "Make Captions"
-    void mnuEditCaptions_Click();  // "Edit Captions..."
+    void mnuSyncSlides_Click();        // "Sync Slides from Recording"
+    void mnuExportVideo_Click();       // "Export as One Video..."
+    void mnuNewFromRecording_Click();  // "New Lecture from Recording..."
+    void mnuMakeCaptions_Click();      // "Make Captions"
+    void mnuEditCaptions_Click();      // "Edit Captions..."
     void mnuLiberal_Click();
     void mnuMore_Click();
     void mnuPreferences_Click() { emit preferencesRequested(); }

@@ -165,6 +165,8 @@ void PublishForm::cmdCancel_Click()
         hooks_->lectureVideo->Cancel();
     else if (hooks_->captions && hooks_->captions->Busy())
         hooks_->captions->Cancel();
+    else if (hooks_->recordingLecture && hooks_->recordingLecture->Busy())
+        hooks_->recordingLecture->Cancel();
     else
         session_->Cancel();
 }

@@ -171,7 +171,8 @@ void PublishForm::mnuEditCaptions_Click()
 bool PublishForm::Busy() const
 {
     return Publishing() || (hooks_->slideSync && hooks_->slideSync->Busy())
-        || (hooks_->lectureVideo && hooks_->lectureVideo->Busy()) || (hooks_->captions && hooks_->captions->Busy());
+        || (hooks_->lectureVideo && hooks_->lectureVideo->Busy()) || (hooks_->captions && hooks_->captions->Busy())
+        || (hooks_->recordingLecture && hooks_->recordingLecture->Busy());
 }
 
 void PublishForm::mnuPlayer_Click()

@@ -94,6 +94,8 @@ bool RecordingLecture::Run(const RecordingLectureOptions& o, const Progress& pro
     const bool ok = build(o, Tav_DirSlash(stage), progress, cancel, err) && put(stage, o, err);
     if (!ok)
         fs::remove_all(stage, ec);  // every file in it was written by this run
+    else
+        progress(100, "Lecture made");
     return ok;
 }
 
@@ -167,7 +169,7 @@ bool RecordingLecture::pictures(const RecordingSlides& found, const std::string&
         cv::Mat shown;
         cv::resize(sharp, shown, {width, height}, 0, 0, cv::INTER_AREA);
         if (!Tav_WriteWebp(SlideExporter::SharpImageFile(stage, number), sharp.data, static_cast<int>(sharp.step),
-                           sharp.cols, sharp.rows, err)
+                           sharp.cols, sharp.rows, err, true)
             || !Tav_WriteGif(SlideExporter::PptImageFile(stage, number), shown.data, static_cast<int>(shown.step),
                              shown.cols, shown.rows, err))
             return false;

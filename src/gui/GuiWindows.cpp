@@ -39,6 +39,15 @@ void installDialogs(FrontEndHooks& hooks)
         path = f.toStdString();
         return true;
     };
+    hooks.chooseRecordings = [](const std::string& title, std::vector<std::string>& paths) {
+        const QStringList files = QFileDialog::getOpenFileNames(
+            QApplication::activeWindow(), QString::fromStdString(title), QString(),
+            QObject::tr("Recordings (*.mp4 *.mov *.mkv *.webm *.avi *.rm);;All Files (*)"));
+        paths.clear();
+        for (const QString& f : files)
+            paths.push_back(f.toStdString());
+        return !paths.empty();
+    };
     hooks.choosePresentation = [](std::string& path) {
         const QString f
             = QFileDialog::getOpenFileName(QApplication::activeWindow(), QObject::tr("Select PowerPoint"), QString(),

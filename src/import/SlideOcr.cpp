@@ -106,6 +106,20 @@ void paintOverRules(Pix* grey)
     pixPaintThroughMask(grey, wider.get(), 0, 0, static_cast<l_uint32>(bg));
 }
 
+// Light words on a dark ground (a title bar, a dark box) made dark on
+// light like the rest of the slide: Tesseract misses short light words on
+// a dark band. The ground is the mean of a square some letters wide.
+void darkGroundInverted(Pix* grey)
+{
+    constexpr int kHalfSquare = 60;  // pixels, at kReadWidth
+    constexpr int kDarkGround = 128;
+    PixPtr ground(pixBlockconv(grey, kHalfSquare, kHalfSquare));
+    PixPtr dark(ground ? pixThresholdToBinary(ground.get(), kDarkGround) : nullptr);
+    PixPtr inverted(pixInvert(nullptr, grey));
+    if (dark && inverted)
+        pixCombineMasked(grey, inverted.get(), dark.get());
+}
+
 }  // namespace
 
 std::string OcrResult::Text() const
@@ -307,6 +321,7 @@ bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
     }
     const double scale = static_cast<double>(pixGetWidth(source)) / pixGetWidth(pix.get());
     paintOverRules(pix.get());
+    darkGroundInverted(pix.get());
     std::vector<OcrWord> words;
     long confidenceSum = 0;
     // Two ways of making the picture black and white, each best on some

@@ -10,7 +10,8 @@ extern "C" {
 
 namespace pellucor {
 
-bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err)
+bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err,
+                   bool quick)
 {
     if (!pixels || width < 1 || height < 1 || width > kMaxWebpSide || height > kMaxWebpSide || stride < width * 4) {
         err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
@@ -28,6 +29,8 @@ bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, i
     enc->time_base = AVRational {1, 25};
     // Lossless: the text of a slide stays as sharp as it was drawn.
     av_opt_set_int(enc->priv_data, "lossless", 1, 0);
+    if (quick)
+        enc->compression_level = 0;
     int rc = avcodec_open2(enc.get(), codec, nullptr);
     if (rc < 0) {
         err = "cannot open the WebP encoder: " + Tav_AvErrorText(rc);

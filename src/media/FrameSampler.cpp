@@ -273,42 +273,64 @@ bool FrameSampler::Stretch(double from, double to, double step, const OnFrame& o
     return ran && !failed;
 }
 
-bool FrameSampler::ColourFrameAt(double time, cv::Mat& bgra, std::string& err)
+bool FrameSampler::ColourFramesAt(const std::vector<double>& times, std::vector<cv::Mat>& bgra, std::string& err)
 {
-    if (!seek(time, err))
+    bgra.assign(times.size(), cv::Mat());
+    if (times.empty())
+        return true;
+    if (!seek(times.front(), err))
         return false;
-    d_->dec->skip_frame = AVDISCARD_DEFAULT;
+    // Frames no other refers to are left out: a still picture shows in the
+    // others as well.
+    d_->dec->skip_frame = AVDISCARD_NONREF;
     d_->dec->skip_loop_filter = AVDISCARD_DEFAULT;
-    bool got = false;
-    bool failed = false;
-    SwsContext* sws = nullptr;
+    // Of each time, the last frame that starts at or before it, or the
+    // first after it when the seek landed beyond; only those are converted.
+    std::vector<AVFrame*> kept(times.size(), nullptr);
+    size_t next = 0;
     const bool ran = d_->run(
         false, false,
         [&] {
-            // The last frame that starts at or before time, or the first
-            // after it when the seek landed beyond.
             const double t = d_->frameTime();
-            if (got && t > time + kEps)
+            while (next < times.size() && kept[next] && t > times[next] + kEps)
+                ++next;
+            if (next == times.size())
                 return false;
-            const AVFrame* f = d_->frame;
-            sws = sws_getCachedContext(sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width,
-                                       f->height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
-            if (!sws)
-                return !(failed = true);
-            bgra.create(f->height, f->width, CV_8UC4);
-            uint8_t* dst[4] = {bgra.data, nullptr, nullptr, nullptr};
-            const int dstStride[4] = {static_cast<int>(bgra.step), 0, 0, 0};
-            sws_scale(sws, f->data, f->linesize, 0, f->height, dst, dstStride);
-            got = true;
-            return t + kEps < time;
+            for (size_t i = next; i < times.size() && (!kept[i] || t <= times[i] + kEps); ++i) {
+                av_frame_free(&kept[i]);
+                kept[i] = av_frame_clone(d_->frame);
+                if (t + kEps >= times[i])
+                    break;
+            }
+            return true;
         },
         nullptr, nullptr, err);
-    sws_freeContext(sws);
     d_->dec->skip_loop_filter = AVDISCARD_ALL;
+    SwsContext* sws = nullptr;
+    bool failed = false, got = true;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const AVFrame* f = kept[i];
+        got = got && f;
+        if (!f || failed)
+            continue;
+        sws = sws_getCachedContext(sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width, f->height,
+                                   AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+        if (!sws) {
+            failed = true;
+            continue;
+        }
+        bgra[i].create(f->height, f->width, CV_8UC4);
+        uint8_t* dst[4] = {bgra[i].data, nullptr, nullptr, nullptr};
+        const int dstStride[4] = {static_cast<int>(bgra[i].step), 0, 0, 0};
+        sws_scale(sws, f->data, f->linesize, 0, f->height, dst, dstStride);
+    }
+    sws_freeContext(sws);
+    for (AVFrame*& f : kept)
+        av_frame_free(&f);
     if (failed)
         err = "cannot convert the pictures of the recording";
     else if (ran && !got && err.empty())
-        err = "no picture in the recording near " + std::to_string(time) + " s";
+        err = "no picture in the recording near " + std::to_string(times.back()) + " s";
     return ran && got && !failed;
 }
 

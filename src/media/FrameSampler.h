@@ -54,10 +54,10 @@ public:
     bool Stretch(double from, double to, double step, const OnFrame& onFrame, const OnProgress& progress,
                  const std::atomic<bool>& cancel, std::string& err);
 
-    // The frame shown at time, in colour at the recording's own size
-    // (8-bit BGRA, as stored: the display proportions are not applied),
-    // decoded in full quality.
-    bool ColourFrameAt(double time, cv::Mat& bgra, std::string& err);
+    // The frames shown at times (in ascending order), in colour at the
+    // recording's own size (8-bit BGRA, as stored: the display proportions
+    // are not applied), decoded in full quality after one seek.
+    bool ColourFramesAt(const std::vector<double>& times, std::vector<cv::Mat>& bgra, std::string& err);
 
     // A still picture (a slide image) in grey at its own size.
     static bool ReadPicture(const std::string& path, cv::Mat& grey, std::string& err);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include <opencv2/imgproc.hpp>
 
@@ -21,10 +22,13 @@ constexpr int kMovedBy = 25;            // grey levels by which a pixel of the f
 constexpr double kMovingShare = 0.5;    // share of looks in which a pixel moves that always moves
 constexpr double kMeetingShare = 0.08;  // share of the frame always moving that makes a meeting layout
 constexpr double kCameraNoise = 1.0;    // mean grey levels of noise between still frames of a camera
+constexpr double kNoisyPixel = 1.5;     // mean grey levels by which a pixel of a camera tile flickers
+constexpr double kUnsettled = 0.15;     // share of the frame moving in most looks of a video
+constexpr double kSmallestSlide = 0.2;  // share of the frame a slide beside camera tiles takes at least
 constexpr int kPadRange = 6;            // grey levels across a row or column of a black bar
 constexpr double kStill = 0.003;        // share of the look that may differ within a still stretch
 constexpr double kNotStill = 0.008;     // share that differs when the slide changed
-constexpr double kSame = 0.008;         // share that may differ between two looks at the same slide
+constexpr double kSame = 0.003;         // share that may differ between two looks at the same slide
 constexpr double kOverlayShare = 0.15;  // largest overlay, share of the slide
 constexpr double kLongestOverlay = 20;  // seconds
 constexpr double kNoSlideGap = 2.0;     // seconds without a still picture that are reported
@@ -34,8 +38,9 @@ constexpr int kShift = 2;               // pixels two recordings' looks may lie 
 
 struct RegionStats {
     cv::Mat moved;  // CV_32F: times each pixel moved
+    cv::Mat noise;  // CV_32F: each pixel's change summed over the pairs it did not move in
     int pairs = 0, frames = 0;
-    std::vector<double> noise;  // per pair: mean change of the pixels that did not move
+    std::vector<double> movedShares;  // per pair: the share of the frame that moved
     cv::Mat prev;
     std::vector<cv::Mat> kept;  // some of the frames, for the typical picture
     static constexpr size_t kKept = 15;
@@ -46,17 +51,19 @@ struct RegionStats {
         cv::GaussianBlur(grey, g, {5, 5}, 0);
         if (moved.empty() || moved.size() != g.size()) {
             moved = cv::Mat::zeros(g.size(), CV_32F);
+            noise = cv::Mat::zeros(g.size(), CV_32F);
             prev.release();
         }
         if (frames % 4 == 0 && kept.size() < kKept)
-            kept.push_back(g);
+            kept.push_back(grey.clone());  // sharp, for the edges of black bars
         ++frames;
         if (!prev.empty()) {
             cv::Mat diff;
             cv::absdiff(g, prev, diff);
             const cv::Mat mv = diff > kMovedBy;
             cv::accumulate(mv / 255, moved);
-            noise.push_back(cv::mean(diff, ~mv)[0]);
+            cv::accumulate(diff, noise, ~mv);
+            movedShares.push_back(cv::countNonZero(mv) / static_cast<double>(mv.total()));
             ++pairs;
         }
         prev = g;
@@ -217,16 +224,24 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
         err = kNoStablePicture;
         return false;
     }
+    // A picture that keeps moving in large parts (a video) has no slide.
+    const double unsettled = median(stats.movedShares);
     const cv::Mat share = stats.moved / stats.pairs;
+    cv::Mat calm = stats.pairs - stats.moved;
+    cv::max(calm, 1, calm);
+    const cv::Mat noisy = stats.noise / calm;  // each pixel's mean change while it did not move
     const cv::Mat mean = stats.typical();
-    const cv::Mat moving = share >= kMovingShare;
+    // A camera tile moves or at least flickers all the time; a slide only
+    // changes now and then.
+    const cv::Mat moving = (share >= kMovingShare) | (noisy > kNoisyPixel);
     const double movingShare = cv::countNonZero(moving) / static_cast<double>(moving.total());
     const cv::Size size = share.size();
-    rec.meeting = options_.layout == RecordingLayout::Meeting
-        || (options_.layout == RecordingLayout::Auto && movingShare > kMeetingShare);
     cv::Rect box({}, size);
-    if (rec.meeting) {
-        // The largest still rectangle.
+    rec.meeting = false;
+    if (options_.layout == RecordingLayout::Meeting
+        || (options_.layout == RecordingLayout::Auto && movingShare > kMeetingShare)) {
+        // The largest still rectangle, when it is large enough for a slide
+        // (a camera's picture flickers all over: none is).
         cv::Mat still = ~moving;
         const cv::Mat k = cv::getStructuringElement(cv::MORPH_RECT, {9, 9});
         cv::morphologyEx(still, still, cv::MORPH_OPEN, k);
@@ -236,29 +251,30 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
         for (int i = 1; i < n; ++i)
             if (best == 0 || boxes.at<int>(i, cv::CC_STAT_AREA) > boxes.at<int>(best, cv::CC_STAT_AREA))
                 best = i;
-        if (best == 0) {
-            err = kNoStablePicture;
-            return false;
+        if (best > 0 && boxes.at<int>(best, cv::CC_STAT_AREA) >= kSmallestSlide * static_cast<double>(still.total())) {
+            rec.meeting = true;
+            box = {boxes.at<int>(best, cv::CC_STAT_LEFT), boxes.at<int>(best, cv::CC_STAT_TOP),
+                   boxes.at<int>(best, cv::CC_STAT_WIDTH), boxes.at<int>(best, cv::CC_STAT_HEIGHT)};
         }
-        box = {boxes.at<int>(best, cv::CC_STAT_LEFT), boxes.at<int>(best, cv::CC_STAT_TOP),
-               boxes.at<int>(best, cv::CC_STAT_WIDTH), boxes.at<int>(best, cv::CC_STAT_HEIGHT)};
     }
     trimBars(mean, box, false);
     trimBars(mean, box, true);
     rec.region = {box.x / double(size.width), box.y / double(size.height), box.width / double(size.width),
                   box.height / double(size.height)};
-    // Sensor noise over the whole picture: a camera, not a screen.
-    {
-        const double level = median(stats.noise);
-        Tav_DebugLog("Slides from recording: " + rec.path + (rec.meeting ? " meeting" : " screen")
-                     + " layout, slide at " + std::to_string(box.x) + "," + std::to_string(box.y) + " "
-                     + std::to_string(box.width) + "x" + std::to_string(box.height) + " of "
-                     + std::to_string(size.width) + "x" + std::to_string(size.height) + ", moving "
-                     + std::to_string(movingShare) + ", noise " + std::to_string(level));
-        if (level > kCameraNoise) {
-            err = kCameraRefused;
-            return false;
-        }
+    // Sensor noise all over the slide: a camera, not a screen.
+    const double level = cv::mean(noisy(box))[0];
+    Tav_DebugLog("Slides from recording: " + rec.path + (rec.meeting ? " meeting" : " screen") + " layout, slide at "
+                 + std::to_string(box.x) + "," + std::to_string(box.y) + " " + std::to_string(box.width) + "x"
+                 + std::to_string(box.height) + " of " + std::to_string(size.width) + "x" + std::to_string(size.height)
+                 + ", moving " + std::to_string(movingShare) + ", unsettled " + std::to_string(unsettled) + ", noise "
+                 + std::to_string(level));
+    if (unsettled > kUnsettled) {
+        err = kNoStablePicture;
+        return false;
+    }
+    if (level > kCameraNoise) {
+        err = kCameraRefused;
+        return false;
     }
     cv::Mat ignored;
     cv::resize(moving(box), ignored, {SlidePicture::kWidth, SlidePicture::kHeight}, 0, 0, cv::INTER_NEAREST);
@@ -347,8 +363,26 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         if (!kept.empty() && i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
             && compare_.Differ(kept.back().look, stills[i + 1].look) < kSame
             && compare_.Overlay(kept.back().look, stills[i].look, kOverlayShare)) {
-            kept.back().to = stills[i + 1].to;
+            Still& k = kept.back();
+            if (k.clearTo == 0)
+                std::tie(k.clearFrom, k.clearTo) = std::pair {k.from, k.to};
+            if (stills[i + 1].to - stills[i + 1].from > k.clearTo - k.clearFrom)
+                std::tie(k.clearFrom, k.clearTo) = std::pair {stills[i + 1].from, stills[i + 1].to};
+            k.to = stills[i + 1].to;
             ++i;
+            continue;
+        }
+        // A slide that came with an overlay over it already (a
+        // notification that stays on a while): the slide since it came.
+        // Not a slide that gets an overlay soon after it came and then
+        // shows again as it was (the rule above, at the next still).
+        if (i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
+            && compare_.Overlay(stills[i + 1].look, stills[i].look, kOverlayShare)
+            && !(i + 2 < stills.size() && compare_.Differ(stills[i].look, stills[i + 2].look) < kSame)) {
+            Still& next = stills[i + 1];
+            if (next.clearTo == 0)
+                std::tie(next.clearFrom, next.clearTo) = std::pair {next.from, next.to};
+            next.from = stills[i].from;
             continue;
         }
         kept.push_back(std::move(stills[i]));
@@ -382,12 +416,17 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
             Known& k = known_[static_cast<size_t>(slide)];
             k.fullest = s.look;
             k.ink = ink;
-            slides_[static_cast<size_t>(slide)] = {index, s.from, s.to};
+            // Its picture from where no overlay covers it.
+            slides_[static_cast<size_t>(slide)]
+                = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to};
         }
         if (slide != current) {
-            // Half a step before the first look that showed it; after a
-            // stretch without a slide, when it came back.
-            const double t = rec.changes.empty() ? 0 : s.from - options_.step / 2;
+            // Half a step after the last look at the slide before (the
+            // looks between may be too short to be still, or covered);
+            // after a stretch without a slide, when it came back.
+            const double t = rec.changes.empty() ? 0
+                : s.from - lastTo > kNoSlideGap  ? s.from - options_.step / 2
+                                                 : lastTo + options_.step / 2;
             rec.changes.push_back({std::max(0.0, t), slide});
             current = slide;
         }
@@ -408,12 +447,11 @@ bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err) 
     if (!sampler.Open(rec.path, err))
         return false;
     std::vector<cv::Mat> frames;
-    for (const double at : {0.2, 0.5, 0.8}) {
-        cv::Mat frame;
-        if (!sampler.ColourFrameAt(s.from + (s.to - s.from) * at, frame, err))
-            return false;
-        frames.push_back(frame(pixelsOf(rec.region, frame.size())).clone());
-    }
+    const double span = s.to - s.from;
+    if (!sampler.ColourFramesAt({s.from + span * 0.2, s.from + span * 0.5, s.from + span * 0.8}, frames, err))
+        return false;
+    for (cv::Mat& frame : frames)
+        frame = frame(pixelsOf(rec.region, frame.size())).clone();
     // The median of three: max(min(a, b), min(max(a, b), c)).
     cv::Mat lo = cv::min(frames[0], frames[1]), hi = cv::max(frames[0], frames[1]);
     bgra = cv::max(lo, cv::min(hi, frames[2]));

@@ -86,10 +86,12 @@ public:
     static constexpr const char* kNoStablePicture
         = "shows no stable picture (no slide stays on screen): it does not look like a recording of slides";
 
-    // A stretch in which the picture stays still, with its last look.
+    // A stretch in which the picture stays still, with its last look, and
+    // the longest part of it no overlay covers (clearTo 0: all of it).
     struct Still {
         double from = 0, to = 0;
         cv::Mat look;
+        double clearFrom = 0, clearTo = 0;
     };
 
 private:

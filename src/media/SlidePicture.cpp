@@ -13,7 +13,9 @@ constexpr double kPointerWidth = 0.08;   // changes at most this share of the wi
 constexpr double kPointerHeight = 0.15;  // ... and of the height are a pointer
 constexpr int kFlatRange = 24;           // grey levels within 5x5 pixels of background
 constexpr double kBuildShare = 0.9;      // share of a build's change on former background
-constexpr double kBoxFill = 0.55;        // share of its bounding box an overlay fills
+constexpr double kBoxFill = 0.8;         // share of its bounding box an overlay fills (words fill less)
+constexpr int kSolid = 7;                // pixels across the thinnest part of an overlay
+constexpr double kInBox = 0.6;           // share of the change an overlay's box holds at least
 
 cv::Mat flat(const cv::Mat& look)
 {
@@ -71,8 +73,15 @@ bool SlidePicture::Builds(const cv::Mat& a, const cv::Mat& b) const
     const int all = cv::countNonZero(mask);
     if (all == 0)
         return false;
-    const int onBackground = cv::countNonZero(mask & flat(a));
-    return onBackground >= kBuildShare * all;
+    // What a build adds lies on rows a shows nothing on (a point of its
+    // own): words changed or added beside words already there are an edit.
+    cv::Mat blankRows;
+    cv::reduce(flat(a), blankRows, 1, cv::REDUCE_MIN);
+    cv::Mat onBlank = mask.clone();
+    for (int y = 0; y < onBlank.rows; ++y)
+        if (!blankRows.at<uchar>(y))
+            onBlank.row(y).setTo(0);
+    return cv::countNonZero(onBlank) >= kBuildShare * all;
 }
 
 bool SlidePicture::Overlay(const cv::Mat& a, const cv::Mat& b, double maxShare) const
@@ -81,8 +90,15 @@ bool SlidePicture::Overlay(const cv::Mat& a, const cv::Mat& b, double maxShare) 
     const int all = cv::countNonZero(mask);
     if (all == 0)
         return false;
-    const cv::Rect box = cv::boundingRect(mask);
-    return box.area() <= maxShare * static_cast<double>(a.total()) && all >= kBoxFill * box.area();
+    // A solid box stays when thin strokes (words, a pointer's outline)
+    // are opened away; most of the change must be in it.
+    cv::Mat solid;
+    cv::morphologyEx(mask, solid, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, {kSolid, kSolid}));
+    const int inBox = cv::countNonZero(solid);
+    if (inBox < kInBox * all)
+        return false;
+    const cv::Rect box = cv::boundingRect(solid);
+    return box.area() <= maxShare * static_cast<double>(a.total()) && inBox >= kBoxFill * box.area();
 }
 
 double SlidePicture::Ink(const cv::Mat& look)

@@ -5,8 +5,8 @@
 // compare), and two looks differ by the share of the region whose picture
 // changed, where a change the size of a mouse pointer and the pixels that
 // change all the time anyway (a camera tile) do not count. A look that only
-// adds ink to the background of another (a bullet point appearing) is a
-// build of it.
+// adds ink on rows that are background in another (a bullet point
+// appearing) is a build of it.
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -27,7 +27,8 @@ public:
 
     // The share of the look that differs, 0 to 1.
     double Differ(const cv::Mat& a, const cv::Mat& b) const;
-    // Whether b is a with ink added where a showed background only.
+    // Whether b is a with ink added on rows where a showed background only
+    // (a point appearing below the others).
     bool Builds(const cv::Mat& a, const cv::Mat& b) const;
     // Whether what differs between a and b is one solid box (a
     // notification, a window laid over the slide) of at most maxShare of

@@ -2,6 +2,8 @@
 // while the window keeps answering. A publish of a lecture with a 60-second
 // part from "Publish To Disk", and "Sync Slides from Recording" and "Export
 // as One Video…" from both windows' Execute menus on a generated lecture;
+// "New Lecture from Recording…" from the main window's File menu, its
+// slides then shown in the timing editor;
 // "Make Captions" on a spoken part, then the caption editor it opens,
 // driven by its buttons, saving the corrected captions.
 #include <QAction>
@@ -129,6 +131,58 @@ TEST_F(WindowJobs, SlideSyncRunsOffTheWindowsThreadAndOpensTheTimingEditor)
     EXPECT_EQ(grid->item(1, 0)->text().toStdString(), "sld" + Fmt000(schedule[1].second) + ".htm");
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
     ASSERT_EQ(sink.questions.size(), 2u);  // replacing the old file, once per run
+}
+
+TEST_F(WindowJobs, NewLectureFromRecordingRunsOffTheWindowsThreadAndOpensItsSlidesInTheTimingEditor)
+{
+    SlideSchedule schedule;
+    std::string err;
+    const std::string gen = root.dir() + "gen/", made = root.dir() + "made";
+    ASSERT_TRUE(makeSyncedLecture("screen", gen, "talk.mp4", 30, "480x270", schedule, err)) << err;
+    fs::create_directories(lecture);
+    open();
+    windows->context().hooks.chooseRecordings = [&](const std::string&, std::vector<std::string>& paths) {
+        paths = {gen + "talk.mp4"};
+        return true;
+    };
+    windows->context().hooks.chooseDirectory = [&](const std::string&, std::string& dir, bool) {
+        dir = made;
+        return true;
+    };
+    QAction* item = menuAction(view(), "New Lecture from Recording…");
+    ASSERT_TRUE(item);
+
+    ASSERT_TRUE(cancelPast([&] { item->trigger(); }, 20,
+                           [&] { EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked meanwhile"; }));
+    EXPECT_EQ(statusText(), "New lecture from recording cancelled: nothing written");
+    EXPECT_FALSE(fs::exists(made));
+    EXPECT_TRUE(leftBeside(made).empty());
+    EXPECT_EQ(UiDriver::window(TimingEditor::kCaption), nullptr);
+
+    const Shown shown = runJob([&] { item->trigger(); });
+    EXPECT_LE(shown.worstLate, kAnswersWithinMs) << "the window stopped answering for " << shown.worstLate << " ms";
+    EXPECT_TRUE(shown.cancelOffered);
+    EXPECT_EQ(shown.highest, 100);
+    // The slides 3 to 5 of the generated deck are one slide built up.
+    std::vector<int> shownSlides;
+    for (const auto& [t, slide] : schedule)
+        if (const int one = slide >= 3 && slide <= 5 ? 3 : slide; shownSlides.empty() || shownSlides.back() != one)
+            shownSlides.push_back(one);
+    EXPECT_EQ(statusText(),
+              "Lecture made from the recording: 4 slides, " + std::to_string(shownSlides.size()) + " slide changes in "
+                  + made + "/");
+    EXPECT_EQ(model().lblDirectory, made + "/");  // the lecture open now
+    EXPECT_TRUE(fs::exists(made + "/made1.mp4"));
+
+    // The timing editor shows the slide changes found.
+    QWidget* editor = UiDriver::window(TimingEditor::kCaption);
+    ASSERT_NE(editor, nullptr);
+    auto* grid = editor->findChild<QTableWidget*>();
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->rowCount(), static_cast<int>(shownSlides.size()));
+    EXPECT_EQ(grid->item(1, 0)->text().toStdString(), "sld002.htm");
+    EXPECT_EQ(grid->item(3, 0)->text().toStdString(), "sld002.htm");  // a slide returned to
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
 }
 
 TEST_F(WindowJobs, ExportAsOneVideoRunsOffTheWindowsThreadWithCancel)

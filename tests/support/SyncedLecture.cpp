@@ -9,7 +9,7 @@
 namespace pellucor::testing_support {
 
 bool makeSyncedLecture(const std::string& kind, const std::string& dir, const std::string& recording, int seconds,
-                       const std::string& size, SlideSchedule& schedule, std::string& err)
+                       const std::string& size, SlideSchedule& schedule, std::string& err, ClipStretches* clips)
 {
     std::string out;
     if (!runTool(
@@ -18,8 +18,20 @@ bool makeSyncedLecture(const std::string& kind, const std::string& dir, const st
         return false;
     std::istringstream in(out);
     schedule.clear();
-    for (std::pair<double, int> p; in >> p.first >> p.second;)
-        schedule.push_back(p);
+    if (clips)
+        clips->clear();
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::pair<double, double> clip;
+        std::pair<double, int> shown;
+        if (line.rfind("clip ", 0) == 0) {
+            words.ignore(5);
+            if (clips && words >> clip.first >> clip.second)
+                clips->push_back(clip);
+        } else if (words >> shown.first >> shown.second) {
+            schedule.push_back(shown);
+        }
+    }
     return !schedule.empty();
 }
 

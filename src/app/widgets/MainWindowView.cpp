@@ -116,6 +116,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     QMenu* file = menuBar()->addMenu(tr("&File"));
     menuItem(file, "mnuOpenLecture", "Open Lecture", &MainWindow::cmdOpenLecture_Click, QKeySequence::Open);
     menuItem(file, "mnuNewLecture", "New Lecture", &MainWindow::cmdNewLecture_Click, QKeySequence::New);
+    menuItem(file, "mnuNewFromRecording", "New Lecture from Recording…", &MainWindow::mnuNewFromRecording_Click);
     menuItem(file, "mnuExit", "Exit", &MainWindow::mnuExit_Click, QKeySequence::Quit);
     QMenu* options = menuBar()->addMenu(tr("&Options"));
     menuItem(options, "mnuMore", "More Detail", &MainWindow::mnuMore_Click);

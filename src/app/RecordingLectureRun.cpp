@@ -1,0 +1,127 @@
+#include "app/RecordingLectureRun.h"
+
+#include <filesystem>
+
+#include "app/MainWindow.h"
+#include "app/Preferences.h"
+#include "app/PublishForm.h"
+#include "app/WindowJobShow.h"
+#include "core/StatusColours.h"
+#include "core/TavString.h"
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace fs = std::filesystem;
+
+RecordingLectureRun::RecordingLectureRun(MainWindow& main, PublishForm& form, Preferences& prefs, FrontEndHooks& hooks,
+                                         QObject* parent)
+    : QObject(parent), main_(main), form_(form), prefs_(prefs), hooks_(hooks)
+{ }
+
+RecordingLectureRun::~RecordingLectureRun()
+{
+    cancel_ = true;
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void RecordingLectureRun::Start()
+{
+    if (Busy() || form_.Busy() || (hooks_.slideImporter && hooks_.slideImporter->Busy())) {
+        Tav_Message("Wait until the work under way has ended");
+        return;
+    }
+    RecordingLectureOptions options;
+    if (!hooks_.chooseRecordings) {
+        Tav_Message("Choosing recordings is not available");
+        return;
+    }
+    if (!hooks_.chooseRecordings("New Lecture from Recording", options.recordings) || options.recordings.empty())
+        return;
+    // The new lecture goes beside the one open, by default.
+    std::string dir = Tav_DirSlash(main_.LecParent);
+    if (!hooks_.ChooseDirectory("Select the New Lecture's Directory", dir, true))
+        return;
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    options.lectureDir = dir;
+    std::error_code ec;
+    if (fs::is_directory(dir, ec) && !fs::is_empty(dir, ec)) {
+        if (Tav_AskOkCancel(dir + " holds files already. Make the lecture there anew? The files there now are kept in "
+                            + Tav_SplitPath(BackupNameFor(dir)).last + ".")
+            != TavOK)
+            return;
+        options.replace = true;
+    }
+    options.languages = Trim(prefs_.Get("prfOcrLanguage"));
+    if (options.languages.empty())
+        options.languages = "eng";
+    std::string msg;
+    if (!begin(std::move(options), msg))
+        Tav_Message(msg);
+}
+
+bool RecordingLectureRun::begin(RecordingLectureOptions options, std::string& msg)
+{
+    if (msg = RecordingLecture::Problem(options); !msg.empty())
+        return false;
+    options_ = std::move(options);
+    cancel_ = false;
+    ok_ = false;
+    outcome_.clear();
+    status_.clear();
+    ShowJobBusy(main_, form_, true);
+    showProgress(0, "Finding the slides of the recording");
+    worker_ = std::thread([this] {
+        std::string err;
+        const bool ok = made_.Run(
+            options_,
+            [this](int percent, const std::string& status) {
+                QMetaObject::invokeMethod(
+                    this, [this, percent, status] { showProgress(percent, status); }, Qt::QueuedConnection);
+            },
+            cancel_, err);
+        QMetaObject::invokeMethod(
+            this, [this, ok, err] { end(ok, err); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void RecordingLectureRun::showProgress(int percent, const std::string& status)
+{
+    ShowJobProgress(main_, form_, percent);
+    if (status != status_)
+        form_.SetStatus((status_ = status) + "...", kColourYellow);
+}
+
+void RecordingLectureRun::end(bool ok, const std::string& err)
+{
+    worker_.join();
+    ok_ = ok && !cancel_;
+    ShowJobBusy(main_, form_, false);
+    if (cancel_) {
+        outcome_ = "New lecture from recording cancelled: nothing written";
+        ShowJobEnd(form_, JobEnd::Cancelled, outcome_, true);
+    } else if (!ok) {
+        outcome_ = "No lecture made from the recording: " + err;
+        ShowJobEnd(form_, JobEnd::Failed, outcome_, true);
+    } else {
+        size_t changes = 0;
+        for (const RecordingPart& p : made_.Parts())
+            changes += p.rows.size();
+        // The new lecture is the one open now.
+        main_.SetLectureDir(Tav_DirSlash(options_.lectureDir));
+        outcome_ = "Lecture made from the recording: " + std::to_string(made_.Titles().size()) + " slides, "
+            + std::to_string(changes) + " slide changes in " + Tav_DirSlash(options_.lectureDir);
+        ShowJobEnd(form_, JobEnd::Succeeded, outcome_, true);
+        FrontEndHooks::Open(hooks_.timingReview, "The timing editor is not available",
+                            Tav_DirSlash(options_.lectureDir),
+                            Tav_DirSlash(options_.lectureDir) + made_.Parts().front().events);
+    }
+    emit finished(ok_);
+}
+
+}  // namespace pellucor
+
+#include "moc_RecordingLectureRun.cpp"
