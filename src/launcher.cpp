@@ -12,7 +12,7 @@
 #include <iostream>
 #include <system_error>
 
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 namespace {
 std::filesystem::path fullProgram()

@@ -1,7 +1,7 @@
 // pellucor course: writes the course page at the root of a tree of
 // published lectures (every lecture listed, newest first, and a search over
 // all their slides, notes and captions), or brings it up to date.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <iostream>
 

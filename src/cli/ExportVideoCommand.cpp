@@ -1,7 +1,7 @@
 // pellucor export-video: the whole lecture (or some of its parts) as one
 // MP4 video with the slides in step, chapters and captions. Ctrl-C or
 // SIGTERM cancels: nothing is left under the output's name.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <csignal>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // each slide shows, for search, screen readers and titles), reading by OCR
 // the slides whose text the presentation did not give, and print where
 // each slide's text came from. Ctrl-C stops it; the slides finished stay.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <iostream>
 

@@ -2,7 +2,7 @@
 // or meeting recordings alone (the distinct slides found in them, their
 // titles and text, an events file per part, the recordings as the parts)
 // and print what was found. Ctrl-C stops it and leaves nothing behind.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <csignal>
 #include <iostream>

@@ -2,7 +2,7 @@
 // (options and/or a settings file), run the batch scripts, wait for "All
 // Done" and put each publication in place. Ctrl-C or SIGTERM cancels: the
 // outputs stay as they were.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // pellucor slide-info: load a lecture and print its slide table. It changes
 // nothing on disk: a published lecture is converted in a scratch copy.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <iomanip>
 #include <iostream>

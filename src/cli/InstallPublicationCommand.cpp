@@ -1,7 +1,7 @@
 // pellucor install-publication: the last step of a process.bat that was
 // left for the user to run. Checks the publication the script completed
 // in its staging directory and puts it in place of the output whole.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
 // pellucor upload: send a local directory, its subfolders included, to a
 // server by FTP, FTPS, SFTP or WebDAV.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <cstdlib>
 #include <fstream>

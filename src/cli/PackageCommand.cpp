@@ -1,6 +1,6 @@
 // pellucor package: zips a published lecture for a learning platform, as a
 // SCORM 1.2 or SCORM 2004 package or an IMS Common Cartridge 1.1.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <iostream>
 

@@ -3,7 +3,7 @@
 // marked as made by a machine). A lecturer's own captions always win;
 // machine-made ones are made again with --replace. Ctrl-C stops it; the
 // parts finished stay, the one under way writes nothing.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
 // pellucor automation: serves the automation class on the D-Bus session bus
 // until a client releases it or the bus goes away.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -1,7 +1,7 @@
 // pellucor sync-slides: find the slide times of a lecture from its
 // recordings and slide images, write each part's events file and print
 // what was found, marking the changes to review.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <iomanip>
 #include <iostream>

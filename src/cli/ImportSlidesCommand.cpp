@@ -1,6 +1,6 @@
 // pellucor import-slides: export a presentation's slides into a slide
 // directory (images, titles.txt, index.htm), printing the progress.
-#include "app/Commands.h"
+#include "cli/Commands.h"
 
 #include <QDir>
 #include <QRegularExpression>
