@@ -106,18 +106,26 @@ void paintOverRules(Pix* grey)
     pixPaintThroughMask(grey, wider.get(), 0, 0, static_cast<l_uint32>(bg));
 }
 
-// Light words on a dark ground (a title bar, a dark box) made dark on
-// light like the rest of the slide: Tesseract misses short light words on
-// a dark band. The ground is the mean of a square some letters wide.
-void darkGroundInverted(Pix* grey)
+// The picture with light words on a dark ground (a title bar, a dark box)
+// made dark on light like the rest of the slide, Tesseract missing short
+// light words on a dark band; nullptr when no part of it is dark. The
+// ground is the mean of a square some letters wide. Whether it reads
+// better than the picture as it is, the reading's confidence decides:
+// where a dark ground ends inside words, inverting it loses them.
+PixPtr darkGroundInverted(Pix* grey)
 {
     constexpr int kHalfSquare = 60;  // pixels, at kReadWidth
     constexpr int kDarkGround = 128;
     PixPtr ground(pixBlockconv(grey, kHalfSquare, kHalfSquare));
     PixPtr dark(ground ? pixThresholdToBinary(ground.get(), kDarkGround) : nullptr);
+    l_int32 empty = 1;
+    if (!dark || pixZero(dark.get(), &empty) != 0 || empty)
+        return nullptr;
+    PixPtr copy(pixCopy(nullptr, grey));
     PixPtr inverted(pixInvert(nullptr, grey));
-    if (dark && inverted)
-        pixCombineMasked(grey, inverted.get(), dark.get());
+    if (!copy || !inverted || pixCombineMasked(copy.get(), inverted.get(), dark.get()) != 0)
+        return nullptr;
+    return copy;
 }
 
 }  // namespace
@@ -321,28 +329,32 @@ bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
     }
     const double scale = static_cast<double>(pixGetWidth(source)) / pixGetWidth(pix.get());
     paintOverRules(pix.get());
-    darkGroundInverted(pix.get());
+    const PixPtr inverted = darkGroundInverted(pix.get());
     std::vector<OcrWord> words;
     long confidenceSum = 0;
     // Two ways of making the picture black and white, each best on some
     // slides: one threshold for the whole picture (Otsu's), which keeps
     // thin light words on a busy background, and Sauvola's local one,
-    // which keeps words over a photograph or a gradient. The reading whose
+    // which keeps words over a photograph or a gradient; each on the
+    // picture as it is and with its dark ground inverted. The reading whose
     // words carry the most confident characters is kept.
     long bestScore = -1;
-    for (const char* m = kThresholdMethods; *m; ++m) {
-        std::vector<OcrWord> got;
-        long sum = 0, score = 0;
-        if (!recognise(pix.get(), *m, got, sum, err))
-            return false;
-        for (const OcrWord& w : got)
-            score += w.confidence * static_cast<long>(w.text.size());
-        if (score > bestScore) {
-            bestScore = score;
-            words = std::move(got);
-            confidenceSum = sum;
+    for (const char* m = kThresholdMethods; *m; ++m)
+        for (Pix* picture : {pix.get(), inverted.get()}) {
+            if (!picture)
+                continue;
+            std::vector<OcrWord> got;
+            long sum = 0, score = 0;
+            if (!recognise(picture, *m, got, sum, err))
+                return false;
+            for (const OcrWord& w : got)
+                score += w.confidence * static_cast<long>(w.text.size());
+            if (score > bestScore) {
+                bestScore = score;
+                words = std::move(got);
+                confidenceSum = sum;
+            }
         }
-    }
     out.lines = LayOutWords(words);
     for (OcrLine& l : out.lines) {
         l.top = static_cast<int>(l.top * scale);
