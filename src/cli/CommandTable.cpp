@@ -61,16 +61,8 @@ const CommandEntry* FindCommand(const std::string& name)
 
 void PrintCommands(std::ostream& out)
 {
-    for (const CommandEntry& c : kCommands) {
-        out << "  " << c.name;
-        for (const char* line = c.usage; *line;) {
-            const char* end = line;
-            while (*end && *end != '\n')
-                ++end;
-            out << std::string(line, end) << "\n";
-            line = *end ? end + 1 : end;
-        }
-    }
+    for (const CommandEntry& c : kCommands)
+        out << "  " << c.name << c.usage << "\n";
 }
 
 }  // namespace pellucor
