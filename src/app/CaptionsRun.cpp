@@ -53,11 +53,8 @@ bool CaptionsRun::StartUnattended(bool replace, std::string& msg) { return begin
 
 bool CaptionsRun::begin(bool attended, bool replace, std::string& msg)
 {
-    msg.clear();
-    if (Busy() || form_.Busy() || (hooks_.slideImporter && hooks_.slideImporter->Busy())) {
-        msg = "Wait until the work under way has ended";
+    if (msg = JobStartRefusal(Busy(), form_.Busy(), hooks_); !msg.empty())
         return false;
-    }
     options_ = {};
     options_.mediaDir = Tav_DirSlash(form_.TextMedia);
     options_.lecName = form_.TextName;

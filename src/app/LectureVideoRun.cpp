@@ -35,11 +35,8 @@ bool LectureVideoRun::StartUnattended(const std::string& output, std::string& ms
 
 bool LectureVideoRun::begin(bool attended, const std::string& output, std::string& msg)
 {
-    msg.clear();
-    if (Busy() || form_.Busy() || (hooks_.slideImporter && hooks_.slideImporter->Busy())) {
-        msg = "Wait until the work under way has ended";
+    if (msg = JobStartRefusal(Busy(), form_.Busy(), hooks_); !msg.empty())
         return false;
-    }
     if (output.empty() || std::filesystem::is_directory(output)) {
         msg = "Name the video file to write";
         return false;

@@ -28,8 +28,8 @@ RecordingLectureRun::~RecordingLectureRun()
 
 void RecordingLectureRun::Start()
 {
-    if (Busy() || form_.Busy() || (hooks_.slideImporter && hooks_.slideImporter->Busy())) {
-        Tav_Message("Wait until the work under way has ended");
+    if (const std::string refusal = JobStartRefusal(Busy(), form_.Busy(), hooks_); !refusal.empty()) {
+        Tav_Message(refusal);
         return;
     }
     RecordingLectureOptions options;

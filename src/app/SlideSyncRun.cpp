@@ -41,11 +41,8 @@ bool SlideSyncRun::StartUnattended(bool replace, std::string& msg) { return begi
 
 bool SlideSyncRun::begin(bool attended, bool replace, std::string& msg)
 {
-    msg.clear();
-    if (Busy() || form_.Publishing() || (hooks_.slideImporter && hooks_.slideImporter->Busy())) {
-        msg = "Wait until the work under way has ended";
+    if (msg = JobStartRefusal(Busy(), form_.Publishing(), hooks_); !msg.empty())
         return false;
-    }
     LectureSyncOptions options;
     options.slideDir = Tav_DirSlash(form_.TextPP);
     options.mediaDir = Tav_DirSlash(form_.TextMedia);

@@ -1,11 +1,19 @@
 #include "app/WindowJobShow.h"
 
+#include "app/FrontEndHooks.h"
 #include "app/MainWindow.h"
 #include "app/PublishForm.h"
 #include "core/Messages.h"
 #include "core/StatusColours.h"
 
 namespace pellucor {
+
+std::string JobStartRefusal(bool running, bool formBusy, const FrontEndHooks& hooks)
+{
+    if (running || formBusy || (hooks.slideImporter && hooks.slideImporter->Busy()))
+        return "Wait until the work under way has ended";
+    return {};
+}
 
 void ShowJobBusy(MainWindow& main, PublishForm& form, bool on)
 {
