@@ -186,7 +186,6 @@ void PublishJob::finish(PublishOutcome outcome, const std::string& error)
                                    : outcome == PublishOutcome::Cancelled ? "cancelled"
                                                                           : "failed: ")
                  + error);
-    outcome_ = outcome;
     progress_.End(outcome, error);
 }
 

@@ -61,8 +61,6 @@ public:
     // unfinished outputs are removed), or the script, and ends as cancelled.
     void Cancel();
 
-    bool Running() const { return outcome_ == PublishOutcome::Running && started_; }
-
     // The default script starter: sh, detached.
     static qint64 StartDetachedScript(const std::string& script, const std::string& dir);
 
@@ -99,7 +97,6 @@ private:
     std::thread worker_;
     std::atomic<bool> cancel_ {false};
     bool started_ = false;
-    std::atomic<PublishOutcome> outcome_ {PublishOutcome::Running};
     std::vector<std::pair<qint64, std::string>> scripts_;
 
     // Progress: the target and step under way.
