@@ -7,8 +7,10 @@
 // "Make Captions" on a spoken part, then the caption editor it opens,
 // driven by its buttons, saving the corrected captions.
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMenuBar>
 #include <QTableWidget>
+#include <QThread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -286,9 +288,14 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLectur
     EXPECT_FALSE(editor->isVisible());
 
     // Made again, they are kept: they are the lecturer's now.
+    // (processEvents returns once nothing is pending, so the wait is timed.)
     fromMain->trigger();
-    for (int i = 0; i < 200 && windows->context().captions().Busy(); ++i)
+    QElapsedTimer waited;
+    waited.start();
+    while (windows->context().captions().Busy() && waited.elapsed() < 10000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
     EXPECT_EQ(statusText(), "Captions: talk1.vtt kept (the lecturer's)");
     EXPECT_EQ(readFile(vtt), saved);
 }
