@@ -1,7 +1,6 @@
 #include "publish/Publisher.h"
 
 #include "core/FileLookup.h"
-#include "core/LectureLoader.h"
 #include "core/TavUtils.h"
 #include "style/PublishedLecture.h"
 
@@ -50,53 +49,27 @@ bool Publisher::cancelled(const std::string& text)
     return false;
 }
 
-bool Publisher::OKToPublish(bool showMsg, std::string& err)
-{
-    bool ok = LoadSlideInfo(false, false, err);
-    // A published lecture loads once it has been converted, which the
-    // publish does first.
-    std::string publishedName;
-    if (!ok && IsPublishedLecture(S.MediaDir, S.LecName, publishedName)) {
-        ok = true;
-        err.clear();
-    }
-    if (!ok && showMsg)
-        PlainMessage(err);
-    return ok;
-}
-
-void Publisher::takeUnstoredTexts()
-{
-    std::map<std::string, const SlideText*> byName;
-    for (const auto& [picture, text] : unstoredTexts)
-        byName[Lower(picture)] = &text;
-    for (Slide& slide : SI.Slides) {
-        const auto it = byName.find(Lower(slide.Image));
-        if (slide.Text.empty() && it != byName.end())
-            LectureLoader::TakeSlideText(slide, *it->second);
-    }
-}
-
-bool Publisher::Publish(bool ToDisk)
+bool Publisher::Load(bool convert, bool verbose)
 {
     LastError.clear();
     WasCancelled = false;
     SetStatus("Getting info on slides");
     step(PublishStep::Convert);
     std::string err;
-    if (!ConvertPublished(*this, err))
+    if (convert && !ConvertPublished(*this, err))
         return fail("Slide Load Error:" + err);
     if (Cancelled())
         return cancelled("Publish cancelled");
     step(PublishStep::Load);
-    if (!LoadLecture(true, true, err))
+    if (!LoadLecture(true, verbose, err))
         return fail("Slide Load Error:" + err);
-    takeUnstoredTexts();
-    if (Cancelled())
-        return cancelled("Publish cancelled");
-    if (const std::string problem = StyleDirectoryProblem(S.StyleDir); !problem.empty())
-        return fail(problem);
+    return true;
+}
 
+bool Publisher::Publish(bool ToDisk)
+{
+    LastError.clear();
+    WasCancelled = false;
     // The output is written in a staging directory made for this publish
     // (empty); it takes the target's place once it is complete.
     const std::string out = Tav_DirSlash(S.OutDir);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "core/LectureLoader.h"
 #include "core/ProcessStart.h"
 #include "core/TavUtils.h"
 #include "import/SlideTextMaker.h"
@@ -54,8 +55,11 @@ qint64 PublishJob::StartDetachedScript(const std::string& script, const std::str
     return pid;
 }
 
-PublishJob::PublishJob(PublishSettings settings, PublishProgress& progress)
-    : startScript(&PublishJob::StartDetachedScript), settings_(std::move(settings)), progress_(progress)
+PublishJob::PublishJob(PublishSettings settings, PublishProgress& progress, std::optional<Lecture> lecture)
+    : startScript(&PublishJob::StartDetachedScript),
+      settings_(std::move(settings)),
+      progress_(progress),
+      lecture_(std::move(lecture))
 {
     if (settings_.OptCD)
         targets_.push_back({true, settings_.CDDir, nullptr});
@@ -194,7 +198,7 @@ void PublishJob::run()
     // The windows come first: the publish (and the encoder threads it
     // starts, which inherit this) yields the cores to the event loop.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
-    if (!makeSlideTexts() || !makeCaptions())
+    if (!makeSlideTexts() || !makeCaptions() || !loadLecture())
         return;
     for (size_t i = 0; i < targets_.size(); ++i) {
         targetIndex_ = i;
@@ -255,6 +259,7 @@ bool PublishJob::makeSlideTexts()
                   kColourYellow);
         unstoredTexts_ = run.texts;
     }
+    lectureChanged_ = lectureChanged_ || run.read > 0;
     if (run.read > 0)
         Tav_DebugLog("Slide text: " + std::to_string(run.read) + " slides read by OCR, " + std::to_string(run.kept)
                      + " kept");
@@ -290,10 +295,44 @@ bool PublishJob::makeCaptions()
         finish(PublishOutcome::Cancelled, "Publish cancelled");
         return false;
     }
+    lectureChanged_ = lectureChanged_ || ok;
     if (!ok)
         warnings = err;
     if (!warnings.empty())
         SetStatus("Published without automatic captions where they could not be made: " + warnings, kColourYellow);
+    return true;
+}
+
+// Loads the lecture once for every target: a published lecture is
+// converted back first; one the caller loaded is loaded again only when
+// the steps before changed it (quietly: its notes were told then).
+bool PublishJob::loadLecture()
+{
+    if (lecture_ && !lectureChanged_) {
+        enterStep(PublishStep::Convert);
+        enterStep(PublishStep::Load);
+    } else {
+        BasicEngineHost quiet;
+        quiet.openerFactory = openerFactory;
+        Publisher loader(settings_, lecture_ ? static_cast<EngineHost*>(&quiet) : this);
+        loader.onStep = [this](PublishStep step) { enterStep(step); };
+        if (!loader.Load(!lecture_, !lecture_)) {
+            finish(loader.WasCancelled ? PublishOutcome::Cancelled : PublishOutcome::Failed, loader.LastError);
+            return false;
+        }
+        settings_.LecName = loader.S.LecName;
+        lecture_ = std::move(loader.SI);
+    }
+    // Texts read for this publish that could not be stored beside the
+    // slides: the lecture takes them as if they had been.
+    std::map<std::string, const SlideText*> byName;
+    for (const auto& [picture, text] : unstoredTexts_)
+        byName[Lower(picture)] = &text;
+    for (Slide& slide : lecture_->Slides) {
+        const auto it = byName.find(Lower(slide.Image));
+        if (slide.Text.empty() && it != byName.end())
+            LectureLoader::TakeSlideText(slide, *it->second);
+    }
     return true;
 }
 
@@ -312,7 +351,7 @@ bool PublishJob::publishTarget(Target& target)
         s.InstallCommand = {installProgram, "install-publication", target.staging->Dir(), target.staging->Output()};
     Publisher engine(s, this);
     engine.onStep = [this](PublishStep step) { enterStep(step); };
-    engine.unstoredTexts = unstoredTexts_;
+    engine.SI = *lecture_;
 
     if (!engine.Publish(target.toDisk)) {
         finish(engine.WasCancelled ? PublishOutcome::Cancelled : PublishOutcome::Failed, engine.LastError);

@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,8 +34,10 @@ namespace pellucor {
 
 class PublishJob : private EngineHost {
 public:
-    // progress: where the job reports (from its worker thread) and ends.
-    PublishJob(PublishSettings settings, PublishProgress& progress);
+    // progress: where the job reports (from its worker thread) and ends;
+    // lecture: the lecture as the caller loaded it, none for a published
+    // lecture, which the job converts back and loads.
+    PublishJob(PublishSettings settings, PublishProgress& progress, std::optional<Lecture> lecture = std::nullopt);
     // A job still running is cancelled and waited for.
     ~PublishJob() override;
 
@@ -74,6 +77,7 @@ private:
     void run();
     bool makeSlideTexts();
     bool makeCaptions();
+    bool loadLecture();
     bool publishTarget(Target& target);
     bool followLogs();
     bool installTargets();
@@ -93,6 +97,10 @@ private:
 
     PublishSettings settings_;
     PublishProgress& progress_;
+    // The lecture every target publishes; changed: the steps before the
+    // load wrote to it (slide texts read, captions made).
+    std::optional<Lecture> lecture_;
+    bool lectureChanged_ = false;
     std::vector<Target> targets_;
     std::thread worker_;
     std::atomic<bool> cancel_ {false};

@@ -51,18 +51,59 @@ PreferenceSnapshot PublishSession::readPreferences() const
     return preferences ? preferences() : PreferenceStore().Read();
 }
 
-bool PublishSession::OKToPublish(std::string& err) const { return lectureLoads(readPreferences(), err); }
-
-bool PublishSession::lectureLoads(const PreferenceSnapshot& prefs, std::string& err) const
+// The quiet check: asks nothing, writes nothing, tells nothing.
+bool PublishSession::OKToPublish(std::string& err) const
 {
+    if (publishedLecture())
+        return true;
     BasicEngineHost host;
     host.openerFactory = openerFactory;
-    Publisher engine(request.Settings(prefs), &host);
-    return engine.OKToPublish(false, err);
+    Publisher engine(request.Settings(readPreferences()), &host);
+    return engine.LoadLecture(false, false, err);
 }
 
-// The media directory holds a lecture to publish.
-bool PublishSession::checkMedia(std::string& err) const
+// A published lecture loads once the publish has converted it back.
+bool PublishSession::publishedLecture() const
+{
+    std::string name;
+    return IsPublishedLecture(Tav_DirSlash(request.TextMedia), request.TextName, name);
+}
+
+namespace {
+// Tells the loader's notes (the events files it found, a warning about
+// their times) on the session's status line; a failure comes back as the
+// error, which the caller shows once.
+class NotesHost : public BasicEngineHost {
+public:
+    explicit NotesHost(PublishProgress& progress) : progress_(progress) { }
+    void SetStatus(const std::string& text, uint32_t colour) override
+    {
+        if (colour != kColourRed)
+            progress_.SetStatus(text, colour);
+    }
+
+private:
+    PublishProgress& progress_;
+};
+}  // namespace
+
+// The lecture with the full check, for the publish to take.
+bool PublishSession::loadLecture(const PreferenceSnapshot& prefs, std::optional<Lecture>& lecture, std::string& err)
+{
+    NotesHost host(*this);
+    host.openerFactory = openerFactory;
+    Publisher engine(request.Settings(prefs), &host);
+    if (!engine.Load(false, true)) {
+        err = engine.LastError;
+        return false;
+    }
+    lecture = std::move(engine.SI);
+    return true;
+}
+
+// The media directory holds a lecture to publish; published: one the
+// publish converts back first.
+bool PublishSession::checkMedia(bool& published, std::string& err) const
 {
     const PublishRequest& r = request;
     if (!Tav_Chkdrv(r.TextMedia))
@@ -72,9 +113,9 @@ bool PublishSession::checkMedia(std::string& err) const
         err = "Media directory is empty " + r.TextMedia;
         return false;
     }
+    published = publishedLecture();
     // A published lecture gets its events files when the publish converts it.
-    std::string publishedName;
-    if (!HasFiles(media, "*.txt") && !IsPublishedLecture(media, r.TextName, publishedName)) {
+    if (!HasFiles(media, "*.txt") && !published) {
         err = "Media directory has no event data (*.txt) " + r.TextMedia;
         return false;
     }
@@ -140,7 +181,8 @@ bool PublishSession::Start(std::string& err)
         return false;
     }
     job_.reset();  // the last one has ended: its thread is joined here
-    if (!checkMedia(err))
+    bool published = false;
+    if (!checkMedia(published, err))
         return false;
     SetStatus("Checking for the existence of media files...", kColourYellow);
     if (const std::string problem = StyleDirectoryProblem(request.TextStyle); !problem.empty()) {
@@ -149,11 +191,6 @@ bool PublishSession::Start(std::string& err)
     }
     // One snapshot of the preferences for the whole publish.
     const PreferenceSnapshot prefs = readPreferences();
-    // A lecture that cannot be loaded is told at once.
-    if (std::string why; !lectureLoads(prefs, why)) {
-        err = "Slide Load Error:" + why;
-        return false;
-    }
     SetStatus("Checking the output directories", kColourYellow);
     const PublishRequest& r = request;
     if (r.optCD && !checkTarget("Disk Output Dir", r.TextCDDir, err))
@@ -164,11 +201,16 @@ bool PublishSession::Start(std::string& err)
         err = "The Disk Output Dir and the Web Output Dir are the same " + r.TextCDDir;
         return false;
     }
+    // A lecture that cannot be loaded is told at once; the publish takes
+    // the one loaded here.
+    std::optional<Lecture> lecture;
+    if (!published && !loadLecture(prefs, lecture, err))
+        return false;
     request.TextLocDir = r.optWeb ? r.TextWebDir : r.TextCDDir;
     diskOutput_ = r.optCD ? StagedPublication::Resolve(r.TextCDDir) : "";
     webOutput_ = r.optWeb ? StagedPublication::Resolve(r.TextWebDir) : "";
 
-    job_ = std::make_unique<PublishJob>(request.Settings(prefs), *this);
+    job_ = std::make_unique<PublishJob>(request.Settings(prefs), *this, std::move(lecture));
     job_->openerFactory = openerFactory;
     if (captionMakerFactory)
         job_->captionMakerFactory = [factory = captionMakerFactory, prefs] { return factory(prefs); };

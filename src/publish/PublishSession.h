@@ -1,7 +1,8 @@
 // The one way into a publish, for every caller (the command line, the
 // automation interface, the server edition and both windows): it holds the
 // request (what to publish), takes the preferences as one snapshot, checks
-// the directories, builds the PublishSettings and runs one PublishJob, and
+// the directories and the style, loads the lecture, builds the
+// PublishSettings and runs one PublishJob on that lecture, and
 // reports its step, percent, status and result (as the PublishProgress it
 // is, which the job writes to itself). A publish replaces each
 // output whole or leaves it as it was, and never removes files that no
@@ -10,9 +11,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/CaptionMaker.h"
+#include "core/Lecture.h"
 #include "core/MediaFile.h"
 #include "core/PreferenceStore.h"
 #include "publish/PublishProgress.h"
@@ -79,8 +82,9 @@ signals:
 
 private:
     PreferenceSnapshot readPreferences() const;
-    bool lectureLoads(const PreferenceSnapshot& prefs, std::string& err) const;
-    bool checkMedia(std::string& err) const;
+    bool publishedLecture() const;
+    bool loadLecture(const PreferenceSnapshot& prefs, std::optional<Lecture>& lecture, std::string& err);
+    bool checkMedia(bool& published, std::string& err) const;
     bool checkTarget(const std::string& field, const std::string& dir, std::string& err);
 
     std::unique_ptr<PublishJob> job_;

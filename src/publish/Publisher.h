@@ -1,10 +1,11 @@
-// The publishing engine: one object per publish run and target. Publish
-// loads the lecture, prepares and empties the output directory, writes
+// The publishing engine: one object per publish run and target. Load
+// reads the lecture (converting a published one back first); Publish, on
+// the lecture loaded, prepares and empties the output directory, writes
 // process.bat and the merge-event files, copies the images, prepares the
 // media and expands the style (through its StyleEngine, which reads the
 // lecture, the settings and the layout kept here). It reads only the
 // PublishSettings value it was given; the publish job runs it on a worker
-// thread.
+// thread, loading the lecture once for every target.
 #pragma once
 
 #include <functional>
@@ -29,12 +30,13 @@ public:
     explicit Publisher(EngineHost* host = nullptr) : SlideEngine(host) { }
     Publisher(PublishSettings settings, EngineHost* host) : SlideEngine(std::move(settings), host) { }
 
-    // Cheap check: loads the lecture without the full check or status
-    // lines (a published lecture passes: the publish converts it first).
-    bool OKToPublish(bool showMsg, std::string& err);
-    // ToDisk: true for a disk/CD target, false for the web. Runs, in order,
-    // the published-lecture conversion, lecture loading, media preparation
-    // and style expansion.
+    // Loads the lecture into SI with the full check; convert: a published
+    // lecture is converted back first (asked); verbose: the loader's steps
+    // are told on the status line. False with LastError.
+    bool Load(bool convert, bool verbose);
+    // ToDisk: true for a disk/CD target, false for the web. On the lecture
+    // in SI (Load, or a copy of what it loaded), runs in order media
+    // preparation, style expansion and the lecture record.
     bool Publish(bool ToDisk);
 
     // Told as each step begins (on the thread running Publish).
@@ -44,10 +46,6 @@ public:
     std::string LastError;
     // True when the last Publish ended because the runner asked it to stop.
     bool WasCancelled = false;
-    // Slide texts read for this publish that could not be stored beside
-    // the slides (a lecture directory that cannot be written), by picture
-    // name: the lecture takes them as if they had been.
-    std::map<std::string, SlideText> unstoredTexts;
 
 private:
     bool fail(const std::string& text);
@@ -66,8 +64,6 @@ private:
     bool publishCaptions();
     // Writes lecture.mp4 where the target asks for it (LectureVideoStep.cpp).
     bool publishLectureVideo(bool toDisk);
-    // Gives the slides without text those of unstoredTexts.
-    void takeUnstoredTexts();
     // Writes the lecture record into the output (LectureRecordStep.cpp).
     bool writeLectureRecord();
 

@@ -70,17 +70,17 @@ TEST_F(DetailedForm, DoStartChecksTheMediaDirectoryInOrder)
 
 TEST_F(DetailedForm, MirrorsThePublishItStartsToItsEnd)
 {
-    // A lecture the publish cannot load: shown once, and in the status line.
+    // A lecture the publish cannot load is refused before anything starts
+    // (its caller shows the refusal, once).
     writeFile(lec + "talk1.txt", "u 0 1 URL\\sld001.htm\r\n");
     writeFile(lec + "talk1.rm", "not media");
-    ASSERT_TRUE(form.DoStart(msg)) << msg;
-    EXPECT_TRUE(form.logPoller.isActive());
-    waitForEnd();
-    EXPECT_FALSE(form.LastRunSucceeded());
-    EXPECT_EQ(sink.messages, std::vector<std::string> {form.LastPublishError()});
-    EXPECT_EQ(form.LastPublishError().rfind("Slide Load Error:", 0), 0u) << form.LastPublishError();
-    EXPECT_EQ(form.statusLine, form.LastPublishError());
+    EXPECT_FALSE(form.DoStart(msg));
+    EXPECT_EQ(msg.rfind("Slide Load Error:Unable to read media file " + lec + "talk1.rm", 0), 0u) << msg;
+    EXPECT_FALSE(form.Publishing());
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(form.statusLine, msg);
     EXPECT_EQ(form.statusColour, kColourRed);
+    EXPECT_FALSE(fs::exists(out));
 
     // A publish left for the user to run (a whole one is run from the
     // windows and by the automation client).

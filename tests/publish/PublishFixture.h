@@ -49,7 +49,7 @@ protected:
     {
         std::filesystem::create_directories(settings.OutDir);
         Publisher engine(settings, &host);
-        const bool ok = engine.Publish(toDisk);
+        const bool ok = engine.Load(true, true) && engine.Publish(toDisk);
         lastError = engine.LastError;
         return ok;
     }

@@ -56,7 +56,7 @@ TEST_F(PublishFixture, FailuresAreReportedWithTheirTextsAndTheCheckBeforeWritesN
     settings.Prefs["prfRmmerge"] = "/nonexistent/rmmerge";
     Publisher engine(settings, &host);
     std::string err;
-    EXPECT_TRUE(engine.OKToPublish(false, err)) << err;
+    EXPECT_TRUE(engine.LoadLecture(false, false, err)) << err;
     EXPECT_TRUE(sink.questions.empty());
     EXPECT_FALSE(fs::exists(out));
     EXPECT_TRUE(sink.messages.empty());
