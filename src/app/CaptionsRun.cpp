@@ -31,17 +31,6 @@ std::string captionsOutcome(const PartTranscript& p)
 
 }  // namespace
 
-CaptionsRun::CaptionsRun(MainWindow& main, PublishForm& form, Preferences& prefs, FrontEndHooks& hooks, QObject* parent)
-    : QObject(parent), main_(main), form_(form), prefs_(prefs), hooks_(hooks)
-{ }
-
-CaptionsRun::~CaptionsRun()
-{
-    Cancel();
-    if (worker_.joinable())
-        worker_.join();
-}
-
 void CaptionsRun::Start()
 {
     std::string msg;
@@ -63,47 +52,23 @@ bool CaptionsRun::begin(bool attended, bool replace, std::string& msg)
     if (!transcriber->Plan(options_, parts_, msg))
         return false;
     const SpeechChoice choice = SpeechCaptionMaker::ChoiceFrom(prefs_.Snapshot());
-    attended_ = attended;
-    ok_ = false;
-    outcome_.clear();
-    status_.clear();
     transcriber_ = std::move(transcriber);
-    setBusy(true);
-    showProgress(0, "Making captions");
-    transcriber_->onProgress = [this](double fraction, const std::string& status) {
-        const int percent = static_cast<int>(fraction * 100);
-        QMetaObject::invokeMethod(
-            this, [this, percent, status] { showProgress(percent, status); }, Qt::QueuedConnection);
-    };
-    worker_ = std::thread([this, choice] {
+    transcriber_->onProgress
+        = [this](double fraction, const std::string& status) { report(static_cast<int>(fraction * 100), status); };
+    run(attended, "Making captions", [this, choice](std::string& engineError) {
         std::unique_ptr<SpeechEngine> engine;
-        std::string engineError;
-        const bool ok = transcriber_->Run(options_, parts_, [&](std::string& err) {
+        return transcriber_->Run(options_, parts_, [&](std::string& err) {
             engine = LoadSpeechEngine(choice, err);
             if (!engine)
                 engineError = err;
             return engine.get();
         });
-        QMetaObject::invokeMethod(
-            this, [this, ok, engineError] { end(ok, engineError); }, Qt::QueuedConnection);
     });
     return true;
 }
 
-void CaptionsRun::setBusy(bool on) { ShowJobBusy(main_, form_, on); }
-
-void CaptionsRun::showProgress(int percent, const std::string& status)
+void CaptionsRun::ended(bool ok, const std::string& engineError)
 {
-    ShowJobProgress(main_, form_, percent);
-    if (!status.empty() && status != status_)
-        form_.SetStatus((status_ = status) + "...", kColourYellow);
-}
-
-void CaptionsRun::end(bool ok, const std::string& engineError)
-{
-    worker_.join();
-    ok_ = ok;
-    setBusy(false);
     std::string made, failed;
     const PartTranscript* written = nullptr;
     for (const PartTranscript& p : parts_) {
@@ -114,22 +79,18 @@ void CaptionsRun::end(bool ok, const std::string& engineError)
         if (p.result == PartTranscript::Result::Written && !written)
             written = &p;
     }
-    if (transcriber_->Cancelled()) {
-        ok_ = false;
-        outcome_ = "Making captions cancelled" + (made.empty() ? std::string() : " (kept: " + made + ")");
-        ShowJobEnd(form_, JobEnd::Cancelled, outcome_, attended_);
-    } else if (!ok) {
-        outcome_ = "Captions not made: " + (engineError.empty() ? failed : engineError)
-            + (made.empty() ? "" : " (done: " + made + ")");
-        ShowJobEnd(form_, JobEnd::Failed, outcome_, attended_);
-    } else {
-        outcome_ = "Captions: " + made;
-        ShowJobEnd(form_, JobEnd::Succeeded, outcome_, attended_);
-    }
+    if (transcriber_->Cancelled())
+        conclude(JobEnd::Cancelled,
+                 "Making captions cancelled" + (made.empty() ? std::string() : " (kept: " + made + ")"));
+    else if (!ok)
+        conclude(JobEnd::Failed,
+                 "Captions not made: " + (engineError.empty() ? failed : engineError)
+                     + (made.empty() ? "" : " (done: " + made + ")"));
+    else
+        conclude(JobEnd::Succeeded, "Captions: " + made);
     if (attended_ && written && !transcriber_->Cancelled())
         FrontEndHooks::Open(hooks_.captionEditor, "The caption editor is not available", written->captions,
                             written->recording);
-    emit finished(ok_);
 }
 
 }  // namespace pellucor

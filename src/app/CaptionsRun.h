@@ -9,66 +9,48 @@
 // correct.
 #pragma once
 
-#include <QObject>
-
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "app/FrontEndHooks.h"
+#include "app/WindowJob.h"
 #include "speech/LectureTranscriber.h"
 
 namespace pellucor {
 
-class MainWindow;
-class PublishForm;
 class Preferences;
 
-class CaptionsRun : public QObject, public CaptionsTask {
-    Q_OBJECT
+class CaptionsRun : public WindowJob {
 public:
     CaptionsRun(MainWindow& main, PublishForm& form, Preferences& prefs, FrontEndHooks& hooks,
-                QObject* parent = nullptr);
-    ~CaptionsRun() override;
+                QObject* parent = nullptr)
+        : WindowJob(main, form, hooks, parent), prefs_(prefs)
+    { }
+    ~CaptionsRun() override { stop(); }
 
     // From a window's menu: says why when it cannot start.
     void Start() override;
     // From the automation interface: replace makes automatic captions made
     // before again; false with msg when it cannot start.
     bool StartUnattended(bool replace, std::string& msg);
-    bool Busy() const override { return worker_.joinable(); }
     void Cancel() override
     {
         if (transcriber_)
             transcriber_->Cancel();
     }
 
-    // Once finished: whether every part has captions, and what became of each.
-    bool Succeeded() const { return ok_; }
-    const std::string& Outcome() const { return outcome_; }
+    // Once ended, Succeeded: whether every part has captions; what became
+    // of each:
     const std::vector<PartTranscript>& Parts() const { return parts_; }
-
-signals:
-    void finished(bool ok);
 
 private:
     bool begin(bool attended, bool replace, std::string& msg);
-    void showProgress(int percent, const std::string& status);
-    void end(bool ok, const std::string& engineError);
-    void setBusy(bool on);
+    void ended(bool ok, const std::string& engineError) override;
 
-    MainWindow& main_;
-    PublishForm& form_;
     Preferences& prefs_;
-    FrontEndHooks& hooks_;
     std::unique_ptr<LectureTranscriber> transcriber_;  // one per run
     TranscribeOptions options_;
     std::vector<PartTranscript> parts_;
-    std::thread worker_;
-    bool attended_ = true;
-    bool ok_ = false;
-    std::string outcome_, status_;
 };
 
 }  // namespace pellucor

@@ -29,4 +29,14 @@ void FrontEndHooks::OpenPage(const std::string& page) const
         Tav_ShellOpen(page);
 }
 
+bool FrontEndHooks::CancelWindowJob() const
+{
+    for (WindowJobTask* job : {slideSync, lectureVideo, captions, recordingLecture})
+        if (job && job->Busy()) {
+            job->Cancel();
+            return true;
+        }
+    return false;
+}
+
 }  // namespace pellucor

@@ -83,6 +83,8 @@ struct FrontEndHooks {
     LectureVideoTask* lectureVideo = nullptr;
     CaptionsTask* captions = nullptr;
     RecordingLectureTask* recordingLecture = nullptr;
+    // Cancels the menu job under way (above); false when none runs.
+    bool CancelWindowJob() const;
     // Open-files dialog for screen or meeting recordings: true and the
     // paths, in the order chosen, when chosen.
     std::function<bool(const std::string& title, std::vector<std::string>& paths)> chooseRecordings;

@@ -6,52 +6,28 @@
 // unattended to a file it names.
 #pragma once
 
-#include <QObject>
-
-#include <atomic>
 #include <string>
-#include <thread>
 
-#include "app/FrontEndHooks.h"
+#include "app/WindowJob.h"
 
 namespace pellucor {
 
-class MainWindow;
-class PublishForm;
-
-class LectureVideoRun : public QObject, public LectureVideoTask {
-    Q_OBJECT
+class LectureVideoRun : public WindowJob {
 public:
-    LectureVideoRun(MainWindow& main, PublishForm& form, FrontEndHooks& hooks, QObject* parent = nullptr);
-    ~LectureVideoRun() override;
+    LectureVideoRun(MainWindow& main, PublishForm& form, FrontEndHooks& hooks, QObject* parent = nullptr)
+        : WindowJob(main, form, hooks, parent)
+    { }
 
     // From a window's menu: asks for the file, says why when it cannot start.
     void Start() override;
     // From the automation interface: false with msg when it cannot start.
     bool StartUnattended(const std::string& output, std::string& msg);
-    bool Busy() const override { return worker_.joinable(); }
-    void Cancel() override { cancel_ = true; }
-
-    // Once finished: whether the video was written, and what became of it.
-    bool Succeeded() const { return ok_; }
-    const std::string& Outcome() const { return outcome_; }
-
-signals:
-    void finished(bool ok);
 
 private:
     bool begin(bool attended, const std::string& output, std::string& msg);
-    void showProgress(int percent);
-    void end(bool ok, const std::string& err);
+    void ended(bool ok, const std::string& err) override;
 
-    MainWindow& main_;
-    PublishForm& form_;
-    FrontEndHooks& hooks_;
-    std::thread worker_;
-    std::atomic<bool> cancel_ {false};
-    bool attended_ = true;
-    bool ok_ = false;
-    std::string output_, outcome_;
+    std::string output_;
 };
 
 }  // namespace pellucor

@@ -118,15 +118,9 @@ void MainWindow::ShowProgress(int percent)
 
 void MainWindow::cmdCancel_Click()
 {
-    if (hooks_->slideSync && hooks_->slideSync->Busy())
-        hooks_->slideSync->Cancel();
-    else if (hooks_->lectureVideo && hooks_->lectureVideo->Busy())
-        hooks_->lectureVideo->Cancel();
-    else if (hooks_->captions && hooks_->captions->Busy())
-        hooks_->captions->Cancel();
-    else if (hooks_->recordingLecture && hooks_->recordingLecture->Busy())
-        hooks_->recordingLecture->Cancel();
-    else if (hooks_->slideImporter && hooks_->slideImporter->Busy())
+    if (hooks_->CancelWindowJob())
+        return;
+    if (hooks_->slideImporter && hooks_->slideImporter->Busy())
         hooks_->slideImporter->Cancel();
     else
         publishForm_->cmdCancel_Click();

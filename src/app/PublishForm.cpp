@@ -159,15 +159,7 @@ void PublishForm::RunPublish(bool isDisk, const std::string&, bool)
 
 void PublishForm::cmdCancel_Click()
 {
-    if (hooks_->slideSync && hooks_->slideSync->Busy())
-        hooks_->slideSync->Cancel();
-    else if (hooks_->lectureVideo && hooks_->lectureVideo->Busy())
-        hooks_->lectureVideo->Cancel();
-    else if (hooks_->captions && hooks_->captions->Busy())
-        hooks_->captions->Cancel();
-    else if (hooks_->recordingLecture && hooks_->recordingLecture->Busy())
-        hooks_->recordingLecture->Cancel();
-    else
+    if (!hooks_->CancelWindowJob())
         session_->Cancel();
 }
 

@@ -14,18 +14,6 @@ namespace pellucor {
 
 namespace fs = std::filesystem;
 
-RecordingLectureRun::RecordingLectureRun(MainWindow& main, PublishForm& form, Preferences& prefs, FrontEndHooks& hooks,
-                                         QObject* parent)
-    : QObject(parent), main_(main), form_(form), prefs_(prefs), hooks_(hooks)
-{ }
-
-RecordingLectureRun::~RecordingLectureRun()
-{
-    cancel_ = true;
-    if (worker_.joinable())
-        worker_.join();
-}
-
 void RecordingLectureRun::Start()
 {
     if (const std::string refusal = JobStartRefusal(Busy(), form_.Busy(), hooks_); !refusal.empty()) {
@@ -67,61 +55,32 @@ bool RecordingLectureRun::begin(RecordingLectureOptions options, std::string& ms
     if (msg = RecordingLecture::Problem(options); !msg.empty())
         return false;
     options_ = std::move(options);
-    cancel_ = false;
-    ok_ = false;
-    outcome_.clear();
-    status_.clear();
-    ShowJobBusy(main_, form_, true);
-    showProgress(0, "Finding the slides of the recording");
-    worker_ = std::thread([this] {
-        std::string err;
-        const bool ok = made_.Run(
-            options_,
-            [this](int percent, const std::string& status) {
-                QMetaObject::invokeMethod(
-                    this, [this, percent, status] { showProgress(percent, status); }, Qt::QueuedConnection);
-            },
-            cancel_, err);
-        QMetaObject::invokeMethod(
-            this, [this, ok, err] { end(ok, err); }, Qt::QueuedConnection);
+    run(true, "Finding the slides of the recording", [this](std::string& err) {
+        return made_.Run(
+            options_, [this](int percent, const std::string& status) { report(percent, status); }, cancel_, err);
     });
     return true;
 }
 
-void RecordingLectureRun::showProgress(int percent, const std::string& status)
+void RecordingLectureRun::ended(bool ok, const std::string& err)
 {
-    ShowJobProgress(main_, form_, percent);
-    if (status != status_)
-        form_.SetStatus((status_ = status) + "...", kColourYellow);
-}
-
-void RecordingLectureRun::end(bool ok, const std::string& err)
-{
-    worker_.join();
-    ok_ = ok && !cancel_;
-    ShowJobBusy(main_, form_, false);
     if (cancel_) {
-        outcome_ = "New lecture from recording cancelled: nothing written";
-        ShowJobEnd(form_, JobEnd::Cancelled, outcome_, true);
+        conclude(JobEnd::Cancelled, "New lecture from recording cancelled: nothing written");
     } else if (!ok) {
-        outcome_ = "No lecture made from the recording: " + err;
-        ShowJobEnd(form_, JobEnd::Failed, outcome_, true);
+        conclude(JobEnd::Failed, "No lecture made from the recording: " + err);
     } else {
         size_t changes = 0;
         for (const RecordingPart& p : made_.Parts())
             changes += p.rows.size();
         // The new lecture is the one open now.
         main_.SetLectureDir(Tav_DirSlash(options_.lectureDir));
-        outcome_ = "Lecture made from the recording: " + std::to_string(made_.Titles().size()) + " slides, "
-            + std::to_string(changes) + " slide changes in " + Tav_DirSlash(options_.lectureDir);
-        ShowJobEnd(form_, JobEnd::Succeeded, outcome_, true);
+        conclude(JobEnd::Succeeded,
+                 "Lecture made from the recording: " + std::to_string(made_.Titles().size()) + " slides, "
+                     + std::to_string(changes) + " slide changes in " + Tav_DirSlash(options_.lectureDir));
         FrontEndHooks::Open(hooks_.timingReview, "The timing editor is not available",
                             Tav_DirSlash(options_.lectureDir),
                             Tav_DirSlash(options_.lectureDir) + made_.Parts().front().events);
     }
-    emit finished(ok_);
 }
 
 }  // namespace pellucor
-
-#include "moc_RecordingLectureRun.cpp"

@@ -7,58 +7,36 @@
 // part 1, for the lecturer to check before publishing.
 #pragma once
 
-#include <QObject>
-
-#include <atomic>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "app/FrontEndHooks.h"
 #include "app/RecordingLecture.h"
+#include "app/WindowJob.h"
 
 namespace pellucor {
 
-class MainWindow;
-class PublishForm;
 class Preferences;
 
-class RecordingLectureRun : public QObject, public RecordingLectureTask {
-    Q_OBJECT
+class RecordingLectureRun : public WindowJob {
 public:
     RecordingLectureRun(MainWindow& main, PublishForm& form, Preferences& prefs, FrontEndHooks& hooks,
-                        QObject* parent = nullptr);
-    ~RecordingLectureRun() override;
+                        QObject* parent = nullptr)
+        : WindowJob(main, form, hooks, parent), prefs_(prefs)
+    { }
 
     // Asks for the recordings and the directory, says why when it cannot
     // start.
     void Start() override;
-    bool Busy() const override { return worker_.joinable(); }
-    void Cancel() override { cancel_ = true; }
 
-    // Once finished: whether the lecture was made, and what became of it.
-    bool Succeeded() const { return ok_; }
-    const std::string& Outcome() const { return outcome_; }
+    // Once ended: the lecture made.
     const RecordingLecture& Made() const { return made_; }
-
-signals:
-    void finished(bool ok);
 
 private:
     bool begin(RecordingLectureOptions options, std::string& msg);
-    void showProgress(int percent, const std::string& status);
-    void end(bool ok, const std::string& err);
+    void ended(bool ok, const std::string& err) override;
 
-    MainWindow& main_;
-    PublishForm& form_;
     Preferences& prefs_;
-    FrontEndHooks& hooks_;
     RecordingLecture made_;
     RecordingLectureOptions options_;
-    std::thread worker_;
-    std::atomic<bool> cancel_ {false};
-    bool ok_ = false;
-    std::string outcome_, status_;
 };
 
 }  // namespace pellucor

@@ -19,17 +19,6 @@ std::string names(const std::vector<std::string>& paths)
 
 }  // namespace
 
-SlideSyncRun::SlideSyncRun(MainWindow& main, PublishForm& form, FrontEndHooks& hooks, QObject* parent)
-    : QObject(parent), main_(main), form_(form), hooks_(hooks)
-{ }
-
-SlideSyncRun::~SlideSyncRun()
-{
-    cancel_ = true;
-    if (worker_.joinable())
-        worker_.join();
-}
-
 void SlideSyncRun::Start()
 {
     std::string msg;
@@ -61,43 +50,17 @@ bool SlideSyncRun::begin(bool attended, bool replace, std::string& msg)
                 != TavOK)
             return false;
     }
-    attended_ = attended;
-    cancel_ = false;
-    ok_ = false;
-    outcome_.clear();
-    status_.clear();
-    setBusy(true);
-    showProgress(0, "Syncing slides from the recording");
-    worker_ = std::thread([this] {
-        const bool ok = sync_.Run(
-            [this](int percent, const std::string& status) {
-                QMetaObject::invokeMethod(
-                    this, [this, percent, status] { showProgress(percent, status); }, Qt::QueuedConnection);
-            },
-            cancel_);
-        QMetaObject::invokeMethod(
-            this, [this, ok] { end(ok); }, Qt::QueuedConnection);
+    run(attended, "Syncing slides from the recording", [this](std::string&) {
+        return sync_.Run([this](int percent, const std::string& status) { report(percent, status); }, cancel_);
     });
     return true;
 }
 
-void SlideSyncRun::setBusy(bool on) { ShowJobBusy(main_, form_, on); }
-
-void SlideSyncRun::showProgress(int percent, const std::string& status)
+void SlideSyncRun::ended(bool ok, const std::string&)
 {
-    ShowJobProgress(main_, form_, percent);
-    if (status != status_)
-        form_.SetStatus((status_ = status) + "...", kColourYellow);
-}
-
-void SlideSyncRun::end(bool ok)
-{
-    worker_.join();
-    ok_ = ok;
-    setBusy(false);
     const PartSync* review = nullptr;  // the part the timing editor opens on
     bool reviewMarked = false;
-    std::string failures;
+    std::string failures, written;
     for (const PartSync& p : sync_.Parts()) {
         if (!p.error.empty()) {
             failures += (failures.empty() ? "" : "; ")
@@ -107,7 +70,7 @@ void SlideSyncRun::end(bool ok)
         size_t marked = 0;
         for (const SyncedRow& r : p.rows)
             marked += r.review ? 1 : 0;
-        outcome_ += (outcome_.empty() ? "" : ", ") + std::to_string(p.rows.size()) + " slides in "
+        written += (written.empty() ? "" : ", ") + std::to_string(p.rows.size()) + " slides in "
             + Tav_SplitPath(p.events).last + " (" + std::to_string(marked) + " to review)";
         // The first part with changes to review, else the first one.
         if (!review || (marked > 0 && !reviewMarked))
@@ -115,24 +78,18 @@ void SlideSyncRun::end(bool ok)
         reviewMarked = reviewMarked || marked > 0;
     }
     const bool cancelled = cancel_.load();
-    if (cancelled) {
-        outcome_ = "Slide sync cancelled";
-        ShowJobEnd(form_, JobEnd::Cancelled, outcome_, attended_);
-    } else if (!ok) {
-        outcome_ = "Slide sync failed: " + failures + (outcome_.empty() ? "" : " (written: " + outcome_ + ")");
-        ShowJobEnd(form_, JobEnd::Failed, outcome_, attended_);
-    } else {
-        outcome_ = "Slide times found: " + outcome_;
-        ShowJobEnd(form_, JobEnd::Succeeded, outcome_, attended_);
-    }
+    if (cancelled)
+        conclude(JobEnd::Cancelled, "Slide sync cancelled");
+    else if (!ok)
+        conclude(JobEnd::Failed,
+                 "Slide sync failed: " + failures + (written.empty() ? "" : " (written: " + written + ")"));
+    else
+        conclude(JobEnd::Succeeded, "Slide times found: " + written);
     // A lecture with its new events files may be published now.
     main_.DirOrPPTChanged();
     if (attended_ && review && !cancelled)
         FrontEndHooks::Open(hooks_.timingReview, "The timing editor is not available", Tav_DirSlash(form_.TextMedia),
                             review->events);
-    emit finished(ok);
 }
 
 }  // namespace pellucor
-
-#include "moc_SlideSyncRun.cpp"
