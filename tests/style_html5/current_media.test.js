@@ -8,7 +8,8 @@
 // the style wrote); the captions show at their times and make the part's
 // transcript (which follows playback and jumps). Captions made by speech
 // recognition during the publish say so, play the same way and are
-// searched.
+// searched. A lecture made from a screen recording alone plays in step
+// with the slide times found in it.
 "use strict";
 const assert = require("node:assert/strict");
 const { test } = require("node:test");
@@ -19,6 +20,7 @@ const h = require("./harness");
 const browser = h.browserPerFile();
 const audioDir = process.env.PELLUCOR_HTML5_AUDIO;
 const audioPages = "file://" + path.join(audioDir || "", "published") + "/";
+const recordingDir = process.env.PELLUCOR_HTML5_RECORDING;
 
 // The captions the pages should offer: [start, end, text] per cue of the
 // lecturer's file.
@@ -192,6 +194,27 @@ test("a spoken part without captions gets automatic ones: labelled, at their tim
     await h.until(page, () => /slides? and [1-9]\d* captions? found/.test(document.getElementById("search-count").textContent),
       null, "caption hits for welcome");
     assert.ok((await page.$$eval("#results li mark", (l) => l.map((m) => m.textContent))).includes("welcome"));
+  });
+});
+
+test("a lecture made from a screen recording alone plays in step with the slide times found in it", async () => {
+  const lecture = path.join(recordingDir, "lec");
+  const list = h.events(1, lecture, "lec");
+  // The generator's schedule: each change found within a second (the
+  // events file holds whole seconds); a slide built up point by point is
+  // one slide, so a build's steps are no changes of their own.
+  const schedule = fs.readFileSync(path.join(recordingDir, "schedule.txt"), "utf8").trim().split("\n")
+    .map((l) => Number(l.split(" ")[0]));
+  for (const e of list) {
+    assert.ok(schedule.some((t) => Math.abs(t - e.start) <= 1), `a change at ${e.start} s: ${schedule}`);
+  }
+  assert.ok(list.length >= 2, JSON.stringify(list));
+  const pages = "file://" + path.join(recordingDir, "published") + "/";
+  await h.session(browser, "part1.htm", { base: pages }, async ({ page }) => {
+    assert.equal(await page.$eval("#media", (m) => m.tagName), "VIDEO");
+    assert.match((await h.state(page)).src, /\/lec1\.mp4$/);
+    await playInStep(page, list, [], "lecture from a recording", true);
+    await h.seeksInStep(page, list, "lecture from a recording");
   });
 });
 

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Makes a lecture from a screen recording alone (pellucor
+# slides-from-recording finds its slides, their titles and times) and
+# publishes it for disk like the sample, for the browser tests of the html5
+# style.
+#   publish_recording_lecture.sh PELLUCOR GENERATOR DIR
+# DIR/gen holds the recording, DIR/lec the lecture made, DIR/published the
+# published pages.
+set -eu
+dir=$3
+rm -rf "$dir"
+mkdir -p "$dir"
+sh "$2" screen "$dir/gen" screen.mp4 12 960x540 25 quick > "$dir/schedule.txt"
+"$1" slides-from-recording "$dir/gen/screen.mp4" "$dir/lec" > "$dir/found.txt"
+sh "$(dirname "$0")/publish_sample.sh" "$1" "$dir/lec" "$dir/published"
