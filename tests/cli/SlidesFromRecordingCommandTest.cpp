@@ -3,7 +3,7 @@
 // one slide, its fullest state kept; a slide returned to is the same), each
 // change within a second, titles read from the slides, stretches without a
 // slide reported and given none; the recordings it refuses write nothing;
-// the lecture made publishes.
+// the lecture made publishes, and its slides sync as an exported deck does.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -180,6 +180,17 @@ TEST_P(SlidesFromRecording, FindsEachSlideOnceWithItsChangesAndTitle)
         EXPECT_TRUE(holds(page, "<title>" + real.at(trueOf[first[i].second])));
     }
     EXPECT_TRUE(fs::exists(out + "talk1.mp4"));
+
+    // The slides found sync as an exported deck does: the same changes.
+    const Outcome synced = run({"sync-slides", QString::fromStdString(lecture), "--part", "1", "--out",
+                                QString::fromStdString(root.dir() + "synced.txt")});
+    ASSERT_EQ(synced.code, 0) << describe(synced);
+    const SlideSchedule again = changesIn(root.dir() + "synced.txt");
+    ASSERT_EQ(again.size(), first.size()) << readFile(root.dir() + "synced.txt");
+    for (size_t i = 0; i < again.size(); ++i) {
+        EXPECT_EQ(again[i].second, first[i].second) << "change " << i + 1;
+        EXPECT_NEAR(again[i].first, first[i].first, 1.0) << "change " << i + 1;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SlidesFromRecording, ::testing::ValuesIn(kCases),
