@@ -35,6 +35,97 @@ bool positive(const QString& text, long long& value)
     value = text.toLongLong(&ok);
     return ok && value > 0;
 }
+
+// The command's options beyond the local directory.
+struct UploadOptions {
+    const QCommandLineOption host {"host",
+                                   "Server: host name, or an ftp://, ftpes://, ftps://, sftp://, http:// or "
+                                   "https:// address.",
+                                   "server"};
+    const QCommandLineOption user {"user", "Account name (default: anonymous for FTP, your name for SFTP).", "user"};
+    const QCommandLineOption passFile {"password-file", "File whose first line is the password.", "file"};
+    const QCommandLineOption remote {"remote", "Remote directory (created when missing; default: the login directory).",
+                                     "dir"};
+    const QCommandLineOption quiet {"quiet", "Print only the final status."};
+    const QCommandLineOption ca {"cacert",
+                                 "Certificates (PEM) that a TLS server's certificate must be signed by (default: the "
+                                 "system's).",
+                                 "file"};
+    const QCommandLineOption key {"key", "SSH private key for SFTP (default: the agent and ~/.ssh/id_*).", "file"};
+    const QCommandLineOption accept {"accept-host-key",
+                                     "Trust an SSH server not yet in ~/.ssh/known_hosts whose host key has this "
+                                     "fingerprint (SHA256:..., as a refusal shows it); it is added there.",
+                                     "fingerprint"};
+    const QCommandLineOption connections {"connections", "Connections at once (default: the preference, 4).", "n"};
+    const QCommandLineOption timeout {"timeout",
+                                      "Give a connection up after this many seconds without progress "
+                                      "(default: the preference, 20).",
+                                      "seconds"};
+    const QCommandLineOption rate {"limit-rate", "Send at most this many bytes a second on each connection.", "bytes"};
+
+    void AddTo(QCommandLineParser& parser) const
+    {
+        for (const auto* o :
+             {&host, &user, &passFile, &remote, &quiet, &ca, &key, &accept, &connections, &timeout, &rate})
+            parser.addOption(*o);
+    }
+
+    // The connection's options: the preferences, then the command line's;
+    // the usage problem, "" when there is none.
+    std::string Read(const QCommandLineParser& parser, CurlClient::Options& options) const
+    {
+        options = UploadOptionsFrom(PreferenceStore().Read());
+        long long n = 0;
+        if (parser.isSet(connections) && !(positive(parser.value(connections), n) && n <= 16))
+            return "--connections takes a number from 1 to 16";
+        if (parser.isSet(connections))
+            options.connections = static_cast<int>(n);
+        if (parser.isSet(timeout) && !positive(parser.value(timeout), n))
+            return "--timeout takes a number of seconds";
+        if (parser.isSet(timeout))
+            options.stallSeconds = static_cast<int>(std::min(n, 3600LL));
+        if (parser.isSet(rate) && !positive(parser.value(rate), n))
+            return "--limit-rate takes a number of bytes a second";
+        if (parser.isSet(rate))
+            options.maxSendRate = n;
+        if (parser.isSet(ca))
+            options.caFile = CommandLinePath(parser.value(ca));
+        if (parser.isSet(key))
+            options.keyFile = CommandLinePath(parser.value(key));
+        options.acceptedHostKey = parser.value(accept).toStdString();
+        return "";
+    }
+
+    // The password: the file's, the environment's, or the keyring's for
+    // the server and user; false when the file cannot be read.
+    bool Password(const QCommandLineParser& parser, const std::string& server, const std::string& account,
+                  std::string& password) const
+    {
+        if (parser.isSet(passFile))
+            return readPasswordFile(parser.value(passFile).toStdString(), password);
+        if (const char* env = std::getenv("PELLUCOR_FTP_PASSWORD"))
+            password = env;
+        else if (!account.empty())
+            password = SecretServicePasswords().Lookup(FtpServerUrl(server), account);
+        return true;
+    }
+};
+
+// Statuses on lines of their own, the files sent as a bar (a terminal) or
+// percent lines; the counting before the upload is not shown. shown: the
+// status printed last.
+void printProgress(FtpWindowModel& ftp, ProgressPrinter& progress, std::string& shown)
+{
+    QObject::connect(&ftp, &FtpWindowModel::changed, [&] {
+        if (ftp.progressPercent >= 0)
+            progress.Percent(ftp.progressPercent);
+        if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !ftp.statusIsProgress
+            && !StartsWith(ftp.txtStatus, "Preparing to upload")) {
+            shown = ftp.txtStatus;
+            progress.Status(shown);
+        }
+    });
+}
 }  // namespace
 
 int RunUploadCommand(int argc, char** argv)
@@ -50,69 +141,19 @@ int RunUploadCommand(int argc, char** argv)
         "~/.ssh/known_hosts.",
         {{"local", "Local directory to upload."}});
     QCommandLineParser& parser = cl.parser;
-    QCommandLineOption hostOpt("host",
-                               "Server: host name, or an ftp://, ftpes://, ftps://, sftp://, http:// or "
-                               "https:// address.",
-                               "server");
-    QCommandLineOption userOpt("user", "Account name (default: anonymous for FTP, your name for SFTP).", "user");
-    QCommandLineOption passFileOpt("password-file", "File whose first line is the password.", "file");
-    QCommandLineOption remoteOpt("remote", "Remote directory (created when missing; default: the login directory).",
-                                 "dir");
-    QCommandLineOption quietOpt("quiet", "Print only the final status.");
-    QCommandLineOption caOpt("cacert",
-                             "Certificates (PEM) that a TLS server's certificate must be signed by (default: the "
-                             "system's).",
-                             "file");
-    QCommandLineOption keyOpt("key", "SSH private key for SFTP (default: the agent and ~/.ssh/id_*).", "file");
-    QCommandLineOption acceptOpt("accept-host-key",
-                                 "Trust an SSH server not yet in ~/.ssh/known_hosts whose host key has this "
-                                 "fingerprint (SHA256:..., as a refusal shows it); it is added there.",
-                                 "fingerprint");
-    QCommandLineOption connectionsOpt("connections", "Connections at once (default: the preference, 4).", "n");
-    QCommandLineOption timeoutOpt("timeout",
-                                  "Give a connection up after this many seconds without progress "
-                                  "(default: the preference, 20).",
-                                  "seconds");
-    QCommandLineOption rateOpt("limit-rate", "Send at most this many bytes a second on each connection.", "bytes");
-    parser.addOptions({hostOpt, userOpt, passFileOpt, remoteOpt, quietOpt, caOpt, keyOpt, acceptOpt, connectionsOpt,
-                       timeoutOpt, rateOpt});
+    const UploadOptions o;
+    o.AddTo(parser);
     cl.process();
-    const auto usage = [&cl](const std::string& text) { return cl.usage(text); };
-    if (cl.positional().size() != 1 || !parser.isSet(hostOpt))
-        return usage("give one local directory and --host");
-
-    CurlClient::Options options = UploadOptionsFrom(PreferenceStore().Read());
-    long long n = 0;
-    if (parser.isSet(connectionsOpt) && !(positive(parser.value(connectionsOpt), n) && n <= 16))
-        return usage("--connections takes a number from 1 to 16");
-    if (parser.isSet(connectionsOpt))
-        options.connections = static_cast<int>(n);
-    if (parser.isSet(timeoutOpt) && !positive(parser.value(timeoutOpt), n))
-        return usage("--timeout takes a number of seconds");
-    if (parser.isSet(timeoutOpt))
-        options.stallSeconds = static_cast<int>(std::min(n, 3600LL));
-    if (parser.isSet(rateOpt) && !positive(parser.value(rateOpt), n))
-        return usage("--limit-rate takes a number of bytes a second");
-    if (parser.isSet(rateOpt))
-        options.maxSendRate = n;
-    if (parser.isSet(caOpt))
-        options.caFile = CommandLinePath(parser.value(caOpt));
-    if (parser.isSet(keyOpt))
-        options.keyFile = CommandLinePath(parser.value(keyOpt));
-    options.acceptedHostKey = parser.value(acceptOpt).toStdString();
-
-    const std::string server = parser.value(hostOpt).toStdString();
-    const std::string user = parser.value(userOpt).toStdString();
+    if (cl.positional().size() != 1 || !parser.isSet(o.host))
+        return cl.usage("give one local directory and --host");
+    CurlClient::Options options;
+    if (const std::string problem = o.Read(parser, options); !problem.empty())
+        return cl.usage(problem);
+    const std::string server = parser.value(o.host).toStdString();
+    const std::string user = parser.value(o.user).toStdString();
     std::string password;
-    if (parser.isSet(passFileOpt)) {
-        if (!readPasswordFile(parser.value(passFileOpt).toStdString(), password))
-            return usage("cannot read the password file");
-    } else if (const char* env = std::getenv("PELLUCOR_FTP_PASSWORD")) {
-        password = env;
-    } else if (!user.empty()) {
-        SecretServicePasswords keyring;
-        password = keyring.Lookup(FtpServerUrl(server), user);
-    }
+    if (!o.Password(parser, server, user, password))
+        return cl.usage("cannot read the password file");
 
     CurlClient inet;
     inet.SetOptions(options);
@@ -122,25 +163,13 @@ int RunUploadCommand(int argc, char** argv)
     ftp.txtPass = password;
     ftp.txtLocalDir = CommandLineDir(cl.positional().front());
     ftp.Form_Activate();
-
-    // Statuses on lines of their own, the files sent as a bar (a terminal)
-    // or percent lines; the counting before the upload is not shown.
-    const bool quiet = parser.isSet(quietOpt);
+    const bool quiet = parser.isSet(o.quiet);
     ProgressPrinter progress = cl.progress("Uploading");
     std::string shown;
-    QObject::connect(&ftp, &FtpWindowModel::changed, [&] {
-        if (quiet)
-            return;
-        if (ftp.progressPercent >= 0)
-            progress.Percent(ftp.progressPercent);
-        if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !ftp.statusIsProgress
-            && !StartsWith(ftp.txtStatus, "Preparing to upload")) {
-            shown = ftp.txtStatus;
-            progress.Status(shown);
-        }
-    });
+    if (!quiet)
+        printProgress(ftp, progress, shown);
 
-    std::string remote = parser.value(remoteOpt).toStdString();
+    std::string remote = parser.value(o.remote).toStdString();
     if (remote.empty()) {
         if (!ftp.FtpLogin()) {
             cl.error("Unable to Log In: " + ftp.LastCause());
