@@ -100,6 +100,10 @@ public:
 
 private:
     bool open(const std::string& path, std::string& err);
+    bool openEncoders(std::string& err);
+    bool openCaptions(std::string& err);
+    std::vector<MediaChapter> chapters() const;
+    bool writeCaptions(const std::string& path, std::string& err);
     bool writePart(size_t p, std::string& err);
     bool videoFrame(size_t p, const std::vector<double>& times, size_t i, std::string& err);
     bool sendVideo(AVFrame* frame, std::string& err);
@@ -154,6 +158,28 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
     int rc = avformat_alloc_output_context2(&out_, nullptr, "mp4", path.c_str());
     if (rc < 0)
         return fail(err, "cannot make an MP4 file", rc);
+    if (!openEncoders(err) || !openCaptions(err))
+        return false;
+    AddChapters(out_, chapters());
+    if ((rc = avio_open(&out_->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
+        return fail(err, "cannot write " + path, rc);
+    AVDictionary* opts = nullptr;
+    av_dict_set(&opts, "movflags", "+faststart", 0);
+    rc = avformat_write_header(out_, &opts);
+    av_dict_free(&opts);
+    if (rc < 0)
+        return fail(err, "cannot write " + path, rc);
+    if (!writeCaptions(path, err))
+        return false;
+    fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, audio_->ch_layout.nb_channels, audio_->frame_size * 4);
+    audioFrame_ = av_frame_alloc();
+    return true;
+}
+
+// H.264 at the frame rate of the first speaker video (25 without one) and
+// AAC, and their streams.
+bool LectureVideoWriter::openEncoders(std::string& err)
+{
     const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
     const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
     if (!h264 || !aac)
@@ -185,7 +211,7 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
     av_dict_set(&opts, "preset", "veryfast", 0);
     av_dict_set(&opts, "crf", "23", 0);
     av_dict_set(&opts, "forced-idr", "1", 0);
-    rc = avcodec_open2(video_, h264, &opts);
+    int rc = avcodec_open2(video_, h264, &opts);
     av_dict_free(&opts);
     if (rc < 0)
         return fail(err, "cannot open the H.264 encoder", rc);
@@ -208,24 +234,34 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
     audioStream_ = avformat_new_stream(out_, nullptr);
     avcodec_parameters_from_context(audioStream_->codecpar, audio_);
     audioStream_->time_base = audio_->time_base;
+    return true;
+}
 
+// The captions of every part that has them, encoded, and their stream
+// (none when no part has captions).
+bool LectureVideoWriter::openCaptions(std::string& err)
+{
     partCues_.resize(parts_.size());
     const bool captions
         = std::any_of(parts_.begin(), parts_.end(), [](const VideoPartSource& p) { return !p.captions.empty(); });
-    if (captions) {
-        if (!(text_ = OpenCaptionsEncoder(err)))
+    if (!captions)
+        return true;
+    if (!(text_ = OpenCaptionsEncoder(err)))
+        return false;
+    for (size_t p = 0; p < parts_.size(); ++p)
+        if (!parts_[p].captions.empty() && !EncodeCaptions(parts_[p].captions, text_, partCues_[p], err))
             return false;
-        for (size_t p = 0; p < parts_.size(); ++p)
-            if (!parts_[p].captions.empty() && !EncodeCaptions(parts_[p].captions, text_, partCues_[p], err))
-                return false;
-        textStream_ = avformat_new_stream(out_, nullptr);
-        avcodec_parameters_from_context(textStream_->codecpar, text_);
-        textStream_->time_base = text_->time_base;
-        av_dict_set(&textStream_->metadata, "language", options_.captionsLanguage.c_str(), 0);
-        av_dict_set(&textStream_->metadata, "handler_name", "Captions", 0);
-    }
+    textStream_ = avformat_new_stream(out_, nullptr);
+    avcodec_parameters_from_context(textStream_->codecpar, text_);
+    textStream_->time_base = text_->time_base;
+    av_dict_set(&textStream_->metadata, "language", options_.captionsLanguage.c_str(), 0);
+    av_dict_set(&textStream_->metadata, "handler_name", "Captions", 0);
+    return true;
+}
 
-    // One chapter per slide shown, named by its title.
+// One chapter per slide shown, named by its title.
+std::vector<MediaChapter> LectureVideoWriter::chapters() const
+{
     std::vector<MediaChapter> chapters;
     for (size_t p = 0; p < parts_.size(); ++p) {
         const auto& slides = parts_[p].slides;
@@ -236,19 +272,13 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
                 chapters.push_back({offsets_[p] + start, offsets_[p] + end, slides[s].title});
         }
     }
-    AddChapters(out_, chapters);
+    return chapters;
+}
 
-    if ((rc = avio_open(&out_->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
-        return fail(err, "cannot write " + path, rc);
-    opts = nullptr;
-    av_dict_set(&opts, "movflags", "+faststart", 0);
-    rc = avformat_write_header(out_, &opts);
-    av_dict_free(&opts);
-    if (rc < 0)
-        return fail(err, "cannot write " + path, rc);
-
-    // The captions, all at once: a few small packets the muxer keeps in
-    // time order among the others.
+// The captions, all at once: a few small packets the muxer keeps in time
+// order among the others.
+bool LectureVideoWriter::writeCaptions(const std::string& path, std::string& err)
+{
     for (size_t p = 0; p < parts_.size() && textStream_; ++p)
         for (const EncodedCue& cue : partCues_[p]) {
             if (cue.start >= lengths_[p])
@@ -261,14 +291,11 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
             t->stream_index = textStream_->index;
             t->flags |= AV_PKT_FLAG_KEY;
             av_packet_rescale_ts(t, text_->time_base, textStream_->time_base);
-            rc = av_interleaved_write_frame(out_, t);
+            const int rc = av_interleaved_write_frame(out_, t);
             av_packet_free(&t);
             if (rc < 0)
                 return fail(err, "cannot write " + path, rc);
         }
-
-    fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, audio_->ch_layout.nb_channels, audio_->frame_size * 4);
-    audioFrame_ = av_frame_alloc();
     return true;
 }
 
