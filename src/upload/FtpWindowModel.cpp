@@ -328,50 +328,69 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         showStatus(withCause("Unable to Log In"));
         return false;
     }
-    if (!FtpExecuteOnPath("CD", remote)) {
-        if (closed_)
-            return false;
-        // Only a directory the server says is not there is offered to be
-        // created; a lost connection or a refusal is a failure.
-        if (inet_.LastFailure() != RemoteFailure::NotFound) {
-            showStatus(withCause("Upload Failure - Upload not Complete"));
-            return false;
-        }
-        if (Tav_AskOkCancel("OK to Create " + remote + " on Server") != TavOK) {
-            showStatus("Not Created: " + remote);
-            return false;
-        }
-        std::string created;
-        if (!MakeRemoteDirectory(remote, created)) {
-            showStatus(withCause("Unable to create directory: " + remote));
-            return false;
-        }
-        showStatus("Created: " + remote);
-        if (!FtpExecuteOnPath("CD", created)) {
-            showStatus(withCause("Not Created: " + remote));
-            return false;
-        }
-    }
+    if (!enterRemote(remote))
+        return false;
     InetExecute("DIR");
+    countFiles(plan);
+    if (closed_ || !sendAll(plan, local, remote))
+        return false;
+    if (InetExecute("DIR"))
+        showStatus("Upload Complete " + filesText(plan.files.size(), plan.TotalBytes()) + leftOut);
+    return true;
+}
 
-    const int64_t total = plan.TotalBytes();
+// Goes into the remote directory, offering to create it where the server
+// says it is not there; a lost connection or a refusal is a failure.
+bool FtpWindowModel::enterRemote(const std::string& remote)
+{
+    if (FtpExecuteOnPath("CD", remote))
+        return true;
+    if (closed_)
+        return false;
+    if (inet_.LastFailure() != RemoteFailure::NotFound) {
+        showStatus(withCause("Upload Failure - Upload not Complete"));
+        return false;
+    }
+    if (Tav_AskOkCancel("OK to Create " + remote + " on Server") != TavOK) {
+        showStatus("Not Created: " + remote);
+        return false;
+    }
+    std::string created;
+    if (!MakeRemoteDirectory(remote, created)) {
+        showStatus(withCause("Unable to create directory: " + remote));
+        return false;
+    }
+    showStatus("Created: " + remote);
+    if (!FtpExecuteOnPath("CD", created)) {
+        showStatus(withCause("Not Created: " + remote));
+        return false;
+    }
+    return true;
+}
+
+// The files to send, counted one by one on the status line.
+void FtpWindowModel::countFiles(const UploadPlan& plan)
+{
     int64_t counted = 0;
     for (size_t i = 0; i < plan.files.size(); ++i) {
         counted += plan.files[i].size;
         showStatus("Preparing to upload " + filesText(i + 1, counted) + " " + plan.files[i].local);
     }
-    const size_t count = plan.files.size();
-    showStatus(filesText(count, total));
-    if (closed_)
-        return false;
+    showStatus(filesText(plan.files.size(), plan.TotalBytes()));
+}
 
-    // Everything in one go, over several connections; the status follows it.
+// Everything in one go, over several connections; the status follows it.
+bool FtpWindowModel::sendAll(UploadPlan& plan, const std::string& local, const std::string& remote)
+{
+    const int64_t total = plan.TotalBytes();
+    const size_t count = plan.files.size();
     plan.remoteDir = ".";
     error_ = done_ = false;
     lblCmd = "UPLOAD " + std::to_string(count) + " files";
     emit changed();
     inet_.SetRequestTimeout(0);
     Tav_DebugLog("Upload of " + local + " to " + remote + ": " + filesText(count, total));
+    std::string error;
     if (!inet_.ExecuteUpload(plan, error)) {
         lblInfo = lastCause_ = error;
         showStatus(withCause("Upload Failure - Upload not Complete"));
@@ -402,16 +421,13 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
         pump();
     }
     busy_ = false;
-    const bool ok = !error_;
     show(true);
     progressPercent = -1;
-    if (!ok) {
+    if (error_) {
         Tav_DebugLog("Upload failed: " + lastCause_);
         showStatus(withCause("Upload Failure - Upload not Complete"));
         return false;
     }
-    if (InetExecute("DIR"))
-        showStatus("Upload Complete " + filesText(count, total) + leftOut);
     return true;
 }
 

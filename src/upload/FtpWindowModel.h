@@ -100,6 +100,9 @@ signals:
 
 private:
     void showStatus(const std::string& text);
+    bool enterRemote(const std::string& remote);
+    void countFiles(const UploadPlan& plan);
+    bool sendAll(UploadPlan& plan, const std::string& local, const std::string& remote);
     void onState(int state);
     void pump();
     bool waitForCommand();
