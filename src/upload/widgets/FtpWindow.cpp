@@ -37,6 +37,14 @@ void bindInput(QLineEdit* edit, std::string& field)
 FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), model_(model)
 {
     setWindowTitle(tr("FTP Upload"));
+    build();
+    bind();
+    refresh();
+}
+
+// The fields, the list and the buttons, named as the window's fields.
+void FtpWindow::build()
+{
     auto* form = new QFormLayout;
     txtFTPURL_ = new QLineEdit;
     txtAccount_ = new QLineEdit;
@@ -106,7 +114,11 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
     layout->addLayout(buttons);
     layout->addWidget(progress_);
     layout->addWidget(txtStatus_);
+}
 
+// Each field and button to the model, and the model's questions to dialogs.
+void FtpWindow::bind()
+{
     bindInput(txtFTPURL_, model_.txtFTPURL);
     bindInput(txtAccount_, model_.txtAccount);
     bindInput(txtPass_, model_.txtPass);
@@ -143,7 +155,6 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
                                     QMessageBox::No)
             == QMessageBox::Yes;
     };
-    refresh();
 }
 
 void FtpWindow::refresh()

@@ -30,6 +30,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void build();
+    void bind();
     void refresh();
 
     FtpWindowModel& model_;
