@@ -165,6 +165,20 @@ TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADea
     EXPECT_TRUE(leftBeside(out).empty());
 }
 
+// The lecture loaded before the publish starts is loaded again once the
+// publish has read a slide's text: its pages show what was read.
+TEST_F(Session, TheTextAPublishReadsIsOnItsPages)
+{
+    fs::remove(lecture + "img003.text");
+    ASSERT_TRUE(run()) << error;
+    EXPECT_TRUE(holds(readFile(lecture + "img003.text"), "# source: ocr"));
+    std::string pages;
+    for (const auto& e : fs::directory_iterator(out))
+        if (StartsWith(e.path().filename().string(), "sld"))
+            pages += readFile(e.path().string());
+    EXPECT_TRUE(holds(pages, "The median error fell to 40 milliseconds"));
+}
+
 TEST_F(Session, ForeignFilesAreNeverTakenWithoutLeaveAndAScriptLeftForTheUserFinishesThePublish)
 {
     ASSERT_TRUE(run()) << error;
