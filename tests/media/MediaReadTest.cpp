@@ -73,7 +73,8 @@ const OddInput kInputs[] = {
     {"odd.mkv", "-f lavfi -i testsrc=size=161x121:rate=10:duration=2 -c:v ffv1", "", 1, "2.0 s 161x121", "161x121",
      "161x121", "NoSound"},
     // Stored at half its width: pictures in their shown proportions.
-    {"wide.mkv", PICTURE "-vf setsar=2 " H264, "", 1, "2.0 s 160x120", "320x120", "160x120", "NoSound"},
+    {"wide.mkv", PICTURE "-vf setsar=2 " H264, "", 1, "2.0 s 160x120", "320x120", "160x120 shown 320x120",
+     "NoSound"},
 };
 // clang-format on
 
@@ -156,7 +157,11 @@ std::string speaker(const std::string& path)
     if (!video.Open(path, err))
         return err;
     const AVFrame* frame = video.At(0);
-    return frame ? size(frame->width, frame->height) : "no frame";
+    if (!frame)
+        return "no frame";
+    const AVRational sar = frame->sample_aspect_ratio;
+    return size(frame->width, frame->height)
+        + (sar.num > 0 && sar.num != sar.den ? " shown " + size(frame->width * sar.num / sar.den, frame->height) : "");
 }
 
 std::string speech(const std::string& path)
