@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "media/MediaLength.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -181,7 +183,7 @@ bool FrameSampler::Open(const std::string& path, std::string& err)
         d->start = d->fmt->start_time / static_cast<double>(AV_TIME_BASE);
     else if (st->start_time != AV_NOPTS_VALUE)
         d->start = st->start_time * av_q2d(st->time_base);
-    if (d->fmt->duration > 0)
+    if (MeasureDuration(d->fmt) > 0)
         duration_ = d->fmt->duration / static_cast<double>(AV_TIME_BASE);
     else if (st->duration > 0)
         duration_ = st->duration * av_q2d(st->time_base);

@@ -51,6 +51,9 @@ const Timing kTimings[] = {
     // No frame from 1.9 to 3 s: what frame 19 shows is shown at 2 and 2.5 s.
     {"Gap", "setpts=(N+10*floor(N/20))/(10*TB)", "gap.mp4", 5.0, "0.0:0 1.0:10 3.0:20 4.0:30",
      "0.5:5 1.0:10 1.5:15 1.9:19", "1.0:10", "0 10 19 29"},
+    // Written as it was recorded, through a pipe: no index to seek by.
+    {"NoIndex", "null", "pipe.mkv", 4.0, "0.0:0 1.0:10 2.0:20 3.0:30", "0.5:5 1.0:10 1.5:15 2.0:20", "2.0:20",
+     "0 10 25 39"},
     {"LateStart", "null", "late.ts", 4.0, "0.0:0 1.0:10 2.0:20 3.0:30", "0.5:5 1.0:10 1.5:15 2.0:20", "2.0:20",
      "0 10 25 39"},
 };
@@ -68,11 +71,13 @@ protected:
     {
         const Timing& c = GetParam();
         path = dir.file(c.file);
-        ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "nullsrc=size=64x48:rate=10:duration=4,geq=lum=16+N*5:cb=128:cr=128",
-                            "-vf", c.retime, "-fps_mode", "passthrough", "-c:v", "libx264", "-qp", "0", "-g", "10",
-                            "-pix_fmt", "yuv420p", path},
-                           err))
-            << err;
+        const Strings args
+            = {"-f",   "lavfi",   "-i",        "nullsrc=size=64x48:rate=10:duration=4,geq=lum=16+N*5:cb=128:cr=128",
+               "-vf",  c.retime,  "-fps_mode", "passthrough",
+               "-c:v", "libx264", "-qp",       "0",
+               "-g",   "10",      "-pix_fmt",  "yuv420p",
+               path};
+        ASSERT_TRUE(holds(path, "pipe") ? ffmpegPiped(args, "matroska", err) : ffmpeg(args, err)) << err;
         ASSERT_TRUE(sampler.Open(path, err)) << err;
     }
     FrameSampler::OnFrame note()

@@ -40,10 +40,11 @@ struct OddInput {
     const char* bytes;  // the file's content when it is not made by ffmpeg
     double keep;        // the share of the made file kept (1: all of it)
     // What each reader says: its summary of the file, or the words of its error.
-    const char* opened;   // FfmpegMediaFile: "2.0 s 160x120 sound"
-    const char* sampled;  // FrameSampler: the grey picture's size
-    const char* speaker;  // SpeakerVideo: the first frame's size (nullptr: not asked)
-    const char* speech;   // ReadSpeechAudio: "2.0 s 440 Hz"
+    const char* opened;           // FfmpegMediaFile: "2.0 s 160x120 sound"
+    const char* sampled;          // FrameSampler: the grey picture's size
+    const char* speaker;          // SpeakerVideo: the first frame's size (nullptr: not asked)
+    const char* speech;           // ReadSpeechAudio: "2.0 s 440 Hz"
+    const char* piped = nullptr;  // the format written through a pipe (no index, no length); nullptr: a file
 };
 
 void PrintTo(const OddInput& c, std::ostream* os) { *os << c.name; }
@@ -58,6 +59,9 @@ const OddInput kInputs[] = {
     // Cut before its index (at the end of an MP4 file unless moved).
     {"cut.mp4", PICTURE TONE H264, "", 0.5, "cannot open", "cannot open", kNoVideo, "Unreadable"},
     {"both.mp4", PICTURE TONE H264 "-c:a aac", "", 1, "2.0 s 160x120 sound", "160x120", "160x120", "2.0 s 440 Hz"},
+    // As a browser records: its length is found from its packets.
+    {"browser.webm", PICTURE TONE "-c:v libvpx -c:a libopus", "", 1, "2.0 s 160x120 sound", "160x120", "160x120",
+     "2.0 s 440 Hz", "webm"},
     // Stereo at 44.1 kHz, mixed down; a telephone's rate, brought up.
     {"stereo.m4a", TONE "-ac 2 -ar 44100 -c:a aac", "", 1, "2.0 s sound", kNoPicture, kNoVideo, "2.0 s 440 Hz"},
     {"phone.wav", TONE "-ar 8000", "", 1, "2.0 s sound", kNoPicture, kNoVideo, "2.0 s 440 Hz"},
@@ -97,7 +101,7 @@ std::string makeInput(const OddInput& c, const TempDir& dir)
         args.push_back(word);
     args.push_back(path);
     std::string err;
-    EXPECT_TRUE(ffmpeg(args, err)) << err;
+    EXPECT_TRUE(c.piped ? ffmpegPiped(args, c.piped, err) : ffmpeg(args, err)) << err;
     if (c.keep < 1) {
         const std::string bytes = readFile(path);
         writeFile(path, bytes.substr(0, static_cast<size_t>(bytes.size() * c.keep)));
