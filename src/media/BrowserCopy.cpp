@@ -22,6 +22,14 @@ const AVStream* mainStream(const AVFormatContext* in, AVMediaType type)
 
 AVCodecID codecOf(const AVStream* st) { return st ? st->codecpar->codec_id : AV_CODEC_ID_NONE; }
 
+// H.264 as browsers decode it: 8 bits in 4:2:0 (screen grabs come out in
+// 4:4:4, some cameras write 10 bits).
+bool isBrowserH264(const AVStream* st)
+{
+    const auto f = static_cast<AVPixelFormat>(st->codecpar->format);
+    return codecOf(st) == AV_CODEC_ID_H264 && (f == AV_PIX_FMT_YUV420P || f == AV_PIX_FMT_YUVJ420P);
+}
+
 bool isWebmVideo(AVCodecID c) { return c == AV_CODEC_ID_VP8 || c == AV_CODEC_ID_VP9 || c == AV_CODEC_ID_AV1; }
 bool isWebmAudio(AVCodecID c) { return c == AV_CODEC_ID_OPUS || c == AV_CODEC_ID_VORBIS; }
 
@@ -66,11 +74,12 @@ BrowserCopyPlan PlanBrowserCopy(const AVFormatContext* in, const BrowserCopySett
     if (video) {
         // Video that plays is never encoded again: the container follows it.
         bool webm = settings.webm;
-        if (v == AV_CODEC_ID_H264)
+        const bool h264 = isBrowserH264(video);
+        if (h264)
             webm = false;
         else if (isWebmVideo(v))
             webm = true;
-        o.copyVideo = v == AV_CODEC_ID_H264 || isWebmVideo(v);
+        o.copyVideo = h264 || isWebmVideo(v);
         o.copyAudio = !audio || (keepSound && (webm ? isWebmAudio(a) : a == AV_CODEC_ID_AAC));
         plan.extension = webm ? "webm" : "mp4";
         if (webm)

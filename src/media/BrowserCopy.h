@@ -1,11 +1,11 @@
 // The copy of a recording that the published pages play. Streams that
 // current browsers already play are passed on as they are (never encoded
-// again): H.264 with AAC in MP4, VP8/VP9/AV1 with Opus or Vorbis in WebM,
-// MP3, AAC. Whatever else is encoded once, on every core: into H.264/AAC
-// MP4 (AAC .m4a for sound only), or into VP9/Opus WebM when that is
-// preferred. MP4 files carry their index at the front so that they start
-// playing before they are whole, and every copy carries the slides as
-// chapters. Normalised loudness (EBU R128) means encoding the sound.
+// again): H.264 (8-bit 4:2:0) with AAC in MP4, VP8/VP9/AV1 with Opus or
+// Vorbis in WebM, MP3, AAC. Whatever else is encoded once, on every core:
+// into H.264/AAC MP4 (AAC .m4a for sound only), or into VP9/Opus WebM when
+// that is preferred. MP4 files carry their index at the front so that they
+// start playing before they are whole, and every copy carries the slides
+// as chapters. Normalised loudness (EBU R128) means encoding the sound.
 #pragma once
 
 #include <string>

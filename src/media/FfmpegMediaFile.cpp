@@ -8,6 +8,7 @@
 #include "media/FfmpegTranscoder.h"
 #include "media/MediaCheck.h"
 #include "media/MediaEvents.h"
+#include "media/MediaLength.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -72,6 +73,7 @@ std::unique_ptr<FfmpegMediaFile> FfmpegMediaFile::Open(const std::string& path, 
         err = "cannot read the streams of " + path + ": " + FfmpegErrorText(rc);
         return nullptr;
     }
+    MeasureDuration(file->ctx_);
     return file;
 }
 

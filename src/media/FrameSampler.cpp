@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "media/MediaLength.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -55,15 +57,15 @@ struct FrameSampler::Decoder {
         return seconds(ts);
     }
 
-    // The decoded frame in grey, at most maxWidth wide, in the picture's
+    // A decoded frame in grey, at most maxWidth wide, in the picture's
     // display proportions.
-    bool toGrey(int maxWidth, std::string& err)
+    bool toGrey(const AVFrame* f, int maxWidth, std::string& err)
     {
-        const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational {1, 1};
-        const double shownWidth = frame->width * av_q2d(sar);
+        const AVRational sar = f->sample_aspect_ratio.num > 0 ? f->sample_aspect_ratio : AVRational {1, 1};
+        const double shownWidth = f->width * av_q2d(sar);
         const int w = std::max(1, std::min(maxWidth, static_cast<int>(std::lround(shownWidth))));
-        const int h = std::max(1, static_cast<int>(std::lround(w * frame->height / shownWidth)));
-        sws = sws_getCachedContext(sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), w, h,
+        const int h = std::max(1, static_cast<int>(std::lround(w * f->height / shownWidth)));
+        sws = sws_getCachedContext(sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), w, h,
                                    AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr);
         if (!sws) {
             err = "cannot convert the pictures of the recording";
@@ -72,7 +74,7 @@ struct FrameSampler::Decoder {
         grey.create(h, w, CV_8UC1);
         uint8_t* dst[4] = {grey.data, nullptr, nullptr, nullptr};
         const int dstStride[4] = {static_cast<int>(grey.step), 0, 0, 0};
-        sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+        sws_scale(sws, f->data, f->linesize, 0, f->height, dst, dstStride);
         return true;
     }
 
@@ -181,7 +183,7 @@ bool FrameSampler::Open(const std::string& path, std::string& err)
         d->start = d->fmt->start_time / static_cast<double>(AV_TIME_BASE);
     else if (st->start_time != AV_NOPTS_VALUE)
         d->start = st->start_time * av_q2d(st->time_base);
-    if (d->fmt->duration > 0)
+    if (MeasureDuration(d->fmt) > 0)
         duration_ = d->fmt->duration / static_cast<double>(AV_TIME_BASE);
     else if (st->duration > 0)
         duration_ = st->duration * av_q2d(st->time_base);
@@ -191,13 +193,34 @@ bool FrameSampler::Open(const std::string& path, std::string& err)
 
 bool FrameSampler::seek(double time, std::string& err)
 {
-    const int64_t ts = static_cast<int64_t>(std::floor((std::max(0.0, time) + d_->start) / av_q2d(d_->tb)));
-    int rc = avformat_seek_file(d_->fmt, d_->stream, INT64_MIN, ts, ts, 0);
-    if (rc < 0)  // no index to seek by: read from the start instead
-        rc = avformat_seek_file(d_->fmt, -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
-    if (rc < 0) {
-        err = "cannot seek in the recording: " + errorText(rc);
-        return false;
+    const auto at = [this](double t) {
+        return static_cast<int64_t>(std::floor((std::max(0.0, t) + d_->start) / av_q2d(d_->tb)));
+    };
+    // Without an index (MPEG-TS, WebM as browsers record it) a seek lands
+    // near the time, possibly past the keyframe the picture then needs:
+    // such a landing is tried again further back.
+    for (double back = 0;; back = std::max(1.0, back * 2)) {
+        const int64_t ts = at(time - back);
+        int rc = avformat_seek_file(d_->fmt, d_->stream, INT64_MIN, ts, ts, 0);
+        const bool fromStart = rc < 0 || time - back <= 0;
+        if (rc < 0)  // no index to seek by: read from the start instead
+            rc = avformat_seek_file(d_->fmt, -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
+        if (rc < 0) {
+            err = "cannot seek in the recording: " + errorText(rc);
+            return false;
+        }
+        if (fromStart)
+            break;
+        int64_t key = AV_NOPTS_VALUE;
+        while (key == AV_NOPTS_VALUE && av_read_frame(d_->fmt, d_->pkt) >= 0) {
+            if (d_->pkt->stream_index == d_->stream && (d_->pkt->flags & AV_PKT_FLAG_KEY))
+                key = d_->pkt->pts != AV_NOPTS_VALUE ? d_->pkt->pts : d_->pkt->dts;
+            av_packet_unref(d_->pkt);
+        }
+        if (key == AV_NOPTS_VALUE || key <= at(time)) {
+            avformat_seek_file(d_->fmt, d_->stream, INT64_MIN, ts, ts, 0);  // back to read from there
+            break;
+        }
     }
     avcodec_flush_buffers(d_->dec);
     return true;
@@ -219,7 +242,7 @@ bool FrameSampler::Keyframes(const OnFrame& onFrame, const OnProgress& progress,
             // Intra-only video is all keyframes: two a second are plenty.
             if (last >= 0 && t < last + 0.5)
                 return true;
-            if (!d_->toGrey(maxWidth_, err))
+            if (!d_->toGrey(d_->frame, maxWidth_, err))
                 return !(failed = true);
             last = t;
             return onFrame(t, d_->grey);
@@ -237,7 +260,7 @@ bool FrameSampler::KeyframeBefore(double time, const OnFrame& onFrame, std::stri
     const bool ran = d_->run(
         true, true,
         [&] {
-            found = d_->toGrey(maxWidth_, err);
+            found = d_->toGrey(d_->frame, maxWidth_, err);
             if (found)
                 onFrame(d_->frameTime(), d_->grey);
             return false;
@@ -255,21 +278,49 @@ bool FrameSampler::Stretch(double from, double to, double step, const OnFrame& o
         return false;
     d_->dec->skip_frame = AVDISCARD_NONREF;
     double next = from;
-    bool failed = false;
+    bool failed = false, done = false;
+    // The last frame passed over: it still shows at `next` when it lasts
+    // beyond (screen recorders write a frame only when the screen changes).
+    // Handed over at its own time, or at `from` for one that started
+    // before. (A frame left undecoded may be the one shown at `next`: the
+    // frames passed over are known to last only as long as their
+    // container says.)
+    AVFrame* passed = nullptr;
+    double passedAt = 0, passedUntil = 0;
+    const auto hand = [&](const AVFrame* f, double t) {
+        if (!d_->toGrey(f, maxWidth_, err))
+            return !(failed = true);
+        next = t + step;
+        return onFrame(t, d_->grey);
+    };
     const bool ran = d_->run(
         false, false,
         [&] {
             const double t = d_->frameTime();
+            if (passed && next < to && t > next + kEps && passedUntil > next + kEps) {
+                const bool more = hand(passed, std::max(from, passedAt));
+                av_frame_free(&passed);
+                if (!more)
+                    return !(done = true);
+            }
             if (t >= to)
-                return false;
-            if (t + kEps < next)
+                return !(done = true);
+            av_frame_free(&passed);
+            if (t + kEps < next) {
+                passed = av_frame_clone(d_->frame);
+                passedAt = t;
+                passedUntil = t + d_->frame->pkt_duration * av_q2d(d_->tb);
                 return true;
-            if (!d_->toGrey(maxWidth_, err))
-                return !(failed = true);
-            next = t + step;
-            return onFrame(t, d_->grey);
+            }
+            const bool more = hand(d_->frame, t);
+            done = !more;
+            return more;
         },
         &progress, &cancel, err);
+    // The last frame shows to the end.
+    if (ran && !done && !failed && passed && next < to && passedUntil > next + kEps)
+        hand(passed, std::max(from, passedAt));
+    av_frame_free(&passed);
     return ran && !failed;
 }
 
@@ -355,7 +406,7 @@ bool FrameSampler::ReadPicture(const std::string& path, cv::Mat& grey, std::stri
     bool ok = d.run(
         false, true,
         [&] {
-            got = d.toGrey(d.frame->width, err);
+            got = d.toGrey(d.frame, d.frame->width, err);
             return false;
         },
         nullptr, nullptr, err);

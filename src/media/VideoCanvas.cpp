@@ -101,7 +101,12 @@ AVFrame* ReadPicture(const std::string& path, std::string& err)
 
 void ScaleInto(SwsContext*& sws, const AVFrame* picture, AVFrame* canvas, const VideoBox& box, int quality)
 {
-    const VideoBox to = FitInto(box, picture->width, picture->height);
+    // Pixels need not be square (a camcorder's, a DVD's): the picture is
+    // fitted as it is shown.
+    const AVRational sar = picture->sample_aspect_ratio;
+    const int64_t shownWidth
+        = sar.num > 0 && sar.den > 0 ? av_rescale(picture->width, sar.num, sar.den) : picture->width;
+    const VideoBox to = FitInto(box, static_cast<int>(shownWidth), picture->height);
     sws = sws_getCachedContext(sws, picture->width, picture->height, static_cast<AVPixelFormat>(picture->format),
                                to.width, to.height, AV_PIX_FMT_YUV420P, quality, nullptr, nullptr, nullptr);
     if (!sws)

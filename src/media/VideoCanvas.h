@@ -34,8 +34,8 @@ AVFrame* BlankCanvas(int width, int height);
 // nullptr with err when it cannot be read.
 AVFrame* ReadPicture(const std::string& path, std::string& err);
 
-// Scales a frame into box on canvas (aspect kept, the rest of the box left
-// as it is). sws is the scaler kept between calls.
+// Scales a frame into box on canvas (the aspect it is shown at kept, the
+// rest of the box left as it is). sws is the scaler kept between calls.
 void ScaleInto(SwsContext*& sws, const AVFrame* picture, AVFrame* canvas, const VideoBox& box, int quality);
 
 }  // namespace pellucor

@@ -69,6 +69,12 @@ TEST_F(BrowserCopy, WhatBrowsersPlayIsPassedOnAndTheRestEncodedOnce)
     // A stream that plays is kept even where its partner must be encoded.
     const std::string h264mp3 = record("c.mkv", {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "libmp3lame"});
     EXPECT_EQ(plan(h264mp3), "mp4: video copied, sound aac");
+    // H.264 that browsers do not decode (4:4:4, as screen grabs come out,
+    // or 10 bits) is encoded again; its sound stays.
+    for (const char* format : {"yuv444p", "yuv420p10le"})
+        EXPECT_EQ(plan(record(std::string(format) + ".mp4", {"-c:v", "libx264", "-pix_fmt", format, "-c:a", "aac"})),
+                  "mp4: video libx264, sound copied")
+            << format;
     const std::string vp8aac = record("d.mkv", {"-c:v", "libvpx", "-c:a", "aac"});
     EXPECT_EQ(plan(vp8aac), "webm: video copied, sound libopus");
     // Sound only.
@@ -114,6 +120,24 @@ TEST_F(BrowserCopy, APartlyCopiedRecordingKeepsItsPictureAndSoundInStepAndACance
     EXPECT_EQ(err, "cancelled");
     EXPECT_TRUE(rm->browserCopy.empty());
     EXPECT_FALSE(std::filesystem::exists(dir.file("cancelled.mp4")));
+}
+
+// A screen grab's 4:4:4 H.264 comes out as H.264 a browser decodes, its
+// sound passed on as it was, as long as the recording.
+TEST_F(BrowserCopy, UndecodableH264IsEncodedInto420)
+{
+    const std::string grab = record("grab.mp4", {"-c:v", "libx264", "-pix_fmt", "yuv444p", "-c:a", "aac"});
+    std::string err;
+    auto media = FfmpegMediaFile::Open(grab, err);
+    ASSERT_TRUE(media) << err;
+    ASSERT_TRUE(media->SaveBrowserCopy(dir.file("copy"), err)) << err;
+    EXPECT_EQ(media->browserCopy, "copy.mp4");
+    const Probed p = ffprobe(dir.file("copy.mp4"));
+    ASSERT_EQ(p.codecs(), "h264 aac");
+    EXPECT_EQ(p.streams[0].pixelFormat, "yuv420p");
+    EXPECT_EQ(packetChecksums(dir.file("copy.mp4"), "a:0"), packetChecksums(grab, "a:0"));
+    EXPECT_NEAR(p.duration, 1.0, 0.1);
+    EXPECT_TRUE(indexAtFront(dir.file("copy.mp4")));
 }
 
 TEST(MediaEvents, SaveRemuxesWritesTheTrackAndABrowserCopyAndBadInputIsRefusedWithAReason)

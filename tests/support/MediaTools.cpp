@@ -36,6 +36,18 @@ bool ffmpeg(const std::vector<std::string>& args, std::string& err)
     return runTool(argv, out, &err);
 }
 
+bool ffmpegPiped(const std::vector<std::string>& args, const std::string& format, std::string& err)
+{
+    std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
+    argv.insert(argv.end(), args.begin(), args.end() - 1);
+    argv.insert(argv.end(), {"-f", format, "-"});
+    std::string out;
+    if (!runTool(argv, out, &err))
+        return false;
+    writeFile(args.back(), out);
+    return true;
+}
+
 bool recordTestPattern(const std::string& path, int seconds, const std::vector<std::string>& options, bool picture,
                        std::string& err)
 {

@@ -14,6 +14,10 @@ bool runTool(const std::vector<std::string>& argv, std::string& out, std::string
 
 // ffmpeg -y with the arguments; false (with its messages) when it fails.
 bool ffmpeg(const std::vector<std::string>& args, std::string& err);
+// As ffmpeg, the output (the last argument) written in the format through
+// a pipe, as a recording is written while it is made (by a browser, say):
+// without an index or a length in its header.
+bool ffmpegPiped(const std::vector<std::string>& args, const std::string& format, std::string& err);
 // A recording at path of a 160x120 test pattern at 10 pictures a second
 // (none when !picture) and a 440 Hz tone, the given seconds long, made with
 // the given ffmpeg output options; false (with its messages) when it fails.
