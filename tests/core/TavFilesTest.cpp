@@ -1,5 +1,5 @@
-// Creating, emptying and copying directories with the user's consent, and
-// walking a tree.
+// Creating, emptying and copying directories with the user's consent,
+// walking a tree, and whole files written and read.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +7,7 @@
 #include "ResultRows.h"
 #include "TestSupport.h"
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 
 namespace {
 using namespace pellucor;
@@ -94,6 +95,22 @@ TEST_F(TavFiles, TreeWalkCopyFilesAndChecks)
                 Is(Tav_Chkdrv("E:\\lectures"), "false")});
     EXPECT_TRUE(sink.saw(t.file("nope") + " does not exist "));
     EXPECT_TRUE(sink.saw("Error - Drive Letter wrong ("));
+}
+
+// A file is written whole or not at all, read back byte for byte, and a
+// file that is not there is not read as an empty one.
+TEST_F(TavFiles, WholeFilesAreWrittenAtOnceAndAMissingOneIsNotRead)
+{
+    const std::string path = t.dir() + "state.json", bytes = std::string("a\r\n\0b", 5);
+    std::string err, text = "unchanged";
+    ASSERT_TRUE(WriteFileAtomically(path, bytes, err)) << err;
+    ASSERT_TRUE(ReadWholeFile(path, text));
+    EXPECT_EQ(text, bytes);
+    EXPECT_FALSE(WriteFileAtomically(t.dir() + "no-such-dir/state.json", bytes, err));
+    EXPECT_NE(err.find(t.dir() + "no-such-dir/state.json"), std::string::npos) << err;
+    EXPECT_FALSE(ReadWholeFile(t.dir() + "missing.json", text));
+    EXPECT_EQ(text, bytes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.dir()), fs::directory_iterator()), 1);  // no temporary left
 }
 
 }  // namespace
