@@ -17,6 +17,7 @@
 #include "QtCoreTestApp.h"
 #include "core/StatusColours.h"
 #include "core/TavUtils.h"
+#include "publish/LectureRecord.h"
 #include "publish/LogFollower.h"
 #include "publish/PublishJob.h"
 #include "publish/PublishSession.h"
@@ -177,6 +178,8 @@ TEST_F(Session, TheTextAPublishReadsIsOnItsPages)
         if (StartsWith(e.path().filename().string(), "sld"))
             pages += readFile(e.path().string());
     EXPECT_TRUE(holds(pages, "The median error fell to 40 milliseconds"));
+    // The record the course search reads holds the slide's lines as one.
+    EXPECT_TRUE(holds(readFile(out + kLectureRecordName), "Slide 3 Results The median error fell to 40 milliseconds"));
 }
 
 TEST_F(Session, ForeignFilesAreNeverTakenWithoutLeaveAndAScriptLeftForTheUserFinishesThePublish)
