@@ -136,8 +136,13 @@ bool SlideTextMaker::Make(const std::string& dir, const std::vector<std::string>
     std::vector<std::thread> workers;
     for (int i = 0; i < threads; ++i) {
         workers.emplace_back([&, reader = readers[static_cast<size_t>(i)].get()] {
-            // Each recogniser keeps to its own core.
+            // Each recogniser keeps to its own core. Tesseract asks for a
+            // set number of threads in some of its loops, which overrides
+            // the count set here: no parallel region at all on this thread
+            // keeps those loops from waking threads that only compete with
+            // the other recognisers for the cores.
             omp_set_num_threads(1);
+            omp_set_max_active_levels(0);
             for (size_t j; !stop && (j = next++) < jobs.size();) {
                 Done d;
                 d.job = j;
