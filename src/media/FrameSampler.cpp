@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "media/MediaLength.h"
 
@@ -272,13 +273,13 @@ bool FrameSampler::KeyframeBefore(double time, const OnFrame& onFrame, std::stri
 }
 
 bool FrameSampler::Stretch(double from, double to, double step, const OnFrame& onFrame, const OnProgress& progress,
-                           const std::atomic<bool>& cancel, std::string& err)
+                           const std::atomic<bool>& cancel, std::string& err, double earliest)
 {
     if (!seek(from, err))
         return false;
     d_->dec->skip_frame = AVDISCARD_NONREF;
     double next = from;
-    bool failed = false, done = false;
+    bool failed = false, done = false, first = true;
     // The last frame passed over: it still shows at `next` when it lasts
     // beyond (screen recorders write a frame only when the screen changes).
     // Handed over at its own time, or at `from` for one that started
@@ -297,6 +298,11 @@ bool FrameSampler::Stretch(double from, double to, double step, const OnFrame& o
         false, false,
         [&] {
             const double t = d_->frameTime();
+            // From the keyframe the seek landed on, when allowed.
+            if (std::exchange(first, false) && earliest >= 0 && t >= earliest && t < from) {
+                to -= from - t;
+                from = next = t;
+            }
             if (passed && next < to && t > next + kEps && passedUntil > next + kEps) {
                 const bool more = hand(passed, std::max(from, passedAt));
                 av_frame_free(&passed);

@@ -50,9 +50,12 @@ public:
                    std::string& err);
     // The keyframe at or before time.
     bool KeyframeBefore(double time, const OnFrame& onFrame, std::string& err);
-    // The frames from `from` up to `to`, one every `step` seconds.
+    // The frames from `from` up to `to`, one every `step` seconds. With
+    // earliest given, a stretch as long that starts at the keyframe before
+    // `from` when that lies at or after earliest: nothing is then decoded
+    // that is not looked at.
     bool Stretch(double from, double to, double step, const OnFrame& onFrame, const OnProgress& progress,
-                 const std::atomic<bool>& cancel, std::string& err);
+                 const std::atomic<bool>& cancel, std::string& err, double earliest = -1);
 
     // The frames shown at times (in ascending order), in colour at the
     // recording's own size (8-bit BGRA, as stored: the display proportions

@@ -206,8 +206,10 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
     }
     rec.duration = sampler.Duration();
     RegionStats stats;
-    const auto add = [&](double, const cv::Mat& grey) {
+    double lookedTo = 0;  // a stretch may start earlier, not before the one before ended
+    const auto add = [&](double t, const cv::Mat& grey) {
         stats.add(grey);
+        lookedTo = t;
         return true;
     };
     const int looks = rec.duration <= kPlaceLooks * kPlaceStretch ? 1 : kPlaceLooks;
@@ -217,7 +219,8 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
         stats.gap();
         if (!sampler.Stretch(
                 from, to, options_.step, add,
-                [&](double t) { moved((i + std::clamp((t - from) / (to - from), 0.0, 1.0)) / looks); }, cancel, err))
+                [&](double t) { moved((i + std::clamp((t - from) / (to - from), 0.0, 1.0)) / looks); }, cancel, err,
+                lookedTo))
             return false;
     }
     if (stats.pairs < 2) {
