@@ -3,8 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 #include <opencv2/imgproc.hpp>
 
@@ -48,6 +52,24 @@ bool nonEmptyDir(const std::string& dir)
 {
     std::error_code ec;
     return fs::is_directory(dir, ec) && !fs::is_empty(dir, ec);
+}
+
+// A slide's sharp picture at the recording's resolution and its copy at
+// the width the pages show.
+bool writeSlidePictures(const RecordingSlides& found, size_t slide, const std::string& stage, int width,
+                        std::string& err)
+{
+    const int number = static_cast<int>(slide + 1);
+    cv::Mat sharp;
+    if (!found.SlideImage(slide, sharp, err, 1))
+        return false;
+    const int height = std::max(1, static_cast<int>(std::lround(width * sharp.rows / double(sharp.cols))));
+    cv::Mat shown;
+    cv::resize(sharp, shown, {width, height}, 0, 0, cv::INTER_AREA);
+    return Tav_WriteWebp(SlideExporter::SharpImageFile(stage, number), sharp.data, static_cast<int>(sharp.step),
+                         sharp.cols, sharp.rows, err, true)
+        && Tav_WriteGif(SlideExporter::PptImageFile(stage, number), shown.data, static_cast<int>(shown.step),
+                        shown.cols, shown.rows, err);
 }
 
 }  // namespace
@@ -153,28 +175,51 @@ bool RecordingLecture::build(const RecordingLectureOptions& o, const std::string
 bool RecordingLecture::pictures(const RecordingSlides& found, const std::string& stage, int width,
                                 const Progress& progress, const std::atomic<bool>& cancel, std::string& err)
 {
+    // A slide per core at once, each decoded on its own thread: decoding a
+    // few frames after a seek gains little from more threads, encoding the
+    // pictures none.
     const size_t n = found.Slides().size();
-    for (size_t i = 0; i < n; ++i) {
-        const int number = static_cast<int>(i + 1);
-        progress(kFound + static_cast<int>(i) * (kPictured - kFound) / static_cast<int>(n),
-                 "Writing slide " + std::to_string(number) + "/" + std::to_string(n));
-        if (cancel.load()) {
-            err = "Cancelled";
-            return false;
+    std::mutex mutex;
+    std::condition_variable ready;
+    size_t done = 0;
+    std::string failed;
+    std::atomic<size_t> next {0};
+    std::atomic<bool> stop {false};
+    const auto work = [&] {
+        for (size_t i; !stop && (i = next++) < n;) {
+            std::string why;
+            const bool ok = writeSlidePictures(found, i, stage, width, why);
+            std::lock_guard lock(mutex);
+            if (!ok && failed.empty())
+                failed = why;
+            stop = stop || !ok;
+            ++done;
+            ready.notify_one();
         }
-        cv::Mat sharp;
-        if (!found.SlideImage(i, sharp, err))
-            return false;
-        const int height = std::max(1, static_cast<int>(std::lround(width * sharp.rows / double(sharp.cols))));
-        cv::Mat shown;
-        cv::resize(sharp, shown, {width, height}, 0, 0, cv::INTER_AREA);
-        if (!Tav_WriteWebp(SlideExporter::SharpImageFile(stage, number), sharp.data, static_cast<int>(sharp.step),
-                           sharp.cols, sharp.rows, err, true)
-            || !Tav_WriteGif(SlideExporter::PptImageFile(stage, number), shown.data, static_cast<int>(shown.step),
-                             shown.cols, shown.rows, err))
-            return false;
+    };
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < std::min<size_t>(n, std::max(2u, std::thread::hardware_concurrency())); ++i)
+        workers.emplace_back(work);
+    for (size_t shown = SIZE_MAX;;) {
+        std::unique_lock lock(mutex);
+        if (done != shown) {
+            shown = done;
+            progress(kFound + static_cast<int>(done) * (kPictured - kFound) / static_cast<int>(std::max<size_t>(n, 1)),
+                     "Writing slide " + std::to_string(std::min(done + 1, n)) + "/" + std::to_string(n));
+        }
+        if (done == n || !failed.empty())
+            break;
+        if (cancel.load()) {
+            failed = "Cancelled";
+            break;
+        }
+        ready.wait_for(lock, std::chrono::milliseconds(100));
     }
-    return true;
+    stop = true;
+    for (std::thread& t : workers)
+        t.join();
+    err = failed;
+    return failed.empty();
 }
 
 bool RecordingLecture::titles(const RecordingLectureOptions& o, const std::string& stage, const Progress& progress,

@@ -140,7 +140,7 @@ struct FrameSampler::Decoder {
     }
 };
 
-FrameSampler::FrameSampler(int maxWidth) : maxWidth_(maxWidth) { }
+FrameSampler::FrameSampler(int maxWidth, int threads) : maxWidth_(maxWidth), threads_(threads) { }
 
 FrameSampler::~FrameSampler() = default;
 
@@ -171,7 +171,7 @@ bool FrameSampler::Open(const std::string& path, std::string& err)
     AVStream* st = d->fmt->streams[d->stream];
     d->dec = avcodec_alloc_context3(codec);
     avcodec_parameters_to_context(d->dec, st->codecpar);
-    d->dec->thread_count = 0;  // one per core
+    d->dec->thread_count = threads_;
     d->dec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     d->dec->skip_loop_filter = AVDISCARD_ALL;
     d->dec->flags2 |= AV_CODEC_FLAG2_FAST;

@@ -25,7 +25,8 @@ public:
     // done: seconds of the recording gone through so far.
     using OnProgress = std::function<void(double done)>;
 
-    explicit FrameSampler(int maxWidth = 640);
+    // threads: the decoder's (0: one per core).
+    explicit FrameSampler(int maxWidth = 640, int threads = 0);
     ~FrameSampler();
 
     // Opens the recording; false with err when it cannot be read or holds
@@ -69,7 +70,7 @@ private:
     struct Decoder;
     bool seek(double time, std::string& err);
     std::unique_ptr<Decoder> d_;
-    int maxWidth_;
+    int maxWidth_, threads_;
     double duration_ = 0;
     std::vector<Packet> packets_;
 };

@@ -442,11 +442,11 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         Tav_DebugLog("Slides from recording: no slide from " + seconds(n.from) + " s to " + seconds(n.to) + " s");
 }
 
-bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err) const
+bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err, int threads) const
 {
     const FoundSlide& s = slides_.at(slide);
     const RecordingFound& rec = found_.at(s.recording);
-    FrameSampler sampler;
+    FrameSampler sampler(kSampleWidth, threads);
     if (!sampler.Open(rec.path, err))
         return false;
     std::vector<cv::Mat> frames;

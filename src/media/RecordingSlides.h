@@ -74,8 +74,9 @@ public:
 
     // The slide's picture at the recording's own resolution, in colour
     // (BGRA): the median of a few frames of its stretch, so that a moving
-    // pointer leaves no trace.
-    bool SlideImage(size_t slide, cv::Mat& bgra, std::string& err) const;
+    // pointer leaves no trace. threads: the decoder's (0: one per core;
+    // 1 where several slides are pictured at once).
+    bool SlideImage(size_t slide, cv::Mat& bgra, std::string& err, int threads = 0) const;
 
     static constexpr const char* kCameraRefused
         = "looks like a camera pointed at a projected screen: finding slides in such a recording is not supported. "
