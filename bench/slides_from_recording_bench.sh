@@ -1,7 +1,7 @@
 #!/bin/sh
 # "pellucor slides-from-recording" on generated lectures whose slides and
 # times are known (samples/make-sync-lecture.sh: screen with a pointer,
-# meeting layout at 75%, a deck of builds and returns, video clips and
+# meeting layout at 75%, the same laid out anew halfway, a deck of builds and returns, video clips and
 # notifications over a screen; 1280x720 30 fps H.264, a change every 3 to
 # 5.5 s for BENCH_SECONDS, default 300), printed as figures beside FFmpeg's
 # scene-change detection (select='gt(scene,0.3)', each cut a new slide) on
@@ -55,7 +55,7 @@ row() {  # NAME RUN SCORE...
 echo "Slides from a recording, $seconds s per kind, 1280x720 30 fps H.264, a change every 3 to 5.5 s"
 printf '%-15s %6s %6s %6s %6s %8s %8s %9s %7s %8s %7s\n' kind slides found missed dupl changes "±1s" "median" spurious \
   "x real" "peak MB"
-for kind in screen meeting deck clip; do
+for kind in screen meeting moving deck clip; do
   dir=$(lecture "$kind")
   rm -rf "$work/lec"
   run=$(timed "$build/src/pellucor" slides-from-recording --link "$dir/gen/rec.mp4" "$work/lec")

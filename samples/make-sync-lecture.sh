@@ -10,6 +10,10 @@
 #   meeting  the slide at 75% of the frame width beside a moving camera
 #            strip, a mouse pointer moving over it and a notification
 #            over it for two seconds now and then
+#   moving   as meeting, and in the middle of a slide's time halfway
+#            through the meeting tool lays the picture out anew: the
+#            camera strip moves to the left and the slide, smaller, to the
+#            right ("layout moved AT" follows the schedule)
 #   camera   a camera pointed at a projected screen: perspective, blur,
 #            noise, flickering light, a person passing in front now and then,
 #            and now and then the camera on the lecturer (no slide seen)
@@ -159,7 +163,18 @@ notes=$(awk -v total="$seconds" '
     }
     print expr
   }' "$dest/.schedule")
+# The meeting tool lays the picture out anew in the middle of the slide
+# shown halfway through.
+switch=$(awk -v total="$seconds" '
+  { start[NR] = $1 }
+  END {
+    for (i = 1; i <= NR; i++) {
+      end = i < NR ? start[i + 1] : total
+      if (end > total / 2) { printf "%.2f", (start[i] + end) / 2; exit }
+    }
+  }' "$dest/.schedule")
 rm -f "$dest/.schedule"
+[ "$kind" = moving ] && echo "layout moved $switch"
 [ "$kind" = clip ] && printf '%s\n' "$cuts" | tr '+' '\n' | sed -n 's/^between(t,\(.*\),\(.*\))$/clip \1 \2/p'
 
 # A mouse pointer (to be moved over the slide), and a notification over
@@ -167,6 +182,18 @@ rm -f "$dest/.schedule"
 pointer="color=c=white:s=$((w / 60 + 4))x$((w / 40 + 6)),drawbox=t=2:color=black"
 notification() {
   printf '%s' "drawbox=x=$(($1 * 62 / 100)):y=$((h / 20)):w=$(($1 * 28 / 100)):h=$((h * 12 / 100)):color=0xfcfcf0:t=fill:enable='$notes',drawtext=fontfile=$font:text='New message':fontsize=$((h / 24)):fontcolor=0x202020:x=$(($1 * 64 / 100)):y=$((h / 20 + h / 30)):enable='$notes'"
+}
+# A meeting layout of slide stream IN as stream OUT: the slide SW pixels
+# wide, a pointer moving over it and now and then a notification, beside
+# a camera strip on the right, or on the left when LEFT is given.
+meeting_layout() {  # IN OUT SW [LEFT]
+  lsw=$3; lsh=$((lsw * 3 / 4 / 2 * 2)); lcw=$((w - lsw))
+  printf '%s' "[$1]scale=$lsw:$lsh,pad=$lsw:$h:0:($h-$lsh)/2:0x303030[$2s];
+      $pointer[$2p];
+      [$2s][$2p]overlay=x='$lsw/2+$lsw*0.35*sin(t*0.8)':y='$h/2+$h*0.35*cos(t*0.5)':shortest=1,
+      $(notification "$lsw")[$2n];
+      testsrc2=s=${lcw}x$h:r=$fps,noise=alls=20:allf=t[$2c];
+      $([ -n "${4:-}" ] && echo "[$2c][$2n]" || echo "[$2n][$2c]")hstack=shortest=1[$2]"
 }
 # A video clip: a test pattern scrolling and changing colour all over.
 moving="testsrc2=s=${w}x$h:r=$fps,scroll=horizontal=0.011:vertical=0.007,hue=H=2*PI*t*0.3"
@@ -189,13 +216,14 @@ case $kind in
       $pointer[p];
       [s][p]overlay=x='$w/2+$w*0.35*sin(t*0.9)':y='$h/2+$h*0.35*cos(t*0.6)':shortest=1,format=yuv420p[v]" ;;
   meeting)
-    sw=$((w * 3 / 4 / 4 * 4)); sh=$((sw * 3 / 4 / 2 * 2)); cw=$((w - sw))
-    graph="[0:v]fps=$fps,scale=$sw:$sh,pad=$sw:$h:0:($h-$sh)/2:0x303030[s];
-      $pointer[p];
-      [s][p]overlay=x='$sw/2+$sw*0.35*sin(t*0.8)':y='$h/2+$h*0.35*cos(t*0.5)':shortest=1,
-      $(notification "$sw")[n];
-      testsrc2=s=${cw}x$h:r=$fps,noise=alls=20:allf=t[c];
-      [n][c]hstack=shortest=1,format=yuv420p[v]" ;;
+    graph="[0:v]fps=$fps[in];
+      $(meeting_layout in one $((w * 3 / 4 / 4 * 4)));
+      [one]format=yuv420p[v]" ;;
+  moving)
+    graph="[0:v]fps=$fps,split[in][in2];
+      $(meeting_layout in one $((w * 3 / 4 / 4 * 4)));
+      $(meeting_layout in2 two $((w - w / 3 / 4 * 4)) left);
+      [one][two]overlay=enable='gte(t,$switch)':shortest=1,format=yuv420p[v]" ;;
   camera)
     sw=$((w * 6 / 10 / 2 * 2)); sh=$((sw * 3 / 4 / 2 * 2)); x0=$((w / 5)); y0=$((h / 8))
     graph="[0:v]fps=$fps,scale=$sw:$sh[s];
@@ -208,7 +236,7 @@ case $kind in
       testsrc2=s=${w}x$h:r=$fps[lecturer];
       [seen][lecturer]overlay=enable='$cuts':shortest=1,
       boxblur=2:1,noise=alls=14:allf=t,format=yuv420p[v]" ;;
-  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, camera, deck, clip or video)" >&2; exit 2 ;;
+  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, moving, camera, deck, clip or video)" >&2; exit 2 ;;
 esac
 
 out="$dest/$rec"

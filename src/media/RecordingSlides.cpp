@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <tuple>
+#include <utility>
 
 #include <opencv2/imgproc.hpp>
 
@@ -35,6 +37,15 @@ constexpr double kNoSlideGap = 2.0;     // seconds without a still picture that 
 constexpr double kStillShare = 0.2;     // share of the recording that must be still
 constexpr size_t kLooksKept = 8;        // looks each slide is known by
 constexpr int kShift = 2;               // pixels two recordings' looks may lie apart
+constexpr int kFlicker = 2;             // grey levels by which a pixel of a camera tile changes between looks
+constexpr double kCalmShare = 0.1;      // share of looks in which a pixel changes that stays still
+constexpr int kWindowPairs = 25;        // looks over which the moving parts of a meeting layout are told
+constexpr double kJolt = 0.3;           // share of the frame that changes at once when the layout changes
+constexpr double kLayoutMoved = 0.05;   // share of the frame whose moving or not changed with the layout
+constexpr double kRefind = 6.0;         // seconds looked at to find the slide again
+constexpr double kSameRegion = 0.9;     // overlap of two regions that are one
+constexpr double kAsFull = 0.95;        // share of a slide's ink, or of its size, that is as much
+constexpr size_t kRecentLooks = 3 * kWindowPairs;  // kept to cut a still at a change of layout
 
 struct RegionStats {
     cv::Mat moved;  // CV_32F: times each pixel moved
@@ -87,6 +98,57 @@ struct RegionStats {
     }
 };
 
+// Which parts of the frame keep moving from one few seconds to the next,
+// against those that did at first: in a meeting layout the camera tiles,
+// which lie elsewhere when the meeting tool lays the picture out anew.
+struct LayoutWatch {
+    cv::Mat prev, flicker, share, first;  // first: the share of looks each pixel changed in at first
+    int pairs = 0;
+    double windowFrom = -1, lastWindowFrom = -1, earlier = -1, jolt = -1;
+
+    // True when the moving parts differ from the first few seconds'.
+    bool add(double t, const cv::Mat& grey)
+    {
+        cv::Mat small;
+        cv::resize(grey, small, {std::max(1, grey.cols / 2), std::max(1, grey.rows / 2)}, 0, 0, cv::INTER_AREA);
+        if (windowFrom < 0)
+            windowFrom = t;
+        if (!prev.empty()) {
+            cv::Mat diff;
+            cv::absdiff(small, prev, diff);
+            if (flicker.empty())
+                flicker = cv::Mat::zeros(small.size(), CV_32F);
+            cv::accumulate((diff > kFlicker) / 255, flicker);
+            ++pairs;
+            if (cv::countNonZero(diff > kMovedBy) > kJolt * static_cast<double>(diff.total()))
+                jolt = t;
+        }
+        prev = small;
+        if (pairs < kWindowPairs)
+            return false;
+        share = flicker / pairs;
+        flicker.setTo(0);
+        pairs = 0;
+        earlier = std::exchange(lastWindowFrom, std::exchange(windowFrom, t));
+        if (first.empty())
+            first = share.clone();
+        // Pixels that moved and are still now, or the other way round
+        // (those that move now and then, as a pointer passes, do not tell).
+        const cv::Mat changed
+            = ((first >= kMovingShare) & (share < kCalmShare)) | ((first < kCalmShare) & (share >= kMovingShare));
+        return cv::countNonZero(changed) > kLayoutMoved * static_cast<double>(changed.total());
+    }
+    // Since when the layout differs: when most of the frame changed at
+    // once, else the few seconds that showed it.
+    double since() const { return jolt >= 0 && jolt >= earlier ? jolt : lastWindowFrom; }
+    // The layout as it is now is the one to hold to.
+    void keep()
+    {
+        first = share.clone();
+        prev.release();
+    }
+};
+
 double median(std::vector<double> v)
 {
     if (v.empty())
@@ -130,6 +192,69 @@ void trimBars(const cv::Mat& mean, cv::Rect& box, bool rows)
     }
 }
 
+// Where the slide lies in the frames stats went through.
+RecordingSlides::Placed placeIn(const RegionStats& stats, RecordingLayout layout)
+{
+    RecordingSlides::Placed at;
+    // A picture that keeps moving in large parts (a video) has no slide.
+    at.unsettled = median(stats.movedShares);
+    const cv::Mat share = stats.moved / stats.pairs;
+    cv::Mat calm = stats.pairs - stats.moved;
+    cv::max(calm, 1, calm);
+    const cv::Mat noisy = stats.noise / calm;  // each pixel's mean change while it did not move
+    const cv::Mat mean = stats.typical();
+    // A camera tile moves or at least flickers all the time; a slide only
+    // changes now and then.
+    const cv::Mat moving = (share >= kMovingShare) | (noisy > kNoisyPixel);
+    at.movingShare = cv::countNonZero(moving) / static_cast<double>(moving.total());
+    const cv::Size size = share.size();
+    cv::Rect box({}, size);
+    if (layout == RecordingLayout::Meeting || (layout == RecordingLayout::Auto && at.movingShare > kMeetingShare)) {
+        // The largest still rectangle, when it is large enough for a slide
+        // (a camera's picture flickers all over: none is).
+        cv::Mat still = ~moving;
+        const cv::Mat k = cv::getStructuringElement(cv::MORPH_RECT, {9, 9});
+        cv::morphologyEx(still, still, cv::MORPH_OPEN, k);
+        cv::Mat labels, boxes, centroids;
+        const int n = cv::connectedComponentsWithStats(still, labels, boxes, centroids, 8, CV_32S);
+        int best = 0;
+        for (int i = 1; i < n; ++i)
+            if (best == 0 || boxes.at<int>(i, cv::CC_STAT_AREA) > boxes.at<int>(best, cv::CC_STAT_AREA))
+                best = i;
+        if (best > 0 && boxes.at<int>(best, cv::CC_STAT_AREA) >= kSmallestSlide * static_cast<double>(still.total())) {
+            at.meeting = true;
+            box = {boxes.at<int>(best, cv::CC_STAT_LEFT), boxes.at<int>(best, cv::CC_STAT_TOP),
+                   boxes.at<int>(best, cv::CC_STAT_WIDTH), boxes.at<int>(best, cv::CC_STAT_HEIGHT)};
+        }
+    }
+    trimBars(mean, box, false);
+    trimBars(mean, box, true);
+    // Sensor noise all over the slide: a camera, not a screen.
+    at.noise = cv::mean(noisy(box))[0];
+    at.box = box;
+    at.size = size;
+    at.moving = moving;
+    return at;
+}
+
+cv::Rect2d fractionsOf(const cv::Rect& box, const cv::Size& size)
+{
+    return {box.x / double(size.width), box.y / double(size.height), box.width / double(size.width),
+            box.height / double(size.height)};
+}
+
+std::string describeBox(const cv::Rect& box, const cv::Size& size)
+{
+    return std::to_string(box.x) + "," + std::to_string(box.y) + " " + std::to_string(box.width) + "x"
+        + std::to_string(box.height) + " of " + std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+size_t layoutAt(const RecordingFound& rec, double time)
+{
+    return static_cast<size_t>(
+        std::count_if(rec.moves.begin(), rec.moves.end(), [&](const LayoutChange& m) { return m.time <= time; }));
+}
+
 cv::Rect pixelsOf(const cv::Rect2d& r, const cv::Size& s)
 {
     const int x = static_cast<int>(std::lround(r.x * s.width)), y = static_cast<int>(std::lround(r.y * s.height));
@@ -146,6 +271,15 @@ std::string seconds(double t)
 }
 
 }  // namespace
+
+cv::Rect2d RecordingFound::RegionAt(double time) const
+{
+    cv::Rect2d at = region;
+    for (const LayoutChange& m : moves)
+        if (m.time <= time)
+            at = m.region;
+    return at;
+}
 
 bool RecordingSlides::Run(const std::vector<std::string>& recordings, const Progress& progress,
                           const std::atomic<bool>& cancel, std::string& err)
@@ -227,72 +361,79 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
         err = kNoStablePicture;
         return false;
     }
-    // A picture that keeps moving in large parts (a video) has no slide.
-    const double unsettled = median(stats.movedShares);
-    const cv::Mat share = stats.moved / stats.pairs;
-    cv::Mat calm = stats.pairs - stats.moved;
-    cv::max(calm, 1, calm);
-    const cv::Mat noisy = stats.noise / calm;  // each pixel's mean change while it did not move
-    const cv::Mat mean = stats.typical();
-    // A camera tile moves or at least flickers all the time; a slide only
-    // changes now and then.
-    const cv::Mat moving = (share >= kMovingShare) | (noisy > kNoisyPixel);
-    const double movingShare = cv::countNonZero(moving) / static_cast<double>(moving.total());
-    const cv::Size size = share.size();
-    cv::Rect box({}, size);
-    rec.meeting = false;
-    if (options_.layout == RecordingLayout::Meeting
-        || (options_.layout == RecordingLayout::Auto && movingShare > kMeetingShare)) {
-        // The largest still rectangle, when it is large enough for a slide
-        // (a camera's picture flickers all over: none is).
-        cv::Mat still = ~moving;
-        const cv::Mat k = cv::getStructuringElement(cv::MORPH_RECT, {9, 9});
-        cv::morphologyEx(still, still, cv::MORPH_OPEN, k);
-        cv::Mat labels, boxes, centroids;
-        const int n = cv::connectedComponentsWithStats(still, labels, boxes, centroids, 8, CV_32S);
-        int best = 0;
-        for (int i = 1; i < n; ++i)
-            if (best == 0 || boxes.at<int>(i, cv::CC_STAT_AREA) > boxes.at<int>(best, cv::CC_STAT_AREA))
-                best = i;
-        if (best > 0 && boxes.at<int>(best, cv::CC_STAT_AREA) >= kSmallestSlide * static_cast<double>(still.total())) {
-            rec.meeting = true;
-            box = {boxes.at<int>(best, cv::CC_STAT_LEFT), boxes.at<int>(best, cv::CC_STAT_TOP),
-                   boxes.at<int>(best, cv::CC_STAT_WIDTH), boxes.at<int>(best, cv::CC_STAT_HEIGHT)};
-        }
-    }
-    trimBars(mean, box, false);
-    trimBars(mean, box, true);
-    rec.region = {box.x / double(size.width), box.y / double(size.height), box.width / double(size.width),
-                  box.height / double(size.height)};
-    // Sensor noise all over the slide: a camera, not a screen.
-    const double level = cv::mean(noisy(box))[0];
+    const Placed at = placeIn(stats, options_.layout);
+    const cv::Rect& box = at.box;
+    rec.meeting = at.meeting;
+    rec.region = fractionsOf(box, at.size);
     Tav_DebugLog("Slides from recording: " + rec.path + (rec.meeting ? " meeting" : " screen") + " layout, slide at "
-                 + std::to_string(box.x) + "," + std::to_string(box.y) + " " + std::to_string(box.width) + "x"
-                 + std::to_string(box.height) + " of " + std::to_string(size.width) + "x" + std::to_string(size.height)
-                 + ", moving " + std::to_string(movingShare) + ", unsettled " + std::to_string(unsettled) + ", noise "
-                 + std::to_string(level));
-    if (unsettled > kUnsettled) {
+                 + describeBox(box, at.size) + ", moving " + std::to_string(at.movingShare) + ", unsettled "
+                 + std::to_string(at.unsettled) + ", noise " + std::to_string(at.noise));
+    if (at.unsettled > kUnsettled) {
         err = kNoStablePicture;
         return false;
     }
-    if (level > kCameraNoise) {
+    if (at.noise > kCameraNoise) {
         err = kCameraRefused;
         return false;
     }
-    cv::Mat ignored;
-    cv::resize(moving(box), ignored, {SlidePicture::kWidth, SlidePicture::kHeight}, 0, 0, cv::INTER_NEAREST);
-    cv::dilate(ignored, ignored, cv::getStructuringElement(cv::MORPH_RECT, {5, 5}));
-    compare_.SetIgnored(cv::countNonZero(ignored) > 0 ? ignored : cv::Mat());
+    ignore(at);
     return true;
 }
 
-bool RecordingSlides::stills(const RecordingFound& rec, std::vector<Still>& out,
-                             const std::function<void(double)>& moved, const std::atomic<bool>& cancel,
-                             std::string& err)
+void RecordingSlides::ignore(const Placed& at)
+{
+    cv::Mat ignored;
+    cv::resize(at.moving(at.box), ignored, {SlidePicture::kWidth, SlidePicture::kHeight}, 0, 0, cv::INTER_NEAREST);
+    cv::dilate(ignored, ignored, cv::getStructuringElement(cv::MORPH_RECT, {5, 5}));
+    compare_.SetIgnored(cv::countNonZero(ignored) > 0 ? ignored : cv::Mat());
+}
+
+bool RecordingSlides::refind(const RecordingFound& rec, double from, Placed& at, const std::atomic<bool>& cancel,
+                             std::string& err) const
+{
+    FrameSampler sampler(kSampleWidth);
+    RegionStats stats;
+    const auto add = [&](double, const cv::Mat& grey) {
+        stats.add(grey);
+        return true;
+    };
+    if (!sampler.Open(rec.path, err)
+        || !sampler.Stretch(
+            from, from + kRefind, options_.step, add, [](double) {}, cancel, err))
+        return false;
+    if (stats.pairs < 2)
+        return at.meeting = false, true;
+    at = placeIn(stats, RecordingLayout::Meeting);
+    at.meeting = at.meeting && at.unsettled <= kUnsettled && at.noise <= kCameraNoise;
+    return true;
+}
+
+namespace {
+
+double overlapOf(const cv::Rect& a, const cv::Rect& b)
+{
+    const double both = (a & b).area();
+    return both / std::max(1.0, a.area() + b.area() - both);
+}
+
+}  // namespace
+
+bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
+                             const std::atomic<bool>& cancel, std::string& err)
 {
     FrameSampler sampler(kSampleWidth);
     if (!sampler.Open(rec.path, err))
         return false;
+    // In a meeting layout the slide lies where the first seconds show it
+    // (the whole recording may show more than one layout) and is found
+    // again where the layout changes.
+    Placed at;
+    if (rec.meeting && !refind(rec, 0, at, cancel, err))
+        return false;
+    if (rec.meeting && at.meeting && overlapOf(at.box, pixelsOf(rec.region, at.size)) >= 0.5) {
+        rec.region = fractionsOf(at.box, at.size);
+        ignore(at);
+    }
     Still run;
     cv::Mat anchor, prev;
     bool open = false;
@@ -304,34 +445,89 @@ bool RecordingSlides::stills(const RecordingFound& rec, std::vector<Still>& out,
         open = false;
     };
     cv::Rect region;
-    const bool ran = sampler.Stretch(
-        0, rec.duration + 1, options_.step,
-        [&](double t, const cv::Mat& grey) {
-            if (region.empty())
-                region = pixelsOf(rec.region, grey.size());
-            cv::Mat look = SlidePicture::Look(grey, region);
-            // Two places of a moving pointer may lie close enough to look
-            // like more: still when like either the look before or the
-            // first of the stretch, and not far from the other.
-            const double toPrev = open ? compare_.Differ(prev, look) : 1;
-            const double toAnchor = open ? compare_.Differ(anchor, look) : 1;
-            if (std::min(toPrev, toAnchor) < kStill && std::max(toPrev, toAnchor) < kNotStill) {
-                run.to = t;
-            } else {
-                close();
-                run = {t, t, {}};
-                anchor = look;
-                open = true;
+    LayoutWatch watch;
+    std::deque<std::pair<double, cv::Mat>> recent;
+    double from = 0, last = 0;
+    bool ran = true;
+    for (;;) {
+        double changed = -1;
+        ran = sampler.Stretch(
+            from, rec.duration + 1, options_.step,
+            [&](double t, const cv::Mat& grey) {
+                if (rec.meeting && watch.add(t, grey)) {
+                    Tav_DebugLog("Slides from recording: the layout may have changed at " + seconds(watch.since())
+                                 + " s");
+                    changed = watch.since();
+                    return false;
+                }
+                if (region.empty())
+                    region = pixelsOf(rec.RegionAt(t), grey.size());
+                cv::Mat look = SlidePicture::Look(grey, region);
+                // Two places of a moving pointer may lie close enough to
+                // look like more: still when like either the look before
+                // or the first of the stretch, and not far from the other.
+                const double toPrev = open ? compare_.Differ(prev, look) : 1;
+                const double toAnchor = open ? compare_.Differ(anchor, look) : 1;
+                if (std::min(toPrev, toAnchor) < kStill && std::max(toPrev, toAnchor) < kNotStill) {
+                    run.to = t;
+                } else {
+                    close();
+                    run = {t, t, {}};
+                    anchor = look;
+                    open = true;
+                }
+                prev = look;
+                last = t;
+                if (rec.meeting) {
+                    recent.emplace_back(t, look);
+                    if (recent.size() > kRecentLooks)
+                        recent.pop_front();
+                }
+                return true;
+            },
+            [&](double t) { moved(t / std::max(rec.duration, 1.0)); }, cancel, err);
+        if (!ran || changed < 0)
+            break;
+        if (!refind(rec, changed, at, cancel, err))
+            return false;
+        if (!at.meeting || overlapOf(at.box, pixelsOf(rec.RegionAt(changed), at.size)) >= kSameRegion) {
+            watch.keep();  // the same layout, its tiles moving otherwise
+            from = last + options_.step / 2;
+            continue;
+        }
+        Tav_DebugLog("Slides from recording: the layout changed at " + seconds(changed) + " s, slide at "
+                     + describeBox(at.box, at.size));
+        rec.moves.push_back({changed, fractionsOf(at.box, at.size)});
+        ignore(at);
+        // The stills up to the change, each as last seen before it.
+        close();
+        std::vector<Still> before;
+        for (Still& still : out) {
+            if (still.from >= changed)
+                continue;
+            if (still.to >= changed) {
+                auto seen
+                    = std::find_if(recent.rbegin(), recent.rend(), [&](const auto& r) { return r.first < changed; });
+                if (seen == recent.rend() || seen->first < still.from)
+                    continue;
+                still.to = seen->first;
+                still.look = seen->second.clone();
+                if (still.to - still.from + options_.step < options_.minDwell - 1e-6)
+                    continue;
             }
-            prev = look;
-            return true;
-        },
-        [&](double t) { moved(t / std::max(rec.duration, 1.0)); }, cancel, err);
+            before.push_back(std::move(still));
+        }
+        out = std::move(before);
+        watch = {};
+        recent.clear();
+        region = {};
+        from = changed;
+    }
     close();
     return ran;
 }
 
-int RecordingSlides::known(size_t index, const cv::Mat& look) const
+int RecordingSlides::known(const Source& source, const cv::Mat& look) const
 {
     int best = -1;
     double bestDiffer = kSame;
@@ -339,8 +535,9 @@ int RecordingSlides::known(size_t index, const cv::Mat& look) const
         const Known& k = known_[s];
         for (size_t m = 0; m < k.looks.size(); ++m) {
             double d = compare_.Differ(k.looks[m], look);
-            // A look from another recording may lie a pixel or two aside.
-            if (d >= bestDiffer && k.recordings[m] != index && d < 20 * kSame) {
+            // A look from another recording or layout may lie a pixel or
+            // two aside.
+            if (d >= bestDiffer && k.seenIn[m] != source && d < 20 * kSame) {
                 for (int dy = -kShift; dy <= kShift; ++dy)
                     for (int dx = -kShift; dx <= kShift; ++dx) {
                         cv::Mat moved;
@@ -397,7 +594,8 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         Tav_DebugLog("Slides from recording: still from " + seconds(s.from) + " s to " + seconds(s.to) + " s");
         if (s.from - lastTo > kNoSlideGap)
             rec.noSlide.push_back({lastTo == 0 ? 0 : lastTo + options_.step, s.from});
-        int slide = known(index, s.look);
+        const Source source {index, layoutAt(rec, s.from)};
+        int slide = known(source, s.look);
         const double ink = SlidePicture::Ink(s.look);
         bool fuller = false;
         if (slide < 0 && current >= 0 && lastLook && compare_.Builds(*lastLook, s.look))
@@ -405,13 +603,18 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         if (slide >= 0) {
             Known& k = known_[static_cast<size_t>(slide)];
             fuller = ink > k.ink && compare_.Builds(k.fullest, s.look);
+            // As full, shown larger after the layout changed.
+            const FoundSlide& best = slides_[static_cast<size_t>(slide)];
+            fuller = fuller
+                || (best.recording == index && ink >= kAsFull * k.ink
+                    && rec.RegionAt(s.from).area() > rec.RegionAt(best.from).area() / kAsFull);
             if (k.looks.size() < kLooksKept) {
                 k.looks.push_back(s.look);
-                k.recordings.push_back(index);
+                k.seenIn.push_back(source);
             }
         } else {
             slide = static_cast<int>(known_.size());
-            known_.push_back({{s.look}, {index}, s.look, ink});
+            known_.push_back({{s.look}, {source}, s.look, ink});
             slides_.push_back({});
             fuller = true;
         }
@@ -454,7 +657,7 @@ bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err, 
     if (!sampler.ColourFramesAt({s.from + span * 0.2, s.from + span * 0.5, s.from + span * 0.8}, frames, err))
         return false;
     for (cv::Mat& frame : frames)
-        frame = frame(pixelsOf(rec.region, frame.size())).clone();
+        frame = frame(pixelsOf(rec.RegionAt(s.from), frame.size())).clone();
     // The median of three: max(min(a, b), min(max(a, b), c)).
     cv::Mat lo = cv::min(frames[0], frames[1]), hi = cv::max(frames[0], frames[1]);
     bgra = cv::max(lo, cv::min(hi, frames[2]));

@@ -1,7 +1,8 @@
 // Finds the distinct slides of screen or meeting recordings that come
 // without their slide images: where the slide lies in the frame (the whole
 // frame less its black bars, or in a meeting layout the still rectangle
-// beside the moving camera pictures), the stretches in which the picture
+// beside the moving camera pictures, found again where the meeting tool
+// lays the picture out anew), the stretches in which the picture
 // stays still, and of those which show the same slide (a slide returned
 // to), a slide built up point by point (one slide, its fullest state kept,
 // its change at its first appearance) or a passing overlay (a notification:
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -47,13 +49,21 @@ struct NoSlideStretch {
     double from = 0, to = 0;
 };
 
+// In a meeting layout: where the slide lies from a time on.
+struct LayoutChange {
+    double time = 0;
+    cv::Rect2d region;
+};
+
 struct RecordingFound {
     std::string path;
     double duration = 0;
     bool meeting = false;
-    cv::Rect2d region;  // where the slide lies, fractions of the frame
+    cv::Rect2d region;  // where the slide lies at first, fractions of the frame
+    std::vector<LayoutChange> moves;
     std::vector<FoundChange> changes;
     std::vector<NoSlideStretch> noSlide;
+    cv::Rect2d RegionAt(double time) const;
 };
 
 class RecordingSlides {
@@ -95,20 +105,36 @@ public:
         double clearFrom = 0, clearTo = 0;
     };
 
+    // Where the slide lies in some frames, in pixels of them, and what
+    // tells a camera or a video from a slide.
+    struct Placed {
+        cv::Rect box;
+        cv::Size size;
+        bool meeting = false;
+        cv::Mat moving;  // the pixels that keep moving (camera tiles)
+        double movingShare = 0, unsettled = 0, noise = 0;
+    };
+
 private:
+    using Source = std::pair<size_t, size_t>;  // a recording and its layout (0 at first)
     // The looks each slide was seen as, to know it again.
     struct Known {
         std::vector<cv::Mat> looks;
-        std::vector<size_t> recordings;  // of each look
+        std::vector<Source> seenIn;  // of each look
         cv::Mat fullest;
         double ink = 0;
     };
     bool place(size_t index, RecordingFound& rec, const std::function<void(double)>& moved,
                const std::atomic<bool>& cancel, std::string& err);
-    bool stills(const RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
+    void ignore(const Placed& at);  // the moving pixels in the slide, left out of comparing looks
+    bool stills(RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
                 const std::atomic<bool>& cancel, std::string& err);
+    // Where the slide lies in the few seconds from `from` on, in a meeting
+    // layout (at.meeting false when no slide is found there).
+    bool refind(const RecordingFound& rec, double from, Placed& at, const std::atomic<bool>& cancel,
+                std::string& err) const;
     void assign(size_t index, RecordingFound& rec, std::vector<Still> stills);
-    int known(size_t index, const cv::Mat& look) const;
+    int known(const Source& source, const cv::Mat& look) const;
 
     RecordingSlidesOptions options_;
     std::vector<RecordingFound> found_;

@@ -1,9 +1,10 @@
 // "pellucor slides-from-recording" on short generated recordings of each
-// kind: every slide shown found once (a slide built up point by point is
-// one slide, its fullest state kept; a slide returned to is the same), each
-// change within a second, titles read from the slides, stretches without a
-// slide reported and given none; the recordings it refuses write nothing;
-// the lecture made publishes, and its slides sync as an exported deck does.
+// kind (among them a meeting layout laid out anew halfway): every slide
+// shown found once (a slide built up point by point is one slide, its
+// fullest state kept; a slide returned to is the same), each change within
+// a second, titles read from the slides, stretches without a slide
+// reported and given none; the recordings it refuses write nothing; the
+// lecture made publishes, and its slides sync as an exported deck does.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -40,6 +41,7 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 const Case kCases[] = {
     {"ScreenWithPointer", {{"screen", "a.mp4", 30, "480x270"}}, "360x270", ""},
     {"MeetingLayout", {{"meeting", "a.mp4", 30, "640x360"}}, "480x360", ""},
+    {"MeetingLayoutMoves", {{"moving", "a.mp4", 40, "640x360"}}, "", ""},
     {"BuildsAndReturns", {{"deck", "a.mp4", 40, "480x270"}}, "360x270", ""},
     {"VideoClipsAndNotifications", {{"clip", "a.mp4", 40, "480x270"}}, "360x270", ""},
     {"TwoRecordingsTwoParts", {{"screen", "a.mp4", 30, "480x270"}, {"deck", "b.webm", 30, "640x360"}}, "", ""},
