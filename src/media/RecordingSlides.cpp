@@ -192,6 +192,25 @@ void trimBars(const cv::Mat& mean, cv::Rect& box, bool rows)
     }
 }
 
+// The box less the rows and columns at its edges that are not nearly all
+// in the still rectangle (parts of a camera tile that keep still for a
+// while, joined to it at a corner).
+void trimToStill(const cv::Mat& still, cv::Rect& box)
+{
+    constexpr double kMostly = 0.9;
+    const auto full = [&](const cv::Rect& line) {
+        return cv::countNonZero(still(line)) >= kMostly * static_cast<double>(line.area());
+    };
+    while (box.width > 1 && !full({box.x, box.y, 1, box.height}))
+        ++box.x, --box.width;
+    while (box.width > 1 && !full({box.x + box.width - 1, box.y, 1, box.height}))
+        --box.width;
+    while (box.height > 1 && !full({box.x, box.y, box.width, 1}))
+        ++box.y, --box.height;
+    while (box.height > 1 && !full({box.x, box.y + box.height - 1, box.width, 1}))
+        --box.height;
+}
+
 // Where the slide lies in the frames stats went through.
 RecordingSlides::Placed placeIn(const RegionStats& stats, RecordingLayout layout)
 {
@@ -225,6 +244,7 @@ RecordingSlides::Placed placeIn(const RegionStats& stats, RecordingLayout layout
             at.meeting = true;
             box = {boxes.at<int>(best, cv::CC_STAT_LEFT), boxes.at<int>(best, cv::CC_STAT_TOP),
                    boxes.at<int>(best, cv::CC_STAT_WIDTH), boxes.at<int>(best, cv::CC_STAT_HEIGHT)};
+            trimToStill(labels == best, box);
         }
     }
     trimBars(mean, box, false);
@@ -447,7 +467,7 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
     cv::Rect region;
     LayoutWatch watch;
     std::deque<std::pair<double, cv::Mat>> recent;
-    double from = 0, last = 0;
+    double from = 0, last = 0, done = 0;  // done: as far as the progress went, looked at again or not
     bool ran = true;
     for (;;) {
         double changed = -1;
@@ -485,7 +505,7 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
                 }
                 return true;
             },
-            [&](double t) { moved(t / std::max(rec.duration, 1.0)); }, cancel, err);
+            [&](double t) { moved((done = std::max(done, t)) / std::max(rec.duration, 1.0)); }, cancel, err);
         if (!ran || changed < 0)
             break;
         if (!refind(rec, changed, at, cancel, err))
