@@ -44,31 +44,17 @@ bool stillHolds(const SlideText& text, const std::string& hash, const SlideTextO
     return !options.redo && text.language == options.languages;
 }
 
-}  // namespace
+using Progress = std::function<void(const std::string& picture)>;
 
-std::vector<std::string> SlideTextMaker::SlidePictures(const std::string& dir)
+// Which pictures OCR has to read (those without text, or whose text no
+// longer holds); the texts kept go into run at once.
+bool picturesToRead(const std::string& dir, const std::vector<std::string>& pictures, const SlideTextOptions& options,
+                    const std::atomic<bool>& cancelled, const Progress& progress, SlideTextRun& run,
+                    std::vector<Job>& jobs, std::string& err)
 {
-    std::vector<std::string> out;
-    for (const std::string& name : ListFiles(dir, "img*.gif"))
-        out.push_back(name);
-    return out;
-}
-
-bool SlideTextMaker::Make(const std::string& dir, const std::vector<std::string>& pictures,
-                          const SlideTextOptions& options, SlideTextRun& run, std::string& err)
-{
-    run = SlideTextRun {};
     const DirListing listing(Tav_DirSlash(dir));
-    std::vector<Job> jobs;
-    const int total = static_cast<int>(pictures.size());
-    int done = 0;
-    const auto progress = [&](const std::string& picture) {
-        ++done;
-        if (onProgress)
-            onProgress(done, total, picture);
-    };
     for (const std::string& picture : pictures) {
-        if (cancelled_) {
+        if (cancelled) {
             err = "cancelled";
             return false;
         }
@@ -112,11 +98,14 @@ bool SlideTextMaker::Make(const std::string& dir, const std::vector<std::string>
         }
         jobs.push_back({picture, read, hash});
     }
-    if (jobs.empty())
-        return true;
-    if (onReadStart)
-        onReadStart(static_cast<int>(jobs.size()));
+    return true;
+}
 
+// Reads the pictures of jobs, one recogniser a core, storing each text
+// beside its picture as it comes.
+bool readPictures(const std::string& dir, const std::vector<Job>& jobs, const SlideTextOptions& options,
+                  const std::atomic<bool>& cancelled, const Progress& progress, SlideTextRun& run, std::string& err)
+{
     // One recogniser per thread, all started before any is used: a missing
     // language is told before anything is read.
     const int cores = std::max(1, QThread::idealThreadCount());
@@ -164,7 +153,7 @@ bool SlideTextMaker::Make(const std::string& dir, const std::vector<std::string>
         {
             std::unique_lock lock(mutex);
             ready.wait_for(lock, std::chrono::milliseconds(100), [&] { return !results.empty(); });
-            if (cancelled_) {
+            if (cancelled) {
                 err = "cancelled";
                 ok = false;
                 break;
@@ -200,6 +189,37 @@ bool SlideTextMaker::Make(const std::string& dir, const std::vector<std::string>
     for (std::thread& t : workers)
         t.join();
     return ok;
+}
+
+}  // namespace
+
+std::vector<std::string> SlideTextMaker::SlidePictures(const std::string& dir)
+{
+    std::vector<std::string> out;
+    for (const std::string& name : ListFiles(dir, "img*.gif"))
+        out.push_back(name);
+    return out;
+}
+
+bool SlideTextMaker::Make(const std::string& dir, const std::vector<std::string>& pictures,
+                          const SlideTextOptions& options, SlideTextRun& run, std::string& err)
+{
+    run = SlideTextRun {};
+    const int total = static_cast<int>(pictures.size());
+    int done = 0;
+    const Progress progress = [&](const std::string& picture) {
+        ++done;
+        if (onProgress)
+            onProgress(done, total, picture);
+    };
+    std::vector<Job> jobs;
+    if (!picturesToRead(dir, pictures, options, cancelled_, progress, run, jobs, err))
+        return false;
+    if (jobs.empty())
+        return true;
+    if (onReadStart)
+        onReadStart(static_cast<int>(jobs.size()));
+    return readPictures(dir, jobs, options, cancelled_, progress, run, err);
 }
 
 }  // namespace pellucor
