@@ -70,6 +70,8 @@ bool Publisher::Publish(bool ToDisk)
 {
     LastError.clear();
     WasCancelled = false;
+    if (Cancelled())
+        return cancelled("Publish cancelled");
     // The output is written in a staging directory made for this publish
     // (empty); it takes the target's place once it is complete.
     const std::string out = Tav_DirSlash(S.OutDir);
