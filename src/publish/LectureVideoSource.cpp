@@ -13,9 +13,12 @@ namespace {
 
 int partOf(const Slide& s) { return s.VideoPart > 0 ? s.VideoPart : s.AudioPart; }
 
-std::string slidePicture(const std::string& slideDir, int n, const Slide& s)
+// The sharp copy of the picture the row names (imgNNN.webp beside
+// imgNNN.gif), else that picture: a row that skips or returns to a slide
+// shows that slide, whatever its place among the rows.
+std::string slidePicture(const std::string& slideDir, const Slide& s)
 {
-    const std::string sharp = slideDir + "img" + Fmt000(n) + ".webp";
+    const std::string sharp = slideDir + Tav_StripExt(s.Image) + ".webp";
     std::error_code ec;
     return std::filesystem::exists(sharp, ec) ? sharp : slideDir + s.Image;
 }
@@ -73,7 +76,7 @@ bool LectureVideoParts(const Lecture& lecture, const std::string& slideDir, cons
         for (int n = 1; n <= lecture.SlideCount(); ++n) {
             const Slide& s = lecture.SlideAt(n);
             if (partOf(s) == p)
-                source.slides.push_back({EventSeconds(s.StartTime), slidePicture(slideDir, n, s),
+                source.slides.push_back({EventSeconds(s.StartTime), slidePicture(slideDir, s),
                                          s.Title.empty() ? "Slide " + std::to_string(n) : s.Title});
         }
         if (!partCaptions(part, p, scratchDir, source.captions, err))

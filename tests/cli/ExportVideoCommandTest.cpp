@@ -47,7 +47,13 @@ struct Case {
     std::vector<const char*> titles;
     bool captions;                    // a subtitle track
     const char* eventsOf3 = nullptr;  // talk3.txt written anew
+    bool sharp = false;               // sharp copies imgNNN.webp beside the GIFs
 };
+
+// Part 1 skips slide 2 and returns to it: each row shows the slide it
+// names, not the one at its place among the rows.
+const char* const kSkipAndReturn = "u 00:00:00 00:00:02 URL\\sld001.htm\r\nu 00:00:02 00:00:04 URL\\sld003.htm\r\n"
+                                   "u 00:00:04 00:00:06 URL\\sld002.htm\r\n";
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 const char* const kTitles[] = {"Welcome to the talk", "Why \"timing\" matters", "Results",
@@ -58,8 +64,17 @@ const Case kCases[] = {
      {},
      {"talk1.rm", "talk2.rm", "talk3.mp4"},
      kBeside,
-     {{0, 1}, {2, 2}, {4, 3}, {6, 4}, {10, 5}, {13, 6}},
-     {kTitles[0], kTitles[1], kTitles[2], kTitles[3], kTitles[4], kTitles[5]},
+     {{0, 1}, {2, 3}, {4, 2}, {6, 4}, {10, 5}, {13, 6}},
+     {kTitles[0], kTitles[2], kTitles[1], kTitles[3], kTitles[4], kTitles[5]},
+     true,
+     nullptr,
+     true},
+    {"WholeSampleGifsOnly",
+     {"--layout=pip"},
+     {"talk1.rm", "talk2.rm", "talk3.mp4"},
+     kUnderCorner,
+     {{0, 1}, {2, 3}, {4, 2}, {6, 4}, {10, 5}, {13, 6}},
+     {kTitles[0], kTitles[2], kTitles[1], kTitles[3], kTitles[4], kTitles[5]},
      true},
     {"Mp4PartInTheCorner",
      {"--layout=pip", "--parts=3"},
@@ -72,9 +87,11 @@ const Case kCases[] = {
      {"--layout=slides", "--parts=2,1"},
      {"talk2.rm", "talk1.rm"},
      kAlone,
-     {{0, 4}, {4, 1}, {6, 2}, {8, 3}},
-     {kTitles[3], kTitles[0], kTitles[1], kTitles[2]},
-     false},
+     {{0, 4}, {4, 1}, {6, 3}, {8, 2}},
+     {kTitles[3], kTitles[0], kTitles[2], kTitles[1]},
+     false,
+     nullptr,
+     true},
     {"AudioOnlyPartFullHd", {"--parts=2", "--size=1920x1080"}, {"talk2.rm"}, kAlone, {{0, 4}}, {kTitles[3]}, false},
     {"CaptionsBurnedIn",
      {"--layout=slides", "--parts=3", "--burn-captions"},
@@ -92,7 +109,8 @@ const Case kCases[] = {
      {kTitles[4], kTitles[5]},
      true,
      "u 00:00:00 00:00:04 URL\\sld005.htm\r\nu 00:00:04 00:00:09 URL\\sld006.htm\r\n"
-     "u 00:00:09 00:00:20 URL\\sld001.htm\r\n"},
+     "u 00:00:09 00:00:20 URL\\sld001.htm\r\n",
+     true},
 };
 
 class ExportVideo : public PublishRun, public ::testing::WithParamInterface<Case> {
@@ -147,8 +165,18 @@ TEST_P(ExportVideo, HoldsEveryPartWithItsSlidesInStep)
 {
     const Case& c = GetParam();
     copySampleInto(lecture);
+    writeFile(lecture + "talk1.txt", kSkipAndReturn);
     if (c.eventsOf3)
         writeFile(lecture + "talk3.txt", c.eventsOf3);
+    for (int n = 1; c.sharp && n <= 6; ++n) {
+        // As the import writes them: twice the GIF's size, lossless.
+        const std::string gif = lecture + "img00" + std::to_string(n) + ".gif";
+        std::string err;
+        ASSERT_TRUE(ffmpeg({"-v", "error", "-i", gif, "-vf", "scale=iw*2:ih*2", "-lossless", "1",
+                            lecture + "img00" + std::to_string(n) + ".webp"},
+                           err))
+            << err;
+    }
     const Outcome r = exportVideo(c.options);
     ASSERT_EQ(r.code, 0) << describe(r);
     EXPECT_TRUE(holds(r.out, "Exporting: 100%")) << r.out;
