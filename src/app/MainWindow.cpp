@@ -441,10 +441,7 @@ void MainWindow::cmdRecord_Click()
     DirOrPPTChanged();
 }
 
-void MainWindow::mnuAdjustTimes_Click()
-{
-    FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(LectureDir));
-}
+void MainWindow::mnuAdjustTimes_Click() { publishForm_->mnuTimingEditor_Click(); }
 
 void MainWindow::mnuSyncSlides_Click()
 {

@@ -123,9 +123,20 @@ void PublishForm::mnuRecordingSetup_Click()
     FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia));
 }
 
+// The lecture's own times where it has them (the first part's events
+// file), else an empty grid to start from.
 void PublishForm::mnuTimingEditor_Click()
 {
-    FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", Tav_DirSlash(TextMedia));
+    std::vector<PartRecording> parts;
+    std::string err;
+    const std::string dir = Tav_DirSlash(TextMedia);
+    if (FindPartRecordings(dir, TextName, parts, err) && !parts.empty() && hooks_->timingReview) {
+        if (!parts.front().current.empty()) {
+            hooks_->timingReview(dir, parts.front().current);
+            return;
+        }
+    }
+    FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", dir);
 }
 
 void PublishForm::mnuSyncSlides_Click()

@@ -42,6 +42,7 @@ TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(pare
 void TimingEditor::Form_Load()
 {
     rows_.assign(1, Row {"sld001.htm", "", "", false, ""});
+    saveTo_.clear();
     row_ = 0;
     col_ = 1;
     unsaved_ = false;
@@ -104,6 +105,8 @@ bool TimingEditor::LoadFile(const std::string& path)
         rows.push_back(Row {f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review});
         review.clear();
     }
+    // A file of another format is never written over with this grid.
+    saveTo_ = rows.empty() ? std::string() : path;
     if (rows.empty()) {
         Tav_Message("No valid lines found in file " + path
                     + ". Only events files written by this program can be edited here; files in the "
@@ -123,13 +126,23 @@ bool TimingEditor::LoadFile(const std::string& path)
     return true;
 }
 
+// Save writes back the events file the grid came from; a grid that came
+// from none (or from a file it could not read) asks where, as Save As does.
 void TimingEditor::cmdSave_Click()
+{
+    if (saveTo_.empty())
+        cmdSaveAs_Click();
+    else
+        SaveFile(saveTo_);
+}
+
+void TimingEditor::cmdSaveAs_Click()
 {
     if (!chooser_)
         return;
     const std::string path = chooser_->SaveFileName(lectureDir ? lectureDir() : std::string(), kFilter);
-    if (!path.empty())
-        SaveFile(path);
+    if (!path.empty() && SaveFile(path))
+        saveTo_ = path;
 }
 
 bool TimingEditor::SaveFile(const std::string& path)

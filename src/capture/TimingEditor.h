@@ -39,6 +39,7 @@ public:
     void Form_Load();
     void cmdLoad_Click();
     void cmdSave_Click();
+    void cmdSaveAs_Click();
     void cmdAdd_Click();
     void Command2_Click();  // Insert
     void Command3_Click();  // Delete
@@ -111,6 +112,7 @@ private:
     std::string timein_, image_, timeEnd_, delta_;
     bool unsaved_ = false;
     std::string loadedFile_;
+    std::string saveTo_;  // where Save writes without asking ("" to ask)
 };
 
 }  // namespace pellucor

@@ -67,11 +67,18 @@ TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByteThroughTheDia
     EXPECT_EQ(ed.TxtImage(), "sld001.htm");
     EXPECT_FALSE(ed.Unsaved());
 
-    chooser.answer.clear();  // cancelled: nothing is written
+    // Save writes back the file the times came from, asking nothing.
+    chooser.askedFilter.clear();
+    std::filesystem::remove(dir.file("talk.txt"));
     ed.cmdSave_Click();
+    EXPECT_EQ(readFile(dir.file("talk.txt")), kRecorded);
+    EXPECT_EQ(chooser.askedFilter, "") << "Save asked where to save";
+    chooser.answer.clear();  // Save As cancelled: nothing is written
+    ed.cmdSaveAs_Click();
     chooser.answer = dir.file("copy.txt");
-    ed.cmdSave_Click();
+    ed.cmdSaveAs_Click();
     EXPECT_EQ(readFile(dir.file("copy.txt")), kRecorded);
+    EXPECT_EQ(chooser.askedFilter, "Text (*.txt)|*.txt|All Files (*.*)|*.*");
 
     ed.TimeEnd_Change("");  // the last row loses its end and is left out
     ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
@@ -108,6 +115,11 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULinesAndLoadAndSaveFailuresAreRe
     EXPECT_TRUE(sink.saw("No valid lines found in file " + dir.file("talk.txt")));
     EXPECT_TRUE(sink.saw("images.txt"));
     EXPECT_EQ(pages(), Strings {""});
+    // Save never writes this grid over a file of the other format: it asks.
+    chooser.answer.clear();
+    ed.cmdSave_Click();
+    EXPECT_EQ(readFile(dir.file("talk.txt")), "# only comments\r\n300 img001.gif\r\n");
+    EXPECT_EQ(chooser.askedFilter, TimingEditor::kFilter);
 }
 
 TEST(TimingEditorNormalise, PadsShortTimes)

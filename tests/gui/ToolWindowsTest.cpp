@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QWidget>
 
 #include "../app/AppFixture.h"
@@ -11,6 +12,9 @@
 #include "QtTestApp.h"
 #include "UiDriver.h"
 #include "gui/ToolWindows.h"
+
+#include <QApplication>
+#include <QTest>
 
 namespace {
 using namespace pellucor;
@@ -85,6 +89,44 @@ TEST_F(ToolWindowsTest, ClipBoardImportGoesThroughTheConverterWindow)
     EXPECT_TRUE(driver.done());
     EXPECT_FALSE(driver.failed()) << driver.failure();
     EXPECT_TRUE(Tav_ChkFile(dir.file("rawmedia.rm")));
+}
+
+// Execute > Adjust Times opens the lecture's own times, and Save writes
+// them back into its events file without asking where.
+TEST_F(ToolWindowsTest, AdjustTimesOpensTheLecturesTimesAndSaveWritesThemBack)
+{
+    copySample();
+    publishForm.TextMedia = lec;
+    publishForm.TextName = "talk";
+    ToolWindows tools(app, nullptr);
+    mainWindow.mnuAdjustTimes_Click();
+    QWidget* w = UiDriver::window("Pellucor - RuziZE!");
+    ASSERT_NE(w, nullptr);
+    auto* grid = w->findChildren<QTableWidget*>().value(0);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->rowCount(), 3);
+    EXPECT_EQ(grid->item(2, 0)->text(), "sld003.htm");
+    EXPECT_EQ(grid->item(2, 1)->text(), "00:00:04");
+
+    grid->setCurrentCell(2, 1);
+    auto* timein = findWidget<QLineEdit>(*w, "Timein");
+    ASSERT_NE(timein, nullptr);
+    timein->setText("00:00:05");
+    emit timein->textEdited("00:00:05");
+    bool asked = false;  // a file dialog would be a modal window of its own
+    QTimer::singleShot(300, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            asked = true;
+            modal->close();
+        }
+    });
+    UiDriver::button(w, "Save")->click();
+    QTest::qWait(400);
+    EXPECT_FALSE(asked) << "Save asked where to save";
+    EXPECT_EQ(readFile(lec + "talk1.txt"), "u 00:00:00 00:00:02 URL\\sld001.htm\r\n"
+                                           "u 00:00:02 00:00:05 URL\\sld002.htm\r\n"
+                                           "u 00:00:05 00:00:06 URL\\sld003.htm\r\n");
+    w->close();
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
       text_(slideText)
 {
     setWindowTitle(TimingEditor::kCaption);
+    timein_->setObjectName("Timein");
 
     grid_->setColumnCount(text_ ? 5 : 3);
     grid_->setHorizontalHeaderLabels({"Slide (sldnnn.htm)", "Start", "End", "Title", "Title from"});
@@ -56,7 +57,8 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
 
     auto* top = new QHBoxLayout;
     top->addWidget(button("Load", QString(), &TimingEditor::cmdLoad_Click));
-    top->addWidget(button("Save", QString(), &TimingEditor::cmdSave_Click));
+    top->addWidget(button("Save", "Saves the times into the events file they came from.", &TimingEditor::cmdSave_Click));
+    top->addWidget(button("Save As", QString(), &TimingEditor::cmdSaveAs_Click));
     top->addWidget(button("Add", "Inserts a new line below the selected line.", &TimingEditor::cmdAdd_Click));
     top->addWidget(button("Insert", "Inserts a line above the selected line.", &TimingEditor::Command2_Click));
     top->addWidget(button("Delete", "Deletes the highlighted line in the grid below.", &TimingEditor::Command3_Click));
