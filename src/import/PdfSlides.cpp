@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include <poppler-document.h>
 #include <poppler-global.h>
@@ -65,24 +66,54 @@ bool PdfSlides::render(int index, int width, int height, poppler::image& img, st
         err = "slide " + std::to_string(index + 1) + " has no size";
         return false;
     }
+    const auto atAspect = [&](int w) { return std::max(1, static_cast<int>(std::lround(w * box.height() / box.width()))); };
     if (height == 0)
-        height = std::max(1, static_cast<int>(std::lround(width * box.height() / box.width())));
+        height = atAspect(width);
     if (width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide) {
         err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
         return false;
     }
+    // The page keeps its own aspect: it fills the width or the height and
+    // the rest is a black band on both sides, as a wide slide shows on a
+    // narrower screen.
+    int pageWidth = width, pageHeight = atAspect(width);
+    if (pageHeight > height) {
+        pageHeight = height;
+        pageWidth = std::clamp(static_cast<int>(std::lround(height * box.width() / box.height())), 1, width);
+    }
+    // Within a pixel of the box the page is stretched onto it exactly.
+    if (std::abs(pageWidth - width) <= 1 && std::abs(pageHeight - height) <= 1)
+        pageWidth = width, pageHeight = height;
     poppler::page_renderer renderer;
     renderer.set_render_hint(poppler::page_renderer::antialiasing, true);
     renderer.set_render_hint(poppler::page_renderer::text_antialiasing, true);
     renderer.set_image_format(poppler::image::format_argb32);
-    // Resolutions that stretch the page onto exactly width x height pixels;
-    // the crop rectangle fixes the size against rounding.
-    const double xres = 72.0 * width / box.width();
-    const double yres = 72.0 * height / box.height();
-    img = renderer.render_page(page.get(), xres, yres, 0, 0, width, height);
-    if (!img.is_valid() || img.width() != width || img.height() != height) {
+    // Resolutions that put the page onto exactly pageWidth x pageHeight
+    // pixels; the crop rectangle fixes the size against rounding.
+    const double xres = 72.0 * pageWidth / box.width();
+    const double yres = 72.0 * pageHeight / box.height();
+    poppler::image rendered = renderer.render_page(page.get(), xres, yres, 0, 0, pageWidth, pageHeight);
+    if (!rendered.is_valid() || rendered.width() != pageWidth || rendered.height() != pageHeight) {
         err = "cannot render slide " + std::to_string(index + 1);
         return false;
+    }
+    if (pageWidth == width && pageHeight == height) {
+        img = rendered;
+        return true;
+    }
+    img = poppler::image(width, height, poppler::image::format_argb32);
+    if (!img.is_valid()) {
+        err = "cannot render slide " + std::to_string(index + 1);
+        return false;
+    }
+    const int left = (width - pageWidth) / 2, top = (height - pageHeight) / 2;
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(img.data() + static_cast<size_t>(y) * img.bytes_per_row());
+        std::fill(row, row + width, 0xFF000000u);
+        if (y >= top && y < top + pageHeight)
+            std::copy_n(reinterpret_cast<const uint32_t*>(rendered.const_data()
+                                                          + static_cast<size_t>(y - top) * rendered.bytes_per_row()),
+                        pageWidth, row + left);
     }
     return true;
 }

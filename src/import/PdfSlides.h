@@ -22,8 +22,8 @@ public:
 
     bool Load(const std::string& pdfPath, std::string& err);
     int Count() const;
-    // Renders page index (from 0) stretched to width x height and writes it
-    // as a GIF file.
+    // Renders page index (from 0) onto width x height pixels at the page's
+    // own aspect (black bands fill the rest) and writes it as a GIF file.
     bool WriteGif(int index, const std::string& file, int width, int height, std::string& err) const;
     // Renders page index width pixels wide at the page's own aspect and
     // writes it as a lossless WebP file.
@@ -36,8 +36,8 @@ public:
     DeckSlideText PageText(int index) const;
 
 private:
-    // Renders page index onto width x height pixels; a height of 0 keeps the
-    // page's aspect.
+    // Renders page index fitted into width x height pixels without
+    // distortion; a height of 0 makes the picture the page's own aspect.
     bool render(int index, int width, int height, poppler::image& img, std::string& err) const;
 
     std::unique_ptr<poppler::document> doc_;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 
+#include "import/DeckText.h"
 #include "import/DeckXml.h"
 #include "import/ZipReader.h"
 
@@ -116,11 +117,20 @@ SlideTitleList OdfSlideTitles(const QByteArray& contentXml)
         if (r.isStartElement() && r.namespaceUri() == kDrawNs && r.name() == u"page")
             titles.push_back(odfPageTitle(r));
     }
+    // The title placeholder, as the slide's text has it, wherever it is
+    // among the shapes.
+    const std::vector<DeckSlideText> placed = OdfDeckText(contentXml);
+    for (size_t i = 0; i < titles.size() && i < placed.size(); ++i)
+        if (!placed[i].title.empty())
+            titles[i] = placed[i].title;
     return titles;
 }
 
 std::optional<std::string> OoxmlSlideTitle(const QByteArray& slideXml)
 {
+    // LibreOffice, for one, saves a title slide's subtitle before its title.
+    if (std::string placed = OoxmlSlideText(slideXml).title; !placed.empty())
+        return placed;
     QXmlStreamReader r(slideXml);
     while (!r.atEnd()) {
         r.readNext();

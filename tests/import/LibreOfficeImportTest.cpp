@@ -36,7 +36,8 @@ protected:
 
 // The slide pictures of dir: readable, of the size, on a white background
 // and not blank. The sharp copies are 1920 pixels wide at the slides' own
-// aspect (the decks have LibreOffice's default 16:9 slides).
+// aspect (the decks have LibreOffice's default 16:9 slides); a GIF of
+// another aspect holds the whole slide undistorted between black bands.
 void expectPictures(const std::string& dir, int count, int width, int height, bool sharp = false)
 {
     for (int i = 1; i <= count; ++i) {
@@ -45,7 +46,24 @@ void expectPictures(const std::string& dir, int count, int width, int height, bo
             DecodePicture(sharp ? SlideExporter::SharpImageFile(dir, i) : SlideExporter::PptImageFile(dir, i), pic))
             << i;
         EXPECT_EQ(std::pair(pic.width, pic.height), std::pair(width, height)) << i;
-        EXPECT_EQ(pic.at(2, height - 2), 0xFFFFFFu) << "slide background should be white";
+        const int band = sharp ? 0 : (height - width * 9 / 16) / 2;
+        if (band > 1) {
+            EXPECT_EQ(pic.at(width / 2, 0), 0u) << "a wide slide is letterboxed, not squeezed";
+            EXPECT_EQ(pic.at(width / 2, height - 1), 0u);
+            // The slide itself, as its sharp copy shows it.
+            DecodedPicture whole;
+            if (!DecodePicture(SlideExporter::SharpImageFile(dir, i), whole))
+                continue;
+            long off = 0;
+            for (int y = band + 2; y < height - band - 2; y += 3)
+                for (int x = 2; x < width - 2; x += 3) {
+                    const uint32_t a = pic.at(x, y) & 0xff, b = whole.at(x * whole.width / width,
+                                                                         (y - band) * whole.width / width) & 0xff;
+                    off += (a > b ? a - b : b - a) > 96;
+                }
+            EXPECT_LT(off, width * height / 9 / 50) << "slide " << i << " differs from its sharp copy";
+        }
+        EXPECT_EQ(pic.at(2, height / 2), 0xFFFFFFu) << "slide background should be white";
         EXPECT_GT(
             std::count_if(pic.pixels.begin(), pic.pixels.end(), [](uint32_t p) { return (p & 0xffffff) != 0xffffff; }),
             width * height / 100)

@@ -44,6 +44,11 @@ TEST(OdfTitles, FirstShapeOfEachPageInOrderWithItsWhiteSpaceRulesAndBrokenXml)
     EXPECT_EQ(
         titles,
         (Titles {"The \"first\" one", std::nullopt, std::nullopt, "Line one\ritem\vmore", std::nullopt, std::nullopt}));
+    // A title placeholder is the title wherever it is among the shapes.
+    EXPECT_EQ(OdfSlideTitles(odf(
+                  R"(<draw:page><draw:frame presentation:class="subtitle"><draw:text-box><text:p>A lecture by Dr Example</text:p></draw:text-box></draw:frame>)"
+                  R"(<draw:frame presentation:class="title"><draw:text-box><text:p>Photosynthesis Basics</text:p></draw:text-box></draw:frame></draw:page>)")),
+              Titles {"Photosynthesis Basics"});
 
     // White space rules, escapes and comments.
     const Titles spaced = OdfSlideTitles(
@@ -95,6 +100,17 @@ TEST(OoxmlTitles, FirstShapeTextAndTheSlidesInThePresentationsOrder)
             R"(<mc:Fallback><p:pic/></mc:Fallback></mc:AlternateContent>)")),
         "Wrapped");
     EXPECT_EQ(OoxmlSlideTitle(slide(R"(<p:sp><p:txBody><a:bodyPr/><a:p><a:endParaRPr/></a:p></p:txBody></p:sp>)")), "");
+    // A title slide as LibreOffice saves it: the subtitle first, then the title.
+    const auto placeholder = [](const char* type, const char* text) {
+        return std::string(R"(<p:sp><p:nvSpPr><p:cNvPr id="2" name=""/><p:cNvSpPr><a:spLocks noGrp="1"/></p:cNvSpPr>)")
+            + R"(<p:nvPr><p:ph type=")" + type + R"("/></p:nvPr></p:nvSpPr><p:spPr/><p:txBody><a:bodyPr/><a:p><a:r><a:t>)"
+            + text + "</a:t></a:r></a:p></p:txBody></p:sp>";
+    };
+    EXPECT_EQ(OoxmlSlideTitle(slide(placeholder("subTitle", "A lecture by Dr Example")
+                                    + placeholder("ctrTitle", "Photosynthesis Basics"))),
+              "Photosynthesis Basics");
+    EXPECT_EQ(OoxmlSlideTitle(slide(placeholder("body", "Only a body") + placeholder("title", "The title"))),
+              "The title");
 
     // The slides in the presentation's order, not the file names'.
     const QByteArray presentation
