@@ -3,26 +3,18 @@
 // SIGTERM cancels: nothing is left under the output's name.
 #include "cli/Commands.h"
 
-#include <csignal>
 #include <filesystem>
 #include <iostream>
 
 #include "app/LectureVideoExport.h"
 #include "core/CommandLine.h"
+#include "core/SignalStop.h"
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
 
 namespace pellucor {
 
 namespace {
-
-std::atomic<bool> g_exportCancel {false};
-volatile std::sig_atomic_t g_exportSignal = 0;
-void onExportSignal(int signo)
-{
-    g_exportSignal = signo;
-    g_exportCancel = true;
-}
 
 bool parseVideoSize(const QString& text, int& width, int& height)
 {
@@ -100,16 +92,16 @@ int RunExportVideoCommand(int argc, char** argv)
     if (std::error_code ec; std::filesystem::is_directory(r.output, ec))
         return cl.usage(r.output + " is a directory: name the video file to write");
 
-    std::signal(SIGINT, onExportSignal);
-    std::signal(SIGTERM, onExportSignal);
+    CancelFlag cancel;
+    const SignalStop stop(cancel);
     ProgressPrinter progress = cl.progress("Exporting");
     std::string err;
     const bool ok = ExportLectureVideo(
-        r, [&](int percent) { progress.Percent(percent); }, g_exportCancel, err);
+        r, [&](int percent) { progress.Percent(percent); }, cancel.flag, err);
     progress.Finish();
-    if (g_exportSignal) {
+    if (stop.Signal()) {
         cl.error("Export cancelled");
-        return 128 + g_exportSignal;
+        return stop.ExitCode();
     }
     if (!ok) {
         cl.error(err);

@@ -4,21 +4,17 @@
 // and print what was found. Ctrl-C stops it and leaves nothing behind.
 #include "cli/Commands.h"
 
-#include <csignal>
 #include <iostream>
 
 #include "app/RecordingLecture.h"
 #include "core/CommandLine.h"
 #include "core/PreferenceStore.h"
+#include "core/SignalStop.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
 
 namespace {
-
-std::atomic<bool> g_recordingCancel {false};
-
-void onRecordingSignal(int) { g_recordingCancel = true; }
 
 std::string clock(double seconds)
 {
@@ -107,8 +103,8 @@ int RunSlidesFromRecordingCommand(int argc, char** argv)
         return 1;
     }
 
-    std::signal(SIGINT, onRecordingSignal);
-    std::signal(SIGTERM, onRecordingSignal);
+    CancelFlag cancel;
+    const SignalStop stop(cancel);
     ProgressPrinter progress = cl.progress("Finding slides");
     std::string status;
     RecordingLecture made;
@@ -120,11 +116,11 @@ int RunSlidesFromRecordingCommand(int argc, char** argv)
                 progress.Status(status = text);
             progress.Percent(percent);
         },
-        g_recordingCancel, err);
+        cancel.flag, err);
     progress.Finish();
     if (!ok) {
         cl.error(err == "Cancelled" ? "cancelled: nothing written" : err);
-        return 1;
+        return stop.Signal() ? stop.ExitCode() : 1;
     }
     printLecture(made, options.lectureDir);
     return 0;

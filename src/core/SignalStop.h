@@ -6,7 +6,15 @@
 
 #include <csignal>
 
+#include <atomic>
+
 namespace pellucor {
+
+// The work's Cancel for work that watches a flag.
+struct CancelFlag {
+    std::atomic<bool> flag {false};
+    void Cancel() { flag = true; }
+};
 
 template <class Work> class SignalStop {
 public:
@@ -28,6 +36,9 @@ public:
 
     // The signal that came (0: none).
     int Signal() const { return signal_; }
+    // The exit code of a command stopped by it: 128 + the signal (130 for
+    // Ctrl-C), as a shell reports a process the signal ended.
+    int ExitCode() const { return 128 + signal_; }
 
 private:
     static void onSignal(int signo)
