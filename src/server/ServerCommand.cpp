@@ -129,26 +129,35 @@ private:
     std::string lastPhase_, lastStatus_;
 };
 
-// --once: a lecture still settling is waited for, then taken; a lecture
-// that was found but not published is a failure of the run.
+// --once: every lecture that is ready is published, one after another; a
+// lecture still settling is waited for, then taken; a lecture that was
+// found but not published is a failure of the run (the others are still
+// published).
 int runOnce(CommandLine& cl, LectureWatcher& server)
 {
     QCoreApplication& app = cl.app();
+    bool failed = false;
+    std::function<void()> attempt;
     QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&](bool ok) {
-        if (!ok)
+        if (!ok) {
             cl.error("the lecture " + server.txtDir + " could not be published");
-        app.exit(ok ? 0 : 1);
+            failed = true;
+        }
+        QTimer::singleShot(0, &app, attempt);  // the next one that is ready
     });
-    std::function<void()> attempt = [&] {
-        if (server.CheckIncoming())
-            return;  // lectureDone ends the run
+    attempt = [&] {
+        if (server.CheckIncoming()) {
+            if (!server.Busy())
+                QTimer::singleShot(0, &app, attempt);  // handed to a batch job: the next at once
+            return;                                    // else lectureDone goes on
+        }
         if (server.WaitingForSettle()) {
             QTimer::singleShot(std::max<long>(200, server.settleTime.count() / 4), &app, attempt);
         } else if (server.MoveFailed()) {
             cl.error("a lecture could not be moved into the repository");
             app.exit(1);
         } else {
-            app.exit(0);
+            app.exit(failed ? 1 : 0);
         }
     };
     QTimer::singleShot(0, &app, attempt);

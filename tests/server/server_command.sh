@@ -2,8 +2,9 @@
 # "pellucor server" as an operator runs it: the sample lecture written slowly
 # into course/x-talk1 is published unattended once complete, then a lecture
 # with a 60-second part whose publish it follows in plain percent lines;
-# SIGTERM stops it cleanly. "--once" exits zero with nothing to publish and non-zero when the
-# lecture it found could not be published.
+# SIGTERM stops it cleanly. "--once" exits zero with nothing to publish,
+# publishes every lecture that is ready, and exits non-zero when one of
+# them could not be published.
 set -eu
 . "$(dirname "$0")/server_lib.sh"
 . "$(dirname "$0")/../support/percent_lines.sh"
@@ -44,11 +45,20 @@ check_percent_lines "$work/long.txt" "$took"
 stop_servers
 grep -q "Server stopped" "$work/log-main.htm" || fail "no stop line in the log"
 
-# A lecture whose events file holds no slide line.
+# A lecture whose events file holds no slide line, dropped with three good
+# ones: "--once" publishes every one that is ready and says which failed.
+make_lecture "$orig/good"
 printf '\001\002garbage\000\377\r\n' > "$orig/talk1/talk1.txt"
 fresh_tree
 drop talk1 course/
+for n in 1 2 3; do
+  cp -r "$orig/good" "$orig/good$n"
+  drop "good$n" course/
+done
 ! server once-bad --once || fail "a failed lecture gave exit 0"
 grep -q "could not be published" "$work/out-once-bad.txt" || fail "no failure said"
 [ ! -f "$work/pub/course/talk1/index.htm" ] || fail "published anyway"
-echo "ok: published, stopped cleanly; a non-zero exit for the failed lecture"
+for n in 1 2 3; do
+  [ -f "$work/pub/course/good$n/index.htm" ] || fail "--once left the ready lecture good$n unpublished"
+done
+echo "ok: published, stopped cleanly; every ready lecture taken by --once, a non-zero exit for the failed one"
