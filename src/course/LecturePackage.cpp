@@ -10,6 +10,7 @@
 #include <set>
 
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 #include "course/CoursePage.h"
 #include "publish/LectureRecord.h"
 #include "publish/OutputChecks.h"
@@ -29,6 +30,30 @@ constexpr const char* kLaunchScript = "pellucor-scorm.js";
 bool bookkeeping(const std::string& name)
 {
     return name == kManifestName || name == kLectureRecordName || name == "process.bat" || name == "log.log";
+}
+
+// RealMedia originals a publication keeps beside the browser copies it
+// plays: no browser plays them, so a package leaves them out unless one
+// of its pages or scripts names them.
+bool unplayable(const std::string& name)
+{
+    static const std::set<std::string> real {".rm", ".ra", ".ram", ".rat", ".rmvb", ".rpm", ".rv"};
+    return real.count(Lower(fs::path(name).extension().string())) > 0;
+}
+
+// The text of the publication's pages and scripts, where a file they
+// load is named.
+std::string pagesText(const std::string& dir, const std::set<std::string>& listed)
+{
+    std::string text;
+    for (const std::string& name : listed) {
+        const std::string ext = Lower(fs::path(name).extension().string());
+        std::string page;
+        if ((ext == ".htm" || ext == ".html" || ext == ".js" || ext == ".css" || ext == ".vtt")
+            && ReadWholeFile(dir + name, page))
+            text += page;
+    }
+    return text;
 }
 
 std::string attr(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
@@ -103,8 +128,9 @@ bool PlanPackage(const std::string& dirIn, PackageKind kind, std::vector<Package
     files.clear();
     files.push_back({"imsmanifest.xml", "", ""});
     std::vector<std::string> names;
+    const std::string pages = pagesText(dir, listed);
     for (const std::string& name : listed) {
-        if (bookkeeping(name))
+        if (bookkeeping(name) || (unplayable(name) && pages.find(fs::path(name).filename().string()) == std::string::npos))
             continue;
         const std::string inside = scorm && name == "index.htm" ? kContentsPage : name;
         files.push_back({inside, dir + name, ""});

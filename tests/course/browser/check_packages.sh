@@ -1,7 +1,8 @@
 #!/bin/sh
 # Packages a published lecture the three ways and checks each package: its
 # manifest at the zip's root, valid against the IMS and ADL schemas
-# (xmllint), listing every file of the package and nothing else; and the
+# (xmllint), listing every file of the package and nothing else, without
+# the RealMedia originals no page loads; and the
 # failures: no package of a folder that is not a publication, none inside
 # the publication, an earlier package kept when a new one fails.
 #   check_packages.sh PELLUCOR PUBLISHED_DIR SCHEMA_DIR OUT
@@ -33,6 +34,10 @@ files = [urllib.parse.unquote(e.get("href")) for e in root.iter() if e.tag.endsw
 print("\n".join(sorted(files)))
 PY
   diff "$work/files" "$work/listed" || fail "$1: the manifest does not list exactly the package's files"
+  # The RealMedia originals, which no page loads, stay out; what the pages play is in.
+  ! grep -Eq '\.(rm|ra|rat)$' "$work/files" || fail "$1: packs what no browser plays: $(grep -E '\.(rm|ra|rat)$' "$work/files" | tr '\n' ' ')"
+  ls "$published" | grep -Eq '\.(rm|rat)$' || fail "the publication has no RealMedia original to leave out"
+  grep -q '1\.mp4$' "$work/files" || fail "$1: the browser copy of part 1 is missing"
   echo "$1: $(wc -l <"$work/files") files, manifest valid"
 }
 check scorm12 lecture-scorm12.zip scorm12
