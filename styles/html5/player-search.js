@@ -21,12 +21,23 @@
     var captionIndex = [];
     var captionsAsked = false;
 
+    // A template's text with each line break a space: "terms of" at the
+    // end of one line and "this" at the start of the next are two words.
+    function textOf(template) {
+      if (!template) {
+        return "";
+      }
+      var content = template.content.cloneNode(true);
+      content.querySelectorAll("br").forEach(function (br) { br.replaceWith(" "); });
+      return content.textContent;
+    }
+
     // Each slide's words and notes are searched as one text; the words
     // come first, as the slide shows them.
     function buildIndex() {
       searchIndex = entries.map(function (e) {
-        var words = e.words ? e.words.content.textContent : "";
-        var notes = e.notes ? e.notes.content.textContent : "";
+        var words = textOf(e.words);
+        var notes = textOf(e.notes);
         var text = (words + " " + notes).replace(/\s+/g, " ").trim();
         return { entry: e, title: fold(e.title), notes: text, folded: fold(text) };
       });
