@@ -25,6 +25,12 @@ for p in 1 2 3 4; do
     printf 'u 00:00:%02d 00:00:%02d URL\\sld%03d.htm\r\n' "$i" $((i + 1)) $(((p - 1) * 15 + i + 1))
   done > "lec$p.txt"
 done
+# Each slide's words as the lecturer gave them: the publish reads none by
+# OCR, which would cost a minute of a busy machine's time.
+for i in $(seq 1 60); do
+  printf '# Pellucor slide text\n# source: lecturer\n# title: Topic %d of the long lecture\n\nTopic %d of the long lecture\n' \
+    "$i" "$i" > "$(printf 'img%03d.text' "$i")"
+done
 printf 'The first topic. More at www.example.org and in the handout.\r\n' > img001.not
 printf 'Part two begins here.\r\n' > img016.not
 printf 'WEBVTT\r\n\r\n00:00.500 --> 00:03.000\r\nThe second part begins.\r\n\r\n00:05.000 --> 00:09.000\r\nA word about timing & sharp slides.\r\n' > lec2.vtt
