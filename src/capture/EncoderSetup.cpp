@@ -1,5 +1,7 @@
 #include "capture/EncoderSetup.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <cmath>
 
@@ -114,6 +116,7 @@ bool EncoderSetup::Start_Encoding()
         return false;
     }
     lastError_.clear();
+    encodingSince_ = clock ? clock() : QDateTime::currentSecsSinceEpoch();
     encoder_.StartEncoding();
     if (!encoder_.IsEncoding()) {
         // The encoder's own reason stays in view.

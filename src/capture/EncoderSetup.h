@@ -4,6 +4,8 @@
 // Start_Encoding and Stop_Encoding.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "capture/CaptureWindow.h"
@@ -34,6 +36,12 @@ public:
     void RememberDevicesIn(PreferenceStore* store);
     bool Start_Encoding();
     void Stop_Encoding();
+    // Whether it records now, and since when on clock (whichever button
+    // started it): the recording's own clock starts there.
+    bool Encoding() const { return encoder_.IsEncoding(); }
+    int64_t EncodingSince() const { return encodingSince_; }
+    // The machine's clock in whole seconds (replaceable for tests).
+    std::function<int64_t()> clock;
     void DoVideo(const std::string& path);
     void DoAudio(const std::string& path);
     void Helper(bool wizard);
@@ -104,6 +112,7 @@ private:
     std::string lastError_;
     PreferenceStore* memory_ = nullptr;
     int level_ = 0;
+    int64_t encodingSince_ = 0;
 };
 
 }  // namespace pellucor

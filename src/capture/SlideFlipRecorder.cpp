@@ -61,6 +61,7 @@ bool SlideFlipRecorder::Form_Load()
     previousEnd_ = HmsText(offset_);
     currentEnd_.clear();
     timingStarted_ = mediaStarted_ = stopped_ = false;
+    recordingSince_.reset();
     if (encoder)
         connect(encoder, &EncoderSetup::encoderFailed, this, &SlideFlipRecorder::encoderFailed, Qt::UniqueConnection);
     lblFileVisible_ = true;
@@ -90,10 +91,14 @@ void SlideFlipRecorder::startMedia()
     if (setup_.chkEncoder) {
         SetStatus("Starting Real Producer...");
         processEvents();
-        if (encoder && encoder->Start_Encoding())
+        // Record may have been pressed in the encoder set-up already: that
+        // recording goes on, and is no failure.
+        if (encoder && (encoder->Encoding() || encoder->Start_Encoding())) {
             mediaStarted_ = true;
-        else
+            recordingSince_ = encoder->EncodingSince();
+        } else {
             PlainMessage("Unable to Start Encoder");
+        }
     }
     if (setup_.chkPlayer) {
         SetStatus("Starting Real Player...");
@@ -128,7 +133,10 @@ void SlideFlipRecorder::cmdPlus_Click()
             waiting();
             return;
         }
-        startTime_ = clock();
+        // Slide times are told on the recording's own clock, from the
+        // moment it started (before the first key, or a start-up delay,
+        // where it did), so that they match the recording.
+        startTime_ = recordingSince_ ? *recordingSince_ : clock();
         lastChange_ = clock();
         timingStarted_ = true;
         indicatorTimer_.start();

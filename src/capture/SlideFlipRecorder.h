@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "capture/CaptureWindow.h"
 #include "capture/RecordingFields.h"
@@ -97,6 +98,7 @@ private:
     bool stopped_ = false;
     int delayLeft_ = 0;
     int64_t startTime_ = 0, lastChange_ = 0;
+    std::optional<int64_t> recordingSince_;  // when the encoder started recording
     long offset_ = 0;
     std::string currentEnd_, previousEnd_;
     std::string image_;

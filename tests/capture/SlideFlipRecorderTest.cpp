@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <map>
 #include <sstream>
 
@@ -35,6 +37,7 @@ protected:
         setup.txtFile = dir.file("rawmedia.txt");
         enc.audioDrivers = {"default"};
         encoderWindow = std::make_unique<EncoderSetup>(enc);
+        encoderWindow->clock = [this] { return now; };
     }
     SlideFlipRecorder& open(SlideFlipRecorder::Mode mode = SlideFlipRecorder::FullScreen)
     {
@@ -160,6 +163,37 @@ TEST_F(SlideFlipRecorderTest, DelayOfFiveCountsDownASecondAtATime)
     EXPECT_EQ(r.SlideNum(), 1);
     press(10, Qt::Key_PageDown);
     EXPECT_EQ(events(), Strings {"u 00:00:00 00:00:10 URL\\sld001.htm"});
+}
+
+// Slide times follow the recording's own clock, from the moment it
+// started: whether Record in the encoder set-up started it before the
+// first key, or the first key started it before a start-up delay.
+TEST_F(SlideFlipRecorderTest, SlideTimesAreOnTheRecordingsClockWhateverStartedIt)
+{
+    setup.chkEncoder = true;
+    encoderWindow->cmdStart_Click();  // Record, in the set-up
+    now += 30;
+    loaded();
+    press(0, Qt::Key_PageDown);
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();  // no "Unable to Start Encoder"
+    EXPECT_TRUE(enc.encoding && rec->MediaStarted());
+    EXPECT_EQ(enc.starts, 1);
+    press(10, Qt::Key_PageDown);
+    EXPECT_EQ(events(), Strings {"u 00:00:00 00:00:40 URL\\sld001.htm"});
+    encoderWindow->Stop_Encoding();
+
+    std::filesystem::remove(setup.txtFile);
+    setup.txtDelay = "5";
+    setup.txtSlideNum = "1";
+    setup.txtStartTime = "00:00:00";
+    loaded();
+    press(0, Qt::Key_PageDown);
+    for (int left = 5; left > 0; --left) {
+        ++now;
+        rec->countDown();
+    }
+    press(10, Qt::Key_PageDown);
+    EXPECT_EQ(events(), Strings {"u 00:00:00 00:00:15 URL\\sld001.htm"});
 }
 
 TEST_F(SlideFlipRecorderTest, LoadFailsClosedOnAnUnwritableFileOrAMissingSlide)
