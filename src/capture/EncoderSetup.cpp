@@ -75,9 +75,15 @@ void EncoderSetup::RememberDevicesIn(PreferenceStore* store)
     };
     if (const int audio = recall("audio", audio_); audio >= 0)
         encoder_.SetAudioDriver(audioIndex_ = audio);
+    else if (!store->LastDevice("audio").empty())
+        // Never another microphone in its place without a word.
+        missingMicrophone_ = "The microphone used last time (" + store->LastDevice("audio")
+            + ") is not connected: connect it, or choose another and press Setup";
     if (const int video = recall("video", video_); video >= 0)
         encoder_.SetVideoDriver(videoIndex_ = video);
     UpdateButtons();
+    if (!missingMicrophone_.empty())
+        SetStatus(missingMicrophone_, kColourYellow);
 }
 
 void EncoderSetup::UpdateButtons()
@@ -198,6 +204,7 @@ void EncoderSetup::stopIfBusy()
 void EncoderSetup::lstAudio_Click(int index)
 {
     stopIfBusy();
+    missingMicrophone_.clear();  // the lecturer's own choice
     audioIndex_ = index;
     encoder_.SetAudioDriver(index);
     if (memory_ && index >= 0 && static_cast<size_t>(index) < audio_.size())
@@ -223,6 +230,16 @@ void EncoderSetup::chkVideo_Click(bool on)
 
 void EncoderSetup::cmdSetup_Click()
 {
+    if (audio_.empty()) {
+        SetStatus(kNoMicrophone, kColourRed);
+        UpdateButtons();
+        return;
+    }
+    if (!missingMicrophone_.empty()) {
+        SetStatus(missingMicrophone_, kColourRed);
+        UpdateButtons();
+        return;
+    }
     ApplyEncoderSettings();
     dialogsEnabled_ = false;
     SetStatus("Opening Source...", kColourYellow);

@@ -24,6 +24,7 @@ class EncoderSetup : public CaptureWindow {
 public:
     static constexpr const char* kCaption = "RealProducer - Live Media Capture";
     static constexpr const char* kFilter = "RealMedia Files (*.rm)|*.rm|All Files|*.*";
+    static constexpr const char* kNoMicrophone = "No microphone was found: connect one, then press Setup";
 
     explicit EncoderSetup(EncoderControl& encoder, FileChooser* chooser = nullptr, QObject* parent = nullptr);
     ~EncoderSetup() override;
@@ -113,6 +114,9 @@ private:
     PreferenceStore* memory_ = nullptr;
     int level_ = 0;
     int64_t encodingSince_ = 0;
+    // Why Setup does not open the devices: the remembered microphone is
+    // not there ("" when it is, or the lecturer chose another).
+    std::string missingMicrophone_;
 };
 
 }  // namespace pellucor

@@ -30,6 +30,11 @@ void listSources(const char* formatName, std::vector<CaptureDevice>& out)
             if (!d->device_name)
                 continue;
             const std::string desc = d->device_description ? d->device_description : d->device_name;
+            // ALSA's null device "generates zero samples": recording from
+            // it makes a file of silence (or of full-scale DC, as unsigned
+            // bytes) that looks like a recording.
+            if (std::string(formatName) == "alsa" && std::string(d->device_name) == "null")
+                continue;
             out.push_back({formatName, d->device_name, desc + " (" + formatName + ")"});
         }
     }

@@ -85,6 +85,9 @@ TEST_F(FfmpegConverter, CancelFinishesTheFileSoFarAndAnUnreadableMovShowsTheCode
 
 TEST_F(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
 {
+    // ALSA's null device (always there) is no microphone.
+    for (const CaptureDevice& d : FfmpegAudioDevices())
+        EXPECT_FALSE(d.format == "alsa" && d.url == "null") << d.label;
     encoder.SetDevices({}, {});
     EncoderSetup rec(encoder);
     rec.Form_Load();
@@ -92,10 +95,12 @@ TEST_F(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
     EXPECT_FALSE(rec.ChkVideoEnabled());
     rec.DoAudio("/tmp/never.rm");
     rec.cmdSetup_Click();
-    EXPECT_EQ(rec.Status(), "Unable to Initialize Video Driver");
+    EXPECT_EQ(rec.Status(), EncoderSetup::kNoMicrophone);
+    EXPECT_FALSE(rec.RecordEnabled());
     EXPECT_FALSE(rec.Start_Encoding());
     // The encoder's reason stays in view after the window's own words.
     EXPECT_EQ(rec.Status(), "Error Unable to StartEncoding.. No audio device");
+    EXPECT_FALSE(encoder.IsEncoding());
 }
 
 TEST_F(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNextTime)
@@ -121,6 +126,21 @@ TEST_F(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNext
     ASSERT_EQ(plan.inputs.size(), 1u);
     EXPECT_EQ(plan.inputs[0].url, "sine");
     EXPECT_EQ(rec.AudioIndex(), 2);
+
+    // The remembered one unplugged: another is never taken in its place
+    // without a word, and nothing is opened until the lecturer chooses.
+    encoder.SetDevices({{"lavfi", "anullsrc=r=8000", "Other"}}, {});
+    EncoderSetup unplugged(encoder);
+    unplugged.RememberDevicesIn(&store);
+    EXPECT_TRUE(holds(unplugged.Status(), "The microphone used last time (Tone) is not connected")) << unplugged.Status();
+    unplugged.DoAudio("/tmp/x.rm");
+    unplugged.cmdSetup_Click();
+    EXPECT_FALSE(encoder.IsSourceOpen());
+    EXPECT_EQ(store.LastDevice("audio"), "Tone");
+    unplugged.lstAudio_Click(0);
+    unplugged.cmdSetup_Click();
+    EXPECT_TRUE(encoder.IsSourceOpen()) << unplugged.Status();
+    encoder.StopEncoding();
 }
 
 TEST_F(FfmpegEncoderPlan, FormatSourceCompressionAndTargetReachTheDevicesAndTheEncoding)
