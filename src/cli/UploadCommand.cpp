@@ -126,6 +126,13 @@ void printProgress(FtpWindowModel& ftp, ProgressPrinter& progress, std::string& 
         }
     });
 }
+// How to trust a server whose SSH host key is not known yet, from here.
+void hostKeyHint(const CommandLine& cl, const FtpWindowModel& ftp)
+{
+    if (const std::string key = ftp.UnknownHostKey(); !key.empty())
+        cl.error("If that is the server's key, accept it with --accept-host-key " + key);
+}
+
 }  // namespace
 
 int RunUploadCommand(int argc, char** argv)
@@ -173,6 +180,7 @@ int RunUploadCommand(int argc, char** argv)
     if (remote.empty()) {
         if (!ftp.FtpLogin()) {
             cl.error("Unable to Log In: " + ftp.LastCause());
+            hostKeyHint(cl, ftp);
             return 1;
         }
         ftp.InetExecute("PWD");
@@ -182,8 +190,10 @@ int RunUploadCommand(int argc, char** argv)
     progress.Finish();
     if (quiet || shown != ftp.txtStatus)
         std::cout << ftp.txtStatus << std::endl;
-    if (!ok)
+    if (!ok) {
         cl.error(ftp.txtStatus);
+        hostKeyHint(cl, ftp);
+    }
     ftp.cmdClose_Click();
     return ok ? 0 : 1;
 }

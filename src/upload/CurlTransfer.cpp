@@ -116,8 +116,7 @@ struct HostKeyCheck {
                 return CURLKHSTAT_FINE;
             }
             t->hostKeyProblem_ = "The host key of " + host + " is not known (" + t->hostKeyType_ + " " + t->fingerprint_
-                + "). If that is the server's key, accept it (--accept-host-key " + t->fingerprint_
-                + ") and it is added to " + file;
+                + "). Accepted, it is added to " + file;
             return CURLKHSTAT_REJECT;
         }
         (void)known;

@@ -178,7 +178,8 @@ bool FtpWindowModel::FtpLogin()
     // says so, never unattended.
     if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty()
         && lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Unattended()
-        && ConfirmHostKey(lastCause_ + "\n\nTrust this key and connect?")) {
+        && ConfirmHostKey(lastCause_ + ".\n\nAccept it only if it is the server's key: its administrator can "
+                                       "tell you the fingerprint.")) {
         inet_.AcceptHostKey(inet_.HostKeyFingerprint());
         loggedIn_ = loginOnce();
     }
@@ -188,6 +189,14 @@ bool FtpWindowModel::FtpLogin()
         Tav_Message("Unable to login");
     FtpSetControls();
     return loggedIn_;
+}
+
+std::string FtpWindowModel::UnknownHostKey() const
+{
+    return !loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey
+            && lastCause_.find("MISMATCH") == std::string::npos
+        ? inet_.HostKeyFingerprint()
+        : std::string();
 }
 
 void FtpWindowModel::rememberPassword()

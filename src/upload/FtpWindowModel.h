@@ -74,6 +74,9 @@ public:
     void FtpSetControls();
     // The cause of the last failure, in words ("" after a success).
     std::string LastCause() const { return lastCause_; }
+    // The fingerprint ("SHA256:...") of the SSH host key the last login
+    // refused as not known yet; "" after any other outcome.
+    std::string UnknownHostKey() const;
 
     void cmdBrowse_Click();
     void cmdCD_Click();

@@ -2,12 +2,16 @@
 // reach the widgets, and closing goes through the model.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -68,6 +72,63 @@ TEST(FtpWindow, BindsToTheModel)
     window.close();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(model.LoggedIn());
+}
+
+// An SSH server not met before: its key is shown with Accept and Refuse,
+// in a window that stays on the screen, and is trusted only on Accept.
+TEST(FtpWindow, AnUnknownHostKeyIsAcceptedOrRefusedByItsButtons)
+{
+    UploadServer server(ServerKind::SftpPassword);
+    ASSERT_TRUE(server.started());
+    TempDir home;  // no known_hosts
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.dir()));
+    CurlClient inet;
+    FtpWindowModel model(inet);
+    FtpWindow window(model);
+    window.show();
+    QTest::keyClicks(findWidget<QLineEdit>(window, "txtFTPURL"), QString::fromStdString(server.url()));
+    QTest::keyClicks(findWidget<QLineEdit>(window, "txtAccount"), "alice");
+    QTest::keyClicks(findWidget<QLineEdit>(window, "txtPass"), "secret");
+
+    std::vector<std::string> asked;
+    QTimer watch;  // answers the question when it comes
+    const char* button = nullptr;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !button)
+            return;
+        asked.push_back(box->text().toStdString());
+        std::string buttons;
+        for (QAbstractButton* b : box->buttons())
+            buttons += b->text().toStdString() + " ";
+        EXPECT_EQ(buttons.find("Accept") != std::string::npos && buttons.find("Refuse") != std::string::npos, true)
+            << buttons;
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == button)
+                b->click();
+        button = nullptr;
+    });
+    watch.start(50);
+    const auto answer = [&](const char* choice) {
+        button = choice;
+        QTest::mouseClick(findWidget<QPushButton>(window, "cmdBrowse"), Qt::LeftButton);
+    };
+    const int screenWidth = window.screen()->availableGeometry().width();
+    answer("Refuse");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].find(server.hostKeyFingerprint()) != std::string::npos) << asked[0];
+    EXPECT_EQ(asked[0].find("--accept-host-key"), std::string::npos) << "a command-line option told in a window";
+    EXPECT_FALSE(model.LoggedIn());
+    QApplication::processEvents();
+    EXPECT_LE(window.frameGeometry().width(), screenWidth) << "the window runs off the screen";
+    EXPECT_LE(window.minimumSizeHint().width(), screenWidth);
+
+    answer("Accept");
+    EXPECT_TRUE(model.LoggedIn());
+    EXPECT_EQ(findWidget<QLineEdit>(window, "txtStatus")->text(), "Directory listed.");
+    window.close();
+    qputenv("HOME", oldHome);
 }
 
 }  // namespace

@@ -75,6 +75,11 @@ void FtpWindow::build()
     auto* states = new QHBoxLayout;
     for (QLabel* l : {lblCmd_, lblState_, lblCode_, lblInfo_})
         states->addWidget(l);
+    // A long reason (a host key's, say) wraps inside the window, never
+    // widening it past the screen.
+    lblInfo_->setWordWrap(true);
+    lblInfo_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    states->setStretchFactor(lblInfo_, 1);
 
     cmdBrowse_ = new QPushButton(tr("Refresh"));
     cmdCD_ = new QPushButton(tr("Change Dir"));
@@ -151,9 +156,11 @@ void FtpWindow::bind()
         return QInputDialog::getText(this, q(title), q(prompt)).toStdString();
     };
     model_.ConfirmHostKey = [this](const std::string& question) {
-        return QMessageBox::warning(this, tr("Unknown host key"), q(question), QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No)
-            == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Warning, tr("Unknown host key"), q(question), QMessageBox::NoButton, this);
+        QAbstractButton* accept = box.addButton(tr("Accept"), QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton(tr("Refuse"), QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == accept;
     };
 }
 
