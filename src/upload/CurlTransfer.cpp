@@ -371,6 +371,15 @@ RemoteResult CurlTransfer::Finish(int curlCode)
             case CURLE_WRITE_ERROR:
             case CURLE_READ_ERROR:
             case CURLE_FILESIZE_EXCEEDED: r.failure = RemoteFailure::Refused; break;
+            case CURLE_PARTIAL_FILE:
+                // An FTP server that answered the transfer with an error
+                // ("426 transfer aborted", "452 no space") is still there.
+                if (login_.IsFtp() && !reply_.empty() && (reply_[0] == '4' || reply_[0] == '5')) {
+                    r.failure = RemoteFailure::Refused;
+                    r.cause = reply_;
+                    break;
+                }
+                [[fallthrough]];
             default: r.failure = RemoteFailure::Connection;
             }
     }
@@ -467,6 +476,10 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t n, void* self)
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.pop_back();
     t->Touch();
+    if (t->op_.wantBody && t->op_.kind == RemoteOp::Kind::Probe) {
+        t->body_ += line + "\n";  // what an SFTP quote command answers (statvfs)
+        return size * n;
+    }
     if (StartsWith(line, "HTTP/")) {
         t->reply_ = line;  // the status of the latest response
     } else if (line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) && line[3] == ' ') {

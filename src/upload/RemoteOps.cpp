@@ -1,5 +1,7 @@
 #include "upload/RemoteOps.h"
 
+#include <cstdlib>
+
 #include <QUrl>
 #include <QXmlStreamReader>
 
@@ -240,6 +242,23 @@ RemoteOp RemoteOps::Size(const std::string& path) const
 }
 
 RemoteOp RemoteOps::Raw(const std::string& command) const { return quoted(command, {command}); }
+
+RemoteOp RemoteOps::FileSystem(const std::string& path) const
+{
+    RemoteOp op = quoted("Checking the space on the server", {"statvfs " + SftpQuoteArg(path)});
+    op.wantBody = true;
+    return op;
+}
+
+int64_t FreeBytes(const std::string& statvfs)
+{
+    const auto field = [&](const std::string& name) -> int64_t {
+        const size_t at = statvfs.find(name + ": ");
+        return at == std::string::npos ? -1 : std::strtoll(statvfs.c_str() + at + name.size() + 2, nullptr, 10);
+    };
+    const int64_t blocks = field("f_bavail"), size = field("f_frsize") > 0 ? field("f_frsize") : field("f_bsize");
+    return blocks < 0 || size <= 0 ? -1 : blocks * size;
+}
 
 std::string DavListingNames(const std::string& dirPath, const std::string& xml)
 {

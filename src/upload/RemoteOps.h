@@ -4,6 +4,7 @@
 // DELETE). Paths are absolute remote paths.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "upload/CurlTransfer.h"
@@ -35,6 +36,9 @@ public:
     RemoteOp Put(const std::string& local, const std::string& remote, const std::string& renameTo = "") const;
     RemoteOp Get(const std::string& remote, const std::string& local) const;
     RemoteOp Size(const std::string& path) const;
+    // SFTP only: the file system statistics of the one holding path, as
+    // "f_bavail: N" lines in the body (FreeBytes reads them).
+    RemoteOp FileSystem(const std::string& path) const;
     // FTP only: a command sent as it stands.
     RemoteOp Raw(const std::string& command) const;
 
@@ -59,6 +63,8 @@ private:
     const RemoteLogin& login_;
 };
 
+// The bytes free for the account in a FileSystem answer; -1 when it gives none.
+int64_t FreeBytes(const std::string& statvfs);
 // An SFTP quote argument: in double quotes, with backslash and quote escaped.
 std::string SftpQuoteArg(const std::string& path);
 // The names in a WebDAV multistatus answer for the collection at dir,

@@ -247,12 +247,32 @@ bool TreeUpload::sendFile(Slot& s, const UploadPlan& plan, size_t index)
         what = s.transfer->Op().what;
     } else if (!r.ok && !s.login.tls12Only && tlsFallback(r)) {
         return false;  // again, over TLS 1.2
+    } else if (!r.ok && r.curlCode == CURLE_SSH && s.login.protocol == RemoteProtocol::Sftp) {
+        explainSftpWrite(s, temp, file.size, r);
     }
     if (r.ok)
         ++filesDone_;
     else
         fail(r, what, temp);
     return true;
+}
+
+// libcurl tells an SFTP server's refusal of a write (its status) no better
+// than a broken connection. A server that still answers refused it: most
+// often for want of space, which the file system's statistics show.
+void TreeUpload::explainSftpWrite(Slot& s, const std::string& temp, int64_t size, RemoteResult& r)
+{
+    const RemoteOps ops(s.login);
+    const std::string dir = temp.substr(0, temp.find_last_of('/') + 1);
+    const RemoteResult fs = run(s, ops.FileSystem(dir.empty() ? "/" : dir));
+    if (!fs.ok)
+        return;  // gone indeed
+    r.failure = RemoteFailure::Refused;
+    const int64_t free = FreeBytes(fs.body);
+    if (free >= 0 && free < size)
+        r.cause = "No space on the server (" + Tav_SizeText(free) + " free, " + Tav_SizeText(size) + " needed)";
+    else
+        r.cause = "The server refused to write the file (an SFTP failure status)";
 }
 
 void TreeUpload::removeTemporaries()

@@ -56,6 +56,7 @@ private:
     RemoteResult run(Slot& s, const RemoteOp& op);
     bool makeDir(Slot& s, const std::string& dir);
     bool sendFile(Slot& s, const UploadPlan& plan, size_t index);
+    void explainSftpWrite(Slot& s, const std::string& temp, int64_t size, RemoteResult& r);
     // Records the upload's first failure and stops it; temp may be on the server.
     void fail(const RemoteResult& r, const std::string& what, const std::string& temp);
     void removeTemporaries();

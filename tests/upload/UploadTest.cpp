@@ -6,10 +6,15 @@
 #include <QTcpServer>
 #include <QThread>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "QtCoreTestApp.h"
 #include "UploadServer.h"
+#include "core/TavString.h"
 
 PELLUCOR_QT_CORE_TEST_APP();
 
@@ -153,6 +158,32 @@ TEST_P(KilledServer, LeavesNothingUnderItsFinalName)
 }
 INSTANTIATE_TEST_SUITE_P(Servers, KilledServer,
                          ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Sshd, ServerKind::Dav),
+                         kindName);
+
+// A server whose disk fills up: said as such, and no temporary file left.
+using FullDisk = UploadTo;
+TEST_P(FullDisk, IsSaidAndLeavesNoPartialFile)
+{
+    const std::string disk = server_.onDisk("site");
+    fs::create_directories(disk);
+    ASSERT_EQ(::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=128k,mode=0777"), 0) << std::strerror(errno);
+    const UploadRun r = runUpload(server_, tree_.dir.dir(), server_.remote("site"), {});
+    std::vector<std::string> left;
+    for (const auto& e : fs::recursive_directory_iterator(disk))
+        if (e.is_regular_file() && e.path().filename().string()[0] == '.')
+            left.push_back(e.path().string());
+    ::umount2(disk.c_str(), MNT_DETACH);
+    EXPECT_NE(r.code, 0) << describe(r);
+    // vsftpd answers "451 Failure writing to local file.", which is all it says.
+    const std::string said = GetParam() == ServerKind::Vsftpd ? "451 " : GetParam() == ServerKind::Dav
+        ? "disk full on the server"
+        : "no space on the server";
+    EXPECT_TRUE(holds(Lower(r.err), said)) << describe(r);
+    EXPECT_FALSE(holds(r.err, "lost")) << describe(r);
+    EXPECT_EQ(left, std::vector<std::string> {});
+}
+INSTANTIATE_TEST_SUITE_P(Servers, FullDisk,
+                         ::testing::Values(ServerKind::Vsftpd, ServerKind::Sshd, ServerKind::SftpPassword, ServerKind::Dav),
                          kindName);
 
 TEST(UploadToAnUnresponsiveHost, IsGivenUpAtThePreferencesTime)
