@@ -512,7 +512,9 @@ int CurlTransfer::onProgress(void* self, int64_t, int64_t dlNow, int64_t, int64_
         t->lastDl_ = dlNow;
         t->Touch();
     }
-    return 0;
+    // Given up: libcurl closes an SFTP file by waiting on the server (up
+    // to the low-speed time again, with a hanging one); it stops at once.
+    return t->stalled_ || t->cancelled_ ? 1 : 0;
 }
 
 CurlLoop::CurlLoop()

@@ -79,6 +79,13 @@ void UploadServer::Kill()
     process_.waitForFinished(5000);
 }
 
+void UploadServer::Pause()
+{
+    if (process_.state() != QProcess::NotRunning)
+        for (long pid : processTreeOfSession(process_.processId()))
+            ::kill(static_cast<pid_t>(pid), SIGSTOP);
+}
+
 std::string UploadServer::value(const std::string& key) const
 {
     std::istringstream lines(output_.toStdString());

@@ -39,6 +39,9 @@ public:
     std::string work() const { return dir_.dir() + "server/"; }
     // Ends the server and every process it started at once (SIGKILL).
     void Kill();
+    // Stops the server and every process it started where they are
+    // (SIGSTOP), as a server that hangs; Kill still ends them.
+    void Pause();
 
 private:
     std::string value(const std::string& key) const;

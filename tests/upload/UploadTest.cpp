@@ -122,23 +122,26 @@ INSTANTIATE_TEST_SUITE_P(Servers, Refused,
                                            ServerKind::SftpPassword, ServerKind::Dav),
                          kindName);
 
-using KilledServer = UploadTo;
-TEST_P(KilledServer, LeavesNothingUnderItsFinalName)
+// A server killed, or hanging (paused), halfway through a file: given up
+// (a hanging one at the preferences' time), nothing under the file's
+// final name.
+void stopHalfway(UploadServer& server, bool hang)
 {
+    writeFile(server.home() + "config/Pellucor2.0/Pellucor2.0.ini", "[Pref]\nprfUploadTimeout=5\n");
     TempDir local;
-    writeFile(local.path() / "media/talk1.mp4", std::string(4 << 20, 'v'));  // half a minute at the rate below
+    writeFile(local.path() / "media/talk1.mp4", std::string((hang ? 64 : 4) << 20, 'v'));  // seconds at the rate below
     QProcess p;
-    p.setProcessEnvironment(programEnvironment(server_.home(), {QString::fromStdString("HOME=" + server_.home())}));
+    p.setProcessEnvironment(programEnvironment(server.home(), {QString::fromStdString("HOME=" + server.home())}));
     p.start(PELLUCOR_EXE,
-            QStringList {"upload", QString::fromStdString(local.dir()), "--host", QString::fromStdString(server_.url()),
-                         "--remote", QString::fromStdString(server_.remote("site")), "--limit-rate", "131072"}
-                + server_.login());
+            QStringList {"upload", QString::fromStdString(local.dir()), "--host", QString::fromStdString(server.url()),
+                         "--remote", QString::fromStdString(server.remote("site")), "--limit-rate", hang ? "8388608" : "131072"}
+                + server.login());
     ASSERT_TRUE(p.waitForStarted(10000));
     // Wait until part of the file is on the server under a temporary name
     // beside its final one.
     const auto partial = [&] {
         std::error_code ec;
-        for (fs::directory_iterator it(server_.onDisk("site/media"), ec), end; !ec && it != end; it.increment(ec))
+        for (fs::directory_iterator it(server.onDisk("site/media"), ec), end; !ec && it != end; it.increment(ec))
             if (it->path().filename().string()[0] == '.' && it->file_size(ec) > 0)
                 return true;
         return false;
@@ -148,14 +151,29 @@ TEST_P(KilledServer, LeavesNothingUnderItsFinalName)
     while (!partial() && clock.elapsed() < 20000 && p.state() == QProcess::Running)
         QThread::msleep(20);
     ASSERT_TRUE(partial()) << "the upload never started: " << p.readAllStandardError().toStdString();
-    server_.Kill();
+    clock.restart();
+    hang ? server.Pause() : server.Kill();
     ASSERT_TRUE(p.waitForFinished(60000));
+    const qint64 took = clock.elapsed();
     EXPECT_NE(p.exitCode(), 0);
     const std::string err = p.readAllStandardError().toStdString();
     EXPECT_TRUE(holds(err, "Upload Failure - Upload not Complete: Uploading"));
-    EXPECT_TRUE(holds(err, "lost") || holds(err, "No answer"));
-    EXPECT_FALSE(fs::exists(server_.onDisk("site/media/talk1.mp4")));
+    EXPECT_TRUE(holds(err, "lost") || holds(err, "No answer")) << err;
+    if (hang) {
+        // The time without progress and a little more; not twice that
+        // (waiting on the server again to close the file).
+        EXPECT_TRUE(holds(err, "for 5 s")) << err;
+        EXPECT_LT(took, 2 * 5000) << err;
+    }
+    server.Kill();
+    EXPECT_FALSE(fs::exists(server.onDisk("site/media/talk1.mp4")));
 }
+
+using KilledServer = UploadTo;
+TEST_P(KilledServer, LeavesNothingUnderItsFinalName) { stopHalfway(server_, false); }
+using HungServer = UploadTo;
+TEST_P(HungServer, IsGivenUpAtThePreferencesTimeAndLeavesNothing) { stopHalfway(server_, true); }
+INSTANTIATE_TEST_SUITE_P(Servers, HungServer, ::testing::Values(ServerKind::PyFtp, ServerKind::Sshd), kindName);
 INSTANTIATE_TEST_SUITE_P(Servers, KilledServer,
                          ::testing::Values(ServerKind::PyFtp, ServerKind::Proftpd, ServerKind::Sshd, ServerKind::Dav),
                          kindName);
