@@ -29,6 +29,18 @@ void FrontEndHooks::OpenPage(const std::string& page) const
         Tav_ShellOpen(page);
 }
 
+std::string FrontEndHooks::RunningJobName() const
+{
+    const std::pair<WindowJobTask*, const char*> jobs[] = {{slideSync, "Sync Slides from Recording"},
+                                                            {lectureVideo, "Export as One Video"},
+                                                            {captions, "Make Captions"},
+                                                            {recordingLecture, "New Lecture from Recording"}};
+    for (const auto& [job, name] : jobs)
+        if (job && job->Busy())
+            return name;
+    return {};
+}
+
 bool FrontEndHooks::CancelWindowJob() const
 {
     for (WindowJobTask* job : {slideSync, lectureVideo, captions, recordingLecture})

@@ -85,6 +85,8 @@ struct FrontEndHooks {
     RecordingLectureTask* recordingLecture = nullptr;
     // Cancels the menu job under way (above); false when none runs.
     bool CancelWindowJob() const;
+    // The menu item of the job under way ("Make Captions"); "" when none runs.
+    std::string RunningJobName() const;
     // Open-files dialog for screen or meeting recordings: true and the
     // paths, in the order chosen, when chosen.
     std::function<bool(const std::string& title, std::vector<std::string>& paths)> chooseRecordings;

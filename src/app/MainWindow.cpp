@@ -232,7 +232,8 @@ std::string MainWindow::PublishBlockedReason(const std::string& msg)
     if (!HasFiles(media, "*.rm") && !HasFiles(media, "*.ra") && FirstRecordingIn(media).empty())
         return "No recording found in " + media + " (Record Lecture makes one)";
     if (!HasFiles(media, "*.txt"))
-        return "No slide times (events file) found in " + media + " (Record Lecture writes them)";
+        return "No slide times (events file) found in " + media
+            + " (Execute > Sync Slides from Recording finds them; Record Lecture writes them)";
     return msg;
 }
 

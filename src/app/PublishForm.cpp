@@ -165,11 +165,21 @@ void PublishForm::cmdCancel_Click()
 
 bool PublishForm::ConfirmClose()
 {
-    if (!Publishing())
+    if (Publishing()) {
+        if (Tav_AskOkCancel("A publish is running: cancel it and quit?") != TavOK)
+            return false;
+        cmdCancel_Click();
         return true;
-    if (Tav_AskOkCancel("A publish is running: cancel it and quit?") != TavOK)
-        return false;
-    cmdCancel_Click();
+    }
+    // Slide sync, captions, the one video or a lecture from a recording:
+    // minutes of work are not thrown away without a word.
+    if (Busy()) {
+        if (Tav_AskOkCancel("A job is running (" + hooks_->RunningJobName()
+                            + "): cancel it and quit? What it has done so far is not kept.")
+            != TavOK)
+            return false;
+        hooks_->CancelWindowJob();
+    }
     return true;
 }
 

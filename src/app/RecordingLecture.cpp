@@ -17,6 +17,7 @@
 #include "core/TavUtils.h"
 #include "import/GifWriter.h"
 #include "import/SlideExporter.h"
+#include "import/SlideOcr.h"
 #include "import/SlideTextMaker.h"
 #include "import/WebpWriter.h"
 
@@ -90,6 +91,10 @@ std::string RecordingLecture::Problem(const RecordingLectureOptions& o)
             + Tav_SplitPath(BackupNameFor(dir)).last + ")";
     if (!fs::is_directory(fs::path(dir).parent_path(), ec))
         return fs::path(dir).parent_path().string() + " is not a directory";
+    // The slides are read at the end: a language that cannot be is said
+    // before the work, not after it.
+    if (!o.languages.empty())
+        return SlideOcr::LanguageProblem(o.languages);
     return "";
 }
 

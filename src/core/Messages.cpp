@@ -1,5 +1,7 @@
 #include "core/Messages.h"
 
+#include <cctype>
+
 #include "core/DebugLog.h"
 
 #include <QCoreApplication>
@@ -100,6 +102,21 @@ void PlainMessage(const std::string& text)
 int PlainAskYesNoCancel(const std::string& text)
 {
     return onSinkThread([&] { return g_sink->AskYesNoCancel(text); });
+}
+
+bool IsFailureMessage(const std::string& text)
+{
+    std::string lower;
+    for (char c : text)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* start : {"error", "unable", "cannot", "can't", "could not", "no ", "not "})
+        if (lower.rfind(start, 0) == 0)
+            return true;
+    for (const char* inside : {" failed", "failure", " does not exist", " not found", " cannot ", " could not ",
+                               " is not ", "no space", "not available", " unable "})
+        if (lower.find(inside) != std::string::npos)
+            return true;
+    return false;
 }
 
 }  // namespace pellucor

@@ -45,6 +45,11 @@ int Tav_AskOkCancel(const std::string& text);
 // Yes/No/Cancel; TavYes without asking in unattended mode.
 int Tav_AskYesNoCancel(const std::string& text);
 
+// Whether a message tells of something that failed or is missing ("Unable
+// to ...", "Error ...", "... failed", "... does not exist"), so that it is
+// shown as a warning rather than as information.
+bool IsFailureMessage(const std::string& text);
+
 // Plain message boxes that are shown even in unattended mode (a headless
 // sink logs them instead of blocking).
 void PlainMessage(const std::string& text);

@@ -199,7 +199,7 @@ std::vector<std::string> SlideOcr::InstalledLanguages()
     return out;
 }
 
-bool SlideOcr::Start(const std::string& languages, std::string& err)
+std::string SlideOcr::LanguageProblem(const std::string& languages, std::vector<std::string>* found)
 {
     const std::string dir = DataDirectory();
     std::vector<std::string> names;
@@ -215,17 +215,24 @@ bool SlideOcr::Start(const std::string& languages, std::string& err)
         const bool plain = std::all_of(name.begin(), name.end(),
                                        [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-'; });
         std::error_code ec;
-        if (!plain || !std::filesystem::is_regular_file(dir + "/" + name + ".traineddata", ec)) {
-            err = "The OCR language \"" + name + "\" is not installed: install the package " + PackageFor(name)
+        if (!plain || !std::filesystem::is_regular_file(dir + "/" + name + ".traineddata", ec))
+            return "The OCR language \"" + name + "\" is not installed: install the package " + PackageFor(name)
                 + " (Tesseract's data for it, looked for in " + dir + ")";
-            return false;
-        }
         names.push_back(name);
     }
-    if (names.empty()) {
-        err = "No OCR language is given";
+    if (names.empty())
+        return "No OCR language is given";
+    if (found)
+        *found = std::move(names);
+    return {};
+}
+
+bool SlideOcr::Start(const std::string& languages, std::string& err)
+{
+    const std::string dir = DataDirectory();
+    std::vector<std::string> names;
+    if (err = LanguageProblem(languages, &names); !err.empty())
         return false;
-    }
     std::string joined;
     for (const std::string& n : names)
         joined += (joined.empty() ? "" : "+") + n;

@@ -51,6 +51,10 @@ public:
     // joined by "+" ("eng", "deu+eng"). False with err when a language's
     // data is not installed (err names the Debian package that holds it).
     bool Start(const std::string& languages, std::string& err);
+    // Why Start would refuse those languages (one not installed, none
+    // given), before any work is done; "" when they can be read. found
+    // receives their names.
+    static std::string LanguageProblem(const std::string& languages, std::vector<std::string>* found = nullptr);
     // Reads a picture file (GIF, WebP, PNG, JPEG). Pictures narrower than
     // kReadWidth are scaled up to it first: the letters of a 640x480 slide
     // are too small for OCR as they are.

@@ -146,6 +146,12 @@ TEST_F(MainWindowTest, PublishControlsFollowTheNewLectureAndPrefillTheDetailedFo
     EXPECT_TRUE(mainWindow.Enabled["cmdSelectPPT"]);
     mainWindow.SetLectureDir(lec);
     EXPECT_TRUE(mainWindow.Enabled["cmdPub"]);
+    // A recording without slide times: the hint names what finds them.
+    writeFile(empty + "talk1.rm", "");
+    mainWindow.SetLectureDir(empty);
+    EXPECT_TRUE(holds(mainWindow.lblPublishReason, "Execute > Sync Slides from Recording finds them"))
+        << mainWindow.lblPublishReason;
+    mainWindow.SetLectureDir(lec);
     EXPECT_EQ(mainWindow.lblPublishReason, "");
 }
 

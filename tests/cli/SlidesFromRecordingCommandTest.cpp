@@ -38,6 +38,7 @@ struct Case {
     const char* slideSize;  // of the sharp pictures; "" when the parts differ
     const char* refused;    // what standard error says when refused, "" when made
     bool syncs = true;      // sync-slides finds the same changes (it looks for the slide in one place)
+    const char* lang = nullptr;  // --ocr-lang, the OCR languages
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -52,6 +53,9 @@ const Case kCases[] = {
     {"CameraRefused", {{"camera", "a.mp4", 20, "640x360"}}, "", "not supported"},
     {"SoundOnlyRefused", {{"screen", "a.m4a", 10, "480x270"}}, "", "holds no picture"},
     {"NoStablePictureRefused", {{"video", "a.mp4", 20, "480x270"}}, "", "shows no stable picture"},
+    // Said before the recording is read, not after it.
+    {"MissingOcrLanguageRefused", {{"screen", "a.mp4", 10, "480x270"}}, "", "The OCR language \"xyz\" is not installed",
+     true, "eng+xyz"},
 };
 
 // The slides 3, 4 and 5 of the generated deck are one slide built up.
@@ -98,6 +102,8 @@ protected:
                 << err;
             args << QString::fromStdString(gen + p.file);
         }
+        if (c.lang)
+            args << "--ocr-lang" << c.lang;
         return run(args << QString::fromStdString(lecture));
     }
 };

@@ -94,4 +94,17 @@ TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
     EXPECT_EQ(Tav_AskYesNoCancel("q4"), TavNo);
 }
 
+// What the windows show with a warning sign rather than as information.
+TEST(Messages, FailuresAreToldFromInformation)
+{
+    for (const char* failure :
+         {"Unable to Start Encoder", "Error Directory does not exist - /x", "Slide sync failed: no slide",
+          "No microphone was found: connect one, then press Setup", "Cannot connect to h: refused",
+          "The timing editor is not available", "Upload Failure - Upload not Complete: x"})
+        EXPECT_TRUE(IsFailureMessage(failure)) << failure;
+    for (const char* information : {"Slide processing complete - 3 slides", "Encoding Complete", "Publish Done",
+                                    "This option uploads the 'raw' lecture images"})
+        EXPECT_FALSE(IsFailureMessage(information)) << information;
+}
+
 }  // namespace

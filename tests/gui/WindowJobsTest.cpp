@@ -240,8 +240,16 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLectur
 
     // Past the reading of the sound: the percent then waits for the first
     // stretch heard, so the cancel comes while the speech is recognised.
-    ASSERT_TRUE(cancelPast([&] { fromDetail->trigger(); }, 5,
-                           [&] { EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked meanwhile"; }));
+    ASSERT_TRUE(cancelPast([&] { fromDetail->trigger(); }, 5, [&] {
+        EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked meanwhile";
+        // Closing the window first asks; declined, the work goes on.
+        sink.answers = {TavCancel};
+        EXPECT_FALSE(view().close());
+        EXPECT_TRUE(windows->context().captions().Busy());
+    }));
+    ASSERT_FALSE(sink.questions.empty());
+    EXPECT_EQ(sink.questions.back(),
+              "A job is running (Make Captions): cancel it and quit? What it has done so far is not kept.");
     EXPECT_EQ(statusText(), "Making captions cancelled");
     EXPECT_FALSE(fs::exists(vtt));
     EXPECT_EQ(UiDriver::window(CaptionEditor::kCaption), nullptr);

@@ -11,7 +11,11 @@ const QString kTitle = QStringLiteral("Pellucor");
 
 void GuiMessageSink::ShowMessage(const std::string& text)
 {
-    QMessageBox::information(QApplication::activeWindow(), kTitle, QString::fromStdString(text));
+    // What went wrong shows as a warning, not as information.
+    if (IsFailureMessage(text))
+        QMessageBox::warning(QApplication::activeWindow(), kTitle, QString::fromStdString(text));
+    else
+        QMessageBox::information(QApplication::activeWindow(), kTitle, QString::fromStdString(text));
 }
 
 int GuiMessageSink::AskOkCancel(const std::string& text)

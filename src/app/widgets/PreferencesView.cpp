@@ -1,5 +1,6 @@
 #include "app/widgets/PreferencesView.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <functional>
 
 #include "app/Preferences.h"
+#include "core/PreferenceStore.h"
 
 namespace pellucor {
 
@@ -61,6 +63,17 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
         tabs->addTab(scroll, tr(names[i]));
     }
     for (const PrefDef& d : Preferences::Definitions()) {
+        // A Yes/No preference is a box to tick, not text to type.
+        const QString label = QString::fromUtf8(d.label);
+        if (label.endsWith(QStringLiteral(" (Yes/No)"))) {
+            auto* box = new QCheckBox(label.chopped(9));
+            box->setObjectName(d.key);
+            checks_[d.key] = box;
+            forms[tabOf(d.key)]->addRow(box);
+            const std::string key = d.key;
+            connect(box, &QCheckBox::clicked, this, [this, key](bool on) { model_->Set(key, on ? "Yes" : "No"); });
+            continue;
+        }
         auto* edit = new QLineEdit;
         edit->setObjectName(d.key);
         edit->setMinimumWidth(fontMetrics().averageCharWidth() * 30);
@@ -132,6 +145,8 @@ void PreferencesView::reject()
 
 void PreferencesView::refresh()
 {
+    for (auto& [key, box] : checks_)
+        box->setChecked(PreferenceOn(model_->Get(key)));
     for (auto& [key, edit] : fields_) {
         const QString v = QString::fromStdString(model_->Get(key));
         if (edit->text() != v)

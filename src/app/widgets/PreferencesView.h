@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace pellucor {
@@ -30,6 +31,7 @@ private:
 
     Preferences* model_;
     std::map<std::string, QLineEdit*> fields_;
+    std::map<std::string, QCheckBox*> checks_;  // the Yes/No preferences
 };
 
 }  // namespace pellucor

@@ -2,6 +2,7 @@
 // buttons and keys.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +62,18 @@ TEST_F(AppWindows, PreferencesClosedAnyWayButSaveDropTheEdits)
     editAndClose("http://saved.example.org/",
                  [&] { QTest::mouseClick(view.findChild<QPushButton*>("cmdSave"), Qt::LeftButton); });
     EXPECT_EQ(prefs.Get("prfHttp") + " " + stored("prfHttp"), "http://saved.example.org/ http://saved.example.org/");
+
+    // A Yes/No preference is a box to tick, shown as stored.
+    auto* video = findWidget<QCheckBox>(view, "prfVideo");
+    auto* ocr = findWidget<QCheckBox>(view, "prfSlideTextOcr");
+    ASSERT_TRUE(video && ocr);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_FALSE(video->isChecked());
+    EXPECT_TRUE(ocr->isChecked());  // "Yes" by default
+    QTest::mouseClick(video, Qt::LeftButton);
+    QTest::mouseClick(view.findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+    EXPECT_EQ(stored("prfVideo"), "Yes");
 }
 
 TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
