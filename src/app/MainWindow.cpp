@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 
 #include "app/FrontEndHooks.h"
@@ -487,8 +488,19 @@ void MainWindow::chooseLecture(bool open)
     if (!hooks_->ChooseDirectory("Select Lecture Directory", dir, true))
         return;
     if (!Tav_ChkDir(dir)) {
-        Tav_Message("Directory - " + dir + " does not exist");
-        return;
+        // A new lecture may be a folder typed in the chooser: made on the
+        // user's word. Opening one that is not there changes nothing.
+        if (open || Tav_AskOkCancel("Directory - " + dir + " does not exist. Make it for the new lecture?") != TavOK) {
+            if (open)
+                Tav_Message("Directory - " + dir + " does not exist");
+            return;
+        }
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        if (ec) {
+            Tav_Message("Unable to make the directory " + dir + ": " + ec.message());
+            return;
+        }
     }
     SetLectureDir(dir);
     if (open)

@@ -197,6 +197,16 @@ TEST_F(MainWindowTest, OpeningAnotherLectureClearsTheStatusLineUnlessAPublishRun
     mainWindow.cmdOpenLecture_Click();
     EXPECT_EQ(sink.messages.back(), "Directory - " + dir.dir() + "nowhere/ does not exist");
     EXPECT_EQ(mainWindow.lblDirectory, lec);
+    // A new lecture in a folder typed in the chooser: made on one OK.
+    sink.answers = {TavCancel};
+    mainWindow.cmdNewLecture_Click();
+    EXPECT_EQ(sink.questions.back(), "Directory - " + dir.dir() + "nowhere/ does not exist. Make it for the new lecture?");
+    EXPECT_FALSE(fs::exists(dir.dir() + "nowhere/"));
+    sink.answers = {TavOK};
+    mainWindow.cmdNewLecture_Click();
+    EXPECT_TRUE(fs::is_directory(dir.dir() + "nowhere/"));
+    EXPECT_EQ(mainWindow.lblDirectory, dir.dir() + "nowhere/");
+    mainWindow.SetLectureDir(lec);
     chooseDirectory(lec);
     publishForm.SetStatus("Process:All Done", kColourWhite);
     mainWindow.cmdOpenLecture_Click();                    // the same lecture again
