@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <map>
 
 #include "app/FrontEndHooks.h"
 #include "app/Preferences.h"
@@ -295,8 +296,30 @@ void MainWindow::UpdatePublishControls(bool ok)
     enable({"cmdTestDisk", "mnuTestDisk", "cmdTestWeb", "mnuTestWeb", "cmdPubWeb", "mnuPubWeb", "cmdUploadWeb",
             "mnuUploadWeb"},
            false);
-    if (ok)
+    if (ok) {
         prefillDetailedForm();
+        // A lecture published to disk before can be tested again at once.
+        enable({"cmdTestDisk", "mnuTestDisk"}, Tav_ChkFile(Tav_DirSlash(expanded("prfOutRoot")) + "index.htm"));
+    }
+}
+
+std::string MainWindow::WhyDisabled(const std::string& name) const
+{
+    const auto it = Enabled.find(name);
+    if (it == Enabled.end() || it->second)
+        return {};
+    // The steps go in this order, each opened by the one before it.
+    static const std::map<std::string, std::string> order {
+        {"cmdTestDisk", "Publish To Disk first: Test shows what it published"},
+        {"cmdPubWeb", "Test the lecture on disk first (Test): Publish for Web comes after it"},
+        {"cmdUploadWeb", "Publish for Web first: the upload sends what it published"},
+        {"cmdTestWeb", "Upload to the Web first: Test on Web opens the uploaded lecture"},
+    };
+    const std::string button = name.rfind("mnu", 0) == 0 ? "cmd" + name.substr(3) : name;
+    const auto step = order.find(button);
+    if (!lblPublishReason.empty() && (step != order.end() || button == "cmdPub"))
+        return lblPublishReason;
+    return step == order.end() ? std::string() : step->second;
 }
 
 void MainWindow::prefillDetailedForm()

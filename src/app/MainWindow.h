@@ -65,6 +65,9 @@ public:
     void ShowProgress(int percent);
     // Enabled state of buttons and menu items, by control name.
     std::map<std::string, bool> Enabled;
+    // Why a control is disabled, as its tip says ("" when it is enabled or
+    // no reason is told): the step before it, or what the lecture lacks.
+    std::string WhyDisabled(const std::string& name) const;
 
     // Start-up; byAutomation: an automation client started the program.
     StartWindow Form_Load(bool byAutomation = false);

@@ -133,6 +133,15 @@ TEST_F(MainWindowTest, PublishControlsFollowTheNewLectureAndPrefillTheDetailedFo
                                            {"cmdTestDisk", false},
                                            {"cmdPubWeb", false}})
         EXPECT_EQ(mainWindow.Enabled[control], enabled) << control;
+    // A step that waits for the one before it says so.
+    EXPECT_EQ(mainWindow.WhyDisabled("mnuPubWeb"), "Test the lecture on disk first (Test): Publish for Web comes after it");
+    EXPECT_EQ(mainWindow.WhyDisabled("cmdPub"), "");
+    // Opened again after a publish to disk: Test is there at once.
+    writeFile(lec + "synccd/index.htm", "<html></html>");
+    mainWindow.SetLectureDir(lec);
+    EXPECT_TRUE(mainWindow.Enabled["cmdTestDisk"]);
+    EXPECT_FALSE(mainWindow.Enabled["cmdPubWeb"]);
+    fs::remove_all(lec + "synccd/");
     EXPECT_EQ(publishForm.TextCDDir, lec + "synccd/");
     EXPECT_EQ(publishForm.TextWebDir, lec + "syncweb/");
     EXPECT_EQ(publishForm.TextStyle, PELLUCOR_STYLE_DIR);

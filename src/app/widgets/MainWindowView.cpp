@@ -141,6 +141,8 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     menuItem(help, "mnuAbout", "About", &MainWindow::mnuAbout_Click);
     menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::mnuOnlineHelp_Click, QKeySequence::HelpContents);
+    // A grey item says why it is grey.
+    execute->setToolTipsVisible(true);
 
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
     connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
@@ -170,12 +172,17 @@ void MainWindowView::refresh()
                                                        : QPixmap(QString::fromStdString(model_->imgPreview)));
     mnuLiberal_->setChecked(model_->mnuLiberal);
     for (const auto& [name, on] : model_->Enabled) {
+        const QString why = QString::fromStdString(model_->WhyDisabled(name));
         auto [w0, w1] = widgets_.equal_range(name);
-        for (auto it = w0; it != w1; ++it)
+        for (auto it = w0; it != w1; ++it) {
             it->second->setEnabled(on);
+            it->second->setToolTip(why);
+        }
         auto [a0, a1] = actions_.equal_range(name);
-        for (auto it = a0; it != a1; ++it)
+        for (auto it = a0; it != a1; ++it) {
             it->second->setEnabled(on);
+            it->second->setToolTip(why.isEmpty() ? it->second->text() : why);
+        }
     }
     // A publish or slide import under way locks everything but its Cancel.
     ShowBusy(model_->busy, model_->progressPercent, {lecture_, slides_, steps_});
