@@ -163,7 +163,11 @@ void LectureWatcher::ServerLog(const std::string& text)
     lblStatus = text;
     Tav_DebugLog("Server: " + text);
     emit changed();
-    Tav_Message(text);
+    // The steps of a lecture are read in the status line and the log; a box
+    // to click away is kept for what went wrong (and the lecture's address
+    // at the end, below).
+    if (IsFailureMessage(text))
+        Tav_Message(text);
 }
 
 void LectureWatcher::ServerLogLink(const std::string& text, const std::string& url)

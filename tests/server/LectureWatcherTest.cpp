@@ -207,6 +207,17 @@ TEST(SettleTracker, ATreeMustLookTheSameForTheWholeSettleTime)
 }
 
 // The window's own buttons are driven in gui/ToolWindowsTest.cpp.
+// "Go for It" by hand: the steps are read in the window, one box ends it.
+TEST_F(ServerEdition, APublishByHandEndsInOneMessage)
+{
+    Tav_SetUnattended(false);
+    dropSample("course/x-talk");
+    ASSERT_TRUE(check());
+    EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
+    ASSERT_EQ(sink.messages.size(), 1u) << ::testing::PrintToString(sink.messages);
+    EXPECT_TRUE(holds(sink.messages[0], "Lecture URL at http://lectures.example.org/lectures/course/"));
+}
+
 TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
 {
     server.txtStreamPrefix = "rtsp://s/lectures/";
