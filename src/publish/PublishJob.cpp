@@ -114,7 +114,18 @@ void PublishJob::SetCancelHandler(std::function<void()> handler)
         handler();
 }
 
-void PublishJob::SetStatus(const std::string& text, uint32_t colour) { progress_.SetStatus(text, colour); }
+void PublishJob::SetStatus(const std::string& text, uint32_t colour)
+{
+    // The staging directory is the publish's own business: a status names
+    // the place the publication goes to.
+    std::string shown = text;
+    for (const Target& t : targets_)
+        if (t.staging && !t.staging->Dir().empty() && shown.find(".pellucor-") != std::string::npos) {
+            shown = ReplaceAll(shown, Tav_DirSlash(t.staging->Dir()), Tav_DirSlash(t.staging->Output()));
+            shown = ReplaceAll(shown, t.staging->Dir(), t.staging->Output());
+        }
+    progress_.SetStatus(shown, colour);
+}
 
 std::unique_ptr<MediaOpener> PublishJob::LoadMediaOpener(std::string& err)
 {
