@@ -89,8 +89,15 @@ void MainWindow::SetLectureDir(const std::string& dir)
     publishForm_->SetLectureDir(dir);
     // The status line told of the previous lecture (unless its publish is
     // still running and reports on).
-    if (another && !publishForm_->logPoller.isActive())
+    if (another && !publishForm_->logPoller.isActive()) {
         publishForm_->SetStatus("", kColourWhite);
+        // So did the bars.
+        if (!busy) {
+            progressPercent = publishForm_->progressPercent = 0;
+            emit progressChanged(0);
+            emit publishForm_->progressChanged(0);
+        }
+    }
     DirOrPPTChanged();
 }
 

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -83,6 +84,11 @@ TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
     publishForm.SetStatus("Process:All Done", kColourWhite);
+    mainWindow.progressPercent = 100;
+    emit mainWindow.progressChanged(100);
+    auto* bar = findWidget<QProgressBar>(main, "publishProgress");
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->value(), 100);
     auto* mainStatus = findWidget<QLabel>(main, "lblStatus");
     auto* detailStatus = findWidget<QLabel>(detail, "Label3");
     ASSERT_TRUE(mainStatus && detailStatus);
@@ -95,6 +101,7 @@ TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
     EXPECT_EQ(findWidget<QLabel>(main, "lblDirectory")->text().toStdString(), other);
     EXPECT_EQ(mainStatus->text(), "");
     EXPECT_EQ(detailStatus->text(), "");
+    EXPECT_EQ(bar->value(), 0) << "the bar still tells of the previous lecture";
 }
 
 TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
