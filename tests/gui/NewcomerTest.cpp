@@ -14,6 +14,7 @@
 
 #include "FakePresentationApp.h"
 #include "LectureWindows.h"
+#include "SampleCopy.h"
 #include "app/MainWindowSlideImport.h"
 #include "app/widgets/PublishFormView.h"
 #include "import/SlideExporter.h"
@@ -82,7 +83,9 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
     hooks.ChooseDirectory("Choose a directory", dir, true);
     FtpRequest ftp {lecture, "", "", true};
     hooks.ftpUpload(ftp);
-    hooks.timingEditor(lecture);
+    // The timing editor on a lecture with its times, recording and slides.
+    copySampleInto(root.dir() + "sample/");
+    hooks.timingReview(root.dir() + "sample/", root.dir() + "sample/talk1.txt");
     hooks.player();
     hooks.encoderSetup();
     settle();

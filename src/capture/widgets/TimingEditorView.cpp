@@ -75,11 +75,19 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     shift->addWidget(button("-", shiftTip, &TimingEditor::cmdMinus_Click));
     shift->addWidget(button("+", shiftTip, &TimingEditor::cmdPlus_Click));
 
-    auto* fields = new QFormLayout;
-    fields->addRow("Slide", image_);
-    fields->addRow("Start", timein_);
-    fields->addRow("End of media", timeEnd_);
-    fields->addRow("Shift by", shift);
+    // The fields side by side on one row: the grid, the timeline and the
+    // slide's text keep the height of a small screen.
+    auto* fields = new QHBoxLayout;
+    for (const auto& [label, field] : {std::pair<const char*, QLayoutItem*> {"Slide", new QWidgetItem(image_)},
+                                       {"Start", new QWidgetItem(timein_)},
+                                       {"End of media", new QWidgetItem(timeEnd_)},
+                                       {"Shift by", shift}}) {
+        auto* caption = new QLabel(tr(label), this);
+        fields->addWidget(caption);
+        fields->addItem(field);
+        if (field->widget())
+            caption->setBuddy(field->widget());
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
