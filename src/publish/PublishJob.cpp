@@ -374,19 +374,20 @@ bool PublishJob::publishTarget(Target& target)
     // Quoted for the shell, so that it runs as printed whatever the path holds.
     const std::string command = ShellQuote(dir + "process.bat");
     if (!settings_.AutoStart) {
-        SetStatus("Complete (You must manually run: " + command + ")", kColourWhite);
+        // The script is run where it is, in the staging directory: named as it is.
+        progress_.SetStatus("Complete (You must manually run: " + command + ")", kColourWhite);
         emit progress_.targetPublished(target.toDisk, QString::fromStdString(command), false);
         return true;
     }
     const qint64 pid = startScript ? startScript(dir + "process.bat", dir) : -1;
     if (pid < 0) {
         const std::string error = "Unable to start " + command;
-        SetStatus(error, kColourRed);
+        progress_.SetStatus(error, kColourRed);
         finish(PublishOutcome::Failed, error);
         return false;
     }
     scripts_.emplace_back(pid, dir);
-    SetStatus("Auto-executing:" + command, kColourYellow);
+    progress_.SetStatus("Auto-executing:" + command, kColourYellow);
     emit progress_.targetPublished(target.toDisk, QString::fromStdString(command), true);
     report(1);
     return true;

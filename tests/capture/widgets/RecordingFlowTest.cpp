@@ -270,7 +270,7 @@ TEST_F(RecordingFlow, RecordsALectureWithTheChosenDevicesThroughTheRealWindowsTh
     QDir::setCurrent(cwd);
 
     // The timing editor loads the events, shifts them a second earlier and
-    // saves them.
+    // saves them under another name (Save would write them back).
     {
         QtFileChooser chooser(nullptr);
         TimingEditor editor(&chooser);
@@ -297,7 +297,7 @@ TEST_F(RecordingFlow, RecordsALectureWithTheChosenDevicesThroughTheRealWindowsTh
                 [&] {
                     QTest::keyClicks(view.TxtDelta(), "1");
                     UiDriver::button(&view, "-")->click();
-                    UiDriver::button(&view, "Save")->click();
+                    UiDriver::button(&view, "Save As")->click();
                 })
             .when("the save dialog", dialogOpen, [&] { fileDialog(lec.file("shifted.txt")); });
         edit.run();
