@@ -298,6 +298,16 @@ test("search finds words of titles, slides, notes and any part's captions and pl
     !document.getElementById("media").paused, null, "playing in part 3");
   const s = await h.state(page);
   assert.ok(s.t >= 3.15 && s.t < 4.2 && s.shown === "6", JSON.stringify(s));
+
+  // Slide 2 of the 60-slide lecture ends a line with "terms of" and
+  // begins the next with "this License": two words, not "ofthis".
+  const long = { base: h.fileUrl("", `${process.env.PELLUCOR_HTML5_LONG}/published`) };
+  await h.visit(page, "part1.htm", long);
+  await h.fill(page, "#search", "ofthis");
+  assert.equal(await h.text(page, "#search-count"), "No slide or caption found.");
+  await h.fill(page, "#search", "of this license");
+  assert.deepEqual(await slides(), ["2"]);
+  assert.match(await h.text(page, "#results .snippet"), /terms of this License/);
 }));
 
 test("slide pages link to their neighbours, never to themselves, and take the arrow keys", () => h.session(browser, "sld001.htm", async ({ page }) => {

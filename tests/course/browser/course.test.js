@@ -1,8 +1,9 @@
 // The course page in real Chromium.
 // - Three lectures published from the sample (make_course.sh), opened from
-//   disk and over http: a word of a slide note, a word of a caption and an
-//   accented word typed without its accent each find their lecture, part
-//   and time, and the hit's link plays there.
+//   disk and over http: a word of a slide note, a word of a caption, words
+//   on either side of a line break on a slide (never the two run together)
+//   and an accented word typed without its accent each find their lecture,
+//   part and time, and the hit's link plays there.
 // - Generated lectures added a few at a time, so that the index is made of
 //   segments written at different times and merged: each lecture's own
 //   words, from its notes and from its captions, find it and only it.
@@ -45,6 +46,8 @@ const CASES = [
   ["Schrödinger's wave equation", "quantum", 2, 0, "in the notes"],
   ["phone", null],
   ["milliseconds", null, 1, 4, "on the slide"],
+  ["terms of this license", "waves", 1, 2, "on the slide"],
+  ["ofthis", undefined],
   ["zzyzx", undefined],
 ];
 

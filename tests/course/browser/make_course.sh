@@ -1,8 +1,8 @@
 #!/bin/sh
 # Three small lectures made from the sample, each with words of its own
-# (a note, a caption, an accented note) and recorded on a day of its own,
-# published for disk into ROOT/NAME/ and listed by the course page
-# ROOT/index.htm.
+# (a note; a caption and a slide's words over two lines; an accented
+# note) and recorded on a day of its own, published for disk into
+# ROOT/NAME/ and listed by the course page ROOT/index.htm.
 #   make_course.sh PELLUCOR SAMPLE_DIR ROOT
 set -eu
 pellucor=$1
@@ -39,6 +39,10 @@ This part was recorded on a phone.
 00:00:03,200 --> 00:00:05,800
 Two waves meet in interference on the screen.
 SRT
+
+# Slide 2's words, given by the lecturer, run on from one line to the next.
+printf '# Pellucor slide text\n# source: lecturer\n# title: Why timing matters\n\nWhy timing matters\nUse it on the terms of\nthis License only.\n' \
+  >"$work/waves/img002.text"
 
 lecture quantum 2024-03-10
 printf '<P>Schr\303\266dinger wrote down the wave equation.</P>\n' >"$work/quantum/img004.not"
