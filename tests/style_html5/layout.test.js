@@ -156,13 +156,14 @@ test("sharp slides where the lecture has them, the GIF where it is enough or alo
   });
 });
 
-// The slide takes the room a screen gives it, as far as its sharpest copy
+// The slide takes the room a screen gives it, as far as a sharp copy
 // stays crisp (one of its pixels to a pixel of the screen), in a box of
-// its own shape; the video pane beside it keeps to a sensible width.
+// its own shape, the GIF alone (the sample) as well, scaled smoothly; the
+// video pane beside it keeps to a sensible width.
 test("on large screens the slide takes the room, never beyond crisp, the video beside it", async () => {
   // [lecture, viewport, the slide's width]
   const rows = [[long, { width: 3840, height: 2160 }, 1920], [long, { width: 2560, height: 1440, deviceScaleFactor: 2 }, 960],
-    [{}, { width: 3840, height: 2160 }, 640], [long, { width: 1280, height: 800 }, 800]];
+    [{}, { width: 3840, height: 2160 }, 1920], [long, { width: 1280, height: 800 }, 800]];
   for (const [lecture, viewport, width] of rows) {
     await h.session(browser, "part1.htm", { ...lecture, viewport }, async ({ page }) => {
       await h.until(page, () => document.getElementById("slide").complete, null, "the slide's picture");

@@ -134,7 +134,8 @@ test("the bar of the whole lecture marks its parts and slides and goes anywhere 
   const marks = (kind) => page.$eval(`#bar .${kind}`, (p) => (p.getAttribute("d").match(/M/g) || []).length);
   assert.equal(await marks("bar-part"), 2, "the parts' edges");
   assert.equal(await marks("bar-mark"), 3, "the slide changes within parts");
-  // A click into part 3, one second after its start.
+  // A click into part 3, one second after its start, the bar in view.
+  await page.$eval("#bar", (b) => b.scrollIntoView({ block: "center" }));
   const box = await (await page.$("#bar")).boundingBox();
   const x = (t) => box.x + (box.width * t) / total;
   await page.mouse.move(x(length(1) + length(2) + 3.5), box.y + box.height / 2);
