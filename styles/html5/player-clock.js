@@ -128,8 +128,20 @@
     // --- The recording -------------------------------------------------------
     var noJumpSaid = false;
 
+    // The time the page shows: the one asked for until the recording gets
+    // there. Where the recording could not go (a host without byte
+    // ranges), the time asked for stays shown while the recording is
+    // paused, so that a link to a slide or a time shows its slide and the
+    // slides can be browsed; once the recording plays, the page follows it.
+    function shownTime() {
+      if (!page.media.paused) {
+        page.heldAt = null;
+      }
+      return page.pendingSeek !== null ? page.pendingSeek : page.heldAt !== null ? page.heldAt : page.media.currentTime;
+    }
+
     function sync() {
-      var time = page.pendingSeek !== null ? page.pendingSeek : page.media.currentTime;
+      var time = shownTime();
       show(entryAt(time));
       schedule();
       page.showPosition(time);
@@ -169,7 +181,8 @@
       return Math.abs(time - page.media.currentTime) < 0.25;
     }
 
-    function cannotJump() {
+    function cannotJump(time) {
+      page.heldAt = time;
       if (!noJumpSaid) {
         noJumpSaid = true;
         page.say("This server cannot jump inside the recording; download it or ask for a server with byte ranges");
@@ -178,13 +191,17 @@
     }
 
     function seek(time) {
+      page.heldAt = null;
       time = Math.max(0, time);
       if (page.media.duration && isFinite(page.media.duration)) {
         time = Math.min(time, page.media.duration);
       }
       if (page.media.readyState >= 1) {
+        // The latest time asked for wins over one the recording's length
+        // (its loadedmetadata, not yet handled) would still send it to.
+        page.pendingSeek = null;
         if (!canJumpTo(time)) {
-          cannotJump();
+          cannotJump(time);
           return;
         }
         page.media.currentTime = time;

@@ -97,13 +97,15 @@
     // What the pieces share. The media element is another one once a part
     // of the other kind is played; part and local (its slides) follow the
     // part playing; pendingSeek is the time asked for before the recording
-    // could go there; boundary the timer of the next slide change.
+    // could go there, heldAt one it could not go to (its slide is shown
+    // while paused); boundary the timer of the next slide change.
     var page = {
       media: media,
       part: part,
       local: parts[part].entries,
       current: null,
       pendingSeek: null,
+      heldAt: null,
       boundary: 0,
       speed: 0,
       chaptersTrack: null,

@@ -63,7 +63,7 @@
           if (page.canJumpTo(time)) {
             page.media.currentTime = time;
           } else {
-            page.cannotJump();
+            page.cannotJump(time);
           }
         }
         if (playWhenLoaded) {
@@ -126,6 +126,7 @@
       doc.title = lecture + " - part " + page.part;
       byId("download").href = info.media;
       page.pendingSeek = Math.max(0, time);
+      page.heldAt = null;
       savedAt = -1;
       page.media.src = info.media;
       page.media.load();
@@ -324,7 +325,7 @@
     var momentLink = byId("moment-link");
     copyLink.hidden = false;
     copyLink.addEventListener("click", function () {
-      var t = page.pendingSeek !== null ? page.pendingSeek : page.media.currentTime;
+      var t = page.shownTime();
       var link = new URL(parts[page.part].page + "#t=" + addressClock(t), window.location.href).href;
       copyText(link, function (copied) {
         momentLink.value = link;
