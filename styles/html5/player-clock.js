@@ -1,6 +1,7 @@
 // The part page's slide clock: the slide of the recording's time shown
-// with its neighbours, words and notes, the slide changed at the next
-// slide's start, the recording sent to a time and played, and its speed.
+// with its neighbours, words and notes, each new slide announced to a
+// screen reader, the slide changed at the next slide's start, the
+// recording sent to a time and played, and its speed.
 (function (pellucor) {
   "use strict";
   var doc = document;
@@ -24,6 +25,8 @@
     var notesText = byId("notes-text");
     var slideText = byId("slide-text");
     var speedBox = byId("speed");
+    var slideSaid = byId("slide-said");
+    var saySlides = byId("say-slides");
 
     // --- The slide of the time --------------------------------------------
     function entryAt(time) {
@@ -78,12 +81,15 @@
       var before = page.current;
       page.current = entry;
       picture(entry);
-      slide.alt = entry.alt || entry.title;
       if (slideText) {
         slideText.textContent = "";
         if (entry.words) {
           slideText.appendChild(entry.words.content.cloneNode(true));
         }
+        slideText.hidden = !entry.words;
+      }
+      if (before && saySlides.checked) {
+        slideSaid.textContent = "Slide " + entry.number + ": " + entry.title;
       }
       slide.setAttribute("data-shown", entry.number);
       title.textContent = entry.title;
@@ -274,9 +280,18 @@
     speedBox.parentNode.hidden = false;
     speedBox.addEventListener("change", function () { setSpeed(parseFloat(speedBox.value), true); });
 
+    // --- Each new slide said, unless the student would rather not -------------------
+    saySlides.parentNode.hidden = false;
+    saySlides.checked = store.get("pellucor.sayslides") !== "off";
+    saySlides.addEventListener("change", function () {
+      store.set("pellucor.sayslides", saySlides.checked ? "on" : "off");
+      slideSaid.textContent = "";
+    });
+
     page.entryAt = entryAt;
     page.show = show;
     page.sync = sync;
+    page.shownTime = shownTime;
     page.seek = seek;
     page.canJumpTo = canJumpTo;
     page.cannotJump = cannotJump;

@@ -32,7 +32,6 @@
     img: itemAttribute("data-img"),
     hires: itemAttribute("data-hires"),
     page: itemAttribute("data-page"),
-    alt: itemAttribute("data-alt"),
     notes: { get: function () { return this.li.lastElementChild.tagName === "TEMPLATE" ? this.li.lastElementChild : null; } },
     // The slide's own words, where the lecture has them.
     words: { get: function () { return this.li.querySelector("template.words"); } }

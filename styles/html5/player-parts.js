@@ -119,6 +119,7 @@
         page.media.height = parseInt(info.height, 10) || 480;
       }
       page.media.setAttribute("data-chapters", "chapters" + info.number + ".vtt");
+      page.media.setAttribute("aria-label", "Recording of part " + info.number);
       page.part = info.number;
       page.local = info.entries;
       doc.body.setAttribute("data-part", page.part);
