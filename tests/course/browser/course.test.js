@@ -4,7 +4,7 @@
 //   on either side of a line break on a slide (never the two run together)
 //   and an accented word typed without its accent each find their lecture,
 //   part and time, and the hit's link plays there; the hits keep the
-//   page's headings in order (axe).
+//   page's headings in order (axe); each lecture links back to the course.
 // - Generated lectures added a few at a time, so that the index is made of
 //   segments written at different times and merged: each lecture's own
 //   words, from its notes and from its captions, find it and only it.
@@ -60,6 +60,15 @@ async function checkPublished(base) {
   await page.goto(base + "index.htm");
   const titles = await page.$$eval("li.lecture a.title", (a) => a.map((x) => x.textContent));
   assert.deepEqual(titles, ["quantum", "waves", "optics"], "newest first");
+  // Each lecture, published below the course page, links back to it.
+  for (const name of titles) {
+    for (const lecturePage of ["index.htm", "part1.htm"]) {
+      await page.goto(`${base}${name}/${lecturePage}`);
+      assert.equal(await page.$eval("header .course a", (a) => a.href), base + "index.htm", `${name}/${lecturePage}`);
+    }
+  }
+  await Promise.all([page.waitForNavigation(), page.click("header .course a")]);
+  assert.deepEqual(await page.$$eval("li.lecture a.title", (a) => a.map((x) => x.textContent)), titles);
   // The hits, headed by their lectures, keep the page's headings in order.
   await search(page, "phone");
   await page.evaluate(axe);

@@ -47,7 +47,10 @@ printf '# Pellucor slide text\n# source: lecturer\n# title: Why timing matters\n
 lecture quantum 2024-03-10
 printf '<P>Schr\303\266dinger wrote down the wave equation.</P>\n' >"$work/quantum/img004.not"
 
+# The course page comes first, as on a server that has published before:
+# each lecture published below it links back to it.
+"$pellucor" course "$root" --title "Physics"
 for name in optics waves quantum; do
   XDG_CONFIG_HOME="$config" "$pellucor" publish "$work/$name" --disk "$root/$name" --quiet
 done
-"$pellucor" course "$root" --title "Physics"
+"$pellucor" course "$root"
