@@ -16,4 +16,8 @@ inline constexpr const char* kCourseStateName = "course.json";
 // "../../index.htm"; empty when none does. dir need not exist.
 std::string CoursePageAbove(const std::string& dir);
 
+// The address of the course page of root (which need not be written yet)
+// relative to dir, a folder below root; empty when dir is not below it.
+std::string CoursePageIn(const std::string& root, const std::string& dir);
+
 }  // namespace pellucor

@@ -250,8 +250,9 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
 
 std::string CoursePageOf(const PublishSettings& settings, bool toDisk)
 {
-    const std::string& target = toDisk ? settings.CDDir : settings.WebDir;
-    return CoursePageAbove(target.empty() ? settings.OutDir : target);
+    const std::string& given = toDisk ? settings.CDDir : settings.WebDir;
+    const std::string& target = given.empty() ? settings.OutDir : given;
+    return settings.CourseRoot.empty() ? CoursePageAbove(target) : CoursePageIn(settings.CourseRoot, target);
 }
 
 }  // namespace pellucor
