@@ -61,11 +61,15 @@ struct PublishOptions {
     const QCommandLineOption video {"video",
                                     "Write the lecture as one video (lecture.mp4) into each publication, "
                                     "offered for download on its pages."};
+    const QCommandLineOption courseRoot {"course-root",
+                                         "The folder of the course page the lecture is listed on (above the "
+                                         "output); its pages link back to it. Default: a course page found above.",
+                                         "dir"};
 
     void AddTo(QCommandLineParser& parser) const
     {
         for (const auto* o : {&som, &disk, &web, &url, &stream, &style, &media, &name, &noRun, &replace, &quiet, &claim,
-                              &transcribe, &video})
+                              &transcribe, &video, &courseRoot})
             parser.addOption(*o);
     }
 };
@@ -118,6 +122,8 @@ void applyOptions(const QCommandLineParser& parser, const PublishOptions& o, Pub
     r.replaceForeign = parser.isSet(o.replace);
     if (parser.isSet(o.video))
         r.chkVideo = r.chkWebVideo = 1;
+    if (parser.isSet(o.courseRoot))
+        r.courseRoot = CommandLineDir(parser.value(o.courseRoot));
     if (!r.optCD && !r.optWeb)
         r.optCD = 1;
 }

@@ -21,6 +21,10 @@ struct PublishSettings {
     std::string WebDir;     // TextWebDir
     std::string WebURL;     // TextWebURL
     std::string StreamURL;  // TextStream
+    // The folder of the course page the publication is listed on (the
+    // server's publish root), ending in "/"; empty: a course page found
+    // in a folder above the output, if any.
+    std::string CourseRoot;
     bool OptCD = false;
     bool OptWeb = false;
     bool Stream = false;

@@ -250,7 +250,7 @@ public:
             return false;
         }
         dir_ = root_ + kCourseDirName + "/";
-        statePath_ = dir_ + "course.json";
+        statePath_ = dir_ + kCourseStateName;
         report_ = CourseReport {};
         report_.page = root_ + "index.htm";
         // A course folder of another program's is never written into.

@@ -103,7 +103,10 @@ std::string pageHtml(const CourseState& st)
         << "</head>\n<body class=\"course-page\" data-index=\"" << kCourseDirName << "/\" data-root=\"" << st.RootName()
         << "\">\n<header class=\"bar\">\n<h1>" << title << "</h1>\n<p>" << st.lectures.size()
         << (st.lectures.size() == 1 ? " lecture" : " lectures") << "</p>\n</header>\n<main>\n"
-        << "<section class=\"search\" role=\"search\" aria-label=\"Search every lecture\" hidden>\n"
+        // The hits are headed by their lectures (h3), so the search has a
+        // heading of its own: the page's headings stay in order.
+        << "<section class=\"search\" role=\"search\" aria-labelledby=\"search-title\" hidden>\n"
+           "<h2 id=\"search-title\">Search every lecture</h2>\n"
            "<label for=\"search\">Search the slides, notes and captions of every lecture</label>\n"
            "<input id=\"search\" type=\"search\" autocomplete=\"off\" spellcheck=\"false\">\n"
            "<p id=\"search-status\" class=\"status\" role=\"status\" aria-live=\"polite\"></p>\n"

@@ -1,14 +1,14 @@
 // What a course is written with and what writing it did: the options a
 // caller gives, the report the page, its search index and its files fill
-// in, and the name of the folder they all live in.
+// in; the name of the folder they all live in is core/CourseFolder.h's.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace pellucor {
+#include "core/CourseFolder.h"
 
-inline constexpr const char* kCourseDirName = "course-index";
+namespace pellucor {
 
 struct CourseOptions {
     std::string title;     // empty: the title given before, else "Lectures"

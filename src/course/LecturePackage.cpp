@@ -56,6 +56,26 @@ std::string pagesText(const std::string& dir, const std::set<std::string>& liste
     return text;
 }
 
+// A page as a package holds it: without the lines that link above the
+// publication (the way back to a course page), which a package has no
+// folder for. Empty when the page keeps every line.
+std::string pageInPackage(const std::string& path)
+{
+    std::string page;
+    if (!ReadWholeFile(path, page) || page.find("href=\"../") == std::string::npos)
+        return {};
+    std::string kept;
+    size_t from = 0;
+    while (from < page.size()) {
+        const size_t end = std::min(page.find('\n', from), page.size() - 1) + 1;
+        const std::string line = page.substr(from, end - from);
+        if (line.find("href=\"../") == std::string::npos)
+            kept += line;
+        from = end;
+    }
+    return kept;
+}
+
 std::string attr(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
 
 std::string launcherPage(PackageKind kind, const LectureRecord& rec)
@@ -133,7 +153,9 @@ bool PlanPackage(const std::string& dirIn, PackageKind kind, std::vector<Package
         if (bookkeeping(name) || (unplayable(name) && pages.find(fs::path(name).filename().string()) == std::string::npos))
             continue;
         const std::string inside = scorm && name == "index.htm" ? kContentsPage : name;
-        files.push_back({inside, dir + name, ""});
+        const std::string ext = Lower(fs::path(name).extension().string());
+        const std::string page = ext == ".htm" || ext == ".html" ? pageInPackage(dir + name) : std::string();
+        files.push_back({inside, page.empty() ? dir + name : "", page});
         names.push_back(inside);
     }
     if (scorm) {

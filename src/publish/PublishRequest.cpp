@@ -85,6 +85,7 @@ PublishSettings PublishRequest::Settings(const PreferenceSnapshot& prefs) const
     s.WebDir = TextWebDir;
     s.WebURL = TextWebURL;
     s.StreamURL = TextStream;
+    s.CourseRoot = courseRoot;
     s.OptCD = optCD != 0;
     s.OptWeb = optWeb != 0;
     s.Stream = chkStream != 0;

@@ -27,6 +27,9 @@ struct PublishRequest {
     // removed with the publication they share it with ("--replace", or the
     // user's yes to the question).
     bool replaceForeign = false;
+    // The folder of the course page the publication is listed on (the
+    // server's publish root, "--course-root"); empty: found on disk.
+    std::string courseRoot;
 
     // The lecture directory's paths from the preferences: TextPP is dir;
     // the media, copy, output directories and URLs are the preferences'

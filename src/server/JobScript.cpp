@@ -39,6 +39,8 @@ std::string JobScriptText(const JobOrder& order)
         line += " --stream " + ShellQuote(r.streamURL);
     if (!order.style.empty())
         line += " --style " + ShellQuote(order.style);
+    if (!r.courseRoot.empty())
+        line += " --course-root " + ShellQuote(withoutSlash(r.courseRoot));
     line += " --claim " + ShellQuote(order.claimDir) + " " + ShellQuote(withoutSlash(r.lectureDir));
     return "#!/bin/sh\n"
            "# Publishes "

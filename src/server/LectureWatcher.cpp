@@ -407,7 +407,10 @@ void LectureWatcher::PublishLecture()
     // publication stays in place until the new one is complete.
     if (!saveStep(ClaimStep::Publishing))
         return;
-    FillWebRequest(session_->request, readPrefs_(), {dir, txtPubDir, txtWebURL, txtStreamURL});
+    // Listed on the course page at the publish root, which the lecture
+    // links back to.
+    const WebPublishRequest request {dir, txtPubDir, txtWebURL, txtStreamURL, Tav_DirSlash(txtPubPrefix)};
+    FillWebRequest(session_->request, readPrefs_(), request);
     std::string err;
     if (!session_->OKToPublish(err)) {
         ServerLog("Directory is not ready to be published - " + dir);
@@ -419,7 +422,7 @@ void LectureWatcher::PublishLecture()
     if (slurm_ && claim_) {
         const std::string style = PreferenceStore::ValueIn(readPrefs_(), "prfStyle");
         busy_ = false;
-        slurm_->Publish(std::move(claim_), std::move(heartbeat_), {dir, txtPubDir, txtWebURL, txtStreamURL}, style);
+        slurm_->Publish(std::move(claim_), std::move(heartbeat_), request, style);
         chkAuto_Click();
         emit changed();
         return;

@@ -20,6 +20,7 @@ void FillWebRequest(PublishRequest& r, const PreferenceSnapshot& prefs, const We
     r.chkStream = request.streamURL.empty() ? 0 : 1;
     if (!request.streamURL.empty())
         r.TextStream = request.streamURL;
+    r.courseRoot = request.courseRoot;
 }
 
 }  // namespace pellucor

@@ -16,6 +16,7 @@ struct WebPublishRequest {
     std::string pubDir;      // web output directory
     std::string webURL;
     std::string streamURL;  // empty: no streaming server
+    std::string courseRoot {};  // the publish root, where the course page is
 };
 
 // Fills a publish session's request for the web publish of one lecture.

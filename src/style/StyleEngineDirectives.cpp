@@ -152,6 +152,9 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
         return !Trim(here.Text).empty();
     if (has(line, "HASNOTES"))
         return !Trim(NotesSource(slide)).empty();
+    // A course page is above the publication (a folder above holds one).
+    if (has(line, "COURSE"))
+        return !CoursePageOf(settings_, toDisk).empty();
     return false;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 
+#include "core/CourseFolder.h"
 #include "core/LectureVideoPlan.h"
 #include "core/SlideText.h"
 #include "core/TavUtils.h"
@@ -241,7 +242,17 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     }},
     {"x*x", "length of the part of this slide's media, as the pages show times", partLength},
     {"L*L", "length of the whole lecture (its parts added up), as the pages show times", lectureLength},
+    {"C*P", "address of the course page above the publication (empty: none), safe in HTML", [](const TokenSlide& t) -> std::string_view {
+        return t.scratch = htmlText(CoursePageOf(settings(t), t.toDisk));
+    }},
 }};
 // clang-format on
+
+std::string CoursePageOf(const PublishSettings& settings, bool toDisk)
+{
+    const std::string& given = toDisk ? settings.CDDir : settings.WebDir;
+    const std::string& target = given.empty() ? settings.OutDir : given;
+    return settings.CourseRoot.empty() ? CoursePageAbove(target) : CoursePageIn(settings.CourseRoot, target);
+}
 
 }  // namespace pellucor

@@ -39,12 +39,17 @@ struct StyleToken {
     std::string_view (*value)(const TokenSlide&);
 };
 
-inline constexpr size_t kStyleTokenCount = 43;
+inline constexpr size_t kStyleTokenCount = 44;
 // How many characters of a slide's text its picture's alt text holds.
 inline constexpr size_t kAltChars = 150;
 extern const std::array<StyleToken, kStyleTokenCount> kStyleTokens;
 
 // Plain text written for HTML: < > " and & as character references.
 std::string PlainTextAsHtml(std::string_view text);
+
+// The address of the course page above the publication being written
+// (its target, as deep as the staging directory it is built in), relative
+// to the publication; empty when no course is above it.
+std::string CoursePageOf(const PublishSettings& settings, bool toDisk);
 
 }  // namespace pellucor

@@ -130,7 +130,7 @@
     bar.addEventListener("focus", function () { tip(parts[page.part].offset + page.media.currentTime); });
     bar.addEventListener("blur", function () { barTip.hidden = true; });
     bar.addEventListener("keydown", function (ev) {
-      var now = parts[page.part].offset + (page.pendingSeek !== null ? page.pendingSeek : page.media.currentTime);
+      var now = parts[page.part].offset + page.shownTime();
       var to = null;
       if (ev.key === "ArrowLeft" || ev.key === "ArrowDown") {
         to = now - 10;

@@ -1,6 +1,7 @@
 // The part page's slide clock: the slide of the recording's time shown
-// with its neighbours, words and notes, the slide changed at the next
-// slide's start, the recording sent to a time and played, and its speed.
+// with its neighbours, words and notes, each new slide announced to a
+// screen reader, the slide changed at the next slide's start, the
+// recording sent to a time and played, and its speed.
 (function (pellucor) {
   "use strict";
   var doc = document;
@@ -24,6 +25,8 @@
     var notesText = byId("notes-text");
     var slideText = byId("slide-text");
     var speedBox = byId("speed");
+    var slideSaid = byId("slide-said");
+    var saySlides = byId("say-slides");
 
     // --- The slide of the time --------------------------------------------
     function entryAt(time) {
@@ -78,12 +81,15 @@
       var before = page.current;
       page.current = entry;
       picture(entry);
-      slide.alt = entry.alt || entry.title;
       if (slideText) {
         slideText.textContent = "";
         if (entry.words) {
           slideText.appendChild(entry.words.content.cloneNode(true));
         }
+        slideText.hidden = !entry.words;
+      }
+      if (before && saySlides.checked) {
+        slideSaid.textContent = "Slide " + entry.number + ": " + entry.title;
       }
       slide.setAttribute("data-shown", entry.number);
       title.textContent = entry.title;
@@ -128,8 +134,20 @@
     // --- The recording -------------------------------------------------------
     var noJumpSaid = false;
 
+    // The time the page shows: the one asked for until the recording gets
+    // there. Where the recording could not go (a host without byte
+    // ranges), the time asked for stays shown while the recording is
+    // paused, so that a link to a slide or a time shows its slide and the
+    // slides can be browsed; once the recording plays, the page follows it.
+    function shownTime() {
+      if (!page.media.paused) {
+        page.heldAt = null;
+      }
+      return page.pendingSeek !== null ? page.pendingSeek : page.heldAt !== null ? page.heldAt : page.media.currentTime;
+    }
+
     function sync() {
-      var time = page.pendingSeek !== null ? page.pendingSeek : page.media.currentTime;
+      var time = shownTime();
       show(entryAt(time));
       schedule();
       page.showPosition(time);
@@ -169,7 +187,8 @@
       return Math.abs(time - page.media.currentTime) < 0.25;
     }
 
-    function cannotJump() {
+    function cannotJump(time) {
+      page.heldAt = time;
       if (!noJumpSaid) {
         noJumpSaid = true;
         page.say("This server cannot jump inside the recording; download it or ask for a server with byte ranges");
@@ -178,13 +197,17 @@
     }
 
     function seek(time) {
+      page.heldAt = null;
       time = Math.max(0, time);
       if (page.media.duration && isFinite(page.media.duration)) {
         time = Math.min(time, page.media.duration);
       }
       if (page.media.readyState >= 1) {
+        // The latest time asked for wins over one the recording's length
+        // (its loadedmetadata, not yet handled) would still send it to.
+        page.pendingSeek = null;
         if (!canJumpTo(time)) {
-          cannotJump();
+          cannotJump(time);
           return;
         }
         page.media.currentTime = time;
@@ -257,9 +280,18 @@
     speedBox.parentNode.hidden = false;
     speedBox.addEventListener("change", function () { setSpeed(parseFloat(speedBox.value), true); });
 
+    // --- Each new slide said, unless the student would rather not -------------------
+    saySlides.parentNode.hidden = false;
+    saySlides.checked = store.get("pellucor.sayslides") !== "off";
+    saySlides.addEventListener("change", function () {
+      store.set("pellucor.sayslides", saySlides.checked ? "on" : "off");
+      slideSaid.textContent = "";
+    });
+
     page.entryAt = entryAt;
     page.show = show;
     page.sync = sync;
+    page.shownTime = shownTime;
     page.seek = seek;
     page.canJumpTo = canJumpTo;
     page.cannotJump = cannotJump;

@@ -32,7 +32,6 @@
     img: itemAttribute("data-img"),
     hires: itemAttribute("data-hires"),
     page: itemAttribute("data-page"),
-    alt: itemAttribute("data-alt"),
     notes: { get: function () { return this.li.lastElementChild.tagName === "TEMPLATE" ? this.li.lastElementChild : null; } },
     // The slide's own words, where the lecture has them.
     words: { get: function () { return this.li.querySelector("template.words"); } }
@@ -97,13 +96,15 @@
     // What the pieces share. The media element is another one once a part
     // of the other kind is played; part and local (its slides) follow the
     // part playing; pendingSeek is the time asked for before the recording
-    // could go there; boundary the timer of the next slide change.
+    // could go there, heldAt one it could not go to (its slide is shown
+    // while paused); boundary the timer of the next slide change.
     var page = {
       media: media,
       part: part,
       local: parts[part].entries,
       current: null,
       pendingSeek: null,
+      heldAt: null,
       boundary: 0,
       speed: 0,
       chaptersTrack: null,

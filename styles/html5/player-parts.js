@@ -63,7 +63,7 @@
           if (page.canJumpTo(time)) {
             page.media.currentTime = time;
           } else {
-            page.cannotJump();
+            page.cannotJump(time);
           }
         }
         if (playWhenLoaded) {
@@ -119,6 +119,7 @@
         page.media.height = parseInt(info.height, 10) || 480;
       }
       page.media.setAttribute("data-chapters", "chapters" + info.number + ".vtt");
+      page.media.setAttribute("aria-label", "Recording of part " + info.number);
       page.part = info.number;
       page.local = info.entries;
       doc.body.setAttribute("data-part", page.part);
@@ -126,6 +127,7 @@
       doc.title = lecture + " - part " + page.part;
       byId("download").href = info.media;
       page.pendingSeek = Math.max(0, time);
+      page.heldAt = null;
       savedAt = -1;
       page.media.src = info.media;
       page.media.load();
@@ -324,7 +326,7 @@
     var momentLink = byId("moment-link");
     copyLink.hidden = false;
     copyLink.addEventListener("click", function () {
-      var t = page.pendingSeek !== null ? page.pendingSeek : page.media.currentTime;
+      var t = page.shownTime();
       var link = new URL(parts[page.part].page + "#t=" + addressClock(t), window.location.href).href;
       copyText(link, function (copied) {
         momentLink.value = link;

@@ -75,6 +75,8 @@ server local --settle 0 --once
 server local --settle 0 --once
 for lecture in talk course/other; do
   diff -r "$work/pub/$lecture" "$work/pub-jobs/$lecture" || fail "$lecture differs from a local publish"
+  grep -q "href=\"$(echo "$lecture" | sed 's|[^/]*|..|g')/index.htm\"" "$work/pub/$lecture/part1.htm" ||
+    fail "$lecture does not link to the course page at the publish root"
 done
 rm -rf "$work/pub-jobs"
 echo "published through jobs as here"

@@ -9,7 +9,7 @@ const assert = require("node:assert/strict");
 const { before, after } = require("node:test");
 const fs = require("node:fs");
 const path = require("node:path");
-const { serve: host } = require("./host");
+const { serve: host, servePython } = require("./host");
 const { launch: launchBrowser } = require("./browsers");
 
 function required(name) {
@@ -283,5 +283,5 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 module.exports = {
   out, modules, browserPerFile, open, session, visit, ready, until, waitForUrl, events, state, assertInStep, playWhile,
-  playKey, seeksInStep, seek, click, fill, text, visible, sleep, serve, fileUrl,
+  playKey, seeksInStep, seek, click, fill, text, visible, sleep, serve, servePython, fileUrl,
 };

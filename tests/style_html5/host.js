@@ -1,6 +1,7 @@
 // A web host on 127.0.0.1 for published lectures, for the browser tests
 // and the page bench.
 "use strict";
+const { spawn } = require("node:child_process");
 const fs = require("node:fs");
 const http = require("node:http");
 const path = require("node:path");
@@ -50,4 +51,24 @@ async function serve(dir, { ranges = true, scripts = true, lost = null } = {}) {
   };
 }
 
-module.exports = { serve };
+// Python's own web server (python3 -m http.server) serving dir on
+// 127.0.0.1: a plain host, as many are, that answers no byte-range request.
+async function servePython(dir) {
+  const child = spawn("python3", ["-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory", dir, "0"],
+    { stdio: ["ignore", "pipe", "ignore"] });
+  const ended = new Promise((resolve) => child.once("exit", resolve));
+  const port = await new Promise((resolve, reject) => {
+    let said = "";
+    child.stdout.on("data", (d) => {
+      said += d;
+      const m = / port (\d+)/.exec(said);
+      if (m) {
+        resolve(m[1]);
+      }
+    });
+    ended.then((code) => reject(new Error(`python3 -m http.server ended (${code}): ${said}`)));
+  });
+  return { base: `http://127.0.0.1:${port}/`, close: () => { child.kill(); return ended; } };
+}
+
+module.exports = { serve, servePython };

@@ -92,26 +92,46 @@ for (const [lecture, dir, words] of [["the sample", h.out, "latency"], ["the 60-
   });
 }
 
-// The alt text of a slide's picture is the start of its words (read by
-// OCR here, as the sample's slides come without them); a thumbnail, shown
-// beside nothing else, carries the title.
-test("slide pictures carry their words as alt text, thumbnails their titles", () => h.session(browser, "part1.htm", async ({ page }) => {
+// A screen reader hears a slide's words once (read by OCR here, as the
+// sample's slides come without them): out of sight beside its picture,
+// which is for the eye only, then its title as the heading; a thumbnail,
+// shown beside nothing else, carries the title. The recording has a name,
+// in every part, and each new slide is announced unless the student said
+// no (remembered).
+test("a slide's words are said once, the recording is named, each new slide announced", () => h.session(browser, "part1.htm", async ({ page }) => {
   const titles = await page.$$eval("nav.toc li[data-slide] > a", (l) => l.map((a) => a.textContent));
   assert.deepEqual(titles, ["Welcome to the talk", "Why \"timing\" matters", "Results", "Questions", "Recorded on a phone",
     "Captions for everyone"]);
   const words = ["Slide 1 Welcome to the talk", "Slide 2 Why timing matters",
     "Slide 3 Results The median error fell to 40 milliseconds", "Slide 4 Questions", "Slide 5 Recorded on a phone",
     "Slide 6 Captions for everyone"];
+  const said = () => h.text(page, "#slide-said");
   await h.until(page, (n) => document.querySelectorAll("#thumbs img").length === n, titles.length, "the strip's pictures");
   assert.deepEqual(await page.$$eval("#thumbs img", (l) => l.map((i) => i.alt)), titles);
-  assert.equal(await page.$eval("#slide", (i) => i.alt), words[0]);
+  assert.equal(await page.$eval("#slide", (i) => i.alt), "");
+  assert.equal(await page.$eval("#media", (m) => m.getAttribute("aria-label")), "Recording of part 1");
+  assert.equal(await said(), "", "nothing announced before the slide changes");
   await page.keyboard.press("ArrowRight");
   await h.until(page, () => document.getElementById("slide").getAttribute("data-shown") === "2", null, "slide 2");
-  assert.equal(await page.$eval("#slide", (i) => i.alt), words[1]);
+  assert.equal(await page.$eval("#slide", (i) => i.alt), "");
   assert.equal((await h.text(page, "#slide-text")).replace(/\s+/g, " ").trim(), words[1]);
+  assert.equal(await page.$eval("#slide-said", (p) => p.getAttribute("aria-live")), "polite");
+  assert.equal(await said(), "Slide 2: Why \"timing\" matters");
+  await page.keyboard.press("ArrowRight");
+  await page.keyboard.press("ArrowRight");
+  await h.until(page, () => document.body.getAttribute("data-part") === "2", null, "part 2");
+  assert.equal(await page.$eval("#media", (m) => m.getAttribute("aria-label")), "Recording of part 2");
+  assert.equal(await said(), "Slide 4: Questions");
+  await h.click(page, "#say-slides");
+  await h.visit(page, "part1.htm");
+  assert.equal(await page.$eval("#say-slides", (c) => c.checked), false, "the choice is remembered");
+  await page.keyboard.press("ArrowRight");
+  await h.until(page, () => document.getElementById("slide").getAttribute("data-shown") === "2", null, "slide 2 again");
+  assert.equal(await said(), "", "turned off, no slide is announced");
   for (let n = 1; n <= 6; n++) {
     await page.goto(h.fileUrl(`sld00${n}.htm`));
-    assert.equal(await page.$eval("img.full", (i) => i.alt), words[n - 1]);
+    assert.equal(await page.$eval("img.full", (i) => i.alt), "");
+    assert.equal((await h.text(page, ".slide-text")).replace(/\s+/g, " ").trim(), words[n - 1]);
     assert.equal(await h.text(page, "main h2"), titles[n - 1]);
   }
   await h.visit(page, "handout.htm");
@@ -156,13 +176,14 @@ test("sharp slides where the lecture has them, the GIF where it is enough or alo
   });
 });
 
-// The slide takes the room a screen gives it, as far as its sharpest copy
+// The slide takes the room a screen gives it, as far as a sharp copy
 // stays crisp (one of its pixels to a pixel of the screen), in a box of
-// its own shape; the video pane beside it keeps to a sensible width.
+// its own shape, the GIF alone (the sample) as well, scaled smoothly; the
+// video pane beside it keeps to a sensible width.
 test("on large screens the slide takes the room, never beyond crisp, the video beside it", async () => {
   // [lecture, viewport, the slide's width]
   const rows = [[long, { width: 3840, height: 2160 }, 1920], [long, { width: 2560, height: 1440, deviceScaleFactor: 2 }, 960],
-    [{}, { width: 3840, height: 2160 }, 640], [long, { width: 1280, height: 800 }, 800]];
+    [{}, { width: 3840, height: 2160 }, 1920], [long, { width: 1280, height: 800 }, 800]];
   for (const [lecture, viewport, width] of rows) {
     await h.session(browser, "part1.htm", { ...lecture, viewport }, async ({ page }) => {
       await h.until(page, () => document.getElementById("slide").complete, null, "the slide's picture");

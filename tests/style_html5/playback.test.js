@@ -3,7 +3,7 @@
 // the whole lecture plays on from part to part and after seeks, nothing is
 // logged as an error, and the speed, resume, deep links and the bar of the
 // whole lecture work. A host without byte ranges gets the page's warning
-// while the slide stays in step.
+// while the slide stays in step, and its links show the slide they name.
 "use strict";
 const assert = require("node:assert/strict");
 const { test } = require("node:test");
@@ -134,7 +134,8 @@ test("the bar of the whole lecture marks its parts and slides and goes anywhere 
   const marks = (kind) => page.$eval(`#bar .${kind}`, (p) => (p.getAttribute("d").match(/M/g) || []).length);
   assert.equal(await marks("bar-part"), 2, "the parts' edges");
   assert.equal(await marks("bar-mark"), 3, "the slide changes within parts");
-  // A click into part 3, one second after its start.
+  // A click into part 3, one second after its start, the bar in view.
+  await page.$eval("#bar", (b) => b.scrollIntoView({ block: "center" }));
   const box = await (await page.$("#bar")).boundingBox();
   const x = (t) => box.x + (box.width * t) / total;
   await page.mouse.move(x(length(1) + length(2) + 3.5), box.y + box.height / 2);
@@ -172,6 +173,41 @@ test("a host without byte ranges: the page says the recording cannot jump and ke
         assert.equal(s.status, "This server cannot jump inside the recording; download it or ask for a server with byte ranges");
       }
       await h.playWhile(page, (x) => h.assertInStep(lists[1], x, 0.3, "without ranges"), (x) => x.part !== "1");
+    });
+  } finally {
+    await web.close();
+  }
+});
+
+// python3's http.server, a plain host without byte ranges: a link to a
+// time or a slide (a course search hit is one) shows that slide, where the
+// recording could not go there the page says so, and from there the
+// student browses the slides.
+test("a host without byte ranges: links show their slide, and the slides can be browsed from there", async () => {
+  const web = await h.servePython(h.out);
+  const noJump = "This server cannot jump inside the recording; download it or ask for a server with byte ranges";
+  // [address, part, time, slide, the slide an arrow key goes to from there]
+  const cases = [["part1.htm#t=4", "1", 4, "3", "4"], ["part1.htm#slide=2", "1", 2, "2", "3"],
+    ["index.htm#slide=6", "3", 3, "6", "5"], ["part2.htm#part=3&t=1", "3", 1, "5", "6"]];
+  try {
+    await h.session(browser, "index.htm", { base: web.base }, async ({ page }) => {
+      for (const [address, part, time, slide, next] of cases) {
+        await page.goto("about:blank");
+        await page.goto(web.base + address);
+        await h.waitForUrl(page, /part\d\.htm/);
+        await h.ready(page);
+        await h.until(page, ([t, said]) => {
+          const media = document.getElementById("media");
+          return media.readyState >= 1 && !media.seeking &&
+            (Math.abs(media.currentTime - t) < 0.3 || document.getElementById("status").textContent === said);
+        }, [time, noJump], `${address}: at ${time} s or said it cannot be`);
+        const s = await h.state(page);
+        assert.equal(s.part, part, `${address}: part`);
+        assert.equal(s.shown, slide, `${address}: slide ${JSON.stringify(s)}`);
+        await page.keyboard.press(next > slide ? "ArrowRight" : "ArrowLeft");
+        await h.until(page, (n) => document.getElementById("slide").getAttribute("data-shown") === n, next,
+          `${address}: on to slide ${next}`);
+      }
     });
   } finally {
     await web.close();

@@ -31,6 +31,9 @@ for i in $(seq 1 60); do
   printf '# Pellucor slide text\n# source: lecturer\n# title: Topic %d of the long lecture\n\nTopic %d of the long lecture\n' \
     "$i" "$i" > "$(printf 'img%03d.text' "$i")"
 done
+# Slide 2's words run on from one line to the next.
+printf '# Pellucor slide text\n# source: lecturer\n# title: Topic 2 of the long lecture\n\nTopic 2 of the long lecture\nUse it on the terms of\nthis License only.\n' \
+  > img002.text
 printf 'The first topic. More at www.example.org and in the handout.\r\n' > img001.not
 printf 'Part two begins here.\r\n' > img016.not
 printf 'WEBVTT\r\n\r\n00:00.500 --> 00:03.000\r\nThe second part begins.\r\n\r\n00:05.000 --> 00:09.000\r\nA word about timing & sharp slides.\r\n' > lec2.vtt

@@ -2,7 +2,7 @@
 # Packages a published lecture the three ways and checks each package: its
 # manifest at the zip's root, valid against the IMS and ADL schemas
 # (xmllint), listing every file of the package and nothing else, without
-# the RealMedia originals no page loads; and the
+# the RealMedia originals no page loads or a link above the package; and the
 # failures: no package of a folder that is not a publication, none inside
 # the publication, an earlier package kept when a new one fails.
 #   check_packages.sh PELLUCOR PUBLISHED_DIR SCHEMA_DIR OUT
@@ -38,6 +38,9 @@ PY
   ! grep -Eq '\.(rm|ra|rat)$' "$work/files" || fail "$1: packs what no browser plays: $(grep -E '\.(rm|ra|rat)$' "$work/files" | tr '\n' ' ')"
   ls "$published" | grep -Eq '\.(rm|rat)$' || fail "the publication has no RealMedia original to leave out"
   grep -q '1\.mp4$' "$work/files" || fail "$1: the browser copy of part 1 is missing"
+  # The lecture links back to its course page; the package, without it, does not.
+  grep -q 'href="\.\./' "$published/part1.htm" || fail "the publication has no link to its course page"
+  ! grep -rq 'href="\.\./' "$work/x" || fail "$1: links above the package: $(grep -rl 'href="\.\./' "$work/x" | tr '\n' ' ')"
   echo "$1: $(wc -l <"$work/files") files, manifest valid"
 }
 check scorm12 lecture-scorm12.zip scorm12

@@ -1,8 +1,10 @@
 // The course page in real Chromium.
 // - Three lectures published from the sample (make_course.sh), opened from
-//   disk and over http: a word of a slide note, a word of a caption and an
-//   accented word typed without its accent each find their lecture, part
-//   and time, and the hit's link plays there.
+//   disk and over http: a word of a slide note, a word of a caption, words
+//   on either side of a line break on a slide (never the two run together)
+//   and an accented word typed without its accent each find their lecture,
+//   part and time, and the hit's link plays there; the hits keep the
+//   page's headings in order (axe); each lecture links back to the course.
 // - Generated lectures added a few at a time, so that the index is made of
 //   segments written at different times and merged: each lecture's own
 //   words, from its notes and from its captions, find it and only it.
@@ -17,6 +19,7 @@ const { launch, serve, required } = require("./browser");
 const { generate, ownWords } = require("./generate");
 
 const root = required("PELLUCOR_COURSE_ROOT");
+const axe = fs.readFileSync(path.join(required("PELLUCOR_NODE_MODULES"), "axe-core", "axe.min.js"), "utf8");
 let browser;
 before(async () => { browser = await launch(); });
 after(async () => { await browser.close(); });
@@ -45,6 +48,8 @@ const CASES = [
   ["Schrödinger's wave equation", "quantum", 2, 0, "in the notes"],
   ["phone", null],
   ["milliseconds", null, 1, 4, "on the slide"],
+  ["terms of this license", "waves", 1, 2, "on the slide"],
+  ["ofthis", undefined],
   ["zzyzx", undefined],
 ];
 
@@ -55,6 +60,20 @@ async function checkPublished(base) {
   await page.goto(base + "index.htm");
   const titles = await page.$$eval("li.lecture a.title", (a) => a.map((x) => x.textContent));
   assert.deepEqual(titles, ["quantum", "waves", "optics"], "newest first");
+  // Each lecture, published below the course page, links back to it.
+  for (const name of titles) {
+    for (const lecturePage of ["index.htm", "part1.htm"]) {
+      await page.goto(`${base}${name}/${lecturePage}`);
+      assert.equal(await page.$eval("header .course a", (a) => a.href), base + "index.htm", `${name}/${lecturePage}`);
+    }
+  }
+  await Promise.all([page.waitForNavigation(), page.click("header .course a")]);
+  assert.deepEqual(await page.$$eval("li.lecture a.title", (a) => a.map((x) => x.textContent)), titles);
+  // The hits, headed by their lectures, keep the page's headings in order.
+  await search(page, "phone");
+  await page.evaluate(axe);
+  assert.deepEqual(await page.evaluate(async () => (await window.axe.run(document, { runOnly: ["heading-order"] }))
+    .violations.map((v) => v.nodes.map((n) => n.html))), []);
   for (const [typed, lecture, part, time, where, play] of CASES) {
     const groups = await search(page, typed);
     if (lecture == null) {

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Three small lectures made from the sample, each with words of its own
-# (a note, a caption, an accented note) and recorded on a day of its own,
-# published for disk into ROOT/NAME/ and listed by the course page
-# ROOT/index.htm.
+# (a note; a caption and a slide's words over two lines; an accented
+# note) and recorded on a day of its own, published for disk into
+# ROOT/NAME/ and listed by the course page ROOT/index.htm.
 #   make_course.sh PELLUCOR SAMPLE_DIR ROOT
 set -eu
 pellucor=$1
@@ -40,10 +40,17 @@ This part was recorded on a phone.
 Two waves meet in interference on the screen.
 SRT
 
+# Slide 2's words, given by the lecturer, run on from one line to the next.
+printf '# Pellucor slide text\n# source: lecturer\n# title: Why timing matters\n\nWhy timing matters\nUse it on the terms of\nthis License only.\n' \
+  >"$work/waves/img002.text"
+
 lecture quantum 2024-03-10
 printf '<P>Schr\303\266dinger wrote down the wave equation.</P>\n' >"$work/quantum/img004.not"
 
+# The course page comes first, as on a server that has published before:
+# each lecture published below it links back to it.
+"$pellucor" course "$root" --title "Physics"
 for name in optics waves quantum; do
   XDG_CONFIG_HOME="$config" "$pellucor" publish "$work/$name" --disk "$root/$name" --quiet
 done
-"$pellucor" course "$root" --title "Physics"
+"$pellucor" course "$root"
