@@ -89,15 +89,8 @@ void MainWindow::SetLectureDir(const std::string& dir)
     publishForm_->SetLectureDir(dir);
     // The status line told of the previous lecture (unless its publish is
     // still running and reports on).
-    if (another && !publishForm_->logPoller.isActive()) {
+    if (another && !publishForm_->logPoller.isActive())
         publishForm_->SetStatus("", kColourWhite);
-        // So did the bars.
-        if (!busy) {
-            progressPercent = publishForm_->progressPercent = 0;
-            emit progressChanged(0);
-            emit publishForm_->progressChanged(0);
-        }
-    }
     DirOrPPTChanged();
 }
 
@@ -532,7 +525,15 @@ void MainWindow::chooseLecture(bool open)
             return;
         }
     }
+    const bool another = Tav_DirSlash(Trim(dir)) != Tav_DirSlash(Trim(lblDirectory));
     SetLectureDir(dir);
+    // The bars told of the previous lecture too (a job's own end, which
+    // opens the lecture it made, keeps its bar).
+    if (another && !busy && !publishForm_->Busy()) {
+        progressPercent = publishForm_->progressPercent = 0;
+        emit progressChanged(0);
+        emit publishForm_->progressChanged(0);
+    }
     if (open)
         DirOrPPTChanged();
 }

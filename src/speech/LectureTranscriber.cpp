@@ -149,17 +149,22 @@ bool LectureTranscriber::Recognise(SpeechEngine& engine, const std::vector<int16
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const int count = std::clamp(workers > 0 ? workers : cores, 1, static_cast<int>(stretches.size()));
 
+    // Decoder w takes the stretches w, w + count, w + 2 count... A decoder
+    // adapts to the voice as it goes (PocketSphinx's running cepstral
+    // mean), so what it hears depends on what it heard before: handed out
+    // as they came, the same recording gave other words from run to run,
+    // as the threads happened to be scheduled.
     std::vector<std::vector<SpokenWord>> heard(stretches.size());
-    std::atomic<size_t> next {0};
+    std::atomic<bool> failed {false};
     std::mutex mutex;  // guards firstError, doneSamples and progress
     std::string firstError;
     size_t doneSamples = 0;
-    auto work = [&] {
+    auto work = [&](size_t worker) {
         std::string e;
         std::unique_ptr<SpeechDecoder> decoder = engine.NewDecoder(e);
         if (decoder)
             decoder->stop = &cancel_;
-        for (size_t i; decoder && (i = next++) < stretches.size();) {
+        for (size_t i = worker; decoder && !failed && i < stretches.size(); i += static_cast<size_t>(count)) {
             const SpeechStretch& s = stretches[i];
             if (!decoder->Recognise(pcm.data() + s.from, s.to - s.from, heard[i], e))
                 break;
@@ -178,13 +183,13 @@ bool LectureTranscriber::Recognise(SpeechEngine& engine, const std::vector<int16
             std::lock_guard lock(mutex);
             if (firstError.empty())
                 firstError = e;
-            next = stretches.size();  // the others stop too
+            failed = true;  // the others stop too
         }
     };
     std::vector<std::thread> threads;
     for (int t = 1; t < count; ++t)
-        threads.emplace_back(work);
-    work();
+        threads.emplace_back(work, static_cast<size_t>(t));
+    work(0);
     for (std::thread& t : threads)
         t.join();
     if (cancel_) {
