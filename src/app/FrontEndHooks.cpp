@@ -29,26 +29,26 @@ void FrontEndHooks::OpenPage(const std::string& page) const
         Tav_ShellOpen(page);
 }
 
-std::string FrontEndHooks::RunningJobName() const
+std::pair<WindowJobTask*, const char*> FrontEndHooks::runningJob() const
 {
     const std::pair<WindowJobTask*, const char*> jobs[] = {{slideSync, "Sync Slides from Recording"},
                                                             {lectureVideo, "Export as One Video"},
                                                             {captions, "Make Captions"},
                                                             {recordingLecture, "New Lecture from Recording"}};
-    for (const auto& [job, name] : jobs)
-        if (job && job->Busy())
-            return name;
-    return {};
+    for (const auto& job : jobs)
+        if (job.first && job.first->Busy())
+            return job;
+    return {nullptr, ""};
 }
+
+std::string FrontEndHooks::RunningJobName() const { return runningJob().second; }
 
 bool FrontEndHooks::CancelWindowJob() const
 {
-    for (WindowJobTask* job : {slideSync, lectureVideo, captions, recordingLecture})
-        if (job && job->Busy()) {
-            job->Cancel();
-            return true;
-        }
-    return false;
+    WindowJobTask* job = runningJob().first;
+    if (job)
+        job->Cancel();
+    return job != nullptr;
 }
 
 }  // namespace pellucor

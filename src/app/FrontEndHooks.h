@@ -87,6 +87,8 @@ struct FrontEndHooks {
     bool CancelWindowJob() const;
     // The menu item of the job under way ("Make Captions"); "" when none runs.
     std::string RunningJobName() const;
+    // The job under way and its menu item ({nullptr, ""} when none runs).
+    std::pair<WindowJobTask*, const char*> runningJob() const;
     // Open-files dialog for screen or meeting recordings: true and the
     // paths, in the order chosen, when chosen.
     std::function<bool(const std::string& title, std::vector<std::string>& paths)> chooseRecordings;

@@ -21,6 +21,7 @@ const std::vector<std::string>& BitRateItems()
 EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObject* parent)
     : CaptureWindow(parent), encoder_(encoder), chooser_(chooser)
 {
+    clock = [] { return QDateTime::currentSecsSinceEpoch(); };
     encoder_.events.OnEncodingStarted = [this] { SetStatus("Encoding has started..."); };
     encoder_.events.OnEncodingStopped = [this] { SetStatus("Encoding stopped..."); };
     encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) {
@@ -122,7 +123,7 @@ bool EncoderSetup::Start_Encoding()
         return false;
     }
     lastError_.clear();
-    encodingSince_ = clock ? clock() : QDateTime::currentSecsSinceEpoch();
+    encodingSince_ = clock();
     encoder_.StartEncoding();
     if (!encoder_.IsEncoding()) {
         // The encoder's own reason stays in view.
@@ -230,13 +231,8 @@ void EncoderSetup::chkVideo_Click(bool on)
 
 void EncoderSetup::cmdSetup_Click()
 {
-    if (audio_.empty()) {
-        SetStatus(kNoMicrophone, kColourRed);
-        UpdateButtons();
-        return;
-    }
-    if (!missingMicrophone_.empty()) {
-        SetStatus(missingMicrophone_, kColourRed);
+    if (const std::string none = audio_.empty() ? kNoMicrophone : missingMicrophone_; !none.empty()) {
+        SetStatus(none, kColourRed);
         UpdateButtons();
         return;
     }

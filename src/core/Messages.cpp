@@ -1,8 +1,7 @@
 #include "core/Messages.h"
 
-#include <cctype>
-
 #include "core/DebugLog.h"
+#include "core/TavString.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -106,9 +105,7 @@ int PlainAskYesNoCancel(const std::string& text)
 
 bool IsFailureMessage(const std::string& text)
 {
-    std::string lower;
-    for (char c : text)
-        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = Lower(text);
     for (const char* start : {"error", "unable", "cannot", "can't", "could not", "no ", "not "})
         if (lower.rfind(start, 0) == 0)
             return true;

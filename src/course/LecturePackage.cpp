@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "core/TavUtils.h"
@@ -32,37 +33,50 @@ bool bookkeeping(const std::string& name)
     return name == kManifestName || name == kLectureRecordName || name == "process.bat" || name == "log.log";
 }
 
+std::string extensionOf(const std::string& name) { return Lower(fs::path(name).extension().string()); }
+
+bool isHtml(const std::string& name)
+{
+    const std::string ext = extensionOf(name);
+    return ext == ".htm" || ext == ".html";
+}
+
 // RealMedia originals a publication keeps beside the browser copies it
 // plays: no browser plays them, so a package leaves them out unless one
 // of its pages or scripts names them.
 bool unplayable(const std::string& name)
 {
     static const std::set<std::string> real {".rm", ".ra", ".ram", ".rat", ".rmvb", ".rpm", ".rv"};
-    return real.count(Lower(fs::path(name).extension().string())) > 0;
+    return real.count(extensionOf(name)) > 0;
 }
 
-// The text of the publication's pages and scripts, where a file they
-// load is named.
-std::string pagesText(const std::string& dir, const std::set<std::string>& listed)
+// The publication's pages and scripts by name, read once: where a file
+// they load is named, and what a package holds of them.
+std::map<std::string, std::string> readPages(const std::string& dir, const std::set<std::string>& listed)
 {
-    std::string text;
+    std::map<std::string, std::string> pages;
     for (const std::string& name : listed) {
-        const std::string ext = Lower(fs::path(name).extension().string());
+        const std::string ext = extensionOf(name);
         std::string page;
-        if ((ext == ".htm" || ext == ".html" || ext == ".js" || ext == ".css" || ext == ".vtt")
-            && ReadWholeFile(dir + name, page))
-            text += page;
+        if ((isHtml(name) || ext == ".js" || ext == ".css" || ext == ".vtt") && ReadWholeFile(dir + name, page))
+            pages.emplace(name, std::move(page));
     }
-    return text;
+    return pages;
+}
+
+bool namedIn(const std::map<std::string, std::string>& pages, const std::string& name)
+{
+    const std::string file = fs::path(name).filename().string();
+    return std::any_of(pages.begin(), pages.end(),
+                       [&](const auto& page) { return page.second.find(file) != std::string::npos; });
 }
 
 // A page as a package holds it: without the lines that link above the
 // publication (the way back to a course page), which a package has no
 // folder for. Empty when the page keeps every line.
-std::string pageInPackage(const std::string& path)
+std::string pageInPackage(const std::string& page)
 {
-    std::string page;
-    if (!ReadWholeFile(path, page) || page.find("href=\"../") == std::string::npos)
+    if (page.find("href=\"../") == std::string::npos)
         return {};
     std::string kept;
     size_t from = 0;
@@ -111,7 +125,7 @@ zip_int64_t addFile(zip_t* z, const PackageFile& f, std::string& err)
         return -1;
     }
     // Pictures, sound and video are compressed already.
-    const std::string ext = Lower(fs::path(f.name).extension().string());
+    const std::string ext = extensionOf(f.name);
     static const std::set<std::string> packed {".gif", ".jpg",  ".jpeg", ".png", ".webp", ".mp4", ".m4a",
                                                ".m4v", ".webm", ".mp3",  ".ogg", ".opus", ".rm",  ".ra"};
     zip_set_file_compression(z, static_cast<zip_uint64_t>(at), packed.count(ext) ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
@@ -148,13 +162,13 @@ bool PlanPackage(const std::string& dirIn, PackageKind kind, std::vector<Package
     files.clear();
     files.push_back({"imsmanifest.xml", "", ""});
     std::vector<std::string> names;
-    const std::string pages = pagesText(dir, listed);
+    const std::map<std::string, std::string> pages = readPages(dir, listed);
     for (const std::string& name : listed) {
-        if (bookkeeping(name) || (unplayable(name) && pages.find(fs::path(name).filename().string()) == std::string::npos))
+        if (bookkeeping(name) || (unplayable(name) && !namedIn(pages, name)))
             continue;
         const std::string inside = scorm && name == "index.htm" ? kContentsPage : name;
-        const std::string ext = Lower(fs::path(name).extension().string());
-        const std::string page = ext == ".htm" || ext == ".html" ? pageInPackage(dir + name) : std::string();
+        const auto read = pages.find(name);
+        const std::string page = read != pages.end() && isHtml(name) ? pageInPackage(read->second) : std::string();
         files.push_back({inside, page.empty() ? dir + name : "", page});
         names.push_back(inside);
     }

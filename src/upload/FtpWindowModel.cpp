@@ -176,8 +176,7 @@ bool FtpWindowModel::FtpLogin()
     loggedIn_ = loginOnce();
     // An SSH server not met before: its key is trusted only when the user
     // says so, never unattended.
-    if (!loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey && !inet_.HostKeyFingerprint().empty()
-        && lastCause_.find("MISMATCH") == std::string::npos && ConfirmHostKey && !Unattended()
+    if (!loggedIn_ && !UnknownHostKey().empty() && ConfirmHostKey && !Unattended()
         && ConfirmHostKey(lastCause_ + ".\n\nAccept it only if it is the server's key: its administrator can "
                                        "tell you the fingerprint.")) {
         inet_.AcceptHostKey(inet_.HostKeyFingerprint());

@@ -78,16 +78,14 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     // The fields side by side on one row: the grid, the timeline and the
     // slide's text keep the height of a small screen.
     auto* fields = new QHBoxLayout;
-    for (const auto& [label, field] : {std::pair<const char*, QLayoutItem*> {"Slide", new QWidgetItem(image_)},
-                                       {"Start", new QWidgetItem(timein_)},
-                                       {"End of media", new QWidgetItem(timeEnd_)},
-                                       {"Shift by", shift}}) {
+    for (const auto& [label, field] : {std::pair {"Slide", image_}, {"Start", timein_}, {"End of media", timeEnd_}}) {
         auto* caption = new QLabel(tr(label), this);
+        caption->setBuddy(field);
         fields->addWidget(caption);
-        fields->addItem(field);
-        if (field->widget())
-            caption->setBuddy(field->widget());
+        fields->addWidget(field);
     }
+    fields->addWidget(new QLabel(tr("Shift by"), this));
+    fields->addLayout(shift);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
