@@ -4,12 +4,9 @@
 // captions as a track and drawn in; Ctrl-C and a full disk leave nothing.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-
 #include <sys/mount.h>
 
 #include <cmath>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <regex>
@@ -226,19 +223,13 @@ using ExportVideoStopped = ExportVideo;
 TEST_F(ExportVideoStopped, CtrlCLeavesNothing)
 {
     copySampleInto(lecture);
-    QProcess p;
-    p.setProcessEnvironment(programEnvironment(root.dir()));
-    p.start(PELLUCOR_EXE,
-            {"export-video", QString::fromStdString(lecture), QString::fromStdString(video), "--size=1920x1080"});
-    ASSERT_TRUE(p.waitForStarted());
     // Stopped once the video is under way.
-    std::string out;
-    while (!holds(out, "Exporting: ") && p.waitForReadyRead(30000))
-        out += p.readAllStandardOutput().toStdString();
-    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 130) << out;
-    EXPECT_TRUE(holds(p.readAllStandardError().toStdString(), "Export cancelled"));
+    const Outcome r = interrupted(
+        {"export-video", QString::fromStdString(lecture), QString::fromStdString(video), "--size=1920x1080"},
+        "Exporting: ", 30000);
+    ASSERT_TRUE(r.finished) << describe(r);
+    EXPECT_EQ(r.code, 130) << describe(r);
+    EXPECT_TRUE(holds(r.err, "Export cancelled"));
     for (const auto& e : fs::directory_iterator(root.dir()))
         EXPECT_TRUE(e.is_directory()) << e.path() << " left behind";
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
+#include <csignal>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -46,6 +49,27 @@ protected:
                    prefix);
     }
     Outcome slideInfo(const std::string& dir) { return run({"slide-info", QString::fromStdString(dir)}); }
+
+    // The command stopped with Ctrl-C (SIGINT) once its output says
+    // underWay: its exit code and what it printed; finished is false when
+    // it did not end within finishMs.
+    Outcome interrupted(const QStringList& args, const std::string& underWay, int finishMs)
+    {
+        QProcess p;
+        p.setProcessEnvironment(testing_support::programEnvironment(root.dir()));
+        p.start(PELLUCOR_EXE, args);
+        Outcome r;
+        if (!p.waitForStarted())
+            return r;
+        while (!testing_support::holds(r.out, underWay) && p.waitForReadyRead(30000))
+            r.out += p.readAllStandardOutput().toStdString();
+        ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+        r.finished = p.waitForFinished(finishMs);
+        r.code = r.finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out += p.readAllStandardOutput().toStdString();
+        r.err = p.readAllStandardError().toStdString();
+        return r;
+    }
 
     // Each of parts is in text.
     static void expectHolds(const Outcome& r, const std::string& text, std::initializer_list<std::string> parts)

@@ -7,9 +7,6 @@
 // lecture made publishes, and its slides sync as an exported deck does.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -218,17 +215,12 @@ TEST_F(SlidesFromRecordingStopped, CtrlCExits130AndWritesNothing)
     SlideSchedule truth;
     std::string err;
     ASSERT_TRUE(makeSyncedLecture("screen", gen, "a.mp4", 60, "640x360", truth, err)) << err;
-    QProcess p;
-    p.setProcessEnvironment(programEnvironment(root.dir()));
-    p.start(PELLUCOR_EXE, {"slides-from-recording", QString::fromStdString(gen + "a.mp4"), QString::fromStdString(lecture)});
-    ASSERT_TRUE(p.waitForStarted());
-    std::string out;
-    while (!holds(out, "Finding slides") && p.waitForReadyRead(30000))
-        out += p.readAllStandardOutput().toStdString();
-    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 130) << out;
-    EXPECT_TRUE(holds(p.readAllStandardError().toStdString(), "cancelled: nothing written"));
+    const Outcome r = interrupted(
+        {"slides-from-recording", QString::fromStdString(gen + "a.mp4"), QString::fromStdString(lecture)},
+        "Finding slides", 60000);
+    ASSERT_TRUE(r.finished) << describe(r);
+    EXPECT_EQ(r.code, 130) << describe(r);
+    EXPECT_TRUE(holds(r.err, "cancelled: nothing written")) << describe(r);
     EXPECT_TRUE(!fs::exists(lecture) || fs::is_empty(lecture));
     EXPECT_TRUE(leftBeside(lecture).empty());
 }
