@@ -18,27 +18,44 @@ namespace pellucor {
 
 namespace {
 
-void listSources(const char* formatName, std::vector<CaptureDevice>& out)
+// Whether a sound source is something a lecturer can speak into. Left out:
+// the sound server's monitors (what the machine plays, silence from a
+// null output), and ALSA's plugins ("null" generates zero samples; "jack",
+// "oss", "pulse", the rate converters and mixers are routes, not inputs):
+// recording from them makes a file of silence, or of full-scale DC as
+// unsigned bytes, that looks like a recording. ALSA's sound cards carry
+// "CARD=" in their names; "default" is the system's own choice.
+bool IsSoundInput(const std::string& format, const std::string& name)
+{
+    if (format == "pulse")
+        return !name.ends_with(".monitor");
+    if (format == "alsa")
+        return name == "default" || name.find("CARD=") != std::string::npos;
+    return true;
+}
+
+// Adds the sources the format lists; false when it lists none because its
+// system (the sound server) did not answer.
+bool listSources(const char* formatName, std::vector<CaptureDevice>& out)
 {
     const AVInputFormat* fmt = av_find_input_format(formatName);
     if (!fmt)
-        return;
+        return false;
     AVDeviceInfoList* list = nullptr;
-    if (avdevice_list_input_sources(fmt, nullptr, nullptr, &list) >= 0 && list) {
+    const bool answered = avdevice_list_input_sources(fmt, nullptr, nullptr, &list) >= 0;
+    if (answered && list) {
         for (int i = 0; i < list->nb_devices; ++i) {
             const AVDeviceInfo* d = list->devices[i];
             if (!d->device_name)
                 continue;
             const std::string desc = d->device_description ? d->device_description : d->device_name;
-            // ALSA's null device "generates zero samples": recording from
-            // it makes a file of silence (or of full-scale DC, as unsigned
-            // bytes) that looks like a recording.
-            if (std::string(formatName) == "alsa" && std::string(d->device_name) == "null")
+            if (!IsSoundInput(formatName, d->device_name))
                 continue;
             out.push_back({formatName, d->device_name, desc + " (" + formatName + ")"});
         }
     }
     avdevice_free_list_devices(&list);
+    return answered;
 }
 
 // Every pixel format and frame size a V4L2 camera offers.
@@ -92,8 +109,11 @@ std::vector<CaptureDevice> FfmpegAudioDevices()
 {
     FfmpegRegisterDevices();
     std::vector<CaptureDevice> out;
-    listSources("pulse", out);
-    listSources("alsa", out);
+    // Where a sound server runs, its sources are the microphones: ALSA's
+    // "default" leads back to it (to its default source, which may be a
+    // monitor), and it holds the sound cards.
+    if (!listSources("pulse", out))
+        listSources("alsa", out);
     return out;
 }
 

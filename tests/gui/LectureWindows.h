@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
@@ -25,6 +26,15 @@
 #include "gui/GuiWindows.h"
 
 namespace pellucor {
+
+// The window's menu item of that text, or null.
+inline QAction* menuAction(QWidget& window, const QString& text)
+{
+    for (QAction* a : window.findChildren<QAction*>())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
 
 class LectureWindows : public ::testing::Test {
 protected:

@@ -88,14 +88,6 @@ TEST_F(WindowJobs, PublishToDiskCancelledLeavesNoPartialMediaThenFillsTheBarWith
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
 }
 
-QAction* menuAction(QWidget& window, const QString& text)
-{
-    for (QAction* a : window.findChildren<QAction*>())
-        if (a->text() == text)
-            return a;
-    return nullptr;
-}
-
 TEST_F(WindowJobs, SlideSyncRunsOffTheWindowsThreadAndOpensTheTimingEditor)
 {
     SlideSchedule schedule;
