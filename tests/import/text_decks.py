@@ -8,6 +8,10 @@
       SLIDES - 1 content slides with a title and bullet points (a template
       of one slide gives them all). The words are chosen by slide
       number from the lines below, so every run writes the same decks.
+  text_decks.py titled OUT.odp TEMPLATE.otp TITLE SUBTITLE
+      The template's title slide alone with its title and subtitle
+      placeholders filled, however narrow, in the template's own order
+      (Focus puts its subtitle first).
   text_decks.py drawn OUT TEMPLATE_DIR
       Slides drawn with FFmpeg, as a lecturer's pictures from elsewhere
       (OUT/imgNNN.gif at 640x480 and OUT/imgNNN.webp at 1920x1080): a dark
@@ -72,9 +76,9 @@ def page_frames(page):
         re.findall(r'<draw:frame[^>]*presentation:class="\w+"[^>]*>.*?</draw:frame>', page, flags=re.S)
 
 
-def make_page(template_page, number, words):
+def make_page(template_page, number, words, min_width=12):
     """The template's page with its first title placeholder and its first subtitle or outline placeholder
-    (12 cm wide or more) filled; further placeholders stay empty (and are not drawn)."""
+    (min_width cm wide or more) filled; further placeholders stay empty (and are not drawn)."""
     classes, frames = page_frames(template_page)
     out = template_page
     filled = set()
@@ -83,7 +87,7 @@ def make_page(template_page, number, words):
         width = re.search(r'svg:width="([0-9.]+)cm"', frame)
         # Words are not put where they would not fit: the template's narrow
         # boxes are for a word or two.
-        if kind in filled or kind not in ("title", "body") or not width or float(width.group(1)) < 12:
+        if kind in filled or kind not in ("title", "body") or not width or float(width.group(1)) < min_width:
             continue
         filled.add(kind)
         if cls == "title":
@@ -100,22 +104,32 @@ def templates(out, count, paths):
     os.makedirs(out, exist_ok=True)
     for path in paths:
         name = os.path.splitext(os.path.basename(path))[0]
-        with zipfile.ZipFile(path) as z:
-            content = z.read("content.xml").decode("utf-8")
-            members = [(i, z.read(i.filename)) for i in z.infolist()]
-        pages = re.findall(r"<draw:page .*?</draw:page>", content, flags=re.S)
-        if not pages:
-            continue
-        first, body = pages[0], pages[min(1, len(pages) - 1)]
         seed = sum(map(ord, name))
-        new = [make_page(first, 1, (TITLES[seed % len(TITLES)], SUBTITLES[seed % len(SUBTITLES)]))]
-        for i in range(1, count):
-            title, bullets = slide_words(seed + i)
-            new.append(make_page(body, i + 1, (title, bullets)))
+
+        def pages(first, body):
+            new = [make_page(first, 1, (TITLES[seed % len(TITLES)], SUBTITLES[seed % len(SUBTITLES)]))]
+            for i in range(1, count):
+                title, bullets = slide_words(seed + i)
+                new.append(make_page(body, i + 1, (title, bullets)))
+            return new
+        write_deck(path, os.path.join(out, name + ".odp"), pages)
+
+
+def titled(target, path, title, subtitle):
+    write_deck(path, target, lambda first, body: [make_page(first, 1, (title, subtitle), min_width=0)])
+
+
+def write_deck(path, target, make_pages):
+    """A presentation of the template's masters with the pages make_pages(first, body) makes from the
+    template's first and second pages (the first again where it has no second)."""
+    with zipfile.ZipFile(path) as z:
+        content = z.read("content.xml").decode("utf-8")
+        members = [(i, z.read(i.filename)) for i in z.infolist()]
+    pages = re.findall(r"<draw:page .*?</draw:page>", content, flags=re.S)
+    if pages:
         start = content.index(pages[0])
         end = content.index(pages[-1]) + len(pages[-1])
-        content = content[:start] + "".join(new) + content[end:]
-        target = os.path.join(out, name + ".odp")
+        content = content[:start] + "".join(make_pages(pages[0], pages[min(1, len(pages) - 1)])) + content[end:]
         with zipfile.ZipFile(target, "w") as z:
             for info, data in members:
                 if info.filename == "mimetype":
@@ -208,6 +222,8 @@ def drawn(out, template_dir):
 if __name__ == "__main__":
     if len(sys.argv) >= 4 and sys.argv[1] == "templates":
         templates(sys.argv[2], int(sys.argv[3]), sys.argv[4:])
+    elif len(sys.argv) == 6 and sys.argv[1] == "titled":
+        titled(*sys.argv[2:])
     elif len(sys.argv) == 4 and sys.argv[1] == "drawn":
         drawn(sys.argv[2], sys.argv[3])
     else:
