@@ -3,7 +3,9 @@
 // that has none (its null output's monitor is no microphone).
 // Execute > DuzoDA!, Record Media, Next >>; in the encoder set-up the
 // lecturer presses Record first (the obvious button), then Next >>, then
-// flips slides with Page Down and ends with Esc.
+// flips slides with Page Down and ends with Esc; the set-up comes back
+// with its choices as roomy as before.
+#include <QGroupBox>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -79,7 +81,10 @@ protected:
     {
         driver.when(
             "the recording set-up back", [] { return setUp() != nullptr; },
-            [] { UiDriver::button(setUp(), "Cancel")->click(); });
+            [this] {
+                boxesAfter = boxHeights();
+                UiDriver::button(setUp(), "Cancel")->click();
+            });
         QAction* item = menuAction(windows->publishFormView(), "DuzoDA!");
         ASSERT_NE(item, nullptr);
         driver.start();
@@ -88,11 +93,12 @@ protected:
         EXPECT_FALSE(driver.failed()) << driver.failure();
     }
     // Record Media and Small GIFs chosen, then Next >>.
-    static void startRecording(UiDriver& driver)
+    void startRecording(UiDriver& driver)
     {
         driver.when(
             "the recording set-up", [] { return setUp() != nullptr; },
-            [] {
+            [this] {
+                boxesBefore = boxHeights();
                 for (QRadioButton* b : setUp()->findChildren<QRadioButton*>())
                     if (b->text() == "Record Media" || b->text() == "Small GIFs")
                         b->click();
@@ -100,6 +106,17 @@ protected:
             });
     }
     static QWidget* setUp() { return UiDriver::window(RecordingSetup::kCaption); }
+    // The heights of the set-up's groups of choices, and each choice's room.
+    static std::string boxHeights()
+    {
+        std::string out;
+        for (QWidget* w : setUp()->findChildren<QGroupBox*>())
+            out += std::to_string(w->height()) + " ";
+        for (QRadioButton* b : setUp()->findChildren<QRadioButton*>())
+            out += std::to_string(b->height()) + (b->height() < b->sizeHint().height() ? "!" : "") + " ";
+        return out;
+    }
+    std::string boxesBefore, boxesAfter;
     static QWidget* encoder() { return UiDriver::window(EncoderSetup::kCaption); }
     static QWidget* flipWindow()
     {
@@ -188,6 +205,7 @@ TEST_F(RecordingWindows, RecordPressedFirstTimesTheSlidesOnTheRecordingsOwnClock
     // The last change ends where the recording does, not seconds before it.
     EXPECT_NEAR(static_cast<double>(field(1, 2)), media.duration, 1.5) << events[1];
     EXPECT_GT(heard, 50);
+    EXPECT_EQ(boxesAfter, boxesBefore) << "the set-up's choices keep their room after a recording";
     EXPECT_GT(integratedLoudness(lecture + "rawmedia.rm"), -40) << "the sine, not silence";
 }
 

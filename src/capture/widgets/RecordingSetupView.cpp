@@ -138,6 +138,7 @@ void RecordingSetupView::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     model_.Form_Activate();
+    growToFit();
 }
 
 void RecordingSetupView::refresh()
@@ -161,6 +162,19 @@ void RecordingSetupView::refresh()
     setBackground(file_, model_.TxtFileColour());
     setBackground(media_, model_.TxtMediaColour());
     ShowStatus(count_, model_);
+    growToFit();
+}
+
+void RecordingSetupView::growToFit()
+{
+    // The status line wraps a long warning (an events file already there
+    // after a recording) onto more lines than the window had room for:
+    // the window grows rather than squeezing the choices above it.
+    if (QLayout* l = layout(); l && l->hasHeightForWidth()) {
+        const int needed = l->totalHeightForWidth(width());
+        if (height() < needed)
+            resize(width(), needed);
+    }
 }
 
 }  // namespace pellucor

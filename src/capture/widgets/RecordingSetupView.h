@@ -36,6 +36,7 @@ protected:
 
 private:
     void refresh();
+    void growToFit();
 
     RecordingSetup& model_;
     QLineEdit *file_, *media_, *part_, *slideNum_, *startTime_, *delay_;
