@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "core/CommandLine.h"
+#include "core/CaptionFiles.h"
 #include "core/FileLookup.h"
 #include "core/PreferenceStore.h"
 #include "core/SignalStop.h"
@@ -40,7 +41,9 @@ int RunTranscribeCommand(int argc, char** argv)
 {
     CommandLine cl(argc, argv, "transcribe",
                    "Make automatic captions for each part of a lecture by speech recognition on this machine "
-                   "(nothing is sent anywhere): NAME1.vtt beside the part's recording, marked as machine-made. "
+                   "(nothing is sent anywhere): NAME1.vtt beside the part's recording (NAME1.de.vtt with --lang de "
+                   "in a lecture of another language), "
+                   "marked as machine-made. "
                    "A lecturer's own captions (NAME1.vtt, NAME1.srt) are never touched.",
                    {{"lecture", "Lecture directory (its recordings)."}});
     QCommandLineParser& parser = cl.parser;
@@ -79,6 +82,16 @@ int RunTranscribeCommand(int argc, char** argv)
         return 1;
     options.lecName = LectureNameOf(options.mediaDir);
     options.replace = parser.isSet(replace);
+    // Captions in another language than the lecture's (the preference)
+    // go under its name (talk1.de.vtt), beside the lecture's own.
+    if (parser.isSet(lang)) {
+        const std::string asked = Trim(parser.value(lang).toStdString());
+        if (!IsLanguageTag(asked))
+            return cl.usage("--lang takes a language code such as en, de or pt-BR");
+        std::string own = Trim(PreferenceStore::ValueIn(prefs, "prfSpeechLanguage"));
+        if (!IEquals(asked, own.empty() ? "en" : own))
+            options.fileLanguage = asked;
+    }
     if (parser.isSet(part)) {
         bool number = false;
         options.part = parser.value(part).toInt(&number);

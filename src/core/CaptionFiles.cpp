@@ -2,6 +2,11 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <map>
 
 #include <filesystem>
 #include <system_error>
@@ -43,9 +48,103 @@ std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, int par
     return found;
 }
 
-std::string MachineCaptionsPath(const std::string& mediaPath)
+std::vector<CaptionLanguage> FindCaptionLanguages(const std::string& mediaPath, int part, std::string& err)
 {
-    return std::filesystem::path(mediaPath).replace_extension(".vtt").string();
+    std::vector<CaptionLanguage> out;
+    std::vector<std::string> plain = FindCaptionsFiles(mediaPath, part, err);
+    if (!err.empty())
+        return {};
+    if (!plain.empty())
+        out.push_back({"", std::move(plain)});
+    if (mediaPath.empty())
+        return out;
+    // NAME.LANG.vtt, NAME.LANG.srt and captionsP.LANG.vtt, in any letter
+    // case; a language's files in that order.
+    const std::filesystem::path media(mediaPath);
+    const std::string stem = Lower(media.stem().string()), published = "captions" + std::to_string(part);
+    struct Named {
+        std::string tag;  // as the first file found spells it
+        std::vector<std::pair<int, std::string>> files;
+    };
+    std::map<std::string, Named> named;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(media.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        const auto dot = name.rfind('.');
+        const auto langDot = dot == std::string::npos ? dot : name.rfind('.', dot - 1);
+        if (langDot == std::string::npos || langDot == 0)
+            continue;
+        const std::string tag = name.substr(langDot + 1, dot - langDot - 1);
+        if (!IsLanguageTag(tag))
+            continue;
+        const std::string base = Lower(name.substr(0, langDot)), ext = Lower(name.substr(dot));
+        const int rank = base == stem && ext == ".vtt" ? 0
+            : base == stem && ext == ".srt"            ? 1
+            : base == published && ext == ".vtt"       ? 2
+                                                       : -1;
+        if (rank < 0)
+            continue;
+        Named& language = named[Lower(tag)];
+        if (language.tag.empty())
+            language.tag = tag;
+        language.files.emplace_back(rank, entry.path().string());
+    }
+    for (auto& [lower, language] : named) {
+        std::sort(language.files.begin(), language.files.end());
+        CaptionLanguage found {language.tag, {}};
+        for (const auto& file : language.files)
+            found.files.push_back(file.second);
+        out.push_back(std::move(found));
+    }
+    return out;
+}
+
+bool IsLanguageTag(const std::string& text)
+{
+    // A known language only: "talk1.old.vtt" is an old copy, not captions
+    // in a language "old".
+    static const QRegularExpression tag(QStringLiteral("^[A-Za-z]{2,3}(-[A-Za-z0-9]{2,8})*$"));
+    return tag.match(QString::fromStdString(text)).hasMatch()
+        && QLocale::codeToLanguage(QString::fromStdString(text.substr(0, text.find('-')))) != QLocale::AnyLanguage;
+}
+
+std::string CaptionsLanguage(const std::string& vtt)
+{
+    // The header lines after "WEBVTT", then the first note's lines, up to
+    // the first cue.
+    size_t at = 0;
+    while (at < vtt.size()) {
+        size_t end = vtt.find('\n', at);
+        if (end == std::string::npos)
+            end = vtt.size();
+        const std::string line = Trim(vtt.substr(at, end - at));
+        if (line.find("-->") != std::string::npos)
+            break;
+        if (Lower(line).rfind("language:", 0) == 0) {
+            const std::string lang = Trim(line.substr(9));
+            return IsLanguageTag(lang) ? lang : std::string();
+        }
+        at = end + 1;
+    }
+    return "";
+}
+
+std::string LanguageName(const std::string& tag)
+{
+    const QLocale locale(QString::fromStdString(tag));
+    if (locale.language() == QLocale::C || Lower(locale.name().toStdString()).rfind(Lower(tag.substr(0, tag.find('-'))), 0) != 0)
+        return tag;
+    // A language without a region is named without one ("en" is English,
+    // not the American English Qt takes it for).
+    if (locale.language() == QLocale::English && tag.find('-') == std::string::npos)
+        return "English";
+    QString name = locale.nativeLanguageName();
+    return name.isEmpty() ? tag : name.toStdString();
+}
+
+std::string MachineCaptionsPath(const std::string& mediaPath, const std::string& lang)
+{
+    return std::filesystem::path(mediaPath).replace_extension(lang.empty() ? ".vtt" : "." + lang + ".vtt").string();
 }
 
 std::string MachineCaptionsMark(const std::string& captionsPath) { return captionsPath + ".auto"; }

@@ -18,8 +18,32 @@ namespace pellucor {
 // set when a name is ambiguous (two files differing only in case).
 std::vector<std::string> FindCaptionsFiles(const std::string& mediaPath, int part, std::string& err);
 
-// Where machine-made captions of a recording go: its name with ".vtt".
-std::string MachineCaptionsPath(const std::string& mediaPath);
+// The captions of one language beside the recording of a part: the files
+// tried for it, in order. Captions named for their language (talk1.de.vtt,
+// talk1.en.srt, and captionsP.de.vtt as a publish names them) have lang
+// set; the plain ones (FindCaptionsFiles) have lang empty: their language
+// is the one their text names (CaptionsLanguage), else the lecture's.
+struct CaptionLanguage {
+    std::string lang;
+    std::vector<std::string> files;
+};
+// The plain captions first (when there are any), then each named language
+// once, in the order of their tags. err as for FindCaptionsFiles.
+std::vector<CaptionLanguage> FindCaptionLanguages(const std::string& mediaPath, int part, std::string& err);
+
+// Whether text is a language tag as caption files are named with: a
+// language of two or three letters, then subtags ("de", "pt-BR", "zh-Hant").
+bool IsLanguageTag(const std::string& text);
+// The language captions name in their header or first note ("Language: de"),
+// "" when they name none or no valid tag.
+std::string CaptionsLanguage(const std::string& vtt);
+// The language's own name for itself ("Deutsch", "English", "français"),
+// the tag itself for a language unknown here.
+std::string LanguageName(const std::string& tag);
+
+// Where machine-made captions of a recording go: its name with ".vtt", or
+// with ".LANG.vtt" when a language is given.
+std::string MachineCaptionsPath(const std::string& mediaPath, const std::string& lang = "");
 // The companion mark of a captions file.
 std::string MachineCaptionsMark(const std::string& captionsPath);
 // The first line after "WEBVTT" in machine-made captions.

@@ -51,6 +51,17 @@ struct Part {
     // Whether those captions were made by speech recognition (and not
     // corrected since): the pages say so.
     bool CaptionsAutomatic = false;
+    // Every language's captions published for it, the first being
+    // CaptionsFile's (the lecture's own language where it has captions in
+    // it); empty when the part has none.
+    struct CaptionTrack {
+        std::string lang;    // a language tag: "en", "de", "pt-BR"
+        std::string file;    // captionsP.vtt, else captionsP.LANG.vtt
+        std::string script;  // its script copy for pages opened from disk
+        std::string key;     // the script copy's key: "P", else "P.LANG"
+        bool automatic = false;
+    };
+    std::vector<CaptionTrack> CaptionTracks;
 };
 
 struct Lecture {

@@ -1,11 +1,14 @@
 // The publish's captions step: each part whose recording has a captions
 // file beside it (NAME1.vtt or NAME1.srt, rawmedia.vtt for a rawmedia
 // recording) gets captionsP.vtt, and captionsP.js for pages opened from
-// disk, in the output directory. A captions file that cannot be read ends
+// disk, in the output directory; captions in other languages, named for
+// them (NAME1.de.vtt), get captionsP.de.vtt and captionsP.de.js. A captions file that cannot be read ends
 // the publish with the reason: captions silently missing would only be
 // noticed by the students who need them.
 #include "publish/Captions.h"
 #include "publish/Publisher.h"
+
+#include <algorithm>
 
 #include "core/TavUtils.h"
 
@@ -31,34 +34,69 @@ bool Publisher::publishCaptions()
     for (Part& part : SI.Parts) {
         part.CaptionsFile.clear();
         part.CaptionsAutomatic = false;
+        part.CaptionTracks.clear();
     }
+    // Captions that name no language are in the lecture's.
+    std::string lectureLang = Trim(Preference("prfSpeechLanguage"));
+    if (!IsLanguageTag(lectureLang))
+        lectureLang = "en";
     const std::string out = Tav_DirSlash(S.OutDir);
     for (int p = 1; p <= SI.PartCount(); ++p) {
         const Part& recording = SI.PartAt(p);
         const std::string& media = recording.VideoFile.empty() ? recording.AudioFile : recording.VideoFile;
         std::string err;
-        const auto sources = FindCaptionsFiles(media, p, err);
+        const auto languages = FindCaptionLanguages(media, p, err);
         if (!err.empty())
             return fail("The captions of " + media + " cannot be published: " + err);
-        const std::string part = std::to_string(p);
-        const std::string name = "captions" + part + ".vtt";
-        for (const std::string& source : sources) {
-            SetStatus("Publishing captions " + source);
-            std::string vtt;
-            if (!ReadCaptions(source, vtt, err))
-                return fail(err);
-            if (IsSlideEventsTrack(vtt)) {
-                // A directory published before keeps its slide-change track
-                // under the recording's name: it is no captions.
-                Tav_DebugLog("Not captions but slide changes: " + source);
-                continue;
+        struct Found {
+            std::string lang, source, vtt;
+        };
+        std::vector<Found> found;
+        for (const CaptionLanguage& language : languages)
+            for (const std::string& source : language.files) {
+                SetStatus("Publishing captions " + source);
+                std::string vtt;
+                if (!ReadCaptions(source, vtt, err))
+                    return fail(err);
+                if (IsSlideEventsTrack(vtt)) {
+                    // A directory published before keeps its slide-change
+                    // track under the recording's name: it is no captions.
+                    Tav_DebugLog("Not captions but slide changes: " + source);
+                    continue;
+                }
+                std::string lang = language.lang.empty() ? CaptionsLanguage(vtt) : language.lang;
+                if (lang.empty())
+                    lang = lectureLang;
+                // One track a language: a file named for it wins over a
+                // plain one said to be in it.
+                const auto same = std::find_if(found.begin(), found.end(),
+                                               [&](const Found& f) { return IEquals(f.lang, lang); });
+                if (same == found.end())
+                    found.push_back({lang, source, vtt});
+                else if (!language.lang.empty())
+                    *same = {lang, source, vtt};
+                break;
             }
-            if (!WriteCaptions(vtt, out + name, out + "captions" + part + ".js", part, err))
-                return fail("The captions file " + source + " cannot be published: " + err);
-            SI.EditPart(p).CaptionsFile = name;
-            SI.EditPart(p).CaptionsAutomatic = IsAutomatic(source, p, vtt);
-            Tav_DebugLog("Captions of part " + part + ": " + source + " published as " + name);
-            break;
+        // The lecture's own language first: it is the part's captions where
+        // a page or a package offers one track only.
+        std::stable_sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
+            return IEquals(a.lang, lectureLang) && !IEquals(b.lang, lectureLang);
+        });
+        const std::string part = std::to_string(p);
+        for (const Found& f : found) {
+            const bool first = f.source == found.front().source;
+            const std::string stem = "captions" + part + (first ? "" : "." + f.lang);
+            Part::CaptionTrack track {f.lang, stem + ".vtt", stem + ".js", first ? part : part + "." + f.lang,
+                                      IsAutomatic(f.source, p, f.vtt)};
+            if (!WriteCaptions(f.vtt, out + track.file, out + track.script, track.key, err))
+                return fail("The captions file " + f.source + " cannot be published: " + err);
+            Tav_DebugLog("Captions of part " + part + " in " + f.lang + ": " + f.source + " published as "
+                         + track.file);
+            SI.EditPart(p).CaptionTracks.push_back(track);
+        }
+        if (!found.empty()) {
+            SI.EditPart(p).CaptionsFile = SI.PartAt(p).CaptionTracks.front().file;
+            SI.EditPart(p).CaptionsAutomatic = SI.PartAt(p).CaptionTracks.front().automatic;
         }
     }
     return true;

@@ -114,10 +114,13 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
     return cues;
 }
 
-std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy)
+std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy,
+                                const std::string& language)
 {
     std::string out = "WEBVTT\r\n\r\n" + std::string(kMachineCaptionsNote) + ": made by speech recognition (" + madeBy
         + "), not checked by a person\r\n";
+    if (!language.empty())
+        out += "Language: " + language + "\r\n";
     for (const TimedCue& c : cues) {
         out += "\r\n" + vttTime(c.start) + " --> " + vttTime(c.end) + "\r\n";
         for (const std::string& line : c.lines)

@@ -29,7 +29,8 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
 std::vector<std::string> CaptionLines(const std::vector<std::string>& words, const CaptionRules& rules = {});
 
 // WebVTT text of the cues, machine-made: the NOTE that says so (naming
-// what made them) first.
-std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy);
+// what made them, and the language spoken where it is known) first.
+std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy,
+                                const std::string& language = "");
 
 }  // namespace pellucor

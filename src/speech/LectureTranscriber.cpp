@@ -34,8 +34,11 @@ bool LectureTranscriber::Plan(const TranscribeOptions& options, std::vector<Part
         PartTranscript t;
         t.part = r.part;
         t.recording = r.recording;
-        t.captions = MachineCaptionsPath(r.recording);
-        const auto existing = FindCaptionsFiles(r.recording, r.part, err);
+        t.captions = MachineCaptionsPath(r.recording, options.fileLanguage);
+        std::vector<std::string> existing;
+        for (CaptionLanguage& language : FindCaptionLanguages(r.recording, r.part, err))
+            if (IEquals(language.lang, options.fileLanguage))
+                existing = std::move(language.files);
         if (!err.empty())
             return false;
         bool machine = false;
@@ -123,7 +126,7 @@ bool LectureTranscriber::transcribePart(const TranscribeOptions& options, PartTr
         return false;
     }
     const std::vector<TimedCue> cues = MakeCaptionCues(words);
-    if (!WriteMachineCaptions(part.captions, MachineCaptionsText(cues, engine.Describe()), part.error))
+    if (!WriteMachineCaptions(part.captions, MachineCaptionsText(cues, engine.Describe(), engine.Language()), part.error))
         return false;
     part.words = words.size();
     part.cues = cues.size();

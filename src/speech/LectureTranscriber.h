@@ -21,6 +21,8 @@ struct TranscribeOptions {
     int part = 0;          // only this part (0: every part)
     bool replace = false;  // make machine-made captions again
     int workers = 0;       // 0: one per core
+    // Captions named for their language (NAME1.de.vtt) where set.
+    std::string fileLanguage;
 };
 
 struct PartTranscript {

@@ -20,6 +20,7 @@ public:
                                                     const std::string& modelDir = DefaultModelDir());
 
     std::string Describe() const override;
+    std::string Language() const override { return "en"; }
     std::unique_ptr<SpeechDecoder> NewDecoder(std::string& err) override;
 
 private:

@@ -35,6 +35,8 @@ public:
     virtual ~SpeechEngine() = default;
     // What the captions say made them ("PocketSphinx, en-us").
     virtual std::string Describe() const = 0;
+    // The language it recognises ("en", "de"), "" when it finds it out.
+    virtual std::string Language() const = 0;
     // A decoder of its own for one worker thread; nullptr with err.
     virtual std::unique_ptr<SpeechDecoder> NewDecoder(std::string& err) = 0;
     // The longest stretch the engine is given at once, in seconds.

@@ -22,6 +22,7 @@ public:
     ~WhisperEngine() override;
 
     std::string Describe() const override;
+    std::string Language() const override { return language_ == "auto" ? std::string() : language_; }
     std::unique_ptr<SpeechDecoder> NewDecoder(std::string& err) override;
 
 private:

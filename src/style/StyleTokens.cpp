@@ -6,6 +6,9 @@
 
 #include <QByteArray>
 
+#include <QString>
+
+#include "core/CaptionFiles.h"
 #include "core/CourseFolder.h"
 #include "core/LectureVideoPlan.h"
 #include "core/SlideText.h"
@@ -70,6 +73,27 @@ std::string driveOf(const std::string& dir) { return dir.size() >= 2 && dir[1] =
 std::string_view number(const TokenSlide& t, long v) { return t.scratch = std::to_string(v); }
 std::string_view digits3(const TokenSlide& t, long v) { return t.scratch = Fmt000(v); }
 const Lecture& lecture(const TokenSlide& t) { return t.lecture; }
+
+std::string CaptionsLabel(const Part::CaptionTrack& track)
+{
+    QString name = QString::fromStdString(LanguageName(track.lang));
+    if (!name.isEmpty())
+        name[0] = name[0].toUpper();
+    return name.toStdString() + (track.automatic ? " (automatic)" : "");
+}
+
+std::string_view captionTracks(const TokenSlide& t)
+{
+    std::string out;
+    for (const Part::CaptionTrack& track : lecture(t).PartAt(t.part(t.slide)).CaptionTracks) {
+        // The label is the only free text; the separators cannot be in it.
+        std::string label = CaptionsLabel(track);
+        std::replace_if(label.begin(), label.end(), [](char c) { return c == '|' || c == ';'; }, ' ');
+        out += (out.empty() ? "" : ";") + track.lang + "|" + label + "|" + track.file + "|" + track.script + "|"
+            + track.key + "|" + (track.automatic ? "auto" : "lecturer");
+    }
+    return t.scratch = htmlText(out);
+}
 const Slide& slide(const TokenSlide& t, int s) { return lecture(t).SlideAt(s); }
 const PublishSettings& settings(const TokenSlide& t) { return t.settings; }
 
@@ -233,9 +257,15 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
     {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},
     {"A*T", "this slide's text alternative: the start of its text (else its title), short, safe in HTML", slideAlt},
-    {"C*L", "label of the captions of this slide's part: \"Automatic captions\" when speech recognition made them", [](const TokenSlide& t) -> std::string_view {
-        return lecture(t).PartAt(t.part(t.slide)).CaptionsAutomatic ? "Automatic captions" : "Captions";
+    {"C*L", "label of the captions of this slide's part: their language's name, \"(automatic)\" after it when speech recognition made them, safe in HTML", [](const TokenSlide& t) -> std::string_view {
+        const auto& tracks = lecture(t).PartAt(t.part(t.slide)).CaptionTracks;
+        return t.scratch = tracks.empty() ? std::string() : htmlText(CaptionsLabel(tracks.front()));
     }},
+    {"C*G", "language of the captions of this slide's part (a tag such as en or pt-BR)", [](const TokenSlide& t) -> std::string_view {
+        const auto& tracks = lecture(t).PartAt(t.part(t.slide)).CaptionTracks;
+        return t.scratch = tracks.empty() ? std::string() : tracks.front().lang;
+    }},
+    {"C*T", "every captions track of this slide's part, its own first: language|label|file|script copy|its key|auto or lecturer, separated by ';', safe in HTML", captionTracks},
     {"V*S", "size of the lecture as one video (lecture.mp4) in the publication", videoSize},
     {"x#x", "this slide's start time as the pages show times (0:06, 1:02:03)", [](const TokenSlide& t) -> std::string_view {
         return t.scratch = shownTime(secondsOf(slide(t, t.slide).StartTime));

@@ -56,14 +56,20 @@
     }
 
     // --- Captions and their transcript ---------------------------------------------
-    // The part's captions track, shown unless the student turned it off in
-    // the player (remembered; the track then stays loaded, hidden, for the
-    // transcript). A page opened from disk cannot load the track file; the
-    // script copy of the same text is given to the track as a data address.
+    // The part's captions, a track a language: the one the student chose
+    // (remembered) shown unless the student turned captions off in the
+    // player (remembered; the track then stays loaded, hidden, for the
+    // transcript), the others offered in the player's menu and beside the
+    // transcript. A page opened from disk cannot load the track files; the
+    // script copy of the same text is given to a track as a data address.
     var captions = null;
+    var chosen = null;
+    var generation = 0;  // of the tracks now in the player
     var transcriptBox = byId("transcript");
     var transcriptList = byId("transcript-lines");
     var transcriptKind = byId("transcript-kind");
+    var choice = byId("captions-choice");
+    var languages = byId("captions-lang");
     var lines = [];
     var currentLine = -1;
 
@@ -71,28 +77,67 @@
       return store.get("pellucor.captions") === "off" ? "hidden" : "showing";
     }
 
+    // The track of the part in the language the student chose last, else its first.
+    function chosenTrack(info) {
+      var lang = store.get("pellucor.captionsLang");
+      var tracks = info.tracks || [];
+      for (var k = 0; k < tracks.length; k++) {
+        if (tracks[k].lang === lang) {
+          return tracks[k];
+        }
+      }
+      return tracks[0] || null;
+    }
+
     function captionsChanged() {
       if (!captions || captions.parentNode !== page.media) {
         return;
       }
       var mode = captions.track.mode;
+      // A language chosen in the player's own menu is the student's choice
+      // too; one the player turned on beside the chosen one goes off again.
+      var elements = page.media.querySelectorAll("track[kind='captions']");
+      for (var k = 0; k < elements.length; k++) {
+        if (elements[k] === captions || elements[k].track.mode !== "showing") {
+          continue;
+        }
+        if (mode === "showing") {
+          elements[k].track.mode = "disabled";
+        } else {
+          choose(elements[k].srclang, "showing");
+          return;
+        }
+      }
       if (mode === "disabled") {
         captions.track.mode = "hidden";
       }
       store.set("pellucor.captions", mode === "showing" ? "on" : "off");
     }
 
-    // The text of a part's captions from their script copy.
-    function captionsText(info, done) {
+    function choose(lang, mode) {
+      store.set("pellucor.captionsLang", lang);
+      if (mode) {
+        store.set("pellucor.captions", mode === "showing" ? "on" : "off");
+      }
+      setCaptions();
+      if (page.captionsLanguageChanged) {
+        page.captionsLanguageChanged();
+      }
+    }
+
+    languages.addEventListener("change", function () { choose(languages.value); });
+
+    // The text of a captions track from its script copy.
+    function captionsText(track, done) {
       var texts = window.pellucorCaptions || {};
-      if (typeof texts[info.number] === "string") {
-        done(texts[info.number]);
+      if (typeof texts[track.key] === "string") {
+        done(texts[track.key]);
         return;
       }
       var script = doc.createElement("script");
-      script.src = info.captionsScript;
+      script.src = track.script;
       script.addEventListener("load", function () {
-        var text = (window.pellucorCaptions || {})[info.number];
+        var text = (window.pellucorCaptions || {})[track.key];
         done(typeof text === "string" ? text : null);
       });
       script.addEventListener("error", function () { done(null); });
@@ -106,38 +151,74 @@
         page.media.removeChild(old[k]);
       }
       captions = null;
+      var now = ++generation;
+      chosen = chosenTrack(info);
       showTranscript([]);
-      if (!info.captions) {
+      showChoice(info);
+      if (!chosen) {
         return;
       }
-      var element = doc.createElement("track");
-      element.id = "captions";
-      element.kind = "captions";
-      element.label = info.captionsLabel;
-      element.srclang = doc.documentElement.lang || "en";
-      captions = element;
-      element.addEventListener("load", function () {
-        if (captions === element && element.track.cues) {
-          showTranscript(cueList(element.track.cues));
+      // Every track goes in at once, its mode set, so that the player does
+      // not pick one of its own while others are still loading.
+      var elements = info.tracks.map(function (track) {
+        var element = doc.createElement("track");
+        element.kind = "captions";
+        element.label = track.label;
+        element.srclang = track.lang;
+        if (track === chosen) {
+          element.id = "captions";
+          captions = element;
+          element.addEventListener("load", function () {
+            if (captions === element && element.track.cues) {
+              showTranscript(cueList(element.track.cues));
+            }
+          });
         }
+        return element;
       });
+      function addAll() {
+        elements.forEach(function (element) { page.media.appendChild(element); });
+        elements.forEach(function (element) { element.track.mode = element === captions ? captionsMode() : "disabled"; });
+      }
       if (fromWeb) {
-        element.src = info.captions;
-        page.media.appendChild(element);
-        element.track.mode = captionsMode();
+        info.tracks.forEach(function (track, k) { elements[k].src = track.file; });
+        addAll();
         return;
       }
-      captionsText(info, function (text) {
-        if (captions !== element) {
-          return;
-        }
-        if (text === null) {
-          page.say("The captions could not be loaded.");
-          return;
-        }
-        element.src = "data:text/vtt;charset=utf-8," + encodeURIComponent(text);
-        page.media.appendChild(element);
-        element.track.mode = captionsMode();
+      var waiting = info.tracks.length;
+      info.tracks.forEach(function (track, k) {
+        captionsText(track, function (text) {
+          if (now !== generation) {
+            return;
+          }
+          if (text === null) {
+            if (track === chosen) {
+              page.say("The captions could not be loaded.");
+            }
+            elements[k] = null;
+          } else {
+            elements[k].src = "data:text/vtt;charset=utf-8," + encodeURIComponent(text);
+          }
+          if (--waiting === 0) {
+            elements = elements.filter(Boolean);
+            addAll();
+          }
+        });
+      });
+    }
+
+    // The languages to choose from, where the part has captions in more than one.
+    function showChoice(info) {
+      var tracks = info.tracks || [];
+      choice.hidden = tracks.length < 2;
+      languages.textContent = "";
+      tracks.forEach(function (track) {
+        var option = doc.createElement("option");
+        option.value = track.lang;
+        option.lang = track.lang;
+        option.textContent = track.label;
+        option.selected = track === chosen;
+        languages.appendChild(option);
       });
     }
 
@@ -146,7 +227,8 @@
       currentLine = -1;
       transcriptList.textContent = "";
       transcriptBox.hidden = !cues.length;
-      transcriptKind.hidden = parts[page.part].captionsLabel !== "Automatic captions";
+      transcriptKind.hidden = !(chosen && chosen.automatic);
+      transcriptList.lang = chosen ? chosen.lang : "";
       var fragment = doc.createDocumentFragment();
       cues.forEach(function (c, k) {
         var item = doc.createElement("li");
@@ -226,6 +308,7 @@
     page.setCaptions = setCaptions;
     page.captionsChanged = captionsChanged;
     page.captionsText = captionsText;
+    page.chosenTrack = chosenTrack;
     page.followTranscript = followTranscript;
   };
 })(window.Pellucor = window.Pellucor || {});

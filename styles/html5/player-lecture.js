@@ -49,6 +49,22 @@
     var toc = doc.querySelector("nav.toc");
     var statusLine = byId("status");
 
+    // A part's captions, one track a language, its own language's first:
+    // "lang|label|file|script|key|auto;..." (a style without it: one track).
+    function captionTracks(heading) {
+      var list = heading.getAttribute("data-captions-tracks");
+      var file = heading.getAttribute("data-captions");
+      if (!list) {
+        return file ? [{ lang: doc.documentElement.lang || "en", label: heading.getAttribute("data-captions-label") || "Captions",
+          file: file, script: heading.getAttribute("data-captions-script"), key: heading.getAttribute("data-part"),
+          automatic: heading.getAttribute("data-captions-label") === "Automatic captions" }] : [];
+      }
+      return list.split(";").map(function (entry) {
+        var f = entry.split("|");
+        return { lang: f[0], label: f[1], file: f[2], script: f[3], key: f[4], automatic: f[5] === "auto" };
+      });
+    }
+
     // --- The lecture from the contents: its parts, each with its slides ---
     var entries = [];
     var bySlide = {};
@@ -69,6 +85,7 @@
         captions: heading.getAttribute("data-captions"),
         captionsScript: heading.getAttribute("data-captions-script"),
         captionsLabel: heading.getAttribute("data-captions-label") || "Captions",
+        tracks: captionTracks(heading),
         entries: [],
         offset: total,
         length: 0

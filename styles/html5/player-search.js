@@ -47,10 +47,11 @@
     function indexCaptions() {
       captionsAsked = true;
       partOrder.forEach(function (info) {
-        if (!info.captions) {
+        var track = page.chosenTrack(info);
+        if (!track) {
           return;
         }
-        page.captionsText(info, function (text) {
+        page.captionsText(track, function (text) {
           if (text === null) {
             return;
           }
@@ -123,6 +124,13 @@
         results.appendChild(item);
       });
     }
+
+    // Captions in another language chosen: their words are searched instead.
+    page.captionsLanguageChanged = function () {
+      captionIndex = [];
+      captionsAsked = false;
+      search();
+    };
 
     searchBox.closest("section").hidden = false;
     searchBox.addEventListener("input", search);

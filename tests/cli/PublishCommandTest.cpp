@@ -206,6 +206,10 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
                             "1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
                             "2\r\n00:00:02,000 --> 00:00:05,250\r\nWhy timing matters.\r\n";
     writeFile(lecture + "Talk1.SRT", srt);
+    // and German captions, named for their language.
+    const std::string german = "WEBVTT\n\n00:00.500 --> 00:02.000\nWillkommen!\n";
+    writeFile(lecture + "talk1.de.vtt", german);
+    writeFile(lecture + "talk1.old.vtt", german);  // no language: not published
     Outcome r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     ASSERT_TRUE(fs::exists(out + "n001.htm"));  // the style's slide index
@@ -214,9 +218,19 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_EQ(cuesReadByFfprobe(out + "captions1.vtt"), 2);
     EXPECT_TRUE(fs::exists(out + "captions1.js"));
     EXPECT_FALSE(fs::exists(out + "captions2.vtt"));
+    // The lecture's own language's captions are the part's first track,
+    // each language named in its own words.
     EXPECT_TRUE(holds(readFile(out + "part1.htm"),
-                      "<track id=\"captions\" kind=\"captions\" label=\"Captions\" srclang=\"en\" "
+                      "<track id=\"captions\" kind=\"captions\" label=\"English\" srclang=\"en\" "
                       "src=\"captions1.vtt\" data-script=\"captions1.js\">"));
+    EXPECT_TRUE(holds(readFile(out + "part1.htm"),
+                      "data-captions-tracks=\"en|English|captions1.vtt|captions1.js|1|lecturer;"
+                      "de|Deutsch|captions1.de.vtt|captions1.de.js|1.de|lecturer\""));
+    EXPECT_EQ(cuesReadByFfprobe(out + "captions1.de.vtt"), 1);
+    EXPECT_TRUE(holds(readFile(out + "captions1.de.js"), "Willkommen"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()),
+              std::count_if(fs::directory_iterator(out), fs::directory_iterator(),
+                            [](const fs::directory_entry& e) { return !holds(e.path().string(), "old"); }));
     EXPECT_FALSE(holds(readFile(out + "part2.htm"), "kind=\"captions\""));
     EXPECT_EQ(readFile(lecture + "Talk1.SRT"), srt);
 
@@ -243,6 +257,7 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_TRUE(holds(readFile(out + "sld001.htm"), "Welcome"));
     EXPECT_TRUE(fs::exists(out + "talk2.m4a"));
     EXPECT_EQ(readFile(out + "captions1.vtt"), vtt);
+    EXPECT_TRUE(holds(readFile(out + "captions1.de.vtt"), "Willkommen"));
     EXPECT_EQ(cuesReadByFfprobe(out + "captions2.vtt"), 2);
     // Its RealMedia video, published again, still plays as video.
     EXPECT_EQ(ffprobe(out + "talk1.mp4").codecs(), "h264 aac");

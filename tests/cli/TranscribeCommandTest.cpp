@@ -110,18 +110,19 @@ double seconds(const std::string& t)  // hh:mm:ss.mmm
 std::string checkedCaptions(const std::string& vtt, double recordingSeconds)
 {
     const Strings lines = splitCrLf(vtt);
-    EXPECT_GE(lines.size(), 3u);
-    if (lines.size() < 3)
+    EXPECT_GE(lines.size(), 4u);
+    if (lines.size() < 4)
         return "";
     EXPECT_EQ(lines[0], "WEBVTT");
     EXPECT_TRUE(holds(lines[2], "NOTE Automatic captions"));
+    EXPECT_EQ(lines[3], "Language: en");  // the language spoken, in the note
     static const std::regex timing(R"((\d\d:\d\d:\d\d\.\d\d\d) --> (\d\d:\d\d:\d\d\.\d\d\d))");
     struct Cue {
         double start, end;
         Strings text;
     };
     std::vector<Cue> cues;
-    for (size_t i = 3; i < lines.size(); ++i) {
+    for (size_t i = 4; i < lines.size(); ++i) {
         std::smatch m;
         if (std::regex_match(lines[i], m, timing)) {
             cues.push_back({seconds(m[1]), seconds(m[2]), {}});

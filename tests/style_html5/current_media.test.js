@@ -40,6 +40,7 @@ function tracks(page) {
   return page.evaluate(() => Array.from(document.getElementById("media").textTracks).map((t) => ({
     kind: t.kind,
     label: t.label,
+    language: t.language,
     mode: t.mode,
     cues: Array.from(t.cues || []).map((c) => [c.startTime, c.endTime, c.getCueAsHTML().textContent]),
   })));
@@ -53,7 +54,7 @@ async function chapters(page) {
 
 async function captionsLoaded(page) {
   await h.until(page, () => document.querySelectorAll("#transcript-lines button").length > 0, null, "captions loaded");
-  return (await tracks(page)).filter((t) => t.kind === "captions");
+  return (await tracks(page)).filter((t) => t.kind === "captions" && t.mode !== "disabled");
 }
 
 // The captions acceptable at time t (slack seconds around each cue edge).
@@ -105,7 +106,7 @@ test("the MP4 part plays in step with its events file, shows its captions at the
   assert.equal(await page.$eval("#media", (m) => m.tagName), "VIDEO");
   assert.equal(s0.shown, list[0].slide);
   const captions = await captionsLoaded(page);
-  assert.deepEqual(captions.map((t) => [t.label, t.mode]), [["Captions", "showing"]], "the captions are on");
+  assert.deepEqual(captions.map((t) => [t.label, t.mode]), [["English", "showing"]], "the captions are on");
   captions[0].cues.forEach((c, k) => {
     assert.ok(Math.abs(c[0] - sampleCaptions[k][0]) < 0.001 && Math.abs(c[1] - sampleCaptions[k][1]) < 0.001, `cue ${k}`);
     assert.equal(c[2], sampleCaptions[k][2]);
@@ -162,11 +163,45 @@ test("an M4A audio lecture plays in step with visible controls, its captions and
     assert.match((await h.state(page)).src, /\/lec1\.m4a$/);
     const captions = await captionsLoaded(page);
     assert.deepEqual(captions.map((t) => t.cues.map((c) => c[2])), [audioCaptions.map((c) => c[2])]);
-    assert.deepEqual(captions.map((t) => t.label), ["Captions"], "the lecturer's captions");
+    assert.deepEqual(captions.map((t) => t.label), ["English"], "the lecturer's captions");
     assert.ok(!(await h.visible(page, "#transcript-kind")), "no automatic-captions notice");
     await playInStep(page, list, audioCaptions, "M4A lecture", false);
     await h.seeksInStep(page, list, "M4A lecture");
   });
+});
+
+test("captions in two languages: a track each, the student's choice shown, followed and searched, and kept", async () => {
+  const languages = (page) => page.evaluate(() => Array.from(document.getElementById("media").textTracks)
+    .filter((t) => t.kind === "captions").map((t) => [t.language, t.label, t.mode]).sort());
+  const transcript = (page) => page.$$eval("#transcript-lines button", (l) => l.map((b) => b.textContent));
+  const web = await h.serve(path.join(audioDir, "published"));
+  try {
+    for (const base of [audioPages, web.base]) {
+      await h.session(browser, "part1.htm", { base }, async ({ page }) => {
+        await captionsLoaded(page);
+        await h.until(page, () => document.getElementById("media").textTracks.length >= 3, null, "both languages");
+        assert.deepEqual(await languages(page), [["de", "Deutsch", "disabled"], ["en", "English", "showing"]]);
+        assert.ok(await h.visible(page, "#captions-lang"), "the languages to choose from");
+        await page.select("#captions-lang", "de");
+        await h.until(page, () => /Ihre Untertitel/.test(document.getElementById("transcript-lines").textContent),
+          null, "the German transcript");
+        assert.deepEqual(await languages(page), [["de", "Deutsch", "showing"], ["en", "English", "disabled"]]);
+        assert.equal(await page.$eval("#transcript-lines", (l) => l.lang), "de");
+        await playInStep(page, h.events(1, path.join(audioDir, "lec"), "lec"),
+          audioCaptions.map(([s, e], k) => [s, e, ["Eine Audiovorlesung.", "Ihre Untertitel."][k]]), "German captions", false);
+        await h.fill(page, "#search", "untertitel");
+        await h.until(page, () => /1 caption found/.test(document.getElementById("search-count").textContent),
+          null, "the German captions searched");
+        // The choice is remembered on the next visit.
+        await page.reload();
+        await h.ready(page);
+        await captionsLoaded(page);
+        assert.match((await transcript(page)).join(" "), /Eine Audiovorlesung/);
+      });
+    }
+  } finally {
+    await web.close();
+  }
 });
 
 // The cues of a published WebVTT file: [start, end, text].
@@ -186,7 +221,7 @@ test("a spoken part without captions gets automatic ones: labelled, at their tim
   assert.ok(cues.length >= 2 && /welcome/.test(cues[0][2]), JSON.stringify(cues));
   await h.session(browser, "part2.htm", { base: audioPages }, async ({ page }) => {
     const captions = await captionsLoaded(page);
-    assert.deepEqual(captions.map((t) => [t.label, t.cues.map((c) => c[2])]), [["Automatic captions", cues.map((c) => c[2])]]);
+    assert.deepEqual(captions.map((t) => [t.label, t.cues.map((c) => c[2])]), [["English (automatic)", cues.map((c) => c[2])]]);
     assert.ok(await h.visible(page, "#transcript-kind"), "the transcript says a machine made it");
     await playInStep(page, list, cues, "automatic captions", false);
     await h.fill(page, "#search", "welcome");

@@ -150,7 +150,7 @@ function state(tab) {
     const currentItem = document.querySelector("nav.toc li.current");
     const thumb = document.querySelector("#thumbs a[aria-current='true']");
     const line = document.querySelector("#transcript-lines button[aria-current='true']");
-    const captions = Array.from(media.textTracks).find((t) => t.kind === "captions");
+    const captions = Array.from(media.textTracks).find((t) => t.kind === "captions" && t.mode !== "disabled");
     return {
       part: document.body.getAttribute("data-part"),
       t: media.currentTime,

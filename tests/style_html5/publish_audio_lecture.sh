@@ -1,6 +1,7 @@
 #!/bin/sh
 # Makes an audio-only lecture recorded as M4A (AAC), as a phone's voice
-# recorder writes it, with WebVTT captions beside it, and a second part
+# recorder writes it, with WebVTT captions beside it in English and in
+# German (lec1.de.vtt), and a second part
 # spoken by espeak-ng without captions, and publishes it for disk like the
 # sample with automatic captions, for the browser tests of the html5 style.
 #   publish_audio_lecture.sh PELLUCOR SAMPLE_DIR DIR
@@ -18,6 +19,8 @@ ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i "sine=frequency=330:
 printf 'u 00:00:00 00:00:02 URL\\sld001.htm\r\nu 00:00:02 00:00:05 URL\\sld002.htm\r\n' > "$lecture/lec1.txt"
 printf 'WEBVTT\r\n\r\n00:00.400 --> 00:01.800\r\nAn audio lecture.\r\n\r\n00:02.300 --> 00:04.600\r\nIts captions.\r\n' \
   > "$lecture/lec1.vtt"
+printf 'WEBVTT\r\n\r\n00:00.400 --> 00:01.800\r\nEine Audiovorlesung.\r\n\r\n00:02.300 --> 00:04.600\r\nIhre Untertitel.\r\n' \
+  > "$lecture/lec1.de.vtt"
 # Two sentences a second apart: two cues.
 espeak-ng -v en-us -s 140 -w "$dir/a.wav" "Welcome to the lecture."
 espeak-ng -v en-us -s 140 -w "$dir/b.wav" "Today we talk about the sea."
