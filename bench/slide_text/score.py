@@ -7,7 +7,9 @@ slide's truth is TRUTH_DIR/imgNNN.text (as slide import writes it from the
 presentation) or TRUTH_DIR/imgNNN.txt (plain words). Prints, over all
 slides: the character error rate (edit distance of the texts with runs of
 white space as one blank, over the true length) and the share of the true
-words of four or more letters that OCR found (as words, in any case).
+words of four or more letters that OCR found (as words, in any case); then
+that share slide by slide: how many slides keep less than 75% of their
+words, and the slide that keeps the fewest.
 """
 import os
 import re
@@ -40,6 +42,7 @@ def words(text):
 def main(ocr_dir, truth_dir):
     errors = chars = found = wanted = slides = 0
     worst = []
+    shares = []
     for name in sorted(os.listdir(truth_dir)):
         stem, ext = os.path.splitext(name)
         if ext not in (".text", ".txt") or not stem.startswith("img"):
@@ -52,8 +55,11 @@ def main(ocr_dir, truth_dir):
         chars += len(truth)
         have = set(words(got))
         w = words(truth)
-        found += sum(1 for x in w if x in have)
+        got_words = sum(1 for x in w if x in have)
+        found += got_words
         wanted += len(w)
+        if w:
+            shares.append((got_words / len(w), stem))
         slides += 1
         worst.append((d / max(1, len(truth)), stem))
     worst.sort(reverse=True)
@@ -61,6 +67,10 @@ def main(ocr_dir, truth_dir):
     recall = 100.0 * found / max(1, wanted)
     print("%d slides, %d characters: CER %.2f%%, words of 4+ letters found %.1f%%  (worst: %s)"
           % (slides, chars, cer, recall, ", ".join("%s %.0f%%" % (s, 100 * c) for c, s in worst[:3])))
+    if shares:
+        share, stem = min(shares)
+        print("    slide by slide: %d of %d keep under 75%% of their words; the fewest: %s %.0f%%"
+              % (sum(1 for s, _ in shares if s < 0.75), len(shares), stem, 100 * share))
 
 
 if __name__ == "__main__":

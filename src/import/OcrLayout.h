@@ -17,6 +17,7 @@ struct OcrWord {
     int block = 0, line = 0;  // Tesseract's numbering, in its reading order
     int left = 0, top = 0, right = 0, bottom = 0;
     int confidence = 0;
+    bool inWordList = false;  // one of the language's words to Tesseract
 };
 
 struct OcrLine {

@@ -12,13 +12,19 @@
 #include <memory>
 
 #include "core/TavString.h"
+#include "import/OcrReadings.h"
 
 namespace pellucor {
 
 namespace {
 
-// Tesseract's thresholding_method values tried, in order: Otsu, Sauvola.
-constexpr const char* kThresholdMethods = "02";
+// Tesseract's thresholding_method values, and the factor k of Sauvola's
+// threshold (the local mean times 1 - k where the ground is flat): its
+// own, and a smaller one that parts words from a ground a few shades off.
+constexpr char kOtsu = '0';
+constexpr char kSauvola = '2';
+constexpr const char* kSauvolaFactor = "0.34";
+constexpr const char* kFaintSauvolaFactor = "0.1";
 
 struct PixDeleter {
     void operator()(Pix* p) const { pixDestroy(&p); }
@@ -34,9 +40,14 @@ std::string takeText(char* text)
 
 bool cancelRead(void* flag, int) { return static_cast<std::atomic<bool>*>(flag)->load(); }
 
-// An 8-bit grey picture at least kReadWidth wide.
+// An 8-bit grey picture at least kReadWidth wide. A smaller one is scaled
+// up and then sharpened: scaled up, the letters of a 640x480 slide are
+// soft, and the palette of a GIF speckles their edges and the ground round
+// them; sharpened, they stand out of it again (with unsharp masking).
 PixPtr readable(Pix* pix)
 {
+    constexpr int kSharpenHalfWidth = 5;  // pixels, at kReadWidth
+    constexpr float kSharpenAmount = 0.8f;
     PixPtr grey(pixConvertTo8(pix, 0));
     if (!grey)
         return nullptr;
@@ -44,7 +55,8 @@ PixPtr readable(Pix* pix)
     if (width >= SlideOcr::kReadWidth)
         return grey;
     const float scale = static_cast<float>(SlideOcr::kReadWidth) / static_cast<float>(width);
-    return PixPtr(pixScaleGrayLI(grey.get(), scale, scale));
+    PixPtr scaled(pixScaleGrayLI(grey.get(), scale, scale));
+    return scaled ? PixPtr(pixUnsharpMaskingGray(scaled.get(), kSharpenHalfWidth, kSharpenAmount)) : nullptr;
 }
 
 // The grey picture with its long thin straight rules (a table's borders,
@@ -280,7 +292,7 @@ bool SlideOcr::ReadGrey(const uint8_t* pixels, int width, int height, int stride
     return read(pix.get(), out, err);
 }
 
-bool SlideOcr::recognise(Pix* pix, char method, std::vector<OcrWord>& words, long& confidenceSum, std::string& err)
+bool SlideOcr::recognise(Pix* pix, char method, std::vector<OcrWord>& words, std::string& err)
 {
     const char m[2] = {method, 0};
     api_->SetVariable("thresholding_method", m);
@@ -296,7 +308,6 @@ bool SlideOcr::recognise(Pix* pix, char method, std::vector<OcrWord>& words, lon
         return false;
     }
     std::unique_ptr<tesseract::ResultIterator> it(api_->GetIterator());
-    confidenceSum = 0;
     if (it) {
         int block = 0, line = 0;
         do {
@@ -314,7 +325,7 @@ bool SlideOcr::recognise(Pix* pix, char method, std::vector<OcrWord>& words, lon
             w.block = block;
             w.line = line;
             w.confidence = static_cast<int>(confidence);
-            confidenceSum += w.confidence;
+            w.inWordList = it->WordIsFromDictionary();
             words.push_back(std::move(w));
         } while (it->Next(tesseract::RIL_WORD));
     }
@@ -337,31 +348,39 @@ bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
     const double scale = static_cast<double>(pixGetWidth(source)) / pixGetWidth(pix.get());
     paintOverRules(pix.get());
     const PixPtr inverted = darkGroundInverted(pix.get());
-    std::vector<OcrWord> words;
-    long confidenceSum = 0;
-    // Two ways of making the picture black and white, each best on some
+    // Ways of making the picture black and white, each best on some
     // slides: one threshold for the whole picture (Otsu's), which keeps
     // thin light words on a busy background, and Sauvola's local one,
     // which keeps words over a photograph or a gradient; each on the
-    // picture as it is and with its dark ground inverted. The reading whose
-    // words carry the most confident characters is kept.
-    long bestScore = -1;
-    for (const char* m = kThresholdMethods; *m; ++m)
-        for (Pix* picture : {pix.get(), inverted.get()}) {
-            if (!picture)
-                continue;
-            std::vector<OcrWord> got;
-            long sum = 0, score = 0;
-            if (!recognise(picture, *m, got, sum, err))
-                return false;
-            for (const OcrWord& w : got)
-                score += w.confidence * static_cast<long>(w.text.size());
-            if (score > bestScore) {
-                bestScore = score;
-                words = std::move(got);
-                confidenceSum = sum;
-            }
-        }
+    // picture as it is and with its dark ground inverted; and Sauvola's
+    // made to part small differences, which keeps faint words on a ground
+    // nearly of their colour (and makes specks of the rest). Each reading
+    // keeps lines the others lose: they are merged line by line.
+    struct Way {
+        Pix* picture;
+        char method;
+        const char* sauvolaFactor;
+        bool supplement = false;  // never the reading that leads
+    };
+    const Way ways[] = {{pix.get(), kOtsu, kSauvolaFactor},
+                        {inverted.get(), kOtsu, kSauvolaFactor},
+                        {pix.get(), kSauvola, kSauvolaFactor},
+                        {inverted.get(), kSauvola, kSauvolaFactor},
+                        {pix.get(), kSauvola, kFaintSauvolaFactor, true}};
+    std::vector<std::vector<OcrWord>> readings, supplements;
+    for (const Way& way : ways) {
+        if (!way.picture)
+            continue;
+        api_->SetVariable("thresholding_kfactor", way.sauvolaFactor);
+        std::vector<OcrWord> got;
+        if (!recognise(way.picture, way.method, got, err))
+            return false;
+        (way.supplement ? supplements : readings).push_back(std::move(got));
+    }
+    const std::vector<OcrWord> words = MergeReadings(std::move(readings), std::move(supplements));
+    long confidenceSum = 0;
+    for (const OcrWord& w : words)
+        confidenceSum += w.confidence;
     out.lines = LayOutWords(words);
     for (OcrLine& l : out.lines) {
         l.top = static_cast<int>(l.top * scale);

@@ -6,10 +6,11 @@
 // on a slide they are mostly the edges of pictures and drawings read as
 // letters. The rest keep Tesseract's reading order (blocks, then their
 // lines, then their words), with columns read one after the other
-// (import/OcrLayout.h). Before it is read, a picture loses its long thin
-// rules (a table's borders), and it is read twice, made black and white
-// by a threshold for the whole slide and by a local one; the better
-// reading is kept.
+// (import/OcrLayout.h). Before it is read, a small picture is scaled up
+// and sharpened, and a picture loses its long thin rules (a table's
+// borders); it is then read several times, made black and white in
+// several ways, and the readings are merged line by line
+// (import/OcrReadings.h).
 #pragma once
 
 #include <atomic>
@@ -76,7 +77,7 @@ public:
 
 private:
     bool read(::Pix* pix, OcrResult& out, std::string& err);
-    bool recognise(::Pix* pix, char method, std::vector<OcrWord>& words, long& confidenceSum, std::string& err);
+    bool recognise(::Pix* pix, char method, std::vector<OcrWord>& words, std::string& err);
 
     std::unique_ptr<tesseract::TessBaseAPI> api_;
     std::atomic<bool> cancelled_ {false};

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Writes the decks and pictures the slide text tests share into DIR:
-#   templates/NAME.odp  four LibreOffice Impress templates filled with known
+#   templates/NAME.odp  five LibreOffice Impress templates filled with known
 #                       words, three slides each (text_decks.py)
 #   Vivid.pptx          one of them as PowerPoint writes it
 #   Vivid.pdf           and as a PDF with its text layer
@@ -17,7 +17,8 @@ mkdir -p "$dir"
 cd "$dir"
 dir=$(pwd)
 python3 "$here/text_decks.py" templates "$dir/templates" 3 \
-  "$templates/Beehive.otp" "$templates/Midnightblue.otp" "$templates/Vivid.otp" "$templates/Focus.otp"
+  "$templates/Beehive.otp" "$templates/Midnightblue.otp" "$templates/Vivid.otp" "$templates/Focus.otp" \
+  "$templates/Freshes.otp"
 python3 "$here/text_decks.py" drawn "$dir/drawn" "$templates"
 rm -f "$dir/drawn/photo.jpg"
 fodp_convert "$dir/profile" pptx "$dir/templates/Vivid.odp" "$dir"
