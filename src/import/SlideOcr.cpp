@@ -354,7 +354,9 @@ bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
     // which keeps words over a photograph or a gradient; each on the
     // picture as it is and with its dark ground inverted; and Sauvola's
     // made to part small differences, which keeps faint words on a ground
-    // nearly of their colour (and makes specks of the rest). Each reading
+    // nearly of their colour (and makes specks of the rest): needed on a
+    // small picture scaled up, where the palette has washed faint words
+    // out, and not worth its time on a sharp one. Each reading
     // keeps lines the others lose: they are merged line by line.
     struct Way {
         Pix* picture;
@@ -366,7 +368,7 @@ bool SlideOcr::read(Pix* source, OcrResult& out, std::string& err)
                         {inverted.get(), kOtsu, kSauvolaFactor},
                         {pix.get(), kSauvola, kSauvolaFactor},
                         {inverted.get(), kSauvola, kSauvolaFactor},
-                        {pix.get(), kSauvola, kFaintSauvolaFactor, true}};
+                        {scale < 1 ? pix.get() : nullptr, kSauvola, kFaintSauvolaFactor, true}};
     std::vector<std::vector<OcrWord>> readings, supplements;
     for (const Way& way : ways) {
         if (!way.picture)
