@@ -1,8 +1,7 @@
 // A model downloaded from the tests' own web server: installed whole and
 // checked, resumed after the server died mid-file (only the rest is
-// asked for), started over where a server ignores ranges, refused with
-// nothing left when its checksum differs, and a host that cannot be
-// reached named.
+// asked for), started over where a server ignores ranges. (A checksum that
+// differs and a host that cannot be reached: the command's tests.)
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -30,24 +29,16 @@ enum class Before { Nothing, ServerKilledMidFile, PartOfTheFile };
 struct Case {
     const char* name;
     Before before;
-    bool noRange;    // the server sends the whole file whatever is asked
-    bool rightSum;   // the checksum expected is the file's
-    bool reachable;  // false: nothing listens at the address
-    Result result;
-    const char* says;   // in the error ("" on success)
+    bool noRange;       // the server sends the whole file whatever is asked
     const char* asked;  // the range the last request asked for ("": none)
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 const Case kCases[] = {
-    {"Installs", Before::Nothing, false, true, true, Result::Installed, "", ""},
-    {"ResumesAfterTheServerDied", Before::ServerKilledMidFile, false, true, true, Result::Installed, "",
-     "range=bytes=1000000- status=206"},
-    {"StartsOverWhereRangesAreIgnored", Before::PartOfTheFile, true, true, true, Result::Installed, "",
-     "range=bytes=1000000- status=200"},
-    {"WrongChecksumRefused", Before::Nothing, false, false, true, Result::Failed, "has the SHA-1", ""},
-    {"UnreachableHostNamed", Before::Nothing, false, true, false, Result::Failed, "Cannot reach 127.0.0.1:", ""},
+    {"Installs", Before::Nothing, false, ""},
+    {"ResumesAfterTheServerDied", Before::ServerKilledMidFile, false, "range=bytes=1000000- status=206"},
+    {"StartsOverWhereRangesAreIgnored", Before::PartOfTheFile, true, "range=bytes=1000000- status=200"},
 };
 
 class ModelDownloadTest : public ::testing::TestWithParam<Case> {
@@ -75,9 +66,8 @@ protected:
 TEST_P(ModelDownloadTest, Downloads)
 {
     const Case& c = GetParam();
-    const std::string sha1 = c.rightSum
-        ? QCryptographicHash::hash(QByteArray::fromStdString(model), QCryptographicHash::Sha1).toHex().toStdString()
-        : std::string(40, '0');
+    const std::string sha1
+        = QCryptographicHash::hash(QByteArray::fromStdString(model), QCryptographicHash::Sha1).toHex().toStdString();
     std::string err;
     if (c.before == Before::ServerKilledMidFile) {
         ModelServer dying(served, kCut);
@@ -99,17 +89,11 @@ TEST_P(ModelDownloadTest, Downloads)
     ModelServer server(served, -1, c.noRange);
     ASSERT_TRUE(server.Started());
     err.clear();
-    const Result result
-        = download(c.reachable ? server.Url() : "http://127.0.0.1:" + std::to_string(ClosedPort()), sha1, err);
-    EXPECT_EQ(result, c.result) << err;
-    EXPECT_TRUE(holds(err, c.says));
+    EXPECT_EQ(download(server.Url(), sha1, err), Result::Installed) << err;
     EXPECT_FALSE(fs::exists(ModelDownload::PartOf(target)));
-    EXPECT_EQ(fs::exists(target), c.result == Result::Installed);
-    if (c.result == Result::Installed) {
-        EXPECT_EQ(readFile(target), model);
-        EXPECT_EQ(done, static_cast<int64_t>(model.size()));
-        EXPECT_EQ(total, static_cast<int64_t>(model.size()));
-    }
+    EXPECT_EQ(readFile(target), model);
+    EXPECT_EQ(done, static_cast<int64_t>(model.size()));
+    EXPECT_EQ(total, static_cast<int64_t>(model.size()));
     if (*c.asked) {
         const std::string rest = std::to_string(model.size() - (c.noRange ? 0 : kCut));
         EXPECT_TRUE(holds(server.Log(), std::string(c.asked) + " sent=" + rest));
