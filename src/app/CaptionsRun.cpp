@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/Preferences.h"
 #include "app/PublishForm.h"
+#include "app/SpeechModelSetup.h"
 #include "app/WindowJobShow.h"
 #include "core/TavUtils.h"
 #include "speech/SpeechCaptionMaker.h"
@@ -51,6 +52,14 @@ bool CaptionsRun::begin(bool attended, bool replace, std::string& msg)
     auto transcriber = std::make_unique<LectureTranscriber>();
     if (!transcriber->Plan(options_, parts_, msg))
         return false;
+    if (attended && hooks_.speechModelInstall && SpeechModelSetup::NoModel(prefs_.Snapshot())) {
+        const int answer = Tav_AskYesNoCancel(
+            "No Whisper speech model is installed, so PocketSphinx would make the captions (English only, and "
+            "less accurate).\n\nInstall a speech model first? (Yes: choose one to download; No: make the "
+            "captions with PocketSphinx now.)");
+        if (answer == TavCancel || (answer == TavYes && !hooks_.speechModelInstall()))
+            return false;
+    }
     const SpeechChoice choice = SpeechCaptionMaker::ChoiceFrom(prefs_.Snapshot());
     transcriber_ = std::move(transcriber);
     transcriber_->onProgress

@@ -6,7 +6,8 @@
 // own captions are never touched; automatic ones made before are kept
 // unless the automation interface asks for them to be made again. At the
 // end the caption editor opens on the captions made, for the lecturer to
-// correct.
+// correct. Started from a menu while no Whisper model is found, it first
+// offers to install one ("Install a speech model…").
 #pragma once
 
 #include <memory>

@@ -98,6 +98,8 @@ struct FrontEndHooks {
     // Save dialog for a video file: starts at path; true and the chosen
     // path on OK, false on Cancel.
     std::function<bool(const std::string& title, std::string& path)> chooseVideoFile;
+    // "Install a speech model…" (modal): true when a model was installed.
+    std::function<bool()> speechModelInstall;
     std::function<void()> player;
     std::function<void()> encoderSetup;
     // Opens the converter window with input and output filled in (either may

@@ -28,6 +28,9 @@ const CommandEntry kCommands[] = {
      " LECTURE_DIR [--part N] [--engine pocketsphinx|whisper] [--model FILE] [--lang L]\n"
      "             [--replace] [--list-engines]\n"
      "             make automatic captions for each part by speech recognition"},
+    {"speech-model", RunSpeechModelCommand,
+     " list | install NAME [--url BASE] | remove NAME\n"
+     "             the Whisper models (tiny, base, small, medium, *.en): download one, checked"},
     {"sync-slides", RunSyncSlidesCommand,
      " LECTURE_DIR [--part N] [--name NAME] [--media FILE] [--out FILE] [--replace]\n"
      "             find the slide times from the recordings and write the events files"},

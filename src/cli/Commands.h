@@ -16,6 +16,7 @@ int RunCourseCommand(int argc, char** argv);
 int RunPackageCommand(int argc, char** argv);
 int RunSlideTextCommand(int argc, char** argv);
 int RunTranscribeCommand(int argc, char** argv);
+int RunSpeechModelCommand(int argc, char** argv);
 int RunSlidesFromRecordingCommand(int argc, char** argv);
 int RunExportVideoCommand(int argc, char** argv);
 

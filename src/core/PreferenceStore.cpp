@@ -65,6 +65,7 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfOcrLanguage", "OCR Languages (Tesseract's names, such as deu+eng)", "eng"},
         {"prfTranscribe", "Make Automatic Captions When Publishing (Yes/No)", "No"},
         {"prfWhisperModel", "Whisper Model File (ggml .bin) for Automatic Captions", ""},
+        {"prfSpeechModelUrl", "Address of a Mirror of the Whisper Models (blank: whisper.cpp's own host)", ""},
         {"prfSpeechLanguage", "Language Spoken in the Recordings (en, de, ...)", "en"},
         {"prfsrvIncoming", "Incoming Directory:", "/srv/ftp/incoming"},
         {"prfsrvRepository", "Repository:", "/srv/pellucor/repository"},

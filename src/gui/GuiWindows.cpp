@@ -11,6 +11,7 @@
 #include "app/widgets/PageNotOpenedDialog.h"
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/PublishFormView.h"
+#include "app/widgets/SpeechModelDialog.h"
 #include "gui/ToolWindows.h"
 #include "media/FfmpegMediaOpener.h"
 
@@ -71,8 +72,12 @@ GuiWindows::GuiWindows(const QString& prefsIni, bool withTools) : context_(prefs
     formView_ = std::make_unique<PublishFormView>(&context_.publishForm());
     mainView_ = std::make_unique<MainWindowView>(&context_.mainWindow());
     prefsView_ = std::make_unique<PreferencesView>(&context_.prefs(), mainView_.get());
-    if (withTools)
+    if (withTools) {
         tools_ = std::make_unique<ToolWindows>(context_, mainView_.get());
+        context_.hooks.speechModelInstall = [this] {
+            return SpeechModelDialog::Run([this] { return context_.prefs().Snapshot(); }, QApplication::activeWindow());
+        };
+    }
 
     PublishForm& detail = context_.publishForm();
     MainWindow& main = context_.mainWindow();

@@ -9,6 +9,7 @@ QProcessEnvironment programEnvironment(const std::string& home, const QStringLis
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "config"));
     env.insert("PELLUCOR_STATE_DIR", QString::fromStdString(home + "state"));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(home + "data"));
     for (const QString& setting : extra)
         env.insert(setting.section('=', 0, 0), setting.section('=', 1));
     return env;

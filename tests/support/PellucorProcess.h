@@ -17,12 +17,12 @@ struct ProcessOutcome {
 };
 
 // The test's environment with the preferences read from home + "config/",
-// the state written to home + "state/" and the extra "NAME=value" settings.
+// the state written to home + "state/", the data (such as the speech
+// models folder) under home + "data/" and the extra "NAME=value" settings.
 QProcessEnvironment programEnvironment(const std::string& home, const QStringList& extra = {});
 
 // Runs program with args; with a prefix, runs prefix[0] with prefix[1..],
-// the program and args (a wrapper such as setpriv). Preferences are read
-// from home + "config/", state written to home + "state/".
+// the program and args (a wrapper such as setpriv), in programEnvironment(home).
 ProcessOutcome runProgram(const QString& program, const QStringList& args, const std::string& home,
                           const QStringList& prefix = {}, int timeoutMs = 120000);
 

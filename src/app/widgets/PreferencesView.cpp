@@ -13,6 +13,8 @@
 #include <functional>
 
 #include "app/Preferences.h"
+#include "app/SpeechModelSetup.h"
+#include "app/widgets/SpeechModelDialog.h"
 #include "core/PreferenceStore.h"
 
 namespace pellucor {
@@ -83,6 +85,14 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
         connect(edit, &QLineEdit::textEdited, this,
                 [this, key](const QString& t) { model_->Set(key, t.toStdString()); });
     }
+    // Where the captions would find no Whisper model: the way to one.
+    installModel_ = new QPushButton(tr("Install a speech model…"));
+    installModel_->setObjectName("cmdInstallSpeechModel");
+    forms[0]->addRow(installModel_);
+    connect(installModel_, &QPushButton::clicked, this, [this] {
+        SpeechModelDialog::Run([this] { return model_->Snapshot(); }, this);
+        refresh();
+    });
     forms[0]->addRow(note("In the above fields ${lecname} will be replaced by the last portion of the lecture "
                           "directory name, ${lecdir} will be replaced by the entire lecture directory path, and "
                           "${lecparent} will be replaced by the path to the directory one level above the lecture "
@@ -145,6 +155,7 @@ void PreferencesView::reject()
 
 void PreferencesView::refresh()
 {
+    installModel_->setVisible(SpeechModelSetup::NoModel(model_->Snapshot()));
     for (auto& [key, box] : checks_)
         box->setChecked(PreferenceOn(model_->Get(key)));
     for (auto& [key, edit] : fields_) {

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 
 namespace pellucor {
 
@@ -32,6 +33,7 @@ private:
     Preferences* model_;
     std::map<std::string, QLineEdit*> fields_;
     std::map<std::string, QCheckBox*> checks_;  // the Yes/No preferences
+    QPushButton* installModel_;                 // shown while no Whisper model is found
 };
 
 }  // namespace pellucor
