@@ -9,6 +9,7 @@
 #include "core/TavUtils.h"
 #include "media/SpeechAudio.h"
 #include "speech/CaptionCues.h"
+#include "speech/SlidePrompts.h"
 #include "speech/SpeechChunks.h"
 
 namespace pellucor {
@@ -118,8 +119,10 @@ bool LectureTranscriber::transcribePart(const TranscribeOptions& options, PartTr
     part.seconds = static_cast<double>(pcm.size()) / kSpeechRate;
     report(kReadShare, "Recognising the speech of " + name + " (" + engine.Describe() + ")");
     std::vector<SpokenWord> words;
-    if (!Recognise(engine, pcm, options.workers, words, part.error,
-                   [&](double f) { report(kReadShare + (1 - kReadShare) * f, ""); }))
+    const SlidePrompts prompts = SlidePrompts::ForPart(options.mediaDir, options.lecName, part.part);
+    if (!Recognise(
+            engine, pcm, options.workers, words, part.error,
+            [&](double f) { report(kReadShare + (1 - kReadShare) * f, ""); }, &prompts))
         return false;
     if (words.empty()) {
         part.error = name + ": no words were recognised in its sound";
@@ -138,7 +141,7 @@ bool LectureTranscriber::transcribePart(const TranscribeOptions& options, PartTr
 
 bool LectureTranscriber::Recognise(SpeechEngine& engine, const std::vector<int16_t>& pcm, int workers,
                                    std::vector<SpokenWord>& words, std::string& err,
-                                   const std::function<void(double)>& progress)
+                                   const std::function<void(double)>& progress, const SlidePrompts* prompts)
 {
     words.clear();
     const std::vector<SpeechStretch> stretches = SpeechStretches(pcm, engine.LongestStretch());
@@ -169,9 +172,10 @@ bool LectureTranscriber::Recognise(SpeechEngine& engine, const std::vector<int16
             decoder->stop = &cancel_;
         for (size_t i = worker; decoder && !failed && i < stretches.size(); i += static_cast<size_t>(count)) {
             const SpeechStretch& s = stretches[i];
+            const double offset = static_cast<double>(s.from) / kSpeechRate;
+            decoder->prompt = prompts ? prompts->For(offset, static_cast<double>(s.to) / kSpeechRate) : "";
             if (!decoder->Recognise(pcm.data() + s.from, s.to - s.from, heard[i], e))
                 break;
-            const double offset = static_cast<double>(s.from) / kSpeechRate;
             for (SpokenWord& w : heard[i]) {
                 w.start += offset;
                 w.end += offset;

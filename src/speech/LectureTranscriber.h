@@ -15,6 +15,8 @@
 
 namespace pellucor {
 
+class SlidePrompts;
+
 struct TranscribeOptions {
     std::string mediaDir;  // where the recordings lie
     std::string lecName;   // the lecture's name, as its parts' files carry it
@@ -55,8 +57,11 @@ public:
     bool Cancelled() const { return cancel_; }
 
     // The words of samples, recognised by workers decoders of engine.
+    // Each stretch is heard with the words of the slides shown meanwhile
+    // where prompts are given.
     bool Recognise(SpeechEngine& engine, const std::vector<int16_t>& pcm, int workers, std::vector<SpokenWord>& words,
-                   std::string& err, const std::function<void(double)>& progress);
+                   std::string& err, const std::function<void(double)>& progress,
+                   const SlidePrompts* prompts = nullptr);
 
 private:
     bool transcribePart(const TranscribeOptions& options, PartTranscript& part, SpeechEngine& engine, double from,

@@ -27,6 +27,9 @@ public:
     virtual bool Recognise(const int16_t* pcm, size_t count, std::vector<SpokenWord>& words, std::string& err) = 0;
     // When set and true, Recognise ends early (it then fails).
     const std::atomic<bool>* stop = nullptr;
+    // Words likely to be said (the slides' titles and terms), for an
+    // engine that takes a prompt; the others hear without it.
+    std::string prompt;
 };
 
 // A loaded model.

@@ -105,6 +105,7 @@ public:
         p.print_progress = p.print_realtime = p.print_timestamps = p.print_special = false;
         p.token_timestamps = true;
         p.language = language_.c_str();
+        p.initial_prompt = prompt.empty() ? nullptr : prompt.c_str();
         p.encoder_begin_callback = whisperGoOn;
         p.encoder_begin_callback_user_data = const_cast<std::atomic<bool>*>(stop);
         p.abort_callback = whisperAbort;
