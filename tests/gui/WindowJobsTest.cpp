@@ -230,6 +230,10 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLectur
     QAction* fromDetail = menuAction(windows->publishFormView(), "Make Captions");
     ASSERT_TRUE(fromMain && fromDetail);
 
+    // No Whisper model is installed: each run first offers to install one;
+    // No makes the captions with PocketSphinx.
+    const std::string offer = "No Whisper speech model is installed";
+    sink.answers = {TavNo};
     // Past the reading of the sound: the percent then waits for the first
     // stretch heard, so the cancel comes while the speech is recognised.
     ASSERT_TRUE(cancelPast([&] { fromDetail->trigger(); }, 5, [&] {
@@ -246,6 +250,9 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLectur
     EXPECT_FALSE(fs::exists(vtt));
     EXPECT_EQ(UiDriver::window(CaptionEditor::kCaption), nullptr);
 
+    EXPECT_TRUE(holds(sink.questions.front(), offer)) << sink.questions.front();
+
+    sink.answers = {TavNo};
     const Shown shown = runJob([&] { fromMain->trigger(); });
     EXPECT_LE(shown.worstLate, kAnswersWithinMs) << "the window stopped answering for " << shown.worstLate << " ms";
     EXPECT_TRUE(shown.cancelOffered);
@@ -289,6 +296,7 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLectur
 
     // Made again, they are kept: they are the lecturer's now.
     // (processEvents returns once nothing is pending, so the wait is timed.)
+    sink.answers = {TavNo};
     fromMain->trigger();
     QElapsedTimer waited;
     waited.start();
