@@ -36,10 +36,9 @@ LectureAccessibility assessOne(const std::string& root, const PublishedLecture& 
 {
     LectureRecord rec;
     std::string why;
-    LectureAccessibility a
-        = !found.record ? UnassessedLecture("published without a lecture record: publish it again")
+    LectureAccessibility a = !found.record   ? UnassessedLecture("published without a lecture record: publish it again")
         : rec.Read(root + found.folder, why) ? AssessLecture(rec)
-                                              : UnassessedLecture(why);
+                                             : UnassessedLecture(why);
     a.folder = found.folder;
     if (a.title.empty())
         a.title = fs::path(root + found.folder).parent_path().filename().string();
@@ -52,8 +51,8 @@ std::string captionsText(const PartAccessibility& part)
         return "none";
     std::string text;
     for (const auto& c : part.captions)
-        text += (text.empty() ? "" : ", ") + (c.lang.empty() ? std::string("language unknown") : c.lang) + " ("
-            + c.kind + ")";
+        text += (text.empty() ? "" : ", ") + (c.lang.empty() ? std::string("language unknown") : c.lang) + " (" + c.kind
+            + ")";
     return text;
 }
 
@@ -153,9 +152,8 @@ std::string AccessibilityJson(const AccessibilityReport& report)
                                          {"level", qs(c.level)},
                                          {"met", c.met},
                                          {"reason", qs(c.reason)}});
-        QJsonObject lecture {{"folder", qs(a.folder)},   {"title", qs(a.title)},
-                             {"passesAA", a.PassesAA()}, {"parts", parts},
-                             {"slidesWithoutText", slides}, {"criteria", criteria}};
+        QJsonObject lecture {{"folder", qs(a.folder)}, {"title", qs(a.title)},        {"passesAA", a.PassesAA()},
+                             {"parts", parts},         {"slidesWithoutText", slides}, {"criteria", criteria}};
         if (!a.problem.empty())
             lecture.insert("problem", qs(a.problem));
         lectures.append(lecture);
@@ -211,8 +209,10 @@ bool WriteAccessibilityPage(const AccessibilityReport& report, std::string& page
     page = report.dir + kAccessibilityPageName;
     if (!WriteFileAtomically(page, reportHtml(report), err))
         return false;
+    if (!report.course)
+        return AddToManifest(report.dir, kAccessibilityPageName, err);
     std::error_code ec;
-    if (!report.course || !fs::exists(report.dir + kCourseDirName + "/" + kCourseStateName, ec))
+    if (!fs::exists(report.dir + kCourseDirName + "/" + kCourseStateName, ec))
         return true;
     CourseReport course;
     return WriteCourse(report.dir, {}, course, err);

@@ -34,7 +34,9 @@ std::string AccessibilityJson(const AccessibilityReport& report);
 
 // Writes the report's page into report.dir under a temporary name, then
 // renames it; for a course whose page this program wrote, the page is
-// written again so that it links to the report. page gets its path.
+// written again so that it links to the report; in a lecture, the page is
+// added to its manifest (the next publish there replaces it). page gets
+// its path.
 bool WriteAccessibilityPage(const AccessibilityReport& report, std::string& page, std::string& err);
 
 // A lecture's name in messages: its title and folder.

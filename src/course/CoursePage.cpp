@@ -162,7 +162,8 @@ bool WriteCourseFiles(const std::string& root, const CourseState& st, CourseRepo
         return false;
     report.written.push_back(st.RootName() + ".js");
     std::error_code ec;
-    if (!WriteFileAtomically(Join(root, "index.htm"), pageHtml(st, fs::exists(Join(root, kAccessibilityPageName), ec)), err))
+    if (!WriteFileAtomically(Join(root, "index.htm"), pageHtml(st, fs::exists(Join(root, kAccessibilityPageName), ec)),
+                             err))
         return false;
     report.written.push_back("index.htm");
     return true;

@@ -32,8 +32,7 @@ std::string numbers(const std::vector<int>& list, const std::string& one, const 
 }
 
 // The parts for which has() is false, numbered.
-template <typename Has>
-std::vector<int> partsWithout(const std::vector<PartAccessibility>& parts, Has has)
+template <typename Has> std::vector<int> partsWithout(const std::vector<PartAccessibility>& parts, Has has)
 {
     std::vector<int> without;
     for (const PartAccessibility& p : parts)
@@ -84,20 +83,20 @@ LectureAccessibility AssessLecture(const LectureRecord& record)
 
     const bool slidesHaveText = a.slidesWithoutText.empty();
     const auto noPersonsCaptions = partsWithout(a.parts, byAPerson);
-    const auto noDescriptions = partsWithout(a.parts, [](const PartAccessibility& p) { return !p.descriptions.empty(); });
+    const auto noDescriptions
+        = partsWithout(a.parts, [](const PartAccessibility& p) { return !p.descriptions.empty(); });
     std::vector<int> unnamed;
     for (const PartAccessibility& p : a.parts)
         if (std::any_of(p.captions.begin(), p.captions.end(), [](const auto& c) { return c.lang.empty(); }))
             unnamed.push_back(p.number);
 
-    a.criteria.push_back({"1.1.1", "Non-text Content", "A", slidesHaveText,
-                          slidesHaveText ? "every slide has text"
-                                         : numbers(a.slidesWithoutText, "slide", "slides") + " without text"});
+    a.criteria.push_back(
+        {"1.1.1", "Non-text Content", "A", slidesHaveText,
+         slidesHaveText ? "every slide has text" : numbers(a.slidesWithoutText, "slide", "slides") + " without text"});
     a.criteria.push_back(
         {"1.2.2", "Captions (Prerecorded)", "A", noPersonsCaptions.empty(),
-         noPersonsCaptions.empty()
-             ? "every part has captions the lecturer wrote or a person reviewed"
-             : numbers(noPersonsCaptions, "part", "parts")
+         noPersonsCaptions.empty() ? "every part has captions the lecturer wrote or a person reviewed"
+                                   : numbers(noPersonsCaptions, "part", "parts")
                  + " without captions a person stands behind (none, machine-made or of unknown kind)"});
     const bool alternative = noPersonsCaptions.empty() && slidesHaveText;
     a.criteria.push_back({"1.2.3", "Audio Description or Media Alternative (Prerecorded)", "A",
@@ -107,13 +106,13 @@ LectureAccessibility AssessLecture(const LectureRecord& record)
                                                  : "no audio descriptions, and the captions or the slides' text "
                                                    "are not a full alternative"});
     a.criteria.push_back({"1.2.5", "Audio Description (Prerecorded)", "AA", noDescriptions.empty(),
-                          noDescriptions.empty() ? "every part has audio descriptions"
-                                                 : numbers(noDescriptions, "part", "parts")
-                                                     + " without audio descriptions"});
-    a.criteria.push_back({"3.1.2", "Language of Parts", "AA", unnamed.empty(),
-                          unnamed.empty() ? "every captions track names its language"
-                                          : numbers(unnamed, "part", "parts")
-                                              + " with captions of unknown language (publish again)"});
+                          noDescriptions.empty()
+                              ? "every part has audio descriptions"
+                              : numbers(noDescriptions, "part", "parts") + " without audio descriptions"});
+    a.criteria.push_back(
+        {"3.1.2", "Language of Parts", "AA", unnamed.empty(),
+         unnamed.empty() ? "every captions track names its language"
+                         : numbers(unnamed, "part", "parts") + " with captions of unknown language (publish again)"});
     return a;
 }
 

@@ -23,8 +23,8 @@ struct PartAccessibility {
 };
 
 struct Criterion {
-    std::string id;    // "1.2.2"
-    std::string name;  // "Captions (Prerecorded)"
+    std::string id;     // "1.2.2"
+    std::string name;   // "Captions (Prerecorded)"
     std::string level;  // "A" or "AA"
     bool met = false;
     std::string reason;

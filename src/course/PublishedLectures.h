@@ -10,9 +10,9 @@
 namespace pellucor {
 
 struct PublishedLecture {
-    std::string folder;  // relative to the root, ending in "/"
-    std::string stamp;   // changes when the lecture is published again
-    bool record = false; // it has a lecture record
+    std::string folder;   // relative to the root, ending in "/"
+    std::string stamp;    // changes when the lecture is published again
+    bool record = false;  // it has a lecture record
 };
 
 // Hidden folders, the course folder and symbolic links are not entered, nor

@@ -31,8 +31,8 @@ struct LectureRecord {
     };
     struct Part {
         int number = 0;
-        std::string page;   // the page that plays it ("part2.htm")
-        double length = 0;  // seconds
+        std::string page;           // the page that plays it ("part2.htm")
+        double length = 0;          // seconds
         std::vector<Cue> captions;  // the first track's
         std::vector<Track> tracks;
         std::string descriptions;  // the audio descriptions' file; "" when none

@@ -62,17 +62,19 @@ TEST(AccessibilityCommand, NamesEachLectureFailingAAAndLinksTheReportFromTheCour
     ASSERT_EQ(course.code, 0) << describe(course);
 
     const fs::path json = home.path() / "report.json";
-    const auto r = runProgram(PELLUCOR_BIN,
-                              {"accessibility", QString::fromStdString(root.dir()), "--json",
-                               QString::fromStdString(json.string())},
-                              home.dir());
+    const auto r = runProgram(
+        PELLUCOR_BIN,
+        {"accessibility", QString::fromStdString(root.dir()), "--json", QString::fromStdString(json.string())},
+        home.dir());
     EXPECT_EQ(r.code, 1) << describe(r);
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(readFile(json)));
     const QJsonArray reported = doc.object().value("lectures").toArray();
     ASSERT_EQ(reported.size(), static_cast<qsizetype>(std::size(kLectures))) << readFile(json);
     for (const Published& lecture : kLectures) {
         EXPECT_EQ(holds(r.err, lecture.title).operator bool(), !lecture.passes) << lecture.title << "\n" << r.err;
-        EXPECT_TRUE(holds(r.out, lecture.title + std::string(":") + (lecture.passes ? " passes AA" : " fails AA")));
+        EXPECT_TRUE(holds(r.out,
+                          std::string(lecture.title) + " (" + lecture.folder
+                              + "/): " + (lecture.passes ? "passes AA" : "fails AA")));
         for (const QJsonValue& v : reported)
             if (v.toObject().value("title").toString() == lecture.title)
                 EXPECT_EQ(v.toObject().value("passesAA").toBool(), lecture.passes) << lecture.title;
