@@ -12,7 +12,7 @@ std::string kindOf(const LectureRecord::Track& track)
         return "the lecturer's";
     if (track.kind == "machine")
         return track.reviewed ? "reviewed" : "machine-made";
-    return "unknown";
+    return "unknown kind";
 }
 
 // Captions a person stands behind: the lecturer's own, or machine-made
@@ -39,6 +39,20 @@ template <typename Has> std::vector<int> partsWithout(const std::vector<PartAcce
         if (!has(p))
             without.push_back(p.number);
     return without;
+}
+
+// What the parts without captions a person stands behind have instead:
+// "part 1: machine-made captions only; part 2: no captions".
+std::string withoutPersonsCaptions(const std::vector<PartAccessibility>& parts)
+{
+    std::string text;
+    for (const PartAccessibility& p : parts)
+        if (!byAPerson(p))
+            text += (text.empty() ? "part " : "; part ") + std::to_string(p.number) + ": "
+                + (p.captions.empty()                              ? "no captions"
+                       : p.captions.front().kind == "machine-made" ? "machine-made captions only"
+                                                                   : "captions of unknown kind (publish again)");
+    return text;
 }
 
 }  // namespace
@@ -93,11 +107,9 @@ LectureAccessibility AssessLecture(const LectureRecord& record)
     a.criteria.push_back(
         {"1.1.1", "Non-text Content", "A", slidesHaveText,
          slidesHaveText ? "every slide has text" : numbers(a.slidesWithoutText, "slide", "slides") + " without text"});
-    a.criteria.push_back(
-        {"1.2.2", "Captions (Prerecorded)", "A", noPersonsCaptions.empty(),
-         noPersonsCaptions.empty() ? "every part has captions the lecturer wrote or a person reviewed"
-                                   : numbers(noPersonsCaptions, "part", "parts")
-                 + " without captions a person stands behind (none, machine-made or of unknown kind)"});
+    a.criteria.push_back({"1.2.2", "Captions (Prerecorded)", "A", noPersonsCaptions.empty(),
+                          noPersonsCaptions.empty() ? "every part has captions the lecturer wrote or a person reviewed"
+                                                    : withoutPersonsCaptions(a.parts)});
     const bool alternative = noPersonsCaptions.empty() && slidesHaveText;
     a.criteria.push_back({"1.2.3", "Audio Description or Media Alternative (Prerecorded)", "A",
                           noDescriptions.empty() || alternative,

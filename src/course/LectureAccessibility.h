@@ -14,7 +14,7 @@ namespace pellucor {
 struct PartAccessibility {
     struct Captions {
         std::string lang;  // "" when the record does not say
-        std::string kind;  // "machine-made", "reviewed", "the lecturer's" or "unknown"
+        std::string kind;  // "machine-made", "reviewed", "the lecturer's" or "unknown kind"
     };
     int number = 0;
     std::vector<Captions> captions;  // the lecture's own language first; empty: none

@@ -75,9 +75,11 @@ TEST(AccessibilityCommand, NamesEachLectureFailingAAAndLinksTheReportFromTheCour
         EXPECT_TRUE(holds(r.out,
                           std::string(lecture.title) + " (" + lecture.folder
                               + "/): " + (lecture.passes ? "passes AA" : "fails AA")));
-        for (const QJsonValue& v : reported)
-            if (v.toObject().value("title").toString() == lecture.title)
+        for (const QJsonValue& v : reported) {
+            if (v.toObject().value("title").toString() == lecture.title) {
                 EXPECT_EQ(v.toObject().value("passesAA").toBool(), lecture.passes) << lecture.title;
+            }
+        }
     }
     EXPECT_TRUE(holds(r.out, "1.2.2 Captions (Prerecorded) (A): failed"));
     EXPECT_TRUE(holds(readFile(root.path() / "accessibility.htm"), "Waves"));
