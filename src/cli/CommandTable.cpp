@@ -48,6 +48,9 @@ const CommandEntry kCommands[] = {
     {"course", RunCourseCommand,
      " PUBLISH_ROOT [--title TEXT]\n"
      "             write the course page: every published lecture below, and a search over all"},
+    {"accessibility", RunAccessibilityCommand,
+     " DIR [--json FILE]\n"
+     "             report captions, descriptions and WCAG 2.1 criteria of a lecture or a course"},
     {"package", RunPackageCommand,
      " PUBLISHED_DIR --scorm12|--scorm2004|--cc OUT.zip\n"
      "             zip a published lecture for a learning platform"},

@@ -13,6 +13,7 @@ int RunSyncSlidesCommand(int argc, char** argv);
 int RunAutomationCommand(int argc, char** argv);
 int RunInstallPublicationCommand(int argc, char** argv);
 int RunCourseCommand(int argc, char** argv);
+int RunAccessibilityCommand(int argc, char** argv);
 int RunPackageCommand(int argc, char** argv);
 int RunSlideTextCommand(int argc, char** argv);
 int RunTranscribeCommand(int argc, char** argv);

@@ -81,6 +81,7 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfsrvSlurmTime", "Time Limit per Slurm Job, such as 2:00:00 (blank: the partition's)", ""},
         {"prfsrvSlurmMaxJobs", "Slurm Jobs at Once", "4"},
         {"prfsrvCancelJobsOnStop", "Cancel the Slurm Jobs When the Server Stops (Yes/No)", "No"},
+        {"prfsrvHoldInaccessible", "Hold Back a Lecture That Fails WCAG 2.1 AA (Yes/No)", "No"},
     };
     return defs;
 }

@@ -1,7 +1,5 @@
 #include "course/CourseIndex.h"
 
-#include <sys/stat.h>
-
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLockFile>
@@ -15,6 +13,7 @@
 #include "core/TextFile.h"
 #include "course/CoursePage.h"
 #include "course/CourseState.h"
+#include "course/PublishedLectures.h"
 #include "publish/LectureRecord.h"
 #include "publish/OutputChecks.h"
 
@@ -27,55 +26,10 @@ namespace {
 // Segments of one size class (1-7 lectures, 8-63, 64-511, ...) are merged
 // once there are this many.
 constexpr int kMergeFactor = 8;
-// Lectures are looked for this many folders deep.
-constexpr int kMaxDepth = 8;
 constexpr const char* kLockName = ".lock";
 constexpr int kLockWaitMs = 10 * 60 * 1000;
 
-struct Found {
-    std::string folder;
-    std::string stamp;
-    bool record = false;
-};
-
-std::string stampOf(const std::string& path)
-{
-    struct stat st { };
-    if (::stat(path.c_str(), &st) != 0)
-        return "";
-    return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "."
-        + std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
-}
-
-// Published lectures below root: folders holding a publication's manifest.
-// Hidden folders, the course folder and symbolic links are not entered,
-// nor is a publication.
-std::vector<Found> findLectures(const fs::path& root)
-{
-    std::vector<Found> found;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (it->is_symlink(ec) || !it->is_directory(ec))
-            continue;
-        if (name.empty() || name[0] == '.' || (it.depth() == 0 && name == kCourseDirName)) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        const fs::path dir = it->path();
-        if (fs::exists(dir / kManifestName, ec)) {
-            const bool record = fs::exists(dir / kLectureRecordName, ec);
-            const std::string folder = fs::relative(dir, root, ec).generic_string() + "/";
-            found.push_back({folder, stampOf((dir / (record ? kLectureRecordName : kManifestName)).string()), record});
-            it.disable_recursion_pending();
-        } else if (it.depth() + 1 >= kMaxDepth) {
-            it.disable_recursion_pending();
-        }
-    }
-    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.folder < b.folder; });
-    return found;
-}
+using Found = PublishedLecture;
 
 std::string lastName(const std::string& folder)
 {
@@ -489,7 +443,7 @@ bool WriteCourse(const std::string& rootIn, const CourseOptions& options, Course
     }
     if (!update.readState())
         return false;
-    const std::vector<Found> found = findLectures(update.rootPath());
+    const std::vector<Found> found = FindPublishedLectures(update.rootPath());
     update.readNew(update.dropChanged(found));
     return update.reserveSegments() && update.writeIndex() && update.finish();
 }

@@ -8,12 +8,16 @@
 #include <QString>
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
+#include "course/AccessibilityReport.h"
 
 namespace pellucor {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -88,7 +92,8 @@ void writeLecture(std::ostream& out, const CourseEntry& e)
     out << "</li>\n";
 }
 
-std::string pageHtml(const CourseState& st)
+// reported: the accessibility report is there to link to, for staff.
+std::string pageHtml(const CourseState& st, bool reported)
 {
     std::ostringstream out;
     const std::string title = esc(st.title);
@@ -118,7 +123,11 @@ std::string pageHtml(const CourseState& st)
            "<h2 id=\"lectures-title\">Lectures, newest first</h2>\n<ol class=\"lectures\">\n";
     for (const CourseEntry& e : st.lectures)
         writeLecture(out, e);
-    out << "</ol>\n</section>\n</main>\n</body>\n</html>\n";
+    out << "</ol>\n</section>\n</main>\n";
+    if (reported)
+        out << "<footer class=\"staff\"><p><a href=\"" << kAccessibilityPageName
+            << "\">Accessibility report (for staff)</a></p></footer>\n";
+    out << "</body>\n</html>\n";
     return out.str();
 }
 
@@ -152,7 +161,9 @@ bool WriteCourseFiles(const std::string& root, const CourseState& st, CourseRepo
     if (!WriteFileAtomically(Join(dir, st.RootName() + ".js"), rootScript(st), err))
         return false;
     report.written.push_back(st.RootName() + ".js");
-    if (!WriteFileAtomically(Join(root, "index.htm"), pageHtml(st), err))
+    std::error_code ec;
+    if (!WriteFileAtomically(Join(root, "index.htm"), pageHtml(st, fs::exists(Join(root, kAccessibilityPageName), ec)),
+                             err))
         return false;
     report.written.push_back("index.htm");
     return true;

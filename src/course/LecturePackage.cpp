@@ -148,7 +148,7 @@ bool PlanPackage(const std::string& dirIn, PackageKind kind, std::vector<Package
         rec = LectureRecord {};
         rec.title = Tav_SplitPath(Tav_FixSlashes(dir.substr(0, dir.size() - 1))).last;
         for (int p = 1; listed.count("part" + std::to_string(p) + ".htm"); ++p)
-            rec.parts.push_back({p, "part" + std::to_string(p) + ".htm", 0, {}});
+            rec.parts.push_back({p, "part" + std::to_string(p) + ".htm", 0, {}, {}, {}});
     }
     const bool scorm = kind != PackageKind::CommonCartridge;
     if (!listed.count("index.htm")) {

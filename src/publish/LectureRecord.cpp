@@ -35,8 +35,18 @@ bool LectureRecord::Write(const std::string& dir, std::string& err) const
         QJsonArray cues;
         for (const Cue& c : p.captions)
             cues.append(QJsonArray {c.start, q(c.text)});
-        jsonParts.append(
-            QJsonObject {{"number", p.number}, {"page", q(p.page)}, {"length", p.length}, {"captions", cues}});
+        QJsonArray tracks;
+        for (const Track& t : p.tracks) {
+            QJsonObject track {{"lang", q(t.lang)}, {"kind", q(t.kind)}};
+            if (t.reviewed)
+                track.insert("reviewed", true);
+            tracks.append(track);
+        }
+        QJsonObject part {
+            {"number", p.number}, {"page", q(p.page)}, {"length", p.length}, {"captions", cues}, {"tracks", tracks}};
+        if (!p.descriptions.empty())
+            part.insert("descriptions", q(p.descriptions));
+        jsonParts.append(part);
     }
     QJsonArray jsonSlides;
     for (const Slide& sl : slides)
@@ -74,9 +84,16 @@ bool LectureRecord::Read(const std::string& dir, std::string& err)
     parts.clear();
     for (const QJsonValue& v : root.value("parts").toArray()) {
         const QJsonObject o = v.toObject();
-        Part p {o.value("number").toInt(), s(o.value("page")), o.value("length").toDouble(), {}};
+        Part p {o.value("number").toInt(), s(o.value("page")), o.value("length").toDouble(), {}, {}, {}};
         for (const QJsonValue& c : o.value("captions").toArray())
             p.captions.push_back({c.toArray().at(0).toDouble(), s(c.toArray().at(1))});
+        for (const QJsonValue& t : o.value("tracks").toArray()) {
+            const QJsonObject track = t.toObject();
+            p.tracks.push_back({s(track.value("lang")), s(track.value("kind")), track.value("reviewed").toBool()});
+        }
+        if (!o.contains("tracks") && !p.captions.empty())
+            p.tracks.push_back({});
+        p.descriptions = s(o.value("descriptions"));
         parts.push_back(std::move(p));
     }
     slides.clear();

@@ -1,6 +1,7 @@
 // What a publication says about its lecture for a course built over many
 // publications: title, dates, parts (the page that plays each, its length,
-// its captions) and slides (part, start, title, notes and the slide's own
+// its captions: the cues, and each language's track, whose they are and
+// whether it has audio descriptions) and slides (part, start, title, notes and the slide's own
 // words as plain text). A
 // publish writes it into the publication (".pellucor-lecture.json", listed
 // in the manifest like every file it writes); the course page and the
@@ -20,11 +21,21 @@ struct LectureRecord {
         double start = 0;  // seconds into the part
         std::string text;
     };
+    // One language's captions of a part. A record written before tracks
+    // were recorded reads as one track of unknown language and kind for a
+    // part with captions.
+    struct Track {
+        std::string lang;       // a language tag; "" when not known
+        std::string kind;       // "machine" or "lecturer"; "" when not known
+        bool reviewed = false;  // machine-made captions a person went through
+    };
     struct Part {
         int number = 0;
-        std::string page;   // the page that plays it ("part2.htm")
-        double length = 0;  // seconds
-        std::vector<Cue> captions;
+        std::string page;           // the page that plays it ("part2.htm")
+        double length = 0;          // seconds
+        std::vector<Cue> captions;  // the first track's
+        std::vector<Track> tracks;
+        std::string descriptions;  // the audio descriptions' file; "" when none
     };
     struct Slide {
         int number = 0;

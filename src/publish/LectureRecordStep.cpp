@@ -67,6 +67,8 @@ bool Publisher::writeLectureRecord()
             for (const CaptionCue& cue : cues)
                 part.captions.push_back({cue.start, PlainText(cue.text)});
         }
+        for (const Part::CaptionTrack& track : SI.PartAt(p).CaptionTracks)
+            part.tracks.push_back({track.lang, track.automatic ? "machine" : "lecturer", false});
         rec.parts.push_back(std::move(part));
     }
     std::string err;

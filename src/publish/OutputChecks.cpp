@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 
 namespace pellucor {
 
@@ -66,6 +67,17 @@ std::set<std::string> ReadManifest(const std::string& dir)
         if (!line.empty())
             files.insert(line);
     return files;
+}
+
+bool AddToManifest(const std::string& dir, const std::string& name, std::string& err)
+{
+    std::set<std::string> files = ReadManifest(dir);
+    if (!files.insert(name).second)
+        return true;
+    std::string text;
+    for (const auto& f : files)
+        text += f + '\n';
+    return WriteFileAtomically(Join(dir, kManifestName), text, err);
 }
 
 std::vector<std::string> ForeignEntries(const std::string& dir)

@@ -19,6 +19,10 @@ inline constexpr const char* kManifestName = ".pellucor-manifest";
 // dir's manifest. False with err (the system's reason) when it cannot be
 // written.
 bool WriteManifest(const std::string& dir, std::string& err);
+// Adds name (a file written into the publication afterwards, such as a
+// report on it) to dir's manifest, so that the next publish there replaces
+// it rather than taking it for someone else's. False with err.
+bool AddToManifest(const std::string& dir, const std::string& name, std::string& err);
 // The files dir's manifest lists (empty when it has none).
 std::set<std::string> ReadManifest(const std::string& dir);
 // The entries of dir that no publication wrote: files its manifest does not

@@ -462,6 +462,13 @@ void LectureWatcher::afterPublish()
             StopPoint("index");
         if (gaveUp())
             return;
+        if (HoldBackInaccessible(claim_.get(), txtPubDir)) {
+            lastPublishOk_ = false;
+            heartbeat_.reset();
+            claim_.reset();
+            done(false);
+            return;
+        }
         WriteIndexPage();
         if (!saveStep(ClaimStep::Indexed))
             return;

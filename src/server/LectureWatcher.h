@@ -100,6 +100,10 @@ public:
     // Brings the course page at the root of the publish directories up to
     // date (every lecture published there, and a search over them all).
     bool WriteIndexPage();
+    // Logs how accessible the publication in pubDir is; when it fails AA
+    // and prfsrvHoldInaccessible is "Yes", removes it and returns the
+    // claimed lecture as "e-" + name with the report: true when it did.
+    bool HoldBackInaccessible(LectureClaim* claim, const std::string& pubDir);
     // Sets txtDir and derives the other labels from it.
     void SetDir(const std::string& dir);
 

@@ -247,6 +247,10 @@ bool SlurmDispatch::completed(Job& job, std::string& why)
     std::string err;
     if (!job.claim->Save(ClaimStep::Published, err))
         watcher_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
+    if (watcher_.HoldBackInaccessible(job.claim.get(), job.request.pubDir)) {
+        drop(job, false);
+        return true;
+    }
     watcher_.WriteIndexPage();
     if (!job.claim->Save(ClaimStep::Indexed, err))
         watcher_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);

@@ -11,6 +11,7 @@
 #include "MediaTools.h"
 #include "PublishRun.h"
 #include "core/TavUtils.h"
+#include "publish/LectureRecord.h"
 
 namespace {
 using namespace pellucor;
@@ -232,6 +233,9 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
               std::count_if(fs::directory_iterator(out), fs::directory_iterator(),
                             [](const fs::directory_entry& e) { return !holds(e.path().string(), "old"); }));
     EXPECT_FALSE(holds(readFile(out + "part2.htm"), "kind=\"captions\""));
+    // The record says whose captions each part has, for the accessibility report.
+    EXPECT_TRUE(holds(readFile(out + kLectureRecordName),
+                      "\"tracks\":[{\"kind\":\"lecturer\",\"lang\":\"en\"},{\"kind\":\"lecturer\",\"lang\":\"de\"}]"));
     EXPECT_EQ(readFile(lecture + "Talk1.SRT"), srt);
 
     // The published directory, with whatever else it holds, as a lecture.

@@ -43,7 +43,7 @@ void publication(const fs::path& dir, const std::string& title, const std::strin
     rec.title = title;
     rec.recorded = date;
     rec.thumbnail = "img001.gif";
-    rec.parts = {{1, "part1.htm", 90, {{4, "what was said in " + title}}}, {2, "part2.htm", 30, {}}};
+    rec.parts = {{1, "part1.htm", 90, {{4, "what was said in " + title}}, {}, {}}, {2, "part2.htm", 30, {}, {}, {}}};
     rec.slides = {{1, 1, 0, "Opening", "", "Welcome"}, {2, 2, 10, "Main", "Notes of " + title, ""}};
     for (const char* f : {"index.htm", "part1.htm", "part2.htm", "img001.gif"})
         writeFile(dir / f, f);

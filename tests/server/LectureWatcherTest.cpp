@@ -218,6 +218,23 @@ TEST_F(ServerEdition, APublishByHandEndsInOneMessage)
     EXPECT_TRUE(holds(sink.messages[0], "Lecture URL at http://lectures.example.org/lectures/course/"));
 }
 
+// The sample has no captions: it fails AA, which is logged, and held back
+// when the preference asks, its sources returned with the reasons.
+TEST_F(ServerEdition, ALectureFailingAAIsHeldBackWhenAskedWithTheReasonsBesideIt)
+{
+    prefs["prfsrvHoldInaccessible"] = "Yes";
+    dropSample("course/x-talk");
+    ASSERT_TRUE(check());
+    EXPECT_FALSE(server.LastPublishOk());
+    EXPECT_FALSE(fs::exists(root.dir() + "pub/course/talk"));
+    EXPECT_TRUE(holds(readFile(root.dir() + "incoming/course/e-talk/accessibility.txt"),
+                      "1.2.2 Captions (Prerecorded) (A): failed - part 1: no captions"));
+    const std::string text = log();
+    EXPECT_TRUE(holds(text, "Accessibility - fails WCAG 2.1 AA (1.2.2, "));
+    EXPECT_TRUE(holds(text, "Held back for accessibility - "));
+    EXPECT_FALSE(holds(text, "Complete - "));
+}
+
 TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
 {
     server.txtStreamPrefix = "rtsp://s/lectures/";
