@@ -1,6 +1,5 @@
 #include "course/AccessibilityReport.h"
 
-#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +11,7 @@
 #include "core/CourseFolder.h"
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
+#include "course/CourseHtml.h"
 #include "course/CourseIndex.h"
 #include "course/PublishedLectures.h"
 #include "publish/OutputChecks.h"
@@ -23,14 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-std::string escHtml(const std::string& text) { return qs(text).toHtmlEscaped().toStdString(); }
-
-// A relative link: every byte but the unreserved ones and "/" encoded.
-std::string linkTo(const std::string& relative)
-{
-    return QByteArray::fromStdString(relative).toPercentEncoding("/").toStdString();
-}
 
 LectureAccessibility assessOne(const std::string& root, const PublishedLecture& found)
 {
@@ -177,25 +169,25 @@ std::string reportHtml(const AccessibilityReport& report)
     out << "<p>" << report.lectures.size() << (report.lectures.size() == 1 ? " lecture, " : " lectures, ")
         << failing.size() << " failing WCAG 2.1 AA.</p>\n";
     for (const LectureAccessibility& a : report.lectures) {
-        out << "<section>\n<h2>" << escHtml(a.title) << " <small>(" << verdict(a) << ")</small></h2>\n";
+        out << "<section>\n<h2>" << HtmlEscaped(a.title) << " <small>(" << verdict(a) << ")</small></h2>\n";
         if (!a.folder.empty())
-            out << "<p><a href=\"" << linkTo(a.folder) << "index.htm\">" << escHtml(a.folder) << "</a></p>\n";
+            out << "<p><a href=\"" << RelativeHref(a.folder) << "index.htm\">" << HtmlEscaped(a.folder) << "</a></p>\n";
         if (!a.problem.empty()) {
-            out << "<p class=\"failed\">Not assessed: " << escHtml(a.problem) << "</p>\n</section>\n";
+            out << "<p class=\"failed\">Not assessed: " << HtmlEscaped(a.problem) << "</p>\n</section>\n";
             continue;
         }
         out << "<table>\n<caption>Parts</caption>\n<tr><th scope=\"col\">Part</th><th scope=\"col\">Captions</th>"
                "<th scope=\"col\">Descriptions</th><th scope=\"col\">Transcript</th></tr>\n";
         for (const PartAccessibility& p : a.parts)
-            out << "<tr><td>" << p.number << "</td><td>" << escHtml(captionsText(p)) << "</td><td>"
-                << escHtml(p.descriptions.empty() ? "none" : p.descriptions) << "</td><td>"
+            out << "<tr><td>" << p.number << "</td><td>" << HtmlEscaped(captionsText(p)) << "</td><td>"
+                << HtmlEscaped(p.descriptions.empty() ? "none" : p.descriptions) << "</td><td>"
                 << (p.transcript ? "from the captions" : "none") << "</td></tr>\n";
         out << "</table>\n<p>Slides without text: " << slidesText(a.slidesWithoutText) << "</p>\n";
         out << "<table>\n<caption>WCAG 2.1 success criteria</caption>\n<tr><th scope=\"col\">Criterion</th>"
                "<th scope=\"col\">Level</th><th scope=\"col\">Result</th><th scope=\"col\">Why</th></tr>\n";
         for (const Criterion& c : a.criteria)
-            out << "<tr><td>" << c.id << " " << escHtml(c.name) << "</td><td>" << c.level << "</td><td class=\""
-                << (c.met ? "met\">met" : "failed\">failed") << "</td><td>" << escHtml(c.reason) << "</td></tr>\n";
+            out << "<tr><td>" << c.id << " " << HtmlEscaped(c.name) << "</td><td>" << c.level << "</td><td class=\""
+                << (c.met ? "met\">met" : "failed\">failed") << "</td><td>" << HtmlEscaped(c.reason) << "</td></tr>\n";
         out << "</table>\n</section>\n";
     }
     out << "</body>\n</html>\n";

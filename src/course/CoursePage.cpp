@@ -1,6 +1,5 @@
 #include "course/CoursePage.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,20 +13,13 @@
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
 #include "course/AccessibilityReport.h"
+#include "course/CourseHtml.h"
 
 namespace pellucor {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string esc(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
-
-// A relative link: every byte but the unreserved ones and "/" encoded.
-std::string href(const std::string& relative)
-{
-    return QByteArray::fromStdString(relative).toPercentEncoding("/").toStdString();
-}
 
 std::string clockText(double seconds)
 {
@@ -67,24 +59,24 @@ std::string rootScript(const CourseState& st)
 
 void writeLecture(std::ostream& out, const CourseEntry& e)
 {
-    const std::string base = href(e.folder);
+    const std::string base = RelativeHref(e.folder);
     out << "<li class=\"lecture\" data-lecture=\"" << (e.searchable ? e.id : -1) << "\" data-href=\"" << base
         << "\">\n";
     if (!e.thumbnail.empty())
         out << "<a class=\"thumb\" href=\"" << base << "index.htm\" tabindex=\"-1\" aria-hidden=\"true\"><img src=\""
-            << base << href(e.thumbnail)
+            << base << RelativeHref(e.thumbnail)
             << "\" alt=\"\" width=\"160\" height=\"120\" loading=\"lazy\" decoding=\"async\"></a>\n";
-    out << "<h3><a class=\"title\" href=\"" << base << "index.htm\">" << esc(e.title) << "</a></h3>\n";
+    out << "<h3><a class=\"title\" href=\"" << base << "index.htm\">" << HtmlEscaped(e.title) << "</a></h3>\n";
     out << "<p class=\"facts\">";
     if (e.date.size() >= 10)
-        out << "<time datetime=\"" << esc(e.date.substr(0, 10)) << "\">" << esc(e.date.substr(0, 10)) << "</time> ";
+        out << "<time datetime=\"" << HtmlEscaped(e.date.substr(0, 10)) << "\">" << HtmlEscaped(e.date.substr(0, 10)) << "</time> ";
     if (e.length > 0)
         out << "<span class=\"length\">length " << clockText(e.length) << "</span> ";
     out << "<span class=\"count\">" << e.pages.size() << (e.pages.size() == 1 ? " part" : " parts") << "</span></p>\n";
     if (e.pages.size() > 1) {
         out << "<p class=\"parts\">";
         for (size_t p = 0; p < e.pages.size(); ++p)
-            out << "<a href=\"" << base << href(e.pages[p]) << "\">Part " << p + 1 << "</a> ";
+            out << "<a href=\"" << base << RelativeHref(e.pages[p]) << "\">Part " << p + 1 << "</a> ";
         out << "</p>\n";
     }
     if (!e.searchable)
@@ -96,7 +88,7 @@ void writeLecture(std::ostream& out, const CourseEntry& e)
 std::string pageHtml(const CourseState& st, bool reported)
 {
     std::ostringstream out;
-    const std::string title = esc(st.title);
+    const std::string title = HtmlEscaped(st.title);
     out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
         << "<title>" << title << "</title>\n"

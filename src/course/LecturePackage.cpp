@@ -12,6 +12,7 @@
 
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
+#include "course/CourseHtml.h"
 #include "course/CoursePage.h"
 #include "publish/LectureRecord.h"
 #include "publish/OutputChecks.h"
@@ -90,8 +91,6 @@ std::string pageInPackage(const std::string& page)
     return kept;
 }
 
-std::string attr(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
-
 std::string launcherPage(PackageKind kind, const LectureRecord& rec)
 {
     std::string pages;
@@ -99,16 +98,16 @@ std::string launcherPage(PackageKind kind, const LectureRecord& rec)
         pages += (pages.empty() ? "" : " ") + p.page;
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"
-        + attr(rec.title)
+        + HtmlEscaped(rec.title)
         + "</title>\n<link rel=\"icon\" href=\"data:,\">\n"
           "<style>html,body{margin:0;height:100%;overflow:hidden}"
           "iframe{display:block;border:0;width:100%;height:100%}</style>\n"
           "<script src=\""
         + std::string(kLaunchScript) + "\" data-version=\"" + (kind == PackageKind::Scorm12 ? "1.2" : "2004")
-        + "\" data-contents=\"" + kContentsPage + "\" data-parts=\"" + attr(pages)
+        + "\" data-contents=\"" + kContentsPage + "\" data-parts=\"" + HtmlEscaped(pages)
         + "\"></script>\n</head>\n<body>\n"
           "<noscript><p><a href=\""
-        + kContentsPage + "\">" + attr(rec.title)
+        + kContentsPage + "\">" + HtmlEscaped(rec.title)
         + "</a></p></noscript>\n"
           "</body>\n</html>\n";
 }
