@@ -88,8 +88,7 @@ int RunTranscribeCommand(int argc, char** argv)
         const std::string asked = Trim(parser.value(lang).toStdString());
         if (!IsLanguageTag(asked))
             return cl.usage("--lang takes a language code such as en, de or pt-BR");
-        std::string own = Trim(PreferenceStore::ValueIn(prefs, "prfSpeechLanguage"));
-        if (!IEquals(asked, own.empty() ? "en" : own))
+        if (!IEquals(asked, LectureLanguage(PreferenceStore::ValueIn(prefs, "prfSpeechLanguage"))))
             options.fileLanguage = asked;
     }
     if (parser.isSet(part)) {

@@ -129,10 +129,17 @@ std::string CaptionsLanguage(const std::string& vtt)
     return "";
 }
 
+std::string LectureLanguage(const std::string& preference)
+{
+    const std::string lang = Trim(preference);
+    return IsLanguageTag(lang) ? lang : "en";
+}
+
 std::string LanguageName(const std::string& tag)
 {
     const QLocale locale(QString::fromStdString(tag));
-    if (locale.language() == QLocale::C || Lower(locale.name().toStdString()).rfind(Lower(tag.substr(0, tag.find('-'))), 0) != 0)
+    const std::string primary = Lower(tag.substr(0, tag.find('-')));
+    if (locale.language() == QLocale::C || Lower(locale.name().toStdString()).rfind(primary, 0) != 0)
         return tag;
     // A language without a region is named without one ("en" is English,
     // not the American English Qt takes it for).

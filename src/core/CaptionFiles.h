@@ -37,6 +37,9 @@ bool IsLanguageTag(const std::string& text);
 // The language captions name in their header or first note ("Language: de"),
 // "" when they name none or no valid tag.
 std::string CaptionsLanguage(const std::string& vtt);
+// The lecture's language from its preference (prfSpeechLanguage): captions
+// that name no language are in it; "en" where the preference names none.
+std::string LectureLanguage(const std::string& preference);
 // The language's own name for itself ("Deutsch", "English", "français"),
 // the tag itself for a language unknown here.
 std::string LanguageName(const std::string& tag);

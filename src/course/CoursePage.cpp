@@ -68,8 +68,10 @@ void writeLecture(std::ostream& out, const CourseEntry& e)
             << "\" alt=\"\" width=\"160\" height=\"120\" loading=\"lazy\" decoding=\"async\"></a>\n";
     out << "<h3><a class=\"title\" href=\"" << base << "index.htm\">" << HtmlEscaped(e.title) << "</a></h3>\n";
     out << "<p class=\"facts\">";
-    if (e.date.size() >= 10)
-        out << "<time datetime=\"" << HtmlEscaped(e.date.substr(0, 10)) << "\">" << HtmlEscaped(e.date.substr(0, 10)) << "</time> ";
+    if (e.date.size() >= 10) {
+        const std::string day = HtmlEscaped(e.date.substr(0, 10));
+        out << "<time datetime=\"" << day << "\">" << day << "</time> ";
+    }
     if (e.length > 0)
         out << "<span class=\"length\">length " << clockText(e.length) << "</span> ";
     out << "<span class=\"count\">" << e.pages.size() << (e.pages.size() == 1 ? " part" : " parts") << "</span></p>\n";

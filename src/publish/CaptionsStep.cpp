@@ -2,9 +2,9 @@
 // file beside it (NAME1.vtt or NAME1.srt, rawmedia.vtt for a rawmedia
 // recording) gets captionsP.vtt, and captionsP.js for pages opened from
 // disk, in the output directory; captions in other languages, named for
-// them (NAME1.de.vtt), get captionsP.de.vtt and captionsP.de.js. A captions file that cannot be read ends
-// the publish with the reason: captions silently missing would only be
-// noticed by the students who need them.
+// them (NAME1.de.vtt), get captionsP.de.vtt and captionsP.de.js. A captions
+// file that cannot be read ends the publish with the reason: captions
+// silently missing would only be noticed by the students who need them.
 #include "publish/Captions.h"
 #include "publish/Publisher.h"
 
@@ -36,10 +36,7 @@ bool Publisher::publishCaptions()
         part.CaptionsAutomatic = false;
         part.CaptionTracks.clear();
     }
-    // Captions that name no language are in the lecture's.
-    std::string lectureLang = Trim(Preference("prfSpeechLanguage"));
-    if (!IsLanguageTag(lectureLang))
-        lectureLang = "en";
+    const std::string lectureLang = LectureLanguage(Preference("prfSpeechLanguage"));
     const std::string out = Tav_DirSlash(S.OutDir);
     for (int p = 1; p <= SI.PartCount(); ++p) {
         const Part& recording = SI.PartAt(p);
@@ -84,7 +81,7 @@ bool Publisher::publishCaptions()
         });
         const std::string part = std::to_string(p);
         for (const Found& f : found) {
-            const bool first = f.source == found.front().source;
+            const bool first = &f == &found.front();
             const std::string stem = "captions" + part + (first ? "" : "." + f.lang);
             Part::CaptionTrack track {f.lang, stem + ".vtt", stem + ".js", first ? part : part + "." + f.lang,
                                       IsAutomatic(f.source, p, f.vtt)};

@@ -129,7 +129,8 @@ bool LectureTranscriber::transcribePart(const TranscribeOptions& options, PartTr
         return false;
     }
     const std::vector<TimedCue> cues = MakeCaptionCues(words);
-    if (!WriteMachineCaptions(part.captions, MachineCaptionsText(cues, engine.Describe(), engine.Language()), part.error))
+    const std::string vtt = MachineCaptionsText(cues, engine.Describe(), engine.Language());
+    if (!WriteMachineCaptions(part.captions, vtt, part.error))
         return false;
     part.words = words.size();
     part.cues = cues.size();

@@ -178,7 +178,9 @@
       });
       function addAll() {
         elements.forEach(function (element) { page.media.appendChild(element); });
-        elements.forEach(function (element) { element.track.mode = element === captions ? captionsMode() : "disabled"; });
+        elements.forEach(function (element) {
+          element.track.mode = element === captions ? captionsMode() : "disabled";
+        });
       }
       if (fromWeb) {
         info.tracks.forEach(function (track, k) { elements[k].src = track.file; });

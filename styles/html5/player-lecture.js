@@ -55,9 +55,10 @@
       var list = heading.getAttribute("data-captions-tracks");
       var file = heading.getAttribute("data-captions");
       if (!list) {
-        return file ? [{ lang: doc.documentElement.lang || "en", label: heading.getAttribute("data-captions-label") || "Captions",
-          file: file, script: heading.getAttribute("data-captions-script"), key: heading.getAttribute("data-part"),
-          automatic: heading.getAttribute("data-captions-label") === "Automatic captions" }] : [];
+        var label = heading.getAttribute("data-captions-label") || "Captions";
+        return file ? [{ lang: doc.documentElement.lang || "en", label: label, file: file,
+          script: heading.getAttribute("data-captions-script"), key: heading.getAttribute("data-part"),
+          automatic: label === "Automatic captions" }] : [];
       }
       return list.split(";").map(function (entry) {
         var f = entry.split("|");
@@ -82,9 +83,6 @@
         kind: heading.getAttribute("data-kind"),
         width: heading.getAttribute("data-width"),
         height: heading.getAttribute("data-height"),
-        captions: heading.getAttribute("data-captions"),
-        captionsScript: heading.getAttribute("data-captions-script"),
-        captionsLabel: heading.getAttribute("data-captions-label") || "Captions",
         tracks: captionTracks(heading),
         entries: [],
         offset: total,
