@@ -45,21 +45,15 @@ struct Part {
     // pages play, written by media preparation into the output directory;
     // empty until then, or when no copy was made.
     std::string BrowserCopy;
-    // The captions file published for it (captionsP.vtt in the output
-    // directory), empty when the part has none.
-    std::string CaptionsFile;
-    // Whether those captions were made by speech recognition (and not
-    // corrected since): the pages say so.
-    bool CaptionsAutomatic = false;
-    // Every language's captions published for it, the first being
-    // CaptionsFile's (the lecture's own language where it has captions in
-    // it); empty when the part has none.
+    // Every language's captions published for it in the output directory,
+    // the first (captionsP.vtt) in the lecture's own language where it has
+    // captions in it; empty when the part has none.
     struct CaptionTrack {
         std::string lang;    // a language tag: "en", "de", "pt-BR"
         std::string file;    // captionsP.vtt, else captionsP.LANG.vtt
         std::string script;  // its script copy for pages opened from disk
         std::string key;     // the script copy's key: "P", else "P.LANG"
-        bool automatic = false;
+        bool automatic = false;  // made by speech recognition, not corrected since
     };
     std::vector<CaptionTrack> CaptionTracks;
 };

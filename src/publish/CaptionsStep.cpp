@@ -31,11 +31,8 @@ bool IsAutomatic(const std::string& source, int part, const std::string& vtt)
 
 bool Publisher::publishCaptions()
 {
-    for (Part& part : SI.Parts) {
-        part.CaptionsFile.clear();
-        part.CaptionsAutomatic = false;
+    for (Part& part : SI.Parts)
         part.CaptionTracks.clear();
-    }
     const std::string lectureLang = LectureLanguage(Preference("prfSpeechLanguage"));
     const std::string out = Tav_DirSlash(S.OutDir);
     for (int p = 1; p <= SI.PartCount(); ++p) {
@@ -90,10 +87,6 @@ bool Publisher::publishCaptions()
             Tav_DebugLog("Captions of part " + part + " in " + f.lang + ": " + f.source + " published as "
                          + track.file);
             SI.EditPart(p).CaptionTracks.push_back(track);
-        }
-        if (!found.empty()) {
-            SI.EditPart(p).CaptionsFile = SI.PartAt(p).CaptionTracks.front().file;
-            SI.EditPart(p).CaptionsAutomatic = SI.PartAt(p).CaptionTracks.front().automatic;
         }
     }
     return true;

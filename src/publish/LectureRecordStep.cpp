@@ -59,10 +59,11 @@ bool Publisher::writeLectureRecord()
         for (int s = 1; s <= slides; ++s)
             if (partOf(s) == p)
                 part.length = std::max(part.length, seconds(SI.SlideAt(s).EndTime));
-        if (!SI.PartAt(p).CaptionsFile.empty()) {
+        if (!SI.PartAt(p).CaptionTracks.empty()) {
             std::vector<CaptionCue> cues;
             std::string vtt, err;
-            if (!ReadWholeFile(out + SI.PartAt(p).CaptionsFile, vtt) || !ReadCaptionCues(vtt, cues, err))
+            if (!ReadWholeFile(out + SI.PartAt(p).CaptionTracks.front().file, vtt)
+                || !ReadCaptionCues(vtt, cues, err))
                 return fail("The captions of part " + std::to_string(p) + " cannot be read back: " + err);
             for (const CaptionCue& cue : cues)
                 part.captions.push_back({cue.start, PlainText(cue.text)});

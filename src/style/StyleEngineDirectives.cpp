@@ -139,7 +139,7 @@ bool StyleEngine::Condition(const std::string& line, int slide, bool toDisk) con
     // The slide's part has captions.
     if (has(line, "CAPTIONS")) {
         const int part = hasVideo ? here.VideoPart : hasAudio ? here.AudioPart : 0;
-        return !lecture_.PartAt(part).CaptionsFile.empty();
+        return !lecture_.PartAt(part).CaptionTracks.empty();
     }
     // The lecture has the slide's sharp copy (imgNNN.webp, which the publish
     // copies beside the GIF).

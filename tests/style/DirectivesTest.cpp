@@ -65,8 +65,8 @@ TEST_F(Directives, CaptionsAndSharpCopiesFollowTheSlide)
     // Part 1 audio with captions, part 2 video without, part 3 video with;
     // words of the older rows still decide a line that names both.
     slides({{1, -1}, {-1, 2}, {-1, 3}, {-1, -1}});
-    captions(1) = "captions1.vtt";
-    captions(3) = "captions3.vtt";
+    captions(1);
+    captions(3);
     expectConds({{"CAPTIONS", "+-+-"}, {"VIDEO CAPTIONS", "-++-"}, {"AUDIO CAPTIONS", "+---"}});
     EXPECT_EQ(run("!IFDEF CAPTIONS\n<track src=\"captionsP#P.vtt\">\n!ELSE\nnone\n!ENDIF\n", 3),
               (Lines {"<track src=\"captions3.vtt\">"}));

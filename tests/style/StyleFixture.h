@@ -62,7 +62,12 @@ protected:
     std::string& title(int i) { return source.SI.EditSlide(i).Title; }
     std::string& endTime(int i) { return source.SI.EditSlide(i).EndTime; }
     std::string& browserCopy(int i) { return source.SI.EditPart(i).BrowserCopy; }
-    std::string& captions(int i) { return source.SI.EditPart(i).CaptionsFile; }
+    // Part i with captions in the lecture's language.
+    void captions(int i)
+    {
+        const std::string n = std::to_string(i);
+        source.SI.EditPart(i).CaptionTracks = {{"en", "captions" + n + ".vtt", "captions" + n + ".js", n, false}};
+    }
     std::string& mediaFile(int i, bool video)
     {
         return video ? source.SI.EditPart(i).VideoFile : source.SI.EditPart(i).AudioFile;
