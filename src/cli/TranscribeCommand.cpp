@@ -1,7 +1,8 @@
 // pellucor transcribe: machine-made captions for a lecture's parts by
 // offline speech recognition, written beside each recording (NAME1.vtt,
 // marked as made by a machine). A lecturer's own captions always win;
-// machine-made ones are made again with --replace. Ctrl-C stops it; the
+// machine-made ones are made again with --replace; --translate adds
+// English ones translated from the speech (NAME1.en.vtt). Ctrl-C stops it; the
 // parts finished stay, the one under way writes nothing.
 #include "cli/Commands.h"
 
@@ -35,6 +36,49 @@ std::string outcome(const PartTranscript& p)
     return "failed";
 }
 
+// One pass over the lecture's parts with one engine; prints each part's
+// outcome. 0, 1 when a part failed, 128 + the signal when stopped.
+int transcribe(CommandLine& cl, const TranscribeOptions& options, const SpeechChoice& choice, const char* doing)
+{
+    LectureTranscriber transcriber;
+    std::vector<PartTranscript> parts;
+    std::string err;
+    if (!transcriber.Plan(options, parts, err)) {
+        cl.error(err);
+        return 1;
+    }
+    ProgressPrinter progress = cl.progress(doing);
+    transcriber.onProgress = [&](double fraction, const std::string& status) {
+        if (!status.empty())
+            progress.Status(status);
+        progress.Percent(static_cast<int>(fraction * 100));
+    };
+    std::unique_ptr<SpeechEngine> loaded;
+    int signal = 0;
+    bool ok = false;
+    {
+        const SignalStop stop(transcriber);
+        ok = transcriber.Run(options, parts, [&](std::string& e) {
+            loaded = LoadSpeechEngine(choice, e);
+            return loaded.get();
+        });
+        signal = stop.Signal();
+    }
+    progress.Finish();
+    if (signal) {
+        cl.error("cancelled: the parts finished are kept, the one under way wrote nothing");
+        return 128 + signal;
+    }
+    for (const PartTranscript& p : parts) {
+        const std::string head = "Part " + std::to_string(p.part) + " (" + Tav_SplitPath(p.recording).last + "): ";
+        if (p.result == PartTranscript::Result::Failed && p.needed)
+            cl.error(head + (p.error.empty() ? std::string("not done") : p.error));
+        else
+            std::cout << head << outcome(p) << "\n";
+    }
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int RunTranscribeCommand(int argc, char** argv)
@@ -57,9 +101,12 @@ int RunTranscribeCommand(int argc, char** argv)
                                    "first model of the models folder).",
                                    "file");
     const QCommandLineOption lang("lang", "The language spoken (en, de, ...; default: the preference).", "L");
+    const QCommandLineOption translate("translate",
+                                       "Also make English captions of the speech, translated by Whisper from the "
+                                       "language spoken (NAME1.en.vtt, marked as machine-translated).");
     const QCommandLineOption replace("replace", "Make automatic captions made before again.");
     const QCommandLineOption list("list-engines", "Print the speech engines, their models and the models folder.");
-    for (const auto& o : {part, engine, model, lang, replace, list})
+    for (const auto& o : {part, engine, model, lang, translate, replace, list})
         parser.addOption(o);
     cl.process();
 
@@ -103,41 +150,23 @@ int RunTranscribeCommand(int argc, char** argv)
             return 1;
         }
 
-    LectureTranscriber transcriber;
-    std::vector<PartTranscript> parts;
-    std::string err;
-    if (!transcriber.Plan(options, parts, err)) {
-        cl.error(err);
-        return 1;
+    // The speech transcribed, then (--translate) the same speech in
+    // English beside it: NAME1.en.vtt.
+    std::vector<std::pair<TranscribeOptions, SpeechChoice>> passes {{options, choice}};
+    if (parser.isSet(translate)) {
+        if (IEquals(Trim(choice.language), "en"))
+            return cl.usage("--translate makes English captions of speech in another language: give --lang with "
+                            "the language spoken");
+        passes.push_back({options, choice});
+        passes.back().first.fileLanguage = "en";
+        passes.back().second.translate = true;
     }
-    ProgressPrinter progress = cl.progress("Transcribing");
-    transcriber.onProgress = [&](double fraction, const std::string& status) {
-        if (!status.empty())
-            progress.Status(status);
-        progress.Percent(static_cast<int>(fraction * 100));
-    };
-    std::unique_ptr<SpeechEngine> loaded;
-    int signal = 0;
-    bool ok = false;
-    {
-        const SignalStop stop(transcriber);
-        ok = transcriber.Run(options, parts, [&](std::string& e) {
-            loaded = LoadSpeechEngine(choice, e);
-            return loaded.get();
-        });
-        signal = stop.Signal();
-    }
-    progress.Finish();
-    if (signal) {
-        cl.error("cancelled: the parts finished are kept, the one under way wrote nothing");
-        return 128 + signal;
-    }
-    for (const PartTranscript& p : parts) {
-        const std::string head = "Part " + std::to_string(p.part) + " (" + Tav_SplitPath(p.recording).last + "): ";
-        if (p.result == PartTranscript::Result::Failed && p.needed)
-            cl.error(head + (p.error.empty() ? std::string("not done") : p.error));
-        else
-            std::cout << head << outcome(p) << "\n";
+    bool ok = true;
+    for (auto& [passOptions, passChoice] : passes) {
+        const int code = transcribe(cl, passOptions, passChoice, passChoice.translate ? "Translating" : "Transcribing");
+        if (code > 1)
+            return code;  // stopped: the rest is not begun
+        ok = ok && code == 0;
     }
     std::cout.flush();
     return ok ? 0 : 1;

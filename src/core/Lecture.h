@@ -54,6 +54,7 @@ struct Part {
         std::string script;  // its script copy for pages opened from disk
         std::string key;     // the script copy's key: "P", else "P.LANG"
         bool automatic = false;  // made by speech recognition, not corrected since
+        bool translated = false;  // automatic and translated by machine from the speech
     };
     std::vector<CaptionTrack> CaptionTracks;
 };

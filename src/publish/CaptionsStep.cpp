@@ -23,7 +23,9 @@ bool IsAutomatic(const std::string& source, int part, const std::string& vtt)
 {
     if (IsMachineCaptions(source))
         return true;
-    return IEquals(Tav_SplitPath(source).last, "captions" + std::to_string(part) + ".vtt")
+    // A publication published again: captionsP.vtt, captionsP.LANG.vtt.
+    const std::string name = Lower(Tav_SplitPath(source).last), stem = "captions" + std::to_string(part) + ".";
+    return StartsWith(name, stem) && EndsWith(name, ".vtt")
         && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote);
 }
 
@@ -82,6 +84,7 @@ bool Publisher::publishCaptions()
             const std::string stem = "captions" + part + (first ? "" : "." + f.lang);
             Part::CaptionTrack track {f.lang, stem + ".vtt", stem + ".js", first ? part : part + "." + f.lang,
                                       IsAutomatic(f.source, p, f.vtt)};
+            track.translated = track.automatic && !CaptionsHeaderField(f.vtt, kTranslatedFromField).empty();
             if (!WriteCaptions(f.vtt, out + track.file, out + track.script, track.key, err))
                 return fail("The captions file " + f.source + " cannot be published: " + err);
             Tav_DebugLog("Captions of part " + part + " in " + f.lang + ": " + f.source + " published as "

@@ -115,12 +115,15 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
 }
 
 std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy,
-                                const std::string& language)
+                                const std::string& language, const std::string& translatedFrom)
 {
     std::string out = "WEBVTT\r\n\r\n" + std::string(kMachineCaptionsNote) + ": made by speech recognition (" + madeBy
         + "), not checked by a person\r\n";
     if (!language.empty())
         out += "Language: " + language + "\r\n";
+    if (!translatedFrom.empty())
+        out += std::string(kTranslatedFromField) + ": "
+            + (translatedFrom == "auto" ? std::string("the language spoken") : translatedFrom) + "\r\n";
     for (const TimedCue& c : cues) {
         out += "\r\n" + vttTime(c.start) + " --> " + vttTime(c.end) + "\r\n";
         for (const std::string& line : c.lines)

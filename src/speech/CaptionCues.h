@@ -29,8 +29,9 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
 std::vector<std::string> CaptionLines(const std::vector<std::string>& words, const CaptionRules& rules = {});
 
 // WebVTT text of the cues, machine-made: the NOTE that says so (naming
-// what made them, and the language spoken where it is known) first.
+// what made them, the language of the words where it is known, and the
+// language spoken where they were translated from it) first.
 std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy,
-                                const std::string& language = "");
+                                const std::string& language = "", const std::string& translatedFrom = "");
 
 }  // namespace pellucor

@@ -129,7 +129,7 @@ bool LectureTranscriber::transcribePart(const TranscribeOptions& options, PartTr
         return false;
     }
     const std::vector<TimedCue> cues = MakeCaptionCues(words);
-    const std::string vtt = MachineCaptionsText(cues, engine.Describe(), engine.Language());
+    const std::string vtt = MachineCaptionsText(cues, engine.Describe(), engine.Language(), engine.TranslatedFrom());
     if (!WriteMachineCaptions(part.captions, vtt, part.error))
         return false;
     part.words = words.size();

@@ -38,8 +38,12 @@ public:
     virtual ~SpeechEngine() = default;
     // What the captions say made them ("PocketSphinx, en-us").
     virtual std::string Describe() const = 0;
-    // The language it recognises ("en", "de"), "" when it finds it out.
+    // The language of the words it writes ("en", "de"), "" when it finds
+    // it out.
     virtual std::string Language() const = 0;
+    // When it translates: the language spoken ("de"; "auto" when it finds
+    // it out), else "".
+    virtual std::string TranslatedFrom() const { return {}; }
     // A decoder of its own for one worker thread; nullptr with err.
     virtual std::unique_ptr<SpeechDecoder> NewDecoder(std::string& err) = 0;
     // The longest stretch the engine is given at once, in seconds.

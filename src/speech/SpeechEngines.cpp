@@ -54,6 +54,11 @@ std::unique_ptr<SpeechEngine> LoadSpeechEngine(const SpeechChoice& choice, std::
         err = "There is no speech engine \"" + choice.engine + "\" (pocketsphinx or whisper)";
         return nullptr;
     }
+    if (!whisper && choice.translate) {
+        err = "Only the Whisper engine translates: give it a multilingual Whisper model (--engine whisper --model "
+              "FILE, or speech-model install base)";
+        return nullptr;
+    }
     if (!whisper)
         return PocketSphinxEngine::Load(choice.language, err);
     if (model.empty()) {
@@ -63,7 +68,7 @@ std::unique_ptr<SpeechEngine> LoadSpeechEngine(const SpeechChoice& choice, std::
         return nullptr;
     }
 #ifdef PELLUCOR_WHISPER
-    return WhisperEngine::Load(model, choice.language, err);
+    return WhisperEngine::Load(model, choice.language, choice.translate, err);
 #else
     err = "This program was built without whisper.cpp (scripts/setup fetches its sources, then scripts/build "
           "builds it): the model "

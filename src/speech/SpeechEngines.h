@@ -15,6 +15,7 @@ struct SpeechChoice {
     std::string engine;    // "pocketsphinx", "whisper" or "" (the best there is)
     std::string model;     // a Whisper model file ("": the models folder's)
     std::string language;  // "en", "de" ... ("": English for PocketSphinx, found by Whisper)
+    bool translate = false;  // English words for speech in another language (Whisper only)
 };
 
 // $XDG_DATA_HOME/pellucor/models/ (~/.local/share/pellucor/models/).

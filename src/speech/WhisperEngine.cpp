@@ -87,8 +87,8 @@ bool whisperGoOn(whisper_context*, whisper_state*, void* stop) { return !whisper
 
 class WhisperDecoder : public SpeechDecoder {
 public:
-    WhisperDecoder(whisper_context* ctx, whisper_state* state, const std::string& language)
-        : ctx_(ctx), state_(state), language_(language)
+    WhisperDecoder(whisper_context* ctx, whisper_state* state, const std::string& language, bool translate)
+        : ctx_(ctx), state_(state), language_(language), translate_(translate)
     { }
     ~WhisperDecoder() override { whisper_free_state(state_); }
 
@@ -105,7 +105,10 @@ public:
         p.print_progress = p.print_realtime = p.print_timestamps = p.print_special = false;
         p.token_timestamps = true;
         p.language = language_.c_str();
-        p.initial_prompt = prompt.empty() ? nullptr : prompt.c_str();
+        p.translate = translate_;
+        // The slides' words are in the language spoken: as the prompt of a
+        // translation they would draw it back into that language.
+        p.initial_prompt = prompt.empty() || translate_ ? nullptr : prompt.c_str();
         p.encoder_begin_callback = whisperGoOn;
         p.encoder_begin_callback_user_data = const_cast<std::atomic<bool>*>(stop);
         p.abort_callback = whisperAbort;
@@ -155,6 +158,7 @@ private:
     whisper_context* ctx_;
     whisper_state* state_;
     std::string language_;
+    bool translate_;
 };
 
 // whisper.cpp is compiled for x86-64 processors with AVX2 and FMA (sold
@@ -174,7 +178,7 @@ std::string processorProblem()
 }  // namespace
 
 std::unique_ptr<WhisperEngine> WhisperEngine::Load(const std::string& path, const std::string& language,
-                                                   std::string& err)
+                                                   bool translate, std::string& err)
 {
     const std::string head = "The Whisper model " + path + " cannot be used: ";
     if (const std::string why = processorProblem(); !why.empty()) {
@@ -192,6 +196,10 @@ std::unique_ptr<WhisperEngine> WhisperEngine::Load(const std::string& path, cons
         err = "Whisper knows no language \"" + language + "\" (give a code such as en, de or fr)";
         return nullptr;
     }
+    if (translate && lang == "en") {
+        err = "The speech is in English already: translating makes English captions of speech in another language";
+        return nullptr;
+    }
     whisper_log_set(whisperLog, nullptr);
     takeWhisperError();
     whisper_context_params cp = whisper_context_default_params();
@@ -207,12 +215,18 @@ std::unique_ptr<WhisperEngine> WhisperEngine::Load(const std::string& path, cons
         err = "The Whisper model " + path + " knows English only: give a multilingual model for \"" + language + "\"";
         return nullptr;
     }
+    if (translate && !whisper_is_multilingual(ctx)) {
+        whisper_free(ctx);
+        err = "The Whisper model " + path + " knows English only: give a multilingual model to translate";
+        return nullptr;
+    }
     if (!whisper_is_multilingual(ctx))
         lang = "en";  // nothing to find out
     auto engine = std::unique_ptr<WhisperEngine>(new WhisperEngine);
     engine->ctx_ = ctx;
     engine->path_ = path;
     engine->language_ = lang;
+    engine->translate_ = translate;
     return engine;
 }
 
@@ -224,7 +238,8 @@ WhisperEngine::~WhisperEngine()
 
 std::string WhisperEngine::Describe() const
 {
-    return "Whisper " + std::string(whisper_model_type_readable(ctx_)) + ", " + Tav_SplitPath(path_).last;
+    return "Whisper " + std::string(whisper_model_type_readable(ctx_)) + ", " + Tav_SplitPath(path_).last
+        + (translate_ ? ", translated into English" : "");
 }
 
 std::unique_ptr<SpeechDecoder> WhisperEngine::NewDecoder(std::string& err)
@@ -235,7 +250,7 @@ std::unique_ptr<SpeechDecoder> WhisperEngine::NewDecoder(std::string& err)
         err = "whisper.cpp could not make room to decode with " + path_ + (why.empty() ? "" : ": " + why);
         return nullptr;
     }
-    return std::make_unique<WhisperDecoder>(ctx_, state, language_);
+    return std::make_unique<WhisperDecoder>(ctx_, state, language_, translate_);
 }
 
 }  // namespace pellucor

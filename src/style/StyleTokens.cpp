@@ -79,7 +79,7 @@ std::string CaptionsLabel(const Part::CaptionTrack& track)
     QString name = QString::fromStdString(LanguageName(track.lang));
     if (!name.isEmpty())
         name[0] = name[0].toUpper();
-    return name.toStdString() + (track.automatic ? " (automatic)" : "");
+    return name.toStdString() + (track.translated ? " (machine-translated)" : track.automatic ? " (automatic)" : "");
 }
 
 std::string_view captionTracks(const TokenSlide& t)
@@ -257,7 +257,7 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
     {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},
     {"A*T", "this slide's text alternative: the start of its text (else its title), short, safe in HTML", slideAlt},
-    {"C*L", "label of the captions of this slide's part: their language's name, \"(automatic)\" after it when speech recognition made them, safe in HTML", [](const TokenSlide& t) -> std::string_view {
+    {"C*L", "label of the captions of this slide's part: their language's name, \"(automatic)\" after it when speech recognition made them, \"(machine-translated)\" when it translated them, safe in HTML", [](const TokenSlide& t) -> std::string_view {
         const auto& tracks = lecture(t).PartAt(t.part(t.slide)).CaptionTracks;
         return t.scratch = tracks.empty() ? std::string() : htmlText(CaptionsLabel(tracks.front()));
     }},

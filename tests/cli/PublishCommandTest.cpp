@@ -10,6 +10,7 @@
 
 #include "MediaTools.h"
 #include "PublishRun.h"
+#include "core/CaptionFiles.h"
 #include "core/TavUtils.h"
 #include "publish/LectureRecord.h"
 
@@ -211,6 +212,14 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     const std::string german = "WEBVTT\n\n00:00.500 --> 00:02.000\nWillkommen!\n";
     writeFile(lecture + "talk1.de.vtt", german);
     writeFile(lecture + "talk1.old.vtt", german);  // no language: not published
+    // and French ones that speech recognition translated.
+    std::string err;
+    ASSERT_TRUE(WriteMachineCaptions(lecture + "talk1.fr.vtt",
+                                     std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote
+                                         + ": made by speech recognition (Whisper)\r\nLanguage: fr\r\n"
+                                           "Translated from: en\r\n\r\n00:00:00.500 --> 00:00:02.000\r\nBienvenue\r\n",
+                                     err))
+        << err;
     Outcome r = publish();
     ASSERT_EQ(r.code, 0) << describe(r);
     ASSERT_TRUE(fs::exists(out + "n001.htm"));  // the style's slide index
@@ -226,7 +235,8 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
                       "src=\"captions1.vtt\" data-script=\"captions1.js\">"));
     EXPECT_TRUE(holds(readFile(out + "part1.htm"),
                       "data-captions-tracks=\"en|English|captions1.vtt|captions1.js|1|lecturer;"
-                      "de|Deutsch|captions1.de.vtt|captions1.de.js|1.de|lecturer\""));
+                      "de|Deutsch|captions1.de.vtt|captions1.de.js|1.de|lecturer;"
+                      "fr|Français (machine-translated)|captions1.fr.vtt|captions1.fr.js|1.fr|auto\""));
     EXPECT_EQ(cuesReadByFfprobe(out + "captions1.de.vtt"), 1);
     EXPECT_TRUE(holds(readFile(out + "captions1.de.js"), "Willkommen"));
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()),
@@ -235,7 +245,8 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_FALSE(holds(readFile(out + "part2.htm"), "kind=\"captions\""));
     // The record says whose captions each part has, for the accessibility report.
     EXPECT_TRUE(holds(readFile(out + kLectureRecordName),
-                      "\"tracks\":[{\"kind\":\"lecturer\",\"lang\":\"en\"},{\"kind\":\"lecturer\",\"lang\":\"de\"}]"));
+                      "\"tracks\":[{\"kind\":\"lecturer\",\"lang\":\"en\"},{\"kind\":\"lecturer\",\"lang\":\"de\"},"
+                      "{\"kind\":\"machine\",\"lang\":\"fr\"}]"));
     EXPECT_EQ(readFile(lecture + "Talk1.SRT"), srt);
 
     // The published directory, with whatever else it holds, as a lecture.
@@ -262,6 +273,7 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_TRUE(fs::exists(out + "talk2.m4a"));
     EXPECT_EQ(readFile(out + "captions1.vtt"), vtt);
     EXPECT_TRUE(holds(readFile(out + "captions1.de.vtt"), "Willkommen"));
+    EXPECT_TRUE(holds(readFile(out + "part1.htm"), "|1.fr|auto\""));  // still machine-made
     EXPECT_EQ(cuesReadByFfprobe(out + "captions2.vtt"), 2);
     // Its RealMedia video, published again, still plays as video.
     EXPECT_EQ(ffprobe(out + "talk1.mp4").codecs(), "h264 aac");

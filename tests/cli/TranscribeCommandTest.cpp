@@ -35,8 +35,9 @@ struct Case {
     const char* options;  // more command-line options, blank-separated
     int code;
     const char* says;         // on standard output (success) or standard error (failure)
-    bool captionsMade;        // talk1.vtt is machine-made captions of the speech afterwards
+    bool captionsMade;        // the files made are machine-made captions of the speech afterwards
     double maxWordErrorRate;  // of the read speech against its reference text (0: not measured)
+    const char* made = "talk1.vtt";  // the captions files made, blank-separated
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -61,6 +62,16 @@ const Case kCases[] = {
     // "@tiny" stands for a Whisper model the test writes, which hears "hello world".
     {"WhisperModel", Sound::SyntheticVoice, Before::None, "--engine=whisper --model=@tiny", 0, "talk1.vtt written",
      true, 0},
+    // "@many" a multilingual one: German speech, captioned and translated.
+    {"TranslatedIntoEnglish", Sound::SyntheticVoice, Before::None,
+     "--engine=whisper --model=@many --lang=de --translate", 0, "talk1.en.vtt written", true, 0,
+     "talk1.de.vtt talk1.en.vtt"},
+#endif
+    {"TranslateEnglishSpeech", Sound::SyntheticVoice, Before::None, "--lang=en --translate", 2,
+     "--translate makes English captions of speech in another language", false, 0},
+#ifdef PELLUCOR_WHISPER_BUILT
+    {"TranslateWithEnglishOnlyModel", Sound::SyntheticVoice, Before::None,
+     "--engine=whisper --model=@tiny --lang=de --translate", 1, "knows English only", false, 0},
 #endif
     {"MissingWhisperModel", Sound::SyntheticVoice, Before::None, "--engine=whisper --model=/nonexistent/ggml.bin", 1,
      "The Whisper model /nonexistent/ggml.bin cannot be read", false, 0},
@@ -106,8 +117,9 @@ double seconds(const std::string& t)  // hh:mm:ss.mmm
     return std::stoi(t.substr(0, 2)) * 3600 + std::stoi(t.substr(3, 2)) * 60 + std::stod(t.substr(6));
 }
 
-// Checks the captions as WebVTT with the cue rules; returns their text.
-std::string checkedCaptions(const std::string& vtt, double recordingSeconds)
+// Checks the captions as WebVTT with the cue rules and their note naming
+// lang; returns their text.
+std::string checkedCaptions(const std::string& vtt, double recordingSeconds, const std::string& lang)
 {
     const Strings lines = splitCrLf(vtt);
     EXPECT_GE(lines.size(), 4u);
@@ -115,14 +127,17 @@ std::string checkedCaptions(const std::string& vtt, double recordingSeconds)
         return "";
     EXPECT_EQ(lines[0], "WEBVTT");
     EXPECT_TRUE(holds(lines[2], "NOTE Automatic captions"));
-    EXPECT_EQ(lines[3], "Language: en");  // the language spoken, in the note
+    EXPECT_EQ(lines[3], "Language: " + lang);  // the captions' language, in the note
     static const std::regex timing(R"((\d\d:\d\d:\d\d\.\d\d\d) --> (\d\d:\d\d:\d\d\.\d\d\d))");
     struct Cue {
         double start, end;
         Strings text;
     };
     std::vector<Cue> cues;
-    for (size_t i = 4; i < lines.size(); ++i) {
+    size_t first = 4;  // the cues, after the note
+    while (first < lines.size() && !lines[first].empty())
+        ++first;
+    for (size_t i = first; i < lines.size(); ++i) {
         std::smatch m;
         if (std::regex_match(lines[i], m, timing)) {
             cues.push_back({seconds(m[1]), seconds(m[2]), {}});
@@ -230,12 +245,13 @@ TEST_P(TranscribeCommand, CaptionsTheSpeechAndKeepsTheLecturers)
     }
     const auto before = treeContents(lecture);
 
-    const std::string tiny = root.dir() + "ggml-tiny-test.bin";
-    const bool tinyModel = std::string(c.options).find("@tiny") != std::string::npos;
-    ASSERT_TRUE(!tinyModel || WriteTinyWhisperModel(tiny));
+    const std::string tiny = root.dir() + "ggml-tiny-test.bin", many = root.dir() + "ggml-many-test.bin";
+    const bool tinyModel = holds(c.options, "@tiny") || holds(c.options, "@many");
+    ASSERT_TRUE(!holds(c.options, "@tiny") || WriteTinyWhisperModel(tiny));
+    ASSERT_TRUE(!holds(c.options, "@many") || WriteTinyWhisperModel(many, true));
     QStringList args {"transcribe", QString::fromStdString(lecture)};
     for (const QString& o : QString(c.options).split(' ', Qt::SkipEmptyParts))
-        args << QString(o).replace("@tiny", QString::fromStdString(tiny));
+        args << QString(o).replace("@tiny", QString::fromStdString(tiny)).replace("@many", QString::fromStdString(many));
     const Outcome r = run(args);
     ASSERT_EQ(r.code, c.code) << describe(r);
     expectHolds(r, c.code ? r.err : r.out, {c.says});
@@ -243,24 +259,37 @@ TEST_P(TranscribeCommand, CaptionsTheSpeechAndKeepsTheLecturers)
         EXPECT_EQ(treeContents(lecture), before) << "the lecture directory changed";
         return;
     }
-    ASSERT_TRUE(fs::exists(vtt));
-    const std::string written = readFile(vtt);
-    EXPECT_EQ(readFile(mark), sha256(written) + "\n");
-    const std::string text = checkedCaptions(written, length);
-    if (c.maxWordErrorRate > 0) {
-        // The reference without its sentence marks and clip names.
-        static const std::regex marks(R"(<[^>]*>|\([^)]*\))");
-        const std::string reference = std::regex_replace(readFile(kLibriVox + "transcription"), marks, " ");
-        const double wer = wordErrorRate(wordsOf(reference), wordsOf(text));
-        EXPECT_LE(wer, c.maxWordErrorRate) << text;
-    } else {
-        EXPECT_TRUE(holds(text, tinyModel ? "hello world" : "welcome")) << text;
+    Strings expected {fs::path(recording).filename().string()};
+    for (const QString& made : QString(c.made).split(' ')) {
+        SCOPED_TRACE(made.toStdString());
+        const std::string file = lecture + made.toStdString();
+        ASSERT_TRUE(fs::exists(file));
+        const std::string written = readFile(file);
+        EXPECT_EQ(readFile(file + ".auto"), sha256(written) + "\n");
+        const QStringList name = made.split('.');  // talk1[.LANG].vtt
+        const std::string lang = name.size() == 3 ? name[1].toStdString() : "en";
+        const std::string text = checkedCaptions(written, length, lang);
+        // English captions of German speech say what they were translated from.
+        EXPECT_EQ(static_cast<bool>(holds(written, "\r\nTranslated from: de\r\n")),
+                  holds(c.options, "--translate") && lang == "en");
+        if (c.maxWordErrorRate > 0) {
+            // The reference without its sentence marks and clip names.
+            static const std::regex marks(R"(<[^>]*>|\([^)]*\))");
+            const std::string reference = std::regex_replace(readFile(kLibriVox + "transcription"), marks, " ");
+            const double wer = wordErrorRate(wordsOf(reference), wordsOf(text));
+            EXPECT_LE(wer, c.maxWordErrorRate) << text;
+        } else {
+            EXPECT_TRUE(holds(text, tinyModel ? "hello world" : "welcome")) << text;
+        }
+        expected.push_back(made.toStdString());
+        expected.push_back(made.toStdString() + ".auto");
     }
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(lecture))
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (Strings {fs::path(recording).filename().string(), "talk1.vtt", "talk1.vtt.auto"}));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Recordings, TranscribeCommand, ::testing::ValuesIn(kCases),

@@ -65,7 +65,7 @@ protected:
 TEST_P(WhisperModelFile, LoadsOrSaysWhy)
 {
     std::string err;
-    auto engine = WhisperEngine::Load(model, "en", err);
+    auto engine = WhisperEngine::Load(model, "en", false, err);
     if (*GetParam().says) {
         EXPECT_EQ(engine, nullptr);
         EXPECT_NE(err.find(GetParam().says), std::string::npos) << err;

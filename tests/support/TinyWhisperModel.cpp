@@ -10,9 +10,11 @@ namespace pellucor::testing_support {
 
 namespace {
 
-constexpr int32_t kVocab = 51864;  // English only: the special tokens at their usual places
+// English only, the special tokens at their usual places; a multilingual
+// vocabulary has one more, and every special token one further on.
+constexpr int32_t kEnglishVocab = 51864;
 constexpr int32_t kAudioCtx = 1500, kTextCtx = 32, kWidth = 16, kMels = 80, kFft = 201;
-constexpr int32_t kEot = 50256, kFirstTimestamp = 50363;
+constexpr int32_t kEnglishEot = 50256, kEnglishFirstTimestamp = 50363;
 constexpr int32_t kHello = 0, kWorld = 1;  // the words of its vocabulary
 
 // IEEE half float of a value that has one exactly (0, 1, +-100 ...).
@@ -103,8 +105,14 @@ void setDirection(std::vector<float>& m, size_t row, int k, float size)
 
 }  // namespace
 
-bool WriteTinyWhisperModel(const std::string& path)
+bool WriteTinyWhisperModel(const std::string& path, bool multilingual)
 {
+    const int32_t kVocab = kEnglishVocab + (multilingual ? 1 : 0);
+    const int32_t kEot = kEnglishEot + (multilingual ? 1 : 0);
+    const int32_t kFirstTimestamp = kEnglishFirstTimestamp + (multilingual ? 1 : 0);
+    // The prompt: the start, then in a multilingual model the language and
+    // the task; its last position predicts the first token heard.
+    const int prompt = multilingual ? 3 : 1;
     ModelWriter w(path);
     w.int32(0x67676d6c);
     for (int32_t h : {kVocab, kAudioCtx, kWidth, 1, 1, kTextCtx, kWidth, 1, 1, kMels, 1})  // 1: half floats
@@ -130,14 +138,15 @@ bool WriteTinyWhisperModel(const std::string& path)
     // its input, the token's embedding plus its position's, and the
     // position's is ten times stronger. So each position names the token
     // that follows it (the embeddings are also the output's weights): the
-    // prompt's start -> <|0.00|>, then "hello", "world", <|1.00|>, the end.
+    // prompt's last token -> <|0.00|>, then "hello", "world", <|1.00|>, the
+    // end.
     const int32_t sequence[] = {kFirstTimestamp, kHello, kWorld, kFirstTimestamp + 50, kEot};
     std::vector<float> position(static_cast<size_t>(kWidth * kTextCtx), 0.0f);
     std::vector<float> tokens(static_cast<size_t>(kWidth) * kVocab, 0.0f);
     for (int k = 0; k < 5; ++k)
         setDirection(tokens, static_cast<size_t>(sequence[k]), k, 100);
     for (int p = 0; p < kTextCtx; ++p)
-        setDirection(position, static_cast<size_t>(p), std::min(p, 4), 1000);
+        setDirection(position, static_cast<size_t>(p), std::clamp(p - (prompt - 1), 0, 4), 1000);
     w.tensor("decoder.positional_embedding", {kWidth, kTextCtx}, position);
     w.tensor("decoder.token_embedding.weight", {kWidth, kVocab}, tokens);
     w.tensor("decoder.ln.weight", {kWidth}, std::vector<float>(kWidth, 1.0f));

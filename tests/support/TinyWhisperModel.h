@@ -10,6 +10,9 @@
 namespace pellucor::testing_support {
 
 // Writes the model to path (about 3 MB); false when it cannot be written.
-bool WriteTinyWhisperModel(const std::string& path);
+// A multilingual one has the vocabulary of the many-language models (the
+// special tokens one further on) and says the same in every language and
+// task, translation too.
+bool WriteTinyWhisperModel(const std::string& path, bool multilingual = false);
 
 }  // namespace pellucor::testing_support
