@@ -98,10 +98,11 @@ std::string packetChecksums(const std::string& path, const std::string& stream)
                   "copy", "-f", "framemd5", "-"},
                  out))
         return "";
-    // "stream, dts, pts, duration, size, hash": the last two of each packet.
+    // "stream, dts, pts, duration, size, hash", then any side data's kind,
+    // size and hash: the packet's own size and hash.
     std::string packets;
     std::istringstream in(out);
-    static const std::regex sizeAndHash(R"(([^,]*,[^,]*)$)");
+    static const std::regex sizeAndHash(R"(^[^,]*,[^,]*,[^,]*,[^,]*,([^,]*,[^,]*))");
     std::smatch m;
     for (std::string line; std::getline(in, line);)
         if (!line.empty() && line[0] != '#' && std::regex_search(line, m, sizeAndHash))
