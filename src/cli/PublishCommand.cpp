@@ -61,6 +61,10 @@ struct PublishOptions {
     const QCommandLineOption video {"video",
                                     "Write the lecture as one video (lecture.mp4) into each publication, "
                                     "offered for download on its pages."};
+    const QCommandLineOption hls {"hls",
+                                  "Write adaptive streaming (HLS: lower qualities, segments) beside each recording "
+                                  "of the web publication (the default; the preference prfHls=No turns it off)."};
+    const QCommandLineOption noHls {"no-hls", "Write no adaptive streaming into the web publication."};
     const QCommandLineOption courseRoot {"course-root",
                                          "The folder of the course page the lecture is listed on (above the "
                                          "output); its pages link back to it. Default: a course page found above.",
@@ -69,7 +73,7 @@ struct PublishOptions {
     void AddTo(QCommandLineParser& parser) const
     {
         for (const auto* o : {&som, &disk, &web, &url, &stream, &style, &media, &name, &noRun, &replace, &quiet, &claim,
-                              &transcribe, &video, &courseRoot})
+                              &transcribe, &video, &hls, &noHls, &courseRoot})
             parser.addOption(*o);
     }
 };
@@ -122,6 +126,10 @@ void applyOptions(const QCommandLineParser& parser, const PublishOptions& o, Pub
     r.replaceForeign = parser.isSet(o.replace);
     if (parser.isSet(o.video))
         r.chkVideo = r.chkWebVideo = 1;
+    if (parser.isSet(o.hls))
+        r.chkHls = 1;
+    if (parser.isSet(o.noHls))
+        r.chkHls = 0;
     if (parser.isSet(o.courseRoot))
         r.courseRoot = CommandLineDir(parser.value(o.courseRoot));
     if (!r.optCD && !r.optWeb)

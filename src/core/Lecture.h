@@ -45,6 +45,9 @@ struct Part {
     // pages play, written by media preparation into the output directory;
     // empty until then, or when no copy was made.
     std::string BrowserCopy;
+    // The file name of its HLS master playlist beside the copy (web
+    // publications), empty when none was written.
+    std::string Hls;
     // Every language's captions published for it in the output directory,
     // the first (captionsP.vtt) in the lecture's own language where it has
     // captions in it; empty when the part has none.

@@ -29,6 +29,15 @@ struct BrowserCopySettings {
     bool loudness = false;  // sound normalised to EBU R128 loudness
 };
 
+// A WebVTT file published beside a part's browser copy, listed in its HLS
+// presentation.
+struct HlsTextTrack {
+    std::string name;       // what a player shows: "English", "Slides"
+    std::string language;   // its language tag
+    std::string file;       // its name beside the copy: "captions1.vtt"
+    bool chapters = false;  // the slides' titles, not captions
+};
+
 // A media file opened for reading its properties and merging slide events.
 class MediaFileObject {
 public:
@@ -93,6 +102,17 @@ public:
     {
         (void)parts, (void)options, (void)output, (void)progress, (void)cancel;
         err = "this media component writes no lecture video";
+        return false;
+    }
+    // Writes the adaptive-streaming (HLS) presentation of a browser copy
+    // into its directory: name.m3u8 and the folder name.hls/. Progress and
+    // cancel as above. False with err; nothing of it is then left.
+    virtual bool WriteHls(const std::string& copy, const std::string& name, const std::vector<HlsTextTrack>& text,
+                          const std::function<void(int percent)>& progress, const std::atomic<bool>& cancel,
+                          std::string& err)
+    {
+        (void)copy, (void)name, (void)text, (void)progress, (void)cancel;
+        err = "this media component writes no HLS";
         return false;
     }
 };

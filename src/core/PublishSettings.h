@@ -33,6 +33,9 @@ struct PublishSettings {
     // Write the lecture as one video (lecture.mp4) into the disk and the
     // web publication (chkVideo, chkWebVideo).
     bool VideoCD = false, VideoWeb = false;
+    // Write each recording's adaptive-streaming (HLS) presentation into
+    // the web publication (chkHls).
+    bool HlsWeb = false;
     // A command the script runs after "All Done" (the program and its
     // arguments): the install of a publication whose script is left for
     // the user to run. Empty: none.

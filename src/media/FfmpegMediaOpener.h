@@ -1,6 +1,6 @@
 // Opens recordings for publishing with FFmpeg's libraries: any kind the
 // lecture loader accepts, and the check that a written file plays to its
-// end, and the lecture as one video.
+// end, the lecture as one video, and a copy's HLS presentation.
 #pragma once
 
 #include "core/MediaFile.h"
@@ -14,6 +14,9 @@ public:
     bool WriteLectureVideo(const std::vector<VideoPartSource>& parts, const LectureVideoOptions& options,
                            const std::string& output, const std::function<void(int percent)>& progress,
                            const std::atomic<bool>& cancel, std::string& err) override;
+    bool WriteHls(const std::string& copy, const std::string& name, const std::vector<HlsTextTrack>& text,
+                  const std::function<void(int percent)>& progress, const std::atomic<bool>& cancel,
+                  std::string& err) override;
 };
 
 // The media engine as the program hands it to publishing: each call opens

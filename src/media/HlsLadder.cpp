@@ -398,7 +398,7 @@ public:
         PacketPtr pkt {av_packet_alloc()};
         int rc = 0;
         while ((rc = av_read_frame(in.ctx, pkt.get())) >= 0) {
-            if (cancelled_) {
+            if (cancelled()) {
                 err = "cancelled";
                 return false;
             }
@@ -498,7 +498,7 @@ public:
             return true;
         };
         while ((rc = av_read_frame(in.ctx, pkt.get())) >= 0) {
-            if (cancelled_) {
+            if (cancelled()) {
                 err = "cancelled";
                 return false;
             }
@@ -588,6 +588,7 @@ private:
     };
 
     int copyShare() const { return lower_ ? 5 : 100; }
+    bool cancelled() const { return cancelled_ || (ladder_.stop && *ladder_.stop); }
 
     void report(int64_t pts, AVRational tb, int from, int to)
     {

@@ -18,15 +18,9 @@
 #include <string>
 #include <vector>
 
-namespace pellucor {
+#include "core/MediaFile.h"
 
-// A WebVTT file published beside the copy, listed in the master playlist.
-struct HlsTextTrack {
-    std::string name;      // what a player shows: "English", "Slides"
-    std::string language;  // its language tag
-    std::string file;      // its name beside the copy: "captions1.vtt"
-    bool chapters = false;  // the slides' titles, not captions
-};
+namespace pellucor {
 
 // One quality of the picture as written.
 struct HlsQuality {
@@ -50,6 +44,8 @@ public:
     std::function<void(int percent)> onProgress;
     // The segments' length aimed at, in seconds.
     double segmentSeconds = 4;
+    // When set and true (from any thread), Write stops and fails.
+    const std::atomic<bool>* stop = nullptr;
 
     // Writes the presentation of copy (H.264 with AAC in MP4, or AAC sound
     // only) into dir as name.m3u8 and name.hls/. False with err when the

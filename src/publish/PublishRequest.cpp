@@ -21,6 +21,7 @@ void PublishRequest::SetLectureDir(const std::string& dir, const PreferenceSnaps
     TextStream = expand("prfPnm");
     TextWebDir = Tav_DirSlash(expand("prfOutWeb"));
     chkVideo = chkWebVideo = PreferenceOn(PreferenceStore::ValueIn(prefs, "prfVideo")) ? 1 : 0;
+    chkHls = Lower(Trim(PreferenceStore::ValueIn(prefs, "prfHls"))) == "no" ? 0 : 1;
 }
 
 std::string* PublishRequest::Text(const std::string& control)
@@ -44,6 +45,7 @@ int* PublishRequest::Check(const std::string& control)
         {"chkStream", &PublishRequest::chkStream},   {"chkAutoStart", &PublishRequest::chkAutoStart},
         {"chkVerbose", &PublishRequest::chkVerbose}, {"chkAuto", &PublishRequest::chkAuto},
         {"chkVideo", &PublishRequest::chkVideo},     {"chkWebVideo", &PublishRequest::chkWebVideo},
+        {"chkHls", &PublishRequest::chkHls},
     };
     const auto it = fields.find(control);
     return it == fields.end() ? nullptr : &(this->*(it->second));
@@ -92,6 +94,7 @@ PublishSettings PublishRequest::Settings(const PreferenceSnapshot& prefs) const
     s.AutoStart = chkAutoStart != 0;
     s.VideoCD = chkVideo != 0;
     s.VideoWeb = chkWebVideo != 0;
+    s.HlsWeb = chkHls != 0;
     for (const char* key : kPublishPreferenceKeys)
         s.Prefs[key] = PreferenceStore::ValueIn(prefs, key);
     return s;

@@ -23,6 +23,9 @@ struct PublishRequest {
     // The lecture as one video (lecture.mp4) in the disk and the web
     // publication (from the prfVideo preference).
     int chkVideo = 0, chkWebVideo = 0;
+    // Adaptive streaming (HLS) beside each recording of the web
+    // publication (from the prfHls preference: on unless "No").
+    int chkHls = 1;
     // Files that no earlier publication wrote, found in an output, may be
     // removed with the publication they share it with ("--replace", or the
     // user's yes to the question).

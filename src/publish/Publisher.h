@@ -64,6 +64,8 @@ private:
     bool publishCaptions();
     // Writes lecture.mp4 where the target asks for it (LectureVideoStep.cpp).
     bool publishLectureVideo(bool toDisk);
+    // Writes each part's HLS presentation into a web target (HlsStep.cpp).
+    bool publishHls(bool toDisk);
     // Writes the lecture record into the output (LectureRecordStep.cpp).
     bool writeLectureRecord();
 

@@ -200,6 +200,10 @@ bool StagedPublication::Check(const std::string& staging, const MediaCheck& chec
         const std::string ext = Lower(it->path().extension().string());
         if (!it->is_regular_file() || !(IsRecordingName(name) || ext == ".rm" || ext == ".ra"))
             continue;
+        // An HLS presentation's init sections and segments play only
+        // together, through their playlist.
+        if (Lower(it->path().parent_path().extension().string()) == ".hls")
+            continue;
         if (checkMedia && !checkMedia(it->path().string(), err))
             return false;
     }

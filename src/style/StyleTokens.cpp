@@ -74,14 +74,6 @@ std::string_view number(const TokenSlide& t, long v) { return t.scratch = std::t
 std::string_view digits3(const TokenSlide& t, long v) { return t.scratch = Fmt000(v); }
 const Lecture& lecture(const TokenSlide& t) { return t.lecture; }
 
-std::string CaptionsLabel(const Part::CaptionTrack& track)
-{
-    QString name = QString::fromStdString(LanguageName(track.lang));
-    if (!name.isEmpty())
-        name[0] = name[0].toUpper();
-    return name.toStdString() + (track.translated ? " (machine-translated)" : track.automatic ? " (automatic)" : "");
-}
-
 std::string_view captionTracks(const TokenSlide& t)
 {
     std::string out;
@@ -181,6 +173,14 @@ std::string_view slideAlt(const TokenSlide& t)
 
 }  // namespace
 
+std::string CaptionsLabel(const Part::CaptionTrack& track)
+{
+    QString name = QString::fromStdString(LanguageName(track.lang));
+    if (!name.isEmpty())
+        name[0] = name[0].toUpper();
+    return name.toStdString() + (track.translated ? " (machine-translated)" : track.automatic ? " (automatic)" : "");
+}
+
 std::string PlainTextAsHtml(std::string_view text)
 {
     std::string out;
@@ -256,6 +256,9 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
     }},
     {"H*N", "lecture name, safe in HTML", [](const TokenSlide& t) -> std::string_view { return t.scratch = htmlText(settings(t).LecName); }},
     {"B*C", "address of the copy of this slide's part that the pages play, safe in HTML", browserCopy},
+    {"B*H", "address of the adaptive-streaming (HLS) playlist of this slide's part, empty when it has none, safe in HTML", [](const TokenSlide& t) -> std::string_view {
+        return t.scratch = htmlText(percentEncoded(lecture(t).PartAt(t.part(t.slide)).Hls));
+    }},
     {"A*T", "this slide's text alternative: the start of its text (else its title), short, safe in HTML", slideAlt},
     {"C*L", "label of the captions of this slide's part: their language's name, \"(automatic)\" after it when speech recognition made them, \"(machine-translated)\" when it translated them, safe in HTML", [](const TokenSlide& t) -> std::string_view {
         const auto& tracks = lecture(t).PartAt(t.part(t.slide)).CaptionTracks;

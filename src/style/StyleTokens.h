@@ -39,10 +39,14 @@ struct StyleToken {
     std::string_view (*value)(const TokenSlide&);
 };
 
-inline constexpr size_t kStyleTokenCount = 46;
+inline constexpr size_t kStyleTokenCount = 47;
 // How many characters of a slide's text its picture's alt text holds.
 inline constexpr size_t kAltChars = 150;
 extern const std::array<StyleToken, kStyleTokenCount> kStyleTokens;
+
+// What a caption track is called on the pages and in players: its
+// language's name, with "(automatic)" or "(machine-translated)" after it.
+std::string CaptionsLabel(const Part::CaptionTrack& track);
 
 // Plain text written for HTML: < > " and & as character references.
 std::string PlainTextAsHtml(std::string_view text);

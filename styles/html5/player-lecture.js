@@ -7,7 +7,7 @@
 (function (pellucor) {
   "use strict";
   var doc = document;
-  var pieces = ["contents", "clock", "parts", "bar", "captions", "panes", "keys", "search"];
+  var pieces = ["contents", "clock", "parts", "bar", "captions", "panes", "keys", "search", "stream"];
 
   // A slide of the part page's contents: what the page needs of every slide
   // at once is read at once, the rest from its item when asked (a long
@@ -80,6 +80,7 @@
         number: heading.getAttribute("data-part"),
         page: heading.getAttribute("data-page"),
         media: heading.getAttribute("data-media"),
+        hls: heading.getAttribute("data-hls") || "",
         kind: heading.getAttribute("data-kind"),
         width: heading.getAttribute("data-width"),
         height: heading.getAttribute("data-height"),
@@ -152,6 +153,9 @@
     // --- Start ------------------------------------------------------------------------
     page.makeStrip();
     page.bindMedia();
+    if (media.getAttribute("data-hls") && page.fromWeb) {
+      page.setSource(media.getAttribute("src"), media.getAttribute("data-hls"));
+    }
     var storedSpeed = parseFloat(pellucor.store.get("pellucor.speed"));
     if (storedSpeed) {
       page.setSpeed(storedSpeed, false);

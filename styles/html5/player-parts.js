@@ -129,8 +129,7 @@
       page.pendingSeek = Math.max(0, time);
       page.heldAt = null;
       savedAt = -1;
-      page.media.src = info.media;
-      page.media.load();
+      page.setSource(info.media, info.hls);
       page.setChapters();
       page.setCaptions();
       page.show(page.entryAt(page.pendingSeek));

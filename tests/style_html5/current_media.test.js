@@ -253,6 +253,55 @@ test("a lecture made from a screen recording alone plays in step with the slide 
   });
 });
 
+test("from a web host the recording streams (HLS): a choice of quality that keeps the time, in step after seeks and deep links, also without byte ranges; from disk the copy", async () => {
+  const list = h.events(1, path.join(recordingDir, "lec"), "lec");
+  const streaming = (page) => h.until(page, () => {
+    const m = document.getElementById("media");
+    return m.getAttribute("data-streaming") === "hls.js" && m.readyState >= 1 && /^blob:/.test(m.currentSrc);
+  }, null, "the stream", 20000);
+  for (const serve of [h.serve, h.servePython]) {
+    const host = await serve(path.join(recordingDir, "web"));
+    try {
+      await h.session(browser, "part1.htm", { base: host.base }, async ({ page }) => {
+        await streaming(page);
+        assert.deepEqual(await page.$$eval("#quality option", (o) => o.map((x) => x.textContent)), ["Auto", "540p", "360p"]);
+        assert.ok(await h.visible(page, "#quality"), "the choice of quality");
+        await h.seeksInStep(page, list, "streamed");
+        // The lowest quality chosen: the time kept, then played on in step
+        // until the picture is the lower one (a browser may show what it
+        // had buffered first).
+        const at = 1;
+        await h.seek(page, at);
+        const low = await page.$$eval("#quality option", (o) => o.find((x) => x.textContent === "360p").value);
+        await page.select("#quality", low);
+        assert.equal((await h.state(page)).t, at);
+        await h.playKey(page);
+        h.assertInStep(list, await h.state(page), 0.3, "after the quality changed");
+        await h.until(page, (t) => {
+          const m = document.getElementById("media");
+          return m.videoHeight === 360 && m.currentTime > t;
+        }, at, "played on at 360p", 15000);
+        h.assertInStep(list, await h.state(page), 0.3, "at 360p");
+      });
+      // A deep link to the last slide lands there, streamed.
+      const last = list[list.length - 1];
+      await h.session(browser, `part1.htm#slide=${last.slide}`, { base: host.base }, async ({ page }) => {
+        await streaming(page);
+        await h.until(page, (t) => document.getElementById("media").currentTime >= t - 0.05, last.start, "at the slide");
+        assert.equal((await h.state(page)).shown, last.slide);
+      });
+    } finally {
+      await host.close();
+    }
+  }
+  // From disk: the progressive copy, no choice of quality.
+  await h.session(browser, "part1.htm", { base: "file://" + path.join(recordingDir, "web") + "/" }, async ({ page }) => {
+    assert.match((await h.state(page)).src, /\/lec1\.mp4$/);
+    assert.equal(await page.$eval("#media", (m) => m.getAttribute("data-streaming")), null);
+    assert.ok(!(await h.visible(page, "#quality")));
+  });
+});
+
 test("from a web host the tracks load the published chapters and captions files; captions turned off stay off", async () => {
   const web = await h.serve();
   try {

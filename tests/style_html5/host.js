@@ -15,7 +15,7 @@ const zlib = require("node:zlib");
 async function serve(dir, { ranges = true, scripts = true, lost = null } = {}) {
   const types = { ".htm": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css",
     ".gif": "image/gif", ".webp": "image/webp", ".vtt": "text/vtt", ".webm": "video/webm", ".mp4": "video/mp4",
-    ".m4a": "audio/mp4", ".mp3": "audio/mpeg" };
+    ".m4a": "audio/mp4", ".mp3": "audio/mpeg", ".m3u8": "application/vnd.apple.mpegurl", ".m4s": "video/iso.segment" };
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, "http://x").pathname).replace(/^\/+/, "") || "index.htm";
     const file = path.join(dir, path.normalize(name));

@@ -5,7 +5,8 @@
 # style.
 #   publish_recording_lecture.sh PELLUCOR GENERATOR DIR
 # DIR/gen holds the recording, DIR/lec the lecture made, DIR/published the
-# published pages.
+# published pages, DIR/web the same published for the web (with adaptive
+# streaming).
 set -eu
 dir=$3
 rm -rf "$dir"
@@ -13,3 +14,6 @@ mkdir -p "$dir"
 sh "$2" screen "$dir/gen" screen.mp4 12 960x540 25 quick > "$dir/schedule.txt"
 "$1" slides-from-recording "$dir/gen/screen.mp4" "$dir/lec" > "$dir/found.txt"
 sh "$(dirname "$0")/publish_sample.sh" "$1" "$dir/lec" "$dir/published"
+config=$(mktemp -d)
+XDG_CONFIG_HOME="$config" "$1" publish "$dir/lec" --web "$dir/web" --url http://127.0.0.1/ --quiet
+rm -rf "$config"
