@@ -108,10 +108,11 @@ bool IsLanguageTag(const std::string& text)
         && QLocale::codeToLanguage(QString::fromStdString(text.substr(0, text.find('-')))) != QLocale::AnyLanguage;
 }
 
-std::string CaptionsLanguage(const std::string& vtt)
+std::string CaptionsHeaderValue(const std::string& vtt, const std::string& name)
 {
     // The header lines after "WEBVTT", then the first note's lines, up to
     // the first cue.
+    const std::string key = Lower(name) + ":";
     size_t at = 0;
     while (at < vtt.size()) {
         size_t end = vtt.find('\n', at);
@@ -120,13 +121,17 @@ std::string CaptionsLanguage(const std::string& vtt)
         const std::string line = Trim(vtt.substr(at, end - at));
         if (line.find("-->") != std::string::npos)
             break;
-        if (Lower(line).rfind("language:", 0) == 0) {
-            const std::string lang = Trim(line.substr(9));
-            return IsLanguageTag(lang) ? lang : std::string();
-        }
+        if (Lower(line).rfind(key, 0) == 0)
+            return Trim(line.substr(key.size()));
         at = end + 1;
     }
     return "";
+}
+
+std::string CaptionsLanguage(const std::string& vtt)
+{
+    const std::string lang = CaptionsHeaderValue(vtt, "Language");
+    return IsLanguageTag(lang) ? lang : std::string();
 }
 
 std::string LectureLanguage(const std::string& preference)

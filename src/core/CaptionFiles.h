@@ -34,6 +34,9 @@ std::vector<CaptionLanguage> FindCaptionLanguages(const std::string& mediaPath, 
 // Whether text is a language tag as caption files are named with: a
 // language of two or three letters, then subtags ("de", "pt-BR", "zh-Hant").
 bool IsLanguageTag(const std::string& text);
+// The value of a "Name: value" line in the captions' header or first note,
+// "" when there is none.
+std::string CaptionsHeaderValue(const std::string& vtt, const std::string& name);
 // The language captions name in their header or first note ("Language: de"),
 // "" when they name none or no valid tag.
 std::string CaptionsLanguage(const std::string& vtt);

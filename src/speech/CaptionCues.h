@@ -20,6 +20,7 @@ struct CaptionRules {
 struct TimedCue {
     double start = 0, end = 0;
     std::vector<std::string> lines;
+    std::vector<float> confidences;  // of its words, in order (0 to 1)
 };
 
 std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, const CaptionRules& rules = {});
@@ -29,7 +30,8 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
 std::vector<std::string> CaptionLines(const std::vector<std::string>& words, const CaptionRules& rules = {});
 
 // WebVTT text of the cues, machine-made: the NOTE that says so (naming
-// what made them, and the language spoken where it is known) first.
+// what made them, and the language spoken where it is known) first, and
+// before each cue with confidences the note of its words' (CaptionReview).
 std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy,
                                 const std::string& language = "");
 
