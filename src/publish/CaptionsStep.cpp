@@ -10,21 +10,24 @@
 
 #include <algorithm>
 
+#include "core/CaptionReview.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
 
 namespace {
 
-// Machine-made captions beside the recording are known by their mark; a
-// published lecture published again has only its captionsP.vtt, which
-// kept the NOTE that says a machine made them.
-bool IsAutomatic(const std::string& source, int part, const std::string& vtt)
+// Machine-made captions beside the recording are known by their mark, or
+// by the review a person recorded in them; a published lecture published
+// again has only its captionsP.vtt, which kept the NOTE that says a
+// machine made them (and the review).
+CaptionsKind KindOf(const std::string& source, int part, const std::string& vtt)
 {
-    if (IsMachineCaptions(source))
-        return true;
-    return IEquals(Tav_SplitPath(source).last, "captions" + std::to_string(part) + ".vtt")
-        && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote);
+    CaptionsKind kind = KindOfCaptions(source, vtt);
+    if (!kind.automatic && IEquals(Tav_SplitPath(source).last, "captions" + std::to_string(part) + ".vtt")
+        && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote))
+        kind = {true, CaptionsReview(vtt) == "yes"};
+    return kind;
 }
 
 }  // namespace
@@ -80,8 +83,9 @@ bool Publisher::publishCaptions()
         for (const Found& f : found) {
             const bool first = &f == &found.front();
             const std::string stem = "captions" + part + (first ? "" : "." + f.lang);
+            const CaptionsKind kind = KindOf(f.source, p, f.vtt);
             Part::CaptionTrack track {f.lang, stem + ".vtt", stem + ".js", first ? part : part + "." + f.lang,
-                                      IsAutomatic(f.source, p, f.vtt)};
+                                      kind.automatic, kind.reviewed};
             if (!WriteCaptions(f.vtt, out + track.file, out + track.script, track.key, err))
                 return fail("The captions file " + f.source + " cannot be published: " + err);
             Tav_DebugLog("Captions of part " + part + " in " + f.lang + ": " + f.source + " published as "
