@@ -97,7 +97,8 @@ bool CaptionEditor::Open(const std::string& captionsFile, const std::string& rec
             for (const std::string& line : c.lines)
                 text += (text.empty() ? "" : "\n") + line;
             confident_ = confident_ || (i < marks.size() && !marks[i].empty());
-            cues_.push_back({c.start, c.end, text, fitted(i < marks.size() ? marks[i] : std::vector<WordMark>(), text)});
+            cues_.push_back(
+                {c.start, c.end, text, fitted(i < marks.size() ? marks[i] : std::vector<WordMark>(), text)});
         }
     }
     emit cuesChanged();
@@ -164,7 +165,8 @@ bool CaptionEditor::Split(size_t cue)
     const double share = static_cast<double>(first.size()) / static_cast<double>(first.size() + second.size());
     const double at = std::round((whole.start + (whole.end - whole.start) * share) * 1000) / 1000;
     cues_[cue] = {whole.start, at, first, {marks.begin(), middle}};
-    cues_.insert(cues_.begin() + static_cast<std::ptrdiff_t>(cue) + 1, Cue {at, whole.end, second, {middle, marks.end()}});
+    cues_.insert(cues_.begin() + static_cast<std::ptrdiff_t>(cue) + 1,
+                 Cue {at, whole.end, second, {middle, marks.end()}});
     changed();
     return true;
 }

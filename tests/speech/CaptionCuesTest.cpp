@@ -86,8 +86,9 @@ INSTANTIATE_TEST_SUITE_P(Words, CaptionCues, ::testing::ValuesIn(kCases),
 
 TEST(CaptionText, IsMarkedAsMachineMadeWithItsWordsConfidencesAndEscaped)
 {
-    const std::string vtt = MachineCaptionsText(
-        {{1, 2.5, {"fish & chips <b>"}, {0.98f, 0.4f, 1, 0.5f}}, {3, 4, {"no confidences"}, {}}}, "PocketSphinx, en-us");
+    const std::string vtt
+        = MachineCaptionsText({{1, 2.5, {"fish & chips <b>"}, {0.98f, 0.4f, 1, 0.5f}}, {3, 4, {"no confidences"}, {}}},
+                              "PocketSphinx, en-us");
     EXPECT_EQ(vtt,
               "WEBVTT\r\n\r\nNOTE Automatic captions: made by speech recognition (PocketSphinx, en-us), not "
               "checked by a person\r\n\r\nNOTE Confidence: 98 40 100 50\r\n\r\n00:00:01.000 --> 00:00:02.500\r\n"

@@ -1,19 +1,20 @@
 #include "app/widgets/CaptionEditorView.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QLineEdit>
-#include <QPainter>
-#include <QStyledItemDelegate>
-#include <QTextDocument>
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "app/CaptionEditor.h"
 #include "core/Messages.h"
@@ -74,13 +75,15 @@ public:
             at = ranges[word].second;
         }
         html += text.mid(at).toHtmlEscaped();
-        html.replace("\n", "<br>");
         QTextDocument doc;
         doc.setDefaultFont(option.font);
-        doc.setHtml(html);
+        doc.setDocumentMargin(2);
+        doc.setHtml("<div style=\"white-space: pre-wrap\">" + html + "</div>");
         doc.setTextWidth(option.rect.width());
         painter->save();
-        painter->translate(option.rect.topLeft());
+        // Centred in its row as the plain cells are.
+        painter->translate(option.rect.left(),
+                           option.rect.top() + std::max(0.0, (option.rect.height() - doc.size().height()) / 2));
         doc.drawContents(painter, QRectF(0, 0, option.rect.width(), option.rect.height()));
         painter->restore();
     }
@@ -88,8 +91,12 @@ public:
 }  // namespace
 
 CaptionEditorView::CaptionEditorView(CaptionEditor& model, QWidget* parent)
-    : QWidget(parent, Qt::Window), model_(model), grid_(new QTableWidget(0, 3)), status_(new QLabel),
-      review_(new QLabel), reviewed_(new QCheckBox(tr("Reviewed by a person")))
+    : QWidget(parent, Qt::Window),
+      model_(model),
+      grid_(new QTableWidget(0, 3)),
+      status_(new QLabel),
+      review_(new QLabel),
+      reviewed_(new QCheckBox(tr("Reviewed by a person")))
 {
     setWindowTitle(CaptionEditor::kCaption);
     grid_->setObjectName("lstCues");
@@ -199,10 +206,10 @@ void CaptionEditorView::refresh()
     review_->setVisible(model_.WasAutomatic());
     reviewed_->setVisible(model_.WasAutomatic());
     const size_t left = model_.DoubtfulLeft();
-    review_->setText(model_.Reviewed() ? tr("Reviewed by a person (%1 doubtful words left)").arg(left)
-                                       : tr("%1 doubtful words left, %2% reviewed")
-                                             .arg(left)
-                                             .arg(static_cast<int>(model_.ReviewedShare() * 100)));
+    review_->setText(
+        model_.Reviewed()
+            ? tr("Reviewed by a person (%1 doubtful words left)").arg(left)
+            : tr("%1 doubtful words left, %2% reviewed").arg(left).arg(static_cast<int>(model_.ReviewedShare() * 100)));
     reviewed_->setChecked(model_.Reviewed());
     reviewed_->setEnabled(left > 0);
     refreshing_ = false;
@@ -277,11 +284,11 @@ void CaptionEditorView::save()
     if (!model_.Save(err))
         Tav_Message(err);
     else
-        status_->setText(QString::fromStdString(
-            "Saved " + model_.File()
-            + (!model_.WasAutomatic() ? " as your own captions"
-                   : model_.Reviewed() ? ": captions reviewed by a person"
-                                       : ": automatic captions, review not finished")));
+        status_->setText(
+            QString::fromStdString("Saved " + model_.File()
+                                   + (!model_.WasAutomatic()  ? " as your own captions"
+                                          : model_.Reviewed() ? ": captions reviewed by a person"
+                                                              : ": automatic captions, review not finished")));
 }
 
 void CaptionEditorView::closeEvent(QCloseEvent* event)
