@@ -12,6 +12,7 @@
 
 #include "core/CaptionReview.h"
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 
 namespace pellucor {
 
@@ -21,9 +22,11 @@ namespace {
 // by the review a person recorded in them; a published lecture published
 // again has only its captionsP.vtt, which kept the NOTE that says a
 // machine made them (and the review).
+// (The mark is the checksum of the file as written, not as read here.)
 CaptionsKind KindOf(const std::string& source, int part, const std::string& vtt)
 {
-    CaptionsKind kind = KindOfCaptions(source, vtt);
+    std::string written;
+    CaptionsKind kind = ReadWholeFile(source, written) ? KindOfCaptions(source, written) : CaptionsKind {};
     if (!kind.automatic && IEquals(Tav_SplitPath(source).last, "captions" + std::to_string(part) + ".vtt")
         && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote))
         kind = {true, CaptionsReview(vtt) == "yes"};

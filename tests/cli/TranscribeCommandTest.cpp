@@ -14,6 +14,7 @@
 #include "MediaTools.h"
 #include "PublishRun.h"
 #include "TinyWhisperModel.h"
+#include "core/CaptionReview.h"
 
 namespace {
 using namespace pellucor;
@@ -120,12 +121,19 @@ std::string checkedCaptions(const std::string& vtt, double recordingSeconds)
     struct Cue {
         double start, end;
         Strings text;
+        size_t marks;  // the words its confidence note gives
     };
     std::vector<Cue> cues;
+    size_t noted = 0;
     for (size_t i = 4; i < lines.size(); ++i) {
         std::smatch m;
         if (std::regex_match(lines[i], m, timing)) {
-            cues.push_back({seconds(m[1]), seconds(m[2]), {}});
+            cues.push_back({seconds(m[1]), seconds(m[2]), {}, noted});
+            noted = 0;
+            continue;
+        }
+        if (std::vector<WordMark> marks; ReadConfidenceNote(lines[i], marks)) {
+            noted = marks.size();
             continue;
         }
         if (!lines[i].empty()) {
@@ -144,6 +152,10 @@ std::string checkedCaptions(const std::string& vtt, double recordingSeconds)
         EXPECT_TRUE(c.end - c.start >= 1.0 || c.end == nextStart) << "cue " << i << " is shown too briefly";
         EXPECT_LE(c.start, recordingSeconds);
         EXPECT_TRUE(!c.text.empty() && c.text.size() <= 2) << "cue " << i << " has " << c.text.size() << " lines";
+        size_t words = 0;
+        for (const std::string& line : c.text)
+            words += CaptionWords(line).size();
+        EXPECT_EQ(c.marks, words) << "cue " << i << ": a confidence a word";
         for (const std::string& line : c.text) {
             EXPECT_LE(QString::fromStdString(line).size(), 42) << line;
             text += line + " ";
