@@ -27,7 +27,7 @@ const std::string kLibriVox = "/usr/share/pocketsphinx/test/data/librivox/";
 enum class Sound { ReadSpeech, SyntheticVoice, VideoWithoutSound, Silence };
 
 // Captions beside the recording before the run.
-enum class Before { None, LecturersVtt, LecturersSrt, MachineMade, MachineMadeEdited };
+enum class Before { None, LecturersVtt, LecturersSrt, MachineMade, MachineMadeEdited, MachineMadeReviewed };
 
 struct Case {
     const char* name;
@@ -56,6 +56,8 @@ const Case kCases[] = {
     {"MachineMadeReplaced", Sound::SyntheticVoice, Before::MachineMade, "--replace", 0, "talk1.vtt written", true, 0},
     {"CorrectedMachineMadeIsTheLecturers", Sound::SyntheticVoice, Before::MachineMadeEdited, "--replace", 0,
      "kept the lecturer's captions", false, 0},
+    {"ReviewedMachineMadeKept", Sound::SyntheticVoice, Before::MachineMadeReviewed, "--replace", 0,
+     "kept the automatic captions talk1.vtt a person reviewed", false, 0},
     {"VideoWithoutSound", Sound::VideoWithoutSound, Before::None, "", 1, "the recording has no sound stream", false, 0},
     {"SilenceOnly", Sound::Silence, Before::None, "", 1, "holds only silence", false, 0},
 #ifdef PELLUCOR_WHISPER_BUILT
@@ -238,6 +240,11 @@ TEST_P(TranscribeCommand, CaptionsTheSpeechAndKeepsTheLecturers)
     case Before::MachineMadeEdited:
         writeFile(vtt, machine + (c.before == Before::MachineMadeEdited ? "corrected by hand\r\n" : ""));
         writeFile(mark, sha256(machine) + "\n");
+        break;
+    case Before::MachineMadeReviewed:  // in the caption editor
+        writeFile(vtt,
+                  "WEBVTT\r\n\r\nNOTE Automatic captions: made before, reviewed by a person\r\nReviewed: yes\r\n"
+                  "\r\n00:00:00.000 --> 00:00:01.000\r\nwelcome\r\n");
         break;
     }
     const auto before = treeContents(lecture);

@@ -309,7 +309,7 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesThemForKe
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(10);
     }
-    EXPECT_EQ(statusText(), "Captions: talk1.vtt kept (the lecturer's)");
+    EXPECT_EQ(statusText(), "Captions: talk1.vtt kept (a person is reviewing them)");
     EXPECT_EQ(readFile(vtt), saved);
 }
 
