@@ -9,6 +9,10 @@
 #  - whisper.cpp with the model file BENCH_WHISPER_MODEL names, else the
 #    first ggml .bin of the models folder: the same figures (no model is
 #    shipped: without one it says it skipped);
+#  - doubtful words: of the words the engine got wrong, the share among the
+#    least confident fifth of all words, as the captions' confidence notes
+#    give them (target at least 70%), and what the caption editor's
+#    threshold marks;
 #  - caption timing: each cue of the captions written held against the
 #    engine's own words (bench/speech/SpeechWords.cpp hears the part the
 #    same way): the share of cues that start within 0.5 s of their first
@@ -49,6 +53,11 @@ run() {  # NAME OPTION... : transcribes the part again, prints its figures
   wer=$(python3 "$root/bench/speech/wer.py" "$clips/transcription" "$work/talk/talk1.vtt")
   awk -v n="$name" -v w="$wer" -v l="$length" -v s="$(cut -d' ' -f1 "$work/rss")" -v m="$(cut -d' ' -f2 "$work/rss")" \
     'BEGIN { printf "  %-12s WER %5.1f%%   %4.1fx real time (%.1f s for %.1f s)   peak memory %d MB\n", n, w, l / s, s, l, m / 1024 }'
+  python3 "$root/bench/speech/doubtful.py" "$clips/transcription" "$work/talk/talk1.vtt" | {
+    read -r fifth best below found
+    printf '  %-12s share of wrong words marked doubtful at 20%% marked: %s%% (at most %s%% possible)\n' "" "$fifth" "$best"
+    printf '  %-12s the editor marks %s%% of the words as doubtful, finding %s%% of the wrong ones\n' "" "$below" "$found"
+  }
   engine=${1#--engine=}
   shift
   flock "$lock" "$build/bench/speech_words" "$work/talk/talk1.ogg" "$engine" "$(echo "${1:-}" | sed "s/^--model=//")" >"$work/words" 2>"$work/words.err" ||
@@ -61,7 +70,8 @@ run() {  # NAME OPTION... : transcribes the part again, prints its figures
 }
 
 echo "Automatic captions of $(printf %.0f "$length") s of read speech (LibriVox, $n clips) on $(nproc) cores"
-echo "  targets: PocketSphinx WER <= 35%, >= 3x real time, memory < 400 MB; every cue within 0.5 s"
+echo "  targets: PocketSphinx WER <= 35%, >= 3x real time, memory < 400 MB; every cue within 0.5 s;"
+echo "           at least 70% of the wrong words marked doubtful at 20% marked"
 run pocketsphinx --engine=pocketsphinx
 if [ -z "$model" ]; then
   echo "  whisper      skipped: no model (set BENCH_WHISPER_MODEL or put a ggml .bin in $models)"

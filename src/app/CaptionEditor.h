@@ -1,9 +1,14 @@
 // The caption editor's window model: the cues of one part's captions as a
 // list (start, end, text), each editable, split in two or merged with the
-// next, played from its start; saved whole, as the lecturer's own, so that
-// automatic captions never replace them (the machine-made mark goes).
-// Automatic captions and a lecturer's WebVTT are saved as WebVTT, SubRip as
-// SubRip, each under its own name.
+// next, played from its start; saved whole, so that automatic captions made
+// again never replace them (the machine-made mark goes). Automatic captions
+// and a lecturer's WebVTT are saved as WebVTT, SubRip as SubRip, each under
+// its own name.
+// Automatic captions are reviewed here: the words recognised with little
+// confidence are doubtful; the editor moves from one to the next, playing
+// from a second before each, counts those left, and saves the review with
+// the captions (core/CaptionReview): once every doubtful word was seen, or
+// the lecturer says so, they are published as reviewed by a person.
 #pragma once
 
 #include <QObject>
@@ -11,6 +16,8 @@
 
 #include <string>
 #include <vector>
+
+#include "core/CaptionReview.h"
 
 namespace pellucor {
 
@@ -22,6 +29,9 @@ public:
     struct Cue {
         double start = 0, end = 0;  // seconds
         std::string text;           // its lines joined by "\n"
+        // Its words' confidences (CaptionWords of text, one each), all
+        // certain where the captions gave none.
+        std::vector<WordMark> marks;
     };
 
     explicit CaptionEditor(QObject* parent = nullptr);
@@ -36,6 +46,23 @@ public:
     // Whether the file was automatic captions when opened.
     bool WasAutomatic() const { return automatic_; }
     bool Modified() const { return modified_; }
+
+    // The doubtful words not yet seen, in every cue.
+    size_t DoubtfulLeft() const;
+    // The share (0 to 1) of the doubtful words a person has seen; 1 when
+    // there are none or the lecturer said the captions are reviewed.
+    double ReviewedShare() const;
+    // Whether a person has reviewed the automatic captions: every doubtful
+    // word seen, or the lecturer says so (SetReviewed).
+    bool Reviewed() const;
+    void SetReviewed(bool reviewed);
+    // The indexes (in CaptionWords of its text) of a cue's doubtful words
+    // not yet seen.
+    std::vector<size_t> DoubtfulWords(size_t cue) const;
+    // Moves to the first doubtful word not yet seen from cue on (round to
+    // the top after the last cue): marks it seen, emits doubtfulShown and
+    // asks to play from a second before it. False when none is left.
+    bool NextDoubtful(size_t cue);
 
     bool SetText(size_t cue, const std::string& text);
     // time as hh:mm:ss.mmm, mm:ss.mmm or seconds; false with err.
@@ -64,14 +91,23 @@ public:
 signals:
     void cuesChanged();
     void playRequested(const QString& recording, double seconds);
+    // The word (index in CaptionWords of the cue's text) moved to.
+    void doubtfulShown(int cue, int word);
 
 private:
     bool setTime(size_t cue, bool start, const std::string& time, std::string& err);
     void changed();
 
+    std::string reviewLines() const;
+
     std::string file_, recording_;
     std::vector<Cue> cues_;
     bool automatic_ = false, modified_ = false, subRip_ = false;
+    // Automatic captions: the first note's lines as they were (the
+    // review's own line left out), and whether the lecturer said reviewed.
+    std::vector<std::string> machineNote_;
+    bool saidReviewed_ = false;
+    bool confident_ = false;  // the captions gave their words' confidences
 };
 
 }  // namespace pellucor

@@ -24,6 +24,8 @@ std::string captionsOutcome(const PartTranscript& p)
     case PartTranscript::Result::Written: return file + " (" + std::to_string(p.cues) + " cues)";
     case PartTranscript::Result::LecturersKept: return file + " kept (the lecturer's)";
     case PartTranscript::Result::MachineKept: return file + " kept (made before)";
+    case PartTranscript::Result::ReviewKept:
+        return file + (p.reviewed ? " kept (reviewed by a person)" : " kept (a person is reviewing them)");
     case PartTranscript::Result::Failed: break;
     }
     return "part " + std::to_string(p.part) + " (" + Tav_SplitPath(p.recording).last

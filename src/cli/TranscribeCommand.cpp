@@ -31,6 +31,9 @@ std::string outcome(const PartTranscript& p)
     case PartTranscript::Result::LecturersKept: return "kept the lecturer's captions " + captions;
     case PartTranscript::Result::MachineKept:
         return "kept the automatic captions " + captions + " (give --replace to make them again)";
+    case PartTranscript::Result::ReviewKept:
+        return std::string("kept the automatic captions ") + captions
+            + (p.reviewed ? " a person reviewed" : " a person is reviewing");
     case PartTranscript::Result::Failed: break;
     }
     return "failed";

@@ -108,11 +108,11 @@ bool IsLanguageTag(const std::string& text)
         && QLocale::codeToLanguage(QString::fromStdString(text.substr(0, text.find('-')))) != QLocale::AnyLanguage;
 }
 
-std::string CaptionsHeaderField(const std::string& vtt, const std::string& field)
+std::string CaptionsHeaderValue(const std::string& vtt, const std::string& name)
 {
     // The header lines after "WEBVTT", then the first note's lines, up to
     // the first cue.
-    const std::string key = Lower(field) + ":";
+    const std::string key = Lower(name) + ":";
     size_t at = 0;
     while (at < vtt.size()) {
         size_t end = vtt.find('\n', at);
@@ -130,7 +130,7 @@ std::string CaptionsHeaderField(const std::string& vtt, const std::string& field
 
 std::string CaptionsLanguage(const std::string& vtt)
 {
-    const std::string lang = CaptionsHeaderField(vtt, "Language");
+    const std::string lang = CaptionsHeaderValue(vtt, "Language");
     return IsLanguageTag(lang) ? lang : std::string();
 }
 

@@ -34,14 +34,14 @@ std::vector<CaptionLanguage> FindCaptionLanguages(const std::string& mediaPath, 
 // Whether text is a language tag as caption files are named with: a
 // language of two or three letters, then subtags ("de", "pt-BR", "zh-Hant").
 bool IsLanguageTag(const std::string& text);
-// The value of a "Field: value" line of the captions' header or first note
-// ("" when there is none).
-std::string CaptionsHeaderField(const std::string& vtt, const std::string& field);
+// The value of a "Name: value" line in the captions' header or first note,
+// "" when there is none.
+std::string CaptionsHeaderValue(const std::string& vtt, const std::string& name);
 // The language captions name in their header or first note ("Language: de"),
 // "" when they name none or no valid tag.
 std::string CaptionsLanguage(const std::string& vtt);
 // The note line of captions translated by machine from the speech
-// ("Translated from: de"); CaptionsHeaderField(vtt, kTranslatedFromField)
+// ("Translated from: de"); CaptionsHeaderValue(vtt, kTranslatedFromField)
 // names the language spoken.
 inline constexpr const char* kTranslatedFromField = "Translated from";
 // The lecture's language from its preference (prfSpeechLanguage): captions

@@ -56,7 +56,8 @@ struct Part {
         std::string file;    // captionsP.vtt, else captionsP.LANG.vtt
         std::string script;  // its script copy for pages opened from disk
         std::string key;     // the script copy's key: "P", else "P.LANG"
-        bool automatic = false;  // made by speech recognition, not corrected since
+        bool automatic = false;   // made by speech recognition
+        bool reviewed = false;    // and reviewed by a person since
         bool translated = false;  // automatic and translated by machine from the speech
     };
     std::vector<CaptionTrack> CaptionTracks;

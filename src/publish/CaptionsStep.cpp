@@ -10,23 +10,29 @@
 
 #include <algorithm>
 
+#include "core/CaptionReview.h"
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 
 namespace pellucor {
 
 namespace {
 
-// Machine-made captions beside the recording are known by their mark; a
-// published lecture published again has only its captionsP.vtt, which
-// kept the NOTE that says a machine made them.
-bool IsAutomatic(const std::string& source, int part, const std::string& vtt)
+// Machine-made captions beside the recording are known by their mark, or
+// by the review a person recorded in them; a published lecture published
+// again has only its captionsP.vtt (captionsP.LANG.vtt), which kept the NOTE that says a
+// machine made them (and the review).
+// (The mark is the checksum of the file as written, not as read here.)
+CaptionsKind KindOf(const std::string& source, int part, const std::string& vtt)
 {
-    if (IsMachineCaptions(source))
-        return true;
+    std::string written;
+    CaptionsKind kind = ReadWholeFile(source, written) ? KindOfCaptions(source, written) : CaptionsKind {};
     // A publication published again: captionsP.vtt, captionsP.LANG.vtt.
     const std::string name = Lower(Tav_SplitPath(source).last), stem = "captions" + std::to_string(part) + ".";
-    return StartsWith(name, stem) && EndsWith(name, ".vtt")
-        && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote);
+    if (!kind.automatic && StartsWith(name, stem) && EndsWith(name, ".vtt")
+        && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote))
+        kind = {true, CaptionsReview(vtt) == "yes"};
+    return kind;
 }
 
 }  // namespace
@@ -82,9 +88,10 @@ bool Publisher::publishCaptions()
         for (const Found& f : found) {
             const bool first = &f == &found.front();
             const std::string stem = "captions" + part + (first ? "" : "." + f.lang);
+            const CaptionsKind kind = KindOf(f.source, p, f.vtt);
             Part::CaptionTrack track {f.lang, stem + ".vtt", stem + ".js", first ? part : part + "." + f.lang,
-                                      IsAutomatic(f.source, p, f.vtt)};
-            track.translated = track.automatic && !CaptionsHeaderField(f.vtt, kTranslatedFromField).empty();
+                                      kind.automatic, kind.reviewed};
+            track.translated = track.automatic && !CaptionsHeaderValue(f.vtt, kTranslatedFromField).empty();
             if (!WriteCaptions(f.vtt, out + track.file, out + track.script, track.key, err))
                 return fail("The captions file " + f.source + " cannot be published: " + err);
             Tav_DebugLog("Captions of part " + part + " in " + f.lang + ": " + f.source + " published as "

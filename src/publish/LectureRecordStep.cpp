@@ -69,7 +69,7 @@ bool Publisher::writeLectureRecord()
                 part.captions.push_back({cue.start, PlainText(cue.text)});
         }
         for (const Part::CaptionTrack& track : SI.PartAt(p).CaptionTracks)
-            part.tracks.push_back({track.lang, track.automatic ? "machine" : "lecturer", false});
+            part.tracks.push_back({track.lang, track.automatic ? "machine" : "lecturer", track.reviewed});
         rec.parts.push_back(std::move(part));
     }
     std::string err;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/CaptionFiles.h"
+#include "core/CaptionReview.h"
 
 namespace pellucor {
 
@@ -75,11 +76,13 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
 {
     std::vector<TimedCue> cues;
     std::vector<std::string> text;
+    std::vector<float> confidences;
     double start = 0, end = 0;
     auto close = [&] {
         if (!text.empty())
-            cues.push_back({start, end, CaptionLines(text, rules)});
+            cues.push_back({start, end, CaptionLines(text, rules), confidences});
         text.clear();
+        confidences.clear();
     };
     for (const SpokenWord& w : words) {
         if (w.text.empty())
@@ -96,10 +99,12 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
         if (text.empty())
             start = w.start;
         text.push_back(w.text);
+        confidences.push_back(w.confidence);
         end = std::max(end, w.end);
         if (CaptionLines(text, rules).empty()) {  // a single word longer than a line
-            cues.push_back({start, end, {text.back()}});
+            cues.push_back({start, end, {text.back()}, confidences});
             text.clear();
+            confidences.clear();
         }
     }
     close();
@@ -125,6 +130,12 @@ std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::st
         out += std::string(kTranslatedFromField) + ": "
             + (translatedFrom == "auto" ? std::string("the language spoken") : translatedFrom) + "\r\n";
     for (const TimedCue& c : cues) {
+        if (!c.confidences.empty()) {
+            std::vector<WordMark> marks;
+            for (const float p : c.confidences)
+                marks.push_back({static_cast<int>(std::lround(std::clamp(p, 0.0F, 1.0F) * 100)), false});
+            out += "\r\n" + ConfidenceNote(marks) + "\r\n";
+        }
         out += "\r\n" + vttTime(c.start) + " --> " + vttTime(c.end) + "\r\n";
         for (const std::string& line : c.lines)
             out += escaped(line) + "\r\n";

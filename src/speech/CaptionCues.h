@@ -20,6 +20,7 @@ struct CaptionRules {
 struct TimedCue {
     double start = 0, end = 0;
     std::vector<std::string> lines;
+    std::vector<float> confidences;  // of its words, in order (0 to 1)
 };
 
 std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, const CaptionRules& rules = {});
@@ -30,7 +31,8 @@ std::vector<std::string> CaptionLines(const std::vector<std::string>& words, con
 
 // WebVTT text of the cues, machine-made: the NOTE that says so (naming
 // what made them, the language of the words where it is known, and the
-// language spoken where they were translated from it) first.
+// language spoken where they were translated from it) first, and before
+// each cue with confidences the note of its words' (CaptionReview).
 std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy,
                                 const std::string& language = "", const std::string& translatedFrom = "");
 

@@ -5,8 +5,10 @@
 #include <thread>
 
 #include "core/CaptionFiles.h"
+#include "core/CaptionReview.h"
 #include "core/PartRecordings.h"
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
 #include "media/SpeechAudio.h"
 #include "speech/CaptionCues.h"
 #include "speech/SlidePrompts.h"
@@ -49,11 +51,14 @@ bool LectureTranscriber::Plan(const TranscribeOptions& options, std::vector<Part
                 t.captions = file;
                 continue;
             }
-            t.result = PartTranscript::Result::LecturersKept;
+            std::string text;
+            const CaptionsKind kind = ReadWholeFile(file, text) ? KindOfCaptions(file, text) : CaptionsKind {};
+            t.result = kind.automatic ? PartTranscript::Result::ReviewKept : PartTranscript::Result::LecturersKept;
+            t.reviewed = kind.reviewed;
             t.captions = file;
             break;
         }
-        if (t.result != PartTranscript::Result::LecturersKept) {
+        if (t.result != PartTranscript::Result::LecturersKept && t.result != PartTranscript::Result::ReviewKept) {
             if (machine && !options.replace)
                 t.result = PartTranscript::Result::MachineKept;
             else

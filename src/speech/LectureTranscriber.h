@@ -28,12 +28,15 @@ struct TranscribeOptions {
 };
 
 struct PartTranscript {
-    enum class Result { Written, LecturersKept, MachineKept, Failed };
+    // ReviewKept: automatic captions a person has worked on in the caption
+    // editor, kept as a lecturer's are (reviewed tells whether finished).
+    enum class Result { Written, LecturersKept, MachineKept, ReviewKept, Failed };
     int part = 0;
     std::string recording, captions;
     Result result = Result::Failed;
-    bool needed = false;  // Plan found it needs captions made
-    std::string error;    // when Failed
+    bool needed = false;    // Plan found it needs captions made
+    std::string error;      // when Failed
+    bool reviewed = false;  // when ReviewKept: every doubtful word seen, or said so
     size_t words = 0, cues = 0;
     double seconds = 0;  // of the recording
 };

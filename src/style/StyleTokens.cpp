@@ -82,7 +82,7 @@ std::string_view captionTracks(const TokenSlide& t)
         std::string label = CaptionsLabel(track);
         std::replace_if(label.begin(), label.end(), [](char c) { return c == '|' || c == ';'; }, ' ');
         out += (out.empty() ? "" : ";") + track.lang + "|" + label + "|" + track.file + "|" + track.script + "|"
-            + track.key + "|" + (track.automatic ? "auto" : "lecturer");
+            + track.key + "|" + (!track.automatic ? "lecturer" : track.reviewed ? "reviewed" : "auto");
     }
     return t.scratch = htmlText(out);
 }
@@ -178,7 +178,11 @@ std::string CaptionsLabel(const Part::CaptionTrack& track)
     QString name = QString::fromStdString(LanguageName(track.lang));
     if (!name.isEmpty())
         name[0] = name[0].toUpper();
-    return name.toStdString() + (track.translated ? " (machine-translated)" : track.automatic ? " (automatic)" : "");
+    return name.toStdString()
+        + (!track.automatic       ? ""
+               : track.reviewed   ? " (reviewed)"
+               : track.translated ? " (machine-translated)"
+                                  : " (automatic)");
 }
 
 std::string PlainTextAsHtml(std::string_view text)
@@ -260,7 +264,7 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
         return t.scratch = htmlText(percentEncoded(lecture(t).PartAt(t.part(t.slide)).Hls));
     }},
     {"A*T", "this slide's text alternative: the start of its text (else its title), short, safe in HTML", slideAlt},
-    {"C*L", "label of the captions of this slide's part: their language's name, \"(automatic)\" after it when speech recognition made them, \"(machine-translated)\" when it translated them, safe in HTML", [](const TokenSlide& t) -> std::string_view {
+    {"C*L", "label of the captions of this slide's part: their language's name, \"(automatic)\" after it when speech recognition made them, \"(machine-translated)\" when it translated them, \"(reviewed)\" once a person reviewed those, safe in HTML", [](const TokenSlide& t) -> std::string_view {
         const auto& tracks = lecture(t).PartAt(t.part(t.slide)).CaptionTracks;
         return t.scratch = tracks.empty() ? std::string() : htmlText(CaptionsLabel(tracks.front()));
     }},
@@ -268,7 +272,7 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
         const auto& tracks = lecture(t).PartAt(t.part(t.slide)).CaptionTracks;
         return t.scratch = tracks.empty() ? std::string() : tracks.front().lang;
     }},
-    {"C*T", "every captions track of this slide's part, its own first: language|label|file|script copy|its key|auto or lecturer, separated by ';', safe in HTML", captionTracks},
+    {"C*T", "every captions track of this slide's part, its own first: language|label|file|script copy|its key|auto, reviewed or lecturer, separated by ';', safe in HTML", captionTracks},
     {"V*S", "size of the lecture as one video (lecture.mp4) in the publication", videoSize},
     {"x#x", "this slide's start time as the pages show times (0:06, 1:02:03)", [](const TokenSlide& t) -> std::string_view {
         return t.scratch = shownTime(secondsOf(slide(t, t.slide).StartTime));

@@ -229,7 +229,12 @@
       currentLine = -1;
       transcriptList.textContent = "";
       transcriptBox.hidden = !cues.length;
-      transcriptKind.hidden = !(chosen && chosen.automatic);
+      // Whose captions these are, where a machine made them.
+      transcriptKind.hidden = !(chosen && (chosen.automatic || chosen.reviewed));
+      var said = transcriptKind.getAttribute(chosen && chosen.reviewed ? "data-reviewed" : "data-automatic");
+      if (said) {
+        transcriptKind.textContent = said;
+      }
       transcriptList.lang = chosen ? chosen.lang : "";
       var fragment = doc.createDocumentFragment();
       cues.forEach(function (c, k) {

@@ -50,7 +50,8 @@
     var statusLine = byId("status");
 
     // A part's captions, one track a language, its own language's first:
-    // "lang|label|file|script|key|auto;..." (a style without it: one track).
+    // "lang|label|file|script|key|kind;..." (a style without it: one track),
+    // the kind "auto", "reviewed" (automatic, reviewed by a person) or "lecturer".
     function captionTracks(heading) {
       var list = heading.getAttribute("data-captions-tracks");
       var file = heading.getAttribute("data-captions");
@@ -62,7 +63,8 @@
       }
       return list.split(";").map(function (entry) {
         var f = entry.split("|");
-        return { lang: f[0], label: f[1], file: f[2], script: f[3], key: f[4], automatic: f[5] === "auto" };
+        return { lang: f[0], label: f[1], file: f[2], script: f[3], key: f[4], automatic: f[5] === "auto",
+          reviewed: f[5] === "reviewed" };
       });
     }
 

@@ -208,8 +208,11 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
                             "1\r\n00:00:00,500 --> 00:00:02,000\r\nWelcome, everyone.\r\n\r\n"
                             "2\r\n00:00:02,000 --> 00:00:05,250\r\nWhy timing matters.\r\n";
     writeFile(lecture + "Talk1.SRT", srt);
-    // and German captions, named for their language.
-    const std::string german = "WEBVTT\n\n00:00.500 --> 00:02.000\nWillkommen!\n";
+    // and German captions, named for their language: automatic ones a
+    // person has reviewed in the caption editor.
+    const std::string german
+        = "WEBVTT\r\n\r\nNOTE Automatic captions: made by speech recognition (Whisper), reviewed by a person\r\n"
+          "Reviewed: yes\r\n\r\nNOTE Confidence: 41+\r\n\r\n00:00.500 --> 00:02.000\r\nWillkommen!\r\n";
     writeFile(lecture + "talk1.de.vtt", german);
     writeFile(lecture + "talk1.old.vtt", german);  // no language: not published
     // and French ones that speech recognition translated.
@@ -235,7 +238,7 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
                       "src=\"captions1.vtt\" data-script=\"captions1.js\">"));
     EXPECT_TRUE(holds(readFile(out + "part1.htm"),
                       "data-captions-tracks=\"en|English|captions1.vtt|captions1.js|1|lecturer;"
-                      "de|Deutsch|captions1.de.vtt|captions1.de.js|1.de|lecturer;"
+                      "de|Deutsch (reviewed)|captions1.de.vtt|captions1.de.js|1.de|reviewed;"
                       "fr|Français (machine-translated)|captions1.fr.vtt|captions1.fr.js|1.fr|auto\""));
     EXPECT_EQ(cuesReadByFfprobe(out + "captions1.de.vtt"), 1);
     EXPECT_TRUE(holds(readFile(out + "captions1.de.js"), "Willkommen"));
@@ -245,8 +248,8 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_FALSE(holds(readFile(out + "part2.htm"), "kind=\"captions\""));
     // The record says whose captions each part has, for the accessibility report.
     EXPECT_TRUE(holds(readFile(out + kLectureRecordName),
-                      "\"tracks\":[{\"kind\":\"lecturer\",\"lang\":\"en\"},{\"kind\":\"lecturer\",\"lang\":\"de\"},"
-                      "{\"kind\":\"machine\",\"lang\":\"fr\"}]"));
+                      "\"tracks\":[{\"kind\":\"lecturer\",\"lang\":\"en\"},"
+                      "{\"kind\":\"machine\",\"lang\":\"de\",\"reviewed\":true},{\"kind\":\"machine\",\"lang\":\"fr\"}]"));
     EXPECT_EQ(readFile(lecture + "Talk1.SRT"), srt);
 
     // The published directory, with whatever else it holds, as a lecture.
@@ -274,6 +277,7 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_EQ(readFile(out + "captions1.vtt"), vtt);
     EXPECT_TRUE(holds(readFile(out + "captions1.de.vtt"), "Willkommen"));
     EXPECT_TRUE(holds(readFile(out + "part1.htm"), "|1.fr|auto\""));  // still machine-made
+    EXPECT_TRUE(holds(readFile(out + "part1.htm"), "|1.de|reviewed\""));  // still reviewed by a person
     EXPECT_EQ(cuesReadByFfprobe(out + "captions2.vtt"), 2);
     // Its RealMedia video, published again, still plays as video.
     EXPECT_EQ(ffprobe(out + "talk1.mp4").codecs(), "h264 aac");

@@ -14,6 +14,7 @@
 #include "MediaTools.h"
 #include "PublishRun.h"
 #include "TinyWhisperModel.h"
+#include "core/CaptionReview.h"
 
 namespace {
 using namespace pellucor;
@@ -26,7 +27,7 @@ const std::string kLibriVox = "/usr/share/pocketsphinx/test/data/librivox/";
 enum class Sound { ReadSpeech, SyntheticVoice, VideoWithoutSound, Silence };
 
 // Captions beside the recording before the run.
-enum class Before { None, LecturersVtt, LecturersSrt, MachineMade, MachineMadeEdited };
+enum class Before { None, LecturersVtt, LecturersSrt, MachineMade, MachineMadeEdited, MachineMadeReviewed };
 
 struct Case {
     const char* name;
@@ -56,6 +57,8 @@ const Case kCases[] = {
     {"MachineMadeReplaced", Sound::SyntheticVoice, Before::MachineMade, "--replace", 0, "talk1.vtt written", true, 0},
     {"CorrectedMachineMadeIsTheLecturers", Sound::SyntheticVoice, Before::MachineMadeEdited, "--replace", 0,
      "kept the lecturer's captions", false, 0},
+    {"ReviewedMachineMadeKept", Sound::SyntheticVoice, Before::MachineMadeReviewed, "--replace", 0,
+     "kept the automatic captions talk1.vtt a person reviewed", false, 0},
     {"VideoWithoutSound", Sound::VideoWithoutSound, Before::None, "", 1, "the recording has no sound stream", false, 0},
     {"SilenceOnly", Sound::Silence, Before::None, "", 1, "holds only silence", false, 0},
 #ifdef PELLUCOR_WHISPER_BUILT
@@ -132,15 +135,22 @@ std::string checkedCaptions(const std::string& vtt, double recordingSeconds, con
     struct Cue {
         double start, end;
         Strings text;
+        size_t marks;  // the words its confidence note gives
     };
     std::vector<Cue> cues;
+    size_t noted = 0;
     size_t first = 4;  // the cues, after the note
     while (first < lines.size() && !lines[first].empty())
         ++first;
     for (size_t i = first; i < lines.size(); ++i) {
         std::smatch m;
         if (std::regex_match(lines[i], m, timing)) {
-            cues.push_back({seconds(m[1]), seconds(m[2]), {}});
+            cues.push_back({seconds(m[1]), seconds(m[2]), {}, noted});
+            noted = 0;
+            continue;
+        }
+        if (std::vector<WordMark> marks; ReadConfidenceNote(lines[i], marks)) {
+            noted = marks.size();
             continue;
         }
         if (!lines[i].empty()) {
@@ -159,6 +169,10 @@ std::string checkedCaptions(const std::string& vtt, double recordingSeconds, con
         EXPECT_TRUE(c.end - c.start >= 1.0 || c.end == nextStart) << "cue " << i << " is shown too briefly";
         EXPECT_LE(c.start, recordingSeconds);
         EXPECT_TRUE(!c.text.empty() && c.text.size() <= 2) << "cue " << i << " has " << c.text.size() << " lines";
+        size_t words = 0;
+        for (const std::string& line : c.text)
+            words += CaptionWords(line).size();
+        EXPECT_EQ(c.marks, words) << "cue " << i << ": a confidence a word";
         for (const std::string& line : c.text) {
             EXPECT_LE(QString::fromStdString(line).size(), 42) << line;
             text += line + " ";
@@ -241,6 +255,11 @@ TEST_P(TranscribeCommand, CaptionsTheSpeechAndKeepsTheLecturers)
     case Before::MachineMadeEdited:
         writeFile(vtt, machine + (c.before == Before::MachineMadeEdited ? "corrected by hand\r\n" : ""));
         writeFile(mark, sha256(machine) + "\n");
+        break;
+    case Before::MachineMadeReviewed:  // in the caption editor
+        writeFile(vtt,
+                  "WEBVTT\r\n\r\nNOTE Automatic captions: made before, reviewed by a person\r\nReviewed: yes\r\n"
+                  "\r\n00:00:00.000 --> 00:00:01.000\r\nwelcome\r\n");
         break;
     }
     const auto before = treeContents(lecture);

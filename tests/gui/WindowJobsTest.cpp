@@ -25,6 +25,7 @@
 #include "app/widgets/PublishFormView.h"
 #include "capture/TimingEditor.h"
 #include "core/CaptionFiles.h"
+#include "core/CaptionReview.h"
 #include "core/TavUtils.h"
 
 namespace {
@@ -213,7 +214,7 @@ TEST_F(WindowJobs, ExportAsOneVideoRunsOffTheWindowsThreadWithCancel)
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
 }
 
-TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLecturersOwn)
+TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesThemForKeeps)
 {
     // About 25 s of speech: long enough to be cancelled while it is heard.
     std::string spoken;
@@ -289,12 +290,16 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLectur
     EXPECT_FALSE(IsMachineCaptions(vtt));
     EXPECT_FALSE(fs::exists(MachineCaptionsMark(vtt)));
     const std::string saved = readFile(vtt);
-    EXPECT_EQ(saved.rfind("WEBVTT\r\n\r\n00:00:", 0), 0u) << saved;
+    // Still automatic captions, their review begun (PocketSphinx's words
+    // with their confidences).
+    EXPECT_EQ(saved.rfind("WEBVTT\r\n\r\nNOTE Automatic captions: made by speech recognition (", 0), 0u) << saved;
+    EXPECT_TRUE(KindOfCaptions(vtt, saved).automatic) << saved;
+    EXPECT_NE(saved.find("\r\nNOTE Confidence: "), std::string::npos) << saved;
     EXPECT_NE(saved.find("\r\nWelcome to the lecture, everyone\r\n"), std::string::npos) << saved;
     UiDriver::button(editor, "Close")->click();
     EXPECT_FALSE(editor->isVisible());
 
-    // Made again, they are kept: they are the lecturer's now.
+    // Made again, they are kept: a person has worked on them.
     // (processEvents returns once nothing is pending, so the wait is timed.)
     sink.answers = {TavNo};
     fromMain->trigger();
@@ -304,7 +309,7 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesTheLectur
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(10);
     }
-    EXPECT_EQ(statusText(), "Captions: talk1.vtt kept (the lecturer's)");
+    EXPECT_EQ(statusText(), "Captions: talk1.vtt kept (a person is reviewing them)");
     EXPECT_EQ(readFile(vtt), saved);
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "core/CaptionReview.h"
 #include "core/TavString.h"
 #include "publish/Captions.h"
 
@@ -133,6 +134,37 @@ TEST(Captions, FoundBesideTheRecordingInAnyCaseAndNeverASlideChangeTrack)
     EXPECT_FALSE(IsSlideEventsTrack(head + "See the page index.htm\r\n"));
     EXPECT_FALSE(IsSlideEventsTrack("WEBVTT\r\n\r\n00:00:00.000 --> 00:00:02.000\r\nHello\r\n"));
     EXPECT_FALSE(IsSlideEventsTrack("WEBVTT\r\n"));
+}
+
+// Whose captions a file holds, as they are written and then edited by
+// hand or in the caption editor; and each cue's word marks.
+TEST(Captions, AutomaticOnesStayAutomaticThroughTheirReviewAndAHandEditMakesThemTheLecturers)
+{
+    TempDir dir;
+    std::string err;
+    const std::string path = dir.file("talk1.vtt"), note = std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote + ": x";
+    const std::string cues = "\r\n\r\nNOTE Confidence: 90 41+\r\n\r\n1\r\n00:00:01.000 --> 00:00:02.000\r\nHello there"
+                             "\r\n\r\nNOTE other\r\n\r\n00:00:02.000 --> 00:00:03.000\r\nBye\r\n";
+    ASSERT_TRUE(WriteMachineCaptions(path, note + cues, err)) << err;
+    for (const auto& [text, automatic, reviewed] :
+         {std::tuple {note + cues, true, false},                         // as written
+          std::tuple {note + cues + "\r\nhand-made\r\n", false, false},  // changed by hand
+          std::tuple {note + "\r\nReviewed: no" + cues, true, false},    // in the caption editor
+          std::tuple {note + "\r\nreviewed: Yes" + cues, true, true},
+          std::tuple {"WEBVTT\r\n\r\nNOTE mine\r\nReviewed: yes" + cues, false, false}}) {
+        const CaptionsKind kind = KindOfCaptions(path, text);
+        EXPECT_EQ(kind.automatic, automatic) << text;
+        EXPECT_EQ(kind.reviewed, reviewed) << text;
+    }
+    // The note before a cue is its own, past its identifier; a cue after
+    // another note has none.
+    const auto marks = CueConfidences(note + cues);
+    ASSERT_EQ(marks.size(), 2u);
+    ASSERT_EQ(marks[0].size(), 2u);
+    EXPECT_TRUE(!marks[0][0].seen && marks[0][1].seen && IsDoubtful(marks[0][1]) && !IsDoubtful(marks[0][0]));
+    EXPECT_TRUE(marks[1].empty());
+    std::vector<WordMark> read;
+    EXPECT_FALSE(ReadConfidenceNote("NOTE Confidence: 90 high", read));
 }
 
 TEST(Captions, ReadAndWrittenForTheTrackAndForPagesOnDisk)

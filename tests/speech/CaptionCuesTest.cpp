@@ -1,6 +1,7 @@
 // Cues cut from timed words: where each cue ends and how long it shows.
 #include <gtest/gtest.h>
 
+#include "core/CaptionReview.h"
 #include "speech/CaptionCues.h"
 
 namespace {
@@ -71,8 +72,11 @@ TEST_P(CaptionCues, CutsAtPausesAndSentencesWithinTheLimits)
         } else {
             EXPECT_GE(cues[i].end - cues[i].start, 1.0);
         }
+        size_t words = 0;
         for (const std::string& line : cues[i].lines)
-            word += static_cast<size_t>(std::count(line.begin(), line.end(), ' ')) + 1;
+            words += static_cast<size_t>(std::count(line.begin(), line.end(), ' ')) + 1;
+        EXPECT_EQ(cues[i].confidences, std::vector<float>(words, 0.9f)) << "each word keeps its confidence";
+        word += words;
     }
     EXPECT_EQ(got, c.cues);
 }
@@ -80,12 +84,23 @@ TEST_P(CaptionCues, CutsAtPausesAndSentencesWithinTheLimits)
 INSTANTIATE_TEST_SUITE_P(Words, CaptionCues, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CaptionText, IsMarkedAsMachineMadeAndEscaped)
+TEST(CaptionText, IsMarkedAsMachineMadeWithItsWordsConfidencesAndEscaped)
 {
-    const std::string vtt = MachineCaptionsText({{1, 2.5, {"fish & chips <b>"}}}, "PocketSphinx, en-us");
+    const std::string vtt
+        = MachineCaptionsText({{1, 2.5, {"fish & chips <b>"}, {0.98f, 0.4f, 1, 0.5f}}, {3, 4, {"no confidences"}, {}}},
+                              "PocketSphinx, en-us");
     EXPECT_EQ(vtt,
               "WEBVTT\r\n\r\nNOTE Automatic captions: made by speech recognition (PocketSphinx, en-us), not "
-              "checked by a person\r\n\r\n00:00:01.000 --> 00:00:02.500\r\nfish &amp; chips &lt;b&gt;\r\n");
+              "checked by a person\r\n\r\nNOTE Confidence: 98 40 100 50\r\n\r\n00:00:01.000 --> 00:00:02.500\r\n"
+              "fish &amp; chips &lt;b&gt;\r\n\r\n00:00:03.000 --> 00:00:04.000\r\nno confidences\r\n");
+    // Read back for the caption editor: a list a cue, a mark a word.
+    const auto marks = CueConfidences(vtt);
+    ASSERT_EQ(marks.size(), 2u);
+    std::vector<int> first;
+    for (const WordMark& m : marks[0])
+        first.push_back(m.confidence);
+    EXPECT_EQ(first, (std::vector<int> {98, 40, 100, 50}));
+    EXPECT_TRUE(marks[1].empty());
 }
 
 }  // namespace

@@ -223,6 +223,7 @@ test("a spoken part without captions gets automatic ones: labelled, at their tim
     const captions = await captionsLoaded(page);
     assert.deepEqual(captions.map((t) => [t.label, t.cues.map((c) => c[2])]), [["English (automatic)", cues.map((c) => c[2])]]);
     assert.ok(await h.visible(page, "#transcript-kind"), "the transcript says a machine made it");
+    assert.equal(await page.$eval("#transcript-kind", (p) => p.textContent), "Automatic captions, not checked by a person");
     await playInStep(page, list, cues, "automatic captions", false);
     await h.fill(page, "#search", "welcome");
     // The captions are read for the search on its first use: their hits come after.

@@ -10,13 +10,19 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <QTableWidget>
+
 #include "../AppFixture.h"
 #include "QtTestApp.h"
+#include "app/CaptionEditor.h"
 #include "app/DirectoryChooser.h"
+#include "app/widgets/CaptionEditorView.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "app/widgets/MainWindowView.h"
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/PublishFormView.h"
+#include "core/CaptionFiles.h"
+#include "core/CaptionReview.h"
 
 namespace {
 using namespace pellucor;
@@ -131,6 +137,99 @@ TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
     QTest::mouseClick(optCD, Qt::LeftButton, {}, QPoint(8, optCD->height() / 2));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !findWidget<QPushButton>(detail, "cmdPubDisk")->isEnabled(); }, 2000));
     EXPECT_TRUE(findWidget<QPushButton>(detail, "cmdPubWeb")->isEnabled());
+}
+
+// Automatic captions as the transcriber writes them, with the confidences
+// of their words: three doubtful ones (below 60%) in cues 1 and 3.
+const char* const kReviewCaptions
+    = "WEBVTT\r\n\r\nNOTE Automatic captions: made by speech recognition (PocketSphinx, en-us), not checked by a "
+      "person\r\nLanguage: en\r\n"
+      "\r\nNOTE Confidence: 95 40 97 99\r\n\r\n00:00:01.000 --> 00:00:03.000\r\nWelcome to the lecture\r\n"
+      "\r\nNOTE Confidence: 99 99 99 99\r\n\r\n00:00:03.000 --> 00:00:05.000\r\non waves and tides\r\n"
+      "\r\nNOTE Confidence: 30 99 50 99\r\n\r\n00:00:06.000 --> 00:00:08.000\r\nthe sea is\r\ndeep\r\n";
+
+TEST_F(AppWindows, CaptionReviewMovesThroughTheDoubtfulWordsAndSavesTheCaptionsReviewed)
+{
+    const std::string vtt = lec + "talk1.vtt";
+    ASSERT_TRUE(WriteMachineCaptions(vtt, kReviewCaptions, msg)) << msg;
+    CaptionEditor editor;
+    ASSERT_TRUE(editor.Open(vtt, lec + "talk1.wav", msg)) << msg;
+    std::vector<double> played;
+    QObject::connect(&editor, &CaptionEditor::playRequested, [&](const QString&, double s) { played.push_back(s); });
+    CaptionEditorView view(editor);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    QTableWidget* cues = view.Cues();
+    auto* reviewed = findWidget<QCheckBox>(view, "chkReviewed");
+    ASSERT_TRUE(reviewed);
+    auto doubtful = [&](int row) {
+        std::vector<int> words;
+        for (const QVariant& w : cues->item(row, 2)->data(CaptionEditorView::kDoubtfulRole).toList())
+            words.push_back(w.toInt());
+        return words;
+    };
+    // The doubtful words are marked, counted, and named in their cue's tip.
+    EXPECT_EQ(doubtful(0), std::vector<int> {1});
+    EXPECT_TRUE(doubtful(1).empty());
+    EXPECT_EQ(doubtful(2), (std::vector<int> {0, 2}));
+    EXPECT_EQ(cues->item(2, 2)->toolTip(), "Doubtful: the, is");
+    EXPECT_EQ(view.Review()->text(), "3 doubtful words left, 0% reviewed");
+    // The lecturer may say they are reviewed, and take it back.
+    QTest::mouseClick(reviewed, Qt::LeftButton);
+    EXPECT_TRUE(editor.Reviewed());
+    EXPECT_EQ(view.Review()->text(), "Reviewed by a person (3 doubtful words left)");
+    QTest::mouseClick(reviewed, Qt::LeftButton);
+    EXPECT_FALSE(editor.Reviewed());
+
+    // F8: the first doubtful word, selected in its open cell, played from a
+    // second before it; typed over in place.
+    auto selectedWord = [&] {
+        auto* open = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        return open && cues->isAncestorOf(open) ? open->selectedText().toStdString() : std::string("(no cell open)");
+    };
+    // (a key pushes the button as a click would, on the next turn of the events)
+    auto pressF8 = [&](size_t playsBefore) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+        return QTest::qWaitFor([&] { return played.size() > playsBefore; }, 2000);
+    };
+    ASSERT_TRUE(pressF8(0));
+    EXPECT_EQ(selectedWord(), "to");
+    EXPECT_GT(played[0] + 1, 1.0);  // a second before a word within the cue
+    EXPECT_LT(played[0] + 1, 3.0);
+    QTest::keyClicks(QApplication::focusWidget(), "into");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // taken on the next turn of the events
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cues->item(0, 2)->text() == "Welcome into the lecture"; }, 2000));
+    EXPECT_EQ(view.Review()->text(), "2 doubtful words left, 33% reviewed");
+    // The next ones are in the third cue; then none is left.
+    ASSERT_TRUE(pressF8(1));
+    EXPECT_EQ(selectedWord(), "the");
+    ASSERT_TRUE(pressF8(2));
+    EXPECT_EQ(selectedWord(), "is");
+    EXPECT_GE(played[2], 5.0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(doubtful(2).empty());
+    EXPECT_EQ(view.Review()->text(), "Reviewed by a person (0 doubtful words left)");
+    EXPECT_TRUE(reviewed->isChecked());
+    EXPECT_FALSE(pressF8(3));
+    EXPECT_EQ(view.Status()->text(), "No doubtful words left");
+
+    // Saved: automatic captions reviewed by a person, never made again.
+    for (QPushButton* button : view.findChildren<QPushButton*>())
+        if (button->text() == "Save")
+            QTest::mouseClick(button, Qt::LeftButton);
+    const std::string saved = readFile(vtt);
+    const CaptionsKind kind = KindOfCaptions(vtt, saved);
+    EXPECT_TRUE(kind.automatic && kind.reviewed) << saved;
+    EXPECT_FALSE(IsMachineCaptions(vtt));
+    EXPECT_EQ(saved.rfind("WEBVTT\r\n\r\nNOTE Automatic captions: made by speech recognition (PocketSphinx, en-us), "
+                          "reviewed by a person\r\nLanguage: en\r\nReviewed: yes\r\n\r\n"
+                          "NOTE Confidence: 95+ 40+ 97+ 99+\r\n\r\n00:00:01.000 --> 00:00:03.000\r\nWelcome into",
+                          0),
+              0u)
+        << saved;
+    EXPECT_EQ(CueConfidences(saved).size(), 3u);
+    EXPECT_EQ(view.Status()->text().toStdString(), "Saved " + vtt + ": captions reviewed by a person");
 }
 
 TEST_F(AppWindows, ChooserOpensScrolledToItsDirectory)
