@@ -28,6 +28,9 @@ const CommandEntry kCommands[] = {
      " LECTURE_DIR [--part N] [--engine pocketsphinx|whisper] [--model FILE] [--lang L]\n"
      "             [--replace] [--list-engines]\n"
      "             make automatic captions for each part by speech recognition"},
+    {"describe", RunDescribeCommand,
+     " LECTURE_DIR [--part N] [--replace]\n"
+     "             make audio descriptions of each part from its slides' titles and words"},
     {"speech-model", RunSpeechModelCommand,
      " list | install NAME [--url BASE] | remove NAME\n"
      "             the Whisper models (tiny, base, small, medium, *.en): download one, checked"},

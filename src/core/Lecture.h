@@ -56,6 +56,10 @@ struct Part {
         bool automatic = false;  // made by speech recognition, not corrected since
     };
     std::vector<CaptionTrack> CaptionTracks;
+    // Its audio descriptions published in the output directory
+    // (descriptionsP.vtt, with the script copy descriptionsP.js, key
+    // "P.descriptions"); empty when it has none.
+    std::string Descriptions;
 };
 
 struct Lecture {
