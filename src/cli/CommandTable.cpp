@@ -43,7 +43,8 @@ const CommandEntry kCommands[] = {
      "             make a lecture from screen or meeting recordings alone (slides, titles, times)"},
     {"export-video", RunExportVideoCommand,
      " LECTURE_DIR OUT.mp4 [--layout side|slides|pip] [--size WxH] [--burn-captions]\n"
-     "             [--parts 1,2]  the whole lecture as one video with chapters and captions"},
+     "             [--audio-description] [--parts 1,2]\n"
+     "             the whole lecture as one video with chapters, captions and audio descriptions"},
     {"upload", RunUploadCommand, "     upload a directory (FTP, FTPS, SFTP, WebDAV)"},
     {"install-publication", RunInstallPublicationCommand,
      " STAGING_DIR OUTPUT_DIR\n"
