@@ -1,6 +1,7 @@
 // The publish's audio descriptions step: each part whose recording has
 // descriptions beside it (NAME1.descriptions.vtt) gets descriptionsP.vtt,
-// and descriptionsP.js for pages opened from disk. Where the preference
+// and descriptionsP.js for pages opened from disk (a published lecture
+// published again keeps its descriptionsP.vtt). Where the preference
 // prfDescribe says so, a part without any gets them made from its slides
 // first, beside the recording as "pellucor describe" makes them. A file
 // that cannot be read ends the publish with the reason.
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 
+#include "core/FileLookup.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -26,6 +28,11 @@ bool Publisher::publishDescriptions()
             continue;
         std::string source = DescriptionsPath(media);
         std::error_code ec;
+        // A published lecture published again has only its published copy.
+        std::string published, err;
+        if (!std::filesystem::exists(source, ec)
+            && FindFile(Tav_SplitPath(media).leading, "descriptions" + std::to_string(p) + ".vtt", published, err))
+            source = published;
         if (!std::filesystem::exists(source, ec) && make) {
             SetStatus("Describing the slides of part " + std::to_string(p));
             const PartDescriptions made = DescribePart(SI, p, media, false);
@@ -35,7 +42,7 @@ bool Publisher::publishDescriptions()
         if (!std::filesystem::exists(source, ec))
             continue;
         SetStatus("Publishing audio descriptions " + source);
-        std::string vtt, err;
+        std::string vtt;
         if (!ReadCaptions(source, vtt, err))
             return fail(err);
         const std::string part = std::to_string(p);
