@@ -3,7 +3,9 @@
 // next, played from its start; saved whole, as the lecturer's own, so that
 // automatic captions never replace them (the machine-made mark goes).
 // Automatic captions and a lecturer's WebVTT are saved as WebVTT, SubRip as
-// SubRip, each under its own name.
+// SubRip, each under its own name. The same list edits the recording's
+// audio descriptions (NAME1.descriptions.vtt), their cue identifiers
+// ("slide-3 extended") kept.
 #pragma once
 
 #include <QObject>
@@ -22,6 +24,7 @@ public:
     struct Cue {
         double start = 0, end = 0;  // seconds
         std::string text;           // its lines joined by "\n"
+        std::string id;             // its WebVTT identifier, "" when none
     };
 
     explicit CaptionEditor(QObject* parent = nullptr);
@@ -30,6 +33,10 @@ public:
     // yet opens an empty list. False with err when the file is not
     // captions.
     bool Open(const std::string& captionsFile, const std::string& recording, std::string& err);
+    // The recording's audio descriptions opened instead of its captions
+    // (a file not there yet opens an empty list), or the captions again.
+    bool OpenDescriptions(bool descriptions, std::string& err);
+    bool Descriptions() const { return descriptions_; }
     const std::string& File() const { return file_; }
     const std::string& Recording() const { return recording_; }
     const std::vector<Cue>& Cues() const { return cues_; }
@@ -67,9 +74,11 @@ signals:
 
 private:
     bool setTime(size_t cue, bool start, const std::string& time, std::string& err);
+    bool read(const std::string& file, std::string& err);
     void changed();
 
-    std::string file_, recording_;
+    std::string file_, recording_, captionsFile_;
+    bool descriptions_ = false;
     std::vector<Cue> cues_;
     bool automatic_ = false, modified_ = false, subRip_ = false;
 };

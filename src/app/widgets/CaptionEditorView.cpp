@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -18,9 +19,12 @@ enum CaptionColumn { kCueStart, kCueEnd, kCueText };
 }
 
 CaptionEditorView::CaptionEditorView(CaptionEditor& model, QWidget* parent)
-    : QWidget(parent, Qt::Window), model_(model), grid_(new QTableWidget(0, 3)), status_(new QLabel)
+    : QWidget(parent, Qt::Window), model_(model), tabs_(new QTabBar), grid_(new QTableWidget(0, 3)), status_(new QLabel)
 {
     setWindowTitle(CaptionEditor::kCaption);
+    tabs_->setObjectName("tabFiles");
+    tabs_->addTab(tr("Captions"));
+    tabs_->addTab(tr("Audio descriptions"));
     grid_->setObjectName("lstCues");
     grid_->setHorizontalHeaderLabels({tr("Start"), tr("End"), tr("Text")});
     grid_->horizontalHeader()->setSectionResizeMode(kCueText, QHeaderView::Stretch);
@@ -30,6 +34,7 @@ CaptionEditorView::CaptionEditorView(CaptionEditor& model, QWidget* parent)
     status_->setObjectName("lblStatus");
     status_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
     layout->addWidget(grid_);
     auto* buttons = new QHBoxLayout;
     addButton(buttons, tr("Play From Here"), tr("Play the recording from the selected cue's start"),
@@ -46,6 +51,7 @@ CaptionEditorView::CaptionEditorView(CaptionEditor& model, QWidget* parent)
     resize(760, 520);
     connect(&model_, &CaptionEditor::cuesChanged, this, &CaptionEditorView::refresh);
     connect(grid_, &QTableWidget::cellChanged, this, &CaptionEditorView::cellEdited);
+    connect(tabs_, &QTabBar::currentChanged, this, &CaptionEditorView::switchFile);
     refresh();
 }
 
@@ -61,6 +67,7 @@ void CaptionEditorView::addButton(QHBoxLayout* row, const QString& caption, cons
 void CaptionEditorView::refresh()
 {
     refreshing_ = true;
+    tabs_->setCurrentIndex(model_.Descriptions() ? 1 : 0);
     const int selected = selectedCue();
     const auto& cues = model_.Cues();
     grid_->setRowCount(static_cast<int>(cues.size()));
@@ -89,7 +96,9 @@ void CaptionEditorView::refresh()
         grid_->selectRow(selected);
     const std::string file = model_.File();
     status_->setText(QString::fromStdString(
-        file + (model_.WasAutomatic() ? " (automatic captions)" : "") + (model_.Modified() ? ", changed" : "")
+        file
+        + (model_.WasAutomatic() ? model_.Descriptions() ? " (automatic descriptions)" : " (automatic captions)" : "")
+        + (model_.Modified() ? ", changed" : "")
         + (problems ? ": " + std::to_string(problems) + " cues to mend (red)" : "")));
     refreshing_ = false;
 }
@@ -140,23 +149,41 @@ void CaptionEditorView::save()
     if (!model_.Save(err))
         Tav_Message(err);
     else
-        status_->setText(QString::fromStdString("Saved " + model_.File() + " as your own captions"));
+        status_->setText(QString::fromStdString("Saved " + model_.File() + " as your own "
+                                                + (model_.Descriptions() ? "audio descriptions" : "captions")));
 }
 
-void CaptionEditorView::closeEvent(QCloseEvent* event)
+// The other tab's file opened, once the edits of the one open are saved
+// or let go.
+void CaptionEditorView::switchFile(int tab)
 {
-    if (model_.Modified()) {
-        const int answer = Tav_AskYesNoCancel("Save the changed captions?");
-        std::string err;
-        // Cancel, or a save that failed, keeps the window open.
-        if (answer == TavCancel || (answer == TavYes && !model_.Save(err))) {
-            if (!err.empty())
-                Tav_Message(err);
-            event->ignore();
-            return;
-        }
+    if (refreshing_ || (tab == 1) == model_.Descriptions())
+        return;
+    std::string err;
+    if (!settled() || !model_.OpenDescriptions(tab == 1, err)) {
+        if (!err.empty())
+            Tav_Message(err);
+        refresh();  // the tab of the file still open
     }
-    event->accept();
 }
+
+// Whether the edits may be left: saved, or the user lets them go.
+bool CaptionEditorView::settled()
+{
+    if (!model_.Modified())
+        return true;
+    const int answer = Tav_AskYesNoCancel(model_.Descriptions() ? "Save the changed audio descriptions?"
+                                                                : "Save the changed captions?");
+    std::string err;
+    // Cancel, or a save that failed, keeps the file open.
+    if (answer == TavCancel || (answer == TavYes && !model_.Save(err))) {
+        if (!err.empty())
+            Tav_Message(err);
+        return false;
+    }
+    return true;
+}
+
+void CaptionEditorView::closeEvent(QCloseEvent* event) { event->setAccepted(settled()); }
 
 }  // namespace pellucor

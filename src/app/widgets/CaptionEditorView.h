@@ -1,6 +1,7 @@
 // The caption editor's window: binds a CaptionEditor model to a list of
 // cues (start, end and text, each edited in place; a cue that cannot be
-// saved shown red) and its buttons.
+// saved shown red) and its buttons, with a tab for the captions and one
+// for the audio descriptions.
 #pragma once
 
 #include <QWidget>
@@ -10,6 +11,7 @@
 class QCloseEvent;
 class QHBoxLayout;
 class QLabel;
+class QTabBar;
 class QTableWidget;
 
 namespace pellucor {
@@ -37,8 +39,11 @@ private:
     void merge();
     void play();
     void save();
+    void switchFile(int tab);
+    bool settled();
 
     CaptionEditor& model_;
+    QTabBar* tabs_;  // the captions or the audio descriptions
     QTableWidget* grid_;
     QLabel* status_;
     bool refreshing_ = false;
