@@ -41,9 +41,10 @@
       }
     }
 
+    // What is being said stops (after a seek, or turned off).
     function stop() {
       var s = window.speechSynthesis;
-      if (waiting && s && typeof s.cancel === "function") {
+      if ((waiting || (s && s.speaking)) && s && typeof s.cancel === "function") {
         s.cancel();
       }
       waiting = null;
@@ -141,6 +142,10 @@
       });
     }
 
+    // Some browsers load their voices on the first question.
+    if (window.speechSynthesis && typeof window.speechSynthesis.getVoices === "function") {
+      window.speechSynthesis.getVoices();
+    }
     box.checked = on();
     box.addEventListener("change", function () {
       store.set("pellucor.describe", box.checked ? "on" : "off");
