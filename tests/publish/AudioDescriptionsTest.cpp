@@ -1,9 +1,14 @@
 // Audio descriptions made from the slides: where each is said (the pause
 // in speech after its slide appears), how much of the slide it says, when
 // it is extended (one table), and the file beside the recording, which a
-// lecturer's edit makes theirs for good.
+// lecturer's edit makes theirs for good, and a full disk leaves untouched.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "TestSupport.h"
@@ -105,6 +110,31 @@ TEST(DescriptionsFile, MadeAgainOnlyWhileNobodyEditedIt)
     EXPECT_EQ(readFile(d.file), edited);
     // The recording, its captions, the descriptions and their mark: no temporary file left.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+}
+
+TEST(DescriptionsFile, AFullDiskLeavesTheLectureAsItWas)
+{
+    TempDir dir;
+    const std::string disk = dir.file("disk");
+    std::filesystem::create_directories(disk);
+    ASSERT_EQ(::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k"), 0) << std::strerror(errno);
+    const std::string recording = disk + "/talk1.mp4";
+    writeFile(recording, "");
+    // The rest of the disk taken.
+    writeFile(disk + "/filler", std::string(16 * 1024 - 1, 'x'));
+    Lecture lecture;
+    lecture.Slides.push_back(
+        {"0:00:00", "0:00:20", "sld001.htm", "img001.gif", "Fourier series", 1, 1, "A periodic function", "", ""});
+    lecture.Parts.push_back({});
+    const PartDescriptions d = DescribePart(lecture, 1, recording, false);
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(disk))
+        left.push_back(e.path().filename().string());
+    ::umount2(disk.c_str(), MNT_DETACH);
+    EXPECT_EQ(d.result, PartDescriptions::Result::Failed);
+    EXPECT_NE(d.error.find("No space left on device"), std::string::npos) << d.error;
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string> {"filler", "talk1.mp4"}));
 }
 
 }  // namespace
