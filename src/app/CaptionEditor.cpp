@@ -69,8 +69,21 @@ CaptionEditor::CaptionEditor(QObject* parent) : QObject(parent) { }
 
 bool CaptionEditor::Open(const std::string& captionsFile, const std::string& recording, std::string& err)
 {
-    file_ = captionsFile;
     recording_ = recording;
+    captionsFile_ = captionsFile;
+    descriptions_ = false;
+    return read(captionsFile, err);
+}
+
+bool CaptionEditor::OpenDescriptions(bool descriptions, std::string& err)
+{
+    descriptions_ = descriptions;
+    return read(descriptions ? DescriptionsPath(recording_) : captionsFile_, err);
+}
+
+bool CaptionEditor::read(const std::string& captionsFile, std::string& err)
+{
+    file_ = captionsFile;
     cues_.clear();
     modified_ = false;
     subRip_ = IEquals(std::filesystem::path(captionsFile).extension().string(), ".srt");
@@ -98,7 +111,7 @@ bool CaptionEditor::Open(const std::string& captionsFile, const std::string& rec
                 text += (text.empty() ? "" : "\n") + line;
             confident_ = confident_ || (i < marks.size() && !marks[i].empty());
             cues_.push_back(
-                {c.start, c.end, text, fitted(i < marks.size() ? marks[i] : std::vector<WordMark>(), text)});
+                {c.start, c.end, text, fitted(i < marks.size() ? marks[i] : std::vector<WordMark>(), text), c.id});
         }
     }
     emit cuesChanged();
@@ -164,9 +177,9 @@ bool CaptionEditor::Split(size_t cue)
     const auto middle = marks.begin() + static_cast<std::ptrdiff_t>(half);
     const double share = static_cast<double>(first.size()) / static_cast<double>(first.size() + second.size());
     const double at = std::round((whole.start + (whole.end - whole.start) * share) * 1000) / 1000;
-    cues_[cue] = {whole.start, at, first, {marks.begin(), middle}};
+    cues_[cue] = {whole.start, at, first, {marks.begin(), middle}, whole.id};
     cues_.insert(cues_.begin() + static_cast<std::ptrdiff_t>(cue) + 1,
-                 Cue {at, whole.end, second, {middle, marks.end()}});
+                 Cue {at, whole.end, second, {middle, marks.end()}, {}});
     changed();
     return true;
 }
@@ -220,7 +233,7 @@ bool CaptionEditor::Save(std::string& err)
         if (subRip_)
             text += std::to_string(i + 1) + "\r\n" + subRipTime(c.start) + " --> " + subRipTime(c.end) + "\r\n";
         else
-            text += TimeText(c.start) + " --> " + TimeText(c.end) + "\r\n";
+            text += (c.id.empty() ? "" : c.id + "\r\n") + TimeText(c.start) + " --> " + TimeText(c.end) + "\r\n";
         for (const std::string& line : Tav_Split(c.text, "\n"))
             if (!Trim(line).empty())
                 text += Trim(line) + "\r\n";

@@ -9,6 +9,9 @@
 // from a second before each, counts those left, and saves the review with
 // the captions (core/CaptionReview): once every doubtful word was seen, or
 // the lecturer says so, they are published as reviewed by a person.
+// The same list edits the recording's audio descriptions
+// (NAME1.descriptions.vtt), their cue identifiers ("slide-3 extended")
+// kept.
 #pragma once
 
 #include <QObject>
@@ -32,6 +35,7 @@ public:
         // Its words' confidences (CaptionWords of text, one each), all
         // certain where the captions gave none.
         std::vector<WordMark> marks;
+        std::string id;             // its WebVTT identifier, "" when none
     };
 
     explicit CaptionEditor(QObject* parent = nullptr);
@@ -40,6 +44,10 @@ public:
     // yet opens an empty list. False with err when the file is not
     // captions.
     bool Open(const std::string& captionsFile, const std::string& recording, std::string& err);
+    // The recording's audio descriptions opened instead of its captions
+    // (a file not there yet opens an empty list), or the captions again.
+    bool OpenDescriptions(bool descriptions, std::string& err);
+    bool Descriptions() const { return descriptions_; }
     const std::string& File() const { return file_; }
     const std::string& Recording() const { return recording_; }
     const std::vector<Cue>& Cues() const { return cues_; }
@@ -96,11 +104,13 @@ signals:
 
 private:
     bool setTime(size_t cue, bool start, const std::string& time, std::string& err);
+    bool read(const std::string& file, std::string& err);
     void changed();
 
     std::string reviewLines() const;
 
-    std::string file_, recording_;
+    std::string file_, recording_, captionsFile_;
+    bool descriptions_ = false;
     std::vector<Cue> cues_;
     bool automatic_ = false, modified_ = false, subRip_ = false;
     // Automatic captions: the first note's lines as they were (the

@@ -28,6 +28,9 @@ const CommandEntry kCommands[] = {
      " LECTURE_DIR [--part N] [--engine pocketsphinx|whisper] [--model FILE] [--lang L]\n"
      "             [--replace] [--list-engines]\n"
      "             make automatic captions for each part by speech recognition"},
+    {"describe", RunDescribeCommand,
+     " LECTURE_DIR [--part N] [--replace]\n"
+     "             make audio descriptions of each part from its slides' titles and words"},
     {"speech-model", RunSpeechModelCommand,
      " list | install NAME [--url BASE] | remove NAME\n"
      "             the Whisper models (tiny, base, small, medium, *.en): download one, checked"},
@@ -40,7 +43,8 @@ const CommandEntry kCommands[] = {
      "             make a lecture from screen or meeting recordings alone (slides, titles, times)"},
     {"export-video", RunExportVideoCommand,
      " LECTURE_DIR OUT.mp4 [--layout side|slides|pip] [--size WxH] [--burn-captions]\n"
-     "             [--parts 1,2]  the whole lecture as one video with chapters and captions"},
+     "             [--audio-description] [--parts 1,2]\n"
+     "             the whole lecture as one video with chapters, captions and audio descriptions"},
     {"upload", RunUploadCommand, "     upload a directory (FTP, FTPS, SFTP, WebDAV)"},
     {"install-publication", RunInstallPublicationCommand,
      " STAGING_DIR OUTPUT_DIR\n"

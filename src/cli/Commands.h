@@ -17,6 +17,7 @@ int RunAccessibilityCommand(int argc, char** argv);
 int RunPackageCommand(int argc, char** argv);
 int RunSlideTextCommand(int argc, char** argv);
 int RunTranscribeCommand(int argc, char** argv);
+int RunDescribeCommand(int argc, char** argv);
 int RunSpeechModelCommand(int argc, char** argv);
 int RunSlidesFromRecordingCommand(int argc, char** argv);
 int RunExportVideoCommand(int argc, char** argv);

@@ -1,5 +1,6 @@
 // pellucor export-video: the whole lecture (or some of its parts) as one
-// MP4 video with the slides in step, chapters and captions. Ctrl-C or
+// MP4 video with the slides in step, chapters and captions (and, asked,
+// a second sound track with the audio descriptions spoken). Ctrl-C or
 // SIGTERM cancels: nothing is left under the output's name.
 #include "cli/Commands.h"
 
@@ -7,7 +8,9 @@
 #include <iostream>
 
 #include "app/LectureVideoExport.h"
+#include "core/CaptionFiles.h"
 #include "core/CommandLine.h"
+#include "core/PreferenceStore.h"
 #include "core/SignalStop.h"
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
@@ -56,11 +59,15 @@ int RunExportVideoCommand(int argc, char** argv)
         "layout");
     const QCommandLineOption size("size", "Picture size, such as 1280x720 (the default) or 1920x1080.", "WxH");
     const QCommandLineOption burn("burn-captions", "Draw the captions into the picture too.");
+    const QCommandLineOption described("audio-description",
+                                       "Add a second sound track, \"Audio description\": each part's audio "
+                                       "descriptions (NAME1.descriptions.vtt, else made from its slides) spoken "
+                                       "over its sound, lowered while one speaks.");
     const QCommandLineOption parts("parts", "Only these parts, in this order (such as 1,2).", "list");
     const QCommandLineOption language("captions-language", "ISO 639-2 code of the captions' language (eng).", "code");
     const QCommandLineOption media("media", "Media directory (default: the lecture directory).", "dir");
     const QCommandLineOption name("name", "Lecture name (default: the one its files carry).", "name");
-    for (const auto& o : {layout, size, burn, parts, language, media, name})
+    for (const auto& o : {layout, size, burn, described, parts, language, media, name})
         parser.addOption(o);
     cl.process();
     if (cl.positional().size() != 2)
@@ -89,6 +96,9 @@ int RunExportVideoCommand(int argc, char** argv)
             return cl.usage("--captions-language is a three-letter ISO 639-2 code, such as eng or deu");
     }
     r.options.burnCaptions = parser.isSet(burn);
+    r.options.audioDescription = parser.isSet(described);
+    r.options.descriptionsLanguage
+        = LectureLanguage(PreferenceStore::ValueIn(PreferenceStore().Read(), "prfSpeechLanguage"));
     if (std::error_code ec; std::filesystem::is_directory(r.output, ec))
         return cl.usage(r.output + " is a directory: name the video file to write");
 

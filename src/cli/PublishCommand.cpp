@@ -58,6 +58,9 @@ struct PublishOptions {
     const QCommandLineOption transcribe {"transcribe",
                                          "Make automatic captions (speech recognition) for the parts that have no "
                                          "captions before publishing (the preference does it for every publish)."};
+    const QCommandLineOption describe {"describe",
+                                       "Make audio descriptions from the slides for the parts that have none "
+                                       "before publishing (the preference prfDescribe does it for every publish)."};
     const QCommandLineOption video {"video",
                                     "Write the lecture as one video (lecture.mp4) into each publication, "
                                     "offered for download on its pages."};
@@ -73,7 +76,7 @@ struct PublishOptions {
     void AddTo(QCommandLineParser& parser) const
     {
         for (const auto* o : {&som, &disk, &web, &url, &stream, &style, &media, &name, &noRun, &replace, &quiet, &claim,
-                              &transcribe, &video, &hls, &noHls, &courseRoot})
+                              &transcribe, &describe, &video, &hls, &noHls, &courseRoot})
             parser.addOption(*o);
     }
 };
@@ -223,6 +226,8 @@ int RunPublishCommand(int argc, char** argv)
     PreferenceSnapshot prefs = PreferenceStore().Read();
     if (parser.isSet(o.transcribe))
         prefs["prfTranscribe"] = "Yes";
+    if (parser.isSet(o.describe))
+        prefs["prfDescribe"] = "Yes";
     PublishSession session;
     session.openerFactory = FfmpegOpeners();
     session.captionMakerFactory = SpeechCaptionMaker::FromPreferences;

@@ -159,6 +159,13 @@ std::string MachineCaptionsPath(const std::string& mediaPath, const std::string&
     return std::filesystem::path(mediaPath).replace_extension(lang.empty() ? ".vtt" : "." + lang + ".vtt").string();
 }
 
+std::string DescriptionsPath(const std::string& mediaPath)
+{
+    const std::string path = std::filesystem::path(mediaPath).replace_extension(".descriptions.vtt").string();
+    std::string found, err;
+    return FindPath(path, found, err) ? found : path;
+}
+
 std::string MachineCaptionsMark(const std::string& captionsPath) { return captionsPath + ".auto"; }
 
 bool IsMachineCaptionsText(const std::string& captionsPath, const std::string& text)

@@ -71,6 +71,14 @@ bool IsMachineCaptionsText(const std::string& captionsPath, const std::string& t
 // then as they were.
 bool WriteMachineCaptions(const std::string& captionsPath, const std::string& vtt, std::string& err);
 
+// The audio descriptions beside the recording of a part: its name with
+// ".descriptions.vtt" (WebVTT, kind descriptions), in any letter case;
+// where none is there, the path they go to. Made from the slides, they
+// carry the machine-made mark as captions do, and lose it once edited.
+std::string DescriptionsPath(const std::string& mediaPath);
+// The first line after "WEBVTT" in machine-made descriptions.
+inline constexpr const char* kMachineDescriptionsNote = "NOTE Automatic descriptions";
+
 // Makes captions the lecturer's own (after a correction): the mark goes.
 bool DropMachineMark(const std::string& captionsPath, std::string& err);
 

@@ -61,6 +61,10 @@ struct Part {
         bool translated = false;  // automatic and translated by machine from the speech
     };
     std::vector<CaptionTrack> CaptionTracks;
+    // Its audio descriptions published in the output directory
+    // (descriptionsP.vtt, with the script copy descriptionsP.js, key
+    // "P.descriptions"); empty when it has none.
+    std::string Descriptions;
 };
 
 struct Lecture {

@@ -27,6 +27,12 @@ struct VideoSlide {
     std::string title;
 };
 
+// An audio description: said from start (seconds into its part).
+struct VideoDescription {
+    double start = 0;
+    std::string text;
+};
+
 // One part: its recording (the speaker's video, possibly empty, and the
 // sound, possibly the same file), its slides in time order and its
 // captions (a WebVTT file; empty when it has none).
@@ -35,6 +41,9 @@ struct VideoPartSource {
     std::string audio;
     std::vector<VideoSlide> slides;
     std::string captions;
+    // Its audio descriptions in time order (none: the described sound is
+    // the part's own).
+    std::vector<VideoDescription> descriptions;
 };
 
 struct LectureVideoOptions {
@@ -45,6 +54,11 @@ struct LectureVideoOptions {
     bool burnCaptions = false;
     // ISO 639-2 code of the captions' language, as MP4 stores it.
     std::string captionsLanguage = "eng";
+    // A second sound track, "Audio description": the descriptions spoken
+    // over the part's sound, which is lowered while one speaks; voiced in
+    // descriptionsLanguage (a tag such as en).
+    bool audioDescription = false;
+    std::string descriptionsLanguage = "en";
 };
 
 }  // namespace pellucor

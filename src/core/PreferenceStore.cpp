@@ -64,6 +64,7 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfSlideTextOcr", "Read the Text of Slides by OCR When Publishing (Yes/No)", "Yes"},
         {"prfOcrLanguage", "OCR Languages (Tesseract's names, such as deu+eng)", "eng"},
         {"prfTranscribe", "Make Automatic Captions When Publishing (Yes/No)", "No"},
+        {"prfDescribe", "Make Audio Descriptions from the Slides When Publishing (Yes/No)", "No"},
         {"prfWhisperModel", "Whisper Model File (ggml .bin) for Automatic Captions", ""},
         {"prfSpeechModelUrl", "Address of a Mirror of the Whisper Models (blank: whisper.cpp's own host)", ""},
         {"prfSpeechLanguage", "Language Spoken in the Recordings (en, de, ...)", "en"},

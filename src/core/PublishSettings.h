@@ -56,9 +56,10 @@ struct PublishSettings {
 // MP4) and whether its loudness is normalised (EBU R128); "Yes" turns
 // either on. Whether slides without text are read by OCR ("No" turns it
 // off) and in which languages. Whether parts without captions get
-// automatic ones ("Yes").
+// automatic ones, and parts without audio descriptions ones made from
+// their slides ("Yes").
 inline constexpr const char* kPublishPreferenceKeys[]
-    = {"prfRmmerge",  "prfEvents",       "prfEvent32",     "prfWebmCopy",
-       "prfLoudness", "prfSlideTextOcr", "prfOcrLanguage", "prfTranscribe"};
+    = {"prfRmmerge",      "prfEvents",      "prfEvent32",    "prfWebmCopy", "prfLoudness",
+       "prfSlideTextOcr", "prfOcrLanguage", "prfTranscribe", "prfDescribe"};
 
 }  // namespace pellucor

@@ -11,7 +11,11 @@ namespace pellucor {
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& err)
 {
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0
+    // Unbuffered, so that a full disk fails the write itself: a buffered
+    // one failed only when committed, which linked the empty file in all
+    // the same (Qt 6.4 on a full tmpfs).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
         || !file.commit()) {
         err = "Unable to write " + path + ": " + file.errorString().toStdString();
         return false;

@@ -13,6 +13,7 @@
 
 #include "core/TavUtils.h"
 #include "media/CaptionTrack.h"
+#include "media/DescriptionVoice.h"
 #include "media/FfmpegMediaFile.h"
 #include "media/MediaCheck.h"
 #include "media/MediaEvents.h"
@@ -42,6 +43,10 @@ constexpr double kStillRepeat = 1.0;
 constexpr double kSameTime = 0.0005;
 // How far the written file's length may be from the lecture's.
 constexpr double kLengthTolerance = 0.2;
+// The part's sound under a description: lowered to this share, from a
+// little before the voice to a little after it, in ramps (seconds).
+constexpr float kLowered = 0.25f;
+constexpr double kLowerBefore = 0.3, kLowerAfter = 0.4, kRamp = 0.25;
 
 struct FrameDeleter {
     void operator()(AVFrame* f) const { av_frame_free(&f); }
@@ -84,6 +89,9 @@ public:
     {
         av_frame_free(&audioFrame_);
         av_audio_fifo_free(fifo_);
+        av_frame_free(&describedFrame_);
+        av_audio_fifo_free(describedFifo_);
+        avcodec_free_context(&described_);
         av_packet_free(&pkt_);
         avcodec_free_context(&video_);
         avcodec_free_context(&audio_);
@@ -108,6 +116,11 @@ private:
     bool videoFrame(size_t p, const std::vector<double>& times, size_t i, std::string& err);
     bool sendVideo(AVFrame* frame, std::string& err);
     bool sendAudio(bool last, std::string& err);
+    bool sendSound(AVCodecContext* enc, AVStream* st, AVAudioFifo* fifo, AVFrame* frame, int64_t& sent, bool last,
+                   std::string& err);
+    bool openAac(AVCodecContext*& enc, AVStream*& st, std::string& err);
+    bool speakDescriptions(size_t p, std::string& err);
+    void describe(int64_t from, int count);
     bool drain(AVCodecContext* enc, AVStream* st, std::string& err);
     bool fail(std::string& err, const std::string& what, int rc)
     {
@@ -138,6 +151,19 @@ private:
     AVFrame* audioFrame_ = nullptr;
     int64_t samplesQueued_ = 0, samplesSent_ = 0;
     std::map<int64_t, int64_t> durations_;  // by pts, of the frames sent
+
+    // The described sound: the part's sound with the descriptions over it.
+    AVCodecContext* described_ = nullptr;
+    AVStream* describedStream_ = nullptr;
+    AVAudioFifo* describedFifo_ = nullptr;
+    AVFrame* describedFrame_ = nullptr;
+    int64_t describedSent_ = 0;
+    DescriptionVoice voice_;
+    struct Spoken {
+        int64_t start = 0;  // sample of the part
+        std::vector<float> samples;
+    };
+    std::vector<Spoken> spoken_;  // the part's, in time order
 
     // The part being written.
     CanvasLayout boxes_;
@@ -173,6 +199,10 @@ bool LectureVideoWriter::open(const std::string& path, std::string& err)
         return false;
     fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, audio_->ch_layout.nb_channels, audio_->frame_size * 4);
     audioFrame_ = av_frame_alloc();
+    if (described_) {
+        describedFifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, 1, described_->frame_size * 4);
+        describedFrame_ = av_frame_alloc();
+    }
     return true;
 }
 
@@ -216,24 +246,39 @@ bool LectureVideoWriter::openEncoders(std::string& err)
     if (rc < 0)
         return fail(err, "cannot open the H.264 encoder", rc);
 
-    audio_ = avcodec_alloc_context3(aac);
-    audio_->sample_rate = kSampleRate;
-    audio_->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    // Speech in one channel: clear at this rate, and a slide lecture's
-    // hour stays small (its pictures take little).
-    audio_->ch_layout = AV_CHANNEL_LAYOUT_MONO;
-    audio_->bit_rate = kSoundBitRate;
-    audio_->time_base = {1, kSampleRate};
-    audio_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if ((rc = avcodec_open2(audio_, aac, nullptr)) < 0)
-        return fail(err, "cannot open the AAC encoder", rc);
-
     videoStream_ = avformat_new_stream(out_, nullptr);
     avcodec_parameters_from_context(videoStream_->codecpar, video_);
     videoStream_->time_base = kVideoTimeBase;
-    audioStream_ = avformat_new_stream(out_, nullptr);
-    avcodec_parameters_from_context(audioStream_->codecpar, audio_);
-    audioStream_->time_base = audio_->time_base;
+    if (!openAac(audio_, audioStream_, err))
+        return false;
+    audioStream_->disposition = AV_DISPOSITION_DEFAULT;
+    if (!options_.audioDescription)
+        return true;
+    if (!voice_.Open(options_.descriptionsLanguage, kSampleRate, err) || !openAac(described_, describedStream_, err))
+        return false;
+    describedStream_->disposition = AV_DISPOSITION_DESCRIPTIONS;
+    for (const char* key : {"title", "handler_name"})
+        av_dict_set(&describedStream_->metadata, key, "Audio description", 0);
+    return true;
+}
+
+// An AAC encoder and its stream. Speech in one channel: clear at this
+// rate, and a slide lecture's hour stays small (its pictures take little).
+bool LectureVideoWriter::openAac(AVCodecContext*& enc, AVStream*& st, std::string& err)
+{
+    const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    enc = avcodec_alloc_context3(aac);
+    enc->sample_rate = kSampleRate;
+    enc->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    enc->ch_layout = AV_CHANNEL_LAYOUT_MONO;
+    enc->bit_rate = kSoundBitRate;
+    enc->time_base = {1, kSampleRate};
+    enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (const int rc = avcodec_open2(enc, aac, nullptr); rc < 0)
+        return fail(err, "cannot open the AAC encoder", rc);
+    st = avformat_new_stream(out_, nullptr);
+    avcodec_parameters_from_context(st->codecpar, enc);
+    st->time_base = enc->time_base;
     return true;
 }
 
@@ -328,30 +373,85 @@ bool LectureVideoWriter::sendVideo(AVFrame* frame, std::string& err)
 
 bool LectureVideoWriter::sendAudio(bool last, std::string& err)
 {
-    const int size = audio_->frame_size;
-    while (av_audio_fifo_size(fifo_) >= size || (last && av_audio_fifo_size(fifo_) > 0)) {
-        av_frame_unref(audioFrame_);
-        audioFrame_->nb_samples = std::min(size, av_audio_fifo_size(fifo_));
-        audioFrame_->format = AV_SAMPLE_FMT_FLTP;
-        audioFrame_->sample_rate = kSampleRate;
-        av_channel_layout_copy(&audioFrame_->ch_layout, &audio_->ch_layout);
-        int rc = av_frame_get_buffer(audioFrame_, 0);
+    return sendSound(audio_, audioStream_, fifo_, audioFrame_, samplesSent_, last, err)
+        && (!described_
+            || sendSound(described_, describedStream_, describedFifo_, describedFrame_, describedSent_, last, err));
+}
+
+bool LectureVideoWriter::sendSound(AVCodecContext* enc, AVStream* st, AVAudioFifo* fifo, AVFrame* frame, int64_t& sent,
+                                   bool last, std::string& err)
+{
+    const int size = enc->frame_size;
+    while (av_audio_fifo_size(fifo) >= size || (last && av_audio_fifo_size(fifo) > 0)) {
+        av_frame_unref(frame);
+        frame->nb_samples = std::min(size, av_audio_fifo_size(fifo));
+        frame->format = AV_SAMPLE_FMT_FLTP;
+        frame->sample_rate = kSampleRate;
+        av_channel_layout_copy(&frame->ch_layout, &enc->ch_layout);
+        int rc = av_frame_get_buffer(frame, 0);
         if (rc >= 0)
-            av_audio_fifo_read(fifo_, reinterpret_cast<void**>(audioFrame_->data), audioFrame_->nb_samples);
-        audioFrame_->pts = samplesSent_;
-        samplesSent_ += audioFrame_->nb_samples;
+            av_audio_fifo_read(fifo, reinterpret_cast<void**>(frame->data), frame->nb_samples);
+        frame->pts = sent;
+        sent += frame->nb_samples;
         if (rc >= 0)
-            rc = avcodec_send_frame(audio_, audioFrame_);
+            rc = avcodec_send_frame(enc, frame);
         if (rc < 0)
             return fail(err, "cannot encode the lecture's sound", rc);
-        if (!drain(audio_, audioStream_, err))
+        if (!drain(enc, st, err))
             return false;
     }
     if (last) {
-        avcodec_send_frame(audio_, nullptr);
-        return drain(audio_, audioStream_, err);
+        avcodec_send_frame(enc, nullptr);
+        return drain(enc, st, err);
     }
     return true;
+}
+
+// The part's descriptions spoken, each from its start.
+bool LectureVideoWriter::speakDescriptions(size_t p, std::string& err)
+{
+    spoken_.clear();
+    if (!described_)
+        return true;
+    for (const VideoDescription& d : parts_[p].descriptions) {
+        Spoken s;
+        s.start = std::llround(std::max(0.0, d.start) * kSampleRate);
+        if (!voice_.Speak(d.text, s.samples, err))
+            return false;
+        spoken_.push_back(std::move(s));
+    }
+    std::sort(spoken_.begin(), spoken_.end(), [](const Spoken& a, const Spoken& b) { return a.start < b.start; });
+    return true;
+}
+
+// The described sound of the count samples of the part just read (from
+// its sample from on): lowered while a description speaks, the voice over it.
+void LectureVideoWriter::describe(int64_t from, int count)
+{
+    std::vector<float> block(static_cast<size_t>(count));
+    void* data = block.data();
+    av_audio_fifo_peek_at(fifo_, &data, count, av_audio_fifo_size(fifo_) - count);
+    const auto before = std::llround((kLowerBefore + kRamp) * kSampleRate);
+    const auto after = std::llround((kLowerAfter + kRamp) * kSampleRate);
+    const auto ramp = static_cast<double>(kRamp * kSampleRate);
+    for (const Spoken& s : spoken_) {
+        const int64_t end = s.start + static_cast<int64_t>(s.samples.size());
+        if (s.start - before >= from + count || end + after <= from)
+            continue;
+        for (int k = 0; k < count; ++k) {
+            const int64_t at = from + k;
+            // How far outside the lowered stretch, in ramps (0: inside).
+            const double outside = std::max({0.0, static_cast<double>(s.start - before - at) / ramp + 1,
+                                             static_cast<double>(at - end - after) / ramp + 1});
+            const float gain = kLowered + (1 - kLowered) * static_cast<float>(std::min(1.0, outside));
+            const float voice = at >= s.start && at < end ? s.samples[static_cast<size_t>(at - s.start)] : 0.0f;
+            // Two descriptions close together each lower the sound.
+            block[static_cast<size_t>(k)] = gain * block[static_cast<size_t>(k)] + voice;
+        }
+    }
+    for (float& v : block)
+        v = std::clamp(v, -1.0f, 1.0f);
+    av_audio_fifo_write(describedFifo_, &data, count);
 }
 
 bool LectureVideoWriter::videoFrame(size_t p, const std::vector<double>& times, size_t i, std::string& err)
@@ -464,8 +564,9 @@ bool LectureVideoWriter::writePart(size_t p, std::string& err)
     const std::vector<double> times
         = frameTimes(lengths_[p], speaker_ ? 1.0 / speaker_->FrameRate() : kStillRepeat, changes);
     PartSound sound;
-    if (!sound.Open(part.audio, kSampleRate, err))
+    if (!sound.Open(part.audio, kSampleRate, err) || !speakDescriptions(p, err))
         return false;
+    const int64_t partStart = std::llround(offsets_[p] * kSampleRate);
     const int64_t partEnd = std::llround((offsets_[p] + lengths_[p]) * kSampleRate);
     size_t i = 0;
     for (;;) {
@@ -481,7 +582,10 @@ bool LectureVideoWriter::writePart(size_t p, std::string& err)
             report(offsets_[p] + times[i]);
             ++i;
         } else {
-            samplesQueued_ += sound.Read(fifo_, std::min<int64_t>(4096, partEnd - samplesQueued_));
+            const int64_t read = sound.Read(fifo_, std::min<int64_t>(4096, partEnd - samplesQueued_));
+            if (described_)
+                describe(samplesQueued_ - partStart, static_cast<int>(read));
+            samplesQueued_ += read;
             if (!sendAudio(false, err))
                 return false;
         }

@@ -4,7 +4,8 @@
 // slide or in a corner over it, the part's sound throughout. H.264 and AAC
 // in MP4 with its index at the front, one chapter per slide named by its
 // title, the captions as a subtitle track and, when asked, drawn into the
-// picture. A slide is scaled once when it comes up, never per frame: where
+// picture, and when asked a second sound track with the audio descriptions
+// spoken over the part's sound (lowered meanwhile). A slide is scaled once when it comes up, never per frame: where
 // there is no speaker video a slide's stretch is a few still frames.
 // The file is written under a temporary name beside the output, checked
 // (it decodes to its end and lasts as long as the lecture) and only then

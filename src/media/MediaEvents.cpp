@@ -1,8 +1,10 @@
 #include "media/MediaEvents.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -39,7 +41,9 @@ bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Eve
     }
     out.close();
     if (!out) {
-        err = "Unable to write " + path;
+        // The system's reason, a full disk say, is what a user can act on.
+        const int why = errno;
+        err = "Unable to write " + path + (why ? std::string(": ") + std::strerror(why) : std::string());
         std::error_code ec;
         std::filesystem::remove(path, ec);
         return false;

@@ -416,7 +416,7 @@ bool ReadCaptionCues(const std::string& vtt, std::vector<CaptionCue>& cues, std:
         for (const auto& line : cue.text)
             text += (text.empty() ? "" : " ") + line;
         cues.push_back({static_cast<double>(cue.timing.start) / 1000.0, text,
-                        static_cast<double>(cue.timing.end) / 1000.0, cue.text});
+                        static_cast<double>(cue.timing.end) / 1000.0, cue.text, cue.id});
     }
     return true;
 }

@@ -47,6 +47,7 @@ struct CaptionCue {
     std::string text;
     double end = 0;
     std::vector<std::string> lines;
+    std::string id;  // the cue's identifier, "" when it has none
 };
 bool ReadCaptionCues(const std::string& vtt, std::vector<CaptionCue>& cues, std::string& err);
 

@@ -68,6 +68,7 @@ bool Publisher::writeLectureRecord()
             for (const CaptionCue& cue : cues)
                 part.captions.push_back({cue.start, PlainText(cue.text)});
         }
+        part.descriptions = SI.PartAt(p).Descriptions;
         for (const Part::CaptionTrack& track : SI.PartAt(p).CaptionTracks)
             part.tracks.push_back({track.lang, track.automatic ? "machine" : "lecturer", track.reviewed});
         rec.parts.push_back(std::move(part));

@@ -5,6 +5,7 @@
 #include "core/TavString.h"
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
+#include "publish/AudioDescriptions.h"
 #include "publish/Captions.h"
 
 namespace pellucor {
@@ -81,6 +82,12 @@ bool LectureVideoParts(const Lecture& lecture, const std::string& slideDir, cons
         }
         if (!partCaptions(part, p, scratchDir, source.captions, err))
             return false;
+        std::vector<DescriptionCue> descriptions;
+        const std::string& media = part.VideoFile.empty() ? part.AudioFile : part.VideoFile;
+        if (!PartDescriptionCues(lecture, p, media, descriptions, err))
+            return false;
+        for (const DescriptionCue& d : descriptions)
+            source.descriptions.push_back({d.start, d.text});
         out.push_back(std::move(source));
     }
     return true;

@@ -106,7 +106,7 @@ bool Publisher::Publish(bool ToDisk)
         return false;
     if (!closed)
         return fail("Unable to create - PROCESS.BAT: " + bat.Error());
-    if (!publishCaptions() || !publishHls(ToDisk) || !publishLectureVideo(ToDisk))
+    if (!publishCaptions() || !publishDescriptions() || !publishHls(ToDisk) || !publishLectureVideo(ToDisk))
         return false;
     if (Cancelled())
         return cancelled("Publish cancelled");

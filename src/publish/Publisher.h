@@ -62,6 +62,9 @@ private:
     std::vector<MediaChapter> partChapters(int part) const;
     // Publishes each part's captions file, when it has one (CaptionsStep.cpp).
     bool publishCaptions();
+    // Publishes each part's audio descriptions, made first where the
+    // preference asks for them (DescriptionsStep.cpp).
+    bool publishDescriptions();
     // Writes lecture.mp4 where the target asks for it (LectureVideoStep.cpp).
     bool publishLectureVideo(bool toDisk);
     // Writes each part's HLS presentation into a web target (HlsStep.cpp).

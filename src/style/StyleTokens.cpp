@@ -273,6 +273,13 @@ constinit const std::array<StyleToken, kStyleTokenCount> kStyleTokens = {{
         return t.scratch = tracks.empty() ? std::string() : tracks.front().lang;
     }},
     {"C*T", "every captions track of this slide's part, its own first: language|label|file|script copy|its key|auto, reviewed or lecturer, separated by ';', safe in HTML", captionTracks},
+    {"D*D", "audio descriptions of this slide's part: file|script copy|its key (empty: none), safe in HTML", [](const TokenSlide& t) -> std::string_view {
+        const int p = t.part(t.slide);
+        const std::string& file = lecture(t).PartAt(p).Descriptions;
+        return t.scratch = file.empty() ? std::string()
+                                        : htmlText(file + "|descriptions" + std::to_string(p) + ".js|"
+                                                   + std::to_string(p) + ".descriptions");
+    }},
     {"V*S", "size of the lecture as one video (lecture.mp4) in the publication", videoSize},
     {"x#x", "this slide's start time as the pages show times (0:06, 1:02:03)", [](const TokenSlide& t) -> std::string_view {
         return t.scratch = shownTime(secondsOf(slide(t, t.slide).StartTime));

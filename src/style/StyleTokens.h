@@ -39,7 +39,7 @@ struct StyleToken {
     std::string_view (*value)(const TokenSlide&);
 };
 
-inline constexpr size_t kStyleTokenCount = 47;
+inline constexpr size_t kStyleTokenCount = 48;
 // How many characters of a slide's text its picture's alt text holds.
 inline constexpr size_t kAltChars = 150;
 extern const std::array<StyleToken, kStyleTokenCount> kStyleTokens;

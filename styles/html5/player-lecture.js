@@ -7,7 +7,7 @@
 (function (pellucor) {
   "use strict";
   var doc = document;
-  var pieces = ["contents", "clock", "parts", "bar", "captions", "panes", "keys", "search", "stream"];
+  var pieces = ["contents", "clock", "parts", "bar", "captions", "descriptions", "panes", "keys", "search", "stream"];
 
   // A slide of the part page's contents: what the page needs of every slide
   // at once is read at once, the rest from its item when asked (a long
@@ -68,6 +68,12 @@
       });
     }
 
+    // A part's audio descriptions, "file|script|key", else null.
+    function descriptionsOf(heading) {
+      var f = (heading.getAttribute("data-descriptions") || "").split("|");
+      return f.length === 3 ? { file: f[0], script: f[1], key: f[2] } : null;
+    }
+
     // --- The lecture from the contents: its parts, each with its slides ---
     var entries = [];
     var bySlide = {};
@@ -87,6 +93,7 @@
         width: heading.getAttribute("data-width"),
         height: heading.getAttribute("data-height"),
         tracks: captionTracks(heading),
+        descriptions: descriptionsOf(heading),
         entries: [],
         offset: total,
         length: 0

@@ -1,7 +1,8 @@
 // "pellucor export-video" on the sample lecture and on lectures made from
 // it: the streams, length and chapters ffprobe reads back, the slide each
 // change shows half a second later (SSIM against the slide picture), the
-// captions as a track and drawn in; Ctrl-C and a full disk leave nothing.
+// captions as a track and drawn in, the audio descriptions spoken on a
+// second sound track; Ctrl-C and a full disk leave nothing.
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
@@ -217,6 +218,57 @@ TEST_P(ExportVideo, HoldsEveryPartWithItsSlidesInStep)
 
 INSTANTIATE_TEST_SUITE_P(Lectures, ExportVideo, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The RMS level (dB) of audio stream a (0 or 1) of a video from one time to another.
+double soundLevel(const std::string& video, int a, double from, double to)
+{
+    std::string out, err;
+    runTool({"ffmpeg", "-hide_banner", "-nostdin", "-i", video, "-map", "0:a:" + std::to_string(a), "-af",
+             "atrim=start=" + std::to_string(from) + ":end=" + std::to_string(to) + ",astats=metadata=0", "-f",
+             "null", "-"},
+            out, &err);
+    const std::string key = "RMS level dB: ";
+    const size_t at = err.find(key, err.find("Overall"));
+    if (err.find("Overall") == std::string::npos || at == std::string::npos) {
+        ADD_FAILURE() << err;
+        return 0;
+    }
+    const std::string level = err.substr(at + key.size(), err.find('\n', at) - at - key.size());
+    return level.rfind("-inf", 0) == 0 ? -200 : std::stod(level);
+}
+
+using ExportVideoDescribed = ExportVideo;
+
+// The lecturer's description of the phone recording, said from 1 s on,
+// over the recording's tone.
+TEST_F(ExportVideoDescribed, ASecondSoundTrackSpeaksTheDescriptionsOverTheLoweredSound)
+{
+    copySampleInto(lecture);
+    writeFile(lecture + "talk3.descriptions.vtt",
+              "WEBVTT\n\nslide-5\n00:00:01.000 --> 00:00:02.000\nA photograph of a phone on a desk.\n");
+    const Outcome r = exportVideo({"--layout=slides", "--parts=3", "--audio-description"});
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const Probed p = ffprobe(video);
+    std::string types;
+    for (const ProbedStream& s : p.streams)
+        if (s.type != "data")
+            types += (types.empty() ? "" : " ") + s.type + ":" + s.codec;
+    EXPECT_EQ(types, "video:h264 audio:aac audio:aac subtitle:mov_text");
+    std::string tags;
+    runTool({"ffprobe", "-v", "error", "-select_streams", "a:1", "-show_entries", "stream_tags=handler_name",
+             "-of", "csv=p=0", video},
+            tags);
+    EXPECT_EQ(tags.substr(0, tags.find_last_not_of("\r\n") + 1), "Audio description");
+
+    // Before the description the two tracks are the recording's tone; from
+    // half a second before it, the described one lowers it (by 12 dB) ...
+    EXPECT_NEAR(soundLevel(video, 1, 0.05, 0.4), soundLevel(video, 0, 0.05, 0.4), 1);
+    const double lowered = soundLevel(video, 1, 0.72, 0.98);
+    EXPECT_NEAR(soundLevel(video, 0, 0.72, 0.98) - lowered, 12, 2.5);
+    // ... and the voice speaks well above it.
+    EXPECT_GT(soundLevel(video, 1, 1.05, 1.45), lowered + 6);
+    EXPECT_NEAR(soundLevel(video, 0, 1.05, 1.45), soundLevel(video, 0, 0.05, 0.4), 1);
+}
 
 using ExportVideoStopped = ExportVideo;
 

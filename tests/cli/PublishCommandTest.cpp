@@ -223,9 +223,20 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
                                            "Translated from: en\r\n\r\n00:00:00.500 --> 00:00:02.000\r\nBienvenue\r\n",
                                      err))
         << err;
-    Outcome r = publish();
+    // Descriptions made from the slides where a part has none; part 3's
+    // are the lecturer's.
+    const std::string described = "WEBVTT\n\n00:00:01.000 --> 00:00:02.000\nA phone on a desk.\n";
+    writeFile(lecture + "talk3.descriptions.vtt", described);
+    Outcome r = publish({"--describe"});
     ASSERT_EQ(r.code, 0) << describe(r);
     ASSERT_TRUE(fs::exists(out + "n001.htm"));  // the style's slide index
+    EXPECT_TRUE(holds(readFile(lecture + "talk1.descriptions.vtt"), "Slide 1: Welcome to the talk."));
+    EXPECT_TRUE(holds(readFile(out + "descriptions2.vtt"), kMachineDescriptionsNote));
+    EXPECT_EQ(readFile(lecture + "talk3.descriptions.vtt"), described);
+    EXPECT_TRUE(holds(readFile(out + "descriptions3.js"), "A phone on a desk."));
+    EXPECT_TRUE(
+        holds(readFile(out + "part3.htm"), "data-descriptions=\"descriptions3.vtt|descriptions3.js|3.descriptions\""));
+    EXPECT_TRUE(holds(readFile(out + kLectureRecordName), "\"descriptions\":\"descriptions3.vtt\""));
     const std::string vtt = readFile(out + "captions1.vtt");
     EXPECT_EQ(vtt.rfind("WEBVTT\r\n\r\n1\r\n00:00:00.500 --> 00:00:02.000\r\nWelcome, everyone.\r\n", 0), 0u) << vtt;
     EXPECT_EQ(cuesReadByFfprobe(out + "captions1.vtt"), 2);
@@ -279,6 +290,7 @@ TEST_F(PublishCommand, CaptionsArePublishedForTheirPartAndAPublishedLectureIsPub
     EXPECT_TRUE(holds(readFile(out + "part1.htm"), "|1.fr|auto\""));  // still machine-made
     EXPECT_TRUE(holds(readFile(out + "part1.htm"), "|1.de|reviewed;"));  // still reviewed by a person
     EXPECT_EQ(cuesReadByFfprobe(out + "captions2.vtt"), 2);
+    EXPECT_TRUE(holds(readFile(out + "descriptions3.vtt"), "A phone on a desk."));
     // Its RealMedia video, published again, still plays as video.
     EXPECT_EQ(ffprobe(out + "talk1.mp4").codecs(), "h264 aac");
     EXPECT_EQ(decodedFrames(out + "talk1.mp4"), decodedFrames(lecture + "talk1.rm"));

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QThread>
 
@@ -296,6 +297,27 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesThemForKe
     EXPECT_TRUE(KindOfCaptions(vtt, saved).automatic) << saved;
     EXPECT_NE(saved.find("\r\nNOTE Confidence: "), std::string::npos) << saved;
     EXPECT_NE(saved.find("\r\nWelcome to the lecture, everyone\r\n"), std::string::npos) << saved;
+
+    // The other tab edits the recording's audio descriptions: an extended
+    // one mended stays extended, and becomes the lecturer's.
+    const std::string described = lecture + "talk1.descriptions.vtt";
+    ASSERT_TRUE(WriteMachineCaptions(described,
+                                     "WEBVTT\n\nNOTE Automatic descriptions\n\nslide-1 extended\n"
+                                     "00:00:00.000 --> 00:00:01.000\nSlide 1: Welcome.\n",
+                                     err))
+        << err;
+    auto* tabs = editor->findChild<QTabBar*>("tabFiles");
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentIndex(1);
+    ASSERT_EQ(cues->rowCount(), 1);
+    cues->item(0, 2)->setText("Slide 1: Welcome to the talk.");
+    UiDriver::button(editor, "Save")->click();
+    EXPECT_FALSE(IsMachineCaptions(described));
+    EXPECT_TRUE(holds(readFile(described),
+                      "\r\nslide-1 extended\r\n00:00:00.000 --> 00:00:01.000\r\nSlide 1: Welcome to the talk.\r\n"))
+        << readFile(described);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(cues->rowCount(), rows);
     UiDriver::button(editor, "Close")->click();
     EXPECT_FALSE(editor->isVisible());
 

@@ -115,13 +115,13 @@ TEST(LectureVideoFailure, IsToldAndLeavesNothing)
         std::string says;
     } cases[] = {
         {"no part", {}, false, "the lecture has no part"},
-        {"not a recording", {{"", dir.file("text.m4a"), {{0, slide, "One"}}, ""}}, false, dir.file("text.m4a")},
+        {"not a recording", {{"", dir.file("text.m4a"), {{0, slide, "One"}}, "", {}}}, false, dir.file("text.m4a")},
         {"a slide missing",
-         {{"", talk, {{0, slide, "One"}, {0.5, dir.file("gone.png"), "Two"}}, ""}},
+         {{"", talk, {{0, slide, "One"}, {0.5, dir.file("gone.png"), "Two"}}, "", {}}},
          false,
          "cannot read the picture " + dir.file("gone.png")},
-        {"captions missing", {{"", talk, {{0, slide, "One"}}, dir.file("gone.vtt")}}, false, dir.file("gone.vtt")},
-        {"cancelled", {{"", talk, {{0, slide, "One"}}, ""}}, true, "cancelled"},
+        {"captions missing", {{"", talk, {{0, slide, "One"}}, dir.file("gone.vtt"), {}}}, false, dir.file("gone.vtt")},
+        {"cancelled", {{"", talk, {{0, slide, "One"}}, "", {}}}, true, "cancelled"},
     };
     const auto before = treeContents(dir.path());
     for (const Case& c : cases) {

@@ -103,7 +103,7 @@ TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADea
           "img006.gif",    "chapters1.vtt",      "chapters2.vtt",      "chapters3.vtt",   "captions3.vtt",
           "captions3.js",  "player-lecture.js",  "player-contents.js", "player-clock.js", "player-parts.js",
           "player-bar.js", "player-captions.js", "player-panes.js",    "player-keys.js",  "player-search.js",
-          "player-stream.js"})
+          "player-stream.js", "player-descriptions.js"})
         EXPECT_TRUE(fs::exists(out + f) && holds(manifest, f + std::string("\n"))) << f;
     for (const char* f : {"sld000.htm", "part0.htm", "style.cfg", "sld007.htm", "captions1.vtt"})
         EXPECT_FALSE(fs::exists(out + f)) << f;

@@ -9,7 +9,9 @@
 // transcript (which follows playback and jumps). Captions made by speech
 // recognition during the publish say so, play the same way and are
 // searched. A lecture made from a screen recording alone plays in step
-// with the slide times found in it.
+// with the slide times found in it. Its audio description is spoken by the
+// browser's speech synthesis (a recording stand-in here), an extended one
+// holding the recording, and shown as text where nothing can speak.
 "use strict";
 const assert = require("node:assert/strict");
 const { test } = require("node:test");
@@ -204,11 +206,13 @@ test("captions in two languages: a track each, the student's choice shown, follo
   }
 });
 
-// The cues of a published WebVTT file: [start, end, text].
+// The cues of a published WebVTT file: [start, end, text] (an identifier
+// line before the times left out).
 function vttCues(text) {
   const seconds = (t) => t.split(":").reduce((a, x) => a * 60 + Number(x), 0);
   return text.split(/\r?\n\r?\n/).map((block) => block.split(/\r?\n/))
-    .filter((lines) => lines[0].includes("-->"))
+    .map((lines) => lines.slice(lines.findIndex((l) => l.includes("-->"))))
+    .filter((lines) => lines.length && lines[0].includes("-->"))
     .map((lines) => {
       const [start, end] = lines[0].split(" --> ").map(seconds);
       return [start, end, lines.slice(1).filter((l) => l).join(" ")];
@@ -328,4 +332,80 @@ test("from a web host the tracks load the published chapters and captions files;
   // The published file itself is the lecturer's captions as WebVTT.
   const vtt = fs.readFileSync(path.join(h.out, "captions3.vtt"), "utf8");
   assert.match(vtt, /^WEBVTT\r\n\r\n1\r\n00:00:00\.300 --> 00:00:02\.700\r\n/);
+});
+
+// Speech synthesis as the page sees it, recorded: each description the
+// page gives it, with the player's state then; window.speechEnds() ends
+// the one being spoken. With speak false, the browser has none.
+function speechStub(speak) {
+  return `(${(can) => {
+    if (!can) {
+      Object.defineProperty(window, "speechSynthesis", { configurable: true, value: undefined });
+      return;
+    }
+    const spoken = [];
+    let pending = [];
+    window.spoken = spoken;
+    window.SpeechSynthesisUtterance = class extends EventTarget {
+      constructor(text) { super(); this.text = text; this.lang = ""; }
+    };
+    Object.defineProperty(window, "speechSynthesis", { configurable: true, value: {
+      speak(u) {
+        const media = document.getElementById("media");
+        spoken.push({ text: u.text, lang: u.lang, paused: media.paused, t: media.currentTime });
+        pending.push(u);
+      },
+      cancel() { pending = []; },
+      getVoices() { return [{ name: "stand-in", lang: "en" }]; },
+    } });
+    window.speechEnds = () => { const u = pending.shift(); if (u) { u.dispatchEvent(new Event("end")); } };
+  }})(${speak})`;
+}
+
+test("audio description: each spoken as the recording reaches it, an extended one pausing it until spoken; without speech, shown as text", async () => {
+  const published = path.join(audioDir, "published");
+  const cues = vttCues(fs.readFileSync(path.join(published, "descriptions1.vtt"), "utf8"));
+  assert.equal(cues.length, 2, JSON.stringify(cues));
+  assert.match(fs.readFileSync(path.join(published, "descriptions1.vtt"), "utf8"), /\nslide-1 extended\r?\n/);
+  const spoken = (page) => page.evaluate(() => window.spoken);
+  await h.session(browser, "part1.htm", { base: audioPages, preload: speechStub(true) }, async ({ page }) => {
+    assert.ok(await h.visible(page, "#describe"), "the control is offered");
+    await page.click("#describe");
+    await page.evaluate(() => { document.getElementById("play-on").checked = false; document.activeElement.blur(); });
+    await h.until(page, () => Array.from(document.getElementById("media").textTracks)
+      .some((t) => t.kind === "descriptions" && t.mode === "hidden" && t.cues && t.cues.length === 2), null, "the descriptions track");
+    await page.keyboard.press("k");
+    for (const k of [0, 1]) {
+      // Extended: the recording waits while it is spoken, then plays on.
+      await h.until(page, (n) => window.spoken.length > n && document.getElementById("media").paused, k, `description ${k} pausing`);
+      const said = (await spoken(page))[k];
+      assert.equal(said.text, cues[k][2]);
+      assert.equal(said.lang, "en");
+      assert.ok(said.t >= cues[k][0] - 0.05 && said.t < cues[k][1], `said at ${said.t}: ${JSON.stringify(cues[k])}`);
+      assert.equal((await h.state(page)).paused, true, "still waiting for the voice");
+      await page.evaluate(() => window.speechEnds());
+      await h.until(page, () => !document.getElementById("media").paused || document.getElementById("media").ended,
+        null, `playing on after description ${k}`);
+    }
+    await h.until(page, () => document.getElementById("media").ended, null, "the part played to its end");
+    assert.equal((await spoken(page)).length, 2);
+
+    // The choice is kept: part 2's description fits a pause, said while playing.
+    await h.visit(page, "part2.htm", { base: audioPages });
+    assert.ok(await page.$eval("#describe", (b) => b.checked), "still on");
+    await h.playKey(page);
+    await h.until(page, () => window.spoken && window.spoken.length === 1, null, "part 2 described");
+    const said = (await spoken(page))[0];
+    assert.match(said.text, /^Slide 3: /);
+    assert.equal(said.paused, false);
+    assert.equal((await h.state(page)).paused, false, "not paused for a description that fits");
+  });
+  await h.session(browser, "part2.htm", { base: audioPages, preload: speechStub(false) }, async ({ page }) => {
+    await page.click("#describe");
+    await page.evaluate(() => document.activeElement.blur());
+    await h.playKey(page);
+    await h.until(page, () => /^Slide 3: /.test(document.getElementById("description").textContent), null, "shown as text");
+    assert.ok(await h.visible(page, "#description"));
+    assert.equal((await h.state(page)).paused, false);
+  });
 });

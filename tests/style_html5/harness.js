@@ -76,6 +76,11 @@ async function open(browser, page, options = {}) {
       problems.push(`request failed: ${r.url()} ${reason}`);
     }
   });
+  // A script every document runs before its own (a test's stand-in for
+  // what the machine lacks).
+  if (options.preload) {
+    await tab.evaluateOnNewDocument(options.preload);
+  }
   await visit(tab, page, options);
   return { context, page: tab, problems };
 }

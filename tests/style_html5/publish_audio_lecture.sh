@@ -1,9 +1,10 @@
 #!/bin/sh
 # Makes an audio-only lecture recorded as M4A (AAC), as a phone's voice
 # recorder writes it, with WebVTT captions beside it in English and in
-# German (lec1.de.vtt), and a second part
-# spoken by espeak-ng without captions, and publishes it for disk like the
-# sample with automatic captions, for the browser tests of the html5 style.
+# German (lec1.de.vtt), and a second part spoken by espeak-ng without
+# captions, audio descriptions made by "pellucor describe", and publishes
+# it for disk like the sample with automatic captions, for the browser
+# tests of the html5 style.
 #   publish_audio_lecture.sh PELLUCOR SAMPLE_DIR DIR
 # DIR/lec holds the lecture (lec1.m4a, lec1.txt, lec1.vtt, lec2.m4a,
 # lec2.txt and the sample's first three slides), DIR/published the
@@ -29,4 +30,7 @@ ffmpeg -hide_banner -loglevel error -nostdin -y -i "$dir/a.wav" -i "$dir/b.wav" 
   -c:a aac -b:a 64k -ar 44100 -movflags +faststart "$lecture/lec2.m4a"
 rm "$dir/a.wav" "$dir/b.wav"
 printf 'u 00:00:00 00:00:06 URL\\sld003.htm\r\n' > "$lecture/lec2.txt"
+# Audio descriptions from the slides: part 1's pauses are too short for
+# them (extended), part 2 has no captions yet (its slide is a pause).
+"$1" describe "$lecture"
 sh "$(dirname "$0")/publish_sample.sh" "$1" "$lecture" "$dir/published" --transcribe

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -93,12 +94,16 @@ public:
 CaptionEditorView::CaptionEditorView(CaptionEditor& model, QWidget* parent)
     : QWidget(parent, Qt::Window),
       model_(model),
+      tabs_(new QTabBar),
       grid_(new QTableWidget(0, 3)),
       status_(new QLabel),
       review_(new QLabel),
       reviewed_(new QCheckBox(tr("Reviewed by a person")))
 {
     setWindowTitle(CaptionEditor::kCaption);
+    tabs_->setObjectName("tabFiles");
+    tabs_->addTab(tr("Captions"));
+    tabs_->addTab(tr("Audio descriptions"));
     grid_->setObjectName("lstCues");
     grid_->setHorizontalHeaderLabels({tr("Start"), tr("End"), tr("Text")});
     grid_->horizontalHeader()->setSectionResizeMode(kCueText, QHeaderView::Stretch);
@@ -109,6 +114,7 @@ CaptionEditorView::CaptionEditorView(CaptionEditor& model, QWidget* parent)
     status_->setObjectName("lblStatus");
     status_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
     layout->addWidget(grid_);
     auto* reviewRow = new QHBoxLayout;
     review_->setObjectName("lblReview");
@@ -142,6 +148,7 @@ CaptionEditorView::CaptionEditorView(CaptionEditor& model, QWidget* parent)
     connect(&model_, &CaptionEditor::cuesChanged, this, &CaptionEditorView::refresh);
     connect(grid_, &QTableWidget::cellChanged, this, &CaptionEditorView::cellEdited);
     connect(&model_, &CaptionEditor::doubtfulShown, this, &CaptionEditorView::showWord);
+    connect(tabs_, &QTabBar::currentChanged, this, &CaptionEditorView::switchFile);
     refresh();
 }
 
@@ -158,6 +165,7 @@ QPushButton* CaptionEditorView::addButton(QHBoxLayout* row, const QString& capti
 void CaptionEditorView::refresh()
 {
     refreshing_ = true;
+    tabs_->setCurrentIndex(model_.Descriptions() ? 1 : 0);
     const int selected = selectedCue();
     const auto& cues = model_.Cues();
     grid_->setRowCount(static_cast<int>(cues.size()));
@@ -201,7 +209,9 @@ void CaptionEditorView::refresh()
         grid_->selectRow(selected);
     const std::string file = model_.File();
     status_->setText(QString::fromStdString(
-        file + (model_.WasAutomatic() ? " (automatic captions)" : "") + (model_.Modified() ? ", changed" : "")
+        file
+        + (model_.WasAutomatic() ? model_.Descriptions() ? " (automatic descriptions)" : " (automatic captions)" : "")
+        + (model_.Modified() ? ", changed" : "")
         + (problems ? ": " + std::to_string(problems) + " cues to mend (red)" : "")));
     review_->setVisible(model_.WasAutomatic());
     reviewed_->setVisible(model_.WasAutomatic());
@@ -284,27 +294,45 @@ void CaptionEditorView::save()
     if (!model_.Save(err))
         Tav_Message(err);
     else
-        status_->setText(
-            QString::fromStdString("Saved " + model_.File()
-                                   + (!model_.WasAutomatic()  ? " as your own captions"
-                                          : model_.Reviewed() ? ": captions reviewed by a person"
-                                                              : ": automatic captions, review not finished")));
+        status_->setText(QString::fromStdString(
+            "Saved " + model_.File()
+            + (model_.Descriptions()        ? " as your own audio descriptions"
+                   : !model_.WasAutomatic() ? " as your own captions"
+                   : model_.Reviewed()      ? ": captions reviewed by a person"
+                                            : ": automatic captions, review not finished")));
 }
 
-void CaptionEditorView::closeEvent(QCloseEvent* event)
+// The other tab's file opened, once the edits of the one open are saved
+// or let go.
+void CaptionEditorView::switchFile(int tab)
 {
-    if (model_.Modified()) {
-        const int answer = Tav_AskYesNoCancel("Save the changed captions?");
-        std::string err;
-        // Cancel, or a save that failed, keeps the window open.
-        if (answer == TavCancel || (answer == TavYes && !model_.Save(err))) {
-            if (!err.empty())
-                Tav_Message(err);
-            event->ignore();
-            return;
-        }
+    if (refreshing_ || (tab == 1) == model_.Descriptions())
+        return;
+    std::string err;
+    if (!settled() || !model_.OpenDescriptions(tab == 1, err)) {
+        if (!err.empty())
+            Tav_Message(err);
+        refresh();  // the tab of the file still open
     }
-    event->accept();
 }
+
+// Whether the edits may be left: saved, or the user lets them go.
+bool CaptionEditorView::settled()
+{
+    if (!model_.Modified())
+        return true;
+    const int answer = Tav_AskYesNoCancel(model_.Descriptions() ? "Save the changed audio descriptions?"
+                                                                : "Save the changed captions?");
+    std::string err;
+    // Cancel, or a save that failed, keeps the file open.
+    if (answer == TavCancel || (answer == TavYes && !model_.Save(err))) {
+        if (!err.empty())
+            Tav_Message(err);
+        return false;
+    }
+    return true;
+}
+
+void CaptionEditorView::closeEvent(QCloseEvent* event) { event->setAccepted(settled()); }
 
 }  // namespace pellucor

@@ -5,7 +5,8 @@
 // in its tip and painted on a highlight), F8 moves to the next doubtful word
 // (selected in the open cell, to be fixed in place), a line tells how many
 // are left and how much is reviewed, and a box lets the lecturer say that
-// a person reviewed them.
+// a person reviewed them. A tab
+// beside the captions' edits the audio descriptions.
 #pragma once
 
 #include <QWidget>
@@ -17,6 +18,7 @@ class QCloseEvent;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QTabBar;
 class QTableWidget;
 
 namespace pellucor {
@@ -50,8 +52,11 @@ private:
     void save();
     void nextDoubtful();
     void showWord(int cue, int word);
+    void switchFile(int tab);
+    bool settled();
 
     CaptionEditor& model_;
+    QTabBar* tabs_;  // the captions or the audio descriptions
     QTableWidget* grid_;
     QLabel* status_;
     QLabel* review_;
