@@ -12,6 +12,7 @@
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
 #include "upload/RemoteOps.h"
+#include "upload/S3Publication.h"
 #include "upload/TreeUpload.h"
 
 namespace pellucor {
@@ -109,7 +110,14 @@ bool CurlClient::startJob(Job job, std::string& error)
         error = url_.empty() ? "No server address" : urlError_;
         return false;
     }
-    const std::string key = url_ + '\n' + user_ + '\n' + password_ + '\n' + options_.keyFile + '\n' + options_.caFile;
+    if (login_.protocol == RemoteProtocol::S3) {
+        if (!login_.SetEndpoint(options_.s3Endpoint, error))
+            return false;
+        login_.region = options_.s3Region;
+        login_.sessionToken = options_.s3SessionToken;
+    }
+    const std::string key = url_ + '\n' + user_ + '\n' + password_ + '\n' + options_.keyFile + '\n' + options_.caFile
+        + '\n' + options_.s3Endpoint + '\n' + options_.s3Region;
     if (key != loginKey_) {
         dropConnection();
         loginKey_ = key;
@@ -344,7 +352,8 @@ CurlClient::Outcome CurlClient::upload(const UploadPlan& plan)
     }
     RemoteResult failure;
     std::string what;
-    const bool ok = tree.Run(resolved, cancel_, failure, what);
+    const bool ok = login_.protocol == RemoteProtocol::S3 ? PublishToS3(tree, login_, resolved, cancel_, failure, what)
+                                                          : tree.Run(resolved, cancel_, failure, what);
     {
         std::lock_guard lock(mutex_);
         lastProgress_ = tree.Progress();
@@ -427,7 +436,7 @@ CurlClient::Outcome CurlClient::dispatch(const std::vector<std::string>& words, 
         out = run(ops.RemoveDir(abs(arg1)));
     else if (verb == "DELETE" || verb == "DELE")
         out = run(ops.Delete(abs(arg1)));
-    else if (verb == "RENAME")
+    else if (verb == "RENAME" && login_.protocol != RemoteProtocol::S3)
         out = run(ops.Rename(abs(arg1), abs(arg2)));
     else if (login_.IsFtp())
         out = run(ops.Raw(Trim(command)));  // sent to the server as it stands

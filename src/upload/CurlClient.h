@@ -1,6 +1,7 @@
 // The transfer client on libcurl, for FTP (ftp://), FTP with explicit TLS
 // (ftpes://), FTP over implicit TLS (ftps://), SFTP (sftp://) and WebDAV
-// (http://, https://). Commands run one at a time on the client's worker
+// (http://, https://), and S3 object storage (s3://BUCKET/PREFIX at an
+// endpoint, published in versions: S3Publication). Commands run one at a time on the client's worker
 // thread over one kept connection, so the window logs in once; an upload of
 // a whole tree runs there too, over several connections at once. State
 // changes are handed to the owner's thread by DeliverStateChanges, so a
@@ -37,6 +38,9 @@ public:
         std::string knownHosts;       // SSH known hosts (else ~/.ssh/known_hosts)
         std::string acceptedHostKey;  // "SHA256:..." of a host key not yet known that the user accepts
         int64_t maxSendRate = 0;      // bytes a second for each connection; 0: no limit
+        std::string s3Endpoint;       // S3: http(s)://host[:port] serving the bucket
+        std::string s3Region = "us-east-1";
+        std::string s3SessionToken;   // S3: the token of temporary keys
     };
 
     CurlClient();
