@@ -19,8 +19,10 @@ workers = 0
 user = $user
 log_level = WARNING
 log_address = $work/no-syslog"
-# Configuration and rings, each server on a free port.
+# Configuration and rings, each server on a free port; the rings made in
+# one Python (swift-ring-builder would take three runs a ring).
 configure() {
+ports=""
 for server in account container object; do
     port=$(free_port)
     cat > "$etc/$server-server.conf" <<CONF
@@ -32,9 +34,7 @@ pipeline = $server-server
 [app:$server-server]
 use = egg:swift#$server
 CONF
-    (cd "$etc" && swift-ring-builder "$server.builder" create 2 1 0 >/dev/null &&
-        swift-ring-builder "$server.builder" add "r1z1-127.0.0.1:$port/d1" 1 >/dev/null &&
-        swift-ring-builder "$server.builder" rebalance >/dev/null)
+    ports="$ports $server:$port"
 done
 proxy_port=$(free_port)
 cat > "$etc/proxy-server.conf" <<CONF
@@ -42,7 +42,7 @@ cat > "$etc/proxy-server.conf" <<CONF
 bind_port = $proxy_port
 $common
 [pipeline:main]
-pipeline = catch_errors proxy-logging cache s3api tempauth proxy-logging proxy-server
+pipeline = catch_errors proxy-logging cache s3api tempauth slo proxy-logging proxy-server
 [app:proxy-server]
 use = egg:swift#proxy
 account_autocreate = true
@@ -56,10 +56,22 @@ memcache_servers = 127.0.0.1:$(free_port)
 [filter:s3api]
 use = egg:swift#s3api
 location = us-east-1
+[filter:slo]
+use = egg:swift#slo
 [filter:tempauth]
 use = egg:swift#tempauth
 user_test_tester = testing .admin
 CONF
+/usr/bin/python3 - "$etc" $ports <<'PY'
+import sys
+from swift.common.ring import RingBuilder
+for server_port in sys.argv[2:]:
+    server, port = server_port.split(":")
+    builder = RingBuilder(2, 1, 0)  # 4 partitions, 1 replica
+    builder.add_dev({"region": 1, "zone": 1, "ip": "127.0.0.1", "port": int(port), "device": "d1", "weight": 1})
+    builder.rebalance()
+    builder.get_ring().save("%s/%s.ring.gz" % (sys.argv[1], server))
+PY
 }
 [ -f "$etc/proxy-server.conf" ] || configure
 proxy_port=$(sed -n 's/^bind_port = //p' "$etc/proxy-server.conf")
@@ -74,7 +86,7 @@ export RCLONE_CONFIG_SWIFT_TYPE=s3 RCLONE_CONFIG_SWIFT_PROVIDER=Other RCLONE_CON
     RCLONE_CONFIG_SWIFT_ACCESS_KEY_ID=test:tester RCLONE_CONFIG_SWIFT_SECRET_ACCESS_KEY=testing \
     RCLONE_CONFIG_SWIFT_ENDPOINT=http://127.0.0.1:$proxy_port
 tries=0
-until env -u AWS_CA_BUNDLE rclone --config /dev/null mkdir swift:lectures 2>/dev/null; do
+until env -u AWS_CA_BUNDLE rclone --config /dev/null --retries 1 --low-level-retries 1 mkdir swift:lectures 2>/dev/null; do
     tries=$((tries + 1))
     [ $tries -lt 300 ] || { echo "swift did not start" >&2; cat "$work"/*.log >&2; exit 1; }
     sleep 0.1
