@@ -11,7 +11,6 @@
 #include "upload/CurlClient.h"
 #include "upload/FtpText.h"
 #include "upload/FtpWindowModel.h"
-#include "upload/S3Credentials.h"
 #include "upload/SecretServicePasswords.h"
 #include "upload/UploadPreferences.h"
 
@@ -64,10 +63,10 @@ struct UploadOptions {
                                       "seconds"};
     const QCommandLineOption rate {"limit-rate", "Send at most this many bytes a second on each connection.", "bytes"};
     const QCommandLineOption endpoint {"endpoint",
-                                       "S3: the address serving the bucket, https://HOST[:PORT] (default: AWS's for "
-                                       "the region).",
+                                       "S3: the address serving the bucket, https://HOST[:PORT] (default: the "
+                                       "preference, else AWS's for the region).",
                                        "url"};
-    const QCommandLineOption region {"region", "S3: the region (default: $AWS_REGION, else us-east-1).", "region"};
+    const QCommandLineOption region {"region", "S3: the region (default: the preference, $AWS_REGION, us-east-1).", "region"};
     const QCommandLineOption profile {"profile", "S3: the profile of ~/.aws/credentials holding the keys.", "name"};
 
     void AddTo(QCommandLineParser& parser) const
@@ -77,27 +76,19 @@ struct UploadOptions {
             parser.addOption(*o);
     }
 
-    // S3: the keys (never from the command line), the region and the
-    // endpoint; the problem, "" when there is none.
-    std::string ReadS3(const QCommandLineParser& parser, CurlClient::Options& options, std::string& keyId,
-                       std::string& secret) const
+    // S3: refuses keys on the command line; the endpoint, region and
+    // profile given override the preferences'. The problem, "" when none.
+    std::string ReadS3(const QCommandLineParser& parser, CurlClient::Options& options) const
     {
         if (parser.isSet(user) || parser.isSet(passFile))
             return "S3 keys are read from AWS_ACCESS_KEY_ID and AWS_SECRET_ACCESS_KEY or ~/.aws/credentials "
                    "(--profile), not from --user or --password-file";
-        S3Credentials keys;
-        std::string error;
-        if (!FindS3Credentials(parser.value(profile).toStdString(), keys, error))
-            return error;
-        keyId = keys.keyId;
-        secret = keys.secret;
-        options.s3SessionToken = keys.sessionToken;
-        const char* envRegion = std::getenv("AWS_REGION");
-        options.s3Region = parser.isSet(region) ? parser.value(region).toStdString()
-            : envRegion && *envRegion          ? std::string(envRegion)
-                                               : std::string("us-east-1");
-        options.s3Endpoint = parser.isSet(endpoint) ? parser.value(endpoint).toStdString()
-                                                    : "https://s3." + options.s3Region + ".amazonaws.com";
+        if (parser.isSet(endpoint))
+            options.s3Endpoint = parser.value(endpoint).toStdString();
+        if (parser.isSet(region))
+            options.s3Region = parser.value(region).toStdString();
+        if (parser.isSet(profile))
+            options.s3Profile = parser.value(profile).toStdString();
         return "";
     }
 
@@ -191,10 +182,10 @@ int RunUploadCommand(int argc, char** argv)
     if (const std::string problem = o.Read(parser, options); !problem.empty())
         return cl.usage(problem);
     const std::string server = parser.value(o.host).toStdString();
-    std::string user = parser.value(o.user).toStdString();
+    const std::string user = parser.value(o.user).toStdString();
     std::string password;
     if (RemoteProtocolOf(server) == RemoteProtocol::S3) {
-        if (const std::string problem = o.ReadS3(parser, options, user, password); !problem.empty())
+        if (const std::string problem = o.ReadS3(parser, options); !problem.empty())
             return cl.usage(problem);
     } else if (!o.Password(parser, server, user, password)) {
         return cl.usage("cannot read the password file");

@@ -6,12 +6,14 @@
 #include <QFileInfo>
 
 #include <chrono>
+#include <cstdlib>
 #include <map>
 
 #include "core/TavString.h"
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
 #include "upload/RemoteOps.h"
+#include "upload/S3Credentials.h"
 #include "upload/S3Publication.h"
 #include "upload/TreeUpload.h"
 
@@ -110,20 +112,18 @@ bool CurlClient::startJob(Job job, std::string& error)
         error = url_.empty() ? "No server address" : urlError_;
         return false;
     }
-    if (login_.protocol == RemoteProtocol::S3) {
-        if (!login_.SetEndpoint(options_.s3Endpoint, error))
-            return false;
-        login_.region = options_.s3Region;
-        login_.sessionToken = options_.s3SessionToken;
-    }
+    S3Credentials keys;
+    if (login_.protocol == RemoteProtocol::S3 && !s3Settings(keys, error))
+        return false;
     const std::string key = url_ + '\n' + user_ + '\n' + password_ + '\n' + options_.keyFile + '\n' + options_.caFile
-        + '\n' + options_.s3Endpoint + '\n' + options_.s3Region;
+        + '\n' + login_.authority + '\n' + login_.region + '\n' + keys.keyId + '\n' + keys.secret;
     if (key != loginKey_) {
         dropConnection();
         loginKey_ = key;
     }
-    login_.user = user_;
-    login_.password = password_;
+    login_.user = login_.protocol == RemoteProtocol::S3 ? keys.keyId : user_;
+    login_.password = login_.protocol == RemoteProtocol::S3 ? keys.secret : password_;
+    login_.sessionToken = keys.sessionToken;
     login_.caFile = options_.caFile;
     if (!options_.keyFile.empty())
         login_.keyFile = options_.keyFile;
@@ -148,6 +148,19 @@ bool CurlClient::startJob(Job job, std::string& error)
     }
     jobReady_.notify_one();
     return true;
+}
+
+bool CurlClient::s3Settings(S3Credentials& keys, std::string& error)
+{
+    // The keys never come from the window's or the command line's account
+    // and password: the environment's, or a profile's.
+    const char* envRegion = std::getenv("AWS_REGION");
+    login_.region = !options_.s3Region.empty() ? options_.s3Region
+        : envRegion && *envRegion              ? std::string(envRegion)
+                                               : std::string("us-east-1");
+    const std::string endpoint
+        = options_.s3Endpoint.empty() ? "https://s3." + login_.region + ".amazonaws.com" : options_.s3Endpoint;
+    return login_.SetEndpoint(endpoint, error) && FindS3Credentials(options_.s3Profile, keys, error);
 }
 
 void CurlClient::workerLoop()

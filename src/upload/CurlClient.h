@@ -26,6 +26,7 @@
 namespace pellucor {
 
 class TreeUpload;
+struct S3Credentials;
 
 class CurlClient : public FtpClient {
 public:
@@ -38,9 +39,10 @@ public:
         std::string knownHosts;       // SSH known hosts (else ~/.ssh/known_hosts)
         std::string acceptedHostKey;  // "SHA256:..." of a host key not yet known that the user accepts
         int64_t maxSendRate = 0;      // bytes a second for each connection; 0: no limit
-        std::string s3Endpoint;       // S3: http(s)://host[:port] serving the bucket
-        std::string s3Region = "us-east-1";
-        std::string s3SessionToken;   // S3: the token of temporary keys
+        // S3: where the bucket is served, http(s)://host[:port] (empty:
+        // AWS's for the region), the region (empty: $AWS_REGION, else
+        // us-east-1) and the profile of the keys (see FindS3Credentials).
+        std::string s3Endpoint, s3Region, s3Profile;
     };
 
     CurlClient();
@@ -92,6 +94,8 @@ private:
     };
 
     bool startJob(Job job, std::string& error);
+    // S3: the endpoint and region into the login, and the keys.
+    bool s3Settings(S3Credentials& keys, std::string& error);
     void workerLoop();
     Outcome dispatch(const std::vector<std::string>& words, const std::string& command);
     Outcome upload(const UploadPlan& plan);
