@@ -31,6 +31,7 @@ while [ "$i" -le "$files" ]; do
     printf 'slide %d of the bench lecture\n%0200d\n' "$i" "$i" > "$work/small/$(printf 'f%04d.htm' "$i")"
     i=$((i + 1))
 done
+printf '<html>the bench lecture</html>\n' > "$work/small/index.htm"  # a lecture's entry page
 printf '[default]\naws_access_key_id = test:tester\naws_secret_access_key = testing\n' > "$work/home/.aws/credentials"
 
 setsid sh "$src_root/tests/upload/servers/swift.sh" "$work/swift" > "$work/swift.out" 2> "$work/swift.err" &
@@ -62,7 +63,8 @@ timed() {  # ours|theirs ROUND
     t1=$(now)
     echo "$(calc "$t1 - $t0")"
 }
-objects() { rclone --config /dev/null lsf -R --files-only "swift:lectures/$1" | grep -c 'f[0-9]*\.htm$'; }
+# The lecture's files stored: pellucor's in its version folder.
+objects() { rclone --config /dev/null lsf -R --files-only "swift:lectures/$1" | grep -c "^$2[^/]*\.htm$"; }
 
 all_ours=""; all_theirs=""
 r=1
@@ -72,8 +74,8 @@ while [ "$r" -le "$rounds" ]; do
     else
         t=$(timed theirs "$r"); o=$(timed ours "$r")
     fi
-    [ "$(objects "ours$r")" -eq "$files" ] || { echo "pellucor sent $(objects "ours$r") files" >&2; exit 1; }
-    [ "$(objects "theirs$r")" -eq "$files" ] || { echo "rclone sent $(objects "theirs$r") files" >&2; exit 1; }
+    stored=$(objects "ours$r" 'v-[^/]*/'); [ "$stored" -eq $((files + 1)) ] || { echo "pellucor stored $stored files" >&2; exit 1; }
+    stored=$(objects "theirs$r" ''); [ "$stored" -eq $((files + 1)) ] || { echo "rclone stored $stored files" >&2; exit 1; }
     all_ours="$all_ours $o"; all_theirs="$all_theirs $t"
     r=$((r + 1))
 done

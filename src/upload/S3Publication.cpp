@@ -18,10 +18,25 @@ namespace pellucor {
 namespace {
 constexpr const char* kVersionMark = "<meta name=\"pellucor-version\" content=\"";
 
-bool isEntry(const std::string& remote)
+bool isPageAtTop(const std::string& remote)
 {
     const std::string low = Lower(remote);
     return remote.find('/') == std::string::npos && (EndsWith(low, ".htm") || EndsWith(low, ".html"));
+}
+
+// The pages students are sent to: the lecture's index page, or where it
+// has none, every page at its top.
+std::vector<std::string> entryPages(const UploadPlan& plan)
+{
+    std::vector<std::string> index, pages;
+    for (const auto& f : plan.files) {
+        if (!isPageAtTop(f.remote))
+            continue;
+        pages.push_back(f.remote);
+        if (Lower(f.remote) == "index.htm" || Lower(f.remote) == "index.html")
+            index.push_back(f.remote);
+    }
+    return index.empty() ? pages : index;
 }
 
 // The ETag S3 gives the file once uploaded: its MD5, or for one sent in
@@ -106,10 +121,7 @@ bool PublishToS3(TreeUpload& tree, const RemoteLogin& login, const UploadPlan& p
 {
     const RemoteOps ops(login);
     const std::string prefix = plan.remoteDir == "/" ? "" : plan.remoteDir;
-    std::vector<std::string> entries;
-    for (const auto& f : plan.files)
-        if (isEntry(f.remote))
-            entries.push_back(f.remote);
+    const std::vector<std::string> entries = entryPages(plan);
 
     // What is there: every version, and the one the entry pages lead to.
     std::vector<S3Listing::Object> before;

@@ -2,9 +2,9 @@
 // has no rename, so each publication goes up under a folder of its own
 // beside the earlier ones (PREFIX/v-DATE-TIME/...), files whose content the
 // current version already holds copied there by the server. Once every file
-// is there, the entry pages at PREFIX/ (one for each page at the top of the
-// lecture, index.htm and the others) are replaced by small pages that lead
-// into the new version, and only then are the other versions' objects
+// is there, the entry page at PREFIX/ (index.htm; for a lecture without
+// one, each page at its top) is replaced by a small page that leads into
+// the new version, and only then are the other versions' objects
 // deleted. An upload that fails or is killed leaves the entry pages leading
 // into the version before, which is whole; the next upload removes what it
 // left.
