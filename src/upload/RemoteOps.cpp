@@ -118,6 +118,15 @@ RemoteOp RemoteOps::S3AbortParts(const std::string& remote, const std::string& i
     return http("Giving up " + remote, "DELETE", login_.UrlFor(remote, false) + S3Query({{"uploadId", id}}));
 }
 
+RemoteOp RemoteOps::S3ListUnfinished(const std::string& dir) const
+{
+    const std::string prefix = s3Key(dir);
+    RemoteOp op = http("Listing the unfinished uploads of " + (dir.empty() ? "/" : dir), "GET",
+                       login_.BucketUrl(S3Query({{"uploads", ""}, {"prefix", prefix.empty() ? "" : prefix + "/"}})));
+    op.wantBody = true;
+    return op;
+}
+
 bool RemoteOps::isDav() const
 {
     return login_.protocol == RemoteProtocol::Dav || login_.protocol == RemoteProtocol::Davs;

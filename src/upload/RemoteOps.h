@@ -59,6 +59,8 @@ public:
     RemoteOp S3CompleteParts(const std::string& remote, const std::string& id,
                              const std::vector<std::string>& etags) const;
     RemoteOp S3AbortParts(const std::string& remote, const std::string& id) const;
+    // S3: the unfinished uploads in parts under dir.
+    RemoteOp S3ListUnfinished(const std::string& dir) const;
     // The object name of an absolute path.
     static std::string s3Key(const std::string& path);
 

@@ -175,8 +175,14 @@ bool PublishToS3(TreeUpload& tree, const RemoteLogin& login, const UploadPlan& p
         if (StartsWith(rel, "v-") && !StartsWith(rel, version + "/"))
             deletes.push_back(ops.Delete("/" + o.key));
     }
+    // Uploads in parts that a failed upload left unfinished (their parts
+    // are kept, and paid for, until they are given up).
+    if (const RemoteResult unfinished = tree.RunOne(ops.S3ListUnfinished(prefix), cancel); unfinished.ok)
+        for (const auto& [key, id] : S3UnfinishedUploads(unfinished.body))
+            if (StartsWith(key.substr(std::min(top.size(), key.size())), "v-") && !StartsWith(key, top + version + "/"))
+                deletes.push_back(ops.S3AbortParts("/" + key, id));
     Tav_DebugLog("S3: " + version + " is published; deleting " + std::to_string(deletes.size())
-                 + " objects of the versions before");
+                 + " objects and unfinished uploads of the versions before");
     if (!tree.RunAll(deletes, cancel, failure, what)) {
         what = "Removing the version before (the new one is published): " + what;
         return false;

@@ -120,6 +120,18 @@ std::string S3UploadId(const std::string& xml)
     return found.empty() ? "" : found.front().second;
 }
 
+std::vector<std::pair<std::string, std::string>> S3UnfinishedUploads(const std::string& xml)
+{
+    std::vector<std::pair<std::string, std::string>> uploads;
+    std::string key;
+    for (const auto& [name, text] : elements(xml, {"Key", "UploadId"}))
+        if (name == "Key")
+            key = text;
+        else
+            uploads.emplace_back(key, text);
+    return uploads;
+}
+
 std::string S3ContentType(const std::string& name)
 {
     // Types a browser must be told exactly, the rest by the system's table.

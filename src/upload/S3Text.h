@@ -34,6 +34,9 @@ bool ParseS3Listing(const std::string& xml, S3Listing& listing);
 std::string S3ErrorText(const std::string& xml);
 // The UploadId of an answer to starting a multipart upload.
 std::string S3UploadId(const std::string& xml);
+// The unfinished multipart uploads of a ListMultipartUploads answer, as
+// (key, upload id).
+std::vector<std::pair<std::string, std::string>> S3UnfinishedUploads(const std::string& xml);
 
 // The Content-Type a file is stored with, by its name.
 std::string S3ContentType(const std::string& name);

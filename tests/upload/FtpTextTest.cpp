@@ -84,7 +84,13 @@ TEST(S3Text, Results)
                 Is(page.objects[0].etag, "0cc1"), Is(page.objects[0].size, "3"), Is(page.prefixes.size(), "1"),
                 Is(page.truncated, "true"), Is(page.nextToken, "next"),
                 Is(S3ErrorText("<Error><Code>NoSuchBucket</Code><Message>gone</Message></Error>"),
-                   "NoSuchBucket: gone")});
+                   "NoSuchBucket: gone"),
+                Is(S3UnfinishedUploads("<ListMultipartUploadsResult><Upload><Key>t/v-1/a.mp4</Key><UploadId>u1"
+                                       "</UploadId></Upload><Upload><Key>b</Key><UploadId>u2</UploadId></Upload>"
+                                       "</ListMultipartUploadsResult>")
+                       .back()
+                       .second,
+                   "u2")});
     S3Credentials keys;
     const std::string file = "[default]\naws_access_key_id=A\n[course]\n aws_access_key_id = K:1 \n"
                              "aws_secret_access_key = S=2\naws_session_token = T\n";

@@ -111,6 +111,11 @@ std::map<std::string, std::string> UploadServer::objects(const std::string& pref
     return treeContents(copy.path());
 }
 
+std::string UploadServer::unfinishedUploads() const
+{
+    return rclone({"backend", "list-multipart-uploads", "swift:lectures"}).front().toStdString();
+}
+
 std::string UploadServer::objectList(const std::string& prefix) const
 {
     return rclone({"lsjson", "-R", "--files-only", QString::fromStdString("swift:lectures/" + prefix)})

@@ -53,6 +53,8 @@ public:
     // rclone's listing of them with their types.
     std::map<std::string, std::string> objects(const std::string& prefix) const;
     std::string objectList(const std::string& prefix) const;
+    // Swift: rclone's JSON of the bucket's unfinished uploads in parts.
+    std::string unfinishedUploads() const;
 
 private:
     void start();

@@ -347,6 +347,9 @@ TEST_F(UploadToS3, AServerKilledMidwayLeavesTheStudentsVersionWhole)
     while (versions("killed").size() < 2 && clock.elapsed() < 30000 && p.state() == QProcess::Running)
         QThread::msleep(100);
     ASSERT_EQ(versions("killed").size(), 2u) << p.readAllStandardError().toStdString();
+    while (!holds(swift_->unfinishedUploads(), "large.mp4") && clock.elapsed() < 30000)
+        QThread::msleep(100);
+    ASSERT_TRUE(holds(swift_->unfinishedUploads(), "large.mp4"));  // under way, in parts
     swift_->Kill();
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_NE(p.exitCode(), 0);
@@ -362,4 +365,6 @@ TEST_F(UploadToS3, AServerKilledMidwayLeavesTheStudentsVersionWhole)
     const auto left = versions("killed");
     ASSERT_EQ(left.size(), 1u);
     EXPECT_TRUE(swift_->objects("killed/" + *left.begin()) == files);  // (not printed: 66 MB)
+    // The killed upload's unfinished large file is given up.
+    EXPECT_FALSE(holds(swift_->unfinishedUploads(), "large.mp4"));
 }
