@@ -66,7 +66,8 @@ struct UploadOptions {
                                        "S3: the address serving the bucket, https://HOST[:PORT] (default: the "
                                        "preference, else AWS's for the region).",
                                        "url"};
-    const QCommandLineOption region {"region", "S3: the region (default: the preference, $AWS_REGION, us-east-1).", "region"};
+    const QCommandLineOption region {"region", "S3: the region (default: the preference, $AWS_REGION, us-east-1).",
+                                     "region"};
     const QCommandLineOption profile {"profile", "S3: the profile of ~/.aws/credentials holding the keys.", "name"};
 
     void AddTo(QCommandLineParser& parser) const
@@ -167,7 +168,8 @@ int RunUploadCommand(int argc, char** argv)
         "once complete. s3://BUCKET/PREFIX uploads to S3 object storage at --endpoint with the keys of\n"
         "$AWS_ACCESS_KEY_ID and $AWS_SECRET_ACCESS_KEY or of a profile in ~/.aws/credentials; each upload goes\n"
         "into a new version folder under PREFIX, the pages at PREFIX lead into it once it is complete, and the\n"
-        "version before is then deleted. The password is read from --password-file, from $PELLUCOR_FTP_PASSWORD, or from the\n"
+        "version before is then deleted. The password is read from --password-file, from $PELLUCOR_FTP_PASSWORD, or "
+        "from the\n"
         "desktop's keyring where the upload window kept it; SFTP also logs in with the SSH agent, --key or\n"
         "~/.ssh/id_* (the password unlocks a key that has a passphrase), and checks the server's host key against\n"
         "~/.ssh/known_hosts.",

@@ -368,7 +368,8 @@ RemoteResult CurlTransfer::Finish(int curlCode)
     if (!r.ok) {
         r.cause = causeOf(curlCode, osErrno);
         // S3 says why in its answer ("SignatureDoesNotMatch: ...").
-        if (const std::string s3 = S3ErrorText(r.body); httpError && login_.protocol == RemoteProtocol::S3 && !s3.empty())
+        if (const std::string s3 = S3ErrorText(r.body);
+            httpError && login_.protocol == RemoteProtocol::S3 && !s3.empty())
             r.cause += " (" + s3 + ")";
         if (cancelled_)
             r.failure = RemoteFailure::Cancelled;
@@ -376,7 +377,7 @@ RemoteResult CurlTransfer::Finish(int curlCode)
             r.failure = stalled_ ? RemoteFailure::Connection : RemoteFailure::HostKey;
         else if (httpError && login_.protocol == RemoteProtocol::S3)
             // S3 answers a key or signature it does not accept with 403.
-            r.failure = r.code == 403 && !login_.accepted ? RemoteFailure::LoginDenied
+            r.failure = r.code == 403 && !login_.accepted                            ? RemoteFailure::LoginDenied
                 : r.code == 404 && S3ErrorText(r.body).rfind("NoSuchBucket", 0) != 0 ? RemoteFailure::NotFound
                 : r.code >= 500                                                      ? RemoteFailure::Connection
                                                                                      : RemoteFailure::Refused;

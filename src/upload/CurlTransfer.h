@@ -43,8 +43,8 @@ struct RemoteOp {
     std::vector<std::string> headers;
     std::string requestBody;
     std::string local;
-    int64_t offset = 0;  // Put: the part of local sent, from offset
-    int64_t length = -1; // for length bytes (-1: to its end)
+    int64_t offset = 0;      // Put: the part of local sent, from offset
+    int64_t length = -1;     // for length bytes (-1: to its end)
     bool wantBody = false;   // keep what the server sends (listings, PROPFIND)
     int timeoutSeconds = 0;  // the whole operation at most this long; 0: no limit
     std::string what;        // names the operation in a failure ("Uploading talk/a.htm")

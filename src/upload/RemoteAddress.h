@@ -32,9 +32,7 @@ struct RemoteLogin {
     std::string bucket;                // S3: the address's host
 
     // Set by the caller.
-    std::string region = "us-east-1";  // S3: the region requests are signed for
-    std::string sessionToken;          // S3: temporary credentials' token
-    std::string user, password;  // S3: access key id and secret access key
+    std::string user, password;   // S3: access key id and secret access key
     std::string caFile;           // certificates a TLS server must be signed by (else the system's)
     std::string keyFile;          // SSH private key; empty: the agent and ~/.ssh/id_*
     std::string knownHosts;       // SSH known hosts file; empty: ~/.ssh/known_hosts
@@ -43,6 +41,9 @@ struct RemoteLogin {
     int64_t maxSendRate = 0;      // bytes a second for each connection; 0: no limit
     bool tls12Only = false;       // FTPS: TLS 1.2 at most (set when TLS 1.3 session reuse fails)
     bool accepted = false;        // the server accepted the login (a later 401 is a refusal)
+
+    std::string region = "us-east-1";  // S3: the region requests are signed for
+    std::string sessionToken;          // S3: temporary credentials' token
 
     // Parses the server text; false with the reason in error.
     bool Parse(const std::string& serverText, std::string& error);

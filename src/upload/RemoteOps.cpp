@@ -80,8 +80,8 @@ RemoteOp RemoteOps::S3Copy(const std::string& from, const std::string& to) const
 RemoteOp RemoteOps::S3StartParts(const std::string& remote) const
 {
     RemoteOp op = http("Uploading " + remote, "POST", login_.UrlFor(remote, false) + S3Query({{"uploads", ""}}));
-    op.headers = {"Content-Type: " + S3ContentType(remote), "Cache-Control: " + S3CacheControl(remote),
-                  "Content-Length: 0"};
+    op.headers
+        = {"Content-Type: " + S3ContentType(remote), "Cache-Control: " + S3CacheControl(remote), "Content-Length: 0"};
     op.wantBody = true;
     return op;
 }

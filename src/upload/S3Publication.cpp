@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
+#include <QString>
 
 #include <map>
 #include <set>
@@ -99,10 +100,11 @@ std::string S3EntryPage(const std::string& version, const std::string& page)
     // Names are encoded to unreserved characters and "%": safe in the
     // attribute and the script's string alike.
     const std::string target = version + "/" + S3EncodeKey(page);
+    const std::string name = QString::fromStdString(page).toHtmlEscaped().toStdString();
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">\n" + std::string(kVersionMark) + version
-        + "\">\n<meta http-equiv=\"refresh\" content=\"0; url=" + target + "\">\n<script>location.replace(\""
-        + target + "\" + location.search + location.hash);</script>\n<title>" + page
-        + "</title></head>\n<body><p><a href=\"" + target + "\">" + page + "</a></p></body></html>\n";
+        + "\">\n<meta http-equiv=\"refresh\" content=\"0; url=" + target + "\">\n<script>location.replace(\"" + target
+        + "\" + location.search + location.hash);</script>\n<title>" + name + "</title></head>\n<body><p><a href=\""
+        + target + "\">" + name + "</a></p></body></html>\n";
 }
 
 std::string S3VersionOfEntry(const std::string& text)

@@ -33,8 +33,7 @@ std::string encode(const std::string& text, bool keepSlash)
 }
 
 // The text of each element named in names, in document order.
-std::vector<std::pair<std::string, std::string>> elements(const std::string& xml,
-                                                          const std::vector<std::string>& names)
+std::vector<std::pair<std::string, std::string>> elements(const std::string& xml, const std::vector<std::string>& names)
 {
     std::vector<std::pair<std::string, std::string>> out;
     QXmlStreamReader r(QByteArray::fromStdString(xml));
@@ -137,11 +136,16 @@ std::string S3ContentType(const std::string& name)
     // Types a browser must be told exactly, the rest by the system's table.
     const std::string low = Lower(name);
     const std::pair<const char*, const char*> exact[] = {
-        {".htm", "text/html; charset=utf-8"}, {".html", "text/html; charset=utf-8"},
-        {".css", "text/css"},                 {".js", "text/javascript"},
-        {".vtt", "text/vtt"},                 {".m3u8", "application/vnd.apple.mpegurl"},
-        {".mpd", "application/dash+xml"},     {".m4s", "video/iso.segment"},
-        {".ts", "video/mp2t"},                {".json", "application/json"},
+        {".htm", "text/html; charset=utf-8"},
+        {".html", "text/html; charset=utf-8"},
+        {".css", "text/css"},
+        {".js", "text/javascript"},
+        {".vtt", "text/vtt"},
+        {".m3u8", "application/vnd.apple.mpegurl"},
+        {".mpd", "application/dash+xml"},
+        {".m4s", "video/iso.segment"},
+        {".ts", "video/mp2t"},
+        {".json", "application/json"},
     };
     for (const auto& [ext, type] : exact)
         if (EndsWith(low, ext))

@@ -302,7 +302,8 @@ bool TreeUpload::sendObject(Slot& s, const UploadPlan& plan, size_t index)
     if (file.copyFrom.empty() && file.size > kS3PartSize)
         return sendParts(s, file, final);
     s.sending = file.copyFrom.empty();
-    const RemoteResult r = run(s, file.copyFrom.empty() ? ops.Put(file.local, final) : ops.S3Copy(file.copyFrom, final));
+    const RemoteResult r
+        = run(s, file.copyFrom.empty() ? ops.Put(file.local, final) : ops.S3Copy(file.copyFrom, final));
     s.sending = false;
     if (!r.ok) {
         fail(r, s.transfer->Op().what, "");

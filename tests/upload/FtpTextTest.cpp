@@ -66,8 +66,8 @@ TEST(S3Text, Results)
     expectRows({Is(S3EncodeKey("v-1/img/a b+c (1) 100%~é.png"), "v-1/img/a%20b%2Bc%20%281%29%20100%25~%C3%A9.png"),
                 Is(S3Query({{"prefix", "a b/"}, {"list-type", "2"}, {"continuation-token", "x=y"}}),
                    "?continuation-token=x%3Dy&list-type=2&prefix=a%20b%2F"),
-                Is(S3Query({}), ""),
-                Is(S3ContentType("talk1.MP4"), "video/mp4"), Is(S3ContentType("seg 1.m4s"), "video/iso.segment"),
+                Is(S3Query({}), ""), Is(S3ContentType("talk1.MP4"), "video/mp4"),
+                Is(S3ContentType("seg 1.m4s"), "video/iso.segment"),
                 Is(S3ContentType("no-extension"), "application/octet-stream"),
                 Is(S3CacheControl("index.htm"), "public, max-age=60"),
                 Is(S3CacheControl("img/sld001.gif"), "public, max-age=31536000, immutable"),
@@ -80,17 +80,17 @@ TEST(S3Text, Results)
         R"(<CommonPrefixes><Prefix>t/v-1/img/</Prefix></CommonPrefixes><IsTruncated>true</IsTruncated>)"
         R"(<NextContinuationToken>next</NextContinuationToken></ListBucketResult>)",
         page);
-    expectRows({Is(parsed, "true"), Is(page.objects.size(), "1"), Is(page.objects[0].key, "t/v-1/a b.htm"),
-                Is(page.objects[0].etag, "0cc1"), Is(page.objects[0].size, "3"), Is(page.prefixes.size(), "1"),
-                Is(page.truncated, "true"), Is(page.nextToken, "next"),
-                Is(S3ErrorText("<Error><Code>NoSuchBucket</Code><Message>gone</Message></Error>"),
-                   "NoSuchBucket: gone"),
-                Is(S3UnfinishedUploads("<ListMultipartUploadsResult><Upload><Key>t/v-1/a.mp4</Key><UploadId>u1"
-                                       "</UploadId></Upload><Upload><Key>b</Key><UploadId>u2</UploadId></Upload>"
-                                       "</ListMultipartUploadsResult>")
-                       .back()
-                       .second,
-                   "u2")});
+    expectRows(
+        {Is(parsed, "true"), Is(page.objects.size(), "1"), Is(page.objects[0].key, "t/v-1/a b.htm"),
+         Is(page.objects[0].etag, "0cc1"), Is(page.objects[0].size, "3"), Is(page.prefixes.size(), "1"),
+         Is(page.truncated, "true"), Is(page.nextToken, "next"),
+         Is(S3ErrorText("<Error><Code>NoSuchBucket</Code><Message>gone</Message></Error>"), "NoSuchBucket: gone"),
+         Is(S3UnfinishedUploads("<ListMultipartUploadsResult><Upload><Key>t/v-1/a.mp4</Key><UploadId>u1"
+                                "</UploadId></Upload><Upload><Key>b</Key><UploadId>u2</UploadId></Upload>"
+                                "</ListMultipartUploadsResult>")
+                .back()
+                .second,
+            "u2")});
     S3Credentials keys;
     const std::string file = "[default]\naws_access_key_id=A\n[course]\n aws_access_key_id = K:1 \n"
                              "aws_secret_access_key = S=2\naws_session_token = T\n";

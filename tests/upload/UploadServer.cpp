@@ -50,7 +50,8 @@ UploadServer::UploadServer(ServerKind kind) : kind_(kind)
     fs::create_directories(work());
     writeFile(home() + "pw", "secret\n");
     // Swift's S3 keys, where the AWS tools keep them.
-    writeFile(home() + ".aws/credentials", "[default]\naws_access_key_id = test:tester\naws_secret_access_key = testing\n");
+    writeFile(home() + ".aws/credentials",
+              "[default]\naws_access_key_id = test:tester\naws_secret_access_key = testing\n");
     process_.setChildProcessModifier([] { ::setsid(); });
     start();
 }
@@ -94,8 +95,11 @@ QStringList UploadServer::rclone(const QStringList& args) const
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("AWS_CA_BUNDLE");  // an https setting rclone refuses with its http transport
-    for (const auto& [name, v] : {std::pair {"TYPE", "s3"}, {"PROVIDER", "Other"}, {"REGION", "us-east-1"},
-                                  {"ACCESS_KEY_ID", "test:tester"}, {"SECRET_ACCESS_KEY", "testing"}})
+    for (const auto& [name, v] : {std::pair {"TYPE", "s3"},
+                                  {"PROVIDER", "Other"},
+                                  {"REGION", "us-east-1"},
+                                  {"ACCESS_KEY_ID", "test:tester"},
+                                  {"SECRET_ACCESS_KEY", "testing"}})
         env.insert(QString("RCLONE_CONFIG_SWIFT_") + name, v);
     env.insert("RCLONE_CONFIG_SWIFT_ENDPOINT", QString::fromStdString("http://127.0.0.1:" + value("PORT")));
     p.setProcessEnvironment(env);
