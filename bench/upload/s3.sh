@@ -20,7 +20,9 @@ base=/tmp
 work=$(mktemp -d "$base/pellucor-bench-s3.XXXXXX")
 server=""
 cleanup() {
-    [ -z "$server" ] || kill -- "-$server" 2>/dev/null || true
+    # Swift's servers each start a session of their own: the script's
+    # children are ended by their parent's id.
+    [ -z "$server" ] || { pkill -KILL -P "$server"; kill -KILL "$server"; } 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
@@ -34,7 +36,7 @@ done
 printf '<html>the bench lecture</html>\n' > "$work/small/index.htm"  # a lecture's entry page
 printf '[default]\naws_access_key_id = test:tester\naws_secret_access_key = testing\n' > "$work/home/.aws/credentials"
 
-setsid sh "$src_root/tests/upload/servers/swift.sh" "$work/swift" > "$work/swift.out" 2> "$work/swift.err" &
+sh "$src_root/tests/upload/servers/swift.sh" "$work/swift" > "$work/swift.out" 2> "$work/swift.err" &
 server=$!
 n=0
 until grep -q '^PORT' "$work/swift.out" 2>/dev/null; do
