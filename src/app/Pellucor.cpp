@@ -122,6 +122,7 @@ void pellucor::SetUploadRemoteDir(const std::string& dir) { uploadWindow().txtFT
 void pellucor::SetUploadLocalDir(const std::string& dir) { uploadWindow().txtLocalDir = Tav_DirSlash(dir); }
 void pellucor::SetUploadKeyFile(const std::string& path) { uploadKey_ = Trim(path); }
 void pellucor::SetUploadCACert(const std::string& path) { uploadCa_ = Trim(path); }
+void pellucor::SetUploadEndpoint(const std::string& url) { uploadEndpoint_ = Trim(url); }
 std::string pellucor::GetUploadStatus() { return uploadWindow().txtStatus; }
 
 bool pellucor::Upload(std::string& msg)
@@ -147,6 +148,8 @@ bool pellucor::Upload(std::string& msg)
     CurlClient::Options options = UploadOptionsFrom(a.prefs().Snapshot());
     options.keyFile = uploadKey_;
     options.caFile = uploadCa_;
+    if (!uploadEndpoint_.empty())
+        options.s3Endpoint = uploadEndpoint_;
     uploadClient_->SetOptions(options);
     ftp.Form_Activate();
     std::string remote = Trim(ftp.txtFTPPath);

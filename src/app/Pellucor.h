@@ -80,6 +80,9 @@ public:
     void SetUploadLocalDir(const std::string& dir);
     void SetUploadKeyFile(const std::string& path);
     void SetUploadCACert(const std::string& path);
+    // S3: the endpoint (else the preference's); the keys come from the
+    // environment or ~/.aws/credentials.
+    void SetUploadEndpoint(const std::string& url);
     // Uploads in unattended mode (a missing remote directory is created);
     // true when every file is on the server, else false with the cause in msg.
     bool Upload(std::string& msg);
@@ -101,7 +104,7 @@ private:
     std::unique_ptr<CurlClient> uploadClient_;
     std::unique_ptr<SecretServicePasswords> passwords_;
     std::unique_ptr<FtpWindowModel> upload_;
-    std::string uploadKey_, uploadCa_;
+    std::string uploadKey_, uploadCa_, uploadEndpoint_;
 };
 
 }  // namespace pellucor

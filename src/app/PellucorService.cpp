@@ -103,6 +103,7 @@ void PellucorService::SetUploadRemoteDir(const QString& dir) { target_->SetUploa
 void PellucorService::SetUploadLocalDir(const QString& dir) { target_->SetUploadLocalDir(dir.toStdString()); }
 void PellucorService::SetUploadKeyFile(const QString& path) { target_->SetUploadKeyFile(path.toStdString()); }
 void PellucorService::SetUploadCACert(const QString& path) { target_->SetUploadCACert(path.toStdString()); }
+void PellucorService::SetUploadEndpoint(const QString& url) { target_->SetUploadEndpoint(url.toStdString()); }
 QString PellucorService::GetUploadStatus() { return QString::fromStdString(target_->GetUploadStatus()); }
 
 bool PellucorService::Upload(const QString& msgIn, QString& msgOut)

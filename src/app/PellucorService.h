@@ -63,6 +63,7 @@ public slots:
     void SetUploadLocalDir(const QString& dir);
     void SetUploadKeyFile(const QString& path);
     void SetUploadCACert(const QString& path);
+    void SetUploadEndpoint(const QString& url);
     bool Upload(const QString& msgIn, QString& msgOut);
     QString GetUploadStatus();
     // Answers once the sync has ended, the event loop running meanwhile.

@@ -1,5 +1,5 @@
 // pellucor upload: send a local directory, its subfolders included, to a
-// server by FTP, FTPS, SFTP or WebDAV.
+// server by FTP, FTPS, SFTP or WebDAV, or to S3 object storage.
 #include "cli/Commands.h"
 
 #include <cstdlib>
@@ -39,8 +39,8 @@ bool positive(const QString& text, long long& value)
 // The command's options beyond the local directory.
 struct UploadOptions {
     const QCommandLineOption host {"host",
-                                   "Server: host name, or an ftp://, ftpes://, ftps://, sftp://, http:// or "
-                                   "https:// address.",
+                                   "Server: host name, or an ftp://, ftpes://, ftps://, sftp://, http://, "
+                                   "https:// or s3://BUCKET/PREFIX address.",
                                    "server"};
     const QCommandLineOption user {"user", "Account name (default: anonymous for FTP, your name for SFTP).", "user"};
     const QCommandLineOption passFile {"password-file", "File whose first line is the password.", "file"};
@@ -62,12 +62,35 @@ struct UploadOptions {
                                       "(default: the preference, 20).",
                                       "seconds"};
     const QCommandLineOption rate {"limit-rate", "Send at most this many bytes a second on each connection.", "bytes"};
+    const QCommandLineOption endpoint {"endpoint",
+                                       "S3: the address serving the bucket, https://HOST[:PORT] (default: the "
+                                       "preference, else AWS's for the region).",
+                                       "url"};
+    const QCommandLineOption region {"region", "S3: the region (default: the preference, $AWS_REGION, us-east-1).",
+                                     "region"};
+    const QCommandLineOption profile {"profile", "S3: the profile of ~/.aws/credentials holding the keys.", "name"};
 
     void AddTo(QCommandLineParser& parser) const
     {
-        for (const auto* o :
-             {&host, &user, &passFile, &remote, &quiet, &ca, &key, &accept, &connections, &timeout, &rate})
+        for (const auto* o : {&host, &user, &passFile, &remote, &quiet, &ca, &key, &accept, &connections, &timeout,
+                              &rate, &endpoint, &region, &profile})
             parser.addOption(*o);
+    }
+
+    // S3: refuses keys on the command line; the endpoint, region and
+    // profile given override the preferences'. The problem, "" when none.
+    std::string ReadS3(const QCommandLineParser& parser, CurlClient::Options& options) const
+    {
+        if (parser.isSet(user) || parser.isSet(passFile))
+            return "S3 keys are read from AWS_ACCESS_KEY_ID and AWS_SECRET_ACCESS_KEY or ~/.aws/credentials "
+                   "(--profile), not from --user or --password-file";
+        if (parser.isSet(endpoint))
+            options.s3Endpoint = parser.value(endpoint).toStdString();
+        if (parser.isSet(region))
+            options.s3Region = parser.value(region).toStdString();
+        if (parser.isSet(profile))
+            options.s3Profile = parser.value(profile).toStdString();
+        return "";
     }
 
     // The connection's options: the preferences, then the command line's;
@@ -142,7 +165,11 @@ int RunUploadCommand(int argc, char** argv)
         "Upload a local directory, its subfolders included, to a server.\n"
         "The server is a host name (FTP) or an address: ftp://, ftpes:// (FTP with TLS), ftps:// (implicit TLS),\n"
         "sftp:// (SSH) or http:// and https:// (WebDAV). Each file is sent under a temporary name and renamed\n"
-        "once complete. The password is read from --password-file, from $PELLUCOR_FTP_PASSWORD, or from the\n"
+        "once complete. s3://BUCKET/PREFIX uploads to S3 object storage at --endpoint with the keys of\n"
+        "$AWS_ACCESS_KEY_ID and $AWS_SECRET_ACCESS_KEY or of a profile in ~/.aws/credentials; each upload goes\n"
+        "into a new version folder under PREFIX, the pages at PREFIX lead into it once it is complete, and the\n"
+        "version before is then deleted. The password is read from --password-file, from $PELLUCOR_FTP_PASSWORD, or "
+        "from the\n"
         "desktop's keyring where the upload window kept it; SFTP also logs in with the SSH agent, --key or\n"
         "~/.ssh/id_* (the password unlocks a key that has a passphrase), and checks the server's host key against\n"
         "~/.ssh/known_hosts.",
@@ -159,8 +186,12 @@ int RunUploadCommand(int argc, char** argv)
     const std::string server = parser.value(o.host).toStdString();
     const std::string user = parser.value(o.user).toStdString();
     std::string password;
-    if (!o.Password(parser, server, user, password))
+    if (RemoteProtocolOf(server) == RemoteProtocol::S3) {
+        if (const std::string problem = o.ReadS3(parser, options); !problem.empty())
+            return cl.usage(problem);
+    } else if (!o.Password(parser, server, user, password)) {
         return cl.usage("cannot read the password file");
+    }
 
     CurlClient inet;
     inet.SetOptions(options);

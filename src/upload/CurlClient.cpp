@@ -6,12 +6,15 @@
 #include <QFileInfo>
 
 #include <chrono>
+#include <cstdlib>
 #include <map>
 
 #include "core/TavString.h"
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
 #include "upload/RemoteOps.h"
+#include "upload/S3Credentials.h"
+#include "upload/S3Publication.h"
 #include "upload/TreeUpload.h"
 
 namespace pellucor {
@@ -109,13 +112,18 @@ bool CurlClient::startJob(Job job, std::string& error)
         error = url_.empty() ? "No server address" : urlError_;
         return false;
     }
-    const std::string key = url_ + '\n' + user_ + '\n' + password_ + '\n' + options_.keyFile + '\n' + options_.caFile;
+    S3Credentials keys;
+    if (login_.protocol == RemoteProtocol::S3 && !s3Settings(keys, error))
+        return false;
+    const std::string key = url_ + '\n' + user_ + '\n' + password_ + '\n' + options_.keyFile + '\n' + options_.caFile
+        + '\n' + login_.authority + '\n' + login_.region + '\n' + keys.keyId + '\n' + keys.secret;
     if (key != loginKey_) {
         dropConnection();
         loginKey_ = key;
     }
-    login_.user = user_;
-    login_.password = password_;
+    login_.user = login_.protocol == RemoteProtocol::S3 ? keys.keyId : user_;
+    login_.password = login_.protocol == RemoteProtocol::S3 ? keys.secret : password_;
+    login_.sessionToken = keys.sessionToken;
     login_.caFile = options_.caFile;
     if (!options_.keyFile.empty())
         login_.keyFile = options_.keyFile;
@@ -140,6 +148,19 @@ bool CurlClient::startJob(Job job, std::string& error)
     }
     jobReady_.notify_one();
     return true;
+}
+
+bool CurlClient::s3Settings(S3Credentials& keys, std::string& error)
+{
+    // The keys never come from the window's or the command line's account
+    // and password: the environment's, or a profile's.
+    const char* envRegion = std::getenv("AWS_REGION");
+    login_.region = !options_.s3Region.empty() ? options_.s3Region
+        : envRegion && *envRegion              ? std::string(envRegion)
+                                               : std::string("us-east-1");
+    const std::string endpoint
+        = options_.s3Endpoint.empty() ? "https://s3." + login_.region + ".amazonaws.com" : options_.s3Endpoint;
+    return login_.SetEndpoint(endpoint, error) && FindS3Credentials(options_.s3Profile, keys, error);
 }
 
 void CurlClient::workerLoop()
@@ -344,7 +365,8 @@ CurlClient::Outcome CurlClient::upload(const UploadPlan& plan)
     }
     RemoteResult failure;
     std::string what;
-    const bool ok = tree.Run(resolved, cancel_, failure, what);
+    const bool ok = login_.protocol == RemoteProtocol::S3 ? PublishToS3(tree, login_, resolved, cancel_, failure, what)
+                                                          : tree.Run(resolved, cancel_, failure, what);
     {
         std::lock_guard lock(mutex_);
         lastProgress_ = tree.Progress();
@@ -427,7 +449,7 @@ CurlClient::Outcome CurlClient::dispatch(const std::vector<std::string>& words, 
         out = run(ops.RemoveDir(abs(arg1)));
     else if (verb == "DELETE" || verb == "DELE")
         out = run(ops.Delete(abs(arg1)));
-    else if (verb == "RENAME")
+    else if (verb == "RENAME" && login_.protocol != RemoteProtocol::S3)
         out = run(ops.Rename(abs(arg1), abs(arg2)));
     else if (login_.IsFtp())
         out = run(ops.Raw(Trim(command)));  // sent to the server as it stands

@@ -1,6 +1,7 @@
 // The transfer client on libcurl, for FTP (ftp://), FTP with explicit TLS
 // (ftpes://), FTP over implicit TLS (ftps://), SFTP (sftp://) and WebDAV
-// (http://, https://). Commands run one at a time on the client's worker
+// (http://, https://), and S3 object storage (s3://BUCKET/PREFIX at an
+// endpoint, published in versions: S3Publication). Commands run one at a time on the client's worker
 // thread over one kept connection, so the window logs in once; an upload of
 // a whole tree runs there too, over several connections at once. State
 // changes are handed to the owner's thread by DeliverStateChanges, so a
@@ -25,6 +26,7 @@
 namespace pellucor {
 
 class TreeUpload;
+struct S3Credentials;
 
 class CurlClient : public FtpClient {
 public:
@@ -37,6 +39,10 @@ public:
         std::string knownHosts;       // SSH known hosts (else ~/.ssh/known_hosts)
         std::string acceptedHostKey;  // "SHA256:..." of a host key not yet known that the user accepts
         int64_t maxSendRate = 0;      // bytes a second for each connection; 0: no limit
+        // S3: where the bucket is served, http(s)://host[:port] (empty:
+        // AWS's for the region), the region (empty: $AWS_REGION, else
+        // us-east-1) and the profile of the keys (see FindS3Credentials).
+        std::string s3Endpoint, s3Region, s3Profile;
     };
 
     CurlClient();
@@ -88,6 +94,8 @@ private:
     };
 
     bool startJob(Job job, std::string& error);
+    // S3: the endpoint and region into the login, and the keys.
+    bool s3Settings(S3Credentials& keys, std::string& error);
     void workerLoop();
     Outcome dispatch(const std::vector<std::string>& words, const std::string& command);
     Outcome upload(const UploadPlan& plan);

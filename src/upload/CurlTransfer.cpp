@@ -15,6 +15,7 @@
 
 #include "core/TavString.h"
 #include "core/TavUtils.h"
+#include "upload/S3Text.h"
 
 namespace pellucor {
 
@@ -63,7 +64,8 @@ curl_slist* toList(const std::vector<std::string>& items)
 
 bool isHttp(const RemoteLogin& login)
 {
-    return login.protocol == RemoteProtocol::Dav || login.protocol == RemoteProtocol::Davs;
+    return login.protocol == RemoteProtocol::Dav || login.protocol == RemoteProtocol::Davs
+        || login.protocol == RemoteProtocol::S3;
 }
 }  // namespace
 
@@ -165,6 +167,7 @@ void CurlTransfer::resetState(const RemoteOp& op)
     file_ = nullptr;
     errbuf_[0] = 0;
     reply_.clear();
+    etag_.clear();
     body_.clear();
     greetings_ = 0;
     bodyTooLarge_ = false;
@@ -246,9 +249,20 @@ void CurlTransfer::setSecurityOptions(const RemoteOp& op)
         curl_easy_setopt(e, CURLOPT_SSH_KEYFUNCTION, &HostKeyCheck::run);
         curl_easy_setopt(e, CURLOPT_SSH_KEYDATA, this);
     }
-    if (isHttp(login_)) {
+    std::vector<std::string> headers = op.headers;
+    if (login_.protocol == RemoteProtocol::S3) {
+        // libcurl signs the request (AWS V4); S3 wants the body's hash in a
+        // header of its own, which libcurl 7.88 does not send but signs.
+        const std::string sigv4 = "aws:amz:" + login_.region + ":s3";
+        curl_easy_setopt(e, CURLOPT_AWS_SIGV4, sigv4.c_str());
+        headers.push_back("x-amz-content-sha256: UNSIGNED-PAYLOAD");
+        if (!login_.sessionToken.empty())
+            headers.push_back("x-amz-security-token: " + login_.sessionToken);
+    } else if (isHttp(login_)) {
         curl_easy_setopt(e, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
-        headers_ = toList(op.headers);
+    }
+    if (isHttp(login_)) {
+        headers_ = toList(headers);
         if (headers_)
             curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_);
     }
@@ -292,10 +306,13 @@ bool CurlTransfer::setOperation(const RemoteOp& op, RemoteResult& result)
             return false;
         }
         std::fseek(file_, 0, SEEK_END);
-        const curl_off_t size = ftello(file_);
-        std::rewind(file_);
+        const curl_off_t end = ftello(file_);
+        const curl_off_t size = op.length >= 0 ? std::min<curl_off_t>(op.length, end - op.offset) : end - op.offset;
+        fseeko(file_, op.offset, SEEK_SET);
+        toRead_ = size;
         curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(e, CURLOPT_READDATA, file_);
+        curl_easy_setopt(e, CURLOPT_READFUNCTION, &CurlTransfer::onRead);
+        curl_easy_setopt(e, CURLOPT_READDATA, this);
         curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, size);
         break;
     }
@@ -342,6 +359,7 @@ RemoteResult CurlTransfer::Finish(int curlCode)
     if (curl_easy_getinfo(easy_, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry)
         r.ftpEntryPath = entry;
     r.reply = reply_;
+    r.etag = etag_;
     r.body = std::move(body_);
     r.fingerprint = fingerprint_;
     r.hostKeyType = hostKeyType_;
@@ -349,10 +367,20 @@ RemoteResult CurlTransfer::Finish(int curlCode)
     r.ok = curlCode == CURLE_OK && !httpError && !stalled_ && !cancelled_ && !bodyTooLarge_;
     if (!r.ok) {
         r.cause = causeOf(curlCode, osErrno);
+        // S3 says why in its answer ("SignatureDoesNotMatch: ...").
+        if (const std::string s3 = S3ErrorText(r.body);
+            httpError && login_.protocol == RemoteProtocol::S3 && !s3.empty())
+            r.cause += " (" + s3 + ")";
         if (cancelled_)
             r.failure = RemoteFailure::Cancelled;
         else if (stalled_ || !hostKeyProblem_.empty())
             r.failure = stalled_ ? RemoteFailure::Connection : RemoteFailure::HostKey;
+        else if (httpError && login_.protocol == RemoteProtocol::S3)
+            // S3 answers a key or signature it does not accept with 403.
+            r.failure = r.code == 403 && !login_.accepted                            ? RemoteFailure::LoginDenied
+                : r.code == 404 && S3ErrorText(r.body).rfind("NoSuchBucket", 0) != 0 ? RemoteFailure::NotFound
+                : r.code >= 500                                                      ? RemoteFailure::Connection
+                                                                                     : RemoteFailure::Refused;
         else if (httpError)
             r.failure = r.code == 401            ? RemoteFailure::LoginDenied
                 : r.code == 404 || r.code == 409 ? RemoteFailure::NotFound
@@ -480,7 +508,9 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t n, void* self)
         t->body_ += line + "\n";  // what an SFTP quote command answers (statvfs)
         return size * n;
     }
-    if (StartsWith(line, "HTTP/")) {
+    if (StartsWith(Lower(line), "etag:")) {
+        t->etag_ = Trim(line.substr(5));
+    } else if (StartsWith(line, "HTTP/")) {
         t->reply_ = line;  // the status of the latest response
     } else if (line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) && line[3] == ' ') {
         t->reply_ = line;  // the last line of an FTP reply
@@ -488,6 +518,18 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t n, void* self)
             ++t->greetings_;
     }
     return size * n;
+}
+
+size_t CurlTransfer::onRead(char* data, size_t size, size_t n, void* self)
+{
+    // The file's part only (an S3 upload in parts reads one at a time).
+    auto* t = static_cast<CurlTransfer*>(self);
+    const size_t want = static_cast<size_t>(std::min<int64_t>(t->toRead_, static_cast<int64_t>(size * n)));
+    const size_t got = want == 0 ? 0 : std::fread(data, 1, want, t->file_);
+    if (got < want && std::ferror(t->file_))
+        return CURL_READFUNC_ABORT;
+    t->toRead_ -= static_cast<int64_t>(got);
+    return got;
 }
 
 size_t CurlTransfer::onWrite(char* data, size_t size, size_t n, void* self)

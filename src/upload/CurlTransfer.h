@@ -43,6 +43,8 @@ struct RemoteOp {
     std::vector<std::string> headers;
     std::string requestBody;
     std::string local;
+    int64_t offset = 0;      // Put: the part of local sent, from offset
+    int64_t length = -1;     // for length bytes (-1: to its end)
     bool wantBody = false;   // keep what the server sends (listings, PROPFIND)
     int timeoutSeconds = 0;  // the whole operation at most this long; 0: no limit
     std::string what;        // names the operation in a failure ("Uploading talk/a.htm")
@@ -61,6 +63,7 @@ struct RemoteResult {
     int64_t contentLength = -1;
     long newConnections = 0;
     std::string ftpEntryPath;
+    std::string etag;  // HTTP: the ETag header of the answer, as sent
 
     // "what: cause", for a status line.
     std::string Message(const std::string& what) const { return what.empty() ? cause : what + ": " + cause; }
@@ -100,6 +103,7 @@ private:
     bool setOperation(const RemoteOp& op, RemoteResult& result);
     static size_t onHeader(char* data, size_t size, size_t n, void* self);
     static size_t onWrite(char* data, size_t size, size_t n, void* self);
+    static size_t onRead(char* data, size_t size, size_t n, void* self);
     static int onProgress(void* self, int64_t, int64_t dlNow, int64_t, int64_t ulNow);
     friend struct HostKeyCheck;
     std::string causeOf(int curlCode, long osErrno) const;
@@ -114,7 +118,8 @@ private:
     struct curl_slist* postQuote_ = nullptr;
     struct curl_slist* headers_ = nullptr;
     char errbuf_[256] = "";
-    std::string reply_, body_;
+    std::string reply_, body_, etag_;
+    int64_t toRead_ = 0;  // bytes of the file still to send
     long greetings_ = 0;  // FTP control connections opened (their "220" greeting)
     bool bodyTooLarge_ = false;
     std::string hostKeyProblem_, fingerprint_, hostKeyType_;

@@ -150,7 +150,7 @@ std::string FtpServerUrl(const std::string& serverText)
 {
     const std::string text = Trim(serverText);
     const std::string low = Lower(text);
-    for (const char* scheme : {"ftp:", "ftps:", "ftpes:", "sftp:", "http:", "https:"}) {
+    for (const char* scheme : {"ftp:", "ftps:", "ftpes:", "sftp:", "http:", "https:", "s3:"}) {
         if (StartsWith(low, scheme))
             return text;
     }

@@ -23,6 +23,7 @@ const std::vector<FtpWindowModel::ProtocolChoice>& FtpWindowModel::Protocols()
         {RemoteProtocol::Sftp, "SFTP (SSH)"},
         {RemoteProtocol::Davs, "WebDAV over HTTPS"},
         {RemoteProtocol::Dav, "WebDAV over HTTP"},
+        {RemoteProtocol::S3, "S3 object storage"},
     };
     return choices;
 }

@@ -9,6 +9,7 @@
 
 #include "core/TavString.h"
 #include "upload/FtpText.h"
+#include "upload/S3Text.h"
 
 namespace pellucor {
 
@@ -20,6 +21,7 @@ struct SchemeInfo {
 constexpr SchemeInfo kSchemes[] = {
     {"ftp", RemoteProtocol::Ftp},   {"ftpes", RemoteProtocol::Ftpes}, {"ftps", RemoteProtocol::Ftps},
     {"sftp", RemoteProtocol::Sftp}, {"http", RemoteProtocol::Dav},    {"https", RemoteProtocol::Davs},
+    {"s3", RemoteProtocol::S3},
 };
 
 // The scheme of a server text ("" for a plain host name).
@@ -88,12 +90,16 @@ bool RemoteLogin::Parse(const std::string& serverText, std::string& error)
             known = true;
         }
     if (!known) {
-        error = "Not an address this program uploads to (ftp://, ftpes://, ftps://, sftp://, http://, https://): "
+        error = "Not an address this program uploads to (ftp://, ftpes://, ftps://, sftp://, http://, https://, "
+                "s3://): "
             + FtpRedactUrl(url);
         return false;
     }
-    // libcurl knows ftpes:// as ftp:// with TLS required.
-    const std::string curlText = protocol == RemoteProtocol::Ftpes ? "ftp" + url.substr(5) : url;
+    // libcurl knows ftpes:// as ftp:// with TLS required,
+    // and s3://BUCKET/PREFIX not at all: it is read as an http:// address.
+    const std::string curlText = protocol == RemoteProtocol::Ftpes ? "ftp" + url.substr(5)
+        : protocol == RemoteProtocol::S3                           ? "http" + url.substr(2)
+                                                                   : url;
     CURLU* u = curl_url();
     auto part = [u](CURLUPart which, unsigned flags = 0) {
         char* value = nullptr;
@@ -121,8 +127,35 @@ bool RemoteLogin::Parse(const std::string& serverText, std::string& error)
         error = "Bad server address " + FtpRedactUrl(url);
         return false;
     }
+    if (protocol == RemoteProtocol::S3) {
+        // The host names the bucket; the endpoint comes apart.
+        bucket = host;
+        scheme.clear();
+        authority.clear();
+        port = 0;
+        if (basePath.size() > 1 && basePath.back() == '/')
+            basePath.pop_back();
+    }
     return true;
 }
+
+bool RemoteLogin::SetEndpoint(const std::string& endpoint, std::string& error)
+{
+    RemoteLogin e;
+    const std::string text = Trim(endpoint);
+    const std::string typed = schemeOf(text);
+    if ((typed != "http" && typed != "https") || !e.Parse(text, error) || (e.basePath != "" && e.basePath != "/")) {
+        error = "The S3 endpoint is an address http://HOST[:PORT] or https://HOST[:PORT]: " + FtpRedactUrl(text);
+        return false;
+    }
+    scheme = e.scheme;
+    authority = e.authority;
+    host = e.host;
+    port = e.port;
+    return true;
+}
+
+std::string RemoteLogin::BucketUrl(const std::string& query) const { return authority + "/" + bucket + query; }
 
 std::string RemoteLogin::User() const
 {
@@ -136,7 +169,8 @@ std::string RemoteLogin::User() const
 
 bool RemoteLogin::UsesTls() const
 {
-    return protocol == RemoteProtocol::Ftpes || protocol == RemoteProtocol::Ftps || protocol == RemoteProtocol::Davs;
+    return protocol == RemoteProtocol::Ftpes || protocol == RemoteProtocol::Ftps || protocol == RemoteProtocol::Davs
+        || (protocol == RemoteProtocol::S3 && scheme == "https");
 }
 
 bool RemoteLogin::IsFtp() const
@@ -150,13 +184,24 @@ std::string RemoteLogin::UrlFor(const std::string& absPath, bool dir) const
 {
     // FTP paths start at the login directory unless the first segment is
     // an encoded "/"; the others are absolute as they stand.
+    if (protocol == RemoteProtocol::S3) {
+        // Object names: everything outside the unreserved characters
+        // encoded, "/" kept (as the signature's canonical path has it).
+        std::string key = absPath;
+        while (!key.empty() && key.front() == '/')
+            key.erase(0, 1);
+        return authority + "/" + bucket + "/" + S3EncodeKey(key) + (dir && !key.empty() ? "/" : "");
+    }
     const std::string segments = escapeSegments(absPath);
     if (IsFtp())
         return authority + "/%2F" + (segments.empty() ? "/" : segments.substr(1) + (dir ? "/" : ""));
     return authority + segments + (dir || segments.empty() ? "/" : "");
 }
 
-std::string RemoteLogin::BaseUrl() const { return authority + escapeSegments(basePath) + "/"; }
+std::string RemoteLogin::BaseUrl() const
+{
+    return protocol == RemoteProtocol::S3 ? UrlFor(basePath, true) : authority + escapeSegments(basePath) + "/";
+}
 
 std::string RemoteLogin::KnownHostsFile() const
 {

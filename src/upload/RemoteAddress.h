@@ -17,6 +17,7 @@ enum class RemoteProtocol {
     Sftp,   // sftp://    SSH file transfer
     Dav,    // http://    WebDAV
     Davs,   // https://   WebDAV over TLS
+    S3,     // s3://BUCKET/PREFIX  S3 object storage at an endpoint (http:// or https://)
 };
 
 struct RemoteLogin {
@@ -28,9 +29,10 @@ struct RemoteLogin {
     int port = 0;                      // 0: the protocol's own
     std::string basePath;              // decoded path of the address ("" or "/..."), "~" kept
     std::string urlUser, urlPassword;  // from the address itself
+    std::string bucket;                // S3: the address's host
 
     // Set by the caller.
-    std::string user, password;
+    std::string user, password;   // S3: access key id and secret access key
     std::string caFile;           // certificates a TLS server must be signed by (else the system's)
     std::string keyFile;          // SSH private key; empty: the agent and ~/.ssh/id_*
     std::string knownHosts;       // SSH known hosts file; empty: ~/.ssh/known_hosts
@@ -40,8 +42,16 @@ struct RemoteLogin {
     bool tls12Only = false;       // FTPS: TLS 1.2 at most (set when TLS 1.3 session reuse fails)
     bool accepted = false;        // the server accepted the login (a later 401 is a refusal)
 
+    std::string region = "us-east-1";  // S3: the region requests are signed for
+    std::string sessionToken;          // S3: temporary credentials' token
+
     // Parses the server text; false with the reason in error.
     bool Parse(const std::string& serverText, std::string& error);
+    // S3: where the bucket is served (http:// or https://, host and port;
+    // path-style addresses); false with the reason in error.
+    bool SetEndpoint(const std::string& endpoint, std::string& error);
+    // S3: the address of the bucket with the query (from S3Query).
+    std::string BucketUrl(const std::string& query) const;
     // The account: given, else the address's, else for SFTP the local
     // user's name (as ssh does); FTP without one logs in as anonymous.
     std::string User() const;

@@ -7,6 +7,7 @@
 
 #include "core/TavString.h"
 #include "upload/FtpText.h"
+#include "upload/S3Text.h"
 
 namespace pellucor {
 
@@ -30,6 +31,100 @@ std::string SftpQuoteArg(const std::string& path)
         out.push_back(c);
     }
     return out + "\"";
+}
+
+bool RemoteOps::isS3() const { return login_.protocol == RemoteProtocol::S3; }
+
+std::string RemoteOps::s3Key(const std::string& path)
+{
+    std::string key = path;
+    while (!key.empty() && key.front() == '/')
+        key.erase(0, 1);
+    return key;
+}
+
+RemoteOp RemoteOps::S3List(const std::string& dir, bool oneLevel, const std::string& token, int maxKeys) const
+{
+    const std::string prefix = s3Key(dir);
+    std::vector<std::pair<std::string, std::string>> query = {{"list-type", "2"}};
+    if (!prefix.empty())
+        query.emplace_back("prefix", prefix + "/");
+    if (oneLevel)
+        query.emplace_back("delimiter", "/");
+    if (!token.empty())
+        query.emplace_back("continuation-token", token);
+    if (maxKeys > 0)
+        query.emplace_back("max-keys", std::to_string(maxKeys));
+    RemoteOp op = http("Listing " + (dir.empty() ? "/" : dir), "GET", login_.BucketUrl(S3Query(query)));
+    op.wantBody = true;
+    return op;
+}
+
+RemoteOp RemoteOps::S3PutText(const std::string& path, const std::string& text, const std::string& cacheControl) const
+{
+    RemoteOp op = http("Uploading " + path, "PUT", login_.UrlFor(path, false));
+    op.headers = {"Content-Type: " + S3ContentType(path), "Cache-Control: " + cacheControl};
+    op.requestBody = text;
+    op.wantBody = true;
+    return op;
+}
+
+RemoteOp RemoteOps::S3Copy(const std::string& from, const std::string& to) const
+{
+    RemoteOp op = http("Uploading " + to, "PUT", login_.UrlFor(to, false));
+    op.headers = {"x-amz-copy-source: /" + login_.bucket + "/" + S3EncodeKey(s3Key(from)), "Content-Length: 0"};
+    op.wantBody = true;
+    return op;
+}
+
+RemoteOp RemoteOps::S3StartParts(const std::string& remote) const
+{
+    RemoteOp op = http("Uploading " + remote, "POST", login_.UrlFor(remote, false) + S3Query({{"uploads", ""}}));
+    op.headers
+        = {"Content-Type: " + S3ContentType(remote), "Cache-Control: " + S3CacheControl(remote), "Content-Length: 0"};
+    op.wantBody = true;
+    return op;
+}
+
+RemoteOp RemoteOps::S3PutPart(const std::string& local, const std::string& remote, const std::string& id, int number,
+                              int64_t offset, int64_t length) const
+{
+    RemoteOp op;
+    op.kind = RemoteOp::Kind::Put;
+    op.local = local;
+    op.offset = offset;
+    op.length = length;
+    op.url = login_.UrlFor(remote, false) + S3Query({{"partNumber", std::to_string(number)}, {"uploadId", id}});
+    op.what = "Uploading " + remote;
+    op.wantBody = true;
+    return op;
+}
+
+RemoteOp RemoteOps::S3CompleteParts(const std::string& remote, const std::string& id,
+                                    const std::vector<std::string>& etags) const
+{
+    RemoteOp op = http("Uploading " + remote, "POST", login_.UrlFor(remote, false) + S3Query({{"uploadId", id}}));
+    std::string xml = "<CompleteMultipartUpload>";
+    for (size_t i = 0; i < etags.size(); ++i)
+        xml += "<Part><PartNumber>" + std::to_string(i + 1) + "</PartNumber><ETag>" + etags[i] + "</ETag></Part>";
+    op.requestBody = xml + "</CompleteMultipartUpload>";
+    op.headers = {"Content-Type: application/xml"};
+    op.wantBody = true;
+    return op;
+}
+
+RemoteOp RemoteOps::S3AbortParts(const std::string& remote, const std::string& id) const
+{
+    return http("Giving up " + remote, "DELETE", login_.UrlFor(remote, false) + S3Query({{"uploadId", id}}));
+}
+
+RemoteOp RemoteOps::S3ListUnfinished(const std::string& dir) const
+{
+    const std::string prefix = s3Key(dir);
+    RemoteOp op = http("Listing the unfinished uploads of " + (dir.empty() ? "/" : dir), "GET",
+                       login_.BucketUrl(S3Query({{"uploads", ""}, {"prefix", prefix.empty() ? "" : prefix + "/"}})));
+    op.wantBody = true;
+    return op;
 }
 
 bool RemoteOps::isDav() const
@@ -70,6 +165,11 @@ RemoteOp RemoteOps::propfind(const std::string& what, const std::string& dir, in
 
 RemoteOp RemoteOps::Login() const
 {
+    if (isS3()) {
+        RemoteOp op = S3List(login_.basePath, true, "", 1);
+        op.what = "";
+        return op;
+    }
     if (isDav())
         return propfind("", login_.basePath, 0);
     RemoteOp op;
@@ -86,7 +186,7 @@ RemoteOp RemoteOps::Login() const
 
 std::string RemoteOps::HomeOf(const RemoteResult& r) const
 {
-    if (isDav())
+    if (isDav() || isS3())
         return FtpResolvePath("/", login_.basePath);
     std::string home = "/";
     std::string rel = login_.basePath;
@@ -111,6 +211,11 @@ std::string RemoteOps::HomeOf(const RemoteResult& r) const
 
 RemoteOp RemoteOps::ChangeDir(const std::string& dir) const
 {
+    if (isS3()) {  // a prefix is there as soon as an object is put under it
+        RemoteOp op = S3List(dir, true, "", 1);
+        op.what = "Opening " + dir;
+        return op;
+    }
     if (isDav())
         return propfind("Opening " + dir, dir, 0);
     RemoteOp op;
@@ -128,6 +233,8 @@ bool RemoteOps::IsDirectory(const RemoteResult& r) const
 
 RemoteOp RemoteOps::List(const std::string& dir, bool namesOnly) const
 {
+    if (isS3())
+        return S3List(dir, true, "", 0);
     if (isDav())
         return propfind("Listing " + dir, dir, 1);
     RemoteOp op;
@@ -140,12 +247,28 @@ RemoteOp RemoteOps::List(const std::string& dir, bool namesOnly) const
 
 std::string RemoteOps::ListingNames(const std::string& dir, const std::string& body) const
 {
+    if (isS3()) {
+        S3Listing listing;
+        ParseS3Listing(body, listing);
+        const size_t skip = s3Key(dir).empty() ? 0 : s3Key(dir).size() + 1;
+        std::string out;
+        for (const auto& p : listing.prefixes)
+            out += p.substr(std::min(skip, p.size())) + "\r\n";
+        for (const auto& o : listing.objects)
+            out += o.key.substr(std::min(skip, o.key.size())) + "\r\n";
+        return out;
+    }
     return isDav() ? DavListingNames(dir, body) : FtpListingNames(body);
 }
 
 RemoteOp RemoteOps::MakeDir(const std::string& dir) const
 {
     const std::string what = "Creating folder " + dir;
+    if (isS3()) {  // no folders: a look that the bucket answers
+        RemoteOp op = S3List(dir, true, "", 1);
+        op.what = what;
+        return op;
+    }
     if (isDav())
         return http(what, "MKCOL", login_.UrlFor(dir, true));
     if (login_.protocol == RemoteProtocol::Sftp)
@@ -165,6 +288,11 @@ bool RemoteOps::MayAlreadyExist(const RemoteResult& r) const
 RemoteOp RemoteOps::RemoveDir(const std::string& dir) const
 {
     const std::string what = "Removing folder " + dir;
+    if (isS3()) {
+        RemoteOp op = S3List(dir, true, "", 1);
+        op.what = what;
+        return op;
+    }
     if (isDav())
         return http(what, "DELETE", login_.UrlFor(dir, true));
     if (login_.protocol == RemoteProtocol::Sftp)
@@ -175,7 +303,7 @@ RemoteOp RemoteOps::RemoveDir(const std::string& dir) const
 RemoteOp RemoteOps::Delete(const std::string& path) const
 {
     const std::string what = "Deleting " + path;
-    if (isDav())
+    if (isDav() || isS3())
         return http(what, "DELETE", login_.UrlFor(path, false));
     if (login_.protocol == RemoteProtocol::Sftp)
         return quoted(what, {"rm " + SftpQuoteArg(path)});
@@ -211,6 +339,11 @@ RemoteOp RemoteOps::Put(const std::string& local, const std::string& remote, con
     op.local = local;
     op.url = login_.UrlFor(remote, false);
     op.what = "Uploading " + (renameTo.empty() ? remote : renameTo);
+    if (isS3()) {
+        op.headers = {"Content-Type: " + S3ContentType(remote), "Cache-Control: " + S3CacheControl(remote)};
+        op.wantBody = true;  // an error answer
+        return op;
+    }
     if (!renameTo.empty() && RenameRidesWithPut()) {
         if (login_.protocol == RemoteProtocol::Sftp)
             op.postQuote = {"rename " + SftpQuoteArg(remote) + " " + SftpQuoteArg(renameTo)};
@@ -232,7 +365,7 @@ RemoteOp RemoteOps::Get(const std::string& remote, const std::string& local) con
 
 RemoteOp RemoteOps::Size(const std::string& path) const
 {
-    if (isDav())
+    if (isDav() || isS3())
         return http("Size of " + path, "HEAD", login_.UrlFor(path, false));
     RemoteOp op;
     op.kind = RemoteOp::Kind::Probe;

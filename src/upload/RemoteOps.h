@@ -1,11 +1,13 @@
 // How each protocol does the remote operations of an upload with libcurl:
 // FTP by its commands (CWD, MKD, STOR, RNFR/RNTO), SFTP by libcurl's SFTP
 // quote commands, WebDAV by HTTP methods (PROPFIND, MKCOL, PUT, MOVE,
-// DELETE). Paths are absolute remote paths.
+// DELETE), S3 by its object requests (a path's folders are the prefix of
+// its object name). Paths are absolute remote paths.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "upload/CurlTransfer.h"
 #include "upload/RemoteAddress.h"
@@ -42,8 +44,28 @@ public:
     // FTP only: a command sent as it stands.
     RemoteOp Raw(const std::string& command) const;
 
+    // S3: one page of the objects under dir (oneLevel: the names directly
+    // in it, deeper ones as prefixes), from a continuation token.
+    RemoteOp S3List(const std::string& dir, bool oneLevel, const std::string& token, int maxKeys = 0) const;
+    // S3: stores text as the object at path.
+    RemoteOp S3PutText(const std::string& path, const std::string& text, const std::string& cacheControl) const;
+    // S3: the server copies the object at from to to.
+    RemoteOp S3Copy(const std::string& from, const std::string& to) const;
+    // S3: an upload in parts: started (the answer holds its id), each part
+    // of local sent, completed from the parts' ETags, or given up.
+    RemoteOp S3StartParts(const std::string& remote) const;
+    RemoteOp S3PutPart(const std::string& local, const std::string& remote, const std::string& id, int number,
+                       int64_t offset, int64_t length) const;
+    RemoteOp S3CompleteParts(const std::string& remote, const std::string& id,
+                             const std::vector<std::string>& etags) const;
+    RemoteOp S3AbortParts(const std::string& remote, const std::string& id) const;
+    // S3: the unfinished uploads in parts under dir.
+    RemoteOp S3ListUnfinished(const std::string& dir) const;
+    // The object name of an absolute path.
+    static std::string s3Key(const std::string& path);
+
     // Whether Put renames by itself (else a Rename follows the Put).
-    bool RenameRidesWithPut() const { return !isDav(); }
+    bool RenameRidesWithPut() const { return !isDav() && !isS3(); }
     // A failed MakeDir that still leaves the directory there (it existed).
     bool MayAlreadyExist(const RemoteResult& r) const;
     // The starting directory after a successful Login.
@@ -55,6 +77,7 @@ public:
 
 private:
     bool isDav() const;
+    bool isS3() const;
     RemoteOp quoted(const std::string& what, std::vector<std::string> commands) const;
     RemoteOp http(const std::string& what, const std::string& method, const std::string& url) const;
     // Asks for the resource type of dir (depth 0) or of its members (1).

@@ -10,6 +10,7 @@
 #include "core/TavUtils.h"
 #include "upload/FtpText.h"
 #include "upload/RemoteOps.h"
+#include "upload/S3Text.h"
 
 namespace pellucor {
 
@@ -208,6 +209,40 @@ bool TreeUpload::Run(const UploadPlan& plan, const std::atomic<bool>& cancel, Re
     return false;
 }
 
+bool TreeUpload::RunAll(const std::vector<RemoteOp>& ops, const std::atomic<bool>& cancel, RemoteResult& failure,
+                        std::string& what)
+{
+    stop_ = false;
+    failed_ = false;
+    std::deque<size_t> items;
+    for (size_t i = 0; i < ops.size(); ++i)
+        items.push_back(i);
+    inParallel(
+        items,
+        [&](Slot& s, size_t i) {
+            const RemoteResult r = run(s, ops[i]);
+            if (!r.ok)
+                fail(r, ops[i].what, "");
+            return true;
+        },
+        cancel);
+    if (!stop_)
+        return true;
+    if (!failed_)
+        fail(cancelled(), "", "");
+    failure = failure_;
+    what = what_;
+    return false;
+}
+
+RemoteResult TreeUpload::RunOne(const RemoteOp& op, const std::atomic<bool>& cancel)
+{
+    if (cancel)
+        return cancelled();
+    stop_ = false;
+    return run(*slots_.front(), op);
+}
+
 bool TreeUpload::makeDir(Slot& s, const std::string& dir)
 {
     const RemoteOps ops(s.login);
@@ -231,6 +266,8 @@ bool TreeUpload::sendFile(Slot& s, const UploadPlan& plan, size_t index)
     const RemoteOps ops(s.login);
     const UploadPlan::File& file = plan.files[index];
     const std::string final = join(plan.remoteDir, file.remote);
+    if (s.login.protocol == RemoteProtocol::S3)
+        return sendObject(s, plan, index);
     const std::string temp = join(plan.remoteDir, TemporaryPathOf(file.remote));
     s.sending = true;
     RemoteResult r = run(s, ops.Put(file.local, temp, final));
@@ -254,6 +291,63 @@ bool TreeUpload::sendFile(Slot& s, const UploadPlan& plan, size_t index)
         ++filesDone_;
     else
         fail(r, what, temp);
+    return true;
+}
+
+bool TreeUpload::sendObject(Slot& s, const UploadPlan& plan, size_t index)
+{
+    const RemoteOps ops(s.login);
+    const UploadPlan::File& file = plan.files[index];
+    const std::string final = join(plan.remoteDir, file.remote);
+    if (file.copyFrom.empty() && file.size > kS3PartSize)
+        return sendParts(s, file, final);
+    s.sending = file.copyFrom.empty();
+    const RemoteResult r
+        = run(s, file.copyFrom.empty() ? ops.Put(file.local, final) : ops.S3Copy(file.copyFrom, final));
+    s.sending = false;
+    if (!r.ok) {
+        fail(r, s.transfer->Op().what, "");
+        return true;
+    }
+    bytesDone_ += file.size;
+    ++filesDone_;
+    return true;
+}
+
+// A large object in parts of kS3PartSize, one after the other on this
+// connection; given up on the server when one fails.
+bool TreeUpload::sendParts(Slot& s, const UploadPlan::File& file, const std::string& final)
+{
+    const RemoteOps ops(s.login);
+    RemoteResult r = run(s, ops.S3StartParts(final));
+    const std::string id = r.ok ? S3UploadId(r.body) : "";
+    std::vector<std::string> etags;
+    for (int64_t at = 0; r.ok && !id.empty() && at < file.size; at += kS3PartSize) {
+        s.sending = true;
+        r = run(s, ops.S3PutPart(file.local, final, id, static_cast<int>(etags.size() + 1), at, kS3PartSize));
+        s.sending = false;
+        if (r.ok)
+            bytesDone_ += std::min(kS3PartSize, file.size - at);
+        etags.push_back(r.etag);
+    }
+    if (r.ok && !id.empty())
+        r = run(s, ops.S3CompleteParts(final, id, etags));
+    // A completion can fail after its "200 OK" has been sent.
+    if (r.ok && (id.empty() || !S3ErrorText(r.body).empty())) {
+        r.ok = false;
+        r.failure = RemoteFailure::Refused;
+        r.cause = id.empty() ? "The server gave no id for an upload in parts" : S3ErrorText(r.body);
+    }
+    if (r.ok) {
+        ++filesDone_;
+        return true;
+    }
+    const std::string what = "Uploading " + final;
+    if (!id.empty() && r.failure != RemoteFailure::Connection) {
+        const std::atomic<bool> never {false};
+        RunRemoteOp(*s.loop, *s.transfer, ops.S3AbortParts(final, id), never);
+    }
+    fail(r, what, "");
     return true;
 }
 

@@ -7,7 +7,8 @@
 // ever under its final name half-written. The first failure stops the
 // upload and is its result; the temporary files left by it are then
 // removed where the server still answers (logged, never shown instead of
-// the cause).
+// the cause). On S3 a file goes up under its own name at once (an upload
+// there goes into a folder no one reads yet, see S3Publication).
 #pragma once
 
 #include <atomic>
@@ -23,6 +24,9 @@
 #include "upload/UploadPlan.h"
 
 namespace pellucor {
+
+// S3: objects larger than this go up in parts of this size.
+constexpr int64_t kS3PartSize = int64_t(64) << 20;
 
 class TreeUpload {
 public:
@@ -43,6 +47,13 @@ public:
     // operation's result (its Message names the cause).
     bool Run(const UploadPlan& plan, const std::atomic<bool>& cancel, RemoteResult& failure, std::string& what);
 
+    // Runs independent operations over the connections; true when all
+    // succeeded, else failure and what name the first that did not.
+    bool RunAll(const std::vector<RemoteOp>& ops, const std::atomic<bool>& cancel, RemoteResult& failure,
+                std::string& what);
+    // Runs one operation on the first connection.
+    RemoteResult RunOne(const RemoteOp& op, const std::atomic<bool>& cancel);
+
     // From any thread while Run runs.
     UploadProgress Progress() const;
 
@@ -56,6 +67,8 @@ private:
     RemoteResult run(Slot& s, const RemoteOp& op);
     bool makeDir(Slot& s, const std::string& dir);
     bool sendFile(Slot& s, const UploadPlan& plan, size_t index);
+    bool sendObject(Slot& s, const UploadPlan& plan, size_t index);
+    bool sendParts(Slot& s, const UploadPlan::File& file, const std::string& final);
     void explainSftpWrite(Slot& s, const std::string& temp, int64_t size, RemoteResult& r);
     // Records the upload's first failure and stops it; temp may be on the server.
     void fail(const RemoteResult& r, const std::string& what, const std::string& temp);

@@ -49,7 +49,7 @@ bool UploadPlan::Collect(const std::string& local, std::string& error)
                         error = "Cannot read " + e.path().string() + ": " + ec.message();
                         return false;
                     }
-                    plan.files.push_back({e.path().string(), remote, static_cast<int64_t>(size)});
+                    plan.files.push_back({e.path().string(), remote, static_cast<int64_t>(size), ""});
                 }
             }
             for (const auto& [path, remote] : subdirs) {

@@ -14,6 +14,7 @@ struct UploadPlan {
         std::string local;   // path on this machine
         std::string remote;  // path below the remote directory ("img/sld001.gif")
         int64_t size = 0;
+        std::string copyFrom;  // S3: an object of the same content the server copies instead
     };
     std::string remoteDir;          // the directory everything goes into
     std::vector<std::string> dirs;  // below it, each after its parent

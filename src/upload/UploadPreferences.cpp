@@ -25,6 +25,9 @@ CurlClient::Options UploadOptionsFrom(const PreferenceSnapshot& prefs)
     CurlClient::Options o;
     o.connections = number(PreferenceStore::ValueIn(prefs, "prfUploadConnections"), o.connections, 1, 16);
     o.stallSeconds = number(PreferenceStore::ValueIn(prefs, "prfUploadTimeout"), o.stallSeconds, 1, 3600);
+    o.s3Endpoint = Trim(PreferenceStore::ValueIn(prefs, "prfS3Endpoint"));
+    o.s3Region = Trim(PreferenceStore::ValueIn(prefs, "prfS3Region"));
+    o.s3Profile = Trim(PreferenceStore::ValueIn(prefs, "prfS3Profile"));
     return o;
 }
 

@@ -2,6 +2,9 @@
 
 #include "ResultRows.h"
 #include "upload/FtpText.h"
+#include "upload/S3Credentials.h"
+#include "upload/S3Publication.h"
+#include "upload/S3Text.h"
 
 namespace {
 using namespace pellucor;
@@ -54,6 +57,45 @@ TEST(FtpText, ListingNamesMarkDirectories)
     expectRows({Is(FtpListingNames(unix), "my dir/\r\nsld001.htm\r\nlink\r\n"),
                 Is(FtpListingNames(dos), "images/\r\nindex.htm\r\n"),
                 Is(FtpListingNames("something else\n"), "something else\r\n")});
+}
+
+// What libcurl 7.88 signs as it is given: names and queries in the
+// canonical form of the V4 signature.
+TEST(S3Text, Results)
+{
+    expectRows({Is(S3EncodeKey("v-1/img/a b+c (1) 100%~é.png"), "v-1/img/a%20b%2Bc%20%281%29%20100%25~%C3%A9.png"),
+                Is(S3Query({{"prefix", "a b/"}, {"list-type", "2"}, {"continuation-token", "x=y"}}),
+                   "?continuation-token=x%3Dy&list-type=2&prefix=a%20b%2F"),
+                Is(S3Query({}), ""), Is(S3ContentType("talk1.MP4"), "video/mp4"),
+                Is(S3ContentType("seg 1.m4s"), "video/iso.segment"),
+                Is(S3ContentType("no-extension"), "application/octet-stream"),
+                Is(S3CacheControl("index.htm"), "public, max-age=60"),
+                Is(S3CacheControl("img/sld001.gif"), "public, max-age=31536000, immutable"),
+                Is(S3VersionOfEntry(S3EntryPage("v-20261209-101010-007", "talk one.htm")), "v-20261209-101010-007"),
+                Is(S3VersionOfEntry("<html>somebody else's page</html>"), "")});
+    S3Listing page;
+    const bool parsed = ParseS3Listing(
+        R"(<?xml version="1.0"?><ListBucketResult xmlns="http://s3.amazonaws.com/doc/2006-03-01/">)"
+        R"(<Contents><Key>t/v-1/a b.htm</Key><ETag>"0cc1"</ETag><Size>3</Size></Contents>)"
+        R"(<CommonPrefixes><Prefix>t/v-1/img/</Prefix></CommonPrefixes><IsTruncated>true</IsTruncated>)"
+        R"(<NextContinuationToken>next</NextContinuationToken></ListBucketResult>)",
+        page);
+    expectRows(
+        {Is(parsed, "true"), Is(page.objects.size(), "1"), Is(page.objects[0].key, "t/v-1/a b.htm"),
+         Is(page.objects[0].etag, "0cc1"), Is(page.objects[0].size, "3"), Is(page.prefixes.size(), "1"),
+         Is(page.truncated, "true"), Is(page.nextToken, "next"),
+         Is(S3ErrorText("<Error><Code>NoSuchBucket</Code><Message>gone</Message></Error>"), "NoSuchBucket: gone"),
+         Is(S3UnfinishedUploads("<ListMultipartUploadsResult><Upload><Key>t/v-1/a.mp4</Key><UploadId>u1"
+                                "</UploadId></Upload><Upload><Key>b</Key><UploadId>u2</UploadId></Upload>"
+                                "</ListMultipartUploadsResult>")
+                .back()
+                .second,
+            "u2")});
+    S3Credentials keys;
+    const std::string file = "[default]\naws_access_key_id=A\n[course]\n aws_access_key_id = K:1 \n"
+                             "aws_secret_access_key = S=2\naws_session_token = T\n";
+    expectRows({Is(S3CredentialsInFile(file, "course", keys), "true"), Is(keys.keyId + "|" + keys.secret, "K:1|S=2"),
+                Is(keys.sessionToken, "T"), Is(S3CredentialsInFile(file, "default", keys), "false")});
 }
 
 }  // namespace

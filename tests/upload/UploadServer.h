@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <map>
+
 #include <ostream>
 #include <string>
 
@@ -13,7 +15,7 @@
 
 namespace pellucor {
 
-enum class ServerKind { PyFtp, Proftpd, Vsftpd, Sshd, Dav, DavDigest, SftpPassword };
+enum class ServerKind { PyFtp, Proftpd, Vsftpd, Sshd, Dav, DavDigest, SftpPassword, Swift };
 const char* ServerKindName(ServerKind kind);
 inline void PrintTo(ServerKind kind, std::ostream* os) { *os << ServerKindName(kind); }
 
@@ -42,9 +44,22 @@ public:
     // Stops the server and every process it started where they are
     // (SIGSTOP), as a server that hangs; Kill still ends them.
     void Pause();
+    // Starts it again after Kill, with what it stored (Swift); false when
+    // it does not come up.
+    bool Restart();
+
+    // Swift: the objects under prefix of its bucket as rclone fetches them
+    // (name to content, as treeContents gives a folder), and the JSON of
+    // rclone's listing of them with their types.
+    std::map<std::string, std::string> objects(const std::string& prefix) const;
+    std::string objectList(const std::string& prefix) const;
+    // Swift: rclone's JSON of the bucket's unfinished uploads in parts.
+    std::string unfinishedUploads() const;
 
 private:
+    void start();
     std::string value(const std::string& key) const;
+    QStringList rclone(const QStringList& args) const;
 
     ServerKind kind_;
     testing_support::TempDir dir_;
@@ -59,6 +74,6 @@ using UploadRun = testing_support::ProcessOutcome;
 UploadRun runUpload(const UploadServer& server, const std::string& local, const std::string& remote,
                     const QStringList& options, bool readOnly = false);
 UploadRun runUploadTo(const std::string& home, const std::string& url, const std::string& local,
-                      const QStringList& options);
+                      const QStringList& options, const QStringList& env = {});
 
 }  // namespace pellucor

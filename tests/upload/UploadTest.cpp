@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "QtCoreTestApp.h"
 #include "UploadServer.h"
@@ -225,3 +226,145 @@ TEST(UploadToAnUnresponsiveHost, IsGivenUpAtThePreferencesTime)
 }
 
 }  // namespace
+
+// S3 object storage: OpenStack Swift's S3 layer. One server for these
+// tests (it takes long to start), each test under a prefix of its own.
+class UploadToS3 : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { swift_ = new UploadServer(ServerKind::Swift); }
+    static void TearDownTestSuite()
+    {
+        delete swift_;
+        swift_ = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(swift_->started()) << "swift did not start"; }
+
+    static UploadRun upload(const std::string& local, const std::string& prefix, const QStringList& options = {},
+                            const QStringList& env = {})
+    {
+        return runUploadTo(swift_->home(), swift_->url() + "/" + prefix, local, swift_->login() + options, env);
+    }
+    // The version folders under prefix.
+    static std::set<std::string> versions(const std::string& prefix)
+    {
+        std::set<std::string> found;
+        const std::string list = swift_->objectList(prefix);
+        for (size_t at = list.find("\"Path\":\"v-"); at != std::string::npos; at = list.find("\"Path\":\"v-", at + 1))
+            found.insert(list.substr(at + 8, list.find('/', at) - at - 8));
+        return found;
+    }
+    // The files of a lecture, with names S3 addresses must encode.
+    static std::map<std::string, std::string> lecture()
+    {
+        return {{"index.htm", "<html>talk</html>"},
+                {"talk1.mp4", std::string(300000, 'm')},
+                {"style.css", "body {}"},
+                {"img", "/"},
+                {"img/sld001.gif", "GIF89a"},
+                {"img/a b+c (1) 100%.png", "PNG"},
+                {"notes", "/"},
+                {"notes/Übung é.txt", "notes"}};
+    }
+    static void write(const TempDir& dir, const std::map<std::string, std::string>& files)
+    {
+        for (const auto& [name, content] : files)
+            content == "/" ? (void)fs::create_directories(dir.path() / name) : writeFile(dir.path() / name, content);
+    }
+    static UploadServer* swift_;
+};
+UploadServer* UploadToS3::swift_ = nullptr;
+
+TEST_F(UploadToS3, PublishesAVersionByteIdenticalWithItsTypesAndThenRemovesTheOneBefore)
+{
+    TempDir local;
+    auto files = lecture();
+    write(local, files);
+    UploadRun r = upload(local.dir(), "course/talk");
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_TRUE(holds(r.out, "Upload Complete 6 Files/"));
+    const auto first = versions("course/talk");
+    ASSERT_EQ(first.size(), 1u);
+    const std::string v1 = *first.begin();
+    EXPECT_EQ(swift_->objects("course/talk/" + v1), files);
+    EXPECT_TRUE(holds(swift_->objects("course/talk")["index.htm"], "\"" + v1 + "/index.htm\""));
+    const std::string list = swift_->objectList("course/talk/" + v1);
+    for (const char* typed : {"\"Name\":\"index.htm\",\"Size\":17,\"MimeType\":\"text/html; charset=utf-8\"",
+                              "\"Name\":\"sld001.gif\",\"Size\":6,\"MimeType\":\"image/gif\"",
+                              "\"Name\":\"style.css\",\"Size\":7,\"MimeType\":\"text/css\"",
+                              "\"Name\":\"talk1.mp4\",\"Size\":300000,\"MimeType\":\"video/mp4\""})
+        EXPECT_TRUE(holds(list, typed));
+
+    writeFile(local.path() / "img/sld001.gif", files["img/sld001.gif"] = "GIF89a, second edition");
+    r = upload(local.dir(), "course/talk", {"--connections", "2"});
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const auto second = versions("course/talk");
+    ASSERT_EQ(second.size(), 1u);
+    const std::string v2 = *second.begin();
+    EXPECT_NE(v2, v1);
+    EXPECT_EQ(swift_->objects("course/talk/" + v2), files);
+    EXPECT_TRUE(holds(swift_->objects("course/talk")["index.htm"], "\"" + v2 + "/index.htm\""));
+    // The files the version before held as they are: copied by the server.
+    EXPECT_TRUE(holds(readFile(swift_->home() + "state/Syncdbg.txt"), "(5 unchanged, copied from " + v1 + ")"));
+}
+
+TEST_F(UploadToS3, AWrongSecretIsRefusedAndWritesNothing)
+{
+    TempDir local;
+    write(local, lecture());
+    const std::string before = swift_->objectList("");
+    const UploadRun r = upload(local.dir(), "refused", {},
+                               {"AWS_ACCESS_KEY_ID=test:tester", "AWS_SECRET_ACCESS_KEY=not the secret"});
+    EXPECT_NE(r.code, 0) << describe(r);
+    EXPECT_TRUE(holds(r.err, "Unable to Log In: 403 Forbidden (SignatureDoesNotMatch"));
+    EXPECT_EQ(swift_->objectList(""), before);
+}
+
+// The server killed while a version goes up: the students' version stays
+// whole and in use, and the next upload completes and removes both the
+// old and the broken version.
+TEST_F(UploadToS3, AServerKilledMidwayLeavesTheStudentsVersionWhole)
+{
+    TempDir local;
+    auto files = lecture();
+    write(local, files);
+    UploadRun r = upload(local.dir(), "killed");
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const std::string v1 = *versions("killed").begin();
+
+    files["zz"] = "/";
+    // Sent in two parts; the first would take minutes at the rate below.
+    files["zz/large.mp4"] = std::string(66 << 20, 'v');
+    write(local, files);
+    QProcess p;
+    p.setProcessEnvironment(programEnvironment(swift_->home(), {QString::fromStdString("HOME=" + swift_->home())}));
+    p.start(PELLUCOR_EXE, QStringList {"upload", QString::fromStdString(local.dir()), "--host",
+                                       QString::fromStdString(swift_->url() + "/killed"), "--connections", "1",
+                                       "--limit-rate", "131072"}
+                              + swift_->login());
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QElapsedTimer clock;
+    clock.start();
+    while (versions("killed").size() < 2 && clock.elapsed() < 30000 && p.state() == QProcess::Running)
+        QThread::msleep(100);
+    ASSERT_EQ(versions("killed").size(), 2u) << p.readAllStandardError().toStdString();
+    while (!holds(swift_->unfinishedUploads(), "large.mp4") && clock.elapsed() < 30000)
+        QThread::msleep(100);
+    ASSERT_TRUE(holds(swift_->unfinishedUploads(), "large.mp4"));  // under way, in parts
+    swift_->Kill();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_NE(p.exitCode(), 0);
+    EXPECT_TRUE(holds(p.readAllStandardError().toStdString(), "Upload Failure - Upload not Complete: Uploading"));
+
+    ASSERT_TRUE(swift_->Restart());
+    auto whole = lecture();
+    EXPECT_EQ(swift_->objects("killed/" + v1), whole);
+    EXPECT_TRUE(holds(swift_->objects("killed")["index.htm"], "\"" + v1 + "/index.htm\""));
+
+    r = upload(local.dir(), "killed");
+    ASSERT_EQ(r.code, 0) << describe(r);
+    const auto left = versions("killed");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_TRUE(swift_->objects("killed/" + *left.begin()) == files);  // (not printed: 66 MB)
+    // The killed upload's unfinished large file is given up.
+    EXPECT_FALSE(holds(swift_->unfinishedUploads(), "large.mp4"));
+}
