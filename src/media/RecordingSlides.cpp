@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <tuple>
 #include <utility>
 
@@ -12,6 +13,7 @@
 #include "core/DebugLog.h"
 #include "core/TavUtils.h"
 #include "media/FrameSampler.h"
+#include "media/ProjectedSlide.h"
 
 namespace pellucor {
 
@@ -46,6 +48,26 @@ constexpr double kRefind = 6.0;         // seconds looked at to find the slide a
 constexpr double kSameRegion = 0.9;     // overlap of two regions that are one
 constexpr double kAsFull = 0.95;        // share of a slide's ink, or of its size, that is as much
 constexpr size_t kRecentLooks = 3 * kWindowPairs;  // kept to cut a still at a change of layout
+constexpr double kMostlyHidden = 0.5;  // share of a camera's look hidden that shows no slide
+constexpr int kStale = 5;              // looks after which what keeps hiding part of a slide is taken as it
+constexpr double kHiddenMoved = 0.05;  // share of a hidden part new in a look when someone walks by
+constexpr size_t kSeenMost = 64;       // looks of a camera's still kept for its clear picture
+constexpr size_t kClearest = 5;        // frames a camera's slide picture is made from
+
+// Each byte's median over pictures of one size and type.
+cv::Mat medianOf(const std::vector<cv::Mat>& pictures)
+{
+    cv::Mat out(pictures.front().size(), pictures.front().type());
+    std::vector<uchar> v(pictures.size());
+    const size_t bytes = out.total() * out.elemSize();
+    for (size_t b = 0; b < bytes; ++b) {
+        for (size_t i = 0; i < pictures.size(); ++i)
+            v[i] = pictures[i].data[b];
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        out.data[b] = v[v.size() / 2];
+    }
+    return out;
+}
 
 struct RegionStats {
     cv::Mat moved;  // CV_32F: times each pixel moved
@@ -53,8 +75,9 @@ struct RegionStats {
     int pairs = 0, frames = 0;
     std::vector<double> movedShares;  // per pair: the share of the frame that moved
     cv::Mat prev;
-    std::vector<cv::Mat> kept;  // some of the frames, for the typical picture
+    std::vector<cv::Mat> kept;  // some of the frames, spread over all, for the typical picture
     static constexpr size_t kKept = 15;
+    int keepEvery = 4;
 
     void add(const cv::Mat& grey)
     {
@@ -65,8 +88,15 @@ struct RegionStats {
             noise = cv::Mat::zeros(g.size(), CV_32F);
             prev.release();
         }
-        if (frames % 4 == 0 && kept.size() < kKept)
+        if (frames % keepEvery == 0) {
             kept.push_back(grey.clone());  // sharp, for the edges of black bars
+            if (kept.size() == 2 * kKept) {  // every other one, and half as many from now on
+                for (size_t i = 1; i < kKept; ++i)
+                    kept[i] = kept[2 * i];
+                kept.resize(kKept);
+                keepEvery *= 2;
+            }
+        }
         ++frames;
         if (!prev.empty()) {
             cv::Mat diff;
@@ -82,21 +112,18 @@ struct RegionStats {
     void gap() { prev.release(); }
 
     // Each pixel's median over the frames kept: what the picture mostly
-    // shows, without a pointer passing.
-    cv::Mat typical() const
-    {
-        cv::Mat out(kept.front().size(), CV_8U);
-        std::vector<uchar> v(kept.size());
-        for (int y = 0; y < out.rows; ++y)
-            for (int x = 0; x < out.cols; ++x) {
-                for (size_t i = 0; i < kept.size(); ++i)
-                    v[i] = kept[i].at<uchar>(y, x);
-                std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-                out.at<uchar>(y, x) = v[v.size() / 2];
-            }
-        return out;
-    }
+    // shows, without a pointer or a person passing.
+    cv::Mat typical() const;
 };
+
+cv::Mat RegionStats::typical() const
+{
+    std::vector<cv::Mat> same;  // of the latest size
+    for (const cv::Mat& k : kept)
+        if (k.size() == kept.back().size())
+            same.push_back(k.isContinuous() ? k : k.clone());
+    return medianOf(same);
+}
 
 // Which parts of the frame keep moving from one few seconds to the next,
 // against those that did at first: in a meeting layout the camera tiles,
@@ -392,9 +419,22 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
         err = kNoStablePicture;
         return false;
     }
-    if (at.noise > kCameraNoise) {
-        err = kCameraRefused;
-        return false;
+    camera_ = at.noise > kCameraNoise;
+    if (camera_) {
+        std::vector<cv::Point2f> corners;
+        if (!ProjectedSlide::Find(stats.typical(), corners)) {
+            err = kNoProjectedSlide;
+            return false;
+        }
+        rec.camera = true;
+        rec.meeting = false;
+        for (const cv::Point2f& c : corners)
+            rec.corners.emplace_back(c.x / static_cast<float>(at.size.width), c.y / static_cast<float>(at.size.height));
+        rec.region = fractionsOf(cv::boundingRect(corners) & cv::Rect({}, at.size), at.size);
+        Tav_DebugLog("Slides from recording: a camera's recording, the projected slide at "
+                     + describeBox(cv::boundingRect(corners), at.size));
+        compare_.SetIgnored({});
+        return true;
     }
     ignore(at);
     return true;
@@ -441,6 +481,8 @@ double overlapOf(const cv::Rect& a, const cv::Rect& b)
 bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
                              const std::atomic<bool>& cancel, std::string& err)
 {
+    if (rec.camera)
+        return cameraStills(rec, out, moved, cancel, err);
     FrameSampler sampler(kSampleWidth);
     if (!sampler.Open(rec.path, err))
         return false;
@@ -492,7 +534,7 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
                     run.to = t;
                 } else {
                     close();
-                    run = {t, t, {}};
+                    run = {t, t, {}, 0, 0, {}};
                     anchor = look;
                     open = true;
                 }
@@ -547,14 +589,153 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
     return ran;
 }
 
+bool RecordingSlides::cameraStills(const RecordingFound& rec, std::vector<Still>& out,
+                                   const std::function<void(double)>& moved, const std::atomic<bool>& cancel,
+                                   std::string& err)
+{
+    FrameSampler sampler(kSampleWidth);
+    if (!sampler.Open(rec.path, err))
+        return false;
+    std::unique_ptr<ProjectedSlide> projected;
+    // ref: the slide as the still shows it so far where nothing hides it;
+    // stale: the looks for which each pixel has been hidden.
+    cv::Mat ref, stale, lastHidden, pending;
+    double pendingAt = 0;
+    Still run;
+    bool open = false;
+    std::vector<std::pair<double, cv::Mat>> seen;
+    size_t looked = 0, seenEvery = 1;
+    const auto close = [&] {
+        if (open && run.to - run.from + options_.step >= options_.minDwell - 1e-6) {
+            std::vector<cv::Mat> looks;
+            for (const auto& s : seen)
+                looks.push_back(s.second);
+            run.look = medianOf(looks);
+            // The frames most like the slide's own picture hide least of it.
+            std::vector<std::pair<int, double>> hidden;
+            for (const auto& [t, look] : seen)
+                hidden.emplace_back(cv::countNonZero(ProjectedSlide::Hidden(run.look, look)), t);
+            std::sort(hidden.begin(), hidden.end());
+            hidden.resize(std::min(hidden.size(), kClearest));
+            run.clear.clear();
+            for (const auto& h : hidden)
+                run.clear.push_back(h.second);
+            std::sort(run.clear.begin(), run.clear.end());
+            out.push_back(run);
+        }
+        open = false;
+        seen.clear();
+    };
+    const auto start = [&](double t, const cv::Mat& look) {
+        close();
+        run = {t, t, {}, 0, 0, {}};
+        ref = look.clone();
+        stale = cv::Mat::zeros(look.size(), CV_8U);
+        lastHidden = stale.clone();
+        seen = {{t, look}};
+        looked = 0;
+        seenEvery = 1;
+        open = true;
+    };
+    const bool ran = sampler.Stretch(
+        0, rec.duration + 1, options_.step,
+        [&](double t, const cv::Mat& grey) {
+            if (!projected) {
+                std::vector<cv::Point2f> corners;
+                for (const cv::Point2f& c : rec.corners)
+                    corners.emplace_back(c.x * static_cast<float>(grey.cols), c.y * static_cast<float>(grey.rows));
+                projected = std::make_unique<ProjectedSlide>(corners);
+            }
+            const cv::Mat look = projected->Look(grey);
+            if (!open) {
+                start(t, look);
+                return true;
+            }
+            const cv::Mat hidden = ProjectedSlide::Hidden(ref, look);
+            const double shown = 1 - cv::countNonZero(hidden) / static_cast<double>(hidden.total());
+            if (shown < 1 - kMostlyHidden) {
+                // The camera turned away, or someone right before it.
+                pending.release();
+                if (t - run.to > kNoSlideGap)
+                    close();
+                return true;
+            }
+            // What differs where nothing hides the slide, as a share of that.
+            compare_.SetIgnored(hidden);
+            const double differ = compare_.Differ(ref, look) / shown;
+            if (differ >= kStill) {
+                // A change that stays (not someone stepping in at the edge).
+                if (pending.empty()) {
+                    pending = look;
+                    pendingAt = t;
+                    return true;
+                }
+                Tav_DebugLog("Slides from recording: the slide changed at " + seconds(pendingAt) + " s, "
+                             + std::to_string(differ));
+                start(pendingAt, pending);
+                pending.release();
+                return true;
+            }
+            pending.release();
+            run.to = t;
+            look.copyTo(ref, ~hidden);
+            // What hides the same part of the slide a while is the slide (it
+            // changed behind someone standing before it, or someone stood
+            // there as it came); someone walking by is not: the part hidden
+            // grows where they go.
+            stale.setTo(0, ~hidden);
+            cv::Mat parts;
+            const int n = cv::connectedComponents(hidden, parts, 8, CV_32S);
+            std::vector<int> area(static_cast<size_t>(n), 0), grown(static_cast<size_t>(n), 0);
+            for (int y = 0; y < parts.rows; ++y)
+                for (int x = 0; x < parts.cols; ++x) {
+                    const auto p = static_cast<size_t>(parts.at<int>(y, x));
+                    ++area[p];
+                    grown[p] += lastHidden.at<uchar>(y, x) == 0;
+                }
+            for (int y = 0; y < parts.rows; ++y)
+                for (int x = 0; x < parts.cols; ++x) {
+                    const auto p = static_cast<size_t>(parts.at<int>(y, x));
+                    uchar& st = stale.at<uchar>(y, x);
+                    if (p != 0)
+                        st = grown[p] > kHiddenMoved * area[p] ? 0 : static_cast<uchar>(std::min(255, st + 1));
+                }
+            lastHidden = hidden;
+            const cv::Mat settled = stale >= kStale;
+            look.copyTo(ref, settled);
+            stale.setTo(0, settled);
+            if (++looked % seenEvery == 0)
+                seen.emplace_back(t, look);
+            if (seen.size() == kSeenMost) {  // every other one, and half as many from now on
+                for (size_t i = 1; i < kSeenMost / 2; ++i)
+                    seen[i] = std::move(seen[2 * i]);
+                seen.resize(kSeenMost / 2);
+                seenEvery *= 2;
+            }
+            return true;
+        },
+        [&](double t) { moved(t / std::max(rec.duration, 1.0)); }, cancel, err);
+    close();
+    compare_.SetIgnored({});
+    return ran;
+}
+
 int RecordingSlides::known(const Source& source, const cv::Mat& look) const
 {
+    // A camera's looks compared where neither hides the slide.
+    const auto differ = [&](const cv::Mat& a, const cv::Mat& b) {
+        if (!camera_)
+            return compare_.Differ(a, b);
+        SlidePicture unhidden = compare_;
+        unhidden.SetIgnored(ProjectedSlide::Hidden(a, b));
+        return unhidden.Differ(a, b);
+    };
     int best = -1;
     double bestDiffer = kSame;
     for (size_t s = 0; s < known_.size(); ++s) {
         const Known& k = known_[s];
         for (size_t m = 0; m < k.looks.size(); ++m) {
-            double d = compare_.Differ(k.looks[m], look);
+            double d = differ(k.looks[m], look);
             // A look from another recording or layout may lie a pixel or
             // two aside.
             if (d >= bestDiffer && k.seenIn[m] != source && d < 20 * kSame) {
@@ -563,7 +744,7 @@ int RecordingSlides::known(const Source& source, const cv::Mat& look) const
                         cv::Mat moved;
                         const cv::Matx23d shift(1, 0, dx, 0, 1, dy);
                         cv::warpAffine(look, moved, shift, look.size(), cv::INTER_NEAREST, cv::BORDER_REPLICATE);
-                        d = std::min(d, compare_.Differ(k.looks[m], moved));
+                        d = std::min(d, differ(k.looks[m], moved));
                     }
             }
             if (d < bestDiffer) {
@@ -644,7 +825,7 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
             k.ink = ink;
             // Its picture from where no overlay covers it.
             slides_[static_cast<size_t>(slide)]
-                = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to};
+                = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to, s.clear};
         }
         if (slide != current) {
             // Half a step after the last look at the slide before (the
@@ -674,6 +855,24 @@ bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err, 
         return false;
     std::vector<cv::Mat> frames;
     const double span = s.to - s.from;
+    if (rec.camera) {
+        // The median of the frames that show it most clearly, straightened.
+        if (!sampler.ColourFramesAt(s.clear.empty() ? std::vector<double> {s.from + span / 2} : s.clear, frames, err))
+            return false;
+        std::vector<cv::Point2f> corners;
+        for (const cv::Point2f& c : rec.corners)
+            corners.emplace_back(c.x * static_cast<float>(frames.front().cols),
+                                 c.y * static_cast<float>(frames.front().rows));
+        const cv::Size size = ProjectedSlide::Straightened(corners);
+        const cv::Mat into = ProjectedSlide::Into(corners, size);
+        for (cv::Mat& frame : frames) {
+            cv::Mat straight;
+            cv::warpPerspective(frame, straight, into, size, cv::INTER_CUBIC, cv::BORDER_REPLICATE);
+            frame = straight;
+        }
+        bgra = medianOf(frames);
+        return true;
+    }
     if (!sampler.ColourFramesAt({s.from + span * 0.2, s.from + span * 0.5, s.from + span * 0.8}, frames, err))
         return false;
     for (cv::Mat& frame : frames)
