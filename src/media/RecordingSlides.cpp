@@ -28,6 +28,8 @@ constexpr double kMeetingShare = 0.08;  // share of the frame always moving that
 constexpr double kCameraNoise = 1.0;    // mean grey levels of noise between still frames of a camera
 constexpr double kNoisyPixel = 1.5;     // mean grey levels by which a pixel of a camera tile flickers
 constexpr double kUnsettled = 0.15;     // share of the frame moving in most looks of a video
+constexpr double kStripMoving = 0.005;  // share of the frame a person moving in a camera strip takes at least
+constexpr double kStripWidest = 0.4;    // share of the frame's width or height a camera strip takes at most
 constexpr double kSmallestSlide = 0.2;  // share of the frame a slide beside camera tiles takes at least
 constexpr int kPadRange = 6;            // grey levels across a row or column of a black bar
 constexpr double kStill = 0.003;        // share of the look that may differ within a still stretch
@@ -238,6 +240,56 @@ void trimToStill(const cv::Mat& still, cv::Rect& box)
         --box.height;
 }
 
+// A camera strip of a meeting tool in which only a person moves, the room
+// behind them still: the moving pixels lie in a band along one side of the
+// frame. The slide lies beside it, up to where the picture has the
+// strongest straight edge between the band and the middle of the frame.
+bool besideStrip(const cv::Mat& moving, const cv::Mat& mean, cv::Rect& box)
+{
+    cv::Mat solid;
+    cv::morphologyEx(moving, solid, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, {5, 5}));
+    if (cv::countNonZero(solid) < kStripMoving * static_cast<double>(solid.total()))
+        return false;
+    const cv::Rect band = cv::boundingRect(solid);
+    const cv::Size size = moving.size();
+    cv::Mat dx, dy;
+    cv::Sobel(mean, dx, CV_32F, 1, 0);
+    cv::Sobel(mean, dy, CV_32F, 0, 1);
+    // The strongest edge along a column (or row) from `from` towards `to`.
+    const auto edge = [&](bool columns, int from, int to) {
+        const cv::Mat g = cv::abs(columns ? dx : dy);
+        int best = from;
+        double strongest = -1;
+        for (int i = from; from < to ? i <= to : i >= to; i += from < to ? 1 : -1) {
+            const double e = cv::mean(columns ? g.col(i) : g.row(i))[0];
+            if (e > strongest)
+                std::tie(strongest, best) = std::pair {e, i};
+        }
+        return best;
+    };
+    const int reachX = static_cast<int>(kStripWidest * size.width), reachY = static_cast<int>(kStripWidest * size.height);
+    cv::Rect beside;
+    if (band.br().x <= reachX) {
+        const int x = edge(true, band.br().x, std::min(size.width / 2, band.br().x + reachX / 2));
+        beside = {x + 1, 0, size.width - x - 1, size.height};
+    } else if (band.x >= size.width - reachX) {
+        const int x = edge(true, band.x, std::max(size.width / 2, band.x - reachX / 2));
+        beside = {0, 0, x, size.height};
+    } else if (band.y >= size.height - reachY) {
+        const int y = edge(false, band.y, std::max(size.height / 2, band.y - reachY / 2));
+        beside = {0, 0, size.width, y};
+    } else if (band.br().y <= reachY) {
+        const int y = edge(false, band.br().y, std::min(size.height / 2, band.br().y + reachY / 2));
+        beside = {0, y + 1, size.width, size.height - y - 1};
+    } else {
+        return false;
+    }
+    if (beside.area() < kSmallestSlide * static_cast<double>(size.area()))
+        return false;
+    box = beside;
+    return true;
+}
+
 // Where the slide lies in the frames stats went through.
 RecordingSlides::Placed placeIn(const RegionStats& stats, RecordingLayout layout)
 {
@@ -255,7 +307,11 @@ RecordingSlides::Placed placeIn(const RegionStats& stats, RecordingLayout layout
     at.movingShare = cv::countNonZero(moving) / static_cast<double>(moving.total());
     const cv::Size size = share.size();
     cv::Rect box({}, size);
-    if (layout == RecordingLayout::Meeting || (layout == RecordingLayout::Auto && at.movingShare > kMeetingShare)) {
+    if (layout != RecordingLayout::Screen && at.movingShare <= kMeetingShare)
+        at.meeting = besideStrip(moving, mean, box);
+    if (!at.meeting
+        && (layout == RecordingLayout::Meeting
+            || (layout == RecordingLayout::Auto && at.movingShare > kMeetingShare))) {
         // The largest still rectangle, when it is large enough for a slide
         // (a camera's picture flickers all over: none is).
         cv::Mat still = ~moving;
@@ -601,6 +657,7 @@ bool RecordingSlides::cameraStills(const RecordingFound& rec, std::vector<Still>
     // stale: the looks for which each pixel has been hidden.
     cv::Mat ref, stale, lastHidden, pending;
     double pendingAt = 0;
+    int hiddenLooks = 0;
     Still run;
     bool open = false;
     std::vector<std::pair<double, cv::Mat>> seen;
@@ -654,12 +711,15 @@ bool RecordingSlides::cameraStills(const RecordingFound& rec, std::vector<Still>
             const cv::Mat hidden = ProjectedSlide::Hidden(ref, look);
             const double shown = 1 - cv::countNonZero(hidden) / static_cast<double>(hidden.total());
             if (shown < 1 - kMostlyHidden) {
-                // The camera turned away, or someone right before it.
+                // The camera turned away, or someone right before it: the
+                // still ends when that lasts, and what was too short to be
+                // a still is not what the next one is compared with.
                 pending.release();
-                if (t - run.to > kNoSlideGap)
-                    close();
+                if (++hiddenLooks >= kStale || run.to - run.from + options_.step < options_.minDwell - 1e-6)
+                    start(t, look);
                 return true;
             }
+            hiddenLooks = 0;
             // What differs where nothing hides the slide, as a share of that.
             compare_.SetIgnored(hidden);
             const double differ = compare_.Differ(ref, look) / shown;
@@ -720,16 +780,18 @@ bool RecordingSlides::cameraStills(const RecordingFound& rec, std::vector<Still>
     return ran;
 }
 
+SlidePicture RecordingSlides::comparing(const cv::Mat& a, const cv::Mat& b) const
+{
+    if (!camera_)
+        return compare_;
+    SlidePicture unhidden = compare_;
+    unhidden.SetIgnored(ProjectedSlide::Hidden(a, b));
+    return unhidden;
+}
+
 int RecordingSlides::known(const Source& source, const cv::Mat& look) const
 {
-    // A camera's looks compared where neither hides the slide.
-    const auto differ = [&](const cv::Mat& a, const cv::Mat& b) {
-        if (!camera_)
-            return compare_.Differ(a, b);
-        SlidePicture unhidden = compare_;
-        unhidden.SetIgnored(ProjectedSlide::Hidden(a, b));
-        return unhidden.Differ(a, b);
-    };
+    const auto differ = [&](const cv::Mat& a, const cv::Mat& b) { return comparing(a, b).Differ(a, b); };
     int best = -1;
     double bestDiffer = kSame;
     for (size_t s = 0; s < known_.size(); ++s) {
@@ -799,11 +861,11 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         int slide = known(source, s.look);
         const double ink = SlidePicture::Ink(s.look);
         bool fuller = false;
-        if (slide < 0 && current >= 0 && lastLook && compare_.Builds(*lastLook, s.look))
+        if (slide < 0 && current >= 0 && lastLook && comparing(*lastLook, s.look).Builds(*lastLook, s.look))
             slide = current;
         if (slide >= 0) {
             Known& k = known_[static_cast<size_t>(slide)];
-            fuller = ink > k.ink && compare_.Builds(k.fullest, s.look);
+            fuller = ink > k.ink && comparing(k.fullest, s.look).Builds(k.fullest, s.look);
             // As full, shown larger after the layout changed.
             const FoundSlide& best = slides_[static_cast<size_t>(slide)];
             fuller = fuller

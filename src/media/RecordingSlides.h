@@ -148,6 +148,8 @@ private:
                 std::string& err) const;
     void assign(size_t index, RecordingFound& rec, std::vector<Still> stills);
     int known(const Source& source, const cv::Mat& look) const;
+    // How two looks compare: a camera's where neither hides the slide.
+    SlidePicture comparing(const cv::Mat& a, const cv::Mat& b) const;
 
     RecordingSlidesOptions options_;
     std::vector<RecordingFound> found_;
