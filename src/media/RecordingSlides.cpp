@@ -471,11 +471,13 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
     Tav_DebugLog("Slides from recording: " + rec.path + (rec.meeting ? " meeting" : " screen") + " layout, slide at "
                  + describeBox(box, at.size) + ", moving " + std::to_string(at.movingShare) + ", unsettled "
                  + std::to_string(at.unsettled) + ", noise " + std::to_string(at.noise));
-    if (at.unsettled > kUnsettled) {
+    // (A camera that shakes a little moves all over: its picture is
+    // straightened, and whether it settles is told by its stills.)
+    camera_ = at.noise > kCameraNoise;
+    if (!camera_ && at.unsettled > kUnsettled) {
         err = kNoStablePicture;
         return false;
     }
-    camera_ = at.noise > kCameraNoise;
     if (camera_) {
         std::vector<cv::Point2f> corners;
         if (!ProjectedSlide::Find(stats.typical(), corners)) {
