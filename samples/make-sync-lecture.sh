@@ -17,6 +17,16 @@
 #   camera   a camera pointed at a projected screen: perspective, blur,
 #            noise, flickering light, a person passing in front now and then,
 #            and now and then the camera on the lecturer (no slide seen)
+#   hall     a camera of another make in a lecture hall: the screen seen
+#            from lower left (keystone), a lecturer walking to and fro in
+#            front of it, a laser pointer dot moving over it, the camera
+#            shaking a little and its exposure drifting
+#   strip    a meeting tool of another make: the slide at 75% of the frame
+#            width beside a camera strip on the left that shows a person
+#            moving before a still room (little noise)
+#   gallery  a meeting tool of a third make: the slide at 75% of the
+#            frame height above a row of camera tiles, people moving in
+#            them
 #   deck     as screen, going to and fro between the slides that differ
 #            least (the builds and the pair that differs in one line)
 #   clip     as screen, with a video clip shown full screen now and then
@@ -58,6 +68,7 @@ ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 # lectures (one every 40 s or so).
 slides=$((seconds / 40 > 8 ? seconds / 40 : 8))
 : > "$dest/titles.txt"
+: > "$dest/slide-texts.txt"  # each slide's words, to tell how well its picture reads
 slide_text() {  # N: title line, then bullet lines
   case $1 in
     1) printf '%s\n' "Reading the slides" "from any recording" "Lecture 7, spring term" ;;
@@ -94,6 +105,7 @@ while [ $n -le $slides ]; do
     fi
     line=$((line + 1))
   done < "$dest/.text"
+  printf '%s %s\n' "$name" "$(tr '\n' ' ' < "$dest/.text")" >> "$dest/slide-texts.txt"
   ff -f lavfi -i "color=c=0xf4f4ee:s=640x480" -vf "$vf" -frames:v 1 -pix_fmt rgb8 "$dest/$name"
   n=$((n + 1))
 done
@@ -195,6 +207,14 @@ meeting_layout() {  # IN OUT SW [LEFT]
       testsrc2=s=${lcw}x$h:r=$fps,noise=alls=20:allf=t[$2c];
       $([ -n "${4:-}" ] && echo "[$2c][$2n]" || echo "[$2n][$2c]")hstack=shortest=1[$2]"
 }
+# A camera tile NAME W H [SPEED] as stream NAME: a person (a head and
+# shoulders) moving before a still room, with little sensor noise.
+person_tile() {
+  pw=$(($2 / 3)); ph=$(($3 * 2 / 3))
+  printf '%s' "color=c=0x6a6458:s=$2x$3:r=$fps,drawbox=x=$(($2 / 10)):y=$(($3 / 8)):w=$(($2 / 4)):h=$(($3 / 3)):color=0x9a9a90:t=fill[$1r];
+      color=c=0x283848:s=${pw}x${ph}:r=$fps,drawbox=x=$((pw / 4)):y=0:w=$((pw / 2)):h=$((ph / 3)):color=0xc09878:t=fill[$1p];
+      [$1r][$1p]overlay=x='$(($2 / 3))+$(($2 / 5))*sin(t*${4:-0.6})':y='$(($3 / 3))+$(($3 / 20))*sin(t*1.3)',noise=alls=4:allf=t"
+}
 # A video clip: a test pattern scrolling and changing colour all over.
 moving="testsrc2=s=${w}x$h:r=$fps,scroll=horizontal=0.011:vertical=0.007,hue=H=2*PI*t*0.3"
 case $kind in
@@ -236,7 +256,36 @@ case $kind in
       testsrc2=s=${w}x$h:r=$fps[lecturer];
       [seen][lecturer]overlay=enable='$cuts':shortest=1,
       boxblur=2:1,noise=alls=14:allf=t,format=yuv420p[v]" ;;
-  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, moving, camera, deck, clip or video)" >&2; exit 2 ;;
+  hall)
+    sw=$((w * 68 / 100 / 2 * 2)); sh=$((sw * 3 / 4 / 2 * 2))
+    graph="[0:v]fps=$fps,scale=$sw:$sh[s];
+      color=c=0x303030:s=${w}x$h:r=$fps[room];
+      [room][s]overlay=x=$((w * 16 / 100)):y=$((h / 12)):shortest=1,
+      perspective=sense=destination:x0=$((w / 6)):y0=$((h / 9)):x1=$((w - w / 8)):y1=$((h / 14)):x2=$((w / 20)):y2=$((h - h / 12)):x3=$((w - w / 40)):y3=$((h - h / 30))[proj];
+      color=c=red:s=$((w / 120 + 2))x$((w / 120 + 2)):r=$fps[dot];
+      [proj][dot]overlay=x='$w/2+$w/5*sin(t*1.7)':y='$h/2+$h/6*cos(t*1.1)':shortest=1[lit];
+      color=c=0x30363c:s=$((w / 7))x$((h * 7 / 10)):r=$fps,drawbox=x=$((w / 28)):y=0:w=$((w / 14)):h=$((h / 9)):color=0xb09070:t=fill[person];
+      [lit][person]overlay=x='$w*0.3+$w*0.4*sin(t*0.3)':y=$((h * 3 / 10)):shortest=1,
+      eq=brightness='0.07*sin(2*PI*t*0.05)':contrast='0.9+0.08*sin(2*PI*t*0.11)':eval=frame,
+      pad=$((w + 16)):$((h + 16)):8:8:0x303030,crop=$w:$h:x='8+4*sin(t*5.3)':y='8+3*cos(t*4.1)',
+      boxblur=1:1,noise=alls=8:allf=t,format=yuv420p[v]" ;;
+  strip)
+    lsw=$((w * 3 / 4 / 4 * 4)); lsh=$((lsw * 3 / 4 / 2 * 2)); lcw=$((w - lsw))
+    graph="[0:v]fps=$fps,scale=$lsw:$lsh,pad=$lsw:$h:0:($h-$lsh)/2:0x1e1e1e[s];
+      $pointer[p];
+      [s][p]overlay=x='$lsw/2+$lsw*0.3*sin(t*0.7)':y='$h/2+$h*0.3*cos(t*0.4)':shortest=1[n];
+      $(person_tile c "$lcw" "$h")[c];
+      [c][n]hstack=shortest=1,format=yuv420p[v]" ;;
+  gallery)
+    gsh=$((h * 3 / 4 / 2 * 2)); gsw=$((gsh * 4 / 3 / 2 * 2)); th=$((h - gsh)); tw=$((w / 4))
+    graph="[0:v]fps=$fps,scale=$gsw:$gsh,pad=$w:$gsh:($w-$gsw)/2:0:0x202124[s];
+      $pointer[p];
+      [s][p]overlay=x='$w/2+$gsw*0.3*sin(t*0.9)':y='$gsh/2+$gsh*0.3*cos(t*0.5)':shortest=1[n];
+      $(person_tile a "$tw" "$th" 0.5)[a]; $(person_tile b "$tw" "$th" 0.8)[b];
+      $(person_tile c "$tw" "$th" 1.1)[c]; $(person_tile d "$((w - 3 * tw))" "$th" 0.3)[d];
+      [a][b][c][d]hstack=inputs=4[row];
+      [n][row]vstack=shortest=1,format=yuv420p[v]" ;;
+  *) echo "make-sync-lecture.sh: unknown kind $kind (screen, meeting, moving, camera, hall, strip, gallery, deck, clip or video)" >&2; exit 2 ;;
 esac
 
 out="$dest/$rec"

@@ -4,13 +4,18 @@
   score.py TRUTH EVENTS      the events file slides-from-recording wrote
   score.py TRUTH --cuts FILE the times (one a line) a scene-change detector
                              cut the recording at, each cut a new slide
+  score.py TRUTH EVENTS TEXTS  also how well the slide pictures read: TEXTS
+                             is the generator's slide-texts.txt, each found
+                             slide's OCR text lies beside EVENTS (imgNNN.text)
 
 TRUTH is the generator's output: "START SLIDE" per slide shown, "clip FROM
 TO" per video clip (no slide seen). The slides 3, 4 and 5 of its deck are
 one slide built up point by point, so a change between them is none.
 Prints: true_slides found_slides slides_missed duplicates changes within_1s
-median_error spurious_changes.
+median_error spurious_changes, and with TEXTS the share of the words of
+4 letters or more of the true slides that the OCR of their pictures found.
 """
+import os
 import re
 import statistics
 import sys
@@ -91,8 +96,34 @@ def main():
             used.add(best[1])
             errors.append(best[0])
     spurious = len(found) - 1 - len(used)
+    read = ""
+    if len(sys.argv) > 3:
+        read = "%.1f" % (100 * read_share(sys.argv[3], os.path.dirname(sys.argv[2]), truth_of))
     print(len(true_slides), len(pages), missed, duplicates, len(shown) - 1, len(errors),
-          "%.2f" % (statistics.median(errors) if errors else 0), spurious)
+          "%.2f" % (statistics.median(errors) if errors else 0), spurious, read)
+
+
+def words(text):
+    return [w.lower() for w in re.findall(r"[A-Za-z]{4,}", text)]
+
+
+def read_share(texts, lecture, truth_of):
+    """The share of the long words of each true slide found in the OCR text
+    of the slide found for it (the build 3-5 counted as its fullest state)."""
+    true_words = {}
+    for line in open(texts):
+        m = re.match(r"img(\d+)\.gif (.*)", line)
+        if m:
+            true_words[int(m.group(1))] = words(m.group(2))
+    true_words[3] = true_words.get(5, true_words.get(3, []))
+    wanted = found = 0
+    for page, slide in truth_of.items():
+        path = os.path.join(lecture, "img%03d.text" % page)
+        seen = set(words(open(path, encoding="utf-8", errors="replace").read())) if os.path.exists(path) else set()
+        want = true_words.get(slide, [])
+        wanted += len(want)
+        found += sum(1 for w in want if w in seen)
+    return found / wanted if wanted else 0
 
 
 main()

@@ -145,6 +145,7 @@ bool RecordingLecture::build(const RecordingLectureOptions& o, const std::string
         part.part = static_cast<int>(i + 1);
         part.recording = rec.path;
         part.meeting = rec.meeting;
+        part.camera = rec.camera;
         part.noSlide = rec.noSlide;
         const std::string base = name_ + std::to_string(part.part);
         part.copy = base + lowerExtension(rec.path);

@@ -37,6 +37,7 @@ struct RecordingPart {
     std::vector<SyncedRow> rows;
     std::vector<NoSlideStretch> noSlide;
     bool meeting = false;
+    bool camera = false;  // a camera pointed at a projected screen
 };
 
 class RecordingLecture {

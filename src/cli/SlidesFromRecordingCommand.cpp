@@ -31,7 +31,7 @@ void printLecture(const RecordingLecture& made, const std::string& dir)
         std::cout << "  img" << Fmt000(static_cast<long>(i + 1)) << ".gif  " << made.Titles()[i] << "\n";
     for (const RecordingPart& p : made.Parts()) {
         std::cout << "Part " << p.part << ": " << Tav_SplitPath(p.recording).last << " -> " << p.copy << ", "
-                  << p.events << " (" << (p.meeting ? "meeting" : "screen") << " layout, " << p.rows.size()
+                  << p.events << " (" << (p.camera ? "camera recording" : p.meeting ? "meeting layout" : "screen layout") << ", " << p.rows.size()
                   << " slide changes)\n";
         for (const SyncedRow& r : p.rows)
             std::cout << "  " << r.start << "  " << r.page << "\n";
@@ -48,7 +48,7 @@ void printLecture(const RecordingLecture& made, const std::string& dir)
 int RunSlidesFromRecordingCommand(int argc, char** argv)
 {
     CommandLine cl(argc, argv, "slides-from-recording",
-                   "Make a lecture directory from screen or meeting recordings alone: one picture per distinct slide "
+                   "Make a lecture directory from screen, meeting or camera recordings alone: one picture per distinct slide "
                    "shown (imgNNN.gif, and imgNNN.webp at the recording's resolution), titles.txt and each slide's "
                    "text read by OCR, an events file per part with each slide change, and the recordings as parts 1, "
                    "2 ... in the order given. Camera recordings of a projected screen are not supported: export the "

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <tuple>
 #include <utility>
 
@@ -12,6 +13,7 @@
 #include "core/DebugLog.h"
 #include "core/TavUtils.h"
 #include "media/FrameSampler.h"
+#include "media/ProjectedSlide.h"
 
 namespace pellucor {
 
@@ -26,6 +28,8 @@ constexpr double kMeetingShare = 0.08;  // share of the frame always moving that
 constexpr double kCameraNoise = 1.0;    // mean grey levels of noise between still frames of a camera
 constexpr double kNoisyPixel = 1.5;     // mean grey levels by which a pixel of a camera tile flickers
 constexpr double kUnsettled = 0.15;     // share of the frame moving in most looks of a video
+constexpr double kStripMoving = 0.005;  // share of the frame a person moving in a camera strip takes at least
+constexpr double kStripWidest = 0.4;    // share of the frame's width or height a camera strip takes at most
 constexpr double kSmallestSlide = 0.2;  // share of the frame a slide beside camera tiles takes at least
 constexpr int kPadRange = 6;            // grey levels across a row or column of a black bar
 constexpr double kStill = 0.003;        // share of the look that may differ within a still stretch
@@ -46,6 +50,26 @@ constexpr double kRefind = 6.0;         // seconds looked at to find the slide a
 constexpr double kSameRegion = 0.9;     // overlap of two regions that are one
 constexpr double kAsFull = 0.95;        // share of a slide's ink, or of its size, that is as much
 constexpr size_t kRecentLooks = 3 * kWindowPairs;  // kept to cut a still at a change of layout
+constexpr double kMostlyHidden = 0.5;  // share of a camera's look hidden that shows no slide
+constexpr int kStale = 5;              // looks after which what keeps hiding part of a slide is taken as it
+constexpr double kHiddenMoved = 0.05;  // share of a hidden part new in a look when someone walks by
+constexpr size_t kSeenMost = 64;       // looks of a camera's still kept for its clear picture
+constexpr size_t kClearest = 5;        // frames a camera's slide picture is made from
+
+// Each byte's median over pictures of one size and type.
+cv::Mat medianOf(const std::vector<cv::Mat>& pictures)
+{
+    cv::Mat out(pictures.front().size(), pictures.front().type());
+    std::vector<uchar> v(pictures.size());
+    const size_t bytes = out.total() * out.elemSize();
+    for (size_t b = 0; b < bytes; ++b) {
+        for (size_t i = 0; i < pictures.size(); ++i)
+            v[i] = pictures[i].data[b];
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        out.data[b] = v[v.size() / 2];
+    }
+    return out;
+}
 
 struct RegionStats {
     cv::Mat moved;  // CV_32F: times each pixel moved
@@ -53,8 +77,9 @@ struct RegionStats {
     int pairs = 0, frames = 0;
     std::vector<double> movedShares;  // per pair: the share of the frame that moved
     cv::Mat prev;
-    std::vector<cv::Mat> kept;  // some of the frames, for the typical picture
+    std::vector<cv::Mat> kept;  // some of the frames, spread over all, for the typical picture
     static constexpr size_t kKept = 15;
+    int keepEvery = 4;
 
     void add(const cv::Mat& grey)
     {
@@ -65,8 +90,15 @@ struct RegionStats {
             noise = cv::Mat::zeros(g.size(), CV_32F);
             prev.release();
         }
-        if (frames % 4 == 0 && kept.size() < kKept)
+        if (frames % keepEvery == 0) {
             kept.push_back(grey.clone());  // sharp, for the edges of black bars
+            if (kept.size() == 2 * kKept) {  // every other one, and half as many from now on
+                for (size_t i = 1; i < kKept; ++i)
+                    kept[i] = kept[2 * i];
+                kept.resize(kKept);
+                keepEvery *= 2;
+            }
+        }
         ++frames;
         if (!prev.empty()) {
             cv::Mat diff;
@@ -82,21 +114,18 @@ struct RegionStats {
     void gap() { prev.release(); }
 
     // Each pixel's median over the frames kept: what the picture mostly
-    // shows, without a pointer passing.
-    cv::Mat typical() const
-    {
-        cv::Mat out(kept.front().size(), CV_8U);
-        std::vector<uchar> v(kept.size());
-        for (int y = 0; y < out.rows; ++y)
-            for (int x = 0; x < out.cols; ++x) {
-                for (size_t i = 0; i < kept.size(); ++i)
-                    v[i] = kept[i].at<uchar>(y, x);
-                std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-                out.at<uchar>(y, x) = v[v.size() / 2];
-            }
-        return out;
-    }
+    // shows, without a pointer or a person passing.
+    cv::Mat typical() const;
 };
+
+cv::Mat RegionStats::typical() const
+{
+    std::vector<cv::Mat> same;  // of the latest size
+    for (const cv::Mat& k : kept)
+        if (k.size() == kept.back().size())
+            same.push_back(k.isContinuous() ? k : k.clone());
+    return medianOf(same);
+}
 
 // Which parts of the frame keep moving from one few seconds to the next,
 // against those that did at first: in a meeting layout the camera tiles,
@@ -211,6 +240,56 @@ void trimToStill(const cv::Mat& still, cv::Rect& box)
         --box.height;
 }
 
+// A camera strip of a meeting tool in which only a person moves, the room
+// behind them still: the moving pixels lie in a band along one side of the
+// frame. The slide lies beside it, up to where the picture has the
+// strongest straight edge between the band and the middle of the frame.
+bool besideStrip(const cv::Mat& moving, const cv::Mat& mean, cv::Rect& box)
+{
+    cv::Mat solid;
+    cv::morphologyEx(moving, solid, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, {5, 5}));
+    if (cv::countNonZero(solid) < kStripMoving * static_cast<double>(solid.total()))
+        return false;
+    const cv::Rect band = cv::boundingRect(solid);
+    const cv::Size size = moving.size();
+    cv::Mat dx, dy;
+    cv::Sobel(mean, dx, CV_32F, 1, 0);
+    cv::Sobel(mean, dy, CV_32F, 0, 1);
+    // The strongest edge along a column (or row) from `from` towards `to`.
+    const auto edge = [&](bool columns, int from, int to) {
+        const cv::Mat g = cv::abs(columns ? dx : dy);
+        int best = from;
+        double strongest = -1;
+        for (int i = from; from < to ? i <= to : i >= to; i += from < to ? 1 : -1) {
+            const double e = cv::mean(columns ? g.col(i) : g.row(i))[0];
+            if (e > strongest)
+                std::tie(strongest, best) = std::pair {e, i};
+        }
+        return best;
+    };
+    const int reachX = static_cast<int>(kStripWidest * size.width), reachY = static_cast<int>(kStripWidest * size.height);
+    cv::Rect beside;
+    if (band.br().x <= reachX) {
+        const int x = edge(true, band.br().x, std::min(size.width / 2, band.br().x + reachX / 2));
+        beside = {x + 1, 0, size.width - x - 1, size.height};
+    } else if (band.x >= size.width - reachX) {
+        const int x = edge(true, band.x, std::max(size.width / 2, band.x - reachX / 2));
+        beside = {0, 0, x, size.height};
+    } else if (band.y >= size.height - reachY) {
+        const int y = edge(false, band.y, std::max(size.height / 2, band.y - reachY / 2));
+        beside = {0, 0, size.width, y};
+    } else if (band.br().y <= reachY) {
+        const int y = edge(false, band.br().y, std::min(size.height / 2, band.br().y + reachY / 2));
+        beside = {0, y + 1, size.width, size.height - y - 1};
+    } else {
+        return false;
+    }
+    if (beside.area() < kSmallestSlide * static_cast<double>(size.area()))
+        return false;
+    box = beside;
+    return true;
+}
+
 // Where the slide lies in the frames stats went through.
 RecordingSlides::Placed placeIn(const RegionStats& stats, RecordingLayout layout)
 {
@@ -228,7 +307,11 @@ RecordingSlides::Placed placeIn(const RegionStats& stats, RecordingLayout layout
     at.movingShare = cv::countNonZero(moving) / static_cast<double>(moving.total());
     const cv::Size size = share.size();
     cv::Rect box({}, size);
-    if (layout == RecordingLayout::Meeting || (layout == RecordingLayout::Auto && at.movingShare > kMeetingShare)) {
+    if (layout != RecordingLayout::Screen && at.movingShare <= kMeetingShare)
+        at.meeting = besideStrip(moving, mean, box);
+    if (!at.meeting
+        && (layout == RecordingLayout::Meeting
+            || (layout == RecordingLayout::Auto && at.movingShare > kMeetingShare))) {
         // The largest still rectangle, when it is large enough for a slide
         // (a camera's picture flickers all over: none is).
         cv::Mat still = ~moving;
@@ -388,13 +471,28 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
     Tav_DebugLog("Slides from recording: " + rec.path + (rec.meeting ? " meeting" : " screen") + " layout, slide at "
                  + describeBox(box, at.size) + ", moving " + std::to_string(at.movingShare) + ", unsettled "
                  + std::to_string(at.unsettled) + ", noise " + std::to_string(at.noise));
-    if (at.unsettled > kUnsettled) {
+    // (A camera that shakes a little moves all over: its picture is
+    // straightened, and whether it settles is told by its stills.)
+    camera_ = at.noise > kCameraNoise;
+    if (!camera_ && at.unsettled > kUnsettled) {
         err = kNoStablePicture;
         return false;
     }
-    if (at.noise > kCameraNoise) {
-        err = kCameraRefused;
-        return false;
+    if (camera_) {
+        std::vector<cv::Point2f> corners;
+        if (!ProjectedSlide::Find(stats.typical(), corners)) {
+            err = kNoProjectedSlide;
+            return false;
+        }
+        rec.camera = true;
+        rec.meeting = false;
+        for (const cv::Point2f& c : corners)
+            rec.corners.emplace_back(c.x / static_cast<float>(at.size.width), c.y / static_cast<float>(at.size.height));
+        rec.region = fractionsOf(cv::boundingRect(corners) & cv::Rect({}, at.size), at.size);
+        Tav_DebugLog("Slides from recording: a camera's recording, the projected slide at "
+                     + describeBox(cv::boundingRect(corners), at.size));
+        compare_.SetIgnored({});
+        return true;
     }
     ignore(at);
     return true;
@@ -441,6 +539,8 @@ double overlapOf(const cv::Rect& a, const cv::Rect& b)
 bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
                              const std::atomic<bool>& cancel, std::string& err)
 {
+    if (rec.camera)
+        return cameraStills(rec, out, moved, cancel, err);
     FrameSampler sampler(kSampleWidth);
     if (!sampler.Open(rec.path, err))
         return false;
@@ -492,7 +592,7 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
                     run.to = t;
                 } else {
                     close();
-                    run = {t, t, {}};
+                    run = {t, t, {}, 0, 0, {}};
                     anchor = look;
                     open = true;
                 }
@@ -547,14 +647,159 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
     return ran;
 }
 
+bool RecordingSlides::cameraStills(const RecordingFound& rec, std::vector<Still>& out,
+                                   const std::function<void(double)>& moved, const std::atomic<bool>& cancel,
+                                   std::string& err)
+{
+    FrameSampler sampler(kSampleWidth);
+    if (!sampler.Open(rec.path, err))
+        return false;
+    std::unique_ptr<ProjectedSlide> projected;
+    // ref: the slide as the still shows it so far where nothing hides it;
+    // stale: the looks for which each pixel has been hidden.
+    cv::Mat ref, stale, lastHidden, pending;
+    double pendingAt = 0;
+    int hiddenLooks = 0;
+    Still run;
+    bool open = false;
+    std::vector<std::pair<double, cv::Mat>> seen;
+    size_t looked = 0, seenEvery = 1;
+    const auto close = [&] {
+        if (open && run.to - run.from + options_.step >= options_.minDwell - 1e-6) {
+            std::vector<cv::Mat> looks;
+            for (const auto& s : seen)
+                looks.push_back(s.second);
+            run.look = medianOf(looks);
+            // The frames most like the slide's own picture hide least of it.
+            std::vector<std::pair<int, double>> hidden;
+            for (const auto& [t, look] : seen)
+                hidden.emplace_back(cv::countNonZero(ProjectedSlide::Hidden(run.look, look)), t);
+            std::sort(hidden.begin(), hidden.end());
+            hidden.resize(std::min(hidden.size(), kClearest));
+            run.clear.clear();
+            for (const auto& h : hidden)
+                run.clear.push_back(h.second);
+            std::sort(run.clear.begin(), run.clear.end());
+            out.push_back(run);
+        }
+        open = false;
+        seen.clear();
+    };
+    const auto start = [&](double t, const cv::Mat& look) {
+        close();
+        run = {t, t, {}, 0, 0, {}};
+        ref = look.clone();
+        stale = cv::Mat::zeros(look.size(), CV_8U);
+        lastHidden = stale.clone();
+        seen = {{t, look}};
+        looked = 0;
+        seenEvery = 1;
+        open = true;
+    };
+    const bool ran = sampler.Stretch(
+        0, rec.duration + 1, options_.step,
+        [&](double t, const cv::Mat& grey) {
+            if (!projected) {
+                std::vector<cv::Point2f> corners;
+                for (const cv::Point2f& c : rec.corners)
+                    corners.emplace_back(c.x * static_cast<float>(grey.cols), c.y * static_cast<float>(grey.rows));
+                projected = std::make_unique<ProjectedSlide>(corners);
+            }
+            const cv::Mat look = projected->Look(grey);
+            if (!open) {
+                start(t, look);
+                return true;
+            }
+            const cv::Mat hidden = ProjectedSlide::Hidden(ref, look);
+            const double shown = 1 - cv::countNonZero(hidden) / static_cast<double>(hidden.total());
+            if (shown < 1 - kMostlyHidden) {
+                // The camera turned away, or someone right before it: the
+                // still ends when that lasts, and what was too short to be
+                // a still is not what the next one is compared with.
+                pending.release();
+                if (++hiddenLooks >= kStale || run.to - run.from + options_.step < options_.minDwell - 1e-6)
+                    start(t, look);
+                return true;
+            }
+            hiddenLooks = 0;
+            // What differs where nothing hides the slide, as a share of that.
+            compare_.SetIgnored(hidden);
+            const double differ = compare_.Differ(ref, look) / shown;
+            if (differ >= kStill) {
+                // A change that stays (not someone stepping in at the edge).
+                if (pending.empty()) {
+                    pending = look;
+                    pendingAt = t;
+                    return true;
+                }
+                Tav_DebugLog("Slides from recording: the slide changed at " + seconds(pendingAt) + " s, "
+                             + std::to_string(differ));
+                start(pendingAt, pending);
+                pending.release();
+                return true;
+            }
+            pending.release();
+            run.to = t;
+            look.copyTo(ref, ~hidden);
+            // What hides the same part of the slide a while is the slide (it
+            // changed behind someone standing before it, or someone stood
+            // there as it came); someone walking by is not: the part hidden
+            // grows where they go.
+            stale.setTo(0, ~hidden);
+            cv::Mat parts;
+            const int n = cv::connectedComponents(hidden, parts, 8, CV_32S);
+            std::vector<int> area(static_cast<size_t>(n), 0), grown(static_cast<size_t>(n), 0);
+            for (int y = 0; y < parts.rows; ++y)
+                for (int x = 0; x < parts.cols; ++x) {
+                    const auto p = static_cast<size_t>(parts.at<int>(y, x));
+                    ++area[p];
+                    grown[p] += lastHidden.at<uchar>(y, x) == 0;
+                }
+            for (int y = 0; y < parts.rows; ++y)
+                for (int x = 0; x < parts.cols; ++x) {
+                    const auto p = static_cast<size_t>(parts.at<int>(y, x));
+                    uchar& st = stale.at<uchar>(y, x);
+                    if (p != 0)
+                        st = grown[p] > kHiddenMoved * area[p] ? 0 : static_cast<uchar>(std::min(255, st + 1));
+                }
+            lastHidden = hidden;
+            const cv::Mat settled = stale >= kStale;
+            look.copyTo(ref, settled);
+            stale.setTo(0, settled);
+            if (++looked % seenEvery == 0)
+                seen.emplace_back(t, look);
+            if (seen.size() == kSeenMost) {  // every other one, and half as many from now on
+                for (size_t i = 1; i < kSeenMost / 2; ++i)
+                    seen[i] = std::move(seen[2 * i]);
+                seen.resize(kSeenMost / 2);
+                seenEvery *= 2;
+            }
+            return true;
+        },
+        [&](double t) { moved(t / std::max(rec.duration, 1.0)); }, cancel, err);
+    close();
+    compare_.SetIgnored({});
+    return ran;
+}
+
+SlidePicture RecordingSlides::comparing(const cv::Mat& a, const cv::Mat& b) const
+{
+    if (!camera_)
+        return compare_;
+    SlidePicture unhidden = compare_;
+    unhidden.SetIgnored(ProjectedSlide::Hidden(a, b));
+    return unhidden;
+}
+
 int RecordingSlides::known(const Source& source, const cv::Mat& look) const
 {
+    const auto differ = [&](const cv::Mat& a, const cv::Mat& b) { return comparing(a, b).Differ(a, b); };
     int best = -1;
     double bestDiffer = kSame;
     for (size_t s = 0; s < known_.size(); ++s) {
         const Known& k = known_[s];
         for (size_t m = 0; m < k.looks.size(); ++m) {
-            double d = compare_.Differ(k.looks[m], look);
+            double d = differ(k.looks[m], look);
             // A look from another recording or layout may lie a pixel or
             // two aside.
             if (d >= bestDiffer && k.seenIn[m] != source && d < 20 * kSame) {
@@ -563,7 +808,7 @@ int RecordingSlides::known(const Source& source, const cv::Mat& look) const
                         cv::Mat moved;
                         const cv::Matx23d shift(1, 0, dx, 0, 1, dy);
                         cv::warpAffine(look, moved, shift, look.size(), cv::INTER_NEAREST, cv::BORDER_REPLICATE);
-                        d = std::min(d, compare_.Differ(k.looks[m], moved));
+                        d = std::min(d, differ(k.looks[m], moved));
                     }
             }
             if (d < bestDiffer) {
@@ -618,11 +863,11 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         int slide = known(source, s.look);
         const double ink = SlidePicture::Ink(s.look);
         bool fuller = false;
-        if (slide < 0 && current >= 0 && lastLook && compare_.Builds(*lastLook, s.look))
+        if (slide < 0 && current >= 0 && lastLook && comparing(*lastLook, s.look).Builds(*lastLook, s.look))
             slide = current;
         if (slide >= 0) {
             Known& k = known_[static_cast<size_t>(slide)];
-            fuller = ink > k.ink && compare_.Builds(k.fullest, s.look);
+            fuller = ink > k.ink && comparing(k.fullest, s.look).Builds(k.fullest, s.look);
             // As full, shown larger after the layout changed.
             const FoundSlide& best = slides_[static_cast<size_t>(slide)];
             fuller = fuller
@@ -644,7 +889,7 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
             k.ink = ink;
             // Its picture from where no overlay covers it.
             slides_[static_cast<size_t>(slide)]
-                = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to};
+                = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to, s.clear};
         }
         if (slide != current) {
             // Half a step after the last look at the slide before (the
@@ -674,6 +919,24 @@ bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err, 
         return false;
     std::vector<cv::Mat> frames;
     const double span = s.to - s.from;
+    if (rec.camera) {
+        // The median of the frames that show it most clearly, straightened.
+        if (!sampler.ColourFramesAt(s.clear.empty() ? std::vector<double> {s.from + span / 2} : s.clear, frames, err))
+            return false;
+        std::vector<cv::Point2f> corners;
+        for (const cv::Point2f& c : rec.corners)
+            corners.emplace_back(c.x * static_cast<float>(frames.front().cols),
+                                 c.y * static_cast<float>(frames.front().rows));
+        const cv::Size size = ProjectedSlide::Straightened(corners);
+        const cv::Mat into = ProjectedSlide::Into(corners, size);
+        for (cv::Mat& frame : frames) {
+            cv::Mat straight;
+            cv::warpPerspective(frame, straight, into, size, cv::INTER_CUBIC, cv::BORDER_REPLICATE);
+            frame = straight;
+        }
+        bgra = medianOf(frames);
+        return true;
+    }
     if (!sampler.ColourFramesAt({s.from + span * 0.2, s.from + span * 0.5, s.from + span * 0.8}, frames, err))
         return false;
     for (cv::Mat& frame : frames)

@@ -10,8 +10,13 @@
 // screen, a video clip) show no slide of their own: the slide before stays
 // and the stretch is reported. Several recordings share one set of slides.
 //
-// Camera recordings of a projected screen, recordings without a picture
-// and recordings whose picture never settles are refused with a reason.
+// In a camera's recording of a projected screen the slide is the light
+// quadrilateral the room shows, straightened into its rectangle; a person
+// or a pointer in front of it changes nothing (only what neither hides is
+// compared), and each slide's picture comes from the frames that show it
+// most clearly. Camera recordings in which no projected slide is found,
+// recordings without a picture and recordings whose picture never settles
+// are refused with a reason.
 #pragma once
 
 #include <atomic>
@@ -37,7 +42,8 @@ struct RecordingSlidesOptions {
 // One slide found: where in which recording its fullest state shows.
 struct FoundSlide {
     size_t recording = 0;
-    double from = 0, to = 0;  // seconds: the stretch that shows it best
+    double from = 0, to = 0;    // seconds: the stretch that shows it best
+    std::vector<double> clear;  // a camera's: the times in it nothing hides the slide most
 };
 
 struct FoundChange {
@@ -59,6 +65,8 @@ struct RecordingFound {
     std::string path;
     double duration = 0;
     bool meeting = false;
+    bool camera = false;                 // a camera pointed at a projected screen
+    std::vector<cv::Point2f> corners;    // a camera's: the slide's, fractions of the frame
     cv::Rect2d region;  // where the slide lies at first, fractions of the frame
     std::vector<LayoutChange> moves;
     std::vector<FoundChange> changes;
@@ -88,9 +96,9 @@ public:
     // 1 where several slides are pictured at once).
     bool SlideImage(size_t slide, cv::Mat& bgra, std::string& err, int threads = 0) const;
 
-    static constexpr const char* kCameraRefused
-        = "looks like a camera pointed at a projected screen: finding slides in such a recording is not supported. "
-          "Export the deck's slides into the lecture (pellucor import-slides) and find their times with pellucor "
+    static constexpr const char* kNoProjectedSlide
+        = "looks like a camera recording, but no projected slide stays in view in it. If the slides were shown, "
+          "export the deck's slides into the lecture (pellucor import-slides) and find their times with pellucor "
           "sync-slides";
     static constexpr const char* kNoPicture
         = "holds no picture (sound only): slides can only be found in a screen or meeting recording";
@@ -103,6 +111,7 @@ public:
         double from = 0, to = 0;
         cv::Mat look;
         double clearFrom = 0, clearTo = 0;
+        std::vector<double> clear;  // a camera's: the times nothing hides the slide most
     };
 
     // Where the slide lies in some frames, in pixels of them, and what
@@ -129,18 +138,25 @@ private:
     void ignore(const Placed& at);  // the moving pixels in the slide, left out of comparing looks
     bool stills(RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
                 const std::atomic<bool>& cancel, std::string& err);
+    // The stills of a camera's recording, each look straightened and
+    // compared where neither hides the slide.
+    bool cameraStills(const RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
+                      const std::atomic<bool>& cancel, std::string& err);
     // Where the slide lies in the few seconds from `from` on, in a meeting
     // layout (at.meeting false when no slide is found there).
     bool refind(const RecordingFound& rec, double from, Placed& at, const std::atomic<bool>& cancel,
                 std::string& err) const;
     void assign(size_t index, RecordingFound& rec, std::vector<Still> stills);
     int known(const Source& source, const cv::Mat& look) const;
+    // How two looks compare: a camera's where neither hides the slide.
+    SlidePicture comparing(const cv::Mat& a, const cv::Mat& b) const;
 
     RecordingSlidesOptions options_;
     std::vector<RecordingFound> found_;
     std::vector<FoundSlide> slides_;
     std::vector<Known> known_;
     SlidePicture compare_;  // set up for the recording being looked at
+    bool camera_ = false;   // the recording looked at is a camera's
 };
 
 }  // namespace pellucor

@@ -15,6 +15,7 @@ constexpr int kFlatRange = 24;           // grey levels within 5x5 pixels of bac
 constexpr double kBuildShare = 0.9;      // share of a build's change on former background
 constexpr double kBoxFill = 0.8;         // share of its bounding box an overlay fills (words fill less)
 constexpr int kSolid = 7;                // pixels across the thinnest part of an overlay
+constexpr int kEdgeShare = 25;           // 1/this of the width at each side is left out of a row's blankness
 constexpr double kInBox = 0.6;           // share of the change an overlay's box holds at least
 
 cv::Mat flat(const cv::Mat& look)
@@ -75,8 +76,10 @@ bool SlidePicture::Builds(const cv::Mat& a, const cv::Mat& b) const
         return false;
     // What a build adds lies on rows a shows nothing on (a point of its
     // own): words changed or added beside words already there are an edit.
+    // (The edge of the look may show a bit of what lies around the slide.)
+    const int margin = a.cols / kEdgeShare;
     cv::Mat blankRows;
-    cv::reduce(flat(a), blankRows, 1, cv::REDUCE_MIN);
+    cv::reduce(flat(a)(cv::Rect(margin, 0, a.cols - 2 * margin, a.rows)), blankRows, 1, cv::REDUCE_MIN);
     cv::Mat onBlank = mask.clone();
     for (int y = 0; y < onBlank.rows; ++y)
         if (!blankRows.at<uchar>(y))
