@@ -34,13 +34,19 @@ SlidePrompts SlidePrompts::ForPart(const std::string& mediaDir, const std::strin
     SlidePrompts prompts;
     Lecture lecture;
     const auto quiet = [](const std::string&) {};
-    LectureLoader loader(
-        lecture, {Tav_DirSlash(mediaDir), lecName, Tav_DirSlash(mediaDir), false},
-        [](const std::string&, bool& video, std::string&) { return video = false, true; }, quiet, quiet);
+    const auto load = [&](bool titlesAndText, std::string& err) {
+        LectureLoader loader(
+            lecture, {Tav_DirSlash(mediaDir), lecName, Tav_DirSlash(mediaDir), titlesAndText},
+            [](const std::string&, bool& video, std::string&) { return video = false, true; }, quiet, quiet);
+        return loader.Load(err);
+    };
+    // The slides' titles and words; where those cannot be read, at least
+    // the slides' times (whose names then say nothing).
     std::string err;
-    if (!loader.Load(err)) {
-        Tav_DebugLog("Captions without the slides' words: " + err);
-        return prompts;
+    if (!load(true, err)) {
+        Tav_DebugLog("Captions without the slides' titles and words: " + err);
+        if (!load(false, err))
+            return prompts;
     }
     for (const Slide& s : lecture.Slides)
         if (s.AudioPart == part || s.VideoPart == part)

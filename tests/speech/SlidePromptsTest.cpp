@@ -6,6 +6,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "TestSupport.h"
+#include "core/SlideText.h"
 #include "media/SpeechAudio.h"
 #include "speech/LectureTranscriber.h"
 #include "speech/SlidePrompts.h"
@@ -86,6 +88,24 @@ TEST(SlidePrompts, EachStretchIsHeardWithTheSlidesShownMeanwhile)
         said.push_back(h.second.substr(0, h.second.find('.')));
     std::sort(said.begin(), said.end());
     EXPECT_EQ(said, (std::vector<std::string> {"Sampling", "The Fourier Transform"}));
+}
+
+TEST(SlidePrompts, APartIsHeardWithItsSlidesTitlesAndWordsFromTheLecture)
+{
+    testing_support::TempDir dir;
+    const std::string lecture = dir.dir();
+    testing_support::writeFile(lecture + "talk1.txt",
+                               "u 00:00:00 00:00:10 URL\\sld001.htm\r\nu 00:00:10 00:00:20 URL\\sld002.htm\r\n");
+    testing_support::writeFile(lecture + "talk1.m4a", "");
+    testing_support::writeFile(lecture + "titles.txt", "\"img001.gif\" \"The Fourier Transform\"\r\n");
+    SlideText text;
+    text.source = SlideTextSource::Ocr;
+    text.title = "Sampling";
+    text.text = "Sampling\nNyquist's theorem";
+    std::string err;
+    ASSERT_TRUE(WriteSlideText(lecture + "img002.text", text, err)) << err;
+    const SlidePrompts prompts = SlidePrompts::ForPart(lecture, "talk", 1);
+    EXPECT_EQ(prompts.For(0, 20, 200), "The Fourier Transform. Sampling. Nyquist's, theorem");
 }
 
 }  // namespace
