@@ -96,6 +96,9 @@ bool Publisher::Publish(bool ToDisk)
     for (const auto& [from, pattern] : copies)
         if (std::string why; !Tav_CopyFiles(from, out, pattern, why))
             return fail(why);
+    // What only pages served over the web use (the stream player).
+    if (std::string why; !ToDisk && !Tav_CopyFiles(style + "web", out, "*.*", why))
+        return fail(why);
 
     step(PublishStep::Media);
     SetStatus("Preparing Media Files");
