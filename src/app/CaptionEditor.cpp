@@ -330,14 +330,7 @@ bool CaptionEditor::NextDoubtful(size_t from)
     return false;
 }
 
-std::string CaptionEditor::TimeText(double seconds)
-{
-    const auto ms = static_cast<long long>(std::llround(std::max(0.0, seconds) * 1000));
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
-                  ms % 1000);
-    return buf;
-}
+std::string CaptionEditor::TimeText(double seconds) { return WebVttTime(seconds); }
 
 bool CaptionEditor::ParseTime(const std::string& text, double& seconds)
 {

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <map>
 
 #include <filesystem>
@@ -126,6 +128,23 @@ std::string CaptionsHeaderValue(const std::string& vtt, const std::string& name)
         at = end + 1;
     }
     return "";
+}
+
+std::string WebVttTime(double seconds)
+{
+    const long long ms = std::llround(std::max(0.0, seconds) * 1000.0);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, (ms / 60000) % 60, (ms / 1000) % 60,
+                  ms % 1000);
+    return buf;
+}
+
+std::string WebVttEscaped(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    return out;
 }
 
 std::string CaptionsLanguage(const std::string& vtt)

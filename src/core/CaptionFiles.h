@@ -51,6 +51,11 @@ std::string LectureLanguage(const std::string& preference);
 // the tag itself for a language unknown here.
 std::string LanguageName(const std::string& tag);
 
+// A WebVTT cue time, "hh:mm:ss.mmm" (never negative).
+std::string WebVttTime(double seconds);
+// Cue text as WebVTT holds it: "&", "<" and ">" as character references.
+std::string WebVttEscaped(const std::string& text);
+
 // Where machine-made captions of a recording go: its name with ".vtt", or
 // with ".LANG.vtt" when a language is given.
 std::string MachineCaptionsPath(const std::string& mediaPath, const std::string& lang = "");

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/CaptionFiles.h"
 #include "core/TavUtils.h"
 
 extern "C" {
@@ -17,15 +18,6 @@ extern "C" {
 }
 
 namespace pellucor {
-
-std::string WebVttTime(double seconds)
-{
-    const long long ms = std::llround(std::max(0.0, seconds) * 1000.0);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, (ms / 60000) % 60, (ms / 1000) % 60,
-                  ms % 1000);
-    return buf;
-}
 
 bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Event>& events, std::string& err)
 {

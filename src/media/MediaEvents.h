@@ -20,9 +20,6 @@ bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Eve
 bool RemuxWithChapters(const std::string& input, const std::string& output,
                        const std::vector<FfmpegMediaFile::Event>& events, std::string& err);
 
-// "hh:mm:ss.mmm"
-std::string WebVttTime(double seconds);
-
 // The events as chapters, titled with their slide addresses.
 std::vector<MediaChapter> EventChapters(const std::vector<FfmpegMediaFile::Event>& events);
 

@@ -65,23 +65,6 @@ std::pair<double, double> pauseFrom(double t, double end, const SpeechTimes& spe
     return {t, std::max(next, t)};
 }
 
-std::string cueClock(double seconds)
-{
-    const long long ms = std::llround(std::max(seconds, 0.0) * 1000);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
-                  ms % 1000);
-    return buf;
-}
-
-std::string markupEscaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
-    return out;
-}
-
 }  // namespace
 
 std::vector<DescriptionCue> MakeDescriptions(const std::vector<ShownSlide>& slides, const SpeechTimes& speech,
@@ -128,8 +111,8 @@ std::string DescriptionsText(const std::vector<DescriptionCue>& cues)
     std::string out = "WEBVTT\n\n" + std::string(kMachineDescriptionsNote)
         + ": made from the slides' titles and text, not checked by a person\n";
     for (const DescriptionCue& c : cues)
-        out += "\nslide-" + std::to_string(c.slide) + (c.extended ? " extended" : "") + "\n" + cueClock(c.start)
-            + " --> " + cueClock(c.end) + "\n" + markupEscaped(c.text) + "\n";
+        out += "\nslide-" + std::to_string(c.slide) + (c.extended ? " extended" : "") + "\n" + WebVttTime(c.start)
+            + " --> " + WebVttTime(c.end) + "\n" + WebVttEscaped(c.text) + "\n";
     return out;
 }
 

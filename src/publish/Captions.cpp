@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include "core/CaptionFiles.h"
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 
@@ -110,14 +111,6 @@ bool readTime(const std::string& s, size_t& pos, long long& ms)
     ms = ((hours * 60 + min) * 60 + sec) * 1000 + std::stoll(frac);
     pos = i;
     return true;
-}
-
-std::string vttTime(long long ms)
-{
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, (ms / 60000) % 60, (ms / 1000) % 60,
-                  ms % 1000);
-    return buf;
 }
 
 struct Timing {
@@ -235,7 +228,8 @@ void writeCues(std::ostringstream& out, const std::vector<Cue>& cues)
         WriteLine(out, "");
         if (!cue.id.empty())
             WriteLine(out, cue.id);
-        std::string timing = vttTime(cue.timing.start) + " --> " + vttTime(cue.timing.end);
+        std::string timing = WebVttTime(static_cast<double>(cue.timing.start) / 1000) + " --> "
+            + WebVttTime(static_cast<double>(cue.timing.end) / 1000);
         if (!cue.timing.settings.empty())
             timing += " " + cue.timing.settings;
         WriteLine(out, timing);

@@ -30,24 +30,6 @@ bool endsSentence(const std::string& word)
     return !word.empty() && (word.back() == '.' || word.back() == '?' || word.back() == '!');
 }
 
-std::string vttTime(double seconds)
-{
-    const long long ms = std::llround(std::max(seconds, 0.0) * 1000);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
-                  ms % 1000);
-    return buf;
-}
-
-// Cue text as WebVTT holds it: "&", "<" and ">" as character references.
-std::string escaped(const std::string& line)
-{
-    std::string out;
-    for (char c : line)
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
-    return out;
-}
-
 }  // namespace
 
 std::vector<std::string> CaptionLines(const std::vector<std::string>& words, const CaptionRules& rules)
@@ -136,9 +118,9 @@ std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::st
                 marks.push_back({static_cast<int>(std::lround(std::clamp(p, 0.0F, 1.0F) * 100)), false});
             out += "\r\n" + ConfidenceNote(marks) + "\r\n";
         }
-        out += "\r\n" + vttTime(c.start) + " --> " + vttTime(c.end) + "\r\n";
+        out += "\r\n" + WebVttTime(c.start) + " --> " + WebVttTime(c.end) + "\r\n";
         for (const std::string& line : c.lines)
-            out += escaped(line) + "\r\n";
+            out += WebVttEscaped(line) + "\r\n";
     }
     return out;
 }

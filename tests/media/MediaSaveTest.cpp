@@ -13,6 +13,7 @@
 
 #include "MediaTools.h"
 #include "TestSupport.h"
+#include "core/CaptionFiles.h"
 #include "media/BrowserCopy.h"
 #include "media/FfmpegMediaFile.h"
 #include "media/FfmpegTranscoder.h"
