@@ -56,7 +56,7 @@ with=$1 peak=$2
 ours=$(elapsed "$plain" "$with")
 
 # The same ladder by the command line, from the same copy.
-copy="$work/hls/talk1.mp4"
+copy=$(ls "$work/hls/"*.mp4 | head -n 1)  # named for the lecture
 keys="expr:gte(t,n_forced*4)"
 mkdir -p "$work/cli"
 start=$(now)
