@@ -195,12 +195,8 @@ bool TreeUpload::Run(const UploadPlan& plan, const std::atomic<bool>& cancel, Re
         files.push_back(i);
     inParallel(
         files, [&](Slot& s, size_t i) { return sendFile(s, plan, i); }, cancel);
-    if (!stop_)
+    if (succeeded(failure, what))
         return true;
-    if (!failed_)
-        fail(cancelled(), "", "");
-    failure = failure_;
-    what = what_;
     Tav_DebugLog(failure.Message(what));
     if (failure.failure != RemoteFailure::Connection && failure.failure != RemoteFailure::HostKey)
         removeTemporaries();
@@ -226,6 +222,11 @@ bool TreeUpload::RunAll(const std::vector<RemoteOp>& ops, const std::atomic<bool
             return true;
         },
         cancel);
+    return succeeded(failure, what);
+}
+
+bool TreeUpload::succeeded(RemoteResult& failure, std::string& what)
+{
     if (!stop_)
         return true;
     if (!failed_)

@@ -62,6 +62,9 @@ private:
     // Runs job on every connection's thread, each taking the next of items
     // until none is left or the upload stops (a failure, or cancel). A job
     // that returns false is given its item back for another try.
+    // After a parallel run: true when nothing stopped it, else false with
+    // the failure that did (a cancel when none failed).
+    bool succeeded(RemoteResult& failure, std::string& what);
     void inParallel(std::deque<size_t> items, const std::function<bool(Slot&, size_t)>& job,
                     const std::atomic<bool>& cancel);
     RemoteResult run(Slot& s, const RemoteOp& op);
