@@ -386,6 +386,8 @@ public:
             topHeight_ = v->codecpar->height;
             topWidth_ = v->codecpar->width;
             topCodec_ = avcCodec(v->codecpar->extradata, v->codecpar->extradata_size);
+            // Lower qualities to come leave the copying a small share of the progress.
+            lower_ = !HlsLadder::LowerHeights(topHeight_).empty();
             if (!top.open(folder_, std::to_string(topHeight_), ladder_.segmentSeconds, v->codecpar, v->time_base, err))
                 return false;
         }
@@ -526,7 +528,6 @@ public:
 
     bool hasVideo() const { return topHeight_ > 0; }
     int topHeight() const { return topHeight_; }
-    void setLower(bool lower) { lower_ = lower; }
 
     // The master playlist, from what was written.
     std::string master(const std::string& name, const std::vector<HlsTextTrack>& text, HlsPresentation& out) const
@@ -610,7 +611,7 @@ private:
     std::string topCodec_, soundCodec_;
     std::vector<int64_t> keyframes_, segmentKeys_;
     std::vector<Quality> codecs_;
-    bool lower_ = true;
+    bool lower_ = false;
     int lastPercent_ = -1;
 };
 
@@ -649,15 +650,6 @@ bool HlsLadder::Write(const std::string& copy, const std::string& dir, const std
     };
     LadderWriter writer(*this, cancelled_, folder);
     std::string why;
-    {
-        // Whether lower qualities follow decides the share of progress
-        // the copying takes: peek at the picture's height first.
-        InputFile peek;
-        if (!peek.open(copy, why))
-            return fail(why);
-        const AVStream* v = peek.stream(peek.video);
-        writer.setLower(v && !LowerHeights(v->codecpar->height).empty());
-    }
     if (!writer.copyPass(copy, out, why))
         return fail("The HLS presentation of " + copy + " cannot be made: " + why);
     const std::vector<int> lower = writer.hasVideo() ? LowerHeights(writer.topHeight()) : std::vector<int> {};
