@@ -25,6 +25,7 @@ bool Publisher::publishHls(bool toDisk)
     if (toDisk || !S.HlsWeb)
         return true;
     const std::string out = Tav_DirSlash(S.OutDir);
+    std::unique_ptr<MediaOpener> opener;
     for (int p = 1; p <= SI.PartCount(); ++p) {
         const Part& part = SI.PartAt(p);
         if (part.BrowserCopy.empty() || !streamable(part.BrowserCopy)) {
@@ -40,7 +41,8 @@ bool Publisher::publishHls(bool toDisk)
         const std::string name = part.BrowserCopy.substr(0, part.BrowserCopy.rfind('.'));
         SetStatus("Writing adaptive streaming (HLS) of " + part.BrowserCopy);
         std::string err;
-        auto opener = Host() ? Host()->LoadMediaOpener(err) : nullptr;
+        if (!opener && Host())
+            opener = Host()->LoadMediaOpener(err);
         if (!opener)
             return fail("The HLS presentation cannot be written: " + err);
         std::atomic<bool> cancel {false};
