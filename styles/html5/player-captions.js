@@ -316,6 +316,16 @@
     page.captionsChanged = captionsChanged;
     page.captionsText = captionsText;
     page.chosenTrack = chosenTrack;
+    // The start of the first line said after now, so that the transcript
+    // moves on at the line's start, not at the next time update.
+    page.nextLineStart = function (now) {
+      for (var k = 0; k < lines.length; k++) {
+        if (lines[k].start > now + 0.05) {
+          return lines[k].start;
+        }
+      }
+      return null;
+    };
     page.followTranscript = followTranscript;
   };
 })(window.Pellucor = window.Pellucor || {});

@@ -154,14 +154,15 @@
       page.followTranscript(time);
     }
 
-    // Changes the slide at the next slide's start, between time updates.
+    // Changes the slide at the next slide's start, and moves the transcript
+    // on at the next line's, between time updates.
     function schedule() {
       window.clearTimeout(page.boundary);
       if (page.media.paused || page.media.seeking) {
         return;
       }
       var now = page.media.currentTime;
-      var next = null;
+      var next = page.nextLineStart ? page.nextLineStart(now) : null;
       for (var k = 0; k < page.local.length; k++) {
         if (page.local[k].start > now + 0.05 && (next === null || page.local[k].start < next)) {
           next = page.local[k].start;
