@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/TavUtils.h"
+#include "media/FrameWorker.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -259,7 +260,7 @@ struct LowerQuality {
             err = "The " + std::to_string(height) + "p encoder cannot start: " + ffmpegError(rc);
             return false;
         }
-        sws = sws_getContext(dec->width, dec->height, dec->pix_fmt, width, height, AV_PIX_FMT_YUV420P, SWS_BICUBIC,
+        sws = sws_getContext(dec->width, dec->height, dec->pix_fmt, width, height, AV_PIX_FMT_YUV420P, SWS_AREA,
                              nullptr, nullptr, nullptr);
         scaled->format = AV_PIX_FMT_YUV420P;
         scaled->width = width;
@@ -482,15 +483,29 @@ public:
                 return false;
             lower.push_back(std::move(q));
         }
+        // Each quality scales and encodes on a thread of its own while the
+        // next picture is decoded.
+        std::vector<std::string> errors(lower.size());
+        std::vector<std::unique_ptr<FrameWorker>> workers;
+        for (size_t i = 0; i < lower.size(); ++i)
+            workers.push_back(std::make_unique<FrameWorker>([this, q = lower[i].get(), &e = errors[i]](const AVFrame* f) {
+                return f ? q->encode(f, segmentKeys_, e) : q->encode(nullptr, segmentKeys_, e) && q->out.finish(e);
+            }));
+        const auto failed = [&]() {
+            for (const std::string& e : errors)
+                if (!e.empty())
+                    err = e;
+            return false;
+        };
         PacketPtr pkt {av_packet_alloc()};
         FramePtr frame {av_frame_alloc()};
         const auto drain = [&]() {
             while ((rc = avcodec_receive_frame(dec, frame.get())) >= 0) {
                 frame->pts = frame->best_effort_timestamp;
                 report(frame->pts, v->time_base, copyShare(), 100);
-                for (auto& q : lower)
-                    if (!q->encode(frame.get(), segmentKeys_, err))
-                        return false;
+                for (auto& w : workers)
+                    if (!w->push(frame.get()))
+                        return failed();
                 av_frame_unref(frame.get());
             }
             if (rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) {
@@ -518,11 +533,11 @@ public:
         avcodec_send_packet(dec, nullptr);
         if (!drain())
             return false;
-        for (auto& q : lower) {
-            if (!q->encode(nullptr, segmentKeys_, err) || !q->out.finish(err))
-                return false;
+        for (auto& w : workers)
+            if (!w->finish())
+                return failed();
+        for (auto& q : lower)
             codecs_.push_back({q->width, q->height, avcCodec(q->enc->extradata, q->enc->extradata_size)});
-        }
         return true;
     }
 
