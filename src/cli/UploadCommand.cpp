@@ -2,7 +2,6 @@
 // server by FTP, FTPS, SFTP or WebDAV, or to S3 object storage.
 #include "cli/Commands.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
@@ -126,10 +125,7 @@ struct UploadOptions {
     {
         if (parser.isSet(passFile))
             return readPasswordFile(parser.value(passFile).toStdString(), password);
-        if (const char* env = std::getenv("PELLUCOR_FTP_PASSWORD"))
-            password = env;
-        else if (!account.empty())
-            password = SecretServicePasswords().Lookup(FtpServerUrl(server), account);
+        password = UnattendedPassword(server, account);
         return true;
     }
 };

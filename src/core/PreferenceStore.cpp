@@ -86,6 +86,9 @@ const std::vector<PrefDef>& PreferenceStore::Definitions()
         {"prfsrvSlurmMaxJobs", "Slurm Jobs at Once", "4"},
         {"prfsrvCancelJobsOnStop", "Cancel the Slurm Jobs When the Server Stops (Yes/No)", "No"},
         {"prfsrvHoldInaccessible", "Hold Back a Lecture That Fails WCAG 2.1 AA (Yes/No)", "No"},
+        {"prfsrvUploadHost",
+         "Upload Each Published Lecture To (blank: none): ftp://, sftp://, https:// (WebDAV) or s3://BUCKET/PREFIX", ""},
+        {"prfsrvUploadAccount", "Account for the Server's Uploads (S3: blank, the keys come from the environment)", ""},
     };
     return defs;
 }

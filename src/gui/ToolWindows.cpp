@@ -50,6 +50,7 @@ void showFtp(FtpRequest& request, const Preferences& prefs)
     model.txtLocalDir = request.localPath;
     model.txtAccount = request.account;
     model.txtFTPURL = request.host;
+    model.txtEndpoint = prefs.Get("prfS3Endpoint");
     model.withSubfolders = request.subfolders;
     FtpWindow window(model);
     window.setWindowModality(Qt::ApplicationModal);

@@ -18,6 +18,7 @@
 #include "server/IncomingScan.h"
 #include "server/LectureClaim.h"
 #include "server/LectureIntake.h"
+#include "server/PublicationUploads.h"
 #include "server/SlurmDispatch.h"
 #include "server/StopPoint.h"
 #include "server/TreeCopy.h"
@@ -68,7 +69,8 @@ LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
     : QObject(parent),
       readPrefs_(std::move(readPrefs)),
       storePrefs_(std::move(storePrefs)),
-      session_(std::make_unique<PublishSession>())
+      session_(std::make_unique<PublishSession>()),
+      uploads_(std::make_unique<PublicationUploads>(readPrefs_, [this](const std::string& text) { ServerLog(text); }))
 {
     scanTimer.setInterval(10000);
     connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
@@ -476,10 +478,16 @@ void LectureWatcher::afterPublish()
     if (claim_)
         StopPoint("finish");
     lblPhase = "Complete - " + Tav_DirSlash(txtDir);
-    ServerLog(lblPhase);
-    ServerLogLink("Lecture URL at ", txtWebURL);
+    Completed(txtPubDir, txtWebURL);
     finishClaim();
     done(true);
+}
+
+void LectureWatcher::Completed(const std::string& pubDir, const std::string& webURL)
+{
+    ServerLog(lblPhase);
+    ServerLogLink("Lecture URL at ", webURL);
+    uploads_->Add(txtPubPrefix, pubDir);
 }
 
 void LectureWatcher::returnLecture()
@@ -503,6 +511,7 @@ bool LectureWatcher::CheckIncoming()
 {
     if (busy_ || (slurm_ && slurm_->Full()))
         return false;
+    uploads_->Resume(txtPubPrefix);  // what is still to be sent, a failed upload again
     lblPhase = "Checking for incoming lectures";
     lblStatus = "Last Checked - " + now();
     scanTimer.stop();

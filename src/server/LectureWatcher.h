@@ -28,6 +28,7 @@ namespace pellucor {
 
 class ClaimHeartbeat;
 class LectureClaim;
+class PublicationUploads;
 class PublishSession;
 class SlurmDispatch;
 struct IncomingEntry;
@@ -106,6 +107,11 @@ public:
     bool HoldBackInaccessible(LectureClaim* claim, const std::string& pubDir);
     // Sets txtDir and derives the other labels from it.
     void SetDir(const std::string& dir);
+    // The uploads of what was published to the host the settings name.
+    PublicationUploads& Uploads() { return *uploads_; }
+    // A lecture's publication in pubDir is complete: logged, and sent on to
+    // the upload host when there is one.
+    void Completed(const std::string& pubDir, const std::string& webURL);
 
     void chkAuto_Click();
     void scanIncoming();
@@ -156,6 +162,7 @@ private:
     std::function<PreferenceSnapshot()> readPrefs_;
     std::function<void(const PreferenceSnapshot&)> storePrefs_;
     std::unique_ptr<PublishSession> session_;
+    std::unique_ptr<PublicationUploads> uploads_;
     std::unique_ptr<SlurmDispatch> slurm_;
     std::unique_ptr<ClaimHeartbeat> heartbeat_;  // keeps the current claim fresh
     bool busy_ = false;

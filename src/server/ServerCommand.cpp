@@ -18,6 +18,7 @@
 #include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
 #include "server/LectureWatcher.h"
+#include "server/PublicationUploads.h"
 
 namespace pellucor {
 
@@ -55,6 +56,14 @@ struct ServerOptions {
     const QCommandLineOption mem {"slurm-mem", "Memory per job, as sbatch --mem takes it (4G).", "size"};
     const QCommandLineOption time {"slurm-time", "Time limit per job, as sbatch --time takes it (2:00:00).", "time"};
     const QCommandLineOption maxJobs {"slurm-max-jobs", "Jobs submitted at once (default 4).", "n"};
+    const QCommandLineOption upload {"upload",
+                                     "Send each published lecture on to this host, in a folder of the lecture's "
+                                     "name: ftp://, sftp://, https:// (WebDAV) or s3://BUCKET/PREFIX (default: the "
+                                     "server preference; the password from $PELLUCOR_FTP_PASSWORD or the keyring, "
+                                     "S3's keys from the environment or ~/.aws/credentials).",
+                                     "host"};
+    const QCommandLineOption uploadAccount {"upload-account", "Account on the upload host.", "user"};
+    const QCommandLineOption endpoint {"endpoint", "S3: the address serving the bucket, https://HOST[:PORT].", "url"};
     const QCommandLineOption cancelJobs {"cancel-jobs-on-stop",
                                          "SIGTERM cancels the running jobs (they are submitted again at the next "
                                          "start); without it they are left to finish and followed at the next start."};
@@ -62,7 +71,8 @@ struct ServerOptions {
     void AddTo(QCommandLineParser& parser) const
     {
         for (const auto* o : {&incoming, &repository, &publish, &log, &url, &stream, &interval, &settle, &stale, &once,
-                              &dispatch, &partition, &account, &cpus, &mem, &time, &maxJobs, &cancelJobs})
+                              &dispatch, &partition, &account, &cpus, &mem, &time, &maxJobs, &upload, &uploadAccount,
+                              &endpoint, &cancelJobs})
             parser.addOption(*o);
     }
 
@@ -78,7 +88,8 @@ struct ServerOptions {
             {&dispatch, "prfsrvDispatch"},    {&partition, "prfsrvSlurmPartition"},
             {&account, "prfsrvSlurmAccount"}, {&cpus, "prfsrvSlurmCpus"},
             {&mem, "prfsrvSlurmMem"},         {&time, "prfsrvSlurmTime"},
-            {&maxJobs, "prfsrvSlurmMaxJobs"},
+            {&maxJobs, "prfsrvSlurmMaxJobs"}, {&upload, "prfsrvUploadHost"},
+            {&uploadAccount, "prfsrvUploadAccount"}, {&endpoint, "prfS3Endpoint"},
         };
         for (const auto& [option, key] : overrides) {
             if (!parser.isSet(*option))
@@ -137,6 +148,7 @@ int runOnce(CommandLine& cl, LectureWatcher& server)
 {
     QCoreApplication& app = cl.app();
     bool failed = false;
+    server.Uploads().retryFailed = false;
     std::function<void()> attempt;
     QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&](bool ok) {
         if (!ok) {
@@ -156,10 +168,17 @@ int runOnce(CommandLine& cl, LectureWatcher& server)
         } else if (server.MoveFailed()) {
             cl.error("a lecture could not be moved into the repository");
             app.exit(1);
-        } else {
+        } else if (!server.Uploads().Running()) {
             app.exit(failed ? 1 : 0);
-        }
+        }  // else the upload's end goes on
     };
+    QObject::connect(&server.Uploads(), &PublicationUploads::uploaded, &app, [&](bool ok) {
+        if (!ok) {
+            cl.error("a lecture could not be uploaded");
+            failed = true;
+        }
+        QTimer::singleShot(0, &app, attempt);
+    });
     QTimer::singleShot(0, &app, attempt);
     return app.exec();
 }
@@ -173,7 +192,7 @@ int runUntilStopped(CommandLine& cl, LectureWatcher& server, int seconds)
     std::signal(SIGINT, onSignal);
     QTimer stopWatch;
     QObject::connect(&stopWatch, &QTimer::timeout, [&] {
-        if (g_stop && !server.Busy())
+        if (g_stop && !server.Busy() && !server.Uploads().Running())
             app.quit();
     });
     stopWatch.start(200);
@@ -209,7 +228,7 @@ int RunServerCommand(int argc, char** argv)
     CommandLine cl(argc, argv, "server",
                    "Watch the incoming directory and publish, for the web, every lecture directory named x-NAME that "
                    "appears in it. Settings default to the stored server preferences. Stops cleanly on SIGTERM or "
-                   "SIGINT (a lecture being published is finished first).");
+                   "SIGINT (a lecture being published or uploaded is finished first).");
     QCommandLineParser& parser = cl.parser;
     const ServerOptions o;
     o.AddTo(parser);

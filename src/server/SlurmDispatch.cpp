@@ -255,8 +255,7 @@ bool SlurmDispatch::completed(Job& job, std::string& why)
     if (!job.claim->Save(ClaimStep::Indexed, err))
         watcher_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
     watcher_.lblPhase = "Complete - " + job.request.lectureDir;
-    watcher_.ServerLog(watcher_.lblPhase);
-    watcher_.ServerLogLink("Lecture URL at ", job.request.webURL);
+    watcher_.Completed(job.request.pubDir, job.request.webURL);
     if (!job.claim->Finish(err))
         watcher_.ServerLog("Error - unable to remove the claim " + job.claim->Dir() + " - " + err);
     drop(job, true);

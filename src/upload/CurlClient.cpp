@@ -158,8 +158,8 @@ bool CurlClient::s3Settings(S3Credentials& keys, std::string& error)
     login_.region = !options_.s3Region.empty() ? options_.s3Region
         : envRegion && *envRegion              ? std::string(envRegion)
                                                : std::string("us-east-1");
-    const std::string endpoint
-        = options_.s3Endpoint.empty() ? "https://s3." + login_.region + ".amazonaws.com" : options_.s3Endpoint;
+    const std::string& given = endpoint_.empty() ? options_.s3Endpoint : endpoint_;
+    const std::string endpoint = given.empty() ? "https://s3." + login_.region + ".amazonaws.com" : given;
     return login_.SetEndpoint(endpoint, error) && FindS3Credentials(options_.s3Profile, keys, error);
 }
 

@@ -59,6 +59,7 @@ public:
     void SetUserName(const std::string& user) override { user_ = user; }
     void SetPassword(const std::string& password) override { password_ = password; }
     void SetRequestTimeout(int seconds) override { timeout_ = seconds; }
+    void SetS3Endpoint(const std::string& url) override { endpoint_ = url; }
     bool Execute(const std::string& command, std::string& error) override;
     bool ExecuteUpload(const UploadPlan& plan, std::string& error) override;
     bool StillExecuting() const override { return executing_; }
@@ -112,6 +113,7 @@ private:
     bool transferTls12_ = false;              // made while FTPS was held to TLS 1.2
     std::string url_, user_, password_;
     Options options_;
+    std::string endpoint_;  // S3: the window's, over the options'
     int timeout_ = 120;
 
     // Owned by the worker while a command runs.

@@ -44,6 +44,8 @@ public:
     virtual void SetPassword(const std::string& password) = 0;
     // Seconds a command may take; 0 means no limit.
     virtual void SetRequestTimeout(int seconds) = 0;
+    // S3: the address serving the bucket ("": the one the options name).
+    virtual void SetS3Endpoint(const std::string& url) { (void)url; }
 
     // Starts one command. False, with the reason in error, when it cannot be
     // started at all (bad command text, a command still running); then no

@@ -67,6 +67,8 @@ int FtpWindowModel::ProtocolIndex() const
     return 0;
 }
 
+bool FtpWindowModel::IsS3() const { return RemoteProtocolOf(txtFTPURL) == RemoteProtocol::S3; }
+
 void FtpWindowModel::cboProtocol_Click(int index)
 {
     if (busy_ || index < 0 || index >= static_cast<int>(Protocols().size()) || index == ProtocolIndex())
@@ -166,6 +168,7 @@ bool FtpWindowModel::loginOnce()
     inet_.SetURL(url);
     inet_.SetUserName(txtAccount);
     inet_.SetPassword(txtPass);
+    inet_.SetS3Endpoint(Trim(txtEndpoint));
     Tav_DebugLog("FtpLogin " + FtpRedactUrl(url) + " as " + txtAccount);
     return InetExecute("PWD");
 }
@@ -217,6 +220,7 @@ void FtpWindowModel::FtpSetControls()
 {
     cmdCDEnabled = cmdMkDirEnabled = cmdMputEnabled = loggedIn_;
     txtAccountEnabled = txtPassEnabled = !loggedIn_;
+    txtEndpointEnabled = !loggedIn_;
     emit changed();
 }
 

@@ -39,12 +39,14 @@ public:
     std::string txtPass;              // never logged nor shown
     std::string txtFTPPath;           // remote directory
     std::string txtLocalDir;          // local directory to upload
+    std::string txtEndpoint;          // S3: the address serving the bucket (blank: AWS's)
     std::string txtData;              // text of the last reply
     std::vector<std::string> lstBox;  // listing of the remote directory
     int lstBoxIndex = -1;             // selected item of lstBox
     std::string txtStatus, lblCmd, lblState, lblCode, lblInfo;
     bool cmdCDEnabled = false, cmdMkDirEnabled = false, cmdMputEnabled = false;
     bool txtAccountEnabled = true, txtPassEnabled = true;
+    bool txtEndpointEnabled = true;
     // Keep the password in the desktop's secret service (enabled only
     // where there is one).
     bool chkRemember = false, chkRememberEnabled = false;
@@ -60,6 +62,9 @@ public:
     bool Busy() const { return busy_; }
     // The index in Protocols() of the server text's protocol.
     int ProtocolIndex() const;
+    // S3 object storage: the endpoint is asked for; its keys come from the
+    // environment or ~/.aws/credentials, never from account and password.
+    bool IsS3() const;
 
     bool InetExecute(const std::string& command);
     bool FtpExecuteOnPath(const std::string& verb, const std::string& path);

@@ -1,5 +1,6 @@
 #include "upload/SecretServicePasswords.h"
 
+#include <cstdlib>
 #include <dlfcn.h>
 #include <libsecret/secret.h>
 
@@ -144,6 +145,13 @@ void SecretServicePasswords::Forget(const std::string& server, const std::string
     secretLibrary().clear(schema(), nullptr, &e, "server", key.c_str(), "user", user.c_str(), nullptr);
     if (e)
         Tav_DebugLog("Secret service clear failed: " + takeError(e));
+}
+
+std::string UnattendedPassword(const std::string& server, const std::string& account)
+{
+    if (const char* env = std::getenv("PELLUCOR_FTP_PASSWORD"))
+        return env;
+    return account.empty() ? std::string() : SecretServicePasswords().Lookup(FtpServerUrl(server), account);
 }
 
 }  // namespace pellucor

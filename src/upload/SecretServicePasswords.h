@@ -19,4 +19,8 @@ private:
     int available_ = -1;  // not yet asked
 };
 
+// The password of an upload without a window: $PELLUCOR_FTP_PASSWORD, else
+// the keyring's for the server and account ("" when neither has one).
+std::string UnattendedPassword(const std::string& server, const std::string& account);
+
 }  // namespace pellucor

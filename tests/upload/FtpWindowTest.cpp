@@ -131,4 +131,41 @@ TEST(FtpWindow, AnUnknownHostKeyIsAcceptedOrRefusedByItsButtons)
     qputenv("HOME", oldHome);
 }
 
+// Object storage: the endpoint is typed in a field of its own, shown for
+// an s3:// server only; the keys come from the environment, so account and
+// password are not asked; Upload sends the folder into a version there.
+TEST(FtpWindow, UploadsToObjectStorageAtTheEndpointTyped)
+{
+    UploadServer server(ServerKind::Swift);
+    ASSERT_TRUE(server.started());
+    qputenv("AWS_ACCESS_KEY_ID", "test:tester");
+    qputenv("AWS_SECRET_ACCESS_KEY", "testing");
+    TempDir local;
+    writeFile(local.path() / "index.htm", "<html>talk</html>");
+    CurlClient inet;
+    FtpWindowModel model(inet);
+    model.txtLocalDir = local.dir();
+    FtpWindow window(model);
+    window.show();
+    auto* endpoint = findWidget<QLineEdit>(window, "txtEndpoint");
+    EXPECT_FALSE(endpoint->isVisible()) << "an endpoint asked for FTP";
+    QTest::keyClicks(findWidget<QLineEdit>(window, "txtFTPURL"), QString::fromStdString(server.url() + "/window"));
+    EXPECT_TRUE(endpoint->isVisible());
+    EXPECT_FALSE(findWidget<QLineEdit>(window, "txtAccount")->isEnabled());
+    EXPECT_FALSE(findWidget<QLineEdit>(window, "txtPass")->isEnabled());
+    QTest::keyClicks(endpoint, server.login().at(1));  // the address "--endpoint" takes
+    QTest::mouseClick(findWidget<QPushButton>(window, "cmdBrowse"), Qt::LeftButton);
+    EXPECT_EQ(findWidget<QLineEdit>(window, "txtStatus")->text(), "Directory listed.") << model.LastCause();
+    EXPECT_FALSE(endpoint->isEnabled());
+    QTest::mouseClick(findWidget<QPushButton>(window, "cmdMput"), Qt::LeftButton);
+    EXPECT_TRUE(findWidget<QLineEdit>(window, "txtStatus")->text().startsWith("Upload Complete 1 Files/"))
+        << model.txtStatus;
+    const auto stored = server.objects("window");
+    ASSERT_EQ(stored.count("index.htm"), 1u);
+    EXPECT_NE(stored.at("index.htm").find("/index.htm"), std::string::npos) << "no entry page into the version";
+    window.close();
+    qunsetenv("AWS_ACCESS_KEY_ID");
+    qunsetenv("AWS_SECRET_ACCESS_KEY");
+}
+
 }  // namespace

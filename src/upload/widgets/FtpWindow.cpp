@@ -45,19 +45,22 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
 // The fields, the list and the buttons, named as the window's fields.
 void FtpWindow::build()
 {
-    auto* form = new QFormLayout;
+    auto* form = form_ = new QFormLayout;
     txtFTPURL_ = new QLineEdit;
     txtAccount_ = new QLineEdit;
     txtPass_ = new QLineEdit;
     txtPass_->setEchoMode(QLineEdit::Password);
     txtFTPPath_ = new QLineEdit;
     txtLocalDir_ = new QLineEdit;
+    txtEndpoint_ = new QLineEdit;
+    txtEndpoint_->setPlaceholderText(tr("https://host[:port] (blank: AWS's for the region)"));
     cboProtocol_ = new QComboBox;
     for (const auto& p : FtpWindowModel::Protocols())
         cboProtocol_->addItem(tr(p.caption));
     chkRemember_ = new QCheckBox(tr("Keep the password in the desktop's keyring"));
     form->addRow(tr("Protocol"), cboProtocol_);
     form->addRow(tr("Server"), txtFTPURL_);
+    form->addRow(tr("Endpoint"), txtEndpoint_);
     form->addRow(tr("Account"), txtAccount_);
     form->addRow(tr("Password"), txtPass_);
     form->addRow(QString(), chkRemember_);
@@ -101,6 +104,7 @@ void FtpWindow::build()
     txtPass_->setObjectName("txtPass");
     txtFTPPath_->setObjectName("txtFTPPath");
     txtLocalDir_->setObjectName("txtLocalDir");
+    txtEndpoint_->setObjectName("txtEndpoint");
     txtStatus_->setObjectName("txtStatus");
     cboProtocol_->setObjectName("cboProtocol");
     chkRemember_->setObjectName("chkRemember");
@@ -125,10 +129,12 @@ void FtpWindow::build()
 void FtpWindow::bind()
 {
     bindInput(txtFTPURL_, model_.txtFTPURL);
+    connect(txtFTPURL_, &QLineEdit::textEdited, this, &FtpWindow::refresh);  // S3 asks for other fields
     bindInput(txtAccount_, model_.txtAccount);
     bindInput(txtPass_, model_.txtPass);
     bindInput(txtFTPPath_, model_.txtFTPPath);
     bindInput(txtLocalDir_, model_.txtLocalDir);
+    bindInput(txtEndpoint_, model_.txtEndpoint);
     connect(cboProtocol_, qOverload<int>(&QComboBox::activated), this, [this](int i) { model_.cboProtocol_Click(i); });
     connect(chkRemember_, &QCheckBox::toggled, this, [this](bool on) { model_.chkRemember = on; });
     connect(cmdBrowse_, &QPushButton::clicked, this, [this] { model_.cmdBrowse_Click(); });
@@ -171,6 +177,7 @@ void FtpWindow::refresh()
     setIfChanged(txtPass_, model_.txtPass);
     setIfChanged(txtFTPPath_, model_.txtFTPPath);
     setIfChanged(txtLocalDir_, model_.txtLocalDir);
+    setIfChanged(txtEndpoint_, model_.txtEndpoint);
     setIfChanged(txtStatus_, model_.txtStatus);
     txtData_->setText(q(model_.txtData).left(2000));
     lblCmd_->setText(q(model_.lblCmd));
@@ -197,8 +204,10 @@ void FtpWindow::refresh()
     progress_->setVisible(model_.progressPercent >= 0);
     progress_->setValue(std::max(0, model_.progressPercent));
     txtStatus_->setToolTip(q(model_.txtStatus));
-    txtAccount_->setEnabled(model_.txtAccountEnabled);
-    txtPass_->setEnabled(model_.txtPassEnabled);
+    txtAccount_->setEnabled(model_.txtAccountEnabled && !model_.IsS3());
+    form_->setRowVisible(txtEndpoint_, model_.IsS3());
+    txtEndpoint_->setEnabled(model_.txtEndpointEnabled);
+    txtPass_->setEnabled(model_.txtPassEnabled && !model_.IsS3());
     cmdCD_->setEnabled(model_.cmdCDEnabled);
     cmdMkDir_->setEnabled(model_.cmdMkDirEnabled);
     cmdMput_->setEnabled(model_.cmdMputEnabled);

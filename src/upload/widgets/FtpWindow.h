@@ -9,6 +9,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QFormLayout;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
@@ -37,7 +38,8 @@ private:
     FtpWindowModel& model_;
     bool inCloseEvent_ = false;
     bool closeAgreed_ = false;
-    QLineEdit *txtFTPURL_, *txtAccount_, *txtPass_, *txtFTPPath_, *txtLocalDir_;
+    QLineEdit *txtFTPURL_, *txtAccount_, *txtPass_, *txtFTPPath_, *txtLocalDir_, *txtEndpoint_;
+    QFormLayout* form_;
     QComboBox* cboProtocol_;
     QCheckBox* chkRemember_;
     QProgressBar* progress_;
