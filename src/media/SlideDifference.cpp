@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <opencv2/imgproc.hpp>
+
+#include "media/ProjectedSlide.h"
 
 namespace pellucor {
 
@@ -17,6 +20,8 @@ constexpr double kPlain = 12;        // grey levels of spread that give a pictur
 constexpr double kShift = 0.012;     // share of the slide's width the frame may lie off it
 constexpr double kLeads = 0.35;      // a lead that settles which slide it is ...
 constexpr double kFits = 0.6;        // ... where the frame is at most this far from it
+constexpr double kLeastShown = 0.5;  // share of the box nothing may hide for a verdict
+constexpr double kLightShare = 0.85;  // share of a picture darker than its background
 
 cv::Mat softened(const cv::Mat& grey, cv::Size size)
 {
@@ -34,11 +39,24 @@ double spreadOf(const cv::Mat& m)
     return spread[0];
 }
 
-double likeness(const cv::Mat& a, const cv::Mat& b)
+// The likeness of picture with the part of seen where it fits best, where
+// mask is set.
+double likeness(const cv::Mat& seen, const cv::Mat& picture, const cv::Mat& mask = {})
 {
     cv::Mat out;
-    cv::matchTemplate(a, b, out, cv::TM_CCOEFF_NORMED);
-    return out.at<float>(0, 0);
+    cv::matchTemplate(seen, picture, out, cv::TM_CCOEFF_NORMED, mask);
+    double best = 0;
+    cv::minMaxLoc(out, nullptr, &best);
+    return std::isfinite(best) ? best : 0;
+}
+
+// The background level of a grey picture (most of a slide is background).
+double backgroundOf(const cv::Mat& grey)
+{
+    std::vector<uchar> v(grey.begin<uchar>(), grey.end<uchar>());
+    const auto k = v.begin() + static_cast<std::ptrdiff_t>(kLightShare * static_cast<double>(v.size() - 1));
+    std::nth_element(v.begin(), k, v.end());
+    return std::max<double>(*k, 16);
 }
 
 }  // namespace
@@ -73,6 +91,8 @@ SlideDifference::SlideDifference(const cv::Mat& a, const cv::Mat& b, cv::Size sh
         return;
     a_ = sa(box_).clone();
     b_ = sb(box_).clone();
+    sa(Needs()).convertTo(nearA_, CV_8U);
+    sb(Needs()).convertTo(nearB_, CV_8U);
     alike_ = likeness(a_, b_);
     if (alike_ > 0.999)
         box_ = {};
@@ -83,29 +103,41 @@ cv::Rect SlideDifference::Needs() const
     return {box_.x - shift_, box_.y - shift_, box_.width + 2 * shift_, box_.height + 2 * shift_};
 }
 
+cv::Mat SlideDifference::hiddenIn(const cv::Mat& part) const
+{
+    // The frame's light brought to the slides' (by their background), so
+    // that what differs from both in solid patches is what hides them.
+    cv::Mat lit;
+    part.convertTo(lit, CV_8U, backgroundOf(nearA_) / backgroundOf(part));
+    const cv::Mat hidden = ProjectedSlide::Hidden(nearA_, lit) & ProjectedSlide::Hidden(nearB_, lit);
+    cv::Mat out;
+    cv::dilate(hidden, out, cv::getStructuringElement(cv::MORPH_RECT, {2 * shift_ + 1, 2 * shift_ + 1}));
+    return out(cv::Rect(shift_, shift_, box_.width, box_.height)).clone();
+}
+
 SlideVerdict SlideDifference::Compare(const cv::Mat& part) const
 {
     SlideVerdict v;
     if (!Visible() || part.size() != Needs().size())
         return v;
     v.visible = true;
-    // The frame near the box, each slide at the place it fits best: the
-    // frame's light and contrast do not count, nor its lying a pixel or
-    // two off.
+    const cv::Mat hidden = hiddenIn(part);
+    const int shown = box_.area() - cv::countNonZero(hidden);
+    if (shown < kLeastShown * box_.area())
+        return v;
+    // The frame near the box, each slide at the place it fits best, where
+    // nothing hides them: the frame's light and contrast do not count, nor
+    // its lying a pixel or two off.
     cv::Mat seen;
     part.convertTo(seen, CV_32F);
     cv::GaussianBlur(seen, seen, {0, 0}, kSoften);
-    const auto fit = [&](const cv::Mat& picture) {
-        cv::Mat out;
-        cv::matchTemplate(seen, picture, out, cv::TM_CCOEFF_NORMED);
-        double best = 0;
-        cv::minMaxLoc(out, nullptr, &best);
-        return best;
-    };
-    const double la = fit(a_), lb = fit(b_);
+    const cv::Mat mask = shown < box_.area() ? cv::Mat(~hidden) : cv::Mat();
+    const double la = likeness(seen, a_, mask), lb = likeness(seen, b_, mask);
     // Were the frame exactly one of them, its likeness with the other
-    // would be the two slides' own.
-    const double apart = 1 - alike_;
+    // would be the two slides' own there.
+    const double apart = 1 - (mask.empty() ? alike_ : likeness(a_, b_, mask));
+    if (apart < 1e-3)
+        return v;
     v.lead = std::clamp((lb - la) / apart, -1.0, 1.0);
     v.misfit = std::max(0.0, 1 - std::max(la, lb)) / apart;
     v.settled = std::fabs(v.lead) >= kLeads && v.misfit <= kFits;

@@ -4,7 +4,8 @@
 // shows the slide (with enough around it that neither is plain there), and
 // the likeness of the frame there with each of them, each where it fits
 // best nearby. Neither the light nor the contrast of the frame count, nor
-// its lying a pixel or two off the slide.
+// its lying a pixel or two off the slide, nor what hides part of the box
+// (a person or a pointer in front of a projected slide).
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -36,10 +37,15 @@ public:
     SlideVerdict Compare(const cv::Mat& part) const;
 
 private:
+    // Where something in front hides the slides in part (0 or 255), at
+    // the size of the box, allowing for the frame's lying off.
+    cv::Mat hiddenIn(const cv::Mat& part) const;
+
     cv::Size shown_;
     int shift_ = 2;     // pixels the frame may lie off the slide
     cv::Rect box_;      // in the slide at the size shown
     cv::Mat a_, b_;     // the two slides in the box (float, softened)
+    cv::Mat nearA_, nearB_;  // the two slides in the part Compare needs (grey)
     double alike_ = 1;  // their likeness with each other there
 };
 

@@ -53,7 +53,10 @@ std::vector<int> viterbi(const std::vector<SlideSample>& samples, const Sequence
         for (size_t j = 0; j < n; ++j) {
             const double stay = cost[j];
             const double change = k == 0 ? stay : cost[argmin] + m.changeCost;
-            const bool changes = change < stay;
+            // Where the samples cannot tell (nothing seen, or slides
+            // alike scored alike) the slide before stays: a change that
+            // costs no more comes as late as it can.
+            const bool changes = k > 0 && j != argmin && change <= stay;
             from[k][j] = static_cast<int32_t>(changes ? argmin : j);
             const double unlike = w * std::min(m.maxCost, (top - s.scores[j]) / m.scoreScale);
             next[j] = (changes ? change : stay) + unlike;

@@ -1,6 +1,7 @@
 // Two slides that differ in one word, told apart in made-up frames: sharp
 // or as a camera sees them (blurred, noisy, dimmed, a pixel or two off),
-// with the word hidden, and too small to show the word at all.
+// with the word hidden, someone in front of part of it, and too small to
+// show the word at all.
 #include <gtest/gtest.h>
 
 #include <opencv2/imgproc.hpp>
@@ -27,6 +28,7 @@ struct Case {
     bool camera;  // blurred, noisy, dimmed and two pixels off
     bool hidden;  // something dark in front of the word
     int verdict;  // -1: the first, 1: the second, 0: cannot tell, 2: the size cannot show it
+    bool beside = false;  // someone dark in front of the word's last letters
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -35,6 +37,7 @@ const Case kCases[] = {
     {"Second", 360, true, false, false, 1},        {"First", 360, false, false, false, -1},
     {"SecondByCamera", 384, true, true, false, 1}, {"FirstByCamera", 384, false, true, false, -1},
     {"WordHidden", 384, true, true, true, 0},      {"TooSmall", 80, true, false, false, 2},
+    {"PartlyHidden", 384, true, true, false, 1, true},
 };
 
 class SlideDifferenceTable : public ::testing::TestWithParam<Case> { };
@@ -57,6 +60,10 @@ TEST_P(SlideDifferenceTable, TellsWhichSlideTheFrameShows)
     if (c.hidden)
         frame(cv::Rect(c.width / 3, shown.height / 2, c.width / 2, shown.height / 3)).setTo(30);
     const SlideDifference d(a, b, shown);
+    if (c.beside) {
+        const cv::Rect n = d.Needs();
+        frame(cv::Rect(n.x + n.width * 2 / 3, 0, n.width / 3, shown.height)).setTo(30);
+    }
     const SlideVerdict v = d.Visible() ? d.Compare(frame(d.Needs())) : SlideVerdict {};
     EXPECT_EQ(v.visible, c.verdict != 2);
     EXPECT_EQ(v.settled       ? (v.lead > 0 ? 1 : -1)

@@ -1,7 +1,8 @@
 // The choice of the slide sequence from per-frame likenesses, on made-up
 // samples one second apart: which slide each letter shows plainly ("A" is
-// slide 0), "." shows none (the camera on the lecturer); the spans chosen
-// and their starts. And the events rows made of a result.
+// slide 0), "." shows none (the camera on the lecturer), "=" shows A or B
+// but cannot tell which (two slides alike, where they differ hidden); the
+// spans chosen and their starts. And the events rows made of a result.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -20,7 +21,8 @@ std::vector<SlideSample> samples(const std::string& letters)
         SlideSample s {static_cast<double>(k), std::vector<float>(4, 0.02f)};
         if (letters[k] != '.') {
             s.scores.assign(4, 0.5f);
-            s.scores[static_cast<size_t>(letters[k] - 'A')] = 0.9f;
+            for (const char shown : letters[k] == '=' ? std::string("AB") : std::string(1, letters[k]))
+                s.scores[static_cast<size_t>(shown - 'A')] = 0.9f;
         }
         out.push_back(std::move(s));
     }
@@ -42,6 +44,7 @@ const Case kCases[] = {
     {"AAAA......AAAA", "A@0", true},                       // the slide out of sight: it stays
     {"AAAA......CCCC", "A@0 C@6.5", false},                // changed out of sight: when is unsure
     {"....BBBBDDDD", "B@0 D@7.5", true},                   // the first slide seen starts at 0
+    {"AAAA====BBBB", "A@0 B@7.5", true},                   // alike, not told apart: the slide before stays
     {"..........", "", true},
 };
 
