@@ -39,11 +39,13 @@ struct Input {
     AVPacket* pkt = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     std::deque<KeptPacket> tail;
-    void freeTail()
+    void freeTail() { dropBefore(tail.size()); }
+    // Frees the kept packets before index end.
+    void dropBefore(size_t end)
     {
-        for (KeptPacket& k : tail)
-            av_packet_free(&k.pkt);
-        tail.clear();
+        for (size_t j = 0; j < end; ++j)
+            av_packet_free(&tail[j].pkt);
+        tail.erase(tail.begin(), tail.begin() + static_cast<std::ptrdiff_t>(end));
     }
     ~Input()
     {
@@ -185,12 +187,21 @@ bool checkMedia(const std::string& path, std::string& err)
         if (head && !decodePacket(in, in.pkt, timed ? t : start, headFrames, path, headErr))
             head = false;
         // Packets before a key frame that lies a whole second before the
-        // end read so far are not needed: the end lies later still.
+        // end read so far are not needed: the end lies later still. The
+        // key frames are looked at as each new one comes, so that what is
+        // kept stays within a few key frames however the streams are
+        // interleaved.
         const bool key = timed && in.pkt->stream_index == keyStream && (in.pkt->flags & AV_PKT_FLAG_KEY);
-        if (key && t <= lastEnd / double(AV_TIME_BASE) - kDecodedSeconds)
-            in.freeTail();
         in.tail.push_back({av_packet_clone(in.pkt), t, key});
         av_packet_unref(in.pkt);
+        if (key) {
+            const double before = lastEnd / double(AV_TIME_BASE) - kDecodedSeconds;
+            size_t from = 0;
+            for (size_t j = 0; j < in.tail.size(); ++j)
+                if (in.tail[j].key && in.tail[j].t <= before)
+                    from = j;
+            in.dropBefore(from);
+        }
     }
     if (rc != AVERROR_EOF)
         return fail(err, path, "reading failed", rc);
