@@ -53,11 +53,10 @@ int RunDescribeCommand(int argc, char** argv)
     for (const auto& o : {part, replace})
         parser.addOption(o);
     cl.process();
-    if (cl.positional().size() != 1)
-        return cl.usage("give exactly one lecture directory (see --help)");
-    const std::string dir = cl.existingDir();
+    int rc = 0;
+    const std::string dir = cl.lectureDir(rc);
     if (dir.empty())
-        return 1;
+        return rc;
     int only = 0;
     if (parser.isSet(part)) {
         bool number = false;

@@ -216,13 +216,11 @@ int RunPublishCommand(int argc, char** argv)
     const PublishOptions o;
     o.AddTo(parser);
     cl.process();
-    if (cl.positional().size() != 1)
-        return cl.usage("give exactly one lecture directory (see --help)");
-
-    Tav_SetUnattended(true);
-    const std::string lecDir = cl.existingDir();
+    int rc = 0;
+    const std::string lecDir = cl.lectureDir(rc);
     if (lecDir.empty())
-        return 1;
+        return rc;
+    Tav_SetUnattended(true);
     PreferenceSnapshot prefs = PreferenceStore().Read();
     if (parser.isSet(o.transcribe))
         prefs["prfTranscribe"] = "Yes";

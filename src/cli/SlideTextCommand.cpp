@@ -30,11 +30,10 @@ int RunSlideTextCommand(int argc, char** argv)
     for (const auto& o : {lang, redo})
         parser.addOption(o);
     cl.process();
-    if (cl.positional().size() != 1)
-        return cl.usage("give exactly one lecture directory (see --help)");
-    const std::string dir = cl.existingDir();
+    int rc = 0;
+    const std::string dir = cl.lectureDir(rc);
     if (dir.empty())
-        return 1;
+        return rc;
     SlideTextOptions options;
     options.languages = parser.isSet(lang) ? parser.value(lang).toStdString()
                                            : PreferenceStore::ValueIn(PreferenceStore().Read(), "prfOcrLanguage");

@@ -53,12 +53,11 @@ int RunSyncSlidesCommand(int argc, char** argv)
     for (const auto& o : {part, name, media, out, replace})
         parser.addOption(o);
     cl.process();
-    if (cl.positional().size() != 1)
-        return cl.usage("give exactly one lecture directory (see --help)");
+    int rc = 0;
     LectureSyncOptions options;
-    options.slideDir = options.mediaDir = cl.existingDir();
+    options.slideDir = options.mediaDir = cl.lectureDir(rc);
     if (options.slideDir.empty())
-        return 1;
+        return rc;
     options.lecName = parser.isSet(name) ? parser.value(name).toStdString() : LectureNameOf(options.slideDir);
     if (parser.isSet(part)) {
         bool number = false;

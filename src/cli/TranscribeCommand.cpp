@@ -124,12 +124,11 @@ int RunTranscribeCommand(int argc, char** argv)
         std::cout << DescribeSpeechEngines(choice);
         return 0;
     }
-    if (cl.positional().size() != 1)
-        return cl.usage("give exactly one lecture directory (see --help)");
+    int rc = 0;
     TranscribeOptions options;
-    options.mediaDir = cl.existingDir();
+    options.mediaDir = cl.lectureDir(rc);
     if (options.mediaDir.empty())
-        return 1;
+        return rc;
     options.lecName = LectureNameOf(options.mediaDir);
     options.replace = parser.isSet(replace);
     // Captions in another language than the lecture's (the preference)

@@ -43,6 +43,17 @@ std::string CommandLine::existingDir() const
     return "";
 }
 
+std::string CommandLine::lectureDir(int& exitCode) const
+{
+    if (positional().size() != 1) {
+        exitCode = usage("give exactly one lecture directory (see --help)");
+        return "";
+    }
+    const std::string dir = existingDir();
+    exitCode = dir.empty() ? 1 : 0;
+    return dir;
+}
+
 ProgressPrinter CommandLine::progress(std::string label) const
 {
     return ProgressPrinter(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), std::move(label));

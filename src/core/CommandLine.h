@@ -40,6 +40,10 @@ public:
     // The first positional argument as a directory (absolute, ending in
     // "/"); empty, after printing "DIR is not a directory", when it is none.
     std::string existingDir() const;
+    // The one positional argument as a lecture directory (existingDir);
+    // empty when there is not exactly one or it is no directory, the
+    // problem printed and the exit code to give in exitCode.
+    std::string lectureDir(int& exitCode) const;
     // Progress on standard output; label names the work ("Syncing").
     ProgressPrinter progress(std::string label = "Publishing") const;
     QCoreApplication& app() { return app_; }
