@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "core/CutList.h"
 #include <vector>
 
 #include "core/LectureVideoPlan.h"
@@ -70,6 +72,9 @@ public:
     // chapters it carries (when empty, one per event added).
     BrowserCopySettings copySettings;
     std::vector<MediaChapter> chapters;
+    // Read by SaveBrowserCopy: the stretches of the recording the copy
+    // leaves out (chapters are then in the copy's own time).
+    CutList cuts;
     // Set by a successful Save or SaveBrowserCopy: the file name (without
     // directory) of the browser copy written, or empty when none was.
     std::string browserCopy;

@@ -5,6 +5,7 @@
 
 #include "core/TavUtils.h"
 #include "media/BrowserCopy.h"
+#include "media/CutCopy.h"
 #include "media/FfmpegTranscoder.h"
 #include "media/MediaCheck.h"
 #include "media/MediaEvents.h"
@@ -188,6 +189,8 @@ bool FfmpegMediaFile::SaveBrowserCopy(const std::string& outBase, std::string& e
     BrowserCopyPlan plan = PlanBrowserCopy(ctx_, copySettings);
     plan.options.chapters = chapters.empty() ? EventChapters(events_) : chapters;
     const std::string copy = outBase + "." + plan.extension;
+    if (!cuts.Empty())
+        return saveCutCopy(outBase, plan, err);
     Tav_DebugLog("Browser copy " + copy + (plan.Remux() ? " passed on as it is" : " encoded") + " from " + path_);
     FfmpegTranscoder transcoder;
     transcoder.onProgress = onProgress;
@@ -207,10 +210,64 @@ bool FfmpegMediaFile::SaveBrowserCopy(const std::string& outBase, std::string& e
     return ok;
 }
 
+// The copy without the cuts: the recording's pictures passed on between
+// them where they play in browsers, else encoded whole first (into a
+// scratch file beside the copy) and that cut.
+bool FfmpegMediaFile::saveCutCopy(const std::string& outBase, const BrowserCopyPlan& plan, std::string& err)
+{
+    const std::string copy = outBase + "." + plan.extension;
+    std::string source = path_;
+    TranscodeOptions cutting = plan.options;
+    const bool encodeFirst = !plan.options.copyVideo || !CutCopyPassesVideoOn(ctx_);
+    const int firstShare = encodeFirst ? 80 : 0;
+    const auto progress = [this](int from, int to) {
+        return [this, from, to](int percent) {
+            if (onProgress)
+                onProgress(from + (to - from) * percent / 100);
+        };
+    };
+    if (encodeFirst) {
+        source = outBase + ".uncut." + plan.extension;
+        TranscodeOptions whole = plan.options;
+        whole.copyVideo = false;
+        whole.chapters.clear();
+        whole.muxerOptions.clear();
+        FfmpegTranscoder transcoder;
+        transcoder.onProgress = progress(0, firstShare);
+        if (!transcoder.Open({MediaInput {path_, {}, {}}}, source, whole, err))
+            return false;
+        {
+            std::lock_guard lock(cancelMutex_);
+            saving_ = &transcoder;
+            if (cancelled_)
+                transcoder.Cancel();
+        }
+        const bool ok = transcoder.Finish(err);
+        {
+            std::lock_guard lock(cancelMutex_);
+            saving_ = nullptr;
+        }
+        if (!ok)
+            return false;
+        // The sound was normalised on the way.
+        cutting.audioFilter.clear();
+    }
+    Tav_DebugLog("Browser copy " + copy + " cut from " + source);
+    const bool ok = WriteCutCopy(source, copy, cuts, cutting, progress(firstShare, 100), cutCancelled_, err);
+    if (encodeFirst) {
+        std::error_code ec;
+        std::filesystem::remove(source, ec);
+    }
+    if (ok)
+        browserCopy = copy.substr(copy.find_last_of('/') + 1);
+    return ok;
+}
+
 void FfmpegMediaFile::Cancel()
 {
     std::lock_guard lock(cancelMutex_);
     cancelled_ = true;
+    cutCancelled_ = true;
     if (saving_)
         saving_->Cancel();
 }

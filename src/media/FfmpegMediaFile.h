@@ -1,6 +1,7 @@
 // A media file read through FFmpeg's libavformat.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,6 +13,7 @@ struct AVFormatContext;
 
 namespace pellucor {
 class FfmpegTranscoder;
+struct BrowserCopyPlan;
 }
 
 namespace pellucor {
@@ -44,6 +46,7 @@ public:
     double DurationSeconds() const;
 
 private:
+    bool saveCutCopy(const std::string& outBase, const BrowserCopyPlan& plan, std::string& err);
     FfmpegMediaFile() = default;
     int videoStream() const;
 
@@ -53,6 +56,7 @@ private:
     // A Cancel reaches the encoding under way through saving_.
     std::mutex cancelMutex_;
     bool cancelled_ = false;
+    std::atomic<bool> cutCancelled_ {false};
     FfmpegTranscoder* saving_ = nullptr;
 };
 

@@ -26,6 +26,19 @@ int OpenStreamDecoder(const std::string& path, AVMediaType type, AVFormatContext
     return rc < 0 ? rc : stream;
 }
 
+int PickSampleRate(const AVCodec* codec, int wanted)
+{
+    if (!codec->supported_samplerates)
+        return wanted > 0 ? wanted : 44100;
+    int best = codec->supported_samplerates[0];
+    for (const int* r = codec->supported_samplerates; *r; ++r)
+        if (*r == wanted)
+            return wanted;
+        else if (*r > best && best < wanted)
+            best = *r;
+    return best;
+}
+
 bool FeedDecoder(AVFormatContext* in, int stream, AVCodecContext* dec, AVPacket* pkt)
 {
     for (;;) {

@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/avutil.h>
 }
 
+struct AVCodec;
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVPacket;
@@ -25,5 +26,9 @@ int OpenStreamDecoder(const std::string& path, AVMediaType type, AVFormatContext
 // Sends the decoder the stream's next packet, or the end of the stream
 // once the file has no more. Returns false at the end.
 bool FeedDecoder(AVFormatContext* in, int stream, AVCodecContext* dec, AVPacket* pkt);
+
+// The sample rate an encoder takes: wanted where it can, else the nearest
+// above it (or its highest).
+int PickSampleRate(const AVCodec* codec, int wanted);
 
 }  // namespace pellucor

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "media/StreamDecoder.h"
 #include "media/TranscodeJob.h"
 
 extern "C" {
@@ -15,19 +16,6 @@ namespace pellucor {
 namespace transcode {
 
 namespace {
-
-int pickSampleRate(const AVCodec* codec, int wanted)
-{
-    if (!codec->supported_samplerates)
-        return wanted > 0 ? wanted : 44100;
-    int best = codec->supported_samplerates[0];
-    for (const int* r = codec->supported_samplerates; *r; ++r)
-        if (*r == wanted)
-            return wanted;
-        else if (*r > best && best < wanted)
-            best = *r;
-    return best;
-}
 
 bool drainFifo(Job& job, Lane& lane, bool final)
 {
@@ -105,7 +93,7 @@ bool filterAudio(Job& job, Lane& lane, AVFrame* in)
 bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
 {
     AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
-    enc->sample_rate = pickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
+    enc->sample_rate = PickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
     const int channels = o.channels > 0 ? std::min(o.channels, 2) : lane.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
     av_channel_layout_default(&enc->ch_layout, channels);
     enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;

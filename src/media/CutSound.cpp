@@ -1,0 +1,298 @@
+#include "media/CutSound.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "media/FfmpegAudioFilter.h"
+#include "media/FfmpegMediaFile.h"
+#include "media/SoundSplicer.h"
+#include "media/StreamDecoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+namespace pellucor {
+
+namespace {
+
+// Half of each crossfade where two kept stretches meet: 15 ms, short
+// enough to hide nothing that was said, long enough for no click.
+constexpr double kHalfFade = 0.015;
+
+}  // namespace
+
+struct CutSound::State {
+    CutSoundPlan plan;
+    AVFormatContext* in = nullptr;
+    AVCodecContext* dec = nullptr;
+    AVCodecContext* enc = nullptr;
+    SwrContext* toPlanar = nullptr;  // decoded sound to float planes at the encoder's rate
+    SwrContext* toEncoder = nullptr; // float planes to what the encoder takes
+    AVAudioFifo* fifo = nullptr;     // float planes waiting for a whole encoder frame
+    std::unique_ptr<FfmpegAudioFilter> filter;
+    AVStream* stream = nullptr;
+    int index = -1;
+    int rate = 0, channels = 0;
+    int64_t encoded = 0;  // samples handed to the encoder
+    std::string err;
+
+    ~State()
+    {
+        swr_free(&toPlanar);
+        swr_free(&toEncoder);
+        if (fifo)
+            av_audio_fifo_free(fifo);
+        avcodec_free_context(&enc);
+        avcodec_free_context(&dec);
+        avformat_close_input(&in);
+    }
+
+    bool fail(const std::string& what, int rc)
+    {
+        err = what + (rc < 0 ? ": " + FfmpegErrorText(rc) : std::string());
+        return false;
+    }
+};
+
+CutSound::CutSound() = default;
+CutSound::~CutSound() = default;
+
+AVStream* CutSound::Stream() const { return s_ ? s_->stream : nullptr; }
+
+bool CutSound::Open(const std::string& input, AVFormatContext* out, const CutSoundPlan& plan, std::string& err)
+{
+    s_ = std::make_unique<State>();
+    State& s = *s_;
+    s.plan = plan;
+    s.index = OpenStreamDecoder(input, AVMEDIA_TYPE_AUDIO, s.in, s.dec);
+    if (s.index < 0)
+        return (err = "cannot read the sound of " + input + ": " + FfmpegErrorText(s.index), false);
+    const AVCodec* codec = avcodec_find_encoder_by_name(plan.codec.c_str());
+    if (!codec)
+        return (err = "no " + plan.codec + " encoder", false);
+    s.enc = avcodec_alloc_context3(codec);
+    s.rate = s.enc->sample_rate = PickSampleRate(codec, s.dec->sample_rate);
+    s.channels = s.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
+    av_channel_layout_default(&s.enc->ch_layout, s.channels);
+    s.enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    s.enc->time_base = {1, s.rate};
+    if (plan.bitRate > 0)
+        s.enc->bit_rate = plan.bitRate;
+    if (out->oformat->flags & AVFMT_GLOBALHEADER)
+        s.enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int rc = avcodec_open2(s.enc, codec, nullptr);
+    if (rc < 0)
+        return (err = "cannot open the sound encoder " + plan.codec + ": " + FfmpegErrorText(rc), false);
+    AVChannelLayout inLayout {};
+    if (s.dec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || s.dec->ch_layout.nb_channels == 0)
+        av_channel_layout_default(&inLayout, std::max(s.dec->ch_layout.nb_channels, 1));
+    else
+        av_channel_layout_copy(&inLayout, &s.dec->ch_layout);
+    rc = swr_alloc_set_opts2(&s.toPlanar, &s.enc->ch_layout, AV_SAMPLE_FMT_FLTP, s.rate, &inLayout, s.dec->sample_fmt,
+                             s.dec->sample_rate, 0, nullptr);
+    av_channel_layout_uninit(&inLayout);
+    if (rc < 0 || (rc = swr_init(s.toPlanar)) < 0)
+        return (err = "cannot convert the sound: " + FfmpegErrorText(rc), false);
+    rc = swr_alloc_set_opts2(&s.toEncoder, &s.enc->ch_layout, s.enc->sample_fmt, s.rate, &s.enc->ch_layout,
+                             AV_SAMPLE_FMT_FLTP, s.rate, 0, nullptr);
+    if (rc < 0 || (rc = swr_init(s.toEncoder)) < 0)
+        return (err = "cannot convert the sound: " + FfmpegErrorText(rc), false);
+    if (!plan.filter.empty()) {
+        // The filters may change rate and format (loudness normalisation
+        // works at 192 kHz): what they give is brought back.
+        char layoutText[64] = {};
+        av_channel_layout_describe(&s.enc->ch_layout, layoutText, sizeof layoutText);
+        const std::string chain = plan.filter + ",aresample=" + std::to_string(s.rate)
+            + ",aformat=sample_fmts=fltp:channel_layouts=" + layoutText;
+        s.filter = std::make_unique<FfmpegAudioFilter>();
+        if (!s.filter->Open(chain, s.rate, AV_SAMPLE_FMT_FLTP, s.enc->ch_layout, AVRational {1, s.rate}, err))
+            return false;
+    }
+    s.fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, s.channels, 4096);
+    s.stream = avformat_new_stream(out, nullptr);
+    if (!s.stream || avcodec_parameters_from_context(s.stream->codecpar, s.enc) < 0)
+        return (err = "cannot add the sound to the copy", false);
+    s.stream->time_base = s.enc->time_base;
+    if (const AVDictionaryEntry* lang = av_dict_get(s.in->streams[s.index]->metadata, "language", nullptr, 0))
+        av_dict_set(&s.stream->metadata, "language", lang->value, 0);
+    return true;
+}
+
+bool CutSound::Run(const std::function<bool(AVPacket*)>& sink, const std::atomic<bool>& cancel, std::string& err)
+{
+    State& s = *s_;
+    AVPacket* pkt = av_packet_alloc();
+    AVPacket* outPkt = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    AVFrame* encFrame = av_frame_alloc();
+    AVFrame* filtered = av_frame_alloc();
+    const auto release = [&] {
+        av_packet_free(&pkt);
+        av_packet_free(&outPkt);
+        av_frame_free(&frame);
+        av_frame_free(&encFrame);
+        av_frame_free(&filtered);
+    };
+    bool stopped = false;
+    // Encoder packets to the sink.
+    const auto drainEncoder = [&]() -> bool {
+        for (;;) {
+            const int rc = avcodec_receive_packet(s.enc, outPkt);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return true;
+            if (rc < 0)
+                return s.fail("encoding the sound failed", rc);
+            outPkt->stream_index = s.stream->index;
+            av_packet_rescale_ts(outPkt, s.enc->time_base, s.stream->time_base);
+            if (!sink(outPkt)) {
+                stopped = true;
+                return s.fail("stopped", 0);
+            }
+            av_packet_unref(outPkt);
+        }
+    };
+    // Whole encoder frames from the fifo (the rest too when last).
+    const auto encodeFifo = [&](bool last) -> bool {
+        const int size = s.enc->frame_size > 0 ? s.enc->frame_size : 1024;
+        while (av_audio_fifo_size(s.fifo) >= size || (last && av_audio_fifo_size(s.fifo) > 0)) {
+            const int n = std::min(size, av_audio_fifo_size(s.fifo));
+            std::vector<float> planes(static_cast<size_t>(n * s.channels));
+            std::vector<void*> ptrs;
+            for (int c = 0; c < s.channels; ++c)
+                ptrs.push_back(planes.data() + static_cast<size_t>(c * n));
+            av_audio_fifo_read(s.fifo, ptrs.data(), n);
+            av_frame_unref(encFrame);
+            encFrame->nb_samples = n;
+            encFrame->format = s.enc->sample_fmt;
+            encFrame->sample_rate = s.rate;
+            av_channel_layout_copy(&encFrame->ch_layout, &s.enc->ch_layout);
+            if (av_frame_get_buffer(encFrame, 0) < 0)
+                return s.fail("out of memory", 0);
+            std::vector<const uint8_t*> in;
+            for (void* p : ptrs)
+                in.push_back(static_cast<const uint8_t*>(p));
+            if (swr_convert(s.toEncoder, encFrame->extended_data, n, in.data(), n) < 0)
+                return s.fail("cannot convert the sound", 0);
+            encFrame->pts = s.encoded;
+            s.encoded += n;
+            done_ = static_cast<double>(s.encoded) / s.rate;
+            const int rc = avcodec_send_frame(s.enc, encFrame);
+            if (rc < 0)
+                return s.fail("encoding the sound failed", rc);
+            if (!drainEncoder())
+                return false;
+        }
+        return true;
+    };
+    // Joined sound, through the filters, into the fifo.
+    const auto pullFilter = [&]() -> bool {
+        for (;;) {
+            const int rc = s.filter->Pull(filtered);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return true;
+            if (rc < 0)
+                return s.fail("filtering the sound failed", rc);
+            av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(filtered->extended_data), filtered->nb_samples);
+            av_frame_unref(filtered);
+        }
+    };
+    int64_t joinedAt = 0;
+    bool ok = true;
+    const SoundSplicer::Sink joined = [&](const float* const* planes, int64_t count) {
+        if (!ok)
+            return;
+        if (!s.filter) {
+            std::vector<void*> ptrs;
+            for (int c = 0; c < s.channels; ++c)
+                ptrs.push_back(const_cast<float*>(planes[c]));
+            av_audio_fifo_write(s.fifo, ptrs.data(), static_cast<int>(count));
+        } else {
+            AVFrame* f = av_frame_alloc();
+            f->nb_samples = static_cast<int>(count);
+            f->format = AV_SAMPLE_FMT_FLTP;
+            f->sample_rate = s.rate;
+            av_channel_layout_copy(&f->ch_layout, &s.enc->ch_layout);
+            f->pts = joinedAt;
+            if (av_frame_get_buffer(f, 0) < 0) {
+                av_frame_free(&f);
+                ok = s.fail("out of memory", 0);
+                return;
+            }
+            for (int c = 0; c < s.channels; ++c)
+                std::copy(planes[c], planes[c] + count, reinterpret_cast<float*>(f->extended_data[c]));
+            const int rc = s.filter->Push(f);
+            av_frame_free(&f);
+            ok = (rc >= 0 || s.fail("filtering the sound failed", rc)) && pullFilter();
+        }
+        joinedAt += count;
+        ok = ok && encodeFifo(false);
+    };
+
+    // The kept stretches in samples, counted from the sound's first.
+    const AVStream* st = s.in->streams[s.index];
+    const double fileStart = s.in->start_time == AV_NOPTS_VALUE ? 0 : s.in->start_time / double(AV_TIME_BASE);
+    double first = -1;  // seconds of the recording at the first sample
+    std::unique_ptr<SoundSplicer> splicer;
+    std::vector<float> planes;
+    while (ok && !cancel) {
+        const bool more = FeedDecoder(s.in, s.index, s.dec, pkt);
+        for (;;) {
+            const int rc = avcodec_receive_frame(s.dec, frame);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                break;
+            if (rc < 0) {
+                ok = s.fail("decoding the sound failed", rc);
+                break;
+            }
+            if (!splicer) {
+                const int64_t ts = frame->best_effort_timestamp;
+                first = ts == AV_NOPTS_VALUE ? 0 : std::max(0.0, ts * av_q2d(st->time_base) - fileStart);
+                std::vector<SoundSplicer::Range> kept;
+                for (const CutStretch& k : s.plan.kept)
+                    kept.push_back({std::max<int64_t>(0, std::llround((k.from - first) * s.rate)),
+                                    std::max<int64_t>(0, std::llround((k.to - first) * s.rate))});
+                splicer = std::make_unique<SoundSplicer>(kept, std::llround((s.plan.length - first) * s.rate),
+                                                         s.channels, std::llround(kHalfFade * s.rate));
+            }
+            const int most = swr_get_out_samples(s.toPlanar, frame->nb_samples);
+            planes.resize(static_cast<size_t>(std::max(most, 1) * s.channels));
+            std::vector<uint8_t*> ptrs;
+            for (int c = 0; c < s.channels; ++c)
+                ptrs.push_back(reinterpret_cast<uint8_t*>(planes.data() + static_cast<size_t>(c * most)));
+            const int n = swr_convert(s.toPlanar, ptrs.data(), most, const_cast<const uint8_t**>(frame->extended_data),
+                                      frame->nb_samples);
+            av_frame_unref(frame);
+            if (n < 0) {
+                ok = s.fail("cannot convert the sound", n);
+                break;
+            }
+            splicer->Push(reinterpret_cast<const float* const*>(ptrs.data()), n, joined);
+        }
+        if (!more)
+            break;
+    }
+    if (ok && cancel)
+        ok = s.fail("cancelled", 0);
+    if (ok && splicer)
+        splicer->Finish(joined);
+    if (ok && s.filter) {
+        const int rc = s.filter->Push(nullptr);
+        ok = (rc >= 0 || s.fail("filtering the sound failed", rc)) && pullFilter();
+    }
+    ok = ok && encodeFifo(true);
+    if (ok) {
+        const int rc = avcodec_send_frame(s.enc, nullptr);
+        ok = (rc >= 0 || s.fail("encoding the sound failed", rc)) && drainEncoder();
+    }
+    release();
+    if (!ok)
+        err = stopped ? "stopped" : s.err;
+    return ok;
+}
+
+}  // namespace pellucor
