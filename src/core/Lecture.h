@@ -33,6 +33,9 @@ struct Slide {
     // text, OCR (91%)"); empty when it has none.
     std::string TextFrom;
     std::string TitleFrom;
+    // Its whole stretch is cut from its part's recording: the published
+    // lecture shows it nowhere (not in the contents, events or chapters).
+    bool CutAway = false;
 };
 
 // One part: its recording (a video or sound file, or both), its events file

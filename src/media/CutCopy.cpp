@@ -35,7 +35,10 @@ struct Segment {
 
 struct KeyFrames {
     std::vector<double> times;  // seconds of the recording, rising
-    int64_t delay = 0;          // most a picture's decoding comes before its showing (stream time base)
+    // How long before it is shown a key frame is decoded (stream time
+    // base): pictures encoded again are decoded as long before, so that
+    // their decoding times run on from those passed on and into them.
+    int64_t delay = 0;
 };
 
 constexpr double kEpsilon = 1e-4;
@@ -73,10 +76,11 @@ bool scanKeyFrames(const std::string& input, int stream, double fileStart, KeyFr
     AVPacket* pkt = av_packet_alloc();
     while (!cancel && av_read_frame(in, pkt) >= 0) {
         if (pkt->stream_index == stream && pkt->pts != AV_NOPTS_VALUE) {
-            if (pkt->flags & AV_PKT_FLAG_KEY)
+            if (pkt->flags & AV_PKT_FLAG_KEY) {
                 keys.times.push_back(pkt->pts * av_q2d(tb) - fileStart);
-            if (pkt->dts != AV_NOPTS_VALUE)
-                keys.delay = std::max(keys.delay, pkt->pts - pkt->dts);
+                if (pkt->dts != AV_NOPTS_VALUE)
+                    keys.delay = std::max(keys.delay, pkt->pts - pkt->dts);
+            }
         }
         av_packet_unref(pkt);
     }

@@ -1,6 +1,7 @@
 #include "publish/Captions.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -297,7 +298,11 @@ bool SrtToWebVtt(const std::string& srt, std::string& vtt, std::string& err)
     return true;
 }
 
-bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err)
+namespace {
+
+// The tidied text; with cuts, every cue moved by the cuts before it, one
+// inside a cut left out, one across a cut shortened by it.
+bool tidy(const std::string& text, const CutList* cuts, std::string& vtt, std::string& err)
 {
     const auto lines = textLines(text);
     const std::string first = lines.empty() ? std::string() : lines[0];
@@ -324,10 +329,33 @@ bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err)
         for (const auto& line : block)
             WriteLine(out, line);
     }
+    if (cuts && !cuts->Empty()) {
+        std::vector<Cue> kept;
+        for (Cue cue : cues) {
+            const double from = cuts->Shifted(static_cast<double>(cue.timing.start) / 1000);
+            const double to = cuts->Shifted(static_cast<double>(cue.timing.end) / 1000);
+            if (to <= from)
+                continue;
+            cue.timing.start = std::llround(from * 1000);
+            cue.timing.end = std::llround(to * 1000);
+            kept.push_back(std::move(cue));
+        }
+        cues = std::move(kept);
+    }
     writeCues(out, cues);
     vtt = out.str();
     return true;
 }
+
+}  // namespace
+
+bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err) { return tidy(text, nullptr, vtt, err); }
+
+bool CutWebVtt(const std::string& text, const CutList& cuts, std::string& vtt, std::string& err)
+{
+    return tidy(text, &cuts, vtt, err);
+}
+
 
 bool IsSlideEventsTrack(const std::string& vtt)
 {

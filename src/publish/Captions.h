@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/CaptionFiles.h"
+#include "core/CutList.h"
 
 namespace pellucor {
 
@@ -22,6 +23,11 @@ bool SrtToWebVtt(const std::string& srt, std::string& vtt, std::string& err);
 // tolerance (times written with "," are mended). False with err
 // ("line N: ...") when it is not WebVTT or holds no cue.
 bool TidyWebVtt(const std::string& text, std::string& vtt, std::string& err);
+
+// WebVTT captions (tidied) in the time of a copy without the cuts: each
+// cue moved by the cuts before it; a cue inside a cut left out, one
+// across a cut shortened by it. False with err as for TidyWebVtt.
+bool CutWebVtt(const std::string& text, const CutList& cuts, std::string& vtt, std::string& err);
 
 // Whether WebVTT text is the slide-change track a publish writes beside a
 // recording (every cue a slide page address) rather than captions: a

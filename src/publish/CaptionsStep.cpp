@@ -60,6 +60,8 @@ bool Publisher::publishCaptions()
                 std::string vtt;
                 if (!ReadCaptions(source, vtt, err))
                     return fail(err);
+                if (!partCuts(p).Empty() && !CutWebVtt(vtt, partCuts(p), vtt, err))
+                    return fail("The captions file " + source + " cannot be published: " + err);
                 if (IsSlideEventsTrack(vtt)) {
                     // A directory published before keeps its slide-change
                     // track under the recording's name: it is no captions.

@@ -35,7 +35,8 @@ bool Publisher::publishDescriptions()
             source = published;
         if (!std::filesystem::exists(source, ec) && make) {
             SetStatus("Describing the slides of part " + std::to_string(p));
-            const PartDescriptions made = DescribePart(SI, p, media, false);
+            // Kept beside the recording, so timed as the recording is.
+            const PartDescriptions made = DescribePart(uncut_, p, media, false);
             if (made.result == PartDescriptions::Result::Failed)
                 return fail("The audio descriptions of part " + std::to_string(p) + " cannot be made: " + made.error);
         }
@@ -45,6 +46,8 @@ bool Publisher::publishDescriptions()
         std::string vtt;
         if (!ReadCaptions(source, vtt, err))
             return fail(err);
+        if (!partCuts(p).Empty() && !CutWebVtt(vtt, partCuts(p), vtt, err))
+            return fail("The audio descriptions file " + source + " cannot be published: " + err);
         const std::string part = std::to_string(p);
         const std::string file = "descriptions" + part + ".vtt";
         if (!WriteCaptions(vtt, out + file, out + "descriptions" + part + ".js", part + ".descriptions", err))

@@ -76,7 +76,7 @@ bool LectureVideoParts(const Lecture& lecture, const std::string& slideDir, cons
         source.audio = part.AudioFile.empty() ? part.VideoFile : part.AudioFile;
         for (int n = 1; n <= lecture.SlideCount(); ++n) {
             const Slide& s = lecture.SlideAt(n);
-            if (partOf(s) == p)
+            if (partOf(s) == p && !s.CutAway)
                 source.slides.push_back({EventSeconds(s.StartTime), slidePicture(slideDir, s),
                                          s.Title.empty() ? "Slide " + std::to_string(n) : s.Title});
         }

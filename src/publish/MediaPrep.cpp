@@ -37,7 +37,7 @@ std::vector<MediaChapter> Publisher::partChapters(int part) const
 {
     std::vector<MediaChapter> chapters;
     for (const Slide& slide : SI.Slides) {
-        if (slide.AudioPart != part && slide.VideoPart != part)
+        if (slide.CutAway || (slide.AudioPart != part && slide.VideoPart != part))
             continue;
         const double start = Tav_TimeToTicks(slide.StartTime) / 60.0;
         if (!chapters.empty())
@@ -49,9 +49,13 @@ std::vector<MediaChapter> Publisher::partChapters(int part) const
 
 bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
 {
-    if (SI.PartCount() == 1) {
+    // A part with cuts has its slides' times moved: they are written from
+    // the lecture, not converted from its events file.
+    if (SI.PartCount() == 1 || !partCuts(part).Empty()) {
         std::ofstream out(rat, std::ios::binary | std::ios::trunc);
         for (const Slide& slide : SI.Slides) {
+            if (slide.CutAway || (SI.PartCount() > 1 && slide.AudioPart != part && slide.VideoPart != part))
+                continue;
             const std::string& page = slide.Name;
             const std::string address = (toDisk || Contains(page, "http:")) ? page : S.WebURL + page;
             WriteLine(out, "u " + slide.StartTime + " " + slide.EndTime + " &&slide&&" + address);
@@ -131,7 +135,11 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
         layout_.PlayerWidth = std::max<int16_t>(layout_.PlayerWidth, 160);
         layout_.FrameWidth = std::max<int16_t>(layout_.FrameWidth, 190);
     }
-    clampToRecording(part, file->Duration());
+    if (!cutsFit(part, file->Duration())) {
+        file->Close();
+        return false;
+    }
+    clampToRecording(part, partCuts(part).Empty() ? file->Duration() : partCuts(part).KeptLength(file->Duration()));
     SetStatus("Adding Events - " + rat);
     if (!file->AddEvents(rat, err)) {
         file->Close();
@@ -143,6 +151,7 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     file->copySettings.webm = PreferenceOn(Preference("prfWebmCopy"));
     file->copySettings.loudness = PreferenceOn(Preference("prfLoudness"));
     file->chapters = partChapters(part);
+    file->cuts = partCuts(part);
     // Each part is an equal share of the step.
     const int64_t parts = std::max(SI.PartCount(), 1);
     file->onProgress = [this, part, parts](int percent) { Progress((part - 1) * 100 + percent, parts * 100); };

@@ -79,6 +79,8 @@ bool Publisher::Publish(bool ToDisk)
     if (out.empty() || !Tav_ChkDir(out))
         return fail("Cannot complete execution");
 
+    if (!applyCuts())
+        return false;
     const std::string style = Tav_DirSlash(S.StyleDir);
     std::string styleScript, clash;
     if (FindFile(style, "process.bat", styleScript, clash))

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CutList.h"
 #include "core/SlideEngine.h"
 #include "core/SlideText.h"
 #include "publish/BatchScript.h"
@@ -71,8 +72,19 @@ private:
     bool publishHls(bool toDisk);
     // Writes the lecture record into the output (LectureRecordStep.cpp).
     bool writeLectureRecord();
+    // Reads every part's cut list and moves the slides into the time of
+    // the copies without the cuts (LectureCuts.cpp).
+    bool applyCuts();
+    // The cut list of part p (empty when it has none).
+    const CutList& partCuts(int p) const;
+    // Checks part p's cuts against its recording's length.
+    bool cutsFit(int p, double seconds);
 
     std::unique_ptr<MediaOpener> encoder_;
+    // Each part's cut list, and the lecture as its recordings time it
+    // (what is kept beside them, such as descriptions, is made in it).
+    std::vector<CutList> cuts_;
+    Lecture uncut_;
     // The picture sizes media preparation read, for the style to lay out.
     PageLayout layout_;
     StyleEngine style_ {SI, S, layout_, Host()};

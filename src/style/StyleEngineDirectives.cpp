@@ -291,7 +291,7 @@ bool StyleEngine::ExpandLoop(const std::string& startWord, const std::string& en
         } else {
             const size_t slot = LoopPassSlot(body, toDisk);
             for (int i = 1; ok && i <= lecture_.SlideCount(); ++i) {
-                if (PartRestrict && !SamePart(i, s))
+                if ((PartRestrict && !SamePart(i, s)) || lecture_.SlideAt(i).CutAway)
                     continue;
                 ok = LoopPass(slot, i, body, pages[i], out, toDisk);
             }

@@ -1,0 +1,82 @@
+// The publish's cuts: each part's cut list (NAME1.cuts beside its
+// recording) read before anything is written, a list that cannot be read
+// ending the publish with the line at fault. The slides move into the time
+// of the copy without the cuts, whole seconds as events files hold them; a
+// slide whose whole stretch is cut leaves the lecture's contents, events
+// and chapters. Captions
+// and descriptions move as they are published (CaptionsStep.cpp,
+// DescriptionsStep.cpp), the copy itself is cut in media preparation.
+#include "publish/Publisher.h"
+
+#include <cmath>
+
+#include "core/TavUtils.h"
+
+namespace pellucor {
+
+namespace {
+
+const CutList kNoCuts;
+
+int partOf(const Slide& s) { return s.VideoPart > 0 ? s.VideoPart : s.AudioPart; }
+
+}  // namespace
+
+const CutList& Publisher::partCuts(int p) const
+{
+    return p >= 1 && p <= static_cast<int>(cuts_.size()) ? cuts_[static_cast<size_t>(p - 1)] : kNoCuts;
+}
+
+bool Publisher::applyCuts()
+{
+    uncut_ = SI;
+    cuts_.assign(static_cast<size_t>(SI.PartCount()), CutList());
+    bool any = false;
+    for (int p = 1; p <= SI.PartCount(); ++p) {
+        const std::string recording = partRecording(p);
+        if (recording.empty())
+            continue;
+        std::string err;
+        if (!ReadCutList(recording, 0, cuts_[static_cast<size_t>(p - 1)], err))
+            return fail(err);
+        if (const size_t n = partCuts(p).Stretches().size(); n > 0) {
+            SetStatus("Leaving out " + std::to_string(n) + (n == 1 ? " stretch" : " stretches") + " of "
+                      + Tav_SplitPath(recording).last + " (its cut list)");
+            any = true;
+        }
+    }
+    if (!any)
+        return true;
+    for (Slide& slide : SI.Slides) {
+        const CutList& cuts = partCuts(partOf(slide));
+        if (cuts.Empty())
+            continue;
+        const double start = Tav_TimeToTicks(slide.StartTime) / 60.0;
+        const double end = Tav_TimeToTicks(slide.EndTime) / 60.0;
+        const double from = cuts.Shifted(start), to = cuts.Shifted(end);
+        // Its page stays (pages are numbered by the slides' order), but
+        // nothing leads to it.
+        if (end > start && to - from < 0.5) {
+            Tav_DebugLog("Slide " + slide.Name + " lies in a cut: left out of the contents");
+            slide.CutAway = true;
+        }
+        slide.StartTime = Tav_TicksToTime(std::llround(from * 60));
+        if (end > start)
+            slide.EndTime = Tav_TicksToTime(std::llround(to * 60));
+    }
+    return true;
+}
+
+bool Publisher::cutsFit(int p, double seconds)
+{
+    const CutList& cuts = partCuts(p);
+    if (cuts.Empty() || seconds <= 0)
+        return true;
+    CutList checked;
+    std::string err;
+    if (!ReadCutList(partRecording(p), seconds, checked, err))
+        return fail(err);
+    return true;
+}
+
+}  // namespace pellucor
