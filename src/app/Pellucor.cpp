@@ -4,6 +4,7 @@
 #include <QEventLoop>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/AppContext.h"
 #include "app/CaptionsRun.h"
@@ -12,6 +13,7 @@
 #include "app/PublishForm.h"
 #include "app/SlideSyncRun.h"
 #include "core/TavUtils.h"
+#include "media/PartCuts.h"
 #include "publish/PublishSession.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpWindowModel.h"
@@ -209,6 +211,40 @@ bool pellucor::SyncSlides(bool replace, std::string& msg)
     SlideSyncRun& run = app().slideSync();
     return runJobToEnd(
         run, "Slide sync", [&](std::string& m) { return run.StartUnattended(replace, m); }, msg);
+}
+
+bool pellucor::cutPart(int part, PartCuts& found, std::string& err)
+{
+    const PublishRequest& r = session().request;
+    return FindCutPart(Tav_DirSlash(r.TextMedia), r.TextName, part, found, err);
+}
+
+bool pellucor::SetCuts(int part, const std::string& text, std::string& msg)
+{
+    PartCuts p;
+    if (!cutPart(part, p, msg))
+        return false;
+    if (!ParseCutList(text, p.length, p.cuts, msg)) {
+        msg = "The cut list is not right: " + msg;
+        return false;
+    }
+    if (!WriteCutList(p.recording, p.cuts, msg))
+        return false;
+    const size_t n = p.cuts.Stretches().size();
+    msg = "Part " + std::to_string(part) + ": " + (n ? std::to_string(n) + (n == 1 ? " cut" : " cuts") : "no cuts")
+        + ", students see " + CutTimeText(p.cuts.KeptLength(p.length)) + " of " + CutTimeText(p.length);
+    return true;
+}
+
+bool pellucor::ClearCuts(int part, std::string& msg) { return SetCuts(part, "", msg); }
+
+bool pellucor::Cuts(int part, std::string& text)
+{
+    PartCuts p;
+    if (!cutPart(part, p, text) || !ReadPartCuts(p, text))
+        return false;
+    text = p.cuts.Empty() ? std::string() : CutListText(p.cuts, std::filesystem::path(p.recording).filename().string());
+    return true;
 }
 
 }  // namespace pellucor

@@ -20,6 +20,7 @@ class PublishSession;
 class CurlClient;
 class FtpWindowModel;
 class SecretServicePasswords;
+struct PartCuts;
 
 class pellucor : public QObject {
     Q_OBJECT
@@ -68,6 +69,16 @@ public:
     // every part has captions, with what became of each in msg, or false
     // with the reason.
     bool MakeCaptions(bool replace, std::string& msg);
+    // The cut list of part `part` of the current lecture (NAME1.cuts
+    // beside its recording): SetCuts writes the list the text holds
+    // ("FROM TO" lines) in place of the one there, once every line is
+    // right; ClearCuts removes it. True with what was done in msg, or
+    // false with the line at fault and nothing written. Cuts gives the
+    // list's text ("" when there is none) in text, or false with the
+    // reason there.
+    bool SetCuts(int part, const std::string& text, std::string& msg);
+    bool ClearCuts(int part, std::string& msg);
+    bool Cuts(int part, std::string& text);
 
     // Upload: the upload window's fields (a server and account left empty
     // are taken from the web upload preferences; a password left empty from
@@ -97,6 +108,8 @@ private:
     AppContext& app();
     PublishSession& session();
     void set(const char* control, const std::string& value);
+    // Part `part` of the current lecture, measured.
+    bool cutPart(int part, PartCuts& found, std::string& err);
 
     FtpWindowModel& uploadWindow();
 

@@ -132,6 +132,30 @@ bool PellucorService::MakeCaptions(bool replace, QString& msg)
     return answerWhenDone(msg, [this, replace](std::string& text) { return target_->MakeCaptions(replace, text); });
 }
 
+bool PellucorService::SetCuts(int part, const QString& text, QString& msg)
+{
+    const std::string list = text.toStdString();
+    return answered(msg, [&](std::string& out) { return target_->SetCuts(part, list, out); });
+}
+
+bool PellucorService::ClearCuts(int part, QString& msg)
+{
+    return answered(msg, [&](std::string& out) { return target_->ClearCuts(part, out); });
+}
+
+bool PellucorService::Cuts(int part, QString& text)
+{
+    return answered(text, [&](std::string& out) { return target_->Cuts(part, out); });
+}
+
+bool PellucorService::answered(QString& msg, const std::function<bool(std::string& msg)>& call)
+{
+    std::string out;
+    const bool ok = call(out);
+    msg = QString::fromStdString(out);
+    return ok;
+}
+
 bool PellucorService::answerWhenDone(QString& msg, const std::function<bool(std::string& msg)>& work)
 {
     if (!calledFromDBus()) {

@@ -72,9 +72,16 @@ public slots:
     bool ExportVideo(const QString& path, QString& msg);
     // Answers once the captions are made, the event loop running meanwhile.
     bool MakeCaptions(bool replace, QString& msg);
+    // A part's cut list: (result, msg) as the other methods answer.
+    bool SetCuts(int part, const QString& text, QString& msg);
+    bool ClearCuts(int part, QString& msg);
+    // (true, the list's text) or (false, the reason).
+    bool Cuts(int part, QString& text);
 
 private:
     void answerWaiters();
+    // Runs call (which fills its message) and answers with its outcome.
+    bool answered(QString& msg, const std::function<bool(std::string& msg)>& call);
     // Runs work (which fills its message) and answers with its outcome; a
     // call over the bus is answered once it has ended.
     bool answerWhenDone(QString& msg, const std::function<bool(std::string& msg)>& work);

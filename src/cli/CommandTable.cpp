@@ -41,6 +41,10 @@ const CommandEntry kCommands[] = {
      " RECORDING... LECTURE_DIR [--name NAME] [--layout auto|screen|meeting]\n"
      "             [--min-dwell S] [--link] [--replace]\n"
      "             make a lecture from screen or meeting recordings alone (slides, titles, times)"},
+    {"cut", RunCutCommand,
+     " LECTURE_DIR [--part N] [--trim-start T] [--trim-end T] [--remove FROM-TO]... [--list]\n"
+     "             [--clear]\n"
+     "             leave stretches of a part's recording out of the published lecture"},
     {"export-video", RunExportVideoCommand,
      " LECTURE_DIR OUT.mp4 [--layout side|slides|pip] [--size WxH] [--burn-captions]\n"
      "             [--audio-description] [--parts 1,2]\n"

@@ -21,5 +21,6 @@ int RunDescribeCommand(int argc, char** argv);
 int RunSpeechModelCommand(int argc, char** argv);
 int RunSlidesFromRecordingCommand(int argc, char** argv);
 int RunExportVideoCommand(int argc, char** argv);
+int RunCutCommand(int argc, char** argv);
 
 }  // namespace pellucor

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "core/TavUtils.h"
+#include "media/PartCuts.h"
 #include "publish/PublishSession.h"
 #include "server/ClaimHeartbeat.h"
 #include "server/HtmlText.h"
@@ -416,6 +417,14 @@ void LectureWatcher::PublishLecture()
     std::string err;
     if (!session_->OKToPublish(err)) {
         ServerLog("Directory is not ready to be published - " + dir);
+        finishClaim();
+        done(false);
+        return;
+    }
+    // A cut list dropped in with the lecture is published with it: one
+    // that is not right stops the lecture here, before anything is written.
+    if (!CheckLectureCuts(Tav_DirSlash(session_->request.TextMedia), session_->request.TextName, err)) {
+        ServerLog("Directory is not ready to be published - " + dir + " - " + err);
         finishClaim();
         done(false);
         return;

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs "pellucor automation" on the caller's private session bus and drives
 # it with gdbus from this process: a full publish of the sample lecture, an
-# FTP upload to a server started here, the lecture as one video, a slide
-# sync, automatic captions; then releases it, and
+# FTP upload to a server started here, the lecture as one video, a part's
+# cut list, a slide sync, automatic captions; then releases it, and
 # a service whose bus went away ends too. With "--automation" as the fourth
 # argument the windowed program offers the same object (on the caller's display).
 set -eu
@@ -61,6 +61,22 @@ expect GetStatus "$(call GetStatus)" "('Process:All Done',)"
 expect ExportVideo "$(call ExportVideo "'$work/talk.mp4'" | cut -c1-30)" "(true, 'Lecture video written:"
 ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$work/talk.mp4" | grep -qx h264 || fail "no H.264 in talk.mp4"
 expect "ExportVideo to a directory" "$(call ExportVideo "'$work'")" "(false, 'Name the video file to write')"
+
+# What the students will not see of part 3 (6 s long): set, a list that is
+# not right refused with the line at fault (the one there kept), cleared.
+expect SetCuts "$(call SetCuts 3 "'0:00:05 0:00:06  # chatter\n0 1'")" \
+  "(true, 'Part 3: 2 cuts, students see 0:00:04.000 of 0:00:06.000')"
+cuts="'# Stretches of talk3.mp4 left out of the published lecture: FROM TO\n0:00:00.000 0:00:01.000\n0:00:05.000 0:00:06.000\n'"
+expect Cuts "$(call Cuts 3)" "(true, $cuts)"
+expect "SetCuts overlapping" "$(call SetCuts 3 "'0 2\n1 3'")" \
+  "(false, 'The cut list is not right: line 2: the cut 0:00:01.000 0:00:03.000 overlaps the cut 0:00:00.000 0:00:02.000')"
+expect "SetCuts past the end" "$(call SetCuts 3 "'5 7'")" \
+  "(false, 'The cut list is not right: line 1: the cut 0:00:05.000 0:00:07.000 ends after the recording, which is 0:00:06.000 long')"
+expect "Cuts after the refusals" "$(call Cuts 3)" "(true, $cuts)"
+expect "SetCuts of no part" "$(call SetCuts 9 "'0 1'")" "(false, 'The lecture has no part 9')"
+expect ClearCuts "$(call ClearCuts 3)" "(true, 'Part 3: no cuts, students see 0:00:06.000 of 0:00:06.000')"
+[ ! -e "$work/talk/talk3.cuts" ] || fail "ClearCuts left talk3.cuts"
+expect "Cuts after ClearCuts" "$(call Cuts 3)" "(true, '')"
 
 # The published lecture uploaded by FTP (the password never stored).
 mkdir -p "$work/ftproot"

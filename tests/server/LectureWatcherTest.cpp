@@ -138,11 +138,16 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
     fs::create_directories(root.dir() + "repository/lectures/talk1");  // taken: refused as e-talk1
     fs::create_directories(in / "lectures" / "x-talk1");
     dropSample("x-zzgood");
+    writeFile(in / "x-zzgood" / "talk1.cuts", "0:00:05 0:00:06  # taken with the lecture\n");
+    dropSample("x-badcuts");  // part 2 lasts 4 s: never published
+    writeFile(in / "x-badcuts" / "talk2.cuts", "0:00:01 0:00:09\n");
     server.txtWebPrefix = "http://[lectures]/web #1/";  // not a valid address: linked as a path
 
     ASSERT_TRUE(publishAll());
     EXPECT_TRUE(fs::exists(root.dir() + "repository/zzgood/talk1.rm"));
     EXPECT_TRUE(fs::exists(root.dir() + "repository/empty/readme.txt"));
+    EXPECT_TRUE(fs::exists(root.dir() + "repository/zzgood/talk1.cuts"));
+    EXPECT_FALSE(fs::exists(root.dir() + "pub/badcuts"));
     EXPECT_TRUE(fs::exists(root.dir() + "pub/zzgood/index.htm"));
     const std::string first = log();
     const std::string bad = "Poorly formed directory name " + in.string();
@@ -157,6 +162,9 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
           "Error - symbolic link not followed " + in.string() + "/course<br>",
           "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>",
           "Directory is not ready to be published - " + root.dir() + "repository/empty/",
+          "Directory is not ready to be published - " + root.dir() + "repository/badcuts/ - The cut list "
+              + root.dir() + "repository/badcuts/talk2.cuts is not right: line 1: the cut 0:00:01.000 0:00:09.000 "
+              + "ends after the recording",
           "Error - destination directory should not exist " + root.dir() + "repository/lectures/talk1"})
         EXPECT_EQ(occurrences(first, said), 1u) << said << "\n" << first;
 
