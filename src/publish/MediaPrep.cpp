@@ -152,6 +152,13 @@ bool Publisher::builtInMerge(int part, const std::string& media, const std::stri
     file->copySettings.loudness = PreferenceOn(Preference("prfLoudness"));
     file->chapters = partChapters(part);
     file->cuts = partCuts(part);
+    // Slide times are whole seconds: no chapter runs past the cut copy's end.
+    if (!file->cuts.Empty())
+        for (MediaChapter& c : file->chapters) {
+            const double end = file->cuts.KeptLength(file->Duration());
+            c.start = std::min(c.start, end);
+            c.end = std::min(c.end, end);
+        }
     // Each part is an equal share of the step.
     const int64_t parts = std::max(SI.PartCount(), 1);
     file->onProgress = [this, part, parts](int percent) { Progress((part - 1) * 100 + percent, parts * 100); };

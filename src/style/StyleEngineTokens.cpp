@@ -149,10 +149,19 @@ void StyleEngine::SubstituteTokens(std::string& line, int slide, bool toDisk) co
     if (mask != 0) {
         const int s = SlideIndex(slide);
         const int n = lecture_.SlideCount();
+        // The slides before and after it that the lecture shows (one cut
+        // away with its recording is passed over).
+        int prev = s > 1 ? s - 1 : s, next = s < n ? s + 1 : s;
+        while (prev > 1 && lecture_.SlideAt(prev).CutAway)
+            --prev;
+        while (next < n && lecture_.SlideAt(next).CutAway)
+            ++next;
+        if (lecture_.SlideAt(prev).CutAway)
+            prev = s;
+        if (lecture_.SlideAt(next).CutAway)
+            next = s;
         std::string scratch;
-        const TokenSlide at {
-            lecture_, settings_, layout_, s, SlideIndex(s > 1 ? s - 1 : s), SlideIndex(s < n ? s + 1 : s),
-            toDisk,   scratch};
+        const TokenSlide at {lecture_, settings_, layout_, s, SlideIndex(prev), SlideIndex(next), toDisk, scratch};
         const auto value = [&](size_t k) { return kStyleTokens[k].value(at); };
 
         if (!substituteInOnePass(line, found, value)) {
