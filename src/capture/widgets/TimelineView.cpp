@@ -288,6 +288,20 @@ std::optional<TimelineModel::Handle> TimelineView::handleAt(QPoint pos) const
     return std::nullopt;
 }
 
+void TimelineView::dragTo(QPoint pos)
+{
+    if (!dragged_ && std::abs(pos.x() - pressedAt_.x()) < 3)
+        return;
+    dragged_ = true;
+    const double pps = model_.PixelsPerSecond();
+    if (dragHandle_)
+        model_.DragHandle(*dragHandle_, pos.x() / pps);
+    else if (dragRow_ >= 0)
+        model_.MoveMarker(dragRow_, pos.x() / pps);
+    else if (selecting_)
+        model_.Select(pressedAt_.x() / pps, pos.x() / pps);
+}
+
 bool TimelineView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == scroll_->viewport() && event->type() == QEvent::Resize) {
@@ -320,22 +334,15 @@ bool TimelineView::eventFilter(QObject* watched, QEvent* event)
                                                         : Qt::PointingHandCursor);
             break;
         }
-        if (!dragged_ && std::abs(pos.x() - pressedAt_.x()) < 3)
-            return true;
-        dragged_ = true;
-        const double pps = model_.PixelsPerSecond();
-        if (dragHandle_)
-            model_.DragHandle(*dragHandle_, pos.x() / pps);
-        else if (dragRow_ >= 0)
-            model_.MoveMarker(dragRow_, pos.x() / pps);
-        else if (selecting_)
-            model_.Select(pressedAt_.x() / pps, pos.x() / pps);
+        dragTo(pos);
         return true;
     }
     case QEvent::MouseButtonRelease: {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() != Qt::LeftButton)
             break;
+        // The drag ends where the button is let go, however fast it went.
+        dragTo(e->position().toPoint());
         if (!dragged_)
             model_.Click(e->position().x() / model_.PixelsPerSecond());
         if (dragHandle_)

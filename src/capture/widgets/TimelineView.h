@@ -37,6 +37,8 @@ private:
     void refresh();
     void paintCanvas();
     int markerAt(QPoint pos) const;
+    // A move with the button held: drags what was pressed.
+    void dragTo(QPoint pos);
     std::optional<TimelineModel::Handle> handleAt(QPoint pos) const;
     int rulerY() const;
     const QPixmap& thumbnail(const std::string& path);
