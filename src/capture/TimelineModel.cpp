@@ -17,6 +17,9 @@ namespace pellucor {
 
 namespace {
 
+// What the cuts must leave of a recording: a lecture of nothing is a slip.
+constexpr double kLeastKept = 0.5;
+
 // A point of the timeline as a cut list keeps it: whole milliseconds.
 double toMs(double seconds) { return std::round(seconds * 1000) / 1000; }
 
@@ -106,6 +109,9 @@ void TimelineModel::SetRecording(const std::string& path)
     stopReading();
     ++generation_;
     recording_ = path;
+    selection_ = {};
+    selectedCut_ = {};
+    dragging_ = false;
     overview_ = RecordingOverview {};
     error_.clear();
     percent_ = 0;
@@ -322,7 +328,10 @@ bool TimelineModel::Cut()
 {
     if (!CanEditCuts() || !HasSelection())
         return false;
-    editor_.ChangeCuts(joined(Cuts(), selection_), "Cut " + stretchText(selection_));
+    CutList next = joined(Cuts(), selection_);
+    if (next.KeptLength(Duration()) < kLeastKept)
+        return false;
+    editor_.ChangeCuts(std::move(next), "Cut " + stretchText(selection_));
     selectCut(Cuts().Stretches()[static_cast<size_t>(CutAt(selection_.from))]);
     return true;
 }
@@ -374,7 +383,7 @@ void TimelineModel::DragHandle(Handle handle, double seconds)
             next = joined(next, {at, end});
         what = "Cut the end from " + CutTimeText(at);
     }
-    if (!dragging_ && next.Stretches() == Cuts().Stretches())
+    if (next.KeptLength(end) < kLeastKept || (!dragging_ && next.Stretches() == Cuts().Stretches()))
         return;
     editor_.ChangeCuts(std::move(next), what, dragging_);
     dragging_ = true;

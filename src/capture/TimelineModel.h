@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "capture/OverviewCache.h"
-#include "core/CutList.h"
 #include "capture/RecordingOverview.h"
+#include "core/CutList.h"
 
 namespace pellucor {
 

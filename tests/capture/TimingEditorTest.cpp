@@ -379,33 +379,63 @@ TEST_F(Timeline, CutsAreSelectedTrimmedUndoneAndSavedBesideTheRecording)
     ASSERT_NEAR(model.Duration(), 6, 0.1);
     const double end = std::round(model.Duration() * 1000) / 1000;  // as the cut list keeps it
     using H = TimelineModel::Handle;
+    // The gestures, as the timeline's view makes them.
+    const auto cut = [this](double from, double to) {
+        return [this, from, to] {
+            model.Select(from, to);
+            return model.Cut();
+        };
+    };
+    const auto drag = [this](H handle, std::vector<double> path) {
+        return [this, handle, path] {
+            for (double at : path)
+                model.DragHandle(handle, at);
+            model.EndDrag();
+            return true;
+        };
+    };
+    const auto click = [this](double at, bool (TimelineModel::*then)()) {
+        return [this, at, then] {
+            model.Click(at);
+            return (model.*then)();
+        };
+    };
+    const auto undo = [this] { return model.CutHistory().CanUndo() && (model.Undo(), true); };
+    const auto redo = [this] { return model.CutHistory().CanRedo() && (model.Redo(), true); };
+    const Strings unmoved {"00:00:00", "00:00:01", "00:00:03"};  // slide 1, 2, 3
     struct Step {
         const char* what;
-        std::function<void()> act;
+        std::function<bool()> act;  // false: refused
         std::vector<CutStretch> cuts;
         Strings shown;  // each row's start as the students see it
         bool undo, redo;
     } steps[] = {
-        {"a stretch selected backwards, then cut", [&] { model.Select(2.5, 1); model.Cut(); },
-         {{1, 2.5}}, {"00:00:00", "00:00:01", "00:00:03"}, true, false},
-        {"the end handle dragged: one step", [&] {
-             for (double at : {5.0, 3.5, 4.0})
-                 model.DragHandle(H::End, at);
-             model.EndDrag();
-         }, {{1, 2.5}, {4, end}}, {"00:00:00", "00:00:01", "00:00:03"}, true, false},
-        {"the start handle dragged", [&] { model.DragHandle(H::Start, 0.5); model.EndDrag(); },
-         {{0, 0.5}, {1, 2.5}, {4, end}}, {"00:00:00", "00:00:01", "00:00:02"}, true, false},
-        {"undone", [&] { model.Undo(); }, {{1, 2.5}, {4, end}}, {"00:00:00", "00:00:01", "00:00:03"}, true, true},
-        {"the drag undone at once", [&] { model.Undo(); }, {{1, 2.5}}, {"00:00:00", "00:00:01", "00:00:03"},
-         true, true},
-        {"redone", [&] { model.Redo(); }, {{1, 2.5}, {4, end}}, {"00:00:00", "00:00:01", "00:00:03"}, true, true},
-        {"a cut clicked and removed", [&] { model.Click(1.2); model.RemoveCut(); }, {{4, end}},
-         {"00:00:00", "00:00:02", "00:00:04"}, true, false},
-        {"a stretch into the last cut: joined", [&] { model.Select(1.8, 4.2); model.Cut(); }, {{1.8, end}},
-         {"00:00:00", "00:00:02", "00:00:02"}, true, false},
+        {"a stretch selected backwards, then cut", cut(2.5, 1), {{1, 2.5}}, unmoved, true, false},
+        {"the end handle dragged: one step", drag(H::End, {5, 3.5, 4}), {{1, 2.5}, {4, end}}, unmoved, true, false},
+        {"the start handle dragged",
+         drag(H::Start, {0.5}),
+         {{0, 0.5}, {1, 2.5}, {4, end}},
+         {"00:00:00", "00:00:01", "00:00:02"},
+         true,
+         false},
+        {"undone", undo, {{1, 2.5}, {4, end}}, unmoved, true, true},
+        {"the drag undone at once", undo, {{1, 2.5}}, unmoved, true, true},
+        {"redone", redo, {{1, 2.5}, {4, end}}, unmoved, true, true},
+        {"a cut clicked and removed",
+         click(1.2, &TimelineModel::RemoveCut),
+         {{4, end}},
+         {"00:00:00", "00:00:02", "00:00:04"},
+         true,
+         false},
+        {"a stretch into the last cut: joined",
+         cut(1.8, 4.2),
+         {{1.8, end}},
+         {"00:00:00", "00:00:02", "00:00:02"},
+         true,
+         false},
     };
     for (const Step& step : steps) {
-        step.act();
+        EXPECT_TRUE(step.act()) << step.what;
         EXPECT_EQ(model.Cuts().Stretches(), step.cuts) << step.what;
         Strings shown;
         for (const auto& row : editor.Rows())
@@ -415,6 +445,9 @@ TEST_F(Timeline, CutsAreSelectedTrimmedUndoneAndSavedBesideTheRecording)
         EXPECT_EQ(model.CutHistory().CanRedo(), step.redo) << step.what;
         EXPECT_TRUE(editor.Unsaved()) << step.what;
     }
+    // Something must be left of the lecture.
+    EXPECT_FALSE(cut(0, 1.9)());
+    EXPECT_EQ(model.Cuts().Stretches(), steps[std::size(steps) - 1].cuts);
     // Only the first slide is left; playing skips the cut.
     std::vector<bool> cutAway;
     for (const auto& m : model.Markers())

@@ -199,7 +199,8 @@ void TimelineView::paintCanvas()
     // Cuts hatched over the pictures and the sound; the selected one and
     // the selected stretch outlined.
     const auto span = [&](const CutStretch& c) {
-        return QRect(QPoint(static_cast<int>(c.from * pps), stripTop), QPoint(static_cast<int>(c.to * pps), rulerTop - 1));
+        return QRect(QPoint(static_cast<int>(c.from * pps), stripTop),
+                     QPoint(static_cast<int>(c.to * pps), rulerTop - 1));
     };
     const auto& cuts = model_.Cuts().Stretches();
     for (size_t i = 0; i < cuts.size(); ++i) {
@@ -233,10 +234,10 @@ void TimelineView::paintCanvas()
     // Markers: a line through the waveform with the slide's thumbnail on top.
     for (const TimelineModel::Marker& m : model_.Markers()) {
         const int x = static_cast<int>(m.seconds * pps);
-        const QColor colour = m.bad         ? QColor(Qt::red)
-            : m.cutAway                     ? QColor(Qt::gray)
-            : m.row == dragRow_             ? QColor(0, 140, 0)
-                                            : QColor(0, 90, 200);
+        const QColor colour = m.bad ? QColor(Qt::red)
+            : m.cutAway             ? QColor(Qt::gray)
+            : m.row == dragRow_     ? QColor(0, 140, 0)
+                                    : QColor(0, 90, 200);
         p.setPen(QPen(colour, 2));
         p.drawLine(x, 0, x, rulerTop);
         const QPixmap& thumb = m.slideImage.empty() ? QPixmap() : thumbnail(m.slideImage);
@@ -329,7 +330,7 @@ bool TimelineView::eventFilter(QObject* watched, QEvent* event)
         auto* e = static_cast<QMouseEvent*>(event);
         const QPoint pos = e->position().toPoint();
         if (!(e->buttons() & Qt::LeftButton)) {
-            canvas_->setCursor(handleAt(pos)         ? Qt::SplitHCursor
+            canvas_->setCursor(handleAt(pos)            ? Qt::SplitHCursor
                                    : markerAt(pos) >= 0 ? Qt::SizeHorCursor
                                                         : Qt::PointingHandCursor);
             break;
