@@ -15,6 +15,9 @@ PlayerWindow::PlayerWindow(PlayerControl& control, FileChooser* chooser, QObject
 {
     positionTimer_.setInterval(1000);
     connect(&positionTimer_, &QTimer::timeout, this, &PlayerWindow::showPosition);
+    // Often enough that hardly anything of a cut is heard.
+    skipTimer_.setInterval(50);
+    connect(&skipTimer_, &QTimer::timeout, this, &PlayerWindow::skipAhead);
     control_.OnClipOpened = [this] { RealAudio1_OnClipOpened(); };
     control_.OnClipClosed = [this] { RealAudio1_OnClipClosed(); };
 }
@@ -34,6 +37,8 @@ bool PlayerWindow::SetSource(const std::string& path)
         return false;
     }
     input_ = path;
+    skip_ = nullptr;
+    skipTimer_.stop();
     pauseAfterOpen_ = true;
     control_.SetSource("file:\\\\\\" + path);
     stopEnabled_ = true;
@@ -80,11 +85,17 @@ bool PlayerWindow::Pause_Playing()
     return true;
 }
 
-bool PlayerWindow::PlayFrom(const std::string& path, long ms)
+bool PlayerWindow::PlayFrom(const std::string& path, long ms, std::function<long(long)> skip)
 {
-    if (path != input_ || !playEnabled_) {
-        if (!SetSource(path))
-            return false;
+    const bool opening = path != input_ || !playEnabled_;
+    if (opening && !SetSource(path))
+        return false;
+    skip_ = std::move(skip);
+    if (skip_)
+        skipTimer_.start();
+    else
+        skipTimer_.stop();
+    if (opening) {
         startAt_ = ms;
         return true;
     }
@@ -93,6 +104,15 @@ bool PlayerWindow::PlayFrom(const std::string& path, long ms)
         playCaption_ = "Pause";
     emit changed();
     return true;
+}
+
+void PlayerWindow::skipAhead()
+{
+    if (!skip_ || control_.PlayState() != PlayerControl::Playing)
+        return;
+    const long at = control_.Position(), to = skip_(at);
+    if (to > at)
+        control_.SetPosition(to);
 }
 
 void PlayerWindow::Helper()

@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <functional>
+
 #include "capture/CaptureWindow.h"
 #include "core/PlayerControl.h"
 
@@ -27,7 +29,11 @@ public:
     bool Stop_Playing();
     bool Pause_Playing();
     // Plays path from ms on (opening it first when another clip is open).
-    bool PlayFrom(const std::string& path, long ms);
+    // skip, when given, says where playing goes on from a position (past a
+    // cut of the recording); it is asked while the clip plays.
+    bool PlayFrom(const std::string& path, long ms, std::function<long(long ms)> skip = {});
+    // Moves the playing clip on where skip says (a timer runs it).
+    void skipAhead();
     void Helper();
 
     void cmdPlay_Click();
@@ -53,6 +59,8 @@ private:
     PlayerControl& control_;
     FileChooser* chooser_;
     QTimer positionTimer_;
+    QTimer skipTimer_;
+    std::function<long(long)> skip_;
     std::string input_;
     std::string playCaption_ = "Play";
     bool playEnabled_ = false;

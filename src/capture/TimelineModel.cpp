@@ -15,6 +15,46 @@
 
 namespace pellucor {
 
+namespace {
+
+// What the cuts must leave of a recording: a lecture of nothing is a slip.
+constexpr double kLeastKept = 0.5;
+
+// A point of the timeline as a cut list keeps it: whole milliseconds.
+double toMs(double seconds) { return std::round(seconds * 1000) / 1000; }
+
+std::string stretchText(const CutStretch& c) { return CutTimeText(c.from) + " to " + CutTimeText(c.to); }
+
+// The cuts of list but those keep says no to.
+template <class Keep> CutList keptCuts(const CutList& list, Keep keep)
+{
+    std::vector<CutStretch> left;
+    for (const CutStretch& c : list.Stretches())
+        if (keep(c))
+            left.push_back(c);
+    return CutList(std::move(left));
+}
+
+// list with stretch cut too, joined with every cut it overlaps or touches.
+CutList joined(const CutList& list, CutStretch stretch)
+{
+    std::vector<CutStretch> out;
+    for (const CutStretch& c : list.Stretches()) {
+        if (c.to < stretch.from || c.from > stretch.to) {
+            out.push_back(c);
+        } else {
+            stretch.from = std::min(stretch.from, c.from);
+            stretch.to = std::max(stretch.to, c.to);
+        }
+    }
+    out.insert(std::upper_bound(out.begin(), out.end(), stretch,
+                                [](const CutStretch& a, const CutStretch& b) { return a.from < b.from; }),
+               stretch);
+    return CutList(std::move(out));
+}
+
+}  // namespace
+
 TimelineModel::TimelineModel(TimingEditor& editor, OverviewCache cache, QObject* parent)
     : QObject(parent), editor_(editor), cache_(std::move(cache))
 {
@@ -69,6 +109,9 @@ void TimelineModel::SetRecording(const std::string& path)
     stopReading();
     ++generation_;
     recording_ = path;
+    selection_ = {};
+    selectedCut_ = {};
+    dragging_ = false;
     overview_ = RecordingOverview {};
     error_.clear();
     percent_ = 0;
@@ -159,7 +202,7 @@ std::vector<TimelineModel::Marker> TimelineModel::Markers() const
         if (Trim(rows[i].start).empty())
             continue;
         markers.push_back(Marker {static_cast<int>(i), static_cast<double>(TimingEditor::GridSeconds(rows[i].start)),
-                                  rows[i].page, SlideImageFor(rows[i].page), rows[i].bad});
+                                  rows[i].page, SlideImageFor(rows[i].page), rows[i].bad, rows[i].cutAway});
     }
     return markers;
 }
@@ -227,7 +270,142 @@ bool TimelineModel::MoveMarker(int row, double seconds)
 void TimelineModel::PlayFrom(double seconds)
 {
     if (!recording_.empty())
-        emit playRequested(QString::fromStdString(recording_), std::max(0.0, seconds));
+        emit playRequested(QString::fromStdString(recording_), PastCut(std::max(0.0, seconds)));
+}
+
+// --- Cuts ----------------------------------------------------------------------
+
+bool TimelineModel::CanEditCuts() const
+{
+    return state_ == State::Ready && !recording_.empty() && editor_.CutsOf() == recording_;
+}
+
+const CutList& TimelineModel::Cuts() const { return editor_.Cuts(); }
+const CutEdits& TimelineModel::CutHistory() const { return editor_.CutHistory(); }
+
+void TimelineModel::Select(double from, double to)
+{
+    const double end = Duration();
+    selection_ = {toMs(std::clamp(std::min(from, to), 0.0, end)), toMs(std::clamp(std::max(from, to), 0.0, end))};
+    selectedCut_ = {};
+    emit changed();
+}
+
+int TimelineModel::CutAt(double seconds) const
+{
+    const auto& cuts = Cuts().Stretches();
+    for (size_t i = 0; i < cuts.size(); ++i)
+        if (seconds >= cuts[i].from && seconds < cuts[i].to)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int TimelineModel::SelectedCut() const
+{
+    const auto& cuts = Cuts().Stretches();
+    const auto it = std::find(cuts.begin(), cuts.end(), selectedCut_);
+    return selectedCut_.to > selectedCut_.from && it != cuts.end() ? static_cast<int>(it - cuts.begin()) : -1;
+}
+
+void TimelineModel::selectCut(const CutStretch& cut)
+{
+    selectedCut_ = cut;
+    selection_ = {};
+    emit changed();
+}
+
+void TimelineModel::Click(double seconds)
+{
+    if (const int cut = CutAt(seconds); cut >= 0) {
+        selectCut(Cuts().Stretches()[static_cast<size_t>(cut)]);
+        return;
+    }
+    selectCut({});
+    PlayFrom(seconds);
+}
+
+bool TimelineModel::Cut()
+{
+    if (!CanEditCuts() || !HasSelection())
+        return false;
+    CutList next = joined(Cuts(), selection_);
+    if (next.KeptLength(Duration()) < kLeastKept)
+        return false;
+    editor_.ChangeCuts(std::move(next), "Cut " + stretchText(selection_));
+    selectCut(Cuts().Stretches()[static_cast<size_t>(CutAt(selection_.from))]);
+    return true;
+}
+
+bool TimelineModel::RemoveCut()
+{
+    const int index = SelectedCut();
+    if (!CanEditCuts() || index < 0)
+        return false;
+    const CutStretch gone = Cuts().Stretches()[static_cast<size_t>(index)];
+    editor_.ChangeCuts(keptCuts(Cuts(), [&](const CutStretch& c) { return !(c == gone); }),
+                       "Remove the cut " + stretchText(gone));
+    selectCut({});
+    return true;
+}
+
+void TimelineModel::Undo() { editor_.UndoCuts(); }
+void TimelineModel::Redo() { editor_.RedoCuts(); }
+
+double TimelineModel::HandleAt(Handle handle) const
+{
+    const double end = Duration();
+    for (const CutStretch& c : Cuts().Stretches()) {
+        if (handle == Handle::Start && c.from <= 0)
+            return c.to;
+        if (handle == Handle::End && c.to >= end - 1e-3)
+            return c.from;
+    }
+    return handle == Handle::Start ? 0 : end;
+}
+
+void TimelineModel::DragHandle(Handle handle, double seconds)
+{
+    if (!CanEditCuts())
+        return;
+    if (!dragging_)
+        dragBase_ = Cuts();
+    const double end = toMs(Duration()), at = toMs(std::clamp(seconds, 0.0, end));
+    CutList next;
+    std::string what;
+    if (handle == Handle::Start) {
+        next = keptCuts(dragBase_, [](const CutStretch& c) { return c.from > 0; });
+        if (at > 0)
+            next = joined(next, {0, at});
+        what = "Cut the beginning to " + CutTimeText(at);
+    } else {
+        next = keptCuts(dragBase_, [end](const CutStretch& c) { return c.to < end - 1e-3; });
+        if (at < end)
+            next = joined(next, {at, end});
+        what = "Cut the end from " + CutTimeText(at);
+    }
+    if (next.KeptLength(end) < kLeastKept || (!dragging_ && next.Stretches() == Cuts().Stretches()))
+        return;
+    editor_.ChangeCuts(std::move(next), what, dragging_);
+    dragging_ = true;
+}
+
+double TimelineModel::PastCut(double seconds) const
+{
+    // Cuts read from a file may touch: go past each in turn.
+    for (int cut = CutAt(seconds); cut >= 0; cut = CutAt(seconds))
+        seconds = Cuts().Stretches()[static_cast<size_t>(cut)].to;
+    return seconds;
+}
+
+std::string TimelineModel::CutSummary() const
+{
+    if (HasSelection())
+        return "Selected " + stretchText(selection_) + ": Cut leaves it out";
+    if (Cuts().Empty())
+        return {};
+    const size_t n = Cuts().Stretches().size();
+    return std::to_string(n) + (n == 1 ? " cut" : " cuts") + ": the students see "
+        + HmsText(std::lround(Cuts().KeptLength(Duration()))) + " of " + HmsText(std::lround(Duration()));
 }
 
 }  // namespace pellucor

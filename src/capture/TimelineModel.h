@@ -18,9 +18,11 @@
 
 #include "capture/OverviewCache.h"
 #include "capture/RecordingOverview.h"
+#include "core/CutList.h"
 
 namespace pellucor {
 
+class CutEdits;
 class TimingEditor;
 
 class TimelineModel : public QObject {
@@ -34,6 +36,7 @@ public:
         std::string page;        // "sld003.htm"
         std::string slideImage;  // its image's path; "" when there is none
         bool bad = false;        // the editor shows the row in red
+        bool cutAway = false;    // its whole stretch is cut
     };
 
     // Thumbnail height of the filmstrip, in pixels.
@@ -88,8 +91,47 @@ public:
     // change before it and before the one after it (whole seconds); false
     // when nothing moved.
     bool MoveMarker(int row, double seconds);
-    // Plays the recording from seconds through the player.
+    // Plays the recording from seconds through the player (from the end of
+    // the cut seconds is in).
     void PlayFrom(double seconds);
+
+    // --- Cuts, drawn hatched over the recording. A stretch dragged across
+    // it is selected and then cut; a click on a cut selects it for removal;
+    // the handles at both ends cut the beginning and the end away.
+    enum class Handle { Start, End };
+    // The cuts can be changed once the recording and its cut list are read.
+    bool CanEditCuts() const;
+    const CutList& Cuts() const;
+    // The changes for Undo and Redo.
+    const CutEdits& CutHistory() const;
+    // The selected stretch; from == to when there is none.
+    const CutStretch& Selection() const { return selection_; }
+    bool HasSelection() const { return selection_.to > selection_.from; }
+    // Selects from..to (either order), kept within the recording.
+    void Select(double from, double to);
+    // The index of the cut that holds seconds, or of the selected cut; -1
+    // for none.
+    int CutAt(double seconds) const;
+    int SelectedCut() const;
+    // A click at seconds: on a cut selects it, elsewhere plays from there.
+    void Click(double seconds);
+    // Cuts the selected stretch, joined with the cuts it overlaps or
+    // touches; the new cut is then selected.
+    bool Cut();
+    bool RemoveCut();
+    void Undo();
+    void Redo();
+    // Where a handle stands: Start at the end of the cut from 0 (0 when
+    // there is none), End at the start of the cut to the end.
+    double HandleAt(Handle handle) const;
+    // A handle dragged to seconds: the cut from 0 to it (Start) or from it
+    // to the end (End); the whole drag is one step for Undo.
+    void DragHandle(Handle handle, double seconds);
+    void EndDrag() { dragging_ = false; }
+    // Where playing from seconds goes on: past the cut it is in.
+    double PastCut(double seconds) const;
+    // A line about the cuts: the selected stretch, or what is left.
+    std::string CutSummary() const;
 
 signals:
     void changed();
@@ -98,6 +140,7 @@ signals:
 private:
     void editorChanged();
     void stopReading();
+    void selectCut(const CutStretch& cut);
 
     TimingEditor& editor_;
     OverviewCache cache_;
@@ -113,6 +156,10 @@ private:
     std::thread reader_;
     std::shared_ptr<std::atomic<bool>> cancel_;
     unsigned generation_ = 0;
+    CutStretch selection_;
+    CutStretch selectedCut_;  // from == to: none
+    bool dragging_ = false;
+    CutList dragBase_;  // the cuts as a handle's drag found them
 };
 
 }  // namespace pellucor

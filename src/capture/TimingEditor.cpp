@@ -3,11 +3,13 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "capture/FileChooser.h"
 #include "capture/TimeText.h"
+#include "capture/TimelineModel.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -41,8 +43,10 @@ TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(pare
 
 void TimingEditor::Form_Load()
 {
-    rows_.assign(1, Row {"sld001.htm", "", "", false, ""});
+    rows_.assign(1, Row {"sld001.htm", "", "", false, "", "", false});
     saveTo_.clear();
+    cutsOf_.clear();
+    cuts_.Reset(CutList());
     row_ = 0;
     col_ = 1;
     unsaved_ = false;
@@ -71,7 +75,7 @@ std::string TimingEditor::NextPage(const std::string& page)
     return "sld" + Fmt000(static_cast<long>(n) + 1) + ".htm";
 }
 
-bool TimingEditor::ConfirmDiscard() { return !unsaved_ || Tav_AskOkCancel(kDiscard) == TavOK; }
+bool TimingEditor::ConfirmDiscard() { return !Unsaved() || Tav_AskOkCancel(kDiscard) == TavOK; }
 
 // --- Loading and saving ----------------------------------------------------
 
@@ -102,7 +106,7 @@ bool TimingEditor::LoadFile(const std::string& path)
         const auto f = Tav_Split(line, " ");
         if (f.size() - 1 != 4 || f[1] != "u")
             continue;
-        rows.push_back(Row {f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review});
+        rows.push_back(Row {f[4].size() > 4 ? f[4].substr(4) : std::string(), f[2], f[3], false, review, "", false});
         review.clear();
     }
     // A file of another format is never written over with this grid.
@@ -118,12 +122,30 @@ bool TimingEditor::LoadFile(const std::string& path)
     }
     rows_ = std::move(rows);
     loadedFile_ = path;
+    loadCuts(path);
     row_ = 0;
     col_ = 1;
     Grid1_Click(0, 1);
     unsaved_ = false;
     emit changed();
     return true;
+}
+
+// A cut list that cannot be read is said so and left alone: the editor
+// shows no cuts for it and never writes it over.
+void TimingEditor::loadCuts(const std::string& eventsFile)
+{
+    cutsOf_ = TimelineModel::RecordingFor(eventsFile);
+    CutList cuts;
+    std::string err;
+    if (!cutsOf_.empty() && !ReadCutList(cutsOf_, 0, cuts, err)) {
+        Tav_Message(err
+                    + "\n\nIts cuts are not shown here, and saving leaves the file as it is: mend it, then load "
+                      "the events file again.");
+        cutsOf_.clear();
+        cuts = CutList();
+    }
+    cuts_.Reset(std::move(cuts));
 }
 
 // Save writes back the events file the grid came from; a grid that came
@@ -164,8 +186,44 @@ bool TimingEditor::SaveFile(const std::string& path)
         return false;
     }
     unsaved_ = false;
+    // The cut list goes beside the recording; written only when changed, so
+    // that a hand-written one keeps its comments.
+    std::string err;
+    const bool cutsSaved = cutsOf_.empty() || !cuts_.Modified() || WriteCutList(cutsOf_, cuts_.Current(), err);
+    if (cutsSaved)
+        cuts_.MarkSaved();
+    else
+        Tav_Message("Unable to save the cuts - " + err);
     emit changed();
-    return true;
+    return cutsSaved;
+}
+
+// --- Cuts ----------------------------------------------------------------------
+
+void TimingEditor::cutsChanged()
+{
+    CheckTimes();
+    emit changed();
+}
+
+void TimingEditor::ChangeCuts(CutList next, const std::string& what, bool continuing)
+{
+    if (cutsOf_.empty())
+        return;
+    cuts_.Change(std::move(next), what, continuing);
+    cutsChanged();
+}
+
+void TimingEditor::UndoCuts()
+{
+    if (cuts_.Undo())
+        cutsChanged();
+}
+
+void TimingEditor::RedoCuts()
+{
+    if (cuts_.Redo())
+        cutsChanged();
 }
 
 // --- Rows --------------------------------------------------------------------
@@ -209,6 +267,7 @@ void TimingEditor::cmdReset_Click()
     Row& r = rows_[0];
     (col_ == 0 ? r.page : col_ == 2 ? r.end : r.start) = " ";
     select(0);
+    cuts_.Revert();
     CheckTimes();
     unsaved_ = false;
     emit changed();
@@ -314,6 +373,14 @@ void TimingEditor::CheckTimes()
         r.end = next;
         next = r.start;
         r.bad = Trim(r.page).empty() || Trim(r.start).empty() || gridSeconds(r.start) >= gridSeconds(r.end);
+        // What the students see: the times less the cuts before them.
+        const CutList& cuts = cuts_.Current();
+        const auto start = static_cast<double>(gridSeconds(r.start));
+        r.shown = cuts.Empty() || Trim(r.start).empty() ? std::string() : HmsText(std::lround(cuts.Shifted(start)));
+        // Grid times are whole seconds, the cuts' are not: less than half a
+        // second left of a slide's stretch is none.
+        r.cutAway = !r.bad && !cuts.Empty()
+            && cuts.Shifted(static_cast<double>(gridSeconds(r.end))) - cuts.Shifted(start) < 0.5;
     }
     greenRow_ = row_;
 }

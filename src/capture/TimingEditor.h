@@ -1,7 +1,9 @@
 // The timing editor: a lecture's slide events in a three-column grid (page,
 // start, end) that can be edited, extended, shifted and written back as an
 // events file. Each row's end is kept equal to the next row's start; the
-// last row ends at the media length (TimeEnd).
+// last row ends at the media length (TimeEnd). The cut list of the
+// recording that goes with the loaded events file is edited and saved with
+// it; the grid shows each start as the students will see it.
 #pragma once
 
 #include <QObject>
@@ -9,6 +11,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "capture/CutEdits.h"
 
 namespace pellucor {
 
@@ -25,6 +29,10 @@ public:
         // Why the change needs a look (the slide sync was unsure of it, as
         // a "# review" comment before its line says); "" when it does not.
         std::string review;
+        // The start the students see, less the cuts before it ("" when the
+        // recording has no cuts); cutAway: the whole stretch is cut.
+        std::string shown;
+        bool cutAway = false;
     };
 
     static constexpr const char* kCaption = "Pellucor - RuziZE!";
@@ -84,7 +92,19 @@ public:
     const std::string& TxtImage() const { return image_; }
     const std::string& TimeEnd() const { return timeEnd_; }
     const std::string& Delta() const { return delta_; }
-    bool Unsaved() const { return unsaved_; }
+    // Grid edits or cut changes not saved yet.
+    bool Unsaved() const { return unsaved_ || cuts_.Modified(); }
+
+    // The cut list of the recording that goes with the loaded events file.
+    const CutList& Cuts() const { return cuts_.Current(); }
+    const CutEdits& CutHistory() const { return cuts_; }
+    // That recording; "" when there is none, or when its cut list could not
+    // be read (the file is then left as it is).
+    const std::string& CutsOf() const { return cutsOf_; }
+    // Makes next the cut list (see CutEdits::Change); the timeline checks it.
+    void ChangeCuts(CutList next, const std::string& what, bool continuing = false);
+    void UndoCuts();
+    void RedoCuts();
 
     // "5" -> "0:00:05", "1:30" -> "0:01:30", "12:30" -> "0:12:30".
     static std::string NormaliseTime(const std::string& text);
@@ -103,6 +123,8 @@ private:
     void shift(int sign);
     void editCell(std::string Row::*cell, std::string& field, const std::string& text);
     void setUnsaved() { unsaved_ = true; }
+    void loadCuts(const std::string& eventsFile);
+    void cutsChanged();
 
     FileChooser* chooser_;
     std::vector<Row> rows_;
@@ -113,6 +135,8 @@ private:
     bool unsaved_ = false;
     std::string loadedFile_;
     std::string saveTo_;  // where Save writes without asking ("" to ask)
+    CutEdits cuts_;
+    std::string cutsOf_;
 };
 
 }  // namespace pellucor

@@ -3,6 +3,8 @@
 #include <QEventLoop>
 #include <QWidget>
 
+#include <cmath>
+
 #include "app/AppContext.h"
 #include "app/CaptionEditor.h"
 #include "app/MainWindow.h"
@@ -163,8 +165,10 @@ void ToolWindows::showTimingEditor(const std::string& dir)
         timeline_ = std::make_unique<TimelineModel>(*timingEditor_);
         // Slide images come from the detailed form's slide directory.
         timeline_->slideDir = [this] { return context_.session().request.TextPP; };
-        QObject::connect(timeline_.get(), &TimelineModel::playRequested,
-                         [this](const QString& file, double seconds) { playFrom(file.toStdString(), seconds); });
+        // Playing from the timeline skips what is cut.
+        QObject::connect(timeline_.get(), &TimelineModel::playRequested, [this](const QString& file, double seconds) {
+            playFrom(file.toStdString(), seconds, [this](double at) { return timeline_->PastCut(at); });
+        });
         slideText_ = std::make_unique<SlideTextPanel>(*timingEditor_);
         slideText_->slideDir = [this] { return context_.session().request.TextPP; };
         timingEditorView_ = std::make_unique<TimingEditorView>(*timingEditor_, timeline_.get(), slideText_.get());
@@ -200,11 +204,14 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     return true;
 }
 
-void ToolWindows::playFrom(const std::string& recording, double seconds)
+void ToolWindows::playFrom(const std::string& recording, double seconds, std::function<double(double)> skip)
 {
     showPlayer();
+    std::function<long(long)> skipMs;
+    if (skip)
+        skipMs = [skip](long ms) { return std::lround(skip(static_cast<double>(ms) / 1000) * 1000); };
     if (tools_ && tools_->Player())
-        tools_->Player()->PlayFrom(recording, static_cast<long>(seconds * 1000));
+        tools_->Player()->PlayFrom(recording, static_cast<long>(seconds * 1000), std::move(skipMs));
 }
 
 void ToolWindows::newTools()

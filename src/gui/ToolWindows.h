@@ -5,6 +5,7 @@
 // import.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,8 +40,9 @@ private:
     bool showRecordingSetup(const std::string& dir);
     void newTools();
     void showPlayer();
-    // The player window playing recording from seconds on.
-    void playFrom(const std::string& recording, double seconds);
+    // The player window playing recording from seconds on; skip (when
+    // given) says where playing goes on from a position.
+    void playFrom(const std::string& recording, double seconds, std::function<double(double)> skip = {});
     void showEncoderSetup();
     // The caption editor on captionsFile (edits not saved yet are kept
     // unless the user lets them go).

@@ -172,6 +172,15 @@ TEST(PlayerWindowModel, OpensPausedReportsTheClipPlaysAndCompletes)
     play.showPosition();
     EXPECT_EQ(play.Status(), "Play Complete");
     EXPECT_FALSE(play.positionTimer().isActive());
+
+    // Played from the timing editor: a cut from 1 s to 3 s is skipped.
+    ASSERT_TRUE(play.PlayFrom(dir.file("talk.rm"), 500, [](long ms) { return ms >= 1000 && ms < 3000 ? 3000 : ms; }));
+    EXPECT_EQ(ctl.PlayState(), PlayerControl::Playing);
+    for (const auto& [at, then] : {std::pair {800L, 800L}, {1200L, 3000L}, {3400L, 3400L}}) {
+        ctl.position = at;
+        play.skipAhead();
+        EXPECT_EQ(ctl.position, then) << at;
+    }
 }
 
 }  // namespace

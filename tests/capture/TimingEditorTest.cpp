@@ -2,10 +2,15 @@
 // its timeline.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
+#include <functional>
+
 #include "TestSupport.h"
 #include "capture/FileChooser.h"
 #include "capture/TimelineModel.h"
 #include "capture/TimingEditor.h"
+#include "core/CutList.h"
 
 namespace {
 using namespace pellucor;
@@ -358,6 +363,126 @@ TEST_F(Timeline, AMovedMarkerStaysBetweenItsNeighboursAndTheEndsFollow)
     EXPECT_EQ(editor.Rows()[0].start, "00:00:00");
     EXPECT_EQ(editor.Rows().back().end, "00:00:30");
     EXPECT_TRUE(editor.Unsaved());
+}
+
+// The sample's first part (6 s, slides at 0, 2 and 4 s) cut step by step as
+// a lecturer would; after each step the cuts, the starts the students see,
+// whether Undo and Redo are offered and whether the window asks before
+// closing. What is saved comes back on the next load.
+TEST_F(Timeline, CutsAreSelectedTrimmedUndoneAndSavedBesideTheRecording)
+{
+    for (const char* f : {"talk1.txt", "talk1.rm"})
+        std::filesystem::copy(sampleDir() + f, dir.file(f));
+    ASSERT_TRUE(editor.LoadFile(dir.file("talk1.txt")));
+    ASSERT_TRUE(model.WaitUntilRead(60000)) << model.Error();
+    ASSERT_TRUE(model.CanEditCuts());
+    ASSERT_NEAR(model.Duration(), 6, 0.1);
+    const double end = std::round(model.Duration() * 1000) / 1000;  // as the cut list keeps it
+    using H = TimelineModel::Handle;
+    // The gestures, as the timeline's view makes them.
+    const auto cut = [this](double from, double to) {
+        return [this, from, to] {
+            model.Select(from, to);
+            return model.Cut();
+        };
+    };
+    const auto drag = [this](H handle, std::vector<double> path) {
+        return [this, handle, path] {
+            for (double at : path)
+                model.DragHandle(handle, at);
+            model.EndDrag();
+            return true;
+        };
+    };
+    const auto click = [this](double at, bool (TimelineModel::*then)()) {
+        return [this, at, then] {
+            model.Click(at);
+            return (model.*then)();
+        };
+    };
+    const auto undo = [this] { return model.CutHistory().CanUndo() && (model.Undo(), true); };
+    const auto redo = [this] { return model.CutHistory().CanRedo() && (model.Redo(), true); };
+    const Strings unmoved {"00:00:00", "00:00:01", "00:00:03"};  // slide 1, 2, 3
+    struct Step {
+        const char* what;
+        std::function<bool()> act;  // false: refused
+        std::vector<CutStretch> cuts;
+        Strings shown;  // each row's start as the students see it
+        bool undo, redo;
+    } steps[] = {
+        {"a stretch selected backwards, then cut", cut(2.5, 1), {{1, 2.5}}, unmoved, true, false},
+        {"the end handle dragged: one step", drag(H::End, {5, 3.5, 4}), {{1, 2.5}, {4, end}}, unmoved, true, false},
+        {"the start handle dragged",
+         drag(H::Start, {0.5}),
+         {{0, 0.5}, {1, 2.5}, {4, end}},
+         {"00:00:00", "00:00:01", "00:00:02"},
+         true,
+         false},
+        {"undone", undo, {{1, 2.5}, {4, end}}, unmoved, true, true},
+        {"the drag undone at once", undo, {{1, 2.5}}, unmoved, true, true},
+        {"redone", redo, {{1, 2.5}, {4, end}}, unmoved, true, true},
+        {"a cut clicked and removed",
+         click(1.2, &TimelineModel::RemoveCut),
+         {{4, end}},
+         {"00:00:00", "00:00:02", "00:00:04"},
+         true,
+         false},
+        {"a stretch into the last cut: joined",
+         cut(1.8, 4.2),
+         {{1.8, end}},
+         {"00:00:00", "00:00:02", "00:00:02"},
+         true,
+         false},
+    };
+    for (const Step& step : steps) {
+        EXPECT_TRUE(step.act()) << step.what;
+        EXPECT_EQ(model.Cuts().Stretches(), step.cuts) << step.what;
+        Strings shown;
+        for (const auto& row : editor.Rows())
+            shown.push_back(row.shown);
+        EXPECT_EQ(shown, step.shown) << step.what;
+        EXPECT_EQ(model.CutHistory().CanUndo(), step.undo) << step.what;
+        EXPECT_EQ(model.CutHistory().CanRedo(), step.redo) << step.what;
+        EXPECT_TRUE(editor.Unsaved()) << step.what;
+    }
+    // Something must be left of the lecture.
+    EXPECT_FALSE(cut(0, 1.9)());
+    EXPECT_EQ(model.Cuts().Stretches(), steps[std::size(steps) - 1].cuts);
+    // Only the first slide is left; playing skips the cut.
+    std::vector<bool> cutAway;
+    for (const auto& m : model.Markers())
+        cutAway.push_back(m.cutAway);
+    EXPECT_EQ(cutAway, (std::vector<bool> {false, true, true}));
+    EXPECT_EQ(model.PastCut(3), end);
+    EXPECT_EQ(model.PastCut(1), 1);
+
+    sink.answers = {TavCancel};
+    EXPECT_FALSE(editor.cmdDone_Click());
+    EXPECT_EQ(sink.questions, Strings {"Data has not been saved.  OK to discard changes?"});
+    ASSERT_TRUE(editor.SaveFile(dir.file("talk1.txt")));
+    EXPECT_FALSE(editor.Unsaved());
+    EXPECT_EQ(readFile(dir.file("talk1.cuts")),
+              "# Stretches of talk1.rm left out of the published lecture: FROM TO\n0:00:01.800 " + CutTimeText(end)
+                  + "\n");
+    // The events file keeps the recording's own times.
+    EXPECT_EQ(readLines(dir.file("talk1.txt")).back(), "u 00:00:04 00:00:06 URL\\sld003.htm");
+    ASSERT_TRUE(editor.LoadFile(dir.file("talk1.txt")));
+    EXPECT_EQ(model.Cuts().Stretches(), (std::vector<CutStretch> {{1.8, end}}));
+    EXPECT_FALSE(model.CutHistory().CanUndo());
+
+    // A cut list with a bad line is reported, shown as no cuts and never
+    // written over.
+    const std::string bad = "0:00:01 0:00:02\nhalf a minute\n";
+    writeFile(dir.file("talk1.cuts"), bad);
+    ASSERT_TRUE(editor.LoadFile(dir.file("talk1.txt")));
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(holds(sink.messages[0], "talk1.cuts is not right: line 2: expected two times FROM TO"));
+    EXPECT_TRUE(model.Cuts().Empty());
+    EXPECT_FALSE(model.CanEditCuts());
+    editor.Grid1_Click(1);
+    editor.Timein_Change("00:00:03");
+    ASSERT_TRUE(editor.SaveFile(dir.file("talk1.txt")));
+    EXPECT_EQ(readFile(dir.file("talk1.cuts")), bad);
 }
 
 }  // namespace

@@ -5,12 +5,15 @@
 // "New Lecture from Recording…" from the main window's File menu, its
 // slides then shown in the timing editor;
 // "Make Captions" on a spoken part, then the caption editor it opens,
-// driven by its buttons, saving the corrected captions.
+// driven by its buttons, saving the corrected captions; "Adjust Times", a
+// stretch cut on the timing editor's timeline and saved beside the
+// recording.
 #include <QAction>
 #include <QElapsedTimer>
 #include <QMenuBar>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTest>
 #include <QThread>
 
 #include <cstdlib>
@@ -27,6 +30,7 @@
 #include "capture/TimingEditor.h"
 #include "core/CaptionFiles.h"
 #include "core/CaptionReview.h"
+#include "core/CutList.h"
 #include "core/TavUtils.h"
 
 namespace {
@@ -333,6 +337,76 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesThemForKe
     }
     EXPECT_EQ(statusText(), "Captions: talk1.vtt kept (a person is reviewing them)");
     EXPECT_EQ(readFile(vtt), saved);
+}
+
+// A 40-second lecture, its slides at 0, 10, 20 and 30 s: a stretch from
+// 9.3 s to 20.6 s dragged across the timeline's sound, then Cut, Undo, Redo
+// and Save. The grid shows the second slide cut away and the later ones
+// 11.3 s earlier; the events file keeps the recording's times.
+TEST_F(WindowJobs, AStretchCutOnTheTimingEditorsTimelineIsSavedBesideTheRecording)
+{
+    const std::string cmd
+        = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 40 320x240 >/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string events = readFile(lecture + "talk1.txt");
+    open();
+    QAction* adjust = menuAction(view(), "Adjust Times");
+    ASSERT_TRUE(adjust);
+    adjust->trigger();
+    QWidget* editor = UiDriver::window(TimingEditor::kCaption);
+    ASSERT_NE(editor, nullptr);
+    auto* timeline = editor->findChild<QLabel*>("timelineStatus");
+    auto* canvas = editor->findChild<QWidget*>("timelineCanvas");
+    auto* grid = editor->findChild<QTableWidget*>();
+    ASSERT_TRUE(timeline && canvas && grid);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return timeline->text().startsWith("talk1.rm"); }, 60000))
+        << timeline->text().toStdString();
+    QAbstractButton* cut = UiDriver::button(editor, "Cut");
+    QAbstractButton* undo = UiDriver::button(editor, "Undo");
+    QAbstractButton* redo = UiDriver::button(editor, "Redo");
+    ASSERT_TRUE(cut && undo && redo);
+    EXPECT_FALSE(cut->isEnabled() || undo->isEnabled() || redo->isEnabled());
+    EXPECT_TRUE(grid->isColumnHidden(3));
+
+    const double pps = canvas->width() / 40.0;  // the whole recording fits the window
+    const int y = canvas->height() - 16 - 28;   // through the sound
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(static_cast<int>(9.3 * pps), y));
+    for (double s = 10; s < 20.6; s += 1)
+        QTest::mouseMove(canvas, QPoint(static_cast<int>(s * pps), y));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(static_cast<int>(20.6 * pps), y));
+    ASSERT_TRUE(cut->isEnabled());
+    // What the grid shows after each button: the column of the times the
+    // students see, slide 2 to 4.
+    struct Step {
+        QAbstractButton* button;
+        Strings shown;  // "" when the column is hidden
+        bool undo, redo;
+    } steps[] = {
+        {cut, {"cut away", "00:00:09", "00:00:19"}, true, false},
+        {undo, {"", "", ""}, false, true},
+        {redo, {"cut away", "00:00:09", "00:00:19"}, true, false},
+    };
+    for (const Step& step : steps) {
+        step.button->click();
+        Strings shown;
+        for (int r = 1; r < 4; ++r)
+            shown.push_back(grid->isColumnHidden(3) ? "" : grid->item(r, 3)->text().toStdString());
+        EXPECT_EQ(shown, step.shown) << step.button->text().toStdString();
+        EXPECT_EQ(undo->isEnabled(), step.undo) << step.button->text().toStdString();
+        EXPECT_EQ(redo->isEnabled(), step.redo) << step.button->text().toStdString();
+    }
+
+    UiDriver::button(editor, "Save")->click();
+    CutList cuts;
+    std::string err;
+    ASSERT_TRUE(ReadCutList(lecture + "talk1.rm", 0, cuts, err)) << err;
+    ASSERT_EQ(cuts.Stretches().size(), 1u) << readFile(lecture + "talk1.cuts");
+    EXPECT_NEAR(cuts.Stretches()[0].from, 9.3, 0.1);
+    EXPECT_NEAR(cuts.Stretches()[0].to, 20.6, 0.1);
+    EXPECT_EQ(readFile(lecture + "talk1.txt"), events);
+    EXPECT_TRUE(editor->close());  // saved: nothing to ask
+    EXPECT_TRUE(sink.questions.empty()) << sink.questions.front();
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
 }
 
 }  // namespace

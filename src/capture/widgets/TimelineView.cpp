@@ -14,8 +14,10 @@
 
 #include <cmath>
 
+#include "capture/CutEdits.h"
 #include "capture/TimeText.h"
 #include "capture/TimelineModel.h"
+#include "capture/widgets/ViewBinding.h"
 
 namespace pellucor {
 
@@ -24,12 +26,21 @@ constexpr int kThumbH = 36;  // marker thumbnails
 constexpr int kRulerH = 16;
 constexpr int kWaveH = 56;
 constexpr int kGrab = 6;  // pixels either side of a marker line that pick it up
+constexpr int kGrip = 9;  // width of a trim handle's grip in the ruler
 
 int stripHeight(const TimelineModel& m) { return m.Overview().frames.empty() ? 0 : TimelineModel::kThumbHeight; }
 }  // namespace
 
 TimelineView::TimelineView(TimelineModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), scroll_(new QScrollArea(this)), canvas_(new QWidget), status_(new QLabel(this))
+    : QWidget(parent),
+      model_(model),
+      scroll_(new QScrollArea(this)),
+      canvas_(new QWidget),
+      status_(new QLabel(this)),
+      cut_(ActionButton(tr("Cut"), this, [this] { model_.Cut(); })),
+      removeCut_(ActionButton(tr("Remove Cut"), this, [this] { model_.RemoveCut(); })),
+      undo_(ActionButton(tr("Undo"), this, [this] { model_.Undo(); })),
+      redo_(ActionButton(tr("Redo"), this, [this] { model_.Redo(); }))
 {
     canvas_->setObjectName("timelineCanvas");
     canvas_->setMouseTracking(true);
@@ -39,12 +50,25 @@ TimelineView::TimelineView(TimelineModel& model, QWidget* parent)
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll_->viewport()->installEventFilter(this);
-    scroll_->setToolTip(tr("Drag a slide marker to move its change; click to play from there; Ctrl+wheel zooms"));
+    scroll_->setToolTip(
+        tr("Drag a slide marker to move its change. Drag across the recording to select a stretch to leave out "
+           "(Shift+drag to start on a marker), then Cut. Drag the handle at either end to cut the beginning or the "
+           "end. Click a cut to select it; click elsewhere to play from there (cuts are skipped). Ctrl+wheel "
+           "zooms."));
+    cut_->setObjectName("cmdCut");
+    cut_->setToolTip(tr("Leaves the selected stretch out of the published lecture (the recording is not changed). "
+                        "Select it by dragging across the timeline."));
+    removeCut_->setObjectName("cmdRemoveCut");
+    removeCut_->setToolTip(tr("Puts the selected cut back. Click a cut to select it."));
+    undo_->setObjectName("cmdUndoCut");
+    redo_->setObjectName("cmdRedoCut");
 
     auto* bar = new QHBoxLayout;
     status_->setObjectName("timelineStatus");
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(status_, 1);
+    for (QPushButton* b : {cut_, removeCut_, undo_, redo_})
+        bar->addWidget(b);
     auto zoomButton = [&](const char* name, const QString& text, const QString& tip, void (TimelineModel::*act)()) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
@@ -81,7 +105,19 @@ void TimelineView::refresh()
         status_->setText(QFileInfo(QString::fromStdString(model_.Recording())).fileName());
         break;
     }
+    if (const std::string cuts = model_.CutSummary(); !cuts.empty())
+        status_->setText(status_->text() + " \u2014 " + QString::fromStdString(cuts));
     status_->setToolTip(status_->text());
+    const bool editable = model_.CanEditCuts();
+    cut_->setEnabled(editable && model_.HasSelection());
+    removeCut_->setEnabled(editable && model_.SelectedCut() >= 0);
+    const CutEdits& history = model_.CutHistory();
+    undo_->setEnabled(editable && history.CanUndo());
+    redo_->setEnabled(editable && history.CanRedo());
+    undo_->setToolTip(history.CanUndo() ? tr("Undo: %1").arg(QString::fromStdString(history.UndoWhat()))
+                                        : tr("Takes back the last change to the cuts"));
+    redo_->setToolTip(history.CanRedo() ? tr("Redo: %1").arg(QString::fromStdString(history.RedoWhat()))
+                                        : tr("Makes the change to the cuts taken back again"));
     const int height = kThumbH + 4 + stripHeight(model_) + kWaveH + kRulerH;
     scroll_->setFixedHeight(height + scroll_->horizontalScrollBar()->sizeHint().height() + 2 * scroll_->frameWidth());
     model_.SetViewWidth(scroll_->viewport()->width());
@@ -160,10 +196,48 @@ void TimelineView::paintCanvas()
         p.drawText(x + 2, rulerTop + kRulerH - 3, QString::fromStdString(HmsText(s)));
     }
 
+    // Cuts hatched over the pictures and the sound; the selected one and
+    // the selected stretch outlined.
+    const auto span = [&](const CutStretch& c) {
+        return QRect(QPoint(static_cast<int>(c.from * pps), stripTop),
+                     QPoint(static_cast<int>(c.to * pps), rulerTop - 1));
+    };
+    const auto& cuts = model_.Cuts().Stretches();
+    for (size_t i = 0; i < cuts.size(); ++i) {
+        const QRect r = span(cuts[i]);
+        p.fillRect(r, QColor(128, 128, 128, 110));
+        p.fillRect(r, QBrush(QColor(60, 60, 60), Qt::BDiagPattern));
+        if (static_cast<int>(i) == model_.SelectedCut()) {
+            p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+            p.drawRect(r.adjusted(1, 1, -1, -1));
+        }
+    }
+    if (model_.HasSelection()) {
+        const QRect r = span(model_.Selection());
+        QColor fill = palette().color(QPalette::Highlight);
+        fill.setAlpha(70);
+        p.fillRect(r, fill);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DashLine));
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+    // Trim handles: a line with a grip in the ruler, pointing inwards.
+    if (model_.CanEditCuts())
+        for (const auto handle : {TimelineModel::Handle::Start, TimelineModel::Handle::End}) {
+            const int x = static_cast<int>(model_.HandleAt(handle) * pps);
+            const QColor colour(220, 110, 0);
+            p.setPen(QPen(colour, 2));
+            p.drawLine(x, stripTop, x, rulerTop + kRulerH);
+            const int left = handle == TimelineModel::Handle::Start ? x : x - kGrip;
+            p.fillRect(QRect(left, rulerTop, kGrip, kRulerH), colour);
+        }
+
     // Markers: a line through the waveform with the slide's thumbnail on top.
     for (const TimelineModel::Marker& m : model_.Markers()) {
         const int x = static_cast<int>(m.seconds * pps);
-        const QColor colour = m.bad ? QColor(Qt::red) : m.row == dragRow_ ? QColor(0, 140, 0) : QColor(0, 90, 200);
+        const QColor colour = m.bad ? QColor(Qt::red)
+            : m.cutAway             ? QColor(Qt::gray)
+            : m.row == dragRow_     ? QColor(0, 140, 0)
+                                    : QColor(0, 90, 200);
         p.setPen(QPen(colour, 2));
         p.drawLine(x, 0, x, rulerTop);
         const QPixmap& thumb = m.slideImage.empty() ? QPixmap() : thumbnail(m.slideImage);
@@ -195,6 +269,40 @@ int TimelineView::markerAt(QPoint pos) const
     return best;
 }
 
+int TimelineView::rulerY() const { return kThumbH + 4 + stripHeight(model_) + kWaveH; }
+
+// A handle is taken by its grip in the ruler, or by its line where no
+// marker is as near.
+std::optional<TimelineModel::Handle> TimelineView::handleAt(QPoint pos) const
+{
+    if (!model_.CanEditCuts())
+        return std::nullopt;
+    const double pps = model_.PixelsPerSecond();
+    for (const auto handle : {TimelineModel::Handle::Start, TimelineModel::Handle::End}) {
+        const int x = static_cast<int>(model_.HandleAt(handle) * pps);
+        const int gripX = handle == TimelineModel::Handle::Start ? x + kGrip / 2 : x - kGrip / 2;
+        if (pos.y() >= rulerY() && std::abs(pos.x() - gripX) <= kGrip / 2 + 2)
+            return handle;
+        if (pos.y() > kThumbH && std::abs(pos.x() - x) <= kGrab && markerAt(pos) < 0)
+            return handle;
+    }
+    return std::nullopt;
+}
+
+void TimelineView::dragTo(QPoint pos)
+{
+    if (!dragged_ && std::abs(pos.x() - pressedAt_.x()) < 3)
+        return;
+    dragged_ = true;
+    const double pps = model_.PixelsPerSecond();
+    if (dragHandle_)
+        model_.DragHandle(*dragHandle_, pos.x() / pps);
+    else if (dragRow_ >= 0)
+        model_.MoveMarker(dragRow_, pos.x() / pps);
+    else if (selecting_)
+        model_.Select(pressedAt_.x() / pps, pos.x() / pps);
+}
+
 bool TimelineView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == scroll_->viewport() && event->type() == QEvent::Resize) {
@@ -211,7 +319,10 @@ bool TimelineView::eventFilter(QObject* watched, QEvent* event)
             break;
         pressedAt_ = e->position().toPoint();
         dragged_ = false;
-        dragRow_ = markerAt(pressedAt_);
+        dragHandle_ = handleAt(pressedAt_);
+        const bool shift = e->modifiers() & Qt::ShiftModifier;
+        dragRow_ = dragHandle_ || shift ? -1 : markerAt(pressedAt_);
+        selecting_ = !dragHandle_ && dragRow_ < 0;
         canvas_->update();
         return true;
     }
@@ -219,23 +330,28 @@ bool TimelineView::eventFilter(QObject* watched, QEvent* event)
         auto* e = static_cast<QMouseEvent*>(event);
         const QPoint pos = e->position().toPoint();
         if (!(e->buttons() & Qt::LeftButton)) {
-            canvas_->setCursor(markerAt(pos) >= 0 ? Qt::SizeHorCursor : Qt::PointingHandCursor);
+            canvas_->setCursor(handleAt(pos)            ? Qt::SplitHCursor
+                                   : markerAt(pos) >= 0 ? Qt::SizeHorCursor
+                                                        : Qt::PointingHandCursor);
             break;
         }
-        if (dragRow_ >= 0 && (dragged_ || std::abs(pos.x() - pressedAt_.x()) >= 3)) {
-            dragged_ = true;
-            model_.MoveMarker(dragRow_, pos.x() / model_.PixelsPerSecond());
-        }
+        dragTo(pos);
         return true;
     }
     case QEvent::MouseButtonRelease: {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() != Qt::LeftButton)
             break;
+        // The drag ends where the button is let go, however fast it went.
+        dragTo(e->position().toPoint());
         if (!dragged_)
-            model_.PlayFrom(e->position().x() / model_.PixelsPerSecond());
+            model_.Click(e->position().x() / model_.PixelsPerSecond());
+        if (dragHandle_)
+            model_.EndDrag();
+        dragHandle_.reset();
         dragRow_ = -1;
         dragged_ = false;
+        selecting_ = false;
         canvas_->update();
         return true;
     }

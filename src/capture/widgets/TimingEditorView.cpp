@@ -38,8 +38,12 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     setWindowTitle(TimingEditor::kCaption);
     timein_->setObjectName("Timein");
 
-    grid_->setColumnCount(text_ ? 5 : 3);
-    grid_->setHorizontalHeaderLabels({"Slide (sldnnn.htm)", "Start", "End", "Title", "Title from"});
+    // "Students see": each start less the cuts before it, shown while the
+    // recording has cuts (the events file keeps the recording's times).
+    grid_->setColumnCount(text_ ? 6 : 4);
+    grid_->setHorizontalHeaderLabels({"Slide (sldnnn.htm)", "Start", "End", tr("Students see"), "Title", "Title from"});
+    grid_->horizontalHeaderItem(kShownColumn)
+        ->setToolTip(tr("When the published lecture shows the slide: its start less the cuts before it"));
     grid_->horizontalHeader()->setStretchLastSection(true);
     // The page column is as wide as its caption, whatever the font size.
     grid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -196,8 +200,8 @@ void TimingEditorView::refresh()
     grid_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const TimingEditor::Row& row = rows[static_cast<size_t>(r)];
-        const std::string* texts[3] = {&row.page, &row.start, &row.end};
-        for (int c = 0; c < 3; ++c) {
+        const std::string* texts[4] = {&row.page, &row.start, &row.end, &row.shown};
+        for (int c = 0; c < 4; ++c) {
             QTableWidgetItem* item = grid_->item(r, c);
             if (!item) {
                 item = new QTableWidgetItem;
@@ -206,8 +210,17 @@ void TimingEditorView::refresh()
             item->setText(QString::fromStdString(*texts[c]));
             item->setBackground(QBrush());
         }
+        QTableWidgetItem* shown = grid_->item(r, kShownColumn);
+        shown->setToolTip(QString());
+        if (row.cutAway) {
+            shown->setText(tr("cut away"));
+            shown->setToolTip(tr("The whole stretch of this slide is cut: the students never see it."));
+            shown->setBackground(Qt::lightGray);
+        }
         if (row.bad)
             grid_->item(r, 0)->setBackground(Qt::red);
+        else if (row.cutAway)
+            grid_->item(r, 0)->setBackground(Qt::lightGray);
         else if (!row.review.empty())
             grid_->item(r, 0)->setBackground(Qt::yellow);
         grid_->item(r, 0)->setToolTip(row.review.empty() ? QString()
@@ -215,13 +228,14 @@ void TimingEditorView::refresh()
         grid_->item(r, 1)->setBackground(r == model_.GreenRow() ? Qt::green : Qt::white);
         if (text_) {
             const auto [title, from] = text_->TitleOf(row.page);
-            for (int c = 3; c < 5; ++c)
+            for (int c = kShownColumn + 1; c < kShownColumn + 3; ++c)
                 if (!grid_->item(r, c))
                     grid_->setItem(r, c, new QTableWidgetItem);
-            grid_->item(r, 3)->setText(QString::fromStdString(title));
-            grid_->item(r, 4)->setText(QString::fromStdString(from));
+            grid_->item(r, kShownColumn + 1)->setText(QString::fromStdString(title));
+            grid_->item(r, kShownColumn + 2)->setText(QString::fromStdString(from));
         }
     }
+    grid_->setColumnHidden(kShownColumn, model_.Cuts().Empty());
     grid_->setCurrentCell(model_.SelectedRow(), model_.SelectedCol());
     SetFieldText(timein_, model_.Timein());
     SetFieldText(image_, model_.TxtImage());

@@ -25,6 +25,9 @@ public:
     explicit TimingEditorView(TimingEditor& model, TimelineModel* timeline = nullptr,
                               SlideTextPanel* slideText = nullptr, QWidget* parent = nullptr);
 
+    // The grid's column of the times the students see.
+    static constexpr int kShownColumn = 3;
+
     QTableWidget* Grid1() const { return grid_; }
     QLineEdit* Timein() const { return timein_; }
     QLineEdit* TxtImage() const { return image_; }

@@ -215,11 +215,11 @@ TEST(TimingEditorView, TheSlidesWordsAreShownCorrectedAndKeptOverOcr)
     view.show();
     ASSERT_TRUE(model.LoadFile(dir.file("talk1.txt")));
     QTableWidget* g = view.Grid1();
-    ASSERT_EQ(g->columnCount(), 5);
-    EXPECT_EQ(g->item(0, 3)->text(), "Welcome to the talk");
-    EXPECT_EQ(g->item(0, 4)->text(), "titles.txt");
-    EXPECT_EQ(g->item(2, 3)->text(), "Slide 3");  // the largest line at its top
-    EXPECT_TRUE(g->item(2, 4)->text().startsWith("the slide's text, OCR (")) << g->item(2, 4)->text().toStdString();
+    ASSERT_EQ(g->columnCount(), 6);
+    EXPECT_EQ(g->item(0, 4)->text(), "Welcome to the talk");
+    EXPECT_EQ(g->item(0, 5)->text(), "titles.txt");
+    EXPECT_EQ(g->item(2, 4)->text(), "Slide 3");  // the largest line at its top
+    EXPECT_TRUE(g->item(2, 5)->text().startsWith("the slide's text, OCR (")) << g->item(2, 5)->text().toStdString();
 
     g->setCurrentCell(2, 0);
     EXPECT_TRUE(view.SlideText()->toPlainText().contains("milliseconds"));
@@ -229,8 +229,8 @@ TEST(TimingEditorView, TheSlidesWordsAreShownCorrectedAndKeptOverOcr)
     QTest::mouseClick(view.SaveText(), Qt::LeftButton);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_NE(readFile(dir.file("img003.text")).find("# source: lecturer"), std::string::npos);
-    EXPECT_EQ(g->item(2, 3)->text(), "Slide 3 results");
-    EXPECT_EQ(g->item(2, 4)->text(), "the slide's text, the lecturer");
+    EXPECT_EQ(g->item(2, 4)->text(), "Slide 3 results");
+    EXPECT_EQ(g->item(2, 5)->text(), "the slide's text, the lecturer");
 
     const ProcessOutcome again = runProgram(PELLUCOR_EXE, {"slide-text", lecture, "--redo"}, home.dir());
     ASSERT_EQ(again.code, 0) << describe(again);
