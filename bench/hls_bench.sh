@@ -21,23 +21,8 @@ cache=${BENCH_CACHE:-$build/hls-cache}
 bench_build pellucor
 export XDG_CONFIG_HOME="$work/config"
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
-font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 seconds=$((minutes * 60))
-
-recording="$cache/lecture-$minutes.mp4"
-if [ ! -f "$recording" ]; then
-  mkdir -p "$cache"
-  vf="drawbox=x=0:y=0:w=1280:h=120:color=0x1f3a68:t=fill"
-  vf="$vf,drawtext=fontfile=$font:text='Slide %{eif\\:floor(t/30)+1\\:d}':fontsize=60:fontcolor=white:x=60:y=30"
-  for line in 1 2 3 4 5; do
-    vf="$vf,drawtext=fontfile=$font:text='Point $line of the slide, with a few words more':fontsize=36:fontcolor=0x202020:x=80:y=$((120 + 100 * line))"
-  done
-  vf="$vf,drawbox=x='640+400*sin(t/3)':y='400+200*cos(t/5)':w=18:h=18:color=red:t=fill"
-  ff -f lavfi -i "color=c=0xf4f4ee:s=1280x720:r=30:d=$seconds" -f lavfi -i "sine=frequency=220:duration=$seconds" \
-    -vf "$vf" -c:v libx264 -preset superfast -crf 23 -g 60 -pix_fmt yuv420p -c:a aac -b:a 128k \
-    -movflags +faststart "$recording.tmp.mp4"
-  mv "$recording.tmp.mp4" "$recording"
-fi
+recording=$(bench_camera_lecture "$minutes" "$cache")
 
 lecture="$work/lecture"
 mkdir -p "$lecture"
