@@ -258,6 +258,29 @@ test("a lecture made from a screen recording alone plays in step with the slide 
   });
 });
 
+test("a lecture with a stretch cut from its recording plays in step across the cut, from disk and streamed", async () => {
+  // The recording's slides at 0, 4 and 9 s with 5.5 to 8.3 s cut: the
+  // second slide ends and the third starts at 6.2 s (whole seconds in the
+  // events), the captions move with them and the one across the cut is
+  // shortened by it.
+  const list = [{ start: 0, end: 4, slide: "1" }, { start: 4, end: 6, slide: "2" }, { start: 6, end: 9.2, slide: "3" }];
+  const cues = [[2, 3, "before the cut"], [5, 6.2, "across the cut"], [7.2, 8.2, "after the cut"]];
+  await h.session(browser, "part1.htm", { base: "file://" + path.join(recordingDir, "cut") + "/" }, async ({ page }) => {
+    assert.ok(Math.abs(await page.$eval("#media", (m) => m.duration) - 9.2) < 0.1, "the copy is as long as what is kept");
+    await playInStep(page, list, cues, "cut, from disk", true);
+  });
+  const host = await h.serve(path.join(recordingDir, "cut-web"));
+  try {
+    await h.session(browser, "part1.htm", { base: host.base }, async ({ page }) => {
+      await h.until(page, () => document.getElementById("media").getAttribute("data-streaming") === "hls.js", null,
+        "the stream", 20000);
+      await playInStep(page, list, cues, "cut, streamed", true);
+    });
+  } finally {
+    await host.close();
+  }
+});
+
 test("from a web host the recording streams (HLS): a choice of quality that keeps the time, in step after seeks and deep links, also without byte ranges; from disk the copy", async () => {
   const list = h.events(1, path.join(recordingDir, "lec"), "lec");
   const streaming = (page) => h.until(page, () => {
