@@ -20,6 +20,11 @@ const CutList kNoCuts;
 
 int partOf(const Slide& s) { return s.VideoPart > 0 ? s.VideoPart : s.AudioPart; }
 
+// The recording a part's cut list goes beside: its picture's, else its
+// sound's (a RealMedia recording too: its browser copy is cut, while the
+// recording itself is passed on as it was made).
+std::string cutRecording(const Part& part) { return part.VideoFile.empty() ? part.AudioFile : part.VideoFile; }
+
 }  // namespace
 
 const CutList& Publisher::partCuts(int p) const
@@ -33,7 +38,7 @@ bool Publisher::applyCuts()
     cuts_.assign(static_cast<size_t>(SI.PartCount()), CutList());
     bool any = false;
     for (int p = 1; p <= SI.PartCount(); ++p) {
-        const std::string recording = partRecording(p);
+        const std::string recording = cutRecording(SI.PartAt(p));
         if (recording.empty())
             continue;
         std::string err;
@@ -74,7 +79,7 @@ bool Publisher::cutsFit(int p, double seconds)
         return true;
     CutList checked;
     std::string err;
-    if (!ReadCutList(partRecording(p), seconds, checked, err))
+    if (!ReadCutList(cutRecording(SI.PartAt(p)), seconds, checked, err))
         return fail(err);
     return true;
 }

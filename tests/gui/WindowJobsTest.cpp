@@ -21,6 +21,7 @@
 
 #include "LectureWindows.h"
 #include "MediaTools.h"
+#include "MediaTools.h"
 #include "SyncedLecture.h"
 #include "UiDriver.h"
 #include "app/AppContext.h"
@@ -343,7 +344,7 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesThemForKe
 // 9.3 s to 20.6 s dragged across the timeline's sound, then Cut, Undo, Redo
 // and Save. The grid shows the second slide cut away and the later ones
 // 11.3 s earlier; the events file keeps the recording's times.
-TEST_F(WindowJobs, AStretchCutOnTheTimingEditorsTimelineIsSavedBesideTheRecording)
+TEST_F(WindowJobs, AStretchCutOnTheTimingEditorsTimelineIsSavedBesideTheRecordingAndPublished)
 {
     const std::string cmd
         = "sh '" + sourceDir() + "samples/make-long-lecture.sh' '" + lecture + "' 40 320x240 >/dev/null";
@@ -407,6 +408,22 @@ TEST_F(WindowJobs, AStretchCutOnTheTimingEditorsTimelineIsSavedBesideTheRecordin
     EXPECT_TRUE(editor->close());  // saved: nothing to ask
     EXPECT_TRUE(sink.questions.empty()) << sink.questions.front();
     EXPECT_TRUE(sink.messages.empty()) << sink.messages.front();
+
+    // Published from the main window: the copy leaves the stretch out and
+    // slide 2, wholly in it, is shown nowhere.
+    const std::string out = root.dir() + "disk/";
+    windows->context().hooks.chooseDirectory = [&](const std::string&, std::string& dir, bool) {
+        return !(dir = out).empty();
+    };
+    QPushButton* cmdPub = findWidget<QPushButton>(view(), "cmdPub");
+    ASSERT_TRUE(cmdPub && cmdPub->isEnabled()) << statusText();
+    runJob([&] { cmdPub->click(); });
+    EXPECT_EQ(statusText(), "Process:All Done");
+    EXPECT_NEAR(ffprobe(out + "talk1.mp4").duration, 40 - (cuts.Stretches()[0].to - cuts.Stretches()[0].from), 0.1);
+    const std::string published = readFile(out + "talk1.rat");
+    EXPECT_FALSE(holds(published, "sld002.htm"));
+    EXPECT_TRUE(holds(published, "u 00:00:09 00:00:19 &&slide&&sld003.htm")) << published;
+    EXPECT_FALSE(holds(readFile(out + "part1.htm"), "sld002.htm"));
 }
 
 }  // namespace
