@@ -1,5 +1,7 @@
 #include "core/CaptionReview.h"
 
+#include <string_view>
+
 #include <algorithm>
 #include <sstream>
 
@@ -84,9 +86,10 @@ std::string CaptionsReview(const std::string& vtt)
 CaptionsKind KindOfCaptions(const std::string& path, const std::string& text)
 {
     const std::string review = CaptionsReview(text);
+    const std::string_view header = "WEBVTT\r\n\r\n", note = kMachineCaptionsNote;
+    const bool machineNote = StartsWith(text, std::string(header)) && text.compare(header.size(), note.size(), note) == 0;
     CaptionsKind kind;
-    kind.automatic = IsMachineCaptionsText(path, text)
-        || (!review.empty() && StartsWith(text, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote));
+    kind.automatic = IsMachineCaptionsText(path, text) || (!review.empty() && machineNote);
     kind.reviewed = kind.automatic && review == "yes";
     return kind;
 }

@@ -3,13 +3,12 @@
 // ending the publish with the line at fault. The slides move into the time
 // of the copy without the cuts, whole seconds as events files hold them; a
 // slide whose whole stretch is cut leaves the lecture's contents, events
-// and chapters. Captions
-// and descriptions move as they are published (CaptionsStep.cpp,
-// DescriptionsStep.cpp), the copy itself is cut in media preparation.
+// and chapters. Captions and descriptions move as they are published
+// (CaptionsStep.cpp, DescriptionsStep.cpp), the copy itself is cut in
+// media preparation.
 #include "publish/Publisher.h"
 
-#include <cmath>
-
+#include "core/SlideCuts.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -17,8 +16,6 @@ namespace pellucor {
 namespace {
 
 const CutList kNoCuts;
-
-int partOf(const Slide& s) { return s.VideoPart > 0 ? s.VideoPart : s.AudioPart; }
 
 // The recording a part's cut list goes beside: its picture's, else its
 // sound's (a RealMedia recording too: its browser copy is cut, while the
@@ -52,23 +49,8 @@ bool Publisher::applyCuts()
     }
     if (!any)
         return true;
-    for (Slide& slide : SI.Slides) {
-        const CutList& cuts = partCuts(partOf(slide));
-        if (cuts.Empty())
-            continue;
-        const double start = Tav_TimeToTicks(slide.StartTime) / 60.0;
-        const double end = Tav_TimeToTicks(slide.EndTime) / 60.0;
-        const double from = cuts.Shifted(start), to = cuts.Shifted(end);
-        // Its page stays (pages are numbered by the slides' order), but
-        // nothing leads to it.
-        if (end > start && to - from < 0.5) {
-            Tav_DebugLog("Slide " + slide.Name + " lies in a cut: left out of the contents");
-            slide.CutAway = true;
-        }
-        slide.StartTime = Tav_TicksToTime(std::llround(from * 60));
-        if (end > start)
-            slide.EndTime = Tav_TicksToTime(std::llround(to * 60));
-    }
+    for (int p = 1; p <= SI.PartCount(); ++p)
+        CutSlides(SI, p, partCuts(p));
     return true;
 }
 

@@ -46,6 +46,8 @@ struct Case {
     bool captions;                    // a subtitle track
     const char* eventsOf3 = nullptr;  // talk3.txt written anew
     bool sharp = false;               // sharp copies imgNNN.webp beside the GIFs
+    const char* cutsOf3 = nullptr;    // talk3.cuts written
+    double cutSeconds = 0;            // left out by them
 };
 
 // Part 1 skips slide 2 and returns to it: each row shows the slide it
@@ -109,6 +111,19 @@ const Case kCases[] = {
      "u 00:00:00 00:00:04 URL\\sld005.htm\r\nu 00:00:04 00:00:09 URL\\sld006.htm\r\n"
      "u 00:00:09 00:00:20 URL\\sld001.htm\r\n",
      true},
+    // 1.5 s to 3.4 s cut: slide 6 starts at 2 s (whole seconds), the
+    // video is as long as what is kept.
+    {"Mp4PartWithACut",
+     {"--parts=3"},
+     {"talk3.mp4"},
+     kBeside,
+     {{0, 5}, {2, 6}},
+     {kTitles[4], kTitles[5]},
+     true,
+     nullptr,
+     false,
+     "0:01.5 0:03.4\n",
+     1.9},
 };
 
 class ExportVideo : public PublishRun, public ::testing::WithParamInterface<Case> {
@@ -166,6 +181,8 @@ TEST_P(ExportVideo, HoldsEveryPartWithItsSlidesInStep)
     writeFile(lecture + "talk1.txt", kSkipAndReturn);
     if (c.eventsOf3)
         writeFile(lecture + "talk3.txt", c.eventsOf3);
+    if (c.cutsOf3)
+        writeFile(lecture + "talk3.cuts", c.cutsOf3);
     for (int n = 1; c.sharp && n <= 6; ++n) {
         // As the import writes them: twice the GIF's size, lossless.
         const std::string gif = lecture + "img00" + std::to_string(n) + ".gif";
@@ -189,7 +206,7 @@ TEST_P(ExportVideo, HoldsEveryPartWithItsSlidesInStep)
     double length = 0;
     for (const char* recording : c.recordings)
         length += ffprobe(lecture + recording).duration;
-    EXPECT_NEAR(p.duration, length, 0.2);
+    EXPECT_NEAR(p.duration, length - c.cutSeconds, 0.2);
     EXPECT_TRUE(indexAtFront(video));
     std::vector<std::string> titles;
     for (const ProbedChapter& ch : p.chapters)
