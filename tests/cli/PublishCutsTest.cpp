@@ -5,6 +5,10 @@
 // was, and the whole lecture back once the list is gone.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "MediaTools.h"
@@ -134,5 +138,39 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRow {"PastTheEnd", "10 20\n", "line 1: the cut 0:00:10.000 0:00:20.000 ends after the recording, which is 0:00:12.000 long"},
                       BadRow {"NotTimes", "from 3 to 4\n", "line 1: expected two times FROM TO"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Stopped while the copy is being cut, or out of room for it: told, and
+// the publication before is left as it was.
+TEST_F(PublishCuts, CtrlCOrAFullDiskWhileCuttingLeaveThePreviousPublication)
+{
+    ASSERT_EQ(publish().code, 0);
+    const auto before = treeContents(out);
+    writeFile(lecture + "lec1.cuts", "0 1.5\n3.5 8.2\n");
+    const Outcome stopped = interrupted(
+        {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)}, "Leaving out", 60000);
+    EXPECT_EQ(stopped.code, 130) << describe(stopped);
+    EXPECT_EQ(treeContents(out), before);
+    EXPECT_TRUE(leftBeside(out).empty());
+
+    // A file system of its own with room for everything but most of the
+    // cut copy.
+    std::uintmax_t pages = 0, copy = 0;
+    for (const auto& entry : fs::directory_iterator(out))
+        (entry.path().extension() == ".mp4" ? copy : pages) += entry.file_size();
+    const std::string small = root.dir() + "small/";
+    fs::create_directories(small);
+    const std::string size = "size=" + std::to_string((pages + copy / 3) / 1024 + 16) + "k";
+    ASSERT_EQ(::mount("tmpfs", small.c_str(), "tmpfs", 0, size.c_str()), 0) << std::strerror(errno);
+    out = small + "lecture/";
+    writeFile(out + "index.htm", "the lecturer's own page\n");
+    writeFile(lecture + "lec1.cuts", "0 1.5\n");
+    const Outcome full = publish({"--quiet", "--replace"});
+    const auto tree = treeContents(out);
+    ::umount2(small.c_str(), MNT_DETACH);
+    EXPECT_NE(full.code, 0);
+    expectHolds(full, full.err, {"No space left on device"});
+    EXPECT_EQ(tree.size(), 1u);
+    EXPECT_EQ(tree.at("index.htm"), "the lecturer's own page\n");
+}
 
 }  // namespace
