@@ -129,13 +129,9 @@ int RunCutCommand(int argc, char** argv)
     const std::string dir = cl.lectureDir(rc);
     if (dir.empty())
         return rc;
-    int only = 0;
-    if (parser.isSet(part)) {
-        bool number = false;
-        only = parser.value(part).toInt(&number);
-        if (!number || only < 1)
-            return cl.usage("--part takes a part number from 1");
-    }
+    int only = cl.partNumber(part, rc);
+    if (only < 0)
+        return rc;
     std::vector<Asked> asked;
     std::string err;
     if (!readOptions(parser, trimStart, trimEnd, remove, asked, err))

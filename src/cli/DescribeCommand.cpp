@@ -57,13 +57,9 @@ int RunDescribeCommand(int argc, char** argv)
     const std::string dir = cl.lectureDir(rc);
     if (dir.empty())
         return rc;
-    int only = 0;
-    if (parser.isSet(part)) {
-        bool number = false;
-        only = parser.value(part).toInt(&number);
-        if (!number || only < 1)
-            return cl.usage("--part takes a part number from 1");
-    }
+    const int only = cl.partNumber(part, rc);
+    if (only < 0)
+        return rc;
 
     Lecture lecture;
     const auto quiet = [](const std::string&) {};

@@ -59,12 +59,8 @@ int RunSyncSlidesCommand(int argc, char** argv)
     if (options.slideDir.empty())
         return rc;
     options.lecName = parser.isSet(name) ? parser.value(name).toStdString() : LectureNameOf(options.slideDir);
-    if (parser.isSet(part)) {
-        bool number = false;
-        options.part = parser.value(part).toInt(&number);
-        if (!number || options.part < 1)
-            return cl.usage("--part takes a part number from 1");
-    }
+    if ((options.part = cl.partNumber(part, rc)) < 0)
+        return rc;
     if (parser.isSet(media)) {
         options.recording = CommandLinePath(parser.value(media));
         if (const std::string why = FileProblem(options.recording); !why.empty()) {

@@ -140,12 +140,8 @@ int RunTranscribeCommand(int argc, char** argv)
         if (!IEquals(asked, LectureLanguage(PreferenceStore::ValueIn(prefs, "prfSpeechLanguage"))))
             options.fileLanguage = asked;
     }
-    if (parser.isSet(part)) {
-        bool number = false;
-        options.part = parser.value(part).toInt(&number);
-        if (!number || options.part < 1)
-            return cl.usage("--part takes a part number from 1");
-    }
+    if ((options.part = cl.partNumber(part, rc)) < 0)
+        return rc;
     if (parser.isSet(model))
         if (const std::string why = FileProblem(choice.model); !why.empty()) {
             cl.error("The Whisper model " + choice.model + " cannot be read: " + why);

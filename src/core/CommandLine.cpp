@@ -59,4 +59,16 @@ ProgressPrinter CommandLine::progress(std::string label) const
     return ProgressPrinter(std::cout, isatty(STDOUT_FILENO) != 0, std::chrono::milliseconds(250), std::move(label));
 }
 
+int CommandLine::partNumber(const QCommandLineOption& option, int& exitCode) const
+{
+    if (!parser.isSet(option))
+        return 0;
+    bool number = false;
+    const int part = parser.value(option).toInt(&number);
+    if (number && part >= 1)
+        return part;
+    exitCode = usage("--" + option.names().front().toStdString() + " takes a part number from 1");
+    return -1;
+}
+
 }  // namespace pellucor

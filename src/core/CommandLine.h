@@ -44,6 +44,10 @@ public:
     // empty when there is not exactly one or it is no directory, the
     // problem printed and the exit code to give in exitCode.
     std::string lectureDir(int& exitCode) const;
+    // The part number an option gives: 0 when it is not given; -1 when it
+    // is no part number (from 1), after printing so, the usage error's exit
+    // code in exitCode.
+    int partNumber(const QCommandLineOption& option, int& exitCode) const;
     // Progress on standard output; label names the work ("Syncing").
     ProgressPrinter progress(std::string label = "Publishing") const;
     QCoreApplication& app() { return app_; }

@@ -192,9 +192,19 @@ bool FfmpegMediaFile::SaveBrowserCopy(const std::string& outBase, std::string& e
     if (!cuts.Empty())
         return saveCutCopy(outBase, plan, err);
     Tav_DebugLog("Browser copy " + copy + (plan.Remux() ? " passed on as it is" : " encoded") + " from " + path_);
+    const bool ok = transcode(copy, plan.options, onProgress, err);
+    if (ok)
+        browserCopy = copy.substr(copy.find_last_of('/') + 1);
+    return ok;
+}
+
+// The recording transcoded into output; a Cancel reaches it while it runs.
+bool FfmpegMediaFile::transcode(const std::string& output, const TranscodeOptions& options,
+                                const std::function<void(int)>& progress, std::string& err)
+{
     FfmpegTranscoder transcoder;
-    transcoder.onProgress = onProgress;
-    if (!transcoder.Open({MediaInput {path_, {}, {}}}, copy, plan.options, err))
+    transcoder.onProgress = progress;
+    if (!transcoder.Open({MediaInput {path_, {}, {}}}, output, options, err))
         return false;
     {
         std::lock_guard lock(cancelMutex_);
@@ -205,8 +215,6 @@ bool FfmpegMediaFile::SaveBrowserCopy(const std::string& outBase, std::string& e
     const bool ok = transcoder.Finish(err);
     std::lock_guard lock(cancelMutex_);
     saving_ = nullptr;
-    if (ok)
-        browserCopy = copy.substr(copy.find_last_of('/') + 1);
     return ok;
 }
 
@@ -232,22 +240,7 @@ bool FfmpegMediaFile::saveCutCopy(const std::string& outBase, const BrowserCopyP
         whole.copyVideo = false;
         whole.chapters.clear();
         whole.muxerOptions.clear();
-        FfmpegTranscoder transcoder;
-        transcoder.onProgress = progress(0, firstShare);
-        if (!transcoder.Open({MediaInput {path_, {}, {}}}, source, whole, err))
-            return false;
-        {
-            std::lock_guard lock(cancelMutex_);
-            saving_ = &transcoder;
-            if (cancelled_)
-                transcoder.Cancel();
-        }
-        const bool ok = transcoder.Finish(err);
-        {
-            std::lock_guard lock(cancelMutex_);
-            saving_ = nullptr;
-        }
-        if (!ok)
+        if (!transcode(source, whole, progress(0, firstShare), err))
             return false;
         // The sound was normalised on the way.
         cutting.audioFilter.clear();

@@ -14,6 +14,7 @@ struct AVFormatContext;
 namespace pellucor {
 class FfmpegTranscoder;
 struct BrowserCopyPlan;
+struct TranscodeOptions;
 }
 
 namespace pellucor {
@@ -47,6 +48,8 @@ public:
 
 private:
     bool saveCutCopy(const std::string& outBase, const BrowserCopyPlan& plan, std::string& err);
+    bool transcode(const std::string& output, const TranscodeOptions& options,
+                   const std::function<void(int)>& progress, std::string& err);
     FfmpegMediaFile() = default;
     int videoStream() const;
 
