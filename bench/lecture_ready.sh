@@ -1,0 +1,111 @@
+#!/bin/sh
+# How long after the lecture its publication is ready for students, printed
+# as figures (not a pass/fail test). A lecture of BENCH_MINUTES (default 60)
+# recorded by a camera at the projected screen (1280x720 H.264 at 30
+# frames a second, perspective, noise and drifting light over a deck of 30
+# slides, each shown about two minutes, one shown again) with speech (the
+# LibriVox clips of Debian's pocketsphinx-testdata, looped) is made once and
+# kept in BENCH_CACHE (default build-bench/ready-cache). Then what a
+# lecturer runs after the lecture: the slide times found from the recording
+# (sync-slides), the slide text (slide-text), and one web publish with
+# automatic captions, audio descriptions and the HLS presentation.
+#   each step's wall time and the whole (target: the whole at most a sixth
+#     of the recording, 10 minutes for the hour);
+#   how busy both cores were (CPU time over twice the wall time);
+#   peak memory of each step.
+# Captions come from PocketSphinx, or from Whisper when a model is
+# installed (BENCH_WHISPER_MODEL, else the first ggml .bin of the models
+# folder); it says which.
+set -eu
+. "$(dirname "$0")/bench_lib.sh"
+minutes=${BENCH_MINUTES:-60}
+cache=${BENCH_CACHE:-$build/ready-cache}
+models=${XDG_DATA_HOME:-$HOME/.local/share}/pellucor/models
+model=${BENCH_WHISPER_MODEL:-$(ls "$models"/*.bin 2>/dev/null | head -n 1 || true)}
+bench_build pellucor
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+seconds=$((minutes * 60))
+ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
+
+made="$cache/lecture-$minutes"
+if [ ! -f "$made/done" ]; then
+  rm -rf "$made"
+  mkdir -p "$made"
+  # The deck: the sync generator's slides (sound only, so no picture is
+  # rendered; 40 s a slide makes 30 of them).
+  sh "$root/samples/make-sync-lecture.sh" screen "$made/deck" deck.m4a 1200 1280x720 30 lecture > /dev/null
+  rm -f "$made/deck/deck.m4a"
+  # The schedule: slide n from (n-1)/30 of the lecture; slide 3 again for a
+  # while in the middle of slide 17's time.
+  awk -v s="$seconds" -v dir="$made/deck" 'BEGIN {
+    d = s / 30
+    for (n = 1; n <= 30; n++) {
+      if (n == 17) {
+        printf "file %s/img%03d.gif\nduration %.3f\n", dir, 17, d / 3
+        printf "file %s/img%03d.gif\nduration %.3f\n", dir, 3, d / 3
+        printf "file %s/img%03d.gif\nduration %.3f\n", dir, 17, d / 3
+      } else {
+        printf "file %s/img%03d.gif\nduration %.3f\n", dir, n, d
+      }
+    }
+    printf "file %s/img%03d.gif\n", dir, 30
+  }' > "$made/slides.txt"
+  # The speech: each clip then 2 s of silence, looped for the whole lecture.
+  set --
+  graph=""
+  n=0
+  for clip in /usr/share/pocketsphinx/test/data/librivox/*.wav; do
+    set -- "$@" -i "$clip"
+    graph="$graph[$n]apad=pad_dur=2[s$n];"
+    n=$((n + 1))
+  done
+  joined=""
+  i=0
+  while [ $i -lt $n ]; do joined="$joined[s$i]"; i=$((i + 1)); done
+  ff "$@" -filter_complex "${graph}${joined}concat=n=$n:v=0:a=1" -ar 16000 -ac 1 "$made/speech.wav"
+  # The camera: the slide projected a little off square, seen with noise
+  # and light that drifts; speech under it.
+  ff -f concat -safe 0 -i "$made/slides.txt" -stream_loop -1 -i "$made/speech.wav" -filter_complex \
+    "[0:v]fps=30,scale=960:720,pad=1280:720:160:0:color=0x303030,perspective=x0=60:y0=30:x1=1230:y1=0:x2=40:y2=700:x3=1260:y3=720:sense=destination,noise=alls=8:allf=t,eq=brightness='0.04*sin(t/7)',format=yuv420p[v]" \
+    -map "[v]" -map 1:a -t "$seconds" -c:v libx264 -preset superfast -crf 23 -g 60 -c:a aac -b:a 96k \
+    -movflags +faststart "$made/lecture1.mp4.part.mp4"
+  mv "$made/lecture1.mp4.part.mp4" "$made/lecture1.mp4"
+  touch "$made/done"
+fi
+
+lecture="$work/lecture"
+mkdir -p "$lecture"
+cp "$made/deck/"img*.gif "$made/deck/titles.txt" "$lecture/"
+ln -s "$made/lecture1.mp4" "$lecture/lecture1.mp4"
+if [ -n "$model" ]; then
+  mkdir -p "$XDG_DATA_HOME/pellucor/models"
+  ln -s "$model" "$XDG_DATA_HOME/pellucor/models/$(basename "$model")"
+  engine="Whisper ($(basename "$model"))"
+else
+  engine="PocketSphinx"
+fi
+
+total_wall=0 total_cpu=0 peak_all=0
+step() {  # NAME COMMAND...: runs it, prints its figures
+  name=$1
+  shift
+  flock "$lock" /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" > "$work/out.txt" 2>&1 \
+    || { cat "$work/out.txt"; exit 1; }
+  set -- $(cat "$work/time.txt")
+  printf '  %-38s %7.1f s  cores busy %3.0f%%  peak %5.0f MB\n' "$name" "$1" "$(awk -v w="$1" -v u="$2" -v s="$3" \
+    'BEGIN { print (w > 0 ? 100 * (u + s) / (2 * w) : 0) }')" "$(awk -v m="$4" 'BEGIN { print m / 1024 }')"
+  total_wall=$(awk -v a="$total_wall" -v b="$1" 'BEGIN { print a + b }')
+  total_cpu=$(awk -v a="$total_cpu" -v u="$2" -v s="$3" 'BEGIN { print a + u + s }')
+  peak_all=$(awk -v a="$peak_all" -v b="$4" 'BEGIN { print (b > a ? b : a) }')
+}
+
+echo "A $minutes-minute camera lecture (1280x720, 30 slides, speech) made ready for students; captions by $engine:"
+pellucor="$build/src/pellucor"
+step "slide times (sync-slides)" "$pellucor" sync-slides "$lecture"
+step "slide text (slide-text)" "$pellucor" slide-text "$lecture"
+step "publish (captions, descriptions, HLS)" "$pellucor" publish "$lecture" --web "$work/web" \
+  --url http://127.0.0.1/ --transcribe --describe --hls --quiet
+awk -v s="$seconds" -v w="$total_wall" -v c="$total_cpu" -v p="$peak_all" 'BEGIN {
+  printf "  %-38s %7.1f s  cores busy %3.0f%%  peak %5.0f MB\n", "the whole", w, 100 * c / (2 * w), p / 1024
+  printf "  %.2f s of waiting per second of recording (target at most 0.17: %d minutes for the hour)\n", w / s, 10
+}'
