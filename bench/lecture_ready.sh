@@ -64,10 +64,12 @@ if [ ! -f "$made/done" ]; then
   while [ $i -lt $n ]; do joined="$joined[s$i]"; i=$((i + 1)); done
   ff "$@" -filter_complex "${graph}${joined}concat=n=$n:v=0:a=1" -ar 16000 -ac 1 "$made/speech.wav"
   # The camera: the slide projected a little off square, seen with noise
-  # and light that drifts; speech under it.
+  # and light that drifts, at the steady 4 Mbit/s a lecture camera writes;
+  # speech under it.
   ff -f concat -safe 0 -i "$made/slides.txt" -stream_loop -1 -i "$made/speech.wav" -filter_complex \
-    "[0:v]fps=30,scale=960:720,pad=1280:720:160:0:color=0x303030,perspective=x0=60:y0=30:x1=1230:y1=0:x2=40:y2=700:x3=1260:y3=720:sense=destination,noise=alls=8:allf=t,eq=brightness='0.04*sin(t/7)',format=yuv420p[v]" \
-    -map "[v]" -map 1:a -t "$seconds" -c:v libx264 -preset superfast -crf 23 -g 60 -c:a aac -b:a 96k \
+    "[0:v]fps=30,scale=960:720,pad=1280:720:160:0:color=0x303030,perspective=x0=60:y0=30:x1=1230:y1=0:x2=40:y2=700:x3=1260:y3=720:sense=destination,noise=alls=4:allf=t,eq=brightness='0.04*sin(t/7)',format=yuv420p[v]" \
+    -map "[v]" -map 1:a -t "$seconds" -c:v libx264 -preset superfast -b:v 4M -maxrate 5M -bufsize 10M -g 60 \
+    -c:a aac -b:a 96k \
     -movflags +faststart "$made/lecture1.mp4.part.mp4"
   mv "$made/lecture1.mp4.part.mp4" "$made/lecture1.mp4"
   touch "$made/done"
