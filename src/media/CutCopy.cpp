@@ -113,7 +113,7 @@ std::vector<Segment> planSegments(const std::vector<CutStretch>& kept, const std
         if (k1 < k2 - kEpsilon && k1 < e - kEpsilon) {
             if (k1 > s + kEpsilon)
                 segments.push_back({false, s, k1, k});
-            segments.push_back({true, k1, std::min(k2, e + 1e9), k});
+            segments.push_back({true, k1, k2, k});
             if (k2 < e - kEpsilon)
                 segments.push_back({false, k2, e, k});
         } else {
@@ -252,11 +252,10 @@ bool CutWriter::openVideo(const std::string& input)
     fileStart_ = in_->start_time == AV_NOPTS_VALUE ? 0 : in_->start_time / double(AV_TIME_BASE);
     length_ = in_->duration > 0 ? in_->duration / double(AV_TIME_BASE) : 0;
     kept_ = cuts_.Kept(length_ > 0 ? length_ : 1e12);
-    double at = 0;
-    for (const CutStretch& k : kept_) {
+    for (const CutStretch& k : kept_)
         keptLength_ += k.to - k.from;
-        (void)at;
-    }
+    if (keptLength_ <= 0)
+        return fail("its cut list leaves nothing of it");
     video_ = o_.dropVideo ? -1 : mainVideo(in_);
     if (video_ < 0)
         return true;
