@@ -42,7 +42,7 @@ bool ExportLectureVideo(const LectureVideoRequest& request, const std::function<
     for (const int p : wanted) {
         const Part& part = engine.SI.PartAt(p);
         cuts.emplace_back();
-        if (!ReadCutList(part.VideoFile.empty() ? part.AudioFile : part.VideoFile, 0, cuts.back(), err))
+        if (!ReadCutList(part.Recording(), 0, cuts.back(), err))
             return false;
         CutSlides(engine.SI, p, cuts.back());
     }

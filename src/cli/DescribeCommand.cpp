@@ -84,7 +84,7 @@ int RunDescribeCommand(int argc, char** argv)
             if (only && p != only)
                 continue;
             const Part& recording = lecture.PartAt(p);
-            const std::string& media = recording.VideoFile.empty() ? recording.AudioFile : recording.VideoFile;
+            const std::string& media = recording.Recording();
             const PartDescriptions d = DescribePart(lecture, p, media, parser.isSet(replace));
             const std::string head = "Part " + std::to_string(p) + " (" + Tav_SplitPath(media).last + "): ";
             if (d.result == PartDescriptions::Result::Failed) {

@@ -64,6 +64,9 @@ struct Part {
         bool translated = false;  // automatic and translated by machine from the speech
     };
     std::vector<CaptionTrack> CaptionTracks;
+    // The recording its own files go beside (captions, descriptions, the
+    // cut list): its picture's, else its sound's.
+    const std::string& Recording() const { return VideoFile.empty() ? AudioFile : VideoFile; }
     // Its audio descriptions published in the output directory
     // (descriptionsP.vtt, with the script copy descriptionsP.js, key
     // "P.descriptions"); empty when it has none.

@@ -26,7 +26,7 @@ bool FindPartRecordings(const std::string& mediaDir, const std::string& lecName,
         Part media;
         if (!loader.LookUpPartMedia(events, media, err))
             return false;
-        PartRecording p {part, media.VideoFile.empty() ? media.AudioFile : media.VideoFile, events, ""};
+        PartRecording p {part, media.Recording(), events, ""};
         if (IsRegularFile(events))
             p.current = events;
         if (Lower(name) == "pellucor.txt" && !dir.Path("images.txt").empty())

@@ -8,27 +8,7 @@ namespace pellucor {
 
 namespace {
 
-// The main stream of a kind; cover art is no video.
-const AVStream* mainStream(const AVFormatContext* in, AVMediaType type)
-{
-    const int i = av_find_best_stream(const_cast<AVFormatContext*>(in), type, -1, -1, nullptr, 0);
-    if (i < 0)
-        return nullptr;
-    const AVStream* st = in->streams[i];
-    if (type == AVMEDIA_TYPE_VIDEO && (st->disposition & AV_DISPOSITION_ATTACHED_PIC))
-        return nullptr;
-    return st;
-}
-
 AVCodecID codecOf(const AVStream* st) { return st ? st->codecpar->codec_id : AV_CODEC_ID_NONE; }
-
-// H.264 as browsers decode it: 8 bits in 4:2:0 (screen grabs come out in
-// 4:4:4, some cameras write 10 bits).
-bool isBrowserH264(const AVStream* st)
-{
-    const auto f = static_cast<AVPixelFormat>(st->codecpar->format);
-    return codecOf(st) == AV_CODEC_ID_H264 && (f == AV_PIX_FMT_YUV420P || f == AV_PIX_FMT_YUVJ420P);
-}
 
 bool isWebmVideo(AVCodecID c) { return c == AV_CODEC_ID_VP8 || c == AV_CODEC_ID_VP9 || c == AV_CODEC_ID_AV1; }
 bool isWebmAudio(AVCodecID c) { return c == AV_CODEC_ID_OPUS || c == AV_CODEC_ID_VORBIS; }
@@ -58,6 +38,23 @@ void webmEncoding(TranscodeOptions& o)
 
 }  // namespace
 
+const AVStream* MainStream(const AVFormatContext* in, AVMediaType type)
+{
+    const int i = av_find_best_stream(const_cast<AVFormatContext*>(in), type, -1, -1, nullptr, 0);
+    if (i < 0)
+        return nullptr;
+    const AVStream* st = in->streams[i];
+    if (type == AVMEDIA_TYPE_VIDEO && (st->disposition & AV_DISPOSITION_ATTACHED_PIC))
+        return nullptr;
+    return st;
+}
+
+bool IsBrowserH264(const AVStream* st)
+{
+    const auto f = static_cast<AVPixelFormat>(st->codecpar->format);
+    return codecOf(st) == AV_CODEC_ID_H264 && (f == AV_PIX_FMT_YUV420P || f == AV_PIX_FMT_YUVJ420P);
+}
+
 bool BrowserCopyPlan::Remux() const { return options.copyAudio && options.copyVideo; }
 
 BrowserCopyPlan PlanBrowserCopy(const AVFormatContext* in, const BrowserCopySettings& settings)
@@ -65,8 +62,8 @@ BrowserCopyPlan PlanBrowserCopy(const AVFormatContext* in, const BrowserCopySett
     BrowserCopyPlan plan;
     TranscodeOptions& o = plan.options;
     o.mainStreamsOnly = true;
-    const AVStream* video = mainStream(in, AVMEDIA_TYPE_VIDEO);
-    const AVStream* audio = mainStream(in, AVMEDIA_TYPE_AUDIO);
+    const AVStream* video = MainStream(in, AVMEDIA_TYPE_VIDEO);
+    const AVStream* audio = MainStream(in, AVMEDIA_TYPE_AUDIO);
     const AVCodecID v = codecOf(video);
     const AVCodecID a = codecOf(audio);
     // Sound that is normalised is encoded whatever it was.
@@ -74,7 +71,7 @@ BrowserCopyPlan PlanBrowserCopy(const AVFormatContext* in, const BrowserCopySett
     if (video) {
         // Video that plays is never encoded again: the container follows it.
         bool webm = settings.webm;
-        const bool h264 = isBrowserH264(video);
+        const bool h264 = IsBrowserH264(video);
         if (h264)
             webm = false;
         else if (isWebmVideo(v))

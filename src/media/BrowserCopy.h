@@ -12,7 +12,12 @@
 
 #include "media/FfmpegTranscoder.h"
 
+extern "C" {
+#include <libavutil/avutil.h>
+}
+
 struct AVFormatContext;
+struct AVStream;
 
 namespace pellucor {
 
@@ -25,6 +30,13 @@ struct BrowserCopyPlan {
 
 // Decides how the copy of the opened media is made.
 BrowserCopyPlan PlanBrowserCopy(const AVFormatContext* in, const BrowserCopySettings& settings);
+
+// The main stream of a kind; nullptr when there is none (cover art is no
+// video).
+const AVStream* MainStream(const AVFormatContext* in, AVMediaType type);
+// H.264 as browsers decode it: 8 bits in 4:2:0 (screen grabs come out in
+// 4:4:4, some cameras write 10 bits).
+bool IsBrowserH264(const AVStream* st);
 
 // The EBU R128 loudness the normalised sound is brought to.
 inline constexpr const char* kLoudnessFilter = "loudnorm=I=-23:LRA=7:TP=-1";

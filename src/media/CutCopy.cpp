@@ -10,6 +10,7 @@
 
 #include "core/DebugLog.h"
 #include "media/AvcNal.h"
+#include "media/BrowserCopy.h"
 #include "media/CutSound.h"
 #include "media/FfmpegMediaFile.h"
 #include "media/MediaEvents.h"
@@ -43,21 +44,18 @@ struct KeyFrames {
 
 constexpr double kEpsilon = 1e-4;
 
+// Pictures that play in browsers and that the cut copy can encode again
+// as they are: H.264 (8-bit 4:2:0), VP8, VP9.
 bool isPassedOn(const AVStream* st)
 {
-    const AVCodecParameters* p = st->codecpar;
-    if (p->codec_id == AV_CODEC_ID_VP8 || p->codec_id == AV_CODEC_ID_VP9)
-        return true;
-    const auto f = static_cast<AVPixelFormat>(p->format);
-    return p->codec_id == AV_CODEC_ID_H264 && (f == AV_PIX_FMT_YUV420P || f == AV_PIX_FMT_YUVJ420P);
+    const AVCodecID c = st->codecpar->codec_id;
+    return IsBrowserH264(st) || c == AV_CODEC_ID_VP8 || c == AV_CODEC_ID_VP9;
 }
 
 int mainVideo(const AVFormatContext* in)
 {
-    const int i = av_find_best_stream(const_cast<AVFormatContext*>(in), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (i < 0 || (in->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC))
-        return -1;
-    return i;
+    const AVStream* st = MainStream(in, AVMEDIA_TYPE_VIDEO);
+    return st ? st->index : -1;
 }
 
 // Where the groups of pictures start: the packets read once, none decoded.

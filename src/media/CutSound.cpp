@@ -75,17 +75,10 @@ bool CutSound::Open(const std::string& input, AVFormatContext* out, const CutSou
     const AVCodec* codec = avcodec_find_encoder_by_name(plan.codec.c_str());
     if (!codec)
         return (err = "no " + plan.codec + " encoder", false);
-    s.enc = avcodec_alloc_context3(codec);
-    s.rate = s.enc->sample_rate = PickSampleRate(codec, s.dec->sample_rate);
     s.channels = s.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
-    av_channel_layout_default(&s.enc->ch_layout, s.channels);
-    s.enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
-    s.enc->time_base = {1, s.rate};
-    if (plan.bitRate > 0)
-        s.enc->bit_rate = plan.bitRate;
-    if (out->oformat->flags & AVFMT_GLOBALHEADER)
-        s.enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int rc = avcodec_open2(s.enc, codec, nullptr);
+    int rc = OpenSoundEncoder(codec, s.dec->sample_rate, s.channels, plan.bitRate,
+                              out->oformat->flags & AVFMT_GLOBALHEADER, s.enc);
+    s.rate = s.enc ? s.enc->sample_rate : 0;
     if (rc < 0)
         return (err = "cannot open the sound encoder " + plan.codec + ": " + FfmpegErrorText(rc), false);
     AVChannelLayout inLayout {};

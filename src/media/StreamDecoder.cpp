@@ -39,6 +39,23 @@ int PickSampleRate(const AVCodec* codec, int wanted)
     return best;
 }
 
+int OpenSoundEncoder(const AVCodec* codec, int rate, int channels, int bitRate, bool globalHeader,
+                     AVCodecContext*& enc)
+{
+    enc = avcodec_alloc_context3(codec);
+    if (!enc)
+        return AVERROR(ENOMEM);
+    enc->sample_rate = PickSampleRate(codec, rate);
+    av_channel_layout_default(&enc->ch_layout, channels);
+    enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    enc->time_base = {1, enc->sample_rate};
+    if (bitRate > 0)
+        enc->bit_rate = bitRate;
+    if (globalHeader)
+        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    return avcodec_open2(enc, codec, nullptr);
+}
+
 bool FeedDecoder(AVFormatContext* in, int stream, AVCodecContext* dec, AVPacket* pkt)
 {
     for (;;) {

@@ -31,4 +31,11 @@ bool FeedDecoder(AVFormatContext* in, int stream, AVCodecContext* dec, AVPacket*
 // above it (or its highest).
 int PickSampleRate(const AVCodec* codec, int wanted);
 
+// Opens a sound encoder for rate (PickSampleRate) and channels (1 or 2) in
+// its first sample format, its time base one sample, at bitRate (0: its
+// own); globalHeader where the container keeps the codec's header apart.
+// Returns an FFmpeg code; enc is set either way, for the caller to free.
+int OpenSoundEncoder(const AVCodec* codec, int rate, int channels, int bitRate, bool globalHeader,
+                     AVCodecContext*& enc);
+
 }  // namespace pellucor

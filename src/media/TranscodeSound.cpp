@@ -92,17 +92,10 @@ bool filterAudio(Job& job, Lane& lane, AVFrame* in)
 
 bool OpenAudioEncoder(Job& job, Lane& lane, const AVCodec* codec, const TranscodeOptions& o)
 {
-    AVCodecContext* enc = lane.enc = avcodec_alloc_context3(codec);
-    enc->sample_rate = PickSampleRate(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate);
     const int channels = o.channels > 0 ? std::min(o.channels, 2) : lane.dec->ch_layout.nb_channels >= 2 ? 2 : 1;
-    av_channel_layout_default(&enc->ch_layout, channels);
-    enc->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
-    enc->time_base = {1, enc->sample_rate};
-    if (o.audioBitRate > 0)
-        enc->bit_rate = o.audioBitRate;
-    if (job.out->oformat->flags & AVFMT_GLOBALHEADER)
-        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int rc = avcodec_open2(enc, codec, nullptr);
+    int rc = OpenSoundEncoder(codec, o.sampleRate > 0 ? o.sampleRate : lane.dec->sample_rate, channels,
+                              o.audioBitRate, job.out->oformat->flags & AVFMT_GLOBALHEADER, lane.enc);
+    AVCodecContext* enc = lane.enc;
     if (rc < 0)
         return job.fail(std::string("cannot open the audio encoder ") + codec->name, rc);
     // What the resampler is given: the decoded sound, or what the filters

@@ -45,7 +45,7 @@ bool Publisher::publishCaptions()
     const std::string out = Tav_DirSlash(S.OutDir);
     for (int p = 1; p <= SI.PartCount(); ++p) {
         const Part& recording = SI.PartAt(p);
-        const std::string& media = recording.VideoFile.empty() ? recording.AudioFile : recording.VideoFile;
+        const std::string& media = recording.Recording();
         std::string err;
         const auto languages = FindCaptionLanguages(media, p, err);
         if (!err.empty())

@@ -23,7 +23,7 @@ bool Publisher::publishDescriptions()
     for (int p = 1; p <= SI.PartCount(); ++p) {
         SI.EditPart(p).Descriptions.clear();
         const Part& recording = SI.PartAt(p);
-        const std::string& media = recording.VideoFile.empty() ? recording.AudioFile : recording.VideoFile;
+        const std::string& media = recording.Recording();
         if (media.empty())
             continue;
         std::string source = DescriptionsPath(media);

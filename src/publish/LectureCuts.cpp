@@ -5,7 +5,8 @@
 // slide whose whole stretch is cut leaves the lecture's contents, events
 // and chapters. Captions and descriptions move as they are published
 // (CaptionsStep.cpp, DescriptionsStep.cpp), the copy itself is cut in
-// media preparation.
+// media preparation. A RealMedia part's cut list applies to its browser
+// copy; the recording itself is passed on as it was made.
 #include "publish/Publisher.h"
 
 #include "core/SlideCuts.h"
@@ -16,11 +17,6 @@ namespace pellucor {
 namespace {
 
 const CutList kNoCuts;
-
-// The recording a part's cut list goes beside: its picture's, else its
-// sound's (a RealMedia recording too: its browser copy is cut, while the
-// recording itself is passed on as it was made).
-std::string cutRecording(const Part& part) { return part.VideoFile.empty() ? part.AudioFile : part.VideoFile; }
 
 }  // namespace
 
@@ -35,7 +31,7 @@ bool Publisher::applyCuts()
     cuts_.assign(static_cast<size_t>(SI.PartCount()), CutList());
     bool any = false;
     for (int p = 1; p <= SI.PartCount(); ++p) {
-        const std::string recording = cutRecording(SI.PartAt(p));
+        const std::string recording = SI.PartAt(p).Recording();
         if (recording.empty())
             continue;
         std::string err;
@@ -61,7 +57,7 @@ bool Publisher::cutsFit(int p, double seconds)
         return true;
     CutList checked;
     std::string err;
-    if (!ReadCutList(cutRecording(SI.PartAt(p)), seconds, checked, err))
+    if (!ReadCutList(SI.PartAt(p).Recording(), seconds, checked, err))
         return fail(err);
     return true;
 }

@@ -33,7 +33,7 @@ bool Publisher::writeLectureRecord()
     LectureRecord rec;
     rec.title = TextAsUtf8(S.LecName);
     const Part& first = SI.PartAt(1);
-    const std::string& firstMedia = first.VideoFile.empty() ? first.AudioFile : first.VideoFile;
+    const std::string& firstMedia = first.Recording();
     const QFileInfo recording(QString::fromStdString(firstMedia));
     // The recording's time, not the publish's: the same lecture published
     // again gives the same record.

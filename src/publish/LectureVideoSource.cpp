@@ -28,7 +28,7 @@ std::string slidePicture(const std::string& slideDir, const Slide& s)
 bool partCaptions(const Part& part, int p, const std::string& scratchDir, std::string& path, std::string& err)
 {
     path.clear();
-    const std::string& media = part.VideoFile.empty() ? part.AudioFile : part.VideoFile;
+    const std::string& media = part.Recording();
     const auto sources = FindCaptionsFiles(media, p, err);
     if (!err.empty())
         return false;
@@ -83,7 +83,7 @@ bool LectureVideoParts(const Lecture& lecture, const std::string& slideDir, cons
         if (!partCaptions(part, p, scratchDir, source.captions, err))
             return false;
         std::vector<DescriptionCue> descriptions;
-        const std::string& media = part.VideoFile.empty() ? part.AudioFile : part.VideoFile;
+        const std::string& media = part.Recording();
         if (!PartDescriptionCues(lecture, p, media, descriptions, err))
             return false;
         for (const DescriptionCue& d : descriptions)
