@@ -377,10 +377,8 @@ void TimingEditor::CheckTimes()
         const CutList& cuts = cuts_.Current();
         const auto start = static_cast<double>(gridSeconds(r.start));
         r.shown = cuts.Empty() || Trim(r.start).empty() ? std::string() : HmsText(std::lround(cuts.Shifted(start)));
-        // Grid times are whole seconds, the cuts' are not: less than half a
-        // second left of a slide's stretch is none.
-        r.cutAway = !r.bad && !cuts.Empty()
-            && cuts.Shifted(static_cast<double>(gridSeconds(r.end))) - cuts.Shifted(start) < 0.5;
+        // Cut away as the publish leaves it out.
+        r.cutAway = !r.bad && cuts.CutsAway(start, static_cast<double>(gridSeconds(r.end)));
     }
     greenRow_ = row_;
 }

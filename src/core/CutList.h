@@ -32,6 +32,9 @@ public:
     double Shifted(double t) const;
     // Whether t lies inside a cut (its end not included).
     bool IsCut(double t) const;
+    // Whether the cuts leave none of the stretch from..to (from < to):
+    // less than half a second of it, as slide times are whole seconds.
+    bool CutsAway(double from, double to) const { return from < to && Shifted(to) - Shifted(from) < 0.5; }
     // The stretches of a recording of the given length that stay, in order.
     std::vector<CutStretch> Kept(double length) const;
     // Seconds left of a recording of the given length.

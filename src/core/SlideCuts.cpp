@@ -16,7 +16,7 @@ void CutSlides(Lecture& lecture, int part, const CutList& cuts)
         const double start = Tav_TimeToTicks(slide.StartTime) / 60.0;
         const double end = Tav_TimeToTicks(slide.EndTime) / 60.0;
         const double from = cuts.Shifted(start), to = cuts.Shifted(end);
-        if (end > start && to - from < 0.5) {
+        if (cuts.CutsAway(start, end)) {
             Tav_DebugLog("Slide " + slide.Name + " lies in a cut: left out of the contents");
             slide.CutAway = true;
         }
