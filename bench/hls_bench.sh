@@ -9,7 +9,8 @@
 #   speed: times real time (target 10 or more);
 #   against the command line (the copy's packets as the top quality, 540p
 #     and 360p from one decode, scaled by area averaging and encoded with
-#     libx264 superfast CRF 23 capped as ours,
+#     libx264 superfast CRF 23 without adaptive quantisation, capped as
+#     ours,
 #     keyframes at the top's, fMP4 segments of 4 s): ours over its (target
 #     1 at most);
 #   peak memory of the publish with HLS (target under 500 MB).
@@ -51,7 +52,7 @@ flock "$lock" ffmpeg -hide_banner -loglevel error -nostdin -y -i "$copy" \
   -map 0:v -c:v:0 copy \
   -map "[v540]" -c:v:1 libx264 -preset superfast -crf 23 -maxrate:v:1 1600k -bufsize:v:1 3200k \
   -map "[v360]" -c:v:2 libx264 -preset superfast -crf 23 -maxrate:v:2 800k -bufsize:v:2 1600k \
-  -force_key_frames:v:1 "$keys" -force_key_frames:v:2 "$keys" -x264-params scenecut=0 \
+  -force_key_frames:v:1 "$keys" -force_key_frames:v:2 "$keys" -x264-params scenecut=0:aq-mode=0 \
   -map 0:a -c:a copy \
   -f hls -hls_time 4 -hls_playlist_type vod -hls_segment_type fmp4 \
   -var_stream_map "v:0,agroup:aud v:1,agroup:aud v:2,agroup:aud a:0,agroup:aud" \

@@ -33,6 +33,10 @@ MainWindow::MainWindow(Preferences* prefs, PublishForm* publishForm, QObject* pa
     // The progress of a publish, and the controls it locks, follow the
     // detailed form's publish.
     connect(publishForm_, &PublishForm::progressChanged, this, &MainWindow::ShowProgress);
+    connect(publishForm_, &PublishForm::timeLeftChanged, this, [this](const QString& text) {
+        timeLeft = text.toStdString();
+        emit timeLeftChanged(text);
+    });
     connect(publishForm_, &PublishForm::publishingChanged, this, &MainWindow::SetBusy);
 }
 

@@ -60,6 +60,8 @@ public:
     // presentation), and the controls that must not be used meanwhile are
     // locked (the view greys them) except Cancel.
     int progressPercent = 0;
+    // The time the publish under way still takes, in words ("" when not known).
+    std::string timeLeft;
     bool busy = false;
     void SetBusy(bool on);
     void ShowProgress(int percent);
@@ -133,6 +135,7 @@ signals:
     void fieldsChanged();
     void statusChanged(const QString& text, uint colourBgr);
     void progressChanged(int percent);
+    void timeLeftChanged(const QString& text);
     void showDetailRequested();
     void preferencesRequested();
     void aboutRequested();

@@ -54,6 +54,10 @@ PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* p
         progressPercent = percent;
         emit progressChanged(percent);
     });
+    connect(session_, &PublishSession::timeLeftChanged, this, [this](const QString& text) {
+        timeLeft = text.toStdString();
+        emit timeLeftChanged(text);
+    });
     connect(session_, &PublishSession::targetPublished, this,
             [this](bool isDisk, const QString& command, bool started) {
                 RunPublish(isDisk, command.toStdString(), started);

@@ -57,6 +57,8 @@ public:
     std::string StartDir;
     // Percent done of the publish under way (or of the last one).
     int progressPercent = 0;
+    // The time the publish under way still takes, in words ("" when not known).
+    std::string timeLeft;
 
     // Controls enabled by the option clicks, for the view.
     std::map<std::string, bool> Enabled;
@@ -170,6 +172,7 @@ signals:
     // A publish began (true) or ended (false).
     void publishingChanged(bool running);
     void progressChanged(int percent);
+    void timeLeftChanged(const QString& text);
     void lessDetailRequested();
     void preferencesRequested();
     void openLectureRequested();

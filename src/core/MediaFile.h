@@ -51,6 +51,8 @@ public:
     virtual int VideoWidth() = 0;
     // Seconds from its first timestamp to its end (0: not known).
     virtual double Duration() { return 0; }
+    // Whether its browser copy is encoded anew (not passed on as it is).
+    virtual bool CopyIsEncoded() { return false; }
     // Adds every URL event of a ".rat" events file. False with err on failure.
     virtual bool AddEvents(const std::string& ratPath, std::string& err) = 0;
     // Writes the media with its events to outPath, the events as a WebVTT

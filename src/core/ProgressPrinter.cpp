@@ -10,11 +10,18 @@ ProgressPrinter::ProgressPrinter(std::ostream& out, bool terminal, std::chrono::
     : out_(out), terminal_(terminal), minGap_(minGap), label_(std::move(label))
 { }
 
+std::string ProgressPrinter::timeLeft() const
+{
+    const std::string left = timeLeft_.TextAt(percent_);
+    return left.empty() ? left : ", " + left;
+}
+
 void ProgressPrinter::drawBar()
 {
     const int filled = percent_ * kBarWidth / 100;
+    // Cleared to the end: the time left may be shorter than before.
     out_ << "\r[" << std::string(filled, '#') << std::string(kBarWidth - filled, '-') << "] " << percent_ << "%"
-         << std::flush;
+         << timeLeft() << "\033[K" << std::flush;
     barOnScreen_ = true;
 }
 
@@ -31,7 +38,7 @@ void ProgressPrinter::Percent(int percent)
     if (terminal_)
         drawBar();
     else
-        out_ << label_ << ": " << percent << "%" << std::endl;
+        out_ << label_ << ": " << percent << "%" << timeLeft() << std::endl;
 }
 
 void ProgressPrinter::Status(const std::string& text)
@@ -55,6 +62,7 @@ void ProgressPrinter::Restart()
     Finish();
     shown_ = -1;
     percent_ = 0;
+    timeLeft_.Restart();
 }
 
 }  // namespace pellucor

@@ -1,11 +1,14 @@
 // Progress of a publish on a terminal or in a log: on a terminal one bar
 // redrawn in place; otherwise plain lines with the percent figure, for
-// logs and the server. Either way a few updates per second at most.
+// logs and the server. Either way a few updates per second at most, with
+// the time left once there is a fair guess of it.
 #pragma once
 
 #include <chrono>
 #include <ostream>
 #include <string>
+
+#include "core/TimeLeft.h"
 
 namespace pellucor {
 
@@ -27,6 +30,7 @@ public:
 
 private:
     void drawBar();
+    std::string timeLeft() const;
 
     std::ostream& out_;
     bool terminal_;
@@ -36,6 +40,7 @@ private:
     int shown_ = -1;
     int percent_ = 0;
     bool barOnScreen_ = false;
+    TimeLeft timeLeft_;
 };
 
 }  // namespace pellucor

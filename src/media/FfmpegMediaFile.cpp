@@ -176,6 +176,11 @@ bool FfmpegMediaFile::Save(const std::string& outPath, std::string& err)
     return SaveBrowserCopy(Tav_StripExt(outPath), err);
 }
 
+bool FfmpegMediaFile::CopyIsEncoded()
+{
+    return ctx_ && !PlanBrowserCopy(ctx_, copySettings).Remux();
+}
+
 bool FfmpegMediaFile::SaveBrowserCopy(const std::string& outBase, std::string& err)
 {
     browserCopy.clear();

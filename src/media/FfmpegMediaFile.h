@@ -30,6 +30,7 @@ public:
     int VideoHeight() override;
     int VideoWidth() override;
     double Duration() override { return DurationSeconds(); }
+    bool CopyIsEncoded() override;
     bool AddEvents(const std::string& ratPath, std::string& err) override;
     bool Save(const std::string& outPath, std::string& err) override;
     bool SaveBrowserCopy(const std::string& outBase, std::string& err) override;

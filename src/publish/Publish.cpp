@@ -1,5 +1,8 @@
 #include "publish/Publisher.h"
 
+#include <functional>
+#include <utility>
+
 #include "core/FileLookup.h"
 #include "core/TavUtils.h"
 #include "style/PublishedLecture.h"
@@ -14,6 +17,9 @@ const char* PublishStepName(PublishStep step)
     case PublishStep::Convert: return "Published-lecture conversion";
     case PublishStep::Load: return "Lecture loading";
     case PublishStep::Media: return "Media preparation";
+    case PublishStep::Descriptions: return "Audio descriptions";
+    case PublishStep::Hls: return "Adaptive streaming (HLS)";
+    case PublishStep::Video: return "The lecture as one video";
     case PublishStep::Style: return "Style expansion";
     case PublishStep::Script: return "Batch script";
     case PublishStep::FollowLog: return "Following the script's log";
@@ -111,8 +117,22 @@ bool Publisher::Publish(bool ToDisk)
         return false;
     if (!closed)
         return fail("Unable to create - PROCESS.BAT: " + bat.Error());
-    if (!publishCaptions() || !publishDescriptions() || !publishHls(ToDisk) || !publishLectureVideo(ToDisk))
+    if (!publishCaptions())
         return false;
+    // The steps that take long where they have work; each begins only if no
+    // stop was asked for.
+    const std::pair<PublishStep, std::function<bool()>> longSteps[] = {
+        {PublishStep::Descriptions, [this] { return publishDescriptions(); }},
+        {PublishStep::Hls, [&] { return publishHls(ToDisk); }},
+        {PublishStep::Video, [&] { return publishLectureVideo(ToDisk); }},
+    };
+    for (const auto& [which, run] : longSteps) {
+        step(which);
+        if (Cancelled())
+            return cancelled("Publish cancelled");
+        if (!run())
+            return false;
+    }
     if (Cancelled())
         return cancelled("Publish cancelled");
 

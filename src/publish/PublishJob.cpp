@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/LectureLoader.h"
+#include "core/PartRecordings.h"
 #include "core/ProcessStart.h"
 #include "core/TavUtils.h"
 #include "import/SlideTextMaker.h"
@@ -22,26 +23,29 @@ namespace pellucor {
 
 namespace {
 
-// Share of one target's publish taken by each step, in percent; the steps
-// add up to 100. Media preparation is nearly all of the time.
-struct StepShare {
-    PublishStep step;
-    double from, to;
-};
-constexpr StepShare kShares[] = {
-    {PublishStep::Convert, 0, 1}, {PublishStep::Load, 1, 5},      {PublishStep::Media, 5, 88},
-    {PublishStep::Style, 88, 99}, {PublishStep::Script, 99, 100},
-};
-// The slides' text is read once for every target, before the first; where
-// OCR has slides to read it takes this share of the bar.
-constexpr double kSlideTextPercent = 15;
-// Automatic captions, when asked for and some part needs them.
-constexpr double kCaptionsPercent = 40;
 // Niceness of the worker thread.
 constexpr int kWorkerNice = 10;
 // The publish of every target fills the bar up to here; following the
 // scripts' logs takes the rest.
 constexpr double kPublishedPercent = 98;
+// The name a test stops a publish at step by (PELLUCOR_PUBLISH_STOP_AT).
+const char* kStopName(PublishStep step)
+{
+    switch (step) {
+    case PublishStep::SlideText: return "slidetext";
+    case PublishStep::Captions: return "captions";
+    case PublishStep::Convert: return "convert";
+    case PublishStep::Load: return "load";
+    case PublishStep::Media: return "media";
+    case PublishStep::Descriptions: return "describe";
+    case PublishStep::Hls: return "hls";
+    case PublishStep::Video: return "video";
+    case PublishStep::Style: return "style";
+    case PublishStep::Script: return "script";
+    case PublishStep::FollowLog: return "follow";
+    }
+    return "";
+}
 // How often, between two readings of the logs, the scripts are looked at.
 constexpr int kScriptPollMs = 5;
 
@@ -136,8 +140,8 @@ std::unique_ptr<MediaOpener> PublishJob::LoadMediaOpener(std::string& err)
 }
 
 // A test stops a publish at the start of a step (PELLUCOR_PUBLISH_STOP_AT
-// holds its name: convert, load, media, style, script, follow or install)
-// to signal it there.
+// holds its name: slidetext, captions, convert, load, media, describe, hls,
+// video, style, script, follow or install) to signal it there.
 void PublishJob::stopPoint(const char* name)
 {
     static const char* const wanted = std::getenv("PELLUCOR_PUBLISH_STOP_AT");
@@ -147,9 +151,7 @@ void PublishJob::stopPoint(const char* name)
 
 void PublishJob::enterStep(PublishStep step)
 {
-    static const char* const names[]
-        = {"slidetext", "captions", "convert", "load", "media", "style", "script", "follow"};
-    stopPoint(names[static_cast<int>(step)]);
+    stopPoint(kStopName(step));
     step_ = step;
     emit progress_.stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
     report(0);
@@ -158,25 +160,17 @@ void PublishJob::enterStep(PublishStep step)
 // fraction: how much of the current step is done.
 void PublishJob::report(double fraction)
 {
-    double percent = kPublishedPercent;
-    if (step_ == PublishStep::SlideText) {
-        percent = textShare_ * std::clamp(fraction, 0.0, 1.0);
-    } else if (step_ == PublishStep::Captions) {
-        percent = textShare_ + captionsShare_ * std::clamp(fraction, 0.0, 1.0);
-    } else if (step_ != PublishStep::FollowLog) {
-        for (const StepShare& s : kShares)
-            if (s.step == step_) {
-                const double inTarget = s.from + (s.to - s.from) * std::clamp(fraction, 0.0, 1.0);
-                const double before = textShare_ + captionsShare_;
-                const double share
-                    = (kPublishedPercent - before) / static_cast<double>(std::max<size_t>(targets_.size(), 1));
-                percent = before + share * (static_cast<double>(targetIndex_) + inTarget / 100.0);
-            }
-    }
+    const double percent = step_ == PublishStep::FollowLog
+        ? kPublishedPercent
+        : kPublishedPercent / 100 * plan_.Percent(step_, targetIndex_, fraction);
     const int p = static_cast<int>(percent);
     if (p > lastPercent_) {
         lastPercent_ = p;
         emit progress_.progressChanged(p);
+    }
+    if (const std::string left = timeLeft_.TextAt(percent); left != timeLeftText_) {
+        timeLeftText_ = left;
+        emit progress_.timeLeftChanged(QString::fromStdString(left));
     }
 }
 
@@ -192,6 +186,10 @@ void PublishJob::finish(PublishOutcome outcome, const std::string& error)
     if (outcome != PublishOutcome::Succeeded)
         for (Target& t : targets_)
             t.staging.reset();
+    if (!timeLeftText_.empty()) {
+        timeLeftText_.clear();
+        emit progress_.timeLeftChanged(QString());
+    }
     if (outcome == PublishOutcome::Succeeded && lastPercent_ < 100) {
         lastPercent_ = 100;
         emit progress_.progressChanged(100);
@@ -209,6 +207,8 @@ void PublishJob::run()
     // The windows come first: the publish (and the encoder threads it
     // starts, which inherit this) yields the cores to the event loop.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
+    timeLeft_.Restart();
+    plan_ = PublishPlan(plannedWork());
     if (!makeSlideTexts() || !makeCaptions() || !loadLecture())
         return;
     for (size_t i = 0; i < targets_.size(); ++i) {
@@ -227,6 +227,33 @@ void PublishJob::run()
         installTargets();
 }
 
+// What this publish has to do, for its bar: how long the parts'
+// recordings are, how many slides there are, and what each target writes.
+PublishWork PublishJob::plannedWork()
+{
+    PublishWork work;
+    work.slides = static_cast<int>(SlideTextMaker::SlidePictures(Tav_DirSlash(settings_.LecDir)).size());
+    work.captions = IEquals(Trim(settings_.Preference("prfTranscribe")), "Yes") && captionMakerFactory;
+    work.describe = IEquals(Trim(settings_.Preference("prfDescribe")), "Yes");
+    std::vector<PartRecording> parts;
+    std::string ignored;  // a lecture without recordings is told of by its load
+    std::unique_ptr<MediaOpener> opener;
+    if (FindPartRecordings(Tav_DirSlash(settings_.MediaDir), settings_.LecName, parts, ignored))
+        for (const PartRecording& part : parts) {
+            if (!opener && !(opener = LoadMediaOpener(ignored)))
+                break;
+            if (const auto media = opener->OpenMedia(part.recording, ignored)) {
+                const double seconds = std::max(0.0, media->Duration());
+                work.recordingSeconds += seconds;
+                work.encodedSeconds += media->CopyIsEncoded() ? seconds : 0;
+                media->Close();
+            }
+        }
+    for (const Target& t : targets_)
+        work.targets.push_back({!t.toDisk && settings_.HlsWeb, t.toDisk ? settings_.VideoCD : settings_.VideoWeb});
+    return work;
+}
+
 // Reads the text of the slides that have none yet (or whose picture
 // changed) before the lecture is loaded, so that every target shows it.
 bool PublishJob::makeSlideTexts()
@@ -242,9 +269,13 @@ bool PublishJob::makeSlideTexts()
         options.languages = lang;
     SlideTextMaker maker;
     // Only slides OCR reads take a share of the bar.
-    maker.onReadStart = [this](int) { textShare_ = kSlideTextPercent; };
+    bool reading = false;
+    maker.onReadStart = [&](int count) {
+        reading = true;
+        plan_.SetSlidesToRead(count);
+    };
     maker.onProgress = [&](int done, int total, const std::string& picture) {
-        if (textShare_ > 0)
+        if (reading)
             SetStatus("Reading the text of the slides: " + picture + " (" + std::to_string(done) + "/"
                           + std::to_string(total) + ")",
                       kColourYellow);
@@ -290,7 +321,6 @@ bool PublishJob::makeCaptions()
     std::unique_ptr<CaptionMaker> maker = captionMakerFactory();
     if (!maker)
         return true;
-    captionsShare_ = kCaptionsPercent;
     SetCancelHandler([&maker] { maker->Cancel(); });
     std::string err, warnings;
     const bool ok = maker->MakeMissing(

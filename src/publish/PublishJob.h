@@ -26,7 +26,9 @@
 #include "core/CaptionMaker.h"
 #include "core/EngineHost.h"
 #include "core/PublishSettings.h"
+#include "core/TimeLeft.h"
 #include "publish/PublishProgress.h"
+#include "publish/PublishPlan.h"
 #include "publish/Publisher.h"
 #include "publish/StagedPublication.h"
 
@@ -75,6 +77,7 @@ private:
     };
 
     void run();
+    PublishWork plannedWork();
     bool makeSlideTexts();
     bool makeCaptions();
     bool loadLecture();
@@ -111,10 +114,10 @@ private:
     size_t targetIndex_ = 0;
     PublishStep step_ = PublishStep::Convert;
     int lastPercent_ = -1;
-    // The share of the bar the slides' text took (0 when OCR read none).
-    double textShare_ = 0;
-    // The share the automatic captions took (0 when none were made).
-    double captionsShare_ = 0;
+    // How the bar divides among the steps, and the time left it tells.
+    PublishPlan plan_;
+    TimeLeft timeLeft_;
+    std::string timeLeftText_;
     // What makeSlideTexts read but could not store, for every target.
     std::map<std::string, SlideText> unstoredTexts_;
 

@@ -44,6 +44,9 @@ signals:
     void runningChanged(bool running);
     void stepChanged(int step, const QString& name);
     void progressChanged(int percent);
+    // The time the publish still takes, in words ("about 5 min left"); ""
+    // while there is no fair guess.
+    void timeLeftChanged(const QString& text);
     void statusChanged(const QString& text, uint colourBgr);
     // A target was written: its script was started, or is left for the
     // user to run (command is the quoted script).

@@ -23,7 +23,19 @@
 namespace pellucor {
 
 // The steps of one publish, in the order they run.
-enum class PublishStep { SlideText, Captions, Convert, Load, Media, Style, Script, FollowLog };
+enum class PublishStep {
+    SlideText,
+    Captions,
+    Convert,
+    Load,
+    Media,
+    Descriptions,
+    Hls,
+    Video,
+    Style,
+    Script,
+    FollowLog
+};
 const char* PublishStepName(PublishStep step);
 
 class Publisher : public SlideEngine {

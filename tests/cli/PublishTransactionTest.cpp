@@ -56,7 +56,8 @@ TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySteps, SignalAtStep,
-                         ::testing::Values("convert", "load", "media", "style", "script", "follow", "install"));
+                         ::testing::Values("slidetext", "convert", "load", "media", "describe", "hls", "video", "style",
+                                           "script", "follow", "install"));
 
 TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
 {

@@ -1,8 +1,8 @@
 #!/bin/sh
 # "pellucor publish" on a lecture with a 60-second part: written to a pipe
 # it prints plain lines with a percent figure (several distinct ones,
-# ending at 100%, a few per second at most); on a terminal it draws one
-# bar in place.
+# ending at 100% once, a few per second at most, with the time left on a
+# publish long enough to guess it); on a terminal it draws one bar in place.
 set -eu
 pellucor=$1
 source=$2
@@ -25,6 +25,15 @@ grep -q '\[#' "$work/out.txt" && fail "a bar was drawn into a pipe"
 # (but the script it runs there, as it runs it).
 grep -v 'Auto-executing:' "$work/out.txt" | grep -q '\.pellucor-stage' && fail "a status names the staging directory"
 grep -q "Destination:$work/disk/index.htm" "$work/out.txt" || fail "no status names the publication's own place"
+
+# A web publish with captions, descriptions and HLS: one bar for all of it,
+# telling the time left, at 100% once.
+"$pellucor" publish "$work/talk" --web "$work/web" --url http://127.0.0.1/ --style "$style" \
+  --transcribe --describe --hls > "$work/web.txt" 2>&1 || { cp "$work/web.txt" "$work/out.txt"; fail "the web publish failed"; }
+cp "$work/web.txt" "$work/out.txt"
+check_percent_lines "$work/out.txt" 600
+grep -qE '^Publishing: [0-9]+%, (about .* min|less than a minute) left$' "$work/out.txt" || fail "no time left was told"
+[ -f "$work/web/talk1.m3u8" ] || fail "no HLS presentation"
 
 # On a terminal: one bar, redrawn in place.
 script -qec "'$pellucor' publish '$work/talk' --disk '$work/disk2' --style '$style'" /dev/null > "$work/tty.txt" 2>&1 ||

@@ -82,9 +82,11 @@ TEST_F(Session, RunsEveryStepAndPutsInPlaceOnlyACheckedPublicationRecoveringADea
     EXPECT_EQ(
         steps,
         (std::vector<PublishStep> {PublishStep::SlideText, PublishStep::Convert, PublishStep::Load, PublishStep::Media,
-                                   PublishStep::Style, PublishStep::Script, PublishStep::FollowLog}));
+                                   PublishStep::Descriptions, PublishStep::Hls, PublishStep::Video, PublishStep::Style,
+                                   PublishStep::Script, PublishStep::FollowLog}));
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
     EXPECT_EQ(percents.back(), 100);
+    EXPECT_EQ(std::count(percents.begin(), percents.end(), 100), 1);
     // The media step moves the bar in several steps, not in one jump.
     EXPECT_GE(std::count_if(percents.begin(), percents.end(), [](int p) { return p > 5 && p < 88; }), 3);
     EXPECT_THAT(statuses, Contains("Getting info on slides"));

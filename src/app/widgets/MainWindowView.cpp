@@ -147,6 +147,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
     connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
     connect(model_, &MainWindow::progressChanged, Progress(), &ProgressRow::SetPercent);
+    connect(model_, &MainWindow::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
     refresh();
 }
 

@@ -31,6 +31,11 @@ void ProgressRow::Show(bool running, int percent)
     cancel_->setVisible(running);
 }
 
+void ProgressRow::SetTimeLeft(const QString& text)
+{
+    bar_->setFormat(text.isEmpty() ? QString("%p%") : "%p%, " + text);
+}
+
 void ProgressRow::SetPercent(int percent)
 {
     bar_->setRange(0, percent < 0 ? 0 : 100);

@@ -19,6 +19,8 @@ public:
     // work is not known, the bar only shows that it is busy.
     void Show(bool running, int percent);
     void SetPercent(int percent);
+    // Shown after the percent ("42%, about 5 min left"); "" for none.
+    void SetTimeLeft(const QString& text);
 
 signals:
     void cancelClicked();

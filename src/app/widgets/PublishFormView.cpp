@@ -170,6 +170,7 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
     connect(model_, &PublishForm::statusChanged, this, &PublishFormView::ShowStatus);
     connect(model_, &PublishForm::progressChanged, Progress(), &ProgressRow::SetPercent);
+    connect(model_, &PublishForm::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
     connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
     refresh();
 }

@@ -1,0 +1,74 @@
+#include "publish/PublishPlan.h"
+
+#include <algorithm>
+
+namespace pellucor {
+
+namespace {
+
+// Seconds of work on a two-core machine: per second of recording, per
+// slide, and once. Only their proportions matter.
+constexpr double kCaptionsPerSecond = 0.05;  // speech recognised on every core
+constexpr double kHlsPerSecond = 0.1;        // a 720p picture decoded, two lower qualities encoded
+constexpr double kVideoPerSecond = 0.2;      // the lecture drawn and encoded as one video
+constexpr double kMediaPerSecond = 0.004;    // the recording checked and copied
+constexpr double kEncodePerSecond = 0.3;     // a browser copy encoded anew
+constexpr double kReadPerSlide = 0.6;        // OCR
+constexpr double kDescribePerSlide = 0.3;    // a slide's description spoken
+constexpr double kPagesPerSlide = 0.05;      // its pages written
+constexpr double kOnce = 0.3;                // any step, however little it has to do
+
+// The steps in the order they run: those before the targets once, then
+// each target's own.
+constexpr PublishStep kBefore[] = {PublishStep::SlideText, PublishStep::Captions, PublishStep::Convert,
+                                   PublishStep::Load};
+constexpr PublishStep kEachTarget[] = {PublishStep::Media, PublishStep::Descriptions, PublishStep::Hls,
+                                       PublishStep::Video, PublishStep::Style,        PublishStep::Script};
+
+}  // namespace
+
+double PublishPlan::cost(PublishStep step, size_t target) const
+{
+    const double seconds = work_.recordingSeconds;
+    const double slides = work_.slides;
+    const PublishWork::Target t = target < work_.targets.size() ? work_.targets[target] : PublishWork::Target {};
+    switch (step) {
+    case PublishStep::SlideText: return kReadPerSlide * toRead_;
+    case PublishStep::Captions: return work_.captions ? kOnce + kCaptionsPerSecond * seconds : 0;
+    case PublishStep::Convert:
+    case PublishStep::Load:
+    case PublishStep::Script: return kOnce;
+    case PublishStep::Media: return kOnce + kMediaPerSecond * seconds + kEncodePerSecond * work_.encodedSeconds;
+    case PublishStep::Descriptions: return work_.describe ? kDescribePerSlide * slides : 0;
+    case PublishStep::Hls: return t.hls ? kHlsPerSecond * seconds : 0;
+    case PublishStep::Video: return t.video ? kVideoPerSecond * seconds : 0;
+    case PublishStep::Style: return kOnce + kPagesPerSlide * slides;
+    case PublishStep::FollowLog: return 0;
+    }
+    return 0;
+}
+
+double PublishPlan::Percent(PublishStep step, size_t target, double fraction) const
+{
+    const size_t targets = std::max<size_t>(work_.targets.size(), 1);
+    double total = 0, done = 0;
+    bool reached = false;
+    const auto add = [&](PublishStep s, size_t t) {
+        const double c = cost(s, t);
+        if (s == step && (t == target || t == targets)) {
+            done = total + c * std::clamp(fraction, 0.0, 1.0);
+            reached = true;
+        }
+        total += c;
+    };
+    for (PublishStep s : kBefore)
+        add(s, targets);  // not a target's own
+    for (size_t t = 0; t < targets; ++t)
+        for (PublishStep s : kEachTarget)
+            add(s, t);
+    if (step == PublishStep::FollowLog || !reached)
+        return 100;
+    return total > 0 ? 100 * done / total : 0;
+}
+
+}  // namespace pellucor
