@@ -15,6 +15,7 @@
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
+#include "media/SlideTimesFromRecordings.h"
 #include "publish/PublishSession.h"
 #include "speech/SpeechCaptionMaker.h"
 
@@ -61,6 +62,10 @@ struct PublishOptions {
     const QCommandLineOption describe {"describe",
                                        "Make audio descriptions from the slides for the parts that have none "
                                        "before publishing (the preference prfDescribe does it for every publish)."};
+    const QCommandLineOption syncSlides {"sync-slides",
+                                         "Find the slide times of the parts that have no events file from their "
+                                         "recordings first, as sync-slides does, beside the slide text and the "
+                                         "captions."};
     const QCommandLineOption video {"video",
                                     "Write the lecture as one video (lecture.mp4) into each publication, "
                                     "offered for download on its pages."};
@@ -76,7 +81,7 @@ struct PublishOptions {
     void AddTo(QCommandLineParser& parser) const
     {
         for (const auto* o : {&som, &disk, &web, &url, &stream, &style, &media, &name, &noRun, &replace, &quiet, &claim,
-                              &transcribe, &describe, &video, &hls, &noHls, &courseRoot})
+                              &transcribe, &describe, &syncSlides, &video, &hls, &noHls, &courseRoot})
             parser.addOption(*o);
     }
 };
@@ -129,6 +134,7 @@ void applyOptions(const QCommandLineParser& parser, const PublishOptions& o, Pub
     r.replaceForeign = parser.isSet(o.replace);
     if (parser.isSet(o.video))
         r.chkVideo = r.chkWebVideo = 1;
+    r.findSlideTimes = parser.isSet(o.syncSlides);
     if (parser.isSet(o.hls))
         r.chkHls = 1;
     if (parser.isSet(o.noHls))
@@ -229,6 +235,7 @@ int RunPublishCommand(int argc, char** argv)
     PublishSession session;
     session.openerFactory = FfmpegOpeners();
     session.captionMakerFactory = SpeechCaptionMaker::FromPreferences;
+    session.slideTimesFactory = [] { return std::make_unique<SlideTimesFromRecordings>(); };
     session.preferences = [&prefs] { return prefs; };
     // Nobody watches a status line here: the log is read more often than
     // the window's once a second (still two successive readings).

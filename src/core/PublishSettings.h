@@ -36,6 +36,9 @@ struct PublishSettings {
     // Write each recording's adaptive-streaming (HLS) presentation into
     // the web publication (chkHls).
     bool HlsWeb = false;
+    // Find the slide times of the parts that have no events file from
+    // their recordings first ("--sync-slides").
+    bool FindSlideTimes = false;
     // A command the script runs after "All Done" (the program and its
     // arguments): the install of a publication whose script is left for
     // the user to run. Empty: none.

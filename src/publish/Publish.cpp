@@ -12,6 +12,7 @@ namespace pellucor {
 const char* PublishStepName(PublishStep step)
 {
     switch (step) {
+    case PublishStep::SlideTimes: return "Slide times";
     case PublishStep::SlideText: return "Slide text";
     case PublishStep::Captions: return "Automatic captions";
     case PublishStep::Convert: return "Published-lecture conversion";

@@ -32,6 +32,7 @@ constexpr double kPublishedPercent = 98;
 const char* kStopName(PublishStep step)
 {
     switch (step) {
+    case PublishStep::SlideTimes: return "slidetimes";
     case PublishStep::SlideText: return "slidetext";
     case PublishStep::Captions: return "captions";
     case PublishStep::Convert: return "convert";
@@ -102,6 +103,8 @@ void PublishJob::Cancel()
     {
         std::lock_guard lock(mutex_);
         handler = cancelHandler_;
+        if (timesMaker_)
+            timesMaker_->Cancel();
     }
     if (handler)
         handler();
@@ -140,7 +143,7 @@ std::unique_ptr<MediaOpener> PublishJob::LoadMediaOpener(std::string& err)
 }
 
 // A test stops a publish at the start of a step (PELLUCOR_PUBLISH_STOP_AT
-// holds its name: slidetext, captions, convert, load, media, describe, hls,
+// holds its name: slidetimes, slidetext, captions, convert, load, media, describe, hls,
 // video, style, script, follow or install) to signal it there.
 void PublishJob::stopPoint(const char* name)
 {
@@ -160,9 +163,18 @@ void PublishJob::enterStep(PublishStep step)
 // fraction: how much of the current step is done.
 void PublishJob::report(double fraction)
 {
-    const double percent = step_ == PublishStep::FollowLog
-        ? kPublishedPercent
-        : kPublishedPercent / 100 * plan_.Percent(step_, targetIndex_, fraction);
+    double percent = kPublishedPercent;
+    if (step_ == PublishStep::SlideTimes || step_ == PublishStep::SlideText || step_ == PublishStep::Captions) {
+        // Side by side with the slide times: each has its own share done
+        // (the slide times' thread keeps its own).
+        if (step_ == PublishStep::SlideText)
+            textDone_ = fraction;
+        else if (step_ == PublishStep::Captions)
+            captionsDone_ = fraction;
+        percent = kPublishedPercent / 100 * plan_.PreparedPercent(timesDone_, textDone_, captionsDone_);
+    } else if (step_ != PublishStep::FollowLog) {
+        percent = kPublishedPercent / 100 * plan_.Percent(step_, targetIndex_, fraction);
+    }
     const int p = static_cast<int>(percent);
     if (p > lastPercent_) {
         lastPercent_ = p;
@@ -209,7 +221,7 @@ void PublishJob::run()
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
     timeLeft_.Restart();
     plan_ = PublishPlan(plannedWork());
-    if (!makeSlideTexts() || !makeCaptions() || !loadLecture())
+    if (!prepareLecture() || !loadLecture())
         return;
     for (size_t i = 0; i < targets_.size(); ++i) {
         targetIndex_ = i;
@@ -234,6 +246,7 @@ PublishWork PublishJob::plannedWork()
     PublishWork work;
     work.slides = static_cast<int>(SlideTextMaker::SlidePictures(Tav_DirSlash(settings_.LecDir)).size());
     work.captions = IEquals(Trim(settings_.Preference("prfTranscribe")), "Yes") && captionMakerFactory;
+    work.slideTimes = settings_.FindSlideTimes && slideTimesFactory;
     work.describe = IEquals(Trim(settings_.Preference("prfDescribe")), "Yes");
     std::vector<PartRecording> parts;
     std::string ignored;  // a lecture without recordings is told of by its load
@@ -252,6 +265,100 @@ PublishWork PublishJob::plannedWork()
     for (const Target& t : targets_)
         work.targets.push_back({!t.toDisk && settings_.HlsWeb, t.toDisk ? settings_.VideoCD : settings_.VideoWeb});
     return work;
+}
+
+// The slide text and the captions, and beside them on a thread of their
+// own the slide times where they are to be found: each needs only the
+// recordings and the slides, not the others. False once the publish ended.
+bool PublishJob::prepareLecture()
+{
+    startSlideTimes();
+    const bool made = makeSlideTexts() && makeCaptions();
+    textDone_ = captionsDone_ = 1;
+    if (!made) {
+        stopSlideTimes();
+        return false;
+    }
+    return waitSlideTimes();
+}
+
+void PublishJob::startSlideTimes()
+{
+    if (!settings_.FindSlideTimes || !slideTimesFactory)
+        return;
+    enterStep(PublishStep::SlideTimes);
+    {
+        std::lock_guard lock(mutex_);
+        timesMaker_ = slideTimesFactory();
+        if (!timesMaker_)
+            return;
+        if (cancel_)
+            timesMaker_->Cancel();
+    }
+    timesDone_ = 0;
+    timesEnded_ = false;
+    timesThread_ = std::thread([this] {
+        std::string err;
+        const bool ok = timesMaker_->MakeMissing(
+            Tav_DirSlash(settings_.LecDir), Tav_DirSlash(settings_.MediaDir), settings_.LecName,
+            [this](double fraction, const std::string& status) {
+                timesDone_ = fraction;
+                if (!status.empty()) {
+                    std::lock_guard lock(mutex_);
+                    timesStatus_ = status;
+                }
+            },
+            err);
+        std::lock_guard lock(mutex_);
+        timesError_ = ok ? "" : err.empty() ? "the slide times cannot be found" : err;
+        timesEnded_ = true;
+        wake_.notify_all();
+    });
+}
+
+void PublishJob::stopSlideTimes()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (timesMaker_)
+            timesMaker_->Cancel();
+    }
+    if (timesThread_.joinable())
+        timesThread_.join();
+}
+
+// Waits for the slide times, telling their progress; false (the publish
+// ended) when they could not be found or a stop was asked for.
+bool PublishJob::waitSlideTimes()
+{
+    if (!timesThread_.joinable())
+        return true;
+    step_ = PublishStep::SlideTimes;
+    std::string shown;
+    {
+        std::unique_lock lock(mutex_);
+        while (!timesEnded_ && !cancel_) {
+            wake_.wait_for(lock, std::chrono::milliseconds(200));
+            const std::string status = timesStatus_;
+            lock.unlock();
+            if (status != shown)
+                SetStatus(shown = status, kColourYellow);
+            report(timesDone_);
+            lock.lock();
+        }
+    }
+    stopSlideTimes();
+    if (cancel_) {
+        finish(PublishOutcome::Cancelled, "Publish cancelled");
+        return false;
+    }
+    if (!timesError_.empty()) {
+        SetStatus(timesError_, kColourRed);
+        finish(PublishOutcome::Failed, timesError_);
+        return false;
+    }
+    lectureChanged_ = true;
+    return true;
 }
 
 // Reads the text of the slides that have none yet (or whose picture

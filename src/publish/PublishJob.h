@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "core/CaptionMaker.h"
+#include "core/SlideTimesMaker.h"
 #include "core/EngineHost.h"
 #include "core/PublishSettings.h"
 #include "core/TimeLeft.h"
@@ -47,6 +48,9 @@ public:
     std::function<std::unique_ptr<MediaOpener>()> openerFactory;
     // Makes the recogniser of the automatic captions (none: never made).
     std::function<std::unique_ptr<CaptionMaker>()> captionMakerFactory;
+    // Finds the slide times of parts without an events file (where the
+    // settings ask for it), beside the slide text and the captions.
+    std::function<std::unique_ptr<SlideTimesMaker>()> slideTimesFactory;
     // Starts a script hidden, without waiting; returns its pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
     // Checks a published media file (read whole, last pictures decoded).
@@ -77,6 +81,10 @@ private:
     };
 
     void run();
+    bool prepareLecture();
+    void startSlideTimes();
+    void stopSlideTimes();
+    bool waitSlideTimes();
     PublishWork plannedWork();
     bool makeSlideTexts();
     bool makeCaptions();
@@ -116,6 +124,15 @@ private:
     int lastPercent_ = -1;
     // How the bar divides among the steps, and the time left it tells.
     PublishPlan plan_;
+    // The share done of the steps made side by side before the lecture loads.
+    std::atomic<double> timesDone_ {0};
+    double textDone_ = 0, captionsDone_ = 0;
+    // The slide times found on a thread of their own (mutex_ guards the
+    // maker, its status and its outcome).
+    std::unique_ptr<SlideTimesMaker> timesMaker_;
+    std::thread timesThread_;
+    std::string timesStatus_, timesError_;
+    bool timesEnded_ = false;
     TimeLeft timeLeft_;
     std::string timeLeftText_;
     // What makeSlideTexts read but could not store, for every target.

@@ -9,6 +9,7 @@ namespace {
 // Seconds of work on a two-core machine: per second of recording, per
 // slide, and once. Only their proportions matter.
 constexpr double kCaptionsPerSecond = 0.05;  // speech recognised on every core
+constexpr double kTimesPerSecond = 0.03;     // a camera's 720p picture compared with the slides
 constexpr double kHlsPerSecond = 0.1;        // a 720p picture decoded, two lower qualities encoded
 constexpr double kVideoPerSecond = 0.2;      // the lecture drawn and encoded as one video
 constexpr double kMediaPerSecond = 0.004;    // the recording checked and copied
@@ -20,8 +21,8 @@ constexpr double kOnce = 0.3;                // any step, however little it has 
 
 // The steps in the order they run: those before the targets once, then
 // each target's own.
-constexpr PublishStep kBefore[] = {PublishStep::SlideText, PublishStep::Captions, PublishStep::Convert,
-                                   PublishStep::Load};
+constexpr PublishStep kBefore[] = {PublishStep::SlideTimes, PublishStep::SlideText, PublishStep::Captions,
+                                   PublishStep::Convert, PublishStep::Load};
 constexpr PublishStep kEachTarget[] = {PublishStep::Media, PublishStep::Descriptions, PublishStep::Hls,
                                        PublishStep::Video, PublishStep::Style,        PublishStep::Script};
 
@@ -33,6 +34,7 @@ double PublishPlan::cost(PublishStep step, size_t target) const
     const double slides = work_.slides;
     const PublishWork::Target t = target < work_.targets.size() ? work_.targets[target] : PublishWork::Target {};
     switch (step) {
+    case PublishStep::SlideTimes: return work_.slideTimes ? kTimesPerSecond * seconds : 0;
     case PublishStep::SlideText: return kReadPerSlide * toRead_;
     case PublishStep::Captions: return work_.captions ? kOnce + kCaptionsPerSecond * seconds : 0;
     case PublishStep::Convert:
@@ -48,27 +50,51 @@ double PublishPlan::cost(PublishStep step, size_t target) const
     return 0;
 }
 
-double PublishPlan::Percent(PublishStep step, size_t target, double fraction) const
+double PublishPlan::totalCost() const
 {
     const size_t targets = std::max<size_t>(work_.targets.size(), 1);
-    double total = 0, done = 0;
-    bool reached = false;
-    const auto add = [&](PublishStep s, size_t t) {
-        const double c = cost(s, t);
-        if (s == step && (t == target || t == targets)) {
-            done = total + c * std::clamp(fraction, 0.0, 1.0);
-            reached = true;
-        }
-        total += c;
-    };
+    double sum = 0;
     for (PublishStep s : kBefore)
-        add(s, targets);  // not a target's own
+        sum += cost(s, targets);
     for (size_t t = 0; t < targets; ++t)
         for (PublishStep s : kEachTarget)
-            add(s, t);
-    if (step == PublishStep::FollowLog || !reached)
+            sum += cost(s, t);
+    return sum;
+}
+
+double PublishPlan::PreparedPercent(double times, double text, double captions) const
+{
+    const double all = totalCost();
+    const auto part = [&](PublishStep s, double f) { return cost(s, 0) * std::clamp(f, 0.0, 1.0); };
+    const double done = part(PublishStep::SlideTimes, times) + part(PublishStep::SlideText, text)
+        + part(PublishStep::Captions, captions);
+    return all > 0 ? 100 * done / all : 0;
+}
+
+double PublishPlan::Percent(PublishStep step, size_t target, double fraction) const
+{
+    if (step == PublishStep::FollowLog)
         return 100;
-    return total > 0 ? 100 * done / total : 0;
+    const size_t targets = std::max<size_t>(work_.targets.size(), 1);
+    double before = 0;
+    const auto reaches = [&](PublishStep s, size_t t) {
+        if (s == step && (t == target || t == targets))
+            return true;
+        before += cost(s, t);
+        return false;
+    };
+    const double all = totalCost();
+    double c = -1;
+    for (PublishStep s : kBefore)
+        if (c < 0 && reaches(s, targets))
+            c = cost(s, targets);
+    for (size_t t = 0; t < targets && c < 0; ++t)
+        for (PublishStep s : kEachTarget)
+            if (c < 0 && reaches(s, t))
+                c = cost(s, t);
+    if (c < 0 || all <= 0)
+        return c < 0 ? 100 : 0;
+    return 100 * (before + c * std::clamp(fraction, 0.0, 1.0)) / all;
 }
 
 }  // namespace pellucor

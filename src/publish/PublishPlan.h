@@ -17,7 +17,8 @@ struct PublishWork {
     double recordingSeconds = 0;  // of every part
     double encodedSeconds = 0;    // of the parts whose browser copy is encoded anew
     int slides = 0;
-    bool captions = false;  // automatic captions asked for
+    bool slideTimes = false;  // the slide times found from the recordings
+    bool captions = false;    // automatic captions asked for
     bool describe = false;  // audio descriptions asked for
     struct Target {
         bool hls = false;    // an HLS presentation is written
@@ -36,10 +37,14 @@ public:
     // Percent (0 to 100) of the whole publish reached at fraction of step,
     // in target (the steps before the targets' own count once).
     double Percent(PublishStep step, size_t target, double fraction) const;
+    // Percent reached while the slide times, the slide text and the
+    // captions are made side by side, at these fractions of each.
+    double PreparedPercent(double times, double text, double captions) const;
 
 private:
     // Expected seconds of step in target.
     double cost(PublishStep step, size_t target) const;
+    double totalCost() const;
 
     PublishWork work_;
     int toRead_ = 0;

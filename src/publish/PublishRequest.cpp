@@ -95,6 +95,7 @@ PublishSettings PublishRequest::Settings(const PreferenceSnapshot& prefs) const
     s.VideoCD = chkVideo != 0;
     s.VideoWeb = chkWebVideo != 0;
     s.HlsWeb = chkHls != 0;
+    s.FindSlideTimes = findSlideTimes;
     for (const char* key : kPublishPreferenceKeys)
         s.Prefs[key] = PreferenceStore::ValueIn(prefs, key);
     return s;

@@ -26,6 +26,9 @@ struct PublishRequest {
     // Adaptive streaming (HLS) beside each recording of the web
     // publication (from the prfHls preference: on unless "No").
     int chkHls = 1;
+    // The slide times of parts without an events file are found from
+    // their recordings first ("--sync-slides").
+    bool findSlideTimes = false;
     // Files that no earlier publication wrote, found in an output, may be
     // removed with the publication they share it with ("--replace", or the
     // user's yes to the question).

@@ -62,6 +62,9 @@ bool PublishSession::OKToPublish(std::string& err) const
     return engine.LoadLecture(false, false, err);
 }
 
+// Slide times to be found first: the lecture loads once they are.
+bool PublishSession::findsSlideTimes() const { return request.findSlideTimes && slideTimesFactory; }
+
 // A published lecture loads once the publish has converted it back.
 bool PublishSession::publishedLecture() const
 {
@@ -114,8 +117,9 @@ bool PublishSession::checkMedia(bool& published, std::string& err) const
         return false;
     }
     published = publishedLecture();
-    // A published lecture gets its events files when the publish converts it.
-    if (!HasFiles(media, "*.txt") && !published) {
+    // A published lecture gets its events files when the publish converts
+    // it; one whose slide times are to be found, when they are.
+    if (!HasFiles(media, "*.txt") && !published && !findsSlideTimes()) {
         err = "Media directory has no event data (*.txt) " + r.TextMedia;
         return false;
     }
@@ -204,7 +208,7 @@ bool PublishSession::Start(std::string& err)
     // A lecture that cannot be loaded is told at once; the publish takes
     // the one loaded here.
     std::optional<Lecture> lecture;
-    if (!published && !loadLecture(prefs, lecture, err))
+    if (!published && !findsSlideTimes() && !loadLecture(prefs, lecture, err))
         return false;
     request.TextLocDir = r.optWeb ? r.TextWebDir : r.TextCDDir;
     diskOutput_ = r.optCD ? StagedPublication::Resolve(r.TextCDDir) : "";
@@ -214,6 +218,7 @@ bool PublishSession::Start(std::string& err)
     job_->openerFactory = openerFactory;
     if (captionMakerFactory)
         job_->captionMakerFactory = [factory = captionMakerFactory, prefs] { return factory(prefs); };
+    job_->slideTimesFactory = slideTimesFactory;
     job_->startScript = startScript;
     job_->logIntervalMs = logIntervalMs;
     job_->installProgram = installProgram;

@@ -18,6 +18,7 @@
 #include "core/Lecture.h"
 #include "core/MediaFile.h"
 #include "core/PreferenceStore.h"
+#include "core/SlideTimesMaker.h"
 #include "publish/PublishProgress.h"
 #include "publish/PublishRequest.h"
 
@@ -41,6 +42,9 @@ public:
     // Makes the recogniser of the automatic captions, which the preference
     // prfTranscribe asks for.
     std::function<std::unique_ptr<CaptionMaker>(const PreferenceSnapshot&)> captionMakerFactory;
+    // Finds the slide times of parts without an events file, where the
+    // request asks for it.
+    std::function<std::unique_ptr<SlideTimesMaker>()> slideTimesFactory;
     // Starts a script hidden, without waiting; returns its pid or -1.
     std::function<qint64(const std::string& script, const std::string& dir)> startScript;
     // Asked before files that no publication wrote are removed from an
@@ -83,6 +87,7 @@ signals:
 private:
     PreferenceSnapshot readPreferences() const;
     bool publishedLecture() const;
+    bool findsSlideTimes() const;
     bool loadLecture(const PreferenceSnapshot& prefs, std::optional<Lecture>& lecture, std::string& err);
     bool checkMedia(bool& published, std::string& err) const;
     bool checkTarget(const std::string& field, const std::string& dir, std::string& err);

@@ -24,6 +24,7 @@ namespace pellucor {
 
 // The steps of one publish, in the order they run.
 enum class PublishStep {
+    SlideTimes,
     SlideText,
     Captions,
     Convert,
