@@ -7,13 +7,14 @@
 # slides, each shown about two minutes, one shown again) with speech (the
 # LibriVox clips of Debian's pocketsphinx-testdata, looped) is made once and
 # kept in BENCH_CACHE (default build-bench/ready-cache). Then what a
-# lecturer runs after the lecture: the slide times found from the recording
-# (sync-slides), the slide text (slide-text), and one web publish with
-# automatic captions, audio descriptions and the HLS presentation.
-#   each step's wall time and the whole (target: the whole at most a sixth
+# lecturer runs after the lecture: one web publish that finds the slide
+# times from the recording (--sync-slides), reads the slide text, makes
+# automatic captions and audio descriptions, and writes the HLS
+# presentation.
+#   when each stretch of it ended, and the whole (target: at most a sixth
 #     of the recording, 10 minutes for the hour);
 #   how busy both cores were (CPU time over twice the wall time);
-#   peak memory of each step;
+#   peak memory;
 #   how many of the slide changes the sync found within a second (the
 #     figures mean little when it found them wrong).
 # Captions come from PocketSphinx, or from Whisper when a model is
@@ -114,32 +115,29 @@ sync_found() {
     "$work/expected.txt" "$work/found.txt"
 }
 
-step() {  # NAME COMMAND...: runs it, prints its figures
-  name=$1
-  shift
-  flock "$lock" /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" > "$work/out.txt" 2>&1 \
-    || { cat "$work/out.txt"; exit 1; }
-  set -- $(cat "$work/time.txt")
-  printf '  %-38s %7.1f s  cores busy %3.0f%%  peak %5.0f MB\n' "$name" "$1" "$(awk -v w="$1" -v u="$2" -v s="$3" \
-    'BEGIN { print (w > 0 ? 100 * (u + s) / (2 * w) : 0) }')" "$(awk -v m="$4" 'BEGIN { print m / 1024 }')"
-  total_wall=$(awk -v a="$total_wall" -v b="$1" 'BEGIN { print a + b }')
-  total_cpu=$(awk -v a="$total_cpu" -v u="$2" -v s="$3" 'BEGIN { print a + u + s }')
-  peak_all=$(awk -v a="$peak_all" -v b="$4" 'BEGIN { print (b > a ? b : a) }')
-}
-
-# ready LECTURE SECONDS SYNC: what the lecturer runs, with the figures;
-# SYNC: whether the slide times are found from the recording.
+# ready LECTURE SECONDS SYNC: the one publish a lecturer runs after the
+# lecture, with its figures and when each of its stretches ended; SYNC:
+# whether the slide times are found from the recording (--sync-slides).
 ready() {
-  total_wall=0 total_cpu=0 peak_all=0
-  if [ "$3" = yes ]; then
-    step "slide times (sync-slides)" "$pellucor" sync-slides "$1"
-    echo "    $(sync_found "$1/lecture1.txt" "$2")"
-  fi
-  step "slide text (slide-text)" "$pellucor" slide-text "$1"
-  step "publish (captions, descriptions, HLS)" "$pellucor" publish "$1" --web "$work/web-$(basename "$1")" \
-    --url http://127.0.0.1/ --transcribe --describe --hls --quiet
-  awk -v s="$2" -v w="$total_wall" -v c="$total_cpu" -v p="$peak_all" 'BEGIN {
-    printf "  %-38s %7.1f s  cores busy %3.0f%%  peak %5.0f MB\n", "the whole", w, 100 * c / (2 * w), p / 1024
+  set -- "$1" "$2" "$([ "$3" = yes ] && echo --sync-slides || true)"
+  started=$(now)
+  flock "$lock" /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$pellucor" publish "$1" \
+    --web "$work/web-$(basename "$1")" --url http://127.0.0.1/ $3 --transcribe --describe --hls 2>&1 |
+    while IFS= read -r line; do echo "$(now) $line"; done > "$work/out.txt" || { cat "$work/out.txt"; exit 1; }
+  grep -q "Published for the web" "$work/out.txt" || { cat "$work/out.txt"; exit 1; }
+  # The stretches, each ending where the next begins.
+  awk -v t0="$started" '
+    function mark(name, t) { if (!(name in seen)) { seen[name] = 1; order[++n] = name; at[name] = t - t0 } }
+    / Preparing Media Files/ { mark("slide times, slide text and captions, side by side", $1) }
+    / Writing adaptive streaming/ { mark("media and descriptions", $1) }
+    / Converting the slides/ { mark("HLS", $1) }
+    / Published for the web/ { mark("pages and the check", $1) }
+    END { for (i = 1; i <= n; i++) printf "  %-52s until %7.1f s\n", order[i], at[order[i]] }
+  ' "$work/out.txt"
+  [ -z "$3" ] || echo "  $(sync_found "$1/lecture1.txt" "$2")"
+  set -- "$1" "$2" $(cat "$work/time.txt")
+  awk -v s="$2" -v w="$3" -v u="$4" -v k="$5" -v p="$6" 'BEGIN {
+    printf "  %-52s %7.1f s  cores busy %3.0f%%  peak %5.0f MB\n", "the whole publish", w, 100 * (u + k) / (2 * w), p / 1024
     printf "  %.2f s of waiting per second of recording (target at most 0.17: 10 minutes for the hour)\n", w / s
   }'
 }
