@@ -3,7 +3,7 @@
 # bench: a deck of slide images (imgNNN.gif, titles.txt) and one recording of
 # those slides shown on a schedule, made with the ffmpeg command-line tool.
 # The schedule ("START_SECONDS SLIDE" per line) goes to standard output.
-#   make-sync-lecture.sh KIND[+word] DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]
+#   make-sync-lecture.sh KIND[+word|+topics] DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]
 # KIND, how the slides appear in the recording:
 #   screen   the whole frame (4:3 slide centred on a wide screen), a mouse
 #            pointer moving over it
