@@ -3,7 +3,7 @@
 # bench: a deck of slide images (imgNNN.gif, titles.txt) and one recording of
 # those slides shown on a schedule, made with the ffmpeg command-line tool.
 # The schedule ("START_SECONDS SLIDE" per line) goes to standard output.
-#   make-sync-lecture.sh KIND[+word] DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]
+#   make-sync-lecture.sh KIND[+word|+topics] DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]
 # KIND, how the slides appear in the recording:
 #   screen   the whole frame (4:3 slide centred on a wide screen), a mouse
 #            pointer moving over it
@@ -38,18 +38,22 @@
 # The deck has builds (a slide growing point by point), two slides that
 # differ in one line only (with "+word" after KIND: in one word of that
 # line, the rest identical), and the schedule goes back to an earlier slide
-# and skips slides. RECORDING is a file name in DEST; its extension chooses
+# and skips slides. With "+topics" after KIND the deck has slides 9 to 14
+# too, all alike ("Topic N" and three lines that differ only in their
+# numbers), and after the first slide the schedule goes round those. RECORDING is a file name in DEST; its extension chooses
 # the format: .mp4 .mov .mkv (H.264/AAC), .webm (VP8/Opus), .rm (RealVideo
 # rv20/AC-3), .m4a (sound only, no picture). PACE: "quick" (a change every
 # 3 to 5.5 s; the default up to 90 s) or "lecture" (every 12 to 62 s).
 set -eu
-usage="usage: make-sync-lecture.sh KIND[+word] DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]"
+usage="usage: make-sync-lecture.sh KIND[+word|+topics] DEST RECORDING [SECONDS] [WIDTHxHEIGHT] [FPS] [PACE]"
 kind=${1:?$usage}
 # The last lines of slides 6 and 7, the pair that differs least.
 differ6="Camera recordings: 91 percent"
 differ7="Camera recordings: 97 percent after tuning"
+topics=no
 case $kind in
   *+word) kind=${kind%+word}; differ6="Camera recordings: changes missed"; differ7="Camera recordings: changes found" ;;
+  *+topics) kind=${kind%+topics}; topics=yes ;;
 esac
 dest=${2:?$usage}
 rec=${3:?$usage}
@@ -67,6 +71,7 @@ ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 # The deck: slides 1-8 are fixed, further slides are made up for long
 # lectures (one every 40 s or so).
 slides=$((seconds / 40 > 8 ? seconds / 40 : 8))
+[ "$topics" = yes ] && [ "$slides" -lt 14 ] && slides=14
 : > "$dest/titles.txt"
 : > "$dest/slide-texts.txt"  # each slide's words, to tell how well its picture reads
 slide_text() {  # N: title line, then bullet lines
@@ -114,14 +119,16 @@ rm -f "$dest/.text" "$dest"/.line*
 # The schedule: the fixed opening (builds 3-5, a return to 2, a skip to 6,
 # the pair 6/7 that differs in one line), then for the deck kind a round
 # between those slides again and again, else a walk that mostly goes on,
-# sometimes skips one and sometimes goes back.
-awk -v total="$seconds" -v slides="$slides" -v kind="$kind" -v pace="$pace" 'BEGIN {
+# sometimes skips one and sometimes goes back. With +topics: the first
+# slide, then round the Topic slides.
+awk -v total="$seconds" -v slides="$slides" -v kind="$kind" -v pace="$pace" -v topics="$topics" 'BEGIN {
   srand(7)
   split("1 2 3 4 5 2 6 7 8", opening, " ")
   split("3 4 5 3 6 7 6 2 4 5 7", near, " ")
   t = 0; i = 1; cur = 1
   while (t < total - 2) {
-    if (i <= 9) cur = opening[i]
+    if (topics == "yes") cur = i == 1 ? 1 : 9 + (i - 2) % (slides - 8)
+    else if (i <= 9) cur = opening[i]
     else if (kind == "deck") cur = near[(i - 10) % 11 + 1]
     else {
       r = rand()

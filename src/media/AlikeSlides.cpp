@@ -11,6 +11,37 @@ constexpr double kAlike = 0.97;   // likeness of two slides from which they are 
 constexpr double kClose = 0.03;   // likeness behind the best from which a slide may still be the one shown
 constexpr double kMargin = 0.03;  // the lead of the slide settled on over the others
 
+// The one of top and its rivals the frame shows where they differ, or -1:
+// the one each rival is told apart from (a rival the frame cannot tell
+// from it is left for now, as the best in the whole frame may be a
+// look-alike of the one shown), then told apart from all of them.
+int shownAmong(const cv::Mat& frame, SlideMatcher& matcher, int top, const std::vector<int>& rivals)
+{
+    int shown = top;
+    std::vector<int> apart;  // told apart from the one shown so far
+    for (int j : rivals) {
+        const SlideVerdict v = matcher.TellApart(frame, shown, j);
+        if (!v.settled)
+            continue;
+        if (v.lead > 0) {
+            apart.assign(1, shown);
+            shown = j;
+        } else {
+            apart.push_back(j);
+        }
+    }
+    std::vector<int> all = rivals;
+    all.push_back(top);
+    for (int j : all) {
+        if (j == shown || std::find(apart.begin(), apart.end(), j) != apart.end())
+            continue;
+        const SlideVerdict v = matcher.TellApart(frame, shown, j);
+        if (!v.settled || v.lead > 0)
+            return -1;
+    }
+    return shown;
+}
+
 }  // namespace
 
 void TellAlikeSlides(const cv::Mat& frame, SlideMatcher& matcher, const SequenceModel& model, SlideSample& sample)
@@ -26,17 +57,7 @@ void TellAlikeSlides(const cv::Mat& frame, SlideMatcher& matcher, const Sequence
             rivals.push_back(j);
     if (rivals.empty())
         return;
-    // The one the frame shows, where each rival differs from the best so
-    // far; -1 once one of them cannot be told.
-    int shown = top;
-    const bool plain = Visibility(sample, model) >= 1.0;
-    for (int j : rivals) {
-        const SlideVerdict v = plain && shown >= 0 ? matcher.TellApart(frame, shown, j) : SlideVerdict {};
-        if (!v.settled)
-            shown = -1;
-        else if (v.lead > 0)
-            shown = j;
-    }
+    const int shown = Visibility(sample, model) >= 1.0 ? shownAmong(frame, matcher, top, rivals) : -1;
     rivals.push_back(top);
     for (int j : rivals)
         s[static_cast<size_t>(j)] = shown < 0 || j == shown ? best : best - static_cast<float>(kMargin);

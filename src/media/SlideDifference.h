@@ -1,12 +1,16 @@
 // Two slides that look alike as a whole (a word changed: a typo fixed, a
-// quiz and its answer) told apart in a frame where they differ: the box
-// around the pixels where their pictures differ at the size the recording
-// shows the slide (with enough around it that neither is plain there), and
-// the likeness of the frame there with each of them, each where it fits
-// best nearby. Neither the light nor the contrast of the frame count, nor
-// its lying a pixel or two off the slide, nor what hides part of the box
-// (a person or a pointer in front of a projected slide).
+// quiz and its answer, numbers that differ all over) told apart in a frame
+// where they differ: the places where their pictures differ at the size the
+// recording shows the slide (each a box with enough around it that neither
+// slide is plain there), and the likeness of the frame there with each of
+// them, each place where it fits best nearby. Neither the light nor the
+// contrast of the frame count, nor its lying a pixel or two off the slide
+// (each place on its own, as a camera's slightly bent picture lies), nor
+// what hides part of the places (a person or a pointer in front of a
+// projected slide).
 #pragma once
+
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -41,12 +45,20 @@ private:
     // the size of the box, allowing for the frame's lying off.
     cv::Mat hiddenIn(const cv::Mat& part) const;
 
+    // One place where the slides differ.
+    struct Place {
+        cv::Rect box;       // in the slide at the size shown
+        cv::Mat a, b;       // the two slides there (float, softened)
+        double alike = 1;   // their likeness with each other there
+        int pixels = 0;     // how many pixels differ there
+    };
+
     cv::Size shown_;
     int shift_ = 2;     // pixels the frame may lie off the slide
-    cv::Rect box_;      // in the slide at the size shown
-    cv::Mat a_, b_;     // the two slides in the box (float, softened)
+    cv::Rect box_;      // around all places, in the slide at the size shown
+    std::vector<Place> places_;
     cv::Mat nearA_, nearB_;  // the two slides in the part Compare needs (grey)
-    double alike_ = 1;  // their likeness with each other there
+    double background_ = 0;  // the first one's background level there
 };
 
 }  // namespace pellucor

@@ -3,7 +3,8 @@
 // failure that writes nothing; an older events file kept (as .bak). Two
 // slides in a row that differ in one word ("KIND+word") are told apart,
 // or, where the recording is too small to show the word, taken as one
-// that is marked for review.
+// that is marked for review. A camera's recording of slides all alike but
+// for their numbers ("KIND+topics") is told apart as well.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -41,6 +42,7 @@ const Case kCases[] = {
     {"NoSuchPart", "screen", "talk1.mp4", 10, "480x270", "--part=2", false, false, 1, "The lecture has no part 2"},
     {"ScreenOneWordDiffers", "screen+word", "talk1.mp4", 40, "480x270", "", false, false, 0, ""},
     {"CameraOneWordDiffers", "camera+word", "talk1.mp4", 40, "640x360", "", false, false, 0, ""},
+    {"CameraAlikeTopics", "camera+topics", "talk1.mp4", 20, "960x540", "", false, false, 0, ""},
     {"OneWordTooSmallToSee", "screen+word", "talk1.mp4", 40, "160x90", "", false, false, 0,
      "# review: sld006.htm from 00:00:25", 7},
 };
