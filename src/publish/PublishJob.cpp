@@ -29,7 +29,7 @@ constexpr int kWorkerNice = 10;
 // scripts' logs takes the rest.
 constexpr double kPublishedPercent = 98;
 // The name a test stops a publish at step by (PELLUCOR_PUBLISH_STOP_AT).
-const char* kStopName(PublishStep step)
+const char* stopName(PublishStep step)
 {
     switch (step) {
     case PublishStep::SlideTimes: return "slidetimes";
@@ -143,8 +143,9 @@ std::unique_ptr<MediaOpener> PublishJob::LoadMediaOpener(std::string& err)
 }
 
 // A test stops a publish at the start of a step (PELLUCOR_PUBLISH_STOP_AT
-// holds its name: slidetimes, slidetext, captions, convert, load, media, describe, hls,
-// video, style, script, follow or install) to signal it there.
+// holds its name: slidetimes, slidetext, captions, convert, load, media,
+// describe, hls, video, style, script, follow or install) to signal it
+// there.
 void PublishJob::stopPoint(const char* name)
 {
     static const char* const wanted = std::getenv("PELLUCOR_PUBLISH_STOP_AT");
@@ -154,7 +155,7 @@ void PublishJob::stopPoint(const char* name)
 
 void PublishJob::enterStep(PublishStep step)
 {
-    stopPoint(kStopName(step));
+    stopPoint(stopName(step));
     step_ = step;
     emit progress_.stepChanged(static_cast<int>(step), QString::fromLatin1(PublishStepName(step)));
     report(0);
