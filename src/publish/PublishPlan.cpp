@@ -21,8 +21,8 @@ constexpr double kOnce = 0.3;                // any step, however little it has 
 
 // The steps in the order they run: those before the targets once, then
 // each target's own.
-constexpr PublishStep kBefore[] = {PublishStep::SlideTimes, PublishStep::SlideText, PublishStep::Captions,
-                                   PublishStep::Convert, PublishStep::Load};
+constexpr PublishStep kBefore[]
+    = {PublishStep::SlideTimes, PublishStep::SlideText, PublishStep::Captions, PublishStep::Convert, PublishStep::Load};
 constexpr PublishStep kEachTarget[] = {PublishStep::Media, PublishStep::Descriptions, PublishStep::Hls,
                                        PublishStep::Video, PublishStep::Style,        PublishStep::Script};
 
@@ -50,15 +50,20 @@ double PublishPlan::cost(PublishStep step, size_t target) const
     return 0;
 }
 
-double PublishPlan::totalCost() const
+template <class Visit> void PublishPlan::walk(const Visit& visit) const
 {
     const size_t targets = std::max<size_t>(work_.targets.size(), 1);
-    double sum = 0;
     for (PublishStep s : kBefore)
-        sum += cost(s, targets);
+        visit(s, targets, cost(s, targets));
     for (size_t t = 0; t < targets; ++t)
         for (PublishStep s : kEachTarget)
-            sum += cost(s, t);
+            visit(s, t, cost(s, t));
+}
+
+double PublishPlan::totalCost() const
+{
+    double sum = 0;
+    walk([&](PublishStep, size_t, double c) { sum += c; });
     return sum;
 }
 
@@ -73,28 +78,18 @@ double PublishPlan::PreparedPercent(double times, double text, double captions) 
 
 double PublishPlan::Percent(PublishStep step, size_t target, double fraction) const
 {
-    if (step == PublishStep::FollowLog)
+    // The steps before the targets are shared by all of them (their
+    // target is past the last).
+    const size_t shared = std::max<size_t>(work_.targets.size(), 1);
+    double sum = 0, reached = -1;
+    walk([&](PublishStep s, size_t t, double c) {
+        if (reached < 0 && s == step && (t == target || t == shared))
+            reached = sum + c * std::clamp(fraction, 0.0, 1.0);
+        sum += c;
+    });
+    if (reached < 0)  // following the scripts' logs: the plan is done
         return 100;
-    const size_t targets = std::max<size_t>(work_.targets.size(), 1);
-    double before = 0;
-    const auto reaches = [&](PublishStep s, size_t t) {
-        if (s == step && (t == target || t == targets))
-            return true;
-        before += cost(s, t);
-        return false;
-    };
-    const double all = totalCost();
-    double c = -1;
-    for (PublishStep s : kBefore)
-        if (c < 0 && reaches(s, targets))
-            c = cost(s, targets);
-    for (size_t t = 0; t < targets && c < 0; ++t)
-        for (PublishStep s : kEachTarget)
-            if (c < 0 && reaches(s, t))
-                c = cost(s, t);
-    if (c < 0 || all <= 0)
-        return c < 0 ? 100 : 0;
-    return 100 * (before + c * std::clamp(fraction, 0.0, 1.0)) / all;
+    return sum > 0 ? 100 * reached / sum : 0;
 }
 
 }  // namespace pellucor

@@ -19,7 +19,7 @@ struct PublishWork {
     int slides = 0;
     bool slideTimes = false;  // the slide times found from the recordings
     bool captions = false;    // automatic captions asked for
-    bool describe = false;  // audio descriptions asked for
+    bool describe = false;    // audio descriptions asked for
     struct Target {
         bool hls = false;    // an HLS presentation is written
         bool video = false;  // the lecture as one video is written
@@ -45,6 +45,8 @@ private:
     // Expected seconds of step in target.
     double cost(PublishStep step, size_t target) const;
     double totalCost() const;
+    // Calls visit(step, target, cost) for each step in the order they run.
+    template <class Visit> void walk(const Visit& visit) const;
 
     PublishWork work_;
     int toRead_ = 0;
