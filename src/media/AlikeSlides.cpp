@@ -18,18 +18,24 @@ constexpr double kMargin = 0.03;  // the lead of the slide settled on over the o
 int shownAmong(const cv::Mat& frame, SlideMatcher& matcher, int top, const std::vector<int>& rivals)
 {
     int shown = top;
-    std::vector<int> apart;  // told apart from the one shown so far
+    std::vector<int> apart;   // told apart from the one shown so far
+    std::vector<int> untold;  // not told apart from it
     for (int j : rivals) {
         const SlideVerdict v = matcher.TellApart(frame, shown, j);
-        if (!v.settled)
+        if (!v.settled) {
+            untold.push_back(j);
             continue;
+        }
         if (v.lead > 0) {
             apart.assign(1, shown);
+            untold.clear();
             shown = j;
         } else {
             apart.push_back(j);
         }
     }
+    if (!untold.empty())  // compared with the one shown already, in vain
+        return -1;
     std::vector<int> all = rivals;
     all.push_back(top);
     for (int j : all) {
