@@ -139,11 +139,29 @@
     // ranges), the time asked for stays shown while the recording is
     // paused, so that a link to a slide or a time shows its slide and the
     // slides can be browsed; once the recording plays, the page follows it.
+    //
+    // A recording sent to a slide's start may land a little before it (on
+    // its last sound frame or key frame before), which is still the slide
+    // before: the time asked for is shown until the recording passes it,
+    // unless it went further away than that.
     function shownTime() {
+      var now = page.media.currentTime;
       if (!page.media.paused) {
         page.heldAt = null;
       }
-      return page.pendingSeek !== null ? page.pendingSeek : page.heldAt !== null ? page.heldAt : page.media.currentTime;
+      if (page.askedAt !== null && (now > page.askedAt || page.askedAt - now > 0.5)) {
+        page.askedAt = null;
+      }
+      if (page.pendingSeek !== null) {
+        return page.pendingSeek;
+      }
+      return page.heldAt !== null ? page.heldAt : page.askedAt !== null ? page.askedAt : now;
+    }
+
+    // Sends the recording to time, which it can go to.
+    function jumpTo(time) {
+      page.askedAt = time;
+      page.media.currentTime = time;
     }
 
     function sync() {
@@ -199,6 +217,7 @@
 
     function seek(time) {
       page.heldAt = null;
+      page.askedAt = null;
       time = Math.max(0, time);
       if (page.media.duration && isFinite(page.media.duration)) {
         time = Math.min(time, page.media.duration);
@@ -211,7 +230,7 @@
           cannotJump(time);
           return;
         }
-        page.media.currentTime = time;
+        jumpTo(time);
       } else {
         page.pendingSeek = time;
       }
@@ -294,6 +313,7 @@
     page.sync = sync;
     page.shownTime = shownTime;
     page.seek = seek;
+    page.jumpTo = jumpTo;
     page.canJumpTo = canJumpTo;
     page.cannotJump = cannotJump;
     page.play = play;

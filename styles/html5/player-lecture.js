@@ -122,7 +122,8 @@
     // of the other kind is played; part and local (its slides) follow the
     // part playing; pendingSeek is the time asked for before the recording
     // could go there, heldAt one it could not go to (its slide is shown
-    // while paused); boundary the timer of the next slide change.
+    // while paused), askedAt one it was sent to and has not passed yet;
+    // boundary the timer of the next slide change.
     var page = {
       media: media,
       part: part,
@@ -130,6 +131,7 @@
       current: null,
       pendingSeek: null,
       heldAt: null,
+      askedAt: null,
       boundary: 0,
       speed: 0,
       chaptersTrack: null,

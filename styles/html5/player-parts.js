@@ -61,7 +61,7 @@
           var time = isFinite(page.media.duration) ? Math.min(page.pendingSeek, page.media.duration) : page.pendingSeek;
           page.pendingSeek = null;
           if (page.canJumpTo(time)) {
-            page.media.currentTime = time;
+            page.jumpTo(time);
           } else {
             page.cannotJump(time);
           }
@@ -128,6 +128,7 @@
       byId("download").href = info.media;
       page.pendingSeek = Math.max(0, time);
       page.heldAt = null;
+      page.askedAt = null;
       savedAt = -1;
       page.setSource(info.media, info.hls);
       page.setChapters();
