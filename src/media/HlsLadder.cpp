@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "core/TavUtils.h"
 #include "media/FrameWorker.h"
@@ -228,7 +229,7 @@ struct LowerQuality {
         sws_freeContext(sws);
     }
 
-    bool open(const AVCodecContext* dec, const AVStream* in, int64_t maxRate, const std::string& folder,
+    bool open(const AVCodecContext* dec, const AVStream* in, int64_t maxRate, int threads, const std::string& folder,
               double seconds, std::string& err)
     {
         const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
@@ -245,7 +246,7 @@ struct LowerQuality {
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         enc->rc_max_rate = maxRate;
         enc->rc_buffer_size = static_cast<int>(maxRate * 2);
-        enc->thread_count = 0;
+        enc->thread_count = threads;
         AVDictionary* opts = nullptr;
         av_dict_set(&opts, "preset", "superfast", 0);
         av_dict_set(&opts, "crf", "23", 0);
@@ -466,7 +467,13 @@ public:
             err = "FFmpeg has no decoder for " + copy;
             return false;
         }
-        dec->thread_count = 0;
+        // The decoder and each quality's encoder share the cores: one
+        // thread each where there are no more cores than they are. Their
+        // own threads would cost a twentieth more work, and the three
+        // already keep two cores busy.
+        const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        const int threads = std::max(1, cores / static_cast<int>(heights.size() + 1));
+        dec->thread_count = threads;
         dec->pkt_timebase = v->time_base;
         int rc = avcodec_open2(dec, codec, nullptr);
         if (rc < 0) {
@@ -482,18 +489,22 @@ public:
             for (const LowerRate& r : kLowerRates)
                 if (r.height == h)
                     rate = r.maxRate;
-            if (!q->open(dec, v, rate, folder_, ladder_.segmentSeconds, err))
+            if (!q->open(dec, v, rate, threads, folder_, ladder_.segmentSeconds, err))
                 return false;
             lower.push_back(std::move(q));
         }
         // Each quality scales and encodes on a thread of its own while the
-        // next picture is decoded.
+        // next picture is decoded, with half a second's pictures queued so that
+        // none of the threads waits for another while they share the cores.
         std::vector<std::string> errors(lower.size());
         std::vector<std::unique_ptr<FrameWorker>> workers;
+        const size_t queued = 16;
         for (size_t i = 0; i < lower.size(); ++i)
-            workers.push_back(std::make_unique<FrameWorker>([this, q = lower[i].get(), &e = errors[i]](const AVFrame* f) {
-                return f ? q->encode(f, segmentKeys_, e) : q->encode(nullptr, segmentKeys_, e) && q->out.finish(e);
-            }));
+            workers.push_back(std::make_unique<FrameWorker>(
+                [this, q = lower[i].get(), &e = errors[i]](const AVFrame* f) {
+                    return f ? q->encode(f, segmentKeys_, e) : q->encode(nullptr, segmentKeys_, e) && q->out.finish(e);
+                },
+                queued));
         const auto failed = [&]() {
             for (const std::string& e : errors)
                 if (!e.empty())
