@@ -8,9 +8,11 @@
 # LibriVox clips of Debian's pocketsphinx-testdata, looped) is made once and
 # kept in BENCH_CACHE (default build-bench/ready-cache). Then what a
 # lecturer runs after the lecture: one web publish that finds the slide
-# times from the recording (--sync-slides), reads the slide text, makes
-# automatic captions and audio descriptions, and writes the HLS
-# presentation.
+# times from the recording (--sync-slides), takes the slide text from the
+# deck, makes automatic captions and audio descriptions, and writes the HLS
+# presentation. The deck's words are given beside its pictures as slide
+# import writes them from a presentation; with BENCH_OCR=1 they are not,
+# and the publish reads every slide by OCR instead.
 #   when each stretch of it ended, and the whole (target: at most a sixth
 #     of the recording, 10 minutes for the hour);
 #   how busy both cores were (CPU time over twice the wall time);
@@ -115,6 +117,19 @@ sync_found() {
     "$work/expected.txt" "$work/found.txt"
 }
 
+# deck_text DECK LECTURE: each slide's words as slide import writes them
+# from the presentation (imgNNN.text, its title and the lines under it).
+deck_text() {
+  for gif in "$2"/img*.gif; do
+    name=$(basename "$gif")
+    title=$(awk -F'"' -v n="$name" '$2 == n { print $4 }' "$1/titles.txt")
+    words=$(awk -v n="$name" '$1 == n { sub(/^[^ ]+ /, ""); sub(/ +$/, ""); print }' "$1/slide-texts.txt")
+    words=${words#"$title"}
+    printf '# Pellucor slide text\r\n# source: deck\r\n# picture: %s\r\n# title: %s\r\n\r\n%s\r\n%s\r\n' \
+      "$(sha256sum < "$gif" | cut -d' ' -f1)" "$title" "$title" "${words# }" > "${gif%.gif}.text"
+  done
+}
+
 # ready LECTURE SECONDS SYNC: the one publish a lecturer runs after the
 # lecture, with its figures and when each of its stretches ended; SYNC:
 # whether the slide times are found from the recording (--sync-slides).
@@ -153,6 +168,7 @@ for minutes in ${BENCH_MINUTES:-10 60}; do
   lecture="$work/lecture-$minutes"
   mkdir -p "$lecture"
   cp "$cache/lecture-$minutes/deck/"img*.gif "$cache/lecture-$minutes/deck/titles.txt" "$lecture/"
+  [ "${BENCH_OCR:-0}" = 1 ] || deck_text "$cache/lecture-$minutes/deck" "$lecture"
   ln -s "$cache/lecture-$minutes/lecture1.mp4" "$lecture/lecture1.mp4"
   echo "A $minutes-minute camera lecture (1280x720, 30 slides, speech):"
   ready "$lecture" $((minutes * 60)) yes
