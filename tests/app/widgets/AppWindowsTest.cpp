@@ -110,6 +110,29 @@ TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
     EXPECT_EQ(bar->value(), 0) << "the bar still tells of the previous lecture";
 }
 
+// The publish's guess of the time left reaches both windows' bars beside
+// the percent, and goes once the publish has no guess (or is over).
+TEST_F(AppWindows, BothBarsTellTheTimeLeftOfThePublish)
+{
+    MainWindowView main(&mainWindow);
+    PublishFormView detail(&publishForm);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    auto* mainBar = findWidget<QProgressBar>(main, "publishProgress");
+    auto* detailBar = findWidget<QProgressBar>(detail, "publishProgress");
+    ASSERT_TRUE(mainBar && detailBar);
+    PublishSession& session = publishForm.Session();
+    emit session.progressChanged(42);
+    emit session.timeLeftChanged("about 5 min left");
+    for (QProgressBar* bar : {mainBar, detailBar}) {
+        EXPECT_EQ(bar->value(), 42);
+        EXPECT_EQ(bar->text(), "42%, about 5 min left");
+    }
+    emit session.timeLeftChanged("");
+    for (QProgressBar* bar : {mainBar, detailBar})
+        EXPECT_EQ(bar->text(), "42%");
+}
+
 TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
 {
     PublishFormView detail(&publishForm);
