@@ -1,5 +1,5 @@
 #!/bin/sh
-# "pellucor publish" on a lecture with a 60-second part: written to a pipe
+# "pellucor publish" on a lecture with a 3-minute part: written to a pipe
 # it prints plain lines with a percent figure (several distinct ones,
 # ending at 100% once, a few per second at most, with the time left on a
 # publish long enough to guess it); on a terminal it draws one bar in place.
@@ -9,7 +9,7 @@ source=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
-sh "$source/samples/make-long-lecture.sh" "$work/talk" 60 640x480 >/dev/null
+sh "$source/samples/make-long-lecture.sh" "$work/talk" 180 640x480 >/dev/null
 style="$source/styles/html5/"
 fail() { echo "FAIL: $*"; cat "$work/out.txt"; exit 1; }
 . "$(dirname "$0")/../support/percent_lines.sh"
