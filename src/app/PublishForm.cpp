@@ -58,6 +58,14 @@ PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* p
         timeLeft = text.toStdString();
         emit timeLeftChanged(text);
     });
+    // The lecture as one video, once the publication is in place: the bar
+    // starts again for it.
+    connect(session_, &PublishSession::videoProgressChanged, this, [this](int percent, const QString& left) {
+        progressPercent = percent;
+        timeLeft = left.toStdString();
+        emit progressChanged(percent);
+        emit timeLeftChanged(left);
+    });
     connect(session_, &PublishSession::targetPublished, this,
             [this](bool isDisk, const QString& command, bool started) {
                 RunPublish(isDisk, command.toStdString(), started);

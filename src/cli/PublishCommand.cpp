@@ -67,8 +67,8 @@ struct PublishOptions {
                                          "recordings first, as sync-slides does, beside the slide text and the "
                                          "captions."};
     const QCommandLineOption video {"video",
-                                    "Write the lecture as one video (lecture.mp4) into each publication, "
-                                    "offered for download on its pages."};
+                                    "Write the lecture as one video (lecture.mp4) into each publication once "
+                                    "it is in place, offered for download on its pages."};
     const QCommandLineOption hls {"hls",
                                   "Write adaptive streaming (HLS: lower qualities, segments) beside each recording "
                                   "of the web publication (the default; the preference prfHls=No turns it off)."};
@@ -146,11 +146,30 @@ void applyOptions(const QCommandLineParser& parser, const PublishOptions& o, Pub
 }
 
 // Prints the publish's status and percent as they come (raised on the
-// publish's own thread while this one waits) and keeps the scripts left
-// for the user to run.
-void followPublish(PublishSession& session, ProgressPrinter& progress, bool verbose, std::vector<std::string>& scripts)
+// publish's own thread while this one waits), each publication as soon as
+// it is in place when the lecture as one video follows, then the video's
+// own percent, and keeps the scripts left for the user to run.
+void followPublish(PublishSession& session, ProgressPrinter& progress, ProgressPrinter& video, bool verbose,
+                   std::vector<std::string>& scripts)
 {
     const auto direct = Qt::DirectConnection;
+    QObject::connect(
+        &session, &PublishSession::publicationInPlace, &session,
+        [&session, &progress](bool isDisk, const QString& output) {
+            if (!(isDisk ? session.request.chkVideo : session.request.chkWebVideo))
+                return;
+            progress.Finish();
+            std::cout << "In place for students: " << output.toStdString()
+                      << "index.htm (the lecture as one video follows)" << std::endl;
+        },
+        direct);
+    QObject::connect(
+        &session, &PublishSession::videoProgressChanged, &session,
+        [&video, verbose](int percent, const QString&) {
+            if (verbose)
+                video.Percent(percent);
+        },
+        direct);
     QObject::connect(
         &session, &PublishSession::statusChanged, &session,
         [&progress, verbose](const QString& text, uint) {
@@ -175,7 +194,7 @@ void followPublish(PublishSession& session, ProgressPrinter& progress, bool verb
 }
 
 // Waits for the publish, cancelling it on Ctrl-C or SIGTERM; the exit code.
-int waitForPublish(CommandLine& cl, PublishSession& session, ProgressPrinter& progress)
+int waitForPublish(CommandLine& cl, PublishSession& session, ProgressPrinter& progress, ProgressPrinter& video)
 {
     bool cancelAsked = false;
     session.Wait([&] {
@@ -185,15 +204,17 @@ int waitForPublish(CommandLine& cl, PublishSession& session, ProgressPrinter& pr
         }
     });
     progress.Finish();
+    video.Finish();
     // A publication already in place when the signal came is reported as
     // what it is.
+    const std::string cancelled = session.Error().empty() ? "Publish cancelled" : session.Error();
     if (g_signal && session.Result() != PublishOutcome::Succeeded) {
-        cl.error("Publish cancelled");
+        cl.error(cancelled);
         return 128 + g_signal;
     }
     switch (session.Result()) {
     case PublishOutcome::Succeeded: return 0;
-    case PublishOutcome::Cancelled: cl.error("Publish cancelled"); return 1;
+    case PublishOutcome::Cancelled: cl.error(cancelled); return 1;
     default: cl.error(session.Error()); return 1;
     }
 }
@@ -247,8 +268,9 @@ int RunPublishCommand(int argc, char** argv)
     applyOptions(parser, o, r);
 
     ProgressPrinter progress = cl.progress();
+    ProgressPrinter video = cl.progress("The lecture as one video");
     std::vector<std::string> scripts;  // left for the user to run
-    followPublish(session, progress, !parser.isSet(o.quiet), scripts);
+    followPublish(session, progress, video, !parser.isSet(o.quiet), scripts);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
@@ -274,7 +296,7 @@ int RunPublishCommand(int argc, char** argv)
         cl.error(msg);
         return 1;
     }
-    if (const int code = waitForPublish(cl, session, progress))
+    if (const int code = waitForPublish(cl, session, progress, video))
         return code;
     reportPublished(session, scripts);
     return 0;

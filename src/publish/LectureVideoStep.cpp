@@ -1,7 +1,10 @@
 // The publish's lecture video step: where the publication is to hold the
 // lecture as one video, lecture.mp4 is written into the output before the
 // pages, which then offer it for download with its size. Cancel stops it
-// at once; a failure ends the publish with the reason.
+// at once; a failure ends the publish with the reason. The parts' cut
+// copies and published captions are read from the publication given (the
+// output itself, or the publication in place when the video is written
+// after it).
 #include "publish/Captions.h"
 #include "publish/LectureVideoSource.h"
 #include "publish/Publisher.h"
@@ -12,7 +15,7 @@
 
 namespace pellucor {
 
-bool Publisher::publishLectureVideo(bool toDisk)
+bool Publisher::publishLectureVideo(bool toDisk, const std::string& published)
 {
     if (!(toDisk ? S.VideoCD : S.VideoWeb))
         return true;
@@ -26,7 +29,7 @@ bool Publisher::publishLectureVideo(bool toDisk)
         return fail("The lecture video cannot be written: " + (err.empty() ? "no scratch directory" : err));
     // A part with cuts is shown as the publication has it: its cut copy,
     // and its captions and descriptions as published.
-    const std::string out = Tav_DirSlash(S.OutDir);
+    const std::string out = Tav_DirSlash(published);
     for (int p = 1; p <= SI.PartCount() && p <= static_cast<int>(parts.size()); ++p) {
         const Part& part = SI.PartAt(p);
         if (partCuts(p).Empty() || part.BrowserCopy.empty())

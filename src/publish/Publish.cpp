@@ -125,9 +125,11 @@ bool Publisher::Publish(bool ToDisk)
     const std::pair<PublishStep, std::function<bool()>> longSteps[] = {
         {PublishStep::Descriptions, [this] { return publishDescriptions(); }},
         {PublishStep::Hls, [&] { return publishHls(ToDisk); }},
-        {PublishStep::Video, [&] { return publishLectureVideo(ToDisk); }},
+        {PublishStep::Video, [&] { return publishLectureVideo(ToDisk, out); }},
     };
     for (const auto& [which, run] : longSteps) {
+        if (which == PublishStep::Video && laterVideo)
+            continue;
         step(which);
         if (Cancelled())
             return cancelled("Publish cancelled");
@@ -142,6 +144,23 @@ bool Publisher::Publish(bool ToDisk)
     if (!style_.ProcessStyleDirectory(ToDisk))
         return fail(style_.StyleError);
     return writeLectureRecord();
+}
+
+bool Publisher::PublishVideoInto(bool ToDisk, const std::string& staging, const std::string& published)
+{
+    LastError.clear();
+    WasCancelled = false;
+    S.OutDir = Tav_DirSlash(staging);
+    step(PublishStep::Video);
+    if (Cancelled())
+        return cancelled("Publish cancelled");
+    if (!publishLectureVideo(ToDisk, Tav_DirSlash(published)))
+        return false;
+    if (Cancelled())
+        return cancelled("Publish cancelled");
+    step(PublishStep::Style);
+    SetStatus("Converting the slides");
+    return style_.ProcessStyleDirectory(ToDisk) || fail(style_.StyleError);
 }
 
 }  // namespace pellucor

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/LectureLoader.h"
+#include "core/LectureVideoPlan.h"
 #include "core/PartRecordings.h"
 #include "core/ProcessStart.h"
 #include "core/TavUtils.h"
@@ -67,9 +68,9 @@ PublishJob::PublishJob(PublishSettings settings, PublishProgress& progress, std:
       lecture_(std::move(lecture))
 {
     if (settings_.OptCD)
-        targets_.push_back({true, settings_.CDDir, nullptr});
+        targets_.push_back({true, settings_.CDDir, nullptr, nullptr});
     if (settings_.OptWeb)
-        targets_.push_back({false, settings_.WebDir, nullptr});
+        targets_.push_back({false, settings_.WebDir, nullptr, nullptr});
 }
 
 PublishJob::~PublishJob()
@@ -124,8 +125,9 @@ void PublishJob::SetCancelHandler(std::function<void()> handler)
 void PublishJob::SetStatus(const std::string& text, uint32_t colour)
 {
     // The staging directory is the publish's own business: a status names
-    // the place the publication goes to.
-    std::string shown = text;
+    // the place the publication goes to. While the lecture as one video is
+    // written the publications are in place, and the status says so first.
+    std::string shown = videoPhase_ && colour != kColourRed ? "Process:All Done. " + text : text;
     for (const Target& t : targets_)
         if (t.staging && !t.staging->Dir().empty() && shown.find(".pellucor-") != std::string::npos) {
             shown = ReplaceAll(shown, Tav_DirSlash(t.staging->Dir()), Tav_DirSlash(t.staging->Output()));
@@ -164,6 +166,16 @@ void PublishJob::enterStep(PublishStep step)
 // fraction: how much of the current step is done.
 void PublishJob::report(double fraction)
 {
+    if (videoPhase_) {
+        const double percent = 100 * std::clamp(fraction, 0.0, 1.0);
+        std::string left = videoTimeLeft_.TextAt(percent);
+        if (static_cast<int>(percent) > videoPercent_ || left != videoTimeLeftText_) {
+            videoPercent_ = std::max(videoPercent_, static_cast<int>(percent));
+            videoTimeLeftText_ = std::move(left);
+            emit progress_.videoProgressChanged(videoPercent_, QString::fromStdString(videoTimeLeftText_));
+        }
+        return;
+    }
     double percent = kPublishedPercent;
     if (step_ == PublishStep::SlideTimes || step_ == PublishStep::SlideText || step_ == PublishStep::Captions) {
         // Side by side with the slide times: each has its own share done
@@ -203,16 +215,27 @@ void PublishJob::finish(PublishOutcome outcome, const std::string& error)
         timeLeftText_.clear();
         emit progress_.timeLeftChanged(QString());
     }
-    if (outcome == PublishOutcome::Succeeded && lastPercent_ < 100) {
-        lastPercent_ = 100;
-        emit progress_.progressChanged(100);
-    }
+    if (outcome == PublishOutcome::Succeeded)
+        fillBar();
     Tav_DebugLog("Publish job ended: "
                  + std::string(outcome == PublishOutcome::Succeeded       ? "done"
                                    : outcome == PublishOutcome::Cancelled ? "cancelled"
                                                                           : "failed: ")
                  + error);
     progress_.End(outcome, error);
+}
+
+// The publish's bar at its end: 100%, and no time left.
+void PublishJob::fillBar()
+{
+    if (!timeLeftText_.empty()) {
+        timeLeftText_.clear();
+        emit progress_.timeLeftChanged(QString());
+    }
+    if (lastPercent_ < 100) {
+        lastPercent_ = 100;
+        emit progress_.progressChanged(100);
+    }
 }
 
 void PublishJob::run()
@@ -264,7 +287,7 @@ PublishWork PublishJob::plannedWork()
             }
         }
     for (const Target& t : targets_)
-        work.targets.push_back({!t.toDisk && settings_.HlsWeb, t.toDisk ? settings_.VideoCD : settings_.VideoWeb});
+        work.targets.push_back({!t.toDisk && settings_.HlsWeb});
     return work;
 }
 
@@ -498,14 +521,19 @@ bool PublishJob::publishTarget(Target& target)
     s.OutDir = target.staging->Dir();
     if (!settings_.AutoStart && !installProgram.empty())
         s.InstallCommand = {installProgram, "install-publication", target.staging->Dir(), target.staging->Output()};
-    Publisher engine(s, this);
-    engine.onStep = [this](PublishStep step) { enterStep(step); };
-    engine.SI = *lecture_;
+    auto engine = std::make_unique<Publisher>(s, static_cast<EngineHost*>(this));
+    engine->onStep = [this](PublishStep step) { enterStep(step); };
+    engine->SI = *lecture_;
+    // The video follows once the publication is in place, which a script
+    // left for the user to run puts there after this job has ended.
+    engine->laterVideo = wantsVideo(target) && settings_.AutoStart;
 
-    if (!engine.Publish(target.toDisk)) {
-        finish(engine.WasCancelled ? PublishOutcome::Cancelled : PublishOutcome::Failed, engine.LastError);
+    if (!engine->Publish(target.toDisk)) {
+        finish(engine->WasCancelled ? PublishOutcome::Cancelled : PublishOutcome::Failed, engine->LastError);
         return false;
     }
+    if (engine->laterVideo)
+        target.engine = std::move(engine);
 
     enterStep(PublishStep::Script);
     const std::string dir = target.staging->Dir();
@@ -614,7 +642,68 @@ bool PublishJob::installTargets()
         Tav_DebugLog("Publication in place: " + t.staging->Output());
     }
     SetStatus("Process:All Done", kColourWhite);
+    fillBar();
+    for (const Target& t : targets_)
+        emit progress_.publicationInPlace(t.toDisk, QString::fromStdString(t.staging->Output()));
+    for (Target& t : targets_)
+        if (t.engine && !writeVideo(t))
+            return false;
+    if (videoPhase_) {
+        videoPhase_ = false;
+        SetStatus("Process:All Done", kColourWhite);
+    }
     finish(PublishOutcome::Succeeded, "");
+    return true;
+}
+
+bool PublishJob::wantsVideo(const Target& target) const
+{
+    return target.toDisk ? settings_.VideoCD : settings_.VideoWeb;
+}
+
+// The lecture as one video for a target whose publication is in place:
+// written with the pages that offer it into a staging directory of its
+// own, which takes the rest of the publication as it is and then goes in
+// place of it whole. A failure or a stop leaves the publication in place
+// as it is, without the video.
+bool PublishJob::writeVideo(Target& target)
+{
+    stopPoint("video");
+    if (!videoPhase_) {
+        videoPhase_ = true;
+        videoTimeLeft_.Restart();
+        emit progress_.stepChanged(static_cast<int>(PublishStep::Video),
+                                   QString::fromLatin1(PublishStepName(PublishStep::Video)));
+        report(0);
+    }
+    step_ = PublishStep::Video;
+    const std::string output = target.staging->Output();
+    const std::string without = " (the publication in place at " + output + " is whole, without it)";
+    StagedPublication amended(output);
+    std::string err;
+    Publisher& engine = *target.engine;
+    engine.onStep = nullptr;
+    const bool written = amended.Create(err) && engine.PublishVideoInto(target.toDisk, amended.Dir(), output);
+    if (!written && engine.WasCancelled) {
+        finish(PublishOutcome::Cancelled, "Publish cancelled while the lecture video was written" + without);
+        return false;
+    }
+    if (written && cancel_) {
+        finish(PublishOutcome::Cancelled, "Publish cancelled before the lecture video was put in place" + without);
+        return false;
+    }
+    const std::string video = amended.Dir() + kLectureVideoName;
+    const bool installed = written && amended.TakeRestOfOutput(err) && (!checkMedia || checkMedia(video, err))
+        && (!mayInstall || mayInstall(err)) && amended.Install(err);
+    if (!installed) {
+        const std::string error = (written ? err : engine.LastError.empty() ? err : engine.LastError) + without;
+        SetStatus(error, kColourRed);
+        finish(PublishOutcome::Failed, error);
+        return false;
+    }
+    report(1);
+    Tav_DebugLog("The lecture as one video in place: " + output + kLectureVideoName);
+    target.engine.reset();
     return true;
 }
 

@@ -4,10 +4,15 @@
 // part, in percent of the media's duration), style expansion (per file)
 // and the batch script; then the scripts' "log.log" is followed until it
 // reads "All Done" twice, each staging directory is checked and put in
-// place of its output whole. The job reports its step, percent and status
-// text to the PublishProgress it is given and ends with success, a failure
-// (the reason) or cancelled; a failure or cancel leaves every output as it was. The
-// publish session starts it (PublishSession).
+// place of its output whole. Where a target asks for the lecture as one
+// video, it is written after that, with a bar of its own, while students
+// can already use the publication, and put in place with the pages that
+// offer it as a publication that adds to the one in place. The job
+// reports its step, percent and status text to the PublishProgress it is
+// given and ends with success, a failure (the reason) or cancelled; a
+// failure or cancel leaves every output as it was (or, while the video is
+// written, as the publication just put in place). The publish session
+// starts it (PublishSession).
 #pragma once
 
 #include <QString>
@@ -78,6 +83,8 @@ private:
         bool toDisk;
         std::string outDir;
         std::unique_ptr<StagedPublication> staging;
+        // Kept from its publish where the lecture as one video follows.
+        std::unique_ptr<Publisher> engine;
     };
 
     void run();
@@ -92,6 +99,9 @@ private:
     bool publishTarget(Target& target);
     bool followLogs();
     bool installTargets();
+    bool writeVideo(Target& target);
+    bool wantsVideo(const Target& target) const;
+    void fillBar();
     void finish(PublishOutcome outcome, const std::string& error);
     void enterStep(PublishStep step);
     static void stopPoint(const char* name);
@@ -135,6 +145,11 @@ private:
     bool timesEnded_ = false;
     TimeLeft timeLeft_;
     std::string timeLeftText_;
+    // The lecture as one video's own bar, once the publications are in place.
+    bool videoPhase_ = false;
+    int videoPercent_ = -1;
+    TimeLeft videoTimeLeft_;
+    std::string videoTimeLeftText_;
     // What makeSlideTexts read but could not store, for every target.
     std::map<std::string, SlideText> unstoredTexts_;
 

@@ -11,7 +11,6 @@ namespace {
 constexpr double kCaptionsPerSecond = 0.05;  // speech recognised on every core
 constexpr double kTimesPerSecond = 0.03;     // a camera's 720p picture compared with the slides
 constexpr double kHlsPerSecond = 0.1;        // a 720p picture decoded, two lower qualities encoded
-constexpr double kVideoPerSecond = 0.2;      // the lecture drawn and encoded as one video
 constexpr double kMediaPerSecond = 0.004;    // the recording checked and copied
 constexpr double kEncodePerSecond = 0.3;     // a browser copy encoded anew
 constexpr double kReadPerSlide = 0.6;        // OCR
@@ -23,8 +22,8 @@ constexpr double kOnce = 0.3;                // any step, however little it has 
 // each target's own.
 constexpr PublishStep kBefore[]
     = {PublishStep::SlideTimes, PublishStep::SlideText, PublishStep::Captions, PublishStep::Convert, PublishStep::Load};
-constexpr PublishStep kEachTarget[] = {PublishStep::Media, PublishStep::Descriptions, PublishStep::Hls,
-                                       PublishStep::Video, PublishStep::Style,        PublishStep::Script};
+constexpr PublishStep kEachTarget[]
+    = {PublishStep::Media, PublishStep::Descriptions, PublishStep::Hls, PublishStep::Style, PublishStep::Script};
 
 }  // namespace
 
@@ -43,8 +42,8 @@ double PublishPlan::cost(PublishStep step, size_t target) const
     case PublishStep::Media: return kOnce + kMediaPerSecond * seconds + kEncodePerSecond * work_.encodedSeconds;
     case PublishStep::Descriptions: return work_.describe ? kDescribePerSlide * slides : 0;
     case PublishStep::Hls: return t.hls ? kHlsPerSecond * seconds : 0;
-    case PublishStep::Video: return t.video ? kVideoPerSecond * seconds : 0;
     case PublishStep::Style: return kOnce + kPagesPerSlide * slides;
+    case PublishStep::Video:  // after the publication, with its own bar
     case PublishStep::FollowLog: return 0;
     }
     return 0;

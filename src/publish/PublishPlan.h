@@ -1,9 +1,10 @@
 // How the time of one publish divides among its steps, judged before it
 // starts from what it has to do: how long the recordings are, how many
 // slides there are and OCR reads, whether captions and descriptions are
-// made, which targets ask for HLS and the one video. The publish's one bar
+// made, which targets ask for HLS. The publish's one bar
 // follows it, so that the bar moves on evenly with the time and tells
-// fairly how much is left.
+// fairly how much is left. The lecture as one video is written after the
+// publication is in place, with a bar of its own.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +22,7 @@ struct PublishWork {
     bool captions = false;    // automatic captions asked for
     bool describe = false;    // audio descriptions asked for
     struct Target {
-        bool hls = false;    // an HLS presentation is written
-        bool video = false;  // the lecture as one video is written
+        bool hls = false;  // an HLS presentation is written
     };
     std::vector<Target> targets;
 };

@@ -51,6 +51,12 @@ signals:
     // A target was written: its script was started, or is left for the
     // user to run (command is the quoted script).
     void targetPublished(bool isDisk, const QString& command, bool started);
+    // A target's publication was checked and put in place: students can use
+    // it from now on (the lecture as one video, where asked for, follows).
+    void publicationInPlace(bool isDisk, const QString& output);
+    // The lecture as one video, written after the publications are in
+    // place: its own percent, and its own time left ("" without a guess).
+    void videoProgressChanged(int percent, const QString& timeLeft);
     void finished(PublishOutcome outcome, const QString& error);
 
 private:

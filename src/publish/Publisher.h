@@ -52,6 +52,16 @@ public:
     // in SI (Load, or a copy of what it loaded), runs in order media
     // preparation, style expansion and the lecture record.
     bool Publish(bool ToDisk);
+    // After Publish with laterVideo set, once its publication is in place
+    // at published: writes the lecture as one video into the empty
+    // directory staging, taking the parts' published copies from
+    // published, and the pages anew beside it, which then offer it. The
+    // rest of the publication is not written again. False with LastError.
+    bool PublishVideoInto(bool ToDisk, const std::string& staging, const std::string& published);
+
+    // Publish leaves the lecture as one video out, to be written later by
+    // PublishVideoInto (its pages do not offer it).
+    bool laterVideo = false;
 
     // Told as each step begins (on the thread running Publish).
     std::function<void(PublishStep)> onStep;
@@ -80,7 +90,8 @@ private:
     // preference asks for them (DescriptionsStep.cpp).
     bool publishDescriptions();
     // Writes lecture.mp4 where the target asks for it (LectureVideoStep.cpp).
-    bool publishLectureVideo(bool toDisk);
+    // published: where the parts' published copies are read from.
+    bool publishLectureVideo(bool toDisk, const std::string& published);
     // Writes each part's HLS presentation into a web target (HlsStep.cpp).
     bool publishHls(bool toDisk);
     // Writes the lecture record into the output (LectureRecordStep.cpp).

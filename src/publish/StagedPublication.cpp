@@ -224,6 +224,41 @@ void StagedPublication::Discard()
     done_ = true;
 }
 
+bool StagedPublication::TakeRestOfOutput(std::string& err)
+{
+    const fs::path from = fs::path(output_).parent_path();
+    const fs::path to = fs::path(dir_).parent_path();
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const fs::path rel = it->path().lexically_relative(from);
+        const fs::path target = to / rel;
+        std::error_code e;
+        if (rel == kManifestName || fs::exists(fs::symlink_status(target, e)))
+            continue;
+        if (it->is_directory(e)) {
+            fs::create_directory(target, e);
+        } else if (it->is_symlink(e)) {
+            fs::copy_symlink(it->path(), target, e);
+        } else {
+            fs::create_hard_link(it->path(), target, e);
+            if (e) {  // a file system without links
+                e.clear();
+                fs::copy_file(it->path(), target, e);
+            }
+        }
+        if (e) {
+            err = "Unable to take " + it->path().string() + " into " + target.string() + ": " + e.message();
+            return false;
+        }
+    }
+    if (ec) {
+        err = "cannot list " + from.string() + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
 bool StagedPublication::Install(std::string& err)
 {
     if (!InstallDir(dir_, output_, err))

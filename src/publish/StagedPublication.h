@@ -29,6 +29,12 @@ public:
     // The staging directory and the output, each ending in "/".
     const std::string& Dir() const { return dir_; }
     const std::string& Output() const { return output_; }
+    // Takes into the staging directory every file of the publication in
+    // place at the output that it does not hold yet, linked where the file
+    // system allows (the files are never written again), else copied:
+    // what a publication that adds to the one in place starts from. Its
+    // manifest is written anew at Install. False with err.
+    bool TakeRestOfOutput(std::string& err);
     // Writes the manifest and puts the staging directory in place of the
     // output, removing the previous publication.
     bool Install(std::string& err);

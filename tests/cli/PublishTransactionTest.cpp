@@ -10,18 +10,57 @@
 
 #include <csignal>
 #include <filesystem>
+#include <map>
 
 #include "MediaTools.h"
 #include "ProcessTable.h"
 #include "PublishRun.h"
+#include "core/TavString.h"
 
 namespace {
 using namespace pellucor;
 using namespace pellucor::testing_support;
 namespace fs = std::filesystem;
 
-using PublishTransaction = PublishRun;
-class SignalAtStep : public PublishRun, public ::testing::WithParamInterface<const char*> { };
+class PublishTransaction : public PublishRun {
+protected:
+    // A publish (with extra options) that stops itself at step, signalled
+    // there; atStop: the output when it stopped. False when it never got
+    // there or did not end.
+    bool signalAt(const char* step, int signal, const QStringList& extra, QProcess& p,
+                  std::map<std::string, std::string>& atStop)
+    {
+        p.setProcessEnvironment(programEnvironment(root.dir(), {QString("PELLUCOR_PUBLISH_STOP_AT=") + step}));
+        p.start(PELLUCOR_EXE,
+                QStringList {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)} + extra);
+        if (!p.waitForStarted())
+            return false;
+        ProcessStat stat;  // stopped ('T') by itself at the step
+        for (int i = 0; i < 600 && readProcess("/proc/" + std::to_string(p.processId()), stat) && stat.state != 'T';
+             ++i)
+            QThread::msleep(50);
+        if (stat.state != 'T')
+            return false;
+        atStop = treeContents(out);
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        ::kill(static_cast<pid_t>(p.processId()), SIGCONT);
+        return p.waitForFinished(60000);
+    }
+    // What a signalled publish told and left: SIGTERM exits 143 with told,
+    // leaving nothing beside the output; SIGKILL leaves what the next
+    // publish removes.
+    void expectStopped(QProcess& p, int signal, const char* told)
+    {
+        if (signal == SIGTERM) {
+            EXPECT_EQ(p.exitCode(), 143);
+            EXPECT_TRUE(holds(p.readAllStandardError().toStdString(), told));
+            EXPECT_TRUE(leftBeside(out).empty());
+        } else {
+            EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+        }
+    }
+};
+class SignalAtStep : public PublishTransaction, public ::testing::WithParamInterface<const char*> { };
 
 TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
 {
@@ -30,24 +69,9 @@ TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
     const auto before = treeContents(out);
     for (const int signal : {SIGTERM, SIGKILL}) {
         QProcess p;
-        p.setProcessEnvironment(programEnvironment(root.dir(), {QString("PELLUCOR_PUBLISH_STOP_AT=") + GetParam()}));
-        p.start(PELLUCOR_EXE, {"publish", QString::fromStdString(lecture), "--disk", QString::fromStdString(out)});
-        ASSERT_TRUE(p.waitForStarted());
-        ProcessStat stat;  // stopped ('T') by itself at the step
-        for (int i = 0; i < 600 && readProcess("/proc/" + std::to_string(p.processId()), stat) && stat.state != 'T';
-             ++i)
-            QThread::msleep(50);
-        ASSERT_EQ(stat.state, 'T') << GetParam();
-        ::kill(static_cast<pid_t>(p.processId()), signal);
-        ::kill(static_cast<pid_t>(p.processId()), SIGCONT);
-        ASSERT_TRUE(p.waitForFinished(60000));
-        if (signal == SIGTERM) {
-            EXPECT_EQ(p.exitCode(), 143) << GetParam();
-            EXPECT_TRUE(holds(p.readAllStandardError().toStdString(), "Publish cancelled"));
-            EXPECT_TRUE(leftBeside(out).empty()) << GetParam();
-        } else {
-            EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
-        }
+        std::map<std::string, std::string> atStop;
+        ASSERT_TRUE(signalAt(GetParam(), signal, {}, p, atStop)) << GetParam();
+        expectStopped(p, signal, "Publish cancelled");
         EXPECT_EQ(treeContents(out), before) << GetParam() << " " << signal;
     }
     // The next publish removes what the killed one left.
@@ -58,6 +82,37 @@ TEST_P(SignalAtStep, TermOrKillLeaveThePreviousPublicationAsItWas)
 INSTANTIATE_TEST_SUITE_P(EverySteps, SignalAtStep,
                          ::testing::Values("slidetext", "convert", "load", "media", "describe", "hls", "video", "style",
                                            "script", "follow", "install"));
+
+// The lecture as one video is written once the publication is in place:
+// students have the new pages meanwhile, and a stop while it is written
+// leaves them whole, without the video.
+TEST_F(PublishTransaction, TheVideoFollowsThePublicationInPlace)
+{
+    copySampleInto(lecture);
+    ASSERT_EQ(publish().code, 0);
+    const std::string titles = lecture + "titles.txt";
+    writeFile(titles, ReplaceAll(readFile(titles), "Welcome to the talk", "Welcome back"));
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        QProcess p;
+        std::map<std::string, std::string> atStop;
+        ASSERT_TRUE(signalAt("video", signal, {"--video"}, p, atStop));
+        EXPECT_TRUE(holds(atStop["index.htm"], "Welcome back"));
+        EXPECT_FALSE(holds(atStop["index.htm"], "lecture.mp4"));
+        EXPECT_EQ(atStop.count("lecture.mp4"), 0u);
+        expectStopped(p, signal, "Publish cancelled while the lecture video was written");
+        EXPECT_EQ(treeContents(out), atStop) << signal;
+    }
+    const Outcome r = publish({"--video"});
+    ASSERT_EQ(r.code, 0) << describe(r);
+    EXPECT_TRUE(leftBeside(out).empty());
+    const auto tree = treeContents(out);
+    EXPECT_EQ(tree.count("lecture.mp4"), 1u);
+    EXPECT_TRUE(holds(tree.at("index.htm"), "href=\"lecture.mp4\""));
+    EXPECT_TRUE(holds(tree.at(".pellucor-manifest"), "lecture.mp4\n"));
+    const size_t inPlace = r.out.find("In place for students: " + out + "index.htm");
+    ASSERT_NE(inPlace, std::string::npos) << describe(r);
+    EXPECT_LT(inPlace, r.out.find("The lecture as one video: 100%")) << describe(r);
+}
 
 TEST_F(PublishTransaction, AFullDiskIsToldAndLeavesThePreviousPublication)
 {
