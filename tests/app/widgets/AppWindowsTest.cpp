@@ -111,7 +111,8 @@ TEST_F(AppWindows, OpeningAnotherLectureClearsBothStatusLines)
 }
 
 // The publish's guess of the time left reaches both windows' bars beside
-// the percent, and goes once the publish has no guess (or is over).
+// the percent, and goes once the publish has no guess (or is over); the
+// lecture as one video's bar follows it.
 TEST_F(AppWindows, BothBarsTellTheTimeLeftOfThePublish)
 {
     MainWindowView main(&mainWindow);
@@ -131,6 +132,14 @@ TEST_F(AppWindows, BothBarsTellTheTimeLeftOfThePublish)
     emit session.timeLeftChanged("");
     for (QProgressBar* bar : {mainBar, detailBar})
         EXPECT_EQ(bar->text(), "42%");
+    // Once the publication is in place the bars start again for the
+    // lecture as one video.
+    emit session.progressChanged(100);
+    emit session.videoProgressChanged(30, "about 2 min left");
+    for (QProgressBar* bar : {mainBar, detailBar}) {
+        EXPECT_EQ(bar->value(), 30);
+        EXPECT_EQ(bar->text(), "30%, about 2 min left");
+    }
 }
 
 TEST_F(AppWindows, DetailedFormGroupsThePublishButtonsUnderDiskAndWeb)
