@@ -18,7 +18,11 @@
 #   how busy both cores were (CPU time over twice the wall time);
 #   peak memory;
 #   how many of the slide changes the sync found within a second (the
-#     figures mean little when it found them wrong).
+#     figures mean little when it found them wrong);
+#   how fast the machine was before and after each lecture: the seconds
+#     one core takes to decode the same 20 s of the camera's picture (on a
+#     shared host this moves by a quarter from hour to hour, and every
+#     figure with it).
 # Captions come from PocketSphinx, or from Whisper when a model is
 # installed (BENCH_WHISPER_MODEL, else the first ggml .bin of the models
 # folder); it says which.
@@ -130,6 +134,12 @@ deck_text() {
   done
 }
 
+# machine_speed RECORDING: "N.NN s" one core takes to decode its first 20 s.
+machine_speed() {
+  /usr/bin/time -f "%U" -o "$work/speed.txt" ffmpeg -hide_banner -loglevel error -nostdin -threads 1 \
+    -i "$1" -t 20 -an -f null - && printf '%.2f s' "$(cat "$work/speed.txt")"
+}
+
 # ready LECTURE SECONDS SYNC: the one publish a lecturer runs after the
 # lecture, with its figures and when each of its stretches ended; SYNC:
 # whether the slide times are found from the recording (--sync-slides).
@@ -171,5 +181,7 @@ for minutes in ${BENCH_MINUTES:-10 60}; do
   [ "${BENCH_OCR:-0}" = 1 ] || deck_text "$cache/lecture-$minutes/deck" "$lecture"
   ln -s "$cache/lecture-$minutes/lecture1.mp4" "$lecture/lecture1.mp4"
   echo "A $minutes-minute camera lecture (1280x720, 30 slides, speech):"
+  before=$(machine_speed "$lecture/lecture1.mp4")
   ready "$lecture" $((minutes * 60)) yes
+  echo "  machine speed: 20 s of the picture decoded on one core in $before before, $(machine_speed "$lecture/lecture1.mp4") after"
 done
