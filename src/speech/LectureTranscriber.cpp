@@ -150,7 +150,7 @@ bool LectureTranscriber::Recognise(SpeechEngine& engine, const std::vector<int16
                                    const std::function<void(double)>& progress, const SlidePrompts* prompts)
 {
     words.clear();
-    const std::vector<SpeechStretch> stretches = SpeechStretches(pcm, engine.LongestStretch());
+    const std::vector<SpeechStretch> stretches = SpeechStretches(pcm, engine.LongestStretch(), engine.PackedSilence());
     if (stretches.empty()) {
         err = "the recording holds only silence: there is no speech to caption";
         return false;

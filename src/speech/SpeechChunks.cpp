@@ -17,12 +17,12 @@ constexpr double kSilenceLevel = 58;
 constexpr double kAboveQuiet = 3.2;
 constexpr size_t kJoinGap = 60;   // frames: shorter silences stay inside a stretch
 constexpr size_t kPad = 25;       // frames kept before and after speech
-constexpr size_t kPackGap = 200;  // frames: stretches this close are given together
 
 }  // namespace
 
-std::vector<SpeechStretch> SpeechStretches(const std::vector<int16_t>& pcm, double longest)
+std::vector<SpeechStretch> SpeechStretches(const std::vector<int16_t>& pcm, double longest, double packGap)
 {
+    const auto packFrames = static_cast<size_t>(std::max(0.0, packGap) * 100);
     const size_t frames = pcm.size() / kFrame;
     std::vector<double> level(frames);
     for (size_t f = 0; f < frames; ++f) {
@@ -56,7 +56,7 @@ std::vector<SpeechStretch> SpeechStretches(const std::vector<int16_t>& pcm, doub
         r.to = std::min(frames, r.to + kPad);
         if (!out.empty() && r.from < out.back().to)
             r.from = out.back().to;
-        if (!out.empty() && r.from <= out.back().to + kPackGap && r.to - out.back().from <= longestFrames) {
+        if (!out.empty() && r.from <= out.back().to + packFrames && r.to - out.back().from <= longestFrames) {
             out.back().to = r.to;
             continue;
         }

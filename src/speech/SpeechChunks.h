@@ -1,7 +1,8 @@
 // A long recording cut into the stretches a recogniser is given: the
 // stretches where someone speaks, found by their loudness against the
-// recording's own quiet, cut at silences and packed up to a longest length
-// so that the workers of both cores share them.
+// recording's own quiet, cut at silences and, for an engine whose every
+// call costs alike, packed up to a longest length, so that the workers of
+// both cores share them.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,9 @@ struct SpeechStretch {
 };
 
 // The stretches of pcm (16 kHz mono) to recognise, at most longest seconds
-// each; empty when it holds no sound above silence.
-std::vector<SpeechStretch> SpeechStretches(const std::vector<int16_t>& pcm, double longest);
+// each; stretches of speech at most packGap seconds apart are given
+// together (the silence between them too). Empty when it holds no sound
+// above silence.
+std::vector<SpeechStretch> SpeechStretches(const std::vector<int16_t>& pcm, double longest, double packGap = 2);
 
 }  // namespace pellucor

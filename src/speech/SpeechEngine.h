@@ -48,6 +48,11 @@ public:
     virtual std::unique_ptr<SpeechDecoder> NewDecoder(std::string& err) = 0;
     // The longest stretch the engine is given at once, in seconds.
     virtual double LongestStretch() const { return 25; }
+    // The longest silence, in seconds, between two stretches of speech that
+    // the engine is given together: one whose every call costs alike (a
+    // window of fixed length) is given fewer, longer stretches; one whose
+    // cost follows what it hears, none but the pauses inside speech.
+    virtual double PackedSilence() const { return 2; }
 };
 
 }  // namespace pellucor
