@@ -39,6 +39,7 @@ struct FrameSampler::Decoder {
     int stream = -1;
     AVRational tb {1, 1};
     double start = 0;  // seconds of the first timestamp
+    bool colour = false;  // pictures in BGR rather than grey
     cv::Mat grey;
 
     ~Decoder()
@@ -58,8 +59,8 @@ struct FrameSampler::Decoder {
         return seconds(ts);
     }
 
-    // A decoded frame in grey, at most maxWidth wide, in the picture's
-    // display proportions.
+    // A decoded frame in grey (or BGR), at most maxWidth wide, in the
+    // picture's display proportions.
     bool toGrey(const AVFrame* f, int maxWidth, std::string& err)
     {
         const AVRational sar = f->sample_aspect_ratio.num > 0 ? f->sample_aspect_ratio : AVRational {1, 1};
@@ -67,12 +68,12 @@ struct FrameSampler::Decoder {
         const int w = std::max(1, std::min(maxWidth, static_cast<int>(std::lround(shownWidth))));
         const int h = std::max(1, static_cast<int>(std::lround(w * f->height / shownWidth)));
         sws = sws_getCachedContext(sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), w, h,
-                                   AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr);
+                                   colour ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr);
         if (!sws) {
             err = "cannot convert the pictures of the recording";
             return false;
         }
-        grey.create(h, w, CV_8UC1);
+        grey.create(h, w, colour ? CV_8UC3 : CV_8UC1);
         uint8_t* dst[4] = {grey.data, nullptr, nullptr, nullptr};
         const int dstStride[4] = {static_cast<int>(grey.step), 0, 0, 0};
         sws_scale(sws, f->data, f->linesize, 0, f->height, dst, dstStride);
@@ -188,8 +189,16 @@ bool FrameSampler::Open(const std::string& path, std::string& err)
         duration_ = d->fmt->duration / static_cast<double>(AV_TIME_BASE);
     else if (st->duration > 0)
         duration_ = st->duration * av_q2d(st->time_base);
+    d->colour = colour_;
     d_ = std::move(d);
     return true;
+}
+
+void FrameSampler::SetColour(bool colour)
+{
+    colour_ = colour;
+    if (d_)
+        d_->colour = colour;
 }
 
 bool FrameSampler::seek(double time, std::string& err)

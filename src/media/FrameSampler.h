@@ -36,6 +36,10 @@ public:
 
     double Duration() const { return duration_; }
 
+    // The pictures Keyframes, KeyframeBefore and Stretch hand over in
+    // colour (8-bit BGR) rather than grey.
+    void SetColour(bool colour);
+
     // The size of each picture of the recording as stored, read while
     // going through the keyframes (a change of slide between keyframes
     // shows as a picture much larger than those around it).
@@ -71,6 +75,7 @@ private:
     bool seek(double time, std::string& err);
     std::unique_ptr<Decoder> d_;
     int maxWidth_, threads_;
+    bool colour_ = false;
     double duration_ = 0;
     std::vector<Packet> packets_;
 };
