@@ -9,14 +9,19 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "media/RecordingSlides.h"
+#include "media/SlidePicture.h"
 
 namespace pellucor {
 
+class CameraShake;
 class FrameSampler;
+class ProjectedSlide;
 
 class CameraStills {
 public:
@@ -26,7 +31,8 @@ public:
     static constexpr int kFine = 2;
     static constexpr int kSmallChange = 16;
 
-    CameraStills(const RecordingFound& rec, const RecordingSlidesOptions& options) : rec_(rec), options_(options) { }
+    CameraStills(const RecordingFound& rec, const RecordingSlidesOptions& options);
+    ~CameraStills();
 
     // moved: the share of the recording gone through.
     bool Run(std::vector<RecordingSlides::Still>& out, const std::function<void(double)>& moved,
@@ -39,8 +45,44 @@ public:
                         std::string& err);
 
 private:
+    // A look at the slide as one frame shows it.
+    struct Seen {
+        double time = 0;
+        cv::Point2f shift;
+        cv::Mat look, hidden;  // hidden: what hides the slide in it (0 or 255)
+    };
+
+    void firstFrame(const cv::Mat& grey);
+    void frame(double time, const cv::Mat& grey, const cv::Mat& bgr);
+    // Whether now shows another slide than the still open, where both
+    // show it.
+    bool differs(const Seen& now);
+    void start(const Seen& s);
+    void close();
+    // A look at the still open: what it shows of the slide is the slide.
+    void keep(Seen now);
+    // What hides the same part of the slide a while is the slide.
+    void settle(const Seen& s);
+    std::vector<ClearFrame> clearest(const cv::Mat& look) const;
+
     const RecordingFound& rec_;
     RecordingSlidesOptions options_;
+    std::vector<RecordingSlides::Still>* out_ = nullptr;
+    std::unique_ptr<ProjectedSlide> projected_;
+    std::unique_ptr<CameraShake> shake_;
+    SlidePicture compare_;
+    // ref: the slide as the frames showed it where nothing hid it, made
+    // only of what was seen clearly (at first the room's picture, in
+    // which no one passing shows); known: the part of it the still open
+    // has shown; stale: the looks for which each pixel has been hidden by
+    // the same; edge: the slide's edge, left out of comparing.
+    cv::Mat ref_, known_, stale_, lastHidden_, edge_;
+    std::optional<Seen> pending_;  // a look that differs, until the next says whether it stays
+    cv::Mat pendingMarks_;
+    RecordingSlides::Still run_;
+    bool open_ = false;
+    std::vector<Seen> seen_;  // looks of the still open, spread over it
+    size_t looked_ = 0, seenEvery_ = 1;
 };
 
 }  // namespace pellucor

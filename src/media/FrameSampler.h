@@ -36,9 +36,10 @@ public:
 
     double Duration() const { return duration_; }
 
-    // The pictures Keyframes, KeyframeBefore and Stretch hand over in
-    // colour (8-bit BGR) rather than grey.
+    // Each picture handed over in grey is also made in colour (8-bit
+    // BGR, the same size), for Colour() during the call.
     void SetColour(bool colour);
+    const cv::Mat& Colour() const;
 
     // The size of each picture of the recording as stored, read while
     // going through the keyframes (a change of slide between keyframes

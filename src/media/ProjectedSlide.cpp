@@ -151,7 +151,7 @@ cv::Size ProjectedSlide::Straightened(const std::vector<cv::Point2f>& c)
             static_cast<int>(std::lround(std::max(length(c[0], c[3]), length(c[1], c[2]))))};
 }
 
-cv::Mat ProjectedSlide::Look(const cv::Mat& frame, cv::Point2f shift, cv::Mat* pointer) const
+cv::Mat ProjectedSlide::Look(const cv::Mat& grey, cv::Point2f shift) const
 {
     // Straightened at twice the size where the look is smaller than the
     // slide in the frame, so that each pixel of it is the mean of those
@@ -159,24 +159,23 @@ cv::Mat ProjectedSlide::Look(const cv::Mat& frame, cv::Point2f shift, cv::Mat* p
     const int over = Straightened(corners_).width > lookSize_.width ? 2 : 1;
     const cv::Size size = lookSize_ * over;
     cv::Mat big;
-    cv::warpPerspective(frame, big, Into(corners_, size, shift), size, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
-    if (big.channels() == 1)
-        return LookOf(big, lookSize_);
-    cv::Mat grey;
-    cv::cvtColor(big, grey, cv::COLOR_BGR2GRAY);
-    cv::Mat look = LookOf(grey, lookSize_);
-    if (pointer) {
-        // A laser's dot: of a strong colour, or brighter than the slide.
-        std::vector<cv::Mat> ch;
-        cv::split(big, ch);
-        cv::Mat hi = cv::max(cv::max(ch[0], ch[1]), ch[2]), lo = cv::min(cv::min(ch[0], ch[1]), ch[2]);
-        cv::Mat strong;
-        cv::resize(hi - lo, strong, look.size(), 0, 0, cv::INTER_AREA);
-        *pointer = (strong > kPointerColour) | (look > kBrighterThanSlide);
-        const int margin = kPointerMargin * std::max(1, look.cols / SlidePicture::kWidth);
-        cv::dilate(*pointer, *pointer, cv::getStructuringElement(cv::MORPH_RECT, {margin, margin}));
-    }
-    return look;
+    cv::warpPerspective(grey, big, Into(corners_, size, shift), size, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+    return LookOf(big, lookSize_);
+}
+
+cv::Mat ProjectedSlide::Pointer(const cv::Mat& bgr, cv::Point2f shift, const cv::Mat& look) const
+{
+    // A laser's dot: of a strong colour, or brighter than the slide.
+    cv::Mat straight;
+    cv::warpPerspective(bgr, straight, Into(corners_, lookSize_, shift), lookSize_, cv::INTER_LINEAR,
+                        cv::BORDER_REPLICATE);
+    std::vector<cv::Mat> ch;
+    cv::split(straight, ch);
+    const cv::Mat strong = cv::max(cv::max(ch[0], ch[1]), ch[2]) - cv::min(cv::min(ch[0], ch[1]), ch[2]);
+    cv::Mat pointer = (strong > kPointerColour) | (look > kBrighterThanSlide);
+    const int margin = kPointerMargin * std::max(1, look.cols / SlidePicture::kWidth);
+    cv::dilate(pointer, pointer, cv::getStructuringElement(cv::MORPH_RECT, {margin, margin}));
+    return pointer;
 }
 
 cv::Mat ProjectedSlide::LookOf(const cv::Mat& straight, cv::Size size)

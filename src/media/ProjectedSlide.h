@@ -28,12 +28,13 @@ public:
     explicit ProjectedSlide(const std::vector<cv::Point2f>& corners,
                             cv::Size lookSize = {SlidePicture::kWidth, SlidePicture::kHeight});
 
-    // The slide in a frame (grey, or BGR) straightened into the size of a
-    // look (SlidePicture) in grey, its light and contrast evened out;
-    // shift: how far the frame lies from the one the corners were found in
-    // (CameraShake); pointer, given a frame in colour: where in the look
-    // a pointer's light may be (0 or 255).
-    cv::Mat Look(const cv::Mat& frame, cv::Point2f shift = {}, cv::Mat* pointer = nullptr) const;
+    // The slide in a grey frame straightened into a look of the size
+    // given, its light and contrast evened out; shift: how far the frame
+    // lies from the one the corners were found in (CameraShake).
+    cv::Mat Look(const cv::Mat& grey, cv::Point2f shift = {}) const;
+    // Where in that look of the same frame in colour (BGR) a pointer's
+    // light may be (0 or 255): a laser's dot.
+    cv::Mat Pointer(const cv::Mat& bgr, cv::Point2f shift, const cv::Mat& look) const;
     // A straightened picture of the slide in grey, of any size, as a look
     // of the size given.
     static cv::Mat LookOf(const cv::Mat& straight, cv::Size size = {SlidePicture::kWidth, SlidePicture::kHeight});
