@@ -69,12 +69,9 @@ struct RegionStats {
     static constexpr size_t kKept = 15;
     int keepEvery = 4;
 
-    // frame: grey or BGR.
-    void add(const cv::Mat& frame)
+    // colour: the same frame in BGR, or empty.
+    void add(const cv::Mat& grey, const cv::Mat& colour = {})
     {
-        cv::Mat grey = frame;
-        if (frame.channels() == 3)
-            cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
         cv::Mat g;
         cv::GaussianBlur(grey, g, {5, 5}, 0);
         if (moved.empty() || moved.size() != g.size()) {
@@ -84,8 +81,8 @@ struct RegionStats {
         }
         if (frames % keepEvery == 0) {
             kept.push_back(grey.clone());  // sharp, for the edges of black bars
-            if (frame.channels() == 3)
-                keptColour.push_back(frame.clone());
+            if (!colour.empty())
+                keptColour.push_back(colour.clone());
             if (kept.size() == 2 * kKept) {  // every other one, and half as many from now on
                 for (size_t i = 1; i < kKept; ++i)
                     kept[i] = kept[2 * i];
@@ -444,7 +441,7 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
     RegionStats stats;
     double lookedTo = 0;  // a stretch may start earlier, not before the one before ended
     const auto add = [&](double t, const cv::Mat& grey) {
-        stats.add(grey);
+        stats.add(grey, sampler.Colour());
         lookedTo = t;
         return true;
     };
@@ -682,6 +679,21 @@ double RecordingSlides::differ(const cv::Mat& a, const cv::Mat& unseenA, const c
         : d;
 }
 
+double RecordingSlides::differAside(const cv::Mat& a, const cv::Mat& unseenA, const cv::Mat& b,
+                                    const cv::Mat& unseenB, double d) const
+{
+    if (d >= 20 * kSame)
+        return d;
+    for (int dy = -kShift; dy <= kShift; ++dy)
+        for (int dx = -kShift; dx <= kShift; ++dx) {
+            cv::Mat moved;
+            const cv::Matx23d shift(1, 0, dx, 0, 1, dy);
+            cv::warpAffine(b, moved, shift, b.size(), cv::INTER_NEAREST, cv::BORDER_REPLICATE);
+            d = std::min(d, differ(a, unseenA, moved, unseenB));
+        }
+    return d;
+}
+
 int RecordingSlides::known(const Source& source, const cv::Mat& look, const cv::Mat& unseen) const
 {
     int best = -1;
@@ -690,17 +702,8 @@ int RecordingSlides::known(const Source& source, const cv::Mat& look, const cv::
         const Known& k = known_[s];
         for (size_t m = 0; m < k.looks.size(); ++m) {
             double d = differ(k.looks[m], k.unseen[m], look, unseen);
-            // A look from another recording or layout may lie a pixel or
-            // two aside.
-            if (d >= bestDiffer && k.seenIn[m] != source && d < 20 * kSame) {
-                for (int dy = -kShift; dy <= kShift; ++dy)
-                    for (int dx = -kShift; dx <= kShift; ++dx) {
-                        cv::Mat moved;
-                        const cv::Matx23d shift(1, 0, dx, 0, 1, dy);
-                        cv::warpAffine(look, moved, shift, look.size(), cv::INTER_NEAREST, cv::BORDER_REPLICATE);
-                        d = std::min(d, differ(k.looks[m], k.unseen[m], moved, unseen));
-                    }
-            }
+            if (d >= bestDiffer && k.seenIn[m] != source)
+                d = differAside(k.looks[m], k.unseen[m], look, unseen, d);
             if (d < bestDiffer) {
                 bestDiffer = d;
                 best = static_cast<int>(s);
@@ -715,13 +718,18 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
     // An overlay that comes and goes over one slide is no change. (Not in
     // a camera's: what passes before its slide is not in its stills.)
     std::vector<Still> kept;
+    const auto same = [&](const Still& a, const Still& b) {  // in another layout, maybe a pixel or two aside
+        const double d = compare_.Differ(a.look, b.look);
+        return d < kSame
+            || (layoutAt(rec, a.from) != layoutAt(rec, b.from) && differAside(a.look, {}, b.look, {}, d) < kSame);
+    };
     for (size_t i = 0; i < stills.size(); ++i) {
         if (rec.camera) {
             kept.push_back(std::move(stills[i]));
             continue;
         }
         if (!kept.empty() && i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
-            && compare_.Differ(kept.back().look, stills[i + 1].look) < kSame
+            && same(kept.back(), stills[i + 1])
             && compare_.Overlay(kept.back().look, stills[i].look, kOverlayShare)) {
             Still& k = kept.back();
             if (k.clearTo == 0)
@@ -738,7 +746,7 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         // shows again as it was (the rule above, at the next still).
         if (i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
             && compare_.Overlay(stills[i + 1].look, stills[i].look, kOverlayShare)
-            && !(i + 2 < stills.size() && compare_.Differ(stills[i].look, stills[i + 2].look) < kSame)) {
+            && !(i + 2 < stills.size() && same(stills[i], stills[i + 2]))) {
             Still& next = stills[i + 1];
             if (next.clearTo == 0)
                 std::tie(next.clearFrom, next.clearTo) = std::pair {next.from, next.to};

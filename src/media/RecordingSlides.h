@@ -164,6 +164,11 @@ private:
     // The share of two looks that differs, as comparing tells; a camera's
     // looks differ at least by kSame where a digit changed.
     double differ(const cv::Mat& a, const cv::Mat& unseenA, const cv::Mat& b, const cv::Mat& unseenB) const;
+    // The same, less where b moved a pixel or two matches better, as a
+    // look from another recording or layout may lie aside; d: how far
+    // they differ unmoved.
+    double differAside(const cv::Mat& a, const cv::Mat& unseenA, const cv::Mat& b, const cv::Mat& unseenB,
+                       double d) const;
 
     RecordingSlidesOptions options_;
     std::vector<RecordingFound> found_;
