@@ -40,10 +40,14 @@ struct FrameSampler::Decoder {
     AVRational tb {1, 1};
     double start = 0;  // seconds of the first timestamp
     cv::Mat grey;
+    bool colour = false;  // each picture in colour too
+    SwsContext* swsColour = nullptr;
+    cv::Mat bgr;
 
     ~Decoder()
     {
         sws_freeContext(sws);
+        sws_freeContext(swsColour);
         av_frame_free(&frame);
         av_packet_free(&pkt);
         avcodec_free_context(&dec);
@@ -58,24 +62,31 @@ struct FrameSampler::Decoder {
         return seconds(ts);
     }
 
-    // A decoded frame in grey, at most maxWidth wide, in the picture's
-    // display proportions.
+    // A decoded frame in grey (and in colour when asked), at most
+    // maxWidth wide, in the picture's display proportions.
     bool toGrey(const AVFrame* f, int maxWidth, std::string& err)
     {
         const AVRational sar = f->sample_aspect_ratio.num > 0 ? f->sample_aspect_ratio : AVRational {1, 1};
         const double shownWidth = f->width * av_q2d(sar);
         const int w = std::max(1, std::min(maxWidth, static_cast<int>(std::lround(shownWidth))));
         const int h = std::max(1, static_cast<int>(std::lround(w * f->height / shownWidth)));
-        sws = sws_getCachedContext(sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), w, h,
-                                   AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr);
-        if (!sws) {
+        return scaled(f, {w, h}, AV_PIX_FMT_GRAY8, sws, grey, err)
+            && (!colour || scaled(f, {w, h}, AV_PIX_FMT_BGR24, swsColour, bgr, err));
+    }
+
+    static bool scaled(const AVFrame* f, cv::Size size, AVPixelFormat format, SwsContext*& context, cv::Mat& out,
+                       std::string& err)
+    {
+        context = sws_getCachedContext(context, f->width, f->height, static_cast<AVPixelFormat>(f->format),
+                                       size.width, size.height, format, SWS_AREA, nullptr, nullptr, nullptr);
+        if (!context) {
             err = "cannot convert the pictures of the recording";
             return false;
         }
-        grey.create(h, w, CV_8UC1);
-        uint8_t* dst[4] = {grey.data, nullptr, nullptr, nullptr};
-        const int dstStride[4] = {static_cast<int>(grey.step), 0, 0, 0};
-        sws_scale(sws, f->data, f->linesize, 0, f->height, dst, dstStride);
+        out.create(size, format == AV_PIX_FMT_GRAY8 ? CV_8UC1 : CV_8UC3);
+        uint8_t* dst[4] = {out.data, nullptr, nullptr, nullptr};
+        const int dstStride[4] = {static_cast<int>(out.step), 0, 0, 0};
+        sws_scale(context, f->data, f->linesize, 0, f->height, dst, dstStride);
         return true;
     }
 
@@ -188,8 +199,21 @@ bool FrameSampler::Open(const std::string& path, std::string& err)
         duration_ = d->fmt->duration / static_cast<double>(AV_TIME_BASE);
     else if (st->duration > 0)
         duration_ = st->duration * av_q2d(st->time_base);
+    d->colour = colour_;
     d_ = std::move(d);
     return true;
+}
+
+void FrameSampler::SetColour(bool colour)
+{
+    colour_ = colour;
+    if (d_)
+        d_->colour = colour;
+}
+
+const cv::Mat& FrameSampler::Colour() const
+{
+    return d_->bgr;
 }
 
 bool FrameSampler::seek(double time, std::string& err)

@@ -36,6 +36,11 @@ public:
 
     double Duration() const { return duration_; }
 
+    // Each picture handed over in grey is also made in colour (8-bit
+    // BGR, the same size), for Colour() during the call.
+    void SetColour(bool colour);
+    const cv::Mat& Colour() const;
+
     // The size of each picture of the recording as stored, read while
     // going through the keyframes (a change of slide between keyframes
     // shows as a picture much larger than those around it).
@@ -71,6 +76,7 @@ private:
     bool seek(double time, std::string& err);
     std::unique_ptr<Decoder> d_;
     int maxWidth_, threads_;
+    bool colour_ = false;
     double duration_ = 0;
     std::vector<Packet> packets_;
 };

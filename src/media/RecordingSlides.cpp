@@ -12,14 +12,15 @@
 
 #include "core/DebugLog.h"
 #include "core/TavUtils.h"
+#include "media/CameraStills.h"
 #include "media/FrameSampler.h"
+#include "media/PictureMedian.h"
 #include "media/ProjectedSlide.h"
 
 namespace pellucor {
 
 namespace {
 
-constexpr int kSampleWidth = 640;       // width of the frames looked at
 constexpr int kPlaceLooks = 12;         // stretches of a long recording looked at for the region
 constexpr double kPlaceStretch = 3.0;   // seconds each
 constexpr int kMovedBy = 25;            // grey levels by which a pixel of the frame moved
@@ -50,25 +51,11 @@ constexpr double kRefind = 6.0;         // seconds looked at to find the slide a
 constexpr double kSameRegion = 0.9;     // overlap of two regions that are one
 constexpr double kAsFull = 0.95;        // share of a slide's ink, or of its size, that is as much
 constexpr size_t kRecentLooks = 3 * kWindowPairs;  // kept to cut a still at a change of layout
-constexpr double kMostlyHidden = 0.5;  // share of a camera's look hidden that shows no slide
-constexpr int kStale = 5;              // looks after which what keeps hiding part of a slide is taken as it
-constexpr double kHiddenMoved = 0.05;  // share of a hidden part new in a look when someone walks by
-constexpr size_t kSeenMost = 64;       // looks of a camera's still kept for its clear picture
-constexpr size_t kClearest = 5;        // frames a camera's slide picture is made from
+constexpr double kSeenMore = 0.02;      // share of a camera's slide more of which a still shows than another
 
-// Each byte's median over pictures of one size and type.
-cv::Mat medianOf(const std::vector<cv::Mat>& pictures)
+double unseenShare(const cv::Mat& unseen)
 {
-    cv::Mat out(pictures.front().size(), pictures.front().type());
-    std::vector<uchar> v(pictures.size());
-    const size_t bytes = out.total() * out.elemSize();
-    for (size_t b = 0; b < bytes; ++b) {
-        for (size_t i = 0; i < pictures.size(); ++i)
-            v[i] = pictures[i].data[b];
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-        out.data[b] = v[v.size() / 2];
-    }
-    return out;
+    return unseen.empty() ? 0 : cv::countNonZero(unseen) / static_cast<double>(unseen.total());
 }
 
 struct RegionStats {
@@ -78,10 +65,12 @@ struct RegionStats {
     std::vector<double> movedShares;  // per pair: the share of the frame that moved
     cv::Mat prev;
     std::vector<cv::Mat> kept;  // some of the frames, spread over all, for the typical picture
+    std::vector<cv::Mat> keptColour;  // the same in colour, when the frames came so
     static constexpr size_t kKept = 15;
     int keepEvery = 4;
 
-    void add(const cv::Mat& grey)
+    // colour: the same frame in BGR, or empty.
+    void add(const cv::Mat& grey, const cv::Mat& colour = {})
     {
         cv::Mat g;
         cv::GaussianBlur(grey, g, {5, 5}, 0);
@@ -92,10 +81,15 @@ struct RegionStats {
         }
         if (frames % keepEvery == 0) {
             kept.push_back(grey.clone());  // sharp, for the edges of black bars
+            if (!colour.empty())
+                keptColour.push_back(colour.clone());
             if (kept.size() == 2 * kKept) {  // every other one, and half as many from now on
                 for (size_t i = 1; i < kKept; ++i)
                     kept[i] = kept[2 * i];
                 kept.resize(kKept);
+                for (size_t i = 1; i < kKept && 2 * i < keptColour.size(); ++i)
+                    keptColour[i] = keptColour[2 * i];
+                keptColour.resize(std::min(keptColour.size(), kKept));
                 keepEvery *= 2;
             }
         }
@@ -114,17 +108,18 @@ struct RegionStats {
     void gap() { prev.release(); }
 
     // Each pixel's median over the frames kept: what the picture mostly
-    // shows, without a pointer or a person passing.
-    cv::Mat typical() const;
+    // shows, without a pointer or a person passing; in grey, or in colour.
+    cv::Mat typical(bool colour = false) const;
 };
 
-cv::Mat RegionStats::typical() const
+cv::Mat RegionStats::typical(bool colour) const
 {
+    const std::vector<cv::Mat>& from = colour ? keptColour : kept;
     std::vector<cv::Mat> same;  // of the latest size
-    for (const cv::Mat& k : kept)
-        if (k.size() == kept.back().size())
-            same.push_back(k.isContinuous() ? k : k.clone());
-    return medianOf(same);
+    for (const cv::Mat& k : from)
+        if (k.size() == from.back().size())
+            same.push_back(k);
+    return MedianOf(same);
 }
 
 // Which parts of the frame keep moving from one few seconds to the next,
@@ -442,10 +437,11 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
         return false;
     }
     rec.duration = sampler.Duration();
+    sampler.SetColour(true);  // a camera's projected slide is told from the room by its colour too
     RegionStats stats;
     double lookedTo = 0;  // a stretch may start earlier, not before the one before ended
     const auto add = [&](double t, const cv::Mat& grey) {
-        stats.add(grey);
+        stats.add(grey, sampler.Colour());
         lookedTo = t;
         return true;
     };
@@ -480,12 +476,13 @@ bool RecordingSlides::place(size_t, RecordingFound& rec, const std::function<voi
     }
     if (camera_) {
         std::vector<cv::Point2f> corners;
-        if (!ProjectedSlide::Find(stats.typical(), corners)) {
+        if (!ProjectedSlide::Find(stats.typical(true), corners)) {
             err = kNoProjectedSlide;
             return false;
         }
         rec.camera = true;
         rec.meeting = false;
+        rec.room = stats.typical();
         for (const cv::Point2f& c : corners)
             rec.corners.emplace_back(c.x / static_cast<float>(at.size.width), c.y / static_cast<float>(at.size.height));
         rec.region = fractionsOf(cv::boundingRect(corners) & cv::Rect({}, at.size), at.size);
@@ -540,7 +537,7 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
                              const std::atomic<bool>& cancel, std::string& err)
 {
     if (rec.camera)
-        return cameraStills(rec, out, moved, cancel, err);
+        return CameraStills(rec, options_).Run(out, moved, cancel, err);
     FrameSampler sampler(kSampleWidth);
     if (!sampler.Open(rec.path, err))
         return false;
@@ -592,7 +589,8 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
                     run.to = t;
                 } else {
                     close();
-                    run = {t, t, {}, 0, 0, {}};
+                    run = {};
+                    run.from = run.to = t;
                     anchor = look;
                     open = true;
                 }
@@ -647,170 +645,65 @@ bool RecordingSlides::stills(RecordingFound& rec, std::vector<Still>& out, const
     return ran;
 }
 
-bool RecordingSlides::cameraStills(const RecordingFound& rec, std::vector<Still>& out,
-                                   const std::function<void(double)>& moved, const std::atomic<bool>& cancel,
-                                   std::string& err)
+SlidePicture RecordingSlides::comparing(const cv::Mat& a, const cv::Mat& b, const cv::Mat& unseenA,
+                                        const cv::Mat& unseenB) const
 {
-    FrameSampler sampler(kSampleWidth);
-    if (!sampler.Open(rec.path, err))
-        return false;
-    std::unique_ptr<ProjectedSlide> projected;
-    // ref: the slide as the still shows it so far where nothing hides it;
-    // stale: the looks for which each pixel has been hidden.
-    cv::Mat ref, stale, lastHidden, pending;
-    double pendingAt = 0;
-    int hiddenLooks = 0;
-    Still run;
-    bool open = false;
-    std::vector<std::pair<double, cv::Mat>> seen;
-    size_t looked = 0, seenEvery = 1;
-    const auto close = [&] {
-        if (open && run.to - run.from + options_.step >= options_.minDwell - 1e-6) {
-            std::vector<cv::Mat> looks;
-            for (const auto& s : seen)
-                looks.push_back(s.second);
-            run.look = medianOf(looks);
-            // The frames most like the slide's own picture hide least of it.
-            std::vector<std::pair<int, double>> hidden;
-            for (const auto& [t, look] : seen)
-                hidden.emplace_back(cv::countNonZero(ProjectedSlide::Hidden(run.look, look)), t);
-            std::sort(hidden.begin(), hidden.end());
-            hidden.resize(std::min(hidden.size(), kClearest));
-            run.clear.clear();
-            for (const auto& h : hidden)
-                run.clear.push_back(h.second);
-            std::sort(run.clear.begin(), run.clear.end());
-            out.push_back(run);
-        }
-        open = false;
-        seen.clear();
-    };
-    const auto start = [&](double t, const cv::Mat& look) {
-        close();
-        run = {t, t, {}, 0, 0, {}};
-        ref = look.clone();
-        stale = cv::Mat::zeros(look.size(), CV_8U);
-        lastHidden = stale.clone();
-        seen = {{t, look}};
-        looked = 0;
-        seenEvery = 1;
-        open = true;
-    };
-    const bool ran = sampler.Stretch(
-        0, rec.duration + 1, options_.step,
-        [&](double t, const cv::Mat& grey) {
-            if (!projected) {
-                std::vector<cv::Point2f> corners;
-                for (const cv::Point2f& c : rec.corners)
-                    corners.emplace_back(c.x * static_cast<float>(grey.cols), c.y * static_cast<float>(grey.rows));
-                projected = std::make_unique<ProjectedSlide>(corners);
-            }
-            const cv::Mat look = projected->Look(grey);
-            if (!open) {
-                start(t, look);
-                return true;
-            }
-            const cv::Mat hidden = ProjectedSlide::Hidden(ref, look);
-            const double shown = 1 - cv::countNonZero(hidden) / static_cast<double>(hidden.total());
-            if (shown < 1 - kMostlyHidden) {
-                // The camera turned away, or someone right before it: the
-                // still ends when that lasts, and what was too short to be
-                // a still is not what the next one is compared with.
-                pending.release();
-                if (++hiddenLooks >= kStale || run.to - run.from + options_.step < options_.minDwell - 1e-6)
-                    start(t, look);
-                return true;
-            }
-            hiddenLooks = 0;
-            // What differs where nothing hides the slide, as a share of that.
-            compare_.SetIgnored(hidden);
-            const double differ = compare_.Differ(ref, look) / shown;
-            if (differ >= kStill) {
-                // A change that stays (not someone stepping in at the edge).
-                if (pending.empty()) {
-                    pending = look;
-                    pendingAt = t;
-                    return true;
-                }
-                Tav_DebugLog("Slides from recording: the slide changed at " + seconds(pendingAt) + " s, "
-                             + std::to_string(differ));
-                start(pendingAt, pending);
-                pending.release();
-                return true;
-            }
-            pending.release();
-            run.to = t;
-            look.copyTo(ref, ~hidden);
-            // What hides the same part of the slide a while is the slide (it
-            // changed behind someone standing before it, or someone stood
-            // there as it came); someone walking by is not: the part hidden
-            // grows where they go.
-            stale.setTo(0, ~hidden);
-            cv::Mat parts;
-            const int n = cv::connectedComponents(hidden, parts, 8, CV_32S);
-            std::vector<int> area(static_cast<size_t>(n), 0), grown(static_cast<size_t>(n), 0);
-            for (int y = 0; y < parts.rows; ++y)
-                for (int x = 0; x < parts.cols; ++x) {
-                    const auto p = static_cast<size_t>(parts.at<int>(y, x));
-                    ++area[p];
-                    grown[p] += lastHidden.at<uchar>(y, x) == 0;
-                }
-            for (int y = 0; y < parts.rows; ++y)
-                for (int x = 0; x < parts.cols; ++x) {
-                    const auto p = static_cast<size_t>(parts.at<int>(y, x));
-                    uchar& st = stale.at<uchar>(y, x);
-                    if (p != 0)
-                        st = grown[p] > kHiddenMoved * area[p] ? 0 : static_cast<uchar>(std::min(255, st + 1));
-                }
-            lastHidden = hidden;
-            const cv::Mat settled = stale >= kStale;
-            look.copyTo(ref, settled);
-            stale.setTo(0, settled);
-            if (++looked % seenEvery == 0)
-                seen.emplace_back(t, look);
-            if (seen.size() == kSeenMost) {  // every other one, and half as many from now on
-                for (size_t i = 1; i < kSeenMost / 2; ++i)
-                    seen[i] = std::move(seen[2 * i]);
-                seen.resize(kSeenMost / 2);
-                seenEvery *= 2;
-            }
-            return true;
-        },
-        [&](double t) { moved(t / std::max(rec.duration, 1.0)); }, cancel, err);
-    close();
-    compare_.SetIgnored({});
-    return ran;
-}
-
-SlidePicture RecordingSlides::comparing(const cv::Mat& a, const cv::Mat& b) const
-{
-    if (!camera_)
+    if (!camera_ || a.size() != b.size())
         return compare_;
     SlidePicture unhidden = compare_;
-    unhidden.SetIgnored(ProjectedSlide::Hidden(a, b));
+    unhidden.SetTolerant(true);
+    cv::Mat ignored = ProjectedSlide::Hidden(a, b);
+    for (const cv::Mat& u : {unseenA, unseenB})
+        if (!u.empty())
+            ignored |= u;
+    unhidden.SetIgnored(ignored);
     return unhidden;
 }
 
-int RecordingSlides::known(const Source& source, const cv::Mat& look) const
+double RecordingSlides::differ(const cv::Mat& a, const cv::Mat& unseenA, const cv::Mat& b,
+                               const cv::Mat& unseenB) const
 {
-    const auto differ = [&](const cv::Mat& a, const cv::Mat& b) { return comparing(a, b).Differ(a, b); };
+    // A camera's look and one of another recording: at the size of the
+    // smaller.
+    if (a.size() != b.size()) {
+        const bool smaller = a.cols < b.cols;
+        cv::Mat resized;
+        cv::resize(smaller ? b : a, resized, (smaller ? a : b).size(), 0, 0, cv::INTER_AREA);
+        return smaller ? compare_.Differ(a, resized) : compare_.Differ(resized, b);
+    }
+    const SlidePicture c = comparing(a, b, unseenA, unseenB);
+    const double d = c.Differ(a, b);
+    // Two of a camera's looks, fine enough to see a digit changed.
+    return camera_ && a.cols >= CameraStills::kFine * SlidePicture::kWidth && c.Marked(a, b, CameraStills::kSmallChange)
+        ? std::max(d, kSame)
+        : d;
+}
+
+double RecordingSlides::differAside(const cv::Mat& a, const cv::Mat& unseenA, const cv::Mat& b,
+                                    const cv::Mat& unseenB, double d) const
+{
+    if (d >= 20 * kSame)
+        return d;
+    for (int dy = -kShift; dy <= kShift; ++dy)
+        for (int dx = -kShift; dx <= kShift; ++dx) {
+            cv::Mat moved;
+            const cv::Matx23d shift(1, 0, dx, 0, 1, dy);
+            cv::warpAffine(b, moved, shift, b.size(), cv::INTER_NEAREST, cv::BORDER_REPLICATE);
+            d = std::min(d, differ(a, unseenA, moved, unseenB));
+        }
+    return d;
+}
+
+int RecordingSlides::known(const Source& source, const cv::Mat& look, const cv::Mat& unseen) const
+{
     int best = -1;
     double bestDiffer = kSame;
     for (size_t s = 0; s < known_.size(); ++s) {
         const Known& k = known_[s];
         for (size_t m = 0; m < k.looks.size(); ++m) {
-            double d = differ(k.looks[m], look);
-            // A look from another recording or layout may lie a pixel or
-            // two aside.
-            if (d >= bestDiffer && k.seenIn[m] != source && d < 20 * kSame) {
-                for (int dy = -kShift; dy <= kShift; ++dy)
-                    for (int dx = -kShift; dx <= kShift; ++dx) {
-                        cv::Mat moved;
-                        const cv::Matx23d shift(1, 0, dx, 0, 1, dy);
-                        cv::warpAffine(look, moved, shift, look.size(), cv::INTER_NEAREST, cv::BORDER_REPLICATE);
-                        d = std::min(d, differ(k.looks[m], moved));
-                    }
-            }
+            double d = differ(k.looks[m], k.unseen[m], look, unseen);
+            if (d >= bestDiffer && k.seenIn[m] != source)
+                d = differAside(k.looks[m], k.unseen[m], look, unseen, d);
             if (d < bestDiffer) {
                 bestDiffer = d;
                 best = static_cast<int>(s);
@@ -822,11 +715,21 @@ int RecordingSlides::known(const Source& source, const cv::Mat& look) const
 
 void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Still> stills)
 {
-    // An overlay that comes and goes over one slide is no change.
+    // An overlay that comes and goes over one slide is no change. (Not in
+    // a camera's: what passes before its slide is not in its stills.)
     std::vector<Still> kept;
+    const auto same = [&](const Still& a, const Still& b) {  // in another layout, maybe a pixel or two aside
+        const double d = compare_.Differ(a.look, b.look);
+        return d < kSame
+            || (layoutAt(rec, a.from) != layoutAt(rec, b.from) && differAside(a.look, {}, b.look, {}, d) < kSame);
+    };
     for (size_t i = 0; i < stills.size(); ++i) {
+        if (rec.camera) {
+            kept.push_back(std::move(stills[i]));
+            continue;
+        }
         if (!kept.empty() && i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
-            && compare_.Differ(kept.back().look, stills[i + 1].look) < kSame
+            && same(kept.back(), stills[i + 1])
             && compare_.Overlay(kept.back().look, stills[i].look, kOverlayShare)) {
             Still& k = kept.back();
             if (k.clearTo == 0)
@@ -843,7 +746,7 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
         // shows again as it was (the rule above, at the next still).
         if (i + 1 < stills.size() && stills[i].to - stills[i].from <= kLongestOverlay
             && compare_.Overlay(stills[i + 1].look, stills[i].look, kOverlayShare)
-            && !(i + 2 < stills.size() && compare_.Differ(stills[i].look, stills[i + 2].look) < kSame)) {
+            && !(i + 2 < stills.size() && same(stills[i], stills[i + 2]))) {
             Still& next = stills[i + 1];
             if (next.clearTo == 0)
                 std::tie(next.clearFrom, next.clearTo) = std::pair {next.from, next.to};
@@ -854,42 +757,48 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
     }
     int current = -1;
     double lastTo = 0;
-    const cv::Mat* lastLook = nullptr;
+    const Still* last = nullptr;
     for (Still& s : kept) {
         Tav_DebugLog("Slides from recording: still from " + seconds(s.from) + " s to " + seconds(s.to) + " s");
         if (s.from - lastTo > kNoSlideGap)
             rec.noSlide.push_back({lastTo == 0 ? 0 : lastTo + options_.step, s.from});
         const Source source {index, layoutAt(rec, s.from)};
-        int slide = known(source, s.look);
+        int slide = known(source, s.look, s.unseen);
         const double ink = SlidePicture::Ink(s.look);
         bool fuller = false;
-        if (slide < 0 && current >= 0 && lastLook && comparing(*lastLook, s.look).Builds(*lastLook, s.look))
+        if (slide < 0 && current >= 0 && last
+            && comparing(last->look, s.look, last->unseen, s.unseen).Builds(last->look, s.look))
             slide = current;
         if (slide >= 0) {
             Known& k = known_[static_cast<size_t>(slide)];
-            fuller = ink > k.ink && comparing(k.fullest, s.look).Builds(k.fullest, s.look);
-            // As full, shown larger after the layout changed.
+            fuller = ink > k.ink && comparing(k.fullest, s.look, k.fullestUnseen, s.unseen).Builds(k.fullest, s.look);
+            // As full, shown larger after the layout changed, or (a
+            // camera's) seen more of.
             const FoundSlide& best = slides_[static_cast<size_t>(slide)];
             fuller = fuller
                 || (best.recording == index && ink >= kAsFull * k.ink
-                    && rec.RegionAt(s.from).area() > rec.RegionAt(best.from).area() / kAsFull);
+                    && (rec.RegionAt(s.from).area() > rec.RegionAt(best.from).area() / kAsFull
+                        || unseenShare(s.unseen) + kSeenMore < unseenShare(k.fullestUnseen)));
             if (k.looks.size() < kLooksKept) {
                 k.looks.push_back(s.look);
+                k.unseen.push_back(s.unseen);
                 k.seenIn.push_back(source);
             }
         } else {
             slide = static_cast<int>(known_.size());
-            known_.push_back({{s.look}, {source}, s.look, ink});
+            known_.push_back({{s.look}, {s.unseen}, {source}, s.look, s.unseen, ink});
             slides_.push_back({});
             fuller = true;
         }
         if (fuller) {
             Known& k = known_[static_cast<size_t>(slide)];
             k.fullest = s.look;
+            k.fullestUnseen = s.unseen;
             k.ink = ink;
             // Its picture from where no overlay covers it.
             slides_[static_cast<size_t>(slide)]
-                = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to, s.clear};
+                = {index, s.clearTo > 0 ? s.clearFrom : s.from, s.clearTo > 0 ? s.clearTo : s.to, s.clear,
+                   rec.camera ? s.look : cv::Mat()};
         }
         if (slide != current) {
             // Half a step after the last look at the slide before (the
@@ -902,7 +811,7 @@ void RecordingSlides::assign(size_t index, RecordingFound& rec, std::vector<Stil
             current = slide;
         }
         lastTo = s.to;
-        lastLook = &s.look;
+        last = &s;
     }
     if (rec.duration - lastTo > kNoSlideGap)
         rec.noSlide.push_back({lastTo + options_.step, rec.duration});
@@ -917,26 +826,10 @@ bool RecordingSlides::SlideImage(size_t slide, cv::Mat& bgra, std::string& err, 
     FrameSampler sampler(kSampleWidth, threads);
     if (!sampler.Open(rec.path, err))
         return false;
+    if (rec.camera)
+        return CameraStills::Picture(rec, s, sampler, bgra, err);
     std::vector<cv::Mat> frames;
     const double span = s.to - s.from;
-    if (rec.camera) {
-        // The median of the frames that show it most clearly, straightened.
-        if (!sampler.ColourFramesAt(s.clear.empty() ? std::vector<double> {s.from + span / 2} : s.clear, frames, err))
-            return false;
-        std::vector<cv::Point2f> corners;
-        for (const cv::Point2f& c : rec.corners)
-            corners.emplace_back(c.x * static_cast<float>(frames.front().cols),
-                                 c.y * static_cast<float>(frames.front().rows));
-        const cv::Size size = ProjectedSlide::Straightened(corners);
-        const cv::Mat into = ProjectedSlide::Into(corners, size);
-        for (cv::Mat& frame : frames) {
-            cv::Mat straight;
-            cv::warpPerspective(frame, straight, into, size, cv::INTER_CUBIC, cv::BORDER_REPLICATE);
-            frame = straight;
-        }
-        bgra = medianOf(frames);
-        return true;
-    }
     if (!sampler.ColourFramesAt({s.from + span * 0.2, s.from + span * 0.5, s.from + span * 0.8}, frames, err))
         return false;
     for (cv::Mat& frame : frames)

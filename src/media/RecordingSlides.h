@@ -39,11 +39,20 @@ struct RecordingSlidesOptions {
     double step = 0.2;      // seconds between the frames looked at
 };
 
+// A frame of a camera's recording that shows a slide clearly: its time, and
+// how far the camera's shake moved the picture from where the slide was
+// found (pixels of the frames looked at).
+struct ClearFrame {
+    double time = 0;
+    cv::Point2f shift;
+};
+
 // One slide found: where in which recording its fullest state shows.
 struct FoundSlide {
     size_t recording = 0;
-    double from = 0, to = 0;    // seconds: the stretch that shows it best
-    std::vector<double> clear;  // a camera's: the times in it nothing hides the slide most
+    double from = 0, to = 0;         // seconds: the stretch that shows it best
+    std::vector<ClearFrame> clear;   // a camera's: the frames in it that hide least of the slide
+    cv::Mat look;                    // a camera's: the slide as they show it (a look, SlidePicture)
 };
 
 struct FoundChange {
@@ -67,6 +76,7 @@ struct RecordingFound {
     bool meeting = false;
     bool camera = false;                 // a camera pointed at a projected screen
     std::vector<cv::Point2f> corners;    // a camera's: the slide's, fractions of the frame
+    cv::Mat room;                        // a camera's: the room in grey (the median of frames looked at)
     cv::Rect2d region;  // where the slide lies at first, fractions of the frame
     std::vector<LayoutChange> moves;
     std::vector<FoundChange> changes;
@@ -80,6 +90,8 @@ public:
     using Progress = std::function<void(int percent, const std::string& status)>;
 
     explicit RecordingSlides(RecordingSlidesOptions options = {}) : options_(options) { }
+
+    static constexpr int kSampleWidth = 640;  // width of the frames looked at
 
     // Looks through every recording in turn; false with err (naming the
     // recording) when one cannot be read, is refused, or cancel was set
@@ -111,7 +123,8 @@ public:
         double from = 0, to = 0;
         cv::Mat look;
         double clearFrom = 0, clearTo = 0;
-        std::vector<double> clear;  // a camera's: the times nothing hides the slide most
+        std::vector<ClearFrame> clear;  // a camera's: the frames that hide least of the slide
+        cv::Mat unseen;                 // a camera's: the part of look no frame showed (0 or 255)
     };
 
     // Where the slide lies in some frames, in pixels of them, and what
@@ -128,9 +141,9 @@ private:
     using Source = std::pair<size_t, size_t>;  // a recording and its layout (0 at first)
     // The looks each slide was seen as, to know it again.
     struct Known {
-        std::vector<cv::Mat> looks;
-        std::vector<Source> seenIn;  // of each look
-        cv::Mat fullest;
+        std::vector<cv::Mat> looks, unseen;  // unseen: a camera's, of each look
+        std::vector<Source> seenIn;          // of each look
+        cv::Mat fullest, fullestUnseen;
         double ink = 0;
     };
     bool place(size_t index, RecordingFound& rec, const std::function<void(double)>& moved,
@@ -138,18 +151,24 @@ private:
     void ignore(const Placed& at);  // the moving pixels in the slide, left out of comparing looks
     bool stills(RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
                 const std::atomic<bool>& cancel, std::string& err);
-    // The stills of a camera's recording, each look straightened and
-    // compared where neither hides the slide.
-    bool cameraStills(const RecordingFound& rec, std::vector<Still>& out, const std::function<void(double)>& moved,
-                      const std::atomic<bool>& cancel, std::string& err);
     // Where the slide lies in the few seconds from `from` on, in a meeting
     // layout (at.meeting false when no slide is found there).
     bool refind(const RecordingFound& rec, double from, Placed& at, const std::atomic<bool>& cancel,
                 std::string& err) const;
     void assign(size_t index, RecordingFound& rec, std::vector<Still> stills);
-    int known(const Source& source, const cv::Mat& look) const;
-    // How two looks compare: a camera's where neither hides the slide.
-    SlidePicture comparing(const cv::Mat& a, const cv::Mat& b) const;
+    int known(const Source& source, const cv::Mat& look, const cv::Mat& unseen) const;
+    // How two looks compare: a camera's where neither hides the slide and
+    // both were seen (unseenA, unseenB: the parts not seen, or empty).
+    SlidePicture comparing(const cv::Mat& a, const cv::Mat& b, const cv::Mat& unseenA = {},
+                           const cv::Mat& unseenB = {}) const;
+    // The share of two looks that differs, as comparing tells; a camera's
+    // looks differ at least by kSame where a digit changed.
+    double differ(const cv::Mat& a, const cv::Mat& unseenA, const cv::Mat& b, const cv::Mat& unseenB) const;
+    // The same, less where b moved a pixel or two matches better, as a
+    // look from another recording or layout may lie aside; d: how far
+    // they differ unmoved.
+    double differAside(const cv::Mat& a, const cv::Mat& unseenA, const cv::Mat& b, const cv::Mat& unseenB,
+                       double d) const;
 
     RecordingSlidesOptions options_;
     std::vector<RecordingFound> found_;

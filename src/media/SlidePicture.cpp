@@ -18,7 +18,9 @@ constexpr int kSolid = 7;                // pixels across the thinnest part of a
 constexpr int kEdgeShare = 25;           // 1/this of the width at each side is left out of a row's blankness
 constexpr double kInBox = 0.6;           // share of the change an overlay's box holds at least
 
-cv::Mat flat(const cv::Mat& look)
+}  // namespace
+
+cv::Mat SlidePicture::Flat(const cv::Mat& look)
 {
     const cv::Mat k = cv::getStructuringElement(cv::MORPH_RECT, {5, 5});
     cv::Mat hi, lo;
@@ -26,8 +28,6 @@ cv::Mat flat(const cv::Mat& look)
     cv::erode(look, lo, k);
     return (hi - lo) < kFlatRange;
 }
-
-}  // namespace
 
 cv::Mat SlidePicture::Look(const cv::Mat& grey, const cv::Rect& region)
 {
@@ -37,11 +37,45 @@ cv::Mat SlidePicture::Look(const cv::Mat& grey, const cv::Rect& region)
     return look;
 }
 
-cv::Mat SlidePicture::changed(const cv::Mat& a, const cv::Mat& b) const
+cv::Mat SlidePicture::difference(const cv::Mat& a, const cv::Mat& b) const
 {
     cv::Mat diff;
-    cv::absdiff(a, b, diff);
-    cv::Mat mask = diff > kChangedBy;
+    if (!tolerant_) {
+        cv::absdiff(a, b, diff);
+        return diff;
+    }
+    // How far each pixel lies outside the range of the other look's pixels
+    // around it, either way.
+    const cv::Mat k = cv::getStructuringElement(cv::MORPH_RECT, {3, 3});
+    const auto outside = [&](const cv::Mat& of, const cv::Mat& from) {
+        cv::Mat lo, hi, below, above;
+        cv::erode(from, lo, k);
+        cv::dilate(from, hi, k);
+        cv::subtract(lo, of, below);
+        cv::subtract(of, hi, above);
+        return cv::Mat(cv::max(below, above));
+    };
+    cv::max(outside(a, b), outside(b, a), diff);
+    return diff;
+}
+
+cv::Mat SlidePicture::Marks(const cv::Mat& a, const cv::Mat& b) const
+{
+    cv::Mat mask = difference(a, b) > kChangedBy;
+    if (!ignored_.empty())
+        mask.setTo(0, ignored_);
+    cv::morphologyEx(mask, mask, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, {2, 2}));
+    return mask;
+}
+
+bool SlidePicture::Marked(const cv::Mat& a, const cv::Mat& b, int least) const
+{
+    return cv::countNonZero(Marks(a, b)) >= least;
+}
+
+cv::Mat SlidePicture::changed(const cv::Mat& a, const cv::Mat& b) const
+{
+    cv::Mat mask = difference(a, b) > kChangedBy;
     if (!ignored_.empty())
         mask.setTo(0, ignored_);
     // Letters near each other make one change; a pointer stays small.
@@ -79,7 +113,7 @@ bool SlidePicture::Builds(const cv::Mat& a, const cv::Mat& b) const
     // (The edge of the look may show a bit of what lies around the slide.)
     const int margin = a.cols / kEdgeShare;
     cv::Mat blankRows;
-    cv::reduce(flat(a)(cv::Rect(margin, 0, a.cols - 2 * margin, a.rows)), blankRows, 1, cv::REDUCE_MIN);
+    cv::reduce(Flat(a)(cv::Rect(margin, 0, a.cols - 2 * margin, a.rows)), blankRows, 1, cv::REDUCE_MIN);
     cv::Mat onBlank = mask.clone();
     for (int y = 0; y < onBlank.rows; ++y)
         if (!blankRows.at<uchar>(y))
@@ -106,7 +140,7 @@ bool SlidePicture::Overlay(const cv::Mat& a, const cv::Mat& b, double maxShare) 
 
 double SlidePicture::Ink(const cv::Mat& look)
 {
-    return 1.0 - cv::countNonZero(flat(look)) / static_cast<double>(look.total());
+    return 1.0 - cv::countNonZero(Flat(look)) / static_cast<double>(look.total());
 }
 
 }  // namespace pellucor

@@ -24,9 +24,17 @@ public:
     // Pixels (0 or 255) of a look to leave out of every comparison; empty:
     // none.
     void SetIgnored(cv::Mat mask) { ignored_ = std::move(mask); }
+    // A pixel differs only from all pixels next to it in the other look:
+    // two looks of a camera's that lie a pixel apart differ nowhere.
+    void SetTolerant(bool tolerant) { tolerant_ = tolerant; }
 
     // The share of the look that differs, 0 to 1.
     double Differ(const cv::Mat& a, const cv::Mat& b) const;
+    // The pixels that differ, changes of any size (a digit changed; less
+    // specks of a pixel or two), 0 or 255.
+    cv::Mat Marks(const cv::Mat& a, const cv::Mat& b) const;
+    // Whether changes of any size take `least` pixels or more.
+    bool Marked(const cv::Mat& a, const cv::Mat& b, int least) const;
     // Whether b is a with ink added on rows where a showed background only
     // (a point appearing below the others).
     bool Builds(const cv::Mat& a, const cv::Mat& b) const;
@@ -36,11 +44,18 @@ public:
     bool Overlay(const cv::Mat& a, const cv::Mat& b, double maxShare) const;
     // The share of the look that is not flat background.
     static double Ink(const cv::Mat& look);
+    // The pixels of a look that are flat (0 or 255): no stroke within two
+    // pixels.
+    static cv::Mat Flat(const cv::Mat& look);
 
 private:
     // The changes that count, as a mask.
     cv::Mat changed(const cv::Mat& a, const cv::Mat& b) const;
+    // Each pixel's difference, allowing for the looks lying a pixel apart
+    // when tolerant.
+    cv::Mat difference(const cv::Mat& a, const cv::Mat& b) const;
     cv::Mat ignored_;
+    bool tolerant_ = false;
 };
 
 }  // namespace pellucor

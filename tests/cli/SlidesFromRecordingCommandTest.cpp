@@ -50,6 +50,12 @@ const Case kCases[] = {
     {"TwoRecordingsTwoParts", {{"screen", "a.mp4", 30, "480x270"}, {"deck", "b.webm", 30, "640x360"}}, "", ""},
     // Only a person moves in the camera strip: its room is no part of the slide.
     {"MeetingStripOnTheLeft", {{"strip", "a.mp4", 30, "640x360"}}, "480x360", ""},
+    // A camera at the projected screen (perspective, blur, noise, people
+    // passing in front, now and then turned to the lecturer), and another
+    // make in a hall (keystone, shake, a lecturer walking before the
+    // screen, a laser's dot).
+    {"CameraAtTheProjector", {{"camera", "a.mp4", 30, "1280x720"}}, "", ""},
+    {"HallCameraWithLecturerAndLaser", {{"hall", "a.mp4", 30, "960x540"}}, "", ""},
     {"SoundOnlyRefused", {{"screen", "a.m4a", 10, "480x270"}}, "", "holds no picture"},
     {"NoStablePictureRefused", {{"video", "a.mp4", 20, "480x270"}}, "", "shows no stable picture"},
     // Said before the recording is read, not after it.
