@@ -1,7 +1,8 @@
 #include "core/JobFence.h"
 
 #include <filesystem>
-#include <fstream>
+
+#include "core/ClaimJournal.h"
 
 namespace pellucor {
 
@@ -18,12 +19,8 @@ std::string idOf(const std::string& name)
 
 bool journalNames(const fs::path& claim, const std::string& job)
 {
-    std::ifstream in(claim / "journal", std::ios::binary);
-    std::string line;
-    while (std::getline(in, line))
-        if (line == "job=" + job)
-            return true;
-    return false;
+    ClaimJournal journal;
+    return journal.Read(claim.string()) && journal.job == job;
 }
 
 }  // namespace
@@ -33,7 +30,7 @@ bool ClaimStillNamesJob(const std::string& claimDir, const std::string& job, std
     const fs::path given = fs::path(claimDir).lexically_normal();
     const fs::path named = given.has_filename() ? given : given.parent_path();
     const std::string id = idOf(named.filename().string());
-    const std::string prefix = ".pellucor-claim+";
+    const std::string prefix = kClaimPrefix;
     std::error_code ec;
     if (!id.empty())
         for (const auto& entry : fs::directory_iterator(named.parent_path(), ec)) {

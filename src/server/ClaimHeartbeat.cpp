@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "server/ClaimJournal.h"
+#include "core/ClaimJournal.h"
 
 namespace pellucor {
 

@@ -24,8 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kClaimPrefix = ".pellucor-claim+";
-
 long nowSeconds()
 {
     return static_cast<long>(

@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "server/ClaimJournal.h"
+#include "core/ClaimJournal.h"
 
 namespace pellucor {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "server/ClaimJournal.h"
+#include "core/ClaimJournal.h"
 
 namespace pellucor {
 

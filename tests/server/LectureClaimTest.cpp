@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "server/ClaimJournal.h"
+#include "core/ClaimJournal.h"
 #include "server/LectureClaim.h"
 #include "server/TreeCopy.h"
 #include "server/TreeSnapshot.h"

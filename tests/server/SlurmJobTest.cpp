@@ -8,7 +8,7 @@
 
 #include "TestSupport.h"
 #include "core/JobFence.h"
-#include "server/ClaimJournal.h"
+#include "core/ClaimJournal.h"
 #include "server/JobScript.h"
 #include "server/SlurmCluster.h"
 
@@ -105,6 +105,10 @@ TEST(JobFenceTest, FindsTheClaimByItsId)
     ASSERT_TRUE(j.Write(renamed, err));
     EXPECT_FALSE(ClaimStillNamesJob(submitted, "17", why));
     EXPECT_NE(why.find("no longer names job 17"), std::string::npos) << why;
+    // A job id with bytes the journal stores percent-encoded.
+    j.job = "cluster+7 a%b";
+    ASSERT_TRUE(j.Write(renamed, err));
+    EXPECT_TRUE(ClaimStillNamesJob(submitted, "cluster+7 a%b", why)) << why;
     fs::remove_all(renamed);
     EXPECT_FALSE(ClaimStillNamesJob(submitted, "18", why));
     EXPECT_NE(why.find("is gone"), std::string::npos) << why;

@@ -25,6 +25,10 @@ enum class ClaimStep {
 
 const char* ClaimStepName(ClaimStep step);
 
+// What every claim directory's name starts with
+// (".pellucor-claim+HOST+PID+START+GEN+ID").
+inline constexpr const char* kClaimPrefix = ".pellucor-claim+";
+
 struct ClaimJournal {
     ClaimStep step = ClaimStep::Claimed;
     std::string name;        // the ready entry's name on disk ("x-...")

@@ -1,4 +1,4 @@
-#include "server/ClaimJournal.h"
+#include "core/ClaimJournal.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,7 +81,10 @@ bool ClaimJournal::Read(const std::string& claimDir)
         } else if (key == "job") {
             job = value;
         } else if (key == "resubmits") {
-            resubmits = std::atoi(value.c_str());
+            // Another host wrote it: a number too large for an int is no count.
+            int n = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+            resubmits = ec == std::errc() && end == value.data() + value.size() && n >= 0 ? n : 0;
         }
     }
     return haveStep;
