@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -342,11 +343,15 @@ bool CaptionEditor::ParseTime(const std::string& text, double& seconds)
     size_t fields = 0;
     std::istringstream in(t);
     for (std::string part; std::getline(in, part, ':');) {
-        if (part.empty() || ++fields > 3 || part.find_first_not_of("0123456789.") != std::string::npos)
+        // Digits with at most one point among them ("." alone is no time).
+        const size_t point = part.find('.');
+        if (++fields > 3 || part.find_first_not_of("0123456789.") != std::string::npos
+            || part.find_first_of("0123456789") == std::string::npos
+            || (point != std::string::npos && part.find('.', point + 1) != std::string::npos))
             return false;
-        total = total * 60 + std::stod(part);
+        total = total * 60 + std::strtod(part.c_str(), nullptr);
     }
-    if (fields == 0)
+    if (fields == 0 || !std::isfinite(total))
         return false;
     seconds = total;
     return true;
