@@ -1,6 +1,7 @@
 #include "upload/RemoteOps.h"
 
 #include <cstdlib>
+#include <limits>
 
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -390,7 +391,10 @@ int64_t FreeBytes(const std::string& statvfs)
         return at == std::string::npos ? -1 : std::strtoll(statvfs.c_str() + at + name.size() + 2, nullptr, 10);
     };
     const int64_t blocks = field("f_bavail"), size = field("f_frsize") > 0 ? field("f_frsize") : field("f_bsize");
-    return blocks < 0 || size <= 0 ? -1 : blocks * size;
+    if (blocks < 0 || size <= 0)
+        return -1;
+    // The server's figures: more than can be counted is plenty of space.
+    return blocks > std::numeric_limits<int64_t>::max() / size ? std::numeric_limits<int64_t>::max() : blocks * size;
 }
 
 std::string DavListingNames(const std::string& dirPath, const std::string& xml)

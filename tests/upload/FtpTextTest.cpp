@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 #include "ResultRows.h"
 #include "upload/FtpText.h"
+#include "upload/RemoteOps.h"
 #include "upload/S3Credentials.h"
 #include "upload/S3Publication.h"
 #include "upload/S3Text.h"
@@ -57,6 +61,21 @@ TEST(FtpText, ListingNamesMarkDirectories)
     expectRows({Is(FtpListingNames(unix), "my dir/\r\nsld001.htm\r\nlink\r\n"),
                 Is(FtpListingNames(dos), "images/\r\nindex.htm\r\n"),
                 Is(FtpListingNames("something else\n"), "something else\r\n")});
+}
+
+// The free space an SFTP server's statvfs reply gives, whatever figures it
+// sends.
+TEST(FtpText, FreeSpaceOfAStatvfsReply)
+{
+    const auto reply = [](const std::string& blocks, const std::string& size) {
+        return "f_bsize: 4096\nf_frsize: " + size + "\nf_bavail: " + blocks + "\n";
+    };
+    const int64_t most = std::numeric_limits<int64_t>::max();
+    expectRows({Is(std::to_string(FreeBytes(reply("10", "1024"))), "10240"),
+                Is(std::to_string(FreeBytes(reply("10", "0"))), "40960"),
+                Is(std::to_string(FreeBytes(reply("9223372036854775807", "4096"))), std::to_string(most)),
+                Is(std::to_string(FreeBytes(reply("99999999999999999999999", "4096"))), std::to_string(most)),
+                Is(std::to_string(FreeBytes("nothing")), "-1")});
 }
 
 // What libcurl 7.88 signs as it is given: names and queries in the
