@@ -15,6 +15,7 @@
 #include "core/FileLookup.h"
 #include "core/TavString.h"
 #include "core/TavUtils.h"
+#include "core/TitlesFile.h"
 #include "import/GifWriter.h"
 #include "import/SlideExporter.h"
 #include "import/SlideOcr.h"
@@ -247,16 +248,15 @@ bool RecordingLecture::titles(const RecordingLectureOptions& o, const std::strin
         return false;
     std::ofstream index(stage + "index.htm", std::ios::binary);
     std::ofstream list(stage + "titles.txt", std::ios::binary);
-    WriteLine(list, "# Title information extraced by Pellucor from the slides found in the recording");
+    WriteLine(list, TitlesFileHeader("the slides found in the recording"));
     WriteLine(list, "# Recording " + Tav_SplitPath(o.recordings.front()).last);
     for (size_t i = 0; i < pictures.size(); ++i) {
         const auto text = run.texts.find(pictures[i]);
         std::string title = text != run.texts.end() ? SlideTextOnOneLine(text->second.title) : "";
         if (title.empty())
             title = "Slide " + std::to_string(i + 1);
-        const std::string num = Fmt000(static_cast<long>(i + 1));
-        WriteLine(index, "<P ALIGN=LEFT><A HREF=\"sld" + num + ".htm\">" + title + "</A></P>");
-        WriteLine(list, "\"img" + num + ".gif\" \"" + PptQuoteTitle(title) + "\"");
+        WriteLine(index, SlideIndexLine(static_cast<int>(i + 1), title));
+        WriteLine(list, TitlesFileLine(static_cast<int>(i + 1), title));
         titles_.push_back(title);
     }
     index.close();

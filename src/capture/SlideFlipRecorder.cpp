@@ -8,6 +8,7 @@
 #include "capture/EncoderSetup.h"
 #include "capture/PlayerWindow.h"
 #include "capture/TimeText.h"
+#include "core/EventsFile.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -198,7 +199,7 @@ bool SlideFlipRecorder::WriteTimingEvent()
         WriteLine(out, "# CS=" + end + " DT=" + ticks);
         WriteLine(out, ticks + " " + image_);
     } else {
-        WriteLine(out, "u " + previousEnd_ + " " + end + " URL\\sld" + Fmt000(slide_) + ".htm");
+        WriteLine(out, EventLineText({previousEnd_, end, "sld" + Fmt000(slide_) + ".htm"}));
     }
     lastChange_ = now;
     out.close();

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "capture/FileChooser.h"
 #include "capture/TimeText.h"
 #include "capture/TimelineModel.h"
+#include "core/EventsFile.h"
 #include "core/TavUtils.h"
 
 namespace pellucor {
@@ -99,8 +101,8 @@ bool TimingEditor::LoadFile(const std::string& path)
     std::string line, review;
     while (Tav_ReadLine(in, line)) {
         line = Trim(line);
-        if (StartsWith(line, "# review:"))
-            review = Trim(line.substr(9));
+        if (StartsWith(line, kEventReviewComment))
+            review = Trim(line.substr(std::strlen(kEventReviewComment)));
         if (line.empty() || line[0] == '#')
             continue;
         const auto f = Tav_Split(line, " ");
@@ -173,7 +175,7 @@ bool TimingEditor::SaveFile(const std::string& path)
     for (const Row& r : rows_) {
         if (Trim(r.start).empty() || Trim(r.end).empty())
             continue;
-        WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
+        WriteLine(out, EventLineText({r.start, r.end, r.page}));
     }
     // Written to a temporary file and renamed into place, so a failed save
     // never leaves a half-written events file behind.

@@ -5,9 +5,11 @@
 #include <fstream>
 #include <vector>
 
+#include "core/EventsFile.h"
 #include "core/RecordingKinds.h"
 #include "core/SlideText.h"
 #include "core/TavUtils.h"
+#include "core/TitlesFile.h"
 
 namespace pellucor {
 
@@ -41,29 +43,10 @@ std::string imageFromPage(const std::string& page)
 // u START END URL\page
 SlideLine parseNormalLine(const std::string& line)
 {
-    SlideLine r;
-    const auto p1 = line.find(' ');
-    if (p1 == std::string::npos)
-        return r;
-    const auto p2 = line.find(' ', p1 + 1);
-    if (p2 == std::string::npos) {
-        r.start = Trim(line.substr(p1 + 1));
-        return r;
-    }
-    r.start = Trim(line.substr(p1 + 1, p2 - p1 - 1));
-    const auto p3 = line.find(' ', p2 + 1);
-    if (p3 == std::string::npos) {
-        r.end = Trim(line.substr(p2 + 1));
-        return r;
-    }
-    r.end = Trim(line.substr(p2 + 1, p3 - p2 - 1));
-    const auto url = line.find("URL\\", p3);
-    if (url != std::string::npos)
-        r.name = Trim(line.substr(url + 4));
-    if (r.name.empty())
+    EventLine e;
+    if (!ParseEventLine(line, e))
         return SlideLine {};  // no page: the line is skipped
-    r.image = imageFromPage(r.name);
-    return r;
+    return {e.start, e.end, e.page, imageFromPage(e.page)};
 }
 
 // DURATION_IN_TICKS IMAGE, times carried as a running total.
@@ -382,8 +365,12 @@ bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
             if (gt == std::string::npos)
                 continue;
             std::string title = line.substr(gt + 1);
-            title = Trim(title.substr(0, title.find('<')));
-            title = Trim(title.substr(0, 24));
+            title = SlideIndexTitleText(Trim(title.substr(0, title.find('<'))));
+            // At most 24 bytes, not cutting a character in two.
+            size_t cut = std::min<size_t>(title.size(), 24);
+            while (cut < title.size() && cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
+                --cut;
+            title = Trim(title.substr(0, cut));
             if (slide.Title.empty()) {
                 slide.Title = title;
                 slide.TitleFrom = "index.htm";

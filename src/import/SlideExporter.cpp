@@ -11,6 +11,7 @@
 #include "core/SlideText.h"
 #include "core/StatusColours.h"
 #include "core/TavUtils.h"
+#include "core/TitlesFile.h"
 #include "import/LibreOfficeApp.h"
 
 namespace pellucor {
@@ -163,7 +164,7 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
         Tav_Message("Error - Unable to write to " + titlesPath);
         return false;
     }
-    WriteLine(titles, "# Title information extraced by Pellucor from PowerPoint");
+    WriteLine(titles, TitlesFileHeader("PowerPoint"));
     WriteLine(titles, "# Date " + (dateText ? dateText() : shortDateTime()));
 
     // Old slide images, their sharp copies and their words go without a
@@ -210,9 +211,8 @@ bool SlideExporter::PptExportSlides(const std::string& slideDir, int width, int 
             report->SetPreview(file);
             report->SetProgress(i, count);
         }
-        const std::string num = Fmt000(i);
-        WriteLine(index, "<P ALIGN=LEFT><A HREF=\"sld" + num + ".htm\">" + title + "</A></P>");
-        WriteLine(titles, "\"img" + num + ".gif\" \"" + PptQuoteTitle(title) + "\"");
+        WriteLine(index, SlideIndexLine(i, title));
+        WriteLine(titles, TitlesFileLine(i, title));
     }
     index.close();
     titles.close();
@@ -264,7 +264,7 @@ void SlideExporter::PptClose()
     activeCount_ = -1;
 }
 
-std::string PptQuoteTitle(const std::string& title) { return ReplaceAll(title, "\"", "&qt;"); }
+std::string PptQuoteTitle(const std::string& title) { return TitlesFileQuoted(title); }
 
 SlideExporter& SlideExporterModule()
 {

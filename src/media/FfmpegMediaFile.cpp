@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/EventsFile.h"
 #include "core/TavUtils.h"
 #include "media/BrowserCopy.h"
 #include "media/CutCopy.h"
@@ -130,19 +131,15 @@ bool FfmpegMediaFile::AddEvents(const std::string& ratPath, std::string& err)
         err = "Unable to open " + ratPath;
         return false;
     }
-    // Lines: TYPE START END &&slide&&ADDRESS
     std::string line;
     while (Tav_ReadLine(in, line)) {
-        if (line[0] == '#')
-            continue;
-        const auto f = Tav_Split(line);
-        const auto mark = line.find("&&slide&&");
-        if (f.size() < 4 || mark == std::string::npos)
+        EventLine read;
+        if (line[0] == '#' || !ParsePublishedEventLine(line, read))
             continue;
         Event e;
-        e.start = Tav_TimeToTicks(f[2]) / 60.0;
-        e.end = Tav_TimeToTicks(f[3]) / 60.0;
-        e.target = Trim(line.substr(mark + 9));
+        e.start = Tav_TimeToTicks(read.start) / 60.0;
+        e.end = Tav_TimeToTicks(read.end) / 60.0;
+        e.target = read.page;
         events_.push_back(e);
     }
     return true;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/EventsFile.h"
 #include "core/FileLookup.h"
 #include "core/PartRecordings.h"
 #include "core/TavUtils.h"
@@ -200,8 +201,9 @@ bool LectureSync::WriteEvents(const std::string& path, const std::string& record
         WriteLine(out, "# Slide times found from " + Tav_SplitPath(recording).last + " by " + by);
         for (const SyncedRow& r : rows) {
             if (r.review)
-                WriteLine(out, "# review: " + r.page + " from " + r.start + ", confidence " + percent(r.confidence));
-            WriteLine(out, "u " + r.start + " " + r.end + " URL\\" + r.page);
+                WriteLine(out, std::string(kEventReviewComment) + " " + r.page + " from " + r.start + ", confidence "
+                                   + percent(r.confidence));
+            WriteLine(out, EventLineText({r.start, r.end, r.page}));
         }
         out.close();
     }

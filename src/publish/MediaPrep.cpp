@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/EventsFile.h"
 #include "core/PreferenceStore.h"
 #include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
@@ -58,7 +59,7 @@ bool Publisher::writeRat(int part, const std::string& rat, bool toDisk)
                 continue;
             const std::string& page = slide.Name;
             const std::string address = (toDisk || Contains(page, "http:")) ? page : S.WebURL + page;
-            WriteLine(out, "u " + slide.StartTime + " " + slide.EndTime + " &&slide&&" + address);
+            WriteLine(out, PublishedEventLineText({slide.StartTime, slide.EndTime, address}));
         }
         out.close();
         if (!out)

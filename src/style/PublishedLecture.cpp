@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "core/EventsFile.h"
 #include "core/FileLookup.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"
@@ -21,14 +22,14 @@ const char* const kNavPages[] = {"n001.htm", "vn001.htm", "an001.htm"};
 bool convertEventLine(const std::string& line, std::string& out)
 {
     out = line;
-    const size_t p = line.find("&&slide&&");
+    const size_t p = line.find(kPublishedPageMark);
     if (p == std::string::npos || p == 0 || line.size() < kPageNameLen)
         return false;
     const std::string page = line.substr(line.size() - kPageNameLen);
     const std::string l = Lower(page);
     if (!StartsWith(l, "sld") || !EndsWith(l, ".htm"))
         return false;
-    out = line.substr(0, p) + "URL\\" + page;
+    out = line.substr(0, p) + kEventPageMark + page;
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "ResultRows.h"
 #include "TestSupport.h"
+#include "core/EventsFile.h"
 #include "core/PathVars.h"
 #include "core/TavUtils.h"
 
@@ -76,6 +77,23 @@ TEST(TavText, Results)
                 Is(WildcardMatch("img0001.gif", "img???.gif"), "false"), Is(WildcardMatch("TALK.RM", "*.rm"), "true"),
                 Is(WildcardMatch("noext", "*.*"), "true"), Is(WildcardMatch("talk.rmx", "*.rm"), "false"),
                 Is(WildcardMatch("talk12.txt", "talk*.txt"), "true")});
+}
+
+// A slide's events line and a publication's, written and read back.
+TEST(EventsFile, LinesWrittenAndRead)
+{
+    const auto read = [](const std::string& line, bool published = false) {
+        EventLine e;
+        const bool ok = published ? ParsePublishedEventLine(line, e) : ParseEventLine(line, e);
+        return ok ? e.start + "|" + e.end + "|" + e.page : std::string("-");
+    };
+    expectRows({Is(EventLineText({"00:00:04", "00:00:06", "sld003.htm"}), "u 00:00:04 00:00:06 URL\\sld003.htm"),
+                Is(PublishedEventLineText({"00:00:04", "00:00:06", "http://h/sld003.htm"}),
+                   "u 00:00:04 00:00:06 &&slide&&http://h/sld003.htm"),
+                Is(read("u 00:00:04 00:00:06 URL\\sld003.htm"), "00:00:04|00:00:06|sld003.htm"),
+                Is(read("x 1 2 junk URL\\my page.htm "), "1|2|my page.htm"), Is(read("u 00:00:04 00:00:06 URL\\"), "-"),
+                Is(read("u 00:00:04 00:00:06"), "-"), Is(read("u 1 2 &&slide&&sld001.htm", true), "1|2|sld001.htm"),
+                Is(read("u 1 2 URL\\sld001.htm", true), "-"), Is(read("u &&slide&&x", true), "-")});
 }
 
 TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
