@@ -31,10 +31,9 @@ std::vector<WordMark> fitted(std::vector<WordMark> marks, const std::string& tex
 std::vector<std::string> firstNote(const std::string& raw)
 {
     std::vector<std::string> lines;
-    const std::string start = std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote;
-    if (!StartsWith(raw, start))
+    if (!OpensAsMachineCaptions(raw))
         return lines;
-    std::istringstream in(raw.substr(std::string("WEBVTT\r\n\r\n").size()));
+    std::istringstream in(raw.substr(raw.find(kMachineCaptionsNote)));
     for (std::string line; std::getline(in, line);) {
         line = Trim(line);
         if (line.empty())
@@ -54,14 +53,6 @@ std::string joinedWords(const std::vector<std::string>& words, size_t from, size
     for (size_t i = from; i < to; ++i)
         text += (text.empty() ? "" : " ") + words[i];
     return text;
-}
-
-// SubRip writes its times with a comma.
-std::string subRipTime(double seconds)
-{
-    std::string t = CaptionEditor::TimeText(seconds);
-    t[8] = ',';
-    return t;
 }
 
 }  // namespace
@@ -232,7 +223,7 @@ bool CaptionEditor::Save(std::string& err)
         if (review && confident_)
             text += ConfidenceNote(c.marks) + "\r\n\r\n";
         if (subRip_)
-            text += std::to_string(i + 1) + "\r\n" + subRipTime(c.start) + " --> " + subRipTime(c.end) + "\r\n";
+            text += std::to_string(i + 1) + "\r\n" + SubRipTime(c.start) + " --> " + SubRipTime(c.end) + "\r\n";
         else
             text += (c.id.empty() ? "" : c.id + "\r\n") + TimeText(c.start) + " --> " + TimeText(c.end) + "\r\n";
         for (const std::string& line : Tav_Split(c.text, "\n"))

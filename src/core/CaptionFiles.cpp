@@ -139,6 +139,15 @@ std::string WebVttTime(double seconds)
     return buf;
 }
 
+bool OpensAsMachineCaptions(const std::string& vtt) { return StartsWith(vtt, kMachineCaptionsStart); }
+
+std::string SubRipTime(double seconds)
+{
+    std::string t = WebVttTime(seconds);
+    t[t.size() - 4] = ',';
+    return t;
+}
+
 std::string WebVttEscaped(const std::string& text)
 {
     std::string out;

@@ -53,6 +53,8 @@ std::string LanguageName(const std::string& tag);
 
 // A WebVTT cue time, "hh:mm:ss.mmm" (never negative).
 std::string WebVttTime(double seconds);
+// The same as SubRip writes it, with a comma: "00:01:02,500".
+std::string SubRipTime(double seconds);
 // Cue text as WebVTT holds it: "&", "<" and ">" as character references.
 std::string WebVttEscaped(const std::string& text);
 
@@ -63,6 +65,10 @@ std::string MachineCaptionsPath(const std::string& mediaPath, const std::string&
 std::string MachineCaptionsMark(const std::string& captionsPath);
 // The first line after "WEBVTT" in machine-made captions.
 inline constexpr const char* kMachineCaptionsNote = "NOTE Automatic captions";
+// The header automatic captions are written with, up to their note.
+inline constexpr const char* kMachineCaptionsStart = "WEBVTT\r\n\r\nNOTE Automatic captions";
+// Whether WebVTT text opens as automatic captions are written.
+bool OpensAsMachineCaptions(const std::string& vtt);
 
 // Whether the file at captionsPath holds machine-made captions, unchanged
 // since they were written.

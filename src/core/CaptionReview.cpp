@@ -86,8 +86,7 @@ std::string CaptionsReview(const std::string& vtt)
 CaptionsKind KindOfCaptions(const std::string& path, const std::string& text)
 {
     const std::string review = CaptionsReview(text);
-    const std::string_view header = "WEBVTT\r\n\r\n", note = kMachineCaptionsNote;
-    const bool machineNote = StartsWith(text, std::string(header)) && text.compare(header.size(), note.size(), note) == 0;
+    const bool machineNote = OpensAsMachineCaptions(text);
     CaptionsKind kind;
     kind.automatic = IsMachineCaptionsText(path, text) || (!review.empty() && machineNote);
     kind.reviewed = kind.automatic && review == "yes";

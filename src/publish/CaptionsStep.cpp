@@ -30,7 +30,7 @@ CaptionsKind KindOf(const std::string& source, int part, const std::string& vtt)
     // A publication published again: captionsP.vtt, captionsP.LANG.vtt.
     const std::string name = Lower(Tav_SplitPath(source).last), stem = "captions" + std::to_string(part) + ".";
     if (!kind.automatic && StartsWith(name, stem) && EndsWith(name, ".vtt")
-        && StartsWith(vtt, std::string("WEBVTT\r\n\r\n") + kMachineCaptionsNote))
+        && OpensAsMachineCaptions(vtt))
         kind = {true, CaptionsReview(vtt) == "yes"};
     return kind;
 }

@@ -104,7 +104,7 @@ std::vector<TimedCue> MakeCaptionCues(const std::vector<SpokenWord>& words, cons
 std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::string& madeBy,
                                 const std::string& language, const std::string& translatedFrom)
 {
-    std::string out = "WEBVTT\r\n\r\n" + std::string(kMachineCaptionsNote) + ": made by speech recognition (" + madeBy
+    std::string out = std::string(kMachineCaptionsStart) + ": made by speech recognition (" + madeBy
         + "), not checked by a person\r\n";
     if (!language.empty())
         out += "Language: " + language + "\r\n";
