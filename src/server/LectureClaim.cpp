@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-long nowSeconds()
+long systemSeconds()
 {
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
@@ -117,7 +117,7 @@ bool ownerGone(const ParsedClaim& claim, const std::string& dir, int staleSecond
 {
     const ClaimOwner& self = ClaimOwner::Self();
     if (claim.host != self.host)
-        return nowSeconds() - lastProgress(dir) > staleSeconds;
+        return LectureClaim::Clock()() - lastProgress(dir) > staleSeconds;
     if (::kill(static_cast<pid_t>(claim.pid), 0) != 0 && errno == ESRCH)
         return true;
     // The pid runs, but it may be another process that was given the pid
@@ -165,6 +165,12 @@ bool LectureClaim::IsClaimName(const std::string& name)
 {
     ParsedClaim parsed;
     return parseClaimName(name, parsed);
+}
+
+std::function<long()>& LectureClaim::Clock()
+{
+    static std::function<long()> clock = systemSeconds;
+    return clock;
 }
 
 LectureClaim::Result LectureClaim::Claim(const std::string& incoming, const std::string& rel, const std::string& name,

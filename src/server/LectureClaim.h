@@ -11,6 +11,7 @@
 // must not write anything more for that lecture.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/ClaimJournal.h"
@@ -40,6 +41,10 @@ public:
     // (or another server took it over first).
     static Result Adopt(const std::string& incoming, const std::string& rel, const std::string& claimName,
                         int staleSeconds, LectureClaim& out, std::string& err);
+    // The clock another host's claim is judged stale by, in seconds since
+    // the epoch: the system's, unless set (a test moves it on rather than
+    // waiting).
+    static std::function<long()>& Clock();
 
     ClaimJournal journal;
 
