@@ -9,6 +9,7 @@
 #include "core/EventsFile.h"
 #include "core/PathVars.h"
 #include "core/TavUtils.h"
+#include "core/TitlesFile.h"
 
 namespace {
 using namespace pellucor;
@@ -79,8 +80,9 @@ TEST(TavText, Results)
                 Is(WildcardMatch("talk12.txt", "talk*.txt"), "true")});
 }
 
-// A slide's events line and a publication's, written and read back.
-TEST(EventsFile, LinesWrittenAndRead)
+// A slide's events line and a publication's, and a title's lines, written
+// and read back.
+TEST(LectureFiles, LinesWrittenAndRead)
 {
     const auto read = [](const std::string& line, bool published = false) {
         EventLine e;
@@ -94,6 +96,10 @@ TEST(EventsFile, LinesWrittenAndRead)
                 Is(read("x 1 2 junk URL\\my page.htm "), "1|2|my page.htm"), Is(read("u 00:00:04 00:00:06 URL\\"), "-"),
                 Is(read("u 00:00:04 00:00:06"), "-"), Is(read("u 1 2 &&slide&&sld001.htm", true), "1|2|sld001.htm"),
                 Is(read("u 1 2 URL\\sld001.htm", true), "-"), Is(read("u &&slide&&x", true), "-")});
+    // A title as titles.txt and the slides' list page hold it.
+    expectRows({Is(TitlesFileLine(3, "Why \"timing\""), "\"img003.gif\" \"Why &qt;timing&qt;\""),
+                Is(SlideIndexLine(3, "a < b & \"c\""), "<P ALIGN=LEFT><A HREF=\"sld003.htm\">a &lt; b &amp; \"c\"</A></P>"),
+                Is(SlideIndexTitleText("R&amp;D &lt;x&gt; &amp;lt;"), "R&D <x> &lt;")});
 }
 
 TEST(Messages, UnattendedModeSilencesAndAnswersAffirmatively)
