@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/LectureVideoExport.h"
+#include "lecture/LectureVideoExport.h"
 #include "app/MainWindow.h"
 #include "app/PublishForm.h"
 #include "app/WindowJobShow.h"

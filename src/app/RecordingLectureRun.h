@@ -1,6 +1,6 @@
 // "New Lecture from Recording…" in the main window: the recordings (parts
 // 1, 2 ... in the order chosen) and the lecture directory to make are asked
-// for, then the lecture is made from them (app/RecordingLecture.h) on a
+// for, then the lecture is made from them (lecture/RecordingLecture.h) on a
 // worker thread while both windows show the progress in their progress row
 // with Cancel and the step on their status line. At the end the windows
 // open the new lecture and the timing editor shows the slides found in
@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "app/RecordingLecture.h"
+#include "lecture/RecordingLecture.h"
 #include "app/WindowJob.h"
 
 namespace pellucor {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/LectureVideoExport.h"
+#include "lecture/LectureVideoExport.h"
 #include "core/CaptionFiles.h"
 #include "core/CommandLine.h"
 #include "core/PreferenceStore.h"

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/LectureReading.h"
+#include "lecture/LectureReading.h"
 #include "core/CommandLine.h"
 #include "core/SlideEngine.h"
 #include "core/TavUtils.h"

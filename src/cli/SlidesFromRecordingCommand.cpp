@@ -6,7 +6,7 @@
 
 #include <iostream>
 
-#include "app/RecordingLecture.h"
+#include "lecture/RecordingLecture.h"
 #include "core/CommandLine.h"
 #include "core/PreferenceStore.h"
 #include "core/SignalStop.h"

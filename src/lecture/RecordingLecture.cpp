@@ -1,4 +1,4 @@
-#include "app/RecordingLecture.h"
+#include "lecture/RecordingLecture.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "app/LectureReading.h"
+#include "lecture/LectureReading.h"
 
 #include <filesystem>
 

@@ -1,10 +1,10 @@
-#include "app/LectureVideoExport.h"
+#include "lecture/LectureVideoExport.h"
 
 #include <QTemporaryDir>
 
 #include <algorithm>
 
-#include "app/LectureReading.h"
+#include "lecture/LectureReading.h"
 #include "core/SlideCuts.h"
 #include "core/SlideEngine.h"
 #include "core/TextFile.h"
