@@ -51,11 +51,11 @@ int main(int argc, char** argv)
     Tav_SetUnattended(true);
     QTemporaryDir config;
     Preferences prefs(config.filePath("prefs.ini"));
-    prefs.Form_Load();
+    prefs.load();
     PublishSession session;
     session.openerFactory = FfmpegOpeners();
     PublishForm form(&prefs, &session);
-    form.Form_Load();
+    form.load();
     form.TextMedia = form.TextPP = Tav_DirSlash(argv[1]);
     form.TextName = "talk";
     form.TextCDDir = Tav_DirSlash(argv[2]);

@@ -36,10 +36,10 @@ AppContext::AppContext(const QString& prefsIni, std::function<std::unique_ptr<Me
             [main](const QString& text, uint colour) { main->ShowStatus(text.toStdString(), colour); });
     connect(prefs_.get(), &Preferences::statusText, detail,
             [detail](const QString& text) { detail->SetStatus(text.toStdString(), kColourWhite); });
-    connect(detail, &PublishForm::openLectureRequested, main, &MainWindow::cmdOpenLecture_Click);
-    connect(detail, &PublishForm::newLectureRequested, main, &MainWindow::cmdNewLecture_Click);
-    connect(detail, &PublishForm::liberalSlideNamesRequested, main, &MainWindow::mnuLiberal_Click);
-    connect(detail, &PublishForm::onlineHelpRequested, main, &MainWindow::mnuOnlineHelp_Click);
+    connect(detail, &PublishForm::openLectureRequested, main, &MainWindow::openLecture);
+    connect(detail, &PublishForm::newLectureRequested, main, &MainWindow::newLecture);
+    connect(detail, &PublishForm::liberalSlideNamesRequested, main, &MainWindow::toggleLiberalNames);
+    connect(detail, &PublishForm::onlineHelpRequested, main, &MainWindow::onlineHelp);
 }
 
 AppContext::~AppContext() = default;
@@ -48,7 +48,7 @@ MainWindow::StartWindow AppContext::Start(bool byAutomation)
 {
     if (!started_) {
         started_ = true;
-        first_ = mainWindow_->Form_Load(byAutomation);
+        first_ = mainWindow_->load(byAutomation);
     }
     return first_;
 }

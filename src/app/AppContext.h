@@ -46,7 +46,7 @@ public:
     RecordingLectureRun& recordingLecture() { return *recordingLecture_; }
     FrontEndHooks hooks;
 
-    // Loads the windows once (the main window's Form_Load) and answers
+    // Loads the windows once (the main window's load) and answers
     // which window to show first.
     MainWindow::StartWindow Start(bool byAutomation = false);
     bool Started() const { return started_; }

@@ -39,7 +39,7 @@ bool DirectoryChooser::setDir1(const std::string& dir)
     return true;
 }
 
-void DirectoryChooser::Form_Activate()
+void DirectoryChooser::activate()
 {
     DirName = Tav_DirSlash(DirName);
     if (DirName.empty())
@@ -57,19 +57,19 @@ void DirectoryChooser::Form_Activate()
     }
 }
 
-void DirectoryChooser::Drive1_Change(const std::string& drive)
+void DirectoryChooser::driveChanged(const std::string& drive)
 {
     if (setDir1(drive))
         DirName = currentDir;
 }
 
-void DirectoryChooser::Dir1_Change(const std::string& dir)
+void DirectoryChooser::directoryChanged(const std::string& dir)
 {
     if (setDir1(dir))
         DirName = currentDir;
 }
 
-void DirectoryChooser::cmdMkDir_Click()
+void DirectoryChooser::makeDirectory()
 {
     std::string answer = DirName;
     if (!hooks_->InputBox("Enter New Directory", "Creating Directory", answer))
@@ -87,7 +87,7 @@ void DirectoryChooser::cmdMkDir_Click()
     setDir1(DirName);
 }
 
-void DirectoryChooser::cmdOK_Click()
+void DirectoryChooser::accept()
 {
     DirName = Trim(DirName);
     if (DirName.empty() || DirName.back() != kPathSeparator)

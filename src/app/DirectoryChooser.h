@@ -25,16 +25,16 @@ public:
     // The roots offered in the drive list: "/" and the mounted volumes.
     static std::vector<std::string> Drives();
 
-    void Allow_Create() { cmdMkDirVisible = true; }
+    void allowCreate() { cmdMkDirVisible = true; }
     // Each time the dialog is shown: normalises DirName, creates it when
     // allowed and missing, and moves the tree there.
-    void Form_Activate();
-    void Drive1_Change(const std::string& drive);
-    void Dir1_Change(const std::string& dir);
+    void activate();
+    void driveChanged(const std::string& drive);
+    void directoryChanged(const std::string& dir);
     // Asks for a name ("Enter New Directory") and creates it.
-    void cmdMkDir_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click() { chkCancel = 1; }
+    void makeDirectory();
+    void accept();
+    void cancel() { chkCancel = 1; }
 
 private:
     bool setDir1(const std::string& dir);

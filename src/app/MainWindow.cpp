@@ -28,8 +28,8 @@ MainWindow::MainWindow(Preferences* prefs, PublishForm* publishForm, QObject* pa
     lblDirectory = Tav_DirSlash(QDir::homePath().toStdString());
     timDisk.setInterval(1000);
     timWeb.setInterval(1000);
-    connect(&timDisk, &QTimer::timeout, this, &MainWindow::timDisk_Timer);
-    connect(&timWeb, &QTimer::timeout, this, &MainWindow::timWeb_Timer);
+    connect(&timDisk, &QTimer::timeout, this, &MainWindow::diskTick);
+    connect(&timWeb, &QTimer::timeout, this, &MainWindow::webTick);
     // The progress of a publish, and the controls it locks, follow the
     // detailed form's publish.
     connect(publishForm_, &PublishForm::progressChanged, this, &MainWindow::ShowProgress);
@@ -50,15 +50,15 @@ void MainWindow::enable(std::initializer_list<const char*> names, bool on)
         Enabled[n] = on;
 }
 
-MainWindow::StartWindow MainWindow::Form_Load(bool byAutomation)
+MainWindow::StartWindow MainWindow::load(bool byAutomation)
 {
     Tav_DebugLog("Current directory " + QDir::currentPath().toStdString());
     lstSize.clear();
     for (const QString& size : SlideImportModel::SizeList())
         lstSize.push_back(size.toStdString());
     lstSizeIndex = 2;
-    prefs_->Form_Load();
-    publishForm_->Form_Load();
+    prefs_->load();
+    publishForm_->load();
 
     const std::string last = prefs_->Get("prfLectureDir");
     request().chkAuto = 0;
@@ -122,14 +122,14 @@ void MainWindow::ShowProgress(int percent)
     emit progressChanged(percent);
 }
 
-void MainWindow::cmdCancel_Click()
+void MainWindow::cancel()
 {
     if (hooks_->CancelWindowJob())
         return;
     if (hooks_->slideImporter && hooks_->slideImporter->Busy())
         hooks_->slideImporter->Cancel();
     else
-        publishForm_->cmdCancel_Click();
+        publishForm_->cancel();
 }
 
 std::string MainWindow::TavPrefString(const std::string& text) const
@@ -195,13 +195,13 @@ void MainWindow::TavSlidePreview()
     emit fieldsChanged();
 }
 
-void MainWindow::cmdPlus_Click()
+void MainWindow::increase()
 {
     ++PreviewIndex;
     TavSlidePreview();
 }
 
-void MainWindow::cmdMinus_Click()
+void MainWindow::decrease()
 {
     --PreviewIndex;
     TavSlidePreview();
@@ -338,7 +338,7 @@ void MainWindow::prefillDetailedForm()
     session().RequestChanged();
 }
 
-void MainWindow::cmdPub_Click()
+void MainWindow::publishDisk()
 {
     const std::string style = prefs_->Get("prfStyle");
     if (Tav_ChkDir(style)) {
@@ -363,7 +363,7 @@ void MainWindow::cmdPub_Click()
         Tav_Message(msg);
 }
 
-void MainWindow::cmdPubWeb_Click()
+void MainWindow::publishWeb()
 {
     Tav_Message("Select a directory to store the data on your local disk for later upload");
     std::string dir = Tav_DirSlash(expanded("prfOutWeb"));
@@ -401,27 +401,27 @@ void MainWindow::watch(QTimer& watcher, std::initializer_list<const char*> next)
     }
 }
 
-void MainWindow::timDisk_Timer() { watch(timDisk, {"cmdTestDisk", "mnuTestDisk"}); }
+void MainWindow::diskTick() { watch(timDisk, {"cmdTestDisk", "mnuTestDisk"}); }
 
-void MainWindow::timWeb_Timer() { watch(timWeb, {"cmdUploadWeb", "mnuUploadWeb"}); }
+void MainWindow::webTick() { watch(timWeb, {"cmdUploadWeb", "mnuUploadWeb"}); }
 
-void MainWindow::cmdTestDisk_Click()
+void MainWindow::testDisk()
 {
-    publishForm_->cmdTestCD_Click();
+    publishForm_->testDisk();
     enable({"cmdPubWeb", "mnuPubWeb"}, true);
     emit fieldsChanged();
 }
 
-void MainWindow::cmdTestWeb_Click() { publishForm_->cmdTestWeb_Click(); }
+void MainWindow::testWeb() { publishForm_->testWeb(); }
 
-void MainWindow::cmdUploadWeb_Click()
+void MainWindow::uploadWeb()
 {
-    publishForm_->cmdFtp_Click();
+    publishForm_->upload();
     enable({"cmdTestWeb", "mnuTestWeb"}, true);
     emit fieldsChanged();
 }
 
-void MainWindow::cmdUploadRep_Click()
+void MainWindow::uploadUnpublished()
 {
     Tav_Message("This option uploads the 'raw' lecture images, media, and timing information to a server using "
                 "FTP.  The resulting directory will not be viewable on the web until someone (or some process) "
@@ -431,7 +431,7 @@ void MainWindow::cmdUploadRep_Click()
     publishForm_->ShowFtp(request, "prfRepAccount", "prfRepHost");
 }
 
-void MainWindow::cmdExport_Click()
+void MainWindow::exportSlides()
 {
     const int width = SlideImportModel::ImportWidth(lstSizeIndex);
     const auto height = static_cast<int16_t>(SlideImportModel::ImportHeight(lstSizeIndex));
@@ -452,7 +452,7 @@ void MainWindow::cmdExport_Click()
     SlideChecks(true, true);
 }
 
-void MainWindow::cmdSelectPPT_Click()
+void MainWindow::selectPresentation()
 {
     std::string path;
     if (!hooks_->choosePresentation || !hooks_->choosePresentation(path))
@@ -464,15 +464,15 @@ void MainWindow::cmdSelectPPT_Click()
     TavSlidePreview();  // shows the controls the checks enabled
 }
 
-void MainWindow::cmdRecord_Click()
+void MainWindow::record()
 {
-    publishForm_->mnuRecordLecture_Click();
+    publishForm_->recordLecture();
     DirOrPPTChanged();
 }
 
-void MainWindow::mnuAdjustTimes_Click() { publishForm_->mnuTimingEditor_Click(); }
+void MainWindow::openTimingEditor() { publishForm_->openTimingEditor(); }
 
-void MainWindow::mnuSyncSlides_Click()
+void MainWindow::syncSlides()
 {
     if (hooks_->slideSync)
         hooks_->slideSync->Start();
@@ -480,9 +480,9 @@ void MainWindow::mnuSyncSlides_Click()
         Tav_Message("Slide sync is not available");
 }
 
-void MainWindow::mnuExportVideo_Click() { publishForm_->mnuExportVideo_Click(); }
+void MainWindow::exportVideo() { publishForm_->exportVideo(); }
 
-void MainWindow::mnuNewFromRecording_Click()
+void MainWindow::newFromRecording()
 {
     if (hooks_->recordingLecture)
         hooks_->recordingLecture->Start();
@@ -490,11 +490,11 @@ void MainWindow::mnuNewFromRecording_Click()
         Tav_Message("Making a lecture from a recording is not available");
 }
 
-void MainWindow::mnuMakeCaptions_Click() { publishForm_->mnuMakeCaptions_Click(); }
+void MainWindow::makeCaptions() { publishForm_->makeCaptions(); }
 
-void MainWindow::mnuEditCaptions_Click() { publishForm_->mnuEditCaptions_Click(); }
+void MainWindow::editCaptions() { publishForm_->editCaptions(); }
 
-void MainWindow::mnuLiberal_Click()
+void MainWindow::toggleLiberalNames()
 {
     mnuLiberal = !mnuLiberal;
     if (mnuLiberal)
@@ -503,9 +503,9 @@ void MainWindow::mnuLiberal_Click()
     TavSlidePreview();
 }
 
-void MainWindow::mnuMore_Click() { emit showDetailRequested(); }
+void MainWindow::moreOptions() { emit showDetailRequested(); }
 
-void MainWindow::mnuOnlineHelp_Click() { hooks_->OpenPage(kHelpPage); }
+void MainWindow::onlineHelp() { hooks_->OpenPage(kHelpPage); }
 
 void MainWindow::LaunchHome() { hooks_->OpenPage(kHomePage); }
 

@@ -72,7 +72,7 @@ public:
     std::string WhyDisabled(const std::string& name) const;
 
     // Start-up; byAutomation: an automation client started the program.
-    StartWindow Form_Load(bool byAutomation = false);
+    StartWindow load(bool byAutomation = false);
 
     // MainWindowPort
     void SetLectureDir(const std::string& dir) override;  // lblDirectory change
@@ -95,35 +95,35 @@ public:
     // agrees (false: the window stays), other work under way is cancelled.
     bool ConfirmClose();
 
-    void cmdPlus_Click();
-    void cmdMinus_Click();
-    void cmdPub_Click();     // "Publish To Disk"
-    void cmdCancel_Click();  // "Cancel": stops the publish or slide import under way
-    void cmdPubWeb_Click();  // "Publish for Web"
-    void timDisk_Timer();
-    void timWeb_Timer();
-    void cmdTestDisk_Click();   // "Test On Disk"
-    void cmdTestWeb_Click();    // "Test on Web"
-    void cmdUploadWeb_Click();  // "Upload to the Web"
-    void cmdUploadRep_Click();  // "Upload Unpublished Lecture"
-    void cmdExport_Click();     // "Convert PPT to GIFs"
-    void cmdSelectPPT_Click();
-    void cmdRecord_Click();
-    void mnuAdjustTimes_Click();
-    void mnuSyncSlides_Click();        // "Sync Slides from Recording"
-    void mnuExportVideo_Click();       // "Export as One Video..."
-    void mnuNewFromRecording_Click();  // "New Lecture from Recording..."
-    void mnuMakeCaptions_Click();      // "Make Captions"
-    void mnuEditCaptions_Click();      // "Edit Captions..."
-    void mnuLiberal_Click();
-    void mnuMore_Click();
-    void mnuPreferences_Click() { emit preferencesRequested(); }
-    void mnuAbout_Click() { emit aboutRequested(); }
-    void mnuOnlineHelp_Click();
+    void increase();
+    void decrease();
+    void publishDisk();     // "Publish To Disk"
+    void cancel();  // "Cancel": stops the publish or slide import under way
+    void publishWeb();  // "Publish for Web"
+    void diskTick();
+    void webTick();
+    void testDisk();   // "Test On Disk"
+    void testWeb();    // "Test on Web"
+    void uploadWeb();  // "Upload to the Web"
+    void uploadUnpublished();  // "Upload Unpublished Lecture"
+    void exportSlides();     // "Convert PPT to GIFs"
+    void selectPresentation();
+    void record();
+    void openTimingEditor();
+    void syncSlides();        // "Sync Slides from Recording"
+    void exportVideo();       // "Export as One Video..."
+    void newFromRecording();  // "New Lecture from Recording..."
+    void makeCaptions();      // "Make Captions"
+    void editCaptions();      // "Edit Captions..."
+    void toggleLiberalNames();
+    void moreOptions();
+    void openPreferences() { emit preferencesRequested(); }
+    void about() { emit aboutRequested(); }
+    void onlineHelp();
     void LaunchHome();
-    void cmdNewLecture_Click() { chooseLecture(false); }
-    void cmdOpenLecture_Click() { chooseLecture(true); }
-    void mnuExit_Click() { emit exitRequested(); }
+    void newLecture() { chooseLecture(false); }
+    void openLecture() { chooseLecture(true); }
+    void quit() { emit exitRequested(); }
 
     // Mirror of the detailed form's status line.
     void ShowStatus(const std::string& text, uint32_t colour);
@@ -155,7 +155,7 @@ private:
     PublishSession& session();
     PublishRequest& request();
     FrontEndHooks* hooks_;
-    bool loaded_ = false;  // Form_Load has run
+    bool loaded_ = false;  // load has run
 };
 
 }  // namespace pellucor

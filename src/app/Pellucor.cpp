@@ -153,7 +153,7 @@ bool pellucor::Upload(std::string& msg)
     if (!uploadEndpoint_.empty())
         options.s3Endpoint = uploadEndpoint_;
     uploadClient_->SetOptions(options);
-    ftp.Form_Activate();
+    ftp.activate();
     std::string remote = Trim(ftp.txtFTPPath);
     if (remote.empty()) {
         if (!ftp.FtpLogin()) {

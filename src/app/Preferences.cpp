@@ -73,7 +73,7 @@ void Preferences::readStore()
     loading_ = false;
 }
 
-void Preferences::Form_Load()
+void Preferences::load()
 {
     if (defaults_.empty())
         for (const auto& d : Definitions())
@@ -93,20 +93,20 @@ std::vector<std::string> Preferences::RecentFiles() const { return store_->Recen
 
 void Preferences::SetRecentFiles(const std::vector<std::string>& files) { store_->SetRecentFiles(files); }
 
-void Preferences::cmdSave_Click()
+void Preferences::save()
 {
     DoSave();
     emit statusText("Preferences saved");
     emit hideRequested();
 }
 
-void Preferences::Command1_Click()
+void Preferences::cancel()
 {
     readStore();
     emit hideRequested();
 }
 
-void Preferences::cmdDefault_Click()
+void Preferences::restoreDefaults()
 {
     for (size_t i = 0; i < fields_.size() && i < defaults_.size(); ++i)
         fields_[i].second = defaults_[i];

@@ -42,20 +42,20 @@ public:
     std::vector<std::string> RecentFiles() const;
     void SetRecentFiles(const std::vector<std::string>& files);
 
-    void Form_Load();
-    void Form_Activate() { trimAll(); }
-    void Form_Deactivate() { trimAll(); }
+    void load();
+    void activate() { trimAll(); }
+    void deactivate() { trimAll(); }
     void DoSave();
-    void cmdSave_Click();
-    void Command1_Click();  // Cancel
-    void cmdDefault_Click();
+    void save();
+    void cancel();  // Cancel
+    void restoreDefaults();
     // The merge-tool presets: the built-in events processing, then the four
     // installations of the merge tools.
-    void makeBuiltIn_Click() { applyPreset(0); }
-    void makeG2_Click() { applyPreset(1); }
-    void makeRE5_Click() { applyPreset(2); }
-    void makeRP50_Click() { applyPreset(3); }
-    void makeRPPlus_Click() { applyPreset(4); }
+    void chooseBuiltIn() { applyPreset(0); }
+    void chooseG2() { applyPreset(1); }
+    void chooseRE5() { applyPreset(2); }
+    void chooseRP50() { applyPreset(3); }
+    void chooseRPPlus() { applyPreset(4); }
 
     bool Loading() const { return loading_; }
 

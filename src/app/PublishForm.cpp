@@ -44,8 +44,8 @@ PublishForm::PublishForm(Preferences* prefs, PublishSession* session, QObject* p
     logPoller.setInterval(1000);
     session_->preferences = [this] { return prefs_->Snapshot(); };
     connect(session_, &PublishSession::requestChanged, this, [this] {
-        optCD_Click();
-        optWeb_Click();
+        diskChosen();
+        webChosen();
         emit fieldsChanged();
     });
     connect(session_, &PublishSession::statusChanged, this,
@@ -101,15 +101,15 @@ PublishForm::~PublishForm()
     }
 }
 
-void PublishForm::Form_Load()
+void PublishForm::load()
 {
     StartDir = QDir::currentPath().toStdString();
     mnuFile = prefs_->RecentFiles();
     TextStyle = prefs_->Get("prfStyle");
     if (Lower(prefs_->Get("prfPnm")).substr(0, 20) != std::string(kDefaultStream).substr(0, 20))
         chkStream = 1;
-    optCD_Click();
-    optWeb_Click();
+    diskChosen();
+    webChosen();
 }
 
 void PublishForm::SetLectureDir(const std::string& dir)
@@ -120,30 +120,30 @@ void PublishForm::SetLectureDir(const std::string& dir)
     emit fieldsChanged();
 }
 
-void PublishForm::optCD_Click()
+void PublishForm::diskChosen()
 {
     if (!optCD && !optWeb) {
         optWeb = 1;
-        optWeb_Click();
+        webChosen();
     }
     for (const char* c : {"TextCDDir", "cmdTestCD", "cmdPubDisk"})
         Enabled[c] = optCD != 0;
     Published = 0;
 }
 
-void PublishForm::optWeb_Click()
+void PublishForm::webChosen()
 {
     if (!optCD && !optWeb) {
         optCD = 1;
-        optCD_Click();
+        diskChosen();
     }
     for (const char* c : {"chkStream", "TextWebDir", "TextWebURL", "cmdFtp", "cmdTestWeb"})
         Enabled[c] = optWeb != 0;
-    chkStream_Click();
+    streamChanged();
     Published = 0;
 }
 
-void PublishForm::chkStream_Click()
+void PublishForm::streamChanged()
 {
     Enabled["TextStream"] = chkStream != 0;
     Published = 0;
@@ -169,7 +169,7 @@ void PublishForm::RunPublish(bool isDisk, const std::string&, bool)
     Published = 1;
 }
 
-void PublishForm::cmdCancel_Click()
+void PublishForm::cancel()
 {
     if (!hooks_->CancelWindowJob())
         session_->Cancel();
@@ -180,7 +180,7 @@ bool PublishForm::ConfirmClose()
     if (Publishing()) {
         if (Tav_AskOkCancel("A publish is running: cancel it and quit?") != TavOK)
             return false;
-        cmdCancel_Click();
+        cancel();
         return true;
     }
     // Slide sync, captions, the one video or a lecture from a recording:
@@ -214,13 +214,13 @@ bool PublishForm::CheckUpToDate()
     return Tav_AskOkCancel("You may need to rerun the publish step for the data to be up to date") != TavCancel;
 }
 
-void PublishForm::cmdTestCD_Click()
+void PublishForm::testDisk()
 {
     if (CheckUpToDate())
         hooks_->OpenPage(FileUrl(Tav_DirSlash(TextCDDir) + "index.htm"));
 }
 
-void PublishForm::cmdTestWeb_Click()
+void PublishForm::testWeb()
 {
     if (CheckUpToDate())
         hooks_->OpenPage(TextWebURL + "index.htm");

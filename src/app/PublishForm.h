@@ -68,7 +68,7 @@ public:
     std::vector<std::string> mnuFile;
 
     void SetHooks(FrontEndHooks* hooks);
-    void Form_Load();
+    void load();
     // The lecture directory changed: refill the paths from the preferences.
     void SetLectureDir(const std::string& dir);
     // Sets a field by control name as a settings file or the automation
@@ -76,9 +76,9 @@ public:
     bool SetControl(const std::string& name, const std::string& value);
     std::string Control(const std::string& name) const;
 
-    void optCD_Click();
-    void optWeb_Click();
-    void chkStream_Click();
+    void diskChosen();
+    void webChosen();
+    void streamChanged();
 
     bool LoadSettingsFile(const std::string& path);
     // Starts the session's publish of every selected target; false with
@@ -88,27 +88,27 @@ public:
     // One target was written: start or announce its script.
     void RunPublish(bool isDisk, const std::string& command, bool started);
     // "Cancel": stops the publish under way.
-    void cmdCancel_Click();
+    void cancel();
     // Before the program ends: a publish under way is cancelled when the
     // user agrees; false when the user keeps it running.
     bool ConfirmClose();
     bool CheckUpToDate();
     // Every path and option of the fields, for a publish.
     PublishSettings Settings() const;
-    void cmdTestCD_Click();
-    void cmdTestWeb_Click();
+    void testDisk();
+    void testWeb();
 
     // "Publish " / "Publish" / "Make Lecture": DoStart, and on failure its
     // message and "Publish aborted.".
-    bool cmdPubDisk_Click() { return publishClicked(); }
-    bool cmdPubWeb_Click() { return publishClicked(); }
-    bool mnuMakeLecture_Click() { return publishClicked(); }
+    bool publishDisk() { return publishClicked(); }
+    bool publishWeb() { return publishClicked(); }
+    bool newFromRecording() { return publishClicked(); }
     // Browse buttons: the directory chooser on the named text field.
-    void Browse_Click(const std::string& field);
+    void browse(const std::string& field);
     // "Package": zips the disk copy (TextCDDir) for a learning platform into
     // out on a worker thread; the status line and progress follow it and
     // packageFinished tells its end. False when it cannot start.
-    bool cmdPackage_Click(PackageKind kind, const std::string& out);
+    bool makePackage(PackageKind kind, const std::string& out);
     bool Packaging() const { return packaging_; }
     // The package's usual file name beside the disk copy.
     std::string DefaultPackagePath(PackageKind kind) const;
@@ -116,39 +116,39 @@ public:
     // directory exists, yellow when not.
     uint32_t FieldColour(const std::string& field) const;
     // "Auto-Upload": the FTP upload of the web output.
-    void cmdFtp_Click();
+    void upload();
     // Shows the FTP window and keeps a changed account or host in the
     // preferences named (the web upload's, or the repository's).
     void ShowFtp(FtpRequest& request, const std::string& accountKey = "prfWebAccount",
                  const std::string& hostKey = "prfWebHost");
     // Recent-file item 1 to 5.
-    bool mnuFile_Click(int index);
+    bool openRecent(int index);
     // "Import ClipBoard": converts rawmedia.mov/.avi into rawmedia.rm.
-    bool mnuImportClipBoard_Click();
+    bool importClipboard();
     // "Record Lecture": clears the media directory for a new recording and
     // opens the recording set-up.
-    bool mnuRecordLecture_Click();
+    bool recordLecture();
     // Menus that open other windows.
-    void mnuImportPowerPoint_Click();
-    void mnuRecordingSetup_Click();
-    void mnuTimingEditor_Click();
-    void mnuSyncSlides_Click();    // "Sync Slides from Recording"
-    void mnuExportVideo_Click();   // "Export as One Video..."
-    void mnuMakeCaptions_Click();  // "Make Captions"
-    void mnuEditCaptions_Click();  // "Edit Captions..." (the first part's)
-    void mnuPlayer_Click();
-    void mnuRealEncode_Click();
+    void importSlides();
+    void openRecordingSetup();
+    void openTimingEditor();
+    void syncSlides();    // "Sync Slides from Recording"
+    void exportVideo();   // "Export as One Video..."
+    void makeCaptions();  // "Make Captions"
+    void editCaptions();  // "Edit Captions..." (the first part's)
+    void openPlayer();
+    void openEncoder();
     // "Real Convert": the converter window on its own.
-    void mnuRealConvert_Click();
-    void mnuServerMode_Click();
-    void mnuLessDetail_Click() { emit lessDetailRequested(); }
-    void mnuPreferences_Click() { emit preferencesRequested(); }
-    void mnuOpen_Click() { emit openLectureRequested(); }
-    void mnuNew_Click() { emit newLectureRequested(); }
-    void mnuLiberal_Click() { emit liberalSlideNamesRequested(); }
-    void mnuOnlineHelp_Click() { emit onlineHelpRequested(); }
-    void mnuAbout_Click() { emit aboutRequested(); }
-    void mnuExit_Click() { emit exitRequested(); }
+    void openConverter();
+    void openServer();
+    void lessDetail() { emit lessDetailRequested(); }
+    void openPreferences() { emit preferencesRequested(); }
+    void openLecture() { emit openLectureRequested(); }
+    void newLecture() { emit newLectureRequested(); }
+    void toggleLiberalNames() { emit liberalSlideNamesRequested(); }
+    void onlineHelp() { emit onlineHelpRequested(); }
+    void about() { emit aboutRequested(); }
+    void quit() { emit exitRequested(); }
 
     // Shows a status text (mirrored into the main window) and lets pending
     // events run.

@@ -33,7 +33,7 @@ bool PublishForm::publishClicked()
     return false;
 }
 
-void PublishForm::Browse_Click(const std::string& field)
+void PublishForm::browse(const std::string& field)
 {
     std::string dir = Control(field);
     if (hooks_->ChooseDirectory(browseTitle(field), dir, true))
@@ -48,7 +48,7 @@ uint32_t PublishForm::FieldColour(const std::string& field) const
     return !dir.empty() && Tav_ChkDir(dir) ? kColourWhite : kColourYellow;
 }
 
-void PublishForm::cmdFtp_Click()
+void PublishForm::upload()
 {
     if (!CheckUpToDate())
         return;

@@ -68,7 +68,7 @@ bool PublishForm::clipBoardImport()
     return true;
 }
 
-bool PublishForm::mnuImportClipBoard_Click()
+bool PublishForm::importClipboard()
 {
     SetStatus("Performing ClipBoard Import...");
     if (clipBoardImport())
@@ -77,7 +77,7 @@ bool PublishForm::mnuImportClipBoard_Click()
     return false;
 }
 
-bool PublishForm::mnuRecordLecture_Click()
+bool PublishForm::recordLecture()
 {
     const std::string media = Tav_DirSlash(TextMedia);
     if (media.empty() || !Tav_ChkDir(media)) {
@@ -112,20 +112,20 @@ bool PublishForm::mnuRecordLecture_Click()
     return true;
 }
 
-void PublishForm::mnuImportPowerPoint_Click()
+void PublishForm::importSlides()
 {
     if (FrontEndHooks::Open(hooks_->slideImport, "Slide import is not available", Tav_DirSlash(TextPP)))
         SetControl("TextPP", TextPP);
 }
 
-void PublishForm::mnuRecordingSetup_Click()
+void PublishForm::openRecordingSetup()
 {
     FrontEndHooks::Open(hooks_->recordingSetup, kNoRecorder, Tav_DirSlash(TextMedia));
 }
 
 // The lecture's own times where it has them (the first part's events
 // file), else an empty grid to start from.
-void PublishForm::mnuTimingEditor_Click()
+void PublishForm::openTimingEditor()
 {
     std::vector<PartRecording> parts;
     std::string err;
@@ -139,7 +139,7 @@ void PublishForm::mnuTimingEditor_Click()
     FrontEndHooks::Open(hooks_->timingEditor, "The timing editor is not available", dir);
 }
 
-void PublishForm::mnuSyncSlides_Click()
+void PublishForm::syncSlides()
 {
     if (hooks_->slideSync)
         hooks_->slideSync->Start();
@@ -147,7 +147,7 @@ void PublishForm::mnuSyncSlides_Click()
         Tav_Message("Slide sync is not available");
 }
 
-void PublishForm::mnuExportVideo_Click()
+void PublishForm::exportVideo()
 {
     if (hooks_->lectureVideo)
         hooks_->lectureVideo->Start();
@@ -155,7 +155,7 @@ void PublishForm::mnuExportVideo_Click()
         Tav_Message("Exporting the lecture as one video is not available");
 }
 
-void PublishForm::mnuMakeCaptions_Click()
+void PublishForm::makeCaptions()
 {
     if (hooks_->captions)
         hooks_->captions->Start();
@@ -165,7 +165,7 @@ void PublishForm::mnuMakeCaptions_Click()
 
 // The first part's captions, else the first part's recording (whose
 // captions the editor then starts).
-void PublishForm::mnuEditCaptions_Click()
+void PublishForm::editCaptions()
 {
     std::vector<PartRecording> parts;
     std::string err;
@@ -186,23 +186,23 @@ bool PublishForm::Busy() const
         || (hooks_->recordingLecture && hooks_->recordingLecture->Busy());
 }
 
-void PublishForm::mnuPlayer_Click()
+void PublishForm::openPlayer()
 {
     FrontEndHooks::Open(hooks_->player, "Unable to load RealPlayer ActiveX Control - no player");
 }
 
-void PublishForm::mnuRealEncode_Click()
+void PublishForm::openEncoder()
 {
     FrontEndHooks::Open(hooks_->encoderSetup, "Pellucor cannot Load RealProducer ActiveX Control - no encoder set-up");
 }
 
-void PublishForm::mnuRealConvert_Click()
+void PublishForm::openConverter()
 {
     FrontEndHooks::Open(hooks_->converter, "Pellucor cannot Load RealProducer ActiveX Control - no converter",
                         std::string(), std::string());
 }
 
-void PublishForm::mnuServerMode_Click()
+void PublishForm::openServer()
 {
     FrontEndHooks::Open(hooks_->serverWindow, "The server edition is not available");
 }

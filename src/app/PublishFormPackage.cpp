@@ -22,7 +22,7 @@ std::string PublishForm::DefaultPackagePath(PackageKind kind) const
     return base + ".imscc";
 }
 
-bool PublishForm::cmdPackage_Click(PackageKind kind, const std::string& out)
+bool PublishForm::makePackage(PackageKind kind, const std::string& out)
 {
     if (Publishing() || out.empty())
         return false;

@@ -24,11 +24,11 @@ bool PublishForm::SetControl(const std::string& name, const std::string& value)
     if (r.Check(name)) {
         r.Set(name, value);
         if (name == "optCD")
-            optCD_Click();
+            diskChosen();
         else if (name == "optWeb")
-            optWeb_Click();
+            webChosen();
         else if (name == "chkStream")
-            chkStream_Click();
+            streamChanged();
         emit fieldsChanged();
         return true;
     }
@@ -69,7 +69,7 @@ void PublishForm::addRecentFile(const std::string& path)
     prefs_->SetRecentFiles(mnuFile);
 }
 
-bool PublishForm::mnuFile_Click(int index)
+bool PublishForm::openRecent(int index)
 {
     if (index < 1 || static_cast<size_t>(index) > mnuFile.size())
         return false;

@@ -39,12 +39,12 @@ EncoderSetup::EncoderSetup(EncoderControl& encoder, FileChooser* chooser, QObjec
         level_ = static_cast<int>(std::lround(std::clamp((db + 60) / 60 * 100, 0.0, 100.0)));
         emit soundLevelChanged(level_);
     };
-    Form_Load();
+    load();
 }
 
 EncoderSetup::~EncoderSetup() { encoder_.events = EncoderEvents {}; }
 
-void EncoderSetup::Form_Load()
+void EncoderSetup::load()
 {
     video_ = encoder_.VideoDriverNames();
     audio_ = encoder_.AudioDriverNames();
@@ -116,7 +116,7 @@ void EncoderSetup::ApplyEncoderSettings()
     UpdateButtons();
 }
 
-bool EncoderSetup::Start_Encoding()
+bool EncoderSetup::startEncoding()
 {
     if (encoder_.IsEncoding()) {
         SetStatus("Already Encoding...", kColourYellow);
@@ -138,7 +138,7 @@ bool EncoderSetup::Start_Encoding()
     return true;
 }
 
-void EncoderSetup::Stop_Encoding()
+void EncoderSetup::stopEncoding()
 {
     SetStatus("Stopping encoding..", kColourYellow);
     processEvents();
@@ -152,33 +152,33 @@ void EncoderSetup::Stop_Encoding()
     emit changed();
 }
 
-void EncoderSetup::cmdStart_Click()
+void EncoderSetup::start()
 {
-    Start_Encoding();
+    startEncoding();
     UpdateButtons();
 }
 
-void EncoderSetup::cmdStop_Click()
+void EncoderSetup::stop()
 {
-    Stop_Encoding();
+    stopEncoding();
     // Stopping a trial recording before a lecture opens the devices again,
     // so that Next >> goes on to the recording itself.
     if (wizard_ && lastError_.empty() && !encoder_.IsSourceOpen())
-        cmdSetup_Click();
+        setUp();
     else
         UpdateButtons();
 }
 
 void EncoderSetup::DoVideo(const std::string& path)
 {
-    txtOutput_Change(path);
+    outputChanged(path);
     chkVideo_ = chkVideoEnabled_;
     ApplyEncoderSettings();
 }
 
 void EncoderSetup::DoAudio(const std::string& path)
 {
-    txtOutput_Change(path);
+    outputChanged(path);
     chkVideo_ = false;
     ApplyEncoderSettings();
 }
@@ -189,7 +189,7 @@ void EncoderSetup::Helper(bool wizard)
     emit changed();
 }
 
-void EncoderSetup::txtOutput_Change(const std::string& text)
+void EncoderSetup::outputChanged(const std::string& text)
 {
     output_ = text;
     encoder_.SetOutputFilename(text);
@@ -202,7 +202,7 @@ void EncoderSetup::stopIfBusy()
         encoder_.StopEncoding();
 }
 
-void EncoderSetup::lstAudio_Click(int index)
+void EncoderSetup::audioDeviceChosen(int index)
 {
     stopIfBusy();
     missingMicrophone_.clear();  // the lecturer's own choice
@@ -213,7 +213,7 @@ void EncoderSetup::lstAudio_Click(int index)
     SetStatus("Please select the audio and video device drivers and press Setup...");
 }
 
-void EncoderSetup::lstVideo_Click(int index)
+void EncoderSetup::videoDeviceChosen(int index)
 {
     stopIfBusy();
     videoIndex_ = index;
@@ -223,13 +223,13 @@ void EncoderSetup::lstVideo_Click(int index)
     SetStatus("When you are done selecting device drivers, press Setup...");
 }
 
-void EncoderSetup::chkVideo_Click(bool on)
+void EncoderSetup::videoChanged(bool on)
 {
     chkVideo_ = on && chkVideoEnabled_;
     ApplyEncoderSettings();
 }
 
-void EncoderSetup::cmdSetup_Click()
+void EncoderSetup::setUp()
 {
     if (const std::string none = audio_.empty() ? kNoMicrophone : missingMicrophone_; !none.empty()) {
         SetStatus(none, kColourRed);
@@ -267,41 +267,41 @@ void EncoderSetup::deviceDialog(void (EncoderControl::*dialog)(), const std::str
     UpdateButtons();
 }
 
-void EncoderSetup::cmdFormat_Click()
+void EncoderSetup::chooseFormat()
 {
     deviceDialog(&EncoderControl::ShowFormatDialog, "Setting Format...", "Card Format Completed",
                  "Setting Format failed:");
 }
 
-void EncoderSetup::cmdSource_Click()
+void EncoderSetup::chooseSource()
 {
     deviceDialog(&EncoderControl::ShowSourceDialog, "Setting Card Source...", "Card Source Set",
                  "Setting Card Source failed:");
 }
 
-void EncoderSetup::cmdCompression_Click()
+void EncoderSetup::chooseCompression()
 {
     deviceDialog(&EncoderControl::ShowCompressionDialog, "Setting Compression...", "Compression Setting Completed",
                  "Setting Compression failed:");
 }
 
-void EncoderSetup::cmdSelect_Click()
+void EncoderSetup::selectDevices()
 {
     if (!chooser_)
         return;
     const std::string name = chooser_->SaveFileName(std::string(), kFilter);
     if (!name.empty())
-        txtOutput_Change(name);
+        outputChanged(name);
 }
 
-void EncoderSetup::cmdCancel_Click()
+void EncoderSetup::cancel()
 {
     if (encoder_.IsEncoding())
         encoder_.StopEncoding();
     emit closeRequested();
 }
 
-void EncoderSetup::cmdDone_Click() { emit closeRequested(); }
+void EncoderSetup::done() { emit closeRequested(); }
 
 }  // namespace pellucor
 

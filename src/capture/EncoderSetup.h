@@ -1,7 +1,7 @@
 // The encoder set-up window: chooses capture devices, bit rate and output
 // file, opens the devices, and starts and stops live encoding. The
 // recording set-up shows it before a recording; the recorder calls
-// Start_Encoding and Stop_Encoding.
+// startEncoding and stopEncoding.
 #pragma once
 
 #include <cstdint>
@@ -31,12 +31,12 @@ public:
 
     EncoderControl& rpCtl() { return encoder_; }
 
-    void Form_Load();
+    void load();
     // Keeps the device choices in store: the devices chosen last time are
     // chosen again now (when still present), and each new choice is kept.
     void RememberDevicesIn(PreferenceStore* store);
-    bool Start_Encoding();
-    void Stop_Encoding();
+    bool startEncoding();
+    void stopEncoding();
     // Whether it records now, and since when on clock (whichever button
     // started it): the recording's own clock starts there.
     bool Encoding() const { return encoder_.IsEncoding(); }
@@ -49,20 +49,20 @@ public:
     void ApplyEncoderSettings();
     void UpdateButtons();
 
-    void cmdStart_Click();
-    void cmdStop_Click();
-    void cmdSetup_Click();
-    void cmdFormat_Click();
-    void cmdSource_Click();
-    void cmdCompression_Click();
-    void cmdSelect_Click();
-    void cmdCancel_Click();
-    void cmdDone_Click();
-    void txtOutput_Change(const std::string& text);
-    void lstAudio_Click(int index);
-    void lstVideo_Click(int index);
-    void lstSpeed_Click(int index) { speed_ = index; }
-    void chkVideo_Click(bool on);
+    void start();
+    void stop();
+    void setUp();
+    void chooseFormat();
+    void chooseSource();
+    void chooseCompression();
+    void selectDevices();
+    void cancel();
+    void done();
+    void outputChanged(const std::string& text);
+    void audioDeviceChosen(int index);
+    void videoDeviceChosen(int index);
+    void speedChosen(int index) { speed_ = index; }
+    void videoChanged(bool on);
 
     const std::vector<std::string>& LstAudio() const { return audio_; }
     const std::vector<std::string>& LstVideo() const { return video_; }

@@ -9,10 +9,10 @@ namespace pellucor {
 MediaConverter::MediaConverter(EncoderControl& encoder, FileChooser* chooser, QObject* parent)
     : CaptureWindow(parent), encoder_(encoder), chooser_(chooser)
 {
-    encoder_.events.OnEncodingProgressChanged = [this](int p) { rpCtl_OnEncodingProgressChanged(p); };
-    encoder_.events.OnEncodingStarted = [this] { rpCtl_OnEncodingStarted(); };
-    encoder_.events.OnEncodingStopped = [this] { rpCtl_OnEncodingStopped(); };
-    encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) { rpCtl_OnErrorOccurred(code, text); };
+    encoder_.events.OnEncodingProgressChanged = [this](int p) { encodingProgressed(p); };
+    encoder_.events.OnEncodingStarted = [this] { encodingStarted(); };
+    encoder_.events.OnEncodingStopped = [this] { encodingStopped(); };
+    encoder_.events.OnErrorOccurred = [this](int code, const std::string& text) { encoderFailed(code, text); };
 }
 
 MediaConverter::~MediaConverter() { encoder_.events = EncoderEvents {}; }
@@ -28,46 +28,46 @@ void MediaConverter::ApplyEncoderSettings()
     encoder_.SetAudioOn(true);
 }
 
-void MediaConverter::cmdSelInp_Click()
+void MediaConverter::chooseInput()
 {
     if (!chooser_)
         return;
     const std::string name = chooser_->OpenFileName(std::string(), WithMediaFilter(kInputFilter));
     if (!name.empty())
-        txtInput_Change(name);
+        inputChanged(name);
 }
 
-void MediaConverter::cmdSelOut_Click()
+void MediaConverter::chooseOutput()
 {
     if (!chooser_)
         return;
     const std::string name = chooser_->SaveFileName(std::string(), kOutputFilter);
     if (!name.empty())
-        txtOutput_Change(name);
+        outputChanged(name);
 }
 
-void MediaConverter::txtInput_Change(const std::string& text)
+void MediaConverter::inputChanged(const std::string& text)
 {
     input_ = text;
     ApplyEncoderSettings();
     emit changed();
 }
 
-void MediaConverter::txtOutput_Change(const std::string& text)
+void MediaConverter::outputChanged(const std::string& text)
 {
     output_ = text;
     ApplyEncoderSettings();
     emit changed();
 }
 
-void MediaConverter::lstSpeed_Click(int index)
+void MediaConverter::speedChosen(int index)
 {
     speed_ = index;
     ApplyEncoderSettings();
     emit changed();
 }
 
-void MediaConverter::cmdStart_Click()
+void MediaConverter::start()
 {
     if (encoder_.IsEncoding())
         return;
@@ -80,7 +80,7 @@ void MediaConverter::cmdStart_Click()
         SetStatus("Unable to Start Encoding..", kColourRed);
 }
 
-void MediaConverter::cmdCancel_Click()
+void MediaConverter::cancel()
 {
     if (encoder_.IsEncoding()) {
         cancelled_ = true;
@@ -88,7 +88,7 @@ void MediaConverter::cmdCancel_Click()
     }
 }
 
-bool MediaConverter::cmdDone_Click()
+bool MediaConverter::done()
 {
     if (encoder_.IsEncoding()) {
         if (Tav_AskYesNoCancel("Currently encoding - to you want to stop encoding?") != TavYes)
@@ -100,15 +100,15 @@ bool MediaConverter::cmdDone_Click()
     return true;
 }
 
-void MediaConverter::rpCtl_OnEncodingProgressChanged(int percent)
+void MediaConverter::encodingProgressed(int percent)
 {
     progress_ = std::max(0, std::min(100, percent));
     emit changed();
 }
 
-void MediaConverter::rpCtl_OnEncodingStarted() { SetStatus("Encoding Started...", kColourGreen); }
+void MediaConverter::encodingStarted() { SetStatus("Encoding Started...", kColourGreen); }
 
-void MediaConverter::rpCtl_OnEncodingStopped()
+void MediaConverter::encodingStopped()
 {
     // A cancelled conversion holds only the part read so far: not a completion.
     if (cancelled_) {
@@ -121,7 +121,7 @@ void MediaConverter::rpCtl_OnEncodingStopped()
     Tav_Message("Encoding Complete");
 }
 
-void MediaConverter::rpCtl_OnErrorOccurred(int code, const std::string& description)
+void MediaConverter::encoderFailed(int code, const std::string& description)
 {
     failed_ = true;
     SetStatus("Error in Encoding (" + std::to_string(code) + ") " + description, kColourRed);

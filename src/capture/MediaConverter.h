@@ -23,20 +23,20 @@ public:
     EncoderControl& rpCtl() { return encoder_; }
 
     void ApplyEncoderSettings();
-    void cmdSelInp_Click();
-    void cmdSelOut_Click();
-    void txtInput_Change(const std::string& text);
-    void txtOutput_Change(const std::string& text);
-    void lstSpeed_Click(int index);
-    void cmdStart_Click();
-    void cmdCancel_Click();
+    void chooseInput();
+    void chooseOutput();
+    void inputChanged(const std::string& text);
+    void outputChanged(const std::string& text);
+    void speedChosen(int index);
+    void start();
+    void cancel();
     // True when the window may close.
-    bool cmdDone_Click();
+    bool done();
 
-    void rpCtl_OnEncodingProgressChanged(int percent);
-    void rpCtl_OnEncodingStarted();
-    void rpCtl_OnEncodingStopped();
-    void rpCtl_OnErrorOccurred(int code, const std::string& description);
+    void encodingProgressed(int percent);
+    void encodingStarted();
+    void encodingStopped();
+    void encoderFailed(int code, const std::string& description);
 
     const std::string& TxtInput() const { return input_; }
     const std::string& TxtOutput() const { return output_; }

@@ -18,8 +18,8 @@ PlayerWindow::PlayerWindow(PlayerControl& control, FileChooser* chooser, QObject
     // Often enough that hardly anything of a cut is heard.
     skipTimer_.setInterval(50);
     connect(&skipTimer_, &QTimer::timeout, this, &PlayerWindow::skipAhead);
-    control_.OnClipOpened = [this] { RealAudio1_OnClipOpened(); };
-    control_.OnClipClosed = [this] { RealAudio1_OnClipClosed(); };
+    control_.OnClipOpened = [this] { clipOpened(); };
+    control_.OnClipClosed = [this] { clipClosed(); };
 }
 
 PlayerWindow::~PlayerWindow()
@@ -31,7 +31,7 @@ PlayerWindow::~PlayerWindow()
 bool PlayerWindow::SetSource(const std::string& path)
 {
     if (control_.CanStop())
-        Stop_Playing();
+        stopPlaying();
     if (!Tav_ChkFile(path)) {
         PlainMessage("RealPlay Module - File does not exist " + path);
         return false;
@@ -48,7 +48,7 @@ bool PlayerWindow::SetSource(const std::string& path)
     return true;
 }
 
-bool PlayerWindow::Start_Playing()
+bool PlayerWindow::startPlaying()
 {
     if (!control_.CanPlay()) {
         SetStatus("Cannot Play");
@@ -60,7 +60,7 @@ bool PlayerWindow::Start_Playing()
     return true;
 }
 
-bool PlayerWindow::Stop_Playing()
+bool PlayerWindow::stopPlaying()
 {
     bool ok = false;
     if (control_.CanStop()) {
@@ -75,7 +75,7 @@ bool PlayerWindow::Stop_Playing()
     return ok;
 }
 
-bool PlayerWindow::Pause_Playing()
+bool PlayerWindow::pausePlaying()
 {
     if (!control_.CanPause()) {
         SetStatus("Cannot Pause");
@@ -100,7 +100,7 @@ bool PlayerWindow::PlayFrom(const std::string& path, long ms, std::function<long
         return true;
     }
     control_.SetPosition(ms);
-    if (control_.PlayState() != PlayerControl::Playing && Start_Playing())
+    if (control_.PlayState() != PlayerControl::Playing && startPlaying())
         playCaption_ = "Pause";
     emit changed();
     return true;
@@ -121,19 +121,19 @@ void PlayerWindow::Helper()
     emit changed();
 }
 
-void PlayerWindow::cmdPlay_Click()
+void PlayerWindow::play()
 {
     if (playCaption_ == "Play")
-        playCaption_ = Start_Playing() ? "Pause" : "Play";
+        playCaption_ = startPlaying() ? "Pause" : "Play";
     else
-        playCaption_ = Pause_Playing() ? "Play" : "Pause";
+        playCaption_ = pausePlaying() ? "Play" : "Pause";
     emit changed();
 }
 
-void PlayerWindow::cmdSelInp_Click()
+void PlayerWindow::chooseInput()
 {
     if (control_.PlayState() == PlayerControl::Playing)
-        Stop_Playing();
+        stopPlaying();
     if (!chooser_)
         return;
     const std::string name = chooser_->OpenFileName(std::string(), WithMediaFilter(kFilter));
@@ -141,14 +141,14 @@ void PlayerWindow::cmdSelInp_Click()
         PlainMessage("Unable to set source to " + name);
 }
 
-void PlayerWindow::cmdDone_Click()
+void PlayerWindow::done()
 {
     if (control_.CanStop())
-        Stop_Playing();
+        stopPlaying();
     emit closeRequested();
 }
 
-void PlayerWindow::RealAudio1_OnClipOpened()
+void PlayerWindow::clipOpened()
 {
     if (startAt_ >= 0) {
         // Opened to be played from a point: no pause.
@@ -158,7 +158,7 @@ void PlayerWindow::RealAudio1_OnClipOpened()
         playCaption_ = "Pause";
     } else if (pauseAfterOpen_) {
         pauseAfterOpen_ = false;
-        if (!Pause_Playing())
+        if (!pausePlaying())
             SetStatus("Unable to Pause media after initial open");
     }
     playEnabled_ = true;
@@ -174,7 +174,7 @@ void PlayerWindow::RealAudio1_OnClipOpened()
     }
 }
 
-void PlayerWindow::RealAudio1_OnClipClosed() { SetStatus("Clip Stopped"); }
+void PlayerWindow::clipClosed() { SetStatus("Clip Stopped"); }
 
 void PlayerWindow::showPosition()
 {

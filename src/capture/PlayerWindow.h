@@ -1,6 +1,6 @@
 // The media player window: opens a clip paused, plays, pauses and stops it,
 // and shows the position once a second. The recorder drives it through
-// Start_Playing, Stop_Playing and the control's play state.
+// startPlaying, stopPlaying and the control's play state.
 #pragma once
 
 #include <QTimer>
@@ -25,9 +25,9 @@ public:
     PlayerControl& RealAudio1() { return control_; }
 
     bool SetSource(const std::string& path);
-    bool Start_Playing();
-    bool Stop_Playing();
-    bool Pause_Playing();
+    bool startPlaying();
+    bool stopPlaying();
+    bool pausePlaying();
     // Plays path from ms on (opening it first when another clip is open).
     // skip, when given, says where playing goes on from a position (past a
     // cut of the recording); it is asked while the clip plays.
@@ -36,12 +36,12 @@ public:
     void skipAhead();
     void Helper();
 
-    void cmdPlay_Click();
-    void cmdStop_Click() { Stop_Playing(); }
-    void cmdSelInp_Click();
-    void cmdDone_Click();
-    void RealAudio1_OnClipOpened();
-    void RealAudio1_OnClipClosed();
+    void play();
+    void stop() { stopPlaying(); }
+    void chooseInput();
+    void done();
+    void clipOpened();
+    void clipClosed();
     void showPosition();
 
     const std::string& TxtInput() const { return input_; }

@@ -14,25 +14,25 @@ namespace fs = std::filesystem;
 RecordingSetup::RecordingSetup(RecordingWindows* windows, QObject* parent)
     : CaptureWindow(parent), windows_(windows) { }
 
-void RecordingSetup::Form_Load()
+void RecordingSetup::load()
 {
     part_ = "1";
-    chkMulti_Click(chkMulti_);
+    multiPartChanged(chkMulti_);
     if (!Tav_ChkDir(dir()))
         SetStatus("Error in Directory");
 }
 
-void RecordingSetup::chkMulti_Click(bool on)
+void RecordingSetup::multiPartChanged(bool on)
 {
     chkMulti_ = on;
     if (on)
         Tav_Message("MultiPart lectures use a different naming scheme for the media and events files.  Instead of "
                     "rawmedia.txt and rawmedia.rm, the lecture name is used with a single digit appended for each "
                     "part.");
-    txtPart_Change(part_);
+    partChanged(part_);
 }
 
-void RecordingSetup::txtPart_Change(const std::string& text)
+void RecordingSetup::partChanged(const std::string& text)
 {
     part_ = text;
     const std::string name = lectureName ? lectureName() : std::string();
@@ -46,13 +46,13 @@ void RecordingSetup::txtPart_Change(const std::string& text)
     ShowFileStatus();
 }
 
-void RecordingSetup::txtFile_Change(const std::string& text)
+void RecordingSetup::fileChanged(const std::string& text)
 {
     fields_.txtFile = text;
     ShowFileStatus();
 }
 
-void RecordingSetup::txtMedia_Change(const std::string& text)
+void RecordingSetup::mediaChanged(const std::string& text)
 {
     fields_.txtMedia = text;
     ShowFileStatus();
@@ -99,21 +99,21 @@ void RecordingSetup::ShowFileStatus()
     emit changed();
 }
 
-void RecordingSetup::cmdReset_Click()
+void RecordingSetup::reset()
 {
     fields_.txtSlideNum = "1";
     fields_.txtStartTime = "00:00:00";
     Tav_RemoveFile(fields_.txtFile);
-    txtFile_Change(fields_.txtFile);
+    fileChanged(fields_.txtFile);
 }
 
-void RecordingSetup::cmdDelMedia_Click()
+void RecordingSetup::deleteMedia()
 {
     Tav_RemoveFile(fields_.txtMedia);
-    txtMedia_Change(fields_.txtMedia);
+    mediaChanged(fields_.txtMedia);
 }
 
-bool RecordingSetup::Setup_Encoder()
+bool RecordingSetup::setUpEncoder()
 {
     std::string err;
     EncoderSetup* enc = windows_ ? windows_->LoadMediaOpener(err) : nullptr;
@@ -130,7 +130,7 @@ bool RecordingSetup::Setup_Encoder()
     return enc->rpCtl().IsSourceOpen();
 }
 
-bool RecordingSetup::Setup_Player()
+bool RecordingSetup::setUpPlayer()
 {
     if (!Tav_ChkFile(fields_.txtMedia)) {
         PlainMessage("RealPlayer not started - file does not exist - " + fields_.txtMedia);
@@ -151,7 +151,7 @@ bool RecordingSetup::Setup_Player()
     return true;
 }
 
-void RecordingSetup::cmdGo_Click()
+void RecordingSetup::startRecording()
 {
     if (Trim(fields_.txtFile).empty()) {
         PlainMessage("Please Specify a File Name");
@@ -163,11 +163,11 @@ void RecordingSetup::cmdGo_Click()
             != TavYes)
         return;
     bool ready = true;
-    if (fields_.chkEncoder && !Setup_Encoder()) {
+    if (fields_.chkEncoder && !setUpEncoder()) {
         PlainMessage("Encoder Setup Incomplete");
         ready = false;
     }
-    if (ready && fields_.chkPlayer && !Setup_Player()) {
+    if (ready && fields_.chkPlayer && !setUpPlayer()) {
         PlainMessage("Player Setup Incomplete");
         ready = false;
     }

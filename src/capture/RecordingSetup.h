@@ -43,22 +43,22 @@ public:
 
     RecordingFields& Fields() { return fields_; }
 
-    void Form_Load();
-    void Form_Activate() { chkMulti_Click(chkMulti_); }
-    void chkMulti_Click(bool on);
-    void txtPart_Change(const std::string& text);
-    void txtFile_Change(const std::string& text);
-    void txtMedia_Change(const std::string& text);
+    void load();
+    void activate() { multiPartChanged(chkMulti_); }
+    void multiPartChanged(bool on);
+    void partChanged(const std::string& text);
+    void fileChanged(const std::string& text);
+    void mediaChanged(const std::string& text);
     enum MediaControl { NoMedia, RecordMedia, PlayMedia };
     void SetMediaControl(MediaControl which);
     enum DisplayStyle { MaximizedGIFs, SmallGIFs, NoSlides };
     void SetDisplayStyle(DisplayStyle which);
-    void cmdReset_Click();
-    void cmdDelMedia_Click();
-    void cmdDone_Click() { emit closeRequested(); }
-    bool Setup_Encoder();
-    bool Setup_Player();
-    void cmdGo_Click();
+    void reset();
+    void deleteMedia();
+    void done() { emit closeRequested(); }
+    bool setUpEncoder();
+    bool setUpPlayer();
+    void startRecording();
     void ShowFileStatus();
 
     bool ChkMulti() const { return chkMulti_; }

@@ -46,7 +46,7 @@ void SlideFlipRecorder::fail(const std::string& message)
     emit closeRequested();
 }
 
-bool SlideFlipRecorder::Form_Load()
+bool SlideFlipRecorder::load()
 {
     statusVisible_ = true;
     SetStatus(mode_ == FullScreen ? "Page-Down to Start ESC to Exit" : "Plus or Page-Down to Start");
@@ -94,7 +94,7 @@ void SlideFlipRecorder::startMedia()
         processEvents();
         // Record may have been pressed in the encoder set-up already: that
         // recording goes on, and is no failure.
-        if (encoder && (encoder->Encoding() || encoder->Start_Encoding())) {
+        if (encoder && (encoder->Encoding() || encoder->startEncoding())) {
             mediaStarted_ = true;
             recordingSince_ = encoder->EncodingSince();
         } else {
@@ -104,7 +104,7 @@ void SlideFlipRecorder::startMedia()
     if (setup_.chkPlayer) {
         SetStatus("Starting Real Player...");
         processEvents();
-        if (player && player->Start_Playing()) {
+        if (player && player->startPlaying()) {
             mediaStarted_ = true;
             playbackTimer_.start();
         } else {
@@ -118,7 +118,7 @@ void SlideFlipRecorder::waiting()
     SetStatus("Waiting for " + std::to_string(delayLeft_) + " seconds ", kColourYellow);
 }
 
-void SlideFlipRecorder::cmdPlus_Click()
+void SlideFlipRecorder::increase()
 {
     if (stopped_)
         return;
@@ -145,7 +145,7 @@ void SlideFlipRecorder::cmdPlus_Click()
     showSlide();
 }
 
-void SlideFlipRecorder::cmdMinus_Click()
+void SlideFlipRecorder::decrease()
 {
     if (stopped_)
         return;
@@ -166,7 +166,7 @@ void SlideFlipRecorder::showSlide()
         if (image_.empty() || !loadPicture(PicturePath())) {
             // The end of the slides ends the recording.
             timingStarted_ = false;
-            cmdX_Click();
+            finish();
             return;
         }
         slideVisible_ = true;
@@ -211,7 +211,7 @@ bool SlideFlipRecorder::WriteTimingEvent()
     return true;
 }
 
-bool SlideFlipRecorder::Form_KeyDown(int key)
+bool SlideFlipRecorder::keyDown(int key)
 {
     switch (key) {
     // Besides the keypad and Page keys, what presenter remotes and
@@ -223,13 +223,13 @@ bool SlideFlipRecorder::Form_KeyDown(int key)
     case Qt::Key_Down:
     case Qt::Key_Space:
     case Qt::Key_Return:
-    case Qt::Key_Enter: cmdPlus_Click(); return true;
+    case Qt::Key_Enter: increase(); return true;
     case Qt::Key_Minus:
     case Qt::Key_PageUp:
     case Qt::Key_Left:
     case Qt::Key_Up:
-    case Qt::Key_Backspace: cmdMinus_Click(); return true;
-    case Qt::Key_Escape: cmdX_Click(); return true;
+    case Qt::Key_Backspace: decrease(); return true;
+    case Qt::Key_Escape: finish(); return true;
     default: return false;
     }
 }
@@ -244,14 +244,14 @@ void SlideFlipRecorder::countDown()
     delayTimer_.stop();
     SetStatus(Status());
     emit raiseRequested();
-    cmdPlus_Click();
+    increase();
 }
 
 void SlideFlipRecorder::watchPlayback()
 {
     if (player && player->RealAudio1().PlayState() == 0) {
         playbackTimer_.stop();
-        cmdX_Click();
+        finish();
     }
 }
 
@@ -261,7 +261,7 @@ void SlideFlipRecorder::encoderFailed(const std::string& cause)
         return;
     // The encoder has stopped already; its window keeps showing the error.
     mediaStarted_ = false;
-    cmdX_Click();
+    finish();
     PlainMessage("The recording stopped: " + cause + ". Everything recorded until then is kept in "
                  + encoder->TxtOutput() + " and the slide times in " + setup_.txtFile + ".");
 }
@@ -275,7 +275,7 @@ std::string SlideFlipRecorder::Indicator() const
         + Fmt000(slide_);
 }
 
-void SlideFlipRecorder::cmdX_Click()
+void SlideFlipRecorder::finish()
 {
     if (stopped_)
         return;
@@ -285,7 +285,7 @@ void SlideFlipRecorder::cmdX_Click()
     if (mediaStarted_) {
         if (setup_.chkEncoder) {
             if (encoder) {
-                encoder->Stop_Encoding();
+                encoder->stopEncoding();
                 mediaStarted_ = false;
             } else {
                 PlainMessage("Unable to stop Encoder");
@@ -293,7 +293,7 @@ void SlideFlipRecorder::cmdX_Click()
         }
         if (setup_.chkPlayer) {
             if (player) {
-                player->Stop_Playing();
+                player->stopPlaying();
                 mediaStarted_ = false;
             } else {
                 PlainMessage("Unable to stop RealPlayer");

@@ -41,13 +41,13 @@ public:
 
     // Prepares the recording; false (after a message, and a close request)
     // when the events file cannot be written or the first slide is missing.
-    bool Form_Load();
-    void cmdPlus_Click();
-    void cmdMinus_Click();
-    void cmdX_Click();
+    bool load();
+    void increase();
+    void decrease();
+    void finish();
     // Keys as Qt key codes: next, previous and stop keys run the buttons.
     // Returns whether the key was one of them.
-    bool Form_KeyDown(int key);
+    bool keyDown(int key);
     void countDown();
     void watchPlayback();
     // The encoder failed while recording (a device was lost): the recording

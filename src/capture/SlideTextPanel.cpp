@@ -39,7 +39,7 @@ void SlideTextPanel::Follow()
         return;
     // A correction is not lost by going to another slide.
     if (unsaved_)
-        cmdSaveText_Click();
+        saveText();
     if (dir != dir_)
         titles_.clear();
     dir_ = dir;
@@ -76,7 +76,7 @@ void SlideTextPanel::SetTitle(const std::string& title)
     emit changed();
 }
 
-bool SlideTextPanel::cmdSaveText_Click()
+bool SlideTextPanel::saveText()
 {
     if (picture_.empty() || dir_.empty())
         return false;

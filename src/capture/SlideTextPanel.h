@@ -41,7 +41,7 @@ public:
     void SetTitle(const std::string& title);
     // Writes the shown text as the lecturer's own; false (after a message)
     // when it cannot be written.
-    bool cmdSaveText_Click();
+    bool saveText();
 
     // A page's title as a publish takes it, and where it came from
     // ("titles.txt", "the slide's text, OCR (91%)"); both empty when the

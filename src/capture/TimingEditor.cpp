@@ -38,12 +38,12 @@ void TimingEditor::SetRowStart(int row, const std::string& start)
     if (row < 0 || row >= static_cast<int>(rows_.size()))
         return;
     select(row);
-    Timein_Change(start);
+    startTimeChanged(start);
 }
 
-TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(parent), chooser_(chooser) { Form_Load(); }
+TimingEditor::TimingEditor(FileChooser* chooser, QObject* parent) : QObject(parent), chooser_(chooser) { load(); }
 
-void TimingEditor::Form_Load()
+void TimingEditor::load()
 {
     rows_.assign(1, Row {"sld001.htm", "", "", false, "", "", false});
     saveTo_.clear();
@@ -52,7 +52,7 @@ void TimingEditor::Form_Load()
     row_ = 0;
     col_ = 1;
     unsaved_ = false;
-    Grid1_Click(0, 1);
+    selectRow(0, 1);
 }
 
 std::string TimingEditor::NormaliseTime(const std::string& text)
@@ -81,7 +81,7 @@ bool TimingEditor::ConfirmDiscard() { return !Unsaved() || Tav_AskOkCancel(kDisc
 
 // --- Loading and saving ----------------------------------------------------
 
-void TimingEditor::cmdLoad_Click()
+void TimingEditor::openFile()
 {
     if (!chooser_ || !ConfirmDiscard())
         return;
@@ -127,7 +127,7 @@ bool TimingEditor::LoadFile(const std::string& path)
     loadCuts(path);
     row_ = 0;
     col_ = 1;
-    Grid1_Click(0, 1);
+    selectRow(0, 1);
     unsaved_ = false;
     emit changed();
     return true;
@@ -152,15 +152,15 @@ void TimingEditor::loadCuts(const std::string& eventsFile)
 
 // Save writes back the events file the grid came from; a grid that came
 // from none (or from a file it could not read) asks where, as Save As does.
-void TimingEditor::cmdSave_Click()
+void TimingEditor::save()
 {
     if (saveTo_.empty())
-        cmdSaveAs_Click();
+        saveAs();
     else
         SaveFile(saveTo_);
 }
 
-void TimingEditor::cmdSaveAs_Click()
+void TimingEditor::saveAs()
 {
     if (!chooser_)
         return;
@@ -237,31 +237,31 @@ void TimingEditor::insertRow(int at)
     rows_.insert(rows_.begin() + at, r);
 }
 
-void TimingEditor::cmdAdd_Click()
+void TimingEditor::addRow()
 {
     insertRow(row_ + 1);
     setUnsaved();
-    Grid1_Click(row_ + 1, col_);
+    selectRow(row_ + 1, col_);
 }
 
-void TimingEditor::Command2_Click()
+void TimingEditor::insertRow()
 {
     insertRow(row_);
     setUnsaved();
-    Grid1_Click(row_, col_);
+    selectRow(row_, col_);
 }
 
-void TimingEditor::Command3_Click()
+void TimingEditor::deleteRow()
 {
     if (rows_.size() < 2)
         rows_[0] = Row {};
     else
         rows_.erase(rows_.begin() + row_);
     setUnsaved();
-    Grid1_Click(std::min(row_, static_cast<int>(rows_.size()) - 1), col_);
+    selectRow(std::min(row_, static_cast<int>(rows_.size()) - 1), col_);
 }
 
-void TimingEditor::cmdReset_Click()
+void TimingEditor::reset()
 {
     if (!ConfirmDiscard())
         return;
@@ -275,7 +275,7 @@ void TimingEditor::cmdReset_Click()
     emit changed();
 }
 
-bool TimingEditor::cmdDone_Click()
+bool TimingEditor::done()
 {
     if (!ConfirmDiscard())
         return false;
@@ -292,7 +292,7 @@ void TimingEditor::select(int row)
     image_ = rows_[static_cast<size_t>(row_)].page;
 }
 
-void TimingEditor::Grid1_Click(int row, int col)
+void TimingEditor::selectRow(int row, int col)
 {
     col_ = std::clamp(col, 0, 2);
     select(row);
@@ -312,34 +312,34 @@ void TimingEditor::editCell(std::string Row::*cell, std::string& field, const st
     emit changed();
 }
 
-void TimingEditor::Timein_Change(const std::string& text) { editCell(&Row::start, timein_, text); }
-void TimingEditor::txtImage_Change(const std::string& text) { editCell(&Row::page, image_, text); }
+void TimingEditor::startTimeChanged(const std::string& text) { editCell(&Row::start, timein_, text); }
+void TimingEditor::imageChanged(const std::string& text) { editCell(&Row::page, image_, text); }
 
-void TimingEditor::TimeEnd_Change(const std::string& text)
+void TimingEditor::endTimeChanged(const std::string& text)
 {
     timeEnd_ = text;
     CheckTimes();
     emit changed();
 }
 
-void TimingEditor::Timein_KeyUp()
+void TimingEditor::startTimeKeyUp()
 {
     if (row_ > 0)
-        Grid1_Click(row_ - 1, col_);
+        selectRow(row_ - 1, col_);
 }
 
-void TimingEditor::Timein_KeyDown()
+void TimingEditor::startTimeKeyDown()
 {
     if (row_ + 1 < static_cast<int>(rows_.size()))
-        Grid1_Click(row_ + 1, col_);
+        selectRow(row_ + 1, col_);
 }
 
-void TimingEditor::Timein_Enter()
+void TimingEditor::startTimeEntered()
 {
     if (row_ + 1 == static_cast<int>(rows_.size()))
         insertRow(row_ + 1);
     setUnsaved();
-    Grid1_Click(row_ + 1, col_);
+    selectRow(row_ + 1, col_);
 }
 
 // --- Shifting and checking ------------------------------------------------------
@@ -364,8 +364,8 @@ void TimingEditor::shift(int sign)
     emit changed();
 }
 
-void TimingEditor::cmdMinus_Click() { shift(-1); }
-void TimingEditor::cmdPlus_Click() { shift(+1); }
+void TimingEditor::decrease() { shift(-1); }
+void TimingEditor::increase() { shift(+1); }
 
 void TimingEditor::CheckTimes()
 {

@@ -44,26 +44,26 @@ public:
     std::function<std::string()> lectureDir;
 
     // Window actions.
-    void Form_Load();
-    void cmdLoad_Click();
-    void cmdSave_Click();
-    void cmdSaveAs_Click();
-    void cmdAdd_Click();
-    void Command2_Click();  // Insert
-    void Command3_Click();  // Delete
-    void cmdMinus_Click();
-    void cmdPlus_Click();
-    void cmdReset_Click();
+    void load();
+    void openFile();
+    void save();
+    void saveAs();
+    void addRow();
+    void insertRow();  // Insert
+    void deleteRow();  // Delete
+    void decrease();
+    void increase();
+    void reset();
     // True when the window may close (after the unsaved question).
-    bool cmdDone_Click();
-    void Grid1_Click(int row, int col = 1);
-    void Timein_Change(const std::string& text);
-    void txtImage_Change(const std::string& text);
-    void TimeEnd_Change(const std::string& text);
-    void txtDelta_Change(const std::string& text) { delta_ = text; }
-    void Timein_KeyUp();    // Up arrow in the time or page field
-    void Timein_KeyDown();  // Down arrow
-    void Timein_Enter();    // Enter: move down, growing the grid at its end
+    bool done();
+    void selectRow(int row, int col = 1);
+    void startTimeChanged(const std::string& text);
+    void imageChanged(const std::string& text);
+    void endTimeChanged(const std::string& text);
+    void deltaChanged(const std::string& text) { delta_ = text; }
+    void startTimeKeyUp();    // Up arrow in the time or page field
+    void startTimeKeyDown();  // Down arrow
+    void startTimeEntered();    // Enter: move down, growing the grid at its end
 
     // The unsaved question: true when nothing is unsaved or the user agrees
     // to discard the changes.

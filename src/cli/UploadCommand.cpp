@@ -196,7 +196,7 @@ int RunUploadCommand(int argc, char** argv)
     ftp.txtAccount = user;
     ftp.txtPass = password;
     ftp.txtLocalDir = CommandLineDir(cl.positional().front());
-    ftp.Form_Activate();
+    ftp.activate();
     const bool quiet = parser.isSet(o.quiet);
     ProgressPrinter progress = cl.progress("Uploading");
     std::string shown;
@@ -221,7 +221,7 @@ int RunUploadCommand(int argc, char** argv)
         cl.error(ftp.txtStatus);
         hostKeyHint(cl, ftp);
     }
-    ftp.cmdClose_Click();
+    ftp.closeWindow();
     return ok ? 0 : 1;
 }
 

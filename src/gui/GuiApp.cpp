@@ -62,7 +62,7 @@ int screenshots(PublishFormView& f1, MainWindowView& f2, PreferencesView& prefs,
 {
     QDir().mkpath(dir);
     DirectoryChooser chooser;
-    chooser.Allow_Create();
+    chooser.allowCreate();
     chooser.Caption = "Select Disk Publish Directory";
     chooser.DirName = QDir::homePath().toStdString();  // an existing one: nothing is created
     DirectoryChooserDialog chooserDialog(&chooser);

@@ -143,8 +143,8 @@ void ToolWindows::showServer()
         };
         // Its "Preferences" opens the one preferences window, as the main window's menu does.
         QObject::connect(lectureWatcher_.get(), &LectureWatcher::preferencesRequested, &context_.mainWindow(),
-                         &MainWindow::mnuPreferences_Click);
-        lectureWatcher_->Form_Load();
+                         &MainWindow::openPreferences);
+        lectureWatcher_->load();
         lectureWatcherView_ = std::make_unique<LectureWatcherView>(lectureWatcher_.get());
     }
     lectureWatcher_->chkAuto = 0;
@@ -161,7 +161,7 @@ void ToolWindows::showTimingEditor(const std::string& dir)
         chooser_ = std::make_unique<QtFileChooser>(mainWindow_);
         timingEditor_ = std::make_unique<TimingEditor>(chooser_.get());
         timingEditor_->lectureDir = [this] { return timingDir_; };
-        timingEditor_->Form_Load();
+        timingEditor_->load();
         timeline_ = std::make_unique<TimelineModel>(*timingEditor_);
         // Slide images come from the detailed form's slide directory.
         timeline_->slideDir = [this] { return context_.session().request.TextPP; };
@@ -198,7 +198,7 @@ bool ToolWindows::showRecordingSetup(const std::string& dir)
     RecordingSetup model(&windows);
     model.lectureDir = [dir] { return dir; };
     model.lectureName = [this] { return context_.session().request.TextName; };
-    model.Form_Load();
+    model.load();
     RecordingSetupView view(model, mainWindow_);
     view.RunModal();
     return true;
@@ -238,8 +238,8 @@ bool ToolWindows::showConverter(const std::string& input, const std::string& out
     FfmpegEncoder encoder;
     QtFileChooser chooser(mainWindow_);
     MediaConverter model(encoder, &chooser);
-    model.txtInput_Change(input);
-    model.txtOutput_Change(output);
+    model.inputChanged(input);
+    model.outputChanged(output);
     MediaConverterView view(model, mainWindow_);
     view.exec();
     return model.Completed();

@@ -45,7 +45,7 @@ QString SlideImportModel::FileFilter()
     return QStringLiteral("PowerPoint Files (*.ppt *.pptx *.pps *.ppsx *.odp *.fodp);;All Files (*)");
 }
 
-void SlideImportModel::cmdImport_Click()
+void SlideImportModel::importSlides()
 {
     if (busy)
         return;
@@ -63,9 +63,9 @@ void SlideImportModel::cmdImport_Click()
         SetStatus("The presentation has no slides", kColourYellow);
 }
 
-void SlideImportModel::cmdCancel_Click() { worker_.Cancel(); }
+void SlideImportModel::cancel() { worker_.Cancel(); }
 
-void SlideImportModel::cmdDone_Click() { emit closeRequested(); }
+void SlideImportModel::done() { emit closeRequested(); }
 
 void SlideImportModel::SetStatus(const std::string& caption, uint32_t backColor)
 {

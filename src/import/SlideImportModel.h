@@ -55,11 +55,11 @@ public:
 
     // Import: opens the presentation and exports its slides into txtDir;
     // returns when that is done, the window's events processed meanwhile.
-    void cmdImport_Click();
+    void importSlides();
     // Cancel: ends the import under way and LibreOffice.
-    void cmdCancel_Click();
+    void cancel();
     // Done: asks the view to close.
-    void cmdDone_Click();
+    void done();
 
     void SetStatus(const std::string& caption, uint32_t backColor) override;
     void SetFile(const std::string& file) override;

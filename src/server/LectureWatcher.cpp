@@ -109,7 +109,7 @@ std::string LectureWatcher::Now() const
     return QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
 }
 
-void LectureWatcher::Form_Load()
+void LectureWatcher::load()
 {
     logOff_ = false;
     const PreferenceSnapshot prefs = readPrefs_();
@@ -136,7 +136,7 @@ void LectureWatcher::Form_Load()
     emit changed();
 }
 
-void LectureWatcher::Form_Unload()
+void LectureWatcher::unload()
 {
     if (storePrefs_)
         storePrefs_({{"prfsrvIncoming", txtIncoming},
@@ -434,7 +434,7 @@ void LectureWatcher::PublishLecture()
         const std::string style = PreferenceStore::ValueIn(readPrefs_(), "prfStyle");
         busy_ = false;
         slurm_->Publish(std::move(claim_), std::move(heartbeat_), request, style);
-        chkAuto_Click();
+        watchingChanged();
         emit changed();
         return;
     }
@@ -511,7 +511,7 @@ void LectureWatcher::returnLecture()
 void LectureWatcher::done(bool ok)
 {
     busy_ = false;
-    chkAuto_Click();
+    watchingChanged();
     emit changed();
     emit lectureDone(ok);
 }
@@ -532,12 +532,12 @@ bool LectureWatcher::CheckIncoming()
         return true;
     }
     lblPhase = "No incoming lectures found";
-    chkAuto_Click();
+    watchingChanged();
     emit changed();
     return false;
 }
 
-void LectureWatcher::chkAuto_Click()
+void LectureWatcher::watchingChanged()
 {
     if (chkAuto)
         scanTimer.start();
@@ -552,14 +552,14 @@ void LectureWatcher::scanIncoming()
     CheckIncoming();
 }
 
-void LectureWatcher::cmdClearLog_Click()
+void LectureWatcher::clearLog()
 {
     std::error_code ec;
     fs::remove(txtLogFile, ec);
-    Form_Load();
+    load();
 }
 
-void LectureWatcher::cmdBrowse_Click(const std::string& field)
+void LectureWatcher::browse(const std::string& field)
 {
     std::string* target = field == "txtDir" ? &txtDir
         : field == "txtIncoming"            ? &txtIncoming

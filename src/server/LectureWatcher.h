@@ -78,8 +78,8 @@ public:
     // the options say).
     void StopJobs();
 
-    void Form_Load();
-    void Form_Unload();  // stores the settings
+    void load();
+    void unload();  // stores the settings
 
     // Logs plain text (escaped for the HTML log), shows it and tells the user.
     void ServerLog(const std::string& text);
@@ -113,13 +113,13 @@ public:
     // the upload host when there is one.
     void Completed(const std::string& pubDir, const std::string& webURL);
 
-    void chkAuto_Click();
+    void watchingChanged();
     void scanIncoming();
-    void cmdClearLog_Click();
-    void cmdPreferences_Click() { emit preferencesRequested(); }
+    void clearLog();
+    void openPreferences() { emit preferencesRequested(); }
     // "Browse": the directory chooser on txtDir (the lecture directory) or
     // on txtIncoming, txtRepository or txtPubPrefix.
-    void cmdBrowse_Click(const std::string& field);
+    void browse(const std::string& field);
 
     // Set when the last PublishLecture published successfully.
     bool LastPublishOk() const { return lastPublishOk_; }

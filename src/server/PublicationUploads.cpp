@@ -97,10 +97,10 @@ bool send(const PreferenceSnapshot& prefs, const std::string& local, const std::
     if (RemoteProtocolOf(host) != RemoteProtocol::S3)
         ftp.txtPass = UnattendedPassword(host, account);
     ftp.withSubfolders = true;
-    ftp.Form_Activate();
+    ftp.activate();
     const bool ok = ftp.FtpUploadDirectory(local, remote);
     status = ftp.txtStatus;
-    ftp.cmdClose_Click();
+    ftp.closeWindow();
     return ok;
 }
 

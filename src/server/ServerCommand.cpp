@@ -248,7 +248,7 @@ int RunServerCommand(int argc, char** argv)
         cl.error("--dispatch takes local or slurm, not " + where);
         return 2;
     }
-    server.Form_Load();
+    server.load();
     if (!Tav_ChkDir(server.txtIncoming)) {
         cl.error("incoming directory " + server.txtIncoming + " does not exist");
         return 1;

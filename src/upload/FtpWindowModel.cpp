@@ -69,7 +69,7 @@ int FtpWindowModel::ProtocolIndex() const
 
 bool FtpWindowModel::IsS3() const { return RemoteProtocolOf(txtFTPURL) == RemoteProtocol::S3; }
 
-void FtpWindowModel::cboProtocol_Click(int index)
+void FtpWindowModel::protocolChosen(int index)
 {
     if (busy_ || index < 0 || index >= static_cast<int>(Protocols().size()) || index == ProtocolIndex())
         return;
@@ -224,7 +224,7 @@ void FtpWindowModel::FtpSetControls()
     emit changed();
 }
 
-void FtpWindowModel::cmdBrowse_Click() { refresh(true); }
+void FtpWindowModel::browse() { refresh(true); }
 
 void FtpWindowModel::refresh(bool followTyped)
 {
@@ -271,7 +271,7 @@ std::string FtpWindowModel::askDirectory(const std::string& title, const std::st
     return dir;
 }
 
-void FtpWindowModel::cmdCD_Click()
+void FtpWindowModel::changeDirectory()
 {
     const std::string dir = askDirectory("Changing Directory", "Change Directory Cancelled");
     if (dir.empty())
@@ -282,7 +282,7 @@ void FtpWindowModel::cmdCD_Click()
         showStatus(withCause("Unable to open " + dir));
 }
 
-void FtpWindowModel::cmdMkdir_Click()
+void FtpWindowModel::makeDirectory()
 {
     const std::string dir = askDirectory("Creating Directory", "Make Directory Cancelled");
     if (dir.empty())
@@ -293,7 +293,7 @@ void FtpWindowModel::cmdMkdir_Click()
         showStatus(withCause("Unable to create directory: " + dir));
 }
 
-void FtpWindowModel::lstBox_DblClick()
+void FtpWindowModel::openSelected()
 {
     if (busy_ || !loggedIn_ || lstBoxIndex < 0 || lstBoxIndex >= static_cast<int>(lstBox.size()))
         return;
@@ -304,7 +304,7 @@ void FtpWindowModel::lstBox_DblClick()
         refresh(false);
 }
 
-void FtpWindowModel::cmdMput_Click()
+void FtpWindowModel::uploadFolder()
 {
     if (busy_)
         return;
@@ -475,7 +475,7 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
     return true;
 }
 
-void FtpWindowModel::cmdClose_Click()
+void FtpWindowModel::closeWindow()
 {
     // A second click on Close arrives while this one processes events.
     if (closing_)
@@ -499,7 +499,7 @@ void FtpWindowModel::cmdClose_Click()
     emit closeRequested();
 }
 
-void FtpWindowModel::Form_Activate()
+void FtpWindowModel::activate()
 {
     closed_ = false;
     txtStatus.clear();

@@ -58,7 +58,7 @@ public:
     bool statusIsProgress = false;  // txtStatus counts the files sent so far
 
     bool LoggedIn() const { return loggedIn_; }
-    // True while a command runs (only cmdClose_Click is meant for then).
+    // True while a command runs (only closeWindow is meant for then).
     bool Busy() const { return busy_; }
     // The index in Protocols() of the server text's protocol.
     int ProtocolIndex() const;
@@ -83,14 +83,14 @@ public:
     // refused as not known yet; "" after any other outcome.
     std::string UnknownHostKey() const;
 
-    void cmdBrowse_Click();
-    void cmdCD_Click();
-    void cmdMkdir_Click();
-    void cmdMput_Click();
-    void cmdClose_Click();
-    void lstBox_DblClick();
-    void cboProtocol_Click(int index);
-    void Form_Activate();
+    void browse();
+    void changeDirectory();
+    void makeDirectory();
+    void uploadFolder();
+    void closeWindow();
+    void openSelected();
+    void protocolChosen(int index);
+    void activate();
 
     // Input box (title, prompt) -> answer; an empty answer means cancelled.
     std::function<std::string(const std::string&, const std::string&)> InputBox;

@@ -36,7 +36,7 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories(lec);
-        app.prefs().Form_Load();
+        app.prefs().load();
         app.prefs().Set("prfStyle", PELLUCOR_STYLE_DIR);
     }
     void TearDown() override { Tav_SetUnattended(false); }
@@ -58,7 +58,7 @@ protected:
     std::string stored(const char* key) const
     {
         Preferences p(QString::fromStdString(dir.file("prefs.ini")));
-        p.Form_Load();
+        p.load();
         return p.Get(key);
     }
 

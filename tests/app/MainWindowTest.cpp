@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, SlideScanListsEachImageOnceAndPreviewStaysInRange)
         writeFile(lec + f, "GIF89a");
     mainWindow.SetLectureDir(lec);
     EXPECT_EQ(mainWindow.ImageNames, (Strings {"img001.gif", "img002.gif"}));
-    mainWindow.mnuLiberal_Click();
+    mainWindow.toggleLiberalNames();
     EXPECT_TRUE(sink.saw("Now, any file with a *.jpg or *.gif extension will be treated as a slide"));
     EXPECT_EQ(mainWindow.ImageNames, (Strings {"extra.gif", "img001.gif", "img002.gif", "photo.jpg"}));
     EXPECT_EQ(mainWindow.TavImageCount(), 4);
@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, SlideScanListsEachImageOnceAndPreviewStaysInRange)
     EXPECT_FALSE(mainWindow.Enabled["cmdMinus"]);
     EXPECT_TRUE(mainWindow.Enabled["cmdPlus"]);
     for (int i = 0; i < 6; ++i)
-        mainWindow.cmdPlus_Click();
+        mainWindow.increase();
     EXPECT_EQ(mainWindow.lblCount, "4/4");
     EXPECT_FALSE(mainWindow.Enabled["cmdPlus"]);
     EXPECT_EQ(mainWindow.imgPreview, lec + "photo.jpg");
@@ -177,11 +177,11 @@ TEST_F(MainWindowTest, SelectThenConvertFillsTheLectureAtTheChosenSizeAndReports
                      [&](const QString& text, uint colour) { statuses.emplace_back(text, colour); });
     mainWindow.lstSize = {"320x240", "400x300", "640x480", "800x600", "1024x768"};
     mainWindow.SetLectureDir(lec);
-    mainWindow.cmdSelectPPT_Click();
+    mainWindow.selectPresentation();
     EXPECT_EQ(mainWindow.lblPPTFile, "/decks/talk.pptx");
     EXPECT_EQ(mainWindow.lblPPTCount, "3 Slide(s)");
     mainWindow.lstSizeIndex = 0;
-    mainWindow.cmdExport_Click();
+    mainWindow.exportSlides();
     EXPECT_EQ(readLines(lec + "titles.txt").at(3), "\"img002.gif\" \"Why &qt;timing&qt; matters\"");
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.front().first, QString::fromStdString("Deleting graphics files from " + lec));
@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, SelectThenConvertFillsTheLectureAtTheChosenSizeAndReports
     EXPECT_EQ(log.calls.back(), "quit");
     for (const auto& [index, size] : {std::pair {0, "320x240"}, {4, "1024x768"}, {6, "1280x720"}, {-1, "640x480"}}) {
         mainWindow.lstSizeIndex = index;  // 6: widescreen; -1: none chosen
-        mainWindow.cmdExport_Click();
+        mainWindow.exportSlides();
         EXPECT_EQ(readFile(lec + "img003.gif"), std::string("slide 3 ") + size) << index;
     }
 }
@@ -203,28 +203,28 @@ TEST_F(MainWindowTest, OpeningAnotherLectureClearsTheStatusLineUnlessAPublishRun
     app.Start();
     mainWindow.SetLectureDir(lec);
     chooseDirectory(dir.dir() + "nowhere/");  // a directory that does not exist changes nothing
-    mainWindow.cmdOpenLecture_Click();
+    mainWindow.openLecture();
     EXPECT_EQ(sink.messages.back(), "Directory - " + dir.dir() + "nowhere/ does not exist");
     EXPECT_EQ(mainWindow.lblDirectory, lec);
     // A new lecture in a folder typed in the chooser: made on one OK.
     sink.answers = {TavCancel};
-    mainWindow.cmdNewLecture_Click();
+    mainWindow.newLecture();
     EXPECT_EQ(sink.questions.back(), "Directory - " + dir.dir() + "nowhere/ does not exist. Make it for the new lecture?");
     EXPECT_FALSE(fs::exists(dir.dir() + "nowhere/"));
     sink.answers = {TavOK};
-    mainWindow.cmdNewLecture_Click();
+    mainWindow.newLecture();
     EXPECT_TRUE(fs::is_directory(dir.dir() + "nowhere/"));
     EXPECT_EQ(mainWindow.lblDirectory, dir.dir() + "nowhere/");
     mainWindow.SetLectureDir(lec);
     chooseDirectory(lec);
     publishForm.SetStatus("Process:All Done", kColourWhite);
-    mainWindow.cmdOpenLecture_Click();                    // the same lecture again
+    mainWindow.openLecture();                    // the same lecture again
     EXPECT_EQ(mainWindow.lblStatus, "Process:All Done");  // another one clears it: widgets/AppWindowsTest.cpp
 
     // A publish still running goes on reporting in the status line.
     publishForm.SetStatus("process:Video Merge (2 seconds)");
     publishForm.logPoller.start();
-    mainWindow.cmdNewLecture_Click();
+    mainWindow.newLecture();
     publishForm.logPoller.stop();
     EXPECT_EQ(mainWindow.lblDirectory, lec);
     EXPECT_EQ(mainWindow.lblStatus, "process:Video Merge (2 seconds)");
@@ -240,7 +240,7 @@ TEST_F(MainWindowTest, PublishForWebStopsOnAnEmptyUrlAndItsWatcherEnablesUploadO
         answer = "  ";
         return true;
     };
-    mainWindow.cmdPubWeb_Click();
+    mainWindow.publishWeb();
     EXPECT_TRUE(sink.saw("Select a directory to store the data on your local disk for later upload"));
     EXPECT_FALSE(mainWindow.timWeb.isActive());
     EXPECT_FALSE(fs::exists(lec + "syncweb/process.bat"));
@@ -248,16 +248,16 @@ TEST_F(MainWindowTest, PublishForWebStopsOnAnEmptyUrlAndItsWatcherEnablesUploadO
     mainWindow.timWeb.start();
     mainWindow.ShowStatus("net:Video Merge (3 seconds)", 65535);
     publishForm.logPoller.start();
-    mainWindow.timWeb_Timer();
+    mainWindow.webTick();
     EXPECT_TRUE(mainWindow.timWeb.isActive());
     mainWindow.ShowStatus("Process:All Done", 16777215);
-    mainWindow.timWeb_Timer();
+    mainWindow.webTick();
     EXPECT_FALSE(mainWindow.timWeb.isActive());
     EXPECT_TRUE(mainWindow.Enabled["cmdUploadWeb"]);
     publishForm.logPoller.stop();
     mainWindow.timDisk.start();
     mainWindow.ShowStatus("process.bat stopped before it finished, at: Merge", 255);
-    mainWindow.timDisk_Timer();
+    mainWindow.diskTick();
     EXPECT_FALSE(mainWindow.timDisk.isActive());
     EXPECT_FALSE(mainWindow.Enabled["cmdTestDisk"]);
 }
@@ -288,10 +288,10 @@ TEST_F(SlideImportOffThread, CancelEndsLibreOfficeAndTheWindowKeepsAnswering)
             sofficeSince = now;
         if (cancelledAt < 0 && sofficeSince >= 0 && now - sofficeSince >= 200 && importer.Busy()) {
             cancelledAt = now;
-            mainWindow.cmdCancel_Click();
+            mainWindow.cancel();
         }
     });
-    mainWindow.cmdSelectPPT_Click();  // opens the presentation: LibreOffice runs
+    mainWindow.selectPresentation();  // opens the presentation: LibreOffice runs
     const qint64 took = watch.Elapsed(), worstLate = watch.WorstLate();
     watch.Stop();
     ASSERT_GE(cancelledAt, 0) << "LibreOffice was done before the cancel";

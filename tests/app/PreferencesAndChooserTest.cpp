@@ -15,30 +15,30 @@ using PreferencesAndChooser = AppFixture;
 TEST_F(PreferencesAndChooser, SaveStoresCancelRestoresTheStoredValuesAndPresetsStoreNothing)
 {
     Preferences p(QString::fromStdString(dir.file("prefs.ini")));
-    p.Form_Load();
+    p.load();
     EXPECT_EQ(p.Get("prfRmmerge") + p.Get("prfMore"), "None");  // the built-in defaults
     p.Set("prfHttp", "http://mine/");
     QString status;
     QObject::connect(&p, &Preferences::statusText, [&](const QString& s) { status = s; });
-    p.cmdSave_Click();
+    p.save();
     EXPECT_EQ(status, "Preferences saved");
     EXPECT_EQ(readFile(dir.file("prefs.ini")).find("[Pref]"), 0u);
-    p.cmdDefault_Click();
+    p.restoreDefaults();
     EXPECT_EQ(p.Get("prfHttp"), "http://lectures.example.org/pellucor/lectures/${lecname}/");
-    p.Command1_Click();  // Cancel: the stored value, not the default
+    p.cancel();  // Cancel: the stored value, not the default
     EXPECT_EQ(p.Get("prfHttp"), "http://mine/");
 
     p.Set("prfWebHost", "  host.example.org  ");
-    p.Form_Deactivate();
+    p.deactivate();
     EXPECT_EQ(p.Get("prfWebHost"), "host.example.org");
-    p.makeG2_Click();
+    p.chooseG2();
     EXPECT_TRUE(holds(p.Get("prfRmmerge"), "rmevents") && holds(p.Get("prfEvents"), "rmevents.dll")
                 && holds(p.Get("prfRmcut"), "rmcut"));
-    p.makeRPPlus_Click();
+    p.chooseRPPlus();
     EXPECT_TRUE(holds(p.Get("prfRmmerge"), "rmevents"));
-    p.makeRE5_Click();
+    p.chooseRE5();
     EXPECT_TRUE(holds(p.Get("prfRmmerge"), "rmmerge"));
-    p.makeBuiltIn_Click();
+    p.chooseBuiltIn();
     EXPECT_EQ(p.Get("prfRmmerge") + p.Get("prfEvent32") + p.Get("prfEvents"), "NoneNone");
     EXPECT_EQ(stored("prfWebHost") + stored("prfHttp"), "http://mine/");
 }
@@ -55,7 +55,7 @@ TEST_F(PreferencesAndChooser, FirstRunCreatesTheDefaultLectureFolderOnce)
         Preferences p(ini);
         EXPECT_TRUE(p.PrepareFirstRun());
         EXPECT_TRUE(fs::is_directory(folder));
-        p.Form_Load();
+        p.load();
         EXPECT_EQ(p.Get("prfLectureDir"), folder);
     }
     fs::remove(folder);  // from then on the folder is the user's business
@@ -69,20 +69,20 @@ TEST_F(PreferencesAndChooser, OkAddsTheSeparatorCancelKeepsTheCallersValueAndABa
     DirectoryChooser s;
     EXPECT_EQ(s.chkCancel, 1);  // closed without OK: cancelled
     s.DirName = "  " + dir.path().string() + "  ";
-    s.Form_Activate();
+    s.activate();
     EXPECT_EQ(s.DirName + " " + s.currentDir, dir.dir() + " " + dir.dir());
     EXPECT_FALSE(s.cmdMkDirVisible);
     s.DirName = dir.path().string() + "/sub";
-    s.cmdOK_Click();
+    s.accept();
     EXPECT_EQ(s.DirName, dir.dir() + "sub/");
     EXPECT_EQ(s.chkCancel, 0);
-    s.cmdCancel_Click();
+    s.cancel();
     EXPECT_EQ(s.chkCancel, 1);
 
     DirectoryChooser bad;
-    bad.Allow_Create();
+    bad.allowCreate();
     bad.DirName = "Q:\\lectures";
-    bad.Form_Activate();
+    bad.activate();
     EXPECT_EQ(sink.messages,
               (Strings {"Error - Drive Letter wrong - Q:\\lectures/", "Directory Not Found Q:\\lectures/"}));
     EXPECT_EQ(bad.DirName + bad.currentDir + bad.rootDir, "///");
@@ -93,12 +93,12 @@ TEST_F(PreferencesAndChooser, ChooserCreatesTheStartingPathWhenAllowedAndMakesNe
     DirectoryChooser s(&app.hooks);
     const std::string start = dir.dir() + "not/yet";
     s.DirName = start;
-    s.Form_Activate();  // creation not allowed
+    s.activate();  // creation not allowed
     EXPECT_FALSE(fs::exists(start));
     EXPECT_EQ(s.DirName, "/");
-    s.Allow_Create();
+    s.allowCreate();
     s.DirName = start;
-    s.Form_Activate();
+    s.activate();
     EXPECT_TRUE(fs::is_directory(start));
     EXPECT_EQ(s.currentDir, start + "/");
 
@@ -109,7 +109,7 @@ TEST_F(PreferencesAndChooser, ChooserCreatesTheStartingPathWhenAllowedAndMakesNe
             answer = typed;
             return true;
         };
-        s.cmdMkDir_Click();
+        s.makeDirectory();
     };
     makeDir(start + "/made ");
     EXPECT_EQ(asked, Strings {"Creating Directory: Enter New Directory [" + start + "/]"});

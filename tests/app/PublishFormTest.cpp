@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        form.Form_Load();
+        form.load();
         form.TextMedia = form.TextPP = lec;
         form.TextName = "talk";
         form.TextStyle = PELLUCOR_STYLE_DIR;
@@ -113,7 +113,7 @@ TEST_F(DetailedForm, CancelStopsTheScriptAndKeepsThePreviousPublication)
     QObject::connect(&form.Session(), &PublishSession::targetPublished, [&] { started = true; });
     ASSERT_TRUE(form.DoStart(msg)) << msg;
     runUntil([&] { return started; });
-    form.cmdCancel_Click();
+    form.cancel();
     waitForEnd();
     EXPECT_TRUE(form.LastRunCancelled());
     EXPECT_TRUE(holds(form.statusLine, "cancelled"));
@@ -132,14 +132,14 @@ TEST_F(DetailedForm, FieldsFollowTheLectureDirectoryTheTargetsAndBrowse)
     EXPECT_EQ(form.FieldColour("TextStyle"), kColourYellow);
     std::string title;
     chooseDirectory("/chosen/", &title);
-    form.Browse_Click("TextWebDir");
+    form.browse("TextWebDir");
     EXPECT_EQ(title, "Select Web Publish Directory");
     EXPECT_EQ(form.TextWebDir, "/chosen/");
 
     form.SetLectureDir("/lec/talk/");
     EXPECT_EQ(form.TextWebURL, "http://lectures.example.org/pellucor/lectures/talk/");
     form.optCD = form.optWeb = 0;
-    form.optCD_Click();  // clearing both targets selects the other
+    form.diskChosen();  // clearing both targets selects the other
     EXPECT_EQ(form.optWeb, 1);
     EXPECT_FALSE(form.Enabled["cmdPubDisk"]);
     EXPECT_TRUE(form.Enabled["cmdFtp"]);
@@ -170,13 +170,13 @@ TEST_F(DetailedForm, SettingsFilesTrimBlanksReportBadLinesApplyAutoLastAndTheRec
         ASSERT_TRUE(form.LoadSettingsFile(som(f)));
     }
     EXPECT_EQ(form.mnuFile, (Strings {som("f.som"), som("e.som"), som("d.som"), som("c.som"), som("b.som")}));
-    EXPECT_TRUE(form.mnuFile_Click(3));
+    EXPECT_TRUE(form.openRecent(3));
     EXPECT_EQ(form.mnuFile, (Strings {som("d.som"), som("f.som"), som("e.som"), som("c.som"), som("b.som")}));
-    EXPECT_FALSE(form.mnuFile_Click(6));
+    EXPECT_FALSE(form.openRecent(6));
     Preferences again(QString::fromStdString(dir.file("prefs.ini")));  // the list survives the run
     PublishSession otherSession;
     PublishForm other(&again, &otherSession);
-    other.Form_Load();
+    other.load();
     EXPECT_EQ(other.mnuFile, form.mnuFile);
     EXPECT_FALSE(form.LoadSettingsFile(dir.file("missing.som")));
     EXPECT_EQ(sink.messages.back(), "Unable to open " + dir.file("missing.som"));
@@ -192,7 +192,7 @@ TEST_F(DetailedForm, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
             ok = done;
             loop.quit();
         });
-        EXPECT_TRUE(form.cmdPackage_Click(kind, out));
+        EXPECT_TRUE(form.makePackage(kind, out));
         EXPECT_TRUE(form.Publishing());
         loop.exec();
         EXPECT_FALSE(form.Publishing());
@@ -223,7 +223,7 @@ TEST_F(DetailedForm, PackageZipsTheDiskCopyOffTheGuiThreadAndNamesAFailure)
 TEST_F(DetailedForm, ClipBoardImportFindsTheRecordingKeepsAnExistingResultOnNoAndConvertsIt)
 {
     const auto real = form.convertMedia;
-    EXPECT_FALSE(form.mnuImportClipBoard_Click());
+    EXPECT_FALSE(form.importClipboard());
     EXPECT_EQ(sink.messages.back(), "Could not find ClipBoard media file " + lec + "rawmedia.avi (or rawmedia.mov)");
     EXPECT_EQ(form.statusLine, "ClipBoard Import Failed");
 
@@ -235,7 +235,7 @@ TEST_F(DetailedForm, ClipBoardImportFindsTheRecordingKeepsAnExistingResultOnNoAn
         return true;
     };
     sink.answers.push_back(TavNo);
-    EXPECT_TRUE(form.mnuImportClipBoard_Click());
+    EXPECT_TRUE(form.importClipboard());
     EXPECT_EQ(sink.questions.back(), lec + "rawmedia.rm already exists would you like to re-encode?");
     EXPECT_EQ(readFile(lec + "rawmedia.rm"), "old result");
     EXPECT_TRUE(convertedFrom.empty());
@@ -246,7 +246,7 @@ TEST_F(DetailedForm, ClipBoardImportFindsTheRecordingKeepsAnExistingResultOnNoAn
         return false;
     };
     sink.answers.push_back(TavYes);
-    EXPECT_FALSE(form.mnuImportClipBoard_Click());
+    EXPECT_FALSE(form.importClipboard());
     EXPECT_EQ(sink.messages.back(), lec + "rawmedia.rm Encode Failed...");
     EXPECT_FALSE(fs::exists(lec + "rawmedia.rm"));
 
@@ -254,7 +254,7 @@ TEST_F(DetailedForm, ClipBoardImportFindsTheRecordingKeepsAnExistingResultOnNoAn
     fs::remove(lec + "rawmedia.avi");
     fs::copy_file(sampleDir() + "talk1.mp4", lec + "rawmedia.mov");
     form.convertMedia = real;
-    ASSERT_TRUE(form.mnuImportClipBoard_Click()) << form.statusLine;
+    ASSERT_TRUE(form.importClipboard()) << form.statusLine;
     std::string err;
     auto media = FfmpegMediaFile::Open(lec + "rawmedia.rm", err);
     ASSERT_TRUE(media) << err;
@@ -268,7 +268,7 @@ TEST_F(DetailedForm, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
                           "titles.txt", "talk12.txt", "img001.gif"})
         writeFile(lec + f, "x");
     sink.answers.push_back(TavCancel);
-    EXPECT_FALSE(form.mnuRecordLecture_Click());
+    EXPECT_FALSE(form.recordLecture());
     EXPECT_EQ(sink.questions.back(), "Preparing to record lecture, Ok to remove *.rm, images.txt files from " + lec);
     EXPECT_TRUE(fs::exists(lec + "talk1.rm"));
 
@@ -277,7 +277,7 @@ TEST_F(DetailedForm, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
         setupDir = d;
         return false;
     };
-    EXPECT_FALSE(form.mnuRecordLecture_Click());
+    EXPECT_FALSE(form.recordLecture());
     EXPECT_EQ(setupDir, lec);
     EXPECT_EQ(sink.messages.back(), "Encoder Setup Incomplete");
     EXPECT_EQ(treeContents(lec).size(), 3u);
@@ -288,12 +288,12 @@ TEST_F(DetailedForm, RecordLecturePreparationRemovesOnlyTheRecordingFiles)
     form.TextName = "t*";
     writeFile(lec + "t1.txt", "x");
     app.hooks.recordingSetup = [](const std::string&) { return true; };
-    EXPECT_TRUE(form.mnuRecordLecture_Click());
+    EXPECT_TRUE(form.recordLecture());
     EXPECT_TRUE(fs::exists(lec + "titles.txt"));
     EXPECT_TRUE(fs::exists(lec + "t1.txt"));
 
     form.TextMedia = dir.dir() + "missing/";
-    EXPECT_FALSE(form.mnuRecordLecture_Click());
+    EXPECT_FALSE(form.recordLecture());
     EXPECT_EQ(sink.messages.back(), "Error in Directory " + dir.dir() + "missing/");
 }
 
@@ -314,7 +314,7 @@ TEST_F(DetailedForm, UploadsUseAndStoreTheirOwnPreferences)
         request.account = "  other-" + request.account + " ";
     };
     mainWindow.SetLectureDir(lec);
-    mainWindow.cmdUploadRep_Click();
+    mainWindow.uploadUnpublished();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].localPath, lec);
     EXPECT_EQ(seen[0].host + " " + seen[0].account, "repository.example.org repacct");
@@ -324,10 +324,10 @@ TEST_F(DetailedForm, UploadsUseAndStoreTheirOwnPreferences)
     form.TextWebDir = dir.dir() + "web/";
     form.TextWebURL = "HTTP://www.example.com/lectures/talk/";
     sink.answers.push_back(TavCancel);
-    mainWindow.cmdUploadWeb_Click();  // not published since the last change: the user cancels
+    mainWindow.uploadWeb();  // not published since the last change: the user cancels
     EXPECT_EQ(seen.size(), 1u);
     form.Published = 1;
-    mainWindow.cmdUploadWeb_Click();
+    mainWindow.uploadWeb();
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].localPath, dir.dir() + "web/");
     EXPECT_EQ(seen[1].host + " " + seen[1].account, "web.example.org myacct");
@@ -340,7 +340,7 @@ TEST_F(DetailedForm, APublishFailureIsShownOnce)
     form.SetLectureDir(lec);
     form.TextStyle = dir.dir() + "no-style/";
     form.TextCDDir = out;
-    EXPECT_FALSE(form.cmdPubDisk_Click());
+    EXPECT_FALSE(form.publishDisk());
     EXPECT_EQ(shownWith(sink.messages, "Style directory not found: " + dir.dir() + "no-style/"), 1u);
     EXPECT_EQ(form.statusLine, "Publish aborted.");
 
@@ -351,7 +351,7 @@ TEST_F(DetailedForm, APublishFailureIsShownOnce)
     app.prefs().Set("prfOutRoot", dir.dir() + "disk/");
     mainWindow.SetLectureDir(lec);
     chooseDirectory(dir.dir() + "disk/");
-    mainWindow.cmdPub_Click();
+    mainWindow.publishDisk();
     EXPECT_EQ(shownWith(sink.messages, lec + "talk2.txt holds no slide lines"), 1u)
         << ::testing::PrintToString(sink.messages);
 }
@@ -369,7 +369,7 @@ TEST_F(DetailedForm, TestDiskOpensThePublishedPageWhateverItsPathHolds)
     qputenv("PATH", QByteArray::fromStdString(dir.dir() + "bin:") + path);
     form.TextCDDir = out;
     form.Published = 1;
-    form.cmdTestCD_Click();
+    form.testDisk();
     runUntil([&] { return fs::exists(noted); });
     qputenv("PATH", path);
     const std::string url = readFile(noted);

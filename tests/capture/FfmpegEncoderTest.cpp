@@ -35,9 +35,9 @@ struct FfmpegConverter : FfmpegEncoderPlan {
         std::vector<std::string> args = make;
         args.push_back(dir.file(name));
         ASSERT_TRUE(make.empty() || ffmpeg(args, err)) << err;
-        conv.txtInput_Change(dir.file(name));
-        conv.txtOutput_Change(dir.file(out));
-        conv.cmdStart_Click();
+        conv.inputChanged(dir.file(name));
+        conv.outputChanged(dir.file(out));
+        conv.start();
     }
 };
 
@@ -68,7 +68,7 @@ TEST_F(FfmpegConverter, CancelFinishesTheFileSoFarAndAnUnreadableMovShowsTheCode
 {
     convert("long.mov", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30", "-c:v", "mpeg4"}, "long.rm");
     ASSERT_TRUE(encoder.IsEncoding());
-    conv.cmdCancel_Click();  // returns once the file is finished
+    conv.cancel();  // returns once the file is finished
     EXPECT_FALSE(encoder.IsEncoding());
     EXPECT_EQ(conv.Status(), "Encoding stopped...");
     EXPECT_TRUE(FfmpegMediaFile::Open(dir.file("long.rm"), err)) << err;
@@ -90,14 +90,14 @@ TEST_F(FfmpegCapture, MissingDevicesAreReportedNotCrashed)
         EXPECT_FALSE(d.format == "alsa" && d.url == "null") << d.label;
     encoder.SetDevices({}, {});
     EncoderSetup rec(encoder);
-    rec.Form_Load();
+    rec.load();
     EXPECT_TRUE(sink.saw("RealRecord - Unable to find any audio drivers"));
     EXPECT_FALSE(rec.ChkVideoEnabled());
     rec.DoAudio("/tmp/never.rm");
-    rec.cmdSetup_Click();
+    rec.setUp();
     EXPECT_EQ(rec.Status(), EncoderSetup::kNoMicrophone);
     EXPECT_FALSE(rec.RecordEnabled());
-    EXPECT_FALSE(rec.Start_Encoding());
+    EXPECT_FALSE(rec.startEncoding());
     // The encoder's reason stays in view after the window's own words.
     EXPECT_EQ(rec.Status(), "Error Unable to StartEncoding.. No audio device");
     EXPECT_FALSE(encoder.IsEncoding());
@@ -111,7 +111,7 @@ TEST_F(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNext
         EncoderSetup last(encoder);
         last.RememberDevicesIn(&store);
         EXPECT_EQ(last.AudioIndex(), 0);
-        last.lstAudio_Click(1);
+        last.audioDeviceChosen(1);
     }
     encoder.SetDevices(
         {{"lavfi", "anullsrc=r=8000", "Other"}, {"lavfi", "anullsrc", "Silence"}, {"lavfi", "sine", "Tone"}}, {});
@@ -134,11 +134,11 @@ TEST_F(FfmpegEncoderPlan, TheChosenAudioDeviceIsTheOneRecordedAndChosenAgainNext
     unplugged.RememberDevicesIn(&store);
     EXPECT_TRUE(holds(unplugged.Status(), "The microphone used last time (Tone) is not connected")) << unplugged.Status();
     unplugged.DoAudio("/tmp/x.rm");
-    unplugged.cmdSetup_Click();
+    unplugged.setUp();
     EXPECT_FALSE(encoder.IsSourceOpen());
     EXPECT_EQ(store.LastDevice("audio"), "Tone");
-    unplugged.lstAudio_Click(0);
-    unplugged.cmdSetup_Click();
+    unplugged.audioDeviceChosen(0);
+    unplugged.setUp();
     EXPECT_TRUE(encoder.IsSourceOpen()) << unplugged.Status();
     encoder.StopEncoding();
 }

@@ -30,7 +30,7 @@ struct FakeWindows : RecordingWindows {
     {
         calls.push_back("encoder");
         if (openSourceInDialog)
-            enc->cmdSetup_Click();
+            enc->setUp();
     }
     PlayerWindow* LoadPlayer(std::string&) override { return nullptr; }
     void ShowPlayer() override { }
@@ -53,7 +53,7 @@ protected:
     {
         setup.lectureDir = [this] { return dir.dir(); };
         setup.lectureName = [] { return std::string("talk"); };
-        setup.Form_Load();
+        setup.load();
     }
 };
 
@@ -70,14 +70,14 @@ TEST_F(RecordingSetupTest, FileNamesFollowThePartsAndTheStatusLineDescribesTheEv
     EXPECT_EQ(setup.Status().rfind("Event file size 36 bytes - Unless you intend to append", 0), 0u);
     EXPECT_EQ(setup.StatusColour(), kColourYellow);
 
-    setup.chkMulti_Click(true);
+    setup.multiPartChanged(true);
     EXPECT_TRUE(sink.saw("MultiPart lectures use a different naming scheme"));
-    setup.txtPart_Change("2");
+    setup.partChanged("2");
     EXPECT_EQ(setup.Fields().txtFile, dir.dir() + "talk2.txt");
     EXPECT_EQ(setup.Fields().txtMedia, dir.dir() + "talk2.rm");
 
     setup.lectureDir = [] { return std::string("/no/such/dir/"); };
-    setup.Form_Load();
+    setup.load();
     EXPECT_EQ(setup.Status(), "Error in Directory");
 }
 
@@ -85,14 +85,14 @@ TEST_F(RecordingSetupTest, PlayMediaWithoutTheFileOrAnEncoderThatDidNotOpenStops
 {
     setup.SetMediaControl(RecordingSetup::PlayMedia);
     EXPECT_EQ(setup.TxtMediaColour(), kColourYellow);
-    setup.cmdGo_Click();
+    setup.startRecording();
     EXPECT_TRUE(sink.saw("RealPlayer not started - file does not exist - " + dir.dir() + "rawmedia.rm"));
     EXPECT_TRUE(sink.saw("Player Setup Incomplete"));
     EXPECT_TRUE(windows.calls.empty());  // no recorder
 
     windows.openSourceInDialog = false;  // an encoder that did not open stops the flow too
     setup.SetMediaControl(RecordingSetup::RecordMedia);
-    setup.cmdGo_Click();
+    setup.startRecording();
     EXPECT_TRUE(sink.saw("Encoder Setup Incomplete"));
     EXPECT_EQ(windows.calls, Strings {"encoder"});
 }
@@ -101,17 +101,17 @@ TEST_F(RecordingSetupTest, AppendingIsAskedOnlyForSinglePartLecturesAndTheEncode
 {
     writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
     sink.answers = {TavNo};
-    setup.cmdGo_Click();
+    setup.startRecording();
     ASSERT_EQ(sink.questions.size(), 1u);
     EXPECT_EQ(sink.questions[0].rfind("Are you sure that you want to append timing events to an existing file - ", 0),
               0u);
     EXPECT_TRUE(windows.calls.empty());
 
-    setup.chkMulti_Click(true);
+    setup.multiPartChanged(true);
     writeFile(setup.Fields().txtFile, "u 00:00:00 00:00:05 URL\\sld001.htm\r\n");
     setup.SetMediaControl(RecordingSetup::RecordMedia);
     setup.SetDisplayStyle(RecordingSetup::MaximizedGIFs);
-    setup.cmdGo_Click();
+    setup.startRecording();
     EXPECT_EQ(sink.questions.size(), 1u);
     EXPECT_EQ(windows.calls, (Strings {"encoder", "SlideFlipRecorderScaled"}));
     EXPECT_EQ(windows.encoder.outputFile, setup.Fields().txtMedia);
@@ -126,19 +126,19 @@ TEST(EncoderSetupModel, BitRateIndexFourSetsOnlyDslAndButtonsFollowTheEncoder)
     enc.videoDrivers = {"cam", "WDM cam"};
     EncoderSetup rec(enc);
     EXPECT_EQ(rec.VideoIndex(), 1);  // the WDM driver
-    rec.lstSpeed_Click(4);
+    rec.speedChosen(4);
     rec.ApplyEncoderSettings();
     EXPECT_EQ(std::vector<bool>(enc.targets, enc.targets + 6),
               (std::vector<bool> {false, false, false, false, true, false}));
     EXPECT_EQ(enc.inputKind, EncoderControl::InputDevices);
     EXPECT_FALSE(rec.RecordEnabled());
-    rec.chkVideo_Click(true);
-    rec.cmdSetup_Click();
+    rec.videoChanged(true);
+    rec.setUp();
     EXPECT_TRUE(rec.RecordEnabled());
     EXPECT_TRUE(rec.DialogsVisible());
-    rec.cmdStart_Click();
+    rec.start();
     EXPECT_TRUE(rec.StopEnabled());  // and Record disabled: in the recording flow
-    EXPECT_FALSE(rec.Start_Encoding());
+    EXPECT_FALSE(rec.startEncoding());
     EXPECT_EQ(rec.Status(), "Already Encoding...");
 }
 
@@ -156,15 +156,15 @@ TEST(PlayerWindowModel, OpensPausedReportsTheClipPlaysAndCompletes)
     EXPECT_EQ(ctl.Source(), "file:\\\\\\" + dir.file("talk.rm"));
     EXPECT_EQ(ctl.PlayState(), PlayerControl::Paused);  // paused once open
 
-    play.cmdPlay_Click();
+    play.play();
     EXPECT_EQ(play.PlayCaption(), "Pause");
-    EXPECT_FALSE(play.Start_Playing());  // already playing
+    EXPECT_FALSE(play.startPlaying());  // already playing
     EXPECT_EQ(play.Status(), "Cannot Play");
     ctl.position = 2500;
     play.showPosition();
     EXPECT_EQ(play.Status(), "Playing 00:00:02/00:00:06");
     EXPECT_EQ(play.StatusColour(), kColourGreen);
-    play.cmdPlay_Click();
+    play.play();
     EXPECT_EQ(play.PlayCaption(), "Play");
     play.showPosition();
     EXPECT_EQ(play.Status().rfind("Paused ", 0), 0u);

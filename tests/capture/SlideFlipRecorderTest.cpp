@@ -51,14 +51,14 @@ protected:
     }
     SlideFlipRecorder& loaded(SlideFlipRecorder::Mode mode = SlideFlipRecorder::FullScreen)
     {
-        EXPECT_TRUE(open(mode).Form_Load());
+        EXPECT_TRUE(open(mode).load());
         return *rec;
     }
     // After the given seconds, a key.
     void press(int seconds, int key)
     {
         now += seconds;
-        rec->Form_KeyDown(key);
+        rec->keyDown(key);
     }
     Strings events() { return readLines(setup.txtFile); }
 };
@@ -138,7 +138,7 @@ TEST_F(SlideFlipRecorderTest, FullScreenShowsOnlyTheSlideOnceTimingAndWindowedSa
     EXPECT_EQ(w.Status(), "Plus or Page-Down to Start");
     press(0, Qt::Key_Plus);
     EXPECT_EQ(w.Status(), "Viewing Slide 001");
-    EXPECT_FALSE(w.Form_KeyDown(Qt::Key_A));
+    EXPECT_FALSE(w.keyDown(Qt::Key_A));
     setup.txtStartTime = "";  // as Esc before the start leaves it: the beginning
     loaded();
     EXPECT_EQ(setup.txtStartTime, "00:00:00");
@@ -171,7 +171,7 @@ TEST_F(SlideFlipRecorderTest, DelayOfFiveCountsDownASecondAtATime)
 TEST_F(SlideFlipRecorderTest, SlideTimesAreOnTheRecordingsClockWhateverStartedIt)
 {
     setup.chkEncoder = true;
-    encoderWindow->cmdStart_Click();  // Record, in the set-up
+    encoderWindow->start();  // Record, in the set-up
     now += 30;
     loaded();
     press(0, Qt::Key_PageDown);
@@ -180,7 +180,7 @@ TEST_F(SlideFlipRecorderTest, SlideTimesAreOnTheRecordingsClockWhateverStartedIt
     EXPECT_EQ(enc.starts, 1);
     press(10, Qt::Key_PageDown);
     EXPECT_EQ(events(), Strings {"u 00:00:00 00:00:40 URL\\sld001.htm"});
-    encoderWindow->Stop_Encoding();
+    encoderWindow->stopEncoding();
 
     std::filesystem::remove(setup.txtFile);
     setup.txtDelay = "5";
@@ -199,19 +199,19 @@ TEST_F(SlideFlipRecorderTest, SlideTimesAreOnTheRecordingsClockWhateverStartedIt
 TEST_F(SlideFlipRecorderTest, LoadFailsClosedOnAnUnwritableFileOrAMissingSlide)
 {
     setup.txtFile = dir.file("no/such/dir/rawmedia.txt");
-    EXPECT_FALSE(open().Form_Load());
+    EXPECT_FALSE(open().load());
     EXPECT_TRUE(sink.saw("Error, Unable to open " + setup.txtFile));
     EXPECT_EQ(closes, 1);
     setup.txtFile = dir.file("rawmedia.txt");
     setup.txtSlideNum = "7";
-    EXPECT_FALSE(open().Form_Load());
+    EXPECT_FALSE(open().load());
     EXPECT_TRUE(sink.saw("Unable to find Image " + dir.dir()));
     setup.txtStartTime = "half past";
-    EXPECT_FALSE(open().Form_Load());
+    EXPECT_FALSE(open().load());
     EXPECT_TRUE(sink.saw("Start Time"));
     setup.txtStartTime = "00:00:00";
     setup.chkNone = true;  // No Slides needs no picture
-    EXPECT_TRUE(open().Form_Load());
+    EXPECT_TRUE(open().load());
 }
 
 TEST_F(SlideFlipRecorderTest, TheEncoderStartsAtTheFirstPressStopsAtEscAndAFailedStartIsTriedAgainAfterTheDelay)
@@ -243,7 +243,7 @@ TEST_F(SlideFlipRecorderTest, EndOfPlaybackEndsTheRecording)
     setup.chkPlayer = true;
     SlideFlipRecorder& r = open();
     r.player = &playerWindow;
-    ASSERT_TRUE(r.Form_Load());
+    ASSERT_TRUE(r.load());
     press(0, Qt::Key_Plus);
     EXPECT_EQ(ctl.PlayState(), PlayerControl::Playing);
     EXPECT_TRUE(r.playbackTimer().isActive());

@@ -62,7 +62,7 @@ TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByteThroughTheDia
     writeFile(dir.file("talk.txt"), kRecorded);
     ed.lectureDir = [&] { return dir.dir(); };
     chooser.answer = dir.file("talk.txt");
-    ed.cmdLoad_Click();
+    ed.openFile();
     EXPECT_EQ(chooser.askedDir, dir.dir());
     EXPECT_EQ(chooser.askedFilter, "Text (*.txt)|*.txt|All Files (*.*)|*.*");
     EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld002.htm", "sld003.htm"}));
@@ -75,17 +75,17 @@ TEST_F(TimingEditorTest, RecorderFileSurvivesLoadAndSaveByteForByteThroughTheDia
     // Save writes back the file the times came from, asking nothing.
     chooser.askedFilter.clear();
     std::filesystem::remove(dir.file("talk.txt"));
-    ed.cmdSave_Click();
+    ed.save();
     EXPECT_EQ(readFile(dir.file("talk.txt")), kRecorded);
     EXPECT_EQ(chooser.askedFilter, "") << "Save asked where to save";
     chooser.answer.clear();  // Save As cancelled: nothing is written
-    ed.cmdSaveAs_Click();
+    ed.saveAs();
     chooser.answer = dir.file("copy.txt");
-    ed.cmdSaveAs_Click();
+    ed.saveAs();
     EXPECT_EQ(readFile(dir.file("copy.txt")), kRecorded);
     EXPECT_EQ(chooser.askedFilter, "Text (*.txt)|*.txt|All Files (*.*)|*.*");
 
-    ed.TimeEnd_Change("");  // the last row loses its end and is left out
+    ed.endTimeChanged("");  // the last row loses its end and is left out
     ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
     EXPECT_EQ(readLines(dir.file("out.txt")),
               (Strings {"u 00:00:00 00:01:10 URL\\sld001.htm", "u 00:01:10 00:02:00 URL\\sld002.htm"}));
@@ -111,7 +111,7 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULinesAndLoadAndSaveFailuresAreRe
     EXPECT_FALSE(ed.LoadFile(dir.file("missing.txt")));
     EXPECT_TRUE(sink.saw("Unable to open file - " + dir.file("missing.txt")));
     EXPECT_EQ(ed.Rows().size(), 2u);
-    ed.cmdAdd_Click();
+    ed.addRow();
     EXPECT_FALSE(ed.SaveFile(dir.file("no/such/dir/out.txt")));
     EXPECT_TRUE(sink.saw("Unable to save file - "));
     EXPECT_TRUE(ed.Unsaved());
@@ -122,7 +122,7 @@ TEST_F(TimingEditorTest, LoadKeepsOnlyFourFieldULinesAndLoadAndSaveFailuresAreRe
     EXPECT_EQ(pages(), Strings {""});
     // Save never writes this grid over a file of the other format: it asks.
     chooser.answer.clear();
-    ed.cmdSave_Click();
+    ed.save();
     EXPECT_EQ(readFile(dir.file("talk.txt")), "# only comments\r\n300 img001.gif\r\n");
     EXPECT_EQ(chooser.askedFilter, TimingEditor::kFilter);
 }
@@ -141,21 +141,21 @@ TEST_F(TimingEditorTest, MinusFiveMovesEveryStartButTheFirstAndZero)
          "u 00:01:10 00:02:00 URL\\sld002.htm\r\n"
          "u 00:00:00 00:02:00 URL\\sld003.htm\r\n"
          "u 00:02:00 00:03:30 URL\\sld004.htm\r\n");
-    ed.Grid1_Click(2);
-    ed.txtDelta_Change("5");
-    ed.cmdMinus_Click();
+    ed.selectRow(2);
+    ed.deltaChanged("5");
+    ed.decrease();
     EXPECT_EQ(starts(), (Strings {"00:00:03", "00:01:05", "00:00:00", "00:01:55"}));
     // Ends re-derived from the new starts; the last ends at the media end.
     EXPECT_EQ(col(&TimingEditor::Row::end), (Strings {"00:01:05", "00:00:00", "00:01:55", "00:03:30"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
 
-    ed.txtDelta_Change("1:30");
-    ed.cmdPlus_Click();
+    ed.deltaChanged("1:30");
+    ed.increase();
     EXPECT_EQ(starts(), (Strings {"00:00:03", "00:02:35", "00:00:00", "00:03:25"}));
 
     load(kRecorded);  // below zero stops at zero
-    ed.txtDelta_Change("1:15");
-    ed.cmdMinus_Click();
+    ed.deltaChanged("1:15");
+    ed.decrease();
     EXPECT_EQ(starts(), (Strings {"00:00:00", "00:00:00", "00:00:45"}));
 }
 
@@ -169,14 +169,14 @@ TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
     EXPECT_EQ(col(&TimingEditor::Row::bad), (std::vector<bool> {false, true, true, false, false}));
     EXPECT_EQ(ed.GreenRow(), 0);
 
-    ed.Grid1_Click(4);
+    ed.selectRow(4);
     EXPECT_EQ(ed.GreenRow(), 4);
-    ed.Timein_Change("");  // an empty start is bad
+    ed.startTimeChanged("");  // an empty start is bad
     EXPECT_TRUE(ed.Rows()[4].bad);
     EXPECT_EQ(ed.Rows()[3].end, "");
-    ed.Timein_Change("00:00:50");  // later than the media end
+    ed.startTimeChanged("00:00:50");  // later than the media end
     EXPECT_TRUE(ed.Rows()[4].bad);
-    ed.TimeEnd_Change("00:01:00");
+    ed.endTimeChanged("00:01:00");
     EXPECT_FALSE(ed.Rows()[4].bad);
     EXPECT_EQ(ed.Rows()[4].end, "00:01:00");
 }
@@ -184,42 +184,42 @@ TEST_F(TimingEditorTest, CheckPassColoursBadRowsRedAndTheSelectedStartGreen)
 TEST_F(TimingEditorTest, RowsAreAddedDeletedAndWalkedWithTheirSlideNumbers)
 {
     load(kRecorded);
-    ed.Timein_KeyUp();  // at the top: stays
+    ed.startTimeKeyUp();  // at the top: stays
     EXPECT_EQ(ed.SelectedRow(), 0);
     for (int i = 0; i < 3; ++i)
-        ed.Timein_KeyDown();  // stops at the last row
+        ed.startTimeKeyDown();  // stops at the last row
     EXPECT_EQ(ed.SelectedRow(), 2);
     EXPECT_EQ(ed.Timein(), "00:02:00");
     EXPECT_EQ(ed.TxtImage(), "sld003.htm");
     EXPECT_EQ(ed.GreenRow(), 2);
 
-    ed.Grid1_Click(1);
-    ed.cmdAdd_Click();  // below sld002
+    ed.selectRow(1);
+    ed.addRow();  // below sld002
     EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 2);
-    ed.Grid1_Click(0);
-    ed.Command2_Click();  // above the first row
+    ed.selectRow(0);
+    ed.insertRow();  // above the first row
     EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld001.htm", "sld002.htm", "sld003.htm", "sld003.htm"}));
-    ed.Grid1_Click(4);
-    ed.Timein_Enter();  // at the last row: the grid grows
+    ed.selectRow(4);
+    ed.startTimeEntered();  // at the last row: the grid grows
     EXPECT_EQ(pages().back(), "sld004.htm");
     EXPECT_EQ(ed.SelectedRow(), 5);
-    ed.Grid1_Click(2);
-    ed.Timein_Enter();  // inside the grid: only moves down
+    ed.selectRow(2);
+    ed.startTimeEntered();  // inside the grid: only moves down
     EXPECT_EQ(ed.Rows().size(), 6u);
     EXPECT_EQ(ed.SelectedRow(), 3);
-    ed.txtImage_Change("intro.htm");
-    ed.cmdAdd_Click();  // no number to continue
+    ed.imageChanged("intro.htm");
+    ed.addRow();  // no number to continue
     EXPECT_EQ(ed.Rows()[4].page, "");
 
     load(kRecorded);
-    ed.Grid1_Click(2);
-    ed.Command3_Click();
+    ed.selectRow(2);
+    ed.deleteRow();
     EXPECT_EQ(pages(), (Strings {"sld001.htm", "sld002.htm"}));
     EXPECT_EQ(ed.SelectedRow(), 1);
     EXPECT_EQ(ed.Rows()[1].end, "00:03:30");
-    ed.Command3_Click();
-    ed.Command3_Click();  // the last row is cleared, not removed
+    ed.deleteRow();
+    ed.deleteRow();  // the last row is cleared, not removed
     EXPECT_EQ(pages(), Strings {""});
     EXPECT_EQ(starts(), Strings {""});
 }
@@ -227,20 +227,20 @@ TEST_F(TimingEditorTest, RowsAreAddedDeletedAndWalkedWithTheirSlideNumbers)
 TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheDataAndResetAndDoneAskBeforeDiscarding)
 {
     load(kRecorded);
-    ed.Grid1_Click(1);
-    ed.Timein_Change(ed.Timein());  // the field echoing its own row
-    ed.txtDelta_Change("0");
-    ed.cmdPlus_Click();  // moves nothing
+    ed.selectRow(1);
+    ed.startTimeChanged(ed.Timein());  // the field echoing its own row
+    ed.deltaChanged("0");
+    ed.increase();  // moves nothing
     EXPECT_FALSE(ed.Unsaved());
-    ed.Timein_Change("00:01:20");
+    ed.startTimeChanged("00:01:20");
     EXPECT_TRUE(ed.Unsaved());
     ASSERT_TRUE(ed.SaveFile(dir.file("out.txt")));
     EXPECT_FALSE(ed.Unsaved());
-    ed.txtDelta_Change("5");
-    ed.cmdMinus_Click();
+    ed.deltaChanged("5");
+    ed.decrease();
     EXPECT_TRUE(ed.Unsaved());
-    for (auto action : {&TimingEditor::cmdAdd_Click, &TimingEditor::Command2_Click, &TimingEditor::Command3_Click,
-                        &TimingEditor::Timein_Enter}) {
+    for (auto action : {&TimingEditor::addRow, &TimingEditor::insertRow, &TimingEditor::deleteRow,
+                        &TimingEditor::startTimeEntered}) {
         load(kRecorded);
         (ed.*action)();
         EXPECT_TRUE(ed.Unsaved());
@@ -250,20 +250,20 @@ TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheDataAndResetAndDoneAskBef
     int closes = 0;
     QObject::connect(&ed, &TimingEditor::closeRequested, [&] { ++closes; });
     load(kRecorded);
-    EXPECT_TRUE(ed.cmdDone_Click());  // nothing to lose: no question
+    EXPECT_TRUE(ed.done());  // nothing to lose: no question
     EXPECT_TRUE(sink.questions.empty());
     EXPECT_EQ(closes, 1);
 
-    ed.cmdAdd_Click();
+    ed.addRow();
     sink.answers = {TavCancel, TavCancel};
-    EXPECT_FALSE(ed.cmdDone_Click());
-    ed.cmdReset_Click();
+    EXPECT_FALSE(ed.done());
+    ed.reset();
     EXPECT_EQ(ed.Rows().size(), 4u);
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(sink.questions, Strings(2, "Data has not been saved.  OK to discard changes?"));
 
     sink.answers = {TavOK};
-    ed.cmdReset_Click();
+    ed.reset();
     EXPECT_EQ(starts(), Strings {" "});
     EXPECT_FALSE(ed.Unsaved());
 }
@@ -457,7 +457,7 @@ TEST_F(Timeline, CutsAreSelectedTrimmedUndoneAndSavedBesideTheRecording)
     EXPECT_EQ(model.PastCut(1), 1);
 
     sink.answers = {TavCancel};
-    EXPECT_FALSE(editor.cmdDone_Click());
+    EXPECT_FALSE(editor.done());
     EXPECT_EQ(sink.questions, Strings {"Data has not been saved.  OK to discard changes?"});
     ASSERT_TRUE(editor.SaveFile(dir.file("talk1.txt")));
     EXPECT_FALSE(editor.Unsaved());
@@ -479,8 +479,8 @@ TEST_F(Timeline, CutsAreSelectedTrimmedUndoneAndSavedBesideTheRecording)
     EXPECT_TRUE(holds(sink.messages[0], "talk1.cuts is not right: line 2: expected two times FROM TO"));
     EXPECT_TRUE(model.Cuts().Empty());
     EXPECT_FALSE(model.CanEditCuts());
-    editor.Grid1_Click(1);
-    editor.Timein_Change("00:00:03");
+    editor.selectRow(1);
+    editor.startTimeChanged("00:00:03");
     ASSERT_TRUE(editor.SaveFile(dir.file("talk1.txt")));
     EXPECT_EQ(readFile(dir.file("talk1.cuts")), bad);
 }

@@ -51,7 +51,7 @@ protected:
     {
         ASSERT_EQ(QGuiApplication::platformName(), "xcb");
         windows = std::make_unique<GuiWindows>(QString::fromStdString(root.file("prefs.ini")));
-        windows->context().prefs().Form_Load();
+        windows->context().prefs().load();
         windows->context().prefs().Set("prfStyle", PELLUCOR_STYLE_DIR);
         if (known)
             windows->context().prefs().Set("prfLectureDir", lecture);

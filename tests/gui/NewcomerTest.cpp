@@ -76,8 +76,8 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
     settle();
     windows->ShowDetail();
     settle();
-    context().mainWindow().mnuPreferences_Click();
-    context().mainWindow().mnuAbout_Click();
+    context().mainWindow().openPreferences();
+    context().mainWindow().about();
     settle();
     std::string dir = lecture;
     hooks.ChooseDirectory("Choose a directory", dir, true);

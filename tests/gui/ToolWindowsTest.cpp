@@ -85,7 +85,7 @@ TEST_F(ToolWindowsTest, ClipBoardImportGoesThroughTheConverterWindow)
             "Encoding Complete", [&] { return sink.saw("Encoding Complete"); },
             [&] { UiDriver::button(UiDriver::window(caption), "Done")->click(); });
     driver.start();
-    EXPECT_TRUE(app.publishForm().mnuImportClipBoard_Click());
+    EXPECT_TRUE(app.publishForm().importClipboard());
     EXPECT_TRUE(driver.done());
     EXPECT_FALSE(driver.failed()) << driver.failure();
     EXPECT_TRUE(Tav_ChkFile(dir.file("rawmedia.rm")));
@@ -99,7 +99,7 @@ TEST_F(ToolWindowsTest, AdjustTimesOpensTheLecturesTimesAndSaveWritesThemBack)
     publishForm.TextMedia = lec;
     publishForm.TextName = "talk";
     ToolWindows tools(app, nullptr);
-    mainWindow.mnuAdjustTimes_Click();
+    mainWindow.openTimingEditor();
     QWidget* w = UiDriver::window("Pellucor - RuziZE!");
     ASSERT_NE(w, nullptr);
     auto* grid = w->findChildren<QTableWidget*>().value(0);

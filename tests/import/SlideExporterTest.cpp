@@ -215,18 +215,18 @@ TEST_F(PptModule, ImportDialogExportsAtTheChosenSizeClosesAndSaysAllDoneOrWhyNot
     SlideImportModel model(&ppt);
     model.txtDir = QString::fromStdString(dir.path().string());
     model.txtFile = "/p/empty.pptx";
-    model.cmdImport_Click();
+    model.importSlides();
     EXPECT_EQ(model.lblStatus, "The presentation has no slides");
     EXPECT_FALSE(ppt.IsOpen());
     model.txtFile = "/p/none.pptx";
-    model.cmdImport_Click();
+    model.importSlides();
     EXPECT_TRUE(sink.saw("Unable to Open PowerPoint Presentation /p/none.pptx"));
     EXPECT_NE(model.lblStatus, "All Done.");
     EXPECT_FALSE(fs::exists(dir.file("titles.txt")));
 
     model.txtFile = "/p/a.pptx";
     model.lstSize = 1;
-    model.cmdImport_Click();
+    model.importSlides();
     EXPECT_EQ(model.lblStatus, "All Done.");
     EXPECT_EQ(model.lblStatusBackColor, kColourGreen);
     EXPECT_EQ(readFile(dir.file("img001.gif")), "slide 1 400x300");

@@ -46,7 +46,7 @@ protected:
         server.Session().openerFactory = FfmpegOpeners();
         server.Session().logIntervalMs = 50;
         server.settleTime = std::chrono::milliseconds(0);
-        server.Form_Load();
+        server.load();
         Tav_SetUnattended(true);
     }
     void TearDown() override { Tav_SetUnattended(false); }
@@ -248,7 +248,7 @@ TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
     server.txtStreamPrefix = "rtsp://s/lectures/";
     std::string chosen = root.dir() + "repository/course/week1/talk/";
     server.chooseDirectory = [&](const std::string&, std::string& dir) { return !(dir = chosen).empty(); };
-    server.cmdBrowse_Click("txtDir");
+    server.browse("txtDir");
     EXPECT_EQ(server.txtDir, root.dir() + "repository/course/week1/talk");
     EXPECT_EQ(server.txtName, "talk");
     EXPECT_EQ(server.txtPubDir, root.dir() + "pub/course/week1/talk/");
@@ -257,7 +257,7 @@ TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
     server.SetDir("/elsewhere/talk");
     EXPECT_EQ(server.txtRelPath, "");
     chosen = root.dir() + "elsewhere";
-    server.cmdBrowse_Click("txtIncoming");
+    server.browse("txtIncoming");
     EXPECT_EQ(server.txtIncoming, root.dir() + "elsewhere/");
 }
 

@@ -32,7 +32,7 @@ struct Session {
         ftp.txtFTPURL = server.url();
         ftp.txtAccount = "alice";
         ftp.txtPass = password;
-        ftp.Form_Activate();
+        ftp.activate();
         QObject::connect(&ftp, &FtpWindowModel::changed, [this] {
             for (const auto* s : {&ftp.txtStatus, &ftp.lblCmd, &ftp.lblInfo, &ftp.txtData})
                 shown.push_back(*s);
@@ -54,7 +54,7 @@ protected:
 TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
 {
     Session s(server_);
-    s.ftp.cmdBrowse_Click();
+    s.ftp.browse();
     ASSERT_TRUE(s.ftp.LoggedIn());
     EXPECT_EQ(s.ftp.txtFTPPath, "/");
     Strings answers = {"lecture one", "sub", "..", "", "/nowhere"};
@@ -64,36 +64,36 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
         answers.erase(answers.begin());
         return a;
     };
-    s.ftp.cmdMkdir_Click();  // "lecture one", entered at once
-    s.ftp.cmdMkdir_Click();  // "sub"
+    s.ftp.makeDirectory();  // "lecture one", entered at once
+    s.ftp.makeDirectory();  // "sub"
     EXPECT_TRUE(fs::is_directory(root() + "lecture one/sub"));
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
-    s.ftp.cmdCD_Click();  // ".."
+    s.ftp.changeDirectory();  // ".."
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one");
     EXPECT_EQ(s.ftp.lstBox, (Strings {"sub/"}));
-    s.ftp.cmdCD_Click();  // "": cancelled
+    s.ftp.changeDirectory();  // "": cancelled
     EXPECT_EQ(s.ftp.txtStatus, "Change Directory Cancelled");
-    s.ftp.cmdCD_Click();  // a directory that is not there
+    s.ftp.changeDirectory();  // a directory that is not there
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one");
     EXPECT_TRUE(holds(s.ftp.txtStatus, "Unable to open /nowhere: Opening /nowhere: 550"));
 
     // Double-click: into a directory, not onto a file.
     writeFile(root() + "lecture one/sub/page.htm", "x");
     s.ftp.lstBoxIndex = 0;
-    s.ftp.lstBox_DblClick();
+    s.ftp.openSelected();
     EXPECT_EQ(s.ftp.txtFTPPath, "/lecture one/sub");
     ASSERT_EQ(s.ftp.lstBox, (Strings {"page.htm"}));
     const std::string lastCmd = s.ftp.lblCmd;
-    s.ftp.lstBox_DblClick();
+    s.ftp.openSelected();
     EXPECT_EQ(s.ftp.lblCmd, lastCmd);
 
     // A directory typed into the field is what Refresh lists, and kept
     // while it is not there yet.
     s.ftp.txtFTPPath = "/lecture one";
-    s.ftp.cmdBrowse_Click();
+    s.ftp.browse();
     EXPECT_EQ(s.ftp.lstBox, (Strings {"sub/"}));
     s.ftp.txtFTPPath = "/physics1";
-    s.ftp.cmdBrowse_Click();
+    s.ftp.browse();
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
     EXPECT_EQ(s.ftp.txtStatus, "Not on the server yet: /physics1 (Upload offers to create it)");
 
@@ -150,7 +150,7 @@ TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsThe
     EXPECT_EQ(s.ftp.txtStatus, "Local directory not found: " + local.dir() + "missing/");
     s.ftp.txtLocalDir = local.dir() + "sub/";
     s.ftp.txtFTPPath = "/new/a/b/sub";
-    s.ftp.cmdMput_Click();
+    s.ftp.uploadFolder();
     EXPECT_EQ(s.ftp.txtStatus, "Upload Complete 1 Files/5 Bytes");
 }
 
@@ -159,7 +159,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
     const std::string wrong = "wr0ng-Secret-Word";
     {
         Session s(server_, wrong);
-        s.ftp.cmdBrowse_Click();
+        s.ftp.browse();
         EXPECT_FALSE(s.ftp.LoggedIn());
         EXPECT_EQ(sink.messages, (Strings {"Unable to login"}));
         EXPECT_EQ(s.statuses, (Strings {"Logging in ...", "Unable to Log In: 530 Authentication failed."}));
@@ -168,7 +168,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
         for (const auto& text : s.shown)
             EXPECT_EQ(text.find(wrong), std::string::npos) << text;
         s.ftp.txtPass = "secret";
-        s.ftp.cmdBrowse_Click();
+        s.ftp.browse();
         EXPECT_TRUE(s.ftp.LoggedIn());
     }
     const std::string log = readFile(DebugLogPath());
@@ -184,10 +184,10 @@ TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
     server_.Kill();
     s.ftp.txtLocalDir = local.dir();
     s.ftp.txtFTPPath = "/physics1";
-    s.ftp.cmdBrowse_Click();
+    s.ftp.browse();
     EXPECT_TRUE(holds(s.ftp.txtStatus, "Unable to open /physics1: "));
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
-    s.ftp.cmdMput_Click();
+    s.ftp.uploadFolder();
     EXPECT_TRUE(sink.questions.empty());
     EXPECT_TRUE(holds(s.ftp.txtStatus, "Upload Failure - Upload not Complete: Opening /physics1: "));
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
@@ -209,10 +209,10 @@ TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
     s.ftp.txtLocalDir = local.dir() + "missing/";
     s.ftp.ProcessEvents = [&] {
         if (clicks < 2 && s.ftp.progressPercent >= 0 && clock.isValid() && clock.elapsed() > 300 * (clicks + 1)) {
-            s.ftp.cmdClose_Click();  // answered No first: the window stays and the upload goes on
+            s.ftp.closeWindow();  // answered No first: the window stays and the upload goes on
             stayed = stayed || (clicks == 0 && !closed);
             ++clicks;
-            s.ftp.cmdMput_Click();  // ignored while the upload runs
+            s.ftp.uploadFolder();  // ignored while the upload runs
         }
     };
     sink.answers = {TavNo, TavYes};
@@ -298,7 +298,7 @@ TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
         ftp.passwords = &passwords;
         ftp.txtFTPURL = server.url();
         ftp.txtAccount = "alice";
-        ftp.Form_Activate();
+        ftp.activate();
         EXPECT_TRUE(ftp.chkRememberEnabled);
         EXPECT_EQ(ftp.chkRemember, !remember);
         EXPECT_EQ(ftp.txtPass, remember ? "" : "secret");

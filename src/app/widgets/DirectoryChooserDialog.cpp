@@ -49,11 +49,11 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
     resize(QSize(460, 420).boundedTo(screen()->availableGeometry().size() * 0.9));  // room for the frame
 
     connect(rootBox_, &QComboBox::textActivated, this, [this](const QString& d) {
-        model_->Drive1_Change(d.toStdString());
+        model_->driveChanged(d.toStdString());
         refresh();
     });
     connect(dirTree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
-        model_->Dir1_Change(fs_->filePath(i).toStdString());
+        model_->directoryChanged(fs_->filePath(i).toStdString());
         DirName_->setText(QString::fromStdString(model_->DirName));
     });
     // The file system model fills and sorts the tree in the background:
@@ -69,22 +69,22 @@ DirectoryChooserDialog::DirectoryChooserDialog(DirectoryChooser* model, QWidget*
     connect(dirTree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this] { revealCurrent_ = false; });
     connect(DirName_, &QLineEdit::textEdited, this, [this](const QString& t) { model_->DirName = t.toStdString(); });
     connect(cmdMkDir_, &QPushButton::clicked, this, [this] {
-        model_->cmdMkDir_Click();
+        model_->makeDirectory();
         refresh();
     });
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        model_->cmdOK_Click();
+        model_->accept();
         accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, [this] {
-        model_->cmdCancel_Click();
+        model_->cancel();
         reject();
     });
 }
 
 void DirectoryChooserDialog::showEvent(QShowEvent* event)
 {
-    model_->Form_Activate();
+    model_->activate();
     refresh();
     QDialog::showEvent(event);
     // Once laid out at its real size the tree can centre the directory.
@@ -124,7 +124,7 @@ bool DirectoryChooserDialog::Choose(QWidget* parent, const FrontEndHooks* hooks,
 {
     DirectoryChooser model(hooks);
     if (allowCreate)
-        model.Allow_Create();
+        model.allowCreate();
     model.Caption = title;
     model.DirName = dir;
     DirectoryChooserDialog dialog(&model, parent);

@@ -37,7 +37,7 @@ void MainWindowView::menuItem(QMenu* menu, const char* name, const char* caption
 }
 
 MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
-    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "lblStatus", parent),
+    : WorkWindow([model] { model->cancel(); }, [model] { return model->ConfirmClose(); }, "lblStatus", parent),
       model_(model)
 {
     auto* central = new QWidget;
@@ -48,8 +48,8 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     lblDirectory_ = new ElidedLabel;
     lblDirectory_->setObjectName("lblDirectory");
     lecRow->addWidget(lblDirectory_, 1);
-    lecRow->addWidget(button("cmdNewLecture", "New", &MainWindow::cmdNewLecture_Click));
-    lecRow->addWidget(button("cmdOpenLecture", "Open", &MainWindow::cmdOpenLecture_Click));
+    lecRow->addWidget(button("cmdNewLecture", "New", &MainWindow::newLecture));
+    lecRow->addWidget(button("cmdOpenLecture", "Open", &MainWindow::openLecture));
     layout->addWidget(lecture);
 
     // The slides beside the steps, so the window fits a short screen; the
@@ -59,14 +59,14 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     auto* grid = new QGridLayout(slides);
     lblPPTFile_ = new ElidedLabel;
     lblPPTCount_ = new QLabel;
-    grid->addWidget(button("cmdSelectPPT", "Select PowerPoint", &MainWindow::cmdSelectPPT_Click), 0, 0);
+    grid->addWidget(button("cmdSelectPPT", "Select PowerPoint", &MainWindow::selectPresentation), 0, 0);
     grid->addWidget(lblPPTFile_, 0, 1, 1, 2);
     grid->addWidget(lblPPTCount_, 0, 3);
     lstSize_ = new QComboBox;
     lstSize_->setObjectName("lstSize");
     widgets_.emplace("lstSize", lstSize_);
     grid->addWidget(lstSize_, 1, 0);
-    grid->addWidget(button("cmdExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click), 1, 1, 1, 3);
+    grid->addWidget(button("cmdExport", "Convert PPT to GIFs", &MainWindow::exportSlides), 1, 1, 1, 3);
     connect(lstSize_, &QComboBox::currentIndexChanged, this, [this](int i) { model_->lstSizeIndex = i; });
 
     imgPreview_ = new ScaledPicture(QSize(160, 120));
@@ -80,21 +80,21 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     lblCount_->setAlignment(Qt::AlignCenter);
     grid->addWidget(lblPreview_, 3, 0);
     grid->addWidget(lblTitle_, 3, 1, 1, 3);
-    grid->addWidget(button("cmdMinus", "<", &MainWindow::cmdMinus_Click), 4, 0);
+    grid->addWidget(button("cmdMinus", "<", &MainWindow::decrease), 4, 0);
     grid->addWidget(lblCount_, 4, 1, 1, 2);
-    grid->addWidget(button("cmdPlus", ">", &MainWindow::cmdPlus_Click), 4, 3);
+    grid->addWidget(button("cmdPlus", ">", &MainWindow::increase), 4, 3);
     columns->addWidget(slides, 3);
 
     auto* steps = steps_ = new QGroupBox(tr("Lecture"));
     auto* stepGrid = new QGridLayout(steps);
-    stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::cmdRecord_Click), 0, 0, 1, 2);
-    stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::cmdUploadRep_Click), 1, 0, 1,
+    stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::record), 0, 0, 1, 2);
+    stepGrid->addWidget(button("cmdUploadRep", "Upload Unpublished Lecture", &MainWindow::uploadUnpublished), 1, 0, 1,
                         2);
-    stepGrid->addWidget(button("cmdPub", "Publish To Disk", &MainWindow::cmdPub_Click), 2, 0);
-    stepGrid->addWidget(button("cmdTestDisk", "Test", &MainWindow::cmdTestDisk_Click), 2, 1);
-    stepGrid->addWidget(button("cmdPubWeb", "Publish for Web", &MainWindow::cmdPubWeb_Click), 3, 0);
-    stepGrid->addWidget(button("cmdTestWeb", "Test", &MainWindow::cmdTestWeb_Click), 3, 1);
-    stepGrid->addWidget(button("cmdUploadWeb", "Upload to the Web", &MainWindow::cmdUploadWeb_Click), 4, 0, 1, 2);
+    stepGrid->addWidget(button("cmdPub", "Publish To Disk", &MainWindow::publishDisk), 2, 0);
+    stepGrid->addWidget(button("cmdTestDisk", "Test", &MainWindow::testDisk), 2, 1);
+    stepGrid->addWidget(button("cmdPubWeb", "Publish for Web", &MainWindow::publishWeb), 3, 0);
+    stepGrid->addWidget(button("cmdTestWeb", "Test", &MainWindow::testWeb), 3, 1);
+    stepGrid->addWidget(button("cmdUploadWeb", "Upload to the Web", &MainWindow::uploadWeb), 4, 0, 1, 2);
     // Why publishing is not possible yet.
     lblPublishReason_ = new QLabel;
     lblPublishReason_->setObjectName("lblPublishReason");
@@ -114,33 +114,33 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     setCentralWidget(central);
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    menuItem(file, "mnuOpenLecture", "Open Lecture", &MainWindow::cmdOpenLecture_Click, QKeySequence::Open);
-    menuItem(file, "mnuNewLecture", "New Lecture", &MainWindow::cmdNewLecture_Click, QKeySequence::New);
-    menuItem(file, "mnuNewFromRecording", "New Lecture from Recording…", &MainWindow::mnuNewFromRecording_Click);
-    menuItem(file, "mnuExit", "Exit", &MainWindow::mnuExit_Click, QKeySequence::Quit);
+    menuItem(file, "mnuOpenLecture", "Open Lecture", &MainWindow::openLecture, QKeySequence::Open);
+    menuItem(file, "mnuNewLecture", "New Lecture", &MainWindow::newLecture, QKeySequence::New);
+    menuItem(file, "mnuNewFromRecording", "New Lecture from Recording…", &MainWindow::newFromRecording);
+    menuItem(file, "mnuExit", "Exit", &MainWindow::quit, QKeySequence::Quit);
     QMenu* options = menuBar()->addMenu(tr("&Options"));
-    menuItem(options, "mnuMore", "More Detail", &MainWindow::mnuMore_Click);
-    mnuLiberal_ = options->addAction(tr("Liberal Slide Names"), model_, &MainWindow::mnuLiberal_Click);
+    menuItem(options, "mnuMore", "More Detail", &MainWindow::moreOptions);
+    mnuLiberal_ = options->addAction(tr("Liberal Slide Names"), model_, &MainWindow::toggleLiberalNames);
     mnuLiberal_->setCheckable(true);
-    menuItem(options, "mnuPreferences", "Preferences", &MainWindow::mnuPreferences_Click, PreferencesKey());
+    menuItem(options, "mnuPreferences", "Preferences", &MainWindow::openPreferences, PreferencesKey());
     QMenu* execute = menuBar()->addMenu(tr("&Execute"));
-    menuItem(execute, "mnuSelectPPT", "Select PowerPoint", &MainWindow::cmdSelectPPT_Click);
-    menuItem(execute, "mnuExport", "Convert PPT to GIFs", &MainWindow::cmdExport_Click);
-    menuItem(execute, "mnuRecord", "Record Lecture", &MainWindow::cmdRecord_Click);
-    menuItem(execute, "mnuAdjustTimes", "Adjust Times", &MainWindow::mnuAdjustTimes_Click);
-    menuItem(execute, "mnuSyncSlides", "Sync Slides from Recording", &MainWindow::mnuSyncSlides_Click);
-    menuItem(execute, "mnuExportVideo", "Export as One Video…", &MainWindow::mnuExportVideo_Click);
-    menuItem(execute, "mnuMakeCaptions", "Make Captions", &MainWindow::mnuMakeCaptions_Click);
-    menuItem(execute, "mnuEditCaptions", "Edit Captions…", &MainWindow::mnuEditCaptions_Click);
-    menuItem(execute, "mnuUploadRep", "Upload to Repository", &MainWindow::cmdUploadRep_Click);
-    menuItem(execute, "mnuPubDisk", "Publish to Disk", &MainWindow::cmdPub_Click, kPublishKey);
-    menuItem(execute, "mnuTestDisk", "Test On Disk", &MainWindow::cmdTestDisk_Click);
-    menuItem(execute, "mnuPubWeb", "Publish to Web", &MainWindow::cmdPubWeb_Click);
-    menuItem(execute, "mnuUploadWeb", "Upload to Web", &MainWindow::cmdUploadWeb_Click);
-    menuItem(execute, "mnuTestWeb", "Test on Web", &MainWindow::cmdTestWeb_Click);
+    menuItem(execute, "mnuSelectPPT", "Select PowerPoint", &MainWindow::selectPresentation);
+    menuItem(execute, "mnuExport", "Convert PPT to GIFs", &MainWindow::exportSlides);
+    menuItem(execute, "mnuRecord", "Record Lecture", &MainWindow::record);
+    menuItem(execute, "mnuAdjustTimes", "Adjust Times", &MainWindow::openTimingEditor);
+    menuItem(execute, "mnuSyncSlides", "Sync Slides from Recording", &MainWindow::syncSlides);
+    menuItem(execute, "mnuExportVideo", "Export as One Video…", &MainWindow::exportVideo);
+    menuItem(execute, "mnuMakeCaptions", "Make Captions", &MainWindow::makeCaptions);
+    menuItem(execute, "mnuEditCaptions", "Edit Captions…", &MainWindow::editCaptions);
+    menuItem(execute, "mnuUploadRep", "Upload to Repository", &MainWindow::uploadUnpublished);
+    menuItem(execute, "mnuPubDisk", "Publish to Disk", &MainWindow::publishDisk, kPublishKey);
+    menuItem(execute, "mnuTestDisk", "Test On Disk", &MainWindow::testDisk);
+    menuItem(execute, "mnuPubWeb", "Publish to Web", &MainWindow::publishWeb);
+    menuItem(execute, "mnuUploadWeb", "Upload to Web", &MainWindow::uploadWeb);
+    menuItem(execute, "mnuTestWeb", "Test on Web", &MainWindow::testWeb);
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    menuItem(help, "mnuAbout", "About", &MainWindow::mnuAbout_Click);
-    menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::mnuOnlineHelp_Click, QKeySequence::HelpContents);
+    menuItem(help, "mnuAbout", "About", &MainWindow::about);
+    menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::onlineHelp, QKeySequence::HelpContents);
     // A grey item says why it is grey.
     execute->setToolTipsVisible(true);
 

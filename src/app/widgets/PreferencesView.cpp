@@ -106,11 +106,11 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
                           "files) to be used for events processing.  Setting this preference will affect both the "
                           "\"More Detail\" and \"Less Detail\" operations."));
     const std::pair<const char*, void (Preferences::*)()> presets[] = {
-        {"Built-In Events (Default)", &Preferences::makeBuiltIn_Click},
-        {"RealProducer 6.0 or higher", &Preferences::makeG2_Click},
-        {"Real Encoder 5.0", &Preferences::makeRE5_Click},
-        {"RealPublisher 5.0", &Preferences::makeRP50_Click},
-        {"RealProducerPlus 6.0 or higher", &Preferences::makeRPPlus_Click},
+        {"Built-In Events (Default)", &Preferences::chooseBuiltIn},
+        {"RealProducer 6.0 or higher", &Preferences::chooseG2},
+        {"Real Encoder 5.0", &Preferences::chooseRE5},
+        {"RealPublisher 5.0", &Preferences::chooseRP50},
+        {"RealProducerPlus 6.0 or higher", &Preferences::chooseRPPlus},
     };
     for (const auto& [caption, click] : presets) {
         auto* b = new QPushButton(tr(caption));
@@ -137,17 +137,17 @@ PreferencesView::PreferencesView(Preferences* model, QWidget* parent) : QDialog(
     row->addWidget(cancel);
     layout->addLayout(row);
     connect(cmdDefault, &QPushButton::clicked, this, [this] {
-        model_->cmdDefault_Click();
+        model_->restoreDefaults();
         refresh();
     });
-    connect(cmdSave, &QPushButton::clicked, this, [this] { model_->cmdSave_Click(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { model_->Command1_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { model_->save(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { model_->cancel(); });
     connect(model_, &Preferences::hideRequested, this, &QDialog::hide);
 }
 
 void PreferencesView::reject()
 {
-    model_->Command1_Click();
+    model_->cancel();
     // The model asks to be hidden; a dialog is also rejected when it is
     // closed while already hidden.
     QDialog::reject();
@@ -167,14 +167,14 @@ void PreferencesView::refresh()
 
 void PreferencesView::showEvent(QShowEvent* event)
 {
-    model_->Form_Activate();
+    model_->activate();
     refresh();
     QDialog::showEvent(event);
 }
 
 void PreferencesView::hideEvent(QHideEvent* event)
 {
-    model_->Form_Deactivate();
+    model_->deactivate();
     QDialog::hideEvent(event);
 }
 

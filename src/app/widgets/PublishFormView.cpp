@@ -41,7 +41,7 @@ const std::pair<const char*, const char*> kChecks[] = {
 }  // namespace
 
 PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
-    : WorkWindow([model] { model->cmdCancel_Click(); }, [model] { return model->ConfirmClose(); }, "Label3", parent),
+    : WorkWindow([model] { model->cancel(); }, [model] { return model->ConfirmClose(); }, "Label3", parent),
       model_(model)
 {
     auto* central = new QWidget;
@@ -76,7 +76,7 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
             auto* b = new QPushButton(tr("Browse..."));
             b->setObjectName(r.browse);
             grid->addWidget(b, row, 2);
-            connect(b, &QPushButton::clicked, this, [this, name] { model_->Browse_Click(name); });
+            connect(b, &QPushButton::clicked, this, [this, name] { model_->browse(name); });
         }
         ++row;
     }
@@ -121,12 +121,12 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     addButton(disk, "cmdPubDisk", "Publish ",
               "Publish for a hard disk or CD into the Disk Output Dir (and for the web as well when "
               "\"Web Server\" is checked)",
-              [this] { model_->cmdPubDisk_Click(); });
+              [this] { model_->publishDisk(); });
     static_cast<QPushButton*>(controls_["cmdPubDisk"])->setShortcut(kPublishKey);
     disk->addWidget(addCheck("chkVideo", "One video"));
     controls_["chkVideo"]->setToolTip(tr("Write the lecture as one video (lecture.mp4) into the disk copy"));
     addButton(disk, "cmdTestCD", "Test Disk", "Open the disk copy's index.htm in the browser",
-              [this] { model_->cmdTestCD_Click(); });
+              [this] { model_->testDisk(); });
     // The disk copy zipped for a learning platform, the kind chosen beside.
     auto* kind = new QComboBox;
     kind->setObjectName("cboPackage");
@@ -144,18 +144,18 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
                       this, tr("Package"), QString::fromStdString(model_->DefaultPackagePath(k)),
                       k == PackageKind::CommonCartridge ? tr("Common Cartridge (*.imscc)") : tr("Package (*.zip)"));
                   if (!out.isEmpty())
-                      model_->cmdPackage_Click(k, out.toStdString());
+                      model_->makePackage(k, out.toStdString());
               });
     QHBoxLayout* web = group("grpWeb", "Web");
     addButton(web, "cmdPubWeb", "Publish",
               "Publish for the web server into the Web Output Dir, for upload to the Ultimate Web URL (and for "
               "the disk as well when \"Hard Disk/CD\" is checked)",
-              [this] { model_->cmdPubWeb_Click(); });
+              [this] { model_->publishWeb(); });
     web->addWidget(addCheck("chkWebVideo", "One video"));
     controls_["chkWebVideo"]->setToolTip(tr("Write the lecture as one video (lecture.mp4) into the web copy"));
     addButton(web, "cmdTestWeb", "Test Web", "Open index.htm at the Ultimate Web URL in the browser",
-              [this] { model_->cmdTestWeb_Click(); });
-    addButton(web, "cmdFtp", "Auto-Upload", "Upload the Web Output Dir by FTP", [this] { model_->cmdFtp_Click(); });
+              [this] { model_->testWeb(); });
+    addButton(web, "cmdFtp", "Auto-Upload", "Upload the Web Output Dir by FTP", [this] { model_->upload(); });
     layout->addLayout(buttons);
 
     outer->addWidget(Progress());
@@ -178,8 +178,8 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
 void PublishFormView::buildMenus()
 {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
-    fileMenu_->addAction(tr("Open"), model_, &PublishForm::mnuOpen_Click)->setShortcut(QKeySequence::Open);
-    fileMenu_->addAction(tr("New"), model_, &PublishForm::mnuNew_Click)->setShortcut(QKeySequence::New);
+    fileMenu_->addAction(tr("Open"), model_, &PublishForm::openLecture)->setShortcut(QKeySequence::Open);
+    fileMenu_->addAction(tr("New"), model_, &PublishForm::newLecture)->setShortcut(QKeySequence::New);
     fileMenu_->addAction(tr("Load Settings..."), this, [this] {
         const QString f = QFileDialog::getOpenFileName(this, tr("Load Settings"), QString(),
                                                        tr("Settings Files (*.som);;All Files (*)"));
@@ -188,39 +188,39 @@ void PublishFormView::buildMenus()
     });
     fileMenu_->addSeparator();
     for (int i = 0; i < 5; ++i)
-        recent_[i] = fileMenu_->addAction(QString(), this, [this, i] { model_->mnuFile_Click(i + 1); });
+        recent_[i] = fileMenu_->addAction(QString(), this, [this, i] { model_->openRecent(i + 1); });
     fileMenu_->addSeparator();
-    fileMenu_->addAction(tr("Exit"), model_, &PublishForm::mnuExit_Click)->setShortcut(QKeySequence::Quit);
+    fileMenu_->addAction(tr("Exit"), model_, &PublishForm::quit)->setShortcut(QKeySequence::Quit);
 
     QMenu* options = menuBar()->addMenu(tr("&Options"));
-    options->addAction(tr("Less Detail"), model_, &PublishForm::mnuLessDetail_Click);
-    options->addAction(tr("Liberal Slide Names"), model_, &PublishForm::mnuLiberal_Click);
-    options->addAction(tr("Preferences"), model_, &PublishForm::mnuPreferences_Click)->setShortcut(PreferencesKey());
-    options->addAction(tr("Server Mode"), model_, &PublishForm::mnuServerMode_Click);
+    options->addAction(tr("Less Detail"), model_, &PublishForm::lessDetail);
+    options->addAction(tr("Liberal Slide Names"), model_, &PublishForm::toggleLiberalNames);
+    options->addAction(tr("Preferences"), model_, &PublishForm::openPreferences)->setShortcut(PreferencesKey());
+    options->addAction(tr("Server Mode"), model_, &PublishForm::openServer);
 
     QMenu* execute = menuBar()->addMenu(tr("&Execute"));
-    execute->addAction(tr("Import PowerPoint"), model_, &PublishForm::mnuImportPowerPoint_Click);
-    execute->addAction(tr("Import ClipBoard"), model_, &PublishForm::mnuImportClipBoard_Click);
-    execute->addAction(tr("Record Lecture"), model_, &PublishForm::mnuRecordLecture_Click);
-    execute->addAction(tr("DuzoDA!"), model_, &PublishForm::mnuRecordingSetup_Click);
-    execute->addAction(tr("RuziZE!"), model_, &PublishForm::mnuTimingEditor_Click);
-    execute->addAction(tr("Sync Slides from Recording"), model_, &PublishForm::mnuSyncSlides_Click);
-    execute->addAction(tr("Export as One Video…"), model_, &PublishForm::mnuExportVideo_Click);
-    execute->addAction(tr("Make Captions"), model_, &PublishForm::mnuMakeCaptions_Click);
-    execute->addAction(tr("Edit Captions…"), model_, &PublishForm::mnuEditCaptions_Click);
-    execute->addAction(tr("Make Lecture"), model_, &PublishForm::mnuMakeLecture_Click);
+    execute->addAction(tr("Import PowerPoint"), model_, &PublishForm::importSlides);
+    execute->addAction(tr("Import ClipBoard"), model_, &PublishForm::importClipboard);
+    execute->addAction(tr("Record Lecture"), model_, &PublishForm::recordLecture);
+    execute->addAction(tr("DuzoDA!"), model_, &PublishForm::openRecordingSetup);
+    execute->addAction(tr("RuziZE!"), model_, &PublishForm::openTimingEditor);
+    execute->addAction(tr("Sync Slides from Recording"), model_, &PublishForm::syncSlides);
+    execute->addAction(tr("Export as One Video…"), model_, &PublishForm::exportVideo);
+    execute->addAction(tr("Make Captions"), model_, &PublishForm::makeCaptions);
+    execute->addAction(tr("Edit Captions…"), model_, &PublishForm::editCaptions);
+    execute->addAction(tr("Make Lecture"), model_, &PublishForm::newFromRecording);
 
     QMenu* test = menuBar()->addMenu(tr("&Test"));
-    test->addAction(tr("PPTImport"), model_, &PublishForm::mnuImportPowerPoint_Click);
-    test->addAction(tr("RealRecord"), model_, &PublishForm::mnuRecordingSetup_Click);
-    test->addAction(tr("Real Encode"), model_, &PublishForm::mnuRealEncode_Click);
-    test->addAction(tr("Real Convert"), model_, &PublishForm::mnuRealConvert_Click);
-    test->addAction(tr("RealPlay"), model_, &PublishForm::mnuPlayer_Click);
-    test->addAction(tr("About"), model_, &PublishForm::mnuAbout_Click);
+    test->addAction(tr("PPTImport"), model_, &PublishForm::importSlides);
+    test->addAction(tr("RealRecord"), model_, &PublishForm::openRecordingSetup);
+    test->addAction(tr("Real Encode"), model_, &PublishForm::openEncoder);
+    test->addAction(tr("Real Convert"), model_, &PublishForm::openConverter);
+    test->addAction(tr("RealPlay"), model_, &PublishForm::openPlayer);
+    test->addAction(tr("About"), model_, &PublishForm::about);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addAction(tr("About"), model_, &PublishForm::mnuAbout_Click);
-    help->addAction(tr("Online Help"), model_, &PublishForm::mnuOnlineHelp_Click)
+    help->addAction(tr("About"), model_, &PublishForm::about);
+    help->addAction(tr("Online Help"), model_, &PublishForm::onlineHelp)
         ->setShortcut(QKeySequence::HelpContents);
 }
 

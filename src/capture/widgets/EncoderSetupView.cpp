@@ -29,23 +29,23 @@ EncoderSetupView::EncoderSetupView(EncoderSetup& model, QWidget* parent)
       level_(new QProgressBar(this))
 {
     setWindowTitle(EncoderSetup::kCaption);
-    select_ = button("Select", &EncoderSetup::cmdSelect_Click);
-    setup_ = button("Setup", &EncoderSetup::cmdSetup_Click);
-    format_ = button("Format", &EncoderSetup::cmdFormat_Click);
-    source_ = button("Source", &EncoderSetup::cmdSource_Click);
-    compression_ = button("Compress", &EncoderSetup::cmdCompression_Click);
-    start_ = button("Record", &EncoderSetup::cmdStart_Click);
-    stop_ = button("Stop", &EncoderSetup::cmdStop_Click);
-    done_ = button("Done", &EncoderSetup::cmdDone_Click);
-    cancel_ = button("Cancel", &EncoderSetup::cmdCancel_Click);
+    select_ = button("Select", &EncoderSetup::selectDevices);
+    setup_ = button("Setup", &EncoderSetup::setUp);
+    format_ = button("Format", &EncoderSetup::chooseFormat);
+    source_ = button("Source", &EncoderSetup::chooseSource);
+    compression_ = button("Compress", &EncoderSetup::chooseCompression);
+    start_ = button("Record", &EncoderSetup::start);
+    stop_ = button("Stop", &EncoderSetup::stop);
+    done_ = button("Done", &EncoderSetup::done);
+    cancel_ = button("Cancel", &EncoderSetup::cancel);
     status_->setWordWrap(true);
 
-    OnRowChosen(speed_, [this](int row) { model_.lstSpeed_Click(row); });
-    OnRowChosen(audio_, [this](int row) { model_.lstAudio_Click(row); });
-    OnRowChosen(video_, [this](int row) { model_.lstVideo_Click(row); });
-    connect(chkVideo_, &QCheckBox::clicked, this, [this](bool on) { model_.chkVideo_Click(on); });
+    OnRowChosen(speed_, [this](int row) { model_.speedChosen(row); });
+    OnRowChosen(audio_, [this](int row) { model_.audioDeviceChosen(row); });
+    OnRowChosen(video_, [this](int row) { model_.videoDeviceChosen(row); });
+    connect(chkVideo_, &QCheckBox::clicked, this, [this](bool on) { model_.videoChanged(on); });
     connect(output_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { model_.txtOutput_Change(text.toStdString()); });
+            [this](const QString& text) { model_.outputChanged(text.toStdString()); });
 
     auto* lists = new QGridLayout;
     lists->addWidget(new QLabel("Select Bit Rate For Recording:", this), 0, 0);

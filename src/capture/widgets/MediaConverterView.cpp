@@ -27,17 +27,17 @@ MediaConverterView::MediaConverterView(MediaConverter& model, QWidget* parent)
     setWindowTitle(MediaConverter::kCaption);
     progress_->setRange(0, 100);
     status_->setWordWrap(true);
-    auto* selInp = ActionButton("Select", this, [this] { model_.cmdSelInp_Click(); });
-    auto* selOut = ActionButton("Select", this, [this] { model_.cmdSelOut_Click(); });
-    auto* start = ActionButton("Start", this, [this] { model_.cmdStart_Click(); });
-    auto* cancel = ActionButton("Cancel", this, [this] { model_.cmdCancel_Click(); });
-    auto* done = ActionButton("Done", this, [this] { model_.cmdDone_Click(); });
+    auto* selInp = ActionButton("Select", this, [this] { model_.chooseInput(); });
+    auto* selOut = ActionButton("Select", this, [this] { model_.chooseOutput(); });
+    auto* start = ActionButton("Start", this, [this] { model_.start(); });
+    auto* cancel = ActionButton("Cancel", this, [this] { model_.cancel(); });
+    auto* done = ActionButton("Done", this, [this] { model_.done(); });
 
-    OnRowChosen(speed_, [this](int row) { model_.lstSpeed_Click(row); });
+    OnRowChosen(speed_, [this](int row) { model_.speedChosen(row); });
     connect(input_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.txtInput_Change(t.toStdString()); });
+            [this](const QString& t) { model_.inputChanged(t.toStdString()); });
     connect(output_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.txtOutput_Change(t.toStdString()); });
+            [this](const QString& t) { model_.outputChanged(t.toStdString()); });
 
     auto* fields = new QFormLayout;
     fields->addRow("Input File:", FieldRow(input_, selInp));
@@ -70,7 +70,7 @@ void MediaConverterView::refresh()
 
 void MediaConverterView::reject()
 {
-    model_.cmdDone_Click();  // closes through closeRequested when allowed
+    model_.done();  // closes through closeRequested when allowed
 }
 
 }  // namespace pellucor

@@ -17,10 +17,10 @@ PlayerWindowView::PlayerWindowView(PlayerWindow& model, QVideoWidget* video, QWi
 {
     setWindowTitle("RealPlay");
     input_->setReadOnly(true);
-    select_ = ActionButton("Select", this, [this] { model_.cmdSelInp_Click(); });
-    play_ = ActionButton("Play", this, [this] { model_.cmdPlay_Click(); });
-    stop_ = ActionButton("Stop", this, [this] { model_.cmdStop_Click(); });
-    done_ = ActionButton("Done", this, [this] { model_.cmdDone_Click(); });
+    select_ = ActionButton("Select", this, [this] { model_.chooseInput(); });
+    play_ = ActionButton("Play", this, [this] { model_.play(); });
+    stop_ = ActionButton("Stop", this, [this] { model_.stop(); });
+    done_ = ActionButton("Done", this, [this] { model_.done(); });
 
     QHBoxLayout* file = FieldRow(input_, select_);
     auto* buttons = new QHBoxLayout;
@@ -60,7 +60,7 @@ void PlayerWindowView::refresh()
     ShowStatus(status_, model_);
 }
 
-void PlayerWindowView::reject() { model_.cmdDone_Click(); }
+void PlayerWindowView::reject() { model_.done(); }
 
 }  // namespace pellucor
 

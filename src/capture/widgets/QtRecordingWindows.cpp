@@ -72,7 +72,7 @@ void QtRecordingWindows::RunRecorder(bool maximized, RecordingFields& fields)
     SlideFlipRecorderView view(model);
     view.setWindowModality(Qt::ApplicationModal);
     recorderView_ = &view;
-    if (model.Form_Load()) {
+    if (model.load()) {
         view.show();
         QEventLoop loop;
         QObject::connect(&model, &SlideFlipRecorder::closeRequested, &loop, &QEventLoop::quit);

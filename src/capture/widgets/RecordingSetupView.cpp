@@ -58,13 +58,13 @@ RecordingSetupView::RecordingSetupView(RecordingSetup& model, QWidget* parent)
     const auto edited = [this](QLineEdit* edit, auto apply) {
         connect(edit, &QLineEdit::textEdited, this, [apply](const QString& t) { apply(t.toStdString()); });
     };
-    edited(file_, [this](const std::string& t) { model_.txtFile_Change(t); });
-    edited(media_, [this](const std::string& t) { model_.txtMedia_Change(t); });
-    edited(part_, [this](const std::string& t) { model_.txtPart_Change(t); });
+    edited(file_, [this](const std::string& t) { model_.fileChanged(t); });
+    edited(media_, [this](const std::string& t) { model_.mediaChanged(t); });
+    edited(part_, [this](const std::string& t) { model_.partChanged(t); });
     edited(slideNum_, [this](const std::string& t) { model_.Fields().txtSlideNum = t; });
     edited(startTime_, [this](const std::string& t) { model_.Fields().txtStartTime = t; });
     edited(delay_, [this](const std::string& t) { model_.Fields().txtDelay = t; });
-    connect(multi_, &QCheckBox::clicked, this, [this](bool on) { model_.chkMulti_Click(on); });
+    connect(multi_, &QCheckBox::clicked, this, [this](bool on) { model_.multiPartChanged(on); });
     const auto choice = [this](QRadioButton* b, auto apply) {
         connect(b, &QRadioButton::toggled, this, [apply](bool on) {
             if (on)
@@ -78,11 +78,11 @@ RecordingSetupView::RecordingSetupView(RecordingSetup& model, QWidget* parent)
     choice(gif_, [this] { model_.SetDisplayStyle(RecordingSetup::SmallGIFs); });
     choice(none_, [this] { model_.SetDisplayStyle(RecordingSetup::NoSlides); });
 
-    auto* resetEvents = ActionButton("Delete", this, [this] { model_.cmdReset_Click(); });
+    auto* resetEvents = ActionButton("Delete", this, [this] { model_.reset(); });
     resetEvents->setToolTip("Press this to delete an existing events file.");
-    auto* delMedia = ActionButton("Delete", this, [this] { model_.cmdDelMedia_Click(); });
-    auto* cancel = ActionButton("Cancel", this, [this] { model_.cmdDone_Click(); });
-    auto* go = ActionButton("Next >>", this, [this] { model_.cmdGo_Click(); });
+    auto* delMedia = ActionButton("Delete", this, [this] { model_.deleteMedia(); });
+    auto* cancel = ActionButton("Cancel", this, [this] { model_.done(); });
+    auto* go = ActionButton("Next >>", this, [this] { model_.startRecording(); });
 
     auto* files = new QFormLayout;
     files->addRow("Events File", FieldRow(file_, resetEvents));
@@ -137,7 +137,7 @@ void RecordingSetupView::RunModal()
 void RecordingSetupView::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    model_.Form_Activate();
+    model_.activate();
     growToFit();
 }
 

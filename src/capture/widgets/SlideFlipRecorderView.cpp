@@ -50,9 +50,9 @@ SlideFlipRecorderView::SlideFlipRecorderView(SlideFlipRecorder& model, QWidget* 
         BindPreview(preview_, *model_.encoder);
         connect(model_.encoder, &EncoderSetup::previewFrame, this, [this] { placePreview(); });
     }
-    connect(plus_, &QPushButton::clicked, this, [this] { model_.cmdPlus_Click(); });
-    connect(minus_, &QPushButton::clicked, this, [this] { model_.cmdMinus_Click(); });
-    connect(x_, &QPushButton::clicked, this, [this] { model_.cmdX_Click(); });
+    connect(plus_, &QPushButton::clicked, this, [this] { model_.increase(); });
+    connect(minus_, &QPushButton::clicked, this, [this] { model_.decrease(); });
+    connect(x_, &QPushButton::clicked, this, [this] { model_.finish(); });
 
     model_.loadPicture = [this](const std::string& path) {
         QPixmap p;
@@ -129,19 +129,19 @@ void SlideFlipRecorderView::resizeEvent(QResizeEvent* event)
 void SlideFlipRecorderView::closeEvent(QCloseEvent* event)
 {
     if (!model_.Stopped())
-        model_.cmdX_Click();
+        model_.finish();
     QWidget::closeEvent(event);
 }
 
 void SlideFlipRecorderView::keyPressEvent(QKeyEvent* event)
 {
-    if (!model_.Form_KeyDown(event->key()))
+    if (!model_.keyDown(event->key()))
         QWidget::keyPressEvent(event);
 }
 
 bool SlideFlipRecorderView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && model_.Form_KeyDown(static_cast<QKeyEvent*>(event)->key()))
+    if (event->type() == QEvent::KeyPress && model_.keyDown(static_cast<QKeyEvent*>(event)->key()))
         return true;
     return QWidget::eventFilter(watched, event);
 }

@@ -52,23 +52,23 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int col) {
         if (!refreshing_ && row >= 0)
-            model_.Grid1_Click(row, col);
+            model_.selectRow(row, col);
     });
     connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int col) {
         if (!refreshing_)
-            model_.Grid1_Click(row, col);
+            model_.selectRow(row, col);
     });
 
     auto* top = new QHBoxLayout;
-    top->addWidget(button("Load", QString(), &TimingEditor::cmdLoad_Click));
-    top->addWidget(button("Save", "Saves the times into the events file they came from.", &TimingEditor::cmdSave_Click));
-    top->addWidget(button("Save As", QString(), &TimingEditor::cmdSaveAs_Click));
-    top->addWidget(button("Add", "Inserts a new line below the selected line.", &TimingEditor::cmdAdd_Click));
-    top->addWidget(button("Insert", "Inserts a line above the selected line.", &TimingEditor::Command2_Click));
-    top->addWidget(button("Delete", "Deletes the highlighted line in the grid below.", &TimingEditor::Command3_Click));
-    top->addWidget(button("Reset", QString(), &TimingEditor::cmdReset_Click));
+    top->addWidget(button("Load", QString(), &TimingEditor::openFile));
+    top->addWidget(button("Save", "Saves the times into the events file they came from.", &TimingEditor::save));
+    top->addWidget(button("Save As", QString(), &TimingEditor::saveAs));
+    top->addWidget(button("Add", "Inserts a new line below the selected line.", &TimingEditor::addRow));
+    top->addWidget(button("Insert", "Inserts a line above the selected line.", &TimingEditor::insertRow));
+    top->addWidget(button("Delete", "Deletes the highlighted line in the grid below.", &TimingEditor::deleteRow));
+    top->addWidget(button("Reset", QString(), &TimingEditor::reset));
     auto* done = new QPushButton("Done", this);
-    connect(done, &QPushButton::clicked, this, [this] { model_.cmdDone_Click(); });
+    connect(done, &QPushButton::clicked, this, [this] { model_.done(); });
     top->addWidget(done);
 
     const QString shiftTip
@@ -76,8 +76,8 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
           "the end time so you have to do that manually.";
     auto* shift = new QHBoxLayout;
     shift->addWidget(delta_);
-    shift->addWidget(button("-", shiftTip, &TimingEditor::cmdMinus_Click));
-    shift->addWidget(button("+", shiftTip, &TimingEditor::cmdPlus_Click));
+    shift->addWidget(button("-", shiftTip, &TimingEditor::decrease));
+    shift->addWidget(button("+", shiftTip, &TimingEditor::increase));
 
     // The fields side by side on one row: the grid, the timeline and the
     // slide's text keep the height of a small screen.
@@ -111,15 +111,15 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     }
     // Esc is "Done" (which asks before unsaved changes go).
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, [this] { model_.cmdDone_Click(); });
+    connect(esc, &QShortcut::activated, this, [this] { model_.done(); });
 
-    connect(timein_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Timein_Change(t.toStdString()); });
+    connect(timein_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.startTimeChanged(t.toStdString()); });
     connect(image_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.txtImage_Change(t.toStdString()); });
+            [this](const QString& t) { model_.imageChanged(t.toStdString()); });
     connect(timeEnd_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.TimeEnd_Change(t.toStdString()); });
+            [this](const QString& t) { model_.endTimeChanged(t.toStdString()); });
     connect(delta_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.txtDelta_Change(t.toStdString()); });
+            [this](const QString& t) { model_.deltaChanged(t.toStdString()); });
     timein_->installEventFilter(this);
     image_->installEventFilter(this);
 
@@ -156,7 +156,7 @@ QWidget* TimingEditorView::textPanel()
         if (!refreshing_)
             text_->SetText(slideText_->toPlainText().toStdString());
     });
-    connect(saveText_, &QPushButton::clicked, this, [this] { text_->cmdSaveText_Click(); });
+    connect(saveText_, &QPushButton::clicked, this, [this] { text_->saveText(); });
     connect(text_, &SlideTextPanel::changed, this, [this] {
         refreshText();
         refresh();
@@ -248,10 +248,10 @@ bool TimingEditorView::eventFilter(QObject* watched, QEvent* event)
 {
     if ((watched == timein_ || watched == image_) && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Up: model_.Timein_KeyUp(); return true;
-        case Qt::Key_Down: model_.Timein_KeyDown(); return true;
+        case Qt::Key_Up: model_.startTimeKeyUp(); return true;
+        case Qt::Key_Down: model_.startTimeKeyDown(); return true;
         case Qt::Key_Return:
-        case Qt::Key_Enter: model_.Timein_Enter(); return true;
+        case Qt::Key_Enter: model_.startTimeEntered(); return true;
         default: break;
         }
     }

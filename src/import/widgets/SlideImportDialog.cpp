@@ -112,9 +112,9 @@ SlideImportDialog::SlideImportDialog(SlideImportModel* model, QWidget* parent)
     connect(txtFile_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtFile = t; });
     connect(txtDir_, &QLineEdit::textChanged, this, [this](const QString& t) { model_->txtDir = t; });
     connect(lstSize_, &QComboBox::currentIndexChanged, this, [this](int i) { model_->lstSize = i; });
-    connect(cmdImport_, &QPushButton::clicked, model_, &SlideImportModel::cmdImport_Click);
-    connect(cmdCancel_, &QPushButton::clicked, model_, &SlideImportModel::cmdCancel_Click);
-    connect(cmdDone_, &QPushButton::clicked, model_, &SlideImportModel::cmdDone_Click);
+    connect(cmdImport_, &QPushButton::clicked, model_, &SlideImportModel::importSlides);
+    connect(cmdCancel_, &QPushButton::clicked, model_, &SlideImportModel::cancel);
+    connect(cmdDone_, &QPushButton::clicked, model_, &SlideImportModel::done);
     connect(model_, &SlideImportModel::closeRequested, this, &QDialog::accept);
     connect(model_, &SlideImportModel::changed, this, &SlideImportDialog::refresh);
     refresh();
@@ -147,7 +147,7 @@ void SlideImportDialog::refresh()
 void SlideImportDialog::reject()
 {
     if (model_->busy)
-        model_->cmdCancel_Click();
+        model_->cancel();
     else
         QDialog::reject();
 }

@@ -53,7 +53,7 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
         row->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this] {
             pull();
-            model_->cmdBrowse_Click("txtDir");
+            model_->browse("txtDir");
             refresh();
         });
         lecture->addRow(label, row);
@@ -82,16 +82,16 @@ LectureWatcherView::LectureWatcherView(LectureWatcher* model, QWidget* parent) :
     button("Make Index", manual([this] { model_->WriteIndexPage(); }));
     button("Pellucor", manual([this] { model_->PublishLecture(); }));
     button("Clear Log", [this] {
-        model_->cmdClearLog_Click();
+        model_->clearLog();
         refresh();
     });
-    button("Preferences", [this] { model_->cmdPreferences_Click(); });
+    button("Preferences", [this] { model_->openPreferences(); });
     top->addLayout(buttons);
 
     connect(chkAuto_, &QCheckBox::toggled, this, [this](bool on) {
         pull();
         model_->chkAuto = on ? 1 : 0;
-        model_->chkAuto_Click();
+        model_->watchingChanged();
     });
     connect(model_, &LectureWatcher::changed, this, &LectureWatcherView::refresh);
     refresh();
@@ -113,7 +113,7 @@ QLineEdit* LectureWatcherView::addSetting(QFormLayout* form, const QString& labe
     row->addWidget(b);
     connect(b, &QPushButton::clicked, this, [this, browseField] {
         pull();
-        model_->cmdBrowse_Click(browseField);
+        model_->browse(browseField);
         refresh();
     });
     form->addRow(label, row);
@@ -141,7 +141,7 @@ void LectureWatcherView::refresh()
 void LectureWatcherView::closeEvent(QCloseEvent* event)
 {
     pull();
-    model_->Form_Unload();
+    model_->unload();
     event->accept();
 }
 

@@ -135,17 +135,17 @@ void FtpWindow::bind()
     bindInput(txtFTPPath_, model_.txtFTPPath);
     bindInput(txtLocalDir_, model_.txtLocalDir);
     bindInput(txtEndpoint_, model_.txtEndpoint);
-    connect(cboProtocol_, qOverload<int>(&QComboBox::activated), this, [this](int i) { model_.cboProtocol_Click(i); });
+    connect(cboProtocol_, qOverload<int>(&QComboBox::activated), this, [this](int i) { model_.protocolChosen(i); });
     connect(chkRemember_, &QCheckBox::toggled, this, [this](bool on) { model_.chkRemember = on; });
-    connect(cmdBrowse_, &QPushButton::clicked, this, [this] { model_.cmdBrowse_Click(); });
-    connect(cmdCD_, &QPushButton::clicked, this, [this] { model_.cmdCD_Click(); });
-    connect(cmdMkDir_, &QPushButton::clicked, this, [this] { model_.cmdMkdir_Click(); });
-    connect(cmdMput_, &QPushButton::clicked, this, [this] { model_.cmdMput_Click(); });
-    connect(cmdClose_, &QPushButton::clicked, this, [this] { model_.cmdClose_Click(); });
+    connect(cmdBrowse_, &QPushButton::clicked, this, [this] { model_.browse(); });
+    connect(cmdCD_, &QPushButton::clicked, this, [this] { model_.changeDirectory(); });
+    connect(cmdMkDir_, &QPushButton::clicked, this, [this] { model_.makeDirectory(); });
+    connect(cmdMput_, &QPushButton::clicked, this, [this] { model_.uploadFolder(); });
+    connect(cmdClose_, &QPushButton::clicked, this, [this] { model_.closeWindow(); });
     connect(lstBox_, &QListWidget::currentRowChanged, this, [this](int row) { model_.lstBoxIndex = row; });
     connect(lstBox_, &QListWidget::itemDoubleClicked, this, [this] {
         model_.lstBoxIndex = lstBox_->currentRow();
-        model_.lstBox_DblClick();
+        model_.openSelected();
     });
     connect(&model_, &FtpWindowModel::changed, this, &FtpWindow::refresh);
     connect(&model_, &FtpWindowModel::closeRequested, this, [this] {
@@ -216,7 +216,7 @@ void FtpWindow::refresh()
 void FtpWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    model_.Form_Activate();
+    model_.activate();
 }
 
 void FtpWindow::closeEvent(QCloseEvent* event)
@@ -229,7 +229,7 @@ void FtpWindow::closeEvent(QCloseEvent* event)
     // through closeRequested.
     inCloseEvent_ = true;
     closeAgreed_ = false;
-    model_.cmdClose_Click();
+    model_.closeWindow();
     inCloseEvent_ = false;
     event->setAccepted(closeAgreed_);
 }

@@ -276,7 +276,7 @@ TEST_F(AppWindows, ChooserOpensScrolledToItsDirectory)
     for (bool allowCreate : {false, true}) {
         DirectoryChooser model;
         if (allowCreate)
-            model.Allow_Create();
+            model.allowCreate();
         model.DirName = target;
         DirectoryChooserDialog dialog(&model);
         dialog.show();

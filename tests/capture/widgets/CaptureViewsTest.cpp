@@ -49,9 +49,9 @@ TEST(CaptureViews, ConverterWindowShowsProgressAndAsksBeforeClosingWhileEncoding
     MediaConverter model(encoder);
     MediaConverterView view(model);
     view.show();
-    model.cmdStart_Click();
+    model.start();
     EXPECT_EQ(view.LblStatus()->text(), "Encoding Starting...");
-    model.rpCtl_OnEncodingProgressChanged(40);
+    model.encodingProgressed(40);
     EXPECT_EQ(view.Progress()->value(), 40);
     sink.answers = {TavNo};
     EXPECT_FALSE(view.close());  // still encoding: the answer keeps it open
@@ -82,7 +82,7 @@ TEST(SlideFlipRecorderView, KeysDriveTheRecorderAndTheSlideIsShown)
     model.lectureDir = [&] { return dir.dir(); };
     SlideFlipRecorderView view(model);
     view.show();
-    ASSERT_TRUE(model.Form_Load());
+    ASSERT_TRUE(model.load());
     QTest::keyClick(&view, Qt::Key_PageDown);  // starts the timing on slide 1
     ASSERT_TRUE(model.TimingStarted());
     EXPECT_FALSE(view.Slide()->pixmap().isNull());
@@ -154,7 +154,7 @@ TEST(TimingEditorView, ShowsTheGridWithItsColoursFollowsTheFieldsAndAsksBeforeCl
     sink.answers = {TavCancel};  // unsaved changes: closing asks first
     EXPECT_FALSE(view.close());
     sink.answers = {TavOK};
-    EXPECT_TRUE(model.cmdDone_Click());
+    EXPECT_TRUE(model.done());
     EXPECT_FALSE(view.isVisible());
     EXPECT_EQ(sink.questions.size(), 2u);  // Done asked once, the close did not ask again
 }

@@ -122,7 +122,7 @@ TEST_F(RecordingFlow, RecordsALectureWithTheChosenDevicesThroughTheRealWindowsTh
     RecordingSetup model(&windows);
     model.lectureDir = [&] { return lec.dir(); };
     model.lectureName = [] { return std::string("talk"); };
-    model.Form_Load();
+    model.load();
     RecordingSetupView setup(model);
 
     const auto status = [&] { return windows.EncoderView()->LblStatus()->text().toStdString(); };
@@ -275,7 +275,7 @@ TEST_F(RecordingFlow, RecordsALectureWithTheChosenDevicesThroughTheRealWindowsTh
         QtFileChooser chooser(nullptr);
         TimingEditor editor(&chooser);
         editor.lectureDir = [&] { return lec.dir(); };
-        editor.Form_Load();
+        editor.load();
         TimingEditorView view(editor);
         view.show();
         const auto fileDialog = [](const std::string& path) {
@@ -337,8 +337,8 @@ TEST_F(RecordingFlow, ADeviceThatDiesKeepsWhatWasRecorded)
     ASSERT_TRUE(enc) << err;
     enc->DoVideo(lec.file("rawmedia.rm"));
     EXPECT_TRUE(windows.EncoderView()->findChild<QCheckBox*>()->isChecked());  // "Video", as DoVideo set it
-    enc->lstAudio_Click(1);
-    enc->cmdSetup_Click();
+    enc->audioDeviceChosen(1);
+    enc->setUp();
     ASSERT_TRUE(enc->rpCtl().IsSourceOpen()) << enc->Status();
 
     RecordingFields fields;
