@@ -16,7 +16,7 @@
 #include "media/PartCuts.h"
 #include "publish/PublishSession.h"
 #include "upload/CurlClient.h"
-#include "upload/FtpWindowModel.h"
+#include "upload/UploadWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 #include "upload/UploadPreferences.h"
 
@@ -106,12 +106,12 @@ void pellucor::WaitUntilComplete()
 
 bool pellucor::IsRunning() { return session().Running(); }
 
-FtpWindowModel& pellucor::uploadWindow()
+UploadWindowModel& pellucor::uploadWindow()
 {
     if (!upload_) {
         uploadClient_ = std::make_unique<CurlClient>();
         passwords_ = std::make_unique<SecretServicePasswords>();
-        upload_ = std::make_unique<FtpWindowModel>(*uploadClient_);
+        upload_ = std::make_unique<UploadWindowModel>(*uploadClient_);
         upload_->passwords = passwords_.get();
     }
     return *upload_;
@@ -130,7 +130,7 @@ std::string pellucor::GetUploadStatus() { return uploadWindow().txtStatus; }
 bool pellucor::Upload(std::string& msg)
 {
     Tav_SetUnattended(true);
-    FtpWindowModel& ftp = uploadWindow();
+    UploadWindowModel& ftp = uploadWindow();
     AppContext& a = app();
     if (ftp.Busy()) {
         msg = "An upload is already running";

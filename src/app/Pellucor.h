@@ -18,7 +18,7 @@ namespace pellucor {
 class AppContext;
 class PublishSession;
 class CurlClient;
-class FtpWindowModel;
+class UploadWindowModel;
 class SecretServicePasswords;
 struct PartCuts;
 
@@ -111,12 +111,12 @@ private:
     // Part `part` of the current lecture, measured.
     bool cutPart(int part, PartCuts& found, std::string& err);
 
-    FtpWindowModel& uploadWindow();
+    UploadWindowModel& uploadWindow();
 
     AppContext* app_;
     std::unique_ptr<CurlClient> uploadClient_;
     std::unique_ptr<SecretServicePasswords> passwords_;
-    std::unique_ptr<FtpWindowModel> upload_;
+    std::unique_ptr<UploadWindowModel> upload_;
     std::string uploadKey_, uploadCa_, uploadEndpoint_;
 };
 

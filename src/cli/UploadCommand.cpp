@@ -9,7 +9,7 @@
 #include "core/TavUtils.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpText.h"
-#include "upload/FtpWindowModel.h"
+#include "upload/UploadWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 #include "upload/UploadPreferences.h"
 
@@ -133,9 +133,9 @@ struct UploadOptions {
 // Statuses on lines of their own, the files sent as a bar (a terminal) or
 // percent lines; the counting before the upload is not shown. shown: the
 // status printed last.
-void printProgress(FtpWindowModel& ftp, ProgressPrinter& progress, std::string& shown)
+void printProgress(UploadWindowModel& ftp, ProgressPrinter& progress, std::string& shown)
 {
-    QObject::connect(&ftp, &FtpWindowModel::changed, [&] {
+    QObject::connect(&ftp, &UploadWindowModel::changed, [&] {
         if (ftp.progressPercent >= 0)
             progress.Percent(ftp.progressPercent);
         if (ftp.txtStatus != shown && !ftp.txtStatus.empty() && !ftp.statusIsProgress
@@ -146,7 +146,7 @@ void printProgress(FtpWindowModel& ftp, ProgressPrinter& progress, std::string& 
     });
 }
 // How to trust a server whose SSH host key is not known yet, from here.
-void hostKeyHint(const CommandLine& cl, const FtpWindowModel& ftp)
+void hostKeyHint(const CommandLine& cl, const UploadWindowModel& ftp)
 {
     if (const std::string key = ftp.UnknownHostKey(); !key.empty())
         cl.error("If that is the server's key, accept it with --accept-host-key " + key);
@@ -191,7 +191,7 @@ int RunUploadCommand(int argc, char** argv)
 
     CurlClient inet;
     inet.SetOptions(options);
-    FtpWindowModel ftp(inet);
+    UploadWindowModel ftp(inet);
     ftp.txtFTPURL = server;
     ftp.txtAccount = user;
     ftp.txtPass = password;

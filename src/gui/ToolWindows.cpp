@@ -33,10 +33,10 @@
 #include "server/LectureWatcher.h"
 #include "server/widgets/LectureWatcherView.h"
 #include "upload/CurlClient.h"
-#include "upload/FtpWindowModel.h"
+#include "upload/UploadWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 #include "upload/UploadPreferences.h"
-#include "upload/widgets/FtpWindow.h"
+#include "upload/widgets/UploadWindow.h"
 
 namespace pellucor {
 
@@ -47,17 +47,17 @@ void showFtp(FtpRequest& request, const Preferences& prefs)
     CurlClient client;
     client.SetOptions(UploadOptionsFrom(prefs.Snapshot()));
     SecretServicePasswords passwords;
-    FtpWindowModel model(client);
+    UploadWindowModel model(client);
     model.passwords = &passwords;
     model.txtLocalDir = request.localPath;
     model.txtAccount = request.account;
     model.txtFTPURL = request.host;
     model.txtEndpoint = prefs.Get("prfS3Endpoint");
     model.withSubfolders = request.subfolders;
-    FtpWindow window(model);
+    UploadWindow window(model);
     window.setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
-    QObject::connect(&model, &FtpWindowModel::closeRequested, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(&model, &UploadWindowModel::closeRequested, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     window.show();
     loop.exec();
     request.account = model.txtAccount;

@@ -13,7 +13,7 @@
 #include "core/TavUtils.h"
 #include "server/LectureClaim.h"
 #include "upload/CurlClient.h"
-#include "upload/FtpWindowModel.h"
+#include "upload/UploadWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 #include "upload/UploadPreferences.h"
 
@@ -90,7 +90,7 @@ bool send(const PreferenceSnapshot& prefs, const std::string& local, const std::
     const std::string account = Trim(PreferenceStore::ValueIn(prefs, "prfsrvUploadAccount"));
     CurlClient client;
     client.SetOptions(UploadOptionsFrom(prefs));
-    FtpWindowModel ftp(client);
+    UploadWindowModel ftp(client);
     ftp.ProcessEvents = nullptr;  // no window to keep alive on this thread
     ftp.txtFTPURL = host;
     ftp.txtAccount = account;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "upload/CurlTransfer.h"
-#include "upload/FtpClient.h"
+#include "upload/UploadClient.h"
 #include "upload/RemoteAddress.h"
 
 namespace pellucor {
@@ -28,7 +28,7 @@ namespace pellucor {
 class TreeUpload;
 struct S3Credentials;
 
-class CurlClient : public FtpClient {
+class CurlClient : public UploadClient {
 public:
     // Settings of the connections beside the address and the account.
     struct Options {

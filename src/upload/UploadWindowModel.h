@@ -11,19 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "upload/FtpClient.h"
+#include "upload/UploadClient.h"
 #include "upload/PasswordStore.h"
 #include "upload/RemoteAddress.h"
 
 namespace pellucor {
 
-class FtpWindowModel : public QObject {
+class UploadWindowModel : public QObject {
     Q_OBJECT
 
 public:
     // inet is not owned and must outlive the model.
-    explicit FtpWindowModel(FtpClient& inet, QObject* parent = nullptr);
-    ~FtpWindowModel() override;
+    explicit UploadWindowModel(UploadClient& inet, QObject* parent = nullptr);
+    ~UploadWindowModel() override;
 
     // The protocols of the protocol choice, in its order, with their captions.
     struct ProtocolChoice {
@@ -123,7 +123,7 @@ private:
     // The answer of the input box, or "" (status: cancelled) when there is none.
     std::string askDirectory(const std::string& title, const std::string& cancelled);
 
-    FtpClient& inet_;
+    UploadClient& inet_;
     bool loggedIn_ = false;
     bool error_ = false, done_ = false;
     bool busy_ = false;

@@ -1,4 +1,4 @@
-#include "upload/widgets/FtpWindow.h"
+#include "upload/widgets/UploadWindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "upload/FtpWindowModel.h"
+#include "upload/UploadWindowModel.h"
 
 namespace pellucor {
 
@@ -34,7 +34,7 @@ void bindInput(QLineEdit* edit, std::string& field)
 }
 }  // namespace
 
-FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), model_(model)
+UploadWindow::UploadWindow(UploadWindowModel& model, QWidget* parent) : QWidget(parent), model_(model)
 {
     setWindowTitle(tr("FTP Upload"));
     build();
@@ -43,7 +43,7 @@ FtpWindow::FtpWindow(FtpWindowModel& model, QWidget* parent) : QWidget(parent), 
 }
 
 // The fields, the list and the buttons, named as the window's fields.
-void FtpWindow::build()
+void UploadWindow::build()
 {
     auto* form = form_ = new QFormLayout;
     txtFTPURL_ = new QLineEdit;
@@ -55,7 +55,7 @@ void FtpWindow::build()
     txtEndpoint_ = new QLineEdit;
     txtEndpoint_->setPlaceholderText(tr("https://host[:port] (blank: AWS's for the region)"));
     cboProtocol_ = new QComboBox;
-    for (const auto& p : FtpWindowModel::Protocols())
+    for (const auto& p : UploadWindowModel::Protocols())
         cboProtocol_->addItem(tr(p.caption));
     chkRemember_ = new QCheckBox(tr("Keep the password in the desktop's keyring"));
     form->addRow(tr("Protocol"), cboProtocol_);
@@ -126,10 +126,10 @@ void FtpWindow::build()
 }
 
 // Each field and button to the model, and the model's questions to dialogs.
-void FtpWindow::bind()
+void UploadWindow::bind()
 {
     bindInput(txtFTPURL_, model_.txtFTPURL);
-    connect(txtFTPURL_, &QLineEdit::textEdited, this, &FtpWindow::refresh);  // S3 asks for other fields
+    connect(txtFTPURL_, &QLineEdit::textEdited, this, &UploadWindow::refresh);  // S3 asks for other fields
     bindInput(txtAccount_, model_.txtAccount);
     bindInput(txtPass_, model_.txtPass);
     bindInput(txtFTPPath_, model_.txtFTPPath);
@@ -147,8 +147,8 @@ void FtpWindow::bind()
         model_.lstBoxIndex = lstBox_->currentRow();
         model_.openSelected();
     });
-    connect(&model_, &FtpWindowModel::changed, this, &FtpWindow::refresh);
-    connect(&model_, &FtpWindowModel::closeRequested, this, [this] {
+    connect(&model_, &UploadWindowModel::changed, this, &UploadWindow::refresh);
+    connect(&model_, &UploadWindowModel::closeRequested, this, [this] {
         if (inCloseEvent_) {
             closeAgreed_ = true;  // closeEvent accepts the close itself
             return;
@@ -170,7 +170,7 @@ void FtpWindow::bind()
     };
 }
 
-void FtpWindow::refresh()
+void UploadWindow::refresh()
 {
     setIfChanged(txtFTPURL_, model_.txtFTPURL);
     setIfChanged(txtAccount_, model_.txtAccount);
@@ -213,13 +213,13 @@ void FtpWindow::refresh()
     cmdMput_->setEnabled(model_.cmdMputEnabled);
 }
 
-void FtpWindow::showEvent(QShowEvent* event)
+void UploadWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     model_.activate();
 }
 
-void FtpWindow::closeEvent(QCloseEvent* event)
+void UploadWindow::closeEvent(QCloseEvent* event)
 {
     if (inCloseEvent_) {  // the close the model asked for
         event->setAccepted(closeAgreed_);
@@ -236,4 +236,4 @@ void FtpWindow::closeEvent(QCloseEvent* event)
 
 }  // namespace pellucor
 
-#include "moc_FtpWindow.cpp"
+#include "moc_UploadWindow.cpp"

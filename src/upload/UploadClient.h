@@ -34,9 +34,9 @@ enum FtpState : int {
     FtpStateResponseCompleted = 12,
 };
 
-class FtpClient {
+class UploadClient {
 public:
-    virtual ~FtpClient() = default;
+    virtual ~UploadClient() = default;
 
     virtual void SetURL(const std::string& url) = 0;
     virtual std::string URL() const = 0;

@@ -18,8 +18,8 @@
 #include "QtTestApp.h"
 #include "UploadServer.h"
 #include "upload/CurlClient.h"
-#include "upload/FtpWindowModel.h"
-#include "upload/widgets/FtpWindow.h"
+#include "upload/UploadWindowModel.h"
+#include "upload/widgets/UploadWindow.h"
 
 PELLUCOR_QT_TEST_APP();
 
@@ -27,15 +27,15 @@ namespace {
 using namespace pellucor;
 using namespace pellucor::testing_support;
 
-TEST(FtpWindow, BindsToTheModel)
+TEST(UploadWindow, BindsToTheModel)
 {
     UploadServer server(ServerKind::PyFtp);
     ASSERT_TRUE(server.started());
     std::filesystem::create_directories(server.onDisk("web"));
     writeFile(server.onDisk("index.htm"), "x");
     CurlClient inet;
-    FtpWindowModel model(inet);
-    FtpWindow window(model);
+    UploadWindowModel model(inet);
+    UploadWindow window(model);
     window.show();
 
     EXPECT_FALSE(findWidget<QPushButton>(window, "cmdMput")->isEnabled());
@@ -76,7 +76,7 @@ TEST(FtpWindow, BindsToTheModel)
 
 // An SSH server not met before: its key is shown with Accept and Refuse,
 // in a window that stays on the screen, and is trusted only on Accept.
-TEST(FtpWindow, AnUnknownHostKeyIsAcceptedOrRefusedByItsButtons)
+TEST(UploadWindow, AnUnknownHostKeyIsAcceptedOrRefusedByItsButtons)
 {
     UploadServer server(ServerKind::SftpPassword);
     ASSERT_TRUE(server.started());
@@ -84,8 +84,8 @@ TEST(FtpWindow, AnUnknownHostKeyIsAcceptedOrRefusedByItsButtons)
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QByteArray::fromStdString(home.dir()));
     CurlClient inet;
-    FtpWindowModel model(inet);
-    FtpWindow window(model);
+    UploadWindowModel model(inet);
+    UploadWindow window(model);
     window.show();
     QTest::keyClicks(findWidget<QLineEdit>(window, "txtFTPURL"), QString::fromStdString(server.url()));
     QTest::keyClicks(findWidget<QLineEdit>(window, "txtAccount"), "alice");
@@ -134,7 +134,7 @@ TEST(FtpWindow, AnUnknownHostKeyIsAcceptedOrRefusedByItsButtons)
 // Object storage: the endpoint is typed in a field of its own, shown for
 // an s3:// server only; the keys come from the environment, so account and
 // password are not asked; Upload sends the folder into a version there.
-TEST(FtpWindow, UploadsToObjectStorageAtTheEndpointTyped)
+TEST(UploadWindow, UploadsToObjectStorageAtTheEndpointTyped)
 {
     UploadServer server(ServerKind::Swift);
     ASSERT_TRUE(server.started());
@@ -143,9 +143,9 @@ TEST(FtpWindow, UploadsToObjectStorageAtTheEndpointTyped)
     TempDir local;
     writeFile(local.path() / "index.htm", "<html>talk</html>");
     CurlClient inet;
-    FtpWindowModel model(inet);
+    UploadWindowModel model(inet);
     model.txtLocalDir = local.dir();
-    FtpWindow window(model);
+    UploadWindow window(model);
     window.show();
     auto* endpoint = findWidget<QLineEdit>(window, "txtEndpoint");
     EXPECT_FALSE(endpoint->isVisible()) << "an endpoint asked for FTP";

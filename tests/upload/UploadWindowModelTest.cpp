@@ -14,7 +14,7 @@
 #include "core/TavUtils.h"
 #include "upload/CurlClient.h"
 #include "upload/FtpText.h"
-#include "upload/FtpWindowModel.h"
+#include "upload/UploadWindowModel.h"
 #include "upload/SecretServicePasswords.h"
 
 namespace {
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 struct Session {
     CurlClient inet;
-    FtpWindowModel ftp {inet};
+    UploadWindowModel ftp {inet};
     Strings shown;     // every status and label text shown
     Strings statuses;  // each new status
     explicit Session(const UploadServer& server, const std::string& password = "secret")
@@ -33,7 +33,7 @@ struct Session {
         ftp.txtAccount = "alice";
         ftp.txtPass = password;
         ftp.activate();
-        QObject::connect(&ftp, &FtpWindowModel::changed, [this] {
+        QObject::connect(&ftp, &UploadWindowModel::changed, [this] {
             for (const auto* s : {&ftp.txtStatus, &ftp.lblCmd, &ftp.lblInfo, &ftp.txtData})
                 shown.push_back(*s);
             if (statuses.empty() || statuses.back() != ftp.txtStatus)
@@ -42,7 +42,7 @@ struct Session {
     }
 };
 
-class FtpWindowOnServer : public ::testing::Test {
+class UploadWindowOnFtpServer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server_.started()); }
     UploadServer server_ {ServerKind::PyFtp};
@@ -51,7 +51,7 @@ protected:
     std::string root() const { return server_.onDisk(""); }
 };
 
-TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
+TEST_F(UploadWindowOnFtpServer, CreatesAndChangesRemoteDirectories)
 {
     Session s(server_);
     s.ftp.browse();
@@ -103,7 +103,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     EXPECT_TRUE(fs::is_directory(root() + "lecture one/odd\"name"));
     EXPECT_TRUE(s.ftp.FtpExecuteOnPath("CD", "/"));
     s.ftp.txtFTPURL = "https://web.example.org/dav/";
-    EXPECT_EQ(FtpWindowModel::Protocols()[s.ftp.ProtocolIndex()].protocol, RemoteProtocol::Davs);
+    EXPECT_EQ(UploadWindowModel::Protocols()[s.ftp.ProtocolIndex()].protocol, RemoteProtocol::Davs);
 
     // A name that tries to smuggle a second command is refused.
     EXPECT_FALSE(s.ftp.FtpExecuteOnPath("MKDIR", "x\r\nRMD /readonly"));
@@ -111,7 +111,7 @@ TEST_F(FtpWindowOnServer, CreatesAndChangesRemoteDirectories)
     EXPECT_EQ(s.inet.ConnectionsOpened(), 1);
 }
 
-TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsTheWholeTree)
+TEST_F(UploadWindowOnFtpServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsTheWholeTree)
 {
     writeFile(local.path() / "a.htm", std::string(10, 'a'));
     writeFile(local.path() / "b.gif", std::string(20, 'b'));
@@ -154,7 +154,7 @@ TEST_F(FtpWindowOnServer, UploadCreatesTheMissingFoldersTheUserAllowsAndSendsThe
     EXPECT_EQ(s.ftp.txtStatus, "Upload Complete 1 Files/5 Bytes");
 }
 
-TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
+TEST_F(UploadWindowOnFtpServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
 {
     const std::string wrong = "wr0ng-Secret-Word";
     {
@@ -176,7 +176,7 @@ TEST_F(FtpWindowOnServer, AWrongPasswordFailsTheLoginAndIsNeverShown)
     EXPECT_EQ(log.find("secret\n"), std::string::npos);
 }
 
-TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
+TEST_F(UploadWindowOnFtpServer, AStoppedServerIsAFailureAndNoFolderQuestion)
 {
     writeFile(local.path() / "index.htm", "x");
     Session s(server_);
@@ -193,7 +193,7 @@ TEST_F(FtpWindowOnServer, AStoppedServerIsAFailureAndNoFolderQuestion)
     EXPECT_EQ(s.ftp.txtFTPPath, "/physics1");
 }
 
-TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
+TEST_F(UploadWindowOnFtpServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
 {
     writeFile(local.path() / "a.rm", std::string(4 << 20, 'x'));  // a minute at the rate below
     writeFile(local.path() / "b.htm", "b");
@@ -203,7 +203,7 @@ TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
     slow.maxSendRate = 65536;
     s.inet.SetOptions(slow);
     bool closed = false, stayed = false;
-    QObject::connect(&s.ftp, &FtpWindowModel::closeRequested, [&] { closed = true; });
+    QObject::connect(&s.ftp, &UploadWindowModel::closeRequested, [&] { closed = true; });
     QElapsedTimer clock;
     int clicks = 0;
     s.ftp.txtLocalDir = local.dir() + "missing/";
@@ -231,7 +231,7 @@ TEST_F(FtpWindowOnServer, ClosingDuringAnUploadCancelsItPromptlyOnlyOnYes)
     EXPECT_FALSE(s.ftp.LoggedIn());
 }
 
-TEST(FtpWindowOnSftp, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
+TEST(UploadWindowOnSftp, AnUnknownHostKeyIsTrustedOnlyWhenTheUserSaysSo)
 {
     UploadServer server(ServerKind::SftpPassword);
     ASSERT_TRUE(server.started());
@@ -294,7 +294,7 @@ TEST(SecretServicePasswords, KeepFindAndForgetTheWindowsPassword)
     const std::string address = FtpServerUrl(server.url());
     for (const bool remember : {true, false}) {
         CurlClient inet;
-        FtpWindowModel ftp(inet);
+        UploadWindowModel ftp(inet);
         ftp.passwords = &passwords;
         ftp.txtFTPURL = server.url();
         ftp.txtAccount = "alice";

@@ -1,4 +1,4 @@
-// Qt Widgets view of the upload window: shows the fields of FtpWindowModel
+// Qt Widgets view of the upload window: shows the fields of UploadWindowModel
 // (the protocol choice, the password kept or not, the progress of an
 // upload) and hands its buttons, list double-clicks and closing to the
 // model.
@@ -17,14 +17,14 @@ class QPushButton;
 
 namespace pellucor {
 
-class FtpWindowModel;
+class UploadWindowModel;
 
-class FtpWindow : public QWidget {
+class UploadWindow : public QWidget {
     Q_OBJECT
 
 public:
     // model is not owned and must outlive the window.
-    explicit FtpWindow(FtpWindowModel& model, QWidget* parent = nullptr);
+    explicit UploadWindow(UploadWindowModel& model, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,7 +35,7 @@ private:
     void bind();
     void refresh();
 
-    FtpWindowModel& model_;
+    UploadWindowModel& model_;
     bool inCloseEvent_ = false;
     bool closeAgreed_ = false;
     QLineEdit *txtFTPURL_, *txtAccount_, *txtPass_, *txtFTPPath_, *txtLocalDir_, *txtEndpoint_;

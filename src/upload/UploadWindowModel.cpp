@@ -1,4 +1,4 @@
-#include "upload/FtpWindowModel.h"
+#include "upload/UploadWindowModel.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -14,7 +14,7 @@ namespace {
 std::string filesText(size_t count, int64_t bytes) { return std::to_string(count) + " Files/" + Tav_SizeText(bytes); }
 }  // namespace
 
-const std::vector<FtpWindowModel::ProtocolChoice>& FtpWindowModel::Protocols()
+const std::vector<UploadWindowModel::ProtocolChoice>& UploadWindowModel::Protocols()
 {
     static const std::vector<ProtocolChoice> choices = {
         {RemoteProtocol::Ftp, "FTP"},
@@ -28,7 +28,7 @@ const std::vector<FtpWindowModel::ProtocolChoice>& FtpWindowModel::Protocols()
     return choices;
 }
 
-FtpWindowModel::FtpWindowModel(FtpClient& inet, QObject* parent) : QObject(parent), inet_(inet)
+UploadWindowModel::UploadWindowModel(UploadClient& inet, QObject* parent) : QObject(parent), inet_(inet)
 {
     ProcessEvents = [] {
         if (QCoreApplication::instance())
@@ -37,15 +37,15 @@ FtpWindowModel::FtpWindowModel(FtpClient& inet, QObject* parent) : QObject(paren
     inet_.SetStateHandler([this](int state) { onState(state); });
 }
 
-FtpWindowModel::~FtpWindowModel() { inet_.SetStateHandler(nullptr); }
+UploadWindowModel::~UploadWindowModel() { inet_.SetStateHandler(nullptr); }
 
-void FtpWindowModel::pump()
+void UploadWindowModel::pump()
 {
     if (ProcessEvents)
         ProcessEvents();
 }
 
-void FtpWindowModel::showStatus(const std::string& text)
+void UploadWindowModel::showStatus(const std::string& text)
 {
     txtStatus = text;
     statusIsProgress = false;
@@ -53,12 +53,12 @@ void FtpWindowModel::showStatus(const std::string& text)
     pump();
 }
 
-std::string FtpWindowModel::withCause(const std::string& status) const
+std::string UploadWindowModel::withCause(const std::string& status) const
 {
     return lastCause_.empty() ? status : status + ": " + lastCause_;
 }
 
-int FtpWindowModel::ProtocolIndex() const
+int UploadWindowModel::ProtocolIndex() const
 {
     const RemoteProtocol p = RemoteProtocolOf(txtFTPURL);
     for (size_t i = 0; i < Protocols().size(); ++i)
@@ -67,9 +67,9 @@ int FtpWindowModel::ProtocolIndex() const
     return 0;
 }
 
-bool FtpWindowModel::IsS3() const { return RemoteProtocolOf(txtFTPURL) == RemoteProtocol::S3; }
+bool UploadWindowModel::IsS3() const { return RemoteProtocolOf(txtFTPURL) == RemoteProtocol::S3; }
 
-void FtpWindowModel::protocolChosen(int index)
+void UploadWindowModel::protocolChosen(int index)
 {
     if (busy_ || index < 0 || index >= static_cast<int>(Protocols().size()) || index == ProtocolIndex())
         return;
@@ -80,7 +80,7 @@ void FtpWindowModel::protocolChosen(int index)
     FtpSetControls();
 }
 
-bool FtpWindowModel::waitForCommand()
+bool UploadWindowModel::waitForCommand()
 {
     busy_ = true;
     while (inet_.StillExecuting() || !done_) {
@@ -91,7 +91,7 @@ bool FtpWindowModel::waitForCommand()
     return !error_;
 }
 
-bool FtpWindowModel::InetExecute(const std::string& command)
+bool UploadWindowModel::InetExecute(const std::string& command)
 {
     if (busy_) {
         // The waiting loop lets clicks through; a second command must not
@@ -120,7 +120,7 @@ bool FtpWindowModel::InetExecute(const std::string& command)
     return ok;
 }
 
-void FtpWindowModel::onState(int state)
+void UploadWindowModel::onState(int state)
 {
     lblCode = std::to_string(inet_.ResponseCode());
     const std::string info = inet_.ResponseInfo();
@@ -154,7 +154,7 @@ void FtpWindowModel::onState(int state)
     emit changed();
 }
 
-bool FtpWindowModel::FtpExecuteOnPath(const std::string& verb, const std::string& path)
+bool UploadWindowModel::FtpExecuteOnPath(const std::string& verb, const std::string& path)
 {
     std::string p = Tav_DirSlash(path);
     if (p.size() > 1)  // the root stays "/"
@@ -162,7 +162,7 @@ bool FtpWindowModel::FtpExecuteOnPath(const std::string& verb, const std::string
     return InetExecute(Upper(verb) + " " + FtpQuote(p));
 }
 
-bool FtpWindowModel::loginOnce()
+bool UploadWindowModel::loginOnce()
 {
     const std::string url = FtpServerUrl(txtFTPURL);
     inet_.SetURL(url);
@@ -173,7 +173,7 @@ bool FtpWindowModel::loginOnce()
     return InetExecute("PWD");
 }
 
-bool FtpWindowModel::FtpLogin()
+bool UploadWindowModel::FtpLogin()
 {
     if (loggedIn_)
         return true;
@@ -194,7 +194,7 @@ bool FtpWindowModel::FtpLogin()
     return loggedIn_;
 }
 
-std::string FtpWindowModel::UnknownHostKey() const
+std::string UploadWindowModel::UnknownHostKey() const
 {
     return !loggedIn_ && inet_.LastFailure() == RemoteFailure::HostKey
             && lastCause_.find("MISMATCH") == std::string::npos
@@ -202,7 +202,7 @@ std::string FtpWindowModel::UnknownHostKey() const
         : std::string();
 }
 
-void FtpWindowModel::rememberPassword()
+void UploadWindowModel::rememberPassword()
 {
     if (!passwords || !chkRememberEnabled)
         return;
@@ -216,7 +216,7 @@ void FtpWindowModel::rememberPassword()
         Tav_DebugLog(error);
 }
 
-void FtpWindowModel::FtpSetControls()
+void UploadWindowModel::FtpSetControls()
 {
     cmdCDEnabled = cmdMkDirEnabled = cmdMputEnabled = loggedIn_;
     txtAccountEnabled = txtPassEnabled = !loggedIn_;
@@ -224,9 +224,9 @@ void FtpWindowModel::FtpSetControls()
     emit changed();
 }
 
-void FtpWindowModel::browse() { refresh(true); }
+void UploadWindowModel::browse() { refresh(true); }
 
-void FtpWindowModel::refresh(bool followTyped)
+void UploadWindowModel::refresh(bool followTyped)
 {
     if (busy_)
         return;
@@ -261,7 +261,7 @@ void FtpWindowModel::refresh(bool followTyped)
     showStatus("Directory listed.");
 }
 
-std::string FtpWindowModel::askDirectory(const std::string& title, const std::string& cancelled)
+std::string UploadWindowModel::askDirectory(const std::string& title, const std::string& cancelled)
 {
     if (busy_ || !loggedIn_)
         return "";
@@ -271,7 +271,7 @@ std::string FtpWindowModel::askDirectory(const std::string& title, const std::st
     return dir;
 }
 
-void FtpWindowModel::changeDirectory()
+void UploadWindowModel::changeDirectory()
 {
     const std::string dir = askDirectory("Changing Directory", "Change Directory Cancelled");
     if (dir.empty())
@@ -282,7 +282,7 @@ void FtpWindowModel::changeDirectory()
         showStatus(withCause("Unable to open " + dir));
 }
 
-void FtpWindowModel::makeDirectory()
+void UploadWindowModel::makeDirectory()
 {
     const std::string dir = askDirectory("Creating Directory", "Make Directory Cancelled");
     if (dir.empty())
@@ -293,7 +293,7 @@ void FtpWindowModel::makeDirectory()
         showStatus(withCause("Unable to create directory: " + dir));
 }
 
-void FtpWindowModel::openSelected()
+void UploadWindowModel::openSelected()
 {
     if (busy_ || !loggedIn_ || lstBoxIndex < 0 || lstBoxIndex >= static_cast<int>(lstBox.size()))
         return;
@@ -304,7 +304,7 @@ void FtpWindowModel::openSelected()
         refresh(false);
 }
 
-void FtpWindowModel::uploadFolder()
+void UploadWindowModel::uploadFolder()
 {
     if (busy_)
         return;
@@ -319,7 +319,7 @@ void FtpWindowModel::uploadFolder()
         showStatus(complete);
 }
 
-bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::string& remote)
+bool UploadWindowModel::FtpUploadDirectory(const std::string& local, const std::string& remote)
 {
     if (busy_)
         return false;
@@ -354,7 +354,7 @@ bool FtpWindowModel::FtpUploadDirectory(const std::string& local, const std::str
 
 // Goes into the remote directory, offering to create it where the server
 // says it is not there; a lost connection or a refusal is a failure.
-bool FtpWindowModel::enterRemote(const std::string& remote)
+bool UploadWindowModel::enterRemote(const std::string& remote)
 {
     if (FtpExecuteOnPath("CD", remote))
         return true;
@@ -382,7 +382,7 @@ bool FtpWindowModel::enterRemote(const std::string& remote)
 }
 
 // The files to send, counted one by one on the status line.
-void FtpWindowModel::countFiles(const UploadPlan& plan)
+void UploadWindowModel::countFiles(const UploadPlan& plan)
 {
     int64_t counted = 0;
     for (size_t i = 0; i < plan.files.size(); ++i) {
@@ -393,7 +393,7 @@ void FtpWindowModel::countFiles(const UploadPlan& plan)
 }
 
 // Everything in one go, over several connections; the status follows it.
-bool FtpWindowModel::sendAll(UploadPlan& plan, const std::string& local, const std::string& remote)
+bool UploadWindowModel::sendAll(UploadPlan& plan, const std::string& local, const std::string& remote)
 {
     const int64_t total = plan.TotalBytes();
     const size_t count = plan.files.size();
@@ -444,7 +444,7 @@ bool FtpWindowModel::sendAll(UploadPlan& plan, const std::string& local, const s
     return true;
 }
 
-bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string& made)
+bool UploadWindowModel::MakeRemoteDirectory(const std::string& remote, std::string& made)
 {
     // Levels are named from the root, so that entering one does not change
     // what the next one means.
@@ -475,7 +475,7 @@ bool FtpWindowModel::MakeRemoteDirectory(const std::string& remote, std::string&
     return true;
 }
 
-void FtpWindowModel::closeWindow()
+void UploadWindowModel::closeWindow()
 {
     // A second click on Close arrives while this one processes events.
     if (closing_)
@@ -499,7 +499,7 @@ void FtpWindowModel::closeWindow()
     emit closeRequested();
 }
 
-void FtpWindowModel::activate()
+void UploadWindowModel::activate()
 {
     closed_ = false;
     txtStatus.clear();
@@ -517,4 +517,4 @@ void FtpWindowModel::activate()
 
 }  // namespace pellucor
 
-#include "moc_FtpWindowModel.cpp"
+#include "moc_UploadWindowModel.cpp"
