@@ -30,8 +30,10 @@ done
 echo "ok: Depends: $depends"
 dpkg-deb -c "$deb" >"$work/contents"
 # The program, styles, desktop entry, D-Bus service and systemd units are
-# checked where dpkg puts them (private_install.sh); the icons here.
-for f in usr/share/icons/hicolor/scalable/apps/pellucor.svg usr/share/icons/hicolor/256x256/apps/pellucor.png; do
+# checked where dpkg puts them (private_install.sh); the icons and the
+# manual page here.
+for f in usr/share/icons/hicolor/scalable/apps/pellucor.svg usr/share/icons/hicolor/256x256/apps/pellucor.png \
+         usr/share/man/man1/pellucor.1; do
   grep -q " \./$f\$" "$work/contents" || { cat "$work/contents"; fail "the package holds no /$f"; }
 done
 
