@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "capture/EncoderControl.h"
-#include "capture/FfmpegDevices.h"
+#include "media/FfmpegDevices.h"
 #include "media/FfmpegTranscoder.h"
 
 class QObject;

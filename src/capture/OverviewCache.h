@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "capture/RecordingOverview.h"
+#include "media/RecordingOverview.h"
 
 namespace pellucor {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "capture/OverviewCache.h"
-#include "capture/RecordingOverview.h"
+#include "media/RecordingOverview.h"
 #include "core/CutList.h"
 
 namespace pellucor {

@@ -1,4 +1,4 @@
-#include "capture/FfmpegDevices.h"
+#include "media/FfmpegDevices.h"
 
 #include <fcntl.h>
 #include <linux/videodev2.h>

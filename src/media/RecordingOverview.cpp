@@ -1,4 +1,4 @@
-#include "capture/RecordingOverview.h"
+#include "media/RecordingOverview.h"
 
 #include <algorithm>
 #include <cmath>
