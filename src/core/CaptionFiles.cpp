@@ -148,13 +148,7 @@ std::string SubRipTime(double seconds)
     return t;
 }
 
-std::string WebVttEscaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
-    return out;
-}
+std::string WebVttEscaped(const std::string& text) { return MarkupEscaped(text); }
 
 std::string CaptionsLanguage(const std::string& vtt)
 {

@@ -145,4 +145,12 @@ std::string Fmt00(long n)
     return buf;
 }
 
+std::string MarkupEscaped(std::string_view text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    return out;
+}
+
 }  // namespace pellucor

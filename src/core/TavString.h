@@ -31,6 +31,9 @@ bool IEquals(std::string_view a, std::string_view b);
 
 // Replaces every occurrence left to right without rescanning inserted text.
 std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view with);
+// Text with "&", "<" and ">" as character references, as HTML and WebVTT
+// text hold them.
+std::string MarkupEscaped(std::string_view text);
 
 // Reads a number the lenient way: leading blanks, optional sign, digits and
 // an optional fraction; anything unreadable counts as 0.

@@ -16,8 +16,7 @@ std::string TitlesFileLine(int slide, const std::string& title)
 std::string SlideIndexLine(int slide, const std::string& title)
 {
     // A title may hold what HTML gives a meaning to ("a < b", "R&D").
-    const std::string text = ReplaceAll(ReplaceAll(ReplaceAll(title, "&", "&amp;"), "<", "&lt;"), ">", "&gt;");
-    return "<P ALIGN=LEFT><A HREF=\"sld" + Fmt000(slide) + ".htm\">" + text + "</A></P>";
+    return "<P ALIGN=LEFT><A HREF=\"sld" + Fmt000(slide) + ".htm\">" + MarkupEscaped(title) + "</A></P>";
 }
 
 std::string SlideIndexTitleText(const std::string& html)
