@@ -134,12 +134,12 @@ void MainWindow::cancel()
 
 std::string MainWindow::TavPrefString(const std::string& text) const
 {
-    return pellucor::TavPrefString(text, lblDirectory);
+    return ::pellucor::TavPrefString(text, lblDirectory);
 }
 
 std::string MainWindow::expanded(const char* key) const
 {
-    return pellucor::TavPrefString(prefs_->Get(key), lblDirectory, false);
+    return ::pellucor::TavPrefString(prefs_->Get(key), lblDirectory, false);
 }
 
 std::string MainWindow::TavImageName(int index) const

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "capture/FileChooser.h"
+#include "core/FileChooser.h"
 #include "core/PreferenceStore.h"
 #include "core/TavUtils.h"
 

@@ -1,6 +1,6 @@
 #include "capture/MediaConverter.h"
 
-#include "capture/FileChooser.h"
+#include "core/FileChooser.h"
 #include "core/TavUtils.h"
 #include "media/MediaFilters.h"
 

@@ -7,9 +7,9 @@
 
 #include "capture/EncoderSetup.h"
 #include "capture/PlayerWindow.h"
-#include "capture/TimeText.h"
 #include "core/EventsFile.h"
 #include "core/TavUtils.h"
+#include "core/TimeText.h"
 
 namespace pellucor {
 

@@ -9,8 +9,8 @@
 
 #include "core/CommandLine.h"
 #include "core/TavUtils.h"
-#include "import/GifWriter.h"
 #include "import/SlideExporter.h"
+#include "media/GifWriter.h"
 
 namespace pellucor {
 

@@ -22,10 +22,10 @@
 #include "app/widgets/MainWindowView.h"
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/PublishFormView.h"
-#include "capture/TimelineModel.h"
-#include "capture/TimingEditor.h"
-#include "capture/widgets/TimingEditorView.h"
 #include "core/TavUtils.h"
+#include "editing/TimelineModel.h"
+#include "editing/TimingEditor.h"
+#include "editing/widgets/TimingEditorView.h"
 #include "gui/GuiWindows.h"
 
 namespace pellucor {

@@ -11,8 +11,8 @@
 #include <poppler-page.h>
 
 #include "core/DebugLog.h"
-#include "import/GifWriter.h"
-#include "import/WebpWriter.h"
+#include "media/GifWriter.h"
+#include "media/WebpWriter.h"
 
 namespace pellucor {
 
@@ -66,7 +66,8 @@ bool PdfSlides::render(int index, int width, int height, poppler::image& img, st
         err = "slide " + std::to_string(index + 1) + " has no size";
         return false;
     }
-    const auto atAspect = [&](int w) { return std::max(1, static_cast<int>(std::lround(w * box.height() / box.width()))); };
+    const auto atAspect
+        = [&](int w) { return std::max(1, static_cast<int>(std::lround(w * box.height() / box.width()))); };
     if (height == 0)
         height = atAspect(width);
     if (width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide) {

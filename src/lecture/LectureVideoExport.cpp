@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "lecture/LectureReading.h"
+#include "core/Captions.h"
 #include "core/SlideCuts.h"
 #include "core/SlideEngine.h"
-#include "core/TextFile.h"
-#include "publish/Captions.h"
 #include "core/TavUtils.h"
+#include "core/TextFile.h"
+#include "lecture/LectureReading.h"
 #include "publish/LectureVideoSource.h"
 #include "publish/PublishRequest.h"
 

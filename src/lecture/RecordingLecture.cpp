@@ -10,17 +10,14 @@
 #include <mutex>
 #include <thread>
 
-#include <opencv2/imgproc.hpp>
-
 #include "core/FileLookup.h"
 #include "core/TavString.h"
 #include "core/TavUtils.h"
 #include "core/TitlesFile.h"
-#include "import/GifWriter.h"
 #include "import/SlideExporter.h"
 #include "import/SlideOcr.h"
 #include "import/SlideTextMaker.h"
-#include "import/WebpWriter.h"
+#include "media/SlidePictureFiles.h"
 
 namespace pellucor {
 
@@ -54,24 +51,6 @@ bool nonEmptyDir(const std::string& dir)
 {
     std::error_code ec;
     return fs::is_directory(dir, ec) && !fs::is_empty(dir, ec);
-}
-
-// A slide's sharp picture at the recording's resolution and its copy at
-// the width the pages show.
-bool writeSlidePictures(const RecordingSlides& found, size_t slide, const std::string& stage, int width,
-                        std::string& err)
-{
-    const int number = static_cast<int>(slide + 1);
-    cv::Mat sharp;
-    if (!found.SlideImage(slide, sharp, err, 1))
-        return false;
-    const int height = std::max(1, static_cast<int>(std::lround(width * sharp.rows / double(sharp.cols))));
-    cv::Mat shown;
-    cv::resize(sharp, shown, {width, height}, 0, 0, cv::INTER_AREA);
-    return Tav_WriteWebp(SlideExporter::SharpImageFile(stage, number), sharp.data, static_cast<int>(sharp.step),
-                         sharp.cols, sharp.rows, err, true)
-        && Tav_WriteGif(SlideExporter::PptImageFile(stage, number), shown.data, static_cast<int>(shown.step),
-                        shown.cols, shown.rows, err);
 }
 
 }  // namespace
@@ -195,7 +174,9 @@ bool RecordingLecture::pictures(const RecordingSlides& found, const std::string&
     const auto work = [&] {
         for (size_t i; !stop && (i = next++) < n;) {
             std::string why;
-            const bool ok = writeSlidePictures(found, i, stage, width, why);
+            const int number = static_cast<int>(i + 1);
+            const bool ok = WriteFoundSlidePictures(found, i, SlideExporter::SharpImageFile(stage, number),
+                                                    SlideExporter::PptImageFile(stage, number), width, why);
             std::lock_guard lock(mutex);
             if (!ok && failed.empty())
                 failed = why;

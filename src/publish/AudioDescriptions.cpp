@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "core/CaptionFiles.h"
+#include "core/Captions.h"
 #include "core/TavUtils.h"
-#include "publish/Captions.h"
 #include "publish/LectureRecord.h"
 
 namespace pellucor {

@@ -5,7 +5,7 @@
 // them (NAME1.de.vtt), get captionsP.de.vtt and captionsP.de.js. A captions
 // file that cannot be read ends the publish with the reason: captions
 // silently missing would only be noticed by the students who need them.
-#include "publish/Captions.h"
+#include "core/Captions.h"
 #include "publish/Publisher.h"
 
 #include <algorithm>
@@ -29,8 +29,7 @@ CaptionsKind KindOf(const std::string& source, int part, const std::string& vtt)
     CaptionsKind kind = ReadWholeFile(source, written) ? KindOfCaptions(source, written) : CaptionsKind {};
     // A publication published again: captionsP.vtt, captionsP.LANG.vtt.
     const std::string name = Lower(Tav_SplitPath(source).last), stem = "captions" + std::to_string(part) + ".";
-    if (!kind.automatic && StartsWith(name, stem) && EndsWith(name, ".vtt")
-        && OpensAsMachineCaptions(vtt))
+    if (!kind.automatic && StartsWith(name, stem) && EndsWith(name, ".vtt") && OpensAsMachineCaptions(vtt))
         kind = {true, CaptionsReview(vtt) == "yes"};
     return kind;
 }
@@ -73,8 +72,8 @@ bool Publisher::publishCaptions()
                     lang = lectureLang;
                 // One track a language: a file named for it wins over a
                 // plain one said to be in it.
-                const auto same = std::find_if(found.begin(), found.end(),
-                                               [&](const Found& f) { return IEquals(f.lang, lang); });
+                const auto same
+                    = std::find_if(found.begin(), found.end(), [&](const Found& f) { return IEquals(f.lang, lang); });
                 if (same == found.end())
                     found.push_back({lang, source, vtt});
                 else if (!language.lang.empty())
@@ -91,7 +90,7 @@ bool Publisher::publishCaptions()
             const bool first = &f == &found.front();
             const std::string stem = "captions" + part + (first ? "" : "." + f.lang);
             const CaptionsKind kind = KindOf(f.source, p, f.vtt);
-            Part::CaptionTrack track {f.lang, stem + ".vtt", stem + ".js", first ? part : part + "." + f.lang,
+            Part::CaptionTrack track {f.lang,         stem + ".vtt", stem + ".js", first ? part : part + "." + f.lang,
                                       kind.automatic, kind.reviewed};
             track.translated = track.automatic && !CaptionsHeaderValue(f.vtt, kTranslatedFromField).empty();
             if (!WriteCaptions(f.vtt, out + track.file, out + track.script, track.key, err))

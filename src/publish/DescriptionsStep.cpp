@@ -5,8 +5,8 @@
 // prfDescribe says so, a part without any gets them made from its slides
 // first, beside the recording as "pellucor describe" makes them. A file
 // that cannot be read ends the publish with the reason.
+#include "core/Captions.h"
 #include "publish/AudioDescriptions.h"
-#include "publish/Captions.h"
 #include "publish/Publisher.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 // The publish's last step in the output: the lecture record (title, dates,
 // parts with their captions, slides with their titles, notes and words) that a
 // course page and a learning-platform package read.
+#include "core/Captions.h"
 #include "core/TextFile.h"
-#include "publish/Captions.h"
 #include "publish/LectureRecord.h"
 #include "publish/Publisher.h"
 
@@ -62,8 +62,7 @@ bool Publisher::writeLectureRecord()
         if (!SI.PartAt(p).CaptionTracks.empty()) {
             std::vector<CaptionCue> cues;
             std::string vtt, err;
-            if (!ReadWholeFile(out + SI.PartAt(p).CaptionTracks.front().file, vtt)
-                || !ReadCaptionCues(vtt, cues, err))
+            if (!ReadWholeFile(out + SI.PartAt(p).CaptionTracks.front().file, vtt) || !ReadCaptionCues(vtt, cues, err))
                 return fail("The captions of part " + std::to_string(p) + " cannot be read back: " + err);
             for (const CaptionCue& cue : cues)
                 part.captions.push_back({cue.start, PlainText(cue.text)});

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
+#include "core/Captions.h"
 #include "core/TavString.h"
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
 #include "publish/AudioDescriptions.h"
-#include "publish/Captions.h"
 
 namespace pellucor {
 

@@ -5,7 +5,7 @@
 // copies and published captions are read from the publication given (the
 // output itself, or the publication in place when the video is written
 // after it).
-#include "publish/Captions.h"
+#include "core/Captions.h"
 #include "publish/LectureVideoSource.h"
 #include "publish/Publisher.h"
 

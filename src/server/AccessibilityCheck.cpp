@@ -2,7 +2,7 @@
 // when prfsrvHoldInaccessible says so, a lecture that fails WCAG 2.1 AA
 // held back: its publication removed and its sources returned to the
 // incoming tree as "e-" + name, with the report beside them.
-#include "server/LectureWatcher.h"
+#include "server/IncomingPublisher.h"
 
 #include "core/PreferenceStore.h"
 #include "core/TavString.h"
@@ -15,7 +15,7 @@
 
 namespace pellucor {
 
-bool LectureWatcher::HoldBackInaccessible(LectureClaim* claim, const std::string& pubDir)
+bool IncomingPublisher::HoldBackInaccessible(LectureClaim* claim, const std::string& pubDir)
 {
     AccessibilityReport report;
     std::string err;
@@ -23,12 +23,12 @@ bool LectureWatcher::HoldBackInaccessible(LectureClaim* claim, const std::string
         ServerLog("Accessibility - not assessed - " + err);
         return false;
     }
-    const LectureAccessibility& lecture = report.lectures.front();
-    if (lecture.PassesAA()) {
+    const LectureAccessibility& assessed = report.lectures.front();
+    if (assessed.PassesAA()) {
         ServerLog("Accessibility - passes WCAG 2.1 AA - " + pubDir);
         return false;
     }
-    ServerLog("Accessibility - fails WCAG 2.1 AA (" + lecture.Failed() + ") - " + pubDir);
+    ServerLog("Accessibility - fails WCAG 2.1 AA (" + assessed.Failed() + ") - " + pubDir);
     if (!claim || Lower(Trim(PreferenceStore::ValueIn(readPrefs_(), "prfsrvHoldInaccessible"))) != "yes")
         return false;
     // The reason goes back with the lecture; the publication goes first, so
@@ -42,7 +42,7 @@ bool LectureWatcher::HoldBackInaccessible(LectureClaim* claim, const std::string
     }
     ServerLog("Held back for accessibility - " + pubDir);
     WriteIndexPage();
-    LectureIntake intake(txtRepository, [this](const std::string& text) { ServerLog(text); });
+    LectureIntake intake(dirs.repository, [this](const std::string& text) { ServerLog(text); });
     intake.ReturnFailed(*claim);
     return true;
 }

@@ -1,7 +1,7 @@
 // The server's index page: the course page at the root of the publish
 // directories, listing every lecture published there and searching them
 // all, brought up to date after each lecture.
-#include "server/LectureWatcher.h"
+#include "server/IncomingPublisher.h"
 
 #include "core/TavUtils.h"
 #include "course/CourseIndex.h"
@@ -9,9 +9,9 @@
 
 namespace pellucor {
 
-bool LectureWatcher::WriteIndexPage()
+bool IncomingPublisher::WriteIndexPage()
 {
-    const std::string root = Tav_DirSlash(txtPubPrefix);
+    const std::string root = Tav_DirSlash(dirs.pubPrefix);
     if (root.empty())
         return false;
     CourseReport report;

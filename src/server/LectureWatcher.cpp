@@ -1,138 +1,62 @@
 #include "server/LectureWatcher.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QStringDecoder>
-
-#include <unistd.h>
-
-#include <algorithm>
-
 #include <filesystem>
-#include <fstream>
 
 #include "core/TavUtils.h"
-#include "media/PartCuts.h"
-#include "publish/PublishSession.h"
-#include "server/ClaimHeartbeat.h"
-#include "server/HtmlText.h"
-#include "server/IncomingScan.h"
-#include "server/LectureClaim.h"
-#include "server/LectureIntake.h"
-#include "server/PublicationUploads.h"
-#include "server/SlurmDispatch.h"
-#include "server/StopPoint.h"
-#include "server/TreeCopy.h"
-#include "server/WebPublish.h"
+#include "server/IncomingPublisher.h"
 
 namespace pellucor {
-
-namespace fs = std::filesystem;
-
-namespace {
-
-// Why a ready entry's name cannot be a lecture, or "" when it can.
-std::string nameProblem(const std::string& name)
-{
-    const std::string rest = name.substr(2);
-    if (rest.front() == ' ' || rest.back() == ' ' || rest.front() == '\t' || rest.back() == '\t')
-        return "begins or ends in a blank";
-    for (unsigned char c : rest)
-        if (c < 0x20 || c == 0x7f)
-            return "holds a control character";
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = utf8(QByteArrayView(rest.data(), static_cast<qsizetype>(rest.size())));
-    if (utf8.hasError())
-        return "is not valid UTF-8";
-    return {};
-}
-
-// A path as it can be shown on one line: control characters spelled out.
-std::string shown(const std::string& path)
-{
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : path) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c < 0x20 || c == 0x7f)
-            out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
-        else
-            out += static_cast<char>(c);
-    }
-    return out;
-}
-
-}  // namespace
 
 LectureWatcher::LectureWatcher(std::function<PreferenceSnapshot()> readPrefs,
                                std::function<void(const PreferenceSnapshot&)> storePrefs, QObject* parent)
     : QObject(parent),
-      readPrefs_(std::move(readPrefs)),
       storePrefs_(std::move(storePrefs)),
-      session_(std::make_unique<PublishSession>()),
-      uploads_(std::make_unique<PublicationUploads>(readPrefs_, [this](const std::string& text) { ServerLog(text); }))
+      engine_(std::make_unique<IncomingPublisher>(std::move(readPrefs)))
 {
     scanTimer.setInterval(10000);
     connect(&scanTimer, &QTimer::timeout, this, &LectureWatcher::scanIncoming);
-    session_->preferences = readPrefs_;
-    connect(session_.get(), &PublishSession::finished, this,
-            [this](PublishOutcome outcome, const QString&) { publishEnded(outcome); });
-    // The publication goes in place only while the claim is still ours: a
-    // server that was paused past the stale time and taken over writes
-    // nothing.
-    session_->mayInstall = [this](std::string& why) {
-        if (!claim_ || claim_->StillOwned())
-            return true;
-        why = claim_->TakeoverReason();
-        return false;
-    };
+    connect(engine_.get(), &IncomingPublisher::changed, this, [this] {
+        pull();
+        emit changed();
+    });
+    connect(engine_.get(), &IncomingPublisher::checking, this, [this] { scanTimer.stop(); });
+    connect(engine_.get(), &IncomingPublisher::waiting, this, &LectureWatcher::watchingChanged);
+    connect(engine_.get(), &IncomingPublisher::lectureDone, this, &LectureWatcher::lectureDone);
 }
 
 LectureWatcher::~LectureWatcher() = default;
 
-void LectureWatcher::DispatchToSlurm(const SlurmOptions& options, const std::string& program)
+PublishSession& LectureWatcher::Session() { return engine_->Session(); }
+
+void LectureWatcher::push()
 {
-    slurm_ = std::make_unique<SlurmDispatch>(*this, options, program);
+    engine_->dirs = {txtIncoming, txtRepository, txtLogFile, txtPubPrefix, txtWebPrefix, txtStreamPrefix};
 }
 
-int LectureWatcher::JobsRunning() const { return slurm_ ? slurm_->Count() : 0; }
-
-void LectureWatcher::StopJobs()
+void LectureWatcher::pull()
 {
-    if (slurm_)
-        slurm_->Stop();
-}
-
-std::string LectureWatcher::Now() const
-{
-    return QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    const ServerLecture& l = engine_->lecture;
+    txtDir = l.dir;
+    txtName = l.name;
+    txtRelPath = l.relPath;
+    txtPubDir = l.pubDir;
+    txtWebURL = l.webURL;
+    txtStreamURL = l.streamURL;
+    lblPhase = engine_->phase;
+    lblStatus = engine_->status;
 }
 
 void LectureWatcher::load()
 {
-    logOff_ = false;
-    const PreferenceSnapshot prefs = readPrefs_();
-    auto get = [&](const char* key) { return PreferenceStore::ValueIn(prefs, key); };
-    txtIncoming = get("prfsrvIncoming");
-    txtRepository = get("prfsrvRepository");
-    txtLogFile = get("prfsrvLogFile");
-    txtPubPrefix = get("prfsrvPubDir");
-    txtWebPrefix = get("prfsrvWebURL");
-    txtStreamPrefix = get("prfsrvStreamURL");
-    // Where each lecture is published: here, or as a batch job running this
-    // program on a node (the jobs already out are followed to their end).
-    if (Lower(Trim(get("prfsrvDispatch"))) == "slurm") {
-        if (!slurm_)
-            DispatchToSlurm(SlurmOptionsFrom(prefs), QCoreApplication::applicationFilePath().toStdString());
-    } else if (slurm_ && slurm_->Count() == 0) {
-        slurm_.reset();
-    }
-    WriteLogLine(HtmlEscape("Personal Lecture Repository Loaded - " + now()));
-    WriteLogLine(HtmlEscape("Watching Directory " + txtIncoming));
-    WriteLogLine(HtmlEscape("Repository Directory " + txtRepository));
-    WriteLogLine(HtmlEscape("Publishing to Directory " + txtPubPrefix));
-    WriteLogLine("Root URL = " + MakeLink(txtWebPrefix));
+    engine_->Load();
+    const ServerDirs& d = engine_->dirs;
+    txtIncoming = d.incoming;
+    txtRepository = d.repository;
+    txtLogFile = d.logFile;
+    txtPubPrefix = d.pubPrefix;
+    txtWebPrefix = d.webPrefix;
+    txtStreamPrefix = d.streamPrefix;
+    pull();
     emit changed();
 }
 
@@ -147,394 +71,37 @@ void LectureWatcher::unload()
                      {"prfsrvStreamURL", txtStreamPrefix}});
 }
 
-void LectureWatcher::WriteLogLine(const std::string& html)
+bool LectureWatcher::CheckIncoming()
 {
-    if (logOff_ || txtLogFile.empty())
-        return;
-    // One write per line: servers sharing the log never interleave within one.
-    std::ofstream out(txtLogFile, std::ios::binary | std::ios::app);
-    if (!out) {
-        logOff_ = true;
-        return;
-    }
-    WriteLine(out, html + "<br>");
-}
-
-void LectureWatcher::ServerLog(const std::string& text)
-{
-    WriteLogLine(now() + " " + HtmlEscape(text));
-    lblStatus = text;
-    Tav_DebugLog("Server: " + text);
-    emit changed();
-    // The steps of a lecture are read in the status line and the log; a box
-    // to click away is kept for what went wrong (and the lecture's address
-    // at the end, below).
-    if (IsFailureMessage(text))
-        Tav_Message(text);
-}
-
-void LectureWatcher::ServerLogLink(const std::string& text, const std::string& url)
-{
-    WriteLogLine(now() + " " + HtmlEscape(text) + MakeLink(url));
-    lblStatus = text + url;
-    Tav_DebugLog("Server: " + text + url);
-    emit changed();
-    Tav_Message(text + url);
-}
-
-std::string LectureWatcher::MakeLink(const std::string& url)
-{
-    return "<a href=\"" + HrefForUrl(url) + "\">" + HtmlEscape(url) + "</a>";
-}
-
-void LectureWatcher::reportOnce(const std::string& key, const std::string& text)
-{
-    auto it = reported_.find(key);
-    if (it != reported_.end() && it->second == text)
-        return;
-    reported_[key] = text;
-    ServerLog(text);
-}
-
-void LectureWatcher::SetDir(const std::string& dir)
-{
-    txtDir = dir;
-    const auto parts = Tav_SplitPath(dir);
-    txtName = parts.last;
-    const std::string repo = Tav_DirSlash(txtRepository);
-    txtRelPath.clear();
-    if (!repo.empty() && StartsWith(Lower(parts.leading), Lower(repo))) {
-        const std::string rest = parts.leading.substr(repo.size());
-        if (!Trim(rest).empty())
-            txtRelPath = Tav_DirSlash(rest);
-    }
-    txtPubDir = Tav_DirSlash(txtPubPrefix) + txtRelPath + txtName + "/";
-    auto url = [&](const std::string& prefix) { return ReplaceAll(prefix + txtRelPath + txtName + "/", "\\", "/"); };
-    txtWebURL = url(txtWebPrefix);
-    txtStreamURL = Trim(txtStreamPrefix).empty() ? std::string() : url(txtStreamPrefix);
-    emit changed();
+    push();
+    return engine_->CheckIncoming();
 }
 
 bool LectureWatcher::FindReadyLecture()
 {
-    const std::string incoming = Tav_DirSlash(txtIncoming);
-    waitingForSettle_ = false;
-    moveFailed_ = false;
-    seen_.clear();
-    const auto entries = ScanIncoming(incoming);
-    // Claims first: this server's own, and those whose owner is gone.
-    for (const auto& entry : entries) {
-        if (entry.kind != IncomingEntry::Kind::Claim || (slurm_ && slurm_->Follows(entry.Path(incoming))))
-            continue;
-        auto claim = std::make_unique<LectureClaim>();
-        std::string err;
-        const auto result = LectureClaim::Adopt(incoming, entry.rel, entry.name, staleSeconds, *claim, err);
-        if (result == LectureClaim::Result::Failed)
-            reportOnce(entry.Path(incoming),
-                       "Error - unable to take over " + shown(entry.Path(incoming)) + " - " + err);
-        if (result == LectureClaim::Result::Taken && takeClaimed(claim))
-            return true;
-    }
-    for (const auto& entry : entries) {
-        seen_.insert(entry.Path(incoming));
-        if (entry.kind == IncomingEntry::Kind::Link)
-            reportOnce(entry.Path(incoming), "Error - symbolic link not followed " + shown(entry.Path(incoming)));
-        else if (entry.kind == IncomingEntry::Kind::Ready && considerReady(entry))
-            return true;
-    }
-    // Everything was looked at: forget what went away, so that it is
-    // reported again should it come back.
-    settle_.KeepOnly(seen_);
-    for (auto it = reported_.begin(); it != reported_.end();)
-        it = seen_.count(it->first) ? std::next(it) : reported_.erase(it);
-    for (auto it = failed_.begin(); it != failed_.end();)
-        it = seen_.count(*it) ? std::next(it) : failed_.erase(it);
-    return false;
-}
-
-bool LectureWatcher::considerReady(const IncomingEntry& entry)
-{
-    const std::string incoming = Tav_DirSlash(txtIncoming);
-    const std::string ready = entry.Path(incoming);
-    if (failed_.count(ready))
-        return false;
-    std::error_code ec;
-    const auto status = fs::symlink_status(ready, ec);
-    if (!fs::exists(status))
-        return false;  // another server took it a moment ago
-    if (fs::is_symlink(status)) {
-        reportOnce(ready, "Error - symbolic link not followed " + shown(ready));
-        return false;
-    }
-    if (!fs::is_directory(status)) {
-        reportOnce(ready, "Error - incoming directory does not exist " + shown(ready));
-        return false;
-    }
-    if (Trim(entry.name.substr(2)).empty()) {
-        reportOnce(ready, "Error - Poorly formed directory name " + shown(ready));
-        return false;
-    }
-    if (const std::string problem = nameProblem(entry.name); !problem.empty()) {
-        reportOnce(ready, "Error - Poorly formed directory name " + shown(ready) + " (the name " + problem + ")");
-        return false;
-    }
-    if (const std::string why = nameTooLong(entry.name.substr(2)); !why.empty()) {
-        // It would fail halfway through its publish, every time.
-        std::string err;
-        const std::string refused = ReturnRefused(ready, incoming + entry.rel, entry.name.substr(2), err);
-        reportOnce(ready,
-                   "Error - " + shown(ready) + " - " + why
-                       + (refused.empty() ? " - unable to return it - " + err : " - returned as " + shown(refused)));
-        return false;
-    }
-    const TreeSnapshot tree = TakeSnapshot(ready);
-    if (!tree.ok()) {
-        if (!fs::exists(fs::symlink_status(ready, ec)))
-            return false;  // taken while we looked
-        reportOnce(ready, "Error - unable to read " + shown(ready) + " - " + shown(tree.error));
-        return false;
-    }
-    if (const std::string odd = tree.FirstNotPlain(); !odd.empty()) {
-        reportOnce(ready, "Error - symbolic link not followed " + shown(ready + "/" + odd));
-        return false;
-    }
-    if (!settle_.Settled(ready, tree, settleTime)) {
-        waitingForSettle_ = true;
-        return false;
-    }
-    auto claim = std::make_unique<LectureClaim>();
-    std::string err;
-    switch (LectureClaim::Claim(incoming, entry.rel, entry.name, *claim, err)) {
-    case LectureClaim::Result::Lost: return false;  // another server was quicker
-    case LectureClaim::Result::Failed:
-        reportOnce(ready, "Error - unable to move " + shown(ready) + " - " + err);
-        return false;
-    case LectureClaim::Result::Taken: break;
-    }
-    StopPoint("claim");
-    return takeClaimed(claim);
-}
-
-std::string LectureWatcher::nameTooLong(const std::string& lecture) const
-{
-    // The longest file name a publish makes of the lecture's name: the name,
-    // a part number and an extension ("999.webm").
-    constexpr long kSuffix = 8;
-    long most = 255;
-    for (const std::string& dir : {txtRepository, txtPubPrefix}) {
-        const long max = ::pathconf(dir.c_str(), _PC_NAME_MAX);
-        if (max > 0)
-            most = std::min(most, max);
-    }
-    if (static_cast<long>(lecture.size()) + kSuffix <= most)
-        return {};
-    return "the name is too long for the file system (" + std::to_string(lecture.size()) + " bytes, at most "
-        + std::to_string(most - kSuffix) + ")";
-}
-
-bool LectureWatcher::takeClaimed(std::unique_ptr<LectureClaim>& claim)
-{
-    const std::string ready = claim->ReadyPath();
-    heartbeat_ = std::make_unique<ClaimHeartbeat>(claim->Dir());
-    LectureIntake intake(txtRepository, [this](const std::string& text) { ServerLog(shown(text)); });
-    switch (intake.Advance(*claim)) {
-    case LectureIntake::Outcome::InRepository:
-        txtName = fs::path(claim->journal.dest).filename().string();
-        SetDir(claim->journal.dest);
-        claim_ = std::move(claim);
-        return true;
-    case LectureIntake::Outcome::Failed:
-        failed_.insert(ready);
-        moveFailed_ = true;
-        break;
-    case LectureIntake::Outcome::Refused:
-    case LectureIntake::Outcome::Lost: break;
-    }
-    heartbeat_.reset();
-    return false;
-}
-
-bool LectureWatcher::saveStep(ClaimStep step)
-{
-    if (!claim_)
-        return true;
-    if (gaveUp())
-        return false;
-    std::string err;
-    if (!claim_->Save(step, err))
-        ServerLog("Error - cannot write the journal of " + txtDir + " - " + err);
-    return true;
-}
-
-bool LectureWatcher::gaveUp()
-{
-    if (!claim_ || !claim_->TakenOver())
-        return false;
-    ServerLog("Gave up " + Tav_DirSlash(txtDir) + " - " + claim_->TakeoverReason());
-    heartbeat_.reset();
-    claim_.reset();
-    done(false);
-    return true;
-}
-
-void LectureWatcher::finishClaim()
-{
-    heartbeat_.reset();
-    if (!claim_)
-        return;
-    std::string err;
-    if (!claim_->Finish(err))
-        ServerLog("Error - unable to remove the claim " + claim_->Dir() + " - " + err);
-    claim_.reset();
+    push();
+    const bool found = engine_->FindReadyLecture();
+    pull();
+    emit changed();
+    return found;
 }
 
 void LectureWatcher::PublishLecture()
 {
-    lastPublishOk_ = false;
-    busy_ = true;
-    const std::string dir = Tav_DirSlash(txtDir);
-    const ClaimStep reached = claim_ ? claim_->journal.step : ClaimStep::SourceRemoved;
-    if (reached == ClaimStep::Published || reached == ClaimStep::Indexed) {
-        afterPublish();
-        return;
-    }
-    if (reached == ClaimStep::Returning) {
-        returnLecture();
-        return;
-    }
-    // A batch job that a server started for this lecture keeps out once
-    // the journal no longer names it.
-    if (claim_ && !slurm_)
-        claim_->journal.job.clear();
-    // A publish cut short is redone from the start: the previous
-    // publication stays in place until the new one is complete.
-    if (!saveStep(ClaimStep::Publishing))
-        return;
-    // Listed on the course page at the publish root, which the lecture
-    // links back to.
-    const WebPublishRequest request {dir, txtPubDir, txtWebURL, txtStreamURL, Tav_DirSlash(txtPubPrefix)};
-    FillWebRequest(session_->request, readPrefs_(), request);
-    std::string err;
-    if (!session_->OKToPublish(err)) {
-        ServerLog("Directory is not ready to be published - " + dir);
-        finishClaim();
-        done(false);
-        return;
-    }
-    // A cut list dropped in with the lecture is published with it: one
-    // that is not right stops the lecture here, before anything is written.
-    if (!CheckLectureCuts(Tav_DirSlash(session_->request.TextMedia), session_->request.TextName, err)) {
-        ServerLog("Directory is not ready to be published - " + dir + " - " + err);
-        finishClaim();
-        done(false);
-        return;
-    }
-    ServerLog("Calling Pellucor in " + dir);
-    if (slurm_ && claim_) {
-        const std::string style = PreferenceStore::ValueIn(readPrefs_(), "prfStyle");
-        busy_ = false;
-        slurm_->Publish(std::move(claim_), std::move(heartbeat_), request, style);
-        watchingChanged();
-        emit changed();
-        return;
-    }
-    if (!session_->Start(err)) {
-        ServerLog("Publish failed - " + dir + " - " + err);
-        finishClaim();
-        done(false);
-        return;
-    }
-    if (claim_)
-        StopPoint("publish");
+    push();
+    engine_->PublishLecture();
 }
 
-void LectureWatcher::publishEnded(PublishOutcome outcome)
+bool LectureWatcher::WriteIndexPage()
 {
-    if (!busy_)
-        return;
-    if (gaveUp())
-        return;
-    if (outcome != PublishOutcome::Succeeded) {
-        ServerLog("Publish failed - " + Tav_DirSlash(txtDir) + " - " + session_->Error());
-        finishClaim();
-        done(false);
-        return;
-    }
-    if (saveStep(ClaimStep::Published))
-        afterPublish();
+    push();
+    return engine_->WriteIndexPage();
 }
 
-void LectureWatcher::afterPublish()
+void LectureWatcher::SetDir(const std::string& dir)
 {
-    lastPublishOk_ = true;
-    const ClaimStep reached = claim_ ? claim_->journal.step : ClaimStep::Published;
-    if (reached != ClaimStep::Indexed) {
-        if (claim_)
-            StopPoint("index");
-        if (gaveUp())
-            return;
-        if (HoldBackInaccessible(claim_.get(), txtPubDir)) {
-            lastPublishOk_ = false;
-            heartbeat_.reset();
-            claim_.reset();
-            done(false);
-            return;
-        }
-        WriteIndexPage();
-        if (!saveStep(ClaimStep::Indexed))
-            return;
-    }
-    if (claim_)
-        StopPoint("finish");
-    lblPhase = "Complete - " + Tav_DirSlash(txtDir);
-    Completed(txtPubDir, txtWebURL);
-    finishClaim();
-    done(true);
-}
-
-void LectureWatcher::Completed(const std::string& pubDir, const std::string& webURL)
-{
-    ServerLog(lblPhase);
-    ServerLogLink("Lecture URL at ", webURL);
-    uploads_->Add(txtPubPrefix, pubDir);
-}
-
-void LectureWatcher::returnLecture()
-{
-    LectureIntake intake(txtRepository, [this](const std::string& text) { ServerLog(shown(text)); });
-    intake.ReturnFailed(*claim_);
-    heartbeat_.reset();
-    claim_.reset();
-    done(false);
-}
-
-void LectureWatcher::done(bool ok)
-{
-    busy_ = false;
-    watchingChanged();
-    emit changed();
-    emit lectureDone(ok);
-}
-
-bool LectureWatcher::CheckIncoming()
-{
-    if (busy_ || (slurm_ && slurm_->Full()))
-        return false;
-    uploads_->Resume(txtPubPrefix);  // what is still to be sent, a failed upload again
-    lblPhase = "Checking for incoming lectures";
-    lblStatus = "Last Checked - " + now();
-    scanTimer.stop();
-    emit changed();
-    if (FindReadyLecture()) {
-        lblPhase = "Producing Pellucor";
-        ServerLog("Producing Pellucor - " + txtDir);
-        PublishLecture();
-        return true;
-    }
-    lblPhase = "No incoming lectures found";
-    watchingChanged();
-    emit changed();
-    return false;
+    push();
+    engine_->SetDir(dir);
 }
 
 void LectureWatcher::watchingChanged()
@@ -555,7 +122,7 @@ void LectureWatcher::scanIncoming()
 void LectureWatcher::clearLog()
 {
     std::error_code ec;
-    fs::remove(txtLogFile, ec);
+    std::filesystem::remove(txtLogFile, ec);
     load();
 }
 

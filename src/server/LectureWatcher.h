@@ -1,38 +1,24 @@
-// The server edition: watches an incoming directory, moves every lecture
-// marked ready ("x-" + name) into the repository, publishes it for the web
-// through a publish session of its own, writes an index page and keeps an
-// HTML log. A publish runs on the session's thread; the watcher goes on
-// when it ends (lectureDone).
-// Several servers (on one machine or on several sharing the directories
-// over a network file system) may watch one tree: each lecture is claimed
-// by one rename first, and a journal beside the claim lets a server started
-// after a crash finish it exactly once.
+// The server window's model: the server's settings as fields the window
+// edits (the directories, the log file, the addresses), the lecture in hand
+// and what the server is doing as labels, "Watch Incoming" checking every
+// ten seconds, and the buttons that run one step of the server by hand.
+// The work itself is the IncomingPublisher's, which this owns; the fields
+// go to it before each step and come back from it as it goes.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
 
-#include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "core/PreferenceStore.h"
-#include "publish/PublishProgress.h"
-#include "server/SettleTracker.h"
-#include "server/SlurmCluster.h"
 
 namespace pellucor {
 
-class ClaimHeartbeat;
-class LectureClaim;
-class PublicationUploads;
+class IncomingPublisher;
 class PublishSession;
-class SlurmDispatch;
-struct IncomingEntry;
-enum class ClaimStep;
 
 class LectureWatcher : public QObject {
     Q_OBJECT
@@ -44,9 +30,8 @@ public:
                             std::function<void(const PreferenceSnapshot&)> storePrefs = {}, QObject* parent = nullptr);
     ~LectureWatcher() override;
 
-    // The session that publishes each lecture (its media component is set
-    // by whoever runs the server).
-    PublishSession& Session() { return *session_; }
+    IncomingPublisher& Engine() { return *engine_; }
+    PublishSession& Session();
 
     std::string Caption = "Pellucor Server Edition";
     // Settings.
@@ -56,62 +41,21 @@ public:
     std::string lblPhase, lblStatus;
     int chkAuto = 0;
     QTimer scanTimer;
-    // A lecture is taken once its tree has not changed for this long
-    // (default: two check intervals).
-    std::chrono::milliseconds settleTime {20000};
-    // A claim of another host without progress for this long is taken over.
-    int staleSeconds = 600;
 
     // The directory chooser for the Browse buttons (none: Browse does
     // nothing): true and the chosen directory in dir on OK.
     std::function<bool(const std::string& title, std::string& dir)> chooseDirectory;
 
-    // Hands each lecture's publish to a Slurm batch job running program (this
-    // executable, at the same path on every node) instead of publishing it
-    // here; the watcher stays the intake. A lecture handed over ends the
-    // check at once (Busy() stays false): the next may be taken while jobs
-    // run, up to options.maxJobs; lectureDone tells each lecture's end.
-    void DispatchToSlurm(const SlurmOptions& options, const std::string& program);
-    bool Dispatching() const { return slurm_ != nullptr; }
-    int JobsRunning() const;
-    // At the end of the run: the jobs are left running (or cancelled, as
-    // the options say).
-    void StopJobs();
-
     void load();
     void unload();  // stores the settings
 
-    // Logs plain text (escaped for the HTML log), shows it and tells the user.
-    void ServerLog(const std::string& text);
-    // Logs text followed by a link to url.
-    void ServerLogLink(const std::string& text, const std::string& url);
-    // Appends one line of HTML to the log file.
-    void WriteLogLine(const std::string& html);
-    static std::string MakeLink(const std::string& url);
-    // The date and time as the log writes them.
-    std::string Now() const;
-
-    // Looks for a ready lecture and takes it: true when one was found. Its
-    // publish may go on after the call returns (Busy()); lectureDone tells
-    // its end. While busy, a check does nothing.
+    // The buttons: "Go for It", "Check", "Pellucor", "Make Index".
     bool CheckIncoming();
     bool FindReadyLecture();
     void PublishLecture();
-    bool Busy() const { return busy_; }
-    // Brings the course page at the root of the publish directories up to
-    // date (every lecture published there, and a search over them all).
     bool WriteIndexPage();
-    // Logs how accessible the publication in pubDir is; when it fails AA
-    // and prfsrvHoldInaccessible is "Yes", removes it and returns the
-    // claimed lecture as "e-" + name with the report: true when it did.
-    bool HoldBackInaccessible(LectureClaim* claim, const std::string& pubDir);
     // Sets txtDir and derives the other labels from it.
     void SetDir(const std::string& dir);
-    // The uploads of what was published to the host the settings name.
-    PublicationUploads& Uploads() { return *uploads_; }
-    // A lecture's publication in pubDir is complete: logged, and sent on to
-    // the upload host when there is one.
-    void Completed(const std::string& pubDir, const std::string& webURL);
 
     void watchingChanged();
     void scanIncoming();
@@ -121,14 +65,6 @@ public:
     // on txtIncoming, txtRepository or txtPubPrefix.
     void browse(const std::string& field);
 
-    // Set when the last PublishLecture published successfully.
-    bool LastPublishOk() const { return lastPublishOk_; }
-    // True when the last check took a lecture that could not be moved into
-    // the repository (it went back where it was; the reason was logged).
-    bool MoveFailed() const { return moveFailed_; }
-    // True when the last check saw a ready lecture that is still changing.
-    bool WaitingForSettle() const { return waitingForSettle_; }
-
 signals:
     void changed();
     void preferencesRequested();
@@ -136,45 +72,13 @@ signals:
     void lectureDone(bool ok);
 
 private:
-    std::string now() const { return Now(); }
-    // A lecture whose batch job failed, found again at the next start.
-    void returnLecture();
-    // Moves a lecture just claimed into the repository; true (and it is the
-    // current claim) when it is there.
-    bool takeClaimed(std::unique_ptr<LectureClaim>& claim);
-    bool considerReady(const IncomingEntry& entry);
-    // Why no publish can ever be made of a lecture of this name in the
-    // repository and publish directories, or "".
-    std::string nameTooLong(const std::string& lecture) const;
-    // Logs text for key unless the same text was logged for it already.
-    void reportOnce(const std::string& key, const std::string& text);
-    // Records the step reached; false (and the lecture given up) when the
-    // claim was taken over.
-    bool saveStep(ClaimStep step);
-    // When another server took the claim over: logs that this one gives the
-    // lecture up, ends it and returns true.
-    bool gaveUp();
-    void finishClaim();
-    void publishEnded(PublishOutcome outcome);
-    void afterPublish();
-    void done(bool ok);
+    // The settings' fields to the engine (the window's fields are its
+    // settings), and the lecture in hand and what it is doing back.
+    void push();
+    void pull();
 
-    std::function<PreferenceSnapshot()> readPrefs_;
     std::function<void(const PreferenceSnapshot&)> storePrefs_;
-    std::unique_ptr<PublishSession> session_;
-    std::unique_ptr<PublicationUploads> uploads_;
-    std::unique_ptr<SlurmDispatch> slurm_;
-    std::unique_ptr<ClaimHeartbeat> heartbeat_;  // keeps the current claim fresh
-    bool busy_ = false;
-    bool logOff_ = false;
-    bool lastPublishOk_ = false;
-    bool waitingForSettle_ = false;
-    bool moveFailed_ = false;
-    std::unique_ptr<LectureClaim> claim_;  // the lecture being published, when claimed
-    SettleTracker settle_;
-    std::map<std::string, std::string> reported_;  // entry -> what was logged about it
-    std::set<std::string> failed_;                 // ready entries that could not be moved
-    std::set<std::string> seen_;                   // entries of the current check
+    std::unique_ptr<IncomingPublisher> engine_;
 };
 
 }  // namespace pellucor

@@ -17,7 +17,7 @@
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
-#include "server/LectureWatcher.h"
+#include "server/IncomingPublisher.h"
 #include "server/PublicationUploads.h"
 
 namespace pellucor {
@@ -70,9 +70,9 @@ struct ServerOptions {
 
     void AddTo(QCommandLineParser& parser) const
     {
-        for (const auto* o : {&incoming, &repository, &publish, &log, &url, &stream, &interval, &settle, &stale, &once,
-                              &dispatch, &partition, &account, &cpus, &mem, &time, &maxJobs, &upload, &uploadAccount,
-                              &endpoint, &cancelJobs})
+        for (const auto* o : {&incoming, &repository, &publish, &log,      &url,           &stream,   &interval,
+                              &settle,   &stale,      &once,    &dispatch, &partition,     &account,  &cpus,
+                              &mem,      &time,       &maxJobs, &upload,   &uploadAccount, &endpoint, &cancelJobs})
             parser.addOption(*o);
     }
 
@@ -82,14 +82,22 @@ struct ServerOptions {
     {
         PreferenceSnapshot prefs = PreferenceStore().Read();
         const std::pair<const QCommandLineOption*, const char*> overrides[] = {
-            {&incoming, "prfsrvIncoming"},    {&repository, "prfsrvRepository"},
-            {&publish, "prfsrvPubDir"},       {&log, "prfsrvLogFile"},
-            {&url, "prfsrvWebURL"},           {&stream, "prfsrvStreamURL"},
-            {&dispatch, "prfsrvDispatch"},    {&partition, "prfsrvSlurmPartition"},
-            {&account, "prfsrvSlurmAccount"}, {&cpus, "prfsrvSlurmCpus"},
-            {&mem, "prfsrvSlurmMem"},         {&time, "prfsrvSlurmTime"},
-            {&maxJobs, "prfsrvSlurmMaxJobs"}, {&upload, "prfsrvUploadHost"},
-            {&uploadAccount, "prfsrvUploadAccount"}, {&endpoint, "prfS3Endpoint"},
+            {&incoming, "prfsrvIncoming"},
+            {&repository, "prfsrvRepository"},
+            {&publish, "prfsrvPubDir"},
+            {&log, "prfsrvLogFile"},
+            {&url, "prfsrvWebURL"},
+            {&stream, "prfsrvStreamURL"},
+            {&dispatch, "prfsrvDispatch"},
+            {&partition, "prfsrvSlurmPartition"},
+            {&account, "prfsrvSlurmAccount"},
+            {&cpus, "prfsrvSlurmCpus"},
+            {&mem, "prfsrvSlurmMem"},
+            {&time, "prfsrvSlurmTime"},
+            {&maxJobs, "prfsrvSlurmMaxJobs"},
+            {&upload, "prfsrvUploadHost"},
+            {&uploadAccount, "prfsrvUploadAccount"},
+            {&endpoint, "prfS3Endpoint"},
         };
         for (const auto& [option, key] : overrides) {
             if (!parser.isSet(*option))
@@ -108,9 +116,9 @@ struct ServerOptions {
 // own thread).
 class ServerPrinter {
 public:
-    explicit ServerPrinter(LectureWatcher& server) : server_(server)
+    explicit ServerPrinter(IncomingPublisher& server) : server_(server)
     {
-        QObject::connect(&server, &LectureWatcher::changed, [this] { changed(); });
+        QObject::connect(&server, &IncomingPublisher::changed, [this] { changed(); });
         PublishSession& session = server.Session();
         QObject::connect(
             &session, &PublishSession::runningChanged, &session,
@@ -127,15 +135,15 @@ public:
 private:
     void changed()
     {
-        if (server_.lblPhase != lastPhase_)
-            std::cout << server_.lblPhase << std::endl;
-        if (server_.lblStatus != lastStatus_ && !StartsWith(server_.lblStatus, "Last Checked"))
-            std::cout << "  " << server_.lblStatus << std::endl;
-        lastPhase_ = server_.lblPhase;
-        lastStatus_ = server_.lblStatus;
+        if (server_.phase != lastPhase_)
+            std::cout << server_.phase << std::endl;
+        if (server_.status != lastStatus_ && !StartsWith(server_.status, "Last Checked"))
+            std::cout << "  " << server_.status << std::endl;
+        lastPhase_ = server_.phase;
+        lastStatus_ = server_.status;
     }
 
-    LectureWatcher& server_;
+    IncomingPublisher& server_;
     ProgressPrinter progress_ {std::cout, false};
     std::string lastPhase_, lastStatus_;
 };
@@ -144,15 +152,15 @@ private:
 // lecture still settling is waited for, then taken; a lecture that was
 // found but not published is a failure of the run (the others are still
 // published).
-int runOnce(CommandLine& cl, LectureWatcher& server)
+int runOnce(CommandLine& cl, IncomingPublisher& server)
 {
     QCoreApplication& app = cl.app();
     bool failed = false;
     server.Uploads().retryFailed = false;
     std::function<void()> attempt;
-    QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&](bool ok) {
+    QObject::connect(&server, &IncomingPublisher::lectureDone, &app, [&](bool ok) {
         if (!ok) {
-            cl.error("the lecture " + server.txtDir + " could not be published");
+            cl.error("the lecture " + server.lecture.dir + " could not be published");
             failed = true;
         }
         QTimer::singleShot(0, &app, attempt);  // the next one that is ready
@@ -185,7 +193,7 @@ int runOnce(CommandLine& cl, LectureWatcher& server)
 
 // Checks every seconds until SIGTERM or SIGINT; a lecture being published
 // is finished first.
-int runUntilStopped(CommandLine& cl, LectureWatcher& server, int seconds)
+int runUntilStopped(CommandLine& cl, IncomingPublisher& server, int seconds)
 {
     QCoreApplication& app = cl.app();
     std::signal(SIGTERM, onSignal);
@@ -197,8 +205,8 @@ int runUntilStopped(CommandLine& cl, LectureWatcher& server, int seconds)
     });
     stopWatch.start(200);
 
-    // The watcher's own timer is not used: after a lecture the next check
-    // follows at once (others may be waiting), else after the interval.
+    // After a lecture the next check follows at once (others may be
+    // waiting), else after the interval.
     QTimer scan;
     scan.setSingleShot(true);
     QObject::connect(&scan, &QTimer::timeout, [&] {
@@ -209,8 +217,7 @@ int runUntilStopped(CommandLine& cl, LectureWatcher& server, int seconds)
         else if (!server.Busy())
             scan.start(0);  // handed to a batch job: the next may be taken at once
     });
-    QObject::connect(&server, &LectureWatcher::lectureDone, &app, [&] {
-        server.scanTimer.stop();
+    QObject::connect(&server, &IncomingPublisher::lectureDone, &app, [&] {
         if (!g_stop)
             scan.start(0);
     });
@@ -236,7 +243,7 @@ int RunServerCommand(int argc, char** argv)
 
     Tav_SetUnattended(true);
     const PreferenceSnapshot prefs = o.Preferences(parser);
-    LectureWatcher server([&prefs] { return prefs; });
+    IncomingPublisher server([&prefs] { return prefs; });
     server.Session().openerFactory = FfmpegOpeners();
     const int seconds = std::max(1, parser.value(o.interval).toInt());
     server.settleTime = std::chrono::milliseconds(
@@ -248,13 +255,13 @@ int RunServerCommand(int argc, char** argv)
         cl.error("--dispatch takes local or slurm, not " + where);
         return 2;
     }
-    server.load();
-    if (!Tav_ChkDir(server.txtIncoming)) {
-        cl.error("incoming directory " + server.txtIncoming + " does not exist");
+    server.Load();
+    if (!Tav_ChkDir(server.dirs.incoming)) {
+        cl.error("incoming directory " + server.dirs.incoming + " does not exist");
         return 1;
     }
     const ServerPrinter printer(server);
-    std::cout << "pellucor server: watching " << server.txtIncoming << std::endl;
+    std::cout << "pellucor server: watching " << server.dirs.incoming << std::endl;
     return parser.isSet(o.once) ? runOnce(cl, server) : runUntilStopped(cl, server, seconds);
 }
 

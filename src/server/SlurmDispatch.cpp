@@ -8,10 +8,10 @@
 #include "core/TavUtils.h"
 #include "server/ClaimHeartbeat.h"
 #include "server/HtmlText.h"
+#include "server/IncomingPublisher.h"
 #include "server/JobScript.h"
 #include "server/LectureClaim.h"
 #include "server/LectureIntake.h"
-#include "server/LectureWatcher.h"
 
 namespace pellucor {
 
@@ -53,8 +53,8 @@ struct SlurmDispatch::Job {
     bool done = false;
 };
 
-SlurmDispatch::SlurmDispatch(LectureWatcher& watcher, SlurmOptions options, std::string program)
-    : watcher_(watcher), options_(std::move(options)), program_(std::move(program))
+SlurmDispatch::SlurmDispatch(IncomingPublisher& engine, SlurmOptions options, std::string program)
+    : engine_(engine), options_(std::move(options)), program_(std::move(program))
 {
     options_.maxJobs = std::max(1, options_.maxJobs);
     timer_.setInterval(1000);
@@ -88,8 +88,8 @@ void SlurmDispatch::Publish(std::unique_ptr<LectureClaim> claim, std::unique_ptr
         for (const std::string& orphan : cluster_.JobsNamed(JobName(job.name), job.claim->Id())) {
             std::string err;
             cluster_.Cancel(orphan, err);
-            watcher_.ServerLog("Cancelled job " + orphan + " of " + job.request.lectureDir
-                               + " - its server stopped before it noted the job");
+            engine_.ServerLog("Cancelled job " + orphan + " of " + job.request.lectureDir
+                              + " - its server stopped before it noted the job");
         }
         submit(job);
         return;
@@ -101,19 +101,19 @@ void SlurmDispatch::Publish(std::unique_ptr<LectureClaim> claim, std::unique_ptr
         // would have been: submitted again under this one.
         std::string err;
         cluster_.Cancel(job.id, err);
-        watcher_.ServerLog("Job " + job.id + " of " + job.request.lectureDir + " had not started - submitted again");
+        engine_.ServerLog("Job " + job.id + " of " + job.request.lectureDir + " had not started - submitted again");
         job.claim->journal.job.clear();
         submit(job);
         return;
     }
     if (state.kind == K::Lost) {
-        watcher_.ServerLog("Job " + job.id + " of " + job.request.lectureDir
-                           + " is unknown to the cluster - submitted again");
+        engine_.ServerLog("Job " + job.id + " of " + job.request.lectureDir
+                          + " is unknown to the cluster - submitted again");
         job.claim->journal.job.clear();
         submit(job);
         return;
     }
-    watcher_.ServerLog("Following job " + job.id + " - " + job.request.lectureDir);
+    engine_.ServerLog("Following job " + job.id + " - " + job.request.lectureDir);
     if (state.Finished())
         ended(job, state);
 }
@@ -123,7 +123,7 @@ bool SlurmDispatch::save(Job& job)
     std::string err;
     if (job.claim->Save(ClaimStep::Publishing, err))
         return true;
-    watcher_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
+    engine_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
     return false;
 }
 
@@ -149,7 +149,7 @@ bool SlurmDispatch::submit(Job& job)
     job.statusLines = 0;  // a job submitted again writes a new output
     job.claim->journal.job = id;
     save(job);
-    watcher_.ServerLog("Submitted job " + id + " - " + job.request.lectureDir);
+    engine_.ServerLog("Submitted job " + id + " - " + job.request.lectureDir);
     return true;
 }
 
@@ -162,7 +162,7 @@ void SlurmDispatch::Poll()
             continue;
         if (job.claim->TakenOver()) {
             // The job finds the claim no longer names it and keeps out.
-            watcher_.ServerLog("Gave up " + job.request.lectureDir + " - " + job.claim->TakeoverReason());
+            engine_.ServerLog("Gave up " + job.request.lectureDir + " - " + job.claim->TakeoverReason());
             drop(job, false);
             continue;
         }
@@ -170,7 +170,7 @@ void SlurmDispatch::Poll()
         const SlurmJobState state = cluster_.Query(job.id);
         if (state.kind == SlurmJobState::Kind::Unknown) {
             if (state.state != job.unreachable)
-                watcher_.ServerLog("Warning - job " + job.id + " cannot be followed now - " + state.state);
+                engine_.ServerLog("Warning - job " + job.id + " cannot be followed now - " + state.state);
             job.unreachable = state.state;
             continue;
         }
@@ -195,7 +195,7 @@ void SlurmDispatch::progress(Job& job)
             percent = line.substr(12);
         } else if (!StartsWith(line, "Published for") && statusLines++ >= job.statusLines) {
             if (!line.empty() && line != status)
-                watcher_.WriteLogLine(HtmlEscape(watcher_.Now() + " Job " + job.id + " - " + job.name + " - " + line));
+                engine_.WriteLogLine(HtmlEscape(engine_.Now() + " Job " + job.id + " - " + job.name + " - " + line));
             status = line;
         }
     }
@@ -204,9 +204,9 @@ void SlurmDispatch::progress(Job& job)
         return;
     job.status = status;
     job.percent = percent;
-    watcher_.lblStatus = "Job " + job.id + " " + job.name + ": " + (percent.empty() ? "0%" : percent)
+    engine_.status = "Job " + job.id + " " + job.name + ": " + (percent.empty() ? "0%" : percent)
         + (status.empty() ? "" : " - " + status);
-    emit watcher_.changed();
+    emit engine_.changed();
 }
 
 void SlurmDispatch::ended(Job& job, const SlurmJobState& state)
@@ -223,8 +223,8 @@ void SlurmDispatch::ended(Job& job, const SlurmJobState& state)
     if ((state.kind == K::NodeFailed || state.kind == K::Lost)
         && job.claim->journal.resubmits < kResubmitsAfterNodeFailure) {
         ++job.claim->journal.resubmits;
-        watcher_.ServerLog("Job " + job.id + " of " + job.request.lectureDir + " ended by "
-                           + (state.kind == K::Lost ? "the cluster losing it" : state.state) + " - submitted again");
+        engine_.ServerLog("Job " + job.id + " of " + job.request.lectureDir + " ended by "
+                          + (state.kind == K::Lost ? "the cluster losing it" : state.state) + " - submitted again");
         job.claim->journal.job.clear();
         submit(job);
         return;
@@ -246,32 +246,32 @@ bool SlurmDispatch::completed(Job& job, std::string& why)
     }
     std::string err;
     if (!job.claim->Save(ClaimStep::Published, err))
-        watcher_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
-    if (watcher_.HoldBackInaccessible(job.claim.get(), job.request.pubDir)) {
+        engine_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
+    if (engine_.HoldBackInaccessible(job.claim.get(), job.request.pubDir)) {
         drop(job, false);
         return true;
     }
-    watcher_.WriteIndexPage();
+    engine_.WriteIndexPage();
     if (!job.claim->Save(ClaimStep::Indexed, err))
-        watcher_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
-    watcher_.lblPhase = "Complete - " + job.request.lectureDir;
-    watcher_.Completed(job.request.pubDir, job.request.webURL);
+        engine_.ServerLog("Error - cannot write the journal of " + job.request.lectureDir + " - " + err);
+    engine_.phase = "Complete - " + job.request.lectureDir;
+    engine_.Completed(job.request.pubDir, job.request.webURL);
     if (!job.claim->Finish(err))
-        watcher_.ServerLog("Error - unable to remove the claim " + job.claim->Dir() + " - " + err);
+        engine_.ServerLog("Error - unable to remove the claim " + job.claim->Dir() + " - " + err);
     drop(job, true);
     return true;
 }
 
 void SlurmDispatch::failed(Job& job, const std::string& why)
 {
-    watcher_.ServerLog("Publish failed - " + job.request.lectureDir + " - " + why);
+    engine_.ServerLog("Publish failed - " + job.request.lectureDir + " - " + why);
     if (!job.id.empty()) {
         const auto lines = linesOf(JobErrorPath(job.claim->Dir(), job.id));
         const size_t from = lines.size() > kErrorTailLines ? lines.size() - kErrorTailLines : 0;
         for (size_t i = from; i < lines.size(); ++i)
-            watcher_.WriteLogLine(HtmlEscape("Job " + job.id + " error: " + lines[i]));
+            engine_.WriteLogLine(HtmlEscape("Job " + job.id + " error: " + lines[i]));
     }
-    LectureIntake intake(watcher_.txtRepository, [this](const std::string& text) { watcher_.ServerLog(text); });
+    LectureIntake intake(engine_.dirs.repository, [this](const std::string& text) { engine_.ServerLog(text); });
     intake.ReturnFailed(*job.claim);
     drop(job, false);
 }
@@ -280,7 +280,7 @@ void SlurmDispatch::drop(Job& job, bool ok)
 {
     job.done = true;
     job.heartbeat.reset();
-    emit watcher_.lectureDone(ok);
+    emit engine_.lectureDone(ok);
 }
 
 void SlurmDispatch::Stop()
@@ -290,16 +290,16 @@ void SlurmDispatch::Stop()
         if (job.done || job.id.empty())
             continue;
         if (!options_.cancelOnStop) {
-            watcher_.ServerLog("Left job " + job.id + " running - " + job.request.lectureDir);
+            engine_.ServerLog("Left job " + job.id + " running - " + job.request.lectureDir);
             continue;
         }
         std::string err;
         if (cluster_.Cancel(job.id, err)) {
             job.claim->journal.job.clear();
             save(job);
-            watcher_.ServerLog("Cancelled job " + job.id + " - " + job.request.lectureDir);
+            engine_.ServerLog("Cancelled job " + job.id + " - " + job.request.lectureDir);
         } else {
-            watcher_.ServerLog("Error - job " + job.id + " could not be cancelled - " + err);
+            engine_.ServerLog("Error - job " + job.id + " could not be cancelled - " + err);
         }
     }
     jobs_.clear();

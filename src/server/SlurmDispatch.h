@@ -1,5 +1,5 @@
-// The lecture watcher's batch jobs: each lecture taken into the repository
-// is published by a Slurm job instead of in this process. The watcher stays
+// The server's batch jobs: each lecture taken into the repository
+// is published by a Slurm job instead of in this process. The server stays
 // the intake; this follows every job it submitted (its state, its progress
 // lines) once a second, finishes the lecture when its job completed and
 // the publication is in place, and sends it back to the incoming tree as
@@ -23,13 +23,13 @@ namespace pellucor {
 
 class ClaimHeartbeat;
 class LectureClaim;
-class LectureWatcher;
+class IncomingPublisher;
 struct SlurmJobState;
 
 class SlurmDispatch : public QObject {
     Q_OBJECT
 public:
-    SlurmDispatch(LectureWatcher& watcher, SlurmOptions options, std::string program);
+    SlurmDispatch(IncomingPublisher& engine, SlurmOptions options, std::string program);
     ~SlurmDispatch() override;
 
     // A lecture in the repository, its claim held: follows the job its
@@ -58,7 +58,7 @@ private:
     void drop(Job& job, bool ok);
     bool save(Job& job);
 
-    LectureWatcher& watcher_;
+    IncomingPublisher& engine_;
     SlurmOptions options_;
     std::string program_;
     SlurmCluster cluster_;

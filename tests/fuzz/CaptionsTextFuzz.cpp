@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Captions.h"
 #include "core/CutList.h"
-#include "publish/Captions.h"
 
 using namespace pellucor;
 

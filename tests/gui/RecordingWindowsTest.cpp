@@ -6,10 +6,10 @@
 // flips slides with Page Down and ends with Esc; the set-up comes back
 // with its choices as roomy as before.
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QKeyEvent>
 
 #include <cmath>
 #include <filesystem>
@@ -21,7 +21,7 @@
 #include "capture/EncoderSetup.h"
 #include "capture/RecordingSetup.h"
 #include "capture/widgets/SlideFlipRecorderView.h"
-#include "capture/TimeText.h"
+#include "core/TimeText.h"
 
 namespace {
 using namespace pellucor;
@@ -69,8 +69,8 @@ protected:
         std::string err;
         for (const char* colour : {"red", "green", "blue"}) {
             const std::string name = "img00" + std::to_string(++slides) + ".gif";
-            ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", std::string("color=c=") + colour + ":s=320x240", "-frames:v",
-                                "1", lecture + name},
+            ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", std::string("color=c=") + colour + ":s=320x240", "-frames:v", "1",
+                                lecture + name},
                                err))
                 << err;
         }
@@ -178,8 +178,7 @@ TEST_F(RecordingWindows, RecordPressedFirstTimesTheSlidesOnTheRecordingsOwnClock
             "the sine heard on the meter", [&] { return (heard = soundLevel()) > 50; }, [] {})
         .after(3000, "a trial of three seconds", [] { UiDriver::button(encoder(), "Next >>")->click(); })
         .when(
-            "the slide window", [] { return flipWindow() != nullptr; },
-            [] { press(Qt::Key_PageDown); })
+            "the slide window", [] { return flipWindow() != nullptr; }, [] { press(Qt::Key_PageDown); })
         .after(2000, "slide 1 shown", [] { press(Qt::Key_PageDown); })
         .after(2000, "slide 2 shown", [] { press(Qt::Key_Escape); });
     record(driver);
@@ -220,13 +219,12 @@ TEST_F(RecordingWindows, NoMicrophoneSaysSoAndRecordsNothing)
         .when(
             "the encoder set-up", [] { return encoder() != nullptr; },
             [] { UiDriver::button(encoder(), "Setup")->click(); })
-        .after(500, "Setup answered",
-               [&] {
-                   told = shows(encoder(), EncoderSetup::kNoMicrophone);
-                   level = soundLevel();
-                   EXPECT_FALSE(UiDriver::button(encoder(), "Record")->isEnabled());
-                   UiDriver::button(encoder(), "Next >>")->click();
-               });
+        .after(500, "Setup answered", [&] {
+            told = shows(encoder(), EncoderSetup::kNoMicrophone);
+            level = soundLevel();
+            EXPECT_FALSE(UiDriver::button(encoder(), "Record")->isEnabled());
+            UiDriver::button(encoder(), "Next >>")->click();
+        });
     record(driver);
 
     EXPECT_TRUE(sink.saw("RealRecord - Unable to find any audio drivers"));

@@ -21,18 +21,17 @@
 
 #include "LectureWindows.h"
 #include "MediaTools.h"
-#include "MediaTools.h"
 #include "SyncedLecture.h"
 #include "UiDriver.h"
 #include "app/AppContext.h"
-#include "app/CaptionEditor.h"
 #include "app/CaptionsRun.h"
 #include "app/widgets/PublishFormView.h"
-#include "capture/TimingEditor.h"
 #include "core/CaptionFiles.h"
 #include "core/CaptionReview.h"
 #include "core/CutList.h"
 #include "core/TavUtils.h"
+#include "editing/CaptionEditor.h"
+#include "editing/TimingEditor.h"
 
 namespace {
 using namespace pellucor;
@@ -243,13 +242,14 @@ TEST_F(WindowJobs, MakeCaptionsRunsOffTheWindowsThreadAndTheEditorSavesThemForKe
     sink.answers = {TavNo};
     // Past the reading of the sound: the percent then waits for the first
     // stretch heard, so the cancel comes while the speech is recognised.
-    ASSERT_TRUE(cancelPast([&] { fromDetail->trigger(); }, 5, [&] {
-        EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked meanwhile";
-        // Closing the window first asks; declined, the work goes on.
-        sink.answers = {TavCancel};
-        EXPECT_FALSE(view().close());
-        EXPECT_TRUE(windows->context().captions().Busy());
-    }));
+    ASSERT_TRUE(cancelPast([&] { fromDetail->trigger(); }, 5,
+                           [&] {
+                               EXPECT_FALSE(view().menuBar()->isEnabled()) << "the window is locked meanwhile";
+                               // Closing the window first asks; declined, the work goes on.
+                               sink.answers = {TavCancel};
+                               EXPECT_FALSE(view().close());
+                               EXPECT_TRUE(windows->context().captions().Busy());
+                           }));
     ASSERT_FALSE(sink.questions.empty());
     EXPECT_EQ(sink.questions.back(),
               "A job is running (Make Captions): cancel it and quit? What it has done so far is not kept.");
@@ -412,9 +412,8 @@ TEST_F(WindowJobs, AStretchCutOnTheTimingEditorsTimelineIsSavedBesideTheRecordin
     // Published from the main window: the copy leaves the stretch out and
     // slide 2, wholly in it, is shown nowhere.
     const std::string out = root.dir() + "disk/";
-    windows->context().hooks.chooseDirectory = [&](const std::string&, std::string& dir, bool) {
-        return !(dir = out).empty();
-    };
+    windows->context().hooks.chooseDirectory
+        = [&](const std::string&, std::string& dir, bool) { return !(dir = out).empty(); };
     QPushButton* cmdPub = findWidget<QPushButton>(view(), "cmdPub");
     ASSERT_TRUE(cmdPub && cmdPub->isEnabled()) << statusText();
     runJob([&] { cmdPub->click(); });

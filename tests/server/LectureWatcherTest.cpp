@@ -16,6 +16,7 @@
 #include "core/TavUtils.h"
 #include "media/FfmpegMediaOpener.h"
 #include "publish/PublishSession.h"
+#include "server/IncomingPublisher.h"
 #include "server/LectureWatcher.h"
 #include "server/SettleTracker.h"
 #include "server/TreeSnapshot.h"
@@ -25,6 +26,7 @@ using namespace pellucor;
 using namespace pellucor::testing_support;
 namespace fs = std::filesystem;
 
+// The server window's model, and through it the engine it drives.
 class ServerEdition : public ::testing::Test {
 protected:
     int argc = 0;
@@ -45,7 +47,7 @@ protected:
         prefs["prfsrvStreamURL"] = "";
         server.Session().openerFactory = FfmpegOpeners();
         server.Session().logIntervalMs = 50;
-        server.settleTime = std::chrono::milliseconds(0);
+        server.Engine().settleTime = std::chrono::milliseconds(0);
         server.load();
         Tav_SetUnattended(true);
     }
@@ -56,7 +58,7 @@ protected:
         QEventLoop loop;
         QObject::connect(&server, &LectureWatcher::lectureDone, &loop, &QEventLoop::quit);
         const bool found = server.CheckIncoming();
-        if (server.Busy())
+        if (server.Engine().Busy())
             loop.exec();
         return found;
     }
@@ -79,7 +81,7 @@ TEST_F(ServerEdition, HostileLectureNameIsPublishedWithoutRunningAnythingAndEsca
     writeFile(index, "mine");  // an index page of someone else's is never replaced
     dropSample("lectures/" + name);
     ASSERT_TRUE(check());
-    EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
+    EXPECT_TRUE(server.Engine().LastPublishOk()) << server.lblStatus;
     EXPECT_TRUE(fs::exists(server.txtPubDir + "talk1.mp4"));  // its parts are those of lecture "talk"
     EXPECT_EQ(server.txtRelPath, "lectures/");
     EXPECT_EQ(server.txtWebURL.rfind("http://lectures.example.org/lectures/lectures/it", 0), 0u) << server.txtWebURL;
@@ -162,8 +164,8 @@ TEST_F(ServerEdition, BadEntriesAndLinksAreLoggedOnceNeverFollowedAndNeverBlockL
           "Error - symbolic link not followed " + in.string() + "/course<br>",
           "Error - symbolic link not followed " + in.string() + "/x-inner/img001.gif<br>",
           "Directory is not ready to be published - " + root.dir() + "repository/empty/",
-          "Directory is not ready to be published - " + root.dir() + "repository/badcuts/ - The cut list "
-              + root.dir() + "repository/badcuts/talk2.cuts is not right: line 1: the cut 0:00:01.000 0:00:09.000 "
+          "Directory is not ready to be published - " + root.dir() + "repository/badcuts/ - The cut list " + root.dir()
+              + "repository/badcuts/talk2.cuts is not right: line 1: the cut 0:00:01.000 0:00:09.000 "
               + "ends after the recording",
           "Error - destination directory should not exist " + root.dir() + "repository/lectures/talk1"})
         EXPECT_EQ(occurrences(first, said), 1u) << said << "\n" << first;
@@ -221,7 +223,7 @@ TEST_F(ServerEdition, APublishByHandEndsInOneMessage)
     Tav_SetUnattended(false);
     dropSample("course/x-talk");
     ASSERT_TRUE(check());
-    EXPECT_TRUE(server.LastPublishOk()) << server.lblStatus;
+    EXPECT_TRUE(server.Engine().LastPublishOk()) << server.lblStatus;
     ASSERT_EQ(sink.messages.size(), 1u) << ::testing::PrintToString(sink.messages);
     EXPECT_TRUE(holds(sink.messages[0], "Lecture URL at http://lectures.example.org/lectures/course/"));
 }
@@ -233,7 +235,7 @@ TEST_F(ServerEdition, ALectureFailingAAIsHeldBackWhenAskedWithTheReasonsBesideIt
     prefs["prfsrvHoldInaccessible"] = "Yes";
     dropSample("course/x-talk");
     ASSERT_TRUE(check());
-    EXPECT_FALSE(server.LastPublishOk());
+    EXPECT_FALSE(server.Engine().LastPublishOk());
     EXPECT_FALSE(fs::exists(root.dir() + "pub/course/talk"));
     EXPECT_TRUE(holds(readFile(root.dir() + "incoming/course/e-talk/accessibility.txt"),
                       "1.2.2 Captions (Prerecorded) (A): failed - part 1: no captions"));

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "capture/FileChooser.h"
+#include "core/FileChooser.h"
 
 class QWidget;
 

@@ -14,15 +14,15 @@
 
 #include "../AppFixture.h"
 #include "QtTestApp.h"
-#include "app/CaptionEditor.h"
 #include "app/DirectoryChooser.h"
-#include "app/widgets/CaptionEditorView.h"
 #include "app/widgets/DirectoryChooserDialog.h"
 #include "app/widgets/MainWindowView.h"
 #include "app/widgets/PreferencesView.h"
 #include "app/widgets/PublishFormView.h"
 #include "core/CaptionFiles.h"
 #include "core/CaptionReview.h"
+#include "editing/CaptionEditor.h"
+#include "editing/widgets/CaptionEditorView.h"
 
 namespace {
 using namespace pellucor;

@@ -26,15 +26,15 @@
 #include "capture/FfmpegEncoder.h"
 #include "capture/PlayerWindow.h"
 #include "capture/RecordingSetup.h"
-#include "capture/TimingEditor.h"
 #include "capture/widgets/EncoderSetupView.h"
 #include "capture/widgets/PlayerWindowView.h"
 #include "capture/widgets/QtFileChooser.h"
 #include "capture/widgets/QtRecordingWindows.h"
 #include "capture/widgets/RecordingSetupView.h"
 #include "capture/widgets/SlideFlipRecorderView.h"
-#include "capture/widgets/TimingEditorView.h"
 #include "core/TavUtils.h"
+#include "editing/TimingEditor.h"
+#include "editing/widgets/TimingEditorView.h"
 
 namespace {
 using namespace pellucor;

@@ -1,13 +1,13 @@
-#include "capture/SlideTextPanel.h"
+#include "editing/SlideTextPanel.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "capture/TimingEditor.h"
 #include "core/FileLookup.h"
 #include "core/Lecture.h"
 #include "core/LectureLoader.h"
 #include "core/TavUtils.h"
+#include "editing/TimingEditor.h"
 
 namespace pellucor {
 

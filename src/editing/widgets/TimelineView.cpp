@@ -1,4 +1,4 @@
-#include "capture/widgets/TimelineView.h"
+#include "editing/widgets/TimelineView.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -14,10 +14,10 @@
 
 #include <cmath>
 
-#include "capture/CutEdits.h"
-#include "capture/TimeText.h"
-#include "capture/TimelineModel.h"
-#include "capture/widgets/ViewBinding.h"
+#include "core/TimeText.h"
+#include "editing/CutEdits.h"
+#include "editing/TimelineModel.h"
+#include "editing/widgets/FieldBinding.h"
 
 namespace pellucor {
 

@@ -1,4 +1,4 @@
-#include "app/CaptionEditor.h"
+#include "editing/CaptionEditor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "core/CaptionFiles.h"
+#include "core/Captions.h"
 #include "core/TavUtils.h"
 #include "core/TextFile.h"
-#include "publish/Captions.h"
 
 namespace pellucor {
 

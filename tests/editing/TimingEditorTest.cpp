@@ -6,15 +6,20 @@
 #include <filesystem>
 #include <functional>
 
+#include "QtCoreTestApp.h"
 #include "TestSupport.h"
-#include "capture/FileChooser.h"
-#include "capture/TimelineModel.h"
-#include "capture/TimingEditor.h"
 #include "core/CutList.h"
+#include "core/FileChooser.h"
+#include "editing/TimelineModel.h"
+#include "editing/TimingEditor.h"
 
 namespace {
 using namespace pellucor;
 using namespace pellucor::testing_support;
+
+// The timeline reads its recording on a worker thread that reports back
+// through the event loop.
+PELLUCOR_QT_CORE_TEST_APP();
 
 struct FakeChooser : FileChooser {
     std::string answer, askedDir, askedFilter;
@@ -239,8 +244,8 @@ TEST_F(TimingEditorTest, UnsavedFlagFollowsChangesToTheDataAndResetAndDoneAskBef
     ed.deltaChanged("5");
     ed.decrease();
     EXPECT_TRUE(ed.Unsaved());
-    for (auto action : {&TimingEditor::addRow, &TimingEditor::insertRow, &TimingEditor::deleteRow,
-                        &TimingEditor::startTimeEntered}) {
+    for (auto action :
+         {&TimingEditor::addRow, &TimingEditor::insertRow, &TimingEditor::deleteRow, &TimingEditor::startTimeEntered}) {
         load(kRecorded);
         (ed.*action)();
         EXPECT_TRUE(ed.Unsaved());

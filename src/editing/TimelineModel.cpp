@@ -1,4 +1,4 @@
-#include "capture/TimelineModel.h"
+#include "editing/TimelineModel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "capture/TimeText.h"
-#include "capture/TimingEditor.h"
 #include "core/FileLookup.h"
 #include "core/RecordingKinds.h"
 #include "core/TavUtils.h"
+#include "core/TimeText.h"
+#include "editing/TimingEditor.h"
 
 namespace pellucor {
 

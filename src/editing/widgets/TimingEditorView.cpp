@@ -1,4 +1,4 @@
-#include "capture/widgets/TimingEditorView.h"
+#include "editing/widgets/TimingEditorView.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -17,10 +17,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "capture/SlideTextPanel.h"
-#include "capture/TimingEditor.h"
-#include "capture/widgets/TimelineView.h"
-#include "capture/widgets/ViewBinding.h"
+#include "editing/SlideTextPanel.h"
+#include "editing/TimingEditor.h"
+#include "editing/widgets/FieldBinding.h"
+#include "editing/widgets/TimelineView.h"
 
 namespace pellucor {
 
@@ -113,13 +113,12 @@ TimingEditorView::TimingEditorView(TimingEditor& model, TimelineModel* timeline,
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { model_.done(); });
 
-    connect(timein_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.startTimeChanged(t.toStdString()); });
-    connect(image_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.imageChanged(t.toStdString()); });
+    connect(timein_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.startTimeChanged(t.toStdString()); });
+    connect(image_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.imageChanged(t.toStdString()); });
     connect(timeEnd_, &QLineEdit::textEdited, this,
             [this](const QString& t) { model_.endTimeChanged(t.toStdString()); });
-    connect(delta_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.deltaChanged(t.toStdString()); });
+    connect(delta_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.deltaChanged(t.toStdString()); });
     timein_->installEventFilter(this);
     image_->installEventFilter(this);
 

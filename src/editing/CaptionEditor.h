@@ -35,7 +35,7 @@ public:
         // Its words' confidences (CaptionWords of text, one each), all
         // certain where the captions gave none.
         std::vector<WordMark> marks;
-        std::string id;             // its WebVTT identifier, "" when none
+        std::string id;  // its WebVTT identifier, "" when none
     };
 
     explicit CaptionEditor(QObject* parent = nullptr);

@@ -1,4 +1,4 @@
-#include "import/EncodedPicture.h"
+#include "media/EncodedPicture.h"
 
 #include <QSaveFile>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "capture/CutEdits.h"
+#include "editing/CutEdits.h"
 
 namespace pellucor {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/CutEdits.h"
+#include "editing/CutEdits.h"
 
 namespace pellucor {
 
@@ -63,7 +63,7 @@ public:
     void deltaChanged(const std::string& text) { delta_ = text; }
     void startTimeKeyUp();    // Up arrow in the time or page field
     void startTimeKeyDown();  // Down arrow
-    void startTimeEntered();    // Enter: move down, growing the grid at its end
+    void startTimeEntered();  // Enter: move down, growing the grid at its end
 
     // The unsaved question: true when nothing is unsaved or the user agrees
     // to discard the changes.

@@ -5,7 +5,7 @@
 
 #include "DecodedPicture.h"
 #include "TestSupport.h"
-#include "import/GifWriter.h"
+#include "media/GifWriter.h"
 
 namespace {
 using namespace pellucor;

@@ -1,4 +1,4 @@
-#include "capture/OverviewCache.h"
+#include "editing/OverviewCache.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>

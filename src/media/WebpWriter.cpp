@@ -1,4 +1,4 @@
-#include "import/WebpWriter.h"
+#include "media/WebpWriter.h"
 
 #include <memory>
 
@@ -6,7 +6,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-#include "import/EncodedPicture.h"
+#include "media/EncodedPicture.h"
 
 namespace pellucor {
 

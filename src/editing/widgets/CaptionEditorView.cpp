@@ -1,4 +1,4 @@
-#include "app/widgets/CaptionEditorView.h"
+#include "editing/widgets/CaptionEditorView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,8 +17,8 @@
 
 #include <algorithm>
 
-#include "app/CaptionEditor.h"
 #include "core/Messages.h"
+#include "editing/CaptionEditor.h"
 
 namespace pellucor {
 
@@ -294,12 +294,12 @@ void CaptionEditorView::save()
     if (!model_.Save(err))
         Tav_Message(err);
     else
-        status_->setText(QString::fromStdString(
-            "Saved " + model_.File()
-            + (model_.Descriptions()        ? " as your own audio descriptions"
-                   : !model_.WasAutomatic() ? " as your own captions"
-                   : model_.Reviewed()      ? ": captions reviewed by a person"
-                                            : ": automatic captions, review not finished")));
+        status_->setText(
+            QString::fromStdString("Saved " + model_.File()
+                                   + (model_.Descriptions()        ? " as your own audio descriptions"
+                                          : !model_.WasAutomatic() ? " as your own captions"
+                                          : model_.Reviewed()      ? ": captions reviewed by a person"
+                                                                   : ": automatic captions, review not finished")));
 }
 
 // The other tab's file opened, once the edits of the one open are saved

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "capture/TimelineModel.h"
+#include "editing/TimelineModel.h"
 
 class QLabel;
 class QPushButton;

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "capture/OverviewCache.h"
-#include "media/RecordingOverview.h"
 #include "core/CutList.h"
+#include "editing/OverviewCache.h"
+#include "media/RecordingOverview.h"
 
 namespace pellucor {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/CaptionEditor.h"
+#include "editing/CaptionEditor.h"
 
 namespace {
 using pellucor::CaptionEditor;
@@ -18,7 +18,7 @@ struct Typed {
 
 void PrintTo(const Typed& t, std::ostream* os) { *os << '"' << t.text.substr(0, 16) << '"'; }
 
-class CaptionTime : public ::testing::TestWithParam<Typed> {};
+class CaptionTime : public ::testing::TestWithParam<Typed> { };
 
 TEST_P(CaptionTime, IsTakenOrRefused)
 {
@@ -32,10 +32,9 @@ TEST_P(CaptionTime, IsTakenOrRefused)
 
 INSTANTIATE_TEST_SUITE_P(Typed, CaptionTime,
                          ::testing::Values(Typed {"00:01:02.500", true, 62.5}, Typed {" 1:02,5 ", true, 62.5},
-                                           Typed {"75", true, 75}, Typed {"1:2:3", true, 3723},
-                                           Typed {".", false, 0}, Typed {"1:.", false, 0},
-                                           Typed {"1..2", false, 0}, Typed {"1:2:3:4", false, 0},
-                                           Typed {"", false, 0}, Typed {"1:-2", false, 0},
+                                           Typed {"75", true, 75}, Typed {"1:2:3", true, 3723}, Typed {".", false, 0},
+                                           Typed {"1:.", false, 0}, Typed {"1..2", false, 0},
+                                           Typed {"1:2:3:4", false, 0}, Typed {"", false, 0}, Typed {"1:-2", false, 0},
                                            Typed {std::string(400, '9'), false, 0}));
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "capture/TimingEditor.h"
+#include "editing/TimingEditor.h"
 
 #include <QSaveFile>
 
@@ -8,11 +8,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "capture/FileChooser.h"
-#include "capture/TimeText.h"
-#include "capture/TimelineModel.h"
 #include "core/EventsFile.h"
+#include "core/FileChooser.h"
 #include "core/TavUtils.h"
+#include "core/TimeText.h"
+#include "editing/TimelineModel.h"
 
 namespace pellucor {
 

@@ -1,10 +1,10 @@
-#include "import/GifWriter.h"
+#include "media/GifWriter.h"
 
 #include <cstring>
 #include <memory>
 #include <unordered_map>
 
-#include "import/EncodedPicture.h"
+#include "media/EncodedPicture.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

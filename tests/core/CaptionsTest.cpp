@@ -8,8 +8,8 @@
 
 #include "TestSupport.h"
 #include "core/CaptionReview.h"
+#include "core/Captions.h"
 #include "core/TavString.h"
-#include "publish/Captions.h"
 
 namespace {
 using namespace pellucor;

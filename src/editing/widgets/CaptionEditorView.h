@@ -45,7 +45,7 @@ private:
     void cellEdited(int row, int column);
     int selectedCue() const;
     QPushButton* addButton(QHBoxLayout* row, const QString& caption, const QString& tip,
-                   const std::function<void()>& action);
+                           const std::function<void()>& action);
     void split();
     void merge();
     void play();

@@ -1,4 +1,4 @@
-#include "capture/TimeText.h"
+#include "core/TimeText.h"
 
 #include <cctype>
 

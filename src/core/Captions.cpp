@@ -1,4 +1,4 @@
-#include "publish/Captions.h"
+#include "core/Captions.h"
 
 #include <cctype>
 #include <cmath>
@@ -355,7 +355,6 @@ bool CutWebVtt(const std::string& text, const CutList& cuts, std::string& vtt, s
 {
     return tidy(text, &cuts, vtt, err);
 }
-
 
 bool IsSlideEventsTrack(const std::string& vtt)
 {
