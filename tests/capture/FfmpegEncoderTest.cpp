@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTest>
 
 #include "MediaTools.h"
@@ -73,7 +74,8 @@ TEST_F(FfmpegConverter, CancelFinishesTheFileSoFarAndAnUnreadableMovShowsTheCode
     EXPECT_EQ(conv.Status(), "Encoding stopped...");
     EXPECT_TRUE(FfmpegMediaFile::Open(dir.file("long.rm"), err)) << err;
     // Events of the stopped run that were still queued change nothing.
-    QTest::qWait(200);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(conv.Status(), "Encoding stopped...");
 
     writeFile(dir.file("BROKEN.MOV"), std::string(2048, 'x'));

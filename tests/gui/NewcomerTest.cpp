@@ -71,7 +71,18 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
         }
     });
     watch.start(40);
-    const auto settle = [] { QTest::qWait(600); };
+    // Until every window opened so far has been measured.
+    const auto allSeen = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup && !seen.count(w))
+                return false;
+        return true;
+    };
+    const auto settle = [&] {
+        QCoreApplication::sendPostedEvents();  // windows opened by queued calls are shown first
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor(allSeen, 10000));
+    };
     FrontEndHooks& hooks = context().hooks;
     settle();
     windows->ShowDetail();

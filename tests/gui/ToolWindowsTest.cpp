@@ -113,15 +113,22 @@ TEST_F(ToolWindowsTest, AdjustTimesOpensTheLecturesTimesAndSaveWritesThemBack)
     ASSERT_NE(timein, nullptr);
     timein->setText("00:00:05");
     emit timein->textEdited("00:00:05");
-    bool asked = false;  // a file dialog would be a modal window of its own
-    QTimer::singleShot(300, [&] {
+    // A file dialog would be a modal window of its own: one run by exec()
+    // is closed from within it, one only shown is found after the click.
+    bool asked = false;
+    const auto closeModal = [&] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             asked = true;
             modal->close();
         }
-    });
+    };
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, closeModal);
+    closer.start(300);
     UiDriver::button(w, "Save")->click();
-    QTest::qWait(400);
+    closer.stop();
+    closeModal();
     EXPECT_FALSE(asked) << "Save asked where to save";
     EXPECT_EQ(readFile(lec + "talk1.txt"), "u 00:00:00 00:00:02 URL\\sld001.htm\r\n"
                                            "u 00:00:02 00:00:05 URL\\sld002.htm\r\n"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -281,10 +282,13 @@ TEST_F(AppWindows, ChooserOpensScrolledToItsDirectory)
         DirectoryChooserDialog dialog(&model);
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        // The tree fills in the background: once every sibling has come in
+        // above it, the directory must be in view.
+        const auto* files = dialog.findChild<QFileSystemModel*>();
+        ASSERT_NE(files, nullptr);
+        const QModelIndex courses = files->index(QString::fromStdString(parent.substr(0, parent.size() - 1)));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return files->rowCount(courses) == 80; }, 10000));
         EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.CurrentDirVisible(); }, 5000));
-        // The background filling of the tree must not push it out again.
-        QTest::qWait(300);
-        EXPECT_TRUE(dialog.CurrentDirVisible());
         EXPECT_EQ(dialog.CurrentTreeDir().toStdString() + "/", target);
     }
 }
