@@ -62,12 +62,8 @@ int RunDescribeCommand(int argc, char** argv)
         return rc;
 
     Lecture lecture;
-    const auto quiet = [](const std::string&) {};
-    LectureLoader loader(
-        lecture, {Tav_DirSlash(dir), LectureNameOf(dir), Tav_DirSlash(dir), true},
-        [](const std::string&, bool& video, std::string&) { return video = false, true; }, quiet, quiet);
     std::string err;
-    if (!loader.Load(err)) {
+    if (!LectureLoader::ReadQuietly(dir, LectureNameOf(dir), true, lecture, err)) {
         cl.error(err);
         return 1;
     }

@@ -366,11 +366,7 @@ bool LectureLoader::ReadIndexTitles(const std::string& index, std::string& err)
                 continue;
             std::string title = line.substr(gt + 1);
             title = SlideIndexTitleText(Trim(title.substr(0, title.find('<'))));
-            // At most 24 bytes, not cutting a character in two.
-            size_t cut = std::min<size_t>(title.size(), 24);
-            while (cut < title.size() && cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80)
-                --cut;
-            title = Trim(title.substr(0, cut));
+            title = Trim(Utf8Prefix(title, 24));
             if (slide.Title.empty()) {
                 slide.Title = title;
                 slide.TitleFrom = "index.htm";
@@ -490,6 +486,17 @@ bool LectureLoader::ReadParts(std::string& err)
             return false;
     }
     return true;
+}
+
+bool LectureLoader::ReadQuietly(const std::string& dir, const std::string& lecName, bool withTitlesAndText,
+                                Lecture& lecture, std::string& err)
+{
+    const auto quiet = [](const std::string&) {};
+    const std::string d = Tav_DirSlash(dir);
+    LectureLoader loader(
+        lecture, {d, lecName, d, withTitlesAndText},
+        [](const std::string&, bool& video, std::string&) { return video = false, true; }, quiet, quiet);
+    return loader.Load(err);
 }
 
 bool LectureLoader::Load(std::string& err)

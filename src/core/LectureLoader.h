@@ -46,6 +46,14 @@ public:
     // holds no slides, and only the parts whose slides were read).
     bool Load(std::string& err);
 
+    // The lecture named lecName in dir (slides beside its media) read
+    // quietly for its slides and parts, each RealMedia recording taken as
+    // sound: what the commands and engines that only read a lecture need.
+    // withTitlesAndText: the slides' titles and words are read too (the
+    // full check). False with err as Load.
+    static bool ReadQuietly(const std::string& dir, const std::string& lecName, bool withTitlesAndText,
+                            Lecture& lecture, std::string& err);
+
     // The naming conventions, in their order of preference.
     // FirstRecording: no RealMedia at all, the first recording of today.
     enum class Convention { MultiPart, Images, Plain, FirstRm, FirstRecording };

@@ -37,8 +37,6 @@ std::string headerValue(const std::string& text)
     return Trim(out);
 }
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
 // The lines of a text, without their CR LF or LF ends.
 std::vector<std::string> splitLines(const std::string& text)
 {
@@ -203,7 +201,7 @@ std::string ShortText(const std::string& text, size_t maxChars)
     // Count characters, not bytes.
     size_t chars = 0, cut = std::string::npos, lastBlank = std::string::npos;
     for (size_t i = 0; i < line.size(); ++i) {
-        if (isContinuation(static_cast<unsigned char>(line[i])))
+        if (IsUtf8Continuation(line[i]))
             continue;
         if (chars == maxChars) {
             cut = i;

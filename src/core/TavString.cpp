@@ -145,6 +145,14 @@ std::string Fmt00(long n)
     return buf;
 }
 
+std::string Utf8Prefix(std::string_view text, size_t maxBytes)
+{
+    size_t cut = std::min(text.size(), maxBytes);
+    while (cut > 0 && cut < text.size() && IsUtf8Continuation(text[cut]))
+        --cut;
+    return std::string(text.substr(0, cut));
+}
+
 std::string MarkupEscaped(std::string_view text)
 {
     std::string out;

@@ -35,6 +35,12 @@ std::string ReplaceAll(std::string_view s, std::string_view find, std::string_vi
 // text hold them.
 std::string MarkupEscaped(std::string_view text);
 
+// Whether c is a byte inside a UTF-8 character rather than its first.
+inline bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+// The first at most maxBytes bytes of text, not cutting a UTF-8 character
+// in two.
+std::string Utf8Prefix(std::string_view text, size_t maxBytes);
+
 // Reads a number the lenient way: leading blanks, optional sign, digits and
 // an optional fraction; anything unreadable counts as 0.
 double Val(std::string_view s);

@@ -31,9 +31,9 @@ struct CutSound::State {
     AVFormatContext* in = nullptr;
     AVCodecContext* dec = nullptr;
     AVCodecContext* enc = nullptr;
-    SwrContext* toPlanar = nullptr;  // decoded sound to float planes at the encoder's rate
-    SwrContext* toEncoder = nullptr; // float planes to what the encoder takes
-    AVAudioFifo* fifo = nullptr;     // float planes waiting for a whole encoder frame
+    SwrContext* toPlanar = nullptr;   // decoded sound to float planes at the encoder's rate
+    SwrContext* toEncoder = nullptr;  // float planes to what the encoder takes
+    AVAudioFifo* fifo = nullptr;      // float planes waiting for a whole encoder frame
     std::unique_ptr<FfmpegAudioFilter> filter;
     AVStream* stream = nullptr;
     int index = -1;
@@ -41,8 +41,27 @@ struct CutSound::State {
     int64_t encoded = 0;  // samples handed to the encoder
     std::string err;
 
+    // What a run works with.
+    AVPacket* pkt = av_packet_alloc();
+    AVPacket* outPkt = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    AVFrame* encFrame = av_frame_alloc();
+    AVFrame* filtered = av_frame_alloc();
+    const std::function<bool(AVPacket*)>* sink = nullptr;
+    std::atomic<double>* done = nullptr;
+    bool stopped = false;  // the sink said stop
+    bool ok = true;
+    int64_t joinedAt = 0;  // samples joined so far
+    std::unique_ptr<SoundSplicer> splicer;
+    std::vector<float> planes;
+
     ~State()
     {
+        av_packet_free(&pkt);
+        av_packet_free(&outPkt);
+        av_frame_free(&frame);
+        av_frame_free(&encFrame);
+        av_frame_free(&filtered);
         swr_free(&toPlanar);
         swr_free(&toEncoder);
         if (fifo)
@@ -56,6 +75,168 @@ struct CutSound::State {
     {
         err = what + (rc < 0 ? ": " + FfmpegErrorText(rc) : std::string());
         return false;
+    }
+
+    // Encoder packets to the sink.
+    bool drainEncoder()
+    {
+        for (;;) {
+            const int rc = avcodec_receive_packet(enc, outPkt);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return true;
+            if (rc < 0)
+                return fail("encoding the sound failed", rc);
+            outPkt->stream_index = stream->index;
+            av_packet_rescale_ts(outPkt, enc->time_base, stream->time_base);
+            if (!(*sink)(outPkt)) {
+                stopped = true;
+                return fail("stopped", 0);
+            }
+            av_packet_unref(outPkt);
+        }
+    }
+
+    // Whole encoder frames from the fifo (the rest too when last).
+    bool encodeFifo(bool last)
+    {
+        const int size = enc->frame_size > 0 ? enc->frame_size : 1024;
+        while (av_audio_fifo_size(fifo) >= size || (last && av_audio_fifo_size(fifo) > 0)) {
+            const int n = std::min(size, av_audio_fifo_size(fifo));
+            std::vector<float> fifoPlanes(static_cast<size_t>(n * channels));
+            std::vector<void*> ptrs;
+            for (int c = 0; c < channels; ++c)
+                ptrs.push_back(fifoPlanes.data() + static_cast<size_t>(c * n));
+            av_audio_fifo_read(fifo, ptrs.data(), n);
+            av_frame_unref(encFrame);
+            encFrame->nb_samples = n;
+            encFrame->format = enc->sample_fmt;
+            encFrame->sample_rate = rate;
+            av_channel_layout_copy(&encFrame->ch_layout, &enc->ch_layout);
+            if (av_frame_get_buffer(encFrame, 0) < 0)
+                return fail("out of memory", 0);
+            std::vector<const uint8_t*> from;
+            for (void* p : ptrs)
+                from.push_back(static_cast<const uint8_t*>(p));
+            if (swr_convert(toEncoder, encFrame->extended_data, n, from.data(), n) < 0)
+                return fail("cannot convert the sound", 0);
+            encFrame->pts = encoded;
+            encoded += n;
+            *done = static_cast<double>(encoded) / rate;
+            const int rc = avcodec_send_frame(enc, encFrame);
+            if (rc < 0)
+                return fail("encoding the sound failed", rc);
+            if (!drainEncoder())
+                return false;
+        }
+        return true;
+    }
+
+    // Joined sound, through the filters, into the fifo.
+    bool pullFilter()
+    {
+        for (;;) {
+            const int rc = filter->Pull(filtered);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return true;
+            if (rc < 0)
+                return fail("filtering the sound failed", rc);
+            av_audio_fifo_write(fifo, reinterpret_cast<void**>(filtered->extended_data), filtered->nb_samples);
+            av_frame_unref(filtered);
+        }
+    }
+
+    // Joined samples through the filters (where there are any) and on to
+    // the encoder.
+    void joined(const float* const* from, int64_t count)
+    {
+        if (!ok)
+            return;
+        if (!filter) {
+            std::vector<void*> ptrs;
+            for (int c = 0; c < channels; ++c)
+                ptrs.push_back(const_cast<float*>(from[c]));
+            av_audio_fifo_write(fifo, ptrs.data(), static_cast<int>(count));
+        } else {
+            AVFrame* f = av_frame_alloc();
+            f->nb_samples = static_cast<int>(count);
+            f->format = AV_SAMPLE_FMT_FLTP;
+            f->sample_rate = rate;
+            av_channel_layout_copy(&f->ch_layout, &enc->ch_layout);
+            f->pts = joinedAt;
+            if (av_frame_get_buffer(f, 0) < 0) {
+                av_frame_free(&f);
+                ok = fail("out of memory", 0);
+                return;
+            }
+            for (int c = 0; c < channels; ++c)
+                std::copy(from[c], from[c] + count, reinterpret_cast<float*>(f->extended_data[c]));
+            const int rc = filter->Push(f);
+            av_frame_free(&f);
+            ok = (rc >= 0 || fail("filtering the sound failed", rc)) && pullFilter();
+        }
+        joinedAt += count;
+        ok = ok && encodeFifo(false);
+    }
+
+    // The splicer of the kept stretches in samples, counted from the
+    // sound's first (whose time the first decoded frame tells).
+    void startSplicer()
+    {
+        const AVStream* st = in->streams[index];
+        const double fileStart = in->start_time == AV_NOPTS_VALUE ? 0 : in->start_time / double(AV_TIME_BASE);
+        const int64_t ts = frame->best_effort_timestamp;
+        const double first = ts == AV_NOPTS_VALUE ? 0 : std::max(0.0, ts * av_q2d(st->time_base) - fileStart);
+        std::vector<SoundSplicer::Range> kept;
+        for (const CutStretch& k : plan.kept)
+            kept.push_back({std::max<int64_t>(0, std::llround((k.from - first) * rate)),
+                            std::max<int64_t>(0, std::llround((k.to - first) * rate))});
+        splicer = std::make_unique<SoundSplicer>(kept, std::llround((plan.length - first) * rate), channels,
+                                                 std::llround(kHalfFade * rate));
+    }
+
+    // The frames the decoder has, as float planes, to the splicer.
+    void spliceDecoded(const SoundSplicer::Sink& sinkOfJoined)
+    {
+        for (;;) {
+            const int rc = avcodec_receive_frame(dec, frame);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return;
+            if (rc < 0) {
+                ok = fail("decoding the sound failed", rc);
+                return;
+            }
+            if (!splicer)
+                startSplicer();
+            const int most = swr_get_out_samples(toPlanar, frame->nb_samples);
+            planes.resize(static_cast<size_t>(std::max(most, 1) * channels));
+            std::vector<uint8_t*> ptrs;
+            for (int c = 0; c < channels; ++c)
+                ptrs.push_back(reinterpret_cast<uint8_t*>(planes.data() + static_cast<size_t>(c * most)));
+            const int n = swr_convert(toPlanar, ptrs.data(), most, const_cast<const uint8_t**>(frame->extended_data),
+                                      frame->nb_samples);
+            av_frame_unref(frame);
+            if (n < 0) {
+                ok = fail("cannot convert the sound", n);
+                return;
+            }
+            splicer->Push(reinterpret_cast<const float* const*>(ptrs.data()), n, sinkOfJoined);
+        }
+    }
+
+    // What is still held in the splicer, the filters and the encoder.
+    void finish(const SoundSplicer::Sink& sinkOfJoined)
+    {
+        if (ok && splicer)
+            splicer->Finish(sinkOfJoined);
+        if (ok && filter) {
+            const int rc = filter->Push(nullptr);
+            ok = (rc >= 0 || fail("filtering the sound failed", rc)) && pullFilter();
+        }
+        ok = ok && encodeFifo(true);
+        if (ok) {
+            const int rc = avcodec_send_frame(enc, nullptr);
+            ok = (rc >= 0 || fail("encoding the sound failed", rc)) && drainEncoder();
+        }
     }
 };
 
@@ -119,173 +300,21 @@ bool CutSound::Open(const std::string& input, AVFormatContext* out, const CutSou
 bool CutSound::Run(const std::function<bool(AVPacket*)>& sink, const std::atomic<bool>& cancel, std::string& err)
 {
     State& s = *s_;
-    AVPacket* pkt = av_packet_alloc();
-    AVPacket* outPkt = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    AVFrame* encFrame = av_frame_alloc();
-    AVFrame* filtered = av_frame_alloc();
-    const auto release = [&] {
-        av_packet_free(&pkt);
-        av_packet_free(&outPkt);
-        av_frame_free(&frame);
-        av_frame_free(&encFrame);
-        av_frame_free(&filtered);
-    };
-    bool stopped = false;
-    // Encoder packets to the sink.
-    const auto drainEncoder = [&]() -> bool {
-        for (;;) {
-            const int rc = avcodec_receive_packet(s.enc, outPkt);
-            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-                return true;
-            if (rc < 0)
-                return s.fail("encoding the sound failed", rc);
-            outPkt->stream_index = s.stream->index;
-            av_packet_rescale_ts(outPkt, s.enc->time_base, s.stream->time_base);
-            if (!sink(outPkt)) {
-                stopped = true;
-                return s.fail("stopped", 0);
-            }
-            av_packet_unref(outPkt);
-        }
-    };
-    // Whole encoder frames from the fifo (the rest too when last).
-    const auto encodeFifo = [&](bool last) -> bool {
-        const int size = s.enc->frame_size > 0 ? s.enc->frame_size : 1024;
-        while (av_audio_fifo_size(s.fifo) >= size || (last && av_audio_fifo_size(s.fifo) > 0)) {
-            const int n = std::min(size, av_audio_fifo_size(s.fifo));
-            std::vector<float> planes(static_cast<size_t>(n * s.channels));
-            std::vector<void*> ptrs;
-            for (int c = 0; c < s.channels; ++c)
-                ptrs.push_back(planes.data() + static_cast<size_t>(c * n));
-            av_audio_fifo_read(s.fifo, ptrs.data(), n);
-            av_frame_unref(encFrame);
-            encFrame->nb_samples = n;
-            encFrame->format = s.enc->sample_fmt;
-            encFrame->sample_rate = s.rate;
-            av_channel_layout_copy(&encFrame->ch_layout, &s.enc->ch_layout);
-            if (av_frame_get_buffer(encFrame, 0) < 0)
-                return s.fail("out of memory", 0);
-            std::vector<const uint8_t*> in;
-            for (void* p : ptrs)
-                in.push_back(static_cast<const uint8_t*>(p));
-            if (swr_convert(s.toEncoder, encFrame->extended_data, n, in.data(), n) < 0)
-                return s.fail("cannot convert the sound", 0);
-            encFrame->pts = s.encoded;
-            s.encoded += n;
-            done_ = static_cast<double>(s.encoded) / s.rate;
-            const int rc = avcodec_send_frame(s.enc, encFrame);
-            if (rc < 0)
-                return s.fail("encoding the sound failed", rc);
-            if (!drainEncoder())
-                return false;
-        }
-        return true;
-    };
-    // Joined sound, through the filters, into the fifo.
-    const auto pullFilter = [&]() -> bool {
-        for (;;) {
-            const int rc = s.filter->Pull(filtered);
-            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-                return true;
-            if (rc < 0)
-                return s.fail("filtering the sound failed", rc);
-            av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(filtered->extended_data), filtered->nb_samples);
-            av_frame_unref(filtered);
-        }
-    };
-    int64_t joinedAt = 0;
-    bool ok = true;
-    const SoundSplicer::Sink joined = [&](const float* const* planes, int64_t count) {
-        if (!ok)
-            return;
-        if (!s.filter) {
-            std::vector<void*> ptrs;
-            for (int c = 0; c < s.channels; ++c)
-                ptrs.push_back(const_cast<float*>(planes[c]));
-            av_audio_fifo_write(s.fifo, ptrs.data(), static_cast<int>(count));
-        } else {
-            AVFrame* f = av_frame_alloc();
-            f->nb_samples = static_cast<int>(count);
-            f->format = AV_SAMPLE_FMT_FLTP;
-            f->sample_rate = s.rate;
-            av_channel_layout_copy(&f->ch_layout, &s.enc->ch_layout);
-            f->pts = joinedAt;
-            if (av_frame_get_buffer(f, 0) < 0) {
-                av_frame_free(&f);
-                ok = s.fail("out of memory", 0);
-                return;
-            }
-            for (int c = 0; c < s.channels; ++c)
-                std::copy(planes[c], planes[c] + count, reinterpret_cast<float*>(f->extended_data[c]));
-            const int rc = s.filter->Push(f);
-            av_frame_free(&f);
-            ok = (rc >= 0 || s.fail("filtering the sound failed", rc)) && pullFilter();
-        }
-        joinedAt += count;
-        ok = ok && encodeFifo(false);
-    };
-
-    // The kept stretches in samples, counted from the sound's first.
-    const AVStream* st = s.in->streams[s.index];
-    const double fileStart = s.in->start_time == AV_NOPTS_VALUE ? 0 : s.in->start_time / double(AV_TIME_BASE);
-    double first = -1;  // seconds of the recording at the first sample
-    std::unique_ptr<SoundSplicer> splicer;
-    std::vector<float> planes;
-    while (ok && !cancel) {
-        const bool more = FeedDecoder(s.in, s.index, s.dec, pkt);
-        for (;;) {
-            const int rc = avcodec_receive_frame(s.dec, frame);
-            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-                break;
-            if (rc < 0) {
-                ok = s.fail("decoding the sound failed", rc);
-                break;
-            }
-            if (!splicer) {
-                const int64_t ts = frame->best_effort_timestamp;
-                first = ts == AV_NOPTS_VALUE ? 0 : std::max(0.0, ts * av_q2d(st->time_base) - fileStart);
-                std::vector<SoundSplicer::Range> kept;
-                for (const CutStretch& k : s.plan.kept)
-                    kept.push_back({std::max<int64_t>(0, std::llround((k.from - first) * s.rate)),
-                                    std::max<int64_t>(0, std::llround((k.to - first) * s.rate))});
-                splicer = std::make_unique<SoundSplicer>(kept, std::llround((s.plan.length - first) * s.rate),
-                                                         s.channels, std::llround(kHalfFade * s.rate));
-            }
-            const int most = swr_get_out_samples(s.toPlanar, frame->nb_samples);
-            planes.resize(static_cast<size_t>(std::max(most, 1) * s.channels));
-            std::vector<uint8_t*> ptrs;
-            for (int c = 0; c < s.channels; ++c)
-                ptrs.push_back(reinterpret_cast<uint8_t*>(planes.data() + static_cast<size_t>(c * most)));
-            const int n = swr_convert(s.toPlanar, ptrs.data(), most, const_cast<const uint8_t**>(frame->extended_data),
-                                      frame->nb_samples);
-            av_frame_unref(frame);
-            if (n < 0) {
-                ok = s.fail("cannot convert the sound", n);
-                break;
-            }
-            splicer->Push(reinterpret_cast<const float* const*>(ptrs.data()), n, joined);
-        }
+    s.sink = &sink;
+    s.done = &done_;
+    const SoundSplicer::Sink joined = [&s](const float* const* planes, int64_t count) { s.joined(planes, count); };
+    while (s.ok && !cancel) {
+        const bool more = FeedDecoder(s.in, s.index, s.dec, s.pkt);
+        s.spliceDecoded(joined);
         if (!more)
             break;
     }
-    if (ok && cancel)
-        ok = s.fail("cancelled", 0);
-    if (ok && splicer)
-        splicer->Finish(joined);
-    if (ok && s.filter) {
-        const int rc = s.filter->Push(nullptr);
-        ok = (rc >= 0 || s.fail("filtering the sound failed", rc)) && pullFilter();
-    }
-    ok = ok && encodeFifo(true);
-    if (ok) {
-        const int rc = avcodec_send_frame(s.enc, nullptr);
-        ok = (rc >= 0 || s.fail("encoding the sound failed", rc)) && drainEncoder();
-    }
-    release();
-    if (!ok)
-        err = stopped ? "stopped" : s.err;
-    return ok;
+    if (s.ok && cancel)
+        s.ok = s.fail("cancelled", 0);
+    s.finish(joined);
+    if (!s.ok)
+        err = s.stopped ? "stopped" : s.err;
+    return s.ok;
 }
 
 }  // namespace pellucor

@@ -6,6 +6,7 @@
 
 #include "core/CaptionFiles.h"
 #include "core/CaptionReview.h"
+#include "core/TavString.h"
 
 namespace pellucor {
 
@@ -14,7 +15,7 @@ namespace {
 // Characters as a reader counts them (UTF-8 continuation bytes are not).
 size_t shown(const std::string& s)
 {
-    return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) { return !IsUtf8Continuation(c); }));
 }
 
 std::string join(const std::vector<std::string>& words, size_t from, size_t to)

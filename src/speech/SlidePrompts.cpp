@@ -33,12 +33,8 @@ SlidePrompts SlidePrompts::ForPart(const std::string& mediaDir, const std::strin
 {
     SlidePrompts prompts;
     Lecture lecture;
-    const auto quiet = [](const std::string&) {};
     const auto load = [&](bool titlesAndText, std::string& err) {
-        LectureLoader loader(
-            lecture, {Tav_DirSlash(mediaDir), lecName, Tav_DirSlash(mediaDir), titlesAndText},
-            [](const std::string&, bool& video, std::string&) { return video = false, true; }, quiet, quiet);
-        return loader.Load(err);
+        return LectureLoader::ReadQuietly(mediaDir, lecName, titlesAndText, lecture, err);
     };
     // The slides' titles and words; where those cannot be read, at least
     // the slides' times (whose names then say nothing).
