@@ -108,11 +108,12 @@ std::vector<DescriptionCue> MakeDescriptions(const std::vector<ShownSlide>& slid
 
 std::string DescriptionsText(const std::vector<DescriptionCue>& cues)
 {
-    std::string out = "WEBVTT\n\n" + std::string(kMachineDescriptionsNote)
-        + ": made from the slides' titles and text, not checked by a person\n";
+    // CR LF, as every other WebVTT file the program writes.
+    std::string out = "WEBVTT\r\n\r\n" + std::string(kMachineDescriptionsNote)
+        + ": made from the slides' titles and text, not checked by a person\r\n";
     for (const DescriptionCue& c : cues)
-        out += "\nslide-" + std::to_string(c.slide) + (c.extended ? " extended" : "") + "\n" + WebVttTime(c.start)
-            + " --> " + WebVttTime(c.end) + "\n" + WebVttEscaped(c.text) + "\n";
+        out += "\r\nslide-" + std::to_string(c.slide) + (c.extended ? " extended" : "") + "\r\n"
+            + WebVttTime(c.start) + " --> " + WebVttTime(c.end) + "\r\n" + WebVttEscaped(c.text) + "\r\n";
     return out;
 }
 

@@ -78,7 +78,7 @@ TEST_P(Descriptions, FitThePauseOrAreExtended)
     EXPECT_EQ(cues[0].text, c.text);
     EXPECT_EQ(cues[0].extended, c.extended);
     const std::string vtt = DescriptionsText(cues);
-    EXPECT_NE(vtt.find(c.extended ? "\nslide-2 extended\n" : "\nslide-2\n"), std::string::npos) << vtt;
+    EXPECT_NE(vtt.find(c.extended ? "\r\nslide-2 extended\r\n" : "\r\nslide-2\r\n"), std::string::npos) << vtt;
 }
 
 INSTANTIATE_TEST_SUITE_P(Slides, Descriptions, ::testing::ValuesIn(kCases),
