@@ -55,7 +55,7 @@ MessageSink* SetMessageSink(MessageSink* sink)
     return previous;
 }
 
-MessageSink& Tav_MessageSink() { return *g_sink; }
+MessageSink& CurrentMessageSink() { return *g_sink; }
 
 void Tav_SetUnattended(bool on) { g_unattended = on; }
 bool Unattended() { return g_unattended; }

@@ -33,7 +33,7 @@ public:
 // Installs the sink used by all wrappers (not owned; nullptr restores the
 // stderr sink). Returns the previous one.
 MessageSink* SetMessageSink(MessageSink* sink);
-MessageSink& Tav_MessageSink();
+MessageSink& CurrentMessageSink();
 
 void Tav_SetUnattended(bool on);
 bool Unattended();

@@ -168,7 +168,7 @@ bool PdfSlides::WriteGif(int index, const std::string& file, int width, int heig
 {
     poppler::image img;
     return render(index, width, height, img, err)
-        && Tav_WriteGif(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width, height,
+        && WriteGifPicture(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), width, height,
                         err);
 }
 
@@ -176,7 +176,7 @@ bool PdfSlides::WriteWebp(int index, const std::string& file, int width, std::st
 {
     poppler::image img;
     return render(index, width, 0, img, err)
-        && Tav_WriteWebp(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), img.width(),
+        && WriteWebpPicture(file, reinterpret_cast<const uint8_t*>(img.const_data()), img.bytes_per_row(), img.width(),
                          img.height(), err);
 }
 

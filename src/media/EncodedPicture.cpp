@@ -11,7 +11,7 @@ extern "C" {
 
 namespace pellucor {
 
-AvFramePtr Tav_Rgb32Frame(const uint8_t* pixels, int stride, int width, int height, bool opaque, std::string& err)
+AvFramePtr Rgb32Frame(const uint8_t* pixels, int stride, int width, int height, bool opaque, std::string& err)
 {
     AvFramePtr frame(av_frame_alloc());
     if (!frame) {
@@ -23,7 +23,7 @@ AvFramePtr Tav_Rgb32Frame(const uint8_t* pixels, int stride, int width, int heig
     frame->height = height;
     frame->pts = 0;
     if (const int rc = av_frame_get_buffer(frame.get(), 0); rc < 0) {
-        err = "cannot allocate the picture: " + Tav_AvErrorText(rc);
+        err = "cannot allocate the picture: " + FfmpegErrorText(rc);
         return nullptr;
     }
     for (int y = 0; y < height; ++y) {
@@ -36,14 +36,7 @@ AvFramePtr Tav_Rgb32Frame(const uint8_t* pixels, int stride, int width, int heig
     return frame;
 }
 
-std::string Tav_AvErrorText(int code)
-{
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, buf, sizeof buf);
-    return buf;
-}
-
-bool Tav_SavePicture(const std::string& path, const std::string& data, std::string& err)
+bool SavePictureFile(const std::string& path, const std::string& data, std::string& err)
 {
     QSaveFile file(QString::fromStdString(path));
     const auto size = static_cast<qint64>(data.size());

@@ -1,11 +1,13 @@
 // What the picture writers share: FFmpeg's objects held for their lifetime,
-// a frame of a rendered picture's pixels, FFmpeg's error texts and writing
-// a whole encoded picture to its file.
+// a frame of a rendered picture's pixels and writing a whole encoded
+// picture to its file.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "media/FfmpegMediaFile.h"  // FfmpegErrorText
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -27,13 +29,10 @@ using AvFramePtr = std::unique_ptr<AVFrame, AvFrameDeleter>;
 
 // A frame (RGB32) holding width x height pixels of 32 bits, rows stride
 // bytes apart; with opaque, every pixel's alpha set. Null with err.
-AvFramePtr Tav_Rgb32Frame(const uint8_t* pixels, int stride, int width, int height, bool opaque, std::string& err);
-
-// FFmpeg's description of an error code.
-std::string Tav_AvErrorText(int code);
+AvFramePtr Rgb32Frame(const uint8_t* pixels, int stride, int width, int height, bool opaque, std::string& err);
 
 // Writes the encoded picture to path; the file is replaced only once it is
 // complete. False with the reason.
-bool Tav_SavePicture(const std::string& path, const std::string& data, std::string& err);
+bool SavePictureFile(const std::string& path, const std::string& data, std::string& err);
 
 }  // namespace pellucor

@@ -21,7 +21,7 @@ namespace pellucor {
 
 namespace {
 
-const auto avError = Tav_AvErrorText;
+const auto avError = FfmpegErrorText;
 
 struct GraphDeleter {
     void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
@@ -133,7 +133,7 @@ bool toPalette(const uint8_t* pixels, int stride, int width, int height, FramePt
         return false;
     }
 
-    FramePtr frame = Tav_Rgb32Frame(pixels, stride, width, height, false, err);
+    FramePtr frame = Rgb32Frame(pixels, stride, width, height, false, err);
     if (!frame)
         return false;
     rc = av_buffersrc_add_frame(src, frame.get());
@@ -240,7 +240,7 @@ bool encodeGif(AVFrame* picture, std::string& data, std::string& err)
 
 }  // namespace
 
-bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err)
+bool WriteGifPicture(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err)
 {
     if (!pixels || width < 1 || height < 1 || width > kMaxGifSide || height > kMaxGifSide || stride < width * 4) {
         err = "invalid picture size " + std::to_string(width) + "x" + std::to_string(height);
@@ -256,7 +256,7 @@ bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, in
     if (!exactPalette(pixels, stride, width, height, palette)
         && !toPalette(pixels, stride, width, height, palette, err))
         return false;
-    return encodeGif(palette.get(), data, err) && Tav_SavePicture(path, data, err);
+    return encodeGif(palette.get(), data, err) && SavePictureFile(path, data, err);
 }
 
 }  // namespace pellucor

@@ -10,7 +10,7 @@ namespace pellucor {
 
 // pixels: width x height pixels of 32 bits, 0xAARRGGBB in native byte order,
 // rows stride bytes apart. The file is replaced only once it is complete.
-bool Tav_WriteGif(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err);
+bool WriteGifPicture(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err);
 
 // Largest width or height accepted for a slide picture.
 inline constexpr int kMaxGifSide = 16384;

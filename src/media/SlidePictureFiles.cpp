@@ -20,8 +20,8 @@ bool WriteFoundSlidePictures(const RecordingSlides& found, size_t slide, const s
     const int height = std::max(1, static_cast<int>(std::lround(width * sharp.rows / double(sharp.cols))));
     cv::Mat shown;
     cv::resize(sharp, shown, {width, height}, 0, 0, cv::INTER_AREA);
-    return Tav_WriteWebp(sharpPath, sharp.data, static_cast<int>(sharp.step), sharp.cols, sharp.rows, err, true)
-        && Tav_WriteGif(shownPath, shown.data, static_cast<int>(shown.step), shown.cols, shown.rows, err);
+    return WriteWebpPicture(sharpPath, sharp.data, static_cast<int>(sharp.step), sharp.cols, sharp.rows, err, true)
+        && WriteGifPicture(shownPath, shown.data, static_cast<int>(shown.step), shown.cols, shown.rows, err);
 }
 
 }  // namespace pellucor

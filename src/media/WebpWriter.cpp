@@ -10,7 +10,7 @@ extern "C" {
 
 namespace pellucor {
 
-bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err,
+bool WriteWebpPicture(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err,
                    bool quick)
 {
     if (!pixels || width < 1 || height < 1 || width > kMaxWebpSide || height > kMaxWebpSide || stride < width * 4) {
@@ -33,10 +33,10 @@ bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, i
         enc->compression_level = 0;
     int rc = avcodec_open2(enc.get(), codec, nullptr);
     if (rc < 0) {
-        err = "cannot open the WebP encoder: " + Tav_AvErrorText(rc);
+        err = "cannot open the WebP encoder: " + FfmpegErrorText(rc);
         return false;
     }
-    const AvFramePtr frame = Tav_Rgb32Frame(pixels, stride, width, height, true, err);
+    const AvFramePtr frame = Rgb32Frame(pixels, stride, width, height, true, err);
     std::unique_ptr<AVPacket, AvPacketDeleter> pkt(av_packet_alloc());
     if (!frame || !pkt) {
         err = frame ? "out of memory" : err;
@@ -52,10 +52,10 @@ bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, i
         av_packet_unref(pkt.get());
     }
     if (rc != AVERROR_EOF || data.empty()) {
-        err = "cannot encode the WebP picture: " + Tav_AvErrorText(rc);
+        err = "cannot encode the WebP picture: " + FfmpegErrorText(rc);
         return false;
     }
-    return Tav_SavePicture(path, data, err);
+    return SavePictureFile(path, data, err);
 }
 
 }  // namespace pellucor

@@ -12,7 +12,7 @@ namespace pellucor {
 // replaced only once it is complete.
 // quick: the encoder's fastest effort (a few percent larger), for pictures
 // taken from a recording, whose noise makes the thorough effort slow.
-bool Tav_WriteWebp(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err,
+bool WriteWebpPicture(const std::string& path, const uint8_t* pixels, int stride, int width, int height, std::string& err,
                    bool quick = false);
 
 // Largest width or height a WebP picture can have.

@@ -36,7 +36,7 @@ TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColoursAndRefusesBadSizesTouchin
     TempDir dir;
     Picture pic;
     std::string err;
-    ASSERT_TRUE(Tav_WriteGif(dir.file("a.gif"), pic.bytes.data(), pic.stride, pic.width, pic.height, err)) << err;
+    ASSERT_TRUE(WriteGifPicture(dir.file("a.gif"), pic.bytes.data(), pic.stride, pic.width, pic.height, err)) << err;
     const std::string data = readFile(dir.file("a.gif"));
     EXPECT_EQ(data.substr(0, 6), "GIF89a");
     EXPECT_EQ(data.back(), '\x3B');
@@ -53,7 +53,7 @@ TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColoursAndRefusesBadSizesTouchin
     for (int i = 0; i < width * height; ++i)
         pixels[i] = 0xFF000000u | static_cast<uint32_t>((i % 256) * 0x010203u & 0xffffff);
     ASSERT_TRUE(
-        Tav_WriteGif(dir.file("b.gif"), reinterpret_cast<const uint8_t*>(pixels.data()), width * 4, width, height, err))
+        WriteGifPicture(dir.file("b.gif"), reinterpret_cast<const uint8_t*>(pixels.data()), width * 4, width, height, err))
         << err;
     ASSERT_TRUE(DecodePicture(dir.file("b.gif"), decoded));
     ASSERT_EQ(decoded.pixels.size(), pixels.size());
@@ -62,12 +62,12 @@ TEST(GifWriter, WritesAStillGifOfTheExactSizeAndColoursAndRefusesBadSizesTouchin
 
     // Bad sizes and unwritable places touch no file.
     writeFile(dir.file("old.gif"), "old");
-    EXPECT_FALSE(Tav_WriteGif(dir.file("old.gif"), pic.bytes.data(), pic.stride, 0, 10, err));
-    EXPECT_FALSE(Tav_WriteGif(dir.file("old.gif"), pic.bytes.data(), 10, 64, 48, err));  // stride too short
-    EXPECT_FALSE(Tav_WriteGif(dir.file("old.gif"), pic.bytes.data(), pic.stride, kMaxGifSide + 1, 1, err));
+    EXPECT_FALSE(WriteGifPicture(dir.file("old.gif"), pic.bytes.data(), pic.stride, 0, 10, err));
+    EXPECT_FALSE(WriteGifPicture(dir.file("old.gif"), pic.bytes.data(), 10, 64, 48, err));  // stride too short
+    EXPECT_FALSE(WriteGifPicture(dir.file("old.gif"), pic.bytes.data(), pic.stride, kMaxGifSide + 1, 1, err));
     EXPECT_EQ(readFile(dir.file("old.gif")), "old");
     err.clear();
-    EXPECT_FALSE(Tav_WriteGif(dir.file("none/x.gif"), pic.bytes.data(), pic.stride, pic.width, pic.height, err));
+    EXPECT_FALSE(WriteGifPicture(dir.file("none/x.gif"), pic.bytes.data(), pic.stride, pic.width, pic.height, err));
     EXPECT_FALSE(err.empty());
     EXPECT_FALSE(fs::exists(dir.file("none")));
 }
