@@ -139,6 +139,8 @@ std::string WebVttTime(double seconds)
     return buf;
 }
 
+std::string WebVttTiming(double start, double end) { return WebVttTime(start) + " --> " + WebVttTime(end); }
+
 bool OpensAsMachineCaptions(const std::string& vtt) { return StartsWith(vtt, kMachineCaptionsStart); }
 
 std::string SubRipTime(double seconds)

@@ -53,6 +53,8 @@ std::string LanguageName(const std::string& tag);
 
 // A WebVTT cue time, "hh:mm:ss.mmm" (never negative).
 std::string WebVttTime(double seconds);
+// A WebVTT cue's timing line, "00:00:01.000 --> 00:00:04.000".
+std::string WebVttTiming(double start, double end);
 // The same as SubRip writes it, with a comma: "00:01:02,500".
 std::string SubRipTime(double seconds);
 // Cue text as WebVTT holds it: "&", "<" and ">" as character references.

@@ -229,8 +229,8 @@ void writeCues(std::ostringstream& out, const std::vector<Cue>& cues)
         WriteLine(out, "");
         if (!cue.id.empty())
             WriteLine(out, cue.id);
-        std::string timing = WebVttTime(static_cast<double>(cue.timing.start) / 1000) + " --> "
-            + WebVttTime(static_cast<double>(cue.timing.end) / 1000);
+        std::string timing
+            = WebVttTiming(static_cast<double>(cue.timing.start) / 1000, static_cast<double>(cue.timing.end) / 1000);
         if (!cue.timing.settings.empty())
             timing += " " + cue.timing.settings;
         WriteLine(out, timing);

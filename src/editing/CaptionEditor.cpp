@@ -225,7 +225,7 @@ bool CaptionEditor::Save(std::string& err)
         if (subRip_)
             text += std::to_string(i + 1) + "\r\n" + SubRipTime(c.start) + " --> " + SubRipTime(c.end) + "\r\n";
         else
-            text += (c.id.empty() ? "" : c.id + "\r\n") + TimeText(c.start) + " --> " + TimeText(c.end) + "\r\n";
+            text += (c.id.empty() ? "" : c.id + "\r\n") + WebVttTiming(c.start, c.end) + "\r\n";
         for (const std::string& line : Tav_Split(c.text, "\n"))
             if (!Trim(line).empty())
                 text += Trim(line) + "\r\n";

@@ -27,7 +27,7 @@ bool WriteWebVtt(const std::string& path, const std::vector<FfmpegMediaFile::Eve
     int n = 0;
     for (const auto& e : events) {
         WriteLine(out, std::to_string(++n));
-        WriteLine(out, WebVttTime(e.start) + " --> " + WebVttTime(std::max(e.end, e.start)));
+        WriteLine(out, WebVttTiming(e.start, std::max(e.end, e.start)));
         WriteLine(out, e.target);
         WriteLine(out, "");
     }

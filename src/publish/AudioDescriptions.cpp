@@ -113,7 +113,7 @@ std::string DescriptionsText(const std::vector<DescriptionCue>& cues)
         + ": made from the slides' titles and text, not checked by a person\r\n";
     for (const DescriptionCue& c : cues)
         out += "\r\nslide-" + std::to_string(c.slide) + (c.extended ? " extended" : "") + "\r\n"
-            + WebVttTime(c.start) + " --> " + WebVttTime(c.end) + "\r\n" + WebVttEscaped(c.text) + "\r\n";
+            + WebVttTiming(c.start, c.end) + "\r\n" + WebVttEscaped(c.text) + "\r\n";
     return out;
 }
 

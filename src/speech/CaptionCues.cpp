@@ -119,7 +119,7 @@ std::string MachineCaptionsText(const std::vector<TimedCue>& cues, const std::st
                 marks.push_back({static_cast<int>(std::lround(std::clamp(p, 0.0F, 1.0F) * 100)), false});
             out += "\r\n" + ConfidenceNote(marks) + "\r\n";
         }
-        out += "\r\n" + WebVttTime(c.start) + " --> " + WebVttTime(c.end) + "\r\n";
+        out += "\r\n" + WebVttTiming(c.start, c.end) + "\r\n";
         for (const std::string& line : c.lines)
             out += WebVttEscaped(line) + "\r\n";
     }
