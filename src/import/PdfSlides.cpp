@@ -11,6 +11,7 @@
 #include <poppler-page.h>
 
 #include "core/DebugLog.h"
+#include "import/PdfText.h"
 #include "media/GifWriter.h"
 #include "media/WebpWriter.h"
 
@@ -19,11 +20,6 @@ namespace pellucor {
 namespace {
 
 void logPoppler(const std::string& msg, void*) { Tav_DebugLog("poppler: " + msg); }
-
-struct TextLine {
-    std::string text;
-    double top = 0, bottom = 0;
-};
 
 std::string utf8(const poppler::ustring& s)
 {
@@ -121,47 +117,17 @@ bool PdfSlides::render(int index, int width, int height, poppler::image& img, st
 
 DeckSlideText PdfSlides::PageText(int index) const
 {
-    DeckSlideText out;
     if (!doc_ || index < 0 || index >= doc_->pages())
-        return out;
+        return {};
     const std::unique_ptr<poppler::page> page(doc_->create_page(index));
     if (!page)
-        return out;
-    const double pageHeight = page->page_rect(poppler::media_box).height();
-    // Words come in reading order; a word that starts lower than the line
-    // it would join by more than half its height begins a new line.
-    std::vector<TextLine> lines;
-    bool spaceAfter = false;
+        return {};
+    std::vector<PdfWord> words;
     for (const poppler::text_box& box : page->text_list()) {
-        const std::string word = utf8(box.text());
-        if (word.empty())
-            continue;
         const poppler::rectf r = box.bbox();
-        const double top = r.top(), bottom = r.bottom(), height = std::max(1.0, bottom - top);
-        const bool sameLine = !lines.empty() && std::abs(top - lines.back().top) < height / 2
-            && std::abs(bottom - lines.back().bottom) < height / 2;
-        if (sameLine) {
-            lines.back().text += (spaceAfter ? " " : "") + word;
-        } else {
-            lines.push_back({word, top, bottom});
-        }
-        spaceAfter = box.has_space_after();
+        words.push_back({utf8(box.text()), r.top(), r.bottom(), box.has_space_after()});
     }
-    double largest = 0;
-    for (const TextLine& l : lines)
-        if (l.top <= pageHeight * 0.4)
-            largest = std::max(largest, l.bottom - l.top);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const TextLine& l = lines[i];
-        if (i > 0) {
-            const double gap = l.top - lines[i - 1].bottom;
-            out.text += gap > 2 * (l.bottom - l.top) || gap < -(l.bottom - l.top) ? "\n\n" : "\n";
-        }
-        out.text += l.text;
-        if (out.title.empty() && largest > 0 && l.top <= pageHeight * 0.4 && (l.bottom - l.top) >= largest * 0.9)
-            out.title = l.text;
-    }
-    return out;
+    return PdfPageText(words, page->page_rect(poppler::media_box).height());
 }
 
 bool PdfSlides::WriteGif(int index, const std::string& file, int width, int height, std::string& err) const
