@@ -56,6 +56,28 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(inputs_);
     outer->addWidget(scroll, 1);
+    layout->addLayout(buildFields());
+    layout->addLayout(buildChecks());
+    layout->addLayout(buildPublishButtons());
+
+    outer->addWidget(Progress());
+    auto* status = new QHBoxLayout;
+    status->addWidget(new QLabel(tr("Status:")));
+    status->addWidget(StatusLine(), 1);
+    outer->addLayout(status);
+    setCentralWidget(central);
+
+    buildMenus();
+    connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
+    connect(model_, &PublishForm::statusChanged, this, &PublishFormView::ShowStatus);
+    connect(model_, &PublishForm::progressChanged, Progress(), &ProgressRow::SetPercent);
+    connect(model_, &PublishForm::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
+    connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
+    refresh();
+}
+
+QGridLayout* PublishFormView::buildFields()
+{
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(tr("Lecture Directory")), 0, 0);
     lblDirectory_ = new QLabel;
@@ -81,25 +103,44 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
         ++row;
     }
     texts_["TextPP"]->setToolTip(tr("The Lecture Directory and PowerPoint Output Directory are the same directory."));
-    layout->addLayout(grid);
+    return grid;
+}
 
-    auto addCheck = [this](const char* name, const char* caption) {
-        auto* c = new QCheckBox(tr(caption));
-        c->setObjectName(name);
-        checks_[name] = c;
-        controls_[name] = c;
-        const std::string n = name;
-        connect(c, &QCheckBox::clicked, this, [this, n](bool on) { model_->SetControl(n, on ? "1" : "0"); });
-        return c;
-    };
+QCheckBox* PublishFormView::addCheck(const char* name, const char* caption)
+{
+    auto* c = new QCheckBox(tr(caption));
+    c->setObjectName(name);
+    checks_[name] = c;
+    controls_[name] = c;
+    const std::string n = name;
+    connect(c, &QCheckBox::clicked, this, [this, n](bool on) { model_->SetControl(n, on ? "1" : "0"); });
+    return c;
+}
+
+QGridLayout* PublishFormView::buildChecks()
+{
     auto* checkRow = new QGridLayout;
     int check = 0;
     for (const auto& [name, caption] : kChecks) {
         checkRow->addWidget(addCheck(name, caption), check / 3, check % 3);
         ++check;
     }
-    layout->addLayout(checkRow);
+    return checkRow;
+}
 
+void PublishFormView::addButton(QHBoxLayout* row, const char* name, const char* caption, const char* tip,
+                                std::function<void()> handler)
+{
+    auto* b = new QPushButton(tr(caption));
+    b->setObjectName(name);
+    b->setToolTip(tr(tip));
+    controls_[name] = b;
+    row->addWidget(b);
+    connect(b, &QPushButton::clicked, this, std::move(handler));
+}
+
+QHBoxLayout* PublishFormView::buildPublishButtons()
+{
     // The two "Publish" buttons share a caption: their groups tell disk
     // from web.
     auto* buttons = new QHBoxLayout;
@@ -108,14 +149,6 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
         box->setObjectName(name);
         buttons->addWidget(box);
         return new QHBoxLayout(box);
-    };
-    auto addButton = [&](QHBoxLayout* row, const char* name, const char* caption, const char* tip, auto handler) {
-        auto* b = new QPushButton(tr(caption));
-        b->setObjectName(name);
-        b->setToolTip(tr(tip));
-        controls_[name] = b;
-        row->addWidget(b);
-        connect(b, &QPushButton::clicked, this, handler);
     };
     QHBoxLayout* disk = group("grpDisk", "Disk");
     addButton(disk, "cmdPubDisk", "Publish ",
@@ -127,6 +160,22 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
     controls_["chkVideo"]->setToolTip(tr("Write the lecture as one video (lecture.mp4) into the disk copy"));
     addButton(disk, "cmdTestCD", "Test Disk", "Open the disk copy's index.htm in the browser",
               [this] { model_->testDisk(); });
+    addPackageButton(disk);
+    QHBoxLayout* web = group("grpWeb", "Web");
+    addButton(web, "cmdPubWeb", "Publish",
+              "Publish for the web server into the Web Output Dir, for upload to the Ultimate Web URL (and for "
+              "the disk as well when \"Hard Disk/CD\" is checked)",
+              [this] { model_->publishWeb(); });
+    web->addWidget(addCheck("chkWebVideo", "One video"));
+    controls_["chkWebVideo"]->setToolTip(tr("Write the lecture as one video (lecture.mp4) into the web copy"));
+    addButton(web, "cmdTestWeb", "Test Web", "Open index.htm at the Ultimate Web URL in the browser",
+              [this] { model_->testWeb(); });
+    addButton(web, "cmdFtp", "Auto-Upload", "Upload the Web Output Dir by FTP", [this] { model_->upload(); });
+    return buttons;
+}
+
+void PublishFormView::addPackageButton(QHBoxLayout* disk)
+{
     // The disk copy zipped for a learning platform, the kind chosen beside.
     auto* kind = new QComboBox;
     kind->setObjectName("cboPackage");
@@ -146,33 +195,6 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
                   if (!out.isEmpty())
                       model_->makePackage(k, out.toStdString());
               });
-    QHBoxLayout* web = group("grpWeb", "Web");
-    addButton(web, "cmdPubWeb", "Publish",
-              "Publish for the web server into the Web Output Dir, for upload to the Ultimate Web URL (and for "
-              "the disk as well when \"Hard Disk/CD\" is checked)",
-              [this] { model_->publishWeb(); });
-    web->addWidget(addCheck("chkWebVideo", "One video"));
-    controls_["chkWebVideo"]->setToolTip(tr("Write the lecture as one video (lecture.mp4) into the web copy"));
-    addButton(web, "cmdTestWeb", "Test Web", "Open index.htm at the Ultimate Web URL in the browser",
-              [this] { model_->testWeb(); });
-    addButton(web, "cmdFtp", "Auto-Upload", "Upload the Web Output Dir by FTP", [this] { model_->upload(); });
-    layout->addLayout(buttons);
-
-    outer->addWidget(Progress());
-
-    auto* status = new QHBoxLayout;
-    status->addWidget(new QLabel(tr("Status:")));
-    status->addWidget(StatusLine(), 1);
-    outer->addLayout(status);
-    setCentralWidget(central);
-
-    buildMenus();
-    connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
-    connect(model_, &PublishForm::statusChanged, this, &PublishFormView::ShowStatus);
-    connect(model_, &PublishForm::progressChanged, Progress(), &ProgressRow::SetPercent);
-    connect(model_, &PublishForm::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
-    connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
-    refresh();
 }
 
 void PublishFormView::buildMenus()
@@ -220,8 +242,7 @@ void PublishFormView::buildMenus()
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("About"), model_, &PublishForm::about);
-    help->addAction(tr("Online Help"), model_, &PublishForm::onlineHelp)
-        ->setShortcut(QKeySequence::HelpContents);
+    help->addAction(tr("Online Help"), model_, &PublishForm::onlineHelp)->setShortcut(QKeySequence::HelpContents);
 }
 
 void PublishFormView::refresh()

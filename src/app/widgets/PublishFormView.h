@@ -4,11 +4,14 @@
 
 #include "app/widgets/WorkWindow.h"
 
+#include <functional>
 #include <map>
 #include <string>
 
 class QAction;
 class QCheckBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -26,6 +29,15 @@ public:
     void refresh();
 
 private:
+    // The window's parts, top to bottom: the fields, the options, the
+    // publish buttons in their disk and web groups; the menus.
+    QGridLayout* buildFields();
+    QGridLayout* buildChecks();
+    QHBoxLayout* buildPublishButtons();
+    void addPackageButton(QHBoxLayout* disk);
+    QCheckBox* addCheck(const char* name, const char* caption);
+    void addButton(QHBoxLayout* row, const char* name, const char* caption, const char* tip,
+                   std::function<void()> handler);
     void buildMenus();
 
     PublishForm* model_;
