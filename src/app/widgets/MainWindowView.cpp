@@ -55,6 +55,26 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     // The slides beside the steps, so the window fits a short screen; the
     // preview takes whatever room is left.
     auto* columns = new QHBoxLayout;
+    columns->addWidget(buildSlides(), 3);
+    columns->addWidget(buildSteps(), 2);
+    layout->addLayout(columns, 1);
+
+    // While a publish runs: its progress and a way to stop it.
+    layout->addWidget(Progress());
+    layout->addWidget(StatusLine());
+    setCentralWidget(central);
+
+    buildMenus();
+
+    connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
+    connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
+    connect(model_, &MainWindow::progressChanged, Progress(), &ProgressRow::SetPercent);
+    connect(model_, &MainWindow::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
+    refresh();
+}
+
+QGroupBox* MainWindowView::buildSlides()
+{
     auto* slides = slides_ = new QGroupBox(tr("Slides"));
     auto* grid = new QGridLayout(slides);
     lblPPTFile_ = new ElidedLabel;
@@ -83,8 +103,11 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     grid->addWidget(button("cmdMinus", "<", &MainWindow::decrease), 4, 0);
     grid->addWidget(lblCount_, 4, 1, 1, 2);
     grid->addWidget(button("cmdPlus", ">", &MainWindow::increase), 4, 3);
-    columns->addWidget(slides, 3);
+    return slides;
+}
 
+QGroupBox* MainWindowView::buildSteps()
+{
     auto* steps = steps_ = new QGroupBox(tr("Lecture"));
     auto* stepGrid = new QGridLayout(steps);
     stepGrid->addWidget(button("cmdRecord", "Record Lecture", &MainWindow::record), 0, 0, 1, 2);
@@ -105,14 +128,11 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     lblPublishReason_->setStyleSheet("color: #8a1c00;");
     stepGrid->addWidget(lblPublishReason_, 5, 0, 1, 2);
     stepGrid->setRowStretch(6, 1);
-    columns->addWidget(steps, 2);
-    layout->addLayout(columns, 1);
+    return steps;
+}
 
-    // While a publish runs: its progress and a way to stop it.
-    layout->addWidget(Progress());
-    layout->addWidget(StatusLine());
-    setCentralWidget(central);
-
+void MainWindowView::buildMenus()
+{
     QMenu* file = menuBar()->addMenu(tr("&File"));
     menuItem(file, "mnuOpenLecture", "Open Lecture", &MainWindow::openLecture, QKeySequence::Open);
     menuItem(file, "mnuNewLecture", "New Lecture", &MainWindow::newLecture, QKeySequence::New);
@@ -143,12 +163,6 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     menuItem(help, "mnuOnlineHelp", "Online Help", &MainWindow::onlineHelp, QKeySequence::HelpContents);
     // A grey item says why it is grey.
     execute->setToolTipsVisible(true);
-
-    connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
-    connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
-    connect(model_, &MainWindow::progressChanged, Progress(), &ProgressRow::SetPercent);
-    connect(model_, &MainWindow::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
-    refresh();
 }
 
 void MainWindowView::refresh()

@@ -27,6 +27,11 @@ public:
     void refresh();
 
 private:
+    // The window's parts: the slides (picture, title, export), the steps of
+    // a lecture with why publishing is not possible yet, the menus.
+    QGroupBox* buildSlides();
+    QGroupBox* buildSteps();
+    void buildMenus();
     QWidget* button(const char* name, const char* caption, void (MainWindow::*click)());
     void menuItem(QMenu* menu, const char* name, const char* caption, void (MainWindow::*click)(),
                   const QKeySequence& shortcut = {});

@@ -142,13 +142,27 @@ void TimelineView::paintCanvas()
     QPainter p(canvas_);
     const QRect area = canvas_->rect();
     p.fillRect(area, palette().base());
-    const double pps = model_.PixelsPerSecond();
-    const RecordingOverview& o = model_.Overview();
     const int stripTop = kThumbH + 4;
-    const int waveTop = stripTop + stripHeight(model_);
-    const int rulerTop = waveTop + kWaveH;
-    const QRect visible = canvas_->visibleRegion().boundingRect();
+    const Band band {stripTop,
+                     stripTop + stripHeight(model_),
+                     stripTop + stripHeight(model_) + kWaveH,
+                     model_.PixelsPerSecond(),
+                     area,
+                     canvas_->visibleRegion().boundingRect()};
+    paintFilmstrip(p, band);
+    paintWaveform(p, band);
+    paintRuler(p, band);
+    paintCuts(p, band);
+    paintMarkers(p, band);
+}
 
+void TimelineView::paintFilmstrip(QPainter& p, const Band& band)
+{
+    const RecordingOverview& o = model_.Overview();
+    const double pps = band.pps;
+    const QRect& area = band.area;
+    const QRect& visible = band.visible;
+    const int stripTop = band.stripTop;
     // Filmstrip: each picture from its time on, as far as the next.
     if (framesOf_ != o.frames.data()) {
         frames_.clear();
@@ -169,7 +183,15 @@ void TimelineView::paintCanvas()
             p.drawPixmap(QRect(at, stripTop, std::min(f.width, next - at), f.height), it->second,
                          QRect(0, 0, std::min(f.width, next - at), f.height));
     }
+}
 
+void TimelineView::paintWaveform(QPainter& p, const Band& band)
+{
+    const RecordingOverview& o = model_.Overview();
+    const double pps = band.pps;
+    const QRect& area = band.area;
+    const QRect& visible = band.visible;
+    const int waveTop = band.waveTop;
     // Waveform: the loudest level of each column.
     p.setPen(palette().color(QPalette::Highlight));
     const int mid = waveTop + kWaveH / 2;
@@ -177,7 +199,12 @@ void TimelineView::paintCanvas()
         const int level = o.PeakBetween(x / pps, (x + 1) / pps) * (kWaveH / 2 - 2) / 255;
         p.drawLine(x, mid - level, x, mid + level);
     }
+}
 
+void TimelineView::paintRuler(QPainter& p, const Band& band)
+{
+    const double pps = band.pps;
+    const int rulerTop = band.rulerTop;
     // Ruler: a tick at a round number of seconds about every 80 pixels.
     p.setPen(palette().color(QPalette::Text));
     static const int steps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600};
@@ -195,7 +222,12 @@ void TimelineView::paintCanvas()
         p.drawLine(x, rulerTop, x, rulerTop + 4);
         p.drawText(x + 2, rulerTop + kRulerH - 3, QString::fromStdString(HmsText(s)));
     }
+}
 
+void TimelineView::paintCuts(QPainter& p, const Band& band)
+{
+    const double pps = band.pps;
+    const int stripTop = band.stripTop, rulerTop = band.rulerTop;
     // Cuts hatched over the pictures and the sound; the selected one and
     // the selected stretch outlined.
     const auto span = [&](const CutStretch& c) {
@@ -230,7 +262,12 @@ void TimelineView::paintCanvas()
             const int left = handle == TimelineModel::Handle::Start ? x : x - kGrip;
             p.fillRect(QRect(left, rulerTop, kGrip, kRulerH), colour);
         }
+}
 
+void TimelineView::paintMarkers(QPainter& p, const Band& band)
+{
+    const double pps = band.pps;
+    const int rulerTop = band.rulerTop;
     // Markers: a line through the waveform with the slide's thumbnail on top.
     for (const TimelineModel::Marker& m : model_.Markers()) {
         const int x = static_cast<int>(m.seconds * pps);

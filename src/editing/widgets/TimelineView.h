@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QRect>
 #include <QWidget>
 
 #include <map>
@@ -18,6 +19,8 @@
 class QLabel;
 class QPushButton;
 class QScrollArea;
+
+class QPainter;
 
 namespace pellucor {
 
@@ -36,6 +39,18 @@ protected:
 private:
     void refresh();
     void paintCanvas();
+    // Where the canvas's bands lie (the thumbnails above them), its scale
+    // and what of it is to be painted.
+    struct Band {
+        int stripTop, waveTop, rulerTop;
+        double pps;
+        QRect area, visible;
+    };
+    void paintFilmstrip(QPainter& p, const Band& band);
+    void paintWaveform(QPainter& p, const Band& band);
+    void paintRuler(QPainter& p, const Band& band);
+    void paintCuts(QPainter& p, const Band& band);
+    void paintMarkers(QPainter& p, const Band& band);
     int markerAt(QPoint pos) const;
     // A move with the button held: drags what was pressed.
     void dragTo(QPoint pos);
