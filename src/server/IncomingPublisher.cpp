@@ -63,7 +63,30 @@ std::string shown(const std::string& path)
     return out;
 }
 
+// Each directory's preference key.
+const std::pair<const char*, std::string ServerDirs::*> kDirKeys[] = {
+    {"prfsrvIncoming", &ServerDirs::incoming}, {"prfsrvRepository", &ServerDirs::repository},
+    {"prfsrvLogFile", &ServerDirs::logFile},   {"prfsrvPubDir", &ServerDirs::pubPrefix},
+    {"prfsrvWebURL", &ServerDirs::webPrefix},  {"prfsrvStreamURL", &ServerDirs::streamPrefix},
+};
+
 }  // namespace
+
+ServerDirs ServerDirsIn(const PreferenceSnapshot& prefs)
+{
+    ServerDirs dirs;
+    for (const auto& [key, dir] : kDirKeys)
+        dirs.*dir = PreferenceStore::ValueIn(prefs, key);
+    return dirs;
+}
+
+PreferenceSnapshot ServerDirsPreferences(const ServerDirs& dirs)
+{
+    PreferenceSnapshot prefs;
+    for (const auto& [key, dir] : kDirKeys)
+        prefs[key] = dirs.*dir;
+    return prefs;
+}
 
 IncomingPublisher::IncomingPublisher(std::function<PreferenceSnapshot()> readPrefs, QObject* parent)
     : QObject(parent),
@@ -110,12 +133,7 @@ void IncomingPublisher::Load()
     logOff_ = false;
     const PreferenceSnapshot prefs = readPrefs_();
     auto get = [&](const char* key) { return PreferenceStore::ValueIn(prefs, key); };
-    dirs.incoming = get("prfsrvIncoming");
-    dirs.repository = get("prfsrvRepository");
-    dirs.logFile = get("prfsrvLogFile");
-    dirs.pubPrefix = get("prfsrvPubDir");
-    dirs.webPrefix = get("prfsrvWebURL");
-    dirs.streamPrefix = get("prfsrvStreamURL");
+    dirs = ServerDirsIn(prefs);
     // Where each lecture is published: here, or as a batch job running this
     // program on a node (the jobs already out are followed to their end).
     if (Lower(Trim(get("prfsrvDispatch"))) == "slurm") {

@@ -39,6 +39,11 @@ struct ServerDirs {
     std::string incoming, repository, logFile, pubPrefix, webPrefix, streamPrefix;
 };
 
+// The directories as the preferences hold them (prfsrvIncoming, ...), and
+// back.
+ServerDirs ServerDirsIn(const PreferenceSnapshot& prefs);
+PreferenceSnapshot ServerDirsPreferences(const ServerDirs& dirs);
+
 // The lecture in hand and where its publication goes.
 struct ServerLecture {
     std::string dir, name, relPath, pubDir, webURL, streamURL;

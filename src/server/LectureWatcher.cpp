@@ -28,9 +28,24 @@ LectureWatcher::~LectureWatcher() = default;
 
 PublishSession& LectureWatcher::Session() { return engine_->Session(); }
 
+namespace {
+
+// The settings' fields and the engine's directories they are.
+const std::pair<std::string LectureWatcher::*, std::string ServerDirs::*> kSettingFields[] = {
+    {&LectureWatcher::txtIncoming, &ServerDirs::incoming},
+    {&LectureWatcher::txtRepository, &ServerDirs::repository},
+    {&LectureWatcher::txtLogFile, &ServerDirs::logFile},
+    {&LectureWatcher::txtPubPrefix, &ServerDirs::pubPrefix},
+    {&LectureWatcher::txtWebPrefix, &ServerDirs::webPrefix},
+    {&LectureWatcher::txtStreamPrefix, &ServerDirs::streamPrefix},
+};
+
+}  // namespace
+
 void LectureWatcher::push()
 {
-    engine_->dirs = {txtIncoming, txtRepository, txtLogFile, txtPubPrefix, txtWebPrefix, txtStreamPrefix};
+    for (const auto& [field, dir] : kSettingFields)
+        engine_->dirs.*dir = this->*field;
 }
 
 void LectureWatcher::pull()
@@ -49,26 +64,18 @@ void LectureWatcher::pull()
 void LectureWatcher::load()
 {
     engine_->Load();
-    const ServerDirs& d = engine_->dirs;
-    txtIncoming = d.incoming;
-    txtRepository = d.repository;
-    txtLogFile = d.logFile;
-    txtPubPrefix = d.pubPrefix;
-    txtWebPrefix = d.webPrefix;
-    txtStreamPrefix = d.streamPrefix;
+    for (const auto& [field, dir] : kSettingFields)
+        this->*field = engine_->dirs.*dir;
     pull();
     emit changed();
 }
 
 void LectureWatcher::unload()
 {
-    if (storePrefs_)
-        storePrefs_({{"prfsrvIncoming", txtIncoming},
-                     {"prfsrvRepository", txtRepository},
-                     {"prfsrvLogFile", txtLogFile},
-                     {"prfsrvPubDir", txtPubPrefix},
-                     {"prfsrvWebURL", txtWebPrefix},
-                     {"prfsrvStreamURL", txtStreamPrefix}});
+    if (!storePrefs_)
+        return;
+    push();
+    storePrefs_(ServerDirsPreferences(engine_->dirs));
 }
 
 bool LectureWatcher::CheckIncoming()
@@ -80,10 +87,7 @@ bool LectureWatcher::CheckIncoming()
 bool LectureWatcher::FindReadyLecture()
 {
     push();
-    const bool found = engine_->FindReadyLecture();
-    pull();
-    emit changed();
-    return found;
+    return engine_->FindReadyLecture();
 }
 
 void LectureWatcher::PublishLecture()

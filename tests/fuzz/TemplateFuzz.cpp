@@ -5,6 +5,7 @@
 // The loop depth must always come back to 0.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -31,7 +32,7 @@ struct Engine {
         Tav_SetUnattended(true);
         const std::string root = fuzz::Scratch();
         for (const char* dir : {"style", "lecture", "out"})
-            std::system(("mkdir -p '" + root + dir + "'").c_str());
+            std::filesystem::create_directories(root + dir);
         source.S.StyleDir = root + "style/";
         source.S.LecDir = root + "lecture/";
         source.S.OutDir = root + "out";
@@ -40,10 +41,16 @@ struct Engine {
         source.S.StreamURL = "rtsp://example.org/talk/";
         const int parts[][2] = {{1, -1}, {1, 2}, {-1, 2}, {-1, -1}};
         for (int i = 1; i <= 4; ++i)
-            source.SI.Slides.push_back({"00:00:" + Fmt00(10 * (i - 1)), "00:00:" + Fmt00(10 * i),
-                                        "sld" + Fmt000(i) + ".htm", "img" + Fmt000(i) + ".gif",
-                                        i == 2 ? "N*N T#T <b>&" : "Title " + std::to_string(i), parts[i - 1][0],
-                                        parts[i - 1][1], {}, {}, {}});
+            source.SI.Slides.push_back({"00:00:" + Fmt00(10 * (i - 1)),
+                                        "00:00:" + Fmt00(10 * i),
+                                        "sld" + Fmt000(i) + ".htm",
+                                        "img" + Fmt000(i) + ".gif",
+                                        i == 2 ? "N*N T#T <b>&" : "Title " + std::to_string(i),
+                                        parts[i - 1][0],
+                                        parts[i - 1][1],
+                                        {},
+                                        {},
+                                        {}});
         source.SI.Parts.resize(2);
         engine.MaxLoopPasses = 2000;
     }

@@ -9,6 +9,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <map>
 
@@ -50,6 +52,12 @@ std::string tooBig(QWidget* w)
         + text(screen);
 }
 
+// A window on screen (not a tip or a menu).
+bool shownWindow(QWidget* w)
+{
+    return w->isVisible() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup;
+}
+
 TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
 {
     std::map<QWidget*, std::string> seen;  // window -> its title
@@ -60,8 +68,7 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
     std::map<QWidget*, int> ticks;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (!w->isVisible() || w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup || seen.count(w)
-                || ++ticks[w] < 5)
+            if (!shownWindow(w) || seen.count(w) || ++ticks[w] < 5)
                 continue;
             seen[w] = w->windowTitle().toStdString();
             if (const std::string fault = tooBig(w); !fault.empty())
@@ -73,10 +80,8 @@ TEST_F(Newcomer, EveryWindowFitsTheScreenAndShrinksToIt)
     watch.start(40);
     // Until every window opened so far has been measured.
     const auto allSeen = [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup && !seen.count(w))
-                return false;
-        return true;
+        const QWidgetList tops = QApplication::topLevelWidgets();
+        return std::none_of(tops.begin(), tops.end(), [&](QWidget* w) { return shownWindow(w) && !seen.count(w); });
     };
     const auto settle = [&] {
         QCoreApplication::sendPostedEvents();  // windows opened by queued calls are shown first

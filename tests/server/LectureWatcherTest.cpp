@@ -263,4 +263,23 @@ TEST_F(ServerEdition, LabelsFollowTheChosenDirectories)
     EXPECT_EQ(server.txtIncoming, root.dir() + "elsewhere/");
 }
 
+// The window's settings, edited, are what is kept when it closes.
+TEST_F(ServerEdition, TheEditedSettingsAreKeptWhenTheWindowCloses)
+{
+    PreferenceSnapshot kept;
+    LectureWatcher window([this] { return prefs; }, [&](const PreferenceSnapshot& p) { kept = p; });
+    window.load();
+    EXPECT_EQ(window.txtRepository, root.dir() + "repository");
+    window.txtIncoming = root.dir() + "other/";
+    window.txtStreamPrefix = "rtsp://s/";
+    window.unload();
+    EXPECT_EQ(kept,
+              (PreferenceSnapshot {{"prfsrvIncoming", root.dir() + "other/"},
+                                   {"prfsrvRepository", root.dir() + "repository"},
+                                   {"prfsrvLogFile", root.dir() + "log.htm"},
+                                   {"prfsrvPubDir", root.dir() + "pub"},
+                                   {"prfsrvWebURL", "http://lectures.example.org/lectures/"},
+                                   {"prfsrvStreamURL", "rtsp://s/"}}));
+}
+
 }  // namespace

@@ -118,7 +118,7 @@ void TimelineView::refresh()
                                         : tr("Takes back the last change to the cuts"));
     redo_->setToolTip(history.CanRedo() ? tr("Redo: %1").arg(QString::fromStdString(history.RedoWhat()))
                                         : tr("Makes the change to the cuts taken back again"));
-    const int height = kThumbH + 4 + stripHeight(model_) + kWaveH + kRulerH;
+    const int height = rulerY() + kRulerH;
     scroll_->setFixedHeight(height + scroll_->horizontalScrollBar()->sizeHint().height() + 2 * scroll_->frameWidth());
     model_.SetViewWidth(scroll_->viewport()->width());
     canvas_->setFixedSize(std::max(scroll_->viewport()->width(),
@@ -142,13 +142,13 @@ void TimelineView::paintCanvas()
     QPainter p(canvas_);
     const QRect area = canvas_->rect();
     p.fillRect(area, palette().base());
-    const int stripTop = kThumbH + 4;
-    const Band band {stripTop,
-                     stripTop + stripHeight(model_),
-                     stripTop + stripHeight(model_) + kWaveH,
-                     model_.PixelsPerSecond(),
-                     area,
-                     canvas_->visibleRegion().boundingRect()};
+    const int rulerTop = rulerY();
+    const Band band {.stripTop = kThumbH + 4,
+                     .waveTop = rulerTop - kWaveH,
+                     .rulerTop = rulerTop,
+                     .pps = model_.PixelsPerSecond(),
+                     .area = area,
+                     .visible = canvas_->visibleRegion().boundingRect()};
     paintFilmstrip(p, band);
     paintWaveform(p, band);
     paintRuler(p, band);
@@ -159,10 +159,6 @@ void TimelineView::paintCanvas()
 void TimelineView::paintFilmstrip(QPainter& p, const Band& band)
 {
     const RecordingOverview& o = model_.Overview();
-    const double pps = band.pps;
-    const QRect& area = band.area;
-    const QRect& visible = band.visible;
-    const int stripTop = band.stripTop;
     // Filmstrip: each picture from its time on, as far as the next.
     if (framesOf_ != o.frames.data()) {
         frames_.clear();
@@ -170,9 +166,10 @@ void TimelineView::paintFilmstrip(QPainter& p, const Band& band)
     }
     for (size_t i = 0; i < o.frames.size(); ++i) {
         const auto& f = o.frames[i];
-        const int x = static_cast<int>(f.time * pps);
-        const int next = i + 1 < o.frames.size() ? static_cast<int>(o.frames[i + 1].time * pps) : area.width();
-        if (next < visible.left() || x > visible.right())
+        const int x = static_cast<int>(f.time * band.pps);
+        const int next
+            = i + 1 < o.frames.size() ? static_cast<int>(o.frames[i + 1].time * band.pps) : band.area.width();
+        if (next < band.visible.left() || x > band.visible.right())
             continue;
         auto it = frames_.find(i);
         if (it == frames_.end()) {
@@ -180,7 +177,7 @@ void TimelineView::paintFilmstrip(QPainter& p, const Band& band)
             it = frames_.emplace(i, QPixmap::fromImage(image.copy())).first;
         }
         for (int at = x; at < next; at += f.width)
-            p.drawPixmap(QRect(at, stripTop, std::min(f.width, next - at), f.height), it->second,
+            p.drawPixmap(QRect(at, band.stripTop, std::min(f.width, next - at), f.height), it->second,
                          QRect(0, 0, std::min(f.width, next - at), f.height));
     }
 }
@@ -188,29 +185,23 @@ void TimelineView::paintFilmstrip(QPainter& p, const Band& band)
 void TimelineView::paintWaveform(QPainter& p, const Band& band)
 {
     const RecordingOverview& o = model_.Overview();
-    const double pps = band.pps;
-    const QRect& area = band.area;
-    const QRect& visible = band.visible;
-    const int waveTop = band.waveTop;
     // Waveform: the loudest level of each column.
     p.setPen(palette().color(QPalette::Highlight));
-    const int mid = waveTop + kWaveH / 2;
-    for (int x = std::max(0, visible.left()); x <= std::min(area.width() - 1, visible.right()); ++x) {
-        const int level = o.PeakBetween(x / pps, (x + 1) / pps) * (kWaveH / 2 - 2) / 255;
+    const int mid = band.waveTop + kWaveH / 2;
+    for (int x = std::max(0, band.visible.left()); x <= std::min(band.area.width() - 1, band.visible.right()); ++x) {
+        const int level = o.PeakBetween(x / band.pps, (x + 1) / band.pps) * (kWaveH / 2 - 2) / 255;
         p.drawLine(x, mid - level, x, mid + level);
     }
 }
 
 void TimelineView::paintRuler(QPainter& p, const Band& band)
 {
-    const double pps = band.pps;
-    const int rulerTop = band.rulerTop;
     // Ruler: a tick at a round number of seconds about every 80 pixels.
     p.setPen(palette().color(QPalette::Text));
     static const int steps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600};
     int step = steps[std::size(steps) - 1];
     for (int s : steps)
-        if (s * pps >= 80) {
+        if (s * band.pps >= 80) {
             step = s;
             break;
         }
@@ -218,21 +209,19 @@ void TimelineView::paintRuler(QPainter& p, const Band& band)
     small.setPointSizeF(small.pointSizeF() * 0.8);
     p.setFont(small);
     for (long s = 0; s <= model_.Duration(); s += step) {
-        const int x = static_cast<int>(s * pps);
-        p.drawLine(x, rulerTop, x, rulerTop + 4);
-        p.drawText(x + 2, rulerTop + kRulerH - 3, QString::fromStdString(HmsText(s)));
+        const int x = static_cast<int>(s * band.pps);
+        p.drawLine(x, band.rulerTop, x, band.rulerTop + 4);
+        p.drawText(x + 2, band.rulerTop + kRulerH - 3, QString::fromStdString(HmsText(s)));
     }
 }
 
 void TimelineView::paintCuts(QPainter& p, const Band& band)
 {
-    const double pps = band.pps;
-    const int stripTop = band.stripTop, rulerTop = band.rulerTop;
     // Cuts hatched over the pictures and the sound; the selected one and
     // the selected stretch outlined.
     const auto span = [&](const CutStretch& c) {
-        return QRect(QPoint(static_cast<int>(c.from * pps), stripTop),
-                     QPoint(static_cast<int>(c.to * pps), rulerTop - 1));
+        return QRect(QPoint(static_cast<int>(c.from * band.pps), band.stripTop),
+                     QPoint(static_cast<int>(c.to * band.pps), band.rulerTop - 1));
     };
     const auto& cuts = model_.Cuts().Stretches();
     for (size_t i = 0; i < cuts.size(); ++i) {
@@ -255,28 +244,26 @@ void TimelineView::paintCuts(QPainter& p, const Band& band)
     // Trim handles: a line with a grip in the ruler, pointing inwards.
     if (model_.CanEditCuts())
         for (const auto handle : {TimelineModel::Handle::Start, TimelineModel::Handle::End}) {
-            const int x = static_cast<int>(model_.HandleAt(handle) * pps);
+            const int x = static_cast<int>(model_.HandleAt(handle) * band.pps);
             const QColor colour(220, 110, 0);
             p.setPen(QPen(colour, 2));
-            p.drawLine(x, stripTop, x, rulerTop + kRulerH);
+            p.drawLine(x, band.stripTop, x, band.rulerTop + kRulerH);
             const int left = handle == TimelineModel::Handle::Start ? x : x - kGrip;
-            p.fillRect(QRect(left, rulerTop, kGrip, kRulerH), colour);
+            p.fillRect(QRect(left, band.rulerTop, kGrip, kRulerH), colour);
         }
 }
 
 void TimelineView::paintMarkers(QPainter& p, const Band& band)
 {
-    const double pps = band.pps;
-    const int rulerTop = band.rulerTop;
     // Markers: a line through the waveform with the slide's thumbnail on top.
     for (const TimelineModel::Marker& m : model_.Markers()) {
-        const int x = static_cast<int>(m.seconds * pps);
+        const int x = static_cast<int>(m.seconds * band.pps);
         const QColor colour = m.bad ? QColor(Qt::red)
             : m.cutAway             ? QColor(Qt::gray)
             : m.row == dragRow_     ? QColor(0, 140, 0)
                                     : QColor(0, 90, 200);
         p.setPen(QPen(colour, 2));
-        p.drawLine(x, 0, x, rulerTop);
+        p.drawLine(x, 0, x, band.rulerTop);
         const QPixmap& thumb = m.slideImage.empty() ? QPixmap() : thumbnail(m.slideImage);
         const QRect box = thumb.isNull() ? QRect(x + 1, 0, p.fontMetrics().horizontalAdvance("sld000") + 6, kThumbH)
                                          : QRect(x + 1, 0, thumb.width(), thumb.height());
