@@ -1,10 +1,12 @@
 #include "speech/PocketSphinxEngine.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/err.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <mutex>
 
 #include "core/TavUtils.h"
 
@@ -115,8 +117,14 @@ std::string PocketSphinxEngine::Describe() const { return "PocketSphinx, en-us";
 // speech for about the same words.
 std::unique_ptr<SpeechDecoder> PocketSphinxEngine::NewDecoder(std::string& err)
 {
+    // PocketSphinx logs to one file for the whole process. A decoder given
+    // a log file of its own opens it and closes the one before, so two
+    // decoders made at once closed the same file twice and broke the heap.
+    // Its log is switched off once, before the first decoder.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { err_set_logfp(nullptr); });
     cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm_.c_str(), "-lm", lm_.c_str(), "-dict",
-                                   dict_.c_str(), "-logfn", "/dev/null", "-remove_silence", "no", "-fwdflat", "no",
+                                   dict_.c_str(), "-remove_silence", "no", "-fwdflat", "no",
                                    "-maxhmmpf", "3000", "-topn", "2", "-pl_window", "5", nullptr);
     ps_decoder_t* ps = config ? ps_init(config) : nullptr;
     cmd_ln_free_r(config);  // the decoder keeps its own reference
