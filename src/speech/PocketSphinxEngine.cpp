@@ -124,8 +124,8 @@ std::unique_ptr<SpeechDecoder> PocketSphinxEngine::NewDecoder(std::string& err)
     static std::once_flag quiet;
     std::call_once(quiet, [] { err_set_logfp(nullptr); });
     cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm_.c_str(), "-lm", lm_.c_str(), "-dict",
-                                   dict_.c_str(), "-remove_silence", "no", "-fwdflat", "no",
-                                   "-maxhmmpf", "3000", "-topn", "2", "-pl_window", "5", nullptr);
+                                   dict_.c_str(), "-remove_silence", "no", "-fwdflat", "no", "-maxhmmpf", "3000",
+                                   "-topn", "2", "-pl_window", "5", nullptr);
     ps_decoder_t* ps = config ? ps_init(config) : nullptr;
     cmd_ln_free_r(config);  // the decoder keeps its own reference
     if (!ps) {
