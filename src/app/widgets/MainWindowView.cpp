@@ -13,7 +13,6 @@
 
 #include "app/MainWindow.h"
 #include "app/widgets/FittingLabels.h"
-#include "app/widgets/ProgressRow.h"
 #include "app/widgets/Shortcuts.h"
 
 namespace pellucor {
@@ -67,9 +66,7 @@ MainWindowView::MainWindowView(MainWindow* model, QWidget* parent)
     buildMenus();
 
     connect(model_, &MainWindow::fieldsChanged, this, &MainWindowView::refresh);
-    connect(model_, &MainWindow::statusChanged, this, &MainWindowView::ShowStatus);
-    connect(model_, &MainWindow::progressChanged, Progress(), &ProgressRow::SetPercent);
-    connect(model_, &MainWindow::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
+    FollowWork(model_);
     refresh();
 }
 

@@ -15,7 +15,6 @@
 
 #include "app/PublishForm.h"
 #include "app/widgets/Colours.h"
-#include "app/widgets/ProgressRow.h"
 #include "app/widgets/Shortcuts.h"
 
 namespace pellucor {
@@ -69,9 +68,7 @@ PublishFormView::PublishFormView(PublishForm* model, QWidget* parent)
 
     buildMenus();
     connect(model_, &PublishForm::fieldsChanged, this, &PublishFormView::refresh);
-    connect(model_, &PublishForm::statusChanged, this, &PublishFormView::ShowStatus);
-    connect(model_, &PublishForm::progressChanged, Progress(), &ProgressRow::SetPercent);
-    connect(model_, &PublishForm::timeLeftChanged, Progress(), &ProgressRow::SetTimeLeft);
+    FollowWork(model_);
     connect(model_, &PublishForm::publishingChanged, this, &PublishFormView::refresh);
     refresh();
 }

@@ -10,11 +10,11 @@
 #include <functional>
 #include <initializer_list>
 
+#include "app/widgets/ProgressRow.h"
+
 class QLabel;
 
 namespace pellucor {
-
-class ProgressRow;
 
 class WorkWindow : public QMainWindow {
     Q_OBJECT
@@ -30,6 +30,14 @@ protected:
     ProgressRow* Progress() const { return progress_; }
 
     void ShowStatus(const QString& text, uint colour);
+    // The model's status, percent and time left shown as it announces
+    // them (its statusChanged, progressChanged and timeLeftChanged).
+    template <class Model> void FollowWork(Model* model)
+    {
+        connect(model, &Model::statusChanged, this, &WorkWindow::ShowStatus);
+        connect(model, &Model::progressChanged, progress_, &ProgressRow::SetPercent);
+        connect(model, &Model::timeLeftChanged, progress_, &ProgressRow::SetTimeLeft);
+    }
     // busy: inputs and the menu bar are locked and Cancel is offered; the
     // bar stays in view afterwards while it shows a percent.
     void ShowBusy(bool busy, int percent, std::initializer_list<QWidget*> inputs);
