@@ -4,6 +4,7 @@
 // each closed, which broke the heap now and then).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "media/SpeechAudio.h"
